@@ -1,0 +1,69 @@
+#pragma once
+
+#include "fzconnectorexport.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class FzFileInfo;
+class ConnectorClient;
+
+// The one way to the platform: a process-wide service whose calls block until the platform has
+// answered. Every call may come from any thread; the search list and the transaction list are
+// shared state of the one instance, read right after the call that filled them. Failures come
+// back only as false, empty or zero results; the reason goes to the debug output.
+class FZCONNECTOR_EXPORT LintraAurexConnectorWrapper
+{
+public:
+    static LintraAurexConnectorWrapper *GetInstance();
+
+    void SetProxySettings(const QString &host, int port, const QString &user,
+                          const QString &password);
+    void SetServer(const QString &serverHost);
+    void SetTenant(const QString &tenant);
+    void UsePreferredContext(bool use);
+
+    bool LoginWithCASCookie_Block(const QString &cookie, const QString &collaborativeSpace,
+                                  const QString &serverHost, const QString &casUrl);
+    bool LxGatepassLogin(const QString &user, const QString &password, const QString &serverHost,
+                         const QString &reserved, const QString &casUrl);
+    bool GetUserInfo(QString *firstName, QString *lastName, QString *email, QString *userId);
+
+    std::vector<std::string> GetListOfCollaborativeSpaces();
+    void SetWorkingDirectory(const QString &folder);
+
+    bool Search();
+    bool SearchPattern(FzFileInfo *query);
+    int GetSearchListSize();
+    FzFileInfo *GetSearchFileAt(int index);
+
+    bool DownloadPreviews(const std::vector<FzFileInfo *> &records);
+    bool Details(std::vector<FzFileInfo *> records);
+    int GetTransactionListSize();
+    FzFileInfo *GetTransactionFileAt(int index);
+    bool GetStructure_Block(FzFileInfo *record);
+
+    // Downloads one object into the working directory; returns what to append to the working
+    // directory to reach the file (it begins with a separator), or "" on failure.
+    QString Download_Block(const QString &objectId);
+    // Downloads every record into its "_LOCALDOWNLOADFOLDER" (or the working directory) and
+    // sets its "filename"; returns one message per failure, so an empty list means success.
+    std::vector<std::string> Download_Block(const std::vector<FzFileInfo *> &records);
+
+    bool CheckIn(FzFileInfo *root);
+    bool LockFile(FzFileInfo *record);
+    bool UnlockFile(FzFileInfo *record);
+    bool Delete_Block(const std::vector<FzFileInfo *> &records);
+    std::vector<std::string> GetAutoname_Block(FzFileInfo *request);
+
+private:
+    LintraAurexConnectorWrapper();
+    ~LintraAurexConnectorWrapper();
+    LintraAurexConnectorWrapper(const LintraAurexConnectorWrapper &) = delete;
+    LintraAurexConnectorWrapper &operator=(const LintraAurexConnectorWrapper &) = delete;
+
+    std::unique_ptr<ConnectorClient> m_client;
+};
