@@ -32,3 +32,12 @@ function(aurex_add_gtest name)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     _aurex_register_test(${name} "${T_TIMEOUT}")
 endfunction()
+
+# aurex_add_bench(<name> SOURCES <files...> [LIBS <targets...>]): an executable under bench/
+# that prints its own timings beside a baseline measured in the same run.
+function(aurex_add_bench name)
+    cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${B_SOURCES})
+    target_link_libraries(${name} PRIVATE ${B_LIBS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endfunction()
