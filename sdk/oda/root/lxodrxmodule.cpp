@@ -1,0 +1,4 @@
+#include "lxodrxmodule.h"
+
+lx_OdRxModule::lx_OdRxModule() = default;
+lx_OdRxModule::~lx_OdRxModule() = default;

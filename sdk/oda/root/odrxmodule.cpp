@@ -1,0 +1,4 @@
+#include "odrxmodule.h"
+
+OdRxModule::OdRxModule() = default;
+OdRxModule::~OdRxModule() = default;

@@ -1,0 +1,132 @@
+#include "odedcommand.h"
+#include "odedcommandcontext.h"
+#include "odedcommandstack.h"
+#include "odeditor.h"
+#include "odeditorreactor.h"
+#include "odrxobjectimpl.h"
+#include "odstaticrxobject.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> g_log;
+
+class NamedCommand : public OdEdCommand
+{
+public:
+    explicit NamedCommand(const char *name, int status = 5100)
+        : m_name(name), m_status(status)
+    {
+    }
+    const OdString globalName() const override { return m_name; }
+    int execute(OdEdCommandContext *) override
+    {
+        g_log.push_back("run " + m_name.toUtf8());
+        return m_status;
+    }
+
+private:
+    OdString m_name;
+    int m_status;
+};
+
+// Listens to database events and, being a command reactor too, to commands through the editor.
+class Listener : public OdEditorReactor, public OdEdCommandStackReactor
+{
+public:
+    void addRef() override { }
+    void release() override { }
+    void commandWillStart(OdEdCommand *command, OdEdCommandContext *) override
+    {
+        g_log.push_back("start " + command->globalName().toUtf8());
+    }
+    void commandEnded(OdEdCommand *command, OdEdCommandContext *) override
+    {
+        g_log.push_back("ended " + command->globalName().toUtf8());
+    }
+    void saveComplete(OdDbDatabase *, const OdString &actualName) override
+    {
+        g_log.push_back("saved " + actualName.toUtf8());
+    }
+};
+
+// Unregisters the test's commands before they go out of scope.
+struct CommandGroupGuard
+{
+    ~CommandGroupGuard() { odedRegCmds()->removeGroup("ACAD_MAIN"); }
+};
+
+class CommandStackTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_log.clear();
+        odedEditor()->addReactor(&listener);
+    }
+    void TearDown() override { odedEditor()->removeReactor(&listener); }
+    OdStaticRxObject<Listener> listener;
+};
+
+TEST_F(CommandStackTest, RunsCommandsByNameAndTellsReactorsThroughTheEditor)
+{
+    OdStaticRxObject<NamedCommand> save("_SAVE", 5100);
+    CommandGroupGuard guard;
+    odedRegCmds()->addCommand(&save);
+    OdEdCommandContext context;
+
+    EXPECT_EQ(odedRegCmds()->executeCommand("_save", &context), 5100);
+    EXPECT_EQ(g_log, (std::vector<std::string> { "start _SAVE", "run _SAVE", "ended _SAVE" }));
+
+    g_log.clear();
+    EXPECT_EQ(odedRegCmds()->executeCommand("_NOSUCH", &context), OdEdCommandStack::kUnknownCommand);
+    EXPECT_TRUE(g_log.empty());
+}
+
+TEST_F(CommandStackTest, KeepsRegistrationOrderAndReplacesSameName)
+{
+    OdStaticRxObject<NamedCommand> a("_A"), b("_B"), a2("_a", 7);
+    CommandGroupGuard guard;
+    odedRegCmds()->addCommand(&a);
+    odedRegCmds()->addCommand(&b);
+    ASSERT_EQ(odedRegCmds()->commands().size(), 2u);
+    EXPECT_EQ(odedRegCmds()->commands()[0], &a);
+
+    odedRegCmds()->addCommand(&a2);
+    ASSERT_EQ(odedRegCmds()->commands().size(), 2u);
+    EXPECT_EQ(odedRegCmds()->lookupCmd("_A"), &a2);
+    EXPECT_EQ(odedRegCmds()->commands()[1], &a2);
+}
+
+TEST_F(CommandStackTest, HeapCommandsLiveWhileRegistered)
+{
+    OdSmartPtr<OdEdCommand> command = OdRxObjectImpl<NamedCommand, OdEdCommand>::createObject("_H");
+    odedRegCmds()->addCommand(command.get());
+    EXPECT_EQ(command->numRefs(), 2);
+    odedRegCmds()->removeCmd("ACAD_MAIN", "_H");
+    EXPECT_EQ(command->numRefs(), 1);
+}
+
+TEST_F(CommandStackTest, DatabaseEventsReachEditorReactors)
+{
+    odedEditor()->fire_saveComplete(nullptr, "C:\\x\\a.dwg");
+    odedEditor()->removeReactor(&listener);
+    odedEditor()->fire_saveComplete(nullptr, "b.dwg");
+    EXPECT_EQ(g_log, (std::vector<std::string> { "saved C:\\x\\a.dwg" }));
+}
+
+TEST(OdStringTest, Utf8RoundTripAndCaseRules)
+{
+    const std::string text = "Zeichnung \xC3\xBC \xE2\x82\xAC \xF0\x9F\x93\x90";
+    EXPECT_EQ(OdString::fromUtf8(text).toUtf8(), text);
+    EXPECT_EQ(OdString("_AurexOpen").iCompare("_AUREXOPEN"), 0);
+    EXPECT_NE(OdString("_AurexOpen").compare("_AUREXOPEN"), 0);
+    // A truncated sequence must not read past the end.
+    EXPECT_EQ(OdString::fromUtf8(std::string("a\xE2\x82")).getLength(), 2);
+}
+
+} // namespace
