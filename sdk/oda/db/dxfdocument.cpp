@@ -1,0 +1,271 @@
+#include "dxfdocument.h"
+
+#include <QLocale>
+
+#include <algorithm>
+
+namespace {
+
+const int kCommentCode = 999;
+
+} // namespace
+
+bool DxfDocument::read(const QString &path, QString *errorMessage)
+{
+    if (!m_file.read(path, errorMessage))
+        return false;
+    return buildIndex(errorMessage);
+}
+
+bool DxfDocument::parse(const QByteArray &bytes, QString *errorMessage)
+{
+    if (!m_file.parse(bytes, errorMessage))
+        return false;
+    return buildIndex(errorMessage);
+}
+
+bool DxfDocument::write(const QString &path, QString *errorMessage) const
+{
+    return m_file.write(path, errorMessage);
+}
+
+bool DxfDocument::buildIndex(QString *errorMessage)
+{
+    m_records.clear();
+    m_sections.clear();
+    m_byHandle.clear();
+    m_maxHandle = 0;
+    auto fail = [&](int tag, const QString &why) {
+        if (errorMessage) {
+            const int line = tag >= 0 ? m_file.lineNumber(tag) : 0;
+            *errorMessage = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(why) : why;
+        }
+        m_records.clear();
+        m_sections.clear();
+        m_byHandle.clear();
+        return false;
+    };
+    const int count = m_file.count();
+    m_records.reserve(count / 8);
+    int tag = 0;
+    for (; tag < count && m_file.code(tag) != 0; ++tag) {
+        if (m_file.code(tag) != kCommentCode)
+            return fail(tag, QStringLiteral("the file does not start with a section"));
+    }
+    bool insideGroup = false; // between 102 "{NAME" and 102 "}" the 330s are no owner
+    bool ownerSeen = false;
+    for (; tag < count; ++tag) {
+        const int code = m_file.code(tag);
+        if (code == 0) {
+            Record record;
+            record.type = m_file.trimmedValue(tag);
+            record.firstTag = tag;
+            m_records.append(record);
+            insideGroup = ownerSeen = false;
+            continue;
+        }
+        Record &record = m_records.last();
+        if ((code == 5 || code == 105) && record.handle == 0) {
+            record.handle = m_file.handleValue(tag);
+            if (record.handle) {
+                m_byHandle.insert(record.handle, m_records.size() - 1);
+                m_maxHandle = std::max(m_maxHandle, record.handle);
+            }
+        } else if (code == 102) {
+            insideGroup = m_file.value(tag).startsWith('{');
+        } else if (code == 330 && !insideGroup && !ownerSeen) {
+            record.owner = m_file.handleValue(tag);
+            ownerSeen = true;
+        }
+    }
+    // Sections: SECTION with its name, content, ENDSEC; then the end-of-file marker.
+    Section *open = nullptr;
+    bool sawEof = false;
+    for (int r = 0; r < m_records.size(); ++r) {
+        const QByteArray &type = m_records.at(r).type;
+        if (type == "SECTION") {
+            if (open)
+                return fail(firstTag(r), QStringLiteral("section %1 has no ENDSEC")
+                                             .arg(QString::fromLatin1(open->name)));
+            const int nameTag = firstTag(r) + 1;
+            if (nameTag >= endTag(r) || m_file.code(nameTag) != 2)
+                return fail(firstTag(r), QStringLiteral("a section without a name"));
+            Section section;
+            section.name = m_file.trimmedValue(nameTag);
+            section.sectionRecord = r;
+            m_sections.append(section);
+            open = &m_sections.last();
+        } else if (type == "ENDSEC") {
+            // Some writers close the header twice; readers pass over the stray marker.
+            if (open)
+                open->endRecord = r;
+            open = nullptr;
+        } else if (type == "EOF") {
+            sawEof = true;
+        } else if (!open) {
+            return fail(firstTag(r), QStringLiteral("%1 outside a section")
+                                         .arg(QString::fromLatin1(type.left(40))));
+        }
+    }
+    if (open || !sawEof)
+        return fail(-1, QStringLiteral("the file is truncated: it ends before its end-of-file "
+                                       "marker"));
+    configureText();
+    return true;
+}
+
+void DxfDocument::configureText()
+{
+    const int versionTag = headerTag("$ACADVER", 1);
+    m_version = versionTag >= 0 ? m_file.trimmedValue(versionTag) : QByteArray("AC1009");
+    const int pageTag = headerTag("$DWGCODEPAGE", 3);
+    m_text.configure(m_version, pageTag >= 0 ? m_file.trimmedValue(pageTag) : QByteArray());
+}
+
+const DxfDocument::Section *DxfDocument::section(const char *name) const
+{
+    for (const Section &section : m_sections) {
+        if (section.name == name)
+            return &section;
+    }
+    return nullptr;
+}
+
+int DxfDocument::endTag(int record) const
+{
+    return record + 1 < m_records.size() ? m_records.at(record + 1).firstTag : m_file.count();
+}
+
+int DxfDocument::recordOfTag(int tag) const
+{
+    auto it = std::upper_bound(m_records.cbegin(), m_records.cend(), tag,
+                               [](int t, const Record &r) { return t < r.firstTag; });
+    return int(it - m_records.cbegin()) - 1;
+}
+
+int DxfDocument::findTag(int record, int code, int from) const
+{
+    const int end = endTag(record);
+    for (int t = std::max(from, firstTag(record)); t < end; ++t) {
+        if (m_file.code(t) == code)
+            return t;
+    }
+    return -1;
+}
+
+QString DxfDocument::string(int record, int code) const
+{
+    const int tag = findTag(record, code);
+    return tag >= 0 ? m_text.decode(m_file.value(tag)) : QString();
+}
+
+double DxfDocument::real(int record, int code, double fallback) const
+{
+    const int tag = findTag(record, code);
+    bool ok = false;
+    const double value = tag >= 0 ? m_file.trimmedValue(tag).toDouble(&ok) : 0.0;
+    return ok ? value : fallback;
+}
+
+int DxfDocument::integer(int record, int code, int fallback) const
+{
+    const int tag = findTag(record, code);
+    bool ok = false;
+    const int value = tag >= 0 ? m_file.trimmedValue(tag).toInt(&ok) : 0;
+    return ok ? value : fallback;
+}
+
+quint64 DxfDocument::handleRef(int record, int code) const
+{
+    const int tag = findTag(record, code);
+    return tag >= 0 ? m_file.handleValue(tag) : 0;
+}
+
+bool DxfDocument::setString(int record, int code, const QString &value)
+{
+    const int tag = findTag(record, code);
+    if (tag < 0)
+        return false;
+    setTagValue(tag, m_text.encode(value));
+    return true;
+}
+
+void DxfDocument::setTagValue(int tag, const QByteArray &raw)
+{
+    m_file.setValue(tag, raw);
+    const int code = m_file.code(tag);
+    if (code == 0 || code == 5 || code == 105 || code == 330 || code == 102)
+        buildIndex(nullptr);
+}
+
+int DxfDocument::headerTag(const char *name, int code) const
+{
+    const Section *header = section("HEADER");
+    if (!header)
+        return -1;
+    const int end = endTag(header->sectionRecord);
+    for (int t = firstTag(header->sectionRecord); t < end; ++t) {
+        if (m_file.code(t) != 9 || !m_file.valueIs(t, name))
+            continue;
+        for (++t; t < end && m_file.code(t) != 9; ++t) {
+            if (m_file.code(t) == code)
+                return t;
+        }
+        return -1;
+    }
+    return -1;
+}
+
+QString DxfDocument::headerString(const char *name, int code) const
+{
+    const int tag = headerTag(name, code);
+    return tag >= 0 ? m_text.decode(m_file.value(tag)) : QString();
+}
+
+quint64 DxfDocument::newHandle()
+{
+    const int seedTag = headerTag("$HANDSEED", 5);
+    if (seedTag < 0)
+        return 0;
+    const quint64 handle = std::max(m_file.handleValue(seedTag), m_maxHandle + 1);
+    m_maxHandle = handle;
+    m_file.setValue(seedTag, formatHandle(handle + 1));
+    return handle;
+}
+
+void DxfDocument::insertTags(int at, const TagList &tags)
+{
+    m_file.insert(at, tags);
+    const bool ok = buildIndex(nullptr);
+    Q_ASSERT(ok);
+    Q_UNUSED(ok)
+}
+
+void DxfDocument::removeTags(int first, int count)
+{
+    m_file.remove(first, count);
+    const bool ok = buildIndex(nullptr);
+    Q_ASSERT(ok);
+    Q_UNUSED(ok)
+}
+
+void DxfDocument::removeRecords(int first, int count)
+{
+    if (count <= 0)
+        return;
+    const int begin = firstTag(first);
+    removeTags(begin, endTag(first + count - 1) - begin);
+}
+
+QByteArray DxfDocument::formatHandle(quint64 handle)
+{
+    return QByteArray::number(handle, 16).toUpper();
+}
+
+QByteArray DxfDocument::formatReal(double value)
+{
+    QByteArray text = QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
+    if (!text.contains('.') && !text.contains('e') && !text.contains('n'))
+        text.append(".0");
+    return text;
+}

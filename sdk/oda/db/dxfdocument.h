@@ -1,0 +1,94 @@
+#pragma once
+
+#include "dxffile.h"
+#include "dxftext.h"
+#include "tddbexport.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+// A DXF drawing as records over its tags: sections, table entries, blocks, entities and
+// objects, each a run of tags from one code-0 tag to the next, with its handle and owner.
+// Reading refuses anything whose section structure is broken; values read and written here
+// go through the drawing's own text encoding. Structural edits rebuild the record index, so
+// record numbers taken before an edit are stale after it. One thread at a time.
+class TD_DB_EXPORT DxfDocument
+{
+public:
+    struct Section
+    {
+        QByteArray name;
+        int sectionRecord = -1; // the SECTION record
+        int endRecord = -1;     // the ENDSEC record; the section's content lies in between
+    };
+    using TagList = QVector<DxfFile::NewTag>;
+
+    bool read(const QString &path, QString *errorMessage);
+    bool parse(const QByteArray &bytes, QString *errorMessage);
+    bool write(const QString &path, QString *errorMessage) const;
+    QByteArray toByteArray() const { return m_file.toByteArray(); }
+    bool isModified() const { return m_file.isModified(); }
+
+    const DxfFile &file() const { return m_file; }
+    const DxfText &text() const { return m_text; }
+    QByteArray version() const { return m_version; }
+    // Drawings of release 2000 and later carry owners, block records and object classes.
+    bool hasOwnership() const { return m_version >= "AC1015"; }
+
+    const Section *section(const char *name) const;
+    int recordCount() const { return m_records.size(); }
+    QByteArray type(int record) const { return m_records.at(record).type; }
+    bool isType(int record, const char *type) const { return m_records.at(record).type == type; }
+    int firstTag(int record) const { return m_records.at(record).firstTag; }
+    int endTag(int record) const;
+    quint64 handle(int record) const { return m_records.at(record).handle; }
+    quint64 owner(int record) const { return m_records.at(record).owner; }
+    int recordOfHandle(quint64 handle) const { return m_byHandle.value(handle, -1); }
+    int recordOfTag(int tag) const;
+
+    // The first tag of code in record at or after tag from (-1: from the start), or -1.
+    int findTag(int record, int code, int from = -1) const;
+    QString string(int record, int code) const;
+    double real(int record, int code, double fallback = 0.0) const;
+    int integer(int record, int code, int fallback = 0) const;
+    quint64 handleRef(int record, int code) const;
+    // Replaces the value of the record's first tag of code; false when it has none.
+    bool setString(int record, int code, const QString &value);
+    void setTagValue(int tag, const QByteArray &raw);
+
+    // Header variables ($ACADVER and the like): the tag index of the variable's value of code.
+    int headerTag(const char *name, int code) const;
+    QString headerString(const char *name, int code) const;
+    // A handle not used so far, above every handle in the drawing and $HANDSEED, which is
+    // raised past it; 0 for a drawing that keeps no handles.
+    quint64 newHandle();
+
+    void insertTags(int at, const TagList &tags);
+    void removeTags(int first, int count);
+    void removeRecords(int first, int count);
+
+    static QByteArray formatHandle(quint64 handle);
+    static QByteArray formatReal(double value);
+
+private:
+    struct Record
+    {
+        QByteArray type;
+        int firstTag = 0;
+        quint64 handle = 0;
+        quint64 owner = 0;
+    };
+
+    bool buildIndex(QString *errorMessage);
+    void configureText();
+
+    DxfFile m_file;
+    DxfText m_text;
+    QByteArray m_version;
+    QVector<Record> m_records;
+    QVector<Section> m_sections;
+    QHash<quint64, int> m_byHandle;
+    quint64 m_maxHandle = 0;
+};

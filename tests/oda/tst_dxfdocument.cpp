@@ -1,0 +1,314 @@
+#include "dxfdocument.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString dataPath(const QString &relative)
+{
+    return QStringLiteral(AUREX_TEST_DATA "/") + relative;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<QByteArray> splitLines(const QByteArray &bytes)
+{
+    return bytes.split('\n');
+}
+
+// The first record of type with a tag of code whose trimmed value is value.
+int findRecord(const DxfDocument &doc, const char *type, int code, const QByteArray &value)
+{
+    for (int r = 0; r < doc.recordCount(); ++r) {
+        if (!doc.isType(r, type))
+            continue;
+        const int tag = doc.findTag(r, code);
+        if (tag >= 0 && doc.file().trimmedValue(tag) == value)
+            return r;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestDxfDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTripIsByteIdentical_data();
+    void roundTripIsByteIdentical();
+    void changedValueChangesOnlyItsLine_data();
+    void changedValueChangesOnlyItsLine();
+    void unreadableContentIsRefused_data();
+    void unreadableContentIsRefused();
+    void formatIsDecidedByContent();
+    void textFollowsTheDrawingEncoding_data();
+    void textFollowsTheDrawingEncoding();
+    void newTagsFollowTheFileLayout_data();
+    void newTagsFollowTheFileLayout();
+    void newHandlesRiseAboveTheSeed();
+    void removedRecordsLeaveTheRestIntact();
+};
+
+void TestDxfDocument::roundTripIsByteIdentical_data()
+{
+    QTest::addColumn<QString>("path");
+    QDirIterator it(QStringLiteral(AUREX_TEST_DATA), {"*.dxf", "*.dwg"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    int rows = 0;
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QTest::newRow(qPrintable(path.mid(int(strlen(AUREX_TEST_DATA)) + 1))) << path;
+        ++rows;
+    }
+    QVERIFY(rows >= 15);
+}
+
+void TestDxfDocument::roundTripIsByteIdentical()
+{
+    QFETCH(QString, path);
+    const QByteArray original = readBytes(path);
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    QVERIFY(doc.recordCount() > 3);
+    QVERIFY(doc.section("ENTITIES"));
+
+    QTemporaryDir dir;
+    const QString copy = dir.filePath("copy.dxf");
+    QVERIFY2(doc.write(copy, &error), qPrintable(error));
+    QCOMPARE(readBytes(copy), original);
+
+    // Rewriting every value with itself moves all bytes through the edit store, which must
+    // reproduce them exactly too.
+    for (int t = 0; t < doc.file().count(); t += 7)
+        doc.setTagValue(t, doc.file().value(t));
+    QVERIFY(doc.isModified());
+    QCOMPARE(doc.toByteArray(), original);
+}
+
+void TestDxfDocument::changedValueChangesOnlyItsLine_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<int>("code");
+    QTest::newRow("LF, ezdxf xref path") << dataPath("ezdxf/refs/host.dxf")
+                                         << QByteArray("BLOCK") << 1;
+    QTest::newRow("CRLF, LibreCAD layer name") << dataPath("real/librecad-alg34-crlf.dxf")
+                                               << QByteArray("LAYER") << 2;
+    QTest::newRow("R12, text value") << dataPath("ezdxf/r12-cp1251.dxf")
+                                     << QByteArray("TEXT") << 1;
+}
+
+void TestDxfDocument::changedValueChangesOnlyItsLine()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, type);
+    QFETCH(int, code);
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    int record = -1;
+    for (int r = 0; r < doc.recordCount() && record < 0; ++r) {
+        if (doc.type(r) == type && doc.findTag(r, code) >= 0 && !doc.string(r, code).isEmpty())
+            record = r;
+    }
+    QVERIFY(record >= 0);
+    QVERIFY(doc.setString(record, code, QStringLiteral("D:\\dl\\changed value.dwg")));
+    QCOMPARE(doc.string(record, code), QStringLiteral("D:\\dl\\changed value.dwg"));
+
+    const QList<QByteArray> before = splitLines(readBytes(path));
+    const QList<QByteArray> after = splitLines(doc.toByteArray());
+    QCOMPARE(after.size(), before.size());
+    int differing = 0;
+    for (int i = 0; i < before.size(); ++i) {
+        if (before.at(i) != after.at(i)) {
+            ++differing;
+            // The line end of the changed line stays what it was.
+            QCOMPARE(after.at(i).endsWith('\r'), before.at(i).endsWith('\r'));
+        }
+    }
+    QCOMPARE(differing, 1);
+
+    DxfDocument reread;
+    QVERIFY2(reread.parse(doc.toByteArray(), &error), qPrintable(error));
+    QCOMPARE(reread.string(record, code), QStringLiteral("D:\\dl\\changed value.dwg"));
+}
+
+void TestDxfDocument::unreadableContentIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    const QByteArray good = readBytes(dataPath("ezdxf/geometry-r2018.dxf"));
+    QByteArray dwg("AC1032\0\0\0\0\0\x0f\x01\0\0\0", 16);
+    dwg.append(QByteArray(2000, '\x7f'));
+    QTest::newRow("empty") << QByteArray() << "empty";
+    QTest::newRow("binary DWG") << dwg << "binary DWG";
+    QTest::newRow("binary DXF") << QByteArray("AutoCAD Binary DXF\r\n\x1a\0", 22) << "binary DXF";
+    QTest::newRow("truncated in the middle") << good.left(good.size() / 2) << "truncated";
+    QTest::newRow("ends after a group code") << QByteArray("0\nSECTION\n2\nHEADER\n0") << "ends";
+    QTest::newRow("no end-of-file marker") << QByteArray("0\nSECTION\n2\nENTITIES\n0\nENDSEC\n")
+                                           << "truncated";
+    QTest::newRow("plain text") << QByteArray("Dear user,\nthis is no drawing.\n")
+                                << "group code";
+    QTest::newRow("binary bytes") << QByteArray("0\nSECTION\n\0\0\x01\x02", 14) << "binary";
+    QTest::newRow("entity outside a section")
+        << QByteArray("0\nLINE\n8\n0\n0\nEOF\n") << "outside a section";
+    QTest::newRow("unclosed section before the next")
+        << QByteArray("0\nSECTION\n2\nHEADER\n0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n")
+        << "no ENDSEC";
+}
+
+void TestDxfDocument::unreadableContentIsRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    DxfDocument doc;
+    QString error;
+    QVERIFY(!doc.parse(bytes, &error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    QCOMPARE(doc.recordCount(), 0);
+}
+
+void TestDxfDocument::formatIsDecidedByContent()
+{
+    QTemporaryDir dir;
+    // DXF text under a .dwg name is a drawing; a binary drawing under a .dxf name is not.
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(dataPath("ezdxf/refs/parts/bolt.dwg"), &error), qPrintable(error));
+    QCOMPARE(doc.version(), QByteArray("AC1024"));
+
+    const QString fake = dir.filePath("fake.dxf");
+    QFile file(fake);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("AC1027\0\0\0\0\0\0\x1d\0\x03", 16) + QByteArray(500, '\x01'));
+    file.close();
+    QVERIFY(!doc.read(fake, &error));
+    QVERIFY2(error.contains("DWG"), qPrintable(error));
+    QVERIFY(!doc.read(dir.filePath("absent.dxf"), &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void TestDxfDocument::textFollowsTheDrawingEncoding_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QByteArray>("newValueBytes");
+    QTest::newRow("R12 in code page 1251 with an escape")
+        << dataPath("ezdxf/r12-cp1251.dxf") << QString::fromUtf8("Лист Ω")
+        << QByteArray("\xcf\xeb\xe0\xed \\U+03A9");
+    QTest::newRow("R2000 escapes only (LibreCAD sheet)")
+        << dataPath("real/librecad-sheet-a4.dxf") << QString::fromUtf8("Лист")
+        << QByteArray("\xcf\xeb\xe0\xed \\U+03A9");
+}
+
+void TestDxfDocument::textFollowsTheDrawingEncoding()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QFETCH(QByteArray, newValueBytes);
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    int record = -1;
+    int tagCode = 0;
+    for (int r = 0; r < doc.recordCount() && record < 0; ++r) {
+        for (int code : {1, 2}) {
+            if (doc.string(r, code) == expected) {
+                record = r;
+                tagCode = code;
+                break;
+            }
+        }
+    }
+    QVERIFY2(record >= 0, "the decoded text is in the drawing");
+
+    const QString plan = QString::fromUtf8("План Ω");
+    QVERIFY(doc.setString(record, tagCode, plan));
+    const int tag = doc.findTag(record, tagCode);
+    if (doc.text().isUtf8())
+        QCOMPARE(doc.file().value(tag), plan.toUtf8());
+    else if (doc.version() == "AC1009")
+        QCOMPARE(doc.file().value(tag), newValueBytes);
+    QCOMPARE(doc.string(record, tagCode), plan);
+}
+
+void TestDxfDocument::newTagsFollowTheFileLayout_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("CRLF, codes not padded (LibreCAD)")
+        << dataPath("real/librecad-alg34-crlf.dxf")
+        << QByteArray("\r\n0\r\nPOINT\r\n8\r\n0\r\n10\r\n1.5\r\n0\r\nENDSEC\r\n");
+    QTest::newRow("LF, codes padded, leading comment (ezdxf)")
+        << dataPath("ezdxf/thumbnail-r2013.dxf")
+        << QByteArray("\n  0\nPOINT\n  8\n0\n 10\n1.5\n  0\nENDSEC\n");
+}
+
+void TestDxfDocument::newTagsFollowTheFileLayout()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, expected);
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    const DxfDocument::Section *entities = doc.section("ENTITIES");
+    QVERIFY(entities);
+    const int at = doc.firstTag(entities->endRecord);
+    doc.insertTags(at, {{0, "POINT"}, {8, "0"}, {10, "1.5"}});
+    const QByteArray bytes = doc.toByteArray();
+    QVERIFY2(bytes.contains(expected), bytes.right(300));
+    DxfDocument reread;
+    QVERIFY2(reread.parse(bytes, &error), qPrintable(error));
+    QVERIFY(findRecord(reread, "POINT", 10, "1.5") >= 0);
+}
+
+void TestDxfDocument::newHandlesRiseAboveTheSeed()
+{
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(dataPath("ezdxf/refs/host.dxf"), &error), qPrintable(error));
+    const quint64 seed = doc.file().handleValue(doc.headerTag("$HANDSEED", 5));
+    quint64 highest = 0;
+    for (int r = 0; r < doc.recordCount(); ++r)
+        highest = std::max(highest, doc.handle(r));
+    const quint64 first = doc.newHandle();
+    const quint64 second = doc.newHandle();
+    QVERIFY(first >= seed && first > highest);
+    QCOMPARE(second, first + 1);
+    QCOMPARE(doc.file().handleValue(doc.headerTag("$HANDSEED", 5)), second + 1);
+}
+
+void TestDxfDocument::removedRecordsLeaveTheRestIntact()
+{
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(dataPath("ezdxf/geometry-r2010.dxf"), &error), qPrintable(error));
+    const int circle = findRecord(doc, "CIRCLE", 40, "20.0");
+    QVERIFY(circle >= 0);
+    const quint64 circleHandle = doc.handle(circle);
+    const int before = doc.recordCount();
+    doc.removeRecords(circle, 1);
+    QCOMPARE(doc.recordCount(), before - 1);
+    QCOMPARE(doc.recordOfHandle(circleHandle), -1);
+
+    const QByteArray bytes = doc.toByteArray();
+    QByteArray expected = readBytes(dataPath("ezdxf/geometry-r2010.dxf"));
+    QVERIFY(expected.size() > bytes.size());
+    DxfDocument reread;
+    QVERIFY2(reread.parse(bytes, &error), qPrintable(error));
+    QCOMPARE(findRecord(reread, "CIRCLE", 40, "20.0"), -1);
+    QVERIFY(findRecord(reread, "ARC", 40, "30.0") >= 0);
+}
+
+QTEST_GUILESS_MAIN(TestDxfDocument)
+#include "tst_dxfdocument.moc"
