@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+// Runs command lines: a command name followed by its answers ("_ATTACHIMAGE logo.png"), or a
+// menu macro ("^C^C_AurexOpen": each ^C cancels, then the command runs). Reports what the
+// commands print and unknown names through message(). Main thread only.
+class CommandProcessor : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CommandProcessor(QObject *parent = nullptr);
+
+    // Runs one line (leading ^C cancels are dropped); returns the command's status, or the
+    // command stack's unknown-command value.
+    int runLine(const QString &line, bool interactive);
+    // Runs a macro from a menu entry or ribbon button.
+    int runMacro(const QString &macro);
+    // Runs every line of a script file; lines starting with ";" are comments. False when the file
+    // cannot be read; an unknown or failing command is reported and the script goes on.
+    bool runScript(const QString &path, QString *errorMessage);
+
+    // Splits a command line into words; double quotes group words with blanks.
+    static QStringList splitWords(const QString &line);
+
+signals:
+    void message(const QString &text);
+};

@@ -1,0 +1,201 @@
+#include "hostapplication.h"
+
+#include "commandlinewidget.h"
+#include "commandprocessor.h"
+#include "defaultuilayout.h"
+#include "dockingpanemanager.h"
+#include "hostcommandset.h"
+#include "hostdocumentmanager.h"
+#include "hostsystemservices.h"
+#include "loadedmodule.h"
+#include "mainwindow.h"
+#include "uimodeljson.h"
+
+#include <cfxdocument.h>
+#include <cfxeditorreactor.h>
+#include <cfxuicustomizationmanager.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSettings>
+#include <QTextStream>
+
+#include <cstdio>
+
+HostApplication::HostApplication(const HostOptions &options, QObject *parent)
+    : QObject(parent)
+    , m_options(options)
+{
+}
+
+HostApplication::~HostApplication()
+{
+    shutdown();
+    SetFxSystemServices(nullptr);
+}
+
+QString HostApplication::defaultModuleDir()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/modules");
+}
+
+int HostApplication::languageSetting(const HostOptions &options)
+{
+    if (options.language >= 0)
+        return options.language;
+    QSettings settings;
+    return settings.value(QStringLiteral("UILanguage"), 0).toInt();
+}
+
+void HostApplication::report(const QString &text) const
+{
+    // Messages go to standard error so that --print-ui and --list-modules keep standard output.
+    QTextStream err(stderr);
+    err << text << '\n';
+    err.flush();
+    if (m_mainWindow)
+        m_mainWindow->commandLine()->appendMessage(text);
+}
+
+int HostApplication::run()
+{
+    m_ui = std::make_unique<CFxUiCustomizationManager>();
+    buildDefaultUiLayout(m_ui.get());
+    m_documents = std::make_unique<HostDocumentManager>();
+    m_panes = std::make_unique<DockingPaneManager>();
+    m_services = std::make_unique<HostSystemServices>(m_documents.get(), m_panes.get(), m_ui.get(),
+                                                      languageSetting(m_options));
+    SetFxSystemServices(m_services.get());
+    m_processor = std::make_unique<CommandProcessor>();
+    connect(m_processor.get(), &CommandProcessor::message, this, [](const QString &text) {
+        QTextStream err(stderr);
+        err << text << '\n';
+    });
+    m_commands = std::make_unique<HostCommandSet>(
+        m_documents.get(),
+        HostCommandSet::Hooks { [this]() {
+                                   if (m_mainWindow)
+                                       m_mainWindow->close();
+                               },
+                                [this]() { showModuleViews(); } });
+
+    // Modules come up before any window exists: initApp registers commands and reactors only.
+    loadModules();
+
+    m_mainWindow = std::make_unique<MainWindow>(m_ui.get(), m_documents.get(), m_processor.get());
+    m_panes->setMainWindow(m_mainWindow.get());
+    m_services->setMainWindow(m_mainWindow.get());
+    connect(m_mainWindow.get(), &MainWindow::aboutToClose, this, &HostApplication::shutdown);
+    m_mainWindow->show();
+
+    for (const auto &module : m_modules)
+        module->createViews();
+    CFxEditorReactor::fireMainFrameCreated();
+
+    for (const QString &file : m_options.files) {
+        if (!m_documents->OpenDocument(file))
+            report(tr("Cannot open %1: there is no such file.").arg(file));
+    }
+    if (m_options.listModules)
+        printModules();
+    if (!m_options.script.isEmpty()) {
+        QString error;
+        if (!m_processor->runScript(m_options.script, &error))
+            report(error);
+    }
+    if (m_options.printUi)
+        printUi();
+    if (m_options.exitAfterStart) {
+        m_mainWindow->close();
+        return 0;
+    }
+    return QApplication::exec();
+}
+
+void HostApplication::loadModules()
+{
+    const QString folder = m_options.moduleDir.isEmpty() ? defaultModuleDir() : m_options.moduleDir;
+    QStringList paths;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({ QStringLiteral("*.tx") }, QDir::Files, QDir::Name))
+        paths.append(dir.absoluteFilePath(name));
+    for (const QString &path : m_options.modules) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        if (!paths.contains(absolute))
+            paths.append(absolute);
+    }
+    for (const QString &path : paths)
+        loadModule(path);
+}
+
+void HostApplication::loadModule(const QString &path)
+{
+    QString error;
+    std::unique_ptr<LoadedModule> module = LoadedModule::load(path, &error);
+    if (!module) {
+        report(error);
+        return;
+    }
+    m_modules.push_back(std::move(module));
+}
+
+void HostApplication::printModules() const
+{
+    QTextStream out(stdout);
+    out << "modules: " << m_modules.size() << '\n';
+    for (const auto &module : m_modules) {
+        out << "module " << module->path() << " (drawing libraries " << module->apiVersion()
+            << ")\n";
+        out << "  commands: " << module->commands().join(QLatin1Char(' ')) << '\n';
+        for (QWidget *pane : module->panes())
+            out << "  pane: \"" << pane->windowTitle() << "\"" << (pane->isVisible() ? "" : " (hidden)")
+                << '\n';
+    }
+    out.flush();
+}
+
+void HostApplication::printUi() const
+{
+    QJsonObject root = uiModelToJson(*m_ui);
+    QJsonArray panes;
+    for (QDockWidget *pane : m_panes->panes()) {
+        panes.append(QJsonObject { { QStringLiteral("title"), pane->windowTitle() },
+                                   { QStringLiteral("visible"), pane->isVisible() },
+                                   { QStringLiteral("floating"), pane->isFloating() } });
+    }
+    root.insert(QStringLiteral("panes"), panes);
+    QJsonArray documents;
+    for (int i = 0; i < m_documents->GetDocumentCount(); ++i)
+        documents.append(m_documents->GetDocumentAt(i)->GetPathName().toQString());
+    root.insert(QStringLiteral("documents"), documents);
+    const CFxDocument *current = m_documents->GetCurrentDocument();
+    root.insert(QStringLiteral("currentDocument"),
+                current ? current->GetPathName().toQString() : QString());
+    QTextStream out(stdout);
+    out << QJsonDocument(root).toJson(QJsonDocument::Indented);
+    out.flush();
+}
+
+void HostApplication::showModuleViews()
+{
+    for (const auto &module : m_modules)
+        module->showViews();
+}
+
+void HostApplication::shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    // Modules take back their menus and ribbon while the window still exists.
+    CFxEditorReactor::fireMainFrameToBeClosed(m_mainWindow.get());
+    if (m_documents)
+        m_documents->closeAll();
+    for (auto it = m_modules.rbegin(); it != m_modules.rend(); ++it)
+        (*it)->shutdown();
+    m_commands.reset();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "hostoptions.h"
+
+#include <QObject>
+
+#include <memory>
+#include <vector>
+
+class CFxUiCustomizationManager;
+class CommandProcessor;
+class DockingPaneManager;
+class HostCommandSet;
+class HostDocumentManager;
+class HostSystemServices;
+class LoadedModule;
+class MainWindow;
+
+// The CAD application: installs the system services and the host's menus, loads the modules
+// (entry points, initApp), builds the main window and the modules' panes, then runs what the
+// command line asked for. Owns everything it creates; lives on the main thread.
+class HostApplication : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit HostApplication(const HostOptions &options, QObject *parent = nullptr);
+    ~HostApplication() override;
+
+    // Starts up and, unless asked to exit at once, runs the event loop. Returns the exit code.
+    int run();
+
+    // The module folder used when none is given: "modules" beside the program.
+    static QString defaultModuleDir();
+    // The user-interface language number the host runs with (setting, or --language).
+    static int languageSetting(const HostOptions &options);
+
+private:
+    void loadModules();
+    void loadModule(const QString &path);
+    void printModules() const;
+    void printUi() const;
+    void showModuleViews();
+    void shutdown();
+    void report(const QString &text) const;
+
+    HostOptions m_options;
+    std::unique_ptr<CFxUiCustomizationManager> m_ui;
+    std::unique_ptr<HostDocumentManager> m_documents;
+    std::unique_ptr<DockingPaneManager> m_panes;
+    std::unique_ptr<HostSystemServices> m_services;
+    std::unique_ptr<CommandProcessor> m_processor;
+    std::unique_ptr<HostCommandSet> m_commands;
+    std::unique_ptr<MainWindow> m_mainWindow;
+    std::vector<std::unique_ptr<LoadedModule>> m_modules;
+    bool m_shutDown = false;
+};

@@ -1,0 +1,46 @@
+#include "hostcommandcontext.h"
+
+#include <cfxstring.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+
+HostCommandContext::HostCommandContext(const QStringList &arguments, bool interactive)
+    : m_arguments(arguments)
+    , m_interactive(interactive)
+{
+}
+
+OdString HostCommandContext::getString(const OdString &prompt, const OdString &defaultValue)
+{
+    if (!m_arguments.isEmpty())
+        return CFxString(m_arguments.takeFirst()).toOdString();
+    if (!m_interactive)
+        return defaultValue;
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), QString(),
+                                               CFxString(prompt).toQString(), QLineEdit::Normal,
+                                               CFxString(defaultValue).toQString(), &ok);
+    return ok ? CFxString(text).toOdString() : defaultValue;
+}
+
+OdString HostCommandContext::getFilePath(const OdString &prompt, const OdString &filter,
+                                         bool forSaving)
+{
+    if (!m_arguments.isEmpty())
+        return CFxString(m_arguments.takeFirst()).toOdString();
+    if (!m_interactive)
+        return OdString();
+    const QString caption = CFxString(prompt).toQString();
+    const QString filterText = CFxString(filter).toQString();
+    const QString path = forSaving
+        ? QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, QString(), filterText)
+        : QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, QString(), filterText);
+    return CFxString(path).toOdString();
+}
+
+void HostCommandContext::putString(const OdString &text)
+{
+    m_messages.append(CFxString(text).toQString());
+}

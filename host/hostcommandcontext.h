@@ -1,0 +1,25 @@
+#pragma once
+
+#include <odedcommandcontext.h>
+
+#include <QStringList>
+
+// The context a host command runs in: the answers typed after the command's name (or given by a
+// script line). When the answers run out, an interactive context
+// asks with a dialog; a scripted one takes the default.
+class HostCommandContext : public OdEdCommandContext
+{
+public:
+    HostCommandContext(const QStringList &arguments, bool interactive);
+
+    OdString getString(const OdString &prompt, const OdString &defaultValue) override;
+    OdString getFilePath(const OdString &prompt, const OdString &filter, bool forSaving) override;
+    void putString(const OdString &text) override;
+
+    QStringList messages() const { return m_messages; }
+
+private:
+    QStringList m_arguments;
+    bool m_interactive;
+    QStringList m_messages;
+};

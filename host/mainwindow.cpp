@@ -1,0 +1,128 @@
+#include "mainwindow.h"
+
+#include "commandlinewidget.h"
+#include "commandprocessor.h"
+#include "drawingview.h"
+#include "hostdocument.h"
+#include "hostdocumentmanager.h"
+#include "menubarbuilder.h"
+#include "ribbonbar.h"
+
+#include <cfxuicustomizationmanager.h>
+
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+MainWindow::MainWindow(CFxUiCustomizationManager *ui, HostDocumentManager *documents,
+                       CommandProcessor *processor, QWidget *parent)
+    : QMainWindow(parent)
+    , m_ui(ui)
+    , m_documents(documents)
+    , m_tabs(new QTabWidget)
+{
+    setObjectName(QStringLiteral("LintraMainWindow"));
+    setWindowTitle(tr("Lintra"));
+    resize(1280, 800);
+
+    const auto runner = [processor](const QString &macro) { processor->runMacro(macro); };
+    m_menuBuilder = new MenuBarBuilder(ui, runner);
+    m_ribbon = new RibbonBar(ui, runner);
+
+    m_tabs->setObjectName(QStringLiteral("DocumentTabs"));
+    m_tabs->setTabsClosable(true);
+    m_tabs->setDocumentMode(true);
+    auto *central = new QWidget;
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_ribbon);
+    layout->addWidget(m_tabs, 1);
+    setCentralWidget(central);
+
+    m_commandLine = new CommandLineWidget(processor);
+    auto *commandDock = new QDockWidget(tr("Command Line"), this);
+    commandDock->setObjectName(QStringLiteral("CommandLineDock"));
+    commandDock->setWidget(m_commandLine);
+    commandDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    addDockWidget(Qt::BottomDockWidgetArea, commandDock);
+    connect(processor, &CommandProcessor::message, m_commandLine, &CommandLineWidget::appendMessage);
+    statusBar();
+
+    connect(ui, &CFxUiCustomizationManager::changed, this, &MainWindow::scheduleUiRebuild);
+    connect(ui, &CFxUiCustomizationManager::menusRefreshed, this, &MainWindow::rebuildUi);
+    connect(documents, &HostDocumentManager::documentAdded, this, &MainWindow::addDocumentTab);
+    connect(documents, &HostDocumentManager::documentRemoved, this, &MainWindow::removeDocumentTab);
+    connect(documents, &HostDocumentManager::currentDocumentChanged, this,
+            &MainWindow::showCurrentDocument);
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        if (auto *view = qobject_cast<DrawingView *>(m_tabs->widget(index)))
+            m_documents->ActivateDocument(view->document());
+    });
+    connect(m_tabs, &QTabWidget::tabCloseRequested, this, [this](int index) {
+        if (auto *view = qobject_cast<DrawingView *>(m_tabs->widget(index)))
+            m_documents->CloseDocument(view->document());
+    });
+    rebuildUi();
+}
+
+MainWindow::~MainWindow()
+{
+    delete m_menuBuilder;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_closing) {
+        m_closing = true;
+        emit aboutToClose();
+    }
+    event->accept();
+}
+
+void MainWindow::scheduleUiRebuild()
+{
+    // Modules change the model element by element; redraw once they are done.
+    if (m_rebuildPending)
+        return;
+    m_rebuildPending = true;
+    QTimer::singleShot(0, this, &MainWindow::rebuildUi);
+}
+
+void MainWindow::rebuildUi()
+{
+    m_rebuildPending = false;
+    m_menuBuilder->rebuild(menuBar());
+    m_ribbon->rebuild();
+}
+
+void MainWindow::addDocumentTab(HostDocument *document)
+{
+    auto *view = new DrawingView(document);
+    m_views.insert(document, view);
+    const QSignalBlocker blocker(m_tabs);
+    m_tabs->addTab(view, document->title());
+    m_tabs->setTabToolTip(m_tabs->indexOf(view), document->path());
+}
+
+void MainWindow::removeDocumentTab(HostDocument *document)
+{
+    QWidget *view = m_views.take(document);
+    if (!view)
+        return;
+    const QSignalBlocker blocker(m_tabs);
+    m_tabs->removeTab(m_tabs->indexOf(view));
+    delete view;
+}
+
+void MainWindow::showCurrentDocument(HostDocument *document)
+{
+    QWidget *view = m_views.value(document);
+    const QSignalBlocker blocker(m_tabs);
+    if (view)
+        m_tabs->setCurrentWidget(view);
+}

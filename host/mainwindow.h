@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+
+class CFxUiCustomizationManager;
+class CommandLineWidget;
+class CommandProcessor;
+class HostDocument;
+class HostDocumentManager;
+class MenuBarBuilder;
+class RibbonBar;
+class QTabWidget;
+
+// The host's main window: menu bar and ribbon drawn from the customization model, documents in
+// tabs, the command line docked at the bottom, module panes docked at the sides.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindow(CFxUiCustomizationManager *ui, HostDocumentManager *documents,
+               CommandProcessor *processor, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    CommandLineWidget *commandLine() const { return m_commandLine; }
+
+signals:
+    // The window is closing; whoever listens takes back what it added before it goes.
+    void aboutToClose();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void scheduleUiRebuild();
+    void rebuildUi();
+    void addDocumentTab(HostDocument *document);
+    void removeDocumentTab(HostDocument *document);
+    void showCurrentDocument(HostDocument *document);
+
+    CFxUiCustomizationManager *m_ui;
+    HostDocumentManager *m_documents;
+    MenuBarBuilder *m_menuBuilder;
+    RibbonBar *m_ribbon;
+    QTabWidget *m_tabs;
+    CommandLineWidget *m_commandLine;
+    QHash<HostDocument *, QWidget *> m_views;
+    bool m_rebuildPending = false;
+    bool m_closing = false;
+};

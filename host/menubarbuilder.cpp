@@ -1,0 +1,70 @@
+#include "menubarbuilder.h"
+
+#include <cfxuicommanditem.h>
+#include <cfxuicustomizationmanager.h>
+#include <cfxuimenu.h>
+#include <cfxuimenuentry.h>
+#include <cfxuiworkspace.h>
+
+#include <QIcon>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+QString entryCaption(const CFxUiMenuEntry *entry)
+{
+    if (!entry->GetCaption().isEmpty())
+        return entry->GetCaption().toQString();
+    return entry->GetCommandItem() ? entry->GetCommandItem()->GetCaption().toQString() : QString();
+}
+
+} // namespace
+
+MenuBarBuilder::MenuBarBuilder(CFxUiCustomizationManager *manager, MacroRunner runner)
+    : m_manager(manager)
+    , m_runner(std::move(runner))
+{
+}
+
+void MenuBarBuilder::rebuild(QMenuBar *menuBar) const
+{
+    menuBar->clear();
+    const CFxUiWorkspace *workspace = m_manager->GetCurrentWorkspace();
+    if (!workspace)
+        return;
+    const auto *menus = workspace->GetMenus();
+    for (int i = 0; i < menus->Count(); ++i) {
+        const CFxUiMenu *menuDef = menus->At(i);
+        QMenu *menu = menuBar->addMenu(menuDef->GetCaption().toQString());
+        menu->setObjectName(menuDef->GetId().toQString());
+        for (int e = 0; e < menuDef->GetEntries()->Count(); ++e)
+            addEntry(menu, menuDef->GetEntries()->At(e));
+    }
+}
+
+void MenuBarBuilder::addEntry(QMenu *menu, const CFxUiMenuEntry *entry) const
+{
+    const CFxUiCommandItem *item = entry->GetCommandItem();
+    const QIcon icon = item && !item->GetSmallImage().isEmpty()
+        ? QIcon(item->GetSmallImage().toQString())
+        : QIcon();
+    if (entry->GetEntries()->Count() > 0) {
+        QMenu *popup = menu->addMenu(icon, entryCaption(entry));
+        popup->setObjectName(entry->GetId().toQString());
+        for (int i = 0; i < entry->GetEntries()->Count(); ++i)
+            addEntry(popup, entry->GetEntries()->At(i));
+        return;
+    }
+    QAction *action = menu->addAction(icon, entryCaption(entry));
+    action->setObjectName(entry->GetId().toQString());
+    if (!item)
+        return;
+    action->setStatusTip(item->GetHelpText().toQString());
+    if (entry->IsAcceleratorEnabled())
+        action->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+S")));
+    const QString macro = item->GetMacro().toQString();
+    MacroRunner runner = m_runner;
+    QObject::connect(action, &QAction::triggered, action, [runner, macro]() { runner(macro); });
+}

@@ -1,0 +1,3 @@
+#include "cfxdockingpanemanager.h"
+
+CFxDockingPaneManager::~CFxDockingPaneManager() = default;

@@ -1,0 +1,3 @@
+#include "cfxdocument.h"
+
+CFxDocument::~CFxDocument() = default;

@@ -1,0 +1,134 @@
+#include "hostdocument.h"
+#include "hostdocumentmanager.h"
+
+#include <cfxdocumentmanagerreactor.h>
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Records notifications as "<name> <file name>".
+class RecordingReactor : public CFxDocumentManagerReactor
+{
+public:
+    QStringList log;
+
+    void DocumentCreateStarted(CFxDocument *d) override { add("createStarted", d); }
+    void DocumentCreated(CFxDocument *d) override { add("created", d); }
+    void DocumentToBeDestroyed(CFxDocument *d) override { add("toBeDestroyed", d); }
+    void DocumentDestroyed(const CFxDocument *) override { log << QStringLiteral("destroyed"); }
+    void DocumentToBeActivated(CFxDocument *d) override { add("toBeActivated", d); }
+    void DocumentToBeDeactivated(CFxDocument *d) override { add("toBeDeactivated", d); }
+    void DocumentActivated(CFxDocument *d) override { add("activated", d); }
+
+private:
+    void add(const char *name, CFxDocument *d)
+    {
+        log << QString::fromLatin1(name) + QLatin1Char(' ')
+                + static_cast<HostDocument *>(d)->title();
+    }
+};
+
+} // namespace
+
+class TestHostDocuments : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        for (const char *name : { "a.dwg", "b.dxf" }) {
+            QFile file(m_dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("0\nEOF\n");
+        }
+        m_manager.AddReactor(&m_reactor);
+        m_reactor.log.clear();
+    }
+
+    void cleanup()
+    {
+        m_manager.closeAll();
+        m_manager.RemoveReactor(&m_reactor);
+    }
+
+    void openNotifiesCreatedThenActivated()
+    {
+        CFxDocument *a = m_manager.OpenDocument(m_dir.filePath("a.dwg"));
+        QVERIFY(a);
+        CFxDocument *b = m_manager.OpenDocument(m_dir.filePath("b.dxf"));
+        QVERIFY(b);
+        QCOMPARE(m_reactor.log, QStringList({ "createStarted a.dwg", "created a.dwg",
+                                              "toBeActivated a.dwg", "activated a.dwg",
+                                              "createStarted b.dxf", "created b.dxf",
+                                              "toBeDeactivated a.dwg", "toBeActivated b.dxf",
+                                              "activated b.dxf" }));
+        QCOMPARE(m_manager.GetCurrentDocument(), b);
+    }
+
+    void openingAnOpenDrawingSwitchesToIt()
+    {
+        CFxDocument *a = m_manager.OpenDocument(m_dir.filePath("a.dwg"));
+        m_manager.OpenDocument(m_dir.filePath("b.dxf"));
+        m_reactor.log.clear();
+        QCOMPARE(m_manager.OpenDocument(m_dir.filePath("a.dwg")), a);
+        QCOMPARE(m_manager.GetDocumentCount(), 2);
+        QCOMPARE(m_reactor.log, QStringList({ "toBeDeactivated b.dxf", "toBeActivated a.dwg",
+                                              "activated a.dwg" }));
+    }
+
+    void findAcceptsEitherSeparator()
+    {
+        CFxDocument *a = m_manager.OpenDocument(m_dir.filePath("a.dwg"));
+        QString backslashed = m_dir.filePath("a.dwg");
+        backslashed.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        QCOMPARE(m_manager.FindDocument(backslashed), a);
+        QCOMPARE(m_manager.FindDocument(m_dir.path() + "/sub/../a.dwg"), a);
+        QCOMPARE(m_manager.FindDocument(m_dir.filePath("b.dxf")), nullptr);
+        QCOMPARE(m_manager.FindDocument(QString()), nullptr);
+    }
+
+    void missingFileOpensNothing()
+    {
+        QCOMPARE(m_manager.OpenDocument(m_dir.filePath("missing.dwg")), nullptr);
+        QCOMPARE(m_manager.GetDocumentCount(), 0);
+        QVERIFY(m_reactor.log.isEmpty());
+    }
+
+    void closingTheCurrentDrawingActivatesAnother()
+    {
+        CFxDocument *a = m_manager.OpenDocument(m_dir.filePath("a.dwg"));
+        CFxDocument *b = m_manager.OpenDocument(m_dir.filePath("b.dxf"));
+        m_reactor.log.clear();
+        QVERIFY(m_manager.CloseDocument(b));
+        QCOMPARE(m_reactor.log, QStringList({ "toBeDestroyed b.dxf", "destroyed",
+                                              "toBeActivated a.dwg", "activated a.dwg" }));
+        QCOMPARE(m_manager.GetCurrentDocument(), a);
+        QVERIFY(!m_manager.CloseDocument(b));
+    }
+
+    void newDrawingsGetFreshNamesInTheNewDrawingsFolder()
+    {
+        HostDocument *first = m_manager.newDocument();
+        HostDocument *second = m_manager.newDocument();
+        QVERIFY(first->isUntitled());
+        QVERIFY(first->path() != second->path());
+        QVERIFY(first->path().startsWith(HostDocumentManager::newDrawingsFolder()));
+        QVERIFY(first->title().endsWith(".dwg"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    HostDocumentManager m_manager;
+    RecordingReactor m_reactor;
+};
+
+QTEST_MAIN(TestHostDocuments)
+#include "tst_hostdocuments.moc"
