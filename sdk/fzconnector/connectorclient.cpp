@@ -1,0 +1,541 @@
+#include "connectorclient.h"
+
+#include "fzfileinfo.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QMutexLocker>
+#include <QRegularExpression>
+
+#include <functional>
+
+Q_LOGGING_CATEGORY(lcConnector, "fzconnector")
+
+namespace {
+
+const char kLocalFolderKey[] = "_LOCALDOWNLOADFOLDER";
+const char kLocalStampKey[] = "_LOCALTIMESTAMP";
+const char kModifiedKey[] = "_filemodified";
+
+QString prop(const FzFileInfo *record, const char *key)
+{
+    return QString::fromStdString(record->GetProperty(key));
+}
+
+// A record's properties as the platform reads a reference to an object, plus its fixed name
+// and title where the properties leave them out.
+QJsonObject refOf(const FzFileInfo *record)
+{
+    QJsonObject ref;
+    for (const auto &entry : record->GetProperties())
+        ref.insert(QString::fromStdString(entry.first), QString::fromStdString(entry.second));
+    if (prop(record, "name").isEmpty() && !record->GetName().empty())
+        ref.insert(QStringLiteral("name"), QString::fromStdString(record->GetName()));
+    if (prop(record, "title").isEmpty() && !record->GetTitle().empty())
+        ref.insert(QStringLiteral("title"), QString::fromStdString(record->GetTitle()));
+    return ref;
+}
+
+void apply(FzFileInfo *record, const QJsonObject &object)
+{
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it)
+        record->SetProperty(it.key().toStdString(), it.value().toString().toStdString());
+    record->SetName(object.value(QStringLiteral("name")).toString().toStdString());
+    record->SetTitle(object.value(QStringLiteral("title")).toString().toStdString());
+}
+
+QString titleOf(const FzFileInfo *record)
+{
+    const QString title = prop(record, "title");
+    return title.isEmpty() ? QString::fromStdString(record->GetTitle()) : title;
+}
+
+// Check-in records name their file by path, with the separators of whoever built them.
+QString localPath(const FzFileInfo *record)
+{
+    return QString::fromStdString(record->GetPath()).replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+} // namespace
+
+ConnectorClient::ConnectorClient() = default;
+ConnectorClient::~ConnectorClient() = default;
+
+void ConnectorClient::setProxy(const QString &host, int port, const QString &user,
+                               const QString &password)
+{
+    QMutexLocker locker(&m_mutex);
+    m_endpoint.proxyHost = host;
+    m_endpoint.proxyPort = port;
+    m_endpoint.proxyUser = user;
+    m_endpoint.proxyPassword = password;
+}
+
+void ConnectorClient::setServer(const QString &serverHost)
+{
+    QMutexLocker locker(&m_mutex);
+    if (serverHost != m_endpoint.serverHost)
+        m_endpoint.token.clear();
+    m_endpoint.serverHost = serverHost;
+}
+
+void ConnectorClient::setTenant(const QString &tenant)
+{
+    QMutexLocker locker(&m_mutex);
+    m_tenant = tenant;
+}
+
+void ConnectorClient::setPreferredContext(bool use)
+{
+    QMutexLocker locker(&m_mutex);
+    m_preferredContext = use;
+}
+
+void ConnectorClient::setWorkingDirectory(const QString &folder)
+{
+    QMutexLocker locker(&m_mutex);
+    m_workingDirectory = folder;
+}
+
+PlatformEndpoint ConnectorClient::endpoint()
+{
+    QMutexLocker locker(&m_mutex);
+    return m_endpoint;
+}
+
+QString ConnectorClient::workingDirectory()
+{
+    QMutexLocker locker(&m_mutex);
+    return m_workingDirectory;
+}
+
+void ConnectorClient::failed(const char *operation, const QString &reason,
+                             const PlatformConnection &link)
+{
+    qCDebug(lcConnector).noquote() << operation << "failed:" << reason;
+    if (link.signedOut()) {
+        QMutexLocker locker(&m_mutex);
+        m_endpoint.token.clear();
+    }
+}
+
+bool ConnectorClient::call(const char *operation, const QString &path, const QJsonObject &body,
+                           QJsonObject *answer)
+{
+    const PlatformEndpoint where = endpoint();
+    if (where.token.isEmpty()) {
+        qCDebug(lcConnector) << operation << "failed: not signed in";
+        return false;
+    }
+    PlatformConnection link(where);
+    QString error;
+    const bool ok = body.isEmpty() ? link.getJson(path, answer, &error)
+                                   : link.postJson(path, body, answer, &error);
+    if (!ok)
+        failed(operation, error, link);
+    return ok;
+}
+
+void ConnectorClient::replace(RecordList &list, RecordList &retired, RecordList fresh)
+{
+    QMutexLocker locker(&m_mutex);
+    retired = std::move(list);
+    list = std::move(fresh);
+}
+
+ConnectorClient::RecordList ConnectorClient::recordsFrom(const QJsonArray &objects)
+{
+    RecordList records;
+    records.reserve(static_cast<size_t>(objects.size()));
+    for (const QJsonValue &object : objects) {
+        auto record = std::make_unique<FzFileInfo>();
+        apply(record.get(), object.toObject());
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+QJsonArray ConnectorClient::refsOf(const std::vector<FzFileInfo *> &records)
+{
+    QJsonArray refs;
+    for (const FzFileInfo *record : records)
+        refs.append(record ? refOf(record) : QJsonObject());
+    return refs;
+}
+
+bool ConnectorClient::signIn(const char *casPath, QJsonObject body, const QString &serverHost,
+                             const QString &casUrl)
+{
+    setServer(serverHost);
+    // Whatever happens next, the session of an earlier sign-in ends here.
+    {
+        QMutexLocker locker(&m_mutex);
+        m_endpoint.token.clear();
+    }
+    const PlatformEndpoint where = endpoint();
+    const QString cas = PlatformConnection::resolveCasUrl(serverHost, casUrl);
+    if (cas.isEmpty() || PlatformConnection::serverOrigin(serverHost).isEmpty()) {
+        qCDebug(lcConnector) << "sign-in failed: no server or sign-in address";
+        return false;
+    }
+    {
+        QMutexLocker locker(&m_mutex);
+        body.insert(QStringLiteral("tenant"), m_tenant);
+        body.insert(QStringLiteral("preferredContext"), m_preferredContext);
+    }
+    PlatformConnection link(where);
+    QJsonObject answer;
+    QString error;
+    QString url = cas;
+    while (url.endsWith(QLatin1Char('/')))
+        url.chop(1);
+    if (!link.postJson(url + QLatin1String(casPath), body, &answer, &error)) {
+        qCDebug(lcConnector).noquote() << "sign-in failed:" << error;
+        return false;
+    }
+    const QString token = answer.value(QStringLiteral("token")).toString();
+    if (token.isEmpty())
+        return false;
+    QMutexLocker locker(&m_mutex);
+    m_endpoint.token = token;
+    return true;
+}
+
+bool ConnectorClient::signInWithCookie(const QString &cookie, const QString &space,
+                                       const QString &serverHost, const QString &casUrl)
+{
+    return signIn("/v1/cookie",
+                  QJsonObject{{QStringLiteral("cookie"), cookie}, {QStringLiteral("space"), space}},
+                  serverHost, casUrl);
+}
+
+bool ConnectorClient::signInWithPassword(const QString &user, const QString &password,
+                                         const QString &serverHost, const QString &casUrl)
+{
+    return signIn("/v1/login",
+                  QJsonObject{{QStringLiteral("username"), user},
+                              {QStringLiteral("password"), password}},
+                  serverHost, casUrl);
+}
+
+bool ConnectorClient::userInfo(QString *firstName, QString *lastName, QString *email,
+                               QString *userId)
+{
+    QJsonObject answer;
+    if (!call("user information", QStringLiteral("/me"), QJsonObject(), &answer))
+        return false;
+    if (firstName)
+        *firstName = answer.value(QStringLiteral("firstName")).toString();
+    if (lastName)
+        *lastName = answer.value(QStringLiteral("lastName")).toString();
+    if (email)
+        *email = answer.value(QStringLiteral("email")).toString();
+    if (userId)
+        *userId = answer.value(QStringLiteral("login")).toString();
+    return true;
+}
+
+std::vector<std::string> ConnectorClient::spaces()
+{
+    QJsonObject answer;
+    std::vector<std::string> names;
+    if (!call("list of spaces", QStringLiteral("/spaces"), QJsonObject(), &answer))
+        return names;
+    for (const QJsonValue &name : answer.value(QStringLiteral("spaces")).toArray())
+        names.push_back(name.toString().toStdString());
+    return names;
+}
+
+bool ConnectorClient::search(FzFileInfo *query)
+{
+    QJsonObject body{{QStringLiteral("all"), true}};
+    if (query)
+        body = QJsonObject{{QStringLiteral("query"), refOf(query)}};
+    QJsonObject answer;
+    const bool ok = call("search", QStringLiteral("/search"), body, &answer);
+    replace(m_searchList, m_retiredSearch,
+            recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
+    if (ok && query && prop(query, "_DOWNLOADPREVIEWS") == QLatin1String("true")) {
+        std::vector<FzFileInfo *> found;
+        {
+            QMutexLocker locker(&m_mutex);
+            for (const auto &record : m_searchList)
+                found.push_back(record.get());
+        }
+        downloadPreviews(found);
+    }
+    return ok;
+}
+
+int ConnectorClient::searchCount()
+{
+    QMutexLocker locker(&m_mutex);
+    return static_cast<int>(m_searchList.size());
+}
+
+FzFileInfo *ConnectorClient::searchRecord(int index)
+{
+    QMutexLocker locker(&m_mutex);
+    return index >= 0 && index < static_cast<int>(m_searchList.size())
+        ? m_searchList[static_cast<size_t>(index)].get()
+        : nullptr;
+}
+
+int ConnectorClient::transactionCount()
+{
+    QMutexLocker locker(&m_mutex);
+    return static_cast<int>(m_transactionList.size());
+}
+
+FzFileInfo *ConnectorClient::transactionRecord(int index)
+{
+    QMutexLocker locker(&m_mutex);
+    return index >= 0 && index < static_cast<int>(m_transactionList.size())
+        ? m_transactionList[static_cast<size_t>(index)].get()
+        : nullptr;
+}
+
+bool ConnectorClient::details(const std::vector<FzFileInfo *> &records)
+{
+    QJsonObject answer;
+    const bool ok = call("details", QStringLiteral("/details"),
+                         QJsonObject{{QStringLiteral("refs"), refsOf(records)}}, &answer);
+    const QJsonArray results = answer.value(QStringLiteral("results")).toArray();
+    QJsonArray found;
+    bool all = ok && results.size() == static_cast<int>(records.size());
+    for (int i = 0; i < results.size() && i < static_cast<int>(records.size()); ++i) {
+        if (!results.at(i).isObject()) {
+            all = false;
+            continue;
+        }
+        if (records[static_cast<size_t>(i)])
+            apply(records[static_cast<size_t>(i)], results.at(i).toObject());
+        found.append(results.at(i));
+    }
+    replace(m_transactionList, m_retiredTransaction, recordsFrom(found));
+    if (ok && !all)
+        qCDebug(lcConnector) << "details: some records are not on the platform";
+    return all;
+}
+
+bool ConnectorClient::structure(FzFileInfo *record)
+{
+    if (!record)
+        return false;
+    QJsonObject answer;
+    const bool ok = call("structure", QStringLiteral("/structure"),
+                         QJsonObject{{QStringLiteral("ref"), refOf(record)}}, &answer);
+    replace(m_transactionList, m_retiredTransaction,
+            recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
+    return ok;
+}
+
+bool ConnectorClient::downloadPreviews(const std::vector<FzFileInfo *> &records)
+{
+    const QString folder = workingDirectory();
+    QJsonObject answer;
+    if (!call("preview download", QStringLiteral("/previews"),
+              QJsonObject{{QStringLiteral("refs"), refsOf(records)}}, &answer))
+        return false;
+    const QJsonArray results = answer.value(QStringLiteral("results")).toArray();
+    PlatformConnection link(endpoint());
+    bool ok = true;
+    for (int i = 0; i < results.size() && i < static_cast<int>(records.size()); ++i) {
+        const QJsonObject preview = results.at(i).toObject();
+        if (preview.isEmpty())
+            continue;
+        const QString title = records[static_cast<size_t>(i)]
+            ? titleOf(records[static_cast<size_t>(i)])
+            : preview.value(QStringLiteral("title")).toString();
+        const QString fileName = QFileInfo(title).baseName() + QStringLiteral(".jpg");
+        QString stamp;
+        QString error;
+        if (!link.download(preview.value(QStringLiteral("phid")).toString(), folder, fileName,
+                           &stamp, &error)) {
+            failed("preview download", error, link);
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+QString ConnectorClient::downloadObject(const QString &objectId)
+{
+    static const QRegularExpression idPattern(QStringLiteral("^[0-9A-Fa-f]{32}$"));
+    if (!idPattern.match(objectId).hasMatch()) {
+        qCDebug(lcConnector) << "download failed: not a platform object id";
+        return QString();
+    }
+    QJsonObject object;
+    if (!call("download", QStringLiteral("/objects/") + objectId.toUpper(), QJsonObject(),
+              &object))
+        return QString();
+    const QString title = object.value(QStringLiteral("title")).toString();
+    PlatformConnection link(endpoint());
+    QString stamp;
+    QString error;
+    if (!link.download(object.value(QStringLiteral("phid")).toString(), workingDirectory(), title,
+                       &stamp, &error)) {
+        failed("download", error, link);
+        return QString();
+    }
+    return QLatin1Char('/') + title;
+}
+
+std::vector<std::string> ConnectorClient::downloadRecords(const std::vector<FzFileInfo *> &records)
+{
+    std::vector<std::string> failures;
+    QJsonObject answer;
+    if (!call("download", QStringLiteral("/details"),
+              QJsonObject{{QStringLiteral("refs"), refsOf(records)}}, &answer)) {
+        failures.push_back("the platform could not be asked for the files");
+        return failures;
+    }
+    const QJsonArray results = answer.value(QStringLiteral("results")).toArray();
+    const QString workingFolder = workingDirectory();
+    PlatformConnection link(endpoint());
+    for (size_t i = 0; i < records.size(); ++i) {
+        FzFileInfo *record = records[i];
+        if (!record)
+            continue;
+        const QJsonObject object = static_cast<int>(i) < results.size()
+            ? results.at(static_cast<int>(i)).toObject()
+            : QJsonObject();
+        if (object.isEmpty()) {
+            failures.push_back(titleOf(record).toStdString() + ": not found on the platform");
+            continue;
+        }
+        QString folder = prop(record, kLocalFolderKey);
+        if (folder.isEmpty())
+            folder = workingFolder;
+        const QString title = object.value(QStringLiteral("title")).toString();
+        const QString platformStamp = object.value(QLatin1String(kModifiedKey)).toString();
+        // A local copy of exactly this version is current: it is not transferred again.
+        const bool current = !platformStamp.isEmpty()
+            && prop(record, kLocalStampKey) == platformStamp
+            && PlatformConnection::isSafeFileName(title) && QFileInfo::exists(
+                QDir(folder).filePath(title));
+        QString stamp = platformStamp;
+        QString error;
+        if (!current
+            && !link.download(object.value(QStringLiteral("phid")).toString(), folder, title,
+                              &stamp, &error)) {
+            failed("download", error, link);
+            failures.push_back(title.toStdString() + ": " + error.toStdString());
+            continue;
+        }
+        apply(record, object);
+        record->SetProperty(kModifiedKey, stamp.toStdString());
+        record->SetProperty("filename", title.toStdString());
+    }
+    return failures;
+}
+
+bool ConnectorClient::checkIn(FzFileInfo *root)
+{
+    if (!root)
+        return false;
+    // The tree is walked from the top through the child links that SetParent made, parents
+    // before their children.
+    QJsonArray manifest;
+    std::vector<UploadPart> parts(1);
+    bool readable = true;
+    std::function<void(FzFileInfo *, int)> walk = [&](FzFileInfo *record, int parent) {
+        QJsonObject entry = refOf(record);
+        entry.insert(QStringLiteral("parent"), parent);
+        if (!record->GetName().empty())
+            entry.insert(QStringLiteral("name"), QString::fromStdString(record->GetName()));
+        QString title = QString::fromStdString(record->GetTitle());
+        if (title.isEmpty())
+            title = QFileInfo(localPath(record)).fileName();
+        entry.insert(QStringLiteral("title"), title);
+        if (prop(record, "selected") != QLatin1String("false")) {
+            QFile file(localPath(record));
+            if (!file.open(QIODevice::ReadOnly)) {
+                qCDebug(lcConnector).noquote() << "check-in failed: cannot read"
+                                               << file.fileName() << file.errorString();
+                readable = false;
+                return;
+            }
+            UploadPart part{"file" + std::to_string(parts.size()), file.readAll().toStdString()};
+            entry.insert(QStringLiteral("part"), QString::fromStdString(part.name));
+            entry.insert(QStringLiteral("sha256"),
+                         QString::fromLatin1(QCryptographicHash::hash(
+                                                 QByteArray::fromStdString(part.content),
+                                                 QCryptographicHash::Sha256)
+                                                 .toHex()));
+            parts.push_back(std::move(part));
+        }
+        const int index = manifest.size();
+        manifest.append(entry);
+        for (FzFileInfo *child : record->GetChildren()) {
+            if (readable)
+                walk(child, index);
+        }
+    };
+    walk(root, -1);
+    if (!readable)
+        return false;
+    parts[0] = UploadPart{"manifest", QJsonDocument(QJsonObject{{QStringLiteral("records"),
+                                                                  manifest}})
+                                          .toJson(QJsonDocument::Compact)
+                                          .toStdString()};
+    const PlatformEndpoint where = endpoint();
+    if (where.token.isEmpty()) {
+        qCDebug(lcConnector) << "check-in failed: not signed in";
+        return false;
+    }
+    PlatformConnection link(where);
+    QJsonObject answer;
+    QString error;
+    if (!link.postParts(QStringLiteral("/checkin"), parts, &answer, &error)) {
+        failed("check-in", error, link);
+        return false;
+    }
+    replace(m_transactionList, m_retiredTransaction,
+            recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
+    return true;
+}
+
+bool ConnectorClient::lock(FzFileInfo *record, bool locked)
+{
+    if (!record)
+        return false;
+    QJsonObject answer;
+    if (!call(locked ? "lock" : "unlock", locked ? QStringLiteral("/lock") : QStringLiteral("/unlock"),
+              QJsonObject{{QStringLiteral("ref"), refOf(record)}}, &answer))
+        return false;
+    apply(record, answer);
+    return true;
+}
+
+bool ConnectorClient::remove(const std::vector<FzFileInfo *> &records)
+{
+    if (records.empty())
+        return false;
+    QJsonObject answer;
+    return call("delete", QStringLiteral("/delete"),
+                QJsonObject{{QStringLiteral("refs"), refsOf(records)}}, &answer);
+}
+
+std::vector<std::string> ConnectorClient::autonames(FzFileInfo *request)
+{
+    std::vector<std::string> names;
+    bool ok = false;
+    const int count = request ? prop(request, "_count").toInt(&ok) : 0;
+    if (!ok || count <= 0) {
+        qCDebug(lcConnector) << "automatic names: no count asked for";
+        return names;
+    }
+    QJsonObject answer;
+    if (!call("automatic names", QStringLiteral("/autonames"),
+              QJsonObject{{QStringLiteral("count"), count}}, &answer))
+        return names;
+    for (const QJsonValue &name : answer.value(QStringLiteral("names")).toArray())
+        names.push_back(name.toString().toStdString());
+    return names;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platformconnection.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QMutex>
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class FzFileInfo;
+
+// What stands behind LintraAurexConnectorWrapper: the connection settings, the session and the
+// two shared record lists. Calls may come from any thread: settings are copied out under the
+// mutex at the start of a call, the HTTP work runs without it, and the lists are replaced under
+// it at the end. Owned by the wrapper singleton.
+class ConnectorClient
+{
+public:
+    ConnectorClient();
+    ~ConnectorClient();
+
+    void setProxy(const QString &host, int port, const QString &user, const QString &password);
+    void setServer(const QString &serverHost);
+    void setTenant(const QString &tenant);
+    void setPreferredContext(bool use);
+    void setWorkingDirectory(const QString &folder);
+
+    bool signInWithCookie(const QString &cookie, const QString &space, const QString &serverHost,
+                          const QString &casUrl);
+    bool signInWithPassword(const QString &user, const QString &password,
+                            const QString &serverHost, const QString &casUrl);
+    bool userInfo(QString *firstName, QString *lastName, QString *email, QString *userId);
+    std::vector<std::string> spaces();
+
+    bool search(FzFileInfo *query);
+    int searchCount();
+    FzFileInfo *searchRecord(int index);
+    bool details(const std::vector<FzFileInfo *> &records);
+    bool structure(FzFileInfo *record);
+    int transactionCount();
+    FzFileInfo *transactionRecord(int index);
+
+    bool downloadPreviews(const std::vector<FzFileInfo *> &records);
+    QString downloadObject(const QString &objectId);
+    std::vector<std::string> downloadRecords(const std::vector<FzFileInfo *> &records);
+
+    bool checkIn(FzFileInfo *root);
+    bool lock(FzFileInfo *record, bool locked);
+    bool remove(const std::vector<FzFileInfo *> &records);
+    std::vector<std::string> autonames(FzFileInfo *request);
+
+private:
+    using RecordList = std::vector<std::unique_ptr<FzFileInfo>>;
+
+    PlatformEndpoint endpoint();
+    QString workingDirectory();
+    // Logs a failure reason and forgets the session when the platform no longer knows it.
+    void failed(const char *operation, const QString &reason, const PlatformConnection &link);
+    bool signIn(const char *casPath, QJsonObject body, const QString &serverHost,
+                const QString &casUrl);
+    bool call(const char *operation, const QString &path, const QJsonObject &body,
+              QJsonObject *answer);
+    void replace(RecordList &list, RecordList &retired, RecordList fresh);
+    static RecordList recordsFrom(const QJsonArray &objects);
+    static QJsonArray refsOf(const std::vector<FzFileInfo *> &records);
+
+    QMutex m_mutex; // guards every member below
+    PlatformEndpoint m_endpoint;
+    QString m_tenant;
+    bool m_preferredContext = false;
+    QString m_workingDirectory;
+    RecordList m_searchList;
+    RecordList m_transactionList;
+    // The lists replaced last stay alive until the next replacement, so a record pointer that
+    // another thread is still reading does not vanish under it.
+    RecordList m_retiredSearch;
+    RecordList m_retiredTransaction;
+};

@@ -1,0 +1,136 @@
+#include "lintraaurexconnectorwrapper.h"
+
+#include "connectorclient.h"
+#include "fzfileinfo.h"
+
+LintraAurexConnectorWrapper *LintraAurexConnectorWrapper::GetInstance()
+{
+    // Created on first use, thread-safely, and kept until the process ends.
+    static LintraAurexConnectorWrapper *instance = new LintraAurexConnectorWrapper;
+    return instance;
+}
+
+LintraAurexConnectorWrapper::LintraAurexConnectorWrapper()
+    : m_client(std::make_unique<ConnectorClient>())
+{
+}
+
+LintraAurexConnectorWrapper::~LintraAurexConnectorWrapper() = default;
+
+void LintraAurexConnectorWrapper::SetProxySettings(const QString &host, int port,
+                                                   const QString &user, const QString &password)
+{
+    m_client->setProxy(host, port, user, password);
+}
+
+void LintraAurexConnectorWrapper::SetServer(const QString &serverHost)
+{
+    m_client->setServer(serverHost);
+}
+
+void LintraAurexConnectorWrapper::SetTenant(const QString &tenant) { m_client->setTenant(tenant); }
+
+void LintraAurexConnectorWrapper::UsePreferredContext(bool use)
+{
+    m_client->setPreferredContext(use);
+}
+
+bool LintraAurexConnectorWrapper::LoginWithCASCookie_Block(const QString &cookie,
+                                                           const QString &collaborativeSpace,
+                                                           const QString &serverHost,
+                                                           const QString &casUrl)
+{
+    return m_client->signInWithCookie(cookie, collaborativeSpace, serverHost, casUrl);
+}
+
+bool LintraAurexConnectorWrapper::LxGatepassLogin(const QString &user, const QString &password,
+                                                  const QString &serverHost, const QString &,
+                                                  const QString &casUrl)
+{
+    return m_client->signInWithPassword(user, password, serverHost, casUrl);
+}
+
+bool LintraAurexConnectorWrapper::GetUserInfo(QString *firstName, QString *lastName,
+                                              QString *email, QString *userId)
+{
+    return m_client->userInfo(firstName, lastName, email, userId);
+}
+
+std::vector<std::string> LintraAurexConnectorWrapper::GetListOfCollaborativeSpaces()
+{
+    return m_client->spaces();
+}
+
+void LintraAurexConnectorWrapper::SetWorkingDirectory(const QString &folder)
+{
+    m_client->setWorkingDirectory(folder);
+}
+
+bool LintraAurexConnectorWrapper::Search() { return m_client->search(nullptr); }
+
+bool LintraAurexConnectorWrapper::SearchPattern(FzFileInfo *query)
+{
+    return query && m_client->search(query);
+}
+
+int LintraAurexConnectorWrapper::GetSearchListSize() { return m_client->searchCount(); }
+
+FzFileInfo *LintraAurexConnectorWrapper::GetSearchFileAt(int index)
+{
+    return m_client->searchRecord(index);
+}
+
+bool LintraAurexConnectorWrapper::DownloadPreviews(const std::vector<FzFileInfo *> &records)
+{
+    return m_client->downloadPreviews(records);
+}
+
+bool LintraAurexConnectorWrapper::Details(std::vector<FzFileInfo *> records)
+{
+    return m_client->details(records);
+}
+
+int LintraAurexConnectorWrapper::GetTransactionListSize() { return m_client->transactionCount(); }
+
+FzFileInfo *LintraAurexConnectorWrapper::GetTransactionFileAt(int index)
+{
+    return m_client->transactionRecord(index);
+}
+
+bool LintraAurexConnectorWrapper::GetStructure_Block(FzFileInfo *record)
+{
+    return m_client->structure(record);
+}
+
+QString LintraAurexConnectorWrapper::Download_Block(const QString &objectId)
+{
+    return m_client->downloadObject(objectId);
+}
+
+std::vector<std::string>
+LintraAurexConnectorWrapper::Download_Block(const std::vector<FzFileInfo *> &records)
+{
+    return m_client->downloadRecords(records);
+}
+
+bool LintraAurexConnectorWrapper::CheckIn(FzFileInfo *root) { return m_client->checkIn(root); }
+
+bool LintraAurexConnectorWrapper::LockFile(FzFileInfo *record)
+{
+    return m_client->lock(record, true);
+}
+
+bool LintraAurexConnectorWrapper::UnlockFile(FzFileInfo *record)
+{
+    return m_client->lock(record, false);
+}
+
+bool LintraAurexConnectorWrapper::Delete_Block(const std::vector<FzFileInfo *> &records)
+{
+    return m_client->remove(records);
+}
+
+std::vector<std::string> LintraAurexConnectorWrapper::GetAutoname_Block(FzFileInfo *request)
+{
+    return m_client->autonames(request);
+}

@@ -1,0 +1,257 @@
+#include "platformconnection.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <httplib.h>
+
+namespace {
+
+const char kApiPrefix[] = "/api/v1";
+const char kHeaderSha256[] = "X-Aurex-SHA256";
+const char kHeaderModified[] = "X-Aurex-Modified";
+// A certificate bundle the connector trusts besides the system's, e.g. for a platform that
+// serves a self-signed certificate.
+const char kCaFileVariable[] = "FZCONNECTOR_CA_FILE";
+
+QString errorText(const std::string &body, int status)
+{
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray::fromStdString(body));
+    const QString message = document.object().value(QStringLiteral("error")).toString();
+    return QStringLiteral("the platform answered %1%2")
+        .arg(status)
+        .arg(message.isEmpty() ? QString() : QStringLiteral(": ") + message);
+}
+
+} // namespace
+
+PlatformConnection::PlatformConnection(const PlatformEndpoint &endpoint) : m_endpoint(endpoint) {}
+
+QString PlatformConnection::serverOrigin(const QString &serverHost)
+{
+    QString host = serverHost.trimmed();
+    while (host.endsWith(QLatin1Char('/')))
+        host.chop(1);
+    if (host.isEmpty())
+        return QString();
+    if (host.startsWith(QLatin1String("http://")) || host.startsWith(QLatin1String("https://")))
+        return host;
+    return QStringLiteral("https://") + host;
+}
+
+QString PlatformConnection::resolveCasUrl(const QString &serverHost, const QString &casUrl)
+{
+    if (casUrl.startsWith(QLatin1Char('/'))) {
+        const QString origin = serverOrigin(serverHost);
+        return origin.isEmpty() ? QString() : origin + casUrl;
+    }
+    return casUrl;
+}
+
+bool PlatformConnection::isSafeFileName(const QString &name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
+        || name.trimmed() != name || name.toUtf8().size() > 255)
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('/')
+            || c == QLatin1Char('\\') || c == QLatin1Char(':'))
+            return false;
+    }
+    return true;
+}
+
+PlatformConnection::Target PlatformConnection::target(const QString &url) const
+{
+    QUrl parsed(url);
+    if (parsed.isRelative()) {
+        parsed = QUrl(serverOrigin(m_endpoint.serverHost) + QLatin1String(kApiPrefix) + url);
+    }
+    Target out;
+    if (!parsed.isValid() || parsed.host().isEmpty())
+        return out;
+    out.origin = parsed.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment
+                                 | QUrl::RemoveUserInfo)
+                     .toString()
+                     .toStdString();
+    out.path = parsed.path(QUrl::FullyEncoded).toStdString();
+    if (out.path.empty())
+        out.path = "/";
+    return out;
+}
+
+void PlatformConnection::configure(httplib::Client &client) const
+{
+    client.set_connection_timeout(15);
+    client.set_read_timeout(300);
+    client.set_write_timeout(300);
+    client.set_keep_alive(true);
+    client.enable_server_certificate_verification(true);
+    const QByteArray caFile = qgetenv(kCaFileVariable);
+    if (!caFile.isEmpty())
+        client.set_ca_cert_path(caFile.toStdString());
+    if (!m_endpoint.proxyHost.isEmpty() && m_endpoint.proxyPort > 0) {
+        client.set_proxy(m_endpoint.proxyHost.toStdString(), m_endpoint.proxyPort);
+        if (!m_endpoint.proxyUser.isEmpty()) {
+            client.set_proxy_basic_auth(m_endpoint.proxyUser.toStdString(),
+                                        m_endpoint.proxyPassword.toStdString());
+        }
+    }
+    if (!m_endpoint.token.isEmpty())
+        client.set_bearer_token_auth(m_endpoint.token.toStdString());
+}
+
+bool PlatformConnection::finish(int status, const std::string &body, QJsonObject *answer,
+                                QString *error)
+{
+    if (status == 401)
+        m_signedOut = true;
+    if (status != 200) {
+        *error = errorText(body, status);
+        return false;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(body),
+                                                           &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+        *error = QStringLiteral("the platform's answer is not JSON");
+        return false;
+    }
+    if (answer)
+        *answer = document.object();
+    return true;
+}
+
+bool PlatformConnection::send(const QString &url, const Request &request, QJsonObject *answer,
+                              QString *error)
+{
+    const Target where = target(url);
+    if (where.origin.empty()) {
+        *error = QStringLiteral("no platform server is set");
+        return false;
+    }
+    httplib::Client client(where.origin);
+    configure(client);
+    const httplib::Result result = request(client, where.path);
+    if (!result) {
+        *error = QStringLiteral("cannot reach the platform: %1")
+                     .arg(QString::fromStdString(httplib::to_string(result.error())));
+        return false;
+    }
+    return finish(result->status, result->body, answer, error);
+}
+
+bool PlatformConnection::getJson(const QString &url, QJsonObject *answer, QString *error)
+{
+    return send(
+        url, [](httplib::Client &client, const std::string &path) { return client.Get(path); },
+        answer, error);
+}
+
+bool PlatformConnection::postJson(const QString &url, const QJsonObject &body,
+                                  QJsonObject *answer, QString *error)
+{
+    const QByteArray json = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    return send(
+        url,
+        [&json](httplib::Client &client, const std::string &path) {
+            return client.Post(path, json.constData(), static_cast<size_t>(json.size()),
+                               "application/json");
+        },
+        answer, error);
+}
+
+bool PlatformConnection::postParts(const QString &url, const std::vector<UploadPart> &parts,
+                                   QJsonObject *answer, QString *error)
+{
+    httplib::MultipartFormDataItems items;
+    items.reserve(parts.size());
+    for (const UploadPart &part : parts)
+        items.push_back({part.name, part.content, part.name, "application/octet-stream"});
+    return send(
+        url,
+        [&items](httplib::Client &client, const std::string &path) {
+            return client.Post(path, items);
+        },
+        answer, error);
+}
+
+bool PlatformConnection::download(const QString &phid, const QString &folder,
+                                  const QString &fileName, QString *stamp, QString *error)
+{
+    if (!isSafeFileName(fileName)) {
+        *error = QStringLiteral("refused the file name \"%1\": it would leave its folder")
+                     .arg(fileName);
+        return false;
+    }
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        *error = QStringLiteral("the folder %1 does not exist").arg(folder);
+        return false;
+    }
+    const Target where = target(QStringLiteral("/objects/%1/content")
+                                    .arg(QString::fromLatin1(QUrl::toPercentEncoding(phid))));
+    if (where.origin.empty()) {
+        *error = QStringLiteral("no platform server is set");
+        return false;
+    }
+    QSaveFile file(QDir(folder).filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    std::string expected;
+    std::string errorBody;
+    int status = 0;
+    bool writeFailed = false;
+    httplib::Client client(where.origin);
+    configure(client);
+    const httplib::Result result = client.Get(
+        where.path, httplib::Headers(),
+        [&](const httplib::Response &response) {
+            status = response.status;
+            expected = response.get_header_value(kHeaderSha256);
+            *stamp = QString::fromStdString(response.get_header_value(kHeaderModified));
+            return true;
+        },
+        [&](const char *data, size_t length) {
+            if (status != 200) {
+                errorBody.append(data, length);
+                return errorBody.size() < 65536;
+            }
+            hash.addData(data, static_cast<int>(length));
+            if (file.write(data, static_cast<qint64>(length)) != static_cast<qint64>(length)) {
+                writeFailed = true;
+                return false;
+            }
+            return true;
+        });
+    if (status == 401)
+        m_signedOut = true;
+    if (writeFailed) {
+        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    if (!result) {
+        *error = QStringLiteral("cannot reach the platform: %1")
+                     .arg(QString::fromStdString(httplib::to_string(result.error())));
+        return false;
+    }
+    if (status != 200) {
+        *error = errorText(errorBody, status);
+        return false;
+    }
+    if (hash.result().toHex().toStdString() != expected) {
+        *error = QStringLiteral("%1 arrived damaged (checksum mismatch)").arg(fileName);
+        return false;
+    }
+    if (!file.commit()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    return true;
+}

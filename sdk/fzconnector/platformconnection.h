@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace httplib {
+class Client;
+class Result;
+}
+
+// How to reach the platform: server address, sign-in address, proxy and session token. A value
+// copied out of the connector for the span of one call, so calls on several threads never share
+// an HTTP client. Credentials in it (proxy password, token) never reach a log or an error text.
+struct PlatformEndpoint {
+    QString serverHost; // as given to SetServer: "srv01", "http://127.0.0.1:8080"
+    QString proxyHost;
+    int proxyPort = 0;
+    QString proxyUser;
+    QString proxyPassword;
+    QString token;
+};
+
+// One upload part of a check-in.
+struct UploadPart {
+    std::string name;
+    std::string content;
+};
+
+// Blocking HTTP/JSON requests to the platform over cpp-httplib. Failures come back as false with
+// a reason fit for the debug output; a 401 answer is reported through signedOut().
+class PlatformConnection
+{
+public:
+    explicit PlatformConnection(const PlatformEndpoint &endpoint);
+
+    // The platform's origin: "https://" + host unless the host names "http://" itself.
+    static QString serverOrigin(const QString &serverHost);
+    // Resolves a sign-in address; one that is only a path counts from the server's origin.
+    static QString resolveCasUrl(const QString &serverHost, const QString &casUrl);
+
+    // url is absolute, or a path below the platform's API.
+    bool getJson(const QString &url, QJsonObject *answer, QString *error);
+    bool postJson(const QString &url, const QJsonObject &body, QJsonObject *answer,
+                  QString *error);
+    bool postParts(const QString &url, const std::vector<UploadPart> &parts, QJsonObject *answer,
+                   QString *error);
+    // Streams an object's content into folder/fileName through a temporary file, checks the
+    // SHA-256 the platform announced and only then renames it into place. Returns the
+    // platform's modification stamp of what was written.
+    bool download(const QString &phid, const QString &folder, const QString &fileName,
+                  QString *stamp, QString *error);
+
+    bool signedOut() const { return m_signedOut; }
+
+    // A file name that stays inside its folder: no separators, no drive letter, not "." or "..",
+    // no control characters.
+    static bool isSafeFileName(const QString &name);
+
+private:
+    struct Target {
+        std::string origin;
+        std::string path;
+    };
+    Target target(const QString &url) const;
+    using Request = std::function<httplib::Result(httplib::Client &, const std::string &path)>;
+    bool send(const QString &url, const Request &request, QJsonObject *answer, QString *error);
+    void configure(httplib::Client &client) const;
+    bool finish(int status, const std::string &body, QJsonObject *answer, QString *error);
+
+    PlatformEndpoint m_endpoint;
+    bool m_signedOut = false;
+};

@@ -1,0 +1,275 @@
+#include "accountstore.h"
+
+#include "credentials.h"
+#include "database.h"
+
+#include <QDateTime>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+
+Q_LOGGING_CATEGORY(lcAccounts, "platform.accounts")
+
+namespace {
+
+qint64 now() { return QDateTime::currentSecsSinceEpoch(); }
+
+const QString kBadCredentials = QStringLiteral("user name or password incorrect");
+
+} // namespace
+
+AccountStore::AccountStore(int sessionTtlSeconds) : m_sessionTtl(sessionTtlSeconds) {}
+
+bool AccountStore::isValidLogin(const QString &login)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9._@-]{1,64}$"));
+    return pattern.match(login).hasMatch();
+}
+
+qint64 AccountStore::tenantId(const QString &name)
+{
+    const QVariant id = name.isEmpty()
+        ? Database::value(QStringLiteral("SELECT id FROM tenants WHERE is_default = 1"))
+        : Database::value(QStringLiteral("SELECT id FROM tenants WHERE name = ?"), {name});
+    if (!id.isValid())
+        throw ApiError(404, QStringLiteral("unknown tenant"));
+    return id.toLongLong();
+}
+
+qint64 AccountStore::userId(const QString &login)
+{
+    const QVariant id = Database::value(QStringLiteral("SELECT id FROM users WHERE login = ?"),
+                                        {login});
+    if (!id.isValid())
+        throw ApiError(404, QStringLiteral("unknown user %1").arg(login));
+    return id.toLongLong();
+}
+
+void AccountStore::addUser(const QString &login, const QString &firstName,
+                           const QString &lastName, const QString &email,
+                           const QString &password)
+{
+    if (!isValidLogin(login))
+        throw ApiError(400, QStringLiteral("a user name has 1 to 64 letters, digits or ._@-"));
+    if (password.isEmpty())
+        throw ApiError(400, QStringLiteral("the password must not be empty"));
+    Transaction transaction;
+    if (Database::value(QStringLiteral("SELECT id FROM users WHERE login = ?"), {login}).isValid())
+        throw ApiError(409, QStringLiteral("user %1 exists already").arg(login));
+    Database::exec(QStringLiteral("INSERT INTO users (login, first_name, last_name, email, "
+                                  "password_hash, created_at) VALUES (?, ?, ?, ?, ?, ?)"),
+                   {login, firstName, lastName, email, Credentials::hashPassword(password), now()});
+    transaction.commit();
+}
+
+void AccountStore::setPassword(const QString &login, const QString &password)
+{
+    if (password.isEmpty())
+        throw ApiError(400, QStringLiteral("the password must not be empty"));
+    Transaction transaction;
+    const qint64 id = userId(login);
+    Database::exec(QStringLiteral("UPDATE users SET password_hash = ? WHERE id = ?"),
+                   {Credentials::hashPassword(password), id});
+    // A new password ends every session of the old one.
+    Database::exec(QStringLiteral("DELETE FROM sessions WHERE user_id = ?"), {id});
+    transaction.commit();
+}
+
+void AccountStore::addTenant(const QString &name)
+{
+    if (!isValidLogin(name))
+        throw ApiError(400, QStringLiteral("a tenant name has 1 to 64 letters, digits or ._@-"));
+    Transaction transaction;
+    if (Database::value(QStringLiteral("SELECT id FROM tenants WHERE name = ?"), {name}).isValid())
+        throw ApiError(409, QStringLiteral("tenant %1 exists already").arg(name));
+    Database::exec(QStringLiteral("INSERT INTO tenants (name, is_default) VALUES (?, 0)"), {name});
+    transaction.commit();
+}
+
+void AccountStore::addSpace(const QString &tenant, const QString &name)
+{
+    if (name.trimmed().isEmpty() || name.size() > 200)
+        throw ApiError(400, QStringLiteral("a space name has 1 to 200 characters"));
+    Transaction transaction;
+    const qint64 tenantKey = tenantId(tenant);
+    if (Database::value(QStringLiteral("SELECT id FROM spaces WHERE tenant_id = ? AND name = ?"),
+                        {tenantKey, name})
+            .isValid())
+        throw ApiError(409, QStringLiteral("space %1 exists already").arg(name));
+    Database::exec(QStringLiteral("INSERT INTO spaces (tenant_id, name) VALUES (?, ?)"),
+                   {tenantKey, name});
+    transaction.commit();
+}
+
+void AccountStore::addMember(const QString &tenant, const QString &space, const QString &login,
+                             bool preferred)
+{
+    Transaction transaction;
+    const qint64 tenantKey = tenantId(tenant);
+    const QVariant spaceId = Database::value(
+        QStringLiteral("SELECT id FROM spaces WHERE tenant_id = ? AND name = ?"),
+        {tenantKey, space});
+    if (!spaceId.isValid())
+        throw ApiError(404, QStringLiteral("unknown space %1").arg(space));
+    const qint64 user = userId(login);
+    if (preferred) {
+        Database::exec(QStringLiteral("UPDATE memberships SET preferred = 0 WHERE user_id = ? "
+                                      "AND space_id IN (SELECT id FROM spaces WHERE "
+                                      "tenant_id = ?)"),
+                       {user, tenantKey});
+    }
+    Database::exec(QStringLiteral("INSERT INTO memberships (space_id, user_id, preferred) "
+                                  "VALUES (?, ?, ?) ON CONFLICT (space_id, user_id) DO UPDATE "
+                                  "SET preferred = excluded.preferred"),
+                   {spaceId, user, preferred ? 1 : 0});
+    transaction.commit();
+}
+
+QString AccountStore::issueCookie(const QString &login, int ttlSeconds)
+{
+    if (ttlSeconds <= 0)
+        throw ApiError(400, QStringLiteral("a cookie lifetime must be positive"));
+    Transaction transaction;
+    const qint64 user = userId(login);
+    const QString cookie = Credentials::newToken();
+    Database::exec(QStringLiteral("INSERT INTO launcher_cookies (cookie_hash, user_id, "
+                                  "expires_at) VALUES (?, ?, ?)"),
+                   {Credentials::fingerprint(cookie), user, now() + ttlSeconds});
+    transaction.commit();
+    return cookie;
+}
+
+QString AccountStore::signInWithPassword(const QString &login, const QString &password,
+                                         const QString &tenant, const QString &space,
+                                         bool preferredContext)
+{
+    QSqlQuery query = Database::exec(
+        QStringLiteral("SELECT id, password_hash FROM users WHERE login = ?"), {login});
+    const bool known = query.next();
+    const qint64 user = known ? query.value(0).toLongLong() : 0;
+    const QString hash = known ? query.value(1).toString() : QString();
+    query.finish();
+    if (!Credentials::verifyPassword(password, hash)) {
+        qCInfo(lcAccounts) << "password sign-in refused";
+        throw ApiError(401, kBadCredentials);
+    }
+    return openSession(user, tenant, space, preferredContext);
+}
+
+QString AccountStore::signInWithCookie(const QString &cookie, const QString &tenant,
+                                       const QString &space, bool preferredContext)
+{
+    const QVariant user = Database::value(
+        QStringLiteral("SELECT user_id FROM launcher_cookies WHERE cookie_hash = ? "
+                       "AND expires_at > ?"),
+        {Credentials::fingerprint(cookie), now()});
+    if (!user.isValid()) {
+        qCInfo(lcAccounts) << "cookie sign-in refused";
+        throw ApiError(401, QStringLiteral("the sign-in cookie is unknown or has expired"));
+    }
+    return openSession(user.toLongLong(), tenant, space, preferredContext);
+}
+
+QString AccountStore::openSession(qint64 userId, const QString &tenant, const QString &space,
+                                  bool preferredContext)
+{
+    Transaction transaction;
+    const qint64 tenantKey = tenantId(tenant);
+    QVariant context;
+    if (preferredContext || space.isEmpty()) {
+        context = Database::value(
+            QStringLiteral("SELECT s.id FROM spaces s JOIN memberships m ON m.space_id = s.id "
+                           "WHERE m.user_id = ? AND s.tenant_id = ? "
+                           "ORDER BY m.preferred DESC, s.name LIMIT 1"),
+            {userId, tenantKey});
+    } else {
+        context = Database::value(
+            QStringLiteral("SELECT s.id FROM spaces s JOIN memberships m ON m.space_id = s.id "
+                           "WHERE m.user_id = ? AND s.tenant_id = ? AND s.name = ?"),
+            {userId, tenantKey, space});
+        if (!context.isValid())
+            throw ApiError(403, QStringLiteral("no access to collaborative space %1").arg(space));
+    }
+    const qint64 stamp = now();
+    Database::exec(QStringLiteral("DELETE FROM sessions WHERE expires_at <= ?"), {stamp});
+    Database::exec(QStringLiteral("DELETE FROM launcher_cookies WHERE expires_at <= ?"), {stamp});
+    const QString token = Credentials::newToken();
+    Database::exec(QStringLiteral("INSERT INTO sessions (token_hash, user_id, tenant_id, "
+                                  "context_space_id, created_at, expires_at) "
+                                  "VALUES (?, ?, ?, ?, ?, ?)"),
+                   {Credentials::fingerprint(token), userId, tenantKey,
+                    context.isValid() ? context : QVariant(QVariant::LongLong), stamp,
+                    stamp + m_sessionTtl});
+    transaction.commit();
+    return token;
+}
+
+void AccountStore::signOut(const QString &token)
+{
+    Database::exec(QStringLiteral("DELETE FROM sessions WHERE token_hash = ?"),
+                   {Credentials::fingerprint(token)});
+}
+
+Caller AccountStore::authenticate(const QString &token)
+{
+    if (token.isEmpty())
+        throw ApiError(401, QStringLiteral("not signed in"));
+    const QString key = Credentials::fingerprint(token);
+    QSqlQuery query = Database::exec(
+        QStringLiteral("SELECT s.user_id, s.tenant_id, s.context_space_id, s.expires_at, "
+                       "u.login FROM sessions s JOIN users u ON u.id = s.user_id "
+                       "WHERE s.token_hash = ?"),
+        {key});
+    const qint64 stamp = now();
+    if (!query.next() || query.value(3).toLongLong() <= stamp)
+        throw ApiError(401, QStringLiteral("not signed in or the session has expired"));
+    Caller caller;
+    caller.userId = query.value(0).toLongLong();
+    caller.tenantId = query.value(1).toLongLong();
+    caller.contextSpaceId = query.value(2).isNull() ? 0 : query.value(2).toLongLong();
+    caller.login = query.value(4).toString();
+    const qint64 expires = query.value(3).toLongLong();
+    query.finish();
+    // A session in use lives on; it is written back only once half its lifetime is gone.
+    if (expires - stamp < m_sessionTtl / 2) {
+        Database::exec(QStringLiteral("UPDATE sessions SET expires_at = ? WHERE token_hash = ?"),
+                       {stamp + m_sessionTtl, key});
+    }
+    return caller;
+}
+
+QJsonObject AccountStore::userInfo(const Caller &caller)
+{
+    QSqlQuery query = Database::exec(
+        QStringLiteral("SELECT login, first_name, last_name, email FROM users WHERE id = ?"),
+        {caller.userId});
+    if (!query.next())
+        throw ApiError(401, QStringLiteral("not signed in"));
+    return QJsonObject{{QStringLiteral("login"), query.value(0).toString()},
+                       {QStringLiteral("firstName"), query.value(1).toString()},
+                       {QStringLiteral("lastName"), query.value(2).toString()},
+                       {QStringLiteral("email"), query.value(3).toString()}};
+}
+
+QStringList AccountStore::spaceNames(const Caller &caller)
+{
+    QSqlQuery query = Database::exec(
+        QStringLiteral("SELECT s.name FROM spaces s JOIN memberships m ON m.space_id = s.id "
+                       "WHERE m.user_id = ? AND s.tenant_id = ? "
+                       "ORDER BY CASE WHEN s.id = ? THEN 0 ELSE 1 END, s.name"),
+        {caller.userId, caller.tenantId, caller.contextSpaceId});
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
+}
+
+qint64 AccountStore::memberSpaceId(const Caller &caller, const QString &spaceName)
+{
+    const QVariant id = Database::value(
+        QStringLiteral("SELECT s.id FROM spaces s JOIN memberships m ON m.space_id = s.id "
+                       "WHERE m.user_id = ? AND s.tenant_id = ? AND s.name = ?"),
+        {caller.userId, caller.tenantId, spaceName});
+    if (!id.isValid())
+        throw ApiError(403, QStringLiteral("no access to collaborative space %1").arg(spaceName));
+    return id.toLongLong();
+}

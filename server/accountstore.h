@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+// Who is calling: the result of checking a session token.
+struct Caller {
+    qint64 userId = 0;
+    qint64 tenantId = 0;
+    qint64 contextSpaceId = 0; // 0: no current space
+    QString login;
+};
+
+// Accounts, tenants, spaces, memberships, launcher cookies and sessions in the platform's
+// database. Stateless apart from the session lifetime; any thread may use its own instance or
+// share one. Failures throw ApiError with a message that names no credential.
+class AccountStore
+{
+public:
+    explicit AccountStore(int sessionTtlSeconds);
+
+    void addUser(const QString &login, const QString &firstName, const QString &lastName,
+                 const QString &email, const QString &password);
+    void setPassword(const QString &login, const QString &password);
+    void addTenant(const QString &name);
+    void addSpace(const QString &tenant, const QString &name);
+    void addMember(const QString &tenant, const QString &space, const QString &login,
+                   bool preferred);
+    // A launcher cookie for the user, valid for ttlSeconds and usable more than once.
+    QString issueCookie(const QString &login, int ttlSeconds);
+
+    // Each returns a fresh session token. space is the wanted current space; with
+    // preferredContext (or an empty space) the user's preferred space is taken instead.
+    QString signInWithPassword(const QString &login, const QString &password,
+                               const QString &tenant, const QString &space,
+                               bool preferredContext);
+    QString signInWithCookie(const QString &cookie, const QString &tenant, const QString &space,
+                             bool preferredContext);
+    void signOut(const QString &token);
+    // Throws ApiError(401) for an unknown or expired token; extends a session in use.
+    Caller authenticate(const QString &token);
+
+    QJsonObject userInfo(const Caller &caller);
+    // Names of the caller's spaces in the session's tenant, the current space first.
+    QStringList spaceNames(const Caller &caller);
+    // The id of a space of the caller's tenant that the caller is a member of; 403 otherwise.
+    qint64 memberSpaceId(const Caller &caller, const QString &spaceName);
+
+    static qint64 tenantId(const QString &name);
+    static qint64 userId(const QString &login);
+    static bool isValidLogin(const QString &login);
+
+private:
+    QString openSession(qint64 userId, const QString &tenant, const QString &space,
+                        bool preferredContext);
+
+    int m_sessionTtl;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "accountstore.h"
+
+#include <QJsonValue>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+// The platform's HTTP/JSON service: the sign-in (CAS) endpoints, the object API the connector
+// calls, and the dashboard. Requests run on a pool of worker threads, each with its own
+// database connection. Owned by the serve command; run() blocks until stop() is called.
+class ApiServer
+{
+public:
+    struct Options {
+        QString host = QStringLiteral("127.0.0.1");
+        int port = 0;
+        QString certFile;
+        QString keyFile;
+        int sessionTtlSeconds = 0;
+        long long maxUploadBytes = 0;
+        int threads = 8;
+    };
+
+    explicit ApiServer(const Options &options);
+    ~ApiServer();
+
+    // Binds the listening socket; the chosen port is then port().
+    bool bind(QString *error);
+    int port() const { return m_port; }
+    bool isTls() const;
+    void run();
+    void stop();
+
+private:
+    using JsonHandler = std::function<QJsonValue(const Caller &, const QJsonObject &)>;
+
+    void installRoutes();
+    void installCasRoutes();
+    void jsonRoute(const char *method, const char *pattern, JsonHandler handler);
+    void serveContent(const httplib::Request &request, httplib::Response &response);
+    void checkIn(const httplib::Request &request, httplib::Response &response);
+    Caller caller(const httplib::Request &request);
+
+    Options m_options;
+    AccountStore m_accounts;
+    std::unique_ptr<httplib::Server> m_server;
+    int m_port = 0;
+};

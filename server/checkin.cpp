@@ -1,0 +1,184 @@
+#include "checkin.h"
+
+#include "credentials.h"
+#include "database.h"
+#include "platformconstants.h"
+
+#include <QDateTime>
+#include <QSqlQuery>
+
+namespace {
+
+QString prop(const QJsonObject &record, const char *key)
+{
+    return record.value(QLatin1String(key)).toString();
+}
+
+} // namespace
+
+CheckIn::CheckIn(const Caller &caller, AccountStore &accounts)
+    : m_caller(caller), m_accounts(accounts), m_objects(caller)
+{
+}
+
+bool CheckIn::isSafeTitle(const QString &title)
+{
+    if (title.isEmpty() || title.toUtf8().size() > 255 || title == QLatin1String(".")
+        || title == QLatin1String("..") || title.trimmed() != title)
+        return false;
+    for (const QChar c : title) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f
+            || QStringLiteral("/\\:*?\"<>|").contains(c))
+            return false;
+    }
+    return true;
+}
+
+QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const PartLookup &parts)
+{
+    const QJsonArray records = manifest.value(QStringLiteral("records")).toArray();
+    if (records.isEmpty())
+        throw ApiError(400, QStringLiteral("the check-in holds no record"));
+    if (records.size() > platform::kMaxRecordsPerRequest)
+        throw ApiError(413, QStringLiteral("too many records in one check-in"));
+
+    Transaction transaction;
+    QVector<Placed> placed(records.size());
+    QList<ObjectRow> stored;
+    for (int i = 0; i < records.size(); ++i) {
+        const QJsonObject record = records.at(i).toObject();
+        const int parent = record.value(QStringLiteral("parent")).toInt(-1);
+        if (parent >= i || parent < -1)
+            throw ApiError(400, QStringLiteral("record %1 names a parent after it").arg(i));
+        if ((parent == -1) != (i == 0))
+            throw ApiError(400, QStringLiteral("a check-in has exactly one top record"));
+        placed[i] = place(record, parent >= 0 ? &placed[parent] : nullptr, parts, &stored);
+    }
+    transaction.commit();
+    return stored;
+}
+
+CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
+                               const PartLookup &parts, QList<ObjectRow> *stored)
+{
+    const QString title = prop(record, "title");
+    if (!isSafeTitle(title))
+        throw ApiError(400, QStringLiteral("unusable file name \"%1\"").arg(title));
+    const QString relation = prop(record, "_RelationToParent");
+    const bool derived = parent && relation == QLatin1String(platform::kRelationDerivedOutput);
+    // An output derived from a file that is not on the platform has nothing to belong to.
+    if (derived && parent->id == 0)
+        return Placed();
+    if (parent && !derived && !relation.isEmpty()
+        && relation != QLatin1String(platform::kRelationSubcomponent))
+        throw ApiError(400, QStringLiteral("unknown relation \"%1\"").arg(relation));
+    // A derived output is named after the object it belongs to.
+    QString name = derived ? parent->name + QStringLiteral(".jpg") : prop(record, "name");
+    const bool selected = prop(record, "selected") != QLatin1String("false");
+
+    std::optional<ObjectRow> existing;
+    if (!name.isEmpty())
+        existing = m_objects.resolve(QJsonObject{{QStringLiteral("name"), name}});
+    if (!existing && !name.isEmpty()
+        && Database::value(QStringLiteral("SELECT 1 FROM objects WHERE name = ?"), {name})
+               .isValid())
+        throw ApiError(403, QStringLiteral("no access to %1").arg(title));
+    if (existing && existing->lockedById != 0 && existing->lockedById != m_caller.userId)
+        throw ApiError(409,
+                       QStringLiteral("%1 is locked by %2").arg(existing->title, existing->lockedBy));
+
+    Placed result;
+    if (!selected) {
+        if (existing)
+            result = Placed{existing->id, existing->name};
+    } else {
+        const bool keepLock = prop(record, "maintainlock") == QLatin1String("true");
+        const QVariant lockHolder = keepLock ? QVariant(m_caller.userId)
+                                             : QVariant(QVariant::LongLong);
+        QString sha256;
+        qint64 size = 0;
+        storeContent(record, parts, &sha256, &size);
+        const QString type = derived ? QString::fromLatin1(platform::kTypeDerivedOutput)
+                                     : ObjectStore::typeForTitle(title);
+        const QString cadType = type == QLatin1String(platform::kTypeDrawing)
+            ? QString::fromLatin1(platform::kCadTypeAssembly)
+            : type == QLatin1String(platform::kTypeInsert)
+                ? QString::fromLatin1(platform::kCadTypeInserted)
+                : QString();
+        const QString format = prop(record, "_Format");
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        if (existing) {
+            const bool changed = existing->sha256 != sha256 || existing->title != title;
+            // A changed file always gets a later stamp than the one it replaces.
+            const qint64 modified = changed ? qMax(now, existing->modified + 1) : existing->modified;
+            const QSqlQuery update = Database::exec(
+                QStringLiteral("UPDATE objects SET title = ?, title_lc = ?, format = ?, "
+                               "sha256 = ?, size = ?, modified = ?, revision = ?, locked_by = ? "
+                               "WHERE id = ? AND (locked_by IS NULL OR locked_by = ?)"),
+                {title, title.toLower(), format.isEmpty() ? existing->format : format, sha256,
+                 size, modified, changed ? existing->revision + 1 : existing->revision,
+                 lockHolder, existing->id, m_caller.userId});
+            if (update.numRowsAffected() != 1)
+                throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(title));
+            if (existing->sha256 != sha256)
+                ObjectStore::dropUnusedContent(existing->sha256);
+            result = Placed{existing->id, existing->name};
+        } else {
+            if (name.isEmpty())
+                name = m_objects.issueNames(1).first();
+            if (!derived)
+                claimName(name);
+            const qint64 spaceId = m_accounts.memberSpaceId(m_caller, prop(record, "collabspace"));
+            const QVariant id = Database::value(
+                QStringLiteral("INSERT INTO objects (phid, name, name_lc, title, title_lc, type, "
+                               "cadtype, format, revision, space_id, owner_id, locked_by, "
+                               "modified, sha256, size) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, "
+                               "?, ?, ?, ?) RETURNING id"),
+                {Credentials::newObjectId(), name, name.toLower(), title, title.toLower(), type,
+                 cadType, format, spaceId, m_caller.userId, lockHolder, now, sha256, size});
+            result = Placed{id.toLongLong(), name};
+        }
+        const std::optional<ObjectRow> row =
+            m_objects.resolve(QJsonObject{{QStringLiteral("name"), result.name}});
+        if (row)
+            stored->append(*row);
+    }
+    if (parent && parent->id != 0 && result.id != 0) {
+        Database::exec(QStringLiteral("INSERT INTO relations (parent_id, child_id, kind) "
+                                      "VALUES (?, ?, ?) ON CONFLICT DO NOTHING"),
+                       {parent->id, result.id,
+                        QString::fromLatin1(derived ? platform::kRelationDerivedOutput
+                                                    : platform::kRelationSubcomponent)});
+    }
+    return result;
+}
+
+void CheckIn::storeContent(const QJsonObject &record, const PartLookup &parts, QString *sha256,
+                             qint64 *size)
+{
+    const std::string partName = prop(record, "part").toStdString();
+    const std::string *bytes = partName.empty() ? nullptr : parts(partName);
+    if (!bytes)
+        throw ApiError(400, QStringLiteral("no content sent for %1").arg(prop(record, "title")));
+    const QByteArray data = QByteArray::fromRawData(bytes->data(), static_cast<int>(bytes->size()));
+    *sha256 = Credentials::sha256Hex(data);
+    *size = data.size();
+    if (*sha256 != prop(record, "sha256"))
+        throw ApiError(400, QStringLiteral("the content of %1 arrived damaged")
+                                .arg(prop(record, "title")));
+    Database::exec(QStringLiteral("INSERT INTO contents (sha256, size, data) VALUES (?, ?, ?) "
+                                  "ON CONFLICT DO NOTHING"),
+                   {*sha256, *size, QByteArray(data)});
+}
+
+void CheckIn::claimName(const QString &name)
+{
+    // Only a name the platform handed to this caller and that no object ever carried may
+    // name a new object, so names are never reused, not even after a delete.
+    const QSqlQuery claim = Database::exec(
+        QStringLiteral("UPDATE autonames SET used = 1 WHERE name = ? AND issued_to = ? "
+                       "AND used = 0"),
+        {name, m_caller.userId});
+    if (claim.numRowsAffected() != 1)
+        throw ApiError(400, QStringLiteral("the name %1 was not issued for a new file").arg(name));
+}

@@ -1,0 +1,232 @@
+#include "database.h"
+
+#include "platformconstants.h"
+
+#include <QDir>
+#include <QLoggingCategory>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QThread>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <atomic>
+
+Q_LOGGING_CATEGORY(lcStorage, "platform.storage")
+
+namespace {
+
+struct Settings {
+    Database::Backend backend = Database::Backend::Sqlite;
+    QString sqlitePath;
+    QString host;
+    int port = -1;
+    QString user;
+    QString password;
+    QString name;
+};
+
+Settings g_settings;
+std::atomic<int> g_connectionCounter{0};
+
+// Closes the thread's connection when the thread ends.
+struct ThreadConnection {
+    QString name;
+    ~ThreadConnection()
+    {
+        if (name.isEmpty())
+            return;
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+};
+
+thread_local ThreadConnection t_connection;
+
+QString schemaType(const char *sqliteType, const char *postgresType)
+{
+    return QString::fromLatin1(Database::backend() == Database::Backend::Sqlite ? sqliteType
+                                                                                : postgresType);
+}
+
+} // namespace
+
+bool Database::configure(const QString &dataDir, const QString &databaseUrl, QString *error)
+{
+    if (databaseUrl.isEmpty()) {
+        if (!QDir().mkpath(dataDir)) {
+            *error = QStringLiteral("cannot create the data folder %1").arg(dataDir);
+            return false;
+        }
+        g_settings.backend = Backend::Sqlite;
+        g_settings.sqlitePath = QDir(dataDir).filePath(QLatin1String(platform::kSqliteFileName));
+        return true;
+    }
+    const QUrl url(databaseUrl);
+    if (!url.isValid() || (url.scheme() != QLatin1String("postgresql")
+                           && url.scheme() != QLatin1String("postgres"))) {
+        *error = QStringLiteral("the database address must begin with postgresql://");
+        return false;
+    }
+    g_settings.backend = Backend::Postgres;
+    g_settings.host = url.host();
+    // A host=/folder query names the folder of a local server's socket.
+    const QUrlQuery query(url);
+    if (query.hasQueryItem(QStringLiteral("host")))
+        g_settings.host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
+    g_settings.port = url.port(-1);
+    g_settings.user = url.userName(QUrl::FullyDecoded);
+    g_settings.password = url.password(QUrl::FullyDecoded);
+    g_settings.name = url.path().mid(1);
+    if (g_settings.name.isEmpty()) {
+        *error = QStringLiteral("the database address names no database");
+        return false;
+    }
+    return true;
+}
+
+Database::Backend Database::backend() { return g_settings.backend; }
+
+QSqlDatabase Database::connection()
+{
+    if (!t_connection.name.isEmpty())
+        return QSqlDatabase::database(t_connection.name, false);
+
+    const QString name = QStringLiteral("platform-%1").arg(++g_connectionCounter);
+    QSqlDatabase db;
+    if (g_settings.backend == Backend::Sqlite) {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(g_settings.sqlitePath);
+        // Writers from other threads and processes wait for the lock instead of failing.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000"));
+    } else {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        if (!g_settings.host.isEmpty())
+            db.setHostName(g_settings.host);
+        if (g_settings.port > 0)
+            db.setPort(g_settings.port);
+        db.setUserName(g_settings.user);
+        db.setPassword(g_settings.password);
+        db.setDatabaseName(g_settings.name);
+    }
+    t_connection.name = name;
+    if (!db.open()) {
+        qCWarning(lcStorage) << "cannot open the database:" << db.lastError().driverText();
+        throw ApiError(503, QStringLiteral("storage not available"));
+    }
+    if (g_settings.backend == Backend::Sqlite) {
+        QSqlQuery pragma(db);
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        pragma.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+        pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    }
+    return db;
+}
+
+QSqlQuery Database::exec(const QString &sql, const QVariantList &binds)
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        qCWarning(lcStorage) << "cannot prepare" << sql << query.lastError().text();
+        throw ApiError(500, QStringLiteral("storage error"));
+    }
+    for (int i = 0; i < binds.size(); ++i) {
+        const QVariant &bind = binds.at(i);
+        // Text columns are NOT NULL: an unset QString is stored as the empty text.
+        if (bind.type() == QVariant::String && bind.toString().isNull())
+            query.bindValue(i, QStringLiteral(""));
+        else
+            query.bindValue(i, bind);
+    }
+    if (!query.exec()) {
+        qCWarning(lcStorage) << "statement failed" << sql << query.lastError().text();
+        throw ApiError(500, QStringLiteral("storage error"));
+    }
+    return query;
+}
+
+QVariant Database::value(const QString &sql, const QVariantList &binds)
+{
+    QSqlQuery query = exec(sql, binds);
+    return query.next() ? query.value(0) : QVariant();
+}
+
+void Database::createSchema()
+{
+    const QString id = schemaType("INTEGER PRIMARY KEY", "BIGSERIAL PRIMARY KEY");
+    const QString blob = schemaType("BLOB", "BYTEA");
+    const QStringList statements = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS tenants (id %1, name TEXT NOT NULL UNIQUE, "
+                       "is_default INTEGER NOT NULL DEFAULT 0)").arg(id),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS users (id %1, login TEXT NOT NULL UNIQUE, "
+                       "first_name TEXT NOT NULL, last_name TEXT NOT NULL, email TEXT NOT NULL, "
+                       "password_hash TEXT NOT NULL, created_at BIGINT NOT NULL)").arg(id),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS spaces (id %1, tenant_id BIGINT NOT NULL "
+                       "REFERENCES tenants(id), name TEXT NOT NULL, UNIQUE (tenant_id, name))")
+            .arg(id),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS memberships (space_id BIGINT NOT NULL "
+                       "REFERENCES spaces(id), user_id BIGINT NOT NULL REFERENCES users(id), "
+                       "preferred INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (space_id, user_id))"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS sessions (token_hash TEXT PRIMARY KEY, "
+                       "user_id BIGINT NOT NULL REFERENCES users(id), tenant_id BIGINT NOT NULL "
+                       "REFERENCES tenants(id), context_space_id BIGINT, "
+                       "created_at BIGINT NOT NULL, expires_at BIGINT NOT NULL)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS launcher_cookies (cookie_hash TEXT PRIMARY "
+                       "KEY, user_id BIGINT NOT NULL REFERENCES users(id), "
+                       "expires_at BIGINT NOT NULL)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS contents (sha256 TEXT PRIMARY KEY, "
+                       "size BIGINT NOT NULL, data %1 NOT NULL)").arg(blob),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS objects (id %1, phid TEXT NOT NULL UNIQUE, "
+                       "name TEXT NOT NULL UNIQUE, name_lc TEXT NOT NULL, title TEXT NOT NULL, "
+                       "title_lc TEXT NOT NULL, type TEXT NOT NULL, cadtype TEXT NOT NULL, "
+                       "format TEXT NOT NULL, revision INTEGER NOT NULL, space_id BIGINT NOT "
+                       "NULL REFERENCES spaces(id), owner_id BIGINT NOT NULL REFERENCES "
+                       "users(id), locked_by BIGINT REFERENCES users(id), modified BIGINT NOT "
+                       "NULL, sha256 TEXT NOT NULL REFERENCES contents(sha256), size BIGINT NOT "
+                       "NULL)").arg(id),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS objects_space_type ON objects "
+                       "(space_id, type)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS objects_title ON objects (title_lc)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS objects_sha ON objects (sha256)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS relations (parent_id BIGINT NOT NULL "
+                       "REFERENCES objects(id), child_id BIGINT NOT NULL REFERENCES objects(id), "
+                       "kind TEXT NOT NULL, PRIMARY KEY (parent_id, child_id, kind))"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS relations_child ON relations (child_id)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS autonames (name TEXT PRIMARY KEY, "
+                       "issued_to BIGINT NOT NULL REFERENCES users(id), used INTEGER NOT NULL "
+                       "DEFAULT 0)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS counters (name TEXT PRIMARY KEY, "
+                       "value BIGINT NOT NULL)"),
+    };
+    Transaction transaction;
+    for (const QString &statement : statements)
+        exec(statement);
+    exec(QStringLiteral("INSERT INTO tenants (name, is_default) VALUES (?, 1) "
+                        "ON CONFLICT DO NOTHING"),
+         {QStringLiteral("default")});
+    exec(QStringLiteral("INSERT INTO counters (name, value) VALUES (?, 0) ON CONFLICT DO NOTHING"),
+         {QStringLiteral("autoname")});
+    transaction.commit();
+}
+
+Transaction::Transaction()
+{
+    Database::exec(Database::backend() == Database::Backend::Sqlite
+                       ? QStringLiteral("BEGIN IMMEDIATE")
+                       : QStringLiteral("BEGIN"));
+}
+
+Transaction::~Transaction()
+{
+    if (!m_open)
+        return;
+    QSqlQuery rollback(Database::connection());
+    rollback.exec(QStringLiteral("ROLLBACK"));
+}
+
+void Transaction::commit()
+{
+    Database::exec(QStringLiteral("COMMIT"));
+    m_open = false;
+}

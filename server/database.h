@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <stdexcept>
+
+// Raised by storage code for anything that must end the current request; the HTTP layer turns it
+// into a status code and a JSON error body. The message is safe to show to the caller.
+class ApiError : public std::runtime_error
+{
+public:
+    ApiError(int status, const QString &message)
+        : std::runtime_error(message.toStdString()), m_status(status) {}
+    int status() const { return m_status; }
+
+private:
+    int m_status;
+};
+
+// The platform's SQL storage. Configured once per process; every thread then gets its own
+// connection on first use (Qt SQL connections must stay on the thread that opened them).
+// SQLite in the data folder by default, PostgreSQL when a postgresql:// address is given; the
+// statements are the same for both, only column types of the schema differ.
+class Database
+{
+public:
+    enum class Backend { Sqlite, Postgres };
+
+    // databaseUrl empty: SQLite file in dataDir. Never logs the address (it may hold a password).
+    static bool configure(const QString &dataDir, const QString &databaseUrl, QString *error);
+    static Backend backend();
+    static QSqlDatabase connection();
+    // Creates missing tables and the default tenant; safe to run at every start.
+    static void createSchema();
+
+    // Runs one statement with positional bindings; throws ApiError(500) on failure.
+    static QSqlQuery exec(const QString &sql, const QVariantList &binds = {});
+    // Same, and returns the first column of the first row (invalid when there is no row).
+    static QVariant value(const QString &sql, const QVariantList &binds = {});
+};
+
+// One write transaction on the current thread's connection: begun on construction, rolled back
+// on destruction unless committed. On SQLite the write lock is taken at once, so concurrent
+// writers wait for each other instead of failing half-way.
+class Transaction
+{
+public:
+    Transaction();
+    ~Transaction();
+    void commit();
+
+private:
+    bool m_open = true;
+};

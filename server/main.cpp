@@ -1,0 +1,312 @@
+// aurex-platform: the collaboration platform server and its administration commands.
+
+#include "accountstore.h"
+#include "apiserver.h"
+#include "credentials.h"
+#include "database.h"
+#include "demodata.h"
+#include "launcherfiles.h"
+#include "platformconstants.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <QUrl>
+
+#include <csignal>
+#include <pthread.h>
+#include <thread>
+
+namespace {
+
+const char kUsage[] =
+    "Commands:\n"
+    "  serve [--listen HOST:PORT] [--port-file FILE] [--cert FILE --key FILE]\n"
+    "        [--session-ttl SECONDS] [--max-upload BYTES] [--threads N]\n"
+    "  user add LOGIN [--first-name X] [--last-name Y] [--email Z]   (password on stdin)\n"
+    "  user passwd LOGIN                                             (password on stdin)\n"
+    "  tenant add NAME\n"
+    "  space add NAME [--tenant T]\n"
+    "  member add SPACE LOGIN [--tenant T] [--preferred]\n"
+    "  issue-cookie LOGIN [--ttl SECONDS]\n"
+    "  launcher-files --user LOGIN [--server-url URL] [--cas-url URL] [--dashboard-url URL]\n"
+    "        [--space S] [--tenant T] [--model ID] [--preferred-context TEXT] [--ttl SECONDS]\n"
+    "        [--config-folder DIR] [--apps-folder DIR]\n"
+    "  demo\n";
+
+class UsageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+QString readPassword()
+{
+    QTextStream in(stdin);
+    QString line = in.readLine();
+    while (line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    return line;
+}
+
+int intOption(const QCommandLineParser &parser, const char *name, int fallback)
+{
+    if (!parser.isSet(QLatin1String(name)))
+        return fallback;
+    bool ok = false;
+    const int value = parser.value(QLatin1String(name)).toInt(&ok);
+    if (!ok || value <= 0)
+        throw UsageError(std::string("--") + name + " needs a positive number");
+    return value;
+}
+
+bool writeAtomically(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+QString serverUrlFile(const QString &dataDir)
+{
+    return QDir(dataDir).filePath(QLatin1String(platform::kServerUrlFileName));
+}
+
+int serve(const QCommandLineParser &parser, const QString &dataDir)
+{
+    ApiServer::Options options;
+    if (parser.isSet(QStringLiteral("listen"))) {
+        const QString listen = parser.value(QStringLiteral("listen"));
+        const int colon = listen.lastIndexOf(QLatin1Char(':'));
+        bool ok = false;
+        options.port = listen.mid(colon + 1).toInt(&ok);
+        if (colon <= 0 || !ok || options.port < 0 || options.port > 65535)
+            throw UsageError("--listen takes HOST:PORT");
+        options.host = listen.left(colon);
+    } else {
+        options.port = 8080;
+    }
+    options.certFile = parser.value(QStringLiteral("cert"));
+    options.keyFile = parser.value(QStringLiteral("key"));
+    if (options.certFile.isEmpty() != options.keyFile.isEmpty())
+        throw UsageError("--cert and --key go together");
+    options.sessionTtlSeconds = intOption(parser, "session-ttl", platform::kDefaultSessionTtlSeconds);
+    options.maxUploadBytes = parser.isSet(QStringLiteral("max-upload"))
+        ? parser.value(QStringLiteral("max-upload")).toLongLong()
+        : platform::kDefaultMaxUploadBytes;
+    if (options.maxUploadBytes <= 0)
+        throw UsageError("--max-upload needs a positive number");
+    options.threads = intOption(parser, "threads", 8);
+
+    ApiServer server(options);
+    QString error;
+    if (!server.bind(&error)) {
+        err() << "aurex-platform: " << error << "\n";
+        return 1;
+    }
+    const QString host = options.host == QLatin1String("0.0.0.0") ? QStringLiteral("127.0.0.1")
+                                                                  : options.host;
+    const QString url = QStringLiteral("%1://%2:%3%4")
+                            .arg(server.isTls() ? QStringLiteral("https") : QStringLiteral("http"),
+                                 host)
+                            .arg(server.port())
+                            .arg(QLatin1String(platform::kVaultPath));
+    writeAtomically(serverUrlFile(dataDir), url.toUtf8() + '\n');
+    if (parser.isSet(QStringLiteral("port-file"))
+        && !writeAtomically(parser.value(QStringLiteral("port-file")),
+                            QByteArray::number(server.port()) + '\n')) {
+        err() << "aurex-platform: cannot write the port file\n";
+        return 1;
+    }
+    out() << "aurex-platform: serving " << url << "\n";
+    out().flush();
+
+    // SIGTERM and SIGINT are taken by one waiting thread, which stops the server gracefully:
+    // requests in progress finish, then run() returns.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    std::thread waiter([&stopSignals, &server] {
+        int received = 0;
+        sigwait(&stopSignals, &received);
+        server.stop();
+    });
+    server.run();
+    // When the server ended on its own, wake the waiter; stopping twice is harmless.
+    pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+    out() << "aurex-platform: stopped\n";
+    return 0;
+}
+
+int launcherFiles(const QCommandLineParser &parser, const QString &dataDir, AccountStore &accounts)
+{
+    const QString user = parser.value(QStringLiteral("user"));
+    if (user.isEmpty())
+        throw UsageError("launcher-files needs --user");
+    LauncherFiles::Values values;
+    values.serverUrl = parser.value(QStringLiteral("server-url"));
+    if (values.serverUrl.isEmpty()) {
+        QFile published(serverUrlFile(dataDir));
+        if (published.open(QIODevice::ReadOnly))
+            values.serverUrl = QString::fromUtf8(published.readAll()).trimmed();
+    }
+    if (values.serverUrl.isEmpty())
+        throw UsageError("no server has run on this data folder yet: give --server-url");
+    const QUrl server(values.serverUrl);
+    const QString origin = server.adjusted(QUrl::RemovePath | QUrl::RemoveQuery
+                                           | QUrl::RemoveFragment)
+                               .toString();
+    values.casUrl = parser.isSet(QStringLiteral("cas-url"))
+        ? parser.value(QStringLiteral("cas-url"))
+        : origin + QLatin1String(platform::kCasPath);
+    values.dashboardUrl = parser.isSet(QStringLiteral("dashboard-url"))
+        ? parser.value(QStringLiteral("dashboard-url"))
+        : origin + QLatin1String(platform::kDashboardPath);
+    values.space = parser.value(QStringLiteral("space"));
+    values.tenant = parser.value(QStringLiteral("tenant"));
+    values.modelId = parser.value(QStringLiteral("model"));
+    values.preferredContext = parser.value(QStringLiteral("preferred-context"));
+    values.cookie = accounts.issueCookie(user, intOption(parser, "ttl",
+                                                         platform::kDefaultCookieTtlSeconds));
+    const QString configFolder = parser.isSet(QStringLiteral("config-folder"))
+        ? parser.value(QStringLiteral("config-folder"))
+        : LauncherFiles::defaultConfigFolder();
+    const QString appsFolder = parser.isSet(QStringLiteral("apps-folder"))
+        ? parser.value(QStringLiteral("apps-folder"))
+        : LauncherFiles::defaultAppsFolder();
+    QString error;
+    if (!LauncherFiles::write(values, configFolder, appsFolder, &error)) {
+        err() << "aurex-platform: " << error << "\n";
+        return 1;
+    }
+    out() << "launcher files written to " << QDir::toNativeSeparators(configFolder) << " and "
+          << QDir::toNativeSeparators(appsFolder) << "\n";
+    return 0;
+}
+
+int administer(const QStringList &words, const QCommandLineParser &parser,
+               const QString &dataDir)
+{
+    auto word = [&words](int i) { return i < words.size() ? words.at(i) : QString(); };
+    auto need = [&words](int count) {
+        if (words.size() != count)
+            throw UsageError("wrong number of arguments");
+    };
+    const QString command = word(0);
+    const QString tenant = parser.value(QStringLiteral("tenant"));
+    AccountStore accounts(platform::kDefaultSessionTtlSeconds);
+    if (command == QLatin1String("user") && word(1) == QLatin1String("add")) {
+        need(3);
+        accounts.addUser(word(2), parser.value(QStringLiteral("first-name")),
+                         parser.value(QStringLiteral("last-name")),
+                         parser.value(QStringLiteral("email")), readPassword());
+    } else if (command == QLatin1String("user") && word(1) == QLatin1String("passwd")) {
+        need(3);
+        accounts.setPassword(word(2), readPassword());
+    } else if (command == QLatin1String("tenant") && word(1) == QLatin1String("add")) {
+        need(3);
+        accounts.addTenant(word(2));
+    } else if (command == QLatin1String("space") && word(1) == QLatin1String("add")) {
+        need(3);
+        accounts.addSpace(tenant, word(2));
+    } else if (command == QLatin1String("member") && word(1) == QLatin1String("add")) {
+        need(4);
+        accounts.addMember(tenant, word(2), word(3), parser.isSet(QStringLiteral("preferred")));
+    } else if (command == QLatin1String("issue-cookie")) {
+        need(2);
+        out() << accounts.issueCookie(word(1), intOption(parser, "ttl",
+                                                         platform::kDefaultCookieTtlSeconds))
+              << "\n";
+    } else if (command == QLatin1String("launcher-files")) {
+        need(1);
+        return launcherFiles(parser, dataDir, accounts);
+    } else if (command == QLatin1String("demo")) {
+        need(1);
+        DemoData::create(accounts, out());
+    } else {
+        throw UsageError("unknown command");
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Block the stop signals before any thread starts, so that only the serve command's
+    // waiting thread receives them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("aurex-platform"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("The AUREX collaboration platform.\n\n")
+                                     + QLatin1String(kUsage));
+    parser.addHelpOption();
+    const QStringList valued = {
+        QStringLiteral("data"), QStringLiteral("database"), QStringLiteral("listen"),
+        QStringLiteral("port-file"), QStringLiteral("cert"), QStringLiteral("key"),
+        QStringLiteral("session-ttl"), QStringLiteral("max-upload"), QStringLiteral("threads"),
+        QStringLiteral("first-name"), QStringLiteral("last-name"), QStringLiteral("email"),
+        QStringLiteral("tenant"), QStringLiteral("ttl"), QStringLiteral("user"),
+        QStringLiteral("server-url"), QStringLiteral("cas-url"), QStringLiteral("dashboard-url"),
+        QStringLiteral("space"), QStringLiteral("model"), QStringLiteral("preferred-context"),
+        QStringLiteral("config-folder"), QStringLiteral("apps-folder")};
+    for (const QString &name : valued)
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
+    parser.addOption(QCommandLineOption(QStringLiteral("preferred")));
+    parser.process(app);
+
+    const QStringList words = parser.positionalArguments();
+    if (words.isEmpty()) {
+        err() << kUsage;
+        return 2;
+    }
+    if (!Credentials::initialize()) {
+        err() << "aurex-platform: the crypto library cannot start\n";
+        return 1;
+    }
+    const QString dataDir = parser.isSet(QStringLiteral("data"))
+        ? parser.value(QStringLiteral("data"))
+        : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/aurex-platform");
+    QString error;
+    if (!Database::configure(dataDir, parser.value(QStringLiteral("database")), &error)) {
+        err() << "aurex-platform: " << error << "\n";
+        return 2;
+    }
+    try {
+        Database::createSchema();
+        if (words.first() == QLatin1String("serve"))
+            return serve(parser, dataDir);
+        return administer(words, parser, dataDir);
+    } catch (const UsageError &usage) {
+        err() << "aurex-platform: " << usage.what() << "\n\n" << kUsage;
+        return 2;
+    } catch (const ApiError &failure) {
+        err() << "aurex-platform: " << failure.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,348 @@
+#include "objectstore.h"
+
+#include "database.h"
+#include "platformconstants.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSet>
+#include <QSqlQuery>
+
+namespace {
+
+const char kSelectObjects[] =
+    "SELECT o.id, o.phid, o.name, o.title, o.type, o.cadtype, o.format, o.revision, "
+    "o.space_id, s.name, ow.login, o.locked_by, lk.login, o.modified, o.sha256, o.size "
+    "FROM objects o JOIN spaces s ON s.id = o.space_id "
+    "JOIN memberships m ON m.space_id = o.space_id AND m.user_id = ? "
+    "JOIN users ow ON ow.id = o.owner_id LEFT JOIN users lk ON lk.id = o.locked_by "
+    "WHERE s.tenant_id = ? ";
+
+ObjectRow readRow(const QSqlQuery &query)
+{
+    ObjectRow row;
+    row.id = query.value(0).toLongLong();
+    row.phid = query.value(1).toString();
+    row.name = query.value(2).toString();
+    row.title = query.value(3).toString();
+    row.type = query.value(4).toString();
+    row.cadType = query.value(5).toString();
+    row.format = query.value(6).toString();
+    row.revision = query.value(7).toInt();
+    row.spaceId = query.value(8).toLongLong();
+    row.space = query.value(9).toString();
+    row.owner = query.value(10).toString();
+    row.lockedById = query.value(11).isNull() ? 0 : query.value(11).toLongLong();
+    row.lockedBy = query.value(12).toString();
+    row.modified = query.value(13).toLongLong();
+    row.sha256 = query.value(14).toString();
+    row.size = query.value(15).toLongLong();
+    return row;
+}
+
+// "*" is the only wildcard of the platform's patterns; SQL's own wildcards are taken literally.
+QString likePattern(const QString &pattern)
+{
+    QString out;
+    for (const QChar c : pattern.toLower()) {
+        if (c == QLatin1Char('*'))
+            out += QLatin1Char('%');
+        else if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('!'))
+            out += QLatin1Char('!') + c;
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString placeholders(int count)
+{
+    QStringList marks;
+    for (int i = 0; i < count; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QLatin1Char(','));
+}
+
+QString str(const QJsonObject &object, const char *key)
+{
+    return object.value(QLatin1String(key)).toString();
+}
+
+} // namespace
+
+QJsonObject ObjectRow::toJson() const
+{
+    return QJsonObject{
+        {QStringLiteral("phid"), phid},
+        {QStringLiteral("name"), name},
+        {QStringLiteral("title"), title},
+        {QStringLiteral("type"), type},
+        {QStringLiteral("cadtype"), cadType},
+        {QStringLiteral("revision"), QString::number(revision)},
+        {QStringLiteral("_Format"), format},
+        {QStringLiteral("_CS"), space},
+        {QStringLiteral("_Owner"), owner},
+        {QStringLiteral("_LockedBy"), lockedBy},
+        {QStringLiteral("_filemodified"), ObjectStore::stampText(modified)},
+        {QStringLiteral("_size"), QString::number(size)},
+        {QStringLiteral("_sha256"), sha256},
+    };
+}
+
+ObjectStore::ObjectStore(const Caller &caller) : m_caller(caller) {}
+
+QString ObjectStore::stampText(qint64 secondsSinceEpoch)
+{
+    return QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, Qt::UTC)
+        .toString(QLatin1String(platform::kStampFormat));
+}
+
+QString ObjectStore::typeForTitle(const QString &title)
+{
+    const QString suffix = QFileInfo(title).suffix().toUpper();
+    return suffix == QLatin1String("DWG") || suffix == QLatin1String("DXF")
+        ? QString::fromLatin1(platform::kTypeDrawing)
+        : QString::fromLatin1(platform::kTypeInsert);
+}
+
+QList<ObjectRow> ObjectStore::select(const QString &where, const QVariantList &binds,
+                                     const QString &tail)
+{
+    QVariantList all{m_caller.userId, m_caller.tenantId};
+    all += binds;
+    QSqlQuery query = Database::exec(QLatin1String(kSelectObjects) + where + tail, all);
+    QList<ObjectRow> rows;
+    while (query.next())
+        rows << readRow(query);
+    return rows;
+}
+
+QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
+{
+    QString where;
+    QVariantList binds;
+    const QString space = str(query, "_CS");
+    if (!space.isEmpty()) {
+        where += QStringLiteral("AND s.name = ? ");
+        binds << space;
+    }
+    QStringList types;
+    for (const QString &type : str(query, "_TypePattern").split(QLatin1Char(','))) {
+        if (type.trimmed() == QLatin1String("*")) {
+            types.clear();
+            break;
+        }
+        if (!type.trimmed().isEmpty())
+            types << type.trimmed();
+    }
+    if (!types.isEmpty()) {
+        where += QStringLiteral("AND o.type IN (%1) ").arg(placeholders(types.size()));
+        for (const QString &type : types)
+            binds << type;
+    }
+    const QString namePattern = str(query, "_NamePattern");
+    if (!namePattern.isEmpty() && namePattern != QLatin1String("*")) {
+        where += QStringLiteral("AND o.name_lc LIKE ? ESCAPE '!' ");
+        binds << likePattern(namePattern);
+    }
+    const QString titlePattern = str(query, "_TitlePattern");
+    if (!titlePattern.isEmpty() && titlePattern != QLatin1String("*")) {
+        where += QStringLiteral("AND o.title_lc LIKE ? ESCAPE '!' ");
+        binds << likePattern(titlePattern);
+    }
+    QStringList titles;
+    for (int i = 0; query.contains(QStringLiteral("_or_title_%1").arg(i)); ++i)
+        titles << query.value(QStringLiteral("_or_title_%1").arg(i)).toString().toLower();
+    if (titles.size() > platform::kMaxRecordsPerRequest)
+        throw ApiError(413, QStringLiteral("too many titles in one query"));
+    if (!titles.isEmpty()) {
+        where += QStringLiteral("AND o.title_lc IN (%1) ").arg(placeholders(titles.size()));
+        for (const QString &title : titles)
+            binds << title;
+    }
+    bool ok = false;
+    int limit = str(query, "_Pagelimit").toInt(&ok);
+    if (!ok || limit <= 0)
+        limit = platform::kDefaultSearchResults;
+    if (str(query, "_Pagination") == QLatin1String("true")) {
+        const int pageSize = str(query, "_Pagesize").toInt(&ok);
+        if (ok && pageSize > 0)
+            limit = qMin(limit, pageSize);
+    }
+    limit = qMin(limit, platform::kMaxSearchResults);
+    return select(where, binds,
+                  QStringLiteral("ORDER BY o.title_lc, o.id LIMIT %1").arg(limit));
+}
+
+QList<ObjectRow> ObjectStore::searchCurrentSpace()
+{
+    QString where = QStringLiteral("AND o.type = ? ");
+    QVariantList binds{QString::fromLatin1(platform::kTypeDrawing)};
+    if (m_caller.contextSpaceId != 0) {
+        where += QStringLiteral("AND o.space_id = ? ");
+        binds << m_caller.contextSpaceId;
+    }
+    return select(where, binds,
+                  QStringLiteral("ORDER BY o.title_lc, o.id LIMIT %1")
+                      .arg(platform::kDefaultSearchResults));
+}
+
+std::optional<ObjectRow> ObjectStore::byPhid(const QString &phid)
+{
+    const QList<ObjectRow> rows = select(QStringLiteral("AND o.phid = ?"), {phid});
+    return rows.isEmpty() ? std::nullopt : std::optional<ObjectRow>(rows.first());
+}
+
+std::optional<ObjectRow> ObjectStore::resolve(const QJsonObject &ref)
+{
+    const QString phid = str(ref, "phid");
+    if (!phid.isEmpty())
+        return byPhid(phid);
+    const QString name = str(ref, "name");
+    if (name.isEmpty())
+        return std::nullopt;
+    const QList<ObjectRow> rows = select(QStringLiteral("AND o.name = ?"), {name});
+    if (rows.isEmpty())
+        return std::nullopt;
+    const QString type = str(ref, "type");
+    if (!type.isEmpty() && type != rows.first().type)
+        return std::nullopt;
+    return rows.first();
+}
+
+ObjectRow ObjectStore::resolveOrThrow(const QJsonObject &ref)
+{
+    const std::optional<ObjectRow> row = resolve(ref);
+    if (!row)
+        throw ApiError(404, QStringLiteral("no such object"));
+    return *row;
+}
+
+QList<ObjectRow> ObjectStore::structure(const ObjectRow &root)
+{
+    QList<ObjectRow> out{root};
+    QSet<qint64> seen{root.id};
+    for (int i = 0; i < out.size(); ++i) {
+        const QList<ObjectRow> children = select(
+            QStringLiteral("AND o.id IN (SELECT child_id FROM relations WHERE parent_id = ? "
+                           "AND kind = ?) "),
+            {out.at(i).id, QString::fromLatin1(platform::kRelationSubcomponent)},
+            QStringLiteral("ORDER BY o.title_lc, o.id"));
+        for (const ObjectRow &child : children) {
+            if (!seen.contains(child.id)) {
+                seen.insert(child.id);
+                out << child;
+            }
+        }
+    }
+    return out;
+}
+
+std::optional<ObjectRow> ObjectStore::previewOf(const ObjectRow &object)
+{
+    const QList<ObjectRow> rows = select(
+        QStringLiteral("AND o.id IN (SELECT child_id FROM relations WHERE parent_id = ? "
+                       "AND kind = ?) "),
+        {object.id, QString::fromLatin1(platform::kRelationDerivedOutput)},
+        QStringLiteral("ORDER BY o.modified DESC, o.id DESC LIMIT 1"));
+    return rows.isEmpty() ? std::nullopt : std::optional<ObjectRow>(rows.first());
+}
+
+QByteArray ObjectStore::content(const ObjectRow &object)
+{
+    const QVariant data = Database::value(
+        QStringLiteral("SELECT data FROM contents WHERE sha256 = ?"), {object.sha256});
+    if (!data.isValid())
+        throw ApiError(500, QStringLiteral("the object's content is missing"));
+    return data.toByteArray();
+}
+
+ObjectRow ObjectStore::changeLock(const QJsonObject &ref, bool lock)
+{
+    Transaction transaction;
+    ObjectRow row = resolveOrThrow(ref);
+    // One conditional statement decides, so two callers racing for a lock cannot both win.
+    const QSqlQuery update = Database::exec(
+        QStringLiteral("UPDATE objects SET locked_by = ? WHERE id = ? "
+                       "AND (locked_by IS NULL OR locked_by = ?)"),
+        {lock ? QVariant(m_caller.userId) : QVariant(QVariant::LongLong), row.id,
+         m_caller.userId});
+    if (update.numRowsAffected() != 1)
+        throw ApiError(409, QStringLiteral("%1 is locked by %2").arg(row.title, row.lockedBy));
+    transaction.commit();
+    row.lockedById = lock ? m_caller.userId : 0;
+    row.lockedBy = lock ? m_caller.login : QString();
+    return row;
+}
+
+ObjectRow ObjectStore::lock(const QJsonObject &ref) { return changeLock(ref, true); }
+ObjectRow ObjectStore::unlock(const QJsonObject &ref) { return changeLock(ref, false); }
+
+void ObjectStore::remove(const QJsonArray &refs)
+{
+    if (refs.size() > platform::kMaxRecordsPerRequest)
+        throw ApiError(413, QStringLiteral("too many objects in one request"));
+    Transaction transaction;
+    QList<ObjectRow> doomed;
+    QSet<qint64> ids;
+    for (const QJsonValue &ref : refs) {
+        const ObjectRow row = resolveOrThrow(ref.toObject());
+        if (row.lockedById != 0 && row.lockedById != m_caller.userId)
+            throw ApiError(409, QStringLiteral("%1 is locked by %2").arg(row.title, row.lockedBy));
+        QList<ObjectRow> withOutputs{row};
+        if (const std::optional<ObjectRow> preview = previewOf(row))
+            withOutputs << *preview;
+        for (const ObjectRow &object : withOutputs) {
+            if (!ids.contains(object.id)) {
+                ids.insert(object.id);
+                doomed << object;
+            }
+        }
+    }
+    for (const ObjectRow &row : doomed) {
+        Database::exec(QStringLiteral("DELETE FROM relations WHERE parent_id = ? OR child_id = ?"),
+                       {row.id, row.id});
+        // The lock condition is checked again in the statement itself.
+        const QSqlQuery gone = Database::exec(
+            QStringLiteral("DELETE FROM objects WHERE id = ? AND (locked_by IS NULL OR "
+                           "locked_by = ?)"),
+            {row.id, m_caller.userId});
+        if (gone.numRowsAffected() != 1)
+            throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(row.title));
+        dropUnusedContent(row.sha256);
+    }
+    transaction.commit();
+}
+
+void ObjectStore::dropUnusedContent(const QString &sha256)
+{
+    Database::exec(QStringLiteral("DELETE FROM contents WHERE sha256 = ? AND NOT EXISTS "
+                                  "(SELECT 1 FROM objects WHERE sha256 = ?)"),
+                   {sha256, sha256});
+}
+
+QStringList ObjectStore::autonames(int count)
+{
+    if (count <= 0 || count > platform::kMaxAutonames)
+        throw ApiError(400, QStringLiteral("between 1 and %1 names can be asked for at once")
+                                .arg(platform::kMaxAutonames));
+    Transaction transaction;
+    const QStringList names = issueNames(count);
+    transaction.commit();
+    return names;
+}
+
+QStringList ObjectStore::issueNames(int count)
+{
+    const qint64 last = Database::value(
+        QStringLiteral("UPDATE counters SET value = value + ? WHERE name = ? RETURNING value"),
+        {count, QStringLiteral("autoname")}).toLongLong();
+    QStringList names;
+    for (qint64 n = last - count + 1; n <= last; ++n) {
+        const QString name = QStringLiteral("AX%1").arg(n, 9, 10, QLatin1Char('0'));
+        Database::exec(QStringLiteral("INSERT INTO autonames (name, issued_to) VALUES (?, ?)"),
+                       {name, m_caller.userId});
+        names << name;
+    }
+    return names;
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "accountstore.h"
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// One platform object as the caller may see it.
+struct ObjectRow {
+    qint64 id = 0;
+    QString phid;
+    QString name;
+    QString title;
+    QString type;
+    QString cadType;
+    QString format;
+    int revision = 0;
+    qint64 spaceId = 0;
+    QString space;
+    QString owner;
+    qint64 lockedById = 0;
+    QString lockedBy;
+    qint64 modified = 0;
+    QString sha256;
+    qint64 size = 0;
+
+    // The record properties the connector exchanges ("phid", "_LockedBy", "_filemodified"...).
+    QJsonObject toJson() const;
+};
+
+// Reading and changing platform objects on behalf of a signed-in caller. Every lookup goes
+// through the caller's memberships, so an object of a space the caller is not in is reported
+// exactly like one that does not exist. Failures throw ApiError.
+class ObjectStore
+{
+public:
+    explicit ObjectStore(const Caller &caller);
+
+    // A query record's properties ("_TypePattern", "_NamePattern", "_or_title_0"...).
+    QList<ObjectRow> search(const QJsonObject &query);
+    // Without a query: the drawings of the caller's current space (or of all their spaces).
+    QList<ObjectRow> searchCurrentSpace();
+    // Finds the object a request record names: by "phid", else by "name" (and "type" if set).
+    std::optional<ObjectRow> resolve(const QJsonObject &ref);
+    ObjectRow resolveOrThrow(const QJsonObject &ref);
+    std::optional<ObjectRow> byPhid(const QString &phid);
+    // The drawing first, then every file it references, recursively, each once.
+    QList<ObjectRow> structure(const ObjectRow &root);
+    std::optional<ObjectRow> previewOf(const ObjectRow &object);
+    QByteArray content(const ObjectRow &object);
+
+    ObjectRow lock(const QJsonObject &ref);
+    ObjectRow unlock(const QJsonObject &ref);
+    // All or nothing: refused when any object is unknown or locked by someone else. Derived
+    // outputs (previews) go with their object.
+    void remove(const QJsonArray &refs);
+    // Fresh names, never handed out before, reserved for the caller's next check-ins.
+    QStringList autonames(int count);
+    // The same inside a transaction the caller holds.
+    QStringList issueNames(int count);
+
+    static QString stampText(qint64 secondsSinceEpoch);
+    static QString typeForTitle(const QString &title);
+    // Drops contents that no object uses any more; runs inside the caller's transaction.
+    static void dropUnusedContent(const QString &sha256);
+
+private:
+    QList<ObjectRow> select(const QString &where, const QVariantList &binds,
+                            const QString &tail = QString());
+    ObjectRow changeLock(const QJsonObject &ref, bool lock);
+
+    Caller m_caller;
+};

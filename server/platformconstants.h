@@ -1,0 +1,50 @@
+#pragma once
+
+// Names shared by the platform's storage, its HTTP interface and its administration commands.
+namespace platform {
+
+// Object types and CAD types as the connector exchanges them.
+const char kTypeDrawing[] = "ACAD Drawing";
+const char kTypeInsert[] = "ACAD Insert";
+const char kTypeDerivedOutput[] = "Derived Output";
+const char kCadTypeAssembly[] = "assembly";
+const char kCadTypeInserted[] = "insertedobject";
+
+// Relations from a parent object to a child object.
+const char kRelationSubcomponent[] = "CADSubcomponent";
+const char kRelationDerivedOutput[] = "DerivedOutputOf";
+
+// Modification stamps, Qt date-time notation, always UTC.
+const char kStampFormat[] = "yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'";
+
+// Files kept in the data folder.
+const char kSqliteFileName[] = "platform.sqlite";
+const char kServerUrlFileName[] = "server-url";
+
+// Launcher files and their folder below the per-user locations.
+const char kCacheFolder[] = "fzcachedir";
+const char kLauncherParamsFileName[] = "FzxAppLauncherParams.xml";
+const char kAppsInfoFileName[] = "FzxAppsInfo.xml";
+const char kDashboardAppId[] = "XHUBDECK_AP";
+
+// Paths of the HTTP interface.
+const char kCasPath[] = "/cas";
+const char kApiPrefix[] = "/api/v1";
+const char kDashboardPath[] = "/dashboard";
+const char kVaultPath[] = "/vaultis";
+
+// Response headers of a content download.
+const char kHeaderSha256[] = "X-Aurex-SHA256";
+const char kHeaderModified[] = "X-Aurex-Modified";
+
+// Limits.
+const int kMaxSearchResults = 10000;
+const int kDefaultSearchResults = 1000;
+const int kMaxAutonames = 1000;
+const int kMaxRecordsPerRequest = 10000;
+const long long kMaxJsonBodyBytes = 4 * 1024 * 1024;
+const long long kDefaultMaxUploadBytes = 512LL * 1024 * 1024;
+const int kDefaultSessionTtlSeconds = 8 * 3600;
+const int kDefaultCookieTtlSeconds = 12 * 3600;
+
+} // namespace platform

@@ -1,0 +1,372 @@
+// The connector's sign-in and read operations against a real platform filled with the demo.
+
+#include "connectortestsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace connectortest;
+
+class TestConnectorRead : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void passwordSignIn_data();
+    void passwordSignIn();
+    void cookieSignIn_data();
+    void cookieSignIn();
+    void userInfoAndSpaces();
+    void search_data();
+    void search();
+    void searchWithoutQueryListsCurrentSpace();
+    void detailsByIdOrByName();
+    void structureListsEveryReferenceOnce();
+    void downloadStructure();
+    void currentLocalCopyIsNotTransferredAgain();
+    void downloadSingleObject();
+    void previews();
+    void signedOutCallsFail();
+
+private:
+    std::unique_ptr<PlatformProcess> m_platform;
+    QTemporaryDir m_dir;
+};
+
+void TestConnectorRead::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    PlatformProcess::Options options;
+    options.demo = true;
+    m_platform = std::make_unique<PlatformProcess>(options);
+    QString error;
+    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    QVERIFY(m_dir.isValid());
+}
+
+void TestConnectorRead::passwordSignIn_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("casUrl"); // "" = the platform's, "path" = "/cas"
+    QTest::addColumn<QString>("tenant");
+    QTest::addColumn<bool>("signedIn");
+    QTest::newRow("right password") << "alice" << "alice-demo-pw" << "" << "" << true;
+    QTest::newRow("sign-in address as a path") << "alice" << "alice-demo-pw" << "path" << "" << true;
+    QTest::newRow("wrong password") << "alice" << "bob-demo-pw" << "" << "" << false;
+    QTest::newRow("unknown user") << "mallory" << "alice-demo-pw" << "" << "" << false;
+    QTest::newRow("empty password") << "alice" << "" << "" << "" << false;
+    QTest::newRow("unknown tenant") << "alice" << "alice-demo-pw" << "" << "nowhere" << false;
+    QTest::newRow("no sign-in address") << "alice" << "alice-demo-pw" << "none" << "" << false;
+}
+
+void TestConnectorRead::passwordSignIn()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QString, casUrl);
+    QFETCH(QString, tenant);
+    QFETCH(bool, signedIn);
+    const QString cas = casUrl.isEmpty() ? m_platform->casUrl()
+        : casUrl == QLatin1String("path") ? QStringLiteral("/cas")
+                                          : QString();
+    connector()->SetTenant(tenant);
+    connector()->SetServer(m_platform->serverHost());
+    QCOMPARE(connector()->LxGatepassLogin(user, password, m_platform->serverHost(), QString(), cas),
+             signedIn);
+    QString login;
+    QCOMPARE(connector()->GetUserInfo(nullptr, nullptr, nullptr, &login), signedIn);
+    QCOMPARE(login, signedIn ? user : QString());
+    connector()->SetTenant(QString());
+}
+
+void TestConnectorRead::cookieSignIn_data()
+{
+    QTest::addColumn<QString>("cookieKind");
+    QTest::addColumn<QString>("space");
+    QTest::addColumn<bool>("preferred");
+    QTest::addColumn<bool>("signedIn");
+    QTest::addColumn<QString>("firstSpace");
+    QTest::newRow("named space") << "fresh" << "Bridge Project" << false << true << "Bridge Project";
+    QTest::newRow("preferred context wins") << "fresh" << "Bridge Project" << true << true
+                                            << "Common Space";
+    QTest::newRow("no space means preferred") << "fresh" << "" << false << true << "Common Space";
+    QTest::newRow("space of other members") << "fresh" << "Harbour Works" << false << false << "";
+    QTest::newRow("forged cookie") << "forged" << "" << false << false << "";
+}
+
+void TestConnectorRead::cookieSignIn()
+{
+    QFETCH(QString, cookieKind);
+    QFETCH(QString, space);
+    QFETCH(bool, preferred);
+    QFETCH(bool, signedIn);
+    QFETCH(QString, firstSpace);
+    const QString cookie = cookieKind == QLatin1String("fresh")
+        ? m_platform->issueCookie(QStringLiteral("bob"))
+        : QStringLiteral("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA");
+    QVERIFY(!cookie.isEmpty());
+    connector()->SetProxySettings(QString(), 0, QString(), QString());
+    connector()->SetServer(m_platform->serverHost());
+    connector()->SetTenant(QString());
+    connector()->UsePreferredContext(preferred);
+    QCOMPARE(connector()->LoginWithCASCookie_Block(cookie, space, m_platform->serverHost(),
+                                                   m_platform->casUrl()),
+             signedIn);
+    connector()->UsePreferredContext(false);
+    const std::vector<std::string> spaces = connector()->GetListOfCollaborativeSpaces();
+    QCOMPARE(spaces.empty() ? QString() : QString::fromStdString(spaces.front()), firstSpace);
+}
+
+void TestConnectorRead::userInfoAndSpaces()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("carol"), QStringLiteral("carol-demo-pw")));
+    QString first, last, email, login;
+    QVERIFY(connector()->GetUserInfo(&first, &last, &email, &login));
+    QCOMPARE(first + QLatin1Char(' ') + last, QStringLiteral("Carol Jensen"));
+    QCOMPARE(login, QStringLiteral("carol"));
+    QCOMPARE(email, QStringLiteral("carol@example.com"));
+    // Carol is not a member of "Bridge Project": it is not even listed.
+    const std::vector<std::string> spaces = connector()->GetListOfCollaborativeSpaces();
+    QCOMPARE(spaces, (std::vector<std::string>{"Common Space", "Harbour Works"}));
+}
+
+void TestConnectorRead::search_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QVariantMap>("query");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("drawings of one space by name")
+        << "alice"
+        << QVariantMap{{"_CS", "Common Space"}, {"_TypePattern", "ACAD Drawing"},
+                       {"_NamePattern", "**"}, {"_Pagination", "false"}, {"_Pagelimit", "1000"},
+                       {"_Pagesize", "50"}}
+        << true << QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"};
+    QTest::newRow("all spaces by title with derived outputs")
+        << "alice"
+        << QVariantMap{{"_TypePattern", "ACAD Drawing,Derived Output"},
+                       {"_TitlePattern", "*BRIDGE*"}}
+        << true << QStringList{"bridge.dwg", "bridge.jpg"};
+    QTest::newRow("existing titles in one space")
+        << "alice"
+        << QVariantMap{{"_NamePattern", "*"}, {"_TypePattern", "ACAD Drawing,ACAD Insert"},
+                       {"_NoIndex", "true"}, {"_CS", "Common Space"},
+                       {"_DOWNLOADPREVIEWS", "false"}, {"_or_title_0", "logo.png"},
+                       {"_or_title_1", "tower.dwg"}, {"_or_title_2", "Deck.dwg"}}
+        << true << QStringList{"deck.dwg", "logo.png"};
+    QTest::newRow("page limit") << "alice"
+                                << QVariantMap{{"_TypePattern", "ACAD Drawing"},
+                                               {"_Pagelimit", "2"}}
+                                << true << QStringList{"bridge.dwg", "core.dwg"};
+    QTest::newRow("wildcards of SQL are plain characters")
+        << "alice" << QVariantMap{{"_TypePattern", "ACAD Drawing"}, {"_TitlePattern", "%"}}
+        << true << QStringList();
+    QTest::newRow("spaces of others stay hidden")
+        << "bob" << QVariantMap{{"_TypePattern", "ACAD Drawing"}, {"_TitlePattern", "*e*"}}
+        << true
+        << QStringList{"bridge.dwg", "core.dwg", "deck.dwg", "piers.dxf", "rebar.dxf", "tower.dwg"};
+    QTest::newRow("naming a space of others finds nothing")
+        << "bob" << QVariantMap{{"_CS", "Harbour Works"}, {"_TypePattern", "ACAD Drawing"}}
+        << true << QStringList();
+}
+
+void TestConnectorRead::search()
+{
+    QFETCH(QString, user);
+    QFETCH(QVariantMap, query);
+    QFETCH(bool, ok);
+    QFETCH(QStringList, titles);
+    QVERIFY(signIn(*m_platform, user, user + QStringLiteral("-demo-pw")));
+    QMap<QString, QString> properties;
+    for (auto it = query.cbegin(); it != query.cend(); ++it)
+        properties.insert(it.key(), it.value().toString());
+    const Record request = record(properties);
+    QCOMPARE(connector()->SearchPattern(request.get()), ok);
+    QCOMPARE(searchTitles(), titles);
+    for (int i = 0; i < connector()->GetSearchListSize(); ++i) {
+        const FzFileInfo *hit = connector()->GetSearchFileAt(i);
+        QCOMPARE(valueOf(hit, "title"), QString::fromStdString(hit->GetTitle()));
+        QVERIFY(!valueOf(hit, "phid").isEmpty());
+        QVERIFY(QDateTime::fromString(valueOf(hit, "_filemodified"),
+                                      QStringLiteral("yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'"))
+                    .isValid());
+    }
+}
+
+void TestConnectorRead::searchWithoutQueryListsCurrentSpace()
+{
+    const QString cookie = m_platform->issueCookie(QStringLiteral("alice"));
+    QVERIFY(connector()->LoginWithCASCookie_Block(cookie, QStringLiteral("Harbour Works"),
+                                                  m_platform->serverHost(), m_platform->casUrl()));
+    QVERIFY(connector()->Search());
+    QCOMPARE(searchTitles(), (QStringList{"crane.dwg", "quay.dxf"}));
+}
+
+void TestConnectorRead::detailsByIdOrByName()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const Record deck = find(QStringLiteral("deck.dwg"));
+    QVERIFY(deck);
+    Record byId = record({{"phid", valueOf(deck.get(), "phid")}, {"cadtype", "assembly"},
+                          {"name", "deck"}});
+    Record byName = record({{"name", valueOf(deck.get(), "name")}, {"revision", "---"},
+                            {"type", "ACAD Drawing"}, {"cadtype", "assembly"}});
+    Record wrongType = record({{"name", valueOf(deck.get(), "name")}, {"type", "ACAD Insert"}});
+    Record unknown = record({{"name", "AX999999999"}, {"type", "ACAD Drawing"}});
+    QVERIFY(connector()->Details({byId.get(), byName.get()}));
+    for (const FzFileInfo *detailed : {byId.get(), byName.get()}) {
+        QCOMPARE(valueOf(detailed, "_LockedBy"), QStringLiteral("bob"));
+        QCOMPARE(valueOf(detailed, "_Owner"), QStringLiteral("alice"));
+        QCOMPARE(valueOf(detailed, "_CS"), QStringLiteral("Common Space"));
+        QCOMPARE(valueOf(detailed, "title"), QStringLiteral("deck.dwg"));
+        QCOMPARE(valueOf(detailed, "_filemodified"),
+                 valueOf(deck.get(), "_filemodified"));
+    }
+    QCOMPARE(transactionTitles(), (QStringList{"deck.dwg", "deck.dwg"}));
+    // Records the platform does not know stay as they were and are not listed.
+    QVERIFY(!connector()->Details({wrongType.get(), unknown.get(), byName.get()}));
+    QCOMPARE(valueOf(unknown.get(), "_LockedBy"), QString());
+    QCOMPARE(valueOf(wrongType.get(), "phid"), QString());
+    QCOMPARE(transactionTitles(), QStringList{"deck.dwg"});
+}
+
+void TestConnectorRead::structureListsEveryReferenceOnce()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const Record bridge = find(QStringLiteral("bridge.dwg"));
+    QVERIFY(bridge);
+    QVERIFY(connector()->GetStructure_Block(bridge.get()));
+    QStringList titles = transactionTitles();
+    QCOMPARE(titles.value(0), QStringLiteral("bridge.dwg"));
+    titles.sort();
+    // rebar.dxf is referenced by both deck.dwg and piers.dxf; the preview is no reference.
+    QCOMPARE(titles, (QStringList{"bridge.dwg", "deck-photo.png", "deck.dwg", "load-table.pdf",
+                                  "logo.png", "piers.dxf", "rebar.dxf"}));
+    const Record unknown = record({{"phid", "00000000000000000000000000000000"}});
+    QVERIFY(!connector()->GetStructure_Block(unknown.get()));
+    QCOMPARE(connector()->GetTransactionListSize(), 0);
+}
+
+void TestConnectorRead::downloadStructure()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const Record bridge = find(QStringLiteral("bridge.dwg"));
+    QVERIFY(connector()->GetStructure_Block(bridge.get()));
+    const QString folder = m_dir.filePath(QStringLiteral("structure"));
+    QVERIFY(QDir().mkpath(folder));
+    std::vector<Record> records;
+    std::vector<FzFileInfo *> pointers;
+    for (int i = 0; i < connector()->GetTransactionListSize(); ++i) {
+        records.push_back(std::make_unique<FzFileInfo>(*connector()->GetTransactionFileAt(i)));
+        records.back()->SetProperty("_LOCALDOWNLOADFOLDER", folder.toStdString());
+        pointers.push_back(records.back().get());
+    }
+    QCOMPARE(connector()->Download_Block(pointers), std::vector<std::string>());
+    for (const Record &downloaded : records) {
+        const QString path = folder + QLatin1Char('/') + valueOf(downloaded.get(), "filename");
+        QCOMPARE(valueOf(downloaded.get(), "filename"), valueOf(downloaded.get(), "title"));
+        QCOMPARE(sha256Of(path), valueOf(downloaded.get(), "_sha256").toLatin1());
+    }
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 7);
+
+    // A record the platform does not know is one failure; the others still arrive.
+    Record ghost = record({{"phid", "0123456789ABCDEF0123456789ABCDEF"}, {"title", "ghost.dwg"},
+                           {"_LOCALDOWNLOADFOLDER", folder}});
+    const std::vector<std::string> failures =
+        connector()->Download_Block(std::vector<FzFileInfo *>{ghost.get(), pointers.front()});
+    QCOMPARE(failures.size(), size_t(1));
+    QVERIFY(QString::fromStdString(failures.front()).contains(QStringLiteral("ghost.dwg")));
+}
+
+void TestConnectorRead::currentLocalCopyIsNotTransferredAgain()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const QString folder = m_dir.filePath(QStringLiteral("current"));
+    QVERIFY(QDir().mkpath(folder));
+    const Record rebar = find(QStringLiteral("rebar.dxf"));
+    QFile local(folder + QStringLiteral("/rebar.dxf"));
+    QVERIFY(local.open(QIODevice::WriteOnly));
+    local.write("edited locally\n");
+    local.close();
+
+    Record current(new FzFileInfo(*rebar));
+    current->SetProperty("_LOCALDOWNLOADFOLDER", folder.toStdString());
+    current->SetProperty("_LOCALTIMESTAMP", rebar->GetProperty("_filemodified"));
+    QCOMPARE(connector()->Download_Block(std::vector<FzFileInfo *>{current.get()}),
+             std::vector<std::string>());
+    QCOMPARE(valueOf(current.get(), "filename"), QStringLiteral("rebar.dxf"));
+    QVERIFY(local.open(QIODevice::ReadOnly));
+    QCOMPARE(local.readAll(), QByteArray("edited locally\n"));
+    local.close();
+
+    // An older local stamp means the platform's version replaces the local file.
+    current->SetProperty("_LOCALTIMESTAMP", "2001/01/01@00:00:00:GMT");
+    QCOMPARE(connector()->Download_Block(std::vector<FzFileInfo *>{current.get()}),
+             std::vector<std::string>());
+    QCOMPARE(sha256Of(local.fileName()), valueOf(rebar.get(), "_sha256").toLatin1());
+}
+
+void TestConnectorRead::downloadSingleObject()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("bob"), QStringLiteral("bob-demo-pw")));
+    const Record tower = find(QStringLiteral("tower.dwg"));
+    QVERIFY(tower);
+    const QString folder = m_dir.filePath(QStringLiteral("single"));
+    QVERIFY(QDir().mkpath(folder));
+    connector()->SetWorkingDirectory(folder);
+    QCOMPARE(connector()->Download_Block(valueOf(tower.get(), "phid")),
+             QStringLiteral("/tower.dwg"));
+    QCOMPARE(sha256Of(folder + QStringLiteral("/tower.dwg")),
+             valueOf(tower.get(), "_sha256").toLatin1());
+    QCOMPARE(connector()->Download_Block(QStringLiteral("../../etc/passwd")), QString());
+    QCOMPARE(connector()->Download_Block(QString()), QString());
+    // Bob is not a member of the space that holds the quay: it does not exist for him.
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const QString quayId = valueOf(find(QStringLiteral("quay.dxf")).get(), "phid");
+    QVERIFY(signIn(*m_platform, QStringLiteral("bob"), QStringLiteral("bob-demo-pw")));
+    QCOMPARE(connector()->Download_Block(quayId), QString());
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/quay.dxf")));
+}
+
+void TestConnectorRead::previews()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const QString folder = m_dir.filePath(QStringLiteral("previews"));
+    QVERIFY(QDir().mkpath(folder));
+    connector()->SetWorkingDirectory(folder);
+    const Record query = record({{"_CS", "Common Space"}, {"_TypePattern", "*"},
+                                 {"_TitlePattern", "*e*"}});
+    QVERIFY(connector()->SearchPattern(query.get()));
+    std::vector<FzFileInfo *> hits;
+    for (int i = 0; i < connector()->GetSearchListSize(); ++i)
+        hits.push_back(connector()->GetSearchFileAt(i));
+    QVERIFY(connector()->DownloadPreviews(hits));
+    // Only drawings have previews; images and PDFs are skipped.
+    QStringList written = QDir(folder).entryList(QDir::Files);
+    QCOMPARE(written, (QStringList{"bridge.jpg", "deck.jpg", "piers.jpg", "rebar.jpg"}));
+    QFile jpeg(folder + QStringLiteral("/deck.jpg"));
+    QVERIFY(jpeg.open(QIODevice::ReadOnly));
+    QVERIFY(jpeg.read(2) == QByteArray("\xFF\xD8"));
+}
+
+void TestConnectorRead::signedOutCallsFail()
+{
+    connector()->SetServer(QStringLiteral("http://127.0.0.1:1"));
+    QVERIFY(!connector()->LxGatepassLogin(QStringLiteral("alice"), QStringLiteral("alice-demo-pw"),
+                                          QStringLiteral("http://127.0.0.1:1"), QString(),
+                                          QStringLiteral("/cas")));
+    QVERIFY(connector()->GetListOfCollaborativeSpaces().empty());
+    QVERIFY(!connector()->Search());
+    QCOMPARE(connector()->GetSearchListSize(), 0);
+    QVERIFY(connector()->GetSearchFileAt(0) == nullptr);
+    QCOMPARE(connector()->Download_Block(QStringLiteral("0123456789ABCDEF0123456789ABCDEF")),
+             QString());
+}
+
+QTEST_GUILESS_MAIN(TestConnectorRead)
+#include "tst_connectorread.moc"

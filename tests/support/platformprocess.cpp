@@ -1,0 +1,153 @@
+#include "platformprocess.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+namespace {
+
+const int kStartTimeoutMs = 20000;
+const int kCommandTimeoutMs = 60000;
+
+} // namespace
+
+PlatformProcess::PlatformProcess() : PlatformProcess(Options()) {}
+
+PlatformProcess::PlatformProcess(const Options &options) : m_options(options) {}
+
+PlatformProcess::~PlatformProcess() { stop(); }
+
+QString PlatformProcess::binary() { return QStringLiteral(AUREX_PLATFORM_BIN); }
+
+QString PlatformProcess::dataDir() const { return m_dir.filePath(QStringLiteral("data")); }
+
+QStringList PlatformProcess::storageArguments() const
+{
+    QStringList arguments{QStringLiteral("--data"), dataDir()};
+    if (!m_options.databaseUrl.isEmpty())
+        arguments << QStringLiteral("--database") << m_options.databaseUrl;
+    return arguments;
+}
+
+PlatformProcess::Result PlatformProcess::run(const QStringList &arguments, const QByteArray &input,
+                                             const QProcessEnvironment &environment) const
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(binary(), storageArguments() + arguments);
+    Result result;
+    if (!process.waitForStarted(kCommandTimeoutMs))
+        return result;
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(kCommandTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+bool PlatformProcess::addUser(const QString &login, const QString &password,
+                              const QString &firstName, const QString &lastName) const
+{
+    return run({QStringLiteral("user"), QStringLiteral("add"), login,
+                QStringLiteral("--first-name"), firstName, QStringLiteral("--last-name"),
+                lastName, QStringLiteral("--email"), login + QStringLiteral("@example.com")},
+               password.toUtf8() + '\n')
+               .exitCode
+        == 0;
+}
+
+bool PlatformProcess::addSpace(const QString &space, const QStringList &members) const
+{
+    if (run({QStringLiteral("space"), QStringLiteral("add"), space}).exitCode != 0)
+        return false;
+    for (const QString &member : members) {
+        if (run({QStringLiteral("member"), QStringLiteral("add"), space, member}).exitCode != 0)
+            return false;
+    }
+    return true;
+}
+
+QString PlatformProcess::issueCookie(const QString &login) const
+{
+    const Result result = run({QStringLiteral("issue-cookie"), login});
+    return result.exitCode == 0 ? QString::fromUtf8(result.out).trimmed() : QString();
+}
+
+bool PlatformProcess::start(QString *error)
+{
+    auto fail = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    if (!m_dir.isValid())
+        return fail(QStringLiteral("no temporary folder"));
+    if (m_options.demo) {
+        const Result demo = run({QStringLiteral("demo")});
+        if (demo.exitCode != 0)
+            return fail(QStringLiteral("demo failed: ") + QString::fromUtf8(demo.err));
+    }
+    const QString portFile = m_dir.filePath(QStringLiteral("port"));
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process->setStandardOutputFile(QProcess::nullDevice());
+    m_process->start(binary(), storageArguments()
+                         + QStringList{QStringLiteral("serve"), QStringLiteral("--listen"),
+                                       QStringLiteral("127.0.0.1:0"), QStringLiteral("--port-file"),
+                                       portFile}
+                         + m_options.serveArguments);
+    if (!m_process->waitForStarted(kStartTimeoutMs))
+        return fail(QStringLiteral("aurex-platform did not start"));
+    const QDeadlineTimer deadline(kStartTimeoutMs);
+    while (!deadline.hasExpired()) {
+        QFile file(portFile);
+        if (file.open(QIODevice::ReadOnly)) {
+            m_port = file.readAll().trimmed().toInt();
+            if (m_port > 0)
+                return true;
+        }
+        if (m_process->state() == QProcess::NotRunning)
+            return fail(QStringLiteral("aurex-platform ended before serving"));
+        QThread::msleep(20);
+    }
+    return fail(QStringLiteral("aurex-platform published no port"));
+}
+
+void PlatformProcess::stop()
+{
+    if (!m_process)
+        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(10000)) {
+            m_process->kill();
+            m_process->waitForFinished();
+        }
+    }
+    m_process.reset();
+    m_port = 0;
+}
+
+bool PlatformProcess::isRunning() const
+{
+    return m_process && m_process->state() == QProcess::Running;
+}
+
+QString PlatformProcess::serverHost() const
+{
+    const bool tls = m_options.serveArguments.contains(QStringLiteral("--cert"));
+    return QStringLiteral("%1://127.0.0.1:%2")
+        .arg(tls ? QStringLiteral("https") : QStringLiteral("http"))
+        .arg(m_port);
+}
+
+QString PlatformProcess::serverUrl() const { return serverHost() + QStringLiteral("/vaultis"); }
+
+QString PlatformProcess::casUrl() const { return serverHost() + QStringLiteral("/cas"); }

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A real aurex-platform for a test: serves on 127.0.0.1 with a port the system picks and a data
+// folder of its own (optionally filled with the demo first), runs administration commands on
+// the same data, and is stopped and waited for when the object goes.
+class PlatformProcess
+{
+public:
+    struct Options {
+        bool demo = false;
+        // Extra arguments of the serve command, e.g. --session-ttl or --cert/--key.
+        QStringList serveArguments;
+        // Empty: SQLite in the data folder; otherwise a postgresql:// address.
+        QString databaseUrl;
+    };
+
+    struct Result {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    PlatformProcess();
+    explicit PlatformProcess(const Options &options);
+    ~PlatformProcess();
+    PlatformProcess(const PlatformProcess &) = delete;
+    PlatformProcess &operator=(const PlatformProcess &) = delete;
+
+    // Runs the demo if asked, starts serving and waits until the port is published.
+    bool start(QString *error = nullptr);
+    void stop();
+    bool isRunning() const;
+
+    int port() const { return m_port; }
+    // "http://127.0.0.1:PORT" (https with a certificate): what the connector's SetServer takes.
+    QString serverHost() const;
+    // The launcher files' form of the server address: serverHost() + "/vaultis".
+    QString serverUrl() const;
+    QString casUrl() const;
+    QString dataDir() const;
+
+    // Runs an administration command on this platform's data: "user add bob" etc.
+    Result run(const QStringList &arguments, const QByteArray &input = QByteArray(),
+               const QProcessEnvironment &environment =
+                   QProcessEnvironment::systemEnvironment()) const;
+    bool addUser(const QString &login, const QString &password,
+                 const QString &firstName = QString(), const QString &lastName = QString()) const;
+    bool addSpace(const QString &space, const QStringList &members) const;
+    QString issueCookie(const QString &login) const;
+
+    static QString binary();
+
+private:
+    QStringList storageArguments() const;
+
+    Options m_options;
+    QTemporaryDir m_dir;
+    std::unique_ptr<QProcess> m_process;
+    int m_port = 0;
+};
