@@ -319,10 +319,10 @@ const std::vector<IconPainter::Picture> &IconPainter::pictures()
               p.drawLine(QPointF(5.5, 16.5), QPointF(16.5, 5.5));
           } },
         { "UI/Resources/FzxUiDropDownArrowNormal.png", 20, 20, [](P &p, const R &) {
-              triangle(p, kGrey, { QPointF(5, 8), QPointF(15, 8), QPointF(10, 13) });
+              triangle(p, kGrey, QPolygonF({ QPointF(5, 8), QPointF(15, 8), QPointF(10, 13) }));
           } },
         { "UI/Resources/FzxUiDropDownArrowHoverPress.png", 20, 20, [](P &p, const R &) {
-              triangle(p, kBlue, { QPointF(5, 8), QPointF(15, 8), QPointF(10, 13) });
+              triangle(p, kBlue, QPolygonF({ QPointF(5, 8), QPointF(15, 8), QPointF(10, 13) }));
           } },
         { "UI/Resources/FzxUiFileStatusModified.png", 22, 22, [](P &p, const R &r) { statusDisc(p, r, kOrange, "M"); } },
         { "UI/Resources/FzxUiFileStatusNew.png", 22, 22, [](P &p, const R &r) { statusDisc(p, r, kGreen, "+"); } },
@@ -357,10 +357,10 @@ const std::vector<IconPainter::Picture> &IconPainter::pictures()
               p.drawPolygon(QPolygonF({ QPointF(12, 1.5), QPointF(16.5, 4.5), QPointF(11.5, 7.5) }));
           } },
         { "UI/Resources/branch_closed.png", 9, 9, [](P &p, const R &) {
-              triangle(p, kGrey, { QPointF(2, 1), QPointF(7, 4.5), QPointF(2, 8) });
+              triangle(p, kGrey, QPolygonF({ QPointF(2, 1), QPointF(7, 4.5), QPointF(2, 8) }));
           } },
         { "UI/Resources/branch_open.png", 9, 9, [](P &p, const R &) {
-              triangle(p, kGrey, { QPointF(1, 2), QPointF(8, 2), QPointF(4.5, 7) });
+              triangle(p, kGrey, QPolygonF({ QPointF(1, 2), QPointF(8, 2), QPointF(4.5, 7) }));
           } },
         { "UI/Resources/fc_f_sav.png", 20, 20, [](P &p, const R &r) { disk(p, r); } },
         { "UI/Resources/open.png", 20, 20, [](P &p, const R &r) { folder(p, r); } },
