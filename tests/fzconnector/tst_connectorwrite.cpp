@@ -1,0 +1,299 @@
+// The connector's writing operations against a real platform: automatic names, check-in of a
+// tree, locks between two users, delete, and the end of an expired session.
+
+#include "connectortestsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+using namespace connectortest;
+
+namespace {
+
+const char kSpace[] = "Common Space";
+
+QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    const QString path = folder + QLatin1Char('/') + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+// A save tree as the save dialog builds it: records linked to their parents with SetParent.
+class SaveTree
+{
+public:
+    FzFileInfo *add(FzFileInfo *parent, const QString &path, const QString &name,
+                    const char *relation = "CADSubcomponent", const char *space = kSpace)
+    {
+        m_records.push_back(std::make_unique<FzFileInfo>());
+        FzFileInfo *record = m_records.back().get();
+        record->SetPath(QString(path).replace(QLatin1Char('/'), QLatin1Char('\\')).toStdString());
+        record->SetTitle(QFileInfo(path).fileName().toStdString());
+        record->SetName(name.toStdString());
+        record->SetProperty("collabspace", space);
+        record->SetProperty("selected", "true");
+        record->SetProperty("maintainlock", "false");
+        if (parent) {
+            record->SetProperty("_RelationToParent", relation);
+            record->SetParent(parent);
+        }
+        return record;
+    }
+    FzFileInfo *root() const { return m_records.front().get(); }
+
+private:
+    std::vector<Record> m_records;
+};
+
+QStringList namesWanted(int count)
+{
+    const Record request = record({{"_count", QString::number(count)}});
+    QStringList names;
+    for (const std::string &name : connector()->GetAutoname_Block(request.get()))
+        names << QString::fromStdString(name);
+    return names;
+}
+
+QStringList titlesInSpace(const QStringList &titles)
+{
+    QMap<QString, QString> query{{"_TypePattern", "*"}, {"_CS", kSpace}};
+    for (int i = 0; i < titles.size(); ++i)
+        query.insert(QStringLiteral("_or_title_%1").arg(i), titles.at(i));
+    const Record request = record(query);
+    connector()->SearchPattern(request.get());
+    return searchTitles();
+}
+
+} // namespace
+
+class TestConnectorWrite : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void autonamesAreFreshEachTime();
+    void checkInNewTree();
+    void checkInChangesOnlyWhatChanged();
+    void lockHeldByOneBlocksTheOther();
+    void failingCheckIn_data();
+    void failingCheckIn();
+    void deleteTakesThePreviewAndRetiresTheName();
+    void expiredSessionAnswersAsSignedOut();
+
+private:
+    std::unique_ptr<PlatformProcess> m_platform;
+    QTemporaryDir m_dir;
+    QStringList m_names; // site.dwg, ref.dxf, photo.png, spec.pdf
+};
+
+void TestConnectorWrite::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    PlatformProcess::Options options;
+    options.demo = true;
+    m_platform = std::make_unique<PlatformProcess>(options);
+    QString error;
+    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    QVERIFY(m_dir.isValid());
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+}
+
+void TestConnectorWrite::autonamesAreFreshEachTime()
+{
+    const QStringList first = namesWanted(3);
+    const QStringList second = namesWanted(2);
+    QCOMPARE(first.size(), 3);
+    QCOMPARE(second.size(), 2);
+    const QStringList all = first + second;
+    QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), 5);
+    QVERIFY(namesWanted(0).isEmpty());
+    const Record noCount = record({});
+    QVERIFY(connector()->GetAutoname_Block(noCount.get()).empty());
+}
+
+void TestConnectorWrite::checkInNewTree()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("work"));
+    QVERIFY(QDir().mkpath(folder));
+    m_names = namesWanted(4);
+    SaveTree tree;
+    FzFileInfo *site = tree.add(nullptr, writeFile(folder, "site.dwg", "site v1\n"), m_names[0]);
+    site->SetProperty("_Format", "dwg");
+    site->SetProperty("_OwnsChildren", "true");
+    tree.add(site, writeFile(folder, "site.jpg", "\xFF\xD8preview v1"),
+             m_names[0] + QStringLiteral(".jpg"), "DerivedOutputOf");
+    FzFileInfo *ref = tree.add(site, writeFile(folder, "ref.dxf", "ref v1\n"), m_names[1]);
+    tree.add(ref, writeFile(folder, "photo.png", "png v1"), m_names[2]);
+    tree.add(site, writeFile(folder, "spec.pdf", "%PDF-1.4 v1"), m_names[3])
+        ->SetProperty("type", "pdf");
+    QVERIFY(connector()->CheckIn(tree.root()));
+
+    // What the save dialog does next: look the files up by the names it sent.
+    std::vector<Record> lookups;
+    std::vector<FzFileInfo *> pointers;
+    const QStringList types{"ACAD Drawing", "ACAD Drawing", "ACAD Insert", "ACAD Insert"};
+    for (int i = 0; i < m_names.size(); ++i) {
+        lookups.push_back(record({{"revision", "---"}, {"name", m_names[i]}, {"type", types[i]}}));
+        pointers.push_back(lookups.back().get());
+    }
+    QVERIFY(connector()->Details(pointers));
+    QCOMPARE(transactionTitles(), (QStringList{"site.dwg", "ref.dxf", "photo.png", "spec.pdf"}));
+    for (const Record &lookup : lookups) {
+        QCOMPARE(valueOf(lookup.get(), "_CS"), QString::fromLatin1(kSpace));
+        QCOMPARE(valueOf(lookup.get(), "_Owner"), QStringLiteral("alice"));
+        QCOMPARE(valueOf(lookup.get(), "_LockedBy"), QString());
+        QVERIFY(!valueOf(lookup.get(), "phid").isEmpty());
+    }
+    QVERIFY(connector()->GetStructure_Block(lookups[0].get()));
+    QCOMPARE(transactionTitles(), (QStringList{"site.dwg", "ref.dxf", "spec.pdf", "photo.png"}));
+
+    const QString previews = m_dir.filePath(QStringLiteral("previews"));
+    QVERIFY(QDir().mkpath(previews));
+    connector()->SetWorkingDirectory(previews);
+    QVERIFY(connector()->DownloadPreviews({lookups[0].get()}));
+    QFile preview(previews + QStringLiteral("/site.jpg"));
+    QVERIFY(preview.open(QIODevice::ReadOnly));
+    QCOMPARE(preview.readAll(), QByteArray("\xFF\xD8preview v1"));
+}
+
+void TestConnectorWrite::checkInChangesOnlyWhatChanged()
+{
+    QVERIFY(!m_names.isEmpty());
+    const Record before = find(QStringLiteral("ref.dxf"));
+    const Record siteBefore = find(QStringLiteral("site.dwg"));
+    QThread::sleep(1); // stamps have a resolution of one second
+    const QString folder = m_dir.filePath(QStringLiteral("work"));
+    SaveTree tree;
+    FzFileInfo *site = tree.add(nullptr, writeFile(folder, "site.dwg", "site v2\n"), m_names[0]);
+    site->SetProperty("maintainlock", "true");
+    tree.add(site, folder + QStringLiteral("/ref.dxf"), m_names[1]);
+    QVERIFY(connector()->CheckIn(tree.root()));
+
+    const Record after = find(QStringLiteral("ref.dxf"));
+    const Record siteAfter = find(QStringLiteral("site.dwg"));
+    QCOMPARE(valueOf(after.get(), "_filemodified"), valueOf(before.get(), "_filemodified"));
+    QCOMPARE(valueOf(after.get(), "revision"), valueOf(before.get(), "revision"));
+    QVERIFY(valueOf(siteAfter.get(), "_filemodified") != valueOf(siteBefore.get(), "_filemodified"));
+    QCOMPARE(valueOf(siteAfter.get(), "revision"), QStringLiteral("2"));
+    QCOMPARE(valueOf(siteAfter.get(), "_LockedBy"), QStringLiteral("alice"));
+    QCOMPARE(valueOf(siteAfter.get(), "phid"), valueOf(siteBefore.get(), "phid"));
+}
+
+void TestConnectorWrite::lockHeldByOneBlocksTheOther()
+{
+    // Alice holds the lock on site.dwg since her last check-in.
+    QVERIFY(signIn(*m_platform, QStringLiteral("bob"), QStringLiteral("bob-demo-pw")));
+    const Record site = find(QStringLiteral("site.dwg"));
+    QVERIFY(site);
+    QCOMPARE(valueOf(site.get(), "_LockedBy"), QStringLiteral("alice"));
+    QVERIFY(!connector()->LockFile(site.get()));
+    QVERIFY(!connector()->UnlockFile(site.get()));
+    QVERIFY(!connector()->Delete_Block({site.get()}));
+
+    const QStringList names = namesWanted(1);
+    const QString folder = m_dir.filePath(QStringLiteral("bob"));
+    QVERIFY(QDir().mkpath(folder));
+    SaveTree tree;
+    FzFileInfo *root = tree.add(nullptr, writeFile(folder, "bobs.dwg", "bob's drawing"), names[0]);
+    tree.add(root, writeFile(folder, "site.dwg", "bob's site"), m_names[0]);
+    QVERIFY(!connector()->CheckIn(tree.root()));
+    QCOMPARE(titlesInSpace({"bobs.dwg"}), QStringList());
+
+    // The holder gives the lock up; now the other user may take it.
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    QVERIFY(connector()->UnlockFile(site.get()));
+    QCOMPARE(valueOf(site.get(), "_LockedBy"), QString());
+    QVERIFY(signIn(*m_platform, QStringLiteral("bob"), QStringLiteral("bob-demo-pw")));
+    QVERIFY(connector()->LockFile(site.get()));
+    QCOMPARE(valueOf(site.get(), "_LockedBy"), QStringLiteral("bob"));
+    QVERIFY(connector()->LockFile(site.get()));
+    QVERIFY(connector()->UnlockFile(site.get()));
+    QVERIFY(connector()->UnlockFile(site.get()));
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+}
+
+void TestConnectorWrite::failingCheckIn_data()
+{
+    QTest::addColumn<QString>("lastTitle");
+    QTest::addColumn<QString>("lastSpace");
+    QTest::addColumn<QString>("lastName"); // "fresh": a name issued for it
+    QTest::newRow("hostile file name") << "..\\evil.png" << kSpace << "fresh";
+    QTest::newRow("drive letter") << "C:evil.png" << kSpace << "fresh";
+    QTest::newRow("space of other members") << "last.png" << "Bridge Project" << "fresh";
+    QTest::newRow("unknown space") << "last.png" << "No Such Space" << "fresh";
+    QTest::newRow("name never issued") << "last.png" << kSpace << "AX777777777";
+    QTest::newRow("file locked by another user") << "deck.dwg" << kSpace << "AX000000002";
+}
+
+void TestConnectorWrite::failingCheckIn()
+{
+    QFETCH(QString, lastTitle);
+    QFETCH(QString, lastSpace);
+    QFETCH(QString, lastName);
+    QVERIFY(signIn(*m_platform, QStringLiteral("carol"), QStringLiteral("carol-demo-pw")));
+    const QString folder = m_dir.filePath(QStringLiteral("failing"));
+    QVERIFY(QDir().mkpath(folder));
+    const QStringList names = namesWanted(3);
+    SaveTree tree;
+    FzFileInfo *root = tree.add(nullptr, writeFile(folder, "first.dwg", "first"), names[0]);
+    tree.add(root, writeFile(folder, "second.png", "second"), names[1]);
+    FzFileInfo *last = tree.add(root, writeFile(folder, "last.bin", "last"),
+                                lastName == QLatin1String("fresh") ? names[2] : lastName,
+                                "CADSubcomponent", lastSpace.toUtf8().constData());
+    last->SetTitle(lastTitle.toStdString());
+    QVERIFY(!connector()->CheckIn(root));
+    QCOMPARE(titlesInSpace({"first.dwg", "second.png", "evil.png", "last.png"}), QStringList());
+    // The names handed out for the refused check-in are still unused, so a retry succeeds.
+    last->SetTitle("last.png");
+    last->SetProperty("collabspace", kSpace);
+    last->SetName(names[2].toStdString());
+    QVERIFY(connector()->CheckIn(root));
+    QCOMPARE(titlesInSpace({"first.dwg", "second.png", "last.png"}),
+             (QStringList{"first.dwg", "last.png", "second.png"}));
+    QVERIFY(connector()->Delete_Block({root, last, tree.root()->GetChildren().front()}) );
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+}
+
+void TestConnectorWrite::deleteTakesThePreviewAndRetiresTheName()
+{
+    const Record site = find(QStringLiteral("site.dwg"));
+    QVERIFY(site);
+    QVERIFY(connector()->Delete_Block({site.get()}));
+    QCOMPARE(titlesInSpace({"site.dwg", "site.jpg"}), QStringList());
+    QVERIFY(!connector()->Delete_Block({site.get()}));
+    // The deleted file's name is never given to a new file.
+    const QString folder = m_dir.filePath(QStringLiteral("work"));
+    SaveTree tree;
+    tree.add(nullptr, folder + QStringLiteral("/site.dwg"), m_names[0]);
+    QVERIFY(!connector()->CheckIn(tree.root()));
+    QCOMPARE(titlesInSpace({"site.dwg"}), QStringList());
+}
+
+void TestConnectorWrite::expiredSessionAnswersAsSignedOut()
+{
+    PlatformProcess::Options options;
+    options.serveArguments = QStringList{QStringLiteral("--session-ttl"), QStringLiteral("1")};
+    PlatformProcess shortLived(options);
+    QString error;
+    QVERIFY2(shortLived.start(&error), qPrintable(error));
+    QVERIFY(shortLived.addUser(QStringLiteral("dave"), QStringLiteral("dave-pw")));
+    QVERIFY(shortLived.addSpace(QStringLiteral("Only Space"), {QStringLiteral("dave")}));
+    QVERIFY(signIn(shortLived, QStringLiteral("dave"), QStringLiteral("dave-pw")));
+    QCOMPARE(connector()->GetListOfCollaborativeSpaces(), std::vector<std::string>{"Only Space"});
+    QThread::msleep(2100);
+    QVERIFY(connector()->GetListOfCollaborativeSpaces().empty());
+    QVERIFY(!connector()->GetUserInfo(nullptr, nullptr, nullptr, nullptr));
+    QVERIFY(signIn(shortLived, QStringLiteral("dave"), QStringLiteral("dave-pw")));
+    QCOMPARE(connector()->GetListOfCollaborativeSpaces().size(), size_t(1));
+}
+
+QTEST_GUILESS_MAIN(TestConnectorWrite)
+#include "tst_connectorwrite.moc"
