@@ -74,4 +74,7 @@ inline Record find(const QString &title)
 
 QByteArray sha256Of(const QString &path);
 
+// A platform filled with the demo, already serving; null (with the reason) when it did not start.
+std::unique_ptr<PlatformProcess> startDemoPlatform(QString *error);
+
 } // namespace connectortest

@@ -40,11 +40,9 @@ private:
 void TestConnectorRead::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    PlatformProcess::Options options;
-    options.demo = true;
-    m_platform = std::make_unique<PlatformProcess>(options);
     QString error;
-    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    m_platform = startDemoPlatform(&error);
+    QVERIFY2(m_platform, qPrintable(error));
     QVERIFY(m_dir.isValid());
 }
 

@@ -97,11 +97,9 @@ private:
 void TestConnectorWrite::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    PlatformProcess::Options options;
-    options.demo = true;
-    m_platform = std::make_unique<PlatformProcess>(options);
     QString error;
-    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    m_platform = startDemoPlatform(&error);
+    QVERIFY2(m_platform, qPrintable(error));
     QVERIFY(m_dir.isValid());
     QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
 }
