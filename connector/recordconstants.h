@@ -1,0 +1,81 @@
+#pragma once
+
+// The vocabulary of file-information records: every property key the module writes into a
+// record or reads from one, and every fixed value. Records carry narrow strings only.
+
+// Identification of a platform object.
+const char kKeyPhid[] = "phid";
+const char kKeyName[] = "name";
+const char kKeyTitle[] = "title";
+const char kKeyRevision[] = "revision";
+const char kKeyType[] = "type";
+const char kKeyCadType[] = "cadtype";
+const char kKeySpace[] = "_CS";
+
+// Details filled by the platform.
+const char kKeyLockedBy[] = "_LockedBy";
+const char kKeyOwner[] = "_Owner";
+const char kKeyFileModified[] = "_filemodified";
+
+// Search queries.
+const char kKeyTypePattern[] = "_TypePattern";
+const char kKeyNamePattern[] = "_NamePattern";
+const char kKeyTitlePattern[] = "_TitlePattern";
+const char kKeyOrTitlePrefix[] = "_or_title_"; // followed by the title's index, from 0
+const char kKeyPagination[] = "_Pagination";
+const char kKeyPageLimit[] = "_Pagelimit";
+const char kKeyPageSize[] = "_Pagesize";
+const char kKeyNoIndex[] = "_NoIndex";
+const char kKeyDownloadPreviews[] = "_DOWNLOADPREVIEWS";
+
+// Downloads.
+const char kKeyLocalDownloadFolder[] = "_LOCALDOWNLOADFOLDER";
+const char kKeyFileName[] = "filename";
+const char kKeyLocalTimestamp[] = "_LOCALTIMESTAMP";
+
+// Save trees and automatic names.
+const char kKeyCollabSpace[] = "collabspace";
+const char kKeySelected[] = "selected";
+const char kKeyMaintainLock[] = "maintainlock";
+const char kKeyOwnsChildren[] = "_OwnsChildren";
+const char kKeyFormat[] = "_Format";
+const char kKeyRelationToParent[] = "_RelationToParent";
+const char kKeyCount[] = "_count";
+
+// Flags.
+const char kTrue[] = "true";
+const char kFalse[] = "false";
+
+// Object types ("type") and CAD types ("cadtype").
+const char kTypeDrawing[] = "ACAD Drawing";
+const char kTypeInsert[] = "ACAD Insert";
+const char kTypeDerivedOutput[] = "Derived Output";
+const char kTypePdf[] = "pdf";
+const char kCadTypeAssembly[] = "assembly";
+const char kCadTypeInsertedObject[] = "insertedobject";
+
+// Type patterns of the three searches (comma-separated, no blanks).
+const char kTypesInOneSpace[] = "ACAD Drawing";
+const char kTypesInAllSpaces[] = "ACAD Drawing,Derived Output";
+const char kTypesForTitleCheck[] = "ACAD Drawing,ACAD Insert";
+
+// Fixed query values.
+const char kWildcard[] = "*";
+const char kPageLimit[] = "1000";
+const char kPageSize[] = "50";
+
+// The revision of a request built from a local file.
+const char kLocalRevision[] = "---";
+
+// File suffixes (compared upper-cased) and save-tree formats and relations.
+const char kSuffixDwg[] = "DWG";
+const char kSuffixDxf[] = "DXF";
+const char kSuffixPdf[] = "PDF";
+const char kFormatDwg[] = "dwg";
+const char kFormatPdf[] = "pdf";
+const char kFormatImage[] = "Image";
+const char kRelationSubcomponent[] = "CADSubcomponent";
+const char kRelationDerivedOutput[] = "DerivedOutputOf";
+
+// Platform modification stamps, always UTC, in Qt date-time notation.
+const char kStampFormat[] = "yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'";

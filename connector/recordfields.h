@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class FzFileInfo;
+
+// Reading and writing record properties as QString (records hold UTF-8 narrow strings).
+// Named so as not to collide with QObject::setProperty inside widgets that use them.
+
+// The property's value; a key that was never set reads as "".
+QString recordProperty(const FzFileInfo &record, const char *key);
+void setRecordProperty(FzFileInfo &record, const char *key, const QString &value);
+
+// The title of a record the connector returned: the "title" property, or the fixed field when
+// the property is empty (the connector fills both, older answers only one).
+QString recordTitle(const FzFileInfo &record);
