@@ -1,0 +1,361 @@
+#include "workingcopytesthome.h"
+
+#include <downloadfolder.h>
+#include <filedatabase.h>
+#include <localfilestatus.h>
+#include <recordconstants.h>
+#include <recordfields.h>
+
+#include <fzfileinfo.h>
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+const char kTenant[] = "acme";
+const char kStamp[] = "2024/03/05@14:07:09:GMT";
+
+// A database with two downloaded drawings, written to disk.
+void writeTwoEntries()
+{
+    FileDatabase database(kTenant);
+    database.addFile("/work/Plan.dwg", "V1", "prd-1", kStamp, "", "ACAD Drawing", "false");
+    database.addFile("/work/logo.png", "V2", "prd-2", kStamp, "", "ACAD Insert", "false");
+}
+
+} // namespace
+
+class TestFileDatabase : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void locationIsPerTenant_data();
+    void locationIsPerTenant();
+    void firstWriteCreatesTheFile();
+    void pathLookups_data();
+    void pathLookups();
+    void unknownPathChangesNothing();
+    void localSaveMarksTheCopyModified();
+    void downloadKeepsPlatformIdAndType();
+    void removesEveryEntryOfAName();
+    void foreignContentIsKept();
+    void valuesSurviveTheRoundTrip_data();
+    void valuesSurviveTheRoundTrip();
+    void unreadableFileIsKeptAside_data();
+    void unreadableFileIsKeptAside();
+    void failedSaveLeavesTheOldFile_data();
+    void failedSaveLeavesTheOldFile();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    QString m_databasePath;
+};
+
+void TestFileDatabase::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+    useTestHome(m_home->path());
+    m_databasePath = FileDatabase::locationFor(kTenant);
+}
+
+void TestFileDatabase::locationIsPerTenant_data()
+{
+    QTest::addColumn<QString>("tenant");
+    QTest::addColumn<QString>("folder");
+
+    QTest::newRow("named tenant") << "acme" << "/fzcachedir/FzxConnector/acme";
+    QTest::newRow("empty tenant") << "" << "/fzcachedir/FzxConnector";
+}
+
+void TestFileDatabase::locationIsPerTenant()
+{
+    QFETCH(QString, tenant);
+    QFETCH(QString, folder);
+
+    const QString configRoot =
+        QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation).first();
+    QVERIFY(configRoot.startsWith(m_home->path()));
+    QVERIFY(!QFileInfo::exists(configRoot + folder));
+    {
+        const FileDatabase database(tenant);
+        QCOMPARE(database.filePath(), configRoot + folder + "/filedb.xml");
+        QVERIFY(QFileInfo(configRoot + folder).isDir());
+    }
+    QVERIFY(QFileInfo::exists(configRoot + folder + "/filedb.xml"));
+}
+
+void TestFileDatabase::firstWriteCreatesTheFile()
+{
+    QVERIFY(!QFileInfo::exists(m_databasePath));
+    {
+        FileDatabase database(kTenant);
+        QCOMPARE(database.setUpdateStamp("/work/a.dwg", kStamp), QString("-1"));
+        QVERIFY(database.recordExchange("/work/a.dwg", "", "prd-7", kStamp, "ACAD Drawing"));
+        QVERIFY(!QFileInfo::exists(m_databasePath)); // written when the use ends
+    }
+    QCOMPARE(readAll(m_databasePath),
+             QByteArray("<?xml version='1.0' encoding='UTF-8'?>\n"
+                        "<files>\n"
+                        " <file path=\"/work/a.dwg\" vaultisid=\"\" name=\"prd-7\""
+                        " updatestamp=\"2024/03/05@14:07:09:GMT\" localdate=\"\""
+                        " type=\"ACAD Drawing\" islocallyModified=\"false\"/>\n"
+                        "</files>\n"));
+}
+
+void TestFileDatabase::pathLookups_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("stamp");
+    QTest::addColumn<QString>("exactName");
+
+    QTest::newRow("same path") << "/work/Plan.dwg" << kStamp << "prd-1";
+    QTest::newRow("other letter case") << "/WORK/plan.DWG" << kStamp << "";
+    QTest::newRow("backslashes after conversion")
+        << FileDatabase::keyForPath("\\work\\Plan.dwg") << kStamp << "prd-1";
+    QTest::newRow("backslashes unconverted") << "\\work\\Plan.dwg" << "-1" << "";
+    QTest::newRow("unknown path") << "/work/other.dwg" << "-1" << "";
+}
+
+void TestFileDatabase::pathLookups()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, stamp);
+    QFETCH(QString, exactName);
+
+    writeTwoEntries();
+    FileDatabase database(kTenant);
+    // Path-keyed operations ignore letter case; valueWhere compares exactly.
+    QCOMPARE(database.updateStamp(path), stamp);
+    QCOMPARE(database.isLocallyModified(path), stamp == "-1" ? QString("-1") : QString("false"));
+    QCOMPARE(database.valueWhere("path", path, "name"), exactName);
+}
+
+void TestFileDatabase::unknownPathChangesNothing()
+{
+    writeTwoEntries();
+    const QByteArray before = readAll(m_databasePath);
+    {
+        FileDatabase database(kTenant);
+        QCOMPARE(database.setUpdateStamp("/work/none.dwg", "x"), QString("-1"));
+        QCOMPARE(database.setName("/work/none.dwg", "x"), QString("-1"));
+        QCOMPARE(database.setLocallyModified("/work/none.dwg", "true"), QString("-1"));
+        QVERIFY(!database.recordLocalSave("/work/none.dwg"));
+        QCOMPARE(database.setName("/work/plan.dwg", "prd-9"), QString("0"));
+        QCOMPARE(database.open(), true); // reloading drops the unsaved change
+    }
+    QCOMPARE(readAll(m_databasePath), before);
+}
+
+void TestFileDatabase::localSaveMarksTheCopyModified()
+{
+    writeTwoEntries();
+    {
+        FileDatabase database(kTenant);
+        QVERIFY(database.recordLocalSave("/work/Plan.dwg"));
+    }
+    const FileDatabase database(kTenant);
+    QCOMPARE(database.updateStamp("/work/Plan.dwg"), QString(""));
+    QCOMPARE(database.isLocallyModified("/work/Plan.dwg"), QString("true"));
+    // Whatever the platform says, a file saved locally is modified locally.
+    QCOMPARE(localFileStatus(database, "/work/Plan.dwg", kStamp), LocalFileStatus::ModifiedLocally);
+    QCOMPARE(localFileStatus(database, "/work/Plan.dwg", ""), LocalFileStatus::ModifiedLocally);
+}
+
+void TestFileDatabase::downloadKeepsPlatformIdAndType()
+{
+    writeTwoEntries();
+    {
+        FileDatabase database(kTenant);
+        QVERIFY(database.recordLocalSave("/work/Plan.dwg"));
+        FzFileInfo downloaded;
+        setRecordProperty(downloaded, kKeyLocalDownloadFolder, "/work");
+        setRecordProperty(downloaded, kKeyFileName, "Plan.dwg");
+        setRecordProperty(downloaded, kKeyName, "prd-1b");
+        setRecordProperty(downloaded, kKeyFileModified, "2024/04/01@08:00:00:GMT");
+        setRecordProperty(downloaded, kKeyType, "ACAD Insert");
+        recordDownloadedFile(database, downloaded);
+        // A check-in of a new file records its platform id.
+        QVERIFY(database.recordExchange("/work/new.dwg", "V3", "prd-3", kStamp, "ACAD Drawing"));
+    }
+    const FileDatabase database(kTenant);
+    QCOMPARE(database.entryValue("/work/Plan.dwg", "vaultisid"), QString("V1"));
+    QCOMPARE(database.entryValue("/work/Plan.dwg", "type"), QString("ACAD Drawing"));
+    QCOMPARE(database.entryValue("/work/Plan.dwg", "name"), QString("prd-1b"));
+    QCOMPARE(database.updateStamp("/work/Plan.dwg"), QString("2024/04/01@08:00:00:GMT"));
+    QCOMPARE(database.isLocallyModified("/work/Plan.dwg"), QString("false"));
+    QCOMPARE(database.entryValue("/work/new.dwg", "vaultisid"), QString("V3"));
+    QCOMPARE(localFileStatus(database, "/work/Plan.dwg", "2024/04/01@08:00:00:GMT"),
+             LocalFileStatus::Current);
+}
+
+void TestFileDatabase::removesEveryEntryOfAName()
+{
+    {
+        FileDatabase database(kTenant);
+        database.addFile("/a/1.dwg", "", "twin", "", "", "ACAD Drawing", "false");
+        database.addFile("/b/1.dwg", "", "twin", "", "", "ACAD Drawing", "false");
+        database.addFile("/c/2.dwg", "", "other", "", "", "ACAD Drawing", "false");
+        database.addFile("/d/1.dwg", "", "twin", "", "", "ACAD Drawing", "false");
+        database.addFile("/e/1.dwg", "", "Twin", "", "", "ACAD Drawing", "false");
+        QCOMPARE(database.removeFilesNamed("twin"), 3);
+    }
+    const FileDatabase database(kTenant);
+    QCOMPARE(database.valueWhere("name", "twin", "path"), QString());
+    QCOMPARE(database.valueWhere("name", "other", "path"), QString("/c/2.dwg"));
+    QCOMPARE(database.valueWhere("name", "Twin", "path"), QString("/e/1.dwg"));
+}
+
+void TestFileDatabase::foreignContentIsKept()
+{
+    QVERIFY(QDir().mkpath(QFileInfo(m_databasePath).path()));
+    QVERIFY(writeAll(m_databasePath,
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<files>\n"
+                     "  <file path=\"/a.dwg\" name=\"A\" note=\"&quot;x&amp;y&#10;z&quot;\"/>\n"
+                     "  <group><file path=\"/deep.dwg\" name=\"deep\"/></group>\n"
+                     "  <!-- kept -->\n"
+                     "  <file path=\"/b.dwg\" name=\"B\"/>\n"
+                     "</files>\n"));
+    {
+        FileDatabase database(kTenant);
+        QCOMPARE(database.valueWhere("name", "deep", "path"), QString("/deep.dwg"));
+        QCOMPARE(database.valueWhere("path", "/b.dwg", "name"), QString("B"));
+        QCOMPARE(database.setName("/a.dwg", "A2"), QString("0"));
+    }
+    QCOMPARE(readAll(m_databasePath),
+             QByteArray("<?xml version='1.0' encoding='UTF-8'?>\n"
+                        "<files>\n"
+                        " <file path=\"/a.dwg\" name=\"A2\" note=\"&quot;x&amp;y&#10;z&quot;\"/>\n"
+                        " <group>\n"
+                        "  <file path=\"/deep.dwg\" name=\"deep\"/>\n"
+                        " </group>\n"
+                        " <!-- kept -->\n"
+                        " <file path=\"/b.dwg\" name=\"B\"/>\n"
+                        "</files>\n"));
+}
+
+void TestFileDatabase::valuesSurviveTheRoundTrip_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("readBack");
+
+    const QString markup = "<a&b> \"quoted\" 'single'";
+    QTest::newRow("markup characters") << markup << markup;
+    const QString layout = "tab\tline\nreturn\r";
+    QTest::newRow("tabs and line breaks") << layout << layout;
+    const QString wide = QString::fromUtf8("Pläne/Ω/\xF0\x9F\x99\x82.dwg");
+    QTest::newRow("accents, Greek and an emoji") << wide << wide;
+    QTest::newRow("characters XML cannot carry")
+        << QString("a") + QChar(0x01) + QChar(0xD800) + "b"
+        << QString("a") + QChar(0xFFFD) + QChar(0xFFFD) + "b";
+}
+
+void TestFileDatabase::valuesSurviveTheRoundTrip()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, readBack);
+
+    {
+        FileDatabase database(kTenant);
+        database.addFile("/work/" + value, "", value, "", "", "ACAD Drawing", "false");
+    }
+    const FileDatabase database(kTenant);
+    QCOMPARE(database.valueWhere("path", "/work/" + readBack, "name"), readBack);
+}
+
+void TestFileDatabase::unreadableFileIsKeptAside_data()
+{
+    QTest::addColumn<QByteArray>("content");
+
+    QTest::newRow("not XML") << QByteArray("\x00\x01garbage", 9);
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("cut off while written")
+        << QByteArray("<?xml version='1.0' encoding='UTF-8'?>\n<files>\n <file path=\"/a");
+    QTest::newRow("another root") << QByteArray("<settings><file path=\"/a\"/></settings>");
+}
+
+void TestFileDatabase::unreadableFileIsKeptAside()
+{
+    QFETCH(QByteArray, content);
+
+    const QString folder = QFileInfo(m_databasePath).path();
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(writeAll(m_databasePath, content));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not a readable file database.*kept as"));
+    {
+        FileDatabase database(kTenant);
+        QCOMPARE(database.updateStamp("/a"), QString("-1"));
+        database.addFile("/fresh.dwg", "", "fresh", "", "", "ACAD Drawing", "false");
+    }
+    const QStringList aside =
+        QDir(folder).entryList({"filedb.xml.unreadable-*"}, QDir::Files | QDir::Hidden);
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(readAll(folder + "/" + aside.first()), content);
+
+    const FileDatabase database(kTenant);
+    QCOMPARE(database.valueWhere("path", "/fresh.dwg", "name"), QString("fresh"));
+}
+
+void TestFileDatabase::failedSaveLeavesTheOldFile_data()
+{
+    QTest::addColumn<QString>("cause");
+
+    QTest::newRow("read-only folder") << "read-only";
+    QTest::newRow("disk full") << "disk full";
+}
+
+void TestFileDatabase::failedSaveLeavesTheOldFile()
+{
+    QFETCH(QString, cause);
+
+    writeTwoEntries();
+    const QByteArray before = readAll(m_databasePath);
+    const QString folder = QFileInfo(m_databasePath).path();
+
+    FileDatabase database(kTenant);
+    for (int i = 0; i < 200; ++i)
+        database.addFile(QString("/work/%1.dwg").arg(i), "", "n", kStamp, "", "ACAD Drawing", "false");
+
+    bool saved = true;
+    if (cause == "read-only") {
+        if (::geteuid() == 0)
+            QSKIP("folder permissions do not bind the superuser");
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        saved = database.save();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    } else {
+        // Writes beyond the file size limit fail as they do on a full disk.
+        rlimit original{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &original), 0);
+        rlimit limited = original;
+        limited.rlim_cur = rlim_t(before.size() + 100);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        saved = database.save();
+        ::setrlimit(RLIMIT_FSIZE, &original);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    QVERIFY(!saved);
+    QVERIFY(!database.errorString().isEmpty());
+    QCOMPARE(readAll(m_databasePath), before);
+    // No half-written temporary file is left behind.
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"filedb.xml", "filedb.xml.lock"}));
+    // The changes are still held and reach the file once writing works again.
+    QVERIFY(database.save());
+    QCOMPARE(database.valueWhere("path", "/work/199.dwg", "name"), QString("n"));
+    QVERIFY(readAll(m_databasePath).contains("/work/199.dwg"));
+}
+
+QTEST_GUILESS_MAIN(TestFileDatabase)
+#include "tst_filedatabase.moc"

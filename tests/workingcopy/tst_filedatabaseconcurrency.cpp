@@ -1,0 +1,138 @@
+#include "workingcopytesthome.h"
+
+#include <filedatabase.h>
+#include <localfilestatus.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <thread>
+
+namespace {
+
+const char kTenant[] = "acme";
+const char kStamp[] = "2024/01/01@00:00:00:GMT";
+const int kUsesEach = 200;
+
+// One use per file, as the download worker records each downloaded file.
+void recordDownloads(const QString &prefix, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("%1-%2").arg(prefix).arg(i);
+        FileDatabase database(kTenant);
+        database.recordExchange("/work/" + name + ".dwg", QString(), name, kStamp, "ACAD Drawing");
+    }
+}
+
+// The names of all entries on disk, each once, or an empty set when some name repeats.
+QSet<QString> namesOnDisk()
+{
+    const QByteArray content = readAll(FileDatabase::locationFor(kTenant));
+    QSet<QString> names;
+    QXmlStreamReader reader(content);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement
+            && reader.name() == QLatin1String("file")) {
+            const QString name = reader.attributes().value("name").toString();
+            if (names.contains(name))
+                return {};
+            names.insert(name);
+        }
+    }
+    return reader.hasError() ? QSet<QString>() : names;
+}
+
+QSet<QString> expectedNames(const QStringList &prefixes)
+{
+    QSet<QString> names;
+    for (const QString &prefix : prefixes) {
+        for (int i = 0; i < kUsesEach; ++i)
+            names.insert(QStringLiteral("%1-%2").arg(prefix).arg(i));
+    }
+    return names;
+}
+
+} // namespace
+
+class TestFileDatabaseConcurrency : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void nestedUseKeepsEveryChange_data();
+    void nestedUseKeepsEveryChange();
+    void twoThreadsLoseNoUpdate();
+    void twoProcessesLoseNoUpdate();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+};
+
+void TestFileDatabaseConcurrency::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+    useTestHome(m_home->path());
+}
+
+void TestFileDatabaseConcurrency::nestedUseKeepsEveryChange_data()
+{
+    QTest::addColumn<bool>("outerEndsFirst");
+
+    QTest::newRow("inner use ends first") << false;
+    QTest::newRow("outer use ends first") << true;
+}
+
+void TestFileDatabaseConcurrency::nestedUseKeepsEveryChange()
+{
+    QFETCH(bool, outerEndsFirst);
+
+    auto outer = std::make_unique<FileDatabase>(kTenant);
+    outer->addFile("/work/outer.dwg", "", "outer", kStamp, "", "ACAD Drawing", "false");
+    // A nested use on the same thread sees the outer use's changes and does not wait for it.
+    QCOMPARE(localFileStatus(kTenant, "/work/outer.dwg", kStamp), LocalFileStatus::Current);
+    auto inner = std::make_unique<FileDatabase>(kTenant);
+    QCOMPARE(inner->updateStamp("/work/outer.dwg"), QString(kStamp));
+    inner->addFile("/work/inner.dwg", "", "inner", kStamp, "", "ACAD Drawing", "false");
+    if (outerEndsFirst) {
+        outer.reset();
+        inner->addFile("/work/late.dwg", "", "late", kStamp, "", "ACAD Drawing", "false");
+        inner.reset();
+    } else {
+        inner.reset();
+        QVERIFY(namesOnDisk().contains("inner"));
+        outer->addFile("/work/late.dwg", "", "late", kStamp, "", "ACAD Drawing", "false");
+        outer.reset();
+    }
+    QCOMPARE(namesOnDisk(), QSet<QString>({"outer", "inner", "late"}));
+}
+
+void TestFileDatabaseConcurrency::twoThreadsLoseNoUpdate()
+{
+    std::thread first(recordDownloads, QStringLiteral("first"), kUsesEach);
+    std::thread second(recordDownloads, QStringLiteral("second"), kUsesEach);
+    first.join();
+    second.join();
+    QCOMPARE(namesOnDisk(), expectedNames({"first", "second"}));
+}
+
+void TestFileDatabaseConcurrency::twoProcessesLoseNoUpdate()
+{
+    QProcess writers[2];
+    const QStringList prefixes{"left", "right"};
+    for (int i = 0; i < 2; ++i) {
+        writers[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        writers[i].start(FILEDB_WRITER, {kTenant, prefixes.at(i), QString::number(kUsesEach)});
+    }
+    for (QProcess &writer : writers) {
+        QVERIFY2(writer.waitForFinished(90000), qPrintable(writer.errorString()));
+        QCOMPARE(writer.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(writer.exitCode(), 0);
+    }
+    QCOMPARE(namesOnDisk(), expectedNames(prefixes));
+}
+
+QTEST_GUILESS_MAIN(TestFileDatabaseConcurrency)
+#include "tst_filedatabaseconcurrency.moc"

@@ -1,0 +1,187 @@
+#include "workingcopytesthome.h"
+
+#include <downloadfolder.h>
+#include <filedatabase.h>
+#include <localcopyrequest.h>
+#include <localfilestatus.h>
+#include <recordconstants.h>
+#include <recordfields.h>
+#include <recordlist.h>
+
+#include <fzfileinfo.h>
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(LocalFileStatus)
+Q_DECLARE_METATYPE(RequestType)
+
+namespace {
+
+const char kTenant[] = "acme";
+const char kStamp[] = "2024/03/05@14:07:09:GMT";
+const char kNewerStamp[] = "2024/06/01@09:00:00:GMT";
+
+// Three local copies: a current drawing, one saved locally since, and an image never stamped.
+void writeCopies()
+{
+    FileDatabase database(kTenant);
+    database.addFile("/work/Plan.dwg", "V1", "prd-1", kStamp, "", "ACAD Drawing", "false");
+    database.addFile("/work/edited.dwg", "V2", "prd-2", "", "", "ACAD Drawing", "true");
+    database.addFile("/work/logo.png", "V3", "prd-3", "", "", "ACAD Insert", "false");
+    database.addFile("/work/unnamed.dwg", "", "", kStamp, "", "ACAD Drawing", "false");
+}
+
+FzFileInfo *addResult(RecordList &records, const QString &title)
+{
+    auto record = std::make_unique<FzFileInfo>();
+    setRecordProperty(*record, kKeyTitle, title);
+    return records.add(std::move(record));
+}
+
+} // namespace
+
+class TestWorkingCopyRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void localFileStatus_data();
+    void localFileStatus();
+    void downloadFolderOfAResult();
+    void prepareDownloadMarksLocalCopies();
+    void requestsForLocalCopies_data();
+    void requestsForLocalCopies();
+    void requestsLeaveOutUnknownCopies();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+};
+
+void TestWorkingCopyRules::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+    useTestHome(m_home->path());
+    writeCopies();
+}
+
+void TestWorkingCopyRules::localFileStatus_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("platformStamp");
+    QTest::addColumn<LocalFileStatus>("status");
+
+    QTest::newRow("no entry") << "/work/new.dwg" << kStamp << LocalFileStatus::New;
+    QTest::newRow("same stamp") << "/work/Plan.dwg" << kStamp << LocalFileStatus::Current;
+    QTest::newRow("backslashes and other case")
+        << "\\WORK\\plan.dwg" << kStamp << LocalFileStatus::Current;
+    QTest::newRow("newer on the platform") << "/work/Plan.dwg" << kNewerStamp
+                                           << LocalFileStatus::OutOfDate;
+    QTest::newRow("saved locally") << "/work/edited.dwg" << kStamp
+                                   << LocalFileStatus::ModifiedLocally;
+    QTest::newRow("empty stamps never match") << "/work/logo.png" << ""
+                                              << LocalFileStatus::OutOfDate;
+}
+
+void TestWorkingCopyRules::localFileStatus()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, platformStamp);
+    QFETCH(LocalFileStatus, status);
+
+    bool known = true;
+    QCOMPARE(::localFileStatus(kTenant, path, platformStamp, &known), status);
+    QCOMPARE(known, status != LocalFileStatus::New);
+}
+
+void TestWorkingCopyRules::downloadFolderOfAResult()
+{
+    const FileDatabase database(kTenant);
+    const QString documents =
+        QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).first();
+    // The result's title is compared with the platform names of the local copies, exactly.
+    QCOMPARE(downloadFolderForTitle(database, "prd-2"), QString("/work"));
+    QCOMPARE(downloadFolderForTitle(database, "PRD-2"), documents);
+    QCOMPARE(downloadFolderForTitle(database, "elsewhere.dwg"), documents);
+    QCOMPARE(browseStartFolder(""), documents);
+    QCOMPARE(browseStartFolder("/data/drawings"), QString("/data/drawings"));
+}
+
+void TestWorkingCopyRules::prepareDownloadMarksLocalCopies()
+{
+    const FileDatabase database(kTenant);
+    RecordList records;
+    FzFileInfo *current = addResult(records, "Plan.dwg");
+    FzFileInfo *edited = addResult(records, "edited.dwg");
+    FzFileInfo *brandNew = addResult(records, "new.dwg");
+
+    QVERIFY(prepareDownload(database, "/work", records.records()));
+    for (FzFileInfo *record : records)
+        QCOMPARE(recordProperty(*record, kKeyLocalDownloadFolder), QString("/work"));
+    QCOMPARE(recordProperty(*current, kKeyLocalTimestamp), QString(kStamp));
+    QVERIFY(!edited->HasProperty(kKeyLocalTimestamp)); // present, but saved locally since
+    QVERIFY(!brandNew->HasProperty(kKeyLocalTimestamp));
+
+    RecordList elsewhere;
+    addResult(elsewhere, "Plan.dwg");
+    QVERIFY(!prepareDownload(database, "/other", elsewhere.records()));
+    QVERIFY(!elsewhere.at(0)->HasProperty(kKeyLocalTimestamp));
+}
+
+void TestWorkingCopyRules::requestsForLocalCopies_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<RequestType>("type");
+    QTest::addColumn<QString>("expectedType");
+    QTest::addColumn<QString>("expectedCadType");
+
+    QTest::newRow("drawing by suffix") << "\\work\\Plan.dwg" << RequestType::BySuffix
+                                       << "ACAD Drawing" << "assembly";
+    QTest::newRow("image by suffix") << "/work/logo.png" << RequestType::BySuffix
+                                     << "ACAD Insert" << "insertedobject";
+    QTest::newRow("image sent as a drawing") << "/work/logo.png" << RequestType::Drawing
+                                             << "ACAD Drawing" << "assembly";
+    QTest::newRow("unknown copy") << "/work/new.dwg" << RequestType::BySuffix << "" << "";
+    QTest::newRow("entry without a name") << "/work/unnamed.dwg" << RequestType::BySuffix
+                                          << "" << "";
+}
+
+void TestWorkingCopyRules::requestsForLocalCopies()
+{
+    QFETCH(QString, path);
+    QFETCH(RequestType, type);
+    QFETCH(QString, expectedType);
+    QFETCH(QString, expectedCadType);
+
+    const FileDatabase database(kTenant);
+    const std::unique_ptr<FzFileInfo> request = nameRequestForLocalCopy(database, path, type);
+    QCOMPARE(request != nullptr, !expectedType.isEmpty());
+    if (!request)
+        return;
+    const QString name = database.entryValue(FileDatabase::keyForPath(path), "name");
+    QCOMPARE(recordProperty(*request, kKeyName), name);
+    QCOMPARE(recordProperty(*request, kKeyRevision), QString("---"));
+    QCOMPARE(recordProperty(*request, kKeyType), expectedType);
+    QCOMPARE(recordProperty(*request, kKeyCadType), expectedCadType);
+}
+
+void TestWorkingCopyRules::requestsLeaveOutUnknownCopies()
+{
+    const FileDatabase database(kTenant);
+    const RecordList requests = detailRequestsForLocalCopies(
+        database, {"/work/logo.png", "/work/new.dwg", "/work/Plan.dwg", "/work/unnamed.dwg"});
+    QCOMPARE(requests.size(), std::size_t(2));
+    QCOMPARE(recordProperty(*requests.at(0), kKeyName), QString("prd-3"));
+    QCOMPARE(recordProperty(*requests.at(1), kKeyName), QString("prd-1"));
+    const std::unique_ptr<FzFileInfo> byId =
+        identityRequestForLocalCopy(database, "\\work\\Plan.dwg");
+    QVERIFY(byId);
+    QCOMPARE(recordProperty(*byId, kKeyPhid), QString("V1"));
+    QCOMPARE(recordProperty(*byId, kKeyName), QString("Plan"));
+    QVERIFY(!identityRequestForLocalCopy(database, "/work/new.dwg"));
+}
+
+QTEST_GUILESS_MAIN(TestWorkingCopyRules)
+#include "tst_workingcopyrules.moc"

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+class FileDatabase;
+class FzFileInfo;
+
+// Where the files of an open operation land. Each open has one download folder; a file lands
+// at folder + "/" + its file name, and that path is its key in the file database.
+
+// The first folder of the user's documents location: the folder of a result the database
+// does not know, and where the folder chooser starts when the field is empty.
+QString documentsFolder();
+// Where the folder chooser starts: the field's text, or the documents folder when it is empty.
+QString browseStartFolder(const QString &fieldText);
+// The folder proposed when one result is selected: the folder of the local copy whose
+// platform name is the result's title, else the documents folder.
+QString downloadFolderForTitle(const FileDatabase &database, const QString &title);
+
+// folder + "/" + fileName as a database key.
+QString localCopyPath(const QString &folder, const QString &fileName);
+
+// Before a download: gives every record the folder ("_LOCALDOWNLOADFOLDER") and, where the
+// folder already holds a copy the database knows with a stamp, that stamp ("_LOCALTIMESTAMP").
+// Returns true when some record's file is already present locally (its entry has a name), so
+// that the user is asked how to treat local copies.
+bool prepareDownload(const FileDatabase &database, const QString &folder,
+                     const std::vector<FzFileInfo *> &records);
+
+// Where the connector wrote a downloaded record: its folder + "/" + its "filename".
+QString downloadedFilePath(const FzFileInfo &record);
+// After a record's file was downloaded: its entry takes the record's stamp, name and type
+// (a new entry has no platform id yet; an existing one keeps its own).
+void recordDownloadedFile(FileDatabase &database, const FzFileInfo &record);

@@ -1,0 +1,274 @@
+#include "filedatabase.h"
+
+#include "filedatabasesession.h"
+#include "workingcopyconstants.h"
+#include "workingcopylogging.h"
+
+#include <recordconstants.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+FileDatabase::FileDatabase(const QString &tenant)
+    : m_filePath(locationFor(tenant))
+{
+    if (!m_filePath.isEmpty()) {
+        const QString folder = QFileInfo(m_filePath).path();
+        if (!QDir().mkpath(folder))
+            qCWarning(lcWorkingCopy) << "cannot create the folder" << folder;
+    }
+    bool joined = false;
+    m_session = FileDatabaseSession::acquire(m_filePath, &joined);
+    // A nested use shares what the outer use has loaded and changed; reloading would drop it.
+    if (!joined)
+        open();
+}
+
+FileDatabase::~FileDatabase()
+{
+    // Unchanged content is not rewritten, except to create a database that has no file yet.
+    if (!m_filePath.isEmpty() && (m_session->dirty || !QFile::exists(m_filePath))) {
+        if (!save() && m_session->dirty)
+            qCWarning(lcWorkingCopy) << "changes to the file database are lost:" << m_errorString;
+    }
+    FileDatabaseSession::release(m_session);
+}
+
+QString FileDatabase::locationFor(const QString &tenant)
+{
+    const QStringList roots = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+    if (roots.isEmpty() || roots.first().isEmpty())
+        return QString();
+    const QString folder = QDir::cleanPath(roots.first() + QLatin1String(kCacheFolder) + tenant);
+    return folder + QLatin1Char('/') + QLatin1String(kFileDatabaseName);
+}
+
+QString FileDatabase::keyForPath(const QString &path)
+{
+    QString key = path;
+    key.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return key;
+}
+
+bool FileDatabase::open()
+{
+    if (m_filePath.isEmpty())
+        return false;
+    if (QFile::exists(m_filePath))
+        return load();
+    m_session->document = FileDatabaseDocument();
+    m_session->dirty = false;
+    m_session->writable = true;
+    return true;
+}
+
+bool FileDatabase::load()
+{
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_errorString = QStringLiteral("cannot read %1: %2").arg(m_filePath, file.errorString());
+        if (file.exists()) {
+            // Something is there that we could not look at: never write over it.
+            m_session->writable = false;
+            qCWarning(lcWorkingCopy).noquote() << m_errorString;
+        }
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_errorString = QStringLiteral("cannot read %1: %2").arg(m_filePath, file.errorString());
+        m_session->writable = false;
+        qCWarning(lcWorkingCopy).noquote() << m_errorString;
+        return false;
+    }
+    file.close();
+
+    FileDatabaseDocument document;
+    QString parseError;
+    if (!document.parse(bytes, &parseError)) {
+        keepUnreadableAside(parseError);
+        return false;
+    }
+    m_session->document = std::move(document);
+    m_session->dirty = false;
+    m_session->writable = true;
+    return true;
+}
+
+void FileDatabase::keepUnreadableAside(const QString &reason)
+{
+    m_errorString = QStringLiteral("%1 is not a readable file database (%2)").arg(m_filePath, reason);
+    const QString stem = m_filePath + QLatin1String(kUnreadableSuffix)
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = stem;
+    for (int n = 2; QFile::exists(aside); ++n)
+        aside = stem + QLatin1Char('-') + QString::number(n);
+
+    m_session->document = FileDatabaseDocument();
+    m_session->dirty = false;
+    if (QFile::rename(m_filePath, aside)) {
+        m_session->writable = true;
+        qCWarning(lcWorkingCopy).noquote()
+            << m_errorString << "- kept as" << aside << "and started an empty database";
+    } else {
+        m_session->writable = false;
+        qCWarning(lcWorkingCopy).noquote()
+            << m_errorString << "- it cannot be moved aside, so it is left untouched and"
+            << "nothing is saved";
+    }
+}
+
+bool FileDatabase::save()
+{
+    if (m_filePath.isEmpty()) {
+        m_errorString = QStringLiteral("no configuration folder for the file database");
+        return false;
+    }
+    if (!m_session->writable) {
+        m_errorString = QStringLiteral("%1 could not be read and is not overwritten").arg(m_filePath);
+        return false;
+    }
+    const QByteArray bytes = m_session->document.serialize();
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_errorString = QStringLiteral("cannot write %1: %2").arg(m_filePath, file.errorString());
+        return false;
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        m_errorString = QStringLiteral("cannot write %1: %2").arg(m_filePath, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    m_session->dirty = false;
+    return true;
+}
+
+XmlNode *FileDatabase::findEntry(const QString &path) const
+{
+    XmlNode &root = m_session->document.root();
+    for (XmlNode &child : root.children) {
+        // The walk ends at the first node that is not an element.
+        if (!child.isElement())
+            return nullptr;
+        // Case folding maps code unit to code unit, so only paths of equal length can match.
+        const QString childPath = child.attribute(QLatin1String(kAttrPath));
+        if (childPath.size() == path.size()
+            && childPath.compare(path, Qt::CaseInsensitive) == 0) {
+            return &child;
+        }
+    }
+    return nullptr;
+}
+
+QString FileDatabase::entryValue(const QString &path, const QString &attribute) const
+{
+    const XmlNode *entry = findEntry(path);
+    return entry ? entry->attribute(attribute) : QString::fromLatin1(kNoEntry);
+}
+
+QString FileDatabase::setEntryValue(const QString &path, const QString &attribute,
+                                    const QString &value)
+{
+    XmlNode *entry = findEntry(path);
+    if (!entry)
+        return QString::fromLatin1(kNoEntry);
+    entry->setAttribute(attribute, value);
+    m_session->dirty = true;
+    return QString::fromLatin1(kEntryUpdated);
+}
+
+QString FileDatabase::updateStamp(const QString &path) const
+{
+    return entryValue(path, QLatin1String(kAttrUpdateStamp));
+}
+
+QString FileDatabase::setUpdateStamp(const QString &path, const QString &value)
+{
+    return setEntryValue(path, QLatin1String(kAttrUpdateStamp), value);
+}
+
+QString FileDatabase::setName(const QString &path, const QString &value)
+{
+    return setEntryValue(path, QLatin1String(kAttrName), value);
+}
+
+QString FileDatabase::isLocallyModified(const QString &path) const
+{
+    return entryValue(path, QLatin1String(kAttrLocallyModified));
+}
+
+QString FileDatabase::setLocallyModified(const QString &path, const QString &value)
+{
+    return setEntryValue(path, QLatin1String(kAttrLocallyModified), value);
+}
+
+void FileDatabase::addFile(const QString &path, const QString &vaultId, const QString &name,
+                           const QString &updateStamp, const QString &localDate,
+                           const QString &type, const QString &locallyModified)
+{
+    XmlNode entry;
+    entry.name = QLatin1String(kEntryTag);
+    entry.attributes = {
+        {QLatin1String(kAttrPath), path},
+        {QLatin1String(kAttrVaultId), vaultId},
+        {QLatin1String(kAttrName), name},
+        {QLatin1String(kAttrUpdateStamp), updateStamp},
+        {QLatin1String(kAttrLocalDate), localDate},
+        {QLatin1String(kAttrType), type},
+        {QLatin1String(kAttrLocallyModified), locallyModified},
+    };
+    m_session->document.root().children.push_back(std::move(entry));
+    m_session->dirty = true;
+}
+
+int FileDatabase::removeFilesNamed(const QString &name)
+{
+    std::vector<XmlNode> &children = m_session->document.root().children;
+    auto end = children.begin();
+    while (end != children.end() && end->isElement())
+        ++end;
+    const auto removed = std::remove_if(children.begin(), end, [&](const XmlNode &child) {
+        return child.name.compare(QLatin1String(kEntryTag), Qt::CaseInsensitive) == 0
+            && child.attribute(QLatin1String(kAttrName)) == name;
+    });
+    const int count = int(end - removed);
+    if (count > 0) {
+        children.erase(removed, end);
+        m_session->dirty = true;
+    }
+    return count;
+}
+
+QString FileDatabase::valueWhere(const QString &matchAttribute, const QString &matchValue,
+                                 const QString &wantedAttribute) const
+{
+    const XmlNode *entry =
+        m_session->document.findElement(QLatin1String(kEntryTag), matchAttribute, matchValue);
+    return entry ? entry->attribute(wantedAttribute) : QString();
+}
+
+bool FileDatabase::recordExchange(const QString &path, const QString &vaultId,
+                                  const QString &name, const QString &updateStamp,
+                                  const QString &type)
+{
+    if (setUpdateStamp(path, updateStamp) != QLatin1String(kNoEntry)) {
+        setName(path, name);
+        setLocallyModified(path, QLatin1String(kFalse));
+        return false;
+    }
+    addFile(path, vaultId, name, updateStamp, QString(), type, QLatin1String(kFalse));
+    return true;
+}
+
+bool FileDatabase::recordLocalSave(const QString &path)
+{
+    if (setUpdateStamp(path, QString()) == QLatin1String(kNoEntry))
+        return false;
+    setLocallyModified(path, QLatin1String(kTrue));
+    return true;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+
+class FileDatabaseSession;
+struct XmlNode;
+
+// The per-tenant record of which platform version each local file is: "filedb.xml" in the
+// generic configuration folder + "/fzcachedir/FzxConnector/" + tenant. Build one for a single
+// short operation (on the stack or the heap): construction locks and loads the file,
+// destruction writes back what changed and unlocks it. Uses of the same file wait for each
+// other across threads and processes; a FileDatabase built while the same thread already holds
+// one on that file shares its content, so nothing either of them changes is lost. Do not wait
+// for another thread that may open the database while holding one.
+//
+// Paths are the database keys: full local paths with "/" as the only separator (convert with
+// keyForPath). Path-keyed operations ignore letter case; valueWhere does not.
+class FileDatabase
+{
+public:
+    explicit FileDatabase(const QString &tenant);
+    ~FileDatabase();
+    FileDatabase(const FileDatabase &) = delete;
+    FileDatabase &operator=(const FileDatabase &) = delete;
+
+    // Where the database of a tenant lives; "" when the system names no configuration folder.
+    static QString locationFor(const QString &tenant);
+    // path with every "\" turned into "/".
+    static QString keyForPath(const QString &path);
+
+    QString filePath() const { return m_filePath; }
+    // Why the last load or save failed.
+    QString errorString() const { return m_errorString; }
+
+    // Loads the file when it exists, else starts an empty database in memory (the file is
+    // written by the next save). Drops unsaved changes, also those of nested uses. False when
+    // an existing file could not be read.
+    bool open();
+    // Replaces the content with the file's. False when the file cannot be read or does not
+    // parse; a file that does not parse is renamed to "filedb.xml.unreadable-<time>" with a
+    // warning, and the database starts empty. A file that can be neither read nor kept aside
+    // is never overwritten: save fails until a load succeeds.
+    bool load();
+    // Writes the whole database atomically (a temporary file renamed over the old one), so a
+    // failed save leaves the previous file intact.
+    bool save();
+
+    // The path-keyed operations: the first entry whose "path" equals path ignoring case.
+    // Getters give the attribute ("" when the entry lacks it) or "-1" without an entry; setters
+    // give "0" when set and "-1" without an entry, and then change nothing.
+    QString updateStamp(const QString &path) const;
+    QString setUpdateStamp(const QString &path, const QString &value);
+    QString setName(const QString &path, const QString &value);
+    QString isLocallyModified(const QString &path) const;
+    QString setLocallyModified(const QString &path, const QString &value);
+    QString entryValue(const QString &path, const QString &attribute) const;
+
+    // Appends an entry with the seven attributes; does not look for an existing one.
+    void addFile(const QString &path, const QString &vaultId, const QString &name,
+                 const QString &updateStamp, const QString &localDate, const QString &type,
+                 const QString &locallyModified);
+    // Removes every entry named name (exact comparison), adjacent ones included; returns how
+    // many went.
+    int removeFilesNamed(const QString &name);
+    // The wanted attribute of the first "file" element, at any depth, whose matchAttribute
+    // equals matchValue exactly; "" when none does.
+    QString valueWhere(const QString &matchAttribute, const QString &matchValue,
+                       const QString &wantedAttribute) const;
+
+    // After a download or a check-in of path: refreshes stamp and name and clears the local
+    // modification of its entry, or adds an entry with vaultId and type when there is none
+    // (an existing entry keeps its own). Returns true when an entry was added.
+    bool recordExchange(const QString &path, const QString &vaultId, const QString &name,
+                        const QString &updateStamp, const QString &type);
+    // After the user saved path locally: its entry loses its stamp and is marked modified.
+    // A path without an entry stays unknown. Returns whether the path has an entry.
+    bool recordLocalSave(const QString &path);
+
+private:
+    // The entry a path-keyed operation works on, or null.
+    XmlNode *findEntry(const QString &path) const;
+    QString setEntryValue(const QString &path, const QString &attribute, const QString &value);
+    void keepUnreadableAside(const QString &reason);
+
+    QString m_filePath;
+    FileDatabaseSession *m_session = nullptr; // shared with nested uses on this thread
+    QString m_errorString;
+};

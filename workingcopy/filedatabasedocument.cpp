@@ -1,0 +1,357 @@
+#include "filedatabasedocument.h"
+
+#include "workingcopyconstants.h"
+
+#include <QByteArray>
+#include <QXmlStreamReader>
+
+#include <cstring>
+
+namespace {
+
+XmlNode makeNode(XmlNode::Kind kind, const QString &name, const QString &value = QString())
+{
+    XmlNode node;
+    node.kind = kind;
+    node.name = name;
+    node.value = value;
+    return node;
+}
+
+// Serialisation encodes straight into UTF-8 bytes: converting value by value costs an
+// allocation each, and this runs on every save of a database that may hold thousands of
+// entries.
+class Utf8Writer
+{
+public:
+    explicit Utf8Writer(int expectedSize) { m_bytes.resize(qMax(expectedSize, 256)); }
+
+    void append(const char *ascii) { append(ascii, int(qstrlen(ascii))); }
+    void append(const char *ascii, int length)
+    {
+        std::memcpy(room(length), ascii, std::size_t(length));
+        m_size += length;
+    }
+    void append(char c) { append(&c, 1); }
+    void appendIndent(int depth)
+    {
+        std::memset(room(depth), ' ', std::size_t(depth));
+        m_size += depth;
+    }
+    // Element and attribute names and other text that needs no escaping.
+    void append(const QString &text) { appendEscaped(text, Escape::None); }
+
+    enum class Escape { None, Content, Attribute };
+    // Characters that XML cannot carry (control characters, stray surrogate halves) become
+    // U+FFFD, so that whatever a caller stores, the file always reads back.
+    void appendEscaped(const QString &text, Escape escape)
+    {
+        const QChar *chars = text.constData();
+        const int length = text.size();
+        char *out = room(6 * length); // "&quot;" is the longest form of one code unit
+        for (int i = 0; i < length; ++i) {
+            const char16_t c = chars[i].unicode();
+            // The common case first, without a jump per character.
+            if (c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>' && c != '"') {
+                *out++ = char(c);
+            } else if (c < 0x80) {
+                out = appendAsciiEscaped(out, char(c), escape);
+            } else if (c < 0x800) {
+                *out++ = char(0xC0 | (c >> 6));
+                *out++ = char(0x80 | (c & 0x3F));
+            } else if (QChar::isHighSurrogate(c) && i + 1 < length
+                       && chars[i + 1].isLowSurrogate()) {
+                const char32_t u = QChar::surrogateToUcs4(c, chars[++i].unicode());
+                *out++ = char(0xF0 | (u >> 18));
+                *out++ = char(0x80 | ((u >> 12) & 0x3F));
+                *out++ = char(0x80 | ((u >> 6) & 0x3F));
+                *out++ = char(0x80 | (u & 0x3F));
+            } else {
+                const char16_t v = (QChar::isSurrogate(c) || c >= 0xFFFE) ? 0xFFFD : c;
+                *out++ = char(0xE0 | (v >> 12));
+                *out++ = char(0x80 | ((v >> 6) & 0x3F));
+                *out++ = char(0x80 | (v & 0x3F));
+            }
+        }
+        m_size = int(out - m_bytes.data());
+    }
+
+    QByteArray take()
+    {
+        m_bytes.truncate(m_size);
+        return std::move(m_bytes);
+    }
+
+private:
+    static char *appendAsciiEscaped(char *out, char c, Escape escape)
+    {
+        const char *replacement = nullptr;
+        if (escape != Escape::None) {
+            switch (c) {
+            case '&': replacement = "&amp;"; break;
+            case '<': replacement = "&lt;"; break;
+            case '>': replacement = "&gt;"; break;
+            case '\r': replacement = "&#13;"; break;
+            case '"': replacement = escape == Escape::Attribute ? "&quot;" : nullptr; break;
+            case '\t': replacement = escape == Escape::Attribute ? "&#9;" : nullptr; break;
+            case '\n': replacement = escape == Escape::Attribute ? "&#10;" : nullptr; break;
+            default:
+                if (c < 0x20)
+                    replacement = "\xEF\xBF\xBD";
+                break;
+            }
+        }
+        if (!replacement) {
+            *out++ = c;
+            return out;
+        }
+        while (*replacement)
+            *out++ = *replacement++;
+        return out;
+    }
+
+    // Makes room for length more bytes and returns where they go.
+    char *room(int length)
+    {
+        if (m_size + length > m_bytes.size())
+            m_bytes.resize(qMax(2 * m_bytes.size(), m_size + length));
+        return m_bytes.data() + m_size;
+    }
+
+    QByteArray m_bytes;
+    int m_size = 0;
+};
+
+bool hasTextChild(const XmlNode &element)
+{
+    for (const XmlNode &child : element.children) {
+        if (child.kind == XmlNode::Text || child.kind == XmlNode::CData)
+            return true;
+    }
+    return false;
+}
+
+void appendNode(Utf8Writer &out, const XmlNode &node, int depth, bool indented);
+
+void appendElement(Utf8Writer &out, const XmlNode &node, int depth, bool indented)
+{
+    out.append('<');
+    out.append(node.name);
+    for (const auto &attribute : node.attributes) {
+        out.append(' ');
+        out.append(attribute.first);
+        out.append("=\"", 2);
+        out.appendEscaped(attribute.second, Utf8Writer::Escape::Attribute);
+        out.append('"');
+    }
+    if (node.children.empty()) {
+        out.append("/>", 2);
+        return;
+    }
+    out.append('>');
+    // Text is written exactly as held; only element-only content is laid out on lines.
+    const bool childrenIndented = indented && !hasTextChild(node);
+    for (const XmlNode &child : node.children) {
+        if (childrenIndented) {
+            out.append('\n');
+            out.appendIndent(depth + 1);
+        }
+        appendNode(out, child, depth + 1, childrenIndented);
+    }
+    if (childrenIndented) {
+        out.append('\n');
+        out.appendIndent(depth);
+    }
+    out.append("</", 2);
+    out.append(node.name);
+    out.append('>');
+}
+
+void appendNode(Utf8Writer &out, const XmlNode &node, int depth, bool indented)
+{
+    switch (node.kind) {
+    case XmlNode::Element:
+        appendElement(out, node, depth, indented);
+        break;
+    case XmlNode::Text:
+        out.appendEscaped(node.value, Utf8Writer::Escape::Content);
+        break;
+    case XmlNode::CData:
+        out.append("<![CDATA[");
+        out.append(node.value);
+        out.append("]]>");
+        break;
+    case XmlNode::Comment:
+        out.append("<!--");
+        out.append(node.value);
+        out.append("-->");
+        break;
+    case XmlNode::ProcessingInstruction:
+        out.append("<?");
+        out.append(node.name);
+        if (!node.value.isEmpty()) {
+            out.append(' ');
+            out.append(node.value);
+        }
+        out.append("?>");
+        break;
+    case XmlNode::Dtd:
+        out.append(node.value);
+        break;
+    }
+}
+
+const XmlNode *findIn(const std::vector<XmlNode> &nodes, const QString &tag,
+                      const QString &matchAttribute, const QString &matchValue)
+{
+    for (const XmlNode &node : nodes) {
+        if (!node.isElement())
+            continue;
+        if (node.name == tag && node.attribute(matchAttribute) == matchValue)
+            return &node;
+        if (const XmlNode *found = findIn(node.children, tag, matchAttribute, matchValue))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QString XmlNode::attribute(const QString &attributeName) const
+{
+    for (const auto &attribute : attributes) {
+        if (attribute.first == attributeName)
+            return attribute.second;
+    }
+    return QString();
+}
+
+void XmlNode::setAttribute(const QString &attributeName, const QString &attributeValue)
+{
+    for (auto &attribute : attributes) {
+        if (attribute.first == attributeName) {
+            attribute.second = attributeValue;
+            return;
+        }
+    }
+    attributes.append(qMakePair(attributeName, attributeValue));
+}
+
+FileDatabaseDocument::FileDatabaseDocument()
+{
+    m_nodes.push_back(makeNode(XmlNode::Element, QLatin1String(kRootTag)));
+}
+
+bool FileDatabaseDocument::parse(const QByteArray &bytes, QString *errorMessage)
+{
+    // Every entry repeats the same few names; sharing one string for each saves an allocation
+    // per attribute.
+    QVector<QString> names;
+    auto shared = [&names](const QStringRef &name) -> QString {
+        for (const QString &known : qAsConst(names)) {
+            if (name == known)
+                return known;
+        }
+        names.append(name.toString());
+        return names.constLast();
+    };
+    QXmlStreamReader reader(bytes);
+    // Namespace declarations stay ordinary attributes, so they are written back as read.
+    reader.setNamespaceProcessing(false);
+    std::vector<XmlNode> nodes;
+    // Open elements, innermost last. Only the innermost one gains children, so the pointers
+    // into the enclosing vectors stay valid.
+    std::vector<XmlNode *> open;
+    auto append = [&](XmlNode node) -> XmlNode * {
+        std::vector<XmlNode> &siblings = open.empty() ? nodes : open.back()->children;
+        siblings.push_back(std::move(node));
+        return &siblings.back();
+    };
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            XmlNode element = makeNode(XmlNode::Element, shared(reader.qualifiedName()));
+            const QXmlStreamAttributes attributes = reader.attributes();
+            element.attributes.reserve(attributes.size());
+            for (const QXmlStreamAttribute &attribute : attributes) {
+                element.attributes.append(
+                    qMakePair(shared(attribute.qualifiedName()), attribute.value().toString()));
+            }
+            open.push_back(append(std::move(element)));
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            open.pop_back();
+            break;
+        case QXmlStreamReader::Characters:
+        case QXmlStreamReader::EntityReference:
+            // Layout white space between elements is not content.
+            if (!reader.isWhitespace()) {
+                append(makeNode(reader.isCDATA() ? XmlNode::CData : XmlNode::Text, QString(),
+                                reader.text().toString()));
+            }
+            break;
+        case QXmlStreamReader::Comment:
+            append(makeNode(XmlNode::Comment, QString(), reader.text().toString()));
+            break;
+        case QXmlStreamReader::ProcessingInstruction:
+            append(makeNode(XmlNode::ProcessingInstruction,
+                            reader.processingInstructionTarget().toString(),
+                            reader.processingInstructionData().toString()));
+            break;
+        case QXmlStreamReader::DTD:
+            append(makeNode(XmlNode::Dtd, QString(), reader.text().toString()));
+            break;
+        default:
+            break;
+        }
+    }
+    if (reader.hasError()) {
+        if (errorMessage) {
+            *errorMessage = QStringLiteral("line %1, column %2: %3")
+                                .arg(reader.lineNumber())
+                                .arg(reader.columnNumber())
+                                .arg(reader.errorString());
+        }
+        return false;
+    }
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (!nodes[i].isElement())
+            continue;
+        if (nodes[i].name != QLatin1String(kRootTag)) {
+            if (errorMessage)
+                *errorMessage = QStringLiteral("the root element is \"%1\"").arg(nodes[i].name);
+            return false;
+        }
+        m_nodes = std::move(nodes);
+        m_rootIndex = i;
+        return true;
+    }
+    if (errorMessage)
+        *errorMessage = QStringLiteral("no root element");
+    return false;
+}
+
+QByteArray FileDatabaseDocument::serialize() const
+{
+    Utf8Writer out(m_lastSize);
+    out.append("<?");
+    out.append(kDeclarationTarget);
+    out.append(' ');
+    out.append(kDeclarationData);
+    out.append("?>\n");
+    for (const XmlNode &node : m_nodes) {
+        appendNode(out, node, 0, true);
+        out.append('\n');
+    }
+    QByteArray bytes = out.take();
+    m_lastSize = bytes.size() + bytes.size() / 16;
+    return bytes;
+}
+
+const XmlNode *FileDatabaseDocument::findElement(const QString &tag,
+                                                 const QString &matchAttribute,
+                                                 const QString &matchValue) const
+{
+    return findIn(m_nodes, tag, matchAttribute, matchValue);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+#include <vector>
+
+class QByteArray;
+
+// One node of the file database's XML: an element with its attributes in file order and its
+// children, or a text, comment, processing instruction or DTD kept as read.
+struct XmlNode
+{
+    enum Kind { Element, Text, CData, Comment, ProcessingInstruction, Dtd };
+
+    Kind kind = Element;
+    QString name;  // element tag, instruction target
+    QString value; // text, comment, instruction data, DTD
+    QVector<QPair<QString, QString>> attributes;
+    std::vector<XmlNode> children;
+
+    bool isElement() const { return kind == Element; }
+    // "" when absent.
+    QString attribute(const QString &attributeName) const;
+    void setAttribute(const QString &attributeName, const QString &attributeValue);
+};
+
+// The content of filedb.xml in memory: the XML declaration, then the root element "files"
+// holding one "file" element per entry. Parsed with QXmlStreamReader and written by hand,
+// because the DOM classes take tens of times longer than the plain write of the same bytes on
+// a database of some thousand entries. Unknown content (comments, other elements) is kept.
+class FileDatabaseDocument
+{
+public:
+    // The declaration and an empty root.
+    FileDatabaseDocument();
+
+    // Replaces the content with the parsed bytes. False, with the reason in errorMessage and
+    // the content unchanged, when they are not well-formed XML or not a database (a root
+    // other than "files").
+    bool parse(const QByteArray &bytes, QString *errorMessage);
+    // The declaration with single quotes first, then every node indented by one space per
+    // level, UTF-8.
+    QByteArray serialize() const;
+
+    // The root element.
+    XmlNode &root() { return m_nodes[m_rootIndex]; }
+    const XmlNode &root() const { return m_nodes[m_rootIndex]; }
+
+    // The first element named tag, at any depth, in document order, whose attribute
+    // matchAttribute equals matchValue exactly; null when none does.
+    const XmlNode *findElement(const QString &tag, const QString &matchAttribute,
+                               const QString &matchValue) const;
+
+private:
+    std::vector<XmlNode> m_nodes; // top-level nodes other than the declaration
+    std::size_t m_rootIndex = 0;
+    mutable int m_lastSize = 0; // reserved for the next serialisation
+};

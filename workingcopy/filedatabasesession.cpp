@@ -1,0 +1,112 @@
+#include "filedatabasesession.h"
+
+#include "workingcopyconstants.h"
+#include "workingcopylogging.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+#include <QWaitCondition>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// The sessions of this process, one per database file in use.
+struct Registry
+{
+    QMutex mutex; // guards sessions
+    QWaitCondition released;
+    QHash<QString, FileDatabaseSession *> sessions;
+};
+
+Registry &registry()
+{
+    static Registry instance;
+    return instance;
+}
+
+} // namespace
+
+FileDatabaseSession::FileDatabaseSession(const QString &filePath)
+    : m_filePath(filePath)
+    , m_owner(std::this_thread::get_id())
+{
+}
+
+FileDatabaseSession::~FileDatabaseSession()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd); // closing the only descriptor of the lock file drops the lock
+}
+
+FileDatabaseSession *FileDatabaseSession::acquire(const QString &filePath, bool *joined)
+{
+    *joined = false;
+    if (filePath.isEmpty())
+        return new FileDatabaseSession(filePath);
+
+    Registry &r = registry();
+    QMutexLocker locker(&r.mutex);
+    for (;;) {
+        FileDatabaseSession *session = r.sessions.value(filePath);
+        if (!session)
+            break;
+        if (session->m_owner == std::this_thread::get_id()) {
+            ++session->m_uses;
+            *joined = true;
+            return session;
+        }
+        r.released.wait(&r.mutex);
+    }
+    auto *session = new FileDatabaseSession(filePath);
+    r.sessions.insert(filePath, session);
+    locker.unlock();
+    // Other threads of this process now wait on the registry; only this one waits for
+    // another process.
+    session->lockAcrossProcesses();
+    return session;
+}
+
+void FileDatabaseSession::release(FileDatabaseSession *session)
+{
+    if (!session)
+        return;
+    if (session->m_filePath.isEmpty()) {
+        delete session;
+        return;
+    }
+    Registry &r = registry();
+    QMutexLocker locker(&r.mutex);
+    if (--session->m_uses > 0)
+        return;
+    r.sessions.remove(session->m_filePath);
+    delete session;
+    r.released.wakeAll();
+}
+
+void FileDatabaseSession::lockAcrossProcesses()
+{
+    // flock locks belong to the open file description and vanish with the process, so a
+    // crashed user never leaves the database locked.
+    const QByteArray lockPath = QFile::encodeName(m_filePath + QLatin1String(kLockFileSuffix));
+    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_lockFd < 0) // an existing lock file in a folder we may not write to
+        m_lockFd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC);
+    if (m_lockFd < 0) {
+        qCWarning(lcWorkingCopy) << "cannot open the lock file" << lockPath << ":"
+                                 << std::strerror(errno)
+                                 << "- other processes are not kept out of the file database";
+        return;
+    }
+    while (::flock(m_lockFd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            qCWarning(lcWorkingCopy) << "cannot lock" << lockPath << ":" << std::strerror(errno);
+            return;
+        }
+    }
+}

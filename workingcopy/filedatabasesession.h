@@ -1,0 +1,41 @@
+#pragma once
+
+#include "filedatabasedocument.h"
+
+#include <QString>
+
+#include <thread>
+
+// The use of one database file by one thread: it holds the file's lock from load to save and
+// the document that every FileDatabase of that thread on that file shares. The lock is
+// exclusive across the threads of this process and, through a lock file beside the database,
+// across processes; a thread that asks again for a file it already uses joins its own session,
+// so nested uses neither deadlock nor overwrite each other's changes.
+// Internal to the file database.
+class FileDatabaseSession
+{
+public:
+    // Blocks until the calling thread may use the file, then returns its session; *joined
+    // tells whether the thread was already using it. An empty path gives a session of its own
+    // that locks nothing.
+    static FileDatabaseSession *acquire(const QString &filePath, bool *joined);
+    // Ends one use; the last one unlocks the file and frees the session.
+    static void release(FileDatabaseSession *session);
+
+    FileDatabaseDocument document;
+    // The document holds changes that are not in the file yet.
+    bool dirty = false;
+    // False while the file on disk could not be read and could not be kept aside: it must not
+    // be overwritten.
+    bool writable = true;
+
+private:
+    explicit FileDatabaseSession(const QString &filePath);
+    ~FileDatabaseSession();
+    void lockAcrossProcesses();
+
+    QString m_filePath;
+    std::thread::id m_owner;
+    int m_uses = 1;
+    int m_lockFd = -1;
+};

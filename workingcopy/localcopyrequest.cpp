@@ -1,0 +1,42 @@
+#include "localcopyrequest.h"
+
+#include "filedatabase.h"
+#include "workingcopyconstants.h"
+
+#include <filetype.h>
+#include <recordbuilder.h>
+#include <recordlist.h>
+
+#include <fzfileinfo.h>
+
+#include <QStringList>
+
+std::unique_ptr<FzFileInfo> identityRequestForLocalCopy(const FileDatabase &database,
+                                                        const QString &localPath)
+{
+    const QString path = FileDatabase::keyForPath(localPath);
+    const QString vaultId = database.entryValue(path, QLatin1String(kAttrVaultId));
+    if (vaultId == QLatin1String(kNoEntry))
+        return nullptr;
+    return makeIdentityRequest(vaultId, path);
+}
+
+std::unique_ptr<FzFileInfo> nameRequestForLocalCopy(const FileDatabase &database,
+                                                    const QString &localPath, RequestType type)
+{
+    const QString path = FileDatabase::keyForPath(localPath);
+    const QString name = database.entryValue(path, QLatin1String(kAttrName));
+    if (name.isEmpty() || name == QLatin1String(kNoEntry))
+        return nullptr;
+    return makeNameRequest(name, type == RequestType::Drawing ? drawingFileType()
+                                                              : fileTypeForPath(path));
+}
+
+RecordList detailRequestsForLocalCopies(const FileDatabase &database,
+                                        const QStringList &localPaths)
+{
+    RecordList requests;
+    for (const QString &localPath : localPaths)
+        requests.add(nameRequestForLocalCopy(database, localPath, RequestType::BySuffix));
+    return requests;
+}

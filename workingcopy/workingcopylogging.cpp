@@ -1,0 +1,3 @@
+#include "workingcopylogging.h"
+
+Q_LOGGING_CATEGORY(lcWorkingCopy, "workingcopy")
