@@ -1,22 +1,14 @@
 #include "dxfdocument.h"
+#include "dxftesthelpers.h"
 
 #include <QDirIterator>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using DxfTest::dataPath;
+using DxfTest::readBytes;
+
 namespace {
-
-QString dataPath(const QString &relative)
-{
-    return QStringLiteral(AUREX_TEST_DATA "/") + relative;
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QList<QByteArray> splitLines(const QByteArray &bytes)
 {

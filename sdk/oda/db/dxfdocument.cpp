@@ -54,17 +54,21 @@ bool DxfDocument::buildIndex(QString *errorMessage)
     }
     bool insideGroup = false; // between 102 "{NAME" and 102 "}" the 330s are no owner
     bool ownerSeen = false;
+    bool isSection = false;   // the header's variables ($HANDSEED) sit in its SECTION record
     for (; tag < count; ++tag) {
         const int code = m_file.code(tag);
         if (code == 0) {
             Record record;
             record.type = m_file.trimmedValue(tag);
             record.firstTag = tag;
+            isSection = record.type == "SECTION";
             m_records.append(record);
             insideGroup = ownerSeen = false;
             continue;
         }
         Record &record = m_records.last();
+        if (isSection)
+            continue;
         if ((code == 5 || code == 105) && record.handle == 0) {
             record.handle = m_file.handleValue(tag);
             if (record.handle) {
@@ -255,6 +259,22 @@ void DxfDocument::removeRecords(int first, int count)
         return;
     const int begin = firstTag(first);
     removeTags(begin, endTag(first + count - 1) - begin);
+}
+
+void DxfDocument::removeRecordList(QVector<int> records)
+{
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    if (records.isEmpty())
+        return;
+    // From the back, so that the ranges still to be removed keep their tag numbers.
+    for (int i = records.size() - 1; i >= 0; --i) {
+        const int begin = firstTag(records.at(i));
+        m_file.remove(begin, endTag(records.at(i)) - begin);
+    }
+    const bool ok = buildIndex(nullptr);
+    Q_ASSERT(ok);
+    Q_UNUSED(ok)
 }
 
 QByteArray DxfDocument::formatHandle(quint64 handle)

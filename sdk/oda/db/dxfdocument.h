@@ -68,6 +68,8 @@ public:
     void insertTags(int at, const TagList &tags);
     void removeTags(int first, int count);
     void removeRecords(int first, int count);
+    // Removes each listed record (in any order) and rebuilds the index once.
+    void removeRecordList(QVector<int> records);
 
     static QByteArray formatHandle(quint64 handle);
     static QByteArray formatReal(double value);

@@ -1,0 +1,99 @@
+#include "dxfdictionary.h"
+
+#include "dxfrecordbuilder.h"
+#include "dxfstructure.h"
+
+namespace {
+
+// An entry is a name (code 3) followed by its object's handle (350 soft, 360 hard owner).
+bool isEntryHandleCode(int code)
+{
+    return code == 350 || code == 360;
+}
+
+} // namespace
+
+DxfDictionary::DxfDictionary(DxfDocument &doc, quint64 handle)
+    : m_doc(doc)
+    , m_handle(handle)
+{
+}
+
+int DxfDictionary::record() const
+{
+    const int r = m_handle ? m_doc.recordOfHandle(m_handle) : -1;
+    return r >= 0 && m_doc.isType(r, "DICTIONARY") ? r : -1;
+}
+
+QVector<DxfDictionary::Entry> DxfDictionary::entries() const
+{
+    QVector<Entry> result;
+    const int r = record();
+    if (r < 0)
+        return result;
+    const DxfFile &file = m_doc.file();
+    const int end = m_doc.endTag(r);
+    for (int t = m_doc.firstTag(r); t + 1 < end; ++t) {
+        if (file.code(t) == 3 && isEntryHandleCode(file.code(t + 1))) {
+            result.append({m_doc.text().decode(file.value(t)), file.handleValue(t + 1)});
+            ++t;
+        }
+    }
+    return result;
+}
+
+quint64 DxfDictionary::lookup(const QString &name) const
+{
+    for (const Entry &entry : entries()) {
+        if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
+            return entry.handle;
+    }
+    return 0;
+}
+
+DxfDictionary DxfDictionary::child(const QString &name)
+{
+    const quint64 existing = lookup(name);
+    if (existing || record() < 0)
+        return DxfDictionary(m_doc, existing);
+    const quint64 handle = m_doc.newHandle();
+    DxfRecordBuilder tags(m_doc);
+    tags.begin("DICTIONARY", handle, m_handle).raw(100, "AcDbDictionary").integer(281, 1);
+    DxfStructure(m_doc).appendToSection("OBJECTS", tags.tags());
+    addEntry(name, handle);
+    return DxfDictionary(m_doc, handle);
+}
+
+void DxfDictionary::addEntry(const QString &name, quint64 handle)
+{
+    const int r = record();
+    if (r < 0)
+        return;
+    DxfRecordBuilder tags(m_doc);
+    tags.text(3, name).handle(350, handle);
+    m_doc.insertTags(m_doc.endTag(r), tags.tags());
+}
+
+void DxfDictionary::removeEntry(quint64 handle)
+{
+    const int r = record();
+    if (r < 0)
+        return;
+    const DxfFile &file = m_doc.file();
+    const int end = m_doc.endTag(r);
+    for (int t = m_doc.firstTag(r); t + 1 < end; ++t) {
+        if (file.code(t) == 3 && isEntryHandleCode(file.code(t + 1))
+            && file.handleValue(t + 1) == handle) {
+            m_doc.removeTags(t, 2);
+            return;
+        }
+    }
+}
+
+QString DxfDictionary::uniqueName(const QString &base) const
+{
+    QString name = base;
+    for (int i = 1; lookup(name); ++i)
+        name = base + QString::number(i);
+    return name;
+}

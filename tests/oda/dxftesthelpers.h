@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+
+// Shared by the drawing layer's tests: sample files, copies into a test folder and the
+// independent reader (ezdxf, from Debian's python3-ezdxf).
+namespace DxfTest {
+
+inline QString dataPath(const QString &relative)
+{
+    return QStringLiteral(AUREX_TEST_DATA "/") + relative;
+}
+
+inline QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Copies a sample (relative to the data folder) to target, creating folders on the way.
+inline bool copySample(const QString &relative, const QString &target)
+{
+    const QByteArray bytes = readBytes(dataPath(relative));
+    return !bytes.isEmpty() && writeBytes(target, bytes);
+}
+
+// What ezdxf reads and audits in the file at path: "errors", "xrefs", "images", "pdfs",
+// "inserts", "modelspace" (see ezdxf_check.py); "readError" when it cannot read it, and
+// "processError" when the reader did not run.
+inline QJsonObject ezdxfReport(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/python3"),
+                  {QStringLiteral(AUREX_EZDXF_CHECK), path});
+    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
+        return {{"processError", QString::fromLocal8Bit(process.readAllStandardError())
+                                     + process.errorString()}};
+    }
+    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+}
+
+} // namespace DxfTest

@@ -1,0 +1,40 @@
+#!/usr/bin/python3
+"""Reads a drawing with ezdxf, audits it and prints what it found as one JSON object.
+
+Used by the drawing layer's tests as an independent reader of the files the layer writes.
+"""
+import collections
+import json
+import sys
+
+import ezdxf
+
+
+def main(path):
+    try:
+        doc = ezdxf.readfile(path)
+    except Exception as error:  # any failure to read is the finding
+        print(json.dumps({"readError": str(error)}))
+        return 0
+    auditor = doc.audit()
+    xrefs = {}
+    for layout in doc.blocks:
+        block = layout.block
+        if block.is_xref:
+            xrefs[block.dxf.name] = block.dxf.get("xref_path", "")
+    inserts = collections.Counter(e.dxf.name for e in doc.modelspace().query("INSERT"))
+    report = {
+        "errors": [str(e.message) for e in auditor.errors],
+        "fixes": len(auditor.fixes),
+        "xrefs": xrefs,
+        "inserts": dict(inserts),
+        "images": [d.dxf.filename for d in doc.objects.query("IMAGEDEF")],
+        "pdfs": [d.dxf.filename for d in doc.objects.query("PDFDEFINITION")],
+        "modelspace": dict(collections.Counter(e.dxftype() for e in doc.modelspace())),
+    }
+    print(json.dumps(report))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))

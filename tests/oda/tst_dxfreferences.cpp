@@ -1,0 +1,282 @@
+#include "dxfdefinitions.h"
+#include "dxfdocument.h"
+#include "dxftesthelpers.h"
+#include "dxfxrefs.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const char kXrefPath[] = "..\\parts\\wheel.dwg";
+const char kImagePath[] = "C:\\pictures\\logo.png";
+const char kPdfPath[] = "plans\\site plan.pdf";
+
+quint64 highestHandle(const DxfDocument &doc)
+{
+    quint64 highest = 0;
+    for (int r = 0; r < doc.recordCount(); ++r)
+        highest = std::max(highest, doc.handle(r));
+    return highest;
+}
+
+quint64 handSeed(const DxfDocument &doc)
+{
+    return doc.file().handleValue(doc.headerTag("$HANDSEED", 5));
+}
+
+QStringList paths(const QVector<DxfDefinitions::Definition> &definitions)
+{
+    QStringList result;
+    for (const auto &definition : definitions)
+        result.append(definition.path);
+    return result;
+}
+
+QStringList strings(const QJsonValue &array)
+{
+    QStringList result;
+    for (const QJsonValue &value : array.toArray())
+        result.append(value.toString());
+    return result;
+}
+
+} // namespace
+
+class TestDxfReferences : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listsWhatAnotherWriterAttached();
+    void attachAndDetachWriteWhatReadersExpect_data();
+    void attachAndDetachWriteWhatReadersExpect();
+    void librecadOpensWhatWeWrite_data();
+    void librecadOpensWhatWeWrite();
+    void release12TakesDrawingReferencesOnly();
+    void renameAndRepathTouchOnlyTheirValues();
+    void refusedEditsSayWhy();
+};
+
+void TestDxfReferences::listsWhatAnotherWriterAttached()
+{
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(DxfTest::dataPath("ezdxf/refs/host.dxf"), &error), qPrintable(error));
+    const QVector<DxfXrefs::Xref> xrefs = DxfXrefs(doc).list();
+    QCOMPARE(xrefs.size(), 2);
+    QCOMPARE(xrefs.at(0).name, QStringLiteral("bolt"));
+    QCOMPARE(xrefs.at(0).path, QStringLiteral("parts\\bolt.dwg"));
+    QCOMPARE(xrefs.at(0).insertCount, 1);
+    QVERIFY(xrefs.at(0).blockRecord && xrefs.at(0).block);
+    DxfDefinitions definitions(doc);
+    QCOMPARE(paths(definitions.list(DxfDefinitions::RasterImage)),
+             QStringList({"logo.png", "C:\\old\\missing.png"}));
+    QCOMPARE(paths(definitions.list(DxfDefinitions::PdfUnderlay)),
+             QStringList({"plan.pdf", "..\\elsewhere\\lost.pdf"}));
+    QCOMPARE(definitions.list(DxfDefinitions::RasterImage).at(0).useCount, 1);
+}
+
+void TestDxfReferences::attachAndDetachWriteWhatReadersExpect_data()
+{
+    QTest::addColumn<QString>("sample");
+    QTest::newRow("LibreCAD dxflib R2000, no CLASSES section") << "real/librecad-s1.dxf";
+    QTest::newRow("LibreCAD libdxfrw 2007, CRLF") << "real/librecad-alg34-crlf.dxf";
+    QTest::newRow("LibreCAD libdxfrw 2007, LF") << "real/librecad-t6.dxf";
+    QTest::newRow("OpenSCAD sample, dxflib R2000") << "real/openscad-transform-insert.dxf";
+    QTest::newRow("ezdxf R2000") << "ezdxf/geometry-r2000.dxf";
+    QTest::newRow("ezdxf 2013 with thumbnail") << "ezdxf/thumbnail-r2013.dxf";
+    QTest::newRow("ezdxf 2018 with references") << "ezdxf/refs/host.dxf";
+}
+
+void TestDxfReferences::attachAndDetachWriteWhatReadersExpect()
+{
+    QFETCH(QString, sample);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("drawing.dxf");
+    QVERIFY(DxfTest::copySample(sample, path));
+    const QJsonObject before = DxfTest::ezdxfReport(path);
+    QVERIFY2(!before.contains("processError"), qPrintable(before.value("processError").toString()));
+
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    const quint64 seed = handSeed(doc);
+    const quint64 highest = highestHandle(doc);
+    const int xrefsBefore = DxfXrefs(doc).list().size();
+    quint64 image = 0;
+    quint64 pdf = 0;
+    QVERIFY2(DxfXrefs(doc).attach(kXrefPath, "wheel", QPointF(5, 5), &error), qPrintable(error));
+    DxfDefinitions definitions(doc);
+    QVERIFY2(definitions.attachImage(kImagePath, QSize(64, 32), QPointF(0, 0), 6.4, &image,
+                                     &error),
+             qPrintable(error));
+    QVERIFY2(definitions.attachPdf(kPdfPath, "1", QPointF(10, 0), 1.0, &pdf, &error),
+             qPrintable(error));
+    QVERIFY(image > highest && image >= seed && pdf > image);
+    QVERIFY(handSeed(doc) > highestHandle(doc));
+    QVERIFY2(doc.write(path, &error), qPrintable(error));
+
+    // Our reader sees what was attached, and so does the independent one.
+    DxfDocument reread;
+    QVERIFY2(reread.read(path, &error), qPrintable(error));
+    DxfXrefs::Xref wheel;
+    QVERIFY(DxfXrefs(reread).find("wheel", &wheel));
+    QCOMPARE(wheel.path, QString(kXrefPath));
+    QCOMPARE(wheel.insertCount, 1);
+    QVERIFY(paths(DxfDefinitions(reread).list(DxfDefinitions::RasterImage)).contains(kImagePath));
+    QVERIFY(paths(DxfDefinitions(reread).list(DxfDefinitions::PdfUnderlay)).contains(kPdfPath));
+    QJsonObject report = DxfTest::ezdxfReport(path);
+    QVERIFY2(report.value("errors").toArray().isEmpty() && !report.contains("readError"),
+             QJsonDocument(report).toJson().constData());
+    QCOMPARE(report.value("xrefs").toObject().value("wheel").toString(), QString(kXrefPath));
+    QCOMPARE(report.value("inserts").toObject().value("wheel").toInt(), 1);
+    QVERIFY(strings(report.value("images")).contains(kImagePath));
+    QVERIFY(strings(report.value("pdfs")).contains(kPdfPath));
+
+    // Detaching takes every part away again.
+    QVERIFY2(DxfXrefs(reread).detach("wheel", &error), qPrintable(error));
+    QVERIFY2(DxfDefinitions(reread).detach(image, &error), qPrintable(error));
+    QVERIFY2(DxfDefinitions(reread).detach(pdf, &error), qPrintable(error));
+    QCOMPARE(reread.recordOfHandle(image), -1);
+    QCOMPARE(reread.recordOfHandle(pdf), -1);
+    QCOMPARE(DxfXrefs(reread).list().size(), xrefsBefore);
+    QVERIFY2(reread.write(path, &error), qPrintable(error));
+    report = DxfTest::ezdxfReport(path);
+    QVERIFY2(report.value("errors").toArray().isEmpty() && !report.contains("readError"),
+             QJsonDocument(report).toJson().constData());
+    QVERIFY(!report.value("xrefs").toObject().contains("wheel"));
+    QCOMPARE(strings(report.value("images")), strings(before.value("images")));
+    QCOMPARE(strings(report.value("pdfs")), strings(before.value("pdfs")));
+    QCOMPARE(report.value("modelspace").toObject(), before.value("modelspace").toObject());
+}
+
+void TestDxfReferences::librecadOpensWhatWeWrite_data()
+{
+    QTest::addColumn<QString>("sample");
+    QTest::newRow("LibreCAD libdxfrw 2007, CRLF") << "real/librecad-alg34-crlf.dxf";
+    QTest::newRow("ezdxf 2018") << "ezdxf/geometry-r2018.dxf";
+}
+
+void TestDxfReferences::librecadOpensWhatWeWrite()
+{
+    // LibreCAD prints a drawing it can open to PDF; one it cannot open leaves no PDF.
+    QFETCH(QString, sample);
+    if (QStandardPaths::findExecutable("librecad").isEmpty())
+        QFAIL("librecad is not installed; scripts/setup installs it");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("attached.dxf");
+    QVERIFY(DxfTest::copySample(sample, path));
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    QVERIFY(DxfXrefs(doc).attach(kXrefPath, "wheel", QPointF(5, 5), &error));
+    QVERIFY(DxfDefinitions(doc).attachImage(kImagePath, QSize(64, 32), QPointF(), 6.4, nullptr,
+                                            &error));
+    QVERIFY(DxfDefinitions(doc).attachPdf(kPdfPath, "1", QPointF(), 1.0, nullptr, &error));
+    QVERIFY2(doc.write(path, &error), qPrintable(error));
+
+    QProcess librecad;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("HOME", dir.path());
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    librecad.setProcessEnvironment(env);
+    librecad.setWorkingDirectory(dir.path());
+    librecad.start("librecad", {"dxf2pdf", "-a", "-t", dir.path(), path});
+    const bool finished = librecad.waitForFinished(60000);
+    if (!finished)
+        librecad.kill();
+    QVERIFY2(finished, "LibreCAD hung on the file");
+    QVERIFY(QFileInfo(dir.filePath("attached.pdf")).size() > 0);
+}
+
+void TestDxfReferences::release12TakesDrawingReferencesOnly()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r12.dxf");
+    QVERIFY(DxfTest::copySample("ezdxf/r12-cp1251.dxf", path));
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    QVERIFY2(DxfXrefs(doc).attach(QString::fromUtf8("C:\\чертежи\\деталь.dwg"), "part",
+                                  QPointF(1, 2), &error),
+             qPrintable(error));
+    QVERIFY(!DxfDefinitions(doc).attachImage(kImagePath, QSize(8, 8), QPointF(), 1.0, nullptr,
+                                             &error));
+    QVERIFY2(error.contains("release 2000"), qPrintable(error));
+    QVERIFY(!DxfDefinitions(doc).attachPdf(kPdfPath, "1", QPointF(), 1.0, nullptr, &error));
+    QVERIFY2(doc.write(path, &error), qPrintable(error));
+
+    const QJsonObject report = DxfTest::ezdxfReport(path);
+    QVERIFY2(report.value("errors").toArray().isEmpty() && !report.contains("readError"),
+             QJsonDocument(report).toJson().constData());
+    QCOMPARE(report.value("xrefs").toObject().value("part").toString(),
+             QString::fromUtf8("C:\\чертежи\\деталь.dwg"));
+}
+
+void TestDxfReferences::renameAndRepathTouchOnlyTheirValues()
+{
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(DxfTest::dataPath("ezdxf/refs/host.dxf"), &error), qPrintable(error));
+    const int records = doc.recordCount();
+    QVERIFY2(DxfXrefs(doc).rename("bolt", "screw", &error), qPrintable(error));
+    QVERIFY(DxfXrefs(doc).setPath("screw", "D:\\dl\\screw.dwg"));
+    QCOMPARE(doc.recordCount(), records);
+    DxfXrefs::Xref screw;
+    QVERIFY(DxfXrefs(doc).find("SCREW", &screw));
+    QCOMPARE(screw.path, QStringLiteral("D:\\dl\\screw.dwg"));
+    QCOMPARE(screw.insertCount, 1);
+    QVERIFY(!DxfXrefs(doc).find("bolt", nullptr));
+
+    const quint64 logo = DxfDefinitions(doc).list(DxfDefinitions::RasterImage).at(0).handle;
+    QVERIFY(DxfDefinitions(doc).setPath(logo, "D:\\dl\\logo.png"));
+    QCOMPARE(DxfDefinitions(doc).list(DxfDefinitions::RasterImage).at(0).path,
+             QStringLiteral("D:\\dl\\logo.png"));
+    QCOMPARE(doc.recordCount(), records);
+}
+
+void TestDxfReferences::refusedEditsSayWhy()
+{
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(DxfTest::dataPath("ezdxf/refs/host.dxf"), &error), qPrintable(error));
+    const QByteArray before = doc.toByteArray();
+    struct Case
+    {
+        const char *what;
+        std::function<bool(QString *)> edit;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"attach under a taken name",
+         [&](QString *e) { return DxfXrefs(doc).attach("x.dwg", "BOLT", QPointF(), e); },
+         "already has a block"},
+        {"attach under an invalid name",
+         [&](QString *e) { return DxfXrefs(doc).attach("x.dwg", "a/b", QPointF(), e); },
+         "no valid block name"},
+        {"detach an unknown reference",
+         [&](QString *e) { return DxfXrefs(doc).detach("nothing", e); }, "no external reference"},
+        {"rename onto a taken name",
+         [&](QString *e) { return DxfXrefs(doc).rename("bolt", "gone", e); }, "already has"},
+        {"detach an unknown definition",
+         [&](QString *e) { return DxfDefinitions(doc).detach(0xFFFFF, e); }, "no image or PDF"},
+        {"attach an image without size",
+         [&](QString *e) {
+             return DxfDefinitions(doc).attachImage("a.png", QSize(), QPointF(), 1, nullptr, e);
+         },
+         "no size"},
+    };
+    for (const Case &c : cases) {
+        QString why;
+        QVERIFY2(!c.edit(&why), c.what);
+        QVERIFY2(why.contains(c.reason), qPrintable(QString(c.what) + ": " + why));
+    }
+    QCOMPARE(doc.toByteArray(), before);
+}
+
+QTEST_GUILESS_MAIN(TestDxfReferences)
+#include "tst_dxfreferences.moc"
