@@ -8,6 +8,10 @@
 
 #include <httplib.h>
 
+#include <csignal>
+#include <ctime>
+#include <pthread.h>
+
 namespace {
 
 const char kApiPrefix[] = "/api/v1";
@@ -26,6 +30,40 @@ QString errorText(const std::string &body, int status)
         .arg(status)
         .arg(message.isEmpty() ? QString() : QStringLiteral(": ") + message);
 }
+
+// A peer that closes its end while a request is still being sent raises SIGPIPE, whose default
+// action would end the whole application. For the span of one request the calling thread blocks
+// it; a SIGPIPE raised meanwhile is taken off the thread before the old mask comes back.
+class SigpipeGuard
+{
+public:
+    SigpipeGuard()
+    {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        m_wasPending = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_old);
+    }
+    ~SigpipeGuard()
+    {
+        sigset_t pending;
+        sigpending(&pending);
+        if (!m_wasPending && sigismember(&pending, SIGPIPE) == 1) {
+            const timespec none{0, 0};
+            sigtimedwait(&m_pipe, nullptr, &none);
+        }
+        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+    }
+    SigpipeGuard(const SigpipeGuard &) = delete;
+    SigpipeGuard &operator=(const SigpipeGuard &) = delete;
+
+private:
+    sigset_t m_pipe;
+    sigset_t m_old;
+    bool m_wasPending = false;
+};
 
 } // namespace
 
@@ -134,6 +172,7 @@ bool PlatformConnection::send(const QString &url, const Request &request, QJsonO
         *error = QStringLiteral("no platform server is set");
         return false;
     }
+    const SigpipeGuard guard;
     httplib::Client client(where.origin);
     configure(client);
     const httplib::Result result = request(client, where.path);
@@ -208,6 +247,7 @@ bool PlatformConnection::download(const QString &phid, const QString &folder,
     std::string errorBody;
     int status = 0;
     bool writeFailed = false;
+    const SigpipeGuard guard;
     httplib::Client client(where.origin);
     configure(client);
     const httplib::Result result = client.Get(

@@ -1,0 +1,266 @@
+// The platform's HTTP interface under bad input: malformed and oversized requests, unknown
+// ids, missing or forged sessions, and check-ins that must leave no trace.
+
+#include "platformprocess.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <httplib.h>
+
+#include <csignal>
+
+namespace {
+
+QJsonObject json(const std::string &body)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(body)).object();
+}
+
+std::string text(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+}
+
+QString sha256(const std::string &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(QByteArray::fromStdString(bytes),
+                                                        QCryptographicHash::Sha256)
+                                   .toHex());
+}
+
+} // namespace
+
+class TestPlatformApi : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void requestsWithoutSession_data();
+    void requestsWithoutSession();
+    void badRequests_data();
+    void badRequests();
+    void oversizedBodiesAreRefused();
+    void damagedLastFileLeavesNoTrace_data();
+    void damagedLastFileLeavesNoTrace();
+
+private:
+    httplib::Client client() const;
+    std::string signIn(const QString &user, const QString &password);
+    // Counts of the rows a check-in writes, read straight from the platform's database.
+    QList<int> footprint();
+
+    std::unique_ptr<PlatformProcess> m_platform;
+    std::string m_token;
+};
+
+httplib::Client TestPlatformApi::client() const
+{
+    httplib::Client c(m_platform->serverHost().toStdString());
+    c.set_read_timeout(30);
+    return c;
+}
+
+std::string TestPlatformApi::signIn(const QString &user, const QString &password)
+{
+    const httplib::Result result = client().Post(
+        "/cas/v1/login",
+        text({{"username", user}, {"password", password}, {"preferredContext", true}}),
+        "application/json");
+    return result && result->status == 200
+        ? json(result->body).value("token").toString().toStdString()
+        : std::string();
+}
+
+void TestPlatformApi::initTestCase()
+{
+    // A refused upload closes the connection while the test still sends.
+    std::signal(SIGPIPE, SIG_IGN);
+    PlatformProcess::Options options;
+    options.demo = true;
+    options.serveArguments = QStringList{QStringLiteral("--max-upload"), QStringLiteral("200000")};
+    m_platform = std::make_unique<PlatformProcess>(options);
+    QString error;
+    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    m_token = signIn(QStringLiteral("alice"), QStringLiteral("alice-demo-pw"));
+    QCOMPARE(m_token.size(), size_t(43)); // 256 bits in URL-safe base64
+    QVERIFY(signIn(QStringLiteral("alice"), QStringLiteral("alice-demo-pw")) != m_token);
+}
+
+void TestPlatformApi::requestsWithoutSession_data()
+{
+    QTest::addColumn<QString>("token");
+    QTest::newRow("no token") << QString();
+    QTest::newRow("forged token") << QStringLiteral("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA");
+    QTest::newRow("token of a signed-out session") << QStringLiteral("signed-out");
+}
+
+void TestPlatformApi::requestsWithoutSession()
+{
+    QFETCH(QString, token);
+    httplib::Client c = client();
+    if (token == QLatin1String("signed-out")) {
+        const std::string session = signIn(QStringLiteral("bob"), QStringLiteral("bob-demo-pw"));
+        c.set_bearer_token_auth(session);
+        QCOMPARE(c.Post("/cas/v1/logout")->status, 200);
+    } else if (!token.isEmpty()) {
+        c.set_bearer_token_auth(token.toStdString());
+    }
+    for (const char *path : {"/api/v1/spaces", "/api/v1/me"})
+        QCOMPARE(c.Get(path)->status, 401);
+    const httplib::Result search = c.Post("/api/v1/search", "{}", "application/json");
+    QCOMPARE(search->status, 401);
+    QVERIFY(!json(search->body).value("error").toString().isEmpty());
+}
+
+void TestPlatformApi::badRequests_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("status");
+    QTest::newRow("malformed JSON") << "/api/v1/details" << QByteArray("{\"refs\": [") << 400;
+    QTest::newRow("JSON that is no object") << "/api/v1/search" << QByteArray("[1,2]") << 400;
+    QTest::newRow("unknown id in structure")
+        << "/api/v1/structure" << QByteArray("{\"ref\":{\"phid\":\"FFFF\"}}") << 404;
+    QTest::newRow("lock of nothing") << "/api/v1/lock" << QByteArray("{}") << 404;
+    QTest::newRow("delete of an unknown name")
+        << "/api/v1/delete" << QByteArray("{\"refs\":[{\"name\":\"AX999999999\"}]}") << 404;
+    QTest::newRow("too many names") << "/api/v1/autonames" << QByteArray("{\"count\":100000}")
+                                    << 400;
+    QTest::newRow("negative count") << "/api/v1/autonames" << QByteArray("{\"count\":-1}") << 400;
+    QTest::newRow("check-in that is not a form") << "/api/v1/checkin" << QByteArray("{}") << 400;
+    QTest::newRow("sign-in with malformed JSON") << "/cas/v1/login" << QByteArray("user=x") << 400;
+    QTest::newRow("unknown route") << "/api/v1/nothing" << QByteArray("{}") << 404;
+}
+
+void TestPlatformApi::badRequests()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, body);
+    QFETCH(int, status);
+    httplib::Client c = client();
+    c.set_bearer_token_auth(m_token);
+    const httplib::Result result =
+        c.Post(path.toStdString(), body.toStdString(), "application/json");
+    QVERIFY(result);
+    QCOMPARE(result->status, status);
+    QVERIFY(json(result->body).contains("error"));
+    // The platform goes on serving.
+    QCOMPARE(c.Get("/api/v1/spaces")->status, 200);
+}
+
+void TestPlatformApi::oversizedBodiesAreRefused()
+{
+    httplib::Client c = client();
+    c.set_bearer_token_auth(m_token);
+    // The platform answers 413 and closes; a client still sending may only see the close.
+    auto refused = [](const httplib::Result &result) { return !result || result->status == 413; };
+    const std::string big(5 * 1024 * 1024, ' ');
+    QVERIFY(refused(c.Post("/api/v1/search", "{\"query\":{}}" + big, "application/json")));
+    httplib::MultipartFormDataItems items{
+        {"manifest", "{\"records\":[]}", "manifest", "application/json"},
+        {"file1", std::string(300000, 'x'), "file1", "application/octet-stream"}};
+    QVERIFY(refused(c.Post("/api/v1/checkin", items)));
+    QCOMPARE(c.Get("/api/v1/spaces")->status, 200);
+    for (const char *id : {"/api/v1/objects/0123456789ABCDEF0123456789ABCDEF",
+                           "/api/v1/objects/0123456789ABCDEF0123456789ABCDEF/content",
+                           "/api/v1/objects/..%2F..%2Fetc/content"})
+        QCOMPARE(c.Get(id)->status, 404);
+}
+
+QList<int> TestPlatformApi::footprint()
+{
+    QList<int> counts;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                    QStringLiteral("inspect"));
+        db.setDatabaseName(m_platform->dataDir() + QStringLiteral("/platform.sqlite"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            for (const char *sql : {"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents",
+                                    "SELECT COUNT(*) FROM relations",
+                                    "SELECT COUNT(*) FROM autonames WHERE used = 1",
+                                    "SELECT COUNT(*) FROM objects WHERE locked_by IS NOT NULL"}) {
+                QSqlQuery query(QString::fromLatin1(sql), db);
+                counts << (query.next() ? query.value(0).toInt() : -1);
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("inspect"));
+    return counts;
+}
+
+void TestPlatformApi::damagedLastFileLeavesNoTrace_data()
+{
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("content does not match its checksum") << "damaged";
+    QTest::newRow("content part missing") << "missing";
+    QTest::newRow("parent named after the record") << "forward parent";
+    QTest::newRow("title with a path") << "path title";
+}
+
+void TestPlatformApi::damagedLastFileLeavesNoTrace()
+{
+    QFETCH(QString, problem);
+    httplib::Client c = client();
+    c.set_bearer_token_auth(m_token);
+    const httplib::Result names =
+        c.Post("/api/v1/autonames", "{\"count\":3}", "application/json");
+    QCOMPARE(names->status, 200);
+    const QJsonArray issued = json(names->body).value("names").toArray();
+    const QList<int> before = footprint();
+    QCOMPARE(before.size(), 5);
+
+    const std::string first = "drawing bytes", second = "image bytes", third = "pdf bytes";
+    QJsonArray records{
+        QJsonObject{{"parent", -1}, {"title", "trace.dwg"}, {"name", issued[0]},
+                    {"collabspace", "Common Space"}, {"maintainlock", "true"},
+                    {"part", "file1"}, {"sha256", sha256(first)}},
+        QJsonObject{{"parent", 0}, {"title", "trace.png"}, {"name", issued[1]},
+                    {"collabspace", "Common Space"}, {"_RelationToParent", "CADSubcomponent"},
+                    {"part", "file2"}, {"sha256", sha256(second)}},
+        QJsonObject{{"parent", problem == QLatin1String("forward parent") ? 2 : 0},
+                    {"title", problem == QLatin1String("path title") ? "../trace.pdf" : "trace.pdf"},
+                    {"name", issued[2]}, {"collabspace", "Common Space"},
+                    {"_RelationToParent", "CADSubcomponent"}, {"part", "file3"},
+                    {"sha256", problem == QLatin1String("damaged") ? sha256("other") : sha256(third)}}};
+    httplib::MultipartFormDataItems items{
+        {"manifest", text({{"records", records}}), "manifest", "application/json"},
+        {"file1", first, "file1", "application/octet-stream"},
+        {"file2", second, "file2", "application/octet-stream"}};
+    if (problem != QLatin1String("missing"))
+        items.push_back({"file3", third, "file3", "application/octet-stream"});
+    const httplib::Result refused = c.Post("/api/v1/checkin", items);
+    QCOMPARE(refused->status, 400);
+    QCOMPARE(footprint(), before);
+
+    // The same check-in, repaired, goes through: the failure held nothing back.
+    QJsonObject fixed = records[2].toObject();
+    fixed.insert("parent", 0);
+    fixed.insert("title", "trace.pdf");
+    fixed.insert("sha256", sha256(third));
+    records[2] = fixed;
+    items[0].content = text({{"records", records}});
+    if (problem == QLatin1String("missing"))
+        items.push_back({"file3", third, "file3", "application/octet-stream"});
+    QCOMPARE(c.Post("/api/v1/checkin", items)->status, 200);
+    const QList<int> after = footprint();
+    QCOMPARE(after[0], before[0] + 3);
+    QCOMPARE(after[3], before[3] + 3);
+    QCOMPARE(after[4], before[4] + 1);
+    // Clean up for the next row: the names stay used.
+    QJsonArray refs;
+    for (const QJsonValue &name : issued)
+        refs.append(QJsonObject{{"name", name}});
+    QCOMPARE(c.Post("/api/v1/delete", text({{"refs", refs}}), "application/json")->status, 200);
+    QCOMPARE(footprint().mid(0, 3), before.mid(0, 3));
+}
+
+QTEST_GUILESS_MAIN(TestPlatformApi)
+#include "tst_platformapi.moc"
