@@ -146,6 +146,15 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &binds)
     return query;
 }
 
+void Database::runUnprepared(const QString &sql)
+{
+    QSqlQuery query(connection());
+    if (!query.exec(sql)) {
+        qCWarning(lcStorage) << "statement failed" << sql << query.lastError().text();
+        throw ApiError(500, QStringLiteral("storage error"));
+    }
+}
+
 QVariant Database::value(const QString &sql, const QVariantList &binds)
 {
     QSqlQuery query = exec(sql, binds);
@@ -201,7 +210,7 @@ void Database::createSchema()
     };
     Transaction transaction;
     for (const QString &statement : statements)
-        exec(statement);
+        runUnprepared(statement);
     exec(QStringLiteral("INSERT INTO tenants (name, is_default) VALUES (?, 1) "
                         "ON CONFLICT DO NOTHING"),
          {QStringLiteral("default")});
@@ -212,9 +221,9 @@ void Database::createSchema()
 
 Transaction::Transaction()
 {
-    Database::exec(Database::backend() == Database::Backend::Sqlite
-                       ? QStringLiteral("BEGIN IMMEDIATE")
-                       : QStringLiteral("BEGIN"));
+    Database::runUnprepared(Database::backend() == Database::Backend::Sqlite
+                                ? QStringLiteral("BEGIN IMMEDIATE")
+                                : QStringLiteral("BEGIN"));
 }
 
 Transaction::~Transaction()
@@ -227,6 +236,6 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    Database::exec(QStringLiteral("COMMIT"));
+    Database::runUnprepared(QStringLiteral("COMMIT"));
     m_open = false;
 }

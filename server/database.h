@@ -38,7 +38,10 @@ public:
 
     // Runs one statement with positional bindings; throws ApiError(500) on failure.
     static QSqlQuery exec(const QString &sql, const QVariantList &binds = {});
-    // Same, and returns the first column of the first row (invalid when there is no row).
+    // A statement without parameters, sent as it is: schema changes and transaction control,
+    // which PostgreSQL does not prepare.
+    static void runUnprepared(const QString &sql);
+    // Same as exec, and returns the first column of the first row (invalid when there is no row).
     static QVariant value(const QString &sql, const QVariantList &binds = {});
 };
 

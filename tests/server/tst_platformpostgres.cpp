@@ -1,0 +1,194 @@
+// The platform on PostgreSQL: the same statements as on SQLite, run against a temporary cluster
+// that the test starts and stops itself. Skipped, saying why, where the server binaries are not
+// installed.
+
+#include "../fzconnector/connectortestsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <pwd.h>
+#include <unistd.h>
+
+using namespace connectortest;
+
+namespace {
+
+// Where Debian installs the server binaries; AUREX_PG_BIN names another folder.
+QString postgresBinFolder()
+{
+    const QByteArray chosen = qgetenv("AUREX_PG_BIN");
+    if (!chosen.isEmpty())
+        return QString::fromLocal8Bit(chosen);
+    const QDir versions(QStringLiteral("/usr/lib/postgresql"));
+    QStringList found = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (auto it = found.crbegin(); it != found.crend(); ++it) {
+        const QString bin = versions.filePath(*it + QStringLiteral("/bin"));
+        if (QFile::exists(bin + QStringLiteral("/initdb")))
+            return bin;
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestPlatformPostgres : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void readOperations();
+    void writeOperations();
+
+private:
+    bool runTool(const QString &tool, const QStringList &arguments, QString *output = nullptr);
+
+    QTemporaryDir m_dir;
+    QString m_bin;
+    QString m_cluster;
+    bool m_clusterRunning = false;
+    std::unique_ptr<PlatformProcess> m_platform;
+};
+
+bool TestPlatformPostgres::runTool(const QString &tool, const QStringList &arguments,
+                                   QString *output)
+{
+    // The server refuses to run as root: then every tool runs as the postgres user.
+    QString program = m_bin + QLatin1Char('/') + tool;
+    QStringList all = arguments;
+    if (geteuid() == 0) {
+        all = QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"),
+                          program} + arguments;
+        program = QStringLiteral("runuser");
+    }
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, all);
+    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAll());
+    return ok;
+}
+
+void TestPlatformPostgres::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_bin = postgresBinFolder();
+    if (m_bin.isEmpty())
+        QSKIP("PostgreSQL server binaries not found under /usr/lib/postgresql (install the "
+              "postgresql package, as scripts/setup does, or set AUREX_PG_BIN)");
+    QVERIFY(m_dir.isValid());
+    if (geteuid() == 0) {
+        const passwd *postgres = getpwnam("postgres");
+        if (!postgres)
+            QSKIP("running as root without a postgres user to run the PostgreSQL server");
+        QVERIFY(chown(m_dir.path().toLocal8Bit().constData(), postgres->pw_uid,
+                      postgres->pw_gid) == 0);
+    }
+    m_cluster = m_dir.filePath(QStringLiteral("cluster"));
+    QString output;
+    QVERIFY2(runTool(QStringLiteral("initdb"), {"-D", m_cluster, "-U", "aurex", "-A", "trust",
+                                                "--no-sync", "-E", "UTF8"},
+                     &output),
+             qPrintable(output));
+    QVERIFY2(runTool(QStringLiteral("pg_ctl"),
+                     {"-D", m_cluster, "-w", "-l", m_dir.filePath(QStringLiteral("server.log")),
+                      "-o", QStringLiteral("-k %1 -c listen_addresses='' -F").arg(m_dir.path()),
+                      "start"},
+                     &output),
+             qPrintable(output));
+    m_clusterRunning = true;
+    QVERIFY2(runTool(QStringLiteral("createdb"), {"-h", m_dir.path(), "-U", "aurex", "platform"},
+                     &output),
+             qPrintable(output));
+
+    PlatformProcess::Options options;
+    options.demo = true;
+    options.databaseUrl = QStringLiteral("postgresql://aurex@/platform?host=%1").arg(m_dir.path());
+    m_platform = std::make_unique<PlatformProcess>(options);
+    QString error;
+    QVERIFY2(m_platform->start(&error), qPrintable(error));
+}
+
+void TestPlatformPostgres::cleanupTestCase()
+{
+    m_platform.reset();
+    if (m_clusterRunning)
+        runTool(QStringLiteral("pg_ctl"), {"-D", m_cluster, "-m", "immediate", "stop"});
+}
+
+void TestPlatformPostgres::readOperations()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("bob"), QStringLiteral("bob-demo-pw")));
+    QCOMPARE(connector()->GetListOfCollaborativeSpaces(),
+             (std::vector<std::string>{"Common Space", "Bridge Project"}));
+    const Record query = record({{"_TypePattern", "ACAD Drawing,Derived Output"},
+                                 {"_TitlePattern", "*E*"}, {"_Pagelimit", "1000"}});
+    QVERIFY(connector()->SearchPattern(query.get()));
+    QCOMPARE(searchTitles(), (QStringList{"bridge.dwg", "bridge.jpg", "core.dwg", "core.jpg",
+                                          "deck.dwg", "deck.jpg", "piers.dxf", "piers.jpg",
+                                          "rebar.dxf", "rebar.jpg", "tower.dwg", "tower.jpg"}));
+    const Record bridge = find(QStringLiteral("bridge.dwg"));
+    QVERIFY(connector()->GetStructure_Block(bridge.get()));
+    QCOMPARE(connector()->GetTransactionListSize(), 7);
+    const QString folder = m_dir.filePath(QStringLiteral("download"));
+    QVERIFY(QDir().mkpath(folder));
+    connector()->SetWorkingDirectory(folder);
+    QCOMPARE(connector()->Download_Block(valueOf(bridge.get(), "phid")), QStringLiteral("/bridge.dwg"));
+    QCOMPARE(sha256Of(folder + QStringLiteral("/bridge.dwg")),
+             valueOf(bridge.get(), "_sha256").toLatin1());
+    QVERIFY(connector()->DownloadPreviews({bridge.get()}));
+    QVERIFY(QFile::exists(folder + QStringLiteral("/bridge.jpg")));
+}
+
+void TestPlatformPostgres::writeOperations()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const Record request = record({{"_count", "2"}});
+    const std::vector<std::string> names = connector()->GetAutoname_Block(request.get());
+    QCOMPARE(names.size(), size_t(2));
+    const QString folder = m_dir.filePath(QStringLiteral("upload"));
+    QVERIFY(QDir().mkpath(folder));
+    QFile file(folder + QStringLiteral("/yard.dwg"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("yard drawing");
+    file.close();
+
+    FzFileInfo root;
+    root.SetPath(file.fileName().toStdString());
+    root.SetTitle("yard.dwg");
+    root.SetName(names[0]);
+    root.SetProperty("collabspace", "Harbour Works");
+    root.SetProperty("maintainlock", "true");
+    FzFileInfo refused;
+    refused.SetPath(file.fileName().toStdString());
+    refused.SetTitle("../yard.png");
+    refused.SetName(names[1]);
+    refused.SetProperty("collabspace", "Harbour Works");
+    refused.SetParent(&root);
+    QVERIFY(!connector()->CheckIn(&root));
+    QVERIFY(!find(QStringLiteral("yard.dwg")));
+    refused.SetTitle("yard.png");
+    QVERIFY(connector()->CheckIn(&root));
+    const Record yard = find(QStringLiteral("yard.dwg"));
+    QVERIFY(yard);
+    QCOMPARE(valueOf(yard.get(), "_LockedBy"), QStringLiteral("alice"));
+
+    QVERIFY(signIn(*m_platform, QStringLiteral("carol"), QStringLiteral("carol-demo-pw")));
+    QVERIFY(!connector()->Delete_Block({yard.get()}));
+    QVERIFY(!connector()->LockFile(yard.get()));
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    QVERIFY(connector()->UnlockFile(yard.get()));
+    QVERIFY(connector()->Delete_Block({yard.get()}));
+    QVERIFY(!find(QStringLiteral("yard.dwg")));
+}
+
+QTEST_GUILESS_MAIN(TestPlatformPostgres)
+#include "tst_platformpostgres.moc"
