@@ -35,6 +35,7 @@ bool DxfDocument::buildIndex(QString *errorMessage)
     m_sections.clear();
     m_byHandle.clear();
     m_maxHandle = 0;
+    m_byHandle.reserve(size_t(m_file.count() / 16));
     auto fail = [&](int tag, const QString &why) {
         if (errorMessage) {
             const int line = tag >= 0 ? m_file.lineNumber(tag) : 0;
@@ -46,7 +47,7 @@ bool DxfDocument::buildIndex(QString *errorMessage)
         return false;
     };
     const int count = m_file.count();
-    m_records.reserve(count / 8);
+    m_records.reserve(size_t(count / 8));
     int tag = 0;
     for (; tag < count && m_file.code(tag) != 0; ++tag) {
         if (m_file.code(tag) != kCommentCode)
@@ -59,34 +60,38 @@ bool DxfDocument::buildIndex(QString *errorMessage)
         const int code = m_file.code(tag);
         if (code == 0) {
             Record record;
-            record.type = m_file.trimmedValue(tag);
+            record.type = internedType(tag);
             record.firstTag = tag;
             isSection = record.type == "SECTION";
-            m_records.append(record);
+            m_records.push_back(record);
             insideGroup = ownerSeen = false;
             continue;
         }
-        Record &record = m_records.last();
+        Record &record = m_records.back();
         if (isSection)
             continue;
         if ((code == 5 || code == 105) && record.handle == 0) {
             record.handle = m_file.handleValue(tag);
             if (record.handle) {
-                m_byHandle.insert(record.handle, m_records.size() - 1);
+                m_byHandle.emplace_back(record.handle, int(m_records.size()) - 1);
                 m_maxHandle = std::max(m_maxHandle, record.handle);
             }
         } else if (code == 102) {
-            insideGroup = m_file.value(tag).startsWith('{');
+            insideGroup = m_file.valueStartsWith(tag, '{');
         } else if (code == 330 && !insideGroup && !ownerSeen) {
             record.owner = m_file.handleValue(tag);
             ownerSeen = true;
         }
     }
+    // Handles mostly come in ascending order already; a stable sort keeps the first record of
+    // a handle that some writer used twice.
+    std::stable_sort(m_byHandle.begin(), m_byHandle.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
     // Sections: SECTION with its name, content, ENDSEC; then the end-of-file marker.
     Section *open = nullptr;
     bool sawEof = false;
-    for (int r = 0; r < m_records.size(); ++r) {
-        const QByteArray &type = m_records.at(r).type;
+    for (int r = 0; r < recordCount(); ++r) {
+        const QByteArray &type = m_records[size_t(r)].type;
         if (type == "SECTION") {
             if (open)
                 return fail(firstTag(r), QStringLiteral("section %1 has no ENDSEC")
@@ -137,7 +142,25 @@ const DxfDocument::Section *DxfDocument::section(const char *name) const
 
 int DxfDocument::endTag(int record) const
 {
-    return record + 1 < m_records.size() ? m_records.at(record + 1).firstTag : m_file.count();
+    return record + 1 < recordCount() ? m_records[size_t(record) + 1].firstTag : m_file.count();
+}
+
+int DxfDocument::recordOfHandle(quint64 handle) const
+{
+    auto it = std::lower_bound(m_byHandle.cbegin(), m_byHandle.cend(), handle,
+                               [](const auto &entry, quint64 h) { return entry.first < h; });
+    return it != m_byHandle.cend() && it->first == handle ? it->second : -1;
+}
+
+QByteArray DxfDocument::internedType(int tag)
+{
+    const QByteArray view = m_file.trimmedValueView(tag);
+    auto it = m_types.constFind(view);
+    if (it != m_types.constEnd())
+        return it.value();
+    const QByteArray type(view.constData(), view.size());
+    m_types.insert(type, type);
+    return type;
 }
 
 int DxfDocument::recordOfTag(int tag) const

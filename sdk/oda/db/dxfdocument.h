@@ -9,6 +9,9 @@
 #include <QString>
 #include <QVector>
 
+#include <utility>
+#include <vector>
+
 // A DXF drawing as records over its tags: sections, table entries, blocks, entities and
 // objects, each a run of tags from one code-0 tag to the next, with its handle and owner.
 // Reading refuses anything whose section structure is broken; values read and written here
@@ -38,14 +41,17 @@ public:
     bool hasOwnership() const { return m_version >= "AC1015"; }
 
     const Section *section(const char *name) const;
-    int recordCount() const { return m_records.size(); }
-    QByteArray type(int record) const { return m_records.at(record).type; }
-    bool isType(int record, const char *type) const { return m_records.at(record).type == type; }
-    int firstTag(int record) const { return m_records.at(record).firstTag; }
+    int recordCount() const { return int(m_records.size()); }
+    QByteArray type(int record) const { return m_records[size_t(record)].type; }
+    bool isType(int record, const char *type) const
+    {
+        return m_records[size_t(record)].type == type;
+    }
+    int firstTag(int record) const { return m_records[size_t(record)].firstTag; }
     int endTag(int record) const;
-    quint64 handle(int record) const { return m_records.at(record).handle; }
-    quint64 owner(int record) const { return m_records.at(record).owner; }
-    int recordOfHandle(quint64 handle) const { return m_byHandle.value(handle, -1); }
+    quint64 handle(int record) const { return m_records[size_t(record)].handle; }
+    quint64 owner(int record) const { return m_records[size_t(record)].owner; }
+    int recordOfHandle(quint64 handle) const;
     int recordOfTag(int tag) const;
 
     // The first tag of code in record at or after tag from (-1: from the start), or -1.
@@ -84,13 +90,15 @@ private:
     };
 
     bool buildIndex(QString *errorMessage);
+    QByteArray internedType(int tag);
     void configureText();
 
     DxfFile m_file;
     DxfText m_text;
     QByteArray m_version;
-    QVector<Record> m_records;
+    std::vector<Record> m_records;
     QVector<Section> m_sections;
-    QHash<quint64, int> m_byHandle;
+    std::vector<std::pair<quint64, int>> m_byHandle; // sorted by handle
+    QHash<QByteArray, QByteArray> m_types;           // one shared copy of each record type
     quint64 m_maxHandle = 0;
 };

@@ -66,6 +66,7 @@ void DxfFile::clear()
     m_bytes.clear();
     m_added.clear();
     m_tags.clear();
+    m_tags.shrink_to_fit();
     m_headEnd = m_tailBegin = 0;
     m_lineEnd = "\n";
     m_codeWidth = 0;
@@ -91,7 +92,13 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
     const quint32 size = quint32(m_bytes.size());
     quint32 pos = m_bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     m_headEnd = pos;
-    m_tags.reserve(int(size / 16));
+    // Every tag is two lines: counting them first sizes the tag list in one allocation.
+    size_t lines = 1;
+    for (const char *p = data + pos; (p = static_cast<const char *>(
+                                          std::memchr(p, '\n', size_t(data + size - p))));
+         ++p)
+        ++lines;
+    m_tags.reserve(lines / 2 + 1);
     int line = 1;
     auto fail = [&](const QString &why) {
         if (errorMessage)
@@ -117,21 +124,26 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         }
         if (codeEnd >= size)
             return fail(QStringLiteral("the file ends after a group code, before its value"));
+        if (codeEnd + 1 - pos > 255)
+            return fail(QStringLiteral("the group-code line is too long"));
         tag.code = qint16(code);
-        tag.valueBegin = codeEnd + 1;
-        const quint32 valueLineEnd = lineEnd(tag.valueBegin);
-        tag.valueEnd = valueLineEnd;
-        if (tag.valueEnd > tag.valueBegin && data[tag.valueEnd - 1] == '\r')
-            --tag.valueEnd;
-        tag.end = valueLineEnd < size ? valueLineEnd + 1 : size;
-        m_tags.append(tag);
-        pos = tag.end;
+        tag.codeLineLength = quint8(codeEnd + 1 - pos);
+        const quint32 valueBegin = codeEnd + 1;
+        const quint32 valueLineEnd = lineEnd(valueBegin);
+        quint32 valueEnd = valueLineEnd;
+        if (valueEnd > valueBegin && data[valueEnd - 1] == '\r')
+            --valueEnd;
+        tag.valueLength = valueEnd - valueBegin;
+        const quint32 end = valueLineEnd < size ? valueLineEnd + 1 : size;
+        tag.lineEndLength = quint8(end - valueEnd);
+        m_tags.push_back(tag);
+        pos = end;
         line += 2;
-        if (code == 0 && trimmedValue(m_tags.size() - 1) == "EOF")
+        if (code == 0 && valueIs(count() - 1, "EOF"))
             break;
     }
     m_tailBegin = pos;
-    if (m_tags.isEmpty())
+    if (m_tags.empty())
         return fail(QStringLiteral("the file holds no DXF group codes"));
     detectLayout();
     return true;
@@ -142,9 +154,9 @@ void DxfFile::detectLayout()
     // The first structural tag shows the layout; a leading comment may be written apart.
     auto it = std::find_if(m_tags.cbegin(), m_tags.cend(),
                            [](const DxfTag &t) { return t.code == 0; });
-    const DxfTag &first = it != m_tags.cend() ? *it : m_tags.first();
+    const DxfTag &first = it != m_tags.cend() ? *it : m_tags.front();
     const char *data = m_bytes.constData();
-    quint32 codeEnd = first.valueBegin - 1;
+    quint32 codeEnd = first.valueBegin() - 1;
     if (codeEnd > first.begin && data[codeEnd - 1] == '\r') {
         m_lineEnd = "\r\n";
         --codeEnd;
@@ -182,15 +194,15 @@ QByteArray DxfFile::toByteArray() const
     for (const DxfTag &tag : m_tags) {
         if (tag.store == DxfTag::ReadStore) {
             if (runEnd == tag.begin && runEnd > runBegin) {
-                runEnd = tag.end;
+                runEnd = tag.end();
             } else {
                 flush();
                 runBegin = tag.begin;
-                runEnd = tag.end;
+                runEnd = tag.end();
             }
         } else {
             flush();
-            out.append(m_added.constData() + tag.begin, int(tag.end - tag.begin));
+            out.append(m_added.constData() + tag.begin, int(tag.end() - tag.begin));
         }
     }
     flush();
@@ -228,15 +240,15 @@ QByteArray DxfFile::bytesOf(const DxfTag &tag, quint32 from, quint32 to) const
 
 QByteArray DxfFile::value(int index) const
 {
-    const DxfTag &tag = m_tags.at(index);
-    return bytesOf(tag, tag.valueBegin, tag.valueEnd);
+    const DxfTag &tag = m_tags.at(size_t(index));
+    return bytesOf(tag, tag.valueBegin(), tag.valueEnd());
 }
 
 void DxfFile::trimmedRange(const DxfTag &tag, quint32 *begin, quint32 *end) const
 {
     const char *data = storeData(tag);
-    *begin = tag.valueBegin;
-    *end = tag.valueEnd;
+    *begin = tag.valueBegin();
+    *end = tag.valueEnd();
     while (*begin < *end && isBlank(data[*begin]))
         ++*begin;
     while (*end > *begin && isBlank(data[*end - 1]))
@@ -245,7 +257,7 @@ void DxfFile::trimmedRange(const DxfTag &tag, quint32 *begin, quint32 *end) cons
 
 quint64 DxfFile::handleValue(int index) const
 {
-    const DxfTag &tag = m_tags.at(index);
+    const DxfTag &tag = m_tags.at(size_t(index));
     const char *data = storeData(tag);
     quint32 begin = 0;
     quint32 end = 0;
@@ -271,7 +283,7 @@ quint64 DxfFile::handleValue(int index) const
 
 QByteArray DxfFile::trimmedValue(int index) const
 {
-    const DxfTag &tag = m_tags.at(index);
+    const DxfTag &tag = m_tags.at(size_t(index));
     const char *data = storeData(tag);
     quint32 begin = 0;
     quint32 end = 0;
@@ -281,7 +293,7 @@ QByteArray DxfFile::trimmedValue(int index) const
 
 bool DxfFile::valueIs(int index, const char *text) const
 {
-    const DxfTag &tag = m_tags.at(index);
+    const DxfTag &tag = m_tags.at(size_t(index));
     const char *data = storeData(tag);
     quint32 begin = 0;
     quint32 end = 0;
@@ -290,32 +302,54 @@ bool DxfFile::valueIs(int index, const char *text) const
     return length == end - begin && std::memcmp(data + begin, text, length) == 0;
 }
 
+QByteArray DxfFile::trimmedValueView(int index) const
+{
+    const DxfTag &tag = m_tags.at(size_t(index));
+    quint32 begin = 0;
+    quint32 end = 0;
+    trimmedRange(tag, &begin, &end);
+    return QByteArray::fromRawData(storeData(tag) + begin, int(end - begin));
+}
+
+bool DxfFile::valueStartsWith(int index, char c) const
+{
+    const DxfTag &tag = m_tags.at(size_t(index));
+    return tag.valueLength > 0 && storeData(tag)[tag.valueBegin()] == c;
+}
+
 int DxfFile::lineNumber(int index) const
 {
-    const DxfTag &tag = m_tags.at(index);
+    const DxfTag &tag = m_tags.at(size_t(index));
     if (tag.store != DxfTag::ReadStore)
         return 0;
     return 1 + int(std::count(m_bytes.constBegin(), m_bytes.constBegin() + tag.begin, '\n'));
 }
 
+DxfTag DxfFile::addTag(int code, const QByteArray &codeLine, const QByteArray &value,
+                      const QByteArray &lineEnd)
+{
+    DxfTag tag;
+    tag.store = DxfTag::AddedStore;
+    tag.code = qint16(code);
+    tag.begin = quint32(m_added.size());
+    tag.codeLineLength = quint8(codeLine.size());
+    tag.valueLength = quint32(value.size());
+    tag.lineEndLength = quint8(lineEnd.size());
+    m_added.append(codeLine);
+    m_added.append(value);
+    m_added.append(lineEnd);
+    return tag;
+}
+
 void DxfFile::setValue(int index, const QByteArray &value)
 {
-    DxfTag &tag = m_tags[index];
+    const DxfTag tag = m_tags.at(size_t(index));
     // The code line and the line end stay as they were; only the value bytes change.
-    const QByteArray codeLine = bytesOf(tag, tag.begin, tag.valueBegin);
-    QByteArray valueLineEnd = bytesOf(tag, tag.valueEnd, tag.end);
+    const QByteArray codeLine = bytesOf(tag, tag.begin, tag.valueBegin());
+    QByteArray valueLineEnd = bytesOf(tag, tag.valueEnd(), tag.end());
     if (valueLineEnd.isEmpty())
         valueLineEnd = m_lineEnd;
-    DxfTag edited = tag;
-    edited.store = DxfTag::AddedStore;
-    edited.begin = quint32(m_added.size());
-    m_added.append(codeLine);
-    edited.valueBegin = quint32(m_added.size());
-    m_added.append(value);
-    edited.valueEnd = quint32(m_added.size());
-    m_added.append(valueLineEnd);
-    edited.end = quint32(m_added.size());
-    tag = edited;
+    m_tags[size_t(index)] = addTag(tag.code, codeLine, value, valueLineEnd);
     m_modified = true;
 }
 
@@ -329,41 +363,26 @@ QByteArray DxfFile::formatCode(int code) const
 
 void DxfFile::insert(int at, const QVector<NewTag> &tags)
 {
-    Q_ASSERT(at >= 0 && at <= m_tags.size());
-    if (tags.isEmpty() || at < 0 || at > m_tags.size())
+    Q_ASSERT(at >= 0 && at <= count());
+    if (tags.isEmpty() || at < 0 || at > count())
         return;
     // A last line written without a line end would run into the new tags.
-    if (at > 0 && at == m_tags.size()) {
-        const DxfTag &last = m_tags.last();
-        if (last.end == last.valueEnd)
-            setValue(at - 1, value(at - 1));
-    }
-    QVector<DxfTag> added;
-    added.reserve(tags.size());
-    for (const NewTag &newTag : tags) {
-        DxfTag tag;
-        tag.store = DxfTag::AddedStore;
-        tag.code = qint16(newTag.code);
-        tag.begin = quint32(m_added.size());
-        m_added.append(formatCode(newTag.code));
-        m_added.append(m_lineEnd);
-        tag.valueBegin = quint32(m_added.size());
-        m_added.append(newTag.value);
-        tag.valueEnd = quint32(m_added.size());
-        m_added.append(m_lineEnd);
-        tag.end = quint32(m_added.size());
-        added.append(tag);
-    }
-    m_tags.insert(at, added.size(), DxfTag());
-    std::copy(added.cbegin(), added.cend(), m_tags.begin() + at);
+    if (at > 0 && at == count() && m_tags.back().lineEndLength == 0)
+        setValue(at - 1, value(at - 1));
+    std::vector<DxfTag> added;
+    added.reserve(size_t(tags.size()));
+    for (const NewTag &newTag : tags)
+        added.push_back(addTag(newTag.code, formatCode(newTag.code) + m_lineEnd, newTag.value,
+                               m_lineEnd));
+    m_tags.insert(m_tags.begin() + at, added.cbegin(), added.cend());
     m_modified = true;
 }
 
 void DxfFile::remove(int first, int count)
 {
-    Q_ASSERT(first >= 0 && count >= 0 && first + count <= m_tags.size());
-    if (count <= 0 || first < 0 || first + count > m_tags.size())
+    Q_ASSERT(first >= 0 && count >= 0 && first + count <= this->count());
+    if (count <= 0 || first < 0 || first + count > this->count())
         return;
-    m_tags.remove(first, count);
+    m_tags.erase(m_tags.begin() + first, m_tags.begin() + first + count);
     m_modified = true;
 }
