@@ -1,0 +1,162 @@
+// Times the drawing layer against a plain copy of the same bytes, measured in the same run:
+// reading and writing back unchanged a DXF of more than 20 MB, the same with one value changed,
+// and building the reference graph of an assembly of 200 referenced drawings.
+
+#include "dxfdocument.h"
+#include "dxfxrefgraph.h"
+#include "dxfxrefs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const int kRuns = 5;
+const qint64 kMinimumBytes = 20 * 1024 * 1024;
+const int kAssemblyParts = 200;
+const double kAim = 5.0;
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Median wall time of a few runs, in milliseconds.
+double medianMs(const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < kRuns; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void report(const char *what, double baseline, double measured)
+{
+    std::printf("%-44s copy %8.2f ms   layer %8.2f ms   ratio %5.2f (aim <= %.0f)\n", what,
+                baseline, measured, measured / baseline, kAim);
+}
+
+// A 2018 drawing whose model space holds enough lines and circles to pass minimumBytes.
+QByteArray largeDrawing(qint64 minimumBytes)
+{
+    const QByteArray sample = readAll(QStringLiteral(AUREX_TEST_DATA "/ezdxf/geometry-r2018.dxf"));
+    const int at = sample.indexOf("ENTITIES\n") + int(qstrlen("ENTITIES\n"));
+    QByteArray entities;
+    entities.reserve(int(minimumBytes + 1024 * 1024));
+    quint64 handle = 0x10000;
+    for (int i = 0; entities.size() < minimumBytes; ++i) {
+        const QByteArray x = QByteArray::number(i % 1000 * 1.25);
+        const QByteArray y = QByteArray::number(i / 1000 * 2.5);
+        entities += "  0\nLINE\n  5\n" + QByteArray::number(handle++, 16).toUpper()
+                    + "\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n" + x + "\n 20\n"
+                    + y + "\n 30\n0.0\n 11\n" + x + "\n 21\n" + y + "\n 31\n0.0\n";
+        entities += "  0\nCIRCLE\n  5\n" + QByteArray::number(handle++, 16).toUpper()
+                    + "\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbCircle\n 10\n" + x
+                    + "\n 20\n" + y + "\n 30\n0.0\n 40\n0.5\n";
+    }
+    return sample.left(at) + entities + sample.mid(at);
+}
+
+int roundTrip(const QTemporaryDir &dir)
+{
+    const QString source = dir.filePath("large.dxf");
+    const QString target = dir.filePath("large-out.dxf");
+    const QByteArray bytes = largeDrawing(kMinimumBytes);
+    if (!writeAll(source, bytes))
+        return 1;
+    const double copy = medianMs([&]() { writeAll(target, readAll(source)); });
+    bool ok = true;
+    const double unchanged = medianMs([&]() {
+        DxfDocument doc;
+        ok = ok && doc.read(source, nullptr) && doc.write(target, nullptr);
+    });
+    ok = ok && readAll(target) == bytes;
+    const double edited = medianMs([&]() {
+        DxfDocument doc;
+        ok = ok && doc.read(source, nullptr);
+        const DxfDocument::Section *entities = ok ? doc.section("ENTITIES") : nullptr;
+        ok = entities && doc.setString(entities->endRecord - 1, 8, QStringLiteral("EDITED"));
+        ok = ok && doc.write(target, nullptr);
+    });
+    if (!ok) {
+        std::printf("round trip failed\n");
+        return 1;
+    }
+    const QByteArray what =
+        "read + write unchanged, " + QByteArray::number(bytes.size() / 1e6, 'f', 1) + " MB";
+    report(what.constData(), copy, unchanged);
+    report("read + change one value + write", copy, edited);
+    return 0;
+}
+
+int assembly(const QTemporaryDir &dir)
+{
+    const QByteArray part = readAll(QStringLiteral(AUREX_TEST_DATA "/ezdxf/geometry-r2010.dxf"));
+    DxfDocument host;
+    if (!host.read(QStringLiteral(AUREX_TEST_DATA "/ezdxf/geometry-r2018.dxf"), nullptr))
+        return 1;
+    QDir().mkpath(dir.filePath("parts"));
+    QStringList files;
+    for (int i = 0; i < kAssemblyParts; ++i) {
+        const QString name = QStringLiteral("part%1").arg(i, 3, 10, QLatin1Char('0'));
+        files.append(dir.filePath("parts/" + name + ".dwg"));
+        if (!writeAll(files.last(), part)
+            || !DxfXrefs(host).attach("parts\\" + name + ".dwg", name,
+                                      QPointF(i % 20 * 150.0, i / 20 * 150.0), nullptr))
+            return 1;
+    }
+    const QString hostPath = dir.filePath("assembly.dxf");
+    if (!host.write(hostPath, nullptr))
+        return 1;
+    files.prepend(hostPath);
+    const double copy = medianMs([&]() {
+        for (const QString &file : qAsConst(files))
+            writeAll(dir.filePath("copy.dxf"), readAll(file));
+    });
+    int nodes = 0;
+    const double graph = medianMs([&]() {
+        auto doc = std::make_shared<DxfDocument>();
+        doc->read(hostPath, nullptr);
+        DxfXrefGraph xrefGraph;
+        xrefGraph.build(doc, hostPath, XrefFileSearch());
+        nodes = xrefGraph.nodes().size();
+    });
+    if (nodes != kAssemblyParts + 1) {
+        std::printf("reference graph has %d nodes, expected %d\n", nodes, kAssemblyParts + 1);
+        return 1;
+    }
+    report("reference graph of 200 referenced drawings", copy, graph);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    return roundTrip(dir) || assembly(dir);
+}

@@ -1,0 +1,225 @@
+#include "dxfdocument.h"
+#include "dxfrenderer.h"
+#include "dxftesthelpers.h"
+#include "dxfthumbnail.h"
+
+#include <QDirIterator>
+#include <QPainter>
+#include <QtTest>
+
+#include <future>
+
+namespace {
+
+// A drawing of release 12 form with the given ENTITIES content and, optionally, blocks and
+// layers (each a run of "code\nvalue\n" lines).
+QByteArray drawing(const QByteArray &entities, const QByteArray &blocks = QByteArray(),
+                   const QByteArray &layers = QByteArray())
+{
+    return "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n" + layers + "0\nENDTAB\n0\nENDSEC\n"
+           "0\nSECTION\n2\nBLOCKS\n" + blocks + "0\nENDSEC\n"
+           "0\nSECTION\n2\nENTITIES\n" + entities + "0\nENDSEC\n0\nEOF\n";
+}
+
+QByteArray line(double x1, double y1, double x2, double y2, const QByteArray &layer = "0")
+{
+    return QStringLiteral("0\nLINE\n8\n%1\n10\n%2\n20\n%3\n11\n%4\n21\n%5\n")
+        .arg(QString::fromLatin1(layer)).arg(x1).arg(y1).arg(x2).arg(y2).toLatin1();
+}
+
+DxfRenderer rendererOf(const QByteArray &bytes)
+{
+    DxfDocument doc;
+    QString error;
+    if (!doc.parse(bytes, &error))
+        qWarning("%s", qPrintable(error));
+    return DxfRenderer(doc);
+}
+
+// How many pixels in rect differ from white.
+int inkIn(const QImage &image, const QRect &rect)
+{
+    int ink = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                ++ink;
+        }
+    }
+    return ink;
+}
+
+void compareRects(const QRectF &actual, const QRectF &expected)
+{
+    const double tolerance = 1e-6 * std::max(1.0, expected.width() + expected.height());
+    QVERIFY2(std::abs(actual.left() - expected.left()) < tolerance
+                 && std::abs(actual.top() - expected.top()) < tolerance
+                 && std::abs(actual.right() - expected.right()) < tolerance
+                 && std::abs(actual.bottom() - expected.bottom()) < tolerance,
+             qPrintable(QStringLiteral("(%1,%2 %3x%4)")
+                            .arg(actual.x()).arg(actual.y())
+                            .arg(actual.width()).arg(actual.height())));
+}
+
+} // namespace
+
+class TestDxfRenderer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void thumbnailIsThePreview();
+    void geometryLandsWhereTheEntitiesSay_data();
+    void geometryLandsWhereTheEntitiesSay();
+    void drawingIsFittedUpright();
+    void hiddenLayersAndPaperSpaceStayOut();
+    void everySampleRenders_data();
+    void everySampleRenders();
+    void previewsRenderOffTheGuiThread();
+};
+
+void TestDxfRenderer::thumbnailIsThePreview()
+{
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(DxfTest::dataPath("ezdxf/thumbnail-r2013.dxf"), &error), qPrintable(error));
+    const QImage thumbnail = DxfThumbnail::image(doc);
+    QCOMPARE(thumbnail.size(), QSize(8, 4));
+    QCOMPARE(QColor(thumbnail.pixel(0, 0)), QColor(Qt::red));
+    QCOMPARE(QColor(thumbnail.pixel(7, 3)), QColor(Qt::blue));
+
+    QVERIFY2(doc.read(DxfTest::dataPath("ezdxf/geometry-r2013.dxf"), &error), qPrintable(error));
+    QVERIFY(DxfThumbnail::image(doc).isNull());
+    QVERIFY(DxfThumbnail::data(doc).isEmpty());
+}
+
+void TestDxfRenderer::geometryLandsWhereTheEntitiesSay_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QRectF>("extents");
+    QTest::newRow("line") << drawing(line(1, 2, 11, 7)) << QRectF(1, 2, 10, 5);
+    QTest::newRow("circle") << drawing("0\nCIRCLE\n8\n0\n10\n5\n20\n5\n40\n2\n")
+                            << QRectF(3, 3, 4, 4);
+    QTest::newRow("arc, first quadrant")
+        << drawing("0\nARC\n8\n0\n10\n0\n20\n0\n40\n10\n50\n0\n51\n90\n") << QRectF(0, 0, 10, 10);
+    QTest::newRow("arc across zero degrees")
+        << drawing("0\nARC\n8\n0\n10\n0\n20\n0\n40\n10\n50\n270\n51\n90\n")
+        << QRectF(0, -10, 10, 20);
+    QTest::newRow("lwpolyline with a half-circle bulge")
+        << drawing("0\nLWPOLYLINE\n8\n0\n90\n2\n70\n0\n10\n0\n20\n0\n42\n1\n10\n10\n20\n0\n")
+        << QRectF(0, -5, 10, 5);
+    QTest::newRow("polyline with vertices")
+        << drawing("0\nPOLYLINE\n8\n0\n66\n1\n70\n1\n0\nVERTEX\n8\n0\n10\n0\n20\n0\n"
+                   "0\nVERTEX\n8\n0\n10\n4\n20\n0\n0\nVERTEX\n8\n0\n10\n4\n20\n3\n0\nSEQEND\n8\n0\n")
+        << QRectF(0, 0, 4, 3);
+    QTest::newRow("insert rotated and scaled")
+        << drawing("0\nINSERT\n8\n0\n2\nB\n10\n10\n20\n0\n41\n5\n42\n5\n50\n90\n",
+                   "0\nBLOCK\n8\n0\n2\nB\n70\n0\n10\n1\n20\n0\n" + line(1, 0, 2, 0)
+                       + "0\nENDBLK\n8\n0\n")
+        << QRectF(10, 0, 0, 5);
+    QTest::newRow("insert of an insert")
+        << drawing("0\nINSERT\n8\n0\n2\nOUTER\n10\n100\n20\n100\n",
+                   "0\nBLOCK\n8\n0\n2\nINNER\n70\n0\n10\n0\n20\n0\n" + line(0, 0, 1, 1)
+                       + "0\nENDBLK\n8\n0\n0\nBLOCK\n8\n0\n2\nOUTER\n70\n0\n10\n0\n20\n0\n"
+                       + "0\nINSERT\n8\n0\n2\nINNER\n10\n5\n20\n5\n41\n2\n42\n2\n"
+                       + "0\nENDBLK\n8\n0\n")
+        << QRectF(105, 105, 2, 2);
+    QTest::newRow("block inserting itself is drawn once")
+        << drawing("0\nINSERT\n8\n0\n2\nLOOP\n10\n0\n20\n0\n",
+                   "0\nBLOCK\n8\n0\n2\nLOOP\n70\n0\n10\n0\n20\n0\n" + line(0, 0, 3, 0)
+                       + "0\nINSERT\n8\n0\n2\nLOOP\n10\n0\n20\n1\n0\nENDBLK\n8\n0\n")
+        << QRectF(0, 0, 3, 0);
+    QTest::newRow("external reference block is not drawn")
+        << drawing(line(0, 0, 1, 1) + "0\nINSERT\n8\n0\n2\nX\n10\n50\n20\n50\n",
+                   "0\nBLOCK\n8\n0\n2\nX\n70\n4\n10\n0\n20\n0\n1\nx.dwg\n" + line(0, 0, 9, 9)
+                       + "0\nENDBLK\n8\n0\n")
+        << QRectF(0, 0, 1, 1);
+}
+
+void TestDxfRenderer::geometryLandsWhereTheEntitiesSay()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QRectF, extents);
+    compareRects(rendererOf(bytes).extents(), extents);
+}
+
+void TestDxfRenderer::drawingIsFittedUpright()
+{
+    // A long line at the top (y = 10) and a short one at the bottom (y = 0), in a wide frame.
+    const DxfRenderer renderer = rendererOf(drawing(line(0, 10, 10, 10) + line(0, 0, 1, 0)));
+    const QImage image = renderer.preview(QSize(200, 100));
+    const QRect top(0, 0, 200, 50);
+    const QRect bottom(0, 50, 200, 50);
+    QVERIFY(inkIn(image, top) > 2 * inkIn(image, bottom));
+    QVERIFY(inkIn(image, bottom) > 0);
+    // Fitted: the drawing is square, so it is centred with empty bands left and right.
+    QCOMPARE(inkIn(image, QRect(0, 0, 45, 100)), 0);
+    QCOMPARE(inkIn(image, QRect(155, 0, 45, 100)), 0);
+
+    // The same renderer paints into a part of a larger device, as a view does.
+    QImage view(400, 300, QImage::Format_ARGB32_Premultiplied);
+    view.fill(Qt::white);
+    QPainter painter(&view);
+    renderer.render(&painter, QRectF(100, 100, 200, 100), Qt::black);
+    painter.end();
+    QCOMPARE(inkIn(view, QRect(0, 0, 400, 99)), 0);
+    QVERIFY(inkIn(view, QRect(100, 100, 200, 100)) > 0);
+}
+
+void TestDxfRenderer::hiddenLayersAndPaperSpaceStayOut()
+{
+    const QByteArray layers = "0\nLAYER\n2\nOFF\n70\n0\n62\n-1\n"
+                              "0\nLAYER\n2\nFROZEN\n70\n1\n62\n3\n";
+    const QByteArray paperSpace = "0\nLINE\n67\n1\n8\n0\n10\n0\n20\n0\n11\n99\n21\n99\n";
+    const DxfRenderer renderer = rendererOf(
+        drawing(line(0, 0, 1, 1) + line(0, 0, 50, 50, "OFF") + line(0, 0, 60, 60, "FROZEN")
+                    + paperSpace,
+                QByteArray(), layers));
+    compareRects(renderer.extents(), QRectF(0, 0, 1, 1));
+    QCOMPARE(renderer.scene().shapes.size(), 1);
+}
+
+void TestDxfRenderer::everySampleRenders_data()
+{
+    QTest::addColumn<QString>("path");
+    QDirIterator it(QStringLiteral(AUREX_TEST_DATA), {"*.dxf", "*.dwg"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+    }
+}
+
+void TestDxfRenderer::everySampleRenders()
+{
+    QFETCH(QString, path);
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    const DxfRenderer renderer(doc);
+    const QImage image = renderer.preview(QSize(160, 120));
+    QCOMPARE(image.size(), QSize(160, 120));
+    if (!renderer.isEmpty())
+        QVERIFY(inkIn(image, image.rect()) > 0);
+}
+
+void TestDxfRenderer::previewsRenderOffTheGuiThread()
+{
+    const QString path = DxfTest::dataPath("ezdxf/geometry-r2018.dxf");
+    auto render = [path]() {
+        DxfDocument doc;
+        doc.read(path, nullptr);
+        return DxfRenderer(doc).preview(QSize(120, 120));
+    };
+    const QImage onWorker = std::async(std::launch::async, render).get();
+    QCOMPARE(onWorker, render());
+    QVERIFY(inkIn(onWorker, onWorker.rect()) > 100);
+    // The sample's text "Plan" is drawn: the area above the geometry carries ink.
+    DxfDocument doc;
+    QVERIFY(doc.read(path, nullptr));
+    QCOMPARE(DxfRenderer(doc).scene().texts.size(), 1);
+    QCOMPARE(DxfRenderer(doc).scene().texts.first().text, QStringLiteral("Plan"));
+}
+
+QTEST_MAIN(TestDxfRenderer)
+#include "tst_dxfrenderer.moc"
