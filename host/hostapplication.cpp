@@ -23,6 +23,7 @@
 #include <QJsonDocument>
 #include <QSettings>
 #include <QTextStream>
+#include <QThread>
 
 #include <cstdio>
 
@@ -107,6 +108,8 @@ int HostApplication::run()
         if (!m_processor->runScript(m_options.script, &error))
             report(error);
     }
+    if (!m_options.screenshot.isEmpty())
+        saveScreenshot(m_options.screenshot);
     if (m_options.printUi)
         printUi();
     if (m_options.exitAfterStart) {
@@ -178,6 +181,17 @@ void HostApplication::printUi() const
     QTextStream out(stdout);
     out << QJsonDocument(root).toJson(QJsonDocument::Indented);
     out.flush();
+}
+
+void HostApplication::saveScreenshot(const QString &path) const
+{
+    // Let the window and its panes settle (layouts, deferred redraws) before taking the picture.
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    if (!m_mainWindow->grab().save(path))
+        report(tr("Cannot write the screenshot %1.").arg(path));
 }
 
 void HostApplication::showModuleViews()

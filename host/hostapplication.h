@@ -40,6 +40,7 @@ private:
     void loadModule(const QString &path);
     void printModules() const;
     void printUi() const;
+    void saveScreenshot(const QString &path) const;
     void showModuleViews();
     void shutdown();
     void report(const QString &text) const;

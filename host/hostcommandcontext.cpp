@@ -12,6 +12,11 @@ HostCommandContext::HostCommandContext(const QStringList &arguments, bool intera
 {
 }
 
+OdString HostCommandContext::nextArgument()
+{
+    return m_arguments.isEmpty() ? OdString() : CFxString(m_arguments.takeFirst()).toOdString();
+}
+
 OdString HostCommandContext::getString(const OdString &prompt, const OdString &defaultValue)
 {
     if (!m_arguments.isEmpty())

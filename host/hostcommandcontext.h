@@ -12,6 +12,7 @@ class HostCommandContext : public OdEdCommandContext
 public:
     HostCommandContext(const QStringList &arguments, bool interactive);
 
+    OdString nextArgument() override;
     OdString getString(const OdString &prompt, const OdString &defaultValue) override;
     OdString getFilePath(const OdString &prompt, const OdString &filter, bool forSaving) override;
     void putString(const OdString &text) override;

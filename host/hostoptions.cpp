@@ -33,6 +33,9 @@ bool HostOptions::parse(const QStringList &arguments, HostOptions *options, QStr
         } else if (arg == QLatin1String("--script")) {
             if (!takeValue(arguments, &i, &options->script, errorMessage))
                 return false;
+        } else if (arg == QLatin1String("--screenshot")) {
+            if (!takeValue(arguments, &i, &options->screenshot, errorMessage))
+                return false;
         } else if (arg == QLatin1String("--language")) {
             if (!takeValue(arguments, &i, &value, errorMessage))
                 return false;
@@ -70,5 +73,6 @@ QString HostOptions::usage()
         "  --exit             quit after start-up and the script\n"
         "  --print-ui         print menus, ribbon and panes as JSON on standard output\n"
         "  --list-modules     print the loaded modules and their commands\n"
+        "  --screenshot FILE  save a picture of the main window after the script\n"
         "  --language N       user-interface language number (0: follow the system)\n");
 }

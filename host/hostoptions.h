@@ -12,6 +12,7 @@ struct HostOptions
     bool exitAfterStart = false; // --exit: quit once the script (if any) has run
     bool printUi = false;       // --print-ui: menus and ribbon as JSON on standard output
     bool listModules = false;   // --list-modules: loaded modules and their commands
+    QString screenshot;         // --screenshot FILE: the main window as a picture, after the script
     int language = -1;          // --language N: user-interface language number (-1: setting)
     QStringList files;          // drawings to open
 

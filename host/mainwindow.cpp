@@ -50,6 +50,7 @@ MainWindow::MainWindow(CFxUiCustomizationManager *ui, HostDocumentManager *docum
     commandDock->setWidget(m_commandLine);
     commandDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     addDockWidget(Qt::BottomDockWidgetArea, commandDock);
+    resizeDocks({ commandDock }, { 120 }, Qt::Vertical);
     connect(processor, &CommandProcessor::message, m_commandLine, &CommandLineWidget::appendMessage);
     statusBar();
 

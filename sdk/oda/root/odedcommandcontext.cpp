@@ -7,6 +7,11 @@ OdRxObject *OdEdCommandContext::baseDatabase()
     return nullptr;
 }
 
+OdString OdEdCommandContext::nextArgument()
+{
+    return OdString();
+}
+
 OdString OdEdCommandContext::getString(const OdString &, const OdString &defaultValue)
 {
     return defaultValue;

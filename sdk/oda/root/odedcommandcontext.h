@@ -14,6 +14,9 @@ public:
 
     // The drawing the command works on (an OdDbDatabase), or null without one.
     virtual OdRxObject *baseDatabase();
+    // The next answer already given (typed after the command or in a script), without asking;
+    // empty when there is none.
+    virtual OdString nextArgument();
     // The next answer as text, or defaultValue when none is given.
     virtual OdString getString(const OdString &prompt, const OdString &defaultValue = OdString());
     // The next answer as a file path; an interactive host may show a file dialog.
