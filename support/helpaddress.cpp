@@ -1,0 +1,28 @@
+#include "helpaddress.h"
+
+#include "languagetable.h"
+#include "supportconstants.h"
+
+#include <cfxsystemservices.h>
+
+#include <QDesktopServices>
+
+QUrl HelpAddress::build(Variant variant, int hostLanguage, const QLocale &systemLocale)
+{
+    const LanguageEntry entry = LanguageTable().currentHelpEntry(hostLanguage, systemLocale);
+    const QString path = QString::fromLatin1(variant == SaveDialog ? kSaveDialogHelpPath
+                                                                   : kTaskPaneHelpPath)
+                             .arg(entry.helpCode, QString::fromLatin1(kHelpVersion));
+    return QUrl(QString::fromLatin1(kHelpSiteHost) + path, QUrl::TolerantMode);
+}
+
+QUrl HelpAddress::forHost(Variant variant)
+{
+    CFxSystemServices *services = GetFxSystemServices();
+    return build(variant, services ? services->GetUILanguage() : 0);
+}
+
+void HelpAddress::open(Variant variant)
+{
+    QDesktopServices::openUrl(forHost(variant));
+}

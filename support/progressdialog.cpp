@@ -1,0 +1,38 @@
+#include "progressdialog.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kStepMilliseconds = 500;
+constexpr int kMaxDots = 3;
+}
+
+ProgressDialog::ProgressDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_label(new QLabel(tr("Please wait"), this))
+    , m_timer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("ProgressDialog"));
+    setModal(true);
+    setFixedSize(200, 50);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_label, 0, Qt::AlignVCenter);
+    m_timer->setObjectName(QStringLiteral("ProgressTimer"));
+    connect(m_timer, &QTimer::timeout, this, &ProgressDialog::update);
+    m_timer->start(kStepMilliseconds);
+}
+
+QString ProgressDialog::text() const
+{
+    return m_label->text();
+}
+
+void ProgressDialog::update()
+{
+    if (m_dots == kMaxDots + 1)
+        m_dots = 0;
+    m_label->setText(tr("Please wait") + QString(m_dots, QLatin1Char('.')));
+    ++m_dots;
+}

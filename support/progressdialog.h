@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QTimer;
+
+// The modal "Please wait" box shown around long platform calls. Its label gains a dot every
+// half second, cycling through one, two, three and no dots.
+class ProgressDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ProgressDialog(QWidget *parent = nullptr);
+
+    QString text() const;
+
+public slots:
+    void update();
+
+private:
+    QLabel *m_label;
+    QTimer *m_timer;
+    int m_dots = 1;
+};
