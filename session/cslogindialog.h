@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+namespace Ui {
+class CSLoginDialog;
+}
+
+// The sign-in dialog: user name and password, checked and then signed in through the connector.
+// One instance for the module's lifetime, created on first use without parent; shown modally by
+// the sign-in commands and without blocking by the task pane's sign-in page. Main thread only.
+class CSLoginDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static CSLoginDialog *instance();
+    ~CSLoginDialog() override;
+
+    // Empties both fields and unticks the remember box, unless the user asked to be remembered.
+    void clearFields();
+    // Announces a sign-in state that did not come from this dialog (sign-out, start-up).
+    void emitLogInSuccessful(bool isLogin);
+
+signals:
+    void LogInSuccessful(bool isLogin);
+
+public slots:
+    void OnLogInClick();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    CSLoginDialog();
+    // True when signed in; otherwise shows the one message that says why and returns false.
+    bool signIn();
+    static void showError(const QString &message);
+
+    Ui::CSLoginDialog *m_ui;
+    QString m_userName;
+    QString m_password; // a credential: handed to the connector only
+    bool m_remember = false;
+};

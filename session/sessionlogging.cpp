@@ -1,0 +1,3 @@
+#include "sessionlogging.h"
+
+Q_LOGGING_CATEGORY(lcSession, "session")

@@ -1,0 +1,24 @@
+#include "showaurextaskpane.h"
+
+
+ShowAurexTaskPane *ShowAurexTaskPane::instance()
+{
+    // Lives until the process ends, like the widgets it refers to.
+    static ShowAurexTaskPane *session = new ShowAurexTaskPane;
+    return session;
+}
+
+void ShowAurexTaskPane::refreshTaskPane()
+{
+    emit taskPaneRefreshRequested();
+}
+
+void ShowAurexTaskPane::requestOpenDialog()
+{
+    emit openDialogRequested();
+}
+
+void ShowAurexTaskPane::requestSaveDialog()
+{
+    emit saveDialogRequested();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+// The session: who is signed in, the tenant, the proxy captured for the connector, the model the
+// launcher asked to open, and the container the host docked for the task pane. One instance,
+// created on first use and kept until the process ends; main thread only.
+class ShowAurexTaskPane : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct ProxySettings
+    {
+        QString host;
+        int port = 0;
+        QString user;
+        QString password; // a credential: handed to the connector only
+        bool captured = false;
+    };
+
+    static ShowAurexTaskPane *instance();
+
+    QString currentUser() const { return m_currentUser; }
+    void setCurrentUser(const QString &login) { m_currentUser = login; }
+    QString displayName() const { return m_displayName; }
+    void setDisplayName(const QString &name) { m_displayName = name; }
+    QString tenant() const { return m_tenant; }
+    void setTenant(const QString &tenant) { m_tenant = tenant; }
+
+    ProxySettings proxySettings() const { return m_proxy; }
+    void setProxySettings(const ProxySettings &proxy) { m_proxy = proxy; }
+
+    QString launcherModelPath() const { return m_launcherModelPath; }
+    void setLauncherModelPath(const QString &path) { m_launcherModelPath = path; }
+    bool isLauncherOpenPending() const { return m_launcherOpenPending; }
+    void setLauncherOpenPending(bool pending) { m_launcherOpenPending = pending; }
+
+    QWidget *container() const { return m_container; }
+    void setContainer(QWidget *container) { m_container = container; }
+
+    // Shows the task pane for the current sign-in state: the file lists when signed in, the
+    // sign-in page when not. The task pane listens to taskPaneRefreshRequested().
+    void refreshTaskPane();
+    // The module's commands ask for the open and save dialogs through the session; the dialogs'
+    // owners listen.
+    void requestOpenDialog();
+    void requestSaveDialog();
+
+signals:
+    void DocumentActivatedSignal();
+    void taskPaneRefreshRequested();
+    void openDialogRequested();
+    void saveDialogRequested();
+
+private:
+    ShowAurexTaskPane() = default;
+
+    QString m_currentUser;
+    QString m_displayName;
+    QString m_tenant;
+    ProxySettings m_proxy;
+    QString m_launcherModelPath;
+    bool m_launcherOpenPending = false;
+    QPointer<QWidget> m_container;
+};

@@ -1,0 +1,260 @@
+// Signing in against a real platform: with the launcher's cookie and with the sign-in dialog.
+
+#include "platformprocess.h"
+#include "testhome.h"
+
+#include <cslogindialog.h>
+#include <launcherparams.h>
+#include <launchersignin.h>
+#include <proxycapture.h>
+#include <showaurextaskpane.h>
+#include <signedin.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QNetworkProxy>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+// Everything the process prints through Qt's message handler while a test runs.
+QStringList g_messages;
+void captureMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    g_messages.append(message);
+}
+
+} // namespace
+
+class TestSignIn : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+        QDir::setCurrent(m_home.path()); // no developer server file here
+        QString error;
+        QVERIFY2(m_platform.run({ "demo" }).exitCode == 0, "demo data");
+        QVERIFY2(m_platform.start(&error), qPrintable(error));
+        qInstallMessageHandler(captureMessage);
+    }
+
+    void cleanupTestCase() { qInstallMessageHandler(nullptr); }
+
+    void init()
+    {
+        setSignedIn(false);
+        g_messages.clear();
+    }
+
+    void proxyIsCapturedOncePerModuleLifetime()
+    {
+        QNetworkProxy::setApplicationProxy(
+            QNetworkProxy(QNetworkProxy::HttpProxy, "proxy.example", 3128, "puser", "ppass"));
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        ShowAurexTaskPane::ProxySettings first = captureProxySettings(session);
+        QCOMPARE(first.host, QString("proxy.example"));
+        QCOMPARE(first.port, 3128);
+        QVERIFY(first.captured);
+        QCOMPARE(QNetworkProxy::applicationProxy().type(), QNetworkProxy::NoProxy);
+
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, "other", 1));
+        QCOMPARE(captureProxySettings(session).host, QString("proxy.example"));
+        QCOMPARE(QNetworkProxy::applicationProxy().hostName(), QString("other"));
+        // Back to what the rest of the tests reach the platform with: nobody in between.
+        ShowAurexTaskPane::ProxySettings direct;
+        direct.captured = true;
+        session->setProxySettings(direct);
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+    }
+
+    void launcherCookieSignsIn()
+    {
+        writeLauncherFiles({});
+        QVERIFY(signInFromLauncher(ShowAurexTaskPane::instance()));
+        QVERIFY(signedIn());
+        QVERIFY2(!g_messages.isEmpty(), "the sign-in printed nothing to search");
+        verifyNoCredentialLogged(launcherCookie());
+    }
+
+    void cookieThatIsNoLongerValidLeavesTheUserSignedOut_data()
+    {
+        QTest::addColumn<QString>("cookie");
+        QTest::newRow("expired") << "expired";
+        QTest::newRow("never issued") << "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA";
+    }
+
+    void cookieThatIsNoLongerValidLeavesTheUserSignedOut()
+    {
+        QFETCH(QString, cookie);
+        if (cookie == "expired") {
+            writeLauncherFiles({ "--ttl", "1" });
+            QTest::qWait(1500);
+        } else {
+            writeLauncherFiles({});
+            QString params = readFile(launcherParamsPath());
+            params.replace(launcherCookie(), cookie);
+            QVERIFY(m_home.writeLauncherParams(params.toUtf8()));
+        }
+        setSignedIn(true);
+        QVERIFY(!signInFromLauncher(ShowAurexTaskPane::instance()));
+        QVERIFY(!signedIn());
+    }
+
+    void noCookieOrServerMeansNoAttempt()
+    {
+        QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"\" CasCookie=\"x\"/></r>"));
+        setSignedIn(true);
+        QVERIFY(!signInFromLauncher(ShowAurexTaskPane::instance()));
+        QVERIFY2(signedIn(), "the state is left as it was");
+    }
+
+    void dialogSignsInWithThePassword()
+    {
+        writeLauncherFiles({});
+        CSLoginDialog *dialog = CSLoginDialog::instance();
+        QSignalSpy announced(dialog, &CSLoginDialog::LogInSuccessful);
+        fill("alice", "alice-demo-pw", false);
+        QTest::mouseClick(dialog->findChild<QPushButton *>("LoginPushButton"), Qt::LeftButton);
+        QVERIFY(signedIn());
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(announced.count(), 1);
+        QCOMPARE(announced.at(0).at(0).toBool(), true);
+        QVERIFY(errorBoxes().isEmpty());
+        QVERIFY2(!g_messages.isEmpty(), "the sign-in printed nothing to search");
+        verifyNoCredentialLogged("alice-demo-pw");
+    }
+
+    void dialogSaysWhatIsWrong_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QByteArray>("launcher"); // empty: written by the platform
+        QTest::addColumn<QString>("message");
+        QTest::newRow("both empty") << "" << "" << QByteArray() << "Credentials should not be empty.";
+        QTest::newRow("user empty") << "" << "pw" << QByteArray() << "Username is a required field.";
+        QTest::newRow("password empty") << "alice" << "" << QByteArray() << "Password is a required field.";
+        QTest::newRow("wrong password") << "alice" << "not-her-password" << QByteArray()
+                                        << "Authentication failed! Your username and/or your password are incorrect";
+        QTest::newRow("no sign-in address")
+            << "alice" << "alice-demo-pw" << QByteArray("<r><Params ServerUrl=\"SERVER\"/></r>")
+            << "Invalid server or server not available";
+        QTest::newRow("no launcher file") << "alice" << "alice-demo-pw" << QByteArray("-")
+                                          << "Invalid server or server not available";
+    }
+
+    void dialogSaysWhatIsWrong()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QByteArray, launcher);
+        QFETCH(QString, message);
+        if (launcher.isEmpty())
+            writeLauncherFiles({});
+        else if (launcher == "-")
+            QVERIFY(m_home.writeLauncherParams(QByteArray()));
+        else
+            QVERIFY(m_home.writeLauncherParams(launcher.replace("SERVER", m_platform.serverUrl().toUtf8())));
+
+        fill(user, password, false);
+        QTest::mouseClick(CSLoginDialog::instance()->findChild<QPushButton *>("LoginPushButton"),
+                          Qt::LeftButton);
+        QVERIFY(!signedIn());
+        const QList<QMessageBox *> boxes = errorBoxes();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first()->windowTitle(), QString("Error"));
+        QCOMPARE(boxes.first()->text(), message);
+        QVERIFY(boxes.first()->windowFlags() & Qt::WindowStaysOnTopHint);
+        boxes.first()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        verifyNoCredentialLogged(password);
+    }
+
+    void failedAttemptClearsFieldsUnlessRemembered_data()
+    {
+        QTest::addColumn<bool>("remember");
+        QTest::newRow("remembered") << true;
+        QTest::newRow("not remembered") << false;
+    }
+
+    void failedAttemptClearsFieldsUnlessRemembered()
+    {
+        QFETCH(bool, remember);
+        writeLauncherFiles({});
+        fill("alice", "wrong", remember);
+        CSLoginDialog *dialog = CSLoginDialog::instance();
+        QTest::mouseClick(dialog->findChild<QPushButton *>("LoginPushButton"), Qt::LeftButton);
+        for (QMessageBox *box : errorBoxes())
+            delete box;
+        QCOMPARE(dialog->findChild<QLineEdit *>("UserLineEdit")->text(), remember ? QString("alice") : QString());
+        QCOMPARE(dialog->findChild<QLineEdit *>("PasswordLineEdit")->text(), remember ? QString("wrong") : QString());
+        QCOMPARE(dialog->findChild<QCheckBox *>("RememberCheckBox")->isChecked(), remember);
+        // Signing out clears the same way.
+        dialog->clearFields();
+        QCOMPARE(dialog->findChild<QLineEdit *>("UserLineEdit")->text(), remember ? QString("alice") : QString());
+        fill("", "", false);
+        dialog->findChild<QPushButton *>("LoginPushButton")->click();
+        for (QMessageBox *box : errorBoxes())
+            delete box;
+    }
+
+private:
+    void writeLauncherFiles(const QStringList &extra)
+    {
+        const PlatformProcess::Result result = m_platform.run(
+            QStringList { "launcher-files", "--user", "alice", "--server-url", m_platform.serverUrl(),
+                          "--cas-url", m_platform.casUrl() } + extra,
+            QByteArray(), m_home.environment());
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+    }
+
+    QString launcherCookie() const
+    {
+        return readLauncherParams(nullptr).casCookie;
+    }
+
+    static QString readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    static void fill(const QString &user, const QString &password, bool remember)
+    {
+        CSLoginDialog *dialog = CSLoginDialog::instance();
+        dialog->findChild<QLineEdit *>("UserLineEdit")->setText(user);
+        dialog->findChild<QLineEdit *>("PasswordLineEdit")->setText(password);
+        dialog->findChild<QCheckBox *>("RememberCheckBox")->setChecked(remember);
+    }
+
+    static QList<QMessageBox *> errorBoxes()
+    {
+        QList<QMessageBox *> boxes;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            if (box && box->isVisible())
+                boxes.append(box);
+        }
+        return boxes;
+    }
+
+    static void verifyNoCredentialLogged(const QString &credential)
+    {
+        if (credential.isEmpty())
+            return;
+        for (const QString &message : g_messages)
+            QVERIFY2(!message.contains(credential), qPrintable("credential in: " + message));
+    }
+
+    TestHome m_home;
+    PlatformProcess m_platform;
+};
+
+QTEST_MAIN(TestSignIn)
+#include "tst_signin.moc"
