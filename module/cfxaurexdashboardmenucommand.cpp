@@ -1,0 +1,24 @@
+#include "cfxaurexdashboardmenucommand.h"
+
+#include <dashboardlauncher.h>
+
+CFxAurexDashboardMenuCommand::CFxAurexDashboardMenuCommand()
+{
+    AddFlags(kModelessAware);
+}
+
+const OdString CFxAurexDashboardMenuCommand::globalName() const
+{
+    return OdString("_LaunchHubdeck");
+}
+
+const OdString CFxAurexDashboardMenuCommand::localName() const
+{
+    return globalName();
+}
+
+int CFxAurexDashboardMenuCommand::action(OdEdCommandContext *)
+{
+    DashboardLauncher::launch();
+    return RTNORM;
+}

@@ -1,0 +1,27 @@
+#include "cfxaurexopenmenucommand.h"
+
+#include "signingate.h"
+
+#include <showaurextaskpane.h>
+
+CFxAurexOpenMenuCommand::CFxAurexOpenMenuCommand()
+{
+    AddFlags(kModelessAware);
+}
+
+const OdString CFxAurexOpenMenuCommand::globalName() const
+{
+    return OdString("_AurexOpen");
+}
+
+const OdString CFxAurexOpenMenuCommand::localName() const
+{
+    return globalName();
+}
+
+int CFxAurexOpenMenuCommand::action(OdEdCommandContext *)
+{
+    if (passSignInGate())
+        ShowAurexTaskPane::instance()->requestOpenDialog();
+    return RTNORM;
+}

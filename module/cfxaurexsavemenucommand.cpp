@@ -1,0 +1,27 @@
+#include "cfxaurexsavemenucommand.h"
+
+#include "signingate.h"
+
+#include <showaurextaskpane.h>
+
+CFxAurexSaveMenuCommand::CFxAurexSaveMenuCommand()
+{
+    AddFlags(kModelessAware);
+}
+
+const OdString CFxAurexSaveMenuCommand::globalName() const
+{
+    return OdString("_AurexSave");
+}
+
+const OdString CFxAurexSaveMenuCommand::localName() const
+{
+    return globalName();
+}
+
+int CFxAurexSaveMenuCommand::action(OdEdCommandContext *)
+{
+    if (passSignInGate())
+        ShowAurexTaskPane::instance()->requestSaveDialog();
+    return RTNORM;
+}

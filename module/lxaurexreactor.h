@@ -1,0 +1,38 @@
+#pragma once
+
+#include "cfxaurexdashboardmenucommand.h"
+#include "cfxaurexlogoutmenucommand.h"
+#include "cfxaurexopenmenucommand.h"
+#include "cfxaurexsaveacceleratorcommand.h"
+#include "cfxaurexsavemenucommand.h"
+
+#include <cfxdocumentmanagerreactor.h>
+#include <cfxeditorreactor.h>
+#include <lxodrxmodule.h>
+#include <odstaticrxobject.h>
+
+#include <QString>
+
+// The module object: the host's handle on the module, owner of its five commands, and its
+// listener on the host's documents and editor. One instance, created by odrxCreateModuleObject
+// (wrapped in OdRxWin32Module) and destroyed by deleteModuleObject; main thread only.
+class LxAurexReactor : public lx_OdRxModule,
+                       public CFxDocumentManagerReactor,
+                       public CFxEditorReactor
+{
+public:
+    void initApp() override;
+    void uninitApp() override;
+
+protected:
+    LxAurexReactor();
+    ~LxAurexReactor() override;
+
+private:
+    OdStaticRxObject<CFxAurexOpenMenuCommand> m_openCommand;
+    OdStaticRxObject<CFxAurexSaveMenuCommand> m_saveCommand;
+    OdStaticRxObject<CFxAurexDashboardMenuCommand> m_dashboardCommand;
+    OdStaticRxObject<CFxAurexLogOutMenuCommand> m_signInOutCommand;
+    OdStaticRxObject<CFxAurexSaveAcceleratorCommand> m_saveAcceleratorCommand;
+    QString m_lastSavedFileName;
+};

@@ -1,0 +1,71 @@
+#include "lxaurexview.h"
+
+#include "menubuilder.h"
+
+#include <cslogindialog.h>
+#include <launcherparams.h>
+#include <launchersignin.h>
+#include <showaurextaskpane.h>
+#include <signedin.h>
+
+#include <cfxdockingpanemanager.h>
+#include <cfxsystemservices.h>
+
+#include <QCoreApplication>
+#include <QWidget>
+
+namespace {
+// What the module asks of the host's pane: docked left or right, placed at 120, 120 when it
+// floats, its own size, at least 260 by 100, visible, docked.
+constexpr int kPaneId = 1;
+constexpr int kPaneDockAreas = CFxDockingPaneManager::LeftArea | CFxDockingPaneManager::RightArea;
+}
+
+bool LxAurexView::addLxAurexView()
+{
+    MenuBuilder::buildAtViewCreation();
+
+    m_container = new QWidget; // docked by the host, which then owns it
+    m_container->setObjectName(QStringLiteral("containerWidget"));
+    CFxSystemServices *services = GetFxSystemServices();
+    if (CFxDockingPaneManager *panes = services ? services->GetDockingPaneManager() : nullptr)
+        m_pane = panes->CreateDockingPane(m_container, kPaneId, kPaneDockAreas, "Aurex", "Aurex",
+                                          120, 120, -1, -1, 260, 100, 1, 0);
+    if (m_pane) {
+        m_pane->setWindowTitle(QCoreApplication::translate("LxAurexView", "AUREX Platform Connection"));
+        m_pane->setVisible(true);
+    }
+
+    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    setSignedIn(signInFromLauncher(session));
+    session->setContainer(m_container);
+    session->refreshTaskPane();
+    if (signedIn() && !readLauncherParams(session).modelId.isEmpty())
+        openLauncherModel(session);
+    if (!signedIn())
+        CSLoginDialog::instance()->emitLogInSuccessful(false);
+    return true;
+}
+
+void LxAurexView::showLxAurexView()
+{
+    if (m_pane && m_pane->isVisible())
+        m_pane->hide();
+    if (m_pane && m_pane->isHidden()) {
+        const int height = m_pane->height();
+        const int width = m_pane->width();
+        m_pane->setMinimumHeight(height);
+        m_pane->setMaximumHeight(height);
+        m_pane->setMinimumWidth(width);
+        m_pane->setMaximumWidth(width);
+        m_pane->show();
+    }
+}
+
+LxAurexView &LxAurexView::operator=(const LxAurexView &other)
+{
+    m_reserved = other.m_reserved;
+    m_pane = other.m_pane;
+    m_container = other.m_container;
+    return *this;
+}

@@ -1,0 +1,207 @@
+#include "menubuilder.h"
+
+#include <hostuilookup.h>
+#include <supportconstants.h>
+
+#include <cfxuicommanditem.h>
+#include <cfxuicustomizationmanager.h>
+#include <cfxuimenu.h>
+#include <cfxuimenuentry.h>
+#include <cfxuimenugroup.h>
+#include <cfxuiribbonelement.h>
+#include <cfxuiworkspace.h>
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QPointer>
+
+#include <array>
+
+namespace {
+
+// The File-menu entry list in which the popup was last created, for the withdrawal, and the
+// manager that owns it: the list is valid only while that manager exists.
+CFxUiMenuEntryList *g_popupMenuEntries = nullptr;
+QPointer<CFxUiCustomizationManager> g_popupManager;
+
+const char kCompass[] = ":/embedded/UI/Resources/AurexLoginCompass.png";
+const char kGetFromSpace[] = ":/embedded/UI/Resources/FzxUiGetFromCollabSpace.png";
+const char kSaveToSpace[] = ":/embedded/UI/Resources/FzxUiSavetoCollabSapce.png";
+const char kDashboard[] = ":/embedded/UI/Resources/LaunchHubdeck.png";
+
+struct ItemDef
+{
+    const char *identifier;
+    const char *caption;
+    const char *macro;
+    const char *help;
+    const char *elementId;
+    const char *smallImage;
+    const char *largeImage;
+};
+
+enum Item { PlatformItem, OpenItem, SaveItem, DashboardItem, SignInOutItem, AcceleratorItem, ItemCount };
+
+// The accelerator item has an identifier of its own ("_LX_AurexSaveAccelerator"): sharing the
+// sign-out item's identifier would let a host hand back that item and overwrite its caption,
+// macro and help text.
+const std::array<ItemDef, ItemCount> kItems = { {
+    { "_LX_AurexPlatform", "AUREX Platform", "^C^C_Aurex", "Aurex Platform.", kPlatformItemElementId,
+      kCompass, nullptr },
+    { "_LX_AurexOPenPlatform", "Open Aurex Platform", "^C^C_AurexOpen", "Open Aurex Platform.",
+      nullptr, kGetFromSpace, kGetFromSpace },
+    { "_LX_AurexSavePlatform", "Save Aurex Platform", "^C^C_AurexSave", "Save Aurex Platform.",
+      nullptr, nullptr, kSaveToSpace },
+    { "_LX_AurexHubdeckPlatform", "Launch Hubdeck", "^C^C_LaunchHubdeck", "Launch Hubdeck.", nullptr,
+      kDashboard, kDashboard },
+    { "_LX_AurexLogOutPlatform", "Sign Out of AUREX Platform", "^C^C_AurexLogOut",
+      "Sign Out of AUREX Platform.", kSignInOutItemElementId, nullptr, kCompass },
+    { "_LX_AurexSaveAccelerator", "Aurex Save Accelerator", "^C^C_SaveAccelerator",
+      "Aurex Save Accelerator Platform.", nullptr, nullptr, nullptr },
+} };
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+std::array<CFxUiCommandItem *, ItemCount> createItems(CFxUiCustomizationManager *manager)
+{
+    std::array<CFxUiCommandItem *, ItemCount> items {};
+    for (int i = 0; i < ItemCount; ++i) {
+        const ItemDef &def = kItems[static_cast<std::size_t>(i)];
+        CFxUiCommandItem *item = manager->CreateCommandItem(def.identifier);
+        item->SetCaption(def.caption);
+        item->SetMacro(def.macro);
+        item->SetHelpText(def.help);
+        if (def.elementId)
+            item->SetElementId(def.elementId);
+        if (def.smallImage)
+            item->SetSmallImage(def.smallImage, CFxString());
+        if (def.largeImage)
+            item->SetLargeImage(def.largeImage, CFxString());
+        items[static_cast<std::size_t>(i)] = item;
+    }
+    return items;
+}
+
+bool hasPopup(const CFxUiMenu *fileMenu)
+{
+    const CFxUiMenuEntryList *entries = fileMenu->GetEntries();
+    for (int i = 0; i < entries->Count(); ++i) {
+        const CFxUiMenuEntry *entry = entries->At(i);
+        qDebug() << "File menu entry" << entry->GetCaption().toQString() << entry->GetId().toQString();
+        if (entry->GetId().toQString().compare(QLatin1String(kPopupEntryId), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+void createPopup(CFxUiCustomizationManager *manager, CFxUiMenu *fileMenu,
+                 const std::array<CFxUiCommandItem *, ItemCount> &items, bool saveEntryFlag)
+{
+    CFxUiMenuEntry *popup = manager->CreateMenuEntry(kPopupEntryId);
+    popup->SetCommandItem(items[PlatformItem]);
+    popup->SetCaption("AUREX Platform");
+    g_popupMenuEntries = fileMenu->GetEntries();
+    g_popupManager = manager;
+    g_popupMenuEntries->InsertAfter(g_popupMenuEntries->At(kPopupIndexInFileMenu - 1), popup);
+
+    // Each sub-entry goes to the front, so they are created bottom to top.
+    const struct
+    {
+        const char *caption;
+        Item item;
+    } subEntries[] = { { "Sign Out of AUREX Platform", SignInOutItem },
+                       { "Launch Hubdeck", DashboardItem },
+                       { "Save to Collaborative Space...", SaveItem },
+                       { "Open from Collaborative Space...", OpenItem } };
+    for (const auto &sub : subEntries) {
+        CFxUiMenuEntry *entry = manager->CreateMenuEntry();
+        entry->SetCommandItem(items[sub.item]);
+        entry->SetCaption(tr(sub.caption));
+        popup->GetEntries()->InsertAfter(nullptr, entry);
+        if (sub.item == SaveItem)
+            entry->SetAcceleratorEnabled(saveEntryFlag);
+    }
+}
+
+void createRibbonPanel(CFxUiCustomizationManager *manager,
+                       const std::array<CFxUiCommandItem *, ItemCount> &items)
+{
+    CFxUiRibbonElement *tab =
+        HostUiLookup::collaborationTab(HostUiLookup::currentWorkspace(manager));
+    if (!tab || tab->Find(kRibbonPanelId))
+        return;
+    CFxUiRibbonElement *panel = manager->CreateRibbonElement(kRibbonPanelId, CFxUiRibbonElement::Panel);
+    panel->SetCaption("AUREX Platform");
+    tab->GetChildren()->Append(panel);
+    const struct
+    {
+        const char *caption;
+        Item item;
+        const char *identifier;
+    } buttons[] = { { "Open Aurex Platform", OpenItem, "" },
+                    { "Save Aurex Platform", SaveItem, "" },
+                    { "Launch Hubdeck", DashboardItem, "" },
+                    { "Sign Out of AUREX Platform", SignInOutItem, kSignInOutButtonId } };
+    for (const auto &def : buttons) {
+        CFxUiRibbonElement *button = manager->CreateRibbonElement(def.identifier, CFxUiRibbonElement::Button);
+        button->SetCaption(tr(def.caption));
+        button->SetCommandItem(items[def.item]);
+        panel->GetChildren()->Append(button);
+    }
+}
+
+} // namespace
+
+void MenuBuilder::build(CFxUiMenu *fileMenu, CFxUiMenuGroup *group, bool saveEntryFlag)
+{
+    CFxUiCustomizationManager *manager = HostUiLookup::manager();
+    if (!manager || !fileMenu || !group)
+        return;
+    const std::array<CFxUiCommandItem *, ItemCount> items = createItems(manager);
+    for (CFxUiCommandItem *item : items)
+        group->GetCommandItems()->Append(item);
+    if (!hasPopup(fileMenu))
+        createPopup(manager, fileMenu, items, saveEntryFlag);
+    createRibbonPanel(manager, items);
+}
+
+void MenuBuilder::buildAtViewCreation()
+{
+    CFxUiCustomizationManager *manager = HostUiLookup::manager();
+    CFxUiMenuGroup *mainGroup = manager ? manager->GetMainMenuGroup() : nullptr;
+    if (!mainGroup)
+        return;
+    if (CFxUiMenu *fileMenu = HostUiLookup::fileMenu(mainGroup))
+        build(fileMenu, mainGroup, true);
+    CFxUiWorkspace *workspace = HostUiLookup::currentWorkspace(manager);
+    if (!workspace)
+        return;
+    if (CFxUiMenu *fileMenu = HostUiLookup::fileMenuOfWorkspaces(manager))
+        build(fileMenu, workspace, false);
+    manager->RefreshMenus(0);
+}
+
+void MenuBuilder::withdraw()
+{
+    CFxUiCustomizationManager *manager = HostUiLookup::manager();
+    if (!manager)
+        return;
+    if (g_popupMenuEntries && g_popupManager == manager) {
+        for (int i = 0; i < g_popupMenuEntries->Count();) {
+            CFxUiMenuEntry *entry = g_popupMenuEntries->At(i);
+            if (entry->GetId().toQString() != QLatin1String(kPopupEntryId)) {
+                ++i;
+                continue;
+            }
+            g_popupMenuEntries->Remove(entry);
+            if (manager->HasCommandItem(entry->GetCommandItem()))
+                manager->RemoveCommandItem(entry->GetCommandItem());
+        }
+    }
+    CFxUiRibbonElement *tab = HostUiLookup::collaborationTab(HostUiLookup::currentWorkspace(manager));
+    if (CFxUiRibbonElement *panel = tab ? tab->Find(kRibbonPanelId) : nullptr)
+        tab->GetChildren()->Remove(panel);
+}

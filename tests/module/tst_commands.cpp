@@ -1,0 +1,195 @@
+// The module's five commands run through the host's command stack, signed out.
+
+#include "hostenvironment.h"
+#include "testhome.h"
+
+#include <cslogindialog.h>
+#include <launchmessagebox.h>
+#include <lxaurexreactor.h>
+#include <menubuilder.h>
+#include <showaurextaskpane.h>
+#include <signedin.h>
+
+#include <cfxcommand.h>
+#include <cfxuicustomizationmanager.h>
+#include <cfxuimenu.h>
+#include <cfxuimenuentry.h>
+#include <cfxuimenugroup.h>
+#include <cfxuiribbonelement.h>
+#include <cfxuiworkspace.h>
+#include <odedcommandcontext.h>
+#include <odedcommandstack.h>
+#include <odrxwin32module.h>
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// Receives what the module hands to the desktop's web browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void openUrl(const QUrl &url) { urls << url; }
+};
+
+// Closes each modal window the command opens and notes its class.
+class ModalCloser : public QObject
+{
+public:
+    QStringList seen;
+
+    void start()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                seen << QString::fromLatin1(modal->metaObject()->className());
+                modal->close();
+            }
+        });
+        m_timer.start(20);
+    }
+
+private:
+    QTimer m_timer;
+};
+
+using TestModule = OdRxWin32Module<LxAurexReactor>;
+
+} // namespace
+
+class TestCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+        QDir::setCurrent(m_home.path());
+        m_module = new TestModule(nullptr);
+        m_module->initApp();
+        MenuBuilder::buildAtViewCreation();
+    }
+
+    void cleanupTestCase()
+    {
+        m_module->uninitApp();
+        m_module->deleteModuleObject();
+    }
+
+    void init() { setSignedIn(false); }
+
+    void openAndSaveWithoutServerShowOnlyTheWelcomeBox_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("open") << "_AurexOpen";
+        QTest::newRow("save") << "_AurexSave";
+    }
+
+    void openAndSaveWithoutServerShowOnlyTheWelcomeBox()
+    {
+        QFETCH(QString, command);
+        QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"\"/></r>"));
+        QSignalSpy open(ShowAurexTaskPane::instance(), &ShowAurexTaskPane::openDialogRequested);
+        QSignalSpy save(ShowAurexTaskPane::instance(), &ShowAurexTaskPane::saveDialogRequested);
+        ModalCloser closer;
+        closer.start();
+        QCOMPARE(run(command), RTNORM);
+        QCOMPARE(closer.seen, QStringList({ "LaunchMessageBox" }));
+        QCOMPARE(open.count() + save.count(), 0);
+    }
+
+    void cancelledSignInOpensNothing()
+    {
+        QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"http://127.0.0.1:1/vaultis\"/></r>"));
+        QSignalSpy open(ShowAurexTaskPane::instance(), &ShowAurexTaskPane::openDialogRequested);
+        ModalCloser closer;
+        closer.start();
+        QCOMPARE(run("_AurexOpen"), RTNORM);
+        QCOMPARE(closer.seen, QStringList({ "CSLoginDialog" }));
+        QCOMPARE(open.count(), 0);
+    }
+
+    void signedInUserGetsTheDialogAtOnce()
+    {
+        setSignedIn(true);
+        QSignalSpy save(ShowAurexTaskPane::instance(), &ShowAurexTaskPane::saveDialogRequested);
+        QCOMPARE(run("_AurexSave"), RTNORM);
+        QCOMPARE(save.count(), 1);
+    }
+
+    void dashboardOpensWhileSignedOut()
+    {
+        QVERIFY(m_home.writeAppsInfo("<apps><app><id>XHUBDECK_AP</id>"
+                                     "<launchInfos>http://127.0.0.1:8/dashboard</launchInfos></app></apps>"));
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("http", &catcher, "openUrl");
+        QCOMPARE(run("_LaunchHubdeck"), RTNORM);
+        QDesktopServices::unsetUrlHandler("http");
+        QCOMPARE(catcher.urls, QList<QUrl>({ QUrl("http://127.0.0.1:8/dashboard") }));
+    }
+
+    void signingOutSwitchesMenuAndRibbonCaptions()
+    {
+        setSignedIn(true);
+        QCOMPARE(run("_AurexLogOut"), RTNORM);
+        QVERIFY(!signedIn());
+        const CFxUiWorkspace *drafting = m_host.ui()->GetWorkspaceAt(0);
+        const CFxUiMenuEntry *entry =
+            drafting->FindMenu("ID_MnFile")->GetEntries()->At(4)->GetEntries()->At(3);
+        QCOMPARE(entry->GetCaption(), CFxString("Sign In to AUREX Platform"));
+        const CFxUiRibbonElement *button = drafting->GetRibbonTabs()->At(2)
+                                               ->Find("_LX_AurexPlatformRibbonID")
+                                               ->Find("_LX_AurexLoginInOutRibbonID");
+        QCOMPARE(button->GetCaption(), CFxString("Sign In to AUREX Platform"));
+    }
+
+    void saveAcceleratorShowsNothing()
+    {
+        ModalCloser closer;
+        closer.start();
+        QCOMPARE(run("_SaveAccelerator SaveAccelerator"), RTNORM);
+        QCOMPARE(run("_SaveAccelerator"), RTNORM);
+        QTest::qWait(60);
+        QVERIFY(closer.seen.isEmpty());
+    }
+
+private:
+    // Runs a command line as the host does: interactive, with the answers typed after the name.
+    static int run(const QString &line)
+    {
+        QStringList words = line.split(' ');
+        class Context : public OdEdCommandContext
+        {
+        public:
+            explicit Context(QStringList answers) : m_answers(std::move(answers)) { }
+            OdString nextArgument() override
+            {
+                return m_answers.isEmpty() ? OdString()
+                                           : OdString(m_answers.takeFirst().toStdWString());
+            }
+
+        private:
+            QStringList m_answers;
+        };
+        const QString name = words.takeFirst();
+        Context context(words);
+        return odedRegCmds()->executeCommand(OdString(name.toStdWString()), &context);
+    }
+
+    TestHome m_home;
+    HostEnvironment m_host;
+    TestModule *m_module = nullptr;
+};
+
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"
