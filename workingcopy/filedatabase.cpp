@@ -44,7 +44,13 @@ QString FileDatabase::locationFor(const QString &tenant)
     const QStringList roots = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
     if (roots.isEmpty() || roots.first().isEmpty())
         return QString();
-    const QString folder = QDir::cleanPath(roots.first() + QLatin1String(kCacheFolder) + tenant);
+    // The tenant comes from a file written outside the module: it names one folder, never a
+    // way out of the cache folder.
+    QString folderName = tenant;
+    folderName.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+    if (folderName == QLatin1String(".") || folderName == QLatin1String(".."))
+        folderName = QStringLiteral("_");
+    const QString folder = QDir::cleanPath(roots.first() + QLatin1String(kCacheFolder) + folderName);
     return folder + QLatin1Char('/') + QLatin1String(kFileDatabaseName);
 }
 

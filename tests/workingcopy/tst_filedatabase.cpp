@@ -75,6 +75,8 @@ void TestFileDatabase::locationIsPerTenant_data()
 
     QTest::newRow("named tenant") << "acme" << "/fzcachedir/FzxConnector/acme";
     QTest::newRow("empty tenant") << "" << "/fzcachedir/FzxConnector";
+    QTest::newRow("tenant with separators stays inside") << "../../etc" << "/fzcachedir/FzxConnector/.._.._etc";
+    QTest::newRow("tenant naming the parent") << ".." << "/fzcachedir/FzxConnector/_";
 }
 
 void TestFileDatabase::locationIsPerTenant()
