@@ -1,0 +1,83 @@
+// Every resource path the module's code quotes is compiled in and holds something usable.
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFontDatabase>
+#include <QImage>
+#include <QRegularExpression>
+#include <QSet>
+#include <QtTest>
+
+namespace {
+
+// The folders whose code quotes resources (the module's subsystems).
+const char *const kCodeFolders[] = { "module", "session", "support", "connector", "workingcopy",
+                                     "bridge", "open", "save", "taskpane" };
+
+QSet<QString> quotedResourcePaths()
+{
+    // ":/embedded/..." in a string literal or a style sheet's url(...), up to the closing quote
+    // or parenthesis; "qrc:" in front is the same resource.
+    const QRegularExpression quoted(QStringLiteral(":(/embedded/[^\"')]+)"));
+    QSet<QString> paths;
+    for (const char *folder : kCodeFolders) {
+        QDirIterator it(QStringLiteral(AUREX_SOURCE_DIR "/") + QLatin1String(folder),
+                        { "*.cpp", "*.h", "*.ui", "*.html", "*.qss" }, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QString text = QString::fromUtf8(file.readAll());
+            for (auto match = quoted.globalMatch(text); match.hasNext();)
+                paths.insert(QLatin1Char(':') + match.next().captured(1));
+        }
+    }
+    return paths;
+}
+
+} // namespace
+
+class TestResources : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyQuotedResourceLoads()
+    {
+        const QSet<QString> paths = quotedResourcePaths();
+        QVERIFY2(paths.contains(":/embedded/UI/Resources/AurexLoginCompass.png"),
+                 "the scan finds the paths the code quotes");
+        QStringList problems;
+        for (const QString &path : paths) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly) || file.size() == 0) {
+                problems << path + " is missing or empty";
+                continue;
+            }
+            if (path.endsWith(".png") && QImage(path).isNull())
+                problems << path + " is not a picture";
+        }
+        problems.sort();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    }
+
+    void everyEmbeddedPictureAndTheFontLoad()
+    {
+        int pictures = 0;
+        for (QDirIterator it(":/embedded", QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString path = it.next();
+            if (path.endsWith(".png")) {
+                QVERIFY2(!QImage(path).isNull(), qPrintable(path));
+                ++pictures;
+            }
+        }
+        QCOMPARE(pictures, 44);
+        const int font = QFontDatabase::addApplicationFont(":/embedded/UI/Resources/Orvo Light.otf");
+        QVERIFY(font >= 0);
+        QVERIFY(!QFontDatabase::applicationFontFamilies(font).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestResources)
+#include "tst_resources.moc"
