@@ -131,6 +131,31 @@ private slots:
         verifyNoCredentialLogged("alice-demo-pw");
     }
 
+    void developerServerFileNamesTheServer_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("signsIn");
+        QTest::newRow("names this platform") << QByteArray("<v4all><server><url>\n  HOST  \n</url></server></v4all>") << true;
+        QTest::newRow("does not parse") << QByteArray("<v4all><url>HOST</v4all>") << false;
+    }
+
+    void developerServerFileNamesTheServer()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, signsIn);
+        QVERIFY(m_home.writeLauncherParams(QByteArray())); // the developer file wins anyway
+        QVERIFY(m_home.write("v4all.xml", content.replace("HOST", m_platform.serverHost().toUtf8())));
+        fill("alice", "alice-demo-pw", false);
+        CSLoginDialog::instance()->findChild<QPushButton *>("LoginPushButton")->click();
+        QVERIFY(m_home.write("v4all.xml", QByteArray()));
+        QCOMPARE(signedIn(), signsIn);
+        const QList<QMessageBox *> boxes = errorBoxes();
+        QCOMPARE(boxes.size(), signsIn ? 0 : 1);
+        if (!signsIn)
+            QCOMPARE(boxes.first()->text(), QString("Invalid server or server not available"));
+        qDeleteAll(boxes);
+    }
+
     void dialogSaysWhatIsWrong_data()
     {
         QTest::addColumn<QString>("user");
