@@ -318,11 +318,7 @@ void ApiServer::checkIn(const httplib::Request &request, httplib::Response &resp
         const QJsonObject manifest = parseObject(request.get_file_value("manifest").content);
         CheckIn checkIn(who, m_accounts);
         const QList<ObjectRow> stored =
-            checkIn.run(manifest, [&request](const std::string &part) -> const std::string * {
-                const auto it = request.files.find(part);
-                return it == request.files.end() || part == "manifest" ? nullptr
-                                                                       : &it->second.content;
-            });
+            checkIn.run(manifest, request.get_file_value("contents").content);
         sendJson(response, 200, QJsonObject{{QStringLiteral("objects"), toJson(stored)}});
     });
 }

@@ -34,7 +34,7 @@ bool CheckIn::isSafeTitle(const QString &title)
     return true;
 }
 
-QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const PartLookup &parts)
+QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const std::string &contents)
 {
     const QJsonArray records = manifest.value(QStringLiteral("records")).toArray();
     if (records.isEmpty())
@@ -52,14 +52,14 @@ QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const PartLookup &par
             throw ApiError(400, QStringLiteral("record %1 names a parent after it").arg(i));
         if ((parent == -1) != (i == 0))
             throw ApiError(400, QStringLiteral("a check-in has exactly one top record"));
-        placed[i] = place(record, parent >= 0 ? &placed[parent] : nullptr, parts, &stored);
+        placed[i] = place(record, parent >= 0 ? &placed[parent] : nullptr, contents, &stored);
     }
     transaction.commit();
     return stored;
 }
 
 CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
-                               const PartLookup &parts, QList<ObjectRow> *stored)
+                               const std::string &contents, QList<ObjectRow> *stored)
 {
     const QString title = prop(record, "title");
     if (!isSafeTitle(title))
@@ -97,7 +97,7 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                                              : QVariant(QVariant::LongLong);
         QString sha256;
         qint64 size = 0;
-        storeContent(record, parts, &sha256, &size);
+        storeContent(record, contents, &sha256, &size);
         const QString type = derived ? QString::fromLatin1(platform::kTypeDerivedOutput)
                                      : ObjectStore::typeForTitle(title);
         const QString cadType = type == QLatin1String(platform::kTypeDrawing)
@@ -153,14 +153,15 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
     return result;
 }
 
-void CheckIn::storeContent(const QJsonObject &record, const PartLookup &parts, QString *sha256,
-                             qint64 *size)
+void CheckIn::storeContent(const QJsonObject &record, const std::string &contents,
+                           QString *sha256, qint64 *size)
 {
-    const std::string partName = prop(record, "part").toStdString();
-    const std::string *bytes = partName.empty() ? nullptr : parts(partName);
-    if (!bytes)
+    const double offset = record.value(QStringLiteral("offset")).toDouble(-1);
+    const double length = record.value(QStringLiteral("size")).toDouble(-1);
+    if (offset < 0 || length < 0 || offset + length > static_cast<double>(contents.size()))
         throw ApiError(400, QStringLiteral("no content sent for %1").arg(prop(record, "title")));
-    const QByteArray data = QByteArray::fromRawData(bytes->data(), static_cast<int>(bytes->size()));
+    const QByteArray data = QByteArray::fromRawData(contents.data() + static_cast<size_t>(offset),
+                                                    static_cast<int>(length));
     *sha256 = Credentials::sha256Hex(data);
     *size = data.size();
     if (*sha256 != prop(record, "sha256"))

@@ -6,22 +6,19 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include <functional>
 #include <string>
 
 // One check-in of a tree of records, all or nothing. The manifest lists the records in tree
-// order, each with the index of its parent (-1 for the top) and, when it is selected, the name
-// of the upload part that holds its bytes and their SHA-256. Runs in one transaction: any
+// order, each with the index of its parent (-1 for the top) and, when it is selected, where its
+// bytes lie in the uploaded contents ("offset", "size") and their SHA-256. Runs in one transaction: any
 // refusal (a lock held by someone else, a hostile title, a name the platform never issued, a
 // space the caller is not in, content that does not match its checksum) leaves no trace.
 class CheckIn
 {
 public:
-    using PartLookup = std::function<const std::string *(const std::string &partName)>;
-
     CheckIn(const Caller &caller, AccountStore &accounts);
     // Returns the objects as stored, in manifest order (records not saved are left out).
-    QList<ObjectRow> run(const QJsonObject &manifest, const PartLookup &parts);
+    QList<ObjectRow> run(const QJsonObject &manifest, const std::string &contents);
 
     static bool isSafeTitle(const QString &title);
 
@@ -30,10 +27,10 @@ private:
         qint64 id = 0;
         QString name;
     };
-    Placed place(const QJsonObject &record, const Placed *parent, const PartLookup &parts,
+    Placed place(const QJsonObject &record, const Placed *parent, const std::string &contents,
                  QList<ObjectRow> *stored);
-    void storeContent(const QJsonObject &record, const PartLookup &parts, QString *sha256,
-                        qint64 *size);
+    void storeContent(const QJsonObject &record, const std::string &contents, QString *sha256,
+                      qint64 *size);
     void claimName(const QString &name);
 
     Caller m_caller;

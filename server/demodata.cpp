@@ -15,7 +15,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <map>
 #include <string>
 
 namespace {
@@ -80,15 +79,16 @@ public:
     void add(int parent, const QString &title, const QString &name, const QString &space,
              const QByteArray &bytes, const char *relation)
     {
-        const std::string part = "file" + std::to_string(m_records.size());
-        m_parts[part] = bytes.toStdString();
+        const double offset = static_cast<double>(m_contents.size());
+        m_contents += bytes.toStdString();
         QJsonObject record{{QStringLiteral("parent"), parent},
                            {QStringLiteral("title"), title},
                            {QStringLiteral("name"), name},
                            {QStringLiteral("collabspace"), space},
                            {QStringLiteral("selected"), QStringLiteral("true")},
                            {QStringLiteral("maintainlock"), QStringLiteral("false")},
-                           {QStringLiteral("part"), QString::fromStdString(part)},
+                           {QStringLiteral("offset"), offset},
+                           {QStringLiteral("size"), bytes.size()},
                            {QStringLiteral("sha256"), Credentials::sha256Hex(bytes)}};
         if (relation)
             record.insert(QStringLiteral("_RelationToParent"), QLatin1String(relation));
@@ -98,16 +98,12 @@ public:
     QList<ObjectRow> run(const Caller &caller, AccountStore &accounts)
     {
         CheckIn checkIn(caller, accounts);
-        return checkIn.run(QJsonObject{{QStringLiteral("records"), m_records}},
-                           [this](const std::string &part) -> const std::string * {
-                               const auto it = m_parts.find(part);
-                               return it == m_parts.end() ? nullptr : &it->second;
-                           });
+        return checkIn.run(QJsonObject{{QStringLiteral("records"), m_records}}, m_contents);
     }
 
 private:
     QJsonArray m_records;
-    std::map<std::string, std::string> m_parts;
+    std::string m_contents;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QMutexLocker>
@@ -441,8 +442,11 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
         return false;
     // The tree is walked from the top through the child links that SetParent made, parents
     // before their children.
+    // All file contents travel in one upload part, each distinct content once; the manifest
+    // says where each record's bytes lie in it.
     QJsonArray manifest;
-    std::vector<UploadPart> parts(1);
+    std::string contents;
+    QHash<QByteArray, qint64> offsets; // SHA-256 -> offset in contents
     bool readable = true;
     std::function<void(FzFileInfo *, int)> walk = [&](FzFileInfo *record, int parent) {
         QJsonObject entry = refOf(record);
@@ -461,14 +465,16 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
                 readable = false;
                 return;
             }
-            UploadPart part{"file" + std::to_string(parts.size()), file.readAll().toStdString()};
-            entry.insert(QStringLiteral("part"), QString::fromStdString(part.name));
-            entry.insert(QStringLiteral("sha256"),
-                         QString::fromLatin1(QCryptographicHash::hash(
-                                                 QByteArray::fromStdString(part.content),
-                                                 QCryptographicHash::Sha256)
-                                                 .toHex()));
-            parts.push_back(std::move(part));
+            const QByteArray bytes = file.readAll();
+            const QByteArray sha256 =
+                QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+            if (!offsets.contains(sha256)) {
+                offsets.insert(sha256, static_cast<qint64>(contents.size()));
+                contents.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+            }
+            entry.insert(QStringLiteral("offset"), static_cast<double>(offsets.value(sha256)));
+            entry.insert(QStringLiteral("size"), static_cast<double>(bytes.size()));
+            entry.insert(QStringLiteral("sha256"), QString::fromLatin1(sha256));
         }
         const int index = manifest.size();
         manifest.append(entry);
@@ -480,10 +486,11 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
     walk(root, -1);
     if (!readable)
         return false;
-    parts[0] = UploadPart{"manifest", QJsonDocument(QJsonObject{{QStringLiteral("records"),
-                                                                  manifest}})
-                                          .toJson(QJsonDocument::Compact)
-                                          .toStdString()};
+    const std::vector<UploadPart> parts{
+        {"manifest", QJsonDocument(QJsonObject{{QStringLiteral("records"), manifest}})
+                         .toJson(QJsonDocument::Compact)
+                         .toStdString()},
+        {"contents", std::move(contents)}};
     const PlatformEndpoint where = endpoint();
     if (where.token.isEmpty()) {
         qCDebug(lcConnector) << "check-in failed: not signed in";

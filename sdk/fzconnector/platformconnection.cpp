@@ -69,6 +69,8 @@ private:
 
 PlatformConnection::PlatformConnection(const PlatformEndpoint &endpoint) : m_endpoint(endpoint) {}
 
+PlatformConnection::~PlatformConnection() = default;
+
 QString PlatformConnection::serverOrigin(const QString &serverHost)
 {
     QString host = serverHost.trimmed();
@@ -122,8 +124,13 @@ PlatformConnection::Target PlatformConnection::target(const QString &url) const
     return out;
 }
 
-void PlatformConnection::configure(httplib::Client &client) const
+httplib::Client &PlatformConnection::client(const std::string &origin)
 {
+    if (m_client && m_clientOrigin == origin)
+        return *m_client;
+    m_client = std::make_unique<httplib::Client>(origin);
+    m_clientOrigin = origin;
+    httplib::Client &client = *m_client;
     client.set_connection_timeout(15);
     client.set_read_timeout(300);
     client.set_write_timeout(300);
@@ -141,6 +148,7 @@ void PlatformConnection::configure(httplib::Client &client) const
     }
     if (!m_endpoint.token.isEmpty())
         client.set_bearer_token_auth(m_endpoint.token.toStdString());
+    return client;
 }
 
 bool PlatformConnection::finish(int status, const std::string &body, QJsonObject *answer,
@@ -173,9 +181,7 @@ bool PlatformConnection::send(const QString &url, const Request &request, QJsonO
         return false;
     }
     const SigpipeGuard guard;
-    httplib::Client client(where.origin);
-    configure(client);
-    const httplib::Result result = request(client, where.path);
+    const httplib::Result result = request(client(where.origin), where.path);
     if (!result) {
         *error = QStringLiteral("cannot reach the platform: %1")
                      .arg(QString::fromStdString(httplib::to_string(result.error())));
@@ -248,9 +254,7 @@ bool PlatformConnection::download(const QString &phid, const QString &folder,
     int status = 0;
     bool writeFailed = false;
     const SigpipeGuard guard;
-    httplib::Client client(where.origin);
-    configure(client);
-    const httplib::Result result = client.Get(
+    const httplib::Result result = client(where.origin).Get(
         where.path, httplib::Headers(),
         [&](const httplib::Response &response) {
             status = response.status;

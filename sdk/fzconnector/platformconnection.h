@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ class PlatformConnection
 {
 public:
     explicit PlatformConnection(const PlatformEndpoint &endpoint);
+    ~PlatformConnection();
 
     // The platform's origin: "https://" + host unless the host names "http://" itself.
     static QString serverOrigin(const QString &serverHost);
@@ -68,9 +70,12 @@ private:
     Target target(const QString &url) const;
     using Request = std::function<httplib::Result(httplib::Client &, const std::string &path)>;
     bool send(const QString &url, const Request &request, QJsonObject *answer, QString *error);
-    void configure(httplib::Client &client) const;
+    // One client per connection object, so the requests of one operation share a connection.
+    httplib::Client &client(const std::string &origin);
     bool finish(int status, const std::string &body, QJsonObject *answer, QString *error);
 
     PlatformEndpoint m_endpoint;
     bool m_signedOut = false;
+    std::unique_ptr<httplib::Client> m_client;
+    std::string m_clientOrigin;
 };

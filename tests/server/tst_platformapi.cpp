@@ -165,7 +165,7 @@ void TestPlatformApi::oversizedBodiesAreRefused()
     QVERIFY(refused(c.Post("/api/v1/search", "{\"query\":{}}" + big, "application/json")));
     httplib::MultipartFormDataItems items{
         {"manifest", "{\"records\":[]}", "manifest", "application/json"},
-        {"file1", std::string(300000, 'x'), "file1", "application/octet-stream"}};
+        {"contents", std::string(300000, 'x'), "contents", "application/octet-stream"}};
     QVERIFY(refused(c.Post("/api/v1/checkin", items)));
     QCOMPARE(c.Get("/api/v1/spaces")->status, 200);
     for (const char *id : {"/api/v1/objects/0123456789ABCDEF0123456789ABCDEF",
@@ -200,7 +200,7 @@ void TestPlatformApi::damagedLastFileLeavesNoTrace_data()
 {
     QTest::addColumn<QString>("problem");
     QTest::newRow("content does not match its checksum") << "damaged";
-    QTest::newRow("content part missing") << "missing";
+    QTest::newRow("content beyond the upload") << "missing";
     QTest::newRow("parent named after the record") << "forward parent";
     QTest::newRow("title with a path") << "path title";
 }
@@ -218,37 +218,47 @@ void TestPlatformApi::damagedLastFileLeavesNoTrace()
     QCOMPARE(before.size(), 5);
 
     const std::string first = "drawing bytes", second = "image bytes", third = "pdf bytes";
+    const std::string contents = first + second + third;
+    auto at = [](size_t offset, const std::string &bytes) {
+        return QJsonObject{{"offset", static_cast<double>(offset)},
+                           {"size", static_cast<double>(bytes.size())},
+                           {"sha256", sha256(bytes)}};
+    };
+    auto with = [](QJsonObject record, const QJsonObject &more) {
+        for (auto it = more.begin(); it != more.end(); ++it)
+            record.insert(it.key(), it.value());
+        return record;
+    };
     QJsonArray records{
-        QJsonObject{{"parent", -1}, {"title", "trace.dwg"}, {"name", issued[0]},
-                    {"collabspace", "Common Space"}, {"maintainlock", "true"},
-                    {"part", "file1"}, {"sha256", sha256(first)}},
-        QJsonObject{{"parent", 0}, {"title", "trace.png"}, {"name", issued[1]},
-                    {"collabspace", "Common Space"}, {"_RelationToParent", "CADSubcomponent"},
-                    {"part", "file2"}, {"sha256", sha256(second)}},
-        QJsonObject{{"parent", problem == QLatin1String("forward parent") ? 2 : 0},
-                    {"title", problem == QLatin1String("path title") ? "../trace.pdf" : "trace.pdf"},
-                    {"name", issued[2]}, {"collabspace", "Common Space"},
-                    {"_RelationToParent", "CADSubcomponent"}, {"part", "file3"},
-                    {"sha256", problem == QLatin1String("damaged") ? sha256("other") : sha256(third)}}};
+        with({{"parent", -1}, {"title", "trace.dwg"}, {"name", issued[0]},
+              {"collabspace", "Common Space"}, {"maintainlock", "true"}},
+             at(0, first)),
+        with({{"parent", 0}, {"title", "trace.png"}, {"name", issued[1]},
+              {"collabspace", "Common Space"}, {"_RelationToParent", "CADSubcomponent"}},
+             at(first.size(), second)),
+        with({{"parent", problem == QLatin1String("forward parent") ? 2 : 0},
+              {"title", problem == QLatin1String("path title") ? "../trace.pdf" : "trace.pdf"},
+              {"name", issued[2]}, {"collabspace", "Common Space"},
+              {"_RelationToParent", "CADSubcomponent"}},
+             at(problem == QLatin1String("missing") ? contents.size() : first.size() + second.size(),
+                third))};
+    if (problem == QLatin1String("damaged")) {
+        QJsonObject last = records[2].toObject();
+        last.insert("sha256", sha256("other"));
+        records[2] = last;
+    }
     httplib::MultipartFormDataItems items{
         {"manifest", text({{"records", records}}), "manifest", "application/json"},
-        {"file1", first, "file1", "application/octet-stream"},
-        {"file2", second, "file2", "application/octet-stream"}};
-    if (problem != QLatin1String("missing"))
-        items.push_back({"file3", third, "file3", "application/octet-stream"});
+        {"contents", contents, "contents", "application/octet-stream"}};
     const httplib::Result refused = c.Post("/api/v1/checkin", items);
     QCOMPARE(refused->status, 400);
     QCOMPARE(footprint(), before);
 
     // The same check-in, repaired, goes through: the failure held nothing back.
-    QJsonObject fixed = records[2].toObject();
-    fixed.insert("parent", 0);
-    fixed.insert("title", "trace.pdf");
-    fixed.insert("sha256", sha256(third));
-    records[2] = fixed;
+    records[2] = with(records[2].toObject(),
+                      with({{"parent", 0}, {"title", "trace.pdf"}},
+                           at(first.size() + second.size(), third)));
     items[0].content = text({{"records", records}});
-    if (problem == QLatin1String("missing"))
-        items.push_back({"file3", third, "file3", "application/octet-stream"});
     QCOMPARE(c.Post("/api/v1/checkin", items)->status, 200);
     const QList<int> after = footprint();
     QCOMPARE(after[0], before[0] + 3);
