@@ -103,6 +103,8 @@ ApiServer::ApiServer(const Options &options)
     m_server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     m_server->set_payload_max_length(static_cast<size_t>(options.maxUploadBytes));
     m_server->set_read_timeout(60);
+    // A client fetching a drawing's files one after another keeps its connection.
+    m_server->set_keep_alive_max_count(1000);
     m_server->set_write_timeout(60);
     installRoutes();
 }
