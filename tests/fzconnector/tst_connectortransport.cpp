@@ -15,6 +15,7 @@
 
 #include <httplib.h>
 
+#include <mutex>
 #include <thread>
 
 using namespace connectortest;
@@ -83,6 +84,7 @@ private slots:
     void hostileFileNamesAreRefused();
     void damagedContentNeverLands();
     void tlsWithTrustedCertificate();
+    void requestsGoThroughTheProxy();
 
 private:
     QTemporaryDir m_dir;
@@ -180,6 +182,42 @@ void TestConnectorTransport::tlsWithTrustedCertificate()
     QVERIFY(!connector()->LxGatepassLogin("grace", "grace-pw",
                                           QStringLiteral("http://") + host, QString(), "/cas"));
     qunsetenv(kCaVariable);
+}
+
+void TestConnectorTransport::requestsGoThroughTheProxy()
+{
+    // A forwarding proxy sees absolute addresses; this one answers for the platform itself.
+    httplib::Server proxy;
+    QStringList seen;
+    QString authorization;
+    std::mutex mutex;
+    auto answer = [&](const httplib::Request &request, httplib::Response &response) {
+        std::lock_guard<std::mutex> lock(mutex);
+        seen << QString::fromStdString(request.path);
+        authorization = QString::fromStdString(request.get_header_value("Proxy-Authorization"));
+        response.set_content(request.path.find("/cas/") != std::string::npos
+                                 ? "{\"token\":\"t\"}"
+                                 : "{\"spaces\":[\"Via Proxy\"]}",
+                             "application/json");
+    };
+    proxy.Get(".*", answer);
+    proxy.Post(".*", answer);
+    const int port = proxy.bind_to_any_port("127.0.0.1");
+    std::thread thread([&proxy] { proxy.listen_after_bind(); });
+
+    connector()->SetProxySettings(QStringLiteral("127.0.0.1"), port, QStringLiteral("puser"),
+                                  QStringLiteral("ppass"));
+    const QString unreachable = QStringLiteral("http://127.0.0.1:1");
+    const bool signedIn = connector()->LxGatepassLogin("u", "p", unreachable, QString(), "/cas");
+    const std::vector<std::string> spaces = connector()->GetListOfCollaborativeSpaces();
+    connector()->SetProxySettings(QString(), 0, QString(), QString());
+    proxy.stop();
+    thread.join();
+
+    QVERIFY(signedIn);
+    QCOMPARE(spaces, std::vector<std::string>{"Via Proxy"});
+    QCOMPARE(seen, (QStringList{unreachable + "/cas/v1/login", unreachable + "/api/v1/spaces"}));
+    QCOMPARE(authorization, QStringLiteral("Basic ") + QByteArray("puser:ppass").toBase64());
 }
 
 QTEST_GUILESS_MAIN(TestConnectorTransport)
