@@ -1,6 +1,7 @@
 #include "dxfrenderer.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPen>
 
@@ -78,6 +79,9 @@ void DxfRenderer::render(QPainter *painter, const QRectF &target, const QColor &
     }
     painter->restore();
 
+    // Fonts need a GUI application; a program without one gets the outlines only.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
     const double scale = std::sqrt(std::abs(transform.determinant()));
     for (const DxfScene::Text &text : m_scene.texts) {
         const double pixels = text.height * scale;

@@ -1,0 +1,81 @@
+#include "oddbdatabase.h"
+
+#include "dxfdocument.h"
+#include "dxfpreview.h"
+#include "dxfstructure.h"
+#include "oddbblocktable.h"
+#include "oddbqt.h"
+#include "oderror.h"
+#include "odrxobjectimpl.h"
+
+OdDbDatabase::OdDbDatabase(std::shared_ptr<DxfDocument> document, const QString &fileName,
+                           OdDbHostAppServices *services, OdDbDatabase *referencing)
+    : m_document(std::move(document))
+    , m_fileName(fileName)
+    , m_services(services)
+    , m_referencing(referencing)
+{
+}
+
+OdDbDatabase::~OdDbDatabase() = default;
+
+OdDbDatabasePtr OdDbDatabase::create(std::shared_ptr<DxfDocument> document,
+                                     const QString &fileName, OdDbHostAppServices *services,
+                                     OdDbDatabase *referencing)
+{
+    return OdRxObjectImpl<OdDbDatabase>::createObject(std::move(document), fileName, services,
+                                                      referencing);
+}
+
+OdString OdDbDatabase::getFilename() const
+{
+    return toOdString(m_fileName);
+}
+
+OdDbObjectId OdDbDatabase::getBlockTableId() const
+{
+    DxfStructure structure(*m_document);
+    const int table = structure.table("BLOCK_RECORD");
+    const quint64 handle = table >= 0 ? m_document->handle(table) : 0;
+    return OdDbObjectId(const_cast<OdDbDatabase *>(this),
+                        handle ? handle : OdDbBlockTable::kImpliedHandle);
+}
+
+OdDbObjectId OdDbDatabase::getNamedObjectsDictionaryId() const
+{
+    const int root = DxfStructure(*m_document).namedObjectsDictionary();
+    return root >= 0 ? OdDbObjectId(const_cast<OdDbDatabase *>(this), m_document->handle(root))
+                     : OdDbObjectId();
+}
+
+void OdDbDatabase::writeFile(const OdString &fileName, OdDb::SaveType, OdDb::DwgVersion, bool,
+                             int)
+{
+    QString error;
+    if (!m_document->write(toQString(fileName), &error))
+        throw OdError(eFileWriteError, toOdString(QStringLiteral("cannot write %1: %2")
+                                                      .arg(toQString(fileName), error)));
+}
+
+QImage OdDbDatabase::previewImage(const QSize &size) const
+{
+    return DxfPreview::ofDocument(*m_document, size);
+}
+
+OdDbDatabase *OdDbDatabase::xrefDatabase(quint64 blockRecord) const
+{
+    return m_xrefs.value(blockRecord).get();
+}
+
+void OdDbDatabase::setXrefDatabase(quint64 blockRecord, const OdDbDatabasePtr &database)
+{
+    if (database.isNull())
+        m_xrefs.remove(blockRecord);
+    else
+        m_xrefs.insert(blockRecord, database);
+}
+
+void OdDbDatabase::setAttachmentLoaded(quint64 definition, const QImage &image)
+{
+    m_loaded.insert(definition, image);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "oddb.h"
+#include "oddbobjectid.h"
+#include "odrxobject.h"
+#include "odsmartptr.h"
+#include "odstring.h"
+#include "tddbexport.h"
+
+#include <QHash>
+#include <QImage>
+#include <QString>
+
+#include <memory>
+
+class DxfDocument;
+class OdDbDatabase;
+class OdDbHostAppServices;
+using OdDbDatabasePtr = OdSmartPtr<OdDbDatabase>;
+
+// A drawing read into memory: the DXF document with every byte it was read from, the file it
+// came from, and the drawings its external references have loaded. Created by
+// OdDbHostAppServices::readFile; used on the thread that read it (it touches no GUI object).
+class TD_DB_EXPORT OdDbDatabase : public OdRxObject
+{
+public:
+    ~OdDbDatabase() override;
+
+    OdString getFilename() const;
+    OdDbObjectId getBlockTableId() const;
+    // Null for a drawing of release 12, which has no named objects.
+    OdDbObjectId getNamedObjectsDictionaryId() const;
+    OdDbHostAppServices *appServices() const { return m_services; }
+
+    // Writes the drawing to fileName through a temporary file. The drawing keeps the form and
+    // release it was read in, whatever type and version ask for, and the thumbnail it has.
+    // Throws OdError when the file cannot be written.
+    void writeFile(const OdString &fileName, OdDb::SaveType type, OdDb::DwgVersion version,
+                   bool saveThumbnailImage = false, int dxfPrecision = 16);
+
+    // The drawing's preview: its own thumbnail when it carries one, else its model space drawn
+    // at size.
+    QImage previewImage(const QSize &size) const;
+
+    // For the drawing layer and the host's view and commands: the document itself.
+    DxfDocument &document() { return *m_document; }
+    const DxfDocument &document() const { return *m_document; }
+    QString fileName() const { return m_fileName; }
+    void setFileName(const QString &fileName) { m_fileName = fileName; }
+
+    // The drawing whose external reference loaded this one, or null for a drawing read on its
+    // own.
+    OdDbDatabase *referencingDatabase() const { return m_referencing; }
+    // The drawing loaded for the external reference whose block record has handle, or null.
+    OdDbDatabase *xrefDatabase(quint64 blockRecord) const;
+    void setXrefDatabase(quint64 blockRecord, const OdDbDatabasePtr &database);
+
+    // The loaded state of image and underlay definitions: kept with the database, never
+    // written into the drawing.
+    bool isAttachmentLoaded(quint64 definition) const { return m_loaded.contains(definition); }
+    QImage loadedImage(quint64 definition) const { return m_loaded.value(definition); }
+    void setAttachmentLoaded(quint64 definition, const QImage &image = QImage());
+    void setAttachmentUnloaded(quint64 definition) { m_loaded.remove(definition); }
+
+    static OdDbDatabasePtr create(std::shared_ptr<DxfDocument> document, const QString &fileName,
+                                  OdDbHostAppServices *services,
+                                  OdDbDatabase *referencing = nullptr);
+
+protected:
+    OdDbDatabase(std::shared_ptr<DxfDocument> document, const QString &fileName,
+                 OdDbHostAppServices *services, OdDbDatabase *referencing);
+
+private:
+    std::shared_ptr<DxfDocument> m_document;
+    QString m_fileName;
+    OdDbHostAppServices *m_services; // outlives every database it read
+    OdDbDatabase *m_referencing;     // owns this database through its xref table
+    QHash<quint64, OdDbDatabasePtr> m_xrefs;
+    QHash<quint64, QImage> m_loaded;
+};
