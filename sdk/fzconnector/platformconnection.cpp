@@ -73,14 +73,18 @@ PlatformConnection::~PlatformConnection() = default;
 
 QString PlatformConnection::serverOrigin(const QString &serverHost)
 {
-    QString host = serverHost.trimmed();
-    while (host.endsWith(QLatin1Char('/')))
-        host.chop(1);
+    const QString host = serverHost.trimmed();
     if (host.isEmpty())
         return QString();
-    if (host.startsWith(QLatin1String("http://")) || host.startsWith(QLatin1String("https://")))
-        return host;
-    return QStringLiteral("https://") + host;
+    const bool hasScheme =
+        host.startsWith(QLatin1String("http://")) || host.startsWith(QLatin1String("https://"));
+    // Only scheme, host and port count: the platform's paths are its own.
+    const QUrl url(hasScheme ? host : QStringLiteral("https://") + host);
+    if (!url.isValid() || url.host().isEmpty())
+        return QString();
+    return url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment
+                        | QUrl::RemoveUserInfo)
+        .toString();
 }
 
 QString PlatformConnection::resolveCasUrl(const QString &serverHost, const QString &casUrl)

@@ -54,6 +54,8 @@ void TestConnectorRead::passwordSignIn_data()
     QTest::addColumn<QString>("tenant");
     QTest::addColumn<bool>("signedIn");
     QTest::newRow("right password") << "alice" << "alice-demo-pw" << "" << "" << true;
+    QTest::newRow("server address with a path") << "alice" << "alice-demo-pw" << "path+"
+                                                << "" << true;
     QTest::newRow("sign-in address as a path") << "alice" << "alice-demo-pw" << "path" << "" << true;
     QTest::newRow("wrong password") << "alice" << "bob-demo-pw" << "" << "" << false;
     QTest::newRow("unknown user") << "mallory" << "alice-demo-pw" << "" << "" << false;
@@ -70,12 +72,14 @@ void TestConnectorRead::passwordSignIn()
     QFETCH(QString, tenant);
     QFETCH(bool, signedIn);
     const QString cas = casUrl.isEmpty() ? m_platform->casUrl()
-        : casUrl == QLatin1String("path") ? QStringLiteral("/cas")
-                                          : QString();
+        : casUrl.startsWith(QLatin1String("path")) ? QStringLiteral("/cas")
+                                                   : QString();
+    // A server address taken verbatim from a configuration file may carry a path.
+    const QString host = casUrl == QLatin1String("path+") ? m_platform->serverUrl()
+                                                         : m_platform->serverHost();
     connector()->SetTenant(tenant);
-    connector()->SetServer(m_platform->serverHost());
-    QCOMPARE(connector()->LxGatepassLogin(user, password, m_platform->serverHost(), QString(), cas),
-             signedIn);
+    connector()->SetServer(host);
+    QCOMPARE(connector()->LxGatepassLogin(user, password, host, QString(), cas), signedIn);
     QString login;
     QCOMPARE(connector()->GetUserInfo(nullptr, nullptr, nullptr, &login), signedIn);
     QCOMPARE(login, signedIn ? user : QString());
