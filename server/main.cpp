@@ -18,6 +18,8 @@
 
 #include <csignal>
 #include <pthread.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 #include <thread>
 
 namespace {
@@ -25,7 +27,7 @@ namespace {
 const char kUsage[] =
     "Commands:\n"
     "  serve [--listen HOST:PORT] [--port-file FILE] [--cert FILE --key FILE]\n"
-    "        [--session-ttl SECONDS] [--max-upload BYTES] [--threads N]\n"
+    "        [--session-ttl SECONDS] [--max-upload BYTES] [--threads N] [--stop-with-parent]\n"
     "  user add LOGIN [--first-name X] [--last-name Y] [--email Z]   (password on stdin)\n"
     "  user passwd LOGIN                                             (password on stdin)\n"
     "  tenant add NAME\n"
@@ -111,6 +113,14 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
     if (options.maxUploadBytes <= 0)
         throw UsageError("--max-upload needs a positive number");
     options.threads = intOption(parser, "threads", 8);
+
+    // A platform started by a test or a script ends with it, even when that one crashes.
+    const pid_t parent = getppid();
+    if (parser.isSet(QStringLiteral("stop-with-parent"))
+        && (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent)) {
+        err() << "aurex-platform: the parent process is gone\n";
+        return 1;
+    }
 
     ApiServer server(options);
     QString error;
@@ -277,6 +287,7 @@ int main(int argc, char *argv[])
     for (const QString &name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("preferred")));
+    parser.addOption(QCommandLineOption(QStringLiteral("stop-with-parent")));
     parser.process(app);
 
     const QStringList words = parser.positionalArguments();

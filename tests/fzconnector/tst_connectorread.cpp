@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
 using namespace connectortest;
 
 class TestConnectorRead : public QObject
@@ -30,6 +33,7 @@ private slots:
     void currentLocalCopyIsNotTransferredAgain();
     void downloadSingleObject();
     void previews();
+    void callsFromSeveralThreads();
     void signedOutCallsFail();
 
 private:
@@ -354,6 +358,37 @@ void TestConnectorRead::previews()
     QFile jpeg(folder + QStringLiteral("/deck.jpg"));
     QVERIFY(jpeg.open(QIODevice::ReadOnly));
     QVERIFY(jpeg.read(2) == QByteArray("\xFF\xD8"));
+}
+
+void TestConnectorRead::callsFromSeveralThreads()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const QStringList titles{"bridge.dwg", "piers.dxf", "rebar.dxf", "crane.dwg"};
+    QStringList names;
+    for (const QString &title : titles)
+        names << valueOf(find(title).get(), "name");
+    // Each thread asks for the details of its own file and locks and unlocks it, over and over;
+    // the answers written into each thread's own records must stay its own.
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < titles.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 15; ++round) {
+                Record mine = record({{"name", names[t]}});
+                if (!connector()->Details({mine.get()}) || valueOf(mine.get(), "title") != titles[t]
+                    || !connector()->LockFile(mine.get()) || !connector()->UnlockFile(mine.get()))
+                    ++wrong;
+            }
+        });
+    }
+    for (int round = 0; round < 15; ++round) {
+        const Record bridge = record({{"name", names[0]}});
+        if (!connector()->GetStructure_Block(bridge.get()))
+            ++wrong;
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    QCOMPARE(wrong.load(), 0);
 }
 
 void TestConnectorRead::signedOutCallsFail()

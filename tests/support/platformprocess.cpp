@@ -101,7 +101,7 @@ bool PlatformProcess::start(QString *error)
     m_process->start(binary(), storageArguments()
                          + QStringList{QStringLiteral("serve"), QStringLiteral("--listen"),
                                        QStringLiteral("127.0.0.1:0"), QStringLiteral("--port-file"),
-                                       portFile}
+                                       portFile, QStringLiteral("--stop-with-parent")}
                          + m_options.serveArguments);
     if (!m_process->waitForStarted(kStartTimeoutMs))
         return fail(QStringLiteral("aurex-platform did not start"));

@@ -35,7 +35,8 @@ public:
     PlatformProcess(const PlatformProcess &) = delete;
     PlatformProcess &operator=(const PlatformProcess &) = delete;
 
-    // Runs the demo if asked, starts serving and waits until the port is published.
+    // Runs the demo if asked, starts serving and waits until the port is published. The
+    // platform ends with the thread that started it (and with the test process if it crashes).
     bool start(QString *error = nullptr);
     void stop();
     bool isRunning() const;
