@@ -91,13 +91,11 @@ void TestPlatformAdmin::launcherFilesSignTheUserIn()
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    const PlatformProcess::Result result = m_platform->run(
-        {QStringLiteral("launcher-files"), QStringLiteral("--user"), QStringLiteral("bob"),
-         QStringLiteral("--space"), QStringLiteral("Bridge Project"), QStringLiteral("--model"),
+    QVERIFY(m_platform->writeLauncherFiles(
+        QStringLiteral("bob"), environment,
+        {QStringLiteral("--space"), QStringLiteral("Bridge Project"), QStringLiteral("--model"),
          QStringLiteral("0123456789ABCDEF0123456789ABCDEF"), QStringLiteral("--preferred-context"),
-         QStringLiteral("true")},
-        QByteArray(), environment);
-    QCOMPARE(result.exitCode, 0);
+         QStringLiteral("true")}));
 
     const QString params = home.filePath(QStringLiteral("config/fzcachedir/FzxAppLauncherParams.xml"));
     // The file holds a credential: neither group nor others may read it.
@@ -132,8 +130,21 @@ void TestPlatformAdmin::launcherFilesSignTheUserIn()
     QCOMPARE(appId, QStringLiteral("XHUBDECK_AP"));
     QCOMPARE(dashboard, m_platform->serverHost() + QStringLiteral("/dashboard"));
 
+    // Without an address the one the running server published is taken; folders may be named.
+    const QString folder = home.filePath(QStringLiteral("named"));
+    QCOMPARE(m_platform->run({QStringLiteral("launcher-files"), QStringLiteral("--user"),
+                              QStringLiteral("bob"), QStringLiteral("--config-folder"), folder,
+                              QStringLiteral("--apps-folder"), folder})
+                 .exitCode,
+             0);
+    const QXmlStreamAttributes named = firstElement(
+        folder + QStringLiteral("/FzxAppLauncherParams.xml"), QStringLiteral("Params"));
+    QCOMPARE(named.value(QStringLiteral("ServerUrl")).toString(), m_platform->serverUrl());
+    QVERIFY(QFile::exists(folder + QStringLiteral("/FzxAppsInfo.xml")));
+
     const QString cookie = values.value(QStringLiteral("CasCookie")).toString();
     QCOMPARE(cookie.size(), 43);
+    QVERIFY(named.value(QStringLiteral("CasCookie")).toString() != cookie);
     QCOMPARE(signInStatus({{"cookie", cookie}, {"space", "Bridge Project"}}), 200);
     QCOMPARE(signInStatus({{"cookie", cookie + QLatin1Char('x')}}), 401);
 }

@@ -80,6 +80,18 @@ QString PlatformProcess::issueCookie(const QString &login) const
     return result.exitCode == 0 ? QString::fromUtf8(result.out).trimmed() : QString();
 }
 
+bool PlatformProcess::writeLauncherFiles(const QString &login,
+                                         const QProcessEnvironment &environment,
+                                         const QStringList &options) const
+{
+    return run(QStringList{QStringLiteral("launcher-files"), QStringLiteral("--user"), login,
+                           QStringLiteral("--server-url"), serverUrl()}
+                   + options,
+               QByteArray(), environment)
+               .exitCode
+        == 0;
+}
+
 bool PlatformProcess::start(QString *error)
 {
     auto fail = [error](const QString &message) {

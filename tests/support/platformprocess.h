@@ -57,6 +57,10 @@ public:
                  const QString &firstName = QString(), const QString &lastName = QString()) const;
     bool addSpace(const QString &space, const QStringList &members) const;
     QString issueCookie(const QString &login) const;
+    // Writes the launcher files for the user (a fresh cookie) where the environment's
+    // XDG_CONFIG_HOME / XDG_DATA_HOME say; options add --space, --model, --tenant...
+    bool writeLauncherFiles(const QString &login, const QProcessEnvironment &environment,
+                            const QStringList &options = QStringList()) const;
 
     static QString binary();
 
