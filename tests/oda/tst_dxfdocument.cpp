@@ -48,6 +48,7 @@ private slots:
     void newTagsFollowTheFileLayout();
     void newHandlesRiseAboveTheSeed();
     void removedRecordsLeaveTheRestIntact();
+    void editsAcrossRecordsMatchLineEdits();
 };
 
 void TestDxfDocument::roundTripIsByteIdentical_data()
@@ -300,6 +301,56 @@ void TestDxfDocument::removedRecordsLeaveTheRestIntact()
     QVERIFY2(reread.parse(bytes, &error), qPrintable(error));
     QCOMPARE(findRecord(reread, "CIRCLE", 40, "20.0"), -1);
     QVERIFY(findRecord(reread, "ARC", 40, "30.0") >= 0);
+}
+
+void TestDxfDocument::editsAcrossRecordsMatchLineEdits()
+{
+    // The same edits made on the lines of the file by hand give the expected bytes.
+    const QString path = dataPath("ezdxf/geometry-r2010.dxf");
+    QList<QByteArray> lines = splitLines(readBytes(path));
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    const DxfFile &file = doc.file();
+
+    // A run of whole records: the block MARK from BLOCK to ENDBLK.
+    const int begin = findRecord(doc, "BLOCK", 2, "MARK");
+    int end = begin;
+    while (!doc.isType(end, "ENDBLK"))
+        ++end;
+    const int firstLine = file.lineNumber(doc.firstTag(begin)) - 1;
+    const int lastLine = file.lineNumber(doc.endTag(end) - 1) + 1;
+    for (int i = firstLine; i < lastLine; ++i)
+        lines.removeAt(firstLine);
+    doc.removeRecords(begin, end - begin + 1);
+    QCOMPARE(doc.toByteArray(), lines.join('\n'));
+
+    // Two tags out of the middle of a record, and two into one before it. Line numbers are
+    // those of the file as read, which the removed block preceded.
+    const int shift = lastLine - firstLine;
+    const int circle = findRecord(doc, "CIRCLE", 40, "20.0");
+    const int layerTag = doc.findTag(circle, 8);
+    const int layerLine = file.lineNumber(layerTag) - 1 - shift;
+    lines.removeAt(layerLine);
+    lines.removeAt(layerLine);
+    doc.removeTags(layerTag, 1);
+    const int line = findRecord(doc, "LINE", 11, "100.0");
+    const int colorAt = doc.findTag(line, 10);
+    const int colorLine = file.lineNumber(colorAt) - 1 - shift;
+    QVERIFY(colorLine < layerLine);
+    lines.insert(colorLine, "1");
+    lines.insert(colorLine, " 62");
+    doc.insertTags(colorAt, {{62, "1"}});
+    QCOMPARE(doc.toByteArray(), lines.join('\n'));
+    QCOMPARE(doc.integer(line, 62), 1);
+    QCOMPARE(doc.findTag(circle, 8), -1);
+
+    DxfDocument reread;
+    QVERIFY2(reread.parse(doc.toByteArray(), &error), qPrintable(error));
+    QCOMPARE(reread.recordCount(), doc.recordCount());
+    QCOMPARE(reread.file().count(), doc.file().count());
+    for (int r = 0; r < doc.recordCount(); ++r)
+        QCOMPARE(reread.handle(r), doc.handle(r));
 }
 
 QTEST_GUILESS_MAIN(TestDxfDocument)

@@ -31,56 +31,29 @@ bool DxfDocument::write(const QString &path, QString *errorMessage) const
 
 bool DxfDocument::buildIndex(QString *errorMessage)
 {
-    m_records.clear();
     m_sections.clear();
     m_byHandle.clear();
     m_maxHandle = 0;
-    m_byHandle.reserve(size_t(m_file.count() / 16));
     auto fail = [&](int tag, const QString &why) {
         if (errorMessage) {
             const int line = tag >= 0 ? m_file.lineNumber(tag) : 0;
             *errorMessage = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(why) : why;
         }
-        m_records.clear();
         m_sections.clear();
         m_byHandle.clear();
+        m_file.clear();
         return false;
     };
-    const int count = m_file.count();
-    m_records.reserve(size_t(count / 8));
-    int tag = 0;
-    for (; tag < count && m_file.code(tag) != 0; ++tag) {
+    const int leadingEnd = recordCount() > 0 ? firstTag(0) : m_file.count();
+    for (int tag = 0; tag < leadingEnd; ++tag) {
         if (m_file.code(tag) != kCommentCode)
             return fail(tag, QStringLiteral("the file does not start with a section"));
     }
-    bool insideGroup = false; // between 102 "{NAME" and 102 "}" the 330s are no owner
-    bool ownerSeen = false;
-    bool isSection = false;   // the header's variables ($HANDSEED) sit in its SECTION record
-    for (; tag < count; ++tag) {
-        const int code = m_file.code(tag);
-        if (code == 0) {
-            Record record;
-            record.type = internedType(tag);
-            record.firstTag = tag;
-            isSection = record.type == "SECTION";
-            m_records.push_back(record);
-            insideGroup = ownerSeen = false;
-            continue;
-        }
-        Record &record = m_records.back();
-        if (isSection)
-            continue;
-        if ((code == 5 || code == 105) && record.handle == 0) {
-            record.handle = m_file.handleValue(tag);
-            if (record.handle) {
-                m_byHandle.emplace_back(record.handle, int(m_records.size()) - 1);
-                m_maxHandle = std::max(m_maxHandle, record.handle);
-            }
-        } else if (code == 102) {
-            insideGroup = m_file.valueStartsWith(tag, '{');
-        } else if (code == 330 && !insideGroup && !ownerSeen) {
-            record.owner = m_file.handleValue(tag);
-            ownerSeen = true;
+    m_byHandle.reserve(size_t(recordCount()));
+    for (int r = 0; r < recordCount(); ++r) {
+        if (const quint64 h = handle(r)) {
+            m_byHandle.emplace_back(h, r);
+            m_maxHandle = std::max(m_maxHandle, h);
         }
     }
     // Handles mostly come in ascending order already; a stable sort keeps the first record of
@@ -91,7 +64,7 @@ bool DxfDocument::buildIndex(QString *errorMessage)
     Section *open = nullptr;
     bool sawEof = false;
     for (int r = 0; r < recordCount(); ++r) {
-        const QByteArray &type = m_records[size_t(r)].type;
+        const QByteArray &type = m_file.recordType(r);
         if (type == "SECTION") {
             if (open)
                 return fail(firstTag(r), QStringLiteral("section %1 has no ENDSEC")
@@ -140,34 +113,11 @@ const DxfDocument::Section *DxfDocument::section(const char *name) const
     return nullptr;
 }
 
-int DxfDocument::endTag(int record) const
-{
-    return record + 1 < recordCount() ? m_records[size_t(record) + 1].firstTag : m_file.count();
-}
-
 int DxfDocument::recordOfHandle(quint64 handle) const
 {
     auto it = std::lower_bound(m_byHandle.cbegin(), m_byHandle.cend(), handle,
                                [](const auto &entry, quint64 h) { return entry.first < h; });
     return it != m_byHandle.cend() && it->first == handle ? it->second : -1;
-}
-
-QByteArray DxfDocument::internedType(int tag)
-{
-    const QByteArray view = m_file.trimmedValueView(tag);
-    auto it = m_types.constFind(view);
-    if (it != m_types.constEnd())
-        return it.value();
-    const QByteArray type(view.constData(), view.size());
-    m_types.insert(type, type);
-    return type;
-}
-
-int DxfDocument::recordOfTag(int tag) const
-{
-    auto it = std::upper_bound(m_records.cbegin(), m_records.cend(), tag,
-                               [](int t, const Record &r) { return t < r.firstTag; });
-    return int(it - m_records.cbegin()) - 1;
 }
 
 int DxfDocument::findTag(int record, int code, int from) const

@@ -5,7 +5,6 @@
 #include "tddbexport.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QVector>
 
@@ -41,18 +40,15 @@ public:
     bool hasOwnership() const { return m_version >= "AC1015"; }
 
     const Section *section(const char *name) const;
-    int recordCount() const { return int(m_records.size()); }
-    QByteArray type(int record) const { return m_records[size_t(record)].type; }
-    bool isType(int record, const char *type) const
-    {
-        return m_records[size_t(record)].type == type;
-    }
-    int firstTag(int record) const { return m_records[size_t(record)].firstTag; }
-    int endTag(int record) const;
-    quint64 handle(int record) const { return m_records[size_t(record)].handle; }
-    quint64 owner(int record) const { return m_records[size_t(record)].owner; }
+    int recordCount() const { return m_file.recordCount(); }
+    QByteArray type(int record) const { return m_file.recordType(record); }
+    bool isType(int record, const char *type) const { return m_file.recordType(record) == type; }
+    int firstTag(int record) const { return m_file.recordFirstTag(record); }
+    int endTag(int record) const { return m_file.recordEndTag(record); }
+    quint64 handle(int record) const { return m_file.recordHandle(record); }
+    quint64 owner(int record) const { return m_file.recordOwner(record); }
     int recordOfHandle(quint64 handle) const;
-    int recordOfTag(int tag) const;
+    int recordOfTag(int tag) const { return m_file.recordOfTag(tag); }
 
     // The first tag of code in record at or after tag from (-1: from the start), or -1.
     int findTag(int record, int code, int from = -1) const;
@@ -81,24 +77,13 @@ public:
     static QByteArray formatReal(double value);
 
 private:
-    struct Record
-    {
-        QByteArray type;
-        int firstTag = 0;
-        quint64 handle = 0;
-        quint64 owner = 0;
-    };
-
     bool buildIndex(QString *errorMessage);
-    QByteArray internedType(int tag);
     void configureText();
 
     DxfFile m_file;
     DxfText m_text;
     QByteArray m_version;
-    std::vector<Record> m_records;
     QVector<Section> m_sections;
     std::vector<std::pair<quint64, int>> m_byHandle; // sorted by handle
-    QHash<QByteArray, QByteArray> m_types;           // one shared copy of each record type
     quint64 m_maxHandle = 0;
 };

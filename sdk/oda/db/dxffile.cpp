@@ -1,82 +1,84 @@
 #include "dxffile.h"
 
+#include "dxflexer.h"
+
 #include <QFile>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <limits>
 
 namespace {
 
-const char kBinaryDxfSentinel[] = "AutoCAD Binary DXF";
-const int kSniffLength = 4096;
-
-bool isBlank(char c)
+// Notes a record's handle (its first 5 or 105) and owner (its first 330 outside a 102 group)
+// as its tags pass. A SECTION record has neither: the header's variables ($HANDSEED) sit in it.
+struct RecordReader
 {
-    return c == ' ' || c == '\t' || c == '\r';
-}
+    bool isSection = false;
+    bool insideGroup = false;
+    bool ownerSeen = false;
+    quint64 handle = 0;
+    quint64 owner = 0;
 
-// A group-code line: optional blanks, an optional minus sign, digits, optional blanks.
-bool parseCode(const char *begin, const char *end, int *code)
-{
-    while (begin < end && isBlank(*begin))
-        ++begin;
-    while (end > begin && isBlank(end[-1]))
-        --end;
-    bool negative = false;
-    if (begin < end && *begin == '-') {
-        negative = true;
-        ++begin;
+    void feed(int code, const char *begin, const char *end)
+    {
+        if (isSection)
+            return;
+        if (code == 5 || code == 105) {
+            if (!handle)
+                handle = DxfLexer::parseHandle(begin, end);
+        } else if (code == 102) {
+            insideGroup = end > begin && *begin == '{';
+        } else if (code == 330 && !insideGroup && !ownerSeen) {
+            owner = DxfLexer::parseHandle(begin, end);
+            ownerSeen = true;
+        }
     }
-    if (begin == end || end - begin > 5)
-        return false;
-    int value = 0;
-    for (const char *p = begin; p < end; ++p) {
-        if (*p < '0' || *p > '9')
-            return false;
-        value = value * 10 + (*p - '0');
-    }
-    *code = negative ? -value : value;
-    return *code >= -5 && *code <= 1071;
-}
-
-// Says what a file that is no DXF text is, from its first bytes; empty when it may be one.
-QString sniffForeignFormat(const QByteArray &bytes)
-{
-    if (bytes.isEmpty())
-        return QStringLiteral("the file is empty");
-    if (bytes.startsWith(kBinaryDxfSentinel))
-        return QStringLiteral("it is a binary DXF file; only DXF text files can be read");
-    // A DWG file starts with its version tag ("AC1015" and the like) followed by binary data.
-    if (bytes.size() >= 6 && bytes.startsWith("AC")
-        && std::all_of(bytes.constBegin() + 2, bytes.constBegin() + 6,
-                       [](char c) { return (c >= '0' && c <= '9') || c == '.'; }))
-        return QStringLiteral("it is a binary DWG drawing; only DXF text files can be read");
-    const int sniff = qMin(bytes.size(), kSniffLength);
-    if (std::memchr(bytes.constData(), '\0', size_t(sniff)))
-        return QStringLiteral("it is a binary file, not a DXF text file");
-    return QString();
-}
+};
 
 } // namespace
+
+DxfFile::DxfFile()
+{
+    std::fill(std::begin(m_cachedChunk), std::end(m_cachedChunk), -1);
+}
+
+DxfFile::~DxfFile() = default;
 
 void DxfFile::clear()
 {
     m_bytes.clear();
     m_added.clear();
-    m_tags.clear();
-    m_tags.shrink_to_fit();
+    m_records.clear();
+    m_records.shrink_to_fit();
+    m_leading = 0;
+    m_tagCount = 0;
     m_headEnd = m_tailBegin = 0;
     m_lineEnd = "\n";
     m_codeWidth = 0;
     m_modified = false;
+    std::fill(std::begin(m_cachedChunk), std::end(m_cachedChunk), -1);
+    m_lastChunk = 0;
+}
+
+QByteArray DxfFile::internType(const char *begin, const char *end)
+{
+    const QByteArray view = QByteArray::fromRawData(begin, int(end - begin));
+    auto it = m_types.constFind(view);
+    if (it != m_types.constEnd())
+        return it.value();
+    const QByteArray type(begin, int(end - begin));
+    m_types.insert(type, type);
+    return type;
 }
 
 bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
 {
     clear();
-    const QString foreign = sniffForeignFormat(bytes);
+    const QString foreign = DxfLexer::foreignFormat(bytes);
     if (!foreign.isEmpty()) {
         if (errorMessage)
             *errorMessage = foreign;
@@ -92,13 +94,7 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
     const quint32 size = quint32(m_bytes.size());
     quint32 pos = m_bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     m_headEnd = pos;
-    // Every tag is two lines: counting them first sizes the tag list in one allocation.
-    size_t lines = 1;
-    for (const char *p = data + pos; (p = static_cast<const char *>(
-                                          std::memchr(p, '\n', size_t(data + size - p))));
-         ++p)
-        ++lines;
-    m_tags.reserve(lines / 2 + 1);
+    m_records.reserve(size / 64 + 1);
     int line = 1;
     auto fail = [&](const QString &why) {
         if (errorMessage)
@@ -106,16 +102,21 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         clear();
         return false;
     };
-    auto lineEnd = [&](quint32 from) {
-        const void *nl = std::memchr(data + from, '\n', size - from);
-        return nl ? quint32(static_cast<const char *>(nl) - data) : size;
+    RecordReader reader;
+    auto close = [&]() {
+        if (m_records.empty())
+            return;
+        Record &last = m_records.back();
+        last.byteEnd = pos;
+        last.handle = reader.handle;
+        last.owner = reader.owner;
     };
-    while (pos < size) {
-        const quint32 codeEnd = lineEnd(pos);
-        DxfTag tag;
-        tag.begin = pos;
+    bool atEnd = false;
+    while (pos < size && !atEnd) {
+        const void *nl = std::memchr(data + pos, '\n', size - pos);
+        const quint32 codeEnd = nl ? quint32(static_cast<const char *>(nl) - data) : size;
         int code = 0;
-        if (!parseCode(data + pos, data + codeEnd, &code)) {
+        if (!DxfLexer::parseCode(data + pos, data + codeEnd, &code)) {
             const QByteArray text = QByteArray(data + pos, int(codeEnd - pos)).trimmed();
             if (text.isEmpty() && codeEnd >= size - 1)
                 break; // a blank last line
@@ -126,24 +127,37 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
             return fail(QStringLiteral("the file ends after a group code, before its value"));
         if (codeEnd + 1 - pos > 255)
             return fail(QStringLiteral("the group-code line is too long"));
+        DxfTag tag;
         tag.code = qint16(code);
-        tag.codeLineLength = quint8(codeEnd + 1 - pos);
-        const quint32 valueBegin = codeEnd + 1;
-        const quint32 valueLineEnd = lineEnd(valueBegin);
-        quint32 valueEnd = valueLineEnd;
-        if (valueEnd > valueBegin && data[valueEnd - 1] == '\r')
-            --valueEnd;
-        tag.valueLength = valueEnd - valueBegin;
-        const quint32 end = valueLineEnd < size ? valueLineEnd + 1 : size;
-        tag.lineEndLength = quint8(end - valueEnd);
-        m_tags.push_back(tag);
+        const quint32 end = DxfLexer::measure(data, size, pos, codeEnd, &tag);
+        quint32 valueBegin = tag.valueBegin();
+        quint32 valueEnd = tag.valueEnd();
+        if (code == 0 || m_records.empty()) {
+            close();
+            Record record;
+            record.byteBegin = pos;
+            record.firstTag = m_tagCount;
+            if (code == 0) {
+                DxfLexer::trim(data, &valueBegin, &valueEnd);
+                record.type = internType(data + valueBegin, data + valueEnd);
+                atEnd = record.type == "EOF";
+            } else {
+                m_leading = 1; // comments before the first record
+            }
+            m_records.push_back(std::move(record));
+            reader = RecordReader();
+            reader.isSection = m_records.back().type == "SECTION";
+        } else {
+            reader.feed(code, data + valueBegin, data + valueEnd);
+        }
+        ++m_records.back().tagCount;
+        ++m_tagCount;
         pos = end;
         line += 2;
-        if (code == 0 && valueIs(count() - 1, "EOF"))
-            break;
     }
+    close();
     m_tailBegin = pos;
-    if (m_tags.empty())
+    if (m_tagCount == 0)
         return fail(QStringLiteral("the file holds no DXF group codes"));
     detectLayout();
     return true;
@@ -151,10 +165,8 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
 
 void DxfFile::detectLayout()
 {
-    // The first structural tag shows the layout; a leading comment may be written apart.
-    auto it = std::find_if(m_tags.cbegin(), m_tags.cend(),
-                           [](const DxfTag &t) { return t.code == 0; });
-    const DxfTag &first = it != m_tags.cend() ? *it : m_tags.front();
+    // The first record's code line shows the layout; a leading comment may be written apart.
+    const DxfTag first = tag(recordCount() > 0 ? recordFirstTag(0) : 0);
     const char *data = m_bytes.constData();
     quint32 codeEnd = first.valueBegin() - 1;
     if (codeEnd > first.begin && data[codeEnd - 1] == '\r') {
@@ -176,37 +188,51 @@ bool DxfFile::read(const QString &path, QString *errorMessage)
     return parse(file.readAll(), errorMessage);
 }
 
+void DxfFile::forEachRun(const std::function<void(const char *, qint64)> &sink) const
+{
+    sink(m_bytes.constData(), m_headEnd);
+    // Bytes that still lie side by side in the file go out as one run.
+    quint32 runBegin = 0;
+    quint32 runEnd = 0;
+    auto flush = [&]() {
+        if (runEnd > runBegin)
+            sink(m_bytes.constData() + runBegin, runEnd - runBegin);
+        runBegin = runEnd = 0;
+    };
+    auto addRun = [&](quint32 begin, quint32 end) {
+        if (runEnd == begin && runEnd > runBegin) {
+            runEnd = end;
+        } else {
+            flush();
+            runBegin = begin;
+            runEnd = end;
+        }
+    };
+    for (const Record &record : m_records) {
+        if (!record.owned) {
+            addRun(record.byteBegin, record.byteEnd);
+            continue;
+        }
+        for (const DxfTag &tag : *record.owned) {
+            if (tag.store == DxfTag::ReadStore) {
+                addRun(tag.begin, tag.end());
+            } else {
+                flush();
+                sink(m_added.constData() + tag.begin, tag.end() - tag.begin);
+            }
+        }
+    }
+    flush();
+    sink(m_bytes.constData() + m_tailBegin, quint32(m_bytes.size()) - m_tailBegin);
+}
+
 QByteArray DxfFile::toByteArray() const
 {
     if (!m_modified)
         return m_bytes;
     QByteArray out;
     out.reserve(m_bytes.size() + m_added.size());
-    out.append(m_bytes.constData(), int(m_headEnd));
-    // Consecutive tags that still lie side by side in the file go out as one run of bytes.
-    quint32 runBegin = 0;
-    quint32 runEnd = 0;
-    auto flush = [&]() {
-        if (runEnd > runBegin)
-            out.append(m_bytes.constData() + runBegin, int(runEnd - runBegin));
-        runBegin = runEnd = 0;
-    };
-    for (const DxfTag &tag : m_tags) {
-        if (tag.store == DxfTag::ReadStore) {
-            if (runEnd == tag.begin && runEnd > runBegin) {
-                runEnd = tag.end();
-            } else {
-                flush();
-                runBegin = tag.begin;
-                runEnd = tag.end();
-            }
-        } else {
-            flush();
-            out.append(m_added.constData() + tag.begin, int(tag.end() - tag.begin));
-        }
-    }
-    flush();
-    out.append(m_bytes.constData() + m_tailBegin, int(quint32(m_bytes.size()) - m_tailBegin));
+    forEachRun([&out](const char *data, qint64 size) { out.append(data, int(size)); });
     return out;
 }
 
@@ -218,14 +244,131 @@ bool DxfFile::write(const QString &path, QString *errorMessage) const
             *errorMessage = file.errorString();
         return false;
     }
-    const QByteArray bytes = toByteArray();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // The runs go straight to the file: a copy of a large drawing in memory costs more than
+    // the writing.
+    bool ok = true;
+    forEachRun([&](const char *data, qint64 size) {
+        ok = ok && (size == 0 || file.write(data, size) == size);
+    });
+    if (!ok || !file.commit()) {
         if (errorMessage)
             *errorMessage = file.errorString();
         file.cancelWriting();
         return false;
     }
     return true;
+}
+
+int DxfFile::chunkOf(int tag) const
+{
+    const Record &last = m_records[size_t(m_lastChunk)];
+    if (tag >= last.firstTag && tag < last.firstTag + last.tagCount)
+        return m_lastChunk;
+    auto it = std::upper_bound(m_records.cbegin(), m_records.cend(), tag,
+                               [](int t, const Record &r) { return t < r.firstTag; });
+    m_lastChunk = std::max(0, int(it - m_records.cbegin()) - 1);
+    return m_lastChunk;
+}
+
+const DxfFile::TagVector &DxfFile::tagsOf(int chunk) const
+{
+    const Record &record = m_records[size_t(chunk)];
+    if (record.owned)
+        return *record.owned;
+    const int slot = chunk % kCacheSize;
+    if (m_cachedChunk[slot] != chunk) {
+        m_cachedTags[slot].clear();
+        DxfLexer::tags(m_bytes.constData(), record.byteBegin, record.byteEnd,
+                       &m_cachedTags[slot]);
+        m_cachedChunk[slot] = chunk;
+    }
+    return m_cachedTags[slot];
+}
+
+DxfFile::TagVector &DxfFile::ownTags(int chunk)
+{
+    Record &record = m_records[size_t(chunk)];
+    if (!record.owned)
+        record.owned = std::make_unique<TagVector>(tagsOf(chunk));
+    return *record.owned;
+}
+
+DxfTag DxfFile::tag(int index) const
+{
+    const int chunk = chunkOf(index);
+    return tagsOf(chunk)[size_t(index - m_records[size_t(chunk)].firstTag)];
+}
+
+int DxfFile::recordEndTag(int record) const
+{
+    const Record &r = rec(record);
+    return r.firstTag + r.tagCount;
+}
+
+int DxfFile::recordOfTag(int tag) const
+{
+    return chunkOf(tag) - m_leading;
+}
+
+void DxfFile::describe(Record *record, const TagVector &tags)
+{
+    RecordReader reader;
+    record->type.clear();
+    if (!tags.empty() && tags.front().code == 0) {
+        quint32 begin = tags.front().valueBegin();
+        quint32 end = tags.front().valueEnd();
+        const char *data = storeData(tags.front());
+        DxfLexer::trim(data, &begin, &end);
+        record->type = internType(data + begin, data + end);
+        reader.isSection = record->type == "SECTION";
+    }
+    for (size_t i = 1; i < tags.size(); ++i) {
+        const char *data = storeData(tags[i]);
+        reader.feed(tags[i].code, data + tags[i].valueBegin(), data + tags[i].valueEnd());
+    }
+    record->handle = reader.handle;
+    record->owner = reader.owner;
+}
+
+void DxfFile::renumber(int fromChunk)
+{
+    int next = fromChunk > 0 ? m_records[size_t(fromChunk) - 1].firstTag
+                                   + m_records[size_t(fromChunk) - 1].tagCount
+                             : 0;
+    for (size_t i = size_t(std::max(0, fromChunk)); i < m_records.size(); ++i) {
+        m_records[i].firstTag = next;
+        next += m_records[i].tagCount;
+    }
+    m_tagCount = next;
+}
+
+void DxfFile::replaceChunks(int first, int last, TagVector tags)
+{
+    std::vector<Record> fresh;
+    size_t partBegin = 0;
+    for (size_t i = 1; i <= tags.size(); ++i) {
+        if (i < tags.size() && tags[i].code != 0)
+            continue;
+        Record record;
+        record.owned = std::make_unique<TagVector>(tags.begin() + long(partBegin),
+                                                   tags.begin() + long(i));
+        record.tagCount = int(i - partBegin);
+        describe(&record, *record.owned);
+        fresh.push_back(std::move(record));
+        partBegin = i;
+    }
+    m_records.erase(m_records.begin() + first, m_records.begin() + last + 1);
+    m_records.insert(m_records.begin() + first, std::make_move_iterator(fresh.begin()),
+                     std::make_move_iterator(fresh.end()));
+    m_leading = !m_records.empty() && m_records.front().tagCount > 0
+                        && !m_records.front().type.size()
+                    ? 1
+                    : 0;
+    renumber(first);
+    // Chunk numbers after the change moved: the cache of split records no longer fits.
+    std::fill(std::begin(m_cachedChunk), std::end(m_cachedChunk), -1);
+    m_lastChunk = 0;
+    m_modified = true;
 }
 
 const char *DxfFile::storeData(const DxfTag &tag) const
@@ -240,89 +383,49 @@ QByteArray DxfFile::bytesOf(const DxfTag &tag, quint32 from, quint32 to) const
 
 QByteArray DxfFile::value(int index) const
 {
-    const DxfTag &tag = m_tags.at(size_t(index));
-    return bytesOf(tag, tag.valueBegin(), tag.valueEnd());
-}
-
-void DxfFile::trimmedRange(const DxfTag &tag, quint32 *begin, quint32 *end) const
-{
-    const char *data = storeData(tag);
-    *begin = tag.valueBegin();
-    *end = tag.valueEnd();
-    while (*begin < *end && isBlank(data[*begin]))
-        ++*begin;
-    while (*end > *begin && isBlank(data[*end - 1]))
-        --*end;
-}
-
-quint64 DxfFile::handleValue(int index) const
-{
-    const DxfTag &tag = m_tags.at(size_t(index));
-    const char *data = storeData(tag);
-    quint32 begin = 0;
-    quint32 end = 0;
-    trimmedRange(tag, &begin, &end);
-    if (end == begin || end - begin > 16)
-        return 0;
-    quint64 handle = 0;
-    for (quint32 i = begin; i < end; ++i) {
-        const char c = data[i];
-        int digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else
-            return 0;
-        handle = handle * 16 + quint64(digit);
-    }
-    return handle;
+    const DxfTag t = tag(index);
+    return bytesOf(t, t.valueBegin(), t.valueEnd());
 }
 
 QByteArray DxfFile::trimmedValue(int index) const
 {
-    const DxfTag &tag = m_tags.at(size_t(index));
-    const char *data = storeData(tag);
-    quint32 begin = 0;
-    quint32 end = 0;
-    trimmedRange(tag, &begin, &end);
-    return QByteArray(data + begin, int(end - begin));
-}
-
-bool DxfFile::valueIs(int index, const char *text) const
-{
-    const DxfTag &tag = m_tags.at(size_t(index));
-    const char *data = storeData(tag);
-    quint32 begin = 0;
-    quint32 end = 0;
-    trimmedRange(tag, &begin, &end);
-    const size_t length = std::strlen(text);
-    return length == end - begin && std::memcmp(data + begin, text, length) == 0;
+    const QByteArray view = trimmedValueView(index);
+    return QByteArray(view.constData(), view.size());
 }
 
 QByteArray DxfFile::trimmedValueView(int index) const
 {
-    const DxfTag &tag = m_tags.at(size_t(index));
-    quint32 begin = 0;
-    quint32 end = 0;
-    trimmedRange(tag, &begin, &end);
-    return QByteArray::fromRawData(storeData(tag) + begin, int(end - begin));
+    const DxfTag t = tag(index);
+    quint32 begin = t.valueBegin();
+    quint32 end = t.valueEnd();
+    DxfLexer::trim(storeData(t), &begin, &end);
+    return QByteArray::fromRawData(storeData(t) + begin, int(end - begin));
+}
+
+bool DxfFile::valueIs(int index, const char *text) const
+{
+    return trimmedValueView(index) == text;
 }
 
 bool DxfFile::valueStartsWith(int index, char c) const
 {
-    const DxfTag &tag = m_tags.at(size_t(index));
-    return tag.valueLength > 0 && storeData(tag)[tag.valueBegin()] == c;
+    const DxfTag t = tag(index);
+    return t.valueLength > 0 && storeData(t)[t.valueBegin()] == c;
+}
+
+quint64 DxfFile::handleValue(int index) const
+{
+    const DxfTag t = tag(index);
+    const char *data = storeData(t);
+    return DxfLexer::parseHandle(data + t.valueBegin(), data + t.valueEnd());
 }
 
 int DxfFile::lineNumber(int index) const
 {
-    const DxfTag &tag = m_tags.at(size_t(index));
-    if (tag.store != DxfTag::ReadStore)
+    const DxfTag t = tag(index);
+    if (t.store != DxfTag::ReadStore)
         return 0;
-    return 1 + int(std::count(m_bytes.constBegin(), m_bytes.constBegin() + tag.begin, '\n'));
+    return 1 + int(std::count(m_bytes.constBegin(), m_bytes.constBegin() + t.begin, '\n'));
 }
 
 DxfTag DxfFile::addTag(int code, const QByteArray &codeLine, const QByteArray &value,
@@ -343,13 +446,18 @@ DxfTag DxfFile::addTag(int code, const QByteArray &codeLine, const QByteArray &v
 
 void DxfFile::setValue(int index, const QByteArray &value)
 {
-    const DxfTag tag = m_tags.at(size_t(index));
+    const int chunk = chunkOf(index);
+    TagVector &tags = ownTags(chunk);
+    DxfTag &tag = tags[size_t(index - m_records[size_t(chunk)].firstTag)];
     // The code line and the line end stay as they were; only the value bytes change.
     const QByteArray codeLine = bytesOf(tag, tag.begin, tag.valueBegin());
     QByteArray valueLineEnd = bytesOf(tag, tag.valueEnd(), tag.end());
     if (valueLineEnd.isEmpty())
         valueLineEnd = m_lineEnd;
-    m_tags[size_t(index)] = addTag(tag.code, codeLine, value, valueLineEnd);
+    const int code = tag.code;
+    tag = addTag(code, codeLine, value, valueLineEnd);
+    if (code == 0 || code == 5 || code == 105 || code == 330 || code == 102)
+        describe(&m_records[size_t(chunk)], tags);
     m_modified = true;
 }
 
@@ -364,18 +472,23 @@ QByteArray DxfFile::formatCode(int code) const
 void DxfFile::insert(int at, const QVector<NewTag> &tags)
 {
     Q_ASSERT(at >= 0 && at <= count());
-    if (tags.isEmpty() || at < 0 || at > count())
+    if (tags.isEmpty() || at < 0 || at > count() || m_records.empty())
         return;
     // A last line written without a line end would run into the new tags.
-    if (at > 0 && at == count() && m_tags.back().lineEndLength == 0)
+    if (at > 0 && at == count() && tag(at - 1).lineEndLength == 0)
         setValue(at - 1, value(at - 1));
-    std::vector<DxfTag> added;
+    // The new tags join the chunk of the tag before them; code-0 tags among them start
+    // records of their own.
+    const int chunk = at > 0 ? chunkOf(at - 1) : 0;
+    TagVector merged = tagsOf(chunk);
+    const size_t offset = size_t(at - m_records[size_t(chunk)].firstTag);
+    TagVector added;
     added.reserve(size_t(tags.size()));
     for (const NewTag &newTag : tags)
         added.push_back(addTag(newTag.code, formatCode(newTag.code) + m_lineEnd, newTag.value,
                                m_lineEnd));
-    m_tags.insert(m_tags.begin() + at, added.cbegin(), added.cend());
-    m_modified = true;
+    merged.insert(merged.begin() + long(offset), added.cbegin(), added.cend());
+    replaceChunks(chunk, chunk, std::move(merged));
 }
 
 void DxfFile::remove(int first, int count)
@@ -383,6 +496,20 @@ void DxfFile::remove(int first, int count)
     Q_ASSERT(first >= 0 && count >= 0 && first + count <= this->count());
     if (count <= 0 || first < 0 || first + count > this->count())
         return;
-    m_tags.erase(m_tags.begin() + first, m_tags.begin() + first + count);
-    m_modified = true;
+    int firstChunk = chunkOf(first);
+    const int lastChunk = chunkOf(first + count - 1);
+    const int offset = first - m_records[size_t(firstChunk)].firstTag;
+    TagVector merged;
+    for (int c = firstChunk; c <= lastChunk; ++c) {
+        const TagVector &tags = tagsOf(c);
+        merged.insert(merged.end(), tags.cbegin(), tags.cend());
+    }
+    merged.erase(merged.begin() + offset, merged.begin() + offset + count);
+    // Tags left without their code-0 tag belong to the record before them.
+    if (!merged.empty() && merged.front().code != 0 && firstChunk > 0) {
+        --firstChunk;
+        const TagVector &before = tagsOf(firstChunk);
+        merged.insert(merged.begin(), before.cbegin(), before.cend());
+    }
+    replaceChunks(firstChunk, lastChunk, std::move(merged));
 }

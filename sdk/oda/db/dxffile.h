@@ -4,16 +4,21 @@
 #include "tddbexport.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QVector>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
-// The tags of one DXF text file over the file's own bytes. Reading splits the bytes into
-// group-code/value pairs without copying them; writing puts the same bytes back, so a file read
-// and written unchanged is byte-identical, and an edited value replaces only its own line. New
-// tags take the file's line end and group-code layout. Owned by one DrawingDatabase; not shared
-// between threads.
+// The tags of one DXF text file over the file's own bytes, grouped into records (a code-0 tag
+// and the tags up to the next one). Reading checks every line and notes each record's type,
+// handle and owner, but keeps the tags themselves as the bytes they are: a record's tags are
+// split out when it is looked at, and kept only once it is edited. Writing puts the same bytes
+// back, so a file read and written unchanged is byte-identical, and an edited value replaces
+// only its own line. New tags take the file's line end and group-code layout. Owned by one
+// document; one thread at a time (even reading fills caches).
 class TD_DB_EXPORT DxfFile
 {
 public:
@@ -22,6 +27,11 @@ public:
         int code;
         QByteArray value; // as written, without line end
     };
+
+    DxfFile();
+    ~DxfFile();
+    DxfFile(const DxfFile &) = delete;
+    DxfFile &operator=(const DxfFile &) = delete;
 
     // Splits bytes into tags; on failure says why (binary drawing, not a DXF text, where the
     // group structure breaks) and leaves the file empty.
@@ -32,42 +42,86 @@ public:
     bool write(const QString &path, QString *errorMessage) const;
     QByteArray toByteArray() const;
 
-    int count() const { return int(m_tags.size()); }
-    int code(int index) const { return m_tags[size_t(index)].code; }
+    int count() const { return m_tagCount; }
+    int code(int index) const { return tag(index).code; }
     QByteArray value(int index) const;
     // The value with surrounding blanks removed, as DXF compares names and keywords.
     QByteArray trimmedValue(int index) const;
-    bool valueIs(int index, const char *text) const;
-    bool valueStartsWith(int index, char c) const;
     // trimmedValue() without a copy: valid only until the file changes; never keep it.
     QByteArray trimmedValueView(int index) const;
+    bool valueIs(int index, const char *text) const;
+    bool valueStartsWith(int index, char c) const;
     // The value read as a hexadecimal handle; 0 when it is none.
     quint64 handleValue(int index) const;
-    // 1-based line of the tag's group code, for messages.
+    // 1-based line of the tag's group code, for messages; 0 for a tag added by an edit.
     int lineNumber(int index) const;
+
+    // Records: the tags before the first code-0 tag (comments) belong to none.
+    int recordCount() const { return int(m_records.size()) - m_leading; }
+    int recordFirstTag(int record) const { return rec(record).firstTag; }
+    int recordEndTag(int record) const;
+    const QByteArray &recordType(int record) const { return rec(record).type; }
+    // The record's own handle (code 5, or 105) and owner (the first 330 outside a 102 group).
+    quint64 recordHandle(int record) const { return rec(record).handle; }
+    quint64 recordOwner(int record) const { return rec(record).owner; }
+    int recordOfTag(int tag) const;
 
     void setValue(int index, const QByteArray &value);
     void insert(int at, const QVector<NewTag> &tags);
     void remove(int first, int count);
     bool isModified() const { return m_modified; }
-
-private:
-    const char *storeData(const DxfTag &tag) const;
-    void trimmedRange(const DxfTag &tag, quint32 *begin, quint32 *end) const;
-    QByteArray bytesOf(const DxfTag &tag, quint32 from, quint32 to) const;
-    // Appends a tag whose code line, value and line end are given, to the added store.
-    DxfTag addTag(int code, const QByteArray &codeLine, const QByteArray &value,
-                  const QByteArray &lineEnd);
-    QByteArray formatCode(int code) const;
-    void detectLayout();
+    // Forgets everything read.
     void clear();
 
-    QByteArray m_bytes;  // the file as read
-    QByteArray m_added;  // bytes of edited and inserted tags
-    std::vector<DxfTag> m_tags;
+private:
+    using TagVector = std::vector<DxfTag>;
+    // A chunk of tags: a record, or the comments before the first record.
+    struct Record
+    {
+        QByteArray type;
+        quint64 handle = 0;
+        quint64 owner = 0;
+        quint32 byteBegin = 0; // where its bytes lie in the file as read, until it is edited
+        quint32 byteEnd = 0;
+        int firstTag = 0;
+        int tagCount = 0;
+        std::unique_ptr<TagVector> owned; // its tags once edited
+    };
+
+    DxfTag tag(int index) const;
+    const Record &rec(int record) const { return m_records[size_t(record + m_leading)]; }
+    int chunkOf(int tag) const;
+    const TagVector &tagsOf(int chunk) const;
+    TagVector &ownTags(int chunk);
+    // Replaces chunks [first, last] by the records that tags make, re-counting the rest.
+    void replaceChunks(int first, int last, TagVector tags);
+    void describe(Record *record, const TagVector &tags);
+    void renumber(int fromChunk);
+    const char *storeData(const DxfTag &tag) const;
+    QByteArray bytesOf(const DxfTag &tag, quint32 from, quint32 to) const;
+    DxfTag addTag(int code, const QByteArray &codeLine, const QByteArray &value,
+                  const QByteArray &lineEnd);
+    QByteArray internType(const char *begin, const char *end);
+    QByteArray formatCode(int code) const;
+    void detectLayout();
+    // Hands the file's bytes, in order, to sink in as few runs as the edits allow.
+    void forEachRun(const std::function<void(const char *, qint64)> &sink) const;
+
+    QByteArray m_bytes; // the file as read
+    QByteArray m_added; // bytes of edited and inserted tags
+    std::vector<Record> m_records; // in file order; chunk 0 may be the leading comments
+    int m_leading = 0;             // 1 when chunk 0 holds tags before the first record
+    int m_tagCount = 0;
     quint32 m_headEnd = 0;   // bytes before the first tag (a byte-order mark)
     quint32 m_tailBegin = 0; // bytes after the end-of-file marker
     QByteArray m_lineEnd = "\n";
     int m_codeWidth = 0;     // group codes right-aligned to this width; 0: not padded
     bool m_modified = false;
+    QHash<QByteArray, QByteArray> m_types; // one shared copy of each record type
+
+    // Recently split records that were not edited, by chunk.
+    static const int kCacheSize = 64;
+    mutable int m_cachedChunk[kCacheSize];
+    mutable TagVector m_cachedTags[kCacheSize];
+    mutable int m_lastChunk = 0;
 };

@@ -1,0 +1,125 @@
+#include "dxflexer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const char kBinaryDxfSentinel[] = "AutoCAD Binary DXF";
+const int kSniffLength = 4096;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+quint32 lineEnd(const char *data, quint32 size, quint32 from)
+{
+    const void *nl = std::memchr(data + from, '\n', size - from);
+    return nl ? quint32(static_cast<const char *>(nl) - data) : size;
+}
+
+} // namespace
+
+QString DxfLexer::foreignFormat(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return QStringLiteral("the file is empty");
+    if (bytes.startsWith(kBinaryDxfSentinel))
+        return QStringLiteral("it is a binary DXF file; only DXF text files can be read");
+    // A DWG file starts with its version tag ("AC1015" and the like) followed by binary data.
+    if (bytes.size() >= 6 && bytes.startsWith("AC")
+        && std::all_of(bytes.constBegin() + 2, bytes.constBegin() + 6,
+                       [](char c) { return (c >= '0' && c <= '9') || c == '.'; }))
+        return QStringLiteral("it is a binary DWG drawing; only DXF text files can be read");
+    const int sniff = qMin(bytes.size(), kSniffLength);
+    if (std::memchr(bytes.constData(), '\0', size_t(sniff)))
+        return QStringLiteral("it is a binary file, not a DXF text file");
+    return QString();
+}
+
+bool DxfLexer::parseCode(const char *begin, const char *end, int *code)
+{
+    while (begin < end && isBlank(*begin))
+        ++begin;
+    while (end > begin && isBlank(end[-1]))
+        --end;
+    bool negative = false;
+    if (begin < end && *begin == '-') {
+        negative = true;
+        ++begin;
+    }
+    if (begin == end || end - begin > 5)
+        return false;
+    int value = 0;
+    for (const char *p = begin; p < end; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        value = value * 10 + (*p - '0');
+    }
+    *code = negative ? -value : value;
+    return *code >= -5 && *code <= 1071;
+}
+
+quint64 DxfLexer::parseHandle(const char *begin, const char *end)
+{
+    while (begin < end && isBlank(*begin))
+        ++begin;
+    while (end > begin && isBlank(end[-1]))
+        --end;
+    if (end == begin || end - begin > 16)
+        return 0;
+    quint64 handle = 0;
+    for (const char *p = begin; p < end; ++p) {
+        const char c = *p;
+        int digit = 0;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else
+            return 0;
+        handle = handle * 16 + quint64(digit);
+    }
+    return handle;
+}
+
+void DxfLexer::trim(const char *data, quint32 *begin, quint32 *end)
+{
+    while (*begin < *end && isBlank(data[*begin]))
+        ++*begin;
+    while (*end > *begin && isBlank(data[*end - 1]))
+        --*end;
+}
+
+quint32 DxfLexer::measure(const char *data, quint32 size, quint32 pos, quint32 codeEnd,
+                          DxfTag *tag)
+{
+    tag->begin = pos;
+    tag->codeLineLength = quint8(codeEnd + 1 - pos);
+    const quint32 valueBegin = codeEnd + 1;
+    const quint32 valueLineEnd = lineEnd(data, size, valueBegin);
+    quint32 valueEnd = valueLineEnd;
+    if (valueEnd > valueBegin && data[valueEnd - 1] == '\r')
+        --valueEnd;
+    tag->valueLength = valueEnd - valueBegin;
+    const quint32 end = valueLineEnd < size ? valueLineEnd + 1 : size;
+    tag->lineEndLength = quint8(end - valueEnd);
+    return end;
+}
+
+void DxfLexer::tags(const char *data, quint32 begin, quint32 end, std::vector<DxfTag> *out)
+{
+    quint32 pos = begin;
+    while (pos < end) {
+        const quint32 codeEnd = lineEnd(data, end, pos);
+        DxfTag tag;
+        int code = 0;
+        parseCode(data + pos, data + codeEnd, &code);
+        tag.code = qint16(code);
+        pos = measure(data, end, pos, codeEnd, &tag);
+        out->push_back(tag);
+    }
+}
