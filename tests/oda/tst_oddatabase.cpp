@@ -60,8 +60,6 @@ class TestOdDatabase : public QObject
 
 private slots:
     void readsDrawingsAndRefusesTheRest();
-    void graphWalksLoadedReferences();
-    void cyclesAreLoadedOnce();
     void blockRecordsChangeOnlyWhenOpenForWrite();
     void xrefsUnloadAndLoadAgain();
     void imagesComeBackOnlyWhenFoundAndDecoded();
@@ -100,65 +98,6 @@ void TestOdDatabase::readsDrawingsAndRefusesTheRest()
     } catch (const OdError &error) {
         QCOMPARE(error.code(), eNullObjectId);
     }
-}
-
-void TestOdDatabase::graphWalksLoadedReferences()
-{
-    QTemporaryDir dir;
-    copyReferenceSet(dir, false);
-    OdDbHostAppServices services;
-    OdDbDatabasePtr host = services.readFile(toOdString(dir.filePath("refs/host.dxf")));
-    QVERIFY(host);
-    OdDbXrefGraph graph;
-    QCOMPARE(OdDbXrefGraph::getFrom(host.get(), graph), eOk);
-    OdDbXrefGraphNode *root = graph.hostDwg();
-    QVERIFY(root);
-    QCOMPARE(root->database(), host.get());
-    QCOMPARE(outNames(root), QStringList({"bolt", "gone"}));
-
-    OdDbXrefGraphNode *bolt = root->out(0);
-    QVERIFY(bolt->database());
-    QCOMPARE(bolt->xrefStatus(), OdDb::kXrfResolved);
-    QCOMPARE(toQString(bolt->database()->getFilename()), dir.filePath("refs/parts/bolt.dwg"));
-    OdDbBlockTableRecordPtr record =
-        OdDbBlockTableRecord::cast(bolt->btrId().safeOpenObject(OdDb::kForRead));
-    QVERIFY(record && record->isFromExternalReference());
-    QCOMPARE(toQString(record->getName()), QStringLiteral("bolt"));
-    QCOMPARE(record->xrefDatabase(), bolt->database());
-    // The search the collector makes for the block's stored path finds the same file.
-    QCOMPARE(toQString(services.findFile(record->pathName(), record->database(),
-                                         OdDbHostAppServices::kXRefDrawing)),
-             dir.filePath("refs/parts/bolt.dwg"));
-
-    QCOMPARE(outNames(bolt), QStringList({"nut"}));
-    QVERIFY(bolt->out(0)->database());
-    OdDbXrefGraphNode *gone = root->out(1);
-    QVERIFY(!gone->database());
-    QVERIFY(!gone->btrId().isNull());
-    QCOMPARE(gone->numOut(), 0);
-    QCOMPARE(graph.numNodes(), 4);
-}
-
-void TestOdDatabase::cyclesAreLoadedOnce()
-{
-    QTemporaryDir dir;
-    QVERIFY(DxfTest::copySample("ezdxf/cycle/ring-a.dxf", dir.filePath("ring-a.dxf")));
-    QVERIFY(DxfTest::copySample("ezdxf/cycle/ring-b.dxf", dir.filePath("ring-b.dxf")));
-    OdDbHostAppServices services;
-    OdDbDatabasePtr ringA = services.readFile(toOdString(dir.filePath("ring-a.dxf")));
-    QVERIFY(ringA);
-    OdDbXrefGraph graph;
-    OdDbXrefGraph::getFrom(ringA.get(), graph);
-    QCOMPARE(graph.numNodes(), 3);
-    OdDbXrefGraphNode *ringB = graph.hostDwg()->out(0);
-    QVERIFY(ringB->database());
-    QCOMPARE(ringB->numOut(), 1);
-    QVERIFY(!ringB->out(0)->database());
-    QCOMPARE(ringB->out(0)->numOut(), 0);
-
-    OdDbBlockTableRecordPtr back = OdDbBlockTableRecord::cast(
-        ringB->out(0)->btrId().safeOpenObject(OdDb::kForRead));
-    QCOMPARE(OdDbXRefMan::load(back.get()), eSelfReference);
 }
 
 void TestOdDatabase::blockRecordsChangeOnlyWhenOpenForWrite()
