@@ -2,22 +2,40 @@
 
 #include "hostdocument.h"
 
+#include <dxfrenderer.h>
+
 #include <QPainter>
+
+namespace {
+const QColor kBackground(33, 40, 48);
+const QColor kForeground(230, 232, 235);
+}
 
 DrawingView::DrawingView(HostDocument *document, QWidget *parent)
     : QWidget(parent)
     , m_document(document)
 {
     setObjectName(QStringLiteral("DrawingView"));
-    setAutoFillBackground(false);
     setMinimumSize(200, 150);
+    refresh();
+}
+
+DrawingView::~DrawingView() = default;
+
+void DrawingView::refresh()
+{
+    OdDbDatabase *database = m_document->GetFxDatabase();
+    m_renderer = database ? std::make_unique<DxfRenderer>(database->document()) : nullptr;
+    update();
 }
 
 void DrawingView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(33, 40, 48));
+    painter.fillRect(rect(), kBackground);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (m_renderer && !m_renderer->isEmpty())
+        m_renderer->render(&painter, QRectF(rect()).adjusted(12, 12, -12, -28), kForeground, kBackground);
     painter.setPen(QColor(120, 130, 140));
-    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignLeft | Qt::AlignBottom,
-                     m_document->path());
+    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignLeft | Qt::AlignBottom, m_document->path());
 }

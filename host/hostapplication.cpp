@@ -1,19 +1,22 @@
 #include "hostapplication.h"
 
+#include "applicationcommands.h"
 #include "commandlinewidget.h"
 #include "commandprocessor.h"
 #include "defaultuilayout.h"
 #include "dockingpanemanager.h"
-#include "hostcommandset.h"
+#include "filecommands.h"
 #include "hostdocumentmanager.h"
 #include "hostsystemservices.h"
 #include "loadedmodule.h"
 #include "mainwindow.h"
+#include "referencecommands.h"
 #include "uimodeljson.h"
 
 #include <cfxdocument.h>
 #include <cfxeditorreactor.h>
 #include <cfxuicustomizationmanager.h>
+#include <oddbhostappservices.h>
 
 #include <QApplication>
 #include <QDir>
@@ -52,6 +55,12 @@ int HostApplication::languageSetting(const HostOptions &options)
     return settings.value(QStringLiteral("UILanguage"), 0).toInt();
 }
 
+QStringList HostApplication::supportFolders(const HostOptions &options)
+{
+    QSettings settings;
+    return options.supportPaths + settings.value(QStringLiteral("SupportPaths")).toStringList();
+}
+
 void HostApplication::report(const QString &text) const
 {
     // Messages go to standard error so that --print-ui and --list-modules keep standard output.
@@ -66,23 +75,26 @@ int HostApplication::run()
 {
     m_ui = std::make_unique<CFxUiCustomizationManager>();
     buildDefaultUiLayout(m_ui.get());
-    m_documents = std::make_unique<HostDocumentManager>();
+    m_appServices = std::make_unique<OdDbHostAppServices>();
+    m_appServices->setSupportFolders(supportFolders(m_options));
+    m_documents = std::make_unique<HostDocumentManager>(m_appServices.get());
     m_panes = std::make_unique<DockingPaneManager>();
     m_services = std::make_unique<HostSystemServices>(m_documents.get(), m_panes.get(), m_ui.get(),
-                                                      languageSetting(m_options));
+                                                      m_appServices.get(), languageSetting(m_options));
     SetFxSystemServices(m_services.get());
     m_processor = std::make_unique<CommandProcessor>();
     connect(m_processor.get(), &CommandProcessor::message, this, [](const QString &text) {
         QTextStream err(stderr);
         err << text << '\n';
     });
-    m_commands = std::make_unique<HostCommandSet>(
-        m_documents.get(),
-        HostCommandSet::Hooks { [this]() {
-                                   if (m_mainWindow)
-                                       m_mainWindow->close();
-                               },
-                                [this]() { showModuleViews(); } });
+    m_applicationCommands = std::make_unique<ApplicationCommands>(
+        [this]() {
+            if (m_mainWindow)
+                m_mainWindow->close();
+        },
+        [this]() { showModuleViews(); });
+    m_fileCommands = std::make_unique<FileCommands>(m_documents.get());
+    m_referenceCommands = std::make_unique<ReferenceCommands>(m_documents.get(), m_appServices.get());
 
     // Modules come up before any window exists: initApp registers commands and reactors only.
     loadModules();
@@ -91,16 +103,21 @@ int HostApplication::run()
     m_panes->setMainWindow(m_mainWindow.get());
     m_services->setMainWindow(m_mainWindow.get());
     connect(m_mainWindow.get(), &MainWindow::aboutToClose, this, &HostApplication::shutdown);
+    // A window closed by --exit leaves modified drawings as they are, as a script expects.
+    m_mainWindow->setConfirmClose(!m_options.exitAfterStart);
+    connect(m_documents.get(), &HostDocumentManager::openFailed, this,
+            [](const QString &path, const QString &reason) {
+                QTextStream err(stderr);
+                err << "Cannot open " << path << ": " << reason << '\n';
+            });
     m_mainWindow->show();
 
     for (const auto &module : m_modules)
         module->createViews();
     CFxEditorReactor::fireMainFrameCreated();
 
-    for (const QString &file : m_options.files) {
-        if (!m_documents->OpenDocument(file))
-            report(tr("Cannot open %1: there is no such file.").arg(file));
-    }
+    for (const QString &file : m_options.files)
+        m_documents->OpenDocument(file);
     if (m_options.listModules)
         printModules();
     if (!m_options.script.isEmpty()) {
@@ -211,5 +228,7 @@ void HostApplication::shutdown()
         m_documents->closeAll();
     for (auto it = m_modules.rbegin(); it != m_modules.rend(); ++it)
         (*it)->shutdown();
-    m_commands.reset();
+    m_referenceCommands.reset();
+    m_fileCommands.reset();
+    m_applicationCommands.reset();
 }

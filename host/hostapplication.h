@@ -7,10 +7,13 @@
 #include <memory>
 #include <vector>
 
+class ApplicationCommands;
 class CFxUiCustomizationManager;
 class CommandProcessor;
 class DockingPaneManager;
-class HostCommandSet;
+class FileCommands;
+class OdDbHostAppServices;
+class ReferenceCommands;
 class HostDocumentManager;
 class HostSystemServices;
 class LoadedModule;
@@ -34,6 +37,8 @@ public:
     static QString defaultModuleDir();
     // The user-interface language number the host runs with (setting, or --language).
     static int languageSetting(const HostOptions &options);
+    // The folders searched for referenced files: --support-path, then the setting.
+    static QStringList supportFolders(const HostOptions &options);
 
 private:
     void loadModules();
@@ -47,11 +52,14 @@ private:
 
     HostOptions m_options;
     std::unique_ptr<CFxUiCustomizationManager> m_ui;
+    std::unique_ptr<OdDbHostAppServices> m_appServices;
     std::unique_ptr<HostDocumentManager> m_documents;
     std::unique_ptr<DockingPaneManager> m_panes;
     std::unique_ptr<HostSystemServices> m_services;
     std::unique_ptr<CommandProcessor> m_processor;
-    std::unique_ptr<HostCommandSet> m_commands;
+    std::unique_ptr<ApplicationCommands> m_applicationCommands;
+    std::unique_ptr<FileCommands> m_fileCommands;
+    std::unique_ptr<ReferenceCommands> m_referenceCommands;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::vector<std::unique_ptr<LoadedModule>> m_modules;
     bool m_shutDown = false;

@@ -49,3 +49,15 @@ void HostCommandContext::putString(const OdString &text)
 {
     m_messages.append(CFxString(text).toQString());
 }
+
+void HostCommandContext::report(OdEdCommandContext *context, const QString &text)
+{
+    if (context)
+        context->putString(CFxString(text).toOdString());
+}
+
+bool HostCommandContext::isInteractive(const OdEdCommandContext *context)
+{
+    const auto *host = dynamic_cast<const HostCommandContext *>(context);
+    return host && host->isInteractive();
+}

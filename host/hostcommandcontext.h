@@ -18,6 +18,13 @@ public:
     void putString(const OdString &text) override;
 
     QStringList messages() const { return m_messages; }
+    // Whether the user is there to answer questions (typed or chosen from a menu), rather than
+    // a script.
+    bool isInteractive() const { return m_interactive; }
+
+    // Reports text through the context, when it is the host's.
+    static void report(OdEdCommandContext *context, const QString &text);
+    static bool isInteractive(const OdEdCommandContext *context);
 
 private:
     QStringList m_arguments;

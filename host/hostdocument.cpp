@@ -1,9 +1,15 @@
 #include "hostdocument.h"
 
+#include <oddb.h>
+#include <oderror.h>
+#include <odeditor.h>
+
+#include <QDir>
 #include <QFileInfo>
 
-HostDocument::HostDocument(const QString &path, bool untitled)
+HostDocument::HostDocument(const QString &path, const OdDbDatabasePtr &database, bool untitled)
     : m_path(path)
+    , m_database(database)
     , m_untitled(untitled)
 {
 }
@@ -12,8 +18,7 @@ HostDocument::~HostDocument() = default;
 
 OdDbDatabase *HostDocument::GetFxDatabase() const
 {
-    // The host reads no drawing content yet: every document is without a database.
-    return nullptr;
+    return m_database.get();
 }
 
 CFxString HostDocument::GetPathName() const
@@ -23,8 +28,30 @@ CFxString HostDocument::GetPathName() const
 
 bool HostDocument::Save()
 {
-    // Without a database there is nothing the host could write.
-    return false;
+    QString error;
+    return saveAs(m_path, &error);
+}
+
+bool HostDocument::saveAs(const QString &path, QString *errorMessage)
+{
+    const QString target = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const OdString name(target.toStdWString());
+    odedEditor()->fire_beginSave(m_database.get(), name);
+    try {
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        // The drawing library writes through a temporary file: a failed save leaves the old one.
+        m_database->writeFile(name, OdDb::kDwg, OdDb::kDHL_CURRENT);
+    } catch (const OdError &error) {
+        odedEditor()->fire_abortSave(m_database.get());
+        *errorMessage = QString::fromStdWString(error.description().wstring());
+        return false;
+    }
+    m_path = target;
+    m_database->setFileName(target);
+    m_untitled = false;
+    m_modified = false;
+    odedEditor()->fire_saveComplete(m_database.get(), name);
+    return true;
 }
 
 QString HostDocument::title() const

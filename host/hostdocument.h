@@ -1,27 +1,38 @@
 #pragma once
 
 #include <cfxdocument.h>
+#include <oddbdatabase.h>
 
 #include <QString>
 
-// A drawing open in the host: its file and, once read, its drawing database. Owned by the
+// A drawing open in the host: its file and its drawing database. Owned by the
 // HostDocumentManager; lives on the main thread.
 class HostDocument : public CFxDocument
 {
 public:
     // untitled: a new drawing that has a path to be saved under but no file yet.
-    HostDocument(const QString &path, bool untitled);
+    HostDocument(const QString &path, const OdDbDatabasePtr &database, bool untitled);
     ~HostDocument() override;
 
     OdDbDatabase *GetFxDatabase() const override;
     CFxString GetPathName() const override;
     bool Save() override;
 
+    // Writes the drawing to path and makes that its file, telling the editor's reactors
+    // (beginSave, then saveComplete with the actual name, or abortSave). False with a message
+    // when it cannot be written; the document then keeps its file.
+    bool saveAs(const QString &path, QString *errorMessage);
+
     QString path() const { return m_path; }
     QString title() const;
     bool isUntitled() const { return m_untitled; }
+    bool isModified() const { return m_modified; }
+    // Called by the commands that change the drawing.
+    void setModified() { m_modified = true; }
 
 private:
     QString m_path;
+    OdDbDatabasePtr m_database;
     bool m_untitled;
+    bool m_modified = false;
 };

@@ -3,15 +3,30 @@
 #include "hostdocument.h"
 
 #include <cfxdocumentmanagerreactor.h>
+#include <dxfdocument.h>
+#include <oddbhostappservices.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QStandardPaths>
 
-HostDocumentManager::HostDocumentManager(QObject *parent)
-    : QObject(parent)
+// Resources of a static library are registered by hand, from the global namespace.
+static void registerHostResources()
 {
+    Q_INIT_RESOURCE(host);
+}
+
+namespace {
+const char kTemplate[] = ":/host/templates/newdrawing.dxf";
+}
+
+HostDocumentManager::HostDocumentManager(OdDbHostAppServices *services, QObject *parent)
+    : QObject(parent)
+    , m_services(services)
+{
+    registerHostResources();
 }
 
 HostDocumentManager::~HostDocumentManager() = default;
@@ -58,7 +73,13 @@ CFxDocument *HostDocumentManager::OpenDocument(const CFxString &path)
         ActivateDocument(open);
         return open;
     }
-    return addDocument(std::make_unique<HostDocument>(normalized, false));
+    QString reason;
+    OdDbDatabasePtr database = m_services->readDrawing(normalized, &reason);
+    if (database.isNull()) {
+        emit openFailed(normalized, reason);
+        return nullptr;
+    }
+    return addDocument(std::make_unique<HostDocument>(normalized, database, false));
 }
 
 HostDocument *HostDocumentManager::newDocument()
@@ -69,7 +90,15 @@ HostDocument *HostDocumentManager::newDocument()
         path = normalizedPath(newDrawingsFolder()
                               + QStringLiteral("/Drawing%1.dwg").arg(m_untitledCounter));
     } while (find(path) || QFileInfo::exists(path));
-    return addDocument(std::make_unique<HostDocument>(path, true));
+    QFile templateFile(QString::fromLatin1(kTemplate));
+    auto document = std::make_shared<DxfDocument>();
+    QString reason;
+    if (!templateFile.open(QIODevice::ReadOnly) || !document->parse(templateFile.readAll(), &reason)) {
+        emit openFailed(path, tr("The template for new drawings cannot be read: %1").arg(reason));
+        return nullptr;
+    }
+    OdDbDatabasePtr database = OdDbDatabase::create(std::move(document), path, m_services);
+    return addDocument(std::make_unique<HostDocument>(path, database, true));
 }
 
 HostDocument *HostDocumentManager::addDocument(std::unique_ptr<HostDocument> document)

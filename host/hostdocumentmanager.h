@@ -10,16 +10,18 @@
 #include <vector>
 
 class HostDocument;
+class OdDbHostAppServices;
 
-// The host's documents and which one is current. Opening, closing and activating tell the
-// registered reactors in the order modules rely on (created, then activated). Main thread only,
-// except FindDocument, which any thread may call.
+// The host's documents and which one is current. Opening reads the drawing through the host's
+// application services; opening, closing and activating tell the registered reactors in the
+// order modules rely on (created, then activated). Main thread only, except FindDocument, which
+// any thread may call.
 class HostDocumentManager : public QObject, public CFxDocumentManager
 {
     Q_OBJECT
 
 public:
-    explicit HostDocumentManager(QObject *parent = nullptr);
+    explicit HostDocumentManager(OdDbHostAppServices *services, QObject *parent = nullptr);
     ~HostDocumentManager() override;
 
     CFxDocument *GetCurrentDocument() const override;
@@ -30,9 +32,12 @@ public:
     int GetDocumentCount() const override;
     CFxDocument *GetDocumentAt(int index) const override;
 
-    // A new, never saved drawing named DrawingN.dwg in the folder for new drawings.
+    // A new, never saved drawing named DrawingN.dwg in the folder for new drawings, made from
+    // the host's template.
     HostDocument *newDocument();
     HostDocument *currentDocument() const { return m_current; }
+    // Tells the views that a document's drawing or file changed.
+    void notifyDocumentChanged(HostDocument *document) { emit documentChanged(document); }
     void closeAll();
 
     // The folder in which drawings that were never saved are placed.
@@ -44,11 +49,15 @@ signals:
     void documentAdded(HostDocument *document);
     void documentRemoved(HostDocument *document);
     void currentDocumentChanged(HostDocument *document);
+    void documentChanged(HostDocument *document);
+    // A drawing could not be opened; reason says why in the user's words.
+    void openFailed(const QString &path, const QString &reason);
 
 private:
     HostDocument *addDocument(std::unique_ptr<HostDocument> document);
     HostDocument *find(const QString &normalized) const;
 
+    OdDbHostAppServices *m_services;
     mutable QMutex m_mutex; // guards m_documents against FindDocument from other threads
     std::vector<std::unique_ptr<HostDocument>> m_documents;
     HostDocument *m_current = nullptr;

@@ -33,6 +33,10 @@ bool HostOptions::parse(const QStringList &arguments, HostOptions *options, QStr
         } else if (arg == QLatin1String("--script")) {
             if (!takeValue(arguments, &i, &options->script, errorMessage))
                 return false;
+        } else if (arg == QLatin1String("--support-path")) {
+            if (!takeValue(arguments, &i, &value, errorMessage))
+                return false;
+            options->supportPaths.append(value);
         } else if (arg == QLatin1String("--screenshot")) {
             if (!takeValue(arguments, &i, &options->screenshot, errorMessage))
                 return false;
@@ -74,5 +78,6 @@ QString HostOptions::usage()
         "  --print-ui         print menus, ribbon and panes as JSON on standard output\n"
         "  --list-modules     print the loaded modules and their commands\n"
         "  --screenshot FILE  save a picture of the main window after the script\n"
-        "  --language N       user-interface language number (0: follow the system)\n");
+        "  --language N       user-interface language number (0: follow the system)\n"
+        "  --support-path DIR a folder where referenced files are looked for (repeatable)\n");
 }

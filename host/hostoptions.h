@@ -14,6 +14,7 @@ struct HostOptions
     bool listModules = false;   // --list-modules: loaded modules and their commands
     QString screenshot;         // --screenshot FILE: the main window as a picture, after the script
     int language = -1;          // --language N: user-interface language number (-1: setting)
+    QStringList supportPaths;   // --support-path DIR: searched for referenced files
     QStringList files;          // drawings to open
 
     // Parses arguments (without the program name); on error returns false with a message.

@@ -4,10 +4,12 @@
 #include "hostdocumentmanager.h"
 
 HostSystemServices::HostSystemServices(HostDocumentManager *documents, DockingPaneManager *panes,
-                                       CFxUiCustomizationManager *ui, int language)
+                                       CFxUiCustomizationManager *ui,
+                                       OdDbHostAppServices *appServices, int language)
     : m_documents(documents)
     , m_panes(panes)
     , m_ui(ui)
+    , m_appServices(appServices)
     , m_language(language)
 {
 }
@@ -29,6 +31,5 @@ CFxUiCustomizationManager *HostSystemServices::GetUiCustomizationManager()
 
 OdDbHostAppServices *HostSystemServices::GetHostAppServices()
 {
-    // The host has no drawing reader yet.
-    return nullptr;
+    return m_appServices;
 }

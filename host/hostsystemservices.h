@@ -10,7 +10,8 @@ class HostSystemServices : public CFxSystemServices
 {
 public:
     HostSystemServices(HostDocumentManager *documents, DockingPaneManager *panes,
-                       CFxUiCustomizationManager *ui, int language);
+                       CFxUiCustomizationManager *ui, OdDbHostAppServices *appServices,
+                       int language);
 
     CFxDocumentManager *GetDocumentManager() override;
     CFxDockingPaneManager *GetDockingPaneManager() override;
@@ -25,6 +26,7 @@ private:
     HostDocumentManager *m_documents;
     DockingPaneManager *m_panes;
     CFxUiCustomizationManager *m_ui;
+    OdDbHostAppServices *m_appServices;
     int m_language;
     QWidget *m_mainWindow = nullptr;
 };

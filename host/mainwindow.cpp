@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -60,6 +61,11 @@ MainWindow::MainWindow(CFxUiCustomizationManager *ui, HostDocumentManager *docum
     connect(documents, &HostDocumentManager::documentRemoved, this, &MainWindow::removeDocumentTab);
     connect(documents, &HostDocumentManager::currentDocumentChanged, this,
             &MainWindow::showCurrentDocument);
+    connect(documents, &HostDocumentManager::documentChanged, this, &MainWindow::updateDocumentTab);
+    connect(documents, &HostDocumentManager::openFailed, this,
+            [this](const QString &path, const QString &reason) {
+                m_commandLine->appendMessage(tr("Cannot open %1: %2").arg(path, reason));
+            });
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (auto *view = qobject_cast<DrawingView *>(m_tabs->widget(index)))
             m_documents->ActivateDocument(view->document());
@@ -78,6 +84,10 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (!m_closing && m_confirmClose && !saveModifiedDocuments()) {
+        event->ignore();
+        return;
+    }
     if (!m_closing) {
         m_closing = true;
         emit aboutToClose();
@@ -118,6 +128,37 @@ void MainWindow::removeDocumentTab(HostDocument *document)
     const QSignalBlocker blocker(m_tabs);
     m_tabs->removeTab(m_tabs->indexOf(view));
     delete view;
+}
+
+void MainWindow::updateDocumentTab(HostDocument *document)
+{
+    auto *view = qobject_cast<DrawingView *>(m_views.value(document));
+    if (!view)
+        return;
+    const int index = m_tabs->indexOf(view);
+    m_tabs->setTabText(index, document->title() + (document->isModified() ? QStringLiteral(" *") : QString()));
+    m_tabs->setTabToolTip(index, document->path());
+    view->refresh();
+}
+
+bool MainWindow::saveModifiedDocuments()
+{
+    for (int i = 0; i < m_documents->GetDocumentCount(); ++i) {
+        auto *document = static_cast<HostDocument *>(m_documents->GetDocumentAt(i));
+        if (!document->isModified())
+            continue;
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            this, tr("Exit"), tr("Save the changes to %1?").arg(document->title()),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        if (answer == QMessageBox::Cancel)
+            return false;
+        QString error;
+        if (answer == QMessageBox::Save && !document->saveAs(document->path(), &error)) {
+            QMessageBox::warning(this, tr("Exit"), tr("Cannot save %1: %2").arg(document->path(), error));
+            return false;
+        }
+    }
+    return true;
 }
 
 void MainWindow::showCurrentDocument(HostDocument *document)

@@ -24,6 +24,8 @@ public:
     ~MainWindow() override;
 
     CommandLineWidget *commandLine() const { return m_commandLine; }
+    // Whether closing asks to save modified drawings (not when a script closes the window).
+    void setConfirmClose(bool confirm) { m_confirmClose = confirm; }
 
 signals:
     // The window is closing; whoever listens takes back what it added before it goes.
@@ -38,6 +40,9 @@ private:
     void addDocumentTab(HostDocument *document);
     void removeDocumentTab(HostDocument *document);
     void showCurrentDocument(HostDocument *document);
+    void updateDocumentTab(HostDocument *document);
+    // Asks whether to save modified drawings; false when the user cancels.
+    bool saveModifiedDocuments();
 
     CFxUiCustomizationManager *m_ui;
     HostDocumentManager *m_documents;
@@ -48,4 +53,5 @@ private:
     QHash<HostDocument *, QWidget *> m_views;
     bool m_rebuildPending = false;
     bool m_closing = false;
+    bool m_confirmClose = true;
 };

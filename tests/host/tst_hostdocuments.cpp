@@ -2,10 +2,12 @@
 #include "hostdocumentmanager.h"
 
 #include <cfxdocumentmanagerreactor.h>
+#include <oddbhostappservices.h>
 
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -44,10 +46,14 @@ private slots:
     void init()
     {
         QVERIFY(m_dir.isValid());
+        // Drawings as the host makes them: its template for new drawings.
+        QFile drawing(":/host/templates/newdrawing.dxf");
+        QVERIFY(drawing.open(QIODevice::ReadOnly));
+        const QByteArray content = drawing.readAll();
         for (const char *name : { "a.dwg", "b.dxf" }) {
             QFile file(m_dir.filePath(QString::fromLatin1(name)));
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("0\nEOF\n");
+            file.write(content);
         }
         m_manager.AddReactor(&m_reactor);
         m_reactor.log.clear();
@@ -95,11 +101,33 @@ private slots:
         QCOMPARE(m_manager.FindDocument(QString()), nullptr);
     }
 
-    void missingFileOpensNothing()
+    void fileThatIsNoDrawingOpensNothing_data()
     {
-        QCOMPARE(m_manager.OpenDocument(m_dir.filePath("missing.dwg")), nullptr);
+        QTest::addColumn<QByteArray>("content"); // empty: no file
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << QByteArray() << "";
+        QTest::newRow("binary drawing") << QByteArray("AC1032\0\0\0\0\0\x01\x02", 13) << "cannot be read";
+        QTest::newRow("truncated") << QByteArray("  0\nSECTION\n  2\nHEADER\n") << "cannot be read";
+    }
+
+    void fileThatIsNoDrawingOpensNothing()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        const QString path = m_dir.filePath("broken.dwg");
+        QFile::remove(path);
+        if (!content.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        QSignalSpy failed(&m_manager, &HostDocumentManager::openFailed);
+        QCOMPARE(m_manager.OpenDocument(path), nullptr);
         QCOMPARE(m_manager.GetDocumentCount(), 0);
         QVERIFY(m_reactor.log.isEmpty());
+        QCOMPARE(failed.count(), content.isEmpty() ? 0 : 1);
+        if (!content.isEmpty())
+            QVERIFY2(!failed.at(0).at(1).toString().isEmpty(), "the user is told why");
     }
 
     void closingTheCurrentDrawingActivatesAnother()
@@ -122,11 +150,13 @@ private slots:
         QVERIFY(first->path() != second->path());
         QVERIFY(first->path().startsWith(HostDocumentManager::newDrawingsFolder()));
         QVERIFY(first->title().endsWith(".dwg"));
+        QVERIFY(first->GetFxDatabase());
     }
 
 private:
     QTemporaryDir m_dir;
-    HostDocumentManager m_manager;
+    OdDbHostAppServices m_services;
+    HostDocumentManager m_manager { &m_services };
     RecordingReactor m_reactor;
 };
 

@@ -8,6 +8,7 @@ class CFxUiCustomizationManager;
 class DockingPaneManager;
 class HostDocumentManager;
 class HostSystemServices;
+class OdDbHostAppServices;
 class QMainWindow;
 
 // The host application's services inside the test's own process: the customization model with
@@ -23,6 +24,7 @@ public:
 
     CFxUiCustomizationManager *ui() const { return m_ui.get(); }
     HostDocumentManager *documents() const { return m_documents.get(); }
+    OdDbHostAppServices *appServices() const { return m_appServices.get(); }
     DockingPaneManager *panes() const { return m_panes.get(); }
     QMainWindow *mainWindow() const { return m_mainWindow.get(); }
     // The model as the host's --print-ui prints it.
@@ -30,6 +32,7 @@ public:
 
 private:
     std::unique_ptr<CFxUiCustomizationManager> m_ui;
+    std::unique_ptr<OdDbHostAppServices> m_appServices;
     std::unique_ptr<HostDocumentManager> m_documents;
     std::unique_ptr<DockingPaneManager> m_panes;
     std::unique_ptr<QMainWindow> m_mainWindow;

@@ -1,0 +1,6 @@
+#include "cfxpreviewbitmap.h"
+
+CFxPreviewBitmap::CFxPreviewBitmap(const QImage &image)
+    : m_image(image)
+{
+}

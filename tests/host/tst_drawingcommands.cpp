@@ -1,0 +1,181 @@
+// The host's drawing commands: what they write, what an independent reader makes of it, and the
+// notifications modules see while they run.
+
+#include "../oda/dxftesthelpers.h"
+
+#include "commandprocessor.h"
+#include "filecommands.h"
+#include "hostdocument.h"
+#include "hostdocumentmanager.h"
+#include "referencecommands.h"
+
+#include <cfxeditorreactor.h>
+#include <oddbhostappservices.h>
+#include <odedcommand.h>
+#include <odeditor.h>
+
+#include <QImage>
+#include <QJsonArray>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const char kPdf[] = "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+                    "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n"
+                    "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] >> endobj\n"
+                    "trailer << /Root 1 0 R >>\n%%EOF\n";
+
+// Records what a module listening on the editor would see.
+class RecordingReactor : public CFxEditorReactor
+{
+public:
+    QStringList log;
+
+    void addRef() override { }
+    void release() override { }
+    void beginSave(OdDbDatabase *, const OdString &name) override { add("beginSave", name); }
+    void saveComplete(OdDbDatabase *, const OdString &name) override { add("saveComplete", name); }
+    void abortSave(OdDbDatabase *) override { log << QStringLiteral("abortSave"); }
+    void commandEnded(OdEdCommand *command, OdEdCommandContext *) override
+    {
+        add("commandEnded", command->globalName());
+    }
+
+private:
+    void add(const char *what, const OdString &text)
+    {
+        log << QString::fromLatin1(what) + QLatin1Char(' ') + QString::fromStdWString(text.wstring());
+    }
+};
+
+} // namespace
+
+class TestDrawingCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        // A drawing named .dwg holding DXF text, a drawing to reference, a picture and a PDF.
+        QVERIFY(DxfTest::copySample("ezdxf/geometry-r2018.dxf", path("site.dwg")));
+        QVERIFY(DxfTest::copySample("ezdxf/geometry-r2013.dxf", path("parts/beam.dxf")));
+        QImage logo(40, 20, QImage::Format_RGB32);
+        logo.fill(Qt::darkCyan);
+        QVERIFY(logo.save(path("logo.png")));
+        QVERIFY(DxfTest::writeBytes(path("spec.pdf"), kPdf));
+    }
+
+    void scriptAttachesSavesAndDetachesForAnIndependentReader()
+    {
+        runScript({ "_OPEN " + path("site.dwg"), "_ATTACHDRAWING parts\\beam.dxf",
+                    "_ATTACHIMAGE logo.png 20", "_ATTACHPDF spec.pdf 1 2", "_SAVE" });
+        QJsonObject report = DxfTest::ezdxfReport(path("site.dwg"));
+        QVERIFY2(!report.contains("readError") && !report.contains("processError"),
+                 qPrintable(QJsonDocument(report).toJson()));
+        QCOMPARE(report.value("errors").toArray().size(), 0);
+        QCOMPARE(report.value("xrefs").toObject().value("beam").toString(), QString("parts\\beam.dxf"));
+        QCOMPARE(report.value("inserts").toObject().value("beam").toInt(), 1);
+        QCOMPARE(report.value("images").toArray(), QJsonArray({ "logo.png" }));
+        QCOMPARE(report.value("pdfs").toArray(), QJsonArray({ "spec.pdf" }));
+        QCOMPARE(report.value("modelspace").toObject().value("IMAGE").toInt(), 1);
+        QCOMPARE(report.value("modelspace").toObject().value("PDFUNDERLAY").toInt(), 1);
+
+        runScript({ "_OPEN " + path("site.dwg"), "_DETACHDRAWING beam", "_DETACHIMAGE logo",
+                    "_DETACHPDF spec.pdf", "_SAVE" });
+        report = DxfTest::ezdxfReport(path("site.dwg"));
+        QCOMPARE(report.value("errors").toArray().size(), 0);
+        QVERIFY(report.value("xrefs").toObject().isEmpty());
+        QVERIFY(report.value("images").toArray().isEmpty());
+        QVERIFY(report.value("pdfs").toArray().isEmpty());
+        QCOMPARE(report.value("modelspace").toObject().value("IMAGE").toInt(), 0);
+    }
+
+    void savingTellsTheEditorBeforeTheCommandEnds()
+    {
+        OdDbHostAppServices services;
+        HostDocumentManager documents(&services);
+        FileCommands files(&documents);
+        ReferenceCommands references(&documents, &services);
+        CommandProcessor processor;
+        RecordingReactor reactor;
+        odedEditor()->addReactor(&reactor);
+
+        processor.runLine("_OPEN " + path("site.dwg"), false);
+        processor.runLine("_ATTACHIMAGE logo.png", false);
+        processor.runLine("_saveas " + path("copy/site2.dwg"), false);
+        processor.runLine("_SAVEAS " + path("site.dwg/not-a-folder/x.dwg"), false);
+        odedEditor()->removeReactor(&reactor);
+
+        const QString copy = path("copy/site2.dwg");
+        QCOMPARE(reactor.log, QStringList({ "commandEnded _OPEN", "commandEnded _ATTACHIMAGE",
+                                            "beginSave " + copy, "saveComplete " + copy,
+                                            "commandEnded _SAVEAS",
+                                            "beginSave " + path("site.dwg/not-a-folder/x.dwg"),
+                                            "abortSave", "commandEnded _SAVEAS" }));
+        HostDocument *document = documents.currentDocument();
+        QCOMPARE(document->path(), copy);
+        QVERIFY(!document->isModified());
+        // The original stays as it was: only the copy holds the image.
+        QCOMPARE(DxfTest::readBytes(path("site.dwg")), DxfTest::readBytes(DxfTest::dataPath("ezdxf/geometry-r2018.dxf")));
+        QCOMPARE(DxfTest::ezdxfReport(copy).value("images").toArray(), QJsonArray({ "logo.png" }));
+        documents.closeAll();
+    }
+
+    void attachingWhatIsNotThereChangesNothing_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing picture") << "_ATTACHIMAGE nothere.png" << "there is no such file";
+        QTest::newRow("not a picture") << "_ATTACHIMAGE spec.pdf" << "not a picture";
+        QTest::newRow("not a PDF") << "_ATTACHPDF logo.png" << "not a PDF";
+        QTest::newRow("unknown attachment") << "_DETACHIMAGE nothing" << "Nothing named nothing";
+    }
+
+    void attachingWhatIsNotThereChangesNothing()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, message);
+        OdDbHostAppServices services;
+        HostDocumentManager documents(&services);
+        FileCommands files(&documents);
+        ReferenceCommands references(&documents, &services);
+        CommandProcessor processor;
+        QSignalSpy messages(&processor, &CommandProcessor::message);
+        processor.runLine("_OPEN " + path("site.dwg"), false);
+        processor.runLine(line, false);
+        QVERIFY(!documents.currentDocument()->isModified());
+        QVERIFY2(!messages.isEmpty() && messages.last().at(0).toString().contains(message),
+                 qPrintable(messages.isEmpty() ? QString() : messages.last().at(0).toString()));
+        documents.closeAll();
+    }
+
+private:
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+
+    void runScript(const QStringList &lines)
+    {
+        QVERIFY(DxfTest::writeBytes(path("steps.scr"), lines.join('\n').toUtf8()));
+        QProcess lintra;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_dir->path());
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        lintra.setProcessEnvironment(env);
+        lintra.start(LINTRA_BIN, { "--module-dir", m_dir->path(), "--script", path("steps.scr"), "--exit" });
+        QVERIFY(lintra.waitForFinished(60000));
+        const QString errors = QString::fromUtf8(lintra.readAllStandardError());
+        QCOMPARE(lintra.exitCode(), 0);
+        QVERIFY2(errors.contains("Saved " + path("site.dwg")), qPrintable(errors));
+        QVERIFY2(!errors.contains("Cannot"), qPrintable(errors));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QTEST_MAIN(TestDrawingCommands)
+#include "tst_drawingcommands.moc"
