@@ -1,7 +1,7 @@
 // The host's drawing commands: what they write, what an independent reader makes of it, and the
 // notifications modules see while they run.
 
-#include "../oda/dxftesthelpers.h"
+#include "dxftesthelpers.h"
 
 #include "commandprocessor.h"
 #include "filecommands.h"
