@@ -64,6 +64,7 @@ struct RibbonDef
 {
     const char *tabId;
     const char *tabCaption;
+    const char *panelCaption;
     std::vector<const char *> commands; // command items of the tab's one panel, by command
 };
 
@@ -109,7 +110,7 @@ void buildRibbon(CFxUiCustomizationManager *manager, CFxUiWorkspace *workspace,
         tab->SetCaption(tr(tabDef.tabCaption));
         CFxUiRibbonElement *panel = manager->CreateRibbonElement(
             QString::fromLatin1(tabDef.tabId) + QStringLiteral("_Panel"), CFxUiRibbonElement::Panel);
-        panel->SetCaption(tr(tabDef.tabCaption));
+        panel->SetCaption(tr(tabDef.panelCaption));
         for (const char *command : tabDef.commands) {
             CFxUiCommandItem *item = findItem(workspace, command);
             CFxUiRibbonElement *button = manager->CreateRibbonElement(
@@ -132,16 +133,21 @@ void buildDefaultUiLayout(CFxUiCustomizationManager *manager)
     CFxUiWorkspace *drafting = manager->CreateWorkspace(tr(QT_TRANSLATE_NOOP("DefaultUiLayout", "Drafting")));
     buildMenus(manager, drafting);
     buildRibbon(manager, drafting,
-                { { "HOME", QT_TRANSLATE_NOOP("DefaultUiLayout", "Home"), { "_NEW", "_OPEN", "_SAVE", "_SAVEAS" } },
+                { { "HOME", QT_TRANSLATE_NOOP("DefaultUiLayout", "Home"),
+                    QT_TRANSLATE_NOOP("DefaultUiLayout", "Drawing"), { "_NEW", "_OPEN", "_SAVE", "_SAVEAS" } },
                   { "INSERT", QT_TRANSLATE_NOOP("DefaultUiLayout", "Insert"),
+                    QT_TRANSLATE_NOOP("DefaultUiLayout", "Reference"),
                     { "_ATTACHDRAWING", "_ATTACHIMAGE", "_ATTACHPDF" } },
-                  { "RSM", QT_TRANSLATE_NOOP("DefaultUiLayout", "Collaborate"), { "_SAVE" } } });
+                  { "RSM", QT_TRANSLATE_NOOP("DefaultUiLayout", "Collaborate"),
+                    QT_TRANSLATE_NOOP("DefaultUiLayout", "Local"), { "_SAVE" } } });
 
     CFxUiWorkspace *classic = manager->CreateWorkspace(tr(QT_TRANSLATE_NOOP("DefaultUiLayout", "Classic")));
     buildMenus(manager, classic);
     buildRibbon(manager, classic,
-                { { "HOME", QT_TRANSLATE_NOOP("DefaultUiLayout", "Home"), { "_NEW", "_OPEN", "_SAVE" } },
-                  { "OUTPUT", QT_TRANSLATE_NOOP("DefaultUiLayout", "Output"), { "_SAVEAS" } } });
+                { { "HOME", QT_TRANSLATE_NOOP("DefaultUiLayout", "Home"),
+                    QT_TRANSLATE_NOOP("DefaultUiLayout", "Drawing"), { "_NEW", "_OPEN", "_SAVE" } },
+                  { "OUTPUT", QT_TRANSLATE_NOOP("DefaultUiLayout", "Output"),
+                    QT_TRANSLATE_NOOP("DefaultUiLayout", "Export"), { "_SAVEAS" } } });
 
     manager->SetCurrentWorkspace(drafting);
 }

@@ -51,6 +51,8 @@ bool HostOptions::parse(const QStringList &arguments, HostOptions *options, QStr
                                     .arg(value);
                 return false;
             }
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            options->help = true;
         } else if (arg == QLatin1String("--exit")) {
             options->exitAfterStart = true;
         } else if (arg == QLatin1String("--print-ui")) {
@@ -79,5 +81,6 @@ QString HostOptions::usage()
         "  --list-modules     print the loaded modules and their commands\n"
         "  --screenshot FILE  save a picture of the main window after the script\n"
         "  --language N       user-interface language number (0: follow the system)\n"
-        "  --support-path DIR a folder where referenced files are looked for (repeatable)\n");
+        "  --support-path DIR a folder where referenced files are looked for (repeatable)\n"
+        "  --help             this text\n");
 }
