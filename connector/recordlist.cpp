@@ -2,6 +2,8 @@
 
 #include <fzfileinfo.h>
 
+#include <algorithm>
+
 RecordList::RecordList() = default;
 
 RecordList::RecordList(RecordList &&other) noexcept
@@ -40,7 +42,9 @@ FzFileInfo *RecordList::add(std::unique_ptr<FzFileInfo> record)
 {
     if (!record)
         return nullptr;
-    m_records.reserve(m_records.size() + 1);
+    // Room first, so that taking the record over cannot fail half-way; grown geometrically.
+    if (m_records.size() == m_records.capacity())
+        m_records.reserve(std::max<std::size_t>(8, m_records.capacity() * 2));
     m_records.push_back(record.release());
     return m_records.back();
 }

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMutexLocker>
 
 HostDocument::HostDocument(const QString &path, const OdDbDatabasePtr &database, bool untitled)
     : m_path(path)
@@ -23,13 +24,19 @@ OdDbDatabase *HostDocument::GetFxDatabase() const
 
 CFxString HostDocument::GetPathName() const
 {
-    return CFxString(m_path);
+    return CFxString(path());
+}
+
+QString HostDocument::path() const
+{
+    QMutexLocker locker(&m_pathMutex);
+    return m_path;
 }
 
 bool HostDocument::Save()
 {
     QString error;
-    return saveAs(m_path, &error);
+    return saveAs(path(), &error);
 }
 
 bool HostDocument::saveAs(const QString &path, QString *errorMessage)
@@ -46,7 +53,10 @@ bool HostDocument::saveAs(const QString &path, QString *errorMessage)
         *errorMessage = QString::fromStdWString(error.description().wstring());
         return false;
     }
-    m_path = target;
+    {
+        QMutexLocker locker(&m_pathMutex);
+        m_path = target;
+    }
     m_database->setFileName(target);
     m_untitled = false;
     m_modified = false;
@@ -56,5 +66,5 @@ bool HostDocument::saveAs(const QString &path, QString *errorMessage)
 
 QString HostDocument::title() const
 {
-    return QFileInfo(m_path).fileName();
+    return QFileInfo(path()).fileName();
 }

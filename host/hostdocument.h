@@ -3,10 +3,12 @@
 #include <cfxdocument.h>
 #include <oddbdatabase.h>
 
+#include <QMutex>
 #include <QString>
 
 // A drawing open in the host: its file and its drawing database. Owned by the
-// HostDocumentManager; lives on the main thread.
+// HostDocumentManager; lives on the main thread, except that its path may be read from any
+// thread (the manager's look-ups by path run on download workers).
 class HostDocument : public CFxDocument
 {
 public:
@@ -23,7 +25,7 @@ public:
     // when it cannot be written; the document then keeps its file.
     bool saveAs(const QString &path, QString *errorMessage);
 
-    QString path() const { return m_path; }
+    QString path() const;
     QString title() const;
     bool isUntitled() const { return m_untitled; }
     bool isModified() const { return m_modified; }
@@ -31,6 +33,7 @@ public:
     void setModified() { m_modified = true; }
 
 private:
+    mutable QMutex m_pathMutex; // guards m_path
     QString m_path;
     OdDbDatabasePtr m_database;
     bool m_untitled;

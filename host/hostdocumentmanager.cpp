@@ -45,7 +45,7 @@ QString HostDocumentManager::newDrawingsFolder()
 
 CFxDocument *HostDocumentManager::GetCurrentDocument() const
 {
-    return m_current;
+    return m_current.load();
 }
 
 HostDocument *HostDocumentManager::find(const QString &normalized) const
@@ -167,7 +167,7 @@ bool HostDocumentManager::ActivateDocument(CFxDocument *document)
         if (!known)
             return false;
     }
-    if (HostDocument *previous = m_current)
+    if (HostDocument *previous = m_current.load())
         forEachReactor([previous](CFxDocumentManagerReactor *r) { r->DocumentToBeDeactivated(previous); });
     forEachReactor([hostDocument](CFxDocumentManagerReactor *r) { r->DocumentToBeActivated(hostDocument); });
     m_current = hostDocument;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -14,8 +15,9 @@ class OdDbHostAppServices;
 
 // The host's documents and which one is current. Opening reads the drawing through the host's
 // application services; opening, closing and activating tell the registered reactors in the
-// order modules rely on (created, then activated). Main thread only, except FindDocument, which
-// any thread may call.
+// order modules rely on (created, then activated). Main thread only, except FindDocument and
+// GetCurrentDocument, which any thread may call; there the answer tells whether a document is
+// open, and only the main thread may use the document itself (it may close meanwhile).
 class HostDocumentManager : public QObject, public CFxDocumentManager
 {
     Q_OBJECT
@@ -35,7 +37,7 @@ public:
     // A new, never saved drawing named DrawingN.dwg in the folder for new drawings, made from
     // the host's template.
     HostDocument *newDocument();
-    HostDocument *currentDocument() const { return m_current; }
+    HostDocument *currentDocument() const { return m_current.load(); }
     // Tells the views that a document's drawing or file changed.
     void notifyDocumentChanged(HostDocument *document) { emit documentChanged(document); }
     void closeAll();
@@ -60,6 +62,6 @@ private:
     OdDbHostAppServices *m_services;
     mutable QMutex m_mutex; // guards m_documents against FindDocument from other threads
     std::vector<std::unique_ptr<HostDocument>> m_documents;
-    HostDocument *m_current = nullptr;
+    std::atomic<HostDocument *> m_current { nullptr };
     int m_untitledCounter = 0;
 };

@@ -70,9 +70,13 @@ MainWindow::MainWindow(CFxUiCustomizationManager *ui, HostDocumentManager *docum
         if (auto *view = qobject_cast<DrawingView *>(m_tabs->widget(index)))
             m_documents->ActivateDocument(view->document());
     });
-    connect(m_tabs, &QTabWidget::tabCloseRequested, this, [this](int index) {
-        if (auto *view = qobject_cast<DrawingView *>(m_tabs->widget(index)))
-            m_documents->CloseDocument(view->document());
+    // Closing a tab is the close command on that drawing: it asks about unsaved changes and
+    // tells the modules like any command.
+    connect(m_tabs, &QTabWidget::tabCloseRequested, this, [this, processor](int index) {
+        if (auto *view = qobject_cast<DrawingView *>(m_tabs->widget(index))) {
+            m_documents->ActivateDocument(view->document());
+            processor->runMacro(QStringLiteral("^C^C_CLOSE"));
+        }
     });
     rebuildUi();
 }

@@ -1,8 +1,8 @@
 #include "cfxaurexsaveacceleratorcommand.h"
 
-#include <odedcommandcontext.h>
+#include "modulelogging.h"
 
-#include <QDebug>
+#include <odedcommandcontext.h>
 
 const OdString CFxAurexSaveAcceleratorCommand::globalName() const
 {
@@ -18,6 +18,6 @@ int CFxAurexSaveAcceleratorCommand::action(OdEdCommandContext *context)
 {
     // Reads without asking, so that running the command shows nothing.
     const bool recognised = context && context->nextArgument() == OdString("SaveAccelerator");
-    qDebug() << "save accelerator" << (recognised ? "recognised" : "not recognised");
+    qCDebug(lcModule) << "save accelerator" << (recognised ? "recognised" : "not recognised");
     return RTNORM;
 }

@@ -1,5 +1,7 @@
 #include "menubuilder.h"
 
+#include "modulelogging.h"
+
 #include <hostuilookup.h>
 #include <supportconstants.h>
 
@@ -12,7 +14,6 @@
 #include <cfxuiworkspace.h>
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QPointer>
 
 #include <array>
@@ -90,7 +91,7 @@ bool hasPopup(const CFxUiMenu *fileMenu)
     const CFxUiMenuEntryList *entries = fileMenu->GetEntries();
     for (int i = 0; i < entries->Count(); ++i) {
         const CFxUiMenuEntry *entry = entries->At(i);
-        qDebug() << "File menu entry" << entry->GetCaption().toQString() << entry->GetId().toQString();
+        qCDebug(lcModule) << "File menu entry" << entry->GetCaption().toQString() << entry->GetId().toQString();
         if (entry->GetId().toQString().compare(QLatin1String(kPopupEntryId), Qt::CaseInsensitive) == 0)
             return true;
     }

@@ -12,6 +12,7 @@
 #include <cfxsystemservices.h>
 #include <lintraaurexconnectorwrapper.h>
 
+#include <QFileInfo>
 #include <QStandardPaths>
 
 bool signInFromLauncher(ShowAurexTaskPane *session)
@@ -48,7 +49,13 @@ void openLauncherModel(ShowAurexTaskPane *session)
     LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
     connector->SetWorkingDirectory(folder);
     // The connector's answer is appended as it is: it carries its own separator.
-    const QString localPath = folder + connector->Download_Block(params.modelId);
+    const QString downloaded = connector->Download_Block(params.modelId);
+    const QString localPath = folder + downloaded;
+    if (downloaded.isEmpty() || !QFileInfo(localPath).isFile()) {
+        // Nothing to open: no pending open either, or the user's next drawing would be closed.
+        qCDebug(lcSession) << "the launcher's model could not be downloaded";
+        return;
+    }
     session->setLauncherOpenPending(true);
     session->setLauncherModelPath(localPath);
     CFxSystemServices *services = GetFxSystemServices();

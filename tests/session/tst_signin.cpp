@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QNetworkProxy>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -40,7 +41,13 @@ private slots:
         m_home.applyToProcess();
         QDir::setCurrent(m_home.path()); // no developer server file here
         QString error;
-        QVERIFY2(m_platform.run({ "demo" }).exitCode == 0, "demo data");
+        const PlatformProcess::Result demo = m_platform.run({ "demo" });
+        QVERIFY2(demo.exitCode == 0, "demo data");
+        // "  bridge.dwg  AX000000001  <id>": the platform id is what the launcher names.
+        const QRegularExpression line(QStringLiteral("^\\s*bridge\\.dwg\\s+\\S+\\s+(\\S+)\\s*$"),
+                                      QRegularExpression::MultilineOption);
+        m_bridgeId = line.match(QString::fromUtf8(demo.out)).captured(1);
+        QVERIFY(!m_bridgeId.isEmpty());
         QVERIFY2(m_platform.start(&error), qPrintable(error));
         qInstallMessageHandler(captureMessage);
     }
@@ -81,6 +88,30 @@ private slots:
         QVERIFY(signedIn());
         QVERIFY2(!g_messages.isEmpty(), "the sign-in printed nothing to search");
         verifyNoCredentialLogged(launcherCookie());
+    }
+
+    void launcherModelOpensOnlyWhenItArrived_data()
+    {
+        QTest::addColumn<bool>("known");
+        QTest::newRow("model on the platform") << true;
+        QTest::newRow("model that does not exist") << false;
+    }
+
+    void launcherModelOpensOnlyWhenItArrived()
+    {
+        QFETCH(bool, known);
+        writeLauncherFiles({ "--model", known ? m_bridgeId : QStringLiteral("NOSUCHMODEL") });
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        QVERIFY(signInFromLauncher(session));
+        session->setLauncherOpenPending(false);
+        session->setLauncherModelPath(QString());
+        openLauncherModel(session);
+        // A pending open closes the next other drawing: it must not stand without a model.
+        QCOMPARE(session->isLauncherOpenPending(), known);
+        QCOMPARE(QFileInfo(session->launcherModelPath()).isFile(), known);
+        if (known)
+            QCOMPARE(QFileInfo(session->launcherModelPath()).fileName(), QString("bridge.dwg"));
+        session->setLauncherOpenPending(false);
     }
 
     void cookieThatIsNoLongerValidLeavesTheUserSignedOut_data()
@@ -279,6 +310,7 @@ private:
 
     TestHome m_home;
     PlatformProcess m_platform;
+    QString m_bridgeId;
 };
 
 QTEST_MAIN(TestSignIn)

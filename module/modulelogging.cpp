@@ -1,0 +1,3 @@
+#include "modulelogging.h"
+
+Q_LOGGING_CATEGORY(lcModule, "module")
