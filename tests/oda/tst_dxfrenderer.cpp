@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <QElapsedTimer>
+
 #include <future>
 
 namespace {
@@ -76,6 +78,8 @@ private slots:
     void everySampleRenders_data();
     void everySampleRenders();
     void previewsRenderOffTheGuiThread();
+    void hostileDrawingsRenderInBoundedTime_data();
+    void hostileDrawingsRenderInBoundedTime();
 };
 
 void TestDxfRenderer::thumbnailIsThePreview()
@@ -219,6 +223,107 @@ void TestDxfRenderer::previewsRenderOffTheGuiThread()
     QVERIFY(doc.read(path, nullptr));
     QCOMPARE(DxfRenderer(doc).scene().texts.size(), 1);
     QCOMPARE(DxfRenderer(doc).scene().texts.first().text, QStringLiteral("Plan"));
+}
+
+void TestDxfRenderer::hostileDrawingsRenderInBoundedTime_data()
+{
+    // Drawings made to hang or exhaust a reader: what fits is drawn, the rest left out, and
+    // nothing non-finite reaches the painter. points: outline points in the scene, -1 for
+    // "very many".
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<QRectF>("extents");
+    auto arc = [](const QByteArray &start, const QByteArray &end) {
+        return drawing("0\nARC\n8\n0\n10\n0\n20\n0\n40\n10\n50\n" + start + "\n51\n" + end
+                       + "\n");
+    };
+    auto block = [](const QByteArray &name, const QByteArray &content) {
+        return "0\nBLOCK\n8\n0\n2\n" + name + "\n70\n0\n10\n0\n20\n0\n" + content
+               + "0\nENDBLK\n8\n0\n";
+    };
+    auto array = [](const QByteArray &name, int columns, int rows) {
+        return "0\nINSERT\n8\n0\n2\n" + name + "\n10\n0\n20\n0\n70\n"
+               + QByteArray::number(columns) + "\n71\n" + QByteArray::number(rows)
+               + "\n44\n1\n45\n1\n";
+    };
+    // A quarter arc takes 19 points, a full circle 73.
+    const QRectF quarter(0, 0, 10, 10);
+    const QRectF circle(-10, -10, 20, 20);
+    QTest::newRow("arc starting at 3.6e17 degrees") << arc("3.6e17", "90") << 19 << true
+                                                    << quarter;
+    QTest::newRow("arc of many negative turns")
+        << arc("-3600000000000000", "-3599999999999910") << 19 << true << quarter;
+    QTest::newRow("arc from 1e300 to 1e300 degrees") << arc("1e300", "1e300") << 73 << true
+                                                     << circle;
+    QTest::newRow("arc with infinite and NaN angles") << arc("inf", "nan") << 73 << true
+                                                      << circle;
+    QTest::newRow("line with infinite coordinates reads them as absent")
+        << drawing("0\nLINE\n8\n0\n10\n-inf\n20\n1\n11\n4\n21\nNaN\n") << 2 << true
+        << QRectF(0, 0, 4, 1);
+    QTest::newRow("lwpolyline with bulges too large to compute")
+        << drawing("0\nLWPOLYLINE\n8\n0\n90\n3\n70\n1\n10\n0\n20\n0\n42\n1e300\n"
+                   "10\n5\n20\n0\n42\n-1e308\n10\n5\n20\n5\n42\ninf\n")
+        << 4 << true << QRectF(0, 0, 5, 5);
+    QTest::newRow("block placed where its coordinates overflow")
+        << drawing(line(0, 0, 1, 1)
+                       + "0\nINSERT\n8\n0\n2\nB\n10\n0\n20\n0\n41\n1e300\n42\n1e300\n",
+                   block("B", line(1e300, 1e300, 1e300, 0)))
+        << 2 << true << QRectF(0, 0, 1, 1);
+    QTest::newRow("text 1e300 high turned 1e300 degrees")
+        << drawing("0\nTEXT\n8\n0\n10\n0\n20\n0\n40\n1e300\n50\n1e300\n1\nTall\n") << 0 << true
+        << QRectF();
+    QTest::newRow("array of 30000 by 30000 copies of a one-line block")
+        << drawing(array("ONE", 30000, 30000), block("ONE", line(0, 0, 0.5, 0))) << -1 << false
+        << QRectF();
+    QTest::newRow("array of 32767 by 32767 copies of an empty block")
+        << drawing(line(0, 0, 1, 1) + array("EMPTY", 32767, 32767), block("EMPTY", "")) << 2
+        << false << QRectF(0, 0, 1, 1);
+    QByteArray nested = block("L0", "0\nPOINT\n8\n0\n10\n0\n20\n0\n");
+    for (int level = 1; level <= 16; ++level) {
+        nested += block("L" + QByteArray::number(level),
+                        array("L" + QByteArray::number(level - 1), 1000, 1000));
+    }
+    QTest::newRow("sixteen levels of arrays of a block that draws nothing")
+        << drawing(array("L16", 1000, 1000), nested) << 0 << false << QRectF();
+    QTest::newRow("array rows and columns beyond the format's range")
+        << drawing(array("ONE", 2147483647, -5), block("ONE", line(0, 0, 0.5, 0)))
+        << 2 * 32767 << true << QRectF(0, 0, 32766.5, 0);
+}
+
+void TestDxfRenderer::hostileDrawingsRenderInBoundedTime()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, points);
+    QFETCH(bool, complete);
+    QFETCH(QRectF, extents);
+    QElapsedTimer timer;
+    timer.start();
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.parse(bytes, &error), qPrintable(error));
+    const DxfRenderer renderer(doc);
+    const QImage image = renderer.preview(QSize(200, 200));
+    // Generous for a slow machine; a hang or a runaway takes minutes or never ends.
+    QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
+
+    QCOMPARE(renderer.scene().complete, complete);
+    int inScene = 0;
+    for (const DxfScene::Shape &shape : renderer.scene().shapes) {
+        for (int i = 0; i < shape.path.elementCount(); ++i) {
+            const QPainterPath::Element e = shape.path.elementAt(i);
+            QVERIFY(std::isfinite(e.x) && std::isfinite(e.y));
+        }
+        inScene += shape.path.elementCount();
+    }
+    if (points >= 0)
+        QCOMPARE(inScene, points);
+    else
+        QVERIFY(inScene > 100000);
+    if (!extents.isNull())
+        compareRects(renderer.extents(), extents);
+    if (!renderer.isEmpty())
+        QVERIFY(inkIn(image, image.rect()) > 0);
 }
 
 QTEST_MAIN(TestDxfRenderer)

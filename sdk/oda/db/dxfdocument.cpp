@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -138,10 +139,16 @@ QString DxfDocument::string(int record, int code) const
 
 double DxfDocument::real(int record, int code, double fallback) const
 {
-    const int tag = findTag(record, code);
+    return realValue(findTag(record, code), fallback);
+}
+
+double DxfDocument::realValue(int tag, double fallback) const
+{
+    if (tag < 0)
+        return fallback;
     bool ok = false;
-    const double value = tag >= 0 ? m_file.trimmedValue(tag).toDouble(&ok) : 0.0;
-    return ok ? value : fallback;
+    const double value = m_file.trimmedValueView(tag).toDouble(&ok);
+    return ok && std::isfinite(value) ? value : fallback;
 }
 
 int DxfDocument::integer(int record, int code, int fallback) const

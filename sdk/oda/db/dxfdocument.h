@@ -53,7 +53,10 @@ public:
     // The first tag of code in record at or after tag from (-1: from the start), or -1.
     int findTag(int record, int code, int from = -1) const;
     QString string(int record, int code) const;
+    // Numbers that do not parse, infinities and NaN read as fallback: nothing downstream
+    // has to guard its arithmetic against them.
     double real(int record, int code, double fallback = 0.0) const;
+    double realValue(int tag, double fallback = 0.0) const;
     int integer(int record, int code, int fallback = 0) const;
     quint64 handleRef(int record, int code) const;
     // Replaces the value of the record's first tag of code; false when it has none.

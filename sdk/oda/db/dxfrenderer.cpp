@@ -82,7 +82,9 @@ void DxfRenderer::render(QPainter *painter, const QRectF &target, const QColor &
     // Fonts need a GUI application; a program without one gets the outlines only.
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return;
-    const double scale = std::sqrt(std::abs(transform.determinant()));
+    // The fit is a uniform scale; its determinant would underflow for drawings that span
+    // hundreds of orders of magnitude.
+    const double scale = std::hypot(transform.m11(), transform.m12());
     for (const DxfScene::Text &text : m_scene.texts) {
         const double pixels = text.height * scale;
         if (pixels < kSmallestTextPixels)

@@ -4,10 +4,16 @@
 
 #include <QtMath>
 
+#include <cmath>
+
 namespace {
 
 const int kMaxInsertDepth = 16;
+// Rows and columns of an array insert are 16-bit numbers in the format.
+const int kMaxArrayCount = 32767;
 const double kDegreesPerSegment = 5.0;
+const int kMinArcSegments = 4;
+const int kMaxArcSegments = 3600;
 // Colour numbers with a meaning of their own.
 const int kByBlock = 0;
 const int kForeground = 7;
@@ -34,17 +40,57 @@ QColor indexedColor(int index)
     return QColor::fromHsv(hue % 360, saturation, value);
 }
 
+bool isFinite(const QPointF &p)
+{
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+bool isFinite(const QPainterPath &path)
+{
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (!std::isfinite(e.x) || !std::isfinite(e.y))
+            return false;
+    }
+    return true;
+}
+
+bool isFinite(const QTransform &t)
+{
+    for (double v : {t.m11(), t.m12(), t.m13(), t.m21(), t.m22(), t.m23(), t.m31(), t.m32(),
+                     t.m33()}) {
+        if (!std::isfinite(v))
+            return false;
+    }
+    return true;
+}
+
+// An angle in degrees brought into [0, 360): a drawing may store any multiple of a turn.
+double normalizedDegrees(double degrees)
+{
+    const double angle = std::fmod(degrees, 360.0);
+    return angle < 0.0 ? angle + 360.0 : angle;
+}
+
 // Points along a circular arc around center, from angle start sweeping sweep (radians,
-// counter-clockwise when positive), start point included.
+// counter-clockwise when positive), start point included. Arcs that would leave the range of
+// numbers add nothing.
 void appendArc(QPainterPath *path, const QPointF &center, double radius, double start,
                double sweep, bool moveFirst)
 {
-    const int segments = std::max(4, int(std::ceil(std::abs(qRadiansToDegrees(sweep))
-                                                   / kDegreesPerSegment)));
+    const double degrees = std::abs(qRadiansToDegrees(sweep));
+    if (!std::isfinite(degrees) || !std::isfinite(radius) || !std::isfinite(start)
+        || !isFinite(center))
+        return;
+    const int segments = int(qBound(double(kMinArcSegments),
+                                    std::ceil(degrees / kDegreesPerSegment),
+                                    double(kMaxArcSegments)));
     for (int i = 0; i <= segments; ++i) {
         const double angle = start + sweep * i / segments;
         const QPointF p(center.x() + radius * std::cos(angle),
                         center.y() + radius * std::sin(angle));
+        if (!isFinite(p))
+            return;
         if (i == 0 && moveFirst)
             path->moveTo(p);
         else
@@ -66,8 +112,27 @@ void appendSegment(QPainterPath *path, const QPointF &from, const QPointF &to, d
     const double offset = (length / 2.0) * (1.0 - bulge * bulge) / (2.0 * bulge);
     const QPointF center = mid + QPointF(-chord.y(), chord.x()) / length * offset;
     const QPointF radial = from - center;
-    appendArc(path, center, std::hypot(radial.x(), radial.y()),
-              std::atan2(radial.y(), radial.x()), included, false);
+    const double radius = std::hypot(radial.x(), radial.y());
+    // A bulge so large that the arithmetic overflows is drawn as its chord.
+    if (!isFinite(center) || !std::isfinite(radius)) {
+        path->lineTo(to);
+        return;
+    }
+    appendArc(path, center, radius, std::atan2(radial.y(), radial.x()), included, false);
+}
+
+// The outline through points with the bulge of each segment, closed back to the first point
+// when asked; it stops growing once it has more than limit elements.
+void appendOutline(QPainterPath *path, const QVector<QPointF> &points,
+                   const QVector<double> &bulges, bool closed, qint64 limit)
+{
+    if (points.isEmpty())
+        return;
+    path->moveTo(points.first());
+    for (int i = 1; i < points.size() && path->elementCount() <= limit; ++i)
+        appendSegment(path, points.at(i - 1), points.at(i), bulges.at(i - 1));
+    if (closed && points.size() > 1 && path->elementCount() <= limit)
+        appendSegment(path, points.last(), points.first(), bulges.last());
 }
 
 } // namespace
@@ -77,8 +142,9 @@ DxfScene DxfScene::build(const DxfDocument &doc)
     return DxfSceneBuilder(doc).build();
 }
 
-DxfSceneBuilder::DxfSceneBuilder(const DxfDocument &doc)
+DxfSceneBuilder::DxfSceneBuilder(const DxfDocument &doc, qint64 budget)
     : m_doc(doc)
+    , m_budget(budget)
 {
 }
 
@@ -91,12 +157,33 @@ DxfScene DxfSceneBuilder::build()
     return m_scene;
 }
 
+bool DxfSceneBuilder::spend(qint64 units)
+{
+    if (units > m_budget) {
+        m_budget = 0;
+        m_scene.complete = false;
+        return false;
+    }
+    m_budget -= units;
+    return true;
+}
+
 void DxfSceneBuilder::indexBlocksAndLayers()
 {
     if (const DxfDocument::Section *blocks = m_doc.section("BLOCKS")) {
+        // A definition runs from its BLOCK to its ENDBLK; one left open ends where the next
+        // begins.
+        Block *open = nullptr;
         for (int r = blocks->sectionRecord + 1; r < blocks->endRecord; ++r) {
-            if (m_doc.isType(r, "BLOCK"))
-                m_blocks.insert(m_doc.string(r, 2).toUpper(), r);
+            const bool begins = m_doc.isType(r, "BLOCK");
+            if (open && (begins || m_doc.isType(r, "ENDBLK"))) {
+                open->end = r;
+                open = nullptr;
+            }
+            if (begins) {
+                open = &m_blocks[m_doc.string(r, 2).toUpper()];
+                *open = Block{r, blocks->endRecord};
+            }
         }
     }
     if (const DxfDocument::Section *tables = m_doc.section("TABLES")) {
@@ -126,9 +213,14 @@ QColor DxfSceneBuilder::entityColor(int record, const Context &context, bool *vi
     return indexedColor(std::abs(color));
 }
 
+QPointF DxfSceneBuilder::point(int record, int xCode) const
+{
+    return QPointF(m_doc.real(record, xCode), m_doc.real(record, xCode + 10));
+}
+
 void DxfSceneBuilder::addRange(int first, int end, const Context &context)
 {
-    for (int r = first; r < end;)
+    for (int r = first; r < end && m_budget > 0;)
         r = addEntity(r, context);
 }
 
@@ -140,21 +232,19 @@ int DxfSceneBuilder::addEntity(int record, const Context &context)
     const QColor color = entityColor(record, context, &visible);
     QPainterPath path;
     int next = record + 1;
-    // Entities drawn in a mirrored plane (extrusion pointing down) flip x.
-    const bool mirrored = m_doc.real(record, 230, 1.0) < 0.0;
     if (m_doc.isType(record, "LINE")) {
-        path.moveTo(m_doc.real(record, 10), m_doc.real(record, 20));
-        path.lineTo(m_doc.real(record, 11), m_doc.real(record, 21));
+        path.moveTo(point(record, 10));
+        path.lineTo(point(record, 11));
     } else if (m_doc.isType(record, "CIRCLE")) {
         const double radius = m_doc.real(record, 40);
-        path.addEllipse(QPointF(m_doc.real(record, 10), m_doc.real(record, 20)), radius, radius);
+        path.addEllipse(point(record, 10), radius, radius);
     } else if (m_doc.isType(record, "ARC")) {
-        const double start = qDegreesToRadians(m_doc.real(record, 50));
-        double sweep = qDegreesToRadians(m_doc.real(record, 51)) - start;
-        while (sweep <= 0.0)
-            sweep += 2.0 * M_PI;
-        appendArc(&path, QPointF(m_doc.real(record, 10), m_doc.real(record, 20)),
-                  m_doc.real(record, 40), start, sweep, true);
+        const double start = normalizedDegrees(m_doc.real(record, 50));
+        double sweep = normalizedDegrees(m_doc.real(record, 51)) - start;
+        if (sweep <= 0.0)
+            sweep += 360.0;
+        appendArc(&path, point(record, 10), m_doc.real(record, 40), qDegreesToRadians(start),
+                  qDegreesToRadians(sweep), true);
     } else if (m_doc.isType(record, "LWPOLYLINE")) {
         path = lwPolyline(record);
     } else if (m_doc.isType(record, "POLYLINE")) {
@@ -169,39 +259,48 @@ int DxfSceneBuilder::addEntity(int record, const Context &context)
         return next;
     }
     if (visible && !path.isEmpty()) {
-        QTransform placement = context.transform;
-        if (mirrored)
-            placement = QTransform::fromScale(-1.0, 1.0) * placement;
-        m_scene.shapes.append({placement.map(path), color});
+        // Entities drawn in a mirrored plane (extrusion pointing down) flip x.
+        const bool mirrored = m_doc.real(record, 230, 1.0) < 0.0;
+        addShape(path, mirrored ? QTransform::fromScale(-1.0, 1.0) * context.transform
+                                : context.transform,
+                 color);
     }
     return next;
 }
 
+void DxfSceneBuilder::addShape(const QPainterPath &path, const QTransform &placement,
+                               const QColor &color)
+{
+    const QPainterPath placed = placement.map(path);
+    // Placement can overflow where a drawing's numbers are finite but enormous.
+    if (!isFinite(placed) || !spend(placed.elementCount()))
+        return;
+    // One path per run of a colour: a path per entity costs far more than its points when
+    // block arrays make hundreds of thousands of them.
+    if (!m_scene.shapes.isEmpty() && m_scene.shapes.last().color == color)
+        m_scene.shapes.last().path.addPath(placed);
+    else
+        m_scene.shapes.append({placed, color});
+}
+
 QPainterPath DxfSceneBuilder::lwPolyline(int record) const
 {
-    QPainterPath path;
     QVector<QPointF> points;
     QVector<double> bulges;
     const DxfFile &file = m_doc.file();
     for (int t = m_doc.firstTag(record); t < m_doc.endTag(record); ++t) {
         const int code = file.code(t);
         if (code == 10) {
-            points.append(QPointF(file.trimmedValue(t).toDouble(), 0.0));
+            points.append(QPointF(m_doc.realValue(t), 0.0));
             bulges.append(0.0);
         } else if (code == 20 && !points.isEmpty()) {
-            points.last().setY(file.trimmedValue(t).toDouble());
+            points.last().setY(m_doc.realValue(t));
         } else if (code == 42 && !bulges.isEmpty()) {
-            bulges.last() = file.trimmedValue(t).toDouble();
+            bulges.last() = m_doc.realValue(t);
         }
     }
-    if (points.isEmpty())
-        return path;
-    const bool closed = m_doc.integer(record, 70) & 1;
-    path.moveTo(points.first());
-    for (int i = 1; i < points.size(); ++i)
-        appendSegment(&path, points.at(i - 1), points.at(i), bulges.at(i - 1));
-    if (closed && points.size() > 1)
-        appendSegment(&path, points.last(), points.first(), bulges.last());
+    QPainterPath path;
+    appendOutline(&path, points, bulges, m_doc.integer(record, 70) & 1, m_budget);
     return path;
 }
 
@@ -215,20 +314,14 @@ int DxfSceneBuilder::polyline(int record, QPainterPath *path) const
     int r = record + 1;
     for (; r < m_doc.recordCount() && m_doc.isType(r, "VERTEX"); ++r) {
         // Spline frame points are construction, not shape.
-        if (m_doc.integer(r, 70) & 16)
+        if (!drawable || (m_doc.integer(r, 70) & 16))
             continue;
-        points.append(QPointF(m_doc.real(r, 10), m_doc.real(r, 20)));
+        points.append(point(r, 10));
         bulges.append(m_doc.real(r, 42));
     }
     if (r < m_doc.recordCount() && m_doc.isType(r, "SEQEND"))
         ++r;
-    if (drawable && !points.isEmpty()) {
-        path->moveTo(points.first());
-        for (int i = 1; i < points.size(); ++i)
-            appendSegment(path, points.at(i - 1), points.at(i), bulges.at(i - 1));
-        if ((flags & 1) && points.size() > 1)
-            appendSegment(path, points.last(), points.first(), bulges.last());
-    }
+    appendOutline(path, points, bulges, flags & 1, m_budget);
     return r;
 }
 
@@ -243,8 +336,8 @@ void DxfSceneBuilder::addText(int record, const Context &context, const QColor &
         return;
     const int horizontal = m_doc.integer(record, 72);
     const int vertical = m_doc.integer(record, 73);
-    QPointF position(m_doc.real(record, 10), m_doc.real(record, 20));
-    const double angle = m_doc.real(record, 50);
+    QPointF position = point(record, 10);
+    const double angle = normalizedDegrees(m_doc.real(record, 50));
     if ((horizontal || vertical) && m_doc.findTag(record, 11) >= 0) {
         // Aligned texts hang from their alignment point; estimate the width to place them.
         const double width = 0.6 * height * text.size();
@@ -257,58 +350,62 @@ void DxfSceneBuilder::addText(int record, const Context &context, const QColor &
             shift.setY(-height / 2.0);
         else if (vertical == 3)
             shift.setY(-height);
-        position = QPointF(m_doc.real(record, 11), m_doc.real(record, 21))
-                   + QTransform().rotate(angle).map(shift);
+        position = point(record, 11) + QTransform().rotate(angle).map(shift);
     }
     const QTransform &t = context.transform;
     const QPointF placed = t.map(position);
     const double radians = qDegreesToRadians(angle);
     const QPointF direction = t.map(position + QPointF(std::cos(radians), std::sin(radians)))
                               - placed;
-    const double scale = std::sqrt(std::abs(t.determinant()));
-    m_scene.texts.append({text, placed, height * scale,
-                          qRadiansToDegrees(std::atan2(direction.y(), direction.x())), color});
+    // The mean stretch of the two axes; the determinant would underflow sooner.
+    const double scale = std::sqrt(std::hypot(t.m11(), t.m12()) * std::hypot(t.m21(), t.m22()));
+    const DxfScene::Text item{text, placed, height * scale,
+                              qRadiansToDegrees(std::atan2(direction.y(), direction.x())),
+                              color};
+    if (!isFinite(item.position) || !std::isfinite(item.height) || !std::isfinite(item.angle)
+        || !spend(1))
+        return;
+    m_scene.texts.append(item);
 }
 
 void DxfSceneBuilder::addInsert(int record, const Context &context, const QColor &color)
 {
     const QString name = m_doc.string(record, 2).toUpper();
-    const int block = m_blocks.value(name, -1);
-    if (block < 0 || context.depth >= kMaxInsertDepth || m_insertStack.contains(name))
+    const Block block = m_blocks.value(name);
+    if (block.begin < 0 || context.depth >= kMaxInsertDepth || m_insertStack.contains(name))
         return;
     // External references and their dependants have their content in another drawing.
-    if (m_doc.integer(block, 70) & (4 | 8 | 16))
+    if (m_doc.integer(block.begin, 70) & (4 | 8 | 16))
         return;
-    int end = block + 1;
-    while (end < m_doc.recordCount() && !m_doc.isType(end, "ENDBLK")
-           && !m_doc.isType(end, "ENDSEC"))
-        ++end;
-    const QPointF base(m_doc.real(block, 10), m_doc.real(block, 20));
-    const QPointF insertion(m_doc.real(record, 10), m_doc.real(record, 20));
+    const QPointF base = point(block.begin, 10);
+    const QPointF insertion = point(record, 10);
     const double xScale = m_doc.real(record, 41, 1.0);
     const double yScale = m_doc.real(record, 42, 1.0);
-    const double rotation = m_doc.real(record, 50);
-    const int columns = std::max(1, m_doc.integer(record, 70, 1));
-    const int rows = std::max(1, m_doc.integer(record, 71, 1));
+    const double rotation = normalizedDegrees(m_doc.real(record, 50));
+    const qint64 columns = qBound(1, m_doc.integer(record, 70, 1), kMaxArrayCount);
+    const qint64 rows = qBound(1, m_doc.integer(record, 71, 1), kMaxArrayCount);
     const double columnSpacing = m_doc.real(record, 44);
     const double rowSpacing = m_doc.real(record, 45);
+    // Each copy costs its records whether they draw or not, so that arrays of empty or
+    // invisible blocks are bounded too.
+    const qint64 copyCost = 1 + (block.end - block.begin - 1);
     m_insertStack.append(name);
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns; ++column) {
-            // Block coordinates: move the base point to the origin, scale, rotate, then place;
-            // array copies step along the rotated axes.
-            QTransform local;
-            local.translate(insertion.x(), insertion.y());
-            local.rotate(rotation);
-            local.translate(column * columnSpacing, row * rowSpacing);
-            local.scale(xScale, yScale);
-            local.translate(-base.x(), -base.y());
-            Context inner;
-            inner.transform = local * context.transform;
-            inner.blockColor = color;
-            inner.depth = context.depth + 1;
-            addRange(block + 1, end, inner);
-        }
+    for (qint64 copy = 0; copy < rows * columns && spend(copyCost); ++copy) {
+        // Block coordinates: move the base point to the origin, scale, rotate, then place;
+        // array copies step along the rotated axes.
+        QTransform local;
+        local.translate(insertion.x(), insertion.y());
+        local.rotate(rotation);
+        local.translate(double(copy % columns) * columnSpacing,
+                        double(copy / columns) * rowSpacing);
+        local.scale(xScale, yScale);
+        local.translate(-base.x(), -base.y());
+        Context inner;
+        inner.transform = local * context.transform;
+        inner.blockColor = color;
+        inner.depth = context.depth + 1;
+        if (isFinite(inner.transform))
+            addRange(block.begin + 1, block.end, inner);
     }
     m_insertStack.removeLast();
 }
