@@ -1,6 +1,7 @@
 #include "apiserver.h"
 
 #include "checkin.h"
+#include "checkinupload.h"
 #include "dashboard.h"
 #include "database.h"
 #include "objectstore.h"
@@ -38,6 +39,44 @@ void sendJson(httplib::Response &response, int status, const QJsonValue &value)
 void sendError(httplib::Response &response, int status, const QString &message)
 {
     sendJson(response, status, QJsonObject{{QStringLiteral("error"), message}});
+}
+
+// Answers with an error while the request's body is still unread, and ends the connection once
+// the answer is out: reading the body only to throw it away is what the refusal avoids, and the
+// connection cannot carry another request while the body is in the way.
+void refuseAndClose(httplib::Response &response, int status, const QString &message)
+{
+    const std::string body = QJsonDocument(QJsonObject{{QStringLiteral("error"), message}})
+                                 .toJson(QJsonDocument::Compact)
+                                 .toStdString();
+    response.status = status;
+    response.set_header("Connection", "close");
+    response.set_content_provider(
+        body.size(), "application/json",
+        [body](size_t offset, size_t length, httplib::DataSink &sink) {
+            sink.write(body.data() + offset, length);
+            // Declining to go on after the last byte makes the server close the connection.
+            return false;
+        });
+}
+
+// The value of a Content-Length header: decimal digits only.
+bool parseLength(const std::string &text, long long *length)
+{
+    if (text.empty() || text.size() > 18)
+        return false;
+    *length = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        *length = *length * 10 + (c - '0');
+    }
+    return true;
+}
+
+bool startsWith(const std::string &text, const std::string &prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
 }
 
 // Runs a handler and turns whatever it throws into a status code and a JSON error body.
@@ -99,13 +138,16 @@ ApiServer::ApiServer(const Options &options)
     } else {
         m_server = std::make_unique<httplib::Server>();
     }
-    const int threads = qMax(2, options.threads);
+    // Every open connection holds one of these threads.
+    const int threads = qMax(2, options.threads > 0 ? options.threads : platform::kDefaultThreads);
     m_server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     m_server->set_payload_max_length(static_cast<size_t>(options.maxUploadBytes));
-    m_server->set_read_timeout(60);
-    // A client fetching a drawing's files one after another keeps its connection.
-    m_server->set_keep_alive_max_count(1000);
-    m_server->set_write_timeout(60);
+    // A client fetching a drawing's files one after another keeps its connection, but an idle
+    // one is let go soon.
+    m_server->set_keep_alive_timeout(platform::kKeepAliveSeconds);
+    m_server->set_keep_alive_max_count(platform::kKeepAliveMaxRequests);
+    m_server->set_read_timeout(platform::kReadTimeoutSeconds);
+    m_server->set_write_timeout(platform::kWriteTimeoutSeconds);
     installRoutes();
 }
 
@@ -141,6 +183,50 @@ Caller ApiServer::caller(const httplib::Request &request)
     return m_accounts.authenticate(bearerToken(request));
 }
 
+bool ApiServer::refusedBeforeBody(const httplib::Request &request, httplib::Response &response)
+{
+    const bool chunked = request.has_header("Transfer-Encoding");
+    const bool stated = request.has_header("Content-Length");
+    long long length = 0;
+    if (stated && !parseLength(request.get_header_value("Content-Length"), &length)) {
+        refuseAndClose(response, 400, QStringLiteral("the request's length is not a number"));
+        return true;
+    }
+    // The server would read a body of unstated length up to the end of the connection.
+    const bool carriesBody = request.method == "POST" || request.method == "PUT"
+        || request.method == "PATCH" || request.method == "PRI";
+    const bool unstated = carriesBody && !stated && !chunked;
+    auto refuse = [&](int status, const QString &message) {
+        if (chunked || unstated || length > 0)
+            refuseAndClose(response, status, message);
+        else
+            sendError(response, status, message);
+        return true;
+    };
+
+    // Every object request names its caller; sign-in is under the CAS address.
+    if (startsWith(request.path, std::string(platform::kApiPrefix) + "/")) {
+        try {
+            caller(request);
+        } catch (const ApiError &error) {
+            return refuse(error.status(), QString::fromStdString(error.what()));
+        }
+    }
+    // A check-in streams into a file, counted as it arrives.
+    if (request.path == std::string(platform::kApiPrefix) + "/checkin") {
+        if (length > m_options.maxUploadBytes)
+            return refuse(413, QStringLiteral("the request is too large"));
+        return false;
+    }
+    // Other bodies are small JSON documents, read whole: their length must be known and
+    // within bounds before reading begins.
+    if (chunked || unstated)
+        return refuse(411, QStringLiteral("the request must state its length"));
+    if (length > platform::kMaxJsonBodyBytes)
+        return refuse(413, QStringLiteral("the request is too large"));
+    return false;
+}
+
 void ApiServer::jsonRoute(const char *method, const char *pattern, JsonHandler handler)
 {
     auto run = [this, handler](const httplib::Request &request, httplib::Response &response) {
@@ -159,21 +245,13 @@ void ApiServer::jsonRoute(const char *method, const char *pattern, JsonHandler h
 
 void ApiServer::installRoutes()
 {
-    // Bodies other than a check-in are small JSON documents; larger ones are refused before
-    // they are read.
-    m_server->set_pre_routing_handler([](const httplib::Request &request,
-                                         httplib::Response &response) {
-        const std::string checkInPath = std::string(platform::kApiPrefix) + "/checkin";
-        if (request.path != checkInPath && request.has_header("Content-Length")
-            && std::stoll("0" + request.get_header_value("Content-Length"))
-                > platform::kMaxJsonBodyBytes) {
-            sendError(response, 413, QStringLiteral("the request is too large"));
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
+    m_server->set_pre_routing_handler([this](const httplib::Request &request,
+                                             httplib::Response &response) {
+        return refusedBeforeBody(request, response) ? httplib::Server::HandlerResponse::Handled
+                                                    : httplib::Server::HandlerResponse::Unhandled;
     });
     m_server->set_error_handler([](const httplib::Request &, httplib::Response &response) {
-        if (response.body.empty()) {
+        if (response.body.empty() && !response.content_provider_) {
             sendError(response, response.status,
                       response.status == 413 ? QStringLiteral("the request is too large")
                                              : QStringLiteral("request failed"));
@@ -256,8 +334,9 @@ void ApiServer::installRoutes()
                       serveContent(request, response);
                   });
     m_server->Post(std::string(platform::kApiPrefix) + "/checkin",
-                   [this](const httplib::Request &request, httplib::Response &response) {
-                       checkIn(request, response);
+                   [this](const httplib::Request &request, httplib::Response &response,
+                          const httplib::ContentReader &reader) {
+                       checkIn(request, response, reader);
                    });
 
     Dashboard::install(*m_server, m_accounts);
@@ -311,16 +390,24 @@ void ApiServer::serveContent(const httplib::Request &request, httplib::Response 
     });
 }
 
-void ApiServer::checkIn(const httplib::Request &request, httplib::Response &response)
+void ApiServer::checkIn(const httplib::Request &request, httplib::Response &response,
+                        const httplib::ContentReader &reader)
 {
+    if (!request.is_multipart_form_data()) {
+        refuseAndClose(response, 400,
+                       QStringLiteral("a check-in is a multipart form with a manifest"));
+        return;
+    }
+    CheckInUpload upload(m_options.uploadFolder, m_options.maxUploadBytes);
+    if (!upload.receive(reader)) {
+        refuseAndClose(response, upload.status(), upload.errorString());
+        return;
+    }
     guarded(response, [&] {
         const Caller who = caller(request);
-        if (!request.is_multipart_form_data() || !request.has_file("manifest"))
-            throw ApiError(400, QStringLiteral("a check-in is a multipart form with a manifest"));
-        const QJsonObject manifest = parseObject(request.get_file_value("manifest").content);
+        const QJsonObject manifest = parseObject(upload.manifest());
         CheckIn checkIn(who, m_accounts);
-        const QList<ObjectRow> stored =
-            checkIn.run(manifest, request.get_file_value("contents").content);
+        const QList<ObjectRow> stored = checkIn.run(manifest, upload.contents());
         sendJson(response, 200, QJsonObject{{QStringLiteral("objects"), toJson(stored)}});
     });
 }

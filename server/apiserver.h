@@ -9,6 +9,7 @@
 #include <memory>
 
 namespace httplib {
+class ContentReader;
 class Server;
 struct Request;
 struct Response;
@@ -16,7 +17,8 @@ struct Response;
 
 // The platform's HTTP/JSON service: the sign-in (CAS) endpoints, the object API the connector
 // calls, and the dashboard. Requests run on a pool of worker threads, each with its own
-// database connection. Owned by the serve command; run() blocks until stop() is called.
+// database connection. Who is calling and how large the body is are checked from the headers,
+// before any body is read. Owned by the serve command; run() blocks until stop() is called.
 class ApiServer
 {
 public:
@@ -27,7 +29,9 @@ public:
         QString keyFile;
         int sessionTtlSeconds = 0;
         long long maxUploadBytes = 0;
-        int threads = 8;
+        int threads = 0;
+        // Where check-in uploads are spooled; a private folder below the data folder.
+        QString uploadFolder;
     };
 
     explicit ApiServer(const Options &options);
@@ -45,9 +49,12 @@ private:
 
     void installRoutes();
     void installCasRoutes();
+    // Runs before a request's body is read; true when it has answered the request itself.
+    bool refusedBeforeBody(const httplib::Request &request, httplib::Response &response);
     void jsonRoute(const char *method, const char *pattern, JsonHandler handler);
     void serveContent(const httplib::Request &request, httplib::Response &response);
-    void checkIn(const httplib::Request &request, httplib::Response &response);
+    void checkIn(const httplib::Request &request, httplib::Response &response,
+                 const httplib::ContentReader &reader);
     Caller caller(const httplib::Request &request);
 
     Options m_options;

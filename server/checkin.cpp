@@ -34,7 +34,7 @@ bool CheckIn::isSafeTitle(const QString &title)
     return true;
 }
 
-QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const std::string &contents)
+QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const QByteArray &contents)
 {
     const QJsonArray records = manifest.value(QStringLiteral("records")).toArray();
     if (records.isEmpty())
@@ -59,7 +59,7 @@ QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const std::string &co
 }
 
 CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
-                               const std::string &contents, QList<ObjectRow> *stored)
+                               const QByteArray &contents, QList<ObjectRow> *stored)
 {
     const QString title = prop(record, "title");
     if (!isSafeTitle(title))
@@ -83,15 +83,26 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
         && Database::value(QStringLiteral("SELECT 1 FROM objects WHERE name = ?"), {name})
                .isValid())
         throw ApiError(403, QStringLiteral("no access to %1").arg(title));
-    if (existing && existing->lockedById != 0 && existing->lockedById != m_caller.userId)
-        throw ApiError(409,
-                       QStringLiteral("%1 is locked by %2").arg(existing->title, existing->lockedBy));
+    const bool lockedByOther =
+        existing && existing->lockedById != 0 && existing->lockedById != m_caller.userId;
+    // A preview is written with its drawing, so the drawing's lock guards it too.
+    if (derived && !parent->lockedByOther.isEmpty())
+        throw ApiError(409, QStringLiteral("%1 is locked by %2")
+                                .arg(parent->title, parent->lockedByOther));
 
     Placed result;
     if (!selected) {
-        if (existing)
-            result = Placed{existing->id, existing->name};
+        // Not written, only passed through to its children (a drawing the caller may not save,
+        // for instance because a colleague holds its lock): another user's lock stands.
+        if (existing) {
+            result = Placed{existing->id, existing->name, existing->title,
+                            lockedByOther ? existing->lockedBy : QString()};
+        }
     } else {
+        if (lockedByOther) {
+            throw ApiError(409, QStringLiteral("%1 is locked by %2")
+                                    .arg(existing->title, existing->lockedBy));
+        }
         const bool keepLock = prop(record, "maintainlock") == QLatin1String("true");
         const QVariant lockHolder = keepLock ? QVariant(m_caller.userId)
                                              : QVariant(QVariant::LongLong);
@@ -122,7 +133,7 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                 throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(title));
             if (existing->sha256 != sha256)
                 ObjectStore::dropUnusedContent(existing->sha256);
-            result = Placed{existing->id, existing->name};
+            result = Placed{existing->id, existing->name, title, QString()};
         } else {
             if (name.isEmpty())
                 name = m_objects.issueNames(1).first();
@@ -136,7 +147,7 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                                "?, ?, ?, ?) RETURNING id"),
                 {Credentials::newObjectId(), name, name.toLower(), title, title.toLower(), type,
                  cadType, format, spaceId, m_caller.userId, lockHolder, now, sha256, size});
-            result = Placed{id.toLongLong(), name};
+            result = Placed{id.toLongLong(), name, title, QString()};
         }
         const std::optional<ObjectRow> row =
             m_objects.resolve(QJsonObject{{QStringLiteral("name"), result.name}});
@@ -153,14 +164,16 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
     return result;
 }
 
-void CheckIn::storeContent(const QJsonObject &record, const std::string &contents,
+void CheckIn::storeContent(const QJsonObject &record, const QByteArray &contents,
                            QString *sha256, qint64 *size)
 {
     const double offset = record.value(QStringLiteral("offset")).toDouble(-1);
     const double length = record.value(QStringLiteral("size")).toDouble(-1);
     if (offset < 0 || length < 0 || offset + length > static_cast<double>(contents.size()))
         throw ApiError(400, QStringLiteral("no content sent for %1").arg(prop(record, "title")));
-    const QByteArray data = QByteArray::fromRawData(contents.data() + static_cast<size_t>(offset),
+    // A view into the upload, bound to the statement as it is.
+    const QByteArray data = QByteArray::fromRawData(contents.constData()
+                                                        + static_cast<qint64>(offset),
                                                     static_cast<int>(length));
     *sha256 = Credentials::sha256Hex(data);
     *size = data.size();
@@ -169,7 +182,7 @@ void CheckIn::storeContent(const QJsonObject &record, const std::string &content
                                 .arg(prop(record, "title")));
     Database::exec(QStringLiteral("INSERT INTO contents (sha256, size, data) VALUES (?, ?, ?) "
                                   "ON CONFLICT DO NOTHING"),
-                   {*sha256, *size, QByteArray(data)});
+                   {*sha256, *size, data});
 }
 
 void CheckIn::claimName(const QString &name)

@@ -3,22 +3,23 @@
 #include "accountstore.h"
 #include "objectstore.h"
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include <string>
-
 // One check-in of a tree of records, all or nothing. The manifest lists the records in tree
 // order, each with the index of its parent (-1 for the top) and, when it is selected, where its
-// bytes lie in the uploaded contents ("offset", "size") and their SHA-256. Runs in one transaction: any
-// refusal (a lock held by someone else, a hostile title, a name the platform never issued, a
-// space the caller is not in, content that does not match its checksum) leaves no trace.
+// bytes lie in the uploaded contents ("offset", "size") and their SHA-256. A record that is not
+// selected is not written, so only a selected one must be free of other users' locks; it still
+// carries its children. Runs in one transaction: any refusal (a lock held by someone else, a
+// hostile title, a name the platform never issued, a space the caller is not in, content that
+// does not match its checksum) leaves no trace.
 class CheckIn
 {
 public:
     CheckIn(const Caller &caller, AccountStore &accounts);
     // Returns the objects as stored, in manifest order (records not saved are left out).
-    QList<ObjectRow> run(const QJsonObject &manifest, const std::string &contents);
+    QList<ObjectRow> run(const QJsonObject &manifest, const QByteArray &contents);
 
     static bool isSafeTitle(const QString &title);
 
@@ -26,10 +27,12 @@ private:
     struct Placed {
         qint64 id = 0;
         QString name;
+        QString title;
+        QString lockedByOther; // login of another user holding the object's lock
     };
-    Placed place(const QJsonObject &record, const Placed *parent, const std::string &contents,
+    Placed place(const QJsonObject &record, const Placed *parent, const QByteArray &contents,
                  QList<ObjectRow> *stored);
-    void storeContent(const QJsonObject &record, const std::string &contents, QString *sha256,
+    void storeContent(const QJsonObject &record, const QByteArray &contents, QString *sha256,
                       qint64 *size);
     void claimName(const QString &name);
 

@@ -54,10 +54,6 @@ QString schemaType(const char *sqliteType, const char *postgresType)
 bool Database::configure(const QString &dataDir, const QString &databaseUrl, QString *error)
 {
     if (databaseUrl.isEmpty()) {
-        if (!QDir().mkpath(dataDir)) {
-            *error = QStringLiteral("cannot create the data folder %1").arg(dataDir);
-            return false;
-        }
         g_settings.backend = Backend::Sqlite;
         g_settings.sqlitePath = QDir(dataDir).filePath(QLatin1String(platform::kSqliteFileName));
         return true;

@@ -29,7 +29,8 @@ class Database
 public:
     enum class Backend { Sqlite, Postgres };
 
-    // databaseUrl empty: SQLite file in dataDir. Never logs the address (it may hold a password).
+    // databaseUrl empty: SQLite file in dataDir, which exists. Never logs the address (it may
+    // hold a password).
     static bool configure(const QString &dataDir, const QString &databaseUrl, QString *error);
     static Backend backend();
     static QSqlDatabase connection();

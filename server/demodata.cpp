@@ -15,8 +15,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <string>
-
 namespace {
 
 struct DemoUser {
@@ -80,7 +78,7 @@ public:
              const QByteArray &bytes, const char *relation)
     {
         const double offset = static_cast<double>(m_contents.size());
-        m_contents += bytes.toStdString();
+        m_contents += bytes;
         QJsonObject record{{QStringLiteral("parent"), parent},
                            {QStringLiteral("title"), title},
                            {QStringLiteral("name"), name},
@@ -103,7 +101,7 @@ public:
 
 private:
     QJsonArray m_records;
-    std::string m_contents;
+    QByteArray m_contents;
 };
 
 } // namespace

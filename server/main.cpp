@@ -11,14 +11,19 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QUrl>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <limits>
 #include <pthread.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <thread>
 
@@ -88,6 +93,25 @@ QString serverUrlFile(const QString &dataDir)
     return QDir(dataDir).filePath(QLatin1String(platform::kServerUrlFileName));
 }
 
+// The data folder holds the database with everyone's password hashes, and uploads on their way
+// in: only its owner may enter it. A folder that exists already is closed the same way.
+bool makePrivateFolder(const QString &path, QString *error)
+{
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    const QByteArray native = QFile::encodeName(clean);
+    if (!QDir().mkpath(QFileInfo(clean).absolutePath())) {
+        *error = QStringLiteral("cannot create the folder %1").arg(clean);
+        return false;
+    }
+    if ((::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        || ::chmod(native.constData(), 0700) != 0) {
+        *error = QStringLiteral("cannot create the private folder %1: %2")
+                     .arg(clean, QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    return true;
+}
+
 int serve(const QCommandLineParser &parser, const QString &dataDir)
 {
     ApiServer::Options options;
@@ -110,9 +134,20 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
     options.maxUploadBytes = parser.isSet(QStringLiteral("max-upload"))
         ? parser.value(QStringLiteral("max-upload")).toLongLong()
         : platform::kDefaultMaxUploadBytes;
-    if (options.maxUploadBytes <= 0)
-        throw UsageError("--max-upload needs a positive number");
-    options.threads = intOption(parser, "threads", 8);
+    // An upload is addressed as one byte array.
+    if (options.maxUploadBytes <= 0 || options.maxUploadBytes > std::numeric_limits<int>::max())
+        throw UsageError("--max-upload needs a positive number below 2 GiB");
+    options.threads = intOption(parser, "threads", platform::kDefaultThreads);
+    options.uploadFolder = QDir(dataDir).filePath(QLatin1String(platform::kUploadFolderName));
+    QString folderError;
+    if (!makePrivateFolder(options.uploadFolder, &folderError)) {
+        err() << "aurex-platform: " << folderError << "\n";
+        return 1;
+    }
+    // Uploads left behind by a server that did not end cleanly.
+    QDir uploads(options.uploadFolder);
+    for (const QString &stale : uploads.entryList(QDir::Files | QDir::Hidden))
+        uploads.remove(stale);
 
     // A platform started by a test or a script ends with it, even when that one crashes.
     const pid_t parent = getppid();
@@ -304,6 +339,10 @@ int main(int argc, char *argv[])
         : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QStringLiteral("/aurex-platform");
     QString error;
+    if (!makePrivateFolder(dataDir, &error)) {
+        err() << "aurex-platform: " << error << "\n";
+        return 1;
+    }
     if (!Database::configure(dataDir, parser.value(QStringLiteral("database")), &error)) {
         err() << "aurex-platform: " << error << "\n";
         return 2;

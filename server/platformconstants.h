@@ -20,6 +20,8 @@ const char kStampFormat[] = "yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'";
 // Files kept in the data folder.
 const char kSqliteFileName[] = "platform.sqlite";
 const char kServerUrlFileName[] = "server-url";
+// Check-in uploads stream into temporary files here, below the data folder.
+const char kUploadFolderName[] = "uploads";
 
 // Launcher files and their folder below the per-user locations.
 const char kCacheFolder[] = "fzcachedir";
@@ -46,5 +48,14 @@ const long long kMaxJsonBodyBytes = 4 * 1024 * 1024;
 const long long kDefaultMaxUploadBytes = 512LL * 1024 * 1024;
 const int kDefaultSessionTtlSeconds = 8 * 3600;
 const int kDefaultCookieTtlSeconds = 12 * 3600;
+
+// Connections. Each connection holds a worker thread while it is open, so a connection that
+// says nothing is let go soon: between requests after kKeepAliveSeconds, within a request when
+// the client sends nothing for kReadTimeoutSeconds (long enough for a slow upload's pauses).
+const int kDefaultThreads = 32;
+const int kKeepAliveSeconds = 5;
+const int kKeepAliveMaxRequests = 100;
+const int kReadTimeoutSeconds = 20;
+const int kWriteTimeoutSeconds = 30;
 
 } // namespace platform

@@ -85,6 +85,8 @@ private slots:
     void lockHeldByOneBlocksTheOther();
     void failingCheckIn_data();
     void failingCheckIn();
+    void unsavedDrawingCarriesItsChildren_data();
+    void unsavedDrawingCarriesItsChildren();
     void deleteTakesThePreviewAndRetiresTheName();
     void expiredSessionAnswersAsSignedOut();
 
@@ -258,6 +260,47 @@ void TestConnectorWrite::failingCheckIn()
              (QStringList{"first.dwg", "last.png", "second.png"}));
     QVERIFY(connector()->Delete_Block({root, last, tree.root()->GetChildren().front()}) );
     QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+}
+
+void TestConnectorWrite::unsavedDrawingCarriesItsChildren_data()
+{
+    QTest::addColumn<bool>("withPreview");
+    QTest::newRow("drawing locked by another user") << false;
+    QTest::newRow("preview of that drawing") << true;
+}
+
+void TestConnectorWrite::unsavedDrawingCarriesItsChildren()
+{
+    QFETCH(bool, withPreview);
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const Record before = find(QStringLiteral("deck.dwg"));
+    QVERIFY(before);
+    QCOMPARE(valueOf(before.get(), "_LockedBy"), QStringLiteral("bob"));
+    const QString folder = m_dir.filePath(QStringLiteral("unsaved"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString noteTitle = withPreview ? QStringLiteral("deck-refused.pdf")
+                                          : QStringLiteral("deck-notes.pdf");
+    // Alice cannot save the drawing bob holds, only the file she added to it.
+    SaveTree tree;
+    const QString deckName = QString::fromStdString(before->GetName());
+    FzFileInfo *deck = tree.add(nullptr, folder + QStringLiteral("/deck.dwg"), deckName);
+    deck->SetProperty("selected", "false");
+    if (withPreview) {
+        tree.add(deck, writeFile(folder, "deck.jpg", "\xFF\xD8not bob's"),
+                 deckName + QStringLiteral(".jpg"), "DerivedOutputOf");
+    }
+    tree.add(deck, writeFile(folder, noteTitle, "%PDF-1.4 notes"), namesWanted(1).first());
+    QCOMPARE(connector()->CheckIn(tree.root()), !withPreview);
+
+    const Record after = find(QStringLiteral("deck.dwg"));
+    for (const char *key : {"revision", "_filemodified", "_sha256", "_LockedBy"})
+        QCOMPARE(valueOf(after.get(), key), valueOf(before.get(), key));
+    QCOMPARE(titlesInSpace({noteTitle}), withPreview ? QStringList() : QStringList{noteTitle});
+    if (!withPreview) {
+        // The new file is part of the drawing's structure.
+        QVERIFY(connector()->GetStructure_Block(after.get()));
+        QVERIFY(transactionTitles().contains(noteTitle));
+    }
 }
 
 void TestConnectorWrite::deleteTakesThePreviewAndRetiresTheName()

@@ -12,7 +12,18 @@
 
 #include <httplib.h>
 
+#include <sys/stat.h>
+
 namespace {
+
+// The permission bits of a file or folder; -1 when it is not there.
+int modeOf(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return static_cast<int>(info.st_mode & 07777);
+}
 
 QJsonObject json(const std::string &body)
 {
@@ -54,6 +65,7 @@ private slots:
     void commandErrors_data();
     void commandErrors();
     void logsHoldNoCredentialAndStopIsGraceful();
+    void dataFolderIsPrivate();
 
 private:
     int signInStatus(const QJsonObject &body, std::string *token = nullptr);
@@ -290,6 +302,23 @@ void TestPlatformAdmin::logsHoldNoCredentialAndStopIsGraceful()
     QVERIFY(log.contains("/cas/v1/login")); // the request log is on, and still names no secret
     for (const std::string &secret : secrets)
         QVERIFY2(!log.contains(secret.c_str()), secret.c_str());
+}
+
+void TestPlatformAdmin::dataFolderIsPrivate()
+{
+    // A folder the platform creates, and one that was there already for all to read.
+    QCOMPARE(modeOf(m_platform->dataDir()), 0700);
+    QCOMPARE(modeOf(m_platform->dataDir() + QStringLiteral("/uploads")), 0700);
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("existing"));
+    QVERIFY(QDir().mkpath(existing));
+    QVERIFY(::chmod(QFile::encodeName(existing).constData(), 0755) == 0);
+    QProcess admin;
+    admin.start(PlatformProcess::binary(), {"--data", existing, "tenant", "add", "private"});
+    QVERIFY(admin.waitForFinished());
+    QCOMPARE(admin.exitCode(), 0);
+    QCOMPARE(modeOf(existing), 0700);
+    QVERIFY(QFile::exists(existing + QStringLiteral("/platform.sqlite")));
 }
 
 QTEST_GUILESS_MAIN(TestPlatformAdmin)

@@ -1,14 +1,18 @@
 // The platform's HTTP interface under bad input: malformed and oversized requests, unknown
-// ids, missing or forged sessions, and check-ins that must leave no trace.
+// ids, missing or forged sessions, check-ins that must leave no trace, and connections that
+// are opened and left idle.
 
 #include "platformprocess.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <httplib.h>
@@ -34,6 +38,39 @@ QString sha256(const std::string &bytes)
                                    .toHex());
 }
 
+// How the platform answers a request of which only the head was sent.
+struct HeadAnswer {
+    int status = 0; // 0: no answer within five seconds
+    bool closed = false;
+};
+
+HeadAnswer answerToHead(int port, const QByteArray &head)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write(head);
+    QByteArray received;
+    while (socket.waitForReadyRead(5000))
+        received += socket.readAll();
+    received += socket.readAll();
+    HeadAnswer answer;
+    if (received.startsWith("HTTP/1.1 "))
+        answer.status = received.mid(9, 3).toInt();
+    answer.closed = socket.state() == QAbstractSocket::UnconnectedState;
+    return answer;
+}
+
+std::string multipartBody(const std::string &boundary, const std::string &manifest,
+                          const std::string &contents)
+{
+    return "--" + boundary + "\r\nContent-Disposition: form-data; name=\"manifest\"\r\n\r\n"
+        + manifest + "\r\n--" + boundary
+        + "\r\nContent-Disposition: form-data; name=\"contents\"\r\n\r\n" + contents
+        + "\r\n--" + boundary + "--\r\n";
+}
+
 } // namespace
 
 class TestPlatformApi : public QObject
@@ -47,8 +84,13 @@ private slots:
     void badRequests_data();
     void badRequests();
     void oversizedBodiesAreRefused();
+    void bodiesAreRefusedBeforeTheyArrive_data();
+    void bodiesAreRefusedBeforeTheyArrive();
+    void chunkedCheckIn_data();
+    void chunkedCheckIn();
     void damagedLastFileLeavesNoTrace_data();
     void damagedLastFileLeavesNoTrace();
+    void idleConnectionsLeaveRoomForOthers();
 
 private:
     httplib::Client client() const;
@@ -174,6 +216,105 @@ void TestPlatformApi::oversizedBodiesAreRefused()
         QCOMPARE(c.Get(id)->status, 404);
 }
 
+void TestPlatformApi::bodiesAreRefusedBeforeTheyArrive_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QString>("token"); // "valid": the test's session
+    QTest::addColumn<int>("status");
+    const QByteArray upload = "POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\n"
+                              "Content-Type: multipart/form-data; boundary=b\r\n"
+                              "Content-Length: 300000000\r\n";
+    const QByteArray search = "POST /api/v1/search HTTP/1.1\r\nHost: platform\r\n"
+                              "Content-Type: application/json\r\n";
+    QTest::newRow("check-in without a session") << upload << "" << 401;
+    QTest::newRow("check-in with a forged session") << upload << "forged" << 401;
+    QTest::newRow("check-in beyond the upload limit") << upload << "valid" << 413;
+    QTest::newRow("chunked search without a session")
+        << search + "Transfer-Encoding: chunked\r\n" << "" << 401;
+    QTest::newRow("chunked search") << search + "Transfer-Encoding: chunked\r\n" << "valid"
+                                    << 411;
+    QTest::newRow("search of unstated length") << search << "valid" << 411;
+    QTest::newRow("search beyond the JSON limit")
+        << search + "Content-Length: 5000000\r\n" << "valid" << 413;
+    QTest::newRow("length that is no number") << search + "Content-Length: 12abc\r\n"
+                                              << "valid" << 400;
+}
+
+void TestPlatformApi::bodiesAreRefusedBeforeTheyArrive()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(QString, token);
+    QFETCH(int, status);
+    if (!token.isEmpty()) {
+        head += "Authorization: Bearer "
+            + (token == QLatin1String("valid") ? QByteArray::fromStdString(m_token)
+                                               : token.toLatin1())
+            + "\r\n";
+    }
+    // The body never comes: the answer must not wait for it, and the connection, which still
+    // expects it, ends with the answer.
+    const HeadAnswer answer = answerToHead(m_platform->port(), head + "\r\n");
+    QCOMPARE(answer.status, status);
+    QVERIFY(answer.closed);
+}
+
+void TestPlatformApi::chunkedCheckIn_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("within the upload limit") << 150000 << true;
+    QTest::newRow("beyond the upload limit") << 250000 << false;
+}
+
+void TestPlatformApi::chunkedCheckIn()
+{
+    QFETCH(int, size);
+    QFETCH(bool, accepted);
+    httplib::Client c = client();
+    c.set_bearer_token_auth(m_token);
+    const httplib::Result names = c.Post("/api/v1/autonames", "{\"count\":1}", "application/json");
+    QCOMPARE(names->status, 200);
+    const QString name = json(names->body).value("names").toArray().at(0).toString();
+    const QList<int> before = footprint();
+
+    std::string contents(static_cast<size_t>(size), '\0');
+    for (size_t i = 0; i < contents.size(); ++i)
+        contents[i] = static_cast<char>(i * 7 % 251);
+    const QJsonArray records{QJsonObject{
+        {"parent", -1}, {"title", "streamed.dwg"}, {"name", name}, {"collabspace", "Common Space"},
+        {"offset", 0}, {"size", size}, {"sha256", sha256(contents)}}};
+    const std::string body = multipartBody("b0undary", text({{"records", records}}), contents);
+    // Without a length the body arrives in chunks, and is counted as it comes.
+    const httplib::Result result = c.Post(
+        "/api/v1/checkin",
+        [&body](size_t offset, httplib::DataSink &sink) {
+            const size_t piece = std::min<size_t>(16384, body.size() - offset);
+            sink.write(body.data() + offset, piece);
+            if (offset + piece == body.size())
+                sink.done();
+            return true;
+        },
+        "multipart/form-data; boundary=b0undary");
+    if (accepted) {
+        QVERIFY(result);
+        QCOMPARE(result->status, 200);
+        const QJsonObject stored = json(result->body).value("objects").toArray().at(0).toObject();
+        QCOMPARE(stored.value("_sha256").toString(), sha256(contents));
+        QCOMPARE(footprint()[0], before[0] + 1);
+        QCOMPARE(c.Post("/api/v1/delete", text({{"refs", QJsonArray{QJsonObject{{"name", name}}}}}),
+                        "application/json")
+                     ->status,
+                 200);
+    } else {
+        QVERIFY(!result || result->status == 413);
+        QCOMPARE(footprint(), before);
+    }
+    // The spooled upload is gone either way.
+    const QDir uploads(m_platform->dataDir() + QStringLiteral("/uploads"));
+    QVERIFY(uploads.exists());
+    QTRY_COMPARE(uploads.entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
 QList<int> TestPlatformApi::footprint()
 {
     QList<int> counts;
@@ -270,6 +411,40 @@ void TestPlatformApi::damagedLastFileLeavesNoTrace()
         refs.append(QJsonObject{{"name", name}});
     QCOMPARE(c.Post("/api/v1/delete", text({{"refs", refs}}), "application/json")->status, 200);
     QCOMPARE(footprint().mid(0, 3), before.mid(0, 3));
+}
+
+void TestPlatformApi::idleConnectionsLeaveRoomForOthers()
+{
+    // More idle connections than a small pool has threads: some never say a word, others stop
+    // in the middle of a request's head.
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < 12; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress::LocalHost,
+                                   static_cast<quint16>(m_platform->port()));
+        QVERIFY(idle.back()->waitForConnected(5000));
+        if (i % 2 == 1) {
+            idle.back()->write("POST /api/v1/search HTTP/1.1\r\nHost: platform\r\n");
+            QVERIFY(idle.back()->waitForBytesWritten(5000));
+        }
+    }
+    // Another user is served at once.
+    httplib::Client c(m_platform->serverHost().toStdString());
+    c.set_connection_timeout(5);
+    c.set_read_timeout(5);
+    const httplib::Result signedIn = c.Post(
+        "/cas/v1/login",
+        text({{"username", "carol"}, {"password", "carol-demo-pw"}, {"preferredContext", true}}),
+        "application/json");
+    QVERIFY(signedIn);
+    QCOMPARE(signedIn->status, 200);
+    c.set_bearer_token_auth(json(signedIn->body).value("token").toString().toStdString());
+    const httplib::Result me = c.Get("/api/v1/me");
+    QVERIFY(me);
+    QCOMPARE(json(me->body).value("login").toString(), QStringLiteral("carol"));
+    // A connection that says nothing is let go within seconds.
+    QVERIFY(idle.front()->state() == QAbstractSocket::UnconnectedState
+            || idle.front()->waitForDisconnected(10000));
 }
 
 QTEST_GUILESS_MAIN(TestPlatformApi)
