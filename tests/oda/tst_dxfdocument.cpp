@@ -1,5 +1,8 @@
 #include "dxfdocument.h"
 #include "dxftesthelpers.h"
+#include "dxfxrefs.h"
+
+#include <functional>
 
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -30,6 +33,10 @@ int findRecord(const DxfDocument &doc, const char *type, int code, const QByteAr
 
 } // namespace
 
+// An edit made on a document in a test row; true when the document accepted it.
+using DocumentEdit = std::function<bool(DxfDocument &)>;
+Q_DECLARE_METATYPE(DocumentEdit)
+
 class TestDxfDocument : public QObject
 {
     Q_OBJECT
@@ -49,6 +56,12 @@ private slots:
     void newHandlesRiseAboveTheSeed();
     void removedRecordsLeaveTheRestIntact();
     void editsAcrossRecordsMatchLineEdits();
+    void editsThatWouldBreakTheStructureChangeNothing_data();
+    void editsThatWouldBreakTheStructureChangeNothing();
+    void groupedEditsStandOrFallTogether();
+    void failedReferenceAttachLeavesTheDrawingAsItWas();
+    void emptyDocumentsAreNeverWritten_data();
+    void emptyDocumentsAreNeverWritten();
 };
 
 void TestDxfDocument::roundTripIsByteIdentical_data()
@@ -351,6 +364,183 @@ void TestDxfDocument::editsAcrossRecordsMatchLineEdits()
     QCOMPARE(reread.file().count(), doc.file().count());
     for (int r = 0; r < doc.recordCount(); ++r)
         QCOMPARE(reread.handle(r), doc.handle(r));
+}
+
+void TestDxfDocument::editsThatWouldBreakTheStructureChangeNothing_data()
+{
+    using Edit = DocumentEdit;
+    QTest::addColumn<Edit>("edit");
+    auto last = [](DxfDocument &doc, const char *type) {
+        int found = -1;
+        for (int r = 0; r < doc.recordCount(); ++r) {
+            if (doc.isType(r, type))
+                found = r;
+        }
+        return found;
+    };
+    QTest::newRow("removing the end-of-file marker") << Edit([last](DxfDocument &doc) {
+        return doc.removeRecords(last(doc, "EOF"), 1);
+    });
+    QTest::newRow("removing the last ENDSEC") << Edit([last](DxfDocument &doc) {
+        return doc.removeRecords(last(doc, "ENDSEC"), 1);
+    });
+    QTest::newRow("removing a section's name") << Edit([](DxfDocument &doc) {
+        return doc.removeTags(doc.firstTag(doc.section("ENTITIES")->sectionRecord) + 1, 1);
+    });
+    QTest::newRow("a value before the first section") << Edit([](DxfDocument &doc) {
+        return doc.insertTags(0, {{8, "0"}});
+    });
+    QTest::newRow("an entity after the end-of-file marker") << Edit([](DxfDocument &doc) {
+        return doc.insertTags(doc.file().count(), {{0, "LINE"}, {8, "0"}});
+    });
+    QTest::newRow("turning an entity into a SECTION") << Edit([](DxfDocument &doc) {
+        const int circle = findRecord(doc, "CIRCLE", 40, "20.0");
+        return doc.setTagValue(doc.firstTag(circle), "SECTION");
+    });
+    QTest::newRow("a list of records that holds the marker") << Edit([last](DxfDocument &doc) {
+        return doc.removeRecordList({findRecord(doc, "CIRCLE", 40, "20.0"), last(doc, "EOF")});
+    });
+    QTest::newRow("records out of range") << Edit([](DxfDocument &doc) {
+        return doc.removeRecords(doc.recordCount() - 1, 2);
+    });
+}
+
+void TestDxfDocument::editsThatWouldBreakTheStructureChangeNothing()
+{
+    QFETCH(DocumentEdit, edit);
+    const QString path = dataPath("ezdxf/geometry-r2010.dxf");
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    const int records = doc.recordCount();
+
+    QVERIFY(!edit(doc));
+    QCOMPARE(doc.toByteArray(), readBytes(path));
+    QVERIFY(!doc.isModified());
+    QCOMPARE(doc.recordCount(), records);
+    QVERIFY(doc.section("ENTITIES"));
+    QVERIFY(findRecord(doc, "CIRCLE", 40, "20.0") >= 0);
+
+    // The document goes on working: a good edit after the refused one lands and is written.
+    const int at = doc.firstTag(doc.section("ENTITIES")->endRecord);
+    QVERIFY(doc.insertTags(at, {{0, "POINT"}, {8, "0"}, {10, "7.5"}}));
+    QTemporaryDir dir;
+    QVERIFY2(doc.write(dir.filePath("out.dxf"), &error), qPrintable(error));
+    DxfDocument reread;
+    QVERIFY2(reread.read(dir.filePath("out.dxf"), &error), qPrintable(error));
+    QVERIFY(findRecord(reread, "POINT", 10, "7.5") >= 0);
+    QCOMPARE(reread.recordCount(), records + 1);
+}
+
+void TestDxfDocument::groupedEditsStandOrFallTogether()
+{
+    const QString path = dataPath("ezdxf/geometry-r2010.dxf");
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    const QByteArray original = doc.toByteArray();
+    const int seedTag = doc.headerTag("$HANDSEED", 5);
+    const QByteArray seed = doc.file().value(seedTag);
+    auto addPoint = [&doc](const QByteArray &x) {
+        return doc.insertTags(doc.firstTag(doc.section("ENTITIES")->endRecord),
+                              {{0, "POINT"}, {8, "0"}, {10, x}});
+    };
+    {
+        // A good edit, a value edit and a new handle, then one that fails: all go.
+        DxfDocument::Edit edit(doc);
+        QVERIFY(doc.newHandle() > 0);
+        QVERIFY(addPoint("1.25"));
+        QVERIFY(doc.setString(findRecord(doc, "CIRCLE", 40, "20.0"), 8, QStringLiteral("X")));
+        {
+            DxfDocument::Edit inner(doc);
+            QVERIFY(addPoint("2.5"));
+            QVERIFY(inner.commit());
+        }
+        QVERIFY(!doc.removeRecords(doc.recordCount() - 1, 1));
+        QVERIFY(!edit.commit(&error));
+        QVERIFY(!error.isEmpty());
+    }
+    QCOMPARE(doc.toByteArray(), original);
+    QVERIFY(!doc.isModified());
+    QCOMPARE(doc.file().value(doc.headerTag("$HANDSEED", 5)), seed);
+    QCOMPARE(findRecord(doc, "POINT", 10, "1.25"), -1);
+
+    {
+        // Left without commit: taken back as well.
+        DxfDocument::Edit edit(doc);
+        QVERIFY(addPoint("3.75"));
+    }
+    QCOMPARE(doc.toByteArray(), original);
+    {
+        // Arguments out of range fail the group just as well.
+        DxfDocument::Edit edit(doc);
+        QVERIFY(addPoint("4"));
+        QVERIFY(!doc.removeTags(doc.file().count(), 1));
+        QVERIFY(!edit.commit());
+    }
+    QCOMPARE(doc.toByteArray(), original);
+
+    {
+        DxfDocument::Edit edit(doc);
+        QVERIFY(addPoint("5"));
+        QVERIFY(doc.setString(findRecord(doc, "CIRCLE", 40, "20.0"), 8, QStringLiteral("Y")));
+        QVERIFY(edit.commit());
+    }
+    QVERIFY(doc.isModified());
+    QVERIFY(findRecord(doc, "POINT", 10, "5") >= 0);
+    QCOMPARE(doc.string(findRecord(doc, "CIRCLE", 40, "20.0"), 8), QStringLiteral("Y"));
+    DxfDocument reread;
+    QVERIFY2(reread.parse(doc.toByteArray(), &error), qPrintable(error));
+    QCOMPARE(reread.recordCount(), doc.recordCount());
+}
+
+void TestDxfDocument::failedReferenceAttachLeavesTheDrawingAsItWas()
+{
+    // A block record table without its ENDTAB: attaching takes a handle and then finds no
+    // place for the record.
+    DxfDocument source;
+    QString error;
+    QVERIFY2(source.read(dataPath("ezdxf/geometry-r2010.dxf"), &error), qPrintable(error));
+    int endTab = findRecord(source, "TABLE", 2, "BLOCK_RECORD");
+    while (!source.isType(endTab, "ENDTAB"))
+        ++endTab;
+    QVERIFY(source.removeRecords(endTab, 1));
+    DxfDocument doc;
+    QVERIFY2(doc.parse(source.toByteArray(), &error), qPrintable(error));
+    const QByteArray before = doc.toByteArray();
+
+    QVERIFY(!DxfXrefs(doc).attach("part.dwg", "part", QPointF(), &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(doc.toByteArray(), before);
+    QVERIFY(!doc.isModified());
+    QVERIFY(DxfXrefs(doc).list().isEmpty());
+}
+
+void TestDxfDocument::emptyDocumentsAreNeverWritten_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("never read") << QByteArray();
+    QTest::newRow("read failed: no end-of-file marker")
+        << QByteArray("0\nSECTION\n2\nENTITIES\n0\nENDSEC\n");
+    QTest::newRow("read failed: binary drawing") << QByteArray("AC1032\0\0\0\0\0", 11);
+}
+
+void TestDxfDocument::emptyDocumentsAreNeverWritten()
+{
+    QFETCH(QByteArray, content);
+    DxfDocument doc;
+    QString error;
+    if (!content.isEmpty())
+        QVERIFY(!doc.parse(content, &error));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("drawing.dxf");
+    const QByteArray users = readBytes(dataPath("ezdxf/geometry-r2010.dxf"));
+    QVERIFY(DxfTest::writeBytes(path, users));
+    error.clear();
+    QVERIFY(!doc.write(path, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(readBytes(path), users);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"drawing.dxf"}));
 }
 
 QTEST_GUILESS_MAIN(TestDxfDocument)

@@ -158,6 +158,7 @@ bool DxfDefinitions::attachImage(const QString &path, const QSize &pixels,
             *errorMessage = QStringLiteral("the image has no size");
         return false;
     }
+    DxfDocument::Edit edit(m_doc);
     quint64 dictionaryHandle = 0;
     quint64 modelSpace = 0;
     if (!prepare(RasterImage, errorMessage, &dictionaryHandle, &modelSpace))
@@ -211,6 +212,8 @@ bool DxfDefinitions::attachImage(const QString &path, const QSize &pixels,
         .real(14, pixels.width() - 0.5)
         .real(24, pixels.height() - 0.5);
     structure.appendToSection("ENTITIES", entity.tags());
+    if (!edit.commit(errorMessage))
+        return false;
     if (definition)
         *definition = def;
     return true;
@@ -219,6 +222,7 @@ bool DxfDefinitions::attachImage(const QString &path, const QSize &pixels,
 bool DxfDefinitions::attachPdf(const QString &path, const QString &page, const QPointF &insertion,
                                double scale, quint64 *definition, QString *errorMessage)
 {
+    DxfDocument::Edit edit(m_doc);
     quint64 dictionaryHandle = 0;
     quint64 modelSpace = 0;
     if (!prepare(PdfUnderlay, errorMessage, &dictionaryHandle, &modelSpace))
@@ -252,6 +256,8 @@ bool DxfDefinitions::attachPdf(const QString &path, const QString &page, const Q
         .integer(281, 100)
         .integer(282, 0);
     structure.appendToSection("ENTITIES", entity.tags());
+    if (!edit.commit(errorMessage))
+        return false;
     if (definition)
         *definition = def;
     return true;
@@ -278,7 +284,8 @@ bool DxfDefinitions::detach(quint64 handle, QString *errorMessage)
         }
     }
     const quint64 dictionary = m_doc.owner(record);
+    DxfDocument::Edit edit(m_doc);
     m_doc.removeRecordList(records);
     DxfDictionary(m_doc, dictionary).removeEntry(handle);
-    return true;
+    return edit.commit(errorMessage);
 }

@@ -56,38 +56,38 @@ DxfDictionary DxfDictionary::child(const QString &name)
     const quint64 existing = lookup(name);
     if (existing || record() < 0)
         return DxfDictionary(m_doc, existing);
+    DxfDocument::Edit edit(m_doc);
     const quint64 handle = m_doc.newHandle();
     DxfRecordBuilder tags(m_doc);
     tags.begin("DICTIONARY", handle, m_handle).raw(100, "AcDbDictionary").integer(281, 1);
     DxfStructure(m_doc).appendToSection("OBJECTS", tags.tags());
     addEntry(name, handle);
-    return DxfDictionary(m_doc, handle);
+    return DxfDictionary(m_doc, edit.commit() ? handle : 0);
 }
 
-void DxfDictionary::addEntry(const QString &name, quint64 handle)
+bool DxfDictionary::addEntry(const QString &name, quint64 handle)
 {
     const int r = record();
     if (r < 0)
-        return;
+        return false;
     DxfRecordBuilder tags(m_doc);
     tags.text(3, name).handle(350, handle);
-    m_doc.insertTags(m_doc.endTag(r), tags.tags());
+    return m_doc.insertTags(m_doc.endTag(r), tags.tags());
 }
 
-void DxfDictionary::removeEntry(quint64 handle)
+bool DxfDictionary::removeEntry(quint64 handle)
 {
     const int r = record();
     if (r < 0)
-        return;
+        return false;
     const DxfFile &file = m_doc.file();
     const int end = m_doc.endTag(r);
     for (int t = m_doc.firstTag(r); t + 1 < end; ++t) {
         if (file.code(t) == 3 && isEntryHandleCode(file.code(t + 1))
-            && file.handleValue(t + 1) == handle) {
-            m_doc.removeTags(t, 2);
-            return;
-        }
+            && file.handleValue(t + 1) == handle)
+            return m_doc.removeTags(t, 2);
     }
+    return true;
 }
 
 QString DxfDictionary::uniqueName(const QString &base) const

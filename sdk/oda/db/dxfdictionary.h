@@ -23,11 +23,14 @@ public:
     quint64 handle() const { return m_handle; }
     QVector<Entry> entries() const;
     quint64 lookup(const QString &name) const;
-    // The sub-dictionary stored under name, created (with its entry) when there is none.
+    // The sub-dictionary stored under name, created (with its entry) when there is none; an
+    // invalid one when that fails.
     DxfDictionary child(const QString &name);
 
-    void addEntry(const QString &name, quint64 handle);
-    void removeEntry(quint64 handle);
+    // False when the dictionary is missing or the document refuses the edit; removing an
+    // entry the dictionary does not have succeeds.
+    bool addEntry(const QString &name, quint64 handle);
+    bool removeEntry(quint64 handle);
     // A name not used in this dictionary: base itself, else base followed by a number.
     QString uniqueName(const QString &base) const;
 

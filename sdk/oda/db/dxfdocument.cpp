@@ -13,21 +13,39 @@ const int kCommentCode = 999;
 
 bool DxfDocument::read(const QString &path, QString *errorMessage)
 {
-    if (!m_file.read(path, errorMessage))
-        return false;
-    return buildIndex(errorMessage);
+    if (m_file.read(path, errorMessage) && buildIndex(errorMessage))
+        return true;
+    m_file.clear();
+    return false;
 }
 
 bool DxfDocument::parse(const QByteArray &bytes, QString *errorMessage)
 {
-    if (!m_file.parse(bytes, errorMessage))
-        return false;
-    return buildIndex(errorMessage);
+    if (m_file.parse(bytes, errorMessage) && buildIndex(errorMessage))
+        return true;
+    m_file.clear();
+    return false;
 }
 
 bool DxfDocument::write(const QString &path, QString *errorMessage) const
 {
+    if (recordCount() == 0 || !hasEndOfFile()) {
+        if (errorMessage)
+            *errorMessage = QStringLiteral("the drawing is empty or has no end-of-file marker; "
+                                           "it was not written");
+        return false;
+    }
     return m_file.write(path, errorMessage);
+}
+
+bool DxfDocument::hasEndOfFile() const
+{
+    // The marker ends what is read; only the rare edit puts records after it.
+    for (int r = recordCount() - 1; r >= 0; --r) {
+        if (isType(r, "EOF"))
+            return true;
+    }
+    return false;
 }
 
 bool DxfDocument::buildIndex(QString *errorMessage)
@@ -42,7 +60,6 @@ bool DxfDocument::buildIndex(QString *errorMessage)
         }
         m_sections.clear();
         m_byHandle.clear();
-        m_file.clear();
         return false;
     };
     const int leadingEnd = recordCount() > 0 ? firstTag(0) : m_file.count();
@@ -168,18 +185,19 @@ quint64 DxfDocument::handleRef(int record, int code) const
 bool DxfDocument::setString(int record, int code, const QString &value)
 {
     const int tag = findTag(record, code);
-    if (tag < 0)
-        return false;
-    setTagValue(tag, m_text.encode(value));
-    return true;
+    return tag >= 0 && setTagValue(tag, m_text.encode(value));
 }
 
-void DxfDocument::setTagValue(int tag, const QByteArray &raw)
+bool DxfDocument::setTagValue(int tag, const QByteArray &raw)
 {
-    m_file.setValue(tag, raw);
     const int code = m_file.code(tag);
-    if (code == 0 || code == 5 || code == 105 || code == 330 || code == 102)
-        buildIndex(nullptr);
+    const bool structural = code == 0 || code == 5 || code == 105 || code == 330 || code == 102
+                            || (code == 2 && isType(recordOfTag(tag), "SECTION"));
+    if (!structural) {
+        m_file.setValue(tag, raw);
+        return true;
+    }
+    return applyEdit([&] { m_file.setValue(tag, raw); });
 }
 
 int DxfDocument::headerTag(const char *name, int code) const
@@ -217,44 +235,119 @@ quint64 DxfDocument::newHandle()
     return handle;
 }
 
-void DxfDocument::insertTags(int at, const TagList &tags)
+bool DxfDocument::applyEdit(const std::function<void()> &change)
 {
-    m_file.insert(at, tags);
-    const bool ok = buildIndex(nullptr);
-    Q_ASSERT(ok);
-    Q_UNUSED(ok)
+    m_file.beginChanges();
+    change();
+    if (buildIndex(nullptr)) {
+        m_file.keepChanges();
+        return true;
+    }
+    revertChanges();
+    return refuseEdit();
 }
 
-void DxfDocument::removeTags(int first, int count)
+void DxfDocument::revertChanges()
 {
-    m_file.remove(first, count);
-    const bool ok = buildIndex(nullptr);
-    Q_ASSERT(ok);
-    Q_UNUSED(ok)
+    m_file.revertChanges();
+    // The tags are as they were when the index last held, so it holds again.
+    const bool restored = buildIndex(nullptr);
+    Q_ASSERT(restored);
+    Q_UNUSED(restored)
 }
 
-void DxfDocument::removeRecords(int first, int count)
+bool DxfDocument::refuseEdit()
+{
+    std::fill(m_editFailed.begin(), m_editFailed.end(), true);
+    return false;
+}
+
+bool DxfDocument::insertTags(int at, const TagList &tags)
+{
+    if (at < 0 || at > m_file.count())
+        return refuseEdit();
+    return applyEdit([&] { m_file.insert(at, tags); });
+}
+
+bool DxfDocument::removeTags(int first, int count)
+{
+    if (first < 0 || count < 0 || first + count > m_file.count())
+        return refuseEdit();
+    return applyEdit([&] { m_file.remove(first, count); });
+}
+
+bool DxfDocument::removeRecords(int first, int count)
 {
     if (count <= 0)
-        return;
+        return true;
+    if (first < 0 || first + count > recordCount())
+        return refuseEdit();
     const int begin = firstTag(first);
-    removeTags(begin, endTag(first + count - 1) - begin);
+    return removeTags(begin, endTag(first + count - 1) - begin);
 }
 
-void DxfDocument::removeRecordList(QVector<int> records)
+bool DxfDocument::removeRecordList(QVector<int> records)
 {
     std::sort(records.begin(), records.end());
     records.erase(std::unique(records.begin(), records.end()), records.end());
     if (records.isEmpty())
-        return;
-    // From the back, so that the ranges still to be removed keep their tag numbers.
-    for (int i = records.size() - 1; i >= 0; --i) {
-        const int begin = firstTag(records.at(i));
-        m_file.remove(begin, endTag(records.at(i)) - begin);
+        return true;
+    if (records.first() < 0 || records.last() >= recordCount())
+        return refuseEdit();
+    return applyEdit([&] {
+        // From the back, so that the ranges still to be removed keep their tag numbers.
+        for (int i = records.size() - 1; i >= 0; --i) {
+            const int begin = firstTag(records.at(i));
+            m_file.remove(begin, endTag(records.at(i)) - begin);
+        }
+    });
+}
+
+void DxfDocument::beginEdit()
+{
+    m_file.beginChanges();
+    m_editFailed.push_back(false);
+}
+
+bool DxfDocument::endEdit(bool keep)
+{
+    Q_ASSERT(!m_editFailed.empty());
+    if (m_editFailed.empty())
+        return false;
+    keep = keep && !m_editFailed.back();
+    m_editFailed.pop_back();
+    if (keep) {
+        m_file.keepChanges();
+        return true;
     }
-    const bool ok = buildIndex(nullptr);
-    Q_ASSERT(ok);
-    Q_UNUSED(ok)
+    revertChanges();
+    return false;
+}
+
+DxfDocument::Edit::Edit(DxfDocument &doc)
+    : m_doc(doc)
+{
+    m_doc.beginEdit();
+}
+
+DxfDocument::Edit::~Edit()
+{
+    if (m_open)
+        m_doc.endEdit(false);
+}
+
+bool DxfDocument::Edit::commit(QString *errorMessage)
+{
+    Q_ASSERT(m_open);
+    if (!m_open)
+        return false;
+    m_open = false;
+    if (m_doc.endEdit(true))
+        return true;
+    if (errorMessage)
+        *errorMessage = QStringLiteral("the change would leave the drawing unreadable; nothing "
+                                       "was changed");
+    return false;
 }
 
 QByteArray DxfDocument::formatHandle(quint64 handle)

@@ -8,14 +8,17 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
 // A DXF drawing as records over its tags: sections, table entries, blocks, entities and
 // objects, each a run of tags from one code-0 tag to the next, with its handle and owner.
-// Reading refuses anything whose section structure is broken; values read and written here
-// go through the drawing's own text encoding. Structural edits rebuild the record index, so
-// record numbers taken before an edit are stale after it. One thread at a time.
+// Reading refuses anything whose section structure is broken, and so does every edit: one that
+// would break it changes nothing and returns false. Writing refuses a document without content
+// or end-of-file marker, so a drawing on disk is never replaced by a broken one. Values read and
+// written here go through the drawing's own text encoding. Structural edits rebuild the record
+// index, so record numbers taken before an edit are stale after it. One thread at a time.
 class TD_DB_EXPORT DxfDocument
 {
 public:
@@ -61,7 +64,7 @@ public:
     quint64 handleRef(int record, int code) const;
     // Replaces the value of the record's first tag of code; false when it has none.
     bool setString(int record, int code, const QString &value);
-    void setTagValue(int tag, const QByteArray &raw);
+    bool setTagValue(int tag, const QByteArray &raw);
 
     // Header variables ($ACADVER and the like): the tag index of the variable's value of code.
     int headerTag(const char *name, int code) const;
@@ -70,17 +73,46 @@ public:
     // raised past it; 0 for a drawing that keeps no handles.
     quint64 newHandle();
 
-    void insertTags(int at, const TagList &tags);
-    void removeTags(int first, int count);
-    void removeRecords(int first, int count);
+    bool insertTags(int at, const TagList &tags);
+    bool removeTags(int first, int count);
+    bool removeRecords(int first, int count);
     // Removes each listed record (in any order) and rebuilds the index once.
-    void removeRecordList(QVector<int> records);
+    bool removeRecordList(QVector<int> records);
+
+    // Makes the edits done during its life one: commit() keeps them unless one of them failed;
+    // otherwise they are all taken back when it goes. Nests; a failed edit fails every
+    // enclosing one. Lives for one operation on the document.
+    class Edit
+    {
+    public:
+        explicit Edit(DxfDocument &doc);
+        ~Edit();
+        Edit(const Edit &) = delete;
+        Edit &operator=(const Edit &) = delete;
+        // True when the edits are kept; false, saying so in errorMessage, when they were taken
+        // back.
+        bool commit(QString *errorMessage = nullptr);
+
+    private:
+        DxfDocument &m_doc;
+        bool m_open = true;
+    };
 
     static QByteArray formatHandle(quint64 handle);
     static QByteArray formatReal(double value);
 
 private:
     bool buildIndex(QString *errorMessage);
+    // Applies change, which edits m_file, and rebuilds the index; takes the change back
+    // when the result is no readable drawing.
+    bool applyEdit(const std::function<void()> &change);
+    // Fails the edits in progress; returns false.
+    bool refuseEdit();
+    // Takes back the innermost group of file changes and rebuilds the index.
+    void revertChanges();
+    bool hasEndOfFile() const;
+    void beginEdit();
+    bool endEdit(bool keep);
     void configureText();
 
     DxfFile m_file;
@@ -89,4 +121,5 @@ private:
     QVector<Section> m_sections;
     std::vector<std::pair<quint64, int>> m_byHandle; // sorted by handle
     quint64 m_maxHandle = 0;
+    std::vector<bool> m_editFailed; // per open beginEdit(): whether an edit in it failed
 };

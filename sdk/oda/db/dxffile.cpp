@@ -60,6 +60,76 @@ void DxfFile::clear()
     m_lineEnd = "\n";
     m_codeWidth = 0;
     m_modified = false;
+    m_groups.clear();
+    m_undo.clear();
+    std::fill(std::begin(m_cachedChunk), std::end(m_cachedChunk), -1);
+    m_lastChunk = 0;
+}
+
+DxfFile::Record DxfFile::Record::clone() const
+{
+    Record copy;
+    copy.type = type;
+    copy.handle = handle;
+    copy.owner = owner;
+    copy.byteBegin = byteBegin;
+    copy.byteEnd = byteEnd;
+    copy.firstTag = firstTag;
+    copy.tagCount = tagCount;
+    if (owned)
+        copy.owned = std::make_unique<TagVector>(*owned);
+    return copy;
+}
+
+void DxfFile::beginChanges()
+{
+    m_groups.push_back({m_undo.size(), m_added.size(), m_modified});
+}
+
+void DxfFile::keepChanges()
+{
+    Q_ASSERT(!m_groups.empty());
+    if (m_groups.empty())
+        return;
+    m_groups.pop_back();
+    // An enclosing group may still take these changes back; with none, nobody can.
+    if (m_groups.empty())
+        m_undo.clear();
+}
+
+void DxfFile::revertChanges()
+{
+    Q_ASSERT(!m_groups.empty());
+    if (m_groups.empty())
+        return;
+    const ChangeGroup group = m_groups.back();
+    m_groups.pop_back();
+    // Last change first: each entry's chunk numbers hold for the state right after it.
+    int lowest = int(m_records.size());
+    while (m_undo.size() > group.undoSize) {
+        Undo &undo = m_undo.back();
+        const auto begin = m_records.begin() + undo.firstChunk;
+        m_records.erase(begin, begin + undo.chunkCount);
+        m_records.insert(m_records.begin() + undo.firstChunk,
+                         std::make_move_iterator(undo.old.begin()),
+                         std::make_move_iterator(undo.old.end()));
+        lowest = std::min(lowest, undo.firstChunk);
+        m_undo.pop_back();
+    }
+    // No tag refers to bytes added since the group began any more.
+    m_added.truncate(group.addedSize);
+    m_modified = group.modified;
+    reindexFrom(lowest);
+}
+
+void DxfFile::reindexFrom(int chunk)
+{
+    m_leading = !m_records.empty() && m_records.front().tagCount > 0
+                        && !m_records.front().type.size()
+                    ? 1
+                    : 0;
+    renumber(chunk);
+    // Chunk numbers after the change moved: the cache of split records no longer fits.
     std::fill(std::begin(m_cachedChunk), std::end(m_cachedChunk), -1);
     m_lastChunk = 0;
 }
@@ -357,17 +427,16 @@ void DxfFile::replaceChunks(int first, int last, TagVector tags)
         fresh.push_back(std::move(record));
         partBegin = i;
     }
-    m_records.erase(m_records.begin() + first, m_records.begin() + last + 1);
+    const auto begin = m_records.begin() + first;
+    if (!m_groups.empty()) {
+        m_undo.push_back({first, int(fresh.size()), {}});
+        m_undo.back().old.assign(std::make_move_iterator(begin),
+                                 std::make_move_iterator(begin + (last - first + 1)));
+    }
+    m_records.erase(begin, begin + (last - first + 1));
     m_records.insert(m_records.begin() + first, std::make_move_iterator(fresh.begin()),
                      std::make_move_iterator(fresh.end()));
-    m_leading = !m_records.empty() && m_records.front().tagCount > 0
-                        && !m_records.front().type.size()
-                    ? 1
-                    : 0;
-    renumber(first);
-    // Chunk numbers after the change moved: the cache of split records no longer fits.
-    std::fill(std::begin(m_cachedChunk), std::end(m_cachedChunk), -1);
-    m_lastChunk = 0;
+    reindexFrom(first);
     m_modified = true;
 }
 
@@ -447,6 +516,10 @@ DxfTag DxfFile::addTag(int code, const QByteArray &codeLine, const QByteArray &v
 void DxfFile::setValue(int index, const QByteArray &value)
 {
     const int chunk = chunkOf(index);
+    if (!m_groups.empty()) {
+        m_undo.push_back({chunk, 1, {}});
+        m_undo.back().old.push_back(m_records[size_t(chunk)].clone());
+    }
     TagVector &tags = ownTags(chunk);
     DxfTag &tag = tags[size_t(index - m_records[size_t(chunk)].firstTag)];
     // The code line and the line end stay as they were; only the value bytes change.

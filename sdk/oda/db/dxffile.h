@@ -73,6 +73,13 @@ public:
     // Forgets everything read.
     void clear();
 
+    // Opens a group of changes that revertChanges() takes back as one: tags, bytes written and
+    // the modified flag return to what they were at beginChanges(). Groups nest; each is closed
+    // by exactly one keepChanges() or revertChanges().
+    void beginChanges();
+    void keepChanges();
+    void revertChanges();
+
 private:
     using TagVector = std::vector<DxfTag>;
     // A chunk of tags: a record, or the comments before the first record.
@@ -86,6 +93,24 @@ private:
         int firstTag = 0;
         int tagCount = 0;
         std::unique_ptr<TagVector> owned; // its tags once edited
+
+        Record() = default;
+        Record(Record &&) = default;
+        Record &operator=(Record &&) = default;
+        Record clone() const;
+    };
+    // How to take one change back: the chunks it put in place of old.
+    struct Undo
+    {
+        int firstChunk = 0;
+        int chunkCount = 0;
+        std::vector<Record> old;
+    };
+    struct ChangeGroup
+    {
+        size_t undoSize = 0; // undo entries before the group
+        int addedSize = 0;
+        bool modified = false;
     };
 
     DxfTag tag(int index) const;
@@ -97,6 +122,8 @@ private:
     void replaceChunks(int first, int last, TagVector tags);
     void describe(Record *record, const TagVector &tags);
     void renumber(int fromChunk);
+    // Recomputes what follows from the chunks: the leading comments, tag numbers, caches.
+    void reindexFrom(int chunk);
     const char *storeData(const DxfTag &tag) const;
     QByteArray bytesOf(const DxfTag &tag, quint32 from, quint32 to) const;
     DxfTag addTag(int code, const QByteArray &codeLine, const QByteArray &value,
@@ -118,6 +145,8 @@ private:
     int m_codeWidth = 0;     // group codes right-aligned to this width; 0: not padded
     bool m_modified = false;
     QHash<QByteArray, QByteArray> m_types; // one shared copy of each record type
+    std::vector<ChangeGroup> m_groups;     // open change groups, outermost first
+    std::vector<Undo> m_undo;              // changes made while a group is open
 
     // Recently split records that were not edited, by chunk.
     static const int kCacheSize = 64;

@@ -54,13 +54,14 @@ bool DxfStructure::appendTableEntry(const char *tableName, const DxfDocument::Ta
         ++end;
     if (end >= m_doc.recordCount())
         return false;
+    DxfDocument::Edit edit(m_doc);
     const int countTag = m_doc.findTag(tableRecord, 70);
     if (countTag >= 0) {
         const int count = m_doc.file().trimmedValue(countTag).toInt();
         m_doc.setTagValue(countTag, QByteArray::number(count + 1));
     }
     m_doc.insertTags(m_doc.firstTag(end), tags);
-    return true;
+    return edit.commit();
 }
 
 int DxfStructure::blockBegin(const QString &name) const
@@ -124,22 +125,27 @@ int DxfStructure::sectionEndTag(const char *section)
                 at = m_doc.firstTag(r);
         }
     }
-    m_doc.insertTags(at, {{0, "SECTION"}, {2, section}, {0, "ENDSEC"}});
+    if (at < 0 || !m_doc.insertTags(at, {{0, "SECTION"}, {2, section}, {0, "ENDSEC"}}))
+        return -1;
     return at + 2;
 }
 
-void DxfStructure::appendToSection(const char *section, const DxfDocument::TagList &tags)
+bool DxfStructure::appendToSection(const char *section, const DxfDocument::TagList &tags)
 {
-    m_doc.insertTags(sectionEndTag(section), tags);
+    DxfDocument::Edit edit(m_doc);
+    const int at = sectionEndTag(section);
+    if (at < 0 || !m_doc.insertTags(at, tags))
+        return false;
+    return edit.commit();
 }
 
-void DxfStructure::ensureClass(const ObjectClass &objectClass)
+bool DxfStructure::ensureClass(const ObjectClass &objectClass)
 {
     if (const DxfDocument::Section *classes = m_doc.section("CLASSES")) {
         for (int r = classes->sectionRecord + 1; r < classes->endRecord; ++r) {
             if (m_doc.isType(r, "CLASS")
                 && m_doc.string(r, 1).trimmed() == QLatin1String(objectClass.dxfName))
-                return;
+                return true;
         }
     }
     DxfRecordBuilder tags(m_doc);
@@ -152,5 +158,5 @@ void DxfStructure::ensureClass(const ObjectClass &objectClass)
     if (m_doc.version() >= "AC1018")
         tags.integer(91, 0);
     tags.integer(280, 0).integer(281, objectClass.isEntity ? 1 : 0);
-    appendToSection("CLASSES", tags.tags());
+    return appendToSection("CLASSES", tags.tags());
 }

@@ -25,7 +25,8 @@ public:
     int table(const char *name) const;
     // The entry of that table whose name (code 2) is name, or -1.
     int tableEntry(const char *tableName, const QString &name) const;
-    // Appends an entry at the table's end and counts it in the table's header.
+    // Appends an entry at the table's end and counts it in the table's header. Edits return
+    // false, changing nothing, when the document refuses them.
     bool appendTableEntry(const char *tableName, const DxfDocument::TagList &tags);
 
     // The BLOCK record that starts the definition of the block named name, or -1.
@@ -38,11 +39,12 @@ public:
     int namedObjectsDictionary() const;
 
     // Appends tags at the end of a section, creating the section in its usual place first.
-    void appendToSection(const char *section, const DxfDocument::TagList &tags);
+    bool appendToSection(const char *section, const DxfDocument::TagList &tags);
     // Declares an object class in the CLASSES section unless it is declared already.
-    void ensureClass(const ObjectClass &objectClass);
+    bool ensureClass(const ObjectClass &objectClass);
 
 private:
+    // The tag before which the section's content ends, creating the section; -1 on failure.
     int sectionEndTag(const char *section);
 
     DxfDocument &m_doc;

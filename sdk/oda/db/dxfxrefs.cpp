@@ -100,6 +100,7 @@ bool DxfXrefs::attach(const QString &path, const QString &name, const QPointF &i
     if (m_doc.hasOwnership() && !modelSpace)
         return fail(QStringLiteral("the drawing has no model space block record"));
 
+    DxfDocument::Edit edit(m_doc);
     quint64 record = 0;
     if (m_doc.hasOwnership()) {
         const int table = structure.table("BLOCK_RECORD");
@@ -115,7 +116,8 @@ bool DxfXrefs::attach(const QString &path, const QString &name, const QPointF &i
         // Insert units, explodability and scalability came with release 2007.
         if (m_doc.version() >= "AC1021")
             tags.integer(70, 0).integer(280, 1).integer(281, 0);
-        structure.appendTableEntry("BLOCK_RECORD", tags.tags());
+        if (!structure.appendTableEntry("BLOCK_RECORD", tags.tags()))
+            return fail(QStringLiteral("the drawing's block record table has no end"));
     }
     DxfRecordBuilder block(m_doc);
     block.beginEntity("BLOCK", m_doc.newHandle(), record);
@@ -137,7 +139,7 @@ bool DxfXrefs::attach(const QString &path, const QString &name, const QPointF &i
         insert.raw(100, "AcDbBlockReference");
     insert.text(2, name).point(10, insertion);
     structure.appendToSection("ENTITIES", insert.tags());
-    return true;
+    return edit.commit(errorMessage);
 }
 
 bool DxfXrefs::detach(const QString &name, QString *errorMessage)
@@ -150,6 +152,7 @@ bool DxfXrefs::detach(const QString &name, QString *errorMessage)
         return false;
     }
     DxfStructure structure(m_doc);
+    DxfDocument::Edit edit(m_doc);
     QVector<int> records = insertsOf(xref.name);
     const int begin = structure.blockBegin(xref.name);
     const int end = begin >= 0 ? structure.blockEnd(begin) : -1;
@@ -165,7 +168,7 @@ bool DxfXrefs::detach(const QString &name, QString *errorMessage)
         }
     }
     m_doc.removeRecordList(records);
-    return true;
+    return edit.commit(errorMessage);
 }
 
 bool DxfXrefs::setPath(const QString &name, const QString &path)
@@ -194,11 +197,12 @@ bool DxfXrefs::rename(const QString &name, const QString &newName, QString *erro
     // Setting values keeps record numbers, so the records found first stay valid.
     const QVector<int> inserts = insertsOf(name);
     const int record = structure.tableEntry("BLOCK_RECORD", name);
+    DxfDocument::Edit edit(m_doc);
     m_doc.setString(begin, 2, newName);
     m_doc.setString(begin, 3, newName);
     if (record >= 0)
         m_doc.setString(record, 2, newName);
     for (int insert : inserts)
         m_doc.setString(insert, 2, newName);
-    return true;
+    return edit.commit(errorMessage);
 }
