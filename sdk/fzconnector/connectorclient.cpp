@@ -141,11 +141,16 @@ bool ConnectorClient::call(const char *operation, const QString &path, const QJs
     return ok;
 }
 
-void ConnectorClient::replace(RecordList &list, RecordList &retired, RecordList fresh)
+void ConnectorClient::replace(SharedList &list, RecordList fresh)
 {
+    RecordList expired; // freed after the lock is released
     QMutexLocker locker(&m_mutex);
-    retired = std::move(list);
-    list = std::move(fresh);
+    list.retired.push_back(std::move(list.current));
+    list.current = std::move(fresh);
+    if (list.retired.size() > kRetiredGenerations) {
+        expired = std::move(list.retired.front());
+        list.retired.pop_front();
+    }
 }
 
 ConnectorClient::RecordList ConnectorClient::recordsFrom(const QJsonArray &objects)
@@ -189,6 +194,8 @@ bool ConnectorClient::signIn(const char *casPath, QJsonObject body, const QStrin
         body.insert(QStringLiteral("preferredContext"), m_preferredContext);
     }
     PlatformConnection link(where);
+    link.addSecret(body.value(QStringLiteral("password")).toString());
+    link.addSecret(body.value(QStringLiteral("cookie")).toString());
     QJsonObject answer;
     QString error;
     QString url = cas;
@@ -258,45 +265,50 @@ bool ConnectorClient::search(FzFileInfo *query)
         body = QJsonObject{{QStringLiteral("query"), refOf(query)}};
     QJsonObject answer;
     const bool ok = call("search", QStringLiteral("/search"), body, &answer);
-    replace(m_searchList, m_retiredSearch,
-            recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
-    if (ok && query && prop(query, "_DOWNLOADPREVIEWS") == QLatin1String("true")) {
-        std::vector<FzFileInfo *> found;
-        {
-            QMutexLocker locker(&m_mutex);
-            for (const auto &record : m_searchList)
-                found.push_back(record.get());
+    RecordList found = recordsFrom(answer.value(QStringLiteral("objects")).toArray());
+    // The previews are asked for with what this search found, before the list is shared.
+    QJsonArray previewRefs;
+    QStringList previewTitles;
+    const bool previews = ok && query && prop(query, "_DOWNLOADPREVIEWS") == QLatin1String("true");
+    if (previews) {
+        for (const auto &record : found) {
+            previewRefs.append(refOf(record.get()));
+            previewTitles.append(titleOf(record.get()));
         }
-        downloadPreviews(found);
     }
+    replace(m_searchList, std::move(found));
+    if (previews)
+        fetchPreviews(previewRefs, previewTitles);
     return ok;
 }
 
 int ConnectorClient::searchCount()
 {
     QMutexLocker locker(&m_mutex);
-    return static_cast<int>(m_searchList.size());
+    return static_cast<int>(m_searchList.current.size());
 }
 
 FzFileInfo *ConnectorClient::searchRecord(int index)
 {
     QMutexLocker locker(&m_mutex);
-    return index >= 0 && index < static_cast<int>(m_searchList.size())
-        ? m_searchList[static_cast<size_t>(index)].get()
+    const RecordList &list = m_searchList.current;
+    return index >= 0 && index < static_cast<int>(list.size())
+        ? list[static_cast<size_t>(index)].get()
         : nullptr;
 }
 
 int ConnectorClient::transactionCount()
 {
     QMutexLocker locker(&m_mutex);
-    return static_cast<int>(m_transactionList.size());
+    return static_cast<int>(m_transactionList.current.size());
 }
 
 FzFileInfo *ConnectorClient::transactionRecord(int index)
 {
     QMutexLocker locker(&m_mutex);
-    return index >= 0 && index < static_cast<int>(m_transactionList.size())
-        ? m_transactionList[static_cast<size_t>(index)].get()
+    const RecordList &list = m_transactionList.current;
+    return index >= 0 && index < static_cast<int>(list.size())
+        ? list[static_cast<size_t>(index)].get()
         : nullptr;
 }
 
@@ -317,7 +329,7 @@ bool ConnectorClient::details(const std::vector<FzFileInfo *> &records)
             apply(records[static_cast<size_t>(i)], results.at(i).toObject());
         found.append(results.at(i));
     }
-    replace(m_transactionList, m_retiredTransaction, recordsFrom(found));
+    replace(m_transactionList, recordsFrom(found));
     if (ok && !all)
         qCDebug(lcConnector) << "details: some records are not on the platform";
     return all;
@@ -330,28 +342,35 @@ bool ConnectorClient::structure(FzFileInfo *record)
     QJsonObject answer;
     const bool ok = call("structure", QStringLiteral("/structure"),
                          QJsonObject{{QStringLiteral("ref"), refOf(record)}}, &answer);
-    replace(m_transactionList, m_retiredTransaction,
-            recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
+    replace(m_transactionList, recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
     return ok;
 }
 
 bool ConnectorClient::downloadPreviews(const std::vector<FzFileInfo *> &records)
 {
+    QStringList titles;
+    for (const FzFileInfo *record : records)
+        titles.append(record ? titleOf(record) : QString());
+    return fetchPreviews(refsOf(records), titles);
+}
+
+bool ConnectorClient::fetchPreviews(const QJsonArray &refs, const QStringList &titles)
+{
     const QString folder = workingDirectory();
     QJsonObject answer;
     if (!call("preview download", QStringLiteral("/previews"),
-              QJsonObject{{QStringLiteral("refs"), refsOf(records)}}, &answer))
+              QJsonObject{{QStringLiteral("refs"), refs}}, &answer))
         return false;
     const QJsonArray results = answer.value(QStringLiteral("results")).toArray();
     PlatformConnection link(endpoint());
     bool ok = true;
-    for (int i = 0; i < results.size() && i < static_cast<int>(records.size()); ++i) {
+    for (int i = 0; i < results.size() && i < titles.size(); ++i) {
         const QJsonObject preview = results.at(i).toObject();
         if (preview.isEmpty())
             continue;
-        const QString title = records[static_cast<size_t>(i)]
-            ? titleOf(records[static_cast<size_t>(i)])
-            : preview.value(QStringLiteral("title")).toString();
+        const QString title = titles.at(i).isEmpty()
+            ? preview.value(QStringLiteral("title")).toString()
+            : titles.at(i);
         const QString fileName = QFileInfo(title).baseName() + QStringLiteral(".jpg");
         QString stamp;
         QString error;
@@ -503,8 +522,7 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
         failed("check-in", error, link);
         return false;
     }
-    replace(m_transactionList, m_retiredTransaction,
-            recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
+    replace(m_transactionList, recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
     return true;
 }
 

@@ -6,7 +6,9 @@
 #include <QJsonObject>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,8 +17,10 @@ class FzFileInfo;
 
 // What stands behind LintraAurexConnectorWrapper: the connection settings, the session and the
 // two shared record lists. Calls may come from any thread: settings are copied out under the
-// mutex at the start of a call, the HTTP work runs without it, and the lists are replaced under
-// it at the end. Owned by the wrapper singleton.
+// mutex at the start of a call, the HTTP work runs without it on data of its own, and the lists
+// are replaced under it at the end. A replaced list lives on for kRetiredGenerations more
+// replacements, because callers read the records by pointer after the call that filled the
+// list. Owned by the wrapper singleton.
 class ConnectorClient
 {
 public:
@@ -53,8 +57,15 @@ public:
     bool remove(const std::vector<FzFileInfo *> &records);
     std::vector<std::string> autonames(FzFileInfo *request);
 
+    // How many replaced generations of each list stay alive.
+    static const size_t kRetiredGenerations = 8;
+
 private:
     using RecordList = std::vector<std::unique_ptr<FzFileInfo>>;
+    struct SharedList {
+        RecordList current;
+        std::deque<RecordList> retired; // oldest first
+    };
 
     PlatformEndpoint endpoint();
     QString workingDirectory();
@@ -64,7 +75,9 @@ private:
                 const QString &casUrl);
     bool call(const char *operation, const QString &path, const QJsonObject &body,
               QJsonObject *answer);
-    void replace(RecordList &list, RecordList &retired, RecordList fresh);
+    void replace(SharedList &list, RecordList fresh);
+    // Fetches the previews of the objects refs names; titles give the local file names.
+    bool fetchPreviews(const QJsonArray &refs, const QStringList &titles);
     static RecordList recordsFrom(const QJsonArray &objects);
     static QJsonArray refsOf(const std::vector<FzFileInfo *> &records);
 
@@ -73,10 +86,6 @@ private:
     QString m_tenant;
     bool m_preferredContext = false;
     QString m_workingDirectory;
-    RecordList m_searchList;
-    RecordList m_transactionList;
-    // The lists replaced last stay alive until the next replacement, so a record pointer that
-    // another thread is still reading does not vanish under it.
-    RecordList m_retiredSearch;
-    RecordList m_retiredTransaction;
+    SharedList m_searchList;
+    SharedList m_transactionList;
 };

@@ -15,6 +15,12 @@ class ConnectorClient;
 // answered. Every call may come from any thread; the search list and the transaction list are
 // shared state of the one instance, read right after the call that filled them. Failures come
 // back only as false, empty or zero results; the reason goes to the debug output.
+//
+// Records that GetSearchFileAt and GetTransactionFileAt return belong to the connector. Each
+// stays valid and unchanged while its list is replaced up to eight more times, by any thread
+// (the search list by Search and SearchPattern, the transaction list by Details,
+// GetStructure_Block and a successful CheckIn), and is freed after that. Copy a record to keep
+// it longer.
 class FZCONNECTOR_EXPORT LintraAurexConnectorWrapper
 {
 public:

@@ -20,16 +20,13 @@ const char kHeaderModified[] = "X-Aurex-Modified";
 // A certificate bundle the connector trusts besides the system's, e.g. for a platform that
 // serves a self-signed certificate.
 const char kCaFileVariable[] = "FZCONNECTOR_CA_FILE";
-
-QString errorText(const std::string &body, int status)
-{
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromStdString(body));
-    const QString message = document.object().value(QStringLiteral("error")).toString();
-    return QStringLiteral("the platform answered %1%2")
-        .arg(status)
-        .arg(message.isEmpty() ? QString() : QStringLiteral(": ") + message);
-}
+// Seconds a JSON call waits for the platform. Calls run on the application's main thread too,
+// so a platform that accepts connections but never answers must not hold it for long.
+const char kTimeoutVariable[] = "FZCONNECTOR_TIMEOUT";
+const int kDefaultCallTimeoutSeconds = 30;
+const int kConnectTimeoutSeconds = 10;
+// A content transfer may pause longer: the platform stores a whole check-in before it answers.
+const int kTransferTimeoutSeconds = 300;
 
 // A peer that closes its end while a request is still being sent raises SIGPIPE, whose default
 // action would end the whole application. For the span of one request the calling thread blocks
@@ -67,9 +64,42 @@ private:
 
 } // namespace
 
-PlatformConnection::PlatformConnection(const PlatformEndpoint &endpoint) : m_endpoint(endpoint) {}
+PlatformConnection::PlatformConnection(const PlatformEndpoint &endpoint) : m_endpoint(endpoint)
+{
+    addSecret(endpoint.token);
+    addSecret(endpoint.proxyPassword);
+    if (!endpoint.proxyUser.isEmpty()) {
+        // The form in which the proxy received them.
+        addSecret(QString::fromLatin1(
+            (endpoint.proxyUser + QLatin1Char(':') + endpoint.proxyPassword).toUtf8().toBase64()));
+    }
+}
 
 PlatformConnection::~PlatformConnection() = default;
+
+int PlatformConnection::callTimeoutSeconds()
+{
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue(kTimeoutVariable, &ok);
+    return ok && seconds > 0 ? seconds : kDefaultCallTimeoutSeconds;
+}
+
+void PlatformConnection::addSecret(const QString &secret)
+{
+    if (!secret.isEmpty())
+        m_secrets.append(secret);
+}
+
+QString PlatformConnection::errorText(const std::string &body, int status) const
+{
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(body));
+    QString message = document.object().value(QStringLiteral("error")).toString();
+    for (const QString &secret : m_secrets)
+        message.replace(secret, QStringLiteral("***"));
+    return QStringLiteral("the platform answered %1%2")
+        .arg(status)
+        .arg(message.isEmpty() ? QString() : QStringLiteral(": ") + message);
+}
 
 QString PlatformConnection::serverOrigin(const QString &serverHost)
 {
@@ -128,16 +158,19 @@ PlatformConnection::Target PlatformConnection::target(const QString &url) const
     return out;
 }
 
-httplib::Client &PlatformConnection::client(const std::string &origin)
+httplib::Client &PlatformConnection::client(const std::string &origin, int timeoutSeconds)
 {
-    if (m_client && m_clientOrigin == origin)
+    if (m_client && m_clientOrigin == origin) {
+        m_client->set_read_timeout(timeoutSeconds);
+        m_client->set_write_timeout(timeoutSeconds);
         return *m_client;
+    }
     m_client = std::make_unique<httplib::Client>(origin);
     m_clientOrigin = origin;
     httplib::Client &client = *m_client;
-    client.set_connection_timeout(15);
-    client.set_read_timeout(300);
-    client.set_write_timeout(300);
+    client.set_connection_timeout(qMin(kConnectTimeoutSeconds, callTimeoutSeconds()));
+    client.set_read_timeout(timeoutSeconds);
+    client.set_write_timeout(timeoutSeconds);
     client.set_keep_alive(true);
     client.enable_server_certificate_verification(true);
     const QByteArray caFile = qgetenv(kCaFileVariable);
@@ -176,8 +209,8 @@ bool PlatformConnection::finish(int status, const std::string &body, QJsonObject
     return true;
 }
 
-bool PlatformConnection::send(const QString &url, const Request &request, QJsonObject *answer,
-                              QString *error)
+bool PlatformConnection::send(const QString &url, const Request &request, int timeoutSeconds,
+                              QJsonObject *answer, QString *error)
 {
     const Target where = target(url);
     if (where.origin.empty()) {
@@ -185,7 +218,7 @@ bool PlatformConnection::send(const QString &url, const Request &request, QJsonO
         return false;
     }
     const SigpipeGuard guard;
-    const httplib::Result result = request(client(where.origin), where.path);
+    const httplib::Result result = request(client(where.origin, timeoutSeconds), where.path);
     if (!result) {
         *error = QStringLiteral("cannot reach the platform: %1")
                      .arg(QString::fromStdString(httplib::to_string(result.error())));
@@ -198,7 +231,7 @@ bool PlatformConnection::getJson(const QString &url, QJsonObject *answer, QStrin
 {
     return send(
         url, [](httplib::Client &client, const std::string &path) { return client.Get(path); },
-        answer, error);
+        callTimeoutSeconds(), answer, error);
 }
 
 bool PlatformConnection::postJson(const QString &url, const QJsonObject &body,
@@ -211,7 +244,7 @@ bool PlatformConnection::postJson(const QString &url, const QJsonObject &body,
             return client.Post(path, json.constData(), static_cast<size_t>(json.size()),
                                "application/json");
         },
-        answer, error);
+        callTimeoutSeconds(), answer, error);
 }
 
 bool PlatformConnection::postParts(const QString &url, const std::vector<UploadPart> &parts,
@@ -226,7 +259,7 @@ bool PlatformConnection::postParts(const QString &url, const std::vector<UploadP
         [&items](httplib::Client &client, const std::string &path) {
             return client.Post(path, items);
         },
-        answer, error);
+        kTransferTimeoutSeconds, answer, error);
 }
 
 bool PlatformConnection::download(const QString &phid, const QString &folder,
@@ -258,7 +291,7 @@ bool PlatformConnection::download(const QString &phid, const QString &folder,
     int status = 0;
     bool writeFailed = false;
     const SigpipeGuard guard;
-    const httplib::Result result = client(where.origin).Get(
+    const httplib::Result result = client(where.origin, kTransferTimeoutSeconds).Get(
         where.path, httplib::Headers(),
         [&](const httplib::Response &response) {
             status = response.status;

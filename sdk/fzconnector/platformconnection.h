@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -32,12 +33,20 @@ struct UploadPart {
 };
 
 // Blocking HTTP/JSON requests to the platform over cpp-httplib. Failures come back as false with
-// a reason fit for the debug output; a 401 answer is reported through signedOut().
+// a reason fit for the debug output; a 401 answer is reported through signedOut(). A JSON call
+// gives up when the platform stays silent for callTimeoutSeconds(); a content transfer (download,
+// check-in) only after a much longer silence.
 class PlatformConnection
 {
 public:
     explicit PlatformConnection(const PlatformEndpoint &endpoint);
     ~PlatformConnection();
+
+    // 30 seconds, or what the environment variable FZCONNECTOR_TIMEOUT says.
+    static int callTimeoutSeconds();
+    // A credential of the call that an answer might echo (a sign-in password or cookie): it is
+    // blanked out of every reason this connection gives, as the proxy password and token are.
+    void addSecret(const QString &secret);
 
     // The platform's origin: "https://" + host unless the host names "http://" itself.
     static QString serverOrigin(const QString &serverHost);
@@ -69,12 +78,16 @@ private:
     };
     Target target(const QString &url) const;
     using Request = std::function<httplib::Result(httplib::Client &, const std::string &path)>;
-    bool send(const QString &url, const Request &request, QJsonObject *answer, QString *error);
+    bool send(const QString &url, const Request &request, int timeoutSeconds, QJsonObject *answer,
+              QString *error);
     // One client per connection object, so the requests of one operation share a connection.
-    httplib::Client &client(const std::string &origin);
+    httplib::Client &client(const std::string &origin, int timeoutSeconds);
     bool finish(int status, const std::string &body, QJsonObject *answer, QString *error);
+    // The platform's (or a proxy's) error message, without any secret of this connection.
+    QString errorText(const std::string &body, int status) const;
 
     PlatformEndpoint m_endpoint;
+    QStringList m_secrets;
     bool m_signedOut = false;
     std::unique_ptr<httplib::Client> m_client;
     std::string m_clientOrigin;

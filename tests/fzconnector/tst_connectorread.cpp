@@ -34,6 +34,7 @@ private slots:
     void downloadSingleObject();
     void previews();
     void callsFromSeveralThreads();
+    void recordsOutliveLaterCalls();
     void signedOutCallsFail();
 
 private:
@@ -389,6 +390,44 @@ void TestConnectorRead::callsFromSeveralThreads()
     for (std::thread &thread : threads)
         thread.join();
     QCOMPARE(wrong.load(), 0);
+}
+
+void TestConnectorRead::recordsOutliveLaterCalls()
+{
+    QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const QString folder = m_dir.filePath(QStringLiteral("outlive"));
+    QVERIFY(QDir().mkpath(folder));
+    connector()->SetWorkingDirectory(folder);
+    const Record deck = record({{"name", valueOf(find(QStringLiteral("deck.dwg")).get(), "name")}});
+    const Record bridgeQuery = record({{"_TypePattern", "*"}, {"_or_title_0", "bridge.dwg"}});
+    QVERIFY(connector()->SearchPattern(bridgeQuery.get()));
+    const FzFileInfo *found = connector()->GetSearchFileAt(0);
+    QVERIFY(found);
+    const Record bridge = record({{"name", valueOf(found, "name")}});
+    QVERIFY(connector()->Details({bridge.get()}));
+    const FzFileInfo *detailed = connector()->GetTransactionFileAt(0);
+    QVERIFY(detailed);
+
+    // Other threads go on: eight more lists of each kind come and go, while searches fetch
+    // their previews.
+    const Record deckQuery = record({{"_TypePattern", "*"}, {"_or_title_0", "deck.dwg"},
+                                     {"_DOWNLOADPREVIEWS", "true"}});
+    std::atomic<int> failed{0};
+    std::vector<std::thread> others;
+    for (int t = 0; t < 8; ++t) {
+        others.emplace_back([&] {
+            if (!connector()->SearchPattern(deckQuery.get()) || !connector()->Details({deck.get()}))
+                ++failed;
+        });
+    }
+    for (std::thread &thread : others)
+        thread.join();
+    QCOMPARE(failed.load(), 0);
+    QVERIFY(QFile::exists(folder + QStringLiteral("/deck.jpg")));
+    for (const FzFileInfo *record : {found, detailed}) {
+        QCOMPARE(QString::fromStdString(record->GetTitle()), QStringLiteral("bridge.dwg"));
+        QCOMPARE(valueOf(record, "phid"), valueOf(bridge.get(), "phid"));
+    }
 }
 
 void TestConnectorRead::signedOutCallsFail()

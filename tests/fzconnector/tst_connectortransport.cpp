@@ -1,10 +1,12 @@
-// How the connector reaches a platform: TLS with a certificate it is told to trust, and its
-// guard against file names and contents from a platform that would harm the local disk.
+// How the connector reaches a platform: TLS with a certificate it is told to trust, proxies,
+// platforms that stall, and its guard against file names and contents from a platform that
+// would harm the local disk.
 
 #include "connectortestsupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +17,7 @@
 
 #include <httplib.h>
 
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -72,6 +75,78 @@ private:
     std::thread m_thread;
 };
 
+// A platform that takes requests and never answers them, except, when asked to, the sign-in.
+class StallingPlatform
+{
+public:
+    explicit StallingPlatform(bool answersSignIn)
+    {
+        auto stall = [this](const httplib::Request &, httplib::Response &) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_released.wait(lock, [this] { return m_done; });
+        };
+        if (answersSignIn) {
+            m_server.Post("/cas/v1/login", [](const httplib::Request &, httplib::Response &res) {
+                res.set_content("{\"token\":\"t\"}", "application/json");
+            });
+        }
+        m_server.Get(".*", stall);
+        m_server.Post(".*", stall);
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    }
+    ~StallingPlatform()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_released.notify_all();
+        m_server.stop();
+        m_thread.join();
+    }
+    QString host() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_done = false; // guarded by m_mutex
+    httplib::Server m_server;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+// Collects everything the process prints through Qt's message handler while it lives.
+class PrintedMessages
+{
+public:
+    PrintedMessages()
+    {
+        s_messages.clear();
+        m_previous = qInstallMessageHandler(&PrintedMessages::collect);
+    }
+    ~PrintedMessages() { qInstallMessageHandler(m_previous); }
+    QString all() const
+    {
+        std::lock_guard<std::mutex> lock(s_mutex);
+        return s_messages.join(QLatin1Char('\n'));
+    }
+
+private:
+    static void collect(QtMsgType, const QMessageLogContext &context, const QString &message)
+    {
+        std::lock_guard<std::mutex> lock(s_mutex);
+        s_messages << QString::fromLatin1(context.category) + QStringLiteral(": ") + message;
+    }
+
+    static std::mutex s_mutex;
+    static QStringList s_messages; // guarded by s_mutex
+    QtMessageHandler m_previous = nullptr;
+};
+
+std::mutex PrintedMessages::s_mutex;
+QStringList PrintedMessages::s_messages;
+
 } // namespace
 
 class TestConnectorTransport : public QObject
@@ -85,6 +160,10 @@ private slots:
     void damagedContentNeverLands();
     void tlsWithTrustedCertificate();
     void requestsGoThroughTheProxy();
+    void refusingProxyLearnsNothingPrinted_data();
+    void refusingProxyLearnsNothingPrinted();
+    void stalledPlatformLetsTheCallerGo_data();
+    void stalledPlatformLetsTheCallerGo();
 
 private:
     QTemporaryDir m_dir;
@@ -218,6 +297,105 @@ void TestConnectorTransport::requestsGoThroughTheProxy()
     QCOMPARE(spaces, std::vector<std::string>{"Via Proxy"});
     QCOMPARE(seen, (QStringList{unreachable + "/cas/v1/login", unreachable + "/api/v1/spaces"}));
     QCOMPARE(authorization, QStringLiteral("Basic ") + QByteArray("puser:ppass").toBase64());
+}
+
+void TestConnectorTransport::refusingProxyLearnsNothingPrinted_data()
+{
+    QTest::addColumn<bool>("echoes");
+    QTest::newRow("proxy refuses") << false;
+    QTest::newRow("proxy echoes what it received") << true;
+}
+
+void TestConnectorTransport::refusingProxyLearnsNothingPrinted()
+{
+    QFETCH(bool, echoes);
+    httplib::Server proxy;
+    auto refuse = [echoes](const httplib::Request &request, httplib::Response &response) {
+        response.status = 407;
+        if (echoes) {
+            const QByteArray credentials = QByteArray::fromBase64(
+                QByteArray::fromStdString(request.get_header_value("Proxy-Authorization"))
+                    .mid(6));
+            const QString message = QStringLiteral("refused %1 (%2) for %3")
+                                        .arg(QString::fromStdString(
+                                                 request.get_header_value("Proxy-Authorization")),
+                                             QString::fromUtf8(credentials),
+                                             QString::fromStdString(request.body));
+            response.set_content(QJsonDocument(QJsonObject{{"error", message}})
+                                     .toJson()
+                                     .toStdString(),
+                                 "application/json");
+        } else {
+            response.set_header("Proxy-Authenticate", "Basic realm=\"proxy\"");
+            response.set_content("<html><body>Proxy Authentication Required</body></html>",
+                                 "text/html");
+        }
+    };
+    proxy.Get(".*", refuse);
+    proxy.Post(".*", refuse);
+    const int port = proxy.bind_to_any_port("127.0.0.1");
+    std::thread thread([&proxy] { proxy.listen_after_bind(); });
+
+    QLoggingCategory::setFilterRules(QStringLiteral("fzconnector.debug=true"));
+    bool signedIn = true;
+    std::vector<std::string> spaces{"not asked"};
+    QString printed;
+    {
+        const PrintedMessages messages;
+        connector()->SetProxySettings(QStringLiteral("127.0.0.1"), port, QStringLiteral("puser"),
+                                      QStringLiteral("ppass"));
+        signedIn = connector()->LxGatepassLogin("u", "u-secret-pw", "http://127.0.0.1:1",
+                                                QString(), "/cas");
+        spaces = connector()->GetListOfCollaborativeSpaces();
+        connector()->SetProxySettings(QString(), 0, QString(), QString());
+        printed = messages.all();
+    }
+    QLoggingCategory::setFilterRules(QString());
+    proxy.stop();
+    thread.join();
+
+    QVERIFY(!signedIn);
+    QVERIFY(spaces.empty());
+    QVERIFY2(printed.contains(QStringLiteral("407")), qPrintable(printed));
+    for (const char *secret : {"ppass", "cHVzZXI6cHBhc3M=", "u-secret-pw"})
+        QVERIFY2(!printed.contains(QLatin1String(secret)), qPrintable(printed));
+}
+
+void TestConnectorTransport::stalledPlatformLetsTheCallerGo_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::newRow("password sign-in") << "password";
+    QTest::newRow("cookie sign-in") << "cookie";
+    QTest::newRow("search") << "search";
+    QTest::newRow("list of spaces") << "spaces";
+}
+
+void TestConnectorTransport::stalledPlatformLetsTheCallerGo()
+{
+    QFETCH(QString, call);
+    const bool signInFirst = call == QLatin1String("search") || call == QLatin1String("spaces");
+    StallingPlatform platform(signInFirst);
+    qputenv("FZCONNECTOR_TIMEOUT", "2");
+    if (signInFirst)
+        QVERIFY(connector()->LxGatepassLogin("u", "p", platform.host(), QString(), "/cas"));
+    QElapsedTimer timer;
+    timer.start();
+    bool answered = true;
+    if (call == QLatin1String("password")) {
+        answered = connector()->LxGatepassLogin("u", "p", platform.host(), QString(), "/cas");
+    } else if (call == QLatin1String("cookie")) {
+        answered = connector()->LoginWithCASCookie_Block("cookie", QString(), platform.host(),
+                                                         "/cas");
+    } else if (call == QLatin1String("search")) {
+        const Record query = record({{"_TypePattern", "*"}});
+        answered = connector()->SearchPattern(query.get());
+    } else {
+        answered = !connector()->GetListOfCollaborativeSpaces().empty();
+    }
+    const qint64 elapsed = timer.elapsed();
+    qunsetenv("FZCONNECTOR_TIMEOUT");
+    QVERIFY(!answered);
+    QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
 }
 
 QTEST_GUILESS_MAIN(TestConnectorTransport)
