@@ -1,6 +1,7 @@
 #include "dxfdocument.h"
 #include "dxftesthelpers.h"
 #include "dxfxrefs.h"
+#include "oddbblocktable.h"
 #include "oddbblocktablerecord.h"
 #include "oddbdatabase.h"
 #include "oddbhostappservices.h"
@@ -8,6 +9,8 @@
 #include "oddbxrefgraph.h"
 #include "oddbxrefman.h"
 
+#include <QElapsedTimer>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -40,6 +43,49 @@ QString fileOf(const OdDbXrefGraphNode *node)
     return node->database() ? toQString(node->database()->getFilename()) : QString();
 }
 
+// The database reached from database through the references named in order, or null.
+OdDbDatabase *follow(OdDbDatabase *database, const QStringList &names)
+{
+    for (const QString &name : names) {
+        if (!database)
+            return nullptr;
+        OdDbBlockTablePtr table =
+            OdDbBlockTable::cast(database->getBlockTableId().safeOpenObject());
+        OdDbBlockTableRecordPtr record = table->getAt(toOdString(name), OdDb::kForRead);
+        database = record ? record->xrefDatabase() : nullptr;
+    }
+    return database;
+}
+
+// True when some node's database stands again among the databases above it: loaded
+// references that lead round in a circle.
+bool databasesFormACircle(const OdDbXrefGraph &graph)
+{
+    for (int i = 0; i < graph.numNodes(); ++i) {
+        const OdDbXrefGraphNode *node = graph.xrefNode(i);
+        for (const OdDbXrefGraphNode *up = node; node->database() && up->numIn() > 0;) {
+            up = up->in(0);
+            if (up->database() == node->database())
+                return true;
+        }
+    }
+    return false;
+}
+
+// Host services that count the references they are asked to find.
+class CountingServices : public OdDbHostAppServices
+{
+public:
+    OdString findFile(const OdString &fileName, OdDbDatabase *database,
+                      FindFileHint hint) override
+    {
+        ++lookups;
+        return OdDbHostAppServices::findFile(fileName, database, hint);
+    }
+
+    int lookups = 0;
+};
+
 } // namespace
 
 class TestOdDbXrefGraph : public QObject
@@ -51,6 +97,9 @@ private slots:
     void cyclesEndAtTheRepeatedDrawing_data();
     void cyclesEndAtTheRepeatedDrawing();
     void drawingReferencedTwiceStandsTwice();
+    void sharedDrawingsAreReadOnceAtEveryDepth();
+    void cyclesAmongSharedDrawingsEndToo();
+    void sharedDrawingOutlivesTheDrawingThatLoadedIt();
     void ghostsAreLeftOutUnlessAsked();
     void unreadableReferenceStaysUnresolved();
 };
@@ -159,6 +208,114 @@ void TestOdDbXrefGraph::drawingReferencedTwiceStandsTwice()
     QCOMPARE(fileOf(left->out(0)), dir.filePath("base.dxf"));
     QCOMPARE(fileOf(right->out(0)), dir.filePath("base.dxf"));
     QCOMPARE(left->out(0)->in(0), left);
+    QCOMPARE(left->out(0)->database(), right->out(0)->database());
+}
+
+void TestOdDbXrefGraph::sharedDrawingsAreReadOnceAtEveryDepth()
+{
+    // Twenty levels of two drawings each, each drawing referencing both of the next level:
+    // two million paths lead down to the last level.
+    const int levels = 20;
+    QTemporaryDir dir;
+    auto file = [](const char *side, int level) {
+        return QStringLiteral("%1%2.dxf").arg(QLatin1String(side)).arg(level);
+    };
+    for (int level = levels; level >= 1; --level) {
+        QVector<QPair<QString, QString>> refs;
+        if (level < levels)
+            refs = {{file("a", level + 1), "a"}, {file("b", level + 1), "b"}};
+        for (const char *side : {"a", "b"})
+            QVERIFY(writeAssembly(dir.filePath(file(side, level)), refs));
+    }
+    QVERIFY(writeAssembly(dir.filePath("top.dxf"), {{file("a", 1), "a"}, {file("b", 1), "b"}}));
+
+    QElapsedTimer timer;
+    timer.start();
+    CountingServices services;
+    OdDbDatabasePtr top = services.readFile(toOdString(dir.filePath("top.dxf")));
+    QVERIFY(top);
+    // One look-up for each reference of each drawing, not one for each path.
+    QVERIFY2(services.lookups <= 4 * levels, qPrintable(QString::number(services.lookups)));
+    QStringList allA;
+    QStringList allB;
+    for (int level = 1; level <= levels; ++level) {
+        allA.append("a");
+        allB.append("b");
+    }
+    OdDbDatabase *lastA = follow(top.get(), allA);
+    QVERIFY(lastA);
+    QCOMPARE(toQString(lastA->getFilename()), dir.filePath(file("a", levels)));
+    QCOMPARE(follow(top.get(), allB.mid(1) + QStringList("a")), lastA);
+
+    OdDbXrefGraph graph;
+    QCOMPARE(OdDbXrefGraph::getFrom(top.get(), graph), eOk);
+    QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
+    // One node per occurrence would be millions: the graph stops at its limit, with the
+    // shallow levels complete and every occurrence of a drawing naming its one database.
+    QVERIFY(graph.numNodes() <= OdDbXrefGraph::kMaxNodes);
+    QVERIFY(graph.numNodes() > OdDbXrefGraph::kMaxNodes / 2);
+    OdDbXrefGraphNode *root = graph.hostDwg();
+    QCOMPARE(outNames(root), QStringList({"a", "b"}));
+    QCOMPARE(outNames(root->out(1)), QStringList({"a", "b"}));
+    QCOMPARE(root->out(0)->out(1)->database(), root->out(1)->out(1)->database());
+    QSet<OdDbDatabase *> databases;
+    for (int i = 0; i < graph.numNodes(); ++i)
+        databases.insert(graph.xrefNode(i)->database());
+    QVERIFY(databases.size() <= 2 * levels + 1);
+}
+
+void TestOdDbXrefGraph::cyclesAmongSharedDrawingsEndToo()
+{
+    // top references left and right; left and right reference each other and both
+    // reference top.
+    QTemporaryDir dir;
+    QVERIFY(writeAssembly(dir.filePath("top.dxf"), {{"left.dxf", "left"}, {"right.dxf", "right"}}));
+    QVERIFY(writeAssembly(dir.filePath("left.dxf"), {{"right.dxf", "right"}, {"top.dxf", "top"}}));
+    QVERIFY(writeAssembly(dir.filePath("right.dxf"), {{"left.dxf", "left"}, {"top.dxf", "top"}}));
+    CountingServices services;
+    OdDbDatabasePtr top = services.readFile(toOdString(dir.filePath("top.dxf")));
+    QVERIFY(top);
+    QVERIFY(services.lookups <= 6);
+    OdDbXrefGraph graph;
+    OdDbXrefGraph::getFrom(top.get(), graph);
+    QVERIFY(!databasesFormACircle(graph));
+    OdDbXrefGraphNode *left = graph.hostDwg()->out(0);
+    QCOMPARE(fileOf(left), dir.filePath("left.dxf"));
+    QCOMPARE(fileOf(left->out(0)), dir.filePath("right.dxf"));
+    QCOMPARE(left->out(1)->xrefStatus(), OdDb::kXrfUnresolved);
+    // right was read while left was loading; both occurrences are that one database.
+    QCOMPARE(graph.hostDwg()->out(1)->database(), left->out(0)->database());
+
+    // Loading one reference again on its own still refuses the way back up.
+    OdDbBlockTableRecordPtr back =
+        OdDbBlockTableRecord::cast(left->out(1)->btrId().safeOpenObject(OdDb::kForRead));
+    QCOMPARE(OdDbXRefMan::load(back.get()), eSelfReference);
+}
+
+void TestOdDbXrefGraph::sharedDrawingOutlivesTheDrawingThatLoadedIt()
+{
+    QTemporaryDir dir;
+    QVERIFY(writeAssembly(dir.filePath("leaf.dxf"), {}));
+    QVERIFY(writeAssembly(dir.filePath("base.dxf"), {{"leaf.dxf", "leaf"}}));
+    QVERIFY(writeAssembly(dir.filePath("left.dxf"), {{"base.dxf", "base"}}));
+    QVERIFY(writeAssembly(dir.filePath("right.dxf"), {{"base.dxf", "base"}}));
+    QVERIFY(writeAssembly(dir.filePath("top.dxf"), {{"left.dxf", "left"}, {"right.dxf", "right"}}));
+    OdDbHostAppServices services;
+    OdDbDatabasePtr top = services.readFile(toOdString(dir.filePath("top.dxf")));
+    OdDbDatabase *base = follow(top.get(), {"left", "base"});
+    QVERIFY(base);
+    QCOMPARE(follow(top.get(), {"right", "base"}), base);
+    QCOMPARE(base->referencingDatabase(), follow(top.get(), {"left"}));
+
+    // Unloading left lets it go; base stays, held by right, and no longer names left.
+    OdDbBlockTablePtr table = OdDbBlockTable::cast(top->getBlockTableId().safeOpenObject());
+    QCOMPARE(OdDbXRefMan::unload(table->getAt("left", OdDb::kForRead).get()), eOk);
+    QCOMPARE(follow(top.get(), {"right", "base"}), base);
+    QVERIFY(!base->referencingDatabase());
+    OdDbBlockTablePtr baseTable = OdDbBlockTable::cast(base->getBlockTableId().safeOpenObject());
+    OdDbBlockTableRecordPtr leaf = baseTable->getAt("leaf", OdDb::kForRead);
+    QCOMPARE(OdDbXRefMan::load(leaf.get()), eOk);
+    QCOMPARE(toQString(leaf->xrefDatabase()->getFilename()), dir.filePath("leaf.dxf"));
 }
 
 void TestOdDbXrefGraph::ghostsAreLeftOutUnlessAsked()

@@ -17,7 +17,17 @@ OdDbDatabase::OdDbDatabase(std::shared_ptr<DxfDocument> document, const QString 
 {
 }
 
-OdDbDatabase::~OdDbDatabase() = default;
+OdDbDatabase::~OdDbDatabase()
+{
+    for (const OdDbDatabasePtr &xref : qAsConst(m_xrefs))
+        letGo(xref.get());
+}
+
+void OdDbDatabase::letGo(OdDbDatabase *database)
+{
+    if (database && database->m_referencing == this)
+        database->m_referencing = nullptr;
+}
 
 OdDbDatabasePtr OdDbDatabase::create(std::shared_ptr<DxfDocument> document,
                                      const QString &fileName, OdDbHostAppServices *services,
@@ -69,10 +79,19 @@ OdDbDatabase *OdDbDatabase::xrefDatabase(quint64 blockRecord) const
 
 void OdDbDatabase::setXrefDatabase(quint64 blockRecord, const OdDbDatabasePtr &database)
 {
+    const OdDbDatabasePtr previous = m_xrefs.value(blockRecord);
     if (database.isNull())
         m_xrefs.remove(blockRecord);
     else
         m_xrefs.insert(blockRecord, database);
+    // The same drawing may stand behind another of this drawing's references.
+    if (previous && previous != database) {
+        bool stillHeld = false;
+        for (const OdDbDatabasePtr &xref : qAsConst(m_xrefs))
+            stillHeld = stillHeld || xref == previous;
+        if (!stillHeld)
+            letGo(previous.get());
+    }
 }
 
 void OdDbDatabase::setAttachmentLoaded(quint64 definition, const QImage &image)

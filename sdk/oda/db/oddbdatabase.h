@@ -48,8 +48,9 @@ public:
     QString fileName() const { return m_fileName; }
     void setFileName(const QString &fileName) { m_fileName = fileName; }
 
-    // The drawing whose external reference loaded this one, or null for a drawing read on its
-    // own.
+    // The drawing whose external reference loaded this one, while it holds it; null for a
+    // drawing read on its own. A drawing that several references reach is one database that
+    // all of them hold.
     OdDbDatabase *referencingDatabase() const { return m_referencing; }
     // The drawing loaded for the external reference whose block record has handle, or null.
     OdDbDatabase *xrefDatabase(quint64 blockRecord) const;
@@ -71,10 +72,15 @@ protected:
                  OdDbHostAppServices *services, OdDbDatabase *referencing);
 
 private:
+    // Called when this database no longer holds database under any reference.
+    void letGo(OdDbDatabase *database);
+
     std::shared_ptr<DxfDocument> m_document;
     QString m_fileName;
     OdDbHostAppServices *m_services; // outlives every database it read
-    OdDbDatabase *m_referencing;     // owns this database through its xref table
+    // Holds this database through its xref table; cleared when it lets go, since other
+    // drawings may hold this one longer.
+    OdDbDatabase *m_referencing;
     QHash<quint64, OdDbDatabasePtr> m_xrefs;
     QHash<quint64, QImage> m_loaded;
 };

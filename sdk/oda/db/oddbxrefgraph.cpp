@@ -6,6 +6,8 @@
 #include "oddbqt.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QVector>
 
 namespace {
 
@@ -14,6 +16,15 @@ namespace {
 const int kMaxDepth = 256;
 
 } // namespace
+
+// What one build carries along: each database's references, listed once however often the
+// database occurs, and the depth of each node by index.
+struct OdDbXrefGraph::Traversal
+{
+    bool includeGhosts = false;
+    QHash<const OdDbDatabase *, QVector<DxfXrefs::Xref>> references;
+    std::vector<int> depths;
+};
 
 OdDbXrefGraph::OdDbXrefGraph() = default;
 
@@ -38,19 +49,30 @@ OdResult OdDbXrefGraph::getFrom(OdDbDatabase *database, OdDbXrefGraph &graph,
     auto root = std::make_unique<OdDbXrefGraphNode>();
     root->m_name = toOdString(QFileInfo(database->fileName()).completeBaseName());
     root->m_database = database;
-    OdDbXrefGraphNode *host = root.get();
     graph.m_nodes.push_back(std::move(root));
-    graph.addReferences(host, includeGhosts, 0);
+    Traversal traversal;
+    traversal.includeGhosts = includeGhosts;
+    traversal.depths.push_back(0);
+    // Level by level, so that a graph cut short at kMaxNodes still has every shallow reference.
+    for (size_t i = 0; i < graph.m_nodes.size(); ++i)
+        graph.addReferences(int(i), &traversal);
     return eOk;
 }
 
-void OdDbXrefGraph::addReferences(OdDbXrefGraphNode *node, bool includeGhosts, int depth)
+void OdDbXrefGraph::addReferences(int index, Traversal *traversal)
 {
+    OdDbXrefGraphNode *node = m_nodes[size_t(index)].get();
     OdDbDatabase *database = node->m_database;
+    const int depth = traversal->depths[size_t(index)];
     if (!database || depth >= kMaxDepth)
         return;
-    for (const DxfXrefs::Xref &xref : DxfXrefs(database->document()).list()) {
-        if (xref.insertCount == 0 && !includeGhosts)
+    auto listed = traversal->references.find(database);
+    if (listed == traversal->references.end())
+        listed = traversal->references.insert(database, DxfXrefs(database->document()).list());
+    for (const DxfXrefs::Xref &xref : listed.value()) {
+        if (index > 0 && int(m_nodes.size()) >= kMaxNodes)
+            return;
+        if (xref.insertCount == 0 && !traversal->includeGhosts)
             continue;
         auto child = std::make_unique<OdDbXrefGraphNode>();
         const quint64 record = xref.blockRecord ? xref.blockRecord : xref.block;
@@ -62,8 +84,7 @@ void OdDbXrefGraph::addReferences(OdDbXrefGraphNode *node, bool includeGhosts, i
                                                 : OdDb::kXrfUnresolved;
         child->m_in.push_back(node);
         node->m_out.push_back(child.get());
-        OdDbXrefGraphNode *added = child.get();
         m_nodes.push_back(std::move(child));
-        addReferences(added, includeGhosts, depth + 1);
+        traversal->depths.push_back(depth + 1);
     }
 }

@@ -11,11 +11,16 @@ class OdDbDatabase;
 
 // The external references of a drawing and, through the drawings loaded for them, theirs in
 // turn: one node per occurrence below the host drawing's node, so a drawing referenced from two
-// places stands twice. Nodes stay valid until the graph is reset or rebuilt; the databases
-// they name belong to the host drawing's database.
+// places stands twice (with the one database loaded for both). Occurrences multiply with
+// shared references at every level, so below the host drawing's own references, which always
+// stand, the graph stops growing at kMaxNodes. Nodes are numbered level by level from the host
+// drawing's (0); they stay valid until the graph is reset or rebuilt, and the databases they
+// name belong to the host drawing's database.
 class TD_DB_EXPORT OdDbXrefGraph
 {
 public:
+    static const int kMaxNodes = 100000;
+
     OdDbXrefGraph();
     ~OdDbXrefGraph();
     OdDbXrefGraph(const OdDbXrefGraph &) = delete;
@@ -33,7 +38,10 @@ public:
     void reset();
 
 private:
-    void addReferences(OdDbXrefGraphNode *node, bool includeGhosts, int depth);
+    struct Traversal;
+
+    // Adds a node for each reference of the node at index.
+    void addReferences(int index, Traversal *traversal);
 
     std::vector<std::unique_ptr<OdDbXrefGraphNode>> m_nodes;
 };

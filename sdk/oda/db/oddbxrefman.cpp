@@ -8,6 +8,8 @@
 #include "oddbqt.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QStringList>
 
 namespace {
 
@@ -17,20 +19,34 @@ QString canonical(const QString &path)
     return resolved.isEmpty() ? QFileInfo(path).absoluteFilePath() : resolved;
 }
 
-// True when path is database's own file or that of a drawing that references it, directly or
-// through others.
-bool isOnChain(const QString &path, const OdDbDatabase *database)
+// One load of references and, through them, of theirs. A drawing that several drawings
+// reference is read once and its database shared by all of them: without that, a drawing
+// reached along many paths would be read once per path, which grows exponentially with the
+// depth of the references. A drawing on the chain of drawings being loaded is refused, so the
+// databases never reference each other in a circle. Lives for one call.
+class XrefLoader
 {
-    for (const OdDbDatabase *db = database; db; db = db->referencingDatabase()) {
-        if (!db->fileName().isEmpty() && canonical(db->fileName()) == path)
-            return true;
+public:
+    // The chain starts with start and the drawings that hold it.
+    explicit XrefLoader(const OdDbDatabase *start);
+
+    OdResult load(OdDbBlockTableRecord *blockRecord);
+    void loadAll(OdDbDatabase *database);
+
+private:
+    QHash<QString, OdDbDatabasePtr> m_loaded; // canonical path -> database; null: unreadable
+    QStringList m_chain;                      // canonical paths being loaded, outermost first
+};
+
+XrefLoader::XrefLoader(const OdDbDatabase *start)
+{
+    for (const OdDbDatabase *db = start; db; db = db->referencingDatabase()) {
+        if (!db->fileName().isEmpty())
+            m_chain.prepend(canonical(db->fileName()));
     }
-    return false;
 }
 
-} // namespace
-
-OdResult OdDbXRefMan::load(OdDbBlockTableRecord *blockRecord)
+OdResult XrefLoader::load(OdDbBlockTableRecord *blockRecord)
 {
     if (!blockRecord || !blockRecord->isFromExternalReference())
         return eInvalidInput;
@@ -44,15 +60,48 @@ OdResult OdDbXRefMan::load(OdDbBlockTableRecord *blockRecord)
                                                       OdDbHostAppServices::kXRefDrawing));
     if (path.isEmpty())
         return eFileNotFound;
-    if (isOnChain(canonical(path), database))
+    const QString key = canonical(path);
+    if (m_chain.contains(key))
         return eSelfReference;
+    auto known = m_loaded.constFind(key);
+    if (known != m_loaded.constEnd()) {
+        if (known.value().isNull())
+            return eCantOpenFile;
+        database->setXrefDatabase(handle, known.value());
+        return eOk;
+    }
     auto document = std::make_shared<DxfDocument>();
-    if (!document->read(path, nullptr))
+    if (!document->read(path, nullptr)) {
+        m_loaded.insert(key, OdDbDatabasePtr());
         return eCantOpenFile;
+    }
     OdDbDatabasePtr xref = OdDbDatabase::create(std::move(document), path, services, database);
+    m_chain.append(key);
     loadAll(xref.get());
+    m_chain.removeLast();
+    m_loaded.insert(key, xref);
     database->setXrefDatabase(handle, xref);
     return eOk;
+}
+
+void XrefLoader::loadAll(OdDbDatabase *database)
+{
+    if (!database)
+        return;
+    for (const DxfXrefs::Xref &xref : DxfXrefs(database->document()).list()) {
+        const quint64 handle = xref.blockRecord ? xref.blockRecord : xref.block;
+        OdDbBlockTableRecordPtr record =
+            OdDbBlockTableRecord::cast(OdDbObjectId(database, handle).openObject());
+        if (record)
+            load(record.get());
+    }
+}
+
+} // namespace
+
+OdResult OdDbXRefMan::load(OdDbBlockTableRecord *blockRecord)
+{
+    return XrefLoader(blockRecord ? blockRecord->database() : nullptr).load(blockRecord);
 }
 
 OdResult OdDbXRefMan::unload(OdDbBlockTableRecord *blockRecord)
@@ -66,13 +115,5 @@ OdResult OdDbXRefMan::unload(OdDbBlockTableRecord *blockRecord)
 
 void OdDbXRefMan::loadAll(OdDbDatabase *database)
 {
-    if (!database)
-        return;
-    for (const DxfXrefs::Xref &xref : DxfXrefs(database->document()).list()) {
-        const quint64 handle = xref.blockRecord ? xref.blockRecord : xref.block;
-        OdDbBlockTableRecordPtr record =
-            OdDbBlockTableRecord::cast(OdDbObjectId(database, handle).openObject());
-        if (record)
-            load(record.get());
-    }
+    XrefLoader(database).loadAll(database);
 }

@@ -8,7 +8,8 @@ class OdDbDatabase;
 
 // Loads and unloads the drawings behind external references. A reference is found through its
 // database's host services; a drawing that is already being loaded further up the chain of
-// references (a cycle) is not loaded again.
+// references (a cycle) is not loaded again. Within one call, a drawing that several references
+// reach is read once and its database shared by all of them.
 class TD_DB_EXPORT OdDbXRefMan
 {
 public:
