@@ -265,11 +265,19 @@ void TestDxfRenderer::hostileDrawingsRenderInBoundedTime_data()
         << drawing("0\nLWPOLYLINE\n8\n0\n90\n3\n70\n1\n10\n0\n20\n0\n42\n1e300\n"
                    "10\n5\n20\n0\n42\n-1e308\n10\n5\n20\n5\n42\ninf\n")
         << 4 << true << QRectF(0, 0, 5, 5);
-    QTest::newRow("block placed where its coordinates overflow")
-        << drawing(line(0, 0, 1, 1)
-                       + "0\nINSERT\n8\n0\n2\nB\n10\n0\n20\n0\n41\n1e300\n42\n1e300\n",
-                   block("B", line(1e300, 1e300, 1e300, 0)))
+    auto scaled = [](const QByteArray &scale) {
+        return "0\nINSERT\n8\n0\n2\nB\n10\n0\n20\n0\n41\n" + scale + "\n42\n" + scale + "\n";
+    };
+    QTest::newRow("block scaled until its coordinates overflow")
+        << drawing(line(0, 0, 1, 1) + scaled("1e300"), block("B", line(1e100, 1e100, 1e100, 0)))
         << 2 << true << QRectF(0, 0, 1, 1);
+    QTest::newRow("block scaled beyond the coordinates a painter takes")
+        << drawing(line(0, 0, 1, 1) + scaled("1e50"), block("B", line(1e100, 1e100, 1e100, 0)))
+        << 2 << true << QRectF(0, 0, 1, 1);
+    QTest::newRow("circle too large to draw, beside one that is not")
+        << drawing("0\nCIRCLE\n8\n0\n10\n0\n20\n0\n40\n1e200\n"
+                   "0\nCIRCLE\n8\n0\n10\n0\n20\n0\n40\n1e100\n")
+        << 13 << true << QRectF(-1e100, -1e100, 2e100, 2e100);
     QTest::newRow("text 1e300 high turned 1e300 degrees")
         << drawing("0\nTEXT\n8\n0\n10\n0\n20\n0\n40\n1e300\n50\n1e300\n1\nTall\n") << 0 << true
         << QRectF();

@@ -14,6 +14,7 @@ const int kMaxArrayCount = 32767;
 const double kDegreesPerSegment = 5.0;
 const int kMinArcSegments = 4;
 const int kMaxArcSegments = 3600;
+const double kLargestCoordinate = 1e128;
 // Colour numbers with a meaning of their own.
 const int kByBlock = 0;
 const int kForeground = 7;
@@ -40,16 +41,23 @@ QColor indexedColor(int index)
     return QColor::fromHsv(hue % 360, saturation, value);
 }
 
-bool isFinite(const QPointF &p)
+// Whether a coordinate can be drawn: QPainterPath ignores points beyond this (and NaN fails
+// the comparison too).
+bool inRange(double coordinate)
 {
-    return std::isfinite(p.x()) && std::isfinite(p.y());
+    return std::abs(coordinate) < kLargestCoordinate;
 }
 
-bool isFinite(const QPainterPath &path)
+bool inRange(const QPointF &p)
+{
+    return inRange(p.x()) && inRange(p.y());
+}
+
+bool inRange(const QPainterPath &path)
 {
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPainterPath::Element e = path.elementAt(i);
-        if (!std::isfinite(e.x) || !std::isfinite(e.y))
+        if (!inRange(e.x) || !inRange(e.y))
             return false;
     }
     return true;
@@ -79,8 +87,7 @@ void appendArc(QPainterPath *path, const QPointF &center, double radius, double 
                double sweep, bool moveFirst)
 {
     const double degrees = std::abs(qRadiansToDegrees(sweep));
-    if (!std::isfinite(degrees) || !std::isfinite(radius) || !std::isfinite(start)
-        || !isFinite(center))
+    if (!std::isfinite(degrees) || !inRange(radius) || !std::isfinite(start) || !inRange(center))
         return;
     const int segments = int(qBound(double(kMinArcSegments),
                                     std::ceil(degrees / kDegreesPerSegment),
@@ -89,7 +96,7 @@ void appendArc(QPainterPath *path, const QPointF &center, double radius, double 
         const double angle = start + sweep * i / segments;
         const QPointF p(center.x() + radius * std::cos(angle),
                         center.y() + radius * std::sin(angle));
-        if (!isFinite(p))
+        if (!inRange(p))
             return;
         if (i == 0 && moveFirst)
             path->moveTo(p);
@@ -113,8 +120,8 @@ void appendSegment(QPainterPath *path, const QPointF &from, const QPointF &to, d
     const QPointF center = mid + QPointF(-chord.y(), chord.x()) / length * offset;
     const QPointF radial = from - center;
     const double radius = std::hypot(radial.x(), radial.y());
-    // A bulge so large that the arithmetic overflows is drawn as its chord.
-    if (!isFinite(center) || !std::isfinite(radius)) {
+    // A bulge so large that the arc leaves the range of coordinates is drawn as its chord.
+    if (!inRange(center) || !inRange(radius)) {
         path->lineTo(to);
         return;
     }
@@ -273,7 +280,7 @@ void DxfSceneBuilder::addShape(const QPainterPath &path, const QTransform &place
 {
     const QPainterPath placed = placement.map(path);
     // Placement can overflow where a drawing's numbers are finite but enormous.
-    if (!isFinite(placed) || !spend(placed.elementCount()))
+    if (!inRange(placed) || !spend(placed.elementCount()))
         return;
     // One path per run of a colour: a path per entity costs far more than its points when
     // block arrays make hundreds of thousands of them.
@@ -362,7 +369,7 @@ void DxfSceneBuilder::addText(int record, const Context &context, const QColor &
     const DxfScene::Text item{text, placed, height * scale,
                               qRadiansToDegrees(std::atan2(direction.y(), direction.x())),
                               color};
-    if (!isFinite(item.position) || !std::isfinite(item.height) || !std::isfinite(item.angle)
+    if (!inRange(item.position) || !inRange(item.height) || !std::isfinite(item.angle)
         || !spend(1))
         return;
     m_scene.texts.append(item);
