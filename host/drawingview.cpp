@@ -37,5 +37,9 @@ void DrawingView::paintEvent(QPaintEvent *)
     if (m_renderer && !m_renderer->isEmpty())
         m_renderer->render(&painter, QRectF(rect()).adjusted(12, 12, -12, -28), kForeground, kBackground);
     painter.setPen(QColor(120, 130, 140));
-    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignLeft | Qt::AlignBottom, m_document->path());
+    QString caption = m_document->path();
+    // A drawing too large to draw whole shows what fits; say so rather than mislead.
+    if (m_renderer && !m_renderer->scene().complete)
+        caption += tr("  (too large to draw completely: part of the drawing is shown)");
+    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignLeft | Qt::AlignBottom, caption);
 }
