@@ -163,7 +163,7 @@ def geometry(kind, msp):
 DRAWINGS = [
     {"space": "Common Space", "title": "bridge.dwg", "kind": "bridge",
      "xrefs": [("deck", "C:\\Projects\\Bridge\\deck.dwg"), ("piers", "..\\Bridge\\piers.dxf")],
-     "images": ["..\\images\\logo.png"], "pdfs": ["C:\\Projects\\Bridge\\specs\\load-table.pdf"]},
+     "images": ["..\\images\\logo.png"], "pdfs": ["C:\\Projects\\Bridge\\documents\\load-table.pdf"]},
     {"space": "Common Space", "title": "deck.dwg", "kind": "deck",
      "xrefs": [("rebar", "rebar.dxf")],
      "images": ["C:\\Users\\jdoe\\Pictures\\deck-photo.png"], "pdfs": [], "lockedBy": "bob"},

@@ -60,17 +60,17 @@ void TestRecordVocabulary::fileType_data()
     QTest::addColumn<QString>("cadType");
     QTest::addColumn<QString>("saveFormat");
 
-    QTest::newRow("dwg in lower case") << "C:\\work\\plan.dwg" << kTypeDrawing << kCadTypeAssembly
+    QTest::newRow("dwg in lower case") << "C:\\projects\\plan.dwg" << kTypeDrawing << kCadTypeAssembly
                                        << kFormatDwg;
     QTest::newRow("DXF in capitals saves as an image")
-        << "/work/site.DXF" << kTypeDrawing << kCadTypeAssembly << kFormatImage;
-    QTest::newRow("dwf is an insert") << "/work/view.dwf" << kTypeInsert
+        << "/projects/site.DXF" << kTypeDrawing << kCadTypeAssembly << kFormatImage;
+    QTest::newRow("dwf is an insert") << "/projects/view.dwf" << kTypeInsert
                                       << kCadTypeInsertedObject << kFormatImage;
-    QTest::newRow("PDF in capitals") << "/work/spec.PDF" << kTypeInsert << kCadTypeInsertedObject
+    QTest::newRow("PDF in capitals") << "/projects/notes.PDF" << kTypeInsert << kCadTypeInsertedObject
                                      << kFormatPdf;
     QTest::newRow("suffix only in a folder name")
         << "C:\\old.dwg\\readme" << kTypeInsert << kCadTypeInsertedObject << kFormatImage;
-    QTest::newRow("last suffix counts") << "/work/plan.dwg.bak" << kTypeInsert
+    QTest::newRow("last suffix counts") << "/projects/plan.dwg.bak" << kTypeInsert
                                         << kCadTypeInsertedObject << kFormatImage;
 }
 
@@ -206,9 +206,9 @@ void TestRecordVocabulary::requests()
 
     std::unique_ptr<FzFileInfo> request;
     if (kind == "identity") {
-        request = makeIdentityRequest("1.2.3", "/work/plan.v2.dwg");
+        request = makeIdentityRequest("1.2.3", "/projects/plan.v2.dwg");
     } else if (kind == "name") {
-        request = makeNameRequest("prd-0042", fileTypeForPath("/work/logo.png"));
+        request = makeNameRequest("prd-0042", fileTypeForPath("/projects/logo.png"));
     } else {
         // A search result with more than the request needs, and its title only in the field.
         FzFileInfo result;

@@ -93,7 +93,7 @@ private slots:
 private:
     std::unique_ptr<PlatformProcess> m_platform;
     QTemporaryDir m_dir;
-    QStringList m_names; // site.dwg, ref.dxf, photo.png, spec.pdf
+    QStringList m_names; // site.dwg, ref.dxf, photo.png, schedule.pdf
 };
 
 void TestConnectorWrite::initTestCase()
@@ -132,7 +132,7 @@ void TestConnectorWrite::checkInNewTree()
              m_names[0] + QStringLiteral(".jpg"), "DerivedOutputOf");
     FzFileInfo *ref = tree.add(site, writeFile(folder, "ref.dxf", "ref v1\n"), m_names[1]);
     tree.add(ref, writeFile(folder, "photo.png", "png v1"), m_names[2]);
-    tree.add(site, writeFile(folder, "spec.pdf", "%PDF-1.4 v1"), m_names[3])
+    tree.add(site, writeFile(folder, "schedule.pdf", "%PDF-1.4 v1"), m_names[3])
         ->SetProperty("type", "pdf");
     QVERIFY(connector()->CheckIn(tree.root()));
 
@@ -145,7 +145,7 @@ void TestConnectorWrite::checkInNewTree()
         pointers.push_back(lookups.back().get());
     }
     QVERIFY(connector()->Details(pointers));
-    QCOMPARE(transactionTitles(), (QStringList{"site.dwg", "ref.dxf", "photo.png", "spec.pdf"}));
+    QCOMPARE(transactionTitles(), (QStringList{"site.dwg", "ref.dxf", "photo.png", "schedule.pdf"}));
     for (const Record &lookup : lookups) {
         QCOMPARE(valueOf(lookup.get(), "_CS"), QString::fromLatin1(kSpace));
         QCOMPARE(valueOf(lookup.get(), "_Owner"), QStringLiteral("alice"));
@@ -153,7 +153,7 @@ void TestConnectorWrite::checkInNewTree()
         QVERIFY(!valueOf(lookup.get(), "phid").isEmpty());
     }
     QVERIFY(connector()->GetStructure_Block(lookups[0].get()));
-    QCOMPARE(transactionTitles(), (QStringList{"site.dwg", "ref.dxf", "spec.pdf", "photo.png"}));
+    QCOMPARE(transactionTitles(), (QStringList{"site.dwg", "ref.dxf", "schedule.pdf", "photo.png"}));
 
     const QString previews = m_dir.filePath(QStringLiteral("previews"));
     QVERIFY(QDir().mkpath(previews));
@@ -279,7 +279,7 @@ void TestConnectorWrite::unsavedDrawingCarriesItsChildren()
     const QString folder = m_dir.filePath(QStringLiteral("unsaved"));
     QVERIFY(QDir().mkpath(folder));
     const QString noteTitle = withPreview ? QStringLiteral("deck-refused.pdf")
-                                          : QStringLiteral("deck-notes.pdf");
+                                          : QStringLiteral("deck-schedule.pdf");
     // Alice cannot save the drawing bob holds, only the file she added to it.
     SaveTree tree;
     const QString deckName = QString::fromStdString(before->GetName());

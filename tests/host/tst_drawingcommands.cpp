@@ -67,13 +67,13 @@ private slots:
         QImage logo(40, 20, QImage::Format_RGB32);
         logo.fill(Qt::darkCyan);
         QVERIFY(logo.save(path("logo.png")));
-        QVERIFY(DxfTest::writeBytes(path("spec.pdf"), kPdf));
+        QVERIFY(DxfTest::writeBytes(path("notes.pdf"), kPdf));
     }
 
     void scriptAttachesSavesAndDetachesForAnIndependentReader()
     {
         runScript({ "_OPEN " + path("site.dwg"), "_ATTACHDRAWING parts\\beam.dxf",
-                    "_ATTACHIMAGE logo.png 20", "_ATTACHPDF spec.pdf 1 2", "_SAVE" });
+                    "_ATTACHIMAGE logo.png 20", "_ATTACHPDF notes.pdf 1 2", "_SAVE" });
         QJsonObject report = DxfTest::ezdxfReport(path("site.dwg"));
         QVERIFY2(!report.contains("readError") && !report.contains("processError"),
                  qPrintable(QJsonDocument(report).toJson()));
@@ -81,12 +81,12 @@ private slots:
         QCOMPARE(report.value("xrefs").toObject().value("beam").toString(), QString("parts\\beam.dxf"));
         QCOMPARE(report.value("inserts").toObject().value("beam").toInt(), 1);
         QCOMPARE(report.value("images").toArray(), QJsonArray({ "logo.png" }));
-        QCOMPARE(report.value("pdfs").toArray(), QJsonArray({ "spec.pdf" }));
+        QCOMPARE(report.value("pdfs").toArray(), QJsonArray({ "notes.pdf" }));
         QCOMPARE(report.value("modelspace").toObject().value("IMAGE").toInt(), 1);
         QCOMPARE(report.value("modelspace").toObject().value("PDFUNDERLAY").toInt(), 1);
 
         runScript({ "_OPEN " + path("site.dwg"), "_DETACHDRAWING beam", "_DETACHIMAGE logo",
-                    "_DETACHPDF spec.pdf", "_SAVE" });
+                    "_DETACHPDF notes.pdf", "_SAVE" });
         report = DxfTest::ezdxfReport(path("site.dwg"));
         QCOMPARE(report.value("errors").toArray().size(), 0);
         QVERIFY(report.value("xrefs").toObject().isEmpty());
@@ -131,7 +131,7 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("message");
         QTest::newRow("missing picture") << "_ATTACHIMAGE nothere.png" << "there is no such file";
-        QTest::newRow("not a picture") << "_ATTACHIMAGE spec.pdf" << "not a picture";
+        QTest::newRow("not a picture") << "_ATTACHIMAGE notes.pdf" << "not a picture";
         QTest::newRow("not a PDF") << "_ATTACHPDF logo.png" << "not a PDF";
         QTest::newRow("unknown attachment") << "_DETACHIMAGE nothing" << "Nothing named nothing";
     }

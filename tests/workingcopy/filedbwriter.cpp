@@ -21,7 +21,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < count; ++i) {
         const QString name = QStringLiteral("%1-%2").arg(prefix).arg(i);
         FileDatabase database(args.at(1));
-        database.recordExchange("/work/" + name + ".dwg", QString(), name,
+        database.recordExchange("/projects/" + name + ".dwg", QString(), name,
                                 "2024/01/01@00:00:00:GMT", "ACAD Drawing");
         if (!database.save()) {
             std::fprintf(stderr, "%s\n", qPrintable(database.errorString()));

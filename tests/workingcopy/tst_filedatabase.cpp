@@ -26,8 +26,8 @@ const char kStamp[] = "2024/03/05@14:07:09:GMT";
 void writeTwoEntries()
 {
     FileDatabase database(kTenant);
-    database.addFile("/work/Plan.dwg", "V1", "prd-1", kStamp, "", "ACAD Drawing", "false");
-    database.addFile("/work/logo.png", "V2", "prd-2", kStamp, "", "ACAD Insert", "false");
+    database.addFile("/projects/Plan.dwg", "V1", "prd-1", kStamp, "", "ACAD Drawing", "false");
+    database.addFile("/projects/logo.png", "V2", "prd-2", kStamp, "", "ACAD Insert", "false");
 }
 
 } // namespace
@@ -101,14 +101,14 @@ void TestFileDatabase::firstWriteCreatesTheFile()
     QVERIFY(!QFileInfo::exists(m_databasePath));
     {
         FileDatabase database(kTenant);
-        QCOMPARE(database.setUpdateStamp("/work/a.dwg", kStamp), QString("-1"));
-        QVERIFY(database.recordExchange("/work/a.dwg", "", "prd-7", kStamp, "ACAD Drawing"));
+        QCOMPARE(database.setUpdateStamp("/projects/a.dwg", kStamp), QString("-1"));
+        QVERIFY(database.recordExchange("/projects/a.dwg", "", "prd-7", kStamp, "ACAD Drawing"));
         QVERIFY(!QFileInfo::exists(m_databasePath)); // written when the use ends
     }
     QCOMPARE(readAll(m_databasePath),
              QByteArray("<?xml version='1.0' encoding='UTF-8'?>\n"
                         "<files>\n"
-                        " <file path=\"/work/a.dwg\" vaultisid=\"\" name=\"prd-7\""
+                        " <file path=\"/projects/a.dwg\" vaultisid=\"\" name=\"prd-7\""
                         " updatestamp=\"2024/03/05@14:07:09:GMT\" localdate=\"\""
                         " type=\"ACAD Drawing\" islocallyModified=\"false\"/>\n"
                         "</files>\n"));
@@ -120,12 +120,12 @@ void TestFileDatabase::pathLookups_data()
     QTest::addColumn<QString>("stamp");
     QTest::addColumn<QString>("exactName");
 
-    QTest::newRow("same path") << "/work/Plan.dwg" << kStamp << "prd-1";
-    QTest::newRow("other letter case") << "/WORK/plan.DWG" << kStamp << "";
+    QTest::newRow("same path") << "/projects/Plan.dwg" << kStamp << "prd-1";
+    QTest::newRow("other letter case") << "/PROJECTS/plan.DWG" << kStamp << "";
     QTest::newRow("backslashes after conversion")
-        << FileDatabase::keyForPath("\\work\\Plan.dwg") << kStamp << "prd-1";
-    QTest::newRow("backslashes unconverted") << "\\work\\Plan.dwg" << "-1" << "";
-    QTest::newRow("unknown path") << "/work/other.dwg" << "-1" << "";
+        << FileDatabase::keyForPath("\\projects\\Plan.dwg") << kStamp << "prd-1";
+    QTest::newRow("backslashes unconverted") << "\\projects\\Plan.dwg" << "-1" << "";
+    QTest::newRow("unknown path") << "/projects/other.dwg" << "-1" << "";
 }
 
 void TestFileDatabase::pathLookups()
@@ -148,11 +148,11 @@ void TestFileDatabase::unknownPathChangesNothing()
     const QByteArray before = readAll(m_databasePath);
     {
         FileDatabase database(kTenant);
-        QCOMPARE(database.setUpdateStamp("/work/none.dwg", "x"), QString("-1"));
-        QCOMPARE(database.setName("/work/none.dwg", "x"), QString("-1"));
-        QCOMPARE(database.setLocallyModified("/work/none.dwg", "true"), QString("-1"));
-        QVERIFY(!database.recordLocalSave("/work/none.dwg"));
-        QCOMPARE(database.setName("/work/plan.dwg", "prd-9"), QString("0"));
+        QCOMPARE(database.setUpdateStamp("/projects/none.dwg", "x"), QString("-1"));
+        QCOMPARE(database.setName("/projects/none.dwg", "x"), QString("-1"));
+        QCOMPARE(database.setLocallyModified("/projects/none.dwg", "true"), QString("-1"));
+        QVERIFY(!database.recordLocalSave("/projects/none.dwg"));
+        QCOMPARE(database.setName("/projects/plan.dwg", "prd-9"), QString("0"));
         QCOMPARE(database.open(), true); // reloading drops the unsaved change
     }
     QCOMPARE(readAll(m_databasePath), before);
@@ -163,14 +163,14 @@ void TestFileDatabase::localSaveMarksTheCopyModified()
     writeTwoEntries();
     {
         FileDatabase database(kTenant);
-        QVERIFY(database.recordLocalSave("/work/Plan.dwg"));
+        QVERIFY(database.recordLocalSave("/projects/Plan.dwg"));
     }
     const FileDatabase database(kTenant);
-    QCOMPARE(database.updateStamp("/work/Plan.dwg"), QString(""));
-    QCOMPARE(database.isLocallyModified("/work/Plan.dwg"), QString("true"));
+    QCOMPARE(database.updateStamp("/projects/Plan.dwg"), QString(""));
+    QCOMPARE(database.isLocallyModified("/projects/Plan.dwg"), QString("true"));
     // Whatever the platform says, a file saved locally is modified locally.
-    QCOMPARE(localFileStatus(database, "/work/Plan.dwg", kStamp), LocalFileStatus::ModifiedLocally);
-    QCOMPARE(localFileStatus(database, "/work/Plan.dwg", ""), LocalFileStatus::ModifiedLocally);
+    QCOMPARE(localFileStatus(database, "/projects/Plan.dwg", kStamp), LocalFileStatus::ModifiedLocally);
+    QCOMPARE(localFileStatus(database, "/projects/Plan.dwg", ""), LocalFileStatus::ModifiedLocally);
 }
 
 void TestFileDatabase::downloadKeepsPlatformIdAndType()
@@ -178,25 +178,25 @@ void TestFileDatabase::downloadKeepsPlatformIdAndType()
     writeTwoEntries();
     {
         FileDatabase database(kTenant);
-        QVERIFY(database.recordLocalSave("/work/Plan.dwg"));
+        QVERIFY(database.recordLocalSave("/projects/Plan.dwg"));
         FzFileInfo downloaded;
-        setRecordProperty(downloaded, kKeyLocalDownloadFolder, "/work");
+        setRecordProperty(downloaded, kKeyLocalDownloadFolder, "/projects");
         setRecordProperty(downloaded, kKeyFileName, "Plan.dwg");
         setRecordProperty(downloaded, kKeyName, "prd-1b");
         setRecordProperty(downloaded, kKeyFileModified, "2024/04/01@08:00:00:GMT");
         setRecordProperty(downloaded, kKeyType, "ACAD Insert");
         recordDownloadedFile(database, downloaded);
         // A check-in of a new file records its platform id.
-        QVERIFY(database.recordExchange("/work/new.dwg", "V3", "prd-3", kStamp, "ACAD Drawing"));
+        QVERIFY(database.recordExchange("/projects/new.dwg", "V3", "prd-3", kStamp, "ACAD Drawing"));
     }
     const FileDatabase database(kTenant);
-    QCOMPARE(database.entryValue("/work/Plan.dwg", "vaultisid"), QString("V1"));
-    QCOMPARE(database.entryValue("/work/Plan.dwg", "type"), QString("ACAD Drawing"));
-    QCOMPARE(database.entryValue("/work/Plan.dwg", "name"), QString("prd-1b"));
-    QCOMPARE(database.updateStamp("/work/Plan.dwg"), QString("2024/04/01@08:00:00:GMT"));
-    QCOMPARE(database.isLocallyModified("/work/Plan.dwg"), QString("false"));
-    QCOMPARE(database.entryValue("/work/new.dwg", "vaultisid"), QString("V3"));
-    QCOMPARE(localFileStatus(database, "/work/Plan.dwg", "2024/04/01@08:00:00:GMT"),
+    QCOMPARE(database.entryValue("/projects/Plan.dwg", "vaultisid"), QString("V1"));
+    QCOMPARE(database.entryValue("/projects/Plan.dwg", "type"), QString("ACAD Drawing"));
+    QCOMPARE(database.entryValue("/projects/Plan.dwg", "name"), QString("prd-1b"));
+    QCOMPARE(database.updateStamp("/projects/Plan.dwg"), QString("2024/04/01@08:00:00:GMT"));
+    QCOMPARE(database.isLocallyModified("/projects/Plan.dwg"), QString("false"));
+    QCOMPARE(database.entryValue("/projects/new.dwg", "vaultisid"), QString("V3"));
+    QCOMPARE(localFileStatus(database, "/projects/Plan.dwg", "2024/04/01@08:00:00:GMT"),
              LocalFileStatus::Current);
 }
 
@@ -269,10 +269,10 @@ void TestFileDatabase::valuesSurviveTheRoundTrip()
 
     {
         FileDatabase database(kTenant);
-        database.addFile("/work/" + value, "", value, "", "", "ACAD Drawing", "false");
+        database.addFile("/projects/" + value, "", value, "", "", "ACAD Drawing", "false");
     }
     const FileDatabase database(kTenant);
-    QCOMPARE(database.valueWhere("path", "/work/" + readBack, "name"), readBack);
+    QCOMPARE(database.valueWhere("path", "/projects/" + readBack, "name"), readBack);
 }
 
 void TestFileDatabase::unreadableFileIsKeptAside_data()
@@ -326,7 +326,7 @@ void TestFileDatabase::failedSaveLeavesTheOldFile()
 
     FileDatabase database(kTenant);
     for (int i = 0; i < 200; ++i)
-        database.addFile(QString("/work/%1.dwg").arg(i), "", "n", kStamp, "", "ACAD Drawing", "false");
+        database.addFile(QString("/projects/%1.dwg").arg(i), "", "n", kStamp, "", "ACAD Drawing", "false");
 
     bool saved = true;
     if (cause == "read-only") {
@@ -355,8 +355,8 @@ void TestFileDatabase::failedSaveLeavesTheOldFile()
              QStringList({"filedb.xml", "filedb.xml.lock"}));
     // The changes are still held and reach the file once writing works again.
     QVERIFY(database.save());
-    QCOMPARE(database.valueWhere("path", "/work/199.dwg", "name"), QString("n"));
-    QVERIFY(readAll(m_databasePath).contains("/work/199.dwg"));
+    QCOMPARE(database.valueWhere("path", "/projects/199.dwg", "name"), QString("n"));
+    QVERIFY(readAll(m_databasePath).contains("/projects/199.dwg"));
 }
 
 QTEST_GUILESS_MAIN(TestFileDatabase)

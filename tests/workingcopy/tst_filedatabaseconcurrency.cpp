@@ -21,7 +21,7 @@ void recordDownloads(const QString &prefix, int count)
     for (int i = 0; i < count; ++i) {
         const QString name = QStringLiteral("%1-%2").arg(prefix).arg(i);
         FileDatabase database(kTenant);
-        database.recordExchange("/work/" + name + ".dwg", QString(), name, kStamp, "ACAD Drawing");
+        database.recordExchange("/projects/" + name + ".dwg", QString(), name, kStamp, "ACAD Drawing");
     }
 }
 
@@ -90,20 +90,20 @@ void TestFileDatabaseConcurrency::nestedUseKeepsEveryChange()
     QFETCH(bool, outerEndsFirst);
 
     auto outer = std::make_unique<FileDatabase>(kTenant);
-    outer->addFile("/work/outer.dwg", "", "outer", kStamp, "", "ACAD Drawing", "false");
+    outer->addFile("/projects/outer.dwg", "", "outer", kStamp, "", "ACAD Drawing", "false");
     // A nested use on the same thread sees the outer use's changes and does not wait for it.
-    QCOMPARE(localFileStatus(kTenant, "/work/outer.dwg", kStamp), LocalFileStatus::Current);
+    QCOMPARE(localFileStatus(kTenant, "/projects/outer.dwg", kStamp), LocalFileStatus::Current);
     auto inner = std::make_unique<FileDatabase>(kTenant);
-    QCOMPARE(inner->updateStamp("/work/outer.dwg"), QString(kStamp));
-    inner->addFile("/work/inner.dwg", "", "inner", kStamp, "", "ACAD Drawing", "false");
+    QCOMPARE(inner->updateStamp("/projects/outer.dwg"), QString(kStamp));
+    inner->addFile("/projects/inner.dwg", "", "inner", kStamp, "", "ACAD Drawing", "false");
     if (outerEndsFirst) {
         outer.reset();
-        inner->addFile("/work/late.dwg", "", "late", kStamp, "", "ACAD Drawing", "false");
+        inner->addFile("/projects/late.dwg", "", "late", kStamp, "", "ACAD Drawing", "false");
         inner.reset();
     } else {
         inner.reset();
         QVERIFY(namesOnDisk().contains("inner"));
-        outer->addFile("/work/late.dwg", "", "late", kStamp, "", "ACAD Drawing", "false");
+        outer->addFile("/projects/late.dwg", "", "late", kStamp, "", "ACAD Drawing", "false");
         outer.reset();
     }
     QCOMPARE(namesOnDisk(), QSet<QString>({"outer", "inner", "late"}));

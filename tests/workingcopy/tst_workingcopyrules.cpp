@@ -26,10 +26,10 @@ const char kNewerStamp[] = "2024/06/01@09:00:00:GMT";
 void writeCopies()
 {
     FileDatabase database(kTenant);
-    database.addFile("/work/Plan.dwg", "V1", "prd-1", kStamp, "", "ACAD Drawing", "false");
-    database.addFile("/work/edited.dwg", "V2", "prd-2", "", "", "ACAD Drawing", "true");
-    database.addFile("/work/logo.png", "V3", "prd-3", "", "", "ACAD Insert", "false");
-    database.addFile("/work/unnamed.dwg", "", "", kStamp, "", "ACAD Drawing", "false");
+    database.addFile("/projects/Plan.dwg", "V1", "prd-1", kStamp, "", "ACAD Drawing", "false");
+    database.addFile("/projects/edited.dwg", "V2", "prd-2", "", "", "ACAD Drawing", "true");
+    database.addFile("/projects/logo.png", "V3", "prd-3", "", "", "ACAD Insert", "false");
+    database.addFile("/projects/unnamed.dwg", "", "", kStamp, "", "ACAD Drawing", "false");
 }
 
 FzFileInfo *addResult(RecordList &records, const QString &title)
@@ -73,15 +73,15 @@ void TestWorkingCopyRules::localFileStatus_data()
     QTest::addColumn<QString>("platformStamp");
     QTest::addColumn<LocalFileStatus>("status");
 
-    QTest::newRow("no entry") << "/work/new.dwg" << kStamp << LocalFileStatus::New;
-    QTest::newRow("same stamp") << "/work/Plan.dwg" << kStamp << LocalFileStatus::Current;
+    QTest::newRow("no entry") << "/projects/new.dwg" << kStamp << LocalFileStatus::New;
+    QTest::newRow("same stamp") << "/projects/Plan.dwg" << kStamp << LocalFileStatus::Current;
     QTest::newRow("backslashes and other case")
-        << "\\WORK\\plan.dwg" << kStamp << LocalFileStatus::Current;
-    QTest::newRow("newer on the platform") << "/work/Plan.dwg" << kNewerStamp
+        << "\\PROJECTS\\plan.dwg" << kStamp << LocalFileStatus::Current;
+    QTest::newRow("newer on the platform") << "/projects/Plan.dwg" << kNewerStamp
                                            << LocalFileStatus::OutOfDate;
-    QTest::newRow("saved locally") << "/work/edited.dwg" << kStamp
+    QTest::newRow("saved locally") << "/projects/edited.dwg" << kStamp
                                    << LocalFileStatus::ModifiedLocally;
-    QTest::newRow("empty stamps never match") << "/work/logo.png" << ""
+    QTest::newRow("empty stamps never match") << "/projects/logo.png" << ""
                                               << LocalFileStatus::OutOfDate;
 }
 
@@ -102,7 +102,7 @@ void TestWorkingCopyRules::downloadFolderOfAResult()
     const QString documents =
         QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).first();
     // The result's title is compared with the platform names of the local copies, exactly.
-    QCOMPARE(downloadFolderForTitle(database, "prd-2"), QString("/work"));
+    QCOMPARE(downloadFolderForTitle(database, "prd-2"), QString("/projects"));
     QCOMPARE(downloadFolderForTitle(database, "PRD-2"), documents);
     QCOMPARE(downloadFolderForTitle(database, "elsewhere.dwg"), documents);
     QCOMPARE(browseStartFolder(""), documents);
@@ -117,9 +117,9 @@ void TestWorkingCopyRules::prepareDownloadMarksLocalCopies()
     FzFileInfo *edited = addResult(records, "edited.dwg");
     FzFileInfo *brandNew = addResult(records, "new.dwg");
 
-    QVERIFY(prepareDownload(database, "/work", records.records()));
+    QVERIFY(prepareDownload(database, "/projects", records.records()));
     for (FzFileInfo *record : records)
-        QCOMPARE(recordProperty(*record, kKeyLocalDownloadFolder), QString("/work"));
+        QCOMPARE(recordProperty(*record, kKeyLocalDownloadFolder), QString("/projects"));
     QCOMPARE(recordProperty(*current, kKeyLocalTimestamp), QString(kStamp));
     QVERIFY(!edited->HasProperty(kKeyLocalTimestamp)); // present, but saved locally since
     QVERIFY(!brandNew->HasProperty(kKeyLocalTimestamp));
@@ -137,14 +137,14 @@ void TestWorkingCopyRules::requestsForLocalCopies_data()
     QTest::addColumn<QString>("expectedType");
     QTest::addColumn<QString>("expectedCadType");
 
-    QTest::newRow("drawing by suffix") << "\\work\\Plan.dwg" << RequestType::BySuffix
+    QTest::newRow("drawing by suffix") << "\\projects\\Plan.dwg" << RequestType::BySuffix
                                        << "ACAD Drawing" << "assembly";
-    QTest::newRow("image by suffix") << "/work/logo.png" << RequestType::BySuffix
+    QTest::newRow("image by suffix") << "/projects/logo.png" << RequestType::BySuffix
                                      << "ACAD Insert" << "insertedobject";
-    QTest::newRow("image sent as a drawing") << "/work/logo.png" << RequestType::Drawing
+    QTest::newRow("image sent as a drawing") << "/projects/logo.png" << RequestType::Drawing
                                              << "ACAD Drawing" << "assembly";
-    QTest::newRow("unknown copy") << "/work/new.dwg" << RequestType::BySuffix << "" << "";
-    QTest::newRow("entry without a name") << "/work/unnamed.dwg" << RequestType::BySuffix
+    QTest::newRow("unknown copy") << "/projects/new.dwg" << RequestType::BySuffix << "" << "";
+    QTest::newRow("entry without a name") << "/projects/unnamed.dwg" << RequestType::BySuffix
                                           << "" << "";
 }
 
@@ -171,16 +171,16 @@ void TestWorkingCopyRules::requestsLeaveOutUnknownCopies()
 {
     const FileDatabase database(kTenant);
     const RecordList requests = detailRequestsForLocalCopies(
-        database, {"/work/logo.png", "/work/new.dwg", "/work/Plan.dwg", "/work/unnamed.dwg"});
+        database, {"/projects/logo.png", "/projects/new.dwg", "/projects/Plan.dwg", "/projects/unnamed.dwg"});
     QCOMPARE(requests.size(), std::size_t(2));
     QCOMPARE(recordProperty(*requests.at(0), kKeyName), QString("prd-3"));
     QCOMPARE(recordProperty(*requests.at(1), kKeyName), QString("prd-1"));
     const std::unique_ptr<FzFileInfo> byId =
-        identityRequestForLocalCopy(database, "\\work\\Plan.dwg");
+        identityRequestForLocalCopy(database, "\\projects\\Plan.dwg");
     QVERIFY(byId);
     QCOMPARE(recordProperty(*byId, kKeyPhid), QString("V1"));
     QCOMPARE(recordProperty(*byId, kKeyName), QString("Plan"));
-    QVERIFY(!identityRequestForLocalCopy(database, "/work/new.dwg"));
+    QVERIFY(!identityRequestForLocalCopy(database, "/projects/new.dwg"));
 }
 
 QTEST_GUILESS_MAIN(TestWorkingCopyRules)
