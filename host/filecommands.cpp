@@ -21,9 +21,7 @@ const char kDrawingFilter[] = QT_TRANSLATE_NOOP("FileCommands", "Drawings (*.dwg
 
 QString askFile(OdEdCommandContext *context, const char *prompt, bool forSaving)
 {
-    return CFxString(context->getFilePath(CFxString(tr(prompt)).toOdString(),
-                                          CFxString(tr(kDrawingFilter)).toOdString(), forSaving))
-        .toQString();
+    return HostCommandContext::askFile(context, tr(prompt), tr(kDrawingFilter), forSaving);
 }
 
 } // namespace

@@ -3,11 +3,10 @@
 #include "applicationcommands.h"
 #include "commandlinewidget.h"
 #include "commandprocessor.h"
-#include "defaultuilayout.h"
 #include "dockingpanemanager.h"
 #include "filecommands.h"
 #include "hostdocumentmanager.h"
-#include "hostsystemservices.h"
+#include "hostservices.h"
 #include "loadedmodule.h"
 #include "mainwindow.h"
 #include "referencecommands.h"
@@ -15,8 +14,6 @@
 
 #include <cfxdocument.h>
 #include <cfxeditorreactor.h>
-#include <cfxuicustomizationmanager.h>
-#include <oddbhostappservices.h>
 
 #include <QApplication>
 #include <QDir>
@@ -39,7 +36,6 @@ HostApplication::HostApplication(const HostOptions &options, QObject *parent)
 HostApplication::~HostApplication()
 {
     shutdown();
-    SetFxSystemServices(nullptr);
 }
 
 QString HostApplication::defaultModuleDir()
@@ -73,15 +69,7 @@ void HostApplication::report(const QString &text) const
 
 int HostApplication::run()
 {
-    m_ui = std::make_unique<CFxUiCustomizationManager>();
-    buildDefaultUiLayout(m_ui.get());
-    m_appServices = std::make_unique<OdDbHostAppServices>();
-    m_appServices->setSupportFolders(supportFolders(m_options));
-    m_documents = std::make_unique<HostDocumentManager>(m_appServices.get());
-    m_panes = std::make_unique<DockingPaneManager>();
-    m_services = std::make_unique<HostSystemServices>(m_documents.get(), m_panes.get(), m_ui.get(),
-                                                      m_appServices.get(), languageSetting(m_options));
-    SetFxSystemServices(m_services.get());
+    m_host = std::make_unique<HostServices>(languageSetting(m_options), supportFolders(m_options));
     m_processor = std::make_unique<CommandProcessor>();
     connect(m_processor.get(), &CommandProcessor::message, this, [](const QString &text) {
         QTextStream err(stderr);
@@ -93,19 +81,18 @@ int HostApplication::run()
                 m_mainWindow->close();
         },
         [this]() { showModuleViews(); });
-    m_fileCommands = std::make_unique<FileCommands>(m_documents.get());
-    m_referenceCommands = std::make_unique<ReferenceCommands>(m_documents.get(), m_appServices.get());
+    m_fileCommands = std::make_unique<FileCommands>(m_host->documents());
+    m_referenceCommands = std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
 
     // Modules come up before any window exists: initApp registers commands and reactors only.
     loadModules();
 
-    m_mainWindow = std::make_unique<MainWindow>(m_ui.get(), m_documents.get(), m_processor.get());
-    m_panes->setMainWindow(m_mainWindow.get());
-    m_services->setMainWindow(m_mainWindow.get());
+    m_mainWindow = std::make_unique<MainWindow>(m_host->ui(), m_host->documents(), m_processor.get());
+    m_host->setMainWindow(m_mainWindow.get());
     connect(m_mainWindow.get(), &MainWindow::aboutToClose, this, &HostApplication::shutdown);
     // A window closed by --exit leaves modified drawings as they are, as a script expects.
     m_mainWindow->setConfirmClose(!m_options.exitAfterStart);
-    connect(m_documents.get(), &HostDocumentManager::openFailed, this,
+    connect(m_host->documents(), &HostDocumentManager::openFailed, this,
             [](const QString &path, const QString &reason) {
                 QTextStream err(stderr);
                 err << "Cannot open " << path << ": " << reason << '\n';
@@ -117,7 +104,7 @@ int HostApplication::run()
     CFxEditorReactor::fireMainFrameCreated();
 
     for (const QString &file : m_options.files)
-        m_documents->OpenDocument(file);
+        m_host->documents()->OpenDocument(file);
     if (m_options.listModules)
         printModules();
     if (!m_options.script.isEmpty()) {
@@ -180,19 +167,19 @@ void HostApplication::printModules() const
 
 void HostApplication::printUi() const
 {
-    QJsonObject root = uiModelToJson(*m_ui);
+    QJsonObject root = uiModelToJson(*m_host->ui());
     QJsonArray panes;
-    for (QDockWidget *pane : m_panes->panes()) {
+    for (QDockWidget *pane : m_host->panes()->panes()) {
         panes.append(QJsonObject { { QStringLiteral("title"), pane->windowTitle() },
                                    { QStringLiteral("visible"), pane->isVisible() },
                                    { QStringLiteral("floating"), pane->isFloating() } });
     }
     root.insert(QStringLiteral("panes"), panes);
     QJsonArray documents;
-    for (int i = 0; i < m_documents->GetDocumentCount(); ++i)
-        documents.append(m_documents->GetDocumentAt(i)->GetPathName().toQString());
+    for (int i = 0; i < m_host->documents()->GetDocumentCount(); ++i)
+        documents.append(m_host->documents()->GetDocumentAt(i)->GetPathName().toQString());
     root.insert(QStringLiteral("documents"), documents);
-    const CFxDocument *current = m_documents->GetCurrentDocument();
+    const CFxDocument *current = m_host->documents()->GetCurrentDocument();
     root.insert(QStringLiteral("currentDocument"),
                 current ? current->GetPathName().toQString() : QString());
     QTextStream out(stdout);
@@ -224,8 +211,8 @@ void HostApplication::shutdown()
     m_shutDown = true;
     // Modules take back their menus and ribbon while the window still exists.
     CFxEditorReactor::fireMainFrameToBeClosed(m_mainWindow.get());
-    if (m_documents)
-        m_documents->closeAll();
+    if (m_host)
+        m_host->documents()->closeAll();
     for (auto it = m_modules.rbegin(); it != m_modules.rend(); ++it)
         (*it)->shutdown();
     m_referenceCommands.reset();

@@ -8,14 +8,10 @@
 #include <vector>
 
 class ApplicationCommands;
-class CFxUiCustomizationManager;
 class CommandProcessor;
-class DockingPaneManager;
 class FileCommands;
-class OdDbHostAppServices;
+class HostServices;
 class ReferenceCommands;
-class HostDocumentManager;
-class HostSystemServices;
 class LoadedModule;
 class MainWindow;
 
@@ -51,11 +47,7 @@ private:
     void report(const QString &text) const;
 
     HostOptions m_options;
-    std::unique_ptr<CFxUiCustomizationManager> m_ui;
-    std::unique_ptr<OdDbHostAppServices> m_appServices;
-    std::unique_ptr<HostDocumentManager> m_documents;
-    std::unique_ptr<DockingPaneManager> m_panes;
-    std::unique_ptr<HostSystemServices> m_services;
+    std::unique_ptr<HostServices> m_host;
     std::unique_ptr<CommandProcessor> m_processor;
     std::unique_ptr<ApplicationCommands> m_applicationCommands;
     std::unique_ptr<FileCommands> m_fileCommands;

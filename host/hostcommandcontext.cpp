@@ -61,3 +61,21 @@ bool HostCommandContext::isInteractive(const OdEdCommandContext *context)
     const auto *host = dynamic_cast<const HostCommandContext *>(context);
     return host && host->isInteractive();
 }
+
+QString HostCommandContext::askFile(OdEdCommandContext *context, const QString &prompt,
+                                   const QString &filter, bool forSaving)
+{
+    return CFxString(context->getFilePath(CFxString(prompt).toOdString(),
+                                          CFxString(filter).toOdString(), forSaving))
+        .toQString();
+}
+
+QString HostCommandContext::askText(OdEdCommandContext *context, const QString &prompt)
+{
+    return CFxString(context->getString(CFxString(prompt).toOdString())).toQString().trimmed();
+}
+
+QString HostCommandContext::givenAnswer(OdEdCommandContext *context)
+{
+    return CFxString(context->nextArgument()).toQString();
+}

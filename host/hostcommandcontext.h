@@ -24,6 +24,12 @@ public:
 
     // Reports text through the context, when it is the host's.
     static void report(OdEdCommandContext *context, const QString &text);
+    // The answers a command asks for, as Qt text: a file (an empty path when none is given), a
+    // line of text, and the next answer already given without asking.
+    static QString askFile(OdEdCommandContext *context, const QString &prompt, const QString &filter,
+                           bool forSaving);
+    static QString askText(OdEdCommandContext *context, const QString &prompt);
+    static QString givenAnswer(OdEdCommandContext *context);
     static bool isInteractive(const OdEdCommandContext *context);
 
 private:

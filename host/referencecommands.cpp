@@ -9,6 +9,7 @@
 #include <oddbblocktable.h>
 #include <oddbblocktablerecord.h>
 #include <oddbhostappservices.h>
+#include <oddbqt.h>
 #include <oddbxrefman.h>
 #include <odedcommandcontext.h>
 
@@ -24,24 +25,14 @@ QString tr(const char *text)
     return QCoreApplication::translate("ReferenceCommands", text);
 }
 
-QString toQString(const OdString &text)
-{
-    return QString::fromStdWString(text.wstring());
-}
-
-OdString toOdString(const QString &text)
-{
-    return OdString(text.toStdWString());
-}
-
 QString askFile(OdEdCommandContext *context, const char *prompt, const char *filter)
 {
-    return toQString(context->getFilePath(toOdString(tr(prompt)), toOdString(tr(filter)), false));
+    return HostCommandContext::askFile(context, tr(prompt), tr(filter), false);
 }
 
 QString askText(OdEdCommandContext *context, const char *prompt)
 {
-    return toQString(context->getString(toOdString(tr(prompt)))).trimmed();
+    return HostCommandContext::askText(context, tr(prompt));
 }
 
 // The file name of a stored path, whichever separator it uses.
@@ -111,7 +102,7 @@ int ReferenceCommands::attachDrawing(OdEdCommandContext *context)
                                  QT_TRANSLATE_NOOP("ReferenceCommands", "Drawings (*.dwg *.dxf)"));
     if (path.isEmpty())
         return RTNORM;
-    QString name = toQString(context->nextArgument());
+    QString name = HostCommandContext::givenAnswer(context);
     if (name.isEmpty())
         name = QFileInfo(storedFileName(path)).completeBaseName();
     OdDbDatabase *database = document->GetFxDatabase();
@@ -161,7 +152,7 @@ int ReferenceCommands::attachImage(OdEdCommandContext *context)
             return false;
         }
         bool given = false;
-        double width = toQString(context->nextArgument()).toDouble(&given);
+        double width = HostCommandContext::givenAnswer(context).toDouble(&given);
         if (!given || width <= 0)
             width = pixels.width();
         quint64 definition = 0;
@@ -182,11 +173,11 @@ int ReferenceCommands::attachPdf(OdEdCommandContext *context)
             *error = tr("it is not a PDF file.");
             return false;
         }
-        QString page = toQString(context->nextArgument());
+        QString page = HostCommandContext::givenAnswer(context);
         if (page.isEmpty())
             page = QStringLiteral("1");
         bool given = false;
-        double scale = toQString(context->nextArgument()).toDouble(&given);
+        double scale = HostCommandContext::givenAnswer(context).toDouble(&given);
         if (!given || scale <= 0)
             scale = 1.0;
         quint64 definition = 0;

@@ -2,6 +2,7 @@
 // notifications modules see while they run.
 
 #include "dxftesthelpers.h"
+#include "testhome.h"
 
 #include "commandprocessor.h"
 #include "filecommands.h"
@@ -161,11 +162,7 @@ private:
     {
         QVERIFY(DxfTest::writeBytes(path("steps.scr"), lines.join('\n').toUtf8()));
         QProcess lintra;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_dir->path());
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        lintra.setProcessEnvironment(env);
+        lintra.setProcessEnvironment(TestHome().environment());
         lintra.start(LINTRA_BIN, { "--module-dir", m_dir->path(), "--script", path("steps.scr"), "--exit" });
         QVERIFY(lintra.waitForFinished(60000));
         const QString errors = QString::fromUtf8(lintra.readAllStandardError());

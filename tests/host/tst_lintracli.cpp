@@ -1,10 +1,11 @@
 // The host driven as users and scripts drive it: lintra started as a process.
 
+#include "testhome.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestLintraCli : public QObject
@@ -65,7 +66,7 @@ private slots:
     void badOptionIsRefused()
     {
         QProcess lintra;
-        lintra.setProcessEnvironment(environment());
+        lintra.setProcessEnvironment(m_home.environment());
         lintra.start(LINTRA_BIN, { "--no-such-option" });
         QVERIFY(lintra.waitForFinished(30000));
         QCOMPARE(lintra.exitCode(), 2);
@@ -73,20 +74,10 @@ private slots:
     }
 
 private:
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_home.path());
-        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        env.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        return env;
-    }
-
     QJsonObject runForUi(const QStringList &extra, QString *errors = nullptr)
     {
         QProcess lintra;
-        lintra.setProcessEnvironment(environment());
+        lintra.setProcessEnvironment(m_home.environment());
         lintra.start(LINTRA_BIN, QStringList { "--module-dir", m_home.path(), "--print-ui", "--exit" } + extra);
         if (!lintra.waitForFinished(60000))
             return QJsonObject();
@@ -99,7 +90,7 @@ private:
         return json.object();
     }
 
-    QTemporaryDir m_home;
+    TestHome m_home;
 };
 
 QTEST_GUILESS_MAIN(TestLintraCli)
