@@ -1,0 +1,3 @@
+#include "openlogging.h"
+
+Q_LOGGING_CATEGORY(lcOpen, "open")

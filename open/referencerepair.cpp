@@ -1,0 +1,234 @@
+#include "referencerepair.h"
+
+#include "openlogging.h"
+
+#include <cfxdocumentmanager.h>
+#include <cfxstring.h>
+#include <cfxsystemservices.h>
+#include <oddbblocktablerecord.h>
+#include <oddbdatabase.h>
+#include <oddbdictionary.h>
+#include <oddbdictionaryiterator.h>
+#include <oddbhostappservices.h>
+#include <oddbrasterimagedef.h>
+#include <oddbunderlaydefinition.h>
+#include <oddbxrefgraph.h>
+#include <oddbxrefman.h>
+#include <oderror.h>
+#include <xreffilesearch.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const char kImageDictionary[] = "ACAD_IMAGE_DICT";
+const char kPdfDictionary[] = "ACAD_PDFDEFINITIONS";
+
+QString qs(const OdString &text)
+{
+    return CFxString(text).toQString();
+}
+
+OdString od(const QString &text)
+{
+    return CFxString(text).toOdString();
+}
+
+QString canonicalPath(const QString &path)
+{
+    const QFileInfo info(XrefFileSearch::toLocalPath(path));
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// A folder given in Windows form ("D:\dl") keeps its separator; local folders use "/".
+QString joinPath(const QString &folder, const QString &fileName)
+{
+    const bool windowsForm = folder.contains(QLatin1Char('\\')) && !folder.contains(QLatin1Char('/'));
+    QString joined = folder;
+    const QChar separator = windowsForm ? QLatin1Char('\\') : QLatin1Char('/');
+    if (!joined.endsWith(separator))
+        joined += separator;
+    return joined + fileName;
+}
+
+} // namespace
+
+ReferenceRepair::ReferenceRepair(OdDbHostAppServices *services, const CFxDocumentManager *documents)
+    : m_services(services)
+    , m_documents(documents)
+{
+}
+
+bool ReferenceRepair::repair(const QString &mainPath, const QStringList &fileNames,
+                             const QString &folder)
+{
+    m_errors.clear();
+    m_written.clear();
+    m_openInHost.clear();
+    m_visited.clear();
+    m_downloaded.clear();
+    if (mainPath.isEmpty())
+        return true;
+    if (!m_services) {
+        m_errors.append(QStringLiteral("no drawing services to repair %1").arg(mainPath));
+        return false;
+    }
+    m_folder = folder;
+    m_canonicalFolder = canonicalPath(folder);
+    // A file that is not in the folder was not downloaded there: nothing may point at it.
+    for (const QString &name : fileNames) {
+        const QString candidate = joinPath(folder, name);
+        if (!name.isEmpty() && QFileInfo(XrefFileSearch::toLocalPath(candidate)).isFile())
+            m_downloaded.insert(name.toLower(), candidate);
+    }
+
+    QString readError;
+    DatabasePtr main = m_services->readDrawing(mainPath, &readError);
+    if (!main) {
+        m_errors.append(QStringLiteral("%1 cannot be read: %2").arg(mainPath, readError));
+        return false;
+    }
+    // Drawings are taken up once each, so references that lead back to a drawing already
+    // repaired (a cycle) end here rather than recursing.
+    QList<DatabasePtr> queue{main};
+    m_visited.insert(canonicalPath(main->fileName()));
+    while (!queue.isEmpty()) {
+        DatabasePtr database = queue.takeFirst();
+        if (repairDatabase(database.get(), &queue))
+            writeBack(database.get());
+    }
+    return m_errors.isEmpty();
+}
+
+bool ReferenceRepair::repairDatabase(OdDbDatabase *database, QList<DatabasePtr> *queue)
+{
+    bool changed = repairReferences(database, queue);
+    changed = repairDefinitions(database, kImageDictionary) || changed;
+    changed = repairDefinitions(database, kPdfDictionary) || changed;
+    return changed;
+}
+
+bool ReferenceRepair::repairReferences(OdDbDatabase *database, QList<DatabasePtr> *queue)
+{
+    OdDbXrefGraph graph;
+    OdDbXrefGraph::getFrom(database, graph);
+    OdDbXrefGraphNode *root = graph.hostDwg();
+    if (!root)
+        return false;
+    bool changed = false;
+    for (int i = 0; i < root->numOut(); ++i) {
+        OdDbBlockTableRecordPtr record =
+            OdDbBlockTableRecord::cast(root->out(i)->btrId().openObject(OdDb::kForWrite));
+        if (!record)
+            continue;
+        const QString stored = qs(record->pathName());
+        const QString candidate = candidateFor(stored);
+        if (!candidate.isEmpty()) {
+            if (stored != candidate) {
+                record->setPathName(od(candidate));
+                changed = true;
+            }
+            const QString blockName = QFileInfo(XrefFileSearch::toLocalPath(candidate)).completeBaseName();
+            if (qs(record->getName()).compare(blockName, Qt::CaseInsensitive) != 0) {
+                try {
+                    record->setName(od(blockName));
+                    changed = true;
+                } catch (const OdError &error) {
+                    // Another block has that name: the reference keeps its own.
+                    qCDebug(lcOpen).noquote() << "reference keeps its name" << qs(record->getName())
+                                              << error.what();
+                }
+            }
+            // The reference may have been resolved to another file of the same name (a stale
+            // copy beside an old relative path): load the downloaded one instead.
+            OdDbDatabase *loaded = record->xrefDatabase();
+            if (!loaded || canonicalPath(loaded->fileName()) != canonicalPath(candidate)) {
+                OdDbXRefMan::unload(record.get());
+                OdDbXRefMan::load(record.get());
+            }
+        }
+        DatabasePtr nested(record->xrefDatabase());
+        if (nested && isInFolder(nested->fileName())) {
+            const QString key = canonicalPath(nested->fileName());
+            if (!m_visited.contains(key)) {
+                m_visited.insert(key);
+                queue->append(nested);
+            }
+        }
+    }
+    return changed;
+}
+
+bool ReferenceRepair::repairDefinitions(OdDbDatabase *database, const char *dictionaryName)
+{
+    const OdDbObjectId dictionaryId = database->getNamedObjectsDictionaryId();
+    if (dictionaryId.isNull())
+        return false;
+    OdDbDictionaryPtr named = OdDbDictionary::cast(dictionaryId.openObject(OdDb::kForRead));
+    OdDbDictionaryPtr definitions =
+        named ? OdDbDictionary::cast(named->getAt(OdString(dictionaryName), OdDb::kForRead))
+              : OdDbDictionaryPtr();
+    if (!definitions)
+        return false;
+    bool changed = false;
+    for (OdDbDictionaryIteratorPtr it = definitions->newIterator(); !it->done(); it->next()) {
+        OdDbObjectPtr object = it->getObject(OdDb::kForWrite);
+        if (OdDbRasterImageDefPtr image = OdDbRasterImageDef::cast(object)) {
+            const QString stored = qs(image->sourceFileName());
+            const QString candidate = candidateFor(stored);
+            if (!candidate.isEmpty() && stored != candidate) {
+                image->setSourceFileName(od(candidate));
+                changed = true;
+            }
+        } else if (OdDbUnderlayDefinitionPtr underlay = OdDbUnderlayDefinition::cast(object)) {
+            const QString stored = qs(underlay->getSourceFileName());
+            const QString candidate = candidateFor(stored);
+            if (!candidate.isEmpty() && stored != candidate) {
+                underlay->setSourceFileName(od(candidate));
+                changed = true;
+            }
+        }
+    }
+    return changed;
+}
+
+void ReferenceRepair::writeBack(OdDbDatabase *database)
+{
+    const QString path = database->fileName();
+    // The host's copy would overwrite the file again, or be overwritten under the user's
+    // hands: a drawing open in the host keeps its file as it is.
+    if (m_documents && m_documents->FindDocument(CFxString(path))) {
+        qCDebug(lcOpen).noquote() << "not repaired, open in the host:" << path;
+        m_openInHost.append(path);
+        return;
+    }
+    try {
+        database->writeFile(od(path), OdDb::kDwg, OdDb::vAC15, false, 16);
+        m_written.append(path);
+    } catch (const OdError &error) {
+        m_errors.append(QStringLiteral("%1 cannot be written: %2")
+                            .arg(path, QString::fromLocal8Bit(error.what())));
+    }
+}
+
+QString ReferenceRepair::candidateFor(const QString &storedPath) const
+{
+    return m_downloaded.value(XrefFileSearch::fileName(storedPath).toLower());
+}
+
+bool ReferenceRepair::isInFolder(const QString &path) const
+{
+    return canonicalPath(QFileInfo(XrefFileSearch::toLocalPath(path)).absolutePath())
+           == m_canonicalFolder;
+}
+
+void repairDownloadedFile(const QString &mainPath, const QString &fileName, const QString &folder)
+{
+    CFxSystemServices *services = GetFxSystemServices();
+    ReferenceRepair repair(services ? services->GetHostAppServices() : nullptr,
+                           services ? services->GetDocumentManager() : nullptr);
+    if (!repair.repair(mainPath, {fileName}, folder))
+        qCWarning(lcOpen).noquote() << repair.errorString();
+}

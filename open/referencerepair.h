@@ -1,0 +1,65 @@
+#pragma once
+
+#include <odsmartptr.h>
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+class CFxDocumentManager;
+class OdDbDatabase;
+class OdDbHostAppServices;
+
+// Re-points the paths that downloaded drawings store for their external references, raster
+// images and PDF underlays (paths from the machine that checked them in) at the files of a
+// download folder, in the drawing that was opened and in every drawing of that folder it
+// references, and writes each changed drawing back losslessly. Drawings outside the folder and
+// drawings open in the host are never written. One instance per repair. Runs on the download
+// worker thread: the drawing layer reads each database for the calling thread, the host's
+// application services serialise their file search, and the host keeps its look-up of open
+// documents safe from any thread; nothing here touches a widget.
+class ReferenceRepair
+{
+public:
+    // documents may be null (no host): then no drawing counts as open.
+    ReferenceRepair(OdDbHostAppServices *services, const CFxDocumentManager *documents);
+
+    // Repairs mainPath ("\" separators allowed) and the drawings it references for the files
+    // named fileNames (names with suffix, no folder) that lie in folder. A stored path is
+    // re-pointed when its file name is one of them (letter case ignored, as on the machines
+    // the paths come from). False, with errorString(), when a drawing could not be read or
+    // written; every other drawing is still repaired.
+    bool repair(const QString &mainPath, const QStringList &fileNames, const QString &folder);
+
+    QString errorString() const { return m_errors.join(QLatin1Char('\n')); }
+    // Drawings written, and drawings left alone because the host has them open.
+    QStringList writtenFiles() const { return m_written; }
+    QStringList openInHostFiles() const { return m_openInHost; }
+
+private:
+    using DatabasePtr = OdSmartPtr<OdDbDatabase>;
+
+    // Repairs one database in memory; appends the drawings of the folder it references.
+    bool repairDatabase(OdDbDatabase *database, QList<DatabasePtr> *queue);
+    bool repairReferences(OdDbDatabase *database, QList<DatabasePtr> *queue);
+    bool repairDefinitions(OdDbDatabase *database, const char *dictionaryName);
+    void writeBack(OdDbDatabase *database);
+    // The folder path of a downloaded file whose name matches storedPath's, or "".
+    QString candidateFor(const QString &storedPath) const;
+    bool isInFolder(const QString &path) const;
+
+    OdDbHostAppServices *m_services;
+    const CFxDocumentManager *m_documents;
+    QString m_folder;
+    QString m_canonicalFolder;
+    QHash<QString, QString> m_downloaded; // lower-case file name -> path in the folder
+    QSet<QString> m_visited;              // canonical paths of drawings taken up in this repair
+    QStringList m_errors;
+    QStringList m_written;
+    QStringList m_openInHost;
+};
+
+// Repairs the drawing at mainPath for the one downloaded file fileName in folder, through the
+// host's services. Failures are logged; the caller goes on with the next file.
+void repairDownloadedFile(const QString &mainPath, const QString &fileName, const QString &folder);

@@ -1,0 +1,230 @@
+#include "open/referencerepair.h"
+
+#include <dxftesthelpers.h>
+
+#include <cfxdocumentmanager.h>
+#include <oddbhostappservices.h>
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The host's open documents, as far as the repair asks: the paths given are open.
+class OpenDocuments : public CFxDocumentManager
+{
+public:
+    explicit OpenDocuments(const QStringList &paths)
+        : m_paths(paths)
+    {
+    }
+    CFxDocument *GetCurrentDocument() const override { return nullptr; }
+    CFxDocument *OpenDocument(const CFxString &) override { return nullptr; }
+    bool CloseDocument(CFxDocument *) override { return false; }
+    CFxDocument *FindDocument(const CFxString &path) const override
+    {
+        QString local = path.toQString();
+        local.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        // Any non-null pointer says "open"; the repair never uses the document.
+        return m_paths.contains(local) ? reinterpret_cast<CFxDocument *>(0x1) : nullptr;
+    }
+    bool ActivateDocument(CFxDocument *) override { return false; }
+    int GetDocumentCount() const override { return 0; }
+    CFxDocument *GetDocumentAt(int) const override { return nullptr; }
+
+private:
+    QStringList m_paths;
+};
+
+const QStringList kBridgeFiles{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf",
+                               "logo.png", "load-table.pdf", "deck-photo.png"};
+
+QByteArray demoBytes(const QString &name)
+{
+    return DxfTest::readBytes(QStringLiteral(AUREX_DEMO_FILES "/") + name);
+}
+
+// What the independent reader finds stored in a drawing, one "kind name=path" line per
+// reference, image and PDF, sorted.
+QStringList storedPaths(const QString &path)
+{
+    const QJsonObject report = DxfTest::ezdxfReport(path);
+    if (report.contains("processError") || report.contains("readError"))
+        return {QJsonDocument(report).toJson(QJsonDocument::Compact)};
+    QStringList lines;
+    const QJsonObject xrefs = report.value("xrefs").toObject();
+    for (auto it = xrefs.begin(); it != xrefs.end(); ++it)
+        lines.append(QStringLiteral("xref %1=%2").arg(it.key(), it.value().toString()));
+    for (const QString kind : {"images", "pdfs"}) {
+        for (const QJsonValue value : report.value(kind).toArray())
+            lines.append(kind + QLatin1Char(' ') + value.toString());
+    }
+    if (!report.value("errors").toArray().isEmpty())
+        lines.append(QStringLiteral("audit errors"));
+    lines.sort();
+    return lines;
+}
+
+} // namespace
+
+class TestReferenceRepair : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void repointsTheDownloadedStructure_data();
+    void repointsTheDownloadedStructure();
+    void changesNothingButTheStoredPaths();
+    void leavesDrawingsOpenInTheHost();
+    void endsOnReferenceCycles();
+    void reportsADrawingItCannotRead();
+
+private:
+    // Copies the demo files named into the download folder.
+    void download(const QStringList &names);
+
+    std::unique_ptr<QTemporaryDir> m_root;
+    QString m_folder;
+    OdDbHostAppServices m_services;
+};
+
+void TestReferenceRepair::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    m_folder = m_root->filePath("dl");
+    QVERIFY(QDir().mkpath(m_folder));
+}
+
+void TestReferenceRepair::download(const QStringList &names)
+{
+    for (const QString &name : names)
+        QVERIFY(DxfTest::writeBytes(m_folder + "/" + name, demoBytes(name)));
+}
+
+void TestReferenceRepair::repointsTheDownloadedStructure_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<bool>("onePassPerFile");
+    QTest::addColumn<QStringList>("bridge");
+    QTest::addColumn<QStringList>("deck");
+
+    const QStringList bridgeAll{"images %1/logo.png", "pdfs %1/load-table.pdf",
+                                "xref deck=%1/deck.dwg", "xref piers=%1/piers.dxf"};
+    const QStringList deckAll{"images %1/deck-photo.png", "xref rebar=%1/rebar.dxf"};
+    QTest::newRow("whole structure, one pass") << kBridgeFiles << false << bridgeAll << deckAll;
+    QTest::newRow("whole structure, one pass per file in download order")
+        << kBridgeFiles << true << bridgeAll << deckAll;
+    // Paths naming files that did not come down stay as they were stored.
+    QTest::newRow("drawing and one reference")
+        << QStringList{"bridge.dwg", "deck.dwg"} << true
+        << QStringList{"images ..\\images\\logo.png",
+                       "pdfs C:\\Projects\\Bridge\\documents\\load-table.pdf",
+                       "xref deck=%1/deck.dwg", "xref piers=..\\Bridge\\piers.dxf"}
+        << QStringList{"images C:\\Users\\jdoe\\Pictures\\deck-photo.png", "xref rebar=rebar.dxf"};
+}
+
+void TestReferenceRepair::repointsTheDownloadedStructure()
+{
+    QFETCH(QStringList, files);
+    QFETCH(bool, onePassPerFile);
+    QFETCH(QStringList, bridge);
+    QFETCH(QStringList, deck);
+    download(files);
+    // A stale drawing where the old relative path "..\Bridge\piers.dxf" leads from the
+    // download folder: the reference must end at the downloaded piers.dxf, and the stale
+    // file must stay untouched.
+    const QString stale = m_root->filePath("Bridge/piers.dxf");
+    QVERIFY(DxfTest::writeBytes(stale, demoBytes("rebar.dxf")));
+
+    // The main path comes as the open dialog builds it, with "\" separators.
+    QString mainPath = m_folder + "/bridge.dwg";
+    mainPath.replace('/', '\\');
+    ReferenceRepair repair(&m_services, nullptr);
+    const QList<QStringList> passes = onePassPerFile
+        ? [&] { QList<QStringList> p; for (const QString &f : files) p.append({f}); return p; }()
+        : QList<QStringList>{files};
+    for (const QStringList &pass : passes)
+        QVERIFY2(repair.repair(mainPath, pass, m_folder), qPrintable(repair.errorString()));
+
+    for (QString &line : bridge)
+        line.replace("%1", m_folder);
+    for (QString &line : deck)
+        line.replace("%1", m_folder);
+    QCOMPARE(storedPaths(m_folder + "/bridge.dwg"), bridge);
+    QCOMPARE(storedPaths(m_folder + "/deck.dwg"), deck);
+    QCOMPARE(DxfTest::readBytes(stale), demoBytes("rebar.dxf"));
+    if (files.contains("piers.dxf")) {
+        QCOMPARE(storedPaths(m_folder + "/piers.dxf"),
+                 QStringList{QStringLiteral("xref rebar=%1/rebar.dxf").arg(m_folder)});
+    }
+}
+
+void TestReferenceRepair::changesNothingButTheStoredPaths()
+{
+    download(kBridgeFiles);
+    ReferenceRepair repair(&m_services, nullptr);
+    QVERIFY(repair.repair(m_folder + "/bridge.dwg", kBridgeFiles, m_folder));
+
+    const QHash<QByteArray, QByteArray> replaced{
+        {"C:\\Projects\\Bridge\\deck.dwg", m_folder.toUtf8() + "/deck.dwg"},
+        {"..\\Bridge\\piers.dxf", m_folder.toUtf8() + "/piers.dxf"},
+        {"..\\images\\logo.png", m_folder.toUtf8() + "/logo.png"},
+        {"C:\\Projects\\Bridge\\documents\\load-table.pdf", m_folder.toUtf8() + "/load-table.pdf"}};
+    const QList<QByteArray> before = demoBytes("bridge.dwg").split('\n');
+    const QList<QByteArray> after = DxfTest::readBytes(m_folder + "/bridge.dwg").split('\n');
+    QCOMPARE(after.size(), before.size());
+    int changedLines = 0;
+    for (int i = 0; i < before.size(); ++i) {
+        if (before.at(i) == after.at(i))
+            continue;
+        ++changedLines;
+        const QByteArray ending = before.at(i).endsWith('\r') ? "\r" : "";
+        const QByteArray value = before.at(i).chopped(ending.size()).trimmed();
+        QVERIFY2(replaced.contains(value), before.at(i).constData());
+        QCOMPARE(after.at(i), replaced.value(value) + ending);
+    }
+    QCOMPARE(changedLines, replaced.size());
+}
+
+void TestReferenceRepair::leavesDrawingsOpenInTheHost()
+{
+    download(kBridgeFiles);
+    const OpenDocuments documents({m_folder + "/deck.dwg"});
+    ReferenceRepair repair(&m_services, &documents);
+    QVERIFY(repair.repair(m_folder + "/bridge.dwg", kBridgeFiles, m_folder));
+
+    QCOMPARE(DxfTest::readBytes(m_folder + "/deck.dwg"), demoBytes("deck.dwg"));
+    QCOMPARE(repair.openInHostFiles(), QStringList{m_folder + "/deck.dwg"});
+    QStringList written = repair.writtenFiles();
+    written.sort();
+    QCOMPARE(written, (QStringList{m_folder + "/bridge.dwg", m_folder + "/piers.dxf"}));
+}
+
+void TestReferenceRepair::endsOnReferenceCycles()
+{
+    for (const QString name : {"ring-a.dxf", "ring-b.dxf"})
+        QVERIFY(DxfTest::copySample("ezdxf/cycle/" + name, m_folder + "/" + name));
+    ReferenceRepair repair(&m_services, nullptr);
+    QVERIFY(repair.repair(m_folder + "/ring-a.dxf", {"ring-a.dxf", "ring-b.dxf"}, m_folder));
+    QCOMPARE(storedPaths(m_folder + "/ring-a.dxf"),
+             QStringList{QStringLiteral("xref ring-b=%1/ring-b.dxf").arg(m_folder)});
+    QCOMPARE(storedPaths(m_folder + "/ring-b.dxf"),
+             QStringList{QStringLiteral("xref ring-a=%1/ring-a.dxf").arg(m_folder)});
+}
+
+void TestReferenceRepair::reportsADrawingItCannotRead()
+{
+    QVERIFY(DxfTest::writeBytes(m_folder + "/bridge.dwg", QByteArray("AC1032\0binary drawing", 21)));
+    download({"deck.dwg"});
+    ReferenceRepair repair(&m_services, nullptr);
+    QVERIFY(!repair.repair(m_folder + "/bridge.dwg", {"bridge.dwg", "deck.dwg"}, m_folder));
+    QVERIFY(repair.errorString().contains("bridge.dwg"));
+    QVERIFY(repair.writtenFiles().isEmpty());
+    QCOMPARE(DxfTest::readBytes(m_folder + "/deck.dwg"), demoBytes("deck.dwg"));
+}
+
+QTEST_GUILESS_MAIN(TestReferenceRepair)
+#include "tst_referencerepair.moc"
