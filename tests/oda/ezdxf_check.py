@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Reads a drawing with ezdxf, audits it and prints what it found as one JSON object.
+"""Reads a drawing with ezdxf in recover mode, audits it and prints what it found as one JSON
+object.
 
 Used by the drawing layer's tests as an independent reader of the files the layer writes.
 """
@@ -7,16 +8,17 @@ import collections
 import json
 import sys
 
-import ezdxf
+from ezdxf import recover
 
 
 def main(path):
     try:
-        doc = ezdxf.readfile(path)
+        # Recover mode is the strictest about a record's structure, such as extended data
+        # that is not the last part of its record.
+        doc, auditor = recover.readfile(path)
     except Exception as error:  # any failure to read is the finding
         print(json.dumps({"readError": str(error)}))
         return 0
-    auditor = doc.audit()
     xrefs = {}
     for layout in doc.blocks:
         block = layout.block

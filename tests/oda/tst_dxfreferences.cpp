@@ -88,6 +88,7 @@ void TestDxfReferences::attachAndDetachWriteWhatReadersExpect_data()
     QTest::newRow("ezdxf R2000") << "ezdxf/geometry-r2000.dxf";
     QTest::newRow("ezdxf 2013 with thumbnail") << "ezdxf/thumbnail-r2013.dxf";
     QTest::newRow("ezdxf 2018 with references") << "ezdxf/refs/host.dxf";
+    QTest::newRow("dictionaries with extended data") << "ezdxf/dictionary-xdata-r2013.dxf";
 }
 
 void TestDxfReferences::attachAndDetachWriteWhatReadersExpect()

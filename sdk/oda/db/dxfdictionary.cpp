@@ -65,6 +65,26 @@ DxfDictionary DxfDictionary::child(const QString &name)
     return DxfDictionary(m_doc, edit.commit() ? handle : 0);
 }
 
+int DxfDictionary::entriesEndTag(int r) const
+{
+    // The entries belong to the dictionary's own part of the record. Extended data (codes 1000
+    // and up) must stay last, and a further subclass (a dictionary with a default) keeps its
+    // place after the entries, so a new entry goes after the last one, or where that part ends.
+    const DxfFile &file = m_doc.file();
+    const int end = m_doc.endTag(r);
+    int afterLastEntry = -1;
+    for (int t = m_doc.firstTag(r) + 1; t < end; ++t) {
+        const int code = file.code(t);
+        if (code >= 1000 || (code == 100 && !file.valueIs(t, "AcDbDictionary")))
+            return afterLastEntry >= 0 ? afterLastEntry : t;
+        if (code == 3 && t + 1 < end && isEntryHandleCode(file.code(t + 1))) {
+            ++t;
+            afterLastEntry = t + 1;
+        }
+    }
+    return afterLastEntry >= 0 ? afterLastEntry : end;
+}
+
 bool DxfDictionary::addEntry(const QString &name, quint64 handle)
 {
     const int r = record();
@@ -72,7 +92,7 @@ bool DxfDictionary::addEntry(const QString &name, quint64 handle)
         return false;
     DxfRecordBuilder tags(m_doc);
     tags.text(3, name).handle(350, handle);
-    return m_doc.insertTags(m_doc.endTag(r), tags.tags());
+    return m_doc.insertTags(entriesEndTag(r), tags.tags());
 }
 
 bool DxfDictionary::removeEntry(quint64 handle)

@@ -36,6 +36,8 @@ public:
 
 private:
     int record() const;
+    // The tag before which a new entry goes.
+    int entriesEndTag(int record) const;
 
     DxfDocument &m_doc;
     quint64 m_handle;

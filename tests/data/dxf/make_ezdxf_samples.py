@@ -4,7 +4,7 @@
 The samples cover what the drawing layer has to keep and find: releases R12 to 2018, a
 non-Western code page with characters outside it, a thumbnail, external references (nested,
 relative, with backslashes, as .dwg files holding DXF text, and a cycle), raster images and PDF
-underlays.
+underlays, dictionaries that carry extended data, and an R14 drawing with an image.
 """
 import os
 import struct
@@ -60,6 +60,32 @@ def with_thumbnail_and_comment(path):
     open(path, "w", encoding="utf-8", newline="").write(text)
 
 
+def dictionaries_with_extended_data():
+    """Extended data on the named-objects dictionary and on the image dictionary, as some CAD
+    programs write them: new entries have to go in before it."""
+    doc = ezdxf.new("R2013")
+    add_geometry(doc)
+    doc.appids.new("LINTRA_SAMPLE")
+    doc.rootdict.set_xdata("LINTRA_SAMPLE", [(1000, "named objects"), (1070, 7)])
+    scan = doc.add_image_def("scans\\SCAN.TIF", size_in_pixel=(8, 4))
+    doc.modelspace().add_image(scan, insert=(0, 0), size_in_units=(8, 4))
+    doc.rootdict["ACAD_IMAGE_DICT"].set_xdata("LINTRA_SAMPLE", [(1000, "images")])
+    save(doc, "dictionary-xdata-r2013.dxf")
+
+
+def release14_with_image():
+    """R14 stores objects, owners and images as release 2000 does; ezdxf writes no R14, so an
+    R2000 drawing takes its release number."""
+    doc = ezdxf.new("R2000")
+    add_geometry(doc)
+    logo = doc.add_image_def("logo.png", size_in_pixel=(8, 4))
+    doc.modelspace().add_image(logo, insert=(0, 0), size_in_units=(8, 4))
+    path = save(doc, "r14-image.dxf")
+    text = open(path, encoding="cp1252").read()
+    text = text.replace("$ACADVER\n  1\nAC1015\n", "$ACADVER\n  1\nAC1014\n")
+    open(path, "w", encoding="cp1252", newline="").write(text)
+
+
 def main():
     # R12 in the Cyrillic code page; the Greek letter has no place in it and is escaped.
     doc = ezdxf.new("R12")
@@ -105,6 +131,9 @@ def main():
     nut = ezdxf.new("R2000")
     nut.modelspace().add_circle((0, 0), 1)
     save(nut, "refs/parts/nut.dxf")
+
+    dictionaries_with_extended_data()
+    release14_with_image()
 
     # A cycle: ring-a references ring-b, which references ring-a again.
     for this, other in (("ring-a", "ring-b"), ("ring-b", "ring-a")):
