@@ -30,20 +30,51 @@ QString XrefFileSearch::existingFile(const QString &path)
     return info.isFile() ? QDir::cleanPath(info.absoluteFilePath()) : QString();
 }
 
+QString XrefFileSearch::entryIgnoringCase(const QString &folder, const QString &name)
+{
+    // Drawings made on Windows name files and folders without regard to case. Only a single
+    // entry that matches so is taken: of two that differ only in case, neither is the one meant.
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden
+                                                       | QDir::System | QDir::NoDotAndDotDot);
+    QString match;
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!match.isEmpty())
+            return QString();
+        match = entry;
+    }
+    return match;
+}
+
+QString XrefFileSearch::existingFileIgnoringCase(const QString &path)
+{
+    const QString exact = existingFile(path);
+    if (!exact.isEmpty())
+        return exact;
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QStringList parts = clean.split(QLatin1Char('/'));
+    // An absolute path starts with an empty part: the root folder.
+    QString current = QStringLiteral("/");
+    for (int i = 1; i < parts.size(); ++i) {
+        const QString &part = parts.at(i);
+        QString next = QDir(current).filePath(part);
+        if (!QFileInfo::exists(next)) {
+            const QString entry = entryIgnoringCase(current, part);
+            if (entry.isEmpty())
+                return QString();
+            next = QDir(current).filePath(entry);
+        }
+        current = next;
+    }
+    return existingFile(current);
+}
+
 QString XrefFileSearch::findInFolder(const QString &folder, const QString &name)
 {
     if (folder.isEmpty() || name.isEmpty())
         return QString();
-    const QString exact = existingFile(QDir(folder).filePath(name));
-    if (!exact.isEmpty())
-        return exact;
-    // Drawings made on Windows name files without regard to case; name filters match so.
-    const QStringList matches = QDir(folder).entryList({name}, QDir::Files);
-    for (const QString &entry : matches) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return existingFile(QDir(folder).filePath(entry));
-    }
-    return QString();
+    return existingFileIgnoringCase(QDir(folder).filePath(name));
 }
 
 QString XrefFileSearch::find(const QString &storedPath, const QString &drawingFolder) const
@@ -54,11 +85,11 @@ QString XrefFileSearch::find(const QString &storedPath, const QString &drawingFo
     const QString local = toLocalPath(stored);
     if (!isWindowsAbsolute(stored)) {
         if (QDir::isAbsolutePath(local)) {
-            const QString found = existingFile(local);
+            const QString found = existingFileIgnoringCase(local);
             if (!found.isEmpty())
                 return found;
         } else if (!drawingFolder.isEmpty()) {
-            const QString found = existingFile(QDir(drawingFolder).filePath(local));
+            const QString found = existingFileIgnoringCase(QDir(drawingFolder).filePath(local));
             if (!found.isEmpty())
                 return found;
         }
