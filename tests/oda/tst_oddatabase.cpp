@@ -1,3 +1,4 @@
+#include "dxfdefinitions.h"
 #include "dxfdocument.h"
 #include "dxftesthelpers.h"
 #include "dxfxrefs.h"
@@ -15,6 +16,8 @@
 #include "oderror.h"
 
 #include <QImage>
+#include <QImageReader>
+#include <QJsonArray>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +66,8 @@ private slots:
     void blockRecordsChangeOnlyWhenOpenForWrite();
     void xrefsUnloadAndLoadAgain();
     void imagesComeBackOnlyWhenFoundAndDecoded();
+    void attachedImagesOfEveryFormatLoad_data();
+    void attachedImagesOfEveryFormatLoad();
     void underlaysStayListedWhenMissing();
     void repointedReferenceIsWrittenAndReadBack();
     void previewIsThumbnailOrRendering();
@@ -189,6 +194,68 @@ void TestOdDatabase::imagesComeBackOnlyWhenFoundAndDecoded()
     logo->setSourceFileName("fake.png");
     QVERIFY(!logo->image(true));
     QCOMPARE(logo->load(), eInvalidInput);
+}
+
+void TestOdDatabase::attachedImagesOfEveryFormatLoad_data()
+{
+    QTest::addColumn<QString>("file");   // on disk, beside the drawing
+    QTest::addColumn<QString>("stored"); // as a drawing made on Windows names it
+    QTest::addColumn<QSize>("pixels");
+    QTest::newRow("TIFF") << "scans/scan.tif" << ".\\Scans\\SCAN.TIF" << QSize(40, 30);
+    QTest::newRow("BMP") << "pics/plan.bmp" << "pics\\plan.bmp" << QSize(16, 8);
+    QTest::newRow("GIF") << "pics/mark.gif" << "PICS\\Mark.GIF" << QSize(1, 1);
+    QTest::newRow("JPEG") << "photo.jpg" << "photo.jpg" << QSize(24, 12);
+    QTest::newRow("PNG") << "pics/logo.png" << "pics\\logo.png" << QSize(8, 4);
+}
+
+void TestOdDatabase::attachedImagesOfEveryFormatLoad()
+{
+    // Attached as the host's command does it, to a drawing whose dictionaries carry extended
+    // data; the independent reader sees the definition and this layer loads the image again.
+    QFETCH(QString, file);
+    QFETCH(QString, stored);
+    QFETCH(QSize, pixels);
+    QTemporaryDir dir;
+    const QString drawing = dir.filePath("site.dxf");
+    QVERIFY(DxfTest::copySample("ezdxf/dictionary-xdata-r2013.dxf", drawing));
+    QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(file)).absolutePath()));
+    if (file.endsWith(".gif")) {
+        // Qt reads GIF but cannot write it: one white pixel.
+        QVERIFY(DxfTest::writeBytes(dir.filePath(file),
+                                    QByteArray::fromHex("47494638396101000100800000ffffff0000"
+                                                        "0021f90401000000002c0000000001000100"
+                                                        "0002024401003b")));
+    } else {
+        QImage picture(pixels, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY2(picture.save(dir.filePath(file)),
+                 "no writer for this format; scripts/setup installs qt5-image-formats-plugins");
+    }
+    QCOMPARE(QImageReader(dir.filePath(file)).size(), pixels);
+
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(drawing, &error), qPrintable(error));
+    quint64 handle = 0;
+    QVERIFY2(DxfDefinitions(doc).attachImage(stored, pixels, QPointF(), 10.0, &handle, &error),
+             qPrintable(error));
+    QVERIFY2(doc.write(drawing, &error), qPrintable(error));
+    const QJsonObject report = DxfTest::ezdxfReport(drawing);
+    QVERIFY2(report.value("errors").toArray().isEmpty() && !report.contains("readError"),
+             QJsonDocument(report).toJson().constData());
+    QVERIFY(report.value("images").toArray().contains(stored));
+
+    OdDbHostAppServices services;
+    OdDbDatabasePtr db = services.readFile(toOdString(drawing));
+    QVERIFY(db);
+    OdDbRasterImageDefPtr def =
+        OdDbRasterImageDef::cast(OdDbObjectId(db.get(), handle).openObject(OdDb::kForWrite));
+    QVERIFY(def);
+    QCOMPARE(toQString(def->sourceFileName()), stored);
+    OdGiRasterImagePtr image = def->image(true);
+    QVERIFY2(image, qPrintable(toQString(def->activeFileName())));
+    QCOMPARE(QSize(image->pixelWidth(), image->pixelHeight()), pixels);
+    QCOMPARE(toQString(def->activeFileName()), dir.filePath(file));
 }
 
 void TestOdDatabase::underlaysStayListedWhenMissing()
