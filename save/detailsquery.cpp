@@ -1,0 +1,51 @@
+#include "detailsquery.h"
+
+#include "savelogging.h"
+
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "connector/recordlist.h"
+#include "session/signedin.h"
+#include "workingcopy/filedatabase.h"
+#include "workingcopy/localcopyrequest.h"
+
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QMutex>
+#include <QMutexLocker>
+
+QMutex &detailsQueryMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+MAPSTRCADOBJ queryFileDetails(const QString &tenant, const QStringList &localPaths)
+{
+    QMutexLocker locker(&detailsQueryMutex());
+    RecordList requests;
+    {
+        const FileDatabase database(tenant);
+        requests = detailRequestsForLocalCopies(database, localPaths);
+    }
+    MAPSTRCADOBJ details;
+    if (requests.empty() || !signedIn())
+        return details;
+    // The connector writes each answer into the request it came from, so the answers are read
+    // there rather than from the shared transaction list, which another thread may replace.
+    if (!LintraAurexConnectorWrapper::GetInstance()->Details(requests.records()))
+        qCDebug(lcSave) << "details: not every file was answered";
+    for (const FzFileInfo *record : requests) {
+        const QString modified = recordProperty(*record, kKeyFileModified);
+        if (modified.isEmpty())
+            continue; // not on the platform, or not visible to the user
+        FileEntry entry;
+        entry.fileModified = modified;
+        entry.lockedBy = recordProperty(*record, kKeyLockedBy);
+        entry.collaborativeSpace = recordProperty(*record, kKeySpace);
+        entry.owner = recordProperty(*record, kKeyOwner);
+        details.insert(recordProperty(*record, kKeyName), entry);
+    }
+    return details;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QMap>
+#include <QMetaType>
+#include <QString>
+
+// One file of a drawing's save set as the task pane and the save dialog see it: the local file
+// (name and path, from the reference tree) and its platform details (modification stamp, lock
+// holder, collaborative space, owner, from the details query). Empty strings mean unknown.
+struct FileEntry
+{
+    QString fileName;
+    QString path;
+    QString fileModified;
+    QString lockedBy;
+    QString collaborativeSpace;
+    QString owner;
+};
+
+// Platform details by platform name ("name" of the record), as the details query gives them.
+using MAPSTRCADOBJ = QMap<QString, FileEntry>;
+
+Q_DECLARE_METATYPE(MAPSTRCADOBJ)

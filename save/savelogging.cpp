@@ -1,0 +1,3 @@
+#include "savelogging.h"
+
+Q_LOGGING_CATEGORY(lcSave, "save")

@@ -1,0 +1,67 @@
+#include "savetestsupport.h"
+
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "connector/recordlist.h"
+#include "session/signedin.h"
+#include "workingcopy/downloadfolder.h"
+#include "workingcopy/filedatabase.h"
+
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QStandardPaths>
+
+bool savetest::Fixture::start(QString *error)
+{
+    if (!home.isValid()) {
+        *error = QStringLiteral("no temporary home");
+        return false;
+    }
+    home.applyToProcess();
+    QStandardPaths::setTestModeEnabled(true);
+    PlatformProcess::Options options;
+    options.demo = true;
+    platform = std::make_unique<PlatformProcess>(options);
+    return platform->start(error);
+}
+
+bool savetest::signIn(const PlatformProcess &platform, const QString &user)
+{
+    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+    connector->SetProxySettings(QString(), 0, QString(), QString());
+    connector->SetTenant(QString());
+    connector->SetServer(platform.serverHost());
+    const bool ok = connector->LxGatepassLogin(user, user + QStringLiteral("-demo-pw"),
+                                               platform.serverHost(), QString(),
+                                               platform.casUrl());
+    setSignedIn(ok);
+    return ok;
+}
+
+QMap<QString, QString> savetest::download(const QString &title, const QString &folder)
+{
+    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+    FzFileInfo query;
+    setRecordProperty(query, kKeyTypePattern, QStringLiteral("*"));
+    setRecordProperty(query, "_or_title_0", title);
+    QMap<QString, QString> names;
+    if (!connector->SearchPattern(&query) || connector->GetSearchListSize() < 1)
+        return names;
+    const FzFileInfo drawing(*connector->GetSearchFileAt(0));
+    if (!connector->GetStructure_Block(const_cast<FzFileInfo *>(&drawing)))
+        return names;
+    RecordList records = RecordList::copiesOf(connector->GetTransactionListSize(),
+                                              [connector](int i) {
+                                                  return connector->GetTransactionFileAt(i);
+                                              });
+    FileDatabase database{QString()};
+    prepareDownload(database, folder, records.records());
+    if (!connector->Download_Block(records.records()).empty())
+        return names;
+    for (const FzFileInfo *record : records) {
+        recordDownloadedFile(database, *record);
+        names.insert(downloadedFilePath(*record), recordProperty(*record, kKeyName));
+    }
+    return names;
+}

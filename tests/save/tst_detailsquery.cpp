@@ -1,0 +1,67 @@
+// The details query against a real platform: local copies made as a download makes them, the
+// platform's answers keyed by platform name, and nothing asked for unknown files or while
+// signed out.
+
+#include "savetestsupport.h"
+
+#include "save/detailsquery.h"
+#include "session/signedin.h"
+
+#include <QDir>
+#include <QtTest>
+
+class TestDetailsQuery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_fixture.start(&error), qPrintable(error));
+        QVERIFY(savetest::signIn(*m_fixture.platform, QStringLiteral("alice")));
+        m_folder = m_fixture.home.filePath(QStringLiteral("models"));
+        QVERIFY(QDir().mkpath(m_folder));
+        m_names = savetest::download(QStringLiteral("bridge.dwg"), m_folder);
+        QCOMPARE(m_names.size(), 7);
+    }
+
+    void answersEveryKnownCopyByPlatformName()
+    {
+        QStringList paths = m_names.keys();
+        // A file the database does not know is not asked about; "\" separators are accepted.
+        paths.append(m_folder + QStringLiteral("/unknown.dwg"));
+        paths.replaceInStrings(QStringLiteral("/deck.dwg"), QStringLiteral("\\deck.dwg"));
+        const MAPSTRCADOBJ details = queryFileDetails(QString(), paths);
+        QCOMPARE(details.size(), 7);
+        const QString deck = m_names.value(m_folder + QStringLiteral("/deck.dwg"));
+        const QString bridge = m_names.value(m_folder + QStringLiteral("/bridge.dwg"));
+        QCOMPARE(details.value(deck).lockedBy, QString("bob"));
+        QCOMPARE(details.value(bridge).lockedBy, QString());
+        for (const FileEntry &entry : details) {
+            QCOMPARE(entry.collaborativeSpace, QString("Common Space"));
+            QCOMPARE(entry.owner, QString("alice"));
+            QVERIFY(QDateTime::fromString(entry.fileModified,
+                                          QStringLiteral("yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'"))
+                        .isValid());
+            QVERIFY(entry.fileName.isEmpty() && entry.path.isEmpty());
+        }
+    }
+
+    void asksNothingWhenSignedOutOrUnknown()
+    {
+        QVERIFY(queryFileDetails(QString(), {m_folder + QStringLiteral("/unknown.dwg")}).isEmpty());
+        setSignedIn(false);
+        const MAPSTRCADOBJ details = queryFileDetails(QString(), m_names.keys());
+        setSignedIn(true);
+        QVERIFY(details.isEmpty());
+    }
+
+private:
+    savetest::Fixture m_fixture;
+    QString m_folder;
+    QMap<QString, QString> m_names;
+};
+
+QTEST_MAIN(TestDetailsQuery)
+#include "tst_detailsquery.moc"

@@ -1,0 +1,156 @@
+// The save set of a drawing in the real host: its references (nested, missing, referenced
+// twice), images and PDFs, in memory for the drawing itself and from disk for its references.
+
+#include "dxftesthelpers.h"
+#include "hostenvironment.h"
+
+#include "save/referencetree.h"
+#include "save/referencetreebuilder.h"
+
+#include <commandprocessor.h>
+#include <filecommands.h>
+#include <hostdocumentmanager.h>
+#include <referencecommands.h>
+
+#include <cfxstring.h>
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const char kPdf[] = "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+                    "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n"
+                    "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] >> endobj\n"
+                    "trailer << /Root 1 0 R >>\n%%EOF\n";
+
+// One line per node, indented by depth: "name kind path", with the test folder as "DIR".
+void render(const ReferenceNode *node, const QString &dir, int depth, QStringList *lines)
+{
+    QString path = node->path;
+    path.replace(dir, QLatin1String("DIR"));
+    lines->append(QString(depth * 2, QLatin1Char(' '))
+                  + QStringLiteral("%1 %2 %3").arg(node->name).arg(node->kind).arg(path).trimmed());
+    for (const ReferenceNode *child : node->children)
+        render(child, dir, depth + 1, lines);
+}
+
+} // namespace
+
+class TestReferenceTree : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_host = std::make_unique<HostEnvironment>();
+        m_files = std::make_unique<FileCommands>(m_host->documents());
+        m_references =
+            std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
+        // host.dxf references parts\bolt.dwg (which references nut.dxf) and a missing drawing,
+        // a found and a missing image, a found and a missing PDF.
+        for (const char *file : {"host.dxf", "parts/bolt.dwg", "parts/nut.dxf"})
+            QVERIFY(DxfTest::copySample(QStringLiteral("ezdxf/refs/") + file, path(file)));
+        QImage picture(8, 4, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(path("logo.png")));
+        QVERIFY(picture.save(path("extra.png")));
+        QVERIFY(DxfTest::writeBytes(path("plan.pdf"), kPdf));
+    }
+
+    void cleanup()
+    {
+        m_references.reset();
+        m_files.reset();
+        m_host.reset();
+    }
+
+    void collectsReferencesImagesAndPdfs()
+    {
+        CommandProcessor commands;
+        commands.runLine("_OPEN " + path("host.dxf"), false);
+        // Not saved: the image counts from the drawing in memory. nut.dxf now stands twice.
+        QCOMPARE(commands.runLine("_ATTACHIMAGE extra.png", false), 5100);
+        QCOMPARE(commands.runLine("_ATTACHDRAWING parts/nut.dxf", false), 5100);
+
+        ReferenceTree tree;
+        const ReferenceNode *root = buildActiveReferenceTree(tree);
+        QVERIFY(root);
+        QStringList lines;
+        render(root, m_dir->path(), 0, &lines);
+        QCOMPARE(lines, QStringList({
+                            "host.dxf 0 DIR/host.dxf",
+                            "  bolt 0 DIR/parts/bolt.dwg",
+                            "    nut 0 DIR/parts/nut.dxf",
+                            "  gone 0",
+                            "  nut 0 DIR/parts/nut.dxf",
+                            "  logo.png 1 DIR/logo.png",
+                            "  extra.png 1 DIR/extra.png",
+                            "  plan.pdf 2 DIR/plan.pdf",
+                            "  lost.pdf 2 ..\\elsewhere\\lost.pdf",
+                        }));
+        // One entry per node, a file referenced twice twice; the paths list each file once.
+        QCOMPARE(tree.entries().size(), 9);
+        QCOMPARE(tree.count(), 9);
+        QCOMPARE(tree.entries().at(4).fileName, QString("nut.dxf"));
+        QCOMPARE(tree.paths().count(path("parts/nut.dxf")), 1);
+        QVERIFY(!tree.paths().contains(QString()));
+    }
+
+    void attachmentsOfAReferenceComeFromItsFile()
+    {
+        // bolt.dwg gets an image on disk; the host drawing in memory does not see it, the tree
+        // does.
+        CommandProcessor commands;
+        commands.runLine("_OPEN " + path("parts/bolt.dwg"), false);
+        QCOMPARE(commands.runLine("_ATTACHIMAGE ../logo.png", false), 5100);
+        QCOMPARE(commands.runLine("_SAVE", false), 5100);
+        commands.runLine("_CLOSE", false);
+        commands.runLine("_OPEN " + path("host.dxf"), false);
+
+        ReferenceTree tree;
+        const ReferenceNode *root = buildActiveReferenceTree(tree);
+        QVERIFY(root);
+        const ReferenceNode *bolt = root->children.at(0);
+        QCOMPARE(bolt->name, QString("bolt"));
+        QCOMPARE(bolt->children.size(), std::size_t(2));
+        QCOMPARE(bolt->children.at(1)->kind, ReferenceNode::RasterImage);
+        QCOMPARE(QDir::cleanPath(bolt->children.at(1)->path), path("logo.png"));
+        QCOMPARE(bolt->children.at(1)->parent, bolt);
+    }
+
+    void noDocumentOrNeverSaved()
+    {
+        ReferenceTree empty;
+        QVERIFY(!buildActiveReferenceTree(empty));
+        QCOMPARE(empty.count(), 0);
+
+        // A new drawing has no file yet: it stands alone, whatever it references.
+        CommandProcessor commands;
+        commands.runLine("_NEW", false);
+        QCOMPARE(commands.runLine("_ATTACHIMAGE " + path("extra.png"), false), 5100);
+        ReferenceTree tree;
+        const ReferenceNode *root = buildActiveReferenceTree(tree);
+        QVERIFY(root);
+        QVERIFY(root->children.empty());
+        QCOMPARE(tree.entries().size(), 1);
+    }
+
+private:
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<HostEnvironment> m_host;
+    std::unique_ptr<FileCommands> m_files;
+    std::unique_ptr<ReferenceCommands> m_references;
+};
+
+QTEST_MAIN(TestReferenceTree)
+#include "tst_referencetree.moc"
