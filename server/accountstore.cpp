@@ -2,6 +2,7 @@
 
 #include "credentials.h"
 #include "database.h"
+#include "signinthrottle.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -69,8 +70,10 @@ void AccountStore::setPassword(const QString &login, const QString &password)
     const qint64 id = userId(login);
     Database::exec(QStringLiteral("UPDATE users SET password_hash = ? WHERE id = ?"),
                    {Credentials::hashPassword(password), id});
-    // A new password ends every session of the old one.
+    // A new password ends every session of the old one and every launcher cookie issued
+    // before it: a leaked launcher file is one reason to change a password.
     Database::exec(QStringLiteral("DELETE FROM sessions WHERE user_id = ?"), {id});
+    Database::exec(QStringLiteral("DELETE FROM launcher_cookies WHERE user_id = ?"), {id});
     transaction.commit();
 }
 
@@ -140,8 +143,20 @@ QString AccountStore::issueCookie(const QString &login, int ttlSeconds)
 
 QString AccountStore::signInWithPassword(const QString &login, const QString &password,
                                          const QString &tenant, const QString &space,
-                                         bool preferredContext)
+                                         bool preferredContext, const QString &address)
 {
+    // Who is refused, and from where, goes to the log; what was tried never does.
+    const QString account = isValidLogin(login) ? login : QStringLiteral("(not a user name)");
+    const int wait = SignInThrottle::waitSeconds(login, address);
+    if (wait > 0) {
+        qCInfo(lcAccounts).noquote() << "password sign-in for account" << account << "from"
+                                     << address << "refused: too many failures, retry in"
+                                     << wait << "s";
+        throw ApiError(429,
+                       QStringLiteral("too many failed sign-ins; try again in %1 seconds")
+                           .arg(wait),
+                       wait);
+    }
     QSqlQuery query = Database::exec(
         QStringLiteral("SELECT id, password_hash FROM users WHERE login = ?"), {login});
     const bool known = query.next();
@@ -149,9 +164,12 @@ QString AccountStore::signInWithPassword(const QString &login, const QString &pa
     const QString hash = known ? query.value(1).toString() : QString();
     query.finish();
     if (!Credentials::verifyPassword(password, hash)) {
-        qCInfo(lcAccounts) << "password sign-in refused";
+        SignInThrottle::recordFailure(login, address);
+        qCInfo(lcAccounts).noquote() << "password sign-in refused for account" << account
+                                     << "from" << address;
         throw ApiError(401, kBadCredentials);
     }
+    SignInThrottle::recordSuccess(login);
     return openSession(user, tenant, space, preferredContext);
 }
 

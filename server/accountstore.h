@@ -32,9 +32,11 @@ public:
 
     // Each returns a fresh session token. space is the wanted current space; with
     // preferredContext (or an empty space) the user's preferred space is taken instead.
+    // address is the client's; failed password sign-ins are throttled per account and per
+    // address (ApiError 429 with the seconds to wait).
     QString signInWithPassword(const QString &login, const QString &password,
                                const QString &tenant, const QString &space,
-                               bool preferredContext);
+                               bool preferredContext, const QString &address);
     QString signInWithCookie(const QString &cookie, const QString &tenant, const QString &space,
                              bool preferredContext);
     void signOut(const QString &token);

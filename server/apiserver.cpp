@@ -87,6 +87,8 @@ void guarded(httplib::Response &response, Fn &&fn)
         fn();
     } catch (const ApiError &error) {
         sendError(response, error.status(), QString::fromStdString(error.what()));
+        if (error.retryAfterSeconds() > 0)
+            response.set_header("Retry-After", std::to_string(error.retryAfterSeconds()));
     } catch (const std::exception &error) {
         qCWarning(lcHttp) << "request failed:" << error.what();
         sendError(response, 500, QStringLiteral("internal error"));
@@ -357,7 +359,8 @@ void ApiServer::installCasRoutes()
                     ? m_accounts.signInWithCookie(text("cookie"), text("tenant"), text("space"),
                                                   preferred)
                     : m_accounts.signInWithPassword(text("username"), text("password"),
-                                                    text("tenant"), text("space"), preferred);
+                                                    text("tenant"), text("space"), preferred,
+                                                    QString::fromStdString(request.remote_addr));
                 sendJson(response, 200,
                          QJsonObject{{QStringLiteral("token"), token},
                                      {QStringLiteral("expiresIn"),

@@ -3,6 +3,7 @@
 #include "credentials.h"
 #include "database.h"
 #include "platformconstants.h"
+#include "titlerules.h"
 
 #include <QDateTime>
 #include <QSqlQuery>
@@ -19,19 +20,6 @@ QString prop(const QJsonObject &record, const char *key)
 CheckIn::CheckIn(const Caller &caller, AccountStore &accounts)
     : m_caller(caller), m_accounts(accounts), m_objects(caller)
 {
-}
-
-bool CheckIn::isSafeTitle(const QString &title)
-{
-    if (title.isEmpty() || title.toUtf8().size() > 255 || title == QLatin1String(".")
-        || title == QLatin1String("..") || title.trimmed() != title)
-        return false;
-    for (const QChar c : title) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f
-            || QStringLiteral("/\\:*?\"<>|").contains(c))
-            return false;
-    }
-    return true;
 }
 
 QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const QByteArray &contents)
@@ -62,8 +50,9 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                                const QByteArray &contents, QList<ObjectRow> *stored)
 {
     const QString title = prop(record, "title");
-    if (!isSafeTitle(title))
-        throw ApiError(400, QStringLiteral("unusable file name \"%1\"").arg(title));
+    const QString problem = TitleRules::problem(title);
+    if (!problem.isEmpty())
+        throw ApiError(400, problem);
     const QString relation = prop(record, "_RelationToParent");
     const bool derived = parent && relation == QLatin1String(platform::kRelationDerivedOutput);
     // An output derived from a file that is not on the platform has nothing to belong to.
@@ -103,6 +92,8 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
             throw ApiError(409, QStringLiteral("%1 is locked by %2")
                                     .arg(existing->title, existing->lockedBy));
         }
+        if (existing && !derived)
+            m_objects.refuseIfDrawingLocked(*existing);
         const bool keepLock = prop(record, "maintainlock") == QLatin1String("true");
         const QVariant lockHolder = keepLock ? QVariant(m_caller.userId)
                                              : QVariant(QVariant::LongLong);
@@ -180,6 +171,9 @@ void CheckIn::storeContent(const QJsonObject &record, const QByteArray &contents
     if (*sha256 != prop(record, "sha256"))
         throw ApiError(400, QStringLiteral("the content of %1 arrived damaged")
                                 .arg(prop(record, "title")));
+    // A delete dropping the same bytes at the same time waits for this check-in, or this one
+    // for the delete, and then stores the bytes again.
+    Database::lockKey(QStringLiteral("content:") + *sha256);
     Database::exec(QStringLiteral("INSERT INTO contents (sha256, size, data) VALUES (?, ?, ?) "
                                   "ON CONFLICT DO NOTHING"),
                    {*sha256, *size, data});

@@ -21,8 +21,6 @@ public:
     // Returns the objects as stored, in manifest order (records not saved are left out).
     QList<ObjectRow> run(const QJsonObject &manifest, const QByteArray &contents);
 
-    static bool isSafeTitle(const QString &title);
-
 private:
     struct Placed {
         qint64 id = 0;

@@ -113,7 +113,7 @@ void Dashboard::install(httplib::Server &server, AccountStore &accounts)
             const QString token = accounts.signInWithPassword(
                 QString::fromStdString(request.get_param_value("username")),
                 QString::fromStdString(request.get_param_value("password")), QString(),
-                QString(), true);
+                QString(), true, QString::fromStdString(request.remote_addr));
             redirectHome(response, std::string(kCookieName) + "=" + token.toStdString()
                                        + "; HttpOnly; SameSite=Strict; Path="
                                        + platform::kDashboardPath);

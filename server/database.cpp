@@ -151,6 +151,12 @@ void Database::runUnprepared(const QString &sql)
     }
 }
 
+void Database::lockKey(const QString &key)
+{
+    if (g_settings.backend == Backend::Postgres)
+        exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtextextended(?, 0))"), {key});
+}
+
 QVariant Database::value(const QString &sql, const QVariantList &binds)
 {
     QSqlQuery query = exec(sql, binds);
@@ -203,6 +209,8 @@ void Database::createSchema()
                        "DEFAULT 0)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS counters (name TEXT PRIMARY KEY, "
                        "value BIGINT NOT NULL)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS sign_in_failures (key TEXT PRIMARY KEY, "
+                       "failures INTEGER NOT NULL, last_at BIGINT NOT NULL)"),
     };
     Transaction transaction;
     for (const QString &statement : statements)

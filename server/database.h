@@ -12,12 +12,16 @@
 class ApiError : public std::runtime_error
 {
 public:
-    ApiError(int status, const QString &message)
-        : std::runtime_error(message.toStdString()), m_status(status) {}
+    ApiError(int status, const QString &message, int retryAfterSeconds = 0)
+        : std::runtime_error(message.toStdString()), m_status(status),
+          m_retryAfter(retryAfterSeconds) {}
     int status() const { return m_status; }
+    // For a refusal that ends by itself (429): seconds until a new attempt may succeed.
+    int retryAfterSeconds() const { return m_retryAfter; }
 
 private:
     int m_status;
+    int m_retryAfter;
 };
 
 // The platform's SQL storage. Configured once per process; every thread then gets its own
@@ -42,6 +46,9 @@ public:
     // A statement without parameters, sent as it is: schema changes and transaction control,
     // which PostgreSQL does not prepare.
     static void runUnprepared(const QString &sql);
+    // Holds back every other transaction that asks for the same key until the current one ends.
+    // SQLite serializes writers already; on PostgreSQL this is a transaction-level advisory lock.
+    static void lockKey(const QString &key);
     // Same as exec, and returns the first column of the first row (invalid when there is no row).
     static QVariant value(const QString &sql, const QVariantList &binds = {});
 };

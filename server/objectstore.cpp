@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "platformconstants.h"
+#include "titlerules.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -119,6 +120,13 @@ QList<ObjectRow> ObjectStore::select(const QString &where, const QVariantList &b
 
 QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
 {
+    // Every value of a query is a short text: a title, a name, a pattern or a list of types.
+    for (auto it = query.begin(); it != query.end(); ++it) {
+        if (it.value().toString().size() > platform::kMaxQueryTextLength)
+            throw ApiError(400, QStringLiteral("the query's %1 is longer than %2 characters")
+                                    .arg(TitleRules::printable(it.key().left(64)))
+                                    .arg(platform::kMaxQueryTextLength));
+    }
     QString where;
     QVariantList binds;
     const QString space = str(query, "_CS");
@@ -135,6 +143,8 @@ QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
         if (!type.trimmed().isEmpty())
             types << type.trimmed();
     }
+    if (types.size() > platform::kMaxTypesPerQuery)
+        throw ApiError(413, QStringLiteral("too many types in one query"));
     if (!types.isEmpty()) {
         where += QStringLiteral("AND o.type IN (%1) ").arg(placeholders(types.size()));
         for (const QString &type : types)
@@ -151,10 +161,11 @@ QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
         binds << likePattern(titlePattern);
     }
     QStringList titles;
-    for (int i = 0; query.contains(QStringLiteral("_or_title_%1").arg(i)); ++i)
+    for (int i = 0; query.contains(QStringLiteral("_or_title_%1").arg(i)); ++i) {
+        if (i == platform::kMaxTitlesPerQuery)
+            throw ApiError(413, QStringLiteral("too many titles in one query"));
         titles << query.value(QStringLiteral("_or_title_%1").arg(i)).toString().toLower();
-    if (titles.size() > platform::kMaxRecordsPerRequest)
-        throw ApiError(413, QStringLiteral("too many titles in one query"));
+    }
     if (!titles.isEmpty()) {
         where += QStringLiteral("AND o.title_lc IN (%1) ").arg(placeholders(titles.size()));
         for (const QString &title : titles)
@@ -261,18 +272,43 @@ ObjectRow ObjectStore::changeLock(const QJsonObject &ref, bool lock)
 {
     Transaction transaction;
     ObjectRow row = resolveOrThrow(ref);
+    refuseIfDrawingLocked(row);
     // One conditional statement decides, so two callers racing for a lock cannot both win.
+    const QVariant holder = lock ? QVariant(m_caller.userId) : QVariant(QVariant::LongLong);
     const QSqlQuery update = Database::exec(
         QStringLiteral("UPDATE objects SET locked_by = ? WHERE id = ? "
                        "AND (locked_by IS NULL OR locked_by = ?)"),
-        {lock ? QVariant(m_caller.userId) : QVariant(QVariant::LongLong), row.id,
-         m_caller.userId});
+        {holder, row.id, m_caller.userId});
     if (update.numRowsAffected() != 1)
         throw ApiError(409, QStringLiteral("%1 is locked by %2").arg(row.title, row.lockedBy));
+    // A drawing's preview follows its drawing's lock, whoever held the preview before.
+    Database::exec(QStringLiteral("UPDATE objects SET locked_by = ? WHERE id IN (SELECT child_id "
+                                  "FROM relations WHERE parent_id = ? AND kind = ?)"),
+                   {holder, row.id, QString::fromLatin1(platform::kRelationDerivedOutput)});
     transaction.commit();
     row.lockedById = lock ? m_caller.userId : 0;
     row.lockedBy = lock ? m_caller.login : QString();
     return row;
+}
+
+std::optional<ObjectRow> ObjectStore::drawingOf(const ObjectRow &preview)
+{
+    if (preview.type != QLatin1String(platform::kTypeDerivedOutput))
+        return std::nullopt;
+    const QList<ObjectRow> rows = select(
+        QStringLiteral("AND o.id IN (SELECT parent_id FROM relations WHERE child_id = ? "
+                       "AND kind = ?) "),
+        {preview.id, QString::fromLatin1(platform::kRelationDerivedOutput)},
+        QStringLiteral("ORDER BY o.id LIMIT 1"));
+    return rows.isEmpty() ? std::nullopt : std::optional<ObjectRow>(rows.first());
+}
+
+void ObjectStore::refuseIfDrawingLocked(const ObjectRow &object)
+{
+    const std::optional<ObjectRow> drawing = drawingOf(object);
+    if (drawing && drawing->lockedById != 0 && drawing->lockedById != m_caller.userId)
+        throw ApiError(409, QStringLiteral("%1 belongs to %2, which is locked by %3")
+                                .arg(object.title, drawing->title, drawing->lockedBy));
 }
 
 ObjectRow ObjectStore::lock(const QJsonObject &ref) { return changeLock(ref, true); }
@@ -289,6 +325,7 @@ void ObjectStore::remove(const QJsonArray &refs)
         const ObjectRow row = resolveOrThrow(ref.toObject());
         if (row.lockedById != 0 && row.lockedById != m_caller.userId)
             throw ApiError(409, QStringLiteral("%1 is locked by %2").arg(row.title, row.lockedBy));
+        refuseIfDrawingLocked(row);
         QList<ObjectRow> withOutputs{row};
         if (const std::optional<ObjectRow> preview = previewOf(row))
             withOutputs << *preview;
@@ -316,6 +353,9 @@ void ObjectStore::remove(const QJsonArray &refs)
 
 void ObjectStore::dropUnusedContent(const QString &sha256)
 {
+    // A check-in storing the same bytes at the same time holds this key until it commits, so
+    // the content is either seen in use or stored again after it was dropped.
+    Database::lockKey(QStringLiteral("content:") + sha256);
     Database::exec(QStringLiteral("DELETE FROM contents WHERE sha256 = ? AND NOT EXISTS "
                                   "(SELECT 1 FROM objects WHERE sha256 = ?)"),
                    {sha256, sha256});

@@ -52,6 +52,11 @@ public:
     // The drawing first, then every file it references, recursively, each once.
     QList<ObjectRow> structure(const ObjectRow &root);
     std::optional<ObjectRow> previewOf(const ObjectRow &object);
+    // The drawing a preview belongs to; nothing for other objects.
+    std::optional<ObjectRow> drawingOf(const ObjectRow &preview);
+    // A preview is written only by whoever may write its drawing: 409 when another user holds
+    // the lock of the drawing the object belongs to.
+    void refuseIfDrawingLocked(const ObjectRow &object);
     QByteArray content(const ObjectRow &object);
 
     ObjectRow lock(const QJsonObject &ref);

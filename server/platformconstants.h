@@ -44,6 +44,10 @@ const int kMaxSearchResults = 10000;
 const int kDefaultSearchResults = 1000;
 const int kMaxAutonames = 1000;
 const int kMaxRecordsPerRequest = 10000;
+// A search's lists and texts: there are three types, titles are file names.
+const int kMaxTypesPerQuery = 16;
+const int kMaxTitlesPerQuery = 10000;
+const int kMaxQueryTextLength = 1024;
 const long long kMaxJsonBodyBytes = 4 * 1024 * 1024;
 const long long kDefaultMaxUploadBytes = 512LL * 1024 * 1024;
 const int kDefaultSessionTtlSeconds = 8 * 3600;

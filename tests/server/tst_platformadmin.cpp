@@ -192,6 +192,9 @@ void TestPlatformAdmin::passwordChangeEndsSessions()
     QVERIFY(m_platform->addUser(QStringLiteral("erin"), QStringLiteral("first-pw")));
     std::string token;
     QCOMPARE(signInStatus({{"username", "erin"}, {"password", "first-pw"}}, &token), 200);
+    // A launcher file written before the change, leaked or not, no longer signs anyone in.
+    const QString cookie = m_platform->issueCookie(QStringLiteral("erin"));
+    QCOMPARE(signInStatus({{"cookie", cookie}}), 200);
     QCOMPARE(m_platform->run({QStringLiteral("user"), QStringLiteral("passwd"),
                               QStringLiteral("erin")},
                              "second-pw\n")
@@ -200,8 +203,10 @@ void TestPlatformAdmin::passwordChangeEndsSessions()
     httplib::Client client(m_platform->serverHost().toStdString());
     client.set_bearer_token_auth(token);
     QCOMPARE(client.Get("/api/v1/me")->status, 401);
+    QCOMPARE(signInStatus({{"cookie", cookie}}), 401);
     QCOMPARE(signInStatus({{"username", "erin"}, {"password", "first-pw"}}), 401);
     QCOMPARE(signInStatus({{"username", "erin"}, {"password", "second-pw"}}), 200);
+    QCOMPARE(signInStatus({{"cookie", m_platform->issueCookie(QStringLiteral("erin"))}}), 200);
 }
 
 void TestPlatformAdmin::tenantsKeepTheirSpacesApart()
@@ -300,6 +305,18 @@ void TestPlatformAdmin::logsHoldNoCredentialAndStopIsGraceful()
     QVERIFY(server.readAllStandardOutput().contains("stopped"));
     const QByteArray log = server.readAllStandardError();
     QVERIFY(log.contains("/cas/v1/login")); // the request log is on, and still names no secret
+    // The refused password sign-in names the account and where it came from.
+    const QList<QByteArray> refusals = [&log] {
+        QList<QByteArray> lines;
+        for (const QByteArray &line : log.split('\n')) {
+            if (line.contains("refused"))
+                lines << line;
+        }
+        return lines;
+    }();
+    QCOMPARE(refusals.size(), 1);
+    QVERIFY2(refusals.first().contains("frank") && refusals.first().contains("127.0.0.1"),
+             refusals.first().constData());
     for (const std::string &secret : secrets)
         QVERIFY2(!log.contains(secret.c_str()), secret.c_str());
 }

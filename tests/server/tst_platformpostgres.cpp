@@ -3,6 +3,7 @@
 // installed.
 
 #include "../fzconnector/connectortestsupport.h"
+#include "platformclient.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,9 @@
 
 #include <pwd.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace connectortest;
 
@@ -45,6 +49,7 @@ private slots:
     void cleanupTestCase();
     void readOperations();
     void writeOperations();
+    void checkInAndDeleteOfTheSameBytes();
 
 private:
     bool runTool(const QString &tool, const QStringList &arguments, QString *output = nullptr);
@@ -188,6 +193,52 @@ void TestPlatformPostgres::writeOperations()
     QVERIFY(connector()->UnlockFile(yard.get()));
     QVERIFY(connector()->Delete_Block({yard.get()}));
     QVERIFY(!find(QStringLiteral("yard.dwg")));
+}
+
+void TestPlatformPostgres::checkInAndDeleteOfTheSameBytes()
+{
+    // One user deletes a file while another checks in a new file with the same bytes: both
+    // succeed, and the new file's content is there.
+    PlatformClient deleter(m_platform->serverHost());
+    PlatformClient writer(m_platform->serverHost());
+    QCOMPARE(deleter.signIn(QStringLiteral("alice"), QStringLiteral("alice-demo-pw")), 200);
+    QCOMPARE(writer.signIn(QStringLiteral("carol"), QStringLiteral("carol-demo-pw")), 200);
+    for (int round = 0; round < 25; ++round) {
+        const QByteArray bytes = "shared bytes of round " + QByteArray::number(round);
+        auto record = [](const QString &title, const QString &name) {
+            return QJsonObject{{"parent", -1}, {"title", title}, {"name", name},
+                               {"collabspace", "Harbour Works"}};
+        };
+        QJsonObject stored;
+        QCOMPARE(deleter.checkIn({record(QStringLiteral("old.png"), deleter.autoname())}, {bytes},
+                                 &stored),
+                 200);
+        const QJsonObject old = stored.value("objects").toArray().at(0).toObject();
+        const QString name = writer.autoname();
+        std::atomic<int> ready{0};
+        int deleted = 0;
+        int checkedIn = 0;
+        std::thread remover([&] {
+            for (++ready; ready < 2;) {
+            }
+            deleted = deleter.post(QStringLiteral("/api/v1/delete"),
+                                   {{"refs", QJsonArray{QJsonObject{{"phid", old["phid"]}}}}});
+        });
+        for (++ready; ready < 2;) {
+        }
+        checkedIn = writer.checkIn({record(QStringLiteral("new.png"), name)}, {bytes}, &stored);
+        remover.join();
+        QCOMPARE(deleted, 200);
+        QCOMPARE(checkedIn, 200);
+        const QJsonObject added = stored.value("objects").toArray().at(0).toObject();
+        const httplib::Result content = writer.http().Get(
+            "/api/v1/objects/" + added.value("phid").toString().toStdString() + "/content");
+        QVERIFY(content);
+        QCOMPARE(QByteArray::fromStdString(content->body), bytes);
+        QCOMPARE(writer.post(QStringLiteral("/api/v1/delete"),
+                             {{"refs", QJsonArray{QJsonObject{{"name", name}}}}}),
+                 200);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPlatformPostgres)

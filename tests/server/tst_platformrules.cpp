@@ -1,0 +1,225 @@
+// Rules the platform keeps whoever asks: a drawing's preview is written only by whoever may write
+// the drawing, a search's lists and texts are bounded, titles that would be unsafe on the
+// machines that download them are refused, and password guessing is slowed down per account and
+// per address.
+
+#include "platformclient.h"
+#include "platformprocess.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+class TestPlatformRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void previewFollowsItsDrawingsLock_data();
+    void previewFollowsItsDrawingsLock();
+    void drawingHolderChecksInItsPreview();
+    void boundedQueries_data();
+    void boundedQueries();
+    void unsafeTitlesAreRefused_data();
+    void unsafeTitlesAreRefused();
+    // Last: it leaves the test's address throttled.
+    void passwordGuessingIsSlowedDown();
+
+private:
+    std::unique_ptr<PlatformClient> as(const QString &user);
+
+    std::unique_ptr<PlatformProcess> m_platform;
+};
+
+void TestPlatformRules::initTestCase()
+{
+    PlatformProcess::Options options;
+    options.demo = true;
+    m_platform = std::make_unique<PlatformProcess>(options);
+    QString error;
+    QVERIFY2(m_platform->start(&error), qPrintable(error));
+}
+
+std::unique_ptr<PlatformClient> TestPlatformRules::as(const QString &user)
+{
+    auto client = std::make_unique<PlatformClient>(m_platform->serverHost());
+    client->signIn(user, user + QStringLiteral("-demo-pw"));
+    return client;
+}
+
+void TestPlatformRules::previewFollowsItsDrawingsLock_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("lock") << "lock";
+    QTest::newRow("unlock") << "unlock";
+    QTest::newRow("delete") << "delete";
+    QTest::newRow("check-in over it") << "check-in";
+}
+
+void TestPlatformRules::previewFollowsItsDrawingsLock()
+{
+    QFETCH(QString, action);
+    // bob holds deck.dwg; alice may neither change its preview nor take it.
+    const auto alice = as(QStringLiteral("alice"));
+    const QJsonObject deck = alice->find(QStringLiteral("deck.dwg"));
+    QCOMPARE(deck.value("_LockedBy").toString(), QStringLiteral("bob"));
+    const QJsonObject preview = alice->previewOf(deck);
+    QVERIFY(!preview.value("name").toString().isEmpty());
+    const QJsonObject ref{{"phid", preview["phid"]}};
+    QJsonObject answer;
+    int status = 0;
+    if (action == QLatin1String("delete")) {
+        status = alice->post(QStringLiteral("/api/v1/delete"), {{"refs", QJsonArray{ref}}},
+                             &answer);
+    } else if (action == QLatin1String("check-in")) {
+        status = alice->checkIn({QJsonObject{{"parent", -1}, {"title", preview["title"]},
+                                             {"name", preview["name"]}, {"maintainlock", "true"}}},
+                                {"not a preview"}, &answer);
+    } else {
+        status = alice->post(QStringLiteral("/api/v1/") + action, {{"ref", ref}}, &answer);
+    }
+    QCOMPARE(status, 409);
+    QVERIFY(answer.value("error").toString().contains("bob"));
+    const QJsonObject after = alice->previewOf(deck);
+    QCOMPARE(after.value("_sha256"), preview.value("_sha256"));
+    QCOMPARE(after.value("_LockedBy").toString(), QStringLiteral("bob"));
+}
+
+void TestPlatformRules::drawingHolderChecksInItsPreview()
+{
+    // alice takes the preview of a drawing nobody holds; bob then locks the drawing, and his
+    // lock covers the preview: his check-in of both goes through.
+    const auto alice = as(QStringLiteral("alice"));
+    const auto bob = as(QStringLiteral("bob"));
+    const QJsonObject bridge = bob->find(QStringLiteral("bridge.dwg"));
+    const QJsonObject preview = bob->previewOf(bridge);
+    QCOMPARE(alice->post(QStringLiteral("/api/v1/lock"),
+                         {{"ref", QJsonObject{{"phid", preview["phid"]}}}}),
+             200);
+    QCOMPARE(bob->post(QStringLiteral("/api/v1/lock"),
+                       {{"ref", QJsonObject{{"phid", bridge["phid"]}}}}),
+             200);
+    QJsonObject answer;
+    QCOMPARE(bob->checkIn({QJsonObject{{"parent", -1}, {"title", "bridge.dwg"},
+                                       {"name", bridge["name"]}, {"maintainlock", "true"}},
+                           QJsonObject{{"parent", 0}, {"title", preview["title"]},
+                                       {"_RelationToParent", "DerivedOutputOf"},
+                                       {"maintainlock", "true"}}},
+                          {"0\nSECTION\n0\nENDSEC\n0\nEOF\n", "new preview bytes"}, &answer),
+             200);
+    QCOMPARE(bob->previewOf(bridge).value("revision").toString(), QStringLiteral("2"));
+    QCOMPARE(alice->post(QStringLiteral("/api/v1/delete"),
+                         {{"refs", QJsonArray{QJsonObject{{"phid", preview["phid"]}}}}}),
+             409);
+}
+
+void TestPlatformRules::boundedQueries_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("count"); // how many values; negative: characters of one text
+    QTest::addColumn<int>("status");
+    QTest::newRow("100,000 types") << "_TypePattern" << 100000 << 400;
+    QTest::newRow("30 short types") << "_TypePattern" << 30 << 413;
+    QTest::newRow("20,000 titles") << "_or_title_" << 20000 << 413;
+    QTest::newRow("title pattern of 60,000 characters") << "_TitlePattern" << -60000 << 400;
+    QTest::newRow("name pattern of 60,000 characters") << "_NamePattern" << -60000 << 400;
+    QTest::newRow("one title of 60,000 characters") << "_or_title_" << -60000 << 400;
+    QTest::newRow("5,000 titles") << "_or_title_" << 5000 << 200;
+}
+
+void TestPlatformRules::boundedQueries()
+{
+    QFETCH(QString, key);
+    QFETCH(int, count);
+    QFETCH(int, status);
+    QJsonObject query;
+    if (count < 0) {
+        const QString longText = QStringLiteral("*") + QString(-count, QLatin1Char('a'));
+        query.insert(key.endsWith(QLatin1Char('_')) ? key + QLatin1Char('0') : key, longText);
+    } else if (key == QLatin1String("_TypePattern")) {
+        QStringList types;
+        for (int i = 0; i < count; ++i)
+            types << QStringLiteral("Type %1").arg(i);
+        query.insert(key, types.join(QLatin1Char(',')));
+    } else {
+        for (int i = 0; i < count; ++i)
+            query.insert(key + QString::number(i), QStringLiteral("file %1.dwg").arg(i));
+    }
+    const auto carol = as(QStringLiteral("carol"));
+    QElapsedTimer timer;
+    timer.start();
+    QJsonObject answer;
+    QCOMPARE(carol->post(QStringLiteral("/api/v1/search"), {{"query", query}}, &answer), status);
+    QVERIFY(answer.contains(status == 200 ? "objects" : "error"));
+    // No worker is pinned: the answer comes within seconds either way.
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestPlatformRules::unsafeTitlesAreRefused_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("device name") << "CON" << false;
+    QTest::newRow("device name with a suffix") << "nul.dwg" << false;
+    QTest::newRow("numbered device, other case") << "Com7.dxf" << false;
+    QTest::newRow("trailing dot") << "plan.dwg." << false;
+    QTest::newRow("trailing space") << "plan.dwg " << false;
+    QTest::newRow("right-to-left override") << QString::fromUtf8("plan\u202Egpj.dwg") << false;
+    QTest::newRow("isolate") << QString::fromUtf8("plan\u2067x.dwg") << false;
+    QTest::newRow("C1 control character") << QString::fromUtf8("plan\u0085.dwg") << false;
+    QTest::newRow("tab") << "plan\t.dwg" << false;
+    QTest::newRow("over 255 bytes") << QString(300, QLatin1Char('a')) + ".dwg" << false;
+    QTest::newRow("device name inside a longer name") << "console.dwg" << true;
+    QTest::newRow("non-Latin letters and an emoji") << QString::fromUtf8("план 📐.dwg") << true;
+}
+
+void TestPlatformRules::unsafeTitlesAreRefused()
+{
+    QFETCH(QString, title);
+    QFETCH(bool, accepted);
+    const auto carol = as(QStringLiteral("carol"));
+    QJsonObject answer;
+    QCOMPARE(carol->checkIn({QJsonObject{{"parent", -1}, {"title", title},
+                                         {"name", carol->autoname()},
+                                         {"collabspace", "Harbour Works"}}},
+                            {"bytes"}, &answer),
+             accepted ? 200 : 400);
+    if (accepted)
+        return;
+    const QString message = answer.value("error").toString();
+    // The message says what is wrong without carrying the hidden characters themselves.
+    QVERIFY2(message.contains("file name") || message.contains("device name"),
+             qPrintable(message));
+    for (const QChar c : message) {
+        QVERIFY2(c.category() != QChar::Other_Control && c.unicode() != 0x202E
+                     && c.unicode() != 0x2067,
+                 qPrintable(message));
+    }
+}
+
+void TestPlatformRules::passwordGuessingIsSlowedDown()
+{
+    QVERIFY(m_platform->addUser(QStringLiteral("target"), QStringLiteral("right-pw")));
+    PlatformClient client(m_platform->serverHost());
+    // A few mistakes cost nothing; then every guess waits, and the right password too.
+    int retryAfter = 0;
+    QList<int> statuses;
+    for (int i = 0; i < 7; ++i)
+        statuses << client.signIn(QStringLiteral("target"), QStringLiteral("wrong-pw"), &retryAfter);
+    QCOMPARE(statuses.mid(0, 5), QList<int>({401, 401, 401, 401, 401}));
+    QCOMPARE(statuses.last(), 429);
+    QVERIFY2(retryAfter >= 1 && retryAfter <= 900, qPrintable(QString::number(retryAfter)));
+    QCOMPARE(client.signIn(QStringLiteral("target"), QStringLiteral("right-pw")), 429);
+    // Other accounts are not held back by one account's failures...
+    QCOMPARE(client.signIn(QStringLiteral("bob"), QStringLiteral("bob-demo-pw")), 200);
+    // ...but one address guessing across many accounts is.
+    for (int i = 0; i < 25; ++i)
+        statuses << client.signIn(QStringLiteral("guess%1").arg(i), QStringLiteral("pw"));
+    QCOMPARE(statuses.last(), 429);
+    QCOMPARE(client.signIn(QStringLiteral("carol"), QStringLiteral("carol-demo-pw"), &retryAfter),
+             429);
+    QVERIFY(retryAfter >= 1);
+}
+
+QTEST_GUILESS_MAIN(TestPlatformRules)
+#include "tst_platformrules.moc"
