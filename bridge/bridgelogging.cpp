@@ -1,0 +1,3 @@
+#include "bridgelogging.h"
+
+Q_LOGGING_CATEGORY(lcBridge, "bridge")

@@ -1,0 +1,92 @@
+#include "lxhttpserver.h"
+
+#include "bridgeconstants.h"
+#include "bridgefiles.h"
+#include "bridgelogging.h"
+#include "openmodelrequest.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+
+#include <memory>
+
+lxHttpServer::lxHttpServer(OpenModel openModel, QObject *parent)
+    : QTcpServer(parent)
+    , m_openModel(std::move(openModel))
+{
+    if (!listen(QHostAddress::LocalHost, 0))
+        qCDebug(lcBridge) << "cannot listen on the loopback interface:" << errorString();
+    publishPort();
+}
+
+void lxHttpServer::publishPort()
+{
+    // A server that could not listen publishes 0, so that senders find no stale port.
+    const QByteArray text = QByteArray::number(serverPort()) + '\n';
+    QString error;
+    if (!BridgeFiles::writePrivate(BridgeFiles::location(kPortFilePath), text, &error))
+        qCDebug(lcBridge) << "cannot write the port file:" << error;
+}
+
+void lxHttpServer::incomingConnection(qintptr socketDescriptor)
+{
+    auto *socket = new QTcpSocket(this);
+    // The request lives as long as the connections that use it, that is as long as the socket.
+    auto request = std::make_shared<OpenModelRequest>();
+    connect(socket, &QTcpSocket::readyRead, this,
+            [this, socket, request]() { readClient(socket, request.get()); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket]() { discardClient(socket); });
+    connect(socket, &QTcpSocket::readChannelFinished, this, &lxHttpServer::readChannelFinishedSlot);
+    if (!socket->setSocketDescriptor(socketDescriptor, QAbstractSocket::ConnectedState,
+                                     QIODevice::ReadWrite))
+        dropClient(socket);
+}
+
+void lxHttpServer::readClient(QTcpSocket *socket, OpenModelRequest *request)
+{
+    const QByteArray chunk = socket->readAll();
+    const OpenModelRequest::Outcome outcome = request->addChunk(chunk);
+    if (outcome == OpenModelRequest::Outcome::TooLarge) {
+        qCDebug(lcBridge) << "dropped a connection that sent more than a request";
+        dropClient(socket);
+        return;
+    }
+    // The request file keeps what the last sender sent, for whoever looks into a failed open.
+    QString error;
+    if (!BridgeFiles::writePrivate(BridgeFiles::location(kRequestFilePath), chunk, &error))
+        qCDebug(lcBridge) << "cannot write the request file:" << error;
+    if (outcome == OpenModelRequest::Outcome::Document)
+        m_modelId = request->modelId();
+}
+
+void lxHttpServer::readChannelFinishedSlot()
+{
+    // Opening may wait for the platform with events running; a sender that finishes meanwhile
+    // gets its model opened right after, with the identifier stored by then.
+    if (m_opening) {
+        m_openAgain = true;
+        return;
+    }
+    m_opening = true;
+    do {
+        m_openAgain = false;
+        if (m_modelId.isEmpty())
+            qCDebug(lcBridge) << "a sender finished without naming a model";
+        else
+            m_openModel(m_modelId);
+    } while (m_openAgain);
+    m_opening = false;
+}
+
+void lxHttpServer::discardClient(QTcpSocket *socket)
+{
+    socket->deleteLater();
+}
+
+void lxHttpServer::dropClient(QTcpSocket *socket)
+{
+    // Nothing more of this connection is read or acted on.
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QTcpServer>
+
+#include <functional>
+
+class OpenModelRequest;
+class QTcpSocket;
+
+// The local request bridge: listens on a port of the loopback interface that the system picks,
+// publishes it in the port file, and opens the model that a program on this machine names in an
+// open-model request once that program has finished sending. Created with the module's pane,
+// which owns it; main thread only.
+class lxHttpServer : public QTcpServer
+{
+    Q_OBJECT
+
+public:
+    // Downloads the model with that platform id and opens it in the host.
+    using OpenModel = std::function<void(const QString &modelId)>;
+
+    lxHttpServer(OpenModel openModel, QObject *parent);
+
+    // The platform id named by the last request understood, on any connection.
+    QString modelId() const { return m_modelId; }
+
+protected:
+    void incomingConnection(qintptr socketDescriptor) override;
+
+private:
+    void publishPort();
+    void readClient(QTcpSocket *socket, OpenModelRequest *request);
+    void readChannelFinishedSlot();
+    void discardClient(QTcpSocket *socket);
+    void dropClient(QTcpSocket *socket);
+
+    OpenModel m_openModel;
+    QString m_modelId;
+    bool m_opening = false;
+    bool m_openAgain = false;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QWebView>
+
+// The page the task pane shows while nobody is signed in: a welcome text and a "Log in" button
+// that opens the sign-in dialog, or the set-up welcome box when the launcher names no platform
+// server. The page is loaded once and kept; the task pane hides and shows the view. Owned by the
+// task pane's container; main thread only.
+class WebViewAurexPlatform : public QWebView
+{
+    Q_OBJECT
+
+public:
+    explicit WebViewAurexPlatform(QWidget *parent = nullptr);
+};

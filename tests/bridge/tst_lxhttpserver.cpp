@@ -1,0 +1,236 @@
+// The local request bridge over real loopback connections: what it publishes, which requests it
+// understands, and that nothing a sender does can crash it or make it keep a connection.
+
+#include "bridge/lxhttpserver.h"
+#include "testhome.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QByteArray request(const QByteArray &modelId)
+{
+    return "<FzxOpenModel ModelID=\"" + modelId + "\"/>";
+}
+
+// Counts the connections the server has finished with: each one is a child that goes away.
+class FinishedConnections : public QObject
+{
+public:
+    explicit FinishedConnections(QObject *server) { server->installEventFilter(this); }
+    int count() const { return m_count; }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ChildRemoved)
+            ++m_count;
+        return false;
+    }
+
+private:
+    int m_count = 0;
+};
+
+} // namespace
+
+class TestLxHttpServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+        m_portFile = m_home.filePath("config/fzcachedir/FzxConnectorLX.Port");
+        m_requestFile = m_home.filePath("config/fzcachedir/tcp.xml");
+    }
+
+    void init()
+    {
+        m_opened.clear();
+        m_server = std::make_unique<lxHttpServer>(
+            [this](const QString &modelId) { m_opened << modelId; }, nullptr);
+        m_finished = std::make_unique<FinishedConnections>(m_server.get());
+        QVERIFY(m_server->isListening());
+    }
+
+    void cleanup()
+    {
+        m_finished.reset();
+        m_server.reset();
+    }
+
+    void portFileNamesTheLastServerAndIsPrivate()
+    {
+        // A port file left by an earlier run, readable by everybody.
+        QFile::remove(m_portFile);
+        QVERIFY(m_home.write("config/fzcachedir/FzxConnectorLX.Port", "4711\n"));
+        QFile(m_portFile).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                         | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        lxHttpServer first([](const QString &) {}, nullptr);
+        lxHttpServer second([](const QString &) {}, nullptr);
+        QVERIFY(first.serverPort() != second.serverPort());
+        QCOMPARE(readFile(m_portFile), QByteArray::number(second.serverPort()) + "\n");
+        QCOMPARE(int(QFile(m_portFile).permissions()),
+                 int(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                     | QFileDevice::WriteUser));
+    }
+
+    void requests_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("opened");
+
+        QTest::newRow("one chunk") << QList<QByteArray> { request("M-1") } << "M-1"
+                                   << QStringList { "M-1" };
+        QTest::newRow("split in three chunks")
+            << QList<QByteArray> { "<?xml version=\"1.0\"?>\n<FzxOpen", "Model ModelID=\"M", "-2\"/>" }
+            << "M-2" << QStringList { "M-2" };
+        QTest::newRow("first element anywhere counts")
+            << QList<QByteArray> { "<Launch><App/><FzxOpenModel ModelID=\"A\"/>"
+                                   "<FzxOpenModel ModelID=\"B\"/></Launch>" }
+            << "A" << QStringList { "A" };
+        QTest::newRow("HTTP headers in front")
+            << QList<QByteArray> { "POST /open HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                   "Content-Type: text/xml\r\n\r\n" + request("H") }
+            << "PREVIOUS" << QStringList { "PREVIOUS" };
+        QTest::newRow("nothing sent") << QList<QByteArray>() << "PREVIOUS" << QStringList { "PREVIOUS" };
+        QTest::newRow("element without ModelID")
+            << QList<QByteArray> { "<FzxOpenModel Model=\"X\"></FzxOpenModel>" } << "" << QStringList();
+        QTest::newRow("whole request, then an unfinished one")
+            << QList<QByteArray> { request("C"), "<FzxOpenModel ModelID=" } << "C" << QStringList { "C" };
+        QTest::newRow("whole request, then another")
+            << QList<QByteArray> { request("D-1"), request("D-2") } << "D-2" << QStringList { "D-2" };
+        QTest::newRow("request with junk after it")
+            << QList<QByteArray> { request("J") + "junk" } << "PREVIOUS" << QStringList { "PREVIOUS" };
+        // Still unfinished when it passes 64 KiB: dropped unread, not even opened at the close.
+        QTest::newRow("over the bound")
+            << QList<QByteArray> { "<FzxOpenModel ModelID=\"BIG\">" + QByteArray(70 * 1024, ' ')
+                                   + "</FzxOpenModel>" }
+            << "PREVIOUS" << QStringList();
+    }
+
+    void requests()
+    {
+        QFETCH(QList<QByteArray>, chunks);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, opened);
+
+        send({ request("PREVIOUS") });
+        QTRY_COMPARE(m_finished->count(), 1);
+        QCOMPARE(m_opened, QStringList { "PREVIOUS" });
+        m_opened.clear();
+
+        send(chunks);
+        QTRY_COMPARE(m_finished->count(), 2);
+        QCOMPARE(m_server->modelId(), stored);
+        QCOMPARE(m_opened, opened);
+    }
+
+    void requestFileKeepsTheLastChunkPrivately()
+    {
+        send({ "<FzxOpenModel ", "ModelID=\"R\"/>" });
+        QTRY_COMPARE(m_finished->count(), 1);
+        QCOMPARE(readFile(m_requestFile), QByteArray("ModelID=\"R\"/>"));
+        QCOMPARE(int(QFile(m_requestFile).permissions()),
+                 int(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                     | QFileDevice::WriteUser));
+    }
+
+    // Random and broken requests, several connections at a time: the server keeps answering,
+    // lets every connection go, and understands a good request afterwards.
+    void fuzzedRequests()
+    {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
+        const QByteArray good = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Launch><FzxOpenModel "
+                                "ModelID=\"F-1\" Space=\"s\"><!-- c --><![CDATA[x]]></FzxOpenModel></Launch>";
+        const int kBatch = 25;
+        const int kConnections = 2000;
+        for (int sent = 0; sent < kConnections; sent += kBatch) {
+            std::vector<std::unique_ptr<QTcpSocket>> clients;
+            for (int i = 0; i < kBatch; ++i) {
+                auto client = std::make_unique<QTcpSocket>();
+                client->connectToHost(QHostAddress::LocalHost, m_server->serverPort());
+                QVERIFY(client->waitForConnected(5000));
+                client->write(fuzzed(good, random));
+                client->flush();
+                client->disconnectFromHost();
+                clients.push_back(std::move(client));
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(m_finished->count(), sent + kBatch, 20000);
+        }
+        m_opened.clear();
+        send({ request("AFTER") });
+        QTRY_COMPARE(m_finished->count(), kConnections + 1);
+        QCOMPARE(m_opened, QStringList { "AFTER" });
+    }
+
+private:
+    // One connection: each chunk reaches the server on its own, then the sender closes.
+    void send(const QList<QByteArray> &chunks)
+    {
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, m_server->serverPort());
+        QVERIFY(client.waitForConnected(5000));
+        for (const QByteArray &chunk : chunks) {
+            client.write(chunk);
+            QVERIFY(client.waitForBytesWritten(5000));
+            if (chunk.size() < 64 * 1024)
+                QTRY_COMPARE(readFile(m_requestFile), chunk);
+        }
+        client.disconnectFromHost();
+    }
+
+    // The good request broken in one of several ways, or plain noise.
+    static QByteArray fuzzed(QByteArray bytes, QRandomGenerator &random)
+    {
+        switch (random.bounded(5)) {
+        case 0: // noise
+            bytes.resize(random.bounded(1, 2048));
+            for (char &c : bytes)
+                c = static_cast<char>(random.bounded(256));
+            return bytes;
+        case 1: // cut short
+            return bytes.left(random.bounded(bytes.size()));
+        case 2: // a deep nest that never closes
+            return QByteArray("<a>").repeated(random.bounded(1, 8000));
+        default: // a few bytes changed, added or removed
+            for (int i = random.bounded(1, 6); i > 0; --i) {
+                const int at = random.bounded(bytes.size());
+                const char c = "<>\"=/&;![]?-x\0\xff"[random.bounded(15)];
+                switch (random.bounded(3)) {
+                case 0: bytes[at] = c; break;
+                case 1: bytes.insert(at, c); break;
+                default: bytes.remove(at, 1); break;
+                }
+            }
+            return bytes;
+        }
+    }
+
+    TestHome m_home;
+    QString m_portFile;
+    QString m_requestFile;
+    QStringList m_opened;
+    std::unique_ptr<lxHttpServer> m_server;
+    std::unique_ptr<FinishedConnections> m_finished;
+};
+
+QTEST_GUILESS_MAIN(TestLxHttpServer)
+#include "tst_lxhttpserver.moc"

@@ -1,0 +1,71 @@
+// The sign-in page in the real web engine: what it shows, and where its "Log in" button leads.
+
+#include "taskpane/webviewaurexplatform.h"
+#include "testhome.h"
+
+#include "session/cslogindialog.h"
+#include "support/launchmessagebox.h"
+
+#include <QDate>
+#include <QWebElement>
+#include <QWebFrame>
+#include <QtTest>
+
+class TestWebViewAurexPlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+    }
+
+    void logInOpensTheSignInOrTheWelcomeBox_data()
+    {
+        QTest::addColumn<QByteArray>("launcherFile");
+        QTest::addColumn<bool>("signInDialog");
+        QTest::newRow("launcher names a server")
+            << QByteArray("<r><Params ServerUrl=\"https://aurex.example/vaultis\"/></r>") << true;
+        QTest::newRow("launcher names no server")
+            << QByteArray("<r><Params ServerUrl=\"\"/></r>") << false;
+        QTest::newRow("no launcher file") << QByteArray() << false;
+    }
+
+    void logInOpensTheSignInOrTheWelcomeBox()
+    {
+        QFETCH(QByteArray, launcherFile);
+        QFETCH(bool, signInDialog);
+        QVERIFY(m_home.writeLauncherParams(launcherFile));
+        CSLoginDialog::instance()->hide();
+
+        WebViewAurexPlatform view;
+        QSignalSpy loaded(&view, &QWebView::loadFinished);
+        QVERIFY(loaded.wait(10000));
+        QCOMPARE(loaded.first().first().toBool(), true);
+        QVERIFY(view.isVisible());
+
+        QWebFrame *frame = view.page()->mainFrame();
+        QVERIFY(frame->toPlainText().contains("AUREX Platform where you can"));
+        // The footer is the page's own work, done when it finished loading.
+        const QString footer = frame->findFirstElement("#footer").toPlainText();
+        QVERIFY2(footer.contains(QString::number(QDate::currentDate().year())), qPrintable(footer));
+
+        // A real click where the page drew its button.
+        const QWebElement button = frame->findFirstElement("button");
+        QCOMPARE(button.toPlainText(), QString("Log in"));
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, button.geometry().center());
+
+        auto *welcome = view.findChild<LaunchMessageBox *>();
+        QTRY_COMPARE(CSLoginDialog::instance()->isVisible(), signInDialog);
+        QCOMPARE(welcome && welcome->isVisible(), !signInDialog);
+        QCOMPARE(loaded.count(), 1);
+    }
+
+private:
+    TestHome m_home;
+};
+
+QTEST_MAIN(TestWebViewAurexPlatform)
+#include "tst_webviewaurexplatform.moc"
