@@ -55,6 +55,7 @@ private slots:
     void librecadOpensWhatWeWrite_data();
     void librecadOpensWhatWeWrite();
     void release12TakesDrawingReferencesOnly();
+    void release14TakesImages();
     void renameAndRepathTouchOnlyTheirValues();
     void refusedEditsSayWhy();
 };
@@ -207,7 +208,7 @@ void TestDxfReferences::release12TakesDrawingReferencesOnly()
              qPrintable(error));
     QVERIFY(!DxfDefinitions(doc).attachImage(kImagePath, QSize(8, 8), QPointF(), 1.0, nullptr,
                                              &error));
-    QVERIFY2(error.contains("release 2000"), qPrintable(error));
+    QVERIFY2(error.contains("release 13"), qPrintable(error));
     QVERIFY(!DxfDefinitions(doc).attachPdf(kPdfPath, "1", QPointF(), 1.0, nullptr, &error));
     QVERIFY2(doc.write(path, &error), qPrintable(error));
 
@@ -216,6 +217,36 @@ void TestDxfReferences::release12TakesDrawingReferencesOnly()
              QJsonDocument(report).toJson().constData());
     QCOMPARE(report.value("xrefs").toObject().value("part").toString(),
              QString::fromUtf8("C:\\чертежи\\деталь.dwg"));
+}
+
+void TestDxfReferences::release14TakesImages()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r14.dxf");
+    QVERIFY(DxfTest::copySample("ezdxf/r14-image.dxf", path));
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.read(path, &error), qPrintable(error));
+    QCOMPARE(paths(DxfDefinitions(doc).list(DxfDefinitions::RasterImage)),
+             QStringList({"logo.png"}));
+    QVERIFY2(DxfDefinitions(doc).attachImage(kImagePath, QSize(64, 32), QPointF(), 6.4, nullptr,
+                                             &error),
+             qPrintable(error));
+    QVERIFY2(DxfXrefs(doc).attach(kXrefPath, "wheel", QPointF(5, 5), &error), qPrintable(error));
+    QVERIFY(!DxfDefinitions(doc).attachPdf(kPdfPath, "1", QPointF(), 1.0, nullptr, &error));
+    QVERIFY2(doc.write(path, &error), qPrintable(error));
+
+    DxfDocument reread;
+    QVERIFY2(reread.read(path, &error), qPrintable(error));
+    QCOMPARE(reread.version(), QByteArray("AC1014"));
+    QCOMPARE(paths(DxfDefinitions(reread).list(DxfDefinitions::RasterImage)),
+             QStringList({"logo.png", kImagePath}));
+    const QJsonObject report = DxfTest::ezdxfReport(path);
+    QVERIFY2(report.value("errors").toArray().isEmpty() && !report.contains("readError"),
+             QJsonDocument(report).toJson().constData());
+    QCOMPARE(strings(report.value("images")), QStringList({"logo.png", kImagePath}));
+    QCOMPARE(report.value("modelspace").toObject().value("IMAGE").toInt(), 2);
+    QCOMPARE(report.value("xrefs").toObject().value("wheel").toString(), QString(kXrefPath));
 }
 
 void TestDxfReferences::renameAndRepathTouchOnlyTheirValues()

@@ -115,9 +115,9 @@ bool DxfDefinitions::prepare(Kind kind, QString *errorMessage, quint64 *dictiona
         return false;
     };
     if (!m_doc.hasOwnership())
-        return fail(kind == RasterImage
-                        ? QStringLiteral("images need a drawing of release 2000 or later")
-                        : QStringLiteral("PDF underlays need a drawing of release 2000 or later"));
+        return fail(QStringLiteral("images need a drawing of release 13 or later"));
+    if (kind == PdfUnderlay && m_doc.version() < "AC1015")
+        return fail(QStringLiteral("PDF underlays need a drawing of release 2000 or later"));
     DxfStructure structure(m_doc);
     const int root = structure.namedObjectsDictionary();
     *modelSpace = structure.modelSpace();

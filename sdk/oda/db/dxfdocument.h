@@ -39,8 +39,8 @@ public:
     const DxfFile &file() const { return m_file; }
     const DxfText &text() const { return m_text; }
     QByteArray version() const { return m_version; }
-    // Drawings of release 2000 and later carry owners, block records and object classes.
-    bool hasOwnership() const { return m_version >= "AC1015"; }
+    // Drawings of release 13 and later carry owners, block records and object classes.
+    bool hasOwnership() const { return m_version >= "AC1012"; }
 
     const Section *section(const char *name) const;
     int recordCount() const { return m_file.recordCount(); }

@@ -111,9 +111,11 @@ bool DxfXrefs::attach(const QString &path, const QString &name, const QPointF &i
         tags.begin("BLOCK_RECORD", record, m_doc.handle(table))
             .raw(100, "AcDbSymbolTableRecord")
             .raw(100, "AcDbBlockTableRecord")
-            .text(2, name)
-            .handle(340, 0);
-        // Insert units, explodability and scalability came with release 2007.
+            .text(2, name);
+        // The layout pointer came with release 2000; insert units, explodability and
+        // scalability came with release 2007.
+        if (m_doc.version() >= "AC1015")
+            tags.handle(340, 0);
         if (m_doc.version() >= "AC1021")
             tags.integer(70, 0).integer(280, 1).integer(281, 0);
         if (!structure.appendTableEntry("BLOCK_RECORD", tags.tags()))

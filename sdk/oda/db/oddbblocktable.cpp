@@ -9,9 +9,9 @@ OdDbObjectId OdDbBlockTable::getAt(const OdString &name) const
 {
     DxfStructure structure(document());
     const QString blockName = toQString(name);
-    const int record = document().hasOwnership()
-                           ? structure.tableEntry("BLOCK_RECORD", blockName)
-                           : structure.blockBegin(blockName);
+    int record = structure.tableEntry("BLOCK_RECORD", blockName);
+    if (record < 0)
+        record = structure.blockBegin(blockName);
     return record >= 0 ? OdDbObjectId(database(), document().handle(record)) : OdDbObjectId();
 }
 

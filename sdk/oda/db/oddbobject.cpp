@@ -1,6 +1,7 @@
 #include "oddbobject.h"
 
 #include "dxfdocument.h"
+#include "dxfstructure.h"
 #include "oddbblocktable.h"
 #include "oddbblocktablerecord.h"
 #include "oddbdatabase.h"
@@ -18,6 +19,13 @@ template <class T>
 OdDbObjectPtr make(OdDbDatabase *database, quint64 handle, OdDb::OpenMode mode)
 {
     return OdRxObjectImpl<T, OdDbObject>::createObject(database, handle, mode);
+}
+
+// A BLOCK stands for its block record in drawings that keep none (release 12).
+bool blockStandsForRecord(DxfDocument &doc, int record)
+{
+    return doc.isType(record, "BLOCK")
+           && DxfStructure(doc).tableEntry("BLOCK_RECORD", doc.string(record, 2)) < 0;
 }
 
 } // namespace
@@ -49,9 +57,7 @@ OdDbObjectPtr OdDbObject::open(OdDbDatabase *database, quint64 handle, OdDb::Ope
         return make<OdDbPdfDefinition>(database, handle, mode);
     if (doc.isType(record, "TABLE") && doc.string(record, 2) == QLatin1String("BLOCK_RECORD"))
         return make<OdDbBlockTable>(database, handle, mode);
-    // Block records of release 2000 and later; before that the BLOCK stands for its record.
-    if (doc.isType(record, "BLOCK_RECORD")
-        || (doc.isType(record, "BLOCK") && !doc.hasOwnership()))
+    if (doc.isType(record, "BLOCK_RECORD") || blockStandsForRecord(database->document(), record))
         return make<OdDbBlockTableRecord>(database, handle, mode);
     return make<OdDbObject>(database, handle, mode);
 }
