@@ -39,6 +39,10 @@ public:
     bool isLauncherOpenPending() const { return m_launcherOpenPending; }
     void setLauncherOpenPending(bool pending) { m_launcherOpenPending = pending; }
 
+    // How the file lists order their items: by name (true) or by modification time.
+    bool sortByName() const { return m_sortByName; }
+    void setSortByName(bool byName) { m_sortByName = byName; }
+
     QWidget *container() const { return m_container; }
     void setContainer(QWidget *container) { m_container = container; }
 
@@ -65,5 +69,6 @@ private:
     ProxySettings m_proxy;
     QString m_launcherModelPath;
     bool m_launcherOpenPending = false;
+    bool m_sortByName = true;
     QPointer<QWidget> m_container;
 };

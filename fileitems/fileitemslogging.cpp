@@ -1,0 +1,3 @@
+#include "fileitemslogging.h"
+
+Q_LOGGING_CATEGORY(lcFileItems, "fileitems")

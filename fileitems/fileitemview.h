@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// What the lists set on the widget of one file, a structured-list row or a tile alike, when
+// they build it and when the file's platform details arrive.
+class FileItemView
+{
+public:
+    virtual ~FileItemView() = default;
+
+    virtual QString localPath() const = 0;
+    // The picture at source (a file or a resource), shown at the widget's preview size.
+    virtual void setPreview(const QString &source) = 0;
+    virtual void setName(const QString &name) = 0;
+    virtual void setStatus(int status) = 0;
+    virtual void setLockState(int lockState) = 0;
+    virtual void setLockToolTip(const QString &text) = 0;
+    // The details text from the file's name, platform stamp and collaborative space.
+    virtual void setText(const QString &fileName, const QString &platformStamp,
+                         const QString &collaborativeSpace) = 0;
+    // Whether the platform knows the file: only then are its lock actions offered.
+    virtual void setKnown(bool known) = 0;
+};

@@ -1,0 +1,47 @@
+#include "filepreview.h"
+
+#include "connector/filetype.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QStandardPaths>
+
+namespace {
+const char kDrawingIcon[] = ":/embedded/UI/Resources/FzxUiFzV1Drawings.png";
+const char kPdfIcon[] = ":/embedded/UI/Resources/FzxUiPDFDocument.png";
+const char *const kImageSuffixes[] = {".bmp", ".jpg", ".gif", ".png"};
+} // namespace
+
+QString previewSourceFor(const QString &localPath)
+{
+    const QString suffix = pathSuffixUpper(localPath);
+    if (isDrawingPath(localPath)) {
+        const QStringList temp = QStandardPaths::standardLocations(QStandardPaths::TempLocation);
+        const QString baseName = QFileInfo(pathFileName(localPath)).baseName();
+        const QString written = temp.value(0) + QLatin1Char('/') + baseName + QStringLiteral(".jpg");
+        return QFileInfo::exists(written) ? written : QString::fromLatin1(kDrawingIcon);
+    }
+    if (suffix == QLatin1String("PDF"))
+        return QString::fromLatin1(kPdfIcon);
+    for (const char *imageSuffix : kImageSuffixes) {
+        if (localPath.contains(QLatin1String(imageSuffix), Qt::CaseInsensitive))
+            return localPath;
+    }
+    return QString();
+}
+
+QPixmap loadPreview(const QString &source, const QSize &size)
+{
+    if (source.isEmpty())
+        return QPixmap();
+    QImageReader reader(source);
+    const QSize full = reader.size();
+    if (full.isValid())
+        reader.setScaledSize(full.scaled(size, Qt::KeepAspectRatio));
+    QImage image = reader.read();
+    if (image.isNull())
+        return QPixmap();
+    if (!full.isValid())
+        image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return QPixmap::fromImage(image);
+}

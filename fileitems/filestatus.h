@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+class QPixmap;
+
+// The status of a listed file against the collaborative space: the file database's
+// LocalFileStatus values (0 to 3) followed by the lists' own two.
+enum FileStatusCode {
+    FileStatusNew = 0,
+    FileStatusModifiedLocally = 1,
+    FileStatusCurrent = 2,
+    FileStatusOutOfDate = 3,
+    FileStatusUnknown = 4, // no details known: nothing is shown
+    FileStatusSyncing = 5, // details asked for, not arrived yet
+};
+
+// Who holds a listed file's lock on the platform.
+enum LockState {
+    LockedByMe = 1,
+    LockedByOther = 2,
+    NotLocked = 3,
+    LockSyncing = 4,
+};
+
+// The icon of a status, scaled to 20 x 20; empty for FileStatusUnknown.
+QPixmap fileStatusPixmap(int status);
+// The tool tip of a status ("Status: Current"); empty for FileStatusUnknown.
+QString fileStatusText(int status);
+// The resource of a lock state's icon; empty for NotLocked.
+QString lockIconPath(int lockState);
+// The lock state of a file whose "_LockedBy" is lockedBy, seen by currentUser.
+int lockStateFor(const QString &lockedBy, const QString &currentUser);
+// The tool tip of a lock icon: who holds the lock and what that means.
+QString lockOwnerMessage(const QString &owner);
+
+// The details text of a file: its name, then the platform stamp in the system's short local
+// form and the collaborative space, each on its own line; the name alone without a space.
+QString fileDetailsText(const QString &fileName, const QString &platformStamp,
+                        const QString &collaborativeSpace);
+// A platform stamp as milliseconds since the epoch, the lists' modification sort key; 0 when
+// the text is not a stamp.
+qint64 platformStampMSecs(const QString &platformStamp);

@@ -1,0 +1,113 @@
+#include "imageviewdialog.h"
+
+#include "ui_imageviewdialog.h"
+
+#include "fileitemorder.h"
+#include "fileitemsconstants.h"
+#include "filepreview.h"
+#include "filestatus.h"
+#include "listviewactionmenu.h"
+
+#include <QTreeWidgetItem>
+
+namespace {
+constexpr int kIconSide = 20;
+} // namespace
+
+ImageViewDialog::ImageViewDialog(const QString &localPath, QTreeWidgetItem *item,
+                                 QWidget *parent)
+    : QDialog(parent)
+    , m_ui(new Ui::ImageViewDialog)
+    , m_localPath(localPath)
+    , m_item(item)
+{
+    m_ui->setupUi(this);
+    m_ui->NameLabel->setElideMode(Qt::ElideMiddle);
+    m_ui->LockButton->setIconSize(QSize(kIconSide, kIconSide));
+    m_ui->moreActionPushButton->setStyleSheet(QLatin1String(kMoreActionStyle));
+    m_ui->moreActionPushButton->setIcon(QIcon(QLatin1String(kMoreActionIcon)));
+    m_ui->moreActionPushButton->setIconSize(QSize(kIconSide, kIconSide));
+    m_ui->moreActionPushButton->setCursor(Qt::PointingHandCursor);
+    m_ui->moreActionPushButton->hide();
+    setStatus(FileStatusSyncing);
+    setLockState(NotLocked);
+}
+
+ImageViewDialog::~ImageViewDialog()
+{
+    delete m_ui;
+}
+
+QString ImageViewDialog::name() const
+{
+    return m_ui->NameLabel->text();
+}
+
+void ImageViewDialog::setPreview(const QString &source)
+{
+    m_ui->ImgLabel->setPixmap(loadPreview(source, m_ui->ImgLabel->maximumSize()));
+}
+
+void ImageViewDialog::setName(const QString &name)
+{
+    m_ui->NameLabel->setText(name);
+    if (m_ui->NameLabel->toolTip().isEmpty())
+        m_ui->NameLabel->setToolTip(name);
+}
+
+void ImageViewDialog::setStatus(int status)
+{
+    m_status = status;
+    m_ui->StatusLabel->setPixmap(fileStatusPixmap(status));
+    m_ui->StatusLabel->setToolTip(fileStatusText(status));
+}
+
+void ImageViewDialog::setLockState(int lockState)
+{
+    m_lockState = lockState;
+    m_locked = lockState == LockedByMe || lockState == LockedByOther;
+    const QString icon = lockIconPath(lockState);
+    m_ui->LockButton->setIcon(icon.isEmpty() ? QIcon() : QIcon(icon));
+    m_ui->LockButton->setVisible(!icon.isEmpty());
+    if (m_menu)
+        m_menu->setLockState(lockState);
+}
+
+void ImageViewDialog::setLockToolTip(const QString &text)
+{
+    m_ui->LockButton->setToolTip(text);
+}
+
+void ImageViewDialog::setText(const QString &fileName, const QString &platformStamp,
+                              const QString &collaborativeSpace)
+{
+    m_ui->NameLabel->setToolTip(fileDetailsText(fileName, platformStamp, collaborativeSpace));
+}
+
+void ImageViewDialog::setModified(qint64 msecsSinceEpoch)
+{
+    if (m_item)
+        m_item->setData(0, FileModifiedRole, msecsSinceEpoch);
+}
+
+void ImageViewDialog::makeActionMenu(int lockState)
+{
+    delete m_menu;
+    m_menu = new ListViewActionMenu(m_ui->moreActionPushButton, m_localPath);
+    m_menu->deleteAction()->setVisible(false);
+    m_menu->setLockState(lockState);
+    connect(m_menu, &ListViewActionMenu::EmitLockStatus, this, &ImageViewDialog::LockStatusSlot);
+    m_ui->moreActionPushButton->setMenu(m_menu);
+    m_ui->moreActionPushButton->show();
+}
+
+void ImageViewDialog::setKnown(bool known)
+{
+    if (known)
+        makeActionMenu(m_lockState);
+}
+
+void ImageViewDialog::LockStatusSlot(int lockState)
+{
+    setLockState(lockState);
+}

@@ -1,0 +1,106 @@
+#include "listviewactionmenu.h"
+
+#include "csfiledeletedialog.h"
+#include "fileitemslogging.h"
+#include "filestatus.h"
+
+#include "connector/filetype.h"
+#include "connector/recordbuilder.h"
+#include "connector/recordfields.h"
+#include "session/showaurextaskpane.h"
+#include "workingcopy/filedatabase.h"
+
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+const char kMenuStyle[] =
+    "QMenu::item:hover{background-color: #e2e4e3;}QMenu::item:selected { background-color: "
+    "#368ec4;}QMenu { background-color: white; border: 1px solid #e2e4e3; }";
+// The file database answers "-1" for a path it has no entry for.
+const char kNoEntry[] = "-1";
+} // namespace
+
+ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const QString &path,
+                                       const FzFileInfo *record)
+    : QMenu(button)
+    , m_button(button)
+    , m_lockAction(new QAction(this))
+    , m_deleteAction(new QAction(tr("Delete"), this))
+    , m_lockState(NotLocked)
+    , m_path(path)
+    , m_record(record ? std::make_unique<FzFileInfo>(*record) : nullptr)
+{
+    setStyleSheet(QLatin1String(kMenuStyle));
+    m_lockAction->setObjectName(QStringLiteral("LockMenu"));
+    m_lockAction->setFont(QFont(QStringLiteral("Arial")));
+    m_deleteAction->setObjectName(QStringLiteral("DeleteMenu"));
+    m_deleteAction->setFont(QFont(QStringLiteral("Arial")));
+    addAction(m_lockAction);
+    addAction(m_deleteAction);
+    connect(m_lockAction, &QAction::triggered, this, &ListViewActionMenu::LockUnlockAction);
+    connect(m_deleteAction, &QAction::triggered, this, &ListViewActionMenu::CSFileDeleteAction);
+    setLockState(NotLocked);
+}
+
+ListViewActionMenu::~ListViewActionMenu() = default;
+
+void ListViewActionMenu::setLockState(int lockState)
+{
+    m_lockState = lockState;
+    m_lockAction->setText(lockState == NotLocked ? tr("Lock") : tr("Unlock"));
+    const bool heldByOther = lockState == LockedByOther;
+    m_lockAction->setEnabled(!heldByOther);
+    m_deleteAction->setEnabled(!heldByOther);
+}
+
+std::unique_ptr<FzFileInfo> ListViewActionMenu::lockRequest() const
+{
+    if (m_path.isEmpty())
+        return m_record ? std::make_unique<FzFileInfo>(*m_record) : nullptr;
+    FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+    const QString key = FileDatabase::keyForPath(m_path);
+    if (database.updateStamp(key) == QLatin1String(kNoEntry))
+        return nullptr;
+    // The platform checks a named object's type, so an image or PDF goes as an insert.
+    return makeNameRequest(database.entryValue(key, QStringLiteral("name")),
+                           fileTypeForPath(m_path));
+}
+
+void ListViewActionMenu::LockUnlockAction()
+{
+    const std::unique_ptr<FzFileInfo> request = lockRequest();
+    if (!request) {
+        qCDebug(lcFileItems) << "no platform entry to lock for" << m_path;
+        return;
+    }
+    const bool unlock = m_lockState != NotLocked;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+    const bool done = unlock ? connector->UnlockFile(request.get()) : connector->LockFile(request.get());
+    QApplication::restoreOverrideCursor();
+    if (!done) {
+        // The platform keeps the lock as it was, and so do the menu and the icons.
+        const QString name = m_record ? recordTitle(*m_record) : pathFileName(m_path);
+        qCWarning(lcFileItems) << (unlock ? "unlock" : "lock") << "refused for" << name;
+        QMessageBox::warning(m_button ? m_button->window() : nullptr, tr("Error"),
+                             unlock ? tr("%1 could not be unlocked on the collaborative space.")
+                                          .arg(name)
+                                    : tr("%1 could not be locked on the collaborative space.")
+                                          .arg(name));
+        return;
+    }
+    const int newState = unlock ? NotLocked : LockedByMe;
+    setLockState(newState);
+    emit EmitLockStatus(newState);
+}
+
+void ListViewActionMenu::CSFileDeleteAction()
+{
+    if (CSFileDeleteDialog::instance()->confirmDelete())
+        emit EmitListViewItemDelete(m_button ? m_button->parentWidget() : nullptr);
+}

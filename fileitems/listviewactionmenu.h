@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QMenu>
+#include <QString>
+
+#include <memory>
+
+class FzFileInfo;
+class QAbstractButton;
+
+// The "More Action" menu of a listed file: lock or unlock it on the platform, or delete it.
+// Built on the file's "More Action" button (its parent) with the file's local path or, for a
+// platform search result, a copy of its record. Main thread only; the lock calls block under
+// the wait cursor.
+class ListViewActionMenu : public QMenu
+{
+    Q_OBJECT
+
+public:
+    ListViewActionMenu(QAbstractButton *button, const QString &path,
+                       const FzFileInfo *record = nullptr);
+    ~ListViewActionMenu() override;
+
+    int lockState() const { return m_lockState; }
+    // Stores the state and words and enables the actions for it: "Unlock" unless the file is
+    // not locked, nothing to do while someone else holds the lock.
+    void setLockState(int lockState);
+
+    QAction *lockAction() const { return m_lockAction; }
+    QAction *deleteAction() const { return m_deleteAction; }
+
+signals:
+    void EmitLockStatus(int lockState);
+    void EmitListViewItemDelete(QWidget *item);
+
+public slots:
+    void LockUnlockAction();
+    void CSFileDeleteAction();
+
+private:
+    // The record naming the file on the platform, or null when the file database does not know
+    // the local path.
+    std::unique_ptr<FzFileInfo> lockRequest() const;
+
+    QAbstractButton *m_button;
+    QAction *m_lockAction;
+    QAction *m_deleteAction;
+    int m_lockState;
+    QString m_path;
+    std::unique_ptr<FzFileInfo> m_record;
+};

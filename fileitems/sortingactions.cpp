@@ -1,0 +1,88 @@
+#include "sortingactions.h"
+
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+constexpr int kIconSide = 20;
+const QSize kMenuSize(34, 90);
+
+QIcon scaledIcon(const char *resource)
+{
+    return QIcon(QPixmap(QLatin1String(resource))
+                     .scaled(kIconSide, kIconSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+} // namespace
+
+SortingActions::SortingActions(QToolButton *button)
+    : QObject(button)
+    , m_button(button)
+{
+    auto *menu = new QMenu(button);
+    menu->setToolTipsVisible(true);
+    QPalette palette = menu->palette();
+    palette.setColor(QPalette::Highlight, Qt::gray);
+    menu->setPalette(palette);
+    menu->setFixedSize(kMenuSize);
+
+    struct Entry {
+        const char *toolTip;
+        const char *icon;
+        void (SortingActions::*slot)();
+    };
+    const Entry entries[] = {
+        {QT_TR_NOOP("Sort by Newest Modified"),
+         ":/embedded/UI/Resources/FzxUiSortbyNewestModified.png",
+         &SortingActions::actionSortbyNewestModified_triggered},
+        {QT_TR_NOOP("Sort by Oldest Modified"),
+         ":/embedded/UI/Resources/FzxUiSortbyOldestModified.png",
+         &SortingActions::actionSortbyOldestModified_triggered},
+        {QT_TR_NOOP("Sort by Ascending Name"),
+         ":/embedded/UI/Resources/FzxUiSortbyAscendingName.png",
+         &SortingActions::actionSortbyAscendingName_triggered},
+        {QT_TR_NOOP("Sort by Descending Name"),
+         ":/embedded/UI/Resources/FzxUiSortbyDescendingName.png",
+         &SortingActions::actionSortZtoAAction_triggered},
+    };
+    for (int i = 0; i < 4; ++i) {
+        QAction *action = menu->addAction(scaledIcon(entries[i].icon), QString());
+        action->setToolTip(tr(entries[i].toolTip));
+        connect(action, &QAction::triggered, this, entries[i].slot);
+        m_actions[i] = action;
+    }
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setIcon(m_actions[0]->icon());
+    button->setIconSize(QSize(kIconSide, kIconSide));
+}
+
+QAction *SortingActions::action(SortOrder order) const
+{
+    return m_actions[order - 1];
+}
+
+void SortingActions::choose(SortOrder order)
+{
+    m_button->setIcon(action(order)->icon());
+    emit AscendingSortEmitted(order);
+}
+
+void SortingActions::actionSortbyNewestModified_triggered()
+{
+    choose(NewestModified);
+}
+
+void SortingActions::actionSortbyOldestModified_triggered()
+{
+    choose(OldestModified);
+}
+
+void SortingActions::actionSortbyAscendingName_triggered()
+{
+    choose(AscendingName);
+}
+
+void SortingActions::actionSortZtoAAction_triggered()
+{
+    choose(DescendingName);
+}

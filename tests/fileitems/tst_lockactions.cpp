@@ -1,0 +1,118 @@
+#include "fileitems/filestatus.h"
+#include "fileitems/imageviewdialog.h"
+#include "fileitems/listviewactionmenu.h"
+#include "fileitems/lxtreewidgetitem.h"
+#include "session/showaurextaskpane.h"
+#include "workingcopy/filedatabase.h"
+
+#include "platformprobe.h"
+#include "platformprocess.h"
+#include "testhome.h"
+
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+// Lock and unlock from a file's action menu against a real platform, checked by a second
+// client of the platform.
+class TestLockActions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+        PlatformProcess::Options options;
+        options.demo = true;
+        m_platform = std::make_unique<PlatformProcess>(options);
+        QString error;
+        QVERIFY2(m_platform->start(&error), qPrintable(error));
+
+        LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+        connector->SetServer(m_platform->serverHost());
+        QVERIFY(connector->LxGatepassLogin("alice", "alice-demo-pw", m_platform->serverHost(),
+                                           QString(), m_platform->casUrl()));
+        ShowAurexTaskPane::instance()->setCurrentUser("alice");
+        m_probe = std::make_unique<PlatformProbe>(*m_platform, "carol", "carol-demo-pw");
+        QVERIFY(m_probe->isSignedIn());
+    }
+
+    void lockChangesPlatformAndIcon_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("knownLocally");
+        QTest::addColumn<int>("shownState");
+        QTest::addColumn<QString>("lockedAfter");
+        QTest::addColumn<int>("stateAfter");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("lock a drawing") << "piers.dxf" << true << 3 << "alice" << 1 << false;
+        QTest::newRow("lock an image") << "logo.png" << true << 3 << "alice" << 1 << false;
+        QTest::newRow("unlock my lock") << "piers.dxf" << true << 1 << "" << 3 << false;
+        // Shown as mine, but bob holds it: the platform refuses and nothing changes.
+        QTest::newRow("unlock another user's lock") << "deck.dwg" << true << 1 << "bob" << 1 << true;
+        QTest::newRow("file the database does not know")
+            << "rebar.dxf" << false << 3 << "" << 3 << false;
+    }
+
+    void lockChangesPlatformAndIcon()
+    {
+        QFETCH(QString, title);
+        QFETCH(bool, knownLocally);
+        QFETCH(int, shownState);
+        QFETCH(QString, lockedAfter);
+        QFETCH(int, stateAfter);
+        QFETCH(bool, refused);
+
+        const QString localPath = m_home.filePath("work/" + title);
+        if (knownLocally) {
+            // Recorded as a download records it: the platform name and stamp of the file.
+            const QJsonObject object = m_probe->objectTitled(title);
+            FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+            database.recordExchange(FileDatabase::keyForPath(localPath), QString(),
+                                    object.value("name").toString(),
+                                    object.value("_filemodified").toString(),
+                                    object.value("type").toString());
+        }
+        QTreeWidget tree;
+        ImageViewDialog row(localPath, new LxTreeWidgetItem(&tree));
+        row.setLockState(shownState);
+        row.makeActionMenu(shownState);
+
+        // Any message box is answered and counted.
+        bool warned = false;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&warned] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                warned = true;
+                box->close();
+            }
+        });
+        answer.start(20);
+        row.actionMenu()->lockAction()->trigger();
+        answer.stop();
+
+        QCOMPARE(warned, refused);
+        QCOMPARE(m_probe->lockedBy(title), lockedAfter);
+        QCOMPARE(row.lockState(), stateAfter);
+        QCOMPARE(row.actionMenu()->lockState(), stateAfter);
+        QCOMPARE(row.actionMenu()->lockAction()->text(),
+                 stateAfter == NotLocked ? QStringLiteral("Lock") : QStringLiteral("Unlock"));
+    }
+
+private:
+    TestHome m_home;
+    std::unique_ptr<PlatformProcess> m_platform;
+    std::unique_ptr<PlatformProbe> m_probe;
+};
+
+QTEST_MAIN(TestLockActions)
+#include "tst_lockactions.moc"
