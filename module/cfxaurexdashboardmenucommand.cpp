@@ -1,6 +1,6 @@
 #include "cfxaurexdashboardmenucommand.h"
 
-#include <dashboardlauncher.h>
+#include "session/dashboardlauncher.h"
 
 CFxAurexDashboardMenuCommand::CFxAurexDashboardMenuCommand()
 {

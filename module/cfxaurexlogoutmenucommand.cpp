@@ -1,7 +1,7 @@
 #include "cfxaurexlogoutmenucommand.h"
 
-#include <loggingcontroller.h>
-#include <signincaption.h>
+#include "session/loggingcontroller.h"
+#include "support/signincaption.h"
 
 CFxAurexLogOutMenuCommand::CFxAurexLogOutMenuCommand()
 {

@@ -2,7 +2,7 @@
 
 #include "signingate.h"
 
-#include <showaurextaskpane.h>
+#include "session/showaurextaskpane.h"
 
 CFxAurexSaveMenuCommand::CFxAurexSaveMenuCommand()
 {

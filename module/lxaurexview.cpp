@@ -2,11 +2,11 @@
 
 #include "menubuilder.h"
 
-#include <cslogindialog.h>
-#include <launcherparams.h>
-#include <launchersignin.h>
-#include <showaurextaskpane.h>
-#include <signedin.h>
+#include "session/cslogindialog.h"
+#include "session/launcherparams.h"
+#include "session/launchersignin.h"
+#include "session/showaurextaskpane.h"
+#include "session/signedin.h"
 
 #include <cfxdockingpanemanager.h>
 #include <cfxsystemservices.h>

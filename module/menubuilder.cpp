@@ -2,8 +2,8 @@
 
 #include "modulelogging.h"
 
-#include <hostuilookup.h>
-#include <supportconstants.h>
+#include "support/hostuilookup.h"
+#include "support/supportconstants.h"
 
 #include <cfxuicommanditem.h>
 #include <cfxuicustomizationmanager.h>

@@ -1,9 +1,9 @@
 #include "signingate.h"
 
-#include <cslogindialog.h>
-#include <launchersignin.h>
-#include <showaurextaskpane.h>
-#include <signedin.h>
+#include "session/cslogindialog.h"
+#include "session/launchersignin.h"
+#include "session/showaurextaskpane.h"
+#include "session/signedin.h"
 
 bool passSignInGate()
 {

@@ -11,7 +11,7 @@
 QString DashboardLauncher::appsInfoPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QLatin1String(kCacheFolder) + QLatin1String(kAppsInfoFileName);
+        + QLatin1String(kLauncherFolder) + QLatin1String(kAppsInfoFileName);
 }
 
 QString DashboardLauncher::findDashboardUrl()

@@ -22,7 +22,7 @@ QString launcherParamsPath()
     const QStringList locations =
         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
     const QString base = locations.isEmpty() ? QString() : locations.first();
-    return base + QLatin1String(kCacheFolder) + QLatin1String(kLauncherParamsFileName);
+    return base + QLatin1String(kLauncherFolder) + QLatin1String(kLauncherParamsFileName);
 }
 
 LauncherParams readLauncherParams(ShowAurexTaskPane *session)

@@ -6,7 +6,7 @@
 #include "showaurextaskpane.h"
 #include "signedin.h"
 
-#include <launchmessagebox.h>
+#include "support/launchmessagebox.h"
 
 #include <cfxdocumentmanager.h>
 #include <cfxsystemservices.h>

@@ -5,7 +5,7 @@
 #include "showaurextaskpane.h"
 #include "signedin.h"
 
-#include <signincaption.h>
+#include "support/signincaption.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Files the platform's launcher leaves for the module, below the per-user "fzcachedir" folder.
-const char kCacheFolder[] = "/fzcachedir/";
+const char kLauncherFolder[] = "/fzcachedir/";
 const char kLauncherParamsFileName[] = "FzxAppLauncherParams.xml";
 const char kAppsInfoFileName[] = "FzxAppsInfo.xml";
 

@@ -3,8 +3,8 @@
 #include "filedatabase.h"
 #include "workingcopyconstants.h"
 
-#include <recordconstants.h>
-#include <recordfields.h>
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
 
 #include <fzfileinfo.h>
 

@@ -4,7 +4,7 @@
 #include "workingcopyconstants.h"
 #include "workingcopylogging.h"
 
-#include <recordconstants.h>
+#include "connector/recordconstants.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -50,7 +50,8 @@ QString FileDatabase::locationFor(const QString &tenant)
     folderName.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
     if (folderName == QLatin1String(".") || folderName == QLatin1String(".."))
         folderName = QStringLiteral("_");
-    const QString folder = QDir::cleanPath(roots.first() + QLatin1String(kCacheFolder) + folderName);
+    const QString folder =
+        QDir::cleanPath(roots.first() + QLatin1String(kFileDatabaseFolder) + folderName);
     return folder + QLatin1Char('/') + QLatin1String(kFileDatabaseName);
 }
 

@@ -3,9 +3,9 @@
 #include "filedatabase.h"
 #include "workingcopyconstants.h"
 
-#include <filetype.h>
-#include <recordbuilder.h>
-#include <recordlist.h>
+#include "connector/filetype.h"
+#include "connector/recordbuilder.h"
+#include "connector/recordlist.h"
 
 #include <fzfileinfo.h>
 

@@ -3,7 +3,7 @@
 #include "filedatabase.h"
 #include "workingcopyconstants.h"
 
-#include <recordconstants.h>
+#include "connector/recordconstants.h"
 
 LocalFileStatus localFileStatus(const FileDatabase &database, const QString &localPath,
                                 const QString &platformStamp, bool *known)

@@ -3,7 +3,7 @@
 // The file database: where it lives, its XML form and the results of its operations.
 
 // Below the generic configuration folder, followed by the tenant.
-const char kCacheFolder[] = "/fzcachedir/FzxConnector/";
+const char kFileDatabaseFolder[] = "/fzcachedir/FzxConnector/";
 const char kFileDatabaseName[] = "filedb.xml";
 // Beside the database: the lock file that serialises uses across processes, and the prefix of
 // the name under which a database that cannot be read is kept aside.

@@ -1,7 +1,7 @@
 // Times one update and save of the file database at 100, 1,000 and 10,000 entries beside a
 // plain write of the same bytes in the same folder, and a whole use (load, update, save)
 // beside a plain read and write. Prints medians and ratios.
-#include <filedatabase.h>
+#include "workingcopy/filedatabase.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

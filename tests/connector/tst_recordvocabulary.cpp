@@ -1,9 +1,9 @@
-#include <filetype.h>
-#include <platformstamp.h>
-#include <recordbuilder.h>
-#include <recordconstants.h>
-#include <recordfields.h>
-#include <recordlist.h>
+#include "connector/filetype.h"
+#include "connector/platformstamp.h"
+#include "connector/recordbuilder.h"
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "connector/recordlist.h"
 
 #include <fzfileinfo.h>
 

@@ -3,12 +3,12 @@
 #include "hostenvironment.h"
 #include "testhome.h"
 
-#include <cslogindialog.h>
-#include <launchmessagebox.h>
-#include <lxaurexreactor.h>
-#include <menubuilder.h>
-#include <showaurextaskpane.h>
-#include <signedin.h>
+#include "session/cslogindialog.h"
+#include "support/launchmessagebox.h"
+#include "module/lxaurexreactor.h"
+#include "module/menubuilder.h"
+#include "session/showaurextaskpane.h"
+#include "session/signedin.h"
 
 #include <cfxcommand.h>
 #include <cfxuicustomizationmanager.h>

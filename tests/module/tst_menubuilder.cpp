@@ -2,9 +2,9 @@
 
 #include "hostenvironment.h"
 
-#include <loggingcontroller.h>
-#include <menubuilder.h>
-#include <signincaption.h>
+#include "session/loggingcontroller.h"
+#include "module/menubuilder.h"
+#include "support/signincaption.h"
 
 #include <cfxuicommanditem.h>
 #include <cfxuicustomizationmanager.h>

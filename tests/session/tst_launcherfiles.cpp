@@ -2,9 +2,9 @@
 
 #include "testhome.h"
 
-#include <dashboardlauncher.h>
-#include <launcherparams.h>
-#include <showaurextaskpane.h>
+#include "session/dashboardlauncher.h"
+#include "session/launcherparams.h"
+#include "session/showaurextaskpane.h"
 
 #include <QtTest>
 

@@ -3,12 +3,12 @@
 #include "platformprocess.h"
 #include "testhome.h"
 
-#include <cslogindialog.h>
-#include <launcherparams.h>
-#include <launchersignin.h>
-#include <proxycapture.h>
-#include <showaurextaskpane.h>
-#include <signedin.h>
+#include "session/cslogindialog.h"
+#include "session/launcherparams.h"
+#include "session/launchersignin.h"
+#include "session/proxycapture.h"
+#include "session/showaurextaskpane.h"
+#include "session/signedin.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The help address in the host's language, and the please-wait box.
 
-#include <helpaddress.h>
-#include <progressdialog.h>
+#include "support/helpaddress.h"
+#include "support/progressdialog.h"
 
 #include <QTimer>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // filedbwriter TENANT PREFIX COUNT: records COUNT downloads named PREFIX-<n> into the
 // tenant's file database, one use of the database each, as a download worker does.
-#include <filedatabase.h>
+#include "workingcopy/filedatabase.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>

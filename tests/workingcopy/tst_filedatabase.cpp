@@ -1,10 +1,10 @@
 #include "workingcopytesthome.h"
 
-#include <downloadfolder.h>
-#include <filedatabase.h>
-#include <localfilestatus.h>
-#include <recordconstants.h>
-#include <recordfields.h>
+#include "workingcopy/downloadfolder.h"
+#include "workingcopy/filedatabase.h"
+#include "workingcopy/localfilestatus.h"
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
 
 #include <fzfileinfo.h>
 

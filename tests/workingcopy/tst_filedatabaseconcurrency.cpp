@@ -1,7 +1,7 @@
 #include "workingcopytesthome.h"
 
-#include <filedatabase.h>
-#include <localfilestatus.h>
+#include "workingcopy/filedatabase.h"
+#include "workingcopy/localfilestatus.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

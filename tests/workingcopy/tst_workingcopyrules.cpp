@@ -1,12 +1,12 @@
 #include "workingcopytesthome.h"
 
-#include <downloadfolder.h>
-#include <filedatabase.h>
-#include <localcopyrequest.h>
-#include <localfilestatus.h>
-#include <recordconstants.h>
-#include <recordfields.h>
-#include <recordlist.h>
+#include "workingcopy/downloadfolder.h"
+#include "workingcopy/filedatabase.h"
+#include "workingcopy/localcopyrequest.h"
+#include "workingcopy/localfilestatus.h"
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "connector/recordlist.h"
 
 #include <fzfileinfo.h>
 
