@@ -141,7 +141,7 @@ bool HostDocumentManager::CloseDocument(CFxDocument *document)
     forEachReactor([gone](CFxDocumentManagerReactor *r) { r->DocumentDestroyed(gone); });
     if (wasCurrent) {
         HostDocument *next = nullptr;
-        {
+        if (!m_closingAll) {
             QMutexLocker locker(&m_mutex);
             if (!m_documents.empty())
                 next = m_documents.back().get();
@@ -192,6 +192,8 @@ CFxDocument *HostDocumentManager::GetDocumentAt(int index) const
 
 void HostDocumentManager::closeAll()
 {
+    m_closingAll = true;
     while (GetDocumentCount() > 0)
         CloseDocument(GetDocumentAt(GetDocumentCount() - 1));
+    m_closingAll = false;
 }

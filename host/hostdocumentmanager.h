@@ -40,6 +40,8 @@ public:
     HostDocument *currentDocument() const { return m_current.load(); }
     // Tells the views that a document's drawing or file changed.
     void notifyDocumentChanged(HostDocument *document) { emit documentChanged(document); }
+    // Closes every document, as the host does when it quits: no other document becomes active
+    // in between, so reactors hear of no activation while everything goes.
     void closeAll();
 
     // The folder in which drawings that were never saved are placed.
@@ -63,5 +65,6 @@ private:
     mutable QMutex m_mutex; // guards m_documents against FindDocument from other threads
     std::vector<std::unique_ptr<HostDocument>> m_documents;
     std::atomic<HostDocument *> m_current { nullptr };
+    bool m_closingAll = false;
     int m_untitledCounter = 0;
 };

@@ -142,6 +142,17 @@ private slots:
         QVERIFY(!m_manager.CloseDocument(b));
     }
 
+    void closingEverythingActivatesNothing()
+    {
+        m_manager.OpenDocument(m_dir.filePath("a.dwg"));
+        m_manager.OpenDocument(m_dir.filePath("b.dxf"));
+        m_reactor.log.clear();
+        m_manager.closeAll();
+        QCOMPARE(m_reactor.log, QStringList({ "toBeDestroyed b.dxf", "destroyed",
+                                              "toBeDestroyed a.dwg", "destroyed" }));
+        QCOMPARE(m_manager.GetCurrentDocument(), nullptr);
+    }
+
     void newDrawingsGetFreshNamesInTheNewDrawingsFolder()
     {
         HostDocument *first = m_manager.newDocument();
