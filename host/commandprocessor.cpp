@@ -2,11 +2,9 @@
 
 #include "hostcommandcontext.h"
 
+#include <cfxcommand.h>
 #include <cfxstring.h>
 #include <odedcommandstack.h>
-
-#include <QFile>
-#include <QTextStream>
 
 #include <exception>
 
@@ -56,7 +54,7 @@ int CommandProcessor::runLine(const QString &line, bool interactive)
         status = odedRegCmds()->executeCommand(CFxString(name).toOdString(), &context);
     } catch (const std::exception &error) {
         emit message(tr("Command %1 failed: %2").arg(name, QString::fromLocal8Bit(error.what())));
-        return 0;
+        return RTERROR;
     }
     for (const QString &text : context.messages())
         emit message(text);
@@ -70,21 +68,12 @@ int CommandProcessor::runMacro(const QString &macro)
     return runLine(macro, true);
 }
 
-bool CommandProcessor::runScript(const QString &path, QString *errorMessage)
+void CommandProcessor::report(const QString &text)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        *errorMessage = tr("Cannot read the script %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    QTextStream in(&file);
-    in.setCodec("UTF-8");
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
-            continue;
-        emit message(QStringLiteral("Command: ") + line);
-        runLine(line, false);
-    }
-    return true;
+    emit message(text);
+}
+
+bool CommandProcessor::isFailure(int status)
+{
+    return status == OdEdCommandStack::kUnknownCommand || status == RTERROR;
 }

@@ -18,9 +18,11 @@ public:
     int runLine(const QString &line, bool interactive);
     // Runs a macro from a menu entry or ribbon button.
     int runMacro(const QString &macro);
-    // Runs every line of a script file; lines starting with ";" are comments. False when the file
-    // cannot be read; an unknown or failing command is reported and the script goes on.
-    bool runScript(const QString &path, QString *errorMessage);
+    // Reports a line as the commands' own messages are reported.
+    void report(const QString &text);
+
+    // Whether a status says the command is unknown or could not do what it was asked.
+    static bool isFailure(int status);
 
     // Splits a command line into words; double quotes group words with blanks.
     static QStringList splitWords(const QString &line);

@@ -10,7 +10,10 @@
 #include "loadedmodule.h"
 #include "mainwindow.h"
 #include "referencecommands.h"
+#include "scriptrunner.h"
+#include "uicommands.h"
 #include "uimodeljson.h"
+#include "widgetsnapshot.h"
 
 #include <cfxdocument.h>
 #include <cfxeditorreactor.h>
@@ -18,12 +21,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QDockWidget>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSettings>
 #include <QTextStream>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -83,6 +88,7 @@ int HostApplication::run()
         [this]() { showModuleViews(); });
     m_fileCommands = std::make_unique<FileCommands>(m_host->documents());
     m_referenceCommands = std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
+    m_uiCommands = std::make_unique<UiCommands>();
 
     // Modules come up before any window exists: initApp registers commands and reactors only.
     loadModules();
@@ -107,20 +113,48 @@ int HostApplication::run()
         m_host->documents()->OpenDocument(file);
     if (m_options.listModules)
         printModules();
-    if (!m_options.script.isEmpty()) {
-        QString error;
-        if (!m_processor->runScript(m_options.script, &error))
-            report(error);
-    }
+    int failures = m_options.script.isEmpty() ? 0 : runScript();
     if (!m_options.screenshot.isEmpty())
         saveScreenshot(m_options.screenshot);
     if (m_options.printUi)
         printUi();
+    QString error;
+    if (!m_options.widgetSnapshot.isEmpty() && !WidgetSnapshot::write(m_options.widgetSnapshot, &error)) {
+        report(error);
+        ++failures;
+    }
     if (m_options.exitAfterStart) {
         m_mainWindow->close();
-        return 0;
+        return failures > 0 ? 1 : 0;
     }
     return QApplication::exec();
+}
+
+int HostApplication::runScript()
+{
+    ScriptRunner runner(m_processor.get());
+    QString error;
+    if (!runner.load(m_options.script, &error)) {
+        report(error);
+        return 1;
+    }
+    // A host that exits after the script closes what the script left waiting for an answer, so
+    // that the commands waiting in those dialogs return.
+    QTimer closer;
+    closer.setInterval(50);
+    connect(&closer, &QTimer::timeout, this, []() {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    QEventLoop loop;
+    connect(&runner, &ScriptRunner::finished, this, [this, &closer, &loop]() {
+        if (m_options.exitAfterStart)
+            closer.start();
+        loop.quit();
+    });
+    runner.start();
+    loop.exec();
+    return runner.failureCount();
 }
 
 void HostApplication::loadModules()
@@ -215,6 +249,7 @@ void HostApplication::shutdown()
         m_host->documents()->closeAll();
     for (auto it = m_modules.rbegin(); it != m_modules.rend(); ++it)
         (*it)->shutdown();
+    m_uiCommands.reset();
     m_referenceCommands.reset();
     m_fileCommands.reset();
     m_applicationCommands.reset();

@@ -12,6 +12,7 @@ class CommandProcessor;
 class FileCommands;
 class HostServices;
 class ReferenceCommands;
+class UiCommands;
 class LoadedModule;
 class MainWindow;
 
@@ -40,6 +41,8 @@ private:
     void loadModules();
     void loadModule(const QString &path);
     void printModules() const;
+    // Runs the script of the command line; returns how many of its lines failed.
+    int runScript();
     void printUi() const;
     void saveScreenshot(const QString &path) const;
     void showModuleViews();
@@ -52,6 +55,7 @@ private:
     std::unique_ptr<ApplicationCommands> m_applicationCommands;
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<ReferenceCommands> m_referenceCommands;
+    std::unique_ptr<UiCommands> m_uiCommands;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::vector<std::unique_ptr<LoadedModule>> m_modules;
     bool m_shutDown = false;

@@ -79,3 +79,13 @@ QString HostCommandContext::givenAnswer(OdEdCommandContext *context)
 {
     return CFxString(context->nextArgument()).toQString();
 }
+
+QStringList HostCommandContext::givenAnswers(OdEdCommandContext *context)
+{
+    auto *host = dynamic_cast<HostCommandContext *>(context);
+    if (!host)
+        return QStringList();
+    QStringList answers;
+    answers.swap(host->m_arguments);
+    return answers;
+}

@@ -30,6 +30,8 @@ public:
                            bool forSaving);
     static QString askText(OdEdCommandContext *context, const QString &prompt);
     static QString givenAnswer(OdEdCommandContext *context);
+    // Every answer given and not yet taken (none when the context is not the host's).
+    static QStringList givenAnswers(OdEdCommandContext *context);
     static bool isInteractive(const OdEdCommandContext *context);
 
 private:

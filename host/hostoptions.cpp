@@ -40,6 +40,9 @@ bool HostOptions::parse(const QStringList &arguments, HostOptions *options, QStr
         } else if (arg == QLatin1String("--screenshot")) {
             if (!takeValue(arguments, &i, &options->screenshot, errorMessage))
                 return false;
+        } else if (arg == QLatin1String("--print-widgets")) {
+            if (!takeValue(arguments, &i, &options->widgetSnapshot, errorMessage))
+                return false;
         } else if (arg == QLatin1String("--language")) {
             if (!takeValue(arguments, &i, &value, errorMessage))
                 return false;
@@ -76,10 +79,11 @@ QString HostOptions::usage()
         "  --module PATH      load this module (.tx) after those of the module folder\n"
         "  --module-dir DIR   module folder (default: modules beside the program)\n"
         "  --script FILE      run one command per line after start-up\n"
-        "  --exit             quit after start-up and the script\n"
+        "  --exit             quit after start-up and the script; status 1 when a command failed\n"
         "  --print-ui         print menus, ribbon and panes as JSON on standard output\n"
         "  --list-modules     print the loaded modules and their commands\n"
         "  --screenshot FILE  save a picture of the main window after the script\n"
+        "  --print-widgets FILE  write the shown windows' widgets as JSON after the script\n"
         "  --language N       user-interface language number (0: follow the system)\n"
         "  --support-path DIR a folder where referenced files are looked for (repeatable)\n"
         "  --help             this text\n");

@@ -13,6 +13,7 @@ struct HostOptions
     bool printUi = false;       // --print-ui: menus and ribbon as JSON on standard output
     bool listModules = false;   // --list-modules: loaded modules and their commands
     QString screenshot;         // --screenshot FILE: the main window as a picture, after the script
+    QString widgetSnapshot;     // --print-widgets FILE: the shown windows' widgets as JSON
     bool help = false;          // --help: the usage, nothing else
     int language = -1;          // --language N: user-interface language number (-1: setting)
     QStringList supportPaths;   // --support-path DIR: searched for referenced files

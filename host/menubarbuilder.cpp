@@ -20,6 +20,16 @@ QString entryCaption(const CFxUiMenuEntry *entry)
     return entry->GetCommandItem() ? entry->GetCommandItem()->GetCaption().toQString() : QString();
 }
 
+// The name scripts find an entry by: its own id, else the element id or the identifier of the
+// command item it runs.
+QString entryName(const CFxUiMenuEntry *entry)
+{
+    const CFxUiCommandItem *item = entry->GetCommandItem();
+    if (!entry->GetId().isEmpty() || !item)
+        return entry->GetId().toQString();
+    return (item->GetElementId().isEmpty() ? item->GetIdentifier() : item->GetElementId()).toQString();
+}
+
 } // namespace
 
 MenuBarBuilder::MenuBarBuilder(CFxUiCustomizationManager *manager, MacroRunner runner)
@@ -30,7 +40,17 @@ MenuBarBuilder::MenuBarBuilder(CFxUiCustomizationManager *manager, MacroRunner r
 
 void MenuBarBuilder::rebuild(QMenuBar *menuBar) const
 {
+    // The menus belong to the bar, not to their actions: clearing the actions leaves them. They
+    // leave the bar at once and go once the event loop is back, since a rebuild may come from
+    // one of their own entries.
+    const QList<QAction *> previous = menuBar->actions();
     menuBar->clear();
+    for (QAction *action : previous) {
+        if (QMenu *menu = action->menu()) {
+            menu->setParent(nullptr);
+            menu->deleteLater();
+        }
+    }
     const CFxUiWorkspace *workspace = m_manager->GetCurrentWorkspace();
     if (!workspace)
         return;
@@ -52,13 +72,13 @@ void MenuBarBuilder::addEntry(QMenu *menu, const CFxUiMenuEntry *entry) const
         : QIcon();
     if (entry->GetEntries()->Count() > 0) {
         QMenu *popup = menu->addMenu(icon, entryCaption(entry));
-        popup->setObjectName(entry->GetId().toQString());
+        popup->setObjectName(entryName(entry));
         for (int i = 0; i < entry->GetEntries()->Count(); ++i)
             addEntry(popup, entry->GetEntries()->At(i));
         return;
     }
     QAction *action = menu->addAction(icon, entryCaption(entry));
-    action->setObjectName(entry->GetId().toQString());
+    action->setObjectName(entryName(entry));
     if (!item)
         return;
     action->setStatusTip(item->GetHelpText().toQString());

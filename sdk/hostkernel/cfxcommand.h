@@ -7,6 +7,8 @@
 
 // Normal completion status of a host command.
 constexpr int RTNORM = 5100;
+// Status of a command that could not do what it was asked.
+constexpr int RTERROR = -5001;
 
 // Base of the host's commands. A command states its names and its action; execute runs the
 // action and hands its status back to the command stack.

@@ -1,5 +1,6 @@
 #include "commandprocessor.h"
 #include "hostcommand.h"
+#include "scriptrunner.h"
 
 #include <odedcommandcontext.h>
 #include <odedcommandstack.h>
@@ -54,8 +55,9 @@ private slots:
     void scriptThatCannotBeReadSaysWhy()
     {
         CommandProcessor processor;
+        ScriptRunner runner(&processor);
         QString error;
-        QVERIFY(!processor.runScript("/nonexistent/steps.scr", &error));
+        QVERIFY(!runner.load("/nonexistent/steps.scr", &error));
         QVERIFY(error.contains("/nonexistent/steps.scr"));
     }
 };

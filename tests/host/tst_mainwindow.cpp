@@ -1,6 +1,8 @@
-// Closing a drawing from its tab asks about unsaved changes, like the close command.
+// The main window: closing a drawing from its tab asks about unsaved changes, like the close
+// command; menus rebuilt from the model replace the old ones.
 
 #include "commandprocessor.h"
+#include "defaultuilayout.h"
 #include "filecommands.h"
 #include "hostdocument.h"
 #include "hostdocumentmanager.h"
@@ -9,6 +11,8 @@
 #include <cfxuicustomizationmanager.h>
 #include <oddbhostappservices.h>
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -64,6 +68,21 @@ private slots:
         QVERIFY(questions.first().contains(title));
         QCOMPARE(documents.GetDocumentCount(), closed ? 0 : 1);
         documents.closeAll();
+    }
+
+    void refreshedMenusReplaceTheOldOnes()
+    {
+        OdDbHostAppServices services;
+        HostDocumentManager documents(&services);
+        CFxUiCustomizationManager ui;
+        buildDefaultUiLayout(&ui);
+        CommandProcessor processor;
+        MainWindow window(&ui, &documents, &processor);
+        ui.RefreshMenus(0);
+        ui.RefreshMenus(0);
+        // Scripts find menu entries by name: one File menu, whatever was rebuilt before.
+        QCOMPARE(window.menuBar()->findChildren<QMenu *>("ID_MnFile").size(), 1);
+        QCOMPARE(window.menuBar()->findChildren<QAction *>("ID_New").size(), 1);
     }
 };
 

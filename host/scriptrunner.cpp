@@ -1,0 +1,142 @@
+#include "scriptrunner.h"
+
+#include "commandprocessor.h"
+#include "uicommands.h"
+#include "widgetlocator.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTextStream>
+
+namespace {
+
+// How often a script looks again while a line runs or a wait goes on.
+constexpr int kPollMilliseconds = 20;
+constexpr double kDefaultWaitSeconds = 10;
+const char kWaitCommand[] = "_UIWAIT";
+
+} // namespace
+
+ScriptRunner::ScriptRunner(CommandProcessor *processor, QObject *parent)
+    : QObject(parent)
+    , m_processor(processor)
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &ScriptRunner::step);
+}
+
+bool ScriptRunner::load(const QString &path, QString *errorMessage)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        *errorMessage = tr("Cannot read the script %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    QTextStream in(&file);
+    in.setCodec("UTF-8");
+    m_lines.clear();
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char(';')))
+            m_lines.append(line);
+    }
+    return true;
+}
+
+void ScriptRunner::start()
+{
+    m_next = 0;
+    m_failures = 0;
+    m_done = false;
+    m_timer.start(0);
+}
+
+void ScriptRunner::step()
+{
+    if (!m_waitName.isEmpty()) {
+        pollWait();
+        return;
+    }
+    // A line still running goes on by itself, unless it waits in a modal dialog for an answer
+    // that the next lines give.
+    if (m_running > 0 && !QApplication::activeModalWidget()) {
+        m_timer.start(kPollMilliseconds);
+        return;
+    }
+    if (m_next >= m_lines.size()) {
+        // Also when the last line still waits in a modal dialog: the script has nothing more to
+        // say to it.
+        if (!m_done) {
+            m_done = true;
+            emit finished();
+        }
+        return;
+    }
+    runLine(m_lines.at(m_next++));
+}
+
+void ScriptRunner::runLine(const QString &line)
+{
+    m_processor->report(QStringLiteral("Command: ") + UiCommands::printableLine(line));
+    const QStringList words = CommandProcessor::splitWords(line);
+    if (!words.isEmpty() && words.first().compare(QLatin1String(kWaitCommand), Qt::CaseInsensitive) == 0) {
+        startWait(words.mid(1));
+        return;
+    }
+    // The next step is due while the line runs, so that it comes when the line waits in a
+    // modal dialog. Once the line has returned, the step is due again only after what the line
+    // left for the event loop (a menu rebuilt, a window laid out), which the next line may read.
+    m_timer.start(kPollMilliseconds);
+    ++m_running;
+    const int status = m_processor->runLine(line, false);
+    --m_running;
+    m_timer.start(0);
+    if (CommandProcessor::isFailure(status))
+        ++m_failures;
+}
+
+void ScriptRunner::startWait(const QStringList &arguments)
+{
+    bool ok = arguments.size() <= 2;
+    double seconds = kDefaultWaitSeconds;
+    if (ok && arguments.size() == 2)
+        seconds = arguments.at(1).toDouble(&ok);
+    if (arguments.isEmpty() || !ok || seconds < 0) {
+        fail(tr("usage: %1 name [seconds]").arg(QLatin1String(kWaitCommand)));
+        m_timer.start(0);
+        return;
+    }
+    m_waitName = arguments.first();
+    m_waitSeconds = seconds;
+    m_waitDeadline = QDeadlineTimer(qint64(seconds * 1000));
+    pollWait();
+}
+
+void ScriptRunner::pollWait()
+{
+    QString error;
+    const QObject *object = WidgetLocator::find(m_waitName, &error);
+    if (object && WidgetLocator::isVisible(object)) {
+        m_waitName.clear();
+        m_timer.start(0);
+        return;
+    }
+    if (m_waitDeadline.hasExpired()) {
+        QString text = tr("%1 %2: not shown within %3 seconds.")
+                           .arg(QLatin1String(kWaitCommand), m_waitName)
+                           .arg(m_waitSeconds);
+        if (!object)
+            text += QLatin1Char(' ') + error;
+        fail(text);
+        m_waitName.clear();
+        m_timer.start(0);
+        return;
+    }
+    m_timer.start(kPollMilliseconds);
+}
+
+void ScriptRunner::fail(const QString &text)
+{
+    ++m_failures;
+    m_processor->report(text);
+}

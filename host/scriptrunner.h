@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+class CommandProcessor;
+
+// Runs a script file, one command per line (";" starts a comment), from the event loop. A
+// command that opens a modal dialog does not stall the script: while it waits in the dialog,
+// the following lines run inside the dialog's loop, so a script can fill in and press what the
+// dialog shows. Otherwise a line starts only once the previous one has returned. "_UIWAIT name
+// [seconds]" waits without blocking until the widget is shown. Failures are reported and
+// counted; the script goes on. Main thread only.
+class ScriptRunner : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ScriptRunner(CommandProcessor *processor, QObject *parent = nullptr);
+
+    // Reads the script; false with a message when the file cannot be read.
+    bool load(const QString &path, QString *errorMessage);
+    // Starts with the first line once the event loop runs; finished() follows the last.
+    void start();
+    int failureCount() const { return m_failures; }
+
+signals:
+    void finished();
+
+private:
+    void step();
+    void runLine(const QString &line);
+    void startWait(const QStringList &arguments);
+    void pollWait();
+    void fail(const QString &text);
+
+    CommandProcessor *m_processor;
+    QStringList m_lines;
+    int m_next = 0;
+    // Lines started that have not returned yet: more than one only under a modal dialog.
+    int m_running = 0;
+    int m_failures = 0;
+    bool m_done = false;
+    QTimer m_timer;
+    QString m_waitName;       // the widget _UIWAIT waits for; empty when not waiting
+    double m_waitSeconds = 0;
+    QDeadlineTimer m_waitDeadline;
+};

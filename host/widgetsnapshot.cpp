@@ -1,0 +1,229 @@
+#include "widgetsnapshot.h"
+
+#include "widgetlocator.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMetaProperty>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextEdit>
+#include <QTreeView>
+
+#include <optional>
+
+namespace {
+
+// The item data roles the module keeps its names and modification times in.
+constexpr int kNameRole = 16;
+constexpr int kTimeRole = 17;
+// Rows written per level of a model; file dialogs and the like can hold many more.
+constexpr int kMaxRows = 500;
+
+QJsonArray geometryJson(const QRect &rect)
+{
+    return QJsonArray { rect.x(), rect.y(), rect.width(), rect.height() };
+}
+
+QJsonValue dataJson(const QVariant &value)
+{
+    return value.isValid() ? QJsonValue::fromVariant(value) : QJsonValue();
+}
+
+bool isRowHidden(const QAbstractItemView *view, int row, const QModelIndex &parent)
+{
+    if (const auto *tree = qobject_cast<const QTreeView *>(view))
+        return tree->isRowHidden(row, parent);
+    if (const auto *list = qobject_cast<const QListView *>(view))
+        return list->isRowHidden(row);
+    if (const auto *table = qobject_cast<const QTableView *>(view))
+        return table->isRowHidden(row);
+    return false;
+}
+
+QJsonArray rowsJson(const QAbstractItemModel *model, const QModelIndex &parent,
+                    const QAbstractItemView *view)
+{
+    QJsonArray rows;
+    const int count = qMin(model->rowCount(parent), kMaxRows);
+    for (int row = 0; row < count; ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        QJsonArray texts;
+        for (int column = 0; column < model->columnCount(parent); ++column)
+            texts.append(model->index(row, column, parent).data(Qt::DisplayRole).toString());
+        QJsonObject json { { QStringLiteral("texts"), texts } };
+        const QString toolTip = index.data(Qt::ToolTipRole).toString();
+        if (!toolTip.isEmpty())
+            json.insert(QStringLiteral("toolTip"), toolTip);
+        const QVariant checkState = index.data(Qt::CheckStateRole);
+        if (checkState.isValid())
+            json.insert(QStringLiteral("checkState"), checkState.toInt());
+        if (index.data(kNameRole).isValid())
+            json.insert(QStringLiteral("role16"), dataJson(index.data(kNameRole)));
+        if (index.data(kTimeRole).isValid())
+            json.insert(QStringLiteral("role17"), dataJson(index.data(kTimeRole)));
+        if (view) {
+            json.insert(QStringLiteral("hidden"), isRowHidden(view, row, parent));
+            json.insert(QStringLiteral("selected"),
+                        view->selectionModel() && view->selectionModel()->isRowSelected(row, parent));
+        }
+        if (model->hasChildren(index))
+            json.insert(QStringLiteral("rows"), rowsJson(model, index, view));
+        rows.append(json);
+    }
+    return rows;
+}
+
+void addModel(QJsonObject *json, const QAbstractItemModel *model, const QAbstractItemView *view)
+{
+    if (!model)
+        return;
+    json->insert(QStringLiteral("rowCount"), model->rowCount());
+    json->insert(QStringLiteral("rows"), rowsJson(model, QModelIndex(), view));
+}
+
+QJsonArray actionsJson(const QList<QAction *> &actions)
+{
+    QJsonArray result;
+    for (const QAction *action : actions) {
+        if (action->isSeparator())
+            continue;
+        QJsonObject json { { QStringLiteral("class"), QStringLiteral("QAction") },
+                           { QStringLiteral("objectName"), action->objectName() },
+                           { QStringLiteral("text"), action->text() },
+                           { QStringLiteral("visible"), action->isVisible() },
+                           { QStringLiteral("enabled"), action->isEnabled() } };
+        if (!action->toolTip().isEmpty() && action->toolTip() != action->iconText())
+            json.insert(QStringLiteral("toolTip"), action->toolTip());
+        if (action->isCheckable())
+            json.insert(QStringLiteral("checked"), action->isChecked());
+        if (const QMenu *menu = action->menu())
+            json.insert(QStringLiteral("actions"), actionsJson(menu->actions()));
+        result.append(json);
+    }
+    return result;
+}
+
+// The text a widget shows, where it has one; null for none (or a hidden input).
+QJsonValue widgetText(const QWidget *widget)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(widget))
+        return label->text();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return button->text();
+    if (const auto *edit = qobject_cast<const QLineEdit *>(widget))
+        return edit->echoMode() == QLineEdit::Normal ? QJsonValue(edit->text()) : QJsonValue();
+    if (const auto *combo = qobject_cast<const QComboBox *>(widget))
+        return combo->currentText();
+    if (const auto *spin = qobject_cast<const QAbstractSpinBox *>(widget))
+        return spin->text();
+    if (const auto *group = qobject_cast<const QGroupBox *>(widget))
+        return group->title();
+    if (const auto *text = qobject_cast<const QTextEdit *>(widget))
+        return text->toPlainText();
+    if (const auto *plain = qobject_cast<const QPlainTextEdit *>(widget))
+        return plain->toPlainText();
+    if (const auto *menu = qobject_cast<const QMenu *>(widget))
+        return menu->title();
+    return QJsonValue();
+}
+
+// The current index of widgets that show one of several things.
+std::optional<int> currentIndex(const QWidget *widget)
+{
+    if (const auto *combo = qobject_cast<const QComboBox *>(widget))
+        return combo->currentIndex();
+    if (const auto *tabs = qobject_cast<const QTabWidget *>(widget))
+        return tabs->currentIndex();
+    if (const auto *tabBar = qobject_cast<const QTabBar *>(widget))
+        return tabBar->currentIndex();
+    if (const auto *stack = qobject_cast<const QStackedWidget *>(widget))
+        return stack->currentIndex();
+    if (const auto *view = qobject_cast<const QAbstractItemView *>(widget))
+        return view->currentIndex().row();
+    return std::nullopt;
+}
+
+QJsonObject widgetJson(const QWidget *widget)
+{
+    QJsonObject json { { QStringLiteral("class"), QString::fromLatin1(widget->metaObject()->className()) },
+                       { QStringLiteral("objectName"), widget->objectName() },
+                       { QStringLiteral("visible"), widget->isVisible() },
+                       { QStringLiteral("enabled"), widget->isEnabled() },
+                       { QStringLiteral("geometry"), geometryJson(widget->geometry()) } };
+    if (widget->isWindow() || !widget->windowTitle().isEmpty())
+        json.insert(QStringLiteral("title"), widget->windowTitle());
+    if (widget->isWindow())
+        json.insert(QStringLiteral("modal"), widget->isModal());
+    const QJsonValue text = widgetText(widget);
+    if (!text.isNull())
+        json.insert(QStringLiteral("text"), text);
+    if (!widget->toolTip().isEmpty())
+        json.insert(QStringLiteral("toolTip"), widget->toolTip());
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget); button && button->isCheckable())
+        json.insert(QStringLiteral("checked"), button->isChecked());
+    if (const std::optional<int> index = currentIndex(widget))
+        json.insert(QStringLiteral("currentIndex"), *index);
+    if (const auto *view = qobject_cast<const QAbstractItemView *>(widget))
+        addModel(&json, view->model(), view);
+    else if (const auto *combo = qobject_cast<const QComboBox *>(widget))
+        addModel(&json, combo->model(), nullptr);
+    if (const auto *tabs = qobject_cast<const QTabWidget *>(widget)) {
+        QJsonArray tabTexts;
+        for (int i = 0; i < tabs->count(); ++i)
+            tabTexts.append(tabs->tabText(i));
+        json.insert(QStringLiteral("tabs"), tabTexts);
+    }
+    const int urlProperty = widget->metaObject()->indexOfProperty("url");
+    if (urlProperty >= 0)
+        json.insert(QStringLiteral("url"), widget->metaObject()->property(urlProperty).read(widget).toString());
+    if (!widget->actions().isEmpty())
+        json.insert(QStringLiteral("actions"), actionsJson(widget->actions()));
+
+    QJsonArray children;
+    for (const QObject *child : widget->children()) {
+        // Windows with a parent (dialogs, floating panes, menus) are listed as windows.
+        if (child->isWidgetType() && !static_cast<const QWidget *>(child)->isWindow())
+            children.append(widgetJson(static_cast<const QWidget *>(child)));
+    }
+    if (!children.isEmpty())
+        json.insert(QStringLiteral("children"), children);
+    return json;
+}
+
+} // namespace
+
+QJsonObject WidgetSnapshot::take()
+{
+    QJsonArray windows;
+    for (const QWidget *window : WidgetLocator::windows())
+        windows.append(widgetJson(window));
+    return QJsonObject { { QStringLiteral("windows"), windows } };
+}
+
+bool WidgetSnapshot::write(const QString &path, QString *errorMessage)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(take()).toJson()) < 0
+        || !file.commit()) {
+        *errorMessage = QCoreApplication::translate("WidgetSnapshot", "Cannot write the widget snapshot %1: %2")
+                            .arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,173 @@
+// Scripts that look at and drive what a module shows: the host started as a process with a
+// module that opens a modeless and a modal dialog.
+
+#include "testhome.h"
+#include "widgetsnapshotfile.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString errors;
+};
+
+} // namespace
+
+class TestUiScript : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(m_home.isValid()); }
+
+    void snapshotShowsWhatCommandsChangeAlsoUnderAModalDialog()
+    {
+        const Run run = runScript({
+            "_PROBEMODELESS",
+            "_UIWAIT ProbeModeless 5",
+            "_UISET NameEdit \"Ada Lovelace\"",
+            "_UISET AgreeCheck on",
+            "_UISELECT ChoiceList beta",
+            "_UISNAPSHOT " + m_home.filePath("modeless.json"),
+            // The modal dialog's command waits in exec(); the lines below answer it.
+            "_PROBEMODAL",
+            "_UIWAIT ProbeModal 5",
+            "_UISET ProbeModal/NameEdit Grace",
+            "_UISELECT ProbeModal/ChoiceList 2",
+            "_UISET ProbeModal/AgreeCheck off",
+            "_UISNAPSHOT " + m_home.filePath("modal.json"),
+            "_UICLICK ProbeModal/OkButton",
+            "_UICLOSE ProbeModeless",
+        }, { "--print-widgets", m_home.filePath("end.json") });
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QVERIFY2(run.errors.contains("Probe dialog accepted: Grace, off, gamma"), qPrintable(run.errors));
+
+        const WidgetSnapshotFile modeless(m_home.filePath("modeless.json"));
+        QVERIFY(modeless.windowNames().contains("LintraMainWindow"));
+        QVERIFY(modeless.windowNames().contains("ProbeModeless"));
+        QCOMPARE(modeless.find("NameEdit").value("text").toString(), QString("Ada Lovelace"));
+        QCOMPARE(modeless.find("AgreeCheck").value("checked").toBool(), true);
+        const QJsonObject list = modeless.find("ChoiceList");
+        QCOMPARE(list.value("currentIndex").toInt(), 1);
+        const QJsonObject beta = list.value("rows").toArray().at(1).toObject();
+        QCOMPARE(beta.value("texts").toArray().at(0).toString(), QString("beta"));
+        QCOMPARE(beta.value("toolTip").toString(), QString("second choice"));
+        QCOMPARE(beta.value("role16").toString(), QString("Beta title"));
+        QCOMPARE(beta.value("role17").toDouble(), 1700000001000.0);
+        QCOMPARE(beta.value("selected").toBool(), true);
+        // The dialog heard the changes the way it hears a user.
+        QCOMPARE(modeless.find("EchoLabel").value("text").toString(),
+                 QString("Ada Lovelace, on, beta"));
+
+        const WidgetSnapshotFile modal(m_home.filePath("modal.json"));
+        QVERIFY(modal.windowNames().contains("ProbeModeless"));
+        const QJsonObject modalWindow = modal.find("ProbeModal");
+        QVERIFY(modalWindow.value("modal").toBool());
+        QCOMPARE(WidgetSnapshotFile::find(modalWindow, "EchoLabel").value("text").toString(),
+                 QString("Grace, off, gamma"));
+
+        const WidgetSnapshotFile end(m_home.filePath("end.json"));
+        QCOMPARE(end.windowNames(), QStringList({ "LintraMainWindow" }));
+    }
+
+    void failuresAreReportedAndMakeTheExitStatusNonZero_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing name")
+            << QStringList { "_UICLICK NoSuchButton" }
+            << "_UICLICK NoSuchButton: No widget or action named \"NoSuchButton\" is shown.";
+        QTest::newRow("name in two dialogs, under the modal one")
+            << QStringList { "_PROBEMODELESS", "_PROBEMODAL", "_UIWAIT ProbeModal 5",
+                             "_UISET NameEdit x" }
+            << "\"NameEdit\" names 2 widgets";
+        QTest::newRow("index out of range")
+            << QStringList { "_PROBEMODELESS", "_UICLICK OkButton[1]" }
+            << "\"OkButton\" has 1 matches; index 1 is out of range.";
+        QTest::newRow("button is not set")
+            << QStringList { "_PROBEMODELESS", "_UISET OkButton yes" }
+            << "only line edits, combo boxes and check boxes are set";
+        QTest::newRow("check box takes on or off")
+            << QStringList { "_PROBEMODELESS", "_UISET AgreeCheck maybe" }
+            << "\"AgreeCheck\" takes on or off, not \"maybe\".";
+        QTest::newRow("row that is not there")
+            << QStringList { "_PROBEMODELESS", "_UISELECT ChoiceList delta" }
+            << "\"ChoiceList\" has no row \"delta\".";
+        QTest::newRow("widget is not triggered")
+            << QStringList { "_PROBEMODELESS", "_UITRIGGER OkButton" }
+            << "\"OkButton\" is a widget; use _UICLICK.";
+        QTest::newRow("missing answer") << QStringList { "_UISELECT ChoiceList" }
+                                        << "usage: _UISELECT name row";
+        QTest::newRow("unknown command") << QStringList { "_NOSUCHCOMMAND" }
+                                         << "Unknown command \"_NOSUCHCOMMAND\".";
+    }
+
+    void failuresAreReportedAndMakeTheExitStatusNonZero()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, message);
+        const QString after = m_home.filePath("after.json");
+        QFile::remove(after);
+        const Run run = runScript(lines + QStringList { "_UISNAPSHOT " + after });
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
+        // The script went on after the failure.
+        QVERIFY(QFileInfo::exists(after));
+    }
+
+    void waitGivesUpAfterTheTimeAsked()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        const Run run = runScript({ "_UIWAIT NeverShown 1.5" });
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains("_UIWAIT NeverShown: not shown within 1.5 seconds."),
+                 qPrintable(run.errors));
+        QVERIFY(clock.elapsed() >= 1500);
+    }
+
+    void menuActionsAreTriggeredAndListed()
+    {
+        const QString snapshot = m_home.filePath("menus.json");
+        const Run run = runScript({ "_UITRIGGER ID_New", "_UITRIGGER ID_New" },
+                                  { "--print-widgets", snapshot });
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        const WidgetSnapshotFile json(snapshot);
+        QCOMPARE(json.find("ID_New").value("text").toString(), QString("New"));
+        QCOMPARE(json.find("DocumentTabs").value("tabs").toArray().size(), 2);
+    }
+
+private:
+    Run runScript(const QStringList &lines, const QStringList &extra = QStringList())
+    {
+        QFile script(m_home.filePath("steps.scr"));
+        if (!script.open(QIODevice::WriteOnly))
+            return Run();
+        script.write(lines.join('\n').toUtf8());
+        script.close();
+        QProcess lintra;
+        lintra.setProcessEnvironment(m_home.environment());
+        lintra.start(LINTRA_BIN, QStringList { "--module-dir", m_home.path(), "--module",
+                                               PROBE_MODULE_FILE, "--script", script.fileName(),
+                                               "--exit" }
+                         + extra);
+        Run run;
+        if (!lintra.waitForFinished(60000))
+            return run;
+        run.exitCode = lintra.exitCode();
+        run.errors = QString::fromUtf8(lintra.readAllStandardError());
+        return run;
+    }
+
+    TestHome m_home;
+};
+
+QTEST_GUILESS_MAIN(TestUiScript)
+#include "tst_uiscript.moc"
