@@ -1,5 +1,7 @@
 #include "sortingactions.h"
 
+#include "iconmenu.h"
+
 #include <QMenu>
 #include <QToolButton>
 
@@ -7,23 +9,13 @@ namespace {
 constexpr int kIconSide = 20;
 const QSize kMenuSize(34, 90);
 
-QIcon scaledIcon(const char *resource)
-{
-    return QIcon(QPixmap(QLatin1String(resource))
-                     .scaled(kIconSide, kIconSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-}
 } // namespace
 
 SortingActions::SortingActions(QToolButton *button)
     : QObject(button)
     , m_button(button)
 {
-    auto *menu = new QMenu(button);
-    menu->setToolTipsVisible(true);
-    QPalette palette = menu->palette();
-    palette.setColor(QPalette::Highlight, Qt::gray);
-    menu->setPalette(palette);
-    menu->setFixedSize(kMenuSize);
+    QMenu *menu = createIconMenu(button, kMenuSize);
 
     struct Entry {
         const char *toolTip;
@@ -45,7 +37,7 @@ SortingActions::SortingActions(QToolButton *button)
          &SortingActions::actionSortZtoAAction_triggered},
     };
     for (int i = 0; i < 4; ++i) {
-        QAction *action = menu->addAction(scaledIcon(entries[i].icon), QString());
+        QAction *action = menu->addAction(scaledIcon(entries[i].icon, kIconSide), QString());
         action->setToolTip(tr(entries[i].toolTip));
         connect(action, &QAction::triggered, this, entries[i].slot);
         m_actions[i] = action;

@@ -1,9 +1,20 @@
 #include "lxaurexreactor.h"
 
+#include "session/showaurextaskpane.h"
+
 #include <cfxdocumentmanager.h>
+#include <cfxstring.h>
 #include <cfxsystemservices.h>
+#include <odedcommand.h>
 #include <odedcommandstack.h>
 #include <odeditor.h>
+
+namespace {
+// The host commands after which the active drawing's set of files may differ.
+const char *const kFileSetCommands[] = {"_SAVE", "_SAVEAS", "_ATTACHDRAWING", "_ATTACHIMAGE",
+                                        "_ATTACHPDF", "_DETACHDRAWING", "_DETACHIMAGE",
+                                        "_DETACHPDF"};
+} // namespace
 
 LxAurexReactor::LxAurexReactor() = default;
 LxAurexReactor::~LxAurexReactor() = default;
@@ -40,4 +51,20 @@ void LxAurexReactor::uninitApp()
     if (CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr)
         documents->RemoveReactor(static_cast<CFxDocumentManagerReactor *>(this));
     odedEditor()->removeReactor(static_cast<OdEditorReactor *>(this));
+}
+
+void LxAurexReactor::DocumentActivated(CFxDocument *)
+{
+    emit ShowAurexTaskPane::instance()->DocumentActivatedSignal();
+}
+
+void LxAurexReactor::commandEnded(OdEdCommand *command, OdEdCommandContext *)
+{
+    const QString name = CFxString(command->globalName()).toQString();
+    for (const char *watched : kFileSetCommands) {
+        if (name == QLatin1String(watched)) {
+            emit ShowAurexTaskPane::instance()->DocumentActivatedSignal();
+            return;
+        }
+    }
 }

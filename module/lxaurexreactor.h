@@ -24,6 +24,11 @@ public:
     void initApp() override;
     void uninitApp() override;
 
+    // A drawing became active: the task pane shows its files.
+    void DocumentActivated(CFxDocument *document) override;
+    // A save, attach or detach changed the active drawing's files: the task pane shows them.
+    void commandEnded(OdEdCommand *command, OdEdCommandContext *context) override;
+
 protected:
     LxAurexReactor();
     ~LxAurexReactor() override;

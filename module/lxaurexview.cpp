@@ -7,6 +7,7 @@
 #include "session/launchersignin.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
+#include "taskpane/taskpanecontainer.h"
 
 #include <cfxdockingpanemanager.h>
 #include <cfxsystemservices.h>
@@ -39,6 +40,7 @@ bool LxAurexView::addLxAurexView()
     ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
     setSignedIn(signInFromLauncher(session));
     session->setContainer(m_container);
+    TaskPaneContainer::setUp(m_container);
     session->refreshTaskPane();
     if (signedIn() && !readLauncherParams(session).modelId.isEmpty())
         openLauncherModel(session);

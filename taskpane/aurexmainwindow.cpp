@@ -1,0 +1,340 @@
+#include "aurexmainwindow.h"
+
+#include "ui_aurexmainwindow.h"
+
+#include "activelistviewwidget.h"
+#include "activetreeviewwidget.h"
+#include "cadobjectdetailsthread.h"
+#include "currentplatformmenu.h"
+#include "taskpanelogging.h"
+
+#include "fileitems/iconmenu.h"
+#include "fileitems/sortingactions.h"
+#include "save/referencetree.h"
+#include "save/referencetreebuilder.h"
+#include "session/cslogindialog.h"
+#include "session/dashboardlauncher.h"
+#include "session/showaurextaskpane.h"
+#include "session/signedin.h"
+#include "support/helpaddress.h"
+
+#include <cfxdocument.h>
+#include <cfxdocumentmanager.h>
+#include <cfxsystemservices.h>
+
+#include <QDir>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QThreadPool>
+
+namespace {
+// Marks a details answer as the answer of a finished query, so that a query that found
+// nothing still gives every file a computed status.
+const char kQueriedMarker[] = "CadObjectDetailsWasQueried";
+const char kTilesIcon[] = ":/embedded/UI/Resources/FzxUiListView.png";
+const char kGridIcon[] = ":/embedded/UI/Resources/FzxUiGridView.png";
+const char kTreeIcon[] = ":/embedded/UI/Resources/FzxUiTreeView.png";
+const char kDwgFilter[] = "dwg";
+const char kDxfFilter[] = "dxf";
+constexpr int kMenuIconSide = 20;
+constexpr int kViewIconSide = 22;
+const QRect kStackedGeometry(9, 120, 267, 541);
+const QSize kViewMenuSize(34, 72);
+
+// The file of the host's active drawing, native separators; "" without one.
+QString activeDrawingPath()
+{
+    CFxSystemServices *services = GetFxSystemServices();
+    CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
+    CFxDocument *document = documents ? documents->GetCurrentDocument() : nullptr;
+    return document ? QDir::toNativeSeparators(document->GetPathName().toQString()) : QString();
+}
+} // namespace
+
+AurexMainWindow::AurexMainWindow(QWidget *parent)
+    : QDialog(parent)
+    , m_ui(new Ui::AurexMainWindowClass)
+{
+    m_ui->setupUi(this);
+    // Embedded in the pane's splitter, never a window of its own.
+    setWindowFlags(Qt::Widget);
+    m_listWidget = new ActiveListViewWidget(this);
+    m_treeWidget = new ActiveTreeViewWidget(this);
+    m_stackedWidget = new QStackedWidget(this);
+    m_stackedWidget->setObjectName(QStringLiteral("stackedWidget"));
+    m_stackedWidget->setGeometry(kStackedGeometry);
+    m_stackedWidget->addWidget(m_listWidget);
+    m_stackedWidget->addWidget(m_treeWidget);
+    buildViewMenu();
+    m_ui->gridLayout_2->addWidget(m_stackedWidget, 3, 0);
+
+    connect(m_ui->refreshButton, &QToolButton::clicked, this, &AurexMainWindow::RefreshButtonClicked);
+    m_sortingActions = new SortingActions(m_ui->SortToolButton);
+    connect(m_sortingActions, &SortingActions::AscendingSortEmitted, this,
+            &AurexMainWindow::AscendingSortSlot);
+    buildUserMenu();
+
+    connect(m_ui->SearchCollabSpace, &QLineEdit::textChanged, this,
+            &AurexMainWindow::SearchTextChanged);
+    connect(this, &AurexMainWindow::SearchTextChangedSignal, m_listWidget,
+            &ActiveListViewWidget::SearchTextChanged);
+    connect(m_listWidget, &ActiveListViewWidget::FilterResultCountSignal, this,
+            &AurexMainWindow::FilterResultCountSlot);
+    connect(m_ui->pushButton, &QPushButton::clicked, this, &AurexMainWindow::HelpPushButtonClicked);
+    connect(m_ui->dwgFilterButton, &QPushButton::toggled, this,
+            &AurexMainWindow::DWGFilterPushButtonClicked);
+    connect(m_ui->dxfFilterButton, &QPushButton::toggled, this,
+            &AurexMainWindow::DXFFilterPushButtonClicked);
+    connect(m_ui->openCSButton, &QPushButton::clicked, this,
+            &AurexMainWindow::OpenCSPushButtonClicked);
+    connect(m_ui->saveCSButton, &QPushButton::clicked, this,
+            &AurexMainWindow::SavedCSPushButtonClicked);
+
+    m_ui->refreshButton->setToolTip(tr("Refresh"));
+    m_ui->pushButton->setToolTip(tr("Help"));
+    m_ui->UserMenuToolButton->setToolTip(tr("Sign out"));
+    m_ui->SortToolButton->setToolTip(tr("Sorting options"));
+    m_ui->SearchCollabSpace->setToolTip(tr("Search"));
+    m_ui->dwgFilterButton->setToolTip(tr("DWG"));
+    m_ui->dxfFilterButton->setToolTip(tr("DXF"));
+    m_ui->dwgFilterButton->setCheckable(true);
+    m_ui->dxfFilterButton->setCheckable(true);
+    actionTreeView_triggered();
+}
+
+AurexMainWindow::~AurexMainWindow()
+{
+    delete m_ui;
+}
+
+void AurexMainWindow::buildViewMenu()
+{
+    QMenu *menu = createIconMenu(m_ui->ViewFromatToolButton, kViewMenuSize);
+    struct Entry {
+        const char *toolTip;
+        const char *icon;
+        void (AurexMainWindow::*slot)();
+    };
+    const Entry entries[] = {
+        {QT_TR_NOOP("Show Tiles"), kTilesIcon, &AurexMainWindow::actionListView_triggered},
+        {QT_TR_NOOP("Show Grid View"), kGridIcon, &AurexMainWindow::actionGridView_triggered},
+        {QT_TR_NOOP("Show Structured List"), kTreeIcon, &AurexMainWindow::actionTreeView_triggered},
+    };
+    for (const Entry &entry : entries) {
+        QAction *action = menu->addAction(scaledIcon(entry.icon, kMenuIconSide), QString());
+        action->setToolTip(tr(entry.toolTip));
+        connect(action, &QAction::triggered, this, entry.slot);
+    }
+    m_ui->ViewFromatToolButton->setMenu(menu);
+}
+
+void AurexMainWindow::buildUserMenu()
+{
+    m_userMenu = new CurrentPlatformMenu(m_ui->UserMenuToolButton);
+    m_dashboardAction = m_userMenu->addAction(QString());
+    m_separator = m_userMenu->addSeparator();
+    m_identityAction = m_userMenu->addAction(QString());
+    m_signInOutAction = m_userMenu->addAction(QString());
+    connect(m_dashboardAction, &QAction::triggered, this,
+            &AurexMainWindow::launchHubdeckAction_triggered);
+    connect(m_signInOutAction, &QAction::triggered, this,
+            &AurexMainWindow::actionLogoutAction_triggered);
+    connect(m_userMenu, &QMenu::aboutToShow, this, &AurexMainWindow::ShowMenuItems);
+    m_ui->UserMenuToolButton->setMenu(m_userMenu);
+}
+
+void AurexMainWindow::setUserLabel(const QString &text)
+{
+    m_ui->loggedUserLabel->setText(text);
+}
+
+void AurexMainWindow::ShowMenuItems()
+{
+    const ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    m_dashboardAction->setText(tr("Launch Hubdeck"));
+    m_identityAction->setText(session->displayName() + QStringLiteral(" - ") + session->tenant());
+    m_signInOutAction->setText(signedIn() ? tr("Log out") : tr("Log in"));
+}
+
+void AurexMainWindow::actionLogoutAction_triggered()
+{
+    CSLoginDialog *dialog = CSLoginDialog::instance();
+    if (!signedIn()) {
+        dialog->exec();
+        return;
+    }
+    setSignedIn(false);
+    dialog->clearFields();
+    dialog->emitLogInSuccessful(false);
+    ShowAurexTaskPane::instance()->refreshTaskPane();
+}
+
+void AurexMainWindow::launchHubdeckAction_triggered()
+{
+    DashboardLauncher::launch();
+}
+
+void AurexMainWindow::HelpPushButtonClicked()
+{
+    HelpAddress::open(HelpAddress::TaskPane);
+}
+
+void AurexMainWindow::OpenCSPushButtonClicked()
+{
+    ShowAurexTaskPane::instance()->requestOpenDialog();
+}
+
+void AurexMainWindow::SavedCSPushButtonClicked()
+{
+    ShowAurexTaskPane::instance()->requestSaveDialog();
+}
+
+void AurexMainWindow::DocumentActivatedSlot()
+{
+    if (!signedIn())
+        return;
+    // A rebuild asked for while one runs (from a nested event loop) runs right after it.
+    if (!m_mutex.tryLock()) {
+        m_rebuildPending = true;
+        return;
+    }
+    do {
+        m_rebuildPending = false;
+        rebuild();
+    } while (m_rebuildPending);
+    m_mutex.unlock();
+}
+
+void AurexMainWindow::rebuild()
+{
+    ReferenceTree tree;
+    buildActiveReferenceTree(tree);
+    m_drawingPath = tree.root() ? tree.root()->path : QString();
+    m_fileList = tree.paths();
+    setResultCount(tree.count());
+    m_treeWidget->rebuild(tree);
+    m_listWidget->rebuild(tree);
+    applyViewMode();
+    if (!tree.root()) {
+        m_ui->refreshButton->setEnabled(true);
+        return;
+    }
+    auto *query = new CADObjectDetailsThread(m_fileList, m_drawingPath,
+                                             ShowAurexTaskPane::instance()->tenant());
+    connect(query, &CADObjectDetailsThread::CADObjectDetailsFinished, this,
+            &AurexMainWindow::CADObjectDetailsFinishedSlot, Qt::QueuedConnection);
+    QThreadPool::globalInstance()->start(query);
+}
+
+void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
+                                                   const QString &drawingPath)
+{
+    if (drawingPath != activeDrawingPath()) {
+        qCDebug(lcTaskPane) << "details of" << drawingPath << "dropped: no longer active";
+        return;
+    }
+    MAPSTRCADOBJ answer = details;
+    answer.insert(QLatin1String(kQueriedMarker), FileEntry());
+    m_treeWidget->applyDetails(answer);
+    m_listWidget->applyDetails(answer);
+    applyViewMode();
+    m_ui->refreshButton->setEnabled(true);
+}
+
+void AurexMainWindow::RefreshButtonClicked()
+{
+    setEnabled(false);
+    m_ui->refreshButton->setEnabled(false);
+    DocumentActivatedSlot();
+    setEnabled(true);
+}
+
+void AurexMainWindow::setResultCount(int count)
+{
+    m_ui->searchResultLabel->setText(tr(" Result: %1 File(s)").arg(count));
+}
+
+void AurexMainWindow::FilterResultCountSlot(int count)
+{
+    setResultCount(count);
+}
+
+void AurexMainWindow::applyViewMode()
+{
+    switch (m_viewMode) {
+    case Tiles: actionListView_triggered(); break;
+    case Grid: actionGridView_triggered(); break;
+    case StructuredList: actionTreeView_triggered(); break;
+    }
+}
+
+void AurexMainWindow::actionListView_triggered()
+{
+    m_viewMode = Tiles;
+    m_ui->ViewFromatToolButton->setIcon(scaledIcon(kTilesIcon, kViewIconSide));
+    m_stackedWidget->setCurrentIndex(0);
+    m_listWidget->showTiles();
+}
+
+void AurexMainWindow::actionGridView_triggered()
+{
+    m_viewMode = Grid;
+    m_ui->ViewFromatToolButton->setIcon(scaledIcon(kGridIcon, kViewIconSide));
+    m_stackedWidget->setCurrentIndex(0);
+    m_listWidget->showGrid();
+}
+
+void AurexMainWindow::actionTreeView_triggered()
+{
+    m_viewMode = StructuredList;
+    m_ui->ViewFromatToolButton->setIcon(scaledIcon(kTreeIcon, kViewIconSide));
+    m_stackedWidget->setCurrentIndex(1);
+}
+
+void AurexMainWindow::SearchTextChanged(const QString &text)
+{
+    if (m_viewMode != Tiles)
+        actionListView_triggered();
+    emit SearchTextChangedSignal(text);
+}
+
+void AurexMainWindow::DWGFilterPushButtonClicked(bool check)
+{
+    if (check) {
+        const QSignalBlocker quiet(m_ui->dxfFilterButton);
+        m_ui->dxfFilterButton->setChecked(false);
+    }
+    filterByType(check, kDwgFilter);
+}
+
+void AurexMainWindow::DXFFilterPushButtonClicked(bool check)
+{
+    if (check) {
+        const QSignalBlocker quiet(m_ui->dwgFilterButton);
+        m_ui->dwgFilterButton->setChecked(false);
+    }
+    filterByType(check, kDxfFilter);
+}
+
+void AurexMainWindow::filterByType(bool check, const char *type)
+{
+    if (m_viewMode == StructuredList)
+        actionListView_triggered();
+    emit SearchTextChangedSignal(check ? QLatin1String(type) : QString());
+}
+
+void AurexMainWindow::AscendingSortSlot(int order)
+{
+    const bool byName =
+        order == SortingActions::AscendingName || order == SortingActions::DescendingName;
+    ShowAurexTaskPane::instance()->setSortByName(byName);
+    if (order == m_sortState)
+        return;
+    m_sortState = order;
+    const Qt::SortOrder direction =
+        order == SortingActions::NewestModified || order == SortingActions::DescendingName
+        ? Qt::DescendingOrder
+        : Qt::AscendingOrder;
+    m_treeWidget->sortItems(0, direction);
+    m_listWidget->sortItems(direction);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "save/fileentry.h"
+
+#include <QDialog>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+
+class ActiveListViewWidget;
+class ActiveTreeViewWidget;
+class QAction;
+class QMenu;
+class QStackedWidget;
+class SortingActions;
+
+namespace Ui {
+class AurexMainWindowClass;
+}
+
+// The task pane's window "Collaborative Sharing": the files of the active drawing with their
+// status and lock against the platform, as a structured list, tiles or grid, with the user
+// menu, open and save, help, filter, sort and refresh. Rebuilt when a drawing becomes active
+// (DocumentActivatedSlot); the platform details arrive from a query on the global thread pool.
+// Lives in the task pane's container as long as the pane; main thread only.
+class AurexMainWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum ViewMode { StructuredList = 1, Tiles = 2, Grid = 3 };
+
+    explicit AurexMainWindow(QWidget *parent = nullptr);
+    ~AurexMainWindow() override;
+
+    ViewMode viewMode() const { return m_viewMode; }
+    ActiveListViewWidget *listWidget() const { return m_listWidget; }
+    ActiveTreeViewWidget *treeWidget() const { return m_treeWidget; }
+    // The drawing the lists show ("" when none).
+    QString drawingPath() const { return m_drawingPath; }
+    // The local paths handed to the last details query.
+    QStringList fileList() const { return m_fileList; }
+    int sortState() const { return m_sortState; }
+    // The pane's user name label.
+    void setUserLabel(const QString &text);
+
+signals:
+    void SearchTextChangedSignal(const QString &text);
+
+public slots:
+    void actionListView_triggered();
+    void actionGridView_triggered();
+    void actionTreeView_triggered();
+    void actionLogoutAction_triggered();
+    void DocumentActivatedSlot();
+    void ShowMenuItems();
+    void AscendingSortSlot(int order);
+    void RefreshButtonClicked();
+    void HelpPushButtonClicked();
+    void SearchTextChanged(const QString &text);
+    void FilterResultCountSlot(int count);
+    void DWGFilterPushButtonClicked(bool check);
+    void DXFFilterPushButtonClicked(bool check);
+    void launchHubdeckAction_triggered();
+    void OpenCSPushButtonClicked();
+    void SavedCSPushButtonClicked();
+    void CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details, const QString &drawingPath);
+
+private:
+    void buildViewMenu();
+    void buildUserMenu();
+    void rebuild();
+    void applyViewMode();
+    void setResultCount(int count);
+    void filterByType(bool check, const char *type);
+
+    Ui::AurexMainWindowClass *m_ui;
+    ActiveListViewWidget *m_listWidget;
+    ActiveTreeViewWidget *m_treeWidget;
+    QStackedWidget *m_stackedWidget;
+    SortingActions *m_sortingActions;
+    QMenu *m_userMenu;
+    QAction *m_signInOutAction;
+    QAction *m_dashboardAction;
+    QAction *m_identityAction;
+    QAction *m_separator;
+    QStringList m_fileList;
+    QString m_drawingPath;
+    ViewMode m_viewMode = StructuredList;
+    int m_sortState = -1;
+    QMutex m_mutex; // guards rebuilds: m_fileList, m_drawingPath and the lists' contents
+    bool m_rebuildPending = false;
+};

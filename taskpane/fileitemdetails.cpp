@@ -1,0 +1,30 @@
+#include "fileitemdetails.h"
+
+#include "fileitems/fileitemview.h"
+#include "fileitems/filestatus.h"
+#include "workingcopy/filedatabase.h"
+#include "workingcopy/localfilestatus.h"
+
+FileItemDetails fileItemDetails(const FileDatabase &database, const QString &localPath,
+                                const MAPSTRCADOBJ &details, const QString &currentUser)
+{
+    FileItemDetails result;
+    if (details.isEmpty())
+        return result;
+    const QString key = FileDatabase::keyForPath(localPath);
+    const QString name = database.valueWhere(QStringLiteral("path"), key, QStringLiteral("name"));
+    result.entry = details.value(name);
+    result.status = int(localFileStatus(database, key, result.entry.fileModified, &result.known));
+    result.lockState = result.known ? lockStateFor(result.entry.lockedBy, currentUser) : NotLocked;
+    return result;
+}
+
+void showFileItemDetails(FileItemView &view, const FileItemDetails &details,
+                         const QString &fileName)
+{
+    view.setStatus(details.status);
+    view.setLockToolTip(lockOwnerMessage(details.entry.lockedBy));
+    view.setLockState(details.lockState);
+    view.setKnown(details.known);
+    view.setText(fileName, details.entry.fileModified, details.entry.collaborativeSpace);
+}

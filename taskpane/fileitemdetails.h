@@ -1,0 +1,27 @@
+#pragma once
+
+#include "save/fileentry.h"
+
+#include <QString>
+
+class FileDatabase;
+class FileItemView;
+
+// What the task pane shows for one listed file once a details answer has arrived: its status
+// and lock state, whether the platform knows it, and the platform's details.
+struct FileItemDetails
+{
+    int status = 4;
+    int lockState = 3;
+    bool known = false;
+    FileEntry entry;
+};
+
+// Decides the status and lock of the file at localPath from the details answer: the answer's
+// entry is found through the platform name the file database holds for the path. An empty
+// answer knows nothing; a file without a database entry is new.
+FileItemDetails fileItemDetails(const FileDatabase &database, const QString &localPath,
+                                const MAPSTRCADOBJ &details, const QString &currentUser);
+// Shows the details on a row or tile of the file named fileName.
+void showFileItemDetails(FileItemView &view, const FileItemDetails &details,
+                         const QString &fileName);

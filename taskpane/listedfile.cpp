@@ -1,0 +1,9 @@
+#include "listedfile.h"
+
+#include "connector/filetype.h"
+#include "save/referencenode.h"
+
+QString listedFileName(const ReferenceNode &node)
+{
+    return node.path.isEmpty() ? node.name : pathFileName(node.path);
+}

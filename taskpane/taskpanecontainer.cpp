@@ -1,0 +1,88 @@
+#include "taskpanecontainer.h"
+
+#include "aurexmainwindow.h"
+#include "taskpanelogging.h"
+#include "webviewaurexplatform.h"
+
+#include "session/showaurextaskpane.h"
+#include "session/signedin.h"
+
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QHBoxLayout>
+#include <QSplitter>
+
+namespace {
+TaskPaneContainer *g_taskPane = nullptr;
+} // namespace
+
+TaskPaneContainer *TaskPaneContainer::setUp(QWidget *container)
+{
+    Q_ASSERT(!g_taskPane && container);
+    if (!g_taskPane && container)
+        g_taskPane = new TaskPaneContainer(container);
+    return g_taskPane;
+}
+
+TaskPaneContainer *TaskPaneContainer::instance()
+{
+    return g_taskPane;
+}
+
+TaskPaneContainer::TaskPaneContainer(QWidget *container)
+    : QObject(container)
+    , m_container(container)
+    , m_webView(new WebViewAurexPlatform(container))
+    , m_mainWindow(new AurexMainWindow(container))
+    , m_layout(new QHBoxLayout(container))
+{
+    m_mainWindow->hide();
+    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    connect(session, &ShowAurexTaskPane::DocumentActivatedSignal, m_mainWindow,
+            &AurexMainWindow::DocumentActivatedSlot);
+    connect(session, &ShowAurexTaskPane::taskPaneRefreshRequested, this,
+            &TaskPaneContainer::refresh);
+    m_layout->addWidget(m_webView);
+}
+
+void TaskPaneContainer::refresh()
+{
+    if (!signedIn()) {
+        if (m_splitter)
+            m_splitter->hide();
+        m_webView->show();
+        return;
+    }
+    m_webView->hide();
+    if (m_splitter) {
+        m_splitter->show();
+    } else {
+        fetchUserInfo();
+        m_mainWindow->setUserLabel(tr("AUREX Platform"));
+        m_mainWindow->setObjectName(QStringLiteral("aurexWidget"));
+        m_mainWindow->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+        m_splitter = new QSplitter(Qt::Horizontal, m_container);
+        m_splitter->setObjectName(QStringLiteral("splitterWidget"));
+        m_splitter->setLayoutDirection(Qt::LeftToRight);
+        m_splitter->addWidget(m_mainWindow);
+        m_mainWindow->show();
+        m_layout->addWidget(m_splitter);
+        m_layout->setSpacing(0);
+        m_layout->setContentsMargins(0, 0, 0, 0);
+    }
+    // Signed in now: show the active drawing's files.
+    m_mainWindow->DocumentActivatedSlot();
+}
+
+void TaskPaneContainer::fetchUserInfo()
+{
+    QString firstName, lastName, email, login;
+    if (!LintraAurexConnectorWrapper::GetInstance()->GetUserInfo(&firstName, &lastName, &email,
+                                                                 &login)) {
+        qCWarning(lcTaskPane) << "the platform gave no user information";
+        return;
+    }
+    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    session->setCurrentUser(login);
+    session->setDisplayName(firstName + QLatin1Char(' ') + lastName);
+}

@@ -1,0 +1,3 @@
+#include "taskpanelogging.h"
+
+Q_LOGGING_CATEGORY(lcTaskPane, "taskpane")

@@ -1,0 +1,279 @@
+// The task pane in the real host against a real platform: the files of a downloaded drawing
+// with their statuses and locks as the platform and the file database have them, late and
+// overlapping details answers, filter, type toggles, views and sort orders.
+
+#include "hostenvironment.h"
+#include "platformprobe.h"
+#include "savetestsupport.h"
+
+#include "fileitems/fileitemorder.h"
+#include "fileitems/imageviewdialog.h"
+#include "fileitems/listviewactionmenu.h"
+#include "fileitems/viewwidget.h"
+#include "open/referencerepair.h"
+#include "save/detailsquery.h"
+#include "session/showaurextaskpane.h"
+#include "session/signedin.h"
+#include "taskpane/activelistviewwidget.h"
+#include "taskpane/activetreeviewwidget.h"
+#include "taskpane/aurexmainwindow.h"
+#include "workingcopy/filedatabase.h"
+
+#include <commandprocessor.h>
+#include <filecommands.h>
+#include <hostdocumentmanager.h>
+#include <referencecommands.h>
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMutex>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+// One line per row of the structured list, indented by depth: "name status lock".
+void render(QTreeWidgetItem *item, QTreeWidget *tree, int depth, QStringList *lines)
+{
+    auto *row = qobject_cast<ImageViewDialog *>(tree->itemWidget(item, 0));
+    lines->append(QString(depth * 2, ' ')
+                  + QStringLiteral("%1 %2 %3").arg(row->name()).arg(row->status()).arg(row->lockState()));
+    for (int i = 0; i < item->childCount(); ++i)
+        render(item->child(i), tree, depth + 1, lines);
+}
+
+QStringList rows(AurexMainWindow &window)
+{
+    QStringList lines;
+    QTreeWidget *tree = window.treeWidget();
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        render(tree->topLevelItem(i), tree, 0, &lines);
+    return lines;
+}
+
+bool synced(AurexMainWindow &window)
+{
+    const QList<ImageViewDialog *> all = window.treeWidget()->rows();
+    return !all.isEmpty() && std::none_of(all.begin(), all.end(), [](ImageViewDialog *row) {
+        return row->status() == 5;
+    });
+}
+
+QStringList shownNames(QListWidget *list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i) {
+        if (!list->item(i)->isHidden())
+            names << list->item(i)->data(FileNameRole).toString();
+    }
+    return names;
+}
+} // namespace
+
+class TestAurexMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_fixture.start(&error), qPrintable(error));
+        QVERIFY(savetest::signIn(*m_fixture.platform, "alice"));
+        ShowAurexTaskPane::instance()->setCurrentUser("alice");
+        m_folder = m_fixture.home.filePath("models");
+        QVERIFY(QDir().mkpath(m_folder));
+        m_names = savetest::download("bridge.dwg", m_folder);
+        QCOMPARE(m_names.size(), 7);
+
+        m_host = std::make_unique<HostEnvironment>();
+        m_files = std::make_unique<FileCommands>(m_host->documents());
+        m_references =
+            std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
+        QStringList fileNames;
+        for (const QString &path : m_names.keys())
+            fileNames << QFileInfo(path).fileName();
+        ReferenceRepair repair(m_host->appServices(), m_host->documents());
+        QVERIFY2(repair.repair(path("bridge.dwg"), fileNames, m_folder),
+                 qPrintable(repair.errorString()));
+
+        // piers.dxf is locked by alice herself, through another session of hers.
+        PlatformProbe alice(*m_fixture.platform, "alice", "alice-demo-pw");
+        QVERIFY(alice.setLocked("piers.dxf", true));
+        // logo.png was saved locally; load-table.pdf is an older version than the platform's.
+        FileDatabase database{QString()};
+        QVERIFY(database.recordLocalSave(FileDatabase::keyForPath(path("logo.png"))));
+        QCOMPARE(database.setUpdateStamp(path("load-table.pdf"), "2001/01/01@00:00:00:GMT"),
+                 QString("0"));
+    }
+
+    void init()
+    {
+        setSignedIn(true);
+        m_commands.runLine("_OPEN " + path("bridge.dwg"), false);
+    }
+
+    void cleanup()
+    {
+        while (m_host->documents()->GetDocumentCount() > 0)
+            m_commands.runLine("_CLOSE", false);
+    }
+
+    void listsEveryOccurrenceWithRealStatuses()
+    {
+        // extra.png is attached but never exchanged with the platform: new.
+        QImage picture(8, 4, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(path("extra.png")));
+        QCOMPARE(m_commands.runLine("_ATTACHIMAGE " + path("extra.png"), false), 5100);
+
+        AurexMainWindow window;
+        window.DocumentActivatedSlot();
+        QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
+                 QString(" Result: 9 File(s)"));
+        QTRY_VERIFY(synced(window));
+        // status: 0 new, 1 changed locally, 2 current, 3 out of date; lock: 1 mine, 2 another
+        // user's, 3 none. Sorted by name; rebar.dxf stands under both drawings that use it.
+        QCOMPARE(rows(window), QStringList({
+                                   "bridge.dwg 2 3",
+                                   "  deck.dwg 2 2",
+                                   "    deck-photo.png 2 3",
+                                   "    rebar.dxf 2 3",
+                                   "  extra.png 0 3",
+                                   "  load-table.pdf 3 3",
+                                   "  logo.png 1 3",
+                                   "  piers.dxf 2 1",
+                                   "    rebar.dxf 2 3",
+                               }));
+        QCOMPARE(window.listWidget()->count(), 9);
+        QVERIFY(window.findChild<QToolButton *>("refreshButton")->isEnabled());
+        // The other user's lock shows whose it is.
+        const ImageViewDialog *deck = window.treeWidget()->rows().at(1);
+        QVERIFY(deck->findChild<QPushButton *>("LockButton")->toolTip().contains("bob"));
+        QVERIFY(!deck->actionMenu()->lockAction()->isEnabled());
+    }
+
+    void dropsAnswersForAnotherDrawingAndQueuesQueries()
+    {
+        AurexMainWindow window;
+        {
+            // While another query holds the module-wide lock, two quick rebuilds wait in turn.
+            QMutexLocker busy(&detailsQueryMutex());
+            window.DocumentActivatedSlot();
+            window.DocumentActivatedSlot();
+            QTest::qWait(300);
+            QVERIFY(!synced(window));
+        }
+        QTRY_VERIFY(synced(window));
+
+        const QString bridge = window.drawingPath();
+        m_commands.runLine("_OPEN " + path("piers.dxf"), false);
+        window.DocumentActivatedSlot();
+        QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
+                 QString(" Result: 2 File(s)"));
+        // An answer for the drawing that was active before changes nothing.
+        window.CADObjectDetailsFinishedSlot(MAPSTRCADOBJ(), bridge);
+        QTRY_VERIFY(synced(window));
+        QCOMPARE(rows(window), QStringList({"piers.dxf 2 1", "  rebar.dxf 2 3"}));
+        window.CADObjectDetailsFinishedSlot(MAPSTRCADOBJ(), bridge);
+        QCOMPARE(rows(window), QStringList({"piers.dxf 2 1", "  rebar.dxf 2 3"}));
+    }
+
+    void filterTogglesAndViews()
+    {
+        AurexMainWindow window;
+        window.DocumentActivatedSlot();
+        QTRY_VERIFY(synced(window));
+        auto *label = window.findChild<QLabel *>("searchResultLabel");
+        auto *dwg = window.findChild<QPushButton *>("dwgFilterButton");
+        auto *dxf = window.findChild<QPushButton *>("dxfFilterButton");
+        QCOMPARE(window.viewMode(), AurexMainWindow::StructuredList);
+
+        dwg->click();
+        QCOMPARE(window.viewMode(), AurexMainWindow::Tiles);
+        QCOMPARE(shownNames(window.listWidget()), QStringList({"bridge.dwg", "deck.dwg"}));
+        QCOMPARE(label->text(), QString(" Result: 2 File(s)"));
+        dxf->click();
+        QVERIFY(!dwg->isChecked());
+        QCOMPARE(shownNames(window.listWidget()),
+                 QStringList({"rebar.dxf", "piers.dxf", "rebar.dxf"}));
+        dxf->click();
+        QCOMPARE(shownNames(window.listWidget()).size(), 8);
+        QCOMPARE(label->text(), QString(" Result: 8 File(s)"));
+
+        window.actionGridView_triggered();
+        window.findChild<QLineEdit *>("SearchCollabSpace")->setText("DECK");
+        QCOMPARE(window.viewMode(), AurexMainWindow::Tiles);
+        QCOMPARE(shownNames(window.listWidget()), QStringList({"deck.dwg", "deck-photo.png"}));
+        const QList<ViewWidget *> tiles = window.listWidget()->tiles();
+        QCOMPARE(tiles.first()->height(), 62);
+        QVERIFY(tiles.at(1)->lockState() == 2); // deck.dwg, locked by bob
+    }
+
+    void sortOrders_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::newRow("newest modified") << 1;
+        QTest::newRow("oldest modified") << 2;
+        QTest::newRow("names A to Z") << 3;
+        QTest::newRow("names Z to A") << 4;
+    }
+
+    void sortOrders()
+    {
+        QFETCH(int, order);
+        AurexMainWindow window;
+        window.DocumentActivatedSlot();
+        QTRY_VERIFY(synced(window));
+        window.AscendingSortSlot(order);
+        QListWidget *list = window.listWidget();
+        for (int i = 1; i < list->count(); ++i) {
+            const QString previousName = list->item(i - 1)->data(FileNameRole).toString().toLower();
+            const QString name = list->item(i)->data(FileNameRole).toString().toLower();
+            const qint64 previous = list->item(i - 1)->data(FileModifiedRole).toLongLong();
+            const qint64 modified = list->item(i)->data(FileModifiedRole).toLongLong();
+            QVERIFY(previous > 0 && modified > 0);
+            switch (order) {
+            case 1: QVERIFY(previous >= modified); break;
+            case 2: QVERIFY(previous <= modified); break;
+            case 3: QVERIFY(previousName <= name); break;
+            case 4: QVERIFY(previousName >= name); break;
+            }
+        }
+        // Each tile follows its item.
+        for (int i = 0; i < list->count(); ++i) {
+            auto *tile = qobject_cast<ViewWidget *>(list->itemWidget(list->item(i)));
+            QCOMPARE(tile->displayName(), list->item(i)->data(FileNameRole).toString());
+        }
+        ShowAurexTaskPane::instance()->setSortByName(true);
+    }
+
+    void signedOutKeepsContents()
+    {
+        AurexMainWindow window;
+        window.DocumentActivatedSlot();
+        setSignedIn(false);
+        m_commands.runLine("_OPEN " + path("piers.dxf"), false);
+        window.DocumentActivatedSlot();
+        QCOMPARE(window.drawingPath(), QDir::toNativeSeparators(path("bridge.dwg")));
+        setSignedIn(true);
+    }
+
+private:
+    QString path(const QString &name) const { return m_folder + "/" + name; }
+
+    savetest::Fixture m_fixture;
+    QString m_folder;
+    QMap<QString, QString> m_names;
+    std::unique_ptr<HostEnvironment> m_host;
+    std::unique_ptr<FileCommands> m_files;
+    std::unique_ptr<ReferenceCommands> m_references;
+    CommandProcessor m_commands;
+};
+
+QTEST_MAIN(TestAurexMainWindow)
+#include "tst_aurexmainwindow.moc"
