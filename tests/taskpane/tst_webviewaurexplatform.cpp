@@ -4,6 +4,9 @@
 #include "testhome.h"
 
 #include "session/cslogindialog.h"
+#include "session/showaurextaskpane.h"
+#include "session/signedin.h"
+#include "taskpane/taskpanecontainer.h"
 #include "support/launchmessagebox.h"
 
 #include <QDate>
@@ -61,6 +64,35 @@ private slots:
         QTRY_COMPARE(CSLoginDialog::instance()->isVisible(), signInDialog);
         QCOMPARE(welcome && welcome->isVisible(), !signInDialog);
         QCOMPARE(loaded.count(), 1);
+    }
+
+    // The task pane shows the page while signed out, hides it while signed in, and shows the
+    // same page again after signing out: nothing typed or shown in it is lost to a reload.
+    void signingOutShowsThePageAgainWithoutReloading()
+    {
+        QVERIFY(m_home.writeLauncherParams(QByteArray()));
+        QWidget container;
+        setSignedIn(false);
+        auto *view = qobject_cast<WebViewAurexPlatform *>(TaskPaneContainer::setUp(&container)->webView());
+        QVERIFY(view);
+        container.show();
+        QSignalSpy loaded(view, &QWebView::loadFinished);
+        QVERIFY(loaded.wait(10000));
+        QSignalSpy reloaded(view, &QWebView::loadStarted);
+        view->page()->mainFrame()->evaluateJavaScript("document.body.setAttribute('seen', 'yes')");
+
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        setSignedIn(true);
+        session->refreshTaskPane();
+        QVERIFY(!view->isVisible());
+        setSignedIn(false);
+        session->refreshTaskPane();
+        QVERIFY(view->isVisible());
+        QCOMPARE(TaskPaneContainer::instance()->webView(), view);
+        QCOMPARE(reloaded.count(), 0);
+        QCOMPARE(view->page()->mainFrame()->evaluateJavaScript("document.body.getAttribute('seen')")
+                     .toString(),
+                 QString("yes"));
     }
 
 private:
