@@ -23,7 +23,8 @@ void showFileItemDetails(FileItemView &view, const FileItemDetails &details,
                          const QString &fileName)
 {
     view.setStatus(details.status);
-    view.setLockToolTip(lockOwnerMessage(details.entry.lockedBy));
+    const QString owner = details.entry.lockedBy;
+    view.setLockToolTip(owner.isEmpty() ? QString() : lockOwnerMessage(owner));
     view.setLockState(details.lockState);
     view.setKnown(details.known);
     view.setText(fileName, details.entry.fileModified, details.entry.collaborativeSpace);
