@@ -145,7 +145,7 @@ void TestOdDatabase::xrefsUnloadAndLoadAgain()
     QVERIFY(bolt->xrefDatabase());
     QCOMPARE(OdDbXRefMan::unload(bolt.get()), eOk);
     QVERIFY(!bolt->xrefDatabase());
-    QCOMPARE(bolt->xrefStatus(), OdDb::kXrfUnresolved);
+    QCOMPARE(bolt->xrefStatus(), OdDb::kXrfUnloaded);
     QCOMPARE(OdDbXRefMan::load(bolt.get()), eOk);
     QVERIFY(bolt->xrefDatabase());
 
@@ -153,6 +153,7 @@ void TestOdDatabase::xrefsUnloadAndLoadAgain()
     QVERIFY(QFile::rename(dir.filePath("refs/parts/bolt.dwg"), dir.filePath("elsewhere.dwg")));
     QCOMPARE(OdDbXRefMan::load(bolt.get()), eFileNotFound);
     QVERIFY(!bolt->xrefDatabase());
+    QCOMPARE(bolt->xrefStatus(), OdDb::kXrfFileNotFound);
     // A support folder holding a file of that name resolves it again.
     services.setSupportFolders({dir.path()});
     bolt->setPathName("C:\\old\\elsewhere.dwg");

@@ -101,7 +101,7 @@ private slots:
     void cyclesAmongSharedDrawingsEndToo();
     void sharedDrawingOutlivesTheDrawingThatLoadedIt();
     void ghostsAreLeftOutUnlessAsked();
-    void unreadableReferenceStaysUnresolved();
+    void everyUnresolvedReferenceSaysWhy();
 };
 
 void TestOdDbXrefGraph::nestedReferencesResolveRelativeToTheirDrawing()
@@ -136,7 +136,7 @@ void TestOdDbXrefGraph::nestedReferencesResolveRelativeToTheirDrawing()
     QCOMPARE(fileOf(bolt->out(0)), dir.filePath("refs/parts/nut.dxf"));
     QVERIFY(bolt->out(0)->isNested());
     OdDbXrefGraphNode *gone = root->out(1);
-    QCOMPARE(gone->xrefStatus(), OdDb::kXrfUnresolved);
+    QCOMPARE(gone->xrefStatus(), OdDb::kXrfFileNotFound);
     QVERIFY(!gone->database());
     QVERIFY(!gone->btrId().isNull());
     QCOMPARE(gone->numOut(), 0);
@@ -182,7 +182,8 @@ void TestOdDbXrefGraph::cyclesEndAtTheRepeatedDrawing()
     OdDbXrefGraphNode *last = graph.xrefNode(graph.numNodes() - 1);
     QVERIFY(!last->database());
     QCOMPARE(last->numOut(), 0);
-    QCOMPARE(last->xrefStatus(), OdDb::kXrfUnresolved);
+    QCOMPARE(last->xrefStatus(), OdDb::kXrfUnloaded);
+    QVERIFY(last->isCycleNode());
     OdDbBlockTableRecordPtr back =
         OdDbBlockTableRecord::cast(last->btrId().safeOpenObject(OdDb::kForRead));
     QCOMPARE(OdDbXRefMan::load(back.get()), eSelfReference);
@@ -282,7 +283,7 @@ void TestOdDbXrefGraph::cyclesAmongSharedDrawingsEndToo()
     OdDbXrefGraphNode *left = graph.hostDwg()->out(0);
     QCOMPARE(fileOf(left), dir.filePath("left.dxf"));
     QCOMPARE(fileOf(left->out(0)), dir.filePath("right.dxf"));
-    QCOMPARE(left->out(1)->xrefStatus(), OdDb::kXrfUnresolved);
+    QVERIFY(left->out(1)->isCycleNode());
     // right was read while left was loading; both occurrences are that one database.
     QCOMPARE(graph.hostDwg()->out(1)->database(), left->out(0)->database());
 
@@ -345,24 +346,57 @@ void TestOdDbXrefGraph::ghostsAreLeftOutUnlessAsked()
     QCOMPARE(graph.hostDwg()->out(0)->xrefStatus(), OdDb::kXrfUnreferenced);
 }
 
-void TestOdDbXrefGraph::unreadableReferenceStaysUnresolved()
+void TestOdDbXrefGraph::everyUnresolvedReferenceSaysWhy()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("host.dxf");
-    QVERIFY(writeAssembly(path, {{"broken.dwg", "broken"}}));
+    QVERIFY(writeAssembly(path, {{"part.dxf", "part"},
+                                 {"missing.dxf", "missing"},
+                                 {"broken.dwg", "broken"},
+                                 {"host.dxf", "itself"},
+                                 {"spare.dxf", "spare"}}));
+    QVERIFY(writeAssembly(dir.filePath("part.dxf"), {}));
+    QVERIFY(writeAssembly(dir.filePath("spare.dxf"), {}));
     QVERIFY(DxfTest::writeBytes(dir.filePath("broken.dwg"),
                                 QByteArray("AC1032\0\0\0\0\0\0\x1d\0\x03", 16)
                                     + QByteArray(300, '\x02')));
     OdDbHostAppServices services;
     OdDbDatabasePtr db = services.readFile(toOdString(path));
     QVERIFY(db);
+    OdDbBlockTablePtr table = OdDbBlockTable::cast(db->getBlockTableId().safeOpenObject());
+    QCOMPARE(OdDbXRefMan::unload(table->getAt("spare", OdDb::kForRead).get()), eOk);
+
+    struct Expected
+    {
+        const char *name;
+        OdDb::XrefStatus status;
+        bool cycle;
+    };
+    const Expected expected[] = {{"part", OdDb::kXrfResolved, false},
+                                 {"missing", OdDb::kXrfFileNotFound, false},
+                                 {"broken", OdDb::kXrfUnresolved, false},
+                                 {"itself", OdDb::kXrfUnloaded, true},
+                                 {"spare", OdDb::kXrfUnloaded, false}};
     OdDbXrefGraph graph;
     OdDbXrefGraph::getFrom(db.get(), graph);
-    QCOMPARE(graph.numNodes(), 2);
-    QVERIFY(!graph.xrefNode(1)->database());
-    OdDbBlockTableRecordPtr broken =
-        OdDbBlockTableRecord::cast(graph.xrefNode(1)->btrId().safeOpenObject(OdDb::kForRead));
-    QCOMPARE(OdDbXRefMan::load(broken.get()), eCantOpenFile);
+    QCOMPARE(graph.hostDwg()->numOut(), int(std::size(expected)));
+    for (int i = 0; i < graph.hostDwg()->numOut(); ++i) {
+        const OdDbXrefGraphNode *node = graph.hostDwg()->out(i);
+        const Expected &want = expected[i];
+        QCOMPARE(toQString(node->name()), QString(want.name));
+        QCOMPARE(node->xrefStatus(), want.status);
+        QCOMPARE(node->isCycleNode(), want.cycle);
+        OdDbBlockTableRecordPtr record = table->getAt(node->name(), OdDb::kForRead);
+        QCOMPARE(record->xrefStatus(), want.status);
+    }
+    // Loading again says the same, and a file that turns up resolves the reference.
+    OdDbBlockTableRecordPtr missing = table->getAt("missing", OdDb::kForRead);
+    QCOMPARE(OdDbXRefMan::load(table->getAt("broken", OdDb::kForRead).get()), eCantOpenFile);
+    QCOMPARE(OdDbXRefMan::load(missing.get()), eFileNotFound);
+    QCOMPARE(missing->xrefStatus(), OdDb::kXrfFileNotFound);
+    QVERIFY(QFile::copy(dir.filePath("part.dxf"), dir.filePath("missing.dxf")));
+    QCOMPARE(OdDbXRefMan::load(missing.get()), eOk);
+    QCOMPARE(missing->xrefStatus(), OdDb::kXrfResolved);
 }
 
 QTEST_GUILESS_MAIN(TestOdDbXrefGraph)

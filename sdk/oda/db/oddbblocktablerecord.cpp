@@ -77,5 +77,5 @@ OdDb::XrefStatus OdDbBlockTableRecord::xrefStatus() const
 {
     if (!isFromExternalReference())
         return OdDb::kXrfNotAnXref;
-    return xrefDatabase() ? OdDb::kXrfResolved : OdDb::kXrfUnresolved;
+    return database()->xrefStatus(handle());
 }

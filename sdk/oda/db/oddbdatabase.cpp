@@ -80,6 +80,7 @@ OdDbDatabase *OdDbDatabase::xrefDatabase(quint64 blockRecord) const
 void OdDbDatabase::setXrefDatabase(quint64 blockRecord, const OdDbDatabasePtr &database)
 {
     const OdDbDatabasePtr previous = m_xrefs.value(blockRecord);
+    m_xrefFailures.remove(blockRecord);
     if (database.isNull())
         m_xrefs.remove(blockRecord);
     else
@@ -92,6 +93,31 @@ void OdDbDatabase::setXrefDatabase(quint64 blockRecord, const OdDbDatabasePtr &d
         if (!stillHeld)
             letGo(previous.get());
     }
+}
+
+OdDb::XrefStatus OdDbDatabase::xrefStatus(quint64 blockRecord) const
+{
+    if (m_xrefs.contains(blockRecord))
+        return OdDb::kXrfResolved;
+    switch (m_xrefFailures.value(blockRecord, eOk)) {
+    case eFileNotFound:
+        return OdDb::kXrfFileNotFound;
+    case eCantOpenFile:
+        return OdDb::kXrfUnresolved;
+    default:
+        return OdDb::kXrfUnloaded;
+    }
+}
+
+bool OdDbDatabase::isXrefCycle(quint64 blockRecord) const
+{
+    return m_xrefFailures.value(blockRecord, eOk) == eSelfReference;
+}
+
+void OdDbDatabase::setXrefLoadFailure(quint64 blockRecord, OdResult why)
+{
+    setXrefDatabase(blockRecord, OdDbDatabasePtr());
+    m_xrefFailures.insert(blockRecord, why);
 }
 
 void OdDbDatabase::setAttachmentLoaded(quint64 definition, const QImage &image)

@@ -2,6 +2,7 @@
 
 #include "oddb.h"
 #include "oddbobjectid.h"
+#include "odresult.h"
 #include "odrxobject.h"
 #include "odsmartptr.h"
 #include "odstring.h"
@@ -54,7 +55,17 @@ public:
     OdDbDatabase *referencingDatabase() const { return m_referencing; }
     // The drawing loaded for the external reference whose block record has handle, or null.
     OdDbDatabase *xrefDatabase(quint64 blockRecord) const;
+    // Setting a database records the reference as resolved; setting none forgets how its last
+    // load went.
     void setXrefDatabase(quint64 blockRecord, const OdDbDatabasePtr &database);
+    // How the last load of that reference went: kXrfResolved, kXrfFileNotFound, kXrfUnresolved
+    // (the file cannot be read), or kXrfUnloaded: unloaded, never loaded, or left unloaded
+    // because it leads back to a drawing that is loading it (a cycle).
+    OdDb::XrefStatus xrefStatus(quint64 blockRecord) const;
+    bool isXrefCycle(quint64 blockRecord) const;
+    // Records why loading that reference gave no database (eFileNotFound, eCantOpenFile,
+    // eSelfReference).
+    void setXrefLoadFailure(quint64 blockRecord, OdResult why);
 
     // The loaded state of image and underlay definitions: kept with the database, never
     // written into the drawing.
@@ -82,5 +93,6 @@ private:
     // drawings may hold this one longer.
     OdDbDatabase *m_referencing;
     QHash<quint64, OdDbDatabasePtr> m_xrefs;
+    QHash<quint64, OdResult> m_xrefFailures;
     QHash<quint64, QImage> m_loaded;
 };

@@ -80,8 +80,9 @@ void OdDbXrefGraph::addReferences(int index, Traversal *traversal)
         child->m_btrId = record ? OdDbObjectId(database, record) : OdDbObjectId();
         child->m_database = record ? database->xrefDatabase(record) : nullptr;
         child->m_status = xref.insertCount == 0 ? OdDb::kXrfUnreferenced
-                          : child->m_database   ? OdDb::kXrfResolved
-                                                : OdDb::kXrfUnresolved;
+                          : record              ? database->xrefStatus(record)
+                                                : OdDb::kXrfUnloaded;
+        child->m_cycle = record && database->isXrefCycle(record);
         child->m_in.push_back(node);
         node->m_out.push_back(child.get());
         m_nodes.push_back(std::move(child));

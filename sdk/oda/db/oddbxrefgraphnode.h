@@ -20,7 +20,12 @@ public:
     OdDbObjectId btrId() const { return m_btrId; }
     // The loaded drawing; null when the reference is not loaded (missing, unreadable, a cycle).
     OdDbDatabase *database() const { return m_database; }
+    // Why a reference has no drawing: kXrfFileNotFound, kXrfUnresolved (the file cannot be
+    // read), kXrfUnloaded (unloaded, or a cycle: see isCycleNode()), kXrfUnreferenced (nothing
+    // inserts it); kXrfResolved when it has one.
     OdDb::XrefStatus xrefStatus() const { return m_status; }
+    // True for a reference left unloaded because it leads back to a drawing above it.
+    bool isCycleNode() const { return m_cycle; }
     bool isNested() const { return m_in.size() == 1 && m_in.front()->m_in.size() == 1; }
 
     int numOut() const { return int(m_out.size()); }
@@ -35,6 +40,7 @@ private:
     OdDbObjectId m_btrId;
     OdDbDatabase *m_database = nullptr;
     OdDb::XrefStatus m_status = OdDb::kXrfNotAnXref;
+    bool m_cycle = false;
     std::vector<OdDbXrefGraphNode *> m_out;
     std::vector<OdDbXrefGraphNode *> m_in;
 };

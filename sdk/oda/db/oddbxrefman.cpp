@@ -34,6 +34,9 @@ public:
     void loadAll(OdDbDatabase *database);
 
 private:
+    // Finds, reads and loads the drawing behind one reference of database.
+    OdResult resolve(OdDbDatabase *database, const OdString &storedPath, quint64 handle);
+
     QHash<QString, OdDbDatabasePtr> m_loaded; // canonical path -> database; null: unreadable
     QStringList m_chain;                      // canonical paths being loaded, outermost first
 };
@@ -51,13 +54,21 @@ OdResult XrefLoader::load(OdDbBlockTableRecord *blockRecord)
     if (!blockRecord || !blockRecord->isFromExternalReference())
         return eInvalidInput;
     OdDbDatabase *database = blockRecord->database();
-    OdDbHostAppServices *services = database->appServices();
     const quint64 handle = blockRecord->objectId().getHandle();
     database->setXrefDatabase(handle, OdDbDatabasePtr());
+    const OdResult result = resolve(database, blockRecord->pathName(), handle);
+    if (result != eOk && result != eInvalidInput)
+        database->setXrefLoadFailure(handle, result);
+    return result;
+}
+
+OdResult XrefLoader::resolve(OdDbDatabase *database, const OdString &storedPath, quint64 handle)
+{
+    OdDbHostAppServices *services = database->appServices();
     if (!services)
         return eInvalidInput;
-    const QString path = toQString(services->findFile(blockRecord->pathName(), database,
-                                                      OdDbHostAppServices::kXRefDrawing));
+    const QString path = toQString(
+        services->findFile(storedPath, database, OdDbHostAppServices::kXRefDrawing));
     if (path.isEmpty())
         return eFileNotFound;
     const QString key = canonical(path);
