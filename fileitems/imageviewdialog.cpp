@@ -22,6 +22,8 @@ ImageViewDialog::ImageViewDialog(const QString &localPath, QTreeWidgetItem *item
     , m_item(item)
 {
     m_ui->setupUi(this);
+    // A row inside a list, never a window of its own.
+    setWindowFlags(Qt::Widget);
     m_ui->NameLabel->setElideMode(Qt::ElideMiddle);
     m_ui->LockButton->setIconSize(QSize(kIconSide, kIconSide));
     m_ui->moreActionPushButton->setStyleSheet(QLatin1String(kMoreActionStyle));

@@ -5,25 +5,36 @@
 #include <QList>
 #include <QListWidget>
 
+class QDeadlineTimer;
 class ReferenceTree;
 class ViewWidget;
 
 // The tiles and grid of the task pane: one ViewWidget per occurrence of a file of the active
-// drawing, filtered by name. Main thread only.
+// drawing, filtered by name. Items come at once; their tiles and the details shown on them are
+// made a few at a time (buildStep), so that the host's event loop keeps running. Main thread
+// only.
 class ActiveListViewWidget : public QListWidget
 {
     Q_OBJECT
 
 public:
+    enum Layout { NoLayout, TileLayout, GridLayout };
+
     explicit ActiveListViewWidget(QWidget *parent = nullptr);
 
-    // Replaces the tiles with the tree's files, each syncing, in the tree's order.
+    // Replaces the items with the tree's files, in the tree's order; their tiles, syncing at
+    // first, follow in buildStep.
     void rebuild(const ReferenceTree &tree);
-    // Shows each tile's status and lock from a details answer.
-    void applyDetails(const MAPSTRCADOBJ &details);
+    // Keeps a details answer; buildStep shows it on every tile.
+    void setDetails(const MAPSTRCADOBJ &details);
+    // Makes tiles and shows details until deadline; true when nothing is left to do.
+    bool buildStep(const QDeadlineTimer &deadline);
+    bool isComplete() const;
     // Lays every tile out as a 62 pixel high row (tiles) or a 98 x 124 cell (grid).
     void showTiles();
     void showGrid();
+    // Sorts the items as the items' order says; tiles still to come follow them.
+    void sortFiles(Qt::SortOrder order);
     QList<ViewWidget *> tiles() const;
 
 signals:
@@ -34,5 +45,12 @@ public slots:
     void SearchTextChanged(const QString &text);
 
 private:
-    void applyItemSizes();
+    void makeTile(QListWidgetItem *listItem);
+    void layOut(QListWidgetItem *listItem, ViewWidget *tile);
+
+    Layout m_layout = NoLayout;
+    int m_nextTile = 0;     // the first item without a tile
+    MAPSTRCADOBJ m_details;
+    bool m_hasDetails = false;
+    int m_nextDetailed = 0; // the first item not showing m_details yet
 };

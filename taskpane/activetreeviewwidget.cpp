@@ -12,7 +12,9 @@
 #include "session/showaurextaskpane.h"
 #include "workingcopy/filedatabase.h"
 
-#include <QHeaderView>
+#include <QDeadlineTimer>
+
+#include <memory>
 
 ActiveTreeViewWidget::ActiveTreeViewWidget(QWidget *parent)
     : QTreeWidget(parent)
@@ -29,10 +31,18 @@ ActiveTreeViewWidget::ActiveTreeViewWidget(QWidget *parent)
 
 void ActiveTreeViewWidget::rebuild(const ReferenceTree &tree)
 {
+    m_pending.clear();
+    m_nextPending = 0;
     m_rows.clear();
+    m_details.clear();
+    m_hasDetails = false;
+    m_nextDetailed = 0;
     clear();
+    // Sorted once when all items stand, not once per item.
+    setSortingEnabled(false);
     if (tree.root())
         addNode(tree.root(), nullptr);
+    setSortingEnabled(true);
     expandAll();
 }
 
@@ -41,24 +51,51 @@ void ActiveTreeViewWidget::addNode(const ReferenceNode *node, QTreeWidgetItem *p
     auto *item = parent ? new LxTreeWidgetItem(parent) : new LxTreeWidgetItem(this);
     const QString name = listedFileName(*node);
     item->setData(0, FileNameRole, name);
-    auto *row = new ImageViewDialog(node->path, item);
-    row->setName(name);
-    row->setPreview(previewSourceFor(node->path));
-    item->setSizeHint(0, row->size());
-    setItemWidget(item, 0, row);
-    m_rows.append(row);
+    m_pending.append({item, node->path, name});
     for (const ReferenceNode *child : node->children)
         addNode(child, item);
 }
 
-void ActiveTreeViewWidget::applyDetails(const MAPSTRCADOBJ &details)
+void ActiveTreeViewWidget::makeRow(const PendingRow &pending)
+{
+    auto *row = new ImageViewDialog(pending.path, pending.item, viewport());
+    row->setName(pending.name);
+    row->setPreview(previewSourceFor(pending.path));
+    setItemWidget(pending.item, 0, row);
+    m_rows.append(row);
+}
+
+void ActiveTreeViewWidget::setDetails(const MAPSTRCADOBJ &details)
+{
+    m_details = details;
+    m_hasDetails = true;
+    m_nextDetailed = 0;
+}
+
+bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
 {
     const ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-    const FileDatabase database(session->tenant());
-    for (ImageViewDialog *row : qAsConst(m_rows)) {
-        const FileItemDetails fileDetails =
-            fileItemDetails(database, row->localPath(), details, session->currentUser());
-        showFileItemDetails(*row, fileDetails, row->name());
-        row->setModified(platformStampMSecs(fileDetails.entry.fileModified));
+    std::unique_ptr<FileDatabase> database;
+    while (!deadline.hasExpired()) {
+        if (m_nextPending < m_pending.size()) {
+            makeRow(m_pending.at(m_nextPending++));
+        } else if (m_hasDetails && m_nextDetailed < m_rows.size()) {
+            if (!database)
+                database = std::make_unique<FileDatabase>(session->tenant());
+            ImageViewDialog *row = m_rows.at(m_nextDetailed++);
+            const FileItemDetails fileDetails =
+                fileItemDetails(*database, row->localPath(), m_details, session->currentUser());
+            showFileItemDetails(*row, fileDetails, row->name());
+            row->setModified(platformStampMSecs(fileDetails.entry.fileModified));
+        } else {
+            return true;
+        }
     }
+    return isComplete();
+}
+
+bool ActiveTreeViewWidget::isComplete() const
+{
+    return m_nextPending == m_pending.size()
+        && (!m_hasDetails || m_nextDetailed == m_rows.size());
 }

@@ -6,12 +6,16 @@
 #include <QTreeWidget>
 
 class ImageViewDialog;
-struct ReferenceNode;
+class LxTreeWidgetItem;
+class QDeadlineTimer;
 class ReferenceTree;
+struct ReferenceNode;
 
 // The structured list of the task pane: the active drawing as the root with each referenced
 // file under the file that references it, one ImageViewDialog row per occurrence. Sorted as
-// the items' order says; main thread only.
+// the items' order says. Items come at once; their rows and the details shown on them are made
+// a few at a time (buildStep), so that a drawing with hundreds of files never holds up the
+// host's event loop for long. Main thread only.
 class ActiveTreeViewWidget : public QTreeWidget
 {
     Q_OBJECT
@@ -19,14 +23,31 @@ class ActiveTreeViewWidget : public QTreeWidget
 public:
     explicit ActiveTreeViewWidget(QWidget *parent = nullptr);
 
-    // Replaces the rows with the tree's files, each syncing, fully expanded.
+    // Replaces the items with the tree's files, fully expanded; their rows, syncing at first,
+    // follow in buildStep.
     void rebuild(const ReferenceTree &tree);
-    // Shows each row's status and lock from a details answer.
-    void applyDetails(const MAPSTRCADOBJ &details);
+    // Keeps a details answer; buildStep shows it on every row.
+    void setDetails(const MAPSTRCADOBJ &details);
+    // Makes rows and shows details until deadline; true when nothing is left to do.
+    bool buildStep(const QDeadlineTimer &deadline);
+    bool isComplete() const;
     QList<ImageViewDialog *> rows() const { return m_rows; }
 
 private:
-    void addNode(const ReferenceNode *node, QTreeWidgetItem *parent);
+    struct PendingRow
+    {
+        LxTreeWidgetItem *item;
+        QString path;
+        QString name;
+    };
 
+    void addNode(const ReferenceNode *node, QTreeWidgetItem *parent);
+    void makeRow(const PendingRow &pending);
+
+    QList<PendingRow> m_pending;
+    int m_nextPending = 0;
     QList<ImageViewDialog *> m_rows; // owned by the tree through their items
+    MAPSTRCADOBJ m_details;
+    bool m_hasDetails = false;
+    int m_nextDetailed = 0; // the first row of m_rows not showing m_details yet
 };

@@ -22,10 +22,12 @@
 #include <cfxdocumentmanager.h>
 #include <cfxsystemservices.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QThreadPool>
+#include <QTimer>
 
 namespace {
 // Marks a details answer as the answer of a finished query, so that a query that found
@@ -40,6 +42,9 @@ constexpr int kMenuIconSide = 20;
 constexpr int kViewIconSide = 22;
 const QRect kStackedGeometry(9, 120, 267, 541);
 const QSize kViewMenuSize(34, 72);
+// The longest one turn of building rows and tiles keeps the event loop waiting, in
+// milliseconds; the tree and the list get half each.
+constexpr int kStepBudgetMs = 16;
 
 // The file of the host's active drawing, native separators; "" without one.
 QString activeDrawingPath()
@@ -67,6 +72,10 @@ AurexMainWindow::AurexMainWindow(QWidget *parent)
     m_stackedWidget->addWidget(m_treeWidget);
     buildViewMenu();
     m_ui->gridLayout_2->addWidget(m_stackedWidget, 3, 0);
+    m_stepTimer = new QTimer(this);
+    m_stepTimer->setSingleShot(true);
+    m_stepTimer->setInterval(0);
+    connect(m_stepTimer, &QTimer::timeout, this, &AurexMainWindow::buildStep);
 
     connect(m_ui->refreshButton, &QToolButton::clicked, this, &AurexMainWindow::RefreshButtonClicked);
     m_sortingActions = new SortingActions(m_ui->SortToolButton);
@@ -215,6 +224,8 @@ void AurexMainWindow::rebuild()
     m_treeWidget->rebuild(tree);
     m_listWidget->rebuild(tree);
     applyViewMode();
+    m_stepTimer->start();
+    m_detailsPending = tree.root() != nullptr;
     if (!tree.root()) {
         m_ui->refreshButton->setEnabled(true);
         return;
@@ -235,10 +246,25 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
     }
     MAPSTRCADOBJ answer = details;
     answer.insert(QLatin1String(kQueriedMarker), FileEntry());
-    m_treeWidget->applyDetails(answer);
-    m_listWidget->applyDetails(answer);
+    m_treeWidget->setDetails(answer);
+    m_listWidget->setDetails(answer);
+    m_detailsPending = false;
     applyViewMode();
+    m_stepTimer->start();
     m_ui->refreshButton->setEnabled(true);
+}
+
+void AurexMainWindow::buildStep()
+{
+    const bool treeDone = m_treeWidget->buildStep(QDeadlineTimer(kStepBudgetMs / 2));
+    const bool listDone = m_listWidget->buildStep(QDeadlineTimer(kStepBudgetMs / 2));
+    if (!treeDone || !listDone)
+        m_stepTimer->start();
+}
+
+bool AurexMainWindow::isSettled() const
+{
+    return !m_detailsPending && m_treeWidget->isComplete() && m_listWidget->isComplete();
 }
 
 void AurexMainWindow::RefreshButtonClicked()
@@ -336,5 +362,6 @@ void AurexMainWindow::AscendingSortSlot(int order)
         ? Qt::DescendingOrder
         : Qt::AscendingOrder;
     m_treeWidget->sortItems(0, direction);
-    m_listWidget->sortItems(direction);
+    m_listWidget->sortFiles(direction);
+    m_stepTimer->start();
 }

@@ -12,6 +12,7 @@ class ActiveTreeViewWidget;
 class QAction;
 class QMenu;
 class QStackedWidget;
+class QTimer;
 class SortingActions;
 
 namespace Ui {
@@ -43,6 +44,8 @@ public:
     int sortState() const { return m_sortState; }
     // The pane's user name label.
     void setUserLabel(const QString &text);
+    // Every row and tile stands and shows the details of the last query: nothing is pending.
+    bool isSettled() const;
 
 signals:
     void SearchTextChangedSignal(const QString &text);
@@ -67,6 +70,7 @@ public slots:
     void CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details, const QString &drawingPath);
 
 private:
+    void buildStep();
     void buildViewMenu();
     void buildUserMenu();
     void rebuild();
@@ -90,4 +94,6 @@ private:
     int m_sortState = -1;
     QMutex m_mutex; // guards rebuilds: m_fileList, m_drawingPath and the lists' contents
     bool m_rebuildPending = false;
+    bool m_detailsPending = false; // the last rebuild's details have not arrived
+    QTimer *m_stepTimer;           // makes rows and tiles a few at a time
 };

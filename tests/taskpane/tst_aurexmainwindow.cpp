@@ -57,10 +57,7 @@ QStringList rows(AurexMainWindow &window)
 
 bool synced(AurexMainWindow &window)
 {
-    const QList<ImageViewDialog *> all = window.treeWidget()->rows();
-    return !all.isEmpty() && std::none_of(all.begin(), all.end(), [](ImageViewDialog *row) {
-        return row->status() == 5;
-    });
+    return window.isSettled();
 }
 
 QStringList shownNames(QListWidget *list)

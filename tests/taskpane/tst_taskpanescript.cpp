@@ -63,8 +63,8 @@ private slots:
     {
         const QStringList lines = {
             "_OPEN " + path("models/bridge.dwg"),
-            // Rows get their "More Action" button once the platform's details have arrived.
-            "_UIWAIT moreActionPushButton[0] 60",
+            // Each of the eight rows gets its "More Action" button once its details are shown.
+            "_UIWAIT moreActionPushButton[7] 60",
             "_UISNAPSHOT " + path("tree.json"),
             "_UICLICK dwgFilterButton",
             "_UISNAPSHOT " + path("dwg.json"),
