@@ -1,7 +1,11 @@
 #include "hostsystemservices.h"
 
+#include "commandlinewidget.h"
 #include "dockingpanemanager.h"
 #include "hostdocumentmanager.h"
+#include "mainwindow.h"
+
+#include <cfxstring.h>
 
 HostSystemServices::HostSystemServices(HostDocumentManager *documents, DockingPaneManager *panes,
                                        CFxUiCustomizationManager *ui,
@@ -32,4 +36,10 @@ CFxUiCustomizationManager *HostSystemServices::GetUiCustomizationManager()
 OdDbHostAppServices *HostSystemServices::GetHostAppServices()
 {
     return m_appServices;
+}
+
+void HostSystemServices::WriteMessage(const CFxString &text)
+{
+    if (auto *window = qobject_cast<MainWindow *>(m_mainWindow))
+        window->commandLine()->appendMessage(text.toQString());
 }

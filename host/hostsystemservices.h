@@ -19,6 +19,7 @@ public:
     OdDbHostAppServices *GetHostAppServices() override;
     int GetUILanguage() const override { return m_language; }
     QWidget *GetMainWindow() override { return m_mainWindow; }
+    void WriteMessage(const CFxString &text) override;
 
     void setMainWindow(QWidget *mainWindow) { m_mainWindow = mainWindow; }
 

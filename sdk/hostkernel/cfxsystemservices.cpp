@@ -8,6 +8,10 @@ std::atomic<CFxSystemServices *> g_services { nullptr };
 
 CFxSystemServices::~CFxSystemServices() = default;
 
+void CFxSystemServices::WriteMessage(const CFxString &)
+{
+}
+
 CFxSystemServices *GetFxSystemServices()
 {
     return g_services.load();

@@ -4,6 +4,7 @@
 
 class CFxDockingPaneManager;
 class CFxDocumentManager;
+class CFxString;
 class CFxUiCustomizationManager;
 class OdDbHostAppServices;
 class QWidget;
@@ -24,6 +25,9 @@ public:
     // The host's user-interface language number; 0 means: follow the operating system.
     virtual int GetUILanguage() const = 0;
     virtual QWidget *GetMainWindow() = 0;
+    // Shows one line of text to the user in the host's command line. Main thread only; a host
+    // without a command line ignores it.
+    virtual void WriteMessage(const CFxString &text);
 };
 
 HOSTKERNEL_EXPORT CFxSystemServices *GetFxSystemServices();

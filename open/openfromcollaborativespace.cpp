@@ -1,0 +1,168 @@
+#include "openfromcollaborativespace.h"
+#include "ui_openfromcollaborativespace.h"
+
+#include "openlogging.h"
+
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "session/showaurextaskpane.h"
+#include "support/progressdialog.h"
+
+#include <cfxdocumentmanager.h>
+#include <cfxstring.h>
+#include <cfxsystemservices.h>
+#include <fzfileinfo.h>
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QThread>
+
+namespace {
+
+const char kLatestPicture[] = ":/embedded/Resources/OpenFromLocalDirectoryAndCS.png";
+const char kOverwritePicture[] = ":/embedded/Resources/OpenFromCSAndOverWriteAllFiles.png";
+const char kLocalOnlyPicture[] = ":/embedded/Resources/OpenOnlyLocalFiles.png";
+
+// Asks the host to open the drawing at path, when there is a file to open.
+void openInHost(const QString &path)
+{
+    QString local = path;
+    local.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!QFileInfo(local).isFile())
+        return;
+    CFxSystemServices *services = GetFxSystemServices();
+    CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
+    if (documents)
+        documents->OpenDocument(CFxString(local));
+}
+
+void writeMessage(const QString &text)
+{
+    qCInfo(lcOpen).noquote() << text;
+    if (CFxSystemServices *services = GetFxSystemServices())
+        services->WriteMessage(CFxString(text));
+}
+
+} // namespace
+
+OpenFromCollaborativeSpace::OpenFromCollaborativeSpace(QWidget *parent)
+    : QDialog(parent)
+    , m_ui(new Ui::OpenFromCollaborativeSpace)
+    , m_progress(new ProgressDialog(this))
+{
+    m_ui->setupUi(this);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setModal(true);
+    m_ui->useLatestFromLocalAndCS_label->setUp(QPixmap(QLatin1String(kLatestPicture)));
+    m_ui->overwriteAllLocal_label->setUp(QPixmap(QLatin1String(kOverwritePicture)));
+    m_ui->useLocalOnly_label->setUp(QPixmap(QLatin1String(kLocalOnlyPicture)));
+    connect(m_ui->useLatestFromLocalAndCS_label, &OpenCSLabel::clicked, this,
+            &OpenFromCollaborativeSpace::UseLatestFromLocalAndCSSlot);
+    connect(m_ui->overwriteAllLocal_label, &OpenCSLabel::clicked, this,
+            &OpenFromCollaborativeSpace::OverwriteAllLocalSlot);
+    connect(m_ui->useLocalOnly_label, &OpenCSLabel::clicked, this,
+            &OpenFromCollaborativeSpace::UseLocalOnlySlot);
+    connect(this, &QDialog::rejected, this, &OpenFromCollaborativeSpace::DialogCancelledSlot);
+}
+
+OpenFromCollaborativeSpace::~OpenFromCollaborativeSpace()
+{
+    delete m_ui;
+}
+
+void OpenFromCollaborativeSpace::setRecords(RecordList records)
+{
+    m_records = std::move(records);
+}
+
+void OpenFromCollaborativeSpace::setTargetPath(const QString &targetPath)
+{
+    m_targetPath = targetPath;
+}
+
+void OpenFromCollaborativeSpace::UseLatestFromLocalAndCSSlot()
+{
+    // Only copies present locally are brought up to date; copies changed locally carry no
+    // stamp, so they are never replaced by this option.
+    RecordList chosen;
+    for (const FzFileInfo *record : m_records) {
+        if (!recordProperty(*record, kKeyLocalTimestamp).isEmpty())
+            chosen.addCopy(*record);
+    }
+    startDownload(std::move(chosen));
+}
+
+void OpenFromCollaborativeSpace::OverwriteAllLocalSlot()
+{
+    startDownload(std::move(m_records));
+}
+
+void OpenFromCollaborativeSpace::UseLocalOnlySlot()
+{
+    openInHost(m_targetPath);
+    finish();
+}
+
+void OpenFromCollaborativeSpace::DialogCancelledSlot()
+{
+}
+
+void OpenFromCollaborativeSpace::startDownload(RecordList records)
+{
+    setEnabled(false);
+    m_progress->show();
+    m_progress->setEnabled(false);
+
+    auto *worker = new DownloadThread; // moved to the thread below; deleted when it finishes
+    worker->setDownload(std::move(records), m_targetPath,
+                        ShowAurexTaskPane::instance()->tenant());
+    auto *thread = new QThread; // deletes itself once it has finished
+    worker->moveToThread(thread);
+    connect(thread, &QThread::started, worker, &DownloadThread::Download);
+    connect(worker, &DownloadThread::downloadReported, this,
+            [this](const DownloadReport &report) { m_report = report; });
+    connect(worker, &DownloadThread::DownloadFinished, this,
+            &OpenFromCollaborativeSpace::DownloadFinishedSlot);
+    // The worker's last act ends its thread's event loop; the thread then deletes the worker
+    // (deferred deletes run as a thread finishes) and the main thread deletes the thread. A
+    // dialog closed meanwhile only misses the queued report.
+    connect(worker, &DownloadThread::DownloadFinished, thread, &QThread::quit,
+            Qt::DirectConnection);
+    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start(QThread::InheritPriority);
+}
+
+void OpenFromCollaborativeSpace::DownloadFinishedSlot()
+{
+    setEnabled(true);
+    m_progress->setEnabled(true);
+    m_progress->close();
+    tellUser(m_report);
+    openInHost(m_targetPath);
+    finish();
+    emit downloadDone();
+}
+
+void OpenFromCollaborativeSpace::finish()
+{
+    accept();
+    if (QWidget *openDialog = parentWidget())
+        openDialog->close();
+}
+
+void OpenFromCollaborativeSpace::tellUser(const DownloadReport &report)
+{
+    for (int i = 0; i < report.replacedLocalFiles.size(); ++i) {
+        writeMessage(tr("Your local changes to %1 were kept in %2.")
+                         .arg(report.replacedLocalFiles.at(i), report.keptCopies.value(i)));
+    }
+    if (report.failed) {
+        QMessageBox box(QMessageBox::Warning, tr("Error"), tr("An error occurred during download"),
+                        QMessageBox::Ok, this);
+        box.setDetailedText(report.details.join(QLatin1Char('\n')));
+        box.exec();
+    } else if (!report.problem.isEmpty()) {
+        QMessageBox::warning(this, tr("Error"), report.problem, QMessageBox::Ok);
+    }
+}

@@ -1,0 +1,273 @@
+// The download of a drawing with its references from a real platform into a local folder:
+// what each local-copy option transfers, what the file database records, the repaired paths,
+// the copies that keep local work, and the failure box.
+
+#include "open/openfromcollaborativespace.h"
+
+#include "connector/recordbuilder.h"
+#include "connector/recordfields.h"
+#include "workingcopy/downloadfolder.h"
+#include "workingcopy/filedatabase.h"
+
+#include <dxftesthelpers.h>
+#include <hostdocumentmanager.h>
+#include <hostenvironment.h>
+#include <platformprocess.h>
+#include <testhome.h>
+
+#include <cfxdocument.h>
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+#include <oddbdatabase.h>
+#include <oddbxrefgraph.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QtTest>
+
+namespace {
+
+const QStringList kStructure{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf",
+                             "logo.png", "load-table.pdf", "deck-photo.png"};
+
+LintraAurexConnectorWrapper *connector()
+{
+    return LintraAurexConnectorWrapper::GetInstance();
+}
+
+QByteArray demoBytes(const QString &name)
+{
+    return DxfTest::readBytes(QStringLiteral(AUREX_DEMO_FILES "/") + name);
+}
+
+// Answers every message box that comes up, keeping its text.
+class MessageBoxWatcher : public QObject
+{
+public:
+    MessageBoxWatcher()
+    {
+        m_timer.callOnTimeout([this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts.append(box->text());
+                box->accept();
+            }
+        });
+        m_timer.start(20);
+    }
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace
+
+class TestOpenFromCollaborativeSpace : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void emptyFolderDownloadsRecordsRepairsAndOpens();
+    void optionsTreatLocalCopies_data();
+    void optionsTreatLocalCopies();
+    void failedDownloadChangesNothing();
+
+private:
+    // The structure of bridge.dwg prepared for the download folder; *present says whether
+    // some file of it is present locally.
+    RecordList structure(bool *present);
+    // Runs an option of the dialog until the download has ended.
+    void runOption(void (OpenFromCollaborativeSpace::*option)(), RecordList records);
+    QString path(const QString &name) const { return m_folder + "/" + name; }
+    QString targetPath() const { return QString(path("bridge.dwg")).replace('/', '\\'); }
+
+    TestHome m_home;
+    PlatformProcess m_platform{PlatformProcess::Options{true, {}, {}}};
+    std::unique_ptr<HostEnvironment> m_host;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_folder;
+};
+
+void TestOpenFromCollaborativeSpace::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    m_home.applyToProcess();
+    QString error;
+    QVERIFY2(m_platform.start(&error), qPrintable(error));
+    connector()->SetProxySettings(QString(), 0, QString(), QString());
+    connector()->SetServer(m_platform.serverHost());
+    QVERIFY(connector()->LxGatepassLogin("alice", "alice-demo-pw", m_platform.serverHost(),
+                                         QString(), m_platform.casUrl()));
+    m_host = std::make_unique<HostEnvironment>();
+}
+
+void TestOpenFromCollaborativeSpace::init()
+{
+    m_host->documents()->closeAll();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_folder = m_dir->filePath("download");
+    QVERIFY(QDir().mkpath(m_folder));
+    QFile::remove(FileDatabase::locationFor(QString()));
+}
+
+RecordList TestOpenFromCollaborativeSpace::structure(bool *present)
+{
+    std::unique_ptr<FzFileInfo> query = makeAllSpacesSearchQuery("bridge.dwg");
+    connector()->SearchPattern(query.get());
+    std::unique_ptr<FzFileInfo> bridge;
+    for (int i = 0; i < connector()->GetSearchListSize(); ++i) {
+        if (recordTitle(*connector()->GetSearchFileAt(i)) == "bridge.dwg")
+            bridge = std::make_unique<FzFileInfo>(*connector()->GetSearchFileAt(i));
+    }
+    if (!bridge || !connector()->GetStructure_Block(bridge.get()))
+        return RecordList();
+    RecordList records = RecordList::copiesOf(connector()->GetTransactionListSize(),
+                                              [](int i) { return connector()->GetTransactionFileAt(i); });
+    const FileDatabase database{QString()};
+    *present = prepareDownload(database, m_folder, records.records());
+    return records;
+}
+
+void TestOpenFromCollaborativeSpace::runOption(void (OpenFromCollaborativeSpace::*option)(),
+                                               RecordList records)
+{
+    OpenFromCollaborativeSpace dialog;
+    QSignalSpy done(&dialog, &OpenFromCollaborativeSpace::downloadDone);
+    dialog.setRecords(std::move(records));
+    dialog.setTargetPath(targetPath());
+    (dialog.*option)();
+    if (option != &OpenFromCollaborativeSpace::UseLocalOnlySlot)
+        QVERIFY(done.wait(60000));
+    QVERIFY(!dialog.isVisible());
+}
+
+void TestOpenFromCollaborativeSpace::emptyFolderDownloadsRecordsRepairsAndOpens()
+{
+    bool present = true;
+    RecordList records = structure(&present);
+    QCOMPARE(int(records.size()), kStructure.size());
+    QVERIFY(!present);
+    runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));
+
+    const FileDatabase database{QString()};
+    for (const QString &name : kStructure) {
+        QVERIFY2(QFileInfo(path(name)).isFile(), qPrintable(name));
+        QCOMPARE(database.isLocallyModified(path(name)), QString("false"));
+        QVERIFY(!database.updateStamp(path(name)).isEmpty());
+        QVERIFY(!database.valueWhere("path", path(name), "name").isEmpty());
+    }
+    QCOMPARE(database.valueWhere("path", path("piers.dxf"), "type"), QString("ACAD Drawing"));
+    QCOMPARE(database.valueWhere("path", path("logo.png"), "type"), QString("ACAD Insert"));
+
+    // The independent reader sees every stored path in the folder.
+    const QJsonObject bridge = DxfTest::ezdxfReport(path("bridge.dwg"));
+    QCOMPARE(bridge.value("xrefs").toObject().value("deck").toString(), path("deck.dwg"));
+    QCOMPARE(bridge.value("xrefs").toObject().value("piers").toString(), path("piers.dxf"));
+    QCOMPARE(bridge.value("images").toArray().first().toString(), path("logo.png"));
+    QCOMPARE(bridge.value("pdfs").toArray().first().toString(), path("load-table.pdf"));
+    QCOMPARE(DxfTest::ezdxfReport(path("deck.dwg")).value("xrefs").toObject().value("rebar")
+                 .toString(), path("rebar.dxf"));
+
+    // The host opened the drawing with every reference resolved in the folder.
+    CFxDocument *document = m_host->documents()->FindDocument(CFxString(path("bridge.dwg")));
+    QVERIFY(document);
+    QCOMPARE(m_host->documents()->GetCurrentDocument(), document);
+    OdDbXrefGraph graph;
+    OdDbXrefGraph::getFrom(document->GetFxDatabase(), graph);
+    QCOMPARE(graph.numNodes(), 5); // bridge, deck, piers, and rebar below each of them
+    for (int i = 1; i < graph.numNodes(); ++i) {
+        QCOMPARE(graph.xrefNode(i)->xrefStatus(), OdDb::kXrfResolved);
+        QCOMPARE(QFileInfo(graph.xrefNode(i)->database()->fileName()).absolutePath(), m_folder);
+    }
+}
+
+void TestOpenFromCollaborativeSpace::optionsTreatLocalCopies_data()
+{
+    QTest::addColumn<int>("option");
+    QTest::addColumn<bool>("changedCopyStays");
+    QTest::addColumn<bool>("outdatedCopyStays");
+    QTest::addColumn<bool>("changesKeptAside");
+    QTest::newRow("use latest from both") << 0 << true << false << false;
+    QTest::newRow("overwrite all local files") << 1 << false << false << true;
+    QTest::newRow("use only local files") << 2 << true << true << false;
+}
+
+void TestOpenFromCollaborativeSpace::optionsTreatLocalCopies()
+{
+    QFETCH(int, option);
+    QFETCH(bool, changedCopyStays);
+    QFETCH(bool, outdatedCopyStays);
+    QFETCH(bool, changesKeptAside);
+    bool present = false;
+    runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, structure(&present));
+    m_host->documents()->closeAll();
+
+    // piers.dxf: saved locally since; rebar.dxf: an older platform version; deck.dwg: current;
+    // logo.png: never downloaded.
+    const QByteArray localEdit = demoBytes("stair.dxf");
+    const QByteArray stale = demoBytes("quay.dxf");
+    const QByteArray currentDeck = DxfTest::readBytes(path("deck.dwg"));
+    QVERIFY(DxfTest::writeBytes(path("piers.dxf"), localEdit));
+    QVERIFY(DxfTest::writeBytes(path("rebar.dxf"), stale));
+    QVERIFY(QFile::remove(path("logo.png")));
+    {
+        FileDatabase database{QString()};
+        QCOMPARE(database.removeFilesNamed(database.valueWhere("path", path("logo.png"), "name")),
+                 1);
+        QVERIFY(database.recordLocalSave(path("piers.dxf")));
+        QCOMPARE(database.setUpdateStamp(path("rebar.dxf"), "2001/01/01@00:00:00:GMT"),
+                 QString("0"));
+    }
+
+    RecordList records = structure(&present);
+    QVERIFY(present);
+    const QList<void (OpenFromCollaborativeSpace::*)()> options{
+        &OpenFromCollaborativeSpace::UseLatestFromLocalAndCSSlot,
+        &OpenFromCollaborativeSpace::OverwriteAllLocalSlot,
+        &OpenFromCollaborativeSpace::UseLocalOnlySlot};
+    runOption(options.at(option), std::move(records));
+
+    QCOMPARE(DxfTest::readBytes(path("piers.dxf")) == localEdit, changedCopyStays);
+    QCOMPARE(DxfTest::readBytes(path("rebar.dxf")) == stale, outdatedCopyStays);
+    QCOMPARE(DxfTest::readBytes(path("deck.dwg")), currentDeck);
+    // Brand new files come down only when everything is overwritten.
+    QCOMPARE(QFileInfo(path("logo.png")).isFile(), option == 1);
+    const QStringList copies = QDir(m_folder).entryList({"piers (local changes *).dxf"});
+    QCOMPARE(copies.size(), changesKeptAside ? 1 : 0);
+    if (changesKeptAside)
+        QCOMPARE(DxfTest::readBytes(path(copies.first())), localEdit);
+    QCOMPARE(QDir(m_folder).entryList({"*local changes*"}).size(), copies.size());
+    QVERIFY(m_host->documents()->FindDocument(CFxString(path("bridge.dwg"))));
+}
+
+void TestOpenFromCollaborativeSpace::failedDownloadChangesNothing()
+{
+    bool present = false;
+    RecordList records = structure(&present);
+    std::unique_ptr<FzFileInfo> ghost = std::make_unique<FzFileInfo>();
+    setRecordProperty(*ghost, "name", "AX999999999");
+    setRecordProperty(*ghost, "title", "ghost.dwg");
+    setRecordProperty(*ghost, "_LOCALDOWNLOADFOLDER", m_folder);
+    records.add(std::move(ghost));
+    {
+        FileDatabase database{QString()};
+        database.addFile(path("deck.dwg"), "", "AX1", "2001/01/01@00:00:00:GMT", "", "ACAD Drawing",
+                         "false");
+    }
+    const QByteArray databaseBefore = DxfTest::readBytes(FileDatabase::locationFor(QString()));
+
+    MessageBoxWatcher boxes;
+    runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));
+    QCOMPARE(boxes.texts, QStringList{"An error occurred during download"});
+    QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())),
+             databaseBefore);
+    QVERIFY(!databaseBefore.isEmpty());
+    // Whatever came down lies under its own name, complete; nothing else is left behind.
+    for (const QString &name : QDir(m_folder).entryList(QDir::Files | QDir::Hidden))
+        QVERIFY2(kStructure.contains(name), qPrintable(name));
+}
+
+QTEST_MAIN(TestOpenFromCollaborativeSpace)
+#include "tst_openfromcollaborativespace.moc"
