@@ -24,9 +24,15 @@ public:
     void initApp() override;
     void uninitApp() override;
 
-    // A drawing became active: the task pane shows its files.
+    // A drawing became active: the task pane shows its files. While the launcher's model is
+    // being opened, the first other drawing to become active is closed.
     void DocumentActivated(CFxDocument *document) override;
-    // A save, attach or detach changed the active drawing's files: the task pane shows them.
+    // The host wrote a drawing: remembers under which name, for the save command's end.
+    void saveComplete(OdDbDatabase *database, const OdString &actualName) override;
+    // The main window is closing: the module takes its menu entries and ribbon panel back.
+    void mainFrameToBeClosed(void *mainFrame) override;
+    // A save, attach or detach changed the active drawing's files: a saved file counts as
+    // changed locally in the file database, and the task pane shows the files again.
     void commandEnded(OdEdCommand *command, OdEdCommandContext *context) override;
 
 protected:
