@@ -32,23 +32,10 @@ QString toQ(const OdString &text)
     return CFxString(text).toQString();
 }
 
-// The images and PDFs of one drawing.
-struct Attachments
-{
-    QStringList images;
-    QStringList pdfs;
-};
-
-Attachments attachmentsOf(OdDbDatabase *database)
+DrawingAttachments attachmentsOf(OdDbDatabase *database)
 {
     return {scanDefinitions(database, QLatin1String(kImageDictionary)),
             scanDefinitions(database, QLatin1String(kPdfDictionary))};
-}
-
-void addAttachments(ReferenceTree &tree, const Attachments &attachments, ReferenceNode *parent)
-{
-    addFileNodes(tree, attachments.images, ReferenceNode::RasterImage, parent);
-    addFileNodes(tree, attachments.pdfs, ReferenceNode::PdfUnderlay, parent);
 }
 
 // Walks the reference graph below the host drawing. Each referenced drawing's attachments are
@@ -56,8 +43,8 @@ void addAttachments(ReferenceTree &tree, const Attachments &attachments, Referen
 class GraphWalker
 {
 public:
-    GraphWalker(ReferenceTree &tree, OdDbHostAppServices *services)
-        : m_tree(tree), m_services(services)
+    GraphWalker(ReferenceTree &tree, OdDbHostAppServices *services, bool readReferencedFiles)
+        : m_tree(tree), m_services(services), m_readReferencedFiles(readReferencedFiles)
     {
     }
 
@@ -76,8 +63,8 @@ public:
             ReferenceNode *node =
                 m_tree.addNode(parent, toQ(block->getName()), path, ReferenceNode::Drawing);
             walk(edge, node);
-            if (!path.isEmpty() && QFileInfo::exists(path))
-                addAttachments(m_tree, attachmentsOnDisk(path), node);
+            if (m_readReferencedFiles && !path.isEmpty() && QFileInfo::exists(path))
+                addAttachmentNodes(m_tree, cachedAttachments(path), node);
         }
     }
 
@@ -91,31 +78,25 @@ private:
         return found.isEmpty() ? QString() : QDir::toNativeSeparators(found);
     }
 
-    Attachments attachmentsOnDisk(const QString &path)
+    DrawingAttachments cachedAttachments(const QString &path)
     {
         const auto known = m_onDisk.constFind(path);
         if (known != m_onDisk.constEnd())
             return known.value();
-        Attachments attachments;
-        QString error;
-        const OdDbDatabasePtr database =
-            m_services ? m_services->readDrawing(path, &error) : OdDbDatabasePtr();
-        if (database)
-            attachments = attachmentsOf(database.get());
-        else
-            qCDebug(lcSave).noquote() << "cannot read referenced drawing" << path << error;
+        const DrawingAttachments attachments = attachmentsOnDisk(m_services, path);
         m_onDisk.insert(path, attachments);
         return attachments;
     }
 
     ReferenceTree &m_tree;
     OdDbHostAppServices *m_services;
-    QHash<QString, Attachments> m_onDisk;
+    const bool m_readReferencedFiles;
+    QHash<QString, DrawingAttachments> m_onDisk;
 };
 
 } // namespace
 
-ReferenceNode *buildActiveReferenceTree(ReferenceTree &tree)
+ReferenceNode *buildActiveReferenceTree(ReferenceTree &tree, bool readReferencedFiles)
 {
     CFxSystemServices *services = GetFxSystemServices();
     CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
@@ -123,11 +104,11 @@ ReferenceNode *buildActiveReferenceTree(ReferenceTree &tree)
     if (!document || !document->GetFxDatabase())
         return nullptr;
     return buildReferenceTree(tree, document->GetFxDatabase(),
-                              document->GetPathName().toQString());
+                              document->GetPathName().toQString(), readReferencedFiles);
 }
 
 ReferenceNode *buildReferenceTree(ReferenceTree &tree, OdDbDatabase *database,
-                                  const QString &path)
+                                  const QString &path, bool readReferencedFiles)
 {
     Q_ASSERT(!tree.root());
     if (!database || tree.root())
@@ -138,12 +119,31 @@ ReferenceNode *buildReferenceTree(ReferenceTree &tree, OdDbDatabase *database,
     ReferenceNode *root = tree.addNode(nullptr, pathFileName(nativePath), nativePath,
                                        ReferenceNode::Drawing);
     if (OdDbXrefGraphNode *host = graph.hostDwg())
-        GraphWalker(tree, database->appServices()).walk(host, root);
+        GraphWalker(tree, database->appServices(), readReferencedFiles).walk(host, root);
     // The drawing in memory, so that images attached since the last save count; a drawing that
     // was never saved has nothing to send with it.
     if (QFileInfo::exists(nativePath))
-        addAttachments(tree, attachmentsOf(database), root);
+        addAttachmentNodes(tree, attachmentsOf(database), root);
     return root;
+}
+
+DrawingAttachments attachmentsOnDisk(OdDbHostAppServices *services, const QString &path)
+{
+    QString error;
+    const OdDbDatabasePtr database = services ? services->readDrawing(path, &error)
+                                              : OdDbDatabasePtr();
+    if (!database) {
+        qCDebug(lcSave).noquote() << "cannot read referenced drawing" << path << error;
+        return DrawingAttachments();
+    }
+    return attachmentsOf(database.get());
+}
+
+void addAttachmentNodes(ReferenceTree &tree, const DrawingAttachments &attachments,
+                        ReferenceNode *parent)
+{
+    addFileNodes(tree, attachments.images, ReferenceNode::RasterImage, parent);
+    addFileNodes(tree, attachments.pdfs, ReferenceNode::PdfUnderlay, parent);
 }
 
 QStringList scanDefinitions(OdDbDatabase *database, const QString &dictionaryName)

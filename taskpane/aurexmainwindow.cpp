@@ -4,6 +4,7 @@
 
 #include "activelistviewwidget.h"
 #include "activetreeviewwidget.h"
+#include "attachmentscan.h"
 #include "cadobjectdetailsthread.h"
 #include "currentplatformmenu.h"
 #include "taskpanelogging.h"
@@ -21,6 +22,7 @@
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
 #include <cfxsystemservices.h>
+#include <oddbdatabase.h>
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -46,13 +48,26 @@ const QSize kViewMenuSize(34, 72);
 // milliseconds; the tree and the list get half each.
 constexpr int kStepBudgetMs = 16;
 
-// The file of the host's active drawing, native separators; "" without one.
-QString activeDrawingPath()
+CFxDocument *activeDocument()
 {
     CFxSystemServices *services = GetFxSystemServices();
     CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
-    CFxDocument *document = documents ? documents->GetCurrentDocument() : nullptr;
+    return documents ? documents->GetCurrentDocument() : nullptr;
+}
+
+// The file of the host's active drawing, native separators; "" without one.
+QString activeDrawingPath()
+{
+    CFxDocument *document = activeDocument();
     return document ? QDir::toNativeSeparators(document->GetPathName().toQString()) : QString();
+}
+
+// The services that read the active drawing's references; null without a drawing.
+OdDbHostAppServices *activeDrawingServices()
+{
+    CFxDocument *document = activeDocument();
+    OdDbDatabase *database = document ? document->GetFxDatabase() : nullptr;
+    return database ? database->appServices() : nullptr;
 }
 } // namespace
 
@@ -216,8 +231,49 @@ void AurexMainWindow::DocumentActivatedSlot()
 
 void AurexMainWindow::rebuild()
 {
-    ReferenceTree tree;
-    buildActiveReferenceTree(tree);
+    // The drawing in memory on this thread; the drawings it references are read from disk on
+    // the pool, for their images and PDFs, before the lists are filled.
+    auto tree = std::make_shared<ReferenceTree>();
+    buildActiveReferenceTree(*tree, false);
+    const int generation = ++m_generation;
+    m_detailsPending = tree->root() != nullptr;
+    OdDbHostAppServices *services = activeDrawingServices();
+    if (!tree->root() || !services) {
+        m_scannedTree.reset();
+        showTree(*tree);
+        return;
+    }
+    QStringList drawings;
+    for (const ReferenceNode *node : tree->nodes()) {
+        if (node != tree->root() && node->kind == ReferenceNode::Drawing && !node->path.isEmpty())
+            drawings.append(node->path);
+    }
+    m_scannedTree = tree;
+    auto *scan = new AttachmentScan(drawings, services, generation);
+    connect(scan, &AttachmentScan::scanned, this, &AurexMainWindow::attachmentsScanned,
+            Qt::QueuedConnection);
+    QThreadPool::globalInstance()->start(scan);
+}
+
+void AurexMainWindow::attachmentsScanned(const QHash<QString, DrawingAttachments> &attachments,
+                                         int generation)
+{
+    if (generation != m_generation || !m_scannedTree)
+        return; // a later rebuild took over
+    const std::shared_ptr<ReferenceTree> tree = std::move(m_scannedTree);
+    // A copy: the nodes added below join the list.
+    const std::vector<ReferenceNode *> nodes = tree->nodes();
+    for (ReferenceNode *node : nodes) {
+        const auto found = attachments.constFind(node->path);
+        if (node != tree->root() && node->kind == ReferenceNode::Drawing
+            && found != attachments.constEnd())
+            addAttachmentNodes(*tree, found.value(), node);
+    }
+    showTree(*tree);
+}
+
+void AurexMainWindow::showTree(const ReferenceTree &tree)
+{
     m_drawingPath = tree.root() ? tree.root()->path : QString();
     m_fileList = tree.paths();
     setResultCount(tree.count());
@@ -225,7 +281,6 @@ void AurexMainWindow::rebuild()
     m_listWidget->rebuild(tree);
     applyViewMode();
     m_stepTimer->start();
-    m_detailsPending = tree.root() != nullptr;
     if (!tree.root()) {
         m_ui->refreshButton->setEnabled(true);
         return;

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "save/fileentry.h"
+#include "save/referencetreebuilder.h"
 
 #include <QDialog>
 #include <QMutex>
 #include <QString>
+#include <QHash>
 #include <QStringList>
+
+#include <memory>
 
 class ActiveListViewWidget;
 class ActiveTreeViewWidget;
@@ -13,6 +17,7 @@ class QAction;
 class QMenu;
 class QStackedWidget;
 class QTimer;
+class ReferenceTree;
 class SortingActions;
 
 namespace Ui {
@@ -74,6 +79,9 @@ private:
     void buildViewMenu();
     void buildUserMenu();
     void rebuild();
+    void attachmentsScanned(const QHash<QString, DrawingAttachments> &attachments,
+                            int generation);
+    void showTree(const ReferenceTree &tree);
     void applyViewMode();
     void setResultCount(int count);
     void filterByType(bool check, const char *type);
@@ -95,5 +103,7 @@ private:
     QMutex m_mutex; // guards rebuilds: m_fileList, m_drawingPath and the lists' contents
     bool m_rebuildPending = false;
     bool m_detailsPending = false; // the last rebuild's details have not arrived
+    int m_generation = 0;          // counts rebuilds; a scan of an older one is dropped
+    std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
     QTimer *m_stepTimer;           // makes rows and tiles a few at a time
 };

@@ -130,9 +130,9 @@ private slots:
 
         AurexMainWindow window;
         window.DocumentActivatedSlot();
+        QTRY_VERIFY(synced(window));
         QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
                  QString(" Result: 9 File(s)"));
-        QTRY_VERIFY(synced(window));
         // status: 0 new, 1 changed locally, 2 current, 3 out of date; lock: 1 mine, 2 another
         // user's, 3 none. Sorted by name; rebar.dxf stands under both drawings that use it.
         QCOMPARE(rows(window), QStringList({
@@ -170,11 +170,11 @@ private slots:
         const QString bridge = window.drawingPath();
         m_commands.runLine("_OPEN " + path("piers.dxf"), false);
         window.DocumentActivatedSlot();
-        QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
-                 QString(" Result: 2 File(s)"));
         // An answer for the drawing that was active before changes nothing.
         window.CADObjectDetailsFinishedSlot(MAPSTRCADOBJ(), bridge);
         QTRY_VERIFY(synced(window));
+        QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
+                 QString(" Result: 2 File(s)"));
         QCOMPARE(rows(window), QStringList({"piers.dxf 2 1", "  rebar.dxf 2 3"}));
         window.CADObjectDetailsFinishedSlot(MAPSTRCADOBJ(), bridge);
         QCOMPARE(rows(window), QStringList({"piers.dxf 2 1", "  rebar.dxf 2 3"}));
@@ -253,6 +253,7 @@ private slots:
     {
         AurexMainWindow window;
         window.DocumentActivatedSlot();
+        QTRY_VERIFY(synced(window));
         setSignedIn(false);
         m_commands.runLine("_OPEN " + path("piers.dxf"), false);
         window.DocumentActivatedSlot();
