@@ -13,6 +13,7 @@
 #include "scriptrunner.h"
 #include "uicommands.h"
 #include "uimodeljson.h"
+#include "viewcommands.h"
 #include "widgetsnapshot.h"
 
 #include <cfxdocument.h>
@@ -89,6 +90,8 @@ int HostApplication::run()
     m_fileCommands = std::make_unique<FileCommands>(m_host->documents());
     m_referenceCommands = std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
     m_uiCommands = std::make_unique<UiCommands>();
+    m_viewCommands = std::make_unique<ViewCommands>(
+        [this]() { return m_mainWindow ? m_mainWindow->currentView() : nullptr; });
 
     // Modules come up before any window exists: initApp registers commands and reactors only.
     loadModules();
@@ -249,6 +252,7 @@ void HostApplication::shutdown()
         m_host->documents()->closeAll();
     for (auto it = m_modules.rbegin(); it != m_modules.rend(); ++it)
         (*it)->shutdown();
+    m_viewCommands.reset();
     m_uiCommands.reset();
     m_referenceCommands.reset();
     m_fileCommands.reset();

@@ -13,6 +13,7 @@ class FileCommands;
 class HostServices;
 class ReferenceCommands;
 class UiCommands;
+class ViewCommands;
 class LoadedModule;
 class MainWindow;
 
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<ReferenceCommands> m_referenceCommands;
     std::unique_ptr<UiCommands> m_uiCommands;
+    std::unique_ptr<ViewCommands> m_viewCommands;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::vector<std::unique_ptr<LoadedModule>> m_modules;
     bool m_shutDown = false;

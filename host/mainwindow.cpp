@@ -86,6 +86,11 @@ MainWindow::~MainWindow()
     delete m_menuBuilder;
 }
 
+DrawingView *MainWindow::currentView() const
+{
+    return qobject_cast<DrawingView *>(m_tabs->currentWidget());
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!m_closing && m_confirmClose && !saveModifiedDocuments()) {

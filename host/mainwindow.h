@@ -6,6 +6,7 @@
 class CFxUiCustomizationManager;
 class CommandLineWidget;
 class CommandProcessor;
+class DrawingView;
 class HostDocument;
 class HostDocumentManager;
 class MenuBarBuilder;
@@ -24,6 +25,8 @@ public:
     ~MainWindow() override;
 
     CommandLineWidget *commandLine() const { return m_commandLine; }
+    // The view of the drawing in the current tab, or null.
+    DrawingView *currentView() const;
     // Whether closing asks to save modified drawings (not when a script closes the window).
     void setConfirmClose(bool confirm) { m_confirmClose = confirm; }
 

@@ -158,15 +158,17 @@ def geometry(kind, msp):
         msp.add_line((40, 60), (40, 30))
 
 
-# Each drawing: title, geometry, external references (block name, stored path), images and PDF
-# underlays (stored paths). Stored paths deliberately come from other machines.
+# Each drawing: title, geometry, external references (block name, stored path, insertion point
+# when not the origin), images (placed from "imagesAt", else below the drawing) and PDF underlays
+# (stored paths). Stored paths deliberately come from other machines.
 DRAWINGS = [
     {"space": "Common Space", "title": "bridge.dwg", "kind": "bridge",
-     "xrefs": [("deck", "C:\\Projects\\Bridge\\deck.dwg"), ("piers", "..\\Bridge\\piers.dxf")],
+     "xrefs": [("deck", "C:\\Projects\\Bridge\\deck.dwg", (10, 40)), ("piers", "..\\Bridge\\piers.dxf")],
      "images": ["..\\images\\logo.png"], "pdfs": ["C:\\Projects\\Bridge\\documents\\load-table.pdf"]},
     {"space": "Common Space", "title": "deck.dwg", "kind": "deck",
      "xrefs": [("rebar", "rebar.dxf")],
-     "images": ["C:\\Users\\jdoe\\Pictures\\deck-photo.png"], "pdfs": [], "lockedBy": "bob"},
+     "images": ["C:\\Users\\jdoe\\Pictures\\deck-photo.png"], "imagesAt": (70, 14), "pdfs": [],
+     "lockedBy": "bob"},
     {"space": "Common Space", "title": "piers.dxf", "kind": "piers",
      "xrefs": [("rebar", "rebar.dxf")], "images": [], "pdfs": []},
     {"space": "Common Space", "title": "rebar.dxf", "kind": "rebar",
@@ -203,12 +205,13 @@ def main():
     for seed, d in enumerate(DRAWINGS):
         doc, msp = new_drawing()
         geometry(d["kind"], msp)
-        for name, path in d["xrefs"]:
+        for name, path, *at in d["xrefs"]:
             doc.add_xref_def(path, name)
-            msp.add_blockref(name, (0, 0))
+            msp.add_blockref(name, at[0] if at else (0, 0))
+        x, y = d.get("imagesAt", (10, -30))
         for i, path in enumerate(d["images"]):
             image_def = doc.add_image_def(path, size_in_pixel=(96, 64))
-            msp.add_image(image_def, insert=(10 + 30 * i, -30), size_in_units=(24, 16))
+            msp.add_image(image_def, insert=(x + 30 * i, y), size_in_units=(24, 16))
         for i, path in enumerate(d["pdfs"]):
             underlay_def = doc.add_underlay_def(path, fmt="pdf", name="1")
             msp.add_underlay(underlay_def, insert=(60 + 30 * i, -30), scale=0.05)
@@ -228,7 +231,7 @@ def main():
                 f.write(pdf_bytes(title, lines))
         manifest.append({
             "space": d["space"], "title": d["title"], "preview": preview,
-            "references": [base(p) for _, p in d["xrefs"]],
+            "references": [base(x[1]) for x in d["xrefs"]],
             "attachments": [base(p) for p in d["images"] + d["pdfs"]],
             "lockedBy": d.get("lockedBy", ""),
         })

@@ -1,6 +1,7 @@
 #include "dxfrenderer.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPen>
@@ -28,6 +29,11 @@ QColor visibleColor(const QColor &color, const QColor &foreground, const QColor 
 
 DxfRenderer::DxfRenderer(const DxfDocument &doc)
     : DxfRenderer(DxfScene::build(doc))
+{
+}
+
+DxfRenderer::DxfRenderer(const OdDbDatabase &database)
+    : DxfRenderer(DxfScene::build(database))
 {
 }
 
@@ -63,43 +69,70 @@ QTransform DxfRenderer::fitTransform(const QRectF &target) const
 void DxfRenderer::render(QPainter *painter, const QRectF &target, const QColor &foreground,
                          const QColor &background) const
 {
+    render(painter, fitTransform(target), target, foreground, background);
+}
+
+void DxfRenderer::render(QPainter *painter, const QTransform &transform, const QRectF &target,
+                         const QColor &foreground, const QColor &background) const
+{
     if (!painter || m_scene.isEmpty() || target.isEmpty())
         return;
-    const QTransform transform = fitTransform(target);
     painter->save();
     painter->setClipRect(target, Qt::IntersectClip);
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->setBrush(Qt::NoBrush);
-    painter->setTransform(transform, true);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    const QTransform device = painter->transform();
+    // Pictures first, so that lines drawn over them stay visible.
+    for (const DxfScene::Image &image : m_scene.images) {
+        painter->setTransform(image.placement * transform * device);
+        painter->drawImage(QPointF(0.0, 0.0), image.image);
+    }
+    painter->setTransform(transform * device);
     for (const DxfScene::Shape &shape : m_scene.shapes) {
-        QPen pen(visibleColor(shape.color, foreground, background), 0.0);
+        const QColor color = visibleColor(shape.color, foreground, background);
+        QPen pen(color, 0.0);
         pen.setCosmetic(true);
         painter->setPen(pen);
+        painter->setBrush(shape.filled ? QBrush(color) : QBrush(Qt::NoBrush));
         painter->drawPath(shape.path);
     }
-    painter->restore();
+    painter->setTransform(device);
 
     // Fonts need a GUI application; a program without one gets the outlines only.
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        painter->restore();
         return;
-    // The fit is a uniform scale; its determinant would underflow for drawings that span
+    }
+    // The view is a uniform scale; its determinant would underflow for drawings that span
     // hundreds of orders of magnitude.
     const double scale = std::hypot(transform.m11(), transform.m12());
     for (const DxfScene::Text &text : m_scene.texts) {
         const double pixels = text.height * scale;
-        if (pixels < kSmallestTextPixels)
+        if (pixels < kSmallestTextPixels || !target.intersects(transform.mapRect(DxfScene::textBounds(text))))
             continue;
-        painter->save();
-        painter->setClipRect(target, Qt::IntersectClip);
         QFont font = painter->font();
         font.setPixelSize(std::max(1, int(pixels + 0.5)));
         painter->setFont(font);
+        const QFontMetricsF metrics(font);
+        // The anchor's place on the text: left, centre or right; baseline, bottom, centre or top.
+        QPointF offset;
+        if (text.alignment & Qt::AlignHCenter)
+            offset.setX(-metrics.horizontalAdvance(text.text) / 2.0);
+        else if (text.alignment & Qt::AlignRight)
+            offset.setX(-metrics.horizontalAdvance(text.text));
+        if (text.alignment & Qt::AlignTop)
+            offset.setY(metrics.capHeight());
+        else if (text.alignment & Qt::AlignVCenter)
+            offset.setY(metrics.capHeight() / 2.0);
+        else if (text.alignment & Qt::AlignBottom)
+            offset.setY(-metrics.descent());
         painter->setPen(visibleColor(text.color, foreground, background));
+        painter->setTransform(device);
         painter->translate(transform.map(text.position));
         painter->rotate(-text.angle);
-        painter->drawText(QPointF(0.0, 0.0), text.text);
-        painter->restore();
+        painter->drawText(offset, text.text);
     }
+    painter->restore();
 }
 
 QImage DxfRenderer::preview(const QSize &size, const QColor &background,

@@ -8,6 +8,7 @@
 #include <QTransform>
 
 class DxfDocument;
+class OdDbDatabase;
 class QPainter;
 
 // Draws a drawing's model space fitted into a rectangle, keeping its proportions and centring
@@ -18,6 +19,8 @@ class TD_DB_EXPORT DxfRenderer
 {
 public:
     explicit DxfRenderer(const DxfDocument &doc);
+    // A drawing with its external references and images, as a database loaded them.
+    explicit DxfRenderer(const OdDbDatabase &database);
     explicit DxfRenderer(DxfScene scene);
 
     const DxfScene &scene() const { return m_scene; }
@@ -30,6 +33,9 @@ public:
     // light and dark backgrounds; colours too close to the background take it too.
     void render(QPainter *painter, const QRectF &target, const QColor &foreground,
                 const QColor &background = Qt::white) const;
+    // The same through a view's own transform (world to target), clipped to target.
+    void render(QPainter *painter, const QTransform &view, const QRectF &target,
+                const QColor &foreground, const QColor &background) const;
     QImage preview(const QSize &size, const QColor &background = Qt::white,
                    const QColor &foreground = Qt::black) const;
 
