@@ -2,23 +2,26 @@
 
 #include "accountstore.h"
 
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
+#include <QStringList>
 
+#include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <string>
 
-namespace httplib {
-class ContentReader;
-class Server;
-struct Request;
-struct Response;
-} // namespace httplib
+class HttpExchange;
+class HttpServer;
+struct HttpRequest;
 
 // The platform's HTTP/JSON service: the sign-in (CAS) endpoints, the object API the connector
-// calls, and the dashboard. Requests run on a pool of worker threads, each with its own
-// database connection. Who is calling and how large the body is are checked from the headers,
-// before any body is read. Owned by the serve command; run() blocks until stop() is called.
+// calls, and the dashboard, over HttpServer. Who is calling and how large the body is are
+// checked from the request's head, before any body is read. Owned by the serve command; run()
+// blocks until stop() is called.
 class ApiServer
 {
 public:
@@ -30,6 +33,8 @@ public:
         int sessionTtlSeconds = 0;
         long long maxUploadBytes = 0;
         int threads = 0;
+        int connectionsPerClient = 0;
+        QStringList trustedProxies;
         // Where check-in uploads are spooled; a private folder below the data folder.
         QString uploadFolder;
     };
@@ -37,9 +42,9 @@ public:
     explicit ApiServer(const Options &options);
     ~ApiServer();
 
-    // Binds the listening socket; the chosen port is then port().
+    // Starts listening; the chosen port is then port().
     bool bind(QString *error);
-    int port() const { return m_port; }
+    int port() const;
     bool isTls() const;
     void run();
     void stop();
@@ -48,17 +53,19 @@ private:
     using JsonHandler = std::function<QJsonValue(const Caller &, const QJsonObject &)>;
 
     void installRoutes();
-    void installCasRoutes();
-    // Runs before a request's body is read; true when it has answered the request itself.
-    bool refusedBeforeBody(const httplib::Request &request, httplib::Response &response);
-    void jsonRoute(const char *method, const char *pattern, JsonHandler handler);
-    void serveContent(const httplib::Request &request, httplib::Response &response);
-    void checkIn(const httplib::Request &request, httplib::Response &response,
-                 const httplib::ContentReader &reader);
-    Caller caller(const httplib::Request &request);
+    std::unique_ptr<HttpExchange> route(const HttpRequest &request);
+    // An answer given from the head alone: a caller that is not signed in, a body too large
+    // or of unknown length. Nothing when the request may go on.
+    std::unique_ptr<HttpExchange> refusedBeforeBody(const HttpRequest &request);
+    std::unique_ptr<HttpExchange> signIn(const HttpRequest &request, bool withCookie);
+    std::unique_ptr<HttpExchange> object(const HttpRequest &request);
+    std::unique_ptr<HttpExchange> checkIn(const HttpRequest &request);
 
     Options m_options;
     AccountStore m_accounts;
-    std::unique_ptr<httplib::Server> m_server;
-    int m_port = 0;
+    std::map<std::string, JsonHandler> m_jsonRoutes; // "POST /search" -> handler
+    std::unique_ptr<HttpServer> m_server;
+    std::mutex m_stopMutex; // guards m_stopping
+    std::condition_variable m_stopped;
+    bool m_stopping = false;
 };

@@ -1,5 +1,6 @@
 #include "checkin.h"
 
+#include "contentstore.h"
 #include "credentials.h"
 #include "database.h"
 #include "platformconstants.h"
@@ -22,7 +23,7 @@ CheckIn::CheckIn(const Caller &caller, AccountStore &accounts)
 {
 }
 
-QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const QByteArray &contents)
+QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, QIODevice *contents)
 {
     const QJsonArray records = manifest.value(QStringLiteral("records")).toArray();
     if (records.isEmpty())
@@ -47,7 +48,7 @@ QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, const QByteArray &con
 }
 
 CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
-                               const QByteArray &contents, QList<ObjectRow> *stored)
+                               QIODevice *contents, QList<ObjectRow> *stored)
 {
     const QString title = prop(record, "title");
     const QString problem = TitleRules::problem(title);
@@ -123,7 +124,7 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
             if (update.numRowsAffected() != 1)
                 throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(title));
             if (existing->sha256 != sha256)
-                ObjectStore::dropUnusedContent(existing->sha256);
+                ContentStore::dropUnused(existing->sha256);
             result = Placed{existing->id, existing->name, title, QString()};
         } else {
             if (name.isEmpty())
@@ -155,28 +156,19 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
     return result;
 }
 
-void CheckIn::storeContent(const QJsonObject &record, const QByteArray &contents,
-                           QString *sha256, qint64 *size)
+void CheckIn::storeContent(const QJsonObject &record, QIODevice *contents, QString *sha256,
+                           qint64 *size)
 {
     const double offset = record.value(QStringLiteral("offset")).toDouble(-1);
     const double length = record.value(QStringLiteral("size")).toDouble(-1);
-    if (offset < 0 || length < 0 || offset + length > static_cast<double>(contents.size()))
-        throw ApiError(400, QStringLiteral("no content sent for %1").arg(prop(record, "title")));
-    // A view into the upload, bound to the statement as it is.
-    const QByteArray data = QByteArray::fromRawData(contents.constData()
-                                                        + static_cast<qint64>(offset),
-                                                    static_cast<int>(length));
-    *sha256 = Credentials::sha256Hex(data);
-    *size = data.size();
-    if (*sha256 != prop(record, "sha256"))
-        throw ApiError(400, QStringLiteral("the content of %1 arrived damaged")
-                                .arg(prop(record, "title")));
-    // A delete dropping the same bytes at the same time waits for this check-in, or this one
-    // for the delete, and then stores the bytes again.
-    Database::lockKey(QStringLiteral("content:") + *sha256);
-    Database::exec(QStringLiteral("INSERT INTO contents (sha256, size, data) VALUES (?, ?, ?) "
-                                  "ON CONFLICT DO NOTHING"),
-                   {*sha256, *size, data});
+    const qint64 available = contents ? contents->size() : 0;
+    const QString title = prop(record, "title");
+    if (offset < 0 || length < 0 || offset + length > static_cast<double>(available)
+        || (contents && !contents->seek(static_cast<qint64>(offset))))
+        throw ApiError(400, QStringLiteral("no content sent for %1").arg(title));
+    *sha256 = prop(record, "sha256").toLower();
+    *size = static_cast<qint64>(length);
+    ContentStore::store(contents, *size, *sha256, title);
 }
 
 void CheckIn::claimName(const QString &name)

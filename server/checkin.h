@@ -3,9 +3,10 @@
 #include "accountstore.h"
 #include "objectstore.h"
 
-#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
+
+class QIODevice;
 
 // One check-in of a tree of records, all or nothing. The manifest lists the records in tree
 // order, each with the index of its parent (-1 for the top) and, when it is selected, where its
@@ -19,7 +20,7 @@ class CheckIn
 public:
     CheckIn(const Caller &caller, AccountStore &accounts);
     // Returns the objects as stored, in manifest order (records not saved are left out).
-    QList<ObjectRow> run(const QJsonObject &manifest, const QByteArray &contents);
+    QList<ObjectRow> run(const QJsonObject &manifest, QIODevice *contents);
 
 private:
     struct Placed {
@@ -28,9 +29,9 @@ private:
         QString title;
         QString lockedByOther; // login of another user holding the object's lock
     };
-    Placed place(const QJsonObject &record, const Placed *parent, const QByteArray &contents,
+    Placed place(const QJsonObject &record, const Placed *parent, QIODevice *contents,
                  QList<ObjectRow> *stored);
-    void storeContent(const QJsonObject &record, const QByteArray &contents, QString *sha256,
+    void storeContent(const QJsonObject &record, QIODevice *contents, QString *sha256,
                       qint64 *size);
     void claimName(const QString &name);
 

@@ -1,15 +1,12 @@
 #pragma once
 
+#include "multipartreader.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryFile>
 
-#include <string>
-
-namespace httplib {
-class ContentReader;
-struct MultipartFormData;
-} // namespace httplib
+class QIODevice;
 
 // The body of one check-in as it streams in: the "manifest" part (small JSON) into memory, the
 // "contents" part into a temporary file in the upload folder, so a large upload never sits in
@@ -18,16 +15,17 @@ struct MultipartFormData;
 class CheckInUpload
 {
 public:
-    CheckInUpload(const QString &folder, qint64 maxBytes);
+    CheckInUpload(const QString &folder, qint64 maxBytes, const QByteArray &boundary);
 
-    // Reads the multipart body through the server's content reader. False when the body is
-    // refused or broken; status() and errorString() then say why.
-    bool receive(const httplib::ContentReader &reader);
+    // One piece of the body. False when the body is refused or broken; status() and
+    // errorString() then say why.
+    bool receive(const char *data, size_t size);
+    // The body is complete; false when it was not a whole form with a manifest.
+    bool finish();
 
-    const std::string &manifest() const { return m_manifest; }
-    // The uploaded contents, mapped from the temporary file: no copy is made, and the bytes
-    // stay valid while this object lives.
-    QByteArray contents() const;
+    const QByteArray &manifest() const { return m_manifest; }
+    // The uploaded contents, read from the temporary file (empty when none were sent).
+    QIODevice *contents();
 
     int status() const { return m_status; }
     QString errorString() const { return m_error; }
@@ -35,19 +33,18 @@ public:
 private:
     enum class Part { None, Manifest, Contents, Ignored };
 
-    bool beginPart(const httplib::MultipartFormData &part);
+    bool beginPart(const QByteArray &name);
     bool receivePart(const char *data, size_t length);
-    bool finishContents();
     bool fail(int status, const QString &message);
 
     QString m_folder;
     qint64 m_maxBytes;
     qint64 m_received = 0;
+    MultipartReader m_reader;
     Part m_part = Part::None;
-    std::string m_manifest;
+    QByteArray m_manifest;
     bool m_hasManifest = false;
     QTemporaryFile m_contentsFile;
-    const uchar *m_mapped = nullptr;
     int m_status = 0;
     QString m_error;
 };

@@ -1,6 +1,6 @@
 #include "credentials.h"
 
-#include <QCryptographicHash>
+#include "sha256.h"
 
 #include <sodium.h>
 
@@ -73,6 +73,5 @@ QString Credentials::newObjectId()
 
 QString Credentials::sha256Hex(const QByteArray &bytes)
 {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return Sha256::hex(bytes);
 }

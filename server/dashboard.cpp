@@ -1,6 +1,7 @@
 #include "dashboard.h"
 
 #include "accountstore.h"
+#include "httpexchange.h"
 #include "database.h"
 #include "objectstore.h"
 #include "platformconstants.h"
@@ -8,7 +9,7 @@
 #include <QJsonObject>
 #include <QString>
 
-#include <httplib.h>
+#include <QUrlQuery>
 
 namespace {
 
@@ -27,9 +28,9 @@ QString page(const QString &body)
         .arg(body);
 }
 
-QString sessionToken(const httplib::Request &request)
+QString sessionToken(const HttpRequest &request)
 {
-    const std::string cookies = request.get_header_value("Cookie");
+    const std::string cookies = request.header("cookie");
     const std::string key = std::string(kCookieName) + "=";
     for (const QString &part : QString::fromStdString(cookies).split(QLatin1Char(';'))) {
         const QString trimmed = part.trimmed();
@@ -79,57 +80,75 @@ QString overview(AccountStore &accounts, const Caller &caller)
     return page(body);
 }
 
-void sendPage(httplib::Response &response, int status, const QString &html)
+HttpResponse redirectHome(const std::string &cookie)
 {
-    response.status = status;
-    response.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
-    response.set_content(html.toStdString(), "text/html; charset=utf-8");
+    HttpResponse response;
+    response.status = 303;
+    response.headers.emplace_back("Location", platform::kDashboardPath);
+    response.headers.emplace_back("Set-Cookie", cookie);
+    return response;
 }
 
-void redirectHome(httplib::Response &response, const std::string &cookie)
+HttpResponse home(const HttpRequest &request, AccountStore &accounts)
 {
-    response.status = 303;
-    response.set_header("Location", platform::kDashboardPath);
-    response.set_header("Set-Cookie", cookie);
+    try {
+        return HttpResponse::html(200, overview(accounts, accounts.authenticate(sessionToken(request))));
+    } catch (const ApiError &error) {
+        return HttpResponse::html(error.status() == 401 ? 200 : error.status(),
+                                  signInForm(error.status() == 401
+                                                 ? QString()
+                                                 : QString::fromStdString(error.what())));
+    }
+}
+
+HttpResponse signIn(const HttpRequest &request, const QByteArray &form, AccountStore &accounts)
+{
+    const QUrlQuery fields(QString::fromUtf8(form).replace(QLatin1Char('+'), QLatin1Char(' ')));
+    try {
+        const QString token = accounts.signInWithPassword(
+            fields.queryItemValue(QStringLiteral("username"), QUrl::FullyDecoded),
+            fields.queryItemValue(QStringLiteral("password"), QUrl::FullyDecoded), QString(),
+            QString(), true, request.clientAddress);
+        return redirectHome(std::string(kCookieName) + "=" + token.toStdString()
+                            + "; HttpOnly; SameSite=Strict; Path=" + platform::kDashboardPath);
+    } catch (const ApiError &error) {
+        HttpResponse page =
+            HttpResponse::html(error.status(), signInForm(QString::fromStdString(error.what())));
+        if (error.retryAfterSeconds() > 0)
+            page.headers.emplace_back("Retry-After", std::to_string(error.retryAfterSeconds()));
+        return page;
+    }
+}
+
+HttpResponse signOut(const HttpRequest &request, AccountStore &accounts)
+{
+    try {
+        accounts.signOut(sessionToken(request));
+    } catch (const ApiError &) {
+        // Signing out of a session the database cannot reach still clears the cookie.
+    }
+    return redirectHome(std::string(kCookieName) + "=; Max-Age=0; HttpOnly; SameSite=Strict; Path="
+                        + platform::kDashboardPath);
 }
 
 } // namespace
 
-void Dashboard::install(httplib::Server &server, AccountStore &accounts)
+std::unique_ptr<HttpExchange> Dashboard::route(const HttpRequest &request, AccountStore &accounts)
 {
     const std::string base = platform::kDashboardPath;
-    server.Get(base, [&accounts](const httplib::Request &request, httplib::Response &response) {
-        try {
-            sendPage(response, 200, overview(accounts, accounts.authenticate(sessionToken(request))));
-        } catch (const ApiError &error) {
-            sendPage(response, error.status() == 401 ? 200 : error.status(),
-                     signInForm(error.status() == 401 ? QString()
-                                                      : QString::fromStdString(error.what())));
-        }
-    });
-    server.Post(base + "/login", [&accounts](const httplib::Request &request,
-                                             httplib::Response &response) {
-        try {
-            const QString token = accounts.signInWithPassword(
-                QString::fromStdString(request.get_param_value("username")),
-                QString::fromStdString(request.get_param_value("password")), QString(),
-                QString(), true, QString::fromStdString(request.remote_addr));
-            redirectHome(response, std::string(kCookieName) + "=" + token.toStdString()
-                                       + "; HttpOnly; SameSite=Strict; Path="
-                                       + platform::kDashboardPath);
-        } catch (const ApiError &error) {
-            sendPage(response, error.status(), signInForm(QString::fromStdString(error.what())));
-        }
-    });
-    server.Post(base + "/logout", [&accounts](const httplib::Request &request,
-                                              httplib::Response &response) {
-        try {
-            accounts.signOut(sessionToken(request));
-        } catch (const ApiError &) {
-            // Signing out of a session the database cannot reach still clears the cookie.
-        }
-        redirectHome(response, std::string(kCookieName) + "=; Max-Age=0; HttpOnly; "
-                                                          "SameSite=Strict; Path="
-                         + platform::kDashboardPath);
-    });
+    if (request.path == base && request.method == "GET")
+        return std::make_unique<HttpExchange>(home(request, accounts));
+    if (request.method != "POST")
+        return nullptr;
+    if (request.path == base + "/login") {
+        return std::make_unique<BufferedExchange>(
+            platform::kMaxJsonBodyBytes, [request, &accounts](const QByteArray &form) {
+                return signIn(request, form, accounts);
+            });
+    }
+    if (request.path == base + "/logout")
+        return std::make_unique<BufferedExchange>(
+            platform::kMaxJsonBodyBytes,
+            [request, &accounts](const QByteArray &) { return signOut(request, accounts); });
+    return nullptr;
 }

@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "contentstore.h"
 #include "platformconstants.h"
 
 #include <QDir>
@@ -187,7 +188,10 @@ void Database::createSchema()
                        "KEY, user_id BIGINT NOT NULL REFERENCES users(id), "
                        "expires_at BIGINT NOT NULL)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS contents (sha256 TEXT PRIMARY KEY, "
-                       "size BIGINT NOT NULL, data %1 NOT NULL)").arg(blob),
+                       "size BIGINT NOT NULL)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS content_chunks (sha256 TEXT NOT NULL "
+                       "REFERENCES contents(sha256), seq BIGINT NOT NULL, data %1 NOT NULL, "
+                       "PRIMARY KEY (sha256, seq))").arg(blob),
         QStringLiteral("CREATE TABLE IF NOT EXISTS objects (id %1, phid TEXT NOT NULL UNIQUE, "
                        "name TEXT NOT NULL UNIQUE, name_lc TEXT NOT NULL, title TEXT NOT NULL, "
                        "title_lc TEXT NOT NULL, type TEXT NOT NULL, cadtype TEXT NOT NULL, "
@@ -215,6 +219,7 @@ void Database::createSchema()
     Transaction transaction;
     for (const QString &statement : statements)
         runUnprepared(statement);
+    ContentStore::migrateWholeContents();
     exec(QStringLiteral("INSERT INTO tenants (name, is_default) VALUES (?, 1) "
                         "ON CONFLICT DO NOTHING"),
          {QStringLiteral("default")});

@@ -96,7 +96,9 @@ public:
     QList<ObjectRow> run(const Caller &caller, AccountStore &accounts)
     {
         CheckIn checkIn(caller, accounts);
-        return checkIn.run(QJsonObject{{QStringLiteral("records"), m_records}}, m_contents);
+        QBuffer contents(&m_contents);
+        contents.open(QIODevice::ReadOnly);
+        return checkIn.run(QJsonObject{{QStringLiteral("records"), m_records}}, &contents);
     }
 
 private:

@@ -21,6 +21,7 @@
 #include <csignal>
 #include <cstring>
 #include <limits>
+#include <malloc.h>
 #include <pthread.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -33,6 +34,7 @@ const char kUsage[] =
     "Commands:\n"
     "  serve [--listen HOST:PORT] [--port-file FILE] [--cert FILE --key FILE]\n"
     "        [--session-ttl SECONDS] [--max-upload BYTES] [--threads N] [--stop-with-parent]\n"
+    "        [--connections-per-client N] [--trusted-proxy ADDRESS]...\n"
     "  user add LOGIN [--first-name X] [--last-name Y] [--email Z]   (password on stdin)\n"
     "  user passwd LOGIN                                             (password on stdin)\n"
     "  tenant add NAME\n"
@@ -138,6 +140,9 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
     if (options.maxUploadBytes <= 0 || options.maxUploadBytes > std::numeric_limits<int>::max())
         throw UsageError("--max-upload needs a positive number below 2 GiB");
     options.threads = intOption(parser, "threads", platform::kDefaultThreads);
+    options.connectionsPerClient = intOption(parser, "connections-per-client",
+                                             platform::kDefaultConnectionsPerClient);
+    options.trustedProxies = parser.values(QStringLiteral("trusted-proxy"));
     options.uploadFolder = QDir(dataDir).filePath(QLatin1String(platform::kUploadFolderName));
     QString folderError;
     if (!makePrivateFolder(options.uploadFolder, &folderError)) {
@@ -302,6 +307,10 @@ int main(int argc, char *argv[])
     sigaddset(&stopSignals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // Transfers pass through buffers of a megabyte on several threads: served from their own
+    // mappings, such buffers go back to the system when freed instead of growing the heap of
+    // every thread that once held one.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("aurex-platform"));
@@ -318,7 +327,8 @@ int main(int argc, char *argv[])
         QStringLiteral("tenant"), QStringLiteral("ttl"), QStringLiteral("user"),
         QStringLiteral("server-url"), QStringLiteral("cas-url"), QStringLiteral("dashboard-url"),
         QStringLiteral("space"), QStringLiteral("model"), QStringLiteral("preferred-context"),
-        QStringLiteral("config-folder"), QStringLiteral("apps-folder")};
+        QStringLiteral("config-folder"), QStringLiteral("apps-folder"),
+        QStringLiteral("connections-per-client"), QStringLiteral("trusted-proxy")};
     for (const QString &name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("preferred")));

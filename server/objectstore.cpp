@@ -1,5 +1,6 @@
 #include "objectstore.h"
 
+#include "contentstore.h"
 #include "database.h"
 #include "platformconstants.h"
 #include "titlerules.h"
@@ -259,15 +260,6 @@ std::optional<ObjectRow> ObjectStore::previewOf(const ObjectRow &object)
     return rows.isEmpty() ? std::nullopt : std::optional<ObjectRow>(rows.first());
 }
 
-QByteArray ObjectStore::content(const ObjectRow &object)
-{
-    const QVariant data = Database::value(
-        QStringLiteral("SELECT data FROM contents WHERE sha256 = ?"), {object.sha256});
-    if (!data.isValid())
-        throw ApiError(500, QStringLiteral("the object's content is missing"));
-    return data.toByteArray();
-}
-
 ObjectRow ObjectStore::changeLock(const QJsonObject &ref, bool lock)
 {
     Transaction transaction;
@@ -346,19 +338,9 @@ void ObjectStore::remove(const QJsonArray &refs)
             {row.id, m_caller.userId});
         if (gone.numRowsAffected() != 1)
             throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(row.title));
-        dropUnusedContent(row.sha256);
+        ContentStore::dropUnused(row.sha256);
     }
     transaction.commit();
-}
-
-void ObjectStore::dropUnusedContent(const QString &sha256)
-{
-    // A check-in storing the same bytes at the same time holds this key until it commits, so
-    // the content is either seen in use or stored again after it was dropped.
-    Database::lockKey(QStringLiteral("content:") + sha256);
-    Database::exec(QStringLiteral("DELETE FROM contents WHERE sha256 = ? AND NOT EXISTS "
-                                  "(SELECT 1 FROM objects WHERE sha256 = ?)"),
-                   {sha256, sha256});
 }
 
 QStringList ObjectStore::autonames(int count)

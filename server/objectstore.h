@@ -57,7 +57,6 @@ public:
     // A preview is written only by whoever may write its drawing: 409 when another user holds
     // the lock of the drawing the object belongs to.
     void refuseIfDrawingLocked(const ObjectRow &object);
-    QByteArray content(const ObjectRow &object);
 
     ObjectRow lock(const QJsonObject &ref);
     ObjectRow unlock(const QJsonObject &ref);
@@ -71,8 +70,6 @@ public:
 
     static QString stampText(qint64 secondsSinceEpoch);
     static QString typeForTitle(const QString &title);
-    // Drops contents that no object uses any more; runs inside the caller's transaction.
-    static void dropUnusedContent(const QString &sha256);
 
 private:
     QList<ObjectRow> select(const QString &where, const QVariantList &binds,

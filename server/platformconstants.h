@@ -53,13 +53,16 @@ const long long kDefaultMaxUploadBytes = 512LL * 1024 * 1024;
 const int kDefaultSessionTtlSeconds = 8 * 3600;
 const int kDefaultCookieTtlSeconds = 12 * 3600;
 
-// Connections. Each connection holds a worker thread while it is open, so a connection that
-// says nothing is let go soon: between requests after kKeepAliveSeconds, within a request when
-// the client sends nothing for kReadTimeoutSeconds (long enough for a slow upload's pauses).
-const int kDefaultThreads = 32;
-const int kKeepAliveSeconds = 5;
-const int kKeepAliveMaxRequests = 100;
-const int kReadTimeoutSeconds = 20;
-const int kWriteTimeoutSeconds = 30;
+// Connections. A few event-driven threads serve them all; each thread has its own database
+// connection and runs the requests of its connections.
+const int kDefaultThreads = 8;
+// A connection is let go when no request begins within kIdleSeconds of it opening or of the
+// previous answer, when a request's head is not complete within kHeadDeadlineSeconds, and when
+// a body or an answer makes no progress for kStallSeconds.
+const int kIdleSeconds = 5;
+const int kHeadDeadlineSeconds = 10;
+const int kStallSeconds = 30;
+// Connections one client address may hold open at once.
+const int kDefaultConnectionsPerClient = 256;
 
 } // namespace platform

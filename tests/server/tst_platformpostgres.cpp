@@ -50,6 +50,7 @@ private slots:
     void readOperations();
     void writeOperations();
     void checkInAndDeleteOfTheSameBytes();
+    void largeFileStreamsBothWays();
 
 private:
     bool runTool(const QString &tool, const QStringList &arguments, QString *output = nullptr);
@@ -239,6 +240,26 @@ void TestPlatformPostgres::checkInAndDeleteOfTheSameBytes()
                              {{"refs", QJsonArray{QJsonObject{{"name", name}}}}}),
                  200);
     }
+}
+
+void TestPlatformPostgres::largeFileStreamsBothWays()
+{
+    const qint64 mib = 1024 * 1024;
+    PlatformClient writer(m_platform->serverHost());
+    PlatformClient reader(m_platform->serverHost());
+    QCOMPARE(writer.signIn(QStringLiteral("carol"), QStringLiteral("carol-demo-pw")), 200);
+    QCOMPARE(reader.signIn(QStringLiteral("carol"), QStringLiteral("carol-demo-pw")), 200);
+    QJsonObject stored;
+    int status = 0;
+    QString digest;
+    const qint64 growth = m_platform->memoryGrowthDuring([&] {
+        status = writer.checkInGenerated(QStringLiteral("survey.dxf"),
+                                         QStringLiteral("Harbour Works"), 96 * mib, &stored);
+        digest = reader.downloadDigest(stored.value("phid").toString());
+    });
+    QCOMPARE(status, 200);
+    QCOMPARE(digest, stored.value("_sha256").toString());
+    QVERIFY2(growth < 32 * mib, qPrintable(QString::number(growth / mib) + " MiB"));
 }
 
 QTEST_GUILESS_MAIN(TestPlatformPostgres)

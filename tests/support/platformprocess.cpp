@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QThread>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 const int kStartTimeoutMs = 20000;
@@ -90,6 +93,42 @@ bool PlatformProcess::writeLauncherFiles(const QString &login,
                QByteArray(), environment)
                .exitCode
         == 0;
+}
+
+qint64 PlatformProcess::memoryField(const char *name) const
+{
+    if (!m_process)
+        return 0;
+    QFile status(QStringLiteral("/proc/%1/status").arg(m_process->processId()));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(name))
+            return line.mid(static_cast<int>(qstrlen(name))).trimmed().split(' ').first().toLongLong()
+                * 1024;
+    }
+    return 0;
+}
+
+qint64 PlatformProcess::residentBytes() const { return memoryField("VmRSS:"); }
+
+qint64 PlatformProcess::peakResidentBytes() const { return memoryField("VmHWM:"); }
+
+qint64 PlatformProcess::memoryGrowthDuring(const std::function<void()> &work) const
+{
+    const qint64 before = residentBytes();
+    qint64 peak = before;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    while (!done) {
+        peak = qMax(peak, residentBytes());
+        QThread::msleep(10);
+    }
+    worker.join();
+    return qMax(peak, residentBytes()) - before;
 }
 
 bool PlatformProcess::start(QString *error)

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 // A real aurex-platform for a test: serves on 127.0.0.1 with a port the system picks and a data
@@ -42,6 +43,12 @@ public:
     bool isRunning() const;
 
     int port() const { return m_port; }
+    // The serving process's resident memory now and at its peak, from /proc (0 if unknown).
+    qint64 residentBytes() const;
+    qint64 peakResidentBytes() const;
+    // Runs work on another thread and returns by how much the serving process's resident
+    // memory rose above its level before, at most, while the work ran.
+    qint64 memoryGrowthDuring(const std::function<void()> &work) const;
     // "http://127.0.0.1:PORT" (https with a certificate): what the connector's SetServer takes.
     QString serverHost() const;
     // The launcher files' form of the server address: serverHost() + "/vaultis".
@@ -66,6 +73,7 @@ public:
 
 private:
     QStringList storageArguments() const;
+    qint64 memoryField(const char *name) const;
 
     Options m_options;
     QTemporaryDir m_dir;

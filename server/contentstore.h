@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+
+// File contents in the database, stored once per SHA-256 in chunks of a fixed size, so that
+// storing and sending a file holds one chunk in memory whatever the file's size. Stateless
+// apart from the reader; runs on the calling thread's database connection.
+class ContentStore
+{
+public:
+    // Reads a content chunk by chunk for an answer; lives for one download.
+    class Reader
+    {
+    public:
+        Reader(const QString &sha256, qint64 size);
+        // Up to max bytes from offset; -1 when the content is gone.
+        qint64 read(qint64 offset, char *buffer, qint64 max);
+
+    private:
+        QString m_sha256;
+        qint64 m_size;
+        qint64 m_chunkIndex = -1;
+        QByteArray m_chunk;
+    };
+
+    // Stores size bytes read from device as the content with this SHA-256, unless it is stored
+    // already; the bytes are hashed as they are read, and ApiError(400) names title when they
+    // differ. Runs inside the caller's transaction, which a failure rolls back.
+    static void store(QIODevice *device, qint64 size, const QString &sha256,
+                      const QString &title);
+    // Drops a content that no object uses any more; inside the caller's transaction.
+    static void dropUnused(const QString &sha256);
+    // Moves contents kept whole in one column, as older platforms stored them, into chunks.
+    static void migrateWholeContents();
+};

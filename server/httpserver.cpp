@@ -1,0 +1,291 @@
+#include "httpserver.h"
+
+#include "platformconstants.h"
+
+#include <QLoggingCategory>
+#include <QThread>
+
+#include <microhttpd.h>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstring>
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcServer, "platform.http", QtInfoMsg)
+
+namespace {
+
+// Room for a request's head, and for the buffers of reading and writing: a request line or
+// header block that does not fit is answered 414 or 431 and the connection closed.
+const size_t kConnectionMemoryBytes = 64 * 1024;
+const int kMaxHeaders = 100;
+const unsigned kMaxConnections = 8192;
+const unsigned kListenBacklog = 4096;
+const size_t kStreamBlockBytes = 64 * 1024;
+const int kStopGraceMs = 10000;
+
+QString addressText(const sockaddr *address)
+{
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address->sa_family == AF_INET)
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in *>(address)->sin_addr, text,
+                  sizeof text);
+    else if (address->sa_family == AF_INET6)
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 *>(address)->sin6_addr, text,
+                  sizeof text);
+    return QString::fromLatin1(text);
+}
+
+// What the server keeps for one request between the library's calls.
+struct RequestState {
+    std::string method;
+    std::string path;
+    std::unique_ptr<HttpExchange> exchange;
+    bool queued = false;
+};
+
+} // namespace
+
+struct HttpServer::Callbacks {
+    static MHD_Result admit(void *cls, const sockaddr *address, socklen_t)
+    {
+        return static_cast<HttpServer *>(cls)->m_watch->admits(addressText(address)) ? MHD_YES
+                                                                                      : MHD_NO;
+    }
+
+    static void connection(void *cls, MHD_Connection *connection, void **, 
+                           MHD_ConnectionNotificationCode code)
+    {
+        ConnectionWatch &watch = *static_cast<HttpServer *>(cls)->m_watch;
+        if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+            watch.closed(connection);
+            return;
+        }
+        const MHD_ConnectionInfo *fd =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        const MHD_ConnectionInfo *peer =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+        watch.opened(connection, fd ? fd->connect_fd : -1,
+                     peer ? addressText(peer->client_addr) : QString());
+    }
+
+    static void *uriSeen(void *cls, const char *, MHD_Connection *connection)
+    {
+        static_cast<HttpServer *>(cls)->m_watch->headBegun(connection);
+        return nullptr;
+    }
+
+    static void completed(void *cls, MHD_Connection *connection, void **context,
+                          MHD_RequestTerminationCode)
+    {
+        delete static_cast<RequestState *>(*context);
+        *context = nullptr;
+        static_cast<HttpServer *>(cls)->m_watch->requestEnded(connection);
+    }
+
+    static void log(void *, const char *format, va_list arguments)
+    {
+        char text[512];
+        vsnprintf(text, sizeof text, format, arguments);
+        qCDebug(lcServer) << "server:" << QByteArray(text).trimmed().constData();
+    }
+
+    static ssize_t produce(void *cls, uint64_t offset, char *buffer, size_t max)
+    {
+        HttpResponse &answer = static_cast<RequestState *>(cls)->exchange->answer();
+        if (static_cast<qint64>(offset) >= answer.streamedSize)
+            return MHD_CONTENT_READER_END_OF_STREAM;
+        const qint64 produced = answer.producer(static_cast<qint64>(offset), buffer,
+                                                static_cast<qint64>(max));
+        return produced > 0 ? static_cast<ssize_t>(produced) : MHD_CONTENT_READER_END_WITH_ERROR;
+    }
+
+    static MHD_Result collect(void *cls, MHD_ValueKind, const char *key, const char *value)
+    {
+        auto *values = static_cast<std::map<std::string, std::string> *>(cls);
+        if (key)
+            (*values)[key] = value ? value : "";
+        return MHD_YES;
+    }
+
+    static HttpRequest requestOf(const HttpServer &server, MHD_Connection *connection,
+                                 const char *url, const char *method)
+    {
+        HttpRequest request;
+        request.method = method;
+        request.path = url;
+        std::map<std::string, std::string> raw;
+        MHD_get_connection_values(connection, MHD_HEADER_KIND, collect, &raw);
+        for (const auto &[key, value] : raw)
+            request.headers[QByteArray::fromStdString(key).toLower().toStdString()] = value;
+        MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, collect, &request.query);
+        const MHD_ConnectionInfo *peer =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+        request.clientAddress = peer ? addressText(peer->client_addr) : QString();
+        // Behind a trusted reverse proxy the client is the last address it forwarded.
+        const std::string forwarded = request.header("x-forwarded-for");
+        if (!forwarded.empty() && server.m_options.trustedProxies.contains(request.clientAddress))
+            request.clientAddress =
+                QString::fromStdString(forwarded).section(QLatin1Char(','), -1).trimmed();
+        return request;
+    }
+
+    static MHD_Result send(MHD_Connection *connection, RequestState *state)
+    {
+        state->queued = true;
+        HttpResponse &answer = state->exchange->answer();
+        // Method, path and status only: headers and bodies may carry credentials.
+        qCDebug(lcServer) << state->method.c_str() << state->path.c_str() << answer.status;
+        MHD_Response *response = answer.producer
+            ? MHD_create_response_from_callback(static_cast<uint64_t>(answer.streamedSize),
+                                                kStreamBlockBytes, produce, state, nullptr)
+            : MHD_create_response_from_buffer(static_cast<size_t>(answer.body.size()),
+                                              answer.body.data(), MHD_RESPMEM_PERSISTENT);
+        if (!response)
+            return MHD_NO;
+        for (const auto &[name, value] : answer.headers)
+            MHD_add_response_header(response, name.c_str(), value.c_str());
+        const MHD_Result queued =
+            MHD_queue_response(connection, static_cast<unsigned>(answer.status), response);
+        MHD_destroy_response(response);
+        return queued;
+    }
+
+    static MHD_Result access(void *cls, MHD_Connection *connection, const char *url,
+                             const char *method, const char *, const char *upload,
+                             size_t *uploadSize, void **context)
+    {
+        HttpServer &server = *static_cast<HttpServer *>(cls);
+        auto *state = static_cast<RequestState *>(*context);
+        if (!state) {
+            server.m_watch->requestBegun(connection);
+            state = new RequestState;
+            state->method = method;
+            state->path = url;
+            *context = state;
+            const HttpRequest request = requestOf(server, connection, url, method);
+            if (request.headers.size() > static_cast<size_t>(kMaxHeaders)) {
+                state->exchange = std::make_unique<HttpExchange>(
+                    HttpResponse::error(431, QStringLiteral("too many header fields")));
+            } else {
+                try {
+                    state->exchange = server.m_handler(request);
+                } catch (const std::exception &error) {
+                    qCWarning(lcServer) << "request failed:" << error.what();
+                    state->exchange = std::make_unique<HttpExchange>(
+                        HttpResponse::error(500, QStringLiteral("internal error")));
+                }
+            }
+            // A refusal goes out before the body is read; the library then closes the
+            // connection instead of reading the body.
+            return state->exchange->isAnswered() ? send(connection, state) : MHD_YES;
+        }
+        if (state->queued) {
+            *uploadSize = 0;
+            return MHD_YES;
+        }
+        if (*uploadSize > 0) {
+            const size_t size = *uploadSize;
+            *uploadSize = 0;
+            // A body refused half-way cannot be answered any more: the connection ends.
+            return state->exchange->receive(upload, size) ? MHD_YES : MHD_NO;
+        }
+        state->exchange->finish();
+        return send(connection, state);
+    }
+};
+
+HttpServer::HttpServer(const Options &options, Handler handler)
+    : m_options(options), m_handler(std::move(handler))
+{
+}
+
+HttpServer::~HttpServer() { stop(); }
+
+bool HttpServer::start(QString *error)
+{
+    ConnectionWatch::Limits limits;
+    limits.idleSeconds = platform::kIdleSeconds;
+    limits.headSeconds = platform::kHeadDeadlineSeconds;
+    limits.perClient = m_options.perClientConnections;
+    limits.exempt = m_options.trustedProxies;
+    m_watch = std::make_unique<ConnectionWatch>(limits);
+
+    sockaddr_storage address = {};
+    addrinfo hints = {};
+    hints.ai_flags = AI_NUMERICSERV | AI_PASSIVE;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    const QByteArray host = m_options.host.toUtf8();
+    const QByteArray service = QByteArray::number(m_options.port);
+    if (getaddrinfo(host.constData(), service.constData(), &hints, &found) != 0 || !found) {
+        *error = QStringLiteral("cannot resolve %1").arg(m_options.host);
+        return false;
+    }
+    std::memcpy(&address, found->ai_addr, found->ai_addrlen);
+    const bool ipv6 = found->ai_family == AF_INET6;
+    freeaddrinfo(found);
+
+    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ITC
+        | MHD_USE_ERROR_LOG | (ipv6 ? MHD_USE_IPv6 : 0);
+    const bool tls = !m_options.certificatePem.isEmpty();
+    if (tls) {
+        if (MHD_is_feature_supported(MHD_FEATURE_TLS) != MHD_YES) {
+            *error = QStringLiteral("this build of the HTTP library has no TLS");
+            return false;
+        }
+        flags |= MHD_USE_TLS;
+    }
+    auto item = [](MHD_OPTION option, intptr_t value, void *pointer = nullptr) {
+        return MHD_OptionItem{option, value, pointer};
+    };
+    std::vector<MHD_OptionItem> options{
+        item(MHD_OPTION_THREAD_POOL_SIZE, qMax(1, m_options.threads)),
+        item(MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(kConnectionMemoryBytes)),
+        item(MHD_OPTION_CONNECTION_LIMIT, kMaxConnections),
+        item(MHD_OPTION_CONNECTION_TIMEOUT, platform::kStallSeconds),
+        item(MHD_OPTION_LISTEN_BACKLOG_SIZE, kListenBacklog),
+        item(MHD_OPTION_SOCK_ADDR, 0, &address),
+        item(MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&Callbacks::completed), this),
+        item(MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Callbacks::connection),
+             this),
+        item(MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&Callbacks::uriSeen), this),
+        item(MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&Callbacks::log), nullptr),
+    };
+    if (tls) {
+        options.push_back(item(MHD_OPTION_HTTPS_MEM_KEY, 0, m_options.keyPem.data()));
+        options.push_back(item(MHD_OPTION_HTTPS_MEM_CERT, 0, m_options.certificatePem.data()));
+    }
+    options.push_back(item(MHD_OPTION_END, 0));
+    m_daemon = MHD_start_daemon(flags, 0, &Callbacks::admit, this, &Callbacks::access, this,
+                                MHD_OPTION_ARRAY, options.data(), MHD_OPTION_END);
+    if (!m_daemon) {
+        *error = tls ? QStringLiteral("cannot listen on %1:%2 (or the TLS certificate or key "
+                                      "cannot be used)")
+                           .arg(m_options.host)
+                           .arg(m_options.port)
+                     : QStringLiteral("cannot listen on %1:%2").arg(m_options.host).arg(m_options.port);
+        return false;
+    }
+    const MHD_DaemonInfo *info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
+    m_port = info ? info->port : m_options.port;
+    return true;
+}
+
+void HttpServer::stop()
+{
+    if (!m_daemon)
+        return;
+    const MHD_socket listener = MHD_quiesce_daemon(m_daemon);
+    if (listener != MHD_INVALID_SOCKET)
+        ::close(listener);
+    for (int waited = 0; waited < kStopGraceMs && m_watch->busy() > 0; waited += 50)
+        QThread::msleep(50);
+    MHD_stop_daemon(m_daemon);
+    m_daemon = nullptr;
+    m_watch.reset();
+}

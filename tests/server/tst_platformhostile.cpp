@@ -1,0 +1,239 @@
+// The platform facing hostile clients and crowds: request heads that never end, clients that
+// send their heads slowly, bursts of connections, one client opening too many, and files large
+// enough that holding them in memory would show.
+
+#include "platformclient.h"
+#include "platformprocess.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <csignal>
+#include <thread>
+
+namespace {
+
+const qint64 kMiB = 1024 * 1024;
+
+std::unique_ptr<QTcpSocket> connectTo(int port)
+{
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+    socket->waitForConnected(5000);
+    return socket;
+}
+
+// Status of the first answer on the socket, waiting up to timeoutMs; 0 when none came.
+int answerStatus(QTcpSocket &socket, int timeoutMs)
+{
+    QByteArray received;
+    QElapsedTimer timer;
+    timer.start();
+    while (!received.contains("\r\n") && timer.elapsed() < timeoutMs
+           && socket.waitForReadyRead(timeoutMs - static_cast<int>(timer.elapsed())))
+        received += socket.readAll();
+    received += socket.readAll();
+    return received.startsWith("HTTP/1.1 ") ? received.mid(9, 3).toInt() : 0;
+}
+
+} // namespace
+
+class TestPlatformHostile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void endlessHeads_data();
+    void endlessHeads();
+    void slowHeadSendersDoNotHoldOthersUp();
+    void burstOfConnectionsIsServed();
+    void oneClientCannotTakeEveryConnection();
+    void largeFilesStreamBothWays();
+
+private:
+    QByteArray signedInRequest() const;
+
+    std::unique_ptr<PlatformProcess> m_platform;
+    QString m_token;
+};
+
+void TestPlatformHostile::initTestCase()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    PlatformProcess::Options options;
+    options.demo = true;
+    m_platform = std::make_unique<PlatformProcess>(options);
+    QString error;
+    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    // The session token, as the raw requests below send it.
+    const httplib::Result result = httplib::Client(m_platform->serverHost().toStdString())
+                                       .Post("/cas/v1/login",
+                                             "{\"username\":\"alice\",\"password\":\"alice-demo-pw\"}",
+                                             "application/json");
+    QVERIFY(result && result->status == 200);
+    m_token = PlatformClient::parse(result->body).value("token").toString();
+}
+
+QByteArray TestPlatformHostile::signedInRequest() const
+{
+    return "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer " + m_token.toLatin1()
+        + "\r\n\r\n";
+}
+
+void TestPlatformHostile::endlessHeads_data()
+{
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QByteArray>("repeated");
+    QTest::newRow("endless request line") << QByteArray("GET /") << QByteArray(4096, 'a');
+    QTest::newRow("endless header line")
+        << QByteArray("GET / HTTP/1.1\r\nX-Long: ") << QByteArray(4096, 'a');
+    QTest::newRow("endless header lines")
+        << QByteArray("GET / HTTP/1.1\r\n") << QByteArray("X-Many: a\r\n").repeated(400);
+    QTest::newRow("chunk-size line that never ends")
+        << QByteArray("POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
+                      "TOKEN\r\nContent-Type: multipart/form-data; boundary=b\r\n"
+                      "Transfer-Encoding: chunked\r\n\r\n1")
+        << QByteArray(4096, '0');
+}
+
+void TestPlatformHostile::endlessHeads()
+{
+    QFETCH(QByteArray, start);
+    QFETCH(QByteArray, repeated);
+    start.replace("TOKEN", m_token.toLatin1());
+    const qint64 before = m_platform->residentBytes();
+    QVERIFY(before > 0);
+    // Up to 128 MiB, or until the platform closes the connection.
+    auto socket = connectTo(m_platform->port());
+    socket->write(start);
+    qint64 sent = 0;
+    while (sent < 128 * kMiB && socket->state() == QAbstractSocket::ConnectedState) {
+        socket->write(repeated);
+        sent += repeated.size();
+        if (socket->bytesToWrite() > 4 * kMiB && !socket->waitForBytesWritten(2000))
+            break;
+    }
+    QVERIFY2(sent < 128 * kMiB, "the platform read 128 MiB of one request head");
+    const qint64 growth = m_platform->residentBytes() - before;
+    QVERIFY2(growth < 8 * kMiB, qPrintable(QString::number(growth)));
+    auto other = connectTo(m_platform->port());
+    other->write(signedInRequest());
+    QCOMPARE(answerStatus(*other, 5000), 200);
+}
+
+void TestPlatformHostile::slowHeadSendersDoNotHoldOthersUp()
+{
+    // Forty connections each trickle one header line a second, never ending their heads.
+    std::vector<std::unique_ptr<QTcpSocket>> slow;
+    for (int i = 0; i < 40; ++i) {
+        slow.push_back(connectTo(m_platform->port()));
+        slow.back()->write("GET /api/v1/me HTTP/1.1\r\n");
+        slow.back()->flush();
+    }
+    QElapsedTimer timer;
+    timer.start();
+    int closed = 0;
+    for (int second = 0; second < 14 && closed < 40; ++second) {
+        for (const auto &socket : slow) {
+            socket->write("X-Slow: " + QByteArray::number(second) + "\r\n");
+            socket->flush();
+        }
+        // Others are answered at once, all along.
+        auto other = connectTo(m_platform->port());
+        other->write(signedInRequest());
+        QElapsedTimer answered;
+        answered.start();
+        QCOMPARE(answerStatus(*other, 5000), 200);
+        QVERIFY2(answered.elapsed() < 2000, qPrintable(QString::number(answered.elapsed())));
+        QTest::qWait(1000);
+        closed = 0;
+        for (const auto &socket : slow) {
+            socket->waitForReadyRead(1);
+            closed += socket->state() != QAbstractSocket::ConnectedState ? 1 : 0;
+        }
+    }
+    // A head that does not arrive in time ends its connection, however the bytes trickle.
+    QCOMPARE(closed, 40);
+    QVERIFY(timer.elapsed() > 8000);
+}
+
+void TestPlatformHostile::burstOfConnectionsIsServed()
+{
+    std::vector<std::unique_ptr<QTcpSocket>> burst;
+    for (int i = 0; i < 200; ++i) {
+        burst.push_back(std::make_unique<QTcpSocket>());
+        burst.back()->connectToHost(QHostAddress::LocalHost,
+                                    static_cast<quint16>(m_platform->port()));
+    }
+    for (const auto &socket : burst) {
+        QVERIFY(socket->waitForConnected(5000));
+        socket->write(signedInRequest());
+    }
+    int answered = 0;
+    for (const auto &socket : burst)
+        answered += answerStatus(*socket, 10000) == 200 ? 1 : 0;
+    QCOMPARE(answered, 200);
+}
+
+void TestPlatformHostile::oneClientCannotTakeEveryConnection()
+{
+    PlatformProcess::Options options;
+    options.serveArguments = QStringList{QStringLiteral("--connections-per-client"),
+                                         QStringLiteral("8")};
+    PlatformProcess platform(options);
+    QString error;
+    QVERIFY2(platform.start(&error), qPrintable(error));
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    for (int i = 0; i < 8; ++i)
+        held.push_back(connectTo(platform.port()));
+    QTest::qWait(200);
+    const QByteArray request = "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\n\r\n";
+    auto ninth = connectTo(platform.port());
+    ninth->write(request);
+    QCOMPARE(answerStatus(*ninth, 3000), 0);
+    // Once the client lets go of one, it is served again.
+    held.front()->disconnectFromHost();
+    held.erase(held.begin());
+    QTest::qWait(300);
+    auto next = connectTo(platform.port());
+    next->write(request);
+    QCOMPARE(answerStatus(*next, 3000), 401);
+}
+
+void TestPlatformHostile::largeFilesStreamBothWays()
+{
+    // Signed in beforehand: a password check alone takes tens of megabytes for a moment.
+    std::vector<std::unique_ptr<PlatformClient>> clients;
+    for (int i = 0; i < 5; ++i) {
+        clients.push_back(std::make_unique<PlatformClient>(m_platform->serverHost()));
+        QCOMPARE(clients.back()->signIn(QStringLiteral("alice"), QStringLiteral("alice-demo-pw")),
+                 200);
+    }
+    QJsonObject stored;
+    int status = 0;
+    QVector<QString> digests(4);
+    const qint64 growth = m_platform->memoryGrowthDuring([&] {
+        status = clients[0]->checkInGenerated(QStringLiteral("large.dwg"),
+                                              QStringLiteral("Common Space"), 128 * kMiB, &stored);
+        std::vector<std::thread> downloads;
+        for (int i = 0; i < digests.size(); ++i) {
+            downloads.emplace_back([&, i] {
+                digests[i] = clients[static_cast<size_t>(i) + 1]->downloadDigest(
+                    stored.value("phid").toString());
+            });
+        }
+        for (std::thread &download : downloads)
+            download.join();
+    });
+    QCOMPARE(status, 200);
+    for (const QString &digest : digests)
+        QCOMPARE(digest, stored.value("_sha256").toString());
+    // A few megabytes per transfer, whatever the file's size.
+    QVERIFY2(growth < 48 * kMiB, qPrintable(QString::number(growth / kMiB) + " MiB"));
+}
+
+QTEST_GUILESS_MAIN(TestPlatformHostile)
+#include "tst_platformhostile.moc"
