@@ -34,6 +34,11 @@ QString describe(const QRectF &r)
     return QStringLiteral("(%1, %2) to (%3, %4)").arg(r.left()).arg(r.top()).arg(r.right()).arg(r.bottom());
 }
 
+QPointF pointOf(const QJsonValue &point)
+{
+    return QPointF(point.toArray().at(0).toDouble(), point.toArray().at(1).toDouble());
+}
+
 QRectF boxOf(const QJsonArray &box)
 {
     return QRectF(QPointF(box.at(0).toDouble(), box.at(1).toDouble()),
@@ -85,7 +90,8 @@ private slots:
     {
         QTest::addColumn<QString>("probe");
         for (const QString &name : m_probes.keys()) {
-            if (m_probes.value(name).toObject().contains("box"))
+            const QJsonObject probe = m_probes.value(name).toObject();
+            if (probe.contains("color") && probe.contains("box"))
                 QTest::newRow(qPrintable(name)) << name;
         }
     }
@@ -135,18 +141,22 @@ private slots:
 
     void textsAndAttributesStandAtTheirAnchors()
     {
-        const DxfScene::Text *first = textOf(m_scene, "Line one");
-        const DxfScene::Text *second = textOf(m_scene, "Line two");
+        const QJsonObject paragraph = m_probes.value("paragraph text").toObject();
+        const QJsonArray lines = paragraph.value("lines").toArray();
+        const DxfScene::Text *first = textOf(m_scene, lines.at(0).toString());
+        const DxfScene::Text *second = textOf(m_scene, lines.at(1).toString());
         QVERIFY(first && second);
-        QCOMPARE(first->position, QPointF(0, 400));
+        const QPointF at = pointOf(paragraph.value("at"));
+        QCOMPARE(first->position, at);
         QCOMPARE(first->alignment, Qt::AlignLeft | Qt::AlignTop);
         // Paragraph lines are 5/3 of the text height apart.
-        QVERIFY(qFuzzyCompare(second->position.y(), 400 - 2.5 * 5 / 3));
+        const double height = paragraph.value("height").toDouble();
+        QVERIFY(qFuzzyCompare(second->position.y(), at.y() - height * 5 / 3));
+        QVERIFY(textOf(m_scene, m_probes.value("dimension text").toObject().value("text").toString()));
         const QJsonObject attribute = m_probes.value("attribute").toObject();
         const DxfScene::Text *value = textOf(m_scene, attribute.value("text").toString());
         QVERIFY(value);
-        const QJsonArray at = attribute.value("at").toArray();
-        QCOMPARE(value->position, QPointF(at.at(0).toDouble(), at.at(1).toDouble()));
+        QCOMPARE(value->position, pointOf(attribute.value("at")));
     }
 
     void imagesAndUnderlaysFillTheirFrames()
@@ -154,28 +164,28 @@ private slots:
         QCOMPARE(m_scene.images.size(), 1);
         const DxfScene::Image &photo = m_scene.images.first();
         const QRectF placed = photo.placement.mapRect(QRectF(photo.image.rect()));
-        QVERIFY2(near(placed, QRectF(0, -40, 20, 10)), qPrintable(describe(placed)));
-        // The PDF page of 200 by 100 points at a tenth.
-        const DxfScene::Text *page = textOf(m_scene, "doc.pdf, page 1");
+        const QRectF wanted = boxOf(m_probes.value("image").toObject().value("box").toArray());
+        QVERIFY2(near(placed, wanted), qPrintable(describe(placed)));
+        const QJsonObject underlay = m_probes.value("pdf underlay").toObject();
+        const DxfScene::Text *page = textOf(m_scene, underlay.value("text").toString());
         QVERIFY(page);
-        QVERIFY2(QLineF(page->position, QPointF(70, -55)).length() < 0.05,
-                 qPrintable(describe(QRectF(page->position, QSizeF(0, 0)))));
+        QVERIFY(QLineF(page->position, pointOf(underlay.value("at"))).length() < 0.05);
     }
 
     void missingFilesShowTheirFramesAndPaths_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QPointF>("inside");
-        QTest::newRow("external reference") << "C:\\missing\\ghost.dwg" << QPointF(-50, 0);
-        QTest::newRow("image") << "lost.png" << QPointF(40, -35);
+        QTest::addColumn<QString>("probe");
+        QTest::newRow("external reference") << "missing reference";
+        QTest::newRow("image") << "missing image";
     }
 
     void missingFilesShowTheirFramesAndPaths()
     {
-        QFETCH(QString, path);
-        QFETCH(QPointF, inside);
-        const DxfScene::Text *label = textOf(m_scene, path);
+        QFETCH(QString, probe);
+        const QJsonObject expected = m_probes.value(probe).toObject();
+        const DxfScene::Text *label = textOf(m_scene, expected.value("text").toString());
         QVERIFY(label);
+        const QPointF inside = pointOf(expected.value("inside"));
         bool framed = false;
         for (const DxfScene::Shape &shape : m_scene.shapes) {
             for (const QPolygonF &outline : shape.path.toSubpathPolygons())
@@ -209,9 +219,10 @@ private slots:
         const QImage picture = renderer.preview(QSize(800, 800), Qt::white, Qt::black);
         const QTransform fit = renderer.fitTransform(QRectF(0, 0, 800, 800));
         // The photo's pixels and the solid hatch's fill show where they were placed.
-        const QPoint photo = fit.map(QPointF(10, -35)).toPoint();
-        QVERIFY(picture.pixelColor(photo) != QColor(Qt::white));
-        const QPoint fill = fit.map(QPointF(5, 305)).toPoint();
+        const QRectF image = boxOf(m_probes.value("image").toObject().value("box").toArray());
+        QVERIFY(picture.pixelColor(fit.map(image.center()).toPoint()) != QColor(Qt::white));
+        const QRectF solid = boxOf(m_probes.value("solid hatch").toObject().value("box").toArray());
+        const QPoint fill = fit.map(solid.center()).toPoint();
         QCOMPARE(picture.pixelColor(fill), QColor("#fa0006"));
     }
 
