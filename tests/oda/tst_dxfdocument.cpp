@@ -44,6 +44,7 @@ class TestDxfDocument : public QObject
 private slots:
     void roundTripIsByteIdentical_data();
     void roundTripIsByteIdentical();
+    void linesEndingAnywhereReadTheSame();
     void changedValueChangesOnlyItsLine_data();
     void changedValueChangesOnlyItsLine();
     void unreadableContentIsRefused_data();
@@ -76,6 +77,38 @@ void TestDxfDocument::roundTripIsByteIdentical_data()
         ++rows;
     }
     QVERIFY(rows >= 15);
+}
+
+void TestDxfDocument::linesEndingAnywhereReadTheSame()
+{
+    // Line ends are looked for in blocks of bytes: they must be found wherever they fall, at
+    // the end of a file with or without a last line end, and in files shorter than a block.
+    const QList<QByteArray> values = {"comment", "SECTION", "ENTITIES", "ENDSEC", "EOF"};
+    for (const QByteArray &lineEnd : {QByteArray("\n"), QByteArray("\r\n")}) {
+        for (int pad = 0; pad < 40; ++pad) {
+            for (bool lastLineEnd : {true, false}) {
+                const QByteArray comment = QByteArray(pad, 'x');
+                QByteArray bytes = "999" + lineEnd + comment + lineEnd + "0" + lineEnd
+                                   + "SECTION" + lineEnd + "2" + lineEnd + "ENTITIES" + lineEnd
+                                   + "0" + lineEnd + "ENDSEC" + lineEnd + "0" + lineEnd + "EOF";
+                if (lastLineEnd)
+                    bytes += lineEnd;
+                DxfDocument doc;
+                QString error;
+                const QByteArray row = lineEnd.toHex() + " " + QByteArray::number(pad);
+                QVERIFY2(doc.parse(bytes, &error), qPrintable(row + ": " + error));
+                QCOMPARE(doc.file().count(), 5);
+                QCOMPARE(doc.file().value(0), comment);
+                for (int t = 1; t < 5; ++t)
+                    QCOMPARE(doc.file().value(t), values.at(t));
+                QCOMPARE(doc.toByteArray(), bytes);
+            }
+        }
+    }
+    DxfDocument tiny;
+    QVERIFY(tiny.parse("0\nEOF", nullptr));
+    QCOMPARE(tiny.recordCount(), 1);
+    QVERIFY(tiny.isType(0, "EOF"));
 }
 
 void TestDxfDocument::roundTripIsByteIdentical()

@@ -8,6 +8,7 @@
 namespace {
 
 const int kCommentCode = 999;
+const size_t kMaxMergedRuns = 16;
 
 } // namespace
 
@@ -74,16 +75,13 @@ bool DxfDocument::buildIndex(QString *errorMessage)
             m_maxHandle = std::max(m_maxHandle, h);
         }
     }
-    // Handles mostly come in ascending order already; a stable sort keeps the first record of
-    // a handle that some writer used twice.
-    std::stable_sort(m_byHandle.begin(), m_byHandle.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    sortByHandle();
     // Sections: SECTION with its name, content, ENDSEC; then the end-of-file marker.
     Section *open = nullptr;
     bool sawEof = false;
     for (int r = 0; r < recordCount(); ++r) {
         const QByteArray &type = m_file.recordType(r);
-        if (type == "SECTION") {
+        if (DxfFile::isType(type, "SECTION")) {
             if (open)
                 return fail(firstTag(r), QStringLiteral("section %1 has no ENDSEC")
                                              .arg(QString::fromLatin1(open->name)));
@@ -95,12 +93,12 @@ bool DxfDocument::buildIndex(QString *errorMessage)
             section.sectionRecord = r;
             m_sections.append(section);
             open = &m_sections.last();
-        } else if (type == "ENDSEC") {
+        } else if (DxfFile::isType(type, "ENDSEC")) {
             // Some writers close the header twice; readers pass over the stray marker.
             if (open)
                 open->endRecord = r;
             open = nullptr;
-        } else if (type == "EOF") {
+        } else if (DxfFile::isType(type, "EOF")) {
             sawEof = true;
         } else if (!open) {
             return fail(firstTag(r), QStringLiteral("%1 outside a section")
@@ -112,6 +110,26 @@ bool DxfDocument::buildIndex(QString *errorMessage)
                                        "marker"));
     configureText();
     return true;
+}
+
+void DxfDocument::sortByHandle()
+{
+    // Sorted by handle, then record: the first record of a handle that some writer used twice
+    // comes first. Handles come in a few ascending runs, mostly one per section, which merge
+    // in a pass each; a drawing with many runs is sorted.
+    const auto begin = m_byHandle.begin();
+    const auto end = m_byHandle.end();
+    std::vector<decltype(m_byHandle)::iterator> runEnds;
+    for (auto it = begin; it != end && runEnds.size() <= kMaxMergedRuns;) {
+        it = std::is_sorted_until(it, end);
+        runEnds.push_back(it);
+    }
+    if (runEnds.size() > kMaxMergedRuns) {
+        std::sort(begin, end);
+        return;
+    }
+    for (size_t i = 1; i < runEnds.size(); ++i)
+        std::inplace_merge(begin, runEnds[i - 1], runEnds[i]);
 }
 
 void DxfDocument::configureText()

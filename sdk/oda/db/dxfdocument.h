@@ -45,7 +45,10 @@ public:
     const Section *section(const char *name) const;
     int recordCount() const { return m_file.recordCount(); }
     QByteArray type(int record) const { return m_file.recordType(record); }
-    bool isType(int record, const char *type) const { return m_file.recordType(record) == type; }
+    bool isType(int record, const char *type) const
+    {
+        return DxfFile::isType(m_file.recordType(record), type);
+    }
     int firstTag(int record) const { return m_file.recordFirstTag(record); }
     int endTag(int record) const { return m_file.recordEndTag(record); }
     quint64 handle(int record) const { return m_file.recordHandle(record); }
@@ -103,6 +106,7 @@ public:
 
 private:
     bool buildIndex(QString *errorMessage);
+    void sortByHandle();
     // Applies change, which edits m_file, and rebuilds the index; takes the change back
     // when the result is no readable drawing.
     bool applyEdit(const std::function<void()> &change);

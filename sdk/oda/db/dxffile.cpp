@@ -1,6 +1,7 @@
 #include "dxffile.h"
 
 #include "dxflexer.h"
+#include "dxflinescanner.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -182,9 +183,9 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         last.owner = reader.owner;
     };
     bool atEnd = false;
+    DxfLineScanner lines(data, size, pos);
     while (pos < size && !atEnd) {
-        const void *nl = std::memchr(data + pos, '\n', size - pos);
-        const quint32 codeEnd = nl ? quint32(static_cast<const char *>(nl) - data) : size;
+        const quint32 codeEnd = lines.next();
         int code = 0;
         if (!DxfLexer::parseCode(data + pos, data + codeEnd, &code)) {
             const QByteArray text = QByteArray(data + pos, int(codeEnd - pos)).trimmed();
@@ -199,7 +200,7 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
             return fail(QStringLiteral("the group-code line is too long"));
         DxfTag tag;
         tag.code = qint16(code);
-        const quint32 end = DxfLexer::measure(data, size, pos, codeEnd, &tag);
+        const quint32 end = DxfLexer::measure(data, size, pos, codeEnd, lines.next(), &tag);
         quint32 valueBegin = tag.valueBegin();
         quint32 valueEnd = tag.valueEnd();
         if (code == 0 || m_records.empty()) {
@@ -210,13 +211,13 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
             if (code == 0) {
                 DxfLexer::trim(data, &valueBegin, &valueEnd);
                 record.type = internType(data + valueBegin, data + valueEnd);
-                atEnd = record.type == "EOF";
+                atEnd = isType(record.type, "EOF");
             } else {
                 m_leading = 1; // comments before the first record
             }
             m_records.push_back(std::move(record));
             reader = RecordReader();
-            reader.isSection = m_records.back().type == "SECTION";
+            reader.isSection = isType(m_records.back().type, "SECTION");
         } else {
             reader.feed(code, data + valueBegin, data + valueEnd);
         }
@@ -390,7 +391,7 @@ void DxfFile::describe(Record *record, const TagVector &tags)
         const char *data = storeData(tags.front());
         DxfLexer::trim(data, &begin, &end);
         record->type = internType(data + begin, data + end);
-        reader.isSection = record->type == "SECTION";
+        reader.isSection = isType(record->type, "SECTION");
     }
     for (size_t i = 1; i < tags.size(); ++i) {
         const char *data = storeData(tags[i]);

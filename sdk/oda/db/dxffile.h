@@ -61,6 +61,11 @@ public:
     int recordFirstTag(int record) const { return rec(record).firstTag; }
     int recordEndTag(int record) const;
     const QByteArray &recordType(int record) const { return rec(record).type; }
+    // type == name, for the many checks of a record's type: most differ in the first byte.
+    static bool isType(const QByteArray &type, const char *name)
+    {
+        return *type.constData() == *name && qstrcmp(type, name) == 0;
+    }
     // The record's own handle (code 5, or 105) and owner (the first 330 outside a 102 group).
     quint64 recordHandle(int record) const { return rec(record).handle; }
     quint64 recordOwner(int record) const { return rec(record).owner; }

@@ -1,5 +1,7 @@
 #include "dxflexer.h"
 
+#include "dxflinescanner.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,12 +13,6 @@ const int kSniffLength = 4096;
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r';
-}
-
-quint32 lineEnd(const char *data, quint32 size, quint32 from)
-{
-    const void *nl = std::memchr(data + from, '\n', size - from);
-    return nl ? quint32(static_cast<const char *>(nl) - data) : size;
 }
 
 } // namespace
@@ -36,29 +32,6 @@ QString DxfLexer::foreignFormat(const QByteArray &bytes)
     if (std::memchr(bytes.constData(), '\0', size_t(sniff)))
         return QStringLiteral("it is a binary file, not a DXF text file");
     return QString();
-}
-
-bool DxfLexer::parseCode(const char *begin, const char *end, int *code)
-{
-    while (begin < end && isBlank(*begin))
-        ++begin;
-    while (end > begin && isBlank(end[-1]))
-        --end;
-    bool negative = false;
-    if (begin < end && *begin == '-') {
-        negative = true;
-        ++begin;
-    }
-    if (begin == end || end - begin > 5)
-        return false;
-    int value = 0;
-    for (const char *p = begin; p < end; ++p) {
-        if (*p < '0' || *p > '9')
-            return false;
-        value = value * 10 + (*p - '0');
-    }
-    *code = negative ? -value : value;
-    return *code >= -5 && *code <= 1071;
 }
 
 quint64 DxfLexer::parseHandle(const char *begin, const char *end)
@@ -94,32 +67,17 @@ void DxfLexer::trim(const char *data, quint32 *begin, quint32 *end)
         --*end;
 }
 
-quint32 DxfLexer::measure(const char *data, quint32 size, quint32 pos, quint32 codeEnd,
-                          DxfTag *tag)
-{
-    tag->begin = pos;
-    tag->codeLineLength = quint8(codeEnd + 1 - pos);
-    const quint32 valueBegin = codeEnd + 1;
-    const quint32 valueLineEnd = lineEnd(data, size, valueBegin);
-    quint32 valueEnd = valueLineEnd;
-    if (valueEnd > valueBegin && data[valueEnd - 1] == '\r')
-        --valueEnd;
-    tag->valueLength = valueEnd - valueBegin;
-    const quint32 end = valueLineEnd < size ? valueLineEnd + 1 : size;
-    tag->lineEndLength = quint8(end - valueEnd);
-    return end;
-}
-
 void DxfLexer::tags(const char *data, quint32 begin, quint32 end, std::vector<DxfTag> *out)
 {
+    DxfLineScanner lines(data, end, begin);
     quint32 pos = begin;
     while (pos < end) {
-        const quint32 codeEnd = lineEnd(data, end, pos);
+        const quint32 codeEnd = lines.next();
         DxfTag tag;
         int code = 0;
         parseCode(data + pos, data + codeEnd, &code);
         tag.code = qint16(code);
-        pos = measure(data, end, pos, codeEnd, &tag);
+        pos = measure(data, end, pos, codeEnd, codeEnd < end ? lines.next() : end, &tag);
         out->push_back(tag);
     }
 }

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <vector>
 
 // The line level of DXF text: group-code lines, values, line ends, and what a file that is no
@@ -15,15 +14,59 @@ public:
     // What a file that cannot be DXF text is, from its first bytes; empty when it may be one.
     static QString foreignFormat(const QByteArray &bytes);
     // A group-code line: blanks, an optional minus sign, digits, blanks; false when it is not.
-    static bool parseCode(const char *begin, const char *end, int *code);
+    static inline bool parseCode(const char *begin, const char *end, int *code);
+
     // A hexadecimal handle with blanks around it; 0 when it is none.
     static quint64 parseHandle(const char *begin, const char *end);
     static void trim(const char *data, quint32 *begin, quint32 *end);
 
-    // The tag whose code line starts at pos in data[0, size): its code (parsed by the caller)
-    // is set, the rest is measured. Returns the position after the tag.
-    static quint32 measure(const char *data, quint32 size, quint32 pos, quint32 codeEnd,
-                           DxfTag *tag);
+    // The tag whose code line runs from pos to its line end codeEnd and whose value line ends
+    // at valueLineEnd (size when the data ends without a line end): its code (parsed by the
+    // caller) is set, the rest is measured. Returns the position after the tag.
+    static inline quint32 measure(const char *data, quint32 size, quint32 pos, quint32 codeEnd,
+                                  quint32 valueLineEnd, DxfTag *tag);
     // The tags of a range that was checked when it was read.
     static void tags(const char *data, quint32 begin, quint32 end, std::vector<DxfTag> *out);
 };
+
+// Reading a drawing is mostly parsing group codes and measuring tags, millions of them in a
+// large file: these run inline in the reading loops.
+
+inline bool DxfLexer::parseCode(const char *begin, const char *end, int *code)
+{
+    auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (begin < end && isBlank(*begin))
+        ++begin;
+    while (end > begin && isBlank(end[-1]))
+        --end;
+    bool negative = false;
+    if (begin < end && *begin == '-') {
+        negative = true;
+        ++begin;
+    }
+    if (begin == end || end - begin > 5)
+        return false;
+    int value = 0;
+    for (const char *p = begin; p < end; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        value = value * 10 + (*p - '0');
+    }
+    *code = negative ? -value : value;
+    return *code >= -5 && *code <= 1071;
+}
+
+inline quint32 DxfLexer::measure(const char *data, quint32 size, quint32 pos, quint32 codeEnd,
+                                 quint32 valueLineEnd, DxfTag *tag)
+{
+    tag->begin = pos;
+    tag->codeLineLength = quint8(codeEnd + 1 - pos);
+    const quint32 valueBegin = codeEnd + 1;
+    quint32 valueEnd = valueLineEnd;
+    if (valueEnd > valueBegin && data[valueEnd - 1] == '\r')
+        --valueEnd;
+    tag->valueLength = valueEnd - valueBegin;
+    const quint32 end = valueLineEnd < size ? valueLineEnd + 1 : size;
+    tag->lineEndLength = quint8(end - valueEnd);
+    return end;
+}
