@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -40,9 +41,47 @@ struct RecordReader
     }
 };
 
+// Group-code lines repeat: a drawing writes a few dozen of them ("  0", "330", " 10") millions
+// of times. Remembering the code of each line of up to eight bytes recognises most lines by
+// one comparison instead of parsing them again. Lives for one read.
+class CodeLineCache
+{
+public:
+    // The code of the line data[begin, end) (without its '\n'), where data holds size bytes;
+    // false when the line is no group code.
+    bool parse(const char *data, quint32 size, quint32 begin, quint32 end, int *code)
+    {
+        const quint32 length = end - begin;
+        if (length > 8 || size - begin < 8)
+            return DxfLexer::parseCode(data + begin, data + end, code);
+        quint64 word = qFromLittleEndian<quint64>(data + begin);
+        if (length < 8)
+            word &= (quint64(1) << (8 * length)) - 1;
+        Slot &slot = m_slots[(word * 0x9E3779B97F4A7C15ULL) >> 56];
+        if (slot.word == word && slot.length == length) {
+            *code = slot.code;
+            return true;
+        }
+        if (!DxfLexer::parseCode(data + begin, data + end, code))
+            return false;
+        slot = {word, length, *code};
+        return true;
+    }
+
+private:
+    struct Slot
+    {
+        quint64 word = 0;
+        quint32 length = ~0u; // no line
+        int code = 0;
+    };
+    Slot m_slots[256];
+};
+
 } // namespace
 
 DxfFile::DxfFile()
+    : m_typeNames(1)
 {
     std::fill(std::begin(m_cachedChunk), std::end(m_cachedChunk), -1);
 }
@@ -126,7 +165,7 @@ void DxfFile::revertChanges()
 void DxfFile::reindexFrom(int chunk)
 {
     m_leading = !m_records.empty() && m_records.front().tagCount > 0
-                        && !m_records.front().type.size()
+                        && m_records.front().type == 0
                     ? 1
                     : 0;
     renumber(chunk);
@@ -135,15 +174,27 @@ void DxfFile::reindexFrom(int chunk)
     m_lastChunk = 0;
 }
 
-QByteArray DxfFile::internType(const char *begin, const char *end)
+quint32 DxfFile::internType(const char *begin, const char *end)
 {
-    const QByteArray view = QByteArray::fromRawData(begin, int(end - begin));
-    auto it = m_types.constFind(view);
-    if (it != m_types.constEnd())
-        return it.value();
-    const QByteArray type(begin, int(end - begin));
-    m_types.insert(type, type);
-    return type;
+    const int size = int(end - begin);
+    for (quint32 recent : m_recentTypes) {
+        const QByteArray &name = m_typeNames[recent];
+        if (name.size() == size && std::memcmp(name.constData(), begin, size_t(size)) == 0)
+            return recent;
+    }
+    const QByteArray view = QByteArray::fromRawData(begin, size);
+    auto it = m_typeNumbers.constFind(view);
+    quint32 number = 0;
+    if (it != m_typeNumbers.constEnd()) {
+        number = it.value();
+    } else {
+        number = quint32(m_typeNames.size());
+        m_typeNames.emplace_back(begin, size);
+        m_typeNumbers.insert(m_typeNames.back(), number);
+    }
+    m_recentTypes[1] = m_recentTypes[0];
+    m_recentTypes[0] = number;
+    return number;
 }
 
 bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
@@ -184,10 +235,11 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
     };
     bool atEnd = false;
     DxfLineScanner lines(data, size, pos);
+    CodeLineCache codes;
     while (pos < size && !atEnd) {
         const quint32 codeEnd = lines.next();
         int code = 0;
-        if (!DxfLexer::parseCode(data + pos, data + codeEnd, &code)) {
+        if (!codes.parse(data, size, pos, codeEnd, &code)) {
             const QByteArray text = QByteArray(data + pos, int(codeEnd - pos)).trimmed();
             if (text.isEmpty() && codeEnd >= size - 1)
                 break; // a blank last line
@@ -211,13 +263,13 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
             if (code == 0) {
                 DxfLexer::trim(data, &valueBegin, &valueEnd);
                 record.type = internType(data + valueBegin, data + valueEnd);
-                atEnd = isType(record.type, "EOF");
+                atEnd = isType(m_typeNames[record.type], "EOF");
             } else {
                 m_leading = 1; // comments before the first record
             }
             m_records.push_back(std::move(record));
             reader = RecordReader();
-            reader.isSection = isType(m_records.back().type, "SECTION");
+            reader.isSection = isType(m_typeNames[m_records.back().type], "SECTION");
         } else {
             reader.feed(code, data + valueBegin, data + valueEnd);
         }
@@ -384,14 +436,14 @@ int DxfFile::recordOfTag(int tag) const
 void DxfFile::describe(Record *record, const TagVector &tags)
 {
     RecordReader reader;
-    record->type.clear();
+    record->type = 0;
     if (!tags.empty() && tags.front().code == 0) {
         quint32 begin = tags.front().valueBegin();
         quint32 end = tags.front().valueEnd();
         const char *data = storeData(tags.front());
         DxfLexer::trim(data, &begin, &end);
         record->type = internType(data + begin, data + end);
-        reader.isSection = isType(record->type, "SECTION");
+        reader.isSection = isType(m_typeNames[record->type], "SECTION");
     }
     for (size_t i = 1; i < tags.size(); ++i) {
         const char *data = storeData(tags[i]);

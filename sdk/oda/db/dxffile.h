@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -60,7 +61,7 @@ public:
     int recordCount() const { return int(m_records.size()) - m_leading; }
     int recordFirstTag(int record) const { return rec(record).firstTag; }
     int recordEndTag(int record) const;
-    const QByteArray &recordType(int record) const { return rec(record).type; }
+    const QByteArray &recordType(int record) const { return m_typeNames[rec(record).type]; }
     // type == name, for the many checks of a record's type: most differ in the first byte.
     static bool isType(const QByteArray &type, const char *name)
     {
@@ -90,7 +91,7 @@ private:
     // A chunk of tags: a record, or the comments before the first record.
     struct Record
     {
-        QByteArray type;
+        quint32 type = 0; // in m_typeNames; 0: none (the comments before the first record)
         quint64 handle = 0;
         quint64 owner = 0;
         quint32 byteBegin = 0; // where its bytes lie in the file as read, until it is edited
@@ -133,7 +134,7 @@ private:
     QByteArray bytesOf(const DxfTag &tag, quint32 from, quint32 to) const;
     DxfTag addTag(int code, const QByteArray &codeLine, const QByteArray &value,
                   const QByteArray &lineEnd);
-    QByteArray internType(const char *begin, const char *end);
+    quint32 internType(const char *begin, const char *end);
     QByteArray formatCode(int code) const;
     void detectLayout();
     // Hands the file's bytes, in order, to sink in as few runs as the edits allow.
@@ -149,7 +150,10 @@ private:
     QByteArray m_lineEnd = "\n";
     int m_codeWidth = 0;     // group codes right-aligned to this width; 0: not padded
     bool m_modified = false;
-    QHash<QByteArray, QByteArray> m_types; // one shared copy of each record type
+    // Each record type once, by number; a deque, so that the names handed out stay in place.
+    std::deque<QByteArray> m_typeNames;
+    QHash<QByteArray, quint32> m_typeNumbers;
+    quint32 m_recentTypes[2] = {0, 0}; // records of a type often come in runs or alternate
     std::vector<ChangeGroup> m_groups;     // open change groups, outermost first
     std::vector<Undo> m_undo;              // changes made while a group is open
 

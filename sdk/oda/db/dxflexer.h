@@ -62,9 +62,8 @@ inline quint32 DxfLexer::measure(const char *data, quint32 size, quint32 pos, qu
     tag->begin = pos;
     tag->codeLineLength = quint8(codeEnd + 1 - pos);
     const quint32 valueBegin = codeEnd + 1;
-    quint32 valueEnd = valueLineEnd;
-    if (valueEnd > valueBegin && data[valueEnd - 1] == '\r')
-        --valueEnd;
+    // Before an empty value lies the code line's '\n': no byte in front of the value is taken.
+    const quint32 valueEnd = valueLineEnd - quint32(data[valueLineEnd - 1] == '\r');
     tag->valueLength = valueEnd - valueBegin;
     const quint32 end = valueLineEnd < size ? valueLineEnd + 1 : size;
     tag->lineEndLength = quint8(end - valueEnd);

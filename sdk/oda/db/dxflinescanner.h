@@ -9,8 +9,9 @@
 #include <emmintrin.h>
 #endif
 
-// Finds the line ends ('\n') of a range of bytes one after another, sixteen bytes at a time:
-// reading a large drawing is mostly finding the ends of millions of short lines. Lives for one
+// Finds the line ends ('\n') of a range of bytes one after another, 64 bytes at a time:
+// reading a large drawing is mostly finding the ends of millions of short lines, and a block
+// that holds several of them spares a branch per line that no predictor gets right. Lives for one
 // pass over the range; the bytes must not change meanwhile.
 class DxfLineScanner
 {
@@ -32,13 +33,13 @@ public:
                 return m_end;
             load();
         }
-        const quint32 pos = m_block + quint32(qCountTrailingZeroBits(m_mask));
+        const quint32 pos = m_block + qCountTrailingZeroBits(m_mask);
         m_mask &= m_mask - 1;
         return pos;
     }
 
 private:
-    static const quint32 kBlock = 16;
+    static const quint32 kBlock = 64;
 
     // Marks the line ends among the block's bytes, one bit per byte.
     void load()
@@ -54,17 +55,22 @@ private:
             bytes = tail;
         }
 #ifdef __SSE2__
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes));
-        m_mask = quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))));
+        const __m128i newline = _mm_set1_epi8('\n');
+        m_mask = 0;
+        for (quint32 i = 0; i < kBlock; i += 16) {
+            const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i));
+            const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(part, newline));
+            m_mask |= quint64(quint16(found)) << i;
+        }
 #else
         m_mask = 0;
         for (quint32 i = 0; i < kBlock; ++i)
-            m_mask |= quint32(bytes[i] == '\n') << i;
+            m_mask |= quint64(bytes[i] == '\n') << i;
 #endif
     }
 
     const char *m_data;
     quint32 m_end;
     quint32 m_block; // where the current block starts
-    quint32 m_mask = 0; // its line ends not returned yet
+    quint64 m_mask = 0; // its line ends not returned yet, one bit per byte
 };
