@@ -116,6 +116,9 @@ QSqlDatabase Database::connection()
         pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         pragma.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
         pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        // Searches read the whole object table: through a mapping of the file, every thread's
+        // connection reads the same cached pages instead of copying them into its own cache.
+        pragma.exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
     }
     return db;
 }
@@ -200,8 +203,11 @@ void Database::createSchema()
                        "users(id), locked_by BIGINT REFERENCES users(id), modified BIGINT NOT "
                        "NULL, sha256 TEXT NOT NULL REFERENCES contents(sha256), size BIGINT NOT "
                        "NULL)").arg(id),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS objects_space_type ON objects "
-                       "(space_id, type)"),
+        // A search filters by space and type and matches titles: all three in one index, so the
+        // titles are matched without reading the table and come out in order.
+        QStringLiteral("DROP INDEX IF EXISTS objects_space_type"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS objects_space_type_title ON objects "
+                       "(space_id, type, title_lc)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS objects_title ON objects (title_lc)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS objects_sha ON objects (sha256)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS relations (parent_id BIGINT NOT NULL "
