@@ -17,6 +17,8 @@
 
 namespace {
 const char kBorderlessLabel[] = "QLabel{border: none}";
+const char kHighlightedPreviewStyle[] = "QLabel{background-color: #ffffff; border: 1px solid  #368ec4}";
+const char kPlainPreviewStyle[] = "QLabel{background-color: #ffffff; border: 1px solid  #e2e4e3}";
 
 constexpr int kGridSide = 98;
 constexpr int kGridNameHeight = 26;
@@ -179,6 +181,12 @@ void ViewWidget::updatePlatformParts()
 {
     m_moreActionButton->setVisible(m_known && m_detailsMode);
     m_lockBadge->setVisible(m_known && !lockIconPath(m_lockState).isEmpty());
+}
+
+void ViewWidget::setHighlighted(bool highlighted)
+{
+    m_previewLabel->setStyleSheet(QLatin1String(highlighted ? kHighlightedPreviewStyle
+                                                            : kPlainPreviewStyle));
 }
 
 void ViewWidget::setPreviewSize(int side)

@@ -57,6 +57,8 @@ public:
     // and the status (tiles), or a 98 x 124 cell with the name under the preview (grid).
     void applyTileLayout();
     void applyGridLayout();
+    // Frames the preview in the selection colour while the tile's item is selected.
+    void setHighlighted(bool highlighted);
 
 signals:
     void ListViewItemDelete(QWidget *parent);

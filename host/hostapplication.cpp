@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPainter>
 #include <QSettings>
 #include <QTextStream>
 #include <QThread>
@@ -231,8 +232,27 @@ void HostApplication::saveScreenshot(const QString &path) const
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(10);
     }
-    if (!m_mainWindow->grab().save(path))
+    if (!windowPicture().save(path))
         report(tr("Cannot write the screenshot %1.").arg(path));
+}
+
+QImage HostApplication::windowPicture() const
+{
+    QImage picture = m_mainWindow->grab().toImage();
+    // Dialogs shown over the window (a search, a question) are part of what the user sees:
+    // each is painted where it stands, or centred when it stands beside the window.
+    QPainter painter(&picture);
+    const QRect frame = m_mainWindow->geometry();
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window == m_mainWindow.get() || !window->isVisible()
+            || window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
+            continue;
+        QRect place = window->geometry().translated(-frame.topLeft());
+        if (!picture.rect().contains(place))
+            place.moveCenter(picture.rect().center());
+        painter.drawPixmap(place.topLeft(), window->grab());
+    }
+    return picture;
 }
 
 void HostApplication::showModuleViews()

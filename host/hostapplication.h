@@ -2,6 +2,7 @@
 
 #include "hostoptions.h"
 
+#include <QImage>
 #include <QObject>
 
 #include <memory>
@@ -46,6 +47,8 @@ private:
     int runScript();
     void printUi() const;
     void saveScreenshot(const QString &path) const;
+    // The main window with the dialogs shown over it.
+    QImage windowPicture() const;
     void showModuleViews();
     void shutdown();
     void report(const QString &text) const;

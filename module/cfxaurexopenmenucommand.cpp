@@ -2,7 +2,7 @@
 
 #include "signingate.h"
 
-#include "session/showaurextaskpane.h"
+#include "open/openfromcsdialog.h"
 
 CFxAurexOpenMenuCommand::CFxAurexOpenMenuCommand()
 {
@@ -22,6 +22,6 @@ const OdString CFxAurexOpenMenuCommand::localName() const
 int CFxAurexOpenMenuCommand::action(OdEdCommandContext *)
 {
     if (passSignInGate())
-        ShowAurexTaskPane::instance()->requestOpenDialog();
+        OpenFromCSDialog::showNew();
     return RTNORM;
 }

@@ -13,11 +13,6 @@ void ShowAurexTaskPane::refreshTaskPane()
     emit taskPaneRefreshRequested();
 }
 
-void ShowAurexTaskPane::requestOpenDialog()
-{
-    emit openDialogRequested();
-}
-
 void ShowAurexTaskPane::requestSaveDialog()
 {
     emit saveDialogRequested();

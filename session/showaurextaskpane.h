@@ -49,15 +49,12 @@ public:
     // Shows the task pane for the current sign-in state: the file lists when signed in, the
     // sign-in page when not. The task pane listens to taskPaneRefreshRequested().
     void refreshTaskPane();
-    // The module's commands ask for the open and save dialogs through the session; the dialogs'
-    // owners listen.
-    void requestOpenDialog();
+    // The module's commands ask for the save dialog through the session; its owner listens.
     void requestSaveDialog();
 
 signals:
     void DocumentActivatedSignal();
     void taskPaneRefreshRequested();
-    void openDialogRequested();
     void saveDialogRequested();
 
 private:

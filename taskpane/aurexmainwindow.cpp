@@ -11,6 +11,7 @@
 
 #include "fileitems/iconmenu.h"
 #include "fileitems/sortingactions.h"
+#include "open/openfromcsdialog.h"
 #include "save/referencetree.h"
 #include "save/referencetreebuilder.h"
 #include "session/cslogindialog.h"
@@ -205,7 +206,7 @@ void AurexMainWindow::HelpPushButtonClicked()
 
 void AurexMainWindow::OpenCSPushButtonClicked()
 {
-    ShowAurexTaskPane::instance()->requestOpenDialog();
+    OpenFromCSDialog::showNew();
 }
 
 void AurexMainWindow::SavedCSPushButtonClicked()

@@ -9,6 +9,8 @@
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
+#include "opentestsupport.h"
+
 #include <dxftesthelpers.h>
 #include <hostdocumentmanager.h>
 #include <hostenvironment.h>
@@ -39,26 +41,6 @@ QByteArray demoBytes(const QString &name)
 {
     return DxfTest::readBytes(QStringLiteral(AUREX_DEMO_FILES "/") + name);
 }
-
-// Answers every message box that comes up, keeping its text.
-class MessageBoxWatcher : public QObject
-{
-public:
-    MessageBoxWatcher()
-    {
-        m_timer.callOnTimeout([this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts.append(box->text());
-                box->accept();
-            }
-        });
-        m_timer.start(20);
-    }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
 
 } // namespace
 
@@ -96,10 +78,7 @@ void TestOpenFromCollaborativeSpace::initTestCase()
     m_home.applyToProcess();
     QString error;
     QVERIFY2(m_platform.start(&error), qPrintable(error));
-    connector()->SetProxySettings(QString(), 0, QString(), QString());
-    connector()->SetServer(m_platform.serverHost());
-    QVERIFY(connector()->LxGatepassLogin("alice", "alice-demo-pw", m_platform.serverHost(),
-                                         QString(), m_platform.casUrl()));
+    QVERIFY(OpenTest::signInAsAlice(m_platform));
     m_host = std::make_unique<HostEnvironment>();
 }
 
@@ -258,7 +237,7 @@ void TestOpenFromCollaborativeSpace::failedDownloadChangesNothing()
     }
     const QByteArray databaseBefore = DxfTest::readBytes(FileDatabase::locationFor(QString()));
 
-    MessageBoxWatcher boxes;
+    OpenTest::ModalAnswerer boxes;
     runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));
     QCOMPARE(boxes.texts, QStringList{"An error occurred during download"});
     QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())),

@@ -1,0 +1,6 @@
+#include "collabspacecombobox.h"
+
+CollabSpaceComboBox::CollabSpaceComboBox(QWidget *parent)
+    : QComboBox(parent)
+{
+}

@@ -1,0 +1,455 @@
+#include "openfromcsdialog.h"
+#include "ui_openfromcsdialog.h"
+
+#include "cssearch.h"
+#include "openfromcollaborativespace.h"
+#include "openlogging.h"
+
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "fileitems/csfiledeletedialog.h"
+#include "fileitems/fileitemorder.h"
+#include "fileitems/filestatus.h"
+#include "fileitems/iconmenu.h"
+#include "fileitems/lxlistwidgetitem.h"
+#include "fileitems/sortingactions.h"
+#include "fileitems/viewwidget.h"
+#include "session/showaurextaskpane.h"
+#include "workingcopy/downloadfolder.h"
+#include "workingcopy/filedatabase.h"
+
+#include <cfxdocumentmanager.h>
+#include <cfxstring.h>
+#include <cfxsystemservices.h>
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+
+namespace {
+
+const char kEnabledButtonStyle[] =
+    "QPushButton{color:#77797c; border: 1px solid #b4b6ba; border-radius: 3px; padding: 6px; "
+    "height: 25px;\tbackground-color: qlineargradient(spread:pad, x1:1, y1:0.570, x2:1, y2:0, "
+    "stop:0 rgba(226,228,227, 255), stop:1 rgba(245,246,247, 255));}QPushButton:hover{border: "
+    "1px solid #368ec4; color: #368ec4; }QPushButton:pressed{color:#5b5d5e; border: 1px solid "
+    "#5b5d5e;\tbackground-color: qlineargradient(spread:pad, x1:1, y1:0.570, x2:1, y2:0, stop:0 "
+    "rgba(240,241,242, 255), stop:1 rgba(225,227,227, 255));}";
+const char kDisabledButtonStyle[] =
+    "QPushButton{ border: 1px solid #b4b6ba; border-radius: 3px; padding: 6px; height: 25px;"
+    "\tbackground-color:qlineargradient(spread:pad, x1:1, y1:0.0, x2:1, y2:0, stop:0 "
+    "rgba(226,228,227, 255), stop:1 rgba(245,246,247, 255)); }";
+const char kComboStyle[] =
+    "QComboBox{border: 1px solid #717374; border-radius: 3px; padding: 1px 18px 1px 3px; height: "
+    "25px;}QComboBox:hover{border: 1px solid #368ec4;}QComboBox::drop-down:hover{border-left: "
+    "1px solid #368ec4;}QComboBox::drop-down:button{border-top-right-radius: 3px; "
+    "border-bottom-right-radius: 3px; width: 26px; border-left: 1px solid #717374; "
+    "background-color: qlineargradient(spread:pad, x1:1, y1:0.570, x2:1, y2:0, stop:0 rgba(220, "
+    "222, 224, 255), stop:1 rgba(237, 238, 238, 255));}QComboBox::down-arrow{ width: 20px; "
+    "height: 20px;image: url(:/embedded/UI/Resources/FzxUiDropDownArrowNormal.png);}"
+    "QComboBox::down-arrow:hover{ width: 20px; height: 20px;image: "
+    "url(:/embedded/UI/Resources/FzxUiDropDownArrowHoverPress.png);}";
+const char kTilesListStyle[] =
+    "QListView::item{background-color: #ffffff; border:  1px solid  #e2e4e3; border-top-color:none}"
+    "QListView::item:hover{background-color: #e2e4e3; border: 1px solid  #e2e4e3}"
+    "QListView::item:selected{ background: #e2e4e3; border: 1px solid #368ec4; "
+    "border-left-color:none; border-right-color:none}QListView {show-decoration-selected: 0;}";
+const char kGridListStyle[] = "QListView::item:hover {background-color: none; border: none}";
+const char kGridIcon[] = ":/embedded/UI/Resources/FzxUiGridView.png";
+const char kTilesIcon[] = ":/embedded/UI/Resources/FzxUiListView.png";
+constexpr int kViewIconSide = 22;
+const QSize kViewMenuSize(34, 52);
+
+QString firstLocation(QStandardPaths::StandardLocation location)
+{
+    return QStandardPaths::standardLocations(location).value(0);
+}
+
+CFxDocumentManager *hostDocuments()
+{
+    CFxSystemServices *services = GetFxSystemServices();
+    return services ? services->GetDocumentManager() : nullptr;
+}
+
+} // namespace
+
+OpenFromCSDialog::OpenFromCSDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_ui(new Ui::OpenFromCSDialogClass)
+{
+    m_ui->setupUi(this);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    for (QWidget *button : {static_cast<QWidget *>(m_ui->searchButton),
+                            static_cast<QWidget *>(m_ui->browseButton),
+                            static_cast<QWidget *>(m_ui->cancelButton)})
+        button->setStyleSheet(QLatin1String(kEnabledButtonStyle));
+    m_ui->CollabSpaceSelectorComboBox->setStyleSheet(QLatin1String(kComboStyle));
+    buildViewMenu();
+
+    m_ui->CollabSpaceSelectorComboBox->addItem(tr("All Collaborative Spaces"));
+    for (const std::string &space :
+         LintraAurexConnectorWrapper::GetInstance()->GetListOfCollaborativeSpaces())
+        m_ui->CollabSpaceSelectorComboBox->addItem(QString::fromStdString(space));
+
+    auto *sorting = new SortingActions(m_ui->sortButton);
+    connect(sorting, &SortingActions::AscendingSortEmitted, this,
+            &OpenFromCSDialog::AscendingSortSlot);
+    setButtonEnabled(m_ui->openButton, !m_ui->downloadFolderLocationLineEdit->text().isEmpty());
+
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->listWidget, &QListWidget::itemSelectionChanged, this,
+            &OpenFromCSDialog::itemSelectionChanged);
+    connect(m_ui->listWidget, &QWidget::customContextMenuRequested, this,
+            &OpenFromCSDialog::showContextMenuForWidget);
+    connect(m_ui->searchButton, &QPushButton::clicked, this, &OpenFromCSDialog::SearchButtonPressed);
+    connect(m_ui->SearchLineEditBox, &QLineEdit::returnPressed, this,
+            &OpenFromCSDialog::SearchButtonPressed);
+    connect(m_ui->browseButton, &QPushButton::clicked, this,
+            &OpenFromCSDialog::BrowseButton_triggered);
+    connect(m_ui->openButton, &QPushButton::clicked, this, &OpenFromCSDialog::OpenButton_triggered);
+    connect(m_ui->CollabSpaceSelectorComboBox, QOverload<int>::of(&QComboBox::activated), this,
+            &OpenFromCSDialog::SelectCollabSpaceComboBoxItem);
+}
+
+OpenFromCSDialog::~OpenFromCSDialog()
+{
+    delete m_ui;
+}
+
+OpenFromCSDialog *OpenFromCSDialog::showNew()
+{
+    auto *dialog = new OpenFromCSDialog; // no parent: deletes itself when closed
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    return dialog;
+}
+
+void OpenFromCSDialog::buildViewMenu()
+{
+    QMenu *menu = createIconMenu(m_ui->viewButton, kViewMenuSize);
+    QAction *grid = menu->addAction(QIcon(QLatin1String(kGridIcon)), QString());
+    grid->setToolTip(tr("Show Grid View"));
+    connect(grid, &QAction::triggered, this, &OpenFromCSDialog::actionGridView_triggered);
+    QAction *tiles = menu->addAction(QIcon(QLatin1String(kTilesIcon)), QString());
+    tiles->setToolTip(tr("Show Tiles"));
+    connect(tiles, &QAction::triggered, this, &OpenFromCSDialog::actionListView_triggered);
+    m_ui->viewButton->setMenu(menu);
+    m_ui->viewButton->setIconSize(QSize(kViewIconSide, kViewIconSide));
+    m_ui->viewButton->setIcon(scaledIcon(kGridIcon, kViewIconSide));
+}
+
+void OpenFromCSDialog::setButtonEnabled(QWidget *button, bool enabled)
+{
+    button->setStyleSheet(QLatin1String(enabled ? kEnabledButtonStyle : kDisabledButtonStyle));
+    button->setEnabled(enabled);
+}
+
+QList<ViewWidget *> OpenFromCSDialog::resultWidgets() const
+{
+    QList<ViewWidget *> widgets;
+    for (int i = 0; i < m_ui->listWidget->count(); ++i)
+        widgets.append(widgetOf(m_ui->listWidget->item(i)));
+    return widgets;
+}
+
+ViewWidget *OpenFromCSDialog::widgetOf(QListWidgetItem *item) const
+{
+    return item ? qobject_cast<ViewWidget *>(m_ui->listWidget->itemWidget(item)) : nullptr;
+}
+
+void OpenFromCSDialog::SelectCollabSpaceComboBoxItem(int)
+{
+}
+
+void OpenFromCSDialog::SearchButtonPressed()
+{
+    const int index = m_ui->CollabSpaceSelectorComboBox->currentIndex();
+    const QString space = index > 0 ? m_ui->CollabSpaceSelectorComboBox->currentText() : QString();
+    CSSearch search(CSSearch::query(space, m_ui->SearchLineEditBox->text()),
+                    firstLocation(QStandardPaths::TempLocation));
+    search.runWaiting(this);
+    fillResults(search.hitCount(), search.takeResults(), search.previewFolder());
+    m_ui->searchStringLabel->hide();
+}
+
+void OpenFromCSDialog::fillResults(int hitCount, RecordList results, const QString &previewFolder)
+{
+    QListWidget *list = m_ui->listWidget;
+    list->clear();
+    QPalette palette = list->palette();
+    palette.setColor(QPalette::Highlight, Qt::white);
+    list->setPalette(palette);
+    list->setDragEnabled(false);
+    // Items are added unsorted and sorted once at the end by the order chosen last.
+    list->setSortingEnabled(false);
+    for (const FzFileInfo *record : results) {
+        const QString title = recordTitle(*record);
+        const QString stamp = recordProperty(*record, kKeyFileModified);
+        auto *item = new LxListWidgetItem; // owned by the list once added
+        auto *widget = new ViewWidget(*record); // owned by the list once set on the item
+        connect(widget, &ViewWidget::ListViewItemDelete, this,
+                &OpenFromCSDialog::deleteSelectedViewItemSlot);
+        widget->setText(title, stamp, recordProperty(*record, kKeySpace));
+        const QString preview =
+            QDir(previewFolder).filePath(QFileInfo(title).completeBaseName() + QLatin1String(".jpg"));
+        if (QFileInfo(preview).isFile())
+            widget->setPreview(preview);
+        item->setData(FileNameRole, title);
+        item->setData(FileModifiedRole, platformStampMSecs(stamp));
+        list->addItem(item);
+        list->setItemWidget(item, widget);
+    }
+    applyView();
+    list->setSortingEnabled(true);
+    if (m_sortState > 0) {
+        const int order = m_sortState;
+        m_sortState = -1;
+        AscendingSortSlot(order);
+    }
+    m_ui->searchResult->setText(QString::number(hitCount) + tr(" Results"));
+    m_ui->sortButton->setToolTip(tr("Sorting options"));
+    setButtonEnabled(m_ui->openButton, false);
+}
+
+void OpenFromCSDialog::actionListView_triggered()
+{
+    m_viewMode = TilesView;
+    applyView();
+}
+
+void OpenFromCSDialog::actionGridView_triggered()
+{
+    m_viewMode = GridView;
+    applyView();
+}
+
+void OpenFromCSDialog::applyView()
+{
+    QListWidget *list = m_ui->listWidget;
+    const bool tiles = m_viewMode == TilesView;
+    m_ui->viewButton->setIcon(scaledIcon(tiles ? kTilesIcon : kGridIcon, kViewIconSide));
+    list->setViewMode(tiles ? QListView::ListMode : QListView::IconMode);
+    list->setMovement(QListView::Static);
+    list->setResizeMode(QListView::Adjust);
+    list->setStyleSheet(QLatin1String(tiles ? kTilesListStyle : kGridListStyle));
+    for (int i = 0; i < list->count(); ++i) {
+        ViewWidget *widget = widgetOf(list->item(i));
+        if (!widget)
+            continue;
+        if (tiles)
+            widget->applyTileLayout();
+        else
+            widget->applyGridLayout();
+        list->item(i)->setSizeHint(widget->sizeHint());
+    }
+    list->setSpacing(tiles ? 0 : 9);
+}
+
+void OpenFromCSDialog::AscendingSortSlot(int order)
+{
+    using Order = SortingActions::SortOrder;
+    ShowAurexTaskPane::instance()->setSortByName(order == Order::AscendingName
+                                                 || order == Order::DescendingName);
+    if (order == m_sortState)
+        return;
+    m_sortState = order;
+    const bool descending = order == Order::NewestModified || order == Order::DescendingName;
+    m_ui->listWidget->sortItems(descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void OpenFromCSDialog::itemSelectionChanged()
+{
+    setButtonEnabled(m_ui->openButton, false);
+    QListWidget *list = m_ui->listWidget;
+    for (int i = 0; i < list->count(); ++i) {
+        if (ViewWidget *widget = widgetOf(list->item(i)))
+            widget->setHighlighted(list->item(i)->isSelected());
+    }
+    const QList<QListWidgetItem *> selected = list->selectedItems();
+    ViewWidget *widget = selected.size() == 1 ? widgetOf(selected.first()) : nullptr;
+    if (!widget || !widget->isEnabled() || !widget->record())
+        return;
+    // A file exchanged before is offered for download into the folder that holds it.
+    const FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+    m_ui->downloadFolderLocationLineEdit->setEnabled(true);
+    m_ui->downloadFolderLocationLineEdit->setText(
+        downloadFolderForTitle(database, recordTitle(*widget->record())));
+    setButtonEnabled(m_ui->openButton, true);
+}
+
+QString OpenFromCSDialog::chooseFolder()
+{
+    return QFileDialog::getExistingDirectory(
+        this, tr("Default download folder"),
+        browseStartFolder(m_ui->downloadFolderLocationLineEdit->text()),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+}
+
+void OpenFromCSDialog::BrowseButton_triggered()
+{
+    const QString folder = chooseFolder();
+    if (folder.isEmpty())
+        return;
+    m_ui->downloadFolderLocationLineEdit->setText(folder);
+    setButtonEnabled(m_ui->openButton, true);
+}
+
+void OpenFromCSDialog::OpenButton_triggered()
+{
+    const QString folder = m_ui->downloadFolderLocationLineEdit->text();
+    if (folder.isEmpty()) {
+        QMessageBox::warning(this, tr("Message"),
+                             tr("Please enter default download folder location."), QMessageBox::Ok);
+        return;
+    }
+    ViewWidget *widget = widgetOf(m_ui->listWidget->currentItem());
+    if (!widget || !widget->record())
+        return;
+    QString targetPath = folder + QLatin1Char('/') + recordTitle(*widget->record());
+    targetPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
+
+    CFxDocumentManager *documents = hostDocuments();
+    if (CFxDocument *open = documents ? documents->FindDocument(CFxString(targetPath)) : nullptr) {
+        QMessageBox box(QMessageBox::Warning, tr("Warning"),
+                        tr("A document with the same name exists in the selected folder and is "
+                           "currently open in Lintra.Press Use Existing to switch to the open "
+                           "document or press Browse... to download to a different folder"),
+                        QMessageBox::NoButton, this);
+        QPushButton *useExisting = box.addButton(tr("Use Existing"), QMessageBox::ActionRole);
+        box.addButton(tr("Browse.."), QMessageBox::ActionRole);
+        box.exec();
+        if (box.clickedButton() == useExisting) {
+            documents->ActivateDocument(open);
+            close();
+        } else {
+            const QString chosen = chooseFolder();
+            if (!chosen.isEmpty())
+                m_ui->downloadFolderLocationLineEdit->setText(chosen);
+        }
+        return;
+    }
+    download(*widget->record(), folder, targetPath);
+}
+
+void OpenFromCSDialog::download(const FzFileInfo &result, const QString &folder,
+                                const QString &targetPath)
+{
+    // A folder named in the field but not made yet (the documents folder of a new account) is
+    // made, as a download into it implies.
+    if (!QDir().mkpath(folder)) {
+        QMessageBox::warning(this, tr("Error"), tr("The folder %1 cannot be created.").arg(folder),
+                             QMessageBox::Ok);
+        return;
+    }
+    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+    RecordList records;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    {
+        FzFileInfo request(result);
+        if (connector->GetStructure_Block(&request)) {
+            records = RecordList::copiesOf(connector->GetTransactionListSize(), [connector](int i) {
+                return connector->GetTransactionFileAt(i);
+            });
+        }
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (records.empty()) {
+        QMessageBox::warning(this, tr("Error"),
+                             tr("The drawing and its references could not be listed."),
+                             QMessageBox::Ok);
+        return;
+    }
+    bool presentLocally = false;
+    {
+        const FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+        presentLocally = prepareDownload(database, folder, records.records());
+    }
+    connector->SetWorkingDirectory(folder);
+    auto *options = new OpenFromCollaborativeSpace(this);
+    options->setAttribute(Qt::WA_DeleteOnClose);
+    options->setRecords(std::move(records));
+    options->setTargetPath(targetPath);
+    if (presentLocally)
+        options->open();
+    else
+        options->OverwriteAllLocalSlot();
+}
+
+void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("ContextMenu"));
+    QAction *remove = menu.addAction(tr("Delete"));
+    const QList<QListWidgetItem *> selected = m_ui->listWidget->selectedItems();
+    ViewWidget *first = selected.isEmpty() ? nullptr : widgetOf(selected.first());
+    if (first && first->record()) {
+        const QString lockedBy = recordProperty(*first->record(), kKeyLockedBy);
+        const bool lockedByOther =
+            !lockedBy.isEmpty() && lockedBy != ShowAurexTaskPane::instance()->currentUser();
+        remove->setEnabled(!lockedByOther && first->isEnabled());
+    } else {
+        remove->setEnabled(false);
+    }
+    connect(&menu, &QMenu::triggered, this, &OpenFromCSDialog::deleteItem);
+    menu.exec(m_ui->listWidget->viewport()->mapToGlobal(position));
+}
+
+void OpenFromCSDialog::deleteItem(QAction *)
+{
+    m_deleteItems = m_ui->listWidget->selectedItems();
+    if (CSFileDeleteDialog::instance()->confirmDelete())
+        deleteListed();
+}
+
+void OpenFromCSDialog::deleteSelectedViewItemSlot(QWidget *parent)
+{
+    m_deleteItems.clear();
+    for (int i = 0; i < m_ui->listWidget->count(); ++i) {
+        if (widgetOf(m_ui->listWidget->item(i)) == parent)
+            m_deleteItems.append(m_ui->listWidget->item(i));
+    }
+    // The tile's own menu has asked for confirmation already.
+    deleteListed();
+}
+
+void OpenFromCSDialog::deleteListed()
+{
+    RecordList records;
+    QStringList names;
+    for (QListWidgetItem *item : qAsConst(m_deleteItems)) {
+        if (ViewWidget *widget = widgetOf(item); widget && widget->record()) {
+            records.addCopy(*widget->record());
+            names.append(recordProperty(*widget->record(), kKeyName));
+        }
+    }
+    if (records.empty())
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool deleted = LintraAurexConnectorWrapper::GetInstance()->Delete_Block(records.records());
+    QGuiApplication::restoreOverrideCursor();
+    if (!deleted) {
+        QMessageBox::warning(this, tr("Error"), tr("An error occurred during deleting CS file."),
+                             QMessageBox::Ok);
+        m_ui->listWidget->viewport()->update();
+        return;
+    }
+    for (QListWidgetItem *item : qAsConst(m_deleteItems)) {
+        if (ViewWidget *widget = widgetOf(item))
+            widget->setEnabled(false);
+        item->setSelected(false);
+        m_ui->listWidget->removeItemWidget(item);
+        delete m_ui->listWidget->takeItem(m_ui->listWidget->row(item));
+    }
+    m_deleteItems.clear();
+    FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+    for (const QString &name : qAsConst(names))
+        database.removeFilesNamed(name);
+    m_ui->listWidget->viewport()->update();
+}

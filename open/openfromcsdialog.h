@@ -1,0 +1,69 @@
+#pragma once
+
+#include "connector/recordlist.h"
+
+#include <QDialog>
+#include <QList>
+
+class QAction;
+class QListWidgetItem;
+class ViewWidget;
+
+namespace Ui {
+class OpenFromCSDialogClass;
+}
+
+// "Open From Collaborative Space": searches the platform for drawings, shows the results as a
+// grid or as tiles, sorts and deletes them, and opens the chosen one with everything it
+// references into a download folder. Created per use without parent by the open command and
+// the task pane's open button, shown without being modal, deleted when closed. Main thread;
+// the search runs on a worker thread while the please-wait box shows, the download on the
+// options dialog's worker.
+class OpenFromCSDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum ViewMode { GridView = 0, TilesView = 1 };
+
+    explicit OpenFromCSDialog(QWidget *parent = nullptr);
+    ~OpenFromCSDialog() override;
+
+    // Creates the dialog and shows it, without blocking.
+    static OpenFromCSDialog *showNew();
+
+    int viewMode() const { return m_viewMode; }
+    // The result tiles, in the list's order.
+    QList<ViewWidget *> resultWidgets() const;
+
+public slots:
+    void actionListView_triggered();
+    void actionGridView_triggered();
+    void BrowseButton_triggered();
+    void OpenButton_triggered();
+    void SelectCollabSpaceComboBoxItem(int index);
+    void SearchButtonPressed();
+    void AscendingSortSlot(int order);
+    void deleteSelectedViewItemSlot(QWidget *parent);
+    void showContextMenuForWidget(const QPoint &position);
+    void deleteItem(QAction *action);
+    void itemSelectionChanged();
+
+private:
+    void buildViewMenu();
+    void fillResults(int hitCount, RecordList results, const QString &previewFolder);
+    void applyView();
+    void setButtonEnabled(QWidget *button, bool enabled);
+    // The folder chosen in a directory chooser started at the field's text, or "".
+    QString chooseFolder();
+    // Hands the structure of the chosen result to the download-options dialog.
+    void download(const FzFileInfo &result, const QString &folder, const QString &targetPath);
+    // Deletes the results in m_deleteItems from the platform, the list and the file database.
+    void deleteListed();
+    ViewWidget *widgetOf(QListWidgetItem *item) const;
+
+    Ui::OpenFromCSDialogClass *m_ui;
+    int m_viewMode = GridView;
+    int m_sortState = -1;
+    QList<QListWidgetItem *> m_deleteItems;
+};

@@ -1,0 +1,266 @@
+// The open dialog against a real platform and the host's services: what each search asks for,
+// the results' views and order, the folder rules, opening into a folder, the "already open"
+// warning and deleting results.
+
+#include "open/openfromcsdialog.h"
+
+#include "connector/recordfields.h"
+#include "fileitems/viewwidget.h"
+#include "session/showaurextaskpane.h"
+#include "workingcopy/filedatabase.h"
+
+#include "opentestsupport.h"
+
+#include <dxftesthelpers.h>
+#include <hostdocumentmanager.h>
+#include <hostenvironment.h>
+#include <platformprocess.h>
+#include <testhome.h>
+
+#include <cfxdocument.h>
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+class TestOpenFromCSDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void searchAsksForWhatTheChoiceSays_data();
+    void searchAsksForWhatTheChoiceSays();
+    void resultsShowAsGridOrTilesInTheChosenOrder();
+    void selectionProposesTheFolderOfAKnownCopy();
+    void openDownloadsIntoTheFolderAndOpensTheDrawing();
+    void drawingOpenUnderTheTargetPathIsNotDownloaded();
+    void deletingResultsRemovesThemEverywhere();
+
+private:
+    QStringList titles() const;
+    template <class T> T *child(const char *name) const { return m_dialog->findChild<T *>(name); }
+    void search(const QString &text, const QString &space = QString());
+    void select(const QStringList &titles);
+
+    TestHome m_home;
+    PlatformProcess m_platform{PlatformProcess::Options{true, {}, {}}};
+    std::unique_ptr<HostEnvironment> m_host;
+    QPointer<OpenFromCSDialog> m_dialog;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestOpenFromCSDialog::initTestCase()
+{
+    m_home.applyToProcess();
+    QString error;
+    QVERIFY2(m_platform.start(&error), qPrintable(error));
+    QVERIFY(OpenTest::signInAsAlice(m_platform));
+    ShowAurexTaskPane::instance()->setCurrentUser("alice");
+    m_host = std::make_unique<HostEnvironment>();
+}
+
+void TestOpenFromCSDialog::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_dialog = OpenFromCSDialog::showNew();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+}
+
+void TestOpenFromCSDialog::cleanup()
+{
+    delete m_dialog;
+    m_host->documents()->closeAll();
+    QFile::remove(FileDatabase::locationFor(QString()));
+}
+
+QStringList TestOpenFromCSDialog::titles() const
+{
+    QStringList out;
+    for (ViewWidget *widget : m_dialog->resultWidgets())
+        out.append(recordTitle(*widget->record()));
+    return out;
+}
+
+void TestOpenFromCSDialog::search(const QString &text, const QString &space)
+{
+    auto *spaces = child<QComboBox>("CollabSpaceSelectorComboBox");
+    spaces->setCurrentIndex(space.isEmpty() ? 0 : spaces->findText(space));
+    child<QLineEdit>("SearchLineEditBox")->setText(text);
+    QTest::mouseClick(child<QPushButton>("searchButton"), Qt::LeftButton);
+}
+
+void TestOpenFromCSDialog::select(const QStringList &wanted)
+{
+    auto *list = child<QListWidget>("listWidget");
+    list->clearSelection();
+    for (int i = 0; i < list->count(); ++i) {
+        auto *widget = qobject_cast<ViewWidget *>(list->itemWidget(list->item(i)));
+        if (wanted.contains(recordTitle(*widget->record()))) {
+            list->item(i)->setSelected(true);
+            list->setCurrentItem(list->item(i), QItemSelectionModel::Select);
+        }
+    }
+}
+
+void TestOpenFromCSDialog::searchAsksForWhatTheChoiceSays_data()
+{
+    QTest::addColumn<QString>("space");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected");
+    // One space: drawings of that space whose platform name matches; the demo's automatic
+    // names all start with "AX".
+    QTest::newRow("one space, by name")
+        << "Common Space" << "AX"
+        << QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"};
+    QTest::newRow("one space, title text matches no name") << "Common Space" << "deck"
+                                                           << QStringList{};
+    // Every space: drawings and derived outputs (previews) whose title matches, no inserts.
+    QTest::newRow("all spaces, by title") << "" << "deck"
+                                          << QStringList{"deck.dwg", "deck.jpg"};
+}
+
+void TestOpenFromCSDialog::searchAsksForWhatTheChoiceSays()
+{
+    QFETCH(QString, space);
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    search(text, space);
+    QStringList found = titles();
+    found.sort();
+    QCOMPARE(found, expected);
+    QCOMPARE(child<QLabel>("searchResult")->text(), QString("%1 Results").arg(expected.size()));
+    QVERIFY(!child<QLabel>("searchStringLabel")->isVisible());
+    QVERIFY(!child<QPushButton>("openButton")->isEnabled());
+}
+
+void TestOpenFromCSDialog::resultsShowAsGridOrTilesInTheChosenOrder()
+{
+    search("AX", "Common Space");
+    const QList<ViewWidget *> grid = m_dialog->resultWidgets();
+    QCOMPARE(grid.size(), 4);
+    for (ViewWidget *widget : grid) {
+        QCOMPARE(widget->size(), QSize(98, 124));
+        QVERIFY(!widget->isDetailsMode());
+    }
+    m_dialog->actionListView_triggered();
+    QCOMPARE(child<QListWidget>("listWidget")->viewMode(), QListView::ListMode);
+    for (ViewWidget *widget : m_dialog->resultWidgets()) {
+        QCOMPARE(widget->height(), 62);
+        QVERIFY(widget->isDetailsMode());
+    }
+    // deck.dwg is locked by bob in the demo: its tile says so.
+    for (ViewWidget *widget : m_dialog->resultWidgets())
+        QCOMPARE(widget->lockState(), recordTitle(*widget->record()) == "deck.dwg" ? 2 : 3);
+
+    m_dialog->AscendingSortSlot(4);
+    QCOMPARE(titles(), (QStringList{"rebar.dxf", "piers.dxf", "deck.dwg", "bridge.dwg"}));
+    m_dialog->AscendingSortSlot(3);
+    QCOMPARE(titles(), (QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"}));
+    // By modification time: the times read along the list never go back (newest first) or
+    // forward (oldest first).
+    auto *list = child<QListWidget>("listWidget");
+    for (const int order : {1, 2}) {
+        m_dialog->AscendingSortSlot(order);
+        for (int i = 1; i < list->count(); ++i) {
+            const qint64 before = list->item(i - 1)->data(17).toLongLong();
+            const qint64 after = list->item(i)->data(17).toLongLong();
+            QVERIFY(before > 0);
+            QVERIFY2(order == 1 ? before >= after : before <= after, qPrintable(titles().join(' ')));
+        }
+    }
+}
+
+void TestOpenFromCSDialog::selectionProposesTheFolderOfAKnownCopy()
+{
+    const QString known = m_dir->filePath("projects/bridge");
+    {
+        FileDatabase database{QString()};
+        database.addFile(known + "/piers.dxf", "", "piers.dxf", "", "", "ACAD Drawing", "false");
+    }
+    search("AX", "Common Space");
+    auto *folder = child<QLineEdit>("downloadFolderLocationLineEdit");
+    auto *open = child<QPushButton>("openButton");
+    select({"piers.dxf"});
+    QCOMPARE(folder->text(), known);
+    QVERIFY(open->isEnabled());
+    select({"rebar.dxf"});
+    QCOMPARE(folder->text(),
+             QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
+    select({"piers.dxf", "rebar.dxf"});
+    QVERIFY(!open->isEnabled());
+}
+
+void TestOpenFromCSDialog::openDownloadsIntoTheFolderAndOpensTheDrawing()
+{
+    search("bridge");
+    select({"bridge.dwg"});
+    const QString folder = m_dir->filePath("download");
+    QVERIFY(QDir().mkpath(folder));
+    child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+    QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_host->documents()->FindDocument(CFxString(folder + "/bridge.dwg")),
+                             60000);
+    QTRY_VERIFY(m_dialog.isNull());
+    const QJsonObject report = DxfTest::ezdxfReport(folder + "/bridge.dwg");
+    QCOMPARE(report.value("xrefs").toObject().value("deck").toString(), folder + "/deck.dwg");
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 7);
+}
+
+void TestOpenFromCSDialog::drawingOpenUnderTheTargetPathIsNotDownloaded()
+{
+    const QString folder = m_dir->filePath("download");
+    const QByteArray local = DxfTest::readBytes(AUREX_DEMO_FILES "/rebar.dxf");
+    QVERIFY(DxfTest::writeBytes(folder + "/bridge.dwg", local));
+    QVERIFY(m_host->documents()->OpenDocument(CFxString(folder + "/bridge.dwg")));
+    QVERIFY(m_host->documents()->OpenDocument(CFxString(DxfTest::dataPath("ezdxf/geometry-r2000.dxf"))));
+
+    search("bridge");
+    select({"bridge.dwg"});
+    child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+    OpenTest::ModalAnswerer answers("Use Existing");
+    QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
+    QTRY_VERIFY(m_dialog.isNull());
+    QCOMPARE(answers.texts.size(), 1);
+    QVERIFY(answers.texts.first().startsWith("A document with the same name exists"));
+    QCOMPARE(m_host->documents()->GetCurrentDocument()->GetPathName().toQString(),
+             folder + "/bridge.dwg");
+    QCOMPARE(DxfTest::readBytes(folder + "/bridge.dwg"), local);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"bridge.dwg"});
+}
+
+void TestOpenFromCSDialog::deletingResultsRemovesThemEverywhere()
+{
+    search("AX", "Common Space");
+    QStringList names;
+    for (ViewWidget *widget : m_dialog->resultWidgets()) {
+        if (QStringList{"piers.dxf", "rebar.dxf"}.contains(recordTitle(*widget->record())))
+            names.append(recordProperty(*widget->record(), "name"));
+    }
+    QCOMPARE(names.size(), 2);
+    {
+        FileDatabase database{QString()};
+        for (const QString &name : names)
+            database.addFile("/local/" + name, "", name, "", "", "ACAD Drawing", "false");
+    }
+    select({"piers.dxf", "rebar.dxf"});
+    OpenTest::ModalAnswerer answers;
+    m_dialog->deleteItem(nullptr);
+    QCOMPARE(titles(), (QStringList{"bridge.dwg", "deck.dwg"}));
+    const FileDatabase database{QString()};
+    for (const QString &name : names)
+        QVERIFY(database.valueWhere("name", name, "path").isEmpty());
+    search("AX", "Common Space");
+    QCOMPARE(titles(), (QStringList{"bridge.dwg", "deck.dwg"}));
+}
+
+QTEST_MAIN(TestOpenFromCSDialog)
+#include "tst_openfromcsdialog.moc"
