@@ -10,6 +10,25 @@ namespace {
 const char kBinaryDxfSentinel[] = "AutoCAD Binary DXF";
 const int kSniffLength = 4096;
 
+// The value of each byte as a hexadecimal digit, 16 for any other byte: every record's handle
+// and owner are read, and a table spares the branches that mixed digits and letters defeat.
+struct HexDigits
+{
+    quint8 value[256];
+
+    constexpr HexDigits()
+        : value()
+    {
+        for (int c = 0; c < 256; ++c) {
+            value[c] = c >= '0' && c <= '9'   ? quint8(c - '0')
+                       : c >= 'A' && c <= 'F' ? quint8(c - 'A' + 10)
+                       : c >= 'a' && c <= 'f' ? quint8(c - 'a' + 10)
+                                              : 16;
+        }
+    }
+};
+constexpr HexDigits kHexDigits;
+
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r';
@@ -44,17 +63,10 @@ quint64 DxfLexer::parseHandle(const char *begin, const char *end)
         return 0;
     quint64 handle = 0;
     for (const char *p = begin; p < end; ++p) {
-        const char c = *p;
-        int digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else
+        const quint8 digit = kHexDigits.value[quint8(*p)];
+        if (digit > 15)
             return 0;
-        handle = handle * 16 + quint64(digit);
+        handle = handle << 4 | digit;
     }
     return handle;
 }
