@@ -38,7 +38,6 @@ ViewWidget::ViewWidget(const QString &localPath, QWidget *parent)
     , m_localPath(localPath)
 {
     build();
-    m_menu->deleteAction()->setVisible(false);
     setStatus(FileStatusSyncing);
     setLockState(NotLocked);
     setKnown(false);
@@ -53,9 +52,9 @@ ViewWidget::ViewWidget(const FzFileInfo &record, QWidget *parent)
     build();
     const QString lockedBy = recordProperty(record, kKeyLockedBy);
     setLockToolTip(lockOwnerMessage(lockedBy));
-    setLockState(lockStateFor(lockedBy.simplified(), ShowAurexTaskPane::instance()->currentUser()));
     setStatus(FileStatusUnknown);
     setKnown(true);
+    setLockState(lockStateFor(lockedBy.simplified(), ShowAurexTaskPane::instance()->currentUser()));
 }
 
 ViewWidget::~ViewWidget() = default;
@@ -83,11 +82,6 @@ void ViewWidget::build()
     m_moreActionButton->setStyleSheet(QLatin1String(kMoreActionStyle));
     m_moreActionButton->setIcon(QIcon(QLatin1String(kMoreActionIcon)));
     m_moreActionButton->setToolTip(tr("More Action"));
-    m_menu = new ListViewActionMenu(m_moreActionButton, m_localPath, m_record.get());
-    m_moreActionButton->setMenu(m_menu);
-    connect(m_menu, &ListViewActionMenu::EmitLockStatus, this, &ViewWidget::LockStatusSlot);
-    connect(m_menu, &ListViewActionMenu::EmitListViewItemDelete, this,
-            &ViewWidget::ListViewItemDelete);
 
     // Laid out right to left in tiles (the preview ends up left of the text) and top to bottom
     // in the grid, where the hidden status and text take no room.
@@ -142,7 +136,8 @@ void ViewWidget::setLockState(int lockState)
     m_lockState = lockState;
     const QString icon = lockIconPath(lockState);
     m_lockBadge->setPixmap(icon.isEmpty() ? QPixmap() : QPixmap(icon));
-    m_menu->setLockState(lockState);
+    if (m_menu)
+        m_menu->setLockState(lockState);
     updatePlatformParts();
 }
 
@@ -169,6 +164,17 @@ void ViewWidget::setText(const QString &fileName, const QString &platformStamp,
 void ViewWidget::setKnown(bool known)
 {
     m_known = known;
+    // Made for files the platform knows only: a list of hundreds of local files needs none.
+    if (known && !m_menu) {
+        m_menu = new ListViewActionMenu(m_moreActionButton, m_localPath, m_record.get());
+        // A local file's tile offers lock and unlock only.
+        m_menu->deleteAction()->setVisible(m_record != nullptr);
+        m_menu->setLockState(m_lockState);
+        m_moreActionButton->setMenu(m_menu);
+        connect(m_menu, &ListViewActionMenu::EmitLockStatus, this, &ViewWidget::LockStatusSlot);
+        connect(m_menu, &ListViewActionMenu::EmitListViewItemDelete, this,
+                &ViewWidget::ListViewItemDelete);
+    }
     updatePlatformParts();
 }
 

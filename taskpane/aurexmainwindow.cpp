@@ -300,6 +300,9 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
         qCDebug(lcTaskPane) << "details of" << drawingPath << "dropped: no longer active";
         return;
     }
+    if (details.isEmpty() && !m_fileList.isEmpty())
+        qCWarning(lcTaskPane) << "no platform details for the" << m_fileList.size()
+                              << "files of" << drawingPath;
     MAPSTRCADOBJ answer = details;
     answer.insert(QLatin1String(kQueriedMarker), FileEntry());
     m_treeWidget->setDetails(answer);

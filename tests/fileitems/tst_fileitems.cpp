@@ -145,11 +145,11 @@ private slots:
         tile.show();
         QCOMPARE(tile.status(), 5);
         QVERIFY(!tile.findChild<QPushButton *>("MoreActionButton")->isVisible());
-        QVERIFY(!tile.actionMenu()->deleteAction()->isVisible());
         QCOMPARE(tile.height(), 62);
 
         tile.setKnown(true);
         QVERIFY(tile.findChild<QPushButton *>("MoreActionButton")->isVisible());
+        QVERIFY(!tile.actionMenu()->deleteAction()->isVisible());
         tile.applyGridLayout();
         QCOMPARE(tile.size(), QSize(98, 124));
         QVERIFY(!tile.findChild<QPushButton *>("MoreActionButton")->isVisible());

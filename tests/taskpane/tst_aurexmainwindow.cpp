@@ -261,6 +261,28 @@ private slots:
         setSignedIn(true);
     }
 
+    // Runs last: the platform goes away.
+    void platformGoneShowsWhatTheDatabaseKnows()
+    {
+        m_fixture.platform->stop();
+        AurexMainWindow window;
+        window.DocumentActivatedSlot();
+        QTRY_VERIFY(synced(window));
+        // No platform stamp to compare with: files saved here are changed locally, the others
+        // out of date; no lock is known.
+        QCOMPARE(rows(window), QStringList({
+                                   "bridge.dwg 3 3",
+                                   "  deck.dwg 3 3",
+                                   "    deck-photo.png 3 3",
+                                   "    rebar.dxf 3 3",
+                                   "  load-table.pdf 3 3",
+                                   "  logo.png 1 3",
+                                   "  piers.dxf 3 3",
+                                   "    rebar.dxf 3 3",
+                               }));
+        QVERIFY(window.findChild<QToolButton *>("refreshButton")->isEnabled());
+    }
+
 private:
     QString path(const QString &name) const { return m_folder + "/" + name; }
 
