@@ -27,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -192,6 +193,8 @@ int main(int argc, char **argv)
     QDir().mkpath(home.path() + "/tmp");
     qputenv("TMPDIR", (home.path() + "/tmp").toUtf8());
     QApplication app(argc, argv);
+    // The figures only, without the module's diagnostics.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.warning=false"));
 
     PlatformProcess platform;
     QString error;
