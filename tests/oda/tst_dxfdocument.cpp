@@ -198,6 +198,8 @@ void TestDxfDocument::unreadableContentIsRefused_data()
                                            << "truncated";
     QTest::newRow("plain text") << QByteArray("Dear user,\nthis is no drawing.\n")
                                 << "group code";
+    QTest::newRow("no group code on line 5")
+        << QByteArray("0\r\nSECTION\r\n2\r\nENTITIES\r\nLINE\r\n0\r\n") << "line 5: a group";
     QTest::newRow("binary bytes") << QByteArray("0\nSECTION\n\0\0\x01\x02", 14) << "binary";
     QTest::newRow("entity outside a section")
         << QByteArray("0\nLINE\n8\n0\n0\nEOF\n") << "outside a section";

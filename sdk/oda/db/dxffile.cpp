@@ -217,8 +217,9 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
     quint32 pos = m_bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     m_headEnd = pos;
     m_records.reserve(size / 64 + 1);
-    int line = 1;
     auto fail = [&](const QString &why) {
+        // Lines are counted only for the message: reading never needs them.
+        const int line = 1 + int(std::count(data, data + pos, '\n'));
         if (errorMessage)
             *errorMessage = QStringLiteral("line %1: %2").arg(line).arg(why);
         clear();
@@ -276,7 +277,6 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         ++m_records.back().tagCount;
         ++m_tagCount;
         pos = end;
-        line += 2;
     }
     close();
     m_tailBegin = pos;
