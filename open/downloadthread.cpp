@@ -10,13 +10,15 @@
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
-#include <cfxsystemservices.h>
 #include <lintraaurexconnectorwrapper.h>
 
 #include <QMutexLocker>
 
-DownloadThread::DownloadThread(QObject *parent)
+DownloadThread::DownloadThread(OdDbHostAppServices *services, const CFxDocumentManager *documents,
+                               QObject *parent)
     : QObject(parent)
+    , m_services(services)
+    , m_documents(documents)
 {
     qRegisterMetaType<DownloadReport>();
 }
@@ -88,9 +90,7 @@ void DownloadThread::recordAndRepair(DownloadReport *report)
     // Only drawings store reference paths; a downloaded image or PDF is opened as it is.
     if (!isDrawingPath(m_targetPath))
         return;
-    CFxSystemServices *services = GetFxSystemServices();
-    ReferenceRepair repair(services ? services->GetHostAppServices() : nullptr,
-                           services ? services->GetDocumentManager() : nullptr);
+    ReferenceRepair repair(m_services, m_documents);
     const QString folder = recordProperty(*m_records.at(0), kKeyLocalDownloadFolder);
     // One repair for all files re-points what one repair per file would, but reads and writes
     // each drawing once instead of once per downloaded file.

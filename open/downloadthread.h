@@ -8,6 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+class CFxDocumentManager;
+class OdDbHostAppServices;
+
 // What one download came to, for the dialog that started it.
 struct DownloadReport
 {
@@ -32,7 +35,10 @@ class DownloadThread : public QObject
     Q_OBJECT
 
 public:
-    explicit DownloadThread(QObject *parent = nullptr);
+    // services read the downloaded drawings for their repair; documents (may be null) says
+    // which drawings the host has open, which are left alone. Both outlive the worker.
+    DownloadThread(OdDbHostAppServices *services, const CFxDocumentManager *documents,
+                   QObject *parent = nullptr);
 
     // Takes the records (each with its "_LOCALDOWNLOADFOLDER"), the drawing to repair and open
     // afterwards, and the tenant whose file database records the files. Call before Download.
@@ -50,6 +56,8 @@ private:
     DownloadReport run();
     void recordAndRepair(DownloadReport *report);
 
+    OdDbHostAppServices *m_services;
+    const CFxDocumentManager *m_documents;
     QMutex m_mutex; // guards m_records, m_targetPath, m_tenant and serialises Download()
     RecordList m_records;
     QString m_targetPath;

@@ -113,7 +113,10 @@ void OpenFromCollaborativeSpace::startDownload(RecordList records)
     m_progress->show();
     m_progress->setEnabled(false);
 
-    auto *worker = new DownloadThread; // moved to the thread below; deleted when it finishes
+    CFxSystemServices *services = GetFxSystemServices();
+    // Moved to the thread below; deleted when it finishes.
+    auto *worker = new DownloadThread(services ? services->GetHostAppServices() : nullptr,
+                                      services ? services->GetDocumentManager() : nullptr);
     worker->setDownload(std::move(records), m_targetPath,
                         ShowAurexTaskPane::instance()->tenant());
     auto *thread = new QThread; // deletes itself once it has finished

@@ -92,7 +92,7 @@ int openThroughModule(HostEnvironment *host, const QString &folder, double *open
         prepareDownload(database, folder, records.records());
     }
     connector()->SetWorkingDirectory(folder);
-    DownloadThread worker;
+    DownloadThread worker(host->appServices(), host->documents());
     DownloadReport report;
     QObject::connect(&worker, &DownloadThread::downloadReported,
                      [&report](const DownloadReport &r) { report = r; });

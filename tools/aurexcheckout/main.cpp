@@ -5,11 +5,13 @@
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "connector/recordlist.h"
+#include "open/downloadthread.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
+#include <oddbhostappservices.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -65,20 +67,38 @@ int main(int argc, char **argv)
     FzFileInfo drawing(*connector->GetSearchFileAt(0));
     if (!connector->GetStructure_Block(&drawing))
         return fail(QStringLiteral("the platform gave no structure"));
-    const RecordList records = RecordList::copiesOf(
+    RecordList records = RecordList::copiesOf(
         connector->GetTransactionListSize(),
         [connector](int i) { return connector->GetTransactionFileAt(i); });
 
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("cannot create %1").arg(folder));
-    FileDatabase database(tenant);
-    prepareDownload(database, folder, records.records());
-    const std::vector<std::string> failures = connector->Download_Block(records.records());
-    if (!failures.empty())
-        return fail(QString::fromStdString(failures.front()));
-    for (const FzFileInfo *record : records) {
-        recordDownloadedFile(database, *record);
-        QTextStream(stdout) << downloadedFilePath(*record) << '\n';
+    {
+        const FileDatabase database(tenant);
+        prepareDownload(database, folder, records.records());
     }
+    QStringList paths;
+    for (const FzFileInfo *record : records)
+        paths.append(localCopyPath(folder, recordTitle(*record)));
+    // The same download as the open dialog's: files recorded, reference paths repaired, local
+    // changes kept aside.
+    OdDbHostAppServices drawings;
+    DownloadThread worker(&drawings, nullptr);
+    DownloadReport report;
+    QObject::connect(&worker, &DownloadThread::downloadReported,
+                     [&report](const DownloadReport &outcome) { report = outcome; });
+    worker.setDownload(std::move(records), localCopyPath(folder, arguments.at(0)),
+                       tenant);
+    worker.Download();
+    if (report.failed)
+        return fail(report.details.join(QLatin1String("; ")));
+    if (!report.problem.isEmpty())
+        return fail(report.problem);
+    for (int i = 0; i < report.keptCopies.size(); ++i) {
+        QTextStream(stderr) << "aurex-checkout: local changes of " << report.replacedLocalFiles.at(i)
+                            << " kept in " << report.keptCopies.at(i) << '\n';
+    }
+    for (const QString &path : paths)
+        QTextStream(stdout) << path << '\n';
     return 0;
 }
