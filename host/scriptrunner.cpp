@@ -79,7 +79,8 @@ void ScriptRunner::runLine(const QString &line)
 {
     m_processor->report(QStringLiteral("Command: ") + UiCommands::printableLine(line));
     const QStringList words = CommandProcessor::splitWords(line);
-    if (!words.isEmpty() && words.first().compare(QLatin1String(kWaitCommand), Qt::CaseInsensitive) == 0) {
+    if (!words.isEmpty()
+        && words.first().compare(QLatin1String(kWaitCommand), Qt::CaseInsensitive) == 0) {
         startWait(words.mid(1));
         return;
     }

@@ -161,7 +161,8 @@ std::optional<int> currentIndex(const QWidget *widget)
 
 QJsonObject widgetJson(const QWidget *widget)
 {
-    QJsonObject json { { QStringLiteral("class"), QString::fromLatin1(widget->metaObject()->className()) },
+    const QString className = QString::fromLatin1(widget->metaObject()->className());
+    QJsonObject json { { QStringLiteral("class"), className },
                        { QStringLiteral("objectName"), widget->objectName() },
                        { QStringLiteral("visible"), widget->isVisible() },
                        { QStringLiteral("enabled"), widget->isEnabled() },
@@ -175,7 +176,8 @@ QJsonObject widgetJson(const QWidget *widget)
         json.insert(QStringLiteral("text"), text);
     if (!widget->toolTip().isEmpty())
         json.insert(QStringLiteral("toolTip"), widget->toolTip());
-    if (const auto *button = qobject_cast<const QAbstractButton *>(widget); button && button->isCheckable())
+    const auto *button = qobject_cast<const QAbstractButton *>(widget);
+    if (button && button->isCheckable())
         json.insert(QStringLiteral("checked"), button->isChecked());
     if (const std::optional<int> index = currentIndex(widget))
         json.insert(QStringLiteral("currentIndex"), *index);
@@ -191,7 +193,8 @@ QJsonObject widgetJson(const QWidget *widget)
     }
     const int urlProperty = widget->metaObject()->indexOfProperty("url");
     if (urlProperty >= 0)
-        json.insert(QStringLiteral("url"), widget->metaObject()->property(urlProperty).read(widget).toString());
+        json.insert(QStringLiteral("url"),
+                    widget->metaObject()->property(urlProperty).read(widget).toString());
     if (!widget->actions().isEmpty())
         json.insert(QStringLiteral("actions"), actionsJson(widget->actions()));
 
@@ -221,7 +224,8 @@ bool WidgetSnapshot::write(const QString &path, QString *errorMessage)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(take()).toJson()) < 0
         || !file.commit()) {
-        *errorMessage = QCoreApplication::translate("WidgetSnapshot", "Cannot write the widget snapshot %1: %2")
+        *errorMessage = QCoreApplication::translate("WidgetSnapshot",
+                                                    "Cannot write the widget snapshot %1: %2")
                             .arg(path, file.errorString());
         return false;
     }

@@ -31,7 +31,11 @@ bool near(const QRectF &actual, const QRectF &expected)
 
 QString describe(const QRectF &r)
 {
-    return QStringLiteral("(%1, %2) to (%3, %4)").arg(r.left()).arg(r.top()).arg(r.right()).arg(r.bottom());
+    return QStringLiteral("(%1, %2) to (%3, %4)")
+        .arg(r.left())
+        .arg(r.top())
+        .arg(r.right())
+        .arg(r.bottom());
 }
 
 QPointF pointOf(const QJsonValue &point)
@@ -122,7 +126,8 @@ private slots:
                 const QLineF segment(outline.at(i - 1), outline.at(i));
                 const QPointF d = segment.p2() - segment.p1();
                 const double length2 = QPointF::dotProduct(d, d);
-                const double t = length2 > 0 ? qBound(0.0, QPointF::dotProduct(fit - segment.p1(), d) / length2, 1.0) : 0.0;
+                const double along = QPointF::dotProduct(fit - segment.p1(), d);
+                const double t = length2 > 0 ? qBound(0.0, along / length2, 1.0) : 0.0;
                 closest = std::min(closest, QLineF(fit, segment.p1() + d * t).length());
             }
             QVERIFY2(closest < 0.05, qPrintable(QString::number(closest)));

@@ -108,7 +108,8 @@ void DxfRenderer::render(QPainter *painter, const QTransform &transform, const Q
     const double scale = std::hypot(transform.m11(), transform.m12());
     for (const DxfScene::Text &text : m_scene.texts) {
         const double pixels = text.height * scale;
-        if (pixels < kSmallestTextPixels || !target.intersects(transform.mapRect(DxfScene::textBounds(text))))
+        if (pixels < kSmallestTextPixels
+            || !target.intersects(transform.mapRect(DxfScene::textBounds(text))))
             continue;
         QFont font = painter->font();
         font.setPixelSize(std::max(1, int(pixels + 0.5)));

@@ -255,7 +255,8 @@ int DxfSceneBuilder::addEntity(int record, const Context &context)
         addShape(boundary, context.transform, color, DxfSceneHatch::isSolid(m_doc, record));
     } else if (m_doc.isType(record, "SOLID") || m_doc.isType(record, "TRACE")) {
         // The four corners go round as 1, 2, 4, 3; a triangle repeats its third.
-        QPolygonF corners({point(record, 10), point(record, 11), point(record, 13), point(record, 12)});
+        QPolygonF corners(
+            {point(record, 10), point(record, 11), point(record, 13), point(record, 12)});
         if (m_doc.findTag(record, 13) < 0)
             corners[2] = corners[3];
         QPainterPath solid;

@@ -15,8 +15,9 @@ const double kLargestCoordinate = 1e128;
 const int kMaxDegree = 11;
 const int kMaxControlPoints = 100000;
 const int kMaxFitPoints = 20000;
-// Points a spline gets at least, shared among its spans.
+// Points a spline gets at least, shared among its spans, and at least per span.
 const int kCurveSegments = 256;
+const int kSpanSegments = 16;
 
 int arcSegments(double sweepRadians)
 {

@@ -39,7 +39,4 @@ public:
     // length, as CAD programs store splines that were drawn through points.
     static bool appendInterpolated(QPainterPath *path, const QVector<QPointF> &fitPoints,
                                    bool moveFirst);
-
-    // Points per spline span, at least.
-    static const int kSpanSegments = 16;
 };
