@@ -12,13 +12,13 @@ namespace {
 
 // The folders whose code quotes resources (the module's subsystems).
 const char *const kCodeFolders[] = { "module", "session", "support", "connector", "workingcopy",
-                                     "bridge", "open", "save", "taskpane" };
+                                     "bridge", "open", "save", "taskpane", "fileitems" };
 
 QSet<QString> quotedResourcePaths()
 {
-    // ":/embedded/..." in a string literal or a style sheet's url(...), up to the closing quote
-    // or parenthesis; "qrc:" in front is the same resource.
-    const QRegularExpression quoted(QStringLiteral(":(/embedded/[^\"')]+)"));
+    // ":/embedded/..." in a string literal, a style sheet's url(...) or a form's XML element, up
+    // to the closing quote, parenthesis or tag; "qrc:" in front is the same resource.
+    const QRegularExpression quoted(QStringLiteral(":(/embedded/[^\"')<]+)"));
     QSet<QString> paths;
     for (const char *folder : kCodeFolders) {
         QDirIterator it(QStringLiteral(AUREX_SOURCE_DIR "/") + QLatin1String(folder),
