@@ -20,7 +20,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <limits>
 #include <malloc.h>
 #include <pthread.h>
 #include <sys/prctl.h>
@@ -136,9 +135,10 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
     options.maxUploadBytes = parser.isSet(QStringLiteral("max-upload"))
         ? parser.value(QStringLiteral("max-upload")).toLongLong()
         : platform::kDefaultMaxUploadBytes;
-    // An upload is addressed as one byte array.
-    if (options.maxUploadBytes <= 0 || options.maxUploadBytes > std::numeric_limits<int>::max())
-        throw UsageError("--max-upload needs a positive number below 2 GiB");
+    // Contents stream through a file and into chunks, so an upload's size is bounded by the
+    // disk rather than by memory.
+    if (options.maxUploadBytes <= 0 || options.maxUploadBytes > platform::kMaxUploadLimitBytes)
+        throw UsageError("--max-upload needs a positive number of at most 64 GiB");
     options.threads = intOption(parser, "threads", platform::kDefaultThreads);
     options.connectionsPerClient = intOption(parser, "connections-per-client",
                                              platform::kDefaultConnectionsPerClient);

@@ -50,6 +50,7 @@ const int kMaxTitlesPerQuery = 10000;
 const int kMaxQueryTextLength = 1024;
 const long long kMaxJsonBodyBytes = 4 * 1024 * 1024;
 const long long kDefaultMaxUploadBytes = 512LL * 1024 * 1024;
+const long long kMaxUploadLimitBytes = 64LL * 1024 * 1024 * 1024;
 const int kDefaultSessionTtlSeconds = 8 * 3600;
 const int kDefaultCookieTtlSeconds = 12 * 3600;
 
