@@ -7,7 +7,7 @@
 // and how they are written. Shared by the module and the aurex-open client; any thread.
 namespace BridgeFiles {
 
-// The first generic configuration folder followed by relativePath (which starts with "/");
+// The first generic configuration folder followed by relativePath ("" or starting with "/");
 // "" when the system names no such folder.
 QString location(const char *relativePath);
 

@@ -5,10 +5,41 @@
 #include "bridgelogging.h"
 #include "openmodelrequest.h"
 
+#include "session/openplatformmodel.h"
+#include "session/showaurextaskpane.h"
+
 #include <QHostAddress>
+#include <QMessageBox>
 #include <QTcpSocket>
 
 #include <memory>
+
+namespace {
+
+// Downloads into the user's configuration folder, where the platform's launcher looks too.
+void openRequestedModel(const QString &modelId)
+{
+    const QString folder = BridgeFiles::location("");
+    QString error;
+    const QString opened = openPlatformModel(modelId, folder, &error, [](const QString &) {
+        // An explicit request supersedes the launcher's start-up open: the drawing asked for
+        // here must not be taken for a blank drawing the host opened in the meantime.
+        ShowAurexTaskPane::instance()->setLauncherOpenPending(false);
+    });
+    if (!opened.isEmpty())
+        return;
+    // The request came from another program: without a word the user would wait for nothing.
+    auto *box = new QMessageBox(QMessageBox::Warning, QObject::tr("Error"), error, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+
+} // namespace
+
+lxHttpServer::lxHttpServer(QObject *parent)
+    : lxHttpServer(openRequestedModel, parent)
+{
+}
 
 lxHttpServer::lxHttpServer(OpenModel openModel, QObject *parent)
     : QTcpServer(parent)

@@ -20,6 +20,8 @@ public:
     // Downloads the model with that platform id and opens it in the host.
     using OpenModel = std::function<void(const QString &modelId)>;
 
+    // Opens requested models through the session's download-and-open step.
+    explicit lxHttpServer(QObject *parent);
     lxHttpServer(OpenModel openModel, QObject *parent);
 
     // The platform id named by the last request understood, on any connection.

@@ -2,6 +2,7 @@
 
 #include "menubuilder.h"
 
+#include "bridge/lxhttpserver.h"
 #include "session/cslogindialog.h"
 #include "session/launcherparams.h"
 #include "session/launchersignin.h"
@@ -42,6 +43,7 @@ bool LxAurexView::addLxAurexView()
     session->setContainer(m_container);
     TaskPaneContainer::setUp(m_container);
     session->refreshTaskPane();
+    new lxHttpServer(m_pane ? m_pane : m_container); // lives as long as the pane
     if (signedIn() && !readLauncherParams(session).modelId.isEmpty())
         openLauncherModel(session);
     if (!signedIn())

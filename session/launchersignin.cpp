@@ -1,6 +1,7 @@
 #include "launchersignin.h"
 
 #include "launcherparams.h"
+#include "openplatformmodel.h"
 #include "sessionlogging.h"
 #include "proxycapture.h"
 #include "showaurextaskpane.h"
@@ -8,11 +9,10 @@
 
 #include "support/launchmessagebox.h"
 
-#include <cfxdocumentmanager.h>
+#include <cfxstring.h>
 #include <cfxsystemservices.h>
 #include <lintraaurexconnectorwrapper.h>
 
-#include <QFileInfo>
 #include <QStandardPaths>
 
 bool signInFromLauncher(ShowAurexTaskPane *session)
@@ -46,21 +46,19 @@ void openLauncherModel(ShowAurexTaskPane *session)
         return;
     const QStringList temp = QStandardPaths::standardLocations(QStandardPaths::TempLocation);
     const QString folder = temp.isEmpty() ? QString() : temp.first();
-    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
-    connector->SetWorkingDirectory(folder);
-    // The connector's answer is appended as it is: it carries its own separator.
-    const QString downloaded = connector->Download_Block(params.modelId);
-    const QString localPath = folder + downloaded;
-    if (downloaded.isEmpty() || !QFileInfo(localPath).isFile()) {
-        // Nothing to open: no pending open either, or the user's next drawing would be closed.
-        qCDebug(lcSession) << "the launcher's model could not be downloaded";
-        return;
+    // The host activates the drawing while it opens it: the pending open must stand by then.
+    const auto markPending = [session](const QString &localPath) {
+        session->setLauncherOpenPending(true);
+        session->setLauncherModelPath(localPath);
+    };
+    QString error;
+    const QString opened = openPlatformModel(params.modelId, folder, &error, markPending);
+    if (opened.isEmpty()) {
+        // No pending open without a model, or the user's next drawing would be closed.
+        session->setLauncherOpenPending(false);
+        if (CFxSystemServices *services = GetFxSystemServices())
+            services->WriteMessage(CFxString(error));
     }
-    session->setLauncherOpenPending(true);
-    session->setLauncherModelPath(localPath);
-    CFxSystemServices *services = GetFxSystemServices();
-    if (CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr)
-        documents->OpenDocument(localPath);
 }
 
 bool ensureLauncherConfigured(ShowAurexTaskPane *session)

@@ -1,0 +1,54 @@
+#include "openplatformmodel.h"
+
+#include "sessionlogging.h"
+
+#include <cfxdocumentmanager.h>
+#include <cfxsystemservices.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+QString openPlatformModel(const QString &modelId, const QString &folder, QString *errorMessage,
+                          const std::function<void(const QString &localPath)> &beforeOpen)
+{
+    errorMessage->clear();
+    if (modelId.isEmpty()) {
+        *errorMessage = QCoreApplication::translate("QObject", "No model was named to open.");
+        return QString();
+    }
+    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+    connector->SetWorkingDirectory(folder);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    // The connector's answer is appended as it is: it carries its own separator.
+    const QString downloaded = connector->Download_Block(modelId);
+    QGuiApplication::restoreOverrideCursor();
+    const QString localPath = folder + downloaded;
+    if (downloaded.isEmpty() || !QFileInfo(localPath).isFile()) {
+        qCDebug(lcSession) << "model" << modelId << "could not be downloaded";
+        *errorMessage = QCoreApplication::translate(
+                            "QObject", "The model %1 could not be downloaded from the AUREX "
+                                       "Platform.")
+                            .arg(modelId);
+        return QString();
+    }
+    CFxSystemServices *services = GetFxSystemServices();
+    CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
+    if (!documents) {
+        *errorMessage = QCoreApplication::translate("QObject", "%1 was downloaded, but the "
+                                                               "application cannot open drawings.")
+                            .arg(localPath);
+        return QString();
+    }
+    if (beforeOpen)
+        beforeOpen(localPath);
+    if (!documents->OpenDocument(localPath)) {
+        *errorMessage = QCoreApplication::translate("QObject", "%1 was downloaded, but it could "
+                                                               "not be opened.")
+                            .arg(localPath);
+        return QString();
+    }
+    return localPath;
+}
