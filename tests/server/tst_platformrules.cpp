@@ -22,6 +22,7 @@ private slots:
     void boundedQueries();
     void unsafeTitlesAreRefused_data();
     void unsafeTitlesAreRefused();
+    void trustedProxyNamesTheClient();
     // Last: it leaves the test's address throttled.
     void passwordGuessingIsSlowedDown();
 
@@ -197,6 +198,28 @@ void TestPlatformRules::unsafeTitlesAreRefused()
     }
 }
 
+void TestPlatformRules::trustedProxyNamesTheClient()
+{
+    PlatformProcess::Options options;
+    options.serveArguments = QStringList{QStringLiteral("--trusted-proxy"),
+                                         QStringLiteral("127.0.0.1")};
+    PlatformProcess platform(options);
+    QString error;
+    QVERIFY2(platform.start(&error), qPrintable(error));
+    QVERIFY(platform.addUser(QStringLiteral("dora"), QStringLiteral("dora-pw")));
+    // Behind the proxy, one client guessing is held back, and another client is not.
+    PlatformClient guesser(platform.serverHost());
+    guesser.http().set_default_headers({{"X-Forwarded-For", "10.0.0.9, 203.0.113.7"}});
+    int status = 0;
+    for (int i = 0; i < 25 && status != 429; ++i)
+        status = guesser.signIn(QStringLiteral("guess%1").arg(i), QStringLiteral("pw"));
+    QCOMPARE(status, 429);
+    QCOMPARE(guesser.signIn(QStringLiteral("dora"), QStringLiteral("dora-pw")), 429);
+    PlatformClient other(platform.serverHost());
+    other.http().set_default_headers({{"X-Forwarded-For", "203.0.113.8"}});
+    QCOMPARE(other.signIn(QStringLiteral("dora"), QStringLiteral("dora-pw")), 200);
+}
+
 void TestPlatformRules::passwordGuessingIsSlowedDown()
 {
     QVERIFY(m_platform->addUser(QStringLiteral("target"), QStringLiteral("right-pw")));
@@ -212,9 +235,13 @@ void TestPlatformRules::passwordGuessingIsSlowedDown()
     QCOMPARE(client.signIn(QStringLiteral("target"), QStringLiteral("right-pw")), 429);
     // Other accounts are not held back by one account's failures...
     QCOMPARE(client.signIn(QStringLiteral("bob"), QStringLiteral("bob-demo-pw")), 200);
-    // ...but one address guessing across many accounts is.
-    for (int i = 0; i < 25; ++i)
+    // ...but one address guessing across many accounts is, even when it claims to forward
+    // requests of others: only a proxy named with --trusted-proxy is believed.
+    for (int i = 0; i < 25; ++i) {
+        client.http().set_default_headers(
+            {{"X-Forwarded-For", QStringLiteral("192.0.2.%1").arg(i).toStdString()}});
         statuses << client.signIn(QStringLiteral("guess%1").arg(i), QStringLiteral("pw"));
+    }
     QCOMPARE(statuses.last(), 429);
     QCOMPARE(client.signIn(QStringLiteral("carol"), QStringLiteral("carol-demo-pw"), &retryAfter),
              429);
