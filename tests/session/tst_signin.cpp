@@ -1,5 +1,6 @@
 // Signing in against a real platform: with the launcher's cookie and with the sign-in dialog.
 
+#include "hostenvironment.h"
 #include "platformprocess.h"
 #include "testhome.h"
 
@@ -9,6 +10,9 @@
 #include "session/proxycapture.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
+
+#include <cfxdocument.h>
+#include <hostdocumentmanager.h>
 
 #include <QCheckBox>
 #include <QDir>
@@ -109,8 +113,14 @@ private slots:
         // A pending open closes the next other drawing: it must not stand without a model.
         QCOMPARE(session->isLauncherOpenPending(), known);
         QCOMPARE(QFileInfo(session->launcherModelPath()).isFile(), known);
-        if (known)
+        if (known) {
             QCOMPARE(QFileInfo(session->launcherModelPath()).fileName(), QString("bridge.dwg"));
+            const CFxDocument *opened = m_host.documents()->GetCurrentDocument();
+            QVERIFY(opened);
+            QCOMPARE(QFileInfo(opened->GetPathName().toQString()),
+                     QFileInfo(session->launcherModelPath()));
+            m_host.documents()->closeAll();
+        }
         session->setLauncherOpenPending(false);
     }
 
@@ -310,6 +320,7 @@ private:
 
     TestHome m_home;
     PlatformProcess m_platform;
+    HostEnvironment m_host; // the host that opens the launcher's model
     QString m_bridgeId;
 };
 
