@@ -110,9 +110,10 @@ qint64 PlatformProcess::memoryField(const char *name) const
     return 0;
 }
 
-qint64 PlatformProcess::residentBytes() const { return memoryField("VmRSS:"); }
-
-qint64 PlatformProcess::peakResidentBytes() const { return memoryField("VmHWM:"); }
+// Anonymous memory only (heap, stacks): the database file that SQLite maps into the process
+// shows in VmRSS as it is read, but those pages are the page cache's, not memory the
+// platform holds per transfer.
+qint64 PlatformProcess::residentBytes() const { return memoryField("RssAnon:"); }
 
 qint64 PlatformProcess::memoryGrowthDuring(const std::function<void()> &work) const
 {

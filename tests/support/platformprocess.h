@@ -43,9 +43,8 @@ public:
     bool isRunning() const;
 
     int port() const { return m_port; }
-    // The serving process's resident memory now and at its peak, from /proc (0 if unknown).
+    // The serving process's resident anonymous memory now, from /proc (0 if unknown).
     qint64 residentBytes() const;
-    qint64 peakResidentBytes() const;
     // Runs work on another thread and returns by how much the serving process's resident
     // memory rose above its level before, at most, while the work ran.
     qint64 memoryGrowthDuring(const std::function<void()> &work) const;
