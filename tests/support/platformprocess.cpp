@@ -147,6 +147,7 @@ bool PlatformProcess::start(QString *error)
             return fail(QStringLiteral("demo failed: ") + QString::fromUtf8(demo.err));
     }
     const QString portFile = m_dir.filePath(QStringLiteral("port"));
+    QFile::remove(portFile); // a port of an earlier start is not this one's
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->setStandardOutputFile(QProcess::nullDevice());
@@ -183,6 +184,16 @@ void PlatformProcess::stop()
             m_process->waitForFinished();
         }
     }
+    m_process.reset();
+    m_port = 0;
+}
+
+void PlatformProcess::kill()
+{
+    if (!m_process)
+        return;
+    m_process->kill();
+    m_process->waitForFinished();
     m_process.reset();
     m_port = 0;
 }

@@ -40,6 +40,9 @@ public:
     // platform ends with the thread that started it (and with the test process if it crashes).
     bool start(QString *error = nullptr);
     void stop();
+    // Ends the serving process at once with SIGKILL, as a crash would; start() serves again
+    // on the same data.
+    void kill();
     bool isRunning() const;
 
     int port() const { return m_port; }
