@@ -5,12 +5,12 @@
 
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
+#include "support/hostaccess.h"
 #include "workingcopy/filedatabase.h"
 
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
-#include <cfxsystemservices.h>
 #include <odedcommand.h>
 #include <odedcommandstack.h>
 #include <odeditor.h>
@@ -47,8 +47,7 @@ QString comparablePath(const QString &path)
 void closeLater(const QString &path)
 {
     QTimer::singleShot(0, [path]() {
-        CFxSystemServices *services = GetFxSystemServices();
-        CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
+        CFxDocumentManager *documents = HostAccess::documents();
         if (CFxDocument *document = documents ? documents->FindDocument(path) : nullptr)
             documents->CloseDocument(document);
     });
@@ -67,8 +66,7 @@ void LxAurexReactor::initApp()
     commands->addCommand(&m_signInOutCommand);
     commands->addCommand(&m_saveAcceleratorCommand);
 
-    CFxSystemServices *services = GetFxSystemServices();
-    if (CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr)
+    if (CFxDocumentManager *documents = HostAccess::documents())
         documents->AddReactor(static_cast<CFxDocumentManagerReactor *>(this));
 
     odedEditor()->addReactor(static_cast<OdEditorReactor *>(this));
@@ -86,8 +84,7 @@ void LxAurexReactor::uninitApp()
            static_cast<const CFxCommand *>(&m_saveAcceleratorCommand) })
         commands->removeCmd(command->groupName(), command->globalName());
 
-    CFxSystemServices *services = GetFxSystemServices();
-    if (CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr)
+    if (CFxDocumentManager *documents = HostAccess::documents())
         documents->RemoveReactor(static_cast<CFxDocumentManagerReactor *>(this));
     odedEditor()->removeReactor(static_cast<OdEditorReactor *>(this));
 }

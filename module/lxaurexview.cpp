@@ -4,14 +4,14 @@
 
 #include "bridge/lxhttpserver.h"
 #include "session/cslogindialog.h"
-#include "session/launcherparams.h"
 #include "session/launchersignin.h"
+#include "session/loggingcontroller.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
+#include "support/hostaccess.h"
 #include "taskpane/taskpanecontainer.h"
 
 #include <cfxdockingpanemanager.h>
-#include <cfxsystemservices.h>
 
 #include <QCoreApplication>
 #include <QWidget>
@@ -26,11 +26,13 @@ constexpr int kPaneDockAreas = CFxDockingPaneManager::LeftArea | CFxDockingPaneM
 bool LxAurexView::addLxAurexView()
 {
     MenuBuilder::buildAtViewCreation();
+    // From here on the menu's and ribbon's sign-in captions follow the sign-in dialog and the
+    // end of a session.
+    LoggingController::instance();
 
     m_container = new QWidget; // docked by the host, which then owns it
     m_container->setObjectName(QStringLiteral("containerWidget"));
-    CFxSystemServices *services = GetFxSystemServices();
-    if (CFxDockingPaneManager *panes = services ? services->GetDockingPaneManager() : nullptr)
+    if (CFxDockingPaneManager *panes = HostAccess::panes())
         m_pane = panes->CreateDockingPane(m_container, kPaneId, kPaneDockAreas, "Aurex", "Aurex",
                                           120, 120, -1, -1, 260, 100, 1, 0);
     if (m_pane) {
@@ -39,13 +41,12 @@ bool LxAurexView::addLxAurexView()
     }
 
     ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-    setSignedIn(signInFromLauncher(session));
+    signInFromLauncher(session);
     session->setContainer(m_container);
     TaskPaneContainer::setUp(m_container);
     session->refreshTaskPane();
     new lxHttpServer(m_pane ? m_pane : m_container); // lives as long as the pane
-    if (signedIn() && !readLauncherParams(session).modelId.isEmpty())
-        openLauncherModel(session);
+    openLauncherModel(session);
     if (!signedIn())
         CSLoginDialog::instance()->emitLogInSuccessful(false);
     return true;

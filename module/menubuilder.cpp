@@ -2,6 +2,7 @@
 
 #include "modulelogging.h"
 
+#include "support/hostaccess.h"
 #include "support/hostuilookup.h"
 #include "support/supportconstants.h"
 
@@ -158,7 +159,7 @@ void createRibbonPanel(CFxUiCustomizationManager *manager,
 
 void MenuBuilder::build(CFxUiMenu *fileMenu, CFxUiMenuGroup *group, bool saveEntryFlag)
 {
-    CFxUiCustomizationManager *manager = HostUiLookup::manager();
+    CFxUiCustomizationManager *manager = HostAccess::ui();
     if (!manager || !fileMenu || !group)
         return;
     const std::array<CFxUiCommandItem *, ItemCount> items = createItems(manager);
@@ -171,7 +172,7 @@ void MenuBuilder::build(CFxUiMenu *fileMenu, CFxUiMenuGroup *group, bool saveEnt
 
 void MenuBuilder::buildAtViewCreation()
 {
-    CFxUiCustomizationManager *manager = HostUiLookup::manager();
+    CFxUiCustomizationManager *manager = HostAccess::ui();
     CFxUiMenuGroup *mainGroup = manager ? manager->GetMainMenuGroup() : nullptr;
     if (!mainGroup)
         return;
@@ -187,7 +188,7 @@ void MenuBuilder::buildAtViewCreation()
 
 void MenuBuilder::withdraw()
 {
-    CFxUiCustomizationManager *manager = HostUiLookup::manager();
+    CFxUiCustomizationManager *manager = HostAccess::ui();
     if (!manager)
         return;
     if (g_popupMenuEntries && g_popupManager == manager) {

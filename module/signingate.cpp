@@ -7,7 +7,7 @@
 
 bool passSignInGate()
 {
-    if (!signedIn() && !ensureLauncherConfigured(ShowAurexTaskPane::instance()))
+    if (!signedIn() && !ensureLauncherConfigured())
         CSLoginDialog::instance()->exec();
     return signedIn();
 }

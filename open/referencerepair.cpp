@@ -2,9 +2,10 @@
 
 #include "openlogging.h"
 
+#include "support/hostaccess.h"
+
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
-#include <cfxsystemservices.h>
 #include <oddbblocktablerecord.h>
 #include <oddbdatabase.h>
 #include <oddbdictionary.h>
@@ -226,9 +227,7 @@ bool ReferenceRepair::isInFolder(const QString &path) const
 
 void repairDownloadedFile(const QString &mainPath, const QString &fileName, const QString &folder)
 {
-    CFxSystemServices *services = GetFxSystemServices();
-    ReferenceRepair repair(services ? services->GetHostAppServices() : nullptr,
-                           services ? services->GetDocumentManager() : nullptr);
+    ReferenceRepair repair(HostAccess::appServices(), HostAccess::documents());
     if (!repair.repair(mainPath, {fileName}, folder))
         qCWarning(lcOpen).noquote() << repair.errorString();
 }

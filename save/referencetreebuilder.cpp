@@ -4,11 +4,10 @@
 #include "savelogging.h"
 
 #include "connector/filetype.h"
+#include "support/hostaccess.h"
 
 #include <cfxdocument.h>
-#include <cfxdocumentmanager.h>
 #include <cfxstring.h>
-#include <cfxsystemservices.h>
 #include <oddbblocktablerecord.h>
 #include <oddbdatabase.h>
 #include <oddbdictionary.h>
@@ -98,9 +97,7 @@ private:
 
 ReferenceNode *buildActiveReferenceTree(ReferenceTree &tree, bool readReferencedFiles)
 {
-    CFxSystemServices *services = GetFxSystemServices();
-    CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
-    CFxDocument *document = documents ? documents->GetCurrentDocument() : nullptr;
+    CFxDocument *document = HostAccess::activeDocument();
     if (!document || !document->GetFxDatabase())
         return nullptr;
     return buildReferenceTree(tree, document->GetFxDatabase(),

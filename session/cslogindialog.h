@@ -34,8 +34,6 @@ protected:
 
 private:
     CSLoginDialog();
-    // True when signed in; otherwise shows the one message that says why and returns false.
-    bool signIn();
     static void showError(const QString &message);
 
     Ui::CSLoginDialog *m_ui;

@@ -1,7 +1,6 @@
 #include "launcherparams.h"
 
 #include "sessionconstants.h"
-#include "showaurextaskpane.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -25,7 +24,7 @@ QString launcherParamsPath()
     return base + QLatin1String(kLauncherFolder) + QLatin1String(kLauncherParamsFileName);
 }
 
-LauncherParams readLauncherParams(ShowAurexTaskPane *session)
+LauncherParams readLauncherParams()
 {
     LauncherParams params;
     QFile file(launcherParamsPath());
@@ -43,8 +42,6 @@ LauncherParams readLauncherParams(ShowAurexTaskPane *session)
     params.modelId = launcher.attribute(kModelIdAttribute);
     params.preferredContext = launcher.attribute(kPreferredContextAttribute);
     params.casUrl = firstElementNamed(document, kEnvironmentElement).attribute(kCasUrlAttribute);
-    if (session)
-        session->setTenant(params.tenant);
     return params;
 }
 

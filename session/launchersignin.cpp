@@ -2,15 +2,14 @@
 
 #include "launcherparams.h"
 #include "openplatformmodel.h"
-#include "sessionlogging.h"
 #include "proxycapture.h"
+#include "sessionlogging.h"
 #include "showaurextaskpane.h"
 #include "signedin.h"
 
+#include "support/hostaccess.h"
 #include "support/launchmessagebox.h"
 
-#include <cfxstring.h>
-#include <cfxsystemservices.h>
 #include <lintraaurexconnectorwrapper.h>
 
 #include <QStandardPaths>
@@ -21,7 +20,7 @@ bool signInFromLauncher(ShowAurexTaskPane *session)
     const ShowAurexTaskPane::ProxySettings proxy = captureProxySettings(session);
     connector->SetProxySettings(proxy.host, proxy.port, proxy.user, proxy.password);
 
-    const LauncherParams params = readLauncherParams(session);
+    const LauncherParams params = readLauncherParams();
     const QString serverHost = serverHostFromUrl(params.serverUrl);
     connector->SetServer(serverHost);
     connector->SetTenant(params.tenant);
@@ -35,13 +34,16 @@ bool signInFromLauncher(ShowAurexTaskPane *session)
     const bool ok = connector->LoginWithCASCookie_Block(params.casCookie, params.namedSpace,
                                                         serverHost, params.casUrl);
     qCDebug(lcSession) << "launcher sign-in to" << serverHost << (ok ? "succeeded" : "refused");
-    setSignedIn(ok);
+    if (ok)
+        session->startSession(params.tenant);
+    else
+        session->endSession();
     return ok;
 }
 
 void openLauncherModel(ShowAurexTaskPane *session)
 {
-    const LauncherParams params = readLauncherParams(session);
+    const LauncherParams params = readLauncherParams();
     if (!signedIn() || params.modelId.isEmpty())
         return;
     const QStringList temp = QStandardPaths::standardLocations(QStandardPaths::TempLocation);
@@ -56,14 +58,13 @@ void openLauncherModel(ShowAurexTaskPane *session)
     if (opened.isEmpty()) {
         // No pending open without a model, or the user's next drawing would be closed.
         session->setLauncherOpenPending(false);
-        if (CFxSystemServices *services = GetFxSystemServices())
-            services->WriteMessage(CFxString(error));
+        HostAccess::writeToCommandLine(error);
     }
 }
 
-bool ensureLauncherConfigured(ShowAurexTaskPane *session)
+bool ensureLauncherConfigured()
 {
-    if (!readLauncherParams(session).serverUrl.isEmpty())
+    if (!readLauncherParams().serverUrl.isEmpty())
         return false;
     LaunchMessageBox box;
     box.exec();

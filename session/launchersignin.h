@@ -14,4 +14,4 @@ void openLauncherModel(ShowAurexTaskPane *session);
 
 // True when the launcher file names no server: the module cannot sign in, and the welcome box
 // that explains the set-up has been shown (modally). False otherwise, showing nothing.
-bool ensureLauncherConfigured(ShowAurexTaskPane *session);
+bool ensureLauncherConfigured();

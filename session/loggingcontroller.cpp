@@ -5,6 +5,7 @@
 #include "showaurextaskpane.h"
 #include "signedin.h"
 
+#include "support/hostaccess.h"
 #include "support/signincaption.h"
 
 #include <QDialog>
@@ -15,22 +16,44 @@ LoggingController *LoggingController::instance()
     return controller;
 }
 
+LoggingController::LoggingController()
+{
+    connect(CSLoginDialog::instance(), &CSLoginDialog::LogInSuccessful, this,
+            &LoggingController::setMainMenuText);
+    connect(ShowAurexTaskPane::instance(), &ShowAurexTaskPane::sessionExpired, this,
+            &LoggingController::sessionExpired);
+}
+
 bool LoggingController::toggleSignIn()
 {
-    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
     if (signedIn()) {
-        // Signing out tells the platform nothing: the next sign-in sets the connector up again.
-        setSignedIn(false);
-        session->refreshTaskPane();
-        CSLoginDialog::instance()->clearFields();
+        signOut();
         return false;
     }
-    if (ensureLauncherConfigured(session))
+    if (ensureLauncherConfigured())
         return false;
     return CSLoginDialog::instance()->exec() == QDialog::Accepted;
+}
+
+void LoggingController::signOut()
+{
+    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    session->endSession();
+    session->refreshTaskPane();
+    CSLoginDialog *dialog = CSLoginDialog::instance();
+    dialog->clearFields();
+    dialog->emitLogInSuccessful(false);
+    SignInCaption::updateRibbon(SignInCaption::signInText());
 }
 
 void LoggingController::setMainMenuText(bool isLogin)
 {
     SignInCaption::updateMenu(isLogin ? SignInCaption::signOutText() : SignInCaption::signInText());
+}
+
+void LoggingController::sessionExpired()
+{
+    signOut();
+    HostAccess::writeToCommandLine(
+        tr("Your AUREX Platform session has ended. Sign in again to continue."));
 }

@@ -3,8 +3,9 @@
 #include <QObject>
 
 // The sign-in controller: toggles between signed in and signed out for the sign-in/sign-out
-// command, and keeps the File menu's sign-in entry in step with the sign-in dialog's outcome.
-// One instance, created on first use; main thread only.
+// command, keeps the File menu's sign-in entry in step with the sign-in dialog's outcome, and
+// takes the module to the signed-out state when the platform ends the session. One instance,
+// created on first use (the module's view creates it); main thread only.
 class LoggingController : public QObject
 {
     Q_OBJECT
@@ -12,14 +13,20 @@ class LoggingController : public QObject
 public:
     static LoggingController *instance();
 
-    // Signed in: signs out (the task pane then shows the sign-in page) and returns false.
-    // Signed out: shows the welcome box when no server is configured (returns false), else runs
-    // the sign-in dialog and returns whether it signed the user in.
+    // Signed in: signs out and returns false. Signed out: shows the welcome box when no server
+    // is configured (returns false), else runs the sign-in dialog and returns whether it signed
+    // the user in.
     bool toggleSignIn();
+    // Ends the session, shows the task pane's sign-in page, clears the sign-in dialog (unless the
+    // user asked to be remembered) and sets the menu and ribbon captions to signing in. Signing
+    // out tells the platform nothing: the next sign-in sets the connector up again.
+    void signOut();
 
 public slots:
     void setMainMenuText(bool isLogin);
 
 private:
-    LoggingController() = default;
+    LoggingController();
+    // The platform refused the session: signed out, and the user is told once.
+    void sessionExpired();
 };

@@ -2,8 +2,9 @@
 
 #include "sessionlogging.h"
 
+#include "support/hostaccess.h"
+
 #include <cfxdocumentmanager.h>
-#include <cfxsystemservices.h>
 #include <lintraaurexconnectorwrapper.h>
 
 #include <QCoreApplication>
@@ -34,8 +35,7 @@ QString openPlatformModel(const QString &modelId, const QString &folder, QString
                             .arg(modelId);
         return QString();
     }
-    CFxSystemServices *services = GetFxSystemServices();
-    CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
+    CFxDocumentManager *documents = HostAccess::documents();
     if (!documents) {
         *errorMessage = QCoreApplication::translate("QObject", "%1 was downloaded, but the "
                                                                "application cannot open drawings.")

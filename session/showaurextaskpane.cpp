@@ -1,11 +1,74 @@
 #include "showaurextaskpane.h"
 
+#include "sessionlogging.h"
+#include "signedin.h"
+
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QThread>
+
+#include <atomic>
+
+namespace {
+std::atomic<bool> g_signedIn { false };
+// Counts sessions, so that a refusal noticed during one session never ends a later one.
+std::atomic<int> g_sessionNumber { 0 };
+}
+
+bool signedIn()
+{
+    return g_signedIn.load();
+}
 
 ShowAurexTaskPane *ShowAurexTaskPane::instance()
 {
     // Lives until the process ends, like the widgets it refers to.
     static ShowAurexTaskPane *session = new ShowAurexTaskPane;
     return session;
+}
+
+ShowAurexTaskPane::ShowAurexTaskPane()
+{
+    LintraAurexConnectorWrapper::GetInstance()->SetSessionEndedHandler(
+        [this] { platformEndedSession(); });
+}
+
+void ShowAurexTaskPane::startSession(const QString &tenant)
+{
+    Q_ASSERT(QThread::currentThread() == thread());
+    m_tenant = tenant;
+    ++g_sessionNumber;
+    g_signedIn.store(true);
+}
+
+void ShowAurexTaskPane::endSession()
+{
+    Q_ASSERT(QThread::currentThread() == thread());
+    g_signedIn.store(false);
+    m_tenant.clear();
+}
+
+QString ShowAurexTaskPane::tenant() const
+{
+    Q_ASSERT(QThread::currentThread() == thread());
+    return m_tenant;
+}
+
+void ShowAurexTaskPane::platformEndedSession()
+{
+    // The connector may notice on a worker; the session is the main thread's.
+    const int refused = g_sessionNumber.load();
+    QMetaObject::invokeMethod(
+        this,
+        [this, refused] {
+            // Later refusals of the same session, and those after a sign-out, change nothing.
+            if (!signedIn() || refused != g_sessionNumber.load())
+                return;
+            qCDebug(lcSession) << "the platform ended the session";
+            endSession();
+            emit sessionExpired();
+        },
+        Qt::QueuedConnection);
 }
 
 void ShowAurexTaskPane::refreshTaskPane()

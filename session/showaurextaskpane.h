@@ -7,7 +7,8 @@
 
 // The session: who is signed in, the tenant, the proxy captured for the connector, the model the
 // launcher asked to open, and the container the host docked for the task pane. One instance,
-// created on first use and kept until the process ends; main thread only.
+// created on first use and kept until the process ends; main thread only (signedIn() alone may
+// be read from any thread).
 class ShowAurexTaskPane : public QObject
 {
     Q_OBJECT
@@ -28,8 +29,14 @@ public:
     void setCurrentUser(const QString &login) { m_currentUser = login; }
     QString displayName() const { return m_displayName; }
     void setDisplayName(const QString &name) { m_displayName = name; }
-    QString tenant() const { return m_tenant; }
-    void setTenant(const QString &tenant) { m_tenant = tenant; }
+
+    // The one owner of the signed-in state and the tenant. Every successful sign-in, by the
+    // launcher's cookie or by password, starts a session for the tenant it signed in to; signing
+    // out and an expired session end it. Workers take the tenant with them when they start:
+    // tenant() is read on the main thread only.
+    void startSession(const QString &tenant);
+    void endSession();
+    QString tenant() const;
 
     ProxySettings proxySettings() const { return m_proxy; }
     void setProxySettings(const ProxySettings &proxy) { m_proxy = proxy; }
@@ -56,9 +63,14 @@ signals:
     void DocumentActivatedSignal();
     void taskPaneRefreshRequested();
     void saveDialogRequested();
+    // The platform ended the session (it refused the session's token). Emitted on the main
+    // thread, once per session, after the session has ended.
+    void sessionExpired();
 
 private:
-    ShowAurexTaskPane() = default;
+    ShowAurexTaskPane();
+    // Called by the connector, on any thread, when the platform refuses the token.
+    void platformEndedSession();
 
     QString m_currentUser;
     QString m_displayName;

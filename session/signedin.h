@@ -1,6 +1,6 @@
 #pragma once
 
 // Whether the module regards the user as signed in to the platform. False when the module is
-// loaded. Written on the main thread; readable from worker threads.
+// loaded; changed only by the session (ShowAurexTaskPane::startSession and endSession) on the
+// main thread; readable from any thread.
 bool signedIn();
-void setSignedIn(bool value);

@@ -1,9 +1,8 @@
 #include "helpaddress.h"
 
+#include "hostaccess.h"
 #include "languagetable.h"
 #include "supportconstants.h"
-
-#include <cfxsystemservices.h>
 
 #include <QDesktopServices>
 
@@ -18,8 +17,7 @@ QUrl HelpAddress::build(Variant variant, int hostLanguage, const QLocale &system
 
 QUrl HelpAddress::forHost(Variant variant)
 {
-    CFxSystemServices *services = GetFxSystemServices();
-    return build(variant, services ? services->GetUILanguage() : 0);
+    return build(variant, HostAccess::language());
 }
 
 void HelpAddress::open(Variant variant)

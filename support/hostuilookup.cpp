@@ -2,18 +2,11 @@
 
 #include "supportconstants.h"
 
-#include <cfxsystemservices.h>
 #include <cfxuicustomizationmanager.h>
 #include <cfxuimenu.h>
 #include <cfxuimenugroup.h>
 #include <cfxuiribbonelement.h>
 #include <cfxuiworkspace.h>
-
-CFxUiCustomizationManager *HostUiLookup::manager()
-{
-    CFxSystemServices *services = GetFxSystemServices();
-    return services ? services->GetUiCustomizationManager() : nullptr;
-}
 
 CFxUiWorkspace *HostUiLookup::currentWorkspace(const CFxUiCustomizationManager *manager)
 {

@@ -11,8 +11,6 @@ class CFxUiWorkspace;
 class HostUiLookup
 {
 public:
-    // The host's customization manager, or null without system services.
-    static CFxUiCustomizationManager *manager();
     // The first workspace that says it is current.
     static CFxUiWorkspace *currentWorkspace(const CFxUiCustomizationManager *manager);
     // The File menu of a group ("ID_MnFile", exact).

@@ -1,5 +1,6 @@
 #include "signincaption.h"
 
+#include "hostaccess.h"
 #include "hostuilookup.h"
 #include "supportconstants.h"
 
@@ -48,7 +49,7 @@ QString SignInCaption::signOutText()
 
 void SignInCaption::updateMenu(const QString &caption)
 {
-    CFxUiCustomizationManager *manager = HostUiLookup::manager();
+    CFxUiCustomizationManager *manager = HostAccess::ui();
     if (!manager)
         return;
     setSignInEntryCaption(HostUiLookup::fileMenuOfWorkspaces(manager), caption);
@@ -58,7 +59,7 @@ void SignInCaption::updateMenu(const QString &caption)
 void SignInCaption::updateRibbon(const QString &caption)
 {
     const CFxUiRibbonElement *tab =
-        HostUiLookup::collaborationTab(HostUiLookup::currentWorkspace(HostUiLookup::manager()));
+        HostUiLookup::collaborationTab(HostUiLookup::currentWorkspace(HostAccess::ui()));
     const CFxUiRibbonElement *panel = tab ? tab->Find(kRibbonPanelId) : nullptr;
     if (CFxUiRibbonElement *button = panel ? panel->Find(kSignInOutButtonId) : nullptr)
         button->SetCaption(caption);

@@ -16,13 +16,13 @@
 #include "save/referencetreebuilder.h"
 #include "session/cslogindialog.h"
 #include "session/dashboardlauncher.h"
+#include "session/loggingcontroller.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
 #include "support/helpaddress.h"
+#include "support/hostaccess.h"
 
 #include <cfxdocument.h>
-#include <cfxdocumentmanager.h>
-#include <cfxsystemservices.h>
 #include <oddbdatabase.h>
 
 #include <QDeadlineTimer>
@@ -49,24 +49,17 @@ const QSize kViewMenuSize(34, 72);
 // milliseconds; the tree and the list get half each.
 constexpr int kStepBudgetMs = 16;
 
-CFxDocument *activeDocument()
-{
-    CFxSystemServices *services = GetFxSystemServices();
-    CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
-    return documents ? documents->GetCurrentDocument() : nullptr;
-}
-
 // The file of the host's active drawing, native separators; "" without one.
 QString activeDrawingPath()
 {
-    CFxDocument *document = activeDocument();
+    CFxDocument *document = HostAccess::activeDocument();
     return document ? QDir::toNativeSeparators(document->GetPathName().toQString()) : QString();
 }
 
 // The services that read the active drawing's references; null without a drawing.
 OdDbHostAppServices *activeDrawingServices()
 {
-    CFxDocument *document = activeDocument();
+    CFxDocument *document = HostAccess::activeDocument();
     OdDbDatabase *database = document ? document->GetFxDatabase() : nullptr;
     return database ? database->appServices() : nullptr;
 }
@@ -188,10 +181,7 @@ void AurexMainWindow::actionLogoutAction_triggered()
         dialog->exec();
         return;
     }
-    setSignedIn(false);
-    dialog->clearFields();
-    dialog->emitLogInSuccessful(false);
-    ShowAurexTaskPane::instance()->refreshTaskPane();
+    LoggingController::instance()->signOut();
 }
 
 void AurexMainWindow::launchHubdeckAction_triggered()

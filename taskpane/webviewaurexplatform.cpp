@@ -2,7 +2,6 @@
 
 #include "session/cslogindialog.h"
 #include "session/launcherparams.h"
-#include "session/showaurextaskpane.h"
 #include "support/launchmessagebox.h"
 
 #include <QUrl>
@@ -23,7 +22,7 @@ WebViewAurexPlatform::WebViewAurexPlatform(QWidget *parent)
     // Chosen once: a server that the launcher names later does not replace the welcome box, the
     // user reaches the sign-in through the menu then.
     QWidget *target = nullptr;
-    if (readLauncherParams(ShowAurexTaskPane::instance()).serverUrl.isEmpty())
+    if (readLauncherParams().serverUrl.isEmpty())
         target = new LaunchMessageBox(this); // a window of its own, deleted with the view
     else
         target = CSLoginDialog::instance();

@@ -205,7 +205,7 @@ int main(int argc, char **argv)
     if (!connector()->LxGatepassLogin("bench", kPassword, platform.serverHost(), QString(),
                                       platform.casUrl()))
         return fail("cannot sign in"), 1;
-    setSignedIn(true);
+    ShowAurexTaskPane::instance()->startSession(QString());
     ShowAurexTaskPane::instance()->setCurrentUser("bench");
 
     HostEnvironment host;

@@ -114,14 +114,29 @@ QString ConnectorClient::workingDirectory()
     return m_workingDirectory;
 }
 
+void ConnectorClient::setSessionEndedHandler(std::function<void()> handler)
+{
+    QMutexLocker locker(&m_mutex);
+    m_sessionEnded = std::move(handler);
+}
+
 void ConnectorClient::failed(const char *operation, const QString &reason,
                              const PlatformConnection &link)
 {
     qCDebug(lcConnector).noquote() << operation << "failed:" << reason;
-    if (link.signedOut()) {
+    if (!link.signedOut() || link.token().isEmpty())
+        return;
+    std::function<void()> sessionEnded;
+    {
         QMutexLocker locker(&m_mutex);
+        // Only the session the refused call carried ends: a sign-in made meanwhile stays.
+        if (m_endpoint.token != link.token())
+            return;
         m_endpoint.token.clear();
+        sessionEnded = m_sessionEnded;
     }
+    if (sessionEnded)
+        sessionEnded();
 }
 
 bool ConnectorClient::call(const char *operation, const QString &path, const QJsonObject &body,
@@ -433,12 +448,17 @@ std::vector<std::string> ConnectorClient::downloadRecords(const std::vector<FzFi
         if (folder.isEmpty())
             folder = workingFolder;
         const QString title = object.value(QStringLiteral("title")).toString();
+        // The platform's title becomes a local file name: one that would leave the folder is
+        // refused before any path is built from it, whether or not a transfer follows.
+        if (!PlatformConnection::isSafeFileName(title)) {
+            failures.push_back(title.toStdString() + ": not a file name that stays in its folder");
+            continue;
+        }
         const QString platformStamp = object.value(QLatin1String(kModifiedKey)).toString();
         // A local copy of exactly this version is current: it is not transferred again.
         const bool current = !platformStamp.isEmpty()
             && prop(record, kLocalStampKey) == platformStamp
-            && PlatformConnection::isSafeFileName(title) && QFileInfo::exists(
-                QDir(folder).filePath(title));
+            && QFileInfo::exists(QDir(folder).filePath(title));
         QString stamp = platformStamp;
         QString error;
         if (!current

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,7 @@ public:
     void setTenant(const QString &tenant);
     void setPreferredContext(bool use);
     void setWorkingDirectory(const QString &folder);
+    void setSessionEndedHandler(std::function<void()> handler);
 
     bool signInWithCookie(const QString &cookie, const QString &space, const QString &serverHost,
                           const QString &casUrl);
@@ -69,7 +71,8 @@ private:
 
     PlatformEndpoint endpoint();
     QString workingDirectory();
-    // Logs a failure reason and forgets the session when the platform no longer knows it.
+    // Logs a failure reason. When the platform refused the session the call carried, forgets
+    // it and calls the session-ended handler.
     void failed(const char *operation, const QString &reason, const PlatformConnection &link);
     bool signIn(const char *casPath, QJsonObject body, const QString &serverHost,
                 const QString &casUrl);
@@ -86,6 +89,7 @@ private:
     QString m_tenant;
     bool m_preferredContext = false;
     QString m_workingDirectory;
+    std::function<void()> m_sessionEnded;
     SharedList m_searchList;
     SharedList m_transactionList;
 };

@@ -35,6 +35,11 @@ void LintraAurexConnectorWrapper::UsePreferredContext(bool use)
     m_client->setPreferredContext(use);
 }
 
+void LintraAurexConnectorWrapper::SetSessionEndedHandler(std::function<void()> handler)
+{
+    m_client->setSessionEndedHandler(std::move(handler));
+}
+
 bool LintraAurexConnectorWrapper::LoginWithCASCookie_Block(const QString &cookie,
                                                            const QString &collaborativeSpace,
                                                            const QString &serverHost,

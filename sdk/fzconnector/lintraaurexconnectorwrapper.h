@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ public:
     void SetServer(const QString &serverHost);
     void SetTenant(const QString &tenant);
     void UsePreferredContext(bool use);
+    // Called when the platform refuses the session token of a call (the session expired or was
+    // ended on the platform): the connector has then forgotten the token. Runs on the thread of
+    // that call, once per session.
+    void SetSessionEndedHandler(std::function<void()> handler);
 
     bool LoginWithCASCookie_Block(const QString &cookie, const QString &collaborativeSpace,
                                   const QString &serverHost, const QString &casUrl);

@@ -66,6 +66,8 @@ public:
                   QString *stamp, QString *error);
 
     bool signedOut() const { return m_signedOut; }
+    // The session token the requests of this connection carry.
+    QString token() const { return m_endpoint.token; }
 
     // A file name that stays inside its folder: no separators, no drive letter, not "." or "..",
     // no control characters.

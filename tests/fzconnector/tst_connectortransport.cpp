@@ -37,7 +37,11 @@ public:
         m_server.Post("/cas/v1/login", [](const httplib::Request &, httplib::Response &res) {
             res.set_content("{\"token\":\"t\"}", "application/json");
         });
-        m_server.Post("/api/v1/details", [this](const httplib::Request &, httplib::Response &res) {
+        m_server.Post("/api/v1/details", [this](const httplib::Request &req, httplib::Response &res) {
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_authorizations << QString::fromStdString(req.get_header_value("Authorization"));
+            }
             QJsonArray results;
             for (const QString &title : m_titles) {
                 results.append(QJsonObject{{"phid", kBadId}, {"title", title},
@@ -67,9 +71,17 @@ public:
         m_thread.join();
     }
     QString host() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    // The Authorization header of each details request received.
+    QStringList authorizations()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_authorizations;
+    }
 
 private:
     QStringList m_titles;
+    std::mutex m_mutex; // guards m_authorizations
+    QStringList m_authorizations;
     httplib::Server m_server;
     int m_port = 0;
     std::thread m_thread;
@@ -157,6 +169,9 @@ private slots:
     void initTestCase();
     void hostileFileNamesAreRefused_data();
     void hostileFileNamesAreRefused();
+    void currentLocalCopyDoesNotExcuseAHostileName_data();
+    void currentLocalCopyDoesNotExcuseAHostileName();
+    void tokenNeverReachesAnotherServer();
     void damagedContentNeverLands();
     void tlsWithTrustedCertificate();
     void requestsGoThroughTheProxy();
@@ -206,6 +221,51 @@ void TestConnectorTransport::hostileFileNamesAreRefused()
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList());
     QVERIFY(!QFile::exists(QStringLiteral("/tmp/escape.dwg")));
+}
+
+void TestConnectorTransport::currentLocalCopyDoesNotExcuseAHostileName_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::newRow("parent folder") << "../escape.dwg";
+    QTest::newRow("sub-folder") << "sub/escape.dwg";
+}
+
+void TestConnectorTransport::currentLocalCopyDoesNotExcuseAHostileName()
+{
+    // A file already lies where the hostile name points, with the stamp the platform announces,
+    // so a download would be skipped as current: the name must be refused all the same.
+    QFETCH(QString, title);
+    HostilePlatform platform({title});
+    QVERIFY(connector()->LxGatepassLogin("u", "p", platform.host(), QString(), "/cas"));
+    const QString folder = m_dir.filePath(QStringLiteral("current/inner"));
+    const QString target = QDir(folder).filePath(title);
+    QVERIFY(QDir().mkpath(QFileInfo(target).path()));
+    QFile planted(target);
+    QVERIFY(planted.open(QIODevice::WriteOnly));
+    planted.close();
+    Record request = record({{"phid", kBadId}, {"_LOCALDOWNLOADFOLDER", folder},
+                             {"_LOCALTIMESTAMP", "x"}});
+    QCOMPARE(connector()->Download_Block(std::vector<FzFileInfo *>{request.get()}).size(),
+             size_t(1));
+    QCOMPARE(valueOf(request.get(), "filename"), QString());
+}
+
+void TestConnectorTransport::tokenNeverReachesAnotherServer()
+{
+    HostilePlatform first({QStringLiteral("plain.dwg")});
+    HostilePlatform second({QStringLiteral("plain.dwg")});
+    Record request = record({{"phid", kBadId}, {"_LOCALDOWNLOADFOLDER", m_dir.path()}});
+    const std::vector<FzFileInfo *> records{request.get()};
+    QVERIFY(connector()->LxGatepassLogin("u", "p", first.host(), QString(), "/cas"));
+    connector()->Download_Block(records);
+    QCOMPARE(first.authorizations(), QStringList{"Bearer t"});
+
+    connector()->SetServer(second.host());
+    connector()->Download_Block(records);
+    QCOMPARE(second.authorizations(), QStringList());
+    connector()->SetServer(first.host());
+    connector()->Download_Block(records);
+    QCOMPARE(first.authorizations(), QStringList{"Bearer t"});
 }
 
 void TestConnectorTransport::damagedContentNeverLands()

@@ -95,7 +95,7 @@ private slots:
         m_module->deleteModuleObject();
     }
 
-    void init() { setSignedIn(false); }
+    void init() { ShowAurexTaskPane::instance()->endSession(); }
 
     void openAndSaveWithoutServerShowOnlyTheWelcomeBox_data()
     {
@@ -128,7 +128,7 @@ private slots:
 
     void signedInUserGetsTheDialogAtOnce()
     {
-        setSignedIn(true);
+        ShowAurexTaskPane::instance()->startSession(QString());
         QSignalSpy save(ShowAurexTaskPane::instance(), &ShowAurexTaskPane::saveDialogRequested);
         QCOMPARE(run("_AurexSave"), RTNORM);
         QCOMPARE(save.count(), 1);
@@ -153,7 +153,7 @@ private slots:
 
     void signingOutSwitchesMenuAndRibbonCaptions()
     {
-        setSignedIn(true);
+        ShowAurexTaskPane::instance()->startSession(QString());
         QCOMPARE(run("_AurexLogOut"), RTNORM);
         QVERIFY(!signedIn());
         const CFxUiWorkspace *drafting = m_host.ui()->GetWorkspaceAt(0);

@@ -79,7 +79,7 @@ private slots:
         QTest::qWait(0); // closes the module asked for
         m_host->documents()->closeAll();
         ShowAurexTaskPane::instance()->setLauncherOpenPending(false);
-        setSignedIn(false);
+        ShowAurexTaskPane::instance()->endSession();
     }
 
     // Each row opens a.dwg, then runs its steps: host command lines, "save a" (a save that is
@@ -177,7 +177,10 @@ private slots:
         QFETCH(QStringList, remaining);
         QFETCH(bool, stillPending);
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-        setSignedIn(signedIn);
+        if (signedIn)
+            session->startSession(QString());
+        else
+            session->endSession();
         // As the launcher start-up leaves it, with the other separator.
         session->setLauncherModelPath(QString(m_home.filePath("a.dwg")).replace('/', '\\'));
         session->setLauncherOpenPending(true);

@@ -3,7 +3,7 @@
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "connector/recordlist.h"
-#include "session/signedin.h"
+#include "session/showaurextaskpane.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
@@ -35,7 +35,10 @@ bool savetest::signIn(const PlatformProcess &platform, const QString &user)
     const bool ok = connector->LxGatepassLogin(user, user + QStringLiteral("-demo-pw"),
                                                platform.serverHost(), QString(),
                                                platform.casUrl());
-    setSignedIn(ok);
+    if (ok)
+        ShowAurexTaskPane::instance()->startSession(QString());
+    else
+        ShowAurexTaskPane::instance()->endSession();
     return ok;
 }
 

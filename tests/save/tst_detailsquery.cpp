@@ -5,7 +5,7 @@
 #include "savetestsupport.h"
 
 #include "save/detailsquery.h"
-#include "session/signedin.h"
+#include "session/showaurextaskpane.h"
 
 #include <QDir>
 #include <QtTest>
@@ -51,9 +51,9 @@ private slots:
     void asksNothingWhenSignedOutOrUnknown()
     {
         QVERIFY(queryFileDetails(QString(), {m_folder + QStringLiteral("/unknown.dwg")}).isEmpty());
-        setSignedIn(false);
+        ShowAurexTaskPane::instance()->endSession();
         const MAPSTRCADOBJ details = queryFileDetails(QString(), m_names.keys());
-        setSignedIn(true);
+        ShowAurexTaskPane::instance()->startSession(QString());
         QVERIFY(details.isEmpty());
     }
 

@@ -1,4 +1,5 @@
-// Signing in against a real platform: with the launcher's cookie and with the sign-in dialog.
+// Signing in against a real platform: with the launcher's cookie and with the sign-in dialog;
+// the session's end when the platform no longer knows it.
 
 #include "hostenvironment.h"
 #include "platformprocess.h"
@@ -7,12 +8,18 @@
 #include "session/cslogindialog.h"
 #include "session/launcherparams.h"
 #include "session/launchersignin.h"
+#include "session/loggingcontroller.h"
+#include "session/passwordsignin.h"
 #include "session/proxycapture.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
 
 #include <cfxdocument.h>
+#include <cfxdocumentmanager.h>
+#include <cfxstring.h>
+#include <cfxsystemservices.h>
 #include <hostdocumentmanager.h>
+#include <lintraaurexconnectorwrapper.h>
 
 #include <QCheckBox>
 #include <QDir>
@@ -23,6 +30,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <thread>
+
 namespace {
 
 // Everything the process prints through Qt's message handler while a test runs.
@@ -31,6 +40,33 @@ void captureMessage(QtMsgType, const QMessageLogContext &, const QString &messag
 {
     g_messages.append(message);
 }
+
+// The host's services, with what the module writes on the command line kept for the test.
+class CommandLineRecorder : public CFxSystemServices
+{
+public:
+    CommandLineRecorder() : m_host(GetFxSystemServices()) { SetFxSystemServices(this); }
+    ~CommandLineRecorder() override { SetFxSystemServices(m_host); }
+
+    CFxDocumentManager *GetDocumentManager() override { return m_host->GetDocumentManager(); }
+    CFxDockingPaneManager *GetDockingPaneManager() override
+    {
+        return m_host->GetDockingPaneManager();
+    }
+    CFxUiCustomizationManager *GetUiCustomizationManager() override
+    {
+        return m_host->GetUiCustomizationManager();
+    }
+    OdDbHostAppServices *GetHostAppServices() override { return m_host->GetHostAppServices(); }
+    int GetUILanguage() const override { return m_host->GetUILanguage(); }
+    QWidget *GetMainWindow() override { return m_host->GetMainWindow(); }
+    void WriteMessage(const CFxString &text) override { lines << text.toQString(); }
+
+    QStringList lines;
+
+private:
+    CFxSystemServices *m_host;
+};
 
 } // namespace
 
@@ -52,6 +88,7 @@ private slots:
                                       QRegularExpression::MultilineOption);
         m_bridgeId = line.match(QString::fromUtf8(demo.out)).captured(1);
         QVERIFY(!m_bridgeId.isEmpty());
+        QCOMPARE(m_platform.run({ "tenant", "add", "north" }).exitCode, 0);
         QVERIFY2(m_platform.start(&error), qPrintable(error));
         qInstallMessageHandler(captureMessage);
     }
@@ -60,7 +97,7 @@ private slots:
 
     void init()
     {
-        setSignedIn(false);
+        ShowAurexTaskPane::instance()->endSession();
         g_messages.clear();
     }
 
@@ -87,9 +124,10 @@ private slots:
 
     void launcherCookieSignsIn()
     {
-        writeLauncherFiles({});
+        writeLauncherFiles({ "--tenant", "north" });
         QVERIFY(signInFromLauncher(ShowAurexTaskPane::instance()));
         QVERIFY(signedIn());
+        QCOMPARE(ShowAurexTaskPane::instance()->tenant(), QString("north"));
         QVERIFY2(!g_messages.isEmpty(), "the sign-in printed nothing to search");
         verifyNoCredentialLogged(launcherCookie());
     }
@@ -109,17 +147,21 @@ private slots:
         QVERIFY(signInFromLauncher(session));
         session->setLauncherOpenPending(false);
         session->setLauncherModelPath(QString());
+        m_commandLine.lines.clear();
         openLauncherModel(session);
         // A pending open closes the next other drawing: it must not stand without a model.
         QCOMPARE(session->isLauncherOpenPending(), known);
-        QCOMPARE(QFileInfo(session->launcherModelPath()).isFile(), known);
         if (known) {
             QCOMPARE(QFileInfo(session->launcherModelPath()).fileName(), QString("bridge.dwg"));
-            const CFxDocument *opened = m_host.documents()->GetCurrentDocument();
+            CFxDocument *opened = m_host.documents()->GetCurrentDocument();
             QVERIFY(opened);
             QCOMPARE(QFileInfo(opened->GetPathName().toQString()),
                      QFileInfo(session->launcherModelPath()));
+            QVERIFY(m_commandLine.lines.isEmpty());
             m_host.documents()->closeAll();
+        } else {
+            QCOMPARE(m_commandLine.lines.size(), 1);
+            QVERIFY(m_commandLine.lines.first().contains("NOSUCHMODEL"));
         }
         session->setLauncherOpenPending(false);
     }
@@ -143,15 +185,48 @@ private slots:
             params.replace(launcherCookie(), cookie);
             QVERIFY(m_home.writeLauncherParams(params.toUtf8()));
         }
-        setSignedIn(true);
+        ShowAurexTaskPane::instance()->startSession(QString());
         QVERIFY(!signInFromLauncher(ShowAurexTaskPane::instance()));
         QVERIFY(!signedIn());
+    }
+
+    void platformEndingTheSessionSignsOutOnce()
+    {
+        PlatformProcess::Options options;
+        options.demo = true;
+        options.serveArguments = QStringList { "--session-ttl", "1" };
+        PlatformProcess shortLived(options);
+        QString error;
+        QVERIFY2(shortLived.start(&error), qPrintable(error));
+        QCOMPARE(shortLived.run({ "tenant", "add", "north" }).exitCode, 0);
+        QVERIFY(shortLived.writeLauncherFiles("alice", m_home.environment(), { "--tenant", "north" }));
+        LoggingController::instance();
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        QSignalSpy captions(CSLoginDialog::instance(), &CSLoginDialog::LogInSuccessful);
+        QSignalSpy refreshed(session, &ShowAurexTaskPane::taskPaneRefreshRequested);
+        QVERIFY2(signInWithPassword("alice", "alice-demo-pw", &error), qPrintable(error));
+        QCOMPARE(session->tenant(), QString("north"));
+
+        QTest::qWait(2000);
+        m_commandLine.lines.clear();
+        // Noticed first on a worker, then again on the main thread: one sign-out, one message.
+        std::thread worker([] { LintraAurexConnectorWrapper::GetInstance()->Search(); });
+        worker.join();
+        LintraAurexConnectorWrapper::GetInstance()->Search();
+        QTRY_VERIFY(!signedIn());
+        QCoreApplication::processEvents();
+        QCOMPARE(session->tenant(), QString());
+        QCOMPARE(m_commandLine.lines.size(), 1);
+        QVERIFY(m_commandLine.lines.first().contains("session has ended"));
+        QCOMPARE(captions.count(), 1);
+        QCOMPARE(captions.first().first().toBool(), false);
+        QCOMPARE(refreshed.count(), 1);
     }
 
     void noCookieOrServerMeansNoAttempt()
     {
         QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"\" CasCookie=\"x\"/></r>"));
-        setSignedIn(true);
+        ShowAurexTaskPane::instance()->startSession(QString());
         QVERIFY(!signInFromLauncher(ShowAurexTaskPane::instance()));
         QVERIFY2(signedIn(), "the state is left as it was");
     }
@@ -190,6 +265,8 @@ private slots:
         CSLoginDialog::instance()->findChild<QPushButton *>("LoginPushButton")->click();
         QVERIFY(m_home.write("v4all.xml", QByteArray()));
         QCOMPARE(signedIn(), signsIn);
+        // The developer server has no tenant: the one of an earlier session is gone.
+        QCOMPARE(ShowAurexTaskPane::instance()->tenant(), QString());
         const QList<QMessageBox *> boxes = errorBoxes();
         QCOMPARE(boxes.size(), signsIn ? 0 : 1);
         if (!signsIn)
@@ -282,7 +359,7 @@ private:
 
     QString launcherCookie() const
     {
-        return readLauncherParams(nullptr).casCookie;
+        return readLauncherParams().casCookie;
     }
 
     static QString readFile(const QString &path)
@@ -321,6 +398,7 @@ private:
     TestHome m_home;
     PlatformProcess m_platform;
     HostEnvironment m_host; // the host that opens the launcher's model
+    CommandLineRecorder m_commandLine;
     QString m_bridgeId;
 };
 

@@ -110,7 +110,7 @@ private slots:
 
     void init()
     {
-        setSignedIn(true);
+        ShowAurexTaskPane::instance()->startSession(QString());
         m_commands.runLine("_OPEN " + path("bridge.dwg"), false);
     }
 
@@ -254,11 +254,11 @@ private slots:
         AurexMainWindow window;
         window.DocumentActivatedSlot();
         QTRY_VERIFY(synced(window));
-        setSignedIn(false);
+        ShowAurexTaskPane::instance()->endSession();
         m_commands.runLine("_OPEN " + path("piers.dxf"), false);
         window.DocumentActivatedSlot();
         QCOMPARE(window.drawingPath(), QDir::toNativeSeparators(path("bridge.dwg")));
-        setSignedIn(true);
+        ShowAurexTaskPane::instance()->startSession(QString());
     }
 
     // Runs last: the platform goes away.

@@ -72,7 +72,7 @@ private slots:
     {
         QVERIFY(m_home.writeLauncherParams(QByteArray()));
         QWidget container;
-        setSignedIn(false);
+        ShowAurexTaskPane::instance()->endSession();
         auto *view = qobject_cast<WebViewAurexPlatform *>(TaskPaneContainer::setUp(&container)->webView());
         QVERIFY(view);
         container.show();
@@ -82,10 +82,10 @@ private slots:
         view->page()->mainFrame()->evaluateJavaScript("document.body.setAttribute('seen', 'yes')");
 
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-        setSignedIn(true);
+        ShowAurexTaskPane::instance()->startSession(QString());
         session->refreshTaskPane();
         QVERIFY(!view->isVisible());
-        setSignedIn(false);
+        ShowAurexTaskPane::instance()->endSession();
         session->refreshTaskPane();
         QVERIFY(view->isVisible());
         QCOMPARE(TaskPaneContainer::instance()->webView(), view);
