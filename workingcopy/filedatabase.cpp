@@ -9,10 +9,16 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QObject>
 #include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
+
+namespace {
+// How long a use waits for another thread or program to finish with the file.
+const int kLockWaitMs = 5000;
+} // namespace
 
 FileDatabase::FileDatabase(const QString &tenant)
     : m_filePath(locationFor(tenant))
@@ -23,7 +29,19 @@ FileDatabase::FileDatabase(const QString &tenant)
             qCWarning(lcWorkingCopy) << "cannot create the folder" << folder;
     }
     bool joined = false;
-    m_session = FileDatabaseSession::acquire(m_filePath, &joined);
+    m_session = FileDatabaseSession::acquire(m_filePath, kLockWaitMs, &joined);
+    if (!m_session) {
+        // Another program (or a thread that waits for this one) keeps the file: this use works
+        // on an empty database of its own that is never written, so nothing on disk is lost.
+        m_available = false;
+        m_errorString = QObject::tr("The file database %1 is in use by another program. "
+                                    "Try again in a moment.")
+                            .arg(QDir::toNativeSeparators(m_filePath));
+        qCWarning(lcWorkingCopy).noquote() << m_errorString;
+        m_session = FileDatabaseSession::acquire(QString(), 0, &joined);
+        m_session->writable = false;
+        return;
+    }
     // A nested use shares what the outer use has loaded and changed; reloading would drop it.
     if (!joined)
         open();
@@ -64,7 +82,7 @@ QString FileDatabase::keyForPath(const QString &path)
 
 bool FileDatabase::open()
 {
-    if (m_filePath.isEmpty())
+    if (m_filePath.isEmpty() || !m_available)
         return false;
     if (QFile::exists(m_filePath))
         return load();
@@ -76,6 +94,8 @@ bool FileDatabase::open()
 
 bool FileDatabase::load()
 {
+    if (!m_available)
+        return false;
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly)) {
         m_errorString = QStringLiteral("cannot read %1: %2").arg(m_filePath, file.errorString());
@@ -136,6 +156,8 @@ bool FileDatabase::save()
         m_errorString = QStringLiteral("no configuration folder for the file database");
         return false;
     }
+    if (!m_available)
+        return false;
     if (!m_session->writable) {
         m_errorString = QStringLiteral("%1 could not be read and is not overwritten").arg(m_filePath);
         return false;

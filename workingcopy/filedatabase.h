@@ -9,9 +9,10 @@ struct XmlNode;
 // generic configuration folder + "/fzcachedir/FzxConnector/" + tenant. Build one for a single
 // short operation (on the stack or the heap): construction locks and loads the file,
 // destruction writes back what changed and unlocks it. Uses of the same file wait for each
-// other across threads and processes; a FileDatabase built while the same thread already holds
-// one on that file shares its content, so nothing either of them changes is lost. Do not wait
-// for another thread that may open the database while holding one.
+// other across threads and processes, for a few seconds at most: a use that could not get the
+// file is not available (errorString() says why), reads as empty and writes nothing. A
+// FileDatabase built while the same thread already holds one on that file shares its content,
+// so nothing either of them changes is lost.
 //
 // Paths are the database keys: full local paths with "/" as the only separator (convert with
 // keyForPath). Path-keyed operations ignore letter case; valueWhere does not.
@@ -29,6 +30,8 @@ public:
     static QString keyForPath(const QString &path);
 
     QString filePath() const { return m_filePath; }
+    // False when another thread or program kept the file for longer than this use would wait.
+    bool isAvailable() const { return m_available; }
     // Why the last load or save failed.
     QString errorString() const { return m_errorString; }
 
@@ -85,4 +88,5 @@ private:
     QString m_filePath;
     FileDatabaseSession *m_session = nullptr; // shared with nested uses on this thread
     QString m_errorString;
+    bool m_available = true;
 };

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHash>
 #include <QMutex>
+#include <QThread>
 #include <QWaitCondition>
 
 #include <cerrno>
@@ -15,6 +16,9 @@
 #include <unistd.h>
 
 namespace {
+
+// How long a use waiting for another process sleeps between two tries of the lock.
+const unsigned long kLockRetryMs = 20;
 
 // The sessions of this process, one per database file in use.
 struct Registry
@@ -44,12 +48,14 @@ FileDatabaseSession::~FileDatabaseSession()
         ::close(m_lockFd); // closing the only descriptor of the lock file drops the lock
 }
 
-FileDatabaseSession *FileDatabaseSession::acquire(const QString &filePath, bool *joined)
+FileDatabaseSession *FileDatabaseSession::acquire(const QString &filePath, int waitMs,
+                                                 bool *joined)
 {
     *joined = false;
     if (filePath.isEmpty())
         return new FileDatabaseSession(filePath);
 
+    const QDeadlineTimer deadline(waitMs);
     Registry &r = registry();
     QMutexLocker locker(&r.mutex);
     for (;;) {
@@ -61,14 +67,18 @@ FileDatabaseSession *FileDatabaseSession::acquire(const QString &filePath, bool 
             *joined = true;
             return session;
         }
-        r.released.wait(&r.mutex);
+        if (!r.released.wait(&r.mutex, deadline) && r.sessions.contains(filePath))
+            return nullptr;
     }
     auto *session = new FileDatabaseSession(filePath);
     r.sessions.insert(filePath, session);
     locker.unlock();
     // Other threads of this process now wait on the registry; only this one waits for
     // another process.
-    session->lockAcrossProcesses();
+    if (!session->lockAcrossProcesses(deadline)) {
+        release(session);
+        return nullptr;
+    }
     return session;
 }
 
@@ -89,7 +99,7 @@ void FileDatabaseSession::release(FileDatabaseSession *session)
     r.released.wakeAll();
 }
 
-void FileDatabaseSession::lockAcrossProcesses()
+bool FileDatabaseSession::lockAcrossProcesses(const QDeadlineTimer &deadline)
 {
     // flock locks belong to the open file description and vanish with the process, so a
     // crashed user never leaves the database locked.
@@ -101,12 +111,18 @@ void FileDatabaseSession::lockAcrossProcesses()
         qCWarning(lcWorkingCopy) << "cannot open the lock file" << lockPath << ":"
                                  << std::strerror(errno)
                                  << "- other processes are not kept out of the file database";
-        return;
+        return true;
     }
-    while (::flock(m_lockFd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    // flock cannot wait with a deadline: try, and sleep a little between tries.
+    while (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(kLockRetryMs);
+        } else if (errno != EINTR) {
             qCWarning(lcWorkingCopy) << "cannot lock" << lockPath << ":" << std::strerror(errno);
-            return;
+            return true;
         }
     }
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "filedatabasedocument.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 
 #include <thread>
@@ -15,10 +16,11 @@
 class FileDatabaseSession
 {
 public:
-    // Blocks until the calling thread may use the file, then returns its session; *joined
+    // Waits until the calling thread may use the file, then returns its session; *joined
     // tells whether the thread was already using it. An empty path gives a session of its own
-    // that locks nothing.
-    static FileDatabaseSession *acquire(const QString &filePath, bool *joined);
+    // that locks nothing. Null when another thread or process still holds the file after
+    // waitMs milliseconds.
+    static FileDatabaseSession *acquire(const QString &filePath, int waitMs, bool *joined);
     // Ends one use; the last one unlocks the file and frees the session.
     static void release(FileDatabaseSession *session);
 
@@ -32,7 +34,8 @@ public:
 private:
     explicit FileDatabaseSession(const QString &filePath);
     ~FileDatabaseSession();
-    void lockAcrossProcesses();
+    // False when another process still holds the lock file at the deadline.
+    bool lockAcrossProcesses(const QDeadlineTimer &deadline);
 
     QString m_filePath;
     std::thread::id m_owner;

@@ -3,6 +3,7 @@
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localfilestatus.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -65,6 +66,7 @@ private slots:
     void nestedUseKeepsEveryChange();
     void twoThreadsLoseNoUpdate();
     void twoProcessesLoseNoUpdate();
+    void useGivesUpOnAFileAnotherProgramKeeps();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -132,6 +134,39 @@ void TestFileDatabaseConcurrency::twoProcessesLoseNoUpdate()
         QCOMPARE(writer.exitCode(), 0);
     }
     QCOMPARE(namesOnDisk(), expectedNames(prefixes));
+}
+
+void TestFileDatabaseConcurrency::useGivesUpOnAFileAnotherProgramKeeps()
+{
+    {
+        FileDatabase database(kTenant);
+        database.recordExchange("/projects/kept.dwg", QString(), "kept", kStamp, "ACAD Drawing");
+    }
+    const QByteArray before = readAll(FileDatabase::locationFor(kTenant));
+    QProcess holder;
+    holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    holder.start(FILEDB_WRITER, {kTenant, "--hold"});
+    QVERIFY(holder.waitForReadyRead(30000));
+    QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
+
+    QElapsedTimer waited;
+    waited.start();
+    {
+        FileDatabase database(kTenant);
+        QVERIFY(waited.elapsed() < 20000);
+        QVERIFY(!database.isAvailable());
+        QVERIFY(database.errorString().contains("in use by another program"));
+        QCOMPARE(database.updateStamp("/projects/kept.dwg"), QString("-1"));
+        database.recordExchange("/projects/new.dwg", QString(), "new", kStamp, "ACAD Drawing");
+        QVERIFY(!database.save());
+    }
+    QCOMPARE(readAll(FileDatabase::locationFor(kTenant)), before);
+
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(30000));
+    FileDatabase database(kTenant);
+    QVERIFY(database.isAvailable());
+    QCOMPARE(database.updateStamp("/projects/kept.dwg"), QString(kStamp));
 }
 
 QTEST_GUILESS_MAIN(TestFileDatabaseConcurrency)
