@@ -51,6 +51,7 @@ private slots:
     void writeOperations();
     void checkInAndDeleteOfTheSameBytes();
     void largeFileStreamsBothWays();
+    void twoProcessesShareLocksAndCheckIns();
 
 private:
     bool runTool(const QString &tool, const QStringList &arguments, QString *output = nullptr);
@@ -260,6 +261,78 @@ void TestPlatformPostgres::largeFileStreamsBothWays()
     QCOMPARE(status, 200);
     QCOMPARE(digest, stored.value("_sha256").toString());
     QVERIFY2(growth < 32 * mib, qPrintable(QString::number(growth / mib) + " MiB"));
+}
+
+void TestPlatformPostgres::twoProcessesShareLocksAndCheckIns()
+{
+    // A second server process on the same database, as when the platform outgrows one.
+    PlatformProcess::Options options;
+    options.databaseUrl = QStringLiteral("postgresql://aurex@/platform?host=%1").arg(m_dir.path());
+    PlatformProcess second(options);
+    QString error;
+    QVERIFY2(second.start(&error), qPrintable(error));
+    PlatformClient alice(m_platform->serverHost());
+    PlatformClient carol(second.serverHost());
+    QCOMPARE(alice.signIn(QStringLiteral("alice"), QStringLiteral("alice-demo-pw")), 200);
+    QCOMPARE(carol.signIn(QStringLiteral("carol"), QStringLiteral("carol-demo-pw")), 200);
+    auto record = [](const QString &title, const QString &name) {
+        return QJsonObject{{"parent", -1}, {"title", title}, {"name", name},
+                           {"collabspace", "Harbour Works"}};
+    };
+
+    const QString pierName = alice.autoname();
+    QCOMPARE(alice.checkIn({record(QStringLiteral("pier.dxf"), pierName)}, {"pier v1"}), 200);
+    const QJsonObject pier{{"phid", alice.find(QStringLiteral("pier.dxf")).value("phid")}};
+    QCOMPARE(alice.post(QStringLiteral("/api/v1/lock"), {{"ref", pier}}), 200);
+    QCOMPARE(carol.find(QStringLiteral("pier.dxf")).value("_LockedBy").toString(),
+             QStringLiteral("alice"));
+    QCOMPARE(carol.post(QStringLiteral("/api/v1/lock"), {{"ref", pier}}), 409);
+    QCOMPARE(carol.checkIn({record(QStringLiteral("pier.dxf"), pierName)}, {"pier by carol"}), 409);
+    QCOMPARE(carol.post(QStringLiteral("/api/v1/delete"), {{"refs", QJsonArray{pier}}}), 409);
+    QCOMPARE(alice.post(QStringLiteral("/api/v1/unlock"), {{"ref", pier}}), 200);
+    QCOMPARE(carol.post(QStringLiteral("/api/v1/lock"), {{"ref", pier}}), 200);
+    QCOMPARE(alice.find(QStringLiteral("pier.dxf")).value("_LockedBy").toString(),
+             QStringLiteral("carol"));
+    QCOMPARE(alice.post(QStringLiteral("/api/v1/lock"), {{"ref", pier}}), 409);
+
+    // Check-ins through both processes at once: every one is stored, seen through either.
+    const int perProcess = 30;
+    QMap<QString, QString> expected; // title -> SHA-256
+    QStringList failures;
+    auto writeMany = [&](PlatformClient *client, const QString &prefix, QStringList *failed) {
+        for (int i = 0; i < perProcess; ++i) {
+            const QString title = QStringLiteral("%1-%2.png").arg(prefix).arg(i);
+            const int status = client->checkIn({record(title, client->autoname())},
+                                               {title.toUtf8() + " bytes"});
+            if (status != 200)
+                *failed << QStringLiteral("%1: %2").arg(title).arg(status);
+        }
+    };
+    QStringList carolFailures;
+    std::thread other([&] { writeMany(&carol, QStringLiteral("twin-carol"), &carolFailures); });
+    writeMany(&alice, QStringLiteral("twin-alice"), &failures);
+    other.join();
+    failures += carolFailures;
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral(", "))));
+    for (const QString &prefix : {QStringLiteral("twin-alice"), QStringLiteral("twin-carol")}) {
+        for (int i = 0; i < perProcess; ++i) {
+            const QString title = QStringLiteral("%1-%2.png").arg(prefix).arg(i);
+            expected.insert(title, PlatformClient::sha256(title.toUtf8() + " bytes"));
+        }
+    }
+    for (PlatformClient *client : {&alice, &carol}) {
+        QJsonObject answer;
+        QCOMPARE(client->post(QStringLiteral("/api/v1/search"),
+                              {{"query", QJsonObject{{"_TypePattern", "*"},
+                                                     {"_TitlePattern", "twin-*"},
+                                                     {"_Pagelimit", "1000"}}}},
+                              &answer),
+                 200);
+        QMap<QString, QString> found;
+        for (const QJsonValue &object : answer.value("objects").toArray())
+            found.insert(object["title"].toString(), object["_sha256"].toString());
+        QCOMPARE(found, expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPlatformPostgres)
