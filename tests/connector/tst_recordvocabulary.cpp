@@ -60,18 +60,18 @@ void TestRecordVocabulary::fileType_data()
     QTest::addColumn<QString>("cadType");
     QTest::addColumn<QString>("saveFormat");
 
-    QTest::newRow("dwg in lower case") << "C:\\projects\\plan.dwg" << kTypeDrawing << kCadTypeAssembly
-                                       << kFormatDwg;
+    QTest::newRow("dwg in lower case") << "C:\\projects\\plan.dwg" << "ACAD Drawing" << "assembly"
+                                       << "dwg";
     QTest::newRow("DXF in capitals saves as an image")
-        << "/projects/site.DXF" << kTypeDrawing << kCadTypeAssembly << kFormatImage;
-    QTest::newRow("dwf is an insert") << "/projects/view.dwf" << kTypeInsert
-                                      << kCadTypeInsertedObject << kFormatImage;
-    QTest::newRow("PDF in capitals") << "/projects/notes.PDF" << kTypeInsert << kCadTypeInsertedObject
-                                     << kFormatPdf;
+        << "/projects/site.DXF" << "ACAD Drawing" << "assembly" << "Image";
+    QTest::newRow("dwf is an insert") << "/projects/view.dwf" << "ACAD Insert"
+                                      << "insertedobject" << "Image";
+    QTest::newRow("PDF in capitals") << "/projects/notes.PDF" << "ACAD Insert" << "insertedobject"
+                                     << "pdf";
     QTest::newRow("suffix only in a folder name")
-        << "C:\\old.dwg\\readme" << kTypeInsert << kCadTypeInsertedObject << kFormatImage;
-    QTest::newRow("last suffix counts") << "/projects/plan.dwg.bak" << kTypeInsert
-                                        << kCadTypeInsertedObject << kFormatImage;
+        << "C:\\old.dwg\\readme" << "ACAD Insert" << "insertedobject" << "Image";
+    QTest::newRow("last suffix counts") << "/projects/plan.dwg.bak" << "ACAD Insert"
+                                        << "insertedobject" << "Image";
 }
 
 void TestRecordVocabulary::fileType()
