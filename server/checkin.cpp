@@ -95,6 +95,12 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
         }
         if (existing && !derived)
             m_objects.refuseIfDrawingLocked(*existing);
+        // Local changes based on an older version would silently undo someone else's.
+        const QString base = prop(record, "_BaseModified");
+        if (existing && !base.isEmpty() && ObjectStore::stampText(existing->modified) != base) {
+            throw ApiError(409, QStringLiteral("%1 was changed on the platform by %2")
+                                    .arg(existing->title, existing->modifiedBy));
+        }
         const bool keepLock = prop(record, "maintainlock") == QLatin1String("true");
         const QVariant lockHolder = keepLock ? QVariant(m_caller.userId)
                                              : QVariant(QVariant::LongLong);
@@ -125,6 +131,8 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                 throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(title));
             if (existing->sha256 != sha256)
                 ContentStore::dropUnused(existing->sha256);
+            if (changed)
+                ObjectStore::recordWriter(existing->id, m_caller.userId);
             result = Placed{existing->id, existing->name, title, QString()};
         } else {
             if (name.isEmpty())
@@ -140,6 +148,7 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                 {Credentials::newObjectId(), name, name.toLower(), title, title.toLower(), type,
                  cadType, format, spaceId, m_caller.userId, lockHolder, now, sha256, size});
             result = Placed{id.toLongLong(), name, title, QString()};
+            ObjectStore::recordWriter(result.id, m_caller.userId);
         }
         const std::optional<ObjectRow> row =
             m_objects.resolve(QJsonObject{{QStringLiteral("name"), result.name}});

@@ -214,6 +214,10 @@ void Database::createSchema()
                        "REFERENCES objects(id), child_id BIGINT NOT NULL REFERENCES objects(id), "
                        "kind TEXT NOT NULL, PRIMARY KEY (parent_id, child_id, kind))"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS relations_child ON relations (child_id)"),
+        // Who saved each object's current version; a table of its own, so that databases
+        // made before it need no change of the objects table.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS object_writers (object_id BIGINT PRIMARY KEY "
+                       "REFERENCES objects(id), user_id BIGINT NOT NULL REFERENCES users(id))"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS autonames (name TEXT PRIMARY KEY, "
                        "issued_to BIGINT NOT NULL REFERENCES users(id), used INTEGER NOT NULL "
                        "DEFAULT 0)"),

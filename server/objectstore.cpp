@@ -14,10 +14,12 @@ namespace {
 
 const char kSelectObjects[] =
     "SELECT o.id, o.phid, o.name, o.title, o.type, o.cadtype, o.format, o.revision, "
-    "o.space_id, s.name, ow.login, o.locked_by, lk.login, o.modified, o.sha256, o.size "
+    "o.space_id, s.name, ow.login, o.locked_by, lk.login, o.modified, o.sha256, o.size, "
+    "wu.login "
     "FROM objects o JOIN spaces s ON s.id = o.space_id "
     "JOIN memberships m ON m.space_id = o.space_id AND m.user_id = ? "
     "JOIN users ow ON ow.id = o.owner_id LEFT JOIN users lk ON lk.id = o.locked_by "
+    "LEFT JOIN object_writers w ON w.object_id = o.id LEFT JOIN users wu ON wu.id = w.user_id "
     "WHERE s.tenant_id = ? ";
 
 ObjectRow readRow(const QSqlQuery &query)
@@ -39,6 +41,8 @@ ObjectRow readRow(const QSqlQuery &query)
     row.modified = query.value(13).toLongLong();
     row.sha256 = query.value(14).toString();
     row.size = query.value(15).toLongLong();
+    // Objects saved before writers were recorded were saved by their owner.
+    row.modifiedBy = query.value(16).isNull() ? row.owner : query.value(16).toString();
     return row;
 }
 
@@ -106,6 +110,7 @@ QJsonObject ObjectRow::toJson() const
         {QStringLiteral("_Owner"), owner},
         {QStringLiteral("_LockedBy"), lockedBy},
         {QStringLiteral("_filemodified"), ObjectStore::stampText(modified)},
+        {QStringLiteral("_ModifiedBy"), modifiedBy},
         {QStringLiteral("_size"), QString::number(size)},
         {QStringLiteral("_sha256"), sha256},
     };
@@ -343,6 +348,7 @@ void ObjectStore::remove(const QJsonArray &refs)
     for (const ObjectRow &row : doomed) {
         Database::exec(QStringLiteral("DELETE FROM relations WHERE parent_id = ? OR child_id = ?"),
                        {row.id, row.id});
+        Database::exec(QStringLiteral("DELETE FROM object_writers WHERE object_id = ?"), {row.id});
         // The lock condition is checked again in the statement itself.
         const QSqlQuery gone = Database::exec(
             QStringLiteral("DELETE FROM objects WHERE id = ? AND (locked_by IS NULL OR "
@@ -353,6 +359,14 @@ void ObjectStore::remove(const QJsonArray &refs)
         ContentStore::dropUnused(row.sha256);
     }
     transaction.commit();
+}
+
+void ObjectStore::recordWriter(qint64 objectId, qint64 userId)
+{
+    Database::exec(QStringLiteral("INSERT INTO object_writers (object_id, user_id) VALUES (?, ?) "
+                                  "ON CONFLICT (object_id) DO UPDATE SET user_id = "
+                                  "excluded.user_id"),
+                   {objectId, userId});
 }
 
 QStringList ObjectStore::autonames(int count)

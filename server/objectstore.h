@@ -26,6 +26,7 @@ struct ObjectRow {
     qint64 lockedById = 0;
     QString lockedBy;
     qint64 modified = 0;
+    QString modifiedBy; // login of whoever saved the current version
     QString sha256;
     qint64 size = 0;
 
@@ -70,6 +71,8 @@ public:
 
     static QString stampText(qint64 secondsSinceEpoch);
     static QString typeForTitle(const QString &title);
+    // Notes who saved an object's current version; runs inside the caller's transaction.
+    static void recordWriter(qint64 objectId, qint64 userId);
 
 private:
     QList<ObjectRow> select(const QString &where, const QVariantList &binds,
