@@ -41,6 +41,11 @@ const char kKeyOwnsChildren[] = "_OwnsChildren";
 const char kKeyFormat[] = "_Format";
 const char kKeyRelationToParent[] = "_RelationToParent";
 const char kKeyCount[] = "_count";
+// On a save-tree record that saves local changes: the platform stamp of the version the local
+// copy was made from. The platform refuses the check-in when its version is newer.
+const char kKeyBaseModified[] = "_BaseModified";
+// Details: the user who saved the platform's current version.
+const char kKeyModifiedBy[] = "_ModifiedBy";
 
 // Flags.
 const char kTrue[] = "true";

@@ -285,13 +285,17 @@ bool FileDatabase::recordExchange(const QString &path, const QString &vaultId,
                                   const QString &name, const QString &updateStamp,
                                   const QString &type)
 {
-    if (setUpdateStamp(path, updateStamp) != QLatin1String(kNoEntry)) {
+    const bool added = setUpdateStamp(path, updateStamp) == QLatin1String(kNoEntry);
+    if (added) {
+        addFile(path, vaultId, name, updateStamp, QString(), type, QLatin1String(kFalse));
+    } else {
         setName(path, name);
         setLocallyModified(path, QLatin1String(kFalse));
-        return false;
     }
-    addFile(path, vaultId, name, updateStamp, QString(), type, QLatin1String(kFalse));
-    return true;
+    // Unlike "updatestamp", which a local save clears, this stays until the next exchange: the
+    // version a later check-in of local changes is based on.
+    setEntryValue(path, QLatin1String(kAttrBaseStamp), updateStamp);
+    return added;
 }
 
 bool FileDatabase::recordLocalSave(const QString &path)

@@ -72,7 +72,8 @@ public:
 
     // After a download or a check-in of path: refreshes stamp and name and clears the local
     // modification of its entry, or adds an entry with vaultId and type when there is none
-    // (an existing entry keeps its own). Returns true when an entry was added.
+    // (an existing entry keeps its own). Also keeps the stamp as "basestamp", which local saves
+    // do not clear. Returns true when an entry was added.
     bool recordExchange(const QString &path, const QString &vaultId, const QString &name,
                         const QString &updateStamp, const QString &type);
     // After the user saved path locally: its entry loses its stamp and is marked modified.

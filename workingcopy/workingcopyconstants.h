@@ -23,6 +23,8 @@ const char kAttrUpdateStamp[] = "updatestamp";
 const char kAttrLocalDate[] = "localdate";
 const char kAttrType[] = "type";
 const char kAttrLocallyModified[] = "islocallyModified";
+// The platform stamp of the last download or check-in, kept through local saves.
+const char kAttrBaseStamp[] = "basestamp";
 
 // Results of the path-keyed operations.
 const char kNoEntry[] = "-1";
