@@ -10,6 +10,7 @@
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
 
+#include <QDir>
 #include <QStandardPaths>
 
 bool savetest::Fixture::start(QString *error)
@@ -49,6 +50,7 @@ QMap<QString, QString> savetest::download(const QString &title, const QString &f
     setRecordProperty(query, kKeyTypePattern, QStringLiteral("*"));
     setRecordProperty(query, "_or_title_0", title);
     QMap<QString, QString> names;
+    QDir().mkpath(folder);
     if (!connector->SearchPattern(&query) || connector->GetSearchListSize() < 1)
         return names;
     const FzFileInfo drawing(*connector->GetSearchFileAt(0));

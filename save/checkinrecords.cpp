@@ -1,0 +1,179 @@
+#include "checkinrecords.h"
+
+#include "previewwriter.h"
+#include "savetreeitem.h"
+
+#include "connector/filetype.h"
+#include "connector/recordbuilder.h"
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "workingcopy/filedatabase.h"
+#include "workingcopy/workingcopyconstants.h"
+
+#include <fzfileinfo.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const char *flag(bool value)
+{
+    return value ? kTrue : kFalse;
+}
+
+QString translate(const char *text)
+{
+    return QCoreApplication::translate("SaveToCSDialog", text);
+}
+
+} // namespace
+
+CheckInRecords::CheckInRecords(const FileDatabase &database, const QStringList &autonames,
+                               const QString &previewFolder)
+    : m_database(database), m_names(autonames), m_previewFolder(previewFolder)
+{
+}
+
+void CheckInRecords::fail(const QString &message)
+{
+    if (m_error.isEmpty())
+        m_error = message;
+}
+
+FzFileInfo *CheckInRecords::newRecord(SaveTreeItem *row, FzFileInfo *parent)
+{
+    FzFileInfo *record = m_records.add(std::make_unique<FzFileInfo>());
+    if (parent)
+        record->SetParent(parent);
+    const QFileInfo file(row->path);
+    record->SetPath(row->path.toStdString());
+    record->SetDirname(file.absolutePath().toStdString());
+    record->SetTitle(file.fileName().toStdString());
+    record->SetProperty(kKeyMaintainLock, flag(row->maintainLock));
+    if (row->action != SaveAction::DoNotSave && !file.isFile())
+        fail(translate("%1 no longer exists.").arg(QDir::toNativeSeparators(row->path)));
+    return record;
+}
+
+FzFileInfo *CheckInRecords::buildCheckInRecord(SaveTreeItem *top)
+{
+    Q_ASSERT(top);
+    if (!top)
+        return nullptr;
+    FzFileInfo *record = newRecord(top, nullptr);
+    record->SetProperty(kKeyOwnsChildren, kTrue);
+    record->SetProperty(kKeyFormat, kFormatDwg);
+    applyNameRule(record, top);
+    setRecordProperty(*record, kKeyCollabSpace, top->collabSpace);
+    // A drawing that is not saved still carries its references to the platform, and when the
+    // platform has it, its name keeps them related to it.
+    if (top->action == SaveAction::DoNotSave) {
+        record->SetProperty(kKeySelected, kFalse);
+        record->SetName(m_database
+                            .valueWhere(QLatin1String(kAttrPath),
+                                        FileDatabase::keyForPath(top->path),
+                                        QLatin1String(kAttrName))
+                            .toStdString());
+    } else {
+        record->SetProperty(kKeySelected, kTrue);
+        buildPreviewRecord(record, top->path);
+    }
+    buildChildRecords(record, top);
+    return m_error.isEmpty() ? record : nullptr;
+}
+
+void CheckInRecords::buildChildRecords(FzFileInfo *parent, SaveTreeItem *row)
+{
+    for (const auto &child : row->children()) {
+        SaveTreeItem *childRow = child.get();
+        if (childRow->action == SaveAction::DoNotSave)
+            continue;
+        FzFileInfo *record = newRecord(childRow, parent);
+        setRecordProperty(*record, kKeyCollabSpace, childRow->collabSpace);
+        applyNameRule(record, childRow);
+        const char *format = saveFormatForPath(childRow->path);
+        record->SetProperty(kKeyFormat, format);
+        record->SetProperty(kKeyRelationToParent, kRelationSubcomponent);
+        if (qstrcmp(format, kFormatPdf) == 0)
+            record->SetProperty(kKeyType, kTypePdf);
+        if (qstrcmp(format, kFormatDwg) == 0)
+            buildPreviewRecord(record, childRow->path);
+        record->SetProperty(kKeySelected, kTrue);
+        record->SetProperty(kKeyOwnsChildren, flag(childRow->childCount() > 0));
+        if (childRow->childCount() > 0)
+            buildChildRecords(record, childRow);
+    }
+}
+
+bool CheckInRecords::buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath)
+{
+    if (writePreview(drawingPath, m_previewFolder).isNull()) {
+        fail(translate("The preview of %1 cannot be made.")
+                 .arg(QDir::toNativeSeparators(drawingPath)));
+        return false;
+    }
+    FzFileInfo *preview = m_records.add(std::make_unique<FzFileInfo>());
+    preview->SetParent(drawing);
+    preview->SetProperty(kKeyRelationToParent, kRelationDerivedOutput);
+    preview->SetProperty(kKeyFormat, kFormatImage);
+    preview->SetProperty(kKeyCollabSpace, drawing->GetProperty(kKeyCollabSpace));
+    const QString path = previewPath(drawingPath, m_previewFolder);
+    preview->SetPath(path.toStdString());
+    preview->SetTitle(QFileInfo(path).fileName().toStdString());
+    preview->SetDirname(QFileInfo(path).absolutePath().toStdString());
+    preview->SetProperty(kKeySelected, kTrue);
+    preview->SetName(drawing->GetName() + ".jpg");
+    return true;
+}
+
+void CheckInRecords::applyNameRule(FzFileInfo *record, SaveTreeItem *row)
+{
+    QString name = m_pathToName.value(row->path);
+    // The second occurrence of a file takes the name its first one got, so the file is sent
+    // as one platform object and no name is used up for it.
+    const bool repeated = !name.isEmpty();
+    if (!repeated) {
+        switch (row->action) {
+        case SaveAction::SaveAsNew:
+            name = m_cursor < m_names.size() ? m_names.at(m_cursor) : QString();
+            row->name = name;
+            break;
+        case SaveAction::SaveChanges:
+            name = m_database.valueWhere(QLatin1String(kAttrPath),
+                                         FileDatabase::keyForPath(row->path),
+                                         QLatin1String(kAttrName));
+            break;
+        case SaveAction::Overwrite:
+            name = row->name;
+            break;
+        case SaveAction::DoNotSave:
+            return;
+        }
+    }
+    // Local changes carry the version they are based on, so that the platform refuses them
+    // over a newer version that someone else saved.
+    if (row->action == SaveAction::SaveChanges && !row->baseStamp.isEmpty())
+        setRecordProperty(*record, kKeyBaseModified, row->baseStamp);
+    record->SetName(name.toStdString());
+    if (repeated || name.isEmpty())
+        return;
+    if (m_cursor < m_names.size())
+        m_names[m_cursor] = name;
+    else
+        m_names.append(name);
+    ++m_cursor;
+    m_nameToPath.insert(name, row->path);
+    m_pathToName.insert(row->path, name);
+}
+
+RecordList CheckInRecords::buildNameLookupRecords() const
+{
+    RecordList records;
+    for (int i = 0; i < m_cursor && i < m_names.size(); ++i) {
+        const QString &name = m_names.at(i);
+        records.add(makeNameRequest(name, fileTypeForPath(m_nameToPath.value(name))));
+    }
+    return records;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "connector/recordlist.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+class FileDatabase;
+class FzFileInfo;
+class SaveTreeItem;
+
+// The record tree of one check-in, built from the save dialog's rows: the drawing on top with
+// its preview, every reference, image and PDF below the drawing that references it (rows that
+// are not saved are left out with everything below them). Records are linked by their parent
+// only. Names come from the autoname list for new files, from the file database for changed
+// ones and from the duplicate check for overwritten ones. Owns the records. Main thread.
+class CheckInRecords
+{
+public:
+    // autonames: fresh platform names, one per file to save, in row order; previewFolder:
+    // where the drawings' previews are written.
+    CheckInRecords(const FileDatabase &database, const QStringList &autonames,
+                   const QString &previewFolder);
+
+    // Builds the tree from the top row; returns its top record, or null when a file to save is
+    // missing or a drawing's preview cannot be made (errorString() says which).
+    FzFileInfo *buildCheckInRecord(SaveTreeItem *top);
+    QString errorString() const { return m_error; }
+
+    // The platform name of every file saved, in the order the records were built.
+    QStringList names() const { return m_names; }
+    // The local path of every name (the later one when two rows share a name).
+    QMap<QString, QString> nameToPath() const { return m_nameToPath; }
+    // One details request per name, typed by the suffix of its path (asked after the check-in).
+    RecordList buildNameLookupRecords() const;
+
+private:
+    FzFileInfo *newRecord(SaveTreeItem *row, FzFileInfo *parent);
+    void buildChildRecords(FzFileInfo *parent, SaveTreeItem *row);
+    bool buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath);
+    void applyNameRule(FzFileInfo *record, SaveTreeItem *row);
+    void fail(const QString &message);
+
+    const FileDatabase &m_database;
+    QStringList m_names;
+    int m_cursor = 0;
+    QString m_previewFolder;
+    QMap<QString, QString> m_nameToPath;
+    QMap<QString, QString> m_pathToName; // a file that stands twice is named once
+    RecordList m_records;
+    QString m_error;
+};

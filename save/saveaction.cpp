@@ -1,0 +1,83 @@
+#include "saveaction.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+struct ActionInfo
+{
+    SaveAction action;
+    const char *text;
+    const char *icon;
+};
+
+const ActionInfo kActions[] = {
+    {SaveAction::SaveAsNew, QT_TRANSLATE_NOOP("SaveDialogTreeModel", "Save As New"),
+     ":/embedded/UI/Resources/FzxUiFileStatusNew.png"},
+    {SaveAction::SaveChanges, QT_TRANSLATE_NOOP("SaveDialogTreeModel", "Save changes"),
+     ":/embedded/UI/Resources/FzxUiSavetoCollabSapce.png"},
+    {SaveAction::DoNotSave, QT_TRANSLATE_NOOP("SaveDialogTreeModel", "Do Not Save"),
+     ":/embedded/UI/Resources/FzxUiDoNotSave.png"},
+    {SaveAction::Overwrite, QT_TRANSLATE_NOOP("SaveDialogTreeModel", "Overwrite"),
+     ":/embedded/UI/Resources/FzxUiOverwrite.png"},
+};
+
+struct StatusInfo
+{
+    const char *text;
+    const char *icon;
+};
+
+const StatusInfo kStatuses[] = {
+    {QT_TRANSLATE_NOOP("SaveDialogTreeModel", "New"),
+     ":/embedded/UI/Resources/FzxUiFileStatusNew.png"},
+    {QT_TRANSLATE_NOOP("SaveDialogTreeModel", "Modified"),
+     ":/embedded/UI/Resources/FzxUiStatusNotSynced.png"},
+    {QT_TRANSLATE_NOOP("SaveDialogTreeModel", "No changes"),
+     ":/embedded/UI/Resources/FzxUiFileStatusUnchanged.png"},
+    {QT_TRANSLATE_NOOP("SaveDialogTreeModel", "ModifiedOnServer"),
+     ":/embedded/UI/Resources/FzxUiStatusOutofDate.png"},
+};
+
+QString translate(const char *text)
+{
+    return QCoreApplication::translate("SaveDialogTreeModel", text);
+}
+
+const ActionInfo &infoOf(SaveAction action)
+{
+    return kActions[static_cast<int>(action)];
+}
+
+} // namespace
+
+QString saveActionText(SaveAction action)
+{
+    return translate(infoOf(action).text);
+}
+
+bool saveActionFromText(const QString &text, SaveAction *action)
+{
+    for (const ActionInfo &info : kActions) {
+        if (translate(info.text) == text) {
+            *action = info.action;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString saveActionIcon(SaveAction action)
+{
+    return QLatin1String(infoOf(action).icon);
+}
+
+QString saveStatusText(int status)
+{
+    return status >= 0 && status < 4 ? translate(kStatuses[status].text) : QString();
+}
+
+QString saveStatusIcon(int status)
+{
+    return status >= 0 && status < 4 ? QLatin1String(kStatuses[status].icon) : QString();
+}

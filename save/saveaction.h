@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// What a save does with one file, and how a file stands against the platform, with the texts
+// the save dialog shows for them (translated, context "SaveDialogTreeModel").
+enum class SaveAction { SaveAsNew, SaveChanges, DoNotSave, Overwrite };
+
+QString saveActionText(SaveAction action);
+// The action whose text is text; false when none is.
+bool saveActionFromText(const QString &text, SaveAction *action);
+// ":/embedded/UI/Resources/..." icon of an action.
+QString saveActionIcon(SaveAction action);
+
+// The status of a row: a LocalFileStatus value (0 New, 1 ModifiedLocally, 2 Current,
+// 3 OutOfDate); other values have no text.
+QString saveStatusText(int status);
+QString saveStatusIcon(int status);

@@ -1,0 +1,138 @@
+#include "savedialogtreedelegate.h"
+
+#include "savedialogtreemodel.h"
+#include "savetreeitem.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPainter>
+#include <QStyle>
+
+namespace {
+
+const char kSelectedFill[] = "#96368ec4";
+const char kHoverFill[] = "#96e6e8ea";
+const char kErrorFill[] = "#96ffcbc2";
+const int kIndentPerLevel = 20;
+
+} // namespace
+
+SaveDialogTreeDelegate::SaveDialogTreeDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
+
+void SaveDialogTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                   const QModelIndex &index) const
+{
+    const SaveTreeItem *item = SaveDialogTreeModel::itemAt(index);
+    if (!item) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    painter->save();
+    switch (index.column()) {
+    case SaveDialogTreeModel::ActionColumn:
+        paintComboCell(painter, option, index, true);
+        break;
+    case SaveDialogTreeModel::SpaceColumn:
+        paintComboCell(painter, option, index, item->action == SaveAction::SaveAsNew);
+        break;
+    case SaveDialogTreeModel::DisplayNameColumn: {
+        // The name cell reaches under the branch indicators, so the row's state shows across.
+        QRect rect = option.rect.adjusted(-kIndentPerLevel * item->depth(), 0, 0, 0);
+        if (option.state & QStyle::State_Selected)
+            painter->fillRect(rect, QColor(QLatin1String(kSelectedFill)));
+        else if (option.state & QStyle::State_MouseOver)
+            painter->fillRect(rect, QColor(QLatin1String(kHoverFill)));
+        else if (item->hasError)
+            painter->fillRect(rect, QColor(QLatin1String(kErrorFill)));
+        painter->drawText(rect.adjusted(5, 10, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                          item->displayName);
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
+        break;
+    }
+    default:
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        break;
+    }
+    painter->restore();
+}
+
+void SaveDialogTreeDelegate::paintComboCell(QPainter *painter, const QStyleOptionViewItem &option,
+                                            const QModelIndex &index, bool enabled) const
+{
+    QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+    QStyleOptionComboBox combo;
+    combo.rect = option.rect;
+    combo.currentText = index.data(Qt::EditRole).toString();
+    combo.currentIcon = index.data(Qt::DecorationRole).value<QIcon>();
+    combo.iconSize = QSize(22, 22);
+    combo.frame = true;
+    combo.state = enabled ? QStyle::State_Enabled | QStyle::State_Active : QStyle::State_None;
+    style->drawComplexControl(QStyle::CC_ComboBox, &combo, painter, option.widget);
+    style->drawControl(QStyle::CE_ComboBoxLabel, &combo, painter, option.widget);
+}
+
+QSize SaveDialogTreeDelegate::sizeHint(const QStyleOptionViewItem &option,
+                                       const QModelIndex &index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(m_rowHeight);
+    return size;
+}
+
+QWidget *SaveDialogTreeDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                              const QModelIndex &index) const
+{
+    const SaveTreeItem *item = SaveDialogTreeModel::itemAt(index);
+    if (!item || (index.column() != SaveDialogTreeModel::ActionColumn
+                  && index.column() != SaveDialogTreeModel::SpaceColumn))
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    auto *combo = new QComboBox(parent);
+    combo->setFrame(true);
+    if (index.column() == SaveDialogTreeModel::ActionColumn) {
+        // A file found in the target space can be overwritten, never saved as changes.
+        const SaveAction offered[] = {SaveAction::SaveAsNew,
+                                      item->existsOnServer ? SaveAction::DoNotSave
+                                                           : SaveAction::SaveChanges,
+                                      item->existsOnServer ? SaveAction::Overwrite
+                                                           : SaveAction::DoNotSave};
+        for (SaveAction action : offered)
+            combo->addItem(QIcon(saveActionIcon(action)), saveActionText(action));
+    } else {
+        combo->addItems(m_spaces);
+    }
+    // One choice commits and closes, connected after filling so that filling commits nothing.
+    // createEditor is const by Qt's signature; committing is not.
+    auto *self = const_cast<SaveDialogTreeDelegate *>(this);
+    connect(combo, QOverload<int>::of(&QComboBox::activated), self,
+            [self, combo](int) { self->commitAndCloseEditor(combo); });
+    return combo;
+}
+
+void SaveDialogTreeDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+        // An exact match or nothing: a value that is not offered leaves the row unchanged.
+        combo->setCurrentIndex(combo->findText(index.data(Qt::EditRole).toString(),
+                                               Qt::MatchExactly | Qt::MatchCaseSensitive));
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void SaveDialogTreeDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
+                                          const QModelIndex &index) const
+{
+    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+        if (combo->currentIndex() >= 0)
+            model->setData(index, combo->currentText(), Qt::EditRole);
+        return;
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+void SaveDialogTreeDelegate::commitAndCloseEditor(QWidget *editor)
+{
+    emit commitData(editor);
+    emit closeEditor(editor);
+}

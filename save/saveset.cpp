@@ -1,0 +1,224 @@
+#include "saveset.h"
+
+#include "referencenode.h"
+#include "savelogging.h"
+#include "savetreeitem.h"
+
+#include "connector/filetype.h"
+#include "connector/recordbuilder.h"
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "workingcopy/filedatabase.h"
+#include "workingcopy/localfilestatus.h"
+#include "workingcopy/workingcopyconstants.h"
+
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+const char kDefaultSpace[] = "Common Space";
+
+QString translate(const char *text)
+{
+    return QCoreApplication::translate("SaveToCSDialog", text);
+}
+
+void collect(SaveTreeItem *row, QList<SaveTreeItem *> *rows)
+{
+    for (const auto &child : row->children()) {
+        rows->append(child.get());
+        collect(child.get(), rows);
+    }
+}
+
+} // namespace
+
+SaveSet::SaveSet(const QString &currentUser)
+    : m_currentUser(currentUser),
+      m_root(std::make_unique<SaveTreeItem>(QString(), QStringLiteral("saveitemrootdata"), nullptr))
+{
+}
+
+SaveSet::~SaveSet() = default;
+
+SaveTreeItem *SaveSet::top() const
+{
+    return m_root->child(0);
+}
+
+QList<SaveTreeItem *> SaveSet::rows() const
+{
+    QList<SaveTreeItem *> rows;
+    collect(m_root.get(), &rows);
+    return rows;
+}
+
+QString SaveSet::lockText(const QString &user)
+{
+    return translate("File is locked by %1. Only %1 can upload modifications until the file is "
+                     "unlocked.")
+        .arg(user);
+}
+
+void SaveSet::build(const ReferenceNode &root, const MAPSTRCADOBJ &details,
+                    const FileDatabase &database)
+{
+    Q_ASSERT(!top());
+    SaveTreeItem *topRow = m_root->appendChild(root.path, pathFileName(root.path));
+    buildRow(topRow, root, details, database);
+    m_snapshot = m_root->clone();
+    recount();
+}
+
+void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPSTRCADOBJ &details,
+                       const FileDatabase &database)
+{
+    row->kind = node.kind;
+    row->collabSpace = QLatin1String(kDefaultSpace);
+    const QString key = FileDatabase::keyForPath(row->path);
+    const QString platformName =
+        database.valueWhere(QLatin1String(kAttrPath), key, QLatin1String(kAttrName));
+    const FileEntry entry = platformName.isEmpty() ? FileEntry() : details.value(platformName);
+    bool known = false;
+    row->status = int(localFileStatus(database, row->path, entry.fileModified, &known));
+    if (!entry.lockedBy.isEmpty() && entry.lockedBy != m_currentUser) {
+        row->maintainLock = false;
+        row->lockMessage = lockText(entry.lockedBy);
+        row->hasError = true;
+    } else if (!entry.lockedBy.isEmpty()) {
+        row->maintainLock = true;
+    }
+    if (known) {
+        row->action = SaveAction::SaveChanges;
+        row->name = platformName;
+        row->baseStamp = database.entryValue(key, QLatin1String(kAttrBaseStamp));
+        if (!entry.collaborativeSpace.isEmpty())
+            row->collabSpace = entry.collaborativeSpace;
+    } else {
+        row->action = SaveAction::SaveAsNew;
+    }
+    // A file that is not there cannot be sent (a PDF underlay is listed even when missing).
+    if (!QFileInfo(row->path).isFile()) {
+        row->action = SaveAction::DoNotSave;
+        row->missingMessage = translate("%1 cannot be found on this computer.")
+                                  .arg(QDir::toNativeSeparators(row->path));
+    }
+    for (const ReferenceNode *childNode : node.children) {
+        // A reference the host could not find has no file to save; its nested references
+        // could not be read either.
+        if (childNode->path.isEmpty())
+            continue;
+        buildRow(row->appendChild(childNode->path, pathFileName(childNode->path)), *childNode,
+                 details, database);
+    }
+}
+
+void SaveSet::recount()
+{
+    QSet<QString> paths;
+    m_hasError = false;
+    for (const SaveTreeItem *row : rows()) {
+        if (row->action == SaveAction::DoNotSave)
+            continue;
+        paths.insert(row->path);
+        if (row->hasError)
+            m_hasError = true;
+    }
+    m_rowsToSave = paths.size();
+}
+
+QMap<QString, QStringList> SaveSet::titlesToCheck() const
+{
+    QMap<QString, QStringList> titles;
+    for (const SaveTreeItem *row : rows()) {
+        if (row->status == int(LocalFileStatus::New)
+            && !titles.value(row->collabSpace).contains(row->displayName))
+            titles[row->collabSpace].append(row->displayName);
+    }
+    return titles;
+}
+
+void SaveSet::evaluateDuplicates(const QList<Duplicate> &duplicates)
+{
+    const QList<SaveTreeItem *> all = rows();
+    for (SaveTreeItem *row : all)
+        row->existsOnServer = false;
+    for (const Duplicate &duplicate : duplicates) {
+        for (SaveTreeItem *row : all) {
+            if (row->displayName != duplicate.title || row->status != int(LocalFileStatus::New))
+                continue;
+            row->name = duplicate.name;
+            row->existsOnServer = true;
+            if (row->action == SaveAction::DoNotSave) {
+                row->duplicateMessage.clear();
+                row->lockMessage.clear();
+                continue;
+            }
+            if (row->action == SaveAction::Overwrite) {
+                row->duplicateMessage.clear();
+                row->hasError = false;
+            } else {
+                row->duplicateMessage =
+                    translate("File with the same name already exists in the selected target "
+                              "collaborative spaces. Rename the file or choose a different "
+                              "collaborative space. Or choose Overwrite and the local file will "
+                              "copy over the latest in the collaborative space.");
+                row->hasError = true;
+            }
+            if (!duplicate.lockedBy.isEmpty() && duplicate.lockedBy != m_currentUser) {
+                row->lockMessage = lockText(duplicate.lockedBy);
+                row->hasError = true;
+            }
+        }
+    }
+    // A newer version saved by someone else stands in the way until the user overwrites it.
+    for (SaveTreeItem *row : all) {
+        if (!row->changedMessage.isEmpty() && row->action == SaveAction::Overwrite) {
+            row->changedMessage.clear();
+            row->hasError = !row->lockMessage.isEmpty();
+        }
+    }
+    recount();
+}
+
+QList<SaveSet::Duplicate> SaveSet::searchDuplicates(const QMap<QString, QStringList> &titles)
+{
+    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+    QList<Duplicate> found;
+    for (auto it = titles.cbegin(); it != titles.cend(); ++it) {
+        const std::unique_ptr<FzFileInfo> query = makeExistingTitleQuery(it.key(), it.value());
+        // A failing search finds nothing; the check-in itself still refuses what it must.
+        if (!connector->SearchPattern(query.get())) {
+            qCDebug(lcSave) << "duplicate search failed for a space";
+            continue;
+        }
+        for (int i = 0; i < connector->GetSearchListSize(); ++i) {
+            const FzFileInfo *result = connector->GetSearchFileAt(i);
+            if (!result)
+                continue;
+            found.append({recordTitle(*result), recordProperty(*result, kKeyName),
+                          recordProperty(*result, kKeyLockedBy).simplified()});
+        }
+    }
+    return found;
+}
+
+void SaveSet::setSpace(const QString &space)
+{
+    m_root->collabSpace = space;
+    for (SaveTreeItem *row : rows())
+        row->collabSpace = space;
+}
+
+void SaveSet::reset()
+{
+    if (m_snapshot)
+        m_root->restoreFrom(*m_snapshot);
+    recount();
+}

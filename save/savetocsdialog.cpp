@@ -1,0 +1,275 @@
+#include "savetocsdialog.h"
+#include "ui_savetocsdialog.h"
+
+#include "blockingcall.h"
+#include "detailsquery.h"
+#include "referencetree.h"
+#include "referencetreebuilder.h"
+#include "savecheckin.h"
+#include "savedialogtreedelegate.h"
+#include "savedialogtreemodel.h"
+#include "savedialogtreeview.h"
+#include "savelogging.h"
+#include "saveset.h"
+#include "savetreeitem.h"
+
+#include "connector/recordbuilder.h"
+#include "session/showaurextaskpane.h"
+#include "support/helpaddress.h"
+#include "workingcopy/filedatabase.h"
+
+#include <cfxdocument.h>
+#include <cfxdocumentmanager.h>
+#include <cfxsystemservices.h>
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMessageBox>
+
+namespace {
+
+const char kLineEditStyle[] =
+    "QLineEdit{border: 1px solid #898b8e; border-radius: 3px; padding: 1px 18px 1px 3px;}"
+    "QLineEdit:hover{border: 1px solid #368ec4;}";
+
+CFxDocument *currentDocument()
+{
+    CFxSystemServices *services = GetFxSystemServices();
+    CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
+    return documents ? documents->GetCurrentDocument() : nullptr;
+}
+
+QStringList spacesFromPlatform()
+{
+    QStringList spaces;
+    for (const std::string &space :
+         LintraAurexConnectorWrapper::GetInstance()->GetListOfCollaborativeSpaces())
+        spaces.append(QString::fromStdString(space));
+    return spaces;
+}
+
+} // namespace
+
+SaveToCSDialog::SaveToCSDialog(QWidget *parent)
+    : QDialog(parent),
+      m_ui(new Ui::SaveToCSDialog),
+      m_view(new SaveDialogTreeView(this)),
+      m_delegate(new SaveDialogTreeDelegate(this)),
+      m_tenant(ShowAurexTaskPane::instance()->tenant()),
+      m_currentUser(ShowAurexTaskPane::instance()->currentUser())
+{
+    // The file that is saved is the one on disk: bring it up to date first. The host may
+    // decline; the dialog goes on with the file as it is.
+    if (CFxDocument *document = currentDocument()) {
+        if (!document->Save())
+            qCDebug(lcSave) << "the host did not save the active drawing";
+    }
+
+    m_ui->setupUi(this);
+    setModal(true);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    m_ui->HelpPushButton->hide();
+
+    connect(m_ui->ApplyToAllPushButton, &QPushButton::clicked, this,
+            &SaveToCSDialog::ChangeAllTreeItemName);
+    connect(m_ui->ActiveSpaceComboBox, &QComboBox::currentTextChanged, this,
+            &SaveToCSDialog::currentIndexChangedSlot);
+    connect(m_ui->CheckDuplicatePushButton, &QPushButton::clicked, this,
+            &SaveToCSDialog::CheckForDuplicatesSlot);
+    connect(m_ui->ResetPushButton, &QPushButton::clicked, this, &SaveToCSDialog::ResetSlot);
+
+    m_ui->ToggleComboBox->addItems({tr("Prefix"), tr("Suffix")});
+    m_ui->lineEdit->setStyleSheet(QLatin1String(kLineEditStyle));
+
+    m_view->setObjectName(QStringLiteral("SaveDialogTreeView"));
+    m_view->setGeometry(9, 99, 501, 331);
+    m_view->setMinimumSize(501, 331);
+    m_ui->treeLayout->insertWidget(0, m_view, 1);
+    m_delegate->setRowHeight(35);
+    m_view->setItemDelegate(m_delegate);
+
+    buildRows();
+    fillSpaces();
+
+    connect(m_ui->SavePushButton, &QPushButton::clicked, this,
+            &SaveToCSDialog::SavePushButtonClicked);
+    connect(m_ui->CancelPushButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->HelpPushButton, &QPushButton::clicked, this,
+            &SaveToCSDialog::HelpPushButtonClicked);
+
+    m_ui->FilePropertiesLabel->hide();
+    updateErrorLabel();
+}
+
+SaveToCSDialog::~SaveToCSDialog()
+{
+    delete m_ui;
+}
+
+SaveToCSDialog *SaveToCSDialog::showForActiveDrawing()
+{
+    auto *dialog = new SaveToCSDialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(tr("Save to Collaborative Space"));
+    dialog->setAddTextRowVisible(false);
+    dialog->show();
+    return dialog;
+}
+
+void SaveToCSDialog::setAddTextRowVisible(bool visible)
+{
+    for (QWidget *widget : std::initializer_list<QWidget *>{
+             m_ui->add_label, m_ui->ToggleComboBox, m_ui->lineEdit, m_ui->ApplyToAllPushButton})
+        widget->setVisible(visible);
+}
+
+void SaveToCSDialog::buildRows()
+{
+    m_set = std::make_unique<SaveSet>(m_currentUser);
+    ReferenceTree tree;
+    if (const ReferenceNode *root = buildActiveReferenceTree(tree)) {
+        MAPSTRCADOBJ details;
+        const QStringList paths = tree.paths();
+        runShowingProgress(this, [&details, this, paths] {
+            details = queryFileDetails(m_tenant, paths);
+        });
+        const FileDatabase database(m_tenant);
+        m_set->build(*root, details, database);
+    } else {
+        m_ui->SavePushButton->setEnabled(false);
+        m_ui->CheckDuplicatePushButton->setEnabled(false);
+        m_ui->label->setText(tr("Open a drawing to save it to a collaborative space."));
+    }
+    m_model = new SaveDialogTreeModel(m_set->root(), m_previewFolder.path(), this);
+    m_view->setModel(m_model);
+    QHeaderView *header = m_view->header();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->moveSection(SaveDialogTreeModel::TypeColumn, 0);
+    header->resizeSection(SaveDialogTreeModel::DisplayNameColumn, 250);
+    header->resizeSection(SaveDialogTreeModel::TypeColumn, 40);
+    header->resizeSection(SaveDialogTreeModel::StatusColumn, 60);
+    header->resizeSection(SaveDialogTreeModel::ActionColumn, 150);
+    m_view->expandAll();
+}
+
+void SaveToCSDialog::fillSpaces()
+{
+    const QStringList spaces = spacesFromPlatform();
+    m_delegate->setSpaces(spaces);
+    // The first insertion selects the first space; m_firstSelection keeps that from changing
+    // any row.
+    m_ui->ActiveSpaceComboBox->addItems(spaces);
+}
+
+void SaveToCSDialog::updateErrorLabel()
+{
+    m_set->recount();
+    m_ui->error_label->setVisible(m_set->hasError());
+}
+
+void SaveToCSDialog::currentIndexChangedSlot(const QString &space)
+{
+    if (m_firstSelection) {
+        m_firstSelection = false;
+    } else {
+        m_set->setSpace(space);
+        m_defaultSpace = space;
+    }
+    m_model->refresh();
+}
+
+void SaveToCSDialog::CheckForDuplicatesSlot()
+{
+    QList<SaveSet::Duplicate> found;
+    const QMap<QString, QStringList> titles = m_set->titlesToCheck();
+    runShowingProgress(this, [&found, titles] { found = SaveSet::searchDuplicates(titles); });
+    m_set->evaluateDuplicates(found);
+    m_view->clearSelection();
+    m_model->refresh();
+    updateErrorLabel();
+}
+
+void SaveToCSDialog::ResetSlot()
+{
+    m_set->reset();
+    m_model->refresh();
+    updateErrorLabel();
+}
+
+void SaveToCSDialog::ChangeAllTreeItemName()
+{
+    // The text goes before or after the base name of every file saved as new, whose display
+    // name is its title on the platform.
+    const QString text = m_ui->lineEdit->text();
+    const bool prefix = m_ui->ToggleComboBox->currentIndex() == 0;
+    if (text.isEmpty())
+        return;
+    for (SaveTreeItem *row : m_set->rows()) {
+        if (row->action != SaveAction::SaveAsNew)
+            continue;
+        const QFileInfo file(row->displayName);
+        const QString suffix = file.suffix().isEmpty() ? QString() : "." + file.suffix();
+        row->displayName = prefix ? text + row->displayName
+                                  : file.completeBaseName() + text + suffix;
+    }
+    m_model->refresh();
+}
+
+void SaveToCSDialog::HelpPushButtonClicked()
+{
+    HelpAddress::open(HelpAddress::SaveDialog);
+}
+
+void SaveToCSDialog::SavePushButtonClicked()
+{
+    CheckForDuplicatesSlot();
+    if (m_set->rowsToSave() == 0) {
+        accept();
+        return;
+    }
+    // Rows in error stay for the user to correct; the red rows and the label say why.
+    if (m_set->hasError()) {
+        m_view->clearSelection();
+        return;
+    }
+    std::vector<std::string> names;
+    const int count = m_set->rowsToSave();
+    runShowingProgress(this, [&names, count] {
+        const std::unique_ptr<FzFileInfo> request = makeAutonameRequest(count);
+        names = LintraAurexConnectorWrapper::GetInstance()->GetAutoname_Block(request.get());
+    });
+    QStringList autonames;
+    for (const std::string &name : names)
+        autonames.append(QString::fromStdString(name));
+
+    setEnabled(false);
+    SaveCheckIn checkIn(m_tenant, m_currentUser, m_previewFolder.path());
+    bool stored = false;
+    SaveTreeItem *top = m_set->top();
+    runShowingProgress(this, [&stored, &checkIn, top, autonames] {
+        stored = checkIn.run(top, autonames);
+    });
+    setEnabled(true);
+    if (stored) {
+        emit ShowAurexTaskPane::instance()->DocumentActivatedSignal();
+        accept();
+        return;
+    }
+    // The rows the platform refused turn red, so the user can overwrite or leave them out.
+    const QStringList reasons = checkIn.explainRefusal(top);
+    m_model->refresh();
+    updateErrorLabel();
+    showUploadError(reasons.isEmpty() ? checkIn.errorString() : reasons.join(QLatin1Char('\n')));
+}
+
+void SaveToCSDialog::showUploadError(const QString &details)
+{
+    qCDebug(lcSave).noquote() << "check-in refused:" << details;
+    QMessageBox box(QMessageBox::Warning, tr("Error"), tr("An error occurred during upload"),
+                    QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("SaveErrorBox"));
+    box.setInformativeText(details);
+    box.exec();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "saveaction.h"
+#include "referencenode.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// One row of the save dialog: a file of the save set, how it stands against the platform,
+// what the save will do with it and into which space, and its errors. Owned by its parent row;
+// the dialog owns the invisible root, whose only child is the active drawing. Main thread.
+class SaveTreeItem
+{
+public:
+    SaveTreeItem(const QString &path, const QString &displayName, SaveTreeItem *parent);
+    ~SaveTreeItem();
+    SaveTreeItem(const SaveTreeItem &) = delete;
+    SaveTreeItem &operator=(const SaveTreeItem &) = delete;
+
+    // A new row appended to this row's children.
+    SaveTreeItem *appendChild(const QString &path, const QString &displayName);
+    // A copy of this row and everything below it, without parent (the snapshot for Reset).
+    std::unique_ptr<SaveTreeItem> clone() const;
+    // Sets the listed fields of this row and of every row below it from other, a clone of it.
+    void restoreFrom(const SaveTreeItem &other);
+
+    SaveTreeItem *parent() const { return m_parent; }
+    int childCount() const { return int(m_children.size()); }
+    SaveTreeItem *child(int row) const;
+    // This row's position among its parent's children; 0 without parent.
+    int row() const;
+    int depth() const { return m_depth; }
+    const std::vector<std::unique_ptr<SaveTreeItem>> &children() const { return m_children; }
+
+    QString path;
+    QString name; // platform name: from the duplicate check or the check-in
+    QString displayName;
+    ReferenceNode::Kind kind = ReferenceNode::Drawing;
+    int status = 0; // LocalFileStatus
+    SaveAction action = SaveAction::SaveChanges;
+    QString collabSpace;
+    bool maintainLock = false;
+    bool hasError = false;
+    QString duplicateMessage;
+    QString lockMessage;
+    // Set when the platform refused "Save changes" because another user saved a newer version.
+    QString changedMessage;
+    // Set when the file could not be found when the rows were built.
+    QString missingMessage;
+    bool existsOnServer = false;
+    // The platform stamp of the version this local copy was made from; "" when unknown.
+    QString baseStamp;
+
+private:
+    std::unique_ptr<SaveTreeItem> cloneUnder(SaveTreeItem *parent) const;
+
+    SaveTreeItem *m_parent;
+    int m_depth;
+    std::vector<std::unique_ptr<SaveTreeItem>> m_children;
+};

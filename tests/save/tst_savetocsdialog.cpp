@@ -1,0 +1,362 @@
+// The save dialog and its check-in against a real platform, with real drawings open in the
+// host: rows decided from the file database and the platform, duplicates, locks, files left
+// out, the lost-update guard, and what the platform and the file database hold afterwards.
+
+#include "dxftesthelpers.h"
+#include "hostenvironment.h"
+#include "savetestsupport.h"
+
+#include "connector/recordfields.h"
+#include "save/savecheckin.h"
+#include "save/savedialogtreemodel.h"
+#include "save/saveset.h"
+#include "save/savetocsdialog.h"
+#include "save/savetreeitem.h"
+#include "session/showaurextaskpane.h"
+#include "workingcopy/filedatabase.h"
+
+#include <hostdocumentmanager.h>
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+struct PlatformFile
+{
+    QString name;
+    QString phid;
+    int revision = 0;
+    QString sha256;
+    QString modifiedBy;
+};
+
+// The file of that title in space as the signed-in user sees it; empty when there is none.
+PlatformFile platformFile(const QString &space, const QString &title)
+{
+    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+    FzFileInfo query;
+    setRecordProperty(query, "_TypePattern", "*");
+    setRecordProperty(query, "_CS", space);
+    setRecordProperty(query, "_or_title_0", title);
+    if (!connector->SearchPattern(&query) || connector->GetSearchListSize() != 1)
+        return {};
+    const FzFileInfo &found = *connector->GetSearchFileAt(0);
+    return {recordProperty(found, "name"), recordProperty(found, "phid"),
+            recordProperty(found, "revision").toInt(), recordProperty(found, "_sha256"),
+            recordProperty(found, "_ModifiedBy")};
+}
+
+QByteArray sha256Of(const QString &path)
+{
+    return QCryptographicHash::hash(DxfTest::readBytes(path), QCryptographicHash::Sha256).toHex();
+}
+
+SaveTreeItem *rowNamed(SaveToCSDialog &dialog, const QString &displayName)
+{
+    for (SaveTreeItem *row : dialog.saveSet()->rows()) {
+        if (row->displayName == displayName)
+            return row;
+    }
+    return nullptr;
+}
+
+QModelIndex indexOf(SaveToCSDialog &dialog, SaveTreeItem *row, int column)
+{
+    SaveDialogTreeModel *model = dialog.model();
+    QModelIndex parent;
+    if (row->parent() && row->parent()->parent())
+        parent = indexOf(dialog, row->parent(), 0);
+    return model->index(row->row(), column, parent);
+}
+
+void choose(SaveToCSDialog &dialog, const QString &displayName, const QString &action)
+{
+    SaveTreeItem *row = rowNamed(dialog, displayName);
+    QVERIFY2(row, qPrintable(displayName));
+    QVERIFY(dialog.model()->setData(indexOf(dialog, row, SaveDialogTreeModel::ActionColumn),
+                                    action));
+}
+
+void press(SaveToCSDialog &dialog, const char *button)
+{
+    QPushButton *widget = dialog.findChild<QPushButton *>(button);
+    QVERIFY(widget);
+    widget->click();
+}
+
+} // namespace
+
+class TestSaveToCSDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_fixture.start(&error), qPrintable(error));
+        QVERIFY(savetest::signIn(*m_fixture.platform, "alice"));
+        ShowAurexTaskPane::instance()->setCurrentUser("alice");
+        ShowAurexTaskPane::instance()->setTenant(QString());
+        // Error boxes are answered as soon as they show.
+        auto *closer = new QTimer(this);
+        connect(closer, &QTimer::timeout, this, [this] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
+                    m_errors << box->informativeText();
+                    box->accept();
+                }
+            }
+        });
+        closer->start(20);
+    }
+
+    void init()
+    {
+        m_host = std::make_unique<HostEnvironment>();
+        m_errors.clear();
+        ++m_round;
+    }
+
+    void cleanup() { m_host.reset(); }
+
+    void newDrawingWithoutReferences()
+    {
+        const QString drawing = folder() + "/solo-plan.dwg";
+        QVERIFY(DxfTest::copySample("ezdxf/geometry-r2018.dxf", drawing));
+        QVERIFY(m_host->documents()->OpenDocument(drawing));
+        QSignalSpy activated(ShowAurexTaskPane::instance(),
+                             &ShowAurexTaskPane::DocumentActivatedSignal);
+
+        SaveToCSDialog dialog;
+        QAbstractItemModelTester tester(dialog.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(dialog.saveSet()->rows().size(), 1);
+        SaveTreeItem *top = dialog.saveSet()->top();
+        QCOMPARE(top->status, 0);
+        QCOMPARE(top->action, SaveAction::SaveAsNew);
+        QCOMPARE(dialog.model()->data(indexOf(dialog, top, SaveDialogTreeModel::ActionColumn),
+                                      Qt::EditRole),
+                 QVariant("Save As New"));
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(activated.count(), 1);
+
+        const PlatformFile stored = platformFile("Common Space", "solo-plan.dwg");
+        QVERIFY(!stored.phid.isEmpty());
+        QCOMPARE(stored.sha256, QString(sha256Of(drawing)));
+        const FileDatabase database{QString()};
+        QCOMPARE(database.entryValue(drawing, "vaultisid"), stored.phid);
+        QCOMPARE(database.entryValue(drawing, "name"), stored.name);
+        QCOMPARE(database.isLocallyModified(drawing), QString("false"));
+        // The preview went with it.
+        FzFileInfo request;
+        setRecordProperty(request, "name", stored.name);
+        QVERIFY(QDir().mkpath(folder() + "/previews"));
+        LintraAurexConnectorWrapper::GetInstance()->SetWorkingDirectory(folder() + "/previews");
+        QVERIFY(LintraAurexConnectorWrapper::GetInstance()->DownloadPreviews({&request}));
+        QVERIFY(!QImage(folder() + "/previews/solo-plan.jpg").isNull());
+    }
+
+    void referenceLeftOutTakesItsReferencesAlong()
+    {
+        const QString drawing = makeReferenceSet("yard");
+        QVERIFY(m_host->documents()->OpenDocument(drawing));
+        SaveToCSDialog dialog;
+        // The PDF that cannot be found stays out unless the user asks for it.
+        QCOMPARE(dialog.saveSet()->rows().size(), 6);
+        QCOMPARE(rowNamed(dialog, "lost.pdf")->action, SaveAction::DoNotSave);
+        dialog.findChild<QComboBox *>("ActiveSpaceComboBox")->setCurrentText("Bridge Project");
+        choose(dialog, "yard-bolt.dwg", "Do Not Save");
+        QCOMPARE(dialog.model()->flags(indexOf(dialog, rowNamed(dialog, "yard-bolt.dwg"),
+                                                SaveDialogTreeModel::SpaceColumn))
+                     & Qt::ItemIsEditable,
+                 Qt::ItemFlags());
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        for (const char *title : {"yard.dxf", "yard-logo.png", "yard-plan.pdf"})
+            QVERIFY2(!platformFile("Bridge Project", title).phid.isEmpty(), title);
+        const FileDatabase database{QString()};
+        for (const char *title : {"parts/yard-bolt.dwg", "parts/yard-nut.dxf"}) {
+            QVERIFY2(platformFile("Bridge Project", QFileInfo(title).fileName()).phid.isEmpty(),
+                     title);
+            QCOMPARE(database.updateStamp(folder() + "/" + title), QString("-1"));
+        }
+    }
+
+    void duplicateTitleUntilOverwritten()
+    {
+        // The demo's bridge drawing has a logo.png in the Common Space already.
+        const QString drawing = makeReferenceSet("dock", "logo.png");
+        QVERIFY(m_host->documents()->OpenDocument(drawing));
+        const PlatformFile before = platformFile("Common Space", "logo.png");
+        SaveToCSDialog dialog;
+        QLabel *errorLabel = dialog.findChild<QLabel *>("error_label");
+        QVERIFY(errorLabel->isHidden());
+        press(dialog, "CheckDuplicatePushButton");
+        SaveTreeItem *logo = rowNamed(dialog, "logo.png");
+        QVERIFY(logo->hasError && logo->existsOnServer);
+        QVERIFY(!errorLabel->isHidden());
+        QCOMPARE(dialog.model()->data(indexOf(dialog, logo, 0), Qt::BackgroundRole),
+                 QVariant(QColor("#96ffcbc2")));
+        // The same press keeps it red and saves nothing.
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(platformFile("Common Space", "dock.dxf").phid.isEmpty());
+
+        choose(dialog, "logo.png", "Overwrite");
+        press(dialog, "CheckDuplicatePushButton");
+        QVERIFY(!logo->hasError);
+        QVERIFY(errorLabel->isHidden());
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const PlatformFile after = platformFile("Common Space", "logo.png");
+        QCOMPARE(after.name, before.name);
+        QCOMPARE(after.revision, before.revision + 1);
+        QCOMPARE(after.sha256, QString(sha256Of(folder() + "/logo.png")));
+    }
+
+    void cancelAfterDuplicateCheckChangesNothing()
+    {
+        const QString drawing = makeReferenceSet("pier", "logo.png");
+        QVERIFY(m_host->documents()->OpenDocument(drawing));
+        const PlatformFile before = platformFile("Common Space", "logo.png");
+        const QByteArray database = DxfTest::readBytes(FileDatabase::locationFor(QString()));
+        {
+            SaveToCSDialog dialog;
+            press(dialog, "CheckDuplicatePushButton");
+            choose(dialog, "logo.png", "Overwrite");
+            press(dialog, "CancelPushButton");
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        }
+        QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), database);
+        const PlatformFile after = platformFile("Common Space", "logo.png");
+        QCOMPARE(after.revision, before.revision);
+        QVERIFY(platformFile("Common Space", "pier.dxf").phid.isEmpty());
+    }
+
+    void fileLockedByAnotherUserIsRefusedAsAWhole()
+    {
+        const QMap<QString, QString> names = savetest::download("bridge.dwg", folder());
+        QCOMPARE(names.size(), 7);
+        QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
+        const PlatformFile bridge = platformFile("Common Space", "bridge.dwg");
+        const QByteArray database = DxfTest::readBytes(FileDatabase::locationFor(QString()));
+
+        SaveToCSDialog dialog;
+        SaveTreeItem *deck = rowNamed(dialog, "deck.dwg");
+        QVERIFY(deck->hasError);
+        QVERIFY(deck->lockMessage.contains("File is locked by bob"));
+        QVERIFY(!dialog.findChild<QLabel *>("error_label")->isHidden());
+        QCOMPARE(dialog.saveSet()->top()->action, SaveAction::SaveChanges);
+
+        // Past the dialog's checks, the platform still refuses everything.
+        SaveCheckIn checkIn(QString(), "alice", folder() + "/previews");
+        QVERIFY(!checkIn.run(dialog.saveSet()->top(), {}));
+        QVERIFY(checkIn.explainRefusal(dialog.saveSet()->top()).join(' ').contains("bob"));
+        QCOMPARE(platformFile("Common Space", "bridge.dwg").revision, bridge.revision);
+        QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), database);
+    }
+
+    void lostUpdateIsRefusedUntilOverwritten()
+    {
+        const QMap<QString, QString> names = savetest::download("bridge.dwg", folder());
+        QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
+        // Bob saves a version of his own in between.
+        const QString bobs = folder() + "/bob/bridge.dwg";
+        QVERIFY(DxfTest::copySample("ezdxf/geometry-r2013.dxf", bobs));
+        QCOMPARE(otherUser("bob", {"checkin", names.value(folder() + "/bridge.dwg"), bobs}), 0);
+        const PlatformFile afterBob = platformFile("Common Space", "bridge.dwg");
+        QCOMPARE(afterBob.modifiedBy, QString("bob"));
+
+        SaveToCSDialog dialog;
+        for (const char *other : {"deck.dwg", "piers.dxf", "logo.png", "load-table.pdf"})
+            choose(dialog, other, "Do Not Save");
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QTRY_COMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors.first().contains("bob"), qPrintable(m_errors.first()));
+        SaveTreeItem *top = dialog.saveSet()->top();
+        QVERIFY(top->hasError);
+        QCOMPARE(platformFile("Common Space", "bridge.dwg").sha256, afterBob.sha256);
+
+        choose(dialog, "bridge.dwg", "Overwrite");
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const PlatformFile mine = platformFile("Common Space", "bridge.dwg");
+        QCOMPARE(mine.sha256, QString(sha256Of(folder() + "/bridge.dwg")));
+        QCOMPARE(mine.modifiedBy, QString("alice"));
+        const FileDatabase database{QString()};
+        QCOMPARE(database.updateStamp(folder() + "/bridge.dwg"),
+                 recordlessStamp("Common Space", "bridge.dwg"));
+    }
+
+private:
+    QString folder() const
+    {
+        return m_fixture.home.filePath(QStringLiteral("round%1").arg(m_round));
+    }
+
+    // host.dxf's set under new names: DRAWING.dxf > parts/DRAWING-bolt.dwg > parts/DRAWING-nut.dxf,
+    // DRAWING-logo.png (or logo), DRAWING-plan.pdf. Returns the drawing's path.
+    QString makeReferenceSet(const QString &drawing, const QString &logo = QString())
+    {
+        const QString logoName = logo.isEmpty() ? drawing + "-logo.png" : logo;
+        auto copy = [&](const QString &sample, const QString &target, QByteArrayList replace) {
+            QByteArray bytes = DxfTest::readBytes(DxfTest::dataPath("ezdxf/refs/" + sample));
+            for (int i = 0; i + 1 < replace.size(); i += 2)
+                bytes.replace(replace.at(i), replace.at(i + 1));
+            return DxfTest::writeBytes(folder() + "/" + target, bytes);
+        };
+        const QByteArray name = drawing.toUtf8();
+        copy("host.dxf", drawing + ".dxf",
+             {"bolt.dwg", name + "-bolt.dwg", "logo.png", logoName.toUtf8(), "plan.pdf",
+              name + "-plan.pdf"});
+        copy("parts/bolt.dwg", "parts/" + drawing + "-bolt.dwg", {"nut.dxf", name + "-nut.dxf"});
+        copy("parts/nut.dxf", "parts/" + drawing + "-nut.dxf", {});
+        QImage picture(8, 4, QImage::Format_RGB32);
+        picture.fill(QColor::fromHsv(m_round * 40 % 360, 200, 200));
+        picture.save(folder() + "/" + logoName);
+        DxfTest::writeBytes(folder() + "/" + drawing + "-plan.pdf", "%PDF-1.4\n%%EOF\n");
+        return folder() + "/" + drawing + ".dxf";
+    }
+
+    int otherUser(const QString &user, const QStringList &command) const
+    {
+        QProcess process;
+        process.start(QCoreApplication::applicationDirPath() + "/save_other_user",
+                      QStringList({m_fixture.platform->serverHost(), m_fixture.platform->casUrl(),
+                                   user, user + "-demo-pw"})
+                          + command);
+        return process.waitForFinished(60000) ? process.exitCode() : -1;
+    }
+
+    // The platform's stamp of a file, read through its details.
+    QString recordlessStamp(const QString &space, const QString &title) const
+    {
+        FzFileInfo request;
+        setRecordProperty(request, "name", platformFile(space, title).name);
+        LintraAurexConnectorWrapper::GetInstance()->Details({&request});
+        return recordProperty(request, "_filemodified");
+    }
+
+    savetest::Fixture m_fixture;
+    std::unique_ptr<HostEnvironment> m_host;
+    QStringList m_errors;
+    int m_round = 0;
+};
+
+QTEST_MAIN(TestSaveToCSDialog)
+#include "tst_savetocsdialog.moc"
