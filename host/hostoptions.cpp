@@ -82,7 +82,7 @@ QString HostOptions::usage()
         "  --exit             quit after start-up and the script; status 1 when a command failed\n"
         "  --print-ui         print menus, ribbon and panes as JSON on standard output\n"
         "  --list-modules     print the loaded modules and their commands\n"
-        "  --screenshot FILE  save a picture of the main window after the script\n"
+        "  --screenshot FILE  save a picture of the main window and its dialogs after the script\n"
         "  --print-widgets FILE  write the shown windows' widgets as JSON after the script\n"
         "  --language N       user-interface language number (0: follow the system)\n"
         "  --support-path DIR a folder where referenced files are looked for (repeatable)\n"

@@ -2,7 +2,7 @@
 
 #include "signingate.h"
 
-#include "session/showaurextaskpane.h"
+#include "save/savetocsdialog.h"
 
 CFxAurexSaveMenuCommand::CFxAurexSaveMenuCommand()
 {
@@ -22,6 +22,6 @@ const OdString CFxAurexSaveMenuCommand::localName() const
 int CFxAurexSaveMenuCommand::action(OdEdCommandContext *)
 {
     if (passSignInGate())
-        ShowAurexTaskPane::instance()->requestSaveDialog();
+        SaveToCSDialog::showForActiveDrawing();
     return RTNORM;
 }

@@ -6,6 +6,7 @@
 #include "connector/filetype.h"
 
 #include <QColor>
+#include <QHash>
 #include <QIcon>
 #include <QPixmap>
 
@@ -15,10 +16,17 @@ const char kErrorColor[] = "#96ffcbc2";
 const char kImageTip[] = "<img src = '%1' height=\"64\"; width=\"128\"; />";
 const char kDrawingTip[] = "<img src = '%1' width: 100%; height: auto; />";
 
+// Icons are asked for at every paint; each is scaled once.
 QIcon scaledIcon(const QString &resource, int size)
 {
-    return QIcon(QPixmap(resource).scaled(size, size, Qt::KeepAspectRatio,
-                                          Qt::SmoothTransformation));
+    static QHash<QString, QIcon> icons;
+    const QString key = resource + QLatin1Char('@') + QString::number(size);
+    auto it = icons.find(key);
+    if (it == icons.end()) {
+        it = icons.insert(key, QIcon(QPixmap(resource).scaled(size, size, Qt::KeepAspectRatio,
+                                                              Qt::SmoothTransformation)));
+    }
+    return it.value();
 }
 
 } // namespace

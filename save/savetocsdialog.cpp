@@ -175,7 +175,6 @@ void SaveToCSDialog::currentIndexChangedSlot(const QString &space)
         m_firstSelection = false;
     } else {
         m_set->setSpace(space);
-        m_defaultSpace = space;
     }
     m_model->refresh();
 }

@@ -60,6 +60,5 @@ private:
     QTemporaryDir m_previewFolder;
     QString m_tenant;
     QString m_currentUser;
-    QString m_defaultSpace;
     bool m_firstSelection = true;
 };
