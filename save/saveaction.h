@@ -9,7 +9,7 @@ enum class SaveAction { SaveAsNew, SaveChanges, DoNotSave, Overwrite };
 QString saveActionText(SaveAction action);
 // The action whose text is text; false when none is.
 bool saveActionFromText(const QString &text, SaveAction *action);
-// ":/embedded/UI/Resources/..." icon of an action.
+// The resource path of an action's icon.
 QString saveActionIcon(SaveAction action);
 
 // The status of a row: a LocalFileStatus value (0 New, 1 ModifiedLocally, 2 Current,

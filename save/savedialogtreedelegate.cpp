@@ -13,7 +13,6 @@ namespace {
 const char kSelectedFill[] = "#96368ec4";
 const char kHoverFill[] = "#96e6e8ea";
 const char kErrorFill[] = "#96ffcbc2";
-const int kIndentPerLevel = 20;
 
 } // namespace
 
@@ -36,16 +35,16 @@ void SaveDialogTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem
         paintComboCell(painter, option, index, item->action == SaveAction::SaveAsNew);
         break;
     case SaveDialogTreeModel::DisplayNameColumn: {
-        // The name cell reaches under the branch indicators, so the row's state shows across.
-        QRect rect = option.rect.adjusted(-kIndentPerLevel * item->depth(), 0, 0, 0);
+        const QRect rect = option.rect;
         if (option.state & QStyle::State_Selected)
             painter->fillRect(rect, QColor(QLatin1String(kSelectedFill)));
         else if (option.state & QStyle::State_MouseOver)
             painter->fillRect(rect, QColor(QLatin1String(kHoverFill)));
         else if (item->hasError)
             painter->fillRect(rect, QColor(QLatin1String(kErrorFill)));
-        painter->drawText(rect.adjusted(5, 10, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                          item->displayName);
+        painter->drawText(rect.adjusted(5, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          option.fontMetrics.elidedText(item->displayName, Qt::ElideMiddle,
+                                                        rect.width() - 7));
         painter->drawRect(rect.adjusted(0, 0, -1, -1));
         break;
     }

@@ -4,7 +4,7 @@
 #include <QStyledItemDelegate>
 
 // Paints and edits the save dialog's rows: the action and the space as combo boxes, the file
-// name indented by depth with the row's state as background. Owned by the dialog. Main thread.
+// name with the row's state as background. Owned by the dialog. Main thread.
 class SaveDialogTreeDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

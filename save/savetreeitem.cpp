@@ -3,8 +3,7 @@
 #include <algorithm>
 
 SaveTreeItem::SaveTreeItem(const QString &path, const QString &displayName, SaveTreeItem *parent)
-    : path(path), displayName(displayName), m_parent(parent),
-      m_depth(parent ? parent->m_depth + 1 : 0)
+    : path(path), displayName(displayName), m_parent(parent)
 {
 }
 

@@ -31,7 +31,6 @@ public:
     SaveTreeItem *child(int row) const;
     // This row's position among its parent's children; 0 without parent.
     int row() const;
-    int depth() const { return m_depth; }
     const std::vector<std::unique_ptr<SaveTreeItem>> &children() const { return m_children; }
 
     QString path;
@@ -57,6 +56,5 @@ private:
     std::unique_ptr<SaveTreeItem> cloneUnder(SaveTreeItem *parent) const;
 
     SaveTreeItem *m_parent;
-    int m_depth;
     std::vector<std::unique_ptr<SaveTreeItem>> m_children;
 };

@@ -75,8 +75,3 @@ void ShowAurexTaskPane::refreshTaskPane()
 {
     emit taskPaneRefreshRequested();
 }
-
-void ShowAurexTaskPane::requestSaveDialog()
-{
-    emit saveDialogRequested();
-}

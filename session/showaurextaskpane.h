@@ -56,13 +56,10 @@ public:
     // Shows the task pane for the current sign-in state: the file lists when signed in, the
     // sign-in page when not. The task pane listens to taskPaneRefreshRequested().
     void refreshTaskPane();
-    // The module's commands ask for the save dialog through the session; its owner listens.
-    void requestSaveDialog();
 
 signals:
     void DocumentActivatedSignal();
     void taskPaneRefreshRequested();
-    void saveDialogRequested();
     // The platform ended the session (it refused the session's token). Emitted on the main
     // thread, once per session, after the session has ended.
     void sessionExpired();

@@ -14,6 +14,7 @@
 #include "open/openfromcsdialog.h"
 #include "save/referencetree.h"
 #include "save/referencetreebuilder.h"
+#include "save/savetocsdialog.h"
 #include "session/cslogindialog.h"
 #include "session/dashboardlauncher.h"
 #include "session/loggingcontroller.h"
@@ -201,7 +202,7 @@ void AurexMainWindow::OpenCSPushButtonClicked()
 
 void AurexMainWindow::SavedCSPushButtonClicked()
 {
-    ShowAurexTaskPane::instance()->requestSaveDialog();
+    SaveToCSDialog::showForActiveDrawing();
 }
 
 void AurexMainWindow::DocumentActivatedSlot()

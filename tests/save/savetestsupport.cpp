@@ -40,6 +40,7 @@ bool savetest::signIn(const PlatformProcess &platform, const QString &user)
         ShowAurexTaskPane::instance()->startSession(QString());
     else
         ShowAurexTaskPane::instance()->endSession();
+    ShowAurexTaskPane::instance()->setCurrentUser(ok ? user : QString());
     return ok;
 }
 

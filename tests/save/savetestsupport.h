@@ -22,7 +22,8 @@ struct Fixture
     bool start(QString *error);
 };
 
-// Signs the connector in as user (password "<user>-demo-pw") and marks the module signed in.
+// Signs the connector in as user (password "<user>-demo-pw") and marks the module signed in
+// with user as the session's current user.
 bool signIn(const PlatformProcess &platform, const QString &user);
 
 // Downloads the drawing titled title with everything it references into folder and records

@@ -110,7 +110,8 @@ void TestFileDatabase::firstWriteCreatesTheFile()
                         "<files>\n"
                         " <file path=\"/projects/a.dwg\" vaultisid=\"\" name=\"prd-7\""
                         " updatestamp=\"2024/03/05@14:07:09:GMT\" localdate=\"\""
-                        " type=\"ACAD Drawing\" islocallyModified=\"false\"/>\n"
+                        " type=\"ACAD Drawing\" islocallyModified=\"false\""
+                        " basestamp=\"2024/03/05@14:07:09:GMT\"/>\n"
                         "</files>\n"));
 }
 
@@ -188,6 +189,8 @@ void TestFileDatabase::downloadKeepsPlatformIdAndType()
         recordDownloadedFile(database, downloaded);
         // A check-in of a new file records its platform id.
         QVERIFY(database.recordExchange("/projects/new.dwg", "V3", "prd-3", kStamp, "ACAD Drawing"));
+        // A local save clears the stamp but not the version the local changes are based on.
+        QVERIFY(database.recordLocalSave("/projects/new.dwg"));
     }
     const FileDatabase database(kTenant);
     QCOMPARE(database.entryValue("/projects/Plan.dwg", "vaultisid"), QString("V1"));
@@ -196,6 +199,8 @@ void TestFileDatabase::downloadKeepsPlatformIdAndType()
     QCOMPARE(database.updateStamp("/projects/Plan.dwg"), QString("2024/04/01@08:00:00:GMT"));
     QCOMPARE(database.isLocallyModified("/projects/Plan.dwg"), QString("false"));
     QCOMPARE(database.entryValue("/projects/new.dwg", "vaultisid"), QString("V3"));
+    QCOMPARE(database.updateStamp("/projects/new.dwg"), QString(""));
+    QCOMPARE(database.entryValue("/projects/new.dwg", "basestamp"), QString(kStamp));
     QCOMPARE(localFileStatus(database, "/projects/Plan.dwg", "2024/04/01@08:00:00:GMT"),
              LocalFileStatus::Current);
 }
