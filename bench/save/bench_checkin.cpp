@@ -8,7 +8,7 @@
 #include "connector/recordbuilder.h"
 #include "save/savecheckin.h"
 #include "save/savetreeitem.h"
-#include "session/signedin.h"
+#include "session/showaurextaskpane.h"
 
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
@@ -168,7 +168,7 @@ int main(int argc, char *argv[])
     if (!connector->LxGatepassLogin("alice", "alice-demo-pw", platform.serverHost(), QString(),
                                     platform.casUrl()))
         return fail("sign-in failed");
-    setSignedIn(true);
+    ShowAurexTaskPane::instance()->startSession(QString());
 
     const QString folder = home.filePath("set");
     QDir().mkpath(folder);

@@ -107,7 +107,6 @@ private slots:
         QString error;
         QVERIFY2(m_fixture.start(&error), qPrintable(error));
         QVERIFY(savetest::signIn(*m_fixture.platform, "alice"));
-        ShowAurexTaskPane::instance()->setTenant(QString());
         // Error boxes are answered as soon as they show.
         auto *closer = new QTimer(this);
         connect(closer, &QTimer::timeout, this, [this] {
