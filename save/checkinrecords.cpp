@@ -50,7 +50,8 @@ FzFileInfo *CheckInRecords::newRecord(SaveTreeItem *row, FzFileInfo *parent)
     const QFileInfo file(row->path);
     record->SetPath(row->path.toStdString());
     record->SetDirname(file.absolutePath().toStdString());
-    record->SetTitle(file.fileName().toStdString());
+    // The display name is the title on the platform (the add-text row may have changed it).
+    record->SetTitle(row->displayName.toStdString());
     record->SetProperty(kKeyMaintainLock, flag(row->maintainLock));
     if (row->action != SaveAction::DoNotSave && !file.isFile())
         fail(translate("%1 no longer exists.").arg(QDir::toNativeSeparators(row->path)));
