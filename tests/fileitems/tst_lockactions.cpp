@@ -6,10 +6,7 @@
 #include "workingcopy/filedatabase.h"
 
 #include "platformprobe.h"
-#include "platformprocess.h"
-#include "testhome.h"
-
-#include <lintraaurexconnectorwrapper.h>
+#include "savetestsupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,20 +26,10 @@ class TestLockActions : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_home.isValid());
-        m_home.applyToProcess();
-        PlatformProcess::Options options;
-        options.demo = true;
-        m_platform = std::make_unique<PlatformProcess>(options);
         QString error;
-        QVERIFY2(m_platform->start(&error), qPrintable(error));
-
-        LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
-        connector->SetServer(m_platform->serverHost());
-        QVERIFY(connector->LxGatepassLogin("alice", "alice-demo-pw", m_platform->serverHost(),
-                                           QString(), m_platform->casUrl()));
-        ShowAurexTaskPane::instance()->setCurrentUser("alice");
-        m_probe = std::make_unique<PlatformProbe>(*m_platform, "carol", "carol-demo-pw");
+        QVERIFY2(m_fixture.start(&error), qPrintable(error));
+        QVERIFY(savetest::signIn(*m_fixture.platform, "alice"));
+        m_probe = std::make_unique<PlatformProbe>(*m_fixture.platform, "carol", "carol-demo-pw");
         QVERIFY(m_probe->isSignedIn());
     }
 
@@ -72,7 +59,7 @@ private slots:
         QFETCH(int, stateAfter);
         QFETCH(bool, refused);
 
-        const QString localPath = m_home.filePath("work/" + title);
+        const QString localPath = m_fixture.home.filePath("work/" + title);
         if (knownLocally) {
             // Recorded as a download records it: the platform name and stamp of the file.
             const QJsonObject object = m_probe->objectTitled(title);
@@ -109,8 +96,7 @@ private slots:
     }
 
 private:
-    TestHome m_home;
-    std::unique_ptr<PlatformProcess> m_platform;
+    savetest::Fixture m_fixture;
     std::unique_ptr<PlatformProbe> m_probe;
 };
 
