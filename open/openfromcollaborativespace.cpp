@@ -6,11 +6,11 @@
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "session/showaurextaskpane.h"
+#include "support/hostaccess.h"
 #include "support/progressdialog.h"
 
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
-#include <cfxsystemservices.h>
 #include <fzfileinfo.h>
 
 #include <QFileInfo>
@@ -30,17 +30,14 @@ void openInHost(const QString &path)
     local.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (!QFileInfo(local).isFile())
         return;
-    CFxSystemServices *services = GetFxSystemServices();
-    CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
-    if (documents)
+    if (CFxDocumentManager *documents = HostAccess::documents())
         documents->OpenDocument(CFxString(local));
 }
 
 void writeMessage(const QString &text)
 {
     qCInfo(lcOpen).noquote() << text;
-    if (CFxSystemServices *services = GetFxSystemServices())
-        services->WriteMessage(CFxString(text));
+    HostAccess::writeToCommandLine(text);
 }
 
 } // namespace
@@ -113,10 +110,8 @@ void OpenFromCollaborativeSpace::startDownload(RecordList records)
     m_progress->show();
     m_progress->setEnabled(false);
 
-    CFxSystemServices *services = GetFxSystemServices();
     // Moved to the thread below; deleted when it finishes.
-    auto *worker = new DownloadThread(services ? services->GetHostAppServices() : nullptr,
-                                      services ? services->GetDocumentManager() : nullptr);
+    auto *worker = new DownloadThread(HostAccess::appServices(), HostAccess::documents());
     worker->setDownload(std::move(records), m_targetPath,
                         ShowAurexTaskPane::instance()->tenant());
     auto *thread = new QThread; // deletes itself once it has finished

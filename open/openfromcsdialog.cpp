@@ -15,12 +15,12 @@
 #include "fileitems/sortingactions.h"
 #include "fileitems/viewwidget.h"
 #include "session/showaurextaskpane.h"
+#include "support/hostaccess.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
-#include <cfxsystemservices.h>
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
 
@@ -70,12 +70,6 @@ const QSize kViewMenuSize(34, 52);
 QString firstLocation(QStandardPaths::StandardLocation location)
 {
     return QStandardPaths::standardLocations(location).value(0);
-}
-
-CFxDocumentManager *hostDocuments()
-{
-    CFxSystemServices *services = GetFxSystemServices();
-    return services ? services->GetDocumentManager() : nullptr;
 }
 
 } // namespace
@@ -315,7 +309,7 @@ void OpenFromCSDialog::OpenButton_triggered()
     QString targetPath = folder + QLatin1Char('/') + recordTitle(*widget->record());
     targetPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
 
-    CFxDocumentManager *documents = hostDocuments();
+    CFxDocumentManager *documents = HostAccess::documents();
     if (CFxDocument *open = documents ? documents->FindDocument(CFxString(targetPath)) : nullptr) {
         QMessageBox box(QMessageBox::Warning, tr("Warning"),
                         tr("A document with the same name exists in the selected folder and is "

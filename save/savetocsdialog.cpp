@@ -16,11 +16,11 @@
 #include "connector/recordbuilder.h"
 #include "session/showaurextaskpane.h"
 #include "support/helpaddress.h"
+#include "support/hostaccess.h"
 #include "workingcopy/filedatabase.h"
 
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
-#include <cfxsystemservices.h>
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
 
@@ -33,13 +33,6 @@ namespace {
 const char kLineEditStyle[] =
     "QLineEdit{border: 1px solid #898b8e; border-radius: 3px; padding: 1px 18px 1px 3px;}"
     "QLineEdit:hover{border: 1px solid #368ec4;}";
-
-CFxDocument *currentDocument()
-{
-    CFxSystemServices *services = GetFxSystemServices();
-    CFxDocumentManager *documents = services ? services->GetDocumentManager() : nullptr;
-    return documents ? documents->GetCurrentDocument() : nullptr;
-}
 
 QStringList spacesFromPlatform()
 {
@@ -62,7 +55,7 @@ SaveToCSDialog::SaveToCSDialog(QWidget *parent)
 {
     // The file that is saved is the one on disk: bring it up to date first. The host may
     // decline; the dialog goes on with the file as it is.
-    if (CFxDocument *document = currentDocument()) {
+    if (CFxDocument *document = HostAccess::activeDocument()) {
         if (!document->Save())
             qCDebug(lcSave) << "the host did not save the active drawing";
     }
