@@ -236,7 +236,7 @@ std::unique_ptr<HttpExchange> ApiServer::route(const HttpRequest &request)
 std::unique_ptr<HttpExchange> ApiServer::signIn(const HttpRequest &request, bool withCookie)
 {
     const QString address = request.clientAddress;
-    return std::make_unique<BufferedExchange>(
+    auto exchange = std::make_unique<BufferedExchange>(
         platform::kMaxJsonBodyBytes, [this, withCookie, address](const QByteArray &raw) {
             return guarded([&] {
                 const QJsonObject body = parseObject(raw);
@@ -255,6 +255,9 @@ std::unique_ptr<HttpExchange> ApiServer::signIn(const HttpRequest &request, bool
                                                             m_options.sessionTtlSeconds}});
             });
         });
+    // A password is checked with a deliberately costly hash.
+    exchange->setSlow(!withCookie);
+    return exchange;
 }
 
 std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)

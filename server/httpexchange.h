@@ -60,6 +60,10 @@ public:
     // The body is complete.
     virtual void finish();
     HttpResponse &answer() { return m_answer; }
+    // Whether finish() takes long (a password check): the server then runs it away from the
+    // threads that read and write connections, so that they serve other requests meanwhile.
+    bool isSlow() const { return m_slow; }
+    void setSlow(bool slow) { m_slow = slow; }
 
 protected:
     void setAnswer(HttpResponse answer);
@@ -67,6 +71,7 @@ protected:
 private:
     HttpResponse m_answer;
     bool m_answered = false;
+    bool m_slow = false;
 };
 
 // An exchange whose body, small and of stated length, is read whole and then handed to one

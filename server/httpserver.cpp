@@ -4,6 +4,7 @@
 
 #include <QLoggingCategory>
 #include <QThread>
+#include <QThreadPool>
 
 #include <microhttpd.h>
 
@@ -27,6 +28,9 @@ const unsigned kMaxConnections = 8192;
 const unsigned kListenBacklog = 4096;
 const size_t kStreamBlockBytes = 64 * 1024;
 const int kStopGraceMs = 10000;
+// Slow exchanges at once: a password check takes 64 MiB and a core for a moment, so more at
+// once would only share the cores and the memory among more waiting clients.
+const int kMaxSlowThreads = 4;
 
 QString addressText(const sockaddr *address)
 {
@@ -46,6 +50,8 @@ struct RequestState {
     std::string path;
     std::unique_ptr<HttpExchange> exchange;
     bool queued = false;
+    // Finished on the slow pool; the connection is suspended until then.
+    bool finishingAside = false;
 };
 
 } // namespace
@@ -188,11 +194,24 @@ struct HttpServer::Callbacks {
             *uploadSize = 0;
             return MHD_YES;
         }
+        if (state->finishingAside)
+            return send(connection, state);
         if (*uploadSize > 0) {
             const size_t size = *uploadSize;
             *uploadSize = 0;
             // A body refused half-way cannot be answered any more: the connection ends.
             return state->exchange->receive(upload, size) ? MHD_YES : MHD_NO;
+        }
+        if (state->exchange->isSlow()) {
+            // The connection's thread goes on with its other connections; the library calls
+            // again once the answer is there and the connection resumed.
+            state->finishingAside = true;
+            MHD_suspend_connection(connection);
+            server.m_slowPool->start([connection, state] {
+                state->exchange->finish();
+                MHD_resume_connection(connection);
+            });
+            return MHD_YES;
         }
         state->exchange->finish();
         return send(connection, state);
@@ -214,6 +233,8 @@ bool HttpServer::start(QString *error)
     limits.perClient = m_options.perClientConnections;
     limits.exempt = m_options.trustedProxies;
     m_watch = std::make_unique<ConnectionWatch>(limits);
+    m_slowPool = std::make_unique<QThreadPool>();
+    m_slowPool->setMaxThreadCount(qBound(1, QThread::idealThreadCount(), kMaxSlowThreads));
 
     sockaddr_storage address = {};
     addrinfo hints = {};
@@ -230,7 +251,7 @@ bool HttpServer::start(QString *error)
     const bool ipv6 = found->ai_family == AF_INET6;
     freeaddrinfo(found);
 
-    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ITC
+    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME
         | MHD_USE_ERROR_LOG | (ipv6 ? MHD_USE_IPv6 : 0);
     const bool tls = !m_options.certificatePem.isEmpty();
     if (tls) {
@@ -285,6 +306,8 @@ void HttpServer::stop()
         ::close(listener);
     for (int waited = 0; waited < kStopGraceMs && m_watch->busy() > 0; waited += 50)
         QThread::msleep(50);
+    // Every suspended connection is resumed before the library may stop.
+    m_slowPool->waitForDone();
     MHD_stop_daemon(m_daemon);
     m_daemon = nullptr;
     m_watch.reset();

@@ -10,13 +10,15 @@
 #include <functional>
 #include <memory>
 
+class QThreadPool;
 struct MHD_Daemon;
 
 // The platform's HTTP/1.1 server over GNU libmicrohttpd. A few event-driven threads serve every
 // connection, so clients that send slowly or not at all hold no thread. Each request head is
 // bounded in size (431 or 414 beyond it), in header count and in time; a connection that says
 // nothing is let go; each client address holds a bounded number of connections. Requests run
-// on the thread of their connection, one HttpExchange per request. Owned by ApiServer.
+// on the thread of their connection, one HttpExchange per request; a slow one finishes on a
+// small pool of its own while its connection waits aside. Owned by ApiServer.
 class HttpServer
 {
 public:
@@ -50,6 +52,7 @@ private:
     Options m_options;
     Handler m_handler;
     std::unique_ptr<ConnectionWatch> m_watch;
+    std::unique_ptr<QThreadPool> m_slowPool;
     MHD_Daemon *m_daemon = nullptr;
     int m_port = 0;
 };

@@ -1,6 +1,6 @@
 // The platform facing hostile clients and crowds: request heads that never end, clients that
-// send their heads slowly, bursts of connections, one client opening too many, and files large
-// enough that holding them in memory would show.
+// send their heads slowly, bursts of connections and of password sign-ins, one client opening
+// too many, and files large enough that holding them in memory would show.
 
 #include "platformclient.h"
 #include "platformprocess.h"
@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <thread>
 
@@ -50,6 +51,7 @@ private slots:
     void endlessHeads();
     void slowHeadSendersDoNotHoldOthersUp();
     void burstOfConnectionsIsServed();
+    void crowdSigningInIsServed();
     void oneClientCannotTakeEveryConnection();
     void largeFilesStreamBothWays();
 
@@ -176,6 +178,36 @@ void TestPlatformHostile::burstOfConnectionsIsServed()
     for (const auto &socket : burst)
         answered += answerStatus(*socket, 10000) == 200 ? 1 : 0;
     QCOMPARE(answered, 200);
+}
+
+void TestPlatformHostile::crowdSigningInIsServed()
+{
+    // Fifty users sign in with their passwords at the same moment, a costly check each.
+    const int users = 50;
+    std::vector<int> statuses(users, 0);
+    std::vector<std::thread> threads;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < users; ++i) {
+        threads.emplace_back([&, i] {
+            statuses[static_cast<size_t>(i)] = PlatformClient(m_platform->serverHost())
+                                                   .signIn(QStringLiteral("alice"),
+                                                           QStringLiteral("alice-demo-pw"));
+        });
+    }
+    // Meanwhile a signed-in request is answered at once.
+    QTest::qWait(300);
+    auto other = connectTo(m_platform->port());
+    other->write(signedInRequest());
+    QElapsedTimer answered;
+    answered.start();
+    QCOMPARE(answerStatus(*other, 5000), 200);
+    const qint64 otherMs = answered.elapsed();
+    for (std::thread &thread : threads)
+        thread.join();
+    QCOMPARE(std::count(statuses.begin(), statuses.end(), 200), users);
+    QVERIFY2(otherMs < 3000, qPrintable(QString::number(otherMs)));
+    QVERIFY2(timer.elapsed() < 60000, qPrintable(QString::number(timer.elapsed())));
 }
 
 void TestPlatformHostile::oneClientCannotTakeEveryConnection()
