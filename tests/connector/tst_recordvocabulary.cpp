@@ -84,7 +84,7 @@ void TestRecordVocabulary::fileType()
     const FileType fileType = fileTypeForPath(path);
     QCOMPARE(QString(fileType.type), type);
     QCOMPARE(QString(fileType.cadType), cadType);
-    QCOMPARE(isDrawingPath(path), type == kTypeDrawing);
+    QCOMPARE(isDrawingPath(path), type == QLatin1String("ACAD Drawing"));
     QCOMPARE(QString(saveFormatForPath(path)), saveFormat);
 }
 

@@ -169,16 +169,6 @@ private slots:
         QCOMPARE(button->GetCaption(), CFxString("Sign In to AUREX Platform"));
     }
 
-    void saveAcceleratorShowsNothing()
-    {
-        ModalCloser closer;
-        closer.start();
-        QCOMPARE(run("_SaveAccelerator SaveAccelerator"), RTNORM);
-        QCOMPARE(run("_SaveAccelerator"), RTNORM);
-        QTest::qWait(60);
-        QVERIFY(closer.seen.isEmpty());
-    }
-
 private:
     // Runs a command line as the host does: interactive, with the answers typed after the name.
     static int run(const QString &line)

@@ -54,6 +54,7 @@ private slots:
     void textFollowsTheDrawingEncoding();
     void newTagsFollowTheFileLayout_data();
     void newTagsFollowTheFileLayout();
+    void newHandlesRiseAboveTheSeed_data();
     void newHandlesRiseAboveTheSeed();
     void removedRecordsLeaveTheRestIntact();
     void editsAcrossRecordsMatchLineEdits();
@@ -313,20 +314,39 @@ void TestDxfDocument::newTagsFollowTheFileLayout()
     QVERIFY(findRecord(reread, "POINT", 10, "1.5") >= 0);
 }
 
+void TestDxfDocument::newHandlesRiseAboveTheSeed_data()
+{
+    QTest::addColumn<QByteArray>("seed");
+    QTest::addColumn<QByteArray>("usedHandle");
+    QTest::addColumn<quint64>("first");
+    QTest::addColumn<QByteArray>("seedAfterTwo");
+
+    QTest::newRow("seed above every handle") << QByteArray("5A") << QByteArray("59")
+                                             << quint64(0x5A) << QByteArray("5C");
+    QTest::newRow("stale seed below a handle in use") << QByteArray("10") << QByteArray("2F")
+                                                      << quint64(0x30) << QByteArray("32");
+    QTest::newRow("seed equal to a handle in use") << QByteArray("FF") << QByteArray("FF")
+                                                   << quint64(0x100) << QByteArray("102");
+}
+
 void TestDxfDocument::newHandlesRiseAboveTheSeed()
 {
+    QFETCH(QByteArray, seed);
+    QFETCH(QByteArray, usedHandle);
+    QFETCH(quint64, first);
+    QFETCH(QByteArray, seedAfterTwo);
+
     DxfDocument doc;
     QString error;
-    QVERIFY2(doc.read(dataPath("ezdxf/refs/host.dxf"), &error), qPrintable(error));
-    const quint64 seed = doc.file().handleValue(doc.headerTag("$HANDSEED", 5));
-    quint64 highest = 0;
-    for (int r = 0; r < doc.recordCount(); ++r)
-        highest = std::max(highest, doc.handle(r));
-    const quint64 first = doc.newHandle();
-    const quint64 second = doc.newHandle();
-    QVERIFY(first >= seed && first > highest);
-    QCOMPARE(second, first + 1);
-    QCOMPARE(doc.file().handleValue(doc.headerTag("$HANDSEED", 5)), second + 1);
+    QVERIFY2(doc.parse("0\nSECTION\n2\nHEADER\n9\n$HANDSEED\n5\n" + seed
+                           + "\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\n" + usedHandle
+                           + "\n8\n0\n0\nENDSEC\n0\nEOF\n",
+                       &error),
+             qPrintable(error));
+    QCOMPARE(doc.newHandle(), first);
+    QCOMPARE(doc.newHandle(), first + 1);
+    const QByteArray bytes = doc.toByteArray();
+    QVERIFY2(bytes.contains("$HANDSEED\n5\n" + seedAfterTwo + "\n"), bytes.constData());
 }
 
 void TestDxfDocument::removedRecordsLeaveTheRestIntact()

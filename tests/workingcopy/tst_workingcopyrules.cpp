@@ -134,34 +134,36 @@ void TestWorkingCopyRules::requestsForLocalCopies_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<RequestType>("type");
+    QTest::addColumn<QString>("expectedName");
     QTest::addColumn<QString>("expectedType");
     QTest::addColumn<QString>("expectedCadType");
 
     QTest::newRow("drawing by suffix") << "\\projects\\Plan.dwg" << RequestType::BySuffix
-                                       << "ACAD Drawing" << "assembly";
-    QTest::newRow("image by suffix") << "/projects/logo.png" << RequestType::BySuffix
+                                       << "prd-1" << "ACAD Drawing" << "assembly";
+    QTest::newRow("image by suffix") << "/projects/logo.png" << RequestType::BySuffix << "prd-3"
                                      << "ACAD Insert" << "insertedobject";
     QTest::newRow("image sent as a drawing") << "/projects/logo.png" << RequestType::Drawing
-                                             << "ACAD Drawing" << "assembly";
-    QTest::newRow("unknown copy") << "/projects/new.dwg" << RequestType::BySuffix << "" << "";
+                                             << "prd-3" << "ACAD Drawing" << "assembly";
+    QTest::newRow("unknown copy") << "/projects/new.dwg" << RequestType::BySuffix << "" << ""
+                                  << "";
     QTest::newRow("entry without a name") << "/projects/unnamed.dwg" << RequestType::BySuffix
-                                          << "" << "";
+                                          << "" << "" << "";
 }
 
 void TestWorkingCopyRules::requestsForLocalCopies()
 {
     QFETCH(QString, path);
     QFETCH(RequestType, type);
+    QFETCH(QString, expectedName);
     QFETCH(QString, expectedType);
     QFETCH(QString, expectedCadType);
 
     const FileDatabase database(kTenant);
     const std::unique_ptr<FzFileInfo> request = nameRequestForLocalCopy(database, path, type);
-    QCOMPARE(request != nullptr, !expectedType.isEmpty());
+    QCOMPARE(request != nullptr, !expectedName.isEmpty());
     if (!request)
         return;
-    const QString name = database.entryValue(FileDatabase::keyForPath(path), "name");
-    QCOMPARE(recordProperty(*request, kKeyName), name);
+    QCOMPARE(recordProperty(*request, kKeyName), expectedName);
     QCOMPARE(recordProperty(*request, kKeyRevision), QString("---"));
     QCOMPARE(recordProperty(*request, kKeyType), expectedType);
     QCOMPARE(recordProperty(*request, kKeyCadType), expectedCadType);
