@@ -65,29 +65,52 @@ private slots:
         m_manager.RemoveReactor(&m_reactor);
     }
 
-    void openNotifiesCreatedThenActivated()
+    // Each row opens a.dwg and b.dxf, then runs its steps; the log holds what the steps notified.
+    void notificationsFollowTheSteps_data()
     {
-        CFxDocument *a = m_manager.OpenDocument(m_dir.filePath("a.dwg"));
-        QVERIFY(a);
-        CFxDocument *b = m_manager.OpenDocument(m_dir.filePath("b.dxf"));
-        QVERIFY(b);
-        QCOMPARE(m_reactor.log, QStringList({ "createStarted a.dwg", "created a.dwg",
-                                              "toBeActivated a.dwg", "activated a.dwg",
-                                              "createStarted b.dxf", "created b.dxf",
-                                              "toBeDeactivated a.dwg", "toBeActivated b.dxf",
-                                              "activated b.dxf" }));
-        QCOMPARE(m_manager.GetCurrentDocument(), b);
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<int>("documents");
+        QTest::addColumn<QString>("current");
+        QTest::newRow("opening two") << QStringList() << QStringList({
+            "createStarted a.dwg", "created a.dwg", "toBeActivated a.dwg", "activated a.dwg",
+            "createStarted b.dxf", "created b.dxf", "toBeDeactivated a.dwg",
+            "toBeActivated b.dxf", "activated b.dxf" }) << 2 << "b.dxf";
+        QTest::newRow("opening an open drawing switches to it") << QStringList({ "open a.dwg" })
+            << QStringList({ "toBeDeactivated b.dxf", "toBeActivated a.dwg", "activated a.dwg" })
+            << 2 << "a.dwg";
+        QTest::newRow("closing the current drawing activates another, once")
+            << QStringList({ "close b.dxf", "close b.dxf" })
+            << QStringList({ "toBeDestroyed b.dxf", "destroyed", "toBeActivated a.dwg",
+                             "activated a.dwg" }) << 1 << "a.dwg";
+        QTest::newRow("closing everything activates nothing") << QStringList({ "close all" })
+            << QStringList({ "toBeDestroyed b.dxf", "destroyed", "toBeDestroyed a.dwg",
+                             "destroyed" }) << 0 << "";
     }
 
-    void openingAnOpenDrawingSwitchesToIt()
+    void notificationsFollowTheSteps()
     {
-        CFxDocument *a = m_manager.OpenDocument(m_dir.filePath("a.dwg"));
-        m_manager.OpenDocument(m_dir.filePath("b.dxf"));
-        m_reactor.log.clear();
-        QCOMPARE(m_manager.OpenDocument(m_dir.filePath("a.dwg")), a);
-        QCOMPARE(m_manager.GetDocumentCount(), 2);
-        QCOMPARE(m_reactor.log, QStringList({ "toBeDeactivated b.dxf", "toBeActivated a.dwg",
-                                              "activated a.dwg" }));
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, log);
+        QFETCH(int, documents);
+        QFETCH(QString, current);
+        QMap<QString, CFxDocument *> opened;
+        for (const QString name : { "a.dwg", "b.dxf" })
+            opened[name] = m_manager.OpenDocument(m_dir.filePath(name));
+        if (!steps.isEmpty())
+            m_reactor.log.clear();
+        for (const QString &step : steps) {
+            const QString name = step.section(' ', 1);
+            if (step == "close all")
+                m_manager.closeAll();
+            else if (step.startsWith("close"))
+                m_manager.CloseDocument(opened.value(name));
+            else
+                QCOMPARE(m_manager.OpenDocument(m_dir.filePath(name)), opened.value(name));
+        }
+        QCOMPARE(m_reactor.log, log);
+        QCOMPARE(m_manager.GetDocumentCount(), documents);
+        QCOMPARE(m_manager.GetCurrentDocument(), opened.value(current));
     }
 
     void findAcceptsEitherSeparator()
@@ -128,29 +151,6 @@ private slots:
         QCOMPARE(failed.count(), content.isEmpty() ? 0 : 1);
         if (!content.isEmpty())
             QVERIFY2(!failed.at(0).at(1).toString().isEmpty(), "the user is told why");
-    }
-
-    void closingTheCurrentDrawingActivatesAnother()
-    {
-        CFxDocument *a = m_manager.OpenDocument(m_dir.filePath("a.dwg"));
-        CFxDocument *b = m_manager.OpenDocument(m_dir.filePath("b.dxf"));
-        m_reactor.log.clear();
-        QVERIFY(m_manager.CloseDocument(b));
-        QCOMPARE(m_reactor.log, QStringList({ "toBeDestroyed b.dxf", "destroyed",
-                                              "toBeActivated a.dwg", "activated a.dwg" }));
-        QCOMPARE(m_manager.GetCurrentDocument(), a);
-        QVERIFY(!m_manager.CloseDocument(b));
-    }
-
-    void closingEverythingActivatesNothing()
-    {
-        m_manager.OpenDocument(m_dir.filePath("a.dwg"));
-        m_manager.OpenDocument(m_dir.filePath("b.dxf"));
-        m_reactor.log.clear();
-        m_manager.closeAll();
-        QCOMPARE(m_reactor.log, QStringList({ "toBeDestroyed b.dxf", "destroyed",
-                                              "toBeDestroyed a.dwg", "destroyed" }));
-        QCOMPARE(m_manager.GetCurrentDocument(), nullptr);
     }
 
     void newDrawingsGetFreshNamesInTheNewDrawingsFolder()

@@ -12,11 +12,8 @@
 #include <odrxmodule.h>
 
 #include <QDockWidget>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLibrary>
 #include <QMainWindow>
-#include <QProcess>
 #include <QtTest>
 
 class TestModuleLoading : public QObject
@@ -91,41 +88,6 @@ private slots:
         QCOMPARE(pane->minimumSize(), size);
         QCOMPARE(pane->maximumSize(), size);
         module->shutdown();
-    }
-
-    void hostPrintsTheModulesMenusAndRibbon()
-    {
-        QProcess lintra;
-        lintra.setProcessEnvironment(m_home.environment());
-        lintra.start(LINTRA_BIN, { "--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
-                                   "--print-ui", "--exit" });
-        QVERIFY(lintra.waitForFinished(60000));
-        QCOMPARE(lintra.exitCode(), 0);
-        const QJsonObject ui = QJsonDocument::fromJson(lintra.readAllStandardOutput()).object();
-
-        QList<QJsonObject> groups { ui.value("mainMenuGroup").toObject() };
-        for (const QJsonValue &workspace : ui.value("workspaces").toArray())
-            groups << workspace.toObject();
-        int popups = 0;
-        for (const QJsonObject &group : groups) {
-            for (const QJsonValue &menu : group.value("menus").toArray()) {
-                if (menu.toObject().value("id").toString() != "ID_MnFile")
-                    continue;
-                const QJsonObject popup = menu.toObject().value("entries").toArray().at(4).toObject();
-                if (popup.value("id").toString() != "ID_AUREX")
-                    continue;
-                ++popups;
-                const QJsonObject signIn = popup.value("entries").toArray().at(3).toObject();
-                QCOMPARE(signIn.value("commandItem").toObject().value("elementId").toString(),
-                         QString("ID_AUREX_LOGINOUT"));
-                // Nobody signed in at start-up: the entry offers to sign in.
-                QCOMPARE(signIn.value("caption").toString(), QString("Sign In to AUREX Platform"));
-            }
-        }
-        QCOMPARE(popups, 2);
-        const QJsonArray panes = ui.value("panes").toArray();
-        QCOMPARE(panes.size(), 1);
-        QCOMPARE(panes.at(0).toObject().value("title").toString(), QString("AUREX Platform Connection"));
     }
 
 private:

@@ -41,7 +41,6 @@ private slots:
     void searchAsksForWhatTheChoiceSays();
     void resultsShowAsGridOrTilesInTheChosenOrder();
     void selectionProposesTheFolderOfAKnownCopy();
-    void openDownloadsIntoTheFolderAndOpensTheDrawing();
     void drawingOpenUnderTheTargetPathIsNotDownloaded();
     void deletingResultsRemovesThemEverywhere();
 
@@ -197,22 +196,6 @@ void TestOpenFromCSDialog::selectionProposesTheFolderOfAKnownCopy()
              QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
     select({"piers.dxf", "rebar.dxf"});
     QVERIFY(!open->isEnabled());
-}
-
-void TestOpenFromCSDialog::openDownloadsIntoTheFolderAndOpensTheDrawing()
-{
-    search("bridge");
-    select({"bridge.dwg"});
-    const QString folder = m_dir->filePath("download");
-    QVERIFY(QDir().mkpath(folder));
-    child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
-    QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(m_host->documents()->FindDocument(CFxString(folder + "/bridge.dwg")),
-                             60000);
-    QTRY_VERIFY(m_dialog.isNull());
-    const QJsonObject report = DxfTest::ezdxfReport(folder + "/bridge.dwg");
-    QCOMPARE(report.value("xrefs").toObject().value("deck").toString(), folder + "/deck.dwg");
-    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 7);
 }
 
 void TestOpenFromCSDialog::drawingOpenUnderTheTargetPathIsNotDownloaded()

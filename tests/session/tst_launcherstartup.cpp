@@ -44,16 +44,6 @@ private slots:
         QVERIFY(QFileInfo(model).size() > 0);
     }
 
-    void expiredCookieLeavesTheUserSignedOut()
-    {
-        TestHome home;
-        writeLauncherFiles(home, { "--model", m_bridgeId, "--ttl", "1" });
-        QTest::qWait(1500);
-        const QJsonObject ui = startHost(home);
-        QCOMPARE(signInCaption(ui), QString("Sign In to AUREX Platform"));
-        QVERIFY(ui.value("documents").toArray().isEmpty());
-    }
-
 private:
     void writeLauncherFiles(const TestHome &home, const QStringList &extra)
     {

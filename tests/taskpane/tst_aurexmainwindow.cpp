@@ -55,11 +55,6 @@ QStringList rows(AurexMainWindow &window)
     return lines;
 }
 
-bool synced(AurexMainWindow &window)
-{
-    return window.isSettled();
-}
-
 QStringList shownNames(QListWidget *list)
 {
     QStringList names;
@@ -130,7 +125,7 @@ private slots:
 
         AurexMainWindow window;
         window.DocumentActivatedSlot();
-        QTRY_VERIFY(synced(window));
+        QTRY_VERIFY(window.isSettled());
         QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
                  QString(" Result: 9 File(s)"));
         // status: 0 new, 1 changed locally, 2 current, 3 out of date; lock: 1 mine, 2 another
@@ -163,16 +158,16 @@ private slots:
             window.DocumentActivatedSlot();
             window.DocumentActivatedSlot();
             QTest::qWait(300);
-            QVERIFY(!synced(window));
+            QVERIFY(!window.isSettled());
         }
-        QTRY_VERIFY(synced(window));
+        QTRY_VERIFY(window.isSettled());
 
         const QString bridge = window.drawingPath();
         m_commands.runLine("_OPEN " + path("piers.dxf"), false);
         window.DocumentActivatedSlot();
         // An answer for the drawing that was active before changes nothing.
         window.CADObjectDetailsFinishedSlot(MAPSTRCADOBJ(), bridge);
-        QTRY_VERIFY(synced(window));
+        QTRY_VERIFY(window.isSettled());
         QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
                  QString(" Result: 2 File(s)"));
         QCOMPARE(rows(window), QStringList({"piers.dxf 2 1", "  rebar.dxf 2 3"}));
@@ -184,7 +179,7 @@ private slots:
     {
         AurexMainWindow window;
         window.DocumentActivatedSlot();
-        QTRY_VERIFY(synced(window));
+        QTRY_VERIFY(window.isSettled());
         auto *label = window.findChild<QLabel *>("searchResultLabel");
         auto *dwg = window.findChild<QPushButton *>("dwgFilterButton");
         auto *dxf = window.findChild<QPushButton *>("dxfFilterButton");
@@ -225,7 +220,7 @@ private slots:
         QFETCH(int, order);
         AurexMainWindow window;
         window.DocumentActivatedSlot();
-        QTRY_VERIFY(synced(window));
+        QTRY_VERIFY(window.isSettled());
         window.AscendingSortSlot(order);
         QListWidget *list = window.listWidget();
         for (int i = 1; i < list->count(); ++i) {
@@ -253,7 +248,7 @@ private slots:
     {
         AurexMainWindow window;
         window.DocumentActivatedSlot();
-        QTRY_VERIFY(synced(window));
+        QTRY_VERIFY(window.isSettled());
         ShowAurexTaskPane::instance()->endSession();
         m_commands.runLine("_OPEN " + path("piers.dxf"), false);
         window.DocumentActivatedSlot();
@@ -267,7 +262,7 @@ private slots:
         m_fixture.platform->stop();
         AurexMainWindow window;
         window.DocumentActivatedSlot();
-        QTRY_VERIFY(synced(window));
+        QTRY_VERIFY(window.isSettled());
         // No platform stamp to compare with: files saved here are changed locally, the others
         // out of date; no lock is known.
         QCOMPARE(rows(window), QStringList({
