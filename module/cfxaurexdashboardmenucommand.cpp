@@ -3,22 +3,11 @@
 #include "session/dashboardlauncher.h"
 
 CFxAurexDashboardMenuCommand::CFxAurexDashboardMenuCommand()
+    : CFxAurexCommand("_LaunchHubdeck", kModelessAware, Gate::None)
 {
-    AddFlags(kModelessAware);
 }
 
-const OdString CFxAurexDashboardMenuCommand::globalName() const
-{
-    return OdString("_LaunchHubdeck");
-}
-
-const OdString CFxAurexDashboardMenuCommand::localName() const
-{
-    return globalName();
-}
-
-int CFxAurexDashboardMenuCommand::action(OdEdCommandContext *)
+void CFxAurexDashboardMenuCommand::run(OdEdCommandContext *)
 {
     DashboardLauncher::launch();
-    return RTNORM;
 }

@@ -1,16 +1,13 @@
 #pragma once
 
-#include <cfxcommand.h>
+#include "cfxaurexcommand.h"
 
 // "_LaunchHubdeck": opens the platform's dashboard in the web browser; needs no sign-in.
-class CFxAurexDashboardMenuCommand : public CFxCommand
+class CFxAurexDashboardMenuCommand : public CFxAurexCommand
 {
 public:
     CFxAurexDashboardMenuCommand();
 
-    const OdString globalName() const override;
-    const OdString localName() const override;
-
 protected:
-    int action(OdEdCommandContext *context) override;
+    void run(OdEdCommandContext *context) override;
 };

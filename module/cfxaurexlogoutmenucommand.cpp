@@ -4,18 +4,8 @@
 #include "support/signincaption.h"
 
 CFxAurexLogOutMenuCommand::CFxAurexLogOutMenuCommand()
+    : CFxAurexCommand("_AurexLogOut", kModelessAware, Gate::None)
 {
-    AddFlags(kModelessAware);
-}
-
-const OdString CFxAurexLogOutMenuCommand::globalName() const
-{
-    return OdString("_AurexLogOut");
-}
-
-const OdString CFxAurexLogOutMenuCommand::localName() const
-{
-    return globalName();
 }
 
 void CFxAurexLogOutMenuCommand::updateMenuCaption(const QString &caption) const
@@ -28,12 +18,10 @@ void CFxAurexLogOutMenuCommand::updateRibbonCaption(const QString &caption) cons
     SignInCaption::updateRibbon(caption);
 }
 
-int CFxAurexLogOutMenuCommand::action(OdEdCommandContext *)
+void CFxAurexLogOutMenuCommand::run(OdEdCommandContext *)
 {
     const bool nowSignedIn = LoggingController::instance()->toggleSignIn();
     const QString caption = nowSignedIn ? SignInCaption::signOutText() : SignInCaption::signInText();
-    CFxAurexLogOutMenuCommand captions;
-    captions.updateMenuCaption(caption);
-    captions.updateRibbonCaption(caption);
-    return RTNORM;
+    updateMenuCaption(caption);
+    updateRibbonCaption(caption);
 }

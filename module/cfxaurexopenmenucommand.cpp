@@ -1,27 +1,13 @@
 #include "cfxaurexopenmenucommand.h"
 
-#include "signingate.h"
-
 #include "open/openfromcsdialog.h"
 
 CFxAurexOpenMenuCommand::CFxAurexOpenMenuCommand()
+    : CFxAurexCommand("_AurexOpen", kModelessAware, Gate::SignIn)
 {
-    AddFlags(kModelessAware);
 }
 
-const OdString CFxAurexOpenMenuCommand::globalName() const
+void CFxAurexOpenMenuCommand::run(OdEdCommandContext *)
 {
-    return OdString("_AurexOpen");
-}
-
-const OdString CFxAurexOpenMenuCommand::localName() const
-{
-    return globalName();
-}
-
-int CFxAurexOpenMenuCommand::action(OdEdCommandContext *)
-{
-    if (passSignInGate())
-        OpenFromCSDialog::showNew();
-    return RTNORM;
+    OpenFromCSDialog::showNew();
 }

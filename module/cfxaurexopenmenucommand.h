@@ -1,16 +1,13 @@
 #pragma once
 
-#include <cfxcommand.h>
+#include "cfxaurexcommand.h"
 
 // "_AurexOpen": after the sign-in gate, opens the dialog that searches the collaborative spaces.
-class CFxAurexOpenMenuCommand : public CFxCommand
+class CFxAurexOpenMenuCommand : public CFxAurexCommand
 {
 public:
     CFxAurexOpenMenuCommand();
 
-    const OdString globalName() const override;
-    const OdString localName() const override;
-
 protected:
-    int action(OdEdCommandContext *context) override;
+    void run(OdEdCommandContext *context) override;
 };

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <cfxcommand.h>
+#include "cfxaurexcommand.h"
 
 // "_SaveAccelerator": takes the answer given with it and recognises "SaveAccelerator"; it has
 // no visible effect.
-class CFxAurexSaveAcceleratorCommand : public CFxCommand
+class CFxAurexSaveAcceleratorCommand : public CFxAurexCommand
 {
 public:
-    const OdString globalName() const override;
-    const OdString localName() const override;
+    CFxAurexSaveAcceleratorCommand();
 
 protected:
-    int action(OdEdCommandContext *context) override;
+    void run(OdEdCommandContext *context) override;
 };

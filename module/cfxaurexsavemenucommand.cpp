@@ -1,27 +1,13 @@
 #include "cfxaurexsavemenucommand.h"
 
-#include "signingate.h"
-
 #include "save/savetocsdialog.h"
 
 CFxAurexSaveMenuCommand::CFxAurexSaveMenuCommand()
+    : CFxAurexCommand("_AurexSave", kModelessAware, Gate::SignIn)
 {
-    AddFlags(kModelessAware);
 }
 
-const OdString CFxAurexSaveMenuCommand::globalName() const
+void CFxAurexSaveMenuCommand::run(OdEdCommandContext *)
 {
-    return OdString("_AurexSave");
-}
-
-const OdString CFxAurexSaveMenuCommand::localName() const
-{
-    return globalName();
-}
-
-int CFxAurexSaveMenuCommand::action(OdEdCommandContext *)
-{
-    if (passSignInGate())
-        SaveToCSDialog::showForActiveDrawing();
-    return RTNORM;
+    SaveToCSDialog::showForActiveDrawing();
 }

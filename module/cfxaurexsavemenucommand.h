@@ -1,17 +1,14 @@
 #pragma once
 
-#include <cfxcommand.h>
+#include "cfxaurexcommand.h"
 
 // "_AurexSave": after the sign-in gate, opens the dialog that saves the drawing and everything
 // it references to a collaborative space.
-class CFxAurexSaveMenuCommand : public CFxCommand
+class CFxAurexSaveMenuCommand : public CFxAurexCommand
 {
 public:
     CFxAurexSaveMenuCommand();
 
-    const OdString globalName() const override;
-    const OdString localName() const override;
-
 protected:
-    int action(OdEdCommandContext *context) override;
+    void run(OdEdCommandContext *context) override;
 };

@@ -6,16 +6,18 @@
 #include "cfxaurexsaveacceleratorcommand.h"
 #include "cfxaurexsavemenucommand.h"
 
+#include "workingcopy/localsaverecorder.h"
+
 #include <cfxdocumentmanagerreactor.h>
 #include <cfxeditorreactor.h>
 #include <lxodrxmodule.h>
 #include <odstaticrxobject.h>
 
-#include <QString>
-
 // The module object: the host's handle on the module, owner of its five commands, and its
-// listener on the host's documents and editor. One instance, created by odrxCreateModuleObject
-// (wrapped in OdRxWin32Module) and destroyed by deleteModuleObject; main thread only.
+// listener on the host's documents and editor, which hands each notification to the folder that
+// owns the work (session, file database, task pane). One instance, created by
+// odrxCreateModuleObject (wrapped in OdRxWin32Module) and destroyed by deleteModuleObject; main
+// thread only.
 class LxAurexReactor : public lx_OdRxModule,
                        public CFxDocumentManagerReactor,
                        public CFxEditorReactor
@@ -45,5 +47,5 @@ private:
     OdStaticRxObject<CFxAurexDashboardMenuCommand> m_dashboardCommand;
     OdStaticRxObject<CFxAurexLogOutMenuCommand> m_signInOutCommand;
     OdStaticRxObject<CFxAurexSaveAcceleratorCommand> m_saveAcceleratorCommand;
-    QString m_lastSavedFileName;
+    LocalSaveRecorder m_localSaves;
 };

@@ -10,9 +10,36 @@
 #include "support/hostaccess.h"
 #include "support/launchmessagebox.h"
 
+#include <cfxdocument.h>
+#include <cfxdocumentmanager.h>
 #include <lintraaurexconnectorwrapper.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+// The launcher's model path is stored with the separators it was built with.
+QString comparablePath(QString path)
+{
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// Closing the drawing inside the host's activation would pull it away under the host: the
+// close waits for the event loop.
+void closeLater(const QString &path)
+{
+    QTimer::singleShot(0, [path]() {
+        CFxDocumentManager *documents = HostAccess::documents();
+        if (CFxDocument *document = documents ? documents->FindDocument(path) : nullptr)
+            documents->CloseDocument(document);
+    });
+}
+
+} // namespace
 
 bool signInFromLauncher(ShowAurexTaskPane *session)
 {
@@ -60,6 +87,16 @@ void openLauncherModel(ShowAurexTaskPane *session)
         session->setLauncherOpenPending(false);
         HostAccess::writeToCommandLine(error);
     }
+}
+
+void closeDrawingBeforeLauncherModel(ShowAurexTaskPane *session, const QString &activatedPath)
+{
+    if (!signedIn() || !session->isLauncherOpenPending()
+        || comparablePath(activatedPath) == comparablePath(session->launcherModelPath()))
+        return;
+    session->setLauncherOpenPending(false);
+    qCDebug(lcSession) << "closing" << activatedPath << "activated before the launcher's model";
+    closeLater(activatedPath);
 }
 
 bool ensureLauncherConfigured()

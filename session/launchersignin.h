@@ -1,6 +1,7 @@
 #pragma once
 
 class ShowAurexTaskPane;
+class QString;
 
 // Signs in with the launcher's cookie when the module's view is created. Sets the connector up
 // (proxy, server, tenant, preferred context) and, when the launcher file has a cookie and a
@@ -11,6 +12,12 @@ bool signInFromLauncher(ShowAurexTaskPane *session);
 // Downloads the launcher's model into the temporary folder and asks the host to open it; only
 // while signed in and when the launcher names a model.
 void openLauncherModel(ShowAurexTaskPane *session);
+
+// A drawing became active in the host. While the launcher's model is being opened for a
+// signed-in user, the first other drawing to become active (the host's blank start-up drawing
+// is not what the user came for) is closed, once the host has finished activating it, and the
+// open no longer pends.
+void closeDrawingBeforeLauncherModel(ShowAurexTaskPane *session, const QString &activatedPath);
 
 // True when the launcher file names no server: the module cannot sign in, and the welcome box
 // that explains the set-up has been shown (modally). False otherwise, showing nothing.

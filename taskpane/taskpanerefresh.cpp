@@ -1,0 +1,26 @@
+#include "taskpanerefresh.h"
+
+#include "session/showaurextaskpane.h"
+
+#include <QString>
+
+namespace {
+const char *const kFileSetCommands[] = {"_SAVE", "_SAVEAS", "_ATTACHDRAWING", "_ATTACHIMAGE",
+                                        "_ATTACHPDF", "_DETACHDRAWING", "_DETACHIMAGE",
+                                        "_DETACHPDF"};
+} // namespace
+
+void TaskPaneRefresh::afterDocumentActivated()
+{
+    emit ShowAurexTaskPane::instance()->DocumentActivatedSignal();
+}
+
+void TaskPaneRefresh::afterCommand(const QString &globalName)
+{
+    for (const char *name : kFileSetCommands) {
+        if (globalName == QLatin1String(name)) {
+            emit ShowAurexTaskPane::instance()->DocumentActivatedSignal();
+            return;
+        }
+    }
+}

@@ -1,0 +1,14 @@
+#include "localsaverecorder.h"
+
+#include "filedatabase.h"
+
+bool LocalSaveRecorder::isSaveCommand(const QString &globalName)
+{
+    return globalName == QLatin1String("_SAVE") || globalName == QLatin1String("_SAVEAS");
+}
+
+bool LocalSaveRecorder::recordLastWrite(const QString &tenant) const
+{
+    FileDatabase database(tenant);
+    return database.recordLocalSave(FileDatabase::keyForPath(m_lastWritten));
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Keeps the file database in step with the saves the user makes in the host: the host first
+// reports the name it wrote a drawing under, then the end of the command that saved it. Owned
+// by the module object; main thread.
+class LocalSaveRecorder
+{
+public:
+    // The host wrote a drawing under fileName; the latest name is the one a save records.
+    void fileWritten(const QString &fileName) { m_lastWritten = fileName; }
+
+    // Whether the host command of that global name saves the active drawing (exact names, as
+    // the host reports them).
+    static bool isSaveCommand(const QString &globalName);
+
+    // Marks the file written last as changed locally in the tenant's file database. A file the
+    // database does not know stays unknown: it is new to the platform anyway. Returns whether
+    // it has an entry.
+    bool recordLastWrite(const QString &tenant) const;
+
+private:
+    QString m_lastWritten;
+};
