@@ -180,12 +180,13 @@ bool FileDatabase::save()
 XmlNode *FileDatabase::findEntry(const QString &path) const
 {
     XmlNode &root = m_session->document.root();
+    const QString pathAttribute = QLatin1String(kAttrPath);
     for (XmlNode &child : root.children) {
         // The walk ends at the first node that is not an element.
         if (!child.isElement())
             return nullptr;
         // Case folding maps code unit to code unit, so only paths of equal length can match.
-        const QString childPath = child.attribute(QLatin1String(kAttrPath));
+        const QString childPath = child.attribute(pathAttribute);
         if (childPath.size() == path.size()
             && childPath.compare(path, Qt::CaseInsensitive) == 0) {
             return &child;

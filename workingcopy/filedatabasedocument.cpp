@@ -1,22 +1,14 @@
 #include "filedatabasedocument.h"
 
+#include "elementonlyxmlreader.h"
 #include "workingcopyconstants.h"
+#include "xmltreereader.h"
 
 #include <QByteArray>
-#include <QXmlStreamReader>
 
 #include <cstring>
 
 namespace {
-
-XmlNode makeNode(XmlNode::Kind kind, const QString &name, const QString &value = QString())
-{
-    XmlNode node;
-    node.kind = kind;
-    node.name = name;
-    node.value = value;
-    return node;
-}
 
 // Serialisation encodes straight into UTF-8 bytes: converting value by value costs an
 // allocation each, and this runs on every save of a database that may hold thousands of
@@ -217,104 +209,16 @@ const XmlNode *findIn(const std::vector<XmlNode> &nodes, const QString &tag,
 
 } // namespace
 
-QString XmlNode::attribute(const QString &attributeName) const
-{
-    for (const auto &attribute : attributes) {
-        if (attribute.first == attributeName)
-            return attribute.second;
-    }
-    return QString();
-}
-
-void XmlNode::setAttribute(const QString &attributeName, const QString &attributeValue)
-{
-    for (auto &attribute : attributes) {
-        if (attribute.first == attributeName) {
-            attribute.second = attributeValue;
-            return;
-        }
-    }
-    attributes.append(qMakePair(attributeName, attributeValue));
-}
-
 FileDatabaseDocument::FileDatabaseDocument()
 {
-    m_nodes.push_back(makeNode(XmlNode::Element, QLatin1String(kRootTag)));
+    m_nodes.push_back(XmlNode::make(XmlNode::Element, QLatin1String(kRootTag)));
 }
 
 bool FileDatabaseDocument::parse(const QByteArray &bytes, QString *errorMessage)
 {
-    // Every entry repeats the same few names; sharing one string for each saves an allocation
-    // per attribute.
-    QVector<QString> names;
-    auto shared = [&names](const QStringRef &name) -> QString {
-        for (const QString &known : qAsConst(names)) {
-            if (name == known)
-                return known;
-        }
-        names.append(name.toString());
-        return names.constLast();
-    };
-    QXmlStreamReader reader(bytes);
-    // Namespace declarations stay ordinary attributes, so they are written back as read.
-    reader.setNamespaceProcessing(false);
     std::vector<XmlNode> nodes;
-    // Open elements, innermost last. Only the innermost one gains children, so the pointers
-    // into the enclosing vectors stay valid.
-    std::vector<XmlNode *> open;
-    auto append = [&](XmlNode node) -> XmlNode * {
-        std::vector<XmlNode> &siblings = open.empty() ? nodes : open.back()->children;
-        siblings.push_back(std::move(node));
-        return &siblings.back();
-    };
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement: {
-            XmlNode element = makeNode(XmlNode::Element, shared(reader.qualifiedName()));
-            const QXmlStreamAttributes attributes = reader.attributes();
-            element.attributes.reserve(attributes.size());
-            for (const QXmlStreamAttribute &attribute : attributes) {
-                element.attributes.append(
-                    qMakePair(shared(attribute.qualifiedName()), attribute.value().toString()));
-            }
-            open.push_back(append(std::move(element)));
-            break;
-        }
-        case QXmlStreamReader::EndElement:
-            open.pop_back();
-            break;
-        case QXmlStreamReader::Characters:
-        case QXmlStreamReader::EntityReference:
-            // Layout white space between elements is not content.
-            if (!reader.isWhitespace()) {
-                append(makeNode(reader.isCDATA() ? XmlNode::CData : XmlNode::Text, QString(),
-                                reader.text().toString()));
-            }
-            break;
-        case QXmlStreamReader::Comment:
-            append(makeNode(XmlNode::Comment, QString(), reader.text().toString()));
-            break;
-        case QXmlStreamReader::ProcessingInstruction:
-            append(makeNode(XmlNode::ProcessingInstruction,
-                            reader.processingInstructionTarget().toString(),
-                            reader.processingInstructionData().toString()));
-            break;
-        case QXmlStreamReader::DTD:
-            append(makeNode(XmlNode::Dtd, QString(), reader.text().toString()));
-            break;
-        default:
-            break;
-        }
-    }
-    if (reader.hasError()) {
-        if (errorMessage) {
-            *errorMessage = QStringLiteral("line %1, column %2: %3")
-                                .arg(reader.lineNumber())
-                                .arg(reader.columnNumber())
-                                .arg(reader.errorString());
-        }
+    if (!ElementOnlyXmlReader::read(bytes, &nodes) && !XmlTreeReader::read(bytes, &nodes, errorMessage))
         return false;
-    }
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (!nodes[i].isElement())
             continue;

@@ -1,35 +1,14 @@
 #pragma once
 
-#include <QPair>
-#include <QString>
-#include <QVector>
-
-#include <vector>
+#include "xmlnode.h"
 
 class QByteArray;
 
-// One node of the file database's XML: an element with its attributes in file order and its
-// children, or a text, comment, processing instruction or DTD kept as read.
-struct XmlNode
-{
-    enum Kind { Element, Text, CData, Comment, ProcessingInstruction, Dtd };
-
-    Kind kind = Element;
-    QString name;  // element tag, instruction target
-    QString value; // text, comment, instruction data, DTD
-    QVector<QPair<QString, QString>> attributes;
-    std::vector<XmlNode> children;
-
-    bool isElement() const { return kind == Element; }
-    // "" when absent.
-    QString attribute(const QString &attributeName) const;
-    void setAttribute(const QString &attributeName, const QString &attributeValue);
-};
-
 // The content of filedb.xml in memory: the XML declaration, then the root element "files"
-// holding one "file" element per entry. Parsed with QXmlStreamReader and written by hand,
-// because the DOM classes take tens of times longer than the plain write of the same bytes on
-// a database of some thousand entries. Unknown content (comments, other elements) is kept.
+// holding one "file" element per entry. Read by hand when it holds only elements (as the
+// database writes it), else with QXmlStreamReader, and written by hand: the general readers take
+// many times longer than the plain read and write of the same bytes on a database of some
+// thousand entries. Unknown content (comments, other elements) is kept.
 class FileDatabaseDocument
 {
 public:
