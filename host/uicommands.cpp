@@ -178,10 +178,25 @@ int tabIndex(const QTabBar *tabBar, const QString &tab)
     return isNumber && number >= 0 && number < tabBar->count() ? number : -1;
 }
 
+// The column a script names: its header text, or its number; 0 when none is named.
+int columnIndex(const QAbstractItemModel *model, const QString &column)
+{
+    if (column.isEmpty())
+        return 0;
+    for (int i = 0; i < model->columnCount(); ++i) {
+        if (model->headerData(i, Qt::Horizontal).toString() == column)
+            return i;
+    }
+    bool isNumber = false;
+    const int number = column.toInt(&isNumber);
+    return isNumber && number >= 0 && number < model->columnCount() ? number : -1;
+}
+
 bool select(const QStringList &arguments, QString *errorMessage)
 {
     const QString &name = arguments.at(0);
     const QString &row = arguments.at(1);
+    const QString column = arguments.value(2);
     QWidget *widget = usableWidget(name, errorMessage);
     if (!widget)
         return false;
@@ -212,11 +227,17 @@ bool select(const QStringList &arguments, QString *errorMessage)
                             .arg(name, QLatin1String(widget->metaObject()->className()));
         return false;
     }
-    const QModelIndex index = rowIndex(view->model(), row);
+    const int columnNumber = columnIndex(view->model(), column);
+    if (columnNumber < 0) {
+        *errorMessage = tr("\"%1\" has no column \"%2\".").arg(name, column);
+        return false;
+    }
+    QModelIndex index = rowIndex(view->model(), row);
     if (!index.isValid()) {
         *errorMessage = tr("\"%1\" has no row \"%2\".").arg(name, row);
         return false;
     }
+    index = index.siblingAtColumn(columnNumber);
     // A click on the row, so that the view and whoever listens to it react as to a user.
     view->scrollTo(index);
     const QRect rect = view->visualRect(index);
@@ -294,7 +315,7 @@ UiCommands::UiCommands()
     static const Definition kDefinitions[] = {
         { "_UICLICK", 1, "name", click },
         { "_UISET", 2, "name value", set },
-        { "_UISELECT", 2, "name row", select },
+        { "_UISELECT", 2, "name row [column]", select },
         { "_UITRIGGER", 1, "name", trigger },
         { "_UICLOSE", 1, "name", close },
         { "_UISNAPSHOT", 1, "file", snapshot },

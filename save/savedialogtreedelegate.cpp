@@ -13,6 +13,8 @@ namespace {
 const char kSelectedFill[] = "#96368ec4";
 const char kHoverFill[] = "#96e6e8ea";
 const char kErrorFill[] = "#96ffcbc2";
+const char kActionEditorName[] = "ActionComboBox";
+const char kSpaceEditorName[] = "SpaceComboBox";
 
 } // namespace
 
@@ -88,6 +90,10 @@ QWidget *SaveDialogTreeDelegate::createEditor(QWidget *parent, const QStyleOptio
         return QStyledItemDelegate::createEditor(parent, option, index);
     auto *combo = new QComboBox(parent);
     combo->setFrame(true);
+    // Named so that scripts can choose an entry once a click has opened the editor.
+    combo->setObjectName(QLatin1String(index.column() == SaveDialogTreeModel::ActionColumn
+                                           ? kActionEditorName
+                                           : kSpaceEditorName));
     if (index.column() == SaveDialogTreeModel::ActionColumn) {
         // A file found in the target space can be overwritten, never saved as changes.
         const SaveAction offered[] = {SaveAction::SaveAsNew,

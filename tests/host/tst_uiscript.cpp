@@ -100,6 +100,9 @@ private slots:
         QTest::newRow("row that is not there")
             << QStringList { "_PROBEMODELESS", "_UISELECT ChoiceList delta" }
             << "\"ChoiceList\" has no row \"delta\".";
+        QTest::newRow("column that is not there")
+            << QStringList { "_PROBEMODELESS", "_UISELECT ChoiceList beta Price" }
+            << "\"ChoiceList\" has no column \"Price\".";
         QTest::newRow("widget is not triggered")
             << QStringList { "_PROBEMODELESS", "_UITRIGGER OkButton" }
             << "\"OkButton\" is a widget; use _UICLICK.";

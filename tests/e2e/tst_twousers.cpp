@@ -1,0 +1,293 @@
+// Two users on one platform, each with the CAD application and the module in a home of their
+// own: alice signs in, opens bridge.dwg from the platform, attaches a picture and saves back;
+// bob sees the newer version, opens it and locks it; alice sees his lock and cannot save over
+// it; bob unlocks; alice signs out. Every step is a run of the real host driven by a script,
+// checked on its widget snapshots and on what the platform holds.
+//
+// With AUREX_SCENARIO_PICTURES naming a folder, the runs that end on a task pane worth showing
+// also leave a picture of the host window there.
+
+#include "platformprobe.h"
+#include "platformprocess.h"
+#include "testhome.h"
+#include "widgetsnapshotfile.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+// One row of the task pane's tree as a user sees it.
+struct PaneRow
+{
+    QString status; // the status icon's tool tip
+    QString lock;   // the lock button's tool tip, "" when it is not shown
+};
+
+void collectPaneRows(const QJsonObject &node, QMap<QString, PaneRow> *rows)
+{
+    if (node.value("objectName").toString() == "ImageViewDialog") {
+        const QJsonObject lock = WidgetSnapshotFile::find(node, "LockButton");
+        PaneRow row;
+        row.status = WidgetSnapshotFile::find(node, "StatusLabel").value("toolTip").toString();
+        row.lock = lock.value("visible").toBool() ? lock.value("toolTip").toString() : QString();
+        // A file referenced twice stands twice with the same state; the first one is enough.
+        const QString name = WidgetSnapshotFile::find(node, "NameLabel").value("text").toString();
+        if (!rows->contains(name))
+            rows->insert(name, row);
+        return;
+    }
+    for (const QJsonValue &child : node.value("children").toArray())
+        collectPaneRows(child.toObject(), rows);
+}
+
+// The rows of the task pane's tree in a snapshot, by file name.
+QMap<QString, PaneRow> paneRows(const QString &snapshot)
+{
+    QMap<QString, PaneRow> rows;
+    collectPaneRows(WidgetSnapshotFile(snapshot).find("ActiveTreeViewWidget"), &rows);
+    return rows;
+}
+
+bool isShown(const WidgetSnapshotFile &snapshot, const QString &name)
+{
+    const QJsonObject widget = snapshot.find(name);
+    return !widget.isEmpty() && widget.value("visible").toBool();
+}
+
+} // namespace
+
+class TestTwoUsers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void bobDownloadsTheDrawing();
+    void aliceSignsInOpensAttachesAPictureAndSaves();
+    void bobSeesTheNewerVersionOpensItAndLocksIt();
+    void aliceSeesBobsLockAndCannotSaveOverIt();
+    void bobUnlocks();
+    void aliceSignsOutAndSeesTheWelcomePage();
+
+private:
+    struct User
+    {
+        QString login;
+        QString password;
+        TestHome home;
+        QString file(const QString &relative) const { return home.filePath(relative); }
+    };
+
+    // Runs the host for the user with the script's lines, from the user's home, signed in by
+    // the launcher's cookie unless signedOut; fails the test when the host reports a failure.
+    void runHost(const User &user, const QStringList &lines, const QString &picture = QString(),
+                 bool signedOut = false);
+    // The lines that search the platform for a drawing and open it into the documents folder,
+    // choosing "overwrite all" when copies are already there.
+    static QStringList openFromPlatform(const QString &title, int rows, bool present = false);
+
+    PlatformProcess m_platform{PlatformProcess::Options{true, {}, {}}};
+    User m_alice{"alice", "alice-demo-pw", {}};
+    User m_bob{"bob", "bob-demo-pw", {}};
+    QString m_savedStamp; // bridge.dwg's platform stamp after alice's save
+};
+
+void TestTwoUsers::initTestCase()
+{
+    QVERIFY(m_alice.home.isValid() && m_bob.home.isValid());
+    QString error;
+    QVERIFY2(m_platform.start(&error), qPrintable(error));
+    // The picture alice attaches, beside her documents folder.
+    QVERIFY(QDir().mkpath(m_alice.file("Pictures")));
+    QVERIFY(QFile::copy(QFINDTESTDATA("../../server/demo/files/harbour-aerial.png"),
+                        m_alice.file("Pictures/site-photo.png")));
+}
+
+void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QString &picture,
+                           bool signedOut)
+{
+    QVERIFY(m_platform.writeLauncherFiles(user.login, user.home.environment()));
+    if (signedOut) {
+        // Started without a session, as the launcher does for a user not signed in yet.
+        QFile params(user.file("config/fzcachedir/FzxAppLauncherParams.xml"));
+        QVERIFY(params.open(QIODevice::ReadOnly));
+        QString content = QString::fromUtf8(params.readAll());
+        params.close();
+        content.replace(QRegularExpression("CasCookie=\"[^\"]*\""), "CasCookie=\"\"");
+        QVERIFY(user.home.write("config/fzcachedir/FzxAppLauncherParams.xml", content.toUtf8()));
+    }
+    QVERIFY(user.home.write("step.scr", lines.join('\n').toUtf8()));
+
+    QStringList arguments = {"--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
+                             "--script", "step.scr", "--exit"};
+    const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
+    if (!picture.isEmpty() && !pictures.isEmpty())
+        arguments << "--screenshot" << QDir(pictures).absoluteFilePath(picture);
+    QProcess lintra;
+    lintra.setProcessEnvironment(user.home.environment());
+    // Paths in the scripts are relative to the home, so the command line shows no temporary
+    // folder.
+    lintra.setWorkingDirectory(user.home.path());
+    lintra.start(LINTRA_BIN, arguments);
+    QVERIFY(lintra.waitForFinished(180000));
+    const bool succeeded = lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0;
+    if (!succeeded)
+        qWarning().noquote() << lintra.readAllStandardError();
+    QVERIFY(succeeded);
+}
+
+QStringList TestTwoUsers::openFromPlatform(const QString &title, int rows, bool present)
+{
+    QStringList lines = {"_AurexOpen",
+                         "_UIWAIT OpenFromCSDialogClass 30",
+                         "_UISET SearchLineEditBox " + title,
+                         "_UICLICK searchButton",
+                         "_UIWAIT ViewWidget[0] 30",
+                         "_UISELECT listWidget 0",
+                         "_UICLICK openButton"};
+    if (present)
+        lines << "_UIWAIT overwriteAllLocal_label 30" << "_UICLICK overwriteAllLocal_label";
+    // Each row of the task pane gets its "More Action" button once its details are shown.
+    lines << QString("_UIWAIT moreActionPushButton[%1] 90").arg(rows - 1);
+    return lines;
+}
+
+void TestTwoUsers::bobDownloadsTheDrawing()
+{
+    runHost(m_bob, openFromPlatform("bridge", 8) + QStringList{"_UISNAPSHOT bob-opened.json"});
+    QVERIFY(QFileInfo::exists(m_bob.file("Documents/bridge.dwg")));
+    const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-opened.json"));
+    QCOMPARE(rows.value("bridge.dwg").status, QString("Status: Current"));
+}
+
+void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
+{
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    QVERIFY(probe.isSignedIn());
+    const QString before = probe.objectTitled("bridge.dwg").value("_filemodified").toString();
+    QVERIFY(!before.isEmpty());
+
+    runHost(m_alice,
+            QStringList{"_UISNAPSHOT alice-started.json",
+                        "_UITRIGGER ID_AUREX_LOGINOUT",
+                        "_UIWAIT CSLoginDialog 20",
+                        "_UISET UserLineEdit alice",
+                        "_UISET PasswordLineEdit " + m_alice.password,
+                        "_UICLICK LoginPushButton"}
+                + openFromPlatform("bridge", 8)
+                + QStringList{"_ATTACHIMAGE ../Pictures/site-photo.png",
+                              "_AurexSave",
+                              "_UIWAIT SaveToCSDialog 60",
+                              "_UISNAPSHOT alice-save.json",
+                              // bob keeps deck.dwg locked: leave it out, save the rest.
+                              "_UISELECT SaveDialogTreeView deck.dwg Action",
+                              "_UIWAIT ActionComboBox 10",
+                              "_UISET ActionComboBox \"Do Not Save\"",
+                              "_UICLICK SavePushButton",
+                              "_UIWAIT moreActionPushButton[8] 90",
+                              "_UISNAPSHOT alice-saved.json"},
+            "alice-saved.png", true);
+
+    // Signed out at start: the pane showed the welcome page, not the lists.
+    const WidgetSnapshotFile started(m_alice.file("alice-started.json"));
+    QCOMPARE(started.find("ID_AUREX_LOGINOUT").value("text").toString(),
+             QString("Sign In to AUREX Platform"));
+    QVERIFY(!isShown(started, "splitterWidget"));
+
+    // deck.dwg, locked by bob, put the dialog in error; left out, the rest was saved.
+    const WidgetSnapshotFile save(m_alice.file("alice-save.json"));
+    QVERIFY(isShown(save, "error_label"));
+
+    const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-saved.json"));
+    QCOMPARE(rows.value("site-photo.png").status, QString("Status: Current"));
+    QCOMPARE(rows.value("bridge.dwg").status, QString("Status: Current"));
+
+    const QJsonObject bridge = probe.objectTitled("bridge.dwg");
+    m_savedStamp = bridge.value("_filemodified").toString();
+    QVERIFY(m_savedStamp != before);
+    QCOMPARE(bridge.value("_ModifiedBy").toString(), QString("alice"));
+    QCOMPARE(probe.objectTitled("site-photo.png").value("_Owner").toString(), QString("alice"));
+    // What was left out stayed as it was, still bob's.
+    QCOMPARE(probe.lockedBy("deck.dwg"), QString("bob"));
+}
+
+void TestTwoUsers::bobSeesTheNewerVersionOpensItAndLocksIt()
+{
+    QVERIFY(!m_savedStamp.isEmpty());
+    runHost(m_bob,
+            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[7] 90",
+             "_UISNAPSHOT bob-outdated.json"},
+            "bob-outdated.png");
+    const QMap<QString, PaneRow> outdated = paneRows(m_bob.file("bob-outdated.json"));
+    QCOMPARE(outdated.value("bridge.dwg").status,
+             QString("Status: Collaborative space has newer file"));
+    QVERIFY(!outdated.contains("site-photo.png"));
+
+    runHost(m_bob,
+            openFromPlatform("bridge", 9, true)
+                + QStringList{"_UITRIGGER moreActionPushButton[0]/LockMenu",
+                              "_UIWAIT moreActionPushButton[8] 30",
+                              "_UISNAPSHOT bob-locked.json"},
+            "bob-locked.png");
+    QVERIFY(QFileInfo::exists(m_bob.file("Documents/site-photo.png")));
+    const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-locked.json"));
+    QCOMPARE(rows.value("bridge.dwg").status, QString("Status: Current"));
+    QCOMPARE(rows.value("site-photo.png").status, QString("Status: Current"));
+
+    const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
+    QCOMPARE(probe.lockedBy("bridge.dwg"), QString("bob"));
+}
+
+void TestTwoUsers::aliceSeesBobsLockAndCannotSaveOverIt()
+{
+    runHost(m_alice,
+            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
+             "_UISNAPSHOT alice-pane.json", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
+             "_UISELECT SaveDialogTreeView deck.dwg Action", "_UIWAIT ActionComboBox 10",
+             "_UISET ActionComboBox \"Do Not Save\"", "_UICLICK SavePushButton",
+             "_UISNAPSHOT alice-refused.json", "_UICLICK CancelPushButton"},
+            "alice-sees-lock.png");
+
+    const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-pane.json"));
+    QVERIFY2(rows.value("bridge.dwg").lock.startsWith("File is locked by bob"),
+             qPrintable(rows.value("bridge.dwg").lock));
+
+    // Save left the dialog open with its error shown: bridge.dwg is bob's.
+    const WidgetSnapshotFile refused(m_alice.file("alice-refused.json"));
+    QVERIFY(isShown(refused, "SaveToCSDialog"));
+    QVERIFY(isShown(refused, "error_label"));
+
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    const QJsonObject bridge = probe.objectTitled("bridge.dwg");
+    QCOMPARE(bridge.value("_filemodified").toString(), m_savedStamp);
+    QCOMPARE(bridge.value("_LockedBy").toString(), QString("bob"));
+}
+
+void TestTwoUsers::bobUnlocks()
+{
+    runHost(m_bob, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
+                    "_UITRIGGER moreActionPushButton[0]/LockMenu"});
+    const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
+    QCOMPARE(probe.lockedBy("bridge.dwg"), QString());
+}
+
+void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
+{
+    runHost(m_alice, {"_UITRIGGER ID_AUREX_LOGINOUT", "_UISNAPSHOT alice-signed-out.json"},
+            "alice-signed-out.png");
+    const WidgetSnapshotFile signedOut(m_alice.file("alice-signed-out.json"));
+    QCOMPARE(signedOut.find("ID_AUREX_LOGINOUT").value("text").toString(),
+             QString("Sign In to AUREX Platform"));
+    const QJsonArray children = signedOut.find("containerWidget").value("children").toArray();
+    QVERIFY(std::any_of(children.begin(), children.end(), [](const QJsonValue &child) {
+        return child.toObject().value("class") == "WebViewAurexPlatform"
+            && child.toObject().value("visible").toBool();
+    }));
+}
+
+QTEST_GUILESS_MAIN(TestTwoUsers)
+#include "tst_twousers.moc"
