@@ -87,6 +87,7 @@ bool FileDatabase::open()
     if (QFile::exists(m_filePath))
         return load();
     m_session->document = FileDatabaseDocument();
+    m_session->fileBytes = QByteArray();
     m_session->dirty = false;
     m_session->writable = true;
     return true;
@@ -115,13 +116,16 @@ bool FileDatabase::load()
     }
     file.close();
 
-    FileDatabaseDocument document;
-    QString parseError;
-    if (!document.parse(bytes, &parseError)) {
-        keepUnreadableAside(parseError);
-        return false;
+    if (!m_session->adoptKeptDocument(bytes)) {
+        FileDatabaseDocument document;
+        QString parseError;
+        if (!document.parse(bytes, &parseError)) {
+            keepUnreadableAside(parseError);
+            return false;
+        }
+        m_session->document = std::move(document);
     }
-    m_session->document = std::move(document);
+    m_session->fileBytes = bytes;
     m_session->dirty = false;
     m_session->writable = true;
     return true;
@@ -137,6 +141,7 @@ void FileDatabase::keepUnreadableAside(const QString &reason)
         aside = stem + QLatin1Char('-') + QString::number(n);
 
     m_session->document = FileDatabaseDocument();
+    m_session->fileBytes = QByteArray();
     m_session->dirty = false;
     if (QFile::rename(m_filePath, aside)) {
         m_session->writable = true;
@@ -173,6 +178,7 @@ bool FileDatabase::save()
         file.cancelWriting();
         return false;
     }
+    m_session->fileBytes = bytes;
     m_session->dirty = false;
     return true;
 }
@@ -241,17 +247,15 @@ void FileDatabase::addFile(const QString &path, const QString &vaultId, const QS
                            const QString &updateStamp, const QString &localDate,
                            const QString &type, const QString &locallyModified)
 {
-    XmlNode entry;
-    entry.name = QLatin1String(kEntryTag);
-    entry.attributes = {
-        {QLatin1String(kAttrPath), path},
-        {QLatin1String(kAttrVaultId), vaultId},
-        {QLatin1String(kAttrName), name},
-        {QLatin1String(kAttrUpdateStamp), updateStamp},
-        {QLatin1String(kAttrLocalDate), localDate},
-        {QLatin1String(kAttrType), type},
-        {QLatin1String(kAttrLocallyModified), locallyModified},
-    };
+    XmlNode entry = XmlNode::make(XmlNode::Element, QLatin1String(kEntryTag));
+    entry.attributes.reserve(7);
+    entry.setAttribute(QLatin1String(kAttrPath), path);
+    entry.setAttribute(QLatin1String(kAttrVaultId), vaultId);
+    entry.setAttribute(QLatin1String(kAttrName), name);
+    entry.setAttribute(QLatin1String(kAttrUpdateStamp), updateStamp);
+    entry.setAttribute(QLatin1String(kAttrLocalDate), localDate);
+    entry.setAttribute(QLatin1String(kAttrType), type);
+    entry.setAttribute(QLatin1String(kAttrLocallyModified), locallyModified);
     m_session->document.root().children.push_back(std::move(entry));
     m_session->dirty = true;
 }

@@ -6,9 +6,27 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
+
+// For each way of escaping, the ASCII characters that are written as they are.
+struct AsIsTable
+{
+    bool table[3][128] = {};
+    constexpr AsIsTable()
+    {
+        for (int c = 0; c < 128; ++c) {
+            const bool markup = c == '&' || c == '<' || c == '>';
+            table[0][c] = true;
+            table[1][c] = (c >= 0x20 || c == '\t' || c == '\n') && !markup;
+            table[2][c] = c >= 0x20 && !markup && c != '"';
+        }
+    }
+};
+constexpr AsIsTable kAsIs;
+const bool (&kWrittenAsIs)[3][128] = kAsIs.table;
 
 // Serialisation encodes straight into UTF-8 bytes: converting value by value costs an
 // allocation each, and this runs on every save of a database that may hold thousands of
@@ -38,22 +56,22 @@ public:
     // U+FFFD, so that whatever a caller stores, the file always reads back.
     void appendEscaped(const QString &text, Escape escape)
     {
-        const QChar *chars = text.constData();
+        const auto *chars = reinterpret_cast<const char16_t *>(text.constData());
         const int length = text.size();
         char *out = room(6 * length); // "&quot;" is the longest form of one code unit
-        for (int i = 0; i < length; ++i) {
-            const char16_t c = chars[i].unicode();
-            // The common case first, without a jump per character.
-            if (c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>' && c != '"') {
+        const bool *asIs = kWrittenAsIs[int(escape)];
+        for (int i = 0; i < length;) {
+            const char16_t c = chars[i++];
+            // The common case first, with one jump per character.
+            if (c < 0x80 && asIs[c]) {
                 *out++ = char(c);
             } else if (c < 0x80) {
                 out = appendAsciiEscaped(out, char(c), escape);
             } else if (c < 0x800) {
                 *out++ = char(0xC0 | (c >> 6));
                 *out++ = char(0x80 | (c & 0x3F));
-            } else if (QChar::isHighSurrogate(c) && i + 1 < length
-                       && chars[i + 1].isLowSurrogate()) {
-                const char32_t u = QChar::surrogateToUcs4(c, chars[++i].unicode());
+            } else if (QChar::isHighSurrogate(c) && i < length && QChar::isLowSurrogate(chars[i])) {
+                const char32_t u = QChar::surrogateToUcs4(c, chars[i++]);
                 *out++ = char(0xF0 | (u >> 18));
                 *out++ = char(0x80 | ((u >> 12) & 0x3F));
                 *out++ = char(0x80 | ((u >> 6) & 0x3F));
@@ -193,6 +211,13 @@ void appendNode(Utf8Writer &out, const XmlNode &node, int depth, bool indented)
     }
 }
 
+bool elementsOnly(const std::vector<XmlNode> &nodes)
+{
+    return std::all_of(nodes.begin(), nodes.end(), [](const XmlNode &node) {
+        return node.isElement() && elementsOnly(node.children);
+    });
+}
+
 const XmlNode *findIn(const std::vector<XmlNode> &nodes, const QString &tag,
                       const QString &matchAttribute, const QString &matchValue)
 {
@@ -251,6 +276,11 @@ QByteArray FileDatabaseDocument::serialize() const
     QByteArray bytes = out.take();
     m_lastSize = bytes.size() + bytes.size() / 16;
     return bytes;
+}
+
+bool FileDatabaseDocument::isElementOnly() const
+{
+    return elementsOnly(m_nodes);
 }
 
 const XmlNode *FileDatabaseDocument::findElement(const QString &tag,

@@ -23,6 +23,9 @@ public:
     // level, UTF-8.
     QByteArray serialize() const;
 
+    // Whether the document holds elements only: no text, comment, instruction or DTD.
+    bool isElementOnly() const;
+
     // The root element.
     XmlNode &root() { return m_nodes[m_rootIndex]; }
     const XmlNode &root() const { return m_nodes[m_rootIndex]; }

@@ -20,12 +20,16 @@ namespace {
 // How long a use waiting for another process sleeps between two tries of the lock.
 const unsigned long kLockRetryMs = 20;
 
-// The sessions of this process, one per database file in use.
+// The sessions of this process, one per database file in use, and the document of the file
+// used last with the bytes it was read from or written to.
 struct Registry
 {
-    QMutex mutex; // guards sessions
+    QMutex mutex; // guards sessions and the kept document
     QWaitCondition released;
     QHash<QString, FileDatabaseSession *> sessions;
+    QString keptPath;
+    QByteArray keptBytes;
+    FileDatabaseDocument keptDocument;
 };
 
 Registry &registry()
@@ -94,9 +98,29 @@ void FileDatabaseSession::release(FileDatabaseSession *session)
     QMutexLocker locker(&r.mutex);
     if (--session->m_uses > 0)
         return;
+    // Only a document that reads back from the file exactly as it is held is kept: one with
+    // other content than elements may be laid out otherwise when it is read again.
+    if (!session->dirty && !session->fileBytes.isNull() && session->document.isElementOnly()) {
+        r.keptPath = session->m_filePath;
+        r.keptBytes = session->fileBytes;
+        r.keptDocument = std::move(session->document);
+    }
     r.sessions.remove(session->m_filePath);
     delete session;
     r.released.wakeAll();
+}
+
+bool FileDatabaseSession::adoptKeptDocument(const QByteArray &bytes)
+{
+    Registry &r = registry();
+    QMutexLocker locker(&r.mutex);
+    if (r.keptPath != m_filePath || r.keptBytes != bytes)
+        return false;
+    document = std::move(r.keptDocument);
+    r.keptDocument = FileDatabaseDocument();
+    r.keptPath.clear();
+    r.keptBytes.clear();
+    return true;
 }
 
 bool FileDatabaseSession::lockAcrossProcesses(const QDeadlineTimer &deadline)

@@ -9,6 +9,28 @@ XmlNode XmlNode::make(Kind kind, const QString &name, const QString &value)
     return node;
 }
 
+QString XmlNode::carriable(const QString &text)
+{
+    QString result = text; // shared with text until a character is replaced
+    const int length = text.size();
+    for (int i = 0; i < length; ++i) {
+        const char16_t c = text.at(i).unicode();
+        bool carried = true;
+        if (c < 0x20) {
+            carried = c == '\t' || c == '\n' || c == '\r';
+        } else if (QChar::isHighSurrogate(c)) {
+            carried = i + 1 < length && text.at(i + 1).isLowSurrogate();
+            if (carried)
+                ++i; // the pair's low half
+        } else {
+            carried = !QChar::isLowSurrogate(c) && c < 0xFFFE;
+        }
+        if (!carried)
+            result[i] = QChar(0xFFFD);
+    }
+    return result;
+}
+
 QString XmlNode::attribute(const QString &attributeName) const
 {
     for (const auto &attribute : attributes) {
@@ -20,11 +42,12 @@ QString XmlNode::attribute(const QString &attributeName) const
 
 void XmlNode::setAttribute(const QString &attributeName, const QString &attributeValue)
 {
+    const QString value = carriable(attributeValue);
     for (auto &attribute : attributes) {
         if (attribute.first == attributeName) {
-            attribute.second = attributeValue;
+            attribute.second = value;
             return;
         }
     }
-    attributes.append(qMakePair(attributeName, attributeValue));
+    attributes.append(qMakePair(attributeName, value));
 }
