@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QtTest>
 
 class TestAurexOpen : public QObject
@@ -24,13 +23,6 @@ private slots:
     {
         QVERIFY(m_home.isValid());
         m_home.applyToProcess();
-        const PlatformProcess::Result demo = m_platform.run({ "demo" });
-        QVERIFY2(demo.exitCode == 0, demo.err.constData());
-        // "  tower.dwg  AX000000008  <id>"
-        const QRegularExpression line(QStringLiteral("^\\s*tower\\.dwg\\s+\\S+\\s+(\\S+)\\s*$"),
-                                      QRegularExpression::MultilineOption);
-        m_towerId = line.match(QString::fromUtf8(demo.out)).captured(1);
-        QVERIFY(!m_towerId.isEmpty());
         QString error;
         QVERIFY2(m_platform.start(&error), qPrintable(error));
         QVERIFY(m_platform.writeLauncherFiles("alice", m_home.environment()));
@@ -46,7 +38,7 @@ private slots:
 
         QProcess client;
         client.setProcessEnvironment(m_home.environment());
-        client.start(AUREX_OPEN_BIN, { m_towerId });
+        client.start(AUREX_OPEN_BIN, { m_platform.demoObjectId("tower.dwg") });
         QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 10000);
         QVERIFY2(client.exitCode() == 0, client.readAllStandardError().constData());
 
@@ -70,8 +62,7 @@ private slots:
 
 private:
     TestHome m_home;
-    PlatformProcess m_platform;
-    QString m_towerId;
+    PlatformProcess m_platform { PlatformProcess::Options { true, {}, {} } };
 };
 
 QTEST_MAIN(TestAurexOpen)

@@ -36,10 +36,7 @@ private slots:
         QString error;
         QVERIFY2(m_platform.start(&error), qPrintable(error));
         QVERIFY(m_platform.addUser("dana", "dana-pw-123", "Dana", "Reyes"));
-        const PlatformProcess::Result result = m_platform.run(
-            { "launcher-files", "--user", "dana", "--server-url", m_platform.serverUrl() },
-            QByteArray(), m_home.environment());
-        QVERIFY2(result.exitCode == 0, result.err.constData());
+        QVERIFY(m_platform.writeLauncherFiles("dana", m_home.environment()));
     }
 
     void scriptSignsOutAndInThroughTheDialog()

@@ -27,10 +27,7 @@ private slots:
     void openFindsDownloadsAndOpensWithReferencesResolved()
     {
         TestHome home;
-        const PlatformProcess::Result files = m_platform.run(
-            {"launcher-files", "--user", "alice", "--server-url", m_platform.serverUrl()},
-            QByteArray(), home.environment());
-        QVERIFY2(files.exitCode == 0, files.err.constData());
+        QVERIFY(m_platform.writeLauncherFiles("alice", home.environment()));
         const QString folder = home.filePath("Drawings");
         QVERIFY(QDir().mkpath(folder));
         const QString script = home.filePath("open.scr");

@@ -9,7 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QtTest>
 
 class TestLauncherStartup : public QObject
@@ -19,13 +18,6 @@ class TestLauncherStartup : public QObject
 private slots:
     void initTestCase()
     {
-        const PlatformProcess::Result demo = m_platform.run({ "demo" });
-        QVERIFY2(demo.exitCode == 0, demo.err.constData());
-        // "  bridge.dwg  AX000000001  <id>": the platform id is what the launcher names.
-        const QRegularExpression line(QStringLiteral("^\\s*bridge\\.dwg\\s+\\S+\\s+(\\S+)\\s*$"),
-                                      QRegularExpression::MultilineOption);
-        m_bridgeId = line.match(QString::fromUtf8(demo.out)).captured(1);
-        QVERIFY(!m_bridgeId.isEmpty());
         QString error;
         QVERIFY2(m_platform.start(&error), qPrintable(error));
     }
@@ -33,7 +25,8 @@ private slots:
     void cookieSignsInAndOpensTheModel()
     {
         TestHome home;
-        writeLauncherFiles(home, { "--model", m_bridgeId });
+        QVERIFY(m_platform.writeLauncherFiles("alice", home.environment(),
+                                              { "--model", m_platform.demoObjectId("bridge.dwg") }));
         const QJsonObject ui = startHost(home);
         QCOMPARE(signInCaption(ui), QString("Sign Out of AUREX Platform"));
         const QJsonArray documents = ui.value("documents").toArray();
@@ -45,15 +38,6 @@ private slots:
     }
 
 private:
-    void writeLauncherFiles(const TestHome &home, const QStringList &extra)
-    {
-        const PlatformProcess::Result result = m_platform.run(
-            QStringList { "launcher-files", "--user", "alice", "--server-url", m_platform.serverUrl() }
-                + extra,
-            QByteArray(), home.environment());
-        QVERIFY2(result.exitCode == 0, result.err.constData());
-    }
-
     static QJsonObject startHost(const TestHome &home)
     {
         QProcess lintra;
@@ -80,8 +64,7 @@ private:
         return QString();
     }
 
-    PlatformProcess m_platform;
-    QString m_bridgeId;
+    PlatformProcess m_platform { PlatformProcess::Options { true, {}, {} } };
 };
 
 QTEST_GUILESS_MAIN(TestLauncherStartup)

@@ -27,7 +27,6 @@
 #include <QMessageBox>
 #include <QNetworkProxy>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include <thread>
@@ -81,15 +80,8 @@ private slots:
         m_home.applyToProcess();
         QDir::setCurrent(m_home.path()); // no developer server file here
         QString error;
-        const PlatformProcess::Result demo = m_platform.run({ "demo" });
-        QVERIFY2(demo.exitCode == 0, "demo data");
-        // "  bridge.dwg  AX000000001  <id>": the platform id is what the launcher names.
-        const QRegularExpression line(QStringLiteral("^\\s*bridge\\.dwg\\s+\\S+\\s+(\\S+)\\s*$"),
-                                      QRegularExpression::MultilineOption);
-        m_bridgeId = line.match(QString::fromUtf8(demo.out)).captured(1);
-        QVERIFY(!m_bridgeId.isEmpty());
-        QCOMPARE(m_platform.run({ "tenant", "add", "north" }).exitCode, 0);
         QVERIFY2(m_platform.start(&error), qPrintable(error));
+        QCOMPARE(m_platform.run({ "tenant", "add", "north" }).exitCode, 0);
         qInstallMessageHandler(captureMessage);
     }
 
@@ -142,7 +134,8 @@ private slots:
     void launcherModelOpensOnlyWhenItArrived()
     {
         QFETCH(bool, known);
-        writeLauncherFiles({ "--model", known ? m_bridgeId : QStringLiteral("NOSUCHMODEL") });
+        const QString model = known ? m_platform.demoObjectId("bridge.dwg") : QString("NOSUCHMODEL");
+        writeLauncherFiles({ "--model", model });
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
         QVERIFY(signInFromLauncher(session));
         session->setLauncherOpenPending(false);
@@ -350,11 +343,8 @@ private slots:
 private:
     void writeLauncherFiles(const QStringList &extra)
     {
-        const PlatformProcess::Result result = m_platform.run(
-            QStringList { "launcher-files", "--user", "alice", "--server-url", m_platform.serverUrl(),
-                          "--cas-url", m_platform.casUrl() } + extra,
-            QByteArray(), m_home.environment());
-        QVERIFY2(result.exitCode == 0, result.err.constData());
+        QVERIFY(m_platform.writeLauncherFiles("alice", m_home.environment(),
+                                              QStringList { "--cas-url", m_platform.casUrl() } + extra));
     }
 
     QString launcherCookie() const
@@ -396,10 +386,9 @@ private:
     }
 
     TestHome m_home;
-    PlatformProcess m_platform;
+    PlatformProcess m_platform { PlatformProcess::Options { true, {}, {} } };
     HostEnvironment m_host; // the host that opens the launcher's model
     CommandLineRecorder m_commandLine;
-    QString m_bridgeId;
 };
 
 QTEST_MAIN(TestSignIn)

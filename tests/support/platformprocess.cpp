@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <atomic>
@@ -145,6 +146,7 @@ bool PlatformProcess::start(QString *error)
         const Result demo = run({QStringLiteral("demo")});
         if (demo.exitCode != 0)
             return fail(QStringLiteral("demo failed: ") + QString::fromUtf8(demo.err));
+        m_demoListing = QString::fromUtf8(demo.out);
     }
     const QString portFile = m_dir.filePath(QStringLiteral("port"));
     QFile::remove(portFile); // a port of an earlier start is not this one's
@@ -198,9 +200,12 @@ void PlatformProcess::kill()
     m_port = 0;
 }
 
-bool PlatformProcess::isRunning() const
+QString PlatformProcess::demoObjectId(const QString &title) const
 {
-    return m_process && m_process->state() == QProcess::Running;
+    const QRegularExpression line(QStringLiteral("^\\s*%1\\s+\\S+\\s+(\\S+)\\s*$")
+                                      .arg(QRegularExpression::escape(title)),
+                                  QRegularExpression::MultilineOption);
+    return line.match(m_demoListing).captured(1);
 }
 
 QString PlatformProcess::serverHost() const

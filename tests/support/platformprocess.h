@@ -43,9 +43,10 @@ public:
     // Ends the serving process at once with SIGKILL, as a crash would; start() serves again
     // on the same data.
     void kill();
-    bool isRunning() const;
 
     int port() const { return m_port; }
+    // The platform id of a demo file, as the demo listed it; empty without the demo.
+    QString demoObjectId(const QString &title) const;
     // The serving process's resident anonymous memory now, from /proc (0 if unknown).
     qint64 residentBytes() const;
     // Runs work on another thread and returns by how much the serving process's resident
@@ -81,4 +82,5 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     int m_port = 0;
+    QString m_demoListing; // "  bridge.dwg  AX000000001  <id>" a line
 };

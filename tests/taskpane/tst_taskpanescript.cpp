@@ -49,11 +49,7 @@ private slots:
         m_platform = std::make_unique<PlatformProcess>(options);
         QString error;
         QVERIFY2(m_platform->start(&error), qPrintable(error));
-        const PlatformProcess::Result result =
-            m_platform->run({"launcher-files", "--user", "alice", "--server-url",
-                             m_platform->serverUrl()},
-                            QByteArray(), m_home.environment());
-        QVERIFY2(result.exitCode == 0, result.err.constData());
+        QVERIFY(m_platform->writeLauncherFiles("alice", m_home.environment()));
         QVERIFY(savetest::signIn(*m_platform, "alice"));
         QVERIFY(QDir().mkpath(path("models")));
         QCOMPARE(savetest::download("bridge.dwg", path("models")).size(), 7);
