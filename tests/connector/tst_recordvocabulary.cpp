@@ -1,7 +1,6 @@
 #include "connector/filetype.h"
 #include "connector/platformstamp.h"
 #include "connector/recordbuilder.h"
-#include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "connector/recordlist.h"
 
@@ -229,7 +228,7 @@ void TestRecordVocabulary::recordListKeepsCopiesAndReleasesThem()
     // Stand-in for the connector's list, which changes with its next call.
     std::vector<FzFileInfo> connectorList(3);
     for (std::size_t i = 0; i < connectorList.size(); ++i)
-        connectorList[i].SetProperty(kKeyName, "n" + std::to_string(i));
+        connectorList[i].SetProperty("name", "n" + std::to_string(i));
 
     FzFileInfo parent;
     {
@@ -237,15 +236,15 @@ void TestRecordVocabulary::recordListKeepsCopiesAndReleasesThem()
             return i < 3 ? &connectorList[std::size_t(i)] : nullptr;
         });
         QCOMPARE(copies.size(), std::size_t(3));
-        connectorList[1].SetProperty(kKeyName, "changed");
-        QCOMPARE(recordProperty(*copies.at(1), kKeyName), QString("n1"));
+        connectorList[1].SetProperty("name", "changed");
+        QCOMPARE(recordProperty(*copies.at(1), "name"), QString("n1"));
 
         RecordList moved = std::move(copies);
         QVERIFY(copies.empty());
         for (FzFileInfo *record : moved)
             record->SetParent(&parent);
         moved.add(makeAutonameRequest(3))->SetParent(&parent);
-        QCOMPARE(recordProperty(*moved.at(3), kKeyCount), QString("3"));
+        QCOMPARE(recordProperty(*moved.at(3), "_count"), QString("3"));
         QCOMPARE(parent.GetChildren().size(), std::size_t(4));
     }
     // A released record unlinks itself from its parent.

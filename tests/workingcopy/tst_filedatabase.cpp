@@ -3,7 +3,6 @@
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localfilestatus.h"
-#include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 
 #include <fzfileinfo.h>
@@ -181,11 +180,11 @@ void TestFileDatabase::downloadKeepsPlatformIdAndType()
         FileDatabase database(kTenant);
         QVERIFY(database.recordLocalSave("/projects/Plan.dwg"));
         FzFileInfo downloaded;
-        setRecordProperty(downloaded, kKeyLocalDownloadFolder, "/projects");
-        setRecordProperty(downloaded, kKeyFileName, "Plan.dwg");
-        setRecordProperty(downloaded, kKeyName, "prd-1b");
-        setRecordProperty(downloaded, kKeyFileModified, "2024/04/01@08:00:00:GMT");
-        setRecordProperty(downloaded, kKeyType, "ACAD Insert");
+        setRecordProperty(downloaded, "_LOCALDOWNLOADFOLDER", "/projects");
+        setRecordProperty(downloaded, "filename", "Plan.dwg");
+        setRecordProperty(downloaded, "name", "prd-1b");
+        setRecordProperty(downloaded, "_filemodified", "2024/04/01@08:00:00:GMT");
+        setRecordProperty(downloaded, "type", "ACAD Insert");
         recordDownloadedFile(database, downloaded);
         // A check-in of a new file records its platform id.
         QVERIFY(database.recordExchange("/projects/new.dwg", "V3", "prd-3", kStamp, "ACAD Drawing"));

@@ -4,7 +4,6 @@
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localcopyrequest.h"
 #include "workingcopy/localfilestatus.h"
-#include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "connector/recordlist.h"
 
@@ -35,7 +34,7 @@ void writeCopies()
 FzFileInfo *addResult(RecordList &records, const QString &title)
 {
     auto record = std::make_unique<FzFileInfo>();
-    setRecordProperty(*record, kKeyTitle, title);
+    setRecordProperty(*record, "title", title);
     return records.add(std::move(record));
 }
 
@@ -119,15 +118,15 @@ void TestWorkingCopyRules::prepareDownloadMarksLocalCopies()
 
     QVERIFY(prepareDownload(database, "/projects", records.records()));
     for (FzFileInfo *record : records)
-        QCOMPARE(recordProperty(*record, kKeyLocalDownloadFolder), QString("/projects"));
-    QCOMPARE(recordProperty(*current, kKeyLocalTimestamp), QString(kStamp));
-    QVERIFY(!edited->HasProperty(kKeyLocalTimestamp)); // present, but saved locally since
-    QVERIFY(!brandNew->HasProperty(kKeyLocalTimestamp));
+        QCOMPARE(recordProperty(*record, "_LOCALDOWNLOADFOLDER"), QString("/projects"));
+    QCOMPARE(recordProperty(*current, "_LOCALTIMESTAMP"), QString(kStamp));
+    QVERIFY(!edited->HasProperty("_LOCALTIMESTAMP")); // present, but saved locally since
+    QVERIFY(!brandNew->HasProperty("_LOCALTIMESTAMP"));
 
     RecordList elsewhere;
     addResult(elsewhere, "Plan.dwg");
     QVERIFY(!prepareDownload(database, "/other", elsewhere.records()));
-    QVERIFY(!elsewhere.at(0)->HasProperty(kKeyLocalTimestamp));
+    QVERIFY(!elsewhere.at(0)->HasProperty("_LOCALTIMESTAMP"));
 }
 
 void TestWorkingCopyRules::requestsForLocalCopies_data()
@@ -163,10 +162,10 @@ void TestWorkingCopyRules::requestsForLocalCopies()
     QCOMPARE(request != nullptr, !expectedName.isEmpty());
     if (!request)
         return;
-    QCOMPARE(recordProperty(*request, kKeyName), expectedName);
-    QCOMPARE(recordProperty(*request, kKeyRevision), QString("---"));
-    QCOMPARE(recordProperty(*request, kKeyType), expectedType);
-    QCOMPARE(recordProperty(*request, kKeyCadType), expectedCadType);
+    QCOMPARE(recordProperty(*request, "name"), expectedName);
+    QCOMPARE(recordProperty(*request, "revision"), QString("---"));
+    QCOMPARE(recordProperty(*request, "type"), expectedType);
+    QCOMPARE(recordProperty(*request, "cadtype"), expectedCadType);
 }
 
 void TestWorkingCopyRules::requestsLeaveOutUnknownCopies()
@@ -175,13 +174,13 @@ void TestWorkingCopyRules::requestsLeaveOutUnknownCopies()
     const RecordList requests = detailRequestsForLocalCopies(
         database, {"/projects/logo.png", "/projects/new.dwg", "/projects/Plan.dwg", "/projects/unnamed.dwg"});
     QCOMPARE(requests.size(), std::size_t(2));
-    QCOMPARE(recordProperty(*requests.at(0), kKeyName), QString("prd-3"));
-    QCOMPARE(recordProperty(*requests.at(1), kKeyName), QString("prd-1"));
+    QCOMPARE(recordProperty(*requests.at(0), "name"), QString("prd-3"));
+    QCOMPARE(recordProperty(*requests.at(1), "name"), QString("prd-1"));
     const std::unique_ptr<FzFileInfo> byId =
         identityRequestForLocalCopy(database, "\\projects\\Plan.dwg");
     QVERIFY(byId);
-    QCOMPARE(recordProperty(*byId, kKeyPhid), QString("V1"));
-    QCOMPARE(recordProperty(*byId, kKeyName), QString("Plan"));
+    QCOMPARE(recordProperty(*byId, "phid"), QString("V1"));
+    QCOMPARE(recordProperty(*byId, "name"), QString("Plan"));
     QVERIFY(!identityRequestForLocalCopy(database, "/projects/new.dwg"));
 }
 
