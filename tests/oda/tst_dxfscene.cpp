@@ -136,12 +136,16 @@ private slots:
 
     void solidHatchesAreFilledAndPatternsOutlined()
     {
+        QList<bool> solid;
+        QList<bool> patterned;
         for (const DxfScene::Shape &shape : m_scene.shapes) {
             if (shape.color == QColor("#fa0006"))
-                QVERIFY(shape.filled);
+                solid << shape.filled;
             if (shape.color == QColor("#fa0007"))
-                QVERIFY(!shape.filled);
+                patterned << shape.filled;
         }
+        QVERIFY(!solid.isEmpty() && !solid.contains(false));
+        QVERIFY(!patterned.isEmpty() && !patterned.contains(true));
     }
 
     void textsAndAttributesStandAtTheirAnchors()

@@ -223,6 +223,7 @@ private slots:
         QTRY_VERIFY(window.isSettled());
         window.AscendingSortSlot(order);
         QListWidget *list = window.listWidget();
+        QCOMPARE(list->count(), 8);
         for (int i = 1; i < list->count(); ++i) {
             const QString previousName = list->item(i - 1)->data(FileNameRole).toString().toLower();
             const QString name = list->item(i)->data(FileNameRole).toString().toLower();
