@@ -53,14 +53,13 @@ bool DxfDocument::buildIndex(QString *errorMessage)
 {
     m_sections.clear();
     m_byHandle.clear();
-    m_maxHandle = 0;
+    m_handlesIndexed = false;
     auto fail = [&](int tag, const QString &why) {
         if (errorMessage) {
             const int line = tag >= 0 ? m_file.lineNumber(tag) : 0;
             *errorMessage = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(why) : why;
         }
         m_sections.clear();
-        m_byHandle.clear();
         return false;
     };
     const int leadingEnd = recordCount() > 0 ? firstTag(0) : m_file.count();
@@ -68,14 +67,6 @@ bool DxfDocument::buildIndex(QString *errorMessage)
         if (m_file.code(tag) != kCommentCode)
             return fail(tag, QStringLiteral("the file does not start with a section"));
     }
-    m_byHandle.reserve(size_t(recordCount()));
-    for (int r = 0; r < recordCount(); ++r) {
-        if (const quint64 h = handle(r)) {
-            m_byHandle.emplace_back(h, r);
-            m_maxHandle = std::max(m_maxHandle, h);
-        }
-    }
-    sortByHandle();
     // Sections: SECTION with its name, content, ENDSEC; then the end-of-file marker.
     Section *open = nullptr;
     bool sawEof = false;
@@ -112,7 +103,22 @@ bool DxfDocument::buildIndex(QString *errorMessage)
     return true;
 }
 
-void DxfDocument::sortByHandle()
+void DxfDocument::indexHandles() const
+{
+    m_byHandle.clear();
+    m_byHandle.reserve(size_t(recordCount()));
+    m_maxHandle = 0;
+    for (int r = 0; r < recordCount(); ++r) {
+        if (const quint64 h = handle(r)) {
+            m_byHandle.emplace_back(h, r);
+            m_maxHandle = std::max(m_maxHandle, h);
+        }
+    }
+    sortByHandle();
+    m_handlesIndexed = true;
+}
+
+void DxfDocument::sortByHandle() const
 {
     // Sorted by handle, then record: the first record of a handle that some writer used twice
     // comes first. Handles come in a few ascending runs, mostly one per section, which merge
@@ -151,6 +157,8 @@ const DxfDocument::Section *DxfDocument::section(const char *name) const
 
 int DxfDocument::recordOfHandle(quint64 handle) const
 {
+    if (!m_handlesIndexed)
+        indexHandles();
     auto it = std::lower_bound(m_byHandle.cbegin(), m_byHandle.cend(), handle,
                                [](const auto &entry, quint64 h) { return entry.first < h; });
     return it != m_byHandle.cend() && it->first == handle ? it->second : -1;
@@ -247,6 +255,8 @@ quint64 DxfDocument::newHandle()
     const int seedTag = headerTag("$HANDSEED", 5);
     if (seedTag < 0)
         return 0;
+    if (!m_handlesIndexed)
+        indexHandles();
     const quint64 handle = std::max(m_file.handleValue(seedTag), m_maxHandle + 1);
     m_maxHandle = handle;
     m_file.setValue(seedTag, formatHandle(handle + 1));

@@ -106,7 +106,9 @@ public:
 
 private:
     bool buildIndex(QString *errorMessage);
-    void sortByHandle();
+    // Many reads never look a handle up: the handle index is built when first needed.
+    void indexHandles() const;
+    void sortByHandle() const;
     // Applies change, which edits m_file, and rebuilds the index; takes the change back
     // when the result is no readable drawing.
     bool applyEdit(const std::function<void()> &change);
@@ -123,7 +125,8 @@ private:
     DxfText m_text;
     QByteArray m_version;
     QVector<Section> m_sections;
-    std::vector<std::pair<quint64, int>> m_byHandle; // sorted by handle
-    quint64 m_maxHandle = 0;
+    mutable std::vector<std::pair<quint64, int>> m_byHandle; // sorted by handle
+    mutable quint64 m_maxHandle = 0;
+    mutable bool m_handlesIndexed = false; // m_byHandle and m_maxHandle hold
     std::vector<bool> m_editFailed; // per open beginEdit(): whether an edit in it failed
 };

@@ -15,6 +15,9 @@
 
 namespace {
 
+const char kSectionName[] = "SECTION";
+const char kEndOfFileName[] = "EOF";
+
 // Notes a record's handle (its first 5 or 105) and owner (its first 330 outside a 102 group)
 // as its tags pass. A SECTION record has neither: the header's variables ($HANDSEED) sit in it.
 struct RecordReader
@@ -42,40 +45,53 @@ struct RecordReader
 };
 
 // Group-code lines repeat: a drawing writes a few dozen of them ("  0", "330", " 10") millions
-// of times. Remembering the code of each line of up to eight bytes recognises most lines by
-// one comparison instead of parsing them again. Lives for one read.
+// of times. Remembering the code of each line shorter than eight bytes recognises most lines by
+// one comparison instead of parsing them again. Two lines share each set of the table, so that
+// two frequent lines that hash alike do not keep pushing each other out. Lives for one read.
 class CodeLineCache
 {
 public:
+    CodeLineCache()
+    {
+        for (Slot *set : m_sets)
+            set[0].key = set[1].key = kNoLine;
+    }
+
     // The code of the line data[begin, end) (without its '\n'), where data holds size bytes;
     // false when the line is no group code.
     bool parse(const char *data, quint32 size, quint32 begin, quint32 end, int *code)
     {
         const quint32 length = end - begin;
-        if (length > 8 || size - begin < 8)
+        if (length >= 8 || size - begin < 8)
             return DxfLexer::parseCode(data + begin, data + end, code);
-        quint64 word = qFromLittleEndian<quint64>(data + begin);
-        if (length < 8)
-            word &= (quint64(1) << (8 * length)) - 1;
-        Slot &slot = m_slots[(word * 0x9E3779B97F4A7C15ULL) >> 56];
-        if (slot.word == word && slot.length == length) {
-            *code = slot.code;
+        // The line's bytes, and its length in the top byte that a line this short never fills.
+        const quint64 key = (qFromLittleEndian<quint64>(data + begin)
+                             & ((quint64(1) << (8 * length)) - 1))
+                            | quint64(length) << 56;
+        Slot *set = m_sets[(key * 0x9E3779B97F4A7C15ULL) >> 56];
+        if (set[0].key == key) {
+            *code = set[0].code;
+            return true;
+        }
+        if (set[1].key == key) {
+            *code = set[1].code;
             return true;
         }
         if (!DxfLexer::parseCode(data + begin, data + end, code))
             return false;
-        slot = {word, length, *code};
+        set[1] = set[0];
+        set[0] = {key, *code};
         return true;
     }
 
 private:
+    static const quint64 kNoLine = ~quint64(0); // length 255: no line has this key
     struct Slot
     {
-        quint64 word = 0;
-        quint32 length = ~0u; // no line
-        int code = 0;
+        quint64 key;
+        int code;
     };
-    Slot m_slots[256];
+    Slot m_sets[256][2];
 };
 
 } // namespace
@@ -83,6 +99,9 @@ private:
 DxfFile::DxfFile()
     : m_typeNames(1)
 {
+    // Reading stops at the end-of-file marker and reads sections apart: their numbers are fixed.
+    internType(kSectionName, kSectionName + qstrlen(kSectionName));
+    internType(kEndOfFileName, kEndOfFileName + qstrlen(kEndOfFileName));
     std::fill(std::begin(m_cachedChunk), std::end(m_cachedChunk), -1);
 }
 
@@ -226,18 +245,19 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         return false;
     };
     RecordReader reader;
+    int tagCount = 0;
     auto close = [&]() {
         if (m_records.empty())
             return;
         Record &last = m_records.back();
         last.byteEnd = pos;
+        last.tagCount = tagCount - last.firstTag;
         last.handle = reader.handle;
         last.owner = reader.owner;
     };
-    bool atEnd = false;
     DxfLineScanner lines(data, size, pos);
     CodeLineCache codes;
-    while (pos < size && !atEnd) {
+    while (pos < size) {
         const quint32 codeEnd = lines.next();
         int code = 0;
         if (!codes.parse(data, size, pos, codeEnd, &code)) {
@@ -252,34 +272,36 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         if (codeEnd + 1 - pos > 255)
             return fail(QStringLiteral("the group-code line is too long"));
         DxfTag tag;
-        tag.code = qint16(code);
         const quint32 end = DxfLexer::measure(data, size, pos, codeEnd, lines.next(), &tag);
         quint32 valueBegin = tag.valueBegin();
         quint32 valueEnd = tag.valueEnd();
-        if (code == 0 || m_records.empty()) {
-            close();
-            Record record;
-            record.byteBegin = pos;
-            record.firstTag = m_tagCount;
-            if (code == 0) {
-                DxfLexer::trim(data, &valueBegin, &valueEnd);
-                record.type = internType(data + valueBegin, data + valueEnd);
-                atEnd = isType(m_typeNames[record.type], "EOF");
-            } else {
-                m_leading = 1; // comments before the first record
-            }
-            m_records.push_back(std::move(record));
-            reader = RecordReader();
-            reader.isSection = isType(m_typeNames[m_records.back().type], "SECTION");
-        } else {
+        if (code != 0 && !m_records.empty()) {
             reader.feed(code, data + valueBegin, data + valueEnd);
+            ++tagCount;
+            pos = end;
+            continue;
         }
-        ++m_records.back().tagCount;
-        ++m_tagCount;
+        close();
+        Record record;
+        record.byteBegin = pos;
+        record.firstTag = tagCount++;
+        if (code == 0) {
+            DxfLexer::trim(data, &valueBegin, &valueEnd);
+            record.type = internType(data + valueBegin, data + valueEnd);
+        } else {
+            m_leading = 1; // comments before the first record
+        }
+        reader = RecordReader();
+        reader.isSection = record.type == kSectionType;
+        const bool atEnd = record.type == kEndOfFileType;
+        m_records.push_back(std::move(record));
         pos = end;
+        if (atEnd)
+            break;
     }
     close();
     m_tailBegin = pos;
+    m_tagCount = tagCount;
     if (m_tagCount == 0)
         return fail(QStringLiteral("the file holds no DXF group codes"));
     detectLayout();
@@ -313,6 +335,10 @@ bool DxfFile::read(const QString &path, QString *errorMessage)
 
 void DxfFile::forEachRun(const std::function<void(const char *, qint64)> &sink) const
 {
+    if (!m_modified) {
+        sink(m_bytes.constData(), m_bytes.size());
+        return;
+    }
     sink(m_bytes.constData(), m_headEnd);
     // Bytes that still lie side by side in the file go out as one run.
     quint32 runBegin = 0;
@@ -443,7 +469,7 @@ void DxfFile::describe(Record *record, const TagVector &tags)
         const char *data = storeData(tags.front());
         DxfLexer::trim(data, &begin, &end);
         record->type = internType(data + begin, data + end);
-        reader.isSection = isType(m_typeNames[record->type], "SECTION");
+        reader.isSection = record->type == kSectionType;
     }
     for (size_t i = 1; i < tags.size(); ++i) {
         const char *data = storeData(tags[i]);

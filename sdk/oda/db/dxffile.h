@@ -88,6 +88,8 @@ public:
 
 private:
     using TagVector = std::vector<DxfTag>;
+    // Record type numbers that reading looks for, interned first; 0 is no type.
+    enum : quint32 { kSectionType = 1, kEndOfFileType = 2 };
     // A chunk of tags: a record, or the comments before the first record.
     struct Record
     {

@@ -10,30 +10,6 @@ namespace {
 const char kBinaryDxfSentinel[] = "AutoCAD Binary DXF";
 const int kSniffLength = 4096;
 
-// The value of each byte as a hexadecimal digit, 16 for any other byte: every record's handle
-// and owner are read, and a table spares the branches that mixed digits and letters defeat.
-struct HexDigits
-{
-    quint8 value[256];
-
-    constexpr HexDigits()
-        : value()
-    {
-        for (int c = 0; c < 256; ++c) {
-            value[c] = c >= '0' && c <= '9'   ? quint8(c - '0')
-                       : c >= 'A' && c <= 'F' ? quint8(c - 'A' + 10)
-                       : c >= 'a' && c <= 'f' ? quint8(c - 'a' + 10)
-                                              : 16;
-        }
-    }
-};
-constexpr HexDigits kHexDigits;
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
 } // namespace
 
 QString DxfLexer::foreignFormat(const QByteArray &bytes)
@@ -51,24 +27,6 @@ QString DxfLexer::foreignFormat(const QByteArray &bytes)
     if (std::memchr(bytes.constData(), '\0', size_t(sniff)))
         return QStringLiteral("it is a binary file, not a DXF text file");
     return QString();
-}
-
-quint64 DxfLexer::parseHandle(const char *begin, const char *end)
-{
-    while (begin < end && isBlank(*begin))
-        ++begin;
-    while (end > begin && isBlank(end[-1]))
-        --end;
-    if (end == begin || end - begin > 16)
-        return 0;
-    quint64 handle = 0;
-    for (const char *p = begin; p < end; ++p) {
-        const quint8 digit = kHexDigits.value[quint8(*p)];
-        if (digit > 15)
-            return 0;
-        handle = handle << 4 | digit;
-    }
-    return handle;
 }
 
 void DxfLexer::trim(const char *data, quint32 *begin, quint32 *end)
