@@ -6,6 +6,7 @@
 #include "session/showaurextaskpane.h"
 #include "support/hostaccess.h"
 #include "taskpane/taskpanerefresh.h"
+#include "workingcopy/filedatabase.h"
 
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
@@ -13,6 +14,8 @@
 #include <odedcommand.h>
 #include <odedcommandstack.h>
 #include <odeditor.h>
+
+#include <QCoreApplication>
 
 #include <initializer_list>
 
@@ -32,6 +35,13 @@ void LxAurexReactor::initApp()
         documents->AddReactor(static_cast<CFxDocumentManagerReactor *>(this));
 
     odedEditor()->addReactor(static_cast<OdEditorReactor *>(this));
+
+    // The file database may find its file unreadable on a worker thread; the command line is
+    // the main thread's.
+    FileDatabase::setUserNotifier([](const QString &text) {
+        QMetaObject::invokeMethod(
+            qApp, [text] { HostAccess::writeToCommandLine(text); }, Qt::QueuedConnection);
+    });
 }
 
 void LxAurexReactor::uninitApp()
@@ -47,6 +57,7 @@ void LxAurexReactor::uninitApp()
     if (CFxDocumentManager *documents = HostAccess::documents())
         documents->RemoveReactor(static_cast<CFxDocumentManagerReactor *>(this));
     odedEditor()->removeReactor(static_cast<OdEditorReactor *>(this));
+    FileDatabase::setUserNotifier(nullptr);
 }
 
 void LxAurexReactor::DocumentActivated(CFxDocument *document)

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QMutex>
 #include <QObject>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -18,6 +19,18 @@
 namespace {
 // How long a use waits for another thread or program to finish with the file.
 const int kLockWaitMs = 5000;
+
+struct UserNotifier
+{
+    QMutex mutex; // guards notify
+    std::function<void(const QString &)> notify;
+};
+
+UserNotifier &userNotifier()
+{
+    static UserNotifier instance;
+    return instance;
+}
 } // namespace
 
 FileDatabase::FileDatabase(const QString &tenant)
@@ -147,12 +160,33 @@ void FileDatabase::keepUnreadableAside(const QString &reason)
         m_session->writable = true;
         qCWarning(lcWorkingCopy).noquote()
             << m_errorString << "- kept as" << aside << "and started an empty database";
+        tellUser(QObject::tr("The file database %1 could not be read. It is kept as %2, and a "
+                             "new file database is started: files downloaded before are shown "
+                             "as new until they are downloaded or saved again.")
+                     .arg(QDir::toNativeSeparators(m_filePath), QDir::toNativeSeparators(aside)));
     } else {
         m_session->writable = false;
         qCWarning(lcWorkingCopy).noquote()
             << m_errorString << "- it cannot be moved aside, so it is left untouched and"
             << "nothing is saved";
     }
+}
+
+void FileDatabase::setUserNotifier(std::function<void(const QString &)> notifier)
+{
+    UserNotifier &target = userNotifier();
+    const QMutexLocker locker(&target.mutex);
+    target.notify = std::move(notifier);
+}
+
+void FileDatabase::tellUser(const QString &text)
+{
+    UserNotifier &target = userNotifier();
+    QMutexLocker locker(&target.mutex);
+    const std::function<void(const QString &)> notify = target.notify;
+    locker.unlock();
+    if (notify)
+        notify(text);
 }
 
 bool FileDatabase::save()

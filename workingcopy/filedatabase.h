@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class FileDatabaseSession;
 struct XmlNode;
 
@@ -28,6 +30,9 @@ public:
     static QString locationFor(const QString &tenant);
     // path with every "\" turned into "/".
     static QString keyForPath(const QString &path);
+    // Who tells the user, called on the thread of the use, that an unreadable database file
+    // was kept aside; without one the log's warning is all. The module sets it while loaded.
+    static void setUserNotifier(std::function<void(const QString &text)> notifier);
 
     QString filePath() const { return m_filePath; }
     // False when another thread or program kept the file for longer than this use would wait.
@@ -85,6 +90,7 @@ private:
     XmlNode *findEntry(const QString &path) const;
     QString setEntryValue(const QString &path, const QString &attribute, const QString &value);
     void keepUnreadableAside(const QString &reason);
+    static void tellUser(const QString &text);
 
     QString m_filePath;
     FileDatabaseSession *m_session = nullptr; // shared with nested uses on this thread
