@@ -258,7 +258,9 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
     DxfLineScanner lines(data, size, pos);
     CodeLineCache codes;
     while (pos < size) {
-        const quint32 codeEnd = lines.next();
+        quint32 codeEnd = 0;
+        quint32 valueLineEnd = 0;
+        lines.nextTwo(&codeEnd, &valueLineEnd);
         int code = 0;
         if (!codes.parse(data, size, pos, codeEnd, &code)) {
             const QByteArray text = QByteArray(data + pos, int(codeEnd - pos)).trimmed();
@@ -272,7 +274,7 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         if (codeEnd + 1 - pos > 255)
             return fail(QStringLiteral("the group-code line is too long"));
         DxfTag tag;
-        const quint32 end = DxfLexer::measure(data, size, pos, codeEnd, lines.next(), &tag);
+        const quint32 end = DxfLexer::measure(data, size, pos, codeEnd, valueLineEnd, &tag);
         quint32 valueBegin = tag.valueBegin();
         quint32 valueEnd = tag.valueEnd();
         if (code != 0 && !m_records.empty()) {
@@ -282,21 +284,21 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
             continue;
         }
         close();
-        Record record;
-        record.byteBegin = pos;
-        record.firstTag = tagCount++;
+        quint32 type = 0;
         if (code == 0) {
             DxfLexer::trim(data, &valueBegin, &valueEnd);
-            record.type = internType(data + valueBegin, data + valueEnd);
+            type = internType(data + valueBegin, data + valueEnd);
         } else {
             m_leading = 1; // comments before the first record
         }
+        Record &record = m_records.emplace_back();
+        record.type = type;
+        record.byteBegin = pos;
+        record.firstTag = tagCount++;
         reader = RecordReader();
-        reader.isSection = record.type == kSectionType;
-        const bool atEnd = record.type == kEndOfFileType;
-        m_records.push_back(std::move(record));
+        reader.isSection = type == kSectionType;
         pos = end;
-        if (atEnd)
+        if (type == kEndOfFileType)
             break;
     }
     close();

@@ -42,12 +42,14 @@ void DxfLexer::tags(const char *data, quint32 begin, quint32 end, std::vector<Dx
     DxfLineScanner lines(data, end, begin);
     quint32 pos = begin;
     while (pos < end) {
-        const quint32 codeEnd = lines.next();
+        quint32 codeEnd = 0;
+        quint32 valueLineEnd = 0;
+        lines.nextTwo(&codeEnd, &valueLineEnd);
         DxfTag tag;
         int code = 0;
         parseCode(data + pos, data + codeEnd, &code);
         tag.code = qint16(code);
-        pos = measure(data, end, pos, codeEnd, codeEnd < end ? lines.next() : end, &tag);
+        pos = measure(data, end, pos, codeEnd, valueLineEnd, &tag);
         out->push_back(tag);
     }
 }

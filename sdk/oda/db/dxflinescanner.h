@@ -38,6 +38,21 @@ public:
         return pos;
     }
 
+    // The next two line ends, as a tag's code line and value line end: most tags lie within one
+    // block, and their two ends come from one look at its mask.
+    void nextTwo(quint32 *first, quint32 *second)
+    {
+        const quint64 rest = m_mask & (m_mask - 1);
+        if (rest) {
+            *first = m_block + qCountTrailingZeroBits(m_mask);
+            *second = m_block + qCountTrailingZeroBits(rest);
+            m_mask = rest & (rest - 1);
+            return;
+        }
+        *first = next();
+        *second = next();
+    }
+
 private:
     static const quint32 kBlock = 64;
 
