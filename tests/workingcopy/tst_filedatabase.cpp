@@ -298,15 +298,21 @@ void TestFileDatabase::unreadableFileIsKeptAside()
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(writeAll(m_databasePath, content));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not a readable file database.*kept as"));
+    QStringList told;
+    FileDatabase::setUserNotifier([&told](const QString &text) { told.append(text); });
     {
         FileDatabase database(kTenant);
         QCOMPARE(database.updateStamp("/a"), QString("-1"));
         database.addFile("/fresh.dwg", "", "fresh", "", "", "ACAD Drawing", "false");
     }
+    FileDatabase::setUserNotifier(nullptr);
     const QStringList aside =
         QDir(folder).entryList({"filedb.xml.unreadable-*"}, QDir::Files | QDir::Hidden);
     QCOMPARE(aside.size(), 1);
     QCOMPARE(readAll(folder + "/" + aside.first()), content);
+    // The user hears once where the old file went.
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.first().contains(folder + "/" + aside.first()), qPrintable(told.first()));
 
     const FileDatabase database(kTenant);
     QCOMPARE(database.valueWhere("path", "/fresh.dwg", "name"), QString("fresh"));
