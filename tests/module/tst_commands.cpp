@@ -97,31 +97,31 @@ private slots:
 
     void init() { ShowAurexTaskPane::instance()->endSession(); }
 
-    void openAndSaveWithoutServerShowOnlyTheWelcomeBox_data()
+    // Signed out, a gated command asks first: the welcome box without a server, else the
+    // sign-in dialog; closing either opens nothing.
+    void signedOutCommandsAskFirst_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::newRow("open") << "_AurexOpen";
-        QTest::newRow("save") << "_AurexSave";
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("open without a server")
+            << "_AurexOpen" << QByteArray() << "LaunchMessageBox";
+        QTest::newRow("save without a server")
+            << "_AurexSave" << QByteArray() << "LaunchMessageBox";
+        QTest::newRow("open, sign-in cancelled")
+            << "_AurexOpen" << QByteArray("http://127.0.0.1:1/vaultis") << "CSLoginDialog";
     }
 
-    void openAndSaveWithoutServerShowOnlyTheWelcomeBox()
+    void signedOutCommandsAskFirst()
     {
         QFETCH(QString, command);
-        QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"\"/></r>"));
+        QFETCH(QByteArray, server);
+        QFETCH(QString, shown);
+        QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"" + server + "\"/></r>"));
         ModalCloser closer;
         closer.start();
         QCOMPARE(run(command), RTNORM);
-        QCOMPARE(closer.seen, QStringList({ "LaunchMessageBox" }));
-        QCOMPARE(shownOpenDialogs(), 0);
-    }
-
-    void cancelledSignInOpensNothing()
-    {
-        QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"http://127.0.0.1:1/vaultis\"/></r>"));
-        ModalCloser closer;
-        closer.start();
-        QCOMPARE(run("_AurexOpen"), RTNORM);
-        QCOMPARE(closer.seen, QStringList({ "CSLoginDialog" }));
+        QCOMPARE(closer.seen, QStringList({ shown }));
         QCOMPARE(shownOpenDialogs(), 0);
     }
 

@@ -134,7 +134,8 @@ private slots:
     void launcherModelOpensOnlyWhenItArrived()
     {
         QFETCH(bool, known);
-        const QString model = known ? m_platform.demoObjectId("bridge.dwg") : QString("NOSUCHMODEL");
+        const QString model =
+            known ? m_platform.demoObjectId("bridge.dwg") : QString("NOSUCHMODEL");
         writeLauncherFiles({ "--model", model });
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
         QVERIFY(signInFromLauncher(session));
