@@ -39,7 +39,9 @@ private slots:
                                                       "_UISELECT listWidget 0\n"
                                                       "_UISET downloadFolderLocationLineEdit %1\n"
                                                       "_UICLICK openButton\n"
-                                                      "_UIWAIT DrawingView 60\n")
+                                                      "_UIWAIT DrawingView 60\n"
+                                                      // The pane's eight rows, details shown.
+                                                      "_UIWAIT moreActionPushButton[7] 60\n")
                                            .arg(folder)
                                            .toUtf8()));
 
