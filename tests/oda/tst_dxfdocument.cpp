@@ -56,6 +56,8 @@ private slots:
     void newTagsFollowTheFileLayout();
     void newHandlesRiseAboveTheSeed_data();
     void newHandlesRiseAboveTheSeed();
+    void recordsKnowTheirHandleAndOwner_data();
+    void recordsKnowTheirHandleAndOwner();
     void editsAcrossRecordsMatchLineEdits();
     void editsThatWouldBreakTheStructureChangeNothing_data();
     void editsThatWouldBreakTheStructureChangeNothing();
@@ -336,6 +338,59 @@ void TestDxfDocument::newHandlesRiseAboveTheSeed()
     QCOMPARE(doc.newHandle(), first + 1);
     const QByteArray bytes = doc.toByteArray();
     QVERIFY2(bytes.contains("$HANDSEED\n5\n" + seedAfterTwo + "\n"), bytes.constData());
+}
+
+void TestDxfDocument::recordsKnowTheirHandleAndOwner_data()
+{
+    QTest::addColumn<DocumentEdit>("edit");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<quint64>("handle");
+    QTest::addColumn<quint64>("owner");
+
+    const DocumentEdit none;
+    QTest::newRow("header: its seed is no handle") << none << QByteArray("SECTION") << quint64(0)
+                                                   << quint64(0);
+    QTest::newRow("reactors listed before the owner")
+        << none << QByteArray("DICTIONARY") << quint64(0xC) << quint64(0xA);
+    QTest::newRow("owner right after the handle")
+        << none << QByteArray("IMAGEDEF_REACTOR") << quint64(0xE) << quint64(0x1F);
+    QTest::newRow("no owner") << none << QByteArray("XRECORD") << quint64(0xF) << quint64(0);
+    QTest::newRow("owner changed") << DocumentEdit([](DxfDocument &doc) {
+        const int reactor = findRecord(doc, "IMAGEDEF_REACTOR", 5, "E");
+        return doc.setTagValue(doc.findTag(reactor, 330), "2A");
+    }) << QByteArray("IMAGEDEF_REACTOR") << quint64(0xE) << quint64(0x2A);
+    QTest::newRow("handle changed") << DocumentEdit([](DxfDocument &doc) {
+        const int dictionary = findRecord(doc, "DICTIONARY", 5, "C");
+        return doc.setTagValue(doc.findTag(dictionary, 5), "3B");
+    }) << QByteArray("DICTIONARY") << quint64(0x3B) << quint64(0xA);
+}
+
+void TestDxfDocument::recordsKnowTheirHandleAndOwner()
+{
+    QFETCH(DocumentEdit, edit);
+    QFETCH(QByteArray, type);
+    QFETCH(quint64, handle);
+    QFETCH(quint64, owner);
+
+    DxfDocument doc;
+    QString error;
+    QVERIFY2(doc.parse("0\nSECTION\n2\nHEADER\n9\n$HANDSEED\n5\n20\n0\nENDSEC\n"
+                       "0\nSECTION\n2\nOBJECTS\n"
+                       "0\nDICTIONARY\n5\nC\n102\n{ACAD_REACTORS\n330\nD\n102\n}\n330\nA\n"
+                       "0\nIMAGEDEF_REACTOR\n5\nE\n330\n1F\n"
+                       "0\nXRECORD\n5\nF\n100\nAcDbXrecord\n0\nENDSEC\n0\nEOF\n",
+                       &error),
+             qPrintable(error));
+    if (edit)
+        QVERIFY(edit(doc));
+    int record = 0;
+    while (record < doc.recordCount() && doc.type(record) != type)
+        ++record;
+    QVERIFY(record < doc.recordCount());
+    QCOMPARE(doc.handle(record), handle);
+    QCOMPARE(doc.owner(record), owner);
+    if (handle)
+        QCOMPARE(doc.recordOfHandle(handle), record);
 }
 
 void TestDxfDocument::editsAcrossRecordsMatchLineEdits()

@@ -18,29 +18,17 @@ namespace {
 const char kSectionName[] = "SECTION";
 const char kEndOfFileName[] = "EOF";
 
-// Notes a record's handle (its first 5 or 105) and owner (its first 330 outside a 102 group)
-// as its tags pass. A SECTION record has neither: the header's variables ($HANDSEED) sit in it.
-struct RecordReader
+// Notes a record's handle, its first 5 or 105 that reads as one, as its tags pass. A SECTION
+// record has none: the header's variables ($HANDSEED) sit in it.
+struct HandleReader
 {
     bool isSection = false;
-    bool insideGroup = false;
-    bool ownerSeen = false;
     quint64 handle = 0;
-    quint64 owner = 0;
 
     void feed(int code, const char *begin, const char *end)
     {
-        if (isSection)
-            return;
-        if (code == 5 || code == 105) {
-            if (!handle)
-                handle = DxfLexer::parseHandle(begin, end);
-        } else if (code == 102) {
-            insideGroup = end > begin && *begin == '{';
-        } else if (code == 330 && !insideGroup && !ownerSeen) {
-            owner = DxfLexer::parseHandle(begin, end);
-            ownerSeen = true;
-        }
+        if ((code == 5 || code == 105) && !handle && !isSection)
+            handle = DxfLexer::parseHandle(begin, end);
     }
 };
 
@@ -130,7 +118,6 @@ DxfFile::Record DxfFile::Record::clone() const
     Record copy;
     copy.type = type;
     copy.handle = handle;
-    copy.owner = owner;
     copy.byteBegin = byteBegin;
     copy.byteEnd = byteEnd;
     copy.firstTag = firstTag;
@@ -244,7 +231,7 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         clear();
         return false;
     };
-    RecordReader reader;
+    HandleReader reader;
     int tagCount = 0;
     auto close = [&]() {
         if (m_records.empty())
@@ -253,7 +240,6 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         last.byteEnd = pos;
         last.tagCount = tagCount - last.firstTag;
         last.handle = reader.handle;
-        last.owner = reader.owner;
     };
     DxfLineScanner lines(data, size, pos);
     CodeLineCache codes;
@@ -295,7 +281,7 @@ bool DxfFile::parse(const QByteArray &bytes, QString *errorMessage)
         record.type = type;
         record.byteBegin = pos;
         record.firstTag = tagCount++;
-        reader = RecordReader();
+        reader = HandleReader();
         reader.isSection = type == kSectionType;
         pos = end;
         if (type == kEndOfFileType)
@@ -456,6 +442,24 @@ int DxfFile::recordEndTag(int record) const
     return r.firstTag + r.tagCount;
 }
 
+quint64 DxfFile::recordOwner(int record) const
+{
+    // Few records' owners are ever asked for: each is found when asked, not noted while reading.
+    if (rec(record).type == kSectionType)
+        return 0;
+    const TagVector &tags = tagsOf(record + m_leading);
+    bool insideGroup = false;
+    for (size_t i = 1; i < tags.size(); ++i) {
+        const DxfTag &tag = tags[i];
+        const char *data = storeData(tag);
+        if (tag.code == 102)
+            insideGroup = tag.valueLength > 0 && data[tag.valueBegin()] == '{';
+        else if (tag.code == 330 && !insideGroup)
+            return DxfLexer::parseHandle(data + tag.valueBegin(), data + tag.valueEnd());
+    }
+    return 0;
+}
+
 int DxfFile::recordOfTag(int tag) const
 {
     return chunkOf(tag) - m_leading;
@@ -463,7 +467,7 @@ int DxfFile::recordOfTag(int tag) const
 
 void DxfFile::describe(Record *record, const TagVector &tags)
 {
-    RecordReader reader;
+    HandleReader reader;
     record->type = 0;
     if (!tags.empty() && tags.front().code == 0) {
         quint32 begin = tags.front().valueBegin();
@@ -478,7 +482,6 @@ void DxfFile::describe(Record *record, const TagVector &tags)
         reader.feed(tags[i].code, data + tags[i].valueBegin(), data + tags[i].valueEnd());
     }
     record->handle = reader.handle;
-    record->owner = reader.owner;
 }
 
 void DxfFile::renumber(int fromChunk)
@@ -610,7 +613,7 @@ void DxfFile::setValue(int index, const QByteArray &value)
         valueLineEnd = m_lineEnd;
     const int code = tag.code;
     tag = addTag(code, codeLine, value, valueLineEnd);
-    if (code == 0 || code == 5 || code == 105 || code == 330 || code == 102)
+    if (code == 0 || code == 5 || code == 105)
         describe(&m_records[size_t(chunk)], tags);
     m_modified = true;
 }

@@ -14,8 +14,8 @@
 #include <vector>
 
 // The tags of one DXF text file over the file's own bytes, grouped into records (a code-0 tag
-// and the tags up to the next one). Reading checks every line and notes each record's type,
-// handle and owner, but keeps the tags themselves as the bytes they are: a record's tags are
+// and the tags up to the next one). Reading checks every line and notes each record's type and
+// handle, but keeps the tags themselves as the bytes they are: a record's tags are
 // split out when it is looked at, and kept only once it is edited. Writing puts the same bytes
 // back, so a file read and written unchanged is byte-identical, and an edited value replaces
 // only its own line. New tags take the file's line end and group-code layout. Owned by one
@@ -69,7 +69,7 @@ public:
     }
     // The record's own handle (code 5, or 105) and owner (the first 330 outside a 102 group).
     quint64 recordHandle(int record) const { return rec(record).handle; }
-    quint64 recordOwner(int record) const { return rec(record).owner; }
+    quint64 recordOwner(int record) const;
     int recordOfTag(int tag) const;
 
     void setValue(int index, const QByteArray &value);
@@ -95,7 +95,6 @@ private:
     {
         quint32 type = 0; // in m_typeNames; 0: none (the comments before the first record)
         quint64 handle = 0;
-        quint64 owner = 0;
         quint32 byteBegin = 0; // where its bytes lie in the file as read, until it is edited
         quint32 byteEnd = 0;
         int firstTag = 0;
