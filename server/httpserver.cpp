@@ -186,9 +186,16 @@ struct HttpServer::Callbacks {
                         HttpResponse::error(500, QStringLiteral("internal error")));
                 }
             }
-            // A refusal goes out before the body is read; the library then closes the
-            // connection instead of reading the body.
-            return state->exchange->isAnswered() ? send(connection, state) : MHD_YES;
+            // A refusal, or an answer to a request whose body is still to come, goes out at
+            // once; the library then closes the connection instead of reading the body. Other
+            // answers wait for the library's next call, which keeps the connection open for
+            // the client's next request.
+            const bool hasBody = request.hasHeader("transfer-encoding")
+                || (request.hasHeader("content-length")
+                    && request.header("content-length") != "0");
+            const bool answerNow = state->exchange->isAnswered()
+                && (hasBody || state->exchange->answer().status >= 400);
+            return answerNow ? send(connection, state) : MHD_YES;
         }
         if (state->queued) {
             *uploadSize = 0;
@@ -213,7 +220,8 @@ struct HttpServer::Callbacks {
             });
             return MHD_YES;
         }
-        state->exchange->finish();
+        if (!state->exchange->isAnswered())
+            state->exchange->finish();
         return send(connection, state);
     }
 };
