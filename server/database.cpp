@@ -111,7 +111,11 @@ QSqlDatabase Database::connection()
         qCWarning(lcStorage) << "cannot open the database:" << db.lastError().driverText();
         throw ApiError(503, QStringLiteral("storage not available"));
     }
-    if (g_settings.backend == Backend::Sqlite) {
+    if (g_settings.backend == Backend::Postgres) {
+        // Notices such as "already exists, skipping" tell of statements meant to change
+        // nothing when there is nothing to change; only warnings and errors reach the log.
+        QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO warning"));
+    } else {
         QSqlQuery pragma(db);
         pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         pragma.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
@@ -227,6 +231,8 @@ void Database::createSchema()
                        "failures INTEGER NOT NULL, last_at BIGINT NOT NULL)"),
     };
     Transaction transaction;
+    // Processes starting together on one database create the schema one after the other.
+    lockKey(QStringLiteral("schema"));
     for (const QString &statement : statements)
         runUnprepared(statement);
     ContentStore::migrateWholeContents();

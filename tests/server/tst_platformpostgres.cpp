@@ -47,6 +47,7 @@ class TestPlatformPostgres : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void startingAgainIsQuiet();
     void readOperations();
     void writeOperations();
     void checkInAndDeleteOfTheSameBytes();
@@ -129,6 +130,18 @@ void TestPlatformPostgres::cleanupTestCase()
     m_platform.reset();
     if (m_clusterRunning)
         runTool(QStringLiteral("pg_ctl"), {"-D", m_cluster, "-m", "immediate", "stop"});
+}
+
+void TestPlatformPostgres::startingAgainIsQuiet()
+{
+    // Every command opens the existing database and makes sure of its schema, two at once here.
+    PlatformProcess::Result first;
+    std::thread other([&] { first = m_platform->run({"tenant", "add", "quiet-one"}); });
+    const PlatformProcess::Result second = m_platform->run({"tenant", "add", "quiet-two"});
+    other.join();
+    for (const PlatformProcess::Result &result : {first, second}) {
+        QVERIFY2(result.exitCode == 0 && result.err.trimmed().isEmpty(), result.err.constData());
+    }
 }
 
 void TestPlatformPostgres::readOperations()
