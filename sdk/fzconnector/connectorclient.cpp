@@ -2,7 +2,6 @@
 
 #include "fzfileinfo.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +11,10 @@
 #include <QMutexLocker>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 Q_LOGGING_CATEGORY(lcConnector, "fzconnector")
 
@@ -21,6 +23,8 @@ namespace {
 const char kLocalFolderKey[] = "_LOCALDOWNLOADFOLDER";
 const char kLocalStampKey[] = "_LOCALTIMESTAMP";
 const char kModifiedKey[] = "_filemodified";
+// Connections that download a list of files at once.
+const size_t kParallelTransfers = 4;
 
 QString prop(const FzFileInfo *record, const char *key)
 {
@@ -423,16 +427,14 @@ QString ConnectorClient::downloadObject(const QString &objectId)
 
 std::vector<std::string> ConnectorClient::downloadRecords(const std::vector<FzFileInfo *> &records)
 {
-    std::vector<std::string> failures;
     QJsonObject answer;
     if (!call("download", QStringLiteral("/details"),
-              QJsonObject{{QStringLiteral("refs"), refsOf(records)}}, &answer)) {
-        failures.push_back("the platform could not be asked for the files");
-        return failures;
-    }
+              QJsonObject{{QStringLiteral("refs"), refsOf(records)}}, &answer))
+        return {"the platform could not be asked for the files"};
     const QJsonArray results = answer.value(QStringLiteral("results")).toArray();
     const QString workingFolder = workingDirectory();
-    PlatformConnection link(endpoint());
+    std::vector<std::string> failureOf(records.size());
+    std::vector<Transfer> transfers;
     for (size_t i = 0; i < records.size(); ++i) {
         FzFileInfo *record = records[i];
         if (!record)
@@ -441,7 +443,7 @@ std::vector<std::string> ConnectorClient::downloadRecords(const std::vector<FzFi
             ? results.at(static_cast<int>(i)).toObject()
             : QJsonObject();
         if (object.isEmpty()) {
-            failures.push_back(titleOf(record).toStdString() + ": not found on the platform");
+            failureOf[i] = titleOf(record).toStdString() + ": not found on the platform";
             continue;
         }
         QString folder = prop(record, kLocalFolderKey);
@@ -451,28 +453,77 @@ std::vector<std::string> ConnectorClient::downloadRecords(const std::vector<FzFi
         // The platform's title becomes a local file name: one that would leave the folder is
         // refused before any path is built from it, whether or not a transfer follows.
         if (!PlatformConnection::isSafeFileName(title)) {
-            failures.push_back(title.toStdString() + ": not a file name that stays in its folder");
+            failureOf[i] = title.toStdString() + ": not a file name that stays in its folder";
             continue;
         }
-        const QString platformStamp = object.value(QLatin1String(kModifiedKey)).toString();
+        Transfer transfer;
+        transfer.index = i;
+        transfer.phid = object.value(QStringLiteral("phid")).toString();
+        transfer.folder = folder;
+        transfer.title = title;
+        transfer.stamp = object.value(QLatin1String(kModifiedKey)).toString();
+        transfer.object = object;
         // A local copy of exactly this version is current: it is not transferred again.
-        const bool current = !platformStamp.isEmpty()
-            && prop(record, kLocalStampKey) == platformStamp
+        transfer.done = !transfer.stamp.isEmpty()
+            && prop(record, kLocalStampKey) == transfer.stamp
             && QFileInfo::exists(QDir(folder).filePath(title));
-        QString stamp = platformStamp;
-        QString error;
-        if (!current
-            && !link.download(object.value(QStringLiteral("phid")).toString(), folder, title,
-                              &stamp, &error)) {
-            failed("download", error, link);
-            failures.push_back(title.toStdString() + ": " + error.toStdString());
+        transfers.push_back(transfer);
+    }
+    transferAll(&transfers);
+    for (const Transfer &transfer : transfers) {
+        FzFileInfo *record = records[transfer.index];
+        if (!transfer.done) {
+            failureOf[transfer.index] = transfer.title.toStdString() + ": "
+                + transfer.error.toStdString();
             continue;
         }
-        apply(record, object);
-        record->SetProperty(kModifiedKey, stamp.toStdString());
-        record->SetProperty("filename", title.toStdString());
+        apply(record, transfer.object);
+        record->SetProperty(kModifiedKey, transfer.stamp.toStdString());
+        record->SetProperty("filename", transfer.title.toStdString());
+    }
+    std::vector<std::string> failures;
+    for (std::string &failure : failureOf) {
+        if (!failure.empty())
+            failures.push_back(std::move(failure));
     }
     return failures;
+}
+
+void ConnectorClient::transferAll(std::vector<Transfer> *transfers)
+{
+    // Several connections at once, so that the platform prepares one file while another
+    // travels and many small files do not each wait a full round trip.
+    const PlatformEndpoint where = endpoint();
+    const size_t pending = static_cast<size_t>(
+        std::count_if(transfers->begin(), transfers->end(),
+                      [](const Transfer &transfer) { return !transfer.done; }));
+    const size_t connections = std::min(pending, kParallelTransfers);
+    std::vector<std::unique_ptr<PlatformConnection>> links;
+    for (size_t i = 0; i < connections; ++i)
+        links.push_back(std::make_unique<PlatformConnection>(where));
+    std::atomic<size_t> next{0};
+    auto work = [&](size_t link) {
+        for (size_t i = next++; i < transfers->size(); i = next++) {
+            Transfer &transfer = (*transfers)[i];
+            if (transfer.done)
+                continue;
+            transfer.link = link;
+            transfer.done = links[link]->download(transfer.phid, transfer.folder, transfer.title,
+                                                  &transfer.stamp, &transfer.error);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (size_t i = 1; i < connections; ++i)
+        threads.emplace_back(work, i);
+    if (connections > 0)
+        work(0);
+    for (std::thread &thread : threads)
+        thread.join();
+    // Reported from the calling thread, in the records' order.
+    for (const Transfer &transfer : *transfers) {
+        if (!transfer.done)
+            failed("download", transfer.error, *links[transfer.link]);
+    }
 }
 
 bool ConnectorClient::checkIn(FzFileInfo *root)
@@ -482,9 +533,11 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
     // The tree is walked from the top through the child links that SetParent made, parents
     // before their children.
     // All file contents travel in one upload part, each distinct content once; the manifest
-    // says where each record's bytes lie in it.
+    // says where each record's bytes lie in it. The files are hashed here and read again as
+    // they are sent, so that no file is held in memory whatever its size.
     QJsonArray manifest;
-    std::string contents;
+    std::vector<UploadFile> contents;
+    qint64 contentsSize = 0;
     QHash<QByteArray, qint64> offsets; // SHA-256 -> offset in contents
     bool readable = true;
     std::function<void(FzFileInfo *, int)> walk = [&](FzFileInfo *record, int parent) {
@@ -497,22 +550,22 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
             title = QFileInfo(localPath(record)).fileName();
         entry.insert(QStringLiteral("title"), title);
         if (prop(record, "selected") != QLatin1String("false")) {
-            QFile file(localPath(record));
-            if (!file.open(QIODevice::ReadOnly)) {
-                qCDebug(lcConnector).noquote() << "check-in failed: cannot read"
-                                               << file.fileName() << file.errorString();
+            const QString path = localPath(record);
+            QByteArray sha256;
+            qint64 size = 0;
+            QString error;
+            if (!PlatformConnection::hashFile(path, &sha256, &size, &error)) {
+                qCDebug(lcConnector).noquote() << "check-in failed:" << error;
                 readable = false;
                 return;
             }
-            const QByteArray bytes = file.readAll();
-            const QByteArray sha256 =
-                QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
             if (!offsets.contains(sha256)) {
-                offsets.insert(sha256, static_cast<qint64>(contents.size()));
-                contents.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+                offsets.insert(sha256, contentsSize);
+                contents.push_back({path, size});
+                contentsSize += size;
             }
             entry.insert(QStringLiteral("offset"), static_cast<double>(offsets.value(sha256)));
-            entry.insert(QStringLiteral("size"), static_cast<double>(bytes.size()));
+            entry.insert(QStringLiteral("size"), static_cast<double>(size));
             entry.insert(QStringLiteral("sha256"), QString::fromLatin1(sha256));
         }
         const int index = manifest.size();
@@ -528,8 +581,9 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
     const std::vector<UploadPart> parts{
         {"manifest", QJsonDocument(QJsonObject{{QStringLiteral("records"), manifest}})
                          .toJson(QJsonDocument::Compact)
-                         .toStdString()},
-        {"contents", std::move(contents)}};
+                         .toStdString(),
+         {}},
+        {"contents", std::string(), std::move(contents)}};
     const PlatformEndpoint where = endpoint();
     if (where.token.isEmpty()) {
         qCDebug(lcConnector) << "check-in failed: not signed in";

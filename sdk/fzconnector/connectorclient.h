@@ -74,6 +74,20 @@ private:
     // Logs a failure reason. When the platform refused the session the call carried, forgets
     // it and calls the session-ended handler.
     void failed(const char *operation, const QString &reason, const PlatformConnection &link);
+    // One file of a list to download; done when it is current or has arrived.
+    struct Transfer {
+        size_t index = 0;
+        QString phid;
+        QString folder;
+        QString title;
+        QJsonObject object; // the platform's record of it
+        QString stamp;
+        QString error;
+        size_t link = 0;
+        bool done = false;
+    };
+    // Downloads the transfers not done yet over a few connections at once.
+    void transferAll(std::vector<Transfer> *transfers);
     bool signIn(const char *casPath, QJsonObject body, const QString &serverHost,
                 const QString &casUrl);
     bool call(const char *operation, const QString &path, const QJsonObject &body,

@@ -2,13 +2,16 @@
 
 #include <QDir>
 #include <QJsonDocument>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QUrl>
 
 #include <httplib.h>
 #include <openssl/evp.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <pthread.h>
@@ -61,6 +64,82 @@ private:
     sigset_t m_pipe;
     sigset_t m_old;
     bool m_wasPending = false;
+};
+
+// Bytes read from a file at once, when hashing it or sending it.
+const qint64 kFileBlockBytes = 1024 * 1024;
+
+// SHA-256 through the system's crypto library, which hashes many times faster than a portable
+// implementation.
+class Digest
+{
+public:
+    Digest() : m_context(EVP_MD_CTX_new(), EVP_MD_CTX_free)
+    {
+        EVP_DigestInit_ex(m_context.get(), EVP_sha256(), nullptr);
+    }
+    void add(const char *data, size_t length) { EVP_DigestUpdate(m_context.get(), data, length); }
+    QByteArray hex()
+    {
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
+        EVP_DigestFinal_ex(m_context.get(), digest, &length);
+        return QByteArray(reinterpret_cast<const char *>(digest), static_cast<int>(length))
+            .toHex();
+    }
+
+private:
+    std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX *)> m_context;
+};
+
+// Sends files one after the other into an upload part, a block per call, opening each file
+// when its turn comes.
+class FileStreamer
+{
+public:
+    explicit FileStreamer(const std::vector<UploadFile> &files) : m_files(files) {}
+
+    bool send(httplib::DataSink &sink)
+    {
+        if (!m_file.isOpen()) {
+            m_file.setFileName(m_files[m_next].path);
+            m_left = m_files[m_next].size;
+            if (!m_file.open(QIODevice::ReadOnly))
+                return fail(QStringLiteral("cannot read %1: %2")
+                                .arg(m_file.fileName(), m_file.errorString()));
+        }
+        const qint64 read = m_file.read(m_block.data(), qMin<qint64>(kFileBlockBytes, m_left));
+        if (read < 0 || (read == 0 && m_left > 0))
+            return fail(QStringLiteral("%1 changed while it was sent").arg(m_file.fileName()));
+        m_left -= read;
+        if (read > 0 && !sink.write(m_block.constData(), static_cast<size_t>(read)))
+            return false;
+        if (m_left == 0) {
+            const bool grew = !m_file.atEnd();
+            m_file.close();
+            if (grew)
+                return fail(QStringLiteral("%1 changed while it was sent")
+                                .arg(m_files[m_next].path));
+            if (++m_next == m_files.size())
+                sink.done();
+        }
+        return true;
+    }
+    QString errorString() const { return m_error; }
+
+private:
+    bool fail(const QString &error)
+    {
+        m_error = error;
+        return false;
+    }
+
+    const std::vector<UploadFile> &m_files;
+    size_t m_next = 0;
+    QFile m_file;
+    qint64 m_left = 0;
+    QByteArray m_block = QByteArray(static_cast<int>(kFileBlockBytes), Qt::Uninitialized);
+    QString m_error;
 };
 
 } // namespace
@@ -251,16 +330,59 @@ bool PlatformConnection::postJson(const QString &url, const QJsonObject &body,
 bool PlatformConnection::postParts(const QString &url, const std::vector<UploadPart> &parts,
                                    QJsonObject *answer, QString *error)
 {
-    httplib::MultipartFormDataItems items;
-    items.reserve(parts.size());
-    for (const UploadPart &part : parts)
-        items.push_back({part.name, part.content, part.name, "application/octet-stream"});
-    return send(
+    httplib::MultipartFormDataItems texts;
+    httplib::MultipartFormDataProviderItems streamed;
+    std::vector<std::unique_ptr<FileStreamer>> streamers;
+    for (const UploadPart &part : parts) {
+        if (part.files.empty()) {
+            texts.push_back({part.name, part.content, part.name, "application/octet-stream"});
+            continue;
+        }
+        streamers.push_back(std::make_unique<FileStreamer>(part.files));
+        FileStreamer *streamer = streamers.back().get();
+        streamed.push_back({part.name,
+                            [streamer](size_t, httplib::DataSink &sink) {
+                                return streamer->send(sink);
+                            },
+                            part.name, "application/octet-stream"});
+    }
+    const bool sent = send(
         url,
-        [&items](httplib::Client &client, const std::string &path) {
-            return client.Post(path, items);
+        [&](httplib::Client &client, const std::string &path) {
+            return client.Post(path, httplib::Headers(), texts, streamed);
         },
         kTransferTimeoutSeconds, answer, error);
+    for (const auto &streamer : streamers) {
+        // The reason the upload stopped on this side, rather than how the connection ended.
+        if (!streamer->errorString().isEmpty()) {
+            *error = streamer->errorString();
+            return false;
+        }
+    }
+    return sent;
+}
+
+bool PlatformConnection::hashFile(const QString &path, QByteArray *sha256, qint64 *size,
+                                  QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    Digest digest;
+    QByteArray block(static_cast<int>(kFileBlockBytes), Qt::Uninitialized);
+    *size = 0;
+    for (qint64 read; (read = file.read(block.data(), block.size())) != 0;) {
+        if (read < 0) {
+            *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+            return false;
+        }
+        digest.add(block.constData(), static_cast<size_t>(read));
+        *size += read;
+    }
+    *sha256 = digest.hex();
+    return true;
 }
 
 bool PlatformConnection::download(const QString &phid, const QString &folder,
@@ -281,15 +403,17 @@ bool PlatformConnection::download(const QString &phid, const QString &folder,
         *error = QStringLiteral("no platform server is set");
         return false;
     }
-    QSaveFile file(QDir(folder).filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    // The bytes arrive in a hidden file beside the target, which only a complete and verified
+    // download replaces: readers see the old file or the new one, never a part. Unlike a
+    // QSaveFile it is not forced to disk on the way, which costs more than the transfer of a
+    // small file.
+    const QString targetPath = QDir(folder).filePath(fileName);
+    QTemporaryFile file(QDir(folder).filePath(QStringLiteral(".download-XXXXXX")));
+    if (!file.open()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
         return false;
     }
-    // The system's crypto library hashes many times faster than a portable implementation.
-    const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX *)> hash(EVP_MD_CTX_new(),
-                                                                   EVP_MD_CTX_free);
-    EVP_DigestInit_ex(hash.get(), EVP_sha256(), nullptr);
+    Digest digest;
     std::string expected;
     std::string errorBody;
     int status = 0;
@@ -308,7 +432,7 @@ bool PlatformConnection::download(const QString &phid, const QString &folder,
                 errorBody.append(data, length);
                 return errorBody.size() < 65536;
             }
-            EVP_DigestUpdate(hash.get(), data, length);
+            digest.add(data, length);
             if (file.write(data, static_cast<qint64>(length)) != static_cast<qint64>(length)) {
                 writeFailed = true;
                 return false;
@@ -318,7 +442,7 @@ bool PlatformConnection::download(const QString &phid, const QString &folder,
     if (status == 401)
         m_signedOut = true;
     if (writeFailed) {
-        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+        *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
         return false;
     }
     if (!result) {
@@ -330,19 +454,24 @@ bool PlatformConnection::download(const QString &phid, const QString &folder,
         *error = errorText(errorBody, status);
         return false;
     }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int digestLength = 0;
-    EVP_DigestFinal_ex(hash.get(), digest, &digestLength);
-    if (QByteArray(reinterpret_cast<const char *>(digest), static_cast<int>(digestLength))
-            .toHex()
-            .toStdString()
-        != expected) {
+    if (digest.hex().toStdString() != expected) {
         *error = QStringLiteral("%1 arrived damaged (checksum mismatch)").arg(fileName);
         return false;
     }
-    if (!file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                        | QFileDevice::ReadOther);
+    if (!file.flush()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
         return false;
     }
+    // Replaces an older copy in one step, which QFile::rename refuses to do.
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(targetPath).constData())
+        != 0) {
+        *error = QStringLiteral("cannot write %1: %2")
+                     .arg(targetPath, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    file.setAutoRemove(false);
     return true;
 }

@@ -26,10 +26,17 @@ struct PlatformEndpoint {
     QString token;
 };
 
-// One upload part of a check-in.
+// A file whose bytes an upload reads from disk as they are sent.
+struct UploadFile {
+    QString path;
+    qint64 size = 0;
+};
+
+// One upload part of a check-in: a text, or files one after the other, streamed.
 struct UploadPart {
     std::string name;
     std::string content;
+    std::vector<UploadFile> files;
 };
 
 // Blocking HTTP/JSON requests to the platform over cpp-httplib. Failures come back as false with
@@ -57,6 +64,8 @@ public:
     bool getJson(const QString &url, QJsonObject *answer, QString *error);
     bool postJson(const QString &url, const QJsonObject &body, QJsonObject *answer,
                   QString *error);
+    // Parts with files come after those with texts, whatever their order here. A file that
+    // changes its size while it is sent fails the upload.
     bool postParts(const QString &url, const std::vector<UploadPart> &parts, QJsonObject *answer,
                    QString *error);
     // Streams an object's content into folder/fileName through a temporary file, checks the
@@ -68,6 +77,10 @@ public:
     bool signedOut() const { return m_signedOut; }
     // The session token the requests of this connection carry.
     QString token() const { return m_endpoint.token; }
+
+    // A file's SHA-256 in hex and its size, read in blocks; false with a reason when it
+    // cannot be read.
+    static bool hashFile(const QString &path, QByteArray *sha256, qint64 *size, QString *error);
 
     // A file name that stays inside its folder: no separators, no drive letter, not "." or "..",
     // no control characters.

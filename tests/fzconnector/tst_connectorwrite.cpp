@@ -1,8 +1,10 @@
 // The connector's writing operations against a real platform: automatic names, check-in of a
-// tree, locks between two users, delete, and the end of an expired session.
+// tree, a large file streamed both ways, locks between two users, delete, and the end of an
+// expired session.
 
 #include "connectortestsupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -15,6 +17,30 @@ using namespace connectortest;
 namespace {
 
 const char kSpace[] = "Common Space";
+const qint64 kMiB = 1024 * 1024;
+
+// This process's peak resident memory since the last resetPeakMemory(), from the kernel.
+qint64 peakMemory()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
+// Lowers the peak to the memory in use now; returns that.
+qint64 resetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (!refs.open(QIODevice::WriteOnly) || refs.write("5") != 1)
+        return -1;
+    refs.close();
+    return peakMemory();
+}
 
 QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes)
 {
@@ -82,6 +108,7 @@ private slots:
     void autonamesAreFreshEachTime();
     void checkInNewTree();
     void checkInChangesOnlyWhatChanged();
+    void largeFileStreamsFromAndToDisk();
     void lockHeldByOneBlocksTheOther();
     void failingCheckIn_data();
     void failingCheckIn();
@@ -185,6 +212,38 @@ void TestConnectorWrite::checkInChangesOnlyWhatChanged()
     QCOMPARE(valueOf(siteAfter.get(), "revision"), QStringLiteral("2"));
     QCOMPARE(valueOf(siteAfter.get(), "_LockedBy"), QStringLiteral("alice"));
     QCOMPARE(valueOf(siteAfter.get(), "phid"), valueOf(siteBefore.get(), "phid"));
+}
+
+void TestConnectorWrite::largeFileStreamsFromAndToDisk()
+{
+    // Sparse, so that making it costs no time; read back, it is as large as any other file.
+    const QString folder = m_dir.filePath(QStringLiteral("large"));
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/back")));
+    QFile file(folder + QStringLiteral("/survey.dwg"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(160 * kMiB));
+    file.close();
+    QCryptographicHash expected(QCryptographicHash::Sha256);
+    QVERIFY(file.open(QIODevice::ReadOnly) && expected.addData(&file));
+    file.close();
+    SaveTree tree;
+    tree.add(nullptr, file.fileName(), namesWanted(1).value(0));
+
+    const qint64 before = resetPeakMemory();
+    QVERIFY(before > 0);
+    QVERIFY(connector()->CheckIn(tree.root()));
+    const qint64 checkInGrowth = peakMemory() - before;
+    QCOMPARE(connector()->GetTransactionListSize(), 1);
+    FzFileInfo stored(*connector()->GetTransactionFileAt(0));
+    QCOMPARE(valueOf(&stored, "_sha256").toLatin1(), expected.result().toHex());
+
+    stored.SetProperty("_LOCALDOWNLOADFOLDER", (folder + QStringLiteral("/back")).toStdString());
+    resetPeakMemory();
+    QVERIFY(connector()->Download_Block(std::vector<FzFileInfo *>{&stored}).empty());
+    const qint64 downloadGrowth = peakMemory() - before;
+    QCOMPARE(QFileInfo(folder + QStringLiteral("/back/survey.dwg")).size(), 160 * kMiB);
+    // A few blocks in memory per transfer, whatever the file's size.
+    QVERIFY2(checkInGrowth < 24 * kMiB, qPrintable(QString::number(checkInGrowth / kMiB)));
+    QVERIFY2(downloadGrowth < 24 * kMiB, qPrintable(QString::number(downloadGrowth / kMiB)));
 }
 
 void TestConnectorWrite::lockHeldByOneBlocksTheOther()
