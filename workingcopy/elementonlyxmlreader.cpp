@@ -171,7 +171,7 @@ bool Reader::startTag(std::vector<XmlNode> *siblings, std::vector<Open> *open)
             return false;
         const QString attributeName = sharedName(m_p, attributeLength);
         m_p += attributeLength;
-        for (const auto &attribute : qAsConst(node.attributes)) {
+        for (const auto &attribute : node.attributes()) {
             // Shared names: equal names are one string.
             if (attribute.first.constData() == attributeName.constData())
                 return false;
@@ -179,9 +179,9 @@ bool Reader::startTag(std::vector<XmlNode> *siblings, std::vector<Open> *open)
         QString value;
         if (!assignedValue(&value))
             return false;
-        if (node.attributes.isEmpty())
-            node.attributes.reserve(8);
-        node.attributes.append(qMakePair(attributeName, value));
+        if (node.attributes().isEmpty())
+            node.reserveAttributes(8);
+        node.appendReadAttribute(attributeName, value);
     }
     siblings->push_back(std::move(node));
     if (!closed)

@@ -282,7 +282,7 @@ void FileDatabase::addFile(const QString &path, const QString &vaultId, const QS
                            const QString &type, const QString &locallyModified)
 {
     XmlNode entry = XmlNode::make(XmlNode::Element, QLatin1String(kEntryTag));
-    entry.attributes.reserve(7);
+    entry.reserveAttributes(7);
     entry.setAttribute(QLatin1String(kAttrPath), path);
     entry.setAttribute(QLatin1String(kAttrVaultId), vaultId);
     entry.setAttribute(QLatin1String(kAttrName), name);

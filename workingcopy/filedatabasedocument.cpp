@@ -86,6 +86,13 @@ public:
         m_size = int(out - m_bytes.data());
     }
 
+    int size() const { return m_size; }
+    // A copy of what was appended from position start on.
+    QByteArray bytesFrom(int start) const
+    {
+        return QByteArray(m_bytes.constData() + start, m_size - start);
+    }
+
     QByteArray take()
     {
         m_bytes.truncate(m_size);
@@ -145,9 +152,15 @@ void appendNode(Utf8Writer &out, const XmlNode &node, int depth, bool indented);
 
 void appendElement(Utf8Writer &out, const XmlNode &node, int depth, bool indented)
 {
+    // Written as last time while nothing changed.
+    if (node.children.empty() && !node.written().isEmpty()) {
+        out.append(node.written().constData(), node.written().size());
+        return;
+    }
+    const int start = out.size();
     out.append('<');
     out.append(node.name);
-    for (const auto &attribute : node.attributes) {
+    for (const auto &attribute : node.attributes()) {
         out.append(' ');
         out.append(attribute.first);
         out.append("=\"", 2);
@@ -156,6 +169,7 @@ void appendElement(Utf8Writer &out, const XmlNode &node, int depth, bool indente
     }
     if (node.children.empty()) {
         out.append("/>", 2);
+        node.setWritten(out.bytesFrom(start));
         return;
     }
     out.append('>');

@@ -33,7 +33,7 @@ QString XmlNode::carriable(const QString &text)
 
 QString XmlNode::attribute(const QString &attributeName) const
 {
-    for (const auto &attribute : attributes) {
+    for (const auto &attribute : m_attributes) {
         if (attribute.first == attributeName)
             return attribute.second;
     }
@@ -43,11 +43,18 @@ QString XmlNode::attribute(const QString &attributeName) const
 void XmlNode::setAttribute(const QString &attributeName, const QString &attributeValue)
 {
     const QString value = carriable(attributeValue);
-    for (auto &attribute : attributes) {
+    m_written.clear();
+    for (auto &attribute : m_attributes) {
         if (attribute.first == attributeName) {
             attribute.second = value;
             return;
         }
     }
-    attributes.append(qMakePair(attributeName, value));
+    m_attributes.append(qMakePair(attributeName, value));
+}
+
+void XmlNode::appendReadAttribute(const QString &attributeName, const QString &attributeValue)
+{
+    m_written.clear();
+    m_attributes.append(qMakePair(attributeName, attributeValue));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QPair>
 #include <QString>
 #include <QVector>
@@ -7,15 +8,17 @@
 #include <vector>
 
 // One node of the file database's XML: an element with its attributes in file order and its
-// children, or a text, comment, processing instruction or DTD kept as read.
+// children, or a text, comment, processing instruction or DTD kept as read. An element without
+// children also keeps the form it was last written in, until an attribute changes, so that a
+// database of thousands of entries is written mostly by copying.
 struct XmlNode
 {
+    using Attributes = QVector<QPair<QString, QString>>;
     enum Kind { Element, Text, CData, Comment, ProcessingInstruction, Dtd };
 
     Kind kind = Element;
-    QString name;  // element tag, instruction target
+    QString name;  // element tag, instruction target; fixed once the node is made
     QString value; // text, comment, instruction data, DTD
-    QVector<QPair<QString, QString>> attributes;
     std::vector<XmlNode> children;
 
     static XmlNode make(Kind kind, const QString &name, const QString &value = QString());
@@ -30,4 +33,16 @@ struct XmlNode
     QString attribute(const QString &attributeName) const;
     // Sets the value as carriable() makes it; an attribute that is new goes last.
     void setAttribute(const QString &attributeName, const QString &attributeValue);
+    const Attributes &attributes() const { return m_attributes; }
+    // For readers: appends an attribute as read, without looking for one of the same name.
+    void appendReadAttribute(const QString &attributeName, const QString &attributeValue);
+    void reserveAttributes(int count) { m_attributes.reserve(count); }
+
+    // The element as the writer wrote it last, while it has no children; empty when unknown.
+    const QByteArray &written() const { return m_written; }
+    void setWritten(const QByteArray &bytes) const { m_written = bytes; }
+
+private:
+    Attributes m_attributes;
+    mutable QByteArray m_written; // cache of the writer, which works on const nodes
 };

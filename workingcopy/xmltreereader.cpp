@@ -34,10 +34,10 @@ bool XmlTreeReader::read(const QByteArray &bytes, std::vector<XmlNode> *nodes,
         case QXmlStreamReader::StartElement: {
             XmlNode element = XmlNode::make(XmlNode::Element, shared(reader.qualifiedName()));
             const QXmlStreamAttributes attributes = reader.attributes();
-            element.attributes.reserve(attributes.size());
+            element.reserveAttributes(attributes.size());
             for (const QXmlStreamAttribute &attribute : attributes) {
-                element.attributes.append(
-                    qMakePair(shared(attribute.qualifiedName()), attribute.value().toString()));
+                element.appendReadAttribute(shared(attribute.qualifiedName()),
+                                            attribute.value().toString());
             }
             open.push_back(append(std::move(element)));
             break;

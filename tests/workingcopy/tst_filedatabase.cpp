@@ -165,6 +165,11 @@ void TestFileDatabase::localSaveMarksTheCopyModified()
         FileDatabase database(kTenant);
         QVERIFY(database.recordLocalSave("/projects/Plan.dwg"));
     }
+    // Another program reads the file itself, not what this process keeps of it.
+    QVERIFY(readAll(m_databasePath)
+                .contains("<file path=\"/projects/Plan.dwg\" vaultisid=\"V1\" name=\"prd-1\""
+                          " updatestamp=\"\" localdate=\"\" type=\"ACAD Drawing\""
+                          " islocallyModified=\"true\"/>"));
     const FileDatabase database(kTenant);
     QCOMPARE(database.updateStamp("/projects/Plan.dwg"), QString(""));
     QCOMPARE(database.isLocallyModified("/projects/Plan.dwg"), QString("true"));

@@ -15,7 +15,7 @@ QString dump(const std::vector<XmlNode> &nodes, int depth = 0)
     QString out;
     for (const XmlNode &node : nodes) {
         out += QString(depth, ' ') + QString::number(node.kind) + ' ' + node.name + '|' + node.value;
-        for (const auto &attribute : node.attributes)
+        for (const auto &attribute : node.attributes())
             out += ' ' + attribute.first + "=[" + attribute.second + ']';
         out += '\n' + dump(node.children, depth + 1);
     }
