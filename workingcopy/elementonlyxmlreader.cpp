@@ -143,7 +143,7 @@ bool Reader::startTag(std::vector<XmlNode> *siblings, std::vector<Open> *open)
 {
     if (m_p == m_end || *m_p != '<')
         return false;
-    ++m_p;
+    const char *tag = m_p++;
     const char *name = m_p;
     const int length = nameLength();
     if (length == 0)
@@ -153,7 +153,11 @@ bool Reader::startTag(std::vector<XmlNode> *siblings, std::vector<Open> *open)
     XmlNode node;
     node.name = sharedName(name, length);
     bool closed = false;
+    // Whether the tag reads exactly as the database's writer writes it: one space before each
+    // attribute, none around "=", values in double quotes that need no reference.
+    bool asWritten = true;
     for (;;) {
+        const char *beforeSpace = m_p;
         const bool spaced = skipSpace();
         if (m_p == m_end)
             return false;
@@ -164,11 +168,13 @@ bool Reader::startTag(std::vector<XmlNode> *siblings, std::vector<Open> *open)
         if (startsWith("/>")) {
             m_p += 2;
             closed = true;
+            asWritten = asWritten && !spaced;
             break;
         }
         const int attributeLength = nameLength();
         if (!spaced || attributeLength == 0)
             return false;
+        asWritten = asWritten && m_p - beforeSpace == 1 && *beforeSpace == ' ';
         const QString attributeName = sharedName(m_p, attributeLength);
         m_p += attributeLength;
         for (const auto &attribute : node.attributes()) {
@@ -176,13 +182,19 @@ bool Reader::startTag(std::vector<XmlNode> *siblings, std::vector<Open> *open)
             if (attribute.first.constData() == attributeName.constData())
                 return false;
         }
+        const char *assignment = m_p;
         QString value;
         if (!assignedValue(&value))
             return false;
+        asWritten = asWritten && assignment[0] == '=' && assignment[1] == '"'
+            && m_p - assignment - 3 == value.size() && !value.contains(QLatin1Char('>'));
         if (node.attributes().isEmpty())
             node.reserveAttributes(8);
         node.appendReadAttribute(attributeName, value);
     }
+    // The writer copies such a tag instead of writing it again.
+    if (closed && asWritten)
+        node.setWritten(QByteArray(tag, int(m_p - tag)));
     siblings->push_back(std::move(node));
     if (!closed)
         open->push_back(Open {&siblings->back(), name, length});

@@ -47,6 +47,7 @@ private slots:
     void downloadKeepsPlatformIdAndType();
     void removesEveryEntryOfAName();
     void foreignContentIsKept();
+    void entriesAreWrittenInTheDatabasesOwnForm();
     void valuesSurviveTheRoundTrip_data();
     void valuesSurviveTheRoundTrip();
     void unreadableFileIsKeptAside_data();
@@ -252,6 +253,37 @@ void TestFileDatabase::foreignContentIsKept()
                         " </group>\n"
                         " <!-- kept -->\n"
                         " <file path=\"/b.dwg\" name=\"B\"/>\n"
+                        "</files>\n"));
+}
+
+void TestFileDatabase::entriesAreWrittenInTheDatabasesOwnForm()
+{
+    QVERIFY(QDir().mkpath(QFileInfo(m_databasePath).path()));
+    QVERIFY(writeAll(m_databasePath,
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<files>\n"
+                     "  <file path='/a.dwg' name=\"A\"/>\n"
+                     "  <file  path=\"/b.dwg\" name = \"B\" />\n"
+                     "  <file path=\"/c.dwg\" name=\"C&#x41;\"/>\n"
+                     "  <file path=\"/d.dwg\" name=\"x>y\"/>\n"
+                     "  <file path=\"/e.dwg\" name=\"E\"></file>\n"
+                     "  <file path=\"/f.dwg\" name=\"F\"/>\n"
+                     "  <file\tpath=\"/g.dwg\" name=\"G\"/>\n"
+                     "</files>\n"));
+    {
+        FileDatabase database(kTenant);
+        QCOMPARE(database.setName("/f.dwg", "F2"), QString("0"));
+    }
+    QCOMPARE(readAll(m_databasePath),
+             QByteArray("<?xml version='1.0' encoding='UTF-8'?>\n"
+                        "<files>\n"
+                        " <file path=\"/a.dwg\" name=\"A\"/>\n"
+                        " <file path=\"/b.dwg\" name=\"B\"/>\n"
+                        " <file path=\"/c.dwg\" name=\"CA\"/>\n"
+                        " <file path=\"/d.dwg\" name=\"x&gt;y\"/>\n"
+                        " <file path=\"/e.dwg\" name=\"E\"/>\n"
+                        " <file path=\"/f.dwg\" name=\"F2\"/>\n"
+                        " <file path=\"/g.dwg\" name=\"G\"/>\n"
                         "</files>\n"));
 }
 
