@@ -72,7 +72,18 @@ inline Record find(const QString &title)
     return std::make_unique<FzFileInfo>(*connector()->GetSearchFileAt(0));
 }
 
+// A file's SHA-256 in hex, read in blocks; empty when it cannot be read.
 QByteArray sha256Of(const QString &path);
+
+// A file of that many zero bytes, sparse, so that making it costs no time.
+bool makeSparseFile(const QString &path, qint64 size);
+// A record that checks the file in as a new object of the space, under a fresh automatic name.
+Record newFileRecord(const QString &path, const char *space);
+
+// This process's peak resident memory since the last resetPeakMemory(), from the kernel.
+qint64 peakMemory();
+// Lowers the peak to the memory in use now; returns that, or -1.
+qint64 resetPeakMemory();
 
 // A platform filled with the demo, already serving; null (with the reason) when it did not start.
 std::unique_ptr<PlatformProcess> startDemoPlatform(QString *error);

@@ -4,7 +4,6 @@
 
 #include "connectortestsupport.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -18,29 +17,6 @@ namespace {
 
 const char kSpace[] = "Common Space";
 const qint64 kMiB = 1024 * 1024;
-
-// This process's peak resident memory since the last resetPeakMemory(), from the kernel.
-qint64 peakMemory()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
-
-// Lowers the peak to the memory in use now; returns that.
-qint64 resetPeakMemory()
-{
-    QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (!refs.open(QIODevice::WriteOnly) || refs.write("5") != 1)
-        return -1;
-    refs.close();
-    return peakMemory();
-}
 
 QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes)
 {
@@ -219,22 +195,18 @@ void TestConnectorWrite::largeFileStreamsFromAndToDisk()
     // Sparse, so that making it costs no time; read back, it is as large as any other file.
     const QString folder = m_dir.filePath(QStringLiteral("large"));
     QVERIFY(QDir().mkpath(folder + QStringLiteral("/back")));
-    QFile file(folder + QStringLiteral("/survey.dwg"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(160 * kMiB));
-    file.close();
-    QCryptographicHash expected(QCryptographicHash::Sha256);
-    QVERIFY(file.open(QIODevice::ReadOnly) && expected.addData(&file));
-    file.close();
-    SaveTree tree;
-    tree.add(nullptr, file.fileName(), namesWanted(1).value(0));
+    const QString path = folder + QStringLiteral("/survey.dwg");
+    QVERIFY(makeSparseFile(path, 160 * kMiB));
+    const QByteArray expected = sha256Of(path);
+    const Record survey = newFileRecord(path, kSpace);
 
     const qint64 before = resetPeakMemory();
     QVERIFY(before > 0);
-    QVERIFY(connector()->CheckIn(tree.root()));
+    QVERIFY(connector()->CheckIn(survey.get()));
     const qint64 checkInGrowth = peakMemory() - before;
     QCOMPARE(connector()->GetTransactionListSize(), 1);
     FzFileInfo stored(*connector()->GetTransactionFileAt(0));
-    QCOMPARE(valueOf(&stored, "_sha256").toLatin1(), expected.result().toHex());
+    QCOMPARE(valueOf(&stored, "_sha256").toLatin1(), expected);
 
     stored.SetProperty("_LOCALDOWNLOADFOLDER", (folder + QStringLiteral("/back")).toStdString());
     resetPeakMemory();

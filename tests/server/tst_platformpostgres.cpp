@@ -4,41 +4,18 @@
 
 #include "../fzconnector/connectortestsupport.h"
 #include "platformclient.h"
+#include "postgrescluster.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <pwd.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <thread>
 
 using namespace connectortest;
-
-namespace {
-
-// Where Debian installs the server binaries; AUREX_PG_BIN names another folder.
-QString postgresBinFolder()
-{
-    const QByteArray chosen = qgetenv("AUREX_PG_BIN");
-    if (!chosen.isEmpty())
-        return QString::fromLocal8Bit(chosen);
-    const QDir versions(QStringLiteral("/usr/lib/postgresql"));
-    QStringList found = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (auto it = found.crbegin(); it != found.crend(); ++it) {
-        const QString bin = versions.filePath(*it + QStringLiteral("/bin"));
-        if (QFile::exists(bin + QStringLiteral("/initdb")))
-            return bin;
-    }
-    return QString();
-}
-
-} // namespace
 
 class TestPlatformPostgres : public QObject
 {
@@ -55,81 +32,31 @@ private slots:
     void twoProcessesShareLocksAndCheckIns();
 
 private:
-    bool runTool(const QString &tool, const QStringList &arguments, QString *output = nullptr);
-
     QTemporaryDir m_dir;
-    QString m_bin;
-    QString m_cluster;
-    bool m_clusterRunning = false;
+    std::unique_ptr<PostgresCluster> m_cluster;
     std::unique_ptr<PlatformProcess> m_platform;
 };
-
-bool TestPlatformPostgres::runTool(const QString &tool, const QStringList &arguments,
-                                   QString *output)
-{
-    // The server refuses to run as root: then every tool runs as the postgres user.
-    QString program = m_bin + QLatin1Char('/') + tool;
-    QStringList all = arguments;
-    if (geteuid() == 0) {
-        all = QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"),
-                          program} + arguments;
-        program = QStringLiteral("runuser");
-    }
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, all);
-    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
-    if (output)
-        *output = QString::fromLocal8Bit(process.readAll());
-    return ok;
-}
 
 void TestPlatformPostgres::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    m_bin = postgresBinFolder();
-    if (m_bin.isEmpty())
-        QSKIP("PostgreSQL server binaries not found under /usr/lib/postgresql (install the "
-              "postgresql package, as scripts/setup does, or set AUREX_PG_BIN)");
+    if (!PostgresCluster::unavailableReason().isEmpty())
+        QSKIP(qPrintable(PostgresCluster::unavailableReason()));
     QVERIFY(m_dir.isValid());
-    if (geteuid() == 0) {
-        const passwd *postgres = getpwnam("postgres");
-        if (!postgres)
-            QSKIP("running as root without a postgres user to run the PostgreSQL server");
-        QVERIFY(chown(m_dir.path().toLocal8Bit().constData(), postgres->pw_uid,
-                      postgres->pw_gid) == 0);
-    }
-    m_cluster = m_dir.filePath(QStringLiteral("cluster"));
-    QString output;
-    QVERIFY2(runTool(QStringLiteral("initdb"), {"-D", m_cluster, "-U", "aurex", "-A", "trust",
-                                                "--no-sync", "-E", "UTF8"},
-                     &output),
-             qPrintable(output));
-    QVERIFY2(runTool(QStringLiteral("pg_ctl"),
-                     {"-D", m_cluster, "-w", "-l", m_dir.filePath(QStringLiteral("server.log")),
-                      "-o", QStringLiteral("-k %1 -c listen_addresses='' -F").arg(m_dir.path()),
-                      "start"},
-                     &output),
-             qPrintable(output));
-    m_clusterRunning = true;
-    QVERIFY2(runTool(QStringLiteral("createdb"), {"-h", m_dir.path(), "-U", "aurex", "platform"},
-                     &output),
-             qPrintable(output));
-
+    m_cluster = std::make_unique<PostgresCluster>();
+    QString error;
+    QVERIFY2(m_cluster->start(&error), qPrintable(error));
     PlatformProcess::Options options;
     options.demo = true;
-    options.databaseUrl = QStringLiteral("postgresql://aurex@/platform?host=%1").arg(m_dir.path());
+    options.databaseUrl = m_cluster->databaseUrl();
     m_platform = std::make_unique<PlatformProcess>(options);
-    QString error;
     QVERIFY2(m_platform->start(&error), qPrintable(error));
 }
 
 void TestPlatformPostgres::cleanupTestCase()
 {
     m_platform.reset();
-    if (m_clusterRunning)
-        runTool(QStringLiteral("pg_ctl"), {"-D", m_cluster, "-m", "immediate", "stop"});
+    m_cluster.reset();
 }
 
 void TestPlatformPostgres::startingAgainIsQuiet()
@@ -280,7 +207,7 @@ void TestPlatformPostgres::twoProcessesShareLocksAndCheckIns()
 {
     // A second server process on the same database, as when the platform outgrows one.
     PlatformProcess::Options options;
-    options.databaseUrl = QStringLiteral("postgresql://aurex@/platform?host=%1").arg(m_dir.path());
+    options.databaseUrl = m_cluster->databaseUrl();
     PlatformProcess second(options);
     QString error;
     QVERIFY2(second.start(&error), qPrintable(error));
