@@ -34,7 +34,7 @@ public:
 // in a large file: these run inline in the reading loops.
 
 // The value of each byte as a hexadecimal digit, 16 for any other byte: every record's handle
-// and owner are read, and a table spares the branches that mixed digits and letters defeat.
+// is read, and a table spares the branches that mixed digits and letters defeat.
 struct HexDigits
 {
     quint8 value[256];
