@@ -5,6 +5,9 @@
 
 namespace {
 
+// Width of a side pane whose module asks for none.
+constexpr int kDefaultSideWidth = 340;
+
 Qt::DockWidgetAreas toDockAreas(int flags)
 {
     Qt::DockWidgetAreas areas;
@@ -47,7 +50,14 @@ QWidget *DockingPaneManager::CreateDockingPane(QWidget *content, int paneId, int
     pane->setMinimumSize(qMax(0, minWidth), qMax(0, minHeight));
     if (width > 0 && height > 0)
         content->resize(width, height);
-    m_mainWindow->addDockWidget(firstArea(areas), pane);
+    const Qt::DockWidgetArea area = firstArea(areas);
+    m_mainWindow->addDockWidget(area, pane);
+    // A pane docked at a side starts wide enough to show its content's names when the module
+    // leaves the width to the host; at its minimum it would elide nearly every file name.
+    if (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea) {
+        m_mainWindow->resizeDocks({ pane }, { width > 0 ? width : qMax(minWidth, kDefaultSideWidth) },
+                                  Qt::Horizontal);
+    }
     if (floating) {
         pane->setFloating(true);
         pane->move(x, y);

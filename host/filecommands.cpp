@@ -61,7 +61,6 @@ bool FileCommands::saveDocument(HostDocument *document, const QString &path,
         HostCommandContext::report(context, tr("Cannot save %1: %2").arg(path, error));
         return false;
     }
-    m_documents->notifyDocumentChanged(document);
     HostCommandContext::report(context, tr("Saved %1.").arg(document->path()));
     return true;
 }

@@ -61,6 +61,8 @@ bool HostDocument::saveAs(const QString &path, QString *errorMessage)
     m_untitled = false;
     m_modified = false;
     odedEditor()->fire_saveComplete(m_database.get(), name);
+    if (m_saved)
+        m_saved(this);
     return true;
 }
 

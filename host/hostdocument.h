@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QString>
 
+#include <functional>
+
 // A drawing open in the host: its file and its drawing database. Owned by the
 // HostDocumentManager; lives on the main thread, except that its path may be read from any
 // thread (the manager's look-ups by path run on download workers).
@@ -31,6 +33,9 @@ public:
     bool isModified() const { return m_modified; }
     // Called by the commands that change the drawing.
     void setModified() { m_modified = true; }
+    // Called after every successful save, whoever asked for it (a host command or a module
+    // through the kernel's Save), so that the views show the saved state.
+    void setSavedHandler(std::function<void(HostDocument *)> handler) { m_saved = std::move(handler); }
 
 private:
     mutable QMutex m_pathMutex; // guards m_path
@@ -38,4 +43,5 @@ private:
     OdDbDatabasePtr m_database;
     bool m_untitled;
     bool m_modified = false;
+    std::function<void(HostDocument *)> m_saved;
 };

@@ -121,6 +121,12 @@ private slots:
         HostDocument *document = documents.currentDocument();
         QCOMPARE(document->path(), copy);
         QVERIFY(!document->isModified());
+        // A module saves through the kernel's Save: the views hear of it as after _SAVE.
+        QSignalSpy changed(&documents, &HostDocumentManager::documentChanged);
+        document->setModified();
+        QVERIFY(static_cast<CFxDocument *>(document)->Save());
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(!document->isModified());
         // The original stays as it was: only the copy holds the image.
         QCOMPARE(DxfTest::readBytes(path("site.dwg")), DxfTest::readBytes(DxfTest::dataPath("ezdxf/geometry-r2018.dxf")));
         QCOMPARE(DxfTest::ezdxfReport(copy).value("images").toArray(), QJsonArray({ "logo.png" }));
