@@ -403,12 +403,14 @@ bool PlatformConnection::download(const QString &phid, const QString &folder,
         *error = QStringLiteral("no platform server is set");
         return false;
     }
-    // The bytes arrive in a hidden file beside the target, which only a complete and verified
-    // download replaces: readers see the old file or the new one, never a part. Unlike a
-    // QSaveFile it is not forced to disk on the way, which costs more than the transfer of a
-    // small file.
+    // The bytes arrive in a file named after the target plus a random suffix, which only a
+    // complete and verified download renames over the target: readers see the old file or the
+    // new one, never a part. Unlike a QSaveFile it is not forced to disk on the way, which
+    // costs more than the transfer of a small file.
     const QString targetPath = QDir(folder).filePath(fileName);
-    QTemporaryFile file(QDir(folder).filePath(QStringLiteral(".download-XXXXXX")));
+    // A name near the system's limit leaves no room for the suffix.
+    const QString stem = fileName.toUtf8().size() > 240 ? QStringLiteral("download") : fileName;
+    QTemporaryFile file(QDir(folder).filePath(stem + QStringLiteral(".XXXXXX")));
     if (!file.open()) {
         *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
         return false;
