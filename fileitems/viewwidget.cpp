@@ -12,6 +12,8 @@
 #include <fzfileinfo.h>
 
 #include <QBoxLayout>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
@@ -25,6 +27,7 @@ constexpr int kGridNameHeight = 26;
 constexpr int kGridHeight = kGridSide + kGridNameHeight;
 // The grid's name and space are elided to the cell less a small inset.
 constexpr int kGridTextWidth = 94;
+constexpr int kGridMinimumTextPixels = 7;
 constexpr int kTileHeight = 62;
 constexpr int kTilePreviewSide = 50;
 constexpr int kStatusSide = 20;
@@ -68,6 +71,13 @@ void ViewWidget::build()
     m_lockBadge->setScaledContents(true);
     m_nameLabel = new QLabel(this);
     m_nameLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // The grid cell's name and space share two lines of a fixed height: the label's font is
+    // made small enough for both to show in full height.
+    QFont nameFont = m_nameLabel->font();
+    for (int pixels = QFontInfo(nameFont).pixelSize();
+         pixels > kGridMinimumTextPixels && 2 * QFontMetrics(nameFont).lineSpacing() > kGridNameHeight;)
+        nameFont.setPixelSize(--pixels);
+    m_nameLabel->setFont(nameFont);
     m_textLabel = new QLabel(this);
     m_textLabel->setFont(QFont(QStringLiteral("Arial")));
     m_textLabel->setStyleSheet(QLatin1String(kBorderlessLabel));
@@ -121,7 +131,7 @@ void ViewWidget::setName(const QString &name)
     if (m_textLabel->text().isEmpty())
         m_textLabel->setText(name);
     if (m_nameLabel->text().isEmpty())
-        m_nameLabel->setText(fontMetrics().elidedText(name, Qt::ElideMiddle, kGridTextWidth));
+        m_nameLabel->setText(m_nameLabel->fontMetrics().elidedText(name, Qt::ElideMiddle, kGridTextWidth));
 }
 
 void ViewWidget::setStatus(int status)
