@@ -25,9 +25,10 @@ const qint64 kMiB = 1024 * 1024;
 
 QString nginxBinary()
 {
-    return QStandardPaths::findExecutable(
-        QStringLiteral("nginx"),
-        {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin"), QStringLiteral("/usr/bin")});
+    return QStandardPaths::findExecutable(QStringLiteral("nginx"),
+                                          {QStringLiteral("/usr/sbin"),
+                                           QStringLiteral("/usr/local/sbin"),
+                                           QStringLiteral("/usr/bin")});
 }
 
 // A port nobody listens on now, for a program that takes no port 0.
