@@ -12,6 +12,10 @@
 
 namespace {
 
+// Parents whose children one statement asks for, well within every database's limit of
+// parameters.
+const int kParentsPerStatement = 500;
+
 const char kSelectObjects[] =
     "SELECT o.id, o.phid, o.name, o.title, o.type, o.cadtype, o.format, o.revision, "
     "o.space_id, s.name, ow.login, o.locked_by, lk.login, o.modified, o.sha256, o.size, "
@@ -249,22 +253,51 @@ ObjectRow ObjectStore::resolveOrThrow(const QJsonObject &ref)
 
 QList<ObjectRow> ObjectStore::structure(const ObjectRow &root)
 {
+    // Breadth first, a level at a time: a level's children come with two statements for every
+    // few hundred parents rather than one statement for each parent.
     QList<ObjectRow> out{root};
     QSet<qint64> seen{root.id};
-    for (int i = 0; i < out.size(); ++i) {
-        const QList<ObjectRow> children = select(
-            QStringLiteral("AND o.id IN (SELECT child_id FROM relations WHERE parent_id = ? "
-                           "AND kind = ?) "),
-            {out.at(i).id, QString::fromLatin1(platform::kRelationSubcomponent)},
-            QStringLiteral("ORDER BY o.title_lc, o.id"));
-        for (const ObjectRow &child : children) {
-            if (!seen.contains(child.id)) {
-                seen.insert(child.id);
-                out << child;
+    for (int begin = 0; begin < out.size();) {
+        const int end = out.size();
+        QHash<qint64, QList<ObjectRow>> childrenOf;
+        for (int first = begin; first < end; first += kParentsPerStatement) {
+            QVariantList parents;
+            for (int i = first; i < qMin(end, first + kParentsPerStatement); ++i)
+                parents << out.at(i).id;
+            addChildren(parents, &childrenOf);
+        }
+        for (int i = begin; i < end; ++i) {
+            for (const ObjectRow &child : childrenOf.value(out.at(i).id)) {
+                if (!seen.contains(child.id)) {
+                    seen.insert(child.id);
+                    out << child;
+                }
             }
         }
+        begin = end;
     }
     return out;
+}
+
+void ObjectStore::addChildren(const QVariantList &parents,
+                              QHash<qint64, QList<ObjectRow>> *childrenOf)
+{
+    const QString among = QStringLiteral("kind = ? AND parent_id IN (%1)")
+                              .arg(QStringLiteral("?,").repeated(parents.size()).chopped(1));
+    QVariantList binds{QString::fromLatin1(platform::kRelationSubcomponent)};
+    binds += parents;
+    QHash<qint64, QList<qint64>> parentsOf;
+    QSqlQuery pairs = Database::exec(
+        QStringLiteral("SELECT parent_id, child_id FROM relations WHERE ") + among, binds);
+    while (pairs.next())
+        parentsOf[pairs.value(1).toLongLong()] << pairs.value(0).toLongLong();
+    const QList<ObjectRow> children =
+        select(QStringLiteral("AND o.id IN (SELECT child_id FROM relations WHERE %1) ").arg(among),
+               binds, QStringLiteral("ORDER BY o.title_lc, o.id"));
+    for (const ObjectRow &child : children) {
+        for (const qint64 parent : parentsOf.value(child.id))
+            (*childrenOf)[parent] << child;
+    }
 }
 
 std::optional<ObjectRow> ObjectStore::previewOf(const ObjectRow &object)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QJsonArray>
+#include <QHash>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -78,6 +79,9 @@ private:
     QList<ObjectRow> select(const QString &where, const QVariantList &binds,
                             const QString &tail = QString());
     ObjectRow changeLock(const QJsonObject &ref, bool lock);
+    // Adds the visible subcomponents of these parents to childrenOf, each parent's in title
+    // order.
+    void addChildren(const QVariantList &parents, QHash<qint64, QList<ObjectRow>> *childrenOf);
 
     Caller m_caller;
 };
