@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPixmapCache>
 #include <QStandardPaths>
 
 namespace {
@@ -34,6 +35,14 @@ QPixmap loadPreview(const QString &source, const QSize &size)
 {
     if (source.isEmpty())
         return QPixmap();
+    // A resource never changes, and a list shows the same drawing and PDF icons hundreds of
+    // times: each is read once per size.
+    const bool resource = source.startsWith(QLatin1Char(':'));
+    const QString cacheKey = QStringLiteral("preview:%1:%2x%3")
+                                 .arg(source).arg(size.width()).arg(size.height());
+    QPixmap preview;
+    if (resource && QPixmapCache::find(cacheKey, &preview))
+        return preview;
     QImageReader reader(source);
     const QSize full = reader.size();
     if (full.isValid())
@@ -43,5 +52,8 @@ QPixmap loadPreview(const QString &source, const QSize &size)
         return QPixmap();
     if (!full.isValid())
         image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return QPixmap::fromImage(image);
+    preview = QPixmap::fromImage(image);
+    if (resource)
+        QPixmapCache::insert(cacheKey, preview);
+    return preview;
 }

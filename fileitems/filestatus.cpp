@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QHash>
 #include <QLocale>
 #include <QPixmap>
 
@@ -29,8 +30,14 @@ QPixmap fileStatusPixmap(int status)
     const char *icon = statusIcon(status);
     if (!icon)
         return QPixmap();
-    return QPixmap(QLatin1String(icon))
-        .scaled(kStatusIconSize, kStatusIconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // Every row and tile shows one of these few icons: each is scaled once.
+    static QHash<int, QPixmap> scaled;
+    auto known = scaled.find(status);
+    if (known == scaled.end())
+        known = scaled.insert(status, QPixmap(QLatin1String(icon))
+                                          .scaled(kStatusIconSize, kStatusIconSize,
+                                                  Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return known.value();
 }
 
 QString fileStatusText(int status)

@@ -1,5 +1,6 @@
 #include "iconmenu.h"
 
+#include <QHash>
 #include <QMenu>
 #include <QPixmap>
 
@@ -18,4 +19,13 @@ QIcon scaledIcon(const char *resource, int side)
 {
     return QIcon(QPixmap(QLatin1String(resource))
                      .scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+QIcon resourceIcon(const QString &resource)
+{
+    static QHash<QString, QIcon> icons;
+    auto known = icons.find(resource);
+    if (known == icons.end())
+        known = icons.insert(resource, QIcon(resource));
+    return known.value();
 }

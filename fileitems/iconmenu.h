@@ -11,3 +11,6 @@ class QWidget;
 QMenu *createIconMenu(QWidget *parent, const QSize &size);
 // The picture of a resource scaled to side x side, as an icon.
 QIcon scaledIcon(const char *resource, int side);
+// The icon of a resource, read on first use and shared by every later caller: lists of hundreds
+// of rows show the same few icons. Main thread only.
+QIcon resourceIcon(const QString &resource);

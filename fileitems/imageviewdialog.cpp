@@ -6,6 +6,7 @@
 #include "fileitemsconstants.h"
 #include "filepreview.h"
 #include "filestatus.h"
+#include "iconmenu.h"
 #include "listviewactionmenu.h"
 
 #include <QTreeWidgetItem>
@@ -22,12 +23,14 @@ ImageViewDialog::ImageViewDialog(const QString &localPath, QTreeWidgetItem *item
     , m_item(item)
 {
     m_ui->setupUi(this);
-    // A row inside a list, never a window of its own.
+    // A row inside a list, never a window of its own. Its view places it, so the dialog's
+    // centring over the parent on first show, which walks every top-level widget, is skipped.
     setWindowFlags(Qt::Widget);
+    setAttribute(Qt::WA_Moved);
     m_ui->NameLabel->setElideMode(Qt::ElideMiddle);
     m_ui->LockButton->setIconSize(QSize(kIconSide, kIconSide));
     m_ui->moreActionPushButton->setStyleSheet(QLatin1String(kMoreActionStyle));
-    m_ui->moreActionPushButton->setIcon(QIcon(QLatin1String(kMoreActionIcon)));
+    m_ui->moreActionPushButton->setIcon(resourceIcon(QLatin1String(kMoreActionIcon)));
     m_ui->moreActionPushButton->setIconSize(QSize(kIconSide, kIconSide));
     m_ui->moreActionPushButton->setCursor(Qt::PointingHandCursor);
     m_ui->moreActionPushButton->hide();
@@ -69,7 +72,7 @@ void ImageViewDialog::setLockState(int lockState)
     m_lockState = lockState;
     m_locked = lockState == LockedByMe || lockState == LockedByOther;
     const QString icon = lockIconPath(lockState);
-    m_ui->LockButton->setIcon(icon.isEmpty() ? QIcon() : QIcon(icon));
+    m_ui->LockButton->setIcon(icon.isEmpty() ? QIcon() : resourceIcon(icon));
     m_ui->LockButton->setVisible(!icon.isEmpty());
     if (m_menu)
         m_menu->setLockState(lockState);

@@ -3,6 +3,7 @@
 #include "fileitemsconstants.h"
 #include "filepreview.h"
 #include "filestatus.h"
+#include "iconmenu.h"
 #include "listviewactionmenu.h"
 
 #include "connector/recordconstants.h"
@@ -90,7 +91,7 @@ void ViewWidget::build()
     m_moreActionButton->setObjectName(QStringLiteral("MoreActionButton"));
     m_moreActionButton->setGeometry(kMoreActionGeometry);
     m_moreActionButton->setStyleSheet(QLatin1String(kMoreActionStyle));
-    m_moreActionButton->setIcon(QIcon(QLatin1String(kMoreActionIcon)));
+    m_moreActionButton->setIcon(resourceIcon(QLatin1String(kMoreActionIcon)));
     m_moreActionButton->setToolTip(tr("More Action"));
 
     // Laid out right to left in tiles (the preview ends up left of the text) and top to bottom

@@ -2,10 +2,15 @@
 
 #include <QTextCodec>
 
+#include <algorithm>
+
 namespace {
 
 // Releases before this one store text in the drawing's code page.
 const char kFirstUtf8Release[] = "AC1021";
+// The printable ASCII characters.
+constexpr char kFirstPrintable = ' ';
+constexpr char kLastPrintable = '~';
 
 int hexDigit(QChar c)
 {
@@ -65,11 +70,20 @@ void DxfText::configure(const QByteArray &acadVersion, const QByteArray &codePag
     }
     if (!m_codec)
         m_codec = QTextCodec::codecForName("UTF-8");
+    // Most values are printable ASCII; a code page that maps those bytes to themselves lets
+    // them skip the codec, whose converters are costly to set up per call.
+    QByteArray printable;
+    for (char byte = kFirstPrintable; byte <= kLastPrintable; ++byte)
+        printable.append(byte);
+    m_printableAsIs = m_codec->toUnicode(printable) == QLatin1String(printable);
 }
 
 QString DxfText::decode(const QByteArray &raw) const
 {
-    QString text = m_codec->toUnicode(raw);
+    const bool printable = m_printableAsIs
+        && std::all_of(raw.cbegin(), raw.cend(),
+                       [](char byte) { return byte >= kFirstPrintable && byte <= kLastPrintable; });
+    QString text = printable ? QString::fromLatin1(raw) : m_codec->toUnicode(raw);
     int at = text.indexOf(QLatin1String("\\U+"));
     while (at >= 0 && at + 7 <= text.size()) {
         int code = 0;

@@ -26,4 +26,5 @@ public:
 private:
     QTextCodec *m_codec = nullptr; // owned by Qt
     bool m_utf8 = false;
+    bool m_printableAsIs = false; // the codec reads printable ASCII bytes as themselves
 };

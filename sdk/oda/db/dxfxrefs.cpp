@@ -3,6 +3,8 @@
 #include "dxfrecordbuilder.h"
 #include "dxfstructure.h"
 
+#include <QHash>
+
 namespace {
 
 // BLOCK flags (code 70).
@@ -12,6 +14,12 @@ const int kOverlay = 8;
 bool sameName(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A name as a hash key under which every spelling sameName accepts is found.
+QString nameKey(const QString &name)
+{
+    return name.toCaseFolded();
 }
 
 } // namespace
@@ -39,7 +47,6 @@ QVector<DxfXrefs::Xref> DxfXrefs::list() const
     const DxfDocument::Section *blocks = m_doc.section("BLOCKS");
     if (!blocks)
         return result;
-    DxfStructure structure(m_doc);
     for (int r = blocks->sectionRecord + 1; r < blocks->endRecord; ++r) {
         if (!m_doc.isType(r, "BLOCK"))
             continue;
@@ -51,10 +58,31 @@ QVector<DxfXrefs::Xref> DxfXrefs::list() const
         xref.path = m_doc.string(r, 1);
         xref.block = m_doc.handle(r);
         xref.overlay = flags & kOverlay;
-        const int record = structure.tableEntry("BLOCK_RECORD", xref.name);
-        xref.blockRecord = record >= 0 ? m_doc.handle(record) : 0;
-        xref.insertCount = insertsOf(xref.name).size();
         result.append(xref);
+    }
+    if (result.isEmpty())
+        return result;
+    // Block records and inserts are looked up by name in one walk each, not one per reference,
+    // so that a drawing with hundreds of references lists them quickly.
+    QHash<QString, quint64> blockRecords;
+    const int table = DxfStructure(m_doc).table("BLOCK_RECORD");
+    for (int r = table + 1; table >= 0 && r < m_doc.recordCount() && !m_doc.isType(r, "ENDTAB");
+         ++r) {
+        if (!m_doc.isType(r, "BLOCK_RECORD"))
+            continue;
+        // The first entry of a name counts, as a look-up by name finds it.
+        const QString key = nameKey(m_doc.string(r, 2));
+        if (!blockRecords.contains(key))
+            blockRecords.insert(key, m_doc.handle(r));
+    }
+    QHash<QString, int> insertCounts;
+    for (int r = 0; r < m_doc.recordCount(); ++r) {
+        if (m_doc.isType(r, "INSERT"))
+            ++insertCounts[nameKey(m_doc.string(r, 2))];
+    }
+    for (Xref &xref : result) {
+        xref.blockRecord = blockRecords.value(nameKey(xref.name));
+        xref.insertCount = insertCounts.value(nameKey(xref.name));
     }
     return result;
 }

@@ -57,8 +57,10 @@ bool OdDbBlockTableRecord::isFromOverlayReference() const
 
 OdString OdDbBlockTableRecord::pathName() const
 {
-    return isFromExternalReference() ? toOdString(document().string(blockBegin(), 1))
-                                     : OdString();
+    const int begin = blockBegin();
+    return begin >= 0 && (document().integer(begin, 70) & kExternalReference)
+        ? toOdString(document().string(begin, 1))
+        : OdString();
 }
 
 void OdDbBlockTableRecord::setPathName(const OdString &path)
