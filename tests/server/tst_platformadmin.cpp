@@ -1,10 +1,10 @@
 // The platform's administration commands, launcher files, dashboard and process behaviour.
 
+#include "platformclient.h"
 #include "platformprocess.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -23,11 +23,6 @@ int modeOf(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return -1;
     return static_cast<int>(info.st_mode & 07777);
-}
-
-QJsonObject json(const std::string &body)
-{
-    return QJsonDocument::fromJson(QByteArray::fromStdString(body)).object();
 }
 
 // Attributes of the first element of that name, anywhere in the file.
@@ -88,11 +83,11 @@ int TestPlatformAdmin::signInStatus(const QJsonObject &body, std::string *token)
     const bool cookie = body.contains(QStringLiteral("cookie"));
     const httplib::Result result =
         client.Post(cookie ? "/cas/v1/cookie" : "/cas/v1/login",
-                    QJsonDocument(body).toJson().toStdString(), "application/json");
+                    PlatformClient::text(body), "application/json");
     if (!result)
         return 0;
     if (token)
-        *token = json(result->body).value(QStringLiteral("token")).toString().toStdString();
+        *token = PlatformClient::parse(result->body).value("token").toString().toStdString();
     return result->status;
 }
 
@@ -224,11 +219,11 @@ void TestPlatformAdmin::tenantsKeepTheirSpacesApart()
                            {"tenant", "acme"}}, &token), 200);
     httplib::Client client(m_platform->serverHost().toStdString());
     client.set_bearer_token_auth(token);
-    QCOMPARE(json(client.Get("/api/v1/spaces")->body).value("spaces").toVariant().toStringList(),
-             QStringList{"Common Space"});
+    const QJsonObject spaces = PlatformClient::parse(client.Get("/api/v1/spaces")->body);
+    QCOMPARE(spaces.value("spaces").toVariant().toStringList(), QStringList{"Common Space"});
     const httplib::Result search = client.Post(
         "/api/v1/search", "{\"query\":{\"_TypePattern\":\"*\"}}", "application/json");
-    QCOMPARE(json(search->body).value("objects").toArray().size(), 0);
+    QCOMPARE(PlatformClient::parse(search->body).value("objects").toArray().size(), 0);
 }
 
 void TestPlatformAdmin::commandErrors_data()
@@ -289,7 +284,8 @@ void TestPlatformAdmin::logsHoldNoCredentialAndStopIsGraceful()
         const httplib::Result result =
             client.Post(withCookie ? "/cas/v1/cookie" : "/cas/v1/login", body, "application/json");
         QVERIFY(result);
-        const std::string token = json(result->body).value("token").toString().toStdString();
+        const std::string token =
+            PlatformClient::parse(result->body).value("token").toString().toStdString();
         if (!token.empty())
             secrets.push_back(token);
     }

@@ -2,13 +2,12 @@
 // ids, missing or forged sessions, check-ins that must leave no trace, and connections that
 // are opened and left idle.
 
+#include "platformclient.h"
 #include "platformprocess.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QHostAddress>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -21,21 +20,9 @@
 
 namespace {
 
-QJsonObject json(const std::string &body)
-{
-    return QJsonDocument::fromJson(QByteArray::fromStdString(body)).object();
-}
-
-std::string text(const QJsonObject &object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
-}
-
 QString sha256(const std::string &bytes)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(QByteArray::fromStdString(bytes),
-                                                        QCryptographicHash::Sha256)
-                                   .toHex());
+    return PlatformClient::sha256(QByteArray::fromStdString(bytes));
 }
 
 // How the platform answers a request of which only the head was sent.
@@ -94,11 +81,11 @@ private slots:
 
 private:
     httplib::Client client() const;
-    std::string signIn(const QString &user, const QString &password);
     // Counts of the rows a check-in writes, read straight from the platform's database.
     QList<int> footprint();
 
     std::unique_ptr<PlatformProcess> m_platform;
+    std::unique_ptr<PlatformClient> m_alice;
     std::string m_token;
 };
 
@@ -107,17 +94,6 @@ httplib::Client TestPlatformApi::client() const
     httplib::Client c(m_platform->serverHost().toStdString());
     c.set_read_timeout(30);
     return c;
-}
-
-std::string TestPlatformApi::signIn(const QString &user, const QString &password)
-{
-    const httplib::Result result = client().Post(
-        "/cas/v1/login",
-        text({{"username", user}, {"password", password}, {"preferredContext", true}}),
-        "application/json");
-    return result && result->status == 200
-        ? json(result->body).value("token").toString().toStdString()
-        : std::string();
 }
 
 void TestPlatformApi::initTestCase()
@@ -130,9 +106,13 @@ void TestPlatformApi::initTestCase()
     m_platform = std::make_unique<PlatformProcess>(options);
     QString error;
     QVERIFY2(m_platform->start(&error), qPrintable(error));
-    m_token = signIn(QStringLiteral("alice"), QStringLiteral("alice-demo-pw"));
+    m_alice = std::make_unique<PlatformClient>(m_platform->serverHost());
+    QCOMPARE(m_alice->signIn("alice", "alice-demo-pw"), 200);
+    m_token = m_alice->token();
     QCOMPARE(m_token.size(), size_t(43)); // 256 bits in URL-safe base64
-    QVERIFY(signIn(QStringLiteral("alice"), QStringLiteral("alice-demo-pw")) != m_token);
+    PlatformClient again(m_platform->serverHost());
+    QCOMPARE(again.signIn("alice", "alice-demo-pw"), 200);
+    QVERIFY(again.token() != m_token);
 }
 
 void TestPlatformApi::requestsWithoutSession_data()
@@ -148,9 +128,10 @@ void TestPlatformApi::requestsWithoutSession()
     QFETCH(QString, token);
     httplib::Client c = client();
     if (token == QLatin1String("signed-out")) {
-        const std::string session = signIn(QStringLiteral("bob"), QStringLiteral("bob-demo-pw"));
-        c.set_bearer_token_auth(session);
-        QCOMPARE(c.Post("/cas/v1/logout")->status, 200);
+        PlatformClient bob(m_platform->serverHost());
+        QCOMPARE(bob.signIn("bob", "bob-demo-pw"), 200);
+        QCOMPARE(bob.http().Post("/cas/v1/logout")->status, 200);
+        c.set_bearer_token_auth(bob.token());
     } else if (!token.isEmpty()) {
         c.set_bearer_token_auth(token.toStdString());
     }
@@ -158,7 +139,7 @@ void TestPlatformApi::requestsWithoutSession()
         QCOMPARE(c.Get(path)->status, 401);
     const httplib::Result search = c.Post("/api/v1/search", "{}", "application/json");
     QCOMPARE(search->status, 401);
-    QVERIFY(!json(search->body).value("error").toString().isEmpty());
+    QVERIFY(!PlatformClient::parse(search->body).value("error").toString().isEmpty());
 }
 
 void TestPlatformApi::badRequests_data()
@@ -186,21 +167,19 @@ void TestPlatformApi::badRequests()
     QFETCH(QString, path);
     QFETCH(QByteArray, body);
     QFETCH(int, status);
-    httplib::Client c = client();
-    c.set_bearer_token_auth(m_token);
+    httplib::Client &c = m_alice->http();
     const httplib::Result result =
         c.Post(path.toStdString(), body.toStdString(), "application/json");
     QVERIFY(result);
     QCOMPARE(result->status, status);
-    QVERIFY(json(result->body).contains("error"));
+    QVERIFY(PlatformClient::parse(result->body).contains("error"));
     // The platform goes on serving.
     QCOMPARE(c.Get("/api/v1/spaces")->status, 200);
 }
 
 void TestPlatformApi::oversizedBodiesAreRefused()
 {
-    httplib::Client c = client();
-    c.set_bearer_token_auth(m_token);
+    httplib::Client &c = m_alice->http();
     // The platform answers 413 and closes; a client still sending may only see the close.
     auto refused = [](const httplib::Result &result) { return !result || result->status == 413; };
     const std::string big(5 * 1024 * 1024, ' ');
@@ -270,11 +249,9 @@ void TestPlatformApi::chunkedCheckIn()
 {
     QFETCH(int, size);
     QFETCH(bool, accepted);
-    httplib::Client c = client();
-    c.set_bearer_token_auth(m_token);
-    const httplib::Result names = c.Post("/api/v1/autonames", "{\"count\":1}", "application/json");
-    QCOMPARE(names->status, 200);
-    const QString name = json(names->body).value("names").toArray().at(0).toString();
+    httplib::Client &c = m_alice->http();
+    const QString name = m_alice->autoname();
+    QVERIFY(!name.isEmpty());
     const QList<int> before = footprint();
 
     std::string contents(static_cast<size_t>(size), '\0');
@@ -283,7 +260,8 @@ void TestPlatformApi::chunkedCheckIn()
     const QJsonArray records{QJsonObject{
         {"parent", -1}, {"title", "streamed.dwg"}, {"name", name}, {"collabspace", "Common Space"},
         {"offset", 0}, {"size", size}, {"sha256", sha256(contents)}}};
-    const std::string body = multipartBody("b0undary", text({{"records", records}}), contents);
+    const std::string body =
+        multipartBody("b0undary", PlatformClient::text({{"records", records}}), contents);
     // Without a length the body arrives in chunks, and is counted as it comes.
     const httplib::Result result = c.Post(
         "/api/v1/checkin",
@@ -298,13 +276,12 @@ void TestPlatformApi::chunkedCheckIn()
     if (accepted) {
         QVERIFY(result);
         QCOMPARE(result->status, 200);
-        const QJsonObject stored = json(result->body).value("objects").toArray().at(0).toObject();
+        const QJsonObject stored =
+            PlatformClient::parse(result->body).value("objects").toArray().at(0).toObject();
         QCOMPARE(stored.value("_sha256").toString(), sha256(contents));
         QCOMPARE(footprint()[0], before[0] + 1);
-        QCOMPARE(c.Post("/api/v1/delete", text({{"refs", QJsonArray{QJsonObject{{"name", name}}}}}),
-                        "application/json")
-                     ->status,
-                 200);
+        const QJsonArray refs{QJsonObject{{"name", name}}};
+        QCOMPARE(m_alice->post("/api/v1/delete", {{"refs", refs}}), 200);
     } else {
         QVERIFY(!result || result->status == 413);
         QCOMPARE(footprint(), before);
@@ -349,12 +326,11 @@ void TestPlatformApi::damagedLastFileLeavesNoTrace_data()
 void TestPlatformApi::damagedLastFileLeavesNoTrace()
 {
     QFETCH(QString, problem);
-    httplib::Client c = client();
-    c.set_bearer_token_auth(m_token);
+    httplib::Client &c = m_alice->http();
     const httplib::Result names =
         c.Post("/api/v1/autonames", "{\"count\":3}", "application/json");
     QCOMPARE(names->status, 200);
-    const QJsonArray issued = json(names->body).value("names").toArray();
+    const QJsonArray issued = PlatformClient::parse(names->body).value("names").toArray();
     const QList<int> before = footprint();
     QCOMPARE(before.size(), 5);
 
@@ -389,7 +365,7 @@ void TestPlatformApi::damagedLastFileLeavesNoTrace()
         records[2] = last;
     }
     httplib::MultipartFormDataItems items{
-        {"manifest", text({{"records", records}}), "manifest", "application/json"},
+        {"manifest", PlatformClient::text({{"records", records}}), "manifest", "application/json"},
         {"contents", contents, "contents", "application/octet-stream"}};
     const httplib::Result refused = c.Post("/api/v1/checkin", items);
     QCOMPARE(refused->status, 400);
@@ -399,7 +375,7 @@ void TestPlatformApi::damagedLastFileLeavesNoTrace()
     records[2] = with(records[2].toObject(),
                       with({{"parent", 0}, {"title", "trace.pdf"}},
                            at(first.size() + second.size(), third)));
-    items[0].content = text({{"records", records}});
+    items[0].content = PlatformClient::text({{"records", records}});
     QCOMPARE(c.Post("/api/v1/checkin", items)->status, 200);
     const QList<int> after = footprint();
     QCOMPARE(after[0], before[0] + 3);
@@ -409,7 +385,7 @@ void TestPlatformApi::damagedLastFileLeavesNoTrace()
     QJsonArray refs;
     for (const QJsonValue &name : issued)
         refs.append(QJsonObject{{"name", name}});
-    QCOMPARE(c.Post("/api/v1/delete", text({{"refs", refs}}), "application/json")->status, 200);
+    QCOMPARE(m_alice->post("/api/v1/delete", {{"refs", refs}}), 200);
     QCOMPARE(footprint().mid(0, 3), before.mid(0, 3));
 }
 
@@ -429,19 +405,13 @@ void TestPlatformApi::idleConnectionsLeaveRoomForOthers()
         }
     }
     // Another user is served at once.
-    httplib::Client c(m_platform->serverHost().toStdString());
-    c.set_connection_timeout(5);
-    c.set_read_timeout(5);
-    const httplib::Result signedIn = c.Post(
-        "/cas/v1/login",
-        text({{"username", "carol"}, {"password", "carol-demo-pw"}, {"preferredContext", true}}),
-        "application/json");
-    QVERIFY(signedIn);
-    QCOMPARE(signedIn->status, 200);
-    c.set_bearer_token_auth(json(signedIn->body).value("token").toString().toStdString());
-    const httplib::Result me = c.Get("/api/v1/me");
+    PlatformClient carol(m_platform->serverHost());
+    carol.http().set_connection_timeout(5);
+    carol.http().set_read_timeout(5);
+    QCOMPARE(carol.signIn("carol", "carol-demo-pw"), 200);
+    const httplib::Result me = carol.http().Get("/api/v1/me");
     QVERIFY(me);
-    QCOMPARE(json(me->body).value("login").toString(), QStringLiteral("carol"));
+    QCOMPARE(PlatformClient::parse(me->body).value("login").toString(), QStringLiteral("carol"));
     // A connection that says nothing is let go within seconds.
     QVERIFY(idle.front()->state() == QAbstractSocket::UnconnectedState
             || idle.front()->waitForDisconnected(10000));

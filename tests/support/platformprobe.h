@@ -1,30 +1,30 @@
 #pragma once
 
+#include "platformclient.h"
+
 #include <QJsonObject>
 #include <QString>
 
 class PlatformProcess;
 
-// A second client of a test platform, independent of the module's connector: signs in over
-// the platform's HTTP interface with its own session and reads objects as that user sees them,
-// so that a test checks what the platform really stored.
+// A second client of a test platform, independent of the module's connector: signs in with its
+// own session and reads objects as that user sees them, so that a test checks what the platform
+// really stored.
 class PlatformProbe
 {
 public:
     PlatformProbe(const PlatformProcess &platform, const QString &login, const QString &password);
 
-    bool isSignedIn() const { return !m_token.isEmpty(); }
+    bool isSignedIn() const { return m_signedIn; }
     // The first object with that title (case-insensitive), or an empty object.
-    QJsonObject objectTitled(const QString &title) const;
+    QJsonObject objectTitled(const QString &title) const { return m_client.find(title); }
     // The "_LockedBy" of that object ("" when unlocked or not found).
     QString lockedBy(const QString &title) const;
     // Locks or unlocks the object as this user; false when the platform refused.
     bool setLocked(const QString &title, bool locked) const;
 
 private:
-    // POSTs body to path below the server; the answer's JSON, or an empty object on failure.
-    QJsonObject post(const QString &path, const QJsonObject &body, bool *ok = nullptr) const;
-
-    QString m_server;
-    QString m_token;
+    // Reading through a const probe still sends requests.
+    mutable PlatformClient m_client;
+    bool m_signedIn = false;
 };

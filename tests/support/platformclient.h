@@ -16,6 +16,8 @@ public:
     explicit PlatformClient(const QString &serverHost);
 
     httplib::Client &http() { return m_http; }
+    // The session of the last successful sign-in.
+    const std::string &token() const { return m_token; }
     // Signs in with a password; the session then goes with every request. Returns the status.
     int signIn(const QString &user, const QString &password, int *retryAfter = nullptr);
     // Status of a JSON request, its answer in *answer.
@@ -40,4 +42,5 @@ public:
 
 private:
     httplib::Client m_http;
+    std::string m_token;
 };

@@ -62,8 +62,10 @@ int PlatformClient::signIn(const QString &user, const QString &password, int *re
         return 0;
     if (retryAfter)
         *retryAfter = QByteArray::fromStdString(result->get_header_value("Retry-After")).toInt();
-    if (result->status == 200)
-        m_http.set_bearer_token_auth(parse(result->body).value("token").toString().toStdString());
+    if (result->status == 200) {
+        m_token = parse(result->body).value("token").toString().toStdString();
+        m_http.set_bearer_token_auth(m_token);
+    }
     return result->status;
 }
 
