@@ -47,7 +47,7 @@ constexpr int kViewIconSide = 22;
 const QRect kStackedGeometry(9, 120, 267, 541);
 const QSize kViewMenuSize(34, 72);
 // The longest one turn of building rows and tiles keeps the event loop waiting, in
-// milliseconds; the tree and the list get half each.
+// milliseconds.
 constexpr int kStepBudgetMs = 16;
 
 // The file of the host's active drawing, native separators; "" without one.
@@ -306,9 +306,13 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
 
 void AurexMainWindow::buildStep()
 {
-    const bool treeDone = m_treeWidget->buildStep(QDeadlineTimer(kStepBudgetMs / 2));
-    const bool listDone = m_listWidget->buildStep(QDeadlineTimer(kStepBudgetMs / 2));
-    if (!treeDone || !listDone)
+    // The view on show is filled and given its statuses first; the hidden one gets what is
+    // left of each turn, so the user's view is complete in about half the time.
+    const QDeadlineTimer deadline(kStepBudgetMs);
+    const auto tree = [&] { return m_treeWidget->buildStep(deadline); };
+    const auto list = [&] { return m_listWidget->buildStep(deadline); };
+    const bool done = m_viewMode == StructuredList ? tree() && list() : list() && tree();
+    if (!done)
         m_stepTimer->start();
 }
 
