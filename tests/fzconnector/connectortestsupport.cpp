@@ -52,13 +52,3 @@ qint64 connectortest::resetPeakMemory()
     refs.close();
     return peakMemory();
 }
-
-std::unique_ptr<PlatformProcess> connectortest::startDemoPlatform(QString *error)
-{
-    PlatformProcess::Options options;
-    options.demo = true;
-    auto platform = std::make_unique<PlatformProcess>(options);
-    if (!platform->start(error))
-        return nullptr;
-    return platform;
-}

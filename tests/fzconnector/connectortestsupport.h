@@ -85,7 +85,4 @@ qint64 peakMemory();
 // Lowers the peak to the memory in use now; returns that, or -1.
 qint64 resetPeakMemory();
 
-// A platform filled with the demo, already serving; null (with the reason) when it did not start.
-std::unique_ptr<PlatformProcess> startDemoPlatform(QString *error);
-
 } // namespace connectortest

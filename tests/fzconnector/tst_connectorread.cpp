@@ -46,7 +46,7 @@ void TestConnectorRead::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     QString error;
-    m_platform = startDemoPlatform(&error);
+    m_platform = PlatformProcess::startDemo(&error);
     QVERIFY2(m_platform, qPrintable(error));
     QVERIFY(m_dir.isValid());
 }

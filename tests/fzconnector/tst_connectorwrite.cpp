@@ -103,7 +103,7 @@ void TestConnectorWrite::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     QString error;
-    m_platform = startDemoPlatform(&error);
+    m_platform = PlatformProcess::startDemo(&error);
     QVERIFY2(m_platform, qPrintable(error));
     QVERIFY(m_dir.isValid());
     QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));

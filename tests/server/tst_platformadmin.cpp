@@ -70,11 +70,9 @@ private:
 
 void TestPlatformAdmin::initTestCase()
 {
-    PlatformProcess::Options options;
-    options.demo = true;
-    m_platform = std::make_unique<PlatformProcess>(options);
     QString error;
-    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    m_platform = PlatformProcess::startDemo(&error);
+    QVERIFY2(m_platform, qPrintable(error));
 }
 
 int TestPlatformAdmin::signInStatus(const QJsonObject &body, std::string *token)

@@ -100,12 +100,9 @@ void TestPlatformApi::initTestCase()
 {
     // A refused upload closes the connection while the test still sends.
     std::signal(SIGPIPE, SIG_IGN);
-    PlatformProcess::Options options;
-    options.demo = true;
-    options.serveArguments = QStringList{QStringLiteral("--max-upload"), QStringLiteral("200000")};
-    m_platform = std::make_unique<PlatformProcess>(options);
     QString error;
-    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    m_platform = PlatformProcess::startDemo(&error, {"--max-upload", "200000"});
+    QVERIFY2(m_platform, qPrintable(error));
     m_alice = std::make_unique<PlatformClient>(m_platform->serverHost());
     QCOMPARE(m_alice->signIn("alice", "alice-demo-pw"), 200);
     m_token = m_alice->token();

@@ -66,18 +66,13 @@ private:
 void TestPlatformHostile::initTestCase()
 {
     std::signal(SIGPIPE, SIG_IGN);
-    PlatformProcess::Options options;
-    options.demo = true;
-    m_platform = std::make_unique<PlatformProcess>(options);
     QString error;
-    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    m_platform = PlatformProcess::startDemo(&error);
+    QVERIFY2(m_platform, qPrintable(error));
     // The session token, as the raw requests below send it.
-    const httplib::Result result = httplib::Client(m_platform->serverHost().toStdString())
-                                       .Post("/cas/v1/login",
-                                             "{\"username\":\"alice\",\"password\":\"alice-demo-pw\"}",
-                                             "application/json");
-    QVERIFY(result && result->status == 200);
-    m_token = PlatformClient::parse(result->body).value("token").toString();
+    PlatformClient alice(m_platform->serverHost());
+    QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+    m_token = QString::fromStdString(alice.token());
 }
 
 QByteArray TestPlatformHostile::signedInRequest() const

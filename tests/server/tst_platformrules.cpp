@@ -34,11 +34,9 @@ private:
 
 void TestPlatformRules::initTestCase()
 {
-    PlatformProcess::Options options;
-    options.demo = true;
-    m_platform = std::make_unique<PlatformProcess>(options);
     QString error;
-    QVERIFY2(m_platform->start(&error), qPrintable(error));
+    m_platform = PlatformProcess::startDemo(&error);
+    QVERIFY2(m_platform, qPrintable(error));
 }
 
 std::unique_ptr<PlatformClient> TestPlatformRules::as(const QString &user)

@@ -133,6 +133,18 @@ qint64 PlatformProcess::memoryGrowthDuring(const std::function<void()> &work) co
     return qMax(peak, residentBytes()) - before;
 }
 
+std::unique_ptr<PlatformProcess> PlatformProcess::startDemo(QString *error,
+                                                            const QStringList &serveArguments)
+{
+    Options options;
+    options.demo = true;
+    options.serveArguments = serveArguments;
+    auto platform = std::make_unique<PlatformProcess>(options);
+    if (!platform->start(error))
+        return nullptr;
+    return platform;
+}
+
 bool PlatformProcess::start(QString *error)
 {
     auto fail = [error](const QString &message) {

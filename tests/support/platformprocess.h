@@ -39,6 +39,10 @@ public:
     // Runs the demo if asked, starts serving and waits until the port is published. The
     // platform ends with the thread that started it (and with the test process if it crashes).
     bool start(QString *error = nullptr);
+    // A platform filled with the demo, already serving with those extra arguments; null (with
+    // the reason) when it did not start.
+    static std::unique_ptr<PlatformProcess> startDemo(QString *error,
+                                                      const QStringList &serveArguments = {});
     void stop();
     // Ends the serving process at once with SIGKILL, as a crash would; start() serves again
     // on the same data.
