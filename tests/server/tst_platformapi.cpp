@@ -9,8 +9,6 @@
 #include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -291,24 +289,10 @@ void TestPlatformApi::chunkedCheckIn()
 
 QList<int> TestPlatformApi::footprint()
 {
-    QList<int> counts;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                    QStringLiteral("inspect"));
-        db.setDatabaseName(m_platform->dataDir() + QStringLiteral("/platform.sqlite"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            for (const char *sql : {"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents",
-                                    "SELECT COUNT(*) FROM relations",
-                                    "SELECT COUNT(*) FROM autonames WHERE used = 1",
-                                    "SELECT COUNT(*) FROM objects WHERE locked_by IS NOT NULL"}) {
-                QSqlQuery query(QString::fromLatin1(sql), db);
-                counts << (query.next() ? query.value(0).toInt() : -1);
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("inspect"));
-    return counts;
+    return m_platform->countsOf({"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents",
+                                 "SELECT COUNT(*) FROM relations",
+                                 "SELECT COUNT(*) FROM autonames WHERE used = 1",
+                                 "SELECT COUNT(*) FROM objects WHERE locked_by IS NOT NULL"});
 }
 
 void TestPlatformApi::damagedLastFileLeavesNoTrace_data()

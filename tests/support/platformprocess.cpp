@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QThread>
 
 #include <atomic>
@@ -32,6 +34,24 @@ QStringList PlatformProcess::storageArguments() const
     if (!m_options.databaseUrl.isEmpty())
         arguments << QStringLiteral("--database") << m_options.databaseUrl;
     return arguments;
+}
+
+QList<int> PlatformProcess::countsOf(const QStringList &queries) const
+{
+    const QString connection = QStringLiteral("inspection");
+    QList<int> counts;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(dataDir() + QStringLiteral("/platform.sqlite"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        const bool open = db.open();
+        for (const QString &sql : queries) {
+            QSqlQuery query(db);
+            counts << (open && query.exec(sql) && query.next() ? query.value(0).toInt() : -1);
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return counts;
 }
 
 PlatformProcess::Result PlatformProcess::run(const QStringList &arguments, const QByteArray &input,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -62,6 +63,9 @@ public:
     QString serverUrl() const;
     QString casUrl() const;
     QString dataDir() const;
+    // The first value of each query, read straight from the SQLite database in the data
+    // folder (-1 for a query that failed); e.g. the rows a check-in wrote.
+    QList<int> countsOf(const QStringList &queries) const;
 
     // Runs an administration command on this platform's data: "user add bob" etc.
     Result run(const QStringList &arguments, const QByteArray &input = QByteArray(),
