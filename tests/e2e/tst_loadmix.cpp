@@ -4,11 +4,12 @@
 // version its lock holder sent, and no lock was ever granted to two users at once.
 // AUREX_LOAD_CLIENTS and AUREX_LOAD_SECONDS make the run larger (default 10 clients, 10 s).
 
+#include "../fzconnector/connectortestsupport.h"
 #include "connectorclient.h"
 #include "fzfileinfo.h"
+#include "platformclient.h"
 #include "platformprocess.h"
 
-#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
@@ -22,6 +23,9 @@
 #include <memory>
 #include <random>
 #include <thread>
+
+using connectortest::record;
+using connectortest::valueOf;
 
 namespace {
 
@@ -54,19 +58,6 @@ void keepConnectorFailures(QtMsgType type, const QMessageLogContext &context, co
     g_previousHandler(type, context, text);
 }
 
-std::unique_ptr<FzFileInfo> record(const QMap<QString, QString> &properties)
-{
-    auto out = std::make_unique<FzFileInfo>();
-    for (auto it = properties.cbegin(); it != properties.cend(); ++it)
-        out->SetProperty(it.key().toStdString(), it.value().toStdString());
-    return out;
-}
-
-QString valueOf(const FzFileInfo &record, const char *key)
-{
-    return QString::fromStdString(record.GetProperty(key));
-}
-
 // Writes bytes to folder/title and returns a check-in record of it under name.
 std::unique_ptr<FzFileInfo> fileRecord(const QString &folder, const QString &title,
                                        const QString &name, const QByteArray &bytes)
@@ -83,11 +74,6 @@ std::unique_ptr<FzFileInfo> fileRecord(const QString &folder, const QString &tit
     out->SetProperty("selected", "true");
     out->SetProperty("maintainlock", "true");
     return out;
-}
-
-QString sha256(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
 // The whole space as the platform lists it, by title.
@@ -232,8 +218,8 @@ private:
                 ++m_shared.doubleGrants;
             holder = m_user;
         }
-        if (valueOf(target, "_LockedBy") != m_user)
-            return QStringLiteral("the lock answer names %1").arg(valueOf(target, "_LockedBy"));
+        if (valueOf(&target, "_LockedBy") != m_user)
+            return QStringLiteral("the lock answer names %1").arg(valueOf(&target, "_LockedBy"));
         const QByteArray bytes = QStringLiteral("%1 version by %2 #%3\n")
                                      .arg(title, m_user).arg(++m_versions).toUtf8();
         auto version = fileRecord(m_folder.path(), title,
@@ -246,7 +232,7 @@ private:
             // granted it next never finds it still held here.
             QMutexLocker locker(&m_shared.mutex);
             if (failure.isEmpty())
-                m_shared.lastVersion[title] = sha256(bytes);
+                m_shared.lastVersion[title] = PlatformClient::sha256(bytes);
             if (m_shared.holders[title] == m_user)
                 m_shared.holders[title].clear();
         }
@@ -269,7 +255,7 @@ private:
         if (!m_client.checkIn(file.get()))
             return t_lastFailure;
         QMutexLocker locker(&m_shared.mutex);
-        m_shared.checkedIn[title] = sha256(bytes);
+        m_shared.checkedIn[title] = PlatformClient::sha256(bytes);
         return QString();
     }
 
@@ -391,13 +377,13 @@ void TestLoadMix::mixedLoadKeepsEveryObjectAndLock()
     for (const auto &file : shared.checkedIn) {
         const auto it = contents.find(file.first);
         QVERIFY2(it != contents.end(), qPrintable(file.first));
-        QCOMPARE(valueOf(*it->second, "_sha256"), file.second);
+        QCOMPARE(valueOf(it->second.get(), "_sha256"), file.second);
     }
     for (const QString &title : m_drawings) {
         const FzFileInfo &drawing = *contents.at(title);
-        QCOMPARE(valueOf(drawing, "_LockedBy"), QString());
+        QCOMPARE(valueOf(&drawing, "_LockedBy"), QString());
         if (shared.lastVersion.count(title))
-            QCOMPARE(valueOf(drawing, "_sha256"), shared.lastVersion.at(title));
+            QCOMPARE(valueOf(&drawing, "_sha256"), shared.lastVersion.at(title));
     }
 }
 
