@@ -77,16 +77,13 @@ void TestPlatformAdmin::initTestCase()
 
 int TestPlatformAdmin::signInStatus(const QJsonObject &body, std::string *token)
 {
-    httplib::Client client(m_platform->serverHost().toStdString());
-    const bool cookie = body.contains(QStringLiteral("cookie"));
-    const httplib::Result result =
-        client.Post(cookie ? "/cas/v1/cookie" : "/cas/v1/login",
-                    PlatformClient::text(body), "application/json");
-    if (!result)
-        return 0;
+    QJsonObject answer;
+    const int status = PlatformClient(m_platform->serverHost())
+                           .post(body.contains("cookie") ? "/cas/v1/cookie" : "/cas/v1/login",
+                                 body, &answer);
     if (token)
-        *token = PlatformClient::parse(result->body).value("token").toString().toStdString();
-    return result->status;
+        *token = answer.value("token").toString().toStdString();
+    return status;
 }
 
 void TestPlatformAdmin::launcherFilesSignTheUserIn()
