@@ -27,8 +27,7 @@ private slots:
     void initTestCase()
     {
         QString error;
-        QVERIFY2(m_fixture.start(&error), qPrintable(error));
-        QVERIFY(savetest::signIn(*m_fixture.platform, "alice"));
+        QVERIFY2(m_fixture.start("alice", &error), qPrintable(error));
         m_probe = std::make_unique<PlatformProbe>(*m_fixture.platform, "carol", "carol-demo-pw");
         QVERIFY(m_probe->isSignedIn());
     }

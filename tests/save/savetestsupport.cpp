@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
-bool savetest::Fixture::start(QString *error)
+bool savetest::Fixture::start(const QString &user, QString *error)
 {
     if (!home.isValid()) {
         *error = QStringLiteral("no temporary home");
@@ -24,7 +24,13 @@ bool savetest::Fixture::start(QString *error)
     PlatformProcess::Options options;
     options.demo = true;
     platform = std::make_unique<PlatformProcess>(options);
-    return platform->start(error);
+    if (!platform->start(error))
+        return false;
+    if (!signIn(*platform, user)) {
+        *error = QStringLiteral("%1 could not sign in to the demo platform").arg(user);
+        return false;
+    }
+    return true;
 }
 
 bool savetest::signIn(const PlatformProcess &platform, const QString &user)

@@ -18,8 +18,9 @@ struct Fixture
     TestHome home;
     std::unique_ptr<PlatformProcess> platform;
 
-    // Starts the demo platform and points the user's folders at the home.
-    bool start(QString *error);
+    // Starts the demo platform, points the user's folders at the home and signs in as user
+    // (see signIn).
+    bool start(const QString &user, QString *error);
 };
 
 // Signs the connector in as user (password "<user>-demo-pw") and marks the module signed in

@@ -18,8 +18,7 @@ private slots:
     void initTestCase()
     {
         QString error;
-        QVERIFY2(m_fixture.start(&error), qPrintable(error));
-        QVERIFY(savetest::signIn(*m_fixture.platform, QStringLiteral("alice")));
+        QVERIFY2(m_fixture.start("alice", &error), qPrintable(error));
         m_folder = m_fixture.home.filePath(QStringLiteral("models"));
         QVERIFY(QDir().mkpath(m_folder));
         m_names = savetest::download(QStringLiteral("bridge.dwg"), m_folder);

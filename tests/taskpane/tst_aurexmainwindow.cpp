@@ -74,9 +74,7 @@ private slots:
     void initTestCase()
     {
         QString error;
-        QVERIFY2(m_fixture.start(&error), qPrintable(error));
-        QVERIFY(savetest::signIn(*m_fixture.platform, "alice"));
-        ShowAurexTaskPane::instance()->setCurrentUser("alice");
+        QVERIFY2(m_fixture.start("alice", &error), qPrintable(error));
         m_folder = m_fixture.home.filePath("models");
         QVERIFY(QDir().mkpath(m_folder));
         m_names = savetest::download("bridge.dwg", m_folder);
