@@ -1,3 +1,3 @@
 #include "bridgelogging.h"
 
-Q_LOGGING_CATEGORY(lcBridge, "bridge")
+Q_LOGGING_CATEGORY(lcBridge, "aurex.bridge")

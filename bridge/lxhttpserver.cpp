@@ -17,14 +17,16 @@
 namespace {
 
 // Downloads into the user's configuration folder, where the platform's launcher looks too.
-void openRequestedModel(const QString &modelId)
+void openRequestedModel(AurexPlatform *platform, ShowAurexTaskPane *session,
+                        const QString &modelId)
 {
     const QString folder = BridgeFiles::location("");
     QString error;
-    const QString opened = openPlatformModel(modelId, folder, &error, [](const QString &) {
+    const QString opened = openPlatformModel(*platform, modelId, folder, &error,
+                                             [session](const QString &) {
         // An explicit request supersedes the launcher's start-up open: the drawing asked for
         // here must not be taken for a blank drawing the host opened in the meantime.
-        ShowAurexTaskPane::instance()->setLauncherOpenPending(false);
+        session->setLauncherOpenPending(false);
     });
     if (!opened.isEmpty())
         return;
@@ -36,8 +38,10 @@ void openRequestedModel(const QString &modelId)
 
 } // namespace
 
-lxHttpServer::lxHttpServer(QObject *parent)
-    : lxHttpServer(openRequestedModel, parent)
+lxHttpServer::lxHttpServer(AurexPlatform *platform, ShowAurexTaskPane *session, QObject *parent)
+    : lxHttpServer([platform, session](const QString &modelId) {
+        openRequestedModel(platform, session, modelId);
+    }, parent)
 {
 }
 

@@ -5,8 +5,10 @@
 
 #include <functional>
 
+class AurexPlatform;
 class OpenModelRequest;
 class QTcpSocket;
+class ShowAurexTaskPane;
 
 // The local request bridge: listens on a port of the loopback interface that the system picks,
 // publishes it in the port file, and opens the model that a program on this machine names in an
@@ -20,8 +22,9 @@ public:
     // Downloads the model with that platform id and opens it in the host.
     using OpenModel = std::function<void(const QString &modelId)>;
 
-    // Opens requested models through the session's download-and-open step.
-    explicit lxHttpServer(QObject *parent);
+    // Opens requested models through the session's download-and-open step from platform;
+    // platform and session outlive the server.
+    lxHttpServer(AurexPlatform *platform, ShowAurexTaskPane *session, QObject *parent);
     lxHttpServer(OpenModel openModel, QObject *parent);
 
     // The platform id named by the last request understood, on any connection.

@@ -16,6 +16,7 @@ const char kKeySpace[] = "_CS";
 const char kKeyLockedBy[] = "_LockedBy";
 const char kKeyOwner[] = "_Owner";
 const char kKeyFileModified[] = "_filemodified";
+const char kKeySize[] = "_size";
 
 // Search queries.
 const char kKeyTypePattern[] = "_TypePattern";

@@ -1,3 +1,3 @@
 #include "fileitemslogging.h"
 
-Q_LOGGING_CATEGORY(lcFileItems, "fileitems")
+Q_LOGGING_CATEGORY(lcFileItems, "aurex.fileitems")

@@ -16,11 +16,12 @@ constexpr int kIconSide = 20;
 } // namespace
 
 ImageViewDialog::ImageViewDialog(const QString &localPath, QTreeWidgetItem *item,
-                                 QWidget *parent)
+                                 const FileItemContext &context, QWidget *parent)
     : QDialog(parent)
     , m_ui(new Ui::ImageViewDialog)
     , m_localPath(localPath)
     , m_item(item)
+    , m_context(context)
 {
     m_ui->setupUi(this);
     // A row inside a list, never a window of its own. Its view places it, so the dialog's
@@ -98,7 +99,7 @@ void ImageViewDialog::setModified(qint64 msecsSinceEpoch)
 void ImageViewDialog::makeActionMenu(int lockState)
 {
     delete m_menu;
-    m_menu = new ListViewActionMenu(m_ui->moreActionPushButton, m_localPath);
+    m_menu = new ListViewActionMenu(m_ui->moreActionPushButton, m_context, m_localPath);
     m_menu->deleteAction()->setVisible(false);
     m_menu->setLockState(lockState);
     connect(m_menu, &ListViewActionMenu::EmitLockStatus, this, &ImageViewDialog::LockStatusSlot);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileitemcontext.h"
 #include "fileitemview.h"
 
 #include <QDialog>
@@ -20,7 +21,8 @@ class ImageViewDialog : public QDialog, public FileItemView
     Q_OBJECT
 
 public:
-    ImageViewDialog(const QString &localPath, QTreeWidgetItem *item, QWidget *parent = nullptr);
+    ImageViewDialog(const QString &localPath, QTreeWidgetItem *item, const FileItemContext &context,
+                    QWidget *parent = nullptr);
     ~ImageViewDialog() override;
 
     QString localPath() const override { return m_localPath; }
@@ -55,6 +57,7 @@ private:
     Ui::ImageViewDialog *m_ui;
     QString m_localPath;
     QTreeWidgetItem *m_item;
+    const FileItemContext m_context;
     bool m_locked = false;
     int m_status = 5;
     int m_lockState = 3;

@@ -4,14 +4,13 @@
 #include "fileitemslogging.h"
 #include "filestatus.h"
 
+#include "connector/aurexplatform.h"
 #include "connector/filetype.h"
 #include "connector/recordbuilder.h"
 #include "connector/recordfields.h"
-#include "session/showaurextaskpane.h"
 #include "workingcopy/filedatabase.h"
 
 #include <fzfileinfo.h>
-#include <lintraaurexconnectorwrapper.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,10 +24,11 @@ const char kMenuStyle[] =
 const char kNoEntry[] = "-1";
 } // namespace
 
-ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const QString &path,
-                                       const FzFileInfo *record)
+ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemContext &context,
+                                       const QString &path, const FzFileInfo *record)
     : QMenu(button)
     , m_button(button)
+    , m_context(context)
     , m_lockAction(new QAction(this))
     , m_deleteAction(new QAction(tr("Delete"), this))
     , m_lockState(NotLocked)
@@ -62,7 +62,7 @@ std::unique_ptr<FzFileInfo> ListViewActionMenu::lockRequest() const
 {
     if (m_path.isEmpty())
         return m_record ? std::make_unique<FzFileInfo>(*m_record) : nullptr;
-    FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+    FileDatabase database(m_context.tenant);
     const QString key = FileDatabase::keyForPath(m_path);
     if (database.updateStamp(key) == QLatin1String(kNoEntry))
         return nullptr;
@@ -80,8 +80,7 @@ void ListViewActionMenu::LockUnlockAction()
     }
     const bool unlock = m_lockState != NotLocked;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
-    const bool done = unlock ? connector->UnlockFile(request.get()) : connector->LockFile(request.get());
+    const bool done = m_context.platform && m_context.platform->lock(request.get(), !unlock);
     QApplication::restoreOverrideCursor();
     if (!done) {
         // The platform keeps the lock as it was, and so do the menu and the icons.

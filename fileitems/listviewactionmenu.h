@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileitemcontext.h"
+
 #include <QMenu>
 #include <QString>
 
@@ -17,8 +19,8 @@ class ListViewActionMenu : public QMenu
     Q_OBJECT
 
 public:
-    ListViewActionMenu(QAbstractButton *button, const QString &path,
-                       const FzFileInfo *record = nullptr);
+    ListViewActionMenu(QAbstractButton *button, const FileItemContext &context,
+                       const QString &path, const FzFileInfo *record = nullptr);
     ~ListViewActionMenu() override;
 
     int lockState() const { return m_lockState; }
@@ -43,6 +45,7 @@ private:
     std::unique_ptr<FzFileInfo> lockRequest() const;
 
     QAbstractButton *m_button;
+    const FileItemContext m_context;
     QAction *m_lockAction;
     QAction *m_deleteAction;
     int m_lockState;

@@ -28,5 +28,6 @@ void LxListWidgetItem::setData(int role, const QVariant &value)
 bool LxListWidgetItem::operator<(const QListWidgetItem &other) const
 {
     return fileItemPrecedes(m_name, m_modified, other.data(FileNameRole).toString(),
-                            other.data(FileModifiedRole).toLongLong());
+                            other.data(FileModifiedRole).toLongLong(),
+                            sortsByName(listWidget()));
 }

@@ -33,5 +33,6 @@ void LxTreeWidgetItem::setData(int column, int role, const QVariant &value)
 bool LxTreeWidgetItem::operator<(const QTreeWidgetItem &other) const
 {
     return fileItemPrecedes(m_name, m_modified, other.data(0, FileNameRole).toString(),
-                            other.data(0, FileModifiedRole).toLongLong());
+                            other.data(0, FileModifiedRole).toLongLong(),
+                            sortsByName(treeWidget()));
 }

@@ -8,7 +8,6 @@
 
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
-#include "session/showaurextaskpane.h"
 
 #include <fzfileinfo.h>
 
@@ -37,8 +36,10 @@ const QRect kGridBadge(70, 0, 32, 32);
 const QRect kMoreActionGeometry(190, 15, 15, 15);
 } // namespace
 
-ViewWidget::ViewWidget(const QString &localPath, QWidget *parent)
+ViewWidget::ViewWidget(const QString &localPath, const FileItemContext &context,
+                       QWidget *parent)
     : QWidget(parent)
+    , m_context(context)
     , m_localPath(localPath)
 {
     build();
@@ -47,9 +48,11 @@ ViewWidget::ViewWidget(const QString &localPath, QWidget *parent)
     setKnown(false);
 }
 
-ViewWidget::ViewWidget(const FzFileInfo &record, QWidget *parent)
+ViewWidget::ViewWidget(const FzFileInfo &record, const FileItemContext &context,
+                       QWidget *parent)
     : QWidget(parent)
     , m_record(std::make_unique<FzFileInfo>(record))
+    , m_context(context)
     , m_title(recordTitle(record))
 {
     m_displayName = m_title;
@@ -58,7 +61,7 @@ ViewWidget::ViewWidget(const FzFileInfo &record, QWidget *parent)
     setLockToolTip(lockOwnerMessage(lockedBy));
     setStatus(FileStatusUnknown);
     setKnown(true);
-    setLockState(lockStateFor(lockedBy.simplified(), ShowAurexTaskPane::instance()->currentUser()));
+    setLockState(lockStateFor(lockedBy.simplified(), m_context.currentUser));
 }
 
 ViewWidget::~ViewWidget() = default;
@@ -177,7 +180,8 @@ void ViewWidget::setKnown(bool known)
     m_known = known;
     // Made for files the platform knows only: a list of hundreds of local files needs none.
     if (known && !m_menu) {
-        m_menu = new ListViewActionMenu(m_moreActionButton, m_localPath, m_record.get());
+        m_menu = new ListViewActionMenu(m_moreActionButton, m_context, m_localPath,
+                                        m_record.get());
         // A local file's tile offers lock and unlock only.
         m_menu->deleteAction()->setVisible(m_record != nullptr);
         m_menu->setLockState(m_lockState);

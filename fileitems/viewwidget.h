@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileitemcontext.h"
 #include "fileitemview.h"
 
 #include <QPixmap>
@@ -25,10 +26,12 @@ class ViewWidget : public QWidget, public FileItemView
 
 public:
     // A tile of a local file; the task pane's tiles start syncing with no platform parts.
-    explicit ViewWidget(const QString &localPath, QWidget *parent = nullptr);
+    ViewWidget(const QString &localPath, const FileItemContext &context,
+               QWidget *parent = nullptr);
     // A tile of a platform search result: keeps a copy of the record and takes its lock state
     // and lock tool tip from the record's "_LockedBy".
-    explicit ViewWidget(const FzFileInfo &record, QWidget *parent = nullptr);
+    ViewWidget(const FzFileInfo &record, const FileItemContext &context,
+               QWidget *parent = nullptr);
     ~ViewWidget() override;
 
     QString localPath() const override { return m_localPath; }
@@ -74,6 +77,7 @@ private:
     void updatePlatformParts();
 
     std::unique_ptr<FzFileInfo> m_record;
+    const FileItemContext m_context;
     QString m_localPath;
     QString m_displayName;
     QString m_title;

@@ -66,7 +66,7 @@ void LxAurexReactor::DocumentActivated(CFxDocument *document)
         closeDrawingBeforeLauncherModel(ShowAurexTaskPane::instance(),
                                         document->GetPathName().toQString());
     }
-    TaskPaneRefresh::afterDocumentActivated();
+    TaskPaneRefresh::afterDocumentActivated(ShowAurexTaskPane::instance());
 }
 
 void LxAurexReactor::saveComplete(OdDbDatabase *, const OdString &actualName)
@@ -85,5 +85,5 @@ void LxAurexReactor::commandEnded(OdEdCommand *command, OdEdCommandContext *)
     // The file database first: the task pane reads the saved file's new status from it.
     if (LocalSaveRecorder::isSaveCommand(name))
         m_localSaves.recordLastWrite(ShowAurexTaskPane::instance()->tenant());
-    TaskPaneRefresh::afterCommand(name);
+    TaskPaneRefresh::afterCommand(ShowAurexTaskPane::instance(), name);
 }

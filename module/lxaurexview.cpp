@@ -3,6 +3,7 @@
 #include "menubuilder.h"
 
 #include "bridge/lxhttpserver.h"
+#include "connector/connectorplatform.h"
 #include "session/cslogindialog.h"
 #include "session/launchersignin.h"
 #include "session/loggingcontroller.h"
@@ -41,12 +42,14 @@ bool LxAurexView::addLxAurexView()
     }
 
     ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-    signInFromLauncher(session);
+    AurexPlatform *platform = ConnectorPlatform::shared();
+    signInFromLauncher(*platform, session);
     session->setContainer(m_container);
-    TaskPaneContainer::setUp(m_container);
+    TaskPaneContainer::setUp(m_container, platform, session);
     session->refreshTaskPane();
-    new lxHttpServer(m_pane ? m_pane : m_container); // lives as long as the pane
-    openLauncherModel(session);
+    // Lives as long as the pane.
+    new lxHttpServer(platform, session, m_pane ? m_pane : m_container);
+    openLauncherModel(*platform, session);
     if (!signedIn())
         CSLoginDialog::instance()->emitLogInSuccessful(false);
     return true;

@@ -1,3 +1,3 @@
 #include "modulelogging.h"
 
-Q_LOGGING_CATEGORY(lcModule, "module")
+Q_LOGGING_CATEGORY(lcModule, "aurex.module")

@@ -1,18 +1,48 @@
 #include "cssearch.h"
 
+#include "connector/aurexplatform.h"
 #include "connector/recordbuilder.h"
-#include "support/progressdialog.h"
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
 
 #include <fzfileinfo.h>
-#include <lintraaurexconnectorwrapper.h>
 
-#include <QEventLoop>
-#include <QThread>
-
-CSSearch::CSSearch(std::unique_ptr<FzFileInfo> query, const QString &previewFolder)
-    : m_query(std::move(query))
-    , m_previewFolder(previewFolder)
+// What the work found; written on the worker thread, taken over on the main thread after it.
+struct CSSearch::Found
 {
+    int hitCount = 0;
+    RecordList results;
+};
+
+CSSearch::CSSearch(AurexPlatform *platform, std::unique_ptr<FzFileInfo> query,
+                   const QString &previewFolder, QObject *parent)
+    : AurexJob(parent)
+    , m_previewFolder(previewFolder)
+    , m_found(std::make_shared<Found>())
+{
+    std::shared_ptr<const FzFileInfo> request(std::move(query));
+    setWork([platform, request, folder = previewFolder, found = m_found](JobControl &control) {
+        RecordList hits;
+        if (!platform->search(*request, &hits))
+            return tr("The search could not be run on the AUREX Platform.");
+        found->hitCount = int(hits.size());
+        control.setTotals(found->hitCount, 0);
+        if (control.isCancelled())
+            return QString();
+        platform->downloadPreviews(hits, folder);
+        if (control.isCancelled())
+            return QString();
+        RecordList requests;
+        for (const FzFileInfo *hit : hits)
+            requests.add(makeDetailRequest(*hit));
+        platform->details(requests);
+        // Only the hits the platform described are shown: an answer carries their stamp.
+        for (const FzFileInfo *answer : requests) {
+            if (!recordProperty(*answer, kKeyFileModified).isEmpty())
+                found->results.addCopy(*answer);
+        }
+        return QString();
+    });
 }
 
 CSSearch::~CSSearch() = default;
@@ -22,34 +52,8 @@ std::unique_ptr<FzFileInfo> CSSearch::query(const QString &space, const QString 
     return space.isEmpty() ? makeAllSpacesSearchQuery(text) : makeSpaceSearchQuery(space, text);
 }
 
-void CSSearch::run()
+void CSSearch::workSucceeded()
 {
-    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
-    // The search list is the connector's shared state: it is copied right after the search.
-    connector->SearchPattern(m_query.get());
-    m_hitCount = connector->GetSearchListSize();
-    const RecordList hits = RecordList::copiesOf(
-        m_hitCount, [connector](int i) { return connector->GetSearchFileAt(i); });
-    connector->SetWorkingDirectory(m_previewFolder);
-    connector->DownloadPreviews(hits.records());
-    RecordList requests;
-    for (const FzFileInfo *hit : hits)
-        requests.add(makeDetailRequest(*hit));
-    connector->Details(requests.records());
-    m_results = RecordList::copiesOf(connector->GetTransactionListSize(), [connector](int i) {
-        return connector->GetTransactionFileAt(i);
-    });
-}
-
-void CSSearch::runWaiting(QWidget *parent)
-{
-    ProgressDialog progress(parent);
-    QEventLoop loop;
-    std::unique_ptr<QThread> worker(QThread::create([this] { run(); }));
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    progress.show();
-    worker->start();
-    // Paints and timers go on; input waits, so nothing can start a second platform call.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
+    m_hitCount = m_found->hitCount;
+    m_results = std::move(m_found->results);
 }

@@ -4,99 +4,252 @@
 #include "openlogging.h"
 #include "referencerepair.h"
 
+#include "connector/aurexplatform.h"
 #include "connector/filetype.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
-#include <lintraaurexconnectorwrapper.h>
+#include <fzfileinfo.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QMutexLocker>
+#include <QTemporaryDir>
 
-DownloadThread::DownloadThread(OdDbHostAppServices *services, const CFxDocumentManager *documents,
-                               QObject *parent)
-    : QObject(parent)
-    , m_services(services)
-    , m_documents(documents)
+#include <cstdio>
+
+namespace {
+
+const char kStagingPattern[] = ".aurex-download-XXXXXX";
+
+QString tr(const char *text)
+{
+    return DownloadThread::tr(text);
+}
+
+// A copy present locally that is exactly the platform's version: it is not fetched again.
+bool isCurrentLocally(const FzFileInfo &record)
+{
+    const QString stamp = recordProperty(record, kKeyFileModified);
+    return !stamp.isEmpty() && recordProperty(record, kKeyLocalTimestamp) == stamp
+           && QFileInfo(localCopyPath(recordProperty(record, kKeyLocalDownloadFolder),
+                                      recordTitle(record)))
+                  .isFile();
+}
+
+// Fetches the records into hidden folders beside their places and moves them into place only
+// when every one has arrived. Whatever is left in the hidden folders goes with this object.
+class StagedTransfer
+{
+public:
+    explicit StagedTransfer(const RecordList &records) : m_records(records) {}
+
+    // False with *failures when not every file arrived, the transfer was cancelled, or a file
+    // could not be moved into place before any was.
+    bool fetch(AurexPlatform *platform, JobControl &control, QStringList *failures)
+    {
+        qint64 bytes = 0;
+        for (const FzFileInfo *record : m_records)
+            bytes += recordProperty(*record, kKeySize).toLongLong();
+        control.setTotals(qint64(m_records.size()), bytes);
+        RecordList fetched;
+        for (FzFileInfo *record : m_records) {
+            if (isCurrentLocally(*record)) {
+                setRecordProperty(*record, kKeyFileName, recordTitle(*record));
+                control.addProcessed(1, recordProperty(*record, kKeySize).toLongLong());
+                continue;
+            }
+            const QString staging = stagingFolder(recordProperty(*record, kKeyLocalDownloadFolder));
+            if (staging.isEmpty()) {
+                failures->append(tr("%1: no temporary folder can be made beside it.")
+                                     .arg(recordTitle(*record)));
+                return false;
+            }
+            FzFileInfo *copy = fetched.addCopy(*record);
+            setRecordProperty(*copy, kKeyLocalDownloadFolder, staging);
+            m_staged.append(Staged{record, copy});
+        }
+        *failures = platform->download(fetched, &control);
+        if (!failures->isEmpty() || control.isCancelled())
+            return false;
+        return moveIntoPlace(failures);
+    }
+
+private:
+    struct Staged
+    {
+        FzFileInfo *record;
+        FzFileInfo *copy; // owned by fetch()'s list while it runs
+    };
+
+    QString stagingFolder(const QString &folder)
+    {
+        if (folder.isEmpty())
+            return QString();
+        auto found = m_folders.find(folder);
+        if (found == m_folders.end()) {
+            auto dir = std::make_shared<QTemporaryDir>(QDir(folder).filePath(kStagingPattern));
+            if (!dir->isValid())
+                return QString();
+            found = m_folders.insert(folder, dir);
+        }
+        return found.value()->path();
+    }
+
+    bool moveIntoPlace(QStringList *failures)
+    {
+        for (const Staged &staged : qAsConst(m_staged)) {
+            const QString folder = recordProperty(*staged.record, kKeyLocalDownloadFolder);
+            const QString from = downloadedFilePath(*staged.copy);
+            const QString to = localCopyPath(folder, recordProperty(*staged.copy, kKeyFileName));
+            // rename() replaces the old copy in one step: a reader sees the old or the new file.
+            if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData())
+                != 0) {
+                failures->append(tr("%1 could not be moved into place.").arg(to));
+                return false;
+            }
+            *staged.record = *staged.copy;
+            setRecordProperty(*staged.record, kKeyLocalDownloadFolder, folder);
+        }
+        return true;
+    }
+
+    const RecordList &m_records;
+    QHash<QString, std::shared_ptr<QTemporaryDir>> m_folders;
+    QList<Staged> m_staged;
+};
+
+} // namespace
+
+struct DownloadThread::Work
+{
+    AurexPlatform *platform;
+    OdDbHostAppServices *services;
+    const CFxDocumentManager *documents;
+    QMutex mutex; // serialises runs of one download and guards the members below
+    RecordList records;
+    QString targetPath;
+    QString tenant;
+    DownloadReport report;
+
+    QString run(JobControl &control);
+    void recordAndRepair();
+};
+
+DownloadThread::DownloadThread(AurexPlatform *platform, OdDbHostAppServices *services,
+                               const CFxDocumentManager *documents, QObject *parent)
+    : AurexJob(parent)
+    , m_work(std::make_shared<Work>())
 {
     qRegisterMetaType<DownloadReport>();
+    m_work->platform = platform;
+    m_work->services = services;
+    m_work->documents = documents;
+    setWork([work = m_work](JobControl &control) { return work->run(control); });
+    connect(this, &AurexJob::result, this, &DownloadThread::reportResult);
 }
+
+DownloadThread::~DownloadThread() = default;
 
 void DownloadThread::setDownload(RecordList records, const QString &targetPath,
                                  const QString &tenant)
 {
-    QMutexLocker locker(&m_mutex);
-    m_records = std::move(records);
-    m_targetPath = targetPath;
-    m_tenant = tenant;
+    QMutexLocker locker(&m_work->mutex);
+    m_work->records = std::move(records);
+    m_work->targetPath = targetPath;
+    m_work->tenant = tenant;
 }
 
 void DownloadThread::Download()
 {
-    QMutexLocker locker(&m_mutex);
-    const DownloadReport report = run();
-    emit downloadReported(report);
+    start();
+}
+
+void DownloadThread::workSucceeded()
+{
+    QMutexLocker locker(&m_work->mutex);
+    m_report = m_work->report;
+}
+
+void DownloadThread::reportResult()
+{
+    if (error() == KilledError || error() == TimedOutError) {
+        // The work may still be finishing; it undoes what it did by itself.
+        m_report = DownloadReport();
+        m_report.failed = true;
+        m_report.cancelled = error() == KilledError;
+        m_report.details.append(errorString());
+    } else if (error() != NoError) {
+        QMutexLocker locker(&m_work->mutex);
+        m_report = m_work->report;
+    }
+    emit downloadReported(m_report);
     emit DownloadFinished();
 }
 
-DownloadReport DownloadThread::run()
+QString DownloadThread::Work::run(JobControl &control)
 {
-    DownloadReport report;
-    if (m_records.empty())
-        return report;
+    QMutexLocker locker(&mutex);
+    report = DownloadReport();
+    if (records.empty())
+        return QString();
     LocalChangesGuard guard;
     {
         // Held only while copies are made: the database's lock must not be held across the
         // transfer, which the main thread's own uses of the database would wait for.
-        const FileDatabase database(m_tenant);
-        if (!guard.keepAside(database, m_records.records())) {
+        const FileDatabase database(tenant);
+        if (!guard.keepAside(database, records.records())) {
             guard.finish();
             report.failed = true;
             report.details.append(guard.errorString());
-            return report;
+            return report.details.constFirst();
         }
     }
-    const std::vector<std::string> failures =
-        LintraAurexConnectorWrapper::GetInstance()->Download_Block(m_records.records());
+    QStringList failures;
+    const bool arrived = StagedTransfer(records).fetch(platform, control, &failures);
     for (const LocalChangesGuard::KeptCopy &kept : guard.finish()) {
         report.replacedLocalFiles.append(kept.original);
         report.keptCopies.append(kept.copy);
     }
-    if (!failures.empty()) {
+    if (!arrived) {
         report.failed = true;
-        for (const std::string &failure : failures)
-            report.details.append(QString::fromStdString(failure));
-        qCWarning(lcOpen).noquote() << "download failed:" << report.details.join(QLatin1String("; "));
-        return report;
+        report.cancelled = control.isCancelled();
+        report.details = failures;
+        qCWarning(lcOpen).noquote() << "download failed:" << failures.join(QLatin1String("; "));
+        return failures.isEmpty() ? tr("Cancelled.") : failures.join(QLatin1Char('\n'));
     }
-    recordAndRepair(&report);
-    return report;
+    recordAndRepair();
+    return QString();
 }
 
-void DownloadThread::recordAndRepair(DownloadReport *report)
+void DownloadThread::Work::recordAndRepair()
 {
     QStringList fileNames;
     {
-        FileDatabase database(m_tenant);
-        for (const FzFileInfo *record : m_records) {
+        FileDatabase database(tenant);
+        for (const FzFileInfo *record : records) {
             recordDownloadedFile(database, *record);
             fileNames.append(recordProperty(*record, kKeyFileName));
         }
         if (!database.save())
-            report->problem = tr("The downloaded files could not be recorded: %1")
-                                  .arg(database.errorString());
+            report.problem = tr("The downloaded files could not be recorded: %1")
+                                 .arg(database.errorString());
     }
     // Only drawings store reference paths; a downloaded image or PDF is opened as it is.
-    if (!isDrawingPath(m_targetPath))
+    if (!isDrawingPath(targetPath))
         return;
-    ReferenceRepair repair(m_services, m_documents);
-    const QString folder = recordProperty(*m_records.at(0), kKeyLocalDownloadFolder);
+    ReferenceRepair repair(services, documents);
+    const QString folder = recordProperty(*records.at(0), kKeyLocalDownloadFolder);
     // One repair for all files re-points what one repair per file would, but reads and writes
     // each drawing once instead of once per downloaded file.
-    if (!repair.repair(m_targetPath, fileNames, folder)) {
+    if (!repair.repair(targetPath, fileNames, folder)) {
         const QString text = tr("The references of %1 could not all be updated:\n%2")
-                                 .arg(m_targetPath, repair.errorString());
-        report->problem = report->problem.isEmpty() ? text : report->problem + '\n' + text;
+                                 .arg(targetPath, repair.errorString());
+        report.problem = report.problem.isEmpty() ? text : report.problem + '\n' + text;
     }
 }

@@ -1,21 +1,25 @@
 #pragma once
 
 #include "connector/recordlist.h"
+#include "support/aurexjob.h"
 
 #include <QMetaType>
-#include <QMutex>
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class AurexPlatform;
 class CFxDocumentManager;
 class OdDbHostAppServices;
 
 // What one download came to, for the dialog that started it.
 struct DownloadReport
 {
-    // The transfer failed (nothing was recorded or repaired); details says why, per file.
+    // The transfer failed or was cancelled: no file in the download folder and nothing in the
+    // file database changed. details says why, per file.
     bool failed = false;
+    bool cancelled = false;
     QStringList details;
     // Local files holding work the platform did not have that were replaced, each with the
     // copy kept beside it.
@@ -27,39 +31,41 @@ struct DownloadReport
 Q_DECLARE_METATYPE(DownloadReport)
 
 // Downloads the records of one open into their folder, records each file in the file database
-// and repairs the reference paths of the downloaded drawings. Created per download on the main
-// thread without parent, then moved to a thread of its own, where Download() runs; it reaches
-// the dialog only through its queued signals.
-class DownloadThread : public QObject
+// and repairs the reference paths of the downloaded drawings: a job whose work runs on a thread
+// of its own. The files arrive in a hidden folder beside their place and are moved into place
+// only when every one has arrived, so a failed or cancelled download leaves the folder and the
+// file database as they were. The job object lives on the main thread, where its signals come.
+class DownloadThread : public AurexJob
 {
     Q_OBJECT
 
 public:
-    // services read the downloaded drawings for their repair; documents (may be null) says
-    // which drawings the host has open, which are left alone. Both outlive the worker.
-    DownloadThread(OdDbHostAppServices *services, const CFxDocumentManager *documents,
-                   QObject *parent = nullptr);
+    // platform, services (read the downloaded drawings for their repair) and documents (may be
+    // null: which drawings the host has open, which are left alone) outlive the work.
+    DownloadThread(AurexPlatform *platform, OdDbHostAppServices *services,
+                   const CFxDocumentManager *documents, QObject *parent = nullptr);
+    ~DownloadThread() override;
 
     // Takes the records (each with its "_LOCALDOWNLOADFOLDER"), the drawing to repair and open
     // afterwards, and the tenant whose file database records the files. Call before Download.
     void setDownload(RecordList records, const QString &targetPath, const QString &tenant);
+    // The outcome, once result() has come.
+    DownloadReport report() const { return m_report; }
 
 public slots:
+    // Starts the job.
     void Download();
 
 signals:
-    // Emitted just before DownloadFinished.
+    // Emitted with the result, just before DownloadFinished.
     void downloadReported(const DownloadReport &report);
     void DownloadFinished();
 
 private:
-    DownloadReport run();
-    void recordAndRepair(DownloadReport *report);
+    struct Work;
+    void workSucceeded() override;
+    void reportResult();
 
-    OdDbHostAppServices *m_services;
-    const CFxDocumentManager *m_documents;
-    QMutex m_mutex; // guards m_records, m_targetPath, m_tenant and serialises Download()
-    RecordList m_records;
-    QString m_targetPath;
-    QString m_tenant;
+    std::shared_ptr<Work> m_work;
+    DownloadReport m_report;
 };

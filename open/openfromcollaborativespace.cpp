@@ -5,7 +5,6 @@
 
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
-#include "session/showaurextaskpane.h"
 #include "support/hostaccess.h"
 #include "support/progressdialog.h"
 
@@ -15,7 +14,6 @@
 
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QThread>
 
 namespace {
 
@@ -42,10 +40,12 @@ void writeMessage(const QString &text)
 
 } // namespace
 
-OpenFromCollaborativeSpace::OpenFromCollaborativeSpace(QWidget *parent)
+OpenFromCollaborativeSpace::OpenFromCollaborativeSpace(AurexPlatform *platform,
+                                                       const QString &tenant, QWidget *parent)
     : QDialog(parent)
     , m_ui(new Ui::OpenFromCollaborativeSpace)
-    , m_progress(new ProgressDialog(this))
+    , m_platform(platform)
+    , m_tenant(tenant)
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -106,38 +106,25 @@ void OpenFromCollaborativeSpace::DialogCancelledSlot()
 
 void OpenFromCollaborativeSpace::startDownload(RecordList records)
 {
-    setEnabled(false);
-    m_progress->show();
-    m_progress->setEnabled(false);
-
-    // Moved to the thread below; deleted when it finishes.
-    auto *worker = new DownloadThread(HostAccess::appServices(), HostAccess::documents());
-    worker->setDownload(std::move(records), m_targetPath,
-                        ShowAurexTaskPane::instance()->tenant());
-    auto *thread = new QThread; // deletes itself once it has finished
-    worker->moveToThread(thread);
-    connect(thread, &QThread::started, worker, &DownloadThread::Download);
-    connect(worker, &DownloadThread::downloadReported, this,
+    // The box is modal: the dialogs take no input while the download runs.
+    auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
+                                        HostAccess::documents(), this);
+    download->setDownload(std::move(records), m_targetPath, m_tenant);
+    connect(download, &DownloadThread::downloadReported, this,
             [this](const DownloadReport &report) { m_report = report; });
-    connect(worker, &DownloadThread::DownloadFinished, this,
+    connect(download, &DownloadThread::DownloadFinished, this,
             &OpenFromCollaborativeSpace::DownloadFinishedSlot);
-    // The worker's last act ends its thread's event loop; the thread then deletes the worker
-    // (deferred deletes run as a thread finishes) and the main thread deletes the thread. A
-    // dialog closed meanwhile only misses the queued report.
-    connect(worker, &DownloadThread::DownloadFinished, thread, &QThread::quit,
-            Qt::DirectConnection);
-    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start(QThread::InheritPriority);
+    connect(download, &DownloadThread::DownloadFinished, download, &QObject::deleteLater);
+    ProgressDialog::showFor(this, download);
+    download->Download();
 }
 
 void OpenFromCollaborativeSpace::DownloadFinishedSlot()
 {
-    setEnabled(true);
-    m_progress->setEnabled(true);
-    m_progress->close();
     tellUser(m_report);
-    openInHost(m_targetPath);
+    // A failed or cancelled download changed nothing locally: nothing new is opened.
+    if (!m_report.failed)
+        openInHost(m_targetPath);
     finish();
     emit downloadDone();
 }
@@ -155,7 +142,9 @@ void OpenFromCollaborativeSpace::tellUser(const DownloadReport &report)
         writeMessage(tr("Your local changes to %1 were kept in %2.")
                          .arg(report.replacedLocalFiles.at(i), report.keptCopies.value(i)));
     }
-    if (report.failed) {
+    if (report.cancelled) {
+        writeMessage(tr("The download was cancelled; nothing was changed."));
+    } else if (report.failed) {
         QMessageBox box(QMessageBox::Warning, tr("Error"), tr("An error occurred during download"),
                         QMessageBox::Ok, this);
         box.setDetailedText(report.details.join(QLatin1Char('\n')));

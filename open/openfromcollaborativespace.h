@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <QString>
 
-class ProgressDialog;
+class AurexPlatform;
 
 namespace Ui {
 class OpenFromCollaborativeSpace;
@@ -16,14 +16,16 @@ class OpenFromCollaborativeSpace;
 // The download-options dialog of one open: how local copies of the drawing's files are treated
 // (update only the ones present, overwrite all, use only local files). Created by the open
 // dialog as its child for one open, run modally when some file is present locally, else never
-// shown (the download starts at once). Main thread; each download runs a DownloadThread on a
-// QThread of its own.
+// shown (the download starts at once). Main thread; each download is a DownloadThread job,
+// during which a please-wait box covers the dialog (Escape cancels the download).
 class OpenFromCollaborativeSpace : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit OpenFromCollaborativeSpace(QWidget *parent = nullptr);
+    // platform outlives the dialog; tenant: whose file database records the files.
+    OpenFromCollaborativeSpace(AurexPlatform *platform, const QString &tenant,
+                               QWidget *parent = nullptr);
     ~OpenFromCollaborativeSpace() override;
 
     // The drawing and everything it references, each with "_LOCALDOWNLOADFOLDER" and, for a
@@ -49,7 +51,8 @@ private:
     void tellUser(const DownloadReport &report);
 
     Ui::OpenFromCollaborativeSpace *m_ui;
-    ProgressDialog *m_progress;
+    AurexPlatform *m_platform;
+    QString m_tenant;
     RecordList m_records;
     QString m_targetPath;
     DownloadReport m_report;

@@ -4,7 +4,10 @@
 #include "cssearch.h"
 #include "openfromcollaborativespace.h"
 #include "openlogging.h"
+#include "structurelisting.h"
 
+#include "connector/aurexplatform.h"
+#include "connector/connectorplatform.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "fileitems/csfiledeletedialog.h"
@@ -16,13 +19,13 @@
 #include "fileitems/viewwidget.h"
 #include "session/showaurextaskpane.h"
 #include "support/hostaccess.h"
+#include "support/dialogjobs.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
 #include <fzfileinfo.h>
-#include <lintraaurexconnectorwrapper.h>
 
 #include <QDir>
 #include <QFileDialog>
@@ -74,9 +77,13 @@ QString firstLocation(QStandardPaths::StandardLocation location)
 
 } // namespace
 
-OpenFromCSDialog::OpenFromCSDialog(QWidget *parent)
+OpenFromCSDialog::OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *session,
+                                   QWidget *parent)
     : QDialog(parent)
     , m_ui(new Ui::OpenFromCSDialogClass)
+    , m_platform(platform)
+    , m_session(session)
+    , m_jobs(new DialogJobs(this))
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -88,9 +95,7 @@ OpenFromCSDialog::OpenFromCSDialog(QWidget *parent)
     buildViewMenu();
 
     m_ui->CollabSpaceSelectorComboBox->addItem(tr("All Collaborative Spaces"));
-    for (const std::string &space :
-         LintraAurexConnectorWrapper::GetInstance()->GetListOfCollaborativeSpaces())
-        m_ui->CollabSpaceSelectorComboBox->addItem(QString::fromStdString(space));
+    m_ui->CollabSpaceSelectorComboBox->addItems(m_platform->spaces());
 
     auto *sorting = new SortingActions(m_ui->sortButton);
     connect(sorting, &SortingActions::AscendingSortEmitted, this,
@@ -119,7 +124,8 @@ OpenFromCSDialog::~OpenFromCSDialog()
 
 OpenFromCSDialog *OpenFromCSDialog::showNew()
 {
-    auto *dialog = new OpenFromCSDialog; // no parent: deletes itself when closed
+    // No parent: deletes itself when closed.
+    auto *dialog = new OpenFromCSDialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;
@@ -166,11 +172,30 @@ void OpenFromCSDialog::SearchButtonPressed()
 {
     const int index = m_ui->CollabSpaceSelectorComboBox->currentIndex();
     const QString space = index > 0 ? m_ui->CollabSpaceSelectorComboBox->currentText() : QString();
-    CSSearch search(CSSearch::query(space, m_ui->SearchLineEditBox->text()),
-                    firstLocation(QStandardPaths::TempLocation));
-    search.runWaiting(this);
-    fillResults(search.hitCount(), search.takeResults(), search.previewFolder());
+    auto *search = new CSSearch(m_platform, CSSearch::query(space, m_ui->SearchLineEditBox->text()),
+                                firstLocation(QStandardPaths::TempLocation));
+    // The box is modal: nothing can start a second platform call while the search runs.
+    m_jobs->run(search, [this, search] { searchEnded(search); });
+}
+
+bool OpenFromCSDialog::isBusy() const
+{
+    return m_jobs->isBusy();
+}
+
+void OpenFromCSDialog::searchEnded(CSSearch *search)
+{
+    if (search->error() != AurexJob::NoError) {
+        QMessageBox::warning(this, tr("Error"), search->errorString(), QMessageBox::Ok);
+        return;
+    }
+    fillResults(search->hitCount(), search->takeResults(), search->previewFolder());
     m_ui->searchStringLabel->hide();
+}
+
+FileItemContext OpenFromCSDialog::itemContext() const
+{
+    return {m_platform, m_session->tenant(), m_session->currentUser()};
 }
 
 void OpenFromCSDialog::fillResults(int hitCount, RecordList results, const QString &previewFolder)
@@ -183,11 +208,12 @@ void OpenFromCSDialog::fillResults(int hitCount, RecordList results, const QStri
     list->setDragEnabled(false);
     // Items are added unsorted and sorted once at the end by the order chosen last.
     list->setSortingEnabled(false);
+    const FileItemContext context = itemContext();
     for (const FzFileInfo *record : results) {
         const QString title = recordTitle(*record);
         const QString stamp = recordProperty(*record, kKeyFileModified);
         auto *item = new LxListWidgetItem; // owned by the list once added
-        auto *widget = new ViewWidget(*record); // owned by the list once set on the item
+        auto *widget = new ViewWidget(*record, context); // owned by the list once set on the item
         connect(widget, &ViewWidget::ListViewItemDelete, this,
                 &OpenFromCSDialog::deleteSelectedViewItemSlot);
         widget->setText(title, stamp, recordProperty(*record, kKeySpace));
@@ -249,8 +275,9 @@ void OpenFromCSDialog::applyView()
 void OpenFromCSDialog::AscendingSortSlot(int order)
 {
     using Order = SortingActions::SortOrder;
-    ShowAurexTaskPane::instance()->setSortByName(order == Order::AscendingName
-                                                 || order == Order::DescendingName);
+    const bool byName = order == Order::AscendingName || order == Order::DescendingName;
+    m_session->setSortByName(byName);
+    setSortByName(m_ui->listWidget, byName);
     if (order == m_sortState)
         return;
     m_sortState = order;
@@ -271,7 +298,7 @@ void OpenFromCSDialog::itemSelectionChanged()
     if (!widget || !widget->isEnabled() || !widget->record())
         return;
     // A file exchanged before is offered for download into the folder that holds it.
-    const FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+    const FileDatabase database(m_session->tenant());
     m_ui->downloadFolderLocationLineEdit->setEnabled(true);
     m_ui->downloadFolderLocationLineEdit->setText(
         downloadFolderForTitle(database, recordTitle(*widget->record())));
@@ -342,31 +369,24 @@ void OpenFromCSDialog::download(const FzFileInfo &result, const QString &folder,
                              QMessageBox::Ok);
         return;
     }
-    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
-    RecordList records;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    {
-        FzFileInfo request(result);
-        if (connector->GetStructure_Block(&request)) {
-            records = RecordList::copiesOf(connector->GetTransactionListSize(), [connector](int i) {
-                return connector->GetTransactionFileAt(i);
-            });
-        }
-    }
-    QGuiApplication::restoreOverrideCursor();
-    if (records.empty()) {
-        QMessageBox::warning(this, tr("Error"),
-                             tr("The drawing and its references could not be listed."),
-                             QMessageBox::Ok);
+    auto *listing = new StructureListing(m_platform, result);
+    m_jobs->run(listing, [=] { structureListed(listing, folder, targetPath); });
+}
+
+void OpenFromCSDialog::structureListed(StructureListing *listing, const QString &folder,
+                                       const QString &targetPath)
+{
+    if (listing->error() != AurexJob::NoError) {
+        QMessageBox::warning(this, tr("Error"), listing->errorString(), QMessageBox::Ok);
         return;
     }
+    RecordList records = listing->takeRecords();
     bool presentLocally = false;
     {
-        const FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+        const FileDatabase database(m_session->tenant());
         presentLocally = prepareDownload(database, folder, records.records());
     }
-    connector->SetWorkingDirectory(folder);
-    auto *options = new OpenFromCollaborativeSpace(this);
+    auto *options = new OpenFromCollaborativeSpace(m_platform, m_session->tenant(), this);
     options->setAttribute(Qt::WA_DeleteOnClose);
     options->setRecords(std::move(records));
     options->setTargetPath(targetPath);
@@ -386,7 +406,7 @@ void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
     if (first && first->record()) {
         const QString lockedBy = recordProperty(*first->record(), kKeyLockedBy);
         const bool lockedByOther =
-            !lockedBy.isEmpty() && lockedBy != ShowAurexTaskPane::instance()->currentUser();
+            !lockedBy.isEmpty() && lockedBy != m_session->currentUser();
         remove->setEnabled(!lockedByOther && first->isEnabled());
     } else {
         remove->setEnabled(false);
@@ -426,7 +446,7 @@ void OpenFromCSDialog::deleteListed()
     if (records.empty())
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool deleted = LintraAurexConnectorWrapper::GetInstance()->Delete_Block(records.records());
+    const bool deleted = m_platform->remove(records);
     QGuiApplication::restoreOverrideCursor();
     if (!deleted) {
         QMessageBox::warning(this, tr("Error"), tr("An error occurred during deleting CS file."),
@@ -442,7 +462,7 @@ void OpenFromCSDialog::deleteListed()
         delete m_ui->listWidget->takeItem(m_ui->listWidget->row(item));
     }
     m_deleteItems.clear();
-    FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+    FileDatabase database(m_session->tenant());
     for (const QString &name : qAsConst(names))
         database.removeFilesNamed(name);
     m_ui->listWidget->viewport()->update();

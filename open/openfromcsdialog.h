@@ -1,11 +1,17 @@
 #pragma once
 
 #include "connector/recordlist.h"
+#include "fileitems/fileitemcontext.h"
 
 #include <QDialog>
 #include <QList>
 
+class AurexPlatform;
+class CSSearch;
+class DialogJobs;
 class QAction;
+class ShowAurexTaskPane;
+class StructureListing;
 class QListWidgetItem;
 class ViewWidget;
 
@@ -18,7 +24,7 @@ class OpenFromCSDialogClass;
 // references into a download folder. Created per use without parent by the open command and
 // the task pane's open button, shown without being modal, deleted when closed. Main thread;
 // the search runs on a worker thread while the please-wait box shows, the download on the
-// options dialog's worker.
+// options dialog's DownloadThread: jobs, during which a please-wait box covers the dialog.
 class OpenFromCSDialog : public QDialog
 {
     Q_OBJECT
@@ -26,13 +32,18 @@ class OpenFromCSDialog : public QDialog
 public:
     enum ViewMode { GridView = 0, TilesView = 1 };
 
-    explicit OpenFromCSDialog(QWidget *parent = nullptr);
+    // platform and session outlive the dialog.
+    OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *session,
+                     QWidget *parent = nullptr);
     ~OpenFromCSDialog() override;
 
-    // Creates the dialog and shows it, without blocking.
+    // Creates the dialog over the connector's platform and the module's session and shows it,
+    // without blocking.
     static OpenFromCSDialog *showNew();
 
     int viewMode() const { return m_viewMode; }
+    // A search or a listing runs.
+    bool isBusy() const;
     // The result tiles, in the list's order.
     QList<ViewWidget *> resultWidgets() const;
 
@@ -51,18 +62,25 @@ public slots:
 
 private:
     void buildViewMenu();
+    void searchEnded(CSSearch *search);
     void fillResults(int hitCount, RecordList results, const QString &previewFolder);
     void applyView();
     void setButtonEnabled(QWidget *button, bool enabled);
     // The folder chosen in a directory chooser started at the field's text, or "".
     QString chooseFolder();
-    // Hands the structure of the chosen result to the download-options dialog.
+    // Lists the structure of the chosen result, then hands it to the download-options dialog.
     void download(const FzFileInfo &result, const QString &folder, const QString &targetPath);
+    void structureListed(StructureListing *listing, const QString &folder,
+                         const QString &targetPath);
+    FileItemContext itemContext() const;
     // Deletes the results in m_deleteItems from the platform, the list and the file database.
     void deleteListed();
     ViewWidget *widgetOf(QListWidgetItem *item) const;
 
     Ui::OpenFromCSDialogClass *m_ui;
+    AurexPlatform *m_platform;
+    ShowAurexTaskPane *m_session;
+    DialogJobs *m_jobs;
     int m_viewMode = GridView;
     int m_sortState = -1;
     QList<QListWidgetItem *> m_deleteItems;

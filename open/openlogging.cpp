@@ -1,3 +1,3 @@
 #include "openlogging.h"
 
-Q_LOGGING_CATEGORY(lcOpen, "open")
+Q_LOGGING_CATEGORY(lcOpen, "aurex.open")

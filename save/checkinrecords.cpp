@@ -1,6 +1,7 @@
 #include "checkinrecords.h"
 
 #include "previewwriter.h"
+#include "savetranslation.h"
 #include "savetreeitem.h"
 
 #include "connector/filetype.h"
@@ -12,7 +13,6 @@
 
 #include <fzfileinfo.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -21,11 +21,6 @@ namespace {
 const char *flag(bool value)
 {
     return value ? kTrue : kFalse;
-}
-
-QString translate(const char *text)
-{
-    return QCoreApplication::translate("SaveToCSDialog", text);
 }
 
 } // namespace
@@ -54,7 +49,7 @@ FzFileInfo *CheckInRecords::newRecord(SaveTreeItem *row, FzFileInfo *parent)
     record->SetTitle(row->displayName.toStdString());
     record->SetProperty(kKeyMaintainLock, flag(row->maintainLock));
     if (row->action != SaveAction::DoNotSave && !file.isFile())
-        fail(translate("%1 no longer exists.").arg(QDir::toNativeSeparators(row->path)));
+        fail(saveDialogText("%1 no longer exists.").arg(QDir::toNativeSeparators(row->path)));
     return record;
 }
 
@@ -111,7 +106,7 @@ void CheckInRecords::buildChildRecords(FzFileInfo *parent, SaveTreeItem *row)
 bool CheckInRecords::buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath)
 {
     if (writePreview(drawingPath, m_previewFolder).isNull()) {
-        fail(translate("The preview of %1 cannot be made.")
+        fail(saveDialogText("The preview of %1 cannot be made.")
                  .arg(QDir::toNativeSeparators(drawingPath)));
         return false;
     }

@@ -1,30 +1,41 @@
 #pragma once
 
+#include "support/aurexjob.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class AurexPlatform;
 class SaveTreeItem;
 
-// Sends one save to the platform as a single check-in (all or nothing) and, when the platform
-// stored it, records the new platform state of every saved file in the file database. After a
-// refusal it finds out which rows the platform refused and why. Main thread; the calls block.
-class SaveCheckIn
+// Sends one save to the platform as a single check-in (all or nothing), as a job: fresh names
+// for the new files, the record tree, the check-in, and, when the platform stored it, the new
+// platform state of every saved file in the file database. After a refusal the work also asks
+// which files another user locked or changed, so that the dialog can say why. Made per save on
+// the main thread; the work runs on a copy of the rows, so the dialog's rows are never read
+// by another thread. The platform outlives the work.
+class SaveCheckIn : public AurexJob
 {
+    Q_OBJECT
+
 public:
-    SaveCheckIn(const QString &tenant, const QString &currentUser, const QString &previewFolder);
+    SaveCheckIn(AurexPlatform *platform, const QString &tenant, const QString &currentUser,
+                const QString &previewFolder, QObject *parent = nullptr);
+    ~SaveCheckIn() override;
 
-    // Checks in the rows from top down, naming new files from autonames in row order. False,
-    // with errorString(), when nothing was stored.
-    bool run(SaveTreeItem *top, const QStringList &autonames);
-    QString errorString() const { return m_error; }
+    // The rows to check in from top down (copied here) and how many of them are saved; call
+    // before start().
+    void setRows(const SaveTreeItem &top, int rowsToSave);
 
-    // After a refused check-in: marks the rows whose files another user locked or saved a
-    // newer version of, and returns one line per such file.
-    QStringList explainRefusal(SaveTreeItem *top);
+    // After a refused check-in (WorkError): marks the rows of top, the rows given to setRows,
+    // whose files another user locked or saved a newer version of, and returns one line per
+    // such file. Main thread.
+    QStringList explainRefusal(SaveTreeItem *top) const;
 
 private:
-    QString m_tenant;
-    QString m_currentUser;
-    QString m_previewFolder;
-    QString m_error;
+    struct Work;
+    std::shared_ptr<Work> m_work;
+    const QString m_currentUser;
 };

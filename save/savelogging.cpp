@@ -1,3 +1,3 @@
 #include "savelogging.h"
 
-Q_LOGGING_CATEGORY(lcSave, "save")
+Q_LOGGING_CATEGORY(lcSave, "aurex.save")

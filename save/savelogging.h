@@ -2,5 +2,5 @@
 
 #include <QLoggingCategory>
 
-// Diagnostics of the save-set collection, the details query and the check-in.
+// Diagnostics of the save-set collection, the save dialog and the check-in.
 Q_DECLARE_LOGGING_CATEGORY(lcSave)

@@ -1,21 +1,21 @@
 #include "saveset.h"
 
-#include "referencenode.h"
 #include "savelogging.h"
+#include "savetranslation.h"
 #include "savetreeitem.h"
 
+#include "connector/aurexplatform.h"
 #include "connector/filetype.h"
 #include "connector/recordbuilder.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
+#include "drawingset/referencenode.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localfilestatus.h"
 #include "workingcopy/workingcopyconstants.h"
 
 #include <fzfileinfo.h>
-#include <lintraaurexconnectorwrapper.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -23,11 +23,6 @@
 namespace {
 
 const char kDefaultSpace[] = "Common Space";
-
-QString translate(const char *text)
-{
-    return QCoreApplication::translate("SaveToCSDialog", text);
-}
 
 void collect(SaveTreeItem *row, QList<SaveTreeItem *> *rows)
 {
@@ -61,8 +56,8 @@ QList<SaveTreeItem *> SaveSet::rows() const
 
 QString SaveSet::lockText(const QString &user)
 {
-    return translate("File is locked by %1. Only %1 can upload modifications until the file is "
-                     "unlocked.")
+    return saveDialogText("File is locked by %1. Only %1 can upload modifications until the file "
+                          "is unlocked.")
         .arg(user);
 }
 
@@ -106,7 +101,7 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
     // A file that is not there cannot be sent (a PDF underlay is listed even when missing).
     if (!QFileInfo(row->path).isFile()) {
         row->action = SaveAction::DoNotSave;
-        row->missingMessage = translate("%1 cannot be found on this computer.")
+        row->missingMessage = saveDialogText("%1 cannot be found on this computer.")
                                   .arg(QDir::toNativeSeparators(row->path));
     }
     for (const ReferenceNode *childNode : node.children) {
@@ -165,10 +160,11 @@ void SaveSet::evaluateDuplicates(const QList<Duplicate> &duplicates)
                 row->hasError = false;
             } else {
                 row->duplicateMessage =
-                    translate("File with the same name already exists in the selected target "
-                              "collaborative spaces. Rename the file or choose a different "
-                              "collaborative space. Or choose Overwrite and the local file will "
-                              "copy over the latest in the collaborative space.");
+                    saveDialogText("File with the same name already exists in the selected "
+                                   "target collaborative spaces. Rename the file or choose a "
+                                   "different collaborative space. Or choose Overwrite and the "
+                                   "local file will copy over the latest in the collaborative "
+                                   "space.");
                 row->hasError = true;
             }
             if (!duplicate.lockedBy.isEmpty() && duplicate.lockedBy != m_currentUser) {
@@ -187,21 +183,19 @@ void SaveSet::evaluateDuplicates(const QList<Duplicate> &duplicates)
     recount();
 }
 
-QList<SaveSet::Duplicate> SaveSet::searchDuplicates(const QMap<QString, QStringList> &titles)
+QList<SaveSet::Duplicate> SaveSet::searchDuplicates(AurexPlatform &platform,
+                                                    const QMap<QString, QStringList> &titles)
 {
-    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
     QList<Duplicate> found;
     for (auto it = titles.cbegin(); it != titles.cend(); ++it) {
         const std::unique_ptr<FzFileInfo> query = makeExistingTitleQuery(it.key(), it.value());
         // A failing search finds nothing; the check-in itself still refuses what it must.
-        if (!connector->SearchPattern(query.get())) {
+        RecordList results;
+        if (!platform.search(*query, &results)) {
             qCDebug(lcSave) << "duplicate search failed for a space";
             continue;
         }
-        for (int i = 0; i < connector->GetSearchListSize(); ++i) {
-            const FzFileInfo *result = connector->GetSearchFileAt(i);
-            if (!result)
-                continue;
+        for (const FzFileInfo *result : results) {
             found.append({recordTitle(*result), recordProperty(*result, kKeyName),
                           recordProperty(*result, kKeyLockedBy).simplified()});
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileentry.h"
+#include "drawingset/fileentry.h"
 
 #include <QList>
 #include <QMap>
@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class AurexPlatform;
 class FileDatabase;
 class SaveTreeItem;
 struct ReferenceNode;
@@ -54,7 +55,8 @@ public:
     // Marks the rows that the duplicate search's results name, then recounts.
     void evaluateDuplicates(const QList<Duplicate> &duplicates);
     // The platform files whose titles are among titles, space by space (any thread).
-    static QList<Duplicate> searchDuplicates(const QMap<QString, QStringList> &titles);
+    static QList<Duplicate> searchDuplicates(AurexPlatform &platform,
+                                             const QMap<QString, QStringList> &titles);
 
     // Every row goes to space (the default space chosen in the dialog).
     void setSpace(const QString &space);

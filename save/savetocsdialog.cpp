@@ -1,10 +1,7 @@
 #include "savetocsdialog.h"
 #include "ui_savetocsdialog.h"
 
-#include "blockingcall.h"
-#include "detailsquery.h"
-#include "referencetree.h"
-#include "referencetreebuilder.h"
+#include "duplicatesearch.h"
 #include "savecheckin.h"
 #include "savedialogtreedelegate.h"
 #include "savedialogtreemodel.h"
@@ -13,16 +10,20 @@
 #include "saveset.h"
 #include "savetreeitem.h"
 
-#include "connector/recordbuilder.h"
+#include "connector/aurexplatform.h"
+#include "connector/connectorplatform.h"
+#include "drawingset/filedetailsjob.h"
+#include "drawingset/referencetree.h"
+#include "drawingset/referencetreebuilder.h"
 #include "session/showaurextaskpane.h"
 #include "support/helpaddress.h"
 #include "support/hostaccess.h"
+#include "support/dialogjobs.h"
 #include "workingcopy/filedatabase.h"
 
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
 #include <fzfileinfo.h>
-#include <lintraaurexconnectorwrapper.h>
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -34,24 +35,19 @@ const char kLineEditStyle[] =
     "QLineEdit{border: 1px solid #898b8e; border-radius: 3px; padding: 1px 18px 1px 3px;}"
     "QLineEdit:hover{border: 1px solid #368ec4;}";
 
-QStringList spacesFromPlatform()
-{
-    QStringList spaces;
-    for (const std::string &space :
-         LintraAurexConnectorWrapper::GetInstance()->GetListOfCollaborativeSpaces())
-        spaces.append(QString::fromStdString(space));
-    return spaces;
-}
-
 } // namespace
 
-SaveToCSDialog::SaveToCSDialog(QWidget *parent)
+SaveToCSDialog::SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *session,
+                               QWidget *parent)
     : QDialog(parent),
       m_ui(new Ui::SaveToCSDialog),
+      m_platform(platform),
+      m_session(session),
       m_view(new SaveDialogTreeView(this)),
       m_delegate(new SaveDialogTreeDelegate(this)),
-      m_tenant(ShowAurexTaskPane::instance()->tenant()),
-      m_currentUser(ShowAurexTaskPane::instance()->currentUser())
+      m_jobs(new DialogJobs(this)),
+      m_tenant(session->tenant()),
+      m_currentUser(session->currentUser())
 {
     // The file that is saved is the one on disk: bring it up to date first. The host may
     // decline; the dialog goes on with the file as it is.
@@ -103,7 +99,7 @@ SaveToCSDialog::~SaveToCSDialog()
 
 SaveToCSDialog *SaveToCSDialog::showForActiveDrawing()
 {
-    auto *dialog = new SaveToCSDialog;
+    auto *dialog = new SaveToCSDialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(tr("Save to Collaborative Space"));
     dialog->setAddTextRowVisible(false);
@@ -121,20 +117,27 @@ void SaveToCSDialog::setAddTextRowVisible(bool visible)
 void SaveToCSDialog::buildRows()
 {
     m_set = std::make_unique<SaveSet>(m_currentUser);
-    ReferenceTree tree;
-    if (const ReferenceNode *root = buildActiveReferenceTree(tree)) {
-        MAPSTRCADOBJ details;
-        const QStringList paths = tree.paths();
-        runShowingProgress(this, [&details, this, paths] {
-            details = queryFileDetails(m_tenant, paths);
-        });
-        const FileDatabase database(m_tenant);
-        m_set->build(*root, details, database);
-    } else {
+    auto tree = std::make_shared<ReferenceTree>();
+    const ReferenceNode *root = buildActiveReferenceTree(*tree);
+    if (!root) {
         m_ui->SavePushButton->setEnabled(false);
         m_ui->CheckDuplicatePushButton->setEnabled(false);
         m_ui->label->setText(tr("Open a drawing to save it to a collaborative space."));
+        return;
     }
+    auto *query = new FileDetailsJob(m_platform, m_tenant, tree->paths(), this);
+    // The tree stays with the job until its answer has come.
+    m_jobs->run(query, [this, query, tree] {
+        if (const ReferenceNode *top = tree->root()) {
+            const FileDatabase database(m_tenant);
+            m_set->build(*top, query->details(), database);
+        }
+        showRows();
+    });
+}
+
+void SaveToCSDialog::showRows()
+{
     m_model = new SaveDialogTreeModel(m_set->root(), m_previewFolder.path(), this);
     m_view->setModel(m_model);
     QHeaderView *header = m_view->header();
@@ -145,11 +148,23 @@ void SaveToCSDialog::buildRows()
     header->resizeSection(SaveDialogTreeModel::StatusColumn, 60);
     header->resizeSection(SaveDialogTreeModel::ActionColumn, 150);
     m_view->expandAll();
+    updateErrorLabel();
+}
+
+bool SaveToCSDialog::isBusy() const
+{
+    return m_jobs->isBusy();
+}
+
+void SaveToCSDialog::refreshRows()
+{
+    if (m_model)
+        m_model->refresh();
 }
 
 void SaveToCSDialog::fillSpaces()
 {
-    const QStringList spaces = spacesFromPlatform();
+    const QStringList spaces = m_platform->spaces();
     m_delegate->setSpaces(spaces);
     // The first insertion selects the first space; m_firstSelection keeps that from changing
     // any row.
@@ -169,24 +184,31 @@ void SaveToCSDialog::currentIndexChangedSlot(const QString &space)
     } else {
         m_set->setSpace(space);
     }
-    m_model->refresh();
+    refreshRows();
 }
 
 void SaveToCSDialog::CheckForDuplicatesSlot()
 {
-    QList<SaveSet::Duplicate> found;
-    const QMap<QString, QStringList> titles = m_set->titlesToCheck();
-    runShowingProgress(this, [&found, titles] { found = SaveSet::searchDuplicates(titles); });
-    m_set->evaluateDuplicates(found);
-    m_view->clearSelection();
-    m_model->refresh();
-    updateErrorLabel();
+    checkDuplicates(false);
+}
+
+void SaveToCSDialog::checkDuplicates(bool thenSave)
+{
+    auto *search = new DuplicateSearch(m_platform, m_set->titlesToCheck(), this);
+    m_jobs->run(search, [this, search, thenSave] {
+        m_set->evaluateDuplicates(search->duplicates());
+        m_view->clearSelection();
+        refreshRows();
+        updateErrorLabel();
+        if (thenSave)
+            checkIn();
+    });
 }
 
 void SaveToCSDialog::ResetSlot()
 {
     m_set->reset();
-    m_model->refresh();
+    refreshRows();
     updateErrorLabel();
 }
 
@@ -206,7 +228,7 @@ void SaveToCSDialog::ChangeAllTreeItemName()
         row->displayName = prefix ? text + row->displayName
                                   : file.completeBaseName() + text + suffix;
     }
-    m_model->refresh();
+    refreshRows();
 }
 
 void SaveToCSDialog::HelpPushButtonClicked()
@@ -216,7 +238,12 @@ void SaveToCSDialog::HelpPushButtonClicked()
 
 void SaveToCSDialog::SavePushButtonClicked()
 {
-    CheckForDuplicatesSlot();
+    // The duplicate check comes first; the check-in follows when it leaves nothing in error.
+    checkDuplicates(true);
+}
+
+void SaveToCSDialog::checkIn()
+{
     if (m_set->rowsToSave() == 0) {
         accept();
         return;
@@ -226,42 +253,32 @@ void SaveToCSDialog::SavePushButtonClicked()
         m_view->clearSelection();
         return;
     }
-    std::vector<std::string> names;
-    const int count = m_set->rowsToSave();
-    runShowingProgress(this, [&names, count] {
-        const std::unique_ptr<FzFileInfo> request = makeAutonameRequest(count);
-        names = LintraAurexConnectorWrapper::GetInstance()->GetAutoname_Block(request.get());
-    });
-    QStringList autonames;
-    for (const std::string &name : names)
-        autonames.append(QString::fromStdString(name));
+    auto *job = new SaveCheckIn(m_platform, m_tenant, m_currentUser, m_previewFolder.path(), this);
+    job->setRows(*m_set->top(), m_set->rowsToSave());
+    m_jobs->run(job, [this, job] { checkedIn(job); });
+}
 
-    setEnabled(false);
-    SaveCheckIn checkIn(m_tenant, m_currentUser, m_previewFolder.path());
-    bool stored = false;
-    SaveTreeItem *top = m_set->top();
-    runShowingProgress(this, [&stored, &checkIn, top, autonames] {
-        stored = checkIn.run(top, autonames);
-    });
-    setEnabled(true);
-    if (stored) {
-        emit ShowAurexTaskPane::instance()->DocumentActivatedSignal();
+void SaveToCSDialog::checkedIn(SaveCheckIn *job)
+{
+    if (job->error() == AurexJob::NoError) {
+        emit m_session->DocumentActivatedSignal();
         accept();
         return;
     }
     // The rows the platform refused turn red, so the user can overwrite or leave them out.
-    const QStringList reasons = checkIn.explainRefusal(top);
-    m_model->refresh();
+    const QStringList reasons = job->explainRefusal(m_set->top());
+    refreshRows();
     updateErrorLabel();
-    showUploadError(reasons.isEmpty() ? checkIn.errorString() : reasons.join(QLatin1Char('\n')));
+    showUploadError(reasons.isEmpty() ? job->errorString() : reasons.join(QLatin1Char('\n')));
 }
 
 void SaveToCSDialog::showUploadError(const QString &details)
 {
     qCDebug(lcSave).noquote() << "check-in refused:" << details;
-    QMessageBox box(QMessageBox::Warning, tr("Error"), tr("An error occurred during upload"),
-                    QMessageBox::Ok);
-    box.setObjectName(QStringLiteral("SaveErrorBox"));
-    box.setInformativeText(details);
-    box.exec();
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Error"),
+                                tr("An error occurred during upload"), QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName(QStringLiteral("SaveErrorBox"));
+    box->setInformativeText(details);
+    box->open();
 }

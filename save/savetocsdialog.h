@@ -5,10 +5,14 @@
 
 #include <memory>
 
+class AurexPlatform;
+class DialogJobs;
+class SaveCheckIn;
 class SaveDialogTreeDelegate;
 class SaveDialogTreeModel;
 class SaveDialogTreeView;
 class SaveSet;
+class ShowAurexTaskPane;
 
 namespace Ui {
 class SaveToCSDialog;
@@ -18,23 +22,30 @@ class SaveToCSDialog;
 // use without parent (it deletes itself when closed): it saves the drawing to disk, collects
 // its files, asks the platform about them and proposes an action per file; Save checks the
 // rows, then sends them in one check-in and records the result in the file database. Main
-// thread.
+// thread; the platform's answers come from jobs, during which a please-wait box covers the
+// dialog and the event loop runs on (no call waits inside the dialog's slots).
 class SaveToCSDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit SaveToCSDialog(QWidget *parent = nullptr);
+    // platform and session outlive the dialog.
+    SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *session,
+                   QWidget *parent = nullptr);
     ~SaveToCSDialog() override;
 
-    // What the save command and the task pane's save button do: a new dialog titled "Save to
-    // Collaborative Space" without the add-text row, shown without waiting for it.
+    // What the save command and the task pane's save button do: a new dialog over the
+    // connector's platform and the module's session, titled "Save to Collaborative Space",
+    // without the add-text row, shown without waiting for it.
     static SaveToCSDialog *showForActiveDrawing();
 
     // The add-text row: label, prefix/suffix choice, text and its button.
     void setAddTextRowVisible(bool visible);
 
+    // The rows; empty until the platform's details of the files have come.
     SaveSet *saveSet() const { return m_set.get(); }
+    // A job of the dialog runs (details, duplicate check or check-in).
+    bool isBusy() const;
     SaveDialogTreeModel *model() const { return m_model; }
 
 private slots:
@@ -47,14 +58,23 @@ private slots:
 
 private:
     void buildRows();
+    void showRows();
+    void refreshRows();
+    // Checks the rows' titles against the platform; then checks in when asked to.
+    void checkDuplicates(bool thenSave);
+    void checkIn();
+    void checkedIn(SaveCheckIn *checkIn);
     void fillSpaces();
     // Recounts the rows and shows the error label when some row to save is in error.
     void updateErrorLabel();
     void showUploadError(const QString &details);
 
     Ui::SaveToCSDialog *m_ui;
+    AurexPlatform *m_platform;
+    ShowAurexTaskPane *m_session;
     SaveDialogTreeView *m_view;
     SaveDialogTreeDelegate *m_delegate;
+    DialogJobs *m_jobs;
     SaveDialogTreeModel *m_model = nullptr;
     std::unique_ptr<SaveSet> m_set;
     QTemporaryDir m_previewFolder;

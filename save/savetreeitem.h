@@ -1,7 +1,8 @@
 #pragma once
 
 #include "saveaction.h"
-#include "referencenode.h"
+
+#include "drawingset/referencenode.h"
 
 #include <QString>
 

@@ -4,6 +4,8 @@
 #include "passwordsignin.h"
 #include "showaurextaskpane.h"
 
+#include "connector/connectorplatform.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPainter>
@@ -11,13 +13,16 @@
 CSLoginDialog *CSLoginDialog::instance()
 {
     // Never destroyed while the module is loaded: what the user typed stays until the host ends.
-    static CSLoginDialog *dialog = new CSLoginDialog;
+    static CSLoginDialog *dialog =
+        new CSLoginDialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
     return dialog;
 }
 
-CSLoginDialog::CSLoginDialog()
+CSLoginDialog::CSLoginDialog(AurexPlatform *platform, ShowAurexTaskPane *session)
     : QDialog(nullptr)
     , m_ui(new Ui::CSLoginDialog)
+    , m_platform(platform)
+    , m_session(session)
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -64,7 +69,7 @@ void CSLoginDialog::OnLogInClick()
 
     QString message;
     setCursor(Qt::WaitCursor);
-    const bool ok = signInWithPassword(m_userName, m_password, &message);
+    const bool ok = signInWithPassword(*m_platform, m_session, m_userName, m_password, &message);
     setCursor(Qt::ArrowCursor);
     if (!ok) {
         showError(message);
@@ -78,7 +83,7 @@ void CSLoginDialog::OnLogInClick()
     }
     close();
     emit LogInSuccessful(true);
-    ShowAurexTaskPane::instance()->refreshTaskPane();
+    m_session->refreshTaskPane();
     // A modal run ends accepted: exec() reads the result once this slot has returned.
     setResult(QDialog::Accepted);
     QApplication::restoreOverrideCursor();

@@ -3,6 +3,9 @@
 #include <QDialog>
 #include <QString>
 
+class AurexPlatform;
+class ShowAurexTaskPane;
+
 namespace Ui {
 class CSLoginDialog;
 }
@@ -33,10 +36,12 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    CSLoginDialog();
+    CSLoginDialog(AurexPlatform *platform, ShowAurexTaskPane *session);
     static void showError(const QString &message);
 
     Ui::CSLoginDialog *m_ui;
+    AurexPlatform *m_platform;
+    ShowAurexTaskPane *m_session;
     QString m_userName;
     QString m_password; // a credential: handed to the connector only
     bool m_remember = false;

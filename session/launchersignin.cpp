@@ -12,7 +12,7 @@
 
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
-#include <lintraaurexconnectorwrapper.h>
+#include "connector/aurexplatform.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -41,25 +41,24 @@ void closeLater(const QString &path)
 
 } // namespace
 
-bool signInFromLauncher(ShowAurexTaskPane *session)
+bool signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session)
 {
-    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
     const ShowAurexTaskPane::ProxySettings proxy = captureProxySettings(session);
-    connector->SetProxySettings(proxy.host, proxy.port, proxy.user, proxy.password);
+    platform.setProxy(proxy.host, proxy.port, proxy.user, proxy.password);
 
     const LauncherParams params = readLauncherParams();
     const QString serverHost = serverHostFromUrl(params.serverUrl);
-    connector->SetServer(serverHost);
-    connector->SetTenant(params.tenant);
+    platform.setServer(serverHost);
+    platform.setTenant(params.tenant);
     if (params.namedSpace.isEmpty() || params.preferredContext == QLatin1String("true"))
-        connector->UsePreferredContext(true);
+        platform.usePreferredContext(true);
 
     if (params.casCookie.isEmpty() || serverHost.isEmpty()) {
         qCDebug(lcSession) << "no launcher sign-in: cookie or server missing";
         return false;
     }
-    const bool ok = connector->LoginWithCASCookie_Block(params.casCookie, params.namedSpace,
-                                                        serverHost, params.casUrl);
+    const bool ok =
+        platform.signInWithCookie(params.casCookie, params.namedSpace, serverHost, params.casUrl);
     qCDebug(lcSession) << "launcher sign-in to" << serverHost << (ok ? "succeeded" : "refused");
     if (ok)
         session->startSession(params.tenant);
@@ -68,7 +67,7 @@ bool signInFromLauncher(ShowAurexTaskPane *session)
     return ok;
 }
 
-void openLauncherModel(ShowAurexTaskPane *session)
+void openLauncherModel(AurexPlatform &platform, ShowAurexTaskPane *session)
 {
     const LauncherParams params = readLauncherParams();
     if (!signedIn() || params.modelId.isEmpty())
@@ -81,7 +80,7 @@ void openLauncherModel(ShowAurexTaskPane *session)
         session->setLauncherModelPath(localPath);
     };
     QString error;
-    const QString opened = openPlatformModel(params.modelId, folder, &error, markPending);
+    const QString opened = openPlatformModel(platform, params.modelId, folder, &error, markPending);
     if (opened.isEmpty()) {
         // No pending open without a model, or the user's next drawing would be closed.
         session->setLauncherOpenPending(false);

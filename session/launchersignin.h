@@ -1,5 +1,6 @@
 #pragma once
 
+class AurexPlatform;
 class ShowAurexTaskPane;
 class QString;
 
@@ -7,11 +8,11 @@ class QString;
 // (proxy, server, tenant, preferred context) and, when the launcher file has a cookie and a
 // server, makes the blocking cookie sign-in. Returns the new sign-in state when a sign-in was
 // attempted, false otherwise (the state is then left as it was).
-bool signInFromLauncher(ShowAurexTaskPane *session);
+bool signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session);
 
 // Downloads the launcher's model into the temporary folder and asks the host to open it; only
 // while signed in and when the launcher names a model.
-void openLauncherModel(ShowAurexTaskPane *session);
+void openLauncherModel(AurexPlatform &platform, ShowAurexTaskPane *session);
 
 // A drawing became active in the host. While the launcher's model is being opened for a
 // signed-in user, the first other drawing to become active (the host's blank start-up drawing

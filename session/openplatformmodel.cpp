@@ -2,17 +2,18 @@
 
 #include "sessionlogging.h"
 
+#include "connector/aurexplatform.h"
 #include "support/hostaccess.h"
 
 #include <cfxdocumentmanager.h>
-#include <lintraaurexconnectorwrapper.h>
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
 
-QString openPlatformModel(const QString &modelId, const QString &folder, QString *errorMessage,
+QString openPlatformModel(AurexPlatform &platform, const QString &modelId, const QString &folder,
+                          QString *errorMessage,
                           const std::function<void(const QString &localPath)> &beforeOpen)
 {
     errorMessage->clear();
@@ -20,14 +21,10 @@ QString openPlatformModel(const QString &modelId, const QString &folder, QString
         *errorMessage = QCoreApplication::translate("QObject", "No model was named to open.");
         return QString();
     }
-    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
-    connector->SetWorkingDirectory(folder);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    // The connector's answer is appended as it is: it carries its own separator.
-    const QString downloaded = connector->Download_Block(modelId);
+    const QString localPath = platform.downloadObject(modelId, folder);
     QGuiApplication::restoreOverrideCursor();
-    const QString localPath = folder + downloaded;
-    if (downloaded.isEmpty() || !QFileInfo(localPath).isFile()) {
+    if (localPath.isEmpty() || !QFileInfo(localPath).isFile()) {
         qCDebug(lcSession) << "model" << modelId << "could not be downloaded";
         *errorMessage = QCoreApplication::translate(
                             "QObject", "The model %1 could not be downloaded from the AUREX "

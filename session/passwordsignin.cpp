@@ -6,7 +6,7 @@
 #include "sessionlogging.h"
 #include "showaurextaskpane.h"
 
-#include <lintraaurexconnectorwrapper.h>
+#include "connector/aurexplatform.h"
 
 #include <QCoreApplication>
 #include <QDomDocument>
@@ -54,7 +54,8 @@ SignInTarget signInTarget()
 
 } // namespace
 
-bool signInWithPassword(const QString &userName, const QString &password, QString *errorMessage)
+bool signInWithPassword(AurexPlatform &platform, ShowAurexTaskPane *session,
+                        const QString &userName, const QString &password, QString *errorMessage)
 {
     // The messages are the sign-in dialog's, which shows them.
     errorMessage->clear();
@@ -70,13 +71,11 @@ bool signInWithPassword(const QString &userName, const QString &password, QStrin
     if (!errorMessage->isEmpty())
         return false;
 
-    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-    LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
     const ShowAurexTaskPane::ProxySettings proxy = captureProxySettings(session);
-    connector->SetProxySettings(proxy.host, proxy.port, proxy.user, proxy.password);
+    platform.setProxy(proxy.host, proxy.port, proxy.user, proxy.password);
     const SignInTarget target = signInTarget();
-    connector->SetTenant(target.tenant);
-    connector->SetServer(target.serverHost);
+    platform.setTenant(target.tenant);
+    platform.setServer(target.serverHost);
     // A failed attempt leaves the user signed out, whatever the state before.
     if (target.serverHost.isEmpty() || target.casUrl.isEmpty()) {
         session->endSession();
@@ -84,8 +83,8 @@ bool signInWithPassword(const QString &userName, const QString &password, QStrin
                                                   "Invalid server or server not available");
         return false;
     }
-    const bool ok = connector->LxGatepassLogin(userName, password, target.serverHost, QString(),
-                                               target.casUrl);
+    const bool ok =
+        platform.signInWithPassword(userName, password, target.serverHost, target.casUrl);
     qCDebug(lcSession) << "password sign-in to" << target.serverHost
                        << (ok ? "succeeded" : "failed");
     if (!ok) {

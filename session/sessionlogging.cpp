@@ -1,3 +1,3 @@
 #include "sessionlogging.h"
 
-Q_LOGGING_CATEGORY(lcSession, "session")
+Q_LOGGING_CATEGORY(lcSession, "aurex.session")

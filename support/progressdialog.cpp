@@ -1,5 +1,7 @@
 #include "progressdialog.h"
 
+#include "aurexjob.h"
+
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -35,4 +37,14 @@ void ProgressDialog::update()
         m_dots = 0;
     m_label->setText(tr("Please wait") + QString(m_dots, QLatin1Char('.')));
     ++m_dots;
+}
+
+ProgressDialog *ProgressDialog::showFor(QWidget *parent, AurexJob *job)
+{
+    auto *box = new ProgressDialog(parent); // deletes itself when closed
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(job, &AurexJob::result, box, &QDialog::accept);
+    connect(box, &QDialog::rejected, job, &AurexJob::kill);
+    box->show();
+    return box;
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class AurexJob;
 class QLabel;
 class QTimer;
 
@@ -15,6 +16,10 @@ public:
     explicit ProgressDialog(QWidget *parent = nullptr);
 
     QString text() const;
+
+    // A box over parent that shows while job runs and goes (deleted) with its result; Escape
+    // cancels the job.
+    static ProgressDialog *showFor(QWidget *parent, AurexJob *job);
 
 public slots:
     void update();

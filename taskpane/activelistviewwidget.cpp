@@ -3,13 +3,12 @@
 #include "fileitemdetails.h"
 #include "listedfile.h"
 
+#include "drawingset/referencetree.h"
 #include "fileitems/fileitemorder.h"
 #include "fileitems/filepreview.h"
 #include "fileitems/filestatus.h"
 #include "fileitems/lxlistwidgetitem.h"
 #include "fileitems/viewwidget.h"
-#include "save/referencetree.h"
-#include "session/showaurextaskpane.h"
 #include "workingcopy/filedatabase.h"
 
 #include <QDeadlineTimer>
@@ -38,8 +37,9 @@ ActiveListViewWidget::ActiveListViewWidget(QWidget *parent)
     setPalette(colours);
 }
 
-void ActiveListViewWidget::rebuild(const ReferenceTree &tree)
+void ActiveListViewWidget::rebuild(const ReferenceTree &tree, const FileItemContext &context)
 {
+    m_context = context;
     clear();
     m_nextTile = 0;
     m_details.clear();
@@ -55,7 +55,7 @@ void ActiveListViewWidget::rebuild(const ReferenceTree &tree)
 void ActiveListViewWidget::makeTile(QListWidgetItem *listItem)
 {
     const QString path = listItem->data(kPathRole).toString();
-    auto *tile = new ViewWidget(path, viewport());
+    auto *tile = new ViewWidget(path, m_context, viewport());
     tile->setName(listItem->data(FileNameRole).toString());
     tile->setPreview(previewSourceFor(path));
     setItemWidget(listItem, tile);
@@ -90,7 +90,6 @@ void ActiveListViewWidget::setDetails(const MAPSTRCADOBJ &details)
 
 bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
 {
-    const ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
     std::unique_ptr<FileDatabase> database;
     while (!deadline.hasExpired()) {
         if (m_nextTile < count()) {
@@ -99,13 +98,13 @@ bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
                 makeTile(listItem);
         } else if (m_hasDetails && m_nextDetailed < count()) {
             if (!database)
-                database = std::make_unique<FileDatabase>(session->tenant());
+                database = std::make_unique<FileDatabase>(m_context.tenant);
             QListWidgetItem *listItem = item(m_nextDetailed++);
             auto *tile = qobject_cast<ViewWidget *>(itemWidget(listItem));
             if (!tile)
                 continue;
             const FileItemDetails fileDetails =
-                fileItemDetails(*database, tile->localPath(), m_details, session->currentUser());
+                fileItemDetails(*database, tile->localPath(), m_details, m_context.currentUser);
             showFileItemDetails(*tile, fileDetails, tile->displayName());
             listItem->setData(FileModifiedRole,
                               platformStampMSecs(fileDetails.entry.fileModified));

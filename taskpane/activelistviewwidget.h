@@ -1,6 +1,7 @@
 #pragma once
 
-#include "save/fileentry.h"
+#include "drawingset/fileentry.h"
+#include "fileitems/fileitemcontext.h"
 
 #include <QList>
 #include <QListWidget>
@@ -24,7 +25,8 @@ public:
 
     // Replaces the items with the tree's files, in the tree's order; their tiles, syncing at
     // first, follow in buildStep.
-    void rebuild(const ReferenceTree &tree);
+    // Lists the files of tree; context says whose they are and where the platform is.
+    void rebuild(const ReferenceTree &tree, const FileItemContext &context);
     // Keeps a details answer; buildStep shows it on every tile.
     void setDetails(const MAPSTRCADOBJ &details);
     // Makes tiles and shows details until deadline; true when nothing is left to do.
@@ -45,6 +47,7 @@ public slots:
     void SearchTextChanged(const QString &text);
 
 private:
+    FileItemContext m_context;
     void makeTile(QListWidgetItem *listItem);
     void layOut(QListWidgetItem *listItem, ViewWidget *tile);
 

@@ -3,13 +3,12 @@
 #include "fileitemdetails.h"
 #include "listedfile.h"
 
+#include "drawingset/referencetree.h"
 #include "fileitems/fileitemorder.h"
 #include "fileitems/filepreview.h"
 #include "fileitems/filestatus.h"
 #include "fileitems/imageviewdialog.h"
 #include "fileitems/lxtreewidgetitem.h"
-#include "save/referencetree.h"
-#include "session/showaurextaskpane.h"
 #include "workingcopy/filedatabase.h"
 
 #include <QDeadlineTimer>
@@ -29,8 +28,9 @@ ActiveTreeViewWidget::ActiveTreeViewWidget(QWidget *parent)
     setPalette(colours);
 }
 
-void ActiveTreeViewWidget::rebuild(const ReferenceTree &tree)
+void ActiveTreeViewWidget::rebuild(const ReferenceTree &tree, const FileItemContext &context)
 {
+    m_context = context;
     m_pending.clear();
     m_nextPending = 0;
     m_rows.clear();
@@ -58,7 +58,7 @@ void ActiveTreeViewWidget::addNode(const ReferenceNode *node, QTreeWidgetItem *p
 
 void ActiveTreeViewWidget::makeRow(const PendingRow &pending)
 {
-    auto *row = new ImageViewDialog(pending.path, pending.item, viewport());
+    auto *row = new ImageViewDialog(pending.path, pending.item, m_context, viewport());
     row->setName(pending.name);
     row->setPreview(previewSourceFor(pending.path));
     setItemWidget(pending.item, 0, row);
@@ -74,17 +74,16 @@ void ActiveTreeViewWidget::setDetails(const MAPSTRCADOBJ &details)
 
 bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
 {
-    const ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
     std::unique_ptr<FileDatabase> database;
     while (!deadline.hasExpired()) {
         if (m_nextPending < m_pending.size()) {
             makeRow(m_pending.at(m_nextPending++));
         } else if (m_hasDetails && m_nextDetailed < m_rows.size()) {
             if (!database)
-                database = std::make_unique<FileDatabase>(session->tenant());
+                database = std::make_unique<FileDatabase>(m_context.tenant);
             ImageViewDialog *row = m_rows.at(m_nextDetailed++);
             const FileItemDetails fileDetails =
-                fileItemDetails(*database, row->localPath(), m_details, session->currentUser());
+                fileItemDetails(*database, row->localPath(), m_details, m_context.currentUser);
             showFileItemDetails(*row, fileDetails, row->name());
             row->setModified(platformStampMSecs(fileDetails.entry.fileModified));
         } else {

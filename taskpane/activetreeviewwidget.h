@@ -1,6 +1,7 @@
 #pragma once
 
-#include "save/fileentry.h"
+#include "drawingset/fileentry.h"
+#include "fileitems/fileitemcontext.h"
 
 #include <QList>
 #include <QTreeWidget>
@@ -25,7 +26,8 @@ public:
 
     // Replaces the items with the tree's files, fully expanded; their rows, syncing at first,
     // follow in buildStep.
-    void rebuild(const ReferenceTree &tree);
+    // Lists the files of tree; context says whose they are and where the platform is.
+    void rebuild(const ReferenceTree &tree, const FileItemContext &context);
     // Keeps a details answer; buildStep shows it on every row.
     void setDetails(const MAPSTRCADOBJ &details);
     // Makes rows and shows details until deadline; true when nothing is left to do.
@@ -34,6 +36,7 @@ public:
     QList<ImageViewDialog *> rows() const { return m_rows; }
 
 private:
+    FileItemContext m_context;
     struct PendingRow
     {
         LxTreeWidgetItem *item;

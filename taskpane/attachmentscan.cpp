@@ -3,21 +3,27 @@
 #include <QFileInfo>
 
 AttachmentScan::AttachmentScan(const QStringList &drawingPaths, OdDbHostAppServices *services,
-                               int generation)
-    : m_drawingPaths(drawingPaths)
-    , m_services(services)
-    , m_generation(generation)
+                               QObject *parent)
+    : AurexJob(parent)
+    , m_scanned(std::make_shared<Result>())
 {
-    qRegisterMetaType<AttachmentScan::Result>();
-    setAutoDelete(true);
+    setWork([drawingPaths, services, scanned = m_scanned](JobControl &control) {
+        control.setTotals(drawingPaths.size(), 0);
+        for (const QString &path : drawingPaths) {
+            if (control.isCancelled())
+                break;
+            control.setCurrentName(path);
+            if (!scanned->contains(path) && QFileInfo::exists(path))
+                scanned->insert(path, attachmentsOnDisk(services, path));
+            control.addProcessed(1, 0);
+        }
+        return QString();
+    });
 }
 
-void AttachmentScan::run()
+AttachmentScan::~AttachmentScan() = default;
+
+void AttachmentScan::workSucceeded()
 {
-    Result attachments;
-    for (const QString &path : m_drawingPaths) {
-        if (!attachments.contains(path) && QFileInfo::exists(path))
-            attachments.insert(path, attachmentsOnDisk(m_services, path));
-    }
-    emit scanned(attachments, m_generation);
+    m_attachments = std::move(*m_scanned);
 }

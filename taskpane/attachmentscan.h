@@ -1,38 +1,37 @@
 #pragma once
 
-#include "save/referencetreebuilder.h"
+#include "drawingset/referencetreebuilder.h"
+
+#include "support/aurexjob.h"
 
 #include <QHash>
-#include <QObject>
-#include <QRunnable>
 #include <QStringList>
+
+#include <memory>
 
 class OdDbHostAppServices;
 
-// Reads the referenced drawings of a task-pane rebuild from disk for their images and PDFs, on
-// the application's global thread pool (which deletes it afterwards), so that a drawing with
-// many references does not hold up the host. The answer travels to the window through the
-// queued scanned signal, tagged with the rebuild it belongs to.
-class AttachmentScan : public QObject, public QRunnable
+// Reads the referenced drawings of a task-pane rebuild from disk for their images and PDFs, as
+// a job, so that a drawing with many references does not hold up the host. Made per rebuild
+// by the window, which owns it and drops it when a later rebuild takes over.
+class AttachmentScan : public AurexJob
 {
     Q_OBJECT
 
 public:
     using Result = QHash<QString, DrawingAttachments>;
 
-    // services: the host's, which read drawings for any thread.
+    // services: the host's, which read drawings for any thread; they outlive the work.
     AttachmentScan(const QStringList &drawingPaths, OdDbHostAppServices *services,
-                   int generation);
+                   QObject *parent = nullptr);
+    ~AttachmentScan() override;
 
-    void run() override;
-
-signals:
-    void scanned(const AttachmentScan::Result &attachments, int generation);
+    // After a good result: the attachments of each drawing that exists.
+    Result attachments() const { return m_attachments; }
 
 private:
-    const QStringList m_drawingPaths;
-    OdDbHostAppServices *m_services;
-    const int m_generation;
-};
+    void workSucceeded() override;
 
-Q_DECLARE_METATYPE(AttachmentScan::Result)
+    std::shared_ptr<Result> m_scanned;
+    Result m_attachments;
+};

@@ -9,11 +9,12 @@
 #include "currentplatformmenu.h"
 #include "taskpanelogging.h"
 
+#include "drawingset/referencetree.h"
+#include "drawingset/referencetreebuilder.h"
+#include "fileitems/fileitemorder.h"
 #include "fileitems/iconmenu.h"
 #include "fileitems/sortingactions.h"
 #include "open/openfromcsdialog.h"
-#include "save/referencetree.h"
-#include "save/referencetreebuilder.h"
 #include "save/savetocsdialog.h"
 #include "session/cslogindialog.h"
 #include "session/dashboardlauncher.h"
@@ -30,7 +31,6 @@
 #include <QDir>
 #include <QMenu>
 #include <QStackedWidget>
-#include <QThreadPool>
 #include <QTimer>
 
 namespace {
@@ -66,9 +66,12 @@ OdDbHostAppServices *activeDrawingServices()
 }
 } // namespace
 
-AurexMainWindow::AurexMainWindow(QWidget *parent)
+AurexMainWindow::AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *session,
+                                 QWidget *parent)
     : QDialog(parent)
     , m_ui(new Ui::AurexMainWindowClass)
+    , m_platform(platform)
+    , m_session(session)
 {
     m_ui->setupUi(this);
     // Embedded in the pane's splitter, never a window of its own.
@@ -169,9 +172,9 @@ void AurexMainWindow::setUserLabel(const QString &text)
 
 void AurexMainWindow::ShowMenuItems()
 {
-    const ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
     m_dashboardAction->setText(tr("Launch Hubdeck"));
-    m_identityAction->setText(session->displayName() + QStringLiteral(" - ") + session->tenant());
+    m_identityAction->setText(m_session->displayName() + QStringLiteral(" - ")
+                              + m_session->tenant());
     m_signInOutAction->setText(signedIn() ? tr("Log out") : tr("Log in"));
 }
 
@@ -223,11 +226,12 @@ void AurexMainWindow::DocumentActivatedSlot()
 
 void AurexMainWindow::rebuild()
 {
-    // The drawing in memory on this thread; the drawings it references are read from disk on
-    // the pool, for their images and PDFs, before the lists are filled.
+    // The drawing in memory on this thread; the drawings it references are read from disk by a
+    // job, for their images and PDFs, before the lists are filled.
     auto tree = std::make_shared<ReferenceTree>();
     buildActiveReferenceTree(*tree, false);
-    const int generation = ++m_generation;
+    delete m_scan;
+    delete m_query;
     m_detailsPending = tree->root() != nullptr;
     OdDbHostAppServices *services = activeDrawingServices();
     if (!tree->root() || !services) {
@@ -241,17 +245,17 @@ void AurexMainWindow::rebuild()
             drawings.append(node->path);
     }
     m_scannedTree = tree;
-    auto *scan = new AttachmentScan(drawings, services, generation);
-    connect(scan, &AttachmentScan::scanned, this, &AurexMainWindow::attachmentsScanned,
-            Qt::QueuedConnection);
-    QThreadPool::globalInstance()->start(scan);
+    m_scan = new AttachmentScan(drawings, services, this);
+    connect(m_scan, &AurexJob::result, this, &AurexMainWindow::attachmentsScanned);
+    m_scan->start();
 }
 
-void AurexMainWindow::attachmentsScanned(const QHash<QString, DrawingAttachments> &attachments,
-                                         int generation)
+void AurexMainWindow::attachmentsScanned()
 {
-    if (generation != m_generation || !m_scannedTree)
-        return; // a later rebuild took over
+    if (!m_scan || !m_scannedTree)
+        return;
+    const AttachmentScan::Result attachments = m_scan->attachments();
+    m_scan->deleteLater();
     const std::shared_ptr<ReferenceTree> tree = std::move(m_scannedTree);
     // A copy: the nodes added below join the list.
     const std::vector<ReferenceNode *> nodes = tree->nodes();
@@ -269,19 +273,23 @@ void AurexMainWindow::showTree(const ReferenceTree &tree)
     m_drawingPath = tree.root() ? tree.root()->path : QString();
     m_fileList = tree.paths();
     setResultCount(tree.count());
-    m_treeWidget->rebuild(tree);
-    m_listWidget->rebuild(tree);
+    const FileItemContext context{m_platform, m_session->tenant(), m_session->currentUser()};
+    setSortByName(m_treeWidget, m_session->sortByName());
+    setSortByName(m_listWidget, m_session->sortByName());
+    m_treeWidget->rebuild(tree, context);
+    m_listWidget->rebuild(tree, context);
     applyViewMode();
     m_stepTimer->start();
     if (!tree.root()) {
         m_ui->refreshButton->setEnabled(true);
         return;
     }
-    auto *query = new CADObjectDetailsThread(m_fileList, m_drawingPath,
-                                             ShowAurexTaskPane::instance()->tenant());
-    connect(query, &CADObjectDetailsThread::CADObjectDetailsFinished, this,
-            &AurexMainWindow::CADObjectDetailsFinishedSlot, Qt::QueuedConnection);
-    QThreadPool::globalInstance()->start(query);
+    m_query = new CADObjectDetailsThread(m_platform, m_fileList, m_drawingPath,
+                                         m_session->tenant(), this);
+    connect(m_query, &CADObjectDetailsThread::CADObjectDetailsFinished, this,
+            &AurexMainWindow::CADObjectDetailsFinishedSlot);
+    connect(m_query, &AurexJob::result, m_query, &QObject::deleteLater);
+    m_query->GetCADObjectDetails();
 }
 
 void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
@@ -407,7 +415,9 @@ void AurexMainWindow::AscendingSortSlot(int order)
 {
     const bool byName =
         order == SortingActions::AscendingName || order == SortingActions::DescendingName;
-    ShowAurexTaskPane::instance()->setSortByName(byName);
+    m_session->setSortByName(byName);
+    setSortByName(m_treeWidget, byName);
+    setSortByName(m_listWidget, byName);
     if (order == m_sortState)
         return;
     m_sortState = order;

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "save/fileentry.h"
-#include "save/referencetreebuilder.h"
+#include "drawingset/fileentry.h"
+#include "drawingset/referencetreebuilder.h"
 
 #include <QDialog>
 #include <QMutex>
+#include <QPointer>
 #include <QString>
 #include <QHash>
 #include <QStringList>
@@ -12,6 +13,10 @@
 #include <memory>
 
 class ActiveListViewWidget;
+class AttachmentScan;
+class AurexPlatform;
+class CADObjectDetailsThread;
+class ShowAurexTaskPane;
 class ActiveTreeViewWidget;
 class QAction;
 class QMenu;
@@ -27,8 +32,9 @@ class AurexMainWindowClass;
 // The task pane's window "Collaborative Sharing": the files of the active drawing with their
 // status and lock against the platform, as a structured list, tiles or grid, with the user
 // menu, open and save, help, filter, sort and refresh. Rebuilt when a drawing becomes active
-// (DocumentActivatedSlot); the platform details arrive from a query on the global thread pool.
-// Lives in the task pane's container as long as the pane; main thread only.
+// (DocumentActivatedSlot); the drawings' attachments and the platform details arrive from jobs
+// that the window owns. Lives in the task pane's container as long as the pane; main thread
+// only.
 class AurexMainWindow : public QDialog
 {
     Q_OBJECT
@@ -36,7 +42,9 @@ class AurexMainWindow : public QDialog
 public:
     enum ViewMode { StructuredList = 1, Tiles = 2, Grid = 3 };
 
-    explicit AurexMainWindow(QWidget *parent = nullptr);
+    // platform and session outlive the window.
+    AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *session,
+                    QWidget *parent = nullptr);
     ~AurexMainWindow() override;
 
     ViewMode viewMode() const { return m_viewMode; }
@@ -79,14 +87,15 @@ private:
     void buildViewMenu();
     void buildUserMenu();
     void rebuild();
-    void attachmentsScanned(const QHash<QString, DrawingAttachments> &attachments,
-                            int generation);
+    void attachmentsScanned();
     void showTree(const ReferenceTree &tree);
     void applyViewMode();
     void setResultCount(int count);
     void filterByType(bool check, const char *type);
 
     Ui::AurexMainWindowClass *m_ui;
+    AurexPlatform *m_platform;
+    ShowAurexTaskPane *m_session;
     ActiveListViewWidget *m_listWidget;
     ActiveTreeViewWidget *m_treeWidget;
     QStackedWidget *m_stackedWidget;
@@ -103,7 +112,9 @@ private:
     QMutex m_mutex; // guards rebuilds: m_fileList, m_drawingPath and the lists' contents
     bool m_rebuildPending = false;
     bool m_detailsPending = false; // the last rebuild's details have not arrived
-    int m_generation = 0;          // counts rebuilds; a scan of an older one is dropped
+    // The jobs of the last rebuild; a later rebuild kills and replaces them.
+    QPointer<AttachmentScan> m_scan;
+    QPointer<CADObjectDetailsThread> m_query;
     std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
     QTimer *m_stepTimer;           // makes rows and tiles a few at a time
 };

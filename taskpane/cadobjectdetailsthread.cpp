@@ -1,23 +1,19 @@
 #include "cadobjectdetailsthread.h"
 
-#include "save/detailsquery.h"
-
-CADObjectDetailsThread::CADObjectDetailsThread(const QStringList &files,
-                                               const QString &drawingPath, const QString &tenant)
-    : m_files(files)
+CADObjectDetailsThread::CADObjectDetailsThread(AurexPlatform *platform, const QStringList &files,
+                                               const QString &drawingPath, const QString &tenant,
+                                               QObject *parent)
+    : FileDetailsJob(platform, tenant, files, parent)
     , m_drawingPath(drawingPath)
-    , m_tenant(tenant)
 {
     qRegisterMetaType<MAPSTRCADOBJ>("MAPSTRCADOBJ");
-    setAutoDelete(true);
-}
-
-void CADObjectDetailsThread::run()
-{
-    GetCADObjectDetails();
+    connect(this, &AurexJob::result, this, [this] {
+        if (error() == NoError)
+            emit CADObjectDetailsFinished(details(), m_drawingPath);
+    });
 }
 
 void CADObjectDetailsThread::GetCADObjectDetails()
 {
-    emit CADObjectDetailsFinished(queryFileDetails(m_tenant, m_files), m_drawingPath);
+    start();
 }

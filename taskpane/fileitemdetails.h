@@ -1,6 +1,6 @@
 #pragma once
 
-#include "save/fileentry.h"
+#include "drawingset/fileentry.h"
 
 #include <QString>
 

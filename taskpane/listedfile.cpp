@@ -1,7 +1,7 @@
 #include "listedfile.h"
 
 #include "connector/filetype.h"
-#include "save/referencenode.h"
+#include "drawingset/referencenode.h"
 
 QString listedFileName(const ReferenceNode &node)
 {

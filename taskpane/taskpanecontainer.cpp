@@ -4,10 +4,9 @@
 #include "taskpanelogging.h"
 #include "webviewaurexplatform.h"
 
+#include "connector/aurexplatform.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
-
-#include <lintraaurexconnectorwrapper.h>
 
 #include <QHBoxLayout>
 #include <QSplitter>
@@ -16,11 +15,12 @@ namespace {
 TaskPaneContainer *g_taskPane = nullptr;
 } // namespace
 
-TaskPaneContainer *TaskPaneContainer::setUp(QWidget *container)
+TaskPaneContainer *TaskPaneContainer::setUp(QWidget *container, AurexPlatform *platform,
+                                             ShowAurexTaskPane *session)
 {
     Q_ASSERT(!g_taskPane && container);
     if (!g_taskPane && container)
-        g_taskPane = new TaskPaneContainer(container);
+        g_taskPane = new TaskPaneContainer(container, platform, session);
     return g_taskPane;
 }
 
@@ -29,15 +29,17 @@ TaskPaneContainer *TaskPaneContainer::instance()
     return g_taskPane;
 }
 
-TaskPaneContainer::TaskPaneContainer(QWidget *container)
+TaskPaneContainer::TaskPaneContainer(QWidget *container, AurexPlatform *platform,
+                                     ShowAurexTaskPane *session)
     : QObject(container)
     , m_container(container)
+    , m_platform(platform)
+    , m_session(session)
     , m_webView(new WebViewAurexPlatform(container))
-    , m_mainWindow(new AurexMainWindow(container))
+    , m_mainWindow(new AurexMainWindow(platform, session, container))
     , m_layout(new QHBoxLayout(container))
 {
     m_mainWindow->hide();
-    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
     connect(session, &ShowAurexTaskPane::DocumentActivatedSignal, m_mainWindow,
             &AurexMainWindow::DocumentActivatedSlot);
     connect(session, &ShowAurexTaskPane::taskPaneRefreshRequested, this,
@@ -77,12 +79,10 @@ void TaskPaneContainer::refresh()
 void TaskPaneContainer::fetchUserInfo()
 {
     QString firstName, lastName, email, login;
-    if (!LintraAurexConnectorWrapper::GetInstance()->GetUserInfo(&firstName, &lastName, &email,
-                                                                 &login)) {
+    if (!m_platform->userInfo(&firstName, &lastName, &email, &login)) {
         qCWarning(lcTaskPane) << "the platform gave no user information";
         return;
     }
-    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-    session->setCurrentUser(login);
-    session->setDisplayName(firstName + QLatin1Char(' ') + lastName);
+    m_session->setCurrentUser(login);
+    m_session->setDisplayName(firstName + QLatin1Char(' ') + lastName);
 }

@@ -4,6 +4,8 @@
 #include <QPointer>
 
 class AurexMainWindow;
+class AurexPlatform;
+class ShowAurexTaskPane;
 class QHBoxLayout;
 class QSplitter;
 class QWidget;
@@ -19,7 +21,9 @@ class TaskPaneContainer : public QObject
 
 public:
     // Fills the container and connects the session's signals; the one instance of the process.
-    static TaskPaneContainer *setUp(QWidget *container);
+    // platform and session outlive the pane.
+    static TaskPaneContainer *setUp(QWidget *container, AurexPlatform *platform,
+                                    ShowAurexTaskPane *session);
     static TaskPaneContainer *instance();
 
     AurexMainWindow *mainWindow() const { return m_mainWindow; }
@@ -33,10 +37,12 @@ public slots:
     void refresh();
 
 private:
-    explicit TaskPaneContainer(QWidget *container);
+    TaskPaneContainer(QWidget *container, AurexPlatform *platform, ShowAurexTaskPane *session);
     void fetchUserInfo();
 
     QWidget *m_container;
+    AurexPlatform *m_platform;
+    ShowAurexTaskPane *m_session;
     QWidget *m_webView;
     AurexMainWindow *m_mainWindow;
     QHBoxLayout *m_layout;

@@ -1,3 +1,3 @@
 #include "taskpanelogging.h"
 
-Q_LOGGING_CATEGORY(lcTaskPane, "taskpane")
+Q_LOGGING_CATEGORY(lcTaskPane, "aurex.taskpane")

@@ -10,16 +10,16 @@ const char *const kFileSetCommands[] = {"_SAVE", "_SAVEAS", "_ATTACHDRAWING", "_
                                         "_DETACHPDF"};
 } // namespace
 
-void TaskPaneRefresh::afterDocumentActivated()
+void TaskPaneRefresh::afterDocumentActivated(ShowAurexTaskPane *session)
 {
-    emit ShowAurexTaskPane::instance()->DocumentActivatedSignal();
+    emit session->DocumentActivatedSignal();
 }
 
-void TaskPaneRefresh::afterCommand(const QString &globalName)
+void TaskPaneRefresh::afterCommand(ShowAurexTaskPane *session, const QString &globalName)
 {
     for (const char *name : kFileSetCommands) {
         if (globalName == QLatin1String(name)) {
-            emit ShowAurexTaskPane::instance()->DocumentActivatedSignal();
+            emit session->DocumentActivatedSignal();
             return;
         }
     }

@@ -1,3 +1,3 @@
 #include "workingcopylogging.h"
 
-Q_LOGGING_CATEGORY(lcWorkingCopy, "workingcopy")
+Q_LOGGING_CATEGORY(lcWorkingCopy, "aurex.workingcopy")

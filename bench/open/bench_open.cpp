@@ -4,6 +4,7 @@
 // measured in the same run: curl fetching the same bytes over one connection, and a plain copy
 // of the same files from one local folder to another.
 
+#include "connector/connectorplatform.h"
 #include "open/downloadthread.h"
 
 #include "workingcopy/downloadfolder.h"
@@ -92,13 +93,14 @@ int openThroughModule(HostEnvironment *host, const QString &folder, double *open
         prepareDownload(database, folder, records.records());
     }
     connector()->SetWorkingDirectory(folder);
-    DownloadThread worker(host->appServices(), host->documents());
+    ConnectorPlatform platform(connector());
+    DownloadThread worker(&platform, host->appServices(), host->documents());
     DownloadReport report;
     QObject::connect(&worker, &DownloadThread::downloadReported,
                      [&report](const DownloadReport &r) { report = r; });
     const QString mainPath = folder + QStringLiteral("/main.dwg");
     worker.setDownload(std::move(records), mainPath, QString());
-    worker.Download();
+    worker.runHere();
     if (report.failed || !report.problem.isEmpty()) {
         std::fprintf(stderr, "%s%s\n", qPrintable(report.details.join('\n')),
                      qPrintable(report.problem));

@@ -2,6 +2,7 @@
 // one check-in, the name look-up and the file database update) against curl uploading the same
 // bytes as one check-in of the platform's own form, measured in the same run.
 
+#include "connector/connectorplatform.h"
 #include "platformprocess.h"
 #include "testhome.h"
 
@@ -180,12 +181,11 @@ int main(int argc, char *argv[])
 
     QElapsedTimer timer;
     timer.start();
-    const std::unique_ptr<FzFileInfo> request = makeAutonameRequest(kFiles);
-    QStringList names;
-    for (const std::string &name : connector->GetAutoname_Block(request.get()))
-        names.append(QString::fromStdString(name));
-    SaveCheckIn checkIn(QString(), "alice", home.filePath("previews"));
-    if (!checkIn.run(top, names))
+    ConnectorPlatform connectorPlatform(connector);
+    SaveCheckIn checkIn(&connectorPlatform, QString(), "alice", home.filePath("previews"));
+    checkIn.setRows(*top, kFiles);
+    checkIn.runHere();
+    if (checkIn.error() != AurexJob::NoError)
         return fail(qPrintable(checkIn.errorString()));
     const double oursMs = timer.nsecsElapsed() / 1e6;
 

@@ -7,11 +7,12 @@
 #include "hostenvironment.h"
 #include "platformprocess.h"
 
+#include "connector/connectorplatform.h"
+#include "drawingset/detailsquery.h"
+#include "drawingset/referencetree.h"
+#include "drawingset/referencetreebuilder.h"
 #include "fileitems/filestatus.h"
 #include "fileitems/imageviewdialog.h"
-#include "save/detailsquery.h"
-#include "save/referencetree.h"
-#include "save/referencetreebuilder.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
 #include "taskpane/activetreeviewwidget.h"
@@ -236,7 +237,7 @@ int main(int argc, char **argv)
 
     QElapsedTimer clock;
     clock.start();
-    const MAPSTRCADOBJ details = queryFileDetails(QString(), files);
+    const MAPSTRCADOBJ details = queryFileDetails(*ConnectorPlatform::shared(), QString(), files);
     const qint64 baselineMs = std::max<qint64>(1, clock.elapsed());
     std::printf("baseline, details of all files through the connector: %lld ms (%d answers)\n",
                 baselineMs, int(details.size()));
@@ -250,7 +251,7 @@ int main(int argc, char **argv)
                     clock.elapsed(), tree.count());
     }
 
-    AurexMainWindow window;
+    AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
     window.resize(400, 800);
     window.show();
     const Run run = timePane(window);

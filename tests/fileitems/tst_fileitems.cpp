@@ -7,7 +7,6 @@
 #include "fileitems/lxlistwidgetitem.h"
 #include "fileitems/lxtreewidgetitem.h"
 #include "fileitems/viewwidget.h"
-#include "session/showaurextaskpane.h"
 
 #include <fzfileinfo.h>
 
@@ -50,7 +49,7 @@ class TestFileItems : public QObject
 private slots:
     void initTestCase()
     {
-        ShowAurexTaskPane::instance()->setCurrentUser("alice");
+        m_context.currentUser = "alice";
     }
 
     void listsSortByTheChosenKey_data()
@@ -73,10 +72,10 @@ private slots:
         QFETCH(bool, byName);
         QFETCH(Qt::SortOrder, order);
         QFETCH(QStringList, expected);
-        ShowAurexTaskPane::instance()->setSortByName(byName);
-
         QListWidget list;
         QTreeWidget tree;
+        setSortByName(&list, byName);
+        setSortByName(&tree, byName);
         auto *root = new LxTreeWidgetItem(&tree);
         for (const ItemValues &values : kItems) {
             auto *item = new LxListWidgetItem(&list);
@@ -96,7 +95,6 @@ private slots:
             treed << root->child(i)->data(0, FileNameRole).toString();
         QCOMPARE(listed, expected);
         QCOMPARE(treed, expected);
-        ShowAurexTaskPane::instance()->setSortByName(true);
     }
 
     void tileFromRecordShowsItsLock_data()
@@ -121,7 +119,7 @@ private slots:
         FzFileInfo record;
         record.SetProperty("title", "deck.dwg");
         record.SetProperty("_LockedBy", lockedBy.toStdString());
-        ViewWidget tile(record);
+        ViewWidget tile(record, m_context);
         tile.applyTileLayout();
         tile.show();
 
@@ -140,7 +138,7 @@ private slots:
 
     void localTileWaitsForDetails()
     {
-        ViewWidget tile(QStringLiteral("/drawings/piers.dxf"));
+        ViewWidget tile(QStringLiteral("/drawings/piers.dxf"), m_context);
         tile.applyTileLayout();
         tile.show();
         QCOMPARE(tile.status(), 5);
@@ -158,7 +156,7 @@ private slots:
 
     void detailsTextNamesDateAndSpace()
     {
-        ViewWidget tile(QStringLiteral("/drawings/deck.dwg"));
+        ViewWidget tile(QStringLiteral("/drawings/deck.dwg"), m_context);
         tile.setText("deck.dwg", "2024/03/05@14:07:09:GMT", "Common Space");
         const QString date = QLocale::system().toString(
             QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC).toLocalTime(),
@@ -178,7 +176,7 @@ private slots:
     {
         QTreeWidget tree;
         auto *item = new LxTreeWidgetItem(&tree);
-        ImageViewDialog row(QStringLiteral("/drawings/deck.dwg"), item);
+        ImageViewDialog row(QStringLiteral("/drawings/deck.dwg"), item, m_context);
         QVERIFY(!row.actionMenu());
         row.setLockState(LockedByOther);
         row.makeActionMenu(LockedByOther);
@@ -198,7 +196,7 @@ private slots:
     {
         FzFileInfo record;
         record.SetProperty("title", "crane.dwg");
-        ViewWidget tile(record);
+        ViewWidget tile(record, m_context);
         QSignalSpy deleted(&tile, &ViewWidget::ListViewItemDelete);
 
         whenModal([](QWidget *dialog) {
@@ -239,6 +237,9 @@ private slots:
         label.resize(label.fontMetrics().horizontalAdvance(name) + 10, 20);
         QCOMPARE(label.displayedText(), name);
     }
+
+private:
+    FileItemContext m_context;
 };
 
 QTEST_MAIN(TestFileItems)

@@ -1,3 +1,4 @@
+#include "connector/connectorplatform.h"
 #include "fileitems/filestatus.h"
 #include "fileitems/imageviewdialog.h"
 #include "fileitems/listviewactionmenu.h"
@@ -30,6 +31,8 @@ private slots:
         QVERIFY2(m_fixture.start("alice", &error), qPrintable(error));
         m_probe = std::make_unique<PlatformProbe>(*m_fixture.platform, "carol", "carol-demo-pw");
         QVERIFY(m_probe->isSignedIn());
+        const ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        m_context = {ConnectorPlatform::shared(), session->tenant(), session->currentUser()};
     }
 
     void lockChangesPlatformAndIcon_data()
@@ -62,14 +65,14 @@ private slots:
         if (knownLocally) {
             // Recorded as a download records it: the platform name and stamp of the file.
             const QJsonObject object = m_probe->objectTitled(title);
-            FileDatabase database(ShowAurexTaskPane::instance()->tenant());
+            FileDatabase database(m_context.tenant);
             database.recordExchange(FileDatabase::keyForPath(localPath), QString(),
                                     object.value("name").toString(),
                                     object.value("_filemodified").toString(),
                                     object.value("type").toString());
         }
         QTreeWidget tree;
-        ImageViewDialog row(localPath, new LxTreeWidgetItem(&tree));
+        ImageViewDialog row(localPath, new LxTreeWidgetItem(&tree), m_context);
         row.setLockState(shownState);
         row.makeActionMenu(shownState);
 
@@ -97,6 +100,7 @@ private slots:
 private:
     savetest::Fixture m_fixture;
     std::unique_ptr<PlatformProbe> m_probe;
+    FileItemContext m_context;
 };
 
 QTEST_MAIN(TestLockActions)

@@ -2,6 +2,7 @@
 // what each local-copy option transfers, what the file database records, the repaired paths,
 // the copies that keep local work, and the failure box.
 
+#include "connector/connectorplatform.h"
 #include "open/openfromcollaborativespace.h"
 
 #include "connector/recordbuilder.h"
@@ -112,7 +113,7 @@ RecordList TestOpenFromCollaborativeSpace::structure(bool *present)
 void TestOpenFromCollaborativeSpace::runOption(void (OpenFromCollaborativeSpace::*option)(),
                                                RecordList records)
 {
-    OpenFromCollaborativeSpace dialog;
+    OpenFromCollaborativeSpace dialog(ConnectorPlatform::shared(), QString());
     QSignalSpy done(&dialog, &OpenFromCollaborativeSpace::downloadDone);
     dialog.setRecords(std::move(records));
     dialog.setTargetPath(targetPath());

@@ -95,6 +95,7 @@ void TestOpenFromCSDialog::search(const QString &text, const QString &space)
     spaces->setCurrentIndex(space.isEmpty() ? 0 : spaces->findText(space));
     child<QLineEdit>("SearchLineEditBox")->setText(text);
     QTest::mouseClick(child<QPushButton>("searchButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isBusy(), 30000);
 }
 
 void TestOpenFromCSDialog::select(const QStringList &wanted)

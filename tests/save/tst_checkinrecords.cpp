@@ -1,10 +1,13 @@
 // The record tree of a check-in built from dialog rows: names in row order, formats and
-// relations by file kind, previews, rows left out, the version local changes are based on.
+// relations by file kind, previews, rows left out, the version local changes are based on;
+// and the check-in job, which stores all or nothing when the transfer drops or is cancelled.
 
 #include "dxftesthelpers.h"
+#include "platformdouble.h"
 #include "testhome.h"
 
 #include "save/checkinrecords.h"
+#include "save/savecheckin.h"
 #include "save/savetreeitem.h"
 #include "workingcopy/filedatabase.h"
 
@@ -12,6 +15,7 @@
 
 #include <QFileInfo>
 #include <QImage>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -153,8 +157,89 @@ private slots:
         QVERIFY(records.errorString().contains(file));
     }
 
+    void stoppedCheckInStoresNothing_data()
+    {
+        QTest::addColumn<double>("failAt");   // share of the bytes sent when the link drops
+        QTest::addColumn<double>("cancelAt"); // share sent when the user cancels
+        QTest::newRow("dropped at the first byte") << 0.0 << -1.0;
+        QTest::newRow("dropped half-way") << 0.5 << -1.0;
+        QTest::newRow("dropped at the last chunk") << 0.99 << -1.0;
+        QTest::newRow("cancelled half-way") << -1.0 << 0.5;
+    }
+
+    void stoppedCheckInStoresNothing()
+    {
+        QFETCH(double, failAt);
+        QFETCH(double, cancelAt);
+        const qint64 total = checkInBytes();
+        PlatformDouble platform;
+        platform.failAtByte(failAt < 0 ? -1 : qint64(failAt * total));
+        platform.hangAtByte(cancelAt < 0 ? -1 : qint64(cancelAt * total));
+        const QByteArray databaseBefore = DxfTest::readBytes(FileDatabase::locationFor(QString()));
+
+        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
+        SaveCheckIn job(&platform, QString(), "alice", m_home.tempFolder());
+        job.setRows(*siteWithLogo(&root), 2);
+        runToEnd(job, platform, cancelAt >= 0);
+
+        QCOMPARE(job.error(), int(cancelAt >= 0 ? AurexJob::KilledError : AurexJob::WorkError));
+        QCOMPARE(platform.checkInCount(), 0);
+        QVERIFY(platform.content("site.dwg").isNull());
+        QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), databaseBefore);
+    }
+
+    void completedCheckInRecordsEverySavedFile()
+    {
+        PlatformDouble platform;
+        QFile::remove(FileDatabase::locationFor(QString()));
+        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
+        SaveTreeItem *site = siteWithLogo(&root);
+        SaveCheckIn job(&platform, QString(), "alice", m_home.tempFolder());
+        job.setRows(*site, 2);
+        runToEnd(job, platform, false);
+        QVERIFY2(job.error() == AurexJob::NoError, qPrintable(job.errorString()));
+        QCOMPARE(platform.checkInCount(), 1);
+        QCOMPARE(platform.content("logo.png"), DxfTest::readBytes(path("logo.png")));
+        // The dialog's rows were copied, not changed: they learn names only from the dialog.
+        QVERIFY(site->name.isEmpty());
+        const FileDatabase database{QString()};
+        for (const char *file : {"site.dwg", "logo.png"}) {
+            const QString name = database.entryValue(FileDatabase::keyForPath(path(file)), "name");
+            QVERIFY2(name.startsWith("AX"), file);
+            QCOMPARE(platform.recordOf(QFileInfo(file).fileName())->GetProperty("name"),
+                     name.toStdString());
+        }
+    }
+
 private:
     QString path(const QString &relative) const { return m_home.filePath("work/" + relative); }
+
+    // site.dwg with logo.png below it, both new, under root.
+    SaveTreeItem *siteWithLogo(SaveTreeItem *root)
+    {
+        SaveTreeItem *site = row(root, "site.dwg", SaveAction::SaveAsNew);
+        row(site, "logo.png", SaveAction::SaveAsNew);
+        return site;
+    }
+
+    // Runs job until its work has ended; cancels it when the platform stops at its hanging byte.
+    static void runToEnd(SaveCheckIn &job, const PlatformDouble &platform, bool cancel)
+    {
+        QSignalSpy ended(&job, &AurexJob::result);
+        job.start();
+        if (cancel) {
+            QTRY_VERIFY_WITH_TIMEOUT(platform.isHanging(), 10000);
+            QVERIFY(job.kill());
+        }
+        QVERIFY(ended.count() == 1 || ended.wait(10000));
+        QVERIFY(job.waitForWork(10000));
+    }
+
+    // At least what a check-in of site.dwg with logo.png sends: both files (and a preview).
+    qint64 checkInBytes() const
+    {
+        return QFileInfo(path("site.dwg")).size() + QFileInfo(path("logo.png")).size();
+    }
 
     SaveTreeItem *row(SaveTreeItem *parent, const QString &relative, SaveAction action)
     {

@@ -6,6 +6,7 @@
 #include "hostenvironment.h"
 #include "savetestsupport.h"
 
+#include "connector/connectorplatform.h"
 #include "connector/recordfields.h"
 #include "save/savecheckin.h"
 #include "save/savedialogtreemodel.h"
@@ -88,11 +89,18 @@ void choose(SaveToCSDialog &dialog, const QString &displayName, const QString &a
                                     action));
 }
 
+// Waits until the dialog's platform work (details, duplicate check, check-in) has ended.
+void settle(SaveToCSDialog &dialog)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBusy(), 60000);
+}
+
 void press(SaveToCSDialog &dialog, const char *button)
 {
     QPushButton *widget = dialog.findChild<QPushButton *>(button);
     QVERIFY(widget);
     widget->click();
+    settle(dialog);
 }
 
 } // namespace
@@ -136,7 +144,13 @@ private slots:
         QSignalSpy activated(ShowAurexTaskPane::instance(),
                              &ShowAurexTaskPane::DocumentActivatedSignal);
 
-        SaveToCSDialog dialog;
+        // The dialog's slots never wait for the platform inside themselves: a timer due at once
+        // fires only after the construction and the press have returned.
+        bool timerFired = false;
+        QTimer::singleShot(0, this, [&timerFired] { timerFired = true; });
+        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        QVERIFY(!timerFired);
+        settle(dialog);
         QAbstractItemModelTester tester(dialog.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(dialog.saveSet()->rows().size(), 1);
@@ -146,7 +160,11 @@ private slots:
         QCOMPARE(dialog.model()->data(indexOf(dialog, top, SaveDialogTreeModel::ActionColumn),
                                       Qt::EditRole),
                  QVariant("Save As New"));
-        press(dialog, "SavePushButton");
+        timerFired = false;
+        QTimer::singleShot(0, this, [&timerFired] { timerFired = true; });
+        dialog.findChild<QPushButton *>("SavePushButton")->click();
+        QVERIFY(!timerFired);
+        settle(dialog);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(activated.count(), 1);
 
@@ -170,7 +188,8 @@ private slots:
     {
         const QString drawing = makeReferenceSet("yard");
         QVERIFY(m_host->documents()->OpenDocument(drawing));
-        SaveToCSDialog dialog;
+        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        settle(dialog);
         // The PDF that cannot be found stays out unless the user asks for it.
         QCOMPARE(dialog.saveSet()->rows().size(), 6);
         QCOMPARE(rowNamed(dialog, "lost.pdf")->action, SaveAction::DoNotSave);
@@ -199,7 +218,8 @@ private slots:
         const QString drawing = makeReferenceSet("dock", "logo.png");
         QVERIFY(m_host->documents()->OpenDocument(drawing));
         const PlatformFile before = platformFile("Common Space", "logo.png");
-        SaveToCSDialog dialog;
+        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        settle(dialog);
         QLabel *errorLabel = dialog.findChild<QLabel *>("error_label");
         QVERIFY(errorLabel->isHidden());
         press(dialog, "CheckDuplicatePushButton");
@@ -232,7 +252,8 @@ private slots:
         const PlatformFile before = platformFile("Common Space", "logo.png");
         const QByteArray database = DxfTest::readBytes(FileDatabase::locationFor(QString()));
         {
-            SaveToCSDialog dialog;
+            SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+            settle(dialog);
             press(dialog, "CheckDuplicatePushButton");
             choose(dialog, "logo.png", "Overwrite");
             press(dialog, "CancelPushButton");
@@ -252,7 +273,8 @@ private slots:
         const PlatformFile bridge = platformFile("Common Space", "bridge.dwg");
         const QByteArray database = DxfTest::readBytes(FileDatabase::locationFor(QString()));
 
-        SaveToCSDialog dialog;
+        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        settle(dialog);
         SaveTreeItem *deck = rowNamed(dialog, "deck.dwg");
         QVERIFY(deck->hasError);
         QVERIFY(deck->lockMessage.contains("File is locked by bob"));
@@ -260,8 +282,11 @@ private slots:
         QCOMPARE(dialog.saveSet()->top()->action, SaveAction::SaveChanges);
 
         // Past the dialog's checks, the platform still refuses everything.
-        SaveCheckIn checkIn(QString(), "alice", folder() + "/previews");
-        QVERIFY(!checkIn.run(dialog.saveSet()->top(), {}));
+        SaveCheckIn checkIn(ConnectorPlatform::shared(), QString(), "alice",
+                            folder() + "/previews");
+        checkIn.setRows(*dialog.saveSet()->top(), dialog.saveSet()->rowsToSave());
+        checkIn.runHere();
+        QCOMPARE(checkIn.error(), int(AurexJob::WorkError));
         QVERIFY(checkIn.explainRefusal(dialog.saveSet()->top()).join(' ').contains("bob"));
         QCOMPARE(platformFile("Common Space", "bridge.dwg").revision, bridge.revision);
         QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), database);
@@ -278,7 +303,8 @@ private slots:
         const PlatformFile afterBob = platformFile("Common Space", "bridge.dwg");
         QCOMPARE(afterBob.modifiedBy, QString("bob"));
 
-        SaveToCSDialog dialog;
+        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        settle(dialog);
         for (const char *other : {"deck.dwg", "piers.dxf", "logo.png", "load-table.pdf"})
             choose(dialog, other, "Do Not Save");
         press(dialog, "SavePushButton");

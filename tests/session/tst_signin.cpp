@@ -1,6 +1,7 @@
 // Signing in against a real platform: with the launcher's cookie and with the sign-in dialog;
 // the session's end when the platform no longer knows it.
 
+#include "connector/connectorplatform.h"
 #include "hostenvironment.h"
 #include "platformprocess.h"
 #include "testhome.h"
@@ -117,7 +118,7 @@ private slots:
     void launcherCookieSignsIn()
     {
         writeLauncherFiles({ "--tenant", "north" });
-        QVERIFY(signInFromLauncher(ShowAurexTaskPane::instance()));
+        QVERIFY(signInFromLauncher(*ConnectorPlatform::shared(), ShowAurexTaskPane::instance()));
         QVERIFY(signedIn());
         QCOMPARE(ShowAurexTaskPane::instance()->tenant(), QString("north"));
         QVERIFY2(!g_messages.isEmpty(), "the sign-in printed nothing to search");
@@ -138,11 +139,11 @@ private slots:
             known ? m_platform.demoObjectId("bridge.dwg") : QString("NOSUCHMODEL");
         writeLauncherFiles({ "--model", model });
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-        QVERIFY(signInFromLauncher(session));
+        QVERIFY(signInFromLauncher(*ConnectorPlatform::shared(), session));
         session->setLauncherOpenPending(false);
         session->setLauncherModelPath(QString());
         m_commandLine.lines.clear();
-        openLauncherModel(session);
+        openLauncherModel(*ConnectorPlatform::shared(), session);
         // A pending open closes the next other drawing: it must not stand without a model.
         QCOMPARE(session->isLauncherOpenPending(), known);
         if (known) {
@@ -180,7 +181,7 @@ private slots:
             QVERIFY(m_home.writeLauncherParams(params.toUtf8()));
         }
         ShowAurexTaskPane::instance()->startSession(QString());
-        QVERIFY(!signInFromLauncher(ShowAurexTaskPane::instance()));
+        QVERIFY(!signInFromLauncher(*ConnectorPlatform::shared(), ShowAurexTaskPane::instance()));
         QVERIFY(!signedIn());
     }
 
@@ -198,7 +199,9 @@ private slots:
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
         QSignalSpy captions(CSLoginDialog::instance(), &CSLoginDialog::LogInSuccessful);
         QSignalSpy refreshed(session, &ShowAurexTaskPane::taskPaneRefreshRequested);
-        QVERIFY2(signInWithPassword("alice", "alice-demo-pw", &error), qPrintable(error));
+        QVERIFY2(signInWithPassword(*ConnectorPlatform::shared(), session, "alice",
+                                    "alice-demo-pw", &error),
+                 qPrintable(error));
         QCOMPARE(session->tenant(), QString("north"));
 
         QTest::qWait(2000);
@@ -221,7 +224,7 @@ private slots:
     {
         QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"\" CasCookie=\"x\"/></r>"));
         ShowAurexTaskPane::instance()->startSession(QString());
-        QVERIFY(!signInFromLauncher(ShowAurexTaskPane::instance()));
+        QVERIFY(!signInFromLauncher(*ConnectorPlatform::shared(), ShowAurexTaskPane::instance()));
         QVERIFY2(signedIn(), "the state is left as it was");
     }
 

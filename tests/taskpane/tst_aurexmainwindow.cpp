@@ -6,12 +6,13 @@
 #include "platformprobe.h"
 #include "savetestsupport.h"
 
+#include "connector/connectorplatform.h"
+#include "drawingset/detailsquery.h"
 #include "fileitems/fileitemorder.h"
 #include "fileitems/imageviewdialog.h"
 #include "fileitems/listviewactionmenu.h"
 #include "fileitems/viewwidget.h"
 #include "open/referencerepair.h"
-#include "save/detailsquery.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
 #include "taskpane/activelistviewwidget.h"
@@ -121,7 +122,7 @@ private slots:
         QVERIFY(picture.save(path("extra.png")));
         QCOMPARE(m_commands.runLine("_ATTACHIMAGE " + path("extra.png"), false), 5100);
 
-        AurexMainWindow window;
+        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         window.DocumentActivatedSlot();
         QTRY_VERIFY(window.isSettled());
         QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
@@ -149,7 +150,7 @@ private slots:
 
     void dropsAnswersForAnotherDrawingAndQueuesQueries()
     {
-        AurexMainWindow window;
+        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         {
             // While another query holds the module-wide lock, two quick rebuilds wait in turn.
             QMutexLocker busy(&detailsQueryMutex());
@@ -175,7 +176,7 @@ private slots:
 
     void filterTogglesAndViews()
     {
-        AurexMainWindow window;
+        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         window.DocumentActivatedSlot();
         QTRY_VERIFY(window.isSettled());
         auto *label = window.findChild<QLabel *>("searchResultLabel");
@@ -216,7 +217,7 @@ private slots:
     void sortOrders()
     {
         QFETCH(int, order);
-        AurexMainWindow window;
+        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         window.DocumentActivatedSlot();
         QTRY_VERIFY(window.isSettled());
         window.AscendingSortSlot(order);
@@ -245,7 +246,7 @@ private slots:
 
     void signedOutKeepsContents()
     {
-        AurexMainWindow window;
+        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         window.DocumentActivatedSlot();
         QTRY_VERIFY(window.isSettled());
         ShowAurexTaskPane::instance()->endSession();
@@ -259,7 +260,7 @@ private slots:
     void platformGoneShowsWhatTheDatabaseKnows()
     {
         m_fixture.platform->stop();
-        AurexMainWindow window;
+        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         window.DocumentActivatedSlot();
         QTRY_VERIFY(window.isSettled());
         // No platform stamp to compare with: files saved here are changed locally, the others

@@ -1,5 +1,6 @@
 // The sign-in page in the real web engine: what it shows, and where its "Log in" button leads.
 
+#include "connector/connectorplatform.h"
 #include "taskpane/webviewaurexplatform.h"
 #include "testhome.h"
 
@@ -73,7 +74,9 @@ private slots:
         QVERIFY(m_home.writeLauncherParams(QByteArray()));
         QWidget container;
         ShowAurexTaskPane::instance()->endSession();
-        auto *view = qobject_cast<WebViewAurexPlatform *>(TaskPaneContainer::setUp(&container)->webView());
+        TaskPaneContainer *pane = TaskPaneContainer::setUp(&container, ConnectorPlatform::shared(),
+                                                           ShowAurexTaskPane::instance());
+        auto *view = qobject_cast<WebViewAurexPlatform *>(pane->webView());
         QVERIFY(view);
         container.show();
         QSignalSpy loaded(view, &QWebView::loadFinished);

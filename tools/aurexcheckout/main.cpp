@@ -2,6 +2,7 @@
 // folder and records each file in the user's file database, so that the CAD application then
 // shows them as exchanged with the platform.
 
+#include "connector/connectorplatform.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "connector/recordlist.h"
@@ -83,13 +84,14 @@ int main(int argc, char **argv)
     // The same download as the open dialog's: files recorded, reference paths repaired, local
     // changes kept aside.
     OdDbHostAppServices drawings;
-    DownloadThread worker(&drawings, nullptr);
+    ConnectorPlatform platform(connector);
+    DownloadThread worker(&platform, &drawings, nullptr);
     DownloadReport report;
     QObject::connect(&worker, &DownloadThread::downloadReported,
                      [&report](const DownloadReport &outcome) { report = outcome; });
     worker.setDownload(std::move(records), localCopyPath(folder, arguments.at(0)),
                        tenant);
-    worker.Download();
+    worker.runHere();
     if (report.failed)
         return fail(report.details.join(QLatin1String("; ")));
     if (!report.problem.isEmpty())

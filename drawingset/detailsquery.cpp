@@ -1,7 +1,8 @@
 #include "detailsquery.h"
 
-#include "savelogging.h"
+#include "drawingsetlogging.h"
 
+#include "connector/aurexplatform.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "connector/recordlist.h"
@@ -10,7 +11,6 @@
 #include "workingcopy/localcopyrequest.h"
 
 #include <fzfileinfo.h>
-#include <lintraaurexconnectorwrapper.h>
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -21,7 +21,8 @@ QMutex &detailsQueryMutex()
     return mutex;
 }
 
-MAPSTRCADOBJ queryFileDetails(const QString &tenant, const QStringList &localPaths)
+MAPSTRCADOBJ queryFileDetails(AurexPlatform &platform, const QString &tenant,
+                              const QStringList &localPaths)
 {
     QMutexLocker locker(&detailsQueryMutex());
     RecordList requests;
@@ -32,10 +33,8 @@ MAPSTRCADOBJ queryFileDetails(const QString &tenant, const QStringList &localPat
     MAPSTRCADOBJ details;
     if (requests.empty() || !signedIn())
         return details;
-    // The connector writes each answer into the request it came from, so the answers are read
-    // there rather than from the shared transaction list, which another thread may replace.
-    if (!LintraAurexConnectorWrapper::GetInstance()->Details(requests.records()))
-        qCDebug(lcSave) << "details: not every file was answered";
+    if (!platform.details(requests))
+        qCDebug(lcDrawingSet) << "details: not every file was answered";
     for (const FzFileInfo *record : requests) {
         const QString modified = recordProperty(*record, kKeyFileModified);
         if (modified.isEmpty())

@@ -1,7 +1,7 @@
 #include "referencetreebuilder.h"
 
+#include "drawingsetlogging.h"
 #include "referencetree.h"
-#include "savelogging.h"
 
 #include "connector/filetype.h"
 #include "support/hostaccess.h"
@@ -130,7 +130,7 @@ DrawingAttachments attachmentsOnDisk(OdDbHostAppServices *services, const QStrin
     const OdDbDatabasePtr database = services ? services->readDrawing(path, &error)
                                               : OdDbDatabasePtr();
     if (!database) {
-        qCDebug(lcSave).noquote() << "cannot read referenced drawing" << path << error;
+        qCDebug(lcDrawingSet).noquote() << "cannot read referenced drawing" << path << error;
         return DrawingAttachments();
     }
     return attachmentsOf(database.get());

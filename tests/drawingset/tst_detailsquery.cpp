@@ -2,9 +2,10 @@
 // platform's answers keyed by platform name, and nothing asked for unknown files or while
 // signed out.
 
+#include "connector/connectorplatform.h"
 #include "savetestsupport.h"
 
-#include "save/detailsquery.h"
+#include "drawingset/detailsquery.h"
 #include "session/showaurextaskpane.h"
 
 #include <QDir>
@@ -31,7 +32,7 @@ private slots:
         // A file the database does not know is not asked about; "\" separators are accepted.
         paths.append(m_folder + QStringLiteral("/unknown.dwg"));
         paths.replaceInStrings(QStringLiteral("/deck.dwg"), QStringLiteral("\\deck.dwg"));
-        const MAPSTRCADOBJ details = queryFileDetails(QString(), paths);
+        const MAPSTRCADOBJ details = query(paths);
         QCOMPARE(details.size(), 7);
         const QString deck = m_names.value(m_folder + QStringLiteral("/deck.dwg"));
         const QString bridge = m_names.value(m_folder + QStringLiteral("/bridge.dwg"));
@@ -49,14 +50,19 @@ private slots:
 
     void asksNothingWhenSignedOutOrUnknown()
     {
-        QVERIFY(queryFileDetails(QString(), {m_folder + QStringLiteral("/unknown.dwg")}).isEmpty());
+        QVERIFY(query({m_folder + QStringLiteral("/unknown.dwg")}).isEmpty());
         ShowAurexTaskPane::instance()->endSession();
-        const MAPSTRCADOBJ details = queryFileDetails(QString(), m_names.keys());
+        const MAPSTRCADOBJ details = query(m_names.keys());
         ShowAurexTaskPane::instance()->startSession(QString());
         QVERIFY(details.isEmpty());
     }
 
 private:
+    static MAPSTRCADOBJ query(const QStringList &paths)
+    {
+        return queryFileDetails(*ConnectorPlatform::shared(), QString(), paths);
+    }
+
     savetest::Fixture m_fixture;
     QString m_folder;
     QMap<QString, QString> m_names;

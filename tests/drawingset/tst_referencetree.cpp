@@ -4,8 +4,8 @@
 #include "dxftesthelpers.h"
 #include "hostenvironment.h"
 
-#include "save/referencetree.h"
-#include "save/referencetreebuilder.h"
+#include "drawingset/referencetree.h"
+#include "drawingset/referencetreebuilder.h"
 
 #include <commandprocessor.h>
 #include <filecommands.h>

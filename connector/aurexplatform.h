@@ -1,0 +1,60 @@
+#pragma once
+
+#include "recordlist.h"
+
+#include <QString>
+#include <QStringList>
+
+class FzFileInfo;
+class JobControl;
+
+// The platform as the module's logic sees it. The module's classes are handed one; only the
+// places where the module is wired together (commands, the module object, the creation of
+// dialogs and the task pane) pick the connector's. Every call blocks until the platform has
+// answered and may come from any thread; records handed back are the caller's own copies.
+// Tests hand in a double that answers, refuses, hangs or fails a transfer at a chosen byte.
+class AurexPlatform
+{
+public:
+    virtual ~AurexPlatform() = default;
+
+    // How to reach the platform; set before signing in.
+    virtual void setProxy(const QString &host, int port, const QString &user,
+                          const QString &password) = 0;
+    virtual void setServer(const QString &serverHost) = 0;
+    virtual void setTenant(const QString &tenant) = 0;
+    virtual void usePreferredContext(bool use) = 0;
+    virtual bool signInWithPassword(const QString &user, const QString &password,
+                                    const QString &serverHost, const QString &casUrl) = 0;
+    virtual bool signInWithCookie(const QString &cookie, const QString &space,
+                                  const QString &serverHost, const QString &casUrl) = 0;
+
+    virtual QStringList spaces() = 0;
+    virtual bool userInfo(QString *firstName, QString *lastName, QString *email,
+                          QString *userId) = 0;
+
+    // The records the query finds, as copies.
+    virtual bool search(const FzFileInfo &query, RecordList *hits) = 0;
+    // Fetches the previews of records into folder, named after their titles.
+    virtual bool downloadPreviews(const RecordList &records, const QString &folder) = 0;
+    // Writes each answer into the request it answers; false when not every one was answered.
+    virtual bool details(const RecordList &requests) = 0;
+    // The object of root and everything it references, root first.
+    virtual bool structure(const FzFileInfo &root, RecordList *records) = 0;
+
+    // Downloads every record into its "_LOCALDOWNLOADFOLDER" and sets its "filename" and the
+    // platform's state of what arrived. Reports each file and its bytes to control and stops
+    // when control is cancelled. Returns one line per file that did not arrive, so an empty
+    // list means every file did (a cancelled call lists what it left out).
+    virtual QStringList download(const RecordList &records, JobControl *control) = 0;
+    // Downloads one object into folder; the local path of the file, or "".
+    virtual QString downloadObject(const QString &objectId, const QString &folder) = 0;
+
+    // Checks in the tree below root in one go (all or nothing); control sees the start and the
+    // end of the transfer.
+    virtual bool checkIn(FzFileInfo *root, JobControl *control) = 0;
+    virtual bool lock(FzFileInfo *record, bool locked) = 0;
+    virtual bool remove(const RecordList &records) = 0;
+    // count new automatic names.
+    virtual QStringList autonames(int count) = 0;
+};

@@ -1,0 +1,180 @@
+#include "connectorplatform.h"
+
+#include "recordbuilder.h"
+#include "recordconstants.h"
+#include "recordfields.h"
+
+#include "support/jobcontrol.h"
+
+#include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
+
+#include <QMutexLocker>
+
+namespace {
+// A download goes to the connector a few files at a time: each call fetches its files over
+// several connections at once, and between calls the job shows its progress and can stop.
+constexpr qint64 kBatchBytes = 8 << 20;
+constexpr std::size_t kBatchFiles = 16;
+
+qint64 sizeOf(const FzFileInfo &record)
+{
+    return recordProperty(record, kKeySize).toLongLong();
+}
+
+QStringList textsOf(const std::vector<std::string> &texts)
+{
+    QStringList list;
+    for (const std::string &text : texts)
+        list.append(QString::fromStdString(text));
+    return list;
+}
+} // namespace
+
+ConnectorPlatform::ConnectorPlatform(LintraAurexConnectorWrapper *connector)
+    : m_connector(connector)
+{
+}
+
+ConnectorPlatform *ConnectorPlatform::shared()
+{
+    static ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+    return &platform;
+}
+
+void ConnectorPlatform::setProxy(const QString &host, int port, const QString &user,
+                                 const QString &password)
+{
+    m_connector->SetProxySettings(host, port, user, password);
+}
+
+void ConnectorPlatform::setServer(const QString &serverHost)
+{
+    m_connector->SetServer(serverHost);
+}
+
+void ConnectorPlatform::setTenant(const QString &tenant)
+{
+    m_connector->SetTenant(tenant);
+}
+
+void ConnectorPlatform::usePreferredContext(bool use)
+{
+    m_connector->UsePreferredContext(use);
+}
+
+bool ConnectorPlatform::signInWithPassword(const QString &user, const QString &password,
+                                           const QString &serverHost, const QString &casUrl)
+{
+    return m_connector->LxGatepassLogin(user, password, serverHost, QString(), casUrl);
+}
+
+bool ConnectorPlatform::signInWithCookie(const QString &cookie, const QString &space,
+                                         const QString &serverHost, const QString &casUrl)
+{
+    return m_connector->LoginWithCASCookie_Block(cookie, space, serverHost, casUrl);
+}
+
+QStringList ConnectorPlatform::spaces()
+{
+    return textsOf(m_connector->GetListOfCollaborativeSpaces());
+}
+
+bool ConnectorPlatform::userInfo(QString *firstName, QString *lastName, QString *email,
+                                 QString *userId)
+{
+    return m_connector->GetUserInfo(firstName, lastName, email, userId);
+}
+
+bool ConnectorPlatform::search(const FzFileInfo &query, RecordList *hits)
+{
+    FzFileInfo request(query);
+    const bool found = m_connector->SearchPattern(&request);
+    // The search list is the connector's shared state: it is copied right after the search.
+    *hits = RecordList::copiesOf(m_connector->GetSearchListSize(),
+                                 [this](int i) { return m_connector->GetSearchFileAt(i); });
+    return found;
+}
+
+bool ConnectorPlatform::downloadPreviews(const RecordList &records, const QString &folder)
+{
+    QMutexLocker locker(&m_folderMutex);
+    m_connector->SetWorkingDirectory(folder);
+    return m_connector->DownloadPreviews(records.records());
+}
+
+bool ConnectorPlatform::details(const RecordList &requests)
+{
+    // The connector writes each answer into the request it came from, so the answers are read
+    // there rather than from the shared transaction list, which another thread may replace.
+    return m_connector->Details(requests.records());
+}
+
+bool ConnectorPlatform::structure(const FzFileInfo &root, RecordList *records)
+{
+    FzFileInfo request(root);
+    records->clear();
+    if (!m_connector->GetStructure_Block(&request))
+        return false;
+    *records = RecordList::copiesOf(m_connector->GetTransactionListSize(),
+                                    [this](int i) { return m_connector->GetTransactionFileAt(i); });
+    return !records->empty();
+}
+
+QStringList ConnectorPlatform::download(const RecordList &records, JobControl *control)
+{
+    QStringList failures;
+    const std::vector<FzFileInfo *> &all = records.records();
+    std::size_t next = 0;
+    while (next < all.size()) {
+        if (control->isCancelled()) {
+            for (; next < all.size(); ++next)
+                failures.append(recordTitle(*all[next]) + QLatin1String(": cancelled"));
+            break;
+        }
+        std::vector<FzFileInfo *> batch;
+        qint64 bytes = 0;
+        control->setCurrentName(recordTitle(*all[next]));
+        while (next < all.size() && batch.size() < kBatchFiles
+               && (batch.empty() || bytes + sizeOf(*all[next]) <= kBatchBytes)) {
+            bytes += sizeOf(*all[next]);
+            batch.push_back(all[next++]);
+        }
+        failures += textsOf(m_connector->Download_Block(batch));
+        control->addProcessed(qint64(batch.size()), bytes);
+    }
+    return failures;
+}
+
+QString ConnectorPlatform::downloadObject(const QString &objectId, const QString &folder)
+{
+    QMutexLocker locker(&m_folderMutex);
+    m_connector->SetWorkingDirectory(folder);
+    // The connector's answer is appended as it is: it carries its own separator.
+    const QString downloaded = m_connector->Download_Block(objectId);
+    return downloaded.isEmpty() ? QString() : folder + downloaded;
+}
+
+bool ConnectorPlatform::checkIn(FzFileInfo *root, JobControl *control)
+{
+    control->alive();
+    const bool stored = m_connector->CheckIn(root);
+    control->alive();
+    return stored;
+}
+
+bool ConnectorPlatform::lock(FzFileInfo *record, bool locked)
+{
+    return locked ? m_connector->LockFile(record) : m_connector->UnlockFile(record);
+}
+
+bool ConnectorPlatform::remove(const RecordList &records)
+{
+    return m_connector->Delete_Block(records.records());
+}
+
+QStringList ConnectorPlatform::autonames(int count)
+{
+    const std::unique_ptr<FzFileInfo> request = makeAutonameRequest(count);
+    return textsOf(m_connector->GetAutoname_Block(request.get()));
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "aurexplatform.h"
+
+#include <QMutex>
+
+class LintraAurexConnectorWrapper;
+
+// The real platform: the connector service. Made once where the module is wired together;
+// lives as long as the module. The connector's shared lists are copied right after the call
+// that filled them, and its working directory is set and used under one lock, so calls from
+// several threads do not mix up their folders.
+class ConnectorPlatform : public AurexPlatform
+{
+public:
+    explicit ConnectorPlatform(LintraAurexConnectorWrapper *connector);
+
+    // The module's one instance over the connector service.
+    static ConnectorPlatform *shared();
+
+    void setProxy(const QString &host, int port, const QString &user,
+                  const QString &password) override;
+    void setServer(const QString &serverHost) override;
+    void setTenant(const QString &tenant) override;
+    void usePreferredContext(bool use) override;
+    bool signInWithPassword(const QString &user, const QString &password,
+                            const QString &serverHost, const QString &casUrl) override;
+    bool signInWithCookie(const QString &cookie, const QString &space, const QString &serverHost,
+                          const QString &casUrl) override;
+    QStringList spaces() override;
+    bool userInfo(QString *firstName, QString *lastName, QString *email,
+                  QString *userId) override;
+    bool search(const FzFileInfo &query, RecordList *hits) override;
+    bool downloadPreviews(const RecordList &records, const QString &folder) override;
+    bool details(const RecordList &requests) override;
+    bool structure(const FzFileInfo &root, RecordList *records) override;
+    QStringList download(const RecordList &records, JobControl *control) override;
+    QString downloadObject(const QString &objectId, const QString &folder) override;
+    bool checkIn(FzFileInfo *root, JobControl *control) override;
+    bool lock(FzFileInfo *record, bool locked) override;
+    bool remove(const RecordList &records) override;
+    QStringList autonames(int count) override;
+
+private:
+    LintraAurexConnectorWrapper *m_connector;
+    QMutex m_folderMutex; // serialises the calls that use the connector's working directory
+};

@@ -1,0 +1,3 @@
+#include "drawingsetlogging.h"
+
+Q_LOGGING_CATEGORY(lcDrawingSet, "aurex.drawingset")

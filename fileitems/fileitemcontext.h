@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class AurexPlatform;
+
+// What the per-file widgets need to know of the session and where the platform is, handed down
+// by the dialog or pane that makes them (which takes it from the session when it builds its
+// lists), so that no tile or menu looks the session up by itself.
+struct FileItemContext
+{
+    AurexPlatform *platform = nullptr; // outlives the widgets
+    QString tenant;                    // whose file database knows the local files
+    QString currentUser;               // the login whose locks are "mine"
+};

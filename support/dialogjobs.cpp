@@ -1,0 +1,26 @@
+#include "dialogjobs.h"
+
+#include "aurexjob.h"
+#include "progressdialog.h"
+
+#include <QWidget>
+
+DialogJobs::DialogJobs(QWidget *dialog)
+    : QObject(dialog)
+    , m_dialog(dialog)
+{
+}
+
+void DialogJobs::run(AurexJob *job, std::function<void()> done)
+{
+    job->setParent(this);
+    ++m_running;
+    connect(job, &AurexJob::result, this, [this, job, done = std::move(done)] {
+        --m_running;
+        job->deleteLater();
+        if (job->error() != AurexJob::KilledError)
+            done();
+    });
+    ProgressDialog::showFor(m_dialog, job);
+    job->start();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class AurexJob;
+class QWidget;
+
+// The jobs a dialog starts (a search, a details query, a check-in): each runs under the modal
+// please-wait box, where Escape cancels it, and is deleted after its result. A child of the
+// dialog; main thread.
+class DialogJobs : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DialogJobs(QWidget *dialog);
+
+    // Starts job, which this object takes over, and calls done with its result unless the
+    // user cancelled it.
+    void run(AurexJob *job, std::function<void()> done);
+    // A job of the dialog runs.
+    bool isBusy() const { return m_running > 0; }
+
+private:
+    QWidget *m_dialog;
+    int m_running = 0;
+};

@@ -1,0 +1,219 @@
+// The download job against a platform that drops the connection, hangs or is cancelled: a
+// download that does not complete leaves the download folder and the file database exactly
+// as they were, and one that completes replaces and records every file.
+
+#include "open/downloadthread.h"
+
+#include "connector/recordfields.h"
+#include "workingcopy/downloadfolder.h"
+#include "workingcopy/filedatabase.h"
+
+#include <platformdouble.h>
+#include <testhome.h>
+
+#include <fzfileinfo.h>
+#include <oddbhostappservices.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Every file below folder (hidden ones too) with its bytes, by relative path.
+QMap<QString, QByteArray> folderContents(const QString &folder)
+{
+    QMap<QString, QByteArray> contents;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        file.open(QIODevice::ReadOnly);
+        contents.insert(QDir(folder).relativeFilePath(file.fileName()), file.readAll());
+    }
+    return contents;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestDownloadThread : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void stoppedDownloadLeavesFolderAndDatabaseAsBefore_data();
+    void stoppedDownloadLeavesFolderAndDatabaseAsBefore();
+    void completedDownloadReplacesAndRecordsEveryFile();
+    void hangingPlatformTimesOutOrIsCancelledAtOnce();
+
+private:
+    // A job over the three platform files, prepared as the open dialog prepares them.
+    std::unique_ptr<DownloadThread> makeJob();
+    // Runs the job until its work has ended.
+    void finish(DownloadThread *job);
+
+    TestHome m_home;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<PlatformDouble> m_platform;
+    OdDbHostAppServices m_services;
+    QString m_folder;
+};
+
+void TestDownloadThread::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    m_home.applyToProcess();
+}
+
+void TestDownloadThread::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_folder = m_dir->filePath("download");
+    QVERIFY(QDir().mkpath(m_folder));
+    QFile::remove(FileDatabase::locationFor(QString()));
+    m_platform = std::make_unique<PlatformDouble>();
+    m_platform->addObject("deck.dwg", QByteArray(3000, 'D'));
+    m_platform->addObject("site.png", QByteArray(2500, 'P'));
+    m_platform->addObject("notes.pdf", QByteArray(1500, 'N'));
+    // An older copy of deck.dwg is here already, recorded when it came from the platform.
+    QFile old(m_folder + "/deck.dwg");
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("an older deck");
+    old.close();
+    FileDatabase database{QString()};
+    database.recordExchange(m_folder + "/deck.dwg", "AX000001", "AX000001",
+                            "2026-11-01T08:00:00Z", "ACAD Drawing");
+    QVERIFY(database.save());
+}
+
+std::unique_ptr<DownloadThread> TestDownloadThread::makeJob()
+{
+    RecordList records;
+    for (const char *title : {"deck.dwg", "site.png", "notes.pdf"})
+        records.add(m_platform->recordOf(title));
+    {
+        const FileDatabase database{QString()};
+        prepareDownload(database, m_folder, records.records());
+    }
+    auto job = std::make_unique<DownloadThread>(m_platform.get(), &m_services, nullptr);
+    // A PDF on top: nothing to repair, so only the transfer and the records count.
+    job->setDownload(std::move(records), m_folder + "/notes.pdf", QString());
+    return job;
+}
+
+void TestDownloadThread::finish(DownloadThread *job)
+{
+    QSignalSpy ended(job, &DownloadThread::DownloadFinished);
+    if (job->isRunning())
+        QVERIFY(ended.wait(10000));
+    QVERIFY(job->waitForWork(10000));
+}
+
+void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore_data()
+{
+    QTest::addColumn<qint64>("failAtByte");
+    QTest::addColumn<qint64>("cancelAtByte");
+    QTest::addColumn<bool>("cancelled");
+    // The files go in list order: deck.dwg (3000 bytes), site.png (2500), notes.pdf (1500).
+    QTest::newRow("dropped before the first byte") << qint64(0) << qint64(-1) << false;
+    QTest::newRow("dropped inside the first file") << qint64(1800) << qint64(-1) << false;
+    QTest::newRow("dropped inside the last file") << qint64(6200) << qint64(-1) << false;
+    QTest::newRow("cancelled inside the second file") << qint64(-1) << qint64(3500) << true;
+    QTest::newRow("cancelled inside the last file") << qint64(-1) << qint64(6500) << true;
+}
+
+void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore()
+{
+    QFETCH(qint64, failAtByte);
+    QFETCH(qint64, cancelAtByte);
+    QFETCH(bool, cancelled);
+    const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
+    const QByteArray databaseBefore = fileBytes(FileDatabase::locationFor(QString()));
+    QVERIFY(!databaseBefore.isEmpty());
+
+    m_platform->failAtByte(failAtByte);
+    m_platform->hangAtByte(cancelAtByte);
+    std::unique_ptr<DownloadThread> job = makeJob();
+    QSignalSpy reported(job.get(), &DownloadThread::downloadReported);
+    job->Download();
+    if (cancelAtByte >= 0) {
+        // The user cancels while the transfer stands at that byte.
+        QTRY_VERIFY_WITH_TIMEOUT(m_platform->isHanging(), 10000);
+        QVERIFY(job->kill());
+    }
+    finish(job.get());
+
+    QCOMPARE(reported.count(), 1);
+    const DownloadReport report = job->report();
+    QVERIFY(report.failed);
+    QCOMPARE(report.cancelled, cancelled);
+    QCOMPARE(folderContents(m_folder), folderBefore);
+    QCOMPARE(fileBytes(FileDatabase::locationFor(QString())), databaseBefore);
+}
+
+void TestDownloadThread::completedDownloadReplacesAndRecordsEveryFile()
+{
+    std::unique_ptr<DownloadThread> job = makeJob();
+    QSignalSpy progressed(job.get(), &AurexJob::progressed);
+    job->Download();
+    finish(job.get());
+
+    QCOMPARE(job->error(), int(AurexJob::NoError));
+    QVERIFY2(!job->report().failed, qPrintable(job->report().details.join('\n')));
+    QCOMPARE(job->progress().processedFiles, qint64(3));
+    QCOMPARE(job->progress().processedBytes, qint64(7000));
+    QCOMPARE(fileBytes(m_folder + "/deck.dwg"), QByteArray(3000, 'D'));
+    QCOMPARE(fileBytes(m_folder + "/notes.pdf"), QByteArray(1500, 'N'));
+    // Nothing of the transfer is left beside the files.
+    const QStringList left = QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden
+                                                      | QDir::NoDotAndDotDot);
+    QCOMPARE(left, QStringList({"deck.dwg", "notes.pdf", "site.png"}));
+    const FileDatabase database{QString()};
+    for (const char *title : {"deck.dwg", "site.png", "notes.pdf"}) {
+        const QString key = FileDatabase::keyForPath(m_folder + '/' + title);
+        QCOMPARE(database.entryValue(key, "name"),
+                 recordProperty(*m_platform->recordOf(title), "name"));
+    }
+}
+
+void TestDownloadThread::hangingPlatformTimesOutOrIsCancelledAtOnce()
+{
+    const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
+    m_platform->setBehaviour(PlatformDouble::Hang);
+
+    std::unique_ptr<DownloadThread> waiting = makeJob();
+    waiting->setNoProgressTimeout(300);
+    QSignalSpy timedOut(waiting.get(), &AurexJob::result);
+    waiting->Download();
+    QVERIFY(timedOut.wait(10000));
+    QCOMPARE(waiting->error(), int(AurexJob::TimedOutError));
+    QVERIFY(!waiting->errorString().isEmpty());
+    QVERIFY(waiting->report().failed);
+    QVERIFY(waiting->waitForWork(10000));
+
+    m_platform->setBehaviour(PlatformDouble::Hang);
+    std::unique_ptr<DownloadThread> killed = makeJob();
+    QSignalSpy ended(killed.get(), &AurexJob::result);
+    killed->Download();
+    QVERIFY(!killed->waitForWork(50)); // still hanging
+    QVERIFY(killed->kill());
+    // The result comes from kill() itself, while the platform still hangs.
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(killed->error(), int(AurexJob::KilledError));
+    QVERIFY(killed->report().cancelled);
+    QVERIFY(killed->waitForWork(10000));
+    QCOMPARE(folderContents(m_folder), folderBefore);
+}
+
+QTEST_GUILESS_MAIN(TestDownloadThread)
+#include "tst_downloadthread.moc"

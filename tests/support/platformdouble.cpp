@@ -1,0 +1,383 @@
+#include "platformdouble.h"
+
+#include "connector/filetype.h"
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "support/jobcontrol.h"
+
+#include <fzfileinfo.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QThread>
+
+#include <functional>
+
+QString PlatformDouble::addObject(const QString &title, const QByteArray &content,
+                                  const QString &space)
+{
+    QMutexLocker locker(&m_mutex);
+    Object object;
+    object.name = QStringLiteral("AX%1").arg(m_nextName++, 6, 10, QLatin1Char('0'));
+    object.title = title;
+    object.space = space;
+    object.content = content;
+    object.stamp = QStringLiteral("2026-12-01T10:00:%1Z").arg(m_stampCount++ % 60, 2, 10,
+                                                               QLatin1Char('0'));
+    m_objects.insert(object.name, object);
+    return object.name;
+}
+
+QByteArray PlatformDouble::content(const QString &title) const
+{
+    QMutexLocker locker(&m_mutex);
+    const Object *object = find(title);
+    return object ? object->content : QByteArray();
+}
+
+int PlatformDouble::checkInCount() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_checkIns;
+}
+
+void PlatformDouble::setBehaviour(Behaviour behaviour)
+{
+    QMutexLocker locker(&m_mutex);
+    m_behaviour = behaviour;
+    m_isReleased = false;
+}
+
+void PlatformDouble::failAtByte(qint64 byte)
+{
+    QMutexLocker locker(&m_mutex);
+    m_failAtByte = byte;
+}
+
+void PlatformDouble::hangAtByte(qint64 byte)
+{
+    QMutexLocker locker(&m_mutex);
+    m_hangAtByte = byte;
+    m_isReleased = false;
+}
+
+bool PlatformDouble::isHanging() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_hanging;
+}
+
+void PlatformDouble::hang(QMutexLocker &locker, JobControl *control)
+{
+    Q_UNUSED(locker)
+    m_hanging = true;
+    while (!m_isReleased && !(control && control->isCancelled()))
+        m_released.wait(&m_mutex, 10);
+    m_hanging = false;
+}
+
+void PlatformDouble::setChunkDelayMs(int msecs)
+{
+    QMutexLocker locker(&m_mutex);
+    m_chunkDelayMs = msecs;
+}
+
+void PlatformDouble::release()
+{
+    QMutexLocker locker(&m_mutex);
+    m_isReleased = true;
+    m_released.wakeAll();
+}
+
+const PlatformDouble::Object *PlatformDouble::find(const QString &nameOrTitle) const
+{
+    const auto byName = m_objects.constFind(nameOrTitle);
+    if (byName != m_objects.constEnd())
+        return &byName.value();
+    for (const Object &object : m_objects) {
+        if (object.title == nameOrTitle)
+            return &object;
+    }
+    return nullptr;
+}
+
+void PlatformDouble::fillRecord(FzFileInfo *record, const Object &object) const
+{
+    setRecordProperty(*record, kKeyName, object.name);
+    setRecordProperty(*record, kKeyPhid, object.name);
+    setRecordProperty(*record, kKeyTitle, object.title);
+    setRecordProperty(*record, kKeyType, QLatin1String(fileTypeForPath(object.title).type));
+    setRecordProperty(*record, kKeySpace, object.space);
+    setRecordProperty(*record, kKeyFileModified, object.stamp);
+    setRecordProperty(*record, kKeyLockedBy, object.lockedBy);
+    setRecordProperty(*record, kKeySize, QString::number(object.content.size()));
+}
+
+std::unique_ptr<FzFileInfo> PlatformDouble::recordOf(const QString &title) const
+{
+    QMutexLocker locker(&m_mutex);
+    const Object *object = find(title);
+    if (!object)
+        return nullptr;
+    auto record = std::make_unique<FzFileInfo>();
+    fillRecord(record.get(), *object);
+    return record;
+}
+
+bool PlatformDouble::admit(JobControl *control)
+{
+    QMutexLocker locker(&m_mutex);
+    if (m_behaviour == Refuse)
+        return false;
+    if (m_behaviour == Answer)
+        return true;
+    // A hanging platform: nothing comes until the test releases it or the job gives up.
+    hang(locker, control);
+    return false;
+}
+
+bool PlatformDouble::sendChunk(qint64 bytes, qint64 *sent, JobControl *control)
+{
+    int delay = 0;
+    {
+        QMutexLocker locker(&m_mutex);
+        delay = m_chunkDelayMs;
+        if (m_failAtByte >= 0 && *sent + bytes > m_failAtByte)
+            return false;
+        if (m_hangAtByte >= 0 && *sent + bytes > m_hangAtByte) {
+            hang(locker, control);
+            if (!m_isReleased)
+                return false;
+        }
+    }
+    if (delay > 0)
+        QThread::msleep(static_cast<unsigned long>(delay));
+    *sent += bytes;
+    if (control)
+        control->addProcessed(0, bytes);
+    return !(control && control->isCancelled());
+}
+
+bool PlatformDouble::signInWithPassword(const QString &, const QString &, const QString &,
+                                        const QString &)
+{
+    return admit(nullptr);
+}
+
+bool PlatformDouble::signInWithCookie(const QString &, const QString &, const QString &,
+                                      const QString &)
+{
+    return admit(nullptr);
+}
+
+QStringList PlatformDouble::spaces()
+{
+    if (!admit(nullptr))
+        return {};
+    return {QStringLiteral("Engineering")};
+}
+
+bool PlatformDouble::userInfo(QString *firstName, QString *lastName, QString *email,
+                              QString *userId)
+{
+    if (!admit(nullptr))
+        return false;
+    *firstName = QStringLiteral("Alice");
+    *lastName = QStringLiteral("Martin");
+    *email = QStringLiteral("alice@example.org");
+    *userId = QStringLiteral("alice");
+    return true;
+}
+
+bool PlatformDouble::search(const FzFileInfo &query, RecordList *hits)
+{
+    hits->clear();
+    if (!admit(nullptr))
+        return false;
+    const QString title = recordProperty(query, "_or_title_0");
+    QMutexLocker locker(&m_mutex);
+    for (const Object &object : m_objects) {
+        if (title.isEmpty() || object.title.contains(title, Qt::CaseInsensitive))
+            fillRecord(hits->add(std::make_unique<FzFileInfo>()), object);
+    }
+    return true;
+}
+
+bool PlatformDouble::downloadPreviews(const RecordList &, const QString &)
+{
+    return admit(nullptr);
+}
+
+bool PlatformDouble::details(const RecordList &requests)
+{
+    if (!admit(nullptr))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    bool all = true;
+    for (FzFileInfo *request : requests) {
+        const Object *object = find(recordProperty(*request, kKeyName));
+        if (object)
+            fillRecord(request, *object);
+        all = all && object;
+    }
+    return all;
+}
+
+bool PlatformDouble::structure(const FzFileInfo &root, RecordList *records)
+{
+    records->clear();
+    if (!admit(nullptr))
+        return false;
+    // Every object: the root first, the others as what it references.
+    QMutexLocker locker(&m_mutex);
+    const Object *top = find(recordProperty(root, kKeyName));
+    if (!top)
+        return false;
+    fillRecord(records->add(std::make_unique<FzFileInfo>()), *top);
+    for (const Object &object : m_objects) {
+        if (object.name != top->name)
+            fillRecord(records->add(std::make_unique<FzFileInfo>()), object);
+    }
+    return true;
+}
+
+QStringList PlatformDouble::download(const RecordList &records, JobControl *control)
+{
+    QStringList failures;
+    if (!admit(control)) {
+        for (const FzFileInfo *record : records)
+            failures.append(recordTitle(*record) + QStringLiteral(": refused"));
+        return failures;
+    }
+    qint64 sent = 0;
+    bool stopped = false;
+    for (FzFileInfo *record : records) {
+        Object object;
+        {
+            QMutexLocker locker(&m_mutex);
+            const Object *found = find(recordProperty(*record, kKeyName));
+            if (found)
+                object = *found;
+        }
+        if (stopped || object.name.isEmpty()) {
+            failures.append(recordTitle(*record) + QStringLiteral(": not transferred"));
+            continue;
+        }
+        // Written straight under its name, chunk by chunk: a stopped transfer leaves a part.
+        QFile file(QDir(recordProperty(*record, kKeyLocalDownloadFolder)).filePath(object.title));
+        if (!file.open(QIODevice::WriteOnly)) {
+            failures.append(object.title + QStringLiteral(": cannot be written"));
+            stopped = true;
+            continue;
+        }
+        if (control)
+            control->setCurrentName(object.title);
+        for (qint64 at = 0; at < object.content.size() && !stopped; at += kChunk) {
+            const QByteArray chunk = object.content.mid(int(at), int(kChunk));
+            if (!sendChunk(chunk.size(), &sent, control)) {
+                stopped = true;
+                break;
+            }
+            file.write(chunk);
+        }
+        file.close();
+        if (stopped) {
+            failures.append(object.title + QStringLiteral(": the connection dropped"));
+            continue;
+        }
+        fillRecord(record, object);
+        setRecordProperty(*record, kKeyFileName, object.title);
+        if (control)
+            control->addProcessed(1, 0);
+    }
+    return failures;
+}
+
+QString PlatformDouble::downloadObject(const QString &objectId, const QString &folder)
+{
+    if (!admit(nullptr))
+        return QString();
+    QMutexLocker locker(&m_mutex);
+    const Object *object = find(objectId);
+    if (!object)
+        return QString();
+    QFile file(QDir(folder).filePath(object->title));
+    if (!file.open(QIODevice::WriteOnly) || file.write(object->content) != object->content.size())
+        return QString();
+    return file.fileName();
+}
+
+bool PlatformDouble::checkIn(FzFileInfo *root, JobControl *control)
+{
+    if (!root || !admit(control))
+        return false;
+    // Everything is read and sent before anything is stored: all or nothing.
+    QList<Object> arriving;
+    std::function<void(FzFileInfo *)> collect = [&](FzFileInfo *record) {
+        if (record->GetProperty("selected") != "false") {
+            QFile file(QString::fromStdString(record->GetPath()));
+            Object object;
+            object.name = QString::fromStdString(record->GetName());
+            object.title = QString::fromStdString(record->GetTitle());
+            object.space = recordProperty(*record, kKeyCollabSpace);
+            if (file.open(QIODevice::ReadOnly))
+                object.content = file.readAll();
+            arriving.append(object);
+        }
+        for (FzFileInfo *child : record->GetChildren())
+            collect(child);
+    };
+    collect(root);
+    qint64 sent = 0;
+    for (const Object &object : qAsConst(arriving)) {
+        for (qint64 at = 0; at < object.content.size(); at += kChunk) {
+            if (!sendChunk(qMin(kChunk, object.content.size() - at), &sent, control))
+                return false;
+        }
+    }
+    QMutexLocker locker(&m_mutex);
+    for (Object object : qAsConst(arriving)) {
+        if (object.name.isEmpty())
+            object.name = QStringLiteral("AX%1").arg(m_nextName++, 6, 10, QLatin1Char('0'));
+        object.stamp = QStringLiteral("2026-12-02T10:00:%1Z").arg(m_stampCount++ % 60, 2, 10,
+                                                                   QLatin1Char('0'));
+        m_objects.insert(object.name, object);
+    }
+    ++m_checkIns;
+    return true;
+}
+
+bool PlatformDouble::lock(FzFileInfo *record, bool locked)
+{
+    if (!admit(nullptr))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    auto found = m_objects.find(recordProperty(*record, kKeyName));
+    if (found == m_objects.end())
+        return false;
+    found->lockedBy = locked ? QStringLiteral("alice") : QString();
+    return true;
+}
+
+bool PlatformDouble::remove(const RecordList &records)
+{
+    if (!admit(nullptr))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    for (const FzFileInfo *record : records)
+        m_objects.remove(recordProperty(*record, kKeyName));
+    return true;
+}
+
+QStringList PlatformDouble::autonames(int count)
+{
+    if (!admit(nullptr))
+        return {};
+    QMutexLocker locker(&m_mutex);
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names.append(QStringLiteral("AX%1").arg(m_nextName++, 6, 10, QLatin1Char('0')));
+    return names;
+}

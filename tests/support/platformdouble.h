@@ -1,0 +1,102 @@
+#pragma once
+
+#include "connector/aurexplatform.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QMutex>
+#include <QString>
+#include <QWaitCondition>
+
+#include <atomic>
+
+// A platform in the test's own memory, for the module's logic: it holds objects (title, name,
+// content) and answers the module's calls, or refuses, hangs or fails a transfer at a chosen
+// byte, as the test says. Transfers go in small chunks, reporting each to the job's control
+// and stopping when it is cancelled; a check-in changes the objects only when it completes.
+// Thread-safe; the test owns it and keeps it until the jobs' work has ended.
+class PlatformDouble : public AurexPlatform
+{
+public:
+    enum Behaviour { Answer, Refuse, Hang };
+
+    // How big a chunk of a transfer is.
+    static const qint64 kChunk = 1024;
+
+    // Adds an object; returns its platform name ("AX" and a number).
+    QString addObject(const QString &title, const QByteArray &content,
+                      const QString &space = QStringLiteral("Engineering"));
+    // The content the platform holds under title, or a null array.
+    QByteArray content(const QString &title) const;
+    int checkInCount() const;
+
+    void setBehaviour(Behaviour behaviour);
+    // Transfers stop with a failure once this many bytes (over all files of a call) went.
+    void failAtByte(qint64 byte);
+    // Transfers stop sending once this many bytes went, until released or cancelled.
+    void hangAtByte(qint64 byte);
+    // A call or transfer is waiting (Hang, or at the hanging byte).
+    bool isHanging() const;
+    // Transfers wait this long after each chunk.
+    void setChunkDelayMs(int msecs);
+    // Lets a hanging call go on (it then refuses).
+    void release();
+
+    // A record of an object as a structure listing gives it (title, name, stamp, size).
+    std::unique_ptr<FzFileInfo> recordOf(const QString &title) const;
+
+    void setProxy(const QString &, int, const QString &, const QString &) override {}
+    void setServer(const QString &) override {}
+    void setTenant(const QString &) override {}
+    void usePreferredContext(bool) override {}
+    bool signInWithPassword(const QString &, const QString &, const QString &,
+                            const QString &) override;
+    bool signInWithCookie(const QString &, const QString &, const QString &,
+                          const QString &) override;
+    QStringList spaces() override;
+    bool userInfo(QString *firstName, QString *lastName, QString *email,
+                  QString *userId) override;
+    bool search(const FzFileInfo &query, RecordList *hits) override;
+    bool downloadPreviews(const RecordList &records, const QString &folder) override;
+    bool details(const RecordList &requests) override;
+    bool structure(const FzFileInfo &root, RecordList *records) override;
+    QStringList download(const RecordList &records, JobControl *control) override;
+    QString downloadObject(const QString &objectId, const QString &folder) override;
+    bool checkIn(FzFileInfo *root, JobControl *control) override;
+    bool lock(FzFileInfo *record, bool locked) override;
+    bool remove(const RecordList &records) override;
+    QStringList autonames(int count) override;
+
+private:
+    struct Object
+    {
+        QString name;
+        QString title;
+        QString space;
+        QByteArray content;
+        QString stamp;
+        QString lockedBy;
+    };
+
+    // False when the call is to fail: refused, or released after hanging, or cancelled.
+    bool admit(JobControl *control);
+    // Waits, with m_mutex held by locker, until released or control is cancelled.
+    void hang(QMutexLocker &locker, JobControl *control);
+    // Counts bytes sent; false (stop) at the failing byte or when control is cancelled.
+    bool sendChunk(qint64 bytes, qint64 *sent, JobControl *control);
+    void fillRecord(FzFileInfo *record, const Object &object) const;
+    const Object *find(const QString &nameOrTitle) const;
+
+    mutable QMutex m_mutex; // guards every member below
+    QWaitCondition m_released;
+    QMap<QString, Object> m_objects; // by name
+    Behaviour m_behaviour = Answer;
+    bool m_isReleased = false;
+    qint64 m_failAtByte = -1;
+    qint64 m_hangAtByte = -1;
+    bool m_hanging = false;
+    int m_chunkDelayMs = 0;
+    int m_nextName = 1;
+    int m_stampCount = 0;
+    int m_checkIns = 0;
+};
