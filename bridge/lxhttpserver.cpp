@@ -21,19 +21,22 @@ void openRequestedModel(AurexPlatform *platform, ShowAurexTaskPane *session,
                         const QString &modelId)
 {
     const QString folder = BridgeFiles::location("");
-    QString error;
-    const QString opened = openPlatformModel(*platform, modelId, folder, &error,
-                                             [session](const QString &) {
+    const auto beforeOpen = [session](const QString &) {
         // An explicit request supersedes the launcher's start-up open: the drawing asked for
         // here must not be taken for a blank drawing the host opened in the meantime.
         session->setLauncherOpenPending(false);
+    };
+    openPlatformModel(platform, modelId, folder, beforeOpen,
+                      [](const QString &opened, const QString &error) {
+        if (!opened.isEmpty())
+            return;
+        // The request came from another program: without a word the user would wait for
+        // nothing.
+        auto *box =
+            new QMessageBox(QMessageBox::Warning, QObject::tr("Error"), error, QMessageBox::Ok);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
     });
-    if (!opened.isEmpty())
-        return;
-    // The request came from another program: without a word the user would wait for nothing.
-    auto *box = new QMessageBox(QMessageBox::Warning, QObject::tr("Error"), error, QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->show();
 }
 
 } // namespace
@@ -96,21 +99,11 @@ void lxHttpServer::readClient(QTcpSocket *socket, OpenModelRequest *request)
 
 void lxHttpServer::readChannelFinishedSlot()
 {
-    // Opening may wait for the platform with events running; a sender that finishes meanwhile
-    // gets its model opened right after, with the identifier stored by then.
-    if (m_opening) {
-        m_openAgain = true;
-        return;
-    }
-    m_opening = true;
-    do {
-        m_openAgain = false;
-        if (m_modelId.isEmpty())
-            qCDebug(lcBridge) << "a sender finished without naming a model";
-        else
-            m_openModel(m_modelId);
-    } while (m_openAgain);
-    m_opening = false;
+    // Opening starts a download and returns; the model opens when it has arrived.
+    if (m_modelId.isEmpty())
+        qCDebug(lcBridge) << "a sender finished without naming a model";
+    else
+        m_openModel(m_modelId);
 }
 
 void lxHttpServer::discardClient(QTcpSocket *socket)

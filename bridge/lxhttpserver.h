@@ -42,6 +42,4 @@ private:
 
     OpenModel m_openModel;
     QString m_modelId;
-    bool m_opening = false;
-    bool m_openAgain = false;
 };

@@ -79,13 +79,14 @@ void openLauncherModel(AurexPlatform &platform, ShowAurexTaskPane *session)
         session->setLauncherOpenPending(true);
         session->setLauncherModelPath(localPath);
     };
-    QString error;
-    const QString opened = openPlatformModel(platform, params.modelId, folder, &error, markPending);
-    if (opened.isEmpty()) {
+    openPlatformModel(&platform, params.modelId, folder, markPending,
+                      [session](const QString &opened, const QString &error) {
+        if (!opened.isEmpty())
+            return;
         // No pending open without a model, or the user's next drawing would be closed.
         session->setLauncherOpenPending(false);
         HostAccess::writeToCommandLine(error);
-    }
+    });
 }
 
 void closeDrawingBeforeLauncherModel(ShowAurexTaskPane *session, const QString &activatedPath)

@@ -11,7 +11,8 @@ class QString;
 bool signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session);
 
 // Downloads the launcher's model into the temporary folder and asks the host to open it; only
-// while signed in and when the launcher names a model.
+// while signed in and when the launcher names a model. Returns at once: the download is a job.
+// platform outlives it.
 void openLauncherModel(AurexPlatform &platform, ShowAurexTaskPane *session);
 
 // A drawing became active in the host. While the launcher's model is being opened for a

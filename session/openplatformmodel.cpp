@@ -1,51 +1,57 @@
 #include "openplatformmodel.h"
 
+#include "modeldownload.h"
 #include "sessionlogging.h"
 
-#include "connector/aurexplatform.h"
 #include "support/hostaccess.h"
 
 #include <cfxdocumentmanager.h>
 
 #include <QCoreApplication>
-#include <QCursor>
-#include <QFileInfo>
-#include <QGuiApplication>
 
-QString openPlatformModel(AurexPlatform &platform, const QString &modelId, const QString &folder,
-                          QString *errorMessage,
-                          const std::function<void(const QString &localPath)> &beforeOpen)
+namespace {
+
+QString text(const char *source)
 {
-    errorMessage->clear();
-    if (modelId.isEmpty()) {
-        *errorMessage = QCoreApplication::translate("QObject", "No model was named to open.");
-        return QString();
-    }
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString localPath = platform.downloadObject(modelId, folder);
-    QGuiApplication::restoreOverrideCursor();
-    if (localPath.isEmpty() || !QFileInfo(localPath).isFile()) {
-        qCDebug(lcSession) << "model" << modelId << "could not be downloaded";
-        *errorMessage = QCoreApplication::translate(
-                            "QObject", "The model %1 could not be downloaded from the AUREX "
-                                       "Platform.")
-                            .arg(modelId);
-        return QString();
-    }
+    return QCoreApplication::translate("QObject", source);
+}
+
+// Opens what arrived in the host; "" when it did, else the reason.
+QString openInHost(const QString &localPath,
+                   const std::function<void(const QString &localPath)> &beforeOpen)
+{
     CFxDocumentManager *documents = HostAccess::documents();
-    if (!documents) {
-        *errorMessage = QCoreApplication::translate("QObject", "%1 was downloaded, but the "
-                                                               "application cannot open drawings.")
-                            .arg(localPath);
-        return QString();
-    }
+    if (!documents)
+        return text("%1 was downloaded, but the application cannot open drawings.").arg(localPath);
     if (beforeOpen)
         beforeOpen(localPath);
-    if (!documents->OpenDocument(localPath)) {
-        *errorMessage = QCoreApplication::translate("QObject", "%1 was downloaded, but it could "
-                                                               "not be opened.")
-                            .arg(localPath);
-        return QString();
+    if (!documents->OpenDocument(localPath))
+        return text("%1 was downloaded, but it could not be opened.").arg(localPath);
+    return QString();
+}
+
+} // namespace
+
+void openPlatformModel(AurexPlatform *platform, const QString &modelId, const QString &folder,
+                       std::function<void(const QString &localPath)> beforeOpen,
+                       std::function<void(const QString &localPath, const QString &error)> done)
+{
+    if (modelId.isEmpty()) {
+        done(QString(), text("No model was named to open."));
+        return;
     }
-    return localPath;
+    auto *download = new ModelDownload(platform, modelId, folder); // deletes itself at the end
+    QObject::connect(download, &AurexJob::result, download,
+                     [download, beforeOpen = std::move(beforeOpen), done = std::move(done)] {
+        download->deleteLater();
+        if (download->error() != AurexJob::NoError) {
+            qCDebug(lcSession) << "model" << download->modelId() << "could not be downloaded";
+            done(QString(), download->errorString());
+            return;
+        }
+        const QString localPath = download->localPath();
+        const QString error = openInHost(localPath, beforeOpen);
+        done(error.isEmpty() ? localPath : QString(), error);
+    });
+    download->start();
 }

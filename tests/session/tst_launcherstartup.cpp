@@ -42,8 +42,12 @@ private:
     {
         QProcess lintra;
         lintra.setProcessEnvironment(home.environment());
+        // The model arrives while the host runs: the script waits for its drawing to show.
+        if (!home.write("wait.scr", "_UIWAIT DrawingView 30\n"))
+            return QJsonObject();
         lintra.start(LINTRA_BIN, { "--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
-                                   "--print-ui", "--exit" });
+                                   "--script", home.filePath("wait.scr"), "--print-ui",
+                                   "--exit" });
         if (!lintra.waitForFinished(60000) || lintra.exitCode() != 0)
             return QJsonObject();
         return QJsonDocument::fromJson(lintra.readAllStandardOutput()).object();

@@ -144,6 +144,10 @@ private slots:
         session->setLauncherModelPath(QString());
         m_commandLine.lines.clear();
         openLauncherModel(*ConnectorPlatform::shared(), session);
+        // The download is a job: the host opens the model, or hears why not, once it ends.
+        QTRY_VERIFY_WITH_TIMEOUT(m_host.documents()->GetCurrentDocument()
+                                     || !m_commandLine.lines.isEmpty(),
+                                 30000);
         // A pending open closes the next other drawing: it must not stand without a model.
         QCOMPARE(session->isLauncherOpenPending(), known);
         if (known) {

@@ -1,0 +1,33 @@
+#include "modeldownload.h"
+
+#include "connector/aurexplatform.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+ModelDownload::ModelDownload(AurexPlatform *platform, const QString &modelId,
+                             const QString &folder, QObject *parent)
+    : AurexJob(parent)
+    , m_modelId(modelId)
+    , m_arrived(std::make_shared<QString>())
+{
+    setWork([platform, modelId, folder, arrived = m_arrived](JobControl &control) {
+        control.setTotals(1, 0);
+        control.setCurrentName(modelId);
+        const QString path = platform->downloadObject(modelId, folder);
+        if (path.isEmpty() || !QFileInfo(path).isFile())
+            return QCoreApplication::translate(
+                       "QObject", "The model %1 could not be downloaded from the AUREX Platform.")
+                .arg(modelId);
+        *arrived = path;
+        control.addProcessed(1, QFileInfo(path).size());
+        return QString();
+    });
+}
+
+ModelDownload::~ModelDownload() = default;
+
+void ModelDownload::workSucceeded()
+{
+    m_localPath = *m_arrived;
+}
