@@ -23,8 +23,8 @@ class OpenFromCSDialogClass;
 // grid or as tiles, sorts and deletes them, and opens the chosen one with everything it
 // references into a download folder. Created per use without parent by the open command and
 // the task pane's open button, shown without being modal, deleted when closed. Main thread;
-// the search runs on a worker thread while the please-wait box shows, the download on the
-// options dialog's DownloadThread: jobs, during which a please-wait box covers the dialog.
+// the search, the structure listing and the options dialog's DownloadThread are jobs, during
+// which the please-wait box covers the dialog.
 class OpenFromCSDialog : public QDialog
 {
     Q_OBJECT

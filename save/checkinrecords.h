@@ -14,7 +14,8 @@ class SaveTreeItem;
 // its preview, every reference, image and PDF below the drawing that references it (rows that
 // are not saved are left out with everything below them). Records are linked by their parent
 // only. Names come from the autoname list for new files, from the file database for changed
-// ones and from the duplicate check for overwritten ones. Owns the records. Main thread.
+// ones and from the duplicate check for overwritten ones. Owns the records. Built by the
+// check-in job's work on its thread, from that work's own copy of the rows.
 class CheckInRecords
 {
 public:

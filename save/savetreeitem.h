@@ -11,7 +11,8 @@
 
 // One row of the save dialog: a file of the save set, how it stands against the platform,
 // what the save will do with it and into which space, and its errors. Owned by its parent row;
-// the dialog owns the invisible root, whose only child is the active drawing. Main thread.
+// the dialog owns the invisible root, whose only child is the active drawing. Main thread;
+// the check-in job works on a clone() of its own.
 class SaveTreeItem
 {
 public:
