@@ -44,6 +44,7 @@ MAPSTRCADOBJ queryFileDetails(AurexPlatform &platform, const QString &tenant,
         entry.lockedBy = recordProperty(*record, kKeyLockedBy);
         entry.collaborativeSpace = recordProperty(*record, kKeySpace);
         entry.owner = recordProperty(*record, kKeyOwner);
+        entry.modifiedBy = recordProperty(*record, kKeyModifiedBy);
         details.insert(recordProperty(*record, kKeyName), entry);
     }
     return details;

@@ -6,7 +6,8 @@
 
 // One file of a drawing's save set as the task pane and the save dialog see it: the local file
 // (name and path, from the reference tree) and its platform details (modification stamp, lock
-// holder, collaborative space, owner, from the details query). Empty strings mean unknown.
+// holder, collaborative space, owner, last writer, from the details query). Empty strings mean
+// unknown.
 struct FileEntry
 {
     QString fileName;
@@ -15,6 +16,7 @@ struct FileEntry
     QString lockedBy;
     QString collaborativeSpace;
     QString owner;
+    QString modifiedBy;
 };
 
 // Platform details by platform name ("name" of the record), as the details query gives them.

@@ -230,26 +230,26 @@ QString DownloadThread::Work::run(JobControl &control)
 void DownloadThread::Work::recordAndRepair()
 {
     QStringList fileNames;
-    {
-        FileDatabase database(tenant);
-        for (const FzFileInfo *record : records) {
-            recordDownloadedFile(database, *record);
-            fileNames.append(recordProperty(*record, kKeyFileName));
-        }
-        if (!database.save())
-            report.problem = tr("The downloaded files could not be recorded: %1")
-                                 .arg(database.errorString());
-    }
-    // Only drawings store reference paths; a downloaded image or PDF is opened as it is.
-    if (!isDrawingPath(targetPath))
-        return;
-    ReferenceRepair repair(services, documents);
-    const QString folder = recordProperty(*records.at(0), kKeyLocalDownloadFolder);
-    // One repair for all files re-points what one repair per file would, but reads and writes
-    // each drawing once instead of once per downloaded file.
-    if (!repair.repair(targetPath, fileNames, folder)) {
-        const QString text = tr("The references of %1 could not all be updated:\n%2")
+    for (const FzFileInfo *record : records)
+        fileNames.append(recordProperty(*record, kKeyFileName));
+    // Only drawings store reference paths; a downloaded image or PDF is opened as it is. The
+    // repair comes first: the file database notes the bytes it leaves, which are then the
+    // platform's version of each file as far as local changes go.
+    if (isDrawingPath(targetPath)) {
+        ReferenceRepair repair(services, documents);
+        const QString folder = recordProperty(*records.at(0), kKeyLocalDownloadFolder);
+        // One repair for all files re-points what one repair per file would, but reads and
+        // writes each drawing once instead of once per downloaded file.
+        if (!repair.repair(targetPath, fileNames, folder))
+            report.problem = tr("The references of %1 could not all be updated:\n%2")
                                  .arg(targetPath, repair.errorString());
-        report.problem = report.problem.isEmpty() ? text : report.problem + '\n' + text;
+    }
+    FileDatabase database(tenant);
+    for (const FzFileInfo *record : records)
+        recordDownloadedFile(database, *record);
+    if (!database.save()) {
+        const QString text = tr("The downloaded files could not be recorded: %1")
+                                 .arg(database.errorString());
+        report.problem = report.problem.isEmpty() ? text : text + '\n' + report.problem;
     }
 }

@@ -12,9 +12,6 @@
 
 namespace {
 
-const char kTrueText[] = "true";
-const char kUnknown[] = "-1";
-
 bool sameBytes(const QString &a, const QString &b)
 {
     QFile first(a);
@@ -63,8 +60,7 @@ bool LocalChangesGuard::keepAside(const FileDatabase &database,
         const QString path = localCopyPath(recordProperty(*record, kKeyLocalDownloadFolder), title);
         if (!QFileInfo(path).isFile())
             continue;
-        const QString modified = database.isLocallyModified(path);
-        if (modified != QLatin1String(kTrueText) && modified != QLatin1String(kUnknown))
+        if (!database.hasLocalChanges(path))
             continue;
         const QString copy = copyPathFor(path);
         if (!QFile::copy(path, copy)) {

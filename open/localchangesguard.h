@@ -9,8 +9,8 @@ class FileDatabase;
 class FzFileInfo;
 
 // Keeps local work from being lost to a download. Before the transfer, every local file that a
-// record would replace and that holds work the platform does not have (the file database marks
-// it changed locally, or does not know it at all) is copied beside itself as
+// record would replace and that holds work the platform does not have (saved or changed by any
+// program since it came, or not known to the file database at all) is copied beside itself as
 // "<name> (local changes <date> <time>).<suffix>"; after the transfer the copies of files that
 // were not replaced are removed again. One instance per download, on the download worker.
 class LocalChangesGuard

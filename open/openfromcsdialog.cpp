@@ -301,7 +301,8 @@ void OpenFromCSDialog::itemSelectionChanged()
     const FileDatabase database(m_session->tenant());
     m_ui->downloadFolderLocationLineEdit->setEnabled(true);
     m_ui->downloadFolderLocationLineEdit->setText(
-        downloadFolderForTitle(database, recordTitle(*widget->record())));
+        downloadFolderFor(database, recordProperty(*widget->record(), kKeyName),
+                          recordTitle(*widget->record())));
     setButtonEnabled(m_ui->openButton, true);
 }
 

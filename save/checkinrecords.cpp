@@ -72,9 +72,11 @@ FzFileInfo *CheckInRecords::buildCheckInRecord(SaveTreeItem *top)
                                         FileDatabase::keyForPath(top->path),
                                         QLatin1String(kAttrName))
                             .toStdString());
-    } else {
+    } else if (isSent(top)) {
         record->SetProperty(kKeySelected, kTrue);
         buildPreviewRecord(record, top->path);
+    } else {
+        record->SetProperty(kKeySelected, kFalse);
     }
     buildChildRecords(record, top);
     return m_error.isEmpty() ? record : nullptr;
@@ -94,9 +96,10 @@ void CheckInRecords::buildChildRecords(FzFileInfo *parent, SaveTreeItem *row)
         record->SetProperty(kKeyRelationToParent, kRelationSubcomponent);
         if (qstrcmp(format, kFormatPdf) == 0)
             record->SetProperty(kKeyType, kTypePdf);
-        if (qstrcmp(format, kFormatDwg) == 0)
+        const bool sent = isSent(childRow);
+        if (sent && qstrcmp(format, kFormatDwg) == 0)
             buildPreviewRecord(record, childRow->path);
-        record->SetProperty(kKeySelected, kTrue);
+        record->SetProperty(kKeySelected, sent ? kTrue : kFalse);
         record->SetProperty(kKeyOwnsChildren, flag(childRow->childCount() > 0));
         if (childRow->childCount() > 0)
             buildChildRecords(record, childRow);
@@ -162,6 +165,16 @@ void CheckInRecords::applyNameRule(FzFileInfo *record, SaveTreeItem *row)
     ++m_cursor;
     m_nameToPath.insert(name, row->path);
     m_pathToName.insert(row->path, name);
+    if (!isSent(row))
+        m_unsent.insert(name);
+}
+
+bool CheckInRecords::isSent(const SaveTreeItem *row)
+{
+    // Changes to save need changes: a file as the last exchange left it keeps the platform's
+    // version (and revision) as it is.
+    return row->action != SaveAction::DoNotSave
+        && (row->action != SaveAction::SaveChanges || row->hasLocalChanges);
 }
 
 RecordList CheckInRecords::buildNameLookupRecords() const
@@ -169,6 +182,8 @@ RecordList CheckInRecords::buildNameLookupRecords() const
     RecordList records;
     for (int i = 0; i < m_cursor && i < m_names.size(); ++i) {
         const QString &name = m_names.at(i);
+        if (m_unsent.contains(name))
+            continue;
         records.add(makeNameRequest(name, fileTypeForPath(m_nameToPath.value(name))));
     }
     return records;

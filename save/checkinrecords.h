@@ -3,6 +3,7 @@
 #include "connector/recordlist.h"
 
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -31,9 +32,13 @@ public:
 
     // The platform name of every file saved, in the order the records were built.
     QStringList names() const { return m_names; }
+    // Whether the row's file goes to the platform: a row to save, unless it is to "Save
+    // changes" and the file holds none.
+    static bool isSent(const SaveTreeItem *row);
     // The local path of every name (the later one when two rows share a name).
     QMap<QString, QString> nameToPath() const { return m_nameToPath; }
-    // One details request per name, typed by the suffix of its path (asked after the check-in).
+    // One details request per name sent, typed by the suffix of its path (asked after the
+    // check-in).
     RecordList buildNameLookupRecords() const;
 
 private:
@@ -49,6 +54,7 @@ private:
     QString m_previewFolder;
     QMap<QString, QString> m_nameToPath;
     QMap<QString, QString> m_pathToName; // a file that stands twice is named once
+    QSet<QString> m_unsent;              // names of files named but not sent
     RecordList m_records;
     QString m_error;
 };

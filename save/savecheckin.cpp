@@ -22,24 +22,13 @@
 
 namespace {
 
-void collectNamed(SaveTreeItem *row, QList<SaveTreeItem *> *rows)
+// Every row from top down, parents before their children: the same positions in a tree and
+// in its copy.
+void flatten(SaveTreeItem *row, QList<SaveTreeItem *> *rows)
 {
-    for (const auto &child : row->children()) {
-        if (child->action != SaveAction::DoNotSave && !child->name.isEmpty())
-            rows->append(child.get());
-        collectNamed(child.get(), rows);
-    }
-}
-
-// The rows that carry a platform name, top first, in the same order for a tree and its copy.
-QList<SaveTreeItem *> namedRows(SaveTreeItem *top)
-{
-    QList<SaveTreeItem *> rows;
-    if (top && top->action != SaveAction::DoNotSave && !top->name.isEmpty())
-        rows.append(top);
-    if (top)
-        collectNamed(top, &rows);
-    return rows;
+    rows->append(row);
+    for (const auto &child : row->children())
+        flatten(child.get(), rows);
 }
 
 } // namespace
@@ -52,10 +41,13 @@ struct SaveCheckIn::Work
     QString previewFolder;
     std::unique_ptr<SaveTreeItem> rows; // a copy of the dialog's rows
     int rowsToSave = 0;
-    RecordList refusalAnswers; // one details answer per named row, after a refusal
+    // After a refusal: the platform's answer on each sent row, by the row's position.
+    QList<int> refusedRows;
+    RecordList refusalAnswers;
 
     QString run(JobControl &control);
-    void recordStored(const CheckInRecords &records);
+    // Records what the platform stored; "" when the file database took it, else why not.
+    QString recordStored(const CheckInRecords &records);
 };
 
 SaveCheckIn::SaveCheckIn(AurexPlatform *platform, const QString &tenant,
@@ -82,6 +74,7 @@ void SaveCheckIn::setRows(const SaveTreeItem &top, int rowsToSave)
 QString SaveCheckIn::Work::run(JobControl &control)
 {
     refusalAnswers.clear();
+    refusedRows.clear();
     if (!rows)
         return saveDialogText("The platform did not store the files; nothing was saved.");
     control.setTotals(rowsToSave, 0);
@@ -99,23 +92,33 @@ QString SaveCheckIn::Work::run(JobControl &control)
         return records->errorString();
     if (control.isCancelled())
         return QString();
+    // Nothing changed anywhere: the platform has every file as it is here already.
+    if (records->buildNameLookupRecords().empty())
+        return QString();
     if (platform->checkIn(topRecord, &control)) {
         // Once the platform has stored the files, they are recorded even when the job was
         // cancelled meanwhile: the file database must not miss what the platform holds.
-        recordStored(*records);
+        const QString recorded = recordStored(*records);
         control.addProcessed(rowsToSave, 0);
-        return QString();
+        return recorded;
     }
     if (control.isCancelled())
         return QString();
-    for (const SaveTreeItem *row : namedRows(rows.get()))
+    QList<SaveTreeItem *> all;
+    flatten(rows.get(), &all);
+    for (int i = 0; i < all.size(); ++i) {
+        const SaveTreeItem *row = all.at(i);
+        if (!CheckInRecords::isSent(row) || row->name.isEmpty())
+            continue;
+        refusedRows.append(i);
         refusalAnswers.add(makeNameRequest(row->name, fileTypeForPath(row->path)));
+    }
     if (!refusalAnswers.empty())
         platform->details(refusalAnswers);
     return saveDialogText("The platform did not store the files; nothing was saved.");
 }
 
-void SaveCheckIn::Work::recordStored(const CheckInRecords &records)
+QString SaveCheckIn::Work::recordStored(const CheckInRecords &records)
 {
     // The platform's names, stamps and ids of what it stored, written into the requests.
     RecordList lookups = records.buildNameLookupRecords();
@@ -123,26 +126,42 @@ void SaveCheckIn::Work::recordStored(const CheckInRecords &records)
         qCDebug(lcSave) << "check-in: the state of some saved files could not be read";
     const QMap<QString, QString> paths = records.nameToPath();
     FileDatabase database(tenant);
+    QStringList files;
     for (const FzFileInfo *record : lookups) {
         const QString phid = recordProperty(*record, kKeyPhid);
         if (phid.isEmpty())
             continue;
         const QString name = recordProperty(*record, kKeyName);
+        files.append(QDir::toNativeSeparators(paths.value(name)));
         database.recordExchange(FileDatabase::keyForPath(paths.value(name)), phid, name,
                                 recordProperty(*record, kKeyFileModified),
                                 recordProperty(*record, kKeyType));
     }
+    if (database.isAvailable() && database.save())
+        return QString();
+    // The platform has the files, but this computer would not know it: the next save would
+    // offer them as new. The user hears it instead of a success.
+    qCWarning(lcSave).noquote() << "check-in stored, file database not written:"
+                                << database.errorString();
+    return saveDialogText("The files were saved to the platform, but the file database could "
+                          "not record %1: %2")
+        .arg(files.join(QLatin1String(", ")), database.errorString());
 }
 
 QStringList SaveCheckIn::explainRefusal(SaveTreeItem *top) const
 {
-    const QList<SaveTreeItem *> rows = namedRows(top);
+    QList<SaveTreeItem *> all;
+    if (top)
+        flatten(top, &all);
+    const QList<int> &refused = m_work->refusedRows;
     const RecordList &answers = m_work->refusalAnswers;
     QStringList reasons;
-    if (isRunning() || answers.size() != std::size_t(rows.size()))
+    if (isRunning() || answers.size() != std::size_t(refused.size()))
         return reasons;
-    for (int i = 0; i < rows.size(); ++i) {
-        SaveTreeItem *row = rows.at(i);
+    for (int i = 0; i < refused.size(); ++i) {
+        SaveTreeItem *row = all.value(refused.at(i));
+        if (!row)
+            return reasons; // not the rows the check-in was given
         const FzFileInfo &answer = *answers.at(std::size_t(i));
         const QString file = QDir::toNativeSeparators(row->path);
         const QString lockedBy = recordProperty(answer, kKeyLockedBy);
@@ -157,9 +176,7 @@ QStringList SaveCheckIn::explainRefusal(SaveTreeItem *top) const
             const QString when = QLocale().toString(parsePlatformStamp(stamp).toLocalTime(),
                                                     QLocale::ShortFormat);
             row->changedMessage =
-                saveDialogText("%1 saved a newer version on the platform (%2). Choose "
-                               "Overwrite to replace it with yours.")
-                    .arg(recordProperty(answer, kKeyModifiedBy), when);
+                SaveSet::changedText(recordProperty(answer, kKeyModifiedBy), stamp);
             row->existsOnServer = true;
             row->hasError = true;
             reasons.append(saveDialogText("%1 was changed on the platform by %2 (%3).")

@@ -8,6 +8,7 @@
 #include "connector/filetype.h"
 #include "connector/recordbuilder.h"
 #include "connector/recordconstants.h"
+#include "connector/platformstamp.h"
 #include "connector/recordfields.h"
 #include "drawingset/referencenode.h"
 #include "workingcopy/filedatabase.h"
@@ -16,8 +17,10 @@
 
 #include <fzfileinfo.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSet>
 
 namespace {
@@ -54,6 +57,15 @@ QList<SaveTreeItem *> SaveSet::rows() const
     return rows;
 }
 
+QString SaveSet::changedText(const QString &user, const QString &stamp)
+{
+    const QString when =
+        QLocale().toString(parsePlatformStamp(stamp).toLocalTime(), QLocale::ShortFormat);
+    return saveDialogText("%1 saved a newer version on the platform (%2). Choose Overwrite to "
+                          "replace it with yours.")
+        .arg(user, when);
+}
+
 QString SaveSet::lockText(const QString &user)
 {
     return saveDialogText("File is locked by %1. Only %1 can upload modifications until the file "
@@ -77,8 +89,9 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
     row->kind = node.kind;
     row->collabSpace = QLatin1String(kDefaultSpace);
     const QString key = FileDatabase::keyForPath(row->path);
-    const QString platformName =
-        database.valueWhere(QLatin1String(kAttrPath), key, QLatin1String(kAttrName));
+    QString platformName = database.entryValue(key, QLatin1String(kAttrName));
+    if (platformName == QLatin1String(kNoEntry))
+        platformName.clear();
     const FileEntry entry = platformName.isEmpty() ? FileEntry() : details.value(platformName);
     bool known = false;
     row->status = int(localFileStatus(database, row->path, entry.fileModified, &known));
@@ -93,8 +106,17 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
         row->action = SaveAction::SaveChanges;
         row->name = platformName;
         row->baseStamp = database.entryValue(key, QLatin1String(kAttrBaseStamp));
+        row->hasLocalChanges = database.hasLocalChanges(key);
         if (!entry.collaborativeSpace.isEmpty())
             row->collabSpace = entry.collaborativeSpace;
+        // Changes made here over a version that someone else has replaced since would undo
+        // theirs: the row is red from the start, until the user overwrites or leaves it out.
+        if (row->hasLocalChanges && !row->baseStamp.isEmpty() && !entry.fileModified.isEmpty()
+            && entry.fileModified != row->baseStamp) {
+            row->changedMessage = changedText(entry.modifiedBy, entry.fileModified);
+            row->existsOnServer = true;
+            row->hasError = true;
+        }
     } else {
         row->action = SaveAction::SaveAsNew;
     }

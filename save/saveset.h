@@ -65,6 +65,9 @@ public:
 
     // The lock message of a file locked by user.
     static QString lockText(const QString &user);
+    // The reason of a row whose file user replaced on the platform (at stamp) since the
+    // version the local changes are based on.
+    static QString changedText(const QString &user, const QString &stamp);
 
 private:
     void buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPSTRCADOBJ &details,

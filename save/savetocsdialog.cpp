@@ -20,6 +20,7 @@
 #include "support/hostaccess.h"
 #include "support/dialogjobs.h"
 #include "workingcopy/filedatabase.h"
+#include "workingcopy/localsaverecorder.h"
 
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
@@ -52,7 +53,11 @@ SaveToCSDialog::SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *sessi
     // The file that is saved is the one on disk: bring it up to date first. The host may
     // decline; the dialog goes on with the file as it is.
     if (CFxDocument *document = HostAccess::activeDocument()) {
-        if (!document->Save())
+        // Recorded as a save in the host is, so that a save cancelled here still shows the
+        // drawing as changed when it is.
+        if (document->Save())
+            LocalSaveRecorder::recordSave(m_tenant, document->GetPathName().toQString());
+        else
             qCDebug(lcSave) << "the host did not save the active drawing";
     }
 

@@ -53,6 +53,9 @@ public:
     bool existsOnServer = false;
     // The platform stamp of the version this local copy was made from; "" when unknown.
     QString baseStamp;
+    // The file holds work the platform does not have (see FileDatabase::hasLocalChanges). A
+    // row to "Save changes" whose file has none is not sent: the platform's version stands.
+    bool hasLocalChanges = true;
 
 private:
     std::unique_ptr<SaveTreeItem> cloneUnder(SaveTreeItem *parent) const;

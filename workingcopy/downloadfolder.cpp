@@ -22,11 +22,14 @@ QString browseStartFolder(const QString &fieldText)
     return fieldText.isEmpty() ? documentsFolder() : fieldText;
 }
 
-QString downloadFolderForTitle(const FileDatabase &database, const QString &title)
+QString downloadFolderFor(const FileDatabase &database, const QString &name, const QString &title)
 {
-    const QString path =
-        database.valueWhere(QLatin1String(kAttrName), title, QLatin1String(kAttrPath));
-    return path.isEmpty() ? documentsFolder() : QFileInfo(path).path();
+    QString path;
+    for (const QString &known : {name, title}) {
+        if (path.isEmpty() && !known.isEmpty())
+            path = database.valueWhere(QLatin1String(kAttrName), known, QLatin1String(kAttrPath));
+    }
+    return path.isEmpty() ? documentsFolder() : QFileInfo(FileDatabase::keyForPath(path)).path();
 }
 
 QString localCopyPath(const QString &folder, const QString &fileName)
@@ -39,13 +42,17 @@ bool prepareDownload(const FileDatabase &database, const QString &folder,
 {
     bool presentLocally = false;
     for (FzFileInfo *record : records) {
-        setRecordProperty(*record, kKeyLocalDownloadFolder, folder);
+        setRecordProperty(*record, kKeyLocalDownloadFolder, FileDatabase::keyForPath(folder));
         const QString path = localCopyPath(folder, recordTitle(*record));
-        if (!database.valueWhere(QLatin1String(kAttrPath), path, QLatin1String(kAttrName)).isEmpty())
+        const QString name = database.entryValue(path, QLatin1String(kAttrName));
+        if (name == QLatin1String(kNoEntry))
+            continue;
+        if (!name.isEmpty())
             presentLocally = true;
-        const QString stamp =
-            database.valueWhere(QLatin1String(kAttrPath), path, QLatin1String(kAttrUpdateStamp));
-        if (!stamp.isEmpty())
+        // A copy changed since it came (by whatever program) carries no stamp: it is not taken
+        // for the platform's version, and "update the files present" leaves it alone.
+        const QString stamp = database.updateStamp(path);
+        if (!stamp.isEmpty() && !database.hasLocalChanges(path))
             setRecordProperty(*record, kKeyLocalTimestamp, stamp);
     }
     return presentLocally;

@@ -15,9 +15,10 @@ class FzFileInfo;
 QString documentsFolder();
 // Where the folder chooser starts: the field's text, or the documents folder when it is empty.
 QString browseStartFolder(const QString &fieldText);
-// The folder proposed when one result is selected: the folder of the local copy whose
-// platform name is the result's title, else the documents folder.
-QString downloadFolderForTitle(const FileDatabase &database, const QString &title);
+// The folder proposed when one result is selected: the folder of the local copy of that
+// platform object (its name), else of the local copy whose platform name is the result's
+// title, else the documents folder.
+QString downloadFolderFor(const FileDatabase &database, const QString &name, const QString &title);
 
 // folder + "/" + fileName as a database key.
 QString localCopyPath(const QString &folder, const QString &fileName);

@@ -1,5 +1,6 @@
 #include "filedatabase.h"
 
+#include "contentfingerprint.h"
 #include "filedatabasesession.h"
 #include "workingcopyconstants.h"
 #include "workingcopylogging.h"
@@ -9,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QObject>
 #include <QSaveFile>
@@ -90,6 +92,14 @@ QString FileDatabase::keyForPath(const QString &path)
 {
     QString key = path;
     key.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (key.isEmpty())
+        return key;
+    // One file, one key: doubled and trailing separators and "." and ".." parts go. A network
+    // path keeps the two separators it starts with.
+    const bool network = key.startsWith(QLatin1String("//"));
+    key = QDir::cleanPath(key);
+    if (network && !key.startsWith(QLatin1String("//")))
+        key.prepend(QLatin1Char('/'));
     return key;
 }
 
@@ -219,6 +229,7 @@ bool FileDatabase::save()
 
 XmlNode *FileDatabase::findEntry(const QString &path) const
 {
+    const QString key = isKey(path) ? path : keyForPath(path);
     XmlNode &root = m_session->document.root();
     const QString pathAttribute = QLatin1String(kAttrPath);
     for (XmlNode &child : root.children) {
@@ -226,13 +237,22 @@ XmlNode *FileDatabase::findEntry(const QString &path) const
         if (!child.isElement())
             return nullptr;
         // Case folding maps code unit to code unit, so only paths of equal length can match.
-        const QString childPath = child.attribute(pathAttribute);
-        if (childPath.size() == path.size()
-            && childPath.compare(path, Qt::CaseInsensitive) == 0) {
+        // An entry written before paths were made keys is compared as its key.
+        QString childPath = child.attribute(pathAttribute);
+        if (!isKey(childPath))
+            childPath = keyForPath(childPath);
+        if (childPath.size() == key.size() && childPath.compare(key, Qt::CaseInsensitive) == 0)
             return &child;
-        }
     }
     return nullptr;
+}
+
+bool FileDatabase::isKey(const QString &path)
+{
+    // The quick test for what keyForPath would change: "\", a doubled separator after the
+    // first two characters, a "." part, a separator at the end.
+    return !path.contains(QLatin1Char('\\')) && path.indexOf(QLatin1String("//"), 1) < 0
+        && !path.contains(QLatin1String("/.")) && !path.endsWith(QLatin1Char('/'));
 }
 
 QString FileDatabase::entryValue(const QString &path, const QString &attribute) const
@@ -283,7 +303,7 @@ void FileDatabase::addFile(const QString &path, const QString &vaultId, const QS
 {
     XmlNode entry = XmlNode::make(XmlNode::Element, QLatin1String(kEntryTag));
     entry.reserveAttributes(7);
-    entry.setAttribute(QLatin1String(kAttrPath), path);
+    entry.setAttribute(QLatin1String(kAttrPath), keyForPath(path));
     entry.setAttribute(QLatin1String(kAttrVaultId), vaultId);
     entry.setAttribute(QLatin1String(kAttrName), name);
     entry.setAttribute(QLatin1String(kAttrUpdateStamp), updateStamp);
@@ -334,13 +354,63 @@ bool FileDatabase::recordExchange(const QString &path, const QString &vaultId,
     // Unlike "updatestamp", which a local save clears, this stays until the next exchange: the
     // version a later check-in of local changes is based on.
     setEntryValue(path, QLatin1String(kAttrBaseStamp), updateStamp);
+    recordContent(path);
     return added;
 }
 
 bool FileDatabase::recordLocalSave(const QString &path)
 {
-    if (setUpdateStamp(path, QString()) == QLatin1String(kNoEntry))
+    const XmlNode *entry = findEntry(path);
+    if (!entry)
         return false;
+    // A save that wrote the bytes the last exchange left changes nothing the platform lacks.
+    if (storedContent(*entry).matches(path)) {
+        recordContent(path);
+        return true;
+    }
+    setUpdateStamp(path, QString());
     setLocallyModified(path, QLatin1String(kTrue));
     return true;
+}
+
+void FileDatabase::recordContent(const QString &path)
+{
+    const ContentFingerprint content = ContentFingerprint::of(path);
+    const bool valid = content.isValid();
+    // An entry of a file that is not there gets no fingerprint (and loses an old one).
+    const XmlNode *entry = findEntry(path);
+    if (!entry || (!valid && entry->attribute(QLatin1String(kAttrContentSha256)).isEmpty()))
+        return;
+    setEntryValue(path, QLatin1String(kAttrContentSize),
+                  valid ? QString::number(content.size) : QString());
+    setEntryValue(path, QLatin1String(kAttrContentTime),
+                  valid ? QString::number(content.modifiedMs) : QString());
+    setEntryValue(path, QLatin1String(kAttrContentSha256),
+                  valid ? QString::fromLatin1(content.sha256) : QString());
+}
+
+bool FileDatabase::hasLocalChanges(const QString &path) const
+{
+    const XmlNode *entry = findEntry(path);
+    if (!entry)
+        return true;
+    if (entry->attribute(QLatin1String(kAttrLocallyModified)) == QLatin1String(kTrue))
+        return true;
+    const ContentFingerprint stored = storedContent(*entry);
+    // Without a fingerprint (an entry from before they were kept) only a local save counts.
+    if (!stored.isValid() || !QFileInfo::exists(path))
+        return false;
+    return !stored.matches(path);
+}
+
+ContentFingerprint FileDatabase::storedContent(const XmlNode &entry)
+{
+    ContentFingerprint stored;
+    bool sized = false;
+    stored.size = entry.attribute(QLatin1String(kAttrContentSize)).toLongLong(&sized);
+    if (!sized)
+        stored.size = -1;
+    stored.modifiedMs = entry.attribute(QLatin1String(kAttrContentTime)).toLongLong();
+    stored.sha256 = entry.attribute(QLatin1String(kAttrContentSha256)).toLatin1();
+    return stored;
 }

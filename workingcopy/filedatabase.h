@@ -4,6 +4,7 @@
 
 #include <functional>
 
+struct ContentFingerprint;
 class FileDatabaseSession;
 struct XmlNode;
 
@@ -16,8 +17,9 @@ struct XmlNode;
 // FileDatabase built while the same thread already holds one on that file shares its content,
 // so nothing either of them changes is lost.
 //
-// Paths are the database keys: full local paths with "/" as the only separator (convert with
-// keyForPath). Path-keyed operations ignore letter case; valueWhere does not.
+// Paths are the database keys: full local paths with "/" as the only separator and no "." or
+// ".." parts (convert with keyForPath). Path-keyed operations ignore letter case; valueWhere
+// does not.
 class FileDatabase
 {
 public:
@@ -81,13 +83,23 @@ public:
     // do not clear. Returns true when an entry was added.
     bool recordExchange(const QString &path, const QString &vaultId, const QString &name,
                         const QString &updateStamp, const QString &type);
-    // After the user saved path locally: its entry loses its stamp and is marked modified.
-    // A path without an entry stays unknown. Returns whether the path has an entry.
+    // After the user saved path locally: when the file holds other bytes than the last
+    // exchange left, its entry loses its stamp and is marked modified; when it holds the same,
+    // only the time of those bytes is updated. A path without an entry stays unknown. Returns
+    // whether the path has an entry. recordExchange also notes the bytes the exchange left.
     bool recordLocalSave(const QString &path);
+    // Notes what identifies the bytes path holds now (see ContentFingerprint).
+    void recordContent(const QString &path);
+    // Whether path holds work the platform does not have: it is unknown, saved locally since
+    // the last exchange, or holds other bytes than that exchange left (whatever changed them).
+    bool hasLocalChanges(const QString &path) const;
 
 private:
     // The entry a path-keyed operation works on, or null.
     XmlNode *findEntry(const QString &path) const;
+    static ContentFingerprint storedContent(const XmlNode &entry);
+    // Whether path is a key already (keyForPath would leave it as it is).
+    static bool isKey(const QString &path);
     QString setEntryValue(const QString &path, const QString &attribute, const QString &value);
     void keepUnreadableAside(const QString &reason);
     static void tellUser(const QString &text);

@@ -15,11 +15,11 @@ LocalFileStatus localFileStatus(const FileDatabase &database, const QString &loc
         *known = hasEntry;
     if (!hasEntry)
         return LocalFileStatus::New;
-    // A local save empties the stored stamp, so a saved file is never current.
+    // Work the platform lacks comes first, whichever program changed the file.
+    if (database.hasLocalChanges(path))
+        return LocalFileStatus::ModifiedLocally;
     if (!storedStamp.isEmpty() && storedStamp == platformStamp)
         return LocalFileStatus::Current;
-    if (database.isLocallyModified(path) == QLatin1String(kTrue))
-        return LocalFileStatus::ModifiedLocally;
     return LocalFileStatus::OutOfDate;
 }
 

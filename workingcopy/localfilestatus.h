@@ -8,7 +8,7 @@ class FileDatabase;
 // its own after these.
 enum class LocalFileStatus {
     New = 0,             // the file database has no entry for the path
-    ModifiedLocally = 1, // saved locally since the last download or check-in
+    ModifiedLocally = 1, // saved locally or changed since the last download or check-in
     Current = 2,         // the stored stamp equals the platform's
     OutOfDate = 3,       // not saved locally, and the stored stamp differs or is empty
 };

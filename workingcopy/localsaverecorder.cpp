@@ -9,6 +9,11 @@ bool LocalSaveRecorder::isSaveCommand(const QString &globalName)
 
 bool LocalSaveRecorder::recordLastWrite(const QString &tenant) const
 {
+    return recordSave(tenant, m_lastWritten);
+}
+
+bool LocalSaveRecorder::recordSave(const QString &tenant, const QString &path)
+{
     FileDatabase database(tenant);
-    return database.recordLocalSave(FileDatabase::keyForPath(m_lastWritten));
+    return database.recordLocalSave(FileDatabase::keyForPath(path));
 }

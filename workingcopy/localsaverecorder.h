@@ -19,6 +19,8 @@ public:
     // database does not know stays unknown: it is new to the platform anyway. Returns whether
     // it has an entry.
     bool recordLastWrite(const QString &tenant) const;
+    // The same for a save of path that the module itself made.
+    static bool recordSave(const QString &tenant, const QString &path);
 
 private:
     QString m_lastWritten;

@@ -25,6 +25,11 @@ const char kAttrType[] = "type";
 const char kAttrLocallyModified[] = "islocallyModified";
 // The platform stamp of the last download or check-in, kept through local saves.
 const char kAttrBaseStamp[] = "basestamp";
+// What identifies the bytes the last download or check-in left: size, modification time in
+// milliseconds since the epoch, SHA-256 in hex.
+const char kAttrContentSize[] = "contentsize";
+const char kAttrContentTime[] = "contenttime";
+const char kAttrContentSha256[] = "contentsha256";
 
 // Results of the path-keyed operations.
 const char kNoEntry[] = "-1";

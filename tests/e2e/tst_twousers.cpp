@@ -71,6 +71,7 @@ private slots:
     void bobSeesTheNewerVersionOpensItAndLocksIt();
     void aliceSeesBobsLockAndCannotSaveOverIt();
     void bobUnlocks();
+    void unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved();
     void aliceSignsOutAndSeesTheWelcomePage();
 
 private:
@@ -275,6 +276,47 @@ void TestTwoUsers::bobUnlocks()
     QCOMPARE(probe.lockedBy("bridge.dwg"), QString());
 }
 
+void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
+{
+    const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
+    const QStringList titles = {"bridge.dwg", "deck.dwg", "deck-photo.png", "rebar.dxf",
+                                "piers.dxf", "logo.png", "load-table.pdf", "site-photo.png"};
+    const auto revisions = [&probe, &titles] {
+        QMap<QString, int> revision;
+        for (const QString &title : titles)
+            revision.insert(title, probe.objectTitled(title).value("revision").toString().toInt());
+        return revision;
+    };
+    const QMap<QString, int> before = revisions();
+    QVERIFY(before.value("bridge.dwg") > 1);
+    const QStringList saveAll = {"_AurexSave", "_UIWAIT SaveToCSDialog 60",
+                                 "_UICLICK SavePushButton", "_UIWAIT moreActionPushButton[8] 90"};
+
+    // Opened again (the download repairs the stored paths) and saved at once: nothing new.
+    runHost(m_bob, openFromPlatform("bridge", 9, true) + saveAll);
+    QCOMPARE(revisions(), before);
+
+    // Another program changes piers.dxf (a comment at its start): the pane says so, and a
+    // save gives that one file a new revision.
+    QFile piers(m_bob.file("Documents/piers.dxf"));
+    QVERIFY(piers.open(QIODevice::ReadWrite));
+    const QByteArray bytes = piers.readAll();
+    QVERIFY(piers.seek(0));
+    piers.write("999\nedited by another program\n" + bytes);
+    piers.close();
+    runHost(m_bob, QStringList{"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
+                               "_UISNAPSHOT bob-edited.json"}
+                       + saveAll);
+    const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-edited.json"));
+    { QFile db(m_bob.file("config/fzcachedir/FzxConnector/filedb.xml")); db.open(QIODevice::ReadOnly); qWarning().noquote() << db.readAll(); }
+    QCOMPARE(rows.value("piers.dxf").status,
+             QString("Status: Changes not saved to collaborative space"));
+    QCOMPARE(rows.value("deck.dwg").status, QString("Status: Current"));
+    QMap<QString, int> expected = before;
+    ++expected["piers.dxf"];
+    QCOMPARE(revisions(), expected);
+}
+
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
 {
     runHost(m_alice, {"_UITRIGGER ID_AUREX_LOGINOUT", "_UISNAPSHOT alice-signed-out.json"},
@@ -291,3 +333,4 @@ void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
 
 QTEST_GUILESS_MAIN(TestTwoUsers)
 #include "tst_twousers.moc"
+

@@ -13,6 +13,7 @@
 
 #include <fzfileinfo.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QSignalSpy>
@@ -209,6 +210,26 @@ private slots:
             QCOMPARE(platform.recordOf(QFileInfo(file).fileName())->GetProperty("name"),
                      name.toStdString());
         }
+    }
+
+    void checkInTheDatabaseCannotRecordIsAnError()
+    {
+        PlatformDouble platform;
+        // Where the database would be stands a folder: it can be neither read nor written.
+        const QString location = FileDatabase::locationFor(QString());
+        QFile::remove(location);
+        QVERIFY(QDir().mkpath(location));
+        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
+        SaveCheckIn job(&platform, QString(), "alice", m_home.tempFolder());
+        job.setRows(*siteWithLogo(&root), 2);
+        runToEnd(job, platform, false);
+        QVERIFY(QDir(location).removeRecursively());
+
+        // The platform has the files, and the user hears that this computer does not know it.
+        QCOMPARE(platform.checkInCount(), 1);
+        QCOMPARE(job.error(), int(AurexJob::WorkError));
+        QVERIFY2(job.errorString().contains("site.dwg"), qPrintable(job.errorString()));
+        QVERIFY2(job.errorString().contains("logo.png"), qPrintable(job.errorString()));
     }
 
 private:

@@ -269,12 +269,14 @@ private slots:
     {
         const QMap<QString, QString> names = savetest::download("bridge.dwg", folder());
         QCOMPARE(names.size(), 7);
+        // Changes to deck.dwg, which bob keeps locked: only a file that is sent can be refused.
+        QVERIFY(editOutsideTheHost(folder() + "/deck.dwg"));
         QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
         const PlatformFile bridge = platformFile("Common Space", "bridge.dwg");
-        const QByteArray database = DxfTest::readBytes(FileDatabase::locationFor(QString()));
 
         SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         settle(dialog);
+        const QByteArray database = DxfTest::readBytes(FileDatabase::locationFor(QString()));
         SaveTreeItem *deck = rowNamed(dialog, "deck.dwg");
         QVERIFY(deck->hasError);
         QVERIFY(deck->lockMessage.contains("File is locked by bob"));
@@ -295,18 +297,29 @@ private slots:
     void lostUpdateIsRefusedUntilOverwritten()
     {
         const QMap<QString, QString> names = savetest::download("bridge.dwg", folder());
+        QVERIFY(editOutsideTheHost(folder() + "/bridge.dwg"));
         QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
-        // Bob saves a version of his own in between.
+        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        settle(dialog);
+        QVERIFY(!dialog.saveSet()->top()->hasError);
+        for (const char *other : {"deck.dwg", "piers.dxf", "logo.png", "load-table.pdf"})
+            choose(dialog, other, "Do Not Save");
+
+        // Bob saves a version of his own while alice's dialog is open.
         const QString bobs = folder() + "/bob/bridge.dwg";
         QVERIFY(DxfTest::copySample("ezdxf/geometry-r2013.dxf", bobs));
         QCOMPARE(otherUser("bob", {"checkin", names.value(folder() + "/bridge.dwg"), bobs}), 0);
         const PlatformFile afterBob = platformFile("Common Space", "bridge.dwg");
         QCOMPARE(afterBob.modifiedBy, QString("bob"));
+        {
+            // A dialog opened now shows the row red from the start, with whose version it is.
+            SaveToCSDialog later(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+            settle(later);
+            const SaveTreeItem *top = later.saveSet()->top();
+            QVERIFY(top->hasError);
+            QVERIFY2(top->changedMessage.contains("bob"), qPrintable(top->changedMessage));
+        }
 
-        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
-        settle(dialog);
-        for (const char *other : {"deck.dwg", "piers.dxf", "logo.png", "load-table.pdf"})
-            choose(dialog, other, "Do Not Save");
         press(dialog, "SavePushButton");
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QTRY_COMPARE(m_errors.size(), 1);
@@ -354,6 +367,12 @@ private:
         picture.save(folder() + "/" + logoName);
         DxfTest::writeBytes(folder() + "/" + drawing + "-plan.pdf", "%PDF-1.4\n%%EOF\n");
         return folder() + "/" + drawing + ".dxf";
+    }
+
+    // Another program changes the drawing at path: a comment at its start.
+    static bool editOutsideTheHost(const QString &path)
+    {
+        return DxfTest::writeBytes(path, "999\nedited elsewhere\n" + DxfTest::readBytes(path));
     }
 
     int otherUser(const QString &user, const QStringList &command) const

@@ -91,11 +91,20 @@ private slots:
         ReferenceRepair repair(m_host->appServices(), m_host->documents());
         QVERIFY2(repair.repair(path("bridge.dwg"), fileNames, m_folder),
                  qPrintable(repair.errorString()));
+        {
+            // The bytes the download and its repair leave are the platform's version.
+            FileDatabase database{QString()};
+            for (const QString &file : m_names.keys())
+                database.recordContent(file);
+        }
 
         // piers.dxf is locked by alice herself, through another session of hers.
         PlatformProbe alice(*m_fixture.platform, "alice", "alice-demo-pw");
         QVERIFY(alice.setLocked("piers.dxf", true));
         // logo.png was saved locally; load-table.pdf is an older version than the platform's.
+        QImage edited(16, 16, QImage::Format_RGB32);
+        edited.fill(Qt::darkRed);
+        QVERIFY(edited.save(path("logo.png")));
         FileDatabase database{QString()};
         QVERIFY(database.recordLocalSave(FileDatabase::keyForPath(path("logo.png"))));
         QCOMPARE(database.setUpdateStamp(path("load-table.pdf"), "2001/01/01@00:00:00:GMT"),

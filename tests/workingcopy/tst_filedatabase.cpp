@@ -16,6 +16,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+Q_DECLARE_METATYPE(LocalFileStatus)
+
 namespace {
 
 const char kTenant[] = "acme";
@@ -44,6 +46,8 @@ private slots:
     void pathLookups();
     void unknownPathChangesNothing();
     void localSaveMarksTheCopyModified();
+    void changesAreFoundByContent_data();
+    void changesAreFoundByContent();
     void downloadKeepsPlatformIdAndType();
     void removesEveryEntryOfAName();
     void foreignContentIsKept();
@@ -125,7 +129,10 @@ void TestFileDatabase::pathLookups_data()
     QTest::newRow("other letter case") << "/PROJECTS/plan.DWG" << kStamp << "";
     QTest::newRow("backslashes after conversion")
         << FileDatabase::keyForPath("\\projects\\Plan.dwg") << kStamp << "prd-1";
-    QTest::newRow("backslashes unconverted") << "\\projects\\Plan.dwg" << "-1" << "";
+    // Path-keyed operations take any form of the path; valueWhere only the key.
+    QTest::newRow("backslashes unconverted") << "\\projects\\Plan.dwg" << kStamp << "";
+    QTest::newRow("doubled separator and dot parts") << "/projects//old/../Plan.dwg" << kStamp
+                                                     << "";
     QTest::newRow("unknown path") << "/projects/other.dwg" << "-1" << "";
 }
 
@@ -177,6 +184,63 @@ void TestFileDatabase::localSaveMarksTheCopyModified()
     // Whatever the platform says, a file saved locally is modified locally.
     QCOMPARE(localFileStatus(database, "/projects/Plan.dwg", kStamp), LocalFileStatus::ModifiedLocally);
     QCOMPARE(localFileStatus(database, "/projects/Plan.dwg", ""), LocalFileStatus::ModifiedLocally);
+}
+
+void TestFileDatabase::changesAreFoundByContent_data()
+{
+    QTest::addColumn<QByteArray>("written");  // what the file holds afterwards
+    QTest::addColumn<bool>("savedInHost");    // the host reported a save of it
+    QTest::addColumn<LocalFileStatus>("status");
+    QTest::addColumn<QString>("stampAfter");
+    const QByteArray original("0123456789 deck");
+    QTest::newRow("untouched") << QByteArray() << false << LocalFileStatus::Current << kStamp;
+    QTest::newRow("same bytes saved again in the host")
+        << original << true << LocalFileStatus::Current << kStamp;
+    QTest::newRow("same bytes rewritten by another program")
+        << original << false << LocalFileStatus::Current << kStamp;
+    QTest::newRow("changed by another program, same size")
+        << QByteArray("0123456789 DECK") << false << LocalFileStatus::ModifiedLocally << kStamp;
+    QTest::newRow("changed by another program, longer")
+        << QByteArray("0123456789 deck 2") << false << LocalFileStatus::ModifiedLocally
+        << kStamp;
+    QTest::newRow("changed and saved in the host")
+        << QByteArray("0123456789 DECK") << true << LocalFileStatus::ModifiedLocally << "";
+}
+
+void TestFileDatabase::changesAreFoundByContent()
+{
+    QFETCH(QByteArray, written);
+    QFETCH(bool, savedInHost);
+    QFETCH(LocalFileStatus, status);
+    QFETCH(QString, stampAfter);
+    const QString path = m_home->filePath("work/deck.dwg");
+    QVERIFY(QDir().mkpath(m_home->filePath("work")));
+    auto write = [&path](const QByteArray &bytes, const QDateTime &time) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    const QDateTime downloaded = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    write("0123456789 deck", downloaded);
+    {
+        FileDatabase database(kTenant);
+        database.recordExchange(path, "V7", "prd-7", kStamp, "ACAD Drawing");
+    }
+    if (!written.isNull())
+        write(written, downloaded.addSecs(60));
+    if (savedInHost) {
+        FileDatabase database(kTenant);
+        QVERIFY(database.recordLocalSave(path));
+    }
+    const FileDatabase database(kTenant);
+    QCOMPARE(localFileStatus(database, path, kStamp), status);
+    QCOMPARE(database.hasLocalChanges(path), status == LocalFileStatus::ModifiedLocally);
+    QCOMPARE(database.updateStamp(path), stampAfter);
+    // A later check-in of the file makes it the platform's version again.
+    FileDatabase exchanged(kTenant);
+    exchanged.recordExchange(path, "V7", "prd-7", "2024/06/01@09:00:00:GMT", "ACAD Drawing");
+    QCOMPARE(localFileStatus(exchanged, path, "2024/06/01@09:00:00:GMT"), LocalFileStatus::Current);
 }
 
 void TestFileDatabase::downloadKeepsPlatformIdAndType()

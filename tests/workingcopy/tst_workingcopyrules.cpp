@@ -76,6 +76,8 @@ void TestWorkingCopyRules::localFileStatus_data()
     QTest::newRow("same stamp") << "/projects/Plan.dwg" << kStamp << LocalFileStatus::Current;
     QTest::newRow("backslashes and other case")
         << "\\PROJECTS\\plan.dwg" << kStamp << LocalFileStatus::Current;
+    QTest::newRow("doubled and trailing separators, dot parts")
+        << "/projects//sub/./../Plan.dwg" << kStamp << LocalFileStatus::Current;
     QTest::newRow("newer on the platform") << "/projects/Plan.dwg" << kNewerStamp
                                            << LocalFileStatus::OutOfDate;
     QTest::newRow("saved locally") << "/projects/edited.dwg" << kStamp
@@ -100,10 +102,12 @@ void TestWorkingCopyRules::downloadFolderOfAResult()
     const FileDatabase database(kTenant);
     const QString documents =
         QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).first();
-    // The result's title is compared with the platform names of the local copies, exactly.
-    QCOMPARE(downloadFolderForTitle(database, "prd-2"), QString("/projects"));
-    QCOMPARE(downloadFolderForTitle(database, "PRD-2"), documents);
-    QCOMPARE(downloadFolderForTitle(database, "elsewhere.dwg"), documents);
+    // The copy of the same platform object first; else the result's title is compared with
+    // the platform names of the local copies, exactly.
+    QCOMPARE(downloadFolderFor(database, "prd-1", "Plan.dwg"), QString("/projects"));
+    QCOMPARE(downloadFolderFor(database, "", "prd-2"), QString("/projects"));
+    QCOMPARE(downloadFolderFor(database, "prd-9", "PRD-2"), documents);
+    QCOMPARE(downloadFolderFor(database, "", "elsewhere.dwg"), documents);
     QCOMPARE(browseStartFolder(""), documents);
     QCOMPARE(browseStartFolder("/data/drawings"), QString("/data/drawings"));
 }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// What identifies the bytes of a local file: its size, modification time and SHA-256. Taken
+// when a download or a check-in leaves the file as the platform has it, and compared later to
+// tell whether anything changed the file since, whichever program did. Any thread.
+struct ContentFingerprint
+{
+    qint64 size = -1;
+    qint64 modifiedMs = 0;
+    QByteArray sha256; // hex
+
+    bool isValid() const { return size >= 0 && !sha256.isEmpty(); }
+
+    // The file as it is now; invalid when it cannot be read.
+    static ContentFingerprint of(const QString &path);
+
+    // Whether path still holds these bytes. The size and time are compared first and the file
+    // is hashed only when the size is the same but the time differs (a program rewrote the
+    // same bytes). A file that is gone does not match.
+    bool matches(const QString &path) const;
+};
