@@ -284,7 +284,8 @@ void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
     const auto revisions = [&probe, &titles] {
         QMap<QString, int> revision;
         for (const QString &title : titles)
-            revision.insert(title, probe.objectTitled(title).value("revision").toString().toInt());
+            revision.insert(title,
+                            probe.objectTitled(title).value("revision").toString().toInt());
         return revision;
     };
     const QMap<QString, int> before = revisions();
@@ -308,7 +309,6 @@ void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
                                "_UISNAPSHOT bob-edited.json"}
                        + saveAll);
     const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-edited.json"));
-    { QFile db(m_bob.file("config/fzcachedir/FzxConnector/filedb.xml")); db.open(QIODevice::ReadOnly); qWarning().noquote() << db.readAll(); }
     QCOMPARE(rows.value("piers.dxf").status,
              QString("Status: Changes not saved to collaborative space"));
     QCOMPARE(rows.value("deck.dwg").status, QString("Status: Current"));
