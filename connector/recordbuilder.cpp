@@ -43,8 +43,8 @@ std::unique_ptr<FzFileInfo> makeAllSpacesSearchQuery(const QString &text)
     return query;
 }
 
-std::unique_ptr<FzFileInfo> makeExistingTitleQuery(const QString &space,
-                                                   const QStringList &titles)
+std::unique_ptr<FzFileInfo> buildDuplicateSearchRecord(const QString &space,
+                                                       const QStringList &titles)
 {
     auto query = std::make_unique<FzFileInfo>();
     query->SetProperty(kKeyNamePattern, kWildcard);

@@ -22,8 +22,8 @@ std::unique_ptr<FzFileInfo> makeSpaceSearchQuery(const QString &space, const QSt
 std::unique_ptr<FzFileInfo> makeAllSpacesSearchQuery(const QString &text);
 // Lists the drawings and inserts of one space whose title is one of titles (checked before a
 // save): one "_or_title_<index>" key per title.
-std::unique_ptr<FzFileInfo> makeExistingTitleQuery(const QString &space,
-                                                   const QStringList &titles);
+std::unique_ptr<FzFileInfo> buildDuplicateSearchRecord(const QString &space,
+                                                       const QStringList &titles);
 
 // Names an existing object by its platform id: "phid", "cadtype" "assembly" and the local
 // file's name without suffix (unlock and detail requests for a local copy).

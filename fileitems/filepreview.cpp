@@ -1,11 +1,11 @@
 #include "filepreview.h"
 
 #include "connector/filetype.h"
+#include "workingcopy/downloadfolder.h"
 
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPixmapCache>
-#include <QStandardPaths>
 
 namespace {
 const char kDrawingIcon[] = ":/embedded/UI/Resources/FzxUiFzV1Drawings.png";
@@ -17,9 +17,7 @@ QString previewSourceFor(const QString &localPath)
 {
     const QString suffix = pathSuffixUpper(localPath);
     if (isDrawingPath(localPath)) {
-        const QStringList temp = QStandardPaths::standardLocations(QStandardPaths::TempLocation);
-        const QString baseName = QFileInfo(pathFileName(localPath)).baseName();
-        const QString written = temp.value(0) + QLatin1Char('/') + baseName + QStringLiteral(".jpg");
+        const QString written = drawingPreviewPath(localPath);
         return QFileInfo::exists(written) ? written : QString::fromLatin1(kDrawingIcon);
     }
     if (suffix == QLatin1String("PDF"))

@@ -66,9 +66,8 @@ std::unique_ptr<FzFileInfo> ListViewActionMenu::lockRequest() const
     const QString key = FileDatabase::keyForPath(m_path);
     if (database.updateStamp(key) == QLatin1String(kNoEntry))
         return nullptr;
-    // The platform checks a named object's type, so an image or PDF goes as an insert.
-    return makeNameRequest(database.entryValue(key, QStringLiteral("name")),
-                           fileTypeForPath(m_path));
+    // Any file, an image or PDF too, is asked for as a drawing by its name.
+    return makeNameRequest(database.entryValue(key, QStringLiteral("name")), drawingFileType());
 }
 
 void ListViewActionMenu::LockUnlockAction()

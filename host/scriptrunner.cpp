@@ -14,6 +14,7 @@ namespace {
 constexpr int kPollMilliseconds = 20;
 constexpr double kDefaultWaitSeconds = 10;
 const char kWaitCommand[] = "_UIWAIT";
+const char kWaitGoneCommand[] = "_UIWAITGONE";
 
 } // namespace
 
@@ -79,10 +80,13 @@ void ScriptRunner::runLine(const QString &line)
 {
     m_processor->report(QStringLiteral("Command: ") + UiCommands::printableLine(line));
     const QStringList words = CommandProcessor::splitWords(line);
-    if (!words.isEmpty()
-        && words.first().compare(QLatin1String(kWaitCommand), Qt::CaseInsensitive) == 0) {
-        startWait(words.mid(1));
-        return;
+    for (const char *command : {kWaitCommand, kWaitGoneCommand}) {
+        if (!words.isEmpty()
+            && words.first().compare(QLatin1String(command), Qt::CaseInsensitive) == 0) {
+            m_waitGone = command == kWaitGoneCommand;
+            startWait(words.mid(1));
+            return;
+        }
     }
     // The next step is due while the line runs, so that it comes when the line waits in a
     // modal dialog. Once the line has returned, the step is due again only after what the line
@@ -103,7 +107,8 @@ void ScriptRunner::startWait(const QStringList &arguments)
     if (ok && arguments.size() == 2)
         seconds = arguments.at(1).toDouble(&ok);
     if (arguments.isEmpty() || !ok || seconds < 0) {
-        fail(tr("usage: %1 name [seconds]").arg(QLatin1String(kWaitCommand)));
+        fail(tr("usage: %1 name [seconds]")
+                 .arg(QLatin1String(m_waitGone ? kWaitGoneCommand : kWaitCommand)));
         m_timer.start(0);
         return;
     }
@@ -117,16 +122,20 @@ void ScriptRunner::pollWait()
 {
     QString error;
     const QObject *object = WidgetLocator::find(m_waitName, &error);
-    if (object && WidgetLocator::isVisible(object)) {
+    const bool shown = object && WidgetLocator::isVisible(object);
+    if (shown != m_waitGone) {
         m_waitName.clear();
         m_timer.start(0);
         return;
     }
     if (m_waitDeadline.hasExpired()) {
-        QString text = tr("%1 %2: not shown within %3 seconds.")
-                           .arg(QLatin1String(kWaitCommand), m_waitName)
-                           .arg(m_waitSeconds);
-        if (!object)
+        QString text = m_waitGone ? tr("%1 %2: still shown after %3 seconds.")
+                                        .arg(QLatin1String(kWaitGoneCommand), m_waitName)
+                                        .arg(m_waitSeconds)
+                                  : tr("%1 %2: not shown within %3 seconds.")
+                                        .arg(QLatin1String(kWaitCommand), m_waitName)
+                                        .arg(m_waitSeconds);
+        if (!object && !m_waitGone)
             text += QLatin1Char(' ') + error;
         fail(text);
         m_waitName.clear();

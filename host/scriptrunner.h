@@ -11,7 +11,8 @@ class CommandProcessor;
 // command that opens a modal dialog does not stall the script: while it waits in the dialog,
 // the following lines run inside the dialog's loop, so a script can fill in and press what the
 // dialog shows. Otherwise a line starts only once the previous one has returned. "_UIWAIT name
-// [seconds]" waits without blocking until the widget is shown. Failures are reported and
+// [seconds]" waits without blocking until the widget is shown, "_UIWAITGONE name [seconds]"
+// until no such widget is shown (a dialog has closed). Failures are reported and
 // counted; the script goes on. Main thread only.
 class ScriptRunner : public QObject
 {
@@ -45,6 +46,7 @@ private:
     bool m_done = false;
     QTimer m_timer;
     QString m_waitName;       // the widget _UIWAIT waits for; empty when not waiting
+    bool m_waitGone = false;  // waiting for it to go rather than to show
     double m_waitSeconds = 0;
     QDeadlineTimer m_waitDeadline;
 };

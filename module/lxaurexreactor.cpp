@@ -1,9 +1,11 @@
 #include "lxaurexreactor.h"
 
 #include "menubuilder.h"
+#include "modulelogging.h"
 
 #include "session/launchersignin.h"
 #include "session/showaurextaskpane.h"
+#include "support/aurexjob.h"
 #include "support/hostaccess.h"
 #include "taskpane/taskpanerefresh.h"
 #include "workingcopy/filedatabase.h"
@@ -18,6 +20,11 @@
 #include <QCoreApplication>
 
 #include <initializer_list>
+
+namespace {
+// How long an unloading module waits for platform work to stop, in milliseconds.
+constexpr int kStopWorkMs = 10000;
+} // namespace
 
 LxAurexReactor::LxAurexReactor() = default;
 LxAurexReactor::~LxAurexReactor() = default;
@@ -58,6 +65,10 @@ void LxAurexReactor::uninitApp()
         documents->RemoveReactor(static_cast<CFxDocumentManagerReactor *>(this));
     odedEditor()->removeReactor(static_cast<OdEditorReactor *>(this));
     FileDatabase::setUserNotifier(nullptr);
+    // Platform work still running (a save or download the user left behind when the host
+    // closed) is told to stop: its code is unloaded with the module.
+    if (!AurexJob::stopAll(kStopWorkMs))
+        qCWarning(lcModule) << "platform work still running as the module unloads";
 }
 
 void LxAurexReactor::DocumentActivated(CFxDocument *document)

@@ -25,8 +25,7 @@ CSSearch::CSSearch(AurexPlatform *platform, std::unique_ptr<FzFileInfo> query,
         RecordList hits;
         if (!platform->search(*request, &hits))
             return tr("The search could not be run on the AUREX Platform.");
-        found->hitCount = int(hits.size());
-        control.setTotals(found->hitCount, 0);
+        control.setTotals(qint64(hits.size()), 0);
         if (control.isCancelled())
             return QString();
         platform->downloadPreviews(hits, folder);
@@ -36,11 +35,14 @@ CSSearch::CSSearch(AurexPlatform *platform, std::unique_ptr<FzFileInfo> query,
         for (const FzFileInfo *hit : hits)
             requests.add(makeDetailRequest(*hit));
         platform->details(requests);
-        // Only the hits the platform described are shown: an answer carries their stamp.
+        // Only the hits the platform described are shown (an answer carries their stamp), and
+        // no preview the platform made of a drawing: it is not a drawing to open.
         for (const FzFileInfo *answer : requests) {
-            if (!recordProperty(*answer, kKeyFileModified).isEmpty())
+            if (!recordProperty(*answer, kKeyFileModified).isEmpty()
+                && recordProperty(*answer, kKeyType) != QLatin1String(kTypeDerivedOutput))
                 found->results.addCopy(*answer);
         }
+        found->hitCount = int(found->results.size());
         return QString();
     });
 }

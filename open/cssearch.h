@@ -26,8 +26,7 @@ public:
     // outputs titled like text in every space.
     static std::unique_ptr<FzFileInfo> query(const QString &space, const QString &text);
 
-    // After a good result: how many hits the search reported, and the details of the ones the
-    // platform described.
+    // After a good result: how many drawings were found, and their details.
     int hitCount() const { return m_hitCount; }
     RecordList takeResults() { return std::move(m_results); }
     QString previewFolder() const { return m_previewFolder; }

@@ -325,7 +325,9 @@ void OpenFromCSDialog::BrowseButton_triggered()
 
 void OpenFromCSDialog::OpenButton_triggered()
 {
-    const QString folder = m_ui->downloadFolderLocationLineEdit->text();
+    // Typed with a separator at the end or "." and ".." parts, it is still the one folder.
+    const QString folder =
+        FileDatabase::keyForPath(m_ui->downloadFolderLocationLineEdit->text().trimmed());
     if (folder.isEmpty()) {
         QMessageBox::warning(this, tr("Message"),
                              tr("Please enter default download folder location."), QMessageBox::Ok);

@@ -1,10 +1,15 @@
 #include "previewwriter.h"
 
+#include "savelogging.h"
+
+#include "workingcopy/downloadfolder.h"
+
 #include <cfxfiledata.h>
 #include <cfxpreviewbitmap.h>
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 QString previewPath(const QString &drawingPath, const QString &folder)
@@ -17,6 +22,8 @@ QString previewPath(const QString &drawingPath, const QString &folder)
 
 QImage writePreview(const QString &drawingPath, const QString &folder)
 {
+    // A preview of an unnamed drawing left behind would go with the next check-in.
+    QFile::remove(folder + QLatin1String("/NONAME_0.jpg"));
     if (!QFileInfo::exists(drawingPath))
         return QImage();
     const QImage image = CFxFileData(drawingPath).GetPreviewBitmap().GetImage();
@@ -24,5 +31,10 @@ QImage writePreview(const QString &drawingPath, const QString &folder)
     if (image.isNull() || !QDir().mkpath(QFileInfo(target).absolutePath())
         || !image.save(target, "JPG"))
         return QImage();
+    // Also where the lists' rows and tiles look for a drawing's preview.
+    const QString shown = drawingPreviewPath(drawingPath);
+    QFile::remove(shown);
+    if (!QFile::copy(target, shown))
+        qCDebug(lcSave) << "the preview of" << drawingPath << "is not shown in the lists";
     return image;
 }

@@ -150,6 +150,20 @@ void SaveSet::recount()
     m_rowsToSave = paths.size();
 }
 
+QString SaveSet::firstErrorReason() const
+{
+    for (const SaveTreeItem *row : rows()) {
+        if (row->action == SaveAction::DoNotSave || !row->hasError)
+            continue;
+        for (const QString &reason : {row->lockMessage, row->changedMessage,
+                                      row->duplicateMessage, row->missingMessage}) {
+            if (!reason.isEmpty())
+                return row->displayName + QStringLiteral(": ") + reason;
+        }
+    }
+    return QString();
+}
+
 QMap<QString, QStringList> SaveSet::titlesToCheck() const
 {
     QMap<QString, QStringList> titles;
@@ -210,7 +224,7 @@ QList<SaveSet::Duplicate> SaveSet::searchDuplicates(AurexPlatform &platform,
 {
     QList<Duplicate> found;
     for (auto it = titles.cbegin(); it != titles.cend(); ++it) {
-        const std::unique_ptr<FzFileInfo> query = makeExistingTitleQuery(it.key(), it.value());
+        const std::unique_ptr<FzFileInfo> query = buildDuplicateSearchRecord(it.key(), it.value());
         // A failing search finds nothing; the check-in itself still refuses what it must.
         RecordList results;
         if (!platform.search(*query, &results)) {

@@ -49,6 +49,8 @@ public:
     void recount();
     int rowsToSave() const { return m_rowsToSave; }
     bool hasError() const { return m_hasError; }
+    // "file: reason" of the first row to save that is in error, in row order; "" without one.
+    QString firstErrorReason() const;
 
     // The titles of the rows new to the platform, by target space.
     QMap<QString, QStringList> titlesToCheck() const;

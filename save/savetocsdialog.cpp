@@ -94,6 +94,7 @@ SaveToCSDialog::SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *sessi
             &SaveToCSDialog::HelpPushButtonClicked);
 
     m_ui->FilePropertiesLabel->hide();
+    m_errorText = m_ui->error_label->text();
     updateErrorLabel();
 }
 
@@ -108,7 +109,10 @@ SaveToCSDialog *SaveToCSDialog::showForActiveDrawing()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(tr("Save to Collaborative Space"));
     dialog->setAddTextRowVisible(false);
-    dialog->show();
+    if (dialog->isBusy())
+        connect(dialog, &SaveToCSDialog::rowsShown, dialog, &QWidget::show);
+    else
+        dialog->show();
     return dialog;
 }
 
@@ -131,6 +135,12 @@ void SaveToCSDialog::buildRows()
         return;
     }
     auto *query = new FileDetailsJob(m_platform, m_tenant, tree->paths(), this);
+    // Cancelled before it had rows, the dialog has nothing to show.
+    connect(query, &AurexJob::result, this, [this, query] {
+        if (query->error() == AurexJob::KilledError && !isVisible()
+            && testAttribute(Qt::WA_DeleteOnClose))
+            deleteLater();
+    });
     // The tree stays with the job until its answer has come.
     m_jobs->run(query, [this, query, tree] {
         if (const ReferenceNode *top = tree->root()) {
@@ -154,6 +164,7 @@ void SaveToCSDialog::showRows()
     header->resizeSection(SaveDialogTreeModel::ActionColumn, 150);
     m_view->expandAll();
     updateErrorLabel();
+    emit rowsShown();
 }
 
 bool SaveToCSDialog::isBusy() const
@@ -180,6 +191,10 @@ void SaveToCSDialog::updateErrorLabel()
 {
     m_set->recount();
     m_ui->error_label->setVisible(m_set->hasError());
+    // The design's sentence, and under it the first reason, which the red row's tool tip gives
+    // in full too.
+    const QString reason = m_set->firstErrorReason();
+    m_ui->error_label->setText(reason.isEmpty() ? m_errorText : m_errorText + '\n' + reason);
 }
 
 void SaveToCSDialog::currentIndexChangedSlot(const QString &space)

@@ -36,7 +36,8 @@ public:
 
     // What the save command and the task pane's save button do: a new dialog over the
     // connector's platform and the module's session, titled "Save to Collaborative Space",
-    // without the add-text row, shown without waiting for it.
+    // without the add-text row. It shows once its rows are there (the please-wait box shows
+    // meanwhile); nothing here waits for it.
     static SaveToCSDialog *showForActiveDrawing();
 
     // The add-text row: label, prefix/suffix choice, text and its button.
@@ -47,6 +48,10 @@ public:
     // A job of the dialog runs (details, duplicate check or check-in).
     bool isBusy() const;
     SaveDialogTreeModel *model() const { return m_model; }
+
+signals:
+    // The rows are built: the platform's details of the files have come.
+    void rowsShown();
 
 private slots:
     void SavePushButtonClicked();
@@ -81,4 +86,5 @@ private:
     QString m_tenant;
     QString m_currentUser;
     bool m_firstSelection = true;
+    QString m_errorText; // the error line's sentence, from the layout
 };

@@ -67,22 +67,28 @@ QString likePattern(const QString &pattern)
 
 // Adds the condition that column matches a pattern. The common "*text*" is a plain search for
 // the text, much faster than LIKE; any other pattern goes through LIKE.
-void matchPattern(const QString &column, const QString &pattern, QString *where,
+// Adds the condition that one of columns matches pattern.
+void matchPattern(const QStringList &columns, const QString &pattern, QString *where,
                   QVariantList *binds)
 {
     if (pattern.isEmpty() || pattern == QLatin1String("*"))
         return;
     const QString inner = pattern.mid(1, pattern.size() - 2);
-    if (pattern.size() > 2 && pattern.startsWith(QLatin1Char('*'))
-        && pattern.endsWith(QLatin1Char('*')) && !inner.contains(QLatin1Char('*'))) {
-        const QLatin1String find(Database::backend() == Database::Backend::Sqlite ? "instr"
-                                                                                 : "strpos");
-        *where += QStringLiteral("AND %1(%2, ?) > 0 ").arg(find, column);
-        *binds << inner.toLower();
-        return;
+    const bool contains = pattern.size() > 2 && pattern.startsWith(QLatin1Char('*'))
+        && pattern.endsWith(QLatin1Char('*')) && !inner.contains(QLatin1Char('*'));
+    const QLatin1String find(Database::backend() == Database::Backend::Sqlite ? "instr"
+                                                                             : "strpos");
+    QStringList conditions;
+    for (const QString &column : columns) {
+        if (contains) {
+            conditions << QStringLiteral("%1(%2, ?) > 0").arg(find, column);
+            *binds << inner.toLower();
+        } else {
+            conditions << QStringLiteral("%1 LIKE ? ESCAPE '!'").arg(column);
+            *binds << likePattern(pattern);
+        }
     }
-    *where += QStringLiteral("AND %1 LIKE ? ESCAPE '!' ").arg(column);
-    *binds << likePattern(pattern);
+    *where += QStringLiteral("AND (%1) ").arg(conditions.join(QLatin1String(" OR ")));
 }
 
 QString placeholders(int count)
@@ -180,8 +186,10 @@ QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
         for (const QString &type : types)
             binds << type;
     }
-    matchPattern(QStringLiteral("o.name_lc"), str(query, "_NamePattern"), &where, &binds);
-    matchPattern(QStringLiteral("o.title_lc"), str(query, "_TitlePattern"), &where, &binds);
+    // A name pattern finds titles too: users type what they see, the title.
+    matchPattern({QStringLiteral("o.name_lc"), QStringLiteral("o.title_lc")},
+                 str(query, "_NamePattern"), &where, &binds);
+    matchPattern({QStringLiteral("o.title_lc")}, str(query, "_TitlePattern"), &where, &binds);
     QStringList titles;
     for (int i = 0; query.contains(QStringLiteral("_or_title_%1").arg(i)); ++i) {
         if (i == platform::kMaxTitlesPerQuery)
@@ -313,7 +321,11 @@ std::optional<ObjectRow> ObjectStore::previewOf(const ObjectRow &object)
 ObjectRow ObjectStore::changeLock(const QJsonObject &ref, bool lock)
 {
     Transaction transaction;
-    ObjectRow row = resolveOrThrow(ref);
+    // A lock is asked for by the object's name; the type a client sends along (the module
+    // sends every file as a drawing) is not what decides which object it is.
+    QJsonObject byName = ref;
+    byName.remove(QStringLiteral("type"));
+    ObjectRow row = resolveOrThrow(byName);
     refuseIfDrawingLocked(row);
     // One conditional statement decides, so two callers racing for a lock cannot both win.
     const QVariant holder = lock ? QVariant(m_caller.userId) : QVariant(QVariant::LongLong);

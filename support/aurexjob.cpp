@@ -1,8 +1,12 @@
 #include "aurexjob.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QList>
 #include <QThread>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 // How often a running job looks at its work's progress and last sign of life.
@@ -12,7 +16,33 @@ QString text(const char *source)
 {
     return QCoreApplication::translate("AurexJob", source);
 }
+
+// Work that has not ended yet, whether or not its job still exists. Main thread only.
+struct RunningWork
+{
+    QPointer<QThread> thread;
+    std::shared_ptr<JobControl> control;
+};
+
+QList<RunningWork> &runningWork()
+{
+    static QList<RunningWork> running;
+    return running;
+}
 } // namespace
+
+bool AurexJob::stopAll(int msecs)
+{
+    const QDeadlineTimer deadline(msecs);
+    for (const RunningWork &work : qAsConst(runningWork()))
+        work.control->cancel();
+    bool allEnded = true;
+    for (const RunningWork &work : qAsConst(runningWork())) {
+        if (work.thread && !work.thread->wait(deadline))
+            allEnded = false;
+    }
+    return allEnded;
+}
 
 AurexJob::AurexJob(QObject *parent)
     : QObject(parent)
@@ -71,6 +101,14 @@ void AurexJob::start()
         // A killed run that ends late, or one replaced by a later start(), reports nothing.
         if (m_running && thread == m_thread)
             workEnded();
+    });
+    runningWork().append({thread, m_control});
+    connect(thread, &QThread::finished, thread, [thread] {
+        runningWork().erase(std::remove_if(runningWork().begin(), runningWork().end(),
+                                           [thread](const RunningWork &work) {
+                                               return work.thread == thread;
+                                           }),
+                            runningWork().end());
     });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     m_seenChanges = 0;

@@ -54,6 +54,10 @@ public:
     // Waits up to msecs for the work's thread to end (also after a kill); for tests and for
     // shutdown. True when no work thread is left.
     bool waitForWork(int msecs);
+    // Tells the work of every job still running, also of jobs already gone, to stop, and waits
+    // up to msecs in all for it to end: the work's code leaves with the module. Main thread;
+    // true when none is left.
+    static bool stopAll(int msecs);
 
 signals:
     void progressed(AurexJob *job);

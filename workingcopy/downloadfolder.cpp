@@ -32,6 +32,15 @@ QString downloadFolderFor(const FileDatabase &database, const QString &name, con
     return path.isEmpty() ? documentsFolder() : QFileInfo(FileDatabase::keyForPath(path)).path();
 }
 
+QString drawingPreviewPath(const QString &drawingPath)
+{
+    const QStringList temp = QStandardPaths::standardLocations(QStandardPaths::TempLocation);
+    QString fileName = drawingPath;
+    fileName.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return temp.value(0) + QLatin1Char('/') + QFileInfo(fileName).baseName()
+        + QStringLiteral(".jpg");
+}
+
 QString localCopyPath(const QString &folder, const QString &fileName)
 {
     return FileDatabase::keyForPath(folder + QLatin1Char('/') + fileName);

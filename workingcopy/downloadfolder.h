@@ -20,6 +20,10 @@ QString browseStartFolder(const QString &fieldText);
 // title, else the documents folder.
 QString downloadFolderFor(const FileDatabase &database, const QString &name, const QString &title);
 
+// Where the preview of a drawing is kept for the file lists: the temporary folder + the
+// drawing's base name (up to its first dot) + ".jpg". Saving a drawing writes it.
+QString drawingPreviewPath(const QString &drawingPath);
+
 // folder + "/" + fileName as a database key.
 QString localCopyPath(const QString &folder, const QString &fileName);
 

@@ -161,7 +161,7 @@ void TestRecordVocabulary::existingTitleQueryNumbersEveryTitle()
     QStringList titles;
     for (int i = 0; i < 11; ++i)
         titles << QString("part %1.dwg").arg(i);
-    const std::unique_ptr<FzFileInfo> query = makeExistingTitleQuery("Team", titles);
+    const std::unique_ptr<FzFileInfo> query = buildDuplicateSearchRecord("Team", titles);
     const Properties properties = propertiesOf(*query);
 
     QCOMPARE(properties.value("_NamePattern"), QString("*"));

@@ -189,6 +189,7 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
                               "_UIWAIT ActionComboBox 10",
                               "_UISET ActionComboBox \"Do Not Save\"",
                               "_UICLICK SavePushButton",
+                              "_UIWAITGONE SaveToCSDialog 90",
                               "_UIWAIT moreActionPushButton[8] 90",
                               "_UISNAPSHOT alice-saved.json"},
             "alice-saved.png", true);
@@ -291,7 +292,8 @@ void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
     const QMap<QString, int> before = revisions();
     QVERIFY(before.value("bridge.dwg") > 1);
     const QStringList saveAll = {"_AurexSave", "_UIWAIT SaveToCSDialog 60",
-                                 "_UICLICK SavePushButton", "_UIWAIT moreActionPushButton[8] 90"};
+                                 "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90",
+                                 "_UIWAIT moreActionPushButton[8] 90"};
 
     // Opened again (the download repairs the stored paths) and saved at once: nothing new.
     runHost(m_bob, openFromPlatform("bridge", 9, true) + saveAll);

@@ -52,6 +52,7 @@ class TestOpenFromCollaborativeSpace : public QObject
 private slots:
     void initTestCase();
     void init();
+    void emptyFolderDownloadsRecordsRepairsAndOpens_data();
     void emptyFolderDownloadsRecordsRepairsAndOpens();
     void optionsTreatLocalCopies_data();
     void optionsTreatLocalCopies();
@@ -60,7 +61,7 @@ private slots:
 private:
     // The structure of bridge.dwg prepared for the download folder; *present says whether
     // some file of it is present locally.
-    RecordList structure(bool *present);
+    RecordList structure(bool *present, const QString &typedFolder = QString());
     // Runs an option of the dialog until the download has ended.
     void runOption(void (OpenFromCollaborativeSpace::*option)(), RecordList records);
     QString path(const QString &name) const { return m_folder + "/" + name; }
@@ -92,7 +93,7 @@ void TestOpenFromCollaborativeSpace::init()
     QFile::remove(FileDatabase::locationFor(QString()));
 }
 
-RecordList TestOpenFromCollaborativeSpace::structure(bool *present)
+RecordList TestOpenFromCollaborativeSpace::structure(bool *present, const QString &typedFolder)
 {
     std::unique_ptr<FzFileInfo> query = makeAllSpacesSearchQuery("bridge.dwg");
     connector()->SearchPattern(query.get());
@@ -106,7 +107,8 @@ RecordList TestOpenFromCollaborativeSpace::structure(bool *present)
     RecordList records = RecordList::copiesOf(connector()->GetTransactionListSize(),
                                               [](int i) { return connector()->GetTransactionFileAt(i); });
     const FileDatabase database{QString()};
-    *present = prepareDownload(database, m_folder, records.records());
+    *present = prepareDownload(database, typedFolder.isEmpty() ? m_folder : typedFolder,
+                               records.records());
     return records;
 }
 
@@ -123,10 +125,20 @@ void TestOpenFromCollaborativeSpace::runOption(void (OpenFromCollaborativeSpace:
     QVERIFY(!dialog.isVisible());
 }
 
+void TestOpenFromCollaborativeSpace::emptyFolderDownloadsRecordsRepairsAndOpens_data()
+{
+    // How the folder was typed, after its path: every form is the one folder.
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("as it is") << "";
+    QTest::newRow("separators at the end, dot parts") << "//./";
+    QTest::newRow("a way out and back") << "/../download/";
+}
+
 void TestOpenFromCollaborativeSpace::emptyFolderDownloadsRecordsRepairsAndOpens()
 {
+    QFETCH(QString, typed);
     bool present = true;
-    RecordList records = structure(&present);
+    RecordList records = structure(&present, m_folder + typed);
     QCOMPARE(int(records.size()), kStructure.size());
     QVERIFY(!present);
     runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));

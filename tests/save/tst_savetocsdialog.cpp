@@ -280,7 +280,11 @@ private slots:
         SaveTreeItem *deck = rowNamed(dialog, "deck.dwg");
         QVERIFY(deck->hasError);
         QVERIFY(deck->lockMessage.contains("File is locked by bob"));
-        QVERIFY(!dialog.findChild<QLabel *>("error_label")->isHidden());
+        const QLabel *errorLine = dialog.findChild<QLabel *>("error_label");
+        QVERIFY(!errorLine->isHidden());
+        // The message line names the file and why, not only that some row is red.
+        QVERIFY2(errorLine->text().contains("deck.dwg: File is locked by bob"),
+                 qPrintable(errorLine->text()));
         QCOMPARE(dialog.saveSet()->top()->action, SaveAction::SaveChanges);
 
         // Past the dialog's checks, the platform still refuses everything.
