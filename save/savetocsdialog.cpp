@@ -155,6 +155,8 @@ void SaveToCSDialog::showRows()
 {
     m_model = new SaveDialogTreeModel(m_set->root(), m_previewFolder.path(), this);
     m_view->setModel(m_model);
+    // A row the user leaves out or overwrites may end what the error line says.
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &SaveToCSDialog::updateErrorLabel);
     QHeaderView *header = m_view->header();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->moveSection(SaveDialogTreeModel::TypeColumn, 0);

@@ -72,6 +72,7 @@ private slots:
     void aliceSeesBobsLockAndCannotSaveOverIt();
     void bobUnlocks();
     void unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved();
+    void aliceCannotUndoBobsNewerVersionWithHerOlderChanges();
     void aliceSignsOutAndSeesTheWelcomePage();
 
 private:
@@ -317,6 +318,36 @@ void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
     QMap<QString, int> expected = before;
     ++expected["piers.dxf"];
     QCOMPARE(revisions(), expected);
+}
+
+void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
+{
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    const QString bobsPiers = probe.objectTitled("piers.dxf").value("_sha256").toString();
+    // alice changes her copy of piers.dxf, made from the version before bob's.
+    QFile piers(m_alice.file("Documents/piers.dxf"));
+    QVERIFY(piers.open(QIODevice::ReadWrite));
+    const QByteArray bytes = piers.readAll();
+    QVERIFY(piers.seek(0));
+    piers.write("999\nalice's change\n" + bytes);
+    piers.close();
+
+    runHost(m_alice,
+            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90", "_AurexSave",
+             "_UIWAIT SaveToCSDialog 60", "_UISELECT SaveDialogTreeView deck.dwg Action",
+             "_UIWAIT ActionComboBox 10", "_UISET ActionComboBox \"Do Not Save\"",
+             "_UISNAPSHOT alice-lost-update.json", "_UICLICK SavePushButton",
+             "_UISNAPSHOT alice-still-open.json"},
+            "alice-lost-update.png");
+
+    // The row was red as the dialog opened, the line under the rows says whose version it is,
+    // and Save did not send anything over it.
+    const QString line =
+        WidgetSnapshotFile(m_alice.file("alice-lost-update.json")).find("error_label")
+            .value("text").toString();
+    QVERIFY2(line.contains("piers.dxf: bob saved a newer version"), qPrintable(line));
+    QVERIFY(isShown(WidgetSnapshotFile(m_alice.file("alice-still-open.json")), "SaveToCSDialog"));
+    QCOMPARE(probe.objectTitled("piers.dxf").value("_sha256").toString(), bobsPiers);
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()

@@ -196,6 +196,18 @@ void TestOpenFromCSDialog::selectionProposesTheFolderOfAKnownCopy()
              QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
     select({"piers.dxf", "rebar.dxf"});
     QVERIFY(!open->isEnabled());
+
+    // A copy of the same platform object, under whatever local name, is where it goes again.
+    const QString copy = m_dir->filePath("elsewhere");
+    for (ViewWidget *widget : m_dialog->resultWidgets()) {
+        if (recordTitle(*widget->record()) == "rebar.dxf") {
+            FileDatabase database{QString()};
+            database.addFile(copy + "/rebar-old.dxf", "", recordProperty(*widget->record(), "name"),
+                             "", "", "ACAD Drawing", "false");
+        }
+    }
+    select({"rebar.dxf"});
+    QCOMPARE(folder->text(), copy);
 }
 
 void TestOpenFromCSDialog::drawingOpenUnderTheTargetPathIsNotDownloaded()
