@@ -52,6 +52,16 @@ QMap<QString, PaneRow> paneRows(const QString &snapshot)
     return rows;
 }
 
+// Another program changes the drawing at path: a comment at its start.
+bool editOutsideTheHost(const QString &path, const QByteArray &comment)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray bytes = file.readAll();
+    return file.seek(0) && file.write("999\n" + comment + '\n' + bytes) > bytes.size();
+}
+
 bool isShown(const WidgetSnapshotFile &snapshot, const QString &name)
 {
     const QJsonObject widget = snapshot.find(name);
@@ -302,12 +312,7 @@ void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
 
     // Another program changes piers.dxf (a comment at its start): the pane says so, and a
     // save gives that one file a new revision.
-    QFile piers(m_bob.file("Documents/piers.dxf"));
-    QVERIFY(piers.open(QIODevice::ReadWrite));
-    const QByteArray bytes = piers.readAll();
-    QVERIFY(piers.seek(0));
-    piers.write("999\nedited by another program\n" + bytes);
-    piers.close();
+    QVERIFY(editOutsideTheHost(m_bob.file("Documents/piers.dxf"), "edited by another program"));
     runHost(m_bob, QStringList{"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
                                "_UISNAPSHOT bob-edited.json"}
                        + saveAll);
@@ -325,12 +330,7 @@ void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     const QString bobsPiers = probe.objectTitled("piers.dxf").value("_sha256").toString();
     // alice changes her copy of piers.dxf, made from the version before bob's.
-    QFile piers(m_alice.file("Documents/piers.dxf"));
-    QVERIFY(piers.open(QIODevice::ReadWrite));
-    const QByteArray bytes = piers.readAll();
-    QVERIFY(piers.seek(0));
-    piers.write("999\nalice's change\n" + bytes);
-    piers.close();
+    QVERIFY(editOutsideTheHost(m_alice.file("Documents/piers.dxf"), "alice's change"));
 
     runHost(m_alice,
             {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90", "_AurexSave",
