@@ -82,7 +82,7 @@ bool ReferenceRepair::repair(const QString &mainPath, const QStringList &fileNam
     for (const QString &name : fileNames) {
         const QString candidate = joinPath(folder, name);
         if (!name.isEmpty() && QFileInfo(XrefFileSearch::toLocalPath(candidate)).isFile())
-            m_downloaded.insert(name.toLower(), candidate);
+            m_downloaded.insert(name, candidate);
     }
 
     QString readError;
@@ -216,7 +216,13 @@ void ReferenceRepair::writeBack(OdDbDatabase *database)
 
 QString ReferenceRepair::candidateFor(const QString &storedPath) const
 {
-    return m_downloaded.value(XrefFileSearch::fileName(storedPath).toLower());
+    // The stored path's file name names a downloaded file exactly, or, for a downloaded file
+    // whose title has no suffix, the stored file name without its suffix does.
+    const QString fileName = XrefFileSearch::fileName(storedPath);
+    const auto found = m_downloaded.constFind(fileName);
+    if (found != m_downloaded.constEnd())
+        return found.value();
+    return m_downloaded.value(QFileInfo(fileName).completeBaseName());
 }
 
 bool ReferenceRepair::isInFolder(const QString &path) const

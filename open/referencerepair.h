@@ -27,8 +27,9 @@ public:
 
     // Repairs mainPath ("\" separators allowed) and the drawings it references for the files
     // named fileNames (names with suffix, no folder) that lie in folder. A stored path is
-    // re-pointed when its file name is one of them (letter case ignored, as on the machines
-    // the paths come from). False, with errorString(), when a drawing could not be read or
+    // re-pointed when its file name is one of them, or its file name without the suffix is
+    // (both exact; the drawing layer still finds a reference whose letter case differs when
+    // the host opens it). False, with errorString(), when a drawing could not be read or
     // written; every other drawing is still repaired.
     bool repair(const QString &mainPath, const QStringList &fileNames, const QString &folder);
 
@@ -53,7 +54,7 @@ private:
     const CFxDocumentManager *m_documents;
     QString m_folder;
     QString m_canonicalFolder;
-    QHash<QString, QString> m_downloaded; // lower-case file name -> path in the folder
+    QHash<QString, QString> m_downloaded; // file name -> path in the folder
     QSet<QString> m_visited;              // canonical paths of drawings taken up in this repair
     QStringList m_errors;
     QStringList m_written;

@@ -19,6 +19,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <chrono>
 #include <thread>
 
 using namespace connectortest;
@@ -29,6 +30,16 @@ const char kCaVariable[] = "FZCONNECTOR_CA_FILE";
 const char kBadId[] = "0123456789ABCDEF0123456789ABCDEF";
 
 // A platform that answers with whatever file names and checksums a test wants.
+// Serves on a thread of its own and returns once the server listens: a server stopped before
+// its thread got to listening would listen for ever, and joining its thread would never end.
+std::thread listenInBackground(httplib::Server &server)
+{
+    std::thread thread([&server] { server.listen_after_bind(); });
+    for (int waited = 0; !server.is_running() && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return thread;
+}
+
 class HostilePlatform
 {
 public:
@@ -63,7 +74,7 @@ public:
                          res.set_content("damaged", "application/octet-stream");
                      });
         m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        m_thread = listenInBackground(m_server);
     }
     ~HostilePlatform()
     {
@@ -105,7 +116,7 @@ public:
         m_server.Get(".*", stall);
         m_server.Post(".*", stall);
         m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        m_thread = listenInBackground(m_server);
     }
     ~StallingPlatform()
     {
@@ -342,7 +353,7 @@ void TestConnectorTransport::requestsGoThroughTheProxy()
     proxy.Get(".*", answer);
     proxy.Post(".*", answer);
     const int port = proxy.bind_to_any_port("127.0.0.1");
-    std::thread thread([&proxy] { proxy.listen_after_bind(); });
+    std::thread thread = listenInBackground(proxy);
 
     connector()->SetProxySettings(QStringLiteral("127.0.0.1"), port, QStringLiteral("puser"),
                                   QStringLiteral("ppass"));
@@ -394,7 +405,7 @@ void TestConnectorTransport::refusingProxyLearnsNothingPrinted()
     proxy.Get(".*", refuse);
     proxy.Post(".*", refuse);
     const int port = proxy.bind_to_any_port("127.0.0.1");
-    std::thread thread([&proxy] { proxy.listen_after_bind(); });
+    std::thread thread = listenInBackground(proxy);
 
     QLoggingCategory::setFilterRules(QStringLiteral("fzconnector.debug=true"));
     bool signedIn = true;

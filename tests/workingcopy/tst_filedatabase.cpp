@@ -219,6 +219,8 @@ void TestFileDatabase::changesAreFoundByContent()
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
+        // Written out first: a write after setting the time would set it again.
+        QVERIFY(file.flush());
         QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
     };
     const QDateTime downloaded = QDateTime::currentDateTimeUtc().addSecs(-3600);
