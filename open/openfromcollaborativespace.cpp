@@ -6,7 +6,7 @@
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "support/hostaccess.h"
-#include "support/progressdialog.h"
+#include "support/transferprogressdialog.h"
 
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
@@ -115,7 +115,7 @@ void OpenFromCollaborativeSpace::startDownload(RecordList records)
     connect(download, &DownloadThread::DownloadFinished, this,
             &OpenFromCollaborativeSpace::DownloadFinishedSlot);
     connect(download, &DownloadThread::DownloadFinished, download, &QObject::deleteLater);
-    ProgressDialog::showFor(this, download);
+    TransferProgressDialog::showFor(this, download);
     download->Download();
 }
 

@@ -18,6 +18,8 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QSet>
 #include <QLocale>
 
 namespace {
@@ -77,7 +79,6 @@ QString SaveCheckIn::Work::run(JobControl &control)
     refusedRows.clear();
     if (!rows)
         return saveDialogText("The platform did not store the files; nothing was saved.");
-    control.setTotals(rowsToSave, 0);
     const QStringList autonames = platform->autonames(rowsToSave);
     if (control.isCancelled())
         return QString();
@@ -90,6 +91,18 @@ QString SaveCheckIn::Work::run(JobControl &control)
     }
     if (!topRecord)
         return records->errorString();
+    QList<SaveTreeItem *> all;
+    flatten(rows.get(), &all);
+    QSet<QString> sent;
+    qint64 bytes = 0;
+    for (const SaveTreeItem *row : qAsConst(all)) {
+        if (CheckInRecords::isSent(row) && !sent.contains(row->path)) {
+            sent.insert(row->path);
+            bytes += QFileInfo(row->path).size();
+        }
+    }
+    control.setTotals(sent.size(), bytes);
+    control.setCurrentName(rows->displayName);
     if (control.isCancelled())
         return QString();
     // Nothing changed anywhere: the platform has every file as it is here already.
@@ -99,13 +112,11 @@ QString SaveCheckIn::Work::run(JobControl &control)
         // Once the platform has stored the files, they are recorded even when the job was
         // cancelled meanwhile: the file database must not miss what the platform holds.
         const QString recorded = recordStored(*records);
-        control.addProcessed(rowsToSave, 0);
+        control.addProcessed(sent.size(), bytes);
         return recorded;
     }
     if (control.isCancelled())
         return QString();
-    QList<SaveTreeItem *> all;
-    flatten(rows.get(), &all);
     for (int i = 0; i < all.size(); ++i) {
         const SaveTreeItem *row = all.at(i);
         if (!CheckInRecords::isSent(row) || row->name.isEmpty())

@@ -277,7 +277,7 @@ void SaveToCSDialog::checkIn()
     }
     auto *job = new SaveCheckIn(m_platform, m_tenant, m_currentUser, m_previewFolder.path(), this);
     job->setRows(*m_set->top(), m_set->rowsToSave());
-    m_jobs->run(job, [this, job] { checkedIn(job); });
+    m_jobs->run(job, [this, job] { checkedIn(job); }, DialogJobs::Transfer);
 }
 
 void SaveToCSDialog::checkedIn(SaveCheckIn *job)

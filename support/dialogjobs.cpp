@@ -2,6 +2,7 @@
 
 #include "aurexjob.h"
 #include "progressdialog.h"
+#include "transferprogressdialog.h"
 
 #include <QWidget>
 
@@ -11,7 +12,7 @@ DialogJobs::DialogJobs(QWidget *dialog)
 {
 }
 
-void DialogJobs::run(AurexJob *job, std::function<void()> done)
+void DialogJobs::run(AurexJob *job, std::function<void()> done, Box box)
 {
     job->setParent(this);
     ++m_running;
@@ -21,6 +22,9 @@ void DialogJobs::run(AurexJob *job, std::function<void()> done)
         if (job->error() != AurexJob::KilledError)
             done();
     });
-    ProgressDialog::showFor(m_dialog, job);
+    if (box == Transfer)
+        TransferProgressDialog::showFor(m_dialog, job);
+    else
+        ProgressDialog::showFor(m_dialog, job);
     job->start();
 }

@@ -7,19 +7,23 @@
 class AurexJob;
 class QWidget;
 
-// The jobs a dialog starts (a search, a details query, a check-in): each runs under the modal
-// please-wait box, where Escape cancels it, and is deleted after its result. A child of the
-// dialog; main thread.
+// The jobs a dialog starts (a search, a details query, a check-in): each runs under a box that
+// shows how it goes and cancels it, and is deleted after its result. A child of the dialog;
+// main thread.
 class DialogJobs : public QObject
 {
     Q_OBJECT
 
 public:
+    // The box a job runs under: the please-wait box for a call, the transfer progress for a
+    // download or a check-in.
+    enum Box { PleaseWait, Transfer };
+
     explicit DialogJobs(QWidget *dialog);
 
     // Starts job, which this object takes over, and calls done with its result unless the
     // user cancelled it.
-    void run(AurexJob *job, std::function<void()> done);
+    void run(AurexJob *job, std::function<void()> done, Box box = PleaseWait);
     // A job of the dialog runs.
     bool isBusy() const { return m_running > 0; }
 

@@ -3,11 +3,14 @@
 #include "aurexjob.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int kStepMilliseconds = 500;
+// A call that takes longer than this gets a Cancel button in its box.
+constexpr int kCancelAfterMs = 2000;
 constexpr int kMaxDots = 3;
 }
 
@@ -45,6 +48,13 @@ ProgressDialog *ProgressDialog::showFor(QWidget *parent, AurexJob *job)
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(job, &AurexJob::result, box, &QDialog::accept);
     connect(box, &QDialog::rejected, job, &AurexJob::kill);
+    QTimer::singleShot(kCancelAfterMs, box, [box] {
+        auto *cancel = new QPushButton(tr("Cancel"), box);
+        cancel->setObjectName(QStringLiteral("ProgressCancelButton"));
+        connect(cancel, &QPushButton::clicked, box, &QDialog::reject);
+        box->layout()->addWidget(cancel);
+        box->setFixedSize(box->width(), box->height() + cancel->sizeHint().height() + 6);
+    });
     box->show();
     return box;
 }

@@ -18,7 +18,7 @@ public:
     QString text() const;
 
     // A box over parent that shows while job runs and goes (deleted) with its result; Escape
-    // cancels the job.
+    // cancels the job, and a Cancel button comes when the job takes longer than a moment.
     static ProgressDialog *showFor(QWidget *parent, AurexJob *job);
 
 public slots:

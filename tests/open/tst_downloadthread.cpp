@@ -3,6 +3,7 @@
 // as they were, and one that completes replaces and records every file.
 
 #include "open/downloadthread.h"
+#include "support/transferprogressdialog.h"
 
 #include "connector/recordfields.h"
 #include "workingcopy/downloadfolder.h"
@@ -16,6 +17,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -147,9 +149,14 @@ void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore()
     QSignalSpy reported(job.get(), &DownloadThread::downloadReported);
     job->Download();
     if (cancelAtByte >= 0) {
-        // The user cancels while the transfer stands at that byte.
+        // The user presses Cancel while the transfer stands at that byte; the box says how far
+        // it has come.
+        auto *box = TransferProgressDialog::showFor(nullptr, job.get());
         QTRY_VERIFY_WITH_TIMEOUT(m_platform->isHanging(), 10000);
-        QVERIFY(job->kill());
+        QTRY_VERIFY(box->amountText().contains(" of 3 files"));
+        QVERIFY(!box->fileText().isEmpty());
+        QTest::mouseClick(box->findChild<QPushButton *>("CancelTransferButton"), Qt::LeftButton);
+        QCOMPARE(job->error(), int(AurexJob::KilledError));
     }
     finish(job.get());
 
@@ -215,5 +222,5 @@ void TestDownloadThread::hangingPlatformTimesOutOrIsCancelledAtOnce()
     QCOMPARE(folderContents(m_folder), folderBefore);
 }
 
-QTEST_GUILESS_MAIN(TestDownloadThread)
+QTEST_MAIN(TestDownloadThread)
 #include "tst_downloadthread.moc"
