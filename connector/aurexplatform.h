@@ -57,4 +57,14 @@ public:
     virtual bool remove(const RecordList &records) = 0;
     // count new automatic names.
     virtual QStringList autonames(int count) = 0;
+
+    // After a call that failed: why the platform cannot be reached ("Connection refused"), in
+    // words for the user, or "" when it is there (it refused the call, or took too long).
+    // Blocks for a few seconds at most.
+    virtual QString unreachableReason() = 0;
+    // "The AUREX Platform cannot be reached: REASON." for a call that got no answer, with the
+    // reason from unreachableReason(), or "it did not answer" when that has none.
+    QString noAnswerText();
+    // "The AUREX Platform cannot be reached: REASON."
+    static QString unreachableText(const QString &reason);
 };

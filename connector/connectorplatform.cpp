@@ -9,9 +9,20 @@
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
 
+#include <QCoreApplication>
 #include <QMutexLocker>
+#include <QTcpSocket>
+#include <QUrl>
 
 namespace {
+// How long the look for a listening platform waits, in milliseconds.
+constexpr int kProbeMs = 3000;
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ConnectorPlatform", text);
+}
+
 // A download goes to the connector a few files at a time: each call fetches its files over
 // several connections at once, and between calls the job shows its progress and can stop.
 constexpr qint64 kBatchBytes = 8 << 20;
@@ -50,6 +61,10 @@ void ConnectorPlatform::setProxy(const QString &host, int port, const QString &u
 
 void ConnectorPlatform::setServer(const QString &serverHost)
 {
+    {
+        QMutexLocker locker(&m_serverMutex);
+        m_serverHost = serverHost;
+    }
     m_connector->SetServer(serverHost);
 }
 
@@ -171,6 +186,30 @@ bool ConnectorPlatform::lock(FzFileInfo *record, bool locked)
 bool ConnectorPlatform::remove(const RecordList &records)
 {
     return m_connector->Delete_Block(records.records());
+}
+
+QString ConnectorPlatform::unreachableReason()
+{
+    QString serverHost;
+    {
+        QMutexLocker locker(&m_serverMutex);
+        serverHost = m_serverHost;
+    }
+    // The connector keeps its reasons to itself; whether anything listens where it goes tells
+    // the user what matters: the platform is down, or up but not answering.
+    const QUrl url(serverHost.contains(QLatin1String("://"))
+                       ? serverHost
+                       : QStringLiteral("https://") + serverHost);
+    if (url.host().isEmpty())
+        return tr("no platform server is set");
+    QTcpSocket socket;
+    socket.connectToHost(url.host(), quint16(url.port(url.scheme() == QLatin1String("http") ? 80
+                                                                                          : 443)));
+    if (!socket.waitForConnected(kProbeMs))
+        return socket.error() == QAbstractSocket::SocketTimeoutError
+            ? tr("%1 does not answer").arg(url.host())
+            : socket.errorString();
+    return QString();
 }
 
 QStringList ConnectorPlatform::autonames(int count)

@@ -40,8 +40,11 @@ public:
     bool lock(FzFileInfo *record, bool locked) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
+    QString unreachableReason() override;
 
 private:
     LintraAurexConnectorWrapper *m_connector;
+    QMutex m_serverMutex; // guards m_serverHost
+    QString m_serverHost;
     QMutex m_folderMutex; // serialises the calls that use the connector's working directory
 };

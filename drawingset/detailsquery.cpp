@@ -22,8 +22,10 @@ QMutex &detailsQueryMutex()
 }
 
 MAPSTRCADOBJ queryFileDetails(AurexPlatform &platform, const QString &tenant,
-                              const QStringList &localPaths)
+                              const QStringList &localPaths, bool *answered)
 {
+    if (answered)
+        *answered = true;
     QMutexLocker locker(&detailsQueryMutex());
     RecordList requests;
     {
@@ -33,7 +35,8 @@ MAPSTRCADOBJ queryFileDetails(AurexPlatform &platform, const QString &tenant,
     MAPSTRCADOBJ details;
     if (requests.empty() || !signedIn())
         return details;
-    if (!platform.details(requests))
+    const bool allAnswered = platform.details(requests);
+    if (!allAnswered)
         qCDebug(lcDrawingSet) << "details: not every file was answered";
     for (const FzFileInfo *record : requests) {
         const QString modified = recordProperty(*record, kKeyFileModified);
@@ -47,5 +50,7 @@ MAPSTRCADOBJ queryFileDetails(AurexPlatform &platform, const QString &tenant,
         entry.modifiedBy = recordProperty(*record, kKeyModifiedBy);
         details.insert(recordProperty(*record, kKeyName), entry);
     }
+    if (answered)
+        *answered = allAnswered || !details.isEmpty();
     return details;
 }

@@ -17,5 +17,6 @@ QMutex &detailsQueryMutex();
 // Queries the details of localPaths ("\" separators allowed) for the tenant's file database,
 // holding detailsQueryMutex() for its whole run. Paths the database does not know are left
 // out; nothing is asked while signed out. A later answer of the same name replaces an earlier.
+// *answered (optional) is false when there was something to ask and no answer came at all.
 MAPSTRCADOBJ queryFileDetails(AurexPlatform &platform, const QString &tenant,
-                              const QStringList &localPaths);
+                              const QStringList &localPaths, bool *answered = nullptr);

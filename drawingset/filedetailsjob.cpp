@@ -2,6 +2,8 @@
 
 #include "detailsquery.h"
 
+#include "connector/aurexplatform.h"
+
 FileDetailsJob::FileDetailsJob(AurexPlatform *platform, const QString &tenant,
                                const QStringList &localPaths, QObject *parent)
     : AurexJob(parent)
@@ -9,8 +11,9 @@ FileDetailsJob::FileDetailsJob(AurexPlatform *platform, const QString &tenant,
 {
     setWork([platform, tenant, localPaths, answer = m_answer](JobControl &control) {
         control.setTotals(localPaths.size(), 0);
-        *answer = queryFileDetails(*platform, tenant, localPaths);
-        return QString();
+        bool answered = true;
+        *answer = queryFileDetails(*platform, tenant, localPaths, &answered);
+        return answered ? QString() : platform->noAnswerText();
     });
 }
 

@@ -11,7 +11,8 @@
 class AurexPlatform;
 
 // The platform details of a drawing's files (see queryFileDetails) as a job: made on the main
-// thread by the save dialog or the task pane per query. The platform outlives the work.
+// thread by the save dialog or the task pane per query. A query that got no answer at all ends
+// with the reason the platform cannot be reached. The platform outlives the work.
 class FileDetailsJob : public AurexJob
 {
     Q_OBJECT

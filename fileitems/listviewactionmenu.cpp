@@ -85,11 +85,14 @@ void ListViewActionMenu::LockUnlockAction()
         // The platform keeps the lock as it was, and so do the menu and the icons.
         const QString name = m_record ? recordTitle(*m_record) : pathFileName(m_path);
         qCWarning(lcFileItems) << (unlock ? "unlock" : "lock") << "refused for" << name;
-        QMessageBox::warning(m_button ? m_button->window() : nullptr, tr("Error"),
-                             unlock ? tr("%1 could not be unlocked on the collaborative space.")
-                                          .arg(name)
-                                    : tr("%1 could not be locked on the collaborative space.")
-                                          .arg(name));
+        // Refused, or not answered at all: the platform's own word, or why it is not there.
+        const QString reason =
+            m_context.platform ? m_context.platform->unreachableReason() : QString();
+        QString text = unlock ? tr("%1 could not be unlocked on the collaborative space.").arg(name)
+                              : tr("%1 could not be locked on the collaborative space.").arg(name);
+        if (!reason.isEmpty())
+            text += QLatin1Char('\n') + AurexPlatform::unreachableText(reason);
+        QMessageBox::warning(m_button ? m_button->window() : nullptr, tr("Error"), text);
         return;
     }
     const int newState = unlock ? NotLocked : LockedByMe;

@@ -24,7 +24,7 @@ CSSearch::CSSearch(AurexPlatform *platform, std::unique_ptr<FzFileInfo> query,
     setWork([platform, request, folder = previewFolder, found = m_found](JobControl &control) {
         RecordList hits;
         if (!platform->search(*request, &hits))
-            return tr("The search could not be run on the AUREX Platform.");
+            return platform->noAnswerText();
         control.setTotals(qint64(hits.size()), 0);
         if (control.isCancelled())
             return QString();

@@ -81,9 +81,10 @@ QList<ViewWidget *> ActiveListViewWidget::tiles() const
     return result;
 }
 
-void ActiveListViewWidget::setDetails(const MAPSTRCADOBJ &details)
+void ActiveListViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale)
 {
     m_details = details;
+    m_staleDetails = stale;
     m_hasDetails = true;
     m_nextDetailed = 0;
 }
@@ -104,7 +105,8 @@ bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
             if (!tile)
                 continue;
             const FileItemDetails fileDetails =
-                fileItemDetails(*database, tile->localPath(), m_details, m_context.currentUser);
+                fileItemDetails(*database, tile->localPath(), m_details, m_context.currentUser,
+                                m_staleDetails);
             showFileItemDetails(*tile, fileDetails, tile->displayName());
             listItem->setData(FileModifiedRole,
                               platformStampMSecs(fileDetails.entry.fileModified));

@@ -28,7 +28,9 @@ public:
     // Lists the files of tree; context says whose they are and where the platform is.
     void rebuild(const ReferenceTree &tree, const FileItemContext &context);
     // Keeps a details answer; buildStep shows it on every tile.
-    void setDetails(const MAPSTRCADOBJ &details);
+    // stale: the last answers known, the platform did not answer now; files it has no answer
+    // for keep an unknown status rather than an outdated one.
+    void setDetails(const MAPSTRCADOBJ &details, bool stale = false);
     // Makes tiles and shows details until deadline; true when nothing is left to do.
     bool buildStep(const QDeadlineTimer &deadline);
     bool isComplete() const;
@@ -54,6 +56,7 @@ private:
     Layout m_layout = NoLayout;
     int m_nextTile = 0;     // the first item without a tile
     MAPSTRCADOBJ m_details;
+    bool m_staleDetails = false;
     bool m_hasDetails = false;
     int m_nextDetailed = 0; // the first item not showing m_details yet
 };

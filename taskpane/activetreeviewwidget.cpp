@@ -65,9 +65,10 @@ void ActiveTreeViewWidget::makeRow(const PendingRow &pending)
     m_rows.append(row);
 }
 
-void ActiveTreeViewWidget::setDetails(const MAPSTRCADOBJ &details)
+void ActiveTreeViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale)
 {
     m_details = details;
+    m_staleDetails = stale;
     m_hasDetails = true;
     m_nextDetailed = 0;
 }
@@ -83,7 +84,8 @@ bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
                 database = std::make_unique<FileDatabase>(m_context.tenant);
             ImageViewDialog *row = m_rows.at(m_nextDetailed++);
             const FileItemDetails fileDetails =
-                fileItemDetails(*database, row->localPath(), m_details, m_context.currentUser);
+                fileItemDetails(*database, row->localPath(), m_details, m_context.currentUser,
+                                m_staleDetails);
             showFileItemDetails(*row, fileDetails, row->name());
             row->setModified(platformStampMSecs(fileDetails.entry.fileModified));
         } else {

@@ -29,7 +29,9 @@ public:
     // Lists the files of tree; context says whose they are and where the platform is.
     void rebuild(const ReferenceTree &tree, const FileItemContext &context);
     // Keeps a details answer; buildStep shows it on every row.
-    void setDetails(const MAPSTRCADOBJ &details);
+    // stale: the last answers known, the platform did not answer now; files it has no answer
+    // for keep an unknown status rather than an outdated one.
+    void setDetails(const MAPSTRCADOBJ &details, bool stale = false);
     // Makes rows and shows details until deadline; true when nothing is left to do.
     bool buildStep(const QDeadlineTimer &deadline);
     bool isComplete() const;
@@ -51,6 +53,7 @@ private:
     int m_nextPending = 0;
     QList<ImageViewDialog *> m_rows; // owned by the tree through their items
     MAPSTRCADOBJ m_details;
+    bool m_staleDetails = false;
     bool m_hasDetails = false;
     int m_nextDetailed = 0; // the first row of m_rows not showing m_details yet
 };

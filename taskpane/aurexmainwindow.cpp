@@ -28,6 +28,8 @@
 #include <oddbdatabase.h>
 
 #include <QDeadlineTimer>
+#include <QLabel>
+#include <QLocale>
 #include <QDir>
 #include <QMenu>
 #include <QStackedWidget>
@@ -49,6 +51,10 @@ const QSize kViewMenuSize(34, 72);
 // The longest one turn of building rows and tiles keeps the event loop waiting, in
 // milliseconds.
 constexpr int kStepBudgetMs = 16;
+// While the platform cannot be reached, the pane asks again after this long, twice as long
+// each time up to the longest.
+constexpr int kFirstRetryMs = 5000;
+constexpr int kLongestRetryMs = 120000;
 
 // The file of the host's active drawing, native separators; "" without one.
 QString activeDrawingPath()
@@ -89,6 +95,16 @@ AurexMainWindow::AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *ses
     m_stepTimer->setSingleShot(true);
     m_stepTimer->setInterval(0);
     connect(m_stepTimer, &QTimer::timeout, this, &AurexMainWindow::buildStep);
+    m_connectionLabel = new QLabel(this);
+    m_connectionLabel->setObjectName(QStringLiteral("ConnectionStateLabel"));
+    m_connectionLabel->setWordWrap(true);
+    m_connectionLabel->setStyleSheet(QStringLiteral("color: #ea4f37;"));
+    m_connectionLabel->hide();
+    m_ui->gridLayout_2->addWidget(m_connectionLabel, 4, 0);
+    m_retryDelayMs = kFirstRetryMs;
+    m_retryTimer = new QTimer(this);
+    m_retryTimer->setSingleShot(true);
+    connect(m_retryTimer, &QTimer::timeout, this, &AurexMainWindow::DocumentActivatedSlot);
 
     connect(m_ui->refreshButton, &QToolButton::clicked, this, &AurexMainWindow::RefreshButtonClicked);
     m_sortingActions = new SortingActions(m_ui->SortToolButton);
@@ -288,6 +304,10 @@ void AurexMainWindow::showTree(const ReferenceTree &tree)
                                          m_session->tenant(), this);
     connect(m_query, &CADObjectDetailsThread::CADObjectDetailsFinished, this,
             &AurexMainWindow::CADObjectDetailsFinishedSlot);
+    connect(m_query, &AurexJob::result, this, [this, query = m_query.data()] {
+        if (query->error() != AurexJob::NoError && query->error() != AurexJob::KilledError)
+            platformUnreachable(query->errorString());
+    });
     connect(m_query, &AurexJob::result, m_query, &QObject::deleteLater);
     m_query->GetCADObjectDetails();
 }
@@ -302,14 +322,44 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
     if (details.isEmpty() && !m_fileList.isEmpty())
         qCWarning(lcTaskPane) << "no platform details for the" << m_fileList.size()
                               << "files of" << drawingPath;
+    for (auto it = details.cbegin(); it != details.cend(); ++it)
+        m_knownDetails.insert(it.key(), it.value());
+    m_knownAt = QDateTime::currentDateTime();
+    m_retryTimer->stop();
+    m_retryDelayMs = kFirstRetryMs;
+    m_connectionLabel->hide();
+    m_connectionLabel->clear();
+    showDetails(details, false);
+}
+
+void AurexMainWindow::showDetails(const MAPSTRCADOBJ &details, bool stale)
+{
     MAPSTRCADOBJ answer = details;
     answer.insert(QLatin1String(kQueriedMarker), FileEntry());
-    m_treeWidget->setDetails(answer);
-    m_listWidget->setDetails(answer);
+    m_treeWidget->setDetails(answer, stale);
+    m_listWidget->setDetails(answer, stale);
     m_detailsPending = false;
     applyViewMode();
     m_stepTimer->start();
     m_ui->refreshButton->setEnabled(true);
+}
+
+void AurexMainWindow::platformUnreachable(const QString &reason)
+{
+    qCWarning(lcTaskPane).noquote() << reason;
+    const QString since = m_knownAt.isValid()
+        ? tr("Statuses as of %1.").arg(QLocale().toString(m_knownAt, QLocale::ShortFormat))
+        : tr("No statuses are known yet.");
+    m_connectionLabel->setText(reason + QLatin1Char(' ') + since);
+    m_connectionLabel->show();
+    showDetails(m_knownDetails, true);
+    m_retryTimer->start(m_retryDelayMs);
+    m_retryDelayMs = qMin(m_retryDelayMs * 2, kLongestRetryMs);
+}
+
+QString AurexMainWindow::connectionState() const
+{
+    return m_connectionLabel->isHidden() ? QString() : m_connectionLabel->text();
 }
 
 void AurexMainWindow::buildStep()

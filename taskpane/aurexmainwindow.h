@@ -3,6 +3,7 @@
 #include "drawingset/fileentry.h"
 #include "drawingset/referencetreebuilder.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QMutex>
 #include <QPointer>
@@ -19,6 +20,7 @@ class CADObjectDetailsThread;
 class ShowAurexTaskPane;
 class ActiveTreeViewWidget;
 class QAction;
+class QLabel;
 class QMenu;
 class QStackedWidget;
 class QTimer;
@@ -59,6 +61,8 @@ public:
     void setUserLabel(const QString &text);
     // Every row and tile stands and shows the details of the last query: nothing is pending.
     bool isSettled() const;
+    // The line that says the platform cannot be reached ("" while it answers).
+    QString connectionState() const;
 
 signals:
     void SearchTextChangedSignal(const QString &text);
@@ -92,6 +96,10 @@ private:
     void applyViewMode();
     void setResultCount(int count);
     void filterByType(bool check, const char *type);
+    // The details query got no answer: the last known statuses stay, the line says why and
+    // since when, and the pane asks again by itself, waiting longer each time.
+    void platformUnreachable(const QString &reason);
+    void showDetails(const MAPSTRCADOBJ &details, bool stale);
 
     Ui::AurexMainWindowClass *m_ui;
     AurexPlatform *m_platform;
@@ -117,4 +125,9 @@ private:
     QPointer<CADObjectDetailsThread> m_query;
     std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
     QTimer *m_stepTimer;           // makes rows and tiles a few at a time
+    QLabel *m_connectionLabel;
+    QTimer *m_retryTimer;          // asks the platform again while it cannot be reached
+    int m_retryDelayMs;
+    MAPSTRCADOBJ m_knownDetails;   // the platform's last answer for each file, by name
+    QDateTime m_knownAt;           // when it last answered
 };

@@ -6,13 +6,21 @@
 #include "workingcopy/localfilestatus.h"
 
 FileItemDetails fileItemDetails(const FileDatabase &database, const QString &localPath,
-                                const MAPSTRCADOBJ &details, const QString &currentUser)
+                                const MAPSTRCADOBJ &details, const QString &currentUser,
+                                bool stale)
 {
     FileItemDetails result;
     if (details.isEmpty())
         return result;
     const QString key = FileDatabase::keyForPath(localPath);
     const QString name = database.valueWhere(QStringLiteral("path"), key, QStringLiteral("name"));
+    if (stale && !details.contains(name)) {
+        // Nothing is known of the platform's version: no reason to call it newer.
+        const LocalFileStatus local = localFileStatus(database, key, QString(), &result.known);
+        if (local == LocalFileStatus::New || local == LocalFileStatus::ModifiedLocally)
+            result.status = int(local);
+        return result;
+    }
     result.entry = details.value(name);
     result.status = int(localFileStatus(database, key, result.entry.fileModified, &result.known));
     result.lockState = result.known ? lockStateFor(result.entry.lockedBy, currentUser) : NotLocked;

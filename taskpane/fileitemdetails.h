@@ -20,8 +20,11 @@ struct FileItemDetails
 // Decides the status and lock of the file at localPath from the details answer: the answer's
 // entry is found through the platform name the file database holds for the path. An empty
 // answer knows nothing; a file without a database entry is new.
+// With stale details (the last known, the platform did not answer now), a file they have no
+// entry for keeps an unknown status unless it has local changes or is new.
 FileItemDetails fileItemDetails(const FileDatabase &database, const QString &localPath,
-                                const MAPSTRCADOBJ &details, const QString &currentUser);
+                                const MAPSTRCADOBJ &details, const QString &currentUser,
+                                bool stale = false);
 // Shows the details on a row or tile of the file named fileName.
 void showFileItemDetails(FileItemView &view, const FileItemDetails &details,
                          const QString &fileName);

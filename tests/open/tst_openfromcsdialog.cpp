@@ -43,6 +43,7 @@ private slots:
     void selectionProposesTheFolderOfAKnownCopy();
     void drawingOpenUnderTheTargetPathIsNotDownloaded();
     void deletingResultsRemovesThemEverywhere();
+    void searchWithThePlatformGoneSaysWhy();
 
 private:
     QStringList titles() const;
@@ -255,6 +256,19 @@ void TestOpenFromCSDialog::deletingResultsRemovesThemEverywhere()
         QVERIFY(database.valueWhere("name", name, "path").isEmpty());
     search("AX", "Common Space");
     QCOMPARE(titles(), (QStringList{"bridge.dwg", "deck.dwg"}));
+}
+
+// Runs last: the platform goes away.
+void TestOpenFromCSDialog::searchWithThePlatformGoneSaysWhy()
+{
+    m_platform.stop();
+    OpenTest::ModalAnswerer answers;
+    search("bridge");
+    // Not "0 Results": the user is told that, and why, the platform cannot be reached.
+    QTRY_COMPARE(answers.texts.size(), 1);
+    QVERIFY2(answers.texts.first().startsWith("The AUREX Platform cannot be reached: "),
+             qPrintable(answers.texts.first()));
+    QVERIFY(titles().isEmpty());
 }
 
 QTEST_MAIN(TestOpenFromCSDialog)

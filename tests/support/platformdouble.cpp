@@ -371,6 +371,12 @@ bool PlatformDouble::remove(const RecordList &records)
     return true;
 }
 
+QString PlatformDouble::unreachableReason()
+{
+    QMutexLocker locker(&m_mutex);
+    return m_behaviour == Refuse ? QStringLiteral("Connection refused") : QString();
+}
+
 QStringList PlatformDouble::autonames(int count)
 {
     if (!admit(nullptr))

@@ -66,6 +66,8 @@ public:
     bool lock(FzFileInfo *record, bool locked) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
+    // "Connection refused" while refusing; "" otherwise (a hanging platform listens).
+    QString unreachableReason() override;
 
 private:
     struct Object

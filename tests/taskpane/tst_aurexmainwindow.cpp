@@ -266,25 +266,41 @@ private slots:
     }
 
     // Runs last: the platform goes away.
-    void platformGoneShowsWhatTheDatabaseKnows()
+    void platformGoneKeepsTheLastKnownStatusesAndSaysSo()
     {
-        m_fixture.platform->stop();
         AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         window.DocumentActivatedSlot();
         QTRY_VERIFY(window.isSettled());
-        // No platform stamp to compare with: files saved here are changed locally, the others
-        // out of date; no lock is known.
-        QCOMPARE(rows(window), QStringList({
-                                   "bridge.dwg 3 3",
-                                   "  deck.dwg 3 3",
-                                   "    deck-photo.png 3 3",
-                                   "    rebar.dxf 3 3",
-                                   "  load-table.pdf 3 3",
-                                   "  logo.png 1 3",
-                                   "  piers.dxf 3 3",
-                                   "    rebar.dxf 3 3",
-                               }));
-        QVERIFY(window.findChild<QToolButton *>("refreshButton")->isEnabled());
+        QVERIFY(window.connectionState().isEmpty());
+        const QStringList known = rows(window);
+        QCOMPARE(known.first(), QString("bridge.dwg 2 3"));
+
+        m_fixture.platform->stop();
+        window.RefreshButtonClicked();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isSettled() && !window.connectionState().isEmpty(), 60000);
+        // Statuses and locks as the platform last gave them, not "newer" for want of an answer.
+        QCOMPARE(rows(window), known);
+        QVERIFY2(window.connectionState().startsWith("The AUREX Platform cannot be reached: ")
+                     && window.connectionState().contains("Statuses as of"),
+                 qPrintable(window.connectionState()));
+        QVERIFY(window.findChild<QLabel *>("ConnectionStateLabel")->isVisibleTo(&window));
+
+        // A pane that never heard from the platform knows only what the computer knows.
+        AurexMainWindow later(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        later.DocumentActivatedSlot();
+        QTRY_VERIFY_WITH_TIMEOUT(later.isSettled() && !later.connectionState().isEmpty(), 60000);
+        QCOMPARE(rows(later), QStringList({
+                                  "bridge.dwg 4 3",
+                                  "  deck.dwg 4 3",
+                                  "    deck-photo.png 4 3",
+                                  "    rebar.dxf 4 3",
+                                  "  load-table.pdf 4 3",
+                                  "  logo.png 1 3",
+                                  "  piers.dxf 4 3",
+                                  "    rebar.dxf 4 3",
+                              }));
+        QVERIFY(later.connectionState().contains("No statuses are known yet"));
+        QVERIFY(later.findChild<QToolButton *>("refreshButton")->isEnabled());
     }
 
 private:
