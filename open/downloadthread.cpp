@@ -19,17 +19,25 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
 
 namespace {
-
-const char kStagingPattern[] = ".aurex-download-XXXXXX";
 
 QString tr(const char *text)
 {
     return DownloadThread::tr(text);
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number((bytes + (1 << 20) - 1) >> 20);
 }
 
 // A copy present locally that is exactly the platform's version: it is not fetched again.
@@ -58,22 +66,29 @@ public:
             bytes += recordProperty(*record, kKeySize).toLongLong();
         control.setTotals(qint64(m_records.size()), bytes);
         RecordList fetched;
+        QHash<QString, qint64> needed; // bytes to come, by folder
         for (FzFileInfo *record : m_records) {
             if (isCurrentLocally(*record)) {
                 setRecordProperty(*record, kKeyFileName, recordTitle(*record));
                 control.addProcessed(1, recordProperty(*record, kKeySize).toLongLong());
                 continue;
             }
-            const QString staging = stagingFolder(recordProperty(*record, kKeyLocalDownloadFolder));
+            QString error;
+            const QString staging =
+                stagingFolder(recordProperty(*record, kKeyLocalDownloadFolder), &error);
             if (staging.isEmpty()) {
-                failures->append(tr("%1: no temporary folder can be made beside it.")
-                                     .arg(recordTitle(*record)));
+                failures->append(tr("%1: no temporary folder can be made beside it: %2")
+                                     .arg(recordTitle(*record), error));
                 return false;
             }
             FzFileInfo *copy = fetched.addCopy(*record);
             setRecordProperty(*copy, kKeyLocalDownloadFolder, staging);
             m_staged.append(Staged{record, copy});
+            needed[recordProperty(*record, kKeyLocalDownloadFolder)] +=
+                recordProperty(*record, kKeySize).toLongLong();
         }
+        if (!checkFreeSpace(needed, failures))
+            return false;
         *failures = platform->download(fetched, &control);
         if (!failures->isEmpty() || control.isCancelled())
             return false;
@@ -87,22 +102,52 @@ private:
         FzFileInfo *copy; // owned by fetch()'s list while it runs
     };
 
-    QString stagingFolder(const QString &folder)
+    QString stagingFolder(const QString &folder, QString *error)
     {
-        if (folder.isEmpty())
+        if (folder.isEmpty()) {
+            *error = tr("no download folder");
             return QString();
+        }
         auto found = m_folders.find(folder);
         if (found == m_folders.end()) {
-            auto dir = std::make_shared<QTemporaryDir>(QDir(folder).filePath(kStagingPattern));
-            if (!dir->isValid())
+            auto dir = std::make_shared<QTemporaryDir>(stagingFolderPattern(folder));
+            if (!dir->isValid()) {
+                *error = dir->errorString();
                 return QString();
+            }
             found = m_folders.insert(folder, dir);
         }
         return found.value()->path();
     }
 
+    // Whether each folder has room for what comes into it; else one line per folder that lacks
+    // it.
+    static bool checkFreeSpace(const QHash<QString, qint64> &needed, QStringList *failures)
+    {
+        for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
+            const QStorageInfo storage(it.key());
+            if (!storage.isValid() || storage.bytesAvailable() >= it.value())
+                continue;
+            failures->append(tr("Not enough space in %1: %2 MB needed, %3 MB free.")
+                                 .arg(QDir::toNativeSeparators(it.key()))
+                                 .arg(megabytes(it.value()))
+                                 .arg(megabytes(storage.bytesAvailable())));
+        }
+        return failures->isEmpty();
+    }
+
     bool moveIntoPlace(QStringList *failures)
     {
+        // Every file is on the disk before any takes its place: a crash in between leaves the
+        // old copies, never a name with missing bytes behind it.
+        for (const Staged &staged : qAsConst(m_staged)) {
+            QFile file(downloadedFilePath(*staged.copy));
+            if (!file.open(QIODevice::ReadWrite) || ::fsync(file.handle()) != 0) {
+                failures->append(tr("%1 could not be written to the disk: %2")
+                                     .arg(file.fileName(), file.errorString()));
+                return false;
+            }
+        }
         for (const Staged &staged : qAsConst(m_staged)) {
             const QString folder = recordProperty(*staged.record, kKeyLocalDownloadFolder);
             const QString from = downloadedFilePath(*staged.copy);
@@ -110,7 +155,8 @@ private:
             // rename() replaces the old copy in one step: a reader sees the old or the new file.
             if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData())
                 != 0) {
-                failures->append(tr("%1 could not be moved into place.").arg(to));
+                failures->append(tr("%1 could not be moved into place: %2")
+                                     .arg(to, QString::fromLocal8Bit(std::strerror(errno))));
                 return false;
             }
             *staged.record = *staged.copy;

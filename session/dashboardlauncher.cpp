@@ -2,7 +2,8 @@
 
 #include "sessionconstants.h"
 
-#include <QDesktopServices>
+#include "support/hostaccess.h"
+
 #include <QDomDocument>
 #include <QFile>
 #include <QStandardPaths>
@@ -38,5 +39,5 @@ QString DashboardLauncher::findDashboardUrl()
 
 void DashboardLauncher::launch()
 {
-    QDesktopServices::openUrl(QUrl(findDashboardUrl(), QUrl::TolerantMode));
+    HostAccess::openWebAddress(QUrl(findDashboardUrl(), QUrl::TolerantMode));
 }

@@ -3,6 +3,8 @@
 #include "sessionlogging.h"
 #include "signedin.h"
 
+#include "workingcopy/downloadfolder.h"
+
 #include <lintraaurexconnectorwrapper.h>
 
 #include <QThread>
@@ -39,6 +41,8 @@ void ShowAurexTaskPane::startSession(const QString &tenant)
     m_tenant = tenant;
     ++g_sessionNumber;
     g_signedIn.store(true);
+    if (const int removed = removeDownloadLeftovers(tenant))
+        qCInfo(lcSession) << "removed" << removed << "downloads a stopped program left behind";
 }
 
 void ShowAurexTaskPane::endSession()

@@ -4,7 +4,6 @@
 #include "languagetable.h"
 #include "supportconstants.h"
 
-#include <QDesktopServices>
 
 QUrl HelpAddress::build(Variant variant, int hostLanguage, const QLocale &systemLocale)
 {
@@ -22,5 +21,5 @@ QUrl HelpAddress::forHost(Variant variant)
 
 void HelpAddress::open(Variant variant)
 {
-    QDesktopServices::openUrl(forHost(variant));
+    HostAccess::openWebAddress(forHost(variant));
 }

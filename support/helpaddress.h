@@ -14,6 +14,7 @@ public:
                       const QLocale &systemLocale = QLocale::system());
     // The address for the language the host runs in.
     static QUrl forHost(Variant variant);
-    // Opens the host's address with the desktop's URL handler; the result is not checked.
+    // Opens the host's address with the desktop's browser; the command line says so when none
+    // opens it.
     static void open(Variant variant);
 };

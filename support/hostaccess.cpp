@@ -4,7 +4,10 @@
 #include <cfxstring.h>
 #include <cfxsystemservices.h>
 
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QString>
+#include <QUrl>
 
 CFxDocumentManager *HostAccess::documents()
 {
@@ -46,4 +49,16 @@ void HostAccess::writeToCommandLine(const QString &text)
 {
     if (CFxSystemServices *services = GetFxSystemServices())
         services->WriteMessage(CFxString(text));
+}
+
+bool HostAccess::openWebAddress(const QUrl &url)
+{
+    if (url.isValid() && !url.isEmpty() && QDesktopServices::openUrl(url))
+        return true;
+    writeToCommandLine(
+        url.isEmpty()
+            ? QCoreApplication::translate("HostAccess", "No web address is known for this page.")
+            : QCoreApplication::translate("HostAccess", "No web browser could open %1")
+                  .arg(url.toString()));
+    return false;
 }

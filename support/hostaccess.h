@@ -6,6 +6,7 @@ class CFxDocumentManager;
 class CFxUiCustomizationManager;
 class OdDbHostAppServices;
 class QString;
+class QUrl;
 
 // The host's services as the module reaches them. Each look-up copes with a host that has not
 // installed its services (or lacks one of them) by returning null, 0 or doing nothing. Main
@@ -23,4 +24,7 @@ public:
     static int language();
     // Shows a line of text on the host's command line.
     static void writeToCommandLine(const QString &text);
+    // Opens a web address with the desktop's browser; when none opens it (or there is no
+    // address), the command line says so and shows the address, so the user can copy it.
+    static bool openWebAddress(const QUrl &url);
 };

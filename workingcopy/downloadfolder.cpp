@@ -8,8 +8,15 @@
 
 #include <fzfileinfo.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QStandardPaths>
+
+#include <cerrno>
+
+#include <signal.h>
 
 QString documentsFolder()
 {
@@ -39,6 +46,40 @@ QString drawingPreviewPath(const QString &drawingPath)
     fileName.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return temp.value(0) + QLatin1Char('/') + QFileInfo(fileName).baseName()
         + QStringLiteral(".jpg");
+}
+
+QString stagingFolderPattern(const QString &folder)
+{
+    // The process's id in the name tells a leftover from a download still running elsewhere.
+    return QDir(folder).filePath(QLatin1String(kStagingPrefix)
+                                 + QString::number(QCoreApplication::applicationPid())
+                                 + QStringLiteral("-XXXXXX"));
+}
+
+int removeDownloadLeftovers(const QString &tenant)
+{
+    QSet<QString> folders;
+    {
+        const FileDatabase database(tenant);
+        for (const QString &path : database.paths())
+            folders.insert(QFileInfo(FileDatabase::keyForPath(path)).path());
+    }
+    int removed = 0;
+    for (const QString &folder : qAsConst(folders)) {
+        const QDir dir(folder);
+        const QStringList leftovers =
+            dir.entryList({QLatin1String(kStagingPrefix) + QLatin1Char('*')},
+                          QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QString &name : leftovers) {
+            const qint64 pid =
+                name.mid(int(qstrlen(kStagingPrefix))).section(QLatin1Char('-'), 0, 0).toLongLong();
+            // kill(pid, 0) fails with ESRCH only when no such process runs.
+            if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH
+                && QDir(dir.filePath(name)).removeRecursively())
+                ++removed;
+        }
+    }
+    return removed;
 }
 
 QString localCopyPath(const QString &folder, const QString &fileName)

@@ -24,6 +24,13 @@ QString downloadFolderFor(const FileDatabase &database, const QString &name, con
 // drawing's base name (up to its first dot) + ".jpg". Saving a drawing writes it.
 QString drawingPreviewPath(const QString &drawingPath);
 
+// The hidden folder that a download of this process fills beside the files' places before it
+// moves them in (a QTemporaryDir pattern below folder).
+QString stagingFolderPattern(const QString &folder);
+// Removes what downloads of programs that are no longer running (a crash, a killed host) left
+// in the folders of the tenant's local copies. Returns how many leftovers went.
+int removeDownloadLeftovers(const QString &tenant);
+
 // folder + "/" + fileName as a database key.
 QString localCopyPath(const QString &folder, const QString &fileName);
 

@@ -332,6 +332,17 @@ int FileDatabase::removeFilesNamed(const QString &name)
     return count;
 }
 
+QStringList FileDatabase::paths() const
+{
+    QStringList paths;
+    for (const XmlNode &child : m_session->document.root().children) {
+        if (!child.isElement())
+            break;
+        paths.append(child.attribute(QLatin1String(kAttrPath)));
+    }
+    return paths;
+}
+
 QString FileDatabase::valueWhere(const QString &matchAttribute, const QString &matchValue,
                                  const QString &wantedAttribute) const
 {

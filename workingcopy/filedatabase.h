@@ -72,6 +72,8 @@ public:
     // Removes every entry named name (exact comparison), adjacent ones included; returns how
     // many went.
     int removeFilesNamed(const QString &name);
+    // The path of every entry, in the database's order.
+    QStringList paths() const;
     // The wanted attribute of the first "file" element, at any depth, whose matchAttribute
     // equals matchValue exactly; "" when none does.
     QString valueWhere(const QString &matchAttribute, const QString &matchValue,

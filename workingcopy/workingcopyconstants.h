@@ -31,6 +31,10 @@ const char kAttrContentSize[] = "contentsize";
 const char kAttrContentTime[] = "contenttime";
 const char kAttrContentSha256[] = "contentsha256";
 
+// The start of the name of a download's hidden folder beside the files' places, followed by
+// the downloading process's id.
+const char kStagingPrefix[] = ".aurex-download-";
+
 // Results of the path-keyed operations.
 const char kNoEntry[] = "-1";
 const char kEntryUpdated[] = "0";

@@ -57,10 +57,13 @@ private slots:
     void stoppedDownloadLeavesFolderAndDatabaseAsBefore();
     void completedDownloadReplacesAndRecordsEveryFile();
     void hangingPlatformTimesOutOrIsCancelledAtOnce();
+    void tooLittleSpaceIsSaidBeforeAnythingComes();
+    void leftoversOfStoppedProgramsAreRemoved();
 
 private:
-    // A job over the three platform files, prepared as the open dialog prepares them.
-    std::unique_ptr<DownloadThread> makeJob();
+    // A job over the three platform files, prepared as the open dialog prepares them;
+    // claimedSize, when given, is the size the first record says it has.
+    std::unique_ptr<DownloadThread> makeJob(qint64 claimedSize = -1);
     // Runs the job until its work has ended.
     void finish(DownloadThread *job);
 
@@ -98,11 +101,13 @@ void TestDownloadThread::init()
     QVERIFY(database.save());
 }
 
-std::unique_ptr<DownloadThread> TestDownloadThread::makeJob()
+std::unique_ptr<DownloadThread> TestDownloadThread::makeJob(qint64 claimedSize)
 {
     RecordList records;
     for (const char *title : {"deck.dwg", "site.png", "notes.pdf"})
         records.add(m_platform->recordOf(title));
+    if (claimedSize >= 0)
+        setRecordProperty(*records.at(0), "_size", QString::number(claimedSize));
     {
         const FileDatabase database{QString()};
         prepareDownload(database, m_folder, records.records());
@@ -220,6 +225,43 @@ void TestDownloadThread::hangingPlatformTimesOutOrIsCancelledAtOnce()
     QVERIFY(killed->report().cancelled);
     QVERIFY(killed->waitForWork(10000));
     QCOMPARE(folderContents(m_folder), folderBefore);
+}
+
+void TestDownloadThread::tooLittleSpaceIsSaidBeforeAnythingComes()
+{
+    const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
+    // No disk has room for a petabyte.
+    std::unique_ptr<DownloadThread> job = makeJob(qint64(1) << 50);
+    job->Download();
+    finish(job.get());
+    QVERIFY(job->report().failed);
+    QCOMPARE(job->report().details.size(), 1);
+    const QString message = job->report().details.first();
+    // A petabyte and the other two files' 4000 bytes, in whole megabytes rounded up.
+    QVERIFY2(message.startsWith("Not enough space in " + m_folder + ": 1073741825 MB needed, "),
+             qPrintable(message));
+    QVERIFY(message.endsWith(" MB free."));
+    QCOMPARE(m_platform->bytesSent(), qint64(0));
+    QCOMPARE(folderContents(m_folder), folderBefore);
+}
+
+void TestDownloadThread::leftoversOfStoppedProgramsAreRemoved()
+{
+    // One left by a program that is gone (no process has that id), one of a download of this
+    // very process that is still running.
+    const QString gone = m_folder + "/.aurex-download-999999999-Ab12Cd";
+    const QString running = m_folder + "/.aurex-download-"
+        + QString::number(QCoreApplication::applicationPid()) + "-Ef34Gh";
+    for (const QString &folder : {gone, running}) {
+        QVERIFY(QDir().mkpath(folder));
+        QFile part(folder + "/deck.dwg");
+        QVERIFY(part.open(QIODevice::WriteOnly));
+        part.write("half a drawing");
+    }
+    QCOMPARE(removeDownloadLeftovers(QString()), 1);
+    QVERIFY(!QFileInfo::exists(gone));
+    QVERIFY(QFileInfo::exists(running + "/deck.dwg"));
+    QCOMPARE(fileBytes(m_folder + "/deck.dwg"), QByteArray("an older deck"));
 }
 
 QTEST_MAIN(TestDownloadThread)

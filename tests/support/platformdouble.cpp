@@ -43,6 +43,12 @@ int PlatformDouble::checkInCount() const
     return m_checkIns;
 }
 
+qint64 PlatformDouble::bytesSent() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_bytesSent;
+}
+
 void PlatformDouble::setBehaviour(Behaviour behaviour)
 {
     QMutexLocker locker(&m_mutex);
@@ -155,6 +161,10 @@ bool PlatformDouble::sendChunk(qint64 bytes, qint64 *sent, JobControl *control)
     if (delay > 0)
         QThread::msleep(static_cast<unsigned long>(delay));
     *sent += bytes;
+    {
+        QMutexLocker locker(&m_mutex);
+        m_bytesSent += bytes;
+    }
     if (control)
         control->addProcessed(0, bytes);
     return !(control && control->isCancelled());

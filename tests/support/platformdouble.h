@@ -29,6 +29,8 @@ public:
     // The content the platform holds under title, or a null array.
     QByteArray content(const QString &title) const;
     int checkInCount() const;
+    // Bytes all transfers have sent so far.
+    qint64 bytesSent() const;
 
     void setBehaviour(Behaviour behaviour);
     // Transfers stop with a failure once this many bytes (over all files of a call) went.
@@ -101,4 +103,5 @@ private:
     int m_nextName = 1;
     int m_stampCount = 0;
     int m_checkIns = 0;
+    qint64 m_bytesSent = 0;
 };
