@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
+
+class AurexPlatform;
 
 // The sign-in controller: toggles between signed in and signed out for the sign-in/sign-out
 // command, keeps the File menu's sign-in entry in step with the sign-in dialog's outcome, and
@@ -13,10 +16,16 @@ class LoggingController : public QObject
 public:
     static LoggingController *instance();
 
-    // Signed in: signs out and returns false. Signed out: shows the welcome box when no server
-    // is configured (returns false), else runs the sign-in dialog and returns whether it signed
-    // the user in.
+    // Signed in: signs out as the user asked (signOutAsked) and returns false. Signed out:
+    // shows the welcome box when no server is configured (returns false), else runs the
+    // sign-in dialog and returns whether it signed the user in.
     bool toggleSignIn();
+    // The user asks to sign out. Locks the user holds on files of this computer are listed
+    // first, with the choice to release them, keep them, or stay signed in.
+    void signOutAsked();
+    // The titles of the files known here that the user holds locks on, with the records that
+    // release them; asks the platform.
+    QStringList heldLocks(QStringList *names = nullptr) const;
     // Ends the session, shows the task pane's sign-in page, clears the sign-in dialog (unless the
     // user asked to be remembered) and sets the menu and ribbon captions to signing in. Signing
     // out tells the platform nothing: the next sign-in sets the connector up again.
@@ -26,7 +35,9 @@ public slots:
     void setMainMenuText(bool isLogin);
 
 private:
-    LoggingController();
+    explicit LoggingController(AurexPlatform *platform);
     // The platform refused the session: signed out, and the user is told once.
     void sessionExpired();
+
+    AurexPlatform *m_platform; // outlives the controller
 };

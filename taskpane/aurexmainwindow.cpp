@@ -201,7 +201,7 @@ void AurexMainWindow::actionLogoutAction_triggered()
         dialog->exec();
         return;
     }
-    LoggingController::instance()->signOut();
+    LoggingController::instance()->signOutAsked();
 }
 
 void AurexMainWindow::launchHubdeckAction_triggered()

@@ -3,7 +3,9 @@
 #include "fileitems/imageviewdialog.h"
 #include "fileitems/listviewactionmenu.h"
 #include "fileitems/lxtreewidgetitem.h"
+#include "session/loggingcontroller.h"
 #include "session/showaurextaskpane.h"
+#include "session/signedin.h"
 #include "workingcopy/filedatabase.h"
 
 #include "platformprobe.h"
@@ -12,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -95,6 +98,40 @@ private slots:
         QCOMPARE(row.actionMenu()->lockState(), stateAfter);
         QCOMPARE(row.actionMenu()->lockAction()->text(),
                  stateAfter == NotLocked ? QStringLiteral("Lock") : QStringLiteral("Unlock"));
+    }
+
+    // Runs last: alice signs out.
+    void signingOutWithLocksOffersToReleaseThem()
+    {
+        // alice holds piers.dxf, a file of this computer, through another session of hers.
+        const QString localPath = m_fixture.home.filePath("work/piers.dxf");
+        {
+            const QJsonObject object = m_probe->objectTitled("piers.dxf");
+            FileDatabase database(m_context.tenant);
+            database.recordExchange(FileDatabase::keyForPath(localPath), QString(),
+                                    object.value("name").toString(),
+                                    object.value("_filemodified").toString(),
+                                    object.value("type").toString());
+        }
+        PlatformProbe alice(*m_fixture.platform, "alice", "alice-demo-pw");
+        QVERIFY(alice.setLocked("piers.dxf", true));
+
+        QString listed;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&listed] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || box->objectName() != "SignOutLocksBox")
+                return;
+            listed = box->informativeText();
+            box->findChild<QPushButton *>("ReleaseLocksButton")->click();
+        });
+        answer.start(20);
+        LoggingController::instance()->signOutAsked();
+        answer.stop();
+
+        QVERIFY2(listed.contains("piers.dxf"), qPrintable(listed));
+        QCOMPARE(m_probe->lockedBy("piers.dxf"), QString());
+        QVERIFY(!signedIn());
     }
 
 private:
