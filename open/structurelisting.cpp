@@ -11,9 +11,11 @@ StructureListing::StructureListing(AurexPlatform *platform, const FzFileInfo &ro
 {
     auto request = std::make_shared<const FzFileInfo>(root);
     setWork([platform, request, listed = m_listed](JobControl &) {
-        if (!platform->structure(*request, listed.get()) || listed->empty())
-            return tr("The drawing and its references could not be listed.");
-        return QString();
+        if (platform->structure(*request, listed.get()) && !listed->empty())
+            return QString();
+        const QString reason = platform->unreachableReason();
+        return reason.isEmpty() ? tr("The drawing and its references could not be listed.")
+                                : AurexPlatform::unreachableText(reason);
     });
 }
 

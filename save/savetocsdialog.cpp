@@ -143,6 +143,18 @@ void SaveToCSDialog::buildRows()
     });
     // The tree stays with the job until its answer has come.
     m_jobs->run(query, [this, query, tree] {
+        if (query->error() != AurexJob::NoError) {
+            // Without the platform's answers no row can be decided: the user hears why, and
+            // the dialog does not show.
+            auto *box = new QMessageBox(QMessageBox::Warning, tr("Error"), query->errorString(),
+                                        QMessageBox::Ok);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setObjectName(QStringLiteral("SaveErrorBox"));
+            box->show();
+            if (testAttribute(Qt::WA_DeleteOnClose))
+                deleteLater();
+            return;
+        }
         if (const ReferenceNode *top = tree->root()) {
             const FileDatabase database(m_tenant);
             m_set->build(*top, query->details(), database);

@@ -120,6 +120,7 @@ private slots:
             for (QWidget *widget : QApplication::topLevelWidgets()) {
                 if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
                     m_errors << box->informativeText();
+                    m_boxTexts << box->text();
                     box->accept();
                 }
             }
@@ -131,6 +132,7 @@ private slots:
     {
         m_host = std::make_unique<HostEnvironment>();
         m_errors.clear();
+        m_boxTexts.clear();
         ++m_round;
     }
 
@@ -343,6 +345,20 @@ private slots:
                  recordlessStamp("Common Space", "bridge.dwg"));
     }
 
+    // Runs last: the platform goes away.
+    void platformGoneIsSaidAndNoRowIsGuessed()
+    {
+        savetest::download("bridge.dwg", folder());
+        QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
+        m_fixture.platform->stop();
+        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        settle(dialog);
+        QTRY_COMPARE(m_boxTexts.size(), 1);
+        QVERIFY2(m_boxTexts.first().startsWith("The AUREX Platform cannot be reached: "),
+                 qPrintable(m_boxTexts.first()));
+        QVERIFY(dialog.saveSet()->rows().isEmpty());
+    }
+
 private:
     QString folder() const
     {
@@ -400,7 +416,8 @@ private:
 
     savetest::Fixture m_fixture;
     std::unique_ptr<HostEnvironment> m_host;
-    QStringList m_errors;
+    QStringList m_errors;   // the boxes' informative texts
+    QStringList m_boxTexts; // their texts
     int m_round = 0;
 };
 
