@@ -6,20 +6,12 @@
 
 FileDetailsJob::FileDetailsJob(AurexPlatform *platform, const QString &tenant,
                                const QStringList &localPaths, QObject *parent)
-    : AurexJob(parent)
-    , m_answer(std::make_shared<MAPSTRCADOBJ>())
+    : ResultJob(parent)
 {
-    setWork([platform, tenant, localPaths, answer = m_answer](JobControl &control) {
+    setValueWork([platform, tenant, localPaths](JobControl &control, MAPSTRCADOBJ &details) {
         control.setTotals(localPaths.size(), 0);
         bool answered = true;
-        *answer = queryFileDetails(*platform, tenant, localPaths, &answered);
+        details = queryFileDetails(*platform, tenant, localPaths, &answered);
         return answered ? QString() : platform->noAnswerText();
     });
-}
-
-FileDetailsJob::~FileDetailsJob() = default;
-
-void FileDetailsJob::workSucceeded()
-{
-    m_details = *m_answer;
 }

@@ -2,32 +2,23 @@
 
 #include "fileentry.h"
 
-#include "support/aurexjob.h"
+#include "support/resultjob.h"
 
 #include <QStringList>
-
-#include <memory>
 
 class AurexPlatform;
 
 // The platform details of a drawing's files (see queryFileDetails) as a job: made on the main
 // thread by the save dialog or the task pane per query. A query that got no answer at all ends
 // with the reason the platform cannot be reached. The platform outlives the work.
-class FileDetailsJob : public AurexJob
+class FileDetailsJob : public ResultJob<MAPSTRCADOBJ>
 {
     Q_OBJECT
 
 public:
     FileDetailsJob(AurexPlatform *platform, const QString &tenant, const QStringList &localPaths,
                    QObject *parent = nullptr);
-    ~FileDetailsJob() override;
 
     // After a good result: the answers keyed by platform name.
-    MAPSTRCADOBJ details() const { return m_details; }
-
-private:
-    void workSucceeded() override;
-
-    std::shared_ptr<MAPSTRCADOBJ> m_answer;
-    MAPSTRCADOBJ m_details;
+    MAPSTRCADOBJ details() const { return value(); }
 };

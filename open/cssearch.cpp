@@ -7,21 +7,14 @@
 
 #include <fzfileinfo.h>
 
-// What the work found; written on the worker thread, taken over on the main thread after it.
-struct CSSearch::Found
-{
-    int hitCount = 0;
-    RecordList results;
-};
-
 CSSearch::CSSearch(AurexPlatform *platform, std::unique_ptr<FzFileInfo> query,
                    const QString &previewFolder, QObject *parent)
-    : AurexJob(parent)
+    : ResultJob(parent)
     , m_previewFolder(previewFolder)
-    , m_found(std::make_shared<Found>())
 {
     std::shared_ptr<const FzFileInfo> request(std::move(query));
-    setWork([platform, request, folder = previewFolder, found = m_found](JobControl &control) {
+    setValueWork([platform, request, folder = previewFolder](JobControl &control,
+                                                             RecordList &results) {
         RecordList hits;
         if (!platform->search(*request, &hits))
             return platform->noAnswerText();
@@ -40,22 +33,13 @@ CSSearch::CSSearch(AurexPlatform *platform, std::unique_ptr<FzFileInfo> query,
         for (const FzFileInfo *answer : requests) {
             if (!recordProperty(*answer, kKeyFileModified).isEmpty()
                 && recordProperty(*answer, kKeyType) != QLatin1String(kTypeDerivedOutput))
-                found->results.addCopy(*answer);
+                results.addCopy(*answer);
         }
-        found->hitCount = int(found->results.size());
         return QString();
     });
 }
 
-CSSearch::~CSSearch() = default;
-
 std::unique_ptr<FzFileInfo> CSSearch::query(const QString &space, const QString &text)
 {
     return space.isEmpty() ? makeAllSpacesSearchQuery(text) : makeSpaceSearchQuery(space, text);
-}
-
-void CSSearch::workSucceeded()
-{
-    m_hitCount = m_found->hitCount;
-    m_results = std::move(m_found->results);
 }

@@ -189,7 +189,7 @@ void OpenFromCSDialog::searchEnded(CSSearch *search)
         QMessageBox::warning(this, tr("Error"), search->errorString(), QMessageBox::Ok);
         return;
     }
-    fillResults(search->hitCount(), search->takeResults(), search->previewFolder());
+    fillResults(search->takeResults(), search->previewFolder());
     m_ui->searchStringLabel->hide();
 }
 
@@ -198,7 +198,7 @@ FileItemContext OpenFromCSDialog::itemContext() const
     return {m_platform, m_session->tenant(), m_session->currentUser()};
 }
 
-void OpenFromCSDialog::fillResults(int hitCount, RecordList results, const QString &previewFolder)
+void OpenFromCSDialog::fillResults(RecordList results, const QString &previewFolder)
 {
     QListWidget *list = m_ui->listWidget;
     list->clear();
@@ -233,7 +233,7 @@ void OpenFromCSDialog::fillResults(int hitCount, RecordList results, const QStri
         m_sortState = -1;
         AscendingSortSlot(order);
     }
-    m_ui->searchResult->setText(QString::number(hitCount) + tr(" Results"));
+    m_ui->searchResult->setText(QString::number(results.size()) + tr(" Results"));
     m_ui->sortButton->setToolTip(tr("Sorting options"));
     setButtonEnabled(m_ui->openButton, false);
 }

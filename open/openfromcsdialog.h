@@ -63,7 +63,7 @@ public slots:
 private:
     void buildViewMenu();
     void searchEnded(CSSearch *search);
-    void fillResults(int hitCount, RecordList results, const QString &previewFolder);
+    void fillResults(RecordList results, const QString &previewFolder);
     void applyView();
     void setButtonEnabled(QWidget *button, bool enabled);
     // The folder chosen in a directory chooser started at the field's text, or "".

@@ -4,24 +4,18 @@
 
 #include <fzfileinfo.h>
 
+#include <memory>
+
 StructureListing::StructureListing(AurexPlatform *platform, const FzFileInfo &root,
                                    QObject *parent)
-    : AurexJob(parent)
-    , m_listed(std::make_shared<RecordList>())
+    : ResultJob(parent)
 {
     auto request = std::make_shared<const FzFileInfo>(root);
-    setWork([platform, request, listed = m_listed](JobControl &) {
-        if (platform->structure(*request, listed.get()) && !listed->empty())
+    setValueWork([platform, request](JobControl &, RecordList &listed) {
+        if (platform->structure(*request, &listed) && !listed.empty())
             return QString();
         const QString reason = platform->unreachableReason();
         return reason.isEmpty() ? tr("The drawing and its references could not be listed.")
                                 : AurexPlatform::unreachableText(reason);
     });
-}
-
-StructureListing::~StructureListing() = default;
-
-void StructureListing::workSucceeded()
-{
-    m_records = std::move(*m_listed);
 }

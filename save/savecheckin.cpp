@@ -19,21 +19,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 #include <QLocale>
-
-namespace {
-
-// Every row from top down, parents before their children: the same positions in a tree and
-// in its copy.
-void flatten(SaveTreeItem *row, QList<SaveTreeItem *> *rows)
-{
-    rows->append(row);
-    for (const auto &child : row->children())
-        flatten(child.get(), rows);
-}
-
-} // namespace
+#include <QSet>
 
 // What the work runs on and leaves behind; the job reads it after the work ended.
 struct SaveCheckIn::Work
@@ -91,8 +78,7 @@ QString SaveCheckIn::Work::run(JobControl &control)
     }
     if (!topRecord)
         return records->errorString();
-    QList<SaveTreeItem *> all;
-    flatten(rows.get(), &all);
+    const QList<SaveTreeItem *> all = rows->subtree();
     QSet<QString> sent;
     qint64 bytes = 0;
     for (const SaveTreeItem *row : qAsConst(all)) {
@@ -165,9 +151,7 @@ QString SaveCheckIn::Work::recordStored(const CheckInRecords &records)
 
 QStringList SaveCheckIn::explainRefusal(SaveTreeItem *top) const
 {
-    QList<SaveTreeItem *> all;
-    if (top)
-        flatten(top, &all);
+    const QList<SaveTreeItem *> all = top ? top->subtree() : QList<SaveTreeItem *>();
     const QList<int> &refused = m_work->refusedRows;
     const RecordList &answers = m_work->refusalAnswers;
     QStringList reasons;

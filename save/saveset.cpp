@@ -27,14 +27,6 @@ namespace {
 
 const char kDefaultSpace[] = "Common Space";
 
-void collect(SaveTreeItem *row, QList<SaveTreeItem *> *rows)
-{
-    for (const auto &child : row->children()) {
-        rows->append(child.get());
-        collect(child.get(), rows);
-    }
-}
-
 } // namespace
 
 SaveSet::SaveSet(const QString &currentUser)
@@ -52,9 +44,8 @@ SaveTreeItem *SaveSet::top() const
 
 QList<SaveTreeItem *> SaveSet::rows() const
 {
-    QList<SaveTreeItem *> rows;
-    collect(m_root.get(), &rows);
-    return rows;
+    // Every row but the invisible root.
+    return m_root->subtree().mid(1);
 }
 
 QString SaveSet::changedText(const QString &user, const QString &stamp)

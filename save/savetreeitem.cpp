@@ -30,6 +30,14 @@ int SaveTreeItem::row() const
     return int(it - siblings.begin());
 }
 
+QList<SaveTreeItem *> SaveTreeItem::subtree()
+{
+    QList<SaveTreeItem *> rows{this};
+    for (const auto &child : m_children)
+        rows += child->subtree();
+    return rows;
+}
+
 std::unique_ptr<SaveTreeItem> SaveTreeItem::clone() const
 {
     return cloneUnder(nullptr);

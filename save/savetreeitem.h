@@ -4,6 +4,7 @@
 
 #include "drawingset/referencenode.h"
 
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -31,6 +32,9 @@ public:
     SaveTreeItem *parent() const { return m_parent; }
     int childCount() const { return int(m_children.size()); }
     SaveTreeItem *child(int row) const;
+    // This row and every row below it, parents before their children: the same positions in
+    // a tree and in its clone.
+    QList<SaveTreeItem *> subtree();
     // This row's position among its parent's children; 0 without parent.
     int row() const;
     const std::vector<std::unique_ptr<SaveTreeItem>> &children() const { return m_children; }

@@ -7,11 +7,10 @@
 
 ModelDownload::ModelDownload(AurexPlatform *platform, const QString &modelId,
                              const QString &folder, QObject *parent)
-    : AurexJob(parent)
+    : ResultJob(parent)
     , m_modelId(modelId)
-    , m_arrived(std::make_shared<QString>())
 {
-    setWork([platform, modelId, folder, arrived = m_arrived](JobControl &control) {
+    setValueWork([platform, modelId, folder](JobControl &control, QString &arrived) {
         control.setTotals(1, 0);
         control.setCurrentName(modelId);
         const QString path = platform->downloadObject(modelId, folder);
@@ -19,15 +18,8 @@ ModelDownload::ModelDownload(AurexPlatform *platform, const QString &modelId,
             return QCoreApplication::translate(
                        "QObject", "The model %1 could not be downloaded from the AUREX Platform.")
                 .arg(modelId);
-        *arrived = path;
+        arrived = path;
         control.addProcessed(1, QFileInfo(path).size());
         return QString();
     });
-}
-
-ModelDownload::~ModelDownload() = default;
-
-void ModelDownload::workSucceeded()
-{
-    m_localPath = *m_arrived;
 }
