@@ -136,6 +136,35 @@ bool ConnectorPlatform::structure(const FzFileInfo &root, RecordList *records)
     return !records->empty();
 }
 
+// For the span of one connector call on this thread: the bytes it moves count as the job's
+// progress, and the job's cancel stops it.
+class ConnectorPlatform::ObservedTransfer
+{
+public:
+    explicit ObservedTransfer(JobControl *control)
+    {
+        LintraAurexConnectorWrapper::SetTransferObserver([control, this](qint64 bytes) {
+            if (bytes != 0) {
+                m_reported += bytes;
+                control->addProcessed(0, bytes);
+            } else {
+                control->alive();
+            }
+            return !control->isCancelled();
+        });
+    }
+    ~ObservedTransfer() { LintraAurexConnectorWrapper::SetTransferObserver(nullptr); }
+    ObservedTransfer(const ObservedTransfer &) = delete;
+    ObservedTransfer &operator=(const ObservedTransfer &) = delete;
+
+    // What is left of expected bytes that the transfer did not report (files it found current
+    // and did not move).
+    qint64 unreported(qint64 expected) const { return qMax<qint64>(0, expected - m_reported); }
+
+private:
+    qint64 m_reported = 0; // the observer is called one call at a time
+};
+
 QStringList ConnectorPlatform::download(const RecordList &records, JobControl *control)
 {
     QStringList failures;
@@ -155,8 +184,9 @@ QStringList ConnectorPlatform::download(const RecordList &records, JobControl *c
             bytes += sizeOf(*all[next]);
             batch.push_back(all[next++]);
         }
+        const ObservedTransfer observed(control);
         failures += textsOf(m_connector->Download_Block(batch));
-        control->addProcessed(qint64(batch.size()), bytes);
+        control->addProcessed(qint64(batch.size()), observed.unreported(bytes));
     }
     return failures;
 }
@@ -173,9 +203,8 @@ QString ConnectorPlatform::downloadObject(const QString &objectId, const QString
 bool ConnectorPlatform::checkIn(FzFileInfo *root, JobControl *control)
 {
     control->alive();
-    const bool stored = m_connector->CheckIn(root);
-    control->alive();
-    return stored;
+    const ObservedTransfer observed(control);
+    return m_connector->CheckIn(root);
 }
 
 bool ConnectorPlatform::lock(FzFileInfo *record, bool locked)

@@ -43,6 +43,7 @@ public:
     QString unreachableReason() override;
 
 private:
+    class ObservedTransfer;
     LintraAurexConnectorWrapper *m_connector;
     QMutex m_serverMutex; // guards m_serverHost
     QString m_serverHost;

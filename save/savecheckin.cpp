@@ -98,7 +98,9 @@ QString SaveCheckIn::Work::run(JobControl &control)
         // Once the platform has stored the files, they are recorded even when the job was
         // cancelled meanwhile: the file database must not miss what the platform holds.
         const QString recorded = recordStored(*records);
-        control.addProcessed(sent.size(), bytes);
+        // The platform reports the bytes it moves, or some of them.
+        const qint64 reported = control.progress().processedBytes;
+        control.addProcessed(sent.size(), qMax<qint64>(0, bytes - reported));
         return recorded;
     }
     if (control.isCancelled())

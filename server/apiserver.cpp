@@ -9,6 +9,8 @@
 #include "httpserver.h"
 #include "objectstore.h"
 #include "platformconstants.h"
+#include "uploadexchange.h"
+#include "uploadsession.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -16,9 +18,13 @@
 #include <QLoggingCategory>
 #include <QRegularExpression>
 
+#include <cstring>
+
 Q_LOGGING_CATEGORY(lcHttp, "platform.api", QtInfoMsg)
 
 namespace {
+
+const qint64 kUploadLifetimeSeconds = 24 * 3600;
 
 QJsonObject parseObject(const QByteArray &body)
 {
@@ -45,6 +51,15 @@ HttpResponse guarded(Fn &&fn)
         qCWarning(lcHttp) << "request failed:" << error.what();
         return HttpResponse::error(500, QStringLiteral("internal error"));
     }
+}
+
+// Where a "Range: bytes=N-" header asks the content to begin; 0 for anything else, which is
+// answered with the whole content.
+qint64 rangeStart(const std::string &range)
+{
+    static const QRegularExpression pattern(QStringLiteral("^bytes=(\\d{1,18})-$"));
+    const QRegularExpressionMatch match = pattern.match(QString::fromStdString(range));
+    return match.hasMatch() ? match.captured(1).toLongLong() : 0;
 }
 
 std::unique_ptr<HttpExchange> answered(HttpResponse response)
@@ -175,8 +190,10 @@ std::unique_ptr<HttpExchange> ApiServer::refusedBeforeBody(const HttpRequest &re
             return refusal(error.status(), QString::fromStdString(error.what()));
         }
     }
-    // A check-in streams into a file, counted as it arrives.
-    if (request.path == std::string(platform::kApiPrefix) + "/checkin") {
+    // A check-in and an upload's bytes stream into files, counted as they arrive.
+    if (request.path == std::string(platform::kApiPrefix) + "/checkin"
+        || (request.method == "PUT"
+            && startsWith(request.path, std::string(platform::kApiPrefix) + "/uploads/"))) {
         if (length > m_options.maxUploadBytes)
             return refusal(413, QStringLiteral("the request is too large"));
         return nullptr;
@@ -227,6 +244,8 @@ std::unique_ptr<HttpExchange> ApiServer::route(const HttpRequest &request)
             return checkIn(request);
         if (request.method == "GET" && startsWith(request.path, api + "/objects/"))
             return object(request);
+        if (startsWith(request.path, api + "/uploads/"))
+            return upload(request);
     }
     if (std::unique_ptr<HttpExchange> page = Dashboard::route(request, m_accounts))
         return page;
@@ -281,12 +300,31 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         response.headers.emplace_back(platform::kHeaderSha256, row->sha256.toStdString());
         response.headers.emplace_back(platform::kHeaderModified,
                                       ObjectStore::stampText(row->modified).toStdString());
+        // A client that has the first bytes of this very content asks for the rest.
+        const std::string etag = '"' + row->sha256.toStdString() + '"';
+        response.headers.emplace_back("ETag", etag);
+        response.headers.emplace_back("Accept-Ranges", "bytes");
+        qint64 from = 0;
+        if (!request.hasHeader("if-range") || request.header("if-range") == etag)
+            from = rangeStart(request.header("range"));
+        const std::string total = std::to_string(row->size);
+        if (from > 0 && from >= row->size) {
+            HttpResponse refused = HttpResponse::error(416, QStringLiteral("no such range"));
+            refused.headers.emplace_back("Content-Range", "bytes */" + total);
+            return refused;
+        }
+        if (from > 0) {
+            response.status = 206;
+            response.headers.emplace_back("Content-Range", "bytes " + std::to_string(from) + "-"
+                                                               + std::to_string(row->size - 1)
+                                                               + "/" + total);
+        }
         // The bytes go out chunk by chunk as the connection takes them.
         auto reader = std::make_shared<ContentStore::Reader>(row->sha256, row->size);
-        response.streamedSize = row->size;
-        response.producer = [reader](qint64 offset, char *buffer, qint64 max) {
+        response.streamedSize = row->size - from;
+        response.producer = [reader, from](qint64 offset, char *buffer, qint64 max) {
             try {
-                return reader->read(offset, buffer, max);
+                return reader->read(from + offset, buffer, max);
             } catch (const std::exception &) {
                 return qint64(-1);
             }
@@ -346,6 +384,42 @@ std::unique_ptr<HttpExchange> ApiServer::checkIn(const HttpRequest &request)
         });
 }
 
+std::unique_ptr<HttpExchange> ApiServer::upload(const HttpRequest &request)
+{
+    const QString id = QString::fromStdString(
+        request.path.substr(std::string(platform::kApiPrefix).size() + std::strlen("/uploads/")));
+    std::optional<UploadSession> session;
+    const HttpResponse refused = guarded([&] {
+        const Caller who = m_accounts.authenticate(bearerToken(request));
+        session = UploadSession::open(id, who.userId);
+        if (!session)
+            throw ApiError(404, QStringLiteral("no such upload"));
+        return HttpResponse();
+    });
+    if (!session)
+        return answered(refused);
+    if (request.method == "GET")
+        return answered(UploadExchange::progressAnswer(200, *session));
+    if (request.method != "PUT")
+        return refusal(405, QStringLiteral("an upload is read or appended to"));
+    // The bytes continue exactly where the platform's end; anything else is answered with
+    // where that is, so the client can go on from there.
+    bool numeric = false;
+    const auto offset = request.query.find("offset");
+    const qint64 from = offset == request.query.end()
+        ? -1
+        : QString::fromStdString(offset->second).toLongLong(&numeric);
+    // A new append takes over from one whose client is gone but whose connection has not been
+    // noticed closed yet.
+    const quint64 turn = session->takeOver();
+    if (!numeric || from != session->received()) {
+        session->release(turn);
+        return answered(UploadExchange::progressAnswer(
+            409, *session, QStringLiteral("the upload continues at its received bytes")));
+    }
+    return std::make_unique<UploadExchange>(*session, turn);
+}
+
 void ApiServer::installRoutes()
 {
     m_jsonRoutes["GET /me"] = [this](const Caller &who, const QJsonObject &) {
@@ -396,6 +470,19 @@ void ApiServer::installRoutes()
     m_jsonRoutes["POST /delete"] = [](const Caller &who, const QJsonObject &body) {
         ObjectStore(who).remove(refsOf(body));
         return QJsonValue(QJsonObject{{QStringLiteral("deleted"), true}});
+    };
+    m_jsonRoutes["POST /uploads"] = [this](const Caller &who, const QJsonObject &body) {
+        const double size = body.value(QStringLiteral("size")).toDouble(-1);
+        if (size > static_cast<double>(m_options.maxUploadBytes))
+            throw ApiError(413, QStringLiteral("the upload is too large"));
+        // Uploads nobody finished within a day are dropped as new ones begin.
+        UploadSession::removeExpired(kUploadLifetimeSeconds);
+        const UploadSession session = UploadSession::create(
+            who.userId, static_cast<qint64>(size),
+            body.value(QStringLiteral("sha256")).toString().toLower());
+        return QJsonValue(QJsonObject{{QStringLiteral("upload"), session.id()},
+                                      {QStringLiteral("received"), 0},
+                                      {QStringLiteral("size"), size}});
     };
     m_jsonRoutes["POST /autonames"] = [](const Caller &who, const QJsonObject &body) {
         const QStringList names =

@@ -60,6 +60,8 @@ private:
     std::unique_ptr<HttpExchange> signIn(const HttpRequest &request, bool withCookie);
     std::unique_ptr<HttpExchange> object(const HttpRequest &request);
     std::unique_ptr<HttpExchange> checkIn(const HttpRequest &request);
+    // GET or PUT of a resumable upload.
+    std::unique_ptr<HttpExchange> upload(const HttpRequest &request);
 
     Options m_options;
     AccountStore m_accounts;

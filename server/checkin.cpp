@@ -5,6 +5,7 @@
 #include "database.h"
 #include "platformconstants.h"
 #include "titlerules.h"
+#include "uploadsession.h"
 
 #include <QDateTime>
 #include <QSqlQuery>
@@ -168,10 +169,23 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
 void CheckIn::storeContent(const QJsonObject &record, QIODevice *contents, QString *sha256,
                            qint64 *size)
 {
+    const QString title = prop(record, "title");
+    const QString uploadId = prop(record, "upload");
+    if (!uploadId.isEmpty()) {
+        const std::optional<UploadSession> upload = UploadSession::open(uploadId, m_caller.userId);
+        if (!upload || !upload->isComplete())
+            throw ApiError(400, QStringLiteral("the upload of %1 is not complete").arg(title));
+        UploadSession::Reader bytes(upload->id());
+        *sha256 = upload->sha256();
+        *size = upload->size();
+        ContentStore::store(&bytes, *size, *sha256, title);
+        // Spent with this transaction; a refused check-in keeps it for another attempt.
+        upload->remove();
+        return;
+    }
     const double offset = record.value(QStringLiteral("offset")).toDouble(-1);
     const double length = record.value(QStringLiteral("size")).toDouble(-1);
     const qint64 available = contents ? contents->size() : 0;
-    const QString title = prop(record, "title");
     if (offset < 0 || length < 0 || offset + length > static_cast<double>(available)
         || (contents && !contents->seek(static_cast<qint64>(offset))))
         throw ApiError(400, QStringLiteral("no content sent for %1").arg(title));

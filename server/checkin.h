@@ -18,6 +18,8 @@ class QIODevice;
 class CheckIn
 {
 public:
+    // A record's bytes may instead be a complete upload of the caller ("upload": its id),
+    // which a committed check-in spends.
     CheckIn(const Caller &caller, AccountStore &accounts);
     // Returns the objects as stored, in manifest order (records not saved are left out).
     QList<ObjectRow> run(const QJsonObject &manifest, QIODevice *contents);

@@ -227,6 +227,14 @@ void Database::createSchema()
                        "DEFAULT 0)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS counters (name TEXT PRIMARY KEY, "
                        "value BIGINT NOT NULL)"),
+        // Resumable uploads: the bytes that arrived, in pieces as they came, until a check-in
+        // takes them or they expire.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS uploads (id TEXT PRIMARY KEY, user_id BIGINT "
+                       "NOT NULL REFERENCES users(id), size BIGINT NOT NULL, sha256 TEXT NOT "
+                       "NULL, created_at BIGINT NOT NULL)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS upload_pieces (upload_id TEXT NOT NULL "
+                       "REFERENCES uploads(id), start BIGINT NOT NULL, length BIGINT NOT NULL, "
+                       "data %1 NOT NULL, PRIMARY KEY (upload_id, start))").arg(blob),
         QStringLiteral("CREATE TABLE IF NOT EXISTS sign_in_failures (key TEXT PRIMARY KEY, "
                        "failures INTEGER NOT NULL, last_at BIGINT NOT NULL)"),
     };

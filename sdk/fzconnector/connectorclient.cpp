@@ -1,6 +1,7 @@
 #include "connectorclient.h"
 
 #include "fzfileinfo.h"
+#include "transferobserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +26,15 @@ const char kLocalStampKey[] = "_LOCALTIMESTAMP";
 const char kModifiedKey[] = "_filemodified";
 // Connections that download a list of files at once.
 const size_t kParallelTransfers = 4;
+// A content at least this large goes to the platform as an upload of its own before the
+// check-in names it, so a dropped connection costs only the bytes that did not arrive.
+const qint64 kResumableUploadBytes = 8 << 20;
+
+// What identifies the version of an object's content.
+QString versionOf(const QJsonObject &object)
+{
+    return object.value(QStringLiteral("_sha256")).toString();
+}
 
 QString prop(const FzFileInfo *record, const char *key)
 {
@@ -393,8 +403,8 @@ bool ConnectorClient::fetchPreviews(const QJsonArray &refs, const QStringList &t
         const QString fileName = QFileInfo(title).baseName() + QStringLiteral(".jpg");
         QString stamp;
         QString error;
-        if (!link.download(preview.value(QStringLiteral("phid")).toString(), folder, fileName,
-                           &stamp, &error)) {
+        if (!link.download(preview.value(QStringLiteral("phid")).toString(),
+                           versionOf(preview), folder, fileName, &stamp, &error)) {
             failed("preview download", error, link);
             ok = false;
         }
@@ -415,10 +425,11 @@ QString ConnectorClient::downloadObject(const QString &objectId)
         return QString();
     const QString title = object.value(QStringLiteral("title")).toString();
     PlatformConnection link(endpoint());
+    link.setObserver(TransferObserver::ofThisThread());
     QString stamp;
     QString error;
-    if (!link.download(object.value(QStringLiteral("phid")).toString(), workingDirectory(), title,
-                       &stamp, &error)) {
+    if (!link.download(object.value(QStringLiteral("phid")).toString(), versionOf(object),
+                       workingDirectory(), title, &stamp, &error)) {
         failed("download", error, link);
         return QString();
     }
@@ -499,8 +510,10 @@ void ConnectorClient::transferAll(std::vector<Transfer> *transfers)
                       [](const Transfer &transfer) { return !transfer.done; }));
     const size_t connections = std::min(pending, kParallelTransfers);
     std::vector<std::unique_ptr<PlatformConnection>> links;
-    for (size_t i = 0; i < connections; ++i)
+    for (size_t i = 0; i < connections; ++i) {
         links.push_back(std::make_unique<PlatformConnection>(where));
+        links.back()->setObserver(TransferObserver::ofThisThread());
+    }
     std::atomic<size_t> next{0};
     auto work = [&](size_t link) {
         for (size_t i = next++; i < transfers->size(); i = next++) {
@@ -508,7 +521,8 @@ void ConnectorClient::transferAll(std::vector<Transfer> *transfers)
             if (transfer.done)
                 continue;
             transfer.link = link;
-            transfer.done = links[link]->download(transfer.phid, transfer.folder, transfer.title,
+            transfer.done = links[link]->download(transfer.phid, versionOf(transfer.object),
+                                                  transfer.folder, transfer.title,
                                                   &transfer.stamp, &transfer.error);
         }
     };
@@ -530,17 +544,25 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
 {
     if (!root)
         return false;
+    const PlatformEndpoint where = endpoint();
+    if (where.token.isEmpty()) {
+        qCDebug(lcConnector) << "check-in failed: not signed in";
+        return false;
+    }
+    PlatformConnection link(where);
+    link.setObserver(TransferObserver::ofThisThread());
     // The tree is walked from the top through the child links that SetParent made, parents
     // before their children.
-    // All file contents travel in one upload part, each distinct content once; the manifest
-    // says where each record's bytes lie in it. The files are hashed here and read again as
-    // they are sent, so that no file is held in memory whatever its size.
+    // Small file contents travel in one upload part, each distinct content once; the manifest
+    // says where each record's bytes lie in it. A large one goes ahead as an upload of its own
+    // that the manifest names. The files are hashed here and read again as they are sent, so
+    // that no file is held in memory whatever its size.
     QJsonArray manifest;
     std::vector<UploadFile> contents;
     qint64 contentsSize = 0;
-    QHash<QByteArray, qint64> offsets; // SHA-256 -> offset in contents
-    bool readable = true;
-    std::function<void(FzFileInfo *, int)> walk = [&](FzFileInfo *record, int parent) {
+    QHash<QByteArray, QJsonObject> placeOf; // SHA-256 -> where the bytes lie
+    QString error;
+    std::function<bool(FzFileInfo *, int)> walk = [&](FzFileInfo *record, int parent) {
         QJsonObject entry = refOf(record);
         entry.insert(QStringLiteral("parent"), parent);
         if (!record->GetName().empty())
@@ -553,45 +575,46 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
             const QString path = localPath(record);
             QByteArray sha256;
             qint64 size = 0;
-            QString error;
-            if (!PlatformConnection::hashFile(path, &sha256, &size, &error)) {
-                qCDebug(lcConnector).noquote() << "check-in failed:" << error;
-                readable = false;
-                return;
+            if (!PlatformConnection::hashFile(path, &sha256, &size, &error))
+                return false;
+            if (!placeOf.contains(sha256)) {
+                QJsonObject place{{QStringLiteral("size"), static_cast<double>(size)},
+                                  {QStringLiteral("sha256"), QString::fromLatin1(sha256)}};
+                QString upload;
+                if (size < kResumableUploadBytes) {
+                    place.insert(QStringLiteral("offset"), static_cast<double>(contentsSize));
+                    contents.push_back({path, size});
+                    contentsSize += size;
+                } else if (link.uploadResumable({path, size}, sha256, &upload, &error)) {
+                    place.insert(QStringLiteral("upload"), upload);
+                } else {
+                    return false;
+                }
+                placeOf.insert(sha256, place);
             }
-            if (!offsets.contains(sha256)) {
-                offsets.insert(sha256, contentsSize);
-                contents.push_back({path, size});
-                contentsSize += size;
-            }
-            entry.insert(QStringLiteral("offset"), static_cast<double>(offsets.value(sha256)));
-            entry.insert(QStringLiteral("size"), static_cast<double>(size));
-            entry.insert(QStringLiteral("sha256"), QString::fromLatin1(sha256));
+            const QJsonObject place = placeOf.value(sha256);
+            for (auto it = place.begin(); it != place.end(); ++it)
+                entry.insert(it.key(), it.value());
         }
         const int index = manifest.size();
         manifest.append(entry);
         for (FzFileInfo *child : record->GetChildren()) {
-            if (readable)
-                walk(child, index);
+            if (!walk(child, index))
+                return false;
         }
+        return true;
     };
-    walk(root, -1);
-    if (!readable)
+    if (!walk(root, -1)) {
+        failed("check-in", error, link);
         return false;
+    }
     const std::vector<UploadPart> parts{
         {"manifest", QJsonDocument(QJsonObject{{QStringLiteral("records"), manifest}})
                          .toJson(QJsonDocument::Compact)
                          .toStdString(),
          {}},
         {"contents", std::string(), std::move(contents)}};
-    const PlatformEndpoint where = endpoint();
-    if (where.token.isEmpty()) {
-        qCDebug(lcConnector) << "check-in failed: not signed in";
-        return false;
-    }
-    PlatformConnection link(where);
     QJsonObject answer;
-    QString error;
     if (!link.postParts(QStringLiteral("/checkin"), parts, &answer, &error)) {
         failed("check-in", error, link);
         return false;

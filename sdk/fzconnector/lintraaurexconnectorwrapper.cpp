@@ -2,6 +2,7 @@
 
 #include "connectorclient.h"
 #include "fzfileinfo.h"
+#include "transferobserver.h"
 
 LintraAurexConnectorWrapper *LintraAurexConnectorWrapper::GetInstance()
 {
@@ -119,6 +120,11 @@ LintraAurexConnectorWrapper::Download_Block(const std::vector<FzFileInfo *> &rec
 }
 
 bool LintraAurexConnectorWrapper::CheckIn(FzFileInfo *root) { return m_client->checkIn(root); }
+
+void LintraAurexConnectorWrapper::SetTransferObserver(std::function<bool(qint64)> observer)
+{
+    TransferObserver::setForThisThread(std::move(observer));
+}
 
 bool LintraAurexConnectorWrapper::LockFile(FzFileInfo *record)
 {

@@ -65,6 +65,12 @@ public:
     std::vector<std::string> Download_Block(const std::vector<FzFileInfo *> &records);
 
     bool CheckIn(FzFileInfo *root);
+    // Hears, for the downloads and check-ins the calling thread makes from now on, of every
+    // block of bytes they move (from the connector's transfer threads too, one call at a time);
+    // called with 0 while a transfer waits to try again, and with a negative count for bytes
+    // sent before a connection dropped that never arrived. Returning false cancels the transfer.
+    // An empty function stops it.
+    static void SetTransferObserver(std::function<bool(qint64 bytes)> observer);
     bool LockFile(FzFileInfo *record);
     bool UnlockFile(FzFileInfo *record);
     bool Delete_Block(const std::vector<FzFileInfo *> &records);

@@ -1,18 +1,22 @@
 #include "platformconnection.h"
 
+#include "partialdownload.h"
+#include "sha256digest.h"
+#include "transferobserver.h"
+
 #include <QDir>
 #include <QJsonDocument>
 #include <QTemporaryFile>
 #include <QUrl>
 
 #include <httplib.h>
-#include <openssl/evp.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <thread>
 #include <memory>
 #include <pthread.h>
 
@@ -66,38 +70,24 @@ private:
     bool m_wasPending = false;
 };
 
+// A transfer whose connection drops tries again this many times in all, waiting twice as long
+// before each new attempt, from kFirstRetryMs.
+const int kTransferAttempts = 4;
+const int kFirstRetryMs = 500;
+
 // Bytes read from a file at once, when hashing it or sending it.
 const qint64 kFileBlockBytes = 1024 * 1024;
-
-// SHA-256 through the system's crypto library, which hashes many times faster than a portable
-// implementation.
-class Digest
-{
-public:
-    Digest() : m_context(EVP_MD_CTX_new(), EVP_MD_CTX_free)
-    {
-        EVP_DigestInit_ex(m_context.get(), EVP_sha256(), nullptr);
-    }
-    void add(const char *data, size_t length) { EVP_DigestUpdate(m_context.get(), data, length); }
-    QByteArray hex()
-    {
-        unsigned char digest[EVP_MAX_MD_SIZE];
-        unsigned int length = 0;
-        EVP_DigestFinal_ex(m_context.get(), digest, &length);
-        return QByteArray(reinterpret_cast<const char *>(digest), static_cast<int>(length))
-            .toHex();
-    }
-
-private:
-    std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX *)> m_context;
-};
 
 // Sends files one after the other into an upload part, a block per call, opening each file
 // when its turn comes.
 class FileStreamer
 {
 public:
-    explicit FileStreamer(const std::vector<UploadFile> &files) : m_files(files) {}
+    // progress hears of every block sent; false from it stops the upload.
+    FileStreamer(const std::vector<UploadFile> &files, std::function<bool(qint64)> progress)
+        : m_files(files), m_progress(std::move(progress))
+    {
+    }
 
     bool send(httplib::DataSink &sink)
     {
@@ -114,6 +104,8 @@ public:
         m_left -= read;
         if (read > 0 && !sink.write(m_block.constData(), static_cast<size_t>(read)))
             return false;
+        if (!m_progress(read))
+            return fail(QStringLiteral("cancelled"));
         if (m_left == 0) {
             const bool grew = !m_file.atEnd();
             m_file.close();
@@ -135,6 +127,7 @@ private:
     }
 
     const std::vector<UploadFile> &m_files;
+    std::function<bool(qint64)> m_progress;
     size_t m_next = 0;
     QFile m_file;
     qint64 m_left = 0;
@@ -338,7 +331,8 @@ bool PlatformConnection::postParts(const QString &url, const std::vector<UploadP
             texts.push_back({part.name, part.content, part.name, "application/octet-stream"});
             continue;
         }
-        streamers.push_back(std::make_unique<FileStreamer>(part.files));
+        streamers.push_back(std::make_unique<FileStreamer>(
+            part.files, [this](qint64 bytes) { return observe(bytes); }));
         FileStreamer *streamer = streamers.back().get();
         streamed.push_back({part.name,
                             [streamer](size_t, httplib::DataSink &sink) {
@@ -370,7 +364,7 @@ bool PlatformConnection::hashFile(const QString &path, QByteArray *sha256, qint6
         *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
-    Digest digest;
+    Sha256Digest digest;
     QByteArray block(static_cast<int>(kFileBlockBytes), Qt::Uninitialized);
     *size = 0;
     for (qint64 read; (read = file.read(block.data(), block.size())) != 0;) {
@@ -385,8 +379,9 @@ bool PlatformConnection::hashFile(const QString &path, QByteArray *sha256, qint6
     return true;
 }
 
-bool PlatformConnection::download(const QString &phid, const QString &folder,
-                                  const QString &fileName, QString *stamp, QString *error)
+bool PlatformConnection::download(const QString &phid, const QString &version,
+                                  const QString &folder, const QString &fileName, QString *stamp,
+                                  QString *error)
 {
     if (!isSafeFileName(fileName)) {
         *error = QStringLiteral("refused the file name \"%1\": it would leave its folder")
@@ -403,77 +398,203 @@ bool PlatformConnection::download(const QString &phid, const QString &folder,
         *error = QStringLiteral("no platform server is set");
         return false;
     }
-    // The bytes arrive in a file named after the target plus a random suffix, which only a
-    // complete and verified download renames over the target: readers see the old file or the
-    // new one, never a part. Unlike a QSaveFile it is not forced to disk on the way, which
-    // costs more than the transfer of a small file.
+    // Readers of the target see the old file or the new one, never a part. Unlike a QSaveFile
+    // the part is not forced to disk on the way, which costs more than the transfer of a small
+    // file.
     const QString targetPath = QDir(folder).filePath(fileName);
-    // A name near the system's limit leaves no room for the suffix.
-    const QString stem = fileName.toUtf8().size() > 240 ? QStringLiteral("download") : fileName;
-    QTemporaryFile file(QDir(folder).filePath(stem + QStringLiteral(".XXXXXX")));
-    if (!file.open()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
+    PartialDownload part(folder, fileName, version);
+    if (!part.open(error))
+        return false;
+    std::string expected;
+    for (int attempt = 1;; ++attempt) {
+        const Outcome outcome = fetchRest(where, &part, targetPath, &expected, stamp, error);
+        if (outcome == Outcome::Complete)
+            break;
+        if (outcome == Outcome::Failed || attempt == kTransferAttempts || !waitToRetry(attempt)) {
+            part.discard();
+            return false;
+        }
+    }
+    if (part.sha256().toStdString() != expected) {
+        *error = QStringLiteral("%1 arrived damaged (checksum mismatch)").arg(fileName);
+        part.discard();
         return false;
     }
-    Digest digest;
-    std::string expected;
+    if (!part.commit(targetPath, error)) {
+        part.discard();
+        return false;
+    }
+    return true;
+}
+
+PlatformConnection::Outcome PlatformConnection::fetchRest(const Target &where,
+                                                          PartialDownload *part,
+                                                          const QString &targetPath,
+                                                          std::string *expected, QString *stamp,
+                                                          QString *error)
+{
+    // The bytes there already are asked for no more, as long as the content is the one they
+    // belong to; a platform that sends the whole content (a new version) starts the file anew.
+    httplib::Headers headers;
+    if (part->size() > 0 && !expected->empty()) {
+        headers.emplace("Range", "bytes=" + std::to_string(part->size()) + "-");
+        headers.emplace("If-Range", '"' + *expected + '"');
+    }
     std::string errorBody;
     int status = 0;
     bool writeFailed = false;
+    bool cancelled = false;
     const SigpipeGuard guard;
     const httplib::Result result = client(where.origin, kTransferTimeoutSeconds).Get(
-        where.path, httplib::Headers(),
+        where.path, headers,
         [&](const httplib::Response &response) {
             status = response.status;
-            expected = response.get_header_value(kHeaderSha256);
+            *expected = response.get_header_value(kHeaderSha256);
             *stamp = QString::fromStdString(response.get_header_value(kHeaderModified));
-            return true;
-        },
-        [&](const char *data, size_t length) {
-            if (status != 200) {
-                errorBody.append(data, length);
-                return errorBody.size() < 65536;
-            }
-            digest.add(data, length);
-            if (file.write(data, static_cast<qint64>(length)) != static_cast<qint64>(length)) {
+            if (status == 200 && part->size() > 0 && !part->restart()) {
                 writeFailed = true;
                 return false;
             }
             return true;
+        },
+        [&](const char *data, size_t length) {
+            if (status != 200 && status != 206) {
+                errorBody.append(data, length);
+                return errorBody.size() < 65536;
+            }
+            if (!part->append(data, length)) {
+                writeFailed = true;
+                return false;
+            }
+            cancelled = !observe(static_cast<qint64>(length));
+            return !cancelled;
         });
     if (status == 401)
         m_signedOut = true;
     if (writeFailed) {
-        *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
-        return false;
+        *error = QStringLiteral("cannot write %1: %2").arg(targetPath, part->errorString());
+        return Outcome::Failed;
     }
-    if (!result) {
-        *error = QStringLiteral("cannot reach the platform: %1")
-                     .arg(QString::fromStdString(httplib::to_string(result.error())));
-        return false;
+    if (cancelled) {
+        *error = QStringLiteral("cancelled");
+        return Outcome::Failed;
     }
-    if (status != 200) {
+    if (!result)
+        return dropped(result.error(), error);
+    if (status != 200 && status != 206) {
         *error = errorText(errorBody, status);
-        return false;
+        return Outcome::Failed;
     }
-    if (digest.hex().toStdString() != expected) {
-        *error = QStringLiteral("%1 arrived damaged (checksum mismatch)").arg(fileName);
-        return false;
+    return Outcome::Complete;
+}
+
+PlatformConnection::Outcome PlatformConnection::dropped(httplib::Error reason, QString *error)
+{
+    *error = QStringLiteral("cannot reach the platform: %1")
+                 .arg(QString::fromStdString(httplib::to_string(reason)));
+    // The next attempt opens a new connection.
+    m_client.reset();
+    return Outcome::Dropped;
+}
+
+bool PlatformConnection::observe(qint64 bytes)
+{
+    return !m_observer || m_observer->report(bytes);
+}
+
+bool PlatformConnection::waitToRetry(int attempt)
+{
+    const auto until = std::chrono::steady_clock::now()
+        + std::chrono::milliseconds(kFirstRetryMs << (attempt - 1));
+    while (std::chrono::steady_clock::now() < until) {
+        if (!observe(0))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                        | QFileDevice::ReadOther);
-    if (!file.flush()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
-        return false;
-    }
-    // Replaces an older copy in one step, which QFile::rename refuses to do.
-    if (std::rename(QFile::encodeName(file.fileName()).constData(),
-                    QFile::encodeName(targetPath).constData())
-        != 0) {
-        *error = QStringLiteral("cannot write %1: %2")
-                     .arg(targetPath, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
-    file.setAutoRemove(false);
     return true;
+}
+
+bool PlatformConnection::uploadResumable(const UploadFile &file, const QByteArray &sha256,
+                                         QString *uploadId, QString *error)
+{
+    QJsonObject answer;
+    if (!postJson(QStringLiteral("/uploads"),
+                  QJsonObject{{QStringLiteral("size"), static_cast<double>(file.size)},
+                              {QStringLiteral("sha256"), QString::fromLatin1(sha256)}},
+                  &answer, error))
+        return false;
+    *uploadId = answer.value(QStringLiteral("upload")).toString();
+    const QString url = QStringLiteral("/uploads/") + *uploadId;
+    qint64 received = 0;
+    for (int attempt = 1;; ++attempt) {
+        qint64 reported = received;
+        const Outcome outcome = sendRest(url, file, &received, &reported, error);
+        if (outcome == Outcome::Complete)
+            return true;
+        if (outcome == Outcome::Failed || attempt == kTransferAttempts || !waitToRetry(attempt))
+            return false;
+        // Where the platform's copy ends; when it cannot say, the next append learns it.
+        QJsonObject state;
+        QString ignored;
+        if (getJson(url, &state, &ignored))
+            received = static_cast<qint64>(state.value(QStringLiteral("received")).toDouble());
+        // Bytes that were sent but never arrived are taken back.
+        observe(received - reported);
+    }
+}
+
+PlatformConnection::Outcome PlatformConnection::sendRest(const QString &url,
+                                                         const UploadFile &file,
+                                                         qint64 *received, qint64 *reported,
+                                                         QString *error)
+{
+    QFile source(file.path);
+    if (!source.open(QIODevice::ReadOnly) || !source.seek(*received)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(file.path, source.errorString());
+        return Outcome::Failed;
+    }
+    const Target where = target(url);
+    QString streamError;
+    QByteArray block(static_cast<int>(kFileBlockBytes), Qt::Uninitialized);
+    const SigpipeGuard guard;
+    const httplib::Result result = client(where.origin, kTransferTimeoutSeconds).Put(
+        where.path + "?offset=" + std::to_string(*received), httplib::Headers(),
+        static_cast<size_t>(file.size - *received),
+        [&](size_t, size_t length, httplib::DataSink &sink) {
+            const qint64 read = source.read(block.data(), qMin<qint64>(block.size(),
+                                                                       qint64(length)));
+            if (read <= 0) {
+                streamError = QStringLiteral("%1 changed while it was sent").arg(file.path);
+                return false;
+            }
+            if (!sink.write(block.constData(), static_cast<size_t>(read)))
+                return false;
+            *reported += read;
+            if (!observe(read)) {
+                streamError = QStringLiteral("cancelled");
+                return false;
+            }
+            return true;
+        },
+        "application/octet-stream");
+    if (!streamError.isEmpty()) {
+        *error = streamError;
+        return Outcome::Failed;
+    }
+    if (!result)
+        return dropped(result.error(), error);
+    const QJsonObject state = QJsonDocument::fromJson(QByteArray::fromStdString(result->body))
+                                  .object();
+    if (result->status == 200 || result->status == 409) {
+        // 409: the platform's copy ends elsewhere than this append began; go on from there.
+        *received = static_cast<qint64>(state.value(QStringLiteral("received")).toDouble());
+        if (result->status == 200 && *received == file.size)
+            return Outcome::Complete;
+        *error = errorText(result->body, result->status);
+        return Outcome::Dropped;
+    }
+    if (result->status == 401)
+        m_signedOut = true;
+    *error = errorText(result->body, result->status);
+    return Outcome::Failed;
 }

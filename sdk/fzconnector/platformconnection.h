@@ -12,7 +12,11 @@
 namespace httplib {
 class Client;
 class Result;
+enum class Error;
 }
+
+class PartialDownload;
+class TransferObserver;
 
 // How to reach the platform: server address, sign-in address, proxy and session token. A value
 // copied out of the connector for the span of one call, so calls on several threads never share
@@ -68,11 +72,23 @@ public:
     // changes its size while it is sent fails the upload.
     bool postParts(const QString &url, const std::vector<UploadPart> &parts, QJsonObject *answer,
                    QString *error);
-    // Streams an object's content into folder/fileName through a temporary file, checks the
-    // SHA-256 the platform announced and only then renames it into place. Returns the
-    // platform's modification stamp of what was written.
-    bool download(const QString &phid, const QString &folder, const QString &fileName,
-                  QString *stamp, QString *error);
+    // Streams an object's content into folder/fileName through a partial file named after the
+    // version (the content's SHA-256, when known), checks the SHA-256 the platform announced
+    // and only then renames it into place. A dropped connection is tried again a few times,
+    // waiting longer each time, from the bytes that arrived. Returns the platform's
+    // modification stamp of what was written.
+    bool download(const QString &phid, const QString &version, const QString &folder,
+                  const QString &fileName, QString *stamp, QString *error);
+    // Sends a file's bytes as an upload of the platform that a check-in then names by the id
+    // it returns. A dropped connection is tried again a few times, waiting longer each time,
+    // from where the platform's copy ends.
+    bool uploadResumable(const UploadFile &file, const QByteArray &sha256, QString *uploadId,
+                         QString *error);
+    // Hears of the bytes this connection's transfers move; may cancel them.
+    void setObserver(std::shared_ptr<TransferObserver> observer)
+    {
+        m_observer = std::move(observer);
+    }
 
     bool signedOut() const { return m_signedOut; }
     // The session token the requests of this connection carry.
@@ -91,6 +107,18 @@ private:
         std::string origin;
         std::string path;
     };
+    // How one attempt of a transfer ended: a dropped connection is worth another attempt.
+    enum class Outcome { Complete, Dropped, Failed };
+    Outcome fetchRest(const Target &where, PartialDownload *part, const QString &targetPath,
+                      std::string *expected, QString *stamp, QString *error);
+    // Sends the file from received on; reported follows the bytes handed to the observer.
+    Outcome sendRest(const QString &url, const UploadFile &file, qint64 *received,
+                     qint64 *reported, QString *error);
+    Outcome dropped(httplib::Error reason, QString *error);
+    // False when the observer cancels.
+    bool observe(qint64 bytes);
+    // Waits before the attempt after this one; false when the observer cancels meanwhile.
+    bool waitToRetry(int attempt);
     Target target(const QString &url) const;
     using Request = std::function<httplib::Result(httplib::Client &, const std::string &path)>;
     bool send(const QString &url, const Request &request, int timeoutSeconds, QJsonObject *answer,
@@ -105,5 +133,6 @@ private:
     QStringList m_secrets;
     bool m_signedOut = false;
     std::unique_ptr<httplib::Client> m_client;
+    std::shared_ptr<TransferObserver> m_observer;
     std::string m_clientOrigin;
 };

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QIODevice>
+#include <QString>
+
+#include <optional>
+
+// One resumable upload of a file's content, kept in the database until a check-in uses it or it
+// expires: what was announced (owner, size, SHA-256) and the bytes received so far, in pieces
+// as they arrived. Every process of a platform sharing the database sees it, so an upload goes
+// on wherever its next request lands. A connection that drops leaves the bytes that arrived, so
+// the client sends only the rest. Within one process, appends take turns (see takeOver()).
+class UploadSession
+{
+public:
+    // The bytes of a complete upload, read piece by piece for a check-in.
+    class Reader : public QIODevice
+    {
+    public:
+        explicit Reader(const QString &id);
+        bool isSequential() const override { return true; }
+
+    protected:
+        qint64 readData(char *data, qint64 maxSize) override;
+        qint64 writeData(const char *, qint64) override { return -1; }
+
+    private:
+        QString m_id;
+        qint64 m_next = 0; // where the next piece starts
+        QByteArray m_piece;
+        qint64 m_used = 0; // bytes of m_piece read
+    };
+
+    // Announces an upload of size bytes with this SHA-256 for the user; its id is new.
+    static UploadSession create(qint64 userId, qint64 size, const QString &sha256);
+    // The user's upload of that id; none when it does not exist or belongs to someone else.
+    static std::optional<UploadSession> open(const QString &id, qint64 userId);
+    // Removes uploads announced more than maxAgeSeconds ago.
+    static void removeExpired(qint64 maxAgeSeconds);
+
+    QString id() const { return m_id; }
+    qint64 size() const { return m_size; }
+    QString sha256() const { return m_sha256; }
+    // Bytes received so far.
+    qint64 received() const;
+    bool isComplete() const { return received() == m_size; }
+    void remove() const;
+
+    // Makes the caller the one append of this upload in this process, and returns its turn. An
+    // append still running (its client gone, its connection not yet noticed as closed) loses
+    // its turn: what it stores from then on is dropped, so the bytes of the new append follow
+    // the ones received so far.
+    quint64 takeOver() const;
+    void release(quint64 turn) const;
+    // Stores bytes that arrived, beginning at start, while the turn lasts; false once another
+    // append took over.
+    bool append(quint64 turn, qint64 start, const QByteArray &bytes) const;
+
+private:
+    UploadSession() = default;
+
+    QString m_id;
+    qint64 m_size = 0;
+    QString m_sha256;
+};
