@@ -74,6 +74,11 @@ LinkProxy::LinkProxy(quint16 serverPort)
         while (!m_stop) {
             std::vector<pollfd> watched{{m_listener, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
             const qint64 rate = m_rate;
+            if (rate == 0) {
+                // What crosses an unlimited link does not count against a rate set later.
+                clock.restart();
+                sent[ToServer] = sent[ToClient] = 0;
+            }
             bool held[2];
             for (int way : {ToServer, ToClient}) {
                 // A link that stood idle does not save up more than a tenth of a second.
