@@ -90,7 +90,7 @@ int HostApplication::run()
         [this]() { showModuleViews(); });
     m_fileCommands = std::make_unique<FileCommands>(m_host->documents());
     m_referenceCommands = std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
-    m_uiCommands = std::make_unique<UiCommands>();
+    m_uiCommands = std::make_unique<UiCommands>([this] { return windowPicture(); });
     m_viewCommands = std::make_unique<ViewCommands>(
         [this]() { return m_mainWindow ? m_mainWindow->currentView() : nullptr; });
 

@@ -15,6 +15,10 @@ constexpr int kPollMilliseconds = 20;
 constexpr double kDefaultWaitSeconds = 10;
 const char kWaitCommand[] = "_UIWAIT";
 const char kWaitGoneCommand[] = "_UIWAITGONE";
+// Lets a given time pass, for a process outside the host to act meanwhile.
+const char kDelayCommand[] = "_DELAY";
+// The longest delay a script may ask for.
+constexpr double kMaxDelaySeconds = 600;
 
 } // namespace
 
@@ -80,6 +84,20 @@ void ScriptRunner::runLine(const QString &line)
 {
     m_processor->report(QStringLiteral("Command: ") + UiCommands::printableLine(line));
     const QStringList words = CommandProcessor::splitWords(line);
+    if (!words.isEmpty()
+        && words.first().compare(QLatin1String(kDelayCommand), Qt::CaseInsensitive) == 0) {
+        bool ok = words.size() == 2;
+        const double seconds = ok ? words.at(1).toDouble(&ok) : 0;
+        if (!ok || seconds < 0 || seconds > kMaxDelaySeconds) {
+            fail(tr("usage: %1 seconds (at most %2)")
+                     .arg(QLatin1String(kDelayCommand))
+                     .arg(kMaxDelaySeconds));
+            m_timer.start(0);
+            return;
+        }
+        m_timer.start(int(seconds * 1000));
+        return;
+    }
     for (const char *command : {kWaitCommand, kWaitGoneCommand}) {
         if (!words.isEmpty()
             && words.first().compare(QLatin1String(command), Qt::CaseInsensitive) == 0) {

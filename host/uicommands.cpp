@@ -303,7 +303,7 @@ QString UiCommands::printableLine(const QString &line)
     return QStringLiteral("%1 %2 ********").arg(words.at(0), words.at(1));
 }
 
-UiCommands::UiCommands()
+UiCommands::UiCommands(std::function<QImage()> picture)
 {
     struct Definition
     {
@@ -326,4 +326,14 @@ UiCommands::UiCommands()
                                 definition.action);
         });
     }
+    m_registration.add("_UIPICTURE", [picture](OdEdCommandContext *context) {
+        return runUiCommand(context, "_UIPICTURE", 1, "file",
+                            [&picture](const QStringList &arguments, QString *errorMessage) {
+                                const QString path = arguments.join(QLatin1Char(' '));
+                                if (picture().save(path, "PNG"))
+                                    return true;
+                                *errorMessage = tr("cannot write %1").arg(path);
+                                return false;
+                            });
+    });
 }

@@ -94,8 +94,10 @@ void LoggingController::signOutAsked()
         return;
     }
     QMessageBox box(QMessageBox::Question, tr("Sign Out"),
-                    tr("You hold locks on %n file(s) on the AUREX Platform:", nullptr,
-                       titles.size()),
+                    titles.size() == 1
+                        ? tr("You hold the lock on one file on the AUREX Platform:")
+                        : tr("You hold locks on %1 files on the AUREX Platform:")
+                              .arg(titles.size()),
                     QMessageBox::Cancel);
     box.setObjectName(QStringLiteral("SignOutLocksBox"));
     box.setInformativeText(titles.join(QLatin1Char('\n'))

@@ -9,21 +9,32 @@
 
 namespace {
 
+constexpr double kKilobyte = 1024.0;
 constexpr double kMegabyte = 1024.0 * 1024.0;
 // The bar counts in kilobytes, so that files of several gigabytes fit its integer range.
 constexpr qint64 kBarUnit = 1024;
 
-QString megabytes(qint64 bytes)
+// "X of Y MB", in kilobytes while the whole is less than a megabyte; one decimal below ten.
+QString amountOf(qint64 done, qint64 total)
 {
-    return QString::number(bytes / kMegabyte, 'f', bytes < 10 * kMegabyte ? 1 : 0);
+    const bool small = total < kMegabyte;
+    const double unit = small ? kKilobyte : kMegabyte;
+    const auto number = [unit](qint64 bytes) {
+        return QString::number(bytes / unit, 'f', bytes < 10 * unit ? 1 : 0);
+    };
+    return small ? TransferProgressDialog::tr("%1 of %2 KB").arg(number(done), number(total))
+                 : TransferProgressDialog::tr("%1 of %2 MB").arg(number(done), number(total));
 }
 
 QString duration(qint64 seconds)
 {
+    if (seconds == 1)
+        return TransferProgressDialog::tr("1 second left");
     if (seconds < 60)
-        return TransferProgressDialog::tr("%n second(s) left", nullptr, int(seconds));
+        return TransferProgressDialog::tr("%1 seconds left").arg(seconds);
     const qint64 minutes = (seconds + 59) / 60;
-    return TransferProgressDialog::tr("%n minute(s) left", nullptr, int(minutes));
+    return minutes == 1 ? TransferProgressDialog::tr("1 minute left")
+                        : TransferProgressDialog::tr("%1 minutes left").arg(minutes);
 }
 
 } // namespace
@@ -90,11 +101,10 @@ void TransferProgressDialog::update()
     const JobProgress progress = m_job->progress();
     m_file->setText(progress.currentName.isEmpty() ? tr("Preparing the transfer...")
                                                    : progress.currentName);
-    m_amounts->setText(tr("%1 of %2 files, %3 of %4 MB")
+    m_amounts->setText(tr("%1 of %2 files, %3")
                            .arg(progress.processedFiles)
                            .arg(progress.totalFiles)
-                           .arg(megabytes(progress.processedBytes),
-                                megabytes(progress.totalBytes)));
+                           .arg(amountOf(progress.processedBytes, progress.totalBytes)));
     if (progress.totalBytes > 0) {
         m_bar->setRange(0, int(progress.totalBytes / kBarUnit));
         m_bar->setValue(int(qMin(progress.processedBytes, progress.totalBytes) / kBarUnit));

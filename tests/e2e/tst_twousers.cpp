@@ -83,6 +83,7 @@ private slots:
     void bobUnlocks();
     void unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved();
     void aliceCannotUndoBobsNewerVersionWithHerOlderChanges();
+    void alicesPaneKeepsItsStatusesWhileThePlatformIsAway();
     void aliceSignsOutAndSeesTheWelcomePage();
 
 private:
@@ -96,8 +97,9 @@ private:
 
     // Runs the host for the user with the script's lines, from the user's home, signed in by
     // the launcher's cookie unless signedOut; fails the test when the host reports a failure.
+    // whileRunning, when given, runs in the test while the host runs the lines.
     void runHost(const User &user, const QStringList &lines, const QString &picture = QString(),
-                 bool signedOut = false);
+                 bool signedOut = false, const std::function<void()> &whileRunning = {});
     // The lines that search the platform for a drawing and open it into the documents folder,
     // choosing "overwrite all" when copies are already there.
     static QStringList openFromPlatform(const QString &title, int rows, bool present = false);
@@ -120,7 +122,7 @@ void TestTwoUsers::initTestCase()
 }
 
 void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QString &picture,
-                           bool signedOut)
+                           bool signedOut, const std::function<void()> &whileRunning)
 {
     QVERIFY(m_platform.writeLauncherFiles(user.login, user.home.environment()));
     if (signedOut) {
@@ -145,6 +147,8 @@ void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QSt
     // folder.
     lintra.setWorkingDirectory(user.home.path());
     lintra.start(LINTRA_BIN, arguments);
+    if (whileRunning)
+        whileRunning();
     QVERIFY(lintra.waitForFinished(180000));
     const bool succeeded = lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0;
     if (!succeeded)
@@ -348,6 +352,58 @@ void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
     QVERIFY2(line.contains("piers.dxf: bob saved a newer version"), qPrintable(line));
     QVERIFY(isShown(WidgetSnapshotFile(m_alice.file("alice-still-open.json")), "SaveToCSDialog"));
     QCOMPARE(probe.objectTitled("piers.dxf").value("_sha256").toString(), bobsPiers);
+}
+
+void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
+{
+    // The host waits on its own while the test stops the platform, asks for fresh statuses,
+    // and waits for the pane to say that the platform is away; the test then starts the
+    // platform again, and the pane finds it by itself.
+    // The picture is taken in the home, so its command line names no folder of this machine.
+    const QStringList lines = {
+        "_OPEN Documents/bridge.dwg",      "_UIWAIT moreActionPushButton[8] 90",
+        "_UISNAPSHOT alice-present.json",  "_DELAY 5",
+        "_UICLICK refreshButton",          "_UIWAIT ConnectionStateLabel 60",
+        "_UISNAPSHOT alice-away.json",     "_UIPICTURE alice-platform-away.png",
+        "_UIWAITGONE ConnectionStateLabel 60", "_UISNAPSHOT alice-back.json"};
+    const auto waitFor = [this](const QString &file) {
+        QDeadlineTimer deadline(120000);
+        while (!QFileInfo::exists(m_alice.file(file)) && !deadline.hasExpired())
+            QThread::msleep(50);
+        return QFileInfo::exists(m_alice.file(file));
+    };
+    bool stopped = false;
+    bool restarted = false;
+    runHost(m_alice, lines, QString(), false, [&] {
+        stopped = waitFor("alice-present.json");
+        m_platform.stop();
+        restarted = waitFor("alice-away.json") && m_platform.restart();
+    });
+    QVERIFY(stopped);
+    QVERIFY(restarted);
+    const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
+    if (!pictures.isEmpty()) {
+        const QString picture = QDir(pictures).absoluteFilePath("alice-platform-away.png");
+        QFile::remove(picture);
+        QVERIFY(QFile::copy(m_alice.file("alice-platform-away.png"), picture));
+    }
+
+    const auto rowTexts = [this](const char *snapshot) {
+        QStringList texts;
+        const QMap<QString, PaneRow> rows = paneRows(m_alice.file(snapshot));
+        for (auto row = rows.cbegin(); row != rows.cend(); ++row)
+            texts << row.key() + " | " + row->status + " | " + row->lock;
+        return texts;
+    };
+    const WidgetSnapshotFile away(m_alice.file("alice-away.json"));
+    const QString line = away.find("ConnectionStateLabel").value("text").toString();
+    QVERIFY2(line.startsWith("The AUREX Platform cannot be reached: ")
+                 && line.contains(". Statuses as of "),
+             qPrintable(line));
+    // Every status and lock as last known, none turned "newer" for want of an answer.
+    QCOMPARE(rowTexts("alice-away.json"), rowTexts("alice-present.json"));
+    QVERIFY(!isShown(WidgetSnapshotFile(m_alice.file("alice-back.json")),
+                     "ConnectionStateLabel"));
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()

@@ -8,6 +8,7 @@
 #include "session/signedin.h"
 #include "workingcopy/filedatabase.h"
 
+#include "docpicture.h"
 #include "platformprobe.h"
 #include "savetestsupport.h"
 
@@ -123,6 +124,7 @@ private slots:
             if (!box || box->objectName() != "SignOutLocksBox")
                 return;
             listed = box->informativeText();
+            saveDocPicture(box, "signout-locks.png");
             box->findChild<QPushButton *>("ReleaseLocksButton")->click();
         });
         answer.start(20);

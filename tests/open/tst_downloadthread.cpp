@@ -2,6 +2,7 @@
 // download that does not complete leaves the download folder and the file database exactly
 // as they were, and one that completes replaces and records every file.
 
+#include "docpicture.h"
 #include "open/downloadthread.h"
 #include "support/transferprogressdialog.h"
 
@@ -160,6 +161,7 @@ void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore()
         QTRY_VERIFY_WITH_TIMEOUT(m_platform->isHanging(), 10000);
         QTRY_VERIFY(box->amountText().contains(" of 3 files"));
         QVERIFY(!box->fileText().isEmpty());
+        saveDocPicture(box, "download-progress.png");
         QTest::mouseClick(box->findChild<QPushButton *>("CancelTransferButton"), Qt::LeftButton);
         QCOMPARE(job->error(), int(AurexJob::KilledError));
     }

@@ -13,6 +13,13 @@
 
 namespace {
 
+bool failWith(QString *error, const QString &message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
 const int kStartTimeoutMs = 20000;
 const int kCommandTimeoutMs = 60000;
 
@@ -167,11 +174,7 @@ std::unique_ptr<PlatformProcess> PlatformProcess::startDemo(QString *error,
 
 bool PlatformProcess::start(QString *error)
 {
-    auto fail = [error](const QString &message) {
-        if (error)
-            *error = message;
-        return false;
-    };
+    const auto fail = [error](const QString &message) { return failWith(error, message); };
     if (!m_dir.isValid())
         return fail(QStringLiteral("no temporary folder"));
     if (m_options.demo) {
@@ -180,6 +183,18 @@ bool PlatformProcess::start(QString *error)
             return fail(QStringLiteral("demo failed: ") + QString::fromUtf8(demo.err));
         m_demoListing = QString::fromUtf8(demo.out);
     }
+    return serve(0, error);
+}
+
+bool PlatformProcess::restart(QString *error)
+{
+    stop();
+    return serve(m_lastPort, error);
+}
+
+bool PlatformProcess::serve(int port, QString *error)
+{
+    const auto fail = [error](const QString &message) { return failWith(error, message); };
     const QString portFile = m_dir.filePath(QStringLiteral("port"));
     QFile::remove(portFile); // a port of an earlier start is not this one's
     m_process = std::make_unique<QProcess>();
@@ -187,7 +202,8 @@ bool PlatformProcess::start(QString *error)
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->start(binary(), storageArguments()
                          + QStringList{QStringLiteral("serve"), QStringLiteral("--listen"),
-                                       QStringLiteral("127.0.0.1:0"), QStringLiteral("--port-file"),
+                                       QStringLiteral("127.0.0.1:%1").arg(port),
+                                       QStringLiteral("--port-file"),
                                        portFile, QStringLiteral("--stop-with-parent")}
                          + m_options.serveArguments);
     if (!m_process->waitForStarted(kStartTimeoutMs))
@@ -197,8 +213,10 @@ bool PlatformProcess::start(QString *error)
         QFile file(portFile);
         if (file.open(QIODevice::ReadOnly)) {
             m_port = file.readAll().trimmed().toInt();
-            if (m_port > 0)
+            if (m_port > 0) {
+                m_lastPort = m_port;
                 return true;
+            }
         }
         if (m_process->state() == QProcess::NotRunning)
             return fail(QStringLiteral("aurex-platform ended before serving"));

@@ -45,6 +45,8 @@ public:
     static std::unique_ptr<PlatformProcess> startDemo(QString *error,
                                                       const QStringList &serveArguments = {});
     void stop();
+    // Serves again, on the data and the port of before the stop.
+    bool restart(QString *error = nullptr);
     // Ends the serving process at once with SIGKILL, as a crash would; start() serves again
     // on the same data.
     void kill();
@@ -90,5 +92,7 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     int m_port = 0;
+    int m_lastPort = 0; // the port of the last serve, kept across a stop
+    bool serve(int port, QString *error);
     QString m_demoListing; // "  bridge.dwg  AX000000001  <id>" a line
 };

@@ -1,7 +1,9 @@
 // What the job shape promises beyond one job's result: the work of every running job is
-// stopped and waited for when the module unloads, since its code goes with the module.
+// stopped and waited for when the module unloads, since its code goes with the module; and the
+// transfer box says how far a job has come in units that fit.
 
 #include "support/aurexjob.h"
+#include "support/transferprogressdialog.h"
 
 #include <QtTest>
 
@@ -21,6 +23,23 @@ public:
                 QThread::msleep(5);
             }
             stopped->store(true);
+            return QString();
+        });
+    }
+};
+
+// A job that has done one file of three, done of total bytes, and waits.
+class HalfwayJob : public AurexJob
+{
+public:
+    HalfwayJob(qint64 done, qint64 total)
+    {
+        setWork([done, total](JobControl &control) {
+            control.setTotals(3, total);
+            control.setCurrentName(QStringLiteral("deck.dwg"));
+            control.addProcessed(1, done);
+            while (!control.isCancelled())
+                QThread::msleep(5);
             return QString();
         });
     }
@@ -48,7 +67,34 @@ private slots:
         QVERIFY(first->load() && second->load());
         QVERIFY(one.waitForWork(0) && two.waitForWork(0));
     }
+
+    void transferBoxSaysAmountsInUnitsThatFit_data()
+    {
+        QTest::addColumn<qint64>("done");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<QString>("amounts");
+        QTest::newRow("under a megabyte") << qint64(4608) << qint64(9216)
+                                          << "1 of 3 files, 4.5 of 9.0 KB";
+        QTest::newRow("a few megabytes") << qint64(2621440) << qint64(5242880)
+                                         << "1 of 3 files, 2.5 of 5.0 MB";
+        QTest::newRow("hundreds of megabytes") << qint64(157286400) << qint64(314572800)
+                                               << "1 of 3 files, 150 of 300 MB";
+    }
+
+    void transferBoxSaysAmountsInUnitsThatFit()
+    {
+        QFETCH(qint64, done);
+        QFETCH(qint64, total);
+        QFETCH(QString, amounts);
+        HalfwayJob job(done, total);
+        job.start();
+        TransferProgressDialog *box = TransferProgressDialog::showFor(nullptr, &job);
+        QTRY_COMPARE(box->amountText(), amounts);
+        QCOMPARE(box->fileText(), QString("deck.dwg"));
+        job.kill();
+        QVERIFY(job.waitForWork(5000));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestAurexJob)
+QTEST_MAIN(TestAurexJob)
 #include "tst_aurexjob.moc"
