@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <sys/file.h>
+#include <unistd.h>
 
 PartialDownload::PartialDownload(const QString &folder, const QString &fileName,
                                  const QString &version)
@@ -20,7 +21,7 @@ PartialDownload::PartialDownload(const QString &folder, const QString &fileName,
 
 bool PartialDownload::open(QString *error)
 {
-    if (!m_file.open(QIODevice::ReadWrite)) {
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         *error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
         return false;
     }
@@ -43,13 +44,26 @@ bool PartialDownload::restart()
 {
     m_digest.hex();
     m_size = 0;
-    return m_file.resize(0) && m_file.seek(0);
+    if (m_file.resize(0) && m_file.seek(0))
+        return true;
+    m_error = m_file.errorString();
+    return false;
 }
 
 bool PartialDownload::append(const char *data, size_t length)
 {
-    if (m_file.write(data, static_cast<qint64>(length)) != static_cast<qint64>(length))
-        return false;
+    // Written straight to the file, so that a refused write gives the system's reason (a full
+    // disk, a file too large) rather than a short count without one.
+    for (size_t done = 0; done < length;) {
+        const ssize_t written = ::write(m_file.handle(), data + done, length - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            m_error = QString::fromLocal8Bit(std::strerror(written < 0 ? errno : ENOSPC));
+            return false;
+        }
+        done += size_t(written);
+    }
     m_digest.add(data, length);
     m_size += static_cast<qint64>(length);
     return true;
@@ -59,10 +73,6 @@ bool PartialDownload::commit(const QString &targetPath, QString *error)
 {
     m_file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
                           | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (!m_file.flush()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(targetPath, m_file.errorString());
-        return false;
-    }
     // Replaces an older copy in one step, which QFile::rename refuses to do.
     if (std::rename(QFile::encodeName(m_file.fileName()).constData(),
                     QFile::encodeName(targetPath).constData())

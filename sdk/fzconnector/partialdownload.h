@@ -23,7 +23,7 @@ public:
     bool restart();
     bool append(const char *data, size_t length);
     // The system's reason of the last failed write.
-    QString errorString() const { return m_file.errorString(); }
+    QString errorString() const { return m_error; }
     QByteArray sha256() { return m_digest.hex(); }
     // Puts the complete file in place of the target in one step.
     bool commit(const QString &targetPath, QString *error);
@@ -34,4 +34,5 @@ private:
     QFile m_file;
     Sha256Digest m_digest;
     qint64 m_size = 0;
+    QString m_error;
 };

@@ -11,6 +11,9 @@
 #include <QtTest>
 
 #include <atomic>
+#include <csignal>
+
+#include <sys/resource.h>
 
 using namespace connectortest;
 
@@ -44,7 +47,8 @@ private slots:
     void cleanup();
     void droppedTransferGoesOn_data();
     void droppedTransferGoesOn();
-    void cancelledDownloadLeavesNothing();
+    void stoppedDownloadLeavesNothing_data();
+    void stoppedDownloadLeavesNothing();
 
 private:
     QString checkInLargeFile(const QString &title);
@@ -149,20 +153,45 @@ void TestConnectorResume::droppedTransferGoesOn()
     QCOMPARE(observed.bytes.load(), kFileBytes);
 }
 
-void TestConnectorResume::cancelledDownloadLeavesNothing()
+void TestConnectorResume::stoppedDownloadLeavesNothing_data()
 {
-    const QString title = QStringLiteral("quarry-cancel.dwg");
+    QTest::addColumn<bool>("cancelled");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("cancelled") << true << "cancelled";
+    // The system refuses to let the file grow past a third of it, as a full disk would.
+    QTest::newRow("write refused") << false << "File too large";
+}
+
+void TestConnectorResume::stoppedDownloadLeavesNothing()
+{
+    QFETCH(bool, cancelled);
+    QFETCH(QString, reason);
+    const QString title = QStringLiteral("quarry-%1.dwg").arg(QTest::currentDataTag()[0]);
     QVERIFY(!checkInLargeFile(title).isEmpty());
-    const QString folder = m_dir.filePath(QStringLiteral("cancelled"));
+    const QString folder = m_dir.filePath(QStringLiteral("stopped"));
     QVERIFY(QDir().mkpath(folder));
     const Record stored = find(title);
     QVERIFY(stored);
     stored->SetProperty("_LOCALDOWNLOADFOLDER", folder.toStdString());
     Observed observed;
-    observed.cancelAt = kFileBytes / 3;
     observe(&observed);
-    QCOMPARE(connector()->Download_Block(std::vector<FzFileInfo *>{stored.get()}).size(),
-             size_t(1));
+    rlimit before{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+    if (cancelled) {
+        observed.cancelAt = kFileBytes / 3;
+    } else {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit third = before;
+        third.rlim_cur = rlim_t(kFileBytes / 3);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &third), 0);
+    }
+    const std::vector<std::string> failures =
+        connector()->Download_Block(std::vector<FzFileInfo *>{stored.get()});
+    setrlimit(RLIMIT_FSIZE, &before);
+    QCOMPARE(failures.size(), size_t(1));
+    // The file and the reason, as the system gave it.
+    const QString failure = QString::fromStdString(failures.front());
+    QVERIFY2(failure.startsWith(title + ": ") && failure.contains(reason), qPrintable(failure));
     QVERIFY(observed.bytes < kFileBytes / 2);
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
