@@ -3,17 +3,18 @@
 #include "csfiledeletedialog.h"
 #include "fileitemslogging.h"
 #include "filestatus.h"
+#include "lockjob.h"
 
 #include "connector/aurexplatform.h"
 #include "connector/filetype.h"
 #include "connector/recordbuilder.h"
 #include "connector/recordfields.h"
+#include "support/dialogjobs.h"
 #include "workingcopy/filedatabase.h"
 
 #include <fzfileinfo.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -34,6 +35,7 @@ ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemCo
     , m_lockState(NotLocked)
     , m_path(path)
     , m_record(record ? std::make_unique<FzFileInfo>(*record) : nullptr)
+    , m_jobs(new DialogJobs(button ? static_cast<QWidget *>(button) : this))
 {
     setStyleSheet(QLatin1String(kMenuStyle));
     m_lockAction->setObjectName(QStringLiteral("LockMenu"));
@@ -70,34 +72,35 @@ std::unique_ptr<FzFileInfo> ListViewActionMenu::lockRequest() const
     return makeNameRequest(database.entryValue(key, QStringLiteral("name")), drawingFileType());
 }
 
+bool ListViewActionMenu::isBusy() const
+{
+    return m_jobs->isBusy();
+}
+
 void ListViewActionMenu::LockUnlockAction()
 {
-    const std::unique_ptr<FzFileInfo> request = lockRequest();
+    std::unique_ptr<FzFileInfo> request = lockRequest();
     if (!request) {
         qCDebug(lcFileItems) << "no platform entry to lock for" << m_path;
         return;
     }
-    const bool unlock = m_lockState != NotLocked;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool done = m_context.platform && m_context.platform->lock(request.get(), !unlock);
-    QApplication::restoreOverrideCursor();
-    if (!done) {
-        // The platform keeps the lock as it was, and so do the menu and the icons.
-        const QString name = m_record ? recordTitle(*m_record) : pathFileName(m_path);
-        qCWarning(lcFileItems) << (unlock ? "unlock" : "lock") << "refused for" << name;
-        // Refused, or not answered at all: the platform's own word, or why it is not there.
-        const QString reason =
-            m_context.platform ? m_context.platform->unreachableReason() : QString();
-        QString text = unlock ? tr("%1 could not be unlocked on the collaborative space.").arg(name)
-                              : tr("%1 could not be locked on the collaborative space.").arg(name);
-        if (!reason.isEmpty())
-            text += QLatin1Char('\n') + AurexPlatform::unreachableText(reason);
-        QMessageBox::warning(m_button ? m_button->window() : nullptr, tr("Error"), text);
+    if (!m_context.platform || m_jobs->isBusy())
         return;
-    }
-    const int newState = unlock ? NotLocked : LockedByMe;
-    setLockState(newState);
-    emit EmitLockStatus(newState);
+    const bool unlock = m_lockState != NotLocked;
+    const QString name = m_record ? recordTitle(*m_record) : pathFileName(m_path);
+    auto *job = new LockJob(m_context.platform, std::move(request), !unlock, name);
+    m_jobs->run(job, [this, job, unlock, name] {
+        if (job->error() != AurexJob::NoError) {
+            // The platform keeps the lock as it was, and so do the menu and the icons.
+            qCWarning(lcFileItems) << (unlock ? "unlock" : "lock") << "refused for" << name;
+            QMessageBox::warning(m_button ? m_button->window() : nullptr, tr("Error"),
+                                 job->errorString());
+            return;
+        }
+        const int newState = unlock ? NotLocked : LockedByMe;
+        setLockState(newState);
+        emit EmitLockStatus(newState);
+    });
 }
 
 void ListViewActionMenu::CSFileDeleteAction()

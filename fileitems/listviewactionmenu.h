@@ -7,13 +7,14 @@
 
 #include <memory>
 
+class DialogJobs;
 class FzFileInfo;
 class QAbstractButton;
 
 // The "More Action" menu of a listed file: lock or unlock it on the platform, or delete it.
 // Built on the file's "More Action" button (its parent) with the file's local path or, for a
-// platform search result, a copy of its record. Main thread only; the lock calls block under
-// the wait cursor.
+// platform search result, a copy of its record. Main thread only; a lock or unlock runs as a job
+// under the "Please wait" box, which a platform slow to answer lets the user cancel.
 class ListViewActionMenu : public QMenu
 {
     Q_OBJECT
@@ -24,6 +25,8 @@ public:
     ~ListViewActionMenu() override;
 
     int lockState() const { return m_lockState; }
+    // A lock or unlock is on its way.
+    bool isBusy() const;
     // Stores the state and words and enables the actions for it: "Unlock" unless the file is
     // not locked, nothing to do while someone else holds the lock.
     void setLockState(int lockState);
@@ -51,4 +54,5 @@ private:
     int m_lockState;
     QString m_path;
     std::unique_ptr<FzFileInfo> m_record;
+    DialogJobs *m_jobs; // a child of the button, or of the menu without one
 };

@@ -18,8 +18,9 @@
 #include "fileitems/sortingactions.h"
 #include "fileitems/viewwidget.h"
 #include "session/showaurextaskpane.h"
-#include "support/hostaccess.h"
+#include "support/calljob.h"
 #include "support/dialogjobs.h"
+#include "support/hostaccess.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
@@ -446,14 +447,21 @@ void OpenFromCSDialog::deleteListed()
             names.append(recordProperty(*widget->record(), kKeyName));
         }
     }
-    if (records.empty())
+    if (records.empty() || m_jobs->isBusy())
         return;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool deleted = m_platform->remove(records);
-    QGuiApplication::restoreOverrideCursor();
-    if (!deleted) {
-        QMessageBox::warning(this, tr("Error"), tr("An error occurred during deleting CS file."),
-                             QMessageBox::Ok);
+    auto shared = std::make_shared<RecordList>(std::move(records));
+    AurexPlatform *platform = m_platform;
+    auto *job = new CallJob([platform, shared](JobControl &) {
+        return platform->remove(*shared) ? QString()
+                                         : tr("An error occurred during deleting CS file.");
+    });
+    m_jobs->run(job, [this, job, names] { deleteEnded(job, names); });
+}
+
+void OpenFromCSDialog::deleteEnded(AurexJob *job, const QStringList &names)
+{
+    if (job->error() != AurexJob::NoError) {
+        QMessageBox::warning(this, tr("Error"), job->errorString(), QMessageBox::Ok);
         m_ui->listWidget->viewport()->update();
         return;
     }

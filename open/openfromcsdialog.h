@@ -8,6 +8,7 @@
 
 class AurexPlatform;
 class CSSearch;
+class AurexJob;
 class DialogJobs;
 class QAction;
 class ShowAurexTaskPane;
@@ -73,8 +74,10 @@ private:
     void structureListed(StructureListing *listing, const QString &folder,
                          const QString &targetPath);
     FileItemContext itemContext() const;
-    // Deletes the results in m_deleteItems from the platform, the list and the file database.
+    // Deletes the results in m_deleteItems from the platform, the list and the file database:
+    // asks the platform in a job, and deleteEnded() goes on with its result.
     void deleteListed();
+    void deleteEnded(AurexJob *job, const QStringList &names);
     ViewWidget *widgetOf(QListWidgetItem *item) const;
 
     Ui::OpenFromCSDialogClass *m_ui;

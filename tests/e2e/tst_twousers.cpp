@@ -247,6 +247,7 @@ void TestTwoUsers::bobSeesTheNewerVersionOpensItAndLocksIt()
     runHost(m_bob,
             openFromPlatform("bridge", 9, true)
                 + QStringList{"_UITRIGGER moreActionPushButton[0]/LockMenu",
+                              "_UIWAIT ImageViewDialog[0]/LockButton 30",
                               "_UIWAIT moreActionPushButton[8] 30",
                               "_UISNAPSHOT bob-locked.json"},
             "bob-locked.png");
@@ -287,7 +288,8 @@ void TestTwoUsers::aliceSeesBobsLockAndCannotSaveOverIt()
 void TestTwoUsers::bobUnlocks()
 {
     runHost(m_bob, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-                    "_UITRIGGER moreActionPushButton[0]/LockMenu"});
+                    "_UITRIGGER moreActionPushButton[0]/LockMenu",
+                    "_UIWAITGONE ImageViewDialog[0]/LockButton 30"});
     const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
     QCOMPARE(probe.lockedBy("bridge.dwg"), QString());
 }

@@ -91,6 +91,7 @@ private slots:
         });
         answer.start(20);
         row.actionMenu()->lockAction()->trigger();
+        QTRY_VERIFY(!row.actionMenu()->isBusy());
         answer.stop();
 
         QCOMPARE(warned, refused);

@@ -250,7 +250,7 @@ void TestOpenFromCSDialog::deletingResultsRemovesThemEverywhere()
     select({"piers.dxf", "rebar.dxf"});
     OpenTest::ModalAnswerer answers;
     m_dialog->deleteItem(nullptr);
-    QCOMPARE(titles(), (QStringList{"bridge.dwg", "deck.dwg"}));
+    QTRY_COMPARE(titles(), (QStringList{"bridge.dwg", "deck.dwg"}));
     const FileDatabase database{QString()};
     for (const QString &name : names)
         QVERIFY(database.valueWhere("name", name, "path").isEmpty());
