@@ -1,6 +1,7 @@
 #include "cfxaurexlogoutmenucommand.h"
 
 #include "session/loggingcontroller.h"
+#include "session/signedin.h"
 #include "support/signincaption.h"
 
 CFxAurexLogOutMenuCommand::CFxAurexLogOutMenuCommand()
@@ -20,8 +21,10 @@ void CFxAurexLogOutMenuCommand::updateRibbonCaption(const QString &caption) cons
 
 void CFxAurexLogOutMenuCommand::run(OdEdCommandContext *)
 {
-    const bool nowSignedIn = LoggingController::instance()->toggleSignIn();
-    const QString caption = nowSignedIn ? SignInCaption::signOutText() : SignInCaption::signInText();
+    LoggingController::instance()->toggleSignIn();
+    // A sign-out that first asks the platform about held locks ends later, and sets the
+    // captions itself then.
+    const QString caption = signedIn() ? SignInCaption::signOutText() : SignInCaption::signInText();
     updateMenuCaption(caption);
     updateRibbonCaption(caption);
 }

@@ -21,6 +21,7 @@
 #include "support/calljob.h"
 #include "support/dialogjobs.h"
 #include "support/hostaccess.h"
+#include "support/valuejob.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
@@ -96,7 +97,22 @@ OpenFromCSDialog::OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *s
     buildViewMenu();
 
     m_ui->CollabSpaceSelectorComboBox->addItem(tr("All Collaborative Spaces"));
-    m_ui->CollabSpaceSelectorComboBox->addItems(m_platform->spaces());
+    // The user's spaces come from the platform, in a job: a platform slow to answer leaves the
+    // dialog usable (searching all spaces) and the wait cancellable.
+    auto *spaces = new ValueJob<QStringList>([platform](JobControl &, QStringList &names) {
+        names = platform->spaces();
+        return QString();
+    });
+    // Cancelled before the spaces came, the dialog has not shown and goes.
+    connect(spaces, &AurexJob::result, this, [this, spaces] {
+        if (spaces->error() == AurexJob::KilledError && !isVisible()
+            && testAttribute(Qt::WA_DeleteOnClose))
+            deleteLater();
+    });
+    m_jobs->run(spaces, [this, spaces] {
+        m_ui->CollabSpaceSelectorComboBox->addItems(spaces->value());
+        emit spacesShown();
+    });
 
     auto *sorting = new SortingActions(m_ui->sortButton);
     connect(sorting, &SortingActions::AscendingSortEmitted, this,
@@ -128,7 +144,11 @@ OpenFromCSDialog *OpenFromCSDialog::showNew()
     // No parent: deletes itself when closed.
     auto *dialog = new OpenFromCSDialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->show();
+    // Shown once it can offer the user's spaces.
+    if (dialog->isBusy())
+        connect(dialog, &OpenFromCSDialog::spacesShown, dialog, &QWidget::show);
+    else
+        dialog->show();
     return dialog;
 }
 

@@ -23,9 +23,9 @@ class OpenFromCSDialogClass;
 // "Open From Collaborative Space": searches the platform for drawings, shows the results as a
 // grid or as tiles, sorts and deletes them, and opens the chosen one with everything it
 // references into a download folder. Created per use without parent by the open command and
-// the task pane's open button, shown without being modal, deleted when closed. Main thread;
-// the search, the structure listing and the options dialog's DownloadThread are jobs, during
-// which the please-wait box covers the dialog.
+// the task pane's open button, shown without being modal once the user's spaces have come,
+// deleted when closed. Main thread; the spaces, the search, the structure listing and the
+// options dialog's DownloadThread are jobs, during which the please-wait box covers the dialog.
 class OpenFromCSDialog : public QDialog
 {
     Q_OBJECT
@@ -47,6 +47,10 @@ public:
     bool isBusy() const;
     // The result tiles, in the list's order.
     QList<ViewWidget *> resultWidgets() const;
+
+signals:
+    // The user's spaces are in the space chooser.
+    void spacesShown();
 
 public slots:
     void actionListView_triggered();

@@ -16,9 +16,10 @@
 #include "drawingset/referencetree.h"
 #include "drawingset/referencetreebuilder.h"
 #include "session/showaurextaskpane.h"
+#include "support/dialogjobs.h"
 #include "support/helpaddress.h"
 #include "support/hostaccess.h"
-#include "support/dialogjobs.h"
+#include "support/valuejob.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localsaverecorder.h"
 
@@ -85,7 +86,6 @@ SaveToCSDialog::SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *sessi
     m_view->setItemDelegate(m_delegate);
 
     buildRows();
-    fillSpaces();
 
     connect(m_ui->SavePushButton, &QPushButton::clicked, this,
             &SaveToCSDialog::SavePushButtonClicked);
@@ -134,13 +134,33 @@ void SaveToCSDialog::buildRows()
         m_ui->label->setText(tr("Open a drawing to save it to a collaborative space."));
         return;
     }
-    auto *query = new FileDetailsJob(m_platform, m_tenant, tree->paths(), this);
+    // The user's spaces first, then the platform's word on each file.
+    AurexPlatform *platform = m_platform;
+    auto *spaces = new ValueJob<QStringList>([platform](JobControl &, QStringList &names) {
+        names = platform->spaces();
+        return QString();
+    });
+    goesIfCancelled(spaces);
+    m_jobs->run(spaces, [this, spaces, tree] {
+        fillSpaces(spaces->value());
+        queryDetails(tree);
+    });
+}
+
+void SaveToCSDialog::goesIfCancelled(AurexJob *job)
+{
     // Cancelled before it had rows, the dialog has nothing to show.
-    connect(query, &AurexJob::result, this, [this, query] {
-        if (query->error() == AurexJob::KilledError && !isVisible()
+    connect(job, &AurexJob::result, this, [this, job] {
+        if (job->error() == AurexJob::KilledError && !isVisible()
             && testAttribute(Qt::WA_DeleteOnClose))
             deleteLater();
     });
+}
+
+void SaveToCSDialog::queryDetails(const std::shared_ptr<ReferenceTree> &tree)
+{
+    auto *query = new FileDetailsJob(m_platform, m_tenant, tree->paths(), this);
+    goesIfCancelled(query);
     // The tree stays with the job until its answer has come.
     m_jobs->run(query, [this, query, tree] {
         if (query->error() != AurexJob::NoError) {
@@ -192,9 +212,8 @@ void SaveToCSDialog::refreshRows()
         m_model->refresh();
 }
 
-void SaveToCSDialog::fillSpaces()
+void SaveToCSDialog::fillSpaces(const QStringList &spaces)
 {
-    const QStringList spaces = m_platform->spaces();
     m_delegate->setSpaces(spaces);
     // The first insertion selects the first space; m_firstSelection keeps that from changing
     // any row.

@@ -11,14 +11,15 @@
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "support/hostaccess.h"
+#include "support/progressdialog.h"
 #include "support/signincaption.h"
+#include "support/valuejob.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localcopyrequest.h"
 
 #include <fzfileinfo.h>
 
 #include <QDialog>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -59,48 +60,66 @@ void LoggingController::signOut()
     SignInCaption::updateRibbon(SignInCaption::signInText());
 }
 
-QStringList LoggingController::heldLocks(QStringList *names) const
-{
-    const ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-    RecordList requests;
-    {
-        const FileDatabase database(session->tenant());
-        requests = detailRequestsForLocalCopies(database, database.paths());
-    }
-    QStringList titles;
-    if (requests.empty())
-        return titles;
-    m_platform->details(requests);
-    for (const FzFileInfo *answer : requests) {
-        const QString title = recordTitle(*answer);
-        if (recordProperty(*answer, kKeyLockedBy) != session->currentUser()
-            || titles.contains(title))
-            continue;
-        titles.append(title);
-        if (names)
-            names->append(recordProperty(*answer, kKeyName));
-    }
-    return titles;
-}
-
 void LoggingController::signOutAsked()
 {
-    QStringList names;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const QStringList titles = heldLocks(&names);
-    QGuiApplication::restoreOverrideCursor();
-    if (titles.isEmpty()) {
+    if (m_busy)
+        return;
+    const ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    auto requests = std::make_shared<RecordList>();
+    {
+        const FileDatabase database(session->tenant());
+        *requests = detailRequestsForLocalCopies(database, database.paths());
+    }
+    if (requests->empty()) {
+        signOut();
+        return;
+    }
+    // Which of the files known here the user holds locks on: the platform's answer comes in a
+    // job; without one, there is nothing to offer and the user is signed out.
+    AurexPlatform *platform = m_platform;
+    const QString user = session->currentUser();
+    auto *query = new ValueJob<HeldLocks>(
+        [platform, requests, user](JobControl &, HeldLocks &held) {
+            platform->details(*requests);
+            for (const FzFileInfo *answer : *requests) {
+                const QString title = recordTitle(*answer);
+                if (recordProperty(*answer, kKeyLockedBy) != user || held.titles.contains(title))
+                    continue;
+                held.titles.append(title);
+                held.names.append(recordProperty(*answer, kKeyName));
+            }
+            return QString();
+        });
+    runBusy(query, [this, query] { askAboutLocks(query->value()); });
+}
+
+void LoggingController::runBusy(AurexJob *job, std::function<void()> done)
+{
+    m_busy = true;
+    connect(job, &AurexJob::result, this, [this, job, done = std::move(done)] {
+        m_busy = false;
+        job->deleteLater();
+        if (job->error() != AurexJob::KilledError)
+            done();
+    });
+    ProgressDialog::showFor(nullptr, job);
+    job->start();
+}
+
+void LoggingController::askAboutLocks(const HeldLocks &held)
+{
+    if (held.titles.isEmpty()) {
         signOut();
         return;
     }
     QMessageBox box(QMessageBox::Question, tr("Sign Out"),
-                    titles.size() == 1
+                    held.titles.size() == 1
                         ? tr("You hold the lock on one file on the AUREX Platform:")
                         : tr("You hold locks on %1 files on the AUREX Platform:")
-                              .arg(titles.size()),
+                              .arg(held.titles.size()),
                     QMessageBox::Cancel);
     box.setObjectName(QStringLiteral("SignOutLocksBox"));
-    box.setInformativeText(titles.join(QLatin1Char('\n'))
+    box.setInformativeText(held.titles.join(QLatin1Char('\n'))
                            + QStringLiteral("\n\n")
                            + tr("Nobody else can save them while you hold them."));
     QPushButton *release = box.addButton(tr("Release and Sign Out"), QMessageBox::AcceptRole);
@@ -108,21 +127,29 @@ void LoggingController::signOutAsked()
     QPushButton *keep = box.addButton(tr("Keep and Sign Out"), QMessageBox::DestructiveRole);
     keep->setObjectName(QStringLiteral("KeepLocksButton"));
     box.exec();
-    if (box.clickedButton() != release && box.clickedButton() != keep)
+    if (box.clickedButton() == keep)
+        signOut();
+    if (box.clickedButton() != release)
         return;
-    if (box.clickedButton() == release) {
-        QStringList failed;
-        for (int i = 0; i < names.size(); ++i) {
+    AurexPlatform *platform = m_platform;
+    auto *releasing = new ValueJob<QStringList>([platform, held](JobControl &control,
+                                                                 QStringList &failed) {
+        control.setTotals(held.names.size(), 0);
+        for (int i = 0; i < held.names.size(); ++i) {
             const std::unique_ptr<FzFileInfo> request =
-                makeNameRequest(names.at(i), drawingFileType());
-            if (!m_platform->lock(request.get(), false))
-                failed.append(titles.at(i));
+                makeNameRequest(held.names.at(i), drawingFileType());
+            if (!platform->lock(request.get(), false))
+                failed.append(held.titles.at(i));
+            control.addProcessed(1, 0);
         }
-        if (!failed.isEmpty())
+        return QString();
+    });
+    runBusy(releasing, [this, releasing] {
+        if (!releasing->value().isEmpty())
             HostAccess::writeToCommandLine(tr("These files are still locked by you: %1")
-                                               .arg(failed.join(QLatin1String(", "))));
-    }
-    signOut();
+                                               .arg(releasing->value().join(QLatin1String(", "))));
+        signOut();
+    });
 }
 
 void LoggingController::setMainMenuText(bool isLogin)

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
+class AurexJob;
 class AurexPlatform;
 
 // The sign-in controller: toggles between signed in and signed out for the sign-in/sign-out
@@ -21,11 +24,11 @@ public:
     // sign-in dialog and returns whether it signed the user in.
     bool toggleSignIn();
     // The user asks to sign out. Locks the user holds on files of this computer are listed
-    // first, with the choice to release them, keep them, or stay signed in.
+    // first, with the choice to release them, keep them, or stay signed in. The platform is
+    // asked in jobs under the "Please wait" box; signing out follows their answers.
     void signOutAsked();
-    // The titles of the files known here that the user holds locks on, with the records that
-    // release them; asks the platform.
-    QStringList heldLocks(QStringList *names = nullptr) const;
+    // A sign-out waits for the platform.
+    bool isBusy() const { return m_busy; }
     // Ends the session, shows the task pane's sign-in page, clears the sign-in dialog (unless the
     // user asked to be remembered) and sets the menu and ribbon captions to signing in. Signing
     // out tells the platform nothing: the next sign-in sets the connector up again.
@@ -39,5 +42,15 @@ private:
     // The platform refused the session: signed out, and the user is told once.
     void sessionExpired();
 
+    // The files known here that the user holds locks on: titles, and names that release them.
+    struct HeldLocks {
+        QStringList titles;
+        QStringList names;
+    };
+    // Runs a job of the sign-out under the "Please wait" box; done follows unless cancelled.
+    void runBusy(AurexJob *job, std::function<void()> done);
+    void askAboutLocks(const HeldLocks &held);
+
     AurexPlatform *m_platform; // outlives the controller
+    bool m_busy = false;
 };

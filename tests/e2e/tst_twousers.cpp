@@ -410,7 +410,10 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
 {
-    runHost(m_alice, {"_UITRIGGER ID_AUREX_LOGINOUT", "_UISNAPSHOT alice-signed-out.json"},
+    // The platform is asked about her locks first.
+    runHost(m_alice,
+            {"_UITRIGGER ID_AUREX_LOGINOUT", "_UIWAITGONE aurexWidget 30",
+             "_UISNAPSHOT alice-signed-out.json"},
             "alice-signed-out.png");
     const WidgetSnapshotFile signedOut(m_alice.file("alice-signed-out.json"));
     QCOMPARE(signedOut.find("ID_AUREX_LOGINOUT").value("text").toString(),

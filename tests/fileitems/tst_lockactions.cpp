@@ -130,6 +130,8 @@ private slots:
         });
         answer.start(20);
         LoggingController::instance()->signOutAsked();
+        // The platform is asked, the question answered and the lock released in turn.
+        QTRY_VERIFY(!signedIn());
         answer.stop();
 
         QVERIFY2(listed.contains("piers.dxf"), qPrintable(listed));

@@ -136,7 +136,8 @@ private slots:
         QVERIFY(dialog->findChild<QWidget *>("ApplyToAllPushButton")->isHidden());
         dialog->close();
         QCOMPARE(run("_AurexOpen"), RTNORM);
-        QCOMPARE(shownOpenDialogs(), 1);
+        // Shown once the user's spaces have come.
+        QTRY_COMPARE(shownOpenDialogs(), 1);
         for (QWidget *window : QApplication::topLevelWidgets()) {
             if (window->objectName() == QLatin1String("OpenFromCSDialogClass"))
                 window->close();

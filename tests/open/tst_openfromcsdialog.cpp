@@ -73,6 +73,8 @@ void TestOpenFromCSDialog::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_dialog = OpenFromCSDialog::showNew();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+    // The spaces arrive after the dialog shows.
+    QTRY_VERIFY(!m_dialog->isBusy());
 }
 
 void TestOpenFromCSDialog::cleanup()

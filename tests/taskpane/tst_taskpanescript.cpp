@@ -65,6 +65,8 @@ private slots:
             "_UICLICK dwgFilterButton",
             "_UISNAPSHOT " + path("dwg.json"),
             "_UITRIGGER ID_AUREX_LOGINOUT",
+            // Signing out asks the platform about held locks first.
+            "_UIWAITGONE splitterWidget 30",
             "_UISNAPSHOT " + path("signedout.json"),
         };
         QFile script(path("pane.scr"));
