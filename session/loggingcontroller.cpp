@@ -80,10 +80,16 @@ void LoggingController::signOutAsked()
     const QString user = session->currentUser();
     auto *query = new ValueJob<HeldLocks>(
         [platform, requests, user](JobControl &, HeldLocks &held) {
+            // Signed in a moment ago, the pane may not know the user yet.
+            QString login = user;
+            QString firstName, lastName, email;
+            if (login.isEmpty() && !platform->userInfo(&firstName, &lastName, &email, &login))
+                return QString();
             platform->details(*requests);
             for (const FzFileInfo *answer : *requests) {
                 const QString title = recordTitle(*answer);
-                if (recordProperty(*answer, kKeyLockedBy) != user || held.titles.contains(title))
+                if (login.isEmpty() || recordProperty(*answer, kKeyLockedBy) != login
+                    || held.titles.contains(title))
                     continue;
                 held.titles.append(title);
                 held.names.append(recordProperty(*answer, kKeyName));

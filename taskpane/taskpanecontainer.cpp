@@ -7,6 +7,7 @@
 #include "connector/aurexplatform.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
+#include "support/valuejob.h"
 
 #include <QHBoxLayout>
 #include <QSplitter>
@@ -58,8 +59,8 @@ void TaskPaneContainer::refresh()
     m_webView->hide();
     if (m_splitter) {
         m_splitter->show();
+        m_mainWindow->DocumentActivatedSlot();
     } else {
-        fetchUserInfo();
         m_mainWindow->setUserLabel(tr("AUREX Platform"));
         m_mainWindow->setObjectName(QStringLiteral("aurexWidget"));
         m_mainWindow->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
@@ -71,18 +72,33 @@ void TaskPaneContainer::refresh()
         m_layout->addWidget(m_splitter);
         m_layout->setSpacing(0);
         m_layout->setContentsMargins(0, 0, 0, 0);
+        // Signed in the first time: who the user is, then the active drawing's files.
+        fetchUserInfo();
     }
-    // Signed in now: show the active drawing's files.
-    m_mainWindow->DocumentActivatedSlot();
 }
 
 void TaskPaneContainer::fetchUserInfo()
 {
-    QString firstName, lastName, email, login;
-    if (!m_platform->userInfo(&firstName, &lastName, &email, &login)) {
-        qCWarning(lcTaskPane) << "the platform gave no user information";
-        return;
-    }
-    m_session->setCurrentUser(login);
-    m_session->setDisplayName(firstName + QLatin1Char(' ') + lastName);
+    // Asked in a job, so that a platform slow to answer does not hold the CAD application; the
+    // pane lists the files once it knows whose locks are the user's own.
+    AurexPlatform *platform = m_platform;
+    auto *job = new ValueJob<QStringList>([platform](JobControl &, QStringList &user) {
+        QString firstName, lastName, email, login;
+        if (!platform->userInfo(&firstName, &lastName, &email, &login))
+            return platform->noAnswerText();
+        user = QStringList{login, firstName + QLatin1Char(' ') + lastName};
+        return QString();
+    }, this);
+    connect(job, &AurexJob::result, this, [this, job] {
+        job->deleteLater();
+        if (job->error() == AurexJob::NoError) {
+            m_session->setCurrentUser(job->value().at(0));
+            m_session->setDisplayName(job->value().at(1));
+        } else {
+            qCWarning(lcTaskPane) << "the platform gave no user information:"
+                                  << job->errorString();
+        }
+        m_mainWindow->DocumentActivatedSlot();
+    });
+    job->start();
 }

@@ -38,6 +38,7 @@ public slots:
 
 private:
     TaskPaneContainer(QWidget *container, AurexPlatform *platform, ShowAurexTaskPane *session);
+    // Asks the platform who the user is, then lists the active drawing's files.
     void fetchUserInfo();
 
     QWidget *m_container;
