@@ -4,9 +4,11 @@
 #include "passwordsignin.h"
 #include "showaurextaskpane.h"
 
+#include "connector/aurexplatform.h"
 #include "connector/connectorplatform.h"
+#include "support/calljob.h"
+#include "support/dialogjobs.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QPainter>
 
@@ -23,6 +25,7 @@ CSLoginDialog::CSLoginDialog(AurexPlatform *platform, ShowAurexTaskPane *session
     , m_ui(new Ui::CSLoginDialog)
     , m_platform(platform)
     , m_session(session)
+    , m_jobs(new DialogJobs(this))
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -61,33 +64,51 @@ void CSLoginDialog::emitLogInSuccessful(bool isLogin)
 
 void CSLoginDialog::OnLogInClick()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    setEnabled(false);
+    if (m_jobs->isBusy())
+        return;
     m_userName = m_ui->UserLineEdit->text();
     m_password = m_ui->PasswordLineEdit->text();
     m_remember = m_ui->RememberCheckBox->isChecked();
 
+    SignInTarget target;
     QString message;
-    setCursor(Qt::WaitCursor);
-    const bool ok = signInWithPassword(*m_platform, m_session, m_userName, m_password, &message);
-    setCursor(Qt::ArrowCursor);
-    if (!ok) {
-        showError(message);
-        if (!m_remember)
-            clearFields();
-        setResult(QDialog::Rejected);
-        setEnabled(true);
-        QApplication::restoreOverrideCursor();
-        emit LogInSuccessful(false);
+    if (!prepareSignIn(*m_platform, m_session, m_userName, m_password, &target, &message)) {
+        signInFailed(message);
         return;
     }
-    close();
-    emit LogInSuccessful(true);
-    m_session->refreshTaskPane();
-    // A modal run ends accepted: exec() reads the result once this slot has returned.
-    setResult(QDialog::Accepted);
-    QApplication::restoreOverrideCursor();
-    setEnabled(true);
+    // The platform's answer comes in a job under the please-wait box, which Cancel ends.
+    AurexPlatform *platform = m_platform;
+    auto *job = new CallJob([platform, user = m_userName, password = m_password,
+                             target](JobControl &) {
+        return passwordSignInCall(*platform, user, password, target);
+    });
+    m_jobs->run(job, [this, job, target] {
+        const QString failure = job->error() == AurexJob::NoError ? QString() : job->errorString();
+        finishSignIn(m_session, target, failure);
+        if (!failure.isEmpty()) {
+            signInFailed(failure);
+            return;
+        }
+        close();
+        emit LogInSuccessful(true);
+        m_session->refreshTaskPane();
+        // A modal run ends accepted: exec() reads the result once this has returned.
+        setResult(QDialog::Accepted);
+    });
+}
+
+bool CSLoginDialog::isBusy() const
+{
+    return m_jobs->isBusy();
+}
+
+void CSLoginDialog::signInFailed(const QString &message)
+{
+    showError(message);
+    if (!m_remember)
+        clearFields();
+    setResult(QDialog::Rejected);
+    emit LogInSuccessful(false);
 }
 
 void CSLoginDialog::showError(const QString &message)

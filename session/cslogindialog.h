@@ -4,6 +4,7 @@
 #include <QString>
 
 class AurexPlatform;
+class DialogJobs;
 class ShowAurexTaskPane;
 
 namespace Ui {
@@ -25,6 +26,8 @@ public:
     void clearFields();
     // Announces a sign-in state that did not come from this dialog (sign-out, start-up).
     void emitLogInSuccessful(bool isLogin);
+    // A sign-in waits for the platform.
+    bool isBusy() const;
 
 signals:
     void LogInSuccessful(bool isLogin);
@@ -38,6 +41,7 @@ protected:
 private:
     CSLoginDialog(AurexPlatform *platform, ShowAurexTaskPane *session);
     static void showError(const QString &message);
+    void signInFailed(const QString &message);
 
     Ui::CSLoginDialog *m_ui;
     AurexPlatform *m_platform;
@@ -45,4 +49,5 @@ private:
     QString m_userName;
     QString m_password; // a credential: handed to the connector only
     bool m_remember = false;
+    DialogJobs *m_jobs;
 };

@@ -14,13 +14,6 @@
 
 namespace {
 
-struct SignInTarget
-{
-    QString serverHost;
-    QString tenant;
-    QString casUrl;
-};
-
 // The developer server file wins over the launcher: its "url" names the server as written,
 // with the platform's own identity service and no tenant. A file that does not parse names no
 // server.
@@ -54,8 +47,8 @@ SignInTarget signInTarget()
 
 } // namespace
 
-bool signInWithPassword(AurexPlatform &platform, ShowAurexTaskPane *session,
-                        const QString &userName, const QString &password, QString *errorMessage)
+bool prepareSignIn(AurexPlatform &platform, ShowAurexTaskPane *session, const QString &userName,
+                   const QString &password, SignInTarget *target, QString *errorMessage)
 {
     // The messages are the sign-in dialog's, which shows them.
     errorMessage->clear();
@@ -73,27 +66,52 @@ bool signInWithPassword(AurexPlatform &platform, ShowAurexTaskPane *session,
 
     const ShowAurexTaskPane::ProxySettings proxy = captureProxySettings(session);
     platform.setProxy(proxy.host, proxy.port, proxy.user, proxy.password);
-    const SignInTarget target = signInTarget();
-    platform.setTenant(target.tenant);
-    platform.setServer(target.serverHost);
+    *target = signInTarget();
+    platform.setTenant(target->tenant);
+    platform.setServer(target->serverHost);
     // A failed attempt leaves the user signed out, whatever the state before.
-    if (target.serverHost.isEmpty() || target.casUrl.isEmpty()) {
+    if (target->serverHost.isEmpty() || target->casUrl.isEmpty()) {
         session->endSession();
         *errorMessage = QCoreApplication::translate("CSLoginDialog",
                                                   "Invalid server or server not available");
         return false;
     }
+    return true;
+}
+
+QString passwordSignInCall(AurexPlatform &platform, const QString &userName,
+                           const QString &password, const SignInTarget &target)
+{
     const bool ok =
         platform.signInWithPassword(userName, password, target.serverHost, target.casUrl);
     qCDebug(lcSession) << "password sign-in to" << target.serverHost
                        << (ok ? "succeeded" : "failed");
-    if (!ok) {
+    if (ok)
+        return QString();
+    // Refused credentials, or no platform to refuse them.
+    const QString reason = platform.unreachableReason();
+    if (!reason.isEmpty())
+        return AurexPlatform::unreachableText(reason);
+    return QCoreApplication::translate(
+        "CSLoginDialog",
+        "Authentication failed! Your username and/or your password are incorrect");
+}
+
+void finishSignIn(ShowAurexTaskPane *session, const SignInTarget &target, const QString &failure)
+{
+    if (failure.isEmpty())
+        session->startSession(target.tenant);
+    else
         session->endSession();
-        *errorMessage = QCoreApplication::translate(
-            "CSLoginDialog",
-            "Authentication failed! Your username and/or your password are incorrect");
+}
+
+bool signInWithPassword(AurexPlatform &platform, ShowAurexTaskPane *session,
+                        const QString &userName, const QString &password, QString *errorMessage)
+{
+    SignInTarget target;
+    if (!prepareSignIn(platform, session, userName, password, &target, errorMessage))
         return false;
-    }
-    session->startSession(target.tenant);
-    return true;
+    *errorMessage = passwordSignInCall(platform, userName, password, target);
+    finishSignIn(session, target, *errorMessage);
+    return errorMessage->isEmpty();
 }

@@ -193,7 +193,8 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
                         "_UIWAIT CSLoginDialog 20",
                         "_UISET UserLineEdit alice",
                         "_UISET PasswordLineEdit " + m_alice.password,
-                        "_UICLICK LoginPushButton"}
+                        "_UICLICK LoginPushButton",
+                        "_UIWAITGONE CSLoginDialog 30"}
                 + openFromPlatform("bridge", 8)
                 + QStringList{"_ATTACHIMAGE ../Pictures/site-photo.png",
                               "_AurexSave",

@@ -52,6 +52,8 @@ private slots:
             "_UISET PasswordLineEdit dana-pw-123",
             "_UISNAPSHOT " + path("dialog.json"),
             "_UICLICK LoginPushButton",
+            // The dialog closes once the platform has answered.
+            "_UIWAITGONE CSLoginDialog 30",
         };
         QFile script(path("signin.scr"));
         QVERIFY(script.open(QIODevice::WriteOnly));

@@ -238,7 +238,7 @@ private slots:
         CSLoginDialog *dialog = CSLoginDialog::instance();
         QSignalSpy announced(dialog, &CSLoginDialog::LogInSuccessful);
         fill("alice", "alice-demo-pw", false);
-        QTest::mouseClick(dialog->findChild<QPushButton *>("LoginPushButton"), Qt::LeftButton);
+        pressLogIn();
         QVERIFY(signedIn());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QCOMPARE(announced.count(), 1);
@@ -263,7 +263,7 @@ private slots:
         QVERIFY(m_home.writeLauncherParams(QByteArray())); // the developer file wins anyway
         QVERIFY(m_home.write("v4all.xml", content.replace("HOST", m_platform.serverHost().toUtf8())));
         fill("alice", "alice-demo-pw", false);
-        CSLoginDialog::instance()->findChild<QPushButton *>("LoginPushButton")->click();
+        pressLogIn();
         QVERIFY(m_home.write("v4all.xml", QByteArray()));
         QCOMPARE(signedIn(), signsIn);
         // The developer server has no tenant: the one of an earlier session is gone.
@@ -291,6 +291,12 @@ private slots:
             << "Invalid server or server not available";
         QTest::newRow("no launcher file") << "alice" << "alice-demo-pw" << QByteArray("-")
                                           << "Invalid server or server not available";
+        // Nothing listens on port 1.
+        QTest::newRow("platform out of reach")
+            << "alice" << "alice-demo-pw"
+            << QByteArray("<r><Params ServerUrl=\"http://127.0.0.1:1/vaultis\"/>"
+                          "<Eenvironment TMURMLYER_CAS_URL=\"http://127.0.0.1:1/cas\"/></r>")
+            << "The AUREX Platform cannot be reached: Connection refused.";
     }
 
     void dialogSaysWhatIsWrong()
@@ -307,8 +313,7 @@ private slots:
             QVERIFY(m_home.writeLauncherParams(launcher.replace("SERVER", m_platform.serverUrl().toUtf8())));
 
         fill(user, password, false);
-        QTest::mouseClick(CSLoginDialog::instance()->findChild<QPushButton *>("LoginPushButton"),
-                          Qt::LeftButton);
+        pressLogIn();
         QVERIFY(!signedIn());
         const QList<QMessageBox *> boxes = errorBoxes();
         QCOMPARE(boxes.size(), 1);
@@ -333,7 +338,7 @@ private slots:
         writeLauncherFiles({});
         fill("alice", "wrong", remember);
         CSLoginDialog *dialog = CSLoginDialog::instance();
-        QTest::mouseClick(dialog->findChild<QPushButton *>("LoginPushButton"), Qt::LeftButton);
+        pressLogIn();
         for (QMessageBox *box : errorBoxes())
             delete box;
         QCOMPARE(dialog->findChild<QLineEdit *>("UserLineEdit")->text(), remember ? QString("alice") : QString());
@@ -343,12 +348,20 @@ private slots:
         dialog->clearFields();
         QCOMPARE(dialog->findChild<QLineEdit *>("UserLineEdit")->text(), remember ? QString("alice") : QString());
         fill("", "", false);
-        dialog->findChild<QPushButton *>("LoginPushButton")->click();
+        pressLogIn();
         for (QMessageBox *box : errorBoxes())
             delete box;
     }
 
 private:
+    // Presses "Log in" and waits for the platform's answer.
+    static void pressLogIn()
+    {
+        CSLoginDialog *dialog = CSLoginDialog::instance();
+        QTest::mouseClick(dialog->findChild<QPushButton *>("LoginPushButton"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->isBusy(), 30000);
+    }
+
     void writeLauncherFiles(const QStringList &extra)
     {
         QVERIFY(m_platform.writeLauncherFiles("alice", m_home.environment(),
