@@ -10,6 +10,7 @@
 #include "connector/recordbuilder.h"
 #include "connector/recordfields.h"
 #include "support/dialogjobs.h"
+#include "support/hostaccess.h"
 #include "workingcopy/filedatabase.h"
 
 #include <fzfileinfo.h>
@@ -97,6 +98,8 @@ void ListViewActionMenu::LockUnlockAction()
                                  job->errorString());
             return;
         }
+        HostAccess::writeToCommandLine(unlock ? tr("Unlocked %1.").arg(name)
+                                              : tr("Locked %1.").arg(name));
         const int newState = unlock ? NotLocked : LockedByMe;
         setLockState(newState);
         emit EmitLockStatus(newState);

@@ -7,6 +7,8 @@
 
 #include <cfxstring.h>
 
+#include <QTextStream>
+
 HostSystemServices::HostSystemServices(HostDocumentManager *documents, DockingPaneManager *panes,
                                        CFxUiCustomizationManager *ui,
                                        OdDbHostAppServices *appServices, int language)
@@ -40,6 +42,9 @@ OdDbHostAppServices *HostSystemServices::GetHostAppServices()
 
 void HostSystemServices::WriteMessage(const CFxString &text)
 {
+    // Shown on standard error as well, as the commands' own messages are, where scripts and
+    // the programs that run the host read them.
+    QTextStream(stderr) << text.toQString() << '\n';
     if (auto *window = qobject_cast<MainWindow *>(m_mainWindow))
         window->commandLine()->appendMessage(text.toQString());
 }

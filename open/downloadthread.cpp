@@ -57,6 +57,9 @@ class StagedTransfer
 public:
     explicit StagedTransfer(const RecordList &records) : m_records(records) {}
 
+    // The files fetch() asked the platform for.
+    int stagedCount() const { return m_staged.size(); }
+
     // False with *failures when not every file arrived, the transfer was cancelled, or a file
     // could not be moved into place before any was.
     bool fetch(AurexPlatform *platform, JobControl &control, QStringList *failures)
@@ -257,7 +260,8 @@ QString DownloadThread::Work::run(JobControl &control)
         }
     }
     QStringList failures;
-    const bool arrived = StagedTransfer(records).fetch(platform, control, &failures);
+    StagedTransfer transfer(records);
+    const bool arrived = transfer.fetch(platform, control, &failures);
     for (const LocalChangesGuard::KeptCopy &kept : guard.finish()) {
         report.replacedLocalFiles.append(kept.original);
         report.keptCopies.append(kept.copy);
@@ -269,6 +273,7 @@ QString DownloadThread::Work::run(JobControl &control)
         qCWarning(lcOpen).noquote() << "download failed:" << failures.join(QLatin1String("; "));
         return failures.isEmpty() ? tr("Cancelled.") : failures.join(QLatin1Char('\n'));
     }
+    report.downloadedFiles = transfer.stagedCount();
     recordAndRepair();
     return QString();
 }

@@ -27,6 +27,8 @@ struct DownloadReport
     QStringList keptCopies;
     // After a good transfer: what went wrong recording or repairing the files, or "".
     QString problem;
+    // Files that came from the platform; the others were current here already.
+    int downloadedFiles = 0;
 };
 Q_DECLARE_METATYPE(DownloadReport)
 

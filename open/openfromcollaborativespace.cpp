@@ -12,6 +12,7 @@
 #include <cfxstring.h>
 #include <fzfileinfo.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -22,10 +23,17 @@ const char kOverwritePicture[] = ":/embedded/Resources/OpenFromCSAndOverWriteAll
 const char kLocalOnlyPicture[] = ":/embedded/Resources/OpenOnlyLocalFiles.png";
 
 // Asks the host to open the drawing at path, when there is a file to open.
-void openInHost(const QString &path)
+// The target path as this system writes it: the dialogs hand it over with either separator.
+QString localPath(const QString &path)
 {
     QString local = path;
     local.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return local;
+}
+
+void openInHost(const QString &path)
+{
+    const QString local = localPath(path);
     if (!QFileInfo(local).isFile())
         return;
     if (CFxDocumentManager *documents = HostAccess::documents())
@@ -145,11 +153,22 @@ void OpenFromCollaborativeSpace::tellUser(const DownloadReport &report)
     if (report.cancelled) {
         writeMessage(tr("The download was cancelled; nothing was changed."));
     } else if (report.failed) {
+        writeMessage(tr("The download failed; nothing was changed: %1")
+                         .arg(report.details.value(0)));
         QMessageBox box(QMessageBox::Warning, tr("Error"), tr("An error occurred during download"),
                         QMessageBox::Ok, this);
         box.setDetailedText(report.details.join(QLatin1Char('\n')));
         box.exec();
-    } else if (!report.problem.isEmpty()) {
-        QMessageBox::warning(this, tr("Error"), report.problem, QMessageBox::Ok);
+    } else {
+        const QString folder =
+            QDir::toNativeSeparators(QFileInfo(localPath(m_targetPath)).absolutePath());
+        if (report.downloadedFiles == 0)
+            writeMessage(tr("Every file was current in %1; nothing was downloaded.").arg(folder));
+        else if (report.downloadedFiles == 1)
+            writeMessage(tr("Downloaded 1 file into %1.").arg(folder));
+        else
+            writeMessage(tr("Downloaded %1 files into %2.").arg(report.downloadedFiles).arg(folder));
+        if (!report.problem.isEmpty())
+            QMessageBox::warning(this, tr("Error"), report.problem, QMessageBox::Ok);
     }
 }

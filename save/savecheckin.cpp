@@ -33,6 +33,8 @@ struct SaveCheckIn::Work
     // After a refusal: the platform's answer on each sent row, by the row's position.
     QList<int> refusedRows;
     RecordList refusalAnswers;
+    // After a good result: what the save did, in a line for the user.
+    QString summary;
 
     QString run(JobControl &control);
     // Records what the platform stored; "" when the file database took it, else why not.
@@ -81,10 +83,12 @@ QString SaveCheckIn::Work::run(JobControl &control)
     const QList<SaveTreeItem *> all = rows->subtree();
     QSet<QString> sent;
     qint64 bytes = 0;
+    int added = 0;
     for (const SaveTreeItem *row : qAsConst(all)) {
         if (CheckInRecords::isSent(row) && !sent.contains(row->path)) {
             sent.insert(row->path);
             bytes += QFileInfo(row->path).size();
+            added += row->action == SaveAction::SaveAsNew ? 1 : 0;
         }
     }
     control.setTotals(sent.size(), bytes);
@@ -92,12 +96,22 @@ QString SaveCheckIn::Work::run(JobControl &control)
     if (control.isCancelled())
         return QString();
     // Nothing changed anywhere: the platform has every file as it is here already.
-    if (records->buildNameLookupRecords().empty())
+    if (records->buildNameLookupRecords().empty()) {
+        summary = saveDialogText("Nothing to save: the AUREX Platform has every file as it is "
+                                 "here.");
         return QString();
+    }
     if (platform->checkIn(topRecord, &control)) {
         // Once the platform has stored the files, they are recorded even when the job was
         // cancelled meanwhile: the file database must not miss what the platform holds.
         const QString recorded = recordStored(*records);
+        const int files = sent.size();
+        const QString saved = files == 1 ? saveDialogText("Saved 1 file")
+                                         : saveDialogText("Saved %1 files").arg(files);
+        summary = saveDialogText("%1 to %2 (%3 new, %4 changed).")
+                      .arg(saved, rows->collabSpace)
+                      .arg(added)
+                      .arg(files - added);
         // The platform reports the bytes it moves, or some of them.
         const qint64 reported = control.progress().processedBytes;
         control.addProcessed(sent.size(), qMax<qint64>(0, bytes - reported));
@@ -119,6 +133,11 @@ QString SaveCheckIn::Work::run(JobControl &control)
             return AurexPlatform::unreachableText(reason);
     }
     return saveDialogText("The platform did not store the files; nothing was saved.");
+}
+
+QString SaveCheckIn::summary() const
+{
+    return m_work->summary;
 }
 
 QString SaveCheckIn::Work::recordStored(const CheckInRecords &records)

@@ -33,6 +33,9 @@ public:
     // whose files another user locked or saved a newer version of, and returns one line per
     // such file. Main thread.
     QStringList explainRefusal(SaveTreeItem *top) const;
+    // After a good result: what the save did, in one line ("Saved 3 files to Common Space (2
+    // new, 1 changed).").
+    QString summary() const;
 
 private:
     struct Work;

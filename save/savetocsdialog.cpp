@@ -314,6 +314,7 @@ void SaveToCSDialog::checkIn()
 void SaveToCSDialog::checkedIn(SaveCheckIn *job)
 {
     if (job->error() == AurexJob::NoError) {
+        HostAccess::writeToCommandLine(job->summary());
         emit m_session->DocumentActivatedSignal();
         accept();
         return;

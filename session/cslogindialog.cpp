@@ -8,6 +8,7 @@
 #include "connector/connectorplatform.h"
 #include "support/calljob.h"
 #include "support/dialogjobs.h"
+#include "support/hostaccess.h"
 
 #include <QMessageBox>
 #include <QPainter>
@@ -90,6 +91,8 @@ void CSLoginDialog::OnLogInClick()
             return;
         }
         close();
+        HostAccess::writeToCommandLine(
+            tr("Signed in to the AUREX Platform as %1.").arg(m_userName));
         emit LogInSuccessful(true);
         m_session->refreshTaskPane();
         // A modal run ends accepted: exec() reads the result once this has returned.

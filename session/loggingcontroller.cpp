@@ -71,7 +71,7 @@ void LoggingController::signOutAsked()
         *requests = detailRequestsForLocalCopies(database, database.paths());
     }
     if (requests->empty()) {
-        signOut();
+        signedOutAsAsked();
         return;
     }
     // Which of the files known here the user holds locks on: the platform's answer comes in a
@@ -115,7 +115,7 @@ void LoggingController::runBusy(AurexJob *job, std::function<void()> done)
 void LoggingController::askAboutLocks(const HeldLocks &held)
 {
     if (held.titles.isEmpty()) {
-        signOut();
+        signedOutAsAsked();
         return;
     }
     QMessageBox box(QMessageBox::Question, tr("Sign Out"),
@@ -134,7 +134,7 @@ void LoggingController::askAboutLocks(const HeldLocks &held)
     keep->setObjectName(QStringLiteral("KeepLocksButton"));
     box.exec();
     if (box.clickedButton() == keep)
-        signOut();
+        signedOutAsAsked();
     if (box.clickedButton() != release)
         return;
     AurexPlatform *platform = m_platform;
@@ -154,8 +154,14 @@ void LoggingController::askAboutLocks(const HeldLocks &held)
         if (!releasing->value().isEmpty())
             HostAccess::writeToCommandLine(tr("These files are still locked by you: %1")
                                                .arg(releasing->value().join(QLatin1String(", "))));
-        signOut();
+        signedOutAsAsked();
     });
+}
+
+void LoggingController::signedOutAsAsked()
+{
+    signOut();
+    HostAccess::writeToCommandLine(tr("Signed out of the AUREX Platform."));
 }
 
 void LoggingController::setMainMenuText(bool isLogin)

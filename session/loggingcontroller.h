@@ -50,6 +50,8 @@ private:
     // Runs a job of the sign-out under the "Please wait" box; done follows unless cancelled.
     void runBusy(AurexJob *job, std::function<void()> done);
     void askAboutLocks(const HeldLocks &held);
+    // Signs out and says so on the command line.
+    void signedOutAsAsked();
 
     AurexPlatform *m_platform; // outlives the controller
     bool m_busy = false;

@@ -108,6 +108,7 @@ private:
     User m_alice{"alice", "alice-demo-pw", {}};
     User m_bob{"bob", "bob-demo-pw", {}};
     QString m_savedStamp; // bridge.dwg's platform stamp after alice's save
+    QStringList m_commandLine; // what the last run of the host wrote on its command line
 };
 
 void TestTwoUsers::initTestCase()
@@ -150,9 +151,10 @@ void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QSt
     if (whileRunning)
         whileRunning();
     QVERIFY(lintra.waitForFinished(180000));
+    m_commandLine = QString::fromUtf8(lintra.readAllStandardError()).split('\n');
     const bool succeeded = lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0;
     if (!succeeded)
-        qWarning().noquote() << lintra.readAllStandardError();
+        qWarning().noquote() << m_commandLine.join('\n');
     QVERIFY(succeeded);
 }
 
@@ -176,6 +178,11 @@ void TestTwoUsers::bobDownloadsTheDrawing()
 {
     runHost(m_bob, openFromPlatform("bridge", 8) + QStringList{"_UISNAPSHOT bob-opened.json"});
     QVERIFY(QFileInfo::exists(m_bob.file("Documents/bridge.dwg")));
+    // bridge.dwg, deck.dwg, piers.dxf, rebar.dxf (referenced twice), deck-photo.png, logo.png
+    // and load-table.pdf.
+    QVERIFY2(m_commandLine.contains("Downloaded 7 files into "
+                                    + QDir::toNativeSeparators(m_bob.file("Documents")) + "."),
+             qPrintable(m_commandLine.join('\n')));
     const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-opened.json"));
     QCOMPARE(rows.value("bridge.dwg").status, QString("Status: Current"));
 }
@@ -216,9 +223,13 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
              QString("Sign In to AUREX Platform"));
     QVERIFY(!isShown(started, "splitterWidget"));
 
-    // deck.dwg, locked by bob, put the dialog in error; left out, the rest was saved.
+    // deck.dwg, locked by bob, put the dialog in error; left out, the rest was saved: the
+    // picture, new, and bridge.dwg, which now references it.
     const WidgetSnapshotFile save(m_alice.file("alice-save.json"));
     QVERIFY(isShown(save, "error_label"));
+    for (const char *line : {"Signed in to the AUREX Platform as alice.",
+                             "Saved 2 files to Common Space (1 new, 1 changed)."})
+        QVERIFY2(m_commandLine.contains(line), qPrintable(m_commandLine.join('\n')));
 
     const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-saved.json"));
     QCOMPARE(rows.value("site-photo.png").status, QString("Status: Current"));
@@ -259,6 +270,7 @@ void TestTwoUsers::bobSeesTheNewerVersionOpensItAndLocksIt()
 
     const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
     QCOMPARE(probe.lockedBy("bridge.dwg"), QString("bob"));
+    QVERIFY(m_commandLine.contains("Locked bridge.dwg."));
 }
 
 void TestTwoUsers::aliceSeesBobsLockAndCannotSaveOverIt()
@@ -416,6 +428,7 @@ void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
             {"_UITRIGGER ID_AUREX_LOGINOUT", "_UIWAITGONE aurexWidget 30",
              "_UISNAPSHOT alice-signed-out.json"},
             "alice-signed-out.png");
+    QVERIFY(m_commandLine.contains("Signed out of the AUREX Platform."));
     const WidgetSnapshotFile signedOut(m_alice.file("alice-signed-out.json"));
     QCOMPARE(signedOut.find("ID_AUREX_LOGINOUT").value("text").toString(),
              QString("Sign In to AUREX Platform"));
