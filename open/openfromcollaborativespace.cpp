@@ -167,7 +167,8 @@ void OpenFromCollaborativeSpace::tellUser(const DownloadReport &report)
         else if (report.downloadedFiles == 1)
             writeMessage(tr("Downloaded 1 file into %1.").arg(folder));
         else
-            writeMessage(tr("Downloaded %1 files into %2.").arg(report.downloadedFiles).arg(folder));
+            writeMessage(
+                tr("Downloaded %1 files into %2.").arg(report.downloadedFiles).arg(folder));
         if (!report.problem.isEmpty())
             QMessageBox::warning(this, tr("Error"), report.problem, QMessageBox::Ok);
     }
