@@ -12,6 +12,7 @@
 #include <netdb.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <vector>
@@ -42,6 +43,14 @@ QString addressText(const sockaddr *address)
         inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 *>(address)->sin6_addr, text,
                   sizeof text);
     return QString::fromLatin1(text);
+}
+
+// A byte below space or DEL: no path of the interface holds one.
+bool hasControlCharacter(const std::string &path)
+{
+    return std::any_of(path.begin(), path.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == '\x7f';
+    });
 }
 
 // What the server keeps for one request between the library's calls.
@@ -77,6 +86,32 @@ struct HttpServer::Callbacks {
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
         watch.opened(connection, fd ? fd->connect_fd : -1,
                      peer ? addressText(peer->client_addr) : QString());
+    }
+
+    // Decodes %XX in place as the library would, except that an encoded NUL, which would cut
+    // the text short, becomes DEL: a path holding either is refused whole (see access()).
+    static size_t unescape(void *, MHD_Connection *, char *text)
+    {
+        auto hex = [](char c) {
+            return c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
+        };
+        char *out = text;
+        for (const char *in = text; *in; ++out) {
+            const int high = in[0] == '%' ? hex(in[1]) : -1;
+            const int low = high >= 0 ? hex(in[2]) : -1;
+            if (low < 0) {
+                *out = *in++;
+                continue;
+            }
+            const char decoded = static_cast<char>(high * 16 + low);
+            *out = decoded == '\0' ? '\x7f' : decoded;
+            in += 3;
+        }
+        *out = '\0';
+        return static_cast<size_t>(out - text);
     }
 
     static void *uriSeen(void *cls, const char *, MHD_Connection *connection)
@@ -177,6 +212,9 @@ struct HttpServer::Callbacks {
             if (request.headers.size() > static_cast<size_t>(kMaxHeaders)) {
                 state->exchange = std::make_unique<HttpExchange>(
                     HttpResponse::error(431, QStringLiteral("too many header fields")));
+            } else if (hasControlCharacter(request.path)) {
+                state->exchange = std::make_unique<HttpExchange>(HttpResponse::error(
+                    400, QStringLiteral("the path holds a control character")));
             } else {
                 try {
                     state->exchange = server.m_handler(request);
@@ -283,6 +321,8 @@ bool HttpServer::start(QString *error)
         item(MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Callbacks::connection),
              this),
         item(MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&Callbacks::uriSeen), this),
+        item(MHD_OPTION_UNESCAPE_CALLBACK, reinterpret_cast<intptr_t>(&Callbacks::unescape),
+             nullptr),
         item(MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&Callbacks::log), nullptr),
     };
     if (tls) {

@@ -52,6 +52,8 @@ private slots:
     void slowHeadSendersDoNotHoldOthersUp();
     void burstOfConnectionsIsServed();
     void connectionCarriesRequestAfterRequest();
+    void pathsWithControlCharactersAreRefused_data();
+    void pathsWithControlCharactersAreRefused();
     void crowdSigningInIsServed();
     void oneClientCannotTakeEveryConnection();
     void largeFilesStreamBothWays();
@@ -187,6 +189,29 @@ void TestPlatformHostile::connectionCarriesRequestAfterRequest()
         socket->waitForReadyRead(200);
         socket->readAll();
     }
+}
+
+void TestPlatformHostile::pathsWithControlCharactersAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("suffix"); // after the object's id
+    QTest::addColumn<int>("status");
+    QTest::newRow("the content itself") << QByteArray("/content") << 200;
+    // Cut at the NUL, the path would name the object.
+    QTest::newRow("encoded NUL") << QByteArray("%00/content") << 400;
+    QTest::newRow("encoded line feed") << QByteArray("%0A/content") << 400;
+    QTest::newRow("encoded DEL") << QByteArray("/content%7f") << 400;
+}
+
+void TestPlatformHostile::pathsWithControlCharactersAreRefused()
+{
+    QFETCH(QByteArray, suffix);
+    QFETCH(int, status);
+    const QByteArray id = m_platform->demoObjectId("bridge.dwg").toLatin1();
+    QVERIFY(!id.isEmpty());
+    auto socket = connectTo(m_platform->port());
+    socket->write("GET /api/v1/objects/" + id + suffix + " HTTP/1.1\r\nHost: platform\r\n"
+                  "Authorization: Bearer " + m_token.toLatin1() + "\r\n\r\n");
+    QCOMPARE(answerStatus(*socket, 5000), status);
 }
 
 void TestPlatformHostile::crowdSigningInIsServed()
