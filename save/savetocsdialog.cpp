@@ -179,7 +179,18 @@ void SaveToCSDialog::queryDetails(const std::shared_ptr<ReferenceTree> &tree)
             const FileDatabase database(m_tenant);
             m_set->build(*top, query->details(), database);
         }
-        showRows();
+        // New files whose titles the space has already show red as the dialog opens.
+        const QMap<QString, QStringList> titles = m_set->titlesToCheck();
+        if (titles.isEmpty()) {
+            showRows();
+            return;
+        }
+        auto *search = new DuplicateSearch(m_platform, titles, this);
+        goesIfCancelled(search);
+        m_jobs->run(search, [this, search] {
+            m_set->evaluateDuplicates(search->duplicates());
+            showRows();
+        });
     });
 }
 
