@@ -8,7 +8,10 @@
 #include "session/signedin.h"
 #include "workingcopy/filedatabase.h"
 
+#include <fzfileinfo.h>
+
 #include "docpicture.h"
+#include "platformdouble.h"
 #include "platformprobe.h"
 #include "savetestsupport.h"
 
@@ -100,6 +103,51 @@ private slots:
         QCOMPARE(row.actionMenu()->lockState(), stateAfter);
         QCOMPARE(row.actionMenu()->lockAction()->text(),
                  stateAfter == NotLocked ? QStringLiteral("Lock") : QStringLiteral("Unlock"));
+    }
+
+    // A platform that cannot be reached: the box names the file and why; one that does not
+    // answer: Escape on the "Please wait" box ends the wait, and the lock stays as it was.
+    void lockWithoutAnAnswerSaysWhyOrIsCancelled()
+    {
+        PlatformDouble platform;
+        const QString name = platform.addObject("quay.dxf", "0\nEOF\n");
+        FzFileInfo record;
+        record.SetTitle("quay.dxf");
+        record.SetProperty("name", name.toStdString());
+        QPushButton button;
+        button.show();
+        ListViewActionMenu menu(&button, {&platform, m_context.tenant, "alice"}, QString(),
+                                &record);
+        QString warned;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&warned] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                warned = box->text();
+                box->close();
+            } else if (modal && modal->objectName() == "ProgressDialog") {
+                QTest::keyClick(modal, Qt::Key_Escape);
+            }
+        });
+        answer.start(20);
+
+        platform.setBehaviour(PlatformDouble::Refuse);
+        menu.lockAction()->trigger();
+        QTRY_VERIFY(!menu.isBusy());
+        QTRY_VERIFY(!warned.isEmpty());
+        QCOMPARE(warned, QString("quay.dxf could not be locked on the collaborative space.\n"
+                                 "The AUREX Platform cannot be reached: Connection refused."));
+
+        warned.clear();
+        platform.setBehaviour(PlatformDouble::Hang);
+        menu.lockAction()->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!menu.isBusy(), 5000);
+        answer.stop();
+        platform.release();
+        // Nothing was said and the menu stays as it was; the lock is the platform's to give or
+        // not, should the call still reach it.
+        QVERIFY(warned.isEmpty());
+        QCOMPARE(menu.lockState(), int(NotLocked));
     }
 
     // Runs last: alice signs out.
