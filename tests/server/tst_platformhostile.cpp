@@ -273,14 +273,15 @@ void TestPlatformHostile::largeFilesStreamBothWays()
 {
     // Signed in beforehand: a password check alone takes tens of megabytes for a moment.
     std::vector<std::unique_ptr<PlatformClient>> clients;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 9; ++i) {
         clients.push_back(std::make_unique<PlatformClient>(m_platform->serverHost()));
         QCOMPARE(clients.back()->signIn(QStringLiteral("alice"), QStringLiteral("alice-demo-pw")),
                  200);
     }
     QJsonObject stored;
     int status = 0;
-    QVector<QString> digests(4);
+    // Eight downloads at once, as many as the platform has threads.
+    QVector<QString> digests(8);
     const qint64 growth = m_platform->memoryGrowthDuring([&] {
         status = clients[0]->checkInGenerated(QStringLiteral("large.dwg"),
                                               QStringLiteral("Common Space"), 128 * kMiB, &stored);
@@ -294,11 +295,14 @@ void TestPlatformHostile::largeFilesStreamBothWays()
         for (std::thread &download : downloads)
             download.join();
     });
+    qInfo("128 MiB check-in and eight downloads at once: platform memory grew by %lld MiB",
+          growth / kMiB);
     QCOMPARE(status, 200);
     for (const QString &digest : digests)
         QCOMPARE(digest, stored.value("_sha256").toString());
-    // A few megabytes per transfer, whatever the file's size.
-    QVERIFY2(growth < 48 * kMiB, qPrintable(QString::number(growth / kMiB) + " MiB"));
+    // A few megabytes per transfer, whatever the file's size: one whole copy per download
+    // would be a gigabyte.
+    QVERIFY2(growth < 64 * kMiB, qPrintable(QString::number(growth / kMiB) + " MiB"));
 }
 
 QTEST_GUILESS_MAIN(TestPlatformHostile)
