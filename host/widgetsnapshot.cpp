@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QBrush>
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QComboBox>
@@ -64,12 +65,35 @@ QJsonArray rowsJson(const QAbstractItemModel *model, const QModelIndex &parent,
     for (int row = 0; row < count; ++row) {
         const QModelIndex index = model->index(row, 0, parent);
         QJsonArray texts;
-        for (int column = 0; column < model->columnCount(parent); ++column)
-            texts.append(model->index(row, column, parent).data(Qt::DisplayRole).toString());
+        // What a row shows beyond its texts, for columns drawn as icons (a status) or edited
+        // in place (an action): each column's tool tip and edit text, when any differs.
+        QJsonArray toolTips;
+        QJsonArray edits;
+        bool moreTips = false;
+        bool otherEdits = false;
+        for (int column = 0; column < model->columnCount(parent); ++column) {
+            const QModelIndex cell = model->index(row, column, parent);
+            const QString text = cell.data(Qt::DisplayRole).toString();
+            const QString tip = cell.data(Qt::ToolTipRole).toString();
+            const QString edit = cell.data(Qt::EditRole).toString();
+            texts.append(text);
+            toolTips.append(tip);
+            edits.append(edit);
+            moreTips = moreTips || (column > 0 && !tip.isEmpty());
+            otherEdits = otherEdits || edit != text;
+        }
         QJsonObject json { { QStringLiteral("texts"), texts } };
         const QString toolTip = index.data(Qt::ToolTipRole).toString();
         if (!toolTip.isEmpty())
             json.insert(QStringLiteral("toolTip"), toolTip);
+        if (moreTips)
+            json.insert(QStringLiteral("toolTips"), toolTips);
+        if (otherEdits)
+            json.insert(QStringLiteral("edits"), edits);
+        const QVariant background = index.data(Qt::BackgroundRole);
+        if (background.canConvert<QBrush>() && background.value<QBrush>().style() != Qt::NoBrush)
+            json.insert(QStringLiteral("background"),
+                        background.value<QBrush>().color().name(QColor::HexArgb));
         const QVariant checkState = index.data(Qt::CheckStateRole);
         if (checkState.isValid())
             json.insert(QStringLiteral("checkState"), checkState.toInt());

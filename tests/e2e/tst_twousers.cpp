@@ -62,6 +62,20 @@ bool editOutsideTheHost(const QString &path, const QByteArray &comment)
     return file.seek(0) && file.write("999\n" + comment + '\n' + bytes) > bytes.size();
 }
 
+// The save dialog's row of that file, found among the rows and their children.
+QJsonObject saveRow(const QJsonArray &rows, const QString &title)
+{
+    for (const QJsonValue &value : rows) {
+        const QJsonObject row = value.toObject();
+        if (row.value("texts").toArray().at(0).toString() == title)
+            return row;
+        const QJsonObject below = saveRow(row.value("rows").toArray(), title);
+        if (!below.isEmpty())
+            return below;
+    }
+    return QJsonObject();
+}
+
 bool isShown(const WidgetSnapshotFile &snapshot, const QString &name)
 {
     const QJsonObject widget = snapshot.find(name);
@@ -227,6 +241,16 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     // picture, new, and bridge.dwg, which now references it.
     const WidgetSnapshotFile save(m_alice.file("alice-save.json"));
     QVERIFY(isShown(save, "error_label"));
+    // A script reads why: the row is red, says whose lock it is, and proposes its action.
+    const QJsonArray saveRows = save.find("SaveDialogTreeView").value("rows").toArray();
+    const QJsonObject deck = saveRow(saveRows, "deck.dwg");
+    const QJsonObject photo = saveRow(saveRows, "site-photo.png");
+    QCOMPARE(photo.value("background").toString(), QString("#ffffffff"));
+    QVERIFY(!deck.value("background").toString().isEmpty());
+    QVERIFY(deck.value("background") != photo.value("background"));
+    const QStringList deckTips = deck.value("toolTips").toVariant().toStringList();
+    QVERIFY2(!deckTips.filter("bob").isEmpty(), qPrintable(deckTips.join('|')));
+    QVERIFY(photo.value("edits").toVariant().toStringList().contains("Save As New"));
     for (const char *line : {"Signed in to the AUREX Platform as alice.",
                              "Saved 2 files to Common Space (1 new, 1 changed)."})
         QVERIFY2(m_commandLine.contains(line), qPrintable(m_commandLine.join('\n')));
