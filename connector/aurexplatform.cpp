@@ -10,6 +10,12 @@ QString AurexPlatform::noAnswerText()
     return unreachableText(reason);
 }
 
+QString AurexPlatform::failureText(const QString &refused)
+{
+    const QString reason = unreachableReason();
+    return reason.isEmpty() ? refused : unreachableText(reason);
+}
+
 QString AurexPlatform::unreachableText(const QString &reason)
 {
     return QCoreApplication::translate("AurexPlatform", "The AUREX Platform cannot be reached: %1.")

@@ -67,4 +67,7 @@ public:
     QString noAnswerText();
     // "The AUREX Platform cannot be reached: REASON."
     static QString unreachableText(const QString &reason);
+    // Why a call failed: that the platform cannot be reached when it cannot, else refused (the
+    // caller's words for a platform that answered no).
+    QString failureText(const QString &refused);
 };

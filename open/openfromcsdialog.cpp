@@ -103,12 +103,7 @@ OpenFromCSDialog::OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *s
         names = platform->spaces();
         return QString();
     });
-    // Cancelled before the spaces came, the dialog has not shown and goes.
-    connect(spaces, &AurexJob::result, this, [this, spaces] {
-        if (spaces->error() == AurexJob::KilledError && !isVisible()
-            && testAttribute(Qt::WA_DeleteOnClose))
-            deleteLater();
-    });
+    // Cancelled before the spaces came, the dialog has not shown and goes (DialogJobs).
     m_jobs->run(spaces, [this, spaces] {
         m_ui->CollabSpaceSelectorComboBox->addItems(spaces->value());
         emit spacesShown();

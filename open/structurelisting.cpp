@@ -14,8 +14,6 @@ StructureListing::StructureListing(AurexPlatform *platform, const FzFileInfo &ro
     setValueWork([platform, request](JobControl &, RecordList &listed) {
         if (platform->structure(*request, &listed) && !listed.empty())
             return QString();
-        const QString reason = platform->unreachableReason();
-        return reason.isEmpty() ? tr("The drawing and its references could not be listed.")
-                                : AurexPlatform::unreachableText(reason);
+        return platform->failureText(tr("The drawing and its references could not be listed."));
     });
 }

@@ -126,13 +126,12 @@ QString SaveCheckIn::Work::run(JobControl &control)
         refusedRows.append(i);
         refusalAnswers.add(makeNameRequest(row->name, fileTypeForPath(row->path)));
     }
-    if (!refusalAnswers.empty() && !platform->details(refusalAnswers)) {
-        // No answer to the question why: the platform may be gone altogether.
-        const QString reason = platform->unreachableReason();
-        if (!reason.isEmpty())
-            return AurexPlatform::unreachableText(reason);
-    }
-    return saveDialogText("The platform did not store the files; nothing was saved.");
+    const QString refused =
+        saveDialogText("The platform did not store the files; nothing was saved.");
+    // No answer to the question why: the platform may be gone altogether.
+    if (!refusalAnswers.empty() && !platform->details(refusalAnswers))
+        return platform->failureText(refused);
+    return refused;
 }
 
 QString SaveCheckIn::summary() const

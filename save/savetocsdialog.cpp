@@ -140,27 +140,15 @@ void SaveToCSDialog::buildRows()
         names = platform->spaces();
         return QString();
     });
-    goesIfCancelled(spaces);
     m_jobs->run(spaces, [this, spaces, tree] {
         fillSpaces(spaces->value());
         queryDetails(tree);
     });
 }
 
-void SaveToCSDialog::goesIfCancelled(AurexJob *job)
-{
-    // Cancelled before it had rows, the dialog has nothing to show.
-    connect(job, &AurexJob::result, this, [this, job] {
-        if (job->error() == AurexJob::KilledError && !isVisible()
-            && testAttribute(Qt::WA_DeleteOnClose))
-            deleteLater();
-    });
-}
-
 void SaveToCSDialog::queryDetails(const std::shared_ptr<ReferenceTree> &tree)
 {
     auto *query = new FileDetailsJob(m_platform, m_tenant, tree->paths(), this);
-    goesIfCancelled(query);
     // The tree stays with the job until its answer has come.
     m_jobs->run(query, [this, query, tree] {
         if (query->error() != AurexJob::NoError) {
@@ -186,7 +174,6 @@ void SaveToCSDialog::queryDetails(const std::shared_ptr<ReferenceTree> &tree)
             return;
         }
         auto *search = new DuplicateSearch(m_platform, titles, this);
-        goesIfCancelled(search);
         m_jobs->run(search, [this, search] {
             m_set->evaluateDuplicates(search->duplicates());
             showRows();

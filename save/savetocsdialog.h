@@ -5,7 +5,6 @@
 
 #include <memory>
 
-class AurexJob;
 class AurexPlatform;
 class DialogJobs;
 class ReferenceTree;
@@ -74,8 +73,6 @@ private:
     void fillSpaces(const QStringList &spaces);
     // Asks the platform about the tree's files, then shows the rows.
     void queryDetails(const std::shared_ptr<ReferenceTree> &tree);
-    // The dialog goes when job is cancelled before it showed.
-    void goesIfCancelled(AurexJob *job);
     // Recounts the rows and shows the error label when some row to save is in error.
     void updateErrorLabel();
     void showUploadError(const QString &details);

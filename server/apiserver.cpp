@@ -480,9 +480,7 @@ void ApiServer::installRoutes()
         const UploadSession session = UploadSession::create(
             who.userId, static_cast<qint64>(size),
             body.value(QStringLiteral("sha256")).toString().toLower());
-        return QJsonValue(QJsonObject{{QStringLiteral("upload"), session.id()},
-                                      {QStringLiteral("received"), 0},
-                                      {QStringLiteral("size"), size}});
+        return QJsonValue(session.state());
     };
     m_jsonRoutes["POST /autonames"] = [](const Caller &who, const QJsonObject &body) {
         const QStringList names =

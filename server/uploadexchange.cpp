@@ -69,9 +69,7 @@ void UploadExchange::finish()
 HttpResponse UploadExchange::progressAnswer(int status, const UploadSession &session,
                                             const QString &error)
 {
-    QJsonObject body{{QStringLiteral("upload"), session.id()},
-                     {QStringLiteral("received"), static_cast<double>(session.received())},
-                     {QStringLiteral("size"), static_cast<double>(session.size())}};
+    QJsonObject body = session.state();
     if (!error.isEmpty())
         body.insert(QStringLiteral("error"), error);
     return HttpResponse::json(status, body);

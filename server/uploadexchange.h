@@ -18,7 +18,7 @@ public:
     bool receive(const char *data, size_t size) override;
     void finish() override;
 
-    // What a client needs to go on: how much the platform has of how much.
+    // The session's state as an answer, with an error message when there is one.
     static HttpResponse progressAnswer(int status, const UploadSession &session,
                                        const QString &error = QString());
 

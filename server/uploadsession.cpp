@@ -83,6 +83,13 @@ void UploadSession::removeExpired(qint64 maxAgeSeconds)
     Database::exec(QStringLiteral("DELETE FROM uploads WHERE created_at < ?"), {oldest});
 }
 
+QJsonObject UploadSession::state() const
+{
+    return QJsonObject{{QStringLiteral("upload"), m_id},
+                       {QStringLiteral("received"), static_cast<double>(received())},
+                       {QStringLiteral("size"), static_cast<double>(m_size)}};
+}
+
 qint64 UploadSession::received() const
 {
     return Database::value(QStringLiteral("SELECT COALESCE(SUM(length), 0) FROM upload_pieces "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIODevice>
+#include <QJsonObject>
 #include <QString>
 
 #include <optional>
@@ -44,6 +45,8 @@ public:
     // Bytes received so far.
     qint64 received() const;
     bool isComplete() const { return received() == m_size; }
+    // What a client needs to go on: {"upload", "received", "size"}.
+    QJsonObject state() const;
     void remove() const;
 
     // Makes the caller the one append of this upload in this process, and returns its turn. An

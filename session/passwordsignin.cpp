@@ -89,12 +89,9 @@ QString passwordSignInCall(AurexPlatform &platform, const QString &userName,
     if (ok)
         return QString();
     // Refused credentials, or no platform to refuse them.
-    const QString reason = platform.unreachableReason();
-    if (!reason.isEmpty())
-        return AurexPlatform::unreachableText(reason);
-    return QCoreApplication::translate(
+    return platform.failureText(QCoreApplication::translate(
         "CSLoginDialog",
-        "Authentication failed! Your username and/or your password are incorrect");
+        "Authentication failed! Your username and/or your password are incorrect"));
 }
 
 void finishSignIn(ShowAurexTaskPane *session, const SignInTarget &target, const QString &failure)

@@ -22,7 +22,8 @@ public:
     explicit DialogJobs(QWidget *dialog);
 
     // Starts job, which this object takes over, and calls done with its result unless the
-    // user cancelled it.
+    // user cancelled it. A dialog not shown yet when its job is cancelled, and deleted when
+    // closed, is deleted.
     void run(AurexJob *job, std::function<void()> done, Box box = PleaseWait);
     // A job of the dialog runs.
     bool isBusy() const { return m_running > 0; }
