@@ -15,7 +15,8 @@ public:
     virtual void setName(const QString &name) = 0;
     virtual void setStatus(int status) = 0;
     virtual void setLockState(int lockState) = 0;
-    virtual void setLockToolTip(const QString &text) = 0;
+    // Who holds the lock (empty when nobody or not known): the lock's tool tip and words.
+    virtual void setLockOwner(const QString &owner) = 0;
     // The details text from the file's name, platform stamp and collaborative space.
     virtual void setText(const QString &fileName, const QString &platformStamp,
                          const QString &collaborativeSpace) = 0;

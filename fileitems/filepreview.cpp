@@ -9,6 +9,8 @@
 
 namespace {
 const char kDrawingIcon[] = ":/embedded/UI/Resources/FzxUiFzV1Drawings.png";
+const char kDxfIcon[] = ":/embedded/UI/Resources/LxUiDxfPreview.png";
+const char kImageIcon[] = ":/embedded/UI/Resources/LxUiImagePreview.png";
 const char kPdfIcon[] = ":/embedded/UI/Resources/FzxUiPDFDocument.png";
 const char *const kImageSuffixes[] = {".bmp", ".jpg", ".gif", ".png"};
 } // namespace
@@ -18,13 +20,16 @@ QString previewSourceFor(const QString &localPath)
     const QString suffix = pathSuffixUpper(localPath);
     if (isDrawingPath(localPath)) {
         const QString written = drawingPreviewPath(localPath);
-        return QFileInfo::exists(written) ? written : QString::fromLatin1(kDrawingIcon);
+        if (QFileInfo::exists(written))
+            return written;
+        return QString::fromLatin1(suffix == QLatin1String("DXF") ? kDxfIcon : kDrawingIcon);
     }
     if (suffix == QLatin1String("PDF"))
         return QString::fromLatin1(kPdfIcon);
     for (const char *imageSuffix : kImageSuffixes) {
+        // An image not (or no longer) on disk shows the image icon rather than nothing.
         if (localPath.contains(QLatin1String(imageSuffix), Qt::CaseInsensitive))
-            return localPath;
+            return QFileInfo::exists(localPath) ? localPath : QString::fromLatin1(kImageIcon);
     }
     return QString();
 }

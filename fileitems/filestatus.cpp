@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFont>
 #include <QHash>
 #include <QLocale>
 #include <QPixmap>
@@ -55,6 +56,52 @@ QString fileStatusText(int status)
     }
 }
 
+QString fileStatusWord(int status)
+{
+    switch (status) {
+    case FileStatusNew: return QCoreApplication::translate(kContext, "New");
+    case FileStatusModifiedLocally: return QCoreApplication::translate(kContext, "Changed here");
+    case FileStatusCurrent: return QCoreApplication::translate(kContext, "Current");
+    case FileStatusOutOfDate:
+        return QCoreApplication::translate(kContext, "Newer on the platform");
+    case FileStatusSyncing: return QCoreApplication::translate(kContext, "Checking...");
+    default: return QString();
+    }
+}
+
+QString lockWord(int lockState, const QString &owner)
+{
+    if (lockState == LockedByMe)
+        return QCoreApplication::translate(kContext, "Locked by you");
+    if (lockState != LockedByOther)
+        return QString();
+    return owner.isEmpty() ? QCoreApplication::translate(kContext, "Locked by someone else")
+                           : QCoreApplication::translate(kContext, "Locked by %1").arg(owner);
+}
+
+QString fileStateLegend()
+{
+    return QCoreApplication::translate(
+        kContext,
+        "Current: the platform has this very version.\n"
+        "Changed here: saved on this computer since it came from the platform.\n"
+        "Newer on the platform: someone saved a later version; open the drawing again to get it.\n"
+        "New: not on the platform yet.\n"
+        "Locked by you: only you can save changes until you unlock it.\n"
+        "Locked by NAME: only NAME can save changes until the file is unlocked.");
+}
+
+QFont secondaryFont(const QFont &font)
+{
+    QFont smaller = font;
+    // A font may be set in points or in pixels; the other size then reads as -1.
+    if (font.pointSizeF() > 0)
+        smaller.setPointSizeF(font.pointSizeF() * 0.85);
+    else
+        smaller.setPixelSize(qMax(1, font.pixelSize() * 85 / 100));
+    return smaller;
+}
+
 QString lockIconPath(int lockState)
 {
     switch (lockState) {
@@ -85,11 +132,24 @@ QString fileDetailsText(const QString &fileName, const QString &platformStamp,
 {
     if (collaborativeSpace.isEmpty())
         return fileName;
-    const QDateTime modified = parsePlatformStamp(platformStamp).toLocalTime();
     return fileName + QLatin1Char('\n')
         + QCoreApplication::translate(kContext, "Last Modification Date: ")
-        + QLocale::system().toString(modified, QLocale::ShortFormat) + QLatin1Char('\n')
-        + collaborativeSpace;
+        + platformStampText(platformStamp) + QLatin1Char('\n') + collaborativeSpace;
+}
+
+QString platformStampText(const QString &platformStamp)
+{
+    const QDateTime modified = parsePlatformStamp(platformStamp);
+    return modified.isValid()
+        ? QLocale::system().toString(modified.toLocalTime(), QLocale::ShortFormat)
+        : QString();
+}
+
+QString fileSizeText(qint64 bytes)
+{
+    if (bytes < 0)
+        return QString();
+    return QLocale::system().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
 qint64 platformStampMSecs(const QString &platformStamp)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QFont;
 class QPixmap;
 
 // The status of a listed file against the collaborative space: the file database's
@@ -27,12 +28,28 @@ enum LockState {
 QPixmap fileStatusPixmap(int status);
 // The tool tip of a status ("Status: Current"); empty for FileStatusUnknown.
 QString fileStatusText(int status);
+// The status in a few words for the lists ("Newer on the platform"); empty for
+// FileStatusUnknown.
+QString fileStatusWord(int status);
+// Who holds a lock in a few words: "Locked by you", "Locked by bob" (owner), or empty when the
+// file is not locked.
+QString lockWord(int lockState, const QString &owner);
+// What the lists' status words and icons mean, one per line: the lists' legend.
+QString fileStateLegend();
+// The font of the lists' second lines (state words, grid captions): font, a little smaller.
+QFont secondaryFont(const QFont &font);
 // The resource of a lock state's icon; empty for NotLocked.
 QString lockIconPath(int lockState);
 // The lock state of a file whose "_LockedBy" is lockedBy, seen by currentUser.
 int lockStateFor(const QString &lockedBy, const QString &currentUser);
 // The tool tip of a lock icon: who holds the lock and what that means.
 QString lockOwnerMessage(const QString &owner);
+
+// A platform stamp in the system's short local date and time form; empty when the text is not
+// a stamp.
+QString platformStampText(const QString &platformStamp);
+// A file size as the lists show it ("12.3 KB"); empty for a negative size.
+QString fileSizeText(qint64 bytes);
 
 // The details text of a file: its name, then the platform stamp in the system's short local
 // form and the collaborative space, each on its own line; the name alone without a space.

@@ -1,18 +1,26 @@
 #include "iconmenu.h"
 
+#include <QAction>
 #include <QHash>
 #include <QMenu>
 #include <QPixmap>
 
-QMenu *createIconMenu(QWidget *parent, const QSize &size)
+QMenu *createIconMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
-    menu->setToolTipsVisible(true);
     QPalette colours = menu->palette();
     colours.setColor(QPalette::Highlight, Qt::gray);
     menu->setPalette(colours);
-    menu->setFixedSize(size);
     return menu;
+}
+
+QAction *addIconAction(QMenu *menu, const char *resource, int side, const QString &text,
+                       const char *objectName)
+{
+    QAction *action = menu->addAction(scaledIcon(resource, side), text);
+    action->setToolTip(text);
+    action->setObjectName(QLatin1String(objectName));
+    return action;
 }
 
 QIcon scaledIcon(const char *resource, int side)

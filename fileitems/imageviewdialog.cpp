@@ -66,6 +66,7 @@ void ImageViewDialog::setStatus(int status)
     m_status = status;
     m_ui->StatusLabel->setPixmap(fileStatusPixmap(status));
     m_ui->StatusLabel->setToolTip(fileStatusText(status));
+    m_ui->stateLabel->setStatus(status);
 }
 
 void ImageViewDialog::setLockState(int lockState)
@@ -75,13 +76,15 @@ void ImageViewDialog::setLockState(int lockState)
     const QString icon = lockIconPath(lockState);
     m_ui->LockButton->setIcon(icon.isEmpty() ? QIcon() : resourceIcon(icon));
     m_ui->LockButton->setVisible(!icon.isEmpty());
+    m_ui->stateLabel->setLockState(lockState);
     if (m_menu)
         m_menu->setLockState(lockState);
 }
 
-void ImageViewDialog::setLockToolTip(const QString &text)
+void ImageViewDialog::setLockOwner(const QString &owner)
 {
-    m_ui->LockButton->setToolTip(text);
+    m_ui->LockButton->setToolTip(owner.isEmpty() ? QString() : lockOwnerMessage(owner));
+    m_ui->stateLabel->setLockOwner(owner);
 }
 
 void ImageViewDialog::setText(const QString &fileName, const QString &platformStamp,

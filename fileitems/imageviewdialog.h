@@ -38,7 +38,7 @@ public:
     void setName(const QString &name) override;
     void setStatus(int status) override;
     void setLockState(int lockState) override;
-    void setLockToolTip(const QString &text) override;
+    void setLockOwner(const QString &owner) override;
     // The name's tool tip.
     void setText(const QString &fileName, const QString &platformStamp,
                  const QString &collaborativeSpace) override;

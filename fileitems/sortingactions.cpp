@@ -7,7 +7,6 @@
 
 namespace {
 constexpr int kIconSide = 20;
-const QSize kMenuSize(34, 90);
 
 } // namespace
 
@@ -15,30 +14,31 @@ SortingActions::SortingActions(QToolButton *button)
     : QObject(button)
     , m_button(button)
 {
-    QMenu *menu = createIconMenu(button, kMenuSize);
+    QMenu *menu = createIconMenu(button);
 
     struct Entry {
-        const char *toolTip;
+        const char *text;
         const char *icon;
+        const char *objectName;
         void (SortingActions::*slot)();
     };
     const Entry entries[] = {
         {QT_TR_NOOP("Sort by Newest Modified"),
-         ":/embedded/UI/Resources/FzxUiSortbyNewestModified.png",
+         ":/embedded/UI/Resources/FzxUiSortbyNewestModified.png", "sortNewestAction",
          &SortingActions::actionSortbyNewestModified_triggered},
         {QT_TR_NOOP("Sort by Oldest Modified"),
-         ":/embedded/UI/Resources/FzxUiSortbyOldestModified.png",
+         ":/embedded/UI/Resources/FzxUiSortbyOldestModified.png", "sortOldestAction",
          &SortingActions::actionSortbyOldestModified_triggered},
         {QT_TR_NOOP("Sort by Ascending Name"),
-         ":/embedded/UI/Resources/FzxUiSortbyAscendingName.png",
+         ":/embedded/UI/Resources/FzxUiSortbyAscendingName.png", "sortAscendingAction",
          &SortingActions::actionSortbyAscendingName_triggered},
         {QT_TR_NOOP("Sort by Descending Name"),
-         ":/embedded/UI/Resources/FzxUiSortbyDescendingName.png",
+         ":/embedded/UI/Resources/FzxUiSortbyDescendingName.png", "sortDescendingAction",
          &SortingActions::actionSortZtoAAction_triggered},
     };
     for (int i = 0; i < 4; ++i) {
-        QAction *action = menu->addAction(scaledIcon(entries[i].icon, kIconSide), QString());
-        action->setToolTip(tr(entries[i].toolTip));
+        QAction *action = addIconAction(menu, entries[i].icon, kIconSide, tr(entries[i].text),
+                                        entries[i].objectName);
         connect(action, &QAction::triggered, this, entries[i].slot);
         m_actions[i] = action;
     }

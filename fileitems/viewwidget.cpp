@@ -2,6 +2,7 @@
 
 #include "fileitemsconstants.h"
 #include "filepreview.h"
+#include "filestatelabel.h"
 #include "filestatus.h"
 #include "iconmenu.h"
 #include "listviewactionmenu.h"
@@ -12,7 +13,7 @@
 #include <fzfileinfo.h>
 
 #include <QBoxLayout>
-#include <QFontInfo>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
@@ -23,17 +24,19 @@ const char kHighlightedPreviewStyle[] = "QLabel{background-color: #ffffff; borde
 const char kPlainPreviewStyle[] = "QLabel{background-color: #ffffff; border: 1px solid  #e2e4e3}";
 
 constexpr int kGridSide = 98;
-constexpr int kGridNameHeight = 26;
-constexpr int kGridHeight = kGridSide + kGridNameHeight;
-// The grid's name and space are elided to the cell less a small inset.
-constexpr int kGridTextWidth = 94;
-constexpr int kGridMinimumTextPixels = 7;
-constexpr int kTileHeight = 62;
+// Under a grid cell's preview: name, space, lock holder.
+constexpr int kGridTextLines = 3;
+// A grid cell is at least this many average characters of its captions wide, so that a usual
+// name and space show in full at any font size; its lines are elided to the cell less a small
+// inset.
+constexpr int kGridCharacters = 17;
+constexpr int kGridTextInset = 4;
+constexpr int kTileMargin = 6;
 constexpr int kTilePreviewSide = 50;
 constexpr int kStatusSide = 20;
-const QRect kTileBadge(30, 2, 16, 16);
+constexpr int kTileBadgeSide = 16;
 const QRect kGridBadge(70, 0, 32, 32);
-const QRect kMoreActionGeometry(190, 15, 15, 15);
+constexpr int kMoreActionSide = 20;
 } // namespace
 
 ViewWidget::ViewWidget(const QString &localPath, const FileItemContext &context,
@@ -43,6 +46,10 @@ ViewWidget::ViewWidget(const QString &localPath, const FileItemContext &context,
     , m_localPath(localPath)
 {
     build();
+    const QFileInfo file(localPath);
+    if (file.exists())
+        m_size = file.size();
+    m_stateLabel->setSize(m_size);
     setStatus(FileStatusSyncing);
     setLockState(NotLocked);
     setKnown(false);
@@ -57,8 +64,10 @@ ViewWidget::ViewWidget(const FzFileInfo &record, const FileItemContext &context,
 {
     m_displayName = m_title;
     build();
+    m_size = recordProperty(record, kKeySize).toLongLong();
+    m_stateLabel->setSize(m_size);
     const QString lockedBy = recordProperty(record, kKeyLockedBy);
-    setLockToolTip(lockOwnerMessage(lockedBy));
+    setLockOwner(lockedBy.simplified());
     setStatus(FileStatusUnknown);
     setKnown(true);
     setLockState(lockStateFor(lockedBy.simplified(), m_context.currentUser));
@@ -75,33 +84,38 @@ void ViewWidget::build()
     m_lockBadge->setScaledContents(true);
     m_nameLabel = new QLabel(this);
     m_nameLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    // The grid cell's name and space share two lines of a fixed height: the label's font is
-    // made small enough for both to show in full height.
-    QFont nameFont = m_nameLabel->font();
-    for (int pixels = QFontInfo(nameFont).pixelSize();
-         pixels > kGridMinimumTextPixels && 2 * QFontMetrics(nameFont).lineSpacing() > kGridNameHeight;)
-        nameFont.setPixelSize(--pixels);
-    m_nameLabel->setFont(nameFont);
+    m_nameLabel->setFont(secondaryFont(m_nameLabel->font()));
     m_textLabel = new QLabel(this);
-    m_textLabel->setFont(QFont(QStringLiteral("Arial")));
+    // Arial at the lists' size: a bare QFont("Arial") would be 12 points, larger than the rest.
+    QFont textFont = m_textLabel->font();
+    textFont.setFamily(QStringLiteral("Arial"));
+    m_textLabel->setFont(textFont);
     m_textLabel->setStyleSheet(QLatin1String(kBorderlessLabel));
     m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("status_label"));
     m_statusLabel->setFixedSize(kStatusSide, kStatusSide);
     m_statusLabel->setStyleSheet(QLatin1String(kBorderlessLabel));
+    m_stateLabel = new FileStateLabel(this);
+    m_stateLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     m_moreActionButton = new QPushButton(this);
     m_moreActionButton->setObjectName(QStringLiteral("MoreActionButton"));
-    m_moreActionButton->setGeometry(kMoreActionGeometry);
+    m_moreActionButton->setFixedSize(kMoreActionSide, kMoreActionSide);
     m_moreActionButton->setStyleSheet(QLatin1String(kMoreActionStyle));
     m_moreActionButton->setIcon(resourceIcon(QLatin1String(kMoreActionIcon)));
     m_moreActionButton->setToolTip(tr("More Action"));
 
-    // Laid out right to left in tiles (the preview ends up left of the text) and top to bottom
-    // in the grid, where the hidden status and text take no room.
+    // Laid out right to left in tiles (the preview ends up left of the text and its state line)
+    // and top to bottom in the grid, where the hidden status and text take no room.
+    auto *textColumn = new QVBoxLayout;
+    textColumn->setContentsMargins(0, 0, 0, 0);
+    textColumn->setSpacing(0);
+    textColumn->addWidget(m_textLabel);
+    textColumn->addWidget(m_stateLabel);
     m_layout = new QBoxLayout(QBoxLayout::TopToBottom, this);
+    m_layout->addWidget(m_moreActionButton);
     m_layout->addWidget(m_statusLabel);
-    m_layout->addWidget(m_textLabel, 1);
+    m_layout->addLayout(textColumn, 1);
     m_layout->addWidget(m_previewLabel);
     m_layout->addWidget(m_nameLabel);
     setMouseTracking(true);
@@ -134,8 +148,10 @@ void ViewWidget::setName(const QString &name)
     m_displayName = name;
     if (m_textLabel->text().isEmpty())
         m_textLabel->setText(name);
-    if (m_nameLabel->text().isEmpty())
-        m_nameLabel->setText(m_nameLabel->fontMetrics().elidedText(name, Qt::ElideMiddle, kGridTextWidth));
+    if (m_fileName.isEmpty()) {
+        m_fileName = name;
+        showGridText();
+    }
 }
 
 void ViewWidget::setStatus(int status)
@@ -143,6 +159,7 @@ void ViewWidget::setStatus(int status)
     m_status = status;
     m_statusLabel->setPixmap(fileStatusPixmap(status));
     m_statusLabel->setToolTip(fileStatusText(status));
+    m_stateLabel->setStatus(status);
 }
 
 void ViewWidget::setLockState(int lockState)
@@ -150,14 +167,19 @@ void ViewWidget::setLockState(int lockState)
     m_lockState = lockState;
     const QString icon = lockIconPath(lockState);
     m_lockBadge->setPixmap(icon.isEmpty() ? QPixmap() : QPixmap(icon));
+    m_stateLabel->setLockState(lockState);
     if (m_menu)
         m_menu->setLockState(lockState);
     updatePlatformParts();
+    showGridText();
 }
 
-void ViewWidget::setLockToolTip(const QString &text)
+void ViewWidget::setLockOwner(const QString &owner)
 {
-    m_lockBadge->setToolTip(text);
+    m_lockOwner = owner;
+    m_lockBadge->setToolTip(owner.isEmpty() ? QString() : lockOwnerMessage(owner));
+    m_stateLabel->setLockOwner(owner);
+    showGridText();
 }
 
 void ViewWidget::setText(const QString &fileName, const QString &platformStamp,
@@ -167,12 +189,22 @@ void ViewWidget::setText(const QString &fileName, const QString &platformStamp,
     m_textLabel->setText(text);
     m_textLabel->setToolTip(text);
     setToolTip(text);
+    m_fileName = fileName;
+    m_space = collaborativeSpace;
+    showGridText();
+}
+
+void ViewWidget::showGridText()
+{
+    // Date and size are in the tile view and the tool tip; the grid keeps to what fits.
+    const QStringList lines = {m_fileName, m_space, lockWord(m_lockState, m_lockOwner)};
     const QFontMetrics metrics = m_nameLabel->fontMetrics();
-    QString gridText = metrics.elidedText(fileName, Qt::ElideMiddle, kGridTextWidth);
-    if (!collaborativeSpace.isEmpty())
-        gridText += QLatin1Char('\n')
-            + metrics.elidedText(collaborativeSpace, Qt::ElideMiddle, kGridTextWidth);
-    m_nameLabel->setText(gridText);
+    QStringList shown;
+    for (const QString &line : lines) {
+        if (!line.isEmpty())
+            shown << metrics.elidedText(line, Qt::ElideMiddle, gridWidth() - kGridTextInset);
+    }
+    m_nameLabel->setText(shown.join(QLatin1Char('\n')));
 }
 
 void ViewWidget::setKnown(bool known)
@@ -221,17 +253,29 @@ void ViewWidget::applyTileLayout()
     m_detailsMode = true;
     m_layout->setDirection(QBoxLayout::RightToLeft);
     m_layout->setSpacing(6);
-    m_layout->setContentsMargins(6, 6, 6, 6);
+    m_layout->setContentsMargins(kTileMargin, kTileMargin, kTileMargin, kTileMargin);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMinimumWidth(0);
     setMaximumWidth(QWIDGETSIZE_MAX);
-    setFixedHeight(kTileHeight);
-    setPreviewSize(kTilePreviewSide);
-    m_lockBadge->setGeometry(kTileBadge);
+    // The details text's three lines and the state line, or the preview when it is taller.
+    const int textHeight = m_textLabel->fontMetrics().size(0, QStringLiteral("X\nX\nX")).height()
+        + m_stateLabel->sizeHint().height() + 4;
+    const int side = qMax(kTilePreviewSide, textHeight);
+    setFixedHeight(side + 2 * kTileMargin);
+    setPreviewSize(side);
+    m_layout->setAlignment(m_previewLabel, Qt::Alignment());
+    // In the preview's top right corner.
+    m_lockBadge->setGeometry(side - kTileBadgeSide - 4, 2, kTileBadgeSide, kTileBadgeSide);
     m_textLabel->show();
     m_statusLabel->show();
+    m_stateLabel->show();
     m_nameLabel->hide();
     updatePlatformParts();
+}
+
+int ViewWidget::gridWidth() const
+{
+    return qMax(kGridSide, kGridCharacters * m_nameLabel->fontMetrics().averageCharWidth());
 }
 
 void ViewWidget::applyGridLayout()
@@ -240,12 +284,16 @@ void ViewWidget::applyGridLayout()
     m_layout->setDirection(QBoxLayout::TopToBottom);
     m_layout->setSpacing(0);
     m_layout->setContentsMargins(0, 0, 0, 0);
-    setFixedSize(kGridSide, kGridHeight);
+    const int textHeight = kGridTextLines * m_nameLabel->fontMetrics().lineSpacing() + 2;
+    const int width = gridWidth();
+    setFixedSize(width, kGridSide + textHeight);
     setPreviewSize(kGridSide);
+    m_layout->setAlignment(m_previewLabel, Qt::AlignHCenter);
     m_lockBadge->setGeometry(kGridBadge);
-    m_nameLabel->setFixedSize(kGridSide, kGridNameHeight);
+    m_nameLabel->setFixedSize(width, textHeight);
     m_nameLabel->show();
     m_textLabel->hide();
     m_statusLabel->hide();
+    m_stateLabel->hide();
     updatePlatformParts();
 }

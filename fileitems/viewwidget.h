@@ -9,7 +9,7 @@
 
 #include <memory>
 
-class ElidedLabel;
+class FileStateLabel;
 class FzFileInfo;
 class ListViewActionMenu;
 class QBoxLayout;
@@ -50,15 +50,16 @@ public:
     void setName(const QString &name) override;
     void setStatus(int status) override;
     void setLockState(int lockState) override;
-    void setLockToolTip(const QString &text) override;
+    void setLockOwner(const QString &owner) override;
     // Also the tool tips; the grid's name label shows the name and the space.
     void setText(const QString &fileName, const QString &platformStamp,
                  const QString &collaborativeSpace) override;
     // Shows or hides the "More Action" button and the lock badge.
     void setKnown(bool known) override;
 
-    // The tile geometry of the lists: a 62 pixel high row with the preview left of the details
-    // and the status (tiles), or a 98 x 124 cell with the name under the preview (grid).
+    // The tile geometry of the lists: a row with the preview left of the details, the state
+    // line and the status icon (tiles), or a 98 pixel wide cell with the name, space and lock
+    // holder under the preview (grid). Heights follow the font.
     void applyTileLayout();
     void applyGridLayout();
     // Frames the preview in the selection colour while the tile's item is selected.
@@ -74,6 +75,8 @@ private:
     void build();
     void setPreviewSize(int side);
     void showPreview();
+    void showGridText();
+    int gridWidth() const;
     void updatePlatformParts();
 
     std::unique_ptr<FzFileInfo> m_record;
@@ -81,6 +84,11 @@ private:
     QString m_localPath;
     QString m_displayName;
     QString m_title;
+    // What the grid's lines under the preview show.
+    QString m_fileName;
+    QString m_space;
+    QString m_lockOwner;
+    qint64 m_size = -1; // unknown
     QPixmap m_preview;
     int m_status = 5;
     int m_lockState = 3;
@@ -93,6 +101,7 @@ private:
     QLabel *m_nameLabel = nullptr;
     QLabel *m_textLabel = nullptr;
     QLabel *m_statusLabel = nullptr;
+    FileStateLabel *m_stateLabel = nullptr;
     QPushButton *m_moreActionButton = nullptr;
     ListViewActionMenu *m_menu = nullptr;
 };

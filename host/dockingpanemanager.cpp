@@ -2,11 +2,14 @@
 
 #include <QDockWidget>
 #include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
 
 namespace {
 
-// Width of a side pane whose module asks for none.
-constexpr int kDefaultSideWidth = 340;
+// The default width of a side pane, in average characters of the application's font: about
+// 340 pixels at the usual 9 point font, wider when the user's fonts are larger.
+constexpr int kDefaultSideCharacters = 48;
 
 Qt::DockWidgetAreas toDockAreas(int flags)
 {
@@ -55,8 +58,16 @@ QWidget *DockingPaneManager::CreateDockingPane(QWidget *content, int paneId, int
     // A pane docked at a side starts wide enough to show its content's names when the module
     // leaves the width to the host; at its minimum it would elide nearly every file name.
     if (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea) {
-        m_mainWindow->resizeDocks({ pane }, { width > 0 ? width : qMax(minWidth, kDefaultSideWidth) },
-                                  Qt::Horizontal);
+        const int defaultWidth = kDefaultSideCharacters * pane->fontMetrics().averageCharWidth();
+        const int sideWidth = width > 0 ? width : qMax(minWidth, defaultWidth);
+        m_mainWindow->resizeDocks({ pane }, { sideWidth }, Qt::Horizontal);
+        // Asked again once the window has its final size: a window still being laid out
+        // shares its width out anew and would take the pane back to its minimum.
+        QPointer<QDockWidget> shown(pane);
+        QTimer::singleShot(0, m_mainWindow, [this, shown, sideWidth] {
+            if (shown && m_mainWindow)
+                m_mainWindow->resizeDocks({ shown.data() }, { sideWidth }, Qt::Horizontal);
+        });
     }
     if (floating) {
         pane->setFloating(true);

@@ -19,6 +19,8 @@
 #include <cfxdocument.h>
 #include <cfxeditorreactor.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDir>
 #include <QDockWidget>
@@ -243,10 +245,24 @@ QImage HostApplication::windowPicture() const
     // each is painted where it stands, or centred when it stands beside the window.
     QPainter painter(&picture);
     const QRect frame = m_mainWindow->geometry();
+    QList<QWidget *> shown;
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window == m_mainWindow.get() || !window->isVisible()
-            || window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
-            continue;
+        if (window != m_mainWindow.get() && window->isVisible()
+            && window->windowType() != Qt::Popup && window->windowType() != Qt::ToolTip)
+            shown.append(window);
+    }
+    // Painted in stacking order: modeless windows first, then modal ones, a dialog after the
+    // dialog it was opened over, and the modal dialog that has the input last of all.
+    const auto rank = [](QWidget *window) {
+        int depth = 0;
+        for (QWidget *owner = window->parentWidget(); owner; owner = owner->parentWidget())
+            ++depth;
+        return (window == QApplication::activeModalWidget() ? 20000 : 0)
+            + (window->isModal() ? 10000 : 0) + depth;
+    };
+    std::stable_sort(shown.begin(), shown.end(),
+                     [&rank](QWidget *a, QWidget *b) { return rank(a) < rank(b); });
+    for (QWidget *window : shown) {
         QRect place = window->geometry().translated(-frame.topLeft());
         if (!picture.rect().contains(place))
             place.moveCenter(picture.rect().center());

@@ -28,7 +28,10 @@ MainWindow::MainWindow(CFxUiCustomizationManager *ui, HostDocumentManager *docum
 {
     setObjectName(QStringLiteral("LintraMainWindow"));
     setWindowTitle(tr("Lintra"));
-    resize(1280, 800);
+    // 1280 x 800 at the usual font of about 7 pixels a character; larger with larger fonts,
+    // so that panes and drawing keep their room when the user's fonts are scaled up.
+    const qreal scale = qMax(1.0, fontMetrics().averageCharWidth() / 7.0);
+    resize(qRound(1280 * scale), qRound(800 * scale));
 
     const auto runner = [processor](const QString &macro) { processor->runMacro(macro); };
     m_menuBuilder = new MenuBarBuilder(ui, runner);

@@ -30,7 +30,8 @@ RibbonBar::RibbonBar(CFxUiCustomizationManager *manager, MacroRunner runner, QWi
 {
     setObjectName(QStringLiteral("Ribbon"));
     setDocumentMode(true);
-    setMaximumHeight(130);
+    // As high as its panels need at the current font, no higher.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 }
 
 void RibbonBar::rebuild()

@@ -16,7 +16,7 @@ constexpr double kDefaultWaitSeconds = 10;
 const char kWaitCommand[] = "_UIWAIT";
 const char kWaitGoneCommand[] = "_UIWAITGONE";
 // Lets a given time pass, for a process outside the host to act meanwhile.
-const char kDelayCommand[] = "_DELAY";
+const char kDelayCommand[] = "_UISLEEP";
 // The longest delay a script may ask for.
 constexpr double kMaxDelaySeconds = 600;
 

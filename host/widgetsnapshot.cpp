@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -167,6 +168,31 @@ QJsonValue widgetText(const QWidget *widget)
     return QJsonValue();
 }
 
+// Whether a shown label or button shows less than its whole text: cut off at an edge, or
+// shortened with an ellipsis. Rich text and pictures are not measured.
+bool showsTextInPart(const QWidget *widget)
+{
+    if (!widget->isVisible())
+        return false;
+    if (const auto *label = qobject_cast<const QLabel *>(widget)) {
+        const QString text = label->text();
+        if (text.isEmpty() || (label->textFormat() != Qt::PlainText && Qt::mightBeRichText(text)))
+            return false;
+        const QRect room = label->contentsRect();
+        const QFontMetrics metrics(label->font());
+        const QRect needed = label->wordWrap()
+            ? metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, text)
+            : QRect(QPoint(), metrics.size(0, text));
+        // Text shortened before it was set (an ellipsis) is as much in part as text cut by the
+        // label; a pixel of rounding either way is not a cut.
+        return text.contains(QChar(0x2026)) || needed.width() > room.width() + 1
+            || needed.height() > room.height() + 1;
+    }
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return !button->text().isEmpty() && button->sizeHint().width() > button->width() + 1;
+    return false;
+}
+
 // The current index of widgets that show one of several things.
 std::optional<int> currentIndex(const QWidget *widget)
 {
@@ -198,6 +224,8 @@ QJsonObject widgetJson(const QWidget *widget)
     const QJsonValue text = widgetText(widget);
     if (!text.isNull())
         json.insert(QStringLiteral("text"), text);
+    if (showsTextInPart(widget))
+        json.insert(QStringLiteral("clipped"), true);
     if (!widget->toolTip().isEmpty())
         json.insert(QStringLiteral("toolTip"), widget->toolTip());
     const auto *button = qobject_cast<const QAbstractButton *>(widget);

@@ -20,6 +20,7 @@
 #include "session/showaurextaskpane.h"
 #include "support/calljob.h"
 #include "support/dialogjobs.h"
+#include "support/fontscale.h"
 #include "support/hostaccess.h"
 #include "support/valuejob.h"
 #include "workingcopy/downloadfolder.h"
@@ -41,14 +42,15 @@
 namespace {
 
 const char kEnabledButtonStyle[] =
-    "QPushButton{color:#77797c; border: 1px solid #b4b6ba; border-radius: 3px; padding: 6px; "
+    "QPushButton{color:#1f2326; border: 1px solid #8d9095; border-radius: 3px; padding: 6px; "
     "height: 25px;\tbackground-color: qlineargradient(spread:pad, x1:1, y1:0.570, x2:1, y2:0, "
     "stop:0 rgba(226,228,227, 255), stop:1 rgba(245,246,247, 255));}QPushButton:hover{border: "
     "1px solid #368ec4; color: #368ec4; }QPushButton:pressed{color:#5b5d5e; border: 1px solid "
     "#5b5d5e;\tbackground-color: qlineargradient(spread:pad, x1:1, y1:0.570, x2:1, y2:0, stop:0 "
     "rgba(240,241,242, 255), stop:1 rgba(225,227,227, 255));}";
 const char kDisabledButtonStyle[] =
-    "QPushButton{ border: 1px solid #b4b6ba; border-radius: 3px; padding: 6px; height: 25px;"
+    "QPushButton{color:#a9abae; border: 1px solid #d3d5d8; border-radius: 3px; padding: 6px; "
+    "height: 25px;"
     "\tbackground-color:qlineargradient(spread:pad, x1:1, y1:0.0, x2:1, y2:0, stop:0 "
     "rgba(226,228,227, 255), stop:1 rgba(245,246,247, 255)); }";
 const char kComboStyle[] =
@@ -70,7 +72,6 @@ const char kGridListStyle[] = "QListView::item:hover {background-color: none; bo
 const char kGridIcon[] = ":/embedded/UI/Resources/FzxUiGridView.png";
 const char kTilesIcon[] = ":/embedded/UI/Resources/FzxUiListView.png";
 constexpr int kViewIconSide = 22;
-const QSize kViewMenuSize(34, 52);
 
 QString firstLocation(QStandardPaths::StandardLocation location)
 {
@@ -88,6 +89,7 @@ OpenFromCSDialog::OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *s
     , m_jobs(new DialogJobs(this))
 {
     m_ui->setupUi(this);
+    growWithFont(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     for (QWidget *button : {static_cast<QWidget *>(m_ui->searchButton),
                             static_cast<QWidget *>(m_ui->browseButton),
@@ -149,12 +151,12 @@ OpenFromCSDialog *OpenFromCSDialog::showNew()
 
 void OpenFromCSDialog::buildViewMenu()
 {
-    QMenu *menu = createIconMenu(m_ui->viewButton, kViewMenuSize);
-    QAction *grid = menu->addAction(QIcon(QLatin1String(kGridIcon)), QString());
-    grid->setToolTip(tr("Show Grid View"));
+    QMenu *menu = createIconMenu(m_ui->viewButton);
+    QAction *grid = addIconAction(menu, kGridIcon, kViewIconSide, tr("Show Grid View"),
+                                  "gridViewAction");
     connect(grid, &QAction::triggered, this, &OpenFromCSDialog::actionGridView_triggered);
-    QAction *tiles = menu->addAction(QIcon(QLatin1String(kTilesIcon)), QString());
-    tiles->setToolTip(tr("Show Tiles"));
+    QAction *tiles = addIconAction(menu, kTilesIcon, kViewIconSide, tr("Show Tiles"),
+                                   "tilesViewAction");
     connect(tiles, &QAction::triggered, this, &OpenFromCSDialog::actionListView_triggered);
     m_ui->viewButton->setMenu(menu);
     m_ui->viewButton->setIconSize(QSize(kViewIconSide, kViewIconSide));

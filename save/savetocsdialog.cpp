@@ -17,6 +17,7 @@
 #include "drawingset/referencetreebuilder.h"
 #include "session/showaurextaskpane.h"
 #include "support/dialogjobs.h"
+#include "support/fontscale.h"
 #include "support/helpaddress.h"
 #include "support/hostaccess.h"
 #include "support/valuejob.h"
@@ -63,6 +64,7 @@ SaveToCSDialog::SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *sessi
     }
 
     m_ui->setupUi(this);
+    growWithFont(this);
     setModal(true);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     m_ui->HelpPushButton->hide();

@@ -23,6 +23,8 @@ ActiveTreeViewWidget::ActiveTreeViewWidget(QWidget *parent)
     sortByColumn(0, Qt::AscendingOrder);
     setHeaderHidden(true);
     setRootIsDecorated(true);
+    // Narrower than the default, so that deep rows keep room for their state words.
+    setIndentation(14);
     QPalette colours = palette();
     colours.setColor(QPalette::Highlight, Qt::white);
     setPalette(colours);

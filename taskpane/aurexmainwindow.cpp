@@ -47,7 +47,6 @@ const char kDxfFilter[] = "dxf";
 constexpr int kMenuIconSide = 20;
 constexpr int kViewIconSide = 22;
 const QRect kStackedGeometry(9, 120, 267, 541);
-const QSize kViewMenuSize(34, 72);
 // The longest one turn of building rows and tiles keeps the event loop waiting, in
 // milliseconds.
 constexpr int kStepBudgetMs = 16;
@@ -147,20 +146,24 @@ AurexMainWindow::~AurexMainWindow()
 
 void AurexMainWindow::buildViewMenu()
 {
-    QMenu *menu = createIconMenu(m_ui->ViewFromatToolButton, kViewMenuSize);
+    QMenu *menu = createIconMenu(m_ui->ViewFromatToolButton);
     struct Entry {
-        const char *toolTip;
+        const char *text;
         const char *icon;
+        const char *objectName;
         void (AurexMainWindow::*slot)();
     };
     const Entry entries[] = {
-        {QT_TR_NOOP("Show Tiles"), kTilesIcon, &AurexMainWindow::actionListView_triggered},
-        {QT_TR_NOOP("Show Grid View"), kGridIcon, &AurexMainWindow::actionGridView_triggered},
-        {QT_TR_NOOP("Show Structured List"), kTreeIcon, &AurexMainWindow::actionTreeView_triggered},
+        {QT_TR_NOOP("Show Tiles"), kTilesIcon, "tilesViewAction",
+         &AurexMainWindow::actionListView_triggered},
+        {QT_TR_NOOP("Show Grid View"), kGridIcon, "gridViewAction",
+         &AurexMainWindow::actionGridView_triggered},
+        {QT_TR_NOOP("Show Structured List"), kTreeIcon, "treeViewAction",
+         &AurexMainWindow::actionTreeView_triggered},
     };
     for (const Entry &entry : entries) {
-        QAction *action = menu->addAction(scaledIcon(entry.icon, kMenuIconSide), QString());
-        action->setToolTip(tr(entry.toolTip));
+        QAction *action = addIconAction(menu, entry.icon, kMenuIconSide, tr(entry.text),
+                                        entry.objectName);
         connect(action, &QAction::triggered, this, entry.slot);
     }
     m_ui->ViewFromatToolButton->setMenu(menu);
@@ -189,8 +192,11 @@ void AurexMainWindow::setUserLabel(const QString &text)
 void AurexMainWindow::ShowMenuItems()
 {
     m_dashboardAction->setText(tr("Launch Hubdeck"));
-    m_identityAction->setText(m_session->displayName() + QStringLiteral(" - ")
-                              + m_session->tenant());
+    // "NAME - TENANT"; a session without a tenant shows the name alone, not a stray dash.
+    const QString tenant = m_session->tenant();
+    m_identityAction->setText(tenant.isEmpty()
+                                  ? m_session->displayName()
+                                  : m_session->displayName() + QStringLiteral(" - ") + tenant);
     m_signInOutAction->setText(signedIn() ? tr("Log out") : tr("Log in"));
 }
 

@@ -31,8 +31,7 @@ void showFileItemDetails(FileItemView &view, const FileItemDetails &details,
                          const QString &fileName)
 {
     view.setStatus(details.status);
-    const QString owner = details.entry.lockedBy;
-    view.setLockToolTip(owner.isEmpty() ? QString() : lockOwnerMessage(owner));
+    view.setLockOwner(details.entry.lockedBy);
     view.setLockState(details.lockState);
     view.setKnown(details.known);
     view.setText(fileName, details.entry.fileModified, details.entry.collaborativeSpace);

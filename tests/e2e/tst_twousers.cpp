@@ -401,7 +401,7 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
     // The picture is taken in the home, so its command line names no folder of this machine.
     const QStringList lines = {
         "_OPEN Documents/bridge.dwg",      "_UIWAIT moreActionPushButton[8] 90",
-        "_UISNAPSHOT alice-present.json",  "_DELAY 5",
+        "_UISNAPSHOT alice-present.json",  "_UISLEEP 5",
         "_UICLICK refreshButton",          "_UIWAIT ConnectionStateLabel 60",
         "_UISNAPSHOT alice-away.json",     "_UIPICTURE alice-platform-away.png",
         "_UIWAITGONE ConnectionStateLabel 60", "_UISNAPSHOT alice-back.json"};

@@ -149,16 +149,12 @@ void TestOpenFromCSDialog::resultsShowAsGridOrTilesInTheChosenOrder()
     search("AX", "Common Space");
     const QList<ViewWidget *> grid = m_dialog->resultWidgets();
     QCOMPARE(grid.size(), 4);
-    for (ViewWidget *widget : grid) {
-        QCOMPARE(widget->size(), QSize(98, 124));
+    for (ViewWidget *widget : grid)
         QVERIFY(!widget->isDetailsMode());
-    }
     m_dialog->actionListView_triggered();
     QCOMPARE(child<QListWidget>("listWidget")->viewMode(), QListView::ListMode);
-    for (ViewWidget *widget : m_dialog->resultWidgets()) {
-        QCOMPARE(widget->height(), 62);
+    for (ViewWidget *widget : m_dialog->resultWidgets())
         QVERIFY(widget->isDetailsMode());
-    }
     // deck.dwg is locked by bob in the demo: its tile says so.
     for (ViewWidget *widget : m_dialog->resultWidgets())
         QCOMPARE(widget->lockState(), recordTitle(*widget->record()) == "deck.dwg" ? 2 : 3);

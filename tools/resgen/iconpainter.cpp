@@ -292,8 +292,12 @@ const std::vector<IconPainter::Picture> &IconPainter::pictures()
           } },
         { "UI/Resources/DWG_20.png", 20, 20, [](P &p, const R &r) { document(p, r, kBlue, "DWG"); } },
         { "UI/Resources/LX-DXF20x.png", 20, 20, [](P &p, const R &r) { document(p, r, kGreen, "DXF"); } },
-        { "UI/Resources/FzxUiFzV1Drawings.png", 20, 20, [](P &p, const R &r) { document(p, r, kBlue, "DW"); } },
-        { "UI/Resources/FzxUiPDFDocument.png", 64, 64, [](P &p, const R &r) { document(p, r, kRed, "PDF"); } },
+        // The lists' previews of files without a picture of their own: drawn large enough
+        // for the grid's 98 pixel cells.
+        { "UI/Resources/FzxUiFzV1Drawings.png", 128, 128, [](P &p, const R &r) { document(p, r, kBlue, "DWG"); } },
+        { "UI/Resources/LxUiDxfPreview.png", 128, 128, [](P &p, const R &r) { document(p, r, kGreen, "DXF"); } },
+        { "UI/Resources/LxUiImagePreview.png", 128, 128, [](P &p, const R &r) { document(p, r, kOrange, "IMG"); } },
+        { "UI/Resources/FzxUiPDFDocument.png", 128, 128, [](P &p, const R &r) { document(p, r, kRed, "PDF"); } },
         { "UI/Resources/FzxUiSavetoImage.png", 20, 20, [](P &p, const R &r) {
               p.setPen(QPen(kGrey, 1));
               p.setBrush(Qt::white);
