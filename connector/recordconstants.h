@@ -17,6 +17,7 @@ const char kKeyLockedBy[] = "_LockedBy";
 const char kKeyOwner[] = "_Owner";
 const char kKeyFileModified[] = "_filemodified";
 const char kKeySize[] = "_size";
+const char kKeySha256[] = "_sha256"; // of the content, hex
 
 // Search queries.
 const char kKeyTypePattern[] = "_TypePattern";

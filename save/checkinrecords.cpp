@@ -15,6 +15,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRunnable>
+#include <QThreadPool>
+#include <QVector>
 
 namespace {
 
@@ -79,6 +82,7 @@ FzFileInfo *CheckInRecords::buildCheckInRecord(SaveTreeItem *top)
         record->SetProperty(kKeySelected, kFalse);
     }
     buildChildRecords(record, top);
+    writePreviews();
     return m_error.isEmpty() ? record : nullptr;
 }
 
@@ -106,13 +110,32 @@ void CheckInRecords::buildChildRecords(FzFileInfo *parent, SaveTreeItem *row)
     }
 }
 
-bool CheckInRecords::buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath)
+void CheckInRecords::writePreviews()
 {
-    if (writePreview(drawingPath, m_previewFolder).isNull()) {
-        fail(saveDialogText("The preview of %1 cannot be made.")
-                 .arg(QDir::toNativeSeparators(drawingPath)));
-        return false;
+    // Each drawing is read and drawn on a core of its own: a set of a hundred drawings would
+    // otherwise wait for them one after the other.
+    QVector<char> written(m_previewsToWrite.size(), 0);
+    QThreadPool pool;
+    for (int i = 0; i < m_previewsToWrite.size(); ++i) {
+        pool.start(QRunnable::create([this, &written, i] {
+            written[i] = !writePreview(m_previewsToWrite.at(i), m_previewFolder).isNull();
+        }));
     }
+    pool.waitForDone();
+    for (int i = 0; i < m_previewsToWrite.size(); ++i) {
+        if (!written.at(i)) {
+            fail(saveDialogText("The preview of %1 cannot be made.")
+                     .arg(QDir::toNativeSeparators(m_previewsToWrite.at(i))));
+        }
+    }
+    m_previewsToWrite.clear();
+}
+
+void CheckInRecords::buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath)
+{
+    // The picture itself is drawn with the others once the tree stands (writePreviews).
+    if (!m_previewsToWrite.contains(drawingPath))
+        m_previewsToWrite.append(drawingPath);
     FzFileInfo *preview = m_records.add(std::make_unique<FzFileInfo>());
     preview->SetParent(drawing);
     preview->SetProperty(kKeyRelationToParent, kRelationDerivedOutput);
@@ -124,7 +147,6 @@ bool CheckInRecords::buildPreviewRecord(FzFileInfo *drawing, const QString &draw
     preview->SetDirname(QFileInfo(path).absolutePath().toStdString());
     preview->SetProperty(kKeySelected, kTrue);
     preview->SetName(drawing->GetName() + ".jpg");
-    return true;
 }
 
 void CheckInRecords::applyNameRule(FzFileInfo *record, SaveTreeItem *row)

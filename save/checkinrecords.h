@@ -44,7 +44,11 @@ public:
 private:
     FzFileInfo *newRecord(SaveTreeItem *row, FzFileInfo *parent);
     void buildChildRecords(FzFileInfo *parent, SaveTreeItem *row);
-    bool buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath);
+    // Adds the record of the drawing's preview; the preview is written by writePreviews.
+    void buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath);
+    // Writes the previews of the drawings buildPreviewRecord met, several at a time; fails
+    // when one cannot be made.
+    void writePreviews();
     void applyNameRule(FzFileInfo *record, SaveTreeItem *row);
     void fail(const QString &message);
 
@@ -56,5 +60,6 @@ private:
     QMap<QString, QString> m_pathToName; // a file that stands twice is named once
     QSet<QString> m_unsent;              // names of files named but not sent
     RecordList m_records;
+    QStringList m_previewsToWrite; // drawing paths
     QString m_error;
 };

@@ -37,8 +37,9 @@ struct SaveCheckIn::Work
     QString summary;
 
     QString run(JobControl &control);
-    // Records what the platform stored; "" when the file database took it, else why not.
-    QString recordStored(const CheckInRecords &records);
+    // Records what the platform stored, whose bytes were read from sentSinceMs on; "" when the
+    // file database took it, else why not.
+    QString recordStored(const CheckInRecords &records, qint64 sentSinceMs);
 };
 
 SaveCheckIn::SaveCheckIn(AurexPlatform *platform, const QString &tenant,
@@ -101,10 +102,11 @@ QString SaveCheckIn::Work::run(JobControl &control)
                                  "here.");
         return QString();
     }
+    const qint64 sentSinceMs = QDateTime::currentMSecsSinceEpoch();
     if (platform->checkIn(topRecord, &control)) {
         // Once the platform has stored the files, they are recorded even when the job was
         // cancelled meanwhile: the file database must not miss what the platform holds.
-        const QString recorded = recordStored(*records);
+        const QString recorded = recordStored(*records, sentSinceMs);
         const int files = sent.size();
         const QString saved = files == 1 ? saveDialogText("Saved 1 file")
                                          : saveDialogText("Saved %1 files").arg(files);
@@ -139,7 +141,7 @@ QString SaveCheckIn::summary() const
     return m_work->summary;
 }
 
-QString SaveCheckIn::Work::recordStored(const CheckInRecords &records)
+QString SaveCheckIn::Work::recordStored(const CheckInRecords &records, qint64 sentSinceMs)
 {
     // The platform's names, stamps and ids of what it stored, written into the requests.
     RecordList lookups = records.buildNameLookupRecords();
@@ -153,10 +155,16 @@ QString SaveCheckIn::Work::recordStored(const CheckInRecords &records)
         if (phid.isEmpty())
             continue;
         const QString name = recordProperty(*record, kKeyName);
-        files.append(QDir::toNativeSeparators(paths.value(name)));
-        database.recordExchange(FileDatabase::keyForPath(paths.value(name)), phid, name,
+        const QString path = paths.value(name);
+        files.append(QDir::toNativeSeparators(path));
+        // The platform hashed the bytes it received: unless the file changed since they were
+        // sent, they are the file's, and it need not be read a third time.
+        const ContentFingerprint content = ContentFingerprint::hashedElsewhere(
+            path, recordProperty(*record, kKeySha256).toLatin1(),
+            recordProperty(*record, kKeySize).toLongLong(), sentSinceMs);
+        database.recordExchange(FileDatabase::keyForPath(path), phid, name,
                                 recordProperty(*record, kKeyFileModified),
-                                recordProperty(*record, kKeyType));
+                                recordProperty(*record, kKeyType), content);
     }
     if (database.isAvailable() && database.save())
         return QString();

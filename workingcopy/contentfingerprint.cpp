@@ -35,6 +35,22 @@ ContentFingerprint ContentFingerprint::of(const QString &path)
     return fingerprint;
 }
 
+ContentFingerprint ContentFingerprint::hashedElsewhere(const QString &path,
+                                                       const QByteArray &sha256, qint64 size,
+                                                       qint64 readSinceMs)
+{
+    const QFileInfo info(path);
+    const qint64 modified = modifiedMsOf(info);
+    // A file written in the same millisecond as the reading began may hold other bytes.
+    if (sha256.isEmpty() || !info.isFile() || info.size() != size || modified >= readSinceMs)
+        return of(path);
+    ContentFingerprint fingerprint;
+    fingerprint.size = size;
+    fingerprint.modifiedMs = modified;
+    fingerprint.sha256 = sha256;
+    return fingerprint;
+}
+
 bool ContentFingerprint::matches(const QString &path) const
 {
     const QFileInfo info(path);

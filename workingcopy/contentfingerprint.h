@@ -16,6 +16,12 @@ struct ContentFingerprint
 
     // The file as it is now; invalid when it cannot be read.
     static ContentFingerprint of(const QString &path);
+    // The fingerprint of a file whose bytes another party hashed as they were read (the
+    // platform, of what a check-in sent), without reading them again: taken when the file still
+    // has that size and was last modified before readSinceMs, when the reading began; otherwise
+    // of(path).
+    static ContentFingerprint hashedElsewhere(const QString &path, const QByteArray &sha256,
+                                              qint64 size, qint64 readSinceMs);
 
     // Whether path still holds these bytes. The size and time are compared first and the file
     // is hashed only when the size is the same but the time differs (a program rewrote the

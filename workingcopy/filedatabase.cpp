@@ -353,7 +353,7 @@ QString FileDatabase::valueWhere(const QString &matchAttribute, const QString &m
 
 bool FileDatabase::recordExchange(const QString &path, const QString &vaultId,
                                   const QString &name, const QString &updateStamp,
-                                  const QString &type)
+                                  const QString &type, const ContentFingerprint &content)
 {
     const bool added = setUpdateStamp(path, updateStamp) == QLatin1String(kNoEntry);
     if (added) {
@@ -365,7 +365,7 @@ bool FileDatabase::recordExchange(const QString &path, const QString &vaultId,
     // Unlike "updatestamp", which a local save clears, this stays until the next exchange: the
     // version a later check-in of local changes is based on.
     setEntryValue(path, QLatin1String(kAttrBaseStamp), updateStamp);
-    recordContent(path);
+    recordContent(path, content);
     return added;
 }
 
@@ -384,9 +384,9 @@ bool FileDatabase::recordLocalSave(const QString &path)
     return true;
 }
 
-void FileDatabase::recordContent(const QString &path)
+void FileDatabase::recordContent(const QString &path, const ContentFingerprint &known)
 {
-    const ContentFingerprint content = ContentFingerprint::of(path);
+    const ContentFingerprint content = known.isValid() ? known : ContentFingerprint::of(path);
     const bool valid = content.isValid();
     // An entry of a file that is not there gets no fingerprint (and loses an old one).
     const XmlNode *entry = findEntry(path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contentfingerprint.h"
+
 #include <QString>
 
 #include <functional>
@@ -82,16 +84,20 @@ public:
     // After a download or a check-in of path: refreshes stamp and name and clears the local
     // modification of its entry, or adds an entry with vaultId and type when there is none
     // (an existing entry keeps its own). Also keeps the stamp as "basestamp", which local saves
-    // do not clear. Returns true when an entry was added.
+    // do not clear. Returns true when an entry was added. content identifies the bytes the
+    // exchange left when the caller knows them already; when invalid they are read.
     bool recordExchange(const QString &path, const QString &vaultId, const QString &name,
-                        const QString &updateStamp, const QString &type);
+                        const QString &updateStamp, const QString &type,
+                        const ContentFingerprint &content = ContentFingerprint());
     // After the user saved path locally: when the file holds other bytes than the last
     // exchange left, its entry loses its stamp and is marked modified; when it holds the same,
     // only the time of those bytes is updated. A path without an entry stays unknown. Returns
     // whether the path has an entry. recordExchange also notes the bytes the exchange left.
     bool recordLocalSave(const QString &path);
-    // Notes what identifies the bytes path holds now (see ContentFingerprint).
-    void recordContent(const QString &path);
+    // Notes what identifies the bytes path holds now (see ContentFingerprint): content, or
+    // when that is invalid, the file as read now.
+    void recordContent(const QString &path,
+                       const ContentFingerprint &content = ContentFingerprint());
     // Whether path holds work the platform does not have: it is unknown, saved locally since
     // the last exchange, or holds other bytes than that exchange left (whatever changed them).
     bool hasLocalChanges(const QString &path) const;

@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -99,22 +100,29 @@ SaveTreeItem *makeSet(SaveTreeItem *root, const QString &folder)
     return top;
 }
 
-// The platform's check-in form of the same files, uploaded by curl: a manifest and the
-// contents in one multipart request.
-double uploadWithCurl(const PlatformProcess &platform, SaveTreeItem *top, const QString &folder)
+// The platform's check-in form of the same files and the previews the check-in wrote, uploaded
+// by curl: a manifest and the contents in one multipart request. Each file's last byte is
+// changed, so that the platform stores every content anew, as it did the check-in's.
+double uploadWithCurl(const PlatformProcess &platform, SaveTreeItem *top,
+                      const QString &previewFolder, const QString &folder)
 {
     QDir().mkpath(folder);
     QJsonArray records;
     QByteArray contents;
-    QList<SaveTreeItem *> rows{top};
+    QStringList paths{top->path};
     for (const auto &child : top->children())
-        rows.append(child.get());
-    for (int i = 0; i < rows.size(); ++i) {
-        QFile file(rows.at(i)->path);
+        paths.append(child->path);
+    QDirIterator previews(previewFolder, {"*.jpg"}, QDir::Files, QDirIterator::Subdirectories);
+    while (previews.hasNext())
+        paths.append(previews.next());
+    for (int i = 0; i < paths.size(); ++i) {
+        QFile file(paths.at(i));
         file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = file.readAll();
+        QByteArray bytes = file.readAll();
+        if (!bytes.isEmpty())
+            bytes[bytes.size() - 1] = char(bytes.at(bytes.size() - 1) ^ 0x5a);
         QJsonObject record{{"parent", i == 0 ? -1 : 0},
-                           {"title", rows.at(i)->displayName},
+                           {"title", QFileInfo(paths.at(i)).fileName()},
                            {"collabspace", "Harbour Works"},
                            {"selected", "true"},
                            {"offset", double(contents.size())},
@@ -189,7 +197,8 @@ int main(int argc, char *argv[])
         return fail(qPrintable(checkIn.errorString()));
     const double oursMs = timer.nsecsElapsed() / 1e6;
 
-    const double curlMs = uploadWithCurl(platform, top, home.filePath("curl"));
+    const double curlMs =
+        uploadWithCurl(platform, top, home.filePath("previews"), home.filePath("curl"));
     if (curlMs < 0)
         return fail("curl upload failed (is curl installed?)");
     std::printf("check-in of %d files (%.1f MB): dialog path %.0f ms, curl %.0f ms, ratio %.2f\n",

@@ -1,5 +1,6 @@
 #include "workingcopytesthome.h"
 
+#include "workingcopy/contentfingerprint.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localfilestatus.h"
@@ -7,6 +8,7 @@
 
 #include <fzfileinfo.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -48,6 +50,8 @@ private slots:
     void localSaveMarksTheCopyModified();
     void changesAreFoundByContent_data();
     void changesAreFoundByContent();
+    void platformsHashStandsOnlyForBytesNotChangedSince_data();
+    void platformsHashStandsOnlyForBytesNotChangedSince();
     void downloadKeepsPlatformIdAndType();
     void removesEveryEntryOfAName();
     void foreignContentIsKept();
@@ -243,6 +247,44 @@ void TestFileDatabase::changesAreFoundByContent()
     FileDatabase exchanged(kTenant);
     exchanged.recordExchange(path, "V7", "prd-7", "2024/06/01@09:00:00:GMT", "ACAD Drawing");
     QCOMPARE(localFileStatus(exchanged, path, "2024/06/01@09:00:00:GMT"), LocalFileStatus::Current);
+}
+
+void TestFileDatabase::platformsHashStandsOnlyForBytesNotChangedSince_data()
+{
+    QTest::addColumn<int>("modifiedAfterSendingMs"); // when the file was last written
+    QTest::addColumn<int>("sizeDifference");          // the platform's size less the file's
+    QTest::addColumn<bool>("platformsHashTaken");
+    QTest::newRow("written before the bytes were sent") << -60000 << 0 << true;
+    QTest::newRow("written while they were sent") << 1000 << 0 << false;
+    QTest::newRow("written as the sending began") << 0 << 0 << false;
+    QTest::newRow("another size than the platform got") << -60000 << 1 << false;
+}
+
+void TestFileDatabase::platformsHashStandsOnlyForBytesNotChangedSince()
+{
+    QFETCH(int, modifiedAfterSendingMs);
+    QFETCH(int, sizeDifference);
+    QFETCH(bool, platformsHashTaken);
+    const QString path = m_home->filePath("deck.dwg");
+    const QByteArray bytes("0123456789 deck");
+    const QDateTime sent = QDateTime::currentDateTimeUtc().addSecs(-600);
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        QVERIFY(file.flush());
+        QVERIFY(file.setFileTime(sent.addMSecs(modifiedAfterSendingMs),
+                                 QFileDevice::FileModificationTime));
+    }
+    // Another hash than the file's, to see which one is kept.
+    const QByteArray platformsHash(64, 'a');
+    const ContentFingerprint content = ContentFingerprint::hashedElsewhere(
+        path, platformsHash, bytes.size() + sizeDifference, sent.toMSecsSinceEpoch());
+    QCOMPARE(content.sha256, platformsHashTaken
+                                 ? platformsHash
+                                 : QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)
+                                       .toHex());
+    QCOMPARE(content.size, qint64(bytes.size()));
 }
 
 void TestFileDatabase::downloadKeepsPlatformIdAndType()
