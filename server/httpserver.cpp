@@ -28,6 +28,8 @@ const int kMaxHeaders = 100;
 const unsigned kMaxConnections = 8192;
 const unsigned kListenBacklog = 4096;
 const size_t kStreamBlockBytes = 64 * 1024;
+// How much of a refused body is read past the refusal, so that its answer can follow it.
+const qint64 kMaxDiscardedBytes = 64LL * 1024 * 1024;
 const int kStopGraceMs = 10000;
 // Slow exchanges at once: a password check takes 64 MiB and a core for a moment, so more at
 // once would only share the cores and the memory among more waiting clients.
@@ -61,6 +63,9 @@ struct RequestState {
     bool queued = false;
     // Finished on the slow pool; the connection is suspended until then.
     bool finishingAside = false;
+    // The exchange refused the body part-way; the rest is read and dropped.
+    bool refusedBody = false;
+    qint64 discardedBytes = 0;
 };
 
 } // namespace
@@ -190,6 +195,9 @@ struct HttpServer::Callbacks {
             return MHD_NO;
         for (const auto &[name, value] : answer.headers)
             MHD_add_response_header(response, name.c_str(), value.c_str());
+        // What follows a refused body on the connection cannot be told from that body.
+        if (state->refusedBody)
+            MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
         const MHD_Result queued =
             MHD_queue_response(connection, static_cast<unsigned>(answer.status), response);
         MHD_destroy_response(response);
@@ -244,9 +252,18 @@ struct HttpServer::Callbacks {
         if (*uploadSize > 0) {
             const size_t size = *uploadSize;
             *uploadSize = 0;
-            // A body refused half-way cannot be answered any more: the connection ends.
-            return state->exchange->receive(upload, size) ? MHD_YES : MHD_NO;
+            if (!state->refusedBody) {
+                state->refusedBody = !state->exchange->receive(upload, size);
+                return MHD_YES;
+            }
+            // The answer to a body refused part-way can go out only once the body has come (the
+            // library answers complete requests only): the rest is read and dropped, unless it
+            // goes on for so long that the connection is better cut without an answer.
+            state->discardedBytes += static_cast<qint64>(size);
+            return state->discardedBytes <= kMaxDiscardedBytes ? MHD_YES : MHD_NO;
         }
+        if (state->refusedBody)
+            return send(connection, state);
         if (state->exchange->isSlow()) {
             // The connection's thread goes on with its other connections; the library calls
             // again once the answer is there and the connection resumed.

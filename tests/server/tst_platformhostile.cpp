@@ -39,6 +39,21 @@ int answerStatus(QTcpSocket &socket, int timeoutMs)
     return received.startsWith("HTTP/1.1 ") ? received.mid(9, 3).toInt() : 0;
 }
 
+// One part of a check-in form with the boundary "B".
+QByteArray formPart(const QByteArray &name, const QByteArray &content)
+{
+    return "--B\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + content
+        + "\r\n";
+}
+
+// Writes everything and waits until the socket has sent it.
+void writeAll(QTcpSocket &socket, const QByteArray &bytes)
+{
+    socket.write(bytes);
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(5000)) {
+    }
+}
+
 } // namespace
 
 class TestPlatformHostile : public QObject
@@ -54,6 +69,8 @@ private slots:
     void connectionCarriesRequestAfterRequest();
     void pathsWithControlCharactersAreRefused_data();
     void pathsWithControlCharactersAreRefused();
+    void refusedBodiesAreAnswered_data();
+    void refusedBodiesAreAnswered();
     void crowdSigningInIsServed();
     void oneClientCannotTakeEveryConnection();
     void largeFilesStreamBothWays();
@@ -62,6 +79,7 @@ private:
     QByteArray signedInRequest() const;
 
     std::unique_ptr<PlatformProcess> m_platform;
+    std::unique_ptr<PlatformProcess> m_limited; // takes bodies of up to 8 MiB
     QString m_token;
 };
 
@@ -212,6 +230,58 @@ void TestPlatformHostile::pathsWithControlCharactersAreRefused()
     socket->write("GET /api/v1/objects/" + id + suffix + " HTTP/1.1\r\nHost: platform\r\n"
                   "Authorization: Bearer " + m_token.toLatin1() + "\r\n\r\n");
     QCOMPARE(answerStatus(*socket, 5000), status);
+}
+
+void TestPlatformHostile::refusedBodiesAreAnswered_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("chunked");
+    QTest::addColumn<int>("status");
+    const QByteArray manifest = formPart("manifest", R"({"records": []})");
+    const QByteArray end = "--B--\r\n";
+    // The platform below takes bodies of up to 8 MiB.
+    QTest::newRow("chunked past the upload limit")
+        << manifest + formPart("contents", QByteArray(9 * kMiB, 'x')) + end << true << 413;
+    QTest::newRow("two manifests") << manifest + manifest + end << true << 400;
+    QTest::newRow("two manifests, length given") << manifest + manifest + end << false << 400;
+    QTest::newRow("two contents parts")
+        << manifest + formPart("contents", "a") + formPart("contents", "b") + end << true << 400;
+    QTest::newRow("a manifest past 4 MiB")
+        << formPart("manifest", QByteArray(5 * kMiB, ' ')) + end << true << 413;
+    QTest::newRow("not a form at all") << QByteArray(64 * 1024, 'x') << true << 400;
+}
+
+void TestPlatformHostile::refusedBodiesAreAnswered()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, chunked);
+    QFETCH(int, status);
+    QString error;
+    if (!m_limited)
+        m_limited = PlatformProcess::startDemo(&error, {"--max-upload", QString::number(8 * kMiB)});
+    QVERIFY2(m_limited, qPrintable(error));
+    PlatformClient alice(m_limited->serverHost());
+    QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+
+    auto socket = connectTo(m_limited->port());
+    const QByteArray length = chunked ? QByteArray("Transfer-Encoding: chunked")
+                                      : "Content-Length: " + QByteArray::number(body.size());
+    writeAll(*socket, "POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
+                          + QByteArray::fromStdString(alice.token())
+                          + "\r\nContent-Type: multipart/form-data; boundary=B\r\n" + length
+                          + "\r\n\r\n");
+    const int piece = 64 * 1024;
+    for (int offset = 0; offset < body.size(); offset += piece) {
+        const QByteArray part = body.mid(offset, piece);
+        writeAll(*socket, chunked ? QByteArray::number(part.size(), 16) + "\r\n" + part + "\r\n"
+                                  : part);
+        // A refusal answered before the body ended closes the connection.
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            break;
+    }
+    if (chunked)
+        writeAll(*socket, "0\r\n\r\n");
+    QCOMPARE(answerStatus(*socket, 10000), status);
 }
 
 void TestPlatformHostile::crowdSigningInIsServed()
