@@ -227,24 +227,38 @@ bool FileDatabase::save()
     return true;
 }
 
+QString FileDatabase::entryKey(const XmlNode &entry)
+{
+    // An entry written before paths were made keys is compared as its key.
+    QString path = entry.attribute(QLatin1String(kAttrPath));
+    if (!isKey(path))
+        path = keyForPath(path);
+    return path.toCaseFolded();
+}
+
 XmlNode *FileDatabase::findEntry(const QString &path) const
 {
-    const QString key = isKey(path) ? path : keyForPath(path);
-    XmlNode &root = m_session->document.root();
-    const QString pathAttribute = QLatin1String(kAttrPath);
-    for (XmlNode &child : root.children) {
-        // The walk ends at the first node that is not an element.
-        if (!child.isElement())
-            return nullptr;
-        // Case folding maps code unit to code unit, so only paths of equal length can match.
-        // An entry written before paths were made keys is compared as its key.
-        QString childPath = child.attribute(pathAttribute);
-        if (!isKey(childPath))
-            childPath = keyForPath(childPath);
-        if (childPath.size() == key.size() && childPath.compare(key, Qt::CaseInsensitive) == 0)
-            return &child;
+    const QString key = (isKey(path) ? path : keyForPath(path)).toCaseFolded();
+    std::vector<XmlNode> &children = m_session->document.root().children;
+    // Lists of hundreds of files ask for each: the entries are indexed, and a hit is checked
+    // since the entries may have changed after the index was made.
+    QHash<QString, std::size_t> &index = m_session->document.childIndex();
+    const auto known = index.constFind(key);
+    if (known != index.constEnd() && *known < children.size()
+        && children[*known].isElement() && entryKey(children[*known]) == key)
+        return &children[*known];
+    index.clear();
+    XmlNode *found = nullptr;
+    // The walk ends at the first node that is not an element; the first entry of a key counts.
+    for (std::size_t i = 0; i < children.size() && children[i].isElement(); ++i) {
+        const QString childKey = entryKey(children[i]);
+        if (index.contains(childKey))
+            continue;
+        index.insert(childKey, i);
+        if (childKey == key)
+            found = &children[i];
     }
-    return nullptr;
+    return found;
 }
 
 bool FileDatabase::isKey(const QString &path)

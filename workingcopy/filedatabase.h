@@ -103,6 +103,8 @@ public:
     bool hasLocalChanges(const QString &path) const;
 
 private:
+    // How findEntry compares an entry: its path as a key, case folded.
+    static QString entryKey(const XmlNode &entry);
     // The entry a path-keyed operation works on, or null.
     XmlNode *findEntry(const QString &path) const;
     static ContentFingerprint storedContent(const XmlNode &entry);

@@ -2,6 +2,8 @@
 
 #include "xmlnode.h"
 
+#include <QHash>
+
 class QByteArray;
 
 // The content of filedb.xml in memory: the XML declaration, then the root element "files"
@@ -34,9 +36,13 @@ public:
     // matchAttribute equals matchValue exactly; null when none does.
     const XmlNode *findElement(const QString &tag, const QString &matchAttribute,
                                const QString &matchValue) const;
+    // A cache for the owner's look-ups of the root's children by a key of theirs: where a key
+    // was found last. It goes stale when the children change; whoever uses it checks a hit.
+    QHash<QString, std::size_t> &childIndex() const { return m_childIndex; }
 
 private:
     std::vector<XmlNode> m_nodes; // top-level nodes other than the declaration
     std::size_t m_rootIndex = 0;
     mutable int m_lastSize = 0; // reserved for the next serialisation
+    mutable QHash<QString, std::size_t> m_childIndex;
 };

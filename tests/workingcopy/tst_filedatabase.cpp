@@ -327,7 +327,15 @@ void TestFileDatabase::removesEveryEntryOfAName()
         database.addFile("/c/2.dwg", "", "other", "", "", "ACAD Drawing", "false");
         database.addFile("/d/1.dwg", "", "twin", "", "", "ACAD Drawing", "false");
         database.addFile("/e/1.dwg", "", "Twin", "", "", "ACAD Drawing", "false");
+        database.addFile("/f/3.dwg", "", "third", "", "", "ACAD Drawing", "false");
+        database.addFile("/g/4.dwg", "", "fourth", "", "", "ACAD Drawing", "false");
+        // Looked up by path before and after entries before them went: each path still finds
+        // its own entry, and the removed ones none.
+        QCOMPARE(database.entryValue("/E/1.dwg", "name"), QString("Twin"));
         QCOMPARE(database.removeFilesNamed("twin"), 3);
+        QCOMPARE(database.entryValue("/c/2.dwg", "name"), QString("other"));
+        QCOMPARE(database.entryValue("/g/4.dwg", "name"), QString("fourth"));
+        QCOMPARE(database.setName("/d/1.dwg", "back"), QString("-1"));
     }
     const FileDatabase database(kTenant);
     QCOMPARE(database.valueWhere("name", "twin", "path"), QString());
