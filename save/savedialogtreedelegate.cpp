@@ -9,6 +9,8 @@
 #include <QStyle>
 
 namespace {
+// The action icons in closed cells and in the open editor alike.
+const QSize kComboIconSize(22, 22);
 
 const char kSelectedFill[] = "#96368ec4";
 const char kHoverFill[] = "#96e6e8ea";
@@ -66,7 +68,7 @@ void SaveDialogTreeDelegate::paintComboCell(QPainter *painter, const QStyleOptio
     combo.rect = option.rect;
     combo.currentText = index.data(Qt::EditRole).toString();
     combo.currentIcon = index.data(Qt::DecorationRole).value<QIcon>();
-    combo.iconSize = QSize(22, 22);
+    combo.iconSize = kComboIconSize;
     combo.frame = true;
     combo.state = enabled ? QStyle::State_Enabled | QStyle::State_Active : QStyle::State_None;
     style->drawComplexControl(QStyle::CC_ComboBox, &combo, painter, option.widget);
@@ -90,6 +92,8 @@ QWidget *SaveDialogTreeDelegate::createEditor(QWidget *parent, const QStyleOptio
         return QStyledItemDelegate::createEditor(parent, option, index);
     auto *combo = new QComboBox(parent);
     combo->setFrame(true);
+    // The icons at the size the closed cells show them.
+    combo->setIconSize(kComboIconSize);
     // Named so that scripts can choose an entry once a click has opened the editor.
     combo->setObjectName(QLatin1String(index.column() == SaveDialogTreeModel::ActionColumn
                                            ? kActionEditorName
@@ -134,6 +138,16 @@ void SaveDialogTreeDelegate::setModelData(QWidget *editor, QAbstractItemModel *m
         return;
     }
     QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+void SaveDialogTreeDelegate::updateEditorGeometry(QWidget *editor,
+                                                  const QStyleOptionViewItem &option,
+                                                  const QModelIndex &index) const
+{
+    if (qobject_cast<QComboBox *>(editor))
+        editor->setGeometry(option.rect);
+    else
+        QStyledItemDelegate::updateEditorGeometry(editor, option, index);
 }
 
 void SaveDialogTreeDelegate::commitAndCloseEditor(QWidget *editor)

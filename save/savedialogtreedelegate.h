@@ -24,6 +24,9 @@ public:
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model,
                       const QModelIndex &index) const override;
+    // The whole cell: the default keeps the cell's icon beside the editor, which shows its own.
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
 
 private:
     void commitAndCloseEditor(QWidget *editor);
