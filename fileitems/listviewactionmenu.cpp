@@ -94,6 +94,9 @@ void ListViewActionMenu::LockUnlockAction()
         if (job->error() != AurexJob::NoError) {
             // The platform keeps the lock as it was, and so do the menu and the icons.
             qCWarning(lcFileItems) << (unlock ? "unlock" : "lock") << "refused for" << name;
+            HostAccess::writeToCommandLine(
+                (unlock ? tr("%1 was not unlocked: %2") : tr("%1 was not locked: %2"))
+                    .arg(name, job->errorString()));
             QMessageBox::warning(m_button ? m_button->window() : nullptr, tr("Error"),
                                  job->errorString());
             return;

@@ -329,6 +329,9 @@ void SaveToCSDialog::checkedIn(SaveCheckIn *job)
 void SaveToCSDialog::showUploadError(const QString &details)
 {
     qCDebug(lcSave).noquote() << "check-in refused:" << details;
+    // The box goes when answered; the command line keeps what happened and why.
+    HostAccess::writeToCommandLine(
+        tr("Nothing was saved: %1").arg(details.split(QLatin1Char('\n')).join(QLatin1String("; "))));
     auto *box = new QMessageBox(QMessageBox::Warning, tr("Error"),
                                 tr("An error occurred during upload"), QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
