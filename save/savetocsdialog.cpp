@@ -330,8 +330,8 @@ void SaveToCSDialog::showUploadError(const QString &details)
 {
     qCDebug(lcSave).noquote() << "check-in refused:" << details;
     // The box goes when answered; the command line keeps what happened and why.
-    HostAccess::writeToCommandLine(
-        tr("Nothing was saved: %1").arg(details.split(QLatin1Char('\n')).join(QLatin1String("; "))));
+    const QString reasons = details.split(QLatin1Char('\n')).join(QLatin1String("; "));
+    HostAccess::writeToCommandLine(tr("Nothing was saved: %1").arg(reasons));
     auto *box = new QMessageBox(QMessageBox::Warning, tr("Error"),
                                 tr("An error occurred during upload"), QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
