@@ -54,7 +54,9 @@ MainWindow::MainWindow(CFxUiCustomizationManager *ui, HostDocumentManager *docum
     commandDock->setWidget(m_commandLine);
     commandDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     addDockWidget(Qt::BottomDockWidgetArea, commandDock);
-    resizeDocks({ commandDock }, { 120 }, Qt::Vertical);
+    // The input line and the last six lines written: a command's outcome stays in view while
+    // a few more commands run.
+    resizeDocks({ commandDock }, { 9 * fontMetrics().lineSpacing() + 24 }, Qt::Vertical);
     connect(processor, &CommandProcessor::message, m_commandLine, &CommandLineWidget::appendMessage);
     statusBar();
 
