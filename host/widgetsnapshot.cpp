@@ -91,10 +91,14 @@ QJsonArray rowsJson(const QAbstractItemModel *model, const QModelIndex &parent,
             json.insert(QStringLiteral("toolTips"), toolTips);
         if (otherEdits)
             json.insert(QStringLiteral("edits"), edits);
-        const QVariant background = index.data(Qt::BackgroundRole);
-        if (background.canConvert<QBrush>() && background.value<QBrush>().style() != Qt::NoBrush)
-            json.insert(QStringLiteral("background"),
-                        background.value<QBrush>().color().name(QColor::HexArgb));
+        // The row's colours, where the model gives any.
+        for (const auto &[role, key] : {std::pair{Qt::BackgroundRole, "background"},
+                                        std::pair{Qt::ForegroundRole, "foreground"}}) {
+            const QVariant brush = index.data(role);
+            if (brush.canConvert<QBrush>() && brush.value<QBrush>().style() != Qt::NoBrush)
+                json.insert(QLatin1String(key),
+                            brush.value<QBrush>().color().name(QColor::HexArgb));
+        }
         const QVariant checkState = index.data(Qt::CheckStateRole);
         if (checkState.isValid())
             json.insert(QStringLiteral("checkState"), checkState.toInt());
