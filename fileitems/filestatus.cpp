@@ -24,6 +24,16 @@ const char *statusIcon(int status)
     default: return nullptr;
     }
 }
+
+// A platform stamp in the system's short local date and time form; empty when the text is not
+// a stamp.
+QString platformStampText(const QString &platformStamp)
+{
+    const QDateTime modified = parsePlatformStamp(platformStamp);
+    return modified.isValid()
+        ? QLocale::system().toString(modified.toLocalTime(), QLocale::ShortFormat)
+        : QString();
+}
 } // namespace
 
 QPixmap fileStatusPixmap(int status)
@@ -135,14 +145,6 @@ QString fileDetailsText(const QString &fileName, const QString &platformStamp,
     return fileName + QLatin1Char('\n')
         + QCoreApplication::translate(kContext, "Last Modification Date: ")
         + platformStampText(platformStamp) + QLatin1Char('\n') + collaborativeSpace;
-}
-
-QString platformStampText(const QString &platformStamp)
-{
-    const QDateTime modified = parsePlatformStamp(platformStamp);
-    return modified.isValid()
-        ? QLocale::system().toString(modified.toLocalTime(), QLocale::ShortFormat)
-        : QString();
 }
 
 QString fileSizeText(qint64 bytes)

@@ -45,9 +45,6 @@ int lockStateFor(const QString &lockedBy, const QString &currentUser);
 // The tool tip of a lock icon: who holds the lock and what that means.
 QString lockOwnerMessage(const QString &owner);
 
-// A platform stamp in the system's short local date and time form; empty when the text is not
-// a stamp.
-QString platformStampText(const QString &platformStamp);
 // A file size as the lists show it ("12.3 KB"); empty for a negative size.
 QString fileSizeText(qint64 bytes);
 

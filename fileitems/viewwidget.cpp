@@ -66,11 +66,11 @@ ViewWidget::ViewWidget(const FzFileInfo &record, const FileItemContext &context,
     build();
     m_size = recordProperty(record, kKeySize).toLongLong();
     m_stateLabel->setSize(m_size);
-    const QString lockedBy = recordProperty(record, kKeyLockedBy);
-    setLockOwner(lockedBy.simplified());
+    const QString lockedBy = recordProperty(record, kKeyLockedBy).simplified();
+    setLockOwner(lockedBy);
     setStatus(FileStatusUnknown);
     setKnown(true);
-    setLockState(lockStateFor(lockedBy.simplified(), m_context.currentUser));
+    setLockState(lockStateFor(lockedBy, m_context.currentUser));
 }
 
 ViewWidget::~ViewWidget() = default;

@@ -2,8 +2,6 @@
 
 #include <QDockWidget>
 #include <QMainWindow>
-#include <QPointer>
-#include <QTimer>
 
 namespace {
 
@@ -61,13 +59,6 @@ QWidget *DockingPaneManager::CreateDockingPane(QWidget *content, int paneId, int
         const int defaultWidth = kDefaultSideCharacters * pane->fontMetrics().averageCharWidth();
         const int sideWidth = width > 0 ? width : qMax(minWidth, defaultWidth);
         m_mainWindow->resizeDocks({ pane }, { sideWidth }, Qt::Horizontal);
-        // Asked again once the window has its final size: a window still being laid out
-        // shares its width out anew and would take the pane back to its minimum.
-        QPointer<QDockWidget> shown(pane);
-        QTimer::singleShot(0, m_mainWindow, [this, shown, sideWidth] {
-            if (shown && m_mainWindow)
-                m_mainWindow->resizeDocks({ shown.data() }, { sideWidth }, Qt::Horizontal);
-        });
     }
     if (floating) {
         pane->setFloating(true);
