@@ -21,6 +21,7 @@ const char *statusIcon(int status)
     case FileStatusCurrent: return ":/embedded/UI/Resources/FzxUiFileStatusUnchanged.png";
     case FileStatusOutOfDate: return ":/embedded/UI/Resources/FzxUiStatusOutofDate.png";
     case FileStatusSyncing: return ":/embedded/UI/Resources/FzxUiStatusSyncing.png";
+    case FileStatusWaiting: return ":/embedded/UI/Resources/FzxUiFileStatusModified.png";
     default: return nullptr;
     }
 }
@@ -62,6 +63,8 @@ QString fileStatusText(int status)
     case FileStatusOutOfDate:
         return QCoreApplication::translate(kContext, "Status: Collaborative space has newer file");
     case FileStatusSyncing: return QCoreApplication::translate(kContext, "Status: Syncing...");
+    case FileStatusWaiting:
+        return QCoreApplication::translate(kContext, "Status: Waiting to upload");
     default: return QString();
     }
 }
@@ -75,6 +78,7 @@ QString fileStatusWord(int status)
     case FileStatusOutOfDate:
         return QCoreApplication::translate(kContext, "Newer on the platform");
     case FileStatusSyncing: return QCoreApplication::translate(kContext, "Checking...");
+    case FileStatusWaiting: return QCoreApplication::translate(kContext, "Waiting to upload");
     default: return QString();
     }
 }
@@ -97,6 +101,8 @@ QString fileStateLegend()
         "Changed here: saved on this computer since it came from the platform.\n"
         "Newer on the platform: someone saved a later version; open the drawing again to get it.\n"
         "New: not on the platform yet.\n"
+        "Waiting to upload: saved while working offline; goes to the platform when you go "
+        "online.\n"
         "Locked by you: only you can save changes until you unlock it.\n"
         "Locked by NAME: only NAME can save changes until the file is unlocked.");
 }

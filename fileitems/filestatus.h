@@ -14,6 +14,7 @@ enum FileStatusCode {
     FileStatusOutOfDate = 3,
     FileStatusUnknown = 4, // no details known: nothing is shown
     FileStatusSyncing = 5, // details asked for, not arrived yet
+    FileStatusWaiting = 6, // saved while offline, waits in the outbox to be sent
 };
 
 // Who holds a listed file's lock on the platform.

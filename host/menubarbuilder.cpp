@@ -79,6 +79,8 @@ void MenuBarBuilder::addEntry(QMenu *menu, const CFxUiMenuEntry *entry) const
     }
     QAction *action = menu->addAction(icon, entryCaption(entry));
     action->setObjectName(entryName(entry));
+    action->setCheckable(entry->GetCheckState() != CFxUiMenuEntry::NotCheckable);
+    action->setChecked(entry->GetCheckState() == CFxUiMenuEntry::Checked);
     if (!item)
         return;
     action->setStatusTip(item->GetHelpText().toQString());

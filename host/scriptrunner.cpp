@@ -4,8 +4,10 @@
 #include "uicommands.h"
 #include "widgetlocator.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QTextStream>
 
 namespace {
@@ -15,10 +17,27 @@ constexpr int kPollMilliseconds = 20;
 constexpr double kDefaultWaitSeconds = 10;
 const char kWaitCommand[] = "_UIWAIT";
 const char kWaitGoneCommand[] = "_UIWAITGONE";
+const char kWaitTextCommand[] = "_UIWAITTEXT";
 // Lets a given time pass, for a process outside the host to act meanwhile.
 const char kDelayCommand[] = "_UISLEEP";
 // The longest delay a script may ask for.
 constexpr double kMaxDelaySeconds = 600;
+
+// Whether a shown label or button of the script's windows has text in its text.
+bool textShown(const QString &text)
+{
+    for (const QWidget *window : WidgetLocator::windows()) {
+        for (const QLabel *label : window->findChildren<QLabel *>()) {
+            if (label->isVisible() && label->text().contains(text))
+                return true;
+        }
+        for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+            if (button->isVisible() && button->text().contains(text))
+                return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -98,10 +117,11 @@ void ScriptRunner::runLine(const QString &line)
         m_timer.start(int(seconds * 1000));
         return;
     }
-    for (const char *command : {kWaitCommand, kWaitGoneCommand}) {
+    for (const char *command : {kWaitCommand, kWaitGoneCommand, kWaitTextCommand}) {
         if (!words.isEmpty()
             && words.first().compare(QLatin1String(command), Qt::CaseInsensitive) == 0) {
             m_waitGone = command == kWaitGoneCommand;
+            m_waitText = command == kWaitTextCommand;
             startWait(words.mid(1));
             return;
         }
@@ -125,8 +145,9 @@ void ScriptRunner::startWait(const QStringList &arguments)
     if (ok && arguments.size() == 2)
         seconds = arguments.at(1).toDouble(&ok);
     if (arguments.isEmpty() || !ok || seconds < 0) {
-        fail(tr("usage: %1 name [seconds]")
-                 .arg(QLatin1String(m_waitGone ? kWaitGoneCommand : kWaitCommand)));
+        fail(m_waitText ? tr("usage: %1 text [seconds]").arg(QLatin1String(kWaitTextCommand))
+                        : tr("usage: %1 name [seconds]")
+                              .arg(QLatin1String(m_waitGone ? kWaitGoneCommand : kWaitCommand)));
         m_timer.start(0);
         return;
     }
@@ -139,8 +160,9 @@ void ScriptRunner::startWait(const QStringList &arguments)
 void ScriptRunner::pollWait()
 {
     QString error;
-    const QObject *object = WidgetLocator::find(m_waitName, &error);
-    const bool shown = object && WidgetLocator::isVisible(object);
+    const QObject *object = m_waitText ? nullptr : WidgetLocator::find(m_waitName, &error);
+    const bool shown =
+        m_waitText ? textShown(m_waitName) : object && WidgetLocator::isVisible(object);
     if (shown != m_waitGone) {
         m_waitName.clear();
         m_timer.start(0);
@@ -151,9 +173,11 @@ void ScriptRunner::pollWait()
                                         .arg(QLatin1String(kWaitGoneCommand), m_waitName)
                                         .arg(m_waitSeconds)
                                   : tr("%1 %2: not shown within %3 seconds.")
-                                        .arg(QLatin1String(kWaitCommand), m_waitName)
+                                        .arg(QLatin1String(m_waitText ? kWaitTextCommand
+                                                                      : kWaitCommand),
+                                             m_waitName)
                                         .arg(m_waitSeconds);
-        if (!object && !m_waitGone)
+        if (!object && !m_waitGone && !m_waitText)
             text += QLatin1Char(' ') + error;
         fail(text);
         m_waitName.clear();

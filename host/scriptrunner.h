@@ -12,7 +12,8 @@ class CommandProcessor;
 // the following lines run inside the dialog's loop, so a script can fill in and press what the
 // dialog shows. Otherwise a line starts only once the previous one has returned. "_UIWAIT name
 // [seconds]" waits without blocking until the widget is shown, "_UIWAITGONE name [seconds]"
-// until no such widget is shown (a dialog has closed). Failures are reported and
+// until no such widget is shown (a dialog has closed), "_UIWAITTEXT text [seconds]" until a
+// shown label or button has the text in its text (a status that changes in place). Failures are reported and
 // counted; the script goes on. Main thread only.
 class ScriptRunner : public QObject
 {
@@ -47,6 +48,7 @@ private:
     QTimer m_timer;
     QString m_waitName;       // the widget _UIWAIT waits for; empty when not waiting
     bool m_waitGone = false;  // waiting for it to go rather than to show
+    bool m_waitText = false;  // m_waitName is a text a label or button is to show
     double m_waitSeconds = 0;
     QDeadlineTimer m_waitDeadline;
 };

@@ -34,6 +34,9 @@ QJsonArray entriesToJson(const CFxUiMenuEntryList *entries)
                            { QStringLiteral("caption"), entry->GetCaption().toQString() },
                            { QStringLiteral("commandItem"), commandItemToJson(entry->GetCommandItem()) },
                            { QStringLiteral("accelerator"), entry->IsAcceleratorEnabled() } };
+        if (entry->GetCheckState() != CFxUiMenuEntry::NotCheckable)
+            json.insert(QStringLiteral("checked"),
+                        entry->GetCheckState() == CFxUiMenuEntry::Checked);
         if (entry->GetEntries()->Count() > 0)
             json.insert(QStringLiteral("entries"), entriesToJson(entry->GetEntries()));
         result.append(json);

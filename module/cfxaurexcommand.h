@@ -2,7 +2,7 @@
 
 #include <cfxcommand.h>
 
-// Base of the module's five host commands: one name, global and local alike, the command's
+// Base of the module's six host commands: one name, global and local alike, the command's
 // flags and, for the commands that need a signed-in user, the sign-in gate in front of what
 // they do. Every command completes normally, whatever happened. The module object owns one of
 // each; main thread.

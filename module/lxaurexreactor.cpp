@@ -7,6 +7,7 @@
 #include "session/showaurextaskpane.h"
 #include "support/aurexjob.h"
 #include "support/hostaccess.h"
+#include "support/signincaption.h"
 #include "taskpane/taskpanerefresh.h"
 #include "workingcopy/filedatabase.h"
 
@@ -37,6 +38,10 @@ void LxAurexReactor::initApp()
     commands->addCommand(&m_dashboardCommand);
     commands->addCommand(&m_signInOutCommand);
     commands->addCommand(&m_saveAcceleratorCommand);
+    commands->addCommand(&m_workOfflineCommand);
+    m_offlineMenu = QObject::connect(ShowAurexTaskPane::instance(),
+                                     &ShowAurexTaskPane::offlineChanged,
+                                     &SignInCaption::updateWorkOffline);
 
     if (CFxDocumentManager *documents = HostAccess::documents())
         documents->AddReactor(static_cast<CFxDocumentManagerReactor *>(this));
@@ -58,8 +63,9 @@ void LxAurexReactor::uninitApp()
     OdEdCommandStack *commands = odedRegCmds();
     for (const CFxAurexCommand *command : std::initializer_list<const CFxAurexCommand *> {
              &m_openCommand, &m_saveCommand, &m_dashboardCommand, &m_signInOutCommand,
-             &m_saveAcceleratorCommand })
+             &m_saveAcceleratorCommand, &m_workOfflineCommand })
         commands->removeCmd(command->groupName(), command->globalName());
+    QObject::disconnect(m_offlineMenu);
 
     if (CFxDocumentManager *documents = HostAccess::documents())
         documents->RemoveReactor(static_cast<CFxDocumentManagerReactor *>(this));

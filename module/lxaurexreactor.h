@@ -5,6 +5,7 @@
 #include "cfxaurexopenmenucommand.h"
 #include "cfxaurexsaveacceleratorcommand.h"
 #include "cfxaurexsavemenucommand.h"
+#include "cfxaurexworkofflinecommand.h"
 
 #include "workingcopy/localsaverecorder.h"
 
@@ -13,7 +14,9 @@
 #include <lxodrxmodule.h>
 #include <odstaticrxobject.h>
 
-// The module object: the host's handle on the module, owner of its five commands, and its
+#include <QObject>
+
+// The module object: the host's handle on the module, owner of its six commands, and its
 // listener on the host's documents and editor, which hands each notification to the folder that
 // owns the work (session, file database, task pane). One instance, created by
 // odrxCreateModuleObject (wrapped in OdRxWin32Module) and destroyed by deleteModuleObject; main
@@ -47,5 +50,7 @@ private:
     OdStaticRxObject<CFxAurexDashboardMenuCommand> m_dashboardCommand;
     OdStaticRxObject<CFxAurexLogOutMenuCommand> m_signInOutCommand;
     OdStaticRxObject<CFxAurexSaveAcceleratorCommand> m_saveAcceleratorCommand;
+    OdStaticRxObject<CFxAurexWorkOfflineCommand> m_workOfflineCommand;
     LocalSaveRecorder m_localSaves;
+    QMetaObject::Connection m_offlineMenu; // keeps the menu's "Work Offline" check mark
 };

@@ -42,7 +42,16 @@ struct ItemDef
     const char *largeImage;
 };
 
-enum Item { PlatformItem, OpenItem, SaveItem, DashboardItem, SignInOutItem, AcceleratorItem, ItemCount };
+enum Item {
+    PlatformItem,
+    OpenItem,
+    SaveItem,
+    DashboardItem,
+    SignInOutItem,
+    AcceleratorItem,
+    WorkOfflineItem,
+    ItemCount
+};
 
 // The accelerator item has an identifier of its own ("_LX_AurexSaveAccelerator"): sharing the
 // sign-out item's identifier would let a host hand back that item and overwrite its caption,
@@ -60,6 +69,9 @@ const std::array<ItemDef, ItemCount> kItems = { {
       "Sign Out of AUREX Platform.", kSignInOutItemElementId, nullptr, kCompass },
     { "_LX_AurexSaveAccelerator", "Aurex Save Accelerator", "^C^C_SaveAccelerator",
       "Aurex Save Accelerator Platform.", nullptr, nullptr, nullptr },
+    { "_LX_AurexWorkOffline", "Work Offline", "^C^C_AurexWorkOffline",
+      "Work without the AUREX Platform: saves wait until you go online again.",
+      kWorkOfflineItemElementId, nullptr, nullptr },
 } };
 
 QString tr(const char *text)
@@ -114,7 +126,8 @@ void createPopup(CFxUiCustomizationManager *manager, CFxUiMenu *fileMenu,
     {
         const char *caption;
         Item item;
-    } subEntries[] = { { "Sign Out of AUREX Platform", SignInOutItem },
+    } subEntries[] = { { "Work Offline", WorkOfflineItem },
+                       { "Sign Out of AUREX Platform", SignInOutItem },
                        { "Launch Hubdeck", DashboardItem },
                        { "Save to Collaborative Space...", SaveItem },
                        { "Open from Collaborative Space...", OpenItem } };
@@ -125,6 +138,8 @@ void createPopup(CFxUiCustomizationManager *manager, CFxUiMenu *fileMenu,
         popup->GetEntries()->InsertAfter(nullptr, entry);
         if (sub.item == SaveItem)
             entry->SetAcceleratorEnabled(saveEntryFlag);
+        if (sub.item == WorkOfflineItem)
+            entry->SetCheckState(CFxUiMenuEntry::Unchecked);
     }
 }
 

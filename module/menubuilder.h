@@ -12,7 +12,7 @@ public:
     // Builds into the main menu group's File menu and the workspaces' File menu, then asks the
     // host to redraw. Parts the host lacks (group, workspace, File menu, tab) are skipped.
     static void buildAtViewCreation();
-    // Creates the six command items in the group, the popup in the File menu when it has none,
+    // Creates the seven command items in the group, the popup in the File menu when it has none,
     // and the ribbon panel when the current workspace's tab has none. saveEntryFlag goes to the
     // popup's Save entry.
     static void build(CFxUiMenu *fileMenu, CFxUiMenuGroup *group, bool saveEntryFlag);

@@ -174,8 +174,9 @@ void CheckInRecords::applyNameRule(FzFileInfo *record, SaveTreeItem *row)
         }
     }
     // Local changes carry the version they are based on, so that the platform refuses them
-    // over a newer version that someone else saved.
-    if (row->action == SaveAction::SaveChanges && !row->baseStamp.isEmpty())
+    // over a newer version that someone else saved. Only once: by the file's second place in
+    // the tree, its first has made a newer version in this very check-in.
+    if (!repeated && row->action == SaveAction::SaveChanges && !row->baseStamp.isEmpty())
         setRecordProperty(*record, kKeyBaseModified, row->baseStamp);
     record->SetName(name.toStdString());
     if (repeated || name.isEmpty())

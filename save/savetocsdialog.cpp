@@ -1,7 +1,9 @@
 #include "savetocsdialog.h"
 #include "ui_savetocsdialog.h"
 
+#include "checkinrecords.h"
 #include "duplicatesearch.h"
+#include "outbox.h"
 #include "savecheckin.h"
 #include "savedialogtreedelegate.h"
 #include "savedialogtreemodel.h"
@@ -23,6 +25,7 @@
 #include "support/valuejob.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localsaverecorder.h"
+#include "workingcopy/offlineplatform.h"
 
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
@@ -31,6 +34,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QSet>
 
 namespace {
 
@@ -63,6 +67,11 @@ SaveToCSDialog::SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *sessi
             qCDebug(lcSave) << "the host did not save the active drawing";
     }
 
+    if (session->isOffline()) {
+        m_offlinePlatform = std::make_unique<OfflinePlatform>();
+        m_offlinePlatform->setTenant(m_tenant);
+        m_platform = m_offlinePlatform.get();
+    }
     m_ui->setupUi(this);
     growWithFont(this);
     setModal(true);
@@ -143,6 +152,8 @@ void SaveToCSDialog::buildRows()
         return QString();
     });
     m_jobs->run(spaces, [this, spaces, tree] {
+        if (!m_offlinePlatform)
+            OfflinePlatform::rememberSpaces(m_tenant, spaces->value());
         fillSpaces(spaces->value());
         queryDetails(tree);
     });
@@ -306,9 +317,41 @@ void SaveToCSDialog::checkIn()
         m_view->clearSelection();
         return;
     }
+    if (m_offlinePlatform) {
+        queueCheckIn();
+        return;
+    }
     auto *job = new SaveCheckIn(m_platform, m_tenant, m_currentUser, m_previewFolder.path(), this);
     job->setRows(*m_set->top(), m_set->rowsToSave());
     m_jobs->run(job, [this, job] { checkedIn(job); }, DialogJobs::Transfer);
+}
+
+void SaveToCSDialog::queueCheckIn()
+{
+    // A file referenced twice goes once.
+    QSet<QString> sent;
+    for (const SaveTreeItem *row : m_set->top()->subtree()) {
+        if (CheckInRecords::isSent(row))
+            sent.insert(row->path);
+    }
+    const int files = sent.size();
+    if (files == 0) {
+        HostAccess::writeToCommandLine(
+            tr("Nothing to save: the files are as they were at the last exchange."));
+        accept();
+        return;
+    }
+    Outbox outbox(m_tenant);
+    if (!outbox.append(*m_set->top(), m_set->rowsToSave())) {
+        showUploadError(outbox.errorString());
+        return;
+    }
+    HostAccess::writeToCommandLine(
+        files == 1 ? tr("Working offline: 1 file waits in the outbox until you go online.")
+                   : tr("Working offline: %1 files wait in the outbox until you go online.")
+                         .arg(files));
+    emit m_session->DocumentActivatedSignal();
+    accept();
 }
 
 void SaveToCSDialog::checkedIn(SaveCheckIn *job)

@@ -6,6 +6,7 @@
 #include <memory>
 
 class AurexPlatform;
+class OfflinePlatform;
 class DialogJobs;
 class ReferenceTree;
 class SaveCheckIn;
@@ -24,7 +25,9 @@ class SaveToCSDialog;
 // its files, asks the platform about them and proposes an action per file; Save checks the
 // rows, then sends them in one check-in and records the result in the file database. Main
 // thread; the platform's answers come from jobs, during which a please-wait box covers the
-// dialog and the event loop runs on (no call waits inside the dialog's slots).
+// dialog and the event loop runs on (no call waits inside the dialog's slots). Made while the
+// user works offline, it asks the file database instead of the platform and Save puts the save
+// into the outbox.
 class SaveToCSDialog : public QDialog
 {
     Q_OBJECT
@@ -69,6 +72,8 @@ private:
     // Checks the rows' titles against the platform; then checks in when asked to.
     void checkDuplicates(bool thenSave);
     void checkIn();
+    // Working offline: puts the save into the outbox instead.
+    void queueCheckIn();
     void checkedIn(SaveCheckIn *checkIn);
     void fillSpaces(const QStringList &spaces);
     // Asks the platform about the tree's files, then shows the rows.
@@ -78,7 +83,8 @@ private:
     void showUploadError(const QString &details);
 
     Ui::SaveToCSDialog *m_ui;
-    AurexPlatform *m_platform;
+    AurexPlatform *m_platform; // the one handed in, or m_offlinePlatform while offline
+    std::unique_ptr<OfflinePlatform> m_offlinePlatform;
     ShowAurexTaskPane *m_session;
     SaveDialogTreeView *m_view;
     SaveDialogTreeDelegate *m_delegate;

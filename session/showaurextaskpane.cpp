@@ -4,9 +4,13 @@
 #include "signedin.h"
 
 #include "workingcopy/downloadfolder.h"
+#include "workingcopy/filedatabase.h"
 
 #include <lintraaurexconnectorwrapper.h>
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <atomic>
@@ -15,6 +19,14 @@ namespace {
 std::atomic<bool> g_signedIn { false };
 // Counts sessions, so that a refusal noticed during one session never ends a later one.
 std::atomic<int> g_sessionNumber { 0 };
+
+// The file whose presence says that the tenant works offline.
+QString offlineMarker(const QString &tenant)
+{
+    const QString database = FileDatabase::locationFor(tenant);
+    return database.isEmpty() ? QString()
+                              : QFileInfo(database).absolutePath() + QLatin1String("/offline");
+}
 }
 
 bool signedIn()
@@ -41,6 +53,10 @@ void ShowAurexTaskPane::startSession(const QString &tenant)
     m_tenant = tenant;
     ++g_sessionNumber;
     g_signedIn.store(true);
+    const QString marker = offlineMarker(tenant);
+    m_offline = !marker.isEmpty() && QFile::exists(marker);
+    if (m_offline)
+        emit offlineChanged(true);
     if (const int removed = removeDownloadLeftovers(tenant))
         qCInfo(lcSession) << "removed" << removed << "downloads a stopped program left behind";
 }
@@ -50,6 +66,26 @@ void ShowAurexTaskPane::endSession()
     Q_ASSERT(QThread::currentThread() == thread());
     g_signedIn.store(false);
     m_tenant.clear();
+    if (m_offline) {
+        m_offline = false;
+        emit offlineChanged(false);
+    }
+}
+
+void ShowAurexTaskPane::setOffline(bool offline)
+{
+    Q_ASSERT(QThread::currentThread() == thread());
+    if (offline == m_offline || !signedIn())
+        return;
+    m_offline = offline;
+    const QString marker = offlineMarker(m_tenant);
+    QFile file(marker);
+    if (offline && file.open(QIODevice::WriteOnly))
+        file.write(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8());
+    else if (!offline)
+        file.remove();
+    qCInfo(lcSession) << (offline ? "working offline" : "working online");
+    emit offlineChanged(offline);
 }
 
 QString ShowAurexTaskPane::tenant() const

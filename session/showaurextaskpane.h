@@ -38,6 +38,13 @@ public:
     void endSession();
     QString tenant() const;
 
+    // Working offline: nothing asks the platform, the pane shows what was last known and saves
+    // wait in the outbox until the user goes online again. Per tenant, and kept across restarts
+    // (a file beside the tenant's file database), so a session started while offline starts
+    // offline. Main thread.
+    bool isOffline() const { return m_offline; }
+    void setOffline(bool offline);
+
     ProxySettings proxySettings() const { return m_proxy; }
     void setProxySettings(const ProxySettings &proxy) { m_proxy = proxy; }
 
@@ -63,6 +70,8 @@ signals:
     // The platform ended the session (it refused the session's token). Emitted on the main
     // thread, once per session, after the session has ended.
     void sessionExpired();
+    // The user went offline or online again.
+    void offlineChanged(bool offline);
 
 private:
     ShowAurexTaskPane();
@@ -72,6 +81,7 @@ private:
     QString m_currentUser;
     QString m_displayName;
     QString m_tenant;
+    bool m_offline = false;
     ProxySettings m_proxy;
     QString m_launcherModelPath;
     bool m_launcherOpenPending = false;

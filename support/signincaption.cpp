@@ -13,6 +13,8 @@
 
 #include <QCoreApplication>
 
+#include <functional>
+
 namespace {
 
 bool boundTo(const CFxUiMenuEntry *entry, const char *elementId)
@@ -21,18 +23,24 @@ bool boundTo(const CFxUiMenuEntry *entry, const char *elementId)
         && entry->GetCommandItem()->GetElementId().toQString() == QLatin1String(elementId);
 }
 
-// The caption update relies on the popup standing fifth in the File menu and the sign-in entry
-// fourth in the popup, where the menu builder put them.
-void setSignInEntryCaption(CFxUiMenu *fileMenu, const QString &caption)
+// The popup's entry at index bound to elementId, in both File menus. Relies on the popup
+// standing fifth in the File menu, where the menu builder put it.
+void forPopupEntry(int index, const char *elementId,
+                   const std::function<void(CFxUiMenuEntry *)> &change)
 {
-    if (!fileMenu)
+    CFxUiCustomizationManager *manager = HostAccess::ui();
+    if (!manager)
         return;
-    CFxUiMenuEntry *popup = fileMenu->GetEntries()->At(kPopupIndexInFileMenu);
-    if (!boundTo(popup, kPlatformItemElementId))
-        return;
-    CFxUiMenuEntry *signIn = popup->GetEntries()->At(kSignInOutIndexInPopup);
-    if (boundTo(signIn, kSignInOutItemElementId))
-        signIn->SetCaption(caption);
+    for (CFxUiMenu *fileMenu : {HostUiLookup::fileMenuOfWorkspaces(manager),
+                                HostUiLookup::fileMenu(manager->GetMainMenuGroup())}) {
+        CFxUiMenuEntry *popup = fileMenu ? fileMenu->GetEntries()->At(kPopupIndexInFileMenu)
+                                         : nullptr;
+        if (!boundTo(popup, kPlatformItemElementId))
+            continue;
+        CFxUiMenuEntry *entry = popup->GetEntries()->At(index);
+        if (boundTo(entry, elementId))
+            change(entry);
+    }
 }
 
 } // namespace
@@ -49,11 +57,16 @@ QString SignInCaption::signOutText()
 
 void SignInCaption::updateMenu(const QString &caption)
 {
-    CFxUiCustomizationManager *manager = HostAccess::ui();
-    if (!manager)
-        return;
-    setSignInEntryCaption(HostUiLookup::fileMenuOfWorkspaces(manager), caption);
-    setSignInEntryCaption(HostUiLookup::fileMenu(manager->GetMainMenuGroup()), caption);
+    forPopupEntry(kSignInOutIndexInPopup, kSignInOutItemElementId,
+                  [&caption](CFxUiMenuEntry *entry) { entry->SetCaption(caption); });
+}
+
+void SignInCaption::updateWorkOffline(bool offline)
+{
+    forPopupEntry(kWorkOfflineIndexInPopup, kWorkOfflineItemElementId,
+                  [offline](CFxUiMenuEntry *entry) {
+        entry->SetCheckState(offline ? CFxUiMenuEntry::Checked : CFxUiMenuEntry::Unchecked);
+    });
 }
 
 void SignInCaption::updateRibbon(const QString &caption)

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The caption of the sign-in/sign-out entry of the File menus and of its ribbon button.
+// The caption of the sign-in/sign-out entry of the File menus and of its ribbon button, and the
+// check mark of the entry that switches working offline.
 class SignInCaption
 {
 public:
@@ -14,4 +15,6 @@ public:
     static void updateMenu(const QString &caption);
     // Sets the caption of the sign-in/sign-out button of the module's ribbon panel.
     static void updateRibbon(const QString &caption);
+    // Checks the popup's "Work Offline" entry in both File menus while offline.
+    static void updateWorkOffline(bool offline);
 };

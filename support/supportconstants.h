@@ -8,10 +8,13 @@ const char kSignInOutItemElementId[] = "ID_AUREX_LOGINOUT";
 const char kCollaborationTabId[] = "RSM";
 const char kRibbonPanelId[] = "_LX_AurexPlatformRibbonID";
 const char kSignInOutButtonId[] = "_LX_AurexLoginInOutRibbonID";
+const char kWorkOfflineItemElementId[] = "ID_AUREX_WORKOFFLINE";
 
-// Positions in the File menu: the popup follows the fourth entry; its fourth entry signs in/out.
+// Positions in the File menu: the popup follows the fourth entry; its fourth entry signs in/out
+// and its fifth switches working offline.
 constexpr int kPopupIndexInFileMenu = 4;
 constexpr int kSignInOutIndexInPopup = 3;
+constexpr int kWorkOfflineIndexInPopup = 4;
 
 // The online help. The help site's host is ours to name: a reserved documentation domain until
 // the product has a public help site; the page and its parameters are fixed by the site.

@@ -81,8 +81,10 @@ QList<ViewWidget *> ActiveListViewWidget::tiles() const
     return result;
 }
 
-void ActiveListViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale)
+void ActiveListViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale,
+                                     const QSet<QString> &waiting)
 {
+    m_waiting = waiting;
     m_details = details;
     m_staleDetails = stale;
     m_hasDetails = true;
@@ -106,7 +108,7 @@ bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
                 continue;
             const FileItemDetails fileDetails =
                 fileItemDetails(*database, tile->localPath(), m_details, m_context.currentUser,
-                                m_staleDetails);
+                                m_staleDetails, m_waiting);
             showFileItemDetails(*tile, fileDetails, tile->displayName());
             listItem->setData(FileModifiedRole,
                               platformStampMSecs(fileDetails.entry.fileModified));

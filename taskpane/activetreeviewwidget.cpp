@@ -67,8 +67,10 @@ void ActiveTreeViewWidget::makeRow(const PendingRow &pending)
     m_rows.append(row);
 }
 
-void ActiveTreeViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale)
+void ActiveTreeViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale,
+                                     const QSet<QString> &waiting)
 {
+    m_waiting = waiting;
     m_details = details;
     m_staleDetails = stale;
     m_hasDetails = true;
@@ -87,7 +89,7 @@ bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
             ImageViewDialog *row = m_rows.at(m_nextDetailed++);
             const FileItemDetails fileDetails =
                 fileItemDetails(*database, row->localPath(), m_details, m_context.currentUser,
-                                m_staleDetails);
+                                m_staleDetails, m_waiting);
             showFileItemDetails(*row, fileDetails, row->name());
             row->setModified(platformStampMSecs(fileDetails.entry.fileModified));
         } else {

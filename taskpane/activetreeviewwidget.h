@@ -4,6 +4,7 @@
 #include "fileitems/fileitemcontext.h"
 
 #include <QList>
+#include <QSet>
 #include <QTreeWidget>
 
 class ImageViewDialog;
@@ -31,7 +32,9 @@ public:
     // Keeps a details answer; buildStep shows it on every row.
     // stale: the last answers known, the platform did not answer now; files it has no answer
     // for keep an unknown status rather than an outdated one.
-    void setDetails(const MAPSTRCADOBJ &details, bool stale = false);
+    // waiting: the file database keys (lower case) of the files that wait in the outbox.
+    void setDetails(const MAPSTRCADOBJ &details, bool stale = false,
+                    const QSet<QString> &waiting = QSet<QString>());
     // Makes rows and shows details until deadline; true when nothing is left to do.
     bool buildStep(const QDeadlineTimer &deadline);
     bool isComplete() const;
@@ -54,6 +57,7 @@ private:
     QList<ImageViewDialog *> m_rows; // owned by the tree through their items
     MAPSTRCADOBJ m_details;
     bool m_staleDetails = false;
+    QSet<QString> m_waiting;
     bool m_hasDetails = false;
     int m_nextDetailed = 0; // the first row of m_rows not showing m_details yet
 };

@@ -7,6 +7,7 @@
 #include "attachmentscan.h"
 #include "cadobjectdetailsthread.h"
 #include "currentplatformmenu.h"
+#include "outboxdelivery.h"
 #include "taskpanelogging.h"
 
 #include "drawingset/referencetree.h"
@@ -15,6 +16,7 @@
 #include "fileitems/iconmenu.h"
 #include "fileitems/sortingactions.h"
 #include "open/openfromcsdialog.h"
+#include "save/outbox.h"
 #include "save/savetocsdialog.h"
 #include "session/cslogindialog.h"
 #include "session/dashboardlauncher.h"
@@ -23,6 +25,7 @@
 #include "session/signedin.h"
 #include "support/helpaddress.h"
 #include "support/hostaccess.h"
+#include "workingcopy/offlineplatform.h"
 
 #include <cfxdocument.h>
 #include <oddbdatabase.h>
@@ -97,9 +100,24 @@ AurexMainWindow::AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *ses
     m_connectionLabel = new QLabel(this);
     m_connectionLabel->setObjectName(QStringLiteral("ConnectionStateLabel"));
     m_connectionLabel->setWordWrap(true);
-    m_connectionLabel->setStyleSheet(QStringLiteral("color: #ea4f37;"));
     m_connectionLabel->hide();
     m_ui->gridLayout_2->addWidget(m_connectionLabel, 4, 0);
+    m_offlineOffer = new QLabel(QStringLiteral("<a href=\"offline\">%1</a>")
+                                    .arg(tr("Work offline until it is back")),
+                                this);
+    m_offlineOffer->setObjectName(QStringLiteral("WorkOfflineLink"));
+    m_offlineOffer->hide();
+    connect(m_offlineOffer, &QLabel::linkActivated, this,
+            [this] { m_session->setOffline(true); });
+    m_ui->gridLayout_2->addWidget(m_offlineOffer, 5, 0);
+    m_delivery = new OutboxDelivery(platform, session, this, this);
+    connect(m_delivery, &OutboxDelivery::progress, this,
+            [this](const QString &line) { showConnectionLine(line); });
+    connect(m_delivery, &OutboxDelivery::finished, this, [this](const QString &line) {
+        showConnectionLine(line, !line.isEmpty());
+        DocumentActivatedSlot();
+    });
+    connect(session, &ShowAurexTaskPane::offlineChanged, this, &AurexMainWindow::offlineChanged);
     m_retryDelayMs = kFirstRetryMs;
     m_retryTimer = new QTimer(this);
     m_retryTimer->setSingleShot(true);
@@ -175,6 +193,11 @@ void AurexMainWindow::buildUserMenu()
     m_dashboardAction = m_userMenu->addAction(QString());
     m_separator = m_userMenu->addSeparator();
     m_identityAction = m_userMenu->addAction(QString());
+    m_workOfflineAction = m_userMenu->addAction(QString());
+    m_workOfflineAction->setObjectName(QStringLiteral("workOfflineAction"));
+    m_workOfflineAction->setCheckable(true);
+    connect(m_workOfflineAction, &QAction::triggered, this,
+            [this](bool offline) { m_session->setOffline(offline); });
     m_signInOutAction = m_userMenu->addAction(QString());
     connect(m_dashboardAction, &QAction::triggered, this,
             &AurexMainWindow::launchHubdeckAction_triggered);
@@ -198,6 +221,9 @@ void AurexMainWindow::ShowMenuItems()
                                   ? m_session->displayName()
                                   : m_session->displayName() + QStringLiteral(" - ") + tenant);
     m_signInOutAction->setText(signedIn() ? tr("Log out") : tr("Log in"));
+    m_workOfflineAction->setText(tr("Work Offline"));
+    m_workOfflineAction->setChecked(m_session->isOffline());
+    m_workOfflineAction->setVisible(signedIn());
 }
 
 void AurexMainWindow::actionLogoutAction_triggered()
@@ -306,7 +332,7 @@ void AurexMainWindow::showTree(const ReferenceTree &tree)
         m_ui->refreshButton->setEnabled(true);
         return;
     }
-    m_query = new CADObjectDetailsThread(m_platform, m_fileList, m_drawingPath,
+    m_query = new CADObjectDetailsThread(detailsPlatform(), m_fileList, m_drawingPath,
                                          m_session->tenant(), this);
     connect(m_query, &CADObjectDetailsThread::CADObjectDetailsFinished, this,
             &AurexMainWindow::CADObjectDetailsFinishedSlot);
@@ -328,22 +354,66 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
     if (details.isEmpty() && !m_fileList.isEmpty())
         qCWarning(lcTaskPane) << "no platform details for the" << m_fileList.size()
                               << "files of" << drawingPath;
+    m_retryTimer->stop();
+    m_retryDelayMs = kFirstRetryMs;
+    m_offlineOffer->hide();
+    if (m_session->isOffline()) {
+        // What the platform said in this session beats what the last exchange left.
+        MAPSTRCADOBJ lastKnown = details;
+        for (auto it = m_knownDetails.cbegin(); it != m_knownDetails.cend(); ++it)
+            lastKnown.insert(it.key(), it.value());
+        showConnectionLine(tr("Working offline: statuses as last known; saves wait in the "
+                              "outbox until you go online."));
+        showDetails(lastKnown, true);
+        return;
+    }
     for (auto it = details.cbegin(); it != details.cend(); ++it)
         m_knownDetails.insert(it.key(), it.value());
     m_knownAt = QDateTime::currentDateTime();
+    if (!m_delivery->isRunning())
+        showConnectionLine(QString());
+    showDetails(details, false);
+    if (m_sendOutbox) {
+        m_sendOutbox = false;
+        m_delivery->start();
+    }
+}
+
+AurexPlatform *AurexMainWindow::detailsPlatform()
+{
+    if (!m_session->isOffline())
+        return m_platform;
+    if (!m_offlinePlatform)
+        m_offlinePlatform = std::make_unique<OfflinePlatform>();
+    m_offlinePlatform->setTenant(m_session->tenant());
+    return m_offlinePlatform.get();
+}
+
+void AurexMainWindow::offlineChanged(bool offline)
+{
     m_retryTimer->stop();
     m_retryDelayMs = kFirstRetryMs;
-    m_connectionLabel->hide();
-    m_connectionLabel->clear();
-    showDetails(details, false);
+    m_sendOutbox = !offline;
+    if (offline)
+        showConnectionLine(tr("Working offline."));
+    DocumentActivatedSlot();
+}
+
+void AurexMainWindow::showConnectionLine(const QString &line, bool problem)
+{
+    m_connectionLabel->setStyleSheet(problem ? QStringLiteral("color: #ea4f37;")
+                                             : QStringLiteral("color: #4a4a4a;"));
+    m_connectionLabel->setText(line);
+    m_connectionLabel->setVisible(!line.isEmpty());
 }
 
 void AurexMainWindow::showDetails(const MAPSTRCADOBJ &details, bool stale)
 {
     MAPSTRCADOBJ answer = details;
     answer.insert(QLatin1String(kQueriedMarker), FileEntry());
-    m_treeWidget->setDetails(answer, stale);
-    m_listWidget->setDetails(answer, stale);
+    const QSet<QString> waiting = Outbox(m_session->tenant()).waitingKeys();
+    m_treeWidget->setDetails(answer, stale, waiting);
+    m_listWidget->setDetails(answer, stale, waiting);
     m_detailsPending = false;
     applyViewMode();
     m_stepTimer->start();
@@ -356,8 +426,9 @@ void AurexMainWindow::platformUnreachable(const QString &reason)
     const QString since = m_knownAt.isValid()
         ? tr("Statuses as of %1.").arg(QLocale().toString(m_knownAt, QLocale::ShortFormat))
         : tr("No statuses are known yet.");
-    m_connectionLabel->setText(reason + QLatin1Char(' ') + since);
-    m_connectionLabel->show();
+    showConnectionLine(reason + QLatin1Char(' ') + since, true);
+    m_sendOutbox = true;
+    m_offlineOffer->show();
     showDetails(m_knownDetails, true);
     m_retryTimer->start(m_retryDelayMs);
     m_retryDelayMs = qMin(m_retryDelayMs * 2, kLongestRetryMs);
@@ -389,6 +460,7 @@ void AurexMainWindow::RefreshButtonClicked()
 {
     setEnabled(false);
     m_ui->refreshButton->setEnabled(false);
+    m_sendOutbox = true;
     DocumentActivatedSlot();
     setEnabled(true);
 }

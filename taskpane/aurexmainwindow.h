@@ -17,6 +17,8 @@ class ActiveListViewWidget;
 class AttachmentScan;
 class AurexPlatform;
 class CADObjectDetailsThread;
+class OfflinePlatform;
+class OutboxDelivery;
 class ShowAurexTaskPane;
 class ActiveTreeViewWidget;
 class QAction;
@@ -61,8 +63,11 @@ public:
     void setUserLabel(const QString &text);
     // Every row and tile stands and shows the details of the last query: nothing is pending.
     bool isSettled() const;
-    // The line that says the platform cannot be reached ("" while it answers).
+    // The line that says the platform cannot be reached, or that the user works offline, or
+    // how the outbox is being sent ("" while none of them is to say).
     QString connectionState() const;
+    // Sends the saves of the outbox when the user goes online.
+    OutboxDelivery *delivery() const { return m_delivery; }
 
 signals:
     void SearchTextChangedSignal(const QString &text);
@@ -100,6 +105,13 @@ private:
     // since when, and the pane asks again by itself, waiting longer each time.
     void platformUnreachable(const QString &reason);
     void showDetails(const MAPSTRCADOBJ &details, bool stale);
+    // The user went offline or online: the lists show the files again; online, the outbox
+    // goes.
+    void offlineChanged(bool offline);
+    // The platform the lists ask: the file database's knowledge while offline.
+    AurexPlatform *detailsPlatform();
+    // The line under the lists; problem makes it red.
+    void showConnectionLine(const QString &line, bool problem = false);
 
     Ui::AurexMainWindowClass *m_ui;
     AurexPlatform *m_platform;
@@ -110,6 +122,7 @@ private:
     SortingActions *m_sortingActions;
     QMenu *m_userMenu;
     QAction *m_signInOutAction;
+    QAction *m_workOfflineAction;
     QAction *m_dashboardAction;
     QAction *m_identityAction;
     QAction *m_separator;
@@ -126,6 +139,13 @@ private:
     std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
     QTimer *m_stepTimer;           // makes rows and tiles a few at a time
     QLabel *m_connectionLabel;
+    QLabel *m_offlineOffer;        // "Work offline", while the platform cannot be reached
+    OutboxDelivery *m_delivery;
+    // The next answer of the platform starts sending the outbox: set when the pane starts, the
+    // user goes online or refreshes, and while the platform cannot be reached; not after a
+    // sending that stopped, which would only be refused again.
+    bool m_sendOutbox = true;
+    std::unique_ptr<OfflinePlatform> m_offlinePlatform;
     QTimer *m_retryTimer;          // asks the platform again while it cannot be reached
     int m_retryDelayMs;
     MAPSTRCADOBJ m_knownDetails;   // the platform's last answer for each file, by name

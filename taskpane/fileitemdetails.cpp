@@ -7,12 +7,19 @@
 
 FileItemDetails fileItemDetails(const FileDatabase &database, const QString &localPath,
                                 const MAPSTRCADOBJ &details, const QString &currentUser,
-                                bool stale)
+                                bool stale, const QSet<QString> &waiting)
 {
     FileItemDetails result;
     if (details.isEmpty())
         return result;
     const QString key = FileDatabase::keyForPath(localPath);
+    if (waiting.contains(key.toLower())) {
+        result.status = FileStatusWaiting;
+        result.entry = details.value(
+            database.valueWhere(QStringLiteral("path"), key, QStringLiteral("name")));
+        result.known = true;
+        return result;
+    }
     const QString name = database.valueWhere(QStringLiteral("path"), key, QStringLiteral("name"));
     if (stale && !details.contains(name)) {
         // Nothing is known of the platform's version: no reason to call it newer.

@@ -2,6 +2,7 @@
 
 #include "drawingset/fileentry.h"
 
+#include <QSet>
 #include <QString>
 
 class FileDatabase;
@@ -21,10 +22,12 @@ struct FileItemDetails
 // entry is found through the platform name the file database holds for the path. An empty
 // answer knows nothing; a file without a database entry is new.
 // With stale details (the last known, the platform did not answer now), a file they have no
-// entry for keeps an unknown status unless it has local changes or is new.
+// entry for keeps an unknown status unless it has local changes or is new. A file whose key
+// (lower case) is among waiting waits in the outbox, whatever the details say.
 FileItemDetails fileItemDetails(const FileDatabase &database, const QString &localPath,
                                 const MAPSTRCADOBJ &details, const QString &currentUser,
-                                bool stale = false);
+                                bool stale = false,
+                                const QSet<QString> &waiting = QSet<QString>());
 // Shows the details on a row or tile of the file named fileName.
 void showFileItemDetails(FileItemView &view, const FileItemDetails &details,
                          const QString &fileName);

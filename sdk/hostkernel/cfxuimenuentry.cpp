@@ -19,6 +19,12 @@ void CFxUiMenuEntry::SetCommandItem(CFxUiCommandItem *item)
     changed();
 }
 
+void CFxUiMenuEntry::SetCheckState(CheckState state)
+{
+    m_checkState = state;
+    changed();
+}
+
 void CFxUiMenuEntry::SetAcceleratorEnabled(bool enabled)
 {
     m_accelerator = enabled;

@@ -22,6 +22,10 @@ public:
     // The host gives the entry the application's save accelerator key.
     bool IsAcceleratorEnabled() const { return m_accelerator; }
     void SetAcceleratorEnabled(bool enabled);
+    // An entry that is switched on and off shows a check mark while it is on.
+    enum CheckState { NotCheckable, Unchecked, Checked };
+    CheckState GetCheckState() const { return m_checkState; }
+    void SetCheckState(CheckState state);
 
     CFxUiElementList<CFxUiMenuEntry> *GetEntries() { return &m_entries; }
     const CFxUiElementList<CFxUiMenuEntry> *GetEntries() const { return &m_entries; }
@@ -31,6 +35,7 @@ private:
     CFxString m_caption;
     CFxUiCommandItem *m_commandItem = nullptr;
     bool m_accelerator = false;
+    CheckState m_checkState = NotCheckable;
     CFxUiElementList<CFxUiMenuEntry> m_entries;
 };
 

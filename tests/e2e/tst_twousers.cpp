@@ -1,8 +1,9 @@
 // Two users on one platform, each with the CAD application and the module in a home of their
 // own: alice signs in, opens bridge.dwg from the platform, attaches a picture and saves back;
 // bob sees the newer version, opens it and locks it; alice sees his lock and cannot save over
-// it; bob unlocks; alice signs out. Every step is a run of the real host driven by a script,
-// checked on its widget snapshots and on what the platform holds.
+// it; bob unlocks; alice saves while working offline and, online again, keeps her version of
+// the file bob changed meanwhile as a copy; alice signs out. Every step is a run of the real
+// host driven by a script, checked on its widget snapshots and on what the platform holds.
 //
 // With AUREX_SCENARIO_PICTURES naming a folder, the runs that end on a task pane worth showing
 // also leave a picture of the host window there.
@@ -13,6 +14,8 @@
 #include "widgetsnapshotfile.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QJsonDocument>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
@@ -98,6 +101,7 @@ private slots:
     void unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved();
     void aliceCannotUndoBobsNewerVersionWithHerOlderChanges();
     void alicesPaneKeepsItsStatusesWhileThePlatformIsAway();
+    void aliceSavesOfflineAndKeepsHerVersionAsACopy();
     void aliceSignsOutAndSeesTheWelcomePage();
 
 private:
@@ -114,6 +118,9 @@ private:
     // whileRunning, when given, runs in the test while the host runs the lines.
     void runHost(const User &user, const QStringList &lines, const QString &picture = QString(),
                  bool signedOut = false, const std::function<void()> &whileRunning = {});
+    // With AUREX_SCENARIO_PICTURES set, copies a picture a script took in the user's home
+    // there.
+    void keepPicture(const User &user, const QString &picture);
     // The lines that search the platform for a drawing and open it into the documents folder,
     // choosing "overwrite all" when copies are already there.
     static QStringList openFromPlatform(const QString &title, int rows, bool present = false);
@@ -170,6 +177,16 @@ void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QSt
     if (!succeeded)
         qWarning().noquote() << m_commandLine.join('\n');
     QVERIFY(succeeded);
+}
+
+void TestTwoUsers::keepPicture(const User &user, const QString &picture)
+{
+    const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
+    if (pictures.isEmpty())
+        return;
+    const QString kept = QDir(pictures).absoluteFilePath(picture);
+    QFile::remove(kept);
+    QVERIFY(QFile::copy(user.file(picture), kept));
 }
 
 QStringList TestTwoUsers::openFromPlatform(const QString &title, int rows, bool present)
@@ -420,12 +437,7 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
     });
     QVERIFY(stopped);
     QVERIFY(restarted);
-    const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
-    if (!pictures.isEmpty()) {
-        const QString picture = QDir(pictures).absoluteFilePath("alice-platform-away.png");
-        QFile::remove(picture);
-        QVERIFY(QFile::copy(m_alice.file("alice-platform-away.png"), picture));
-    }
+    keepPicture(m_alice, "alice-platform-away.png");
 
     const auto rowTexts = [this](const char *snapshot) {
         QStringList texts;
@@ -443,6 +455,78 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
     QCOMPARE(rowTexts("alice-away.json"), rowTexts("alice-present.json"));
     QVERIFY(!isShown(WidgetSnapshotFile(m_alice.file("alice-back.json")),
                      "ConnectionStateLabel"));
+}
+
+void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
+{
+    // alice's piers.dxf still holds her change on the version before bob's; offline she also
+    // changes rebar.dxf and saves both. The host ends with the save in the outbox.
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    const QString bobsPiers = probe.objectTitled("piers.dxf").value("_sha256").toString();
+    const int rebarRevision = probe.objectTitled("rebar.dxf").value("revision").toString().toInt();
+    QVERIFY(editOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice, offline"));
+    runHost(m_alice,
+            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
+             "_AurexWorkOffline", "_UIWAIT moreActionPushButton[8] 90", "_AurexSave",
+             "_UIWAIT SaveToCSDialog 60", "_UICLICK SavePushButton",
+             "_UIWAITGONE SaveToCSDialog 60", "_UIWAITTEXT \"Waiting to upload\" 60",
+             "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-offline.json"},
+            "alice-offline.png");
+    QVERIFY2(m_commandLine.contains(
+                 "Working offline: 2 files wait in the outbox until you go online."),
+             qPrintable(m_commandLine.join('\n')));
+    const WidgetSnapshotFile offline(m_alice.file("alice-offline.json"));
+    QVERIFY(offline.find("ConnectionStateLabel").value("text").toString()
+                .startsWith("Working offline"));
+    const QMap<QString, PaneRow> waiting = paneRows(m_alice.file("alice-offline.json"));
+    QCOMPARE(waiting.value("rebar.dxf").status, QString("Status: Waiting to upload"));
+    QCOMPARE(waiting.value("piers.dxf").status, QString("Status: Waiting to upload"));
+    QCOMPARE(waiting.value("logo.png").status, QString("Status: Current"));
+    QCOMPARE(probe.objectTitled("rebar.dxf").value("revision").toString().toInt(),
+             rebarRevision);
+
+    // A new run starts offline, as the last one ended. Online again, the save goes; the
+    // platform refuses piers.dxf, which bob changed meanwhile, and alice keeps hers as a copy.
+    runHost(m_alice,
+            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
+             "_UISNAPSHOT alice-restarted.json", "_AurexWorkOffline",
+             "_UIWAIT ConflictDialog 90", "_UISNAPSHOT alice-conflict.json",
+             "_UIPICTURE alice-conflict.png", "_UICLICK resolveButton",
+             "_UIWAITGONE ConflictDialog 30", "_UIWAITGONE ConnectionStateLabel 90",
+             "_UIWAIT moreActionPushButton[8] 90"});
+    const WidgetSnapshotFile restarted(m_alice.file("alice-restarted.json"));
+    QVERIFY(restarted.find("ConnectionStateLabel").value("text").toString()
+                .startsWith("Working offline"));
+    const QString choice =
+        WidgetSnapshotFile(m_alice.file("alice-conflict.json")).find("conflictChoice0")
+            .value("text").toString();
+    QCOMPARE(choice, QString("Keep mine as a copy"));
+    const QString copy = QString("piers (alice's copy %1).dxf")
+                             .arg(QDate::currentDate().toString("yyyy-MM-dd"));
+    QVERIFY2(m_commandLine.contains("From the outbox: Saved 2 files to Common Space (1 new, 1 "
+                                    "changed)."),
+             qPrintable(m_commandLine.join('\n')));
+    QCOMPARE(probe.objectTitled("piers.dxf").value("_sha256").toString(), bobsPiers);
+    QCOMPARE(probe.objectTitled(copy).value("_Owner").toString(), QString("alice"));
+    QCOMPARE(probe.objectTitled("rebar.dxf").value("revision").toString().toInt(),
+             rebarRevision + 1);
+    // Online now, and nothing left in the outbox.
+    QDirIterator files(m_alice.file("config/fzcachedir/FzxConnector"), QDir::Files,
+                       QDirIterator::Subdirectories);
+    bool outboxSeen = false;
+    while (files.hasNext()) {
+        const QString file = files.next();
+        QVERIFY2(!file.endsWith("/offline"), qPrintable(file));
+        if (!file.endsWith("/outbox.json"))
+            continue;
+        QFile outbox(file);
+        QVERIFY(outbox.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(outbox.readAll()).object().value("entries")
+                     .toArray().size(), 0);
+        outboxSeen = true;
+    }
+    QVERIFY(outboxSeen);
+    keepPicture(m_alice, "alice-conflict.png");
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()

@@ -76,12 +76,25 @@ private slots:
             QCOMPARE(popup->GetCommandItem()->GetElementId(), CFxString("ID_AUREX_PLATFORM"));
             QCOMPARE(captions(popup->GetEntries()),
                      QStringList({ "Open from Collaborative Space...", "Save to Collaborative Space...",
-                                   "Launch Hubdeck", "Sign Out of AUREX Platform" }));
+                                   "Launch Hubdeck", "Sign Out of AUREX Platform",
+                                   "Work Offline" }));
             QCOMPARE(popup->GetEntries()->At(1)->GetCommandItem()->GetMacro(), CFxString("^C^C_AurexSave"));
             QCOMPARE(popup->GetEntries()->At(1)->IsAcceleratorEnabled(), c.accelerator);
             QCOMPARE(popup->GetEntries()->At(3)->GetCommandItem()->GetElementId(),
                      CFxString("ID_AUREX_LOGINOUT"));
-            QCOMPARE(moduleItemCount(c.group), 6);
+            const CFxUiMenuEntry *offline = popup->GetEntries()->At(4);
+            QCOMPARE(offline->GetCommandItem()->GetMacro(), CFxString("^C^C_AurexWorkOffline"));
+            QCOMPARE(offline->GetCheckState(), CFxUiMenuEntry::Unchecked);
+            QCOMPARE(moduleItemCount(c.group), 7);
+        }
+        // Working offline checks the entry in both File menus, online unchecks it.
+        for (const bool offline : {true, false}) {
+            SignInCaption::updateWorkOffline(offline);
+            for (const auto &c : cases) {
+                QCOMPARE(fileMenu(c.group)->GetEntries()->At(4)->GetEntries()->At(4)
+                             ->GetCheckState(),
+                         offline ? CFxUiMenuEntry::Checked : CFxUiMenuEntry::Unchecked);
+            }
         }
         // Only the first workspace's File menu gets the popup.
         QCOMPARE(popupCount(fileMenu(host.ui()->GetWorkspaceAt(1))), 0);
@@ -104,7 +117,7 @@ private slots:
         QCOMPARE(popupCount(fileMenu(host.ui()->GetMainMenuGroup())), 1);
         QCOMPARE(popupCount(fileMenu(drafting)), 1);
         QCOMPARE(tab(drafting, "RSM")->GetChildren()->Count(), 2); // the host's panel and ours
-        QCOMPARE(moduleItemCount(drafting), 12);
+        QCOMPARE(moduleItemCount(drafting), 14);
     }
 
     void workspaceWithoutCollaborationTabGetsThePanelOnItsLastTab()

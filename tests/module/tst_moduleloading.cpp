@@ -36,7 +36,8 @@ private slots:
         QVERIFY2(module, qPrintable(error));
         QCOMPARE(module->apiVersion(), QString("4.1.1.72561"));
         QCOMPARE(module->commands(), QStringList({ "_AurexOpen", "_AurexSave", "_LaunchHubdeck",
-                                                   "_AurexLogOut", "_SaveAccelerator" }));
+                                                   "_AurexLogOut", "_SaveAccelerator",
+                                                   "_AurexWorkOffline" }));
         QCOMPARE(odedEditor()->reactors().size(), reactorsBefore + 1);
         QVERIFY(module->module()->sysData());
         QCOMPARE(QFileInfo(QString::fromStdWString(module->module()->moduleName().wstring())).canonicalFilePath(),

@@ -75,6 +75,8 @@ private slots:
         row(beam, "parts/bolt.dxf", SaveAction::SaveAsNew);
         row(site, "logo.png", SaveAction::SaveAsNew)->kind = ReferenceNode::RasterImage;
         row(site, "plan.PDF", SaveAction::SaveAsNew)->kind = ReferenceNode::PdfUnderlay;
+        // beam referenced a second time.
+        row(site, "parts/beam.DWG", SaveAction::SaveChanges)->baseStamp = beam->baseStamp;
 
         const FileDatabase database{QString()};
         CheckInRecords records(database, {"N1", "N2", "N3", "N4", "N5"}, m_home.tempFolder());
@@ -90,11 +92,14 @@ private slots:
                             "    bolt.dxf N3 Image CADSubcomponent true false",
                             "  logo.png N4 Image CADSubcomponent true false",
                             "  plan.PDF N5 pdf CADSubcomponent true false",
-                        }));
+                        }) + lines.mid(7));
         // The changed file replaced the name at its place and carries the version it is based on.
         QCOMPARE(records.names(), QStringList({"N1", "AX-BEAM", "N3", "N4", "N5"}));
         QCOMPARE(prop(top->GetChildren().at(1), "_BaseModified"), QString("2024/03/05@14:07:09:GMT"));
         QVERIFY(!top->HasProperty("_BaseModified"));
+        QCOMPARE(lines.mid(7), QStringList({"  beam.DWG AX-BEAM dwg CADSubcomponent true false",
+                                            "    beam.jpg AX-BEAM.jpg Image DerivedOutputOf true"}));
+        QVERIFY(!top->GetChildren().at(4)->HasProperty("_BaseModified"));
         QCOMPARE(prop(top->GetChildren().at(3), "type"), QString("pdf"));
         QCOMPARE(records.nameToPath().value("N3"), path("parts/bolt.dxf"));
         // Every preview exists where its record says, and rows learn their new names.

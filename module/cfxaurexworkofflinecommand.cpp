@@ -1,0 +1,14 @@
+#include "cfxaurexworkofflinecommand.h"
+
+#include "session/showaurextaskpane.h"
+
+CFxAurexWorkOfflineCommand::CFxAurexWorkOfflineCommand()
+    : CFxAurexCommand("_AurexWorkOffline", kModelessAware, Gate::SignIn)
+{
+}
+
+void CFxAurexWorkOfflineCommand::run(OdEdCommandContext *)
+{
+    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    session->setOffline(!session->isOffline());
+}

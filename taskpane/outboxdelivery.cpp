@@ -1,0 +1,239 @@
+#include "outboxdelivery.h"
+
+#include "taskpanelogging.h"
+
+#include "connector/aurexplatform.h"
+#include "connector/filetype.h"
+#include "connector/recordbuilder.h"
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "open/downloadthread.h"
+#include "save/checkinrecords.h"
+#include "save/conflictdialog.h"
+#include "save/savecheckin.h"
+#include "save/savetreeitem.h"
+#include "session/showaurextaskpane.h"
+#include "session/signedin.h"
+#include "support/hostaccess.h"
+#include "support/calljob.h"
+#include "workingcopy/filedatabase.h"
+#include "workingcopy/workingcopyconstants.h"
+
+#include <fzfileinfo.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+
+OutboxDelivery::OutboxDelivery(AurexPlatform *platform, ShowAurexTaskPane *session,
+                               QWidget *dialogParent, QObject *parent)
+    : QObject(parent), m_platform(platform), m_session(session), m_dialogParent(dialogParent)
+{
+}
+
+OutboxDelivery::~OutboxDelivery() = default;
+
+void OutboxDelivery::start()
+{
+    if (m_running || m_session->isOffline() || !signedIn())
+        return;
+    Outbox outbox(m_session->tenant());
+    if (!outbox.read(&m_entries)) {
+        emit finished(outbox.errorString());
+        return;
+    }
+    if (m_entries.isEmpty())
+        return;
+    m_running = true;
+    m_next = 0;
+    sendNext();
+}
+
+void OutboxDelivery::sendNext()
+{
+    if (m_session->isOffline()) {
+        const int left = m_entries.size() - m_next;
+        stop(left == 1 ? tr("Working offline: 1 save waits in the outbox.")
+                       : tr("Working offline: %1 saves wait in the outbox.").arg(left));
+        return;
+    }
+    if (m_next >= m_entries.size()) {
+        stop(QString());
+        return;
+    }
+    Outbox::Entry &entry = m_entries[m_next];
+    {
+        const FileDatabase database(m_session->tenant());
+        Outbox::refresh(entry, database);
+    }
+    const QList<SaveTreeItem *> rows = entry.rows->subtree();
+    const bool anythingToSend = std::any_of(rows.begin(), rows.end(), CheckInRecords::isSent);
+    if (!anythingToSend) {
+        // Sent already, before the host was stopped, or nothing changed after all.
+        Outbox(m_session->tenant()).remove(entry.id);
+        ++m_next;
+        sendNext();
+        return;
+    }
+    emit progress(tr("Sending save %1 of %2 from the outbox...").arg(m_next + 1)
+                      .arg(m_entries.size()));
+    auto *job = new SaveCheckIn(m_platform, m_session->tenant(), m_session->currentUser(),
+                                m_previewFolder.path(), this);
+    job->setRows(*entry.rows, entry.rowsToSave);
+    connect(job, &AurexJob::result, this, [this, job] { sent(job); });
+    connect(job, &AurexJob::result, job, &QObject::deleteLater);
+    job->start();
+}
+
+void OutboxDelivery::sent(SaveCheckIn *job)
+{
+    Outbox outbox(m_session->tenant());
+    Outbox::Entry &entry = m_entries[m_next];
+    if (job->error() == AurexJob::NoError) {
+        if (!outbox.remove(entry.id)) {
+            stop(outbox.errorString());
+            return;
+        }
+        HostAccess::writeToCommandLine(tr("From the outbox: %1").arg(job->summary()));
+        ++m_next;
+        sendNext();
+        return;
+    }
+    const QStringList reasons = job->explainRefusal(entry.rows.get());
+    QList<SaveTreeItem *> conflicts;
+    for (SaveTreeItem *row : entry.rows->subtree()) {
+        if (!row->changedMessage.isEmpty())
+            conflicts.append(row);
+    }
+    if (!conflicts.isEmpty()) {
+        askAboutConflicts(conflicts);
+        return;
+    }
+    const QString why = reasons.isEmpty() ? job->errorString()
+                                          : reasons.join(QLatin1Char(' '));
+    entry.waitingReason = why;
+    outbox.update(entry);
+    stop(tr("A save waits in the outbox: %1").arg(why));
+}
+
+void OutboxDelivery::askAboutConflicts(const QList<SaveTreeItem *> &conflicts)
+{
+    auto *dialog = new ConflictDialog(conflicts, m_dialogParent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { resolved(dialog); });
+    connect(dialog, &QDialog::rejected, this, [this] {
+        Outbox::Entry &entry = m_entries[m_next];
+        entry.waitingReason = tr("Someone else changed some of its files meanwhile.");
+        Outbox(m_session->tenant()).update(entry);
+        stop(tr("A save waits in the outbox: %1").arg(entry.waitingReason));
+    });
+    dialog->open();
+    emit conflictAsked(dialog);
+}
+
+void OutboxDelivery::resolved(ConflictDialog *dialog)
+{
+    QList<SaveTreeItem *> theirs;
+    const QList<SaveTreeItem *> rows = dialog->rows();
+    for (int i = 0; i < rows.size(); ++i) {
+        SaveTreeItem *row = rows.at(i);
+        row->changedMessage.clear();
+        row->hasError = false;
+        switch (dialog->choice(i)) {
+        case ConflictDialog::KeepMineAsCopy:
+            row->action = SaveAction::SaveAsNew;
+            row->displayName = ConflictDialog::copyTitle(row->displayName,
+                                                         m_session->currentUser(),
+                                                         QDate::currentDate());
+            row->baseStamp.clear();
+            break;
+        case ConflictDialog::Overwrite:
+            // Without the version it is based on, the change replaces whatever is current.
+            row->baseStamp.clear();
+            break;
+        case ConflictDialog::TakeTheirs:
+            theirs.append(row);
+            break;
+        }
+    }
+    if (theirs.isEmpty())
+        sendAgain();
+    else
+        takeTheirs(theirs);
+}
+
+void OutboxDelivery::takeTheirs(const QList<SaveTreeItem *> &rows)
+{
+    // Their version is asked for by the platform name this computer knows the file under.
+    QStringList paths;
+    for (const SaveTreeItem *row : rows)
+        paths.append(row->path);
+    const QString tenant = m_session->tenant();
+    AurexPlatform *platform = m_platform;
+    auto records = std::make_shared<RecordList>();
+    auto *query = new CallJob([platform, tenant, paths, records](JobControl &) {
+        {
+            const FileDatabase database(tenant);
+            for (const QString &path : paths) {
+                const QString name = database.valueWhere(QLatin1String(kAttrPath),
+                                                         FileDatabase::keyForPath(path),
+                                                         QLatin1String(kAttrName));
+                FzFileInfo *request =
+                    records->add(makeNameRequest(name, fileTypeForPath(path)));
+                setRecordProperty(*request, kKeyLocalDownloadFolder,
+                                  QFileInfo(path).absolutePath());
+            }
+        }
+        return platform->details(*records) ? QString() : platform->noAnswerText();
+    }, this);
+    connect(query, &AurexJob::result, query, &QObject::deleteLater);
+    connect(query, &AurexJob::result, this, [this, query, rows, records] {
+        if (query->error() != AurexJob::NoError) {
+            stop(query->errorString());
+            return;
+        }
+        auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
+                                            HostAccess::documents(), this);
+        download->setDownload(std::move(*records), rows.first()->path, m_session->tenant());
+        connect(download, &DownloadThread::DownloadFinished, download, &QObject::deleteLater);
+        connect(download, &DownloadThread::downloadReported, this,
+                [this, rows](const DownloadReport &report) {
+                    if (report.failed) {
+                        stop(report.details.join(QLatin1Char(' ')));
+                        return;
+                    }
+                    for (int i = 0; i < report.keptCopies.size(); ++i) {
+                        HostAccess::writeToCommandLine(
+                            tr("Your changes to %1 were kept in %2.")
+                                .arg(QDir::toNativeSeparators(report.replacedLocalFiles.value(i)),
+                                     QDir::toNativeSeparators(report.keptCopies.at(i))));
+                    }
+                    for (SaveTreeItem *row : rows)
+                        row->action = SaveAction::DoNotSave;
+                    sendAgain();
+                });
+        download->Download();
+    });
+    query->start();
+}
+
+void OutboxDelivery::sendAgain()
+{
+    Outbox::Entry &entry = m_entries[m_next];
+    entry.waitingReason.clear();
+    Outbox outbox(m_session->tenant());
+    // The choices are the user's work too: a host stopped now sends them as chosen.
+    if (!outbox.update(entry)) {
+        stop(outbox.errorString());
+        return;
+    }
+    sendNext();
+}
+
+void OutboxDelivery::stop(const QString &line)
+{
+    m_running = false;
+    if (!line.isEmpty())
+        qCInfo(lcTaskPane).noquote() << "outbox:" << line;
+    emit finished(line);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "save/outbox.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTemporaryDir>
+
+class AurexPlatform;
+class ConflictDialog;
+class SaveCheckIn;
+class SaveTreeItem;
+class ShowAurexTaskPane;
+
+// Sends the saves that wait in the outbox once the user is online again: one check-in per
+// save, oldest first, each with the lost-update guard, as the save dialog would have sent it
+// then. A sent save leaves the outbox; what the platform refuses stays in it:
+// - files someone else changed meanwhile: the user chooses per file in a ConflictDialog (keep
+//   mine as a copy, take theirs, overwrite), and the save is sent again as chosen;
+// - files someone else holds locked: the save waits and says so, and so do the saves after it.
+// Sending stops when the user goes offline again (the save on the way finishes first) or the
+// platform goes away; what was not sent waits for the next start(). Main thread; owned by the
+// task pane.
+class OutboxDelivery : public QObject
+{
+    Q_OBJECT
+
+public:
+    // platform and session outlive the delivery; dialogParent (may be null) gets the dialogs.
+    OutboxDelivery(AurexPlatform *platform, ShowAurexTaskPane *session,
+                   QWidget *dialogParent, QObject *parent = nullptr);
+    ~OutboxDelivery() override;
+
+    // Sends what waits, unless sending runs already or the user works offline.
+    void start();
+    bool isRunning() const { return m_running; }
+
+signals:
+    // What sending is doing, in a line for the pane ("Sending save 1 of 2 from the outbox...").
+    void progress(const QString &line);
+    // Sending ended; line says how ("" when everything was sent).
+    void finished(const QString &line);
+    // A conflict dialog is shown (open, not executed): tests answer it.
+    void conflictAsked(ConflictDialog *dialog);
+
+private:
+    void sendNext();
+    void sent(SaveCheckIn *job);
+    void askAboutConflicts(const QList<SaveTreeItem *> &conflicts);
+    void resolved(ConflictDialog *dialog);
+    // Brings their version of each row's file down in its place (keeping mine aside), then
+    // leaves those rows out of the save and sends it again.
+    void takeTheirs(const QList<SaveTreeItem *> &rows);
+    void sendAgain();
+    void stop(const QString &line);
+
+    AurexPlatform *m_platform;
+    ShowAurexTaskPane *m_session;
+    QPointer<QWidget> m_dialogParent;
+    QList<Outbox::Entry> m_entries;
+    int m_next = 0; // the entry being sent
+    bool m_running = false;
+    QTemporaryDir m_previewFolder;
+};

@@ -1,0 +1,163 @@
+// The outbox of saves made while offline: what a save stored comes back after a restart in the
+// order of the saves, a removed or updated entry stays so, an outbox that cannot be read is
+// never written over, and an entry is brought up to the file database before it is sent.
+
+#include "testhome.h"
+
+#include "save/outbox.h"
+#include "save/savetreeitem.h"
+#include "workingcopy/filedatabase.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+// "title action base localChanges" of every row, children indented.
+QStringList describe(SaveTreeItem &top)
+{
+    QStringList lines;
+    for (const SaveTreeItem *row : top.subtree()) {
+        int depth = 0;
+        for (const SaveTreeItem *up = row->parent(); up; up = up->parent())
+            ++depth;
+        lines << QString(depth * 2, ' ') + QStringList{row->displayName,
+                                                       QString::number(int(row->action)),
+                                                       row->baseStamp,
+                                                       row->hasLocalChanges ? "changed" : "-"}
+                                               .join(' ');
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestOutbox : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void init() { QFile::remove(Outbox("acme").filePath()); }
+
+    void savesComeBackInOrderAfterARestart()
+    {
+        SaveTreeItem site(m_home.filePath("site.dwg"), "site.dwg", nullptr);
+        site.baseStamp = "2026/01/02@03:04:05:GMT";
+        SaveTreeItem *logo = site.appendChild(m_home.filePath("logo.png"), "logo.png");
+        logo->action = SaveAction::SaveAsNew;
+        logo->collabSpace = "Common Space";
+        site.appendChild(m_home.filePath("deck.dwg"), "deck.dwg")->action = SaveAction::DoNotSave;
+        SaveTreeItem bolt(m_home.filePath("bolt.dxf"), "bolt.dxf", nullptr);
+        bolt.action = SaveAction::Overwrite;
+        bolt.name = "obj-7";
+
+        QVERIFY(Outbox("acme").append(site, 2));
+        QVERIFY(Outbox("acme").append(bolt, 1));
+        // Another tenant's outbox is another file.
+        QList<Outbox::Entry> other;
+        QVERIFY(Outbox("zenith").read(&other));
+        QVERIFY(other.isEmpty());
+
+        QList<Outbox::Entry> entries;
+        QVERIFY(Outbox("acme").read(&entries));
+        QCOMPARE(entries.size(), 2);
+        QVERIFY(entries.at(0).id < entries.at(1).id);
+        QCOMPARE(entries.at(0).rowsToSave, 2);
+        QCOMPARE(describe(*entries.at(0).rows), describe(site));
+        QCOMPARE(entries.at(0).rows->child(0)->collabSpace, QString("Common Space"));
+        QCOMPARE(entries.at(1).rows->name, QString("obj-7"));
+        QCOMPARE(Outbox("acme").waitingKeys(),
+                 (QSet<QString>{FileDatabase::keyForPath(m_home.filePath("site.dwg")).toLower(),
+                                FileDatabase::keyForPath(m_home.filePath("logo.png")).toLower(),
+                                FileDatabase::keyForPath(m_home.filePath("bolt.dxf")).toLower()}));
+
+        // The first is sent, the second waits for a lock: both stay so in the file.
+        Outbox::Entry waiting = entries.at(1);
+        waiting.waitingReason = "bolt.dxf is locked by bob.";
+        QVERIFY(Outbox("acme").remove(entries.at(0).id));
+        QVERIFY(Outbox("acme").update(waiting));
+        QVERIFY(Outbox("acme").read(&entries));
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.at(0).waitingReason, QString("bolt.dxf is locked by bob."));
+        // A later save never takes the id of one still waiting.
+        QVERIFY(Outbox("acme").append(site, 2));
+        QVERIFY(Outbox("acme").read(&entries));
+        QVERIFY(entries.at(1).id > entries.at(0).id);
+    }
+
+    void anUnreadableOutboxIsNeverWrittenOver()
+    {
+        const QByteArray garbage = "{ \"entries\": [ truncated";
+        QFile file(Outbox("acme").filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(garbage) > 0);
+        file.close();
+        SaveTreeItem site(m_home.filePath("site.dwg"), "site.dwg", nullptr);
+        Outbox outbox("acme");
+        QVERIFY(!outbox.append(site, 1));
+        QVERIFY(outbox.errorString().contains("cannot be read"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), garbage);
+    }
+
+    void anEntryIsBroughtUpToTheFileDatabaseBeforeItIsSent_data()
+    {
+        QTest::addColumn<QString>("entryBase");
+        QTest::addColumn<bool>("recordedSince"); // an exchange of the file after the save
+        QTest::addColumn<QString>("sentBase");
+        QTest::addColumn<bool>("sentChanges");
+        // Nothing happened since: the save goes as it was made.
+        QTest::newRow("as saved") << "v1" << false << "v1" << true;
+        // An earlier save of the same file was sent (or the host stopped after sending this
+        // one): it builds on that version, and unchanged since, it is not sent again.
+        QTest::newRow("sent before") << "v1" << true << "v2" << false;
+        // The user chose to overwrite: no base, whatever the database says.
+        QTest::newRow("overwrite") << "" << true << "" << false;
+    }
+
+    void anEntryIsBroughtUpToTheFileDatabaseBeforeItIsSent()
+    {
+        QFETCH(QString, entryBase);
+        QFETCH(bool, recordedSince);
+        const QString path = m_home.filePath("pier.dxf");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("0\nEOF\n") > 0);
+        file.close();
+        {
+            FileDatabase database("acme");
+            database.recordExchange(FileDatabase::keyForPath(path), "id-1", "obj-1", "v1",
+                                    "drawing");
+            QVERIFY(database.save());
+        }
+        QVERIFY(file.open(QIODevice::Append) && file.write("999\nchanged here\n") > 0);
+        file.close();
+        FileDatabase database("acme");
+        database.recordLocalSave(FileDatabase::keyForPath(path));
+        if (recordedSince)
+            database.recordExchange(FileDatabase::keyForPath(path), "id-1", "obj-1", "v2",
+                                    "drawing");
+
+        Outbox::Entry entry;
+        entry.rows = std::make_shared<SaveTreeItem>(path, "pier.dxf", nullptr);
+        entry.rows->baseStamp = entryBase;
+        entry.rows->appendChild(m_home.filePath("gone.png"), "gone.png")->action =
+            SaveAction::DoNotSave;
+        Outbox::refresh(entry, database);
+        QTEST(entry.rows->baseStamp, "sentBase");
+        QTEST(entry.rows->hasLocalChanges, "sentChanges");
+        QCOMPARE(entry.rowsToSave, 1);
+    }
+
+private:
+    TestHome m_home;
+};
+
+QTEST_GUILESS_MAIN(TestOutbox)
+#include "tst_outbox.moc"

@@ -1,0 +1,149 @@
+#include "offlineplatform.h"
+
+#include "filedatabase.h"
+#include "workingcopyconstants.h"
+
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+
+#include <fzfileinfo.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QSaveFile>
+
+namespace {
+
+// Beside the tenant's file database: the spaces, one per line.
+QString spacesFile(const QString &tenant)
+{
+    const QString database = FileDatabase::locationFor(tenant);
+    return database.isEmpty() ? QString()
+                              : QFileInfo(database).absolutePath() + QLatin1String("/spaces");
+}
+
+} // namespace
+
+void OfflinePlatform::rememberSpaces(const QString &tenant, const QStringList &spaces)
+{
+    const QString path = spacesFile(tenant);
+    QSaveFile file(path);
+    if (path.isEmpty() || spaces.isEmpty() || !file.open(QIODevice::WriteOnly))
+        return;
+    file.write(spaces.join(QLatin1Char('\n')).toUtf8());
+    file.commit();
+}
+
+void OfflinePlatform::setTenant(const QString &tenant)
+{
+    QMutexLocker locker(&m_mutex);
+    m_tenant = tenant;
+}
+
+QString OfflinePlatform::tenant()
+{
+    QMutexLocker locker(&m_mutex);
+    return m_tenant;
+}
+
+bool OfflinePlatform::signInWithPassword(const QString &, const QString &, const QString &,
+                                         const QString &)
+{
+    return false;
+}
+
+bool OfflinePlatform::signInWithCookie(const QString &, const QString &, const QString &,
+                                       const QString &)
+{
+    return false;
+}
+
+QStringList OfflinePlatform::spaces()
+{
+    QFile file(spacesFile(tenant()));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringList();
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool OfflinePlatform::userInfo(QString *, QString *, QString *, QString *)
+{
+    return false;
+}
+
+bool OfflinePlatform::search(const FzFileInfo &, RecordList *hits)
+{
+    // What the platform holds now is not known here: no title is taken for certain.
+    hits->clear();
+    return true;
+}
+
+bool OfflinePlatform::downloadPreviews(const RecordList &, const QString &)
+{
+    return false;
+}
+
+bool OfflinePlatform::details(const RecordList &requests)
+{
+    const FileDatabase database(tenant());
+    const QString name = QLatin1String(kAttrName);
+    for (FzFileInfo *request : requests) {
+        const QString requested = recordProperty(*request, kKeyName);
+        const QString base = database.valueWhere(name, requested, QLatin1String(kAttrBaseStamp));
+        const QString stamp = base.isEmpty()
+            ? database.valueWhere(name, requested, QLatin1String(kAttrUpdateStamp))
+            : base;
+        if (stamp.isEmpty())
+            continue;
+        setRecordProperty(*request, kKeyFileModified, stamp);
+        setRecordProperty(*request, kKeyPhid,
+                          database.valueWhere(name, requested, QLatin1String(kAttrVaultId)));
+    }
+    return true;
+}
+
+bool OfflinePlatform::structure(const FzFileInfo &, RecordList *)
+{
+    return false;
+}
+
+QStringList OfflinePlatform::download(const RecordList &records, JobControl *)
+{
+    QStringList missing;
+    for (const FzFileInfo *record : records)
+        missing.append(QString::fromStdString(record->GetTitle()) + QLatin1String(": ")
+                       + unreachableReason());
+    return missing;
+}
+
+QString OfflinePlatform::downloadObject(const QString &, const QString &)
+{
+    return QString();
+}
+
+bool OfflinePlatform::checkIn(FzFileInfo *, JobControl *)
+{
+    return false;
+}
+
+bool OfflinePlatform::lock(FzFileInfo *, bool)
+{
+    return false;
+}
+
+bool OfflinePlatform::remove(const RecordList &)
+{
+    return false;
+}
+
+QStringList OfflinePlatform::autonames(int)
+{
+    return QStringList();
+}
+
+QString OfflinePlatform::unreachableReason()
+{
+    return QCoreApplication::translate("OfflinePlatform", "you are working offline");
+}
