@@ -158,7 +158,12 @@ void CheckInRecords::applyNameRule(FzFileInfo *record, SaveTreeItem *row)
     if (!repeated) {
         switch (row->action) {
         case SaveAction::SaveAsNew:
-            name = m_cursor < m_names.size() ? m_names.at(m_cursor) : QString();
+            // A name given before (to a save that waits in the outbox) stays: sent again, the
+            // file lands on the same object rather than on a second one.
+            if (!row->reservedName.isEmpty())
+                name = row->reservedName;
+            else
+                name = m_cursor < m_names.size() ? m_names.at(m_cursor) : QString();
             row->name = name;
             break;
         case SaveAction::SaveChanges:

@@ -47,6 +47,7 @@ QJsonObject rowToJson(const SaveTreeItem &row)
     return QJsonObject{
         {"path", row.path},
         {"name", row.name},
+        {"reservedName", row.reservedName},
         {"title", row.displayName},
         {"kind", int(row.kind)},
         {"status", row.status},
@@ -63,6 +64,7 @@ QJsonObject rowToJson(const SaveTreeItem &row)
 void rowFromJson(const QJsonObject &object, SaveTreeItem *row)
 {
     row->name = object.value("name").toString();
+    row->reservedName = object.value("reservedName").toString();
     row->kind = ReferenceNode::Kind(object.value("kind").toInt());
     row->status = object.value("status").toInt();
     row->action = actionFromName(object.value("action").toString());

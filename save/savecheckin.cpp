@@ -177,6 +177,39 @@ QString SaveCheckIn::Work::recordStored(const CheckInRecords &records, qint64 se
         .arg(files.join(QLatin1String(", ")), database.errorString());
 }
 
+int SaveCheckIn::recordDeliveredAlready(SaveTreeItem *top, const QString &tenant) const
+{
+    const QList<SaveTreeItem *> all = top ? top->subtree() : QList<SaveTreeItem *>();
+    const QList<int> &refused = m_work->refusedRows;
+    const RecordList &answers = m_work->refusalAnswers;
+    if (isRunning() || answers.size() != std::size_t(refused.size()))
+        return 0;
+    FileDatabase database(tenant);
+    int recorded = 0;
+    for (int i = 0; i < refused.size(); ++i) {
+        SaveTreeItem *row = all.value(refused.at(i));
+        const FzFileInfo &answer = *answers.at(std::size_t(i));
+        const QString phid = recordProperty(answer, kKeyPhid);
+        const QString sha256 = recordProperty(answer, kKeySha256);
+        if (!row || phid.isEmpty() || sha256.isEmpty())
+            continue;
+        const ContentFingerprint local = ContentFingerprint::of(row->path);
+        if (local.sha256 != sha256.toLatin1())
+            continue;
+        database.recordExchange(FileDatabase::keyForPath(row->path), phid,
+                                recordProperty(answer, kKeyName),
+                                recordProperty(answer, kKeyFileModified),
+                                recordProperty(answer, kKeyType), local);
+        if (row->action == SaveAction::SaveAsNew)
+            row->action = SaveAction::SaveChanges;
+        row->hasLocalChanges = false;
+        ++recorded;
+    }
+    if (recorded > 0 && !database.save())
+        return 0;
+    return recorded;
+}
+
 QStringList SaveCheckIn::explainRefusal(SaveTreeItem *top) const
 {
     const QList<SaveTreeItem *> all = top ? top->subtree() : QList<SaveTreeItem *>();

@@ -55,6 +55,7 @@ std::unique_ptr<SaveTreeItem> SaveTreeItem::cloneUnder(SaveTreeItem *parent) con
 void SaveTreeItem::restoreFrom(const SaveTreeItem &other)
 {
     name = other.name;
+    reservedName = other.reservedName;
     displayName = other.displayName;
     kind = other.kind;
     status = other.status;

@@ -41,6 +41,9 @@ public:
 
     QString path;
     QString name; // platform name: from the duplicate check or the check-in
+    // A new file's platform name, taken before its save first goes (saves in the outbox), so
+    // that sending the save again never makes a second object; "" for a fresh one per sending.
+    QString reservedName;
     QString displayName;
     ReferenceNode::Kind kind = ReferenceNode::Drawing;
     int status = 0; // LocalFileStatus

@@ -24,6 +24,8 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 OutboxDelivery::OutboxDelivery(AurexPlatform *platform, ShowAurexTaskPane *session,
                                QWidget *dialogParent, QObject *parent)
@@ -77,6 +79,67 @@ void OutboxDelivery::sendNext()
     }
     emit progress(tr("Sending save %1 of %2 from the outbox...").arg(m_next + 1)
                       .arg(m_entries.size()));
+    reserveNames();
+}
+
+void OutboxDelivery::reserveNames()
+{
+    Outbox::Entry &entry = m_entries[m_next];
+    QList<SaveTreeItem *> unnamed;
+    QSet<QString> paths;
+    for (SaveTreeItem *row : entry.rows->subtree()) {
+        if (row->action == SaveAction::SaveAsNew && row->reservedName.isEmpty()
+            && !paths.contains(row->path)) {
+            paths.insert(row->path);
+            unnamed.append(row);
+        }
+    }
+    if (unnamed.isEmpty()) {
+        sendEntry();
+        return;
+    }
+    AurexPlatform *platform = m_platform;
+    auto names = std::make_shared<QStringList>();
+    const int count = unnamed.size();
+    const auto reserve = [platform, names, count](JobControl &) {
+        *names = platform->autonames(count);
+        return names->size() == count ? QString() : platform->noAnswerText();
+    };
+    call(reserve, [this, names, unnamed] {
+        Outbox::Entry &named = m_entries[m_next];
+        for (int i = 0; i < unnamed.size(); ++i) {
+            for (SaveTreeItem *row : named.rows->subtree()) {
+                if (row->path == unnamed.at(i)->path && row->action == SaveAction::SaveAsNew)
+                    row->reservedName = names->at(i);
+            }
+        }
+        // Kept before anything goes: a host stopped while the save is on its way sends it
+        // again under the same names.
+        Outbox outbox(m_session->tenant());
+        if (!outbox.update(named)) {
+            stop(outbox.errorString());
+            return;
+        }
+        sendEntry();
+    });
+}
+
+void OutboxDelivery::call(const AurexJob::Work &work, const std::function<void()> &then)
+{
+    auto *job = new CallJob(work, this);
+    connect(job, &AurexJob::result, job, &QObject::deleteLater);
+    connect(job, &AurexJob::result, this, [this, job, then] {
+        if (job->error() != AurexJob::NoError)
+            stop(job->errorString());
+        else
+            then();
+    });
+    job->start();
+}
+
+void OutboxDelivery::sendEntry()
+{
+    Outbox::Entry &entry = m_entries[m_next];
     auto *job = new SaveCheckIn(m_platform, m_session->tenant(), m_session->currentUser(),
                                 m_previewFolder.path(), this);
     job->setRows(*entry.rows, entry.rowsToSave);
@@ -99,11 +162,20 @@ void OutboxDelivery::sent(SaveCheckIn *job)
         sendNext();
         return;
     }
+    // Delivered already by a sending whose answer was lost: recorded now, not sent twice.
+    if (job->recordDeliveredAlready(entry.rows.get(), m_session->tenant()) > 0) {
+        sendNext();
+        return;
+    }
     const QStringList reasons = job->explainRefusal(entry.rows.get());
+    // One question per file, also for a file the drawings reference twice.
     QList<SaveTreeItem *> conflicts;
+    QSet<QString> asked;
     for (SaveTreeItem *row : entry.rows->subtree()) {
-        if (!row->changedMessage.isEmpty())
+        if (!row->changedMessage.isEmpty() && !asked.contains(row->path)) {
+            asked.insert(row->path);
             conflicts.append(row);
+        }
     }
     if (!conflicts.isEmpty()) {
         askAboutConflicts(conflicts);
@@ -134,12 +206,17 @@ void OutboxDelivery::askAboutConflicts(const QList<SaveTreeItem *> &conflicts)
 void OutboxDelivery::resolved(ConflictDialog *dialog)
 {
     QList<SaveTreeItem *> theirs;
-    const QList<SaveTreeItem *> rows = dialog->rows();
-    for (int i = 0; i < rows.size(); ++i) {
-        SaveTreeItem *row = rows.at(i);
+    QHash<QString, ConflictDialog::Choice> choices;
+    const QList<SaveTreeItem *> asked = dialog->rows();
+    for (int i = 0; i < asked.size(); ++i)
+        choices.insert(asked.at(i)->path, dialog->choice(i));
+    for (SaveTreeItem *row : m_entries[m_next].rows->subtree()) {
+        const auto choice = choices.constFind(row->path);
+        if (choice == choices.constEnd() || row->action == SaveAction::DoNotSave)
+            continue;
         row->changedMessage.clear();
         row->hasError = false;
-        switch (dialog->choice(i)) {
+        switch (choice.value()) {
         case ConflictDialog::KeepMineAsCopy:
             row->action = SaveAction::SaveAsNew;
             row->displayName = ConflictDialog::copyTitle(row->displayName,
@@ -166,12 +243,14 @@ void OutboxDelivery::takeTheirs(const QList<SaveTreeItem *> &rows)
 {
     // Their version is asked for by the platform name this computer knows the file under.
     QStringList paths;
-    for (const SaveTreeItem *row : rows)
-        paths.append(row->path);
+    for (const SaveTreeItem *row : rows) {
+        if (!paths.contains(row->path))
+            paths.append(row->path);
+    }
     const QString tenant = m_session->tenant();
     AurexPlatform *platform = m_platform;
     auto records = std::make_shared<RecordList>();
-    auto *query = new CallJob([platform, tenant, paths, records](JobControl &) {
+    const auto ask = [platform, tenant, paths, records](JobControl &) {
         {
             const FileDatabase database(tenant);
             for (const QString &path : paths) {
@@ -185,13 +264,8 @@ void OutboxDelivery::takeTheirs(const QList<SaveTreeItem *> &rows)
             }
         }
         return platform->details(*records) ? QString() : platform->noAnswerText();
-    }, this);
-    connect(query, &AurexJob::result, query, &QObject::deleteLater);
-    connect(query, &AurexJob::result, this, [this, query, rows, records] {
-        if (query->error() != AurexJob::NoError) {
-            stop(query->errorString());
-            return;
-        }
+    };
+    call(ask, [this, rows, records] {
         auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
                                             HostAccess::documents(), this);
         download->setDownload(std::move(*records), rows.first()->path, m_session->tenant());
@@ -214,7 +288,6 @@ void OutboxDelivery::takeTheirs(const QList<SaveTreeItem *> &rows)
                 });
         download->Download();
     });
-    query->start();
 }
 
 void OutboxDelivery::sendAgain()

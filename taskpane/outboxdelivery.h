@@ -1,11 +1,14 @@
 #pragma once
 
 #include "save/outbox.h"
+#include "support/aurexjob.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTemporaryDir>
+
+#include <functional>
 
 class AurexPlatform;
 class ConflictDialog;
@@ -46,6 +49,11 @@ signals:
 
 private:
     void sendNext();
+    // Gives each new file of the entry a platform name of its own, kept in the outbox.
+    void reserveNames();
+    void sendEntry();
+    // Runs work as a job; then follows when it succeeded, else sending stops with its reason.
+    void call(const AurexJob::Work &work, const std::function<void()> &then);
     void sent(SaveCheckIn *job);
     void askAboutConflicts(const QList<SaveTreeItem *> &conflicts);
     void resolved(ConflictDialog *dialog);

@@ -13,10 +13,11 @@
 #include "testhome.h"
 #include "widgetsnapshotfile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
-#include <QJsonDocument>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
@@ -65,6 +66,14 @@ bool editOutsideTheHost(const QString &path, const QByteArray &comment)
     return file.seek(0) && file.write("999\n" + comment + '\n' + bytes) > bytes.size();
 }
 
+// Another program changes a picture or PDF at path: bytes after its end, which its readers
+// pass over.
+bool appendOutsideTheHost(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
+}
+
 // The save dialog's row of that file, found among the rows and their children.
 QJsonObject saveRow(const QJsonArray &rows, const QString &title)
 {
@@ -102,6 +111,8 @@ private slots:
     void aliceCannotUndoBobsNewerVersionWithHerOlderChanges();
     void alicesPaneKeepsItsStatusesWhileThePlatformIsAway();
     void aliceSavesOfflineAndKeepsHerVersionAsACopy();
+    void aliceTakesBobsPdfAndOverwritesHisRebar();
+    void aHostStoppedWhileSendingSendsEachSaveOnce();
     void aliceSignsOutAndSeesTheWelcomePage();
 
 private:
@@ -527,6 +538,119 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     }
     QVERIFY(outboxSeen);
     keepPicture(m_alice, "alice-conflict.png");
+}
+
+void TestTwoUsers::aliceTakesBobsPdfAndOverwritesHisRebar()
+{
+    // bob brings his copy up to date, then changes rebar.dxf and load-table.pdf and saves.
+    const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
+    runHost(m_bob, openFromPlatform("bridge", 9, true));
+    QVERIFY(editOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's change"));
+    QVERIFY(appendOutsideTheHost(m_bob.file("Documents/load-table.pdf"), "bob's change"));
+    runHost(m_bob, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
+                    "_AurexSave", "_UIWAIT SaveToCSDialog 60", "_UICLICK SavePushButton",
+                    "_UIWAITGONE SaveToCSDialog 90"});
+    const QString bobsPdf = probe.objectTitled("load-table.pdf").value("_sha256").toString();
+    const int rebarRevision = probe.objectTitled("rebar.dxf").value("revision").toString().toInt();
+
+    // alice, offline, changed the same two files.
+    QVERIFY(editOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice's change"));
+    QVERIFY(appendOutsideTheHost(m_alice.file("Documents/load-table.pdf"), "alice's change"));
+    QFile alicesPdf(m_alice.file("Documents/load-table.pdf"));
+    QVERIFY(alicesPdf.open(QIODevice::ReadOnly));
+    const QByteArray alicesPdfBytes = alicesPdf.readAll();
+    alicesPdf.close();
+    runHost(m_alice,
+            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
+             "_AurexWorkOffline", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
+             "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 60",
+             "_UIWAITTEXT \"Waiting to upload\" 60", "_AurexWorkOffline",
+             "_UIWAIT ConflictDialog 90", "_UISET conflictChoice0 \"Overwrite theirs\"",
+             "_UISET conflictChoice1 \"Take theirs\"", "_UISNAPSHOT alice-choices.json",
+             "_UICLICK resolveButton", "_UIWAITGONE ConflictDialog 30",
+             "_UIWAITGONE ConnectionStateLabel 90"});
+    const WidgetSnapshotFile choices(m_alice.file("alice-choices.json"));
+    QVERIFY(choices.find("ConflictDialog").value("children").toArray().size() > 0);
+
+    // rebar.dxf: hers is the current version now. load-table.pdf: bob's stays, and alice has
+    // it, with hers kept beside it.
+    QFile rebar(m_alice.file("Documents/rebar.dxf"));
+    QVERIFY(rebar.open(QIODevice::ReadOnly));
+    QCOMPARE(probe.objectTitled("rebar.dxf").value("_sha256").toString(),
+             QString(QCryptographicHash::hash(rebar.readAll(), QCryptographicHash::Sha256)
+                         .toHex()));
+    QCOMPARE(probe.objectTitled("rebar.dxf").value("revision").toString().toInt(),
+             rebarRevision + 1);
+    QCOMPARE(probe.objectTitled("load-table.pdf").value("_sha256").toString(), bobsPdf);
+    QFile pdf(m_alice.file("Documents/load-table.pdf"));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QCOMPARE(QString(QCryptographicHash::hash(pdf.readAll(), QCryptographicHash::Sha256)
+                         .toHex()),
+             bobsPdf);
+    const QStringList kept = QDir(m_alice.file("Documents"))
+                                 .entryList({"load-table (local changes *).pdf"});
+    QCOMPARE(kept.size(), 1);
+    QFile keptPdf(m_alice.file("Documents/" + kept.first()));
+    QVERIFY(keptPdf.open(QIODevice::ReadOnly));
+    QCOMPARE(keptPdf.readAll(), alicesPdfBytes);
+}
+
+void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
+{
+    // Each round: alice saves twice offline (deck-photo.png, then logo.png), goes online, and
+    // the host is stopped at another point: as it goes online, while the first save goes
+    // (a few milliseconds later, on this machine), and as the first has gone and the second
+    // goes. The next run, online from its start, sends what is left.
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    const QStringList files = {"deck-photo.png", "logo.png"};
+    const QStringList saveOffline = {"_AurexSave", "_UIWAIT SaveToCSDialog 60",
+                                     "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 60"};
+    const QStringList open = {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90"};
+    QVERIFY(m_alice.home.write("online.scr", "_AurexWorkOffline\n_UISLEEP 30\n"));
+    const struct
+    {
+        QByteArray line; // the host's output line the stop waits for
+        int afterMs;
+    } stops[] = {{"working online", 0}, {"working online", 30}, {"working online", 36},
+                 {"From the outbox", 0}};
+    for (const auto &stop : stops) {
+        QMap<QString, int> revisions;
+        for (const QString &file : files)
+            revisions[file] = probe.objectTitled(file).value("revision").toString().toInt();
+        QVERIFY(appendOutsideTheHost(m_alice.file("Documents/deck-photo.png"), "first save"));
+        runHost(m_alice, open + QStringList{"_AurexWorkOffline"} + saveOffline);
+        QVERIFY(appendOutsideTheHost(m_alice.file("Documents/logo.png"), "second save"));
+        runHost(m_alice, open + saveOffline);
+
+        QVERIFY(m_platform.writeLauncherFiles(m_alice.login, m_alice.home.environment()));
+        QProcess lintra;
+        lintra.setProcessEnvironment(m_alice.home.environment());
+        lintra.setWorkingDirectory(m_alice.home.path());
+        lintra.setProcessChannelMode(QProcess::MergedChannels);
+        lintra.start(LINTRA_BIN, {"--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
+                                  "Documents/bridge.dwg", "--script", "online.scr", "--exit"});
+        QByteArray output;
+        QDeadlineTimer deadline(60000);
+        while (!output.contains(stop.line) && !deadline.hasExpired()) {
+            lintra.waitForReadyRead(5);
+            output += lintra.readAll();
+        }
+        QVERIFY2(output.contains(stop.line), output.constData());
+        QThread::msleep(stop.afterMs);
+        lintra.kill();
+        QVERIFY(lintra.waitForFinished(10000));
+
+        // The line under the lists shows while the rest goes.
+        runHost(m_alice, open + QStringList{"_UISLEEP 3", "_UIWAITGONE ConnectionStateLabel 90",
+                                            "_UISNAPSHOT alice-all-sent.json"});
+        const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-all-sent.json"));
+        for (const QString &file : files) {
+            QCOMPARE(probe.objectTitled(file).value("revision").toString().toInt(),
+                     revisions.value(file) + 1);
+            QCOMPARE(probe.countTitled(file), 1);
+            QCOMPARE(rows.value(file).status, QString("Status: Current"));
+        }
+    }
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()

@@ -217,6 +217,70 @@ private slots:
         }
     }
 
+    void aSaveSentAgainAfterALostAnswerIsNotStoredTwice_data()
+    {
+        QTest::addColumn<bool>("changedSince"); // site.dwg was saved again after the sending
+        QTest::newRow("unchanged") << false;
+        QTest::newRow("changed again") << true;
+    }
+
+    // The platform stored a save, and the host was stopped before this computer recorded it:
+    // the same rows, sent again from the outbox, are refused over site.dwg's newer version.
+    void aSaveSentAgainAfterALostAnswerIsNotStoredTwice()
+    {
+        QFETCH(bool, changedSince);
+        PlatformDouble platform;
+        QFile::remove(FileDatabase::locationFor(QString()));
+        const QString site = platform.addObject("site.dwg", DxfTest::readBytes(path("site.dwg")));
+        {
+            FileDatabase database{QString()};
+            database.recordExchange(FileDatabase::keyForPath(path("site.dwg")), site, site,
+                                    platform.recordOf("site.dwg")->GetProperty("_filemodified")
+                                        .c_str(),
+                                    "drawing");
+            QVERIFY(database.save());
+        }
+        const QByteArray unrecorded = DxfTest::readBytes(FileDatabase::locationFor(QString()));
+        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
+        SaveTreeItem *siteRow = row(&root, "site.dwg", SaveAction::SaveChanges);
+        siteRow->name = site;
+        siteRow->baseStamp = QString::fromStdString(
+            platform.recordOf("site.dwg")->GetProperty("_filemodified"));
+        SaveTreeItem *logo = row(siteRow, "logo.png", SaveAction::SaveAsNew);
+        logo->reservedName = "AX-LOGO";
+        SaveCheckIn first(&platform, QString(), "alice", m_home.tempFolder());
+        first.setRows(*siteRow, 2);
+        runToEnd(first, platform, false);
+        QVERIFY2(first.error() == AurexJob::NoError, qPrintable(first.errorString()));
+        QVERIFY(QFile::remove(FileDatabase::locationFor(QString())));
+        QFile database(FileDatabase::locationFor(QString()));
+        QVERIFY(database.open(QIODevice::WriteOnly) && database.write(unrecorded) > 0);
+        database.close();
+        const QByteArray sent = DxfTest::readBytes(path("site.dwg"));
+        if (changedSince) {
+            QFile file(path("site.dwg"));
+            QVERIFY(file.open(QIODevice::Append) && file.write("999\nagain\n") > 0);
+        }
+
+        SaveCheckIn again(&platform, QString(), "alice", m_home.tempFolder());
+        again.setRows(*siteRow, 2);
+        runToEnd(again, platform, false);
+        QCOMPARE(again.error(), int(AurexJob::WorkError));
+        // What the platform has as sent is recorded and not sent again; a file changed since
+        // stays a change on an older version, for the user to decide.
+        QCOMPARE(again.recordDeliveredAlready(siteRow, QString()), changedSince ? 1 : 2);
+        QCOMPARE(logo->action, SaveAction::SaveChanges);
+        QCOMPARE(siteRow->hasLocalChanges, changedSince);
+        QCOMPARE(FileDatabase(QString()).hasLocalChanges(path("logo.png")), false);
+        QCOMPARE(platform.checkInCount(), 1);
+        QCOMPARE(platform.content("logo.png"), DxfTest::readBytes(path("logo.png")));
+        if (changedSince) {
+            QVERIFY(!again.explainRefusal(siteRow).isEmpty());
+            QFile file(path("site.dwg"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(sent) == sent.size());
+        }
+    }
+
     void checkInTheDatabaseCannotRecordIsAnError()
     {
         PlatformDouble platform;

@@ -105,10 +105,15 @@ int PlatformClient::checkIn(QJsonArray records, const QList<QByteArray> &content
 
 QJsonObject PlatformClient::find(const QString &title)
 {
+    return findAll(title).at(0).toObject();
+}
+
+QJsonArray PlatformClient::findAll(const QString &title)
+{
     QJsonObject answer;
     post(QStringLiteral("/api/v1/search"),
          {{"query", QJsonObject{{"_TypePattern", "*"}, {"_or_title_0", title}}}}, &answer);
-    return answer.value("objects").toArray().at(0).toObject();
+    return answer.value("objects").toArray();
 }
 
 QJsonObject PlatformClient::previewOf(const QJsonObject &object)

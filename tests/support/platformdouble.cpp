@@ -7,6 +7,7 @@
 
 #include <fzfileinfo.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -119,6 +120,9 @@ void PlatformDouble::fillRecord(FzFileInfo *record, const Object &object) const
     setRecordProperty(*record, kKeyFileModified, object.stamp);
     setRecordProperty(*record, kKeyLockedBy, object.lockedBy);
     setRecordProperty(*record, kKeySize, QString::number(object.content.size()));
+    setRecordProperty(*record, kKeySha256,
+                      QCryptographicHash::hash(object.content, QCryptographicHash::Sha256)
+                          .toHex());
 }
 
 std::unique_ptr<FzFileInfo> PlatformDouble::recordOf(const QString &title) const
@@ -325,7 +329,11 @@ bool PlatformDouble::checkIn(FzFileInfo *root, JobControl *control)
         return false;
     // Everything is read and sent before anything is stored: all or nothing.
     QList<Object> arriving;
+    QList<std::pair<QString, QString>> bases; // name, the version the change is based on
     std::function<void(FzFileInfo *)> collect = [&](FzFileInfo *record) {
+        if (record->HasProperty(kKeyBaseModified))
+            bases.append({QString::fromStdString(record->GetName()),
+                          recordProperty(*record, kKeyBaseModified)});
         if (record->GetProperty("selected") != "false") {
             QFile file(QString::fromStdString(record->GetPath()));
             Object object;
@@ -348,6 +356,12 @@ bool PlatformDouble::checkIn(FzFileInfo *root, JobControl *control)
         }
     }
     QMutexLocker locker(&m_mutex);
+    // Changes based on another version than the current one are refused, all of them.
+    for (const auto &[name, base] : qAsConst(bases)) {
+        const Object *current = find(name);
+        if (current && current->stamp != base)
+            return false;
+    }
     for (Object object : qAsConst(arriving)) {
         if (object.name.isEmpty())
             object.name = QStringLiteral("AX%1").arg(m_nextName++, 6, 10, QLatin1Char('0'));

@@ -18,6 +18,8 @@ public:
     bool isSignedIn() const { return m_signedIn; }
     // The first object with that title (case-insensitive), or an empty object.
     QJsonObject objectTitled(const QString &title) const { return m_client.find(title); }
+    // How many objects have that title.
+    int countTitled(const QString &title) const { return m_client.findAll(title).size(); }
     // The "_LockedBy" of that object ("" when unlocked or not found).
     QString lockedBy(const QString &title) const;
     // Locks or unlocks the object as this user; false when the platform refused.
