@@ -371,7 +371,7 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
         m_knownDetails.insert(it.key(), it.value());
     m_knownAt = QDateTime::currentDateTime();
     if (!m_delivery->isRunning())
-        showConnectionLine(QString());
+        showConnectionLine(m_delivery->waitingLine());
     showDetails(details, false);
     if (m_sendOutbox) {
         m_sendOutbox = false;

@@ -51,6 +51,17 @@ void OutboxDelivery::start()
     sendNext();
 }
 
+QString OutboxDelivery::waitingLine() const
+{
+    QList<Outbox::Entry> entries;
+    if (!Outbox(m_session->tenant()).read(&entries) || entries.isEmpty())
+        return QString();
+    if (!entries.first().waitingReason.isEmpty())
+        return tr("A save waits in the outbox: %1").arg(entries.first().waitingReason);
+    return entries.size() == 1 ? tr("1 save waits in the outbox.")
+                               : tr("%1 saves wait in the outbox.").arg(entries.size());
+}
+
 void OutboxDelivery::sendNext()
 {
     if (m_session->isOffline()) {

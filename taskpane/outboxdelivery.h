@@ -38,6 +38,9 @@ public:
     // Sends what waits, unless sending runs already or the user works offline.
     void start();
     bool isRunning() const { return m_running; }
+    // What waits in the outbox while nothing is being sent, in a line for the pane: why the
+    // oldest save waits, or how many wait; "" when the outbox is empty.
+    QString waitingLine() const;
 
 signals:
     // What sending is doing, in a line for the pane ("Sending save 1 of 2 from the outbox...").

@@ -113,6 +113,7 @@ private slots:
     void aliceSavesOfflineAndKeepsHerVersionAsACopy();
     void aliceTakesBobsPdfAndOverwritesHisRebar();
     void aHostStoppedWhileSendingSendsEachSaveOnce();
+    void aSaveOfAFileBobHoldsWaitsAndSaysWhy();
     void aliceSignsOutAndSeesTheWelcomePage();
 
 private:
@@ -651,6 +652,31 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
             QCOMPARE(rows.value(file).status, QString("Status: Current"));
         }
     }
+}
+
+void TestTwoUsers::aSaveOfAFileBobHoldsWaitsAndSaysWhy()
+{
+    // bob holds deck.dwg locked; offline, alice does not know and saves her change to it.
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    QCOMPARE(probe.lockedBy("deck.dwg"), QString("bob"));
+    const QString deck = probe.objectTitled("deck.dwg").value("_sha256").toString();
+    QVERIFY(editOutsideTheHost(m_alice.file("Documents/deck.dwg"), "alice, offline"));
+    runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
+                      "_AurexWorkOffline", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
+                      "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 60",
+                      "_AurexWorkOffline", "_UIWAITTEXT \"locked by bob\" 60",
+                      "_UISNAPSHOT alice-waits.json"});
+    const QString line = WidgetSnapshotFile(m_alice.file("alice-waits.json"))
+                             .find("ConnectionStateLabel").value("text").toString();
+    QVERIFY2(line.startsWith("A save waits in the outbox: ") && line.contains("deck.dwg"),
+             qPrintable(line));
+    QCOMPARE(paneRows(m_alice.file("alice-waits.json")).value("deck.dwg").status,
+             QString("Status: Waiting to upload"));
+    QCOMPARE(probe.objectTitled("deck.dwg").value("_sha256").toString(), deck);
+
+    // A later run says so again, and still sends nothing over bob's lock.
+    runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"locked by bob\" 60"});
+    QCOMPARE(probe.objectTitled("deck.dwg").value("_sha256").toString(), deck);
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
