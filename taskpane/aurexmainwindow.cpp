@@ -25,6 +25,7 @@
 #include "session/signedin.h"
 #include "support/helpaddress.h"
 #include "support/hostaccess.h"
+#include "support/valuejob.h"
 #include "workingcopy/offlineplatform.h"
 
 #include <cfxdocument.h>
@@ -35,6 +36,7 @@
 #include <QLocale>
 #include <QDir>
 #include <QMenu>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
 
@@ -102,13 +104,19 @@ AurexMainWindow::AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *ses
     m_connectionLabel->setWordWrap(true);
     m_connectionLabel->hide();
     m_ui->gridLayout_2->addWidget(m_connectionLabel, 4, 0);
-    m_offlineOffer = new QLabel(QStringLiteral("<a href=\"offline\">%1</a>")
-                                    .arg(tr("Work offline until it is back")),
-                                this);
-    m_offlineOffer->setObjectName(QStringLiteral("WorkOfflineLink"));
+    m_offlineOffer = new QPushButton(tr("Work offline until it is back"), this);
+    m_offlineOffer->setObjectName(QStringLiteral("WorkOfflineButton"));
+    m_offlineOffer->setFlat(true);
+    m_offlineOffer->setCursor(Qt::PointingHandCursor);
+    m_offlineOffer->setStyleSheet(QStringLiteral("QPushButton { color: #1f6fb2; "
+                                                 "text-decoration: underline; text-align: left; "
+                                                 "border: none; }"));
     m_offlineOffer->hide();
-    connect(m_offlineOffer, &QLabel::linkActivated, this,
-            [this] { m_session->setOffline(true); });
+    connect(m_offlineOffer, &QPushButton::clicked, this, [this] {
+        m_session->setOffline(true);
+        m_onlineWhenBack = true;
+        m_retryTimer->start(m_retryDelayMs);
+    });
     m_ui->gridLayout_2->addWidget(m_offlineOffer, 5, 0);
     m_delivery = new OutboxDelivery(platform, session, this, this);
     connect(m_delivery, &OutboxDelivery::progress, this,
@@ -121,7 +129,7 @@ AurexMainWindow::AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *ses
     m_retryDelayMs = kFirstRetryMs;
     m_retryTimer = new QTimer(this);
     m_retryTimer->setSingleShot(true);
-    connect(m_retryTimer, &QTimer::timeout, this, &AurexMainWindow::DocumentActivatedSlot);
+    connect(m_retryTimer, &QTimer::timeout, this, &AurexMainWindow::retry);
 
     connect(m_ui->refreshButton, &QToolButton::clicked, this, &AurexMainWindow::RefreshButtonClicked);
     m_sortingActions = new SortingActions(m_ui->SortToolButton);
@@ -354,8 +362,6 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
     if (details.isEmpty() && !m_fileList.isEmpty())
         qCWarning(lcTaskPane) << "no platform details for the" << m_fileList.size()
                               << "files of" << drawingPath;
-    m_retryTimer->stop();
-    m_retryDelayMs = kFirstRetryMs;
     m_offlineOffer->hide();
     if (m_session->isOffline()) {
         // What the platform said in this session beats what the last exchange left.
@@ -367,6 +373,8 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
         showDetails(lastKnown, true);
         return;
     }
+    m_retryTimer->stop();
+    m_retryDelayMs = kFirstRetryMs;
     for (auto it = details.cbegin(); it != details.cend(); ++it)
         m_knownDetails.insert(it.key(), it.value());
     m_knownAt = QDateTime::currentDateTime();
@@ -394,9 +402,39 @@ void AurexMainWindow::offlineChanged(bool offline)
     m_retryTimer->stop();
     m_retryDelayMs = kFirstRetryMs;
     m_sendOutbox = !offline;
+    m_onlineWhenBack = false;
+    m_offlineOffer->hide();
     if (offline)
         showConnectionLine(tr("Working offline."));
     DocumentActivatedSlot();
+}
+
+void AurexMainWindow::retry()
+{
+    if (!m_session->isOffline()) {
+        DocumentActivatedSlot();
+        return;
+    }
+    if (!m_onlineWhenBack)
+        return;
+    AurexPlatform *platform = m_platform;
+    auto *probe = new ValueJob<QString>([platform](JobControl &, QString &reason) {
+        reason = platform->unreachableReason();
+        return QString();
+    }, this);
+    connect(probe, &AurexJob::result, probe, &QObject::deleteLater);
+    connect(probe, &AurexJob::result, this, [this, probe] {
+        if (!m_session->isOffline() || !m_onlineWhenBack)
+            return;
+        if (!probe->value().isEmpty()) {
+            m_retryTimer->start(m_retryDelayMs);
+            m_retryDelayMs = qMin(m_retryDelayMs * 2, kLongestRetryMs);
+            return;
+        }
+        HostAccess::writeToCommandLine(tr("The AUREX Platform answers again: working online."));
+        m_session->setOffline(false);
+    });
+    probe->start();
 }
 
 void AurexMainWindow::showConnectionLine(const QString &line, bool problem)

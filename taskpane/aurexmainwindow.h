@@ -24,6 +24,7 @@ class ActiveTreeViewWidget;
 class QAction;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QStackedWidget;
 class QTimer;
 class ReferenceTree;
@@ -112,6 +113,9 @@ private:
     AurexPlatform *detailsPlatform();
     // The line under the lists; problem makes it red.
     void showConnectionLine(const QString &line, bool problem = false);
+    // The retry timer's turn: asks for the statuses again, or, offline until the platform is
+    // back, whether it answers now.
+    void retry();
 
     Ui::AurexMainWindowClass *m_ui;
     AurexPlatform *m_platform;
@@ -139,7 +143,9 @@ private:
     std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
     QTimer *m_stepTimer;           // makes rows and tiles a few at a time
     QLabel *m_connectionLabel;
-    QLabel *m_offlineOffer;        // "Work offline", while the platform cannot be reached
+    QPushButton *m_offlineOffer;   // "Work offline", while the platform cannot be reached
+    // Offline since the user took that offer: online again by itself once the platform answers.
+    bool m_onlineWhenBack = false;
     OutboxDelivery *m_delivery;
     // The next answer of the platform starts sending the outbox: set when the pane starts, the
     // user goes online or refreshes, and while the platform cannot be reached; not after a

@@ -433,6 +433,8 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
         "_UISNAPSHOT alice-present.json",  "_UISLEEP 5",
         "_UICLICK refreshButton",          "_UIWAIT ConnectionStateLabel 60",
         "_UISNAPSHOT alice-away.json",     "_UIPICTURE alice-platform-away.png",
+        // She takes the offer to work offline until the platform is back.
+        "_UICLICK WorkOfflineButton",      "_UIWAITTEXT \"Working offline\" 10",
         "_UIWAITGONE ConnectionStateLabel 60", "_UISNAPSHOT alice-back.json"};
     const auto waitFor = [this](const QString &file) {
         QDeadlineTimer deadline(120000);
@@ -467,6 +469,8 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
     QCOMPARE(rowTexts("alice-away.json"), rowTexts("alice-present.json"));
     QVERIFY(!isShown(WidgetSnapshotFile(m_alice.file("alice-back.json")),
                      "ConnectionStateLabel"));
+    QVERIFY2(m_commandLine.contains("The AUREX Platform answers again: working online."),
+             qPrintable(m_commandLine.join('\n')));
 }
 
 void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
