@@ -12,6 +12,7 @@
 #include "connector/recordfields.h"
 #include "fileitems/csfiledeletedialog.h"
 #include "fileitems/fileitemorder.h"
+#include "fileitems/filepreview.h"
 #include "fileitems/filestatus.h"
 #include "fileitems/iconmenu.h"
 #include "fileitems/lxlistwidgetitem.h"
@@ -25,6 +26,7 @@
 #include "support/valuejob.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
+#include "workingcopy/offlineplatform.h"
 
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
@@ -88,6 +90,12 @@ OpenFromCSDialog::OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *s
     , m_session(session)
     , m_jobs(new DialogJobs(this))
 {
+    if (session->isOffline()) {
+        m_offlinePlatform = std::make_unique<OfflinePlatform>();
+        m_offlinePlatform->setTenant(session->tenant());
+        m_platform = m_offlinePlatform.get();
+        platform = m_platform;
+    }
     m_ui->setupUi(this);
     growWithFont(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -99,6 +107,15 @@ OpenFromCSDialog::OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *s
     buildViewMenu();
 
     m_ui->CollabSpaceSelectorComboBox->addItem(tr("All Collaborative Spaces"));
+    if (m_offlinePlatform) {
+        // The copies open where they are: no folder to choose.
+        for (QWidget *widget : {static_cast<QWidget *>(m_ui->label_3),
+                                static_cast<QWidget *>(m_ui->downloadFolderLocationLineEdit),
+                                static_cast<QWidget *>(m_ui->browseButton)})
+            widget->hide();
+        m_ui->searchStringLabel->setText(
+            tr("Working offline: search the drawings this computer has copies of."));
+    }
     // The user's spaces come from the platform, in a job: a platform slow to answer leaves the
     // dialog usable (searching all spaces) and the wait cancellable.
     auto *spaces = new ValueJob<QStringList>([platform](JobControl &, QStringList &names) {
@@ -208,7 +225,7 @@ void OpenFromCSDialog::searchEnded(CSSearch *search)
         return;
     }
     fillResults(search->takeResults(), search->previewFolder());
-    m_ui->searchStringLabel->hide();
+    m_ui->searchStringLabel->setVisible(m_offlinePlatform != nullptr);
 }
 
 FileItemContext OpenFromCSDialog::itemContext() const
@@ -239,6 +256,8 @@ void OpenFromCSDialog::fillResults(RecordList results, const QString &previewFol
             QDir(previewFolder).filePath(QFileInfo(title).completeBaseName() + QLatin1String(".jpg"));
         if (QFileInfo(preview).isFile())
             widget->setPreview(preview);
+        else if (m_offlinePlatform) // no previews offline: the local copy's picture
+            widget->setPreview(previewSourceFor(recordProperty(*record, kKeyFileName)));
         item->setData(FileNameRole, title);
         item->setData(FileModifiedRole, platformStampMSecs(stamp));
         list->addItem(item);
@@ -354,6 +373,10 @@ void OpenFromCSDialog::OpenButton_triggered()
     ViewWidget *widget = widgetOf(m_ui->listWidget->currentItem());
     if (!widget || !widget->record())
         return;
+    if (m_offlinePlatform) {
+        openLocalCopy(*widget->record());
+        return;
+    }
     QString targetPath = folder + QLatin1Char('/') + recordTitle(*widget->record());
     targetPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
 
@@ -378,6 +401,19 @@ void OpenFromCSDialog::OpenButton_triggered()
         return;
     }
     download(*widget->record(), folder, targetPath);
+}
+
+void OpenFromCSDialog::openLocalCopy(const FzFileInfo &result)
+{
+    const QString path = QDir::toNativeSeparators(recordProperty(result, kKeyFileName));
+    CFxDocumentManager *documents = HostAccess::documents();
+    if (!documents || path.isEmpty())
+        return;
+    if (CFxDocument *open = documents->FindDocument(CFxString(path)))
+        documents->ActivateDocument(open);
+    else
+        documents->OpenDocument(CFxString(path));
+    close();
 }
 
 void OpenFromCSDialog::download(const FzFileInfo &result, const QString &folder,

@@ -4,9 +4,12 @@
 #include "fileitems/fileitemcontext.h"
 
 #include <QDialog>
+
+#include <memory>
 #include <QList>
 
 class AurexPlatform;
+class OfflinePlatform;
 class CSSearch;
 class AurexJob;
 class DialogJobs;
@@ -26,6 +29,8 @@ class OpenFromCSDialogClass;
 // the task pane's open button, shown without being modal once the user's spaces have come,
 // deleted when closed. Main thread; the spaces, the search, the structure listing and the
 // options dialog's DownloadThread are jobs, during which the please-wait box covers the dialog.
+// Made while the user works offline, it searches the local copies the file database knows and
+// opens the chosen one where it is.
 class OpenFromCSDialog : public QDialog
 {
     Q_OBJECT
@@ -75,6 +80,8 @@ private:
     QString chooseFolder();
     // Lists the structure of the chosen result, then hands it to the download-options dialog.
     void download(const FzFileInfo &result, const QString &folder, const QString &targetPath);
+    // Working offline: opens the local copy a result stands for, or shows it when it is open.
+    void openLocalCopy(const FzFileInfo &result);
     void structureListed(StructureListing *listing, const QString &folder,
                          const QString &targetPath);
     FileItemContext itemContext() const;
@@ -85,7 +92,8 @@ private:
     ViewWidget *widgetOf(QListWidgetItem *item) const;
 
     Ui::OpenFromCSDialogClass *m_ui;
-    AurexPlatform *m_platform;
+    AurexPlatform *m_platform; // the one handed in, or m_offlinePlatform while offline
+    std::unique_ptr<OfflinePlatform> m_offlinePlatform;
     ShowAurexTaskPane *m_session;
     DialogJobs *m_jobs;
     int m_viewMode = GridView;

@@ -123,7 +123,9 @@ AurexMainWindow::AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *ses
             [this](const QString &line) { showConnectionLine(line); });
     connect(m_delivery, &OutboxDelivery::finished, this, [this](const QString &line) {
         showConnectionLine(line, !line.isEmpty());
-        DocumentActivatedSlot();
+        // What went is current now; a save that did not go leaves the statuses as they are.
+        if (m_delivery->sentCount() > 0)
+            DocumentActivatedSlot();
     });
     connect(session, &ShowAurexTaskPane::offlineChanged, this, &AurexMainWindow::offlineChanged);
     m_retryDelayMs = kFirstRetryMs;

@@ -48,6 +48,7 @@ void OutboxDelivery::start()
         return;
     m_running = true;
     m_next = 0;
+    m_sent = 0;
     sendNext();
 }
 
@@ -84,6 +85,7 @@ void OutboxDelivery::sendNext()
     if (!anythingToSend) {
         // Sent already, before the host was stopped, or nothing changed after all.
         Outbox(m_session->tenant()).remove(entry.id);
+        ++m_sent;
         ++m_next;
         sendNext();
         return;
@@ -169,6 +171,7 @@ void OutboxDelivery::sent(SaveCheckIn *job)
             return;
         }
         HostAccess::writeToCommandLine(tr("From the outbox: %1").arg(job->summary()));
+        ++m_sent;
         ++m_next;
         sendNext();
         return;

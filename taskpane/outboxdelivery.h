@@ -38,6 +38,8 @@ public:
     // Sends what waits, unless sending runs already or the user works offline.
     void start();
     bool isRunning() const { return m_running; }
+    // How many saves left the outbox in the last sending: delivered, or found delivered.
+    int sentCount() const { return m_sent; }
     // What waits in the outbox while nothing is being sent, in a line for the pane: why the
     // oldest save waits, or how many wait; "" when the outbox is empty.
     QString waitingLine() const;
@@ -71,6 +73,7 @@ private:
     QPointer<QWidget> m_dialogParent;
     QList<Outbox::Entry> m_entries;
     int m_next = 0; // the entry being sent
+    int m_sent = 0;
     bool m_running = false;
     QTemporaryDir m_previewFolder;
 };

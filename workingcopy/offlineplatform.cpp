@@ -3,6 +3,7 @@
 #include "filedatabase.h"
 #include "workingcopyconstants.h"
 
+#include "connector/filetype.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 
@@ -12,7 +13,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -73,10 +77,42 @@ bool OfflinePlatform::userInfo(QString *, QString *, QString *, QString *)
     return false;
 }
 
-bool OfflinePlatform::search(const FzFileInfo &, RecordList *hits)
+bool OfflinePlatform::search(const FzFileInfo &query, RecordList *hits)
 {
-    // What the platform holds now is not known here: no title is taken for certain.
+    // The local copies the file database knows, by file name: a pattern ("*text*") or a list
+    // of titles; drawings only unless the query asks for inserted files too.
     hits->clear();
+    QList<QRegularExpression> patterns;
+    for (const char *key : {kKeyTitlePattern, kKeyNamePattern}) {
+        const QString pattern = recordProperty(query, key);
+        if (!pattern.isEmpty() && pattern != QLatin1String(kWildcard))
+            patterns.append(QRegularExpression(
+                QRegularExpression::wildcardToRegularExpression(pattern),
+                QRegularExpression::CaseInsensitiveOption));
+    }
+    QStringList titles;
+    for (int i = 0; query.HasProperty(kKeyOrTitlePrefix + std::to_string(i)); ++i)
+        titles.append(recordProperty(query, (kKeyOrTitlePrefix + std::to_string(i)).c_str()));
+    const bool drawingsOnly = !recordProperty(query, kKeyTypePattern).contains(kTypeInsert);
+    const FileDatabase database(tenant());
+    for (const QString &path : database.paths()) {
+        const QString title = QFileInfo(path).fileName();
+        const bool titled = titles.isEmpty() || titles.contains(title, Qt::CaseInsensitive);
+        const bool matched = std::all_of(patterns.begin(), patterns.end(),
+                                         [&title](const QRegularExpression &pattern) {
+                                             return pattern.match(title).hasMatch();
+                                         });
+        if (!titled || !matched || (drawingsOnly && !isDrawingPath(path)))
+            continue;
+        FzFileInfo *hit = hits->add(std::make_unique<FzFileInfo>());
+        setRecordProperty(*hit, kKeyName,
+                          database.valueWhere(QLatin1String(kAttrPath), path,
+                                              QLatin1String(kAttrName)));
+        setRecordProperty(*hit, kKeyTitle, title);
+        hit->SetTitle(title.toStdString());
+        hit->SetProperty(kKeyType, fileTypeForPath(path).type);
+        setRecordProperty(*hit, kKeyFileName, path);
+    }
     return true;
 }
 
@@ -97,6 +133,11 @@ bool OfflinePlatform::details(const RecordList &requests)
             : base;
         if (stamp.isEmpty())
             continue;
+        const QString path = database.valueWhere(name, requested, QLatin1String(kAttrPath));
+        setRecordProperty(*request, kKeyFileName, path);
+        setRecordProperty(*request, kKeyTitle, QFileInfo(path).fileName());
+        if (!request->HasProperty(kKeyType))
+            request->SetProperty(kKeyType, fileTypeForPath(path).type);
         setRecordProperty(*request, kKeyFileModified, stamp);
         setRecordProperty(*request, kKeyPhid,
                           database.valueWhere(name, requested, QLatin1String(kAttrVaultId)));

@@ -6,10 +6,11 @@
 
 // The platform as far as this computer knows it while the user works offline: what the file
 // database recorded at the last download or check-in of each file, and the spaces the platform
-// last named. Nothing goes over the network: a details request is answered with the version
-// the local copy was last exchanged as (the lock holder is not known), a search finds nothing,
-// and every call that would change or fetch something on the platform fails, with "you are
-// working offline" as the reason. Any thread.
+// last named. Nothing goes over the network: a search finds the local copies by file name, a
+// details request is answered with the version the local copy was last exchanged as and its
+// local path in "filename" (the lock holder is not known), and every call that would change or
+// fetch something on the platform fails, with "you are working offline" as the reason. Any
+// thread.
 class OfflinePlatform : public AurexPlatform
 {
 public:

@@ -486,8 +486,14 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
              "_AurexWorkOffline", "_UIWAIT moreActionPushButton[8] 90", "_AurexSave",
              "_UIWAIT SaveToCSDialog 60", "_UICLICK SavePushButton",
              "_UIWAITGONE SaveToCSDialog 60", "_UIWAITTEXT \"Waiting to upload\" 60",
-             "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-offline.json"},
-            "alice-offline.png");
+             "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-offline.json",
+             "_UIPICTURE alice-offline.png",
+             // Offline, the open dialog finds the copies this computer has.
+             "_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30",
+             "_UISET SearchLineEditBox deck", "_UICLICK searchButton",
+             "_UIWAIT ViewWidget[0] 30", "_UISELECT listWidget 0", "_UICLICK openButton",
+             "_UIWAITGONE OpenFromCSDialogClass 30", "_UISNAPSHOT alice-offline-open.json"});
+    keepPicture(m_alice, "alice-offline.png");
     QVERIFY2(m_commandLine.contains(
                  "Working offline: 2 files wait in the outbox until you go online."),
              qPrintable(m_commandLine.join('\n')));
@@ -500,6 +506,9 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     QCOMPARE(waiting.value("logo.png").status, QString("Status: Current"));
     QCOMPARE(probe.objectTitled("rebar.dxf").value("revision").toString().toInt(),
              rebarRevision);
+    QCOMPARE(WidgetSnapshotFile(m_alice.file("alice-offline-open.json")).find("DocumentTabs")
+                 .value("tabs").toVariant().toStringList(),
+             QStringList({"bridge.dwg", "deck.dwg"}));
 
     // A new run starts offline, as the last one ended. Online again, the save goes; the
     // platform refuses piers.dxf, which bob changed meanwhile, and alice keeps hers as a copy.
@@ -645,9 +654,10 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
         lintra.kill();
         QVERIFY(lintra.waitForFinished(10000));
 
-        // The line under the lists shows while the rest goes.
-        runHost(m_alice, open + QStringList{"_UISLEEP 3", "_UIWAITGONE ConnectionStateLabel 90",
-                                            "_UISNAPSHOT alice-all-sent.json"});
+        // The line under the lists shows while the rest goes; a new run then shows every
+        // status once its rows are all there.
+        runHost(m_alice, open + QStringList{"_UISLEEP 3", "_UIWAITGONE ConnectionStateLabel 90"});
+        runHost(m_alice, open + QStringList{"_UISNAPSHOT alice-all-sent.json"});
         const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-all-sent.json"));
         for (const QString &file : files) {
             QCOMPARE(probe.objectTitled(file).value("revision").toString().toInt(),
