@@ -34,6 +34,7 @@ ConflictDialog::ConflictDialog(const QList<SaveTreeItem *> &rows, QWidget *paren
                                          row->changedMessage.toHtmlEscaped()),
                                 this);
         file->setToolTip(QDir::toNativeSeparators(row->path));
+        file->setWordWrap(true);
         auto *choice = new QComboBox(this);
         choice->setObjectName(QStringLiteral("conflictChoice%1").arg(i));
         choice->addItems({tr("Keep mine as a copy"), tr("Take theirs"), tr("Overwrite theirs")});
@@ -55,6 +56,7 @@ ConflictDialog::ConflictDialog(const QList<SaveTreeItem *> &rows, QWidget *paren
     }
     grid->setColumnStretch(0, 1);
     layout->addLayout(grid);
+    layout->addStretch(1); // a window grown with the font keeps the rows under the question
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(tr("Resolve"), QDialogButtonBox::AcceptRole)
         ->setObjectName(QStringLiteral("resolveButton"));
@@ -63,7 +65,9 @@ ConflictDialog::ConflictDialog(const QList<SaveTreeItem *> &rows, QWidget *paren
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(qMax(540, sizeHint().width()), sizeHint().height());
+    // Laid out for the usual font at 560 pixels, the texts wrapping; larger fonts grow it.
+    constexpr int kWidth = 560;
+    resize(kWidth, layout->totalHeightForWidth(kWidth));
     growWithFont(this);
 }
 

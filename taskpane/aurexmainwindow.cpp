@@ -107,6 +107,7 @@ AurexMainWindow::AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *ses
     m_offlineOffer = new QPushButton(tr("Work offline until it is back"), this);
     m_offlineOffer->setObjectName(QStringLiteral("WorkOfflineButton"));
     m_offlineOffer->setFlat(true);
+    m_offlineOffer->setFont(m_connectionLabel->font());
     m_offlineOffer->setCursor(Qt::PointingHandCursor);
     m_offlineOffer->setStyleSheet(QStringLiteral("QPushButton { color: #1f6fb2; "
                                                  "text-decoration: underline; text-align: left; "

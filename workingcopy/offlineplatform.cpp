@@ -135,6 +135,7 @@ bool OfflinePlatform::details(const RecordList &requests)
             continue;
         const QString path = database.valueWhere(name, requested, QLatin1String(kAttrPath));
         setRecordProperty(*request, kKeyFileName, path);
+        setRecordProperty(*request, kKeySize, QString::number(QFileInfo(path).size()));
         setRecordProperty(*request, kKeyTitle, QFileInfo(path).fileName());
         if (!request->HasProperty(kKeyType))
             request->SetProperty(kKeyType, fileTypeForPath(path).type);
