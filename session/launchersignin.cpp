@@ -14,6 +14,7 @@
 #include <cfxdocumentmanager.h>
 #include "connector/aurexplatform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -60,11 +61,36 @@ bool signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session)
     const bool ok =
         platform.signInWithCookie(params.casCookie, params.namedSpace, serverHost, params.casUrl);
     qCDebug(lcSession) << "launcher sign-in to" << serverHost << (ok ? "succeeded" : "refused");
-    if (ok)
+    if (ok) {
         session->startSession(params.tenant);
-    else
-        session->endSession();
-    return ok;
+        return true;
+    }
+    // Left working offline and the platform away: the work goes on offline, as who worked
+    // offline last; going online signs in again.
+    const QString away = ShowAurexTaskPane::wasLeftOffline(params.tenant)
+        ? platform.unreachableReason()
+        : QString();
+    if (!away.isEmpty()) {
+        session->startSession(params.tenant);
+        session->setPlatformSignIn([&platform] { return confirmLauncherSignIn(platform); });
+        HostAccess::writeToCommandLine(
+            QCoreApplication::translate("LauncherSignIn",
+                                        "The AUREX Platform cannot be reached (%1): working "
+                                        "offline as %2.")
+                .arg(away, session->currentUser()));
+        return true;
+    }
+    session->endSession();
+    return false;
+}
+
+bool confirmLauncherSignIn(AurexPlatform &platform)
+{
+    const LauncherParams params = readLauncherParams();
+    const QString serverHost = serverHostFromUrl(params.serverUrl);
+    return !params.casCookie.isEmpty() && !serverHost.isEmpty()
+        && platform.signInWithCookie(params.casCookie, params.namedSpace, serverHost,
+                                     params.casUrl);
 }
 
 void openLauncherModel(AurexPlatform &platform, ShowAurexTaskPane *session)

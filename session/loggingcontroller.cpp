@@ -52,6 +52,9 @@ bool LoggingController::toggleSignIn()
 void LoggingController::signOut()
 {
     ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    // Signed out on purpose: the next session starts online.
+    if (session->isOffline())
+        session->setOffline(false);
     session->endSession();
     session->refreshTaskPane();
     CSLoginDialog *dialog = CSLoginDialog::instance();

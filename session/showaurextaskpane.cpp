@@ -3,6 +3,7 @@
 #include "sessionlogging.h"
 #include "signedin.h"
 
+#include "support/hostaccess.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
@@ -53,10 +54,17 @@ void ShowAurexTaskPane::startSession(const QString &tenant)
     m_tenant = tenant;
     ++g_sessionNumber;
     g_signedIn.store(true);
-    const QString marker = offlineMarker(tenant);
-    m_offline = !marker.isEmpty() && QFile::exists(marker);
-    if (m_offline)
+    QFile marker(offlineMarker(tenant));
+    m_offline = marker.open(QIODevice::ReadOnly);
+    if (m_offline) {
+        // "login\ndisplay name": who worked offline, for a session the platform cannot confirm.
+        const QStringList user = QString::fromUtf8(marker.readAll()).split(QLatin1Char('\n'));
+        if (m_currentUser.isEmpty() && user.size() >= 2) {
+            m_currentUser = user.at(0);
+            m_displayName = user.at(1);
+        }
         emit offlineChanged(true);
+    }
     if (const int removed = removeDownloadLeftovers(tenant))
         qCInfo(lcSession) << "removed" << removed << "downloads a stopped program left behind";
 }
@@ -66,6 +74,7 @@ void ShowAurexTaskPane::endSession()
     Q_ASSERT(QThread::currentThread() == thread());
     g_signedIn.store(false);
     m_tenant.clear();
+    m_platformSignIn = nullptr;
     if (m_offline) {
         m_offline = false;
         emit offlineChanged(false);
@@ -77,15 +86,29 @@ void ShowAurexTaskPane::setOffline(bool offline)
     Q_ASSERT(QThread::currentThread() == thread());
     if (offline == m_offline || !signedIn())
         return;
+    if (!offline && m_platformSignIn) {
+        if (!m_platformSignIn()) {
+            HostAccess::writeToCommandLine(
+                tr("The AUREX Platform does not take the sign-in yet: still working offline."));
+            return;
+        }
+        m_platformSignIn = nullptr;
+    }
     m_offline = offline;
     const QString marker = offlineMarker(m_tenant);
     QFile file(marker);
     if (offline && file.open(QIODevice::WriteOnly))
-        file.write(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8());
+        file.write((m_currentUser + QLatin1Char('\n') + m_displayName).toUtf8());
     else if (!offline)
         file.remove();
     qCInfo(lcSession) << (offline ? "working offline" : "working online");
     emit offlineChanged(offline);
+}
+
+bool ShowAurexTaskPane::wasLeftOffline(const QString &tenant)
+{
+    const QString marker = offlineMarker(tenant);
+    return !marker.isEmpty() && QFile::exists(marker);
 }
 
 QString ShowAurexTaskPane::tenant() const

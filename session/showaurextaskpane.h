@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 // The session: who is signed in, the tenant, the proxy captured for the connector, the model the
 // launcher asked to open, and the container the host docked for the task pane. One instance,
 // created on first use and kept until the process ends; main thread only (signedIn() alone may
@@ -40,10 +42,18 @@ public:
 
     // Working offline: nothing asks the platform, the pane shows what was last known and saves
     // wait in the outbox until the user goes online again. Per tenant, and kept across restarts
-    // (a file beside the tenant's file database), so a session started while offline starts
-    // offline. Main thread.
+    // (a file beside the tenant's file database, which also keeps who the user is), so a
+    // session started while offline starts offline, with that user. Signing out ends it. Main
+    // thread.
     bool isOffline() const { return m_offline; }
     void setOffline(bool offline);
+    // Whether the tenant was left working offline: a session may then start without the
+    // platform.
+    static bool wasLeftOffline(const QString &tenant);
+    // For a session started offline without the platform: how going online signs in first
+    // (blocking); going online fails, and the session stays offline, when it returns false.
+    // Cleared when the session ends.
+    void setPlatformSignIn(std::function<bool()> signIn) { m_platformSignIn = std::move(signIn); }
 
     ProxySettings proxySettings() const { return m_proxy; }
     void setProxySettings(const ProxySettings &proxy) { m_proxy = proxy; }
@@ -82,6 +92,7 @@ private:
     QString m_displayName;
     QString m_tenant;
     bool m_offline = false;
+    std::function<bool()> m_platformSignIn; // set while the platform has not confirmed the session
     ProxySettings m_proxy;
     QString m_launcherModelPath;
     bool m_launcherOpenPending = false;

@@ -81,6 +81,11 @@ void TaskPaneContainer::fetchUserInfo()
 {
     // Asked in a job, so that a platform slow to answer does not hold the CAD application; the
     // pane lists the files once it knows whose locks are the user's own.
+    // Offline, the session knows who worked offline; the platform is not asked.
+    if (m_session->isOffline() && !m_session->currentUser().isEmpty()) {
+        m_mainWindow->DocumentActivatedSlot();
+        return;
+    }
     AurexPlatform *platform = m_platform;
     auto *job = new ValueJob<QStringList>([platform](JobControl &, QStringList &user) {
         QString firstName, lastName, email, login;

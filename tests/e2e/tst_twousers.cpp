@@ -113,6 +113,7 @@ private slots:
     void aliceSavesOfflineAndKeepsHerVersionAsACopy();
     void aliceTakesBobsPdfAndOverwritesHisRebar();
     void aHostStoppedWhileSendingSendsEachSaveOnce();
+    void aliceStartsOfflineWhileThePlatformIsAway();
     void aSaveOfAFileBobHoldsWaitsAndSaysWhy();
     void aliceSignsOutAndSeesTheWelcomePage();
 
@@ -691,6 +692,45 @@ void TestTwoUsers::aSaveOfAFileBobHoldsWaitsAndSaysWhy()
     // A later run says so again, and still sends nothing over bob's lock.
     runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"locked by bob\" 60"});
     QCOMPARE(probe.objectTitled("deck.dwg").value("_sha256").toString(), deck);
+}
+
+void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
+{
+    // alice left her work offline; the platform is away when her host starts.
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    const int logoRevision = probe.objectTitled("logo.png").value("revision").toString().toInt();
+    runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
+                      "_AurexWorkOffline"});
+    QVERIFY(appendOutsideTheHost(m_alice.file("Documents/logo.png"), "on the train"));
+    bool restarted = false;
+    m_platform.stop();
+    runHost(m_alice,
+            {"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"Working offline\" 60",
+             "_UIWAIT moreActionPushButton[8] 90", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
+             "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 60",
+             "_UISNAPSHOT alice-started-offline.json",
+             // The platform is back meanwhile; she goes online.
+             "_UISLEEP 10", "_AurexWorkOffline", "_UIWAITGONE ConnectionStateLabel 90"},
+            QString(), false, [&] {
+                QDeadlineTimer deadline(120000);
+                while (!QFileInfo::exists(m_alice.file("alice-started-offline.json"))
+                       && !deadline.hasExpired())
+                    QThread::msleep(50);
+                restarted = m_platform.restart();
+            });
+    QVERIFY(restarted);
+    const QString started = m_commandLine.filter("working offline as alice.").value(0);
+    QVERIFY2(started.startsWith("The AUREX Platform cannot be reached ("),
+             qPrintable(m_commandLine.join('\n')));
+    QVERIFY(m_commandLine.contains("Working offline: 1 file waits in the outbox until you go "
+                                   "online."));
+    QCOMPARE(paneRows(m_alice.file("alice-started-offline.json")).value("logo.png").status,
+             QString("Status: Waiting to upload"));
+    QVERIFY2(m_commandLine.contains("From the outbox: Saved 1 file to Common Space (0 new, 1 "
+                                    "changed)."),
+             qPrintable(m_commandLine.join('\n')));
+    QCOMPARE(probe.objectTitled("logo.png").value("revision").toString().toInt(),
+             logoRevision + 1);
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()

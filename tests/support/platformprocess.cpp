@@ -261,9 +261,10 @@ QString PlatformProcess::demoObjectId(const QString &title) const
 QString PlatformProcess::serverHost() const
 {
     const bool tls = m_options.serveArguments.contains(QStringLiteral("--cert"));
+    // Stopped, it is where restart() brings it back.
     return QStringLiteral("%1://127.0.0.1:%2")
         .arg(tls ? QStringLiteral("https") : QStringLiteral("http"))
-        .arg(m_port);
+        .arg(m_port > 0 ? m_port : m_lastPort);
 }
 
 QString PlatformProcess::serverUrl() const { return serverHost() + QStringLiteral("/vaultis"); }

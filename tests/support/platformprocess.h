@@ -60,6 +60,7 @@ public:
     // memory rose above its level before, at most, while the work ran.
     qint64 memoryGrowthDuring(const std::function<void()> &work) const;
     // "http://127.0.0.1:PORT" (https with a certificate): what the connector's SetServer takes.
+    // While stopped, the port restart() serves on again.
     QString serverHost() const;
     // The launcher files' form of the server address: serverHost() + "/vaultis".
     QString serverUrl() const;
