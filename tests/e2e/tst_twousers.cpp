@@ -676,11 +676,16 @@ void TestTwoUsers::aSaveOfAFileBobHoldsWaitsAndSaysWhy()
     QCOMPARE(probe.lockedBy("deck.dwg"), QString("bob"));
     const QString deck = probe.objectTitled("deck.dwg").value("_sha256").toString();
     QVERIFY(editOutsideTheHost(m_alice.file("Documents/deck.dwg"), "alice, offline"));
+    // This time from the pane's user menu, and the File menu's entry shows the check mark.
     runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-                      "_AurexWorkOffline", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
+                      "_UITRIGGER workOfflineAction", "_UISNAPSHOT alice-menu-offline.json",
+                      "_AurexSave", "_UIWAIT SaveToCSDialog 60",
                       "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 60",
-                      "_AurexWorkOffline", "_UIWAITTEXT \"locked by bob\" 60",
+                      "_UITRIGGER workOfflineAction", "_UIWAITTEXT \"locked by bob\" 60",
                       "_UISNAPSHOT alice-waits.json"});
+    const QJsonObject entry =
+        WidgetSnapshotFile(m_alice.file("alice-menu-offline.json")).find("ID_AUREX_WORKOFFLINE");
+    QCOMPARE(entry.value("checked").toBool(), true);
     const QString line = WidgetSnapshotFile(m_alice.file("alice-waits.json"))
                              .find("ConnectionStateLabel").value("text").toString();
     QVERIFY2(line.startsWith("A save waits in the outbox: ") && line.contains("deck.dwg"),
