@@ -13,8 +13,8 @@ class CommandProcessor;
 // dialog shows. Otherwise a line starts only once the previous one has returned. "_UIWAIT name
 // [seconds]" waits without blocking until the widget is shown, "_UIWAITGONE name [seconds]"
 // until no such widget is shown (a dialog has closed), "_UIWAITTEXT text [seconds]" until a
-// shown label or button has the text in its text (a status that changes in place). Failures are reported and
-// counted; the script goes on. Main thread only.
+// shown label or button has the text in its text (a status that changes in place). Failures
+// are reported and counted; the script goes on. Main thread only.
 class ScriptRunner : public QObject
 {
     Q_OBJECT

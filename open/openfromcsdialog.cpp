@@ -91,9 +91,9 @@ OpenFromCSDialog::OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *s
     , m_jobs(new DialogJobs(this))
 {
     if (session->isOffline()) {
-        m_offlinePlatform = std::make_unique<OfflinePlatform>();
-        m_offlinePlatform->setTenant(session->tenant());
-        m_platform = m_offlinePlatform.get();
+        m_offline = true;
+        OfflinePlatform::shared()->setTenant(session->tenant());
+        m_platform = OfflinePlatform::shared();
         platform = m_platform;
     }
     m_ui->setupUi(this);
@@ -107,7 +107,7 @@ OpenFromCSDialog::OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *s
     buildViewMenu();
 
     m_ui->CollabSpaceSelectorComboBox->addItem(tr("All Collaborative Spaces"));
-    if (m_offlinePlatform) {
+    if (m_offline) {
         // The copies open where they are: no folder to choose.
         for (QWidget *widget : {static_cast<QWidget *>(m_ui->label_3),
                                 static_cast<QWidget *>(m_ui->downloadFolderLocationLineEdit),
@@ -225,7 +225,7 @@ void OpenFromCSDialog::searchEnded(CSSearch *search)
         return;
     }
     fillResults(search->takeResults(), search->previewFolder());
-    m_ui->searchStringLabel->setVisible(m_offlinePlatform != nullptr);
+    m_ui->searchStringLabel->setVisible(m_offline);
 }
 
 FileItemContext OpenFromCSDialog::itemContext() const
@@ -256,7 +256,7 @@ void OpenFromCSDialog::fillResults(RecordList results, const QString &previewFol
             QDir(previewFolder).filePath(QFileInfo(title).completeBaseName() + QLatin1String(".jpg"));
         if (QFileInfo(preview).isFile())
             widget->setPreview(preview);
-        else if (m_offlinePlatform) // no previews offline: the local copy's picture
+        else if (m_offline) // no previews offline: the local copy's picture
             widget->setPreview(previewSourceFor(recordProperty(*record, kKeyFileName)));
         item->setData(FileNameRole, title);
         item->setData(FileModifiedRole, platformStampMSecs(stamp));
@@ -373,7 +373,7 @@ void OpenFromCSDialog::OpenButton_triggered()
     ViewWidget *widget = widgetOf(m_ui->listWidget->currentItem());
     if (!widget || !widget->record())
         return;
-    if (m_offlinePlatform) {
+    if (m_offline) {
         openLocalCopy(*widget->record());
         return;
     }

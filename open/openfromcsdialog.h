@@ -4,12 +4,9 @@
 #include "fileitems/fileitemcontext.h"
 
 #include <QDialog>
-
-#include <memory>
 #include <QList>
 
 class AurexPlatform;
-class OfflinePlatform;
 class CSSearch;
 class AurexJob;
 class DialogJobs;
@@ -92,8 +89,8 @@ private:
     ViewWidget *widgetOf(QListWidgetItem *item) const;
 
     Ui::OpenFromCSDialogClass *m_ui;
-    AurexPlatform *m_platform; // the one handed in, or m_offlinePlatform while offline
-    std::unique_ptr<OfflinePlatform> m_offlinePlatform;
+    AurexPlatform *m_platform; // the one handed in, or the offline one while offline
+    bool m_offline = false;
     ShowAurexTaskPane *m_session;
     DialogJobs *m_jobs;
     int m_viewMode = GridView;

@@ -5,6 +5,7 @@
 #include "savetreeitem.h"
 
 #include "workingcopy/filedatabase.h"
+#include "workingcopy/localfilestatus.h"
 #include "workingcopy/workingcopyconstants.h"
 
 #include <QDir>
@@ -30,13 +31,16 @@ QString actionName(SaveAction action)
     return QLatin1String(kActionNames[int(action)]);
 }
 
-SaveAction actionFromName(const QString &name)
+// False for an action this version does not know: such an outbox is not this version's to send.
+bool actionFromName(const QString &name, SaveAction *action)
 {
     for (int i = 0; i < 4; ++i) {
-        if (name == QLatin1String(kActionNames[i]))
-            return SaveAction(i);
+        if (name == QLatin1String(kActionNames[i])) {
+            *action = SaveAction(i);
+            return true;
+        }
     }
-    return SaveAction::DoNotSave; // an action this version does not know sends nothing
+    return false;
 }
 
 QJsonObject rowToJson(const SaveTreeItem &row)
@@ -61,13 +65,14 @@ QJsonObject rowToJson(const SaveTreeItem &row)
     };
 }
 
-void rowFromJson(const QJsonObject &object, SaveTreeItem *row)
+bool rowFromJson(const QJsonObject &object, SaveTreeItem *row)
 {
     row->name = object.value("name").toString();
     row->reservedName = object.value("reservedName").toString();
     row->kind = ReferenceNode::Kind(object.value("kind").toInt());
     row->status = object.value("status").toInt();
-    row->action = actionFromName(object.value("action").toString());
+    if (!actionFromName(object.value("action").toString(), &row->action))
+        return false;
     row->collabSpace = object.value("space").toString();
     row->maintainLock = object.value("keepLock").toBool();
     row->existsOnServer = object.value("onPlatform").toBool();
@@ -75,9 +80,11 @@ void rowFromJson(const QJsonObject &object, SaveTreeItem *row)
     row->hasLocalChanges = object.value("localChanges").toBool(true);
     for (const QJsonValue child : object.value("children").toArray()) {
         const QJsonObject childObject = child.toObject();
-        rowFromJson(childObject, row->appendChild(childObject.value("path").toString(),
-                                                  childObject.value("title").toString()));
+        if (!rowFromJson(childObject, row->appendChild(childObject.value("path").toString(),
+                                                       childObject.value("title").toString())))
+            return false;
     }
+    return true;
 }
 
 } // namespace
@@ -151,7 +158,12 @@ bool Outbox::readLocked(QList<Entry> *entries)
         entry.waitingReason = object.value("waiting").toString();
         entry.rows = std::make_shared<SaveTreeItem>(top.value("path").toString(),
                                                     top.value("title").toString(), nullptr);
-        rowFromJson(top, entry.rows.get());
+        if (!rowFromJson(top, entry.rows.get())) {
+            m_error = saveDialogText("%1 was written by a newer version of the module; its "
+                                     "saves are left for that version to send.")
+                          .arg(QDir::toNativeSeparators(m_filePath));
+            return false;
+        }
         entries->append(entry);
     }
     return true;
@@ -225,11 +237,20 @@ void Outbox::refresh(Entry &entry, const FileDatabase &database)
         if (row->action == SaveAction::DoNotSave)
             continue;
         paths.insert(row->path);
+        const QString key = FileDatabase::keyForPath(row->path);
+        const QString name = database.entryValue(key, QLatin1String(kAttrName));
+        const bool known = !name.isEmpty() && name != QLatin1String(kNoEntry);
+        // Only a file new when saved: a known file the user chose to save anew (or to keep as
+        // a copy) stays new.
+        if (row->action == SaveAction::SaveAsNew && row->reservedName.isEmpty()
+            && row->status == int(LocalFileStatus::New) && known) {
+            row->action = SaveAction::SaveChanges;
+            row->baseStamp = database.entryValue(key, QLatin1String(kAttrBaseStamp));
+        }
         if (row->action != SaveAction::SaveChanges)
             continue;
         row->hasLocalChanges = database.hasLocalChanges(row->path);
-        const QString base = database.entryValue(FileDatabase::keyForPath(row->path),
-                                                 QLatin1String(kAttrBaseStamp));
+        const QString base = database.entryValue(key, QLatin1String(kAttrBaseStamp));
         if (!row->baseStamp.isEmpty() && !base.isEmpty() && base != QLatin1String(kNoEntry))
             row->baseStamp = base;
     }

@@ -50,9 +50,11 @@ public:
 
     // Brings an entry up to what the file database says now, just before it is sent: whether
     // each change still holds work the platform lacks (an earlier sending may have delivered it
-    // before the host was stopped), and the version a change is based on when an earlier entry
-    // of this outbox sent the same file. A change whose base was dropped on purpose (to
-    // overwrite) stays without. Recounts the files to save.
+    // before the host was stopped), and the version a change is based on, which an earlier
+    // entry may have made newer; a change whose base was dropped on purpose (to overwrite)
+    // stays without. A file that was new when saved but is known now (an earlier entry brought
+    // it) becomes a change to that object, unless it took a platform name of its own already.
+    // Recounts the files to save.
     static void refresh(Entry &entry, const FileDatabase &database);
 
 private:

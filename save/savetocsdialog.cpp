@@ -68,9 +68,9 @@ SaveToCSDialog::SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *sessi
     }
 
     if (session->isOffline()) {
-        m_offlinePlatform = std::make_unique<OfflinePlatform>();
-        m_offlinePlatform->setTenant(m_tenant);
-        m_platform = m_offlinePlatform.get();
+        m_offline = true;
+        OfflinePlatform::shared()->setTenant(m_tenant);
+        m_platform = OfflinePlatform::shared();
     }
     m_ui->setupUi(this);
     growWithFont(this);
@@ -152,7 +152,7 @@ void SaveToCSDialog::buildRows()
         return QString();
     });
     m_jobs->run(spaces, [this, spaces, tree] {
-        if (!m_offlinePlatform)
+        if (!m_offline)
             OfflinePlatform::rememberSpaces(m_tenant, spaces->value());
         fillSpaces(spaces->value());
         queryDetails(tree);
@@ -317,7 +317,7 @@ void SaveToCSDialog::checkIn()
         m_view->clearSelection();
         return;
     }
-    if (m_offlinePlatform) {
+    if (m_offline) {
         queueCheckIn();
         return;
     }

@@ -6,7 +6,6 @@
 #include <memory>
 
 class AurexPlatform;
-class OfflinePlatform;
 class DialogJobs;
 class ReferenceTree;
 class SaveCheckIn;
@@ -83,8 +82,8 @@ private:
     void showUploadError(const QString &details);
 
     Ui::SaveToCSDialog *m_ui;
-    AurexPlatform *m_platform; // the one handed in, or m_offlinePlatform while offline
-    std::unique_ptr<OfflinePlatform> m_offlinePlatform;
+    AurexPlatform *m_platform; // the one handed in, or the offline one while offline
+    bool m_offline = false;
     ShowAurexTaskPane *m_session;
     SaveDialogTreeView *m_view;
     SaveDialogTreeDelegate *m_delegate;

@@ -72,7 +72,8 @@ bool signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session)
         : QString();
     if (!away.isEmpty()) {
         session->startSession(params.tenant);
-        session->setPlatformSignIn([&platform] { return confirmLauncherSignIn(platform); });
+        AurexPlatform *signIn = &platform; // the module's, which outlives the session
+        session->setPlatformSignIn([signIn] { return confirmLauncherSignIn(*signIn); });
         HostAccess::writeToCommandLine(
             QCoreApplication::translate("LauncherSignIn",
                                         "The AUREX Platform cannot be reached (%1): working "

@@ -52,7 +52,8 @@ bool LoggingController::toggleSignIn()
 void LoggingController::signOut()
 {
     ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-    // Signed out on purpose: the next session starts online.
+    // Signed out on purpose: the next session starts online, without signing in for it now.
+    session->setPlatformSignIn(nullptr);
     if (session->isOffline())
         session->setOffline(false);
     session->endSession();

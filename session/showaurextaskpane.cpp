@@ -59,7 +59,7 @@ void ShowAurexTaskPane::startSession(const QString &tenant)
     if (m_offline) {
         // "login\ndisplay name": who worked offline, for a session the platform cannot confirm.
         const QStringList user = QString::fromUtf8(marker.readAll()).split(QLatin1Char('\n'));
-        if (m_currentUser.isEmpty() && user.size() >= 2) {
+        if (user.size() >= 2 && !user.at(0).isEmpty()) {
             m_currentUser = user.at(0);
             m_displayName = user.at(1);
         }
@@ -74,6 +74,8 @@ void ShowAurexTaskPane::endSession()
     Q_ASSERT(QThread::currentThread() == thread());
     g_signedIn.store(false);
     m_tenant.clear();
+    m_currentUser.clear();
+    m_displayName.clear();
     m_platformSignIn = nullptr;
     if (m_offline) {
         m_offline = false;

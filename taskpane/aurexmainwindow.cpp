@@ -332,7 +332,9 @@ void AurexMainWindow::showTree(const ReferenceTree &tree)
     m_drawingPath = tree.root() ? tree.root()->path : QString();
     m_fileList = tree.paths();
     setResultCount(tree.count());
-    const FileItemContext context{m_platform, m_session->tenant(), m_session->currentUser()};
+    // Offline, the rows' lock and delete menus get the offline platform too, which refuses.
+    const FileItemContext context{detailsPlatform(), m_session->tenant(),
+                                  m_session->currentUser()};
     setSortByName(m_treeWidget, m_session->sortByName());
     setSortByName(m_listWidget, m_session->sortByName());
     m_treeWidget->rebuild(tree, context);
@@ -394,10 +396,8 @@ AurexPlatform *AurexMainWindow::detailsPlatform()
 {
     if (!m_session->isOffline())
         return m_platform;
-    if (!m_offlinePlatform)
-        m_offlinePlatform = std::make_unique<OfflinePlatform>();
-    m_offlinePlatform->setTenant(m_session->tenant());
-    return m_offlinePlatform.get();
+    OfflinePlatform::shared()->setTenant(m_session->tenant());
+    return OfflinePlatform::shared();
 }
 
 void AurexMainWindow::offlineChanged(bool offline)

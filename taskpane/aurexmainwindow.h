@@ -17,7 +17,6 @@ class ActiveListViewWidget;
 class AttachmentScan;
 class AurexPlatform;
 class CADObjectDetailsThread;
-class OfflinePlatform;
 class OutboxDelivery;
 class ShowAurexTaskPane;
 class ActiveTreeViewWidget;
@@ -151,7 +150,6 @@ private:
     // user goes online or refreshes, and while the platform cannot be reached; not after a
     // sending that stopped, which would only be refused again.
     bool m_sendOutbox = true;
-    std::unique_ptr<OfflinePlatform> m_offlinePlatform;
     QTimer *m_retryTimer;          // asks the platform again while it cannot be reached
     int m_retryDelayMs;
     MAPSTRCADOBJ m_knownDetails;   // the platform's last answer for each file, by name

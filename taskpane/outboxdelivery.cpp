@@ -39,7 +39,8 @@ void OutboxDelivery::start()
 {
     if (m_running || m_session->isOffline() || !signedIn())
         return;
-    Outbox outbox(m_session->tenant());
+    m_tenant = m_session->tenant();
+    Outbox outbox(m_tenant);
     if (!outbox.read(&m_entries)) {
         emit finished(outbox.errorString());
         return;
@@ -65,6 +66,11 @@ QString OutboxDelivery::waitingLine() const
 
 void OutboxDelivery::sendNext()
 {
+    // Signed out, or another tenant's session: this outbox waits for its own.
+    if (!signedIn() || m_session->tenant() != m_tenant) {
+        stop(QString());
+        return;
+    }
     if (m_session->isOffline()) {
         const int left = m_entries.size() - m_next;
         stop(left == 1 ? tr("Working offline: 1 save waits in the outbox.")
@@ -77,14 +83,14 @@ void OutboxDelivery::sendNext()
     }
     Outbox::Entry &entry = m_entries[m_next];
     {
-        const FileDatabase database(m_session->tenant());
+        const FileDatabase database(m_tenant);
         Outbox::refresh(entry, database);
     }
     const QList<SaveTreeItem *> rows = entry.rows->subtree();
     const bool anythingToSend = std::any_of(rows.begin(), rows.end(), CheckInRecords::isSent);
     if (!anythingToSend) {
         // Sent already, before the host was stopped, or nothing changed after all.
-        Outbox(m_session->tenant()).remove(entry.id);
+        Outbox(m_tenant).remove(entry.id);
         ++m_sent;
         ++m_next;
         sendNext();
@@ -128,7 +134,7 @@ void OutboxDelivery::reserveNames()
         }
         // Kept before anything goes: a host stopped while the save is on its way sends it
         // again under the same names.
-        Outbox outbox(m_session->tenant());
+        Outbox outbox(m_tenant);
         if (!outbox.update(named)) {
             stop(outbox.errorString());
             return;
@@ -153,7 +159,7 @@ void OutboxDelivery::call(const AurexJob::Work &work, const std::function<void()
 void OutboxDelivery::sendEntry()
 {
     Outbox::Entry &entry = m_entries[m_next];
-    auto *job = new SaveCheckIn(m_platform, m_session->tenant(), m_session->currentUser(),
+    auto *job = new SaveCheckIn(m_platform, m_tenant, m_session->currentUser(),
                                 m_previewFolder.path(), this);
     job->setRows(*entry.rows, entry.rowsToSave);
     connect(job, &AurexJob::result, this, [this, job] { sent(job); });
@@ -163,7 +169,7 @@ void OutboxDelivery::sendEntry()
 
 void OutboxDelivery::sent(SaveCheckIn *job)
 {
-    Outbox outbox(m_session->tenant());
+    Outbox outbox(m_tenant);
     Outbox::Entry &entry = m_entries[m_next];
     if (job->error() == AurexJob::NoError) {
         if (!outbox.remove(entry.id)) {
@@ -177,7 +183,7 @@ void OutboxDelivery::sent(SaveCheckIn *job)
         return;
     }
     // Delivered already by a sending whose answer was lost: recorded now, not sent twice.
-    if (job->recordDeliveredAlready(entry.rows.get(), m_session->tenant()) > 0) {
+    if (job->recordDeliveredAlready(entry.rows.get(), m_tenant) > 0) {
         sendNext();
         return;
     }
@@ -210,7 +216,7 @@ void OutboxDelivery::askAboutConflicts(const QList<SaveTreeItem *> &conflicts)
     connect(dialog, &QDialog::rejected, this, [this] {
         Outbox::Entry &entry = m_entries[m_next];
         entry.waitingReason = tr("Someone else changed some of its files meanwhile.");
-        Outbox(m_session->tenant()).update(entry);
+        Outbox(m_tenant).update(entry);
         stop(tr("A save waits in the outbox: %1").arg(entry.waitingReason));
     });
     dialog->open();
@@ -261,7 +267,7 @@ void OutboxDelivery::takeTheirs(const QList<SaveTreeItem *> &rows)
         if (!paths.contains(row->path))
             paths.append(row->path);
     }
-    const QString tenant = m_session->tenant();
+    const QString tenant = m_tenant;
     AurexPlatform *platform = m_platform;
     auto records = std::make_shared<RecordList>();
     const auto ask = [platform, tenant, paths, records](JobControl &) {
@@ -282,7 +288,7 @@ void OutboxDelivery::takeTheirs(const QList<SaveTreeItem *> &rows)
     call(ask, [this, rows, records] {
         auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
                                             HostAccess::documents(), this);
-        download->setDownload(std::move(*records), rows.first()->path, m_session->tenant());
+        download->setDownload(std::move(*records), rows.first()->path, m_tenant);
         connect(download, &DownloadThread::DownloadFinished, download, &QObject::deleteLater);
         connect(download, &DownloadThread::downloadReported, this,
                 [this, rows](const DownloadReport &report) {
@@ -308,7 +314,7 @@ void OutboxDelivery::sendAgain()
 {
     Outbox::Entry &entry = m_entries[m_next];
     entry.waitingReason.clear();
-    Outbox outbox(m_session->tenant());
+    Outbox outbox(m_tenant);
     // The choices are the user's work too: a host stopped now sends them as chosen.
     if (!outbox.update(entry)) {
         stop(outbox.errorString());

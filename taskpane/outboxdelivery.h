@@ -74,6 +74,7 @@ private:
     QList<Outbox::Entry> m_entries;
     int m_next = 0; // the entry being sent
     int m_sent = 0;
+    QString m_tenant; // whose outbox goes: the session's when sending started
     bool m_running = false;
     QTemporaryDir m_previewFolder;
 };

@@ -14,6 +14,9 @@
 class OfflinePlatform : public AurexPlatform
 {
 public:
+    // The module's one instance: it lives until the process ends, so that a job a closed
+    // dialog left running still has it. Set its tenant before each use.
+    static OfflinePlatform *shared();
     // The spaces the platform named for the tenant, kept for working offline.
     static void rememberSpaces(const QString &tenant, const QStringList &spaces);
 
