@@ -36,6 +36,7 @@
 #include <QLocale>
 #include <QDir>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
@@ -209,6 +210,9 @@ void AurexMainWindow::buildUserMenu()
     m_workOfflineAction->setCheckable(true);
     connect(m_workOfflineAction, &QAction::triggered, this,
             [this](bool offline) { m_session->setOffline(offline); });
+    m_discardAction = m_userMenu->addAction(QString());
+    m_discardAction->setObjectName(QStringLiteral("discardOutboxAction"));
+    connect(m_discardAction, &QAction::triggered, this, &AurexMainWindow::discardOutbox);
     m_signInOutAction = m_userMenu->addAction(QString());
     connect(m_dashboardAction, &QAction::triggered, this,
             &AurexMainWindow::launchHubdeckAction_triggered);
@@ -235,6 +239,9 @@ void AurexMainWindow::ShowMenuItems()
     m_workOfflineAction->setText(tr("Work Offline"));
     m_workOfflineAction->setChecked(m_session->isOffline());
     m_workOfflineAction->setVisible(signedIn());
+    const int waiting = m_delivery->waitingCount();
+    m_discardAction->setText(tr("Discard Saves Waiting to Upload (%1)...").arg(waiting));
+    m_discardAction->setVisible(signedIn() && waiting > 0 && !m_delivery->isRunning());
 }
 
 void AurexMainWindow::actionLogoutAction_triggered()
@@ -409,6 +416,34 @@ void AurexMainWindow::offlineChanged(bool offline)
     m_offlineOffer->hide();
     if (offline)
         showConnectionLine(tr("Working offline."));
+    DocumentActivatedSlot();
+}
+
+void AurexMainWindow::discardOutbox()
+{
+    const int waiting = m_delivery->waitingCount();
+    if (waiting == 0 || m_delivery->isRunning())
+        return;
+    const QString saves = waiting == 1 ? tr("1 save made offline waits")
+                                       : tr("%1 saves made offline wait").arg(waiting);
+    QMessageBox box(QMessageBox::Question, tr("Discard Saves"),
+                    tr("%1 to upload. Discard? Your files stay as they are on this computer; a "
+                       "later save sends their changes.")
+                        .arg(saves),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("DiscardOutboxBox"));
+    QPushButton *discard = box.addButton(tr("Discard"), QMessageBox::DestructiveRole);
+    discard->setObjectName(QStringLiteral("discardButton"));
+    box.addButton(QMessageBox::Cancel)->setObjectName(QStringLiteral("keepButton"));
+    box.exec();
+    if (box.clickedButton() != discard)
+        return;
+    const QString problem = m_delivery->discardAll();
+    const QString done = waiting == 1 ? tr("Discarded 1 save waiting to upload.")
+                                      : tr("Discarded %1 saves waiting to upload.").arg(waiting);
+    // Said under the lists until the statuses are fresh.
+    showConnectionLine(problem.isEmpty() ? done : problem, !problem.isEmpty());
+    HostAccess::writeToCommandLine(problem.isEmpty() ? done : problem);
     DocumentActivatedSlot();
 }
 

@@ -112,6 +112,8 @@ private:
     AurexPlatform *detailsPlatform();
     // The line under the lists; problem makes it red.
     void showConnectionLine(const QString &line, bool problem = false);
+    // Asks, then drops every save waiting in the outbox (the files stay as they are).
+    void discardOutbox();
     // The retry timer's turn: asks for the statuses again, or, offline until the platform is
     // back, whether it answers now.
     void retry();
@@ -126,6 +128,7 @@ private:
     QMenu *m_userMenu;
     QAction *m_signInOutAction;
     QAction *m_workOfflineAction;
+    QAction *m_discardAction; // shown while saves wait in the outbox
     QAction *m_dashboardAction;
     QAction *m_identityAction;
     QAction *m_separator;

@@ -64,6 +64,27 @@ QString OutboxDelivery::waitingLine() const
                                : tr("%1 saves wait in the outbox.").arg(entries.size());
 }
 
+int OutboxDelivery::waitingCount() const
+{
+    QList<Outbox::Entry> entries;
+    return Outbox(m_session->tenant()).read(&entries) ? entries.size() : 0;
+}
+
+QString OutboxDelivery::discardAll()
+{
+    if (m_running)
+        return tr("The outbox is being sent.");
+    Outbox outbox(m_session->tenant());
+    QList<Outbox::Entry> entries;
+    if (!outbox.read(&entries))
+        return outbox.errorString();
+    for (const Outbox::Entry &entry : qAsConst(entries)) {
+        if (!outbox.remove(entry.id))
+            return outbox.errorString();
+    }
+    return QString();
+}
+
 void OutboxDelivery::sendNext()
 {
     // Signed out, or another tenant's session: this outbox waits for its own.

@@ -43,6 +43,10 @@ public:
     // What waits in the outbox while nothing is being sent, in a line for the pane: why the
     // oldest save waits, or how many wait; "" when the outbox is empty.
     QString waitingLine() const;
+    // How many saves wait in the outbox of the session's tenant.
+    int waitingCount() const;
+    // Drops every waiting save, unless sending runs; "" when done, else why not.
+    QString discardAll();
 
 signals:
     // What sending is doing, in a line for the pane ("Sending save 1 of 2 from the outbox...").

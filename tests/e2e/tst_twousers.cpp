@@ -694,9 +694,16 @@ void TestTwoUsers::aSaveOfAFileBobHoldsWaitsAndSaysWhy()
              QString("Status: Waiting to upload"));
     QCOMPARE(probe.objectTitled("deck.dwg").value("_sha256").toString(), deck);
 
-    // A later run says so again, and still sends nothing over bob's lock.
-    runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"locked by bob\" 60"});
+    // A later run says so again, and still sends nothing over bob's lock; alice discards the
+    // save, and deck.dwg stays changed here only.
+    runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"locked by bob\" 60",
+                      "_UITRIGGER discardOutboxAction", "_UIWAIT DiscardOutboxBox 10",
+                      "_UICLICK discardButton", "_UIWAITGONE ConnectionStateLabel 60",
+                      "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-discarded.json"});
     QCOMPARE(probe.objectTitled("deck.dwg").value("_sha256").toString(), deck);
+    QVERIFY(m_commandLine.contains("Discarded 1 save waiting to upload."));
+    QCOMPARE(paneRows(m_alice.file("alice-discarded.json")).value("deck.dwg").status,
+             QString("Status: Changes not saved to collaborative space"));
 }
 
 void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
