@@ -655,9 +655,9 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
         lintra.kill();
         QVERIFY(lintra.waitForFinished(10000));
 
-        // The line under the lists shows while the rest goes; a new run then shows every
-        // status once its rows are all there.
-        runHost(m_alice, open + QStringList{"_UISLEEP 3", "_UIWAITGONE ConnectionStateLabel 90"});
+        // Once the rows have their details, the line under them says what waits, until it has
+        // gone; a new run then shows every status once its rows are all there.
+        runHost(m_alice, open + QStringList{"_UIWAITGONE ConnectionStateLabel 90"});
         runHost(m_alice, open + QStringList{"_UISNAPSHOT alice-all-sent.json"});
         const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-all-sent.json"));
         for (const QString &file : files) {
