@@ -516,6 +516,9 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     runHost(m_alice,
             {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
              "_UISNAPSHOT alice-restarted.json", "_AurexWorkOffline",
+             // Asked first, she decides later; a refresh asks again.
+             "_UIWAIT ConflictDialog 90", "_UICLICK laterButton",
+             "_UIWAITTEXT \"A save waits in the outbox\" 30", "_UICLICK refreshButton",
              "_UIWAIT ConflictDialog 90", "_UISNAPSHOT alice-conflict.json",
              "_UIPICTURE alice-conflict.png", "_UICLICK resolveButton",
              "_UIWAITGONE ConflictDialog 30", "_UIWAITGONE ConnectionStateLabel 90",
