@@ -177,21 +177,36 @@ QString SaveCheckIn::Work::recordStored(const CheckInRecords &records, qint64 se
         .arg(files.join(QLatin1String(", ")), database.errorString());
 }
 
-int SaveCheckIn::recordDeliveredAlready(SaveTreeItem *top, const QString &tenant) const
+QList<SaveCheckIn::Refused> SaveCheckIn::refusedRows(SaveTreeItem *top) const
 {
     const QList<SaveTreeItem *> all = top ? top->subtree() : QList<SaveTreeItem *>();
     const QList<int> &refused = m_work->refusedRows;
     const RecordList &answers = m_work->refusalAnswers;
+    QList<Refused> rows;
     if (isRunning() || answers.size() != std::size_t(refused.size()))
+        return rows;
+    for (int i = 0; i < refused.size(); ++i) {
+        SaveTreeItem *row = all.value(refused.at(i));
+        if (!row)
+            return rows; // not the rows the check-in was given
+        rows.append({row, answers.at(std::size_t(i))});
+    }
+    return rows;
+}
+
+int SaveCheckIn::recordDeliveredAlready(SaveTreeItem *top, const QString &tenant) const
+{
+    const QList<Refused> refused = refusedRows(top);
+    if (refused.isEmpty())
         return 0;
     FileDatabase database(tenant);
     int recorded = 0;
-    for (int i = 0; i < refused.size(); ++i) {
-        SaveTreeItem *row = all.value(refused.at(i));
-        const FzFileInfo &answer = *answers.at(std::size_t(i));
+    for (const Refused &refusal : refused) {
+        SaveTreeItem *row = refusal.row;
+        const FzFileInfo &answer = *refusal.answer;
         const QString phid = recordProperty(answer, kKeyPhid);
         const QString sha256 = recordProperty(answer, kKeySha256);
-        if (!row || phid.isEmpty() || sha256.isEmpty())
+        if (phid.isEmpty() || sha256.isEmpty())
             continue;
         const ContentFingerprint local = ContentFingerprint::of(row->path);
         if (local.sha256 != sha256.toLatin1())
@@ -212,17 +227,10 @@ int SaveCheckIn::recordDeliveredAlready(SaveTreeItem *top, const QString &tenant
 
 QStringList SaveCheckIn::explainRefusal(SaveTreeItem *top) const
 {
-    const QList<SaveTreeItem *> all = top ? top->subtree() : QList<SaveTreeItem *>();
-    const QList<int> &refused = m_work->refusedRows;
-    const RecordList &answers = m_work->refusalAnswers;
     QStringList reasons;
-    if (isRunning() || answers.size() != std::size_t(refused.size()))
-        return reasons;
-    for (int i = 0; i < refused.size(); ++i) {
-        SaveTreeItem *row = all.value(refused.at(i));
-        if (!row)
-            return reasons; // not the rows the check-in was given
-        const FzFileInfo &answer = *answers.at(std::size_t(i));
+    for (const Refused &refusal : refusedRows(top)) {
+        SaveTreeItem *row = refusal.row;
+        const FzFileInfo &answer = *refusal.answer;
         const QString file = QDir::toNativeSeparators(row->path);
         const QString lockedBy = recordProperty(answer, kKeyLockedBy);
         if (!lockedBy.isEmpty() && lockedBy != m_currentUser) {

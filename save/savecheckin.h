@@ -2,12 +2,14 @@
 
 #include "support/aurexjob.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
 class AurexPlatform;
+class FzFileInfo;
 class SaveTreeItem;
 
 // Sends one save to the platform as a single check-in (all or nothing), as a job: fresh names
@@ -45,6 +47,16 @@ public:
 
 private:
     struct Work;
+    // A row the platform refused, and its answer on the row's file.
+    struct Refused
+    {
+        SaveTreeItem *row;
+        const FzFileInfo *answer;
+    };
+    // After a refusal: the refused rows among top's (the rows given to setRows) with their
+    // answers; empty while running or when top is not those rows.
+    QList<Refused> refusedRows(SaveTreeItem *top) const;
+
     std::shared_ptr<Work> m_work;
     const QString m_currentUser;
 };
