@@ -2,6 +2,7 @@
 
 #include "fileitemdetails.h"
 #include "listedfile.h"
+#include "rowsinsight.h"
 
 #include "drawingset/referencetree.h"
 #include "fileitems/fileitemorder.h"
@@ -12,6 +13,8 @@
 #include "workingcopy/filedatabase.h"
 
 #include <QDeadlineTimer>
+#include <QScrollBar>
+#include <QTimer>
 
 #include <memory>
 
@@ -20,12 +23,13 @@ const char kTileStyle[] =
     "QListView::item{background-color: white; border:  1px solid  #e2e4e3 ;border-top-color:none}";
 const char kGridStyle[] = "QListView::item:hover {background-color: none; border: none}";
 constexpr int kGridSpacing = 9;
-// The local path of an item's file, kept until its tile exists.
-constexpr int kPathRole = Qt::UserRole + 1;
+// Which file of the queue an item lists.
+constexpr int kFileIndexRole = Qt::UserRole + 1;
 } // namespace
 
 ActiveListViewWidget::ActiveListViewWidget(QWidget *parent)
     : QListWidget(parent)
+    , m_sightTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("ActiveListViewWidget"));
     setDragEnabled(false);
@@ -35,31 +39,53 @@ ActiveListViewWidget::ActiveListViewWidget(QWidget *parent)
     QPalette colours = palette();
     colours.setColor(QPalette::Highlight, Qt::white);
     setPalette(colours);
+    // Scrolling, filtering and sorting bring items into sight; their tiles are made once the
+    // view has settled, in one go.
+    m_sightTimer->setSingleShot(true);
+    m_sightTimer->setInterval(0);
+    connect(m_sightTimer, &QTimer::timeout, this, &ActiveListViewWidget::makeTilesInSight);
+    const auto inSightChanged = [this] { sightChanged(); };
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, inSightChanged);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, inSightChanged);
+    connect(model(), &QAbstractItemModel::layoutChanged, this, inSightChanged);
 }
 
 void ActiveListViewWidget::rebuild(const ReferenceTree &tree, const FileItemContext &context)
 {
-    m_context = context;
+    m_files.reset(context);
+    m_items.clear();
+    m_sightMade = false;
     clear();
-    m_nextTile = 0;
-    m_details.clear();
-    m_hasDetails = false;
-    m_nextDetailed = 0;
     for (const ReferenceNode *node : tree.nodes()) {
         auto *item = new LxListWidgetItem(this);
         item->setData(FileNameRole, listedFileName(*node));
-        item->setData(kPathRole, node->path);
+        item->setData(kFileIndexRole, m_files.append(node->path));
+        if (m_tileSize.isValid())
+            item->setSizeHint(m_tileSize);
+        m_items.append(item);
     }
 }
 
-void ActiveListViewWidget::makeTile(QListWidgetItem *listItem)
+void ActiveListViewWidget::makeTile(QListWidgetItem *listItem,
+                                    std::unique_ptr<FileDatabase> &database)
 {
-    const QString path = listItem->data(kPathRole).toString();
-    auto *tile = new ViewWidget(path, m_context, viewport());
+    const int index = listItem->data(kFileIndexRole).toInt();
+    const QString path = m_files.path(index);
+    auto *tile = new ViewWidget(path, m_files.context(), viewport());
     tile->setName(listItem->data(FileNameRole).toString());
     tile->setPreview(previewSourceFor(path));
+    if (const FileItemDetails *details = m_files.details(index, database))
+        showDetails(*listItem, tile, *details);
     setItemWidget(listItem, tile);
     layOut(listItem, tile);
+}
+
+void ActiveListViewWidget::showDetails(QListWidgetItem &listItem, ViewWidget *tile,
+                                       const FileItemDetails &details)
+{
+    if (tile)
+        showFileItemDetails(*tile, details, tile->displayName());
+    listItem.setData(FileModifiedRole, platformStampMSecs(details.entry.fileModified));
 }
 
 void ActiveListViewWidget::layOut(QListWidgetItem *listItem, ViewWidget *tile)
@@ -69,6 +95,14 @@ void ActiveListViewWidget::layOut(QListWidgetItem *listItem, ViewWidget *tile)
     else if (m_layout == GridLayout)
         tile->applyGridLayout();
     listItem->setSizeHint(tile->sizeHint());
+    if (tile->sizeHint() == m_tileSize)
+        return;
+    // Items without a tile yet take the room theirs will, so that the items in sight are known.
+    m_tileSize = tile->sizeHint();
+    for (QListWidgetItem *other : qAsConst(m_items)) {
+        if (!itemWidget(other))
+            other->setSizeHint(m_tileSize);
+    }
 }
 
 QList<ViewWidget *> ActiveListViewWidget::tiles() const
@@ -81,56 +115,82 @@ QList<ViewWidget *> ActiveListViewWidget::tiles() const
     return result;
 }
 
+QList<QListWidgetItem *> ActiveListViewWidget::itemsToMake()
+{
+    // Where the items lie is only known once the view has laid them out.
+    executeDelayedItemsLayout();
+    QList<QListWidgetItem *> result;
+    const int depth = sightDepth(viewport());
+    int shown = 0;
+    // Items lie in their order, row by row: past the first one below the depth, all are.
+    for (int i = 0; i < count(); ++i) {
+        QListWidgetItem *listItem = item(i);
+        if (listItem->isHidden())
+            continue;
+        const QRect rect = visualItemRect(listItem);
+        if (shown++ >= kLeastRowsInSight && rect.top() > depth)
+            break;
+        if (rect.bottom() >= 0 && !itemWidget(listItem))
+            result.append(listItem);
+    }
+    return result;
+}
+
 void ActiveListViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale,
                                      const QSet<QString> &waiting)
 {
-    m_waiting = waiting;
-    m_details = details;
-    m_staleDetails = stale;
-    m_hasDetails = true;
-    m_nextDetailed = 0;
+    m_files.setAnswer(details, stale, waiting);
 }
 
 bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
 {
     std::unique_ptr<FileDatabase> database;
+    QList<QListWidgetItem *> toMake = itemsToMake();
     while (!deadline.hasExpired()) {
-        if (m_nextTile < count()) {
-            QListWidgetItem *listItem = item(m_nextTile++);
-            if (!itemWidget(listItem))
-                makeTile(listItem);
-        } else if (m_hasDetails && m_nextDetailed < count()) {
-            if (!database)
-                database = std::make_unique<FileDatabase>(m_context.tenant);
-            QListWidgetItem *listItem = item(m_nextDetailed++);
-            auto *tile = qobject_cast<ViewWidget *>(itemWidget(listItem));
-            if (!tile)
-                continue;
-            const FileItemDetails fileDetails =
-                fileItemDetails(*database, tile->localPath(), m_details, m_context.currentUser,
-                                m_staleDetails, m_waiting);
-            showFileItemDetails(*tile, fileDetails, tile->displayName());
-            listItem->setData(FileModifiedRole,
-                              platformStampMSecs(fileDetails.entry.fileModified));
-        } else {
-            return true;
+        if (!toMake.isEmpty()) {
+            makeTile(toMake.takeFirst(), database);
+            continue;
         }
+        m_sightMade = true;
+        const int index = m_files.workOutNext(database);
+        if (index < 0)
+            return isComplete();
+        QListWidgetItem *listItem = m_items.at(index);
+        showDetails(*listItem, qobject_cast<ViewWidget *>(itemWidget(listItem)),
+                    *m_files.details(index, database));
     }
     return isComplete();
 }
 
+void ActiveListViewWidget::makeTilesInSight()
+{
+    const QList<QListWidgetItem *> toMake = itemsToMake();
+    std::unique_ptr<FileDatabase> database;
+    for (QListWidgetItem *listItem : toMake)
+        makeTile(listItem, database);
+    m_sightMade = true;
+}
+
 bool ActiveListViewWidget::isComplete() const
 {
-    return m_nextTile == count() && (!m_hasDetails || m_nextDetailed == count());
+    return m_files.isComplete() && m_sightMade;
+}
+
+void ActiveListViewWidget::resizeEvent(QResizeEvent *event)
+{
+    QListWidget::resizeEvent(event);
+    sightChanged();
+}
+
+void ActiveListViewWidget::showEvent(QShowEvent *event)
+{
+    QListWidget::showEvent(event);
+    sightChanged();
 }
 
 void ActiveListViewWidget::sortFiles(Qt::SortOrder order)
 {
     sortItems(order);
-    // The items moved: walk them again; those with a tile keep it, and showing the same
-    // details twice does no harm.
-    m_nextTile = 0;
-    m_nextDetailed = 0;
 }
 
 void ActiveListViewWidget::showTiles()
@@ -145,6 +205,7 @@ void ActiveListViewWidget::showTiles()
         if (auto *tile = qobject_cast<ViewWidget *>(itemWidget(item(i))))
             layOut(item(i), tile);
     }
+    sightChanged();
 }
 
 void ActiveListViewWidget::showGrid()
@@ -160,6 +221,7 @@ void ActiveListViewWidget::showGrid()
         if (auto *tile = qobject_cast<ViewWidget *>(itemWidget(item(i))))
             layOut(item(i), tile);
     }
+    sightChanged();
 }
 
 void ActiveListViewWidget::SearchTextChanged(const QString &text)
@@ -172,5 +234,12 @@ void ActiveListViewWidget::SearchTextChanged(const QString &text)
         listItem->setHidden(!matches);
         shown += matches ? 1 : 0;
     }
+    sightChanged();
     emit FilterResultCountSignal(shown);
+}
+
+void ActiveListViewWidget::sightChanged()
+{
+    m_sightMade = false;
+    m_sightTimer->start();
 }

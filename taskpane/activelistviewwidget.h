@@ -1,20 +1,22 @@
 #pragma once
 
-#include "drawingset/fileentry.h"
-#include "fileitems/fileitemcontext.h"
+#include "filedetailsqueue.h"
 
 #include <QList>
-#include <QSet>
 #include <QListWidget>
 
+#include <memory>
+
 class QDeadlineTimer;
+class QTimer;
 class ReferenceTree;
 class ViewWidget;
 
 // The tiles and grid of the task pane: one ViewWidget per occurrence of a file of the active
-// drawing, filtered by name. Items come at once; their tiles and the details shown on them are
-// made a few at a time (buildStep), so that the host's event loop keeps running. Main thread
-// only.
+// drawing, filtered by name. Items come at once; tiles are made only for the items in sight
+// (and a page below them), a few at a time (buildStep), and for the others when they are
+// scrolled, filtered or sorted into sight, so that the host's event loop keeps running. The
+// statuses of all files are worked out meanwhile. Main thread only.
 class ActiveListViewWidget : public QListWidget
 {
     Q_OBJECT
@@ -34,7 +36,8 @@ public:
     // waiting: the file database keys (lower case) of the files that wait in the outbox.
     void setDetails(const MAPSTRCADOBJ &details, bool stale = false,
                     const QSet<QString> &waiting = QSet<QString>());
-    // Makes tiles and shows details until deadline; true when nothing is left to do.
+    // Makes the tiles in sight and works out statuses until deadline; true when nothing is left
+    // to do.
     bool buildStep(const QDeadlineTimer &deadline);
     bool isComplete() const;
     // Lays every tile out as a 62 pixel high row (tiles) or a 98 x 124 cell (grid).
@@ -42,6 +45,7 @@ public:
     void showGrid();
     // Sorts the items as the items' order says; tiles still to come follow them.
     void sortFiles(Qt::SortOrder order);
+    // The tiles made so far, in the items' order.
     QList<ViewWidget *> tiles() const;
 
 signals:
@@ -51,16 +55,27 @@ public slots:
     // Shows only the items whose name contains text, ignoring case; all for an empty text.
     void SearchTextChanged(const QString &text);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
-    FileItemContext m_context;
-    void makeTile(QListWidgetItem *listItem);
+    // The items in sight, or within a page below, that have no tile yet.
+    QList<QListWidgetItem *> itemsToMake();
+    void makeTile(QListWidgetItem *listItem, std::unique_ptr<FileDatabase> &database);
+    // Shows the details on the tile, if the item has one, and sorts the item by their date.
+    void showDetails(QListWidgetItem &listItem, ViewWidget *tile, const FileItemDetails &details);
     void layOut(QListWidgetItem *listItem, ViewWidget *tile);
+    // Makes every tile in sight now: the list was scrolled, resized, filtered or sorted.
+    void makeTilesInSight();
 
     Layout m_layout = NoLayout;
-    int m_nextTile = 0;     // the first item without a tile
-    MAPSTRCADOBJ m_details;
-    bool m_staleDetails = false;
-    QSet<QString> m_waiting;
-    bool m_hasDetails = false;
-    int m_nextDetailed = 0; // the first item not showing m_details yet
+    QSize m_tileSize; // of the tiles in the current layout
+    FileDetailsQueue m_files;
+    QList<QListWidgetItem *> m_items; // by index in m_files
+    // Which items are in sight may have changed: their rows are made on the next turn.
+    void sightChanged();
+
+    QTimer *m_sightTimer;
+    bool m_sightMade = false; // every item in sight when last looked has its row
 };

@@ -2,6 +2,7 @@
 
 #include "fileitemdetails.h"
 #include "listedfile.h"
+#include "rowsinsight.h"
 
 #include "drawingset/referencetree.h"
 #include "fileitems/fileitemorder.h"
@@ -12,33 +13,50 @@
 #include "workingcopy/filedatabase.h"
 
 #include <QDeadlineTimer>
+#include <QScrollBar>
+#include <QTimer>
 
 #include <memory>
 
+namespace {
+// Which file of the queue an item lists.
+constexpr int kFileIndexRole = Qt::UserRole + 1;
+} // namespace
+
 ActiveTreeViewWidget::ActiveTreeViewWidget(QWidget *parent)
     : QTreeWidget(parent)
+    , m_sightTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("ActiveTreeViewWidget"));
     setSortingEnabled(true);
     sortByColumn(0, Qt::AscendingOrder);
     setHeaderHidden(true);
     setRootIsDecorated(true);
+    // Every row is as high as the first: items without a row yet take the room theirs will.
+    setUniformRowHeights(true);
     // Narrower than the default, so that deep rows keep room for their state words.
     setIndentation(14);
     QPalette colours = palette();
     colours.setColor(QPalette::Highlight, Qt::white);
     setPalette(colours);
+    // Scrolling, expanding and filtering bring items into sight; their rows are made once the
+    // view has settled, in one go.
+    m_sightTimer->setSingleShot(true);
+    m_sightTimer->setInterval(0);
+    connect(m_sightTimer, &QTimer::timeout, this, &ActiveTreeViewWidget::makeRowsInSight);
+    const auto inSightChanged = [this] { sightChanged(); };
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, inSightChanged);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, inSightChanged);
+    connect(this, &QTreeWidget::itemExpanded, this, inSightChanged);
+    connect(model(), &QAbstractItemModel::layoutChanged, this, inSightChanged);
 }
 
 void ActiveTreeViewWidget::rebuild(const ReferenceTree &tree, const FileItemContext &context)
 {
-    m_context = context;
-    m_pending.clear();
-    m_nextPending = 0;
+    m_files.reset(context);
+    m_items.clear();
     m_rows.clear();
-    m_details.clear();
-    m_hasDetails = false;
-    m_nextDetailed = 0;
+    m_sightMade = false;
     clear();
     // Sorted once when all items stand, not once per item.
     setSortingEnabled(false);
@@ -51,56 +69,107 @@ void ActiveTreeViewWidget::rebuild(const ReferenceTree &tree, const FileItemCont
 void ActiveTreeViewWidget::addNode(const ReferenceNode *node, QTreeWidgetItem *parent)
 {
     auto *item = parent ? new LxTreeWidgetItem(parent) : new LxTreeWidgetItem(this);
-    const QString name = listedFileName(*node);
-    item->setData(0, FileNameRole, name);
-    m_pending.append({item, node->path, name});
+    item->setData(0, FileNameRole, listedFileName(*node));
+    item->setData(0, kFileIndexRole, m_files.append(node->path));
+    m_items.append(item);
     for (const ReferenceNode *child : node->children)
         addNode(child, item);
 }
 
-void ActiveTreeViewWidget::makeRow(const PendingRow &pending)
+QList<QTreeWidgetItem *> ActiveTreeViewWidget::itemsToMake()
 {
-    auto *row = new ImageViewDialog(pending.path, pending.item, m_context, viewport());
-    row->setName(pending.name);
-    row->setPreview(previewSourceFor(pending.path));
-    setItemWidget(pending.item, 0, row);
+    // Where the items lie is only known once the view has laid them out.
+    executeDelayedItemsLayout();
+    QList<QTreeWidgetItem *> result;
+    const int depth = sightDepth(viewport());
+    QTreeWidgetItem *item = itemAt(0, 0);
+    if (!item)
+        item = topLevelItem(0);
+    for (int walked = 0; item; item = itemBelow(item), ++walked) {
+        if (walked >= kLeastRowsInSight && visualItemRect(item).top() > depth)
+            break;
+        if (!itemWidget(item, 0))
+            result.append(item);
+    }
+    return result;
+}
+
+void ActiveTreeViewWidget::makeRow(QTreeWidgetItem *item, std::unique_ptr<FileDatabase> &database)
+{
+    const int index = item->data(0, kFileIndexRole).toInt();
+    const QString path = m_files.path(index);
+    auto *row = new ImageViewDialog(path, item, m_files.context(), viewport());
+    row->setName(item->data(0, FileNameRole).toString());
+    row->setPreview(previewSourceFor(path));
+    if (const FileItemDetails *details = m_files.details(index, database))
+        showDetails(*row, *details);
+    setItemWidget(item, 0, row);
     m_rows.append(row);
+}
+
+void ActiveTreeViewWidget::showDetails(ImageViewDialog &row, const FileItemDetails &details)
+{
+    showFileItemDetails(row, details, row.name());
+    row.setModified(platformStampMSecs(details.entry.fileModified));
 }
 
 void ActiveTreeViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale,
                                      const QSet<QString> &waiting)
 {
-    m_waiting = waiting;
-    m_details = details;
-    m_staleDetails = stale;
-    m_hasDetails = true;
-    m_nextDetailed = 0;
+    m_files.setAnswer(details, stale, waiting);
 }
 
 bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
 {
     std::unique_ptr<FileDatabase> database;
+    QList<QTreeWidgetItem *> toMake = itemsToMake();
     while (!deadline.hasExpired()) {
-        if (m_nextPending < m_pending.size()) {
-            makeRow(m_pending.at(m_nextPending++));
-        } else if (m_hasDetails && m_nextDetailed < m_rows.size()) {
-            if (!database)
-                database = std::make_unique<FileDatabase>(m_context.tenant);
-            ImageViewDialog *row = m_rows.at(m_nextDetailed++);
-            const FileItemDetails fileDetails =
-                fileItemDetails(*database, row->localPath(), m_details, m_context.currentUser,
-                                m_staleDetails, m_waiting);
-            showFileItemDetails(*row, fileDetails, row->name());
-            row->setModified(platformStampMSecs(fileDetails.entry.fileModified));
-        } else {
-            return true;
+        if (!toMake.isEmpty()) {
+            makeRow(toMake.takeFirst(), database);
+            continue;
         }
+        m_sightMade = true;
+        const int index = m_files.workOutNext(database);
+        if (index < 0)
+            return isComplete();
+        const FileItemDetails &details = *m_files.details(index, database);
+        LxTreeWidgetItem *item = m_items.at(index);
+        if (auto *row = qobject_cast<ImageViewDialog *>(itemWidget(item, 0)))
+            showDetails(*row, details);
+        else
+            item->setData(0, FileModifiedRole, platformStampMSecs(details.entry.fileModified));
     }
     return isComplete();
 }
 
+void ActiveTreeViewWidget::makeRowsInSight()
+{
+    const QList<QTreeWidgetItem *> toMake = itemsToMake();
+    std::unique_ptr<FileDatabase> database;
+    for (QTreeWidgetItem *item : toMake)
+        makeRow(item, database);
+    m_sightMade = true;
+}
+
 bool ActiveTreeViewWidget::isComplete() const
 {
-    return m_nextPending == m_pending.size()
-        && (!m_hasDetails || m_nextDetailed == m_rows.size());
+    return m_files.isComplete() && m_sightMade;
+}
+
+void ActiveTreeViewWidget::resizeEvent(QResizeEvent *event)
+{
+    QTreeWidget::resizeEvent(event);
+    sightChanged();
+}
+
+void ActiveTreeViewWidget::showEvent(QShowEvent *event)
+{
+    QTreeWidget::showEvent(event);
+    sightChanged();
+}
+
+void ActiveTreeViewWidget::sightChanged()
+{
+    m_sightMade = false;
+    m_sightTimer->start();
 }

@@ -1,23 +1,24 @@
 #pragma once
 
-#include "drawingset/fileentry.h"
-#include "fileitems/fileitemcontext.h"
+#include "filedetailsqueue.h"
 
 #include <QList>
-#include <QSet>
 #include <QTreeWidget>
 
 class ImageViewDialog;
 class LxTreeWidgetItem;
 class QDeadlineTimer;
+class QTimer;
 class ReferenceTree;
 struct ReferenceNode;
 
 // The structured list of the task pane: the active drawing as the root with each referenced
 // file under the file that references it, one ImageViewDialog row per occurrence. Sorted as
-// the items' order says. Items come at once; their rows and the details shown on them are made
-// a few at a time (buildStep), so that a drawing with hundreds of files never holds up the
-// host's event loop for long. Main thread only.
+// the items' order says. Items come at once; rows are made only for the items in sight (and a
+// page below them), a few at a time (buildStep), and for the others when they are scrolled,
+// expanded or filtered into sight, so that a drawing with hundreds of files never holds up the
+// host's event loop for long. The statuses of all files are worked out meanwhile. Main thread
+// only.
 class ActiveTreeViewWidget : public QTreeWidget
 {
     Q_OBJECT
@@ -35,29 +36,32 @@ public:
     // waiting: the file database keys (lower case) of the files that wait in the outbox.
     void setDetails(const MAPSTRCADOBJ &details, bool stale = false,
                     const QSet<QString> &waiting = QSet<QString>());
-    // Makes rows and shows details until deadline; true when nothing is left to do.
+    // Makes the rows in sight and works out statuses until deadline; true when nothing is
+    // left to do.
     bool buildStep(const QDeadlineTimer &deadline);
     bool isComplete() const;
+    // The rows made so far.
     QList<ImageViewDialog *> rows() const { return m_rows; }
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
-    FileItemContext m_context;
-    struct PendingRow
-    {
-        LxTreeWidgetItem *item;
-        QString path;
-        QString name;
-    };
-
     void addNode(const ReferenceNode *node, QTreeWidgetItem *parent);
-    void makeRow(const PendingRow &pending);
+    // The items in sight, or within a page below, that have no row yet.
+    QList<QTreeWidgetItem *> itemsToMake();
+    void makeRow(QTreeWidgetItem *item, std::unique_ptr<FileDatabase> &database);
+    void showDetails(ImageViewDialog &row, const FileItemDetails &details);
+    // Makes every row in sight now: the tree was scrolled, resized or filtered.
+    void makeRowsInSight();
 
-    QList<PendingRow> m_pending;
-    int m_nextPending = 0;
+    FileDetailsQueue m_files;
+    QList<LxTreeWidgetItem *> m_items; // by index in m_files
     QList<ImageViewDialog *> m_rows; // owned by the tree through their items
-    MAPSTRCADOBJ m_details;
-    bool m_staleDetails = false;
-    QSet<QString> m_waiting;
-    bool m_hasDetails = false;
-    int m_nextDetailed = 0; // the first row of m_rows not showing m_details yet
+    // Which items are in sight may have changed: their rows are made on the next turn.
+    void sightChanged();
+
+    QTimer *m_sightTimer;
+    bool m_sightMade = false; // every item in sight when last looked has its row
 };
