@@ -51,8 +51,9 @@ public:
     virtual QString downloadObject(const QString &objectId, const QString &folder) = 0;
 
     // Checks in the tree below root in one go (all or nothing); control sees the start and the
-    // end of the transfer.
-    virtual bool checkIn(FzFileInfo *root, JobControl *control) = 0;
+    // end of the transfer. stored receives copies of the platform's records of what it stored,
+    // as far as they can be read (it may stay short: ask details for what it lacks).
+    virtual bool checkIn(FzFileInfo *root, JobControl *control, RecordList *stored) = 0;
     virtual bool lock(FzFileInfo *record, bool locked) = 0;
     virtual bool remove(const RecordList &records) = 0;
     // count new automatic names.

@@ -200,11 +200,18 @@ QString ConnectorPlatform::downloadObject(const QString &objectId, const QString
     return downloaded.isEmpty() ? QString() : folder + downloaded;
 }
 
-bool ConnectorPlatform::checkIn(FzFileInfo *root, JobControl *control)
+bool ConnectorPlatform::checkIn(FzFileInfo *root, JobControl *control, RecordList *stored)
 {
     control->alive();
+    stored->clear();
     const ObservedTransfer observed(control);
-    return m_connector->CheckIn(root);
+    if (!m_connector->CheckIn(root))
+        return false;
+    // The answer is the shared transaction list, which a call on another thread may have
+    // replaced already: the caller checks the names it finds.
+    *stored = RecordList::copiesOf(m_connector->GetTransactionListSize(),
+                                   [this](int i) { return m_connector->GetTransactionFileAt(i); });
+    return true;
 }
 
 bool ConnectorPlatform::lock(FzFileInfo *record, bool locked)

@@ -19,6 +19,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSet>
 
@@ -39,7 +40,8 @@ struct SaveCheckIn::Work
     QString run(JobControl &control);
     // Records what the platform stored, whose bytes were read from sentSinceMs on; "" when the
     // file database took it, else why not.
-    QString recordStored(const CheckInRecords &records, qint64 sentSinceMs);
+    QString recordStored(const CheckInRecords &records, const RecordList &stored,
+                         qint64 sentSinceMs);
 };
 
 SaveCheckIn::SaveCheckIn(AurexPlatform *platform, const QString &tenant,
@@ -103,10 +105,11 @@ QString SaveCheckIn::Work::run(JobControl &control)
         return QString();
     }
     const qint64 sentSinceMs = QDateTime::currentMSecsSinceEpoch();
-    if (platform->checkIn(topRecord, &control)) {
+    RecordList stored;
+    if (platform->checkIn(topRecord, &control, &stored)) {
         // Once the platform has stored the files, they are recorded even when the job was
         // cancelled meanwhile: the file database must not miss what the platform holds.
-        const QString recorded = recordStored(*records, sentSinceMs);
+        const QString recorded = recordStored(*records, stored, sentSinceMs);
         const int files = sent.size();
         const QString saved = files == 1 ? saveDialogText("Saved 1 file")
                                          : saveDialogText("Saved %1 files").arg(files);
@@ -141,16 +144,29 @@ QString SaveCheckIn::summary() const
     return m_work->summary;
 }
 
-QString SaveCheckIn::Work::recordStored(const CheckInRecords &records, qint64 sentSinceMs)
+QString SaveCheckIn::Work::recordStored(const CheckInRecords &records, const RecordList &stored,
+                                        qint64 sentSinceMs)
 {
-    // The platform's names, stamps and ids of what it stored, written into the requests.
+    // The platform's names, stamps and ids of what it stored: the check-in's answer has them.
+    // Only when it does not name every file sent are they asked for, written into the requests.
     RecordList lookups = records.buildNameLookupRecords();
-    if (!lookups.empty() && !platform->details(lookups))
-        qCDebug(lcSave) << "check-in: the state of some saved files could not be read";
+    QHash<QString, const FzFileInfo *> answered;
+    for (const FzFileInfo *record : stored) {
+        if (!recordProperty(*record, kKeyPhid).isEmpty())
+            answered.insert(recordProperty(*record, kKeyName), record);
+    }
+    QList<const FzFileInfo *> answers;
+    for (const FzFileInfo *lookup : lookups)
+        answers.append(answered.value(recordProperty(*lookup, kKeyName)));
+    if (answers.contains(nullptr)) {
+        if (!platform->details(lookups))
+            qCDebug(lcSave) << "check-in: the state of some saved files could not be read";
+        answers = QList<const FzFileInfo *>(lookups.begin(), lookups.end());
+    }
     const QMap<QString, QString> paths = records.nameToPath();
     FileDatabase database(tenant);
     QStringList files;
-    for (const FzFileInfo *record : lookups) {
+    for (const FzFileInfo *record : qAsConst(answers)) {
         const QString phid = recordProperty(*record, kKeyPhid);
         if (phid.isEmpty())
             continue;

@@ -240,24 +240,28 @@ XmlNode *FileDatabase::findEntry(const QString &path) const
 {
     const QString key = (isKey(path) ? path : keyForPath(path)).toCaseFolded();
     std::vector<XmlNode> &children = m_session->document.root().children;
-    // Lists of hundreds of files ask for each: the entries are indexed, and a hit is checked
-    // since the entries may have changed after the index was made.
-    QHash<QString, std::size_t> &index = m_session->document.childIndex();
-    const auto known = index.constFind(key);
-    if (known != index.constEnd() && *known < children.size()
+    // Lists of hundreds of files ask for each, and check-ins add hundreds: the entries are
+    // indexed, and a hit is checked since the entries may have changed after the index was made.
+    FileDatabaseDocument::ChildIndex &index = m_session->document.childIndex();
+    const auto known = index.at.constFind(key);
+    if (known != index.at.constEnd() && *known < children.size()
         && children[*known].isElement() && entryKey(children[*known]) == key)
         return &children[*known];
-    index.clear();
+    if (known == index.at.constEnd() && index.complete)
+        return nullptr;
+    index = FileDatabaseDocument::ChildIndex();
     XmlNode *found = nullptr;
     // The walk ends at the first node that is not an element; the first entry of a key counts.
-    for (std::size_t i = 0; i < children.size() && children[i].isElement(); ++i) {
+    std::size_t i = 0;
+    for (; i < children.size() && children[i].isElement(); ++i) {
         const QString childKey = entryKey(children[i]);
-        if (index.contains(childKey))
+        if (index.at.contains(childKey))
             continue;
-        index.insert(childKey, i);
+        index.at.insert(childKey, i);
         if (childKey == key)
             found = &children[i];
     }
+    index.complete = i == children.size();
     return found;
 }
 
@@ -324,7 +328,14 @@ void FileDatabase::addFile(const QString &path, const QString &vaultId, const QS
     entry.setAttribute(QLatin1String(kAttrLocalDate), localDate);
     entry.setAttribute(QLatin1String(kAttrType), type);
     entry.setAttribute(QLatin1String(kAttrLocallyModified), locallyModified);
-    m_session->document.root().children.push_back(std::move(entry));
+    std::vector<XmlNode> &children = m_session->document.root().children;
+    FileDatabaseDocument::ChildIndex &index = m_session->document.childIndex();
+    if (index.complete) {
+        const QString key = entryKey(entry);
+        if (!index.at.contains(key))
+            index.at.insert(key, children.size());
+    }
+    children.push_back(std::move(entry));
     m_session->dirty = true;
 }
 
@@ -341,6 +352,8 @@ int FileDatabase::removeFilesNamed(const QString &name)
     const int count = int(end - removed);
     if (count > 0) {
         children.erase(removed, end);
+        // The entries behind the removed ones moved.
+        m_session->document.childIndex() = FileDatabaseDocument::ChildIndex();
         m_session->dirty = true;
     }
     return count;

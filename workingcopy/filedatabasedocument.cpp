@@ -268,6 +268,7 @@ bool FileDatabaseDocument::parse(const QByteArray &bytes, QString *errorMessage)
         }
         m_nodes = std::move(nodes);
         m_rootIndex = i;
+        m_childIndex = ChildIndex();
         return true;
     }
     if (errorMessage)

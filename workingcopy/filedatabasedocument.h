@@ -36,13 +36,19 @@ public:
     // matchAttribute equals matchValue exactly; null when none does.
     const XmlNode *findElement(const QString &tag, const QString &matchAttribute,
                                const QString &matchValue) const;
-    // A cache for the owner's look-ups of the root's children by a key of theirs: where a key
-    // was found last. It goes stale when the children change; whoever uses it checks a hit.
-    QHash<QString, std::size_t> &childIndex() const { return m_childIndex; }
+    // A cache for the owner's look-ups of the root's children by a key of theirs: where the
+    // first child of each key stands. Whoever changes the children keeps it or marks it
+    // incomplete; whoever uses it checks a hit, and trusts a miss only while it is complete.
+    struct ChildIndex
+    {
+        QHash<QString, std::size_t> at;
+        bool complete = false; // every child's key is in at
+    };
+    ChildIndex &childIndex() const { return m_childIndex; }
 
 private:
     std::vector<XmlNode> m_nodes; // top-level nodes other than the declaration
     std::size_t m_rootIndex = 0;
     mutable int m_lastSize = 0; // reserved for the next serialisation
-    mutable QHash<QString, std::size_t> m_childIndex;
+    mutable ChildIndex m_childIndex;
 };

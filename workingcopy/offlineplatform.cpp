@@ -171,7 +171,7 @@ QString OfflinePlatform::downloadObject(const QString &, const QString &)
     return QString();
 }
 
-bool OfflinePlatform::checkIn(FzFileInfo *, JobControl *)
+bool OfflinePlatform::checkIn(FzFileInfo *, JobControl *, RecordList *)
 {
     return false;
 }

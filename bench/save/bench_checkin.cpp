@@ -1,6 +1,6 @@
 // Times the save dialog's check-in of a 200-file drawing set (names, records with previews,
-// one check-in, the name look-up and the file database update) against curl uploading the same
-// bytes as one check-in of the platform's own form, measured in the same run.
+// one check-in and the file database update) against curl uploading the same bytes as one
+// check-in of the platform's own form, measured in the same run, round after round.
 
 #include "connector/connectorplatform.h"
 #include "platformprocess.h"
@@ -30,12 +30,21 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
 const int kFiles = 200;
 const int kPictureSide = 160;
+const int kRounds = 3;
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
 int fail(const char *what)
 {
@@ -179,29 +188,39 @@ int main(int argc, char *argv[])
         return fail("sign-in failed");
     ShowAurexTaskPane::instance()->startSession(QString());
 
-    const QString folder = home.filePath("set");
-    QDir().mkpath(folder);
-    SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
-    SaveTreeItem *top = makeSet(&root, folder);
+    // Each round checks in a set of its own, new to the platform; the medians are reported.
+    std::vector<double> ours;
+    std::vector<double> curls;
     qint64 bytes = 0;
-    for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files))
-        bytes += file.size();
+    for (int round = 0; round < kRounds; ++round) {
+        const QString folder = home.filePath(QStringLiteral("set-%1").arg(round));
+        const QString previews = home.filePath(QStringLiteral("previews-%1").arg(round));
+        QDir().mkpath(folder);
+        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
+        SaveTreeItem *top = makeSet(&root, folder);
+        bytes = 0;
+        for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files))
+            bytes += file.size();
 
-    QElapsedTimer timer;
-    timer.start();
-    ConnectorPlatform connectorPlatform(connector);
-    SaveCheckIn checkIn(&connectorPlatform, QString(), "alice", home.filePath("previews"));
-    checkIn.setRows(*top, kFiles);
-    checkIn.runHere();
-    if (checkIn.error() != AurexJob::NoError)
-        return fail(qPrintable(checkIn.errorString()));
-    const double oursMs = timer.nsecsElapsed() / 1e6;
+        QElapsedTimer timer;
+        timer.start();
+        ConnectorPlatform connectorPlatform(connector);
+        SaveCheckIn checkIn(&connectorPlatform, QString(), "alice", previews);
+        checkIn.setRows(*top, kFiles);
+        checkIn.runHere();
+        if (checkIn.error() != AurexJob::NoError)
+            return fail(qPrintable(checkIn.errorString()));
+        ours.push_back(timer.nsecsElapsed() / 1e6);
 
-    const double curlMs =
-        uploadWithCurl(platform, top, home.filePath("previews"), home.filePath("curl"));
-    if (curlMs < 0)
-        return fail("curl upload failed (is curl installed?)");
-    std::printf("check-in of %d files (%.1f MB): dialog path %.0f ms, curl %.0f ms, ratio %.2f\n",
-                kFiles, bytes / 1e6, oursMs, curlMs, oursMs / curlMs);
+        curls.push_back(uploadWithCurl(platform, top, previews,
+                                       home.filePath(QStringLiteral("curl-%1").arg(round))));
+        if (curls.back() < 0)
+            return fail("curl upload failed (is curl installed?)");
+    }
+    const double oursMs = median(ours);
+    const double curlMs = median(curls);
+    std::printf("check-in of %d files (%.1f MB), median of %d rounds: dialog path %.0f ms, "
+                "curl %.0f ms, ratio %.2f (aim <= 1.5)\n",
+                kFiles, bytes / 1e6, kRounds, oursMs, curlMs, oursMs / curlMs);
     return 0;
 }

@@ -194,9 +194,18 @@ private slots:
         QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), databaseBefore);
     }
 
+    void completedCheckInRecordsEverySavedFile_data()
+    {
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("from the check-in's answer") << true;
+        QTest::newRow("asked for after a bare answer") << false;
+    }
+
     void completedCheckInRecordsEverySavedFile()
     {
+        QFETCH(bool, answered);
         PlatformDouble platform;
+        platform.setCheckInAnswered(answered);
         QFile::remove(FileDatabase::locationFor(QString()));
         SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
         SaveTreeItem *site = siteWithLogo(&root);
@@ -212,8 +221,11 @@ private slots:
         for (const char *file : {"site.dwg", "logo.png"}) {
             const QString name = database.entryValue(FileDatabase::keyForPath(path(file)), "name");
             QVERIFY2(name.startsWith("AX"), file);
-            QCOMPARE(platform.recordOf(QFileInfo(file).fileName())->GetProperty("name"),
-                     name.toStdString());
+            const std::unique_ptr<FzFileInfo> stored = platform.recordOf(file);
+            QCOMPARE(stored->GetProperty("name"), name.toStdString());
+            QCOMPARE(database.entryValue(FileDatabase::keyForPath(path(file)), "updatestamp")
+                         .toStdString(),
+                     stored->GetProperty("_filemodified"));
         }
     }
 

@@ -91,6 +91,12 @@ void PlatformDouble::setChunkDelayMs(int msecs)
     m_chunkDelayMs = msecs;
 }
 
+void PlatformDouble::setCheckInAnswered(bool answered)
+{
+    QMutexLocker locker(&m_mutex);
+    m_checkInAnswered = answered;
+}
+
 void PlatformDouble::release()
 {
     QMutexLocker locker(&m_mutex);
@@ -323,8 +329,9 @@ QString PlatformDouble::downloadObject(const QString &objectId, const QString &f
     return file.fileName();
 }
 
-bool PlatformDouble::checkIn(FzFileInfo *root, JobControl *control)
+bool PlatformDouble::checkIn(FzFileInfo *root, JobControl *control, RecordList *stored)
 {
+    stored->clear();
     if (!root || !admit(control))
         return false;
     // Everything is read and sent before anything is stored: all or nothing.
@@ -368,6 +375,8 @@ bool PlatformDouble::checkIn(FzFileInfo *root, JobControl *control)
         object.stamp = QStringLiteral("2026-12-02T10:00:%1Z").arg(m_stampCount++ % 60, 2, 10,
                                                                    QLatin1Char('0'));
         m_objects.insert(object.name, object);
+        if (m_checkInAnswered)
+            fillRecord(stored->add(std::make_unique<FzFileInfo>()), object);
     }
     ++m_checkIns;
     return true;

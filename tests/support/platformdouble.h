@@ -41,6 +41,8 @@ public:
     bool isHanging() const;
     // Transfers wait this long after each chunk.
     void setChunkDelayMs(int msecs);
+    // Whether a check-in answers with the records of what it stored (by default it does).
+    void setCheckInAnswered(bool answered);
     // Lets a hanging call go on (it then refuses).
     void release();
 
@@ -64,7 +66,7 @@ public:
     bool structure(const FzFileInfo &root, RecordList *records) override;
     QStringList download(const RecordList &records, JobControl *control) override;
     QString downloadObject(const QString &objectId, const QString &folder) override;
-    bool checkIn(FzFileInfo *root, JobControl *control) override;
+    bool checkIn(FzFileInfo *root, JobControl *control, RecordList *stored) override;
     bool lock(FzFileInfo *record, bool locked) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
@@ -100,6 +102,7 @@ private:
     qint64 m_hangAtByte = -1;
     bool m_hanging = false;
     int m_chunkDelayMs = 0;
+    bool m_checkInAnswered = true;
     int m_nextName = 1;
     int m_stampCount = 0;
     int m_checkIns = 0;

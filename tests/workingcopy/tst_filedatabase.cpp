@@ -336,6 +336,12 @@ void TestFileDatabase::removesEveryEntryOfAName()
         QCOMPARE(database.entryValue("/c/2.dwg", "name"), QString("other"));
         QCOMPARE(database.entryValue("/g/4.dwg", "name"), QString("fourth"));
         QCOMPARE(database.setName("/d/1.dwg", "back"), QString("-1"));
+        // Entries added after the look-ups are found; of two entries of one path, the first.
+        database.addFile("/h/5.dwg", "", "fifth", "", "", "ACAD Drawing", "false");
+        database.addFile("/C/2.dwg", "", "second c", "", "", "ACAD Drawing", "false");
+        QCOMPARE(database.entryValue("/h/5.dwg", "name"), QString("fifth"));
+        QCOMPARE(database.entryValue("/c/2.dwg", "name"), QString("other"));
+        QCOMPARE(database.entryValue("/x/9.dwg", "name"), QString("-1"));
     }
     const FileDatabase database(kTenant);
     QCOMPARE(database.valueWhere("name", "twin", "path"), QString());
