@@ -3,7 +3,6 @@
 #include "odedcommandstack.h"
 #include "odeditor.h"
 #include "odeditorreactor.h"
-#include "odrxobjectimpl.h"
 #include "odstaticrxobject.h"
 
 #include <gtest/gtest.h>
@@ -100,15 +99,6 @@ TEST_F(CommandStackTest, KeepsRegistrationOrderAndReplacesSameName)
     ASSERT_EQ(odedRegCmds()->commands().size(), 2u);
     EXPECT_EQ(odedRegCmds()->lookupCmd("_A"), &a2);
     EXPECT_EQ(odedRegCmds()->commands()[1], &a2);
-}
-
-TEST_F(CommandStackTest, HeapCommandsLiveWhileRegistered)
-{
-    OdSmartPtr<OdEdCommand> command = OdRxObjectImpl<NamedCommand, OdEdCommand>::createObject("_H");
-    odedRegCmds()->addCommand(command.get());
-    EXPECT_EQ(command->numRefs(), 2);
-    odedRegCmds()->removeCmd("ACAD_MAIN", "_H");
-    EXPECT_EQ(command->numRefs(), 1);
 }
 
 TEST_F(CommandStackTest, DatabaseEventsReachEditorReactors)
