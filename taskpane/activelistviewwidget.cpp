@@ -164,10 +164,15 @@ bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
 
 void ActiveListViewWidget::makeTilesInSight()
 {
-    const QList<QListWidgetItem *> toMake = itemsToMake();
+    const QDeadlineTimer deadline(kBuildStepMs);
     std::unique_ptr<FileDatabase> database;
-    for (QListWidgetItem *listItem : toMake)
+    for (QListWidgetItem *listItem : itemsToMake()) {
+        if (deadline.hasExpired()) {
+            m_sightTimer->start(); // the others on the next turn
+            return;
+        }
         makeTile(listItem, database);
+    }
     m_sightMade = true;
 }
 

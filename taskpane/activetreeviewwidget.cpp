@@ -144,10 +144,15 @@ bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
 
 void ActiveTreeViewWidget::makeRowsInSight()
 {
-    const QList<QTreeWidgetItem *> toMake = itemsToMake();
+    const QDeadlineTimer deadline(kBuildStepMs);
     std::unique_ptr<FileDatabase> database;
-    for (QTreeWidgetItem *item : toMake)
+    for (QTreeWidgetItem *item : itemsToMake()) {
+        if (deadline.hasExpired()) {
+            m_sightTimer->start(); // the others on the next turn
+            return;
+        }
         makeRow(item, database);
+    }
     m_sightMade = true;
 }
 

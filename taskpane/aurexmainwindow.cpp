@@ -8,6 +8,7 @@
 #include "cadobjectdetailsthread.h"
 #include "currentplatformmenu.h"
 #include "outboxdelivery.h"
+#include "rowsinsight.h"
 #include "taskpanelogging.h"
 
 #include "drawingset/referencetree.h"
@@ -53,9 +54,6 @@ const char kDxfFilter[] = "dxf";
 constexpr int kMenuIconSide = 20;
 constexpr int kViewIconSide = 22;
 const QRect kStackedGeometry(9, 120, 267, 541);
-// The longest one turn of building rows and tiles keeps the event loop waiting, in
-// milliseconds.
-constexpr int kStepBudgetMs = 16;
 // While the platform cannot be reached, the pane asks again after this long, twice as long
 // each time up to the longest.
 constexpr int kFirstRetryMs = 5000;
@@ -519,7 +517,7 @@ void AurexMainWindow::buildStep()
 {
     // The view on show is filled and given its statuses first; the hidden one gets what is
     // left of each turn, so the user's view is complete in about half the time.
-    const QDeadlineTimer deadline(kStepBudgetMs);
+    const QDeadlineTimer deadline(kBuildStepMs);
     const auto tree = [&] { return m_treeWidget->buildStep(deadline); };
     const auto list = [&] { return m_listWidget->buildStep(deadline); };
     const bool done = m_viewMode == StructuredList ? tree() && list() : list() && tree();
