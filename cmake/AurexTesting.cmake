@@ -4,12 +4,16 @@
 find_package(GTest REQUIRED)
 
 set(AUREX_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+# Every test's timeout in percent of the one its folder sets: lower it where a hanging test
+# should fail sooner (a mutation run, a quick check), raise it on a slow machine.
+set(AUREX_TEST_TIMEOUT_PERCENT 100 CACHE STRING "Test timeouts, in percent of their own")
 
 function(_aurex_register_test name timeout)
     add_test(NAME ${name} COMMAND ${name})
     if(NOT timeout)
         set(timeout 300)
     endif()
+    math(EXPR timeout "(${timeout} * ${AUREX_TEST_TIMEOUT_PERCENT} + 99) / 100")
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "${AUREX_TEST_ENVIRONMENT}"
         TIMEOUT ${timeout})
