@@ -101,7 +101,6 @@ void ImageViewDialog::setModified(qint64 msecsSinceEpoch)
 
 void ImageViewDialog::makeActionMenu(int lockState)
 {
-    delete m_menu;
     m_menu = new ListViewActionMenu(m_ui->moreActionPushButton, m_context, m_localPath);
     m_menu->deleteAction()->setVisible(false);
     m_menu->setLockState(lockState);
@@ -112,7 +111,8 @@ void ImageViewDialog::makeActionMenu(int lockState)
 
 void ImageViewDialog::setKnown(bool known)
 {
-    if (known)
+    // Each details answer says so again: the menu made for the first stays.
+    if (known && !m_menu)
         makeActionMenu(m_lockState);
 }
 

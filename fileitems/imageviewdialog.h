@@ -46,14 +46,15 @@ public:
     void setKnown(bool known) override;
     // Writes the platform modification time into the row's item (its sort key).
     void setModified(qint64 msecsSinceEpoch);
-    // Gives the row its "More Action" button with a new action menu in lockState; the menu
-    // offers lock and unlock only.
-    void makeActionMenu(int lockState);
 
 public slots:
     void LockStatusSlot(int lockState);
 
 private:
+    // Gives the row its "More Action" button with its action menu in lockState; the menu
+    // offers lock and unlock only.
+    void makeActionMenu(int lockState);
+
     Ui::ImageViewDialog *m_ui;
     QString m_localPath;
     QTreeWidgetItem *m_item;

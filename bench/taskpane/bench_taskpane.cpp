@@ -46,6 +46,7 @@ namespace {
 const int kDrawings = 200;
 const int kImages = 200;
 const int kPdfs = 100;
+const int kRounds = 5;
 const char kSpace[] = "Bench";
 const char kPassword[] = "bench-pw-123";
 const char kPdf[] = "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
@@ -137,6 +138,12 @@ bool checkIn(const QStringList &files)
                                 QString::fromStdString(stored->GetProperty("type")));
     }
     return true;
+}
+
+qint64 median(std::vector<qint64> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 struct Run {
@@ -236,11 +243,17 @@ int main(int argc, char **argv)
                 kDrawings, kImages, kPdfs);
 
     QElapsedTimer clock;
-    clock.start();
-    const MAPSTRCADOBJ details = queryFileDetails(*ConnectorPlatform::shared(), QString(), files);
-    const qint64 baselineMs = std::max<qint64>(1, clock.elapsed());
-    std::printf("baseline, details of all files through the connector: %lld ms (%d answers)\n",
-                baselineMs, int(details.size()));
+    std::vector<qint64> baselines;
+    int answers = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        clock.restart();
+        answers = queryFileDetails(*ConnectorPlatform::shared(), QString(), files).size();
+        baselines.push_back(clock.elapsed());
+    }
+    const qint64 baselineMs = std::max<qint64>(1, median(baselines));
+    std::printf("baseline, details of all files through the connector, median of %d: %lld ms "
+                "(%d answers)\n",
+                kRounds, baselineMs, answers);
 
     for (bool readReferencedFiles : {true, false}) {
         clock.restart();
@@ -254,15 +267,29 @@ int main(int argc, char **argv)
     AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
     window.resize(400, 800);
     window.show();
-    const Run run = timePane(window);
-    if (run.toLastStatusMs < 0)
-        return fail("the pane never showed every status"), 1;
-    std::printf("pane, activation to last status shown: %lld ms (%.1fx baseline)\n",
-                run.toLastStatusMs, double(run.toLastStatusMs) / baselineMs);
-    std::printf("pane, activation to the structured list's last status: %lld ms\n",
-                run.toStructuredListMs);
-    std::printf("pane, longest event-loop stall: %lld ms (aim: at most 50 ms)\n",
-                run.longestStallMs);
-    std::printf("pane, CPU time of the process over the same span: %lld ms\n", run.cpuMs);
+    // Each round activates the drawing again, as switching back to it does.
+    std::vector<qint64> toLast;
+    qint64 firstStructuredMs = -1;
+    std::vector<qint64> cpu;
+    qint64 longestStallMs = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const Run run = timePane(window);
+        if (run.toLastStatusMs < 0)
+            return fail("the pane never showed every status"), 1;
+        toLast.push_back(run.toLastStatusMs);
+        // Later rounds start with the rows of the round before, which pass the test at once.
+        if (round == 0)
+            firstStructuredMs = run.toStructuredListMs;
+        cpu.push_back(run.cpuMs);
+        longestStallMs = std::max(longestStallMs, run.longestStallMs);
+    }
+    std::printf("pane, activation to last status shown, median of %d: %lld ms (%.1fx baseline, "
+                "aim at most 3x)\n",
+                kRounds, median(toLast), double(median(toLast)) / baselineMs);
+    std::printf("pane, first activation to the structured list's last status: %lld ms\n",
+                firstStructuredMs);
+    std::printf("pane, longest event-loop stall of all rounds: %lld ms (aim: at most 50 ms)\n",
+                longestStallMs);
+    std::printf("pane, CPU time of the process over the same span: %lld ms\n", median(cpu));
     return 0;
 }

@@ -177,7 +177,7 @@ private slots:
         ImageViewDialog row(QStringLiteral("/drawings/deck.dwg"), item, m_context);
         QVERIFY(!row.actionMenu());
         row.setLockState(LockedByOther);
-        row.makeActionMenu(LockedByOther);
+        row.setKnown(true);
         QVERIFY(!row.actionMenu()->deleteAction()->isVisible());
         QVERIFY(!row.actionMenu()->lockAction()->isEnabled());
         QVERIFY(row.isLocked());

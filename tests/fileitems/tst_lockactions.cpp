@@ -81,7 +81,7 @@ private slots:
         QTreeWidget tree;
         ImageViewDialog row(localPath, new LxTreeWidgetItem(&tree), m_context);
         row.setLockState(shownState);
-        row.makeActionMenu(shownState);
+        row.setKnown(true);
 
         // Any message box is answered and counted.
         bool warned = false;
