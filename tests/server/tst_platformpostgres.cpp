@@ -69,6 +69,14 @@ void TestPlatformPostgres::startingAgainIsQuiet()
     for (const PlatformProcess::Result &result : {first, second}) {
         QVERIFY2(result.exitCode == 0 && result.err.trimmed().isEmpty(), result.err.constData());
     }
+    // Both tenants were stored: each takes a space, and neither can be added a second time.
+    for (const QString tenant : {"quiet-one", "quiet-two"}) {
+        const PlatformProcess::Result space =
+            m_platform->run({"--tenant", tenant, "space", "add", "Yard"});
+        QVERIFY2(space.exitCode == 0, space.err.constData());
+        QVERIFY(m_platform->run({"tenant", "add", tenant}).exitCode != 0);
+    }
+    QVERIFY(m_platform->run({"--tenant", "quiet-none", "space", "add", "Yard"}).exitCode != 0);
 }
 
 void TestPlatformPostgres::readOperations()
