@@ -4,6 +4,7 @@
 
 #include "dxfrenderer.h"
 #include "dxfscene.h"
+#include "dxfscenetext.h"
 #include "oddbdatabase.h"
 #include "oddbhostappservices.h"
 #include "oddbqt.h"
@@ -220,6 +221,32 @@ private slots:
             circles += shape.path.toSubpathPolygons().size();
         QCOMPARE(circles, 2);
         QCOMPARE(boundsOf(scene, QColor(4, 5, 6)), QRectF(15, -5, 10, 10));
+    }
+
+    // What the drawing's text codes read as on screen.
+    void textCodesReadAsTheirCharacters_data()
+    {
+        QTest::addColumn<bool>("paragraph");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("degree, plus-minus, diameter, percent")
+            << false << "45%%d %%P0.5 %%c20 100%%%"
+            << QStringList{"45\u00B0 \u00B10.5 \u230020 100%"};
+        QTest::newRow("underline and overline switches")
+            << false << "%%uNorth%%U %%OWall" << QStringList{"North Wall"};
+        QTest::newRow("paragraph breaks, groups, a hard space and a fraction")
+            << true << "{\\fArial|b1;Deck}\\P1\\~1\\S1^2; in\\NColumn \\\\ two"
+            << QStringList{"Deck", "1\u00A01 1/2 in", "Column \\ two"};
+    }
+
+    void textCodesReadAsTheirCharacters()
+    {
+        QFETCH(bool, paragraph);
+        QFETCH(QString, text);
+        QFETCH(QStringList, shown);
+        QCOMPARE(paragraph ? DxfSceneText::plainParagraph(text)
+                           : QStringList{DxfSceneText::plainLine(text)},
+                 shown);
     }
 
     void everyFamilyReachesThePicture()

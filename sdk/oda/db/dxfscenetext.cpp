@@ -51,6 +51,9 @@ QStringList DxfSceneText::plainParagraph(const QString &text)
             QString stacked = text.mid(i + 1, (end < 0 ? text.size() : end) - i - 1);
             stacked.replace(QLatin1Char('^'), QLatin1Char('/'));
             stacked.replace(QLatin1Char('#'), QLatin1Char('/'));
+            // "1\S1^2;" is one and a half: set apart, the digits do not read as eleven halves.
+            if (!line.isEmpty() && line.back().isDigit())
+                line.append(QLatin1Char(' '));
             line.append(stacked.trimmed());
             i = end < 0 ? text.size() : end;
             break;
