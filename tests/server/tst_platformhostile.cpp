@@ -248,6 +248,11 @@ void TestPlatformHostile::refusedBodiesAreAnswered_data()
         << manifest + formPart("contents", "a") + formPart("contents", "b") + end << true << 400;
     QTest::newRow("a manifest past 4 MiB")
         << formPart("manifest", QByteArray(5 * kMiB, ' ')) + end << true << 413;
+    // At the limit the manifest is read: it lists no record.
+    QByteArray atLimit = R"({"records": []})";
+    atLimit.append(QByteArray(4 * kMiB - atLimit.size(), ' '));
+    QTest::newRow("a manifest of 4 MiB, no record in it")
+        << formPart("manifest", atLimit) + end << true << 400;
     QTest::newRow("not a form at all") << QByteArray(64 * 1024, 'x') << true << 400;
 }
 
