@@ -7,6 +7,7 @@
 #include "platformprocess.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QtTest>
 
 class TestPlatformRules : public QObject
@@ -23,6 +24,7 @@ private slots:
     void unsafeTitlesAreRefused_data();
     void unsafeTitlesAreRefused();
     void trustedProxyNamesTheClient();
+    void detailsByNameHonourTheType();
     // Last: it leaves the test's address throttled.
     void passwordGuessingIsSlowedDown();
 
@@ -216,6 +218,27 @@ void TestPlatformRules::trustedProxyNamesTheClient()
     PlatformClient other(platform.serverHost());
     other.http().set_default_headers({{"X-Forwarded-For", "203.0.113.8"}});
     QCOMPARE(other.signIn(QStringLiteral("dora"), QStringLiteral("dora-pw")), 200);
+}
+
+void TestPlatformRules::detailsByNameHonourTheType()
+{
+    const auto bob = as(QStringLiteral("bob"));
+    QJsonObject answer;
+    const QJsonObject byId{{"phid", m_platform->demoObjectId(QStringLiteral("bridge.dwg"))}};
+    QCOMPARE(bob->post(QStringLiteral("/api/v1/details"), {{"refs", QJsonArray{byId}}}, &answer),
+             200);
+    const QString name = answer["results"].toArray().at(0).toObject()["name"].toString();
+    QVERIFY(!name.isEmpty());
+    // A name asked for as another type of object finds nothing; without a type, the object.
+    const QJsonArray refs{QJsonObject{{"name", name}, {"type", "ACAD Drawing"}},
+                          QJsonObject{{"name", name}, {"type", "ACAD Insert"}},
+                          QJsonObject{{"name", name}}};
+    QCOMPARE(bob->post(QStringLiteral("/api/v1/details"), {{"refs", refs}}, &answer), 200);
+    const QJsonArray results = answer["results"].toArray();
+    QCOMPARE(results.size(), 3);
+    QCOMPARE(results.at(0).toObject()["title"].toString(), QString("bridge.dwg"));
+    QVERIFY(results.at(1).isNull());
+    QCOMPARE(results.at(2).toObject()["title"].toString(), QString("bridge.dwg"));
 }
 
 void TestPlatformRules::passwordGuessingIsSlowedDown()
