@@ -195,11 +195,18 @@ private slots:
         // The PDF that cannot be found stays out unless the user asks for it.
         QCOMPARE(dialog.saveSet()->rows().size(), 6);
         QCOMPARE(rowNamed(dialog, "lost.pdf")->action, SaveAction::DoNotSave);
-        dialog.findChild<QComboBox *>("ActiveSpaceComboBox")->setCurrentText("Bridge Project");
+        const auto spaceOf = [&dialog](const char *title) {
+            return indexOf(dialog, rowNamed(dialog, title), SaveDialogTreeModel::SpaceColumn);
+        };
+        // Reset gives back the rows as the dialog made them.
         choose(dialog, "yard-bolt.dwg", "Do Not Save");
-        QCOMPARE(dialog.model()->flags(indexOf(dialog, rowNamed(dialog, "yard-bolt.dwg"),
-                                                SaveDialogTreeModel::SpaceColumn))
-                     & Qt::ItemIsEditable,
+        press(dialog, "ResetPushButton");
+        QCOMPARE(rowNamed(dialog, "yard-bolt.dwg")->action, SaveAction::SaveAsNew);
+        QVERIFY(dialog.model()->flags(spaceOf("yard-bolt.dwg")) & Qt::ItemIsEditable);
+        dialog.findChild<QComboBox *>("ActiveSpaceComboBox")->setCurrentText("Bridge Project");
+        QCOMPARE(dialog.model()->data(spaceOf("yard.dxf")).toString(), QString("Bridge Project"));
+        choose(dialog, "yard-bolt.dwg", "Do Not Save");
+        QCOMPARE(dialog.model()->flags(spaceOf("yard-bolt.dwg")) & Qt::ItemIsEditable,
                  Qt::ItemFlags());
         press(dialog, "SavePushButton");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
