@@ -357,7 +357,10 @@ void OpenFromCSDialog::BrowseButton_triggered()
     if (folder.isEmpty())
         return;
     m_ui->downloadFolderLocationLineEdit->setText(folder);
-    setButtonEnabled(m_ui->openButton, true);
+    // A folder alone opens nothing: Open stays for one platform file chosen.
+    const QList<QListWidgetItem *> selected = m_ui->listWidget->selectedItems();
+    const ViewWidget *widget = selected.size() == 1 ? widgetOf(selected.first()) : nullptr;
+    setButtonEnabled(m_ui->openButton, widget && widget->isEnabled() && widget->record());
 }
 
 void OpenFromCSDialog::OpenButton_triggered()

@@ -23,6 +23,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -194,6 +196,24 @@ void TestOpenFromCSDialog::selectionProposesTheFolderOfAKnownCopy()
     QCOMPARE(folder->text(),
              QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
     select({"piers.dxf", "rebar.dxf"});
+    QVERIFY(!open->isEnabled());
+    // Browse gives the folder; with two files chosen, Open still waits for one.
+    const QString browsed = m_dir->filePath("browsed");
+    QVERIFY(QDir().mkpath(browsed));
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&answer, browsed] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *chooser = qobject_cast<QFileDialog *>(window)) {
+                answer.stop();
+                // As typed into the dialog's name field.
+                chooser->findChild<QLineEdit *>("fileNameEdit")->setText(browsed);
+                static_cast<QDialog *>(chooser)->done(QDialog::Accepted);
+            }
+        }
+    });
+    answer.start(20);
+    QTest::mouseClick(child<QPushButton>("browseButton"), Qt::LeftButton);
+    QCOMPARE(folder->text(), browsed);
     QVERIFY(!open->isEnabled());
 
     // A copy of the same platform object, under whatever local name, is where it goes again.
