@@ -47,11 +47,62 @@ public:
 
 } // namespace
 
+// A job whose work ends as told: "done", "fails", or "waits" until it is stopped, without a
+// sign of life.
+class ToldJob : public AurexJob
+{
+public:
+    explicit ToldJob(const QString &how)
+    {
+        setWork([how](JobControl &control) {
+            while (how == QLatin1String("waits") && !control.isCancelled())
+                QThread::msleep(5);
+            return how == QLatin1String("fails") ? QStringLiteral("no room on the disk") : QString();
+        });
+    }
+};
+
 class TestAurexJob : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // However a job ends, it says so once, with why.
+    void everyEndIsReportedOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("killed");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("errorText");
+        QTest::newRow("done") << "done" << false << int(AurexJob::NoError) << "";
+        QTest::newRow("failed") << "fails" << false << int(AurexJob::WorkError)
+                                << "no room on the disk";
+        QTest::newRow("cancelled") << "waits" << true << int(AurexJob::KilledError)
+                                   << "Cancelled.";
+        QTest::newRow("no sign of life") << "waits" << false << int(AurexJob::TimedOutError)
+                                         << "The AUREX Platform did not answer for 1 seconds.";
+    }
+
+    void everyEndIsReportedOnce()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, killed);
+        QFETCH(int, error);
+        QFETCH(QString, errorText);
+        ToldJob job(how);
+        job.setNoProgressTimeout(300);
+        QSignalSpy results(&job, &AurexJob::result);
+        job.start();
+        if (killed)
+            job.kill();
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), 1, 10000);
+        QCOMPARE(job.error(), error);
+        QCOMPARE(job.errorString(), errorText);
+        QVERIFY(job.waitForWork(5000));
+        QTest::qWait(50); // a late end of the stopped work adds nothing
+        QCOMPARE(results.count(), 1);
+    }
+
     void runningWorkIsStoppedAndWaitedForAtUnload()
     {
         auto first = std::make_shared<std::atomic<bool>>(false);
