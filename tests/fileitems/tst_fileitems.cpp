@@ -196,6 +196,7 @@ private slots:
         record.SetProperty("title", "crane.dwg");
         ViewWidget tile(record, m_context);
         QSignalSpy deleted(&tile, &ViewWidget::ListViewItemDelete);
+        QSignalSpy confirmed(CSFileDeleteDialog::instance(), &CSFileDeleteDialog::deleteViewItem);
 
         whenModal([](QWidget *dialog) {
             dialog->findChild<QPushButton *>("cancelButton")->click();
@@ -210,6 +211,7 @@ private slots:
         tile.actionMenu()->deleteAction()->trigger();
         QCOMPARE(deleted.count(), 1);
         QCOMPARE(deleted.at(0).at(0).value<QWidget *>(), &tile);
+        QCOMPARE(confirmed.count(), 1); // only the answer "Continue with delete" says so
 
         // Asked not to ask again: no dialog this time.
         tile.actionMenu()->deleteAction()->trigger();
