@@ -198,6 +198,11 @@ private slots:
         const auto spaceOf = [&dialog](const char *title) {
             return indexOf(dialog, rowNamed(dialog, title), SaveDialogTreeModel::SpaceColumn);
         };
+        // An action the dialog does not offer is refused.
+        QVERIFY(!dialog.model()->setData(
+            indexOf(dialog, rowNamed(dialog, "yard-bolt.dwg"), SaveDialogTreeModel::ActionColumn),
+            "Burn It"));
+        QCOMPARE(rowNamed(dialog, "yard-bolt.dwg")->action, SaveAction::SaveAsNew);
         // Reset gives back the rows as the dialog made them.
         choose(dialog, "yard-bolt.dwg", "Do Not Save");
         press(dialog, "ResetPushButton");
