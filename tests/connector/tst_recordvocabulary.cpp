@@ -246,6 +246,10 @@ void TestRecordVocabulary::recordListKeepsCopiesAndReleasesThem()
         moved.add(makeAutonameRequest(3))->SetParent(&parent);
         QCOMPARE(recordProperty(*moved.at(3), "_count"), QString("3"));
         QCOMPARE(parent.GetChildren().size(), std::size_t(4));
+        // A structure of hundreds of files, as a large drawing set gives.
+        for (int i = 0; i < 500; ++i)
+            moved.add(std::make_unique<FzFileInfo>());
+        QCOMPARE(moved.size(), std::size_t(504));
     }
     // A released record unlinks itself from its parent.
     QVERIFY(!parent.HasChildren());
