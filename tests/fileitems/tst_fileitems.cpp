@@ -1,6 +1,7 @@
 #include "fileitems/csfiledeletedialog.h"
 #include "fileitems/elidedlabel.h"
 #include "fileitems/fileitemorder.h"
+#include "fileitems/filepreview.h"
 #include "fileitems/filestatus.h"
 #include "fileitems/imageviewdialog.h"
 #include "fileitems/listviewactionmenu.h"
@@ -8,15 +9,20 @@
 #include "fileitems/lxtreewidgetitem.h"
 #include "fileitems/viewwidget.h"
 
+#include "workingcopy/downloadfolder.h"
+
 #include <fzfileinfo.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -50,6 +56,35 @@ private slots:
     void initTestCase()
     {
         m_context.currentUser = "alice";
+    }
+
+    // What a row or tile shows as the picture of a file: an image file itself, a drawing's
+    // written preview, else an icon of its kind; an image shrinks to fit, keeping its shape.
+    void previewsShowTheFileOrItsKind()
+    {
+        QTemporaryDir dir;
+        const QString photo = dir.filePath("site.PNG");
+        QImage wide(200, 100, QImage::Format_RGB32);
+        wide.fill(Qt::darkGreen);
+        QVERIFY(wide.save(photo, "PNG"));
+        QCOMPARE(previewSourceFor(photo), photo);
+        QCOMPARE(loadPreview(photo, QSize(64, 64)).size(), QSize(64, 32));
+
+        const QString drawing = dir.filePath("deck.dwg");
+        const QStringList icons{previewSourceFor(dir.filePath("gone.jpg")),
+                                previewSourceFor(dir.filePath("plan.pdf")),
+                                previewSourceFor(dir.filePath("site.dxf")), previewSourceFor(drawing)};
+        // Four kinds, four different icons, each one that loads.
+        QCOMPARE(QSet<QString>(icons.cbegin(), icons.cend()).size(), 4);
+        for (const QString &icon : icons)
+            QVERIFY2(icon.startsWith(':') && !loadPreview(icon, QSize(48, 48)).isNull(),
+                     qPrintable(icon));
+        QVERIFY(previewSourceFor(dir.filePath("notes.txt")).isEmpty());
+
+        // Once the drawing's preview is written, it is shown instead of the icon.
+        QVERIFY(QDir().mkpath(QFileInfo(drawingPreviewPath(drawing)).path()));
+        QVERIFY(wide.save(drawingPreviewPath(drawing), "JPG"));
+        QCOMPARE(previewSourceFor(drawing), drawingPreviewPath(drawing));
     }
 
     void listsSortByTheChosenKey_data()
