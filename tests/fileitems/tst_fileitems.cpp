@@ -56,13 +56,16 @@ private slots:
     void initTestCase()
     {
         m_context.currentUser = "alice";
+        // Drawing previews are written to the temporary folder: the test's own.
+        QVERIFY(m_temp.isValid());
+        qputenv("TMPDIR", m_temp.path().toUtf8());
     }
 
     // What a row or tile shows as the picture of a file: an image file itself, a drawing's
     // written preview, else an icon of its kind; an image shrinks to fit, keeping its shape.
     void previewsShowTheFileOrItsKind()
     {
-        QTemporaryDir dir;
+        const QTemporaryDir dir;
         const QString photo = dir.filePath("site.PNG");
         QImage wide(200, 100, QImage::Format_RGB32);
         wide.fill(Qt::darkGreen);
@@ -71,9 +74,9 @@ private slots:
         QCOMPARE(loadPreview(photo, QSize(64, 64)).size(), QSize(64, 32));
 
         const QString drawing = dir.filePath("deck.dwg");
-        const QStringList icons{previewSourceFor(dir.filePath("gone.jpg")),
-                                previewSourceFor(dir.filePath("plan.pdf")),
-                                previewSourceFor(dir.filePath("site.dxf")), previewSourceFor(drawing)};
+        const QStringList icons{
+            previewSourceFor(dir.filePath("gone.jpg")), previewSourceFor(dir.filePath("plan.pdf")),
+            previewSourceFor(dir.filePath("site.dxf")), previewSourceFor(drawing)};
         // Four kinds, four different icons, each one that loads.
         QCOMPARE(QSet<QString>(icons.cbegin(), icons.cend()).size(), 4);
         for (const QString &icon : icons)
@@ -190,7 +193,11 @@ private slots:
     void detailsTextNamesDateAndSpace()
     {
         ViewWidget tile(QStringLiteral("/drawings/deck.dwg"), m_context);
+        // Before the platform's details come, the tile's text is its name.
+        tile.setName("deck (site A).dwg");
+        QCOMPARE(tile.detailsText(), QStringLiteral("deck (site A).dwg"));
         tile.setText("deck.dwg", "2024/03/05@14:07:09:GMT", "Common Space");
+        tile.setName("deck (site B).dwg");
         const QString date = QLocale::system().toString(
             QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC).toLocalTime(),
             QLocale::ShortFormat);
@@ -275,6 +282,7 @@ private slots:
 
 private:
     FileItemContext m_context;
+    QTemporaryDir m_temp;
 };
 
 QTEST_MAIN(TestFileItems)
