@@ -68,6 +68,7 @@ private slots:
     void requestsWithoutSession();
     void badRequests_data();
     void badRequests();
+    void checkInsOfBrokenTreesAreRefused();
     void oversizedBodiesAreRefused();
     void bodiesAreRefusedBeforeTheyArrive_data();
     void bodiesAreRefusedBeforeTheyArrive();
@@ -170,6 +171,22 @@ void TestPlatformApi::badRequests()
     QVERIFY(PlatformClient::parse(result->body).contains("error"));
     // The platform goes on serving.
     QCOMPARE(c.Get("/api/v1/spaces")->status, 200);
+}
+
+void TestPlatformApi::checkInsOfBrokenTreesAreRefused()
+{
+    // Two tops, and a child named before its parent: 400 each, nothing stored.
+    const auto record = [this](int parent, const char *title) {
+        return QJsonObject{{"parent", parent}, {"title", title}, {"name", m_alice->autoname()},
+                           {"collabspace", "Common Space"}};
+    };
+    QCOMPARE(m_alice->checkIn({record(-1, "twin-a.dxf"), record(-1, "twin-b.dxf")}, {"a", "b"}),
+             400);
+    QCOMPARE(m_alice->checkIn({record(-1, "twin-a.dxf"), record(2, "early.dxf"),
+                               record(0, "late.dxf")},
+                              {"a", "b", "c"}),
+             400);
+    QVERIFY(m_alice->find("twin-a.dxf").isEmpty());
 }
 
 void TestPlatformApi::oversizedBodiesAreRefused()
