@@ -3,8 +3,10 @@
 // transfer box says how far a job has come in units that fit.
 
 #include "support/aurexjob.h"
+#include "support/dialogjobs.h"
 #include "support/transferprogressdialog.h"
 
+#include <QPointer>
 #include <QtTest>
 
 #include <atomic>
@@ -117,6 +119,21 @@ private slots:
         // Both works have ended by the time it returns, not only been told to.
         QVERIFY(first->load() && second->load());
         QVERIFY(one.waitForWork(0) && two.waitForWork(0));
+    }
+
+    // A dialog's jobs go with the dialog: closed while one runs, it reports to nobody.
+    void aDialogsJobsGoWithIt()
+    {
+        auto *dialog = new QWidget;
+        auto *jobs = new DialogJobs(dialog);
+        auto stopped = std::make_shared<std::atomic<bool>>(false);
+        QPointer<AurexJob> job = new EndlessJob(stopped);
+        bool done = false;
+        jobs->run(job, [&done] { done = true; });
+        delete dialog;
+        QVERIFY(job.isNull());
+        QTRY_VERIFY(stopped->load());
+        QVERIFY(!done);
     }
 
     void transferBoxSaysAmountsInUnitsThatFit_data()
