@@ -1,7 +1,7 @@
 // The sign-in page in the real web engine: what it shows, and where its "Log in" button leads.
 
-#include "connector/connectorplatform.h"
 #include "taskpane/webviewaurexplatform.h"
+#include "platformdouble.h"
 #include "testhome.h"
 
 #include "session/cslogindialog.h"
@@ -74,8 +74,9 @@ private slots:
         QVERIFY(m_home.writeLauncherParams(QByteArray()));
         QWidget container;
         ShowAurexTaskPane::instance()->endSession();
-        TaskPaneContainer *pane = TaskPaneContainer::setUp(&container, ConnectorPlatform::shared(),
-                                                           ShowAurexTaskPane::instance());
+        PlatformDouble platform;
+        TaskPaneContainer *pane =
+            TaskPaneContainer::setUp(&container, &platform, ShowAurexTaskPane::instance());
         auto *view = qobject_cast<WebViewAurexPlatform *>(pane->webView());
         QVERIFY(view);
         container.show();
@@ -88,6 +89,9 @@ private slots:
         ShowAurexTaskPane::instance()->startSession(QString());
         session->refreshTaskPane();
         QVERIFY(!view->isVisible());
+        // Signed in, the pane learns from the platform who the user is.
+        QTRY_COMPARE(session->currentUser(), QString("alice"));
+        QCOMPARE(session->displayName(), QString("Alice Martin"));
         ShowAurexTaskPane::instance()->endSession();
         session->refreshTaskPane();
         QVERIFY(view->isVisible());
