@@ -13,8 +13,6 @@
 #include "workingcopy/filedatabase.h"
 
 #include <QDeadlineTimer>
-#include <QScrollBar>
-#include <QTimer>
 
 #include <memory>
 
@@ -29,7 +27,9 @@ constexpr int kFileIndexRole = Qt::UserRole + 1;
 
 ActiveListViewWidget::ActiveListViewWidget(QWidget *parent)
     : QListWidget(parent)
-    , m_sightTimer(new QTimer(this))
+    , m_sight(new RowsInSight(this, [this](const QDeadlineTimer &deadline) {
+        return makeTilesInSight(deadline);
+    }))
 {
     setObjectName(QStringLiteral("ActiveListViewWidget"));
     setDragEnabled(false);
@@ -39,22 +39,13 @@ ActiveListViewWidget::ActiveListViewWidget(QWidget *parent)
     QPalette colours = palette();
     colours.setColor(QPalette::Highlight, Qt::white);
     setPalette(colours);
-    // Scrolling, filtering and sorting bring items into sight; their tiles are made once the
-    // view has settled, in one go.
-    m_sightTimer->setSingleShot(true);
-    m_sightTimer->setInterval(0);
-    connect(m_sightTimer, &QTimer::timeout, this, &ActiveListViewWidget::makeTilesInSight);
-    const auto inSightChanged = [this] { sightChanged(); };
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, inSightChanged);
-    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, inSightChanged);
-    connect(model(), &QAbstractItemModel::layoutChanged, this, inSightChanged);
 }
 
 void ActiveListViewWidget::rebuild(const ReferenceTree &tree, const FileItemContext &context)
 {
     m_files.reset(context);
     m_items.clear();
-    m_sightMade = false;
+    m_sight->changed();
     clear();
     for (const ReferenceNode *node : tree.nodes()) {
         auto *item = new LxListWidgetItem(this);
@@ -120,7 +111,7 @@ QList<QListWidgetItem *> ActiveListViewWidget::itemsToMake()
     // Where the items lie is only known once the view has laid them out.
     executeDelayedItemsLayout();
     QList<QListWidgetItem *> result;
-    const int depth = sightDepth(viewport());
+    const int depth = m_sight->depth();
     int shown = 0;
     // Items lie in their order, row by row: past the first one below the depth, all are.
     for (int i = 0; i < count(); ++i) {
@@ -128,7 +119,7 @@ QList<QListWidgetItem *> ActiveListViewWidget::itemsToMake()
         if (listItem->isHidden())
             continue;
         const QRect rect = visualItemRect(listItem);
-        if (shown++ >= kLeastRowsInSight && rect.top() > depth)
+        if (shown++ >= RowsInSight::kLeastRows && rect.top() > depth)
             break;
         if (rect.bottom() >= 0 && !itemWidget(listItem))
             result.append(listItem);
@@ -144,14 +135,10 @@ void ActiveListViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale,
 
 bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
 {
+    if (!m_sight->make(deadline))
+        return false;
     std::unique_ptr<FileDatabase> database;
-    QList<QListWidgetItem *> toMake = itemsToMake();
     while (!deadline.hasExpired()) {
-        if (!toMake.isEmpty()) {
-            makeTile(toMake.takeFirst(), database);
-            continue;
-        }
-        m_sightMade = true;
         const int index = m_files.workOutNext(database);
         if (index < 0)
             return isComplete();
@@ -162,35 +149,20 @@ bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
     return isComplete();
 }
 
-void ActiveListViewWidget::makeTilesInSight()
+bool ActiveListViewWidget::makeTilesInSight(const QDeadlineTimer &deadline)
 {
-    const QDeadlineTimer deadline(kBuildStepMs);
     std::unique_ptr<FileDatabase> database;
     for (QListWidgetItem *listItem : itemsToMake()) {
-        if (deadline.hasExpired()) {
-            m_sightTimer->start(); // the others on the next turn
-            return;
-        }
+        if (deadline.hasExpired())
+            return false;
         makeTile(listItem, database);
     }
-    m_sightMade = true;
+    return true;
 }
 
 bool ActiveListViewWidget::isComplete() const
 {
-    return m_files.isComplete() && m_sightMade;
-}
-
-void ActiveListViewWidget::resizeEvent(QResizeEvent *event)
-{
-    QListWidget::resizeEvent(event);
-    sightChanged();
-}
-
-void ActiveListViewWidget::showEvent(QShowEvent *event)
-{
-    QListWidget::showEvent(event);
-    sightChanged();
+    return m_files.isComplete() && m_sight->areMade();
 }
 
 void ActiveListViewWidget::sortFiles(Qt::SortOrder order)
@@ -210,7 +182,7 @@ void ActiveListViewWidget::showTiles()
         if (auto *tile = qobject_cast<ViewWidget *>(itemWidget(item(i))))
             layOut(item(i), tile);
     }
-    sightChanged();
+    m_sight->changed();
 }
 
 void ActiveListViewWidget::showGrid()
@@ -226,7 +198,7 @@ void ActiveListViewWidget::showGrid()
         if (auto *tile = qobject_cast<ViewWidget *>(itemWidget(item(i))))
             layOut(item(i), tile);
     }
-    sightChanged();
+    m_sight->changed();
 }
 
 void ActiveListViewWidget::SearchTextChanged(const QString &text)
@@ -239,12 +211,7 @@ void ActiveListViewWidget::SearchTextChanged(const QString &text)
         listItem->setHidden(!matches);
         shown += matches ? 1 : 0;
     }
-    sightChanged();
+    m_sight->changed();
     emit FilterResultCountSignal(shown);
 }
 
-void ActiveListViewWidget::sightChanged()
-{
-    m_sightMade = false;
-    m_sightTimer->start();
-}

@@ -8,7 +8,7 @@
 #include <memory>
 
 class QDeadlineTimer;
-class QTimer;
+class RowsInSight;
 class ReferenceTree;
 class ViewWidget;
 
@@ -55,10 +55,6 @@ public slots:
     // Shows only the items whose name contains text, ignoring case; all for an empty text.
     void SearchTextChanged(const QString &text);
 
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-
 private:
     // The items in sight, or within a page below, that have no tile yet.
     QList<QListWidgetItem *> itemsToMake();
@@ -66,16 +62,12 @@ private:
     // Shows the details on the tile, if the item has one, and sorts the item by their date.
     void showDetails(QListWidgetItem &listItem, ViewWidget *tile, const FileItemDetails &details);
     void layOut(QListWidgetItem *listItem, ViewWidget *tile);
-    // Makes every tile in sight now: the list was scrolled, resized, filtered or sorted.
-    void makeTilesInSight();
+    // Makes the tiles of the items in sight until deadline; true when none is left.
+    bool makeTilesInSight(const QDeadlineTimer &deadline);
 
     Layout m_layout = NoLayout;
     QSize m_tileSize; // of the tiles in the current layout
     FileDetailsQueue m_files;
     QList<QListWidgetItem *> m_items; // by index in m_files
-    // Which items are in sight may have changed: their rows are made on the next turn.
-    void sightChanged();
-
-    QTimer *m_sightTimer;
-    bool m_sightMade = false; // every item in sight when last looked has its row
+    RowsInSight *m_sight;
 };

@@ -13,8 +13,6 @@
 #include "workingcopy/filedatabase.h"
 
 #include <QDeadlineTimer>
-#include <QScrollBar>
-#include <QTimer>
 
 #include <memory>
 
@@ -25,7 +23,9 @@ constexpr int kFileIndexRole = Qt::UserRole + 1;
 
 ActiveTreeViewWidget::ActiveTreeViewWidget(QWidget *parent)
     : QTreeWidget(parent)
-    , m_sightTimer(new QTimer(this))
+    , m_sight(new RowsInSight(this, [this](const QDeadlineTimer &deadline) {
+        return makeRowsInSight(deadline);
+    }))
 {
     setObjectName(QStringLiteral("ActiveTreeViewWidget"));
     setSortingEnabled(true);
@@ -39,16 +39,8 @@ ActiveTreeViewWidget::ActiveTreeViewWidget(QWidget *parent)
     QPalette colours = palette();
     colours.setColor(QPalette::Highlight, Qt::white);
     setPalette(colours);
-    // Scrolling, expanding and filtering bring items into sight; their rows are made once the
-    // view has settled, in one go.
-    m_sightTimer->setSingleShot(true);
-    m_sightTimer->setInterval(0);
-    connect(m_sightTimer, &QTimer::timeout, this, &ActiveTreeViewWidget::makeRowsInSight);
-    const auto inSightChanged = [this] { sightChanged(); };
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, inSightChanged);
-    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, inSightChanged);
-    connect(this, &QTreeWidget::itemExpanded, this, inSightChanged);
-    connect(model(), &QAbstractItemModel::layoutChanged, this, inSightChanged);
+    // Expanding brings items into sight too.
+    connect(this, &QTreeWidget::itemExpanded, m_sight, &RowsInSight::changed);
 }
 
 void ActiveTreeViewWidget::rebuild(const ReferenceTree &tree, const FileItemContext &context)
@@ -56,7 +48,7 @@ void ActiveTreeViewWidget::rebuild(const ReferenceTree &tree, const FileItemCont
     m_files.reset(context);
     m_items.clear();
     m_rows.clear();
-    m_sightMade = false;
+    m_sight->changed();
     clear();
     // Sorted once when all items stand, not once per item.
     setSortingEnabled(false);
@@ -81,12 +73,12 @@ QList<QTreeWidgetItem *> ActiveTreeViewWidget::itemsToMake()
     // Where the items lie is only known once the view has laid them out.
     executeDelayedItemsLayout();
     QList<QTreeWidgetItem *> result;
-    const int depth = sightDepth(viewport());
+    const int depth = m_sight->depth();
     QTreeWidgetItem *item = itemAt(0, 0);
     if (!item)
         item = topLevelItem(0);
     for (int walked = 0; item; item = itemBelow(item), ++walked) {
-        if (walked >= kLeastRowsInSight && visualItemRect(item).top() > depth)
+        if (walked >= RowsInSight::kLeastRows && visualItemRect(item).top() > depth)
             break;
         if (!itemWidget(item, 0))
             result.append(item);
@@ -121,14 +113,10 @@ void ActiveTreeViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale,
 
 bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
 {
+    if (!m_sight->make(deadline))
+        return false;
     std::unique_ptr<FileDatabase> database;
-    QList<QTreeWidgetItem *> toMake = itemsToMake();
     while (!deadline.hasExpired()) {
-        if (!toMake.isEmpty()) {
-            makeRow(toMake.takeFirst(), database);
-            continue;
-        }
-        m_sightMade = true;
         const int index = m_files.workOutNext(database);
         if (index < 0)
             return isComplete();
@@ -142,39 +130,18 @@ bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
     return isComplete();
 }
 
-void ActiveTreeViewWidget::makeRowsInSight()
+bool ActiveTreeViewWidget::makeRowsInSight(const QDeadlineTimer &deadline)
 {
-    const QDeadlineTimer deadline(kBuildStepMs);
     std::unique_ptr<FileDatabase> database;
     for (QTreeWidgetItem *item : itemsToMake()) {
-        if (deadline.hasExpired()) {
-            m_sightTimer->start(); // the others on the next turn
-            return;
-        }
+        if (deadline.hasExpired())
+            return false;
         makeRow(item, database);
     }
-    m_sightMade = true;
+    return true;
 }
 
 bool ActiveTreeViewWidget::isComplete() const
 {
-    return m_files.isComplete() && m_sightMade;
-}
-
-void ActiveTreeViewWidget::resizeEvent(QResizeEvent *event)
-{
-    QTreeWidget::resizeEvent(event);
-    sightChanged();
-}
-
-void ActiveTreeViewWidget::showEvent(QShowEvent *event)
-{
-    QTreeWidget::showEvent(event);
-    sightChanged();
-}
-
-void ActiveTreeViewWidget::sightChanged()
-{
-    m_sightMade = false;
-    m_sightTimer->start();
+    return m_files.isComplete() && m_sight->areMade();
 }

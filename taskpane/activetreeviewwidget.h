@@ -8,7 +8,7 @@
 class ImageViewDialog;
 class LxTreeWidgetItem;
 class QDeadlineTimer;
-class QTimer;
+class RowsInSight;
 class ReferenceTree;
 struct ReferenceNode;
 
@@ -43,25 +43,17 @@ public:
     // The rows made so far.
     QList<ImageViewDialog *> rows() const { return m_rows; }
 
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-
 private:
     void addNode(const ReferenceNode *node, QTreeWidgetItem *parent);
     // The items in sight, or within a page below, that have no row yet.
     QList<QTreeWidgetItem *> itemsToMake();
     void makeRow(QTreeWidgetItem *item, std::unique_ptr<FileDatabase> &database);
     void showDetails(ImageViewDialog &row, const FileItemDetails &details);
-    // Makes every row in sight now: the tree was scrolled, resized or filtered.
-    void makeRowsInSight();
+    // Makes the rows of the items in sight until deadline; true when none is left.
+    bool makeRowsInSight(const QDeadlineTimer &deadline);
 
     FileDetailsQueue m_files;
     QList<LxTreeWidgetItem *> m_items; // by index in m_files
     QList<ImageViewDialog *> m_rows; // owned by the tree through their items
-    // Which items are in sight may have changed: their rows are made on the next turn.
-    void sightChanged();
-
-    QTimer *m_sightTimer;
-    bool m_sightMade = false; // every item in sight when last looked has its row
+    RowsInSight *m_sight;
 };

@@ -517,7 +517,7 @@ void AurexMainWindow::buildStep()
 {
     // The view on show is filled and given its statuses first; the hidden one gets what is
     // left of each turn, so the user's view is complete in about half the time.
-    const QDeadlineTimer deadline(kBuildStepMs);
+    const QDeadlineTimer deadline(RowsInSight::kStepMs);
     const auto tree = [&] { return m_treeWidget->buildStep(deadline); };
     const auto list = [&] { return m_listWidget->buildStep(deadline); };
     const bool done = m_viewMode == StructuredList ? tree() && list() : list() && tree();
