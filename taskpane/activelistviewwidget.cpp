@@ -41,16 +41,16 @@ ActiveListViewWidget::ActiveListViewWidget(QWidget *parent)
     setPalette(colours);
 }
 
-void ActiveListViewWidget::rebuild(const ReferenceTree &tree, const FileItemContext &context)
+void ActiveListViewWidget::rebuild(const ReferenceTree &tree, FileDetailsQueue *files)
 {
-    m_files.reset(context);
+    m_files = files;
     m_items.clear();
     m_sight->changed();
     clear();
     for (const ReferenceNode *node : tree.nodes()) {
         auto *item = new LxListWidgetItem(this);
         item->setData(FileNameRole, listedFileName(*node));
-        item->setData(kFileIndexRole, m_files.append(node->path));
+        item->setData(kFileIndexRole, m_items.size());
         if (m_tileSize.isValid())
             item->setSizeHint(m_tileSize);
         m_items.append(item);
@@ -61,11 +61,11 @@ void ActiveListViewWidget::makeTile(QListWidgetItem *listItem,
                                     std::unique_ptr<FileDatabase> &database)
 {
     const int index = listItem->data(kFileIndexRole).toInt();
-    const QString path = m_files.path(index);
-    auto *tile = new ViewWidget(path, m_files.context(), viewport());
+    const QString path = m_files->path(index);
+    auto *tile = new ViewWidget(path, m_files->context(), viewport());
     tile->setName(listItem->data(FileNameRole).toString());
     tile->setPreview(previewSourceFor(path));
-    if (const FileItemDetails *details = m_files.details(index, database))
+    if (const FileItemDetails *details = m_files->details(index, database))
         showDetails(*listItem, tile, *details);
     setItemWidget(listItem, tile);
     layOut(listItem, tile);
@@ -127,26 +127,10 @@ QList<QListWidgetItem *> ActiveListViewWidget::itemsToMake()
     return result;
 }
 
-void ActiveListViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale,
-                                     const QSet<QString> &waiting)
+void ActiveListViewWidget::showFileDetails(int index, const FileItemDetails &details)
 {
-    m_files.setAnswer(details, stale, waiting);
-}
-
-bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
-{
-    if (!m_sight->make(deadline))
-        return false;
-    std::unique_ptr<FileDatabase> database;
-    while (!deadline.hasExpired()) {
-        const int index = m_files.workOutNext(database);
-        if (index < 0)
-            return isComplete();
-        QListWidgetItem *listItem = m_items.at(index);
-        showDetails(*listItem, qobject_cast<ViewWidget *>(itemWidget(listItem)),
-                    *m_files.details(index, database));
-    }
-    return isComplete();
+    if (QListWidgetItem *listItem = m_items.value(index))
+        showDetails(*listItem, qobject_cast<ViewWidget *>(itemWidget(listItem)), details);
 }
 
 bool ActiveListViewWidget::makeTilesInSight(const QDeadlineTimer &deadline)
@@ -160,9 +144,14 @@ bool ActiveListViewWidget::makeTilesInSight(const QDeadlineTimer &deadline)
     return true;
 }
 
+bool ActiveListViewWidget::buildStep(const QDeadlineTimer &deadline)
+{
+    return m_sight->make(deadline);
+}
+
 bool ActiveListViewWidget::isComplete() const
 {
-    return m_files.isComplete() && m_sight->areMade();
+    return m_sight->areMade();
 }
 
 void ActiveListViewWidget::sortFiles(Qt::SortOrder order)

@@ -27,17 +27,12 @@ public:
     explicit ActiveListViewWidget(QWidget *parent = nullptr);
 
     // Replaces the items with the tree's files, in the tree's order; their tiles, syncing at
-    // first, follow in buildStep.
-    // Lists the files of tree; context says whose they are and where the platform is.
-    void rebuild(const ReferenceTree &tree, const FileItemContext &context);
-    // Keeps a details answer; buildStep shows it on every tile.
-    // stale: the last answers known, the platform did not answer now; files it has no answer
-    // for keep an unknown status rather than an outdated one.
-    // waiting: the file database keys (lower case) of the files that wait in the outbox.
-    void setDetails(const MAPSTRCADOBJ &details, bool stale = false,
-                    const QSet<QString> &waiting = QSet<QString>());
-    // Makes the tiles in sight and works out statuses until deadline; true when nothing is left
-    // to do.
+    // first, follow in buildStep. files lists the tree's nodes in the same order (the statuses
+    // of the pane's views, worked out once for both) and outlives the items.
+    void rebuild(const ReferenceTree &tree, FileDetailsQueue *files);
+    // Shows what was worked out for the file of index on its tile, and sorts its item by date.
+    void showFileDetails(int index, const FileItemDetails &details);
+    // Makes the tiles in sight until deadline; true when every one stands.
     bool buildStep(const QDeadlineTimer &deadline);
     bool isComplete() const;
     // Lays every tile out as a 62 pixel high row (tiles) or a 98 x 124 cell (grid).
@@ -67,7 +62,7 @@ private:
 
     Layout m_layout = NoLayout;
     QSize m_tileSize; // of the tiles in the current layout
-    FileDetailsQueue m_files;
+    FileDetailsQueue *m_files = nullptr;
     QList<QListWidgetItem *> m_items; // by index in m_files
     RowsInSight *m_sight;
 };

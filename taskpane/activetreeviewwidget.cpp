@@ -43,29 +43,34 @@ ActiveTreeViewWidget::ActiveTreeViewWidget(QWidget *parent)
     connect(this, &QTreeWidget::itemExpanded, m_sight, &RowsInSight::changed);
 }
 
-void ActiveTreeViewWidget::rebuild(const ReferenceTree &tree, const FileItemContext &context)
+void ActiveTreeViewWidget::rebuild(const ReferenceTree &tree, FileDetailsQueue *files)
 {
-    m_files.reset(context);
-    m_items.clear();
+    m_files = files;
+    m_items = QVector<LxTreeWidgetItem *>(int(tree.nodes().size()), nullptr);
+    QHash<const ReferenceNode *, int> indexOf;
+    for (std::size_t i = 0; i < tree.nodes().size(); ++i)
+        indexOf.insert(tree.nodes()[i], int(i));
     m_rows.clear();
     m_sight->changed();
     clear();
     // Sorted once when all items stand, not once per item.
     setSortingEnabled(false);
     if (tree.root())
-        addNode(tree.root(), nullptr);
+        addNode(tree.root(), nullptr, indexOf);
     setSortingEnabled(true);
     expandAll();
 }
 
-void ActiveTreeViewWidget::addNode(const ReferenceNode *node, QTreeWidgetItem *parent)
+void ActiveTreeViewWidget::addNode(const ReferenceNode *node, QTreeWidgetItem *parent,
+                                   const QHash<const ReferenceNode *, int> &indexOf)
 {
     auto *item = parent ? new LxTreeWidgetItem(parent) : new LxTreeWidgetItem(this);
+    const int index = indexOf.value(node);
     item->setData(0, FileNameRole, listedFileName(*node));
-    item->setData(0, kFileIndexRole, m_files.append(node->path));
-    m_items.append(item);
+    item->setData(0, kFileIndexRole, index);
+    m_items[index] = item;
     for (const ReferenceNode *child : node->children)
-        addNode(child, item);
+        addNode(child, item, indexOf);
 }
 
 QList<QTreeWidgetItem *> ActiveTreeViewWidget::itemsToMake()
@@ -89,11 +94,11 @@ QList<QTreeWidgetItem *> ActiveTreeViewWidget::itemsToMake()
 void ActiveTreeViewWidget::makeRow(QTreeWidgetItem *item, std::unique_ptr<FileDatabase> &database)
 {
     const int index = item->data(0, kFileIndexRole).toInt();
-    const QString path = m_files.path(index);
-    auto *row = new ImageViewDialog(path, item, m_files.context(), viewport());
+    const QString path = m_files->path(index);
+    auto *row = new ImageViewDialog(path, item, m_files->context(), viewport());
     row->setName(item->data(0, FileNameRole).toString());
     row->setPreview(previewSourceFor(path));
-    if (const FileItemDetails *details = m_files.details(index, database))
+    if (const FileItemDetails *details = m_files->details(index, database))
         showDetails(*row, *details);
     setItemWidget(item, 0, row);
     m_rows.append(row);
@@ -105,29 +110,15 @@ void ActiveTreeViewWidget::showDetails(ImageViewDialog &row, const FileItemDetai
     row.setModified(platformStampMSecs(details.entry.fileModified));
 }
 
-void ActiveTreeViewWidget::setDetails(const MAPSTRCADOBJ &details, bool stale,
-                                     const QSet<QString> &waiting)
+void ActiveTreeViewWidget::showFileDetails(int index, const FileItemDetails &details)
 {
-    m_files.setAnswer(details, stale, waiting);
-}
-
-bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
-{
-    if (!m_sight->make(deadline))
-        return false;
-    std::unique_ptr<FileDatabase> database;
-    while (!deadline.hasExpired()) {
-        const int index = m_files.workOutNext(database);
-        if (index < 0)
-            return isComplete();
-        const FileItemDetails &details = *m_files.details(index, database);
-        LxTreeWidgetItem *item = m_items.at(index);
-        if (auto *row = qobject_cast<ImageViewDialog *>(itemWidget(item, 0)))
-            showDetails(*row, details);
-        else
-            item->setData(0, FileModifiedRole, platformStampMSecs(details.entry.fileModified));
-    }
-    return isComplete();
+    LxTreeWidgetItem *item = m_items.value(index);
+    if (!item)
+        return;
+    if (auto *row = qobject_cast<ImageViewDialog *>(itemWidget(item, 0)))
+        showDetails(*row, details);
+    else
+        item->setData(0, FileModifiedRole, platformStampMSecs(details.entry.fileModified));
 }
 
 bool ActiveTreeViewWidget::makeRowsInSight(const QDeadlineTimer &deadline)
@@ -141,7 +132,12 @@ bool ActiveTreeViewWidget::makeRowsInSight(const QDeadlineTimer &deadline)
     return true;
 }
 
+bool ActiveTreeViewWidget::buildStep(const QDeadlineTimer &deadline)
+{
+    return m_sight->make(deadline);
+}
+
 bool ActiveTreeViewWidget::isComplete() const
 {
-    return m_files.isComplete() && m_sight->areMade();
+    return m_sight->areMade();
 }

@@ -2,7 +2,9 @@
 
 #include "filedetailsqueue.h"
 
+#include <QHash>
 #include <QList>
+#include <QVector>
 #include <QTreeWidget>
 
 class ImageViewDialog;
@@ -27,24 +29,21 @@ public:
     explicit ActiveTreeViewWidget(QWidget *parent = nullptr);
 
     // Replaces the items with the tree's files, fully expanded; their rows, syncing at first,
-    // follow in buildStep.
-    // Lists the files of tree; context says whose they are and where the platform is.
-    void rebuild(const ReferenceTree &tree, const FileItemContext &context);
-    // Keeps a details answer; buildStep shows it on every row.
-    // stale: the last answers known, the platform did not answer now; files it has no answer
-    // for keep an unknown status rather than an outdated one.
-    // waiting: the file database keys (lower case) of the files that wait in the outbox.
-    void setDetails(const MAPSTRCADOBJ &details, bool stale = false,
-                    const QSet<QString> &waiting = QSet<QString>());
-    // Makes the rows in sight and works out statuses until deadline; true when nothing is
-    // left to do.
+    // follow in buildStep. files lists the tree's nodes in their order (the statuses of the
+    // pane's views, worked out once for both) and outlives the items.
+    void rebuild(const ReferenceTree &tree, FileDetailsQueue *files);
+    // Shows what was worked out for the file of index on its row, or keeps its date for sorting
+    // until the row is made.
+    void showFileDetails(int index, const FileItemDetails &details);
+    // Makes the rows in sight until deadline; true when every one stands.
     bool buildStep(const QDeadlineTimer &deadline);
     bool isComplete() const;
     // The rows made so far.
     QList<ImageViewDialog *> rows() const { return m_rows; }
 
 private:
-    void addNode(const ReferenceNode *node, QTreeWidgetItem *parent);
+    void addNode(const ReferenceNode *node, QTreeWidgetItem *parent,
+                 const QHash<const ReferenceNode *, int> &indexOf);
     // The items in sight, or within a page below, that have no row yet.
     QList<QTreeWidgetItem *> itemsToMake();
     void makeRow(QTreeWidgetItem *item, std::unique_ptr<FileDatabase> &database);
@@ -52,8 +51,8 @@ private:
     // Makes the rows of the items in sight until deadline; true when none is left.
     bool makeRowsInSight(const QDeadlineTimer &deadline);
 
-    FileDetailsQueue m_files;
-    QList<LxTreeWidgetItem *> m_items; // by index in m_files
+    FileDetailsQueue *m_files = nullptr;
+    QVector<LxTreeWidgetItem *> m_items; // by index in m_files
     QList<ImageViewDialog *> m_rows; // owned by the tree through their items
     RowsInSight *m_sight;
 };

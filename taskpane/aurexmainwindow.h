@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filedetailsqueue.h"
+
 #include "drawingset/fileentry.h"
 #include "drawingset/referencetreebuilder.h"
 
@@ -139,6 +141,8 @@ private:
     QMutex m_mutex; // guards rebuilds: m_fileList, m_drawingPath and the lists' contents
     bool m_rebuildPending = false;
     bool m_detailsPending = false; // the last rebuild's details have not arrived
+    // The listed files and their statuses, worked out once for both views.
+    FileDetailsQueue m_files;
     // The jobs of the last rebuild; a later rebuild kills and replaces them.
     QPointer<AttachmentScan> m_scan;
     QPointer<CADObjectDetailsThread> m_query;

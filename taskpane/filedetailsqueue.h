@@ -13,10 +13,10 @@
 
 class FileDatabase;
 
-// The listed files of one task pane view and what the last details answer says of each. A view
-// makes widgets only for the files in sight; the statuses of all are worked out here, a file
-// at a time, so that a widget made later (scrolled to) shows its status at once, and sorting
-// by date knows every file's time. Main thread only.
+// The files the task pane lists and what the last details answer says of each, worked out once
+// for both its views. The views make widgets only for the files in sight; the statuses of all
+// are worked out here, a file at a time, so that a widget made later (scrolled to) shows its
+// status at once, and sorting by date knows every file's time. Main thread only.
 class FileDetailsQueue
 {
 public:
