@@ -3,6 +3,7 @@
 
 #include "connector/connectorplatform.h"
 #include "hostenvironment.h"
+#include "platformprobe.h"
 #include "platformprocess.h"
 #include "testhome.h"
 
@@ -14,6 +15,7 @@
 #include "session/proxycapture.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
+#include "workingcopy/filedatabase.h"
 
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
@@ -22,12 +24,15 @@
 #include <hostdocumentmanager.h>
 #include <lintraaurexconnectorwrapper.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QNetworkProxy>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <thread>
@@ -165,19 +170,25 @@ private slots:
         session->setLauncherOpenPending(false);
     }
 
-    void cookieThatIsNoLongerValidLeavesTheUserSignedOut_data()
+    void launcherFileThatCannotSignInIsRefused_data()
     {
-        QTest::addColumn<QString>("cookie");
-        QTest::newRow("expired") << "expired";
-        QTest::newRow("never issued") << "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA";
+        QTest::addColumn<QString>("cookie"); // empty: the file names no server
+        QTest::addColumn<bool>("signedInAfter");
+        QTest::newRow("expired") << "expired" << false;
+        QTest::newRow("never issued") << "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA" << false;
+        // No attempt is made: the state is left as it was.
+        QTest::newRow("no server") << "" << true;
     }
 
-    void cookieThatIsNoLongerValidLeavesTheUserSignedOut()
+    void launcherFileThatCannotSignInIsRefused()
     {
         QFETCH(QString, cookie);
+        QFETCH(bool, signedInAfter);
         if (cookie == "expired") {
             writeLauncherFiles({ "--ttl", "1" });
             QTest::qWait(1500);
+        } else if (cookie.isEmpty()) {
+            QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"\" CasCookie=\"x\"/></r>"));
         } else {
             writeLauncherFiles({});
             QString params = readFile(launcherParamsPath());
@@ -186,7 +197,7 @@ private slots:
         }
         ShowAurexTaskPane::instance()->startSession(QString());
         QVERIFY(!signInFromLauncher(*ConnectorPlatform::shared(), ShowAurexTaskPane::instance()));
-        QVERIFY(!signedIn());
+        QCOMPARE(signedIn(), signedInAfter);
     }
 
     void platformEndingTheSessionSignsOutOnce()
@@ -198,7 +209,8 @@ private slots:
         QString error;
         QVERIFY2(shortLived.start(&error), qPrintable(error));
         QCOMPARE(shortLived.run({ "tenant", "add", "north" }).exitCode, 0);
-        QVERIFY(shortLived.writeLauncherFiles("alice", m_home.environment(), { "--tenant", "north" }));
+        QVERIFY(shortLived.writeLauncherFiles("alice", m_home.environment(),
+                                              { "--tenant", "north" }));
         LoggingController::instance();
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
         QSignalSpy captions(CSLoginDialog::instance(), &CSLoginDialog::LogInSuccessful);
@@ -224,14 +236,6 @@ private slots:
         QCOMPARE(refreshed.count(), 1);
     }
 
-    void noCookieOrServerMeansNoAttempt()
-    {
-        QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"\" CasCookie=\"x\"/></r>"));
-        ShowAurexTaskPane::instance()->startSession(QString());
-        QVERIFY(!signInFromLauncher(*ConnectorPlatform::shared(), ShowAurexTaskPane::instance()));
-        QVERIFY2(signedIn(), "the state is left as it was");
-    }
-
     void dialogSignsInWithThePassword()
     {
         writeLauncherFiles({});
@@ -252,7 +256,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("signsIn");
-        QTest::newRow("names this platform") << QByteArray("<v4all><server><url>\n  HOST  \n</url></server></v4all>") << true;
+        QTest::newRow("names this platform")
+            << QByteArray("<v4all><server><url>\n  HOST  \n</url></server></v4all>") << true;
         QTest::newRow("does not parse") << QByteArray("<v4all><url>HOST</v4all>") << false;
     }
 
@@ -261,7 +266,8 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, signsIn);
         QVERIFY(m_home.writeLauncherParams(QByteArray())); // the developer file wins anyway
-        QVERIFY(m_home.write("v4all.xml", content.replace("HOST", m_platform.serverHost().toUtf8())));
+        content.replace("HOST", m_platform.serverHost().toUtf8());
+        QVERIFY(m_home.write("v4all.xml", content));
         fill("alice", "alice-demo-pw", false);
         pressLogIn();
         QVERIFY(m_home.write("v4all.xml", QByteArray()));
@@ -281,16 +287,21 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QByteArray>("launcher"); // empty: written by the platform
         QTest::addColumn<QString>("message");
-        QTest::newRow("both empty") << "" << "" << QByteArray() << "Credentials should not be empty.";
-        QTest::newRow("user empty") << "" << "pw" << QByteArray() << "Username is a required field.";
-        QTest::newRow("password empty") << "alice" << "" << QByteArray() << "Password is a required field.";
-        QTest::newRow("wrong password") << "alice" << "not-her-password" << QByteArray()
-                                        << "Authentication failed! Your username and/or your password are incorrect";
+        const QString unknown = "Invalid server or server not available";
+        QTest::newRow("both empty") << "" << "" << QByteArray()
+                                    << "Credentials should not be empty.";
+        QTest::newRow("user empty") << "" << "pw" << QByteArray()
+                                    << "Username is a required field.";
+        QTest::newRow("password empty") << "alice" << "" << QByteArray()
+                                        << "Password is a required field.";
+        QTest::newRow("wrong password")
+            << "alice" << "not-her-password" << QByteArray()
+            << "Authentication failed! Your username and/or your password are incorrect";
         QTest::newRow("no sign-in address")
             << "alice" << "alice-demo-pw" << QByteArray("<r><Params ServerUrl=\"SERVER\"/></r>")
-            << "Invalid server or server not available";
+            << unknown;
         QTest::newRow("no launcher file") << "alice" << "alice-demo-pw" << QByteArray("-")
-                                          << "Invalid server or server not available";
+                                          << unknown;
         // Nothing listens on port 1.
         QTest::newRow("platform out of reach")
             << "alice" << "alice-demo-pw"
@@ -310,7 +321,8 @@ private slots:
         else if (launcher == "-")
             QVERIFY(m_home.writeLauncherParams(QByteArray()));
         else
-            QVERIFY(m_home.writeLauncherParams(launcher.replace("SERVER", m_platform.serverUrl().toUtf8())));
+            QVERIFY(m_home.writeLauncherParams(
+                launcher.replace("SERVER", m_platform.serverUrl().toUtf8())));
 
         fill(user, password, false);
         pressLogIn();
@@ -319,7 +331,9 @@ private slots:
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes.first()->windowTitle(), QString("Error"));
         QCOMPARE(boxes.first()->text(), message);
+        // In front of everything, and nothing else answers until it is closed.
         QVERIFY(boxes.first()->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(boxes.first()->windowModality(), Qt::ApplicationModal);
         boxes.first()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         verifyNoCredentialLogged(password);
@@ -337,20 +351,88 @@ private slots:
         QFETCH(bool, remember);
         writeLauncherFiles({});
         fill("alice", "wrong", remember);
-        CSLoginDialog *dialog = CSLoginDialog::instance();
         pressLogIn();
-        for (QMessageBox *box : errorBoxes())
-            delete box;
-        QCOMPARE(dialog->findChild<QLineEdit *>("UserLineEdit")->text(), remember ? QString("alice") : QString());
-        QCOMPARE(dialog->findChild<QLineEdit *>("PasswordLineEdit")->text(), remember ? QString("wrong") : QString());
-        QCOMPARE(dialog->findChild<QCheckBox *>("RememberCheckBox")->isChecked(), remember);
+        qDeleteAll(errorBoxes());
+        const QStringList kept = remember ? QStringList { "alice", "wrong", "remembered" }
+                                          : QStringList { "", "", "" };
+        QCOMPARE(fields(), kept);
         // Signing out clears the same way.
-        dialog->clearFields();
-        QCOMPARE(dialog->findChild<QLineEdit *>("UserLineEdit")->text(), remember ? QString("alice") : QString());
+        CSLoginDialog::instance()->clearFields();
+        QCOMPARE(fields(), kept);
         fill("", "", false);
         pressLogIn();
-        for (QMessageBox *box : errorBoxes())
-            delete box;
+        qDeleteAll(errorBoxes());
+    }
+
+    void signingOutWithLocksAsksFirst_data()
+    {
+        QTest::addColumn<QStringList>("held");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("one lock, cancelled")
+            << QStringList { "piers.dxf" } << "Cancel"
+            << "You hold the lock on one file on the AUREX Platform:";
+        QTest::newRow("two locks, released")
+            << QStringList { "piers.dxf", "rebar.dxf" } << "Release and Sign Out"
+            << "You hold locks on 2 files on the AUREX Platform:";
+    }
+
+    // alice has copies of deck.dwg (bob holds its lock), piers.dxf and rebar.dxf here, and
+    // holds the locks of the row when she asks to sign out.
+    void signingOutWithLocksAsksFirst()
+    {
+        QFETCH(QStringList, held);
+        QFETCH(QString, button);
+        QFETCH(QString, question);
+        writeLauncherFiles({});
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        QString error;
+        QVERIFY2(signInWithPassword(*ConnectorPlatform::shared(), session, "alice",
+                                    "alice-demo-pw", &error),
+                 qPrintable(error));
+        const PlatformProbe alice(m_platform, "alice", "alice-demo-pw");
+        {
+            FileDatabase database(session->tenant());
+            for (const QString title : { "deck.dwg", "piers.dxf", "rebar.dxf" }) {
+                const QJsonObject object = alice.objectTitled(title);
+                database.recordExchange(FileDatabase::keyForPath(m_home.filePath("work/" + title)),
+                                        QString(), object.value("name").toString(),
+                                        object.value("_filemodified").toString(),
+                                        object.value("type").toString());
+            }
+        }
+        for (const QString &title : held)
+            QVERIFY(alice.lockedBy(title) == "alice" || alice.setLocked(title, true));
+
+        QString asked, listed;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || box->objectName() != "SignOutLocksBox")
+                return;
+            asked = box->text();
+            listed = box->informativeText();
+            for (QAbstractButton *candidate : box->buttons()) {
+                if (candidate->text() == button)
+                    candidate->click();
+            }
+        });
+        answer.start(20);
+        m_commandLine.lines.clear();
+        LoggingController::instance()->signOutAsked();
+        QTRY_VERIFY_WITH_TIMEOUT(!asked.isEmpty() && !LoggingController::instance()->isBusy(),
+                                 30000);
+        answer.stop();
+
+        QCOMPARE(asked, question);
+        QCOMPARE(listed, held.join('\n') + "\n\nNobody else can save them while you hold them.");
+        const bool released = button != "Cancel";
+        QCOMPARE(signedIn(), !released);
+        for (const QString &title : held)
+            QCOMPARE(alice.lockedBy(title), released ? QString() : QString("alice"));
+        QCOMPARE(alice.lockedBy("deck.dwg"), QString("bob"));
+        QCOMPARE(m_commandLine.lines,
+                 released ? QStringList { "Signed out of the AUREX Platform." } : QStringList());
     }
 
 private:
@@ -364,8 +446,8 @@ private:
 
     void writeLauncherFiles(const QStringList &extra)
     {
-        QVERIFY(m_platform.writeLauncherFiles("alice", m_home.environment(),
-                                              QStringList { "--cas-url", m_platform.casUrl() } + extra));
+        const QStringList options = QStringList { "--cas-url", m_platform.casUrl() } + extra;
+        QVERIFY(m_platform.writeLauncherFiles("alice", m_home.environment(), options));
     }
 
     QString launcherCookie() const
@@ -385,6 +467,16 @@ private:
         dialog->findChild<QLineEdit *>("UserLineEdit")->setText(user);
         dialog->findChild<QLineEdit *>("PasswordLineEdit")->setText(password);
         dialog->findChild<QCheckBox *>("RememberCheckBox")->setChecked(remember);
+    }
+
+    // User, password and whether "remember" is ticked, as the dialog shows them.
+    static QStringList fields()
+    {
+        CSLoginDialog *dialog = CSLoginDialog::instance();
+        return { dialog->findChild<QLineEdit *>("UserLineEdit")->text(),
+                 dialog->findChild<QLineEdit *>("PasswordLineEdit")->text(),
+                 dialog->findChild<QCheckBox *>("RememberCheckBox")->isChecked() ? "remembered"
+                                                                                  : "" };
     }
 
     static QList<QMessageBox *> errorBoxes()
