@@ -1,30 +1,22 @@
+// The records the module builds for the connector and reads back from it: file types by
+// suffix, the platform's stamps, and searches and requests as a demo platform answers them.
+
+#include "connector/connectorplatform.h"
 #include "connector/filetype.h"
 #include "connector/platformstamp.h"
 #include "connector/recordbuilder.h"
 #include "connector/recordfields.h"
 #include "connector/recordlist.h"
+#include "platformprocess.h"
 
 #include <fzfileinfo.h>
+#include <lintraaurexconnectorwrapper.h>
 
 #include <QDateTime>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <ctime>
-
-using Properties = QMap<QString, QString>;
-
-namespace {
-
-Properties propertiesOf(const FzFileInfo &record)
-{
-    Properties properties;
-    for (const auto &property : record.GetProperties())
-        properties.insert(QString::fromStdString(property.first),
-                          QString::fromStdString(property.second));
-    return properties;
-}
-
-} // namespace
 
 class TestRecordVocabulary : public QObject
 {
@@ -37,12 +29,17 @@ private slots:
     void parseStamp_data();
     void parseStamp();
     void formatStamp();
-    void searchQueries_data();
-    void searchQueries();
-    void existingTitleQueryNumbersEveryTitle();
-    void requests_data();
-    void requests();
+    void searchesFindTheirFiles_data();
+    void searchesFindTheirFiles();
+    void requestsReadTheirObject_data();
+    void requestsReadTheirObject();
     void recordListKeepsCopiesAndReleasesThem();
+
+private:
+    QStringList titlesFound(const FzFileInfo &query);
+
+    std::unique_ptr<PlatformProcess> m_demo;
+    std::unique_ptr<ConnectorPlatform> m_platform;
 };
 
 void TestRecordVocabulary::initTestCase()
@@ -50,6 +47,26 @@ void TestRecordVocabulary::initTestCase()
     // A zone with daylight-saving gaps, so that a stamp read as local time would be caught.
     qputenv("TZ", "Europe/Berlin");
     tzset();
+    QStandardPaths::setTestModeEnabled(true);
+    QString error;
+    m_demo = PlatformProcess::startDemo(&error);
+    QVERIFY2(m_demo, qPrintable(error));
+    m_platform = std::make_unique<ConnectorPlatform>(LintraAurexConnectorWrapper::GetInstance());
+    m_platform->setProxy(QString(), 0, QString(), QString());
+    m_platform->setServer(m_demo->serverHost());
+    QVERIFY(m_platform->signInWithPassword("alice", "alice-demo-pw", m_demo->serverHost(),
+                                           m_demo->casUrl()));
+}
+
+// The titles of what the query finds, in the platform's order.
+QStringList TestRecordVocabulary::titlesFound(const FzFileInfo &query)
+{
+    RecordList hits;
+    m_platform->search(query, &hits);
+    QStringList titles;
+    for (const FzFileInfo *hit : hits)
+        titles << recordTitle(*hit);
+    return titles;
 }
 
 void TestRecordVocabulary::fileType_data()
@@ -123,104 +140,74 @@ void TestRecordVocabulary::formatStamp()
     QCOMPARE(formatPlatformStamp(QDateTime()), QString());
 }
 
-void TestRecordVocabulary::searchQueries_data()
-{
-    QTest::addColumn<QString>("space");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<Properties>("expected");
-
-    const Properties unpaged{{"_Pagination", "false"}, {"_Pagelimit", "1000"}, {"_Pagesize", "50"}};
-    Properties inSpace = unpaged;
-    inSpace.insert("_CS", "Common Space");
-    inSpace.insert("_TypePattern", "ACAD Drawing");
-    inSpace.insert("_NamePattern", "*bracket*");
-    QTest::newRow("one space searches names of drawings") << "Common Space" << "bracket" << inSpace;
-
-    Properties everywhere = unpaged;
-    everywhere.insert("_TypePattern", "ACAD Drawing,Derived Output");
-    everywhere.insert("_TitlePattern", "*bracket*");
-    QTest::newRow("all spaces search titles, outputs too") << "" << "bracket" << everywhere;
-
-    everywhere.insert("_TitlePattern", "**");
-    QTest::newRow("empty text") << "" << "" << everywhere;
-}
-
-void TestRecordVocabulary::searchQueries()
-{
-    QFETCH(QString, space);
-    QFETCH(QString, text);
-    QFETCH(Properties, expected);
-
-    const std::unique_ptr<FzFileInfo> query =
-        space.isEmpty() ? makeAllSpacesSearchQuery(text) : makeSpaceSearchQuery(space, text);
-    QCOMPARE(propertiesOf(*query), expected);
-}
-
-void TestRecordVocabulary::existingTitleQueryNumbersEveryTitle()
-{
-    QStringList titles;
-    for (int i = 0; i < 11; ++i)
-        titles << QString("part %1.dwg").arg(i);
-    const std::unique_ptr<FzFileInfo> query = buildDuplicateSearchRecord("Team", titles);
-    const Properties properties = propertiesOf(*query);
-
-    QCOMPARE(properties.value("_NamePattern"), QString("*"));
-    QCOMPARE(properties.value("_TypePattern"), QString("ACAD Drawing,ACAD Insert"));
-    QCOMPARE(properties.value("_NoIndex"), QString("true"));
-    QCOMPARE(properties.value("_CS"), QString("Team"));
-    QCOMPARE(properties.value("_DOWNLOADPREVIEWS"), QString("false"));
-    QCOMPARE(properties.size(), 5 + 11);
-    // Indexes in decimal without padding: the eleventh key ends in 10.
-    QCOMPARE(properties.value("_or_title_0"), QString("part 0.dwg"));
-    QCOMPARE(properties.value("_or_title_10"), QString("part 10.dwg"));
-    QVERIFY(!properties.contains("_or_title_01"));
-}
-
-void TestRecordVocabulary::requests_data()
+void TestRecordVocabulary::searchesFindTheirFiles_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<Properties>("expected");
-
-    QTest::newRow("by platform id") << "identity"
-                                    << Properties{{"phid", "1.2.3"},
-                                                  {"cadtype", "assembly"},
-                                                  {"name", "plan.v2"}};
-    QTest::newRow("by name, insert") << "name"
-                                     << Properties{{"revision", "---"},
-                                                   {"name", "prd-0042"},
-                                                   {"type", "ACAD Insert"},
-                                                   {"cadtype", "insertedobject"}};
-    QTest::newRow("detail of a search result") << "detail"
-                                               << Properties{{"type", "ACAD Drawing"},
-                                                             {"name", "prd-0007"},
-                                                             {"revision", "B"},
-                                                             {"cadtype", "assembly"},
-                                                             {"title", "gear.dwg"}};
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("one space: its drawings by name")
+        << "space" << QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"};
+    QTest::newRow("every space: titles, derived outputs too")
+        << "all" << QStringList{"bridge.dwg", "bridge.jpg"};
+    // Eleven titles, so that the last one's key is numbered 10.
+    QTest::newRow("existing titles, any letter case")
+        << "titles" << QStringList{"deck.dwg", "logo.png"};
 }
 
-void TestRecordVocabulary::requests()
+void TestRecordVocabulary::searchesFindTheirFiles()
 {
     QFETCH(QString, kind);
-    QFETCH(Properties, expected);
+    QFETCH(QStringList, titles);
+    QStringList asked{"logo.png", "tower.dwg"};
+    for (int i = 0; i < 8; ++i)
+        asked << QString("missing %1.dwg").arg(i);
+    asked << "Deck.dwg";
+    const std::unique_ptr<FzFileInfo> query = kind == "space"
+        ? makeSpaceSearchQuery("Common Space", "")
+        : kind == "all" ? makeAllSpacesSearchQuery("BRIDGE")
+                        : buildDuplicateSearchRecord("Common Space", asked);
+    QCOMPARE(titlesFound(*query), titles);
+}
 
-    std::unique_ptr<FzFileInfo> request;
-    if (kind == "identity") {
-        request = makeIdentityRequest("1.2.3", "/projects/plan.v2.dwg");
-    } else if (kind == "name") {
-        request = makeNameRequest("prd-0042", fileTypeForPath("/projects/logo.png"));
-    } else {
-        // A search result with more than the request needs, and its title only in the field.
-        FzFileInfo result;
-        result.SetTitle("gear.dwg");
-        result.SetProperty("_LockedBy", "someone");
-        result.SetProperty("_CS", "Team");
-        result.SetProperty("type", "ACAD Drawing");
-        result.SetProperty("name", "prd-0007");
-        result.SetProperty("revision", "B");
-        result.SetProperty("cadtype", "assembly");
-        request = makeDetailRequest(result);
-    }
-    QCOMPARE(propertiesOf(*request), expected);
+void TestRecordVocabulary::requestsReadTheirObject_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("answer"); // title, type and holder of the lock as read back
+    QTest::newRow("by platform id") << "identity" << "deck.dwg ACAD Drawing bob";
+    QTest::newRow("by name, drawing") << "drawing" << "deck.dwg ACAD Drawing bob";
+    QTest::newRow("by name, insert") << "insert" << "logo.png ACAD Insert ";
+    QTest::newRow("by name, type of a drawing for an insert") << "wrong type" << "";
+    QTest::newRow("detail of a search result") << "detail" << "deck.dwg ACAD Drawing bob";
+}
+
+void TestRecordVocabulary::requestsReadTheirObject()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, answer);
+    RecordList hits;
+    const auto query = buildDuplicateSearchRecord("Common Space", {"deck.dwg", "logo.png"});
+    QVERIFY(m_platform->search(*query, &hits));
+    QCOMPARE(hits.size(), std::size_t(2));
+    const FzFileInfo &deck = *hits.at(0);
+    const QString logoName = recordProperty(*hits.at(1), "name");
+    RecordList requests;
+    if (kind == "identity")
+        requests.add(makeIdentityRequest(recordProperty(deck, "phid"), "C:\\work\\deck.dwg"));
+    else if (kind == "drawing")
+        requests.add(makeNameRequest(recordProperty(deck, "name"), fileTypeForPath("deck.DWG")));
+    else if (kind == "insert")
+        requests.add(makeNameRequest(logoName, fileTypeForPath("/work/logo.png")));
+    else if (kind == "wrong type")
+        requests.add(makeNameRequest(logoName, drawingFileType()));
+    else
+        requests.add(makeDetailRequest(deck));
+    QCOMPARE(m_platform->details(requests), !answer.isEmpty());
+    const FzFileInfo &read = *requests.at(0);
+    if (answer.isEmpty())
+        QCOMPARE(recordTitle(read), QString());
+    else
+        QCOMPARE(recordTitle(read) + ' ' + recordProperty(read, "type") + ' '
+                     + recordProperty(read, "_LockedBy"),
+                 answer);
 }
 
 void TestRecordVocabulary::recordListKeepsCopiesAndReleasesThem()
