@@ -13,16 +13,17 @@ private slots:
     void previewOfADrawingFile_data()
     {
         QTest::addColumn<QString>("sample"); // empty: a file that is no drawing
-        QTest::addColumn<bool>("hasPreview");
-        QTest::newRow("drawing with its own thumbnail") << "ezdxf/thumbnail-r2013.dxf" << true;
-        QTest::newRow("drawing without one is drawn") << "ezdxf/geometry-r2018.dxf" << true;
-        QTest::newRow("no drawing") << "" << false;
+        QTest::addColumn<QSize>("thumbnail"); // the drawing's own; invalid: it has none
+        QTest::newRow("drawing with its own thumbnail, red to blue")
+            << "ezdxf/thumbnail-r2013.dxf" << QSize(8, 4);
+        QTest::newRow("drawing without one is drawn") << "ezdxf/geometry-r2018.dxf" << QSize();
+        QTest::newRow("no drawing") << "" << QSize();
     }
 
     void previewOfADrawingFile()
     {
         QFETCH(QString, sample);
-        QFETCH(bool, hasPreview);
+        QFETCH(QSize, thumbnail);
         QTemporaryDir dir;
         QString path = dir.filePath("drawing.dwg");
         if (sample.isEmpty())
@@ -31,10 +32,21 @@ private slots:
             QVERIFY(DxfTest::copySample(sample, path));
         // Callers may hand the path with the separators they store.
         path.replace('/', '\\');
-        const CFxPreviewBitmap bitmap = CFxFileData(path).GetPreviewBitmap();
-        QCOMPARE(!bitmap.IsNull(), hasPreview);
-        if (hasPreview)
-            QVERIFY(bitmap.GetImage().width() > 0 && bitmap.GetImage().height() > 0);
+        const QImage image = CFxFileData(path).GetPreviewBitmap().GetImage();
+        QCOMPARE(image.isNull(), sample.isEmpty());
+        if (thumbnail.isValid()) {
+            QCOMPARE(image.size(), thumbnail);
+            QCOMPARE(image.pixelColor(0, 0), QColor(Qt::red));
+            QCOMPARE(image.pixelColor(7, 3), QColor(Qt::blue));
+        } else if (!sample.isEmpty()) {
+            // Drawn in ink on white.
+            int ink = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x)
+                    ink += image.pixel(x, y) != qRgb(255, 255, 255);
+            }
+            QVERIFY(ink > 20);
+        }
     }
 };
 

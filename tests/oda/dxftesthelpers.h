@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
+#include <QtTest>
 
 // Shared by the drawing layer's tests: sample files, copies into a test folder and the
 // independent reader (ezdxf, from Debian's python3-ezdxf).
@@ -34,6 +36,21 @@ inline bool copySample(const QString &relative, const QString &target)
 {
     const QByteArray bytes = readBytes(dataPath(relative));
     return !bytes.isEmpty() && writeBytes(target, bytes);
+}
+
+// A "path" row for every sample drawing, named by its place in the data folder; returns how
+// many there are.
+inline int addSampleRows()
+{
+    QTest::addColumn<QString>("path");
+    QDirIterator it(QStringLiteral(AUREX_TEST_DATA), {"*.dxf", "*.dwg"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    int rows = 0;
+    for (; it.hasNext(); ++rows) {
+        const QString path = it.next();
+        QTest::newRow(qPrintable(path.mid(int(strlen(AUREX_TEST_DATA)) + 1))) << path;
+    }
+    return rows;
 }
 
 // What ezdxf reads and audits in the file at path: "errors", "xrefs", "images", "pdfs",

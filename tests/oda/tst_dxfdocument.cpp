@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -12,11 +11,6 @@ using DxfTest::dataPath;
 using DxfTest::readBytes;
 
 namespace {
-
-QList<QByteArray> splitLines(const QByteArray &bytes)
-{
-    return bytes.split('\n');
-}
 
 // The first record of type with a tag of code whose trimmed value is value.
 int findRecord(const DxfDocument &doc, const char *type, int code, const QByteArray &value)
@@ -49,7 +43,6 @@ private slots:
     void changedValueChangesOnlyItsLine();
     void unreadableContentIsRefused_data();
     void unreadableContentIsRefused();
-    void missingFileIsRefused();
     void textFollowsTheDrawingEncoding_data();
     void textFollowsTheDrawingEncoding();
     void newTagsFollowTheFileLayout_data();
@@ -69,16 +62,7 @@ private slots:
 
 void TestDxfDocument::roundTripIsByteIdentical_data()
 {
-    QTest::addColumn<QString>("path");
-    QDirIterator it(QStringLiteral(AUREX_TEST_DATA), {"*.dxf", "*.dwg"}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    int rows = 0;
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QTest::newRow(qPrintable(path.mid(int(strlen(AUREX_TEST_DATA)) + 1))) << path;
-        ++rows;
-    }
-    QVERIFY(rows >= 15);
+    QVERIFY(DxfTest::addSampleRows() >= 15);
 }
 
 void TestDxfDocument::linesEndingAnywhereReadTheSame()
@@ -166,8 +150,8 @@ void TestDxfDocument::changedValueChangesOnlyItsLine()
     QVERIFY(doc.setString(record, code, QStringLiteral("D:\\dl\\changed value.dwg")));
     QCOMPARE(doc.string(record, code), QStringLiteral("D:\\dl\\changed value.dwg"));
 
-    const QList<QByteArray> before = splitLines(readBytes(path));
-    const QList<QByteArray> after = splitLines(doc.toByteArray());
+    const QList<QByteArray> before = readBytes(path).split('\n');
+    const QList<QByteArray> after = doc.toByteArray().split('\n');
     QCOMPARE(after.size(), before.size());
     int differing = 0;
     for (int i = 0; i < before.size(); ++i) {
@@ -221,34 +205,27 @@ void TestDxfDocument::unreadableContentIsRefused()
     QCOMPARE(doc.recordCount(), 0);
 }
 
-void TestDxfDocument::missingFileIsRefused()
-{
-    // Whether a file is a drawing is decided by its bytes (the rows above); a name alone is none.
-    QTemporaryDir dir;
-    DxfDocument doc;
-    QString error;
-    QVERIFY(!doc.read(dir.filePath("absent.dxf"), &error));
-    QVERIFY(!error.isEmpty());
-}
-
 void TestDxfDocument::textFollowsTheDrawingEncoding_data()
 {
+    // A text read from the drawing, and how "План Ω" is then written in its place.
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected");
-    QTest::addColumn<QByteArray>("newValueBytes");
+    QTest::addColumn<QByteArray>("planBytes");
     QTest::newRow("R12 in code page 1251 with an escape")
         << dataPath("ezdxf/r12-cp1251.dxf") << QString::fromUtf8("Лист Ω")
         << QByteArray("\xcf\xeb\xe0\xed \\U+03A9");
     QTest::newRow("R2000 escapes only (LibreCAD sheet)")
         << dataPath("real/librecad-sheet-a4.dxf") << QString::fromUtf8("Лист")
-        << QByteArray("\xcf\xeb\xe0\xed \\U+03A9");
+        << QByteArray("\\U+041F\\U+043B\\U+0430\\U+043D \\U+03A9");
+    QTest::newRow("R2018 in UTF-8") << dataPath("ezdxf/geometry-r2018.dxf") << "Plan"
+                                    << QString::fromUtf8("План Ω").toUtf8();
 }
 
 void TestDxfDocument::textFollowsTheDrawingEncoding()
 {
     QFETCH(QString, path);
     QFETCH(QString, expected);
-    QFETCH(QByteArray, newValueBytes);
+    QFETCH(QByteArray, planBytes);
     DxfDocument doc;
     QString error;
     QVERIFY2(doc.read(path, &error), qPrintable(error));
@@ -267,11 +244,7 @@ void TestDxfDocument::textFollowsTheDrawingEncoding()
 
     const QString plan = QString::fromUtf8("План Ω");
     QVERIFY(doc.setString(record, tagCode, plan));
-    const int tag = doc.findTag(record, tagCode);
-    if (doc.text().isUtf8())
-        QCOMPARE(doc.file().value(tag), plan.toUtf8());
-    else if (doc.version() == "AC1009")
-        QCOMPARE(doc.file().value(tag), newValueBytes);
+    QCOMPARE(doc.file().value(doc.findTag(record, tagCode)), planBytes);
     QCOMPARE(doc.string(record, tagCode), plan);
 }
 
@@ -397,7 +370,7 @@ void TestDxfDocument::editsAcrossRecordsMatchLineEdits()
 {
     // The same edits made on the lines of the file by hand give the expected bytes.
     const QString path = dataPath("ezdxf/geometry-r2010.dxf");
-    QList<QByteArray> lines = splitLines(readBytes(path));
+    QList<QByteArray> lines = readBytes(path).split('\n');
     DxfDocument doc;
     QString error;
     QVERIFY2(doc.read(path, &error), qPrintable(error));
@@ -598,25 +571,32 @@ void TestDxfDocument::failedReferenceAttachLeavesTheDrawingAsItWas()
 
 void TestDxfDocument::emptyDocumentsAreNeverWritten_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::newRow("never read") << QByteArray();
-    QTest::newRow("read failed: no end-of-file marker")
-        << QByteArray("0\nSECTION\n2\nENTITIES\n0\nENDSEC\n");
-    QTest::newRow("read failed: binary drawing") << QByteArray("AC1032\0\0\0\0\0", 11);
+    // How the document came to be empty: a read that fails, or none.
+    QTest::addColumn<DocumentEdit>("read");
+    QTest::newRow("never read") << DocumentEdit([](DxfDocument &) { return false; });
+    QTest::newRow("read failed: no end-of-file marker") << DocumentEdit([](DxfDocument &doc) {
+        return doc.parse("0\nSECTION\n2\nENTITIES\n0\nENDSEC\n", nullptr);
+    });
+    QTest::newRow("read failed: binary drawing") << DocumentEdit([](DxfDocument &doc) {
+        return doc.parse(QByteArray("AC1032\0\0\0\0\0", 11), nullptr);
+    });
+    QTest::newRow("read failed: no such file") << DocumentEdit([](DxfDocument &doc) {
+        QString error;
+        return doc.read(QDir::temp().filePath("aurex-absent/absent.dxf"), &error)
+               || error.isEmpty();
+    });
 }
 
 void TestDxfDocument::emptyDocumentsAreNeverWritten()
 {
-    QFETCH(QByteArray, content);
+    QFETCH(DocumentEdit, read);
     DxfDocument doc;
+    QVERIFY(!read(doc));
     QString error;
-    if (!content.isEmpty())
-        QVERIFY(!doc.parse(content, &error));
     QTemporaryDir dir;
     const QString path = dir.filePath("drawing.dxf");
     const QByteArray users = readBytes(dataPath("ezdxf/geometry-r2010.dxf"));
     QVERIFY(DxfTest::writeBytes(path, users));
-    error.clear();
     QVERIFY(!doc.write(path, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(readBytes(path), users);

@@ -1,13 +1,10 @@
 #include "dxfdocument.h"
 #include "dxfrenderer.h"
 #include "dxftesthelpers.h"
-#include "dxfthumbnail.h"
-
-#include <QDirIterator>
-#include <QPainter>
-#include <QtTest>
 
 #include <QElapsedTimer>
+#include <QPainter>
+#include <QtTest>
 
 #include <future>
 
@@ -70,7 +67,6 @@ class TestDxfRenderer : public QObject
     Q_OBJECT
 
 private slots:
-    void thumbnailIsThePreview();
     void geometryLandsWhereTheEntitiesSay_data();
     void geometryLandsWhereTheEntitiesSay();
     void drawingIsFittedUpright();
@@ -81,21 +77,6 @@ private slots:
     void hostileDrawingsRenderInBoundedTime_data();
     void hostileDrawingsRenderInBoundedTime();
 };
-
-void TestDxfRenderer::thumbnailIsThePreview()
-{
-    DxfDocument doc;
-    QString error;
-    QVERIFY2(doc.read(DxfTest::dataPath("ezdxf/thumbnail-r2013.dxf"), &error), qPrintable(error));
-    const QImage thumbnail = DxfThumbnail::image(doc);
-    QCOMPARE(thumbnail.size(), QSize(8, 4));
-    QCOMPARE(QColor(thumbnail.pixel(0, 0)), QColor(Qt::red));
-    QCOMPARE(QColor(thumbnail.pixel(7, 3)), QColor(Qt::blue));
-
-    QVERIFY2(doc.read(DxfTest::dataPath("ezdxf/geometry-r2013.dxf"), &error), qPrintable(error));
-    QVERIFY(DxfThumbnail::image(doc).isNull());
-    QVERIFY(DxfThumbnail::data(doc).isEmpty());
-}
 
 void TestDxfRenderer::geometryLandsWhereTheEntitiesSay_data()
 {
@@ -185,13 +166,7 @@ void TestDxfRenderer::hiddenLayersAndPaperSpaceStayOut()
 
 void TestDxfRenderer::everySampleRenders_data()
 {
-    QTest::addColumn<QString>("path");
-    QDirIterator it(QStringLiteral(AUREX_TEST_DATA), {"*.dxf", "*.dwg"}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
-    }
+    DxfTest::addSampleRows();
 }
 
 void TestDxfRenderer::everySampleRenders()
@@ -218,11 +193,6 @@ void TestDxfRenderer::previewsRenderOffTheGuiThread()
     const QImage onWorker = std::async(std::launch::async, render).get();
     QCOMPARE(onWorker, render());
     QVERIFY(inkIn(onWorker, onWorker.rect()) > 100);
-    // The sample's text "Plan" is drawn: the area above the geometry carries ink.
-    DxfDocument doc;
-    QVERIFY(doc.read(path, nullptr));
-    QCOMPARE(DxfRenderer(doc).scene().texts.size(), 1);
-    QCOMPARE(DxfRenderer(doc).scene().texts.first().text, QStringLiteral("Plan"));
 }
 
 void TestDxfRenderer::hostileDrawingsRenderInBoundedTime_data()
