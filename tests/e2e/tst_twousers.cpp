@@ -24,6 +24,17 @@
 
 namespace {
 
+// Script lines the steps share: bridge.dwg opened from the documents folder until its task pane
+// rows have their details, and the save dialog opened and everything offered saved.
+const QStringList kOpenBridge = {"_OPEN Documents/bridge.dwg",
+                                 "_UIWAIT moreActionPushButton[8] 90"};
+const QStringList kSaveAll = {"_AurexSave", "_UIWAIT SaveToCSDialog 60", "_UICLICK SavePushButton",
+                              "_UIWAITGONE SaveToCSDialog 90"};
+// In the save dialog: leave out deck.dwg, which bob keeps locked.
+const QStringList kLeaveOutDeck = {"_UISELECT SaveDialogTreeView deck.dwg Action",
+                                   "_UIWAIT ActionComboBox 10",
+                                   "_UISET ActionComboBox \"Do Not Save\""};
+
 // One row of the task pane's tree as a user sees it.
 struct PaneRow
 {
@@ -54,6 +65,38 @@ QMap<QString, PaneRow> paneRows(const QString &snapshot)
     QMap<QString, PaneRow> rows;
     collectPaneRows(WidgetSnapshotFile(snapshot).find("ActiveTreeViewWidget"), &rows);
     return rows;
+}
+
+QString statusIn(const QString &snapshot, const QString &file)
+{
+    return paneRows(snapshot).value(file).status;
+}
+
+// The text of the widget called name in a snapshot.
+QString textIn(const QString &snapshot, const QString &name)
+{
+    return WidgetSnapshotFile(snapshot).find(name).value("text").toString();
+}
+
+int revisionOf(const PlatformProbe &probe, const QString &title)
+{
+    return probe.objectTitled(title).value("revision").toString().toInt();
+}
+
+QString digestOf(const PlatformProbe &probe, const QString &title)
+{
+    return probe.objectTitled(title).value("_sha256").toString();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString fileDigest(const QString &path)
+{
+    return QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256).toHex();
 }
 
 // Another program changes the drawing at path: a comment at its start.
@@ -126,17 +169,26 @@ private:
         QString file(const QString &relative) const { return home.filePath(relative); }
     };
 
-    // Runs the host for the user with the script's lines, from the user's home, signed in by
-    // the launcher's cookie unless signedOut; fails the test when the host reports a failure.
+    // Starts the host for the user from the user's home, signed in by the launcher's cookie
+    // unless signedOut.
+    void startHost(QProcess *lintra, const User &user, const QStringList &arguments,
+                   bool signedOut = false);
+    // Runs the host with the script's lines; fails the test when the host reports a failure.
     // whileRunning, when given, runs in the test while the host runs the lines.
     void runHost(const User &user, const QStringList &lines, const QString &picture = QString(),
                  bool signedOut = false, const std::function<void()> &whileRunning = {});
     // With AUREX_SCENARIO_PICTURES set, copies a picture a script took in the user's home
     // there.
     void keepPicture(const User &user, const QString &picture);
+    // The lines that search the open dialog for a title and open the first result.
+    static QStringList searchAndOpen(const QString &title);
     // The lines that search the platform for a drawing and open it into the documents folder,
     // choosing "overwrite all" when copies are already there.
     static QStringList openFromPlatform(const QString &title, int rows, bool present = false);
+    // Whether the last run of the host wrote that line on its command line.
+    void expectSaid(const QString &line) const;
+    // Waits, up to two minutes, for a script of alice's to write the file in her home.
+    bool waitForAlice(const QString &file) const;
 
     PlatformProcess m_platform{PlatformProcess::Options{true, {}, {}}};
     User m_alice{"alice", "alice-demo-pw", {}};
@@ -156,32 +208,37 @@ void TestTwoUsers::initTestCase()
                         m_alice.file("Pictures/site-photo.png")));
 }
 
-void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QString &picture,
-                           bool signedOut, const std::function<void()> &whileRunning)
+void TestTwoUsers::startHost(QProcess *lintra, const User &user, const QStringList &arguments,
+                             bool signedOut)
 {
     QVERIFY(m_platform.writeLauncherFiles(user.login, user.home.environment()));
     if (signedOut) {
         // Started without a session, as the launcher does for a user not signed in yet.
-        QFile params(user.file("config/fzcachedir/FzxAppLauncherParams.xml"));
-        QVERIFY(params.open(QIODevice::ReadOnly));
-        QString content = QString::fromUtf8(params.readAll());
-        params.close();
+        const QString params = "config/fzcachedir/FzxAppLauncherParams.xml";
+        QString content = QString::fromUtf8(readAll(user.file(params)));
+        QVERIFY(content.contains("CasCookie="));
         content.replace(QRegularExpression("CasCookie=\"[^\"]*\""), "CasCookie=\"\"");
-        QVERIFY(user.home.write("config/fzcachedir/FzxAppLauncherParams.xml", content.toUtf8()));
+        QVERIFY(user.home.write(params, content.toUtf8()));
     }
-    QVERIFY(user.home.write("step.scr", lines.join('\n').toUtf8()));
+    lintra->setProcessEnvironment(user.home.environment());
+    // Paths in the scripts are relative to the home, so the command line shows no temporary
+    // folder.
+    lintra->setWorkingDirectory(user.home.path());
+    lintra->start(LINTRA_BIN, QStringList{"--module-dir",
+                                          QFileInfo(AUREX_MODULE_FILE).absolutePath()}
+                                  + arguments);
+}
 
-    QStringList arguments = {"--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
-                             "--script", "step.scr", "--exit"};
+void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QString &picture,
+                           bool signedOut, const std::function<void()> &whileRunning)
+{
+    QProcess lintra;
+    QStringList arguments = {"--script", "step.scr", "--exit"};
     const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
     if (!picture.isEmpty() && !pictures.isEmpty())
         arguments << "--screenshot" << QDir(pictures).absoluteFilePath(picture);
-    QProcess lintra;
-    lintra.setProcessEnvironment(user.home.environment());
-    // Paths in the scripts are relative to the home, so the command line shows no temporary
-    // folder.
-    lintra.setWorkingDirectory(user.home.path());
-    lintra.start(LINTRA_BIN, arguments);
+    QVERIFY(user.home.write("step.scr", lines.join('\n').toUtf8()));
+    startHost(&lintra, user, arguments, signedOut);
     if (whileRunning)
         whileRunning();
     QVERIFY(lintra.waitForFinished(180000));
@@ -202,20 +259,34 @@ void TestTwoUsers::keepPicture(const User &user, const QString &picture)
     QVERIFY(QFile::copy(user.file(picture), kept));
 }
 
+QStringList TestTwoUsers::searchAndOpen(const QString &title)
+{
+    return {"_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30", "_UISET SearchLineEditBox " + title,
+            "_UICLICK searchButton", "_UIWAIT ViewWidget[0] 30", "_UISELECT listWidget 0",
+            "_UICLICK openButton"};
+}
+
 QStringList TestTwoUsers::openFromPlatform(const QString &title, int rows, bool present)
 {
-    QStringList lines = {"_AurexOpen",
-                         "_UIWAIT OpenFromCSDialogClass 30",
-                         "_UISET SearchLineEditBox " + title,
-                         "_UICLICK searchButton",
-                         "_UIWAIT ViewWidget[0] 30",
-                         "_UISELECT listWidget 0",
-                         "_UICLICK openButton"};
+    QStringList lines = searchAndOpen(title);
     if (present)
         lines << "_UIWAIT overwriteAllLocal_label 30" << "_UICLICK overwriteAllLocal_label";
     // Each row of the task pane gets its "More Action" button once its details are shown.
     lines << QString("_UIWAIT moreActionPushButton[%1] 90").arg(rows - 1);
     return lines;
+}
+
+void TestTwoUsers::expectSaid(const QString &line) const
+{
+    QVERIFY2(m_commandLine.contains(line), qPrintable(m_commandLine.join('\n')));
+}
+
+bool TestTwoUsers::waitForAlice(const QString &file) const
+{
+    QDeadlineTimer deadline(120000);
+    while (!QFileInfo::exists(m_alice.file(file)) && !deadline.hasExpired())
+        QThread::msleep(50);
+    return QFileInfo::exists(m_alice.file(file));
 }
 
 void TestTwoUsers::bobDownloadsTheDrawing()
@@ -224,11 +295,9 @@ void TestTwoUsers::bobDownloadsTheDrawing()
     QVERIFY(QFileInfo::exists(m_bob.file("Documents/bridge.dwg")));
     // bridge.dwg, deck.dwg, piers.dxf, rebar.dxf (referenced twice), deck-photo.png, logo.png
     // and load-table.pdf.
-    QVERIFY2(m_commandLine.contains("Downloaded 7 files into "
-                                    + QDir::toNativeSeparators(m_bob.file("Documents")) + "."),
-             qPrintable(m_commandLine.join('\n')));
-    const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-opened.json"));
-    QCOMPARE(rows.value("bridge.dwg").status, QString("Status: Current"));
+    expectSaid("Downloaded 7 files into " + QDir::toNativeSeparators(m_bob.file("Documents"))
+               + ".");
+    QCOMPARE(statusIn(m_bob.file("bob-opened.json"), "bridge.dwg"), QString("Status: Current"));
 }
 
 void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
@@ -239,33 +308,23 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     QVERIFY(!before.isEmpty());
 
     runHost(m_alice,
-            QStringList{"_UISNAPSHOT alice-started.json",
-                        "_UITRIGGER ID_AUREX_LOGINOUT",
-                        "_UIWAIT CSLoginDialog 20",
-                        "_UISET UserLineEdit alice",
-                        "_UISET PasswordLineEdit " + m_alice.password,
-                        "_UICLICK LoginPushButton",
+            QStringList{"_UISNAPSHOT alice-started.json", "_UITRIGGER ID_AUREX_LOGINOUT",
+                        "_UIWAIT CSLoginDialog 20", "_UISET UserLineEdit alice",
+                        "_UISET PasswordLineEdit " + m_alice.password, "_UICLICK LoginPushButton",
                         "_UIWAITGONE CSLoginDialog 30"}
                 + openFromPlatform("bridge", 8)
-                + QStringList{"_ATTACHIMAGE ../Pictures/site-photo.png",
-                              "_AurexSave",
-                              "_UIWAIT SaveToCSDialog 60",
-                              "_UISNAPSHOT alice-save.json",
-                              // bob keeps deck.dwg locked: leave it out, save the rest.
-                              "_UISELECT SaveDialogTreeView deck.dwg Action",
-                              "_UIWAIT ActionComboBox 10",
-                              "_UISET ActionComboBox \"Do Not Save\"",
-                              "_UICLICK SavePushButton",
-                              "_UIWAITGONE SaveToCSDialog 90",
-                              "_UIWAIT moreActionPushButton[8] 90",
-                              "_UISNAPSHOT alice-saved.json"},
+                + QStringList{"_ATTACHIMAGE ../Pictures/site-photo.png", "_AurexSave",
+                              "_UIWAIT SaveToCSDialog 60", "_UISNAPSHOT alice-save.json"}
+                // bob keeps deck.dwg locked: leave it out, save the rest.
+                + kLeaveOutDeck
+                + QStringList{"_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90",
+                              "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-saved.json"},
             "alice-saved.png", true);
 
     // Signed out at start: the pane showed the welcome page, not the lists.
-    const WidgetSnapshotFile started(m_alice.file("alice-started.json"));
-    QCOMPARE(started.find("ID_AUREX_LOGINOUT").value("text").toString(),
+    QCOMPARE(textIn(m_alice.file("alice-started.json"), "ID_AUREX_LOGINOUT"),
              QString("Sign In to AUREX Platform"));
-    QVERIFY(!isShown(started, "splitterWidget"));
+    QVERIFY(!isShown(WidgetSnapshotFile(m_alice.file("alice-started.json")), "splitterWidget"));
 
     // deck.dwg, locked by bob, put the dialog in error; left out, the rest was saved: the
     // picture, new, and bridge.dwg, which now references it.
@@ -281,14 +340,10 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     const QStringList deckTips = deck.value("toolTips").toVariant().toStringList();
     QVERIFY2(!deckTips.filter("bob").isEmpty(), qPrintable(deckTips.join('|')));
     QVERIFY(photo.value("edits").toVariant().toStringList().contains("Save As New"));
-    for (const char *line : {"Signed in to the AUREX Platform as alice.",
-                             "Saved 2 files to Common Space (1 new, 1 changed)."})
-        QVERIFY2(m_commandLine.contains(line), qPrintable(m_commandLine.join('\n')));
+    expectSaid("Signed in to the AUREX Platform as alice.");
+    expectSaid("Saved 2 files to Common Space (1 new, 1 changed).");
 
-    const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-saved.json"));
-    QCOMPARE(rows.value("site-photo.png").status, QString("Status: Current"));
-    QCOMPARE(rows.value("bridge.dwg").status, QString("Status: Current"));
-
+    QCOMPARE(statusIn(m_alice.file("alice-saved.json"), "bridge.dwg"), QString("Status: Current"));
     const QJsonObject bridge = probe.objectTitled("bridge.dwg");
     m_savedStamp = bridge.value("_filemodified").toString();
     QVERIFY(m_savedStamp != before);
@@ -314,70 +369,61 @@ void TestTwoUsers::bobSeesTheNewerVersionOpensItAndLocksIt()
             openFromPlatform("bridge", 9, true)
                 + QStringList{"_UITRIGGER moreActionPushButton[0]/LockMenu",
                               "_UIWAIT ImageViewDialog[0]/LockButton 30",
-                              "_UIWAIT moreActionPushButton[8] 30",
-                              "_UISNAPSHOT bob-locked.json"},
+                              "_UIWAIT moreActionPushButton[8] 30", "_UISNAPSHOT bob-locked.json"},
             "bob-locked.png");
     QVERIFY(QFileInfo::exists(m_bob.file("Documents/site-photo.png")));
     const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-locked.json"));
     QCOMPARE(rows.value("bridge.dwg").status, QString("Status: Current"));
     QCOMPARE(rows.value("site-photo.png").status, QString("Status: Current"));
-
-    const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
-    QCOMPARE(probe.lockedBy("bridge.dwg"), QString("bob"));
-    QVERIFY(m_commandLine.contains("Locked bridge.dwg."));
+    QCOMPARE(PlatformProbe(m_platform, m_bob.login, m_bob.password).lockedBy("bridge.dwg"),
+             QString("bob"));
+    expectSaid("Locked bridge.dwg.");
 }
 
 void TestTwoUsers::aliceSeesBobsLockAndCannotSaveOverIt()
 {
     runHost(m_alice,
-            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-             "_UISNAPSHOT alice-pane.json", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
-             "_UISELECT SaveDialogTreeView deck.dwg Action", "_UIWAIT ActionComboBox 10",
-             "_UISET ActionComboBox \"Do Not Save\"", "_UICLICK SavePushButton",
-             "_UISNAPSHOT alice-refused.json", "_UICLICK CancelPushButton"},
+            kOpenBridge
+                + QStringList{"_UISNAPSHOT alice-pane.json", "_AurexSave",
+                              "_UIWAIT SaveToCSDialog 60"}
+                + kLeaveOutDeck
+                + QStringList{"_UICLICK SavePushButton", "_UISNAPSHOT alice-refused.json",
+                              "_UICLICK CancelPushButton"},
             "alice-sees-lock.png");
 
-    const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-pane.json"));
-    QVERIFY2(rows.value("bridge.dwg").lock.startsWith("File is locked by bob"),
-             qPrintable(rows.value("bridge.dwg").lock));
-
+    const QString lock = paneRows(m_alice.file("alice-pane.json")).value("bridge.dwg").lock;
+    QVERIFY2(lock.startsWith("File is locked by bob"), qPrintable(lock));
     // Save left the dialog open with its error shown: bridge.dwg is bob's.
     const WidgetSnapshotFile refused(m_alice.file("alice-refused.json"));
     QVERIFY(isShown(refused, "SaveToCSDialog"));
     QVERIFY(isShown(refused, "error_label"));
-
-    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
-    const QJsonObject bridge = probe.objectTitled("bridge.dwg");
+    const QJsonObject bridge =
+        PlatformProbe(m_platform, m_alice.login, m_alice.password).objectTitled("bridge.dwg");
     QCOMPARE(bridge.value("_filemodified").toString(), m_savedStamp);
     QCOMPARE(bridge.value("_LockedBy").toString(), QString("bob"));
 }
 
 void TestTwoUsers::bobUnlocks()
 {
-    runHost(m_bob, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-                    "_UITRIGGER moreActionPushButton[0]/LockMenu",
-                    "_UIWAITGONE ImageViewDialog[0]/LockButton 30"});
-    const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
-    QCOMPARE(probe.lockedBy("bridge.dwg"), QString());
+    runHost(m_bob, kOpenBridge + QStringList{"_UITRIGGER moreActionPushButton[0]/LockMenu",
+                                             "_UIWAITGONE ImageViewDialog[0]/LockButton 30"});
+    QCOMPARE(PlatformProbe(m_platform, m_bob.login, m_bob.password).lockedBy("bridge.dwg"),
+             QString());
 }
 
 void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
 {
     const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
-    const QStringList titles = {"bridge.dwg", "deck.dwg", "deck-photo.png", "rebar.dxf",
-                                "piers.dxf", "logo.png", "load-table.pdf", "site-photo.png"};
-    const auto revisions = [&probe, &titles] {
+    const auto revisions = [&probe] {
         QMap<QString, int> revision;
-        for (const QString &title : titles)
-            revision.insert(title,
-                            probe.objectTitled(title).value("revision").toString().toInt());
+        for (const char *title : {"bridge.dwg", "deck.dwg", "deck-photo.png", "rebar.dxf",
+                                    "piers.dxf", "logo.png", "load-table.pdf", "site-photo.png"})
+            revision.insert(title, revisionOf(probe, title));
         return revision;
     };
     const QMap<QString, int> before = revisions();
     QVERIFY(before.value("bridge.dwg") > 1);
-    const QStringList saveAll = {"_AurexSave", "_UIWAIT SaveToCSDialog 60",
-                                 "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90",
-                                 "_UIWAIT moreActionPushButton[8] 90"};
+    const QStringList saveAll = kSaveAll + QStringList{"_UIWAIT moreActionPushButton[8] 90"};
 
     // Opened again (the download repairs the stored paths) and saved at once: nothing new.
     runHost(m_bob, openFromPlatform("bridge", 9, true) + saveAll);
@@ -386,9 +432,7 @@ void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
     // Another program changes piers.dxf (a comment at its start): the pane says so, and a
     // save gives that one file a new revision.
     QVERIFY(editOutsideTheHost(m_bob.file("Documents/piers.dxf"), "edited by another program"));
-    runHost(m_bob, QStringList{"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-                               "_UISNAPSHOT bob-edited.json"}
-                       + saveAll);
+    runHost(m_bob, kOpenBridge + QStringList{"_UISNAPSHOT bob-edited.json"} + saveAll);
     const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-edited.json"));
     QCOMPARE(rows.value("piers.dxf").status,
              QString("Status: Changes not saved to collaborative space"));
@@ -401,26 +445,22 @@ void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
 void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
 {
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
-    const QString bobsPiers = probe.objectTitled("piers.dxf").value("_sha256").toString();
+    const QString bobsPiers = digestOf(probe, "piers.dxf");
     // alice changes her copy of piers.dxf, made from the version before bob's.
     QVERIFY(editOutsideTheHost(m_alice.file("Documents/piers.dxf"), "alice's change"));
 
     runHost(m_alice,
-            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90", "_AurexSave",
-             "_UIWAIT SaveToCSDialog 60", "_UISELECT SaveDialogTreeView deck.dwg Action",
-             "_UIWAIT ActionComboBox 10", "_UISET ActionComboBox \"Do Not Save\"",
-             "_UISNAPSHOT alice-lost-update.json", "_UICLICK SavePushButton",
-             "_UISNAPSHOT alice-still-open.json"},
+            kOpenBridge + QStringList{"_AurexSave", "_UIWAIT SaveToCSDialog 60"} + kLeaveOutDeck
+                + QStringList{"_UISNAPSHOT alice-lost-update.json", "_UICLICK SavePushButton",
+                              "_UISNAPSHOT alice-still-open.json"},
             "alice-lost-update.png");
 
     // The row was red as the dialog opened, the line under the rows says whose version it is,
     // and Save did not send anything over it.
-    const QString line =
-        WidgetSnapshotFile(m_alice.file("alice-lost-update.json")).find("error_label")
-            .value("text").toString();
+    const QString line = textIn(m_alice.file("alice-lost-update.json"), "error_label");
     QVERIFY2(line.contains("piers.dxf: bob saved a newer version"), qPrintable(line));
     QVERIFY(isShown(WidgetSnapshotFile(m_alice.file("alice-still-open.json")), "SaveToCSDialog"));
-    QCOMPARE(probe.objectTitled("piers.dxf").value("_sha256").toString(), bobsPiers);
+    QCOMPARE(digestOf(probe, "piers.dxf"), bobsPiers);
 }
 
 void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
@@ -429,26 +469,19 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
     // and waits for the pane to say that the platform is away; the test then starts the
     // platform again, and the pane finds it by itself.
     // The picture is taken in the home, so its command line names no folder of this machine.
-    const QStringList lines = {
-        "_OPEN Documents/bridge.dwg",      "_UIWAIT moreActionPushButton[8] 90",
-        "_UISNAPSHOT alice-present.json",  "_UISLEEP 5",
-        "_UICLICK refreshButton",          "_UIWAIT ConnectionStateLabel 60",
-        "_UISNAPSHOT alice-away.json",     "_UIPICTURE alice-platform-away.png",
+    const QStringList lines = kOpenBridge + QStringList{
+        "_UISNAPSHOT alice-present.json", "_UISLEEP 5", "_UICLICK refreshButton",
+        "_UIWAIT ConnectionStateLabel 60", "_UISNAPSHOT alice-away.json",
+        "_UIPICTURE alice-platform-away.png",
         // She takes the offer to work offline until the platform is back.
-        "_UICLICK WorkOfflineButton",      "_UIWAITTEXT \"Working offline\" 10",
+        "_UICLICK WorkOfflineButton", "_UIWAITTEXT \"Working offline\" 10",
         "_UIWAITGONE ConnectionStateLabel 60", "_UISNAPSHOT alice-back.json"};
-    const auto waitFor = [this](const QString &file) {
-        QDeadlineTimer deadline(120000);
-        while (!QFileInfo::exists(m_alice.file(file)) && !deadline.hasExpired())
-            QThread::msleep(50);
-        return QFileInfo::exists(m_alice.file(file));
-    };
     bool stopped = false;
     bool restarted = false;
     runHost(m_alice, lines, QString(), false, [&] {
-        stopped = waitFor("alice-present.json");
+        stopped = waitForAlice("alice-present.json");
         m_platform.stop();
-        restarted = waitFor("alice-away.json") && m_platform.restart();
+        restarted = waitForAlice("alice-away.json") && m_platform.restart();
     });
     QVERIFY(stopped);
     QVERIFY(restarted);
@@ -461,8 +494,7 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
             texts << row.key() + " | " + row->status + " | " + row->lock;
         return texts;
     };
-    const WidgetSnapshotFile away(m_alice.file("alice-away.json"));
-    const QString line = away.find("ConnectionStateLabel").value("text").toString();
+    const QString line = textIn(m_alice.file("alice-away.json"), "ConnectionStateLabel");
     QVERIFY2(line.startsWith("The AUREX Platform cannot be reached: ")
                  && line.contains(". Statuses as of "),
              qPrintable(line));
@@ -470,8 +502,7 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
     QCOMPARE(rowTexts("alice-away.json"), rowTexts("alice-present.json"));
     QVERIFY(!isShown(WidgetSnapshotFile(m_alice.file("alice-back.json")),
                      "ConnectionStateLabel"));
-    QVERIFY2(m_commandLine.contains("The AUREX Platform answers again: working online."),
-             qPrintable(m_commandLine.join('\n')));
+    expectSaid("The AUREX Platform answers again: working online.");
 }
 
 void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
@@ -479,34 +510,28 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     // alice's piers.dxf still holds her change on the version before bob's; offline she also
     // changes rebar.dxf and saves both. The host ends with the save in the outbox.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
-    const QString bobsPiers = probe.objectTitled("piers.dxf").value("_sha256").toString();
-    const int rebarRevision = probe.objectTitled("rebar.dxf").value("revision").toString().toInt();
+    const QString bobsPiers = digestOf(probe, "piers.dxf");
+    const int rebarRevision = revisionOf(probe, "rebar.dxf");
     QVERIFY(editOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice, offline"));
     runHost(m_alice,
-            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-             "_AurexWorkOffline", "_UIWAIT moreActionPushButton[8] 90", "_AurexSave",
-             "_UIWAIT SaveToCSDialog 60", "_UICLICK SavePushButton",
-             "_UIWAITGONE SaveToCSDialog 60", "_UIWAITTEXT \"Waiting to upload\" 60",
-             "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-offline.json",
-             "_UIPICTURE alice-offline.png",
-             // Offline, the open dialog finds the copies this computer has.
-             "_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30",
-             "_UISET SearchLineEditBox deck", "_UICLICK searchButton",
-             "_UIWAIT ViewWidget[0] 30", "_UISELECT listWidget 0", "_UICLICK openButton",
-             "_UIWAITGONE OpenFromCSDialogClass 30", "_UISNAPSHOT alice-offline-open.json"});
+            kOpenBridge + QStringList{"_AurexWorkOffline", "_UIWAIT moreActionPushButton[8] 90"}
+                + kSaveAll
+                + QStringList{"_UIWAITTEXT \"Waiting to upload\" 60",
+                              "_UIWAIT moreActionPushButton[8] 90",
+                              "_UISNAPSHOT alice-offline.json", "_UIPICTURE alice-offline.png"}
+                // Offline, the open dialog finds the copies this computer has.
+                + searchAndOpen("deck")
+                + QStringList{"_UIWAITGONE OpenFromCSDialogClass 30",
+                              "_UISNAPSHOT alice-offline-open.json"});
     keepPicture(m_alice, "alice-offline.png");
-    QVERIFY2(m_commandLine.contains(
-                 "Working offline: 2 files wait in the outbox until you go online."),
-             qPrintable(m_commandLine.join('\n')));
-    const WidgetSnapshotFile offline(m_alice.file("alice-offline.json"));
-    QVERIFY(offline.find("ConnectionStateLabel").value("text").toString()
+    expectSaid("Working offline: 2 files wait in the outbox until you go online.");
+    QVERIFY(textIn(m_alice.file("alice-offline.json"), "ConnectionStateLabel")
                 .startsWith("Working offline"));
     const QMap<QString, PaneRow> waiting = paneRows(m_alice.file("alice-offline.json"));
     QCOMPARE(waiting.value("rebar.dxf").status, QString("Status: Waiting to upload"));
     QCOMPARE(waiting.value("piers.dxf").status, QString("Status: Waiting to upload"));
     QCOMPARE(waiting.value("logo.png").status, QString("Status: Current"));
-    QCOMPARE(probe.objectTitled("rebar.dxf").value("revision").toString().toInt(),
-             rebarRevision);
+    QCOMPARE(revisionOf(probe, "rebar.dxf"), rebarRevision);
     QCOMPARE(WidgetSnapshotFile(m_alice.file("alice-offline-open.json")).find("DocumentTabs")
                  .value("tabs").toVariant().toStringList(),
              QStringList({"bridge.dwg", "deck.dwg"}));
@@ -514,31 +539,26 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     // A new run starts offline, as the last one ended. Online again, the save goes; the
     // platform refuses piers.dxf, which bob changed meanwhile, and alice keeps hers as a copy.
     runHost(m_alice,
-            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-             "_UISNAPSHOT alice-restarted.json", "_AurexWorkOffline",
-             // Asked first, she decides later; a refresh asks again.
-             "_UIWAIT ConflictDialog 90", "_UICLICK laterButton",
-             "_UIWAITTEXT \"A save waits in the outbox\" 30", "_UICLICK refreshButton",
-             "_UIWAIT ConflictDialog 90", "_UISNAPSHOT alice-conflict.json",
-             "_UIPICTURE alice-conflict.png", "_UICLICK resolveButton",
-             "_UIWAITGONE ConflictDialog 30", "_UIWAITGONE ConnectionStateLabel 90",
-             "_UIWAIT moreActionPushButton[8] 90"});
-    const WidgetSnapshotFile restarted(m_alice.file("alice-restarted.json"));
-    QVERIFY(restarted.find("ConnectionStateLabel").value("text").toString()
+            kOpenBridge
+                + QStringList{"_UISNAPSHOT alice-restarted.json", "_AurexWorkOffline",
+                              // Asked first, she decides later; a refresh asks again.
+                              "_UIWAIT ConflictDialog 90", "_UICLICK laterButton",
+                              "_UIWAITTEXT \"A save waits in the outbox\" 30",
+                              "_UICLICK refreshButton", "_UIWAIT ConflictDialog 90",
+                              "_UISNAPSHOT alice-conflict.json", "_UIPICTURE alice-conflict.png",
+                              "_UICLICK resolveButton", "_UIWAITGONE ConflictDialog 30",
+                              "_UIWAITGONE ConnectionStateLabel 90",
+                              "_UIWAIT moreActionPushButton[8] 90"});
+    QVERIFY(textIn(m_alice.file("alice-restarted.json"), "ConnectionStateLabel")
                 .startsWith("Working offline"));
-    const QString choice =
-        WidgetSnapshotFile(m_alice.file("alice-conflict.json")).find("conflictChoice0")
-            .value("text").toString();
-    QCOMPARE(choice, QString("Keep mine as a copy"));
+    QCOMPARE(textIn(m_alice.file("alice-conflict.json"), "conflictChoice0"),
+             QString("Keep mine as a copy"));
+    expectSaid("From the outbox: Saved 2 files to Common Space (1 new, 1 changed).");
+    QCOMPARE(digestOf(probe, "piers.dxf"), bobsPiers);
     const QString copy = QString("piers (alice's copy %1).dxf")
                              .arg(QDate::currentDate().toString("yyyy-MM-dd"));
-    QVERIFY2(m_commandLine.contains("From the outbox: Saved 2 files to Common Space (1 new, 1 "
-                                    "changed)."),
-             qPrintable(m_commandLine.join('\n')));
-    QCOMPARE(probe.objectTitled("piers.dxf").value("_sha256").toString(), bobsPiers);
     QCOMPARE(probe.objectTitled(copy).value("_Owner").toString(), QString("alice"));
-    QCOMPARE(probe.objectTitled("rebar.dxf").value("revision").toString().toInt(),
-             rebarRevision + 1);
+    QCOMPARE(revisionOf(probe, "rebar.dxf"), rebarRevision + 1);
     // Online now, and nothing left in the outbox.
     QDirIterator files(m_alice.file("config/fzcachedir/FzxConnector"), QDir::Files,
                        QDirIterator::Subdirectories);
@@ -548,10 +568,8 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
         QVERIFY2(!file.endsWith("/offline"), qPrintable(file));
         if (!file.endsWith("/outbox.json"))
             continue;
-        QFile outbox(file);
-        QVERIFY(outbox.open(QIODevice::ReadOnly));
-        QCOMPARE(QJsonDocument::fromJson(outbox.readAll()).object().value("entries")
-                     .toArray().size(), 0);
+        QCOMPARE(QJsonDocument::fromJson(readAll(file)).object().value("entries").toArray(),
+                 QJsonArray());
         outboxSeen = true;
     }
     QVERIFY(outboxSeen);
@@ -565,52 +583,33 @@ void TestTwoUsers::aliceTakesBobsPdfAndOverwritesHisRebar()
     runHost(m_bob, openFromPlatform("bridge", 9, true));
     QVERIFY(editOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's change"));
     QVERIFY(appendOutsideTheHost(m_bob.file("Documents/load-table.pdf"), "bob's change"));
-    runHost(m_bob, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-                    "_AurexSave", "_UIWAIT SaveToCSDialog 60", "_UICLICK SavePushButton",
-                    "_UIWAITGONE SaveToCSDialog 90"});
-    const QString bobsPdf = probe.objectTitled("load-table.pdf").value("_sha256").toString();
-    const int rebarRevision = probe.objectTitled("rebar.dxf").value("revision").toString().toInt();
+    runHost(m_bob, kOpenBridge + kSaveAll);
+    const QString bobsPdf = digestOf(probe, "load-table.pdf");
+    const int rebarRevision = revisionOf(probe, "rebar.dxf");
 
     // alice, offline, changed the same two files.
     QVERIFY(editOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice's change"));
     QVERIFY(appendOutsideTheHost(m_alice.file("Documents/load-table.pdf"), "alice's change"));
-    QFile alicesPdf(m_alice.file("Documents/load-table.pdf"));
-    QVERIFY(alicesPdf.open(QIODevice::ReadOnly));
-    const QByteArray alicesPdfBytes = alicesPdf.readAll();
-    alicesPdf.close();
+    const QByteArray alicesPdf = readAll(m_alice.file("Documents/load-table.pdf"));
     runHost(m_alice,
-            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-             "_AurexWorkOffline", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
-             "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 60",
-             "_UIWAITTEXT \"Waiting to upload\" 60", "_AurexWorkOffline",
-             "_UIWAIT ConflictDialog 90", "_UISET conflictChoice0 \"Overwrite theirs\"",
-             "_UISET conflictChoice1 \"Take theirs\"", "_UISNAPSHOT alice-choices.json",
-             "_UICLICK resolveButton", "_UIWAITGONE ConflictDialog 30",
-             "_UIWAITGONE ConnectionStateLabel 90"});
-    const WidgetSnapshotFile choices(m_alice.file("alice-choices.json"));
-    QVERIFY(choices.find("ConflictDialog").value("children").toArray().size() > 0);
+            kOpenBridge + QStringList{"_AurexWorkOffline"} + kSaveAll
+                + QStringList{"_UIWAITTEXT \"Waiting to upload\" 60", "_AurexWorkOffline",
+                              "_UIWAIT ConflictDialog 90",
+                              "_UISET conflictChoice0 \"Overwrite theirs\"",
+                              "_UISET conflictChoice1 \"Take theirs\"", "_UICLICK resolveButton",
+                              "_UIWAITGONE ConflictDialog 30",
+                              "_UIWAITGONE ConnectionStateLabel 90"});
 
     // rebar.dxf: hers is the current version now. load-table.pdf: bob's stays, and alice has
     // it, with hers kept beside it.
-    QFile rebar(m_alice.file("Documents/rebar.dxf"));
-    QVERIFY(rebar.open(QIODevice::ReadOnly));
-    QCOMPARE(probe.objectTitled("rebar.dxf").value("_sha256").toString(),
-             QString(QCryptographicHash::hash(rebar.readAll(), QCryptographicHash::Sha256)
-                         .toHex()));
-    QCOMPARE(probe.objectTitled("rebar.dxf").value("revision").toString().toInt(),
-             rebarRevision + 1);
-    QCOMPARE(probe.objectTitled("load-table.pdf").value("_sha256").toString(), bobsPdf);
-    QFile pdf(m_alice.file("Documents/load-table.pdf"));
-    QVERIFY(pdf.open(QIODevice::ReadOnly));
-    QCOMPARE(QString(QCryptographicHash::hash(pdf.readAll(), QCryptographicHash::Sha256)
-                         .toHex()),
-             bobsPdf);
+    QCOMPARE(digestOf(probe, "rebar.dxf"), fileDigest(m_alice.file("Documents/rebar.dxf")));
+    QCOMPARE(revisionOf(probe, "rebar.dxf"), rebarRevision + 1);
+    QCOMPARE(digestOf(probe, "load-table.pdf"), bobsPdf);
+    QCOMPARE(fileDigest(m_alice.file("Documents/load-table.pdf")), bobsPdf);
     const QStringList kept = QDir(m_alice.file("Documents"))
                                  .entryList({"load-table (local changes *).pdf"});
     QCOMPARE(kept.size(), 1);
-    QFile keptPdf(m_alice.file("Documents/" + kept.first()));
-    QVERIFY(keptPdf.open(QIODevice::ReadOnly));
-    QCOMPARE(keptPdf.readAll(), alicesPdfBytes);
+    QCOMPARE(readAll(m_alice.file("Documents/" + kept.first())), alicesPdf);
 }
 
 void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
@@ -621,9 +620,6 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
     // goes. The next run, online from its start, sends what is left.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     const QStringList files = {"deck-photo.png", "logo.png"};
-    const QStringList saveOffline = {"_AurexSave", "_UIWAIT SaveToCSDialog 60",
-                                     "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 60"};
-    const QStringList open = {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90"};
     QVERIFY(m_alice.home.write("online.scr", "_AurexWorkOffline\n_UISLEEP 30\n"));
     const struct
     {
@@ -634,19 +630,15 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
     for (const auto &stop : stops) {
         QMap<QString, int> revisions;
         for (const QString &file : files)
-            revisions[file] = probe.objectTitled(file).value("revision").toString().toInt();
+            revisions[file] = revisionOf(probe, file);
         QVERIFY(appendOutsideTheHost(m_alice.file("Documents/deck-photo.png"), "first save"));
-        runHost(m_alice, open + QStringList{"_AurexWorkOffline"} + saveOffline);
+        runHost(m_alice, kOpenBridge + QStringList{"_AurexWorkOffline"} + kSaveAll);
         QVERIFY(appendOutsideTheHost(m_alice.file("Documents/logo.png"), "second save"));
-        runHost(m_alice, open + saveOffline);
+        runHost(m_alice, kOpenBridge + kSaveAll);
 
-        QVERIFY(m_platform.writeLauncherFiles(m_alice.login, m_alice.home.environment()));
         QProcess lintra;
-        lintra.setProcessEnvironment(m_alice.home.environment());
-        lintra.setWorkingDirectory(m_alice.home.path());
         lintra.setProcessChannelMode(QProcess::MergedChannels);
-        lintra.start(LINTRA_BIN, {"--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
-                                  "Documents/bridge.dwg", "--script", "online.scr", "--exit"});
+        startHost(&lintra, m_alice, {"Documents/bridge.dwg", "--script", "online.scr", "--exit"});
         QByteArray output;
         QDeadlineTimer deadline(60000);
         while (!output.contains(stop.line) && !deadline.hasExpired()) {
@@ -660,12 +652,11 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
 
         // Once the rows have their details, the line under them says what waits, until it has
         // gone; a new run then shows every status once its rows are all there.
-        runHost(m_alice, open + QStringList{"_UIWAITGONE ConnectionStateLabel 90"});
-        runHost(m_alice, open + QStringList{"_UISNAPSHOT alice-all-sent.json"});
+        runHost(m_alice, kOpenBridge + QStringList{"_UIWAITGONE ConnectionStateLabel 90"});
+        runHost(m_alice, kOpenBridge + QStringList{"_UISNAPSHOT alice-all-sent.json"});
         const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-all-sent.json"));
         for (const QString &file : files) {
-            QCOMPARE(probe.objectTitled(file).value("revision").toString().toInt(),
-                     revisions.value(file) + 1);
+            QCOMPARE(revisionOf(probe, file), revisions.value(file) + 1);
             QCOMPARE(probe.countTitled(file), 1);
             QCOMPARE(rows.value(file).status, QString("Status: Current"));
         }
@@ -677,25 +668,25 @@ void TestTwoUsers::aSaveOfAFileBobHoldsWaitsAndSaysWhy()
     // bob holds deck.dwg locked; offline, alice does not know and saves her change to it.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     QCOMPARE(probe.lockedBy("deck.dwg"), QString("bob"));
-    const QString deck = probe.objectTitled("deck.dwg").value("_sha256").toString();
+    const QString deck = digestOf(probe, "deck.dwg");
     QVERIFY(editOutsideTheHost(m_alice.file("Documents/deck.dwg"), "alice, offline"));
     // This time from the pane's user menu, and the File menu's entry shows the check mark.
-    runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-                      "_UITRIGGER workOfflineAction", "_UISNAPSHOT alice-menu-offline.json",
-                      "_AurexSave", "_UIWAIT SaveToCSDialog 60",
-                      "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 60",
-                      "_UITRIGGER workOfflineAction", "_UIWAITTEXT \"locked by bob\" 60",
-                      "_UISNAPSHOT alice-waits.json"});
+    runHost(m_alice, kOpenBridge
+                         + QStringList{"_UITRIGGER workOfflineAction",
+                                       "_UISNAPSHOT alice-menu-offline.json"}
+                         + kSaveAll
+                         + QStringList{"_UITRIGGER workOfflineAction",
+                                       "_UIWAITTEXT \"locked by bob\" 60",
+                                       "_UISNAPSHOT alice-waits.json"});
     const QJsonObject entry =
         WidgetSnapshotFile(m_alice.file("alice-menu-offline.json")).find("ID_AUREX_WORKOFFLINE");
     QCOMPARE(entry.value("checked").toBool(), true);
-    const QString line = WidgetSnapshotFile(m_alice.file("alice-waits.json"))
-                             .find("ConnectionStateLabel").value("text").toString();
+    const QString line = textIn(m_alice.file("alice-waits.json"), "ConnectionStateLabel");
     QVERIFY2(line.startsWith("A save waits in the outbox: ") && line.contains("deck.dwg"),
              qPrintable(line));
-    QCOMPARE(paneRows(m_alice.file("alice-waits.json")).value("deck.dwg").status,
+    QCOMPARE(statusIn(m_alice.file("alice-waits.json"), "deck.dwg"),
              QString("Status: Waiting to upload"));
-    QCOMPARE(probe.objectTitled("deck.dwg").value("_sha256").toString(), deck);
+    QCOMPARE(digestOf(probe, "deck.dwg"), deck);
 
     // A later run says so again, and still sends nothing over bob's lock; alice discards the
     // save, and deck.dwg stays changed here only.
@@ -703,9 +694,9 @@ void TestTwoUsers::aSaveOfAFileBobHoldsWaitsAndSaysWhy()
                       "_UITRIGGER discardOutboxAction", "_UIWAIT DiscardOutboxBox 10",
                       "_UICLICK discardButton", "_UIWAITGONE ConnectionStateLabel 60",
                       "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-discarded.json"});
-    QCOMPARE(probe.objectTitled("deck.dwg").value("_sha256").toString(), deck);
-    QVERIFY(m_commandLine.contains("Discarded 1 save waiting to upload."));
-    QCOMPARE(paneRows(m_alice.file("alice-discarded.json")).value("deck.dwg").status,
+    QCOMPARE(digestOf(probe, "deck.dwg"), deck);
+    expectSaid("Discarded 1 save waiting to upload.");
+    QCOMPARE(statusIn(m_alice.file("alice-discarded.json"), "deck.dwg"),
              QString("Status: Changes not saved to collaborative space"));
 }
 
@@ -713,39 +704,32 @@ void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
 {
     // alice left her work offline; the platform is away when her host starts.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
-    const int logoRevision = probe.objectTitled("logo.png").value("revision").toString().toInt();
-    runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[8] 90",
-                      "_AurexWorkOffline"});
+    const int logoRevision = revisionOf(probe, "logo.png");
+    runHost(m_alice, kOpenBridge + QStringList{"_AurexWorkOffline"});
     QVERIFY(appendOutsideTheHost(m_alice.file("Documents/logo.png"), "on the train"));
     bool restarted = false;
     m_platform.stop();
     runHost(m_alice,
-            {"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"Working offline\" 60",
-             "_UIWAIT moreActionPushButton[8] 90", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
-             "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 60",
-             "_UISNAPSHOT alice-started-offline.json",
-             // The platform is back meanwhile; she goes online.
-             "_UISLEEP 10", "_AurexWorkOffline", "_UIWAITGONE ConnectionStateLabel 90"},
-            QString(), false, [&] {
-                QDeadlineTimer deadline(120000);
-                while (!QFileInfo::exists(m_alice.file("alice-started-offline.json"))
-                       && !deadline.hasExpired())
-                    QThread::msleep(50);
-                restarted = m_platform.restart();
+            QStringList{"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"Working offline\" 60",
+                        "_UIWAIT moreActionPushButton[8] 90"}
+                + kSaveAll
+                + QStringList{"_UISNAPSHOT alice-started-offline.json",
+                              // The platform is back meanwhile; she goes online.
+                              "_UISLEEP 10", "_AurexWorkOffline",
+                              "_UIWAITGONE ConnectionStateLabel 90"},
+            QString(), false,
+            [&] {
+                restarted = waitForAlice("alice-started-offline.json") && m_platform.restart();
             });
     QVERIFY(restarted);
     const QString started = m_commandLine.filter("working offline as alice.").value(0);
     QVERIFY2(started.startsWith("The AUREX Platform cannot be reached ("),
              qPrintable(m_commandLine.join('\n')));
-    QVERIFY(m_commandLine.contains("Working offline: 1 file waits in the outbox until you go "
-                                   "online."));
-    QCOMPARE(paneRows(m_alice.file("alice-started-offline.json")).value("logo.png").status,
+    expectSaid("Working offline: 1 file waits in the outbox until you go online.");
+    QCOMPARE(statusIn(m_alice.file("alice-started-offline.json"), "logo.png"),
              QString("Status: Waiting to upload"));
-    QVERIFY2(m_commandLine.contains("From the outbox: Saved 1 file to Common Space (0 new, 1 "
-                                    "changed)."),
-             qPrintable(m_commandLine.join('\n')));
-    QCOMPARE(probe.objectTitled("logo.png").value("revision").toString().toInt(),
-             logoRevision + 1);
+    expectSaid("From the outbox: Saved 1 file to Common Space (0 new, 1 changed).");
+    QCOMPARE(revisionOf(probe, "logo.png"), logoRevision + 1);
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
@@ -755,7 +739,7 @@ void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
             {"_UITRIGGER ID_AUREX_LOGINOUT", "_UIWAITGONE aurexWidget 30",
              "_UISNAPSHOT alice-signed-out.json"},
             "alice-signed-out.png");
-    QVERIFY(m_commandLine.contains("Signed out of the AUREX Platform."));
+    expectSaid("Signed out of the AUREX Platform.");
     const WidgetSnapshotFile signedOut(m_alice.file("alice-signed-out.json"));
     QCOMPARE(signedOut.find("ID_AUREX_LOGINOUT").value("text").toString(),
              QString("Sign In to AUREX Platform"));
@@ -768,4 +752,3 @@ void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
 
 QTEST_GUILESS_MAIN(TestTwoUsers)
 #include "tst_twousers.moc"
-
