@@ -1,5 +1,6 @@
-// The module object listening to the host: the host's own commands and documents drive it, and
-// what it changes is read back from the file database, the session and the host.
+// The module object in the host: its commands run through the host's command stack, the host's
+// own commands and documents drive it, and what it changes is read back from the file
+// database, the session, the host's menus and its command line.
 
 #include "hostenvironment.h"
 #include "testhome.h"
@@ -7,7 +8,6 @@
 #include "module/lxaurexreactor.h"
 #include "module/menubuilder.h"
 #include "session/showaurextaskpane.h"
-#include "session/signedin.h"
 #include "workingcopy/filedatabase.h"
 
 #include <commandprocessor.h>
@@ -17,13 +17,17 @@
 #include <referencecommands.h>
 
 #include <cfxeditorreactor.h>
+#include <cfxsystemservices.h>
 #include <odedcommand.h>
+#include <odedcommandcontext.h>
+#include <odedcommandstack.h>
 #include <odeditor.h>
 #include <odrxwin32module.h>
 
+#include <QDesktopServices>
 #include <QFile>
 #include <QImage>
-#include <QJsonArray>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -41,6 +45,44 @@ public:
     int execute(OdEdCommandContext *) override { return 5100; }
 };
 
+// Receives what the module hands to the desktop's web browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void openUrl(const QUrl &url) { urls << url; }
+};
+
+// The host's services, with what is written on the command line kept for the test.
+class CommandLineRecorder : public CFxSystemServices
+{
+public:
+    CommandLineRecorder() : m_host(GetFxSystemServices()) { SetFxSystemServices(this); }
+    ~CommandLineRecorder() override { SetFxSystemServices(m_host); }
+    CFxDocumentManager *GetDocumentManager() override { return m_host->GetDocumentManager(); }
+    CFxDockingPaneManager *GetDockingPaneManager() override
+    {
+        return m_host->GetDockingPaneManager();
+    }
+    CFxUiCustomizationManager *GetUiCustomizationManager() override
+    {
+        return m_host->GetUiCustomizationManager();
+    }
+    OdDbHostAppServices *GetHostAppServices() override { return m_host->GetHostAppServices(); }
+    int GetUILanguage() const override { return m_host->GetUILanguage(); }
+    QWidget *GetMainWindow() override { return m_host->GetMainWindow(); }
+    void WriteMessage(const CFxString &text) override { lines << text.toQString(); }
+
+    QStringList lines;
+
+private:
+    CFxSystemServices *m_host;
+};
+
 } // namespace
 
 class TestLxAurexReactor : public QObject
@@ -52,11 +94,14 @@ private slots:
     {
         QVERIFY(m_home.isValid());
         m_home.applyToProcess();
+        QDir::setCurrent(m_home.path());
         m_host = std::make_unique<HostEnvironment>();
         m_files = std::make_unique<FileCommands>(m_host->documents());
-        m_references = std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
+        m_references =
+            std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
         m_module = new TestModule(nullptr);
         m_module->initApp();
+        MenuBuilder::buildAtViewCreation();
         QFile blank(":/host/templates/newdrawing.dxf");
         QVERIFY(blank.open(QIODevice::ReadOnly));
         const QByteArray drawing = blank.readAll();
@@ -70,8 +115,7 @@ private slots:
     void cleanupTestCase()
     {
         m_host->documents()->closeAll();
-        m_module->uninitApp();
-        m_module->deleteModuleObject();
+        unload();
     }
 
     void cleanup()
@@ -80,6 +124,64 @@ private slots:
         m_host->documents()->closeAll();
         ShowAurexTaskPane::instance()->setLauncherOpenPending(false);
         ShowAurexTaskPane::instance()->endSession();
+    }
+
+    // Signed out, a gated command asks first: the welcome box without a server, else the
+    // sign-in dialog; closing either opens nothing. Signed in, save shows its dialog at once.
+    void commandsAskToSignInFirst_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<bool>("signedIn");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("open without a server")
+            << "_AurexOpen" << QByteArray() << false << "LaunchMessageBox";
+        QTest::newRow("save without a server")
+            << "_AurexSave" << QByteArray() << false << "LaunchMessageBox";
+        QTest::newRow("open, sign-in cancelled")
+            << "_AurexOpen" << QByteArray("http://127.0.0.1:1/vaultis") << false << "CSLoginDialog";
+        QTest::newRow("save, signed in")
+            << "_AurexSave" << QByteArray() << true << "SaveToCSDialog";
+    }
+
+    void commandsAskToSignInFirst()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, server);
+        QFETCH(bool, signedIn);
+        QFETCH(QString, shown);
+        QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"" + server + "\"/></r>"));
+        if (signedIn)
+            ShowAurexTaskPane::instance()->startSession(QString());
+        QStringList seen;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&seen] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            seen << QString::fromLatin1(modal->metaObject()->className());
+            // A single drawing's save has nothing to apply to all.
+            if (auto *applyToAll = modal->findChild<QWidget *>("ApplyToAllPushButton"))
+                seen << (applyToAll->isHidden() ? "one drawing" : "apply to all");
+            modal->close();
+        });
+        closer.start(20);
+        QCOMPARE(run(command), RTNORM);
+        QTRY_VERIFY(!seen.isEmpty() && !QApplication::activeModalWidget());
+        QCOMPARE(seen, signedIn ? QStringList({ shown, "one drawing" }) : QStringList({ shown }));
+        for (QWidget *window : QApplication::topLevelWidgets())
+            QVERIFY(!window->isVisible() || window->objectName() != "OpenFromCSDialogClass");
+    }
+
+    void dashboardOpensWhileSignedOut()
+    {
+        QVERIFY(m_home.writeAppsInfo("<apps><app><id>XHUBDECK_AP</id><launchInfos>"
+                                     "http://127.0.0.1:8/dashboard</launchInfos></app></apps>"));
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("http", &catcher, "openUrl");
+        QCOMPARE(run("_LaunchHubdeck"), RTNORM);
+        QDesktopServices::unsetUrlHandler("http");
+        QCOMPARE(catcher.urls, QList<QUrl>({ QUrl("http://127.0.0.1:8/dashboard") }));
     }
 
     // Each row opens a.dwg, then runs its steps: host command lines, "save a" (a save that is
@@ -97,12 +199,15 @@ private slots:
             << QStringList { "save a", "_SAVEAS b.dwg" } << 1 << QStringList { "b.dwg" };
         QTest::newRow("_save of another module is not watched")
             << QStringList { "save a", "ended _save" } << 0 << QStringList();
-        QTest::newRow("file without an entry") << QStringList { "_SAVEAS new.dwg" } << 1 << QStringList();
+        QTest::newRow("file without an entry")
+            << QStringList { "_SAVEAS new.dwg" } << 1 << QStringList();
         QTest::newRow("_ATTACHIMAGE") << QStringList { "save a", "_ATTACHIMAGE logo.png 2" } << 1
                                       << QStringList();
         QTest::newRow("_ATTACHDRAWING, _DETACHDRAWING")
-            << QStringList { "_ATTACHDRAWING b.dwg part", "_DETACHDRAWING part" } << 2 << QStringList();
-        QTest::newRow("_OPEN is not watched") << QStringList { "_OPEN a.dwg" } << 0 << QStringList();
+            << QStringList { "_ATTACHDRAWING b.dwg part", "_DETACHDRAWING part" } << 2
+            << QStringList();
+        QTest::newRow("_OPEN is not watched")
+            << QStringList { "_OPEN a.dwg" } << 0 << QStringList();
     }
 
     void commandWatch()
@@ -123,7 +228,8 @@ private slots:
         const QByteArray before = databaseFile.readAll();
         databaseFile.close();
         QVERIFY(m_host->documents()->OpenDocument(m_home.filePath("a.dwg")));
-        QSignalSpy refreshed(ShowAurexTaskPane::instance(), &ShowAurexTaskPane::DocumentActivatedSignal);
+        QSignalSpy refreshed(ShowAurexTaskPane::instance(),
+                             &ShowAurexTaskPane::DocumentActivatedSignal);
 
         CommandProcessor processor;
         LowerCaseSave lowerCaseSave;
@@ -144,7 +250,8 @@ private slots:
             QCOMPARE(database.isLocallyModified(key), QString(marked ? "true" : "false"));
             QCOMPARE(database.updateStamp(key), QString(marked ? "" : "2026/01/02@03:04:05:GMT"));
         }
-        QCOMPARE(database.updateStamp(FileDatabase::keyForPath(m_home.filePath("new.dwg"))), QString("-1"));
+        const QString newKey = FileDatabase::keyForPath(m_home.filePath("new.dwg"));
+        QCOMPARE(database.updateStamp(newKey), QString("-1"));
         if (markedChanged.isEmpty()) {
             QVERIFY(databaseFile.open(QIODevice::ReadOnly));
             QCOMPARE(databaseFile.readAll(), before);
@@ -179,8 +286,6 @@ private slots:
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
         if (signedIn)
             session->startSession(QString());
-        else
-            session->endSession();
         // As the launcher start-up leaves it, with the other separator.
         session->setLauncherModelPath(QString(m_home.filePath("a.dwg")).replace('/', '\\'));
         session->setLauncherOpenPending(true);
@@ -202,7 +307,6 @@ private slots:
 
     void closingTheMainWindowWithdrawsTheMenus()
     {
-        MenuBuilder::buildAtViewCreation();
         const int popups = uiText().count("\"ID_AUREX\"");
         QVERIFY(popups > 0);
         QVERIFY(uiText().contains("_LX_AurexPlatformRibbonID"));
@@ -211,7 +315,48 @@ private slots:
         QVERIFY(!uiText().contains("_LX_AurexPlatformRibbonID"));
     }
 
+    // Runs last: the module unloads. A file database found unreadable is told on the command
+    // line while the module is loaded; once it is gone, nothing of it is called any more.
+    void fileDatabaseNoticesEndWhenTheModuleUnloads()
+    {
+        CommandLineRecorder commandLine;
+        readUnreadableDatabase();
+        QTRY_COMPARE(commandLine.lines.size(), 1);
+        QVERIFY2(commandLine.lines.first().startsWith("The file database "),
+                 qPrintable(commandLine.lines.first()));
+        unload();
+        readUnreadableDatabase();
+        QTest::qWait(50);
+        QCOMPARE(commandLine.lines.size(), 1);
+    }
+
 private:
+    // Runs a command as the host does when it is typed alone.
+    static int run(const QString &name)
+    {
+        OdEdCommandContext context;
+        return odedRegCmds()->executeCommand(OdString(name.toStdWString()), &context);
+    }
+
+    void unload()
+    {
+        if (!m_module)
+            return;
+        m_module->uninitApp();
+        m_module->deleteModuleObject();
+        m_module = nullptr;
+    }
+
+    // Reads a tenant's file database that is not one: it is put aside and the user told.
+    static void readUnreadableDatabase()
+    {
+        QFile file(FileDatabase::locationFor("unreadable"));
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("<filedb><file") > 0);
+        file.close();
+        QVERIFY(!FileDatabase("unreadable").errorString().isEmpty());
+    }
+
     // The command line with its first argument, a file name, in the test's home.
     QString inHome(const QString &line) const
     {

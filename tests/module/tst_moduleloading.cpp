@@ -40,8 +40,8 @@ private slots:
                                                    "_AurexWorkOffline" }));
         QCOMPARE(odedEditor()->reactors().size(), reactorsBefore + 1);
         QVERIFY(module->module()->sysData());
-        QCOMPARE(QFileInfo(QString::fromStdWString(module->module()->moduleName().wstring())).canonicalFilePath(),
-                 QFileInfo(AUREX_MODULE_FILE).canonicalFilePath());
+        const QString name = QString::fromStdWString(module->module()->moduleName().wstring());
+        QCOMPARE(QFileInfo(name).canonicalFilePath(), QFileInfo(AUREX_MODULE_FILE).canonicalFilePath());
 
         // A second create hands back the same object and leaves the caller's handle alone.
         QLibrary library(AUREX_MODULE_FILE);
@@ -64,7 +64,7 @@ private slots:
         QLibrary library(AUREX_MODULE_FILE);
         QVERIFY(library.load());
         // Before any view exists there is no pane: showing does nothing.
-        struct { void *reserved; QWidget *pane; QWidget *container; } blank { nullptr, nullptr, nullptr };
+        struct { void *reserved; QWidget *pane; QWidget *container; } blank {};
         auto show = reinterpret_cast<void (*)(void *)>(
             library.resolve("_ZN11LxAurexView15showLxAurexViewEv"));
         QVERIFY(show);
