@@ -2,10 +2,9 @@
 // tenant's file database, one use of the database each, as a download worker does.
 // filedbwriter TENANT --hold: keeps the tenant's file database in use, says "held" on standard
 // output, and ends when standard input closes.
-#include "workingcopy/filedatabase.h"
+#include "workingcopytesthome.h"
 
 #include <QCoreApplication>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -26,17 +25,8 @@ int main(int argc, char *argv[])
         }
         return 0;
     }
-    const QString prefix = args.at(2);
-    const int count = args.at(3).toInt();
-    for (int i = 0; i < count; ++i) {
-        const QString name = QStringLiteral("%1-%2").arg(prefix).arg(i);
-        FileDatabase database(args.at(1));
-        database.recordExchange("/projects/" + name + ".dwg", QString(), name,
-                                "2024/01/01@00:00:00:GMT", "ACAD Drawing");
-        if (!database.save()) {
-            std::fprintf(stderr, "%s\n", qPrintable(database.errorString()));
-            return 1;
-        }
-    }
-    return 0;
+    const QString error = recordDownloads(args.at(1), args.at(2), args.at(3).toInt());
+    if (!error.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+    return error.isEmpty() ? 0 : 1;
 }

@@ -38,6 +38,17 @@ FzFileInfo *addResult(RecordList &records, const QString &title)
     return records.add(std::move(record));
 }
 
+// The given fields of a request, separated by spaces; "" for no request.
+QString fields(const FzFileInfo *request, std::initializer_list<const char *> keys)
+{
+    QStringList values;
+    for (const char *key : keys) {
+        if (request)
+            values.append(recordProperty(*request, key));
+    }
+    return values.join(' ');
+}
+
 } // namespace
 
 class TestWorkingCopyRules : public QObject
@@ -52,7 +63,6 @@ private slots:
     void prepareDownloadMarksLocalCopies();
     void requestsForLocalCopies_data();
     void requestsForLocalCopies();
-    void requestsLeaveOutUnknownCopies();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -137,55 +147,37 @@ void TestWorkingCopyRules::requestsForLocalCopies_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<RequestType>("type");
-    QTest::addColumn<QString>("expectedName");
-    QTest::addColumn<QString>("expectedType");
-    QTest::addColumn<QString>("expectedCadType");
+    QTest::addColumn<QString>("byName"); // name, revision, type and CAD type; "" for none
+    QTest::addColumn<QString>("byId");   // platform id and name; "" for none
 
     QTest::newRow("drawing by suffix") << "\\projects\\Plan.dwg" << RequestType::BySuffix
-                                       << "prd-1" << "ACAD Drawing" << "assembly";
-    QTest::newRow("image by suffix") << "/projects/logo.png" << RequestType::BySuffix << "prd-3"
-                                     << "ACAD Insert" << "insertedobject";
+                                       << "prd-1 --- ACAD Drawing assembly" << "V1 Plan";
+    QTest::newRow("image by suffix") << "/projects/logo.png" << RequestType::BySuffix
+                                     << "prd-3 --- ACAD Insert insertedobject" << "V3 logo";
     QTest::newRow("image sent as a drawing") << "/projects/logo.png" << RequestType::Drawing
-                                             << "prd-3" << "ACAD Drawing" << "assembly";
-    QTest::newRow("unknown copy") << "/projects/new.dwg" << RequestType::BySuffix << "" << ""
-                                  << "";
+                                             << "prd-3 --- ACAD Drawing assembly" << "V3 logo";
+    QTest::newRow("unknown copy") << "/projects/new.dwg" << RequestType::BySuffix << "" << "";
     QTest::newRow("entry without a name") << "/projects/unnamed.dwg" << RequestType::BySuffix
-                                          << "" << "" << "";
+                                          << "" << " unnamed";
 }
 
 void TestWorkingCopyRules::requestsForLocalCopies()
 {
     QFETCH(QString, path);
     QFETCH(RequestType, type);
-    QFETCH(QString, expectedName);
-    QFETCH(QString, expectedType);
-    QFETCH(QString, expectedCadType);
+    QFETCH(QString, byName);
+    QFETCH(QString, byId);
 
     const FileDatabase database(kTenant);
-    const std::unique_ptr<FzFileInfo> request = nameRequestForLocalCopy(database, path, type);
-    QCOMPARE(request != nullptr, !expectedName.isEmpty());
-    if (!request)
-        return;
-    QCOMPARE(recordProperty(*request, "name"), expectedName);
-    QCOMPARE(recordProperty(*request, "revision"), QString("---"));
-    QCOMPARE(recordProperty(*request, "type"), expectedType);
-    QCOMPARE(recordProperty(*request, "cadtype"), expectedCadType);
-}
-
-void TestWorkingCopyRules::requestsLeaveOutUnknownCopies()
-{
-    const FileDatabase database(kTenant);
-    const RecordList requests = detailRequestsForLocalCopies(
-        database, {"/projects/logo.png", "/projects/new.dwg", "/projects/Plan.dwg", "/projects/unnamed.dwg"});
-    QCOMPARE(requests.size(), std::size_t(2));
-    QCOMPARE(recordProperty(*requests.at(0), "name"), QString("prd-3"));
-    QCOMPARE(recordProperty(*requests.at(1), "name"), QString("prd-1"));
-    const std::unique_ptr<FzFileInfo> byId =
-        identityRequestForLocalCopy(database, "\\projects\\Plan.dwg");
-    QVERIFY(byId);
-    QCOMPARE(recordProperty(*byId, "phid"), QString("V1"));
-    QCOMPARE(recordProperty(*byId, "name"), QString("Plan"));
-    QVERIFY(!identityRequestForLocalCopy(database, "/projects/new.dwg"));
+    QCOMPARE(fields(nameRequestForLocalCopy(database, path, type).get(),
+                    {"name", "revision", "type", "cadtype"}),
+             byName);
+    QCOMPARE(fields(identityRequestForLocalCopy(database, path).get(), {"phid", "name"}), byId);
+    // Detail requests are asked by suffix for the known copies only.
+    const RecordList details = detailRequestsForLocalCopies(database, {"/projects/new.dwg", path});
+    QCOMPARE(details.size(), std::size_t(byName.isEmpty() ? 0 : 1));
+    if (type == RequestType::BySuffix && !byName.isEmpty())
+        QCOMPARE(fields(details.at(0), {"name", "revision", "type", "cadtype"}), byName);
 }
 
 QTEST_GUILESS_MAIN(TestWorkingCopyRules)

@@ -14,7 +14,8 @@ QString dump(const std::vector<XmlNode> &nodes, int depth = 0)
 {
     QString out;
     for (const XmlNode &node : nodes) {
-        out += QString(depth, ' ') + QString::number(node.kind) + ' ' + node.name + '|' + node.value;
+        out += QString(depth, ' ') + QString::number(node.kind) + ' ' + node.name + '|'
+            + node.value;
         for (const auto &attribute : node.attributes())
             out += ' ' + attribute.first + "=[" + attribute.second + ']';
         out += '\n' + dump(node.children, depth + 1);
@@ -34,66 +35,58 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("ownReaderReads");
         QTest::addColumn<bool>("wellFormed");
+        const auto bothRead = [](const char *name, const char *bytes) {
+            QTest::newRow(name) << QByteArray(bytes) << true << true;
+        };
+        const auto generalOnly = [](const char *name, const char *bytes) {
+            QTest::newRow(name) << QByteArray(bytes) << false << true;
+        };
+        const auto neitherReads = [](const char *name, const char *bytes) {
+            QTest::newRow(name) << QByteArray(bytes) << false << false;
+        };
 
-        QTest::newRow("as the database writes it")
-            << QByteArray("<?xml version='1.0' encoding='UTF-8'?>\n<files>\n"
-                          " <file path=\"/a.dwg\" vaultisid=\"\" name=\"A\"/>\n"
-                          " <file path=\"/b.dwg\" name=\"B\"/>\n</files>\n")
-            << true << true;
-        QTest::newRow("declaration in double quotes with standalone")
-            << QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\" ?><files/>")
-            << true << true;
-        QTest::newRow("no declaration, spaces inside tags")
-            << QByteArray("\n<files >\r\n<file  path = '/a' name=\"x\" ></file >\n</files\t>")
-            << true << true;
-        QTest::newRow("nested elements")
-            << QByteArray("<files><group a='1'><file path='/deep'/></group><file/></files>")
-            << true << true;
-        QTest::newRow("entity and character references")
-            << QByteArray("<files v=\"&amp;&lt;&gt;&quot;&apos;&#10;&#x9;&#13;&#x1F642;&#233;\" "
-                          "w='\"&gt;'/>")
-            << true << true;
-        QTest::newRow("UTF-8 of two, three and four bytes")
-            << QByteArray("<files path=\"/Pl\xC3\xA4ne/\xCE\xA9/\xF0\x9F\x99\x82.dwg\"/>") << true
-            << true;
+        bothRead("as the database writes it",
+                 "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n"
+                 " <file path=\"/a.dwg\" vaultisid=\"\" name=\"A\"/>\n"
+                 " <file path=\"/b.dwg\" name=\"B\"/>\n</files>\n");
+        bothRead("declaration in double quotes with standalone",
+                 "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\" ?><files/>");
+        bothRead("no declaration, spaces inside tags",
+                 "\n<files >\r\n<file  path = '/a' name=\"x\" ></file >\n</files\t>");
+        bothRead("nested elements",
+                 "<files><group a='1'><file path='/deep'/></group><file/></files>");
+        bothRead("entity and character references",
+                 "<files v=\"&amp;&lt;&gt;&quot;&apos;&#10;&#x9;&#13;&#x1F642;&#233;\""
+                 " w='\"&gt;'/>");
+        bothRead("UTF-8 of two, three and four bytes",
+                 "<files path=\"/Pl\xC3\xA4ne/\xCE\xA9/\xF0\x9F\x99\x82.dwg\"/>");
 
-        QTest::newRow("comment") << QByteArray("<files><!-- kept --></files>") << false << true;
-        QTest::newRow("text") << QByteArray("<files>text</files>") << false << true;
-        QTest::newRow("namespace prefix")
-            << QByteArray("<files xmlns:x='urn:x' x:a='1'/>") << false << true;
-        QTest::newRow("tab typed into a value") << QByteArray("<files a='x\ty'/>") << false << true;
-        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF<files/>") << false << true;
-        QTest::newRow("Latin-1 declared")
-            << QByteArray("<?xml version='1.0' encoding='ISO-8859-1'?><files a='\xE4'/>") << false
-            << true;
-        QTest::newRow("document type")
-            << QByteArray("<!DOCTYPE files><files/>") << false << true;
+        generalOnly("comment", "<files><!-- kept --></files>");
+        generalOnly("text", "<files>text</files>");
+        generalOnly("namespace prefix", "<files xmlns:x='urn:x' x:a='1'/>");
+        generalOnly("tab typed into a value", "<files a='x\ty'/>");
+        generalOnly("byte-order mark", "\xEF\xBB\xBF<files/>");
+        generalOnly("Latin-1 declared",
+                    "<?xml version='1.0' encoding='ISO-8859-1'?><files a='\xE4'/>");
+        generalOnly("document type", "<!DOCTYPE files><files/>");
 
-        QTest::newRow("end tag of another element")
-            << QByteArray("<files><file></files></file>") << false << false;
-        QTest::newRow("end tag that only starts alike")
-            << QByteArray("<files><file></fil></file></files>") << false << false;
-        QTest::newRow("attribute twice") << QByteArray("<files a='1' a='2'/>") << false << false;
-        QTest::newRow("attributes without space between")
-            << QByteArray("<files a='1'b='2'/>") << false << false;
-        QTest::newRow("< in a value") << QByteArray("<files a='<'/>") << false << false;
-        QTest::newRow("unclosed value") << QByteArray("<files a='1/>") << false << false;
-        QTest::newRow("undeclared entity") << QByteArray("<files a='&nbsp;'/>") << false << false;
-        QTest::newRow("reference to a control character")
-            << QByteArray("<files a='&#1;'/>") << false << false;
-        QTest::newRow("reference beyond Unicode")
-            << QByteArray("<files a='&#x110000;'/>") << false << false;
-        QTest::newRow("reference without digits") << QByteArray("<files a='&#x;'/>") << false << false;
-        QTest::newRow("cut off while written")
-            << QByteArray("<?xml version='1.0' encoding='UTF-8'?>\n<files>\n <file path=\"/a")
-            << false << false;
-        QTest::newRow("unclosed root") << QByteArray("<files><file/>") << false << false;
-        QTest::newRow("second root") << QByteArray("<files/><files/>") << false << false;
-        QTest::newRow("declaration after white space")
-            << QByteArray(" <?xml version='1.0'?><files/>") << false << false;
-        QTest::newRow("declaration without version")
-            << QByteArray("<?xml encoding='UTF-8'?><files/>") << false << false;
-        QTest::newRow("empty") << QByteArray() << false << false;
+        neitherReads("end tag of another element", "<files><file></files></file>");
+        neitherReads("end tag that only starts alike", "<files><file></fil></file></files>");
+        neitherReads("attribute twice", "<files a='1' a='2'/>");
+        neitherReads("attributes without space between", "<files a='1'b='2'/>");
+        neitherReads("< in a value", "<files a='<'/>");
+        neitherReads("unclosed value", "<files a='1/>");
+        neitherReads("undeclared entity", "<files a='&nbsp;'/>");
+        neitherReads("reference to a control character", "<files a='&#1;'/>");
+        neitherReads("reference beyond Unicode", "<files a='&#x110000;'/>");
+        neitherReads("reference without digits", "<files a='&#x;'/>");
+        neitherReads("cut off while written",
+                     "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n <file path=\"/a");
+        neitherReads("unclosed root", "<files><file/>");
+        neitherReads("second root", "<files/><files/>");
+        neitherReads("declaration after white space", " <?xml version='1.0'?><files/>");
+        neitherReads("declaration without version", "<?xml encoding='UTF-8'?><files/>");
+        neitherReads("empty", "");
     }
 
     void sameTreeOrDeclined()
