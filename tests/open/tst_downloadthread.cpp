@@ -1,6 +1,6 @@
-// The download job against a platform that drops the connection, hangs or is cancelled: a
-// download that does not complete leaves the download folder and the file database exactly
-// as they were, and one that completes replaces and records every file.
+// The download job against a platform that drops the connection, hangs (and times out) or is
+// cancelled: a download that does not complete leaves the download folder and the file
+// database exactly as they were, and one that completes replaces and records every file.
 
 #include "docpicture.h"
 #include "open/downloadthread.h"
@@ -57,7 +57,6 @@ private slots:
     void stoppedDownloadLeavesFolderAndDatabaseAsBefore_data();
     void stoppedDownloadLeavesFolderAndDatabaseAsBefore();
     void completedDownloadReplacesAndRecordsEveryFile();
-    void hangingPlatformTimesOutOrIsCancelledAtOnce();
     void tooLittleSpaceIsSaidBeforeAnythingComes();
     void leftoversOfStoppedProgramsAreRemoved();
 
@@ -130,31 +129,38 @@ void TestDownloadThread::finish(DownloadThread *job)
 void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore_data()
 {
     QTest::addColumn<qint64>("failAtByte");
-    QTest::addColumn<qint64>("cancelAtByte");
-    QTest::addColumn<bool>("cancelled");
+    QTest::addColumn<qint64>("hangAtByte");
+    QTest::addColumn<int>("error"); // of a hang: the user's Cancel or no progress for a while
     // The files go in list order: deck.dwg (3000 bytes), site.png (2500), notes.pdf (1500).
-    QTest::newRow("dropped before the first byte") << qint64(0) << qint64(-1) << false;
-    QTest::newRow("dropped inside the first file") << qint64(1800) << qint64(-1) << false;
-    QTest::newRow("dropped inside the last file") << qint64(6200) << qint64(-1) << false;
-    QTest::newRow("cancelled inside the second file") << qint64(-1) << qint64(3500) << true;
-    QTest::newRow("cancelled inside the last file") << qint64(-1) << qint64(6500) << true;
+    const int dropped = AurexJob::WorkError;
+    QTest::newRow("dropped before the first byte") << qint64(0) << qint64(-1) << dropped;
+    QTest::newRow("dropped inside the first file") << qint64(1800) << qint64(-1) << dropped;
+    QTest::newRow("dropped inside the last file") << qint64(6200) << qint64(-1) << dropped;
+    QTest::newRow("cancelled inside the second file")
+        << qint64(-1) << qint64(3500) << int(AurexJob::KilledError);
+    QTest::newRow("cancelled inside the last file")
+        << qint64(-1) << qint64(6500) << int(AurexJob::KilledError);
+    QTest::newRow("timed out before the first byte")
+        << qint64(-1) << qint64(0) << int(AurexJob::TimedOutError);
 }
 
 void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore()
 {
     QFETCH(qint64, failAtByte);
-    QFETCH(qint64, cancelAtByte);
-    QFETCH(bool, cancelled);
+    QFETCH(qint64, hangAtByte);
+    QFETCH(int, error);
     const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
     const QByteArray databaseBefore = fileBytes(FileDatabase::locationFor(QString()));
     QVERIFY(!databaseBefore.isEmpty());
 
     m_platform->failAtByte(failAtByte);
-    m_platform->hangAtByte(cancelAtByte);
+    m_platform->hangAtByte(hangAtByte);
     std::unique_ptr<DownloadThread> job = makeJob();
     QSignalSpy reported(job.get(), &DownloadThread::downloadReported);
+    if (error == AurexJob::TimedOutError)
+        job->setNoProgressTimeout(300);
     job->Download();
-    if (cancelAtByte >= 0) {
+    if (error == AurexJob::KilledError) {
         // The user presses Cancel while the transfer stands at that byte; the box says how far
         // it has come.
         auto *box = TransferProgressDialog::showFor(nullptr, job.get());
@@ -163,14 +169,16 @@ void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore()
         QVERIFY(!box->fileText().isEmpty());
         saveDocPicture(box, "download-progress.png");
         QTest::mouseClick(box->findChild<QPushButton *>("CancelTransferButton"), Qt::LeftButton);
+        // At once, while the platform still hangs.
         QCOMPARE(job->error(), int(AurexJob::KilledError));
     }
     finish(job.get());
 
+    QCOMPARE(job->error(), error);
     QCOMPARE(reported.count(), 1);
     const DownloadReport report = job->report();
     QVERIFY(report.failed);
-    QCOMPARE(report.cancelled, cancelled);
+    QCOMPARE(report.cancelled, error == AurexJob::KilledError);
     QCOMPARE(folderContents(m_folder), folderBefore);
     QCOMPARE(fileBytes(FileDatabase::locationFor(QString())), databaseBefore);
 }
@@ -198,35 +206,6 @@ void TestDownloadThread::completedDownloadReplacesAndRecordsEveryFile()
         QCOMPARE(database.entryValue(key, "name"),
                  recordProperty(*m_platform->recordOf(title), "name"));
     }
-}
-
-void TestDownloadThread::hangingPlatformTimesOutOrIsCancelledAtOnce()
-{
-    const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
-    m_platform->setBehaviour(PlatformDouble::Hang);
-
-    std::unique_ptr<DownloadThread> waiting = makeJob();
-    waiting->setNoProgressTimeout(300);
-    QSignalSpy timedOut(waiting.get(), &AurexJob::result);
-    waiting->Download();
-    QVERIFY(timedOut.wait(10000));
-    QCOMPARE(waiting->error(), int(AurexJob::TimedOutError));
-    QVERIFY(!waiting->errorString().isEmpty());
-    QVERIFY(waiting->report().failed);
-    QVERIFY(waiting->waitForWork(10000));
-
-    m_platform->setBehaviour(PlatformDouble::Hang);
-    std::unique_ptr<DownloadThread> killed = makeJob();
-    QSignalSpy ended(killed.get(), &AurexJob::result);
-    killed->Download();
-    QVERIFY(!killed->waitForWork(50)); // still hanging
-    QVERIFY(killed->kill());
-    // The result comes from kill() itself, while the platform still hangs.
-    QCOMPARE(ended.count(), 1);
-    QCOMPARE(killed->error(), int(AurexJob::KilledError));
-    QVERIFY(killed->report().cancelled);
-    QVERIFY(killed->waitForWork(10000));
-    QCOMPARE(folderContents(m_folder), folderBefore);
 }
 
 void TestDownloadThread::tooLittleSpaceIsSaidBeforeAnythingComes()

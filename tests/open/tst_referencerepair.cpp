@@ -1,8 +1,9 @@
 #include "open/referencerepair.h"
 
 #include <dxftesthelpers.h>
+#include <hostdocumentmanager.h>
+#include <hostenvironment.h>
 
-#include <cfxdocumentmanager.h>
 #include <oddbhostappservices.h>
 
 #include <QJsonArray>
@@ -10,32 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-// The host's open documents, as far as the repair asks: the paths given are open.
-class OpenDocuments : public CFxDocumentManager
-{
-public:
-    explicit OpenDocuments(const QStringList &paths)
-        : m_paths(paths)
-    {
-    }
-    CFxDocument *GetCurrentDocument() const override { return nullptr; }
-    CFxDocument *OpenDocument(const CFxString &) override { return nullptr; }
-    bool CloseDocument(CFxDocument *) override { return false; }
-    CFxDocument *FindDocument(const CFxString &path) const override
-    {
-        QString local = path.toQString();
-        local.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        // Any non-null pointer says "open"; the repair never uses the document.
-        return m_paths.contains(local) ? reinterpret_cast<CFxDocument *>(0x1) : nullptr;
-    }
-    bool ActivateDocument(CFxDocument *) override { return false; }
-    int GetDocumentCount() const override { return 0; }
-    CFxDocument *GetDocumentAt(int) const override { return nullptr; }
-
-private:
-    QStringList m_paths;
-};
 
 const QStringList kBridgeFiles{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf",
                                "logo.png", "load-table.pdf", "deck-photo.png"};
@@ -192,8 +167,9 @@ void TestReferenceRepair::changesNothingButTheStoredPaths()
 void TestReferenceRepair::leavesDrawingsOpenInTheHost()
 {
     download(kBridgeFiles);
-    const OpenDocuments documents({m_folder + "/deck.dwg"});
-    ReferenceRepair repair(&m_services, &documents);
+    HostEnvironment host;
+    QVERIFY(host.documents()->OpenDocument(CFxString(m_folder + "/deck.dwg")));
+    ReferenceRepair repair(&m_services, host.documents());
     QVERIFY(repair.repair(m_folder + "/bridge.dwg", kBridgeFiles, m_folder));
 
     QCOMPARE(DxfTest::readBytes(m_folder + "/deck.dwg"), demoBytes("deck.dwg"));
@@ -226,5 +202,5 @@ void TestReferenceRepair::reportsADrawingItCannotRead()
     QCOMPARE(DxfTest::readBytes(m_folder + "/deck.dwg"), demoBytes("deck.dwg"));
 }
 
-QTEST_GUILESS_MAIN(TestReferenceRepair)
+QTEST_MAIN(TestReferenceRepair)
 #include "tst_referencerepair.moc"
