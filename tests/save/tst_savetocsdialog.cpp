@@ -4,6 +4,7 @@
 
 #include "dxftesthelpers.h"
 #include "hostenvironment.h"
+#include "platformclient.h"
 #include "savetestsupport.h"
 
 #include "connector/connectorplatform.h"
@@ -24,9 +25,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -323,20 +325,16 @@ private slots:
             choose(dialog, other, "Do Not Save");
 
         // Bob saves a version of his own while alice's dialog is open.
-        const QString bobs = folder() + "/bob/bridge.dwg";
-        QVERIFY(DxfTest::copySample("ezdxf/geometry-r2013.dxf", bobs));
-        QCOMPARE(otherUser("bob", {"checkin", names.value(folder() + "/bridge.dwg"), bobs}), 0);
+        PlatformClient bob(m_fixture.platform->serverHost());
+        QCOMPARE(bob.signIn("bob", "bob-demo-pw"), 200);
+        const QJsonObject version{{"parent", -1}, {"title", "bridge.dwg"},
+                                  {"name", names.value(folder() + "/bridge.dwg")},
+                                  {"collabspace", "Common Space"}};
+        QCOMPARE(bob.checkIn({version}, {DxfTest::readBytes(DxfTest::dataPath(
+                                             "ezdxf/geometry-r2013.dxf"))}),
+                 200);
         const PlatformFile afterBob = platformFile("Common Space", "bridge.dwg");
         QCOMPARE(afterBob.modifiedBy, QString("bob"));
-        {
-            // A dialog opened now shows the row red from the start, with whose version it is.
-            SaveToCSDialog later(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
-            settle(later);
-            const SaveTreeItem *top = later.saveSet()->top();
-            QVERIFY(top->hasError);
-            QVERIFY2(top->changedMessage.contains("bob"), qPrintable(top->changedMessage));
-        }
-
         press(dialog, "SavePushButton");
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QTRY_COMPARE(m_errors.size(), 1);
@@ -404,16 +402,6 @@ private:
     static bool editOutsideTheHost(const QString &path)
     {
         return DxfTest::writeBytes(path, "999\nedited elsewhere\n" + DxfTest::readBytes(path));
-    }
-
-    int otherUser(const QString &user, const QStringList &command) const
-    {
-        QProcess process;
-        process.start(QCoreApplication::applicationDirPath() + "/save_other_user",
-                      QStringList({m_fixture.platform->serverHost(), m_fixture.platform->casUrl(),
-                                   user, user + "-demo-pw"})
-                          + command);
-        return process.waitForFinished(60000) ? process.exitCode() : -1;
     }
 
     // The platform's stamp of a file, read through its details.
