@@ -23,22 +23,23 @@ private slots:
     void readsLauncherParameters_data()
     {
         QTest::addColumn<QByteArray>("content"); // empty: no file at all
-        QTest::addColumn<QStringList>("expected"); // server, cookie, space, tenant, model, cas, context
+        // server, cookie, space, tenant, model, cas, context
+        QTest::addColumn<QStringList>("expected");
 
         const QStringList none { "", "", "", "", "", "", "" };
         QTest::newRow("missing file") << QByteArray() << none;
         QTest::newRow("not XML") << QByteArray("ServerUrl=https://srv01/vaultis") << none;
         QTest::newRow("unclosed element") << QByteArray("<a><Params ServerUrl=\"x\"></a>") << none;
         QTest::newRow("nested deep")
-            << QByteArray("<launcher><a><b><Params ServerUrl=\"https://SRV01/vaultis\" CasCookie=\"c\" "
-                          "NamedSpace=\"Common Space\" Tenant=\"acme\" ModelID=\"m1\" "
-                          "PreferredContext=\"true\"/></b></a><x><y><Eenvironment "
+            << QByteArray("<launcher><a><b><Params ServerUrl=\"https://SRV01/vaultis\" "
+                          "CasCookie=\"c\" NamedSpace=\"Common Space\" Tenant=\"acme\" "
+                          "ModelID=\"m1\" PreferredContext=\"true\"/></b></a><x><y><Eenvironment "
                           "TMURMLYER_CAS_URL=\"https://srv01/cas\"/></y></x></launcher>")
             << QStringList { "https://SRV01/vaultis", "c", "Common Space", "acme", "m1",
                              "https://srv01/cas", "true" };
         QTest::newRow("only the first Params counts")
-            << QByteArray("<r><Params ServerUrl=\"first\" Tenant=\"t1\"/><Params ServerUrl=\"second\" "
-                          "CasCookie=\"c2\"/></r>")
+            << QByteArray("<r><Params ServerUrl=\"first\" Tenant=\"t1\"/>"
+                          "<Params ServerUrl=\"second\" CasCookie=\"c2\"/></r>")
             << QStringList { "first", "", "", "t1", "", "", "" };
         QTest::newRow("missing attributes read empty")
             << QByteArray("<r><Params ModelID=\"m\"/><Eenvironment/></r>")
@@ -51,8 +52,8 @@ private slots:
         QFETCH(QStringList, expected);
         QVERIFY(m_home.writeLauncherParams(content));
         const LauncherParams p = readLauncherParams();
-        QCOMPARE(QStringList({ p.serverUrl, p.casCookie, p.namedSpace, p.tenant, p.modelId, p.casUrl,
-                               p.preferredContext }),
+        QCOMPARE(QStringList({ p.serverUrl, p.casCookie, p.namedSpace, p.tenant, p.modelId,
+                               p.casUrl, p.preferredContext }),
                  expected);
     }
 
@@ -62,7 +63,8 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::newRow("https and path removed") << "https://SRV01/vaultis" << "srv01";
         QTest::newRow("capital HTTPS is kept") << "HTTPS://SRV01/vaultis" << "https://srv01";
-        QTest::newRow("plain http stays") << "http://127.0.0.1:8080/vaultis" << "http://127.0.0.1:8080";
+        QTest::newRow("plain http stays")
+            << "http://127.0.0.1:8080/vaultis" << "http://127.0.0.1:8080";
         QTest::newRow("every occurrence") << "https://a/vaultis/vaultis" << "a";
         QTest::newRow("empty") << "" << "";
     }
@@ -82,10 +84,12 @@ private slots:
         QTest::newRow("not XML") << QByteArray("<apps><app>") << "";
         QTest::newRow("dashboard")
             << QByteArray("<apps><app><id>OTHER</id><launchInfos>http://other</launchInfos></app>"
-                          "<app><id>XHUBDECK_AP</id><launchInfos>http://dash/board</launchInfos></app></apps>")
+                          "<app><id>XHUBDECK_AP</id><launchInfos>http://dash/board</launchInfos>"
+                          "</app></apps>")
             << "http://dash/board";
         QTest::newRow("id in lower case does not match")
-            << QByteArray("<apps><app><id>xhubdeck_ap</id><launchInfos>http://low</launchInfos></app></apps>")
+            << QByteArray("<apps><app><id>xhubdeck_ap</id><launchInfos>http://low</launchInfos>"
+                          "</app></apps>")
             << "";
         QTest::newRow("entry without address is skipped")
             << QByteArray("<x><app><id>XHUBDECK_AP</id></app><y><app><id>XHUBDECK_AP</id>"
