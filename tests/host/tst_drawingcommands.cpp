@@ -51,6 +51,18 @@ private:
     }
 };
 
+// The host's documents and drawing commands in this process, for one test.
+struct Host
+{
+    OdDbHostAppServices services;
+    HostDocumentManager documents { &services };
+    FileCommands files { &documents };
+    ReferenceCommands references { &documents, &services };
+    CommandProcessor processor;
+
+    ~Host() { documents.closeAll(); }
+};
+
 } // namespace
 
 class TestDrawingCommands : public QObject
@@ -98,18 +110,13 @@ private slots:
 
     void savingTellsTheEditorBeforeTheCommandEnds()
     {
-        OdDbHostAppServices services;
-        HostDocumentManager documents(&services);
-        FileCommands files(&documents);
-        ReferenceCommands references(&documents, &services);
-        CommandProcessor processor;
+        Host host;
         RecordingReactor reactor;
         odedEditor()->addReactor(&reactor);
-
-        processor.runLine("_OPEN " + path("site.dwg"), false);
-        processor.runLine("_ATTACHIMAGE logo.png", false);
-        processor.runLine("_saveas " + path("copy/site2.dwg"), false);
-        processor.runLine("_SAVEAS " + path("site.dwg/not-a-folder/x.dwg"), false);
+        for (const QString &line : { "_OPEN " + path("site.dwg"), QString("_ATTACHIMAGE logo.png"),
+                                     "_saveas " + path("copy/site2.dwg"),
+                                     "_SAVEAS " + path("site.dwg/not-a-folder/x.dwg") })
+            host.processor.runLine(line, false);
         odedEditor()->removeReactor(&reactor);
 
         const QString copy = path("copy/site2.dwg");
@@ -118,11 +125,11 @@ private slots:
                                             "commandEnded _SAVEAS",
                                             "beginSave " + path("site.dwg/not-a-folder/x.dwg"),
                                             "abortSave", "commandEnded _SAVEAS" }));
-        HostDocument *document = documents.currentDocument();
+        HostDocument *document = host.documents.currentDocument();
         QCOMPARE(document->path(), copy);
         QVERIFY(!document->isModified());
         // A module saves through the kernel's Save: the views hear of it as after _SAVE.
-        QSignalSpy changed(&documents, &HostDocumentManager::documentChanged);
+        QSignalSpy changed(&host.documents, &HostDocumentManager::documentChanged);
         document->setModified();
         QVERIFY(static_cast<CFxDocument *>(document)->Save());
         QCOMPARE(changed.count(), 1);
@@ -130,7 +137,6 @@ private slots:
         // The original stays as it was: only the copy holds the image.
         QCOMPARE(DxfTest::readBytes(path("site.dwg")), DxfTest::readBytes(DxfTest::dataPath("ezdxf/geometry-r2018.dxf")));
         QCOMPARE(DxfTest::ezdxfReport(copy).value("images").toArray(), QJsonArray({ "logo.png" }));
-        documents.closeAll();
     }
 
     void attachingWhatIsNotThereChangesNothing_data()
@@ -147,18 +153,13 @@ private slots:
     {
         QFETCH(QString, line);
         QFETCH(QString, message);
-        OdDbHostAppServices services;
-        HostDocumentManager documents(&services);
-        FileCommands files(&documents);
-        ReferenceCommands references(&documents, &services);
-        CommandProcessor processor;
-        QSignalSpy messages(&processor, &CommandProcessor::message);
-        processor.runLine("_OPEN " + path("site.dwg"), false);
-        processor.runLine(line, false);
-        QVERIFY(!documents.currentDocument()->isModified());
-        QVERIFY2(!messages.isEmpty() && messages.last().at(0).toString().contains(message),
-                 qPrintable(messages.isEmpty() ? QString() : messages.last().at(0).toString()));
-        documents.closeAll();
+        Host host;
+        QSignalSpy messages(&host.processor, &CommandProcessor::message);
+        host.processor.runLine("_OPEN " + path("site.dwg"), false);
+        host.processor.runLine(line, false);
+        QVERIFY(!host.documents.currentDocument()->isModified());
+        const QString said = messages.isEmpty() ? QString() : messages.last().at(0).toString();
+        QVERIFY2(said.contains(message), qPrintable(said));
     }
 
 private:

@@ -30,6 +30,11 @@ private slots:
     void snapshotShowsWhatCommandsChangeAlsoUnderAModalDialog()
     {
         const Run run = runScript({
+            // Comments, menu actions and macros that cancel first run before the dialogs.
+            "; a comment",
+            "_UITRIGGER ID_New",
+            "^C^C_NEW",
+            "_new",
             "_PROBEMODELESS",
             "_UIWAIT ProbeModeless 5",
             "_UISET NameEdit \"Ada Lovelace\"",
@@ -57,11 +62,13 @@ private slots:
         const QJsonObject list = modeless.find("ChoiceList");
         QCOMPARE(list.value("currentIndex").toInt(), 1);
         const QJsonObject beta = list.value("rows").toArray().at(1).toObject();
-        QCOMPARE(beta.value("texts").toArray().at(0).toString(), QString("beta"));
-        QCOMPARE(beta.value("toolTip").toString(), QString("second choice"));
-        QCOMPARE(beta.value("role16").toString(), QString("Beta title"));
-        QCOMPARE(beta.value("role17").toDouble(), 1700000001000.0);
-        QCOMPARE(beta.value("selected").toBool(), true);
+        const QJsonObject expected { { "texts", QJsonArray({ "beta" }) },
+                                     { "toolTip", "second choice" },
+                                     { "role16", "Beta title" },
+                                     { "role17", 1700000001000.0 },
+                                     { "selected", true },
+                                     { "hidden", false } };
+        QVERIFY2(beta == expected, QJsonDocument(beta).toJson().constData());
         // The dialog heard the changes the way it hears a user.
         QCOMPARE(modeless.find("EchoLabel").value("text").toString(),
                  QString("Ada Lovelace, on, beta"));
@@ -75,6 +82,9 @@ private slots:
 
         const WidgetSnapshotFile end(m_home.filePath("end.json"));
         QCOMPARE(end.windowNames(), QStringList({ "LintraMainWindow" }));
+        QCOMPARE(end.find("ID_New").value("text").toString(), QString("New"));
+        QCOMPARE(end.find("DocumentTabs").value("tabs").toVariant().toStringList(),
+                 QStringList({ "Drawing1.dwg", "Drawing2.dwg", "Drawing3.dwg" }));
     }
 
     void failuresAreReportedAndMakeTheExitStatusNonZero_data()
@@ -136,29 +146,16 @@ private slots:
         QVERIFY(clock.elapsed() >= 1500);
     }
 
-    void menuActionsAreTriggeredAndListed()
-    {
-        const QString snapshot = m_home.filePath("menus.json");
-        const Run run = runScript({ "_UITRIGGER ID_New", "_UITRIGGER ID_New" },
-                                  { "--print-widgets", snapshot });
-        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
-        const WidgetSnapshotFile json(snapshot);
-        QCOMPARE(json.find("ID_New").value("text").toString(), QString("New"));
-        QCOMPARE(json.find("DocumentTabs").value("tabs").toArray().size(), 2);
-    }
-
 private:
     Run runScript(const QStringList &lines, const QStringList &extra = QStringList())
     {
-        QFile script(m_home.filePath("steps.scr"));
-        if (!script.open(QIODevice::WriteOnly))
+        const QString script = m_home.filePath("steps.scr");
+        if (!m_home.write("steps.scr", lines.join('\n').toUtf8()))
             return Run();
-        script.write(lines.join('\n').toUtf8());
-        script.close();
         QProcess lintra;
         lintra.setProcessEnvironment(m_home.environment());
         lintra.start(LINTRA_BIN, QStringList { "--module-dir", m_home.path(), "--module",
-                                               PROBE_MODULE_FILE, "--script", script.fileName(),
+                                               PROBE_MODULE_FILE, "--script", script,
                                                "--exit" }
                          + extra);
         Run run;

@@ -1,8 +1,6 @@
 // A module for the host's script tests: "_PROBEMODELESS" shows a dialog and returns at once;
 // "_PROBEMODAL" shows one modally and, once it is closed, reports how and with what answer.
 
-#include "probedialog.h"
-
 #include <cfxcommand.h>
 #include <lxodrxmodule.h>
 #include <odedcommandcontext.h>
@@ -10,13 +8,76 @@
 #include <odrxwin32module.h>
 #include <odstaticrxobject.h>
 
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include <functional>
 
 #define PROBE_EXPORT __attribute__((visibility("default")))
 
 namespace {
+
+// A line edit, a check box, a list and two buttons; a label echoes what the user changed, as
+// the widgets' signals report it.
+class ProbeDialog : public QDialog
+{
+public:
+    explicit ProbeDialog(const QString &name)
+    {
+        setObjectName(name);
+        setWindowTitle(name);
+        m_name->setObjectName(QStringLiteral("NameEdit"));
+        m_agree->setObjectName(QStringLiteral("AgreeCheck"));
+        m_choices->setObjectName(QStringLiteral("ChoiceList"));
+        m_echo->setObjectName(QStringLiteral("EchoLabel"));
+        // Rows with a tool tip, a name in role 16 and a time in role 17.
+        const char *const texts[] = { "alpha", "beta", "gamma" };
+        const char *const toolTips[] = { "first choice", "second choice", "third choice" };
+        const char *const names[] = { "Alpha title", "Beta title", "Gamma title" };
+        for (int i = 0; i < 3; ++i) {
+            auto *item = new QListWidgetItem(QString::fromLatin1(texts[i]), m_choices);
+            item->setToolTip(QString::fromLatin1(toolTips[i]));
+            item->setData(16, QString::fromLatin1(names[i]));
+            item->setData(17, qint64(1700000000000) + i * 1000);
+        }
+        auto *buttons = new QDialogButtonBox(this);
+        buttons->addButton(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
+        buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
+        auto *layout = new QVBoxLayout(this);
+        for (QWidget *widget : std::initializer_list<QWidget *>{ m_name, m_agree, m_choices,
+                                                                 m_echo, buttons })
+            layout->addWidget(widget);
+        // Only what users do reaches the echo: typing, clicking the box, clicking a row.
+        const auto echo = [this] { m_echo->setText(answer()); };
+        connect(m_name, &QLineEdit::textEdited, this, echo);
+        connect(m_agree, &QCheckBox::clicked, this, echo);
+        connect(m_choices, &QListWidget::itemClicked, this, echo);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    }
+
+    // "name, on/off, row text": what the user entered, for the command that showed the dialog.
+    QString answer() const
+    {
+        const QListWidgetItem *current = m_choices->currentItem();
+        return QStringLiteral("%1, %2, %3")
+            .arg(m_name->text(), m_agree->isChecked() ? QStringLiteral("on") : QStringLiteral("off"),
+                 current ? current->text() : QString());
+    }
+
+private:
+    QLineEdit *m_name = new QLineEdit(this);
+    QCheckBox *m_agree = new QCheckBox(QStringLiteral("Agree"), this);
+    QListWidget *m_choices = new QListWidget(this);
+    QLabel *m_echo = new QLabel(this);
+};
 
 class ProbeCommand : public CFxCommand
 {
