@@ -135,7 +135,10 @@ public:
                 roll < 4 ? Search : roll < 7 ? Details : roll < 9 ? LockAndVersion : CheckInNew;
             QElapsedTimer timer;
             timer.start();
-            const QString failure = perform(operation);
+            const QString failure = operation == Search ? search(drawing())
+                : operation == Details                  ? details()
+                : operation == LockAndVersion           ? lockAndVersion()
+                                                        : checkInNew();
             latencies[operation].push_back(timer.nsecsElapsed() / 1000);
             if (!failure.isEmpty())
                 m_shared.error(QStringLiteral("%1 %2: %3")
@@ -154,17 +157,7 @@ private:
         return m_drawings.at(pick(m_random));
     }
 
-    // Empty when the operation did what it should; the reason otherwise.
-    QString perform(Operation operation)
-    {
-        switch (operation) {
-        case Search: return search(drawing());
-        case Details: return details();
-        case LockAndVersion: return lockAndVersion();
-        default: return checkInNew();
-        }
-    }
-
+    // Each operation returns "" when it did what it should, and the reason otherwise.
     QString search(const QString &title)
     {
         const auto query = record({{"_TypePattern", "*"}, {"_CS", kSpace}, {"_or_title_0", title}});

@@ -310,7 +310,8 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     runHost(m_alice,
             QStringList{"_UISNAPSHOT alice-started.json", "_UITRIGGER ID_AUREX_LOGINOUT",
                         "_UIWAIT CSLoginDialog 20", "_UISET UserLineEdit alice",
-                        "_UISET PasswordLineEdit " + m_alice.password, "_UICLICK LoginPushButton",
+                        "_UISET PasswordLineEdit " + m_alice.password,
+                        "_UISNAPSHOT alice-dialog.json", "_UICLICK LoginPushButton",
                         "_UIWAITGONE CSLoginDialog 30"}
                 + openFromPlatform("bridge", 8)
                 + QStringList{"_ATTACHIMAGE ../Pictures/site-photo.png", "_AurexSave",
@@ -325,6 +326,14 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     QCOMPARE(textIn(m_alice.file("alice-started.json"), "ID_AUREX_LOGINOUT"),
              QString("Sign In to AUREX Platform"));
     QVERIFY(!isShown(WidgetSnapshotFile(m_alice.file("alice-started.json")), "splitterWidget"));
+    const WidgetSnapshotFile dialog(m_alice.file("alice-dialog.json"));
+    QCOMPARE(dialog.find("CSLoginDialog").value("title").toString(), QString("Log in to AUREX"));
+    QCOMPARE(dialog.find("UserLineEdit").value("text").toString(), QString("alice"));
+    // The password typed into the dialog reaches neither the snapshot nor the output.
+    QVERIFY(!readAll(m_alice.file("alice-dialog.json")).contains(m_alice.password.toUtf8()));
+    QVERIFY(!m_commandLine.join('\n').contains(m_alice.password));
+    QCOMPARE(textIn(m_alice.file("alice-saved.json"), "ID_AUREX_LOGINOUT"),
+             QString("Sign Out of AUREX Platform"));
 
     // deck.dwg, locked by bob, put the dialog in error; left out, the rest was saved: the
     // picture, new, and bridge.dwg, which now references it.
