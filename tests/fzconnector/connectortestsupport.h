@@ -5,15 +5,19 @@
 #include "platformprocess.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 // Helpers shared by the connector tests: records built from key/value maps, sign-in against a
-// test platform, and file checksums.
+// test platform, files, their checksums and the memory their transfer takes.
 namespace connectortest {
 
 using Record = std::unique_ptr<FzFileInfo>;
@@ -72,17 +76,68 @@ inline Record find(const QString &title)
     return std::make_unique<FzFileInfo>(*connector()->GetSearchFileAt(0));
 }
 
+// Writes a file of these bytes into folder; its path, or "" when it could not be written.
+inline QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    const QString path = folder + QLatin1Char('/') + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
 // A file's SHA-256 in hex, read in blocks; empty when it cannot be read.
-QByteArray sha256Of(const QString &path);
+inline QByteArray sha256Of(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return QByteArray();
+    return hash.result().toHex();
+}
 
 // A file of that many zero bytes, sparse, so that making it costs no time.
-bool makeSparseFile(const QString &path, qint64 size);
+inline bool makeSparseFile(const QString &path, qint64 size)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.resize(size);
+}
+
 // A record that checks the file in as a new object of the space, under a fresh automatic name.
-Record newFileRecord(const QString &path, const char *space);
+inline Record newFileRecord(const QString &path, const char *space)
+{
+    const Record request = record({{"_count", "1"}});
+    const std::vector<std::string> names = connector()->GetAutoname_Block(request.get());
+    Record out = std::make_unique<FzFileInfo>();
+    out->SetPath(path.toStdString());
+    out->SetTitle(QFileInfo(path).fileName().toStdString());
+    out->SetName(names.empty() ? std::string() : names.front());
+    out->SetProperty("collabspace", space);
+    out->SetProperty("selected", "true");
+    return out;
+}
 
 // This process's peak resident memory since the last resetPeakMemory(), from the kernel.
-qint64 peakMemory();
+inline qint64 peakMemory()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
 // Lowers the peak to the memory in use now; returns that, or -1.
-qint64 resetPeakMemory();
+inline qint64 resetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (!refs.open(QIODevice::WriteOnly) || refs.write("5") != 1)
+        return -1;
+    refs.close();
+    return peakMemory();
+}
 
 } // namespace connectortest

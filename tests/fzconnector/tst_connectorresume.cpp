@@ -1,6 +1,6 @@
 // Transfers through a link that drops every connection half-way: a 200 MB download and a
-// 200 MB check-in each finish by themselves, and the bytes sent after the drop are the half
-// that had not arrived, not the whole file again.
+// 200 MB check-in each finish by themselves, streamed from and to disk, and the bytes sent
+// after the drop are the half that had not arrived, not the whole file again.
 
 #include "connectortestsupport.h"
 #include "linkproxy.h"
@@ -22,19 +22,19 @@ namespace {
 const qint64 kMiB = 1024 * 1024;
 const qint64 kFileBytes = 200 * kMiB;
 
-// Counts what the connector reports as moved; answers whether to go on.
+// Counts what the connector reports as moved from its making until the test's cleanup, and
+// stops the transfer once cancelAt bytes have moved, if that is set.
 struct Observed {
+    Observed()
+    {
+        LintraAurexConnectorWrapper::SetTransferObserver([this](qint64 moved) {
+            const qint64 total = bytes += moved;
+            return cancelAt < 0 || total < cancelAt;
+        });
+    }
     std::atomic<qint64> bytes{0};
     std::atomic<qint64> cancelAt{-1};
 };
-
-void observe(Observed *observed)
-{
-    LintraAurexConnectorWrapper::SetTransferObserver([observed](qint64 bytes) {
-        const qint64 total = observed->bytes += bytes;
-        return observed->cancelAt < 0 || total < observed->cancelAt;
-    });
-}
 
 } // namespace
 
@@ -117,7 +117,6 @@ void TestConnectorResume::droppedTransferGoesOn()
     const QString title = download ? QStringLiteral("quarry-down.dwg")
                                    : QStringLiteral("quarry-up.dwg");
     Observed observed;
-    observe(&observed);
     const LinkProxy::Way way = download ? LinkProxy::ToClient : LinkProxy::ToServer;
     QString original;
     if (download) {
@@ -125,6 +124,8 @@ void TestConnectorResume::droppedTransferGoesOn()
         QVERIFY(!original.isEmpty());
         observed.bytes = 0;
     }
+    const qint64 memoryBefore = resetPeakMemory();
+    QVERIFY(memoryBefore > 0);
     const qint64 before = m_link->bytes(way);
     m_link->cutOnceAt(way, before + kFileBytes / 2);
     const QString back = m_dir.filePath(QStringLiteral("back"));
@@ -142,6 +143,9 @@ void TestConnectorResume::droppedTransferGoesOn()
         QVERIFY(!checkInLargeFile(title).isEmpty());
         QVERIFY(find(title));
     }
+    // A few blocks in memory per transfer, whatever the file's size.
+    const qint64 memoryGrowth = peakMemory() - memoryBefore;
+    QVERIFY2(memoryGrowth < 24 * kMiB, qPrintable(QString::number(memoryGrowth / kMiB)));
     QVERIFY(m_link->hasCut());
     // The half before the cut went once, the other half after it: the file, the few bytes
     // the platform had not stored yet when the connection dropped, and requests and answers.
@@ -174,7 +178,6 @@ void TestConnectorResume::stoppedDownloadLeavesNothing()
     QVERIFY(stored);
     stored->SetProperty("_LOCALDOWNLOADFOLDER", folder.toStdString());
     Observed observed;
-    observe(&observed);
     rlimit before{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
     if (cancelled) {

@@ -1,6 +1,5 @@
 // The connector's writing operations against a real platform: automatic names, check-in of a
-// tree, a large file streamed both ways, locks between two users, delete, and the end of an
-// expired session.
+// tree, locks between two users, delete, and the end of an expired session.
 
 #include "connectortestsupport.h"
 
@@ -16,16 +15,6 @@ using namespace connectortest;
 namespace {
 
 const char kSpace[] = "Common Space";
-const qint64 kMiB = 1024 * 1024;
-
-QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes)
-{
-    const QString path = folder + QLatin1Char('/') + name;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return QString();
-    return path;
-}
 
 // A save tree as the save dialog builds it: records linked to their parents with SetParent.
 class SaveTree
@@ -84,7 +73,6 @@ private slots:
     void autonamesAreFreshEachTime();
     void checkInNewTree();
     void checkInChangesOnlyWhatChanged();
-    void largeFileStreamsFromAndToDisk();
     void lockHeldByOneBlocksTheOther();
     void failingCheckIn_data();
     void failingCheckIn();
@@ -188,34 +176,6 @@ void TestConnectorWrite::checkInChangesOnlyWhatChanged()
     QCOMPARE(valueOf(siteAfter.get(), "revision"), QStringLiteral("2"));
     QCOMPARE(valueOf(siteAfter.get(), "_LockedBy"), QStringLiteral("alice"));
     QCOMPARE(valueOf(siteAfter.get(), "phid"), valueOf(siteBefore.get(), "phid"));
-}
-
-void TestConnectorWrite::largeFileStreamsFromAndToDisk()
-{
-    // Sparse, so that making it costs no time; read back, it is as large as any other file.
-    const QString folder = m_dir.filePath(QStringLiteral("large"));
-    QVERIFY(QDir().mkpath(folder + QStringLiteral("/back")));
-    const QString path = folder + QStringLiteral("/survey.dwg");
-    QVERIFY(makeSparseFile(path, 160 * kMiB));
-    const QByteArray expected = sha256Of(path);
-    const Record survey = newFileRecord(path, kSpace);
-
-    const qint64 before = resetPeakMemory();
-    QVERIFY(before > 0);
-    QVERIFY(connector()->CheckIn(survey.get()));
-    const qint64 checkInGrowth = peakMemory() - before;
-    QCOMPARE(connector()->GetTransactionListSize(), 1);
-    FzFileInfo stored(*connector()->GetTransactionFileAt(0));
-    QCOMPARE(valueOf(&stored, "_sha256").toLatin1(), expected);
-
-    stored.SetProperty("_LOCALDOWNLOADFOLDER", (folder + QStringLiteral("/back")).toStdString());
-    resetPeakMemory();
-    QVERIFY(connector()->Download_Block(std::vector<FzFileInfo *>{&stored}).empty());
-    const qint64 downloadGrowth = peakMemory() - before;
-    QCOMPARE(QFileInfo(folder + QStringLiteral("/back/survey.dwg")).size(), 160 * kMiB);
-    // A few blocks in memory per transfer, whatever the file's size.
-    QVERIFY2(checkInGrowth < 24 * kMiB, qPrintable(QString::number(checkInGrowth / kMiB)));
-    QVERIFY2(downloadGrowth < 24 * kMiB, qPrintable(QString::number(downloadGrowth / kMiB)));
 }
 
 void TestConnectorWrite::lockHeldByOneBlocksTheOther()
