@@ -19,6 +19,9 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+const QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+    | QFileDevice::ReadUser | QFileDevice::WriteUser;
+
 QByteArray request(const QByteArray &modelId)
 {
     return "<FzxOpenModel ModelID=\"" + modelId + "\"/>";
@@ -61,16 +64,11 @@ private slots:
     void init()
     {
         m_opened.clear();
+        m_finished.reset();
         m_server = std::make_unique<lxHttpServer>(
             [this](const QString &modelId) { m_opened << modelId; }, nullptr);
         m_finished = std::make_unique<FinishedConnections>(m_server.get());
         QVERIFY(m_server->isListening());
-    }
-
-    void cleanup()
-    {
-        m_finished.reset();
-        m_server.reset();
     }
 
     void portFileNamesTheLastServerAndIsPrivate()
@@ -84,51 +82,49 @@ private slots:
         lxHttpServer second([](const QString &) {}, nullptr);
         QVERIFY(first.serverPort() != second.serverPort());
         QCOMPARE(readFile(m_portFile), QByteArray::number(second.serverPort()) + "\n");
-        QCOMPARE(int(QFile(m_portFile).permissions()),
-                 int(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
-                     | QFileDevice::WriteUser));
+        QCOMPARE(QFile(m_portFile).permissions(), kOwnerOnly);
     }
 
+    // Each row's connection comes after one that asked for PREVIOUS; a connection that ends
+    // without a request of its own opens the last one understood again.
     void requests_data()
     {
         QTest::addColumn<QList<QByteArray>>("chunks");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("opened");
+        QTest::addColumn<QString>("opened"); // "" when nothing opens
 
-        QTest::newRow("one chunk") << QList<QByteArray> { request("M-1") } << "M-1"
-                                   << QStringList { "M-1" };
+        QTest::newRow("one chunk") << QList<QByteArray> { request("M-1") } << "M-1";
         QTest::newRow("split in three chunks")
-            << QList<QByteArray> { "<?xml version=\"1.0\"?>\n<FzxOpen", "Model ModelID=\"M", "-2\"/>" }
-            << "M-2" << QStringList { "M-2" };
+            << QList<QByteArray> { "<?xml version=\"1.0\"?>\n<FzxOpen", "Model ModelID=\"M",
+                                   "-2\"/>" }
+            << "M-2";
         QTest::newRow("first element anywhere counts")
             << QList<QByteArray> { "<Launch><App/><FzxOpenModel ModelID=\"A\"/>"
                                    "<FzxOpenModel ModelID=\"B\"/></Launch>" }
-            << "A" << QStringList { "A" };
+            << "A";
         QTest::newRow("HTTP headers in front")
             << QList<QByteArray> { "POST /open HTTP/1.1\r\nHost: 127.0.0.1\r\n"
                                    "Content-Type: text/xml\r\n\r\n" + request("H") }
-            << "PREVIOUS" << QStringList { "PREVIOUS" };
-        QTest::newRow("nothing sent") << QList<QByteArray>() << "PREVIOUS" << QStringList { "PREVIOUS" };
+            << "PREVIOUS";
+        QTest::newRow("nothing sent") << QList<QByteArray>() << "PREVIOUS";
         QTest::newRow("element without ModelID")
-            << QList<QByteArray> { "<FzxOpenModel Model=\"X\"></FzxOpenModel>" } << "" << QStringList();
+            << QList<QByteArray> { "<FzxOpenModel Model=\"X\"></FzxOpenModel>" } << "";
         QTest::newRow("whole request, then an unfinished one")
-            << QList<QByteArray> { request("C"), "<FzxOpenModel ModelID=" } << "C" << QStringList { "C" };
+            << QList<QByteArray> { request("C"), "<FzxOpenModel ModelID=" } << "C";
         QTest::newRow("whole request, then another")
-            << QList<QByteArray> { request("D-1"), request("D-2") } << "D-2" << QStringList { "D-2" };
+            << QList<QByteArray> { request("D-1"), request("D-2") } << "D-2";
         QTest::newRow("request with junk after it")
-            << QList<QByteArray> { request("J") + "junk" } << "PREVIOUS" << QStringList { "PREVIOUS" };
+            << QList<QByteArray> { request("J") + "junk" } << "PREVIOUS";
         // Still unfinished when it passes 64 KiB: dropped unread, not even opened at the close.
         QTest::newRow("over the bound")
             << QList<QByteArray> { "<FzxOpenModel ModelID=\"BIG\">" + QByteArray(70 * 1024, ' ')
                                    + "</FzxOpenModel>" }
-            << "PREVIOUS" << QStringList();
+            << "";
     }
 
     void requests()
     {
         QFETCH(QList<QByteArray>, chunks);
-        QFETCH(QString, stored);
-        QFETCH(QStringList, opened);
+        QFETCH(QString, opened);
 
         send({ request("PREVIOUS") });
         QTRY_COMPARE(m_finished->count(), 1);
@@ -137,12 +133,9 @@ private slots:
 
         send(chunks);
         QTRY_COMPARE(m_finished->count(), 2);
-        QCOMPARE(m_server->modelId(), stored);
-        QCOMPARE(m_opened, opened);
+        QCOMPARE(m_opened, opened.isEmpty() ? QStringList() : QStringList { opened });
         // send() saw each chunk in the request file: only its owner may read it.
-        QCOMPARE(int(QFile(m_requestFile).permissions()),
-                 int(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
-                     | QFileDevice::WriteUser));
+        QCOMPARE(QFile(m_requestFile).permissions(), kOwnerOnly);
     }
 
     // Random and broken requests, several connections at a time: the server keeps answering,
@@ -153,25 +146,23 @@ private slots:
         qInfo("seed %u", seed);
         QRandomGenerator random(seed);
         const QByteArray good = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Launch><FzxOpenModel "
-                                "ModelID=\"F-1\" Space=\"s\"><!-- c --><![CDATA[x]]></FzxOpenModel></Launch>";
-        const int kBatch = 25;
-        const int kConnections = 2000;
-        for (int sent = 0; sent < kConnections; sent += kBatch) {
-            std::vector<std::unique_ptr<QTcpSocket>> clients;
-            for (int i = 0; i < kBatch; ++i) {
-                auto client = std::make_unique<QTcpSocket>();
+                                "ModelID=\"F-1\" Space=\"s\"><!-- c --><![CDATA[x]]>"
+                                "</FzxOpenModel></Launch>";
+        const int kBatches = 80;
+        for (int batch = 1; batch <= kBatches; ++batch) {
+            std::vector<std::unique_ptr<QTcpSocket>> clients(25);
+            for (std::unique_ptr<QTcpSocket> &client : clients) {
+                client = std::make_unique<QTcpSocket>();
                 client->connectToHost(QHostAddress::LocalHost, m_server->serverPort());
                 QVERIFY(client->waitForConnected(5000));
                 client->write(fuzzed(good, random));
-                client->flush();
                 client->disconnectFromHost();
-                clients.push_back(std::move(client));
             }
-            QTRY_COMPARE_WITH_TIMEOUT(m_finished->count(), sent + kBatch, 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_finished->count(), batch * 25, 20000);
         }
         m_opened.clear();
         send({ request("AFTER") });
-        QTRY_COMPARE(m_finished->count(), kConnections + 1);
+        QTRY_COMPARE(m_finished->count(), kBatches * 25 + 1);
         QCOMPARE(m_opened, QStringList { "AFTER" });
     }
 
@@ -187,35 +178,21 @@ private:
             QVERIFY(client.waitForBytesWritten(5000));
             if (chunk.size() < 64 * 1024)
                 QTRY_COMPARE(readFile(m_requestFile), chunk);
+            else // refused: the server closes the connection itself, long before any time-out
+                QTRY_COMPARE_WITH_TIMEOUT(client.state(), QAbstractSocket::UnconnectedState, 2000);
         }
         client.disconnectFromHost();
     }
 
-    // The good request broken in one of several ways, or plain noise.
+    // The good request cut short with a few bytes changed, or a deep nest that never closes.
     static QByteArray fuzzed(QByteArray bytes, QRandomGenerator &random)
     {
-        switch (random.bounded(5)) {
-        case 0: // noise
-            bytes.resize(random.bounded(1, 2048));
-            for (char &c : bytes)
-                c = static_cast<char>(random.bounded(256));
-            return bytes;
-        case 1: // cut short
-            return bytes.left(random.bounded(bytes.size()));
-        case 2: // a deep nest that never closes
+        if (random.bounded(4) == 0)
             return QByteArray("<a>").repeated(random.bounded(1, 8000));
-        default: // a few bytes changed, added or removed
-            for (int i = random.bounded(1, 6); i > 0; --i) {
-                const int at = random.bounded(bytes.size());
-                const char c = "<>\"=/&;![]?-x\0\xff"[random.bounded(15)];
-                switch (random.bounded(3)) {
-                case 0: bytes[at] = c; break;
-                case 1: bytes.insert(at, c); break;
-                default: bytes.remove(at, 1); break;
-                }
-            }
-            return bytes;
-        }
+        bytes.truncate(random.bounded(1, bytes.size() + 1));
+        for (int i = random.bounded(6); i > 0; --i)
+            bytes[random.bounded(bytes.size())] = static_cast<char>(random.bounded(256));
+        return bytes;
     }
 
     TestHome m_home;

@@ -3,6 +3,7 @@
 #include "fileitems/imageviewdialog.h"
 #include "fileitems/listviewactionmenu.h"
 #include "fileitems/lxtreewidgetitem.h"
+#include "fileitems/viewwidget.h"
 #include "session/loggingcontroller.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
@@ -42,46 +43,48 @@ private slots:
         m_context = {ConnectorPlatform::shared(), session->tenant(), session->currentUser()};
     }
 
+    // Lock and unlock from the menu of a task pane row or of a tile.
     void lockChangesPlatformAndIcon_data()
     {
         QTest::addColumn<QString>("title");
         QTest::addColumn<bool>("knownLocally");
+        QTest::addColumn<bool>("tile");
         QTest::addColumn<int>("shownState");
         QTest::addColumn<QString>("lockedAfter");
         QTest::addColumn<int>("stateAfter");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("lock a drawing") << "piers.dxf" << true << 3 << "alice" << 1 << false;
-        QTest::newRow("lock an image") << "logo.png" << true << 3 << "alice" << 1 << false;
-        QTest::newRow("unlock my lock") << "piers.dxf" << true << 1 << "" << 3 << false;
+        QTest::newRow("lock a drawing")
+            << "piers.dxf" << true << false << 3 << "alice" << 1 << false;
+        QTest::newRow("lock an image") << "logo.png" << true << false << 3 << "alice" << 1 << false;
+        QTest::newRow("unlock my lock") << "piers.dxf" << true << false << 1 << "" << 3 << false;
+        QTest::newRow("unlock from a tile") << "logo.png" << true << true << 1 << "" << 3 << false;
         // Shown as mine, but bob holds it: the platform refuses and nothing changes.
-        QTest::newRow("unlock another user's lock") << "deck.dwg" << true << 1 << "bob" << 1 << true;
+        QTest::newRow("unlock another user's lock")
+            << "deck.dwg" << true << false << 1 << "bob" << 1 << true;
         QTest::newRow("file the database does not know")
-            << "rebar.dxf" << false << 3 << "" << 3 << false;
+            << "rebar.dxf" << false << false << 3 << "" << 3 << false;
     }
 
     void lockChangesPlatformAndIcon()
     {
         QFETCH(QString, title);
         QFETCH(bool, knownLocally);
+        QFETCH(bool, tile);
         QFETCH(int, shownState);
         QFETCH(QString, lockedAfter);
         QFETCH(int, stateAfter);
         QFETCH(bool, refused);
 
         const QString localPath = m_fixture.home.filePath("work/" + title);
-        if (knownLocally) {
-            // Recorded as a download records it: the platform name and stamp of the file.
-            const QJsonObject object = m_probe->objectTitled(title);
-            FileDatabase database(m_context.tenant);
-            database.recordExchange(FileDatabase::keyForPath(localPath), QString(),
-                                    object.value("name").toString(),
-                                    object.value("_filemodified").toString(),
-                                    object.value("type").toString());
-        }
+        if (knownLocally)
+            recordDownload(title);
         QTreeWidget tree;
         ImageViewDialog row(localPath, new LxTreeWidgetItem(&tree), m_context);
-        row.setLockState(shownState);
-        row.setKnown(true);
+        ViewWidget tileWidget(localPath, m_context);
+        FileItemView *item = tile ? static_cast<FileItemView *>(&tileWidget) : &row;
+        item->setLockState(shownState);
+        item->setKnown(true);
+        ListViewActionMenu *menu = tile ? tileWidget.actionMenu() : row.actionMenu();
 
         // Any message box is answered and counted.
         bool warned = false;
@@ -93,16 +96,15 @@ private slots:
             }
         });
         answer.start(20);
-        row.actionMenu()->lockAction()->trigger();
-        QTRY_VERIFY(!row.actionMenu()->isBusy());
+        menu->lockAction()->trigger();
+        QTRY_VERIFY(!menu->isBusy());
         answer.stop();
 
         QCOMPARE(warned, refused);
         QCOMPARE(m_probe->lockedBy(title), lockedAfter);
-        QCOMPARE(row.lockState(), stateAfter);
-        QCOMPARE(row.actionMenu()->lockState(), stateAfter);
-        QCOMPARE(row.actionMenu()->lockAction()->text(),
-                 stateAfter == NotLocked ? QStringLiteral("Lock") : QStringLiteral("Unlock"));
+        QCOMPARE(tile ? tileWidget.lockState() : row.lockState(), stateAfter);
+        QCOMPARE(menu->lockState(), stateAfter);
+        QCOMPARE(menu->lockAction()->text(), stateAfter == 3 ? QString("Lock") : QString("Unlock"));
     }
 
     // A platform that cannot be reached: the box names the file and why; one that does not
@@ -154,15 +156,7 @@ private slots:
     void signingOutWithLocksOffersToReleaseThem()
     {
         // alice holds piers.dxf, a file of this computer, through another session of hers.
-        const QString localPath = m_fixture.home.filePath("work/piers.dxf");
-        {
-            const QJsonObject object = m_probe->objectTitled("piers.dxf");
-            FileDatabase database(m_context.tenant);
-            database.recordExchange(FileDatabase::keyForPath(localPath), QString(),
-                                    object.value("name").toString(),
-                                    object.value("_filemodified").toString(),
-                                    object.value("type").toString());
-        }
+        recordDownload("piers.dxf");
         PlatformProbe alice(*m_fixture.platform, "alice", "alice-demo-pw");
         QVERIFY(alice.setLocked("piers.dxf", true));
 
@@ -181,13 +175,22 @@ private slots:
         // The platform is asked, the question answered and the lock released in turn.
         QTRY_VERIFY(!signedIn());
         answer.stop();
-
         QVERIFY2(listed.contains("piers.dxf"), qPrintable(listed));
         QCOMPARE(m_probe->lockedBy("piers.dxf"), QString());
-        QVERIFY(!signedIn());
     }
 
 private:
+    // Records work/title in the file database as a download does: its platform name and stamp.
+    void recordDownload(const QString &title)
+    {
+        const QJsonObject object = m_probe->objectTitled(title);
+        FileDatabase database(m_context.tenant);
+        database.recordExchange(FileDatabase::keyForPath(m_fixture.home.filePath("work/" + title)),
+                                QString(), object.value("name").toString(),
+                                object.value("_filemodified").toString(),
+                                object.value("type").toString());
+    }
+
     savetest::Fixture m_fixture;
     std::unique_ptr<PlatformProbe> m_probe;
     FileItemContext m_context;
