@@ -24,8 +24,6 @@
 #include <oddbdatabase.h>
 #include <oddbxrefgraph.h>
 
-#include <QApplication>
-#include <QMessageBox>
 #include <QtTest>
 
 namespace {
@@ -104,8 +102,9 @@ RecordList TestOpenFromCollaborativeSpace::structure(bool *present, const QStrin
     }
     if (!bridge || !connector()->GetStructure_Block(bridge.get()))
         return RecordList();
-    RecordList records = RecordList::copiesOf(connector()->GetTransactionListSize(),
-                                              [](int i) { return connector()->GetTransactionFileAt(i); });
+    RecordList records = RecordList::copiesOf(
+        connector()->GetTransactionListSize(),
+        [](int i) { return connector()->GetTransactionFileAt(i); });
     const FileDatabase database{QString()};
     *present = prepareDownload(database, typedFolder.isEmpty() ? m_folder : typedFolder,
                                records.records());

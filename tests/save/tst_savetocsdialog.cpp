@@ -228,56 +228,52 @@ private slots:
         }
     }
 
-    void duplicateTitleUntilOverwritten()
+    void duplicateTitleIsSavedOnlyWhenOverwritten_data()
     {
-        // The demo's bridge drawing has a logo.png in the Common Space already.
-        const QString drawing = makeReferenceSet("dock", "logo.png");
-        QVERIFY(m_host->documents()->OpenDocument(drawing));
-        const PlatformFile before = platformFile("Common Space", "logo.png");
-        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
-        settle(dialog);
-        // Red as the dialog opens, without "Check for Duplicates".
-        QLabel *errorLabel = dialog.findChild<QLabel *>("error_label");
-        SaveTreeItem *logo = rowNamed(dialog, "logo.png");
-        QVERIFY(logo->hasError && logo->existsOnServer);
-        QVERIFY(!errorLabel->isHidden());
-        QCOMPARE(dialog.model()->data(indexOf(dialog, logo, 0), Qt::BackgroundRole),
-                 QVariant(QColor("#96ffcbc2")));
-        // The same press keeps it red and saves nothing.
-        press(dialog, "SavePushButton");
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QVERIFY(platformFile("Common Space", "dock.dxf").phid.isEmpty());
-
-        choose(dialog, "logo.png", "Overwrite");
-        press(dialog, "CheckDuplicatePushButton");
-        QVERIFY(!logo->hasError);
-        QVERIFY(errorLabel->isHidden());
-        press(dialog, "SavePushButton");
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        const PlatformFile after = platformFile("Common Space", "logo.png");
-        QCOMPARE(after.name, before.name);
-        QCOMPARE(after.revision, before.revision + 1);
-        QCOMPARE(after.sha256, QString(sha256Of(folder() + "/logo.png")));
+        QTest::addColumn<QByteArray>("button"); // pressed after choosing to overwrite
+        QTest::newRow("cancelled") << QByteArray("CancelPushButton");
+        QTest::newRow("saved") << QByteArray("SavePushButton");
     }
 
-    void cancelAfterDuplicateCheckChangesNothing()
+    void duplicateTitleIsSavedOnlyWhenOverwritten()
     {
-        const QString drawing = makeReferenceSet("pier", "logo.png");
+        QFETCH(QByteArray, button);
+        const bool saved = button == "SavePushButton";
+        // The demo's bridge drawing has a logo.png in the Common Space already.
+        const QString drawing = makeReferenceSet("dock", "logo.png");
         QVERIFY(m_host->documents()->OpenDocument(drawing));
         const PlatformFile before = platformFile("Common Space", "logo.png");
         const QByteArray database = DxfTest::readBytes(FileDatabase::locationFor(QString()));
         {
             SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
             settle(dialog);
-            press(dialog, "CheckDuplicatePushButton");
-            choose(dialog, "logo.png", "Overwrite");
-            press(dialog, "CancelPushButton");
+            // Red as the dialog opens, without "Check for Duplicates".
+            QLabel *errorLabel = dialog.findChild<QLabel *>("error_label");
+            SaveTreeItem *logo = rowNamed(dialog, "logo.png");
+            QVERIFY(logo->hasError && logo->existsOnServer);
+            QVERIFY(!errorLabel->isHidden());
+            QCOMPARE(dialog.model()->data(indexOf(dialog, logo, 0), Qt::BackgroundRole),
+                     QVariant(QColor("#96ffcbc2")));
+            // The same press keeps it red and saves nothing.
+            press(dialog, "SavePushButton");
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QVERIFY(platformFile("Common Space", "dock.dxf").phid.isEmpty());
+
+            choose(dialog, "logo.png", "Overwrite");
+            press(dialog, "CheckDuplicatePushButton");
+            QVERIFY(!logo->hasError);
+            QVERIFY(errorLabel->isHidden());
+            press(dialog, button.constData());
+            QCOMPARE(dialog.result(), int(saved ? QDialog::Accepted : QDialog::Rejected));
         }
-        QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), database);
         const PlatformFile after = platformFile("Common Space", "logo.png");
-        QCOMPARE(after.revision, before.revision);
-        QVERIFY(platformFile("Common Space", "pier.dxf").phid.isEmpty());
+        QCOMPARE(after.name, before.name);
+        QCOMPARE(after.revision, before.revision + (saved ? 1 : 0));
+        // Each round's logo has a colour of its own.
+        QCOMPARE(after.sha256 == sha256Of(folder() + "/logo.png"), saved);
+        QCOMPARE(platformFile("Common Space", "dock.dxf").phid.isEmpty(), !saved);
+        if (!saved)
+            QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), database);
     }
 
     void fileLockedByAnotherUserIsRefusedAsAWhole()
