@@ -141,8 +141,8 @@ public:
                                                         : checkInNew();
             latencies[operation].push_back(timer.nsecsElapsed() / 1000);
             if (!failure.isEmpty())
-                m_shared.error(QStringLiteral("%1 %2: %3")
-                                   .arg(m_user, QLatin1String(kOperationNames[operation]), failure));
+                m_shared.error(QStringLiteral("%1 %2: %3").arg(
+                    m_user, QLatin1String(kOperationNames[operation]), failure));
         }
         QMutexLocker locker(&m_shared.mutex);
         for (int i = 0; i < OperationCount; ++i)
@@ -243,7 +243,8 @@ private:
         const QString title = QStringLiteral("%1-%2.dxf").arg(m_user).arg(++m_files, 5, 10,
                                                                            QLatin1Char('0'));
         const QByteArray bytes = QByteArray(512 + m_index * 37, 'x') + title.toUtf8();
-        auto file = fileRecord(m_folder.path(), title, QString::fromStdString(names.front()), bytes);
+        auto file =
+            fileRecord(m_folder.path(), title, QString::fromStdString(names.front()), bytes);
         file->SetProperty("maintainlock", "false");
         if (!m_client.checkIn(file.get()))
             return t_lastFailure;

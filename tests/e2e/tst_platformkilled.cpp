@@ -71,7 +71,8 @@ public:
                         QThread::msleep(5);
                     bytes = piece(at);
                 }
-                const bool written = sink.write(bytes.constData(), static_cast<size_t>(bytes.size()));
+                const bool written =
+                    sink.write(bytes.constData(), static_cast<size_t>(bytes.size()));
                 m_sentShare = double(offset + static_cast<size_t>(bytes.size())) / double(body);
                 return written;
             },
@@ -88,7 +89,8 @@ private:
     // Piece number n is filled with its own number, so no two pieces are alike.
     QByteArray piece(qint64 at) const
     {
-        QByteArray bytes(static_cast<int>(qMin(kPiece, m_size - at)), static_cast<char>(at / kPiece));
+        QByteArray bytes(static_cast<int>(qMin(kPiece, m_size - at)),
+                         static_cast<char>(at / kPiece));
         bytes.replace(0, 16, QByteArray::number(at).rightJustified(16, '0'));
         return bytes;
     }

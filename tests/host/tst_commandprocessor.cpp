@@ -18,7 +18,8 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("words");
-        QTest::newRow("plain") << "_ATTACHIMAGE logo.png" << QStringList { "_ATTACHIMAGE", "logo.png" };
+        QTest::newRow("plain") << "_ATTACHIMAGE logo.png"
+                               << QStringList { "_ATTACHIMAGE", "logo.png" };
         QTest::newRow("quoted blanks") << "_OPEN \"/tmp/my drawings/a.dwg\" x"
                                        << QStringList { "_OPEN", "/tmp/my drawings/a.dwg", "x" };
         QTest::newRow("empty quotes") << "_X \"\"" << QStringList { "_X", "" };

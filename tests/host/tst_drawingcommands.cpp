@@ -47,7 +47,8 @@ public:
 private:
     void add(const char *what, const OdString &text)
     {
-        log << QString::fromLatin1(what) + QLatin1Char(' ') + QString::fromStdWString(text.wstring());
+        log << QString::fromLatin1(what) + QLatin1Char(' ')
+                + QString::fromStdWString(text.wstring());
     }
 };
 
@@ -91,7 +92,8 @@ private slots:
         QVERIFY2(!report.contains("readError") && !report.contains("processError"),
                  qPrintable(QJsonDocument(report).toJson()));
         QCOMPARE(report.value("errors").toArray().size(), 0);
-        QCOMPARE(report.value("xrefs").toObject().value("beam").toString(), QString("parts\\beam.dxf"));
+        QCOMPARE(report.value("xrefs").toObject().value("beam").toString(),
+                 QString("parts\\beam.dxf"));
         QCOMPARE(report.value("inserts").toObject().value("beam").toInt(), 1);
         QCOMPARE(report.value("images").toArray(), QJsonArray({ "logo.png" }));
         QCOMPARE(report.value("pdfs").toArray(), QJsonArray({ "notes.pdf" }));
@@ -135,7 +137,8 @@ private slots:
         QCOMPARE(changed.count(), 1);
         QVERIFY(!document->isModified());
         // The original stays as it was: only the copy holds the image.
-        QCOMPARE(DxfTest::readBytes(path("site.dwg")), DxfTest::readBytes(DxfTest::dataPath("ezdxf/geometry-r2018.dxf")));
+        QCOMPARE(DxfTest::readBytes(path("site.dwg")),
+                 DxfTest::readBytes(DxfTest::dataPath("ezdxf/geometry-r2018.dxf")));
         QCOMPARE(DxfTest::ezdxfReport(copy).value("images").toArray(), QJsonArray({ "logo.png" }));
     }
 
@@ -170,7 +173,8 @@ private:
         QVERIFY(DxfTest::writeBytes(path("steps.scr"), lines.join('\n').toUtf8()));
         QProcess lintra;
         lintra.setProcessEnvironment(TestHome().environment());
-        lintra.start(LINTRA_BIN, { "--module-dir", m_dir->path(), "--script", path("steps.scr"), "--exit" });
+        lintra.start(LINTRA_BIN,
+                     { "--module-dir", m_dir->path(), "--script", path("steps.scr"), "--exit" });
         QVERIFY(lintra.waitForFinished(60000));
         const QString errors = QString::fromUtf8(lintra.readAllStandardError());
         QCOMPARE(lintra.exitCode(), 0);

@@ -129,7 +129,8 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // empty: no file
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing") << QByteArray() << "";
-        QTest::newRow("binary drawing") << QByteArray("AC1032\0\0\0\0\0\x01\x02", 13) << "cannot be read";
+        QTest::newRow("binary drawing") << QByteArray("AC1032\0\0\0\0\0\x01\x02", 13)
+                                        << "cannot be read";
         QTest::newRow("truncated") << QByteArray("  0\nSECTION\n  2\nHEADER\n") << "cannot be read";
     }
 

@@ -30,7 +30,8 @@ private slots:
         QStringList captions;
         for (const QJsonValue &entry : mainFile.value("entries").toArray())
             captions << entry.toObject().value("caption").toString();
-        QCOMPARE(captions, QStringList({ "New", "Open...", "Save", "Save As...", "Close", "Exit" }));
+        QCOMPARE(captions,
+                 QStringList({ "New", "Open...", "Save", "Save As...", "Close", "Exit" }));
 
         const QJsonArray workspaces = ui.value("workspaces").toArray();
         QVERIFY(workspaces.size() >= 2);

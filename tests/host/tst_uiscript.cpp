@@ -31,28 +31,19 @@ private slots:
     {
         const Run run = runScript({
             // Comments, menu actions and macros that cancel first run before the dialogs.
-            "; a comment",
-            "_UITRIGGER ID_New",
-            "^C^C_NEW",
-            "_new",
-            "_PROBEMODELESS",
-            "_UIWAIT ProbeModeless 5",
-            "_UISET NameEdit \"Ada Lovelace\"",
-            "_UISET AgreeCheck on",
-            "_UISELECT ChoiceList beta",
+            "; a comment", "_UITRIGGER ID_New", "^C^C_NEW", "_new",
+            "_PROBEMODELESS", "_UIWAIT ProbeModeless 5", "_UISET NameEdit \"Ada Lovelace\"",
+            "_UISET AgreeCheck on", "_UISELECT ChoiceList beta",
             "_UISNAPSHOT " + m_home.filePath("modeless.json"),
             // The modal dialog's command waits in exec(); the lines below answer it.
-            "_PROBEMODAL",
-            "_UIWAIT ProbeModal 5",
-            "_UISET ProbeModal/NameEdit Grace",
-            "_UISELECT ProbeModal/ChoiceList 2",
-            "_UISET ProbeModal/AgreeCheck off",
-            "_UISNAPSHOT " + m_home.filePath("modal.json"),
-            "_UICLICK ProbeModal/OkButton",
+            "_PROBEMODAL", "_UIWAIT ProbeModal 5", "_UISET ProbeModal/NameEdit Grace",
+            "_UISELECT ProbeModal/ChoiceList 2", "_UISET ProbeModal/AgreeCheck off",
+            "_UISNAPSHOT " + m_home.filePath("modal.json"), "_UICLICK ProbeModal/OkButton",
             "_UICLOSE ProbeModeless",
         }, { "--print-widgets", m_home.filePath("end.json") });
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
-        QVERIFY2(run.errors.contains("Probe dialog accepted: Grace, off, gamma"), qPrintable(run.errors));
+        QVERIFY2(run.errors.contains("Probe dialog accepted: Grace, off, gamma"),
+                 qPrintable(run.errors));
 
         const WidgetSnapshotFile modeless(m_home.filePath("modeless.json"));
         QVERIFY(modeless.windowNames().contains("LintraMainWindow"));

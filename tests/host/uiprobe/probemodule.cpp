@@ -68,7 +68,7 @@ public:
     {
         const QListWidgetItem *current = m_choices->currentItem();
         return QStringLiteral("%1, %2, %3")
-            .arg(m_name->text(), m_agree->isChecked() ? QStringLiteral("on") : QStringLiteral("off"),
+            .arg(m_name->text(), QLatin1String(m_agree->isChecked() ? "on" : "off"),
                  current ? current->text() : QString());
     }
 
@@ -134,7 +134,7 @@ private:
         ProbeDialog dialog(QStringLiteral("ProbeModal"));
         const int result = dialog.exec();
         return QStringLiteral("Probe dialog %1: %2")
-            .arg(result == QDialog::Accepted ? QStringLiteral("accepted") : QStringLiteral("rejected"),
+            .arg(QLatin1String(result == QDialog::Accepted ? "accepted" : "rejected"),
                  dialog.answer());
     } };
 };
