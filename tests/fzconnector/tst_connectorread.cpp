@@ -386,16 +386,14 @@ void TestConnectorRead::recordsOutliveLaterCalls()
 
 void TestConnectorRead::signedOutCallsFail()
 {
-    connector()->SetServer(QStringLiteral("http://127.0.0.1:1"));
-    QVERIFY(!connector()->LxGatepassLogin(QStringLiteral("alice"), QStringLiteral("alice-demo-pw"),
-                                          QStringLiteral("http://127.0.0.1:1"), QString(),
-                                          QStringLiteral("/cas")));
+    const QString nowhere = QStringLiteral("http://127.0.0.1:1");
+    connector()->SetServer(nowhere);
+    QVERIFY(!connector()->LxGatepassLogin("alice", "alice-demo-pw", nowhere, QString(), "/cas"));
     QVERIFY(connector()->GetListOfCollaborativeSpaces().empty());
     QVERIFY(!connector()->Search());
     QCOMPARE(connector()->GetSearchListSize(), 0);
     QVERIFY(connector()->GetSearchFileAt(0) == nullptr);
-    QCOMPARE(connector()->Download_Block(QStringLiteral("0123456789ABCDEF0123456789ABCDEF")),
-             QString());
+    QCOMPARE(connector()->Download_Block("0123456789ABCDEF0123456789ABCDEF"), QString());
 }
 
 QTEST_GUILESS_MAIN(TestConnectorRead)

@@ -129,31 +129,15 @@ private:
     std::atomic<bool> m_released{false};
 };
 
-// Everything the process prints through Qt's message handler while the object lives.
-class PrintedMessages
+// What the process printed through Qt's message handler while collectPrinted was installed.
+std::mutex printedMutex;
+QStringList printed; // guarded by printedMutex
+
+void collectPrinted(QtMsgType, const QMessageLogContext &context, const QString &message)
 {
-public:
-    PrintedMessages() : m_previous(qInstallMessageHandler(&collect)) { s_messages.clear(); }
-    ~PrintedMessages() { qInstallMessageHandler(m_previous); }
-    QString all() const
-    {
-        std::lock_guard<std::mutex> lock(s_mutex);
-        return s_messages.join(QLatin1Char('\n'));
-    }
-
-private:
-    static void collect(QtMsgType, const QMessageLogContext &context, const QString &message)
-    {
-        std::lock_guard<std::mutex> lock(s_mutex);
-        s_messages << QString::fromLatin1(context.category) + QStringLiteral(": ") + message;
-    }
-    static std::mutex s_mutex;
-    static QStringList s_messages; // guarded by s_mutex
-    QtMessageHandler m_previous;
-};
-
-std::mutex PrintedMessages::s_mutex;
-QStringList PrintedMessages::s_messages;
+    std::lock_guard<std::mutex> lock(printedMutex);
+    printed << QString::fromLatin1(context.category) + QStringLiteral(": ") + message;
+}
 
 std::vector<std::string> download(FzFileInfo *record)
 {
@@ -357,21 +341,18 @@ void TestConnectorTransport::requestsGoThroughTheProxy()
     server.start();
 
     QLoggingCategory::setFilterRules(QStringLiteral("fzconnector.debug=true"));
-    bool signedIn = false;
-    std::vector<std::string> spaces;
-    QString printed;
-    {
-        const PrintedMessages messages;
-        connector()->SetProxySettings(QStringLiteral("127.0.0.1"), server.port(),
-                                      QStringLiteral("puser"), QStringLiteral("ppass"));
-        signedIn = connector()->LxGatepassLogin("u", "u-secret-pw", "http://127.0.0.1:1",
-                                                QString(), "/cas");
-        spaces = connector()->GetListOfCollaborativeSpaces();
-        connector()->SetProxySettings(QString(), 0, QString(), QString());
-        printed = messages.all();
-    }
+    printed.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(&collectPrinted);
+    connector()->SetProxySettings(QStringLiteral("127.0.0.1"), server.port(),
+                                  QStringLiteral("puser"), QStringLiteral("ppass"));
+    const bool signedIn = connector()->LxGatepassLogin("u", "u-secret-pw", "http://127.0.0.1:1",
+                                                       QString(), "/cas");
+    const std::vector<std::string> spaces = connector()->GetListOfCollaborativeSpaces();
+    connector()->SetProxySettings(QString(), 0, QString(), QString());
+    qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
     server.halt();
+    const QString output = printed.join(QLatin1Char('\n'));
 
     const bool answers = proxy == QLatin1String("answers");
     QCOMPARE(signedIn, answers);
@@ -379,9 +360,9 @@ void TestConnectorTransport::requestsGoThroughTheProxy()
     QCOMPARE(seen, paths);
     QCOMPARE(authorization, QStringLiteral("Basic ") + QByteArray("puser:ppass").toBase64());
     // What a refusing proxy says is printed; the secrets it was sent are not.
-    QVERIFY2(printed.contains(QStringLiteral("407")) == !answers, qPrintable(printed));
+    QVERIFY2(output.contains(QStringLiteral("407")) == !answers, qPrintable(output));
     for (const char *secret : {"ppass", "cHVzZXI6cHBhc3M=", "u-secret-pw"})
-        QVERIFY2(!printed.contains(QLatin1String(secret)), qPrintable(printed));
+        QVERIFY2(!output.contains(QLatin1String(secret)), qPrintable(output));
 }
 
 void TestConnectorTransport::stalledPlatformLetsTheCallerGo_data()
