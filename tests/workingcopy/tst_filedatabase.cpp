@@ -295,13 +295,10 @@ void TestFileDatabase::rewrittenInItsOwnForm_data()
     QTest::addColumn<QByteArray>("written");
 
     QTest::newRow("comments, nested elements and unknown attributes kept")
-        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<files>\n"
-                      "  <file path=\"/a.dwg\" name=\"A\" note=\"&quot;x&amp;y&#10;z&quot;\"/>\n"
-                      "  <group><file path=\"/deep.dwg\" name=\"deep\"/></group>\n"
-                      "  <!-- kept -->\n"
-                      "  <file path=\"/b.dwg\" name=\"B\"/>\n"
-                      "</files>\n")
+        << databaseFile("  <file path=\"/a.dwg\" name=\"A\" note=\"&quot;x&amp;y&#10;z&quot;\"/>\n"
+                        "  <group><file path=\"/deep.dwg\" name=\"deep\"/></group>\n"
+                        "  <!-- kept -->\n"
+                        "  <file path=\"/b.dwg\" name=\"B\"/>\n")
         << databaseFile(" <file path=\"/a.dwg\" name=\"A2\" note=\"&quot;x&amp;y&#10;z&quot;\"/>\n"
                         " <group>\n"
                         "  <file path=\"/deep.dwg\" name=\"deep\"/>\n"
@@ -310,17 +307,14 @@ void TestFileDatabase::rewrittenInItsOwnForm_data()
                         " <file path=\"/b.dwg\" name=\"B\"/>\n");
     // Only an entry that was read exactly as the database writes it may be copied as read.
     QTest::newRow("entries read in other forms")
-        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<files>\n"
-                      "  <file path='/f.dwg' name=\"F\"/>\n"
-                      "  <file  path=\"/b.dwg\" name = \"B\" />\n"
-                      "  <file path=\"/c.dwg\" name=\"C&#x41;\"/>\n"
-                      "  <file path=\"/d.dwg\" name=\"x>y\"/>\n"
-                      "  <group><file path=\"/deep.dwg\" name=\"deep\"/></group>\n"
-                      "  <file path=\"/e.dwg\" name=\"E\"></file>\n"
-                      "  <file path=\"/a.dwg\" name=\"A\"/>\n"
-                      "  <file\tpath=\"/g.dwg\" name=\"G\"/>\n"
-                      "</files>\n")
+        << databaseFile("  <file path='/f.dwg' name=\"F\"/>\n"
+                        "  <file  path=\"/b.dwg\" name = \"B\" />\n"
+                        "  <file path=\"/c.dwg\" name=\"C&#x41;\"/>\n"
+                        "  <file path=\"/d.dwg\" name=\"x>y\"/>\n"
+                        "  <group><file path=\"/deep.dwg\" name=\"deep\"/></group>\n"
+                        "  <file path=\"/e.dwg\" name=\"E\"></file>\n"
+                        "  <file path=\"/a.dwg\" name=\"A\"/>\n"
+                        "  <file\tpath=\"/g.dwg\" name=\"G\"/>\n")
         << databaseFile(" <file path=\"/f.dwg\" name=\"F\"/>\n"
                         " <file path=\"/b.dwg\" name=\"B\"/>\n"
                         " <file path=\"/c.dwg\" name=\"CA\"/>\n"
