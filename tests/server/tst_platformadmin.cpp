@@ -232,25 +232,19 @@ void TestPlatformAdmin::commandErrors()
 
 void TestPlatformAdmin::logsHoldNoCredentialAndStopIsGraceful()
 {
+    // The platform's data, served below by a process whose log the test reads.
+    PlatformProcess platform;
+    QVERIFY(platform.addUser("frank", "frank-secret-pw"));
+    const std::string cookie = platform.issueCookie("frank").toStdString();
     QTemporaryDir dir;
-    const QStringList storage{"--data", dir.filePath("data")};
-    QProcess admin;
-    admin.start(PlatformProcess::binary(), storage + QStringList{"user", "add", "frank"});
-    admin.write("frank-secret-pw\n");
-    admin.closeWriteChannel();
-    QVERIFY(admin.waitForFinished());
-    QCOMPARE(admin.exitCode(), 0);
-    admin.start(PlatformProcess::binary(), storage + QStringList{"issue-cookie", "frank"});
-    QVERIFY(admin.waitForFinished());
-    const std::string cookie = admin.readAllStandardOutput().trimmed().toStdString();
 
     QProcess server;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_LOGGING_RULES", "*.debug=true");
     server.setProcessEnvironment(environment);
     const QString portFile = dir.filePath("port");
-    server.start(PlatformProcess::binary(),
-                 storage + QStringList{"serve", "--listen", "127.0.0.1:0", "--port-file", portFile});
+    server.start(PlatformProcess::binary(), {"--data", platform.dataDir(), "serve", "--listen",
+                                             "127.0.0.1:0", "--port-file", portFile});
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile), 10000);
     QFile file(portFile);
     QVERIFY(file.open(QIODevice::ReadOnly));
