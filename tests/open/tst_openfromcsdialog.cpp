@@ -24,11 +24,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 class TestOpenFromCSDialog : public QObject
@@ -174,7 +174,8 @@ void TestOpenFromCSDialog::resultsShowAsGridOrTilesInTheChosenOrder()
             const qint64 before = list->item(i - 1)->data(17).toLongLong();
             const qint64 after = list->item(i)->data(17).toLongLong();
             QVERIFY(before > 0);
-            QVERIFY2(order == 1 ? before >= after : before <= after, qPrintable(titles().join(' ')));
+            QVERIFY2(order == 1 ? before >= after : before <= after,
+                     qPrintable(titles().join(' ')));
         }
     }
 }
@@ -201,14 +202,11 @@ void TestOpenFromCSDialog::selectionProposesTheFolderOfAKnownCopy()
     const QString browsed = m_dir->filePath("browsed");
     QVERIFY(QDir().mkpath(browsed));
     QTimer answer;
-    connect(&answer, &QTimer::timeout, [&answer, browsed] {
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (auto *chooser = qobject_cast<QFileDialog *>(window)) {
-                answer.stop();
-                // As typed into the dialog's name field.
-                chooser->findChild<QLineEdit *>("fileNameEdit")->setText(browsed);
-                static_cast<QDialog *>(chooser)->done(QDialog::Accepted);
-            }
+    connect(&answer, &QTimer::timeout, [browsed] {
+        if (auto *chooser = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            // As typed into the dialog's name field.
+            chooser->findChild<QLineEdit *>("fileNameEdit")->setText(browsed);
+            static_cast<QDialog *>(chooser)->done(QDialog::Accepted);
         }
     });
     answer.start(20);
@@ -221,8 +219,9 @@ void TestOpenFromCSDialog::selectionProposesTheFolderOfAKnownCopy()
     for (ViewWidget *widget : m_dialog->resultWidgets()) {
         if (recordTitle(*widget->record()) == "rebar.dxf") {
             FileDatabase database{QString()};
-            database.addFile(copy + "/rebar-old.dxf", "", recordProperty(*widget->record(), "name"),
-                             "", "", "ACAD Drawing", "false");
+            database.addFile(copy + "/rebar-old.dxf", "",
+                             recordProperty(*widget->record(), "name"), "", "", "ACAD Drawing",
+                             "false");
         }
     }
     select({"rebar.dxf"});
@@ -235,7 +234,8 @@ void TestOpenFromCSDialog::drawingOpenUnderTheTargetPathIsNotDownloaded()
     const QByteArray local = DxfTest::readBytes(AUREX_DEMO_FILES "/rebar.dxf");
     QVERIFY(DxfTest::writeBytes(folder + "/bridge.dwg", local));
     QVERIFY(m_host->documents()->OpenDocument(CFxString(folder + "/bridge.dwg")));
-    QVERIFY(m_host->documents()->OpenDocument(CFxString(DxfTest::dataPath("ezdxf/geometry-r2000.dxf"))));
+    const QString other = DxfTest::dataPath("ezdxf/geometry-r2000.dxf");
+    QVERIFY(m_host->documents()->OpenDocument(CFxString(other)));
 
     search("bridge");
     select({"bridge.dwg"});

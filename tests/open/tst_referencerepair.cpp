@@ -193,7 +193,8 @@ void TestReferenceRepair::endsOnReferenceCycles()
 
 void TestReferenceRepair::reportsADrawingItCannotRead()
 {
-    QVERIFY(DxfTest::writeBytes(m_folder + "/bridge.dwg", QByteArray("AC1032\0binary drawing", 21)));
+    const QByteArray binary("AC1032\0binary drawing", 21);
+    QVERIFY(DxfTest::writeBytes(m_folder + "/bridge.dwg", binary));
     download({"deck.dwg"});
     ReferenceRepair repair(&m_services, nullptr);
     QVERIFY(!repair.repair(m_folder + "/bridge.dwg", {"bridge.dwg", "deck.dwg"}, m_folder));
