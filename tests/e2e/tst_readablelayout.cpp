@@ -68,7 +68,6 @@ private slots:
         QFETCH(QString, fontDpi);
         TestHome home;
         QVERIFY(m_platform.writeLauncherFiles("alice", home.environment()));
-        const QStringList views = {"grid", "tiles", "pane", "save"};
         const QStringList lines = {
             "_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30",
             "_UISET CollabSpaceSelectorComboBox \"Common Space\"", "_UISET SearchLineEditBox AX",
@@ -88,12 +87,10 @@ private slots:
         lintra.start(LINTRA_BIN, {"--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
                                   "--script", "layout.scr", "--exit"});
         QVERIFY(lintra.waitForFinished(180000));
-        const bool finished = lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0;
-        if (!finished)
-            qWarning().noquote() << lintra.readAllStandardError().right(3000);
-        QVERIFY(finished);
+        QVERIFY2(lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0,
+                 lintra.readAllStandardError().right(3000).constData());
 
-        for (const QString &view : views) {
+        for (const QString view : {"grid", "tiles", "pane", "save"}) {
             const WidgetSnapshotFile snapshot(home.filePath(view + ".json"));
             QVERIFY2(snapshot.isValid(), qPrintable(view));
             const QStringList clipped = clippedTexts(snapshot);
