@@ -14,7 +14,6 @@
 #include "fileitems/viewwidget.h"
 #include "open/referencerepair.h"
 #include "session/showaurextaskpane.h"
-#include "session/signedin.h"
 #include "taskpane/activelistviewwidget.h"
 #include "taskpane/activetreeviewwidget.h"
 #include "taskpane/aurexmainwindow.h"
@@ -78,15 +77,15 @@ private slots:
         QVERIFY2(m_fixture.start("alice", &error), qPrintable(error));
         m_folder = m_fixture.home.filePath("models");
         QVERIFY(QDir().mkpath(m_folder));
-        m_names = savetest::download("bridge.dwg", m_folder);
-        QCOMPARE(m_names.size(), 7);
+        const QMap<QString, QString> names = savetest::download("bridge.dwg", m_folder);
+        QCOMPARE(names.size(), 7);
 
         m_host = std::make_unique<HostEnvironment>();
         m_files = std::make_unique<FileCommands>(m_host->documents());
         m_references =
             std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
         QStringList fileNames;
-        for (const QString &path : m_names.keys())
+        for (const QString &path : names.keys())
             fileNames << QFileInfo(path).fileName();
         ReferenceRepair repair(m_host->appServices(), m_host->documents());
         QVERIFY2(repair.repair(path("bridge.dwg"), fileNames, m_folder),
@@ -94,7 +93,7 @@ private slots:
         {
             // The bytes the download and its repair leave are the platform's version.
             FileDatabase database{QString()};
-            for (const QString &file : m_names.keys())
+            for (const QString &file : names.keys())
                 database.recordContent(file);
         }
 
@@ -359,7 +358,6 @@ private:
 
     savetest::Fixture m_fixture;
     QString m_folder;
-    QMap<QString, QString> m_names;
     std::unique_ptr<HostEnvironment> m_host;
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<ReferenceCommands> m_references;

@@ -1,5 +1,6 @@
-// Sending the outbox: the saves go oldest first, each once; going offline while one is on its
-// way lets it finish and keeps the rest for later.
+// Sending the outbox from the task pane: the saves go oldest first, each once; going offline
+// while one is on its way lets it finish and keeps the rest for later. The pane's user menu
+// offers to discard the saves that wait, while none is being sent.
 
 #include "dxftesthelpers.h"
 #include "platformdouble.h"
@@ -8,9 +9,10 @@
 #include "save/outbox.h"
 #include "save/savetreeitem.h"
 #include "session/showaurextaskpane.h"
+#include "taskpane/aurexmainwindow.h"
 #include "taskpane/outboxdelivery.h"
 
-#include <QSignalSpy>
+#include <QAction>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -42,10 +44,19 @@ private slots:
         // Each transfer takes a while, so the user can go offline while the first goes.
         PlatformDouble platform;
         platform.setChunkDelayMs(20);
-        OutboxDelivery delivery(&platform, session, nullptr);
+        AurexMainWindow window(&platform, session);
+        OutboxDelivery &delivery = *window.delivery();
+        // The user menu's entry, as the menu shows it ("" while hidden).
+        const auto discardEntry = [&window] {
+            window.ShowMenuItems();
+            const auto *action = window.findChild<QAction *>("discardOutboxAction");
+            return action->isVisible() ? action->text() : QString();
+        };
+        QCOMPARE(discardEntry(), QString("Discard Saves Waiting to Upload (2)..."));
         QSignalSpy finished(&delivery, &OutboxDelivery::finished);
         session->setOffline(false);
         delivery.start();
+        QCOMPARE(discardEntry(), QString());
         QTRY_VERIFY(platform.bytesSent() > 0);
         session->setOffline(true);
         QVERIFY(finished.wait(20000));
@@ -54,6 +65,7 @@ private slots:
         QCOMPARE(platform.checkInCount(), 1);
         QVERIFY(!platform.content("first.dxf").isNull());
         QVERIFY(platform.content("second.dxf").isNull());
+        QCOMPARE(discardEntry(), QString("Discard Saves Waiting to Upload (1)..."));
 
         // Online again, the rest goes, and what went before does not go again.
         session->setOffline(false);
@@ -65,6 +77,7 @@ private slots:
         QList<Outbox::Entry> left;
         QVERIFY(Outbox(QString()).read(&left));
         QVERIFY(left.isEmpty());
+        QCOMPARE(discardEntry(), QString());
     }
 
 private:
