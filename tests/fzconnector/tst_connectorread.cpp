@@ -12,6 +12,7 @@
 #include <thread>
 
 using namespace connectortest;
+using Query = QMap<QString, QString>;
 
 class TestConnectorRead : public QObject
 {
@@ -138,39 +139,35 @@ void TestConnectorRead::cookieSignIn()
 void TestConnectorRead::search_data()
 {
     QTest::addColumn<QString>("user");
-    QTest::addColumn<QVariantMap>("query");
+    QTest::addColumn<Query>("query");
     QTest::addColumn<QStringList>("titles");
-    QTest::newRow("page limit") << "alice"
-                                << QVariantMap{{"_TypePattern", "ACAD Drawing"},
-                                               {"_Pagelimit", "2"}}
-                                << QStringList{"bridge.dwg", "core.dwg"};
+    QTest::newRow("page limit")
+        << "alice" << Query{{"_TypePattern", "ACAD Drawing"}, {"_Pagelimit", "2"}}
+        << QStringList{"bridge.dwg", "core.dwg"};
     QTest::newRow("wildcards of SQL are plain characters")
-        << "alice" << QVariantMap{{"_TypePattern", "ACAD Drawing"}, {"_TitlePattern", "%"}}
+        << "alice" << Query{{"_TypePattern", "ACAD Drawing"}, {"_TitlePattern", "%"}}
         << QStringList();
     QTest::newRow("spaces of others stay hidden")
-        << "bob" << QVariantMap{{"_TypePattern", "ACAD Drawing"}, {"_TitlePattern", "*e*"}}
+        << "bob" << Query{{"_TypePattern", "ACAD Drawing"}, {"_TitlePattern", "*e*"}}
         << QStringList{"bridge.dwg", "core.dwg", "deck.dwg", "piers.dxf", "rebar.dxf", "tower.dwg"};
     QTest::newRow("naming a space of others finds nothing")
-        << "bob" << QVariantMap{{"_CS", "Harbour Works"}, {"_TypePattern", "ACAD Drawing"}}
+        << "bob" << Query{{"_CS", "Harbour Works"}, {"_TypePattern", "ACAD Drawing"}}
         << QStringList();
 }
 
 void TestConnectorRead::search()
 {
     QFETCH(QString, user);
-    QFETCH(QVariantMap, query);
+    QFETCH(Query, query);
     QFETCH(QStringList, titles);
     QVERIFY(signIn(*m_platform, user, user + QStringLiteral("-demo-pw")));
-    QMap<QString, QString> properties;
-    for (auto it = query.cbegin(); it != query.cend(); ++it)
-        properties.insert(it.key(), it.value().toString());
-    const Record request = record(properties);
+    const Record request = record(query);
     QVERIFY(connector()->SearchPattern(request.get()));
     QCOMPARE(searchTitles(), titles);
     for (int i = 0; i < connector()->GetSearchListSize(); ++i) {
         const FzFileInfo *hit = connector()->GetSearchFileAt(i);
         QCOMPARE(valueOf(hit, "title"), QString::fromStdString(hit->GetTitle()));
-        QVERIFY(!valueOf(hit, "phid").isEmpty());
+        QCOMPARE(valueOf(hit, "phid").size(), 32);
         QVERIFY(QDateTime::fromString(valueOf(hit, "_filemodified"),
                                       QStringLiteral("yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'"))
                     .isValid());
