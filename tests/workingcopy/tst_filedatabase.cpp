@@ -23,14 +23,6 @@ namespace {
 const char kTenant[] = "acme";
 const char kStamp[] = "2024/03/05@14:07:09:GMT";
 
-// A database with two downloaded drawings, written to disk.
-void writeTwoEntries()
-{
-    FileDatabase database(kTenant);
-    database.addFile("/projects/Plan.dwg", "V1", "prd-1", kStamp, "", "ACAD Drawing", "false");
-    database.addFile("/projects/logo.png", "V2", "prd-2", kStamp, "", "ACAD Insert", "false");
-}
-
 // The whole database file as the database writes it, around the given entry lines.
 QByteArray databaseFile(const QByteArray &entries)
 {
@@ -59,8 +51,6 @@ private slots:
     void locationIsPerTenant_data();
     void locationIsPerTenant();
     void exchangesAreWrittenForOtherPrograms();
-    void pathLookups_data();
-    void pathLookups();
     void changesAreFoundByContent_data();
     void changesAreFoundByContent();
     void platformsHashStandsOnlyForBytesNotChangedSince_data();
@@ -148,37 +138,6 @@ void TestFileDatabase::exchangesAreWrittenForOtherPrograms()
                           " <file path=\"/projects/new.dwg\" vaultisid=\"V3\" name=\"prd-3\""
                           " updatestamp=\"\" localdate=\"\" type=\"ACAD Drawing\""
                           " islocallyModified=\"true\" basestamp=\"2024/03/05@14:07:09:GMT\"/>\n"));
-}
-
-void TestFileDatabase::pathLookups_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("stamp");
-    QTest::addColumn<QString>("exactName");
-
-    QTest::newRow("same path") << "/projects/Plan.dwg" << kStamp << "prd-1";
-    QTest::newRow("other letter case") << "/PROJECTS/plan.DWG" << kStamp << "";
-    QTest::newRow("backslashes after conversion")
-        << FileDatabase::keyForPath("\\projects\\Plan.dwg") << kStamp << "prd-1";
-    // Path-keyed operations take any form of the path; valueWhere only the key.
-    QTest::newRow("backslashes unconverted") << "\\projects\\Plan.dwg" << kStamp << "";
-    QTest::newRow("doubled separator and dot parts") << "/projects//old/../Plan.dwg" << kStamp
-                                                     << "";
-    QTest::newRow("unknown path") << "/projects/other.dwg" << "-1" << "";
-}
-
-void TestFileDatabase::pathLookups()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, stamp);
-    QFETCH(QString, exactName);
-
-    writeTwoEntries();
-    FileDatabase database(kTenant);
-    // Path-keyed operations ignore letter case; valueWhere compares exactly.
-    QCOMPARE(database.updateStamp(path), stamp);
-    QCOMPARE(database.isLocallyModified(path), stamp == "-1" ? QString("-1") : QString("false"));
-    QCOMPARE(database.valueWhere("path", path, "name"), exactName);
 }
 
 void TestFileDatabase::changesAreFoundByContent_data()
@@ -410,7 +369,8 @@ void TestFileDatabase::unreadableFileIsKeptAside()
 
 void TestFileDatabase::failedSaveLeavesTheOldFile()
 {
-    writeTwoEntries();
+    FileDatabase(kTenant).addFile("/projects/Plan.dwg", "V1", "prd-1", kStamp, "", "ACAD Drawing",
+                                  "false");
     const QByteArray before = readAll(m_databasePath);
     const QString folder = QFileInfo(m_databasePath).path();
     FileDatabase database(kTenant);

@@ -57,8 +57,8 @@ class TestWorkingCopyRules : public QObject
 
 private slots:
     void init();
-    void localFileStatus_data();
-    void localFileStatus();
+    void statusAndLookups_data();
+    void statusAndLookups();
     void downloadFolderOfAResult();
     void prepareDownloadMarksLocalCopies();
     void requestsForLocalCopies_data();
@@ -76,35 +76,49 @@ void TestWorkingCopyRules::init()
     writeCopies();
 }
 
-void TestWorkingCopyRules::localFileStatus_data()
+void TestWorkingCopyRules::statusAndLookups_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("platformStamp");
     QTest::addColumn<LocalFileStatus>("status");
+    QTest::addColumn<QString>("storedStamp"); // looked up by the path as given, case ignored
+    QTest::addColumn<QString>("exactName");   // valueWhere takes only the key, letter for letter
 
-    QTest::newRow("no entry") << "/projects/new.dwg" << kStamp << LocalFileStatus::New;
-    QTest::newRow("same stamp") << "/projects/Plan.dwg" << kStamp << LocalFileStatus::Current;
+    QTest::newRow("no entry")
+        << "/projects/new.dwg" << kStamp << LocalFileStatus::New << "-1" << "";
+    QTest::newRow("same stamp")
+        << "/projects/Plan.dwg" << kStamp << LocalFileStatus::Current << kStamp << "prd-1";
+    QTest::newRow("other letter case")
+        << "/PROJECTS/plan.DWG" << kStamp << LocalFileStatus::Current << kStamp << "";
     QTest::newRow("backslashes and other case")
-        << "\\PROJECTS\\plan.dwg" << kStamp << LocalFileStatus::Current;
+        << "\\PROJECTS\\plan.dwg" << kStamp << LocalFileStatus::Current << kStamp << "";
+    QTest::newRow("backslashes after conversion")
+        << FileDatabase::keyForPath("\\projects\\Plan.dwg") << kStamp << LocalFileStatus::Current
+        << kStamp << "prd-1";
     QTest::newRow("doubled and trailing separators, dot parts")
-        << "/projects//sub/./../Plan.dwg" << kStamp << LocalFileStatus::Current;
-    QTest::newRow("newer on the platform") << "/projects/Plan.dwg" << kNewerStamp
-                                           << LocalFileStatus::OutOfDate;
-    QTest::newRow("saved locally") << "/projects/edited.dwg" << kStamp
-                                   << LocalFileStatus::ModifiedLocally;
-    QTest::newRow("empty stamps never match") << "/projects/logo.png" << ""
-                                              << LocalFileStatus::OutOfDate;
+        << "/projects//sub/./../Plan.dwg/" << kStamp << LocalFileStatus::Current << kStamp << "";
+    QTest::newRow("newer on the platform")
+        << "/projects/Plan.dwg" << kNewerStamp << LocalFileStatus::OutOfDate << kStamp << "prd-1";
+    QTest::newRow("saved locally")
+        << "/projects/edited.dwg" << kStamp << LocalFileStatus::ModifiedLocally << "" << "prd-2";
+    QTest::newRow("empty stamps never match")
+        << "/projects/logo.png" << "" << LocalFileStatus::OutOfDate << "" << "prd-3";
 }
 
-void TestWorkingCopyRules::localFileStatus()
+void TestWorkingCopyRules::statusAndLookups()
 {
     QFETCH(QString, path);
     QFETCH(QString, platformStamp);
     QFETCH(LocalFileStatus, status);
+    QFETCH(QString, storedStamp);
+    QFETCH(QString, exactName);
 
     bool known = true;
     QCOMPARE(::localFileStatus(kTenant, path, platformStamp, &known), status);
     QCOMPARE(known, status != LocalFileStatus::New);
+    const FileDatabase database(kTenant);
+    QCOMPARE(database.updateStamp(path), storedStamp);
+    QCOMPARE(database.valueWhere("path", path, "name"), exactName);
 }
 
 void TestWorkingCopyRules::downloadFolderOfAResult()
@@ -173,11 +187,6 @@ void TestWorkingCopyRules::requestsForLocalCopies()
                     {"name", "revision", "type", "cadtype"}),
              byName);
     QCOMPARE(fields(identityRequestForLocalCopy(database, path).get(), {"phid", "name"}), byId);
-    // Detail requests are asked by suffix for the known copies only.
-    const RecordList details = detailRequestsForLocalCopies(database, {"/projects/new.dwg", path});
-    QCOMPARE(details.size(), std::size_t(byName.isEmpty() ? 0 : 1));
-    if (type == RequestType::BySuffix && !byName.isEmpty())
-        QCOMPARE(fields(details.at(0), {"name", "revision", "type", "cadtype"}), byName);
 }
 
 QTEST_GUILESS_MAIN(TestWorkingCopyRules)
