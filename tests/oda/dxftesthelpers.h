@@ -31,6 +31,15 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// Why doc cannot read the file at path; empty when it can. Compared with QString(), a failure
+// shows the reason.
+template <typename Document>
+QString readError(Document &doc, const QString &path)
+{
+    QString error;
+    return doc.read(path, &error) ? QString() : QStringLiteral("cannot read: ") + error;
+}
+
 // Copies a sample (relative to the data folder) to target, creating folders on the way.
 inline bool copySample(const QString &relative, const QString &target)
 {
