@@ -111,7 +111,8 @@ void TestConnectorRead::cookieSignIn_data()
     QTest::addColumn<bool>("preferred");
     QTest::addColumn<QString>("firstSpace"); // "" when not signed in
     QTest::newRow("named space") << "fresh" << "Bridge Project" << false << "Bridge Project";
-    QTest::newRow("preferred context wins") << "fresh" << "Bridge Project" << true << "Common Space";
+    QTest::newRow("preferred context wins")
+        << "fresh" << "Bridge Project" << true << "Common Space";
     QTest::newRow("no space means preferred") << "fresh" << "" << false << "Common Space";
     QTest::newRow("space of other members") << "fresh" << "Harbour Works" << false << "";
     QTest::newRow("forged cookie") << "forged" << "" << false << "";
