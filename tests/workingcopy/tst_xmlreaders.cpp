@@ -93,11 +93,10 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, ownReaderReads);
-        QFETCH(bool, wellFormed);
 
         std::vector<XmlNode> general;
         QString error;
-        QCOMPARE(XmlTreeReader::read(bytes, &general, &error), wellFormed);
+        QTEST(XmlTreeReader::read(bytes, &general, &error), "wellFormed");
         std::vector<XmlNode> own;
         QCOMPARE(ElementOnlyXmlReader::read(bytes, &own), ownReaderReads);
         if (ownReaderReads)
