@@ -5,7 +5,6 @@
 #include "platformprocess.h"
 #include "rawhttp.h"
 
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QtTest>
@@ -19,15 +18,6 @@ namespace {
 QString sha256(const std::string &bytes)
 {
     return PlatformClient::sha256(QByteArray::fromStdString(bytes));
-}
-
-std::string multipartBody(const std::string &boundary, const std::string &manifest,
-                          const std::string &contents)
-{
-    return "--" + boundary + "\r\nContent-Disposition: form-data; name=\"manifest\"\r\n\r\n"
-        + manifest + "\r\n--" + boundary
-        + "\r\nContent-Disposition: form-data; name=\"contents\"\r\n\r\n" + contents
-        + "\r\n--" + boundary + "--\r\n";
 }
 
 } // namespace
@@ -44,8 +34,6 @@ private slots:
     void badRequests();
     void bodiesAreRefusedBeforeTheyArrive_data();
     void bodiesAreRefusedBeforeTheyArrive();
-    void chunkedCheckIn_data();
-    void chunkedCheckIn();
     void brokenCheckInsLeaveNoTrace_data();
     void brokenCheckInsLeaveNoTrace();
 
@@ -193,60 +181,6 @@ void TestPlatformApi::bodiesAreRefusedBeforeTheyArrive()
     QCOMPARE(answerStatus(*socket, 5000), status);
     QVERIFY(socket->state() == QAbstractSocket::UnconnectedState
             || socket->waitForDisconnected(5000));
-}
-
-void TestPlatformApi::chunkedCheckIn_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("within the upload limit") << 150000 << true;
-    QTest::newRow("beyond the upload limit") << 250000 << false;
-}
-
-void TestPlatformApi::chunkedCheckIn()
-{
-    QFETCH(int, size);
-    QFETCH(bool, accepted);
-    httplib::Client &c = m_alice->http();
-    const QString name = m_alice->autoname();
-    const QList<int> before = footprint();
-
-    std::string contents(static_cast<size_t>(size), '\0');
-    for (size_t i = 0; i < contents.size(); ++i)
-        contents[i] = static_cast<char>(i * 7 % 251);
-    const QJsonArray records{QJsonObject{
-        {"parent", -1}, {"title", "streamed.dwg"}, {"name", name}, {"collabspace", "Common Space"},
-        {"offset", 0}, {"size", size}, {"sha256", sha256(contents)}}};
-    const std::string body =
-        multipartBody("b0undary", PlatformClient::text({{"records", records}}), contents);
-    // Without a length the body arrives in chunks, and is counted as it comes.
-    const httplib::Result result = c.Post(
-        "/api/v1/checkin",
-        [&body](size_t offset, httplib::DataSink &sink) {
-            const size_t piece = std::min<size_t>(16384, body.size() - offset);
-            sink.write(body.data() + offset, piece);
-            if (offset + piece == body.size())
-                sink.done();
-            return true;
-        },
-        "multipart/form-data; boundary=b0undary");
-    if (accepted) {
-        QVERIFY(result);
-        QCOMPARE(result->status, 200);
-        const QJsonObject stored =
-            PlatformClient::parse(result->body).value("objects").toArray().at(0).toObject();
-        QCOMPARE(stored.value("_sha256").toString(), sha256(contents));
-        QCOMPARE(footprint()[0], before[0] + 1);
-        const QJsonArray refs{QJsonObject{{"name", name}}};
-        QCOMPARE(m_alice->post("/api/v1/delete", {{"refs", refs}}), 200);
-    } else {
-        QVERIFY(!result || result->status == 413);
-        QCOMPARE(footprint(), before);
-    }
-    // The spooled upload is gone either way.
-    const QDir uploads(m_platform->dataDir() + QStringLiteral("/uploads"));
-    QVERIFY(uploads.exists());
-    QTRY_COMPARE(uploads.entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QList<int> TestPlatformApi::footprint()
