@@ -57,8 +57,6 @@ private slots:
     {
         QVERIFY(m_home.isValid());
         m_home.applyToProcess();
-        m_portFile = m_home.filePath("config/fzcachedir/FzxConnectorLX.Port");
-        m_requestFile = m_home.filePath("config/fzcachedir/tcp.xml");
     }
 
     void init()
@@ -196,8 +194,8 @@ private:
     }
 
     TestHome m_home;
-    QString m_portFile;
-    QString m_requestFile;
+    const QString m_portFile = m_home.filePath("config/fzcachedir/FzxConnectorLX.Port");
+    const QString m_requestFile = m_home.filePath("config/fzcachedir/tcp.xml");
     QStringList m_opened;
     std::unique_ptr<lxHttpServer> m_server;
     std::unique_ptr<FinishedConnections> m_finished;

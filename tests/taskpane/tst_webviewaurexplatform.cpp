@@ -6,7 +6,6 @@
 
 #include "session/cslogindialog.h"
 #include "session/showaurextaskpane.h"
-#include "session/signedin.h"
 #include "taskpane/taskpanecontainer.h"
 #include "support/launchmessagebox.h"
 
@@ -73,10 +72,10 @@ private slots:
     {
         QVERIFY(m_home.writeLauncherParams(QByteArray()));
         QWidget container;
-        ShowAurexTaskPane::instance()->endSession();
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        session->endSession();
         PlatformDouble platform;
-        TaskPaneContainer *pane =
-            TaskPaneContainer::setUp(&container, &platform, ShowAurexTaskPane::instance());
+        TaskPaneContainer *pane = TaskPaneContainer::setUp(&container, &platform, session);
         auto *view = qobject_cast<WebViewAurexPlatform *>(pane->webView());
         QVERIFY(view);
         container.show();
@@ -85,14 +84,13 @@ private slots:
         QSignalSpy reloaded(view, &QWebView::loadStarted);
         view->page()->mainFrame()->evaluateJavaScript("document.body.setAttribute('seen', 'yes')");
 
-        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-        ShowAurexTaskPane::instance()->startSession(QString());
+        session->startSession(QString());
         session->refreshTaskPane();
         QVERIFY(!view->isVisible());
         // Signed in, the pane learns from the platform who the user is.
         QTRY_COMPARE(session->currentUser(), QString("alice"));
         QCOMPARE(session->displayName(), QString("Alice Martin"));
-        ShowAurexTaskPane::instance()->endSession();
+        session->endSession();
         session->refreshTaskPane();
         QVERIFY(view->isVisible());
         QCOMPARE(TaskPaneContainer::instance()->webView(), view);
