@@ -14,7 +14,6 @@
 
 #include <cfxstring.h>
 
-#include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
