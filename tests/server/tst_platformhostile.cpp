@@ -69,8 +69,8 @@ void TestPlatformHostile::initTestCase()
 
 QByteArray TestPlatformHostile::signedInRequest() const
 {
-    return "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer " + m_token.toLatin1()
-        + "\r\n\r\n";
+    return "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
+        + m_token.toLatin1() + "\r\n\r\n";
 }
 
 qint64 TestPlatformHostile::otherClientWaits() const
