@@ -202,7 +202,7 @@ private slots:
         QTest::newRow("_ATTACHIMAGE") << QStringList { "save a", "_ATTACHIMAGE logo.png 2" } << 1
                                       << QStringList();
         QTest::newRow("_ATTACHDRAWING, _DETACHDRAWING")
-            << QStringList { "_ATTACHDRAWING b.dwg part", "_DETACHDRAWING part" } << 2
+            << QStringList { "_ATTACHDRAWING b.dwg pier", "_DETACHDRAWING pier" } << 2
             << QStringList();
         QTest::newRow("_OPEN is not watched")
             << QStringList { "_OPEN a.dwg" } << 0 << QStringList();
