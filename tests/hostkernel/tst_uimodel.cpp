@@ -71,7 +71,6 @@ private slots:
         QSignalSpy changed(&manager, &CFxUiCustomizationManager::changed);
         item->SetLargeImage(":/x.png", "");
         QVERIFY(!changed.isEmpty());
-        QCOMPARE(item->GetLargeImage(), CFxString(":/x.png"));
     }
 
     void ribbonFindsChildrenByIdentifierOnly()

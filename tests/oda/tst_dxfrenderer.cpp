@@ -1,9 +1,22 @@
+// Scenes and pictures of drawings: hand-written entities where they say, fitted upright, hidden
+// layers left out, drawings made to hang a reader drawn in bounded time; and drawings written
+// by ezdxf (make_scene_samples.py) against ezdxf's own idea of where each entity lies:
+// external references in place (nested ones too, a cycle once), images and PDF frames, missing
+// references and images flagged with their paths, and the entity types CAD users expect.
+
 #include "dxfdocument.h"
 #include "dxfrenderer.h"
+#include "dxfscene.h"
+#include "dxfscenetext.h"
 #include "dxftesthelpers.h"
+#include "oddbdatabase.h"
+#include "oddbhostappservices.h"
+#include "oddbqt.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <future>
@@ -48,17 +61,55 @@ int inkIn(const QImage &image, const QRect &rect)
     return ink;
 }
 
-void compareRects(const QRectF &actual, const QRectF &expected)
+// Empty when actual is expected to within absolute, or relative of its size when more; else
+// both.
+QString offBy(const QRectF &actual, const QRectF &expected, double absolute, double relative)
 {
-    const double tolerance = 1e-6 * std::max(1.0, expected.width() + expected.height());
-    QVERIFY2(std::abs(actual.left() - expected.left()) < tolerance
-                 && std::abs(actual.top() - expected.top()) < tolerance
-                 && std::abs(actual.right() - expected.right()) < tolerance
-                 && std::abs(actual.bottom() - expected.bottom()) < tolerance,
-             qPrintable(QStringLiteral("(%1,%2 %3x%4)")
-                            .arg(actual.x()).arg(actual.y())
-                            .arg(actual.width()).arg(actual.height())));
+    const double tolerance =
+        std::max(absolute, relative * std::max(expected.width(), expected.height()));
+    const QPointF first = actual.topLeft() - expected.topLeft();
+    const QPointF second = actual.bottomRight() - expected.bottomRight();
+    if (std::max({std::abs(first.x()), std::abs(first.y()), std::abs(second.x()),
+                  std::abs(second.y())}) < tolerance)
+        return QString();
+    auto text = [](const QRectF &r) {
+        return QStringLiteral("(%1, %2) to (%3, %4)").arg(r.left()).arg(r.top()).arg(r.right())
+            .arg(r.bottom());
+    };
+    return text(actual) + " instead of " + text(expected);
 }
+
+QPointF pointOf(const QJsonValue &point)
+{
+    return QPointF(point.toArray().at(0).toDouble(), point.toArray().at(1).toDouble());
+}
+
+QRectF boxOf(const QJsonArray &box)
+{
+    return QRectF(QPointF(box.at(0).toDouble(), box.at(1).toDouble()),
+                  QPointF(box.at(2).toDouble(), box.at(3).toDouble()));
+}
+
+// Everything the scene drew in a colour.
+QRectF boundsOf(const DxfScene &scene, const QColor &color)
+{
+    QRectF bounds;
+    for (const DxfScene::Shape &shape : scene.shapes) {
+        if (shape.color == color)
+            bounds = bounds.united(shape.path.boundingRect());
+    }
+    return bounds;
+}
+
+const DxfScene::Text *textOf(const DxfScene &scene, const QString &content)
+{
+    for (const DxfScene::Text &text : scene.texts) {
+        if (text.text == content)
+            return &text;
+    }
+    return nullptr;
+}
+
 
 } // namespace
 
@@ -67,6 +118,7 @@ class TestDxfRenderer : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void geometryLandsWhereTheEntitiesSay_data();
     void geometryLandsWhereTheEntitiesSay();
     void drawingIsFittedUpright();
@@ -76,6 +128,26 @@ private slots:
     void previewsRenderOffTheGuiThread();
     void hostileDrawingsRenderInBoundedTime_data();
     void hostileDrawingsRenderInBoundedTime();
+    void entitiesLieWhereTheirDrawingSays_data();
+    void entitiesLieWhereTheirDrawingSays();
+    void splinesPassThroughTheirFitPoints();
+    void solidHatchesAreFilledAndPatternsOutlined();
+    void textsAndAttributesStandAtTheirAnchors();
+    void imagesAndUnderlaysFillTheirFrames();
+    void missingFilesShowTheirFramesAndPaths_data();
+    void missingFilesShowTheirFramesAndPaths();
+    void referenceCycleIsDrawnOnce();
+    void textCodesReadAsTheirCharacters_data();
+    void textCodesReadAsTheirCharacters();
+    void everyFamilyReachesThePicture();
+
+private:
+    // The ezdxf drawings and what ezdxf says of them.
+    QTemporaryDir m_dir;
+    QJsonObject m_probes;
+    OdDbHostAppServices m_services;
+    OdDbDatabasePtr m_database;
+    DxfScene m_scene;
 };
 
 void TestDxfRenderer::geometryLandsWhereTheEntitiesSay_data()
@@ -90,9 +162,6 @@ void TestDxfRenderer::geometryLandsWhereTheEntitiesSay_data()
     QTest::newRow("arc across zero degrees")
         << drawing("0\nARC\n8\n0\n10\n0\n20\n0\n40\n10\n50\n270\n51\n90\n")
         << QRectF(0, -10, 10, 20);
-    QTest::newRow("lwpolyline with a half-circle bulge")
-        << drawing("0\nLWPOLYLINE\n8\n0\n90\n2\n70\n0\n10\n0\n20\n0\n42\n1\n10\n10\n20\n0\n")
-        << QRectF(0, -5, 10, 5);
     QTest::newRow("polyline with vertices")
         << drawing("0\nPOLYLINE\n8\n0\n66\n1\n70\n1\n0\nVERTEX\n8\n0\n10\n0\n20\n0\n"
                    "0\nVERTEX\n8\n0\n10\n4\n20\n0\n0\nVERTEX\n8\n0\n10\n4\n20\n3\n"
@@ -126,7 +195,7 @@ void TestDxfRenderer::geometryLandsWhereTheEntitiesSay()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QRectF, extents);
-    compareRects(rendererOf(bytes).extents(), extents);
+    QCOMPARE(offBy(rendererOf(bytes).extents(), extents, 1e-6, 1e-6), QString());
 }
 
 void TestDxfRenderer::drawingIsFittedUpright()
@@ -161,7 +230,7 @@ void TestDxfRenderer::hiddenLayersAndPaperSpaceStayOut()
         drawing(line(0, 0, 1, 1) + line(0, 0, 50, 50, "OFF") + line(0, 0, 60, 60, "FROZEN")
                     + paperSpace,
                 QByteArray(), layers));
-    compareRects(renderer.extents(), QRectF(0, 0, 1, 1));
+    QCOMPARE(offBy(renderer.extents(), QRectF(0, 0, 1, 1), 1e-6, 1e-6), QString());
     QCOMPARE(renderer.scene().shapes.size(), 1);
 }
 
@@ -299,9 +368,189 @@ void TestDxfRenderer::hostileDrawingsRenderInBoundedTime()
     else
         QVERIFY(inScene > 100000);
     if (!extents.isNull())
-        compareRects(renderer.extents(), extents);
+        QCOMPARE(offBy(renderer.extents(), extents, 1e-6, 1e-6), QString());
     if (!renderer.isEmpty())
         QVERIFY(inkIn(image, image.rect()) > 0);
+}
+
+void TestDxfRenderer::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), { AUREX_SCENE_SAMPLES, m_dir.path() });
+    QVERIFY(python.waitForFinished(120000));
+    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    m_probes = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    QVERIFY(!m_probes.isEmpty());
+    m_database = m_services.readFile(toOdString(m_dir.filePath("main.dxf")));
+    QVERIFY(m_database);
+    m_scene = DxfScene::build(*m_database);
+}
+
+void TestDxfRenderer::entitiesLieWhereTheirDrawingSays_data()
+{
+    QTest::addColumn<QString>("probe");
+    for (const QString &name : m_probes.keys()) {
+        const QJsonObject probe = m_probes.value(name).toObject();
+        if (probe.contains("color") && probe.contains("box"))
+            QTest::newRow(qPrintable(name)) << name;
+    }
+}
+
+void TestDxfRenderer::entitiesLieWhereTheirDrawingSays()
+{
+    QFETCH(QString, probe);
+    const QJsonObject expected = m_probes.value(probe).toObject();
+    const QRectF actual = boundsOf(m_scene, QColor(expected.value("color").toString()));
+    const QRectF wanted = boxOf(expected.value("box").toArray());
+    // Outlines are drawn as polygons, ezdxf's boxes are exact.
+    QCOMPARE(offBy(actual, wanted, 0.05, 0.01), QString());
+}
+
+void TestDxfRenderer::splinesPassThroughTheirFitPoints()
+{
+    const QJsonObject expected = m_probes.value("fit point spline").toObject();
+    QPolygonF outline;
+    for (const DxfScene::Shape &shape : m_scene.shapes) {
+        if (shape.color == QColor(expected.value("color").toString()))
+            outline = shape.path.toSubpathPolygons().value(0);
+    }
+    QVERIFY(outline.size() > 4);
+    for (const QJsonValue &value : expected.value("through").toArray()) {
+        const QPointF fit = pointOf(value);
+        double closest = 1e9;
+        for (int i = 1; i < outline.size(); ++i) {
+            const QLineF segment(outline.at(i - 1), outline.at(i));
+            const QPointF d = segment.p2() - segment.p1();
+            const double length2 = QPointF::dotProduct(d, d);
+            const double along = QPointF::dotProduct(fit - segment.p1(), d);
+            const double t = length2 > 0 ? qBound(0.0, along / length2, 1.0) : 0.0;
+            closest = std::min(closest, QLineF(fit, segment.p1() + d * t).length());
+        }
+        QVERIFY2(closest < 0.05, qPrintable(QString::number(closest)));
+    }
+}
+
+void TestDxfRenderer::solidHatchesAreFilledAndPatternsOutlined()
+{
+    QList<bool> solid;
+    QList<bool> patterned;
+    for (const DxfScene::Shape &shape : m_scene.shapes) {
+        if (shape.color == QColor("#fa0006"))
+            solid << shape.filled;
+        if (shape.color == QColor("#fa0007"))
+            patterned << shape.filled;
+    }
+    QVERIFY(!solid.isEmpty() && !solid.contains(false));
+    QVERIFY(!patterned.isEmpty() && !patterned.contains(true));
+}
+
+void TestDxfRenderer::textsAndAttributesStandAtTheirAnchors()
+{
+    const QJsonObject paragraph = m_probes.value("paragraph text").toObject();
+    const QJsonArray lines = paragraph.value("lines").toArray();
+    const DxfScene::Text *first = textOf(m_scene, lines.at(0).toString());
+    const DxfScene::Text *second = textOf(m_scene, lines.at(1).toString());
+    QVERIFY(first && second);
+    const QPointF at = pointOf(paragraph.value("at"));
+    QCOMPARE(first->position, at);
+    QCOMPARE(first->alignment, Qt::AlignLeft | Qt::AlignTop);
+    // Paragraph lines are 5/3 of the text height apart.
+    const double height = paragraph.value("height").toDouble();
+    QVERIFY(qFuzzyCompare(second->position.y(), at.y() - height * 5 / 3));
+    const QJsonObject dimension = m_probes.value("dimension text").toObject();
+    QVERIFY(textOf(m_scene, dimension.value("text").toString()));
+    const QJsonObject attribute = m_probes.value("attribute").toObject();
+    const DxfScene::Text *value = textOf(m_scene, attribute.value("text").toString());
+    QVERIFY(value);
+    QCOMPARE(value->position, pointOf(attribute.value("at")));
+}
+
+void TestDxfRenderer::imagesAndUnderlaysFillTheirFrames()
+{
+    QCOMPARE(m_scene.images.size(), 1);
+    const DxfScene::Image &photo = m_scene.images.first();
+    const QRectF placed = photo.placement.mapRect(QRectF(photo.image.rect()));
+    const QRectF wanted = boxOf(m_probes.value("image").toObject().value("box").toArray());
+    QCOMPARE(offBy(placed, wanted, 0.05, 0.01), QString());
+    const QJsonObject underlay = m_probes.value("pdf underlay").toObject();
+    const DxfScene::Text *page = textOf(m_scene, underlay.value("text").toString());
+    QVERIFY(page);
+    QVERIFY(QLineF(page->position, pointOf(underlay.value("at"))).length() < 0.05);
+}
+
+void TestDxfRenderer::missingFilesShowTheirFramesAndPaths_data()
+{
+    QTest::addColumn<QString>("probe");
+    QTest::newRow("external reference") << "missing reference";
+    QTest::newRow("image") << "missing image";
+}
+
+void TestDxfRenderer::missingFilesShowTheirFramesAndPaths()
+{
+    QFETCH(QString, probe);
+    const QJsonObject expected = m_probes.value(probe).toObject();
+    const DxfScene::Text *label = textOf(m_scene, expected.value("text").toString());
+    QVERIFY(label);
+    const QPointF inside = pointOf(expected.value("inside"));
+    bool framed = false;
+    for (const DxfScene::Shape &shape : m_scene.shapes) {
+        for (const QPolygonF &outline : shape.path.toSubpathPolygons())
+            framed = framed || (outline.boundingRect().contains(inside)
+                                && outline.boundingRect().contains(label->position));
+    }
+    QVERIFY(framed);
+}
+
+void TestDxfRenderer::referenceCycleIsDrawnOnce()
+{
+    OdDbDatabasePtr ring = m_services.readFile(toOdString(m_dir.filePath("ring-a.dxf")));
+    QVERIFY(ring);
+    const DxfScene scene = DxfScene::build(*ring);
+    int circles = 0;
+    for (const DxfScene::Shape &shape : scene.shapes)
+        circles += shape.path.toSubpathPolygons().size();
+    QCOMPARE(circles, 2);
+    QCOMPARE(boundsOf(scene, QColor(4, 5, 6)), QRectF(15, -5, 10, 10));
+}
+
+// What the drawing's text codes read as on screen.
+void TestDxfRenderer::textCodesReadAsTheirCharacters_data()
+{
+    QTest::addColumn<bool>("paragraph");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("degree, plus-minus, diameter, percent")
+        << false << "45%%d %%P0.5 %%c20 100%%%"
+        << QStringList{"45\u00B0 \u00B10.5 \u230020 100%"};
+    QTest::newRow("underline and overline switches")
+        << false << "%%uNorth%%U %%OWall" << QStringList{"North Wall"};
+    QTest::newRow("paragraph breaks, groups, a hard space and a fraction")
+        << true << "{\\fArial|b1;Deck}\\P1\\~1\\S1^2; in\\NColumn \\\\ two"
+        << QStringList{"Deck", "1\u00A01 1/2 in", "Column \\ two"};
+}
+
+void TestDxfRenderer::textCodesReadAsTheirCharacters()
+{
+    QFETCH(bool, paragraph);
+    QFETCH(QString, text);
+    QFETCH(QStringList, shown);
+    QCOMPARE(paragraph ? DxfSceneText::plainParagraph(text)
+                       : QStringList{DxfSceneText::plainLine(text)},
+             shown);
+}
+
+void TestDxfRenderer::everyFamilyReachesThePicture()
+{
+    const DxfRenderer renderer(*m_database);
+    const QImage picture = renderer.preview(QSize(800, 800), Qt::white, Qt::black);
+    const QTransform fit = renderer.fitTransform(QRectF(0, 0, 800, 800));
+    // The photo's pixels and the solid hatch's fill show where they were placed.
+    const QRectF image = boxOf(m_probes.value("image").toObject().value("box").toArray());
+    QVERIFY(picture.pixelColor(fit.map(image.center()).toPoint()) != QColor(Qt::white));
+    const QRectF solid = boxOf(m_probes.value("solid hatch").toObject().value("box").toArray());
+    const QPoint fill = fit.map(solid.center()).toPoint();
+    QCOMPARE(picture.pixelColor(fill), QColor("#fa0006"));
 }
 
 QTEST_MAIN(TestDxfRenderer)

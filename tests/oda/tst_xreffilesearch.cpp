@@ -17,7 +17,6 @@ private slots:
     void findsFilesAsCadProgramsDo_data();
     void findsFilesAsCadProgramsDo();
     void neverSavedDrawingSearchesSupportFoldersOnly();
-    void localPathHelpers();
 
 private:
     QTemporaryDir m_dir;
@@ -86,17 +85,6 @@ void TestXrefFileSearch::neverSavedDrawingSearchesSupportFoldersOnly()
     search.setSupportFolders({m_dir.filePath("missing"), m_dir.filePath("lib")});
     QCOMPARE(search.find("both.dxf", QString()), m_dir.filePath("lib/both.dxf"));
     QCOMPARE(search.find(".\\sub\\a.dwg", QString()), QString());
-}
-
-void TestXrefFileSearch::localPathHelpers()
-{
-    QCOMPARE(XrefFileSearch::toLocalPath("C:\\a\\b.dwg"), QStringLiteral("C:/a/b.dwg"));
-    QCOMPARE(XrefFileSearch::fileName("..\\x\\part.dwg"), QStringLiteral("part.dwg"));
-    QCOMPARE(XrefFileSearch::fileName("part.dwg"), QStringLiteral("part.dwg"));
-    QVERIFY(XrefFileSearch::isWindowsAbsolute("c:\\a"));
-    QVERIFY(XrefFileSearch::isWindowsAbsolute("\\\\srv\\a"));
-    QVERIFY(!XrefFileSearch::isWindowsAbsolute("/home/a"));
-    QVERIFY(!XrefFileSearch::isWindowsAbsolute(".\\a"));
 }
 
 QTEST_GUILESS_MAIN(TestXrefFileSearch)
