@@ -8,6 +8,7 @@
 #include "platformclient.h"
 #include "platformprocess.h"
 #include "rawhttp.h"
+#include "testhome.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -495,13 +496,9 @@ int TestPlatformApi::signInStatus(const QJsonObject &body, std::string *token)
 
 void TestPlatformApi::launcherFilesSignTheUserIn()
 {
-    QTemporaryDir home;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", home.path());
-    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    environment.insert("XDG_DATA_HOME", home.filePath("data"));
+    const TestHome home;
     QVERIFY(m_platform->writeLauncherFiles(
-        "bob", environment,
+        "bob", home.environment(),
         {"--space", "Bridge Project", "--model", "0123456789ABCDEF0123456789ABCDEF",
          "--preferred-context", "true"}));
 
