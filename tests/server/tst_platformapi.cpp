@@ -255,9 +255,9 @@ void TestPlatformApi::brokenCheckInsLeaveNoTrace()
     QFETCH(QString, lastContent);
     QStringList titles{"trace.dwg", "trace.png", lastTitle};
     const QList<QByteArray> bytes{"drawing bytes", "image bytes", "pdf bytes"};
-    QJsonArray issued;
+    QJsonArray names;
     for (int i = 0; i < 3; ++i)
-        issued.append(m_as["alice"]->autoname());
+        names.append(m_as["alice"]->autoname());
     const QList<int> before = footprint();
     QCOMPARE(before.size(), 5);
 
@@ -265,7 +265,7 @@ void TestPlatformApi::brokenCheckInsLeaveNoTrace()
         QJsonArray records;
         QByteArray contents;
         for (int i = 0; i < 3; ++i) {
-            QJsonObject record{{"parent", parents[i]}, {"title", titles[i]}, {"name", issued[i]},
+            QJsonObject record{{"parent", parents[i]}, {"title", titles[i]}, {"name", names[i]},
                                {"collabspace", "Common Space"}, {"offset", contents.size()},
                                {"size", bytes[i].size()},
                                {"sha256", PlatformClient::sha256(bytes[i])}};
@@ -299,7 +299,7 @@ void TestPlatformApi::brokenCheckInsLeaveNoTrace()
                                       before[4] + 1}));
     // Clean up for the next row: the names stay used.
     QJsonArray refs;
-    for (const QJsonValue &name : issued)
+    for (const QJsonValue &name : names)
         refs.append(QJsonObject{{"name", name}});
     QCOMPARE(m_as["alice"]->post("/api/v1/delete", {{"refs", refs}}), 200);
     QCOMPARE(footprint().mid(0, 3), before.mid(0, 3));

@@ -217,7 +217,7 @@ void TestPlatformHostile::checkInBodies_data()
     QTest::addColumn<int>("status");
     const QByteArray manifest = formPart("manifest", R"({"records": []})");
     const QByteArray end = "--B--\r\n";
-    // The platform below takes bodies of up to 8 MiB; NAME stands for a name it issued.
+    // The platform below takes bodies of up to 8 MiB; NAME stands for a name it gave out.
     const QByteArray contents(7 * kMiB, 'x');
     const QByteArray record = R"({"records": [{"parent": -1, "title": "chunked.dwg", "name": )"
                               R"("NAME", "collabspace": "Common Space", "offset": 0, "size": )"
