@@ -141,14 +141,13 @@ void TestDxfReferences::attachAndDetachWriteWhatReadersExpect()
     const QString path = dir.filePath("drawing.dxf");
     QVERIFY(DxfTest::copySample(sample, path));
     const QJsonObject before = DxfTest::ezdxfReport(path);
-    QVERIFY2(!before.contains("processError"), qPrintable(before.value("processError").toString()));
+    QVERIFY2(before.contains("modelspace"), QJsonDocument(before).toJson().constData());
 
     DxfDocument doc;
     QString error;
     QCOMPARE(DxfTest::readError(doc, path), QString());
     const quint64 seed = handSeed(doc);
     const quint64 highest = highestHandle(doc);
-    const int xrefsBefore = DxfXrefs(doc).list().size();
     quint64 image = 0;
     quint64 pdf = 0;
     QVERIFY2(DxfXrefs(doc).attach(kXrefPath, "wheel", QPointF(5, 5), &error), qPrintable(error));
@@ -162,32 +161,23 @@ void TestDxfReferences::attachAndDetachWriteWhatReadersExpect()
     QVERIFY(handSeed(doc) > highestHandle(doc));
     QVERIFY2(doc.write(path, &error), qPrintable(error));
 
-    // Our reader sees what was attached, and so does the independent one.
-    DxfDocument reread;
-    QCOMPARE(DxfTest::readError(reread, path), QString());
-    DxfXrefs::Xref wheel;
-    QVERIFY(DxfXrefs(reread).find("wheel", &wheel));
-    QCOMPARE(wheel.path, QString(kXrefPath));
-    QCOMPARE(wheel.insertCount, 1);
-    QVERIFY(paths(DxfDefinitions(reread).list(DxfDefinitions::RasterImage)).contains(kImagePath));
-    QVERIFY(paths(DxfDefinitions(reread).list(DxfDefinitions::PdfUnderlay)).contains(kPdfPath));
+    // The independent reader sees what was attached (and LibreCAD opens it).
     QJsonObject report = DxfTest::ezdxfReport(path);
     QVERIFY2(report.value("errors").toArray().isEmpty() && !report.contains("readError"),
              QJsonDocument(report).toJson().constData());
     QCOMPARE(report.value("xrefs").toObject().value("wheel").toString(), QString(kXrefPath));
     QCOMPARE(report.value("inserts").toObject().value("wheel").toInt(), 1);
-    QVERIFY(strings(report.value("images")).contains(kImagePath));
-    QVERIFY(strings(report.value("pdfs")).contains(kPdfPath));
+    QCOMPARE(strings(report.value("images")), strings(before.value("images")) << kImagePath);
+    QCOMPARE(strings(report.value("pdfs")), strings(before.value("pdfs")) << kPdfPath);
     if (librecad)
         QVERIFY2(librecadPrints(path, dir.path()), "LibreCAD cannot open the drawing");
 
-    // Detaching takes every part away again.
+    // Read again, detaching takes every part away.
+    DxfDocument reread;
+    QCOMPARE(DxfTest::readError(reread, path), QString());
     QVERIFY2(DxfXrefs(reread).detach("wheel", &error), qPrintable(error));
     QVERIFY2(DxfDefinitions(reread).detach(image, &error), qPrintable(error));
     QVERIFY2(DxfDefinitions(reread).detach(pdf, &error), qPrintable(error));
-    QCOMPARE(reread.recordOfHandle(image), -1);
-    QCOMPARE(reread.recordOfHandle(pdf), -1);
-    QCOMPARE(DxfXrefs(reread).list().size(), xrefsBefore);
     QVERIFY2(reread.write(path, &error), qPrintable(error));
     report = DxfTest::ezdxfReport(path);
     QVERIFY2(report.value("errors").toArray().isEmpty() && !report.contains("readError"),
