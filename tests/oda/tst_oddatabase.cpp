@@ -118,7 +118,6 @@ void TestOdDatabase::readsDrawingsAndRefusesTheRest()
     QCOMPARE(toQString(bolt->getFilename()), dir.filePath("refs/parts/bolt.dwg"));
 
     QVERIFY(DxfTest::writeBytes(dir.filePath("binary.dwg"), binaryDwg()));
-    QVERIFY(services.readFile(toOdString(dir.filePath("binary.dwg"))).isNull());
     QString why;
     QVERIFY(services.readDrawing(dir.filePath("binary.dwg"), &why).isNull());
     QVERIFY2(why.contains("DWG"), qPrintable(why));
@@ -160,9 +159,6 @@ void TestOdDatabase::blockRecordsChangeOnlyWhenOpenForWrite()
     QVERIFY_EXCEPTION_THROWN(writing->setName("*Model_Space"), OdError);
     QCOMPARE(OdDbXRefMan::load(writing.get()), eOk);
     QCOMPARE(toQString(writing->xrefDatabase()->getFilename()), download + "/part.dwg");
-    OdDbBlockTableRecordPtr modelSpace = table->getAt("*Model_Space", OdDb::kForRead);
-    QVERIFY(modelSpace && !modelSpace->isFromExternalReference());
-    QVERIFY(modelSpace->pathName().isEmpty());
 
     // Written back, only those values change, and the reference resolves when read again.
     db->writeFile(db->getFilename(), OdDb::kDwg, OdDb::DwgVersion(21), false, 16);
