@@ -194,8 +194,8 @@ void TestOdDatabase::attachedImagesOfEveryFormatLoad_data()
 
 void TestOdDatabase::attachedImagesOfEveryFormatLoad()
 {
-    // Attached as the host's command does it (that other readers take such a drawing is
-    // TestDxfReferences' part); this layer finds and loads the image again.
+    // Attached as the host's command does it (other readers' view of such a drawing is
+    // checked in tst_dxfreferences); this layer finds and loads the image again.
     QFETCH(QString, file);
     QFETCH(QString, stored);
     QFETCH(QSize, pixels);
