@@ -9,13 +9,13 @@
 #include "oddbhostappservices.h"
 #include "oddbqt.h"
 #include "oddbxrefgraph.h"
+#include "safefilewriter.h"
 #include "dxfxrefs.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -50,8 +50,8 @@ bool writeAll(const QString &path, const QByteArray &bytes)
 // over the old one, so that a crash leaves the old drawing or the new one, never half of one.
 bool writeSafely(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    SafeFileWriter file(path);
+    return file.open() && file.write(bytes.constData(), bytes.size()) && file.commit();
 }
 
 struct Timing

@@ -45,6 +45,7 @@ class TestDxfDocument : public QObject
 private slots:
     void roundTripIsByteIdentical_data();
     void roundTripIsByteIdentical();
+    void largeDrawingOfManyTypesRoundTrips();
     void linesEndingAnywhereReadTheSame();
     void changedTextChangesOnlyItsLine_data();
     void changedTextChangesOnlyItsLine();
@@ -120,6 +121,41 @@ void TestDxfDocument::roundTripIsByteIdentical()
         doc.setTagValue(t, doc.file().value(t));
     QVERIFY(doc.isModified());
     QCOMPARE(doc.toByteArray(), original);
+}
+
+void TestDxfDocument::largeDrawingOfManyTypesRoundTrips()
+{
+    // Records of many types taking turns, some of them alike in length and letters, over more
+    // megabytes than the writer hands to the disk at a time.
+    const QList<QByteArray> types = {"LINE", "LINX", "LINF", "CIRCLE", "TEXT", "TEXTS",
+                                     "LWPOLYLINE", "ARC", "INSERT", "ATTRIB", "SEQEND", "A", "B",
+                                     "MTEXT", "HATCH", "POINT", "SPLINE", "SOLID", "3DFACE",
+                                     "VIEWPORT", "DIMENSION", "LEADER", "IMAGE", "ELLIPSE"};
+    QByteArray bytes = "0\nSECTION\n2\nENTITIES\n";
+    QList<QByteArray> written;
+    while (bytes.size() < 9 * 1024 * 1024) {
+        written << types.at(written.size() % types.size());
+        bytes += "0\n" + written.last() + "\n5\n" + QByteArray::number(0x100 + written.size(), 16)
+            + "\n8\n0\n10\n1.5\n";
+    }
+    bytes += "0\nENDSEC\n0\nEOF\n";
+    DxfDocument doc;
+    QVERIFY(doc.parse(bytes, nullptr));
+    QList<QByteArray> read;
+    for (int r = 1; r <= written.size(); ++r)
+        read << doc.type(r);
+    QVERIFY(read == written);
+
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY2(doc.write(dir.filePath("same.dxf"), &error), qPrintable(error));
+    QVERIFY(readBytes(dir.filePath("same.dxf")) == bytes);
+    QVERIFY(doc.setString(written.size(), 8, QStringLiteral("EDITED")));
+    QVERIFY2(doc.write(dir.filePath("edited.dxf"), &error), qPrintable(error));
+    QByteArray edited = bytes;
+    edited.replace(edited.lastIndexOf("\n8\n0\n"), 5, "\n8\nEDITED\n");
+    QVERIFY(readBytes(dir.filePath("edited.dxf")) == edited);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"edited.dxf", "same.dxf"}));
 }
 
 void TestDxfDocument::changedTextChangesOnlyItsLine_data()

@@ -2,9 +2,9 @@
 
 #include "dxflexer.h"
 #include "dxflinescanner.h"
+#include "safefilewriter.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -87,6 +87,7 @@ private:
 DxfFile::DxfFile()
     : m_typeNames(1)
 {
+    std::fill(std::begin(m_typeCache), std::end(m_typeCache), kNoType);
     // Reading stops at the end-of-file marker and reads sections apart: their numbers are fixed.
     internType(kSectionName, kSectionName + qstrlen(kSectionName));
     internType(kEndOfFileName, kEndOfFileName + qstrlen(kEndOfFileName));
@@ -183,10 +184,17 @@ void DxfFile::reindexFrom(int chunk)
 quint32 DxfFile::internType(const char *begin, const char *end)
 {
     const int size = int(end - begin);
-    for (quint32 recent : m_recentTypes) {
-        const QByteArray &name = m_typeNames[recent];
+    // A slot by the name's length, first two bytes and last byte: the common entity types
+    // fall into slots of their own.
+    const int slot = size > 0 ? (size + begin[0] * 7 + begin[std::min(size - 1, 1)]
+                                 + begin[size - 1] * 7)
+                                    & (kTypeCacheSize - 1)
+                              : 0;
+    quint32 &cached = m_typeCache[slot];
+    if (cached != kNoType) {
+        const QByteArray &name = m_typeNames[cached];
         if (name.size() == size && std::memcmp(name.constData(), begin, size_t(size)) == 0)
-            return recent;
+            return cached;
     }
     const QByteArray view = QByteArray::fromRawData(begin, size);
     auto it = m_typeNumbers.constFind(view);
@@ -198,8 +206,7 @@ quint32 DxfFile::internType(const char *begin, const char *end)
         m_typeNames.emplace_back(begin, size);
         m_typeNumbers.insert(m_typeNames.back(), number);
     }
-    m_recentTypes[1] = m_recentTypes[0];
-    m_recentTypes[0] = number;
+    cached = number;
     return number;
 }
 
@@ -375,8 +382,8 @@ QByteArray DxfFile::toByteArray() const
 
 bool DxfFile::write(const QString &path, QString *errorMessage) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    SafeFileWriter file(path);
+    if (!file.open()) {
         if (errorMessage)
             *errorMessage = file.errorString();
         return false;
@@ -384,13 +391,10 @@ bool DxfFile::write(const QString &path, QString *errorMessage) const
     // The runs go straight to the file: a copy of a large drawing in memory costs more than
     // the writing.
     bool ok = true;
-    forEachRun([&](const char *data, qint64 size) {
-        ok = ok && (size == 0 || file.write(data, size) == size);
-    });
+    forEachRun([&](const char *data, qint64 size) { ok = ok && file.write(data, size); });
     if (!ok || !file.commit()) {
         if (errorMessage)
             *errorMessage = file.errorString();
-        file.cancelWriting();
         return false;
     }
     return true;

@@ -154,7 +154,11 @@ private:
     // Each record type once, by number; a deque, so that the names handed out stay in place.
     std::deque<QByteArray> m_typeNames;
     QHash<QByteArray, quint32> m_typeNumbers;
-    quint32 m_recentTypes[2] = {0, 0}; // records of a type often come in runs or alternate
+    // The types met lately, by a hash of their names: a drawing's records are of a few types
+    // that come in runs or take turns (line, circle, text, polyline, ...).
+    static const int kTypeCacheSize = 32;
+    static const quint32 kNoType = ~quint32(0);
+    quint32 m_typeCache[kTypeCacheSize];
     std::vector<ChangeGroup> m_groups;     // open change groups, outermost first
     std::vector<Undo> m_undo;              // changes made while a group is open
 
