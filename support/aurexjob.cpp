@@ -156,9 +156,11 @@ void AurexJob::watchWork()
     }
     if (m_noProgressTimeout <= 0 || m_control->msecsSinceAlive() < m_noProgressTimeout)
         return;
-    finish(TimedOutError,
-           text("The AUREX Platform did not answer for %1 seconds.")
-               .arg((m_noProgressTimeout + 999) / 1000));
+    const int seconds = (m_noProgressTimeout + 999) / 1000;
+    finish(TimedOutError, seconds == 1
+                              ? text("The AUREX Platform did not answer for 1 second.")
+                              : text("The AUREX Platform did not answer for %1 seconds.")
+                                    .arg(seconds));
 }
 
 void AurexJob::finish(int error, const QString &errorString)

@@ -82,7 +82,7 @@ private slots:
         QTest::newRow("cancelled") << "waits" << true << int(AurexJob::KilledError)
                                    << "Cancelled.";
         QTest::newRow("no sign of life") << "waits" << false << int(AurexJob::TimedOutError)
-                                         << "The AUREX Platform did not answer for 1 seconds.";
+                                         << "The AUREX Platform did not answer for 1 second.";
     }
 
     void everyEndIsReportedOnce()
