@@ -1,5 +1,5 @@
 // Many connector clients at once against one platform on loopback, each signed in as its own
-// user, mixing search, details, lock/unlock with a new version, and check-ins of new files.
+// user, mixing search, lock/unlock with a new version, and check-ins of new files.
 // Afterwards every object checked in is there with its bytes, every drawing carries the last
 // version its lock holder sent, and no lock was ever granted to two users at once.
 // AUREX_LOAD_CLIENTS and AUREX_LOAD_SECONDS make the run larger (default 10 clients, 10 s).
@@ -10,14 +10,12 @@
 #include "platformclient.h"
 #include "platformprocess.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <algorithm>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -32,8 +30,8 @@ namespace {
 const char kSpace[] = "Load Space";
 const int kSharedDrawings = 6;
 
-enum Operation { Search, Details, LockAndVersion, CheckInNew, OperationCount };
-const char *const kOperationNames[] = {"search", "details", "lock+version+unlock", "check-in"};
+enum Operation { Search, LockAndVersion, CheckInNew, OperationCount };
+const char *const kOperationNames[] = {"search", "lock+version+unlock", "check-in"};
 
 int envNumber(const char *name, int fallback)
 {
@@ -76,20 +74,6 @@ std::unique_ptr<FzFileInfo> fileRecord(const QString &folder, const QString &tit
     return out;
 }
 
-// The whole space as the platform lists it, by title.
-std::map<QString, std::unique_ptr<FzFileInfo>> spaceContents(ConnectorClient &client)
-{
-    std::map<QString, std::unique_ptr<FzFileInfo>> out;
-    const auto query = record({{"_TypePattern", "*"}, {"_CS", kSpace}, {"_Pagelimit", "10000"}});
-    if (!client.search(query.get()))
-        return out;
-    for (int i = 0; i < client.searchCount(); ++i) {
-        const FzFileInfo *found = client.searchRecord(i);
-        out[QString::fromStdString(found->GetTitle())] = std::make_unique<FzFileInfo>(*found);
-    }
-    return out;
-}
-
 // What all clients share: who holds which drawing's lock (as the clients saw the platform
 // grant it), the last version each holder stored, the new files stored, and the failures.
 struct Shared {
@@ -99,8 +83,7 @@ struct Shared {
     std::map<QString, QString> checkedIn;    // new title -> SHA-256
     QStringList errors;
     int doubleGrants = 0;
-    int refusedLocks = 0;
-    std::vector<qint64> latencies[OperationCount]; // microseconds
+    int calls[OperationCount] = {};
 
     void error(const QString &text)
     {
@@ -127,27 +110,23 @@ public:
             m_shared.error(m_user + QStringLiteral(" could not sign in: ") + t_lastFailure);
             return;
         }
-        std::vector<qint64> latencies[OperationCount];
+        int calls[OperationCount] = {};
         std::uniform_int_distribution<int> pick(0, 9);
         while (!deadline.hasExpired()) {
             const int roll = pick(m_random);
             const Operation operation =
-                roll < 4 ? Search : roll < 7 ? Details : roll < 9 ? LockAndVersion : CheckInNew;
-            QElapsedTimer timer;
-            timer.start();
+                roll < 5 ? Search : roll < 9 ? LockAndVersion : CheckInNew;
             const QString failure = operation == Search ? search(drawing())
-                : operation == Details                  ? details()
                 : operation == LockAndVersion           ? lockAndVersion()
                                                         : checkInNew();
-            latencies[operation].push_back(timer.nsecsElapsed() / 1000);
+            ++calls[operation];
             if (!failure.isEmpty())
                 m_shared.error(QStringLiteral("%1 %2: %3").arg(
                     m_user, QLatin1String(kOperationNames[operation]), failure));
         }
         QMutexLocker locker(&m_shared.mutex);
         for (int i = 0; i < OperationCount; ++i)
-            m_shared.latencies[i].insert(m_shared.latencies[i].end(), latencies[i].begin(),
-                                         latencies[i].end());
+            m_shared.calls[i] += calls[i];
     }
 
 private:
@@ -171,21 +150,6 @@ private:
         return QString();
     }
 
-    QString details()
-    {
-        if (m_found.empty())
-            return search(drawing());
-        auto it = m_found.begin();
-        std::advance(it, std::uniform_int_distribution<size_t>(0, m_found.size() - 1)(m_random));
-        FzFileInfo copy(*it->second);
-        if (!m_client.details({&copy}))
-            return t_lastFailure;
-        if (QString::fromStdString(copy.GetTitle()) != it->first)
-            return QStringLiteral("details of %1 came back as %2")
-                .arg(it->first, QString::fromStdString(copy.GetTitle()));
-        return QString();
-    }
-
     QString lockAndVersion()
     {
         const QString title = drawing();
@@ -198,11 +162,8 @@ private:
         t_lastFailure.clear();
         if (!m_client.lock(&target, true)) {
             // Refused because another user holds it: expected under contention.
-            if (!t_lastFailure.contains(QLatin1String("answered 409")))
-                return t_lastFailure;
-            QMutexLocker locker(&m_shared.mutex);
-            ++m_shared.refusedLocks;
-            return QString();
+            return t_lastFailure.contains(QLatin1String("answered 409")) ? QString()
+                                                                         : t_lastFailure;
         }
         {
             QMutexLocker locker(&m_shared.mutex);
@@ -265,14 +226,6 @@ private:
     int m_versions = 0;
     int m_files = 0;
 };
-
-qint64 percentile(const std::vector<qint64> &sorted, double fraction)
-{
-    if (sorted.empty())
-        return 0;
-    const size_t index = static_cast<size_t>(fraction * static_cast<double>(sorted.size() - 1));
-    return sorted[index];
-}
 
 } // namespace
 
@@ -350,28 +303,25 @@ void TestLoadMix::mixedLoadKeepsEveryObjectAndLock()
                             .arg(shared.errors.value(0))));
     QCOMPARE(shared.doubleGrants, 0);
 
-    qInfo("%d clients for %d s; %d locks refused to a competing user", m_clients, seconds,
-          shared.refusedLocks);
-    for (int i = 0; i < OperationCount; ++i) {
-        std::vector<qint64> &times = shared.latencies[i];
-        QVERIFY2(!times.empty(), kOperationNames[i]);
-        std::sort(times.begin(), times.end());
-        qInfo("%-20s %6zu calls  p50 %7.1f ms  p90 %7.1f ms  p99 %7.1f ms  max %7.1f ms",
-              kOperationNames[i], times.size(), percentile(times, 0.5) / 1000.0,
-              percentile(times, 0.9) / 1000.0, percentile(times, 0.99) / 1000.0,
-              times.back() / 1000.0);
-    }
+    // Every kind of operation ran.
+    for (int i = 0; i < OperationCount; ++i)
+        QVERIFY2(shared.calls[i] > 0, kOperationNames[i]);
 
     // Nothing lost: the space holds exactly the drawings and every new file, with their bytes.
     ConnectorClient checker;
     QVERIFY(checker.signInWithPassword(userName(0), passwordOf(0), m_platform.serverHost(),
                                        m_platform.casUrl()));
-    const auto contents = spaceContents(checker);
+    const auto query = record({{"_TypePattern", "*"}, {"_CS", kSpace}, {"_Pagelimit", "10000"}});
+    QVERIFY(checker.search(query.get()));
+    std::map<QString, const FzFileInfo *> contents;
+    for (int i = 0; i < checker.searchCount(); ++i)
+        contents[QString::fromStdString(checker.searchRecord(i)->GetTitle())] =
+            checker.searchRecord(i);
     QCOMPARE(contents.size(), shared.checkedIn.size() + m_drawings.size());
     for (const auto &file : shared.checkedIn) {
         const auto it = contents.find(file.first);
         QVERIFY2(it != contents.end(), qPrintable(file.first));
-        QCOMPARE(valueOf(it->second.get(), "_sha256"), file.second);
+        QCOMPARE(valueOf(it->second, "_sha256"), file.second);
     }
     for (const QString &title : m_drawings) {
         const FzFileInfo &drawing = *contents.at(title);
