@@ -1,6 +1,6 @@
 // The platform facing hostile clients and crowds: request heads that never end, clients that
-// send their heads slowly, bursts of connections and of password sign-ins, one client opening
-// too many, and files large enough that holding them in memory would show.
+// send their heads slowly, bursts of connections, one client opening too many, and files large
+// enough that holding them in memory would show.
 
 #include "platformclient.h"
 #include "platformprocess.h"
@@ -40,7 +40,6 @@ private slots:
     void pathsWithControlCharactersAreRefused();
     void checkInBodies_data();
     void checkInBodies();
-    void crowdSigningInIsServed();
     void oneClientCannotTakeEveryConnection();
     void largeFilesStreamBothWays();
 
@@ -86,9 +85,6 @@ void TestPlatformHostile::endlessHeads_data()
 {
     QTest::addColumn<QByteArray>("start");
     QTest::addColumn<QByteArray>("repeated");
-    QTest::newRow("endless request line") << QByteArray("GET /") << QByteArray(4096, 'a');
-    QTest::newRow("endless header line")
-        << QByteArray("GET / HTTP/1.1\r\nX-Long: ") << QByteArray(4096, 'a');
     QTest::newRow("endless header lines")
         << QByteArray("GET / HTTP/1.1\r\n") << QByteArray("X-Many: a\r\n").repeated(400);
     QTest::newRow("chunk-size line that never ends")
@@ -175,16 +171,6 @@ void TestPlatformHostile::burstOfConnectionsIsServed()
     for (const auto &socket : burst)
         answered += answerStatus(*socket, 10000) == 200 ? 1 : 0;
     QCOMPARE(answered, 200);
-    // A connection carries request after request: one per request would cost every small
-    // download a round trip more.
-    QTcpSocket &socket = *burst.front();
-    for (int i = 0; i < 2; ++i) {
-        // The rest of the last answer, should it come apart from its head.
-        socket.waitForReadyRead(200);
-        socket.readAll();
-        socket.write(signedInRequest());
-        QCOMPARE(answerStatus(socket, 5000), 200);
-    }
 }
 
 void TestPlatformHostile::pathsWithControlCharactersAreRefused_data()
@@ -227,17 +213,9 @@ void TestPlatformHostile::checkInBodies_data()
         << formPart("manifest", record) + formPart("contents", contents) + end << true << 200;
     QTest::newRow("chunked past the upload limit")
         << manifest + formPart("contents", QByteArray(9 * kMiB, 'x')) + end << true << 413;
-    QTest::newRow("two manifests") << manifest + manifest + end << true << 400;
     QTest::newRow("two manifests, length given") << manifest + manifest + end << false << 400;
-    QTest::newRow("two contents parts")
-        << manifest + formPart("contents", "a") + formPart("contents", "b") + end << true << 400;
     QTest::newRow("a manifest past 4 MiB")
         << formPart("manifest", QByteArray(5 * kMiB, ' ')) + end << true << 413;
-    // At the limit the manifest is read: it lists no record.
-    QByteArray atLimit = R"({"records": []})";
-    atLimit.append(QByteArray(4 * kMiB - atLimit.size(), ' '));
-    QTest::newRow("a manifest of 4 MiB, no record in it")
-        << formPart("manifest", atLimit) + end << true << 400;
     QTest::newRow("not a form at all") << QByteArray(64 * 1024, 'x') << true << 400;
 }
 
@@ -280,30 +258,6 @@ void TestPlatformHostile::checkInBodies()
              (status == 200 ? QList<int>{before[0] + 1, before[1] + 1} : before));
     QTRY_COMPARE(QDir(m_limited->dataDir() + "/uploads").entryList(QDir::Files | QDir::Hidden),
                  QStringList());
-}
-
-void TestPlatformHostile::crowdSigningInIsServed()
-{
-    // Fifty users sign in with their passwords at the same moment, a costly check each.
-    const int users = 50;
-    std::vector<int> statuses(users, 0);
-    std::vector<std::thread> threads;
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < users; ++i) {
-        threads.emplace_back([&, i] {
-            PlatformClient client(m_platform->serverHost());
-            statuses[static_cast<size_t>(i)] = client.signIn("alice", "alice-demo-pw");
-        });
-    }
-    // Meanwhile a signed-in request is answered at once.
-    QTest::qWait(300);
-    const qint64 otherMs = otherClientWaits();
-    for (std::thread &thread : threads)
-        thread.join();
-    QCOMPARE(std::count(statuses.begin(), statuses.end(), 200), users);
-    QVERIFY2(otherMs >= 0 && otherMs < 3000, qPrintable(QString::number(otherMs)));
-    QVERIFY2(timer.elapsed() < 60000, qPrintable(QString::number(timer.elapsed())));
 }
 
 void TestPlatformHostile::oneClientCannotTakeEveryConnection()
