@@ -17,7 +17,7 @@
 #include <vector>
 
 // Helpers shared by the connector tests: records built from key/value maps, sign-in against a
-// test platform, files, their checksums and the memory their transfer takes.
+// test platform, files and their checksums.
 namespace connectortest {
 
 using Record = std::unique_ptr<FzFileInfo>;
@@ -115,29 +115,6 @@ inline Record newFileRecord(const QString &path, const char *space)
     out->SetProperty("collabspace", space);
     out->SetProperty("selected", "true");
     return out;
-}
-
-// This process's peak resident memory since the last resetPeakMemory(), from the kernel.
-inline qint64 peakMemory()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
-
-// Lowers the peak to the memory in use now; returns that, or -1.
-inline qint64 resetPeakMemory()
-{
-    QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (!refs.open(QIODevice::WriteOnly) || refs.write("5") != 1)
-        return -1;
-    refs.close();
-    return peakMemory();
 }
 
 } // namespace connectortest

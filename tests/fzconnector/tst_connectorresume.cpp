@@ -124,8 +124,6 @@ void TestConnectorResume::droppedTransferGoesOn()
         QVERIFY(!original.isEmpty());
         observed.bytes = 0;
     }
-    const qint64 memoryBefore = resetPeakMemory();
-    QVERIFY(memoryBefore > 0);
     const qint64 before = m_link->bytes(way);
     m_link->cutOnceAt(way, before + kFileBytes / 2);
     const QString back = m_dir.filePath(QStringLiteral("back"));
@@ -143,9 +141,6 @@ void TestConnectorResume::droppedTransferGoesOn()
         QVERIFY(!checkInLargeFile(title).isEmpty());
         QVERIFY(find(title));
     }
-    // A few blocks in memory per transfer, whatever the file's size.
-    const qint64 memoryGrowth = peakMemory() - memoryBefore;
-    QVERIFY2(memoryGrowth < 24 * kMiB, qPrintable(QString::number(memoryGrowth / kMiB)));
     QVERIFY(m_link->hasCut());
     // The half before the cut went once, the other half after it: the file, the few bytes
     // the platform had not stored yet when the connection dropped, and requests and answers.
