@@ -108,12 +108,13 @@ label("ellipse, elliptic arc", 0, 60)
 probe("control point spline", msp.add_open_spline([(80, 60), (90, 80), (110, 50), (120, 70), (140, 60)],
                                                   degree=3), (250, 0, 3))
 fit = [(160, 60), (170, 75), (185, 55), (200, 70)]
-msp.add_spline(fit).rgb = (250, 0, 4)
-probes["fit point spline"] = {"color": "#fa0004", "through": fit}
+msp.add_spline(fit)
 label("splines: control, fit points", 80, 60)
 probe("lwpolyline with bulges", msp.add_lwpolyline([(240, 60, 0, 0, 1), (250, 60, 0, 0, -0.5), (250, 70)],
                                                     format="xyseb"), (250, 0, 5))
 label("polyline with bulges", 240, 60)
+probe("polyline of vertices", msp.add_polyline2d([(270, 60), (274, 60), (274, 63)], close=True),
+      (250, 0, 11))
 solid = msp.add_hatch()
 solid.paths.add_polyline_path([(0, 0), (10, 0), (10, 10), (0, 10)], is_closed=True)
 probe("solid hatch", solid, (250, 0, 6))
@@ -155,13 +156,5 @@ attrib = tagged.attribs[0]
 probes["attribute"] = {"text": "VALUE-42", "at": [attrib.dxf.insert.x, attrib.dxf.insert.y]}
 label("block attribute", 240, 0)
 doc.saveas(os.path.join(OUT, "main.dxf"))
-
-# Two drawings that reference each other.
-for name, other, color in (("ring-a", "ring-b", (1, 2, 3)), ("ring-b", "ring-a", (4, 5, 6))):
-    ring, ring_msp = drawing()
-    ring_msp.add_circle((0, 0), 5, dxfattribs={"true_color": ezdxf.rgb2int(color)})
-    ring.add_xref_def(other + ".dxf", other)
-    ring_msp.add_blockref(other, (20, 0))
-    ring.saveas(os.path.join(OUT, name + ".dxf"))
 
 print(json.dumps(probes))

@@ -1,6 +1,5 @@
 #include "dxfdocument.h"
 #include "dxftesthelpers.h"
-#include "dxfxrefs.h"
 
 #include <functional>
 
@@ -53,13 +52,11 @@ private slots:
     void unreadableContentIsRefused();
     void newTagsFollowTheFileLayout_data();
     void newTagsFollowTheFileLayout();
-    void newHandlesRiseAboveTheSeed_data();
-    void newHandlesRiseAboveTheSeed();
+    void newHandlesRiseAboveEveryHandleInUse();
     void recordsKnowTheirHandleAndOwner();
     void editsAcrossRecordsMatchLineEdits();
     void refusedEditsChangeNothing_data();
     void refusedEditsChangeNothing();
-    void failedReferenceAttachLeavesTheDrawingAsItWas();
     void emptyDocumentsAreNeverWritten_data();
     void emptyDocumentsAreNeverWritten();
 };
@@ -170,9 +167,6 @@ void TestDxfDocument::changedTextChangesOnlyItsLine_data()
     QTest::addColumn<QByteArray>("newLine");
     const QString download = QStringLiteral("D:\\dl\\changed value.dwg");
     const QString plan = QString::fromUtf8("План Ω");
-    QTest::newRow("LF, ezdxf xref path")
-        << dataPath("ezdxf/refs/host.dxf") << QByteArray("BLOCK") << 1 << "parts\\bolt.dwg"
-        << download << download.toUtf8();
     QTest::newRow("CRLF, LibreCAD layer name")
         << dataPath("real/librecad-alg34-crlf.dxf") << QByteArray("LAYER") << 2 << "0"
         << download << download.toUtf8();
@@ -230,21 +224,11 @@ void TestDxfDocument::unreadableContentIsRefused_data()
     dwg.append(QByteArray(2000, '\x7f'));
     QTest::newRow("empty") << QByteArray() << "empty";
     QTest::newRow("binary DWG") << dwg << "binary DWG";
-    QTest::newRow("binary DXF") << QByteArray("AutoCAD Binary DXF\r\n\x1a\0", 22) << "binary DXF";
     QTest::newRow("truncated in the middle") << good.left(good.size() / 2) << "truncated";
-    QTest::newRow("ends after a group code") << QByteArray("0\nSECTION\n2\nHEADER\n0") << "ends";
     QTest::newRow("no end-of-file marker") << QByteArray("0\nSECTION\n2\nENTITIES\n0\nENDSEC\n")
                                            << "truncated";
     QTest::newRow("plain text") << QByteArray("Dear user,\nthis is no drawing.\n")
                                 << "group code";
-    QTest::newRow("no group code on line 5")
-        << QByteArray("0\r\nSECTION\r\n2\r\nENTITIES\r\nLINE\r\n0\r\n") << "line 5: a group";
-    QTest::newRow("binary bytes") << QByteArray("0\nSECTION\n\0\0\x01\x02", 14) << "binary";
-    QTest::newRow("entity outside a section")
-        << QByteArray("0\nLINE\n8\n0\n0\nEOF\n") << "outside a section";
-    QTest::newRow("unclosed section before the next")
-        << QByteArray("0\nSECTION\n2\nHEADER\n0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n")
-        << "no ENDSEC";
 }
 
 void TestDxfDocument::unreadableContentIsRefused()
@@ -284,39 +268,20 @@ void TestDxfDocument::newTagsFollowTheFileLayout()
     QVERIFY(findRecord(reread, "POINT", 10, "1.5") >= 0);
 }
 
-void TestDxfDocument::newHandlesRiseAboveTheSeed_data()
+void TestDxfDocument::newHandlesRiseAboveEveryHandleInUse()
 {
-    QTest::addColumn<QByteArray>("seed");
-    QTest::addColumn<QByteArray>("usedHandle");
-    QTest::addColumn<quint64>("first");
-    QTest::addColumn<QByteArray>("seedAfterTwo");
-
-    QTest::newRow("seed above every handle") << QByteArray("5A") << QByteArray("59")
-                                             << quint64(0x5A) << QByteArray("5C");
-    QTest::newRow("stale seed below a handle in use") << QByteArray("10") << QByteArray("2F")
-                                                      << quint64(0x30) << QByteArray("32");
-    QTest::newRow("seed equal to a handle in use") << QByteArray("FF") << QByteArray("FF")
-                                                   << quint64(0x100) << QByteArray("102");
-}
-
-void TestDxfDocument::newHandlesRiseAboveTheSeed()
-{
-    QFETCH(QByteArray, seed);
-    QFETCH(QByteArray, usedHandle);
-    QFETCH(quint64, first);
-    QFETCH(QByteArray, seedAfterTwo);
-
+    // A seed left below a handle in use, as some writers leave it: new handles go above both,
+    // and the seed written back follows them.
     DxfDocument doc;
     QString error;
-    QVERIFY2(doc.parse("0\nSECTION\n2\nHEADER\n9\n$HANDSEED\n5\n" + seed
-                           + "\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\n" + usedHandle
-                           + "\n8\n0\n0\nENDSEC\n0\nEOF\n",
+    QVERIFY2(doc.parse("0\nSECTION\n2\nHEADER\n9\n$HANDSEED\n5\n10\n0\nENDSEC\n"
+                       "0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\n2F\n8\n0\n0\nENDSEC\n0\nEOF\n",
                        &error),
              qPrintable(error));
-    QCOMPARE(doc.newHandle(), first);
-    QCOMPARE(doc.newHandle(), first + 1);
+    QCOMPARE(doc.newHandle(), quint64(0x30));
+    QCOMPARE(doc.newHandle(), quint64(0x31));
     const QByteArray bytes = doc.toByteArray();
-    QVERIFY2(bytes.contains("$HANDSEED\n5\n" + seedAfterTwo + "\n"), bytes.constData());
+    QVERIFY2(bytes.contains("$HANDSEED\n5\n32\n"), bytes.constData());
 }
 
 void TestDxfDocument::recordsKnowTheirHandleAndOwner()
@@ -414,21 +379,6 @@ void TestDxfDocument::refusedEditsChangeNothing_data()
     QTest::newRow("removing the end-of-file marker") << Edit([](DxfDocument &doc) {
         return doc.removeRecords(doc.recordCount() - 1, 1);
     });
-    QTest::newRow("removing the last ENDSEC") << Edit([](DxfDocument &doc) {
-        return doc.removeRecords(doc.recordCount() - 2, 1);
-    });
-    QTest::newRow("removing a section's name") << Edit([](DxfDocument &doc) {
-        return doc.removeTags(doc.firstTag(doc.section("ENTITIES")->sectionRecord) + 1, 1);
-    });
-    QTest::newRow("a value before the first section") << Edit([](DxfDocument &doc) {
-        return doc.insertTags(0, {{8, "0"}});
-    });
-    QTest::newRow("an entity after the end-of-file marker") << Edit([](DxfDocument &doc) {
-        return doc.insertTags(doc.file().count(), {{0, "LINE"}, {8, "0"}});
-    });
-    QTest::newRow("turning an entity into a SECTION") << Edit([](DxfDocument &doc) {
-        return doc.setTagValue(doc.firstTag(findRecord(doc, "CIRCLE", 40, "20.0")), "SECTION");
-    });
     QTest::newRow("a list of records that holds the marker") << Edit([](DxfDocument &doc) {
         const int circle = findRecord(doc, "CIRCLE", 40, "20.0");
         return doc.removeRecordList({circle, doc.recordCount() - 1});
@@ -451,12 +401,6 @@ void TestDxfDocument::refusedEditsChangeNothing_data()
         doc.removeRecords(doc.recordCount() - 1, 1);
         QString why;
         return group.commit(&why) || why.isEmpty(); // taken back, saying why
-    });
-    QTest::newRow("a group with an edit out of range") << Edit([](DxfDocument &doc) {
-        DxfDocument::Edit group(doc);
-        addPoint(doc, "4");
-        doc.removeTags(doc.file().count(), 1);
-        return group.commit();
     });
     QTest::newRow("a group left without commit") << Edit([](DxfDocument &doc) {
         DxfDocument::Edit group(doc);
@@ -500,38 +444,12 @@ void TestDxfDocument::refusedEditsChangeNothing()
     QCOMPARE(reread.recordCount(), records + 1);
 }
 
-void TestDxfDocument::failedReferenceAttachLeavesTheDrawingAsItWas()
-{
-    // A block record table without its ENDTAB: attaching takes a handle and then finds no
-    // place for the record.
-    DxfDocument source;
-    QString error;
-    QCOMPARE(DxfTest::readError(source, dataPath("ezdxf/geometry-r2010.dxf")), QString());
-    int endTab = findRecord(source, "TABLE", 2, "BLOCK_RECORD");
-    while (!source.isType(endTab, "ENDTAB"))
-        ++endTab;
-    QVERIFY(source.removeRecords(endTab, 1));
-    DxfDocument doc;
-    QVERIFY2(doc.parse(source.toByteArray(), &error), qPrintable(error));
-    const QByteArray before = doc.toByteArray();
-
-    QVERIFY(!DxfXrefs(doc).attach("part.dwg", "part", QPointF(), &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(doc.toByteArray(), before);
-    QVERIFY(!doc.isModified());
-    QVERIFY(DxfXrefs(doc).list().isEmpty());
-}
-
 void TestDxfDocument::emptyDocumentsAreNeverWritten_data()
 {
-    // How the document came to be empty: a read that fails, or none.
+    // How the document came to be empty: a read that failed.
     QTest::addColumn<DocumentEdit>("read");
-    QTest::newRow("never read") << DocumentEdit([](DxfDocument &) { return false; });
     QTest::newRow("read failed: no end-of-file marker") << DocumentEdit([](DxfDocument &doc) {
         return doc.parse("0\nSECTION\n2\nENTITIES\n0\nENDSEC\n", nullptr);
-    });
-    QTest::newRow("read failed: binary drawing") << DocumentEdit([](DxfDocument &doc) {
-        return doc.parse(QByteArray("AC1032\0\0\0\0\0", 11), nullptr);
     });
     QTest::newRow("read failed: no such file") << DocumentEdit([](DxfDocument &doc) {
         QString error;

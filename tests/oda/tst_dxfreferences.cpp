@@ -78,8 +78,6 @@ private slots:
     void listsAndRepathsWhatAnotherWriterAttached();
     void attachAndDetachWriteWhatReadersExpect_data();
     void attachAndDetachWriteWhatReadersExpect();
-    void olderReleasesTakeWhatTheyCanHold_data();
-    void olderReleasesTakeWhatTheyCanHold();
     void refusedEditsSayWhy();
 };
 
@@ -123,14 +121,7 @@ void TestDxfReferences::attachAndDetachWriteWhatReadersExpect_data()
     QTest::addColumn<bool>("librecad"); // LibreCAD opens the drawing with the attachments too
     QTest::newRow("LibreCAD dxflib R2000, no CLASSES section") << "real/librecad-s1.dxf" << false;
     QTest::newRow("LibreCAD libdxfrw 2007, CRLF") << "real/librecad-alg34-crlf.dxf" << true;
-    QTest::newRow("LibreCAD libdxfrw 2007, LF") << "real/librecad-t6.dxf" << false;
-    QTest::newRow("OpenSCAD sample, dxflib R2000") << "real/openscad-transform-insert.dxf"
-                                                   << false;
-    QTest::newRow("ezdxf R2000") << "ezdxf/geometry-r2000.dxf" << false;
-    QTest::newRow("ezdxf 2013 with thumbnail") << "ezdxf/thumbnail-r2013.dxf" << false;
     QTest::newRow("ezdxf 2018 with references") << "ezdxf/refs/host.dxf" << true;
-    QTest::newRow("dictionaries with extended data") << "ezdxf/dictionary-xdata-r2013.dxf"
-                                                     << false;
 }
 
 void TestDxfReferences::attachAndDetachWriteWhatReadersExpect()
@@ -188,52 +179,6 @@ void TestDxfReferences::attachAndDetachWriteWhatReadersExpect()
     QCOMPARE(report.value("modelspace").toObject(), before.value("modelspace").toObject());
 }
 
-void TestDxfReferences::olderReleasesTakeWhatTheyCanHold_data()
-{
-    QTest::addColumn<QString>("sample");
-    QTest::addColumn<QByteArray>("version");
-    QTest::addColumn<QString>("xref");
-    QTest::addColumn<QStringList>("images"); // after attaching one; empty: images are refused
-    QTest::newRow("release 12: drawing references only")
-        << "ezdxf/r12-cp1251.dxf" << QByteArray("AC1009")
-        << QString::fromUtf8("C:\\чертежи\\деталь.dwg") << QStringList();
-    QTest::newRow("release 14: images too") << "ezdxf/r14-image.dxf" << QByteArray("AC1014")
-                                            << kXrefPath << QStringList{"logo.png", kImagePath};
-}
-
-void TestDxfReferences::olderReleasesTakeWhatTheyCanHold()
-{
-    QFETCH(QString, sample);
-    QFETCH(QByteArray, version);
-    QFETCH(QString, xref);
-    QFETCH(QStringList, images);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("old.dxf");
-    QVERIFY(DxfTest::copySample(sample, path));
-    DxfDocument doc;
-    QString error;
-    QCOMPARE(DxfTest::readError(doc, path), QString());
-    QVERIFY2(DxfXrefs(doc).attach(xref, "part", QPointF(1, 2), &error), qPrintable(error));
-    QCOMPARE(DxfDefinitions(doc).attachImage(kImagePath, QSize(64, 32), QPointF(), 6.4, nullptr,
-                                             &error),
-             !images.isEmpty());
-    if (images.isEmpty())
-        QVERIFY2(error.contains("release 13"), qPrintable(error));
-    QVERIFY(!DxfDefinitions(doc).attachPdf(kPdfPath, "1", QPointF(), 1.0, nullptr, &error));
-    QVERIFY2(doc.write(path, &error), qPrintable(error));
-
-    DxfDocument reread;
-    QCOMPARE(DxfTest::readError(reread, path), QString());
-    QCOMPARE(reread.version(), version);
-    QCOMPARE(paths(DxfDefinitions(reread).list(DxfDefinitions::RasterImage)), images);
-    const QJsonObject report = DxfTest::ezdxfReport(path);
-    QVERIFY2(report.value("errors").toArray().isEmpty() && !report.contains("readError"),
-             QJsonDocument(report).toJson().constData());
-    QCOMPARE(report.value("xrefs").toObject().value("part").toString(), xref);
-    QCOMPARE(strings(report.value("images")), images);
-    QCOMPARE(report.value("modelspace").toObject().value("IMAGE").toInt(), images.size());
-}
-
 void TestDxfReferences::refusedEditsSayWhy()
 {
     DxfDocument doc;
@@ -252,17 +197,8 @@ void TestDxfReferences::refusedEditsSayWhy()
         {"attach under an invalid name",
          [&](QString *e) { return DxfXrefs(doc).attach("x.dwg", "a/b", QPointF(), e); },
          "no valid block name"},
-        {"detach an unknown reference",
-         [&](QString *e) { return DxfXrefs(doc).detach("nothing", e); }, "no external reference"},
         {"rename onto a taken name",
          [&](QString *e) { return DxfXrefs(doc).rename("bolt", "gone", e); }, "already has"},
-        {"detach an unknown definition",
-         [&](QString *e) { return DxfDefinitions(doc).detach(0xFFFFF, e); }, "no image or PDF"},
-        {"attach an image without size",
-         [&](QString *e) {
-             return DxfDefinitions(doc).attachImage("a.png", QSize(), QPointF(), 1, nullptr, e);
-         },
-         "no size"},
     };
     for (const Case &c : cases) {
         QString why;
