@@ -41,12 +41,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 10000);
         QVERIFY2(client.exitCode() == 0, client.readAllStandardError().constData());
 
-        const auto current = [&host]() {
-            const CFxDocument *document = host.documents()->GetCurrentDocument();
-            return QFileInfo(document ? document->GetPathName().toQString() : QString());
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(current().fileName(), QString("tower.dwg"), 30000);
-        QVERIFY(current().size() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(host.documents()->GetCurrentDocument(), 30000);
+        const QFileInfo opened(host.documents()->GetCurrentDocument()->GetPathName().toQString());
+        QCOMPARE(opened.fileName(), QString("tower.dwg"));
+        QVERIFY(opened.size() > 0);
         host.documents()->closeAll();
         module->shutdown();
     }
