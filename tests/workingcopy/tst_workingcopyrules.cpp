@@ -13,7 +13,6 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(LocalFileStatus)
-Q_DECLARE_METATYPE(RequestType)
 
 namespace {
 
@@ -40,11 +39,11 @@ FzFileInfo *addResult(RecordList &records, const QString &title)
 // The given fields of a request, separated by spaces; "" for no request.
 QString fields(const FzFileInfo *request, std::initializer_list<const char *> keys)
 {
+    if (!request)
+        return QString();
     QStringList values;
-    for (const char *key : keys) {
-        if (request)
-            values.append(recordProperty(*request, key));
-    }
+    for (const char *key : keys)
+        values.append(recordProperty(*request, key));
     return values.join(' ');
 }
 
@@ -58,8 +57,7 @@ private slots:
     void init();
     void statusAndLookups_data();
     void statusAndLookups();
-    void downloadFolderOfAResult();
-    void prepareDownloadMarksLocalCopies();
+    void downloadsGoWhereTheCopiesAre();
     void requestsForLocalCopies_data();
     void requestsForLocalCopies();
 
@@ -81,20 +79,18 @@ void TestWorkingCopyRules::statusAndLookups_data()
     QTest::addColumn<QString>("platformStamp");
     QTest::addColumn<LocalFileStatus>("status");
     QTest::addColumn<QString>("storedStamp"); // looked up by the path as given, case ignored
-    QTest::addColumn<QString>("exactName");   // valueWhere takes only the key, letter for letter
 
-    QTest::newRow("no entry")
-        << "/projects/new.dwg" << kStamp << LocalFileStatus::New << "-1" << "";
+    QTest::newRow("no entry") << "/projects/new.dwg" << kStamp << LocalFileStatus::New << "-1";
     QTest::newRow("same stamp")
-        << "/projects/Plan.dwg" << kStamp << LocalFileStatus::Current << kStamp << "prd-1";
+        << "/projects/Plan.dwg" << kStamp << LocalFileStatus::Current << kStamp;
     QTest::newRow("backslashes and other case")
-        << "\\PROJECTS\\plan.dwg" << kStamp << LocalFileStatus::Current << kStamp << "";
+        << "\\PROJECTS\\plan.dwg" << kStamp << LocalFileStatus::Current << kStamp;
     QTest::newRow("newer on the platform")
-        << "/projects/Plan.dwg" << kNewerStamp << LocalFileStatus::OutOfDate << kStamp << "prd-1";
+        << "/projects/Plan.dwg" << kNewerStamp << LocalFileStatus::OutOfDate << kStamp;
     QTest::newRow("saved locally")
-        << "/projects/edited.dwg" << kStamp << LocalFileStatus::ModifiedLocally << "" << "prd-2";
+        << "/projects/edited.dwg" << kStamp << LocalFileStatus::ModifiedLocally << "";
     QTest::newRow("empty stamps never match")
-        << "/projects/logo.png" << "" << LocalFileStatus::OutOfDate << "" << "prd-3";
+        << "/projects/logo.png" << "" << LocalFileStatus::OutOfDate << "";
 }
 
 void TestWorkingCopyRules::statusAndLookups()
@@ -108,10 +104,9 @@ void TestWorkingCopyRules::statusAndLookups()
     QCOMPARE(known, status != LocalFileStatus::New);
     const FileDatabase database(kTenant);
     QTEST(database.updateStamp(path), "storedStamp");
-    QTEST(database.valueWhere("path", path, "name"), "exactName");
 }
 
-void TestWorkingCopyRules::downloadFolderOfAResult()
+void TestWorkingCopyRules::downloadsGoWhereTheCopiesAre()
 {
     const FileDatabase database(kTenant);
     const QString documents =
@@ -122,13 +117,8 @@ void TestWorkingCopyRules::downloadFolderOfAResult()
     QCOMPARE(downloadFolderFor(database, "", "prd-2"), QString("/projects"));
     QCOMPARE(downloadFolderFor(database, "prd-9", "PRD-2"), documents);
     QCOMPARE(downloadFolderFor(database, "", "elsewhere.dwg"), documents);
-    QCOMPARE(browseStartFolder(""), documents);
-    QCOMPARE(browseStartFolder("/data/drawings"), QString("/data/drawings"));
-}
 
-void TestWorkingCopyRules::prepareDownloadMarksLocalCopies()
-{
-    const FileDatabase database(kTenant);
+    // Results with a current local copy in the chosen folder carry its stamp.
     RecordList records;
     FzFileInfo *current = addResult(records, "Plan.dwg");
     FzFileInfo *edited = addResult(records, "edited.dwg");
@@ -150,24 +140,22 @@ void TestWorkingCopyRules::prepareDownloadMarksLocalCopies()
 void TestWorkingCopyRules::requestsForLocalCopies_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<RequestType>("type");
     QTest::addColumn<QString>("byName"); // name, revision, type and CAD type; "" for none
     QTest::addColumn<QString>("byId");   // platform id and name; "" for none
 
-    QTest::newRow("drawing by suffix") << "\\projects\\Plan.dwg" << RequestType::BySuffix
-                                       << "prd-1 --- ACAD Drawing assembly" << "V1 Plan";
-    QTest::newRow("image by suffix") << "/projects/logo.png" << RequestType::BySuffix
-                                     << "prd-3 --- ACAD Insert insertedobject" << "V3 logo";
-    QTest::newRow("unknown copy") << "/projects/new.dwg" << RequestType::BySuffix << "" << "";
+    QTest::newRow("drawing")
+        << "\\projects\\Plan.dwg" << "prd-1 --- ACAD Drawing assembly" << "V1 Plan";
+    QTest::newRow("image")
+        << "/projects/logo.png" << "prd-3 --- ACAD Insert insertedobject" << "V3 logo";
+    QTest::newRow("unknown copy") << "/projects/new.dwg" << "" << "";
 }
 
 void TestWorkingCopyRules::requestsForLocalCopies()
 {
     QFETCH(QString, path);
-    QFETCH(RequestType, type);
 
     const FileDatabase database(kTenant);
-    QTEST(fields(nameRequestForLocalCopy(database, path, type).get(),
+    QTEST(fields(nameRequestForLocalCopy(database, path, RequestType::BySuffix).get(),
                  {"name", "revision", "type", "cadtype"}),
           "byName");
     QTEST(fields(identityRequestForLocalCopy(database, path).get(), {"phid", "name"}), "byId");
