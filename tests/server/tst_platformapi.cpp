@@ -84,6 +84,7 @@ private slots:
     void boundedQueries();
     void unsafeTitlesAreRefused_data();
     void unsafeTitlesAreRefused();
+    void detailsByNameHonourTheType();
     void launcherFilesSignTheUserIn();
     void dashboardShowsOnlyTheUsersFiles();
     void passwordChangeEndsSessions();
@@ -382,6 +383,25 @@ void TestPlatformApi::unsafeTitlesAreRefused()
         QVERIFY2(c.category() != QChar::Other_Control && c.unicode() != 0x202E,
                  qPrintable(message));
     }
+}
+
+void TestPlatformApi::detailsByNameHonourTheType()
+{
+    PlatformClient &bob = *m_as["bob"];
+    QJsonObject answer;
+    const QJsonObject byId{{"phid", m_platform->demoObjectId("bridge.dwg")}};
+    QCOMPARE(bob.post("/api/v1/details", {{"refs", QJsonArray{byId}}}, &answer), 200);
+    const QString name = answer["results"].toArray().at(0).toObject()["name"].toString();
+    QVERIFY(!name.isEmpty());
+    // A name asked for as another type of object finds nothing; without a type, the object.
+    const QJsonArray refs{QJsonObject{{"name", name}, {"type", "ACAD Drawing"}},
+                          QJsonObject{{"name", name}, {"type", "ACAD Insert"}},
+                          QJsonObject{{"name", name}}};
+    QCOMPARE(bob.post("/api/v1/details", {{"refs", refs}}, &answer), 200);
+    QStringList titles;
+    for (const QJsonValue &result : answer["results"].toArray())
+        titles << (result.isNull() ? "(none)" : result["title"].toString());
+    QCOMPARE(titles, (QStringList{"bridge.dwg", "(none)", "bridge.dwg"}));
 }
 
 int TestPlatformApi::signInStatus(const QJsonObject &body, std::string *token)

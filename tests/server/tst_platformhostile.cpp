@@ -213,9 +213,17 @@ void TestPlatformHostile::checkInBodies_data()
         << formPart("manifest", record) + formPart("contents", contents) + end << true << 200;
     QTest::newRow("chunked past the upload limit")
         << manifest + formPart("contents", QByteArray(9 * kMiB, 'x')) + end << true << 413;
+    QTest::newRow("two manifests") << manifest + manifest + end << true << 400;
     QTest::newRow("two manifests, length given") << manifest + manifest + end << false << 400;
+    QTest::newRow("two contents parts")
+        << manifest + formPart("contents", "a") + formPart("contents", "b") + end << true << 400;
     QTest::newRow("a manifest past 4 MiB")
         << formPart("manifest", QByteArray(5 * kMiB, ' ')) + end << true << 413;
+    // At the limit the manifest is read: it lists no record.
+    QByteArray atLimit = R"({"records": []})";
+    atLimit.append(QByteArray(4 * kMiB - atLimit.size(), ' '));
+    QTest::newRow("a manifest of 4 MiB, no record in it")
+        << formPart("manifest", atLimit) + end << true << 400;
     QTest::newRow("not a form at all") << QByteArray(64 * 1024, 'x') << true << 400;
 }
 
