@@ -142,29 +142,6 @@ private slots:
         QCOMPARE(DxfTest::ezdxfReport(copy).value("images").toArray(), QJsonArray({ "logo.png" }));
     }
 
-    void attachingWhatIsNotThereChangesNothing_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("missing picture") << "_ATTACHIMAGE nothere.png" << "there is no such file";
-        QTest::newRow("not a picture") << "_ATTACHIMAGE notes.pdf" << "not a picture";
-        QTest::newRow("not a PDF") << "_ATTACHPDF logo.png" << "not a PDF";
-        QTest::newRow("unknown attachment") << "_DETACHIMAGE nothing" << "Nothing named nothing";
-    }
-
-    void attachingWhatIsNotThereChangesNothing()
-    {
-        QFETCH(QString, line);
-        QFETCH(QString, message);
-        Host host;
-        QSignalSpy messages(&host.processor, &CommandProcessor::message);
-        host.processor.runLine("_OPEN " + path("site.dwg"), false);
-        host.processor.runLine(line, false);
-        QVERIFY(!host.documents.currentDocument()->isModified());
-        const QString said = messages.isEmpty() ? QString() : messages.last().at(0).toString();
-        QVERIFY2(said.contains(message), qPrintable(said));
-    }
-
 private:
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
 

@@ -24,16 +24,17 @@
 
 namespace {
 
-// A line edit, a check box, a list and two buttons; a label echoes what the user changed, as
-// the widgets' signals report it.
+// A line edit, a password edit, a check box, a list and an OK button; a label echoes what the
+// user changed, as the widgets' signals report it.
 class ProbeDialog : public QDialog
 {
 public:
     explicit ProbeDialog(const QString &name)
     {
         setObjectName(name);
-        setWindowTitle(name);
         m_name->setObjectName(QStringLiteral("NameEdit"));
+        m_secret->setObjectName(QStringLiteral("SecretEdit"));
+        m_secret->setEchoMode(QLineEdit::Password);
         m_agree->setObjectName(QStringLiteral("AgreeCheck"));
         m_choices->setObjectName(QStringLiteral("ChoiceList"));
         m_echo->setObjectName(QStringLiteral("EchoLabel"));
@@ -49,10 +50,9 @@ public:
         }
         auto *buttons = new QDialogButtonBox(this);
         buttons->addButton(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
-        buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
         auto *layout = new QVBoxLayout(this);
-        for (QWidget *widget : std::initializer_list<QWidget *>{ m_name, m_agree, m_choices,
-                                                                 m_echo, buttons })
+        for (QWidget *widget : std::initializer_list<QWidget *>{ m_name, m_secret, m_agree,
+                                                                 m_choices, m_echo, buttons })
             layout->addWidget(widget);
         // Only what users do reaches the echo: typing, clicking the box, clicking a row.
         const auto echo = [this] { m_echo->setText(answer()); };
@@ -60,7 +60,6 @@ public:
         connect(m_agree, &QCheckBox::clicked, this, echo);
         connect(m_choices, &QListWidget::itemClicked, this, echo);
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     }
 
     // "name, on/off, row text": what the user entered, for the command that showed the dialog.
@@ -74,6 +73,7 @@ public:
 
 private:
     QLineEdit *m_name = new QLineEdit(this);
+    QLineEdit *m_secret = new QLineEdit(this);
     QCheckBox *m_agree = new QCheckBox(QStringLiteral("Agree"), this);
     QListWidget *m_choices = new QListWidget(this);
     QLabel *m_echo = new QLabel(this);
