@@ -9,16 +9,11 @@
 
 #include <commandprocessor.h>
 #include <filecommands.h>
-#include <hostdocumentmanager.h>
 #include <referencecommands.h>
-
-#include <cfxstring.h>
 
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -42,14 +37,9 @@ class TestReferenceTree : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
+    void initTestCase()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_host = std::make_unique<HostEnvironment>();
-        m_files = std::make_unique<FileCommands>(m_host->documents());
-        m_references =
-            std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
+        QVERIFY(m_dir.isValid());
         // host.dxf references parts\bolt.dwg (which references nut.dxf) and a missing drawing,
         // a found and a missing image, a found and a missing PDF.
         for (const char *file : {"host.dxf", "parts/bolt.dwg", "parts/nut.dxf"})
@@ -61,16 +51,20 @@ private slots:
         QVERIFY(DxfTest::writeBytes(path("plan.pdf"), "%PDF-1.4\n%%EOF\n"));
     }
 
-    void cleanup()
-    {
-        m_references.reset();
-        m_files.reset();
-        m_host.reset();
-    }
-
     void collectsReferencesImagesAndPdfs()
     {
+        // Without a drawing there is no tree.
+        ReferenceTree empty;
+        QCOMPARE(activeTree(empty), QStringList());
+        QCOMPARE(empty.count(), 0);
+
+        // bolt.dwg gets an image on disk: the host drawing in memory does not see it, the tree
+        // reads it from bolt's file.
         CommandProcessor commands;
+        commands.runLine("_OPEN " + path("parts/bolt.dwg"), false);
+        QCOMPARE(commands.runLine("_ATTACHIMAGE ../logo.png", false), 5100);
+        QCOMPARE(commands.runLine("_SAVE", false), 5100);
+        commands.runLine("_CLOSE", false);
         commands.runLine("_OPEN " + path("host.dxf"), false);
         // Not saved: the image counts from the drawing in memory. nut.dxf now stands twice.
         QCOMPARE(commands.runLine("_ATTACHIMAGE extra.png", false), 5100);
@@ -81,6 +75,7 @@ private slots:
                                        "host.dxf 0 DIR/host.dxf",
                                        "  bolt 0 DIR/parts/bolt.dwg",
                                        "    nut 0 DIR/parts/nut.dxf",
+                                       "    logo.png 1 DIR/logo.png",
                                        "  gone 0",
                                        "  nut 0 DIR/parts/nut.dxf",
                                        "  logo.png 1 DIR/logo.png",
@@ -89,63 +84,32 @@ private slots:
                                        "  lost.pdf 2 ..\\elsewhere\\lost.pdf",
                                    }));
         // One entry per node; the paths list each file once and leave out the missing drawing.
-        QCOMPARE(tree.entries().size(), 9);
+        QCOMPARE(tree.entries().size(), 10);
         QStringList paths = tree.paths();
-        paths.replaceInStrings(m_dir->path(), "DIR");
+        paths.replaceInStrings(m_dir.path(), "DIR");
         QCOMPARE(paths, QStringList({"DIR/host.dxf", "DIR/parts/bolt.dwg", "DIR/parts/nut.dxf",
                                      "DIR/logo.png", "DIR/extra.png", "DIR/plan.pdf",
                                      "..\\elsewhere\\lost.pdf"}));
     }
 
-    void attachmentsOfAReferenceComeFromItsFile()
-    {
-        // bolt.dwg gets an image on disk; the host drawing in memory does not see it, the tree
-        // does.
-        CommandProcessor commands;
-        commands.runLine("_OPEN " + path("parts/bolt.dwg"), false);
-        QCOMPARE(commands.runLine("_ATTACHIMAGE ../logo.png", false), 5100);
-        QCOMPARE(commands.runLine("_SAVE", false), 5100);
-        commands.runLine("_CLOSE", false);
-        commands.runLine("_OPEN " + path("host.dxf"), false);
-
-        ReferenceTree tree;
-        const QStringList lines = activeTree(tree);
-        QCOMPARE(lines.mid(1, 3), QStringList({"  bolt 0 DIR/parts/bolt.dwg",
-                                               "    nut 0 DIR/parts/nut.dxf",
-                                               "    logo.png 1 DIR/logo.png"}));
-    }
-
-    void noDocumentOrNeverSaved()
-    {
-        ReferenceTree empty;
-        QCOMPARE(activeTree(empty), QStringList());
-        QCOMPARE(empty.count(), 0);
-
-        // A new drawing has no file yet: it stands alone, whatever it references.
-        CommandProcessor commands;
-        commands.runLine("_NEW", false);
-        QCOMPARE(commands.runLine("_ATTACHIMAGE " + path("extra.png"), false), 5100);
-        ReferenceTree tree;
-        QCOMPARE(activeTree(tree).size(), 1);
-        QCOMPARE(tree.entries().size(), 1);
-    }
-
 private:
-    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
 
     // Builds the tree of the active drawing into tree and renders it; empty without one.
     QStringList activeTree(ReferenceTree &tree) const
     {
         QStringList lines;
         if (const ReferenceNode *root = buildActiveReferenceTree(tree))
-            render(root, m_dir->path(), 0, &lines);
+            render(root, m_dir.path(), 0, &lines);
         return lines;
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<HostEnvironment> m_host;
-    std::unique_ptr<FileCommands> m_files;
-    std::unique_ptr<ReferenceCommands> m_references;
+    // One host and one folder of drawings for the whole test; the commands are released
+    // before the host they were made for.
+    QTemporaryDir m_dir;
+    HostEnvironment m_host;
+    FileCommands m_files{m_host.documents()};
+    ReferenceCommands m_references{m_host.documents(), m_host.appServices()};
 };
 
 QTEST_MAIN(TestReferenceTree)
