@@ -1,0 +1,115 @@
+// What the user reads, read in full: the task pane, the open dialog's results as a grid and as
+// tiles, and the save dialog, in the real host against a real platform, at the usual font and
+// at one and a half times its size. No label or button of theirs may be cut off or shortened
+// with an ellipsis, and the pane says each file's status and who holds its lock in words.
+
+#include "platformprocess.h"
+#include "testhome.h"
+#include "widgetsnapshotfile.h"
+
+#include <QJsonArray>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+// Where in the window tree a widget stands, as "window/.../name".
+void collectClipped(const QJsonObject &node, const QString &path, QStringList *clipped)
+{
+    const QString name = node.value("objectName").toString().isEmpty()
+        ? node.value("class").toString()
+        : node.value("objectName").toString();
+    const QString here = path + '/' + name;
+    if (node.value("clipped").toBool())
+        clipped->append(here + " \"" + node.value("text").toString() + '"');
+    for (const QJsonValue &child : node.value("children").toArray())
+        collectClipped(child.toObject(), here, clipped);
+}
+
+QStringList clippedTexts(const WidgetSnapshotFile &snapshot)
+{
+    QStringList clipped;
+    for (const QJsonValue &window : snapshot.json().value("windows").toArray())
+        collectClipped(window.toObject(), QString(), &clipped);
+    return clipped;
+}
+
+// The texts of every shown widget called name, depth first.
+void collectTexts(const QJsonObject &node, const QString &name, QStringList *texts)
+{
+    if (node.value("objectName").toString() == name && node.value("visible").toBool())
+        texts->append(node.value("text").toString());
+    for (const QJsonValue &child : node.value("children").toArray())
+        collectTexts(child.toObject(), name, texts);
+}
+
+} // namespace
+
+class TestReadableLayout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_platform.start(&error), qPrintable(error));
+    }
+
+    void everyTextShowsInFull_data()
+    {
+        QTest::addColumn<QString>("fontDpi");
+        QTest::newRow("usual font") << "96";
+        QTest::newRow("fonts one and a half times as large") << "144";
+    }
+
+    void everyTextShowsInFull()
+    {
+        QFETCH(QString, fontDpi);
+        TestHome home;
+        QVERIFY(m_platform.writeLauncherFiles("alice", home.environment()));
+        const QStringList lines = {
+            "_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30",
+            "_UISET CollabSpaceSelectorComboBox \"Common Space\"", "_UISET SearchLineEditBox AX",
+            "_UICLICK searchButton", "_UIWAIT ViewWidget[3] 30", "_UISNAPSHOT grid.json",
+            "_UITRIGGER OpenFromCSDialogClass/tilesViewAction", "_UISNAPSHOT tiles.json",
+            // bridge.dwg, the newest, is the first tile.
+            "_UISELECT listWidget 0", "_UICLICK openButton", "_UIWAIT moreActionPushButton[7] 90",
+            "_UISNAPSHOT pane.json", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
+            "_UISNAPSHOT save.json", "_UICLICK SaveToCSDialog/CancelPushButton"};
+        QVERIFY(home.write("layout.scr", lines.join('\n').toUtf8()));
+
+        QProcessEnvironment environment = home.environment();
+        environment.insert("QT_FONT_DPI", fontDpi);
+        QProcess lintra;
+        lintra.setProcessEnvironment(environment);
+        lintra.setWorkingDirectory(home.path());
+        lintra.start(LINTRA_BIN, {"--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
+                                  "--script", "layout.scr", "--exit"});
+        QVERIFY(lintra.waitForFinished(180000));
+        QVERIFY2(lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0,
+                 lintra.readAllStandardError().right(3000).constData());
+
+        for (const QString view : {"grid", "tiles", "pane", "save"}) {
+            const WidgetSnapshotFile snapshot(home.filePath(view + ".json"));
+            QVERIFY2(snapshot.isValid(), qPrintable(view));
+            const QStringList clipped = clippedTexts(snapshot);
+            QVERIFY2(clipped.isEmpty(), qPrintable(view + ":\n" + clipped.join('\n')));
+        }
+
+        // The words beside the icons: bob holds deck.dwg's lock, the rest are as downloaded.
+        QStringList states;
+        const WidgetSnapshotFile pane(home.filePath("pane.json"));
+        for (const QJsonValue &window : pane.json().value("windows").toArray())
+            collectTexts(window.toObject(), "stateLabel", &states);
+        QCOMPARE(states.count(), 8);
+        QCOMPARE(states.count("Current"), 7);
+        QCOMPARE(states.count(QString::fromUtf8("Current \u00b7 Locked by bob")), 1);
+    }
+
+private:
+    PlatformProcess m_platform{PlatformProcess::Options{true, {}, {}}};
+};
+
+QTEST_MAIN(TestReadableLayout)
+#include "tst_readablelayout.moc"
