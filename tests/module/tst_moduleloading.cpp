@@ -9,10 +9,8 @@
 
 #include <odedcommandstack.h>
 #include <odeditor.h>
-#include <odrxmodule.h>
 
 #include <QDockWidget>
-#include <QLibrary>
 #include <QMainWindow>
 #include <QtTest>
 
@@ -39,27 +37,12 @@ private slots:
                                                    "_AurexLogOut", "_SaveAccelerator",
                                                    "_AurexWorkOffline" }));
         QCOMPARE(odedEditor()->reactors().size(), reactorsBefore + 1);
-        QVERIFY(module->module()->sysData());
-        const QString name = QString::fromStdWString(module->module()->moduleName().wstring());
-        QCOMPARE(QFileInfo(name).canonicalFilePath(),
-                 QFileInfo(AUREX_MODULE_FILE).canonicalFilePath());
-
-        // A second create hands back the same object and leaves the caller's handle alone.
-        QLibrary library(AUREX_MODULE_FILE);
-        auto create = reinterpret_cast<OdRxCreateModuleObjectFunc>(
-            library.resolve(kOdRxCreateModuleObjectSymbol));
-        QVERIFY(create);
-        int marker = 0;
-        void *handle = &marker;
-        QCOMPARE(create(handle), module->module());
-        QCOMPARE(handle, static_cast<void *>(&marker));
-
         module->shutdown();
         QCOMPARE(odedRegCmds()->lookupCmd("_AurexOpen"), nullptr);
         QCOMPARE(odedEditor()->reactors().size(), reactorsBefore);
     }
 
-    void viewDocksThePaneAndShowingFreezesItsSize()
+    void viewDocksThePane()
     {
         HostEnvironment host;
         QString error;
@@ -70,15 +53,10 @@ private slots:
         auto *pane = qobject_cast<QDockWidget *>(module->panes().first());
         QVERIFY(pane);
         QCOMPARE(pane->windowTitle(), QString("AUREX Platform Connection"));
-        QVERIFY(pane->isVisible());
-        QCOMPARE(pane->widget()->objectName(), QString("containerWidget"));
         QCOMPARE(host.mainWindow()->dockWidgetArea(pane), Qt::LeftDockWidgetArea);
-
-        const QSize size = pane->size();
+        pane->hide();
         module->showViews();
         QVERIFY(pane->isVisible());
-        QCOMPARE(pane->minimumSize(), size);
-        QCOMPARE(pane->maximumSize(), size);
         module->shutdown();
     }
 
