@@ -40,8 +40,8 @@ namespace {
 void render(QTreeWidgetItem *item, QTreeWidget *tree, int depth, QStringList *lines)
 {
     auto *row = qobject_cast<ImageViewDialog *>(tree->itemWidget(item, 0));
-    lines->append(QString(depth * 2, ' ')
-                  + QStringLiteral("%1 %2 %3").arg(row->name()).arg(row->status()).arg(row->lockState()));
+    const QString line = QStringLiteral("%1 %2 %3").arg(row->name()).arg(row->status());
+    lines->append(QString(depth * 2, ' ') + line.arg(row->lockState()));
     for (int i = 0; i < item->childCount(); ++i)
         render(item->child(i), tree, depth + 1, lines);
 }
@@ -101,9 +101,7 @@ private slots:
         PlatformProbe alice(*m_fixture.platform, "alice", "alice-demo-pw");
         QVERIFY(alice.setLocked("piers.dxf", true));
         // logo.png was saved locally; load-table.pdf is an older version than the platform's.
-        QImage edited(16, 16, QImage::Format_RGB32);
-        edited.fill(Qt::darkRed);
-        QVERIFY(edited.save(path("logo.png")));
+        QVERIFY(QImage(16, 16, QImage::Format_RGB32).save(path("logo.png")));
         FileDatabase database{QString()};
         QVERIFY(database.recordLocalSave(FileDatabase::keyForPath(path("logo.png"))));
         QCOMPARE(database.setUpdateStamp(path("load-table.pdf"), "2001/01/01@00:00:00:GMT"),
@@ -125,14 +123,11 @@ private slots:
     void listsEveryOccurrenceWithRealStatuses()
     {
         // extra.png is attached but never exchanged with the platform: new.
-        QImage picture(8, 4, QImage::Format_RGB32);
-        picture.fill(Qt::darkCyan);
-        QVERIFY(picture.save(path("extra.png")));
+        QVERIFY(QImage(8, 4, QImage::Format_RGB32).save(path("extra.png")));
         QCOMPARE(m_commands.runLine("_ATTACHIMAGE " + path("extra.png"), false), 5100);
 
         AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
-        window.DocumentActivatedSlot();
-        QTRY_VERIFY(window.isSettled());
+        settle(window);
         QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
                  QString(" Result: 9 File(s)"));
         // status: 0 new, 1 changed locally, 2 current, 3 out of date; lock: 1 mine, 2 another
@@ -178,141 +173,44 @@ private slots:
         QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
                  QString(" Result: 2 File(s)"));
         QCOMPARE(rows(window), QStringList({"piers.dxf 2 1", "  rebar.dxf 2 3"}));
-        window.CADObjectDetailsFinishedSlot(MAPSTRCADOBJ(), bridge);
-        QCOMPARE(rows(window), QStringList({"piers.dxf 2 1", "  rebar.dxf 2 3"}));
     }
 
-    void filterTogglesAndViews()
+    // Type toggles and the search narrow what is shown; a chosen order sorts the tiles, each
+    // of which follows its item.
+    void filterSearchAndSort()
     {
         AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
-        window.DocumentActivatedSlot();
-        QTRY_VERIFY(window.isSettled());
-        auto *label = window.findChild<QLabel *>("searchResultLabel");
+        settle(window);
         auto *dwg = window.findChild<QPushButton *>("dwgFilterButton");
         auto *dxf = window.findChild<QPushButton *>("dxfFilterButton");
-        QCOMPARE(window.viewMode(), AurexMainWindow::StructuredList);
 
         dwg->click();
         QCOMPARE(window.viewMode(), AurexMainWindow::Tiles);
         QCOMPARE(shownNames(window.listWidget()), QStringList({"bridge.dwg", "deck.dwg"}));
-        QCOMPARE(label->text(), QString(" Result: 2 File(s)"));
-        dxf->click();
-        QVERIFY(!dwg->isChecked());
+        QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
+                 QString(" Result: 2 File(s)"));
+        dxf->click(); // in place of dwg
         QCOMPARE(shownNames(window.listWidget()),
                  QStringList({"rebar.dxf", "piers.dxf", "rebar.dxf"}));
         dxf->click();
         QCOMPARE(shownNames(window.listWidget()).size(), 8);
-        QCOMPARE(label->text(), QString(" Result: 8 File(s)"));
 
-        window.actionGridView_triggered();
-        window.findChild<QLineEdit *>("SearchCollabSpace")->setText("DECK");
-        QCOMPARE(window.viewMode(), AurexMainWindow::Tiles);
-        QCOMPARE(shownNames(window.listWidget()), QStringList({"deck.dwg", "deck-photo.png"}));
-        const QList<ViewWidget *> tiles = window.listWidget()->tiles();
-        QVERIFY(tiles.first()->isDetailsMode());
-        QVERIFY(tiles.at(1)->lockState() == 2); // deck.dwg, locked by bob
-    }
-
-    void sortOrders_data()
-    {
-        QTest::addColumn<int>("order");
-        QTest::newRow("newest modified") << 1;
-        QTest::newRow("oldest modified") << 2;
-        QTest::newRow("names A to Z") << 3;
-        QTest::newRow("names Z to A") << 4;
-    }
-
-    void sortOrders()
-    {
-        QFETCH(int, order);
-        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
-        window.DocumentActivatedSlot();
-        QTRY_VERIFY(window.isSettled());
-        window.AscendingSortSlot(order);
+        window.AscendingSortSlot(1); // newest modified first
         QListWidget *list = window.listWidget();
-        QCOMPARE(list->count(), 8);
-        for (int i = 1; i < list->count(); ++i) {
-            const QString previousName = list->item(i - 1)->data(FileNameRole).toString().toLower();
-            const QString name = list->item(i)->data(FileNameRole).toString().toLower();
-            const qint64 previous = list->item(i - 1)->data(FileModifiedRole).toLongLong();
-            const qint64 modified = list->item(i)->data(FileModifiedRole).toLongLong();
-            QVERIFY(previous > 0 && modified > 0);
-            switch (order) {
-            case 1: QVERIFY(previous >= modified); break;
-            case 2: QVERIFY(previous <= modified); break;
-            case 3: QVERIFY(previousName <= name); break;
-            case 4: QVERIFY(previousName >= name); break;
-            }
-        }
-        // Each tile follows its item.
         for (int i = 0; i < list->count(); ++i) {
+            const qint64 modified = list->item(i)->data(FileModifiedRole).toLongLong();
+            QVERIFY(modified > 0);
+            if (i > 0)
+                QVERIFY(list->item(i - 1)->data(FileModifiedRole).toLongLong() >= modified);
             auto *tile = qobject_cast<ViewWidget *>(list->itemWidget(list->item(i)));
             QCOMPARE(tile->displayName(), list->item(i)->data(FileNameRole).toString());
         }
         ShowAurexTaskPane::instance()->setSortByName(true);
-    }
-
-    // Of a drawing with many files, only the rows and tiles in sight are made at first; those
-    // scrolled to later show their status at once, and no item gets two.
-    void makesRowsInSightAndOnScroll()
-    {
-        QImage picture(8, 4, QImage::Format_RGB32);
-        picture.fill(Qt::darkYellow);
-        for (int i = 0; i < 80; ++i) {
-            const QString file = path(QStringLiteral("many/p%1.png").arg(i, 2, 10, QChar('0')));
-            QVERIFY(QDir().mkpath(QFileInfo(file).path()) && picture.save(file));
-            QCOMPARE(m_commands.runLine("_ATTACHIMAGE " + file, false), 5100);
-        }
-        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
-        window.resize(320, 420);
-        window.show();
-        window.DocumentActivatedSlot();
-        QTRY_VERIFY(window.isSettled());
-        ActiveTreeViewWidget *tree = window.treeWidget();
-        const int made = tree->rows().size();
-        QVERIFY2(made >= 8 && made < 44, qPrintable(QString::number(made)));
-
-        const auto lastTreeRow = [tree] {
-            QTreeWidgetItem *last = tree->topLevelItem(0);
-            while (last->childCount() > 0)
-                last = last->child(last->childCount() - 1);
-            return qobject_cast<ImageViewDialog *>(tree->itemWidget(last, 0));
-        };
-        QVERIFY(!lastTreeRow());
-        tree->scrollToBottom();
-        QTRY_VERIFY(lastTreeRow());
-        QCOMPARE(lastTreeRow()->name(), QString("rebar.dxf"));
-        QCOMPARE(lastTreeRow()->status(), 2);
-        QCOMPARE(tree->itemAt(5, 5)->data(0, FileNameRole).toString().left(1), QString("p"));
-        QCOMPARE(qobject_cast<ImageViewDialog *>(tree->itemWidget(tree->itemAt(5, 5), 0))
-                     ->status(), 0);
 
         window.actionGridView_triggered();
-        ActiveListViewWidget *list = window.listWidget();
-        QListWidgetItem *lastItem = list->item(list->count() - 1);
-        QVERIFY(!list->itemWidget(lastItem));
-        list->scrollToBottom();
-        QTRY_VERIFY(list->itemWidget(lastItem));
-        const auto *lastTile = qobject_cast<ViewWidget *>(list->itemWidget(lastItem));
-        QCOMPARE(lastTile->displayName() + " " + QString::number(lastTile->status()),
-                 QString("deck-photo.png 2"));
-        const QList<ViewWidget *> tiles = list->tiles();
-        QCOMPARE(QSet<ViewWidget *>(tiles.cbegin(), tiles.cend()).size(), tiles.size());
-        QVERIFY(tiles.size() < list->count());
-        const QList<ImageViewDialog *> rows = tree->rows();
-        QCOMPARE(QSet<ImageViewDialog *>(rows.cbegin(), rows.cend()).size(), rows.size());
-    }
-
-    void signedOutKeepsContents()
-    {
-        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
-        window.DocumentActivatedSlot();
-        QTRY_VERIFY(window.isSettled());
-        ShowAurexTaskPane::instance()->endSession();
-        m_commands.runLine("_OPEN " + path("piers.dxf"), false);
-        window.DocumentActivatedSlot();
-        QCOMPARE(window.drawingPath(), QDir::toNativeSeparators(path("bridge.dwg")));
-        ShowAurexTaskPane::instance()->startSession(QString());
+        window.findChild<QLineEdit *>("SearchCollabSpace")->setText("DECK");
+        QCOMPARE(shownNames(window.listWidget()), QStringList({"deck.dwg", "deck-photo.png"}));
+        QVERIFY(window.listWidget()->tiles().at(1)->lockState() == 2); // deck.dwg, bob's
     }
 
     // Runs last: the platform goes away. A pane that never heard from it knows only what the
@@ -343,6 +241,13 @@ private slots:
 
 private:
     QString path(const QString &name) const { return m_folder + "/" + name; }
+
+    // Shows the active drawing in the pane and waits for all the platform's answers.
+    static void settle(AurexMainWindow &window)
+    {
+        window.DocumentActivatedSlot();
+        QTRY_VERIFY(window.isSettled());
+    }
 
     savetest::Fixture m_fixture;
     QString m_folder;
