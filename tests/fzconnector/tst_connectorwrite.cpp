@@ -21,14 +21,14 @@ class SaveTree
 {
 public:
     FzFileInfo *add(FzFileInfo *parent, const QString &path, const QString &name,
-                    const char *relation = "CADSubcomponent", const char *space = kSpace)
+                    const char *relation = "CADSubcomponent")
     {
         m_records.push_back(std::make_unique<FzFileInfo>());
         FzFileInfo *record = m_records.back().get();
         record->SetPath(QString(path).replace(QLatin1Char('/'), QLatin1Char('\\')).toStdString());
         record->SetTitle(QFileInfo(path).fileName().toStdString());
         record->SetName(name.toStdString());
-        record->SetProperty("collabspace", space);
+        record->SetProperty("collabspace", kSpace);
         record->SetProperty("selected", "true");
         record->SetProperty("maintainlock", "false");
         if (parent) {
@@ -76,7 +76,6 @@ private slots:
     void failingCheckIn_data();
     void failingCheckIn();
     void unsavedDrawingCarriesItsChildren();
-    void deleteTakesThePreview();
 
 private:
     std::unique_ptr<PlatformProcess> m_platform;
@@ -127,8 +126,6 @@ void TestConnectorWrite::checkInNewTree()
                  QStringLiteral("Common Space|alice|"));
         QCOMPARE(valueOf(lookup.get(), "phid").size(), 32);
     }
-    QVERIFY(connector()->GetStructure_Block(lookups[0].get()));
-    QCOMPARE(transactionTitles().join(' '), "site.dwg ref.dxf schedule.pdf photo.png");
 
     const QString previews = m_dir.filePath(QStringLiteral("previews"));
     QVERIFY(QDir().mkpath(previews));
@@ -186,17 +183,14 @@ void TestConnectorWrite::lockHeldByOneBlocksTheOther()
 void TestConnectorWrite::failingCheckIn_data()
 {
     QTest::addColumn<QString>("lastTitle");
-    QTest::addColumn<QString>("lastSpace");
     QTest::addColumn<QString>("lastName"); // "fresh": a name issued for it
-    QTest::newRow("hostile file name") << "..\\evil.png" << kSpace << "fresh";
-    QTest::newRow("unknown space") << "last.png" << "No Such Space" << "fresh";
-    QTest::newRow("file locked by another user") << "deck.dwg" << kSpace << "AX000000002";
+    QTest::newRow("hostile file name") << "..\\evil.png" << "fresh";
+    QTest::newRow("file locked by another user") << "deck.dwg" << "AX000000002";
 }
 
 void TestConnectorWrite::failingCheckIn()
 {
     QFETCH(QString, lastTitle);
-    QFETCH(QString, lastSpace);
     QFETCH(QString, lastName);
     QVERIFY(signIn(*m_platform, QStringLiteral("carol"), QStringLiteral("carol-demo-pw")));
     const QString folder = m_dir.filePath(QStringLiteral("failing"));
@@ -206,19 +200,17 @@ void TestConnectorWrite::failingCheckIn()
     FzFileInfo *root = tree.add(nullptr, writeFile(folder, "first.dwg", "first"), names[0]);
     tree.add(root, writeFile(folder, "second.png", "second"), names[1]);
     FzFileInfo *last = tree.add(root, writeFile(folder, "last.bin", "last"),
-                                lastName == QLatin1String("fresh") ? names[2] : lastName,
-                                "CADSubcomponent", lastSpace.toUtf8().constData());
+                                lastName == QLatin1String("fresh") ? names[2] : lastName);
     last->SetTitle(lastTitle.toStdString());
     QVERIFY(!connector()->CheckIn(root));
     QCOMPARE(titlesInSpace({"first.dwg", "second.png", "evil.png", "last.png"}), QStringList());
     // The names handed out for the refused check-in are still unused, so a retry succeeds.
     last->SetTitle("last.png");
-    last->SetProperty("collabspace", kSpace);
     last->SetName(names[2].toStdString());
     QVERIFY(connector()->CheckIn(root));
     QCOMPARE(titlesInSpace({"first.dwg", "second.png", "last.png"}),
              (QStringList{"first.dwg", "last.png", "second.png"}));
-    QVERIFY(connector()->Delete_Block({root, last, tree.root()->GetChildren().front()}) );
+    QVERIFY(connector()->Delete_Block({root, last, tree.root()->GetChildren().front()}));
     QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
 }
 
@@ -243,18 +235,6 @@ void TestConnectorWrite::unsavedDrawingCarriesItsChildren()
     for (const char *key : {"revision", "_filemodified", "_sha256", "_LockedBy"})
         QCOMPARE(valueOf(after.get(), key), valueOf(before.get(), key));
     QCOMPARE(titlesInSpace({noteTitle}), QStringList{noteTitle});
-    // The new file is part of the drawing's structure.
-    QVERIFY(connector()->GetStructure_Block(after.get()));
-    QVERIFY(transactionTitles().contains(noteTitle));
-}
-
-void TestConnectorWrite::deleteTakesThePreview()
-{
-    const Record site = find(QStringLiteral("site.dwg"));
-    QVERIFY(site);
-    QVERIFY(connector()->Delete_Block({site.get()}));
-    QCOMPARE(titlesInSpace({"site.dwg", "site.jpg"}), QStringList());
-    QVERIFY(!connector()->Delete_Block({site.get()}));
 }
 
 QTEST_GUILESS_MAIN(TestConnectorWrite)
