@@ -50,6 +50,8 @@ private slots:
     void exchangesAreWrittenForOtherPrograms();
     void changesAreFoundByContent_data();
     void changesAreFoundByContent();
+    void platformsHashStandsOnlyForBytesNotChangedSince_data();
+    void platformsHashStandsOnlyForBytesNotChangedSince();
     void removesEveryEntryOfAName();
     void rewrittenInItsOwnForm();
     void valuesSurviveTheRoundTrip_data();
@@ -164,6 +166,37 @@ void TestFileDatabase::changesAreFoundByContent()
     QCOMPARE(localFileStatus(exchanged, path, "2024/06/01@09:00:00:GMT"), LocalFileStatus::Current);
 }
 
+// A check-in records the hash the platform computed of the bytes it received, unless the
+// file was written again while they were sent: a change made then must still show as one.
+void TestFileDatabase::platformsHashStandsOnlyForBytesNotChangedSince_data()
+{
+    QTest::addColumn<int>("modifiedAfterSendingMs"); // when the file was last written
+    QTest::addColumn<int>("sizeDifference");          // the platform's size less the file's
+    QTest::addColumn<bool>("platformsHashTaken");
+    QTest::newRow("written before the bytes were sent") << -60000 << 0 << true;
+    QTest::newRow("written while they were sent") << 1000 << 0 << false;
+    QTest::newRow("another size than the platform got") << -60000 << 1 << false;
+}
+
+void TestFileDatabase::platformsHashStandsOnlyForBytesNotChangedSince()
+{
+    QFETCH(int, modifiedAfterSendingMs);
+    QFETCH(int, sizeDifference);
+    QFETCH(bool, platformsHashTaken);
+    const QString path = m_home->filePath("deck.dwg");
+    const QByteArray bytes("0123456789 deck");
+    const QDateTime sent = QDateTime::currentDateTimeUtc().addSecs(-600);
+    writeDated(path, bytes, sent.addMSecs(modifiedAfterSendingMs));
+    // Another hash than the file's, to see which one is kept.
+    const QByteArray platformsHash(64, 'a');
+    const ContentFingerprint content = ContentFingerprint::hashedElsewhere(
+        path, platformsHash, bytes.size() + sizeDifference, sent.toMSecsSinceEpoch());
+    const QByteArray filesHash =
+        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    QCOMPARE(content.sha256, platformsHashTaken ? platformsHash : filesHash);
+    QCOMPARE(content.size, qint64(bytes.size()));
+}
+
 void TestFileDatabase::removesEveryEntryOfAName()
 {
     {
@@ -182,13 +215,15 @@ void TestFileDatabase::removesEveryEntryOfAName()
         QCOMPARE(database.entryValue("/c/2.dwg", "name"), QString("other"));
         QCOMPARE(database.entryValue("/g/4.dwg", "name"), QString("fourth"));
         QCOMPARE(database.setName("/d/1.dwg", "back"), QString("-1"));
-        // Entries added after the look-ups are found.
+        // Entries added after the look-ups are found; of two entries of one path, the first.
         database.addFile("/h/5.dwg", "", "fifth", "", "", "ACAD Drawing", "false");
+        database.addFile("/C/2.dwg", "", "second c", "", "", "ACAD Drawing", "false");
         QCOMPARE(database.entryValue("/h/5.dwg", "name"), QString("fifth"));
+        QCOMPARE(database.entryValue("/c/2.dwg", "name"), QString("other"));
         QCOMPARE(database.entryValue("/x/9.dwg", "name"), QString("-1"));
     }
     QCOMPARE(attributeOnDisk(kTenant, "name"),
-             QStringList({"other", "Twin", "third", "fourth", "fifth"}));
+             QStringList({"other", "Twin", "third", "fourth", "fifth", "second c"}));
 }
 
 void TestFileDatabase::rewrittenInItsOwnForm()
