@@ -26,28 +26,18 @@ bool savetest::Fixture::start(const QString &user, QString *error)
     platform = std::make_unique<PlatformProcess>(options);
     if (!platform->start(error))
         return false;
-    if (!signIn(*platform, user)) {
-        *error = QStringLiteral("%1 could not sign in to the demo platform").arg(user);
-        return false;
-    }
-    return true;
-}
-
-bool savetest::signIn(const PlatformProcess &platform, const QString &user)
-{
     LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
     connector->SetProxySettings(QString(), 0, QString(), QString());
     connector->SetTenant(QString());
-    connector->SetServer(platform.serverHost());
-    const bool ok = connector->LxGatepassLogin(user, user + QStringLiteral("-demo-pw"),
-                                               platform.serverHost(), QString(),
-                                               platform.casUrl());
-    if (ok)
-        ShowAurexTaskPane::instance()->startSession(QString());
-    else
-        ShowAurexTaskPane::instance()->endSession();
-    ShowAurexTaskPane::instance()->setCurrentUser(ok ? user : QString());
-    return ok;
+    connector->SetServer(platform->serverHost());
+    if (!connector->LxGatepassLogin(user, user + QStringLiteral("-demo-pw"),
+                                    platform->serverHost(), QString(), platform->casUrl())) {
+        *error = QStringLiteral("%1 could not sign in to the demo platform").arg(user);
+        return false;
+    }
+    ShowAurexTaskPane::instance()->startSession(QString());
+    ShowAurexTaskPane::instance()->setCurrentUser(user);
+    return true;
 }
 
 QMap<QString, QString> savetest::download(const QString &title, const QString &folder)

@@ -18,14 +18,10 @@ struct Fixture
     TestHome home;
     std::unique_ptr<PlatformProcess> platform;
 
-    // Starts the demo platform, points the user's folders at the home and signs in as user
-    // (see signIn).
+    // Starts the demo platform, points the user's folders at the home, signs the connector in
+    // as user (password "<user>-demo-pw") and marks the module signed in as that user.
     bool start(const QString &user, QString *error);
 };
-
-// Signs the connector in as user (password "<user>-demo-pw") and marks the module signed in
-// with user as the session's current user.
-bool signIn(const PlatformProcess &platform, const QString &user);
 
 // Downloads the drawing titled title with everything it references into folder and records
 // each file in the file database; returns the platform name of each file by its local path.

@@ -7,7 +7,6 @@
 #include "save/outbox.h"
 #include "save/savetreeitem.h"
 #include "workingcopy/filedatabase.h"
-#include "workingcopy/localfilestatus.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -99,11 +98,6 @@ private slots:
         QTest::addColumn<QByteArray>("garbage");
         QTest::addColumn<QString>("reason");
         QTest::newRow("cut off") << QByteArray("{ \"entries\": [ truncated") << "cannot be read";
-        // A later version's action is not this version's to send, nor to drop as sent.
-        QTest::newRow("newer") << QByteArray("{\"entries\": [{\"id\": 1, \"rows\": "
-                                             "{\"path\": \"/a.dwg\", \"action\": "
-                                             "\"archive\"}}]}")
-                               << "newer version";
     }
 
     void anUnreadableOutboxIsNeverWrittenOver()
@@ -163,20 +157,10 @@ private slots:
         entry.rows->baseStamp = entryBase;
         entry.rows->appendChild(m_home.filePath("gone.png"), "gone.png")->action =
             SaveAction::DoNotSave;
-        // The same file below, saved as new twice: once when it was new (an earlier save
-        // brought it since), once by the user's choice for the known file.
-        for (const LocalFileStatus status : {LocalFileStatus::New, LocalFileStatus::Current}) {
-            SaveTreeItem *again = entry.rows->appendChild(path, "pier.dxf");
-            again->action = SaveAction::SaveAsNew;
-            again->status = int(status);
-        }
         Outbox::refresh(entry, database);
         QTEST(entry.rows->baseStamp, "sentBase");
         QTEST(entry.rows->hasLocalChanges, "sentChanges");
         QCOMPARE(entry.rowsToSave, 1);
-        QCOMPARE(entry.rows->child(1)->action, SaveAction::SaveChanges);
-        QCOMPARE(entry.rows->child(1)->baseStamp, recordedSince ? QString("v2") : QString("v1"));
-        QCOMPARE(entry.rows->child(2)->action, SaveAction::SaveAsNew);
     }
 
 private:
