@@ -128,7 +128,8 @@ private slots:
             }
         });
         closer.start(20);
-        QCOMPARE(run(command), RTNORM);
+        OdEdCommandContext context; // as the host runs a command typed alone
+        QCOMPARE(odedRegCmds()->executeCommand(OdString(command.toStdWString()), &context), RTNORM);
         QTRY_VERIFY(!seen.isEmpty() && !QApplication::activeModalWidget());
         QCOMPARE(seen, QStringList { shown });
         for (QWidget *window : QApplication::topLevelWidgets())
@@ -226,13 +227,6 @@ private slots:
     }
 
 private:
-    // Runs a command as the host does when it is typed alone.
-    static int run(const QString &name)
-    {
-        OdEdCommandContext context;
-        return odedRegCmds()->executeCommand(OdString(name.toStdWString()), &context);
-    }
-
     void unload()
     {
         if (!m_module)

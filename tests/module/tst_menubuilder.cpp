@@ -39,10 +39,9 @@ QString popupText(const CFxUiMenuGroup *group)
                 + entry->GetCommandItem()->GetMacro().toQString();
             if (entry->IsAcceleratorEnabled())
                 line += " accelerator";
-            if (entry->GetCheckState() == CFxUiMenuEntry::Checked)
-                line += " checked";
-            else if (entry->GetCheckState() == CFxUiMenuEntry::Unchecked)
-                line += " unchecked";
+            const CFxUiMenuEntry::CheckState check = entry->GetCheckState();
+            if (check != CFxUiMenuEntry::NotCheckable)
+                line += check == CFxUiMenuEntry::Checked ? " checked" : " unchecked";
             lines << line;
         }
     }

@@ -5,8 +5,6 @@
 
 #include <loadedmodule.h>
 
-#include <cfxsystemservices.h>
-
 #include <odedcommandstack.h>
 #include <odeditor.h>
 
@@ -25,9 +23,11 @@ private slots:
         m_home.applyToProcess();
     }
 
-    void entryPointsAndInitialisationWithoutSystemServices()
+    // Loaded, the module names itself and its commands and watches the editor; its view
+    // docks the pane on the left; shut down, nothing of it stays registered.
+    void loadViewAndShutdown()
     {
-        SetFxSystemServices(nullptr);
+        HostEnvironment host;
         const std::size_t reactorsBefore = odedEditor()->reactors().size();
         QString error;
         std::unique_ptr<LoadedModule> module = LoadedModule::load(AUREX_MODULE_FILE, &error);
@@ -37,17 +37,7 @@ private slots:
                                                    "_AurexLogOut", "_SaveAccelerator",
                                                    "_AurexWorkOffline" }));
         QCOMPARE(odedEditor()->reactors().size(), reactorsBefore + 1);
-        module->shutdown();
-        QCOMPARE(odedRegCmds()->lookupCmd("_AurexOpen"), nullptr);
-        QCOMPARE(odedEditor()->reactors().size(), reactorsBefore);
-    }
 
-    void viewDocksThePane()
-    {
-        HostEnvironment host;
-        QString error;
-        std::unique_ptr<LoadedModule> module = LoadedModule::load(AUREX_MODULE_FILE, &error);
-        QVERIFY2(module, qPrintable(error));
         QCOMPARE(module->createViews(), 1);
         QCOMPARE(module->panes().size(), 1);
         auto *pane = qobject_cast<QDockWidget *>(module->panes().first());
@@ -57,7 +47,10 @@ private slots:
         pane->hide();
         module->showViews();
         QVERIFY(pane->isVisible());
+
         module->shutdown();
+        QCOMPARE(odedRegCmds()->lookupCmd("_AurexOpen"), nullptr);
+        QCOMPARE(odedEditor()->reactors().size(), reactorsBefore);
     }
 
 private:
