@@ -131,7 +131,6 @@ void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore_data()
     QTest::addColumn<int>("error"); // of a hang: the user's Cancel or no progress for a while
     // The files go in list order: deck.dwg (3000 bytes), site.png (2500), notes.pdf (1500).
     const int dropped = AurexJob::WorkError;
-    QTest::newRow("dropped before the first byte") << qint64(0) << qint64(-1) << dropped;
     QTest::newRow("dropped inside the last file") << qint64(6200) << qint64(-1) << dropped;
     QTest::newRow("cancelled inside the last file")
         << qint64(-1) << qint64(6500) << int(AurexJob::KilledError);

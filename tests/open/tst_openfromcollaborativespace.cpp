@@ -50,7 +50,6 @@ class TestOpenFromCollaborativeSpace : public QObject
 private slots:
     void initTestCase();
     void init();
-    void emptyFolderDownloadsRecordsRepairsAndOpens_data();
     void emptyFolderDownloadsRecordsRepairsAndOpens();
     void optionsTreatLocalCopies_data();
     void optionsTreatLocalCopies();
@@ -59,7 +58,7 @@ private slots:
 private:
     // The structure of bridge.dwg prepared for the download folder; *present says whether
     // some file of it is present locally.
-    RecordList structure(bool *present, const QString &typedFolder = QString());
+    RecordList structure(bool *present);
     // Runs an option of the dialog until the download has ended.
     void runOption(void (OpenFromCollaborativeSpace::*option)(), RecordList records);
     QString path(const QString &name) const { return m_folder + "/" + name; }
@@ -91,7 +90,7 @@ void TestOpenFromCollaborativeSpace::init()
     QFile::remove(FileDatabase::locationFor(QString()));
 }
 
-RecordList TestOpenFromCollaborativeSpace::structure(bool *present, const QString &typedFolder)
+RecordList TestOpenFromCollaborativeSpace::structure(bool *present)
 {
     std::unique_ptr<FzFileInfo> query = makeAllSpacesSearchQuery("bridge.dwg");
     connector()->SearchPattern(query.get());
@@ -106,8 +105,7 @@ RecordList TestOpenFromCollaborativeSpace::structure(bool *present, const QStrin
         connector()->GetTransactionListSize(),
         [](int i) { return connector()->GetTransactionFileAt(i); });
     const FileDatabase database{QString()};
-    *present = prepareDownload(database, typedFolder.isEmpty() ? m_folder : typedFolder,
-                               records.records());
+    *present = prepareDownload(database, m_folder, records.records());
     return records;
 }
 
@@ -124,19 +122,10 @@ void TestOpenFromCollaborativeSpace::runOption(void (OpenFromCollaborativeSpace:
     QVERIFY(!dialog.isVisible());
 }
 
-void TestOpenFromCollaborativeSpace::emptyFolderDownloadsRecordsRepairsAndOpens_data()
-{
-    // How the folder was typed, after its path: every form is the one folder.
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("as it is") << "";
-    QTest::newRow("separators at the end, dot parts") << "//./";
-}
-
 void TestOpenFromCollaborativeSpace::emptyFolderDownloadsRecordsRepairsAndOpens()
 {
-    QFETCH(QString, typed);
     bool present = true;
-    RecordList records = structure(&present, m_folder + typed);
+    RecordList records = structure(&present);
     QCOMPARE(int(records.size()), kStructure.size());
     QVERIFY(!present);
     runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));

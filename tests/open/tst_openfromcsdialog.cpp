@@ -139,7 +139,6 @@ void TestOpenFromCSDialog::searchAsksForWhatTheChoiceSays()
     found.sort();
     QCOMPARE(found, expected);
     QCOMPARE(child<QLabel>("searchResult")->text(), QString("%1 Results").arg(expected.size()));
-    QVERIFY(!child<QLabel>("searchStringLabel")->isVisible());
     QVERIFY(!child<QPushButton>("openButton")->isEnabled());
 }
 
@@ -171,8 +170,6 @@ void TestOpenFromCSDialog::selectionProposesTheFolderOfAKnownCopy()
     select({"rebar.dxf"});
     QCOMPARE(folder->text(),
              QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
-    select({"piers.dxf", "rebar.dxf"});
-    QVERIFY(!open->isEnabled());
     // A copy of the same platform object, under whatever local name, is where it goes again.
     const QString copy = m_dir->filePath("elsewhere");
     for (ViewWidget *widget : m_dialog->resultWidgets()) {
