@@ -93,24 +93,16 @@ private slots:
         QVERIFY(entries.at(1).id > entries.at(0).id);
     }
 
-    void anUnreadableOutboxIsNeverWrittenOver_data()
-    {
-        QTest::addColumn<QByteArray>("garbage");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("cut off") << QByteArray("{ \"entries\": [ truncated") << "cannot be read";
-    }
-
     void anUnreadableOutboxIsNeverWrittenOver()
     {
-        QFETCH(QByteArray, garbage);
+        const QByteArray garbage("{ \"entries\": [ truncated");
         QFile file(Outbox("acme").filePath());
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(garbage) > 0);
         file.close();
         SaveTreeItem site(m_home.filePath("site.dwg"), "site.dwg", nullptr);
         Outbox outbox("acme");
         QVERIFY(!outbox.append(site, 1));
-        QFETCH(QString, reason);
-        QVERIFY2(outbox.errorString().contains(reason), qPrintable(outbox.errorString()));
+        QVERIFY2(outbox.errorString().contains("cannot be read"), qPrintable(outbox.errorString()));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), garbage);
     }
