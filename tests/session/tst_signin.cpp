@@ -1,5 +1,6 @@
-// Signing in against a real platform: with the launcher's cookie and with the sign-in dialog;
-// the session's end when the platform no longer knows it.
+// Signing in against a real platform: with the launcher's cookie (in this process and in a host
+// the launcher starts) and with the sign-in dialog; the session's end when the platform no longer
+// knows it, and signing out while holding locks.
 
 #include "connector/connectorplatform.h"
 #include "hostenvironment.h"
