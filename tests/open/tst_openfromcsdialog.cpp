@@ -23,10 +23,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 class TestOpenFromCSDialog : public QObject
@@ -170,6 +172,23 @@ void TestOpenFromCSDialog::selectionProposesTheFolderOfAKnownCopy()
     select({"rebar.dxf"});
     QCOMPARE(folder->text(),
              QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
+    // Browse gives the folder; with two files chosen, Open still waits for one.
+    select({"piers.dxf", "rebar.dxf"});
+    QVERIFY(!open->isEnabled());
+    const QString browsed = m_dir->filePath("browsed");
+    QVERIFY(QDir().mkpath(browsed));
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [browsed] {
+        if (auto *chooser = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            // As typed into the dialog's name field.
+            chooser->findChild<QLineEdit *>("fileNameEdit")->setText(browsed);
+            static_cast<QDialog *>(chooser)->done(QDialog::Accepted);
+        }
+    });
+    answer.start(20);
+    QTest::mouseClick(child<QPushButton>("browseButton"), Qt::LeftButton);
+    QCOMPARE(folder->text(), browsed);
+    QVERIFY(!open->isEnabled());
     // A copy of the same platform object, under whatever local name, is where it goes again.
     const QString copy = m_dir->filePath("elsewhere");
     for (ViewWidget *widget : m_dialog->resultWidgets()) {

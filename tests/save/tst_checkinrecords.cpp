@@ -182,10 +182,46 @@ private slots:
         QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), databaseBefore);
     }
 
+    // The names and versions of a bare answer are asked for (the dialog's test sees a full one).
+    void completedCheckInRecordsEverySavedFile()
+    {
+        PlatformDouble platform;
+        platform.setCheckInAnswered(false);
+        QFile::remove(FileDatabase::locationFor(QString()));
+        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
+        SaveTreeItem *site = siteWithLogo(&root);
+        SaveCheckIn job(&platform, QString(), "alice", m_home.tempFolder());
+        job.setRows(*site, 2);
+        runToEnd(job, platform, false);
+        QVERIFY2(job.error() == AurexJob::NoError, qPrintable(job.errorString()));
+        QCOMPARE(platform.checkInCount(), 1);
+        QCOMPARE(platform.content("logo.png"), DxfTest::readBytes(path("logo.png")));
+        // The dialog's rows were copied, not changed: they learn names only from the dialog.
+        QVERIFY(site->name.isEmpty());
+        const FileDatabase database{QString()};
+        for (const char *file : {"site.dwg", "logo.png"}) {
+            const QString name = database.entryValue(FileDatabase::keyForPath(path(file)), "name");
+            QVERIFY2(name.startsWith("AX"), file);
+            const std::unique_ptr<FzFileInfo> stored = platform.recordOf(file);
+            QCOMPARE(stored->GetProperty("name"), name.toStdString());
+            QCOMPARE(database.entryValue(FileDatabase::keyForPath(path(file)), "updatestamp")
+                         .toStdString(),
+                     stored->GetProperty("_filemodified"));
+        }
+    }
+
+    void aSaveSentAgainAfterALostAnswerIsNotStoredTwice_data()
+    {
+        QTest::addColumn<bool>("changedSince"); // site.dwg was saved again after the sending
+        QTest::newRow("unchanged") << false;
+        QTest::newRow("changed again") << true;
+    }
+
     // The platform stored a save, and the host was stopped before this computer recorded it:
     // the same rows, sent again from the outbox, are refused over site.dwg's newer version.
     void aSaveSentAgainAfterALostAnswerIsNotStoredTwice()
     {
+        QFETCH(bool, changedSince);
         PlatformDouble platform;
         QFile::remove(FileDatabase::locationFor(QString()));
         const QString site = platform.addObject("site.dwg", DxfTest::readBytes(path("site.dwg")));
@@ -210,18 +246,26 @@ private slots:
         runToEnd(first, platform, false);
         QVERIFY2(first.error() == AurexJob::NoError, qPrintable(first.errorString()));
         QVERIFY(DxfTest::writeBytes(FileDatabase::locationFor(QString()), unrecorded));
+        const QByteArray sent = DxfTest::readBytes(path("site.dwg"));
+        if (changedSince)
+            QVERIFY(DxfTest::writeBytes(path("site.dwg"), sent + "999\nagain\n"));
 
         SaveCheckIn again(&platform, QString(), "alice", m_home.tempFolder());
         again.setRows(*siteRow, 2);
         runToEnd(again, platform, false);
         QCOMPARE(again.error(), int(AurexJob::WorkError));
-        // What the platform has as sent is recorded and not sent again.
-        QCOMPARE(again.recordDeliveredAlready(siteRow, QString()), 2);
+        // What the platform has as sent is recorded and not sent again; a file changed since
+        // stays a change on an older version, for the user to decide.
+        QCOMPARE(again.recordDeliveredAlready(siteRow, QString()), changedSince ? 1 : 2);
         QCOMPARE(logo->action, SaveAction::SaveChanges);
-        QCOMPARE(siteRow->hasLocalChanges, false);
+        QCOMPARE(siteRow->hasLocalChanges, changedSince);
         QCOMPARE(FileDatabase(QString()).hasLocalChanges(path("logo.png")), false);
         QCOMPARE(platform.checkInCount(), 1);
         QCOMPARE(platform.content("logo.png"), DxfTest::readBytes(path("logo.png")));
+        if (changedSince) {
+            QVERIFY(!again.explainRefusal(siteRow).isEmpty());
+            QVERIFY(DxfTest::writeBytes(path("site.dwg"), sent));
+        }
     }
 
     void checkInTheDatabaseCannotRecordIsAnError()

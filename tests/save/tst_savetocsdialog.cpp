@@ -188,11 +188,24 @@ private slots:
         // The PDF that cannot be found stays out unless the user asks for it.
         QCOMPARE(dialog.saveSet()->rows().size(), 6);
         QCOMPARE(rowNamed(dialog, "lost.pdf")->action, SaveAction::DoNotSave);
-        dialog.findChild<QComboBox *>("ActiveSpaceComboBox")->setCurrentText("Bridge Project");
-        const QModelIndex space =
-            indexOf(dialog, rowNamed(dialog, "yard.dxf"), SaveDialogTreeModel::SpaceColumn);
-        QCOMPARE(dialog.model()->data(space).toString(), QString("Bridge Project"));
+        const auto spaceOf = [&dialog](const char *title) {
+            return indexOf(dialog, rowNamed(dialog, title), SaveDialogTreeModel::SpaceColumn);
+        };
+        // An action the dialog does not offer is refused.
+        QVERIFY(!dialog.model()->setData(
+            indexOf(dialog, rowNamed(dialog, "yard-bolt.dwg"), SaveDialogTreeModel::ActionColumn),
+            "Burn It"));
+        QCOMPARE(rowNamed(dialog, "yard-bolt.dwg")->action, SaveAction::SaveAsNew);
+        // Reset gives back the rows as the dialog made them.
         choose(dialog, "yard-bolt.dwg", "Do Not Save");
+        press(dialog, "ResetPushButton");
+        QCOMPARE(rowNamed(dialog, "yard-bolt.dwg")->action, SaveAction::SaveAsNew);
+        QVERIFY(dialog.model()->flags(spaceOf("yard-bolt.dwg")) & Qt::ItemIsEditable);
+        dialog.findChild<QComboBox *>("ActiveSpaceComboBox")->setCurrentText("Bridge Project");
+        QCOMPARE(dialog.model()->data(spaceOf("yard.dxf")).toString(), QString("Bridge Project"));
+        choose(dialog, "yard-bolt.dwg", "Do Not Save");
+        QCOMPARE(dialog.model()->flags(spaceOf("yard-bolt.dwg")) & Qt::ItemIsEditable,
+                 Qt::ItemFlags());
         press(dialog, "SavePushButton");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
 

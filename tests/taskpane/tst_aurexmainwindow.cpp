@@ -213,6 +213,55 @@ private slots:
         QVERIFY(window.listWidget()->tiles().at(1)->lockState() == 2); // deck.dwg, bob's
     }
 
+    // Of a drawing with many files, only the rows and tiles in sight are made at first; those
+    // scrolled to later show their status at once, and no item gets two.
+    void makesRowsInSightAndOnScroll()
+    {
+        QImage picture(8, 4, QImage::Format_RGB32);
+        picture.fill(Qt::darkYellow);
+        for (int i = 0; i < 80; ++i) {
+            const QString file = path(QStringLiteral("many/p%1.png").arg(i, 2, 10, QChar('0')));
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()) && picture.save(file));
+            QCOMPARE(m_commands.runLine("_ATTACHIMAGE " + file, false), 5100);
+        }
+        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        window.resize(320, 420);
+        window.show();
+        window.DocumentActivatedSlot();
+        QTRY_VERIFY(window.isSettled());
+        ActiveTreeViewWidget *tree = window.treeWidget();
+        const int made = tree->rows().size();
+        QVERIFY2(made >= 8 && made < 44, qPrintable(QString::number(made)));
+
+        const auto lastTreeRow = [tree] {
+            QTreeWidgetItem *last = tree->topLevelItem(0);
+            while (last->childCount() > 0)
+                last = last->child(last->childCount() - 1);
+            return qobject_cast<ImageViewDialog *>(tree->itemWidget(last, 0));
+        };
+        QVERIFY(!lastTreeRow());
+        tree->scrollToBottom();
+        QTRY_VERIFY(lastTreeRow());
+        QCOMPARE(lastTreeRow()->name(), QString("rebar.dxf"));
+        QCOMPARE(lastTreeRow()->status(), 2);
+        QCOMPARE(tree->itemAt(5, 5)->data(0, FileNameRole).toString().left(1), QString("p"));
+        QCOMPARE(qobject_cast<ImageViewDialog *>(tree->itemWidget(tree->itemAt(5, 5), 0))
+                     ->status(), 0);
+        ActiveListViewWidget *list = window.listWidget();
+        QListWidgetItem *lastItem = list->item(list->count() - 1);
+        QVERIFY(!list->itemWidget(lastItem));
+        list->scrollToBottom();
+        QTRY_VERIFY(list->itemWidget(lastItem));
+        const auto *lastTile = qobject_cast<ViewWidget *>(list->itemWidget(lastItem));
+        QCOMPARE(lastTile->displayName() + " " + QString::number(lastTile->status()),
+                 QString("deck-photo.png 2"));
+        const QList<ViewWidget *> tiles = list->tiles();
+        QCOMPARE(QSet<ViewWidget *>(tiles.cbegin(), tiles.cend()).size(), tiles.size());
+        QVERIFY(tiles.size() < list->count());
+        const QList<ImageViewDialog *> rows = tree->rows();
+        QCOMPARE(QSet<ImageViewDialog *>(rows.cbegin(), rows.cend()).size(), rows.size());
+    }
+
     // Runs last: the platform goes away. A pane that never heard from it knows only what the
     // computer knows, and says so. (The two-user run checks that a pane that had the
     // platform's statuses keeps them.)
