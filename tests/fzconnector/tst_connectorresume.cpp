@@ -1,5 +1,6 @@
 // Transfers through a link that drops every connection half-way: a 200 MB download and a
-// 200 MB check-in each finish by themselves, and the bytes sent after the drop are the half that had not arrived, not the whole file again.
+// 200 MB check-in each finish by themselves, and the bytes sent after the drop are the half
+// that had not arrived, not the whole file again.
 
 #include "connectortestsupport.h"
 #include "linkproxy.h"
