@@ -28,7 +28,7 @@ QString previewSourceFor(const QString &localPath)
         return QString::fromLatin1(kPdfIcon);
     for (const char *imageSuffix : kImageSuffixes) {
         // An image not (or no longer) on disk shows the image icon rather than nothing.
-        if (localPath.contains(QLatin1String(imageSuffix), Qt::CaseInsensitive))
+        if (localPath.endsWith(QLatin1String(imageSuffix), Qt::CaseInsensitive))
             return QFileInfo::exists(localPath) ? localPath : QString::fromLatin1(kImageIcon);
     }
     return QString();

@@ -41,7 +41,7 @@ private slots:
     }
 
     // What a row or tile shows as the picture of a file: an image file itself, a drawing's
-    // written preview, else an icon of its kind.
+    // written preview, else an icon of its kind; an image shrinks to fit, keeping its shape.
     void previewsShowTheFileOrItsKind()
     {
         const QTemporaryDir dir;
@@ -50,11 +50,20 @@ private slots:
         wide.fill(Qt::darkGreen);
         QVERIFY(wide.save(photo, "PNG"));
         QCOMPARE(previewSourceFor(photo), photo);
+        QCOMPARE(loadPreview(photo, QSize(64, 64)).size(), QSize(64, 32));
 
         const QString drawing = dir.filePath("deck.dwg");
-        const QString icon = previewSourceFor(drawing);
-        QVERIFY2(icon.startsWith(':') && !loadPreview(icon, QSize(48, 48)).isNull(),
-                 qPrintable(icon));
+        const QStringList icons{
+            previewSourceFor(dir.filePath("gone.jpg")), previewSourceFor(dir.filePath("plan.pdf")),
+            previewSourceFor(dir.filePath("site.dxf")), previewSourceFor(drawing)};
+        // Four kinds, four different icons, each one that loads.
+        QCOMPARE(QSet<QString>(icons.cbegin(), icons.cend()).size(), 4);
+        for (const QString &icon : icons)
+            QVERIFY2(icon.startsWith(':') && !loadPreview(icon, QSize(48, 48)).isNull(),
+                     qPrintable(icon));
+        // A file of no picture kind has none, whatever its folder is called.
+        QVERIFY(previewSourceFor(dir.filePath("notes.txt")).isEmpty());
+        QVERIFY(previewSourceFor(dir.filePath("site.png/notes.txt")).isEmpty());
 
         // Once the drawing's preview is written, it is shown instead of the icon.
         QVERIFY(QDir().mkpath(QFileInfo(drawingPreviewPath(drawing)).path()));
