@@ -31,6 +31,7 @@ private slots:
     void searchesFindTheirFiles_data();
     void searchesFindTheirFiles();
     void requestsReadTheirObject();
+    void recordListKeepsCopiesAndReleasesThem();
 
 private:
     std::unique_ptr<PlatformProcess> m_demo;
@@ -161,6 +162,38 @@ void TestRecordVocabulary::requestsReadTheirObject()
     }
     QCOMPARE(answers, (QStringList{"deck.dwg ACAD Drawing bob", "deck.dwg ACAD Drawing bob",
                                    "logo.png ACAD Insert ", "deck.dwg ACAD Drawing bob"}));
+}
+
+void TestRecordVocabulary::recordListKeepsCopiesAndReleasesThem()
+{
+    // Stand-in for the connector's list, which changes with its next call.
+    std::vector<FzFileInfo> connectorList(3);
+    for (std::size_t i = 0; i < connectorList.size(); ++i)
+        connectorList[i].SetProperty("name", "n" + std::to_string(i));
+
+    FzFileInfo parent;
+    {
+        RecordList copies = RecordList::copiesOf(4, [&](int i) -> const FzFileInfo * {
+            return i < 3 ? &connectorList[std::size_t(i)] : nullptr;
+        });
+        QCOMPARE(copies.size(), std::size_t(3));
+        connectorList[1].SetProperty("name", "changed");
+        QCOMPARE(recordProperty(*copies.at(1), "name"), QString("n1"));
+
+        RecordList moved = std::move(copies);
+        QVERIFY(copies.empty());
+        for (FzFileInfo *record : moved)
+            record->SetParent(&parent);
+        moved.add(makeAutonameRequest(3))->SetParent(&parent);
+        QCOMPARE(recordProperty(*moved.at(3), "_count"), QString("3"));
+        QCOMPARE(parent.GetChildren().size(), std::size_t(4));
+        // A structure of hundreds of files, as a large drawing set gives.
+        for (int i = 0; i < 500; ++i)
+            moved.add(std::make_unique<FzFileInfo>());
+        QCOMPARE(moved.size(), std::size_t(504));
+    }
+    // A released record unlinks itself from its parent.
+    QVERIFY(!parent.HasChildren());
 }
 
 QTEST_GUILESS_MAIN(TestRecordVocabulary)

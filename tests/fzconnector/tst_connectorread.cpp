@@ -85,23 +85,29 @@ void TestConnectorRead::cookieSignIn_data()
 {
     QTest::addColumn<QString>("cookieKind");
     QTest::addColumn<QString>("space");
+    QTest::addColumn<bool>("preferred");
     QTest::addColumn<QString>("firstSpace"); // "" when not signed in
-    QTest::newRow("named space") << "fresh" << "Bridge Project" << "Bridge Project";
-    QTest::newRow("forged cookie") << "forged" << "" << "";
+    QTest::newRow("named space") << "fresh" << "Bridge Project" << false << "Bridge Project";
+    QTest::newRow("preferred context wins")
+        << "fresh" << "Bridge Project" << true << "Common Space";
+    QTest::newRow("forged cookie") << "forged" << "" << false << "";
 }
 
 void TestConnectorRead::cookieSignIn()
 {
     QFETCH(QString, cookieKind);
     QFETCH(QString, space);
+    QFETCH(bool, preferred);
     QFETCH(QString, firstSpace);
     const QString cookie = cookieKind == QLatin1String("fresh")
         ? m_platform->issueCookie(QStringLiteral("bob"))
         : QStringLiteral("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA");
     QVERIFY(!cookie.isEmpty());
+    connector()->UsePreferredContext(preferred);
     QCOMPARE(connector()->LoginWithCASCookie_Block(cookie, space, m_platform->serverHost(),
                                                    m_platform->casUrl()),
              !firstSpace.isEmpty());
+    connector()->UsePreferredContext(false);
     const std::vector<std::string> spaces = connector()->GetListOfCollaborativeSpaces();
     QCOMPARE(spaces.empty() ? QString() : QString::fromStdString(spaces.front()), firstSpace);
 }
@@ -133,6 +139,9 @@ void TestConnectorRead::search()
 void TestConnectorRead::structureListsAndDownloadsEveryReferenceOnce()
 {
     QVERIFY(signIn(*m_platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw")));
+    const Record unknown = record({{"phid", "00000000000000000000000000000000"}});
+    QVERIFY(!connector()->GetStructure_Block(unknown.get()));
+    QCOMPARE(connector()->GetTransactionListSize(), 0);
     const Record bridge = find(QStringLiteral("bridge.dwg"));
     QVERIFY(connector()->GetStructure_Block(bridge.get()));
     QStringList titles = transactionTitles();

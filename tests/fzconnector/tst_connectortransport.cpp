@@ -77,7 +77,12 @@ public:
         const QJsonObject object{{"phid", kBadId}, {"title", title}, {"name", "AX1"},
                                  {"_filemodified", "x"}};
         answerSignIn();
-        Post("/api/v1/details", [object](const httplib::Request &, httplib::Response &res) {
+        Post("/api/v1/details", [this, object](const httplib::Request &req,
+                                               httplib::Response &res) {
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_authorizations << QString::fromStdString(req.get_header_value("Authorization"));
+            }
             const QJsonObject answer{{"results", QJsonArray{object}}};
             res.set_content(QJsonDocument(answer).toJson().toStdString(), "application/json");
         });
@@ -92,6 +97,16 @@ public:
             });
         start();
     }
+    // The Authorization header of each details request received.
+    QStringList authorizations()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_authorizations;
+    }
+
+private:
+    std::mutex m_mutex; // guards m_authorizations
+    QStringList m_authorizations;
 };
 
 // A platform that signs anyone in, then takes requests and never answers them.
@@ -138,6 +153,7 @@ private slots:
     void initTestCase();
     void hostileFileNamesAreRefused_data();
     void hostileFileNamesAreRefused();
+    void tokenNeverReachesAnotherServer();
     void damagedContentNeverLands();
     void tlsWithTrustedCertificate();
     void requestsGoThroughTheProxy_data();
@@ -179,6 +195,19 @@ void TestConnectorTransport::hostileFileNamesAreRefused()
     QCOMPARE(outer.entryList(all), QStringList{"inner"});
     QCOMPARE(QDir(folder).entryList(all), QStringList());
     QVERIFY(!QFile::exists(QStringLiteral("/tmp/escape.dwg")));
+}
+
+void TestConnectorTransport::tokenNeverReachesAnotherServer()
+{
+    HostilePlatform first(QStringLiteral("plain.dwg"));
+    HostilePlatform second(QStringLiteral("plain.dwg"));
+    Record request = record({{"phid", kBadId}, {"_LOCALDOWNLOADFOLDER", m_dir.path()}});
+    QVERIFY(connector()->LxGatepassLogin("u", "p", first.host(), QString(), "/cas"));
+    download(request.get());
+    QCOMPARE(first.authorizations(), QStringList{"Bearer t"});
+    connector()->SetServer(second.host());
+    download(request.get());
+    QCOMPARE(second.authorizations(), QStringList());
 }
 
 void TestConnectorTransport::damagedContentNeverLands()
