@@ -13,6 +13,7 @@
 #include "testhome.h"
 #include "widgetsnapshotfile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QJsonArray>
@@ -66,6 +67,11 @@ QMap<QString, PaneRow> paneRows(const QString &snapshot)
     return rows;
 }
 
+QString statusIn(const QString &snapshot, const QString &file)
+{
+    return paneRows(snapshot).value(file).status;
+}
+
 // The text of the widget called name in a snapshot.
 QString textIn(const QString &snapshot, const QString &name)
 {
@@ -88,6 +94,11 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QString fileDigest(const QString &path)
+{
+    return QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256).toHex();
+}
+
 // Another program changes the drawing at path: a comment at its start.
 bool editOutsideTheHost(const QString &path, const QByteArray &comment)
 {
@@ -96,6 +107,14 @@ bool editOutsideTheHost(const QString &path, const QByteArray &comment)
         return false;
     const QByteArray bytes = file.readAll();
     return file.seek(0) && file.write("999\n" + comment + '\n' + bytes) > bytes.size();
+}
+
+// Another program changes a picture or PDF at path: bytes after its end, which its readers
+// pass over.
+bool appendOutsideTheHost(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
 }
 
 // The save dialog's row of that file, found among the rows and their children.
@@ -130,10 +149,15 @@ private slots:
     void aliceSignsInOpensAttachesAPictureAndSaves();
     void bobSeesTheNewerVersionOpensItAndLocksIt();
     void aliceSeesBobsLockAndCannotSaveOverIt();
-    void bobUnlocksAndSavesOnlyWhatChanged();
+    void bobUnlocks();
+    void unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved();
     void aliceCannotUndoBobsNewerVersionWithHerOlderChanges();
     void alicesPaneKeepsItsStatusesWhileThePlatformIsAway();
     void aliceSavesOfflineAndKeepsHerVersionAsACopy();
+    void aliceTakesBobsPdfAndOverwritesHisRebar();
+    void aHostStoppedWhileSendingSendsEachSaveOnce();
+    void aliceStartsOfflineWhileThePlatformIsAway();
+    void aSaveOfAFileBobHoldsWaitsAndSaysWhy();
     void aliceSignsOutAndSeesTheWelcomePage();
 
 private:
@@ -145,14 +169,19 @@ private:
         QString file(const QString &relative) const { return home.filePath(relative); }
     };
 
-    // Runs the host with the script's lines from the user's home, signed in by the launcher's
-    // cookie unless signedOut; fails the test when the host reports a failure.
+    // Starts the host for the user from the user's home, signed in by the launcher's cookie
+    // unless signedOut.
+    void startHost(QProcess *lintra, const User &user, const QStringList &arguments,
+                   bool signedOut = false);
+    // Runs the host with the script's lines; fails the test when the host reports a failure.
     // whileRunning, when given, runs in the test while the host runs the lines.
     void runHost(const User &user, const QStringList &lines, const QString &picture = QString(),
                  bool signedOut = false, const std::function<void()> &whileRunning = {});
     // With AUREX_SCENARIO_PICTURES set, copies a picture a script took in the user's home
     // there.
     void keepPicture(const User &user, const QString &picture);
+    // The lines that search the open dialog for a title and open the first result.
+    static QStringList searchAndOpen(const QString &title);
     // The lines that search the platform for a drawing and open it into the documents folder,
     // choosing "overwrite all" when copies are already there.
     static QStringList openFromPlatform(const QString &title, int rows, bool present = false);
@@ -179,15 +208,9 @@ void TestTwoUsers::initTestCase()
                         m_alice.file("Pictures/site-photo.png")));
 }
 
-void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QString &picture,
-                           bool signedOut, const std::function<void()> &whileRunning)
+void TestTwoUsers::startHost(QProcess *lintra, const User &user, const QStringList &arguments,
+                             bool signedOut)
 {
-    QProcess lintra;
-    QStringList arguments = {"--script", "step.scr", "--exit"};
-    const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
-    if (!picture.isEmpty() && !pictures.isEmpty())
-        arguments << "--screenshot" << QDir(pictures).absoluteFilePath(picture);
-    QVERIFY(user.home.write("step.scr", lines.join('\n').toUtf8()));
     QVERIFY(m_platform.writeLauncherFiles(user.login, user.home.environment()));
     if (signedOut) {
         // Started without a session, as the launcher does for a user not signed in yet.
@@ -197,13 +220,25 @@ void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QSt
         content.replace(QRegularExpression("CasCookie=\"[^\"]*\""), "CasCookie=\"\"");
         QVERIFY(user.home.write(params, content.toUtf8()));
     }
-    lintra.setProcessEnvironment(user.home.environment());
+    lintra->setProcessEnvironment(user.home.environment());
     // Paths in the scripts are relative to the home, so the command line shows no temporary
     // folder.
-    lintra.setWorkingDirectory(user.home.path());
-    lintra.start(LINTRA_BIN, QStringList{"--module-dir",
-                                         QFileInfo(AUREX_MODULE_FILE).absolutePath()}
-                                 + arguments);
+    lintra->setWorkingDirectory(user.home.path());
+    lintra->start(LINTRA_BIN, QStringList{"--module-dir",
+                                          QFileInfo(AUREX_MODULE_FILE).absolutePath()}
+                                  + arguments);
+}
+
+void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QString &picture,
+                           bool signedOut, const std::function<void()> &whileRunning)
+{
+    QProcess lintra;
+    QStringList arguments = {"--script", "step.scr", "--exit"};
+    const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
+    if (!picture.isEmpty() && !pictures.isEmpty())
+        arguments << "--screenshot" << QDir(pictures).absoluteFilePath(picture);
+    QVERIFY(user.home.write("step.scr", lines.join('\n').toUtf8()));
+    startHost(&lintra, user, arguments, signedOut);
     if (whileRunning)
         whileRunning();
     QVERIFY(lintra.waitForFinished(180000));
@@ -224,12 +259,16 @@ void TestTwoUsers::keepPicture(const User &user, const QString &picture)
     QVERIFY(QFile::copy(user.file(picture), kept));
 }
 
+QStringList TestTwoUsers::searchAndOpen(const QString &title)
+{
+    return {"_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30", "_UISET SearchLineEditBox " + title,
+            "_UICLICK searchButton", "_UIWAIT ViewWidget[0] 30", "_UISELECT listWidget 0",
+            "_UICLICK openButton"};
+}
+
 QStringList TestTwoUsers::openFromPlatform(const QString &title, int rows, bool present)
 {
-    QStringList lines = {"_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30",
-                         "_UISET SearchLineEditBox " + title, "_UICLICK searchButton",
-                         "_UIWAIT ViewWidget[0] 30", "_UISELECT listWidget 0",
-                         "_UICLICK openButton"};
+    QStringList lines = searchAndOpen(title);
     if (present)
         lines << "_UIWAIT overwriteAllLocal_label 30" << "_UICLICK overwriteAllLocal_label";
     // Each row of the task pane gets its "More Action" button once its details are shown.
@@ -258,8 +297,7 @@ void TestTwoUsers::bobDownloadsTheDrawing()
     // and load-table.pdf.
     expectSaid("Downloaded 7 files into " + QDir::toNativeSeparators(m_bob.file("Documents"))
                + ".");
-    QCOMPARE(paneRows(m_bob.file("bob-opened.json")).value("bridge.dwg").status,
-             QString("Status: Current"));
+    QCOMPARE(statusIn(m_bob.file("bob-opened.json"), "bridge.dwg"), QString("Status: Current"));
 }
 
 void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
@@ -290,6 +328,7 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     QVERIFY(!isShown(WidgetSnapshotFile(m_alice.file("alice-started.json")), "splitterWidget"));
     const WidgetSnapshotFile dialog(m_alice.file("alice-dialog.json"));
     QCOMPARE(dialog.find("CSLoginDialog").value("title").toString(), QString("Log in to AUREX"));
+    QCOMPARE(dialog.find("UserLineEdit").value("text").toString(), QString("alice"));
     // The password typed into the dialog reaches neither the snapshot nor the output.
     QVERIFY(!readAll(m_alice.file("alice-dialog.json")).contains(m_alice.password.toUtf8()));
     QVERIFY(!m_commandLine.join('\n').contains(m_alice.password));
@@ -300,18 +339,20 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     // picture, new, and bridge.dwg, which now references it.
     const WidgetSnapshotFile save(m_alice.file("alice-save.json"));
     QVERIFY(isShown(save, "error_label"));
-    // A script reads why: the row says whose lock it is, and the new file's proposed action.
+    // A script reads why: the row is red, says whose lock it is, and proposes its action.
     const QJsonArray saveRows = save.find("SaveDialogTreeView").value("rows").toArray();
     const QJsonObject deck = saveRow(saveRows, "deck.dwg");
     const QJsonObject photo = saveRow(saveRows, "site-photo.png");
+    QCOMPARE(photo.value("background").toString(), QString("#ffffffff"));
+    QVERIFY(!deck.value("background").toString().isEmpty());
+    QVERIFY(deck.value("background") != photo.value("background"));
     const QStringList deckTips = deck.value("toolTips").toVariant().toStringList();
     QVERIFY2(!deckTips.filter("bob").isEmpty(), qPrintable(deckTips.join('|')));
     QVERIFY(photo.value("edits").toVariant().toStringList().contains("Save As New"));
     expectSaid("Signed in to the AUREX Platform as alice.");
     expectSaid("Saved 2 files to Common Space (1 new, 1 changed).");
 
-    QCOMPARE(paneRows(m_alice.file("alice-saved.json")).value("bridge.dwg").status,
-             QString("Status: Current"));
+    QCOMPARE(statusIn(m_alice.file("alice-saved.json"), "bridge.dwg"), QString("Status: Current"));
     const QJsonObject bridge = probe.objectTitled("bridge.dwg");
     m_savedStamp = bridge.value("_filemodified").toString();
     QVERIFY(m_savedStamp != before);
@@ -371,13 +412,17 @@ void TestTwoUsers::aliceSeesBobsLockAndCannotSaveOverIt()
     QCOMPARE(bridge.value("_LockedBy").toString(), QString("bob"));
 }
 
-void TestTwoUsers::bobUnlocksAndSavesOnlyWhatChanged()
+void TestTwoUsers::bobUnlocks()
 {
-    const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
     runHost(m_bob, kOpenBridge + QStringList{"_UITRIGGER moreActionPushButton[0]/LockMenu",
                                              "_UIWAITGONE ImageViewDialog[0]/LockButton 30"});
-    QCOMPARE(probe.lockedBy("bridge.dwg"), QString());
+    QCOMPARE(PlatformProbe(m_platform, m_bob.login, m_bob.password).lockedBy("bridge.dwg"),
+             QString());
+}
 
+void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
+{
+    const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
     const auto revisions = [&probe] {
         QMap<QString, int> revision;
         for (const char *title : {"bridge.dwg", "deck.dwg", "deck-photo.png", "rebar.dxf",
@@ -482,7 +527,11 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
                 + kSaveAll
                 + QStringList{"_UIWAITTEXT \"Waiting to upload\" 60",
                               "_UIWAIT moreActionPushButton[8] 90",
-                              "_UISNAPSHOT alice-offline.json", "_UIPICTURE alice-offline.png"});
+                              "_UISNAPSHOT alice-offline.json", "_UIPICTURE alice-offline.png"}
+                // Offline, the open dialog finds the copies this computer has.
+                + searchAndOpen("deck")
+                + QStringList{"_UIWAITGONE OpenFromCSDialogClass 30",
+                              "_UISNAPSHOT alice-offline-open.json"});
     keepPicture(m_alice, "alice-offline.png");
     expectSaid("Working offline: 2 files wait in the outbox until you go online.");
     QVERIFY(textIn(m_alice.file("alice-offline.json"), "ConnectionStateLabel")
@@ -492,6 +541,9 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     QCOMPARE(waiting.value("piers.dxf").status, QString("Status: Waiting to upload"));
     QCOMPARE(waiting.value("logo.png").status, QString("Status: Current"));
     QCOMPARE(revisionOf(probe, "rebar.dxf"), rebarRevision);
+    QCOMPARE(WidgetSnapshotFile(m_alice.file("alice-offline-open.json")).find("DocumentTabs")
+                 .value("tabs").toVariant().toStringList(),
+             QStringList({"bridge.dwg", "deck.dwg"}));
 
     // A new run starts offline, as the last one ended. Online again, the save goes; the
     // platform refuses piers.dxf, which bob changed meanwhile, and alice keeps hers as a copy.
@@ -531,6 +583,162 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     }
     QVERIFY(outboxSeen);
     keepPicture(m_alice, "alice-conflict.png");
+}
+
+void TestTwoUsers::aliceTakesBobsPdfAndOverwritesHisRebar()
+{
+    // bob brings his copy up to date, then changes rebar.dxf and load-table.pdf and saves.
+    const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
+    runHost(m_bob, openFromPlatform("bridge", 9, true));
+    QVERIFY(editOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's change"));
+    QVERIFY(appendOutsideTheHost(m_bob.file("Documents/load-table.pdf"), "bob's change"));
+    runHost(m_bob, kOpenBridge + kSaveAll);
+    const QString bobsPdf = digestOf(probe, "load-table.pdf");
+    const int rebarRevision = revisionOf(probe, "rebar.dxf");
+
+    // alice, offline, changed the same two files.
+    QVERIFY(editOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice's change"));
+    QVERIFY(appendOutsideTheHost(m_alice.file("Documents/load-table.pdf"), "alice's change"));
+    const QByteArray alicesPdf = readAll(m_alice.file("Documents/load-table.pdf"));
+    runHost(m_alice,
+            kOpenBridge + QStringList{"_AurexWorkOffline"} + kSaveAll
+                + QStringList{"_UIWAITTEXT \"Waiting to upload\" 60", "_AurexWorkOffline",
+                              "_UIWAIT ConflictDialog 90",
+                              "_UISET conflictChoice0 \"Overwrite theirs\"",
+                              "_UISET conflictChoice1 \"Take theirs\"", "_UICLICK resolveButton",
+                              "_UIWAITGONE ConflictDialog 30",
+                              "_UIWAITGONE ConnectionStateLabel 90"});
+
+    // rebar.dxf: hers is the current version now. load-table.pdf: bob's stays, and alice has
+    // it, with hers kept beside it.
+    QCOMPARE(digestOf(probe, "rebar.dxf"), fileDigest(m_alice.file("Documents/rebar.dxf")));
+    QCOMPARE(revisionOf(probe, "rebar.dxf"), rebarRevision + 1);
+    QCOMPARE(digestOf(probe, "load-table.pdf"), bobsPdf);
+    QCOMPARE(fileDigest(m_alice.file("Documents/load-table.pdf")), bobsPdf);
+    const QStringList kept = QDir(m_alice.file("Documents"))
+                                 .entryList({"load-table (local changes *).pdf"});
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(readAll(m_alice.file("Documents/" + kept.first())), alicesPdf);
+}
+
+void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
+{
+    // Each round: alice saves twice offline (deck-photo.png, then logo.png), goes online, and
+    // the host is stopped at another point: as it goes online, while the first save goes
+    // (a few milliseconds later, on this machine), and as the first has gone and the second
+    // goes. The next run, online from its start, sends what is left.
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    const QStringList files = {"deck-photo.png", "logo.png"};
+    QVERIFY(m_alice.home.write("online.scr", "_AurexWorkOffline\n_UISLEEP 30\n"));
+    const struct
+    {
+        QByteArray line; // the host's output line the stop waits for
+        int afterMs;
+    } stops[] = {{"working online", 0}, {"working online", 30}, {"working online", 36},
+                 {"From the outbox", 0}};
+    for (const auto &stop : stops) {
+        QMap<QString, int> revisions;
+        for (const QString &file : files)
+            revisions[file] = revisionOf(probe, file);
+        QVERIFY(appendOutsideTheHost(m_alice.file("Documents/deck-photo.png"), "first save"));
+        runHost(m_alice, kOpenBridge + QStringList{"_AurexWorkOffline"} + kSaveAll);
+        QVERIFY(appendOutsideTheHost(m_alice.file("Documents/logo.png"), "second save"));
+        runHost(m_alice, kOpenBridge + kSaveAll);
+
+        QProcess lintra;
+        lintra.setProcessChannelMode(QProcess::MergedChannels);
+        startHost(&lintra, m_alice, {"Documents/bridge.dwg", "--script", "online.scr", "--exit"});
+        QByteArray output;
+        QDeadlineTimer deadline(60000);
+        while (!output.contains(stop.line) && !deadline.hasExpired()) {
+            lintra.waitForReadyRead(5);
+            output += lintra.readAll();
+        }
+        QVERIFY2(output.contains(stop.line), output.constData());
+        QThread::msleep(stop.afterMs);
+        lintra.kill();
+        QVERIFY(lintra.waitForFinished(10000));
+
+        // Once the rows have their details, the line under them says what waits, until it has
+        // gone; a new run then shows every status once its rows are all there.
+        runHost(m_alice, kOpenBridge + QStringList{"_UIWAITGONE ConnectionStateLabel 90"});
+        runHost(m_alice, kOpenBridge + QStringList{"_UISNAPSHOT alice-all-sent.json"});
+        const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-all-sent.json"));
+        for (const QString &file : files) {
+            QCOMPARE(revisionOf(probe, file), revisions.value(file) + 1);
+            QCOMPARE(probe.countTitled(file), 1);
+            QCOMPARE(rows.value(file).status, QString("Status: Current"));
+        }
+    }
+}
+
+void TestTwoUsers::aSaveOfAFileBobHoldsWaitsAndSaysWhy()
+{
+    // bob holds deck.dwg locked; offline, alice does not know and saves her change to it.
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    QCOMPARE(probe.lockedBy("deck.dwg"), QString("bob"));
+    const QString deck = digestOf(probe, "deck.dwg");
+    QVERIFY(editOutsideTheHost(m_alice.file("Documents/deck.dwg"), "alice, offline"));
+    // This time from the pane's user menu, and the File menu's entry shows the check mark.
+    runHost(m_alice, kOpenBridge
+                         + QStringList{"_UITRIGGER workOfflineAction",
+                                       "_UISNAPSHOT alice-menu-offline.json"}
+                         + kSaveAll
+                         + QStringList{"_UITRIGGER workOfflineAction",
+                                       "_UIWAITTEXT \"locked by bob\" 60",
+                                       "_UISNAPSHOT alice-waits.json"});
+    const QJsonObject entry =
+        WidgetSnapshotFile(m_alice.file("alice-menu-offline.json")).find("ID_AUREX_WORKOFFLINE");
+    QCOMPARE(entry.value("checked").toBool(), true);
+    const QString line = textIn(m_alice.file("alice-waits.json"), "ConnectionStateLabel");
+    QVERIFY2(line.startsWith("A save waits in the outbox: ") && line.contains("deck.dwg"),
+             qPrintable(line));
+    QCOMPARE(statusIn(m_alice.file("alice-waits.json"), "deck.dwg"),
+             QString("Status: Waiting to upload"));
+    QCOMPARE(digestOf(probe, "deck.dwg"), deck);
+
+    // A later run says so again, and still sends nothing over bob's lock; alice discards the
+    // save, and deck.dwg stays changed here only.
+    runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"locked by bob\" 60",
+                      "_UITRIGGER discardOutboxAction", "_UIWAIT DiscardOutboxBox 10",
+                      "_UICLICK discardButton", "_UIWAITGONE ConnectionStateLabel 60",
+                      "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-discarded.json"});
+    QCOMPARE(digestOf(probe, "deck.dwg"), deck);
+    expectSaid("Discarded 1 save waiting to upload.");
+    QCOMPARE(statusIn(m_alice.file("alice-discarded.json"), "deck.dwg"),
+             QString("Status: Changes not saved to collaborative space"));
+}
+
+void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
+{
+    // alice left her work offline; the platform is away when her host starts.
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    const int logoRevision = revisionOf(probe, "logo.png");
+    runHost(m_alice, kOpenBridge + QStringList{"_AurexWorkOffline"});
+    QVERIFY(appendOutsideTheHost(m_alice.file("Documents/logo.png"), "on the train"));
+    bool restarted = false;
+    m_platform.stop();
+    runHost(m_alice,
+            QStringList{"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"Working offline\" 60",
+                        "_UIWAIT moreActionPushButton[8] 90"}
+                + kSaveAll
+                + QStringList{"_UISNAPSHOT alice-started-offline.json",
+                              // The platform is back meanwhile; she goes online.
+                              "_UISLEEP 10", "_AurexWorkOffline",
+                              "_UIWAITGONE ConnectionStateLabel 90"},
+            QString(), false,
+            [&] {
+                restarted = waitForAlice("alice-started-offline.json") && m_platform.restart();
+            });
+    QVERIFY(restarted);
+    const QString started = m_commandLine.filter("working offline as alice.").value(0);
+    QVERIFY2(started.startsWith("The AUREX Platform cannot be reached ("),
+             qPrintable(m_commandLine.join('\n')));
+    expectSaid("Working offline: 1 file waits in the outbox until you go online.");
+    QCOMPARE(statusIn(m_alice.file("alice-started-offline.json"), "logo.png"),
+             QString("Status: Waiting to upload"));
+    expectSaid("From the outbox: Saved 1 file to Common Space (0 new, 1 changed).");
+    QCOMPARE(revisionOf(probe, "logo.png"), logoRevision + 1);
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
