@@ -91,11 +91,6 @@ QString TransferProgressDialog::amountText() const
     return m_amounts->text();
 }
 
-QString TransferProgressDialog::timeLeftText() const
-{
-    return m_timeLeft->text();
-}
-
 void TransferProgressDialog::update()
 {
     const JobProgress progress = m_job->progress();

@@ -24,7 +24,6 @@ public:
 
     QString fileText() const;
     QString amountText() const;
-    QString timeLeftText() const;
 
 private:
     void update();

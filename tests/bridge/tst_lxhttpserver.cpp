@@ -82,6 +82,8 @@ private slots:
             << "PREVIOUS";
         QTest::newRow("element without ModelID")
             << QList<QByteArray> { "<FzxOpenModel Model=\"X\"></FzxOpenModel>" } << "";
+        QTest::newRow("whole request, then an unfinished one")
+            << QList<QByteArray> { request("C"), "<FzxOpenModel ModelID=" } << "C";
         // Still unfinished when it passes 64 KiB: dropped unread, not even opened at the close.
         QTest::newRow("over the bound")
             << QList<QByteArray> { "<FzxOpenModel ModelID=\"BIG\">" + QByteArray(70 * 1024, ' ')

@@ -3,6 +3,7 @@
 #include "support/helpaddress.h"
 #include "support/progressdialog.h"
 
+#include <QSet>
 #include <QtTest>
 
 class TestHelpAndProgress : public QObject
@@ -24,6 +25,19 @@ private slots:
         QTest::newRow("system, Taiwanese Chinese") << false << 0 << "zh_TW" << "Chinese";
         QTest::newRow("system, mainland Chinese") << false << 0 << "zh_CN" << "Chinese-simplified";
         QTest::newRow("system, Swahili") << false << 0 << "sw_KE" << "";
+    }
+
+    // Each of the host's languages, 1 to 18, opens the help in a language of its own.
+    void everyHostLanguageHasItsOwnHelp()
+    {
+        QSet<QString> codes;
+        for (int language = 1; language <= 18; ++language) {
+            const QUrl url = HelpAddress::build(HelpAddress::TaskPane, language, QLocale::c());
+            const QString code = QUrlQuery(url).queryItemValue("L", QUrl::FullyDecoded);
+            QVERIFY2(!code.isEmpty() && !codes.contains(code),
+                     qPrintable(QString::number(language)));
+            codes.insert(code);
+        }
     }
 
     void helpCodeFollowsTheHostLanguage()

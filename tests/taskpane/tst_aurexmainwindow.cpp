@@ -205,6 +205,15 @@ private slots:
             auto *tile = qobject_cast<ViewWidget *>(list->itemWidget(list->item(i)));
             QCOMPARE(tile->displayName(), list->item(i)->data(FileNameRole).toString());
         }
+        // The structured list sorts the files under the drawing alike.
+        const QTreeWidgetItem *top = window.treeWidget()->topLevelItem(0);
+        QVERIFY(top->childCount() > 2);
+        for (int i = 0; i < top->childCount(); ++i) {
+            const qint64 modified = top->child(i)->data(0, FileModifiedRole).toLongLong();
+            QVERIFY(modified > 0);
+            if (i > 0)
+                QVERIFY(top->child(i - 1)->data(0, FileModifiedRole).toLongLong() >= modified);
+        }
         ShowAurexTaskPane::instance()->setSortByName(true);
 
         window.actionGridView_triggered();
@@ -260,6 +269,15 @@ private slots:
         QVERIFY(tiles.size() < list->count());
         const QList<ImageViewDialog *> rows = tree->rows();
         QCOMPARE(QSet<ImageViewDialog *>(rows.cbegin(), rows.cend()).size(), rows.size());
+
+        // Searched for, a file far down the list comes into sight with its tile.
+        list->scrollToTop();
+        QListWidgetItem *far = nullptr;
+        for (int i = 0; i < list->count(); ++i)
+            far = list->item(i)->data(FileNameRole) == "p61.png" ? list->item(i) : far;
+        QVERIFY(far && !list->itemWidget(far));
+        window.findChild<QLineEdit *>("SearchCollabSpace")->setText("p61");
+        QTRY_VERIFY(list->itemWidget(far));
     }
 
     // Runs last: the platform goes away. A pane that never heard from it knows only what the
