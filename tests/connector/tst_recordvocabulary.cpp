@@ -147,10 +147,10 @@ void TestRecordVocabulary::requestsReadTheirObject()
     QCOMPARE(hits.size(), std::size_t(2));
     const FzFileInfo &deck = *hits.at(0);
     RecordList requests;
-    requests.add(makeIdentityRequest(recordProperty(deck, "phid"), "C:\\work\\deck.dwg"));
+    requests.add(makeIdentityRequest(recordProperty(deck, "phid"), "C:\\projects\\deck.dwg"));
     requests.add(makeNameRequest(recordProperty(deck, "name"), fileTypeForPath("deck.DWG")));
     requests.add(makeNameRequest(recordProperty(*hits.at(1), "name"),
-                                 fileTypeForPath("/work/logo.png")));
+                                 fileTypeForPath("/projects/logo.png")));
     requests.add(makeDetailRequest(deck));
     QVERIFY(m_platform->details(requests));
     // Title, type and holder of the lock of each, as read back.

@@ -2,6 +2,7 @@
 // own commands and documents drive it, and what it changes is read back from the file
 // database, the session, the host's menus and its command line.
 
+#include "commandlinerecorder.h"
 #include "hostenvironment.h"
 #include "testhome.h"
 
@@ -17,7 +18,6 @@
 #include <referencecommands.h>
 
 #include <cfxeditorreactor.h>
-#include <cfxsystemservices.h>
 #include <odedcommandcontext.h>
 #include <odedcommandstack.h>
 #include <odrxwin32module.h>
@@ -29,32 +29,6 @@
 namespace {
 
 using TestModule = OdRxWin32Module<LxAurexReactor>;
-
-// The host's services, with what is written on the command line kept for the test.
-class CommandLineRecorder : public CFxSystemServices
-{
-public:
-    CommandLineRecorder() : m_host(GetFxSystemServices()) { SetFxSystemServices(this); }
-    ~CommandLineRecorder() override { SetFxSystemServices(m_host); }
-    CFxDocumentManager *GetDocumentManager() override { return m_host->GetDocumentManager(); }
-    CFxDockingPaneManager *GetDockingPaneManager() override
-    {
-        return m_host->GetDockingPaneManager();
-    }
-    CFxUiCustomizationManager *GetUiCustomizationManager() override
-    {
-        return m_host->GetUiCustomizationManager();
-    }
-    OdDbHostAppServices *GetHostAppServices() override { return m_host->GetHostAppServices(); }
-    int GetUILanguage() const override { return m_host->GetUILanguage(); }
-    QWidget *GetMainWindow() override { return m_host->GetMainWindow(); }
-    void WriteMessage(const CFxString &text) override { lines << text.toQString(); }
-
-    QStringList lines;
-
-private:
-    CFxSystemServices *m_host;
-};
 
 } // namespace
 

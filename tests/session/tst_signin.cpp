@@ -3,6 +3,7 @@
 // knows it, and signing out while holding locks.
 
 #include "connector/connectorplatform.h"
+#include "commandlinerecorder.h"
 #include "hostenvironment.h"
 #include "platformprobe.h"
 #include "platformprocess.h"
@@ -20,7 +21,6 @@
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
-#include <cfxsystemservices.h>
 #include <hostdocumentmanager.h>
 #include <lintraaurexconnectorwrapper.h>
 
@@ -47,33 +47,6 @@ void captureMessage(QtMsgType, const QMessageLogContext &, const QString &messag
 {
     g_messages.append(message);
 }
-
-// The host's services, with what the module writes on the command line kept for the test.
-class CommandLineRecorder : public CFxSystemServices
-{
-public:
-    CommandLineRecorder() : m_host(GetFxSystemServices()) { SetFxSystemServices(this); }
-    ~CommandLineRecorder() override { SetFxSystemServices(m_host); }
-
-    CFxDocumentManager *GetDocumentManager() override { return m_host->GetDocumentManager(); }
-    CFxDockingPaneManager *GetDockingPaneManager() override
-    {
-        return m_host->GetDockingPaneManager();
-    }
-    CFxUiCustomizationManager *GetUiCustomizationManager() override
-    {
-        return m_host->GetUiCustomizationManager();
-    }
-    OdDbHostAppServices *GetHostAppServices() override { return m_host->GetHostAppServices(); }
-    int GetUILanguage() const override { return m_host->GetUILanguage(); }
-    QWidget *GetMainWindow() override { return m_host->GetMainWindow(); }
-    void WriteMessage(const CFxString &text) override { lines << text.toQString(); }
-
-    QStringList lines;
-
-private:
-    CFxSystemServices *m_host;
-};
 
 } // namespace
 
