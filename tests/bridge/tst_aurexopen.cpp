@@ -9,8 +9,6 @@
 #include <hostdocumentmanager.h>
 #include <loadedmodule.h>
 
-#include <QFileInfo>
-#include <QProcess>
 #include <QtTest>
 
 class TestAurexOpen : public QObject
