@@ -10,14 +10,10 @@
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QtTest>
 
 #include <httplib.h>
 
-#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -26,48 +22,37 @@ namespace {
 const qint64 kMiB = 1024 * 1024;
 
 // Signs anyone in and knows no file: each download call is one details request whose "refs"
-// are the files of that call.
-class CountingPlatform
+// are the files of that call. Serves on a thread of its own while it lives.
+struct CountingPlatform
 {
-public:
     CountingPlatform()
     {
-        m_server.Post("/cas/v1/login", [](const httplib::Request &, httplib::Response &res) {
+        server.Post("/cas/v1/login", [](const httplib::Request &, httplib::Response &res) {
             res.set_content("{\"token\":\"t\"}", "application/json");
         });
-        m_server.Post("/api/v1/details", [this](const httplib::Request &req,
-                                                httplib::Response &res) {
+        server.Post("/api/v1/details", [this](const httplib::Request &req, httplib::Response &res) {
             const QJsonDocument body = QJsonDocument::fromJson(QByteArray::fromStdString(req.body));
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_filesPerRequest << body.object().value("refs").toArray().size();
-            }
+            std::lock_guard<std::mutex> lock(mutex);
+            filesPerRequest << body.object().value("refs").toArray().size();
             res.set_content("{\"results\":[]}", "application/json");
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        host = QStringLiteral("http://127.0.0.1:%1").arg(server.bind_to_any_port("127.0.0.1"));
+        thread = std::thread([this] { server.listen_after_bind(); });
         // A server stopped before it listens would listen for ever.
-        for (int waited = 0; !m_server.is_running() && waited < 5000; ++waited)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (int waited = 0; !server.is_running() && waited < 5000; ++waited)
+            QThread::msleep(1);
     }
     ~CountingPlatform()
     {
-        m_server.stop();
-        m_thread.join();
-    }
-    QString host() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
-    QList<int> filesPerRequest()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_filesPerRequest;
+        server.stop();
+        thread.join();
     }
 
-private:
-    std::mutex m_mutex; // guards m_filesPerRequest
-    QList<int> m_filesPerRequest;
-    httplib::Server m_server;
-    int m_port = 0;
-    std::thread m_thread;
+    std::mutex mutex; // guards filesPerRequest
+    QList<int> filesPerRequest;
+    QString host;
+    httplib::Server server;
+    std::thread thread;
 };
 
 } // namespace
@@ -77,48 +62,47 @@ class TestConnectorPlatform : public QObject
     Q_OBJECT
 
 private slots:
-    void downloadGoesInBatches_data();
-    void downloadGoesInBatches();
-};
-
-void TestConnectorPlatform::downloadGoesInBatches_data()
-{
-    QTest::addColumn<QVector<qint64>>("sizes");
-    QTest::addColumn<QList<int>>("filesPerRequest");
-    QTest::newRow("forty small files, sixteen at a time") << QVector<qint64>(40, 1000)
-                                                         << QList<int>{16, 16, 8};
-    QTest::newRow("files of 3 MiB, two at a time") << QVector<qint64>(5, 3 * kMiB)
-                                                   << QList<int>{2, 2, 1};
-    QTest::newRow("two files of 4 MiB fill one call") << QVector<qint64>(4, 4 * kMiB)
-                                                      << QList<int>{2, 2};
-    QTest::newRow("sixteen files of 512 KiB reach both limits at once")
-        << QVector<qint64>(17, 512 * 1024) << QList<int>{16, 1};
-    QTest::newRow("a file over the limit goes alone") << QVector<qint64>{1000, 20 * kMiB, 1000}
-                                                      << QList<int>{1, 1, 1};
-}
-
-void TestConnectorPlatform::downloadGoesInBatches()
-{
-    QFETCH(QVector<qint64>, sizes);
-    QFETCH(QList<int>, filesPerRequest);
-    CountingPlatform counting;
-    ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
-    platform.setProxy(QString(), 0, QString(), QString());
-    platform.setServer(counting.host());
-    QVERIFY(platform.signInWithPassword("u", "p", counting.host(), "/cas"));
-    RecordList records;
-    for (int i = 0; i < sizes.size(); ++i) {
-        FzFileInfo *record = records.add(std::make_unique<FzFileInfo>());
-        record->SetTitle(QStringLiteral("file%1.dwg").arg(i).toStdString());
-        setRecordProperty(*record, "_size", QString::number(sizes.at(i)));
+    void downloadGoesInBatches_data()
+    {
+        QTest::addColumn<QVector<qint64>>("sizes");
+        QTest::addColumn<QList<int>>("filesPerRequest");
+        QTest::newRow("forty small files, sixteen at a time")
+            << QVector<qint64>(40, 1000) << QList<int>{16, 16, 8};
+        QTest::newRow("files of 3 MiB, two at a time")
+            << QVector<qint64>(5, 3 * kMiB) << QList<int>{2, 2, 1};
+        QTest::newRow("two files of 4 MiB fill one call")
+            << QVector<qint64>(4, 4 * kMiB) << QList<int>{2, 2};
+        QTest::newRow("sixteen files of 512 KiB reach both limits at once")
+            << QVector<qint64>(17, 512 * 1024) << QList<int>{16, 1};
+        QTest::newRow("a file over the limit goes alone")
+            << QVector<qint64>{1000, 20 * kMiB, 1000} << QList<int>{1, 1, 1};
     }
-    JobControl control;
-    const QStringList failures = platform.download(records, &control);
-    QCOMPARE(counting.filesPerRequest(), filesPerRequest);
-    QCOMPARE(failures.size(), sizes.size());
-    QCOMPARE(failures.first(), QStringLiteral("file0.dwg: not found on the platform"));
-    QCOMPARE(control.progress().processedFiles, qint64(sizes.size()));
-}
+
+    void downloadGoesInBatches()
+    {
+        QFETCH(QVector<qint64>, sizes);
+        QFETCH(QList<int>, filesPerRequest);
+        CountingPlatform counting;
+        ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+        platform.setServer(counting.host);
+        QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+        RecordList records;
+        for (int i = 0; i < sizes.size(); ++i) {
+            FzFileInfo *record = records.add(std::make_unique<FzFileInfo>());
+            record->SetTitle(QStringLiteral("file%1.dwg").arg(i).toStdString());
+            setRecordProperty(*record, "_size", QString::number(sizes.at(i)));
+        }
+        JobControl control;
+        const QStringList failures = platform.download(records, &control);
+        {
+            std::lock_guard<std::mutex> lock(counting.mutex);
+            QCOMPARE(counting.filesPerRequest, filesPerRequest);
+        }
+        QCOMPARE(failures.size(), sizes.size());
+        QCOMPARE(failures.first(), QStringLiteral("file0.dwg: not found on the platform"));
+        QCOMPARE(control.progress().processedFiles, qint64(sizes.size()));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestConnectorPlatform)
 #include "tst_connectorplatform.moc"

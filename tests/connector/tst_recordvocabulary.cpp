@@ -12,8 +12,6 @@
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
 
-#include <QDateTime>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <ctime>
@@ -23,178 +21,157 @@ class TestRecordVocabulary : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void fileType_data();
-    void fileType();
-    void parseStamp_data();
-    void parseStamp();
-    void searchesFindTheirFiles_data();
-    void searchesFindTheirFiles();
-    void requestsReadTheirObject();
-    void recordListKeepsCopiesAndReleasesThem();
+    void initTestCase()
+    {
+        // A zone with daylight-saving gaps, so that a stamp read as local time would be caught.
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        QStandardPaths::setTestModeEnabled(true);
+        QString error;
+        m_demo = PlatformProcess::startDemo(&error);
+        QVERIFY2(m_demo, qPrintable(error));
+        m_platform.setServer(m_demo->serverHost());
+        QVERIFY(m_platform.signInWithPassword("alice", "alice-demo-pw", m_demo->serverHost(),
+                                              m_demo->casUrl()));
+    }
+
+    void fileType_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("type"); // type, CAD type and format of a save below a drawing
+        QTest::newRow("dwg in lower case") << "C:\\work\\plan.dwg" << "ACAD Drawing/assembly/dwg";
+        // A DXF saves as an image.
+        QTest::newRow("DXF in capitals") << "/work/site.DXF" << "ACAD Drawing/assembly/Image";
+        QTest::newRow("PDF in capitals") << "/work/notes.PDF" << "ACAD Insert/insertedobject/pdf";
+        QTest::newRow("last suffix counts") << "plan.dwg.bak" << "ACAD Insert/insertedobject/Image";
+    }
+
+    void fileType()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, type);
+        const FileType fileType = fileTypeForPath(path);
+        QCOMPARE(QStringList({fileType.type, fileType.cadType, saveFormatForPath(path)}).join('/'),
+                 type);
+        QCOMPARE(isDrawingPath(path), type.startsWith(QLatin1String("ACAD Drawing")));
+    }
+
+    void parseStamp_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected"); // the instant read, "" when the stamp is refused
+        QTest::newRow("plain stamp") << "2024/03/05@14:07:09:GMT" << "2024-03-05T14:07:09Z";
+        QTest::newRow("hour missing from the local clock")
+            << "2024/03/31@02:30:00:GMT" << "2024-03-31T02:30:00Z";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("without the zone suffix") << "2024/03/05@14:07:09" << "";
+    }
+
+    void parseStamp()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        const QDateTime parsed = parsePlatformStamp(text);
+        QCOMPARE(parsed.toString(Qt::ISODate), expected);
+        // A time two hours east of UTC is written as the same instant in UTC.
+        QCOMPARE(formatPlatformStamp(parsed.toOffsetFromUtc(7200)),
+                 expected.isEmpty() ? QString() : text);
+    }
+
+    void searchesFindTheirFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("one space: its drawings by name")
+            << "space" << QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"};
+        QTest::newRow("every space: titles, derived outputs too")
+            << "all" << QStringList{"bridge.dwg", "bridge.jpg"};
+        QTest::newRow("existing titles, any letter case")
+            << "titles" << QStringList{"deck.dwg", "logo.png"};
+    }
+
+    void searchesFindTheirFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, titles);
+        // Eleven titles, so that the last one's key is numbered 10.
+        QStringList asked{"logo.png", "tower.dwg"};
+        for (int i = 0; i < 8; ++i)
+            asked << QString("missing %1.dwg").arg(i);
+        asked << "Deck.dwg";
+        const std::unique_ptr<FzFileInfo> query = kind == "space"
+            ? makeSpaceSearchQuery("Common Space", "")
+            : kind == "all" ? makeAllSpacesSearchQuery("BRIDGE")
+                            : buildDuplicateSearchRecord("Common Space", asked);
+        RecordList hits;
+        QVERIFY(m_platform.search(*query, &hits));
+        QStringList found; // in the platform's order
+        for (const FzFileInfo *hit : hits)
+            found << recordTitle(*hit);
+        QCOMPARE(found, titles);
+    }
+
+    void requestsReadTheirObject()
+    {
+        RecordList hits;
+        const auto query = buildDuplicateSearchRecord("Common Space", {"deck.dwg", "logo.png"});
+        QVERIFY(m_platform.search(*query, &hits));
+        QCOMPARE(hits.size(), std::size_t(2));
+        const FzFileInfo &deck = *hits.at(0);
+        RecordList requests;
+        requests.add(makeIdentityRequest(recordProperty(deck, "phid"), "C:\\projects\\deck.dwg"));
+        requests.add(makeNameRequest(recordProperty(deck, "name"), fileTypeForPath("deck.DWG")));
+        requests.add(makeNameRequest(recordProperty(*hits.at(1), "name"),
+                                     fileTypeForPath("/projects/logo.png")));
+        requests.add(makeDetailRequest(deck));
+        QVERIFY(m_platform.details(requests));
+        // Title, type and holder of the lock of each, as read back.
+        QStringList answers;
+        for (const FzFileInfo *read : requests) {
+            answers << recordTitle(*read) + ' ' + recordProperty(*read, "type") + ' '
+                    + recordProperty(*read, "_LockedBy");
+            QVERIFY(parsePlatformStamp(recordProperty(*read, "_filemodified")).isValid());
+        }
+        QCOMPARE(answers, (QStringList{"deck.dwg ACAD Drawing bob", "deck.dwg ACAD Drawing bob",
+                                       "logo.png ACAD Insert ", "deck.dwg ACAD Drawing bob"}));
+    }
+
+    void recordListKeepsCopiesAndReleasesThem()
+    {
+        // Stand-in for the connector's list, which changes with its next call.
+        std::vector<FzFileInfo> connectorList(3);
+        for (std::size_t i = 0; i < connectorList.size(); ++i)
+            connectorList[i].SetProperty("name", "n" + std::to_string(i));
+
+        FzFileInfo parent;
+        {
+            RecordList copies = RecordList::copiesOf(4, [&](int i) -> const FzFileInfo * {
+                return i < 3 ? &connectorList[std::size_t(i)] : nullptr;
+            });
+            QCOMPARE(copies.size(), std::size_t(3));
+            connectorList[1].SetProperty("name", "changed");
+            QCOMPARE(recordProperty(*copies.at(1), "name"), QString("n1"));
+
+            RecordList moved = std::move(copies);
+            QVERIFY(copies.empty());
+            for (FzFileInfo *record : moved)
+                record->SetParent(&parent);
+            moved.add(makeAutonameRequest(3))->SetParent(&parent);
+            QCOMPARE(recordProperty(*moved.at(3), "_count"), QString("3"));
+            QCOMPARE(parent.GetChildren().size(), std::size_t(4));
+            // A structure of hundreds of files, as a large drawing set gives.
+            for (int i = 0; i < 500; ++i)
+                moved.add(std::make_unique<FzFileInfo>());
+            QCOMPARE(moved.size(), std::size_t(504));
+        }
+        // A released record unlinks itself from its parent.
+        QVERIFY(!parent.HasChildren());
+    }
 
 private:
     std::unique_ptr<PlatformProcess> m_demo;
-    std::unique_ptr<ConnectorPlatform> m_platform;
+    ConnectorPlatform m_platform{LintraAurexConnectorWrapper::GetInstance()};
 };
-
-void TestRecordVocabulary::initTestCase()
-{
-    // A zone with daylight-saving gaps, so that a stamp read as local time would be caught.
-    qputenv("TZ", "Europe/Berlin");
-    tzset();
-    QStandardPaths::setTestModeEnabled(true);
-    QString error;
-    m_demo = PlatformProcess::startDemo(&error);
-    QVERIFY2(m_demo, qPrintable(error));
-    m_platform = std::make_unique<ConnectorPlatform>(LintraAurexConnectorWrapper::GetInstance());
-    m_platform->setProxy(QString(), 0, QString(), QString());
-    m_platform->setServer(m_demo->serverHost());
-    QVERIFY(m_platform->signInWithPassword("alice", "alice-demo-pw", m_demo->serverHost(),
-                                           m_demo->casUrl()));
-}
-
-void TestRecordVocabulary::fileType_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("type"); // type, CAD type and format of a save below a drawing
-    QTest::newRow("dwg in lower case") << "C:\\projects\\plan.dwg" << "ACAD Drawing/assembly/dwg";
-    QTest::newRow("DXF in capitals saves as an image")
-        << "/projects/site.DXF" << "ACAD Drawing/assembly/Image";
-    QTest::newRow("PDF in capitals") << "/projects/notes.PDF" << "ACAD Insert/insertedobject/pdf";
-    QTest::newRow("last suffix counts")
-        << "/projects/plan.dwg.bak" << "ACAD Insert/insertedobject/Image";
-}
-
-void TestRecordVocabulary::fileType()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, type);
-    const FileType fileType = fileTypeForPath(path);
-    QCOMPARE(QStringList({fileType.type, fileType.cadType, saveFormatForPath(path)}).join('/'),
-             type);
-    QCOMPARE(isDrawingPath(path), type.startsWith(QLatin1String("ACAD Drawing")));
-}
-
-void TestRecordVocabulary::parseStamp_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QDateTime>("expected");
-
-    QTest::newRow("plain stamp") << "2024/03/05@14:07:09:GMT"
-                                 << QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC);
-    QTest::newRow("hour missing from the local clock")
-        << "2024/03/31@02:30:00:GMT" << QDateTime(QDate(2024, 3, 31), QTime(2, 30), Qt::UTC);
-    QTest::newRow("empty") << "" << QDateTime();
-    QTest::newRow("without the zone suffix") << "2024/03/05@14:07:09" << QDateTime();
-}
-
-void TestRecordVocabulary::parseStamp()
-{
-    QFETCH(QString, text);
-    QFETCH(QDateTime, expected);
-
-    const QDateTime parsed = parsePlatformStamp(text);
-    QCOMPARE(parsed.isValid(), expected.isValid());
-    if (expected.isValid()) {
-        QCOMPARE(parsed, expected);
-        QCOMPARE(parsed.timeSpec(), Qt::UTC);
-        // A time two hours east of UTC is written as the same instant in UTC.
-        QCOMPARE(formatPlatformStamp(parsed.toOffsetFromUtc(7200)), text);
-    } else {
-        QCOMPARE(formatPlatformStamp(parsed), QString());
-    }
-}
-
-void TestRecordVocabulary::searchesFindTheirFiles_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QStringList>("titles");
-    QTest::newRow("one space: its drawings by name")
-        << "space" << QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"};
-    QTest::newRow("every space: titles, derived outputs too")
-        << "all" << QStringList{"bridge.dwg", "bridge.jpg"};
-    QTest::newRow("existing titles, any letter case")
-        << "titles" << QStringList{"deck.dwg", "logo.png"};
-}
-
-void TestRecordVocabulary::searchesFindTheirFiles()
-{
-    QFETCH(QString, kind);
-    QFETCH(QStringList, titles);
-    // Eleven titles, so that the last one's key is numbered 10.
-    QStringList asked{"logo.png", "tower.dwg"};
-    for (int i = 0; i < 8; ++i)
-        asked << QString("missing %1.dwg").arg(i);
-    asked << "Deck.dwg";
-    const std::unique_ptr<FzFileInfo> query = kind == "space"
-        ? makeSpaceSearchQuery("Common Space", "")
-        : kind == "all" ? makeAllSpacesSearchQuery("BRIDGE")
-                        : buildDuplicateSearchRecord("Common Space", asked);
-    RecordList hits;
-    QVERIFY(m_platform->search(*query, &hits));
-    QStringList found; // in the platform's order
-    for (const FzFileInfo *hit : hits)
-        found << recordTitle(*hit);
-    QCOMPARE(found, titles);
-}
-
-void TestRecordVocabulary::requestsReadTheirObject()
-{
-    RecordList hits;
-    const auto query = buildDuplicateSearchRecord("Common Space", {"deck.dwg", "logo.png"});
-    QVERIFY(m_platform->search(*query, &hits));
-    QCOMPARE(hits.size(), std::size_t(2));
-    const FzFileInfo &deck = *hits.at(0);
-    RecordList requests;
-    requests.add(makeIdentityRequest(recordProperty(deck, "phid"), "C:\\projects\\deck.dwg"));
-    requests.add(makeNameRequest(recordProperty(deck, "name"), fileTypeForPath("deck.DWG")));
-    requests.add(makeNameRequest(recordProperty(*hits.at(1), "name"),
-                                 fileTypeForPath("/projects/logo.png")));
-    requests.add(makeDetailRequest(deck));
-    QVERIFY(m_platform->details(requests));
-    // Title, type and holder of the lock of each, as read back.
-    QStringList answers;
-    for (const FzFileInfo *read : requests) {
-        answers << recordTitle(*read) + ' ' + recordProperty(*read, "type") + ' '
-                + recordProperty(*read, "_LockedBy");
-        QVERIFY(parsePlatformStamp(recordProperty(*read, "_filemodified")).isValid());
-    }
-    QCOMPARE(answers, (QStringList{"deck.dwg ACAD Drawing bob", "deck.dwg ACAD Drawing bob",
-                                   "logo.png ACAD Insert ", "deck.dwg ACAD Drawing bob"}));
-}
-
-void TestRecordVocabulary::recordListKeepsCopiesAndReleasesThem()
-{
-    // Stand-in for the connector's list, which changes with its next call.
-    std::vector<FzFileInfo> connectorList(3);
-    for (std::size_t i = 0; i < connectorList.size(); ++i)
-        connectorList[i].SetProperty("name", "n" + std::to_string(i));
-
-    FzFileInfo parent;
-    {
-        RecordList copies = RecordList::copiesOf(4, [&](int i) -> const FzFileInfo * {
-            return i < 3 ? &connectorList[std::size_t(i)] : nullptr;
-        });
-        QCOMPARE(copies.size(), std::size_t(3));
-        connectorList[1].SetProperty("name", "changed");
-        QCOMPARE(recordProperty(*copies.at(1), "name"), QString("n1"));
-
-        RecordList moved = std::move(copies);
-        QVERIFY(copies.empty());
-        for (FzFileInfo *record : moved)
-            record->SetParent(&parent);
-        moved.add(makeAutonameRequest(3))->SetParent(&parent);
-        QCOMPARE(recordProperty(*moved.at(3), "_count"), QString("3"));
-        QCOMPARE(parent.GetChildren().size(), std::size_t(4));
-        // A structure of hundreds of files, as a large drawing set gives.
-        for (int i = 0; i < 500; ++i)
-            moved.add(std::make_unique<FzFileInfo>());
-        QCOMPARE(moved.size(), std::size_t(504));
-    }
-    // A released record unlinks itself from its parent.
-    QVERIFY(!parent.HasChildren());
-}
 
 QTEST_GUILESS_MAIN(TestRecordVocabulary)
 #include "tst_recordvocabulary.moc"
