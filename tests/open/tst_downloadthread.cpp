@@ -10,17 +10,14 @@
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
+#include <dxftesthelpers.h>
 #include <platformdouble.h>
 #include <testhome.h>
 
 #include <fzfileinfo.h>
 #include <oddbhostappservices.h>
 
-#include <QDir>
-#include <QDirIterator>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -32,17 +29,10 @@ QMap<QString, QByteArray> folderContents(const QString &folder)
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        QFile file(it.next());
-        file.open(QIODevice::ReadOnly);
-        contents.insert(QDir(folder).relativeFilePath(file.fileName()), file.readAll());
+        const QString path = it.next();
+        contents.insert(QDir(folder).relativeFilePath(path), DxfTest::readBytes(path));
     }
     return contents;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -52,11 +42,98 @@ class TestDownloadThread : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void stoppedDownloadLeavesFolderAndDatabaseAsBefore_data();
-    void stoppedDownloadLeavesFolderAndDatabaseAsBefore();
-    void tooLittleSpaceIsSaidBeforeAnythingComes();
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_folder = m_dir->filePath("download");
+        QVERIFY(QDir().mkpath(m_folder));
+        QFile::remove(FileDatabase::locationFor(QString()));
+        m_platform = std::make_unique<PlatformDouble>();
+        m_platform->addObject("deck.dwg", QByteArray(3000, 'D'));
+        m_platform->addObject("site.png", QByteArray(2500, 'P'));
+        m_platform->addObject("notes.pdf", QByteArray(1500, 'N'));
+        // An older copy of deck.dwg is here already, recorded when it came from the platform.
+        QVERIFY(DxfTest::writeBytes(m_folder + "/deck.dwg", "an older deck"));
+        FileDatabase database{QString()};
+        database.recordExchange(m_folder + "/deck.dwg", "AX000001", "AX000001",
+                                "2026-11-01T08:00:00Z", "ACAD Drawing");
+        QVERIFY(database.save());
+    }
+
+    void stoppedDownloadLeavesFolderAndDatabaseAsBefore_data()
+    {
+        QTest::addColumn<qint64>("failAtByte");
+        QTest::addColumn<qint64>("hangAtByte");
+        QTest::addColumn<int>("error"); // of a hang: the user's Cancel or no progress for a while
+        // The files go in list order: deck.dwg (3000 bytes), site.png (2500), notes.pdf (1500).
+        const int dropped = AurexJob::WorkError;
+        QTest::newRow("dropped inside the last file") << qint64(6200) << qint64(-1) << dropped;
+        QTest::newRow("cancelled inside the last file")
+            << qint64(-1) << qint64(6500) << int(AurexJob::KilledError);
+        QTest::newRow("timed out before the first byte")
+            << qint64(-1) << qint64(0) << int(AurexJob::TimedOutError);
+    }
+
+    void stoppedDownloadLeavesFolderAndDatabaseAsBefore()
+    {
+        QFETCH(qint64, failAtByte);
+        QFETCH(qint64, hangAtByte);
+        QFETCH(int, error);
+        const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
+        const QByteArray databaseBefore = DxfTest::readBytes(FileDatabase::locationFor(QString()));
+        QVERIFY(!databaseBefore.isEmpty());
+
+        m_platform->failAtByte(failAtByte);
+        m_platform->hangAtByte(hangAtByte);
+        std::unique_ptr<DownloadThread> job = makeJob();
+        QSignalSpy reported(job.get(), &DownloadThread::downloadReported);
+        if (error == AurexJob::TimedOutError)
+            job->setNoProgressTimeout(300);
+        job->Download();
+        if (error == AurexJob::KilledError) {
+            // The user presses Cancel while the transfer stands at that byte.
+            auto *box = TransferProgressDialog::showFor(nullptr, job.get());
+            QTRY_VERIFY_WITH_TIMEOUT(m_platform->isHanging(), 10000);
+            saveDocPicture(box, "download-progress.png");
+            QTest::mouseClick(box->findChild<QPushButton *>("CancelTransferButton"),
+                              Qt::LeftButton);
+            // At once, while the platform still hangs.
+            QCOMPARE(job->error(), int(AurexJob::KilledError));
+        }
+        finish(job.get());
+
+        QCOMPARE(job->error(), error);
+        QCOMPARE(reported.count(), 1);
+        const DownloadReport report = job->report();
+        QVERIFY(report.failed);
+        QCOMPARE(report.cancelled, error == AurexJob::KilledError);
+        QCOMPARE(folderContents(m_folder), folderBefore);
+        QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), databaseBefore);
+    }
+
+    void tooLittleSpaceIsSaidBeforeAnythingComes()
+    {
+        const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
+        // No disk has room for a petabyte.
+        std::unique_ptr<DownloadThread> job = makeJob(qint64(1) << 50);
+        job->Download();
+        finish(job.get());
+        QVERIFY(job->report().failed);
+        QCOMPARE(job->report().details.size(), 1);
+        const QString message = job->report().details.first();
+        // A petabyte and the other two files' 4000 bytes, in whole megabytes rounded up.
+        QVERIFY2(message.startsWith("Not enough space in " + m_folder + ": 1073741825 MB needed, "),
+                 qPrintable(message));
+        QVERIFY(message.endsWith(" MB free."));
+        QCOMPARE(m_platform->bytesSent(), qint64(0));
+        QCOMPARE(folderContents(m_folder), folderBefore);
+    }
 
 private:
     // A job over the three platform files, prepared as the open dialog prepares them;
@@ -71,33 +148,6 @@ private:
     OdDbHostAppServices m_services;
     QString m_folder;
 };
-
-void TestDownloadThread::initTestCase()
-{
-    QVERIFY(m_home.isValid());
-    m_home.applyToProcess();
-}
-
-void TestDownloadThread::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_folder = m_dir->filePath("download");
-    QVERIFY(QDir().mkpath(m_folder));
-    QFile::remove(FileDatabase::locationFor(QString()));
-    m_platform = std::make_unique<PlatformDouble>();
-    m_platform->addObject("deck.dwg", QByteArray(3000, 'D'));
-    m_platform->addObject("site.png", QByteArray(2500, 'P'));
-    m_platform->addObject("notes.pdf", QByteArray(1500, 'N'));
-    // An older copy of deck.dwg is here already, recorded when it came from the platform.
-    QFile old(m_folder + "/deck.dwg");
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("an older deck");
-    old.close();
-    FileDatabase database{QString()};
-    database.recordExchange(m_folder + "/deck.dwg", "AX000001", "AX000001",
-                            "2026-11-01T08:00:00Z", "ACAD Drawing");
-    QVERIFY(database.save());
-}
 
 std::unique_ptr<DownloadThread> TestDownloadThread::makeJob(qint64 claimedSize)
 {
@@ -122,74 +172,6 @@ void TestDownloadThread::finish(DownloadThread *job)
     if (job->isRunning())
         QVERIFY(ended.wait(10000));
     QVERIFY(job->waitForWork(10000));
-}
-
-void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore_data()
-{
-    QTest::addColumn<qint64>("failAtByte");
-    QTest::addColumn<qint64>("hangAtByte");
-    QTest::addColumn<int>("error"); // of a hang: the user's Cancel or no progress for a while
-    // The files go in list order: deck.dwg (3000 bytes), site.png (2500), notes.pdf (1500).
-    const int dropped = AurexJob::WorkError;
-    QTest::newRow("dropped inside the last file") << qint64(6200) << qint64(-1) << dropped;
-    QTest::newRow("cancelled inside the last file")
-        << qint64(-1) << qint64(6500) << int(AurexJob::KilledError);
-    QTest::newRow("timed out before the first byte")
-        << qint64(-1) << qint64(0) << int(AurexJob::TimedOutError);
-}
-
-void TestDownloadThread::stoppedDownloadLeavesFolderAndDatabaseAsBefore()
-{
-    QFETCH(qint64, failAtByte);
-    QFETCH(qint64, hangAtByte);
-    QFETCH(int, error);
-    const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
-    const QByteArray databaseBefore = fileBytes(FileDatabase::locationFor(QString()));
-    QVERIFY(!databaseBefore.isEmpty());
-
-    m_platform->failAtByte(failAtByte);
-    m_platform->hangAtByte(hangAtByte);
-    std::unique_ptr<DownloadThread> job = makeJob();
-    QSignalSpy reported(job.get(), &DownloadThread::downloadReported);
-    if (error == AurexJob::TimedOutError)
-        job->setNoProgressTimeout(300);
-    job->Download();
-    if (error == AurexJob::KilledError) {
-        // The user presses Cancel while the transfer stands at that byte.
-        auto *box = TransferProgressDialog::showFor(nullptr, job.get());
-        QTRY_VERIFY_WITH_TIMEOUT(m_platform->isHanging(), 10000);
-        saveDocPicture(box, "download-progress.png");
-        QTest::mouseClick(box->findChild<QPushButton *>("CancelTransferButton"), Qt::LeftButton);
-        // At once, while the platform still hangs.
-        QCOMPARE(job->error(), int(AurexJob::KilledError));
-    }
-    finish(job.get());
-
-    QCOMPARE(job->error(), error);
-    QCOMPARE(reported.count(), 1);
-    const DownloadReport report = job->report();
-    QVERIFY(report.failed);
-    QCOMPARE(report.cancelled, error == AurexJob::KilledError);
-    QCOMPARE(folderContents(m_folder), folderBefore);
-    QCOMPARE(fileBytes(FileDatabase::locationFor(QString())), databaseBefore);
-}
-
-void TestDownloadThread::tooLittleSpaceIsSaidBeforeAnythingComes()
-{
-    const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
-    // No disk has room for a petabyte.
-    std::unique_ptr<DownloadThread> job = makeJob(qint64(1) << 50);
-    job->Download();
-    finish(job.get());
-    QVERIFY(job->report().failed);
-    QCOMPARE(job->report().details.size(), 1);
-    const QString message = job->report().details.first();
-    // A petabyte and the other two files' 4000 bytes, in whole megabytes rounded up.
-    QVERIFY2(message.startsWith("Not enough space in " + m_folder + ": 1073741825 MB needed, "),
-             qPrintable(message));
-    QVERIFY(message.endsWith(" MB free."));
-    QCOMPARE(m_platform->bytesSent(), qint64(0));
-    QCOMPARE(folderContents(m_folder), folderBefore);
 }
 
 QTEST_MAIN(TestDownloadThread)

@@ -26,19 +26,15 @@
 
 #include <QtTest>
 
-namespace {
+// One of the dialog's three local-copy options.
+using Option = void (OpenFromCollaborativeSpace::*)();
+Q_DECLARE_METATYPE(Option)
 
-const QStringList kStructure{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf",
-                             "logo.png", "load-table.pdf", "deck-photo.png"};
+namespace {
 
 LintraAurexConnectorWrapper *connector()
 {
     return LintraAurexConnectorWrapper::GetInstance();
-}
-
-QByteArray demoBytes(const QString &name)
-{
-    return DxfTest::readBytes(QStringLiteral(AUREX_DEMO_FILES "/") + name);
 }
 
 } // namespace
@@ -48,19 +44,156 @@ class TestOpenFromCollaborativeSpace : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void emptyFolderDownloadsRecordsRepairsAndOpens();
-    void optionsTreatLocalCopies_data();
-    void optionsTreatLocalCopies();
-    void failedDownloadChangesNothing();
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+        QString error;
+        QVERIFY2(m_platform.start(&error), qPrintable(error));
+        QVERIFY(OpenTest::signInAsAlice(m_platform));
+        m_host = std::make_unique<HostEnvironment>();
+    }
+
+    void init()
+    {
+        m_host->documents()->closeAll();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_folder = m_dir->filePath("download");
+        QVERIFY(QDir().mkpath(m_folder));
+        QFile::remove(FileDatabase::locationFor(QString()));
+    }
+
+    void emptyFolderDownloadsRecordsRepairsAndOpens()
+    {
+        bool present = true;
+        RecordList records = structure(&present);
+        QCOMPARE(int(records.size()), OpenTest::kStructure.size());
+        QVERIFY(!present);
+        runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));
+
+        const FileDatabase database{QString()};
+        for (const QString &name : OpenTest::kStructure) {
+            QVERIFY2(QFileInfo(path(name)).isFile(), qPrintable(name));
+            QCOMPARE(database.isLocallyModified(path(name)), QString("false"));
+            QVERIFY(!database.updateStamp(path(name)).isEmpty());
+            QVERIFY(!database.valueWhere("path", path(name), "name").isEmpty());
+        }
+        QCOMPARE(database.valueWhere("path", path("piers.dxf"), "type"), QString("ACAD Drawing"));
+        QCOMPARE(database.valueWhere("path", path("logo.png"), "type"), QString("ACAD Insert"));
+        // Nothing of the transfer is left beside the files.
+        QCOMPARE(QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 OpenTest::kStructure);
+
+        // The independent reader sees the stored paths of both levels in the folder (every kind of
+        // reference is the repair test's).
+        const QJsonObject bridge = DxfTest::ezdxfReport(path("bridge.dwg"));
+        QCOMPARE(bridge.value("xrefs").toObject().value("deck").toString(), path("deck.dwg"));
+        QCOMPARE(DxfTest::ezdxfReport(path("deck.dwg")).value("xrefs").toObject().value("rebar")
+                     .toString(), path("rebar.dxf"));
+
+        // The host opened the drawing with every reference resolved in the folder.
+        CFxDocument *document = m_host->documents()->FindDocument(CFxString(path("bridge.dwg")));
+        QVERIFY(document);
+        QCOMPARE(m_host->documents()->GetCurrentDocument(), document);
+        OdDbXrefGraph graph;
+        OdDbXrefGraph::getFrom(document->GetFxDatabase(), graph);
+        QCOMPARE(graph.numNodes(), 5); // bridge, deck, piers, and rebar below each of them
+        for (int i = 1; i < graph.numNodes(); ++i) {
+            QCOMPARE(graph.xrefNode(i)->xrefStatus(), OdDb::kXrfResolved);
+            QCOMPARE(QFileInfo(graph.xrefNode(i)->database()->fileName()).absolutePath(), m_folder);
+        }
+    }
+
+    void optionsTreatLocalCopies_data()
+    {
+        QTest::addColumn<Option>("option");
+        QTest::addColumn<bool>("changedCopyStays");
+        QTest::addColumn<bool>("outdatedCopyStays");
+        QTest::addColumn<bool>("changesKeptAside");
+        QTest::newRow("use latest from both")
+            << &OpenFromCollaborativeSpace::UseLatestFromLocalAndCSSlot << true << false << false;
+        QTest::newRow("overwrite all local files")
+            << &OpenFromCollaborativeSpace::OverwriteAllLocalSlot << false << false << true;
+        QTest::newRow("use only local files")
+            << &OpenFromCollaborativeSpace::UseLocalOnlySlot << true << true << false;
+    }
+
+    void optionsTreatLocalCopies()
+    {
+        QFETCH(Option, option);
+        QFETCH(bool, changedCopyStays);
+        QFETCH(bool, outdatedCopyStays);
+        QFETCH(bool, changesKeptAside);
+        bool present = false;
+        runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, structure(&present));
+        m_host->documents()->closeAll();
+
+        // piers.dxf: changed since by another program (the host never saw it); rebar.dxf: an older
+        // platform version; deck.dwg: current; logo.png: never downloaded.
+        const QByteArray localEdit = OpenTest::demoBytes("stair.dxf");
+        const QByteArray stale = OpenTest::demoBytes("quay.dxf");
+        const QByteArray currentDeck = DxfTest::readBytes(path("deck.dwg"));
+        QVERIFY(DxfTest::writeBytes(path("piers.dxf"), localEdit));
+        QVERIFY(DxfTest::writeBytes(path("rebar.dxf"), stale));
+        QVERIFY(QFile::remove(path("logo.png")));
+        {
+            FileDatabase database{QString()};
+            const QString logo = database.valueWhere("path", path("logo.png"), "name");
+            QCOMPARE(database.removeFilesNamed(logo), 1);
+            // As a download of that older version left it.
+            QCOMPARE(database.setUpdateStamp(path("rebar.dxf"), "2001/01/01@00:00:00:GMT"),
+                     QString("0"));
+            database.recordContent(path("rebar.dxf"));
+        }
+
+        RecordList records = structure(&present);
+        QVERIFY(present);
+        runOption(option, std::move(records));
+
+        QCOMPARE(DxfTest::readBytes(path("piers.dxf")) == localEdit, changedCopyStays);
+        QCOMPARE(DxfTest::readBytes(path("rebar.dxf")) == stale, outdatedCopyStays);
+        QCOMPARE(DxfTest::readBytes(path("deck.dwg")), currentDeck);
+        // Brand new files come down only when everything is overwritten.
+        QCOMPARE(QFileInfo(path("logo.png")).isFile(),
+                 option == &OpenFromCollaborativeSpace::OverwriteAllLocalSlot);
+        const QStringList copies = QDir(m_folder).entryList({"piers (local changes *).dxf"});
+        QCOMPARE(copies.size(), changesKeptAside ? 1 : 0);
+        if (changesKeptAside)
+            QCOMPARE(DxfTest::readBytes(path(copies.first())), localEdit);
+        QCOMPARE(QDir(m_folder).entryList({"*local changes*"}).size(), copies.size());
+        QVERIFY(m_host->documents()->FindDocument(CFxString(path("bridge.dwg"))));
+    }
+
+    void failedDownloadChangesNothing()
+    {
+        bool present = false;
+        RecordList records = structure(&present);
+        std::unique_ptr<FzFileInfo> ghost = std::make_unique<FzFileInfo>();
+        setRecordProperty(*ghost, "name", "AX999999999");
+        setRecordProperty(*ghost, "title", "ghost.dwg");
+        setRecordProperty(*ghost, "_LOCALDOWNLOADFOLDER", m_folder);
+        records.add(std::move(ghost));
+        FileDatabase(QString()).addFile(path("deck.dwg"), "", "AX1", "2001/01/01@00:00:00:GMT", "",
+                                        "ACAD Drawing", "false");
+        const QByteArray databaseBefore = DxfTest::readBytes(FileDatabase::locationFor(QString()));
+
+        OpenTest::ModalAnswerer boxes;
+        runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));
+        QCOMPARE(boxes.texts, QStringList{"An error occurred during download"});
+        QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), databaseBefore);
+        QVERIFY(!databaseBefore.isEmpty());
+        // All or nothing: not one file of the open stays behind, and nothing was opened.
+        QCOMPARE(QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+        QVERIFY(!m_host->documents()->FindDocument(CFxString(path("bridge.dwg"))));
+    }
 
 private:
     // The structure of bridge.dwg prepared for the download folder; *present says whether
     // some file of it is present locally.
     RecordList structure(bool *present);
     // Runs an option of the dialog until the download has ended.
-    void runOption(void (OpenFromCollaborativeSpace::*option)(), RecordList records);
+    void runOption(Option option, RecordList records);
     QString path(const QString &name) const { return m_folder + "/" + name; }
     QString targetPath() const { return QString(path("bridge.dwg")).replace('/', '\\'); }
 
@@ -70,25 +203,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
 };
-
-void TestOpenFromCollaborativeSpace::initTestCase()
-{
-    QVERIFY(m_home.isValid());
-    m_home.applyToProcess();
-    QString error;
-    QVERIFY2(m_platform.start(&error), qPrintable(error));
-    QVERIFY(OpenTest::signInAsAlice(m_platform));
-    m_host = std::make_unique<HostEnvironment>();
-}
-
-void TestOpenFromCollaborativeSpace::init()
-{
-    m_host->documents()->closeAll();
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_folder = m_dir->filePath("download");
-    QVERIFY(QDir().mkpath(m_folder));
-    QFile::remove(FileDatabase::locationFor(QString()));
-}
 
 RecordList TestOpenFromCollaborativeSpace::structure(bool *present)
 {
@@ -109,8 +223,7 @@ RecordList TestOpenFromCollaborativeSpace::structure(bool *present)
     return records;
 }
 
-void TestOpenFromCollaborativeSpace::runOption(void (OpenFromCollaborativeSpace::*option)(),
-                                               RecordList records)
+void TestOpenFromCollaborativeSpace::runOption(Option option, RecordList records)
 {
     OpenFromCollaborativeSpace dialog(ConnectorPlatform::shared(), QString());
     QSignalSpy done(&dialog, &OpenFromCollaborativeSpace::downloadDone);
@@ -120,138 +233,6 @@ void TestOpenFromCollaborativeSpace::runOption(void (OpenFromCollaborativeSpace:
     if (option != &OpenFromCollaborativeSpace::UseLocalOnlySlot)
         QVERIFY(done.wait(60000));
     QVERIFY(!dialog.isVisible());
-}
-
-void TestOpenFromCollaborativeSpace::emptyFolderDownloadsRecordsRepairsAndOpens()
-{
-    bool present = true;
-    RecordList records = structure(&present);
-    QCOMPARE(int(records.size()), kStructure.size());
-    QVERIFY(!present);
-    runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));
-
-    const FileDatabase database{QString()};
-    for (const QString &name : kStructure) {
-        QVERIFY2(QFileInfo(path(name)).isFile(), qPrintable(name));
-        QCOMPARE(database.isLocallyModified(path(name)), QString("false"));
-        QVERIFY(!database.updateStamp(path(name)).isEmpty());
-        QVERIFY(!database.valueWhere("path", path(name), "name").isEmpty());
-    }
-    QCOMPARE(database.valueWhere("path", path("piers.dxf"), "type"), QString("ACAD Drawing"));
-    QCOMPARE(database.valueWhere("path", path("logo.png"), "type"), QString("ACAD Insert"));
-    // Nothing of the transfer is left beside the files.
-    QStringList left = QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden
-                                                | QDir::NoDotAndDotDot);
-    QStringList expected = kStructure;
-    expected.sort();
-    QCOMPARE(left, expected);
-
-    // The independent reader sees the stored paths of both levels in the folder (every kind of
-    // reference is the repair test's).
-    const QJsonObject bridge = DxfTest::ezdxfReport(path("bridge.dwg"));
-    QCOMPARE(bridge.value("xrefs").toObject().value("deck").toString(), path("deck.dwg"));
-    QCOMPARE(DxfTest::ezdxfReport(path("deck.dwg")).value("xrefs").toObject().value("rebar")
-                 .toString(), path("rebar.dxf"));
-
-    // The host opened the drawing with every reference resolved in the folder.
-    CFxDocument *document = m_host->documents()->FindDocument(CFxString(path("bridge.dwg")));
-    QVERIFY(document);
-    QCOMPARE(m_host->documents()->GetCurrentDocument(), document);
-    OdDbXrefGraph graph;
-    OdDbXrefGraph::getFrom(document->GetFxDatabase(), graph);
-    QCOMPARE(graph.numNodes(), 5); // bridge, deck, piers, and rebar below each of them
-    for (int i = 1; i < graph.numNodes(); ++i) {
-        QCOMPARE(graph.xrefNode(i)->xrefStatus(), OdDb::kXrfResolved);
-        QCOMPARE(QFileInfo(graph.xrefNode(i)->database()->fileName()).absolutePath(), m_folder);
-    }
-}
-
-void TestOpenFromCollaborativeSpace::optionsTreatLocalCopies_data()
-{
-    QTest::addColumn<int>("option");
-    QTest::addColumn<bool>("changedCopyStays");
-    QTest::addColumn<bool>("outdatedCopyStays");
-    QTest::addColumn<bool>("changesKeptAside");
-    QTest::newRow("use latest from both") << 0 << true << false << false;
-    QTest::newRow("overwrite all local files") << 1 << false << false << true;
-    QTest::newRow("use only local files") << 2 << true << true << false;
-}
-
-void TestOpenFromCollaborativeSpace::optionsTreatLocalCopies()
-{
-    QFETCH(int, option);
-    QFETCH(bool, changedCopyStays);
-    QFETCH(bool, outdatedCopyStays);
-    QFETCH(bool, changesKeptAside);
-    bool present = false;
-    runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, structure(&present));
-    m_host->documents()->closeAll();
-
-    // piers.dxf: changed since by another program (the host never saw it); rebar.dxf: an older
-    // platform version; deck.dwg: current; logo.png: never downloaded.
-    const QByteArray localEdit = demoBytes("stair.dxf");
-    const QByteArray stale = demoBytes("quay.dxf");
-    const QByteArray currentDeck = DxfTest::readBytes(path("deck.dwg"));
-    QVERIFY(DxfTest::writeBytes(path("piers.dxf"), localEdit));
-    QVERIFY(DxfTest::writeBytes(path("rebar.dxf"), stale));
-    QVERIFY(QFile::remove(path("logo.png")));
-    {
-        FileDatabase database{QString()};
-        QCOMPARE(database.removeFilesNamed(database.valueWhere("path", path("logo.png"), "name")),
-                 1);
-        // As a download of that older version left it.
-        QCOMPARE(database.setUpdateStamp(path("rebar.dxf"), "2001/01/01@00:00:00:GMT"),
-                 QString("0"));
-        database.recordContent(path("rebar.dxf"));
-    }
-
-    RecordList records = structure(&present);
-    QVERIFY(present);
-    const QList<void (OpenFromCollaborativeSpace::*)()> options{
-        &OpenFromCollaborativeSpace::UseLatestFromLocalAndCSSlot,
-        &OpenFromCollaborativeSpace::OverwriteAllLocalSlot,
-        &OpenFromCollaborativeSpace::UseLocalOnlySlot};
-    runOption(options.at(option), std::move(records));
-
-    QCOMPARE(DxfTest::readBytes(path("piers.dxf")) == localEdit, changedCopyStays);
-    QCOMPARE(DxfTest::readBytes(path("rebar.dxf")) == stale, outdatedCopyStays);
-    QCOMPARE(DxfTest::readBytes(path("deck.dwg")), currentDeck);
-    // Brand new files come down only when everything is overwritten.
-    QCOMPARE(QFileInfo(path("logo.png")).isFile(), option == 1);
-    const QStringList copies = QDir(m_folder).entryList({"piers (local changes *).dxf"});
-    QCOMPARE(copies.size(), changesKeptAside ? 1 : 0);
-    if (changesKeptAside)
-        QCOMPARE(DxfTest::readBytes(path(copies.first())), localEdit);
-    QCOMPARE(QDir(m_folder).entryList({"*local changes*"}).size(), copies.size());
-    QVERIFY(m_host->documents()->FindDocument(CFxString(path("bridge.dwg"))));
-}
-
-void TestOpenFromCollaborativeSpace::failedDownloadChangesNothing()
-{
-    bool present = false;
-    RecordList records = structure(&present);
-    std::unique_ptr<FzFileInfo> ghost = std::make_unique<FzFileInfo>();
-    setRecordProperty(*ghost, "name", "AX999999999");
-    setRecordProperty(*ghost, "title", "ghost.dwg");
-    setRecordProperty(*ghost, "_LOCALDOWNLOADFOLDER", m_folder);
-    records.add(std::move(ghost));
-    {
-        FileDatabase database{QString()};
-        database.addFile(path("deck.dwg"), "", "AX1", "2001/01/01@00:00:00:GMT", "", "ACAD Drawing",
-                         "false");
-    }
-    const QByteArray databaseBefore = DxfTest::readBytes(FileDatabase::locationFor(QString()));
-
-    OpenTest::ModalAnswerer boxes;
-    runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));
-    QCOMPARE(boxes.texts, QStringList{"An error occurred during download"});
-    QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())),
-             databaseBefore);
-    QVERIFY(!databaseBefore.isEmpty());
-    // All or nothing: not one file of the open stays behind, and nothing was opened.
-    QCOMPARE(QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList());
-    QVERIFY(!m_host->documents()->FindDocument(CFxString(path("bridge.dwg"))));
 }
 
 QTEST_MAIN(TestOpenFromCollaborativeSpace)

@@ -21,14 +21,11 @@
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 class TestOpenFromCSDialog : public QObject
@@ -36,15 +33,140 @@ class TestOpenFromCSDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void searchAsksForWhatTheChoiceSays_data();
-    void searchAsksForWhatTheChoiceSays();
-    void resultsShowLocksInTheChosenOrder();
-    void selectionProposesTheFolderOfAKnownCopy();
-    void drawingOpenUnderTheTargetPathIsNotDownloaded();
-    void searchWithThePlatformGoneSaysWhy();
+    void initTestCase()
+    {
+        m_home.applyToProcess();
+        QString error;
+        QVERIFY2(m_platform.start(&error), qPrintable(error));
+        QVERIFY(OpenTest::signInAsAlice(m_platform));
+        ShowAurexTaskPane::instance()->setCurrentUser("alice");
+        m_host = std::make_unique<HostEnvironment>();
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_dialog = OpenFromCSDialog::showNew();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+        // The spaces arrive after the dialog shows.
+        QTRY_VERIFY(!m_dialog->isBusy());
+    }
+
+    void cleanup()
+    {
+        delete m_dialog;
+        m_host->documents()->closeAll();
+        QFile::remove(FileDatabase::locationFor(QString()));
+    }
+
+    void searchAsksForWhatTheChoiceSays_data()
+    {
+        QTest::addColumn<QString>("space");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected");
+        // One space: drawings of that space whose platform name or title matches; the demo's
+        // automatic names all start with "AX".
+        QTest::newRow("one space, by name")
+            << "Common Space" << "AX"
+            << QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"};
+        QTest::newRow("one space, by part of a title") << "Common Space" << "eck"
+                                                       << QStringList{"deck.dwg"};
+        // Every space: drawings whose title matches; no inserts, and no previews the platform made.
+        QTest::newRow("all spaces, by title") << "" << "deck" << QStringList{"deck.dwg"};
+    }
+
+    void searchAsksForWhatTheChoiceSays()
+    {
+        QFETCH(QString, space);
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        search(text, space);
+        QStringList found = titles();
+        found.sort();
+        QCOMPARE(found, expected);
+        QCOMPARE(child<QLabel>("searchResult")->text(), QString("%1 Results").arg(expected.size()));
+        QVERIFY(!child<QPushButton>("openButton")->isEnabled());
+    }
+
+    void resultsShowLocksSortAndProposeAFolder()
+    {
+        const QString known = m_dir->filePath("projects/bridge");
+        FileDatabase(QString()).addFile(known + "/piers.dxf", "", "piers.dxf", "", "",
+                                        "ACAD Drawing", "false");
+        search("AX", "Common Space");
+        // deck.dwg is locked by bob in the demo: its tile says so.
+        for (ViewWidget *widget : m_dialog->resultWidgets())
+            QCOMPARE(widget->lockState(), recordTitle(*widget->record()) == "deck.dwg" ? 2 : 3);
+        m_dialog->AscendingSortSlot(4);
+        QCOMPARE(titles(), (QStringList{"rebar.dxf", "piers.dxf", "deck.dwg", "bridge.dwg"}));
+        m_dialog->AscendingSortSlot(3);
+        QCOMPARE(titles(), (QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"}));
+
+        // Choosing a result proposes the folder of its known copy, else the documents folder.
+        auto *folder = child<QLineEdit>("downloadFolderLocationLineEdit");
+        auto *open = child<QPushButton>("openButton");
+        select({"piers.dxf"});
+        QCOMPARE(folder->text(), known);
+        QVERIFY(open->isEnabled());
+        select({"rebar.dxf"});
+        QCOMPARE(folder->text(),
+                 QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
+        // Browse gives the folder; with two files chosen, Open still waits for one.
+        select({"piers.dxf", "rebar.dxf"});
+        QVERIFY(!open->isEnabled());
+        const QString browsed = m_dir->filePath("browsed");
+        QVERIFY(QDir().mkpath(browsed));
+        OpenTest::ModalAnswerer chooser(browsed);
+        QTest::mouseClick(child<QPushButton>("browseButton"), Qt::LeftButton);
+        QCOMPARE(folder->text(), browsed);
+        QVERIFY(!open->isEnabled());
+        // A copy of the same platform object, under whatever local name, is where it goes again.
+        const QString copy = m_dir->filePath("elsewhere");
+        for (ViewWidget *widget : m_dialog->resultWidgets()) {
+            if (recordTitle(*widget->record()) == "rebar.dxf")
+                FileDatabase(QString()).addFile(copy + "/rebar-old.dxf", "",
+                                                recordProperty(*widget->record(), "name"), "", "",
+                                                "ACAD Drawing", "false");
+        }
+        select({"rebar.dxf"});
+        QCOMPARE(folder->text(), copy);
+    }
+
+    void drawingOpenUnderTheTargetPathIsNotDownloaded()
+    {
+        const QString folder = m_dir->filePath("download");
+        const QByteArray local = DxfTest::readBytes(AUREX_DEMO_FILES "/rebar.dxf");
+        QVERIFY(DxfTest::writeBytes(folder + "/bridge.dwg", local));
+        QVERIFY(m_host->documents()->OpenDocument(CFxString(folder + "/bridge.dwg")));
+        const QString other = DxfTest::dataPath("ezdxf/geometry-r2000.dxf");
+        QVERIFY(m_host->documents()->OpenDocument(CFxString(other)));
+
+        search("bridge");
+        select({"bridge.dwg"});
+        child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+        OpenTest::ModalAnswerer answers("Use Existing");
+        QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
+        QTRY_VERIFY(m_dialog.isNull());
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY(answers.texts.first().startsWith("A document with the same name exists"));
+        QCOMPARE(m_host->documents()->GetCurrentDocument()->GetPathName().toQString(),
+                 folder + "/bridge.dwg");
+        QCOMPARE(DxfTest::readBytes(folder + "/bridge.dwg"), local);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"bridge.dwg"});
+    }
+
+    // Runs last: the platform goes away.
+    void searchWithThePlatformGoneSaysWhy()
+    {
+        m_platform.stop();
+        OpenTest::ModalAnswerer answers;
+        search("bridge");
+        // Not "0 Results": the user is told that, and why, the platform cannot be reached.
+        QTRY_COMPARE(answers.texts.size(), 1);
+        QVERIFY2(answers.texts.first().startsWith("The AUREX Platform cannot be reached: "),
+                 qPrintable(answers.texts.first()));
+        QVERIFY(titles().isEmpty());
+    }
 
 private:
     QStringList titles() const;
@@ -58,32 +180,6 @@ private:
     QPointer<OpenFromCSDialog> m_dialog;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-void TestOpenFromCSDialog::initTestCase()
-{
-    m_home.applyToProcess();
-    QString error;
-    QVERIFY2(m_platform.start(&error), qPrintable(error));
-    QVERIFY(OpenTest::signInAsAlice(m_platform));
-    ShowAurexTaskPane::instance()->setCurrentUser("alice");
-    m_host = std::make_unique<HostEnvironment>();
-}
-
-void TestOpenFromCSDialog::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_dialog = OpenFromCSDialog::showNew();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
-    // The spaces arrive after the dialog shows.
-    QTRY_VERIFY(!m_dialog->isBusy());
-}
-
-void TestOpenFromCSDialog::cleanup()
-{
-    delete m_dialog;
-    m_host->documents()->closeAll();
-    QFile::remove(FileDatabase::locationFor(QString()));
-}
 
 QStringList TestOpenFromCSDialog::titles() const
 {
@@ -113,130 +209,6 @@ void TestOpenFromCSDialog::select(const QStringList &wanted)
             list->setCurrentItem(list->item(i), QItemSelectionModel::Select);
         }
     }
-}
-
-void TestOpenFromCSDialog::searchAsksForWhatTheChoiceSays_data()
-{
-    QTest::addColumn<QString>("space");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("expected");
-    // One space: drawings of that space whose platform name or title matches; the demo's
-    // automatic names all start with "AX".
-    QTest::newRow("one space, by name")
-        << "Common Space" << "AX"
-        << QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"};
-    QTest::newRow("one space, by part of a title") << "Common Space" << "eck"
-                                                   << QStringList{"deck.dwg"};
-    // Every space: drawings whose title matches; no inserts, and no previews the platform made.
-    QTest::newRow("all spaces, by title") << "" << "deck" << QStringList{"deck.dwg"};
-}
-
-void TestOpenFromCSDialog::searchAsksForWhatTheChoiceSays()
-{
-    QFETCH(QString, space);
-    QFETCH(QString, text);
-    QFETCH(QStringList, expected);
-    search(text, space);
-    QStringList found = titles();
-    found.sort();
-    QCOMPARE(found, expected);
-    QCOMPARE(child<QLabel>("searchResult")->text(), QString("%1 Results").arg(expected.size()));
-    QVERIFY(!child<QPushButton>("openButton")->isEnabled());
-}
-
-void TestOpenFromCSDialog::resultsShowLocksInTheChosenOrder()
-{
-    search("AX", "Common Space");
-    // deck.dwg is locked by bob in the demo: its tile says so.
-    for (ViewWidget *widget : m_dialog->resultWidgets())
-        QCOMPARE(widget->lockState(), recordTitle(*widget->record()) == "deck.dwg" ? 2 : 3);
-    m_dialog->AscendingSortSlot(4);
-    QCOMPARE(titles(), (QStringList{"rebar.dxf", "piers.dxf", "deck.dwg", "bridge.dwg"}));
-    m_dialog->AscendingSortSlot(3);
-    QCOMPARE(titles(), (QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"}));
-}
-
-void TestOpenFromCSDialog::selectionProposesTheFolderOfAKnownCopy()
-{
-    const QString known = m_dir->filePath("projects/bridge");
-    {
-        FileDatabase database{QString()};
-        database.addFile(known + "/piers.dxf", "", "piers.dxf", "", "", "ACAD Drawing", "false");
-    }
-    search("AX", "Common Space");
-    auto *folder = child<QLineEdit>("downloadFolderLocationLineEdit");
-    auto *open = child<QPushButton>("openButton");
-    select({"piers.dxf"});
-    QCOMPARE(folder->text(), known);
-    QVERIFY(open->isEnabled());
-    select({"rebar.dxf"});
-    QCOMPARE(folder->text(),
-             QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
-    // Browse gives the folder; with two files chosen, Open still waits for one.
-    select({"piers.dxf", "rebar.dxf"});
-    QVERIFY(!open->isEnabled());
-    const QString browsed = m_dir->filePath("browsed");
-    QVERIFY(QDir().mkpath(browsed));
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, [browsed] {
-        if (auto *chooser = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-            // As typed into the dialog's name field.
-            chooser->findChild<QLineEdit *>("fileNameEdit")->setText(browsed);
-            static_cast<QDialog *>(chooser)->done(QDialog::Accepted);
-        }
-    });
-    answer.start(20);
-    QTest::mouseClick(child<QPushButton>("browseButton"), Qt::LeftButton);
-    QCOMPARE(folder->text(), browsed);
-    QVERIFY(!open->isEnabled());
-    // A copy of the same platform object, under whatever local name, is where it goes again.
-    const QString copy = m_dir->filePath("elsewhere");
-    for (ViewWidget *widget : m_dialog->resultWidgets()) {
-        if (recordTitle(*widget->record()) == "rebar.dxf") {
-            FileDatabase database{QString()};
-            database.addFile(copy + "/rebar-old.dxf", "",
-                             recordProperty(*widget->record(), "name"), "", "", "ACAD Drawing",
-                             "false");
-        }
-    }
-    select({"rebar.dxf"});
-    QCOMPARE(folder->text(), copy);
-}
-
-void TestOpenFromCSDialog::drawingOpenUnderTheTargetPathIsNotDownloaded()
-{
-    const QString folder = m_dir->filePath("download");
-    const QByteArray local = DxfTest::readBytes(AUREX_DEMO_FILES "/rebar.dxf");
-    QVERIFY(DxfTest::writeBytes(folder + "/bridge.dwg", local));
-    QVERIFY(m_host->documents()->OpenDocument(CFxString(folder + "/bridge.dwg")));
-    const QString other = DxfTest::dataPath("ezdxf/geometry-r2000.dxf");
-    QVERIFY(m_host->documents()->OpenDocument(CFxString(other)));
-
-    search("bridge");
-    select({"bridge.dwg"});
-    child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
-    OpenTest::ModalAnswerer answers("Use Existing");
-    QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
-    QTRY_VERIFY(m_dialog.isNull());
-    QCOMPARE(answers.texts.size(), 1);
-    QVERIFY(answers.texts.first().startsWith("A document with the same name exists"));
-    QCOMPARE(m_host->documents()->GetCurrentDocument()->GetPathName().toQString(),
-             folder + "/bridge.dwg");
-    QCOMPARE(DxfTest::readBytes(folder + "/bridge.dwg"), local);
-    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"bridge.dwg"});
-}
-
-// Runs last: the platform goes away.
-void TestOpenFromCSDialog::searchWithThePlatformGoneSaysWhy()
-{
-    m_platform.stop();
-    OpenTest::ModalAnswerer answers;
-    search("bridge");
-    // Not "0 Results": the user is told that, and why, the platform cannot be reached.
-    QTRY_COMPARE(answers.texts.size(), 1);
-    QVERIFY2(answers.texts.first().startsWith("The AUREX Platform cannot be reached: "),
-             qPrintable(answers.texts.first()));
-    QVERIFY(titles().isEmpty());
 }
 
 QTEST_MAIN(TestOpenFromCSDialog)

@@ -1,24 +1,16 @@
 #include "open/referencerepair.h"
 
+#include "opentestsupport.h"
+
 #include <dxftesthelpers.h>
 #include <hostdocumentmanager.h>
 #include <hostenvironment.h>
 
 #include <oddbhostappservices.h>
 
-#include <QJsonArray>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-const QStringList kBridgeFiles{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf",
-                               "logo.png", "load-table.pdf", "deck-photo.png"};
-
-QByteArray demoBytes(const QString &name)
-{
-    return DxfTest::readBytes(QStringLiteral(AUREX_DEMO_FILES "/") + name);
-}
 
 // What the independent reader finds stored in a drawing, one "kind name=path" line per
 // reference, image and PDF, sorted.
@@ -48,12 +40,105 @@ class TestReferenceRepair : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void repointsTheDownloadedStructure_data();
-    void repointsTheDownloadedStructure();
-    void changesNothingButTheStoredPaths();
-    void leavesDrawingsOpenInTheHost();
-    void reportsADrawingItCannotRead();
+    void init()
+    {
+        m_root = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_root->isValid());
+        m_folder = m_root->filePath("dl");
+        QVERIFY(QDir().mkpath(m_folder));
+    }
+
+    void repointsTheDownloadedStructure_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("bridge");
+        QTest::addColumn<QStringList>("deck");
+
+        const QStringList bridgeAll{"images %1/logo.png", "pdfs %1/load-table.pdf",
+                                    "xref deck=%1/deck.dwg", "xref piers=%1/piers.dxf"};
+        const QStringList deckAll{"images %1/deck-photo.png", "xref rebar=%1/rebar.dxf"};
+        QTest::newRow("whole structure") << OpenTest::kStructure << bridgeAll << deckAll;
+        // Paths naming files that did not come down stay as they were stored.
+        QTest::newRow("drawing and one reference")
+            << QStringList{"bridge.dwg", "deck.dwg"}
+            << QStringList{"images ..\\images\\logo.png",
+                           "pdfs C:\\Projects\\Bridge\\documents\\load-table.pdf",
+                           "xref deck=%1/deck.dwg", "xref piers=..\\Bridge\\piers.dxf"}
+            << QStringList{"images C:\\Users\\jdoe\\Pictures\\deck-photo.png",
+                           "xref rebar=rebar.dxf"};
+    }
+
+    void repointsTheDownloadedStructure()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, bridge);
+        QFETCH(QStringList, deck);
+        download(files);
+        // A stale drawing where the old relative path "..\Bridge\piers.dxf" leads from the
+        // download folder: the reference must end at the downloaded piers.dxf, and the stale
+        // file must stay untouched.
+        const QString stale = m_root->filePath("Bridge/piers.dxf");
+        QVERIFY(DxfTest::writeBytes(stale, OpenTest::demoBytes("rebar.dxf")));
+
+        // The main path comes as the open dialog builds it, with "\" separators.
+        QString mainPath = m_folder + "/bridge.dwg";
+        mainPath.replace('/', '\\');
+        ReferenceRepair repair(&m_services, nullptr);
+        QVERIFY2(repair.repair(mainPath, files, m_folder), qPrintable(repair.errorString()));
+
+        bridge.replaceInStrings("%1", m_folder);
+        deck.replaceInStrings("%1", m_folder);
+        QCOMPARE(storedPaths(m_folder + "/bridge.dwg"), bridge);
+        QCOMPARE(storedPaths(m_folder + "/deck.dwg"), deck);
+        QCOMPARE(DxfTest::readBytes(stale), OpenTest::demoBytes("rebar.dxf"));
+        if (files.contains("piers.dxf")) {
+            QCOMPARE(storedPaths(m_folder + "/piers.dxf"),
+                     QStringList{QStringLiteral("xref rebar=%1/rebar.dxf").arg(m_folder)});
+        }
+    }
+
+    void changesOnlyStoredPathsOfDrawingsNotOpenInTheHost()
+    {
+        download(OpenTest::kStructure);
+        HostEnvironment host;
+        QVERIFY(host.documents()->OpenDocument(CFxString(m_folder + "/deck.dwg")));
+        ReferenceRepair repair(&m_services, host.documents());
+        QVERIFY(repair.repair(m_folder + "/bridge.dwg", OpenTest::kStructure, m_folder));
+
+        // The drawing open in the host is left as it is, and said so.
+        QCOMPARE(DxfTest::readBytes(m_folder + "/deck.dwg"), OpenTest::demoBytes("deck.dwg"));
+        QCOMPARE(repair.openInHostFiles(), QStringList{m_folder + "/deck.dwg"});
+        QStringList written = repair.writtenFiles();
+        written.sort();
+        QCOMPARE(written, (QStringList{m_folder + "/bridge.dwg", m_folder + "/piers.dxf"}));
+
+        // The drawing as it was stored, but for the four stored paths (group 1), which now name
+        // the folder; the image dictionary's key keeps the old path.
+        const QByteArray folder = m_folder.toUtf8();
+        const QList<QPair<QByteArray, QByteArray>> replaced{
+            {"C:\\Projects\\Bridge\\deck.dwg", folder + "/deck.dwg"},
+            {"..\\Bridge\\piers.dxf", folder + "/piers.dxf"},
+            {"..\\images\\logo.png", folder + "/logo.png"},
+            {"C:\\Projects\\Bridge\\documents\\load-table.pdf", folder + "/load-table.pdf"}};
+        QByteArray expected = OpenTest::demoBytes("bridge.dwg");
+        for (const auto &[stored, local] : replaced) {
+            QCOMPARE(expected.count("  1\n" + stored + "\n"), 1);
+            expected.replace("  1\n" + stored + "\n", "  1\n" + local + "\n");
+        }
+        QCOMPARE(DxfTest::readBytes(m_folder + "/bridge.dwg"), expected);
+    }
+
+    void reportsADrawingItCannotRead()
+    {
+        const QByteArray binary("AC1032\0binary drawing", 21);
+        QVERIFY(DxfTest::writeBytes(m_folder + "/bridge.dwg", binary));
+        download({"deck.dwg"});
+        ReferenceRepair repair(&m_services, nullptr);
+        QVERIFY(!repair.repair(m_folder + "/bridge.dwg", {"bridge.dwg", "deck.dwg"}, m_folder));
+        QVERIFY(repair.errorString().contains("bridge.dwg"));
+        QVERIFY(repair.writtenFiles().isEmpty());
+        QCOMPARE(DxfTest::readBytes(m_folder + "/deck.dwg"), OpenTest::demoBytes("deck.dwg"));
+    }
 
 private:
     // Copies the demo files named into the download folder.
@@ -64,117 +149,10 @@ private:
     OdDbHostAppServices m_services;
 };
 
-void TestReferenceRepair::init()
-{
-    m_root = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_root->isValid());
-    m_folder = m_root->filePath("dl");
-    QVERIFY(QDir().mkpath(m_folder));
-}
-
 void TestReferenceRepair::download(const QStringList &names)
 {
     for (const QString &name : names)
-        QVERIFY(DxfTest::writeBytes(m_folder + "/" + name, demoBytes(name)));
-}
-
-void TestReferenceRepair::repointsTheDownloadedStructure_data()
-{
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QStringList>("bridge");
-    QTest::addColumn<QStringList>("deck");
-
-    const QStringList bridgeAll{"images %1/logo.png", "pdfs %1/load-table.pdf",
-                                "xref deck=%1/deck.dwg", "xref piers=%1/piers.dxf"};
-    const QStringList deckAll{"images %1/deck-photo.png", "xref rebar=%1/rebar.dxf"};
-    QTest::newRow("whole structure") << kBridgeFiles << bridgeAll << deckAll;
-    // Paths naming files that did not come down stay as they were stored.
-    QTest::newRow("drawing and one reference")
-        << QStringList{"bridge.dwg", "deck.dwg"}
-        << QStringList{"images ..\\images\\logo.png",
-                       "pdfs C:\\Projects\\Bridge\\documents\\load-table.pdf",
-                       "xref deck=%1/deck.dwg", "xref piers=..\\Bridge\\piers.dxf"}
-        << QStringList{"images C:\\Users\\jdoe\\Pictures\\deck-photo.png", "xref rebar=rebar.dxf"};
-}
-
-void TestReferenceRepair::repointsTheDownloadedStructure()
-{
-    QFETCH(QStringList, files);
-    QFETCH(QStringList, bridge);
-    QFETCH(QStringList, deck);
-    download(files);
-    // A stale drawing where the old relative path "..\Bridge\piers.dxf" leads from the
-    // download folder: the reference must end at the downloaded piers.dxf, and the stale
-    // file must stay untouched.
-    const QString stale = m_root->filePath("Bridge/piers.dxf");
-    QVERIFY(DxfTest::writeBytes(stale, demoBytes("rebar.dxf")));
-
-    // The main path comes as the open dialog builds it, with "\" separators.
-    QString mainPath = m_folder + "/bridge.dwg";
-    mainPath.replace('/', '\\');
-    ReferenceRepair repair(&m_services, nullptr);
-    QVERIFY2(repair.repair(mainPath, files, m_folder), qPrintable(repair.errorString()));
-
-    for (QString &line : bridge)
-        line.replace("%1", m_folder);
-    for (QString &line : deck)
-        line.replace("%1", m_folder);
-    QCOMPARE(storedPaths(m_folder + "/bridge.dwg"), bridge);
-    QCOMPARE(storedPaths(m_folder + "/deck.dwg"), deck);
-    QCOMPARE(DxfTest::readBytes(stale), demoBytes("rebar.dxf"));
-    if (files.contains("piers.dxf")) {
-        QCOMPARE(storedPaths(m_folder + "/piers.dxf"),
-                 QStringList{QStringLiteral("xref rebar=%1/rebar.dxf").arg(m_folder)});
-    }
-}
-
-void TestReferenceRepair::changesNothingButTheStoredPaths()
-{
-    download(kBridgeFiles);
-    ReferenceRepair repair(&m_services, nullptr);
-    QVERIFY(repair.repair(m_folder + "/bridge.dwg", kBridgeFiles, m_folder));
-
-    // The drawing as it was stored, but for the four stored paths (group 1), which now name
-    // the folder; the image dictionary's key keeps the old path.
-    const QByteArray folder = m_folder.toUtf8();
-    const QList<QPair<QByteArray, QByteArray>> replaced{
-        {"C:\\Projects\\Bridge\\deck.dwg", folder + "/deck.dwg"},
-        {"..\\Bridge\\piers.dxf", folder + "/piers.dxf"},
-        {"..\\images\\logo.png", folder + "/logo.png"},
-        {"C:\\Projects\\Bridge\\documents\\load-table.pdf", folder + "/load-table.pdf"}};
-    QByteArray expected = demoBytes("bridge.dwg");
-    for (const auto &[stored, local] : replaced) {
-        QCOMPARE(expected.count("  1\n" + stored + "\n"), 1);
-        expected.replace("  1\n" + stored + "\n", "  1\n" + local + "\n");
-    }
-    QCOMPARE(DxfTest::readBytes(m_folder + "/bridge.dwg"), expected);
-}
-
-void TestReferenceRepair::leavesDrawingsOpenInTheHost()
-{
-    download(kBridgeFiles);
-    HostEnvironment host;
-    QVERIFY(host.documents()->OpenDocument(CFxString(m_folder + "/deck.dwg")));
-    ReferenceRepair repair(&m_services, host.documents());
-    QVERIFY(repair.repair(m_folder + "/bridge.dwg", kBridgeFiles, m_folder));
-
-    QCOMPARE(DxfTest::readBytes(m_folder + "/deck.dwg"), demoBytes("deck.dwg"));
-    QCOMPARE(repair.openInHostFiles(), QStringList{m_folder + "/deck.dwg"});
-    QStringList written = repair.writtenFiles();
-    written.sort();
-    QCOMPARE(written, (QStringList{m_folder + "/bridge.dwg", m_folder + "/piers.dxf"}));
-}
-
-void TestReferenceRepair::reportsADrawingItCannotRead()
-{
-    const QByteArray binary("AC1032\0binary drawing", 21);
-    QVERIFY(DxfTest::writeBytes(m_folder + "/bridge.dwg", binary));
-    download({"deck.dwg"});
-    ReferenceRepair repair(&m_services, nullptr);
-    QVERIFY(!repair.repair(m_folder + "/bridge.dwg", {"bridge.dwg", "deck.dwg"}, m_folder));
-    QVERIFY(repair.errorString().contains("bridge.dwg"));
-    QVERIFY(repair.writtenFiles().isEmpty());
-    QCOMPARE(DxfTest::readBytes(m_folder + "/deck.dwg"), demoBytes("deck.dwg"));
+        QVERIFY(DxfTest::writeBytes(m_folder + "/" + name, OpenTest::demoBytes(name)));
 }
 
 QTEST_MAIN(TestReferenceRepair)
