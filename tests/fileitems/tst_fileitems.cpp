@@ -17,12 +17,12 @@
 #include <QtTest>
 
 namespace {
-// Answers the next modal dialog once it is up.
-void whenModal(std::function<void(QWidget *)> answer)
+// Clicks the named button of the next modal dialog once it is up.
+void clickWhenModal(const QString &button)
 {
-    QTimer::singleShot(0, [answer] {
+    QTimer::singleShot(0, [button] {
         QTRY_VERIFY(QApplication::activeModalWidget());
-        answer(QApplication::activeModalWidget());
+        QApplication::activeModalWidget()->findChild<QPushButton *>(button)->click();
     });
 }
 } // namespace
@@ -137,7 +137,6 @@ private slots:
         ViewWidget tile(record, m_context);
         tile.applyTileLayout();
         tile.show();
-
         QCOMPARE(tile.lockState(), lockState);
         QCOMPARE(tile.actionMenu()->lockAction()->isEnabled(), actionsEnabled);
         QCOMPARE(tile.actionMenu()->deleteAction()->isEnabled(), actionsEnabled);
@@ -156,11 +155,11 @@ private slots:
         ViewWidget tile(QStringLiteral("/drawings/piers.dxf"), m_context);
         tile.applyTileLayout();
         tile.show();
+        auto *more = tile.findChild<QPushButton *>("MoreActionButton");
         QCOMPARE(tile.status(), 5);
-        QVERIFY(!tile.findChild<QPushButton *>("MoreActionButton")->isVisible());
-
+        QVERIFY(!more->isVisible());
         tile.setKnown(true);
-        QVERIFY(tile.findChild<QPushButton *>("MoreActionButton")->isVisible());
+        QVERIFY(more->isVisible());
         QVERIFY(!tile.actionMenu()->deleteAction()->isVisible());
 
         // The platform's details: its name, the date in the user's own time, the space.
@@ -182,15 +181,11 @@ private slots:
         QSignalSpy deleted(&tile, &ViewWidget::ListViewItemDelete);
         QSignalSpy confirmed(CSFileDeleteDialog::instance(), &CSFileDeleteDialog::deleteViewItem);
 
-        whenModal([](QWidget *dialog) {
-            dialog->findChild<QPushButton *>("cancelButton")->click();
-        });
+        clickWhenModal("cancelButton");
         tile.actionMenu()->deleteAction()->trigger();
         QCOMPARE(deleted.count(), 0);
 
-        whenModal([](QWidget *dialog) {
-            dialog->findChild<QPushButton *>("continueButton")->click();
-        });
+        clickWhenModal("continueButton");
         tile.actionMenu()->deleteAction()->trigger();
         QCOMPARE(deleted.count(), 1);
         QCOMPARE(deleted.at(0).at(0).value<QWidget *>(), &tile);
