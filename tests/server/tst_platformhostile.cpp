@@ -44,14 +44,14 @@ private slots:
     void largeFilesStreamBothWays();
 
 private:
-    QByteArray signedInRequest() const;
     // How long a signed-in request of another client waited for its answer; -1 when that was
     // not 200.
     qint64 otherClientWaits() const;
 
     std::unique_ptr<PlatformProcess> m_platform;
     std::unique_ptr<PlatformProcess> m_limited; // takes bodies of up to 8 MiB
-    QString m_token;
+    QByteArray m_token;
+    QByteArray m_signedInRequest; // alice's, of her own record
 };
 
 void TestPlatformHostile::initTestCase()
@@ -60,16 +60,14 @@ void TestPlatformHostile::initTestCase()
     QString error;
     m_platform = PlatformProcess::startDemo(&error);
     QVERIFY2(m_platform, qPrintable(error));
+    m_limited = PlatformProcess::startDemo(&error, {"--max-upload", QString::number(8 * kMiB)});
+    QVERIFY2(m_limited, qPrintable(error));
     // The session token, as the raw requests below send it.
     PlatformClient alice(m_platform->serverHost());
     QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
-    m_token = QString::fromStdString(alice.token());
-}
-
-QByteArray TestPlatformHostile::signedInRequest() const
-{
-    return "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
-        + m_token.toLatin1() + "\r\n\r\n";
+    m_token = QByteArray::fromStdString(alice.token());
+    m_signedInRequest = "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
+        + m_token + "\r\n\r\n";
 }
 
 qint64 TestPlatformHostile::otherClientWaits() const
@@ -77,7 +75,7 @@ qint64 TestPlatformHostile::otherClientWaits() const
     auto other = connectTo(m_platform->port());
     QElapsedTimer timer;
     timer.start();
-    other->write(signedInRequest());
+    other->write(m_signedInRequest);
     return answerStatus(*other, 5000) == 200 ? timer.elapsed() : -1;
 }
 
@@ -98,7 +96,7 @@ void TestPlatformHostile::endlessHeads()
 {
     QFETCH(QByteArray, start);
     QFETCH(QByteArray, repeated);
-    start.replace("TOKEN", m_token.toLatin1());
+    start.replace("TOKEN", m_token);
     const qint64 before = m_platform->residentBytes();
     QVERIFY(before > 0);
     // Up to 128 MiB, or until the platform closes the connection.
@@ -165,7 +163,7 @@ void TestPlatformHostile::burstOfConnectionsIsServed()
     }
     for (const auto &socket : burst) {
         QVERIFY(socket->waitForConnected(5000));
-        socket->write(signedInRequest());
+        socket->write(m_signedInRequest);
     }
     int answered = 0;
     for (const auto &socket : burst)
@@ -192,7 +190,7 @@ void TestPlatformHostile::pathsWithControlCharactersAreRefused()
     QVERIFY(!id.isEmpty());
     auto socket = connectTo(m_platform->port());
     socket->write("GET /api/v1/objects/" + id + suffix + " HTTP/1.1\r\nHost: platform\r\n"
-                  "Authorization: Bearer " + m_token.toLatin1() + "\r\n\r\n");
+                  "Authorization: Bearer " + m_token + "\r\n\r\n");
     QCOMPARE(answerStatus(*socket, 5000), status);
 }
 
@@ -232,10 +230,6 @@ void TestPlatformHostile::checkInBodies()
     QFETCH(QByteArray, body);
     QFETCH(bool, chunked);
     QFETCH(int, status);
-    QString error;
-    if (!m_limited)
-        m_limited = PlatformProcess::startDemo(&error, {"--max-upload", QString::number(8 * kMiB)});
-    QVERIFY2(m_limited, qPrintable(error));
     PlatformClient alice(m_limited->serverHost());
     QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
     body.replace("NAME", alice.autoname().toLatin1());

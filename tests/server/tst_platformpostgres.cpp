@@ -53,7 +53,7 @@ private slots:
     void workThroughTheProxy();
 
 private:
-    bool startNginx(QString *error);
+    void startNginx();
 
     QTemporaryDir m_dir;
     std::unique_ptr<PostgresCluster> m_cluster;
@@ -72,20 +72,19 @@ void TestPlatformPostgres::initTestCase()
     m_cluster = std::make_unique<PostgresCluster>();
     QString error;
     QVERIFY2(m_cluster->start(&error), qPrintable(error));
-    PlatformProcess::Options options;
-    options.databaseUrl = m_cluster->databaseUrl();
-    options.serveArguments = QStringList{"--trusted-proxy", "127.0.0.1"};
-    options.demo = true;
+    // The first filled with the demo.
+    PlatformProcess::Options options{true, {"--trusted-proxy", "127.0.0.1"},
+                                     m_cluster->databaseUrl()};
     m_platform = std::make_unique<PlatformProcess>(options);
     QVERIFY2(m_platform->start(&error), qPrintable(error));
     options.demo = false;
     m_second = std::make_unique<PlatformProcess>(options);
     QVERIFY2(m_second->start(&error), qPrintable(error));
     if (!nginxBinary().isEmpty())
-        QVERIFY2(startNginx(&error), qPrintable(error));
+        startNginx();
 }
 
-bool TestPlatformPostgres::startNginx(QString *error)
+void TestPlatformPostgres::startNginx()
 {
     const QString prefix = m_dir.path();
     QProcess openssl;
@@ -94,28 +93,24 @@ bool TestPlatformPostgres::startNginx(QString *error)
                               "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
                               "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
                               prefix + "/key.pem", "-out", prefix + "/cert.pem"});
-    if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
-        *error = "no certificate: " + QString::fromLocal8Bit(openssl.readAll());
-        return false;
-    }
-    QFile example(QStringLiteral(AUREX_SOURCE_DIR "/server/deploy/nginx.conf"));
-    QFile config(prefix + "/nginx.conf");
+    QVERIFY2(openssl.waitForFinished(60000) && openssl.exitCode() == 0,
+             openssl.readAll().constData());
     // A port nobody listens on now: nginx takes no port 0.
     QTcpServer probe;
-    const int port = probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
     probe.close();
-    if (!example.open(QIODevice::ReadOnly) || !config.open(QIODevice::WriteOnly) || port == 0) {
-        *error = "cannot write the nginx configuration";
-        return false;
-    }
-    QString text = QString::fromUtf8(example.readAll());
-    text.replace(QLatin1String("@PREFIX@"), prefix);
-    text.replace(QLatin1String("@LISTEN@"), QStringLiteral("127.0.0.1:%1").arg(port));
-    text.replace(QLatin1String("@UPSTREAM_SERVERS@"),
-                 QStringLiteral("server 127.0.0.1:%1;\n        server 127.0.0.1:%2;")
-                     .arg(m_platform->port())
-                     .arg(m_second->port()));
-    config.write(text.toUtf8());
+    QFile example(QStringLiteral(AUREX_SOURCE_DIR "/server/deploy/nginx.conf"));
+    QFile config(prefix + "/nginx.conf");
+    QVERIFY(example.open(QIODevice::ReadOnly) && config.open(QIODevice::WriteOnly));
+    const QString servers = QStringLiteral("server 127.0.0.1:%1;\n        server 127.0.0.1:%2;")
+                                .arg(m_platform->port())
+                                .arg(m_second->port());
+    config.write(QString::fromUtf8(example.readAll())
+                     .replace(QLatin1String("@PREFIX@"), prefix)
+                     .replace(QLatin1String("@LISTEN@"), QStringLiteral("127.0.0.1:%1").arg(port))
+                     .replace(QLatin1String("@UPSTREAM_SERVERS@"), servers)
+                     .toUtf8());
     config.close();
     // nginx's workers, when started by root, run as another user and must reach the folder.
     QFile::setPermissions(prefix, QFileDevice::ReadOwner | QFileDevice::WriteOwner
@@ -124,24 +119,19 @@ bool TestPlatformPostgres::startNginx(QString *error)
     m_nginx.setProcessChannelMode(QProcess::MergedChannels);
     m_nginx.start(nginxBinary(),
                   {"-p", prefix, "-c", config.fileName(), "-e", prefix + "/error.log"});
-    m_nginx.waitForStarted(10000);
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 10000 && m_nginx.state() == QProcess::Running) {
+    const auto listening = [port] {
         QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
-        if (socket.waitForConnected(500)) {
-            m_proxyHost = QStringLiteral("127.0.0.1:%1").arg(port);
-            qputenv("FZCONNECTOR_CA_FILE", QFile::encodeName(prefix + "/cert.pem"));
-            return true;
-        }
-        QThread::msleep(100);
-    }
-    QFile log(prefix + "/error.log");
-    log.open(QIODevice::ReadOnly);
-    *error = "nginx did not start: " + QString::fromLocal8Bit(m_nginx.readAll())
-        + QString::fromLocal8Bit(log.readAll());
-    return false;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        return socket.waitForConnected(500);
+    };
+    const auto said = [&] {
+        QFile log(prefix + "/error.log");
+        log.open(QIODevice::ReadOnly);
+        return m_nginx.readAll() + log.readAll();
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(listening(), said().constData(), 10000);
+    m_proxyHost = QStringLiteral("127.0.0.1:%1").arg(port);
+    qputenv("FZCONNECTOR_CA_FILE", QFile::encodeName(prefix + "/cert.pem"));
 }
 
 void TestPlatformPostgres::cleanupTestCase()
@@ -150,9 +140,7 @@ void TestPlatformPostgres::cleanupTestCase()
         m_nginx.terminate();
         m_nginx.waitForFinished(10000);
     }
-    m_second.reset();
-    m_platform.reset();
-    m_cluster.reset();
+    // The platforms, then the cluster, stop as the members go.
 }
 
 void TestPlatformPostgres::readOperations()
@@ -169,27 +157,22 @@ void TestPlatformPostgres::readOperations()
     const Record bridge = find("bridge.dwg");
     QVERIFY(connector()->GetStructure_Block(bridge.get()));
     QCOMPARE(connector()->GetTransactionListSize(), 7);
-    const QString folder = m_dir.filePath("download");
-    QVERIFY(QDir().mkpath(folder));
-    connector()->SetWorkingDirectory(folder);
+    connector()->SetWorkingDirectory(m_dir.path());
     QCOMPARE(connector()->Download_Block(valueOf(bridge.get(), "phid")), QString("/bridge.dwg"));
-    QCOMPARE(sha256Of(folder + "/bridge.dwg"), valueOf(bridge.get(), "_sha256").toLatin1());
+    QCOMPARE(sha256Of(m_dir.filePath("bridge.dwg")), valueOf(bridge.get(), "_sha256").toLatin1());
     QVERIFY(connector()->DownloadPreviews({bridge.get()}));
-    QVERIFY(QFile::exists(folder + "/bridge.jpg"));
+    QVERIFY(QFile::exists(m_dir.filePath("bridge.jpg")));
 }
 
 void TestPlatformPostgres::writeOperations()
 {
     QVERIFY(signIn(*m_platform, "alice", "alice-demo-pw"));
-    const QString folder = m_dir.filePath("upload");
-    QVERIFY(QDir().mkpath(folder));
-    QFile file(folder + "/yard.dwg");
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("yard drawing") == 12);
-    file.close();
+    const QString path = writeFile(m_dir.path(), "yard.dwg", "yard drawing");
+    QVERIFY(!path.isEmpty());
     // A drawing and a child whose title is refused: nothing is stored until the title is fixed.
-    const Record root = newFileRecord(file.fileName(), "Harbour Works");
+    const Record root = newFileRecord(path, "Harbour Works");
     root->SetProperty("maintainlock", "true");
-    const Record child = newFileRecord(file.fileName(), "Harbour Works");
+    const Record child = newFileRecord(path, "Harbour Works");
     child->SetTitle("../yard.png");
     child->SetParent(root.get());
     QVERIFY(!connector()->CheckIn(root.get()));
@@ -264,11 +247,10 @@ void TestPlatformPostgres::twoProcessesShareLocksAndCheckIns()
 
     // Check-ins through both processes at once: every one is stored, seen through either.
     QMap<QString, QString> expected; // title -> SHA-256
-    for (const char *prefix : {"twin-alice", "twin-carol"}) {
-        for (int i = 0; i < 30; ++i) {
-            const QString title = QStringLiteral("%1-%2.png").arg(prefix).arg(i);
-            expected.insert(title, PlatformClient::sha256(title.toUtf8()));
-        }
+    for (int i = 0; i < 60; ++i) {
+        const QString title =
+            QStringLiteral("twin-%1-%2.png").arg(i < 30 ? "alice" : "carol").arg(i % 30);
+        expected.insert(title, PlatformClient::sha256(title.toUtf8()));
     }
     auto writeMany = [&expected](PlatformClient *client, const QString &prefix) {
         for (const QString &title : expected.keys()) {
@@ -297,12 +279,9 @@ void TestPlatformPostgres::workThroughTheProxy()
         QSKIP("nginx not found (install nginx-light, as scripts/setup does)");
     connector()->SetServer(m_proxyHost);
     QVERIFY(connector()->LxGatepassLogin("alice", "alice-demo-pw", m_proxyHost, QString(), "/cas"));
-    const QString folder = m_dir.filePath("work");
-    QVERIFY(QDir().mkpath(folder));
-    QFile file(folder + "/quay.dwg");
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("quay v1\n") == 8);
-    file.close();
-    const Record quay = newFileRecord(file.fileName(), "Common Space");
+    const QString path = writeFile(m_dir.path(), "quay.dwg", "quay v1\n");
+    QVERIFY(!path.isEmpty());
+    const Record quay = newFileRecord(path, "Common Space");
     QVERIFY(connector()->CheckIn(quay.get()));
     QCOMPARE(connector()->GetTransactionListSize(), 1);
     FzFileInfo stored(*connector()->GetTransactionFileAt(0));
