@@ -17,16 +17,11 @@
 
 namespace {
 
-CFxUiMenu *fileMenu(const CFxUiMenuGroup *group)
-{
-    return group->FindMenu("ID_MnFile");
-}
-
 // Each popup of the module in the group's File menu: its place and caption, then one line per
 // entry with its caption, macro, accelerator and check mark.
 QString popupText(const CFxUiMenuGroup *group)
 {
-    const CFxUiMenuEntryList *entries = fileMenu(group)->GetEntries();
+    const CFxUiMenuEntryList *entries = group->FindMenu("ID_MnFile")->GetEntries();
     QStringList lines;
     for (int i = 0; i < entries->Count(); ++i) {
         const CFxUiMenuEntry *popup = entries->At(i);
@@ -46,12 +41,6 @@ QString popupText(const CFxUiMenuGroup *group)
         }
     }
     return lines.join('\n');
-}
-
-CFxUiRibbonElement *tab(const CFxUiWorkspace *workspace, const char *id)
-{
-    return workspace->GetRibbonTabs()->Find(
-        [id](const CFxUiRibbonElement *t) { return t->GetIdentifier() == CFxString(id); });
 }
 
 const QString kPopup = "4 AUREX Platform\n"
@@ -85,19 +74,22 @@ private slots:
         QCOMPARE(popupText(main), kPopup.arg(" accelerator", "checked"));
         QCOMPARE(popupText(drafting), kPopup.arg("", "checked"));
 
-        const CFxUiRibbonElement *panel = tab(drafting, "RSM")->Find("_LX_AurexPlatformRibbonID");
+        const CFxUiRibbonElement *tab = drafting->GetRibbonTabs()->Find(
+            [](const CFxUiRibbonElement *t) { return t->GetIdentifier() == CFxString("RSM"); });
+        const CFxUiRibbonElement *panel = tab->Find("_LX_AurexPlatformRibbonID");
         QVERIFY(panel);
         QCOMPARE(panel->GetCaption(), CFxString("AUREX Platform"));
         const CFxUiRibbonElement *signIn = panel->Find("_LX_AurexLoginInOutRibbonID");
         QCOMPARE(signIn->GetCommandItem()->GetMacro(), CFxString("^C^C_AurexLogOut"));
-        QCOMPARE(tab(drafting, "RSM")->GetChildren()->Count(), 2); // the host's panel and ours
+        QCOMPARE(tab->GetChildren()->Count(), 2); // the host's panel and ours
 
-        CFxUiCommandItem *platformItem = fileMenu(drafting)->GetEntries()->At(4)->GetCommandItem();
+        const CFxUiMenuEntryList *fileEntries = drafting->FindMenu("ID_MnFile")->GetEntries();
+        CFxUiCommandItem *platformItem = fileEntries->At(4)->GetCommandItem();
         MenuBuilder::withdraw();
         QCOMPARE(popupText(drafting), QString());
-        QCOMPARE(fileMenu(drafting)->GetEntries()->Count(), 6);
+        QCOMPARE(fileEntries->Count(), 6);
         QVERIFY(!host.ui()->HasCommandItem(platformItem));
-        QVERIFY(!tab(drafting, "RSM")->Find("_LX_AurexPlatformRibbonID"));
+        QVERIFY(!tab->Find("_LX_AurexPlatformRibbonID"));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "hostenvironment.h"
 #include "testhome.h"
 
+#include <hostsystemservices.h>
 #include <loadedmodule.h>
 
 #include <odedcommandstack.h>
@@ -51,6 +52,21 @@ private slots:
         module->shutdown();
         QCOMPARE(odedRegCmds()->lookupCmd("_AurexOpen"), nullptr);
         QCOMPARE(odedEditor()->reactors().size(), reactorsBefore);
+    }
+
+    // A host without docking panes: the view has only its container, and showing it is no-op.
+    void viewInAHostWithoutDockingPanes()
+    {
+        HostEnvironment host;
+        HostSystemServices noPanes(host.documents(), nullptr, host.ui(), host.appServices(), 0);
+        SetFxSystemServices(&noPanes);
+        QString error;
+        std::unique_ptr<LoadedModule> module = LoadedModule::load(AUREX_MODULE_FILE, &error);
+        QVERIFY2(module, qPrintable(error));
+        QCOMPARE(module->createViews(), 1);
+        QVERIFY(module->panes().isEmpty());
+        module->showViews();
+        module->shutdown();
     }
 
 private:
