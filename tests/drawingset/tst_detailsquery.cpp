@@ -31,19 +31,15 @@ private slots:
         QStringList paths = m_names.keys();
         // A file the database does not know is not asked about.
         paths.append(m_folder + QStringLiteral("/unknown.dwg"));
-        const MAPSTRCADOBJ details =
-            queryFileDetails(*ConnectorPlatform::shared(), QString(), paths);
+        const auto details = queryFileDetails(*ConnectorPlatform::shared(), QString(), paths);
         QCOMPARE(details.size(), 7);
-        const QString deck = m_names.value(m_folder + QStringLiteral("/deck.dwg"));
-        const QString bridge = m_names.value(m_folder + QStringLiteral("/bridge.dwg"));
-        QCOMPARE(details.value(deck).lockedBy, QString("bob"));
-        QCOMPARE(details.value(bridge).lockedBy, QString());
+        QCOMPARE(details.value(m_names.value(m_folder + "/deck.dwg")).lockedBy, QString("bob"));
+        QCOMPARE(details.value(m_names.value(m_folder + "/bridge.dwg")).lockedBy, QString());
         for (const FileEntry &entry : details) {
             QCOMPARE(entry.collaborativeSpace, QString("Common Space"));
             QCOMPARE(entry.owner, QString("alice"));
-            QVERIFY(QDateTime::fromString(entry.fileModified,
-                                          QStringLiteral("yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'"))
-                        .isValid());
+            const QString stampFormat = "yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'";
+            QVERIFY(QDateTime::fromString(entry.fileModified, stampFormat).isValid());
         }
     }
 

@@ -20,9 +20,8 @@ namespace {
 // One line per node, indented by depth: "name kind path", with the test folder as "DIR".
 void render(const ReferenceNode *node, const QString &dir, int depth, QStringList *lines)
 {
-    QString path = node->path;
-    path.replace(dir, QLatin1String("DIR"));
-    lines->append(QString(depth * 2, QLatin1Char(' '))
+    const QString path = QString(node->path).replace(dir, "DIR");
+    lines->append(QString(depth * 2, ' ')
                   + QStringLiteral("%1 %2 %3").arg(node->name).arg(node->kind).arg(path).trimmed());
     for (const ReferenceNode *child : node->children) {
         QVERIFY(child->parent == node);
