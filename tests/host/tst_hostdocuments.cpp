@@ -41,20 +41,17 @@ class TestHostDocuments : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+        // Drawings as the host makes them: its template for new drawings.
+        for (const QString name : { "a.dwg", "b.dxf" })
+            QVERIFY(QFile::copy(":/host/templates/newdrawing.dxf", m_dir.filePath(name)));
+    }
 
     void init()
     {
-        QVERIFY(m_dir.isValid());
-        // Drawings as the host makes them: its template for new drawings.
-        QFile drawing(":/host/templates/newdrawing.dxf");
-        QVERIFY(drawing.open(QIODevice::ReadOnly));
-        const QByteArray content = drawing.readAll();
-        for (const char *name : { "a.dwg", "b.dxf" }) {
-            QFile file(m_dir.filePath(QString::fromLatin1(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
         m_manager.AddReactor(&m_reactor);
         m_reactor.log.clear();
     }

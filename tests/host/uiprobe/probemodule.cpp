@@ -39,13 +39,12 @@ public:
         m_choices->setObjectName(QStringLiteral("ChoiceList"));
         m_echo->setObjectName(QStringLiteral("EchoLabel"));
         // Rows with a tool tip, a name in role 16 and a time in role 17.
-        const char *const texts[] = { "alpha", "beta", "gamma" };
-        const char *const toolTips[] = { "first choice", "second choice", "third choice" };
-        const char *const names[] = { "Alpha title", "Beta title", "Gamma title" };
+        const QStringList texts = { "alpha", "beta", "gamma" };
+        const QStringList ordinals = { "first", "second", "third" };
         for (int i = 0; i < 3; ++i) {
-            auto *item = new QListWidgetItem(QString::fromLatin1(texts[i]), m_choices);
-            item->setToolTip(QString::fromLatin1(toolTips[i]));
-            item->setData(16, QString::fromLatin1(names[i]));
+            auto *item = new QListWidgetItem(texts[i], m_choices);
+            item->setToolTip(ordinals[i] + " choice");
+            item->setData(16, texts[i].left(1).toUpper() + texts[i].mid(1) + " title");
             item->setData(17, qint64(1700000000000) + i * 1000);
         }
         auto *buttons = new QDialogButtonBox(this);
