@@ -55,6 +55,12 @@ QStringList rows(AurexMainWindow &window)
     return lines;
 }
 
+template <typename T>
+int distinct(const QList<T *> &items)
+{
+    return QSet<T *>(items.cbegin(), items.cend()).size();
+}
+
 QStringList shownNames(QListWidget *list)
 {
     QStringList names;
@@ -84,25 +90,21 @@ private slots:
         m_files = std::make_unique<FileCommands>(m_host->documents());
         m_references =
             std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
-        QStringList fileNames;
-        for (const QString &path : names.keys())
-            fileNames << QFileInfo(path).fileName();
+        QStringList fileNames = names.keys();
+        fileNames.replaceInStrings(m_folder + "/", QString());
         ReferenceRepair repair(m_host->appServices(), m_host->documents());
         QVERIFY2(repair.repair(path("bridge.dwg"), fileNames, m_folder),
                  qPrintable(repair.errorString()));
-        {
-            // The bytes the download and its repair leave are the platform's version.
-            FileDatabase database{QString()};
-            for (const QString &file : names.keys())
-                database.recordContent(file);
-        }
+        // The bytes the download and its repair leave are the platform's version.
+        FileDatabase database{QString()};
+        for (const QString &file : names.keys())
+            database.recordContent(file);
 
         // piers.dxf is locked by alice herself, through another session of hers.
         PlatformProbe alice(*m_fixture.platform, "alice", "alice-demo-pw");
         QVERIFY(alice.setLocked("piers.dxf", true));
         // logo.png was saved locally; load-table.pdf is an older version than the platform's.
         QVERIFY(QImage(16, 16, QImage::Format_RGB32).save(path("logo.png")));
-        FileDatabase database{QString()};
         QVERIFY(database.recordLocalSave(FileDatabase::keyForPath(path("logo.png"))));
         QCOMPARE(database.setUpdateStamp(path("load-table.pdf"), "2001/01/01@00:00:00:GMT"),
                  QString("0"));
@@ -195,25 +197,21 @@ private slots:
         dxf->click();
         QCOMPARE(shownNames(window.listWidget()).size(), 8);
 
-        window.AscendingSortSlot(1); // newest modified first
+        // Newest modified first, in the tiles and under the drawing in the structured list.
+        window.AscendingSortSlot(1);
         QListWidget *list = window.listWidget();
+        const QTreeWidgetItem *top = window.treeWidget()->topLevelItem(0);
+        QList<qint64> tileTimes, rowTimes;
         for (int i = 0; i < list->count(); ++i) {
-            const qint64 modified = list->item(i)->data(FileModifiedRole).toLongLong();
-            QVERIFY(modified > 0);
-            if (i > 0)
-                QVERIFY(list->item(i - 1)->data(FileModifiedRole).toLongLong() >= modified);
+            tileTimes << list->item(i)->data(FileModifiedRole).toLongLong();
             auto *tile = qobject_cast<ViewWidget *>(list->itemWidget(list->item(i)));
             QCOMPARE(tile->displayName(), list->item(i)->data(FileNameRole).toString());
         }
-        // The structured list sorts the files under the drawing alike.
-        const QTreeWidgetItem *top = window.treeWidget()->topLevelItem(0);
-        QVERIFY(top->childCount() > 2);
-        for (int i = 0; i < top->childCount(); ++i) {
-            const qint64 modified = top->child(i)->data(0, FileModifiedRole).toLongLong();
-            QVERIFY(modified > 0);
-            if (i > 0)
-                QVERIFY(top->child(i - 1)->data(0, FileModifiedRole).toLongLong() >= modified);
-        }
+        for (int i = 0; i < top->childCount(); ++i)
+            rowTimes << top->child(i)->data(0, FileModifiedRole).toLongLong();
+        QVERIFY(rowTimes.size() > 2);
+        for (const QList<qint64> &times : { tileTimes, rowTimes })
+            QVERIFY(times.last() > 0 && std::is_sorted(times.crbegin(), times.crend()));
         ShowAurexTaskPane::instance()->setSortByName(true);
 
         window.actionGridView_triggered();
@@ -236,8 +234,7 @@ private slots:
         AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         window.resize(320, 420);
         window.show();
-        window.DocumentActivatedSlot();
-        QTRY_VERIFY(window.isSettled());
+        settle(window);
         ActiveTreeViewWidget *tree = window.treeWidget();
         const int made = tree->rows().size();
         QVERIFY2(made >= 8 && made < 44, qPrintable(QString::number(made)));
@@ -264,11 +261,9 @@ private slots:
         const auto *lastTile = qobject_cast<ViewWidget *>(list->itemWidget(lastItem));
         QCOMPARE(lastTile->displayName() + " " + QString::number(lastTile->status()),
                  QString("deck-photo.png 2"));
-        const QList<ViewWidget *> tiles = list->tiles();
-        QCOMPARE(QSet<ViewWidget *>(tiles.cbegin(), tiles.cend()).size(), tiles.size());
-        QVERIFY(tiles.size() < list->count());
-        const QList<ImageViewDialog *> rows = tree->rows();
-        QCOMPARE(QSet<ImageViewDialog *>(rows.cbegin(), rows.cend()).size(), rows.size());
+        QCOMPARE(distinct(list->tiles()), list->tiles().size());
+        QVERIFY(list->tiles().size() < list->count());
+        QCOMPARE(distinct(tree->rows()), tree->rows().size());
 
         // Searched for, a file far down the list comes into sight with its tile.
         list->scrollToTop();
