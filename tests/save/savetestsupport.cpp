@@ -21,9 +21,7 @@ bool savetest::Fixture::start(const QString &user, QString *error)
     }
     home.applyToProcess();
     QStandardPaths::setTestModeEnabled(true);
-    PlatformProcess::Options options;
-    options.demo = true;
-    platform = std::make_unique<PlatformProcess>(options);
+    platform = std::make_unique<PlatformProcess>(PlatformProcess::Options{true, {}, {}});
     if (!platform->start(error))
         return false;
     LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
@@ -53,10 +51,9 @@ QMap<QString, QString> savetest::download(const QString &title, const QString &f
     const FzFileInfo drawing(*connector->GetSearchFileAt(0));
     if (!connector->GetStructure_Block(const_cast<FzFileInfo *>(&drawing)))
         return names;
-    RecordList records = RecordList::copiesOf(connector->GetTransactionListSize(),
-                                              [connector](int i) {
-                                                  return connector->GetTransactionFileAt(i);
-                                              });
+    RecordList records = RecordList::copiesOf(
+        connector->GetTransactionListSize(),
+        [connector](int i) { return connector->GetTransactionFileAt(i); });
     FileDatabase database{QString()};
     prepareDownload(database, folder, records.records());
     if (!connector->Download_Block(records.records()).empty())

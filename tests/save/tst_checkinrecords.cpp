@@ -13,11 +13,7 @@
 
 #include <fzfileinfo.h>
 
-#include <QDir>
-#include <QFileInfo>
 #include <QImage>
-#include <QSignalSpy>
-#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -28,18 +24,19 @@ QString prop(const FzFileInfo *record, const char *key)
 }
 
 // "title name format relation selected ownsChildren [base version]", children indented below.
-void render(const FzFileInfo *record, int depth, QStringList *lines)
+QStringList render(const FzFileInfo *record, int depth = 0)
 {
-    lines->append(QString(depth * 2, ' ')
-                  + QStringList({QString::fromStdString(record->GetTitle()),
-                                 QString::fromStdString(record->GetName()),
-                                 prop(record, "_Format"), prop(record, "_RelationToParent"),
-                                 prop(record, "selected"), prop(record, "_OwnsChildren"),
-                                 prop(record, "_BaseModified")})
-                        .join(' ')
-                        .simplified());
+    QStringList lines{QString(depth * 2, ' ')
+                      + QStringList({QString::fromStdString(record->GetTitle()),
+                                     QString::fromStdString(record->GetName()),
+                                     prop(record, "_Format"), prop(record, "_RelationToParent"),
+                                     prop(record, "selected"), prop(record, "_OwnsChildren"),
+                                     prop(record, "_BaseModified")})
+                            .join(' ')
+                            .simplified()};
     for (const FzFileInfo *child : record->GetChildren())
-        render(child, depth + 1, lines);
+        lines += render(child, depth + 1);
+    return lines;
 }
 
 } // namespace
@@ -66,11 +63,14 @@ private slots:
         database.recordLocalSave(path("parts/beam.DWG"));
     }
 
+    void init() { m_root = std::make_unique<SaveTreeItem>(QString(), "saveitemrootdata", nullptr); }
+    // A check-in still running after a failed check is cancelled before the next test.
+    void cleanup() { m_job.reset(); }
+
     void namesFollowRowOrderAndKinds()
     {
         // site (new) > beam (known, changed) > bolt.dxf (new), logo (new), plan.PDF (new).
-        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
-        SaveTreeItem *site = row(&root, "site.dwg", SaveAction::SaveAsNew);
+        SaveTreeItem *site = row(m_root.get(), "site.dwg", SaveAction::SaveAsNew);
         SaveTreeItem *beam = row(site, "parts/beam.DWG", SaveAction::SaveChanges);
         beam->baseStamp = "2024/03/05@14:07:09:GMT";
         row(beam, "parts/bolt.dxf", SaveAction::SaveAsNew);
@@ -83,22 +83,20 @@ private slots:
         CheckInRecords records(database, {"N1", "N2", "N3", "N4", "N5"}, m_home.tempFolder());
         FzFileInfo *top = records.buildCheckInRecord(site);
         QVERIFY2(top, qPrintable(records.errorString()));
-        QStringList lines;
-        render(top, 0, &lines);
         // The changed file keeps its name and carries the version it is based on.
-        QCOMPARE(lines, QStringList({
-                            "site.dwg N1 dwg true true",
-                            "  site.jpg N1.jpg Image DerivedOutputOf true",
-                            "  beam.DWG AX-BEAM dwg CADSubcomponent true true "
-                            "2024/03/05@14:07:09:GMT",
-                            "    beam.jpg AX-BEAM.jpg Image DerivedOutputOf true",
-                            "    bolt.dxf N3 Image CADSubcomponent true false",
-                            "  logo.png N4 Image CADSubcomponent true false",
-                            "  plan.PDF N5 pdf CADSubcomponent true false",
-                            // Sent once: the second reference neither owns nor is based.
-                            "  beam.DWG AX-BEAM dwg CADSubcomponent true false",
-                            "    beam.jpg AX-BEAM.jpg Image DerivedOutputOf true",
-                        }));
+        QCOMPARE(render(top), QStringList({
+                                  "site.dwg N1 dwg true true",
+                                  "  site.jpg N1.jpg Image DerivedOutputOf true",
+                                  "  beam.DWG AX-BEAM dwg CADSubcomponent true true "
+                                  "2024/03/05@14:07:09:GMT",
+                                  "    beam.jpg AX-BEAM.jpg Image DerivedOutputOf true",
+                                  "    bolt.dxf N3 Image CADSubcomponent true false",
+                                  "  logo.png N4 Image CADSubcomponent true false",
+                                  "  plan.PDF N5 pdf CADSubcomponent true false",
+                                  // Sent once: the second reference neither owns nor is based.
+                                  "  beam.DWG AX-BEAM dwg CADSubcomponent true false",
+                                  "    beam.jpg AX-BEAM.jpg Image DerivedOutputOf true",
+                              }));
         QCOMPARE(records.names(), QStringList({"N1", "AX-BEAM", "N3", "N4", "N5"}));
         QCOMPARE(prop(top->GetChildren().at(3), "type"), QString("pdf"));
         QCOMPARE(records.nameToPath().value("N3"), path("parts/bolt.dxf"));
@@ -117,39 +115,30 @@ private slots:
 
     void rowsNotSavedAreLeftOut()
     {
-        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
-        SaveTreeItem *site = row(&root, "site.dwg", SaveAction::DoNotSave);
+        SaveTreeItem *site = row(m_root.get(), "site.dwg", SaveAction::DoNotSave);
         SaveTreeItem *beam = row(site, "parts/beam.DWG", SaveAction::DoNotSave);
         row(beam, "parts/bolt.dxf", SaveAction::SaveAsNew);
         row(site, "logo.png", SaveAction::SaveAsNew);
         // The same file twice is named once.
         row(site, "logo.png", SaveAction::SaveAsNew);
+        // A file deleted after the dialog opened stops the build until it is left out.
+        SaveTreeItem *gone = row(site, "gone.png", SaveAction::SaveAsNew);
 
         const FileDatabase database{QString()};
+        CheckInRecords stopped(database, {"N1", "N2"}, m_home.tempFolder());
+        QVERIFY(!stopped.buildCheckInRecord(site));
+        QVERIFY2(stopped.errorString().contains("gone.png no longer exists"),
+                 qPrintable(stopped.errorString()));
+        gone->action = SaveAction::DoNotSave;
         CheckInRecords records(database, {"N1", "N2"}, m_home.tempFolder());
         FzFileInfo *top = records.buildCheckInRecord(site);
-        QVERIFY(top);
-        QStringList lines;
-        render(top, 0, &lines);
-        QCOMPARE(lines, QStringList({
-                            "site.dwg dwg false true",
-                            "  logo.png N1 Image CADSubcomponent true false",
-                            "  logo.png N1 Image CADSubcomponent true false",
-                        }));
+        QVERIFY2(top, qPrintable(records.errorString()));
+        QCOMPARE(render(top), QStringList({
+                                  "site.dwg dwg false true",
+                                  "  logo.png N1 Image CADSubcomponent true false",
+                                  "  logo.png N1 Image CADSubcomponent true false",
+                              }));
         QCOMPARE(records.names().first(), QString("N1"));
-    }
-
-    void fileDeletedAfterTheDialogOpenedStopsTheBuild()
-    {
-        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
-        SaveTreeItem *site = row(&root, "site.dwg", SaveAction::SaveAsNew);
-        row(site, "gone.png", SaveAction::SaveAsNew);
-        const FileDatabase database{QString()};
-        CheckInRecords records(database, {"N1", "N2"}, m_home.tempFolder());
-        QVERIFY(!records.buildCheckInRecord(site));
-        QVERIFY2(records.errorString().contains("gone.png")
-                     && records.errorString().contains("no longer exists"),
-                 qPrintable(records.errorString()));
     }
 
     void stoppedCheckInStoresNothing_data()
@@ -165,18 +154,16 @@ private slots:
     {
         QFETCH(double, failAt);
         QFETCH(double, cancelAt);
-        const qint64 total = checkInBytes();
+        // At least what a check-in of site.dwg with logo.png sends: both files (and a preview).
+        const qint64 total =
+            QFileInfo(path("site.dwg")).size() + QFileInfo(path("logo.png")).size();
         PlatformDouble platform;
         platform.failAtByte(failAt < 0 ? -1 : qint64(failAt * total));
         platform.hangAtByte(cancelAt < 0 ? -1 : qint64(cancelAt * total));
         const QByteArray databaseBefore = DxfTest::readBytes(FileDatabase::locationFor(QString()));
 
-        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
-        SaveCheckIn job(&platform, QString(), "alice", m_home.tempFolder());
-        job.setRows(*siteWithLogo(&root), 2);
-        runToEnd(job, platform, cancelAt >= 0);
-
-        QCOMPARE(job.error(), int(cancelAt >= 0 ? AurexJob::KilledError : AurexJob::WorkError));
+        send(platform, *siteWithLogo(), cancelAt >= 0);
+        QCOMPARE(m_job->error(), int(cancelAt >= 0 ? AurexJob::KilledError : AurexJob::WorkError));
         QCOMPARE(platform.checkInCount(), 0);
         QVERIFY(platform.content("site.dwg").isNull());
         QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), databaseBefore);
@@ -188,24 +175,20 @@ private slots:
         PlatformDouble platform;
         platform.setCheckInAnswered(false);
         QFile::remove(FileDatabase::locationFor(QString()));
-        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
-        SaveTreeItem *site = siteWithLogo(&root);
-        SaveCheckIn job(&platform, QString(), "alice", m_home.tempFolder());
-        job.setRows(*site, 2);
-        runToEnd(job, platform, false);
-        QVERIFY2(job.error() == AurexJob::NoError, qPrintable(job.errorString()));
+        SaveTreeItem *site = siteWithLogo();
+        send(platform, *site);
+        QVERIFY2(m_job->error() == AurexJob::NoError, qPrintable(m_job->errorString()));
         QCOMPARE(platform.checkInCount(), 1);
         QCOMPARE(platform.content("logo.png"), DxfTest::readBytes(path("logo.png")));
         // The dialog's rows were copied, not changed: they learn names only from the dialog.
         QVERIFY(site->name.isEmpty());
         const FileDatabase database{QString()};
         for (const char *file : {"site.dwg", "logo.png"}) {
-            const QString name = database.entryValue(FileDatabase::keyForPath(path(file)), "name");
-            QVERIFY2(name.startsWith("AX"), file);
+            const QString key = FileDatabase::keyForPath(path(file));
             const std::unique_ptr<FzFileInfo> stored = platform.recordOf(file);
-            QCOMPARE(stored->GetProperty("name"), name.toStdString());
-            QCOMPARE(database.entryValue(FileDatabase::keyForPath(path(file)), "updatestamp")
-                         .toStdString(),
+            QVERIFY2(database.entryValue(key, "name").startsWith("AX"), file);
+            QCOMPARE(database.entryValue(key, "name").toStdString(), stored->GetProperty("name"));
+            QCOMPARE(database.entryValue(key, "updatestamp").toStdString(),
                      stored->GetProperty("_filemodified"));
         }
     }
@@ -225,45 +208,40 @@ private slots:
         PlatformDouble platform;
         QFile::remove(FileDatabase::locationFor(QString()));
         const QString site = platform.addObject("site.dwg", DxfTest::readBytes(path("site.dwg")));
+        const QString stamp = QString::fromStdString(
+            platform.recordOf("site.dwg")->GetProperty("_filemodified"));
         {
             FileDatabase database{QString()};
-            database.recordExchange(FileDatabase::keyForPath(path("site.dwg")), site, site,
-                                    platform.recordOf("site.dwg")->GetProperty("_filemodified")
-                                        .c_str(),
+            database.recordExchange(FileDatabase::keyForPath(path("site.dwg")), site, site, stamp,
                                     "drawing");
             QVERIFY(database.save());
         }
         const QByteArray unrecorded = DxfTest::readBytes(FileDatabase::locationFor(QString()));
-        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
-        SaveTreeItem *siteRow = row(&root, "site.dwg", SaveAction::SaveChanges);
+        SaveTreeItem *siteRow = row(m_root.get(), "site.dwg", SaveAction::SaveChanges);
         siteRow->name = site;
-        siteRow->baseStamp = QString::fromStdString(
-            platform.recordOf("site.dwg")->GetProperty("_filemodified"));
+        siteRow->baseStamp = stamp;
         SaveTreeItem *logo = row(siteRow, "logo.png", SaveAction::SaveAsNew);
         logo->reservedName = "AX-LOGO";
-        SaveCheckIn first(&platform, QString(), "alice", m_home.tempFolder());
-        first.setRows(*siteRow, 2);
-        runToEnd(first, platform, false);
-        QVERIFY2(first.error() == AurexJob::NoError, qPrintable(first.errorString()));
+        send(platform, *siteRow);
+        QVERIFY2(m_job->error() == AurexJob::NoError, qPrintable(m_job->errorString()));
         QVERIFY(DxfTest::writeBytes(FileDatabase::locationFor(QString()), unrecorded));
         const QByteArray sent = DxfTest::readBytes(path("site.dwg"));
         if (changedSince)
             QVERIFY(DxfTest::writeBytes(path("site.dwg"), sent + "999\nagain\n"));
 
-        SaveCheckIn again(&platform, QString(), "alice", m_home.tempFolder());
-        again.setRows(*siteRow, 2);
-        runToEnd(again, platform, false);
-        QCOMPARE(again.error(), int(AurexJob::WorkError));
+        // The same rows sent again.
+        send(platform, *siteRow);
+        QCOMPARE(m_job->error(), int(AurexJob::WorkError));
         // What the platform has as sent is recorded and not sent again; a file changed since
         // stays a change on an older version, for the user to decide.
-        QCOMPARE(again.recordDeliveredAlready(siteRow, QString()), changedSince ? 1 : 2);
+        QCOMPARE(m_job->recordDeliveredAlready(siteRow, QString()), changedSince ? 1 : 2);
         QCOMPARE(logo->action, SaveAction::SaveChanges);
         QCOMPARE(siteRow->hasLocalChanges, changedSince);
         QCOMPARE(FileDatabase(QString()).hasLocalChanges(path("logo.png")), false);
         QCOMPARE(platform.checkInCount(), 1);
         QCOMPARE(platform.content("logo.png"), DxfTest::readBytes(path("logo.png")));
         if (changedSince) {
-            QVERIFY(!again.explainRefusal(siteRow).isEmpty());
+            QVERIFY(!m_job->explainRefusal(siteRow).isEmpty());
             QVERIFY(DxfTest::writeBytes(path("site.dwg"), sent));
         }
     }
@@ -275,47 +253,41 @@ private slots:
         const QString location = FileDatabase::locationFor(QString());
         QFile::remove(location);
         QVERIFY(QDir().mkpath(location));
-        SaveTreeItem root(QString(), "saveitemrootdata", nullptr);
-        SaveCheckIn job(&platform, QString(), "alice", m_home.tempFolder());
-        job.setRows(*siteWithLogo(&root), 2);
-        runToEnd(job, platform, false);
+        send(platform, *siteWithLogo());
         QVERIFY(QDir(location).removeRecursively());
 
         // The platform has the files, and the user hears that this computer does not know it.
         QCOMPARE(platform.checkInCount(), 1);
-        QCOMPARE(job.error(), int(AurexJob::WorkError));
-        QVERIFY2(job.errorString().contains("site.dwg"), qPrintable(job.errorString()));
-        QVERIFY2(job.errorString().contains("logo.png"), qPrintable(job.errorString()));
+        QCOMPARE(m_job->error(), int(AurexJob::WorkError));
+        QVERIFY2(m_job->errorString().contains("site.dwg"), qPrintable(m_job->errorString()));
+        QVERIFY2(m_job->errorString().contains("logo.png"), qPrintable(m_job->errorString()));
     }
 
 private:
     QString path(const QString &relative) const { return m_home.filePath("work/" + relative); }
 
-    // site.dwg with logo.png below it, both new, under root.
-    SaveTreeItem *siteWithLogo(SaveTreeItem *root)
+    // site.dwg with logo.png below it, both new.
+    SaveTreeItem *siteWithLogo()
     {
-        SaveTreeItem *site = row(root, "site.dwg", SaveAction::SaveAsNew);
+        SaveTreeItem *site = row(m_root.get(), "site.dwg", SaveAction::SaveAsNew);
         row(site, "logo.png", SaveAction::SaveAsNew);
         return site;
     }
 
-    // Runs job until its work has ended; cancels it when the platform stops at its hanging byte.
-    static void runToEnd(SaveCheckIn &job, const PlatformDouble &platform, bool cancel)
+    // Checks in rows (two of them to save) as alice in m_job and runs it until its work has
+    // ended; with cancel, cancels it when the platform stops at its hanging byte.
+    void send(PlatformDouble &platform, SaveTreeItem &rows, bool cancel = false)
     {
-        QSignalSpy ended(&job, &AurexJob::result);
-        job.start();
+        m_job = std::make_unique<SaveCheckIn>(&platform, QString(), "alice", m_home.tempFolder());
+        m_job->setRows(rows, 2);
+        QSignalSpy ended(m_job.get(), &AurexJob::result);
+        m_job->start();
         if (cancel) {
             QTRY_VERIFY_WITH_TIMEOUT(platform.isHanging(), 10000);
-            QVERIFY(job.kill());
+            QVERIFY(m_job->kill());
         }
         QVERIFY(ended.count() == 1 || ended.wait(10000));
-        QVERIFY(job.waitForWork(10000));
-    }
-
-    // At least what a check-in of site.dwg with logo.png sends: both files (and a preview).
-    qint64 checkInBytes() const
-    {
-        return QFileInfo(path("site.dwg")).size() + QFileInfo(path("logo.png")).size();
+        QVERIFY(m_job->waitForWork(10000));
     }
 
     SaveTreeItem *row(SaveTreeItem *parent, const QString &relative, SaveAction action)
@@ -327,6 +299,8 @@ private:
     }
 
     TestHome m_home;
+    std::unique_ptr<SaveTreeItem> m_root; // a fresh root above each test's rows
+    std::unique_ptr<SaveCheckIn> m_job;   // the check-in sent last
 };
 
 QTEST_MAIN(TestCheckInRecords)

@@ -2,14 +2,13 @@
 // order of the saves, a removed or updated entry stays so, an outbox that cannot be read is
 // never written over, and an entry is brought up to the file database before it is sent.
 
+#include "dxftesthelpers.h"
 #include "testhome.h"
 
 #include "save/outbox.h"
 #include "save/savetreeitem.h"
 #include "workingcopy/filedatabase.h"
 
-#include <QFile>
-#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -22,12 +21,10 @@ QStringList describe(SaveTreeItem &top)
         int depth = 0;
         for (const SaveTreeItem *up = row->parent(); up; up = up->parent())
             ++depth;
-        lines << QString(depth * 2, ' ') + QStringList{row->displayName,
-                                                       QString::number(int(row->action)),
-                                                       row->baseStamp,
-                                                       row->hasLocalChanges ? "changed" : "-",
-                                                       row->collabSpace, row->name}
-                                               .join(' ');
+        const QStringList fields{row->displayName, QString::number(int(row->action)),
+                                 row->baseStamp, row->hasLocalChanges ? "changed" : "-",
+                                 row->collabSpace, row->name};
+        lines << QString(depth * 2, ' ') + fields.join(' ');
     }
     return lines;
 }
@@ -63,11 +60,10 @@ private slots:
         QVERIFY(Outbox("acme").append(site, 2));
         QVERIFY(Outbox("acme").append(bolt, 1));
         // Another tenant's outbox is another file.
-        QList<Outbox::Entry> other;
-        QVERIFY(Outbox("zenith").read(&other));
-        QVERIFY(other.isEmpty());
-
         QList<Outbox::Entry> entries;
+        QVERIFY(Outbox("zenith").read(&entries));
+        QVERIFY(entries.isEmpty());
+
         QVERIFY(Outbox("acme").read(&entries));
         QCOMPARE(entries.size(), 2);
         QVERIFY(entries.at(0).id < entries.at(1).id);
@@ -96,15 +92,12 @@ private slots:
     void anUnreadableOutboxIsNeverWrittenOver()
     {
         const QByteArray garbage("{ \"entries\": [ truncated");
-        QFile file(Outbox("acme").filePath());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(garbage) > 0);
-        file.close();
+        QVERIFY(DxfTest::writeBytes(Outbox("acme").filePath(), garbage));
         SaveTreeItem site(m_home.filePath("site.dwg"), "site.dwg", nullptr);
         Outbox outbox("acme");
         QVERIFY(!outbox.append(site, 1));
         QVERIFY2(outbox.errorString().contains("cannot be read"), qPrintable(outbox.errorString()));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), garbage);
+        QCOMPARE(DxfTest::readBytes(Outbox("acme").filePath()), garbage);
     }
 
     void anEntryIsBroughtUpToTheFileDatabaseBeforeItIsSent_data()
@@ -127,22 +120,18 @@ private slots:
         QFETCH(QString, entryBase);
         QFETCH(bool, recordedSince);
         const QString path = m_home.filePath("pier.dxf");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("0\nEOF\n") > 0);
-        file.close();
+        const QString key = FileDatabase::keyForPath(path);
+        QVERIFY(DxfTest::writeBytes(path, "0\nEOF\n"));
         {
             FileDatabase database("acme");
-            database.recordExchange(FileDatabase::keyForPath(path), "id-1", "obj-1", "v1",
-                                    "drawing");
+            database.recordExchange(key, "id-1", "obj-1", "v1", "drawing");
             QVERIFY(database.save());
         }
-        QVERIFY(file.open(QIODevice::Append) && file.write("999\nchanged here\n") > 0);
-        file.close();
+        QVERIFY(DxfTest::writeBytes(path, "0\nEOF\n999\nchanged here\n"));
         FileDatabase database("acme");
-        database.recordLocalSave(FileDatabase::keyForPath(path));
+        database.recordLocalSave(key);
         if (recordedSince)
-            database.recordExchange(FileDatabase::keyForPath(path), "id-1", "obj-1", "v2",
-                                    "drawing");
+            database.recordExchange(key, "id-1", "obj-1", "v2", "drawing");
 
         Outbox::Entry entry;
         entry.rows = std::make_shared<SaveTreeItem>(path, "pier.dxf", nullptr);
