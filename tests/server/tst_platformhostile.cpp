@@ -31,291 +31,282 @@ class TestPlatformHostile : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void endlessHeads_data();
-    void endlessHeads();
-    void slowHeadSendersDoNotHoldOthersUp();
-    void burstOfConnectionsIsServed();
-    void pathsWithControlCharactersAreRefused_data();
-    void pathsWithControlCharactersAreRefused();
-    void checkInBodies_data();
-    void checkInBodies();
-    void oneClientCannotTakeEveryConnection();
-    void largeFilesStreamBothWays();
+    void initTestCase()
+    {
+        std::signal(SIGPIPE, SIG_IGN);
+        QString error;
+        m_platform = PlatformProcess::startDemo(&error);
+        QVERIFY2(m_platform, qPrintable(error));
+        m_limited = PlatformProcess::startDemo(&error, {"--max-upload", QString::number(8 * kMiB)});
+        QVERIFY2(m_limited, qPrintable(error));
+        // The session token, as the raw requests below send it.
+        PlatformClient alice(m_platform->serverHost());
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        m_token = QByteArray::fromStdString(alice.token());
+        m_signedInRequest = "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
+            + m_token + "\r\n\r\n";
+    }
+
+    void endlessHeads_data()
+    {
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<QByteArray>("repeated");
+        QTest::newRow("endless header lines")
+            << QByteArray("GET / HTTP/1.1\r\n") << QByteArray("X-Many: a\r\n").repeated(400);
+        QTest::newRow("chunk-size line that never ends")
+            << QByteArray("POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\n"
+                          "Authorization: Bearer TOKEN\r\n"
+                          "Content-Type: multipart/form-data; boundary=b\r\n"
+                          "Transfer-Encoding: chunked\r\n\r\n1")
+            << QByteArray(4096, '0');
+    }
+
+    void endlessHeads()
+    {
+        QFETCH(QByteArray, start);
+        QFETCH(QByteArray, repeated);
+        start.replace("TOKEN", m_token);
+        const qint64 before = m_platform->residentBytes();
+        QVERIFY(before > 0);
+        // Up to 128 MiB, or until the platform closes the connection.
+        auto socket = connectTo(m_platform->port());
+        socket->write(start);
+        qint64 sent = 0;
+        while (sent < 128 * kMiB && socket->state() == QAbstractSocket::ConnectedState) {
+            socket->write(repeated);
+            sent += repeated.size();
+            if (socket->bytesToWrite() > 4 * kMiB && !socket->waitForBytesWritten(2000))
+                break;
+        }
+        QVERIFY2(sent < 128 * kMiB, "the platform read 128 MiB of one request head");
+        const qint64 growth = m_platform->residentBytes() - before;
+        QVERIFY2(growth < 8 * kMiB, qPrintable(QString::number(growth)));
+        QVERIFY(otherClientWaits() >= 0);
+    }
+
+    void slowHeadSendersDoNotHoldOthersUp()
+    {
+        // Forty connections each trickle one header line a second, never ending their heads; eight
+        // more never say a word.
+        std::vector<std::unique_ptr<QTcpSocket>> slow, silent;
+        for (int i = 0; i < 40; ++i) {
+            slow.push_back(connectTo(m_platform->port()));
+            slow.back()->write("GET /api/v1/me HTTP/1.1\r\n");
+            slow.back()->flush();
+        }
+        for (int i = 0; i < 8; ++i)
+            silent.push_back(connectTo(m_platform->port()));
+        QElapsedTimer timer;
+        timer.start();
+        int closed = 0;
+        for (int second = 0; second < 14 && closed < 40; ++second) {
+            for (const auto &socket : slow) {
+                socket->write("X-Slow: " + QByteArray::number(second) + "\r\n");
+                socket->flush();
+            }
+            // Others are answered at once, all along.
+            const qint64 waited = otherClientWaits();
+            QVERIFY2(waited >= 0 && waited < 2000, qPrintable(QString::number(waited)));
+            QTest::qWait(1000);
+            closed = std::count_if(slow.begin(), slow.end(), [](const auto &socket) {
+                socket->waitForReadyRead(1);
+                return socket->state() != QAbstractSocket::ConnectedState;
+            });
+        }
+        // A head that does not arrive in time ends its connection, however the bytes trickle.
+        QCOMPARE(closed, 40);
+        QVERIFY(timer.elapsed() > 8000);
+        for (const auto &socket : silent) {
+            QVERIFY(socket->state() == QAbstractSocket::UnconnectedState
+                    || socket->waitForDisconnected(1000));
+        }
+    }
+
+    void burstOfConnectionsIsServed()
+    {
+        std::vector<std::unique_ptr<QTcpSocket>> burst;
+        for (int i = 0; i < 200; ++i) {
+            burst.push_back(std::make_unique<QTcpSocket>());
+            burst.back()->connectToHost(QHostAddress::LocalHost,
+                                        static_cast<quint16>(m_platform->port()));
+        }
+        for (const auto &socket : burst) {
+            QVERIFY(socket->waitForConnected(5000));
+            socket->write(m_signedInRequest);
+        }
+        int answered = 0;
+        for (const auto &socket : burst)
+            answered += answerStatus(*socket, 10000) == 200 ? 1 : 0;
+        QCOMPARE(answered, 200);
+    }
+
+    void pathsWithControlCharactersAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("suffix"); // after the object's id
+        QTest::addColumn<int>("status");
+        QTest::newRow("the content itself") << QByteArray("/content") << 200;
+        // Cut at the NUL, the path would name the object.
+        QTest::newRow("encoded NUL") << QByteArray("%00/content") << 400;
+        QTest::newRow("encoded line feed") << QByteArray("%0A/content") << 400;
+        QTest::newRow("encoded DEL") << QByteArray("/content%7f") << 400;
+    }
+
+    void pathsWithControlCharactersAreRefused()
+    {
+        QFETCH(QByteArray, suffix);
+        QFETCH(int, status);
+        const QByteArray id = m_platform->demoObjectId("bridge.dwg").toLatin1();
+        QVERIFY(!id.isEmpty());
+        auto socket = connectTo(m_platform->port());
+        socket->write("GET /api/v1/objects/" + id + suffix + " HTTP/1.1\r\nHost: platform\r\n"
+                      "Authorization: Bearer " + m_token + "\r\n\r\n");
+        QCOMPARE(answerStatus(*socket, 5000), status);
+    }
+
+    void checkInBodies_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("chunked");
+        QTest::addColumn<int>("status");
+        const QByteArray manifest = formPart("manifest", "{\"records\": []}");
+        const QByteArray end = "--B--\r\n";
+        // The platform below takes bodies of up to 8 MiB; NAME stands for a name it gave out.
+        const QByteArray contents(7 * kMiB, 'x');
+        const QJsonObject file{{"parent", -1}, {"title", "chunked.dwg"}, {"name", "NAME"},
+                               {"collabspace", "Common Space"}, {"offset", 0},
+                               {"size", contents.size()},
+                               {"sha256", PlatformClient::sha256(contents)}};
+        const QByteArray record =
+            QByteArray::fromStdString(PlatformClient::text({{"records", QJsonArray{file}}}));
+        QTest::newRow("chunked within the upload limit")
+            << formPart("manifest", record) + formPart("contents", contents) + end << true << 200;
+        QTest::newRow("chunked past the upload limit")
+            << manifest + formPart("contents", QByteArray(9 * kMiB, 'x')) + end << true << 413;
+        QTest::newRow("two manifests") << manifest + manifest + end << true << 400;
+        QTest::newRow("two manifests, length given") << manifest + manifest + end << false << 400;
+        QTest::newRow("two contents parts")
+            << manifest + formPart("contents", "a") + formPart("contents", "b") + end << true
+            << 400;
+        QTest::newRow("a manifest past 4 MiB")
+            << formPart("manifest", QByteArray(5 * kMiB, ' ')) + end << true << 413;
+        // At the limit the manifest is read: it lists no record.
+        QByteArray atLimit = "{\"records\": []}";
+        atLimit.append(QByteArray(4 * kMiB - atLimit.size(), ' '));
+        QTest::newRow("a manifest of 4 MiB, no record in it")
+            << formPart("manifest", atLimit) + end << true << 400;
+        QTest::newRow("not a form at all") << QByteArray(64 * 1024, 'x') << true << 400;
+    }
+
+    void checkInBodies()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, chunked);
+        QFETCH(int, status);
+        PlatformClient alice(m_limited->serverHost());
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        body.replace("NAME", alice.autoname().toLatin1());
+        const QStringList rows{"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents"};
+        const QList<int> before = m_limited->countsOf(rows);
+
+        auto socket = connectTo(m_limited->port());
+        const QByteArray length = chunked ? QByteArray("Transfer-Encoding: chunked")
+                                          : "Content-Length: " + QByteArray::number(body.size());
+        const QByteArray head = "POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\n"
+                                "Content-Type: multipart/form-data; boundary=B\r\n"
+                                "Authorization: Bearer "
+            + QByteArray::fromStdString(alice.token());
+        writeAll(*socket, head + "\r\n" + length + "\r\n\r\n");
+        const int piece = 64 * 1024;
+        for (int offset = 0; offset < body.size(); offset += piece) {
+            const QByteArray part = body.mid(offset, piece);
+            writeAll(*socket, chunked ? QByteArray::number(part.size(), 16) + "\r\n" + part + "\r\n"
+                                      : part);
+            // A refusal answered before the body ended closes the connection.
+            if (socket->state() != QAbstractSocket::ConnectedState)
+                break;
+        }
+        if (chunked)
+            writeAll(*socket, "0\r\n\r\n");
+        QCOMPARE(answerStatus(*socket, 10000), status);
+        // Only an accepted check-in is stored, and none leaves its spooled upload behind.
+        QCOMPARE(m_limited->countsOf(rows),
+                 (status == 200 ? QList<int>{before[0] + 1, before[1] + 1} : before));
+        QTRY_COMPARE(QDir(m_limited->dataDir() + "/uploads").entryList(QDir::Files | QDir::Hidden),
+                     QStringList());
+    }
+
+    void oneClientCannotTakeEveryConnection()
+    {
+        PlatformProcess::Options options;
+        options.serveArguments = QStringList{"--connections-per-client", "8"};
+        PlatformProcess platform(options);
+        QString error;
+        QVERIFY2(platform.start(&error), qPrintable(error));
+        std::vector<std::unique_ptr<QTcpSocket>> held;
+        for (int i = 0; i < 8; ++i)
+            held.push_back(connectTo(platform.port()));
+        QTest::qWait(200);
+        const QByteArray request = "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\n\r\n";
+        auto ninth = connectTo(platform.port());
+        ninth->write(request);
+        QCOMPARE(answerStatus(*ninth, 3000), 0);
+        // Once the client lets go of one, it is served again.
+        held.front()->disconnectFromHost();
+        held.erase(held.begin());
+        QTest::qWait(300);
+        auto next = connectTo(platform.port());
+        next->write(request);
+        QCOMPARE(answerStatus(*next, 3000), 401);
+    }
+
+    void largeFilesStreamBothWays()
+    {
+        // Signed in beforehand: a password check alone takes tens of megabytes for a moment.
+        std::vector<std::unique_ptr<PlatformClient>> clients;
+        for (int i = 0; i < 9; ++i) {
+            clients.push_back(std::make_unique<PlatformClient>(m_platform->serverHost()));
+            QCOMPARE(clients.back()->signIn("alice", "alice-demo-pw"), 200);
+        }
+        QJsonObject stored;
+        int status = 0;
+        // Eight downloads at once, as many as the platform has threads.
+        QVector<QString> digests(8);
+        const qint64 growth = m_platform->memoryGrowthDuring([&] {
+            status = clients[0]->checkInGenerated("large.dwg", "Common Space", 128 * kMiB, &stored);
+            std::vector<std::thread> downloads;
+            for (int i = 0; i < digests.size(); ++i) {
+                downloads.emplace_back([&, i] {
+                    digests[i] = clients[static_cast<size_t>(i) + 1]->downloadDigest(
+                        stored.value("phid").toString());
+                });
+            }
+            for (std::thread &download : downloads)
+                download.join();
+        });
+        QCOMPARE(status, 200);
+        QCOMPARE(digests, QVector<QString>(8, stored.value("_sha256").toString()));
+        // A few megabytes per transfer, whatever the file's size: one whole copy per download
+        // would be a gigabyte.
+        QVERIFY2(growth < 64 * kMiB, qPrintable(QString::number(growth / kMiB) + " MiB"));
+    }
 
 private:
     // How long a signed-in request of another client waited for its answer; -1 when that was
     // not 200.
-    qint64 otherClientWaits() const;
+    qint64 otherClientWaits() const
+    {
+        auto other = connectTo(m_platform->port());
+        QElapsedTimer timer;
+        timer.start();
+        other->write(m_signedInRequest);
+        return answerStatus(*other, 5000) == 200 ? timer.elapsed() : -1;
+    }
 
     std::unique_ptr<PlatformProcess> m_platform;
     std::unique_ptr<PlatformProcess> m_limited; // takes bodies of up to 8 MiB
     QByteArray m_token;
     QByteArray m_signedInRequest; // alice's, of her own record
 };
-
-void TestPlatformHostile::initTestCase()
-{
-    std::signal(SIGPIPE, SIG_IGN);
-    QString error;
-    m_platform = PlatformProcess::startDemo(&error);
-    QVERIFY2(m_platform, qPrintable(error));
-    m_limited = PlatformProcess::startDemo(&error, {"--max-upload", QString::number(8 * kMiB)});
-    QVERIFY2(m_limited, qPrintable(error));
-    // The session token, as the raw requests below send it.
-    PlatformClient alice(m_platform->serverHost());
-    QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
-    m_token = QByteArray::fromStdString(alice.token());
-    m_signedInRequest = "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
-        + m_token + "\r\n\r\n";
-}
-
-qint64 TestPlatformHostile::otherClientWaits() const
-{
-    auto other = connectTo(m_platform->port());
-    QElapsedTimer timer;
-    timer.start();
-    other->write(m_signedInRequest);
-    return answerStatus(*other, 5000) == 200 ? timer.elapsed() : -1;
-}
-
-void TestPlatformHostile::endlessHeads_data()
-{
-    QTest::addColumn<QByteArray>("start");
-    QTest::addColumn<QByteArray>("repeated");
-    QTest::newRow("endless header lines")
-        << QByteArray("GET / HTTP/1.1\r\n") << QByteArray("X-Many: a\r\n").repeated(400);
-    QTest::newRow("chunk-size line that never ends")
-        << QByteArray("POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
-                      "TOKEN\r\nContent-Type: multipart/form-data; boundary=b\r\n"
-                      "Transfer-Encoding: chunked\r\n\r\n1")
-        << QByteArray(4096, '0');
-}
-
-void TestPlatformHostile::endlessHeads()
-{
-    QFETCH(QByteArray, start);
-    QFETCH(QByteArray, repeated);
-    start.replace("TOKEN", m_token);
-    const qint64 before = m_platform->residentBytes();
-    QVERIFY(before > 0);
-    // Up to 128 MiB, or until the platform closes the connection.
-    auto socket = connectTo(m_platform->port());
-    socket->write(start);
-    qint64 sent = 0;
-    while (sent < 128 * kMiB && socket->state() == QAbstractSocket::ConnectedState) {
-        socket->write(repeated);
-        sent += repeated.size();
-        if (socket->bytesToWrite() > 4 * kMiB && !socket->waitForBytesWritten(2000))
-            break;
-    }
-    QVERIFY2(sent < 128 * kMiB, "the platform read 128 MiB of one request head");
-    const qint64 growth = m_platform->residentBytes() - before;
-    QVERIFY2(growth < 8 * kMiB, qPrintable(QString::number(growth)));
-    QVERIFY(otherClientWaits() >= 0);
-}
-
-void TestPlatformHostile::slowHeadSendersDoNotHoldOthersUp()
-{
-    // Forty connections each trickle one header line a second, never ending their heads; eight
-    // more never say a word.
-    std::vector<std::unique_ptr<QTcpSocket>> slow, silent;
-    for (int i = 0; i < 40; ++i) {
-        slow.push_back(connectTo(m_platform->port()));
-        slow.back()->write("GET /api/v1/me HTTP/1.1\r\n");
-        slow.back()->flush();
-    }
-    for (int i = 0; i < 8; ++i)
-        silent.push_back(connectTo(m_platform->port()));
-    QElapsedTimer timer;
-    timer.start();
-    int closed = 0;
-    for (int second = 0; second < 14 && closed < 40; ++second) {
-        for (const auto &socket : slow) {
-            socket->write("X-Slow: " + QByteArray::number(second) + "\r\n");
-            socket->flush();
-        }
-        // Others are answered at once, all along.
-        const qint64 waited = otherClientWaits();
-        QVERIFY2(waited >= 0 && waited < 2000, qPrintable(QString::number(waited)));
-        QTest::qWait(1000);
-        closed = std::count_if(slow.begin(), slow.end(), [](const auto &socket) {
-            socket->waitForReadyRead(1);
-            return socket->state() != QAbstractSocket::ConnectedState;
-        });
-    }
-    // A head that does not arrive in time ends its connection, however the bytes trickle.
-    QCOMPARE(closed, 40);
-    QVERIFY(timer.elapsed() > 8000);
-    for (const auto &socket : silent) {
-        QVERIFY(socket->state() == QAbstractSocket::UnconnectedState
-                || socket->waitForDisconnected(1000));
-    }
-}
-
-void TestPlatformHostile::burstOfConnectionsIsServed()
-{
-    std::vector<std::unique_ptr<QTcpSocket>> burst;
-    for (int i = 0; i < 200; ++i) {
-        burst.push_back(std::make_unique<QTcpSocket>());
-        burst.back()->connectToHost(QHostAddress::LocalHost,
-                                    static_cast<quint16>(m_platform->port()));
-    }
-    for (const auto &socket : burst) {
-        QVERIFY(socket->waitForConnected(5000));
-        socket->write(m_signedInRequest);
-    }
-    int answered = 0;
-    for (const auto &socket : burst)
-        answered += answerStatus(*socket, 10000) == 200 ? 1 : 0;
-    QCOMPARE(answered, 200);
-}
-
-void TestPlatformHostile::pathsWithControlCharactersAreRefused_data()
-{
-    QTest::addColumn<QByteArray>("suffix"); // after the object's id
-    QTest::addColumn<int>("status");
-    QTest::newRow("the content itself") << QByteArray("/content") << 200;
-    // Cut at the NUL, the path would name the object.
-    QTest::newRow("encoded NUL") << QByteArray("%00/content") << 400;
-    QTest::newRow("encoded line feed") << QByteArray("%0A/content") << 400;
-    QTest::newRow("encoded DEL") << QByteArray("/content%7f") << 400;
-}
-
-void TestPlatformHostile::pathsWithControlCharactersAreRefused()
-{
-    QFETCH(QByteArray, suffix);
-    QFETCH(int, status);
-    const QByteArray id = m_platform->demoObjectId("bridge.dwg").toLatin1();
-    QVERIFY(!id.isEmpty());
-    auto socket = connectTo(m_platform->port());
-    socket->write("GET /api/v1/objects/" + id + suffix + " HTTP/1.1\r\nHost: platform\r\n"
-                  "Authorization: Bearer " + m_token + "\r\n\r\n");
-    QCOMPARE(answerStatus(*socket, 5000), status);
-}
-
-void TestPlatformHostile::checkInBodies_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<bool>("chunked");
-    QTest::addColumn<int>("status");
-    const QByteArray manifest = formPart("manifest", R"({"records": []})");
-    const QByteArray end = "--B--\r\n";
-    // The platform below takes bodies of up to 8 MiB; NAME stands for a name it gave out.
-    const QByteArray contents(7 * kMiB, 'x');
-    const QByteArray record = R"({"records": [{"parent": -1, "title": "chunked.dwg", "name": )"
-                              R"("NAME", "collabspace": "Common Space", "offset": 0, "size": )"
-        + QByteArray::number(contents.size()) + R"(, "sha256": ")"
-        + PlatformClient::sha256(contents).toLatin1() + R"("}]})";
-    QTest::newRow("chunked within the upload limit")
-        << formPart("manifest", record) + formPart("contents", contents) + end << true << 200;
-    QTest::newRow("chunked past the upload limit")
-        << manifest + formPart("contents", QByteArray(9 * kMiB, 'x')) + end << true << 413;
-    QTest::newRow("two manifests") << manifest + manifest + end << true << 400;
-    QTest::newRow("two manifests, length given") << manifest + manifest + end << false << 400;
-    QTest::newRow("two contents parts")
-        << manifest + formPart("contents", "a") + formPart("contents", "b") + end << true << 400;
-    QTest::newRow("a manifest past 4 MiB")
-        << formPart("manifest", QByteArray(5 * kMiB, ' ')) + end << true << 413;
-    // At the limit the manifest is read: it lists no record.
-    QByteArray atLimit = R"({"records": []})";
-    atLimit.append(QByteArray(4 * kMiB - atLimit.size(), ' '));
-    QTest::newRow("a manifest of 4 MiB, no record in it")
-        << formPart("manifest", atLimit) + end << true << 400;
-    QTest::newRow("not a form at all") << QByteArray(64 * 1024, 'x') << true << 400;
-}
-
-void TestPlatformHostile::checkInBodies()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(bool, chunked);
-    QFETCH(int, status);
-    PlatformClient alice(m_limited->serverHost());
-    QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
-    body.replace("NAME", alice.autoname().toLatin1());
-    const QStringList rows{"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents"};
-    const QList<int> before = m_limited->countsOf(rows);
-
-    auto socket = connectTo(m_limited->port());
-    const QByteArray length = chunked ? QByteArray("Transfer-Encoding: chunked")
-                                      : "Content-Length: " + QByteArray::number(body.size());
-    writeAll(*socket, "POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
-                          + QByteArray::fromStdString(alice.token())
-                          + "\r\nContent-Type: multipart/form-data; boundary=B\r\n" + length
-                          + "\r\n\r\n");
-    const int piece = 64 * 1024;
-    for (int offset = 0; offset < body.size(); offset += piece) {
-        const QByteArray part = body.mid(offset, piece);
-        writeAll(*socket, chunked ? QByteArray::number(part.size(), 16) + "\r\n" + part + "\r\n"
-                                  : part);
-        // A refusal answered before the body ended closes the connection.
-        if (socket->state() != QAbstractSocket::ConnectedState)
-            break;
-    }
-    if (chunked)
-        writeAll(*socket, "0\r\n\r\n");
-    QCOMPARE(answerStatus(*socket, 10000), status);
-    // Only an accepted check-in is stored, and none leaves its spooled upload behind.
-    QCOMPARE(m_limited->countsOf(rows),
-             (status == 200 ? QList<int>{before[0] + 1, before[1] + 1} : before));
-    QTRY_COMPARE(QDir(m_limited->dataDir() + "/uploads").entryList(QDir::Files | QDir::Hidden),
-                 QStringList());
-}
-
-void TestPlatformHostile::oneClientCannotTakeEveryConnection()
-{
-    PlatformProcess::Options options;
-    options.serveArguments = QStringList{"--connections-per-client", "8"};
-    PlatformProcess platform(options);
-    QString error;
-    QVERIFY2(platform.start(&error), qPrintable(error));
-    std::vector<std::unique_ptr<QTcpSocket>> held;
-    for (int i = 0; i < 8; ++i)
-        held.push_back(connectTo(platform.port()));
-    QTest::qWait(200);
-    const QByteArray request = "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\n\r\n";
-    auto ninth = connectTo(platform.port());
-    ninth->write(request);
-    QCOMPARE(answerStatus(*ninth, 3000), 0);
-    // Once the client lets go of one, it is served again.
-    held.front()->disconnectFromHost();
-    held.erase(held.begin());
-    QTest::qWait(300);
-    auto next = connectTo(platform.port());
-    next->write(request);
-    QCOMPARE(answerStatus(*next, 3000), 401);
-}
-
-void TestPlatformHostile::largeFilesStreamBothWays()
-{
-    // Signed in beforehand: a password check alone takes tens of megabytes for a moment.
-    std::vector<std::unique_ptr<PlatformClient>> clients;
-    for (int i = 0; i < 9; ++i) {
-        clients.push_back(std::make_unique<PlatformClient>(m_platform->serverHost()));
-        QCOMPARE(clients.back()->signIn("alice", "alice-demo-pw"), 200);
-    }
-    QJsonObject stored;
-    int status = 0;
-    // Eight downloads at once, as many as the platform has threads.
-    QVector<QString> digests(8);
-    const qint64 growth = m_platform->memoryGrowthDuring([&] {
-        status = clients[0]->checkInGenerated("large.dwg", "Common Space", 128 * kMiB, &stored);
-        std::vector<std::thread> downloads;
-        for (int i = 0; i < digests.size(); ++i) {
-            downloads.emplace_back([&, i] {
-                digests[i] = clients[static_cast<size_t>(i) + 1]->downloadDigest(
-                    stored.value("phid").toString());
-            });
-        }
-        for (std::thread &download : downloads)
-            download.join();
-    });
-    QCOMPARE(status, 200);
-    QCOMPARE(digests, QVector<QString>(8, stored.value("_sha256").toString()));
-    // A few megabytes per transfer, whatever the file's size: one whole copy per download
-    // would be a gigabyte.
-    QVERIFY2(growth < 64 * kMiB, qPrintable(QString::number(growth / kMiB) + " MiB"));
-}
 
 QTEST_GUILESS_MAIN(TestPlatformHostile)
 #include "tst_platformhostile.moc"

@@ -47,75 +47,71 @@ class TestPlatformLargeFile : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void largestFileBothWays_data();
-    void largestFileBothWays();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+        QVERIFY(peakMemory() > 0);
+        m_file = m_dir.filePath("terrain.dwg");
+        QVERIFY(makeSparseFile(m_file, fileSize()));
+        m_sha256 = sha256Of(m_file);
+    }
+
+    void largestFileBothWays_data()
+    {
+        QTest::addColumn<bool>("postgres");
+        QTest::newRow("SQLite") << false;
+        QTest::newRow("PostgreSQL") << true;
+    }
+
+    void largestFileBothWays()
+    {
+        QFETCH(bool, postgres);
+        std::unique_ptr<PostgresCluster> cluster;
+        PlatformProcess::Options options;
+        options.demo = true;
+        options.serveArguments = QStringList{"--max-upload", QString::number(fileSize() + kMiB)};
+        QString error;
+        if (postgres) {
+            if (!PostgresCluster::unavailableReason().isEmpty())
+                QSKIP(qPrintable(PostgresCluster::unavailableReason()));
+            cluster = std::make_unique<PostgresCluster>();
+            QVERIFY2(cluster->start(&error), qPrintable(error));
+            options.databaseUrl = cluster->databaseUrl();
+        }
+        PlatformProcess platform(options);
+        QVERIFY2(platform.start(&error), qPrintable(error));
+        QVERIFY(signIn(platform, "alice", "alice-demo-pw"));
+        const Record terrain = newFileRecord(m_file, "Common Space");
+        const QString back = m_dir.filePath("back");
+        QVERIFY(QDir().mkpath(back));
+        QFile::remove(back + "/terrain.dwg");
+
+        bool downloaded = false;
+        QElapsedTimer timer;
+        const qint64 before = peakMemory(true);
+        const qint64 growth = platform.memoryGrowthDuring([&] {
+            timer.start();
+            if (!connector()->CheckIn(terrain.get()) || connector()->GetTransactionListSize() != 1)
+                return;
+            FzFileInfo stored(*connector()->GetTransactionFileAt(0));
+            stored.SetProperty("_LOCALDOWNLOADFOLDER", back.toStdString());
+            downloaded = connector()->Download_Block(std::vector<FzFileInfo *>{&stored}).empty();
+        });
+        const qint64 ownGrowth = peakMemory() - before;
+        qInfo("%lld bytes both ways in %lld ms; memory growth: platform %lld MiB, "
+              "connector %lld MiB", fileSize(), timer.elapsed(), growth / kMiB, ownGrowth / kMiB);
+        QVERIFY(downloaded);
+        QCOMPARE(sha256Of(back + "/terrain.dwg"), m_sha256);
+        QVERIFY2(growth < 64 * kMiB, qPrintable(QString::number(growth / kMiB) + " MiB"));
+        QVERIFY2(ownGrowth < 32 * kMiB, qPrintable(QString::number(ownGrowth / kMiB) + " MiB"));
+    }
 
 private:
     QTemporaryDir m_dir;
     QString m_file;
     QByteArray m_sha256;
 };
-
-void TestPlatformLargeFile::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_dir.isValid());
-    QVERIFY(peakMemory() > 0);
-    m_file = m_dir.filePath("terrain.dwg");
-    QVERIFY(makeSparseFile(m_file, fileSize()));
-    m_sha256 = sha256Of(m_file);
-}
-
-void TestPlatformLargeFile::largestFileBothWays_data()
-{
-    QTest::addColumn<bool>("postgres");
-    QTest::newRow("SQLite") << false;
-    QTest::newRow("PostgreSQL") << true;
-}
-
-void TestPlatformLargeFile::largestFileBothWays()
-{
-    QFETCH(bool, postgres);
-    std::unique_ptr<PostgresCluster> cluster;
-    PlatformProcess::Options options;
-    options.demo = true;
-    options.serveArguments = QStringList{"--max-upload", QString::number(fileSize() + kMiB)};
-    QString error;
-    if (postgres) {
-        if (!PostgresCluster::unavailableReason().isEmpty())
-            QSKIP(qPrintable(PostgresCluster::unavailableReason()));
-        cluster = std::make_unique<PostgresCluster>();
-        QVERIFY2(cluster->start(&error), qPrintable(error));
-        options.databaseUrl = cluster->databaseUrl();
-    }
-    PlatformProcess platform(options);
-    QVERIFY2(platform.start(&error), qPrintable(error));
-    QVERIFY(signIn(platform, "alice", "alice-demo-pw"));
-    const Record terrain = newFileRecord(m_file, "Common Space");
-    const QString back = m_dir.filePath("back");
-    QVERIFY(QDir().mkpath(back));
-    QFile::remove(back + "/terrain.dwg");
-
-    bool downloaded = false;
-    QElapsedTimer timer;
-    const qint64 before = peakMemory(true);
-    const qint64 growth = platform.memoryGrowthDuring([&] {
-        timer.start();
-        if (!connector()->CheckIn(terrain.get()) || connector()->GetTransactionListSize() != 1)
-            return;
-        FzFileInfo stored(*connector()->GetTransactionFileAt(0));
-        stored.SetProperty("_LOCALDOWNLOADFOLDER", back.toStdString());
-        downloaded = connector()->Download_Block(std::vector<FzFileInfo *>{&stored}).empty();
-    });
-    const qint64 ownGrowth = peakMemory() - before;
-    qInfo("%lld bytes both ways in %lld ms; memory growth: platform %lld MiB, connector %lld MiB",
-          fileSize(), timer.elapsed(), growth / kMiB, ownGrowth / kMiB);
-    QVERIFY(downloaded);
-    QCOMPARE(sha256Of(back + "/terrain.dwg"), m_sha256);
-    QVERIFY2(growth < 64 * kMiB, qPrintable(QString::number(growth / kMiB) + " MiB"));
-    QVERIFY2(ownGrowth < 32 * kMiB, qPrintable(QString::number(ownGrowth / kMiB) + " MiB"));
-}
 
 QTEST_GUILESS_MAIN(TestPlatformLargeFile)
 #include "tst_platformlargefile.moc"

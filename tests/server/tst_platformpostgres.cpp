@@ -44,16 +44,240 @@ class TestPlatformPostgres : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void readOperations();
-    void writeOperations();
-    void checkInAndDeleteOfTheSameBytes();
-    void twoProcessesShareLocksAndCheckIns();
-    void workThroughTheProxy();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        if (!PostgresCluster::unavailableReason().isEmpty())
+            QSKIP(qPrintable(PostgresCluster::unavailableReason()));
+        QVERIFY(m_dir.isValid());
+        m_cluster = std::make_unique<PostgresCluster>();
+        QString error;
+        QVERIFY2(m_cluster->start(&error), qPrintable(error));
+        // The first filled with the demo.
+        PlatformProcess::Options options{true, {"--trusted-proxy", "127.0.0.1"},
+                                         m_cluster->databaseUrl()};
+        m_platform = std::make_unique<PlatformProcess>(options);
+        QVERIFY2(m_platform->start(&error), qPrintable(error));
+        options.demo = false;
+        m_second = std::make_unique<PlatformProcess>(options);
+        QVERIFY2(m_second->start(&error), qPrintable(error));
+        if (!nginxBinary().isEmpty())
+            startNginx();
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_nginx.state() != QProcess::NotRunning) {
+            m_nginx.terminate();
+            m_nginx.waitForFinished(10000);
+        }
+        // The platforms, then the cluster, stop as the members go.
+    }
+
+    void readOperations()
+    {
+        QVERIFY(signIn(*m_platform, "bob", "bob-demo-pw"));
+        QCOMPARE(connector()->GetListOfCollaborativeSpaces(),
+                 (std::vector<std::string>{"Common Space", "Bridge Project"}));
+        const Record query = record({{"_TypePattern", "ACAD Drawing,Derived Output"},
+                                     {"_TitlePattern", "*E*"}, {"_Pagelimit", "1000"}});
+        QVERIFY(connector()->SearchPattern(query.get()));
+        QCOMPARE(searchTitles(), (QStringList{"bridge.dwg", "bridge.jpg", "core.dwg", "core.jpg",
+                                              "deck.dwg", "deck.jpg", "piers.dxf", "piers.jpg",
+                                              "rebar.dxf", "rebar.jpg", "tower.dwg", "tower.jpg"}));
+        const Record bridge = find("bridge.dwg");
+        QVERIFY(connector()->GetStructure_Block(bridge.get()));
+        QCOMPARE(connector()->GetTransactionListSize(), 7);
+        connector()->SetWorkingDirectory(m_dir.path());
+        QCOMPARE(connector()->Download_Block(valueOf(bridge.get(), "phid")),
+                 QString("/bridge.dwg"));
+        QCOMPARE(sha256Of(m_dir.filePath("bridge.dwg")),
+                 valueOf(bridge.get(), "_sha256").toLatin1());
+        QVERIFY(connector()->DownloadPreviews({bridge.get()}));
+        QVERIFY(QFile::exists(m_dir.filePath("bridge.jpg")));
+    }
+
+    void writeOperations()
+    {
+        QVERIFY(signIn(*m_platform, "alice", "alice-demo-pw"));
+        const QString path = writeFile(m_dir.path(), "yard.dwg", "yard drawing");
+        QVERIFY(!path.isEmpty());
+        // A drawing and a child whose title is refused: nothing is stored until the title is fixed.
+        const Record root = newFileRecord(path, "Harbour Works");
+        root->SetProperty("maintainlock", "true");
+        const Record child = newFileRecord(path, "Harbour Works");
+        child->SetTitle("../yard.png");
+        child->SetParent(root.get());
+        QVERIFY(!connector()->CheckIn(root.get()));
+        QVERIFY(!find("yard.dwg"));
+        child->SetTitle("yard.png");
+        QVERIFY(connector()->CheckIn(root.get()));
+        const Record yard = find("yard.dwg");
+        QVERIFY(yard);
+        QCOMPARE(valueOf(yard.get(), "_LockedBy"), QString("alice"));
+        QCOMPARE(valueOf(find("yard.png").get(), "_sha256"), valueOf(yard.get(), "_sha256"));
+        QVERIFY(connector()->UnlockFile(yard.get()));
+        QVERIFY(connector()->Delete_Block({yard.get()}));
+        QVERIFY(!find("yard.dwg"));
+    }
+
+    void checkInAndDeleteOfTheSameBytes()
+    {
+        // One user deletes a file while another checks in a new file with the same bytes: both
+        // succeed, and the new file's content is there.
+        PlatformClient deleter(m_platform->serverHost());
+        PlatformClient writer(m_platform->serverHost());
+        QCOMPARE(deleter.signIn("alice", "alice-demo-pw"), 200);
+        QCOMPARE(writer.signIn("carol", "carol-demo-pw"), 200);
+        for (int round = 0; round < 25; ++round) {
+            const QByteArray bytes = "shared bytes of round " + QByteArray::number(round);
+            QJsonObject stored;
+            QCOMPARE(deleter.checkIn({harbourRecord("old.png", deleter.autoname())}, {bytes},
+                                     &stored), 200);
+            const QJsonObject old{{"phid", stored.value("objects").toArray().at(0)["phid"]}};
+            const QString name = writer.autoname();
+            std::atomic<int> ready{0};
+            // Each thread waits for the other, so that both requests leave at once.
+            auto together = [&ready] {
+                for (++ready; ready < 2;) {
+                }
+            };
+            int deleted = 0;
+            std::thread remover([&] {
+                together();
+                deleted = deleter.post("/api/v1/delete", {{"refs", QJsonArray{old}}});
+            });
+            together();
+            const int checkedIn =
+                writer.checkIn({harbourRecord("new.png", name)}, {bytes}, &stored);
+            remover.join();
+            QCOMPARE(deleted, 200);
+            QCOMPARE(checkedIn, 200);
+            const QString phid = stored.value("objects").toArray().at(0)["phid"].toString();
+            QCOMPARE(writer.downloadDigest(phid), PlatformClient::sha256(bytes));
+            const QJsonObject byName{{"name", name}};
+            QCOMPARE(writer.post("/api/v1/delete", {{"refs", QJsonArray{byName}}}), 200);
+        }
+    }
+
+    void twoProcessesShareLocksAndCheckIns()
+    {
+        // Two server processes on the same database, as when the platform outgrows one.
+        PlatformClient alice(m_platform->serverHost());
+        PlatformClient carol(m_second->serverHost());
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        QCOMPARE(carol.signIn("carol", "carol-demo-pw"), 200);
+
+        const QString pierName = alice.autoname();
+        QCOMPARE(alice.checkIn({harbourRecord("pier.dxf", pierName)}, {"pier v1"}), 200);
+        const QJsonObject pier{{"phid", alice.find("pier.dxf").value("phid")}};
+        QCOMPARE(alice.post("/api/v1/lock", {{"ref", pier}}), 200);
+        QCOMPARE(carol.find("pier.dxf").value("_LockedBy").toString(), QString("alice"));
+        QCOMPARE(carol.post("/api/v1/lock", {{"ref", pier}}), 409);
+        QCOMPARE(carol.checkIn({harbourRecord("pier.dxf", pierName)}, {"pier by carol"}), 409);
+        QCOMPARE(carol.post("/api/v1/delete", {{"refs", QJsonArray{pier}}}), 409);
+        QCOMPARE(alice.post("/api/v1/unlock", {{"ref", pier}}), 200);
+        QCOMPARE(carol.post("/api/v1/lock", {{"ref", pier}}), 200);
+
+        // Check-ins through both processes at once: every one is stored, seen through either.
+        QMap<QString, QString> expected; // title -> SHA-256
+        for (int i = 0; i < 60; ++i) {
+            const QString title =
+                QStringLiteral("twin-%1-%2.png").arg(i < 30 ? "alice" : "carol").arg(i % 30);
+            expected.insert(title, PlatformClient::sha256(title.toUtf8()));
+        }
+        auto writeMany = [&expected](PlatformClient *client, const QString &prefix) {
+            for (const QString &title : expected.keys()) {
+                if (title.startsWith(prefix))
+                    client->checkIn({harbourRecord(title, client->autoname())}, {title.toUtf8()});
+            }
+        };
+        std::thread other([&] { writeMany(&carol, "twin-carol"); });
+        writeMany(&alice, "twin-alice");
+        other.join();
+        for (PlatformClient *client : {&alice, &carol}) {
+            QJsonObject answer;
+            const QJsonObject query{{"_TypePattern", "*"}, {"_TitlePattern", "twin-*"},
+                                    {"_Pagelimit", "1000"}};
+            QCOMPARE(client->post("/api/v1/search", {{"query", query}}, &answer), 200);
+            QMap<QString, QString> found;
+            for (const QJsonValue &object : answer.value("objects").toArray())
+                found.insert(object["title"].toString(), object["_sha256"].toString());
+            QCOMPARE(found, expected);
+        }
+    }
+
+    void workThroughTheProxy()
+    {
+        if (m_proxyHost.isEmpty())
+            QSKIP("nginx not found (install nginx-light, as scripts/setup does)");
+        connector()->SetServer(m_proxyHost);
+        QVERIFY(connector()->LxGatepassLogin("alice", "alice-demo-pw", m_proxyHost, QString(),
+                                             "/cas"));
+        const QString path = writeFile(m_dir.path(), "quay.dwg", "quay v1\n");
+        QVERIFY(!path.isEmpty());
+        const Record quay = newFileRecord(path, "Common Space");
+        QVERIFY(connector()->CheckIn(quay.get()));
+        QCOMPARE(connector()->GetTransactionListSize(), 1);
+        FzFileInfo stored(*connector()->GetTransactionFileAt(0));
+        QVERIFY(connector()->LockFile(&stored));
+        // Through the proxy, whichever process answers, the lock is alice's to give back.
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(valueOf(find("quay.dwg").get(), "_LockedBy"), QString("alice"));
+        QVERIFY(connector()->UnlockFile(&stored));
+    }
 
 private:
-    void startNginx();
+    void startNginx()
+    {
+        const QString prefix = m_dir.path();
+        QProcess openssl;
+        openssl.setProcessChannelMode(QProcess::MergedChannels);
+        openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt",
+                                  "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2",
+                                  "-subj", "/CN=127.0.0.1", "-addext",
+                                  "subjectAltName=IP:127.0.0.1", "-keyout", prefix + "/key.pem",
+                                  "-out", prefix + "/cert.pem"});
+        QVERIFY2(openssl.waitForFinished(60000) && openssl.exitCode() == 0,
+                 openssl.readAll().constData());
+        // A port nobody listens on now: nginx takes no port 0.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        QFile example(QStringLiteral(AUREX_SOURCE_DIR "/server/deploy/nginx.conf"));
+        QFile config(prefix + "/nginx.conf");
+        QVERIFY(example.open(QIODevice::ReadOnly) && config.open(QIODevice::WriteOnly));
+        const QString servers = QStringLiteral("server 127.0.0.1:%1;\n        server 127.0.0.1:%2;")
+                                    .arg(m_platform->port())
+                                    .arg(m_second->port());
+        config.write(QString::fromUtf8(example.readAll())
+                         .replace(QLatin1String("@PREFIX@"), prefix)
+                         .replace(QLatin1String("@LISTEN@"), "127.0.0.1:" + QString::number(port))
+                         .replace(QLatin1String("@UPSTREAM_SERVERS@"), servers)
+                         .toUtf8());
+        config.close();
+        // nginx's workers, when started by root, run as another user and must reach the folder.
+        QFile::setPermissions(prefix, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                          | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                          | QFileDevice::ExeOther);
+        m_nginx.setProcessChannelMode(QProcess::MergedChannels);
+        m_nginx.start(nginxBinary(),
+                      {"-p", prefix, "-c", config.fileName(), "-e", prefix + "/error.log"});
+        const auto listening = [port] {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            return socket.waitForConnected(500);
+        };
+        const auto said = [&] {
+            QFile log(prefix + "/error.log");
+            log.open(QIODevice::ReadOnly);
+            return m_nginx.readAll() + log.readAll();
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(listening(), said().constData(), 10000);
+        m_proxyHost = QStringLiteral("127.0.0.1:%1").arg(port);
+        qputenv("FZCONNECTOR_CA_FILE", QFile::encodeName(prefix + "/cert.pem"));
+    }
 
     QTemporaryDir m_dir;
     std::unique_ptr<PostgresCluster> m_cluster;
@@ -62,235 +286,6 @@ private:
     QProcess m_nginx;
     QString m_proxyHost; // empty without nginx
 };
-
-void TestPlatformPostgres::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    if (!PostgresCluster::unavailableReason().isEmpty())
-        QSKIP(qPrintable(PostgresCluster::unavailableReason()));
-    QVERIFY(m_dir.isValid());
-    m_cluster = std::make_unique<PostgresCluster>();
-    QString error;
-    QVERIFY2(m_cluster->start(&error), qPrintable(error));
-    // The first filled with the demo.
-    PlatformProcess::Options options{true, {"--trusted-proxy", "127.0.0.1"},
-                                     m_cluster->databaseUrl()};
-    m_platform = std::make_unique<PlatformProcess>(options);
-    QVERIFY2(m_platform->start(&error), qPrintable(error));
-    options.demo = false;
-    m_second = std::make_unique<PlatformProcess>(options);
-    QVERIFY2(m_second->start(&error), qPrintable(error));
-    if (!nginxBinary().isEmpty())
-        startNginx();
-}
-
-void TestPlatformPostgres::startNginx()
-{
-    const QString prefix = m_dir.path();
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::MergedChannels);
-    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt",
-                              "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
-                              "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
-                              prefix + "/key.pem", "-out", prefix + "/cert.pem"});
-    QVERIFY2(openssl.waitForFinished(60000) && openssl.exitCode() == 0,
-             openssl.readAll().constData());
-    // A port nobody listens on now: nginx takes no port 0.
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    QFile example(QStringLiteral(AUREX_SOURCE_DIR "/server/deploy/nginx.conf"));
-    QFile config(prefix + "/nginx.conf");
-    QVERIFY(example.open(QIODevice::ReadOnly) && config.open(QIODevice::WriteOnly));
-    const QString servers = QStringLiteral("server 127.0.0.1:%1;\n        server 127.0.0.1:%2;")
-                                .arg(m_platform->port())
-                                .arg(m_second->port());
-    config.write(QString::fromUtf8(example.readAll())
-                     .replace(QLatin1String("@PREFIX@"), prefix)
-                     .replace(QLatin1String("@LISTEN@"), QStringLiteral("127.0.0.1:%1").arg(port))
-                     .replace(QLatin1String("@UPSTREAM_SERVERS@"), servers)
-                     .toUtf8());
-    config.close();
-    // nginx's workers, when started by root, run as another user and must reach the folder.
-    QFile::setPermissions(prefix, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                      | QFileDevice::ExeOwner | QFileDevice::ExeGroup
-                                      | QFileDevice::ExeOther);
-    m_nginx.setProcessChannelMode(QProcess::MergedChannels);
-    m_nginx.start(nginxBinary(),
-                  {"-p", prefix, "-c", config.fileName(), "-e", prefix + "/error.log"});
-    const auto listening = [port] {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        return socket.waitForConnected(500);
-    };
-    const auto said = [&] {
-        QFile log(prefix + "/error.log");
-        log.open(QIODevice::ReadOnly);
-        return m_nginx.readAll() + log.readAll();
-    };
-    QTRY_VERIFY2_WITH_TIMEOUT(listening(), said().constData(), 10000);
-    m_proxyHost = QStringLiteral("127.0.0.1:%1").arg(port);
-    qputenv("FZCONNECTOR_CA_FILE", QFile::encodeName(prefix + "/cert.pem"));
-}
-
-void TestPlatformPostgres::cleanupTestCase()
-{
-    if (m_nginx.state() != QProcess::NotRunning) {
-        m_nginx.terminate();
-        m_nginx.waitForFinished(10000);
-    }
-    // The platforms, then the cluster, stop as the members go.
-}
-
-void TestPlatformPostgres::readOperations()
-{
-    QVERIFY(signIn(*m_platform, "bob", "bob-demo-pw"));
-    QCOMPARE(connector()->GetListOfCollaborativeSpaces(),
-             (std::vector<std::string>{"Common Space", "Bridge Project"}));
-    const Record query = record({{"_TypePattern", "ACAD Drawing,Derived Output"},
-                                 {"_TitlePattern", "*E*"}, {"_Pagelimit", "1000"}});
-    QVERIFY(connector()->SearchPattern(query.get()));
-    QCOMPARE(searchTitles(), (QStringList{"bridge.dwg", "bridge.jpg", "core.dwg", "core.jpg",
-                                          "deck.dwg", "deck.jpg", "piers.dxf", "piers.jpg",
-                                          "rebar.dxf", "rebar.jpg", "tower.dwg", "tower.jpg"}));
-    const Record bridge = find("bridge.dwg");
-    QVERIFY(connector()->GetStructure_Block(bridge.get()));
-    QCOMPARE(connector()->GetTransactionListSize(), 7);
-    connector()->SetWorkingDirectory(m_dir.path());
-    QCOMPARE(connector()->Download_Block(valueOf(bridge.get(), "phid")), QString("/bridge.dwg"));
-    QCOMPARE(sha256Of(m_dir.filePath("bridge.dwg")), valueOf(bridge.get(), "_sha256").toLatin1());
-    QVERIFY(connector()->DownloadPreviews({bridge.get()}));
-    QVERIFY(QFile::exists(m_dir.filePath("bridge.jpg")));
-}
-
-void TestPlatformPostgres::writeOperations()
-{
-    QVERIFY(signIn(*m_platform, "alice", "alice-demo-pw"));
-    const QString path = writeFile(m_dir.path(), "yard.dwg", "yard drawing");
-    QVERIFY(!path.isEmpty());
-    // A drawing and a child whose title is refused: nothing is stored until the title is fixed.
-    const Record root = newFileRecord(path, "Harbour Works");
-    root->SetProperty("maintainlock", "true");
-    const Record child = newFileRecord(path, "Harbour Works");
-    child->SetTitle("../yard.png");
-    child->SetParent(root.get());
-    QVERIFY(!connector()->CheckIn(root.get()));
-    QVERIFY(!find("yard.dwg"));
-    child->SetTitle("yard.png");
-    QVERIFY(connector()->CheckIn(root.get()));
-    const Record yard = find("yard.dwg");
-    QVERIFY(yard);
-    QCOMPARE(valueOf(yard.get(), "_LockedBy"), QString("alice"));
-    QCOMPARE(valueOf(find("yard.png").get(), "_sha256"), valueOf(yard.get(), "_sha256"));
-    QVERIFY(connector()->UnlockFile(yard.get()));
-    QVERIFY(connector()->Delete_Block({yard.get()}));
-    QVERIFY(!find("yard.dwg"));
-}
-
-void TestPlatformPostgres::checkInAndDeleteOfTheSameBytes()
-{
-    // One user deletes a file while another checks in a new file with the same bytes: both
-    // succeed, and the new file's content is there.
-    PlatformClient deleter(m_platform->serverHost());
-    PlatformClient writer(m_platform->serverHost());
-    QCOMPARE(deleter.signIn("alice", "alice-demo-pw"), 200);
-    QCOMPARE(writer.signIn("carol", "carol-demo-pw"), 200);
-    for (int round = 0; round < 25; ++round) {
-        const QByteArray bytes = "shared bytes of round " + QByteArray::number(round);
-        QJsonObject stored;
-        QCOMPARE(deleter.checkIn({harbourRecord("old.png", deleter.autoname())}, {bytes}, &stored),
-                 200);
-        const QJsonObject old{{"phid", stored.value("objects").toArray().at(0)["phid"]}};
-        const QString name = writer.autoname();
-        std::atomic<int> ready{0};
-        // Each thread waits for the other, so that both requests leave at once.
-        auto together = [&ready] {
-            for (++ready; ready < 2;) {
-            }
-        };
-        int deleted = 0;
-        std::thread remover([&] {
-            together();
-            deleted = deleter.post("/api/v1/delete", {{"refs", QJsonArray{old}}});
-        });
-        together();
-        const int checkedIn = writer.checkIn({harbourRecord("new.png", name)}, {bytes}, &stored);
-        remover.join();
-        QCOMPARE(deleted, 200);
-        QCOMPARE(checkedIn, 200);
-        const QString phid = stored.value("objects").toArray().at(0)["phid"].toString();
-        QCOMPARE(writer.downloadDigest(phid), PlatformClient::sha256(bytes));
-        QCOMPARE(writer.post("/api/v1/delete", {{"refs", QJsonArray{QJsonObject{{"name", name}}}}}),
-                 200);
-    }
-}
-
-void TestPlatformPostgres::twoProcessesShareLocksAndCheckIns()
-{
-    // Two server processes on the same database, as when the platform outgrows one.
-    PlatformClient alice(m_platform->serverHost());
-    PlatformClient carol(m_second->serverHost());
-    QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
-    QCOMPARE(carol.signIn("carol", "carol-demo-pw"), 200);
-
-    const QString pierName = alice.autoname();
-    QCOMPARE(alice.checkIn({harbourRecord("pier.dxf", pierName)}, {"pier v1"}), 200);
-    const QJsonObject pier{{"phid", alice.find("pier.dxf").value("phid")}};
-    QCOMPARE(alice.post("/api/v1/lock", {{"ref", pier}}), 200);
-    QCOMPARE(carol.find("pier.dxf").value("_LockedBy").toString(), QString("alice"));
-    QCOMPARE(carol.post("/api/v1/lock", {{"ref", pier}}), 409);
-    QCOMPARE(carol.checkIn({harbourRecord("pier.dxf", pierName)}, {"pier by carol"}), 409);
-    QCOMPARE(carol.post("/api/v1/delete", {{"refs", QJsonArray{pier}}}), 409);
-    QCOMPARE(alice.post("/api/v1/unlock", {{"ref", pier}}), 200);
-    QCOMPARE(carol.post("/api/v1/lock", {{"ref", pier}}), 200);
-
-    // Check-ins through both processes at once: every one is stored, seen through either.
-    QMap<QString, QString> expected; // title -> SHA-256
-    for (int i = 0; i < 60; ++i) {
-        const QString title =
-            QStringLiteral("twin-%1-%2.png").arg(i < 30 ? "alice" : "carol").arg(i % 30);
-        expected.insert(title, PlatformClient::sha256(title.toUtf8()));
-    }
-    auto writeMany = [&expected](PlatformClient *client, const QString &prefix) {
-        for (const QString &title : expected.keys()) {
-            if (title.startsWith(prefix))
-                client->checkIn({harbourRecord(title, client->autoname())}, {title.toUtf8()});
-        }
-    };
-    std::thread other([&] { writeMany(&carol, "twin-carol"); });
-    writeMany(&alice, "twin-alice");
-    other.join();
-    for (PlatformClient *client : {&alice, &carol}) {
-        QJsonObject answer;
-        const QJsonObject query{{"_TypePattern", "*"}, {"_TitlePattern", "twin-*"},
-                                {"_Pagelimit", "1000"}};
-        QCOMPARE(client->post("/api/v1/search", {{"query", query}}, &answer), 200);
-        QMap<QString, QString> found;
-        for (const QJsonValue &object : answer.value("objects").toArray())
-            found.insert(object["title"].toString(), object["_sha256"].toString());
-        QCOMPARE(found, expected);
-    }
-}
-
-void TestPlatformPostgres::workThroughTheProxy()
-{
-    if (m_proxyHost.isEmpty())
-        QSKIP("nginx not found (install nginx-light, as scripts/setup does)");
-    connector()->SetServer(m_proxyHost);
-    QVERIFY(connector()->LxGatepassLogin("alice", "alice-demo-pw", m_proxyHost, QString(), "/cas"));
-    const QString path = writeFile(m_dir.path(), "quay.dwg", "quay v1\n");
-    QVERIFY(!path.isEmpty());
-    const Record quay = newFileRecord(path, "Common Space");
-    QVERIFY(connector()->CheckIn(quay.get()));
-    QCOMPARE(connector()->GetTransactionListSize(), 1);
-    FzFileInfo stored(*connector()->GetTransactionFileAt(0));
-    QVERIFY(connector()->LockFile(&stored));
-    // Through the proxy, whichever process answers, the lock is alice's to give back.
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(valueOf(find("quay.dwg").get(), "_LockedBy"), QString("alice"));
-    QVERIFY(connector()->UnlockFile(&stored));
-}
 
 QTEST_GUILESS_MAIN(TestPlatformPostgres)
 #include "tst_platformpostgres.moc"
