@@ -1,11 +1,12 @@
 // The host's drawing commands: what they write, what an independent reader makes of it, and the
-// notifications modules see while they run.
+// notifications modules see while they run; macros that run commands with their answers.
 
 #include "dxftesthelpers.h"
 #include "testhome.h"
 
 #include "commandprocessor.h"
 #include "filecommands.h"
+#include "hostcommand.h"
 #include "hostdocument.h"
 #include "hostdocumentmanager.h"
 #include "referencecommands.h"
@@ -13,7 +14,10 @@
 #include <cfxeditorreactor.h>
 #include <oddbhostappservices.h>
 #include <odedcommand.h>
+#include <odedcommandcontext.h>
+#include <odedcommandstack.h>
 #include <odeditor.h>
+#include <odstaticrxobject.h>
 
 #include <QImage>
 #include <QJsonArray>
@@ -47,8 +51,7 @@ public:
 private:
     void add(const char *what, const OdString &text)
     {
-        log << QString::fromLatin1(what) + QLatin1Char(' ')
-                + QString::fromStdWString(text.wstring());
+        log << QString::fromLatin1(what) + ' ' + QString::fromStdWString(text.wstring());
     }
 };
 
@@ -129,6 +132,22 @@ private slots:
         QCOMPARE(DxfTest::readBytes(path("site.dwg")),
                  DxfTest::readBytes(DxfTest::dataPath("ezdxf/geometry-r2018.dxf")));
         QCOMPARE(DxfTest::ezdxfReport(copy).value("images").toArray(), QJsonArray({ "logo.png" }));
+    }
+
+    // A macro cancels what runs, then its command reads the rest of the line as its answers.
+    void macrosCancelThenRunWithAnswers()
+    {
+        QStringList answers;
+        OdStaticRxObject<HostCommand> command("_ECHOARGS", [&answers](OdEdCommandContext *context) {
+            for (int i = 0; i < 2; ++i)
+                answers << QString::fromStdWString(context->getString("next").wstring());
+            return 42;
+        });
+        odedRegCmds()->addCommand(&command);
+        CommandProcessor processor;
+        QCOMPARE(processor.runMacro("^C^C_EchoArgs a \"b c\""), 42);
+        QCOMPARE(answers, QStringList({ "a", "b c" }));
+        odedRegCmds()->removeCmd(command.groupName(), command.globalName());
     }
 
 private:

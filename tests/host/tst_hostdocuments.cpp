@@ -1,13 +1,29 @@
+// The host's documents: the notifications modules see as drawings open, switch and close, a
+// file that is no drawing, and closing a drawing from its tab in the main window, which asks
+// about unsaved changes like the close command; menus rebuilt from the model replace the old
+// ones.
+
+#include "commandprocessor.h"
+#include "defaultuilayout.h"
+#include "filecommands.h"
 #include "hostdocument.h"
 #include "hostdocumentmanager.h"
+#include "mainwindow.h"
 
 #include <cfxdocumentmanagerreactor.h>
+#include <cfxuicustomizationmanager.h>
 #include <oddbhostappservices.h>
 
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -29,8 +45,7 @@ public:
 private:
     void add(const char *name, CFxDocument *d)
     {
-        log << QString::fromLatin1(name) + QLatin1Char(' ')
-                + static_cast<HostDocument *>(d)->title();
+        log << QString::fromLatin1(name) + ' ' + static_cast<HostDocument *>(d)->title();
     }
 };
 
@@ -125,6 +140,59 @@ private slots:
         QVERIFY(m_reactor.log.isEmpty());
         QCOMPARE(failed.count(), 1);
         QVERIFY2(!failed.at(0).at(1).toString().isEmpty(), "the user is told why");
+    }
+
+    void closingAModifiedTabAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("cancel keeps it open") << int(QMessageBox::Cancel) << false;
+        QTest::newRow("discard closes it") << int(QMessageBox::Discard) << true;
+    }
+
+    void closingAModifiedTabAsksFirst()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        CFxUiCustomizationManager ui;
+        CommandProcessor processor;
+        FileCommands files(&m_manager);
+        MainWindow window(&ui, &m_manager, &processor);
+        window.show();
+        HostDocument *document = m_manager.newDocument();
+        document->setModified();
+        const QString title = document->title();
+
+        QStringList questions;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            questions << box->text();
+            box->button(QMessageBox::StandardButton(answer))->click();
+        });
+        closer.start(20);
+        auto *tabs = window.findChild<QTabWidget *>("DocumentTabs");
+        emit tabs->tabCloseRequested(0);
+        closer.stop();
+
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(questions.first().contains(title));
+        QCOMPARE(m_manager.GetDocumentCount(), closed ? 0 : 1);
+    }
+
+    void refreshedMenusReplaceTheOldOnes()
+    {
+        CFxUiCustomizationManager ui;
+        buildDefaultUiLayout(&ui);
+        CommandProcessor processor;
+        MainWindow window(&ui, &m_manager, &processor);
+        ui.RefreshMenus(0);
+        ui.RefreshMenus(0);
+        // Scripts find menu entries by name: one File menu, whatever was rebuilt before.
+        QCOMPARE(window.menuBar()->findChildren<QMenu *>("ID_MnFile").size(), 1);
+        QCOMPARE(window.menuBar()->findChildren<QAction *>("ID_New").size(), 1);
     }
 
 private:
