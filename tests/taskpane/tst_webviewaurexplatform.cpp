@@ -1,14 +1,22 @@
-// The sign-in page in the real web engine: what it shows, and where its "Log in" button leads.
+// The task pane against a platform double: the sign-in page in the real web engine, what it
+// shows and where its "Log in" button leads; and sending the outbox from the pane.
 
 #include "taskpane/webviewaurexplatform.h"
+#include "dxftesthelpers.h"
 #include "platformdouble.h"
 #include "testhome.h"
 
+#include "save/outbox.h"
+#include "save/savetreeitem.h"
 #include "session/cslogindialog.h"
 #include "session/showaurextaskpane.h"
+#include "taskpane/aurexmainwindow.h"
+#include "taskpane/outboxdelivery.h"
 #include "taskpane/taskpanecontainer.h"
 #include "support/launchmessagebox.h"
 
+#include <QAction>
+#include <QStandardPaths>
 #include <QWebElement>
 #include <QWebFrame>
 #include <QtTest>
@@ -89,8 +97,63 @@ private slots:
         QVERIFY(view->isVisible());
         QCOMPARE(reloaded.count(), 0);
         QCOMPARE(view->page()->mainFrame()->evaluateJavaScript("document.body.getAttribute('seen')")
-                     .toString(),
-                 QString("yes"));
+                     .toString(), QString("yes"));
+    }
+
+    // Runs last. Sending the outbox from the task pane: the saves go oldest first, each once;
+    // going offline while one is on its way lets it finish and keeps the rest for later. The
+    // pane's user menu offers to discard the saves that wait, while none is being sent.
+    void goingOfflineWhileASaveGoesKeepsTheRestForLater()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        session->startSession(QString());
+        // Two saves of a new drawing each, as saving offline leaves them.
+        session->setOffline(true);
+        for (const char *file : {"first.dxf", "second.dxf"}) {
+            QVERIFY(DxfTest::copySample("ezdxf/geometry-r2018.dxf", m_home.filePath(file)));
+            SaveTreeItem row(m_home.filePath(file), file, nullptr);
+            row.action = SaveAction::SaveAsNew;
+            row.collabSpace = "Engineering";
+            QVERIFY(Outbox(QString()).append(row, 1));
+        }
+        // Each transfer takes a while, so the user can go offline while the first goes.
+        PlatformDouble platform;
+        platform.setChunkDelayMs(20);
+        AurexMainWindow window(&platform, session);
+        OutboxDelivery &delivery = *window.delivery();
+        // The user menu's entry, as the menu shows it ("" while hidden).
+        const auto discardEntry = [&window] {
+            window.ShowMenuItems();
+            const auto *action = window.findChild<QAction *>("discardOutboxAction");
+            return action->isVisible() ? action->text() : QString();
+        };
+        QCOMPARE(discardEntry(), QString("Discard Saves Waiting to Upload (2)..."));
+        QSignalSpy finished(&delivery, &OutboxDelivery::finished);
+        session->setOffline(false);
+        delivery.start();
+        QCOMPARE(discardEntry(), QString());
+        QTRY_VERIFY(platform.bytesSent() > 0);
+        session->setOffline(true);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.first().first().toString(),
+                 QString("Working offline: 1 save waits in the outbox."));
+        QCOMPARE(platform.checkInCount(), 1);
+        QVERIFY(!platform.content("first.dxf").isNull());
+        QVERIFY(platform.content("second.dxf").isNull());
+        QCOMPARE(discardEntry(), QString("Discard Saves Waiting to Upload (1)..."));
+
+        // Online again, the rest goes, and what went before does not go again.
+        session->setOffline(false);
+        delivery.start();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.last().first().toString(), QString());
+        QCOMPARE(platform.checkInCount(), 2);
+        QVERIFY(!platform.content("second.dxf").isNull());
+        QList<Outbox::Entry> left;
+        QVERIFY(Outbox(QString()).read(&left));
+        QVERIFY(left.isEmpty());
+        QCOMPARE(discardEntry(), QString());
     }
 
 private:
