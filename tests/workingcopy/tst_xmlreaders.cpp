@@ -35,37 +35,32 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("ownReaderReads");
         QTest::addColumn<bool>("wellFormed");
-        const auto bothRead = [](const char *name, const char *bytes) {
-            QTest::newRow(name) << QByteArray(bytes) << true << true;
-        };
-        const auto generalOnly = [](const char *name, const char *bytes) {
-            QTest::newRow(name) << QByteArray(bytes) << false << true;
-        };
-        const auto neitherReads = [](const char *name, const char *bytes) {
-            QTest::newRow(name) << QByteArray(bytes) << false << false;
+        // Which readers read the bytes: both, only the general one, or neither.
+        enum Readers { Both, GeneralOnly, Neither };
+        const auto row = [](Readers readers, const char *name, const char *bytes) {
+            QTest::newRow(name) << QByteArray(bytes) << (readers == Both) << (readers != Neither);
         };
 
-        bothRead("as the database writes it",
-                 "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n"
-                 " <file path=\"/a.dwg\" vaultisid=\"\" name=\"A\"/>\n"
-                 " <file path=\"/b.dwg\" name=\"B\"/>\n</files>\n");
-        bothRead("nested elements",
-                 "<files><group a='1'><file path='/deep'/></group><file/></files>");
-        bothRead("entity and character references",
-                 "<files v=\"&amp;&lt;&gt;&quot;&apos;&#10;&#x9;&#13;&#x1F642;&#233;\""
-                 " w='\"&gt;'/>");
-        bothRead("UTF-8 of two, three and four bytes",
-                 "<files path=\"/Pl\xC3\xA4ne/\xCE\xA9/\xF0\x9F\x99\x82.dwg\"/>");
+        row(Both, "as the database writes it",
+            "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n"
+            " <file path=\"/a.dwg\" vaultisid=\"\" name=\"A\"/>\n"
+            " <file path=\"/b.dwg\" name=\"B\"/>\n</files>\n");
+        row(Both, "nested elements",
+            "<files><group a='1'><file path='/deep'/></group><file/></files>");
+        row(Both, "entity and character references",
+            "<files v=\"&amp;&lt;&gt;&quot;&apos;&#10;&#x9;&#13;&#x1F642;&#233;\" w='\"&gt;'/>");
+        row(Both, "UTF-8 of two, three and four bytes",
+            "<files path=\"/Pl\xC3\xA4ne/\xCE\xA9/\xF0\x9F\x99\x82.dwg\"/>");
 
-        generalOnly("comment", "<files><!-- kept --></files>");
+        row(GeneralOnly, "comment", "<files><!-- kept --></files>");
 
-        neitherReads("end tag of another element", "<files><file></files></file>");
-        neitherReads("end tag that only starts alike", "<files><file></fil></file></files>");
-        neitherReads("attribute twice", "<files a='1' a='2'/>");
-        neitherReads("undeclared entity", "<files a='&nbsp;'/>");
-        neitherReads("cut off while written",
-                     "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n <file path=\"/a");
-        neitherReads("empty", "");
+        row(Neither, "end tag of another element", "<files><file></files></file>");
+        row(Neither, "end tag that only starts alike", "<files><file></fil></file></files>");
+        row(Neither, "attribute twice", "<files a='1' a='2'/>");
+        row(Neither, "undeclared entity", "<files a='&nbsp;'/>");
+        row(Neither, "cut off while written",
+            "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n <file path=\"/a");
+        row(Neither, "empty", "");
     }
 
     void sameTreeOrDeclined()

@@ -27,13 +27,6 @@ inline QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes) == bytes.size();
-}
-
 // One attribute of every entry of the tenant's database, as another program reads the file from
 // disk (not from what this process keeps of the database); empty when the file does not parse.
 inline QStringList attributeOnDisk(const QString &tenant, const QString &attribute)
