@@ -1,6 +1,7 @@
 #include "checkinrecords.h"
 
 #include "previewwriter.h"
+#include "savelogging.h"
 #include "savetranslation.h"
 #include "savetreeitem.h"
 
@@ -114,21 +115,31 @@ void CheckInRecords::writePreviews()
 {
     // Each drawing is read and drawn on a core of its own: a set of a hundred drawings would
     // otherwise wait for them one after the other.
-    QVector<char> written(m_previewsToWrite.size(), 0);
+    QVector<QByteArray> written(m_previewsToWrite.size());
     QThreadPool pool;
     for (int i = 0; i < m_previewsToWrite.size(); ++i) {
         pool.start(QRunnable::create([this, &written, i] {
-            written[i] = !writePreview(m_previewsToWrite.at(i), m_previewFolder).isNull();
+            written[i] = writePreview(m_previewsToWrite.at(i), m_previewFolder);
         }));
     }
     pool.waitForDone();
     for (int i = 0; i < m_previewsToWrite.size(); ++i) {
-        if (!written.at(i)) {
+        if (written.at(i).isEmpty()) {
             fail(saveDialogText("The preview of %1 cannot be made.")
                      .arg(QDir::toNativeSeparators(m_previewsToWrite.at(i))));
+        } else {
+            m_listedPreviews.append({m_previewsToWrite.at(i), written.at(i)});
         }
     }
     m_previewsToWrite.clear();
+}
+
+void CheckInRecords::writeListedPreviews() const
+{
+    for (const auto &preview : m_listedPreviews) {
+        if (!writeListedPreview(preview.first, preview.second))
+            qCDebug(lcSave) << "the preview of" << preview.first << "is not shown in the lists";
+    }
 }
 
 void CheckInRecords::buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath)
@@ -143,7 +154,7 @@ void CheckInRecords::buildPreviewRecord(FzFileInfo *drawing, const QString &draw
     preview->SetProperty(kKeyCollabSpace, drawing->GetProperty(kKeyCollabSpace));
     const QString path = previewPath(drawingPath, m_previewFolder);
     preview->SetPath(path.toStdString());
-    preview->SetTitle(QFileInfo(path).fileName().toStdString());
+    preview->SetTitle(previewTitle(drawingPath).toStdString());
     preview->SetDirname(QFileInfo(path).absolutePath().toStdString());
     preview->SetProperty(kKeySelected, kTrue);
     preview->SetName(drawing->GetName() + ".jpg");

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class FileDatabase;
 class FzFileInfo;
@@ -40,6 +41,9 @@ public:
     // One details request per name sent, typed by the suffix of its path (asked after the
     // check-in).
     RecordList buildNameLookupRecords() const;
+    // Writes the previews drawn for the check-in where the lists look for them. Apart from the
+    // build, as the check-in does not wait for them: they are written while it is sent.
+    void writeListedPreviews() const;
 
 private:
     FzFileInfo *newRecord(SaveTreeItem *row, FzFileInfo *parent);
@@ -61,5 +65,6 @@ private:
     QSet<QString> m_unsent;              // names of files named but not sent
     RecordList m_records;
     QStringList m_previewsToWrite; // drawing paths
+    QVector<QPair<QString, QByteArray>> m_listedPreviews; // drawing path, JPEG
     QString m_error;
 };

@@ -23,6 +23,8 @@
 #include <QLocale>
 #include <QSet>
 
+#include <future>
+
 // What the work runs on and leaves behind; the job reads it after the work ended.
 struct SaveCheckIn::Work
 {
@@ -83,6 +85,9 @@ QString SaveCheckIn::Work::run(JobControl &control)
     }
     if (!topRecord)
         return records->errorString();
+    // Done by the time the work returns, whichever way (the future waits as it goes).
+    const std::future<void> listed =
+        std::async(std::launch::async, [&records] { records->writeListedPreviews(); });
     const QList<SaveTreeItem *> all = rows->subtree();
     QSet<QString> sent;
     qint64 bytes = 0;

@@ -38,7 +38,7 @@ namespace {
 
 const int kFiles = 200;
 const int kPictureSide = 160;
-const int kRounds = 3;
+const int kRounds = 5;
 
 double median(std::vector<double> values)
 {
