@@ -37,15 +37,6 @@ QByteArray line(double x1, double y1, double x2, double y2, const QByteArray &la
         .arg(QString::fromLatin1(layer)).arg(x1).arg(y1).arg(x2).arg(y2).toLatin1();
 }
 
-DxfRenderer rendererOf(const QByteArray &bytes)
-{
-    DxfDocument doc;
-    QString error;
-    if (!doc.parse(bytes, &error))
-        qWarning("%s", qPrintable(error));
-    return DxfRenderer(doc);
-}
-
 // How many pixels in rect differ from white.
 int inkIn(const QImage &image, const QRect &rect)
 {
@@ -119,7 +110,6 @@ private slots:
     void everySampleRenders();
     void probesLieWhereTheirDrawingSays_data();
     void probesLieWhereTheirDrawingSays();
-    void textCodesReadAsTheirCharacters_data();
     void textCodesReadAsTheirCharacters();
     void everyFamilyReachesThePicture();
 
@@ -135,7 +125,9 @@ private:
 void TestDxfRenderer::drawingIsFittedUpright()
 {
     // A long line at the top (y = 10) and a short one at the bottom (y = 0), in a wide frame.
-    const DxfRenderer renderer = rendererOf(drawing(line(0, 10, 10, 10) + line(0, 0, 1, 0)));
+    DxfDocument doc;
+    QVERIFY(doc.parse(drawing(line(0, 10, 10, 10) + line(0, 0, 1, 0)), nullptr));
+    const DxfRenderer renderer(doc);
     const QImage image = renderer.preview(QSize(200, 100));
     const QRect top(0, 0, 200, 50);
     const QRect bottom(0, 50, 200, 50);
@@ -186,8 +178,7 @@ void TestDxfRenderer::drawingsRenderWhatTheirEntitiesSay_data()
         QTest::newRow(name) << bytes << points << complete << extents;
     };
     auto arc = [](const QByteArray &start, const QByteArray &end) {
-        return drawing("0\nARC\n8\n0\n10\n0\n20\n0\n40\n10\n50\n" + start + "\n51\n" + end
-                       + "\n");
+        return drawing("0\nARC\n8\n0\n10\n0\n20\n0\n40\n10\n50\n" + start + "\n51\n" + end + "\n");
     };
     auto block = [](const QByteArray &name, const QByteArray &content, int flags = 0) {
         return "0\nBLOCK\n8\n0\n2\n" + name + "\n70\n" + QByteArray::number(flags)
@@ -366,28 +357,14 @@ void TestDxfRenderer::probesLieWhereTheirDrawingSays()
     }
 }
 
-// What the drawing's text codes read as on screen.
-void TestDxfRenderer::textCodesReadAsTheirCharacters_data()
-{
-    QTest::addColumn<bool>("paragraph");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("shown");
-    QTest::newRow("degree, plus-minus, diameter, percent")
-        << false << "45%%d %%P0.5 %%c20 100%%%"
-        << QStringList{"45\u00B0 \u00B10.5 \u230020 100%"};
-    QTest::newRow("paragraph breaks, groups, a hard space and a fraction")
-        << true << "{\\fArial|b1;Deck}\\P1\\~1\\S1^2; in\\NColumn \\\\ two"
-        << QStringList{"Deck", "1\u00A01 1/2 in", "Column \\ two"};
-}
-
 void TestDxfRenderer::textCodesReadAsTheirCharacters()
 {
-    QFETCH(bool, paragraph);
-    QFETCH(QString, text);
-    QFETCH(QStringList, shown);
-    QCOMPARE(paragraph ? DxfSceneText::plainParagraph(text)
-                       : QStringList{DxfSceneText::plainLine(text)},
-             shown);
+    // Degree, plus-minus, diameter and percent in a line of text; paragraph breaks, groups, a
+    // hard space and a fraction in a paragraph.
+    QCOMPARE(DxfSceneText::plainLine("45%%d %%P0.5 %%c20 100%%%"),
+             QStringLiteral("45\u00B0 \u00B10.5 \u230020 100%"));
+    QCOMPARE(DxfSceneText::plainParagraph("{\\fArial|b1;Deck}\\P1\\~1\\S1^2; in\\NColumn \\\\ two"),
+             QStringList({"Deck", "1\u00A01 1/2 in", "Column \\ two"}));
 }
 
 void TestDxfRenderer::everyFamilyReachesThePicture()
