@@ -56,9 +56,10 @@ void keepConnectorFailures(QtMsgType type, const QMessageLogContext &context, co
     g_previousHandler(type, context, text);
 }
 
-// Writes bytes to folder/title and returns a check-in record of it under name.
+// Writes bytes to folder/title and returns a check-in record of it under name, which keeps the
+// lock after the check-in when keepLock.
 std::unique_ptr<FzFileInfo> fileRecord(const QString &folder, const QString &title,
-                                       const QString &name, const QByteArray &bytes)
+                                       const QString &name, const QByteArray &bytes, bool keepLock)
 {
     const QString path = folder + QLatin1Char('/') + title;
     QFile file(path);
@@ -70,7 +71,7 @@ std::unique_ptr<FzFileInfo> fileRecord(const QString &folder, const QString &tit
     out->SetName(name.toStdString());
     out->SetProperty("collabspace", kSpace);
     out->SetProperty("selected", "true");
-    out->SetProperty("maintainlock", "true");
+    out->SetProperty("maintainlock", keepLock ? "true" : "false");
     return out;
 }
 
@@ -83,7 +84,7 @@ struct Shared {
     std::map<QString, QString> checkedIn;    // new title -> SHA-256
     QStringList errors;
     int doubleGrants = 0;
-    int calls[OperationCount] = {};
+    std::atomic<int> calls[OperationCount] = {};
 
     void error(const QString &text)
     {
@@ -110,7 +111,6 @@ public:
             m_shared.error(m_user + QStringLiteral(" could not sign in: ") + t_lastFailure);
             return;
         }
-        int calls[OperationCount] = {};
         std::uniform_int_distribution<int> pick(0, 9);
         while (!deadline.hasExpired()) {
             const int roll = pick(m_random);
@@ -119,14 +119,11 @@ public:
             const QString failure = operation == Search ? search(drawing())
                 : operation == LockAndVersion           ? lockAndVersion()
                                                         : checkInNew();
-            ++calls[operation];
+            ++m_shared.calls[operation];
             if (!failure.isEmpty())
                 m_shared.error(QStringLiteral("%1 %2: %3").arg(
                     m_user, QLatin1String(kOperationNames[operation]), failure));
         }
-        QMutexLocker locker(&m_shared.mutex);
-        for (int i = 0; i < OperationCount; ++i)
-            m_shared.calls[i] += calls[i];
     }
 
 private:
@@ -177,7 +174,7 @@ private:
         const QByteArray bytes = QStringLiteral("%1 version by %2 #%3\n")
                                      .arg(title, m_user).arg(++m_versions).toUtf8();
         auto version = fileRecord(m_folder.path(), title,
-                                  QString::fromStdString(target.GetName()), bytes);
+                                  QString::fromStdString(target.GetName()), bytes, true);
         QString failure;
         if (!version || !m_client.checkIn(version.get()))
             failure = QStringLiteral("new version refused: ") + t_lastFailure;
@@ -204,10 +201,9 @@ private:
         const QString title = QStringLiteral("%1-%2.dxf").arg(m_user).arg(++m_files, 5, 10,
                                                                            QLatin1Char('0'));
         const QByteArray bytes = QByteArray(512 + m_index * 37, 'x') + title.toUtf8();
-        auto file =
-            fileRecord(m_folder.path(), title, QString::fromStdString(names.front()), bytes);
-        file->SetProperty("maintainlock", "false");
-        if (!m_client.checkIn(file.get()))
+        auto file = fileRecord(m_folder.path(), title, QString::fromStdString(names.front()),
+                               bytes, false);
+        if (!file || !m_client.checkIn(file.get()))
             return t_lastFailure;
         QMutexLocker locker(&m_shared.mutex);
         m_shared.checkedIn[title] = PlatformClient::sha256(bytes);
@@ -235,7 +231,6 @@ class TestLoadMix : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void mixedLoadKeepsEveryObjectAndLock();
 
 private:
@@ -269,31 +264,22 @@ void TestLoadMix::initTestCase()
     for (int i = 0; i < kSharedDrawings; ++i) {
         const QString title = QStringLiteral("shared-%1.dxf").arg(i);
         auto drawing = fileRecord(folder.path(), title, QString::fromStdString(names[i]),
-                                  title.toUtf8() + " first version\n");
+                                  title.toUtf8() + " first version\n", false);
         QVERIFY(drawing);
-        drawing->SetProperty("maintainlock", "false");
         QVERIFY2(first.checkIn(drawing.get()), qPrintable(t_lastFailure));
         m_drawings << title;
     }
-}
-
-void TestLoadMix::cleanupTestCase()
-{
-    if (g_previousHandler)
-        qInstallMessageHandler(g_previousHandler);
 }
 
 void TestLoadMix::mixedLoadKeepsEveryObjectAndLock()
 {
     const int seconds = envNumber("AUREX_LOAD_SECONDS", 10);
     Shared shared;
-    std::vector<std::unique_ptr<LoadClient>> clients;
-    for (int i = 0; i < m_clients; ++i)
-        clients.push_back(std::make_unique<LoadClient>(i, m_platform, shared, m_drawings));
     const QDeadlineTimer deadline(seconds * 1000);
     std::vector<std::thread> threads;
-    for (auto &client : clients)
-        threads.emplace_back([&client, &deadline] { client->run(deadline); });
+    for (int i = 0; i < m_clients; ++i)
+        threads.emplace_back(
+            [&, i] { LoadClient(i, m_platform, shared, m_drawings).run(deadline); });
     for (std::thread &thread : threads)
         thread.join();
 

@@ -125,26 +125,19 @@ void TestPlatformKilled::killedDuringCheckIn()
     PlatformProcess platform;
     QString error;
     QVERIFY2(platform.start(&error), qPrintable(error));
-    QVERIFY(platform.addUser(QLatin1String(kUser), QLatin1String(kPassword)));
-    QVERIFY(platform.addSpace(QLatin1String(kSpace), {QLatin1String(kUser)}));
+    QVERIFY(platform.addUser(kUser, kPassword));
+    QVERIFY(platform.addSpace(kSpace, {kUser}));
     const QString uploads = platform.dataDir() + QStringLiteral("/uploads");
-
-    {
-        PlatformClient client(platform.serverHost());
-        QCOMPARE(client.signIn(QLatin1String(kUser), QLatin1String(kPassword)), 200);
-        QJsonObject kept;
-        QCOMPARE(client.checkInGenerated(QStringLiteral("kept.dxf"), QLatin1String(kSpace), 1024,
-                                         &kept),
-                 200);
-    }
+    QJsonObject stored;
+    PlatformClient first(platform.serverHost());
+    QCOMPARE(first.signIn(kUser, kPassword), 200);
+    QCOMPARE(first.checkInGenerated("kept.dxf", kSpace, 1024, &stored), 200);
 
     std::atomic<int> status{-1};
     HeldUpload held(kUploadBytes, killAfter);
     std::thread upload([&] {
         PlatformClient client(platform.serverHost());
-        status = client.signIn(QLatin1String(kUser), QLatin1String(kPassword)) == 200
-            ? held.send(client)
-            : -2;
+        status = client.signIn(kUser, kPassword) == 200 ? held.send(client) : -2;
     });
     const QDeadlineTimer deadline(60000);
     while (status == -1 && !deadline.hasExpired() && held.sentShare() < killAfter)
@@ -166,7 +159,7 @@ void TestPlatformKilled::killedDuringCheckIn()
              QList<int>{0});
 
     PlatformClient client(platform.serverHost());
-    QCOMPARE(client.signIn(QLatin1String(kUser), QLatin1String(kPassword)), 200);
+    QCOMPARE(client.signIn(kUser, kPassword), 200);
     const QJsonArray after = everything(client);
     // The store may have committed just before the kill; then the object is whole.
     QVERIFY2(after.size() == 1 || after.size() == 2, qPrintable(QString::number(after.size())));
@@ -178,10 +171,7 @@ void TestPlatformKilled::killedDuringCheckIn()
             QCOMPARE(object.value("_size").toString().toLongLong(), kUploadBytes);
     }
 
-    QJsonObject stored;
-    QCOMPARE(client.checkInGenerated(QStringLiteral("after.dxf"), QLatin1String(kSpace), 1 << 20,
-                                     &stored),
-             200);
+    QCOMPARE(client.checkInGenerated("after.dxf", kSpace, 1 << 20, &stored), 200);
     QCOMPARE(client.downloadDigest(stored.value("phid").toString()),
              stored.value("_sha256").toString());
     QCOMPARE(everything(client).size(), after.size() + 1);

@@ -35,20 +35,15 @@ const QStringList kLeaveOutDeck = {"_UISELECT SaveDialogTreeView deck.dwg Action
                                    "_UIWAIT ActionComboBox 10",
                                    "_UISET ActionComboBox \"Do Not Save\""};
 
-// One row of the task pane's tree as a user sees it.
-struct PaneRow
-{
-    QString status; // the status icon's tool tip
-    QString lock;   // the lock button's tool tip, "" when it is not shown
-};
-
-void collectPaneRows(const QJsonObject &node, QMap<QString, PaneRow> *rows)
+// The rows of the task pane's tree below node, by file name, as a user sees them: the status
+// icon's tool tip, and the lock button's tool tip after " | " when that button is shown.
+void collectPaneRows(const QJsonObject &node, QMap<QString, QString> *rows)
 {
     if (node.value("objectName").toString() == "ImageViewDialog") {
         const QJsonObject lock = WidgetSnapshotFile::find(node, "LockButton");
-        PaneRow row;
-        row.status = WidgetSnapshotFile::find(node, "StatusLabel").value("toolTip").toString();
-        row.lock = lock.value("visible").toBool() ? lock.value("toolTip").toString() : QString();
+        QString row = WidgetSnapshotFile::find(node, "StatusLabel").value("toolTip").toString();
+        if (lock.value("visible").toBool())
+            row += " | " + lock.value("toolTip").toString();
         // A file referenced twice stands twice with the same state; the first one is enough.
         const QString name = WidgetSnapshotFile::find(node, "NameLabel").value("text").toString();
         if (!rows->contains(name))
@@ -59,28 +54,22 @@ void collectPaneRows(const QJsonObject &node, QMap<QString, PaneRow> *rows)
         collectPaneRows(child.toObject(), rows);
 }
 
-// The rows of the task pane's tree in a snapshot, by file name.
-QMap<QString, PaneRow> paneRows(const QString &snapshot)
+// The revision on the platform of every file of the drawing set, by title.
+QMap<QString, int> revisions(const PlatformProbe &probe)
 {
-    QMap<QString, PaneRow> rows;
-    collectPaneRows(WidgetSnapshotFile(snapshot).find("ActiveTreeViewWidget"), &rows);
-    return rows;
+    QMap<QString, int> revision;
+    for (const char *title : {"bridge.dwg", "deck.dwg", "deck-photo.png", "rebar.dxf",
+                              "piers.dxf", "logo.png", "load-table.pdf", "site-photo.png"})
+        revision.insert(title, probe.objectTitled(title).value("revision").toString().toInt());
+    return revision;
 }
 
-QString statusIn(const QString &snapshot, const QString &file)
+// The same revisions, one more for each of the titles.
+QMap<QString, int> oneMore(QMap<QString, int> revisions, const QStringList &titles)
 {
-    return paneRows(snapshot).value(file).status;
-}
-
-// The text of the widget called name in a snapshot.
-QString textIn(const QString &snapshot, const QString &name)
-{
-    return WidgetSnapshotFile(snapshot).find(name).value("text").toString();
-}
-
-int revisionOf(const PlatformProbe &probe, const QString &title)
-{
-    return probe.objectTitled(title).value("revision").toString().toInt();
+    for (const QString &title : titles)
+        ++revisions[title];
+    return revisions;
 }
 
 QString digestOf(const PlatformProbe &probe, const QString &title)
@@ -99,22 +88,17 @@ QString fileDigest(const QString &path)
     return QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256).toHex();
 }
 
-// Another program changes the drawing at path: a comment at its start.
-bool editOutsideTheHost(const QString &path, const QByteArray &comment)
+// Another program changes the file at path: a drawing gets a comment at its start, a picture
+// or PDF bytes after its end, which its readers pass over.
+bool changeOutsideTheHost(const QString &path, const QByteArray &text)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         return false;
     const QByteArray bytes = file.readAll();
-    return file.seek(0) && file.write("999\n" + comment + '\n' + bytes) > bytes.size();
-}
-
-// Another program changes a picture or PDF at path: bytes after its end, which its readers
-// pass over.
-bool appendOutsideTheHost(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
+    if (!path.endsWith(".dxf") && !path.endsWith(".dwg"))
+        return file.write(text) == text.size();
+    return file.seek(0) && file.write("999\n" + text + '\n' + bytes) > bytes.size();
 }
 
 // The save dialog's row of that file, found among the rows and their children.
@@ -129,12 +113,6 @@ QJsonObject saveRow(const QJsonArray &rows, const QString &title)
             return below;
     }
     return QJsonObject();
-}
-
-bool isShown(const WidgetSnapshotFile &snapshot, const QString &name)
-{
-    const QJsonObject widget = snapshot.find(name);
-    return !widget.isEmpty() && widget.value("visible").toBool();
 }
 
 } // namespace
@@ -161,22 +139,50 @@ private slots:
     void aliceSignsOutAndSeesTheWelcomePage();
 
 private:
+    // A user's home, and what the host left there: widget snapshots by file name.
     struct User
     {
         QString login;
         QString password;
         TestHome home;
         QString file(const QString &relative) const { return home.filePath(relative); }
+        QJsonObject widget(const QString &snapshot, const QString &name) const
+        {
+            return WidgetSnapshotFile(file(snapshot)).find(name);
+        }
+        QString text(const QString &snapshot, const QString &name) const
+        {
+            return widget(snapshot, name).value("text").toString();
+        }
+        bool shows(const QString &snapshot, const QString &name) const
+        {
+            return widget(snapshot, name).value("visible").toBool();
+        }
+        QMap<QString, QString> pane(const QString &snapshot) const
+        {
+            QMap<QString, QString> rows;
+            collectPaneRows(widget(snapshot, "ActiveTreeViewWidget"), &rows);
+            return rows;
+        }
+        QString status(const QString &snapshot, const QString &file) const
+        {
+            return pane(snapshot).value(file).section(" | ", 0, 0);
+        }
     };
 
+    PlatformProbe probe(const User &user) const
+    {
+        return PlatformProbe(m_platform, user.login, user.password);
+    }
     // Starts the host for the user from the user's home, signed in by the launcher's cookie
     // unless signedOut.
     void startHost(QProcess *lintra, const User &user, const QStringList &arguments,
                    bool signedOut = false);
-    // Runs the host with the script's lines; fails the test when the host reports a failure.
-    // whileRunning, when given, runs in the test while the host runs the lines.
-    void runHost(const User &user, const QStringList &lines, const QString &picture = QString(),
-                 bool signedOut = false, const std::function<void()> &whileRunning = {});
+    // Runs the host with the script's lines, given in parts; fails the test when the host
+    // reports a failure. whileRunning, when given, runs in the test while the host runs.
+    void runHost(const User &user, std::initializer_list<QStringList> script,
+                 const QString &picture = QString(), bool signedOut = false,
+                 const std::function<void()> &whileRunning = {});
     // With AUREX_SCENARIO_PICTURES set, copies a picture a script took in the user's home
     // there.
     void keepPicture(const User &user, const QString &picture);
@@ -229,14 +235,18 @@ void TestTwoUsers::startHost(QProcess *lintra, const User &user, const QStringLi
                                   + arguments);
 }
 
-void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QString &picture,
-                           bool signedOut, const std::function<void()> &whileRunning)
+void TestTwoUsers::runHost(const User &user, std::initializer_list<QStringList> script,
+                           const QString &picture, bool signedOut,
+                           const std::function<void()> &whileRunning)
 {
     QProcess lintra;
     QStringList arguments = {"--script", "step.scr", "--exit"};
     const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
     if (!picture.isEmpty() && !pictures.isEmpty())
         arguments << "--screenshot" << QDir(pictures).absoluteFilePath(picture);
+    QStringList lines;
+    for (const QStringList &part : script)
+        lines += part;
     QVERIFY(user.home.write("step.scr", lines.join('\n').toUtf8()));
     startHost(&lintra, user, arguments, signedOut);
     if (whileRunning)
@@ -244,9 +254,7 @@ void TestTwoUsers::runHost(const User &user, const QStringList &lines, const QSt
     QVERIFY(lintra.waitForFinished(180000));
     m_commandLine = QString::fromUtf8(lintra.readAllStandardError()).split('\n');
     const bool succeeded = lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0;
-    if (!succeeded)
-        qWarning().noquote() << m_commandLine.join('\n');
-    QVERIFY(succeeded);
+    QVERIFY2(succeeded, qPrintable(m_commandLine.join('\n')));
 }
 
 void TestTwoUsers::keepPicture(const User &user, const QString &picture)
@@ -291,13 +299,13 @@ bool TestTwoUsers::waitForAlice(const QString &file) const
 
 void TestTwoUsers::bobDownloadsTheDrawing()
 {
-    runHost(m_bob, openFromPlatform("bridge", 8) + QStringList{"_UISNAPSHOT bob-opened.json"});
+    runHost(m_bob, {openFromPlatform("bridge", 8), {"_UISNAPSHOT bob-opened.json"}});
     QVERIFY(QFileInfo::exists(m_bob.file("Documents/bridge.dwg")));
     // bridge.dwg, deck.dwg, piers.dxf, rebar.dxf (referenced twice), deck-photo.png, logo.png
     // and load-table.pdf.
     expectSaid("Downloaded 7 files into " + QDir::toNativeSeparators(m_bob.file("Documents"))
                + ".");
-    QCOMPARE(statusIn(m_bob.file("bob-opened.json"), "bridge.dwg"), QString("Status: Current"));
+    QCOMPARE(m_bob.status("bob-opened.json", "bridge.dwg"), QString("Status: Current"));
 }
 
 void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
@@ -308,41 +316,40 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     QVERIFY(!before.isEmpty());
 
     runHost(m_alice,
-            QStringList{"_UISNAPSHOT alice-started.json", "_UITRIGGER ID_AUREX_LOGINOUT",
-                        "_UIWAIT CSLoginDialog 20", "_UISET UserLineEdit alice",
-                        "_UISET PasswordLineEdit " + m_alice.password,
-                        "_UISNAPSHOT alice-dialog.json", "_UICLICK LoginPushButton",
-                        "_UIWAITGONE CSLoginDialog 30"}
-                + openFromPlatform("bridge", 8)
-                + QStringList{"_ATTACHIMAGE ../Pictures/site-photo.png", "_AurexSave",
-                              "_UIWAIT SaveToCSDialog 60", "_UISNAPSHOT alice-save.json"}
-                // bob keeps deck.dwg locked: leave it out, save the rest.
-                + kLeaveOutDeck
-                + QStringList{"_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90",
-                              "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-saved.json"},
+            {{"_UISNAPSHOT alice-started.json", "_UITRIGGER ID_AUREX_LOGINOUT",
+              "_UIWAIT CSLoginDialog 20", "_UISET UserLineEdit alice",
+              "_UISET PasswordLineEdit " + m_alice.password, "_UISNAPSHOT alice-dialog.json",
+              "_UICLICK LoginPushButton", "_UIWAITGONE CSLoginDialog 30"},
+             openFromPlatform("bridge", 8),
+             {"_ATTACHIMAGE ../Pictures/site-photo.png", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
+              "_UISNAPSHOT alice-save.json"},
+             // bob keeps deck.dwg locked: leave it out, save the rest.
+             kLeaveOutDeck,
+             {"_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90",
+              "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-saved.json"}},
             "alice-saved.png", true);
 
     // Signed out at start: the pane showed the welcome page, not the lists.
-    QCOMPARE(textIn(m_alice.file("alice-started.json"), "ID_AUREX_LOGINOUT"),
+    QCOMPARE(m_alice.text("alice-started.json", "ID_AUREX_LOGINOUT"),
              QString("Sign In to AUREX Platform"));
-    QVERIFY(!isShown(WidgetSnapshotFile(m_alice.file("alice-started.json")), "splitterWidget"));
-    const WidgetSnapshotFile dialog(m_alice.file("alice-dialog.json"));
-    QCOMPARE(dialog.find("CSLoginDialog").value("title").toString(), QString("Log in to AUREX"));
-    QCOMPARE(dialog.find("UserLineEdit").value("text").toString(), QString("alice"));
+    QVERIFY(!m_alice.shows("alice-started.json", "splitterWidget"));
+    QCOMPARE(m_alice.widget("alice-dialog.json", "CSLoginDialog").value("title").toString(),
+             QString("Log in to AUREX"));
+    QCOMPARE(m_alice.text("alice-dialog.json", "UserLineEdit"), QString("alice"));
     // The password typed into the dialog reaches neither the snapshot nor the output.
     QVERIFY(!readAll(m_alice.file("alice-dialog.json")).contains(m_alice.password.toUtf8()));
     QVERIFY(!m_commandLine.join('\n').contains(m_alice.password));
-    QCOMPARE(textIn(m_alice.file("alice-saved.json"), "ID_AUREX_LOGINOUT"),
+    QCOMPARE(m_alice.text("alice-saved.json", "ID_AUREX_LOGINOUT"),
              QString("Sign Out of AUREX Platform"));
 
     // deck.dwg, locked by bob, put the dialog in error; left out, the rest was saved: the
     // picture, new, and bridge.dwg, which now references it.
-    const WidgetSnapshotFile save(m_alice.file("alice-save.json"));
-    QVERIFY(isShown(save, "error_label"));
+    QVERIFY(m_alice.shows("alice-save.json", "error_label"));
     // A script reads why: the row is red, says whose lock it is, and proposes its action.
-    const QJsonArray saveRows = save.find("SaveDialogTreeView").value("rows").toArray();
-    const QJsonObject deck = saveRow(saveRows, "deck.dwg");
-    const QJsonObject photo = saveRow(saveRows, "site-photo.png");
+    const QJsonArray rows = m_alice.widget("alice-save.json", "SaveDialogTreeView")
+                                .value("rows").toArray();
+    const QJsonObject deck = saveRow(rows, "deck.dwg");
+    const QJsonObject photo = saveRow(rows, "site-photo.png");
     QCOMPARE(photo.value("background").toString(), QString("#ffffffff"));
     QVERIFY(!deck.value("background").toString().isEmpty());
     QVERIFY(deck.value("background") != photo.value("background"));
@@ -352,7 +359,7 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     expectSaid("Signed in to the AUREX Platform as alice.");
     expectSaid("Saved 2 files to Common Space (1 new, 1 changed).");
 
-    QCOMPARE(statusIn(m_alice.file("alice-saved.json"), "bridge.dwg"), QString("Status: Current"));
+    QCOMPARE(m_alice.status("alice-saved.json", "bridge.dwg"), QString("Status: Current"));
     const QJsonObject bridge = probe.objectTitled("bridge.dwg");
     m_savedStamp = bridge.value("_filemodified").toString();
     QVERIFY(m_savedStamp != before);
@@ -366,89 +373,72 @@ void TestTwoUsers::bobSeesTheNewerVersionOpensItAndLocksIt()
 {
     QVERIFY(!m_savedStamp.isEmpty());
     runHost(m_bob,
-            {"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[7] 90",
-             "_UISNAPSHOT bob-outdated.json"},
+            {{"_OPEN Documents/bridge.dwg", "_UIWAIT moreActionPushButton[7] 90",
+              "_UISNAPSHOT bob-outdated.json"}},
             "bob-outdated.png");
-    const QMap<QString, PaneRow> outdated = paneRows(m_bob.file("bob-outdated.json"));
-    QCOMPARE(outdated.value("bridge.dwg").status,
+    QCOMPARE(m_bob.status("bob-outdated.json", "bridge.dwg"),
              QString("Status: Collaborative space has newer file"));
-    QVERIFY(!outdated.contains("site-photo.png"));
+    QVERIFY(!m_bob.pane("bob-outdated.json").contains("site-photo.png"));
 
     runHost(m_bob,
-            openFromPlatform("bridge", 9, true)
-                + QStringList{"_UITRIGGER moreActionPushButton[0]/LockMenu",
-                              "_UIWAIT ImageViewDialog[0]/LockButton 30",
-                              "_UIWAIT moreActionPushButton[8] 30", "_UISNAPSHOT bob-locked.json"},
+            {openFromPlatform("bridge", 9, true),
+             {"_UITRIGGER moreActionPushButton[0]/LockMenu",
+              "_UIWAIT ImageViewDialog[0]/LockButton 30", "_UIWAIT moreActionPushButton[8] 30",
+              "_UISNAPSHOT bob-locked.json"}},
             "bob-locked.png");
     QVERIFY(QFileInfo::exists(m_bob.file("Documents/site-photo.png")));
-    const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-locked.json"));
-    QCOMPARE(rows.value("bridge.dwg").status, QString("Status: Current"));
-    QCOMPARE(rows.value("site-photo.png").status, QString("Status: Current"));
-    QCOMPARE(PlatformProbe(m_platform, m_bob.login, m_bob.password).lockedBy("bridge.dwg"),
-             QString("bob"));
+    QCOMPARE(m_bob.status("bob-locked.json", "bridge.dwg"), QString("Status: Current"));
+    QCOMPARE(m_bob.status("bob-locked.json", "site-photo.png"), QString("Status: Current"));
+    QCOMPARE(probe(m_bob).lockedBy("bridge.dwg"), QString("bob"));
     expectSaid("Locked bridge.dwg.");
 }
 
 void TestTwoUsers::aliceSeesBobsLockAndCannotSaveOverIt()
 {
     runHost(m_alice,
-            kOpenBridge
-                + QStringList{"_UISNAPSHOT alice-pane.json", "_AurexSave",
-                              "_UIWAIT SaveToCSDialog 60"}
-                + kLeaveOutDeck
-                + QStringList{"_UICLICK SavePushButton", "_UISNAPSHOT alice-refused.json",
-                              "_UICLICK CancelPushButton"},
+            {kOpenBridge,
+             {"_UISNAPSHOT alice-pane.json", "_AurexSave", "_UIWAIT SaveToCSDialog 60"},
+             kLeaveOutDeck,
+             {"_UICLICK SavePushButton", "_UISNAPSHOT alice-refused.json",
+              "_UICLICK CancelPushButton"}},
             "alice-sees-lock.png");
 
-    const QString lock = paneRows(m_alice.file("alice-pane.json")).value("bridge.dwg").lock;
-    QVERIFY2(lock.startsWith("File is locked by bob"), qPrintable(lock));
+    const QString row = m_alice.pane("alice-pane.json").value("bridge.dwg");
+    QVERIFY2(row.section(" | ", 1).startsWith("File is locked by bob"), qPrintable(row));
     // Save left the dialog open with its error shown: bridge.dwg is bob's.
-    const WidgetSnapshotFile refused(m_alice.file("alice-refused.json"));
-    QVERIFY(isShown(refused, "SaveToCSDialog"));
-    QVERIFY(isShown(refused, "error_label"));
-    const QJsonObject bridge =
-        PlatformProbe(m_platform, m_alice.login, m_alice.password).objectTitled("bridge.dwg");
+    QVERIFY(m_alice.shows("alice-refused.json", "SaveToCSDialog"));
+    QVERIFY(m_alice.shows("alice-refused.json", "error_label"));
+    const QJsonObject bridge = probe(m_alice).objectTitled("bridge.dwg");
     QCOMPARE(bridge.value("_filemodified").toString(), m_savedStamp);
     QCOMPARE(bridge.value("_LockedBy").toString(), QString("bob"));
 }
 
 void TestTwoUsers::bobUnlocks()
 {
-    runHost(m_bob, kOpenBridge + QStringList{"_UITRIGGER moreActionPushButton[0]/LockMenu",
-                                             "_UIWAITGONE ImageViewDialog[0]/LockButton 30"});
-    QCOMPARE(PlatformProbe(m_platform, m_bob.login, m_bob.password).lockedBy("bridge.dwg"),
-             QString());
+    runHost(m_bob, {kOpenBridge, {"_UITRIGGER moreActionPushButton[0]/LockMenu",
+                                  "_UIWAITGONE ImageViewDialog[0]/LockButton 30"}});
+    QCOMPARE(probe(m_bob).lockedBy("bridge.dwg"), QString());
 }
 
 void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
 {
     const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
-    const auto revisions = [&probe] {
-        QMap<QString, int> revision;
-        for (const char *title : {"bridge.dwg", "deck.dwg", "deck-photo.png", "rebar.dxf",
-                                    "piers.dxf", "logo.png", "load-table.pdf", "site-photo.png"})
-            revision.insert(title, revisionOf(probe, title));
-        return revision;
-    };
-    const QMap<QString, int> before = revisions();
+    const QMap<QString, int> before = revisions(probe);
     QVERIFY(before.value("bridge.dwg") > 1);
-    const QStringList saveAll = kSaveAll + QStringList{"_UIWAIT moreActionPushButton[8] 90"};
+    const QStringList waitForRows = {"_UIWAIT moreActionPushButton[8] 90"};
 
     // Opened again (the download repairs the stored paths) and saved at once: nothing new.
-    runHost(m_bob, openFromPlatform("bridge", 9, true) + saveAll);
-    QCOMPARE(revisions(), before);
+    runHost(m_bob, {openFromPlatform("bridge", 9, true), kSaveAll, waitForRows});
+    QCOMPARE(revisions(probe), before);
 
     // Another program changes piers.dxf (a comment at its start): the pane says so, and a
     // save gives that one file a new revision.
-    QVERIFY(editOutsideTheHost(m_bob.file("Documents/piers.dxf"), "edited by another program"));
-    runHost(m_bob, kOpenBridge + QStringList{"_UISNAPSHOT bob-edited.json"} + saveAll);
-    const QMap<QString, PaneRow> rows = paneRows(m_bob.file("bob-edited.json"));
-    QCOMPARE(rows.value("piers.dxf").status,
+    QVERIFY(changeOutsideTheHost(m_bob.file("Documents/piers.dxf"), "changed elsewhere"));
+    runHost(m_bob, {kOpenBridge, {"_UISNAPSHOT bob-edited.json"}, kSaveAll, waitForRows});
+    QCOMPARE(m_bob.status("bob-edited.json", "piers.dxf"),
              QString("Status: Changes not saved to collaborative space"));
-    QCOMPARE(rows.value("deck.dwg").status, QString("Status: Current"));
-    QMap<QString, int> expected = before;
-    ++expected["piers.dxf"];
-    QCOMPARE(revisions(), expected);
+    QCOMPARE(m_bob.status("bob-edited.json", "deck.dwg"), QString("Status: Current"));
+    QCOMPARE(revisions(probe), oneMore(before, {"piers.dxf"}));
 }
 
 void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
@@ -456,19 +446,19 @@ void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     const QString bobsPiers = digestOf(probe, "piers.dxf");
     // alice changes her copy of piers.dxf, made from the version before bob's.
-    QVERIFY(editOutsideTheHost(m_alice.file("Documents/piers.dxf"), "alice's change"));
+    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/piers.dxf"), "alice's change"));
 
     runHost(m_alice,
-            kOpenBridge + QStringList{"_AurexSave", "_UIWAIT SaveToCSDialog 60"} + kLeaveOutDeck
-                + QStringList{"_UISNAPSHOT alice-lost-update.json", "_UICLICK SavePushButton",
-                              "_UISNAPSHOT alice-still-open.json"},
+            {kOpenBridge, {"_AurexSave", "_UIWAIT SaveToCSDialog 60"}, kLeaveOutDeck,
+             {"_UISNAPSHOT alice-lost-update.json", "_UICLICK SavePushButton",
+              "_UISNAPSHOT alice-still-open.json"}},
             "alice-lost-update.png");
 
     // The row was red as the dialog opened, the line under the rows says whose version it is,
     // and Save did not send anything over it.
-    const QString line = textIn(m_alice.file("alice-lost-update.json"), "error_label");
+    const QString line = m_alice.text("alice-lost-update.json", "error_label");
     QVERIFY2(line.contains("piers.dxf: bob saved a newer version"), qPrintable(line));
-    QVERIFY(isShown(WidgetSnapshotFile(m_alice.file("alice-still-open.json")), "SaveToCSDialog"));
+    QVERIFY(m_alice.shows("alice-still-open.json", "SaveToCSDialog"));
     QCOMPARE(digestOf(probe, "piers.dxf"), bobsPiers);
 }
 
@@ -478,39 +468,33 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
     // and waits for the pane to say that the platform is away; the test then starts the
     // platform again, and the pane finds it by itself.
     // The picture is taken in the home, so its command line names no folder of this machine.
-    const QStringList lines = kOpenBridge + QStringList{
-        "_UISNAPSHOT alice-present.json", "_UISLEEP 5", "_UICLICK refreshButton",
-        "_UIWAIT ConnectionStateLabel 60", "_UISNAPSHOT alice-away.json",
-        "_UIPICTURE alice-platform-away.png",
-        // She takes the offer to work offline until the platform is back.
-        "_UICLICK WorkOfflineButton", "_UIWAITTEXT \"Working offline\" 10",
-        "_UIWAITGONE ConnectionStateLabel 60", "_UISNAPSHOT alice-back.json"};
     bool stopped = false;
     bool restarted = false;
-    runHost(m_alice, lines, QString(), false, [&] {
-        stopped = waitForAlice("alice-present.json");
-        m_platform.stop();
-        restarted = waitForAlice("alice-away.json") && m_platform.restart();
-    });
+    runHost(m_alice,
+            {kOpenBridge,
+             {"_UISNAPSHOT alice-present.json", "_UISLEEP 5", "_UICLICK refreshButton",
+              "_UIWAIT ConnectionStateLabel 60", "_UISNAPSHOT alice-away.json",
+              "_UIPICTURE alice-platform-away.png",
+              // She takes the offer to work offline until the platform is back.
+              "_UICLICK WorkOfflineButton", "_UIWAITTEXT \"Working offline\" 10",
+              "_UIWAITGONE ConnectionStateLabel 60", "_UISNAPSHOT alice-back.json"}},
+            QString(), false,
+            [&] {
+                stopped = waitForAlice("alice-present.json");
+                m_platform.stop();
+                restarted = waitForAlice("alice-away.json") && m_platform.restart();
+            });
     QVERIFY(stopped);
     QVERIFY(restarted);
     keepPicture(m_alice, "alice-platform-away.png");
 
-    const auto rowTexts = [this](const char *snapshot) {
-        QStringList texts;
-        const QMap<QString, PaneRow> rows = paneRows(m_alice.file(snapshot));
-        for (auto row = rows.cbegin(); row != rows.cend(); ++row)
-            texts << row.key() + " | " + row->status + " | " + row->lock;
-        return texts;
-    };
-    const QString line = textIn(m_alice.file("alice-away.json"), "ConnectionStateLabel");
+    const QString line = m_alice.text("alice-away.json", "ConnectionStateLabel");
     QVERIFY2(line.startsWith("The AUREX Platform cannot be reached: ")
                  && line.contains(". Statuses as of "),
              qPrintable(line));
     // Every status and lock as last known, none turned "newer" for want of an answer.
-    QCOMPARE(rowTexts("alice-away.json"), rowTexts("alice-present.json"));
-    QVERIFY(!isShown(WidgetSnapshotFile(m_alice.file("alice-back.json")),
-                     "ConnectionStateLabel"));
+    QCOMPARE(m_alice.pane("alice-away.json"), m_alice.pane("alice-present.json"));
+    QVERIFY(!m_alice.shows("alice-back.json", "ConnectionStateLabel"));
     expectSaid("The AUREX Platform answers again: working online.");
 }
 
@@ -520,68 +504,61 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     // changes rebar.dxf and saves both. The host ends with the save in the outbox.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     const QString bobsPiers = digestOf(probe, "piers.dxf");
-    const int rebarRevision = revisionOf(probe, "rebar.dxf");
-    QVERIFY(editOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice, offline"));
+    const QMap<QString, int> before = revisions(probe);
+    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice, offline"));
     runHost(m_alice,
-            kOpenBridge + QStringList{"_AurexWorkOffline", "_UIWAIT moreActionPushButton[8] 90"}
-                + kSaveAll
-                + QStringList{"_UIWAITTEXT \"Waiting to upload\" 60",
-                              "_UIWAIT moreActionPushButton[8] 90",
-                              "_UISNAPSHOT alice-offline.json", "_UIPICTURE alice-offline.png"}
-                // Offline, the open dialog finds the copies this computer has.
-                + searchAndOpen("deck")
-                + QStringList{"_UIWAITGONE OpenFromCSDialogClass 30",
-                              "_UISNAPSHOT alice-offline-open.json"});
+            {kOpenBridge, {"_AurexWorkOffline", "_UIWAIT moreActionPushButton[8] 90"}, kSaveAll,
+             {"_UIWAITTEXT \"Waiting to upload\" 60", "_UIWAIT moreActionPushButton[8] 90",
+              "_UISNAPSHOT alice-offline.json", "_UIPICTURE alice-offline.png"},
+             // Offline, the open dialog finds the copies this computer has.
+             searchAndOpen("deck"),
+             {"_UIWAITGONE OpenFromCSDialogClass 30", "_UISNAPSHOT alice-offline-open.json"}});
     keepPicture(m_alice, "alice-offline.png");
     expectSaid("Working offline: 2 files wait in the outbox until you go online.");
-    QVERIFY(textIn(m_alice.file("alice-offline.json"), "ConnectionStateLabel")
+    QVERIFY(m_alice.text("alice-offline.json", "ConnectionStateLabel")
                 .startsWith("Working offline"));
-    const QMap<QString, PaneRow> waiting = paneRows(m_alice.file("alice-offline.json"));
-    QCOMPARE(waiting.value("rebar.dxf").status, QString("Status: Waiting to upload"));
-    QCOMPARE(waiting.value("piers.dxf").status, QString("Status: Waiting to upload"));
-    QCOMPARE(waiting.value("logo.png").status, QString("Status: Current"));
-    QCOMPARE(revisionOf(probe, "rebar.dxf"), rebarRevision);
-    QCOMPARE(WidgetSnapshotFile(m_alice.file("alice-offline-open.json")).find("DocumentTabs")
-                 .value("tabs").toVariant().toStringList(),
+    const QMap<QString, QString> waiting = m_alice.pane("alice-offline.json");
+    QCOMPARE(waiting.value("rebar.dxf"), QString("Status: Waiting to upload"));
+    QCOMPARE(waiting.value("piers.dxf"), QString("Status: Waiting to upload"));
+    QCOMPARE(waiting.value("logo.png"), QString("Status: Current"));
+    QCOMPARE(revisions(probe), before);
+    QCOMPARE(m_alice.widget("alice-offline-open.json", "DocumentTabs").value("tabs").toVariant()
+                 .toStringList(),
              QStringList({"bridge.dwg", "deck.dwg"}));
 
     // A new run starts offline, as the last one ended. Online again, the save goes; the
     // platform refuses piers.dxf, which bob changed meanwhile, and alice keeps hers as a copy.
     runHost(m_alice,
-            kOpenBridge
-                + QStringList{"_UISNAPSHOT alice-restarted.json", "_AurexWorkOffline",
-                              // Asked first, she decides later; a refresh asks again.
-                              "_UIWAIT ConflictDialog 90", "_UICLICK laterButton",
-                              "_UIWAITTEXT \"A save waits in the outbox\" 30",
-                              "_UICLICK refreshButton", "_UIWAIT ConflictDialog 90",
-                              "_UISNAPSHOT alice-conflict.json", "_UIPICTURE alice-conflict.png",
-                              "_UICLICK resolveButton", "_UIWAITGONE ConflictDialog 30",
-                              "_UIWAITGONE ConnectionStateLabel 90",
-                              "_UIWAIT moreActionPushButton[8] 90"});
-    QVERIFY(textIn(m_alice.file("alice-restarted.json"), "ConnectionStateLabel")
+            {kOpenBridge,
+             {"_UISNAPSHOT alice-restarted.json", "_AurexWorkOffline",
+              // Asked first, she decides later; a refresh asks again.
+              "_UIWAIT ConflictDialog 90", "_UICLICK laterButton",
+              "_UIWAITTEXT \"A save waits in the outbox\" 30", "_UICLICK refreshButton",
+              "_UIWAIT ConflictDialog 90", "_UISNAPSHOT alice-conflict.json",
+              "_UIPICTURE alice-conflict.png", "_UICLICK resolveButton",
+              "_UIWAITGONE ConflictDialog 30", "_UIWAITGONE ConnectionStateLabel 90",
+              "_UIWAIT moreActionPushButton[8] 90"}});
+    QVERIFY(m_alice.text("alice-restarted.json", "ConnectionStateLabel")
                 .startsWith("Working offline"));
-    QCOMPARE(textIn(m_alice.file("alice-conflict.json"), "conflictChoice0"),
+    QCOMPARE(m_alice.text("alice-conflict.json", "conflictChoice0"),
              QString("Keep mine as a copy"));
     expectSaid("From the outbox: Saved 2 files to Common Space (1 new, 1 changed).");
     QCOMPARE(digestOf(probe, "piers.dxf"), bobsPiers);
     const QString copy = QString("piers (alice's copy %1).dxf")
                              .arg(QDate::currentDate().toString("yyyy-MM-dd"));
     QCOMPARE(probe.objectTitled(copy).value("_Owner").toString(), QString("alice"));
-    QCOMPARE(revisionOf(probe, "rebar.dxf"), rebarRevision + 1);
-    // Online now, and nothing left in the outbox.
-    QDirIterator files(m_alice.file("config/fzcachedir/FzxConnector"), QDir::Files,
-                       QDirIterator::Subdirectories);
-    bool outboxSeen = false;
-    while (files.hasNext()) {
-        const QString file = files.next();
-        QVERIFY2(!file.endsWith("/offline"), qPrintable(file));
-        if (!file.endsWith("/outbox.json"))
-            continue;
-        QCOMPARE(QJsonDocument::fromJson(readAll(file)).object().value("entries").toArray(),
+    QCOMPARE(revisions(probe), oneMore(before, {"rebar.dxf"}));
+    // Online now, and nothing left in the outbox: every outbox empty, no mark of offline work.
+    QDirIterator files(m_alice.file("config/fzcachedir/FzxConnector"), {"outbox.json", "offline"},
+                       QDir::Files, QDirIterator::Subdirectories);
+    QStringList outboxes;
+    while (files.hasNext())
+        outboxes << files.next();
+    QVERIFY2(!outboxes.isEmpty() && outboxes.filter(QRegularExpression("/offline$")).isEmpty(),
+             qPrintable(outboxes.join('\n')));
+    for (const QString &outbox : outboxes)
+        QCOMPARE(QJsonDocument::fromJson(readAll(outbox)).object().value("entries").toArray(),
                  QJsonArray());
-        outboxSeen = true;
-    }
-    QVERIFY(outboxSeen);
     keepPicture(m_alice, "alice-conflict.png");
 }
 
@@ -589,30 +566,28 @@ void TestTwoUsers::aliceTakesBobsPdfAndOverwritesHisRebar()
 {
     // bob brings his copy up to date, then changes rebar.dxf and load-table.pdf and saves.
     const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
-    runHost(m_bob, openFromPlatform("bridge", 9, true));
-    QVERIFY(editOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's change"));
-    QVERIFY(appendOutsideTheHost(m_bob.file("Documents/load-table.pdf"), "bob's change"));
-    runHost(m_bob, kOpenBridge + kSaveAll);
+    runHost(m_bob, {openFromPlatform("bridge", 9, true)});
+    QVERIFY(changeOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's change"));
+    QVERIFY(changeOutsideTheHost(m_bob.file("Documents/load-table.pdf"), "bob's change"));
+    runHost(m_bob, {kOpenBridge, kSaveAll});
     const QString bobsPdf = digestOf(probe, "load-table.pdf");
-    const int rebarRevision = revisionOf(probe, "rebar.dxf");
+    const QMap<QString, int> before = revisions(probe);
 
     // alice, offline, changed the same two files.
-    QVERIFY(editOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice's change"));
-    QVERIFY(appendOutsideTheHost(m_alice.file("Documents/load-table.pdf"), "alice's change"));
+    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice's change"));
+    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/load-table.pdf"), "alice's change"));
     const QByteArray alicesPdf = readAll(m_alice.file("Documents/load-table.pdf"));
     runHost(m_alice,
-            kOpenBridge + QStringList{"_AurexWorkOffline"} + kSaveAll
-                + QStringList{"_UIWAITTEXT \"Waiting to upload\" 60", "_AurexWorkOffline",
-                              "_UIWAIT ConflictDialog 90",
-                              "_UISET conflictChoice0 \"Overwrite theirs\"",
-                              "_UISET conflictChoice1 \"Take theirs\"", "_UICLICK resolveButton",
-                              "_UIWAITGONE ConflictDialog 30",
-                              "_UIWAITGONE ConnectionStateLabel 90"});
+            {kOpenBridge, {"_AurexWorkOffline"}, kSaveAll,
+             {"_UIWAITTEXT \"Waiting to upload\" 60", "_AurexWorkOffline",
+              "_UIWAIT ConflictDialog 90", "_UISET conflictChoice0 \"Overwrite theirs\"",
+              "_UISET conflictChoice1 \"Take theirs\"", "_UICLICK resolveButton",
+              "_UIWAITGONE ConflictDialog 30", "_UIWAITGONE ConnectionStateLabel 90"}});
 
     // rebar.dxf: hers is the current version now. load-table.pdf: bob's stays, and alice has
     // it, with hers kept beside it.
     QCOMPARE(digestOf(probe, "rebar.dxf"), fileDigest(m_alice.file("Documents/rebar.dxf")));
-    QCOMPARE(revisionOf(probe, "rebar.dxf"), rebarRevision + 1);
+    QCOMPARE(revisions(probe), oneMore(before, {"rebar.dxf"}));
     QCOMPARE(digestOf(probe, "load-table.pdf"), bobsPdf);
     QCOMPARE(fileDigest(m_alice.file("Documents/load-table.pdf")), bobsPdf);
     const QStringList kept = QDir(m_alice.file("Documents"))
@@ -628,7 +603,6 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
     // (a few milliseconds later, on this machine), and as the first has gone and the second
     // goes. The next run, online from its start, sends what is left.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
-    const QStringList files = {"deck-photo.png", "logo.png"};
     QVERIFY(m_alice.home.write("online.scr", "_AurexWorkOffline\n_UISLEEP 30\n"));
     const struct
     {
@@ -637,13 +611,11 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
     } stops[] = {{"working online", 0}, {"working online", 30}, {"working online", 36},
                  {"From the outbox", 0}};
     for (const auto &stop : stops) {
-        QMap<QString, int> revisions;
-        for (const QString &file : files)
-            revisions[file] = revisionOf(probe, file);
-        QVERIFY(appendOutsideTheHost(m_alice.file("Documents/deck-photo.png"), "first save"));
-        runHost(m_alice, kOpenBridge + QStringList{"_AurexWorkOffline"} + kSaveAll);
-        QVERIFY(appendOutsideTheHost(m_alice.file("Documents/logo.png"), "second save"));
-        runHost(m_alice, kOpenBridge + kSaveAll);
+        const QMap<QString, int> before = revisions(probe);
+        QVERIFY(changeOutsideTheHost(m_alice.file("Documents/deck-photo.png"), "first save"));
+        runHost(m_alice, {kOpenBridge, {"_AurexWorkOffline"}, kSaveAll});
+        QVERIFY(changeOutsideTheHost(m_alice.file("Documents/logo.png"), "second save"));
+        runHost(m_alice, {kOpenBridge, kSaveAll});
 
         QProcess lintra;
         lintra.setProcessChannelMode(QProcess::MergedChannels);
@@ -661,13 +633,12 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
 
         // Once the rows have their details, the line under them says what waits, until it has
         // gone; a new run then shows every status once its rows are all there.
-        runHost(m_alice, kOpenBridge + QStringList{"_UIWAITGONE ConnectionStateLabel 90"});
-        runHost(m_alice, kOpenBridge + QStringList{"_UISNAPSHOT alice-all-sent.json"});
-        const QMap<QString, PaneRow> rows = paneRows(m_alice.file("alice-all-sent.json"));
-        for (const QString &file : files) {
-            QCOMPARE(revisionOf(probe, file), revisions.value(file) + 1);
+        runHost(m_alice, {kOpenBridge, {"_UIWAITGONE ConnectionStateLabel 90"}});
+        runHost(m_alice, {kOpenBridge, {"_UISNAPSHOT alice-all-sent.json"}});
+        QCOMPARE(revisions(probe), oneMore(before, {"deck-photo.png", "logo.png"}));
+        for (const QString file : {"deck-photo.png", "logo.png"}) {
             QCOMPARE(probe.countTitled(file), 1);
-            QCOMPARE(rows.value(file).status, QString("Status: Current"));
+            QCOMPARE(m_alice.status("alice-all-sent.json", file), QString("Status: Current"));
         }
     }
 }
@@ -678,34 +649,31 @@ void TestTwoUsers::aSaveOfAFileBobHoldsWaitsAndSaysWhy()
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     QCOMPARE(probe.lockedBy("deck.dwg"), QString("bob"));
     const QString deck = digestOf(probe, "deck.dwg");
-    QVERIFY(editOutsideTheHost(m_alice.file("Documents/deck.dwg"), "alice, offline"));
+    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/deck.dwg"), "alice, offline"));
     // This time from the pane's user menu, and the File menu's entry shows the check mark.
-    runHost(m_alice, kOpenBridge
-                         + QStringList{"_UITRIGGER workOfflineAction",
-                                       "_UISNAPSHOT alice-menu-offline.json"}
-                         + kSaveAll
-                         + QStringList{"_UITRIGGER workOfflineAction",
-                                       "_UIWAITTEXT \"locked by bob\" 60",
-                                       "_UISNAPSHOT alice-waits.json"});
-    const QJsonObject entry =
-        WidgetSnapshotFile(m_alice.file("alice-menu-offline.json")).find("ID_AUREX_WORKOFFLINE");
-    QCOMPARE(entry.value("checked").toBool(), true);
-    const QString line = textIn(m_alice.file("alice-waits.json"), "ConnectionStateLabel");
+    runHost(m_alice,
+            {kOpenBridge, {"_UITRIGGER workOfflineAction", "_UISNAPSHOT alice-menu-offline.json"},
+             kSaveAll,
+             {"_UITRIGGER workOfflineAction", "_UIWAITTEXT \"locked by bob\" 60",
+              "_UISNAPSHOT alice-waits.json"}});
+    QVERIFY(m_alice.widget("alice-menu-offline.json", "ID_AUREX_WORKOFFLINE").value("checked")
+                .toBool());
+    const QString line = m_alice.text("alice-waits.json", "ConnectionStateLabel");
     QVERIFY2(line.startsWith("A save waits in the outbox: ") && line.contains("deck.dwg"),
              qPrintable(line));
-    QCOMPARE(statusIn(m_alice.file("alice-waits.json"), "deck.dwg"),
-             QString("Status: Waiting to upload"));
+    QCOMPARE(m_alice.status("alice-waits.json", "deck.dwg"), QString("Status: Waiting to upload"));
     QCOMPARE(digestOf(probe, "deck.dwg"), deck);
 
     // A later run says so again, and still sends nothing over bob's lock; alice discards the
     // save, and deck.dwg stays changed here only.
-    runHost(m_alice, {"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"locked by bob\" 60",
-                      "_UITRIGGER discardOutboxAction", "_UIWAIT DiscardOutboxBox 10",
-                      "_UICLICK discardButton", "_UIWAITGONE ConnectionStateLabel 60",
-                      "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-discarded.json"});
+    runHost(m_alice,
+            {{"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"locked by bob\" 60",
+              "_UITRIGGER discardOutboxAction", "_UIWAIT DiscardOutboxBox 10",
+              "_UICLICK discardButton", "_UIWAITGONE ConnectionStateLabel 60",
+              "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-discarded.json"}});
     QCOMPARE(digestOf(probe, "deck.dwg"), deck);
     expectSaid("Discarded 1 save waiting to upload.");
-    QCOMPARE(statusIn(m_alice.file("alice-discarded.json"), "deck.dwg"),
+    QCOMPARE(m_alice.status("alice-discarded.json", "deck.dwg"),
              QString("Status: Changes not saved to collaborative space"));
 }
 
@@ -713,19 +681,18 @@ void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
 {
     // alice left her work offline; the platform is away when her host starts.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
-    const int logoRevision = revisionOf(probe, "logo.png");
-    runHost(m_alice, kOpenBridge + QStringList{"_AurexWorkOffline"});
-    QVERIFY(appendOutsideTheHost(m_alice.file("Documents/logo.png"), "on the train"));
+    const QMap<QString, int> before = revisions(probe);
+    runHost(m_alice, {kOpenBridge, {"_AurexWorkOffline"}});
+    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/logo.png"), "on the train"));
     bool restarted = false;
     m_platform.stop();
     runHost(m_alice,
-            QStringList{"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"Working offline\" 60",
-                        "_UIWAIT moreActionPushButton[8] 90"}
-                + kSaveAll
-                + QStringList{"_UISNAPSHOT alice-started-offline.json",
-                              // The platform is back meanwhile; she goes online.
-                              "_UISLEEP 10", "_AurexWorkOffline",
-                              "_UIWAITGONE ConnectionStateLabel 90"},
+            {{"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"Working offline\" 60",
+              "_UIWAIT moreActionPushButton[8] 90"},
+             kSaveAll,
+             {"_UISNAPSHOT alice-started-offline.json",
+              // The platform is back meanwhile; she goes online.
+              "_UISLEEP 10", "_AurexWorkOffline", "_UIWAITGONE ConnectionStateLabel 90"}},
             QString(), false,
             [&] {
                 restarted = waitForAlice("alice-started-offline.json") && m_platform.restart();
@@ -735,24 +702,24 @@ void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
     QVERIFY2(started.startsWith("The AUREX Platform cannot be reached ("),
              qPrintable(m_commandLine.join('\n')));
     expectSaid("Working offline: 1 file waits in the outbox until you go online.");
-    QCOMPARE(statusIn(m_alice.file("alice-started-offline.json"), "logo.png"),
+    QCOMPARE(m_alice.status("alice-started-offline.json", "logo.png"),
              QString("Status: Waiting to upload"));
     expectSaid("From the outbox: Saved 1 file to Common Space (0 new, 1 changed).");
-    QCOMPARE(revisionOf(probe, "logo.png"), logoRevision + 1);
+    QCOMPARE(revisions(probe), oneMore(before, {"logo.png"}));
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
 {
     // The platform is asked about her locks first.
     runHost(m_alice,
-            {"_UITRIGGER ID_AUREX_LOGINOUT", "_UIWAITGONE aurexWidget 30",
-             "_UISNAPSHOT alice-signed-out.json"},
+            {{"_UITRIGGER ID_AUREX_LOGINOUT", "_UIWAITGONE aurexWidget 30",
+              "_UISNAPSHOT alice-signed-out.json"}},
             "alice-signed-out.png");
     expectSaid("Signed out of the AUREX Platform.");
-    const WidgetSnapshotFile signedOut(m_alice.file("alice-signed-out.json"));
-    QCOMPARE(signedOut.find("ID_AUREX_LOGINOUT").value("text").toString(),
+    QCOMPARE(m_alice.text("alice-signed-out.json", "ID_AUREX_LOGINOUT"),
              QString("Sign In to AUREX Platform"));
-    const QJsonArray children = signedOut.find("containerWidget").value("children").toArray();
+    const QJsonArray children =
+        m_alice.widget("alice-signed-out.json", "containerWidget").value("children").toArray();
     QVERIFY(std::any_of(children.begin(), children.end(), [](const QJsonValue &child) {
         return child.toObject().value("class") == "WebViewAurexPlatform"
             && child.toObject().value("visible").toBool();
