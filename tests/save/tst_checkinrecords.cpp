@@ -9,6 +9,7 @@
 #include "save/checkinrecords.h"
 #include "save/savecheckin.h"
 #include "save/savetreeitem.h"
+#include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
 #include <fzfileinfo.h>
@@ -113,6 +114,26 @@ private slots:
         QCOMPARE(prop(lookups.at(3), "type"), QString("ACAD Insert"));
     }
 
+    // Drawings of one name in two folders each send their own picture under that name, and a
+    // check-in waiting to be sent keeps it while the other drawing is saved.
+    void sameNamedDrawingsKeepTheirOwnPreviews()
+    {
+        QVERIFY(DxfTest::copySample("ezdxf/thumbnail-r2013.dxf", path("other/site.dwg")));
+        SaveTreeItem *site = row(m_root.get(), "site.dwg", SaveAction::SaveAsNew);
+        row(site, "other/site.dwg", SaveAction::SaveAsNew);
+        const FileDatabase database{QString()};
+        CheckInRecords records(database, {"N1", "N2"}, m_home.tempFolder());
+        const FzFileInfo *top = records.buildCheckInRecord(site);
+        QVERIFY2(top, qPrintable(records.errorString()));
+        const FzFileInfo *mine = top->GetChildren().at(0);
+        const FzFileInfo *theirs = top->GetChildren().at(1)->GetChildren().at(0);
+        QCOMPARE(render(mine).join(""), QString("site.jpg N1.jpg Image DerivedOutputOf true"));
+        QCOMPARE(render(theirs).join(""), QString("site.jpg N2.jpg Image DerivedOutputOf true"));
+        const QByteArray picture = DxfTest::readBytes(QString::fromStdString(mine->GetPath()));
+        QVERIFY(!QImage::fromData(picture).isNull());
+        QVERIFY(picture != DxfTest::readBytes(QString::fromStdString(theirs->GetPath())));
+    }
+
     void rowsNotSavedAreLeftOut()
     {
         SaveTreeItem *site = row(m_root.get(), "site.dwg", SaveAction::DoNotSave);
@@ -180,6 +201,10 @@ private slots:
         QVERIFY2(m_job->error() == AurexJob::NoError, qPrintable(m_job->errorString()));
         QCOMPARE(platform.checkInCount(), 1);
         QCOMPARE(platform.content("logo.png"), DxfTest::readBytes(path("logo.png")));
+        // The lists show the very preview the platform got.
+        QVERIFY(!platform.content("site.jpg").isEmpty());
+        QCOMPARE(DxfTest::readBytes(drawingPreviewPath(path("site.dwg"))),
+                 platform.content("site.jpg"));
         // The dialog's rows were copied, not changed: they learn names only from the dialog.
         QVERIFY(site->name.isEmpty());
         const FileDatabase database{QString()};
