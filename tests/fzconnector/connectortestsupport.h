@@ -4,12 +4,10 @@
 #include "lintraaurexconnectorwrapper.h"
 #include "platformprocess.h"
 
-#include <QByteArray>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QString>
 #include <QStringList>
 
 #include <memory>
@@ -42,11 +40,16 @@ inline QString valueOf(const FzFileInfo *record, const char *key)
 
 inline bool signIn(const PlatformProcess &platform, const QString &user, const QString &password)
 {
-    LintraAurexConnectorWrapper *c = connector();
-    c->SetProxySettings(QString(), 0, QString(), QString());
-    c->SetTenant(QString());
-    c->SetServer(platform.serverHost());
-    return c->LxGatepassLogin(user, password, platform.serverHost(), QString(), platform.casUrl());
+    connector()->SetServer(platform.serverHost());
+    return connector()->LxGatepassLogin(user, password, platform.serverHost(), QString(),
+                                        platform.casUrl());
+}
+
+// Downloads the object of the record into folder; one failure for each file that did not arrive.
+inline std::vector<std::string> downloadInto(FzFileInfo *record, const QString &folder)
+{
+    record->SetProperty("_LOCALDOWNLOADFOLDER", folder.toStdString());
+    return connector()->Download_Block(std::vector<FzFileInfo *>{record});
 }
 
 // Titles of the search list, in the platform's order.
@@ -69,8 +72,7 @@ inline QStringList transactionTitles()
 // The first object of that title the platform shows the signed-in user, as a copy.
 inline Record find(const QString &title)
 {
-    Record query = record({{QStringLiteral("_TypePattern"), QStringLiteral("*")},
-                           {QStringLiteral("_or_title_0"), title}});
+    Record query = record({{"_TypePattern", "*"}, {"_or_title_0", title}});
     if (!connector()->SearchPattern(query.get()) || connector()->GetSearchListSize() == 0)
         return nullptr;
     return std::make_unique<FzFileInfo>(*connector()->GetSearchFileAt(0));
@@ -94,13 +96,6 @@ inline QByteArray sha256Of(const QString &path)
     if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
         return QByteArray();
     return hash.result().toHex();
-}
-
-// A file of that many zero bytes, sparse, so that making it costs no time.
-inline bool makeSparseFile(const QString &path, qint64 size)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.resize(size);
 }
 
 // A record that checks the file in as a new object of the space, under a fresh automatic name.

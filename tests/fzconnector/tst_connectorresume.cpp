@@ -5,9 +5,6 @@
 #include "connectortestsupport.h"
 #include "linkproxy.h"
 
-#include <QDir>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
@@ -43,155 +40,136 @@ class TestConnectorResume : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void droppedTransferGoesOn_data();
-    void droppedTransferGoesOn();
-    void stoppedDownloadLeavesNothing_data();
-    void stoppedDownloadLeavesNothing();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+        m_platform = std::make_unique<PlatformProcess>(PlatformProcess::Options{
+            true, {QStringLiteral("--max-upload"), QString::number(kFileBytes + kMiB)}, {}});
+        QString error;
+        QVERIFY2(m_platform->start(&error), qPrintable(error));
+        m_link = std::make_unique<LinkProxy>(quint16(m_platform->port()));
+        QVERIFY(m_link->port() != 0);
+        const QString viaLink = QStringLiteral("http://127.0.0.1:%1").arg(m_link->port());
+        connector()->SetServer(viaLink);
+        QVERIFY(connector()->LxGatepassLogin("alice", "alice-demo-pw", viaLink, QString(), "/cas"));
+    }
+
+    void cleanup()
+    {
+        LintraAurexConnectorWrapper::SetTransferObserver(nullptr);
+        m_link->cutOnceAt(LinkProxy::ToServer, -1);
+        m_link->cutOnceAt(LinkProxy::ToClient, -1);
+    }
+
+    void droppedTransferGoesOn_data()
+    {
+        QTest::addColumn<bool>("download");
+        QTest::newRow("check-in") << false;
+        QTest::newRow("download") << true;
+    }
+
+    void droppedTransferGoesOn()
+    {
+        QFETCH(bool, download);
+        const QString title = QString(download ? "quarry-down.dwg" : "quarry-up.dwg");
+        Observed observed;
+        const LinkProxy::Way way = download ? LinkProxy::ToClient : LinkProxy::ToServer;
+        QString original;
+        if (download) {
+            original = checkInLargeFile(title);
+            QVERIFY(!original.isEmpty());
+            observed.bytes = 0;
+        }
+        const qint64 before = m_link->bytes(way);
+        m_link->cutOnceAt(way, before + kFileBytes / 2);
+        const QString back = m_dir.filePath(QStringLiteral("back"));
+        if (download) {
+            QVERIFY(QDir().mkpath(back));
+            const Record stored = find(title);
+            QVERIFY(stored);
+            QCOMPARE(downloadInto(stored.get(), back), std::vector<std::string>());
+            QCOMPARE(sha256Of(back + QLatin1Char('/') + title), sha256Of(original));
+            // Only the file itself is in the folder.
+            QCOMPARE(QDir(back).entryList(QDir::Files | QDir::Hidden), QStringList{title});
+        } else {
+            QVERIFY(!checkInLargeFile(title).isEmpty());
+        }
+        QVERIFY(m_link->hasCut());
+        // The half before the cut went once, the other half after it: the file, the few bytes
+        // the platform had not stored yet when the connection dropped, and requests and answers.
+        const qint64 slack = kFileBytes / 50;
+        const qint64 carried = m_link->bytes(way) - before;
+        QVERIFY2(carried >= kFileBytes && carried < kFileBytes + slack,
+                 qPrintable(QString::number(carried)));
+        // Progress counts each byte that arrived once.
+        QCOMPARE(observed.bytes.load(), kFileBytes);
+    }
+
+    void stoppedDownloadLeavesNothing_data()
+    {
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("cancelled") << true << "cancelled";
+        // The system refuses to let the file grow past a third of it, as a full disk would.
+        QTest::newRow("write refused") << false << "File too large";
+    }
+
+    void stoppedDownloadLeavesNothing()
+    {
+        QFETCH(bool, cancelled);
+        QFETCH(QString, reason);
+        const QString title = QStringLiteral("quarry-%1.dwg").arg(QTest::currentDataTag()[0]);
+        QVERIFY(!checkInLargeFile(title).isEmpty());
+        const QString folder = m_dir.filePath(QStringLiteral("stopped"));
+        QVERIFY(QDir().mkpath(folder));
+        const Record stored = find(title);
+        QVERIFY(stored);
+        Observed observed;
+        rlimit before{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+        if (cancelled) {
+            observed.cancelAt = kFileBytes / 3;
+        } else {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit third = before;
+            third.rlim_cur = rlim_t(kFileBytes / 3);
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &third), 0);
+        }
+        const std::vector<std::string> failures = downloadInto(stored.get(), folder);
+        setrlimit(RLIMIT_FSIZE, &before);
+        QCOMPARE(failures.size(), size_t(1));
+        // The file and the reason, as the system gave it.
+        const QString failure = QString::fromStdString(failures.front());
+        QVERIFY2(failure.startsWith(title + ": ") && failure.contains(reason), qPrintable(failure));
+        QVERIFY(observed.bytes < kFileBytes / 2);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
 
 private:
-    QString checkInLargeFile(const QString &title);
+    QString checkInLargeFile(const QString &title)
+    {
+        const QString path = m_dir.filePath(title);
+        QFile file(path);
+        // Sparse, so that making it costs no time; not all zeros, so that a part sent twice or
+        // out of place changes the checksum.
+        if (!file.open(QIODevice::ReadWrite) || !file.resize(kFileBytes))
+            return QString();
+        for (qint64 at = 0; at < kFileBytes; at += 7 * kMiB) {
+            file.seek(at);
+            file.write(QByteArray::number(at));
+        }
+        file.close();
+        const Record record = newFileRecord(path, "Common Space");
+        if (!connector()->CheckIn(record.get()) || connector()->GetTransactionListSize() != 1)
+            return QString();
+        return path;
+    }
 
     QTemporaryDir m_dir;
     std::unique_ptr<PlatformProcess> m_platform;
     std::unique_ptr<LinkProxy> m_link;
 };
-
-void TestConnectorResume::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_dir.isValid());
-    PlatformProcess::Options options;
-    options.demo = true;
-    options.serveArguments = QStringList{QStringLiteral("--max-upload"),
-                                         QString::number(kFileBytes + kMiB)};
-    m_platform = std::make_unique<PlatformProcess>(options);
-    QString error;
-    QVERIFY2(m_platform->start(&error), qPrintable(error));
-    m_link = std::make_unique<LinkProxy>(quint16(m_platform->port()));
-    QVERIFY(m_link->port() != 0);
-    const QString viaLink = QStringLiteral("http://127.0.0.1:%1").arg(m_link->port());
-    connector()->SetProxySettings(QString(), 0, QString(), QString());
-    connector()->SetTenant(QString());
-    connector()->SetServer(viaLink);
-    QVERIFY(connector()->LxGatepassLogin(QStringLiteral("alice"), QStringLiteral("alice-demo-pw"),
-                                         viaLink, QString(), QStringLiteral("/cas")));
-}
-
-void TestConnectorResume::cleanup()
-{
-    LintraAurexConnectorWrapper::SetTransferObserver(nullptr);
-    m_link->cutOnceAt(LinkProxy::ToServer, -1);
-    m_link->cutOnceAt(LinkProxy::ToClient, -1);
-}
-
-QString TestConnectorResume::checkInLargeFile(const QString &title)
-{
-    const QString path = m_dir.filePath(title);
-    QFile file(path);
-    // Not all zeros, so that a part sent twice or out of place changes the checksum.
-    if (!makeSparseFile(path, kFileBytes) || !file.open(QIODevice::ReadWrite))
-        return QString();
-    for (qint64 at = 0; at < kFileBytes; at += 7 * kMiB) {
-        file.seek(at);
-        file.write(QByteArray::number(at));
-    }
-    file.close();
-    const Record record = newFileRecord(path, "Common Space");
-    if (!connector()->CheckIn(record.get()) || connector()->GetTransactionListSize() != 1)
-        return QString();
-    return path;
-}
-
-void TestConnectorResume::droppedTransferGoesOn_data()
-{
-    QTest::addColumn<bool>("download");
-    QTest::newRow("check-in") << false;
-    QTest::newRow("download") << true;
-}
-
-void TestConnectorResume::droppedTransferGoesOn()
-{
-    QFETCH(bool, download);
-    const QString title = download ? QStringLiteral("quarry-down.dwg")
-                                   : QStringLiteral("quarry-up.dwg");
-    Observed observed;
-    const LinkProxy::Way way = download ? LinkProxy::ToClient : LinkProxy::ToServer;
-    QString original;
-    if (download) {
-        original = checkInLargeFile(title);
-        QVERIFY(!original.isEmpty());
-        observed.bytes = 0;
-    }
-    const qint64 before = m_link->bytes(way);
-    m_link->cutOnceAt(way, before + kFileBytes / 2);
-    const QString back = m_dir.filePath(QStringLiteral("back"));
-    if (download) {
-        QVERIFY(QDir().mkpath(back));
-        const Record stored = find(title);
-        QVERIFY(stored);
-        stored->SetProperty("_LOCALDOWNLOADFOLDER", back.toStdString());
-        QCOMPARE(connector()->Download_Block(std::vector<FzFileInfo *>{stored.get()}),
-                 std::vector<std::string>());
-        QCOMPARE(sha256Of(back + QLatin1Char('/') + title), sha256Of(original));
-        // Only the file itself is in the folder.
-        QCOMPARE(QDir(back).entryList(QDir::Files | QDir::Hidden), QStringList{title});
-    } else {
-        QVERIFY(!checkInLargeFile(title).isEmpty());
-    }
-    QVERIFY(m_link->hasCut());
-    // The half before the cut went once, the other half after it: the file, the few bytes
-    // the platform had not stored yet when the connection dropped, and requests and answers.
-    const qint64 slack = kFileBytes / 50;
-    const qint64 carried = m_link->bytes(way) - before;
-    QVERIFY2(carried >= kFileBytes && carried < kFileBytes + slack,
-             qPrintable(QString::number(carried)));
-    // Progress counts each byte that arrived once.
-    QCOMPARE(observed.bytes.load(), kFileBytes);
-}
-
-void TestConnectorResume::stoppedDownloadLeavesNothing_data()
-{
-    QTest::addColumn<bool>("cancelled");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("cancelled") << true << "cancelled";
-    // The system refuses to let the file grow past a third of it, as a full disk would.
-    QTest::newRow("write refused") << false << "File too large";
-}
-
-void TestConnectorResume::stoppedDownloadLeavesNothing()
-{
-    QFETCH(bool, cancelled);
-    QFETCH(QString, reason);
-    const QString title = QStringLiteral("quarry-%1.dwg").arg(QTest::currentDataTag()[0]);
-    QVERIFY(!checkInLargeFile(title).isEmpty());
-    const QString folder = m_dir.filePath(QStringLiteral("stopped"));
-    QVERIFY(QDir().mkpath(folder));
-    const Record stored = find(title);
-    QVERIFY(stored);
-    stored->SetProperty("_LOCALDOWNLOADFOLDER", folder.toStdString());
-    Observed observed;
-    rlimit before{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
-    if (cancelled) {
-        observed.cancelAt = kFileBytes / 3;
-    } else {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit third = before;
-        third.rlim_cur = rlim_t(kFileBytes / 3);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &third), 0);
-    }
-    const std::vector<std::string> failures =
-        connector()->Download_Block(std::vector<FzFileInfo *>{stored.get()});
-    setrlimit(RLIMIT_FSIZE, &before);
-    QCOMPARE(failures.size(), size_t(1));
-    // The file and the reason, as the system gave it.
-    const QString failure = QString::fromStdString(failures.front());
-    QVERIFY2(failure.startsWith(title + ": ") && failure.contains(reason), qPrintable(failure));
-    QVERIFY(observed.bytes < kFileBytes / 2);
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
-}
 
 QTEST_GUILESS_MAIN(TestConnectorResume)
 #include "tst_connectorresume.moc"

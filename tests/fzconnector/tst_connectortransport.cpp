@@ -4,20 +4,11 @@
 
 #include "connectortestsupport.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <httplib.h>
 
 #include <atomic>
-#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -40,7 +31,7 @@ public:
         m_port = bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { listen_after_bind(); });
         for (int waited = 0; !is_running() && waited < 5000; ++waited)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            QThread::msleep(1);
     }
     void halt()
     {
@@ -118,7 +109,7 @@ public:
         answerSignIn();
         answerAll([this](const httplib::Request &, httplib::Response &) {
             while (!m_released)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                QThread::msleep(10);
         });
         start();
     }
@@ -138,11 +129,6 @@ void collectPrinted(QtMsgType, const QMessageLogContext &context, const QString 
     printed << QString::fromLatin1(context.category) + QStringLiteral(": ") + message;
 }
 
-std::vector<std::string> download(FzFileInfo *record)
-{
-    return connector()->Download_Block(std::vector<FzFileInfo *>{record});
-}
-
 } // namespace
 
 class TestConnectorTransport : public QObject
@@ -150,198 +136,181 @@ class TestConnectorTransport : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void hostileFileNamesAreRefused_data();
-    void hostileFileNamesAreRefused();
-    void tokenNeverReachesAnotherServer();
-    void damagedContentNeverLands();
-    void tlsWithTrustedCertificate();
-    void requestsGoThroughTheProxy_data();
-    void requestsGoThroughTheProxy();
-    void stalledPlatformLetsTheCallerGo();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+    }
+
+    // A file name that would leave the download folder, or content that is not what the
+    // platform announced: nothing lands, and the user's own copy of a file stays as it was.
+    void hostileDownloadsLeaveTheDiskAlone_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("reason"); // the failure's
+        QTest::newRow("parent folder") << "../escape.dwg" << "not a file name";
+        QTest::newRow("backslash parent folder") << "..\\escape.dwg" << "not a file name";
+        QTest::newRow("absolute path") << "/tmp/escape.dwg" << "not a file name";
+        QTest::newRow("damaged content") << "plain.dwg" << "arrived damaged";
+    }
+
+    void hostileDownloadsLeaveTheDiskAlone()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, reason);
+        HostilePlatform platform(title);
+        QVERIFY(connector()->LxGatepassLogin("u", "p", platform.host(), QString(), "/cas"));
+        const QDir outer(m_dir.filePath(QTest::currentDataTag()));
+        const QString folder = outer.filePath(QStringLiteral("inner"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile own(writeFile(folder, QStringLiteral("plain.dwg"), "the user's own copy"));
+        Record request = record({{"phid", kBadId}});
+        const std::vector<std::string> failures = downloadInto(request.get(), folder);
+        QCOMPARE(failures.size(), size_t(1));
+        QVERIFY2(QString::fromStdString(failures.front()).contains(reason),
+                 failures.front().c_str());
+        QCOMPARE(valueOf(request.get(), "filename"), QString());
+        connector()->SetWorkingDirectory(folder);
+        QCOMPARE(connector()->Download_Block(QString::fromLatin1(kBadId)), QString());
+        // No temporary file is left behind either.
+        const QDir::Filters all = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
+        QCOMPARE(outer.entryList(all), QStringList{"inner"});
+        QCOMPARE(QDir(folder).entryList(all), QStringList{"plain.dwg"});
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray("the user's own copy"));
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/escape.dwg")));
+    }
+
+    void tokenNeverReachesAnotherServer()
+    {
+        HostilePlatform first(QStringLiteral("plain.dwg"));
+        HostilePlatform second(QStringLiteral("plain.dwg"));
+        Record request = record({{"phid", kBadId}});
+        QVERIFY(connector()->LxGatepassLogin("u", "p", first.host(), QString(), "/cas"));
+        downloadInto(request.get(), m_dir.path());
+        QCOMPARE(first.authorizations(), QStringList{"Bearer t"});
+        connector()->SetServer(second.host());
+        downloadInto(request.get(), m_dir.path());
+        QCOMPARE(second.authorizations(), QStringList());
+    }
+
+    void tlsWithTrustedCertificate()
+    {
+        const QString cert = m_dir.filePath(QStringLiteral("cert.pem"));
+        const QString key = m_dir.filePath(QStringLiteral("key.pem"));
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                       "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
+                       "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", cert});
+        if (!openssl.waitForStarted())
+            QSKIP("the openssl command is not installed (scripts/setup installs it)");
+        QVERIFY(openssl.waitForFinished(30000));
+        QCOMPARE(openssl.exitCode(), 0);
+
+        PlatformProcess platform(
+            PlatformProcess::Options{false, {"--cert", cert, "--key", key}, {}});
+        QString error;
+        QVERIFY2(platform.start(&error), qPrintable(error));
+        QVERIFY(platform.addUser(QStringLiteral("grace"), QStringLiteral("grace-pw")));
+        QVERIFY(platform.addSpace(QStringLiteral("Secure Space"), {QStringLiteral("grace")}));
+        // The module hands a https platform over without its scheme.
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(platform.port());
+
+        qunsetenv(kCaVariable);
+        QVERIFY(!connector()->LxGatepassLogin("grace", "grace-pw", host, QString(), "/cas"));
+        qputenv(kCaVariable, cert.toLocal8Bit());
+        QVERIFY(connector()->LxGatepassLogin("grace", "grace-pw", host, QString(), "/cas"));
+        QCOMPARE(connector()->GetListOfCollaborativeSpaces(),
+                 std::vector<std::string>{"Secure Space"});
+        qunsetenv(kCaVariable);
+    }
+
+    void requestsGoThroughTheProxy_data()
+    {
+        QTest::addColumn<QString>("proxy");
+        QTest::addColumn<QStringList>("paths"); // what the proxy was asked for
+        const QString login = QStringLiteral("http://127.0.0.1:1/cas/v1/login");
+        // A forwarding proxy sees absolute addresses; this one answers for the platform itself.
+        QTest::newRow("proxy answers for the platform")
+            << "answers" << QStringList{login, "http://127.0.0.1:1/api/v1/spaces"};
+        QTest::newRow("proxy refuses, echoing what it received") << "echoes" << QStringList{login};
+    }
+
+    void requestsGoThroughTheProxy()
+    {
+        QFETCH(QString, proxy);
+        QFETCH(QStringList, paths);
+        LocalServer server;
+        QStringList seen;
+        QString authorization;
+        std::mutex mutex;
+        server.answerAll([&](const httplib::Request &request, httplib::Response &response) {
+            const std::string sent = request.get_header_value("Proxy-Authorization");
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                seen << QString::fromStdString(request.path);
+                authorization = QString::fromStdString(sent);
+            }
+            if (proxy == QLatin1String("answers")) {
+                response.set_content(request.path.find("/cas/") != std::string::npos
+                                         ? "{\"token\":\"t\"}"
+                                         : "{\"spaces\":[\"Via Proxy\"]}",
+                                     "application/json");
+                return;
+            }
+            response.status = 407;
+            const QByteArray credentials = QByteArray::fromBase64(QByteArray(sent.data()).mid(6));
+            const QJsonObject answer{{"error", QStringLiteral("refused %1 (%2) for %3")
+                                                   .arg(QString::fromStdString(sent),
+                                                        QString::fromUtf8(credentials),
+                                                        QString::fromStdString(request.body))}};
+            response.set_content(QJsonDocument(answer).toJson().toStdString(), "application/json");
+        });
+        server.start();
+
+        QLoggingCategory::setFilterRules(QStringLiteral("fzconnector.debug=true"));
+        printed.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(&collectPrinted);
+        connector()->SetProxySettings(QStringLiteral("127.0.0.1"), server.port(),
+                                      QStringLiteral("puser"), QStringLiteral("ppass"));
+        const bool signedIn = connector()->LxGatepassLogin("u", "u-secret-pw", "http://127.0.0.1:1",
+                                                           QString(), "/cas");
+        const std::vector<std::string> spaces = connector()->GetListOfCollaborativeSpaces();
+        connector()->SetProxySettings(QString(), 0, QString(), QString());
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+        server.halt();
+        const QString output = printed.join(QLatin1Char('\n'));
+
+        const bool answers = proxy == QLatin1String("answers");
+        QCOMPARE(signedIn, answers);
+        QCOMPARE(spaces,
+                 answers ? std::vector<std::string>{"Via Proxy"} : std::vector<std::string>());
+        QCOMPARE(seen, paths);
+        QCOMPARE(authorization, QStringLiteral("Basic ") + QByteArray("puser:ppass").toBase64());
+        // What a refusing proxy says is printed; the secrets it was sent are not.
+        QVERIFY2(output.contains(QStringLiteral("407")) == !answers, qPrintable(output));
+        for (const char *secret : {"ppass", "cHVzZXI6cHBhc3M=", "u-secret-pw"})
+            QVERIFY2(!output.contains(QLatin1String(secret)), qPrintable(output));
+    }
+
+    void stalledPlatformLetsTheCallerGo()
+    {
+        StallingPlatform platform;
+        qputenv("FZCONNECTOR_TIMEOUT", "2");
+        QVERIFY(connector()->LxGatepassLogin("u", "p", platform.host(), QString(), "/cas"));
+        const Record query = record({{"_TypePattern", "*"}});
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!connector()->SearchPattern(query.get()));
+        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+        qunsetenv("FZCONNECTOR_TIMEOUT");
+    }
 
 private:
     QTemporaryDir m_dir;
 };
-
-void TestConnectorTransport::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_dir.isValid());
-}
-
-void TestConnectorTransport::hostileFileNamesAreRefused_data()
-{
-    QTest::addColumn<QString>("title");
-    QTest::newRow("parent folder") << "../escape.dwg";
-    QTest::newRow("backslash parent folder") << "..\\escape.dwg";
-    QTest::newRow("absolute path") << "/tmp/escape.dwg";
-}
-
-void TestConnectorTransport::hostileFileNamesAreRefused()
-{
-    QFETCH(QString, title);
-    HostilePlatform platform(title);
-    QVERIFY(connector()->LxGatepassLogin("u", "p", platform.host(), QString(), "/cas"));
-    const QDir outer(m_dir.filePath(QTest::currentDataTag()));
-    const QString folder = outer.filePath(QStringLiteral("inner"));
-    QVERIFY(QDir().mkpath(folder));
-    Record request = record({{"phid", kBadId}, {"_LOCALDOWNLOADFOLDER", folder}});
-    QCOMPARE(download(request.get()).size(), size_t(1));
-    QCOMPARE(valueOf(request.get(), "filename"), QString());
-    connector()->SetWorkingDirectory(folder);
-    QCOMPARE(connector()->Download_Block(QString::fromLatin1(kBadId)), QString());
-    const QDir::Filters all = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
-    QCOMPARE(outer.entryList(all), QStringList{"inner"});
-    QCOMPARE(QDir(folder).entryList(all), QStringList());
-    QVERIFY(!QFile::exists(QStringLiteral("/tmp/escape.dwg")));
-}
-
-void TestConnectorTransport::tokenNeverReachesAnotherServer()
-{
-    HostilePlatform first(QStringLiteral("plain.dwg"));
-    HostilePlatform second(QStringLiteral("plain.dwg"));
-    Record request = record({{"phid", kBadId}, {"_LOCALDOWNLOADFOLDER", m_dir.path()}});
-    QVERIFY(connector()->LxGatepassLogin("u", "p", first.host(), QString(), "/cas"));
-    download(request.get());
-    QCOMPARE(first.authorizations(), QStringList{"Bearer t"});
-    connector()->SetServer(second.host());
-    download(request.get());
-    QCOMPARE(second.authorizations(), QStringList());
-}
-
-void TestConnectorTransport::damagedContentNeverLands()
-{
-    HostilePlatform platform(QStringLiteral("plain.dwg"));
-    QVERIFY(connector()->LxGatepassLogin("u", "p", platform.host(), QString(), "/cas"));
-    const QString folder = m_dir.filePath(QStringLiteral("damaged"));
-    QVERIFY(QDir().mkpath(folder));
-    QFile existing(writeFile(folder, QStringLiteral("plain.dwg"), "the user's own copy"));
-    Record request = record({{"phid", kBadId}, {"_LOCALDOWNLOADFOLDER", folder}});
-    const std::vector<std::string> failures = download(request.get());
-    QCOMPARE(failures.size(), size_t(1));
-    QVERIFY(QString::fromStdString(failures.front()).contains(QStringLiteral("damaged")));
-    // The local copy is untouched and no temporary file is left behind.
-    QVERIFY(existing.open(QIODevice::ReadOnly));
-    QCOMPARE(existing.readAll(), QByteArray("the user's own copy"));
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"plain.dwg"});
-}
-
-void TestConnectorTransport::tlsWithTrustedCertificate()
-{
-    const QString cert = m_dir.filePath(QStringLiteral("cert.pem"));
-    const QString key = m_dir.filePath(QStringLiteral("key.pem"));
-    QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                   "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
-                   "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", cert});
-    if (!openssl.waitForStarted())
-        QSKIP("the openssl command is not installed (scripts/setup installs it)");
-    QVERIFY(openssl.waitForFinished(30000));
-    QCOMPARE(openssl.exitCode(), 0);
-
-    PlatformProcess::Options options;
-    options.serveArguments = QStringList{"--cert", cert, "--key", key};
-    PlatformProcess platform(options);
-    QString error;
-    QVERIFY2(platform.start(&error), qPrintable(error));
-    QVERIFY(platform.addUser(QStringLiteral("grace"), QStringLiteral("grace-pw")));
-    QVERIFY(platform.addSpace(QStringLiteral("Secure Space"), {QStringLiteral("grace")}));
-    // The module hands a https platform over without its scheme.
-    const QString host = QStringLiteral("127.0.0.1:%1").arg(platform.port());
-
-    qunsetenv(kCaVariable);
-    QVERIFY(!connector()->LxGatepassLogin("grace", "grace-pw", host, QString(), "/cas"));
-    qputenv(kCaVariable, cert.toLocal8Bit());
-    QVERIFY(connector()->LxGatepassLogin("grace", "grace-pw", host, QString(), "/cas"));
-    QCOMPARE(connector()->GetListOfCollaborativeSpaces(), std::vector<std::string>{"Secure Space"});
-    qunsetenv(kCaVariable);
-}
-
-void TestConnectorTransport::requestsGoThroughTheProxy_data()
-{
-    QTest::addColumn<QString>("proxy");
-    QTest::addColumn<QStringList>("paths"); // what the proxy was asked for
-    const QString login = QStringLiteral("http://127.0.0.1:1/cas/v1/login");
-    // A forwarding proxy sees absolute addresses; this one answers for the platform itself.
-    QTest::newRow("proxy answers for the platform")
-        << "answers" << QStringList{login, "http://127.0.0.1:1/api/v1/spaces"};
-    QTest::newRow("proxy refuses, echoing what it received") << "echoes" << QStringList{login};
-}
-
-void TestConnectorTransport::requestsGoThroughTheProxy()
-{
-    QFETCH(QString, proxy);
-    QFETCH(QStringList, paths);
-    LocalServer server;
-    QStringList seen;
-    QString authorization;
-    std::mutex mutex;
-    server.answerAll([&](const httplib::Request &request, httplib::Response &response) {
-        const std::string sent = request.get_header_value("Proxy-Authorization");
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            seen << QString::fromStdString(request.path);
-            authorization = QString::fromStdString(sent);
-        }
-        if (proxy == QLatin1String("answers")) {
-            response.set_content(request.path.find("/cas/") != std::string::npos
-                                     ? "{\"token\":\"t\"}"
-                                     : "{\"spaces\":[\"Via Proxy\"]}",
-                                 "application/json");
-            return;
-        }
-        response.status = 407;
-        const QByteArray credentials = QByteArray::fromBase64(
-            QByteArray::fromStdString(sent).mid(6));
-        const QJsonObject answer{{"error", QStringLiteral("refused %1 (%2) for %3")
-                                               .arg(QString::fromStdString(sent),
-                                                    QString::fromUtf8(credentials),
-                                                    QString::fromStdString(request.body))}};
-        response.set_content(QJsonDocument(answer).toJson().toStdString(), "application/json");
-    });
-    server.start();
-
-    QLoggingCategory::setFilterRules(QStringLiteral("fzconnector.debug=true"));
-    printed.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(&collectPrinted);
-    connector()->SetProxySettings(QStringLiteral("127.0.0.1"), server.port(),
-                                  QStringLiteral("puser"), QStringLiteral("ppass"));
-    const bool signedIn = connector()->LxGatepassLogin("u", "u-secret-pw", "http://127.0.0.1:1",
-                                                       QString(), "/cas");
-    const std::vector<std::string> spaces = connector()->GetListOfCollaborativeSpaces();
-    connector()->SetProxySettings(QString(), 0, QString(), QString());
-    qInstallMessageHandler(previous);
-    QLoggingCategory::setFilterRules(QString());
-    server.halt();
-    const QString output = printed.join(QLatin1Char('\n'));
-
-    const bool answers = proxy == QLatin1String("answers");
-    QCOMPARE(signedIn, answers);
-    QCOMPARE(spaces, answers ? std::vector<std::string>{"Via Proxy"} : std::vector<std::string>());
-    QCOMPARE(seen, paths);
-    QCOMPARE(authorization, QStringLiteral("Basic ") + QByteArray("puser:ppass").toBase64());
-    // What a refusing proxy says is printed; the secrets it was sent are not.
-    QVERIFY2(output.contains(QStringLiteral("407")) == !answers, qPrintable(output));
-    for (const char *secret : {"ppass", "cHVzZXI6cHBhc3M=", "u-secret-pw"})
-        QVERIFY2(!output.contains(QLatin1String(secret)), qPrintable(output));
-}
-
-void TestConnectorTransport::stalledPlatformLetsTheCallerGo()
-{
-    StallingPlatform platform;
-    qputenv("FZCONNECTOR_TIMEOUT", "2");
-    QVERIFY(connector()->LxGatepassLogin("u", "p", platform.host(), QString(), "/cas"));
-    const Record query = record({{"_TypePattern", "*"}});
-    QElapsedTimer timer;
-    timer.start();
-    const bool answered = connector()->SearchPattern(query.get());
-    const qint64 elapsed = timer.elapsed();
-    qunsetenv("FZCONNECTOR_TIMEOUT");
-    QVERIFY(!answered);
-    QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
-}
 
 QTEST_GUILESS_MAIN(TestConnectorTransport)
 #include "tst_connectortransport.moc"
