@@ -38,10 +38,6 @@ private slots:
         QVERIFY(m_home.isValid());
         m_home.applyToProcess();
         QDir::setCurrent(m_home.path());
-        m_host = std::make_unique<HostEnvironment>();
-        m_files = std::make_unique<FileCommands>(m_host->documents());
-        m_references =
-            std::make_unique<ReferenceCommands>(m_host->documents(), m_host->appServices());
         m_module = new TestModule(nullptr);
         m_module->initApp();
         MenuBuilder::buildAtViewCreation();
@@ -54,14 +50,14 @@ private slots:
 
     void cleanupTestCase()
     {
-        m_host->documents()->closeAll();
+        m_host.documents()->closeAll();
         unload();
     }
 
     void cleanup()
     {
         QTest::qWait(0); // closes the module asked for
-        m_host->documents()->closeAll();
+        m_host.documents()->closeAll();
         ShowAurexTaskPane::instance()->setLauncherOpenPending(false);
         ShowAurexTaskPane::instance()->endSession();
     }
@@ -135,7 +131,7 @@ private slots:
                 database.addFile(FileDatabase::keyForPath(m_home.filePath(name)), "id", name,
                                  "2026/01/02@03:04:05:GMT", "", "drawing", "false");
         }
-        QVERIFY(m_host->documents()->OpenDocument(m_home.filePath("a.dwg")));
+        QVERIFY(m_host.documents()->OpenDocument(m_home.filePath("a.dwg")));
         QSignalSpy refreshed(ShowAurexTaskPane::instance(),
                              &ShowAurexTaskPane::DocumentActivatedSignal);
 
@@ -162,7 +158,7 @@ private slots:
         // As the launcher start-up leaves it, with the other separator.
         session->setLauncherModelPath(QString(m_home.filePath("a.dwg")).replace('/', '\\'));
         session->setLauncherOpenPending(true);
-        HostDocumentManager *documents = m_host->documents();
+        HostDocumentManager *documents = m_host.documents();
         for (const char *name : { "a.dwg", "b.dwg", "b.dwg" }) {
             QVERIFY(documents->OpenDocument(m_home.filePath(name)));
             QTest::qWait(0);
@@ -178,7 +174,7 @@ private slots:
     void closingTheMainWindowWithdrawsTheMenus()
     {
         QVERIFY(uiText().contains("_LX_AurexPlatformRibbonID"));
-        CFxEditorReactor::fireMainFrameToBeClosed(m_host->mainWindow());
+        CFxEditorReactor::fireMainFrameToBeClosed(m_host.mainWindow());
         QVERIFY(!uiText().contains("_LX_AurexPlatformRibbonID"));
     }
 
@@ -217,12 +213,14 @@ private:
         QVERIFY(!FileDatabase("unreadable").errorString().isEmpty());
     }
 
-    QString uiText() const { return QString::fromUtf8(QJsonDocument(m_host->uiJson()).toJson()); }
+    QString uiText() const { return QString::fromUtf8(QJsonDocument(m_host.uiJson()).toJson()); }
 
+    // One host for the whole test; the commands are released before the host they were made
+    // for.
     TestHome m_home;
-    std::unique_ptr<HostEnvironment> m_host;
-    std::unique_ptr<FileCommands> m_files;
-    std::unique_ptr<ReferenceCommands> m_references;
+    HostEnvironment m_host;
+    FileCommands m_files { m_host.documents() };
+    ReferenceCommands m_references { m_host.documents(), m_host.appServices() };
     TestModule *m_module = nullptr;
 };
 
