@@ -55,12 +55,6 @@ QStringList rows(AurexMainWindow &window)
     return lines;
 }
 
-template <typename T>
-int distinct(const QList<T *> &items)
-{
-    return QSet<T *>(items.cbegin(), items.cend()).size();
-}
-
 QStringList shownNames(QListWidget *list)
 {
     QStringList names;
@@ -183,10 +177,8 @@ private slots:
     {
         AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
         settle(window);
-        auto *dwg = window.findChild<QPushButton *>("dwgFilterButton");
         auto *dxf = window.findChild<QPushButton *>("dxfFilterButton");
-
-        dwg->click();
+        window.findChild<QPushButton *>("dwgFilterButton")->click();
         QCOMPARE(window.viewMode(), AurexMainWindow::Tiles);
         QCOMPARE(shownNames(window.listWidget()), QStringList({"bridge.dwg", "deck.dwg"}));
         QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
@@ -261,9 +253,11 @@ private slots:
         const auto *lastTile = qobject_cast<ViewWidget *>(list->itemWidget(lastItem));
         QCOMPARE(lastTile->displayName() + " " + QString::number(lastTile->status()),
                  QString("deck-photo.png 2"));
-        QCOMPARE(distinct(list->tiles()), list->tiles().size());
-        QVERIFY(list->tiles().size() < list->count());
-        QCOMPARE(distinct(tree->rows()), tree->rows().size());
+        const QList<ViewWidget *> tiles = list->tiles();
+        QCOMPARE(QSet<ViewWidget *>(tiles.cbegin(), tiles.cend()).size(), tiles.size());
+        QVERIFY(tiles.size() < list->count());
+        const QList<ImageViewDialog *> rows = tree->rows();
+        QCOMPARE(QSet<ImageViewDialog *>(rows.cbegin(), rows.cend()).size(), rows.size());
 
         // Searched for, a file far down the list comes into sight with its tile.
         list->scrollToTop();
