@@ -151,7 +151,7 @@ private:
     {
         const QString path = m_dir.filePath(title);
         QFile file(path);
-        // Sparse, so that making it costs no time; not all zeros, so that a part sent twice or
+        // Sparse, so that making it costs no time; not all zeros, so that a piece sent twice or
         // out of place changes the checksum.
         if (!file.open(QIODevice::ReadWrite) || !file.resize(kFileBytes))
             return QString();
