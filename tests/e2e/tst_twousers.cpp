@@ -2,12 +2,15 @@
 // own: alice signs in, opens bridge.dwg from the platform, attaches a picture and saves back;
 // bob sees the newer version, opens it and locks it; alice sees his lock and cannot save over
 // it; bob unlocks; alice saves while working offline and, online again, keeps her version of
-// the file bob changed meanwhile as a copy; alice signs out. Every step is a run of the real
-// host driven by a script, checked on its widget snapshots and on what the platform holds.
+// the file bob changed meanwhile as a copy; alice signs out. Last, bob's host is killed while a
+// large drawing comes down, and his files and file database stay as they were. Every step is a
+// run of the real host driven by a script, checked on its widget snapshots and on what the
+// platform holds.
 //
 // With AUREX_SCENARIO_PICTURES naming a folder, the runs that end on a task pane worth showing
 // also leave a picture of the host window there.
 
+#include "platformclient.h"
 #include "platformprobe.h"
 #include "platformprocess.h"
 #include "testhome.h"
@@ -16,6 +19,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -101,6 +105,39 @@ bool changeOutsideTheHost(const QString &path, const QByteArray &text)
     return file.seek(0) && file.write("999\n" + text + '\n' + bytes) > bytes.size();
 }
 
+// Big enough that its download lasts long after its first bytes have landed.
+const qint64 kLargeDrawingBytes = 160ll << 20;
+
+// Every file of the folder with its content, but for the bytes of survey.dxf while they
+// arrive, under a name the user or the module would not take for the file.
+QMap<QString, QByteArray> folderContents(const QString &folder)
+{
+    QMap<QString, QByteArray> contents;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        if (!name.startsWith("survey.dxf."))
+            contents.insert(name, readAll(QDir(folder).filePath(name)));
+    }
+    return contents;
+}
+
+// Whether the process has a file open in folder, other than the files named known, that
+// holds part of the large drawing.
+bool writesIntoFolder(qint64 pid, const QString &folder, const QStringList &known)
+{
+    const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString &fd : descriptors.entryList(QDir::Files | QDir::System)) {
+        const QFileInfo link(descriptors.filePath(fd));
+        const QString target = link.symLinkTarget();
+        if (!target.startsWith(folder + '/') || known.contains(QFileInfo(target).fileName()))
+            continue;
+        // The size of the open file, even when it has no name yet.
+        const qint64 size = link.size();
+        if (size > 0 && size < kLargeDrawingBytes)
+            return true;
+    }
+    return false;
+}
+
 // The save dialog's row of that file, found among the rows and their children.
 QJsonObject saveRow(const QJsonArray &rows, const QString &title)
 {
@@ -137,6 +174,7 @@ private slots:
     void aliceStartsOfflineWhileThePlatformIsAway();
     void aSaveOfAFileBobHoldsWaitsAndSaysWhy();
     void aliceSignsOutAndSeesTheWelcomePage();
+    void bobsHostKilledDuringADownloadLeavesFilesAndDatabaseAsTheyWere();
 
 private:
     // A user's home, and what the host left there: widget snapshots by file name.
@@ -177,24 +215,89 @@ private:
     // Starts the host for the user from the user's home, signed in by the launcher's cookie
     // unless signedOut.
     void startHost(QProcess *lintra, const User &user, const QStringList &arguments,
-                   bool signedOut = false);
+                   bool signedOut = false)
+    {
+        QVERIFY(m_platform.writeLauncherFiles(user.login, user.home.environment()));
+        if (signedOut) {
+            // Started without a session, as the launcher does for a user not signed in yet.
+            const QString params = "config/fzcachedir/FzxAppLauncherParams.xml";
+            QString content = QString::fromUtf8(readAll(user.file(params)));
+            QVERIFY(content.contains("CasCookie="));
+            content.replace(QRegularExpression("CasCookie=\"[^\"]*\""), "CasCookie=\"\"");
+            QVERIFY(user.home.write(params, content.toUtf8()));
+        }
+        lintra->setProcessEnvironment(user.home.environment());
+        // Paths in the scripts are relative to the home, so the command line shows no temporary
+        // folder.
+        lintra->setWorkingDirectory(user.home.path());
+        lintra->start(LINTRA_BIN, QStringList{"--module-dir",
+                                              QFileInfo(AUREX_MODULE_FILE).absolutePath()}
+                                      + arguments);
+    }
     // Runs the host with the script's lines, given in parts; fails the test when the host
     // reports a failure. whileRunning, when given, runs in the test while the host runs.
+    // With AUREX_SCENARIO_PICTURES naming a folder, the picture of the host window as the
+    // script ends and the pictures the script took in the home go there.
     void runHost(const User &user, std::initializer_list<QStringList> script,
                  const QString &picture = QString(), bool signedOut = false,
-                 const std::function<void()> &whileRunning = {});
-    // With AUREX_SCENARIO_PICTURES set, copies a picture a script took in the user's home
-    // there.
-    void keepPicture(const User &user, const QString &picture);
+                 const std::function<void()> &whileRunning = {})
+    {
+        QProcess lintra;
+        QStringList arguments = {"--script", "step.scr", "--exit"};
+        const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
+        if (!picture.isEmpty() && !pictures.isEmpty())
+            arguments << "--screenshot" << QDir(pictures).absoluteFilePath(picture);
+        QStringList lines;
+        for (const QStringList &part : script)
+            lines += part;
+        QVERIFY(user.home.write("step.scr", lines.join('\n').toUtf8()));
+        startHost(&lintra, user, arguments, signedOut);
+        if (whileRunning)
+            whileRunning();
+        QVERIFY(lintra.waitForFinished(180000));
+        m_commandLine = QString::fromUtf8(lintra.readAllStandardError()).split('\n');
+        const bool succeeded =
+            lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0;
+        QVERIFY2(succeeded, qPrintable(m_commandLine.join('\n')));
+        if (pictures.isEmpty())
+            return;
+        for (const QString &line : lines.filter(QRegularExpression("^_UIPICTURE "))) {
+            const QString taken = line.section(' ', 1);
+            QFile::remove(QDir(pictures).absoluteFilePath(taken));
+            QVERIFY(QFile::copy(user.file(taken), QDir(pictures).absoluteFilePath(taken)));
+        }
+    }
     // The lines that search the open dialog for a title and open the first result.
-    static QStringList searchAndOpen(const QString &title);
+    static QStringList searchAndOpen(const QString &title)
+    {
+        return {"_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30",
+                "_UISET SearchLineEditBox " + title, "_UICLICK searchButton",
+                "_UIWAIT ViewWidget[0] 30", "_UISELECT listWidget 0", "_UICLICK openButton"};
+    }
     // The lines that search the platform for a drawing and open it into the documents folder,
     // choosing "overwrite all" when copies are already there.
-    static QStringList openFromPlatform(const QString &title, int rows, bool present = false);
+    static QStringList openFromPlatform(const QString &title, int rows, bool present = false)
+    {
+        QStringList lines = searchAndOpen(title);
+        if (present)
+            lines << "_UIWAIT overwriteAllLocal_label 30" << "_UICLICK overwriteAllLocal_label";
+        // Each row of the task pane gets its "More Action" button once its details are shown.
+        lines << QString("_UIWAIT moreActionPushButton[%1] 90").arg(rows - 1);
+        return lines;
+    }
     // Whether the last run of the host wrote that line on its command line.
-    void expectSaid(const QString &line) const;
+    void expectSaid(const QString &line) const
+    {
+        QVERIFY2(m_commandLine.contains(line), qPrintable(m_commandLine.join('\n')));
+    }
     // Waits, up to two minutes, for a script of alice's to write the file in her home.
-    bool waitForAlice(const QString &file) const;
+    bool waitForAlice(const QString &file) const
+    {
+        QDeadlineTimer deadline(120000);
+        while (!QFileInfo::exists(m_alice.file(file)) && !deadline.hasExpired())
+            QThread::msleep(50);
+        return QFileInfo::exists(m_alice.file(file));
+    }
 
     PlatformProcess m_platform{PlatformProcess::Options{true, {}, {}}};
     User m_alice{"alice", "alice-demo-pw", {}};
@@ -212,89 +315,6 @@ void TestTwoUsers::initTestCase()
     QVERIFY(QDir().mkpath(m_alice.file("Pictures")));
     QVERIFY(QFile::copy(QFINDTESTDATA("../../server/demo/files/harbour-aerial.png"),
                         m_alice.file("Pictures/site-photo.png")));
-}
-
-void TestTwoUsers::startHost(QProcess *lintra, const User &user, const QStringList &arguments,
-                             bool signedOut)
-{
-    QVERIFY(m_platform.writeLauncherFiles(user.login, user.home.environment()));
-    if (signedOut) {
-        // Started without a session, as the launcher does for a user not signed in yet.
-        const QString params = "config/fzcachedir/FzxAppLauncherParams.xml";
-        QString content = QString::fromUtf8(readAll(user.file(params)));
-        QVERIFY(content.contains("CasCookie="));
-        content.replace(QRegularExpression("CasCookie=\"[^\"]*\""), "CasCookie=\"\"");
-        QVERIFY(user.home.write(params, content.toUtf8()));
-    }
-    lintra->setProcessEnvironment(user.home.environment());
-    // Paths in the scripts are relative to the home, so the command line shows no temporary
-    // folder.
-    lintra->setWorkingDirectory(user.home.path());
-    lintra->start(LINTRA_BIN, QStringList{"--module-dir",
-                                          QFileInfo(AUREX_MODULE_FILE).absolutePath()}
-                                  + arguments);
-}
-
-void TestTwoUsers::runHost(const User &user, std::initializer_list<QStringList> script,
-                           const QString &picture, bool signedOut,
-                           const std::function<void()> &whileRunning)
-{
-    QProcess lintra;
-    QStringList arguments = {"--script", "step.scr", "--exit"};
-    const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
-    if (!picture.isEmpty() && !pictures.isEmpty())
-        arguments << "--screenshot" << QDir(pictures).absoluteFilePath(picture);
-    QStringList lines;
-    for (const QStringList &part : script)
-        lines += part;
-    QVERIFY(user.home.write("step.scr", lines.join('\n').toUtf8()));
-    startHost(&lintra, user, arguments, signedOut);
-    if (whileRunning)
-        whileRunning();
-    QVERIFY(lintra.waitForFinished(180000));
-    m_commandLine = QString::fromUtf8(lintra.readAllStandardError()).split('\n');
-    const bool succeeded = lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0;
-    QVERIFY2(succeeded, qPrintable(m_commandLine.join('\n')));
-}
-
-void TestTwoUsers::keepPicture(const User &user, const QString &picture)
-{
-    const QString pictures = qEnvironmentVariable("AUREX_SCENARIO_PICTURES");
-    if (pictures.isEmpty())
-        return;
-    const QString kept = QDir(pictures).absoluteFilePath(picture);
-    QFile::remove(kept);
-    QVERIFY(QFile::copy(user.file(picture), kept));
-}
-
-QStringList TestTwoUsers::searchAndOpen(const QString &title)
-{
-    return {"_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30", "_UISET SearchLineEditBox " + title,
-            "_UICLICK searchButton", "_UIWAIT ViewWidget[0] 30", "_UISELECT listWidget 0",
-            "_UICLICK openButton"};
-}
-
-QStringList TestTwoUsers::openFromPlatform(const QString &title, int rows, bool present)
-{
-    QStringList lines = searchAndOpen(title);
-    if (present)
-        lines << "_UIWAIT overwriteAllLocal_label 30" << "_UICLICK overwriteAllLocal_label";
-    // Each row of the task pane gets its "More Action" button once its details are shown.
-    lines << QString("_UIWAIT moreActionPushButton[%1] 90").arg(rows - 1);
-    return lines;
-}
-
-void TestTwoUsers::expectSaid(const QString &line) const
-{
-    QVERIFY2(m_commandLine.contains(line), qPrintable(m_commandLine.join('\n')));
-}
-
-bool TestTwoUsers::waitForAlice(const QString &file) const
-{
-    QDeadlineTimer deadline(120000);
-    while (!QFileInfo::exists(m_alice.file(file)) && !deadline.hasExpired())
-        QThread::msleep(50);
-    return QFileInfo::exists(m_alice.file(file));
 }
 
 void TestTwoUsers::bobDownloadsTheDrawing()
@@ -486,7 +506,6 @@ void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
             });
     QVERIFY(stopped);
     QVERIFY(restarted);
-    keepPicture(m_alice, "alice-platform-away.png");
 
     const QString line = m_alice.text("alice-away.json", "ConnectionStateLabel");
     QVERIFY2(line.startsWith("The AUREX Platform cannot be reached: ")
@@ -513,7 +532,6 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
              // Offline, the open dialog finds the copies this computer has.
              searchAndOpen("deck"),
              {"_UIWAITGONE OpenFromCSDialogClass 30", "_UISNAPSHOT alice-offline-open.json"}});
-    keepPicture(m_alice, "alice-offline.png");
     expectSaid("Working offline: 2 files wait in the outbox until you go online.");
     QVERIFY(m_alice.text("alice-offline.json", "ConnectionStateLabel")
                 .startsWith("Working offline"));
@@ -559,7 +577,6 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     for (const QString &outbox : outboxes)
         QCOMPARE(QJsonDocument::fromJson(readAll(outbox)).object().value("entries").toArray(),
                  QJsonArray());
-    keepPicture(m_alice, "alice-conflict.png");
 }
 
 void TestTwoUsers::aliceTakesBobsPdfAndOverwritesHisRebar()
@@ -724,6 +741,47 @@ void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()
         return child.toObject().value("class") == "WebViewAurexPlatform"
             && child.toObject().value("visible").toBool();
     }));
+}
+
+void TestTwoUsers::bobsHostKilledDuringADownloadLeavesFilesAndDatabaseAsTheyWere()
+{
+    PlatformClient client(m_platform.serverHost());
+    QCOMPARE(client.signIn(m_alice.login, m_alice.password), 200);
+    QJsonObject stored;
+    QCOMPARE(client.checkInGenerated("survey.dxf", "Common Space", kLargeDrawingBytes, &stored),
+             200);
+    // bob's working copy of the drawing set and his file database, which are to be kept.
+    const QString folder = m_bob.file("Documents");
+    const QString databaseFile = m_bob.file("config/fzcachedir/FzxConnector/filedb.xml");
+    const QByteArray database = readAll(databaseFile);
+    const QMap<QString, QByteArray> before = folderContents(folder);
+    QVERIFY(database.contains("bridge.dwg") && before.contains("bridge.dwg"));
+
+    QProcess lintra;
+    QVERIFY(m_bob.home.write("step.scr", (searchAndOpen("survey") << "_UIWAIT NeverShown 120")
+                                              .join('\n').toUtf8()));
+    startHost(&lintra, m_bob, {"--script", "step.scr", "--exit"});
+    QVERIFY(lintra.waitForStarted());
+    // Kill the host as soon as the download has written some of the bytes, whatever name (or
+    // none) the file has while they arrive.
+    QElapsedTimer clock;
+    clock.start();
+    bool killed = false;
+    while (!killed && lintra.state() == QProcess::Running && clock.elapsed() < 120000) {
+        if (writesIntoFolder(lintra.processId(), folder, before.keys())) {
+            lintra.kill();
+            killed = true;
+        }
+        QTest::qWait(2);
+    }
+    QVERIFY2(killed, "the download was never seen under way");
+    QVERIFY(lintra.waitForFinished(10000));
+
+    // No survey.dxf among the files, which are the ones there before, unchanged.
+    const QMap<QString, QByteArray> after = folderContents(folder);
+    QCOMPARE(after.keys(), before.keys());
+    QVERIFY(after == before);
+    QCOMPARE(readAll(databaseFile), database);
 }
 
 QTEST_GUILESS_MAIN(TestTwoUsers)
