@@ -157,7 +157,8 @@ void TestDxfReferences::attachAndDetachWriteWhatReadersExpect()
     const QString path = dir.filePath("drawing.dxf");
     QVERIFY(DxfTest::copySample(sample, path));
     const QJsonObject before = DxfTest::ezdxfReport(path);
-    QVERIFY2(before.contains("modelspace"), QJsonDocument(before).toJson().constData());
+    QVERIFY2(before.contains("modelspace") && before.value("errors").toArray().isEmpty(),
+             QJsonDocument(before).toJson().constData());
 
     DxfDocument doc;
     QString error;
@@ -188,20 +189,15 @@ void TestDxfReferences::attachAndDetachWriteWhatReadersExpect()
     if (librecad)
         QVERIFY2(librecadPrints(path, dir.path()), "LibreCAD cannot open the drawing");
 
-    // Read again, detaching takes every part away.
+    // Read again, detaching takes every part away: the independent reader finds the drawing as
+    // it was.
     DxfDocument reread;
     QCOMPARE(DxfTest::readError(reread, path), QString());
     QVERIFY2(DxfXrefs(reread).detach("wheel", &error), qPrintable(error));
     QVERIFY2(DxfDefinitions(reread).detach(image, &error), qPrintable(error));
     QVERIFY2(DxfDefinitions(reread).detach(pdf, &error), qPrintable(error));
     QVERIFY2(reread.write(path, &error), qPrintable(error));
-    report = DxfTest::ezdxfReport(path);
-    QVERIFY2(report.value("errors").toArray().isEmpty() && !report.contains("readError"),
-             QJsonDocument(report).toJson().constData());
-    QVERIFY(!report.value("xrefs").toObject().contains("wheel"));
-    QCOMPARE(strings(report.value("images")), strings(before.value("images")));
-    QCOMPARE(strings(report.value("pdfs")), strings(before.value("pdfs")));
-    QCOMPARE(report.value("modelspace").toObject(), before.value("modelspace").toObject());
+    QCOMPARE(QJsonDocument(DxfTest::ezdxfReport(path)).toJson(), QJsonDocument(before).toJson());
 }
 
 QTEST_GUILESS_MAIN(TestDxfReferences)
