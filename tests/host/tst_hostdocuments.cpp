@@ -154,10 +154,8 @@ private slots:
     {
         QFETCH(int, answer);
         QFETCH(bool, closed);
-        CFxUiCustomizationManager ui;
-        CommandProcessor processor;
         FileCommands files(&m_manager);
-        MainWindow window(&ui, &m_manager, &processor);
+        MainWindow window(&m_ui, &m_manager, &m_processor);
         window.show();
         HostDocument *document = m_manager.newDocument();
         document->setModified();
@@ -166,15 +164,13 @@ private slots:
         QStringList questions;
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            questions << box->text();
-            box->button(QMessageBox::StandardButton(answer))->click();
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                questions << box->text();
+                box->button(QMessageBox::StandardButton(answer))->click();
+            }
         });
         closer.start(20);
-        auto *tabs = window.findChild<QTabWidget *>("DocumentTabs");
-        emit tabs->tabCloseRequested(0);
+        emit window.findChild<QTabWidget *>("DocumentTabs")->tabCloseRequested(0);
         closer.stop();
 
         QCOMPARE(questions.size(), 1);
@@ -184,12 +180,10 @@ private slots:
 
     void refreshedMenusReplaceTheOldOnes()
     {
-        CFxUiCustomizationManager ui;
-        buildDefaultUiLayout(&ui);
-        CommandProcessor processor;
-        MainWindow window(&ui, &m_manager, &processor);
-        ui.RefreshMenus(0);
-        ui.RefreshMenus(0);
+        buildDefaultUiLayout(&m_ui);
+        MainWindow window(&m_ui, &m_manager, &m_processor);
+        m_ui.RefreshMenus(0);
+        m_ui.RefreshMenus(0);
         // Scripts find menu entries by name: one File menu, whatever was rebuilt before.
         QCOMPARE(window.menuBar()->findChildren<QMenu *>("ID_MnFile").size(), 1);
         QCOMPARE(window.menuBar()->findChildren<QAction *>("ID_New").size(), 1);
@@ -200,6 +194,9 @@ private:
     OdDbHostAppServices m_services;
     HostDocumentManager m_manager { &m_services };
     RecordingReactor m_reactor;
+    // The main window's menus, empty until a test builds the host's own, and its command line.
+    CFxUiCustomizationManager m_ui;
+    CommandProcessor m_processor;
 };
 
 QTEST_MAIN(TestHostDocuments)

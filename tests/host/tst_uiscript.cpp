@@ -139,8 +139,7 @@ private:
         QProcess lintra;
         lintra.setProcessEnvironment(m_home.environment());
         lintra.start(LINTRA_BIN, QStringList { "--module-dir", m_home.path(), "--module",
-                                               PROBE_MODULE_FILE, "--script", script,
-                                               "--exit" }
+                                               PROBE_MODULE_FILE, "--script", script, "--exit" }
                          + extra);
         Run run;
         if (!lintra.waitForFinished(60000))
