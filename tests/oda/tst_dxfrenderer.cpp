@@ -1,7 +1,7 @@
-// Scenes and pictures of drawings: hand-written entities where they say, fitted upright, hidden
-// layers left out, drawings made to hang a reader drawn in bounded time; and drawings written
-// by ezdxf (make_scene_samples.py) against ezdxf's own idea of where each entity lies:
-// external references in place (nested ones too), images and PDF frames, missing
+// Scenes and pictures of drawings: every sample drawn, hand-written entities where they say,
+// fitted upright, hidden layers left out, drawings made to hang a reader drawn in bounded time;
+// and drawings written by ezdxf (make_scene_samples.py) against ezdxf's own idea of where each
+// entity lies: external references in place (nested ones too), images and PDF frames, missing
 // references and images flagged with their paths, and the entity types CAD users expect.
 
 #include "dxfdocument.h"
@@ -107,8 +107,6 @@ private slots:
     void drawingsRenderWhatTheirEntitiesSay_data();
     void drawingsRenderWhatTheirEntitiesSay();
     void drawingIsFittedUpright();
-    void everySampleRenders_data();
-    void everySampleRenders();
     void probesLieWhereTheirDrawingSays_data();
     void probesLieWhereTheirDrawingSays();
     void textCodesReadAsTheirCharacters();
@@ -148,36 +146,26 @@ void TestDxfRenderer::drawingIsFittedUpright()
     QVERIFY(inkIn(view, QRect(100, 100, 200, 100)) > 0);
 }
 
-void TestDxfRenderer::everySampleRenders_data()
-{
-    DxfTest::addSampleRows();
-}
-
-void TestDxfRenderer::everySampleRenders()
-{
-    QFETCH(QString, path);
-    DxfDocument doc;
-    QCOMPARE(DxfTest::readError(doc, path), QString());
-    const DxfRenderer renderer(doc);
-    const QImage image = renderer.preview(QSize(160, 120));
-    QCOMPARE(image.size(), QSize(160, 120));
-    if (!renderer.isEmpty())
-        QVERIFY(inkIn(image, image.rect()) > 0);
-}
-
 void TestDxfRenderer::drawingsRenderWhatTheirEntitiesSay_data()
 {
-    // Hand-written drawings, among them ones made to hang or exhaust a reader: what fits is
-    // drawn, the rest left out, and nothing non-finite reaches the painter. points: outline
-    // points in the scene, -1 for "very many"; extents: null when not compared.
+    // Every sample drawing, and hand-written ones, among them ones made to hang or exhaust a
+    // reader: what fits is drawn, the rest left out, and nothing non-finite reaches the painter.
+    // points: outline points in the scene, exactly, more than (">N") or any; extents: null when
+    // not compared.
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("points");
+    QTest::addColumn<QString>("points");
     QTest::addColumn<bool>("complete");
     QTest::addColumn<QRectF>("extents");
-    auto row = [](const char *name, const QByteArray &bytes, int points, const QRectF &extents,
-                  bool complete = true) {
-        QTest::newRow(name) << bytes << points << complete << extents;
+    auto row = [](const QString &name, const QByteArray &bytes, const QString &points,
+                  const QRectF &extents, bool complete = true) {
+        QTest::newRow(qPrintable(name)) << bytes << points << complete << extents;
     };
+    QDirIterator samples(QStringLiteral(AUREX_TEST_DATA), {"*.dxf", "*.dwg"}, QDir::Files,
+                         QDirIterator::Subdirectories);
+    while (samples.hasNext()) {
+        const QString path = samples.next();
+        row(QDir(AUREX_TEST_DATA).relativeFilePath(path), DxfTest::readBytes(path), "any", {});
+    }
     auto arc = [](const QByteArray &start, const QByteArray &end) {
         return drawing("0 ARC 8 0 10 0 20 0 40 10 50 " + start + " 51 " + end + " ");
     };
@@ -198,49 +186,49 @@ void TestDxfRenderer::drawingsRenderWhatTheirEntitiesSay_data()
     const QRectF quarter(0, 0, 10, 10);
     const QRectF circle(-10, -10, 20, 20);
     const QRectF unit(0, 0, 1, 1);
-    row("arc across zero degrees", arc("270", "90"), 37, QRectF(0, -10, 10, 20));
+    row("arc across zero degrees", arc("270", "90"), "37", QRectF(0, -10, 10, 20));
     row("insert rotated and scaled",
         drawing(insert("B", 10, 0, "41 5 42 5 50 90 "),
                 "0 BLOCK 8 0 2 B 70 0 10 1 20 0 " + line(1, 0, 2, 0) + "0 ENDBLK 8 0 "),
-        2, QRectF(10, 0, 0, 5));
+        "2", QRectF(10, 0, 0, 5));
     row("block inserting itself is drawn once",
-        drawing(insert("LOOP"), block("LOOP", line(0, 0, 3, 0) + insert("LOOP", 0, 1))), 2,
+        drawing(insert("LOOP"), block("LOOP", line(0, 0, 3, 0) + insert("LOOP", 0, 1))), "2",
         QRectF(0, 0, 3, 0));
     row("external reference block is not drawn",
         drawing(line(0, 0, 1, 1) + insert("X", 50, 50),
                 block("X", "1 x.dwg " + line(0, 0, 9, 9), 4)),
-        2, unit);
+        "2", unit);
     row("hidden layers and paper space stay out",
         drawing(line(0, 0, 1, 1) + line(0, 0, 50, 50, "OFF") + line(0, 0, 60, 60, "FROZEN")
                     + "0 LINE 67 1 8 0 10 0 20 0 11 99 21 99 ",
                 QByteArray(), "0 LAYER 2 OFF 70 0 62 -1 0 LAYER 2 FROZEN 70 1 62 3 "),
-        2, unit);
-    row("arc starting at 3.6e17 degrees", arc("3.6e17", "90"), 19, quarter);
-    row("arc of many negative turns", arc("-3600000000000000", "-3599999999999910"), 19,
+        "2", unit);
+    row("arc starting at 3.6e17 degrees", arc("3.6e17", "90"), "19", quarter);
+    row("arc of many negative turns", arc("-3600000000000000", "-3599999999999910"), "19",
         quarter);
-    row("arc from 1e300 to 1e300 degrees", arc("1e300", "1e300"), 73, circle);
-    row("arc with infinite and NaN angles", arc("inf", "nan"), 73, circle);
+    row("arc from 1e300 to 1e300 degrees", arc("1e300", "1e300"), "73", circle);
+    row("arc with infinite and NaN angles", arc("inf", "nan"), "73", circle);
     row("line with infinite coordinates reads them as absent",
-        drawing("0 LINE 8 0 10 -inf 20 1 11 4 21 NaN "), 2, QRectF(0, 0, 4, 1));
+        drawing("0 LINE 8 0 10 -inf 20 1 11 4 21 NaN "), "2", QRectF(0, 0, 4, 1));
     row("lwpolyline with bulges too large to compute",
         drawing("0 LWPOLYLINE 8 0 90 3 70 1 10 0 20 0 42 1e300 10 5 20 0 42 -1e308 10 5 20 5 "
                 "42 inf "),
-        4, QRectF(0, 0, 5, 5));
+        "4", QRectF(0, 0, 5, 5));
     const QByteArray far = block("B", line(1e100, 1e100, 1e100, 0));
     row("block scaled until its coordinates overflow",
-        drawing(line(0, 0, 1, 1) + insert("B", 0, 0, "41 1e300 42 1e300 "), far), 2, unit);
+        drawing(line(0, 0, 1, 1) + insert("B", 0, 0, "41 1e300 42 1e300 "), far), "2", unit);
     row("block scaled beyond the coordinates a painter takes",
-        drawing(line(0, 0, 1, 1) + insert("B", 0, 0, "41 1e50 42 1e50 "), far), 2, unit);
+        drawing(line(0, 0, 1, 1) + insert("B", 0, 0, "41 1e50 42 1e50 "), far), "2", unit);
     row("circle too large to draw, beside one that is not",
-        drawing("0 CIRCLE 8 0 10 0 20 0 40 1e200 0 CIRCLE 8 0 10 0 20 0 40 1e100 "), 13,
+        drawing("0 CIRCLE 8 0 10 0 20 0 40 1e200 0 CIRCLE 8 0 10 0 20 0 40 1e100 "), "13",
         QRectF(-1e100, -1e100, 2e100, 2e100));
     row("text 1e300 high turned 1e300 degrees",
-        drawing("0 TEXT 8 0 10 0 20 0 40 1e300 50 1e300 1 Tall "), 0, QRectF());
+        drawing("0 TEXT 8 0 10 0 20 0 40 1e300 50 1e300 1 Tall "), "0", QRectF());
     const QByteArray one = block("ONE", line(0, 0, 0.5, 0));
     row("array of 30000 by 30000 copies of a one-line block",
-        drawing(array("ONE", 30000, 30000), one), -1, QRectF(), false);
+        drawing(array("ONE", 30000, 30000), one), ">100000", QRectF(), false);
     row("array of 32767 by 32767 copies of an empty block",
-        drawing(line(0, 0, 1, 1) + array("EMPTY", 32767, 32767), block("EMPTY", "")), 2, unit,
+        drawing(line(0, 0, 1, 1) + array("EMPTY", 32767, 32767), block("EMPTY", "")), "2", unit,
         false);
     QByteArray nested = block("L0", "0 POINT 8 0 10 0 20 0 ");
     for (int level = 1; level <= 16; ++level) {
@@ -248,15 +236,16 @@ void TestDxfRenderer::drawingsRenderWhatTheirEntitiesSay_data()
                         array("L" + QByteArray::number(level - 1), 1000, 1000));
     }
     row("sixteen levels of arrays of a block that draws nothing",
-        drawing(array("L16", 1000, 1000), nested), 0, QRectF(), false);
+        drawing(array("L16", 1000, 1000), nested), "0", QRectF(), false);
     row("array rows and columns beyond the format's range",
-        drawing(array("ONE", 2147483647, -5), one), 2 * 32767, QRectF(0, 0, 32766.5, 0));
+        drawing(array("ONE", 2147483647, -5), one), QString::number(2 * 32767),
+        QRectF(0, 0, 32766.5, 0));
 }
 
 void TestDxfRenderer::drawingsRenderWhatTheirEntitiesSay()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(int, points);
+    QFETCH(QString, points);
     QFETCH(bool, complete);
     QFETCH(QRectF, extents);
     QElapsedTimer timer;
@@ -278,10 +267,10 @@ void TestDxfRenderer::drawingsRenderWhatTheirEntitiesSay()
         }
         inScene += shape.path.elementCount();
     }
-    if (points >= 0)
-        QCOMPARE(inScene, points);
-    else
-        QVERIFY(inScene > 100000);
+    if (points.startsWith('>'))
+        QVERIFY(inScene > points.mid(1).toInt());
+    else if (points != "any")
+        QCOMPARE(QString::number(inScene), points);
     if (!extents.isNull())
         QCOMPARE(offBy(renderer.extents(), extents, 1e-6, 1e-6), QString());
     if (!renderer.isEmpty())
