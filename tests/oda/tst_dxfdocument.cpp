@@ -65,16 +65,14 @@ void TestDxfDocument::linesEndingAnywhereReadTheSame()
 {
     // Line ends are looked for in blocks of bytes: they must be found wherever they fall, at
     // the end of a file with or without a last line end, and in files shorter than a block.
-    const QList<QByteArray> codes = {"999", "0", "2", "0", "0"};
     for (const QByteArray &lineEnd : {QByteArray("\n"), QByteArray("\r\n")}) {
         for (int pad = 0; pad < 40; ++pad) {
             const QList<QByteArray> values = {QByteArray(pad, 'x'), "SECTION", "ENTITIES",
                                               "ENDSEC", "EOF"};
-            QList<QByteArray> lines;
-            for (int t = 0; t < codes.size(); ++t)
-                lines << codes.at(t) << values.at(t);
+            const QByteArray lines =
+                "999|" + values.first() + "|0|SECTION|2|ENTITIES|0|ENDSEC|0|EOF";
             for (const QByteArray &lastLineEnd : {lineEnd, QByteArray()}) {
-                const QByteArray bytes = lines.join(lineEnd) + lastLineEnd;
+                const QByteArray bytes = QByteArray(lines).replace("|", lineEnd) + lastLineEnd;
                 DxfDocument doc;
                 QString error;
                 QVERIFY2(doc.parse(bytes, &error), qPrintable(bytes.toHex() + ": " + error));
@@ -314,8 +312,7 @@ void TestDxfDocument::editsAcrossRecordsMatchLineEdits()
         ++end;
     const int firstLine = file.lineNumber(doc.firstTag(begin)) - 1;
     const int lastLine = file.lineNumber(doc.endTag(end) - 1) + 1;
-    for (int i = firstLine; i < lastLine; ++i)
-        lines.removeAt(firstLine);
+    lines.erase(lines.begin() + firstLine, lines.begin() + lastLine);
     const quint64 blockHandle = doc.handle(begin);
     QVERIFY(blockHandle > 0);
     doc.removeRecords(begin, end - begin + 1);
@@ -328,8 +325,7 @@ void TestDxfDocument::editsAcrossRecordsMatchLineEdits()
     const int circle = findRecord(doc, "CIRCLE", 40, "20.0");
     const int layerTag = doc.findTag(circle, 8);
     const int layerLine = file.lineNumber(layerTag) - 1 - shift;
-    lines.removeAt(layerLine);
-    lines.removeAt(layerLine);
+    lines.erase(lines.begin() + layerLine, lines.begin() + layerLine + 2);
     doc.removeTags(layerTag, 1);
     const int line = findRecord(doc, "LINE", 11, "100.0");
     const int colorAt = doc.findTag(line, 10);
