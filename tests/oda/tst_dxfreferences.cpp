@@ -32,13 +32,10 @@ QStringList attachments(DxfDocument &doc)
     QStringList result;
     for (const DxfXrefs::Xref &xref : DxfXrefs(doc).list())
         result << QStringLiteral("xref %1 %2 %3").arg(xref.name, xref.path).arg(xref.insertCount);
-    for (const auto kind : {DxfDefinitions::RasterImage, DxfDefinitions::PdfUnderlay}) {
-        for (const DxfDefinitions::Definition &definition : DxfDefinitions(doc).list(kind)) {
-            const char *kindName = kind == DxfDefinitions::RasterImage ? "image" : "pdf";
-            result << QStringLiteral("%1 %2 %3").arg(kindName, definition.path)
-                          .arg(definition.useCount);
-        }
-    }
+    for (const auto &image : DxfDefinitions(doc).list(DxfDefinitions::RasterImage))
+        result << QStringLiteral("image %1 %2").arg(image.path).arg(image.useCount);
+    for (const auto &pdf : DxfDefinitions(doc).list(DxfDefinitions::PdfUnderlay))
+        result << QStringLiteral("pdf %1 %2").arg(pdf.path).arg(pdf.useCount);
     return result;
 }
 

@@ -37,12 +37,6 @@ bool writeAssembly(const QString &folder, const QString &drawing)
     return doc.write(path, nullptr);
 }
 
-// A binary DWG file, which this layer cannot read.
-QByteArray binaryDwg()
-{
-    return QByteArray("AC1032\0\0\0\0\0\0\x1d\0\x03", 16) + QByteArray(300, '\x02');
-}
-
 OdDbBlockTablePtr blockTable(OdDbDatabase *db)
 {
     return OdDbBlockTable::cast(db->getBlockTableId().safeOpenObject());
@@ -231,8 +225,8 @@ void TestOdDatabase::cyclesEndAtTheRepeatedDrawing()
         references += drawing.section('>', 1).split(',').size();
     }
     CountingServices services;
-    const QString first = dir.filePath(drawings.first().section('>', 0, 0));
-    OdDbDatabasePtr db = services.readFile(toOdString(first));
+    OdDbDatabasePtr db =
+        services.readFile(toOdString(dir.filePath(drawings.first().section('>', 0, 0))));
     QVERIFY(db);
     // Each reference looked for once: a drawing being loaded is not read again.
     QVERIFY(services.lookups <= references);
@@ -313,7 +307,8 @@ void TestOdDatabase::readsDrawingsAndSaysWhyAReferenceIsUnresolved()
     for (const char *drawing :
          {"host.dxf>part.dwg,missing.dxf,broken.dwg,host.dxf,spare.dxf", "part.dwg>", "spare.dxf>"})
         QVERIFY(writeAssembly(dir.path(), drawing));
-    QVERIFY(DxfTest::writeBytes(dir.filePath("broken.dwg"), binaryDwg()));
+    const QByteArray binaryDwg = QByteArray("AC1032\0\0\0\0\0\0\x1d\0\x03", 16);
+    QVERIFY(DxfTest::writeBytes(dir.filePath("broken.dwg"), binaryDwg + QByteArray(300, '\x02')));
     OdDbHostAppServices services;
     OdDbDatabasePtr db = services.readFile(toOdString(dir.path() + "\\host.dxf"));
     QVERIFY(db);
