@@ -289,8 +289,7 @@ void TestDxfDocument::recordsKnowTheirHandleAndOwner()
     QVERIFY2(doc.toByteArray().contains("$HANDSEED\n5\n32\n"), doc.toByteArray().constData());
 
     // Changed handles and owners are known at once, the new handle found and the old one not.
-    const int dictionary = findRecord(doc, "DICTIONARY", 5, "C");
-    QVERIFY(doc.setTagValue(doc.findTag(dictionary, 5), "3B"));
+    QVERIFY(doc.setTagValue(doc.findTag(findRecord(doc, "DICTIONARY", 5, "C"), 5), "3B"));
     QVERIFY(doc.setTagValue(doc.findTag(findRecord(doc, "IMAGEDEF_REACTOR", 5, "E"), 330), "2A"));
     QCOMPARE(records(), QStringList({"DICTIONARY 3B A", "IMAGEDEF_REACTOR E 2A", "XRECORD 2F 0"}));
     QCOMPARE(doc.recordOfHandle(0xC), -1);

@@ -317,10 +317,9 @@ void TestOdDatabase::readsDrawingsAndSaysWhyAReferenceIsUnresolved()
     QCOMPARE(OdDbXRefMan::unload(table->getAt("spare", OdDb::kForRead).get()), eOk);
 
     // Each reference and its state, the same in the graph as on its block record.
-    const QMap<OdDb::XrefStatus, QString> states{{OdDb::kXrfResolved, "resolved"},
-                                                 {OdDb::kXrfFileNotFound, "not found"},
-                                                 {OdDb::kXrfUnresolved, "unreadable"},
-                                                 {OdDb::kXrfUnloaded, "unloaded"}};
+    const QMap<OdDb::XrefStatus, QString> states{
+        {OdDb::kXrfResolved, "resolved"}, {OdDb::kXrfFileNotFound, "not found"},
+        {OdDb::kXrfUnresolved, "unreadable"}, {OdDb::kXrfUnloaded, "unloaded"}};
     OdDbXrefGraph graph;
     OdDbXrefGraph::getFrom(db.get(), graph);
     QStringList references;
