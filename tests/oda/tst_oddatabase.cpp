@@ -27,9 +27,9 @@ bool writeAssembly(const QString &folder, const QString &drawing)
     DxfDocument doc;
     if (!doc.read(DxfTest::dataPath("ezdxf/geometry-r2018.dxf"), nullptr))
         return false;
-    for (const QString &stored : drawing.section('>', 1).split(',', Qt::SkipEmptyParts)) {
+    for (const QString &stored : drawing.section('>', 1).split(',')) {
         const QString name = QFileInfo(QString(stored).replace('\\', '/')).baseName();
-        if (!DxfXrefs(doc).attach(stored, name, QPointF(), nullptr))
+        if (!stored.isEmpty() && !DxfXrefs(doc).attach(stored, name, QPointF(), nullptr))
             return false;
     }
     const QString path = QDir(folder).filePath(drawing.section('>', 0, 0));
