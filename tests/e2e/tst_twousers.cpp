@@ -709,7 +709,8 @@ void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
             {{"_OPEN Documents/bridge.dwg", "_UIWAITTEXT \"Working offline\" 60",
               "_UIWAIT moreActionPushButton[8] 90"},
              kSaveAll,
-             {"_UISNAPSHOT alice-started-offline.json",
+             // The pane takes its new statuses from the file database a moment after the save.
+             {"_UISLEEP 2", "_UISNAPSHOT alice-started-offline.json",
               // The platform is back meanwhile; she goes online.
               "_UISLEEP 10", "_AurexWorkOffline", "_UIWAITGONE ConnectionStateLabel 90"}},
             QString(), false,
