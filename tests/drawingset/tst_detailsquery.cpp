@@ -8,7 +8,6 @@
 #include "drawingset/detailsquery.h"
 #include "session/showaurextaskpane.h"
 
-#include <QDir>
 #include <QtTest>
 
 class TestDetailsQuery : public QObject

@@ -12,7 +12,6 @@
 #include <referencecommands.h>
 
 #include <QImage>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

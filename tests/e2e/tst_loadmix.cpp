@@ -10,10 +10,6 @@
 #include "platformclient.h"
 #include "platformprocess.h"
 
-#include <QFile>
-#include <QLoggingCategory>
-#include <QMutex>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>

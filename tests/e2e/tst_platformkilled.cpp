@@ -5,9 +5,6 @@
 #include "platformclient.h"
 #include "platformprocess.h"
 
-#include <QCryptographicHash>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QtTest>
 
 #include <atomic>

@@ -7,8 +7,6 @@
 #include "testhome.h"
 #include "widgetsnapshotfile.h"
 
-#include <QJsonArray>
-#include <QProcess>
 #include <QtTest>
 
 namespace {

@@ -16,14 +16,6 @@
 #include "testhome.h"
 #include "widgetsnapshotfile.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QDirIterator>
-#include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 namespace {

@@ -1,11 +1,7 @@
 // Every resource path the module's code quotes is compiled in and holds something usable.
 
-#include <QDirIterator>
-#include <QFile>
 #include <QFontDatabase>
 #include <QImage>
-#include <QRegularExpression>
-#include <QSet>
 #include <QtTest>
 
 namespace {

@@ -20,9 +20,6 @@
 #include <odstaticrxobject.h>
 
 #include <QImage>
-#include <QJsonArray>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

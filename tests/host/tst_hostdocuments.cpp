@@ -14,16 +14,11 @@
 #include <cfxuicustomizationmanager.h>
 #include <oddbhostappservices.h>
 
-#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
 
 namespace {

@@ -4,11 +4,6 @@
 #include "testhome.h"
 #include "widgetsnapshotfile.h"
 
-#include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include <cfxfiledata.h>
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestFilePreview : public QObject

@@ -6,7 +6,6 @@
 #include <cfxuiribbonelement.h>
 #include <cfxuiworkspace.h>
 
-#include <QSignalSpy>
 #include <QtTest>
 
 class TestUiModel : public QObject

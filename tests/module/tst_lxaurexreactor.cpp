@@ -22,8 +22,6 @@
 #include <odedcommandstack.h>
 #include <odrxwin32module.h>
 
-#include <QFile>
-#include <QTimer>
 #include <QtTest>
 
 using TestModule = OdRxWin32Module<LxAurexReactor>;

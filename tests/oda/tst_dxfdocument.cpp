@@ -3,7 +3,6 @@
 
 #include <functional>
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 using DxfTest::dataPath;

@@ -3,8 +3,6 @@
 #include "dxftesthelpers.h"
 #include "dxfxrefs.h"
 
-#include <QJsonArray>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

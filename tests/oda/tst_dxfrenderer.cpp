@@ -13,10 +13,7 @@
 #include "oddbhostappservices.h"
 #include "oddbqt.h"
 
-#include <QElapsedTimer>
-#include <QJsonArray>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

@@ -12,10 +12,7 @@
 #include "oddbxrefman.h"
 #include "oderror.h"
 
-#include <QElapsedTimer>
 #include <QImage>
-#include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

@@ -1,7 +1,6 @@
 #include "dxftesthelpers.h"
 #include "xreffilesearch.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 // Folder layout of every case:

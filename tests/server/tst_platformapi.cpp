@@ -10,13 +10,6 @@
 #include "rawhttp.h"
 #include "testhome.h"
 
-#include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
 

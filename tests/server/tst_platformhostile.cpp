@@ -6,7 +6,6 @@
 #include "platformprocess.h"
 #include "rawhttp.h"
 
-#include <QDir>
 #include <QtTest>
 
 #include <algorithm>

@@ -6,11 +6,6 @@
 #include "../fzconnector/connectortestsupport.h"
 #include "postgrescluster.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace connectortest;

@@ -8,14 +8,8 @@
 #include "platformclient.h"
 #include "postgrescluster.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>

@@ -6,7 +6,6 @@
 #include "support/dialogjobs.h"
 #include "support/transferprogressdialog.h"
 
-#include <QPointer>
 #include <QtTest>
 
 #include <atomic>

@@ -3,7 +3,6 @@
 #include "support/helpaddress.h"
 #include "support/progressdialog.h"
 
-#include <QSet>
 #include <QtTest>
 
 class TestHelpAndProgress : public QObject

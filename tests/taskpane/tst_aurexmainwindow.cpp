@@ -28,7 +28,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMutex>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>

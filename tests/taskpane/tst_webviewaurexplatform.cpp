@@ -16,7 +16,6 @@
 #include "support/launchmessagebox.h"
 
 #include <QAction>
-#include <QStandardPaths>
 #include <QWebElement>
 #include <QWebFrame>
 #include <QtTest>
