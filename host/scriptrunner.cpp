@@ -179,6 +179,10 @@ void ScriptRunner::pollWait()
                                         .arg(m_waitSeconds);
         if (!object && !m_waitGone && !m_waitText)
             text += QLatin1Char(' ') + error;
+        // What a label still shown says tells why the script's writer waited in vain.
+        const auto *label = m_waitGone ? qobject_cast<const QLabel *>(object) : nullptr;
+        if (label && !label->text().isEmpty())
+            text += QStringLiteral(" It says \"%1\".").arg(label->text());
         fail(text);
         m_waitName.clear();
         m_timer.start(0);

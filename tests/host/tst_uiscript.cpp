@@ -88,6 +88,10 @@ private slots:
         QTest::newRow("wait gives up after the time asked")
             << QStringList { "_UIWAIT NeverShown 1.5" }
             << "_UIWAIT NeverShown: not shown within 1.5 seconds." << 1500;
+        QTest::newRow("label that stays says what it says")
+            << QStringList { "_PROBEMODELESS", "_UISET NameEdit ada", "_UIWAITGONE EchoLabel 0.2" }
+            << "_UIWAITGONE EchoLabel: still shown after 0.2 seconds. It says \"ada, off, \"."
+            << 200;
     }
 
     void failuresAreReportedAndMakeTheExitStatusNonZero()
