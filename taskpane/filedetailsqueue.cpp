@@ -41,14 +41,13 @@ void FileDetailsQueue::workOut(File &file, std::unique_ptr<FileDatabase> &databa
 
 int FileDetailsQueue::workOutNext(std::unique_ptr<FileDatabase> &database)
 {
-    if (!m_hasAnswer)
+    if (!m_hasAnswer || m_next == m_files.size())
         return -1;
-    // Files worked out early, because their widget was made first, are passed over.
-    while (m_next < m_files.size() && m_files.at(m_next).done)
-        ++m_next;
-    if (m_next == m_files.size())
-        return -1;
-    workOut(m_files[m_next], database);
+    // A file worked out early, because one view made its widget after the answer came, is
+    // handed out all the same: the other view may have made its widget before.
+    File &file = m_files[m_next];
+    if (!file.done)
+        workOut(file, database);
     return m_next++;
 }
 

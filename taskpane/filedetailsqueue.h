@@ -29,8 +29,8 @@ public:
     // for keep an unknown status rather than an outdated one.
     // waiting: the file database keys (lower case) of the files that wait in the outbox.
     void setAnswer(const MAPSTRCADOBJ &details, bool stale, const QSet<QString> &waiting);
-    // Works out the details of the next file not done yet and returns its index; -1 when every
-    // file is done or no answer has come. The tenant's file database is opened into database
+    // Hands out the next file of the answer, its details worked out unless they are already,
+    // and returns its index; -1 when every file was handed out or no answer has come. The tenant's file database is opened into database
     // when it is needed and was not open yet, so that a caller opens it once for many files.
     int workOutNext(std::unique_ptr<FileDatabase> &database);
     // The details of the file at index, worked out now if they are not yet; null before an
@@ -56,5 +56,5 @@ private:
     bool m_stale = false;
     QSet<QString> m_waiting;
     bool m_hasAnswer = false;
-    int m_next = 0; // files before it are done
+    int m_next = 0; // files before it were handed out
 };
