@@ -30,8 +30,9 @@ public:
     // waiting: the file database keys (lower case) of the files that wait in the outbox.
     void setAnswer(const MAPSTRCADOBJ &details, bool stale, const QSet<QString> &waiting);
     // Hands out the next file of the answer, its details worked out unless they are already,
-    // and returns its index; -1 when every file was handed out or no answer has come. The tenant's file database is opened into database
-    // when it is needed and was not open yet, so that a caller opens it once for many files.
+    // and returns its index; -1 when every file was handed out or no answer has come. The
+    // tenant's file database is opened into database when it is needed and was not open yet,
+    // so that a caller opens it once for many files.
     int workOutNext(std::unique_ptr<FileDatabase> &database);
     // The details of the file at index, worked out now if they are not yet; null before an
     // answer has come. Opens database as workOutNext does.
