@@ -41,8 +41,8 @@ private slots:
         QTest::addColumn<QString>("type"); // type, CAD type and format of a save below a drawing
         QTest::newRow("dwg in lower case") << "C:\\work\\plan.dwg" << "ACAD Drawing/assembly/dwg";
         // A DXF saves as an image.
-        QTest::newRow("DXF in capitals") << "/work/site.DXF" << "ACAD Drawing/assembly/Image";
-        QTest::newRow("PDF in capitals") << "/work/notes.PDF" << "ACAD Insert/insertedobject/pdf";
+        QTest::newRow("DXF in capitals") << "/projects/site.DXF" << "ACAD Drawing/assembly/Image";
+        QTest::newRow("PDF in capitals") << "/projects/notes.PDF" << "ACAD Insert/insertedobject/pdf";
         QTest::newRow("last suffix counts") << "plan.dwg.bak" << "ACAD Insert/insertedobject/Image";
     }
 
