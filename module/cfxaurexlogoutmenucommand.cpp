@@ -1,7 +1,7 @@
 #include "cfxaurexlogoutmenucommand.h"
 
 #include "session/loggingcontroller.h"
-#include "session/signedin.h"
+#include "session/showaurextaskpane.h"
 #include "support/signincaption.h"
 
 CFxAurexLogOutMenuCommand::CFxAurexLogOutMenuCommand()
@@ -21,10 +21,11 @@ void CFxAurexLogOutMenuCommand::updateRibbonCaption(const QString &caption) cons
 
 void CFxAurexLogOutMenuCommand::run(OdEdCommandContext *)
 {
-    LoggingController::instance()->toggleSignIn();
+    controller()->toggleSignIn();
     // A sign-out that first asks the platform about held locks ends later, and sets the
     // captions itself then.
-    const QString caption = signedIn() ? SignInCaption::signOutText() : SignInCaption::signInText();
+    const QString caption = session()->isSignedIn() ? SignInCaption::signOutText()
+                                                    : SignInCaption::signInText();
     updateMenuCaption(caption);
     updateRibbonCaption(caption);
 }

@@ -9,5 +9,5 @@ CFxAurexOpenMenuCommand::CFxAurexOpenMenuCommand()
 
 void CFxAurexOpenMenuCommand::run(OdEdCommandContext *)
 {
-    OpenFromCSDialog::showNew();
+    OpenFromCSDialog::showNew(session());
 }

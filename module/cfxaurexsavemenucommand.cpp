@@ -9,5 +9,5 @@ CFxAurexSaveMenuCommand::CFxAurexSaveMenuCommand()
 
 void CFxAurexSaveMenuCommand::run(OdEdCommandContext *)
 {
-    SaveToCSDialog::showForActiveDrawing();
+    SaveToCSDialog::showForActiveDrawing(session());
 }

@@ -9,6 +9,5 @@ CFxAurexWorkOfflineCommand::CFxAurexWorkOfflineCommand()
 
 void CFxAurexWorkOfflineCommand::run(OdEdCommandContext *)
 {
-    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-    session->setOffline(!session->isOffline());
+    session()->setOffline(!session()->isOffline());
 }

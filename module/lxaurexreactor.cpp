@@ -4,6 +4,7 @@
 #include "modulelogging.h"
 
 #include "session/launchersignin.h"
+#include "session/loggingcontroller.h"
 #include "session/showaurextaskpane.h"
 #include "support/aurexjob.h"
 #include "support/hostaccess.h"
@@ -20,7 +21,6 @@
 
 #include <QCoreApplication>
 
-#include <initializer_list>
 
 namespace {
 // How long an unloading module waits for platform work to stop, in milliseconds.
@@ -30,17 +30,24 @@ constexpr int kStopWorkMs = 10000;
 LxAurexReactor::LxAurexReactor() = default;
 LxAurexReactor::~LxAurexReactor() = default;
 
+std::array<CFxAurexCommand *, 6> LxAurexReactor::allCommands()
+{
+    return { &m_openCommand, &m_saveCommand, &m_dashboardCommand, &m_signInOutCommand,
+             &m_saveAcceleratorCommand, &m_workOfflineCommand };
+}
+
 void LxAurexReactor::initApp()
 {
+    // Where the module is wired together: the sign-in controller, and through it the module's
+    // session, go to the commands and the notifications that need them.
+    LoggingController *controller = LoggingController::instance();
+    m_session = controller->session();
     OdEdCommandStack *commands = odedRegCmds();
-    commands->addCommand(&m_openCommand);
-    commands->addCommand(&m_saveCommand);
-    commands->addCommand(&m_dashboardCommand);
-    commands->addCommand(&m_signInOutCommand);
-    commands->addCommand(&m_saveAcceleratorCommand);
-    commands->addCommand(&m_workOfflineCommand);
-    m_offlineMenu = QObject::connect(ShowAurexTaskPane::instance(),
-                                     &ShowAurexTaskPane::offlineChanged,
+    for (CFxAurexCommand *command : allCommands()) {
+        command->setController(controller);
+        commands->addCommand(command);
+    }
+    m_offlineMenu = QObject::connect(m_session, &ShowAurexTaskPane::offlineChanged,
                                      &SignInCaption::updateWorkOffline);
 
     if (CFxDocumentManager *documents = HostAccess::documents())
@@ -61,9 +68,7 @@ void LxAurexReactor::uninitApp()
     // The host destroys the module object right after this while it keeps running: nothing may
     // keep pointing at the commands or the reactors.
     OdEdCommandStack *commands = odedRegCmds();
-    for (const CFxAurexCommand *command : std::initializer_list<const CFxAurexCommand *> {
-             &m_openCommand, &m_saveCommand, &m_dashboardCommand, &m_signInOutCommand,
-             &m_saveAcceleratorCommand, &m_workOfflineCommand })
+    for (const CFxAurexCommand *command : allCommands())
         commands->removeCmd(command->groupName(), command->globalName());
     QObject::disconnect(m_offlineMenu);
 
@@ -80,10 +85,9 @@ void LxAurexReactor::uninitApp()
 void LxAurexReactor::DocumentActivated(CFxDocument *document)
 {
     if (document) {
-        closeDrawingBeforeLauncherModel(ShowAurexTaskPane::instance(),
-                                        document->GetPathName().toQString());
+        closeDrawingBeforeLauncherModel(m_session, document->GetPathName().toQString());
     }
-    TaskPaneRefresh::afterDocumentActivated(ShowAurexTaskPane::instance());
+    TaskPaneRefresh::afterDocumentActivated(m_session);
 }
 
 void LxAurexReactor::saveComplete(OdDbDatabase *, const OdString &actualName)
@@ -101,6 +105,6 @@ void LxAurexReactor::commandEnded(OdEdCommand *command, OdEdCommandContext *)
     const QString name = CFxString(command->globalName()).toQString();
     // The file database first: the task pane reads the saved file's new status from it.
     if (LocalSaveRecorder::isSaveCommand(name))
-        m_localSaves.recordLastWrite(ShowAurexTaskPane::instance()->tenant());
-    TaskPaneRefresh::afterCommand(ShowAurexTaskPane::instance(), name);
+        m_localSaves.recordLastWrite(m_session->tenant());
+    TaskPaneRefresh::afterCommand(m_session, name);
 }

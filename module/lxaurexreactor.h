@@ -16,6 +16,10 @@
 
 #include <QObject>
 
+#include <array>
+
+class ShowAurexTaskPane;
+
 // The module object: the host's handle on the module, owner of its six commands, and its
 // listener on the host's documents and editor, which hands each notification to the folder that
 // owns the work (session, file database, task pane). One instance, created by
@@ -45,6 +49,8 @@ protected:
     ~LxAurexReactor() override;
 
 private:
+    std::array<CFxAurexCommand *, 6> allCommands();
+
     OdStaticRxObject<CFxAurexOpenMenuCommand> m_openCommand;
     OdStaticRxObject<CFxAurexSaveMenuCommand> m_saveCommand;
     OdStaticRxObject<CFxAurexDashboardMenuCommand> m_dashboardCommand;
@@ -52,5 +58,6 @@ private:
     OdStaticRxObject<CFxAurexSaveAcceleratorCommand> m_saveAcceleratorCommand;
     OdStaticRxObject<CFxAurexWorkOfflineCommand> m_workOfflineCommand;
     LocalSaveRecorder m_localSaves;
+    ShowAurexTaskPane *m_session = nullptr; // the module's, from initApp on
     QMetaObject::Connection m_offlineMenu; // keeps the menu's "Work Offline" check mark
 };

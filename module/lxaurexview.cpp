@@ -3,13 +3,12 @@
 #include "menubuilder.h"
 
 #include "bridge/lxhttpserver.h"
-#include "connector/connectorplatform.h"
 #include "session/cslogindialog.h"
 #include "session/launchersignin.h"
 #include "session/loggingcontroller.h"
 #include "session/showaurextaskpane.h"
-#include "session/signedin.h"
 #include "support/hostaccess.h"
+#include "taskpane/aurexmainwindow.h"
 #include "taskpane/taskpanecontainer.h"
 
 #include <cfxdockingpanemanager.h>
@@ -29,7 +28,8 @@ bool LxAurexView::addLxAurexView()
     MenuBuilder::buildAtViewCreation();
     // From here on the menu's and ribbon's sign-in captions follow the sign-in dialog and the
     // end of a session.
-    LoggingController::instance();
+    LoggingController *controller = LoggingController::instance();
+    ShowAurexTaskPane *session = controller->session();
 
     m_container = new QWidget; // docked by the host, which then owns it
     m_container->setObjectName(QStringLiteral("containerWidget"));
@@ -41,17 +41,18 @@ bool LxAurexView::addLxAurexView()
         m_pane->setVisible(true);
     }
 
-    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-    AurexPlatform *platform = ConnectorPlatform::shared();
+    AurexPlatform *platform = session->onlinePlatform();
     signInFromLauncher(*platform, session);
     session->setContainer(m_container);
-    TaskPaneContainer::setUp(m_container, platform, session);
+    auto *pane = new TaskPaneContainer(m_container, session, controller->signInDialog());
+    QObject::connect(pane->mainWindow(), &AurexMainWindow::signOutAsked, controller,
+                     &LoggingController::signOutAsked);
     session->refreshTaskPane();
     // Lives as long as the pane.
     new lxHttpServer(platform, session, m_pane ? m_pane : m_container);
     openLauncherModel(*platform, session);
-    if (!signedIn())
-        CSLoginDialog::instance()->emitLogInSuccessful(false);
+    if (!session->isSignedIn())
+        controller->signInDialog()->announceSignInState();
     return true;
 }
 

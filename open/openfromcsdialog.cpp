@@ -7,7 +7,6 @@
 #include "structurelisting.h"
 
 #include "connector/aurexplatform.h"
-#include "connector/connectorplatform.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "fileitems/csfiledeletedialog.h"
@@ -26,7 +25,6 @@
 #include "support/valuejob.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
-#include "workingcopy/offlineplatform.h"
 
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
@@ -82,20 +80,15 @@ QString firstLocation(QStandardPaths::StandardLocation location)
 
 } // namespace
 
-OpenFromCSDialog::OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *session,
-                                   QWidget *parent)
+OpenFromCSDialog::OpenFromCSDialog(ShowAurexTaskPane *session, QWidget *parent)
     : QDialog(parent)
     , m_ui(new Ui::OpenFromCSDialogClass)
-    , m_platform(platform)
+    , m_platform(session->platform())
+    , m_offline(session->isOffline())
     , m_session(session)
     , m_jobs(new DialogJobs(this))
 {
-    if (session->isOffline()) {
-        m_offline = true;
-        OfflinePlatform::shared()->setTenant(session->tenant());
-        m_platform = OfflinePlatform::shared();
-        platform = m_platform;
-    }
+    AurexPlatform *platform = m_platform;
     m_ui->setupUi(this);
     growWithFont(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -153,10 +146,10 @@ OpenFromCSDialog::~OpenFromCSDialog()
     delete m_ui;
 }
 
-OpenFromCSDialog *OpenFromCSDialog::showNew()
+OpenFromCSDialog *OpenFromCSDialog::showNew(ShowAurexTaskPane *session)
 {
     // No parent: deletes itself when closed.
-    auto *dialog = new OpenFromCSDialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+    auto *dialog = new OpenFromCSDialog(session);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // Shown once it can offer the user's spaces.
     if (dialog->isBusy())

@@ -35,14 +35,13 @@ class OpenFromCSDialog : public QDialog
 public:
     enum ViewMode { GridView = 0, TilesView = 1 };
 
-    // platform and session outlive the dialog.
-    OpenFromCSDialog(AurexPlatform *platform, ShowAurexTaskPane *session,
-                     QWidget *parent = nullptr);
+    // The session outlives the dialog, which asks the platform it hands out when the dialog is
+    // made (the file database's knowledge while the user works offline).
+    explicit OpenFromCSDialog(ShowAurexTaskPane *session, QWidget *parent = nullptr);
     ~OpenFromCSDialog() override;
 
-    // Creates the dialog over the connector's platform and the module's session and shows it,
-    // without blocking.
-    static OpenFromCSDialog *showNew();
+    // Creates the dialog for the session and shows it, without blocking.
+    static OpenFromCSDialog *showNew(ShowAurexTaskPane *session);
 
     int viewMode() const { return m_viewMode; }
     // A search or a listing runs.
@@ -89,7 +88,7 @@ private:
     ViewWidget *widgetOf(QListWidgetItem *item) const;
 
     Ui::OpenFromCSDialogClass *m_ui;
-    AurexPlatform *m_platform; // the one handed in, or the offline one while offline
+    AurexPlatform *m_platform; // the session's when the dialog was made
     bool m_offline = false;
     ShowAurexTaskPane *m_session;
     DialogJobs *m_jobs;

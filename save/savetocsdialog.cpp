@@ -13,7 +13,6 @@
 #include "savetreeitem.h"
 
 #include "connector/aurexplatform.h"
-#include "connector/connectorplatform.h"
 #include "drawingset/filedetailsjob.h"
 #include "drawingset/referencetree.h"
 #include "drawingset/referencetreebuilder.h"
@@ -44,11 +43,11 @@ const char kLineEditStyle[] =
 
 } // namespace
 
-SaveToCSDialog::SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *session,
-                               QWidget *parent)
+SaveToCSDialog::SaveToCSDialog(ShowAurexTaskPane *session, QWidget *parent)
     : QDialog(parent),
       m_ui(new Ui::SaveToCSDialog),
-      m_platform(platform),
+      m_platform(session->platform()),
+      m_offline(session->isOffline()),
       m_session(session),
       m_view(new SaveDialogTreeView(this)),
       m_delegate(new SaveDialogTreeDelegate(this)),
@@ -67,11 +66,6 @@ SaveToCSDialog::SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *sessi
             qCDebug(lcSave) << "the host did not save the active drawing";
     }
 
-    if (session->isOffline()) {
-        m_offline = true;
-        OfflinePlatform::shared()->setTenant(m_tenant);
-        m_platform = OfflinePlatform::shared();
-    }
     m_ui->setupUi(this);
     growWithFont(this);
     setModal(true);
@@ -114,9 +108,9 @@ SaveToCSDialog::~SaveToCSDialog()
     delete m_ui;
 }
 
-SaveToCSDialog *SaveToCSDialog::showForActiveDrawing()
+SaveToCSDialog *SaveToCSDialog::showForActiveDrawing(ShowAurexTaskPane *session)
 {
-    auto *dialog = new SaveToCSDialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+    auto *dialog = new SaveToCSDialog(session);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(tr("Save to Collaborative Space"));
     dialog->setAddTextRowVisible(false);
@@ -350,7 +344,7 @@ void SaveToCSDialog::queueCheckIn()
         files == 1 ? tr("Working offline: 1 file waits in the outbox until you go online.")
                    : tr("Working offline: %1 files wait in the outbox until you go online.")
                          .arg(files));
-    emit m_session->DocumentActivatedSignal();
+    m_session->activeFilesChanged();
     accept();
 }
 
@@ -358,7 +352,7 @@ void SaveToCSDialog::checkedIn(SaveCheckIn *job)
 {
     if (job->error() == AurexJob::NoError) {
         HostAccess::writeToCommandLine(job->summary());
-        emit m_session->DocumentActivatedSignal();
+        m_session->activeFilesChanged();
         accept();
         return;
     }

@@ -32,16 +32,16 @@ class SaveToCSDialog : public QDialog
     Q_OBJECT
 
 public:
-    // platform and session outlive the dialog.
-    SaveToCSDialog(AurexPlatform *platform, ShowAurexTaskPane *session,
-                   QWidget *parent = nullptr);
+    // The session outlives the dialog, which asks the platform it hands out when the dialog is
+    // made (the file database's knowledge while the user works offline).
+    explicit SaveToCSDialog(ShowAurexTaskPane *session, QWidget *parent = nullptr);
     ~SaveToCSDialog() override;
 
-    // What the save command and the task pane's save button do: a new dialog over the
-    // connector's platform and the module's session, titled "Save to Collaborative Space",
+    // What the save command and the task pane's save button do: a new dialog for the session,
+    // titled "Save to Collaborative Space",
     // without the add-text row. It shows once its rows are there (the please-wait box shows
     // meanwhile); nothing here waits for it.
-    static SaveToCSDialog *showForActiveDrawing();
+    static SaveToCSDialog *showForActiveDrawing(ShowAurexTaskPane *session);
 
     // The add-text row: label, prefix/suffix choice, text and its button.
     void setAddTextRowVisible(bool visible);
@@ -82,7 +82,7 @@ private:
     void showUploadError(const QString &details);
 
     Ui::SaveToCSDialog *m_ui;
-    AurexPlatform *m_platform; // the one handed in, or the offline one while offline
+    AurexPlatform *m_platform; // the session's when the dialog was made
     bool m_offline = false;
     ShowAurexTaskPane *m_session;
     SaveDialogTreeView *m_view;

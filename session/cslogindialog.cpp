@@ -5,7 +5,6 @@
 #include "showaurextaskpane.h"
 
 #include "connector/aurexplatform.h"
-#include "connector/connectorplatform.h"
 #include "support/calljob.h"
 #include "support/dialogjobs.h"
 #include "support/hostaccess.h"
@@ -16,21 +15,26 @@
 CSLoginDialog *CSLoginDialog::instance()
 {
     // Never destroyed while the module is loaded: what the user typed stays until the host ends.
-    static CSLoginDialog *dialog =
-        new CSLoginDialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+    static CSLoginDialog *dialog = new CSLoginDialog(ShowAurexTaskPane::instance());
     return dialog;
 }
 
-CSLoginDialog::CSLoginDialog(AurexPlatform *platform, ShowAurexTaskPane *session)
+CSLoginDialog::CSLoginDialog(ShowAurexTaskPane *session)
     : QDialog(nullptr)
     , m_ui(new Ui::CSLoginDialog)
-    , m_platform(platform)
+    , m_platform(session->onlinePlatform())
     , m_session(session)
     , m_jobs(new DialogJobs(this))
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     connect(m_ui->LoginPushButton, &QPushButton::clicked, this, &CSLoginDialog::OnLogInClick);
+    // Every start and end of a session, from here or elsewhere, reaches the menu through the
+    // dialog's signal.
+    connect(session, &ShowAurexTaskPane::signedInChanged, this, [this](bool isLogin) {
+        m_announced = true;
+        emit LogInSuccessful(isLogin);
+    });
 }
 
 CSLoginDialog::~CSLoginDialog()
@@ -58,9 +62,9 @@ void CSLoginDialog::clearFields()
     m_ui->RememberCheckBox->setChecked(false);
 }
 
-void CSLoginDialog::emitLogInSuccessful(bool isLogin)
+void CSLoginDialog::announceSignInState()
 {
-    emit LogInSuccessful(isLogin);
+    emit LogInSuccessful(m_session->isSignedIn());
 }
 
 void CSLoginDialog::OnLogInClick()
@@ -70,6 +74,7 @@ void CSLoginDialog::OnLogInClick()
     m_userName = m_ui->UserLineEdit->text();
     m_password = m_ui->PasswordLineEdit->text();
     m_remember = m_ui->RememberCheckBox->isChecked();
+    m_announced = false;
 
     SignInTarget target;
     QString message;
@@ -93,7 +98,6 @@ void CSLoginDialog::OnLogInClick()
         close();
         HostAccess::writeToCommandLine(
             tr("Signed in to the AUREX Platform as %1.").arg(m_userName));
-        emit LogInSuccessful(true);
         m_session->refreshTaskPane();
         // A modal run ends accepted: exec() reads the result once this has returned.
         setResult(QDialog::Accepted);
@@ -111,7 +115,9 @@ void CSLoginDialog::signInFailed(const QString &message)
     if (!m_remember)
         clearFields();
     setResult(QDialog::Rejected);
-    emit LogInSuccessful(false);
+    // A failed attempt leaves the user signed out; said once, whether or not a session ended.
+    if (!m_announced)
+        emit LogInSuccessful(false);
 }
 
 void CSLoginDialog::showError(const QString &message)

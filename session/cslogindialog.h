@@ -24,8 +24,8 @@ public:
 
     // Empties both fields and unticks the remember box, unless the user asked to be remembered.
     void clearFields();
-    // Announces a sign-in state that did not come from this dialog (sign-out, start-up).
-    void emitLogInSuccessful(bool isLogin);
+    // Announces the session's sign-in state as it stands (at start-up).
+    void announceSignInState();
     // A sign-in waits for the platform.
     bool isBusy() const;
 
@@ -39,7 +39,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    CSLoginDialog(AurexPlatform *platform, ShowAurexTaskPane *session);
+    explicit CSLoginDialog(ShowAurexTaskPane *session);
     static void showError(const QString &message);
     void signInFailed(const QString &message);
 
@@ -49,5 +49,6 @@ private:
     QString m_userName;
     QString m_password; // a credential: handed to the connector only
     bool m_remember = false;
+    bool m_announced = false; // the session announced a change during the current attempt
     DialogJobs *m_jobs;
 };

@@ -5,7 +5,6 @@
 #include "showaurextaskpane.h"
 #include "signedin.h"
 
-#include "connector/connectorplatform.h"
 #include "connector/filetype.h"
 #include "connector/recordbuilder.h"
 #include "connector/recordconstants.h"
@@ -25,42 +24,43 @@
 
 LoggingController *LoggingController::instance()
 {
-    static LoggingController *controller = new LoggingController(ConnectorPlatform::shared());
+    static LoggingController *controller =
+        new LoggingController(ShowAurexTaskPane::instance(), CSLoginDialog::instance());
     return controller;
 }
 
-LoggingController::LoggingController(AurexPlatform *platform)
-    : m_platform(platform)
+LoggingController::LoggingController(ShowAurexTaskPane *session, CSLoginDialog *dialog)
+    : m_session(session)
+    , m_dialog(dialog)
+    , m_platform(session->onlinePlatform())
 {
-    connect(CSLoginDialog::instance(), &CSLoginDialog::LogInSuccessful, this,
-            &LoggingController::setMainMenuText);
-    connect(ShowAurexTaskPane::instance(), &ShowAurexTaskPane::sessionExpired, this,
+    connect(dialog, &CSLoginDialog::LogInSuccessful, this, &LoggingController::setMainMenuText);
+    connect(session, &ShowAurexTaskPane::sessionExpired, this,
             &LoggingController::sessionExpired);
 }
 
 bool LoggingController::toggleSignIn()
 {
-    if (signedIn()) {
+    if (m_session->isSignedIn()) {
         signOutAsked();
         return false;
     }
     if (ensureLauncherConfigured())
         return false;
-    return CSLoginDialog::instance()->exec() == QDialog::Accepted;
+    return m_dialog->exec() == QDialog::Accepted;
 }
 
 void LoggingController::signOut()
 {
-    ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    ShowAurexTaskPane *session = m_session;
     // Signed out on purpose: the next session starts online, without signing in for it now.
     session->setPlatformSignIn(nullptr);
     if (session->isOffline())
         session->setOffline(false);
+    // The sign-in dialog announces the end of the session to the menu.
     session->endSession();
     session->refreshTaskPane();
-    CSLoginDialog *dialog = CSLoginDialog::instance();
-    dialog->clearFields();
-    dialog->emitLogInSuccessful(false);
+    m_dialog->clearFields();
     SignInCaption::updateRibbon(SignInCaption::signInText());
 }
 
@@ -68,7 +68,7 @@ void LoggingController::signOutAsked()
 {
     if (m_busy)
         return;
-    const ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+    const ShowAurexTaskPane *session = m_session;
     auto requests = std::make_shared<RecordList>();
     {
         const FileDatabase database(session->tenant());

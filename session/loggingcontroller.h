@@ -7,17 +7,23 @@
 
 class AurexJob;
 class AurexPlatform;
+class CSLoginDialog;
+class ShowAurexTaskPane;
 
 // The sign-in controller: toggles between signed in and signed out for the sign-in/sign-out
 // command, keeps the File menu's sign-in entry in step with the sign-in dialog's outcome, and
 // takes the module to the signed-out state when the platform ends the session. One instance,
-// created on first use (the module's view creates it); main thread only.
+// created on first use where the module is wired together, over the module's session and
+// sign-in dialog, which it hands on to the commands and the task pane; main thread only.
 class LoggingController : public QObject
 {
     Q_OBJECT
 
 public:
     static LoggingController *instance();
+
+    ShowAurexTaskPane *session() const { return m_session; }
+    CSLoginDialog *signInDialog() const { return m_dialog; }
 
     // Signed in: signs out as the user asked (signOutAsked) and returns false. Signed out:
     // shows the welcome box when no server is configured (returns false), else runs the
@@ -38,7 +44,7 @@ public slots:
     void setMainMenuText(bool isLogin);
 
 private:
-    explicit LoggingController(AurexPlatform *platform);
+    LoggingController(ShowAurexTaskPane *session, CSLoginDialog *dialog);
     // The platform refused the session: signed out, and the user is told once.
     void sessionExpired();
 
@@ -53,6 +59,8 @@ private:
     // Signs out and says so on the command line.
     void signedOutAsAsked();
 
-    AurexPlatform *m_platform; // outlives the controller
+    ShowAurexTaskPane *m_session; // outlives the controller, as do the dialog and platform
+    CSLoginDialog *m_dialog;
+    AurexPlatform *m_platform;
     bool m_busy = false;
 };

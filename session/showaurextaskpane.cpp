@@ -3,6 +3,7 @@
 #include "sessionlogging.h"
 #include "signedin.h"
 
+#include "connector/connectorplatform.h"
 #include "support/hostaccess.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
@@ -17,6 +18,7 @@
 #include <atomic>
 
 namespace {
+// The design's signedIn(): fed by the session (the module has one) as it starts and ends.
 std::atomic<bool> g_signedIn { false };
 // Counts sessions, so that a refusal noticed during one session never ends a later one.
 std::atomic<int> g_sessionNumber { 0 };
@@ -38,21 +40,35 @@ bool signedIn()
 ShowAurexTaskPane *ShowAurexTaskPane::instance()
 {
     // Lives until the process ends, like the widgets it refers to.
-    static ShowAurexTaskPane *session = new ShowAurexTaskPane;
+    static ShowAurexTaskPane *session = [] {
+        auto *made = new ShowAurexTaskPane(ConnectorPlatform::shared());
+        LintraAurexConnectorWrapper::GetInstance()->SetSessionEndedHandler(
+            [made] { made->platformEndedSession(); });
+        return made;
+    }();
     return session;
 }
 
-ShowAurexTaskPane::ShowAurexTaskPane()
+ShowAurexTaskPane::ShowAurexTaskPane(AurexPlatform *online, QObject *parent)
+    : QObject(parent)
+    , m_online(online)
 {
-    LintraAurexConnectorWrapper::GetInstance()->SetSessionEndedHandler(
-        [this] { platformEndedSession(); });
+}
+
+AurexPlatform *ShowAurexTaskPane::platform()
+{
+    Q_ASSERT(QThread::currentThread() == thread());
+    return m_offline ? static_cast<AurexPlatform *>(&m_offlinePlatform) : m_online;
 }
 
 void ShowAurexTaskPane::startSession(const QString &tenant)
 {
     Q_ASSERT(QThread::currentThread() == thread());
     m_tenant = tenant;
+    m_offlinePlatform.setTenant(tenant);
     ++g_sessionNumber;
+    const bool wasSignedIn = m_signedIn;
+    m_signedIn = true;
     g_signedIn.store(true);
     QFile marker(offlineMarker(tenant));
     m_offline = marker.open(QIODevice::ReadOnly);
@@ -67,11 +83,15 @@ void ShowAurexTaskPane::startSession(const QString &tenant)
     }
     if (const int removed = removeDownloadLeftovers(tenant))
         qCInfo(lcSession) << "removed" << removed << "downloads a stopped program left behind";
+    if (!wasSignedIn)
+        emit signedInChanged(true);
 }
 
 void ShowAurexTaskPane::endSession()
 {
     Q_ASSERT(QThread::currentThread() == thread());
+    const bool wasSignedIn = m_signedIn;
+    m_signedIn = false;
     g_signedIn.store(false);
     m_tenant.clear();
     m_currentUser.clear();
@@ -81,12 +101,14 @@ void ShowAurexTaskPane::endSession()
         m_offline = false;
         emit offlineChanged(false);
     }
+    if (wasSignedIn)
+        emit signedInChanged(false);
 }
 
 void ShowAurexTaskPane::setOffline(bool offline)
 {
     Q_ASSERT(QThread::currentThread() == thread());
-    if (offline == m_offline || !signedIn())
+    if (offline == m_offline || !m_signedIn)
         return;
     if (!offline && m_platformSignIn) {
         if (!m_platformSignIn()) {
@@ -127,7 +149,7 @@ void ShowAurexTaskPane::platformEndedSession()
         this,
         [this, refused] {
             // Later refusals of the same session, and those after a sign-out, change nothing.
-            if (!signedIn() || refused != g_sessionNumber.load())
+            if (!m_signedIn || refused != g_sessionNumber.load())
                 return;
             qCDebug(lcSession) << "the platform ended the session";
             endSession();
@@ -139,4 +161,9 @@ void ShowAurexTaskPane::platformEndedSession()
 void ShowAurexTaskPane::refreshTaskPane()
 {
     emit taskPaneRefreshRequested();
+}
+
+void ShowAurexTaskPane::activeFilesChanged()
+{
+    emit DocumentActivatedSignal();
 }

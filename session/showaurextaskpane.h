@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workingcopy/offlineplatform.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -7,10 +9,14 @@
 
 #include <functional>
 
-// The session: who is signed in, the tenant, the proxy captured for the connector, the model the
-// launcher asked to open, and the container the host docked for the task pane. One instance,
-// created on first use and kept until the process ends; main thread only (signedIn() alone may
-// be read from any thread).
+class AurexPlatform;
+
+// The session: who is signed in, the tenant, whether the user works offline and so which
+// platform to ask, the proxy captured for the connector, the model the launcher asked to open,
+// and the container the host docked for the task pane. The module's one session is made where
+// the module is wired together (instance()) and kept until the process ends; dialogs, the pane
+// and the module's services are handed it. It alone changes the sign-in state and says so by
+// its signals. Main thread only (signedIn() alone may be read from any thread).
 class ShowAurexTaskPane : public QObject
 {
     Q_OBJECT
@@ -25,7 +31,19 @@ public:
         bool captured = false;
     };
 
+    // The module's session, over the connector; made on first use, where the module is wired
+    // together.
     static ShowAurexTaskPane *instance();
+    // A session whose platform, while online, is online (which outlives it).
+    explicit ShowAurexTaskPane(AurexPlatform *online, QObject *parent = nullptr);
+
+    bool isSignedIn() const { return m_signedIn; }
+    // The platform to ask: the online one, or, while the user works offline, the platform as
+    // this computer knows it for the session's tenant. Valid as long as the session.
+    AurexPlatform *platform();
+    // The platform over the network, whether the user works offline or not: for asking
+    // whether it answers again, and for signing in.
+    AurexPlatform *onlinePlatform() const { return m_online; }
 
     QString currentUser() const { return m_currentUser; }
     void setCurrentUser(const QString &login) { m_currentUser = login; }
@@ -73,10 +91,16 @@ public:
     // Shows the task pane for the current sign-in state: the file lists when signed in, the
     // sign-in page when not. The task pane listens to taskPaneRefreshRequested().
     void refreshTaskPane();
+    // The active drawing, or the set of files it uses, may have changed (another drawing became
+    // active, a command attached or saved a file, a save reached the platform): the pane lists
+    // them again.
+    void activeFilesChanged();
 
 signals:
     void DocumentActivatedSignal();
     void taskPaneRefreshRequested();
+    // A session started (true) or ended (false).
+    void signedInChanged(bool signedIn);
     // The platform ended the session (it refused the session's token). Emitted on the main
     // thread, once per session, after the session has ended.
     void sessionExpired();
@@ -84,10 +108,12 @@ signals:
     void offlineChanged(bool offline);
 
 private:
-    ShowAurexTaskPane();
     // Called by the connector, on any thread, when the platform refuses the token.
     void platformEndedSession();
 
+    AurexPlatform *m_online;
+    OfflinePlatform m_offlinePlatform;
+    bool m_signedIn = false;
     QString m_currentUser;
     QString m_displayName;
     QString m_tenant;

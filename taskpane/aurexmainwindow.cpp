@@ -19,16 +19,12 @@
 #include "open/openfromcsdialog.h"
 #include "save/outbox.h"
 #include "save/savetocsdialog.h"
-#include "session/cslogindialog.h"
 #include "session/dashboardlauncher.h"
-#include "session/loggingcontroller.h"
 #include "session/showaurextaskpane.h"
-#include "session/signedin.h"
 #include "support/helpaddress.h"
 #include "support/hostaccess.h"
 #include "support/valuejob.h"
 #include "workingcopy/filedatabase.h"
-#include "workingcopy/offlineplatform.h"
 
 #include <cfxdocument.h>
 #include <oddbdatabase.h>
@@ -76,11 +72,9 @@ OdDbHostAppServices *activeDrawingServices()
 }
 } // namespace
 
-AurexMainWindow::AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *session,
-                                 QWidget *parent)
+AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
     : QDialog(parent)
     , m_ui(new Ui::AurexMainWindowClass)
-    , m_platform(platform)
     , m_session(session)
 {
     m_ui->setupUi(this);
@@ -119,7 +113,7 @@ AurexMainWindow::AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *ses
         m_retryTimer->start(m_retryDelayMs);
     });
     m_ui->gridLayout_2->addWidget(m_offlineOffer, 5, 0);
-    m_delivery = new OutboxDelivery(platform, session, this, this);
+    m_delivery = new OutboxDelivery(session, this, this);
     connect(m_delivery, &OutboxDelivery::progress, this,
             [this](const QString &line) { showConnectionLine(line); });
     connect(m_delivery, &OutboxDelivery::finished, this, [this](const QString &line) {
@@ -234,23 +228,22 @@ void AurexMainWindow::ShowMenuItems()
     m_identityAction->setText(tenant.isEmpty()
                                   ? m_session->displayName()
                                   : m_session->displayName() + QStringLiteral(" - ") + tenant);
-    m_signInOutAction->setText(signedIn() ? tr("Log out") : tr("Log in"));
+    const bool signedIn = m_session->isSignedIn();
+    m_signInOutAction->setText(signedIn ? tr("Log out") : tr("Log in"));
     m_workOfflineAction->setText(tr("Work Offline"));
     m_workOfflineAction->setChecked(m_session->isOffline());
-    m_workOfflineAction->setVisible(signedIn());
+    m_workOfflineAction->setVisible(signedIn);
     const int waiting = m_delivery->waitingCount();
     m_discardAction->setText(tr("Discard Saves Waiting to Upload (%1)...").arg(waiting));
-    m_discardAction->setVisible(signedIn() && waiting > 0 && !m_delivery->isRunning());
+    m_discardAction->setVisible(signedIn && waiting > 0 && !m_delivery->isRunning());
 }
 
 void AurexMainWindow::actionLogoutAction_triggered()
 {
-    CSLoginDialog *dialog = CSLoginDialog::instance();
-    if (!signedIn()) {
-        dialog->exec();
-        return;
-    }
-    LoggingController::instance()->signOutAsked();
+    if (m_session->isSignedIn())
+        emit signOutAsked();
+    else
+        emit signInAsked();
 }
 
 void AurexMainWindow::launchHubdeckAction_triggered()
@@ -265,17 +258,17 @@ void AurexMainWindow::HelpPushButtonClicked()
 
 void AurexMainWindow::OpenCSPushButtonClicked()
 {
-    OpenFromCSDialog::showNew();
+    OpenFromCSDialog::showNew(m_session);
 }
 
 void AurexMainWindow::SavedCSPushButtonClicked()
 {
-    SaveToCSDialog::showForActiveDrawing();
+    SaveToCSDialog::showForActiveDrawing(m_session);
 }
 
 void AurexMainWindow::DocumentActivatedSlot()
 {
-    if (!signedIn())
+    if (!m_session->isSignedIn())
         return;
     // A rebuild asked for while one runs (from a nested event loop) runs right after it.
     if (!m_mutex.tryLock()) {
@@ -339,7 +332,7 @@ void AurexMainWindow::showTree(const ReferenceTree &tree)
     m_fileList = tree.paths();
     setResultCount(tree.count());
     // Offline, the rows' lock and delete menus get the offline platform too, which refuses.
-    const FileItemContext context{detailsPlatform(), m_session->tenant(),
+    const FileItemContext context{m_session->platform(), m_session->tenant(),
                                   m_session->currentUser()};
     setSortByName(m_treeWidget, m_session->sortByName());
     setSortByName(m_listWidget, m_session->sortByName());
@@ -354,7 +347,7 @@ void AurexMainWindow::showTree(const ReferenceTree &tree)
         m_ui->refreshButton->setEnabled(true);
         return;
     }
-    m_query = new CADObjectDetailsThread(detailsPlatform(), m_fileList, m_drawingPath,
+    m_query = new CADObjectDetailsThread(m_session->platform(), m_fileList, m_drawingPath,
                                          m_session->tenant(), this);
     connect(m_query, &CADObjectDetailsThread::CADObjectDetailsFinished, this,
             &AurexMainWindow::CADObjectDetailsFinishedSlot);
@@ -399,14 +392,6 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
         m_sendOutbox = false;
         m_delivery->start();
     }
-}
-
-AurexPlatform *AurexMainWindow::detailsPlatform()
-{
-    if (!m_session->isOffline())
-        return m_platform;
-    OfflinePlatform::shared()->setTenant(m_session->tenant());
-    return OfflinePlatform::shared();
 }
 
 void AurexMainWindow::offlineChanged(bool offline)
@@ -457,7 +442,7 @@ void AurexMainWindow::retry()
     }
     if (!m_onlineWhenBack)
         return;
-    AurexPlatform *platform = m_platform;
+    AurexPlatform *platform = m_session->onlinePlatform();
     auto *probe = new ValueJob<QString>([platform](JobControl &, QString &reason) {
         reason = platform->unreachableReason();
         return QString();

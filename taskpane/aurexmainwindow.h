@@ -48,9 +48,8 @@ class AurexMainWindow : public QDialog
 public:
     enum ViewMode { StructuredList = 1, Tiles = 2, Grid = 3 };
 
-    // platform and session outlive the window.
-    AurexMainWindow(AurexPlatform *platform, ShowAurexTaskPane *session,
-                    QWidget *parent = nullptr);
+    // The session outlives the window; the window asks the platform it hands out.
+    explicit AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent = nullptr);
     ~AurexMainWindow() override;
 
     ViewMode viewMode() const { return m_viewMode; }
@@ -73,6 +72,9 @@ public:
 
 signals:
     void SearchTextChangedSignal(const QString &text);
+    // The user menu's "Log in" and "Log out".
+    void signInAsked();
+    void signOutAsked();
 
 public slots:
     void actionListView_triggered();
@@ -110,8 +112,6 @@ private:
     // The user went offline or online: the lists show the files again; online, the outbox
     // goes.
     void offlineChanged(bool offline);
-    // The platform the lists ask: the file database's knowledge while offline.
-    AurexPlatform *detailsPlatform();
     // The line under the lists; problem makes it red.
     void showConnectionLine(const QString &line, bool problem = false);
     // Asks, then drops every save waiting in the outbox (the files stay as they are).
@@ -121,7 +121,6 @@ private:
     void retry();
 
     Ui::AurexMainWindowClass *m_ui;
-    AurexPlatform *m_platform;
     ShowAurexTaskPane *m_session;
     ActiveListViewWidget *m_listWidget;
     ActiveTreeViewWidget *m_treeWidget;

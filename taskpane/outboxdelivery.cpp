@@ -13,7 +13,6 @@
 #include "save/savecheckin.h"
 #include "save/savetreeitem.h"
 #include "session/showaurextaskpane.h"
-#include "session/signedin.h"
 #include "support/hostaccess.h"
 #include "support/calljob.h"
 #include "workingcopy/filedatabase.h"
@@ -27,9 +26,12 @@
 #include <QHash>
 #include <QSet>
 
-OutboxDelivery::OutboxDelivery(AurexPlatform *platform, ShowAurexTaskPane *session,
-                               QWidget *dialogParent, QObject *parent)
-    : QObject(parent), m_platform(platform), m_session(session), m_dialogParent(dialogParent)
+OutboxDelivery::OutboxDelivery(ShowAurexTaskPane *session, QWidget *dialogParent,
+                               QObject *parent)
+    : QObject(parent)
+    , m_platform(session->onlinePlatform())
+    , m_session(session)
+    , m_dialogParent(dialogParent)
 {
 }
 
@@ -37,7 +39,7 @@ OutboxDelivery::~OutboxDelivery() = default;
 
 void OutboxDelivery::start()
 {
-    if (m_running || m_session->isOffline() || !signedIn())
+    if (m_running || m_session->isOffline() || !m_session->isSignedIn())
         return;
     m_tenant = m_session->tenant();
     Outbox outbox(m_tenant);
@@ -88,7 +90,7 @@ QString OutboxDelivery::discardAll()
 void OutboxDelivery::sendNext()
 {
     // Signed out, or another tenant's session: this outbox waits for its own.
-    if (!signedIn() || m_session->tenant() != m_tenant) {
+    if (!m_session->isSignedIn() || m_session->tenant() != m_tenant) {
         stop(QString());
         return;
     }

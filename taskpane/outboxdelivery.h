@@ -30,9 +30,9 @@ class OutboxDelivery : public QObject
     Q_OBJECT
 
 public:
-    // platform and session outlive the delivery; dialogParent (may be null) gets the dialogs.
-    OutboxDelivery(AurexPlatform *platform, ShowAurexTaskPane *session,
-                   QWidget *dialogParent, QObject *parent = nullptr);
+    // The session outlives the delivery, which sends to its online platform; dialogParent (may
+    // be null) gets the dialogs.
+    OutboxDelivery(ShowAurexTaskPane *session, QWidget *dialogParent, QObject *parent = nullptr);
     ~OutboxDelivery() override;
 
     // Sends what waits, unless sending runs already or the user works offline.

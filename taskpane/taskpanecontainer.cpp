@@ -6,41 +6,23 @@
 
 #include "connector/aurexplatform.h"
 #include "session/showaurextaskpane.h"
-#include "session/signedin.h"
 #include "support/valuejob.h"
 
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QSplitter>
 
-namespace {
-TaskPaneContainer *g_taskPane = nullptr;
-} // namespace
-
-TaskPaneContainer *TaskPaneContainer::setUp(QWidget *container, AurexPlatform *platform,
-                                             ShowAurexTaskPane *session)
-{
-    Q_ASSERT(!g_taskPane && container);
-    if (!g_taskPane && container)
-        g_taskPane = new TaskPaneContainer(container, platform, session);
-    return g_taskPane;
-}
-
-TaskPaneContainer *TaskPaneContainer::instance()
-{
-    return g_taskPane;
-}
-
-TaskPaneContainer::TaskPaneContainer(QWidget *container, AurexPlatform *platform,
-                                     ShowAurexTaskPane *session)
+TaskPaneContainer::TaskPaneContainer(QWidget *container, ShowAurexTaskPane *session,
+                                     QDialog *signIn)
     : QObject(container)
     , m_container(container)
-    , m_platform(platform)
     , m_session(session)
-    , m_webView(new WebViewAurexPlatform(container))
-    , m_mainWindow(new AurexMainWindow(platform, session, container))
+    , m_webView(new WebViewAurexPlatform(signIn, container))
+    , m_mainWindow(new AurexMainWindow(session, container))
     , m_layout(new QHBoxLayout(container))
 {
     m_mainWindow->hide();
+    connect(m_mainWindow, &AurexMainWindow::signInAsked, signIn, &QDialog::exec);
     connect(session, &ShowAurexTaskPane::DocumentActivatedSignal, m_mainWindow,
             &AurexMainWindow::DocumentActivatedSlot);
     connect(session, &ShowAurexTaskPane::taskPaneRefreshRequested, this,
@@ -50,7 +32,7 @@ TaskPaneContainer::TaskPaneContainer(QWidget *container, AurexPlatform *platform
 
 void TaskPaneContainer::refresh()
 {
-    if (!signedIn()) {
+    if (!m_session->isSignedIn()) {
         if (m_splitter)
             m_splitter->hide();
         m_webView->show();
@@ -86,7 +68,7 @@ void TaskPaneContainer::fetchUserInfo()
         m_mainWindow->DocumentActivatedSlot();
         return;
     }
-    AurexPlatform *platform = m_platform;
+    AurexPlatform *platform = m_session->onlinePlatform();
     auto *job = new ValueJob<QStringList>([platform](JobControl &, QStringList &user) {
         QString firstName, lastName, email, login;
         if (!platform->userInfo(&firstName, &lastName, &email, &login))

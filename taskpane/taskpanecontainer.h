@@ -4,14 +4,14 @@
 #include <QPointer>
 
 class AurexMainWindow;
-class AurexPlatform;
 class ShowAurexTaskPane;
+class QDialog;
 class QHBoxLayout;
 class QSplitter;
 class QWidget;
 
 // The content of the container that the host docks as "AUREX Platform Connection": the sign-in
-// page while nobody is signed in, the task pane's window once someone is. Set up once when the
+// page while nobody is signed in, the task pane's window once someone is. Made once when the
 // host creates the pane; answers the session's task-pane refresh (start-up, sign-in, sign-out)
 // and routes the session's DocumentActivatedSignal to the window. A child of the container;
 // main thread only.
@@ -20,11 +20,9 @@ class TaskPaneContainer : public QObject
     Q_OBJECT
 
 public:
-    // Fills the container and connects the session's signals; the one instance of the process.
-    // platform and session outlive the pane.
-    static TaskPaneContainer *setUp(QWidget *container, AurexPlatform *platform,
-                                    ShowAurexTaskPane *session);
-    static TaskPaneContainer *instance();
+    // Fills the container and connects the session's signals. The session and signIn (what the
+    // page's and the user menu's "Log in" open) outlive the pane.
+    TaskPaneContainer(QWidget *container, ShowAurexTaskPane *session, QDialog *signIn);
 
     AurexMainWindow *mainWindow() const { return m_mainWindow; }
     QWidget *webView() const { return m_webView; }
@@ -37,12 +35,10 @@ public slots:
     void refresh();
 
 private:
-    TaskPaneContainer(QWidget *container, AurexPlatform *platform, ShowAurexTaskPane *session);
     // Asks the platform who the user is, then lists the active drawing's files.
     void fetchUserInfo();
 
     QWidget *m_container;
-    AurexPlatform *m_platform;
     ShowAurexTaskPane *m_session;
     QWidget *m_webView;
     AurexMainWindow *m_mainWindow;

@@ -12,14 +12,14 @@ const char *const kFileSetCommands[] = {"_SAVE", "_SAVEAS", "_ATTACHDRAWING", "_
 
 void TaskPaneRefresh::afterDocumentActivated(ShowAurexTaskPane *session)
 {
-    emit session->DocumentActivatedSignal();
+    session->activeFilesChanged();
 }
 
 void TaskPaneRefresh::afterCommand(ShowAurexTaskPane *session, const QString &globalName)
 {
     for (const char *name : kFileSetCommands) {
         if (globalName == QLatin1String(name)) {
-            emit session->DocumentActivatedSignal();
+            session->activeFilesChanged();
             return;
         }
     }

@@ -1,9 +1,9 @@
 #include "webviewaurexplatform.h"
 
-#include "session/cslogindialog.h"
 #include "session/launcherparams.h"
 #include "support/launchmessagebox.h"
 
+#include <QDialog>
 #include <QUrl>
 #include <QWebFrame>
 #include <QWebPage>
@@ -14,7 +14,7 @@ const char kLoginPage[] = "qrc:/embedded/Resources/login.html";
 const char kBridgeObjectName[] = "AurexLogin";
 } // namespace
 
-WebViewAurexPlatform::WebViewAurexPlatform(QWidget *parent)
+WebViewAurexPlatform::WebViewAurexPlatform(QDialog *signIn, QWidget *parent)
     : QWebView(parent)
 {
     setGeometry(0, 0, 321, 675);
@@ -25,7 +25,7 @@ WebViewAurexPlatform::WebViewAurexPlatform(QWidget *parent)
     if (readLauncherParams().serverUrl.isEmpty())
         target = new LaunchMessageBox(this); // a window of its own, deleted with the view
     else
-        target = CSLoginDialog::instance();
+        target = signIn;
 
     // A page's window object starts empty at every load, so the object is added each time.
     QWebFrame *frame = page()->mainFrame();

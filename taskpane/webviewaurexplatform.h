@@ -2,6 +2,8 @@
 
 #include <QWebView>
 
+class QDialog;
+
 // The page the task pane shows while nobody is signed in: a welcome text and a "Log in" button
 // that opens the sign-in dialog, or the set-up welcome box when the launcher names no platform
 // server. The page is loaded once and kept; the task pane hides and shows the view. Owned by the
@@ -11,5 +13,6 @@ class WebViewAurexPlatform : public QWebView
     Q_OBJECT
 
 public:
-    explicit WebViewAurexPlatform(QWidget *parent = nullptr);
+    // signIn: the sign-in dialog, which outlives the view.
+    explicit WebViewAurexPlatform(QDialog *signIn, QWidget *parent = nullptr);
 };

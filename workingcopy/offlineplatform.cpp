@@ -30,12 +30,6 @@ QString spacesFile(const QString &tenant)
 
 } // namespace
 
-OfflinePlatform *OfflinePlatform::shared()
-{
-    static OfflinePlatform *platform = new OfflinePlatform;
-    return platform;
-}
-
 void OfflinePlatform::rememberSpaces(const QString &tenant, const QStringList &spaces)
 {
     const QString path = spacesFile(tenant);

@@ -10,13 +10,10 @@
 // details request is answered with the version the local copy was last exchanged as and its
 // local path in "filename" (the lock holder is not known), and every call that would change or
 // fetch something on the platform fails, with "you are working offline" as the reason. Any
-// thread.
+// thread. The session keeps one, bound to its tenant, for as long as it lives.
 class OfflinePlatform : public AurexPlatform
 {
 public:
-    // The module's one instance: it lives until the process ends, so that a job a closed
-    // dialog left running still has it. Set its tenant before each use.
-    static OfflinePlatform *shared();
     // The spaces the platform named for the tenant, kept for working offline.
     static void rememberSpaces(const QString &tenant, const QStringList &spaces);
 

@@ -264,7 +264,7 @@ int main(int argc, char **argv)
                     clock.elapsed(), tree.count());
     }
 
-    AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+    AurexMainWindow window(ShowAurexTaskPane::instance());
     window.resize(400, 800);
     window.show();
     // Each round activates the drawing again, as switching back to it does.

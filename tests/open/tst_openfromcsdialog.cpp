@@ -46,7 +46,7 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_dialog = OpenFromCSDialog::showNew();
+        m_dialog = OpenFromCSDialog::showNew(ShowAurexTaskPane::instance());
         QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
         // The spaces arrive after the dialog shows.
         QTRY_VERIFY(!m_dialog->isBusy());

@@ -7,7 +7,6 @@
 #include "platformclient.h"
 #include "savetestsupport.h"
 
-#include "connector/connectorplatform.h"
 #include "connector/recordfields.h"
 #include "save/savedialogtreemodel.h"
 #include "save/saveset.h"
@@ -145,7 +144,7 @@ private slots:
         // fires only after the construction and the press have returned.
         bool timerFired = false;
         QTimer::singleShot(0, this, [&timerFired] { timerFired = true; });
-        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
         QVERIFY(!timerFired);
         settle(dialog);
         QAbstractItemModelTester tester(dialog.model()); // reports through QtTest
@@ -176,7 +175,7 @@ private slots:
     {
         const QString drawing = makeReferenceSet("yard");
         QVERIFY(m_host->documents()->OpenDocument(drawing));
-        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
         settle(dialog);
         // The PDF that cannot be found stays out unless the user asks for it.
         QCOMPARE(dialog.saveSet()->rows().size(), 6);
@@ -218,7 +217,7 @@ private slots:
         QVERIFY(m_host->documents()->OpenDocument(drawing));
         const PlatformFile before = platformFile("Common Space", "logo.png");
         {
-            SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+            SaveToCSDialog dialog(ShowAurexTaskPane::instance());
             settle(dialog);
             // Red as the dialog opens, without "Check for Duplicates".
             QLabel *errorLabel = dialog.findChild<QLabel *>("error_label");
@@ -255,7 +254,7 @@ private slots:
         QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
         const PlatformFile bridge = platformFile("Common Space", "bridge.dwg");
 
-        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
         settle(dialog);
         const QByteArray database = DxfTest::readBytes(FileDatabase::locationFor(QString()));
         QVERIFY(rowNamed(dialog, "deck.dwg")->hasError);
@@ -279,7 +278,7 @@ private slots:
         const QString path = folder() + "/bridge.dwg";
         QVERIFY(DxfTest::writeBytes(path, "999\nedited elsewhere\n" + DxfTest::readBytes(path)));
         QVERIFY(m_host->documents()->OpenDocument(path));
-        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
         settle(dialog);
         QVERIFY(!dialog.saveSet()->top()->hasError);
         for (const char *other : {"deck.dwg", "piers.dxf", "logo.png", "load-table.pdf"})
@@ -321,7 +320,7 @@ private slots:
         savetest::download("bridge.dwg", folder());
         QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
         m_fixture.platform->stop();
-        SaveToCSDialog dialog(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
         settle(dialog);
         QTRY_COMPARE(m_boxes.size(), 1);
         QVERIFY2(m_boxes.first().first.startsWith("The AUREX Platform cannot be reached: "),

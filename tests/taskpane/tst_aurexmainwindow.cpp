@@ -6,7 +6,6 @@
 #include "platformprobe.h"
 #include "savetestsupport.h"
 
-#include "connector/connectorplatform.h"
 #include "drawingset/detailsquery.h"
 #include "fileitems/fileitemorder.h"
 #include "fileitems/imageviewdialog.h"
@@ -141,7 +140,7 @@ private slots:
         QVERIFY(QImage(8, 4, QImage::Format_RGB32).save(path("extra.png")));
         QCOMPARE(m_commands.runLine("_ATTACHIMAGE " + path("extra.png"), false), 5100);
 
-        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        AurexMainWindow window(ShowAurexTaskPane::instance());
         settle(window);
         QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
                  QString(" Result: 9 File(s)"));
@@ -168,7 +167,7 @@ private slots:
 
     void dropsAnswersForAnotherDrawingAndQueuesQueries()
     {
-        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        AurexMainWindow window(ShowAurexTaskPane::instance());
         {
             // While another query holds the module-wide lock, two quick rebuilds wait in turn.
             QMutexLocker busy(&detailsQueryMutex());
@@ -194,7 +193,7 @@ private slots:
     // of which follows its item.
     void filterSearchAndSort()
     {
-        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        AurexMainWindow window(ShowAurexTaskPane::instance());
         settle(window);
         auto *dxf = window.findChild<QPushButton *>("dxfFilterButton");
         window.findChild<QPushButton *>("dwgFilterButton")->click();
@@ -242,7 +241,7 @@ private slots:
             QVERIFY(QDir().mkpath(QFileInfo(file).path()) && picture.save(file));
             QCOMPARE(m_commands.runLine("_ATTACHIMAGE " + file, false), 5100);
         }
-        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        AurexMainWindow window(ShowAurexTaskPane::instance());
         window.resize(320, 420);
         window.show();
         settle(window);
@@ -294,7 +293,7 @@ private slots:
     void platformGoneBeforeAnyAnswerShowsWhatTheComputerKnows()
     {
         m_fixture.platform->stop();
-        AurexMainWindow window(ConnectorPlatform::shared(), ShowAurexTaskPane::instance());
+        AurexMainWindow window(ShowAurexTaskPane::instance());
         window.DocumentActivatedSlot();
         QTRY_VERIFY_WITH_TIMEOUT(window.isSettled() && !window.connectionState().isEmpty(), 60000);
         QCOMPARE(rows(window), QStringList({

@@ -47,7 +47,7 @@ private slots:
         QVERIFY(m_home.writeLauncherParams(launcherFile));
         CSLoginDialog::instance()->hide();
 
-        WebViewAurexPlatform view;
+        WebViewAurexPlatform view(CSLoginDialog::instance());
         QSignalSpy loaded(&view, &QWebView::loadFinished);
         QVERIFY(loaded.wait(10000));
         QCOMPARE(loaded.first().first().toBool(), true);
@@ -72,11 +72,11 @@ private slots:
     void signingOutShowsThePageAgainWithoutReloading()
     {
         QVERIFY(m_home.writeLauncherParams(QByteArray()));
-        QWidget container;
-        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-        session->endSession();
         PlatformDouble platform;
-        TaskPaneContainer *pane = TaskPaneContainer::setUp(&container, &platform, session);
+        ShowAurexTaskPane own(&platform);
+        ShowAurexTaskPane *session = &own;
+        QWidget container;
+        auto *pane = new TaskPaneContainer(&container, session, CSLoginDialog::instance());
         auto *view = qobject_cast<WebViewAurexPlatform *>(pane->webView());
         QVERIFY(view);
         container.show();
@@ -105,7 +105,11 @@ private slots:
     void goingOfflineWhileASaveGoesKeepsTheRestForLater()
     {
         QStandardPaths::setTestModeEnabled(true);
-        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        // Each transfer takes a while, so the user can go offline while the first goes.
+        PlatformDouble platform;
+        platform.setChunkDelayMs(20);
+        ShowAurexTaskPane own(&platform);
+        ShowAurexTaskPane *session = &own;
         session->startSession(QString());
         // Two saves of a new drawing each, as saving offline leaves them.
         session->setOffline(true);
@@ -116,10 +120,7 @@ private slots:
             row.collabSpace = "Engineering";
             QVERIFY(Outbox(QString()).append(row, 1));
         }
-        // Each transfer takes a while, so the user can go offline while the first goes.
-        PlatformDouble platform;
-        platform.setChunkDelayMs(20);
-        AurexMainWindow window(&platform, session);
+        AurexMainWindow window(session);
         OutboxDelivery &delivery = *window.delivery();
         // The user menu's entry, as the menu shows it ("" while hidden).
         const auto discardEntry = [&window] {
