@@ -4,35 +4,26 @@
 
 #include "activelistviewwidget.h"
 #include "activetreeviewwidget.h"
-#include "attachmentscan.h"
-#include "cadobjectdetailsthread.h"
+#include "connectionmonitor.h"
 #include "currentplatformmenu.h"
 #include "outboxdelivery.h"
 #include "rowsinsight.h"
-#include "taskpanelogging.h"
+#include "taskpanemodel.h"
 
 #include "drawingset/referencetree.h"
-#include "drawingset/referencetreebuilder.h"
 #include "fileitems/fileitemorder.h"
 #include "fileitems/iconmenu.h"
 #include "fileitems/sortingactions.h"
 #include "open/openfromcsdialog.h"
-#include "save/outbox.h"
 #include "save/savetocsdialog.h"
 #include "session/dashboardlauncher.h"
 #include "session/showaurextaskpane.h"
 #include "support/helpaddress.h"
 #include "support/hostaccess.h"
-#include "support/valuejob.h"
-#include "workingcopy/filedatabase.h"
 
-#include <cfxdocument.h>
-#include <oddbdatabase.h>
 
 #include <QDeadlineTimer>
 #include <QLabel>
-#include <QLocale>
-#include <QDir>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -40,9 +31,6 @@
 #include <QTimer>
 
 namespace {
-// Marks a details answer as the answer of a finished query, so that a query that found
-// nothing still gives every file a computed status.
-const char kQueriedMarker[] = "CadObjectDetailsWasQueried";
 const char kTilesIcon[] = ":/embedded/UI/Resources/FzxUiListView.png";
 const char kGridIcon[] = ":/embedded/UI/Resources/FzxUiGridView.png";
 const char kTreeIcon[] = ":/embedded/UI/Resources/FzxUiTreeView.png";
@@ -51,31 +39,15 @@ const char kDxfFilter[] = "dxf";
 constexpr int kMenuIconSide = 20;
 constexpr int kViewIconSide = 22;
 const QRect kStackedGeometry(9, 120, 267, 541);
-// While the platform cannot be reached, the pane asks again after this long, twice as long
-// each time up to the longest.
-constexpr int kFirstRetryMs = 5000;
-constexpr int kLongestRetryMs = 120000;
-
-// The file of the host's active drawing, native separators; "" without one.
-QString activeDrawingPath()
-{
-    CFxDocument *document = HostAccess::activeDocument();
-    return document ? QDir::toNativeSeparators(document->GetPathName().toQString()) : QString();
-}
-
-// The services that read the active drawing's references; null without a drawing.
-OdDbHostAppServices *activeDrawingServices()
-{
-    CFxDocument *document = HostAccess::activeDocument();
-    OdDbDatabase *database = document ? document->GetFxDatabase() : nullptr;
-    return database ? database->appServices() : nullptr;
-}
 } // namespace
 
 AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
     : QDialog(parent)
     , m_ui(new Ui::AurexMainWindowClass)
     , m_session(session)
+    , m_model(new TaskPaneModel(session, this))
+    , m_delivery(new OutboxDelivery(session, this, this))
+    , m_monitor(new ConnectionMonitor(session, m_delivery, this))
 {
     m_ui->setupUi(this);
     // Embedded in the pane's splitter, never a window of its own.
@@ -93,40 +65,15 @@ AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
     m_stepTimer->setSingleShot(true);
     m_stepTimer->setInterval(0);
     connect(m_stepTimer, &QTimer::timeout, this, &AurexMainWindow::buildStep);
-    m_connectionLabel = new QLabel(this);
-    m_connectionLabel->setObjectName(QStringLiteral("ConnectionStateLabel"));
-    m_connectionLabel->setWordWrap(true);
-    m_connectionLabel->hide();
-    m_ui->gridLayout_2->addWidget(m_connectionLabel, 4, 0);
-    m_offlineOffer = new QPushButton(tr("Work offline until it is back"), this);
-    m_offlineOffer->setObjectName(QStringLiteral("WorkOfflineButton"));
-    m_offlineOffer->setFlat(true);
-    m_offlineOffer->setFont(m_connectionLabel->font());
-    m_offlineOffer->setCursor(Qt::PointingHandCursor);
-    m_offlineOffer->setStyleSheet(QStringLiteral("QPushButton { color: #1f6fb2; "
-                                                 "text-decoration: underline; text-align: left; "
-                                                 "border: none; }"));
-    m_offlineOffer->hide();
-    connect(m_offlineOffer, &QPushButton::clicked, this, [this] {
-        m_session->setOffline(true);
-        m_onlineWhenBack = true;
-        m_retryTimer->start(m_retryDelayMs);
-    });
-    m_ui->gridLayout_2->addWidget(m_offlineOffer, 5, 0);
-    m_delivery = new OutboxDelivery(session, this, this);
-    connect(m_delivery, &OutboxDelivery::progress, this,
-            [this](const QString &line) { showConnectionLine(line); });
-    connect(m_delivery, &OutboxDelivery::finished, this, [this](const QString &line) {
-        showConnectionLine(line, !line.isEmpty());
-        // What went is current now; a save that did not go leaves the statuses as they are.
-        if (m_delivery->sentCount() > 0)
-            DocumentActivatedSlot();
-    });
-    connect(session, &ShowAurexTaskPane::offlineChanged, this, &AurexMainWindow::offlineChanged);
-    m_retryDelayMs = kFirstRetryMs;
-    m_retryTimer = new QTimer(this);
-    m_retryTimer->setSingleShot(true);
-    connect(m_retryTimer, &QTimer::timeout, this, &AurexMainWindow::retry);
+    buildConnectionLine();
+    connect(m_model, &TaskPaneModel::listed, this, &AurexMainWindow::showTree);
+    connect(m_model, &TaskPaneModel::answered, this, &AurexMainWindow::showAnswer);
+    connect(m_model, &TaskPaneModel::platformAnswered, m_monitor,
+            &ConnectionMonitor::platformAnswered);
+    connect(m_model, &TaskPaneModel::platformUnreachable, m_monitor,
+            &ConnectionMonitor::platformUnreachable);
+    connect(m_monitor, &ConnectionMonitor::refreshDue, this,
+            &AurexMainWindow::DocumentActivatedSlot);
 
     connect(m_ui->refreshButton, &QToolButton::clicked, this, &AurexMainWindow::RefreshButtonClicked);
     m_sortingActions = new SortingActions(m_ui->SortToolButton);
@@ -284,126 +231,67 @@ void AurexMainWindow::DocumentActivatedSlot()
 
 void AurexMainWindow::rebuild()
 {
-    // The drawing in memory on this thread; the drawings it references are read from disk by a
-    // job, for their images and PDFs, before the lists are filled.
-    auto tree = std::make_shared<ReferenceTree>();
-    buildActiveReferenceTree(*tree, false);
-    delete m_scan;
-    delete m_query;
-    m_detailsPending = tree->root() != nullptr;
-    OdDbHostAppServices *services = activeDrawingServices();
-    if (!tree->root() || !services) {
-        m_scannedTree.reset();
-        showTree(*tree);
-        return;
-    }
-    QStringList drawings;
-    for (const ReferenceNode *node : tree->nodes()) {
-        if (node != tree->root() && node->kind == ReferenceNode::Drawing && !node->path.isEmpty())
-            drawings.append(node->path);
-    }
-    m_scannedTree = tree;
-    m_scan = new AttachmentScan(drawings, services, this);
-    connect(m_scan, &AurexJob::result, this, &AurexMainWindow::attachmentsScanned);
-    m_scan->start();
-}
-
-void AurexMainWindow::attachmentsScanned()
-{
-    if (!m_scan || !m_scannedTree)
-        return;
-    const AttachmentScan::Result attachments = m_scan->attachments();
-    m_scan->deleteLater();
-    const std::shared_ptr<ReferenceTree> tree = std::move(m_scannedTree);
-    // A copy: the nodes added below join the list.
-    const std::vector<ReferenceNode *> nodes = tree->nodes();
-    for (ReferenceNode *node : nodes) {
-        const auto found = attachments.constFind(node->path);
-        if (node != tree->root() && node->kind == ReferenceNode::Drawing
-            && found != attachments.constEnd())
-            addAttachmentNodes(*tree, found.value(), node);
-    }
-    showTree(*tree);
+    // The drawing in memory on this thread; the drawings it references are read from disk by
+    // the model's job, for their images and PDFs, before the lists are filled.
+    ActiveDrawing drawing = m_activeDrawing();
+    m_model->show(std::move(drawing.tree), drawing.services);
 }
 
 void AurexMainWindow::showTree(const ReferenceTree &tree)
 {
-    m_drawingPath = tree.root() ? tree.root()->path : QString();
-    m_fileList = tree.paths();
     setResultCount(tree.count());
-    // Offline, the rows' lock and delete menus get the offline platform too, which refuses.
-    const FileItemContext context{m_session->platform(), m_session->tenant(),
-                                  m_session->currentUser()};
     setSortByName(m_treeWidget, m_session->sortByName());
     setSortByName(m_listWidget, m_session->sortByName());
-    m_files.reset(context);
-    for (const ReferenceNode *node : tree.nodes())
-        m_files.append(node->path);
-    m_treeWidget->rebuild(tree, &m_files);
-    m_listWidget->rebuild(tree, &m_files);
+    m_treeWidget->rebuild(tree, &m_model->files());
+    m_listWidget->rebuild(tree, &m_model->files());
     applyViewMode();
     m_stepTimer->start();
-    if (!tree.root()) {
+    if (!tree.root())
         m_ui->refreshButton->setEnabled(true);
-        return;
-    }
-    m_query = new CADObjectDetailsThread(m_session->platform(), m_fileList, m_drawingPath,
-                                         m_session->tenant(), this);
-    connect(m_query, &CADObjectDetailsThread::CADObjectDetailsFinished, this,
-            &AurexMainWindow::CADObjectDetailsFinishedSlot);
-    connect(m_query, &AurexJob::result, this, [this, query = m_query.data()] {
-        if (query->error() != AurexJob::NoError && query->error() != AurexJob::KilledError)
-            platformUnreachable(query->errorString());
-    });
-    connect(m_query, &AurexJob::result, m_query, &QObject::deleteLater);
-    m_query->GetCADObjectDetails();
 }
 
 void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
                                                    const QString &drawingPath)
 {
-    if (drawingPath != activeDrawingPath()) {
-        qCDebug(lcTaskPane) << "details of" << drawingPath << "dropped: no longer active";
-        return;
-    }
-    if (details.isEmpty() && !m_fileList.isEmpty())
-        qCWarning(lcTaskPane) << "no platform details for the" << m_fileList.size()
-                              << "files of" << drawingPath;
-    m_offlineOffer->hide();
-    if (m_session->isOffline()) {
-        // What the platform said in this session beats what the last exchange left.
-        MAPSTRCADOBJ lastKnown = details;
-        for (auto it = m_knownDetails.cbegin(); it != m_knownDetails.cend(); ++it)
-            lastKnown.insert(it.key(), it.value());
-        showConnectionLine(tr("Working offline: statuses as last known; saves wait in the "
-                              "outbox until you go online."));
-        showDetails(lastKnown, true);
-        return;
-    }
-    m_retryTimer->stop();
-    m_retryDelayMs = kFirstRetryMs;
-    for (auto it = details.cbegin(); it != details.cend(); ++it)
-        m_knownDetails.insert(it.key(), it.value());
-    m_knownAt = QDateTime::currentDateTime();
-    if (!m_delivery->isRunning())
-        showConnectionLine(m_delivery->waitingLine());
-    showDetails(details, false);
-    if (m_sendOutbox) {
-        m_sendOutbox = false;
-        m_delivery->start();
-    }
+    m_model->detailsArrived(details, drawingPath);
 }
 
-void AurexMainWindow::offlineChanged(bool offline)
+void AurexMainWindow::showAnswer()
 {
-    m_retryTimer->stop();
-    m_retryDelayMs = kFirstRetryMs;
-    m_sendOutbox = !offline;
-    m_onlineWhenBack = false;
+    applyViewMode();
+    m_stepTimer->start();
+    m_ui->refreshButton->setEnabled(true);
+}
+
+void AurexMainWindow::buildConnectionLine()
+{
+    m_connectionLabel = new QLabel(this);
+    m_connectionLabel->setObjectName(QStringLiteral("ConnectionStateLabel"));
+    m_connectionLabel->setWordWrap(true);
+    m_connectionLabel->hide();
+    m_ui->gridLayout_2->addWidget(m_connectionLabel, 4, 0);
+    m_offlineOffer = new QPushButton(tr("Work offline until it is back"), this);
+    m_offlineOffer->setObjectName(QStringLiteral("WorkOfflineButton"));
+    m_offlineOffer->setFlat(true);
+    m_offlineOffer->setFont(m_connectionLabel->font());
+    m_offlineOffer->setCursor(Qt::PointingHandCursor);
+    m_offlineOffer->setStyleSheet(QStringLiteral("QPushButton { color: #1f6fb2; "
+                                                 "text-decoration: underline; text-align: left; "
+                                                 "border: none; }"));
     m_offlineOffer->hide();
-    if (offline)
-        showConnectionLine(tr("Working offline."));
-    DocumentActivatedSlot();
+    connect(m_offlineOffer, &QPushButton::clicked, m_monitor,
+            &ConnectionMonitor::workOfflineUntilBack);
+    m_ui->gridLayout_2->addWidget(m_offlineOffer, 5, 0);
+    connect(m_monitor, &ConnectionMonitor::changed, this, &AurexMainWindow::showConnectionState);
+}
+
+void AurexMainWindow::showConnectionState()
+{
+    m_connectionLabel->setStyleSheet(m_monitor->isProblem() ? QStringLiteral("color: #ea4f37;")
+                                                            : QStringLiteral("color: #4a4a4a;"));
+    m_connectionLabel->setText(m_monitor->line());
+    m_connectionLabel->setVisible(!m_monitor->line().isEmpty());
+    m_offlineOffer->setVisible(m_monitor->offersOffline());
 }
 
 void AurexMainWindow::discardOutbox()
@@ -429,76 +317,24 @@ void AurexMainWindow::discardOutbox()
     const QString done = waiting == 1 ? tr("Discarded 1 save waiting to upload.")
                                       : tr("Discarded %1 saves waiting to upload.").arg(waiting);
     // Said under the lists until the statuses are fresh.
-    showConnectionLine(problem.isEmpty() ? done : problem, !problem.isEmpty());
+    m_monitor->say(problem.isEmpty() ? done : problem, !problem.isEmpty());
     HostAccess::writeToCommandLine(problem.isEmpty() ? done : problem);
     DocumentActivatedSlot();
-}
-
-void AurexMainWindow::retry()
-{
-    if (!m_session->isOffline()) {
-        DocumentActivatedSlot();
-        return;
-    }
-    if (!m_onlineWhenBack)
-        return;
-    AurexPlatform *platform = m_session->onlinePlatform();
-    auto *probe = new ValueJob<QString>([platform](JobControl &, QString &reason) {
-        reason = platform->unreachableReason();
-        return QString();
-    }, this);
-    connect(probe, &AurexJob::result, probe, &QObject::deleteLater);
-    connect(probe, &AurexJob::result, this, [this, probe] {
-        if (!m_session->isOffline() || !m_onlineWhenBack)
-            return;
-        if (!probe->value().isEmpty()) {
-            m_retryTimer->start(m_retryDelayMs);
-            m_retryDelayMs = qMin(m_retryDelayMs * 2, kLongestRetryMs);
-            return;
-        }
-        HostAccess::writeToCommandLine(tr("The AUREX Platform answers again: working online."));
-        m_session->setOffline(false);
-    });
-    probe->start();
-}
-
-void AurexMainWindow::showConnectionLine(const QString &line, bool problem)
-{
-    m_connectionLabel->setStyleSheet(problem ? QStringLiteral("color: #ea4f37;")
-                                             : QStringLiteral("color: #4a4a4a;"));
-    m_connectionLabel->setText(line);
-    m_connectionLabel->setVisible(!line.isEmpty());
-}
-
-void AurexMainWindow::showDetails(const MAPSTRCADOBJ &details, bool stale)
-{
-    MAPSTRCADOBJ answer = details;
-    answer.insert(QLatin1String(kQueriedMarker), FileEntry());
-    const QSet<QString> waiting = Outbox(m_session->tenant()).waitingKeys();
-    m_files.setAnswer(answer, stale, waiting);
-    m_detailsPending = false;
-    applyViewMode();
-    m_stepTimer->start();
-    m_ui->refreshButton->setEnabled(true);
-}
-
-void AurexMainWindow::platformUnreachable(const QString &reason)
-{
-    qCWarning(lcTaskPane).noquote() << reason;
-    const QString since = m_knownAt.isValid()
-        ? tr("Statuses as of %1.").arg(QLocale().toString(m_knownAt, QLocale::ShortFormat))
-        : tr("No statuses are known yet.");
-    showConnectionLine(reason + QLatin1Char(' ') + since, true);
-    m_sendOutbox = true;
-    m_offlineOffer->show();
-    showDetails(m_knownDetails, true);
-    m_retryTimer->start(m_retryDelayMs);
-    m_retryDelayMs = qMin(m_retryDelayMs * 2, kLongestRetryMs);
 }
 
 QString AurexMainWindow::connectionState() const
 {
     return m_connectionLabel->isHidden() ? QString() : m_connectionLabel->text();
+}
+
+QString AurexMainWindow::drawingPath() const
+{
+    return m_model->drawingPath();
+}
+
+QStringList AurexMainWindow::fileList() const
+{
+    return m_model->fileList();
 }
 
 void AurexMainWindow::buildStep()
@@ -508,31 +344,28 @@ void AurexMainWindow::buildStep()
     const QDeadlineTimer deadline(RowsInSight::kStepMs);
     const auto tree = [&] { return m_treeWidget->buildStep(deadline); };
     const auto list = [&] { return m_listWidget->buildStep(deadline); };
-    bool done = m_viewMode == StructuredList ? tree() && list() : list() && tree();
-    std::unique_ptr<FileDatabase> database;
-    while (done && !deadline.hasExpired()) {
-        const int index = m_files.workOutNext(database);
-        if (index < 0)
-            break;
-        const FileItemDetails &details = *m_files.details(index, database);
-        m_treeWidget->showFileDetails(index, details);
-        m_listWidget->showFileDetails(index, details);
+    const bool done = m_viewMode == StructuredList ? tree() && list() : list() && tree();
+    if (done) {
+        for (const int index : m_model->workOut(deadline)) {
+            const FileItemDetails &details = m_model->files().workedOut(index);
+            m_treeWidget->showFileDetails(index, details);
+            m_listWidget->showFileDetails(index, details);
+        }
     }
-    if (!done || !m_files.isComplete())
+    if (!done || !m_model->files().isComplete())
         m_stepTimer->start();
 }
 
 bool AurexMainWindow::isSettled() const
 {
-    return !m_detailsPending && m_files.isComplete() && m_treeWidget->isComplete()
-        && m_listWidget->isComplete();
+    return m_model->isSettled() && m_treeWidget->isComplete() && m_listWidget->isComplete();
 }
 
 void AurexMainWindow::RefreshButtonClicked()
 {
     setEnabled(false);
     m_ui->refreshButton->setEnabled(false);
-    m_sendOutbox = true;
+    m_monitor->refreshAsked();
     DocumentActivatedSlot();
     setEnabled(true);
 }

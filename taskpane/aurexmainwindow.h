@@ -1,27 +1,20 @@
 #pragma once
 
-#include "filedetailsqueue.h"
+#include "activedrawing.h"
 
 #include "drawingset/fileentry.h"
-#include "drawingset/referencetreebuilder.h"
 
-#include <QDateTime>
 #include <QDialog>
 #include <QMutex>
-#include <QPointer>
 #include <QString>
-#include <QHash>
 #include <QStringList>
 
-#include <memory>
-
 class ActiveListViewWidget;
-class AttachmentScan;
-class AurexPlatform;
-class CADObjectDetailsThread;
+class ActiveTreeViewWidget;
+class ConnectionMonitor;
 class OutboxDelivery;
 class ShowAurexTaskPane;
-class ActiveTreeViewWidget;
+class TaskPaneModel;
 class QAction;
 class QLabel;
 class QMenu;
@@ -37,10 +30,10 @@ class AurexMainWindowClass;
 
 // The task pane's window "Collaborative Sharing": the files of the active drawing with their
 // status and lock against the platform, as a structured list, tiles or grid, with the user
-// menu, open and save, help, filter, sort and refresh. Rebuilt when a drawing becomes active
-// (DocumentActivatedSlot); the drawings' attachments and the platform details arrive from jobs
-// that the window owns. Lives in the task pane's container as long as the pane; main thread
-// only.
+// menu, open and save, help, filter, sort and refresh. When a drawing becomes active
+// (DocumentActivatedSlot) it hands the drawing's reference tree to its TaskPaneModel, which
+// knows the files and their statuses, and shows what the model and its ConnectionMonitor say.
+// Lives in the task pane's container as long as the pane; main thread only.
 class AurexMainWindow : public QDialog
 {
     Q_OBJECT
@@ -56,9 +49,13 @@ public:
     ActiveListViewWidget *listWidget() const { return m_listWidget; }
     ActiveTreeViewWidget *treeWidget() const { return m_treeWidget; }
     // The drawing the lists show ("" when none).
-    QString drawingPath() const { return m_drawingPath; }
+    QString drawingPath() const;
     // The local paths handed to the last details query.
-    QStringList fileList() const { return m_fileList; }
+    QStringList fileList() const;
+    TaskPaneModel *model() const { return m_model; }
+    ConnectionMonitor *monitor() const { return m_monitor; }
+    // Where the lists find the active drawing: the host's unless set.
+    void setActiveDrawingSource(ActiveDrawingSource source) { m_activeDrawing = std::move(source); }
     int sortState() const { return m_sortState; }
     // The pane's user name label.
     void setUserLabel(const QString &text);
@@ -99,26 +96,20 @@ private:
     void buildStep();
     void buildViewMenu();
     void buildUserMenu();
+    void buildConnectionLine();
+    // Hands the host's active drawing to the model.
     void rebuild();
-    void attachmentsScanned();
+    // The model listed the files: the views make their items.
     void showTree(const ReferenceTree &tree);
+    // An answer came: the views show the statuses as they are worked out.
+    void showAnswer();
     void applyViewMode();
     void setResultCount(int count);
     void filterByType(bool check, const char *type);
-    // The details query got no answer: the last known statuses stay, the line says why and
-    // since when, and the pane asks again by itself, waiting longer each time.
-    void platformUnreachable(const QString &reason);
-    void showDetails(const MAPSTRCADOBJ &details, bool stale);
-    // The user went offline or online: the lists show the files again; online, the outbox
-    // goes.
-    void offlineChanged(bool offline);
-    // The line under the lists; problem makes it red.
-    void showConnectionLine(const QString &line, bool problem = false);
+    // Shows what the connection monitor says.
+    void showConnectionState();
     // Asks, then drops every save waiting in the outbox (the files stay as they are).
     void discardOutbox();
-    // The retry timer's turn: asks for the statuses again, or, offline until the platform is
-    // back, whether it answers now.
-    void retry();
 
     Ui::AurexMainWindowClass *m_ui;
     ShowAurexTaskPane *m_session;
@@ -133,31 +124,16 @@ private:
     QAction *m_dashboardAction;
     QAction *m_identityAction;
     QAction *m_separator;
-    QStringList m_fileList;
-    QString m_drawingPath;
+    ActiveDrawingSource m_activeDrawing = hostActiveDrawing;
     ViewMode m_viewMode = StructuredList;
     int m_sortState = -1;
-    QMutex m_mutex; // guards rebuilds: m_fileList, m_drawingPath and the lists' contents
+    QMutex m_mutex; // guards rebuilds
     bool m_rebuildPending = false;
-    bool m_detailsPending = false; // the last rebuild's details have not arrived
     // The listed files and their statuses, worked out once for both views.
-    FileDetailsQueue m_files;
-    // The jobs of the last rebuild; a later rebuild kills and replaces them.
-    QPointer<AttachmentScan> m_scan;
-    QPointer<CADObjectDetailsThread> m_query;
-    std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
+    TaskPaneModel *m_model;
+    OutboxDelivery *m_delivery;
+    ConnectionMonitor *m_monitor;
     QTimer *m_stepTimer;           // makes rows and tiles a few at a time
     QLabel *m_connectionLabel;
     QPushButton *m_offlineOffer;   // "Work offline", while the platform cannot be reached
-    // Offline since the user took that offer: online again by itself once the platform answers.
-    bool m_onlineWhenBack = false;
-    OutboxDelivery *m_delivery;
-    // The next answer of the platform starts sending the outbox: set when the pane starts, the
-    // user goes online or refreshes, and while the platform cannot be reached; not after a
-    // sending that stopped, which would only be refused again.
-    bool m_sendOutbox = true;
-    QTimer *m_retryTimer;          // asks the platform again while it cannot be reached
-    int m_retryDelayMs;
-    MAPSTRCADOBJ m_knownDetails;   // the platform's last answer for each file, by name
-    QDateTime m_knownAt;           // when it last answered
 };

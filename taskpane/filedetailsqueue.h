@@ -37,6 +37,8 @@ public:
     // The details of the file at index, worked out now if they are not yet; null before an
     // answer has come. Opens database as workOutNext does.
     const FileItemDetails *details(int index, std::unique_ptr<FileDatabase> &database);
+    // The details of a file workOutNext handed out since the last answer.
+    const FileItemDetails &workedOut(int index) const { return m_files.at(index).details; }
     bool isComplete() const { return !m_hasAnswer || m_next == m_files.size(); }
     const FileItemContext &context() const { return m_context; }
     QString path(int index) const { return m_files.at(index).path; }

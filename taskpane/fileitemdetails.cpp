@@ -10,8 +10,6 @@ FileItemDetails fileItemDetails(const FileDatabase &database, const QString &loc
                                 bool stale, const QSet<QString> &waiting)
 {
     FileItemDetails result;
-    if (details.isEmpty())
-        return result;
     const QString key = FileDatabase::keyForPath(localPath);
     if (waiting.contains(key.toLower())) {
         result.status = FileStatusWaiting;

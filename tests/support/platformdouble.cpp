@@ -25,10 +25,40 @@ QString PlatformDouble::addObject(const QString &title, const QByteArray &conten
     object.title = title;
     object.space = space;
     object.content = content;
-    object.stamp = QStringLiteral("2026-12-01T10:00:%1Z").arg(m_stampCount++ % 60, 2, 10,
-                                                               QLatin1Char('0'));
+    object.stamp = nextStamp();
     m_objects.insert(object.name, object);
     return object.name;
+}
+
+QString PlatformDouble::nextStamp()
+{
+    return QStringLiteral("2026-12-01T10:00:%1Z").arg(m_stampCount++ % 60, 2, 10,
+                                                      QLatin1Char('0'));
+}
+
+PlatformDouble::Object *PlatformDouble::findToChange(const QString &title)
+{
+    for (Object &object : m_objects) {
+        if (object.title == title)
+            return &object;
+    }
+    return nullptr;
+}
+
+void PlatformDouble::saveNewVersion(const QString &title, const QByteArray &content)
+{
+    QMutexLocker locker(&m_mutex);
+    if (Object *object = findToChange(title)) {
+        object->content = content;
+        object->stamp = nextStamp();
+    }
+}
+
+void PlatformDouble::setLockedBy(const QString &title, const QString &user)
+{
+    QMutexLocker locker(&m_mutex);
+    if (Object *object = findToChange(title))
+        object->lockedBy = user;
 }
 
 QByteArray PlatformDouble::content(const QString &title) const

@@ -26,6 +26,10 @@ public:
     // Adds an object; returns its platform name ("AX" and a number).
     QString addObject(const QString &title, const QByteArray &content,
                       const QString &space = QStringLiteral("Engineering"));
+    // A colleague saves a new version of title: content, with a new stamp.
+    void saveNewVersion(const QString &title, const QByteArray &content);
+    // A colleague takes (user) or releases ("") the lock of title.
+    void setLockedBy(const QString &title, const QString &user);
     // The content the platform holds under title, or a null array.
     QByteArray content(const QString &title) const;
     int checkInCount() const;
@@ -92,6 +96,8 @@ private:
     bool sendChunk(qint64 bytes, qint64 *sent, JobControl *control);
     void fillRecord(FzFileInfo *record, const Object &object) const;
     const Object *find(const QString &nameOrTitle) const;
+    Object *findToChange(const QString &title);
+    QString nextStamp();
 
     mutable QMutex m_mutex; // guards every member below
     QWaitCondition m_released;

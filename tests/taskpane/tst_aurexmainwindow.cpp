@@ -16,7 +16,6 @@
 #include "taskpane/activelistviewwidget.h"
 #include "taskpane/activetreeviewwidget.h"
 #include "taskpane/aurexmainwindow.h"
-#include "taskpane/filedetailsqueue.h"
 #include "workingcopy/filedatabase.h"
 
 #include <commandprocessor.h>
@@ -113,25 +112,6 @@ private slots:
     {
         while (m_host->documents()->GetDocumentCount() > 0)
             m_commands.runLine("_CLOSE", false);
-    }
-
-    // The hidden view may make a row only after the answer came, which works that file out
-    // early; the shown view's row, made before the answer, must still be handed the details.
-    void everyFileIsHandedOutOncePerAnswer()
-    {
-        FileDetailsQueue queue;
-        queue.reset(FileItemContext{nullptr, QString(), "alice"});
-        for (const char *file : {"bridge.dwg", "deck.dwg", "logo.png"})
-            queue.append(path(file));
-        std::unique_ptr<FileDatabase> database;
-        QCOMPARE(queue.workOutNext(database), -1);
-        queue.setAnswer({{"unrelated", FileEntry()}}, false, {});
-        QVERIFY(queue.details(1, database)->known);
-        QList<int> handedOut;
-        for (int index; (index = queue.workOutNext(database)) >= 0;)
-            handedOut << index;
-        QCOMPARE(handedOut, QList<int>({0, 1, 2}));
-        QVERIFY(queue.isComplete());
     }
 
     void listsEveryOccurrenceWithRealStatuses()

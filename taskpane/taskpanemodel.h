@@ -1,0 +1,85 @@
+#pragma once
+
+#include "filedetailsqueue.h"
+
+#include "drawingset/fileentry.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class AttachmentScan;
+class CADObjectDetailsThread;
+class OdDbHostAppServices;
+class QDeadlineTimer;
+class ReferenceTree;
+class ShowAurexTaskPane;
+
+// The task pane's files and what is known of them, apart from any widget: the active drawing's
+// reference tree (its referenced drawings read from disk for their images and PDFs by a job),
+// the platform's details answer (asked by a job) or, when none comes, the last one known, the
+// saves waiting in the outbox, and each file's status and lock as worked out from them and the
+// file database. The pane's views show what it says: a row made at any time asks it. Main
+// thread only.
+class TaskPaneModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The session outlives the model; the model asks the platform the session hands out.
+    explicit TaskPaneModel(ShowAurexTaskPane *session, QObject *parent = nullptr);
+    ~TaskPaneModel() override;
+
+    // Lists the files of tree: the active drawing's, built on the main thread without reading
+    // its referenced drawings, which services read for their images and PDFs first (null:
+    // none are read). Then asks the platform. The jobs of an earlier listing are dropped.
+    void show(std::shared_ptr<ReferenceTree> tree, OdDbHostAppServices *services);
+    // The drawing listed last ("" when none).
+    QString drawingPath() const { return m_drawingPath; }
+    // The local paths of the last details query.
+    QStringList fileList() const { return m_fileList; }
+    // The listed files, in the tree's order, with their statuses once an answer has come.
+    FileDetailsQueue &files() { return m_files; }
+    // Works out the statuses of files until deadline; returns the indexes worked out, each
+    // once per answer.
+    QList<int> workOut(const QDeadlineTimer &deadline);
+    // The files are listed, an answer (or the last known) has come and every status is
+    // worked out.
+    bool isSettled() const;
+
+public slots:
+    // The platform's details of drawingPath's files; changes nothing unless drawingPath is
+    // the drawing listed last.
+    void detailsArrived(const MAPSTRCADOBJ &details, const QString &drawingPath);
+
+signals:
+    // The files of tree are listed, none with a status yet.
+    void listed(const ReferenceTree &tree);
+    // A new answer, fresh or the last known: every status is to be worked out again.
+    void answered();
+    // The platform (or, offline, the file database's knowledge) answered the details query.
+    void platformAnswered();
+    // The details query got no answer at all: the statuses last known stand.
+    void platformUnreachable(const QString &reason);
+
+private:
+    void attachmentsScanned();
+    void list(const ReferenceTree &tree);
+    void query();
+    void setAnswer(const MAPSTRCADOBJ &details, bool stale);
+
+    ShowAurexTaskPane *m_session;
+    FileDetailsQueue m_files;
+    QString m_drawingPath;
+    QStringList m_fileList;
+    bool m_pending = false; // the last listing's answer has not come
+    // The jobs of the last listing; a later listing kills and replaces them.
+    QPointer<AttachmentScan> m_scan;
+    QPointer<CADObjectDetailsThread> m_query;
+    std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
+    MAPSTRCADOBJ m_knownDetails; // the platform's last answer for each file, by name
+};

@@ -1,0 +1,271 @@
+// The task pane's logic without the host: the window over a session of its own and a platform
+// double, listing a drawing's files from a tree made here. Each test compares every row the
+// structured list shows (name, status and lock words, status tool tip, lock tool tip) at once,
+// as the platform answers, goes away and comes back, a colleague locks or saves, a file changes
+// on disk and saves wait in the outbox and go.
+
+#include "dxftesthelpers.h"
+#include "platformdouble.h"
+#include "testhome.h"
+
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
+#include "drawingset/referencetree.h"
+#include "fileitems/imageviewdialog.h"
+#include "save/outbox.h"
+#include "save/savetreeitem.h"
+#include "session/showaurextaskpane.h"
+#include "taskpane/activetreeviewwidget.h"
+#include "taskpane/aurexmainwindow.h"
+#include "taskpane/connectionmonitor.h"
+#include "taskpane/filedetailsqueue.h"
+#include "taskpane/outboxdelivery.h"
+#include "taskpane/taskpanemodel.h"
+#include "workingcopy/filedatabase.h"
+
+#include <fzfileinfo.h>
+
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+// "name | words | status tool tip | lock tool tip's first line", indented by depth.
+void render(QTreeWidgetItem *item, QTreeWidget *tree, int depth, QStringList *lines)
+{
+    auto *row = qobject_cast<ImageViewDialog *>(tree->itemWidget(item, 0));
+    const QString lock = row->findChild<QPushButton *>("LockButton")->toolTip();
+    lines->append(QString(depth * 2, ' ') + row->name() + " | "
+                  + row->findChild<QLabel *>("stateLabel")->text() + " | "
+                  + row->findChild<QLabel *>("StatusLabel")->toolTip() + " | "
+                  + lock.section('\n', 0, 0));
+    for (int i = 0; i < item->childCount(); ++i)
+        render(item->child(i), tree, depth + 1, lines);
+}
+} // namespace
+
+class TestTaskPaneModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    // alice's working copy of bridge.dxf: deck.dxf under it, logo.png on it, all as the
+    // platform has them, and notes.dxf, attached but never sent. Each test has a tenant (so a
+    // file database and outbox) of its own.
+    void init()
+    {
+        m_tenant = QTest::currentTestFunction();
+        m_folder = m_home.filePath(m_tenant);
+        m_platform = std::make_unique<PlatformDouble>();
+        for (const char *file : {"bridge.dxf", "deck.dxf", "notes.dxf"})
+            QVERIFY(DxfTest::copySample("ezdxf/geometry-r2018.dxf", path(file)));
+        QImage logo(8, 4, QImage::Format_RGB32);
+        logo.fill(Qt::darkCyan);
+        QVERIFY(logo.save(path("logo.png")));
+        FileDatabase database(m_tenant);
+        for (const char *file : {"bridge.dxf", "deck.dxf", "logo.png"}) {
+            const QString name = m_platform->addObject(file, DxfTest::readBytes(path(file)));
+            const std::unique_ptr<FzFileInfo> record = m_platform->recordOf(file);
+            database.recordExchange(FileDatabase::keyForPath(path(file)), QString(), name,
+                                    recordProperty(*record, kKeyFileModified), "dwg");
+        }
+        m_session = std::make_unique<ShowAurexTaskPane>(m_platform.get());
+        m_session->startSession(m_tenant);
+        m_session->setCurrentUser("alice");
+        m_window = std::make_unique<AurexMainWindow>(m_session.get());
+        m_window->monitor()->setRetryDelays(20, 40);
+        m_window->setActiveDrawingSource([this] {
+            ActiveDrawing drawing;
+            drawing.tree = std::make_shared<ReferenceTree>();
+            ReferenceNode *root =
+                drawing.tree->addNode(nullptr, "bridge.dxf", path("bridge.dxf"),
+                                      ReferenceNode::Drawing);
+            drawing.tree->addNode(root, "deck", path("deck.dxf"), ReferenceNode::Drawing);
+            drawing.tree->addNode(root, "logo.png", path("logo.png"), ReferenceNode::RasterImage);
+            drawing.tree->addNode(root, "notes", path("notes.dxf"), ReferenceNode::Drawing);
+            return drawing;
+        });
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_session.reset();
+        m_platform.reset();
+    }
+
+    // The hidden view may make a row only after the answer came, which works that file out
+    // early; the shown view's row, made before the answer, must still be handed the details.
+    void everyFileIsHandedOutOncePerAnswer()
+    {
+        FileDetailsQueue queue;
+        queue.reset(FileItemContext{nullptr, m_tenant, "alice"});
+        for (const char *file : {"bridge.dxf", "deck.dxf", "logo.png"})
+            queue.append(path(file));
+        std::unique_ptr<FileDatabase> database;
+        QCOMPARE(queue.workOutNext(database), -1);
+        queue.setAnswer({{"unrelated", FileEntry()}}, false, {});
+        QVERIFY(queue.details(1, database)->known);
+        QList<int> handedOut;
+        for (int index; (index = queue.workOutNext(database)) >= 0;)
+            handedOut << index;
+        QCOMPARE(handedOut, QList<int>({0, 1, 2}));
+        QVERIFY(queue.isComplete());
+    }
+
+    // A colleague's lock and newer version show as the answer comes; a file another program
+    // changed on disk shows as changed here on the next refresh.
+    void statusesFollowThePlatformAndTheDisk()
+    {
+        m_platform->setLockedBy("deck.dxf", "bob");
+        m_platform->saveNewVersion("logo.png", "bob's logo");
+        QCOMPARE(settledRows(), QStringList({
+                     "bridge.dxf | Current | Status: Current | ",
+                     "  deck.dxf | Current \u00b7 Locked by bob | Status: Current | "
+                     "File is locked by bob",
+                     "  logo.png | Newer on the platform | Status: Collaborative space has "
+                     "newer file | ",
+                     "  notes.dxf | New | Status: New file | ",
+                 }));
+        QCOMPARE(m_window->connectionState(), QString());
+
+        QVERIFY(DxfTest::copySample("ezdxf/geometry-r2000.dxf", path("bridge.dxf")));
+        m_platform->setLockedBy("deck.dxf", QString());
+        m_platform->setLockedBy("bridge.dxf", "alice");
+        m_window->RefreshButtonClicked();
+        QCOMPARE(settledRows(), QStringList({
+                     "bridge.dxf | Changed here \u00b7 Locked by you | Status: Changes not "
+                     "saved to collaborative space | File is locked by alice",
+                     "  deck.dxf | Current | Status: Current | ",
+                     "  logo.png | Newer on the platform | Status: Collaborative space has "
+                     "newer file | ",
+                     "  notes.dxf | New | Status: New file | ",
+                 }));
+    }
+
+    // The platform goes away: the statuses last known stand, the line says why and since
+    // when, and the pane asks again by itself; once the platform answers, the statuses are
+    // fresh (a lock taken meanwhile shows) and the line goes.
+    void platformAwayKeepsTheLastStatusesUntilItIsBack()
+    {
+        const QStringList known = settledRows();
+        m_platform->setBehaviour(PlatformDouble::Refuse);
+        m_platform->setLockedBy("logo.png", "bob");
+        m_window->RefreshButtonClicked();
+        QTRY_VERIFY(!m_window->connectionState().isEmpty());
+        QVERIFY(m_window->isSettled());
+        QCOMPARE(rows(), known);
+        QVERIFY2(m_window->connectionState().startsWith(
+                     "The AUREX Platform cannot be reached: Connection refused. Statuses as of "),
+                 qPrintable(m_window->connectionState()));
+        QVERIFY(m_window->findChild<QPushButton *>("WorkOfflineButton")->isVisibleTo(
+            m_window.get()));
+
+        m_platform->setBehaviour(PlatformDouble::Answer);
+        QTRY_COMPARE(m_window->connectionState(), QString());
+        QTRY_VERIFY(m_window->isSettled());
+        QCOMPARE(rows(), QStringList({
+                     "bridge.dxf | Current | Status: Current | ",
+                     "  deck.dxf | Current | Status: Current | ",
+                     "  logo.png | Current \u00b7 Locked by bob | Status: Current | "
+                     "File is locked by bob",
+                     "  notes.dxf | New | Status: New file | ",
+                 }));
+        QVERIFY(!m_window->findChild<QPushButton *>("WorkOfflineButton")->isVisibleTo(
+            m_window.get()));
+    }
+
+    // Taking the offer to work offline: the pane shows what the computer knows and goes
+    // online again by itself once the platform answers.
+    void workingOfflineUntilThePlatformIsBack()
+    {
+        settledRows();
+        m_platform->setBehaviour(PlatformDouble::Refuse);
+        m_window->RefreshButtonClicked();
+        auto *offer = m_window->findChild<QPushButton *>("WorkOfflineButton");
+        QTRY_VERIFY(offer->isVisibleTo(m_window.get()));
+        offer->click();
+        QVERIFY(m_session->isOffline());
+        QTRY_COMPARE(m_window->connectionState(),
+                     QString("Working offline: statuses as last known; saves wait in the "
+                             "outbox until you go online."));
+        m_platform->setBehaviour(PlatformDouble::Answer);
+        QTRY_VERIFY(!m_session->isOffline());
+        QTRY_VERIFY(m_window->isSettled() && m_window->connectionState().isEmpty());
+        QCOMPARE(rows().first(), QString("bridge.dxf | Current | Status: Current | "));
+    }
+
+    // A save made offline waits in the outbox and its row says so; online again, it goes,
+    // once, and the row is current.
+    void outboxWaitsOfflineAndGoesOnline()
+    {
+        settledRows();
+        m_session->setOffline(true);
+        SaveTreeItem row(path("notes.dxf"), "notes.dxf", nullptr);
+        row.action = SaveAction::SaveAsNew;
+        row.collabSpace = "Engineering";
+        QVERIFY(Outbox(m_tenant).append(row, 1));
+        QCOMPARE(settledRows(), QStringList({
+                     "bridge.dxf | Current | Status: Current | ",
+                     "  deck.dxf | Current | Status: Current | ",
+                     "  logo.png | Current | Status: Current | ",
+                     "  notes.dxf | Waiting to upload | Status: Waiting to upload | ",
+                 }));
+
+        QSignalSpy sent(m_window->delivery(), &OutboxDelivery::finished);
+        m_session->setOffline(false);
+        QVERIFY(sent.wait(10000));
+        QCOMPARE(sent.first().first().toString(), QString());
+        QCOMPARE(m_platform->checkInCount(), 1);
+        QTRY_VERIFY(m_window->isSettled() && !rows().isEmpty()
+                    && rows().last().contains("notes.dxf | Current"));
+        QCOMPARE(rows(), QStringList({
+                     "bridge.dxf | Current | Status: Current | ",
+                     "  deck.dxf | Current | Status: Current | ",
+                     "  logo.png | Current | Status: Current | ",
+                     "  notes.dxf | Current | Status: Current | ",
+                 }));
+        QCOMPARE(m_window->connectionState(), QString());
+    }
+
+private:
+    QString path(const QString &name) const { return m_folder + "/" + name; }
+
+    QStringList rows() const
+    {
+        QStringList lines;
+        QTreeWidget *tree = m_window->treeWidget();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            render(tree->topLevelItem(i), tree, 0, &lines);
+        return lines;
+    }
+
+    // Lists the drawing again and waits for every answer.
+    QStringList settledRows()
+    {
+        m_window->DocumentActivatedSlot();
+        if (!QTest::qWaitFor([this] { return m_window->isSettled(); }, 10000))
+            return {"not settled"};
+        return rows();
+    }
+
+    TestHome m_home;
+    QString m_tenant;
+    QString m_folder;
+    std::unique_ptr<PlatformDouble> m_platform;
+    std::unique_ptr<ShowAurexTaskPane> m_session;
+    std::unique_ptr<AurexMainWindow> m_window;
+};
+
+QTEST_MAIN(TestTaskPaneModel)
+#include "tst_taskpanemodel.moc"
