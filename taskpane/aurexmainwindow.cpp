@@ -346,11 +346,10 @@ void AurexMainWindow::buildStep()
     const auto list = [&] { return m_listWidget->buildStep(deadline); };
     const bool done = m_viewMode == StructuredList ? tree() && list() : list() && tree();
     if (done) {
-        for (const int index : m_model->workOut(deadline)) {
-            const FileItemDetails &details = m_model->files().workedOut(index);
+        m_model->workOut(deadline, [this](int index, const FileItemDetails &details) {
             m_treeWidget->showFileDetails(index, details);
             m_listWidget->showFileDetails(index, details);
-        }
+        });
     }
     if (!done || !m_model->files().isComplete())
         m_stepTimer->start();

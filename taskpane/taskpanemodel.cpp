@@ -121,17 +121,16 @@ void TaskPaneModel::setAnswer(const MAPSTRCADOBJ &details, bool stale)
     emit answered();
 }
 
-QList<int> TaskPaneModel::workOut(const QDeadlineTimer &deadline)
+void TaskPaneModel::workOut(const QDeadlineTimer &deadline,
+                            const std::function<void(int, const FileItemDetails &)> &show)
 {
-    QList<int> done;
     std::unique_ptr<FileDatabase> database;
     while (!deadline.hasExpired()) {
         const int index = m_files.workOutNext(database);
         if (index < 0)
             break;
-        done.append(index);
+        show(index, m_files.workedOut(index));
     }
-    return done;
 }
 
 bool TaskPaneModel::isSettled() const

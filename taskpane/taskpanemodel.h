@@ -4,12 +4,12 @@
 
 #include "drawingset/fileentry.h"
 
-#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class AttachmentScan;
@@ -44,9 +44,10 @@ public:
     QStringList fileList() const { return m_fileList; }
     // The listed files, in the tree's order, with their statuses once an answer has come.
     FileDetailsQueue &files() { return m_files; }
-    // Works out the statuses of files until deadline; returns the indexes worked out, each
-    // once per answer.
-    QList<int> workOut(const QDeadlineTimer &deadline);
+    // Works out the statuses of files, one at a time, handing each to show (its index and
+    // details, each file once per answer), until deadline has expired or none is left.
+    void workOut(const QDeadlineTimer &deadline,
+                 const std::function<void(int, const FileItemDetails &)> &show);
     // The files are listed, an answer (or the last known) has come and every status is
     // worked out.
     bool isSettled() const;
