@@ -7,6 +7,7 @@
 #include "session/launchersignin.h"
 #include "session/loggingcontroller.h"
 #include "session/showaurextaskpane.h"
+#include "support/aurexjob.h"
 #include "support/hostaccess.h"
 #include "taskpane/aurexmainwindow.h"
 #include "taskpane/taskpanecontainer.h"
@@ -42,7 +43,7 @@ bool LxAurexView::addLxAurexView()
     }
 
     AurexPlatform *platform = session->onlinePlatform();
-    signInFromLauncher(*platform, session);
+    AurexJob *signIn = signInFromLauncher(*platform, session, m_container);
     session->setContainer(m_container);
     auto *pane = new TaskPaneContainer(m_container, session, controller->signInDialog());
     QObject::connect(pane->mainWindow(), &AurexMainWindow::signOutAsked, controller,
@@ -50,9 +51,18 @@ bool LxAurexView::addLxAurexView()
     session->refreshTaskPane();
     // Lives as long as the pane.
     new lxHttpServer(platform, session, m_pane ? m_pane : m_container);
-    openLauncherModel(*platform, session);
-    if (!session->isSignedIn())
-        controller->signInDialog()->announceSignInState();
+    // Once the launcher's sign-in has its answer: the pane for the new state, the launcher's
+    // model, and the menu's sign-in caption when nobody is signed in.
+    const auto signedInOrNot = [session, platform, controller] {
+        session->refreshTaskPane();
+        openLauncherModel(*platform, session);
+        if (!session->isSignedIn())
+            controller->signInDialog()->announceSignInState();
+    };
+    if (signIn)
+        QObject::connect(signIn, &AurexJob::result, m_container, signedInOrNot);
+    else
+        signedInOrNot();
     return true;
 }
 

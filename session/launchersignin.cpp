@@ -5,10 +5,10 @@
 #include "proxycapture.h"
 #include "sessionlogging.h"
 #include "showaurextaskpane.h"
-#include "signedin.h"
 
 #include "support/hostaccess.h"
 #include "support/launchmessagebox.h"
+#include "support/valuejob.h"
 
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
@@ -20,7 +20,17 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
+
+// How the cookie sign-in went: signed in, or not, and then why the platform cannot be reached
+// ("" when it can).
+struct CookieSignIn
+{
+    bool signedIn = false;
+    QString away;
+};
 
 // The launcher's model path is stored with the separators it was built with.
 QString comparablePath(QString path)
@@ -42,7 +52,8 @@ void closeLater(const QString &path)
 
 } // namespace
 
-bool signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session)
+AurexJob *signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session,
+                             QObject *parent)
 {
     const ShowAurexTaskPane::ProxySettings proxy = captureProxySettings(session);
     platform.setProxy(proxy.host, proxy.port, proxy.user, proxy.password);
@@ -56,33 +67,59 @@ bool signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session)
 
     if (params.casCookie.isEmpty() || serverHost.isEmpty()) {
         qCDebug(lcSession) << "no launcher sign-in: cookie or server missing";
-        return false;
+        return nullptr;
     }
-    const bool ok =
-        platform.signInWithCookie(params.casCookie, params.namedSpace, serverHost, params.casUrl);
-    qCDebug(lcSession) << "launcher sign-in to" << serverHost << (ok ? "succeeded" : "refused");
-    if (ok) {
-        session->startSession(params.tenant);
-        return true;
-    }
-    // Left working offline and the platform away: the work goes on offline, as who worked
-    // offline last; going online signs in again.
-    const QString away = ShowAurexTaskPane::wasLeftOffline(params.tenant)
-        ? platform.unreachableReason()
-        : QString();
-    if (!away.isEmpty()) {
-        session->startSession(params.tenant);
-        AurexPlatform *signIn = &platform; // the module's, which outlives the session
-        session->setPlatformSignIn([signIn] { return confirmLauncherSignIn(*signIn); });
+    // The sign-in and, when it fails, whether the platform can be reached at all.
+    AurexPlatform *signIn = &platform;
+    auto *job = new ValueJob<CookieSignIn>([signIn, params, serverHost](JobControl &,
+                                                                        CookieSignIn &outcome) {
+        outcome.signedIn = signIn->signInWithCookie(params.casCookie, params.namedSpace,
+                                                    serverHost, params.casUrl);
+        if (!outcome.signedIn)
+            outcome.away = signIn->unreachableReason();
+        return QString();
+    }, parent);
+    QObject::connect(job, &AurexJob::result, job, &QObject::deleteLater);
+    // A session started meanwhile (the user signed in with the dialog) stands.
+    auto startedMeanwhile = std::make_shared<bool>(false);
+    QObject::connect(session, &ShowAurexTaskPane::signedInChanged, job,
+                     [startedMeanwhile](bool signedIn) { *startedMeanwhile = signedIn; });
+    QObject::connect(job, &AurexJob::result, session, [job, signIn, session, params,
+                                                      startedMeanwhile] {
+        const bool ok = job->error() == AurexJob::NoError && job->value().signedIn;
+        qCDebug(lcSession) << "launcher sign-in" << (ok ? "succeeded" : "refused");
+        if (ok) {
+            session->startSession(params.tenant);
+            return;
+        }
+        if (*startedMeanwhile)
+            return;
+        const QString away = job->value().away;
+        // Left working offline and the platform away: the work goes on offline, as who worked
+        // offline last; going online signs in again.
+        if (!away.isEmpty() && ShowAurexTaskPane::wasLeftOffline(params.tenant)) {
+            session->startSession(params.tenant);
+            session->setPlatformSignIn([signIn] { return confirmLauncherSignIn(*signIn); });
+            HostAccess::writeToCommandLine(
+                QCoreApplication::translate("LauncherSignIn",
+                                            "The AUREX Platform cannot be reached (%1): working "
+                                            "offline as %2.")
+                    .arg(away, session->currentUser()));
+            return;
+        }
+        session->endSession();
         HostAccess::writeToCommandLine(
-            QCoreApplication::translate("LauncherSignIn",
-                                        "The AUREX Platform cannot be reached (%1): working "
-                                        "offline as %2.")
-                .arg(away, session->currentUser()));
-        return true;
-    }
-    session->endSession();
-    return false;
+            away.isEmpty()
+                ? QCoreApplication::translate("LauncherSignIn",
+                                              "The AUREX Platform did not take the launcher's "
+                                              "sign-in: sign in from the File menu.")
+                : QCoreApplication::translate("LauncherSignIn",
+                                              "The AUREX Platform cannot be reached (%1): sign "
+                                              "in from the File menu once it answers.")
+                      .arg(away));
+    });
+    job->start();
+    return job;
 }
 
 bool confirmLauncherSignIn(AurexPlatform &platform)
@@ -97,7 +134,7 @@ bool confirmLauncherSignIn(AurexPlatform &platform)
 void openLauncherModel(AurexPlatform &platform, ShowAurexTaskPane *session)
 {
     const LauncherParams params = readLauncherParams();
-    if (!signedIn() || params.modelId.isEmpty())
+    if (!session->isSignedIn() || params.modelId.isEmpty())
         return;
     const QStringList temp = QStandardPaths::standardLocations(QStandardPaths::TempLocation);
     const QString folder = temp.isEmpty() ? QString() : temp.first();
@@ -118,7 +155,7 @@ void openLauncherModel(AurexPlatform &platform, ShowAurexTaskPane *session)
 
 void closeDrawingBeforeLauncherModel(ShowAurexTaskPane *session, const QString &activatedPath)
 {
-    if (!signedIn() || !session->isLauncherOpenPending()
+    if (!session->isSignedIn() || !session->isLauncherOpenPending()
         || comparablePath(activatedPath) == comparablePath(session->launcherModelPath()))
         return;
     session->setLauncherOpenPending(false);

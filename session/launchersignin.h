@@ -1,16 +1,22 @@
 #pragma once
 
+class AurexJob;
 class AurexPlatform;
 class ShowAurexTaskPane;
+class QObject;
 class QString;
 
 // Signs in with the launcher's cookie when the module's view is created. Sets the connector up
 // (proxy, server, tenant, preferred context) and, when the launcher file has a cookie and a
-// server, makes the blocking cookie sign-in. Returns the new sign-in state when a sign-in was
-// attempted, false otherwise (the state is then left as it was). A tenant left working offline
-// whose platform cannot be reached gets a session all the same, offline, as the user who worked
-// offline; going online then signs in with confirmLauncherSignIn.
-bool signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session);
+// server, starts the cookie sign-in as a job, so that a platform slow to answer leaves the
+// host working; returns that job (owned by parent), or null when no sign-in was attempted (the
+// state is then left as it was). By the job's result the session has started, or ended unless
+// another sign-in started one meanwhile. A tenant left working offline whose platform cannot be
+// reached gets a session all the same, offline, as the user who worked offline; going online
+// then signs in with confirmLauncherSignIn. A platform that cannot be reached is said on the
+// command line. platform and session outlive the job.
+AurexJob *signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session,
+                             QObject *parent = nullptr);
 // The blocking cookie sign-in alone, for a session that started offline without the platform:
 // true when the platform took the launcher's cookie. The session is left as it is.
 bool confirmLauncherSignIn(AurexPlatform &platform);

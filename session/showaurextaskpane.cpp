@@ -4,6 +4,7 @@
 #include "signedin.h"
 
 #include "connector/connectorplatform.h"
+#include "support/calljob.h"
 #include "support/hostaccess.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
@@ -108,16 +109,37 @@ void ShowAurexTaskPane::endSession()
 void ShowAurexTaskPane::setOffline(bool offline)
 {
     Q_ASSERT(QThread::currentThread() == thread());
-    if (offline == m_offline || !m_signedIn)
+    if (offline == m_offline || !m_signedIn || m_goingOnline)
         return;
     if (!offline && m_platformSignIn) {
-        if (!m_platformSignIn()) {
-            HostAccess::writeToCommandLine(
-                tr("The AUREX Platform does not take the sign-in yet: still working offline."));
-            return;
-        }
-        m_platformSignIn = nullptr;
+        // Signs in first, as a job: the host goes on meanwhile, and the session goes online
+        // once the platform took the sign-in.
+        m_goingOnline = new CallJob([signIn = m_platformSignIn](JobControl &) {
+            return signIn() ? QString() : QStringLiteral("not signed in");
+        }, this);
+        const int session = g_sessionNumber.load();
+        connect(m_goingOnline, &AurexJob::result, this, [this, session] {
+            const bool ok = m_goingOnline->error() == AurexJob::NoError;
+            m_goingOnline->deleteLater();
+            m_goingOnline = nullptr;
+            if (session != g_sessionNumber.load() || !m_signedIn || !m_offline)
+                return;
+            if (!ok) {
+                HostAccess::writeToCommandLine(tr("The AUREX Platform does not take the sign-in "
+                                                  "yet: still working offline."));
+                return;
+            }
+            m_platformSignIn = nullptr;
+            applyOffline(false);
+        });
+        m_goingOnline->start();
+        return;
     }
+    applyOffline(offline);
+}
+
+void ShowAurexTaskPane::applyOffline(bool offline)
+{
     m_offline = offline;
     const QString marker = offlineMarker(m_tenant);
     QFile file(marker);

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class AurexJob;
 class AurexPlatform;
 
 // The session: who is signed in, the tenant, whether the user works offline and so which
@@ -69,8 +70,8 @@ public:
     // platform.
     static bool wasLeftOffline(const QString &tenant);
     // For a session started offline without the platform: how going online signs in first
-    // (blocking); going online fails, and the session stays offline, when it returns false.
-    // Cleared when the session ends.
+    // (blocking: it runs as a job, and the session goes online when it has returned true; it
+    // stays offline and says so when it returns false). Cleared when the session ends.
     void setPlatformSignIn(std::function<bool()> signIn) { m_platformSignIn = std::move(signIn); }
 
     ProxySettings proxySettings() const { return m_proxy; }
@@ -108,6 +109,7 @@ signals:
     void offlineChanged(bool offline);
 
 private:
+    void applyOffline(bool offline);
     // Called by the connector, on any thread, when the platform refuses the token.
     void platformEndedSession();
 
@@ -119,6 +121,7 @@ private:
     QString m_tenant;
     bool m_offline = false;
     std::function<bool()> m_platformSignIn; // set while the platform has not confirmed the session
+    QPointer<AurexJob> m_goingOnline;        // signs in before going online
     ProxySettings m_proxy;
     QString m_launcherModelPath;
     bool m_launcherOpenPending = false;

@@ -16,6 +16,7 @@
 #include "session/passwordsignin.h"
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
+#include "support/aurexjob.h"
 #include "workingcopy/filedatabase.h"
 
 #include <cfxdocument.h>
@@ -69,7 +70,7 @@ private slots:
     void launcherCookieSignsIn()
     {
         writeLauncherFiles({ "--tenant", "north" });
-        QVERIFY(signInFromLauncher(*ConnectorPlatform::shared(), ShowAurexTaskPane::instance()));
+        QVERIFY(launcherSignIn());
         QVERIFY(signedIn());
         QCOMPARE(ShowAurexTaskPane::instance()->tenant(), QString("north"));
         QVERIFY2(!g_messages.isEmpty(), "the sign-in printed nothing to search");
@@ -89,7 +90,7 @@ private slots:
         writeLauncherFiles(
             { "--model", known ? m_platform.demoObjectId("bridge.dwg") : "NOSUCHMODEL" });
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
-        QVERIFY(signInFromLauncher(*ConnectorPlatform::shared(), session));
+        QVERIFY(launcherSignIn());
         session->setLauncherOpenPending(false);
         session->setLauncherModelPath(QString());
         m_commandLine.lines.clear();
@@ -143,7 +144,7 @@ private slots:
             + "\" CasCookie=\"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\"/><Eenvironment "
               "TMURMLYER_CAS_URL=\"" + m_platform.casUrl().toUtf8() + "\"/></r>"));
         ShowAurexTaskPane::instance()->startSession(QString());
-        QVERIFY(!signInFromLauncher(*ConnectorPlatform::shared(), ShowAurexTaskPane::instance()));
+        QVERIFY(!launcherSignIn());
         QVERIFY(!signedIn());
     }
 
@@ -321,6 +322,17 @@ private slots:
     }
 
 private:
+    // Starts the launcher's sign-in and waits for its answer: whether a session stands then.
+    static bool launcherSignIn()
+    {
+        AurexJob *job = signInFromLauncher(*ConnectorPlatform::shared(),
+                                           ShowAurexTaskPane::instance());
+        if (!job)
+            return false;
+        QSignalSpy answered(job, &AurexJob::result);
+        return answered.wait(30000) && ShowAurexTaskPane::instance()->isSignedIn();
+    }
+
     void writeLauncherFiles(const QStringList &extra)
     {
         const QStringList options = QStringList { "--cas-url", m_platform.casUrl() } + extra;

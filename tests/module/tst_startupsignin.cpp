@@ -1,0 +1,95 @@
+// The module starting in the host while the platform named by the launcher accepts connections
+// and never answers: the launcher's sign-in waits off the host's event loop, which keeps
+// running commands without a long stall, and its end is said on the command line.
+
+#include "commandlinerecorder.h"
+#include "hostenvironment.h"
+#include "testhome.h"
+
+#include <commandprocessor.h>
+#include <filecommands.h>
+#include <hostdocumentmanager.h>
+#include <loadedmodule.h>
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QtTest>
+
+class TestStartUpSignIn : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+        // Each call of the connector waits this many seconds for an answer.
+        qputenv("FZCONNECTOR_TIMEOUT", QByteArray::number(kCallSeconds));
+    }
+
+    void hostKeepsWorkingWhileTheSignInWaits()
+    {
+        // Connections are taken (by the system) and nothing is ever answered.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        const QByteArray origin = "http://127.0.0.1:" + QByteArray::number(silent.serverPort());
+        QVERIFY(m_home.writeLauncherParams(
+            "<r><Params ServerUrl=\"" + origin + "/vaultis\" CasCookie=\""
+            + QByteArray(43, 'A') + "\"/><Eenvironment TMURMLYER_CAS_URL=\"" + origin
+            + "/cas\"/></r>"));
+
+        HostEnvironment host;
+        FileCommands files(host.documents());
+        CommandLineRecorder commandLine;
+        QString error;
+        std::unique_ptr<LoadedModule> module = LoadedModule::load(AUREX_MODULE_FILE, &error);
+        QVERIFY2(module, qPrintable(error));
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(module->createViews(), 1);
+        QVERIFY2(clock.elapsed() < kCallSeconds * 1000 / 2, qPrintable(QString::number(
+                                                                clock.elapsed())));
+
+        // The welcome page shows while the sign-in waits; its first rendering is the web
+        // engine's own work.
+        QObject *page = nullptr;
+        for (QWidget *widget : module->panes().first()->findChildren<QWidget *>())
+            page = widget->inherits("QWebView") ? widget : page;
+        QVERIFY(page);
+        QSignalSpy loaded(page, SIGNAL(loadFinished(bool)));
+        QVERIFY(loaded.wait(kCallSeconds * 1000 / 2));
+
+        // The event loop's longest gap until the sign-in has given up, and a command typed
+        // meanwhile.
+        qint64 longestStallMs = 0;
+        QElapsedTimer sinceTick;
+        sinceTick.start();
+        QTimer sampler;
+        sampler.setInterval(1);
+        connect(&sampler, &QTimer::timeout,
+                [&] { longestStallMs = std::max(longestStallMs, sinceTick.restart()); });
+        sampler.start();
+        CommandProcessor commands;
+        int typed = -1;
+        QTimer::singleShot(kCallSeconds * 1000 / 2, [&] { typed = commands.runLine("_NEW", false); });
+        QVERIFY(QTest::qWaitFor([&] { return !commandLine.lines.isEmpty(); },
+                                kCallSeconds * 1000 * 4));
+        sampler.stop();
+        QVERIFY2(longestStallMs <= 50, qPrintable(QString::number(longestStallMs)));
+        QCOMPARE(typed, 5100);
+        QCOMPARE(host.documents()->GetDocumentCount(), 1);
+        QCOMPARE(commandLine.lines,
+                 QStringList({"The AUREX Platform did not take the launcher's sign-in: sign in "
+                              "from the File menu."}));
+        module->shutdown();
+    }
+
+private:
+    static constexpr int kCallSeconds = 3;
+    TestHome m_home;
+};
+
+QTEST_MAIN(TestStartUpSignIn)
+#include "tst_startupsignin.moc"
