@@ -11,6 +11,10 @@
 namespace {
 // How often a running job looks at its work's progress and last sign of life.
 constexpr int kWatchIntervalMs = 100;
+// How long platform work may go without a sign of life before its job gives up, in seconds,
+// unless the environment variable says otherwise.
+constexpr int kDefaultSilenceSeconds = 90;
+const char kSilenceVariable[] = "AUREX_PLATFORM_SILENCE_SECONDS";
 
 QString text(const char *source)
 {
@@ -44,9 +48,20 @@ bool AurexJob::stopAll(int msecs)
     return allEnded;
 }
 
+int AurexJob::defaultNoProgressTimeout()
+{
+    static const int msecs = [] {
+        bool ok = false;
+        const int seconds = qEnvironmentVariableIntValue(kSilenceVariable, &ok);
+        return (ok && seconds > 0 ? seconds : kDefaultSilenceSeconds) * 1000;
+    }();
+    return msecs;
+}
+
 AurexJob::AurexJob(QObject *parent)
     : QObject(parent)
     , m_watch(new QTimer(this))
+    , m_noProgressTimeout(defaultNoProgressTimeout())
 {
     m_watch->setInterval(kWatchIntervalMs);
     connect(m_watch, &QTimer::timeout, this, &AurexJob::watchWork);

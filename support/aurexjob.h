@@ -35,7 +35,9 @@ public:
     ~AurexJob() override;
 
     // How long the work may go without any progress or sign of life before the job gives up
-    // (TimedOutError); 0 waits for ever. Set before start().
+    // (TimedOutError); 0 waits for ever. Set before start(). By default, the time a platform
+    // may stay silent (AUREX_PLATFORM_SILENCE_SECONDS, else 90 seconds: longer than the
+    // connector waits for the answer to one call, much shorter than it waits in a transfer).
     void setNoProgressTimeout(int msecs);
 
     void start();
@@ -70,6 +72,7 @@ protected:
     virtual void workSucceeded() {}
 
 private:
+    static int defaultNoProgressTimeout();
     bool beginRun();
     void workEnded();
     void watchWork();
@@ -81,7 +84,7 @@ private:
     QPointer<QThread> m_thread;           // deletes itself when the work ends
     QTimer *m_watch; // reads the work's progress and sign of life while it runs
     quint64 m_seenChanges = 0;
-    int m_noProgressTimeout = 0;
+    int m_noProgressTimeout;
     bool m_running = false;
     int m_error = NoError;
     QString m_errorString;

@@ -6,6 +6,8 @@ AttachmentScan::AttachmentScan(const QStringList &drawingPaths, OdDbHostAppServi
                                QObject *parent)
     : ResultJob(parent)
 {
+    // This computer's disk, not the platform: never given up for silence.
+    setNoProgressTimeout(0);
     setValueWork([drawingPaths, services](JobControl &control, Result &scanned) {
         control.setTotals(drawingPaths.size(), 0);
         for (const QString &path : drawingPaths) {

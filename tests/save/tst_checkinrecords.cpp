@@ -52,6 +52,8 @@ private slots:
         QVERIFY(m_home.isValid());
         m_home.applyToProcess();
         QStandardPaths::setTestModeEnabled(true);
+        // A platform that goes silent is given up after a second.
+        qputenv("AUREX_PLATFORM_SILENCE_SECONDS", "1");
         for (const char *file : {"site.dwg", "parts/beam.DWG", "parts/bolt.dxf"})
             QVERIFY(DxfTest::copySample("ezdxf/geometry-r2018.dxf", path(file)));
         QImage picture(8, 4, QImage::Format_RGB32);
@@ -164,27 +166,36 @@ private slots:
 
     void stoppedCheckInStoresNothing_data()
     {
-        QTest::addColumn<double>("failAt");   // share of the bytes sent when the link drops
-        QTest::addColumn<double>("cancelAt"); // share sent when the user cancels
-        QTest::newRow("dropped at the first byte") << 0.0 << -1.0;
-        QTest::newRow("dropped at the last chunk") << 0.99 << -1.0;
-        QTest::newRow("cancelled half-way") << -1.0 << 0.5;
+        QTest::addColumn<double>("failAt"); // share of the bytes sent when the link drops
+        QTest::addColumn<double>("hangAt"); // share sent when the platform goes silent
+        QTest::addColumn<bool>("cancels");  // the user cancels then; else the job gives up
+        QTest::addColumn<int>("error");
+        const int dropped = AurexJob::WorkError;
+        QTest::newRow("dropped at the first byte") << 0.0 << -1.0 << false << dropped;
+        QTest::newRow("dropped at the last chunk") << 0.99 << -1.0 << false << dropped;
+        QTest::newRow("cancelled half-way") << -1.0 << 0.5 << true << int(AurexJob::KilledError);
+        QTest::newRow("silent half-way") << -1.0 << 0.5 << false << int(AurexJob::TimedOutError);
     }
 
     void stoppedCheckInStoresNothing()
     {
         QFETCH(double, failAt);
-        QFETCH(double, cancelAt);
+        QFETCH(double, hangAt);
+        QFETCH(bool, cancels);
+        QFETCH(int, error);
         // At least what a check-in of site.dwg with logo.png sends: both files (and a preview).
         const qint64 total =
             QFileInfo(path("site.dwg")).size() + QFileInfo(path("logo.png")).size();
         PlatformDouble platform;
         platform.failAtByte(failAt < 0 ? -1 : qint64(failAt * total));
-        platform.hangAtByte(cancelAt < 0 ? -1 : qint64(cancelAt * total));
+        platform.hangAtByte(hangAt < 0 ? -1 : qint64(hangAt * total));
         const QByteArray databaseBefore = DxfTest::readBytes(FileDatabase::locationFor(QString()));
 
-        send(platform, *siteWithLogo(), cancelAt >= 0);
-        QCOMPARE(m_job->error(), int(cancelAt >= 0 ? AurexJob::KilledError : AurexJob::WorkError));
+        send(platform, *siteWithLogo(), cancels);
+        QCOMPARE(m_job->error(), error);
+        if (error == AurexJob::TimedOutError)
+            QCOMPARE(m_job->errorString(),
+                     QString("The AUREX Platform did not answer for 1 second."));
         QCOMPARE(platform.checkInCount(), 0);
         QVERIFY(platform.content("site.dwg").isNull());
         QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), databaseBefore);
