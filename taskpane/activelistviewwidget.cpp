@@ -10,7 +10,6 @@
 #include "fileitems/filestatus.h"
 #include "fileitems/lxlistwidgetitem.h"
 #include "fileitems/viewwidget.h"
-#include "workingcopy/filedatabase.h"
 
 #include <QDeadlineTimer>
 
@@ -57,15 +56,14 @@ void ActiveListViewWidget::rebuild(const ReferenceTree &tree, FileDetailsQueue *
     }
 }
 
-void ActiveListViewWidget::makeTile(QListWidgetItem *listItem,
-                                    std::unique_ptr<FileDatabase> &database)
+void ActiveListViewWidget::makeTile(QListWidgetItem *listItem)
 {
     const int index = listItem->data(kFileIndexRole).toInt();
     const QString path = m_files->path(index);
     auto *tile = new ViewWidget(path, m_files->context(), viewport());
     tile->setName(listItem->data(FileNameRole).toString());
     tile->setPreview(previewSourceFor(path));
-    if (const FileItemDetails *details = m_files->details(index, database))
+    if (const FileItemDetails *details = m_files->details(index))
         showDetails(*listItem, tile, *details);
     setItemWidget(listItem, tile);
     layOut(listItem, tile);
@@ -135,11 +133,10 @@ void ActiveListViewWidget::showFileDetails(int index, const FileItemDetails &det
 
 bool ActiveListViewWidget::makeTilesInSight(const QDeadlineTimer &deadline)
 {
-    std::unique_ptr<FileDatabase> database;
     for (QListWidgetItem *listItem : itemsToMake()) {
         if (deadline.hasExpired())
             return false;
-        makeTile(listItem, database);
+        makeTile(listItem);
     }
     return true;
 }

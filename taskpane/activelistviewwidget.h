@@ -53,7 +53,7 @@ public slots:
 private:
     // The items in sight, or within a page below, that have no tile yet.
     QList<QListWidgetItem *> itemsToMake();
-    void makeTile(QListWidgetItem *listItem, std::unique_ptr<FileDatabase> &database);
+    void makeTile(QListWidgetItem *listItem);
     // Shows the details on the tile, if the item has one, and sorts the item by their date.
     void showDetails(QListWidgetItem &listItem, ViewWidget *tile, const FileItemDetails &details);
     void layOut(QListWidgetItem *listItem, ViewWidget *tile);

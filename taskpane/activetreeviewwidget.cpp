@@ -10,7 +10,6 @@
 #include "fileitems/filestatus.h"
 #include "fileitems/imageviewdialog.h"
 #include "fileitems/lxtreewidgetitem.h"
-#include "workingcopy/filedatabase.h"
 
 #include <QDeadlineTimer>
 
@@ -91,14 +90,14 @@ QList<QTreeWidgetItem *> ActiveTreeViewWidget::itemsToMake()
     return result;
 }
 
-void ActiveTreeViewWidget::makeRow(QTreeWidgetItem *item, std::unique_ptr<FileDatabase> &database)
+void ActiveTreeViewWidget::makeRow(QTreeWidgetItem *item)
 {
     const int index = item->data(0, kFileIndexRole).toInt();
     const QString path = m_files->path(index);
     auto *row = new ImageViewDialog(path, item, m_files->context(), viewport());
     row->setName(item->data(0, FileNameRole).toString());
     row->setPreview(previewSourceFor(path));
-    if (const FileItemDetails *details = m_files->details(index, database))
+    if (const FileItemDetails *details = m_files->details(index))
         showDetails(*row, *details);
     setItemWidget(item, 0, row);
     m_rows.append(row);
@@ -123,11 +122,10 @@ void ActiveTreeViewWidget::showFileDetails(int index, const FileItemDetails &det
 
 bool ActiveTreeViewWidget::makeRowsInSight(const QDeadlineTimer &deadline)
 {
-    std::unique_ptr<FileDatabase> database;
     for (QTreeWidgetItem *item : itemsToMake()) {
         if (deadline.hasExpired())
             return false;
-        makeRow(item, database);
+        makeRow(item);
     }
     return true;
 }

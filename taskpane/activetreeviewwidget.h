@@ -46,7 +46,7 @@ private:
                  const QHash<const ReferenceNode *, int> &indexOf);
     // The items in sight, or within a page below, that have no row yet.
     QList<QTreeWidgetItem *> itemsToMake();
-    void makeRow(QTreeWidgetItem *item, std::unique_ptr<FileDatabase> &database);
+    void makeRow(QTreeWidgetItem *item);
     void showDetails(ImageViewDialog &row, const FileItemDetails &details);
     // Makes the rows of the items in sight until deadline; true when none is left.
     bool makeRowsInSight(const QDeadlineTimer &deadline);

@@ -346,7 +346,7 @@ void AurexMainWindow::buildStep()
     const auto list = [&] { return m_listWidget->buildStep(deadline); };
     const bool done = m_viewMode == StructuredList ? tree() && list() : list() && tree();
     if (done) {
-        m_model->workOut(deadline, [this](int index, const FileItemDetails &details) {
+        m_model->handOut(deadline, [this](int index, const FileItemDetails &details) {
             m_treeWidget->showFileDetails(index, details);
             m_listWidget->showFileDetails(index, details);
         });

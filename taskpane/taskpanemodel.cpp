@@ -2,13 +2,12 @@
 
 #include "attachmentscan.h"
 #include "cadobjectdetailsthread.h"
+#include "filestatusscan.h"
 #include "taskpanelogging.h"
 
 #include "drawingset/referencetree.h"
 #include "drawingset/referencetreebuilder.h"
-#include "save/outbox.h"
 #include "session/showaurextaskpane.h"
-#include "workingcopy/filedatabase.h"
 
 #include <QDeadlineTimer>
 
@@ -24,6 +23,7 @@ void TaskPaneModel::show(std::shared_ptr<ReferenceTree> tree, OdDbHostAppService
 {
     delete m_scan;
     delete m_query;
+    delete m_statuses;
     // An answer for the drawing listed before is dropped from now on.
     m_drawingPath = tree->root() ? tree->root()->path : QString();
     m_pending = tree->root() != nullptr;
@@ -84,8 +84,8 @@ void TaskPaneModel::query()
         if (query->error() == AurexJob::NoError || query->error() == AurexJob::KilledError)
             return;
         qCWarning(lcTaskPane).noquote() << query->errorString();
-        setAnswer(m_knownDetails, true);
-        emit platformUnreachable(query->errorString());
+        const QString reason = query->errorString();
+        setAnswer(m_knownDetails, true, [this, reason] { emit platformUnreachable(reason); });
     });
     connect(m_query, &AurexJob::result, m_query, &QObject::deleteLater);
     m_query->GetCADObjectDetails();
@@ -105,31 +105,43 @@ void TaskPaneModel::detailsArrived(const MAPSTRCADOBJ &details, const QString &d
         MAPSTRCADOBJ lastKnown = details;
         for (auto it = m_knownDetails.cbegin(); it != m_knownDetails.cend(); ++it)
             lastKnown.insert(it.key(), it.value());
-        setAnswer(lastKnown, true);
+        setAnswer(lastKnown, true, [this] { emit platformAnswered(); });
     } else {
         for (auto it = details.cbegin(); it != details.cend(); ++it)
             m_knownDetails.insert(it.key(), it.value());
-        setAnswer(details, false);
+        setAnswer(details, false, [this] { emit platformAnswered(); });
     }
-    emit platformAnswered();
 }
 
-void TaskPaneModel::setAnswer(const MAPSTRCADOBJ &details, bool stale)
+void TaskPaneModel::setAnswer(const MAPSTRCADOBJ &details, bool stale,
+                              const std::function<void()> &then)
 {
-    m_files.setAnswer(details, stale, Outbox(m_session->tenant()).waitingKeys());
-    m_pending = false;
-    emit answered();
+    delete m_statuses;
+    QStringList paths;
+    for (int i = 0; i < m_files.count(); ++i)
+        paths.append(m_files.path(i));
+    m_statuses = new FileStatusScan(m_session->tenant(), paths, details,
+                                    m_files.context().currentUser, stale, this);
+    connect(m_statuses, &AurexJob::result, this, [this, scan = m_statuses.data(), then] {
+        scan->deleteLater();
+        if (scan->error() != AurexJob::NoError)
+            return;
+        m_files.setAnswer(scan->value());
+        m_pending = false;
+        emit answered();
+        then();
+    });
+    m_statuses->start();
 }
 
-void TaskPaneModel::workOut(const QDeadlineTimer &deadline,
+void TaskPaneModel::handOut(const QDeadlineTimer &deadline,
                             const std::function<void(int, const FileItemDetails &)> &show)
 {
-    std::unique_ptr<FileDatabase> database;
     while (!deadline.hasExpired()) {
-        const int index = m_files.workOutNext(database);
+        const int index = m_files.next();
         if (index < 0)
             break;
-        show(index, m_files.workedOut(index));
+        show(index, *m_files.details(index));
     }
 }
 

@@ -14,6 +14,7 @@
 
 class AttachmentScan;
 class CADObjectDetailsThread;
+class FileStatusScan;
 class OdDbHostAppServices;
 class QDeadlineTimer;
 class ReferenceTree;
@@ -44,12 +45,12 @@ public:
     QStringList fileList() const { return m_fileList; }
     // The listed files, in the tree's order, with their statuses once an answer has come.
     FileDetailsQueue &files() { return m_files; }
-    // Works out the statuses of files, one at a time, handing each to show (its index and
-    // details, each file once per answer), until deadline has expired or none is left.
-    void workOut(const QDeadlineTimer &deadline,
+    // Hands the files of the last answer to show (its index and details, each file once per
+    // answer), one at a time, until deadline has expired or none is left.
+    void handOut(const QDeadlineTimer &deadline,
                  const std::function<void(int, const FileItemDetails &)> &show);
-    // The files are listed, an answer (or the last known) has come and every status is
-    // worked out.
+    // The files are listed, an answer (or the last known) has come, its statuses are worked
+    // out and every file was handed out.
     bool isSettled() const;
 
 public slots:
@@ -62,25 +63,29 @@ signals:
     void listed(const ReferenceTree &tree);
     // A new answer, fresh or the last known: every status is to be worked out again.
     void answered();
-    // The platform (or, offline, the file database's knowledge) answered the details query.
+    // The platform (or, offline, the file database's knowledge) answered the details query;
+    // after answered().
     void platformAnswered();
-    // The details query got no answer at all: the statuses last known stand.
+    // The details query got no answer at all: the statuses last known stand; after answered().
     void platformUnreachable(const QString &reason);
 
 private:
     void attachmentsScanned();
     void list(const ReferenceTree &tree);
     void query();
-    void setAnswer(const MAPSTRCADOBJ &details, bool stale);
+    // Works out every file's status from details on a job; answered() follows, then what
+    // then says about the platform (so the connection line never runs ahead of the rows).
+    void setAnswer(const MAPSTRCADOBJ &details, bool stale, const std::function<void()> &then);
 
     ShowAurexTaskPane *m_session;
     FileDetailsQueue m_files;
     QString m_drawingPath;
     QStringList m_fileList;
-    bool m_pending = false; // the last listing's answer has not come
+    bool m_pending = false; // the last listing's statuses have not come
     // The jobs of the last listing; a later listing kills and replaces them.
     QPointer<AttachmentScan> m_scan;
     QPointer<CADObjectDetailsThread> m_query;
+    QPointer<FileStatusScan> m_statuses;
     std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
     MAPSTRCADOBJ m_knownDetails; // the platform's last answer for each file, by name
 };
