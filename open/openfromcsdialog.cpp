@@ -25,6 +25,7 @@
 #include "support/valuejob.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
+#include "workingcopy/workingcopy.h"
 
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
@@ -328,10 +329,10 @@ void OpenFromCSDialog::itemSelectionChanged()
     if (!widget || !widget->isEnabled() || !widget->record())
         return;
     // A file exchanged before is offered for download into the folder that holds it.
-    const FileDatabase database(m_session->tenant());
+    const std::unique_ptr<FileDatabase> database = m_session->workingCopy()->snapshot();
     m_ui->downloadFolderLocationLineEdit->setEnabled(true);
     m_ui->downloadFolderLocationLineEdit->setText(
-        downloadFolderFor(database, recordProperty(*widget->record(), kKeyName),
+        downloadFolderFor(*database, recordProperty(*widget->record(), kKeyName),
                           recordTitle(*widget->record())));
     setButtonEnabled(m_ui->openButton, true);
 }
@@ -434,11 +435,8 @@ void OpenFromCSDialog::structureListed(StructureListing *listing, const QString 
         return;
     }
     RecordList records = listing->takeRecords();
-    bool presentLocally = false;
-    {
-        const FileDatabase database(m_session->tenant());
-        presentLocally = prepareDownload(database, folder, records.records());
-    }
+    const bool presentLocally =
+        prepareDownload(*m_session->workingCopy()->snapshot(), folder, records.records());
     auto *options = new OpenFromCollaborativeSpace(m_platform, m_session->tenant(), this);
     options->setAttribute(Qt::WA_DeleteOnClose);
     options->setRecords(std::move(records));
@@ -522,8 +520,9 @@ void OpenFromCSDialog::deleteEnded(AurexJob *job, const QStringList &names)
         delete m_ui->listWidget->takeItem(m_ui->listWidget->row(item));
     }
     m_deleteItems.clear();
-    FileDatabase database(m_session->tenant());
-    for (const QString &name : qAsConst(names))
-        database.removeFilesNamed(name);
+    m_session->workingCopy()->change([names](FileDatabase &database) {
+        for (const QString &name : names)
+            database.removeFilesNamed(name);
+    });
     m_ui->listWidget->viewport()->update();
 }

@@ -14,6 +14,7 @@
 #include "support/signincaption.h"
 #include "support/valuejob.h"
 #include "workingcopy/filedatabase.h"
+#include "workingcopy/workingcopy.h"
 #include "workingcopy/localcopyrequest.h"
 
 #include <fzfileinfo.h>
@@ -71,8 +72,8 @@ void LoggingController::signOutAsked()
     const ShowAurexTaskPane *session = m_session;
     auto requests = std::make_shared<RecordList>();
     {
-        const FileDatabase database(session->tenant());
-        *requests = detailRequestsForLocalCopies(database, database.paths());
+        const std::unique_ptr<FileDatabase> database = session->workingCopy()->snapshot();
+        *requests = detailRequestsForLocalCopies(*database, database->paths());
     }
     if (requests->empty()) {
         signedOutAsAsked();

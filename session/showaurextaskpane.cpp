@@ -8,6 +8,7 @@
 #include "support/hostaccess.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
+#include "workingcopy/workingcopy.h"
 
 #include <lintraaurexconnectorwrapper.h>
 
@@ -53,6 +54,7 @@ ShowAurexTaskPane *ShowAurexTaskPane::instance()
 ShowAurexTaskPane::ShowAurexTaskPane(AurexPlatform *online, QObject *parent)
     : QObject(parent)
     , m_online(online)
+    , m_workingCopy(new WorkingCopy(QString(), this))
 {
 }
 
@@ -65,6 +67,10 @@ AurexPlatform *ShowAurexTaskPane::platform()
 void ShowAurexTaskPane::startSession(const QString &tenant)
 {
     Q_ASSERT(QThread::currentThread() == thread());
+    if (m_workingCopy->tenant() != tenant) {
+        delete m_workingCopy;
+        m_workingCopy = new WorkingCopy(tenant, this);
+    }
     m_tenant = tenant;
     m_offlinePlatform.setTenant(tenant);
     ++g_sessionNumber;

@@ -11,6 +11,7 @@
 
 class AurexJob;
 class AurexPlatform;
+class WorkingCopy;
 
 // The session: who is signed in, the tenant, whether the user works offline and so which
 // platform to ask, the proxy captured for the connector, the model the launcher asked to open,
@@ -58,6 +59,8 @@ public:
     void startSession(const QString &tenant);
     void endSession();
     QString tenant() const;
+    // The file database of the tenant signed in to last, as a service; never null.
+    WorkingCopy *workingCopy() const { return m_workingCopy; }
 
     // Working offline: nothing asks the platform, the pane shows what was last known and saves
     // wait in the outbox until the user goes online again. Per tenant, and kept across restarts
@@ -119,6 +122,7 @@ private:
     QString m_currentUser;
     QString m_displayName;
     QString m_tenant;
+    WorkingCopy *m_workingCopy; // a child, replaced when a session of another tenant starts
     bool m_offline = false;
     std::function<bool()> m_platformSignIn; // set while the platform has not confirmed the session
     QPointer<AurexJob> m_goingOnline;        // signs in before going online

@@ -62,6 +62,19 @@ FileDatabase::FileDatabase(const QString &tenant)
         open();
 }
 
+FileDatabase::FileDatabase(const FileDatabaseDocument &snapshot)
+{
+    bool joined = false;
+    m_session = FileDatabaseSession::acquire(QString(), 0, &joined);
+    m_session->document = snapshot;
+    m_session->writable = false;
+}
+
+const FileDatabaseDocument &FileDatabase::document() const
+{
+    return m_session->document;
+}
+
 FileDatabase::~FileDatabase()
 {
     // Unchanged content is not rewritten, except to create a database that has no file yet.

@@ -7,6 +7,7 @@
 #include <functional>
 
 struct ContentFingerprint;
+class FileDatabaseDocument;
 class FileDatabaseSession;
 struct XmlNode;
 
@@ -26,6 +27,9 @@ class FileDatabase
 {
 public:
     explicit FileDatabase(const QString &tenant);
+    // A database that reads snapshot only: it locks, loads and writes nothing, and what is
+    // changed in it stays in it.
+    explicit FileDatabase(const FileDatabaseDocument &snapshot);
     ~FileDatabase();
     FileDatabase(const FileDatabase &) = delete;
     FileDatabase &operator=(const FileDatabase &) = delete;
@@ -43,6 +47,8 @@ public:
     bool isAvailable() const { return m_available; }
     // Why the last load or save failed.
     QString errorString() const { return m_errorString; }
+    // The content as it stands.
+    const FileDatabaseDocument &document() const;
 
     // Loads the file when it exists, else starts an empty database in memory (the file is
     // written by the next save). Drops unsaved changes, also those of nested uses. False when
