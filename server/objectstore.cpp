@@ -4,11 +4,14 @@
 #include "database.h"
 #include "platformconstants.h"
 #include "titlerules.h"
+#include "versionstore.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <QSet>
 #include <QSqlQuery>
+
+#include <algorithm>
 
 namespace {
 
@@ -234,6 +237,20 @@ std::optional<ObjectRow> ObjectStore::byPhid(const QString &phid)
     return rows.isEmpty() ? std::nullopt : std::optional<ObjectRow>(rows.first());
 }
 
+QList<ObjectRow> ObjectStore::byIds(const QVariantList &ids)
+{
+    QList<ObjectRow> rows;
+    for (int first = 0; first < ids.size(); first += kParentsPerStatement) {
+        const QVariantList some = ids.mid(first, kParentsPerStatement);
+        rows += select(QStringLiteral("AND o.id IN (%1) ").arg(placeholders(some.size())), some);
+    }
+    std::sort(rows.begin(), rows.end(), [](const ObjectRow &a, const ObjectRow &b) {
+        const int byTitle = a.title.toLower().compare(b.title.toLower());
+        return byTitle != 0 ? byTitle < 0 : a.id < b.id;
+    });
+    return rows;
+}
+
 std::optional<ObjectRow> ObjectStore::resolve(const QJsonObject &ref)
 {
     const QString phid = str(ref, "phid");
@@ -394,6 +411,7 @@ void ObjectStore::remove(const QJsonArray &refs)
         Database::exec(QStringLiteral("DELETE FROM relations WHERE parent_id = ? OR child_id = ?"),
                        {row.id, row.id});
         Database::exec(QStringLiteral("DELETE FROM object_writers WHERE object_id = ?"), {row.id});
+        const QStringList contents = VersionStore::removeAll(row.id);
         // The lock condition is checked again in the statement itself.
         const QSqlQuery gone = Database::exec(
             QStringLiteral("DELETE FROM objects WHERE id = ? AND (locked_by IS NULL OR "
@@ -401,7 +419,8 @@ void ObjectStore::remove(const QJsonArray &refs)
             {row.id, m_caller.userId});
         if (gone.numRowsAffected() != 1)
             throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(row.title));
-        ContentStore::dropUnused(row.sha256);
+        for (const QString &sha256 : contents)
+            ContentStore::dropUnused(sha256);
     }
     transaction.commit();
 }

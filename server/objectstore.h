@@ -51,6 +51,8 @@ public:
     std::optional<ObjectRow> resolve(const QJsonObject &ref);
     ObjectRow resolveOrThrow(const QJsonObject &ref);
     std::optional<ObjectRow> byPhid(const QString &phid);
+    // The objects of these ids that the caller may see, in title order.
+    QList<ObjectRow> byIds(const QVariantList &ids);
     // The drawing first, then every file it references, recursively, each once.
     QList<ObjectRow> structure(const ObjectRow &root);
     std::optional<ObjectRow> previewOf(const ObjectRow &object);

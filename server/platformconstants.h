@@ -48,6 +48,8 @@ const int kMaxRecordsPerRequest = 10000;
 const int kMaxTypesPerQuery = 16;
 const int kMaxTitlesPerQuery = 10000;
 const int kMaxQueryTextLength = 1024;
+// A check-in's comment, in characters.
+const int kMaxCommentCharacters = 2000;
 const long long kMaxJsonBodyBytes = 4 * 1024 * 1024;
 const long long kDefaultMaxUploadBytes = 512LL * 1024 * 1024;
 const long long kMaxUploadLimitBytes = 64LL * 1024 * 1024 * 1024;

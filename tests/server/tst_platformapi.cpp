@@ -182,7 +182,8 @@ private slots:
         const auto footprint = [this] {
             return m_platform->countsOf(
                 {"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents",
-                 "SELECT COUNT(*) FROM relations", "SELECT COUNT(*) FROM autonames WHERE used = 1",
+                 "SELECT COUNT(*) FROM relations", "SELECT COUNT(*) FROM object_versions",
+                 "SELECT COUNT(*) FROM autonames WHERE used = 1",
                  "SELECT COUNT(*) FROM objects WHERE locked_by IS NOT NULL"});
         };
         const QList<int> before = footprint();
@@ -213,20 +214,22 @@ private slots:
 
         // The same check-in, repaired, goes through: the failure held nothing back.
         QCOMPARE(checkIn(false), 200);
-        // Three objects with their contents, two relations, three names used, one lock.
+        // Three objects with their contents and first versions, two relations, three names used,
+        // one lock.
         const QList<int> stored{before[0] + 3, before[1] + 3, before[2] + 2, before[3] + 3,
-                                before[4] + 1};
+                                before[4] + 3, before[5] + 1};
         QCOMPARE(footprint(), stored);
-        // A new version of the image replaces its content: the old one is not kept unused.
+        // A new version of the image: the old one is kept with its content.
         bytes[1] = "image bytes, second version";
         QCOMPARE(checkIn(false), 200);
-        QCOMPARE(footprint(), stored);
-        // Clean up for the next row: the names stay used.
+        QCOMPARE(footprint(), (QList<int>{stored[0], stored[1] + 1, stored[2], stored[3] + 1,
+                                          stored[4], stored[5]}));
+        // Clean up for the next row: the names stay used; the versions and contents go.
         QJsonArray refs;
         for (const QJsonValue &name : names)
             refs.append(QJsonObject{{"name", name}});
         QCOMPARE(m_as["alice"]->post("/api/v1/delete", {{"refs", refs}}), 200);
-        QCOMPARE(footprint().mid(0, 3), before.mid(0, 3));
+        QCOMPARE(footprint().mid(0, 4), before.mid(0, 4));
     }
 
     void previewFollowsItsDrawingsLock_data()

@@ -1,0 +1,286 @@
+#include "versionstore.h"
+
+#include "database.h"
+#include "platformconstants.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+
+namespace {
+
+// Versions whose references one statement asks for, two parameters each.
+const int kVersionsPerStatement = 400;
+
+const char kSelectVersions[] =
+    "SELECT v.object_id, v.revision, v.title, v.modified, u.login, v.checkin_id, c.comment, "
+    "v.sha256, v.size FROM object_versions v JOIN users u ON u.id = v.user_id "
+    "LEFT JOIN checkins c ON c.id = v.checkin_id ";
+
+VersionRow readVersion(const QSqlQuery &query)
+{
+    VersionRow row;
+    row.objectId = query.value(0).toLongLong();
+    row.revision = query.value(1).toInt();
+    row.title = query.value(2).toString();
+    row.modified = query.value(3).toLongLong();
+    row.modifiedBy = query.value(4).toString();
+    row.checkInId = query.value(5).isNull() ? 0 : query.value(5).toLongLong();
+    row.comment = query.value(6).toString();
+    row.sha256 = query.value(7).toString();
+    row.size = query.value(8).toLongLong();
+    return row;
+}
+
+// A revision of an object, as versions are keyed.
+using VersionKey = QPair<qint64, int>;
+
+// "(object_id, revision) IN (VALUES ...)" for these keys. The casts give PostgreSQL the types
+// of the parameters, which it cannot tell from a list of values alone.
+QString amongVersions(const char *objectColumn, const char *revisionColumn,
+                      const QList<VersionKey> &keys, QVariantList *binds)
+{
+    QStringList rows;
+    for (const VersionKey &key : keys) {
+        rows << QStringLiteral("(CAST(? AS BIGINT), CAST(? AS INTEGER))");
+        *binds << key.first << key.second;
+    }
+    return QStringLiteral("(%1, %2) IN (VALUES %3)")
+        .arg(QLatin1String(objectColumn), QLatin1String(revisionColumn),
+             rows.join(QLatin1Char(',')));
+}
+
+} // namespace
+
+QJsonObject VersionRow::toJson(const ObjectRow &object) const
+{
+    QJsonObject json = object.toJson();
+    json.insert(QStringLiteral("title"), title);
+    json.insert(QStringLiteral("revision"), QString::number(revision));
+    json.insert(QStringLiteral("_filemodified"), ObjectStore::stampText(modified));
+    json.insert(QStringLiteral("_ModifiedBy"), modifiedBy);
+    json.insert(QStringLiteral("_size"), QString::number(size));
+    json.insert(QStringLiteral("_sha256"), sha256);
+    json.insert(QStringLiteral("_CheckIn"), checkInId ? QString::number(checkInId) : QString());
+    json.insert(QStringLiteral("_Comment"), comment);
+    return json;
+}
+
+VersionStore::VersionStore(const Caller &caller) : m_caller(caller), m_objects(caller) {}
+
+QList<VersionRow> VersionStore::versions(const ObjectRow &object)
+{
+    QSqlQuery query = Database::exec(QLatin1String(kSelectVersions)
+                                         + QStringLiteral("WHERE v.object_id = ? "
+                                                          "ORDER BY v.revision DESC"),
+                                     {object.id});
+    QList<VersionRow> rows;
+    while (query.next())
+        rows << readVersion(query);
+    return rows;
+}
+
+VersionRow VersionStore::version(const ObjectRow &object, int revision)
+{
+    QSqlQuery query = Database::exec(QLatin1String(kSelectVersions)
+                                         + QStringLiteral("WHERE v.object_id = ? "
+                                                          "AND v.revision = ?"),
+                                     {object.id, revision});
+    if (query.next())
+        return readVersion(query);
+    if (revision >= 1 && revision < object.revision)
+        throw ApiError(404, QStringLiteral("version %1 of %2 no longer exists: it was pruned")
+                                .arg(revision)
+                                .arg(object.title));
+    throw ApiError(404, QStringLiteral("%1 has no version %2").arg(object.title).arg(revision));
+}
+
+QJsonArray VersionStore::structureAsOf(const ObjectRow &object, int revision)
+{
+    // Breadth first, a level at a time, as the current structure is walked: a level's
+    // references, objects and versions come with three statements for every few hundred
+    // versions rather than with statements for each one.
+    const VersionRow top = version(object, revision);
+    QJsonArray out{top.toJson(object)};
+    QSet<qint64> seen{object.id};
+    QList<VersionKey> level{{object.id, revision}};
+    while (!level.isEmpty()) {
+        QHash<VersionKey, QList<VersionKey>> referencesOf;
+        QList<VersionKey> referenced;
+        for (int first = 0; first < level.size(); first += kVersionsPerStatement) {
+            QVariantList binds;
+            const QString among = amongVersions("object_id", "revision",
+                                                level.mid(first, kVersionsPerStatement), &binds);
+            QSqlQuery query = Database::exec(
+                QStringLiteral("SELECT object_id, revision, child_id, child_revision FROM "
+                               "version_references WHERE ") + among, binds);
+            while (query.next()) {
+                const VersionKey child{query.value(2).toLongLong(), query.value(3).toInt()};
+                referencesOf[{query.value(0).toLongLong(), query.value(1).toInt()}] << child;
+                referenced << child;
+            }
+        }
+        // The referenced objects the caller may see, in title order, and their versions.
+        QVariantList ids;
+        for (const VersionKey &key : referenced)
+            ids << key.first;
+        QHash<qint64, ObjectRow> objectOf;
+        QHash<qint64, int> rankOf;
+        for (const ObjectRow &row : m_objects.byIds(ids)) {
+            rankOf.insert(row.id, rankOf.size());
+            objectOf.insert(row.id, row);
+        }
+        QHash<VersionKey, VersionRow> versionOf;
+        for (int first = 0; first < referenced.size(); first += kVersionsPerStatement) {
+            QVariantList binds;
+            const QString among = amongVersions(
+                "v.object_id", "v.revision", referenced.mid(first, kVersionsPerStatement), &binds);
+            QSqlQuery query =
+                Database::exec(QLatin1String(kSelectVersions) + QStringLiteral("WHERE ") + among,
+                               binds);
+            while (query.next()) {
+                const VersionRow row = readVersion(query);
+                versionOf.insert({row.objectId, row.revision}, row);
+            }
+        }
+        QList<VersionKey> next;
+        for (const VersionKey &parent : level) {
+            QList<VersionKey> children = referencesOf.value(parent);
+            std::sort(children.begin(), children.end(),
+                      [&rankOf](const VersionKey &a, const VersionKey &b) {
+                          return rankOf.value(a.first) < rankOf.value(b.first);
+                      });
+            for (const VersionKey &child : children) {
+                if (!objectOf.contains(child.first) || seen.contains(child.first))
+                    continue;
+                seen.insert(child.first);
+                const ObjectRow &row = objectOf[child.first];
+                if (versionOf.contains(child)) {
+                    out.append(versionOf[child].toJson(row));
+                    next << child;
+                } else {
+                    // A referenced version that retention let go: the file is named, with the
+                    // revision it had, but its bytes and references are gone.
+                    VersionRow gone;
+                    gone.revision = child.second;
+                    gone.title = row.title;
+                    QJsonObject json = gone.toJson(row);
+                    json.insert(QStringLiteral("_filemodified"), QString());
+                    json.insert(QStringLiteral("_ModifiedBy"), QString());
+                    json.insert(QStringLiteral("_size"), QString());
+                    json.insert(QStringLiteral("_VersionPruned"), QStringLiteral("true"));
+                    out.append(json);
+                }
+            }
+        }
+        level = next;
+    }
+    return out;
+}
+
+ObjectRow VersionStore::restore(const ObjectRow &object, int revision, const QString &comment,
+                                const QString &baseModified, const Retention &retention)
+{
+    checkComment(comment);
+    Transaction transaction;
+    // Read again inside the transaction: the rules hold against the object as it is now.
+    const std::optional<ObjectRow> current = m_objects.byPhid(object.phid);
+    if (!current)
+        throw ApiError(404, QStringLiteral("no such object"));
+    if (current->lockedById != 0 && current->lockedById != m_caller.userId)
+        throw ApiError(409, QStringLiteral("%1 is locked by %2")
+                                .arg(current->title, current->lockedBy));
+    m_objects.refuseIfDrawingLocked(*current);
+    if (!baseModified.isEmpty() && ObjectStore::stampText(current->modified) != baseModified)
+        throw ApiError(409, QStringLiteral("%1 was changed on the platform by %2")
+                                .arg(current->title, current->modifiedBy));
+    const VersionRow old = version(*current, revision);
+    if (old.sha256 == current->sha256)
+        return *current;
+    // A restored version is a change like any other: a later stamp, the next revision.
+    const qint64 modified = qMax(QDateTime::currentSecsSinceEpoch(), current->modified + 1);
+    const int next = current->revision + 1;
+    const QSqlQuery update = Database::exec(
+        QStringLiteral("UPDATE objects SET sha256 = ?, size = ?, modified = ?, revision = ? "
+                       "WHERE id = ? AND (locked_by IS NULL OR locked_by = ?)"),
+        {old.sha256, old.size, modified, next, current->id, m_caller.userId});
+    if (update.numRowsAffected() != 1)
+        throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(current->title));
+    const QString said =
+        comment.isEmpty() ? QStringLiteral("Restored version %1").arg(revision) : comment;
+    record(current->id, next, current->title, modified, m_caller.userId,
+           beginCheckIn(m_caller.userId, said), old.sha256, old.size);
+    ObjectStore::recordWriter(current->id, m_caller.userId);
+    noteReferences(current->id);
+    retention.pruneObject(current->id);
+    transaction.commit();
+    return m_objects.byPhid(object.phid).value_or(*current);
+}
+
+void VersionStore::checkComment(const QString &comment)
+{
+    // Characters as users count them, not UTF-16 units.
+    if (comment.toUcs4().size() > platform::kMaxCommentCharacters)
+        throw ApiError(400, QStringLiteral("the comment is longer than %1 characters")
+                                .arg(platform::kMaxCommentCharacters));
+}
+
+qint64 VersionStore::beginCheckIn(qint64 userId, const QString &comment)
+{
+    return Database::value(QStringLiteral("INSERT INTO checkins (user_id, created_at, comment) "
+                                          "VALUES (?, ?, ?) RETURNING id"),
+                           {userId, QDateTime::currentSecsSinceEpoch(), comment})
+        .toLongLong();
+}
+
+void VersionStore::record(qint64 objectId, int revision, const QString &title, qint64 modified,
+                          qint64 userId, qint64 checkInId, const QString &sha256, qint64 size)
+{
+    Database::exec(QStringLiteral("INSERT INTO object_versions (object_id, revision, title, "
+                                  "modified, user_id, checkin_id, sha256, size) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {objectId, revision, title, modified, userId, checkInId, sha256, size});
+}
+
+void VersionStore::noteReferences(qint64 objectId)
+{
+    Database::exec(QStringLiteral("INSERT INTO version_references (object_id, revision, child_id, "
+                                  "child_revision) SELECT r.parent_id, p.revision, r.child_id, "
+                                  "c.revision FROM relations r JOIN objects p ON p.id = "
+                                  "r.parent_id JOIN objects c ON c.id = r.child_id "
+                                  "WHERE r.parent_id = ? AND r.kind = ? ON CONFLICT DO NOTHING"),
+                   {objectId, QString::fromLatin1(platform::kRelationSubcomponent)});
+}
+
+void VersionStore::keepCurrentVersions()
+{
+    // Objects saved before writers were recorded were saved by their owner.
+    Database::exec(QStringLiteral("INSERT INTO object_versions (object_id, revision, title, "
+                                  "modified, user_id, checkin_id, sha256, size) SELECT o.id, "
+                                  "o.revision, o.title, o.modified, COALESCE(w.user_id, "
+                                  "o.owner_id), NULL, o.sha256, o.size FROM objects o LEFT JOIN "
+                                  "object_writers w ON w.object_id = o.id"));
+    Database::exec(QStringLiteral("INSERT INTO version_references (object_id, revision, child_id, "
+                                  "child_revision) SELECT r.parent_id, p.revision, r.child_id, "
+                                  "c.revision FROM relations r JOIN objects p ON p.id = "
+                                  "r.parent_id JOIN objects c ON c.id = r.child_id "
+                                  "WHERE r.kind = ?"),
+                   {QString::fromLatin1(platform::kRelationSubcomponent)});
+}
+
+QStringList VersionStore::removeAll(qint64 objectId)
+{
+    QStringList contents;
+    QSqlQuery used = Database::exec(
+        QStringLiteral("SELECT DISTINCT sha256 FROM object_versions WHERE object_id = ?"),
+        {objectId});
+    while (used.next())
+        contents << used.value(0).toString();
+    used.finish();
+    Database::exec(QStringLiteral("DELETE FROM version_references WHERE object_id = ? "
+                                  "OR child_id = ?"),
+                   {objectId, objectId});
+    Database::exec(QStringLiteral("DELETE FROM object_versions WHERE object_id = ?"), {objectId});
+    return contents;
+}
