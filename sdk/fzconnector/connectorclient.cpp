@@ -540,7 +540,7 @@ void ConnectorClient::transferAll(std::vector<Transfer> *transfers)
     }
 }
 
-bool ConnectorClient::checkIn(FzFileInfo *root)
+bool ConnectorClient::checkIn(FzFileInfo *root, const QString &comment)
 {
     if (!root)
         return false;
@@ -608,11 +608,11 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
         failed("check-in", error, link);
         return false;
     }
+    QJsonObject body{{QStringLiteral("records"), manifest}};
+    if (!comment.isEmpty())
+        body.insert(QStringLiteral("comment"), comment);
     const std::vector<UploadPart> parts{
-        {"manifest", QJsonDocument(QJsonObject{{QStringLiteral("records"), manifest}})
-                         .toJson(QJsonDocument::Compact)
-                         .toStdString(),
-         {}},
+        {"manifest", QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(), {}},
         {"contents", std::string(), std::move(contents)}};
     QJsonObject answer;
     if (!link.postParts(QStringLiteral("/checkin"), parts, &answer, &error)) {
@@ -620,6 +620,93 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
         return false;
     }
     replace(m_transactionList, recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
+    return true;
+}
+
+QString ConnectorClient::objectPath(const char *operation, FzFileInfo *record)
+{
+    static const QRegularExpression idPattern(QStringLiteral("^[0-9A-F]{32}$"));
+    if (!record)
+        return QString();
+    QString phid = prop(record, "phid");
+    if (!idPattern.match(phid).hasMatch()) {
+        QJsonObject answer;
+        if (!call(operation, QStringLiteral("/details"),
+                  QJsonObject{{QStringLiteral("refs"), QJsonArray{refOf(record)}}}, &answer))
+            return QString();
+        phid = answer.value(QStringLiteral("results")).toArray().at(0)[QStringLiteral("phid")]
+                   .toString();
+    }
+    if (!idPattern.match(phid).hasMatch()) {
+        qCDebug(lcConnector) << operation << "failed: not on the platform";
+        return QString();
+    }
+    return QStringLiteral("/objects/") + phid;
+}
+
+bool ConnectorClient::versions(FzFileInfo *record)
+{
+    const QString object = objectPath("versions", record);
+    QJsonObject answer;
+    if (object.isEmpty()
+        || !call("versions", object + QStringLiteral("/versions"), QJsonObject(), &answer))
+        return false;
+    replace(m_transactionList, recordsFrom(answer.value(QStringLiteral("versions")).toArray()));
+    return true;
+}
+
+bool ConnectorClient::structureAsOf(FzFileInfo *record, int revision)
+{
+    const QString object = objectPath("structure of a version", record);
+    QJsonObject answer;
+    if (object.isEmpty()
+        || !call("structure of a version",
+                 object + QStringLiteral("/versions/%1/structure").arg(revision), QJsonObject(),
+                 &answer))
+        return false;
+    replace(m_transactionList, recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
+    return true;
+}
+
+QString ConnectorClient::downloadVersion(FzFileInfo *record, int revision, const QString &folder,
+                                         const QString &fileName)
+{
+    const QString object = objectPath("download of a version", record);
+    QJsonObject version;
+    if (object.isEmpty()
+        || !call("download of a version", object + QStringLiteral("/versions/%1").arg(revision),
+                 QJsonObject(), &version))
+        return QString();
+    const QString name =
+        fileName.isEmpty() ? version.value(QStringLiteral("title")).toString() : fileName;
+    PlatformConnection link(endpoint());
+    link.setObserver(TransferObserver::ofThisThread());
+    QString stamp;
+    QString error;
+    if (!link.download(version.value(QStringLiteral("phid")).toString(), versionOf(version),
+                       folder, name, &stamp, &error, revision)) {
+        failed("download of a version", error, link);
+        return QString();
+    }
+    return QDir(folder).filePath(name);
+}
+
+bool ConnectorClient::restore(FzFileInfo *record, int revision, const QString &comment)
+{
+    const QString object = objectPath("restore", record);
+    if (object.isEmpty())
+        return false;
+    // The version the caller last saw: the platform refuses when someone saved since.
+    QString base = prop(record, "_BaseModified");
+    if (base.isEmpty())
+        base = prop(record, kModifiedKey);
+    QJsonObject answer;
+    if (!call("restore", object + QStringLiteral("/versions/%1/restore").arg(revision),
+              QJsonObject{{QStringLiteral("comment"), comment},
+                          {QStringLiteral("_BaseModified"), base}},
+              &answer))
+        return false;
+    apply(record, answer);
     return true;
 }
 
