@@ -7,6 +7,7 @@
 #include "database.h"
 #include "httpexchange.h"
 #include "httpserver.h"
+#include "jsontext.h"
 #include "objectstore.h"
 #include "platformconstants.h"
 #include "uploadexchange.h"
@@ -361,10 +362,15 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         }
         VersionStore history(who);
         if (revision == 0) {
-            QJsonArray list;
+            JsonText text;
+            text.beginObject();
+            text.rawField("object", QJsonDocument(row->toJson()).toJson(QJsonDocument::Compact));
+            text.beginList("versions");
             for (const VersionRow &version : history.versions(*row))
-                list.append(version.toJson(*row));
-            return HttpResponse::json(200, QJsonObject{{QStringLiteral("versions"), list}});
+                version.write(&text);
+            text.endList();
+            text.endObject();
+            return HttpResponse::jsonText(200, text.take());
         }
         if (part == QLatin1String("/structure")) {
             return HttpResponse::json(

@@ -55,11 +55,17 @@ bool HttpRequest::hasHeader(const std::string &lowerCaseName) const
 
 HttpResponse HttpResponse::json(int status, const QJsonValue &value)
 {
+    return jsonText(status,
+                    value.isArray()
+                        ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
+                        : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
+}
+
+HttpResponse HttpResponse::jsonText(int status, const QByteArray &json)
+{
     HttpResponse response;
     response.status = status;
-    response.body = escapeDirectionCharacters(
-        value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
-                        : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
+    response.body = escapeDirectionCharacters(json);
     response.headers.emplace_back("Content-Type", "application/json");
     return response;
 }

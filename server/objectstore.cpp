@@ -133,8 +133,27 @@ ObjectStore::ObjectStore(const Caller &caller) : m_caller(caller) {}
 
 QString ObjectStore::stampText(qint64 secondsSinceEpoch)
 {
-    return QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, Qt::UTC)
-        .toString(QLatin1String(platform::kStampFormat));
+    // Put together by hand: formatting a date-time with a pattern costs more than the rest of
+    // an object's record, and lists of versions carry thousands of stamps.
+    const qint64 day = secondsSinceEpoch >= 0 ? secondsSinceEpoch / 86400
+                                              : (secondsSinceEpoch - 86399) / 86400;
+    const int second = static_cast<int>(secondsSinceEpoch - day * 86400);
+    int year = 0;
+    int month = 0;
+    int dayOfMonth = 0;
+    QDate(1970, 1, 1).addDays(day).getDate(&year, &month, &dayOfMonth);
+    char text[] = "0000/00/00@00:00:00:GMT";
+    const auto put = [&text](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            text[at + i] = static_cast<char>('0' + value % 10);
+    };
+    put(0, year, 4);
+    put(5, month, 2);
+    put(8, dayOfMonth, 2);
+    put(11, second / 3600, 2);
+    put(14, second / 60 % 60, 2);
+    put(17, second % 60, 2);
+    return QString::fromLatin1(text, sizeof(text) - 1);
 }
 
 QString ObjectStore::typeForTitle(const QString &title)

@@ -14,9 +14,6 @@ const char kCadTypeInserted[] = "insertedobject";
 const char kRelationSubcomponent[] = "CADSubcomponent";
 const char kRelationDerivedOutput[] = "DerivedOutputOf";
 
-// Modification stamps, Qt date-time notation, always UTC.
-const char kStampFormat[] = "yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'";
-
 // Files kept in the data folder.
 const char kSqliteFileName[] = "platform.sqlite";
 const char kServerUrlFileName[] = "server-url";

@@ -1,6 +1,7 @@
 #include "versionstore.h"
 
 #include "database.h"
+#include "jsontext.h"
 #include "platformconstants.h"
 
 #include <QDateTime>
@@ -10,13 +11,24 @@
 
 namespace {
 
-// Versions whose references one statement asks for, two parameters each.
+// Versions whose references one statement asks for, one or two parameters each.
 const int kVersionsPerStatement = 400;
 
+#define VERSION_COLUMNS                                                                    \
+    "v.object_id, v.revision, v.title, v.modified, u.login, v.checkin_id, c.comment, v.sha256, " \
+    "v.size "
+
 const char kSelectVersions[] =
-    "SELECT v.object_id, v.revision, v.title, v.modified, u.login, v.checkin_id, c.comment, "
-    "v.sha256, v.size FROM object_versions v JOIN users u ON u.id = v.user_id "
+    "SELECT " VERSION_COLUMNS "FROM object_versions v JOIN users u ON u.id = v.user_id "
     "LEFT JOIN checkins c ON c.id = v.checkin_id ";
+
+// The references of versions with the versions they name (their columns empty when retention
+// let that version go).
+const char kSelectReferencedVersions[] =
+    "SELECT " VERSION_COLUMNS ", r.object_id, r.revision, r.child_id, r.child_revision "
+    "FROM version_references r LEFT JOIN object_versions v ON v.object_id = r.child_id "
+    "AND v.revision = r.child_revision LEFT JOIN users u ON u.id = v.user_id "
+    "LEFT JOIN checkins c ON c.id = v.checkin_id WHERE ";
 
 VersionRow readVersion(const QSqlQuery &query)
 {
@@ -36,32 +48,56 @@ VersionRow readVersion(const QSqlQuery &query)
 // A revision of an object, as versions are keyed.
 using VersionKey = QPair<qint64, int>;
 
-// "(object_id, revision) IN (VALUES ...)" for these keys. The casts give PostgreSQL the types
-// of the parameters, which it cannot tell from a list of values alone.
-QString amongVersions(const char *objectColumn, const char *revisionColumn,
-                      const QList<VersionKey> &keys, QVariantList *binds)
+// A condition that holds for these versions of references' objects, and maybe a few more
+// (the objects' other versions of the same revision numbers): the caller keeps the rows of the
+// versions it asked for. Written as two lists, which both databases look up in the index of
+// versions, where a list of pairs is read row by row.
+QString amongVersions(const QList<VersionKey> &keys, QVariantList *binds)
 {
-    QStringList rows;
+    QSet<qint64> objects;
+    QSet<int> revisions;
     for (const VersionKey &key : keys) {
-        rows << QStringLiteral("(CAST(? AS BIGINT), CAST(? AS INTEGER))");
-        *binds << key.first << key.second;
+        objects.insert(key.first);
+        revisions.insert(key.second);
     }
-    return QStringLiteral("(%1, %2) IN (VALUES %3)")
-        .arg(QLatin1String(objectColumn), QLatin1String(revisionColumn),
-             rows.join(QLatin1Char(',')));
+    for (const qint64 object : objects)
+        *binds << object;
+    for (const int revision : revisions)
+        *binds << revision;
+    return QStringLiteral("r.object_id IN (%1) AND r.revision IN (%2)")
+        .arg(QStringLiteral("?,").repeated(objects.size()).chopped(1),
+             QStringLiteral("?,").repeated(revisions.size()).chopped(1));
 }
 
 } // namespace
 
+void VersionRow::write(JsonText *text) const
+{
+    text->beginObject();
+    text->field("revision", revision);
+    text->field("title", title);
+    text->field("_filemodified", ObjectStore::stampText(modified));
+    text->field("_ModifiedBy", modifiedBy);
+    if (checkInId != 0)
+        text->field("_CheckIn", checkInId);
+    else
+        text->field("_CheckIn", QString());
+    text->field("_Comment", comment);
+    text->field("_size", size);
+    text->field("_sha256", sha256);
+    text->endObject();
+}
+
 QJsonObject VersionRow::toJson(const ObjectRow &object) const
 {
-    QJsonObject json = object.toJson();
-    json.insert(QStringLiteral("title"), title);
-    json.insert(QStringLiteral("revision"), QString::number(revision));
-    json.insert(QStringLiteral("_filemodified"), ObjectStore::stampText(modified));
-    json.insert(QStringLiteral("_ModifiedBy"), modifiedBy);
-    json.insert(QStringLiteral("_size"), QString::number(size));
-    json.insert(QStringLiteral("_sha256"), sha256);
+    ObjectRow then = object;
+    then.title = title;
+    then.revision = revision;
+    then.modified = modified;
+    then.modifiedBy = modifiedBy;
+    then.sha256 = sha256;
+    then.size = size;
+    QJsonObject json = then.toJson();
     json.insert(QStringLiteral("_CheckIn"), checkInId ? QString::number(checkInId) : QString());
     json.insert(QStringLiteral("_Comment"), comment);
     return json;
@@ -99,50 +135,40 @@ VersionRow VersionStore::version(const ObjectRow &object, int revision)
 QJsonArray VersionStore::structureAsOf(const ObjectRow &object, int revision)
 {
     // Breadth first, a level at a time, as the current structure is walked: a level's
-    // references, objects and versions come with three statements for every few hundred
-    // versions rather than with statements for each one.
+    // references with their versions, and their objects, come with two statements for every
+    // few hundred versions rather than with statements for each one.
     const VersionRow top = version(object, revision);
     QJsonArray out{top.toJson(object)};
     QSet<qint64> seen{object.id};
     QList<VersionKey> level{{object.id, revision}};
     while (!level.isEmpty()) {
         QHash<VersionKey, QList<VersionKey>> referencesOf;
-        QList<VersionKey> referenced;
+        QHash<VersionKey, VersionRow> versionOf;
+        QVariantList ids;
         for (int first = 0; first < level.size(); first += kVersionsPerStatement) {
+            const QList<VersionKey> some = level.mid(first, kVersionsPerStatement);
+            const QSet<VersionKey> asked(some.begin(), some.end());
             QVariantList binds;
-            const QString among = amongVersions("object_id", "revision",
-                                                level.mid(first, kVersionsPerStatement), &binds);
-            QSqlQuery query = Database::exec(
-                QStringLiteral("SELECT object_id, revision, child_id, child_revision FROM "
-                               "version_references WHERE ") + among, binds);
+            const QString among = amongVersions(some, &binds);
+            QSqlQuery query =
+                Database::exec(QLatin1String(kSelectReferencedVersions) + among, binds);
             while (query.next()) {
-                const VersionKey child{query.value(2).toLongLong(), query.value(3).toInt()};
-                referencesOf[{query.value(0).toLongLong(), query.value(1).toInt()}] << child;
-                referenced << child;
+                const VersionKey parent{query.value(9).toLongLong(), query.value(10).toInt()};
+                if (!asked.contains(parent))
+                    continue;
+                const VersionKey child{query.value(11).toLongLong(), query.value(12).toInt()};
+                referencesOf[parent] << child;
+                if (!query.value(0).isNull())
+                    versionOf.insert(child, readVersion(query));
+                ids << child.first;
             }
         }
-        // The referenced objects the caller may see, in title order, and their versions.
-        QVariantList ids;
-        for (const VersionKey &key : referenced)
-            ids << key.first;
+        // The referenced objects the caller may see, in title order.
         QHash<qint64, ObjectRow> objectOf;
         QHash<qint64, int> rankOf;
         for (const ObjectRow &row : m_objects.byIds(ids)) {
             rankOf.insert(row.id, rankOf.size());
             objectOf.insert(row.id, row);
-        }
-        QHash<VersionKey, VersionRow> versionOf;
-        for (int first = 0; first < referenced.size(); first += kVersionsPerStatement) {
-            QVariantList binds;
-            const QString among = amongVersions(
-                "v.object_id", "v.revision", referenced.mid(first, kVersionsPerStatement), &binds);
-            QSqlQuery query =
-                Database::exec(QLatin1String(kSelectVersions) + QStringLiteral("WHERE ") + among,
-                               binds);
-            while (query.next()) {
-                const VersionRow row = readVersion(query);
-                versionOf.insert({row.objectId, row.revision}, row);
-            }
         }
         QList<VersionKey> next;
         for (const VersionKey &parent : level) {
@@ -162,13 +188,10 @@ QJsonArray VersionStore::structureAsOf(const ObjectRow &object, int revision)
                 } else {
                     // A referenced version that retention let go: the file is named, with the
                     // revision it had, but its bytes and references are gone.
-                    VersionRow gone;
-                    gone.revision = child.second;
-                    gone.title = row.title;
-                    QJsonObject json = gone.toJson(row);
-                    json.insert(QStringLiteral("_filemodified"), QString());
-                    json.insert(QStringLiteral("_ModifiedBy"), QString());
-                    json.insert(QStringLiteral("_size"), QString());
+                    QJsonObject json = row.toJson();
+                    json.insert(QStringLiteral("revision"), QString::number(child.second));
+                    for (const char *unknown : {"_filemodified", "_ModifiedBy", "_size", "_sha256"})
+                        json.insert(QLatin1String(unknown), QString());
                     json.insert(QStringLiteral("_VersionPruned"), QStringLiteral("true"));
                     out.append(json);
                 }

@@ -5,6 +5,8 @@
 #include "retention.h"
 
 #include <QJsonObject>
+
+class JsonText;
 #include <QList>
 #include <QString>
 
@@ -20,6 +22,9 @@ struct VersionRow {
     QString sha256;
     qint64 size = 0;
 
+    // An object of "revision", "title", "_filemodified", "_ModifiedBy", "_CheckIn", "_Comment",
+    // "_size" and "_sha256": what sets this version apart from the object's others.
+    void write(JsonText *text) const;
     // The object's record properties as they were at this version, plus "_CheckIn" and
     // "_Comment".
     QJsonObject toJson(const ObjectRow &object) const;

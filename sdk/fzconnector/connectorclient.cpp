@@ -55,12 +55,15 @@ QJsonObject refOf(const FzFileInfo *record)
     return ref;
 }
 
+// The properties the platform sent; a name or title it left out stays as it was.
 void apply(FzFileInfo *record, const QJsonObject &object)
 {
     for (auto it = object.constBegin(); it != object.constEnd(); ++it)
         record->SetProperty(it.key().toStdString(), it.value().toString().toStdString());
-    record->SetName(object.value(QStringLiteral("name")).toString().toStdString());
-    record->SetTitle(object.value(QStringLiteral("title")).toString().toStdString());
+    if (object.contains(QStringLiteral("name")))
+        record->SetName(object.value(QStringLiteral("name")).toString().toStdString());
+    if (object.contains(QStringLiteral("title")))
+        record->SetTitle(object.value(QStringLiteral("title")).toString().toStdString());
 }
 
 QString titleOf(const FzFileInfo *record)
@@ -651,7 +654,17 @@ bool ConnectorClient::versions(FzFileInfo *record)
     if (object.isEmpty()
         || !call("versions", object + QStringLiteral("/versions"), QJsonObject(), &answer))
         return false;
-    replace(m_transactionList, recordsFrom(answer.value(QStringLiteral("versions")).toArray()));
+    // Each version is the object's record with what sets the version apart.
+    const QJsonArray versions = answer.value(QStringLiteral("versions")).toArray();
+    FzFileInfo current;
+    apply(&current, answer.value(QStringLiteral("object")).toObject());
+    RecordList records;
+    records.reserve(static_cast<size_t>(versions.size()));
+    for (const QJsonValue &version : versions) {
+        records.push_back(std::make_unique<FzFileInfo>(current));
+        apply(records.back().get(), version.toObject());
+    }
+    replace(m_transactionList, std::move(records));
     return true;
 }
 

@@ -59,7 +59,7 @@ private slots:
         PlatformClient &bob = *m_as["bob"];
         const QJsonObject record = fileRecord("history.dwg", alice.autoname());
         // Comments are stored as given, hidden and direction characters included.
-        const QString odd = QString::fromUtf8("third \x01 with \u202E override");
+        const QString odd = QString::fromUtf8("third \"quoted\" \\ \x01 with \u202E override 📐");
         QCOMPARE(alice.checkIn({record}, {"first bytes"}, nullptr, "first draft"), 200);
         QCOMPARE(bob.checkIn({record}, {"second bytes"}, nullptr, "bob's fix"), 200);
         QCOMPARE(alice.checkIn({record}, {"third bytes"}, nullptr, odd), 200);
