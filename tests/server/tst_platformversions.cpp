@@ -167,6 +167,14 @@ private slots:
         QJsonObject answer;
         QCOMPARE(alice.get("/api/v1/objects/" + phid + "/versions/3/structure", &answer), 404);
         QVERIFY(answer["error"].toString().contains("no version 3"));
+        // The reference changes again and its older versions go: the drawing's current version
+        // still names the revision it referenced, without its bytes.
+        QCOMPARE(alice.checkIn({refAlone}, {"ref 3"}), 200);
+        QCOMPARE(m_platform->run({"prune", "--keep-versions", "1"}).exitCode, 0);
+        QCOMPARE(lines(asOf(2), {"title", "revision", "_sha256", "_VersionPruned"}),
+                 (QStringList{"asof-plan.dwg|2|" + sha("plan 2") + "|",
+                              "asof-notes.pdf|1|" + sha("notes 1") + "|",
+                              "asof-ref.png|2||true"}));
     }
 
     void restoreFollowsTheCheckInRules()
