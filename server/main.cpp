@@ -8,6 +8,7 @@
 #include "launcherfiles.h"
 #include "platformconstants.h"
 #include "retention.h"
+#include "retentionsweeper.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -19,12 +20,9 @@
 #include <QUrl>
 
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstring>
 #include <malloc.h>
-#include <mutex>
 #include <pthread.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -209,39 +207,13 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
         sigwait(&stopSignals, &received);
         server.stop();
     });
-    // Versions that grow older than --keep-days go within the hour, without waiting for their
-    // object's next check-in.
-    std::mutex sweepMutex; // guards stopSweeping
-    std::condition_variable sweepWake;
-    bool stopSweeping = false;
-    std::thread sweeper;
-    if (!options.retention.keepsAll()) {
-        sweeper = std::thread([&] {
-            std::unique_lock<std::mutex> lock(sweepMutex);
-            do {
-                lock.unlock();
-                try {
-                    options.retention.pruneAll();
-                } catch (const ApiError &failure) {
-                    err() << "aurex-platform: pruning failed: " << failure.what() << "\n";
-                }
-                lock.lock();
-            } while (!sweepWake.wait_for(lock, std::chrono::hours(1),
-                                         [&stopSweeping] { return stopSweeping; }));
-        });
+    {
+        const RetentionSweeper sweeper(options.retention);
+        server.run();
     }
-    server.run();
     // When the server ended on its own, wake the waiter; stopping twice is harmless.
     pthread_kill(waiter.native_handle(), SIGTERM);
     waiter.join();
-    if (sweeper.joinable()) {
-        {
-            std::lock_guard<std::mutex> lock(sweepMutex);
-            stopSweeping = true;
-        }
-        sweepWake.notify_all();
-        sweeper.join();
-    }
     out() << "aurex-platform: stopped\n";
     return 0;
 }

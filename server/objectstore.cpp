@@ -6,7 +6,7 @@
 #include "titlerules.h"
 #include "versionstore.h"
 
-#include <QDateTime>
+#include <QDate>
 #include <QFileInfo>
 #include <QSet>
 #include <QSqlQuery>

@@ -9,26 +9,23 @@
 #include <QSet>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace {
 
 // Versions whose references one statement asks for, one or two parameters each.
 const int kVersionsPerStatement = 400;
 
-#define VERSION_COLUMNS                                                                    \
-    "v.object_id, v.revision, v.title, v.modified, u.login, v.checkin_id, c.comment, v.sha256, " \
-    "v.size "
-
-const char kSelectVersions[] =
-    "SELECT " VERSION_COLUMNS "FROM object_versions v JOIN users u ON u.id = v.user_id "
-    "LEFT JOIN checkins c ON c.id = v.checkin_id ";
-
-// The references of versions with the versions they name (their columns empty when retention
-// let that version go).
-const char kSelectReferencedVersions[] =
-    "SELECT " VERSION_COLUMNS ", r.object_id, r.revision, r.child_id, r.child_revision "
-    "FROM version_references r LEFT JOIN object_versions v ON v.object_id = r.child_id "
-    "AND v.revision = r.child_revision LEFT JOIN users u ON u.id = v.user_id "
-    "LEFT JOIN checkins c ON c.id = v.checkin_id WHERE ";
+// Versions with who saved them and their check-in's comment, as readVersion() reads them, then
+// the columns named in more, from versions v (and whatever else from joins).
+QString selectVersions(const char *more, const char *from)
+{
+    return QStringLiteral("SELECT v.object_id, v.revision, v.title, v.modified, u.login, "
+                          "v.checkin_id, c.comment, v.sha256, v.size%1 FROM %2 "
+                          "LEFT JOIN users u ON u.id = v.user_id "
+                          "LEFT JOIN checkins c ON c.id = v.checkin_id WHERE ")
+        .arg(QLatin1String(more), QLatin1String(from));
+}
 
 VersionRow readVersion(const QSqlQuery &query)
 {
@@ -69,6 +66,18 @@ QString amongVersions(const QList<VersionKey> &keys, QVariantList *binds)
              QStringLiteral("?,").repeated(revisions.size()).chopped(1));
 }
 
+// A referenced version that retention let go: the file is named, with the revision it had,
+// but its bytes and references are gone.
+QJsonObject prunedReference(const ObjectRow &object, int revision)
+{
+    QJsonObject json = object.toJson();
+    json.insert(QStringLiteral("revision"), QString::number(revision));
+    for (const char *unknown : {"_filemodified", "_ModifiedBy", "_size", "_sha256"})
+        json.insert(QLatin1String(unknown), QString());
+    json.insert(QStringLiteral("_VersionPruned"), QStringLiteral("true"));
+    return json;
+}
+
 } // namespace
 
 void VersionRow::write(JsonText *text) const
@@ -107,8 +116,8 @@ VersionStore::VersionStore(const Caller &caller) : m_caller(caller), m_objects(c
 
 QList<VersionRow> VersionStore::versions(const ObjectRow &object)
 {
-    QSqlQuery query = Database::exec(QLatin1String(kSelectVersions)
-                                         + QStringLiteral("WHERE v.object_id = ? "
+    QSqlQuery query = Database::exec(selectVersions("", "object_versions v")
+                                         + QStringLiteral("v.object_id = ? "
                                                           "ORDER BY v.revision DESC"),
                                      {object.id});
     QList<VersionRow> rows;
@@ -119,9 +128,8 @@ QList<VersionRow> VersionStore::versions(const ObjectRow &object)
 
 VersionRow VersionStore::version(const ObjectRow &object, int revision)
 {
-    QSqlQuery query = Database::exec(QLatin1String(kSelectVersions)
-                                         + QStringLiteral("WHERE v.object_id = ? "
-                                                          "AND v.revision = ?"),
+    QSqlQuery query = Database::exec(selectVersions("", "object_versions v")
+                                         + QStringLiteral("v.object_id = ? AND v.revision = ?"),
                                      {object.id, revision});
     if (query.next())
         return readVersion(query);
@@ -150,8 +158,14 @@ QJsonArray VersionStore::structureAsOf(const ObjectRow &object, int revision)
             const QSet<VersionKey> asked(some.begin(), some.end());
             QVariantList binds;
             const QString among = amongVersions(some, &binds);
-            QSqlQuery query =
-                Database::exec(QLatin1String(kSelectReferencedVersions) + among, binds);
+            // The references with the versions they name (empty when retention let that
+            // version go).
+            QSqlQuery query = Database::exec(
+                selectVersions(", r.object_id, r.revision, r.child_id, r.child_revision",
+                               "version_references r LEFT JOIN object_versions v ON "
+                               "v.object_id = r.child_id AND v.revision = r.child_revision")
+                    + among,
+                binds);
             while (query.next()) {
                 const VersionKey parent{query.value(9).toLongLong(), query.value(10).toInt()};
                 if (!asked.contains(parent))
@@ -186,14 +200,7 @@ QJsonArray VersionStore::structureAsOf(const ObjectRow &object, int revision)
                     out.append(versionOf[child].toJson(row));
                     next << child;
                 } else {
-                    // A referenced version that retention let go: the file is named, with the
-                    // revision it had, but its bytes and references are gone.
-                    QJsonObject json = row.toJson();
-                    json.insert(QStringLiteral("revision"), QString::number(child.second));
-                    for (const char *unknown : {"_filemodified", "_ModifiedBy", "_size", "_sha256"})
-                        json.insert(QLatin1String(unknown), QString());
-                    json.insert(QStringLiteral("_VersionPruned"), QStringLiteral("true"));
-                    out.append(json);
+                    out.append(prunedReference(row, child.second));
                 }
             }
         }
