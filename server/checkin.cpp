@@ -81,8 +81,12 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
     const bool selected = prop(record, "selected") != QLatin1String("false");
 
     std::optional<ObjectRow> existing;
-    if (!name.isEmpty())
+    if (!name.isEmpty()) {
+        // Saves of one file through several processes take turns, so that each reads the
+        // revision the one before it wrote and its version gets the next.
+        Database::lockKey(ObjectStore::writeKey(name));
         existing = m_objects.resolve(QJsonObject{{QStringLiteral("name"), name}});
+    }
     if (!existing && !name.isEmpty()
         && Database::value(QStringLiteral("SELECT 1 FROM objects WHERE name = ?"), {name})
                .isValid())

@@ -156,6 +156,11 @@ QString ObjectStore::stampText(qint64 secondsSinceEpoch)
     return QString::fromLatin1(text, sizeof(text) - 1);
 }
 
+QString ObjectStore::writeKey(const QString &name)
+{
+    return QStringLiteral("object:") + name;
+}
+
 QString ObjectStore::typeForTitle(const QString &title)
 {
     const QString suffix = QFileInfo(title).suffix().toUpper();

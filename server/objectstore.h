@@ -73,6 +73,8 @@ public:
     QStringList issueNames(int count);
 
     static QString stampText(qint64 secondsSinceEpoch);
+    // The key (see Database::lockKey) that writers of the object of that name hold.
+    static QString writeKey(const QString &name);
     static QString typeForTitle(const QString &title);
     // Notes who saved an object's current version; runs inside the caller's transaction.
     static void recordWriter(qint64 objectId, qint64 userId);

@@ -214,7 +214,9 @@ ObjectRow VersionStore::restore(const ObjectRow &object, int revision, const QSt
 {
     checkComment(comment);
     Transaction transaction;
-    // Read again inside the transaction: the rules hold against the object as it is now.
+    // Read again inside the transaction, after any save of the object in progress: the rules
+    // hold against the object as it is now.
+    Database::lockKey(ObjectStore::writeKey(object.name));
     const std::optional<ObjectRow> current = m_objects.byPhid(object.phid);
     if (!current)
         throw ApiError(404, QStringLiteral("no such object"));

@@ -232,6 +232,39 @@ private slots:
                                          .toHex()));
     }
 
+    void savesOfOneFileThroughTwoProcessesMakeOneVersionEach()
+    {
+        PlatformClient alice(m_platform->serverHost());
+        PlatformClient carol(m_second->serverHost());
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        QCOMPARE(carol.signIn("carol", "carol-demo-pw"), 200);
+        const QJsonObject record = harbourRecord("busy.dxf", alice.autoname());
+        QCOMPARE(alice.checkIn({record}, {"busy 0"}), 200);
+        const int saves = 15;
+        auto save = [&record, saves](PlatformClient *client, const QByteArray &who, QList<int> *statuses) {
+            for (int i = 1; i <= saves; ++i)
+                *statuses << client->checkIn({record}, {who + QByteArray::number(i)});
+        };
+        QList<int> byAlice;
+        QList<int> byCarol;
+        std::thread other([&] { save(&carol, "carol ", &byCarol); });
+        save(&alice, "alice ", &byAlice);
+        other.join();
+        QCOMPARE(byAlice + byCarol, QVector<int>(2 * saves, 200).toList());
+        QJsonObject versions;
+        QCOMPARE(alice.get("/api/v1/objects/" + alice.find("busy.dxf")["phid"].toString()
+                               + "/versions",
+                           &versions),
+                 200);
+        QList<int> revisions;
+        for (const QJsonValue &version : versions["versions"].toArray())
+            revisions.prepend(version["revision"].toString().toInt());
+        QList<int> expected;
+        for (int revision = 1; revision <= 2 * saves + 1; ++revision)
+            expected << revision;
+        QCOMPARE(revisions, expected);
+    }
+
     void workThroughTheProxy()
     {
         if (m_proxyHost.isEmpty())
