@@ -95,6 +95,10 @@ private slots:
         row("sign-in with malformed JSON", "/cas/v1/login", "user=x", 400);
         row("unknown object", "/api/v1/objects/0123456789ABCDEF0123456789ABCDEF", nullptr, 404);
         row("content outside the objects", "/api/v1/objects/..%2F..%2Fetc/content", nullptr, 404);
+        row("restore asked with GET",
+            "/api/v1/objects/0123456789ABCDEF0123456789ABCDEF/versions/1/restore", nullptr, 405);
+        row("version 0", "/api/v1/objects/0123456789ABCDEF0123456789ABCDEF/versions/0", nullptr,
+            404);
     }
 
     void badRequests()
