@@ -362,11 +362,13 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         }
         VersionStore history(who);
         if (revision == 0) {
+            const QVector<VersionRow> versions = history.versions(*row);
             JsonText text;
+            text.reserve(1024 + 320 * versions.size());
             text.beginObject();
             text.rawField("object", QJsonDocument(row->toJson()).toJson(QJsonDocument::Compact));
             text.beginList("versions");
-            for (const VersionRow &version : history.versions(*row))
+            for (const VersionRow &version : versions)
                 version.write(&text);
             text.endList();
             text.endObject();

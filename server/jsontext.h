@@ -10,6 +10,8 @@
 class JsonText
 {
 public:
+    // Room for about that many bytes, so that a long text is not copied as it grows.
+    void reserve(int bytes) { m_text.reserve(bytes); }
     void beginObject(const char *key = nullptr);
     void endObject();
     void beginList(const char *key);

@@ -114,13 +114,13 @@ QJsonObject VersionRow::toJson(const ObjectRow &object) const
 
 VersionStore::VersionStore(const Caller &caller) : m_caller(caller), m_objects(caller) {}
 
-QList<VersionRow> VersionStore::versions(const ObjectRow &object)
+QVector<VersionRow> VersionStore::versions(const ObjectRow &object)
 {
     QSqlQuery query = Database::exec(selectVersions("", "object_versions v")
                                          + QStringLiteral("v.object_id = ? "
                                                           "ORDER BY v.revision DESC"),
                                      {object.id});
-    QList<VersionRow> rows;
+    QVector<VersionRow> rows;
     while (query.next())
         rows << readVersion(query);
     return rows;

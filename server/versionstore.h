@@ -7,7 +7,7 @@
 #include <QJsonObject>
 
 class JsonText;
-#include <QList>
+#include <QVector>
 #include <QString>
 
 // One kept version of an object: what was saved, by whom, when, and with which check-in.
@@ -40,7 +40,7 @@ public:
     explicit VersionStore(const Caller &caller);
 
     // Newest first.
-    QList<VersionRow> versions(const ObjectRow &object);
+    QVector<VersionRow> versions(const ObjectRow &object);
     // 404 naming the object when there is no such revision or it was pruned.
     VersionRow version(const ObjectRow &object, int revision);
     // The drawing as of that version, then every file it referenced, each at the revision it
