@@ -266,12 +266,16 @@ QList<ObjectRow> ObjectStore::byIds(const QVariantList &ids)
     QList<ObjectRow> rows;
     for (int first = 0; first < ids.size(); first += kParentsPerStatement) {
         const QVariantList some = ids.mid(first, kParentsPerStatement);
-        rows += select(QStringLiteral("AND o.id IN (%1) ").arg(placeholders(some.size())), some);
+        rows += select(QStringLiteral("AND o.id IN (%1) ").arg(placeholders(some.size())), some,
+                       QStringLiteral("ORDER BY o.title_lc, o.id"));
     }
-    std::sort(rows.begin(), rows.end(), [](const ObjectRow &a, const ObjectRow &b) {
-        const int byTitle = a.title.toLower().compare(b.title.toLower());
-        return byTitle != 0 ? byTitle < 0 : a.id < b.id;
-    });
+    // Each statement's rows come in order; those of several are put in order here.
+    if (ids.size() > kParentsPerStatement) {
+        std::sort(rows.begin(), rows.end(), [](const ObjectRow &a, const ObjectRow &b) {
+            const int byTitle = a.title.compare(b.title, Qt::CaseInsensitive);
+            return byTitle != 0 ? byTitle < 0 : a.id < b.id;
+        });
+    }
     return rows;
 }
 
