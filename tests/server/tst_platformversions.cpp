@@ -93,6 +93,58 @@ private slots:
         QVERIFY(raw->body.find("\u202E") == std::string::npos);
     }
 
+    void versionBytesResumeLikeContent_data()
+    {
+        // The first version of history.dwg: "first bytes".
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<QString>("ifRange"); // a version's bytes, whose ETag it names
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("contentRange");
+        QTest::newRow("whole") << "" << "" << 200 << QByteArray("first bytes") << "";
+        QTest::newRow("from byte 6") << "bytes=6-" << "" << 206 << QByteArray("bytes")
+                                     << "bytes 6-10/11";
+        QTest::newRow("from byte 6 of this version")
+            << "bytes=6-" << "first bytes" << 206 << QByteArray("bytes") << "bytes 6-10/11";
+        QTest::newRow("from byte 6 of another version")
+            << "bytes=6-" << "third bytes" << 200 << QByteArray("first bytes") << "";
+        QTest::newRow("past the end") << "bytes=11-" << "" << 416 << QByteArray() << "bytes */11";
+    }
+
+    void versionBytesResumeLikeContent()
+    {
+        QFETCH(QString, range);
+        QFETCH(QString, ifRange);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, contentRange);
+        PlatformClient &alice = *m_as["alice"];
+        const QJsonObject history = alice.find("history.dwg");
+        httplib::Headers headers;
+        if (!range.isEmpty())
+            headers.emplace("Range", range.toStdString());
+        if (!ifRange.isEmpty())
+            headers.emplace("If-Range", '"' + sha(ifRange.toUtf8()).toStdString() + '"');
+        const httplib::Result result = alice.http().Get(
+            ("/api/v1/objects/" + history["phid"].toString() + "/versions/1/content")
+                .toStdString(),
+            headers);
+        QCOMPARE(result->status, status);
+        QCOMPARE(QString::fromStdString(result->get_header_value("Content-Range")), contentRange);
+        if (status == 416)
+            return;
+        QCOMPARE(QByteArray::fromStdString(result->body), body);
+        QJsonObject first;
+        QCOMPARE(alice.get("/api/v1/objects/" + history["phid"].toString() + "/versions/1",
+                           &first),
+                 200);
+        QCOMPARE(QString::fromStdString(result->get_header_value("ETag")),
+                 '"' + sha("first bytes") + '"');
+        QCOMPARE(QString::fromStdString(result->get_header_value("X-Aurex-Modified")),
+                 first["_filemodified"].toString());
+        QVERIFY(first["_filemodified"].toString() != history["_filemodified"].toString());
+    }
+
     void commentsAreBounded_data()
     {
         QTest::addColumn<QString>("comment");
