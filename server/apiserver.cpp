@@ -7,10 +7,12 @@
 #include "database.h"
 #include "httpexchange.h"
 #include "httpserver.h"
+#include "jsontext.h"
 #include "objectstore.h"
 #include "platformconstants.h"
 #include "uploadexchange.h"
 #include "uploadsession.h"
+#include "versionstore.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -242,7 +244,7 @@ std::unique_ptr<HttpExchange> ApiServer::route(const HttpRequest &request)
         }
         if (request.method == "POST" && request.path == api + "/checkin")
             return checkIn(request);
-        if (request.method == "GET" && startsWith(request.path, api + "/objects/"))
+        if (startsWith(request.path, api + "/objects/"))
             return object(request);
         if (startsWith(request.path, api + "/uploads/"))
             return upload(request);
@@ -279,58 +281,129 @@ std::unique_ptr<HttpExchange> ApiServer::signIn(const HttpRequest &request, bool
     return exchange;
 }
 
+namespace {
+
+// The bytes of a content, with the headers that let a client resume a transfer of them.
+HttpResponse contentAnswer(const HttpRequest &request, const QString &sha256, qint64 size,
+                           qint64 modified)
+{
+    HttpResponse response;
+    response.headers.emplace_back("Content-Type", "application/octet-stream");
+    response.headers.emplace_back(platform::kHeaderSha256, sha256.toStdString());
+    response.headers.emplace_back(platform::kHeaderModified,
+                                  ObjectStore::stampText(modified).toStdString());
+    // A client that has the first bytes of this very content asks for the rest.
+    const std::string etag = '"' + sha256.toStdString() + '"';
+    response.headers.emplace_back("ETag", etag);
+    response.headers.emplace_back("Accept-Ranges", "bytes");
+    qint64 from = 0;
+    if (!request.hasHeader("if-range") || request.header("if-range") == etag)
+        from = rangeStart(request.header("range"));
+    const std::string total = std::to_string(size);
+    if (from > 0 && from >= size) {
+        HttpResponse refused = HttpResponse::error(416, QStringLiteral("no such range"));
+        refused.headers.emplace_back("Content-Range", "bytes */" + total);
+        return refused;
+    }
+    if (from > 0) {
+        response.status = 206;
+        response.headers.emplace_back("Content-Range", "bytes " + std::to_string(from) + "-"
+                                                           + std::to_string(size - 1) + "/"
+                                                           + total);
+    }
+    // The bytes go out chunk by chunk as the connection takes them.
+    auto reader = std::make_shared<ContentStore::Reader>(sha256, size);
+    response.streamedSize = size - from;
+    response.producer = [reader, from](qint64 offset, char *buffer, qint64 max) {
+        try {
+            return reader->read(from + offset, buffer, max);
+        } catch (const std::exception &) {
+            return qint64(-1);
+        }
+    };
+    return response;
+}
+
+} // namespace
+
 std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^/objects/([0-9A-F]{32})(/content)?$"));
+    static const QRegularExpression pattern(QStringLiteral(
+        "^/objects/([0-9A-F]{32})(/versions(?:/([1-9][0-9]{0,8}))?)?(/content|/structure|"
+        "/restore)?$"));
     const QRegularExpressionMatch match = pattern.match(
         QString::fromStdString(request.path.substr(std::string(platform::kApiPrefix).size())));
-    if (!match.hasMatch())
+    const bool versions = match.hasMatch() && !match.captured(2).isEmpty();
+    const int revision = match.captured(3).toInt();
+    const QString part = match.captured(4);
+    // What may follow what: the object's content, its versions, a version's content,
+    // structure or restore.
+    const bool known = match.hasMatch()
+        && (part.isEmpty() || (!versions && part == QLatin1String("/content"))
+            || (revision > 0));
+    if (!known)
         return refusal(404, QStringLiteral("no such object"));
-    const bool content = !match.captured(2).isEmpty();
+    const bool restoring = part == QLatin1String("/restore");
+    if (request.method != (restoring ? "POST" : "GET"))
+        return refusal(405, restoring ? QStringLiteral("a version is restored with POST")
+                                      : QStringLiteral("an object is read with GET"));
+    if (restoring)
+        return restore(request, match.captured(1), revision);
     return answered(guarded([&] {
-        ObjectStore store(m_accounts.authenticate(bearerToken(request)));
+        const Caller who = m_accounts.authenticate(bearerToken(request));
+        ObjectStore store(who);
         const std::optional<ObjectRow> row = store.byPhid(match.captured(1));
         if (!row)
             throw ApiError(404, QStringLiteral("no such object"));
-        if (!content)
-            return HttpResponse::json(200, row->toJson());
-        HttpResponse response;
-        response.headers.emplace_back("Content-Type", "application/octet-stream");
-        response.headers.emplace_back(platform::kHeaderSha256, row->sha256.toStdString());
-        response.headers.emplace_back(platform::kHeaderModified,
-                                      ObjectStore::stampText(row->modified).toStdString());
-        // A client that has the first bytes of this very content asks for the rest.
-        const std::string etag = '"' + row->sha256.toStdString() + '"';
-        response.headers.emplace_back("ETag", etag);
-        response.headers.emplace_back("Accept-Ranges", "bytes");
-        qint64 from = 0;
-        if (!request.hasHeader("if-range") || request.header("if-range") == etag)
-            from = rangeStart(request.header("range"));
-        const std::string total = std::to_string(row->size);
-        if (from > 0 && from >= row->size) {
-            HttpResponse refused = HttpResponse::error(416, QStringLiteral("no such range"));
-            refused.headers.emplace_back("Content-Range", "bytes */" + total);
-            return refused;
+        if (!versions) {
+            return part.isEmpty()
+                ? HttpResponse::json(200, row->toJson())
+                : contentAnswer(request, row->sha256, row->size, row->modified);
         }
-        if (from > 0) {
-            response.status = 206;
-            response.headers.emplace_back("Content-Range", "bytes " + std::to_string(from) + "-"
-                                                               + std::to_string(row->size - 1)
-                                                               + "/" + total);
+        VersionStore history(who);
+        if (revision == 0) {
+            const QVector<VersionRow> versions = history.versions(*row);
+            JsonText text;
+            text.reserve(1024 + 320 * versions.size());
+            text.beginObject();
+            text.rawField("object", QJsonDocument(row->toJson()).toJson(QJsonDocument::Compact));
+            text.beginList("versions");
+            for (const VersionRow &version : versions)
+                version.write(&text);
+            text.endList();
+            text.endObject();
+            return HttpResponse::jsonText(200, text.take());
         }
-        // The bytes go out chunk by chunk as the connection takes them.
-        auto reader = std::make_shared<ContentStore::Reader>(row->sha256, row->size);
-        response.streamedSize = row->size - from;
-        response.producer = [reader, from](qint64 offset, char *buffer, qint64 max) {
-            try {
-                return reader->read(from + offset, buffer, max);
-            } catch (const std::exception &) {
-                return qint64(-1);
-            }
-        };
-        return response;
+        if (part == QLatin1String("/structure")) {
+            return HttpResponse::json(
+                200, QJsonObject{{QStringLiteral("objects"),
+                                  history.structureAsOf(*row, revision)}});
+        }
+        const VersionRow version = history.version(*row, revision);
+        return part.isEmpty() ? HttpResponse::json(200, version.toJson(*row))
+                              : contentAnswer(request, version.sha256, version.size,
+                                              version.modified);
     }));
+}
+
+std::unique_ptr<HttpExchange> ApiServer::restore(const HttpRequest &request, const QString &phid,
+                                                 int revision)
+{
+    const QString token = bearerToken(request);
+    return std::make_unique<BufferedExchange>(
+        platform::kMaxJsonBodyBytes, [this, token, phid, revision](const QByteArray &raw) {
+            return guarded([&] {
+                const Caller who = m_accounts.authenticate(token);
+                const QJsonObject body = raw.isEmpty() ? QJsonObject() : parseObject(raw);
+                const ObjectRow row =
+                    ObjectStore(who).resolveOrThrow(QJsonObject{{QStringLiteral("phid"), phid}});
+                const ObjectRow restored = VersionStore(who).restore(
+                    row, revision, body.value(QStringLiteral("comment")).toString(),
+                    body.value(QStringLiteral("_BaseModified")).toString(),
+                    m_options.retention);
+                return HttpResponse::json(200, restored.toJson());
+            });
+        });
 }
 
 // A check-in: the multipart body streams into a CheckInUpload, and the check-in runs once the
@@ -376,7 +449,7 @@ std::unique_ptr<HttpExchange> ApiServer::checkIn(const HttpRequest &request)
             return guarded([&] {
                 const Caller who = m_accounts.authenticate(token);
                 const QJsonObject manifest = parseObject(upload.manifest());
-                CheckIn checkIn(who, m_accounts);
+                CheckIn checkIn(who, m_accounts, m_options.retention);
                 const QList<ObjectRow> stored = checkIn.run(manifest, upload.contents());
                 return HttpResponse::json(
                     200, QJsonObject{{QStringLiteral("objects"), toJson(stored)}});

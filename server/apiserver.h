@@ -1,6 +1,7 @@
 #pragma once
 
 #include "accountstore.h"
+#include "retention.h"
 
 #include <QJsonObject>
 #include <QJsonValue>
@@ -37,6 +38,8 @@ public:
         QStringList trustedProxies;
         // Where check-in uploads are spooled; a private folder below the data folder.
         QString uploadFolder;
+        // Which versions check-ins and restores leave behind.
+        Retention retention;
     };
 
     explicit ApiServer(const Options &options);
@@ -58,7 +61,11 @@ private:
     // or of unknown length. Nothing when the request may go on.
     std::unique_ptr<HttpExchange> refusedBeforeBody(const HttpRequest &request);
     std::unique_ptr<HttpExchange> signIn(const HttpRequest &request, bool withCookie);
+    // An object, its content, its versions, a version's content or structure, or (POST) the
+    // restore of a version.
     std::unique_ptr<HttpExchange> object(const HttpRequest &request);
+    std::unique_ptr<HttpExchange> restore(const HttpRequest &request, const QString &phid,
+                                          int revision);
     std::unique_ptr<HttpExchange> checkIn(const HttpRequest &request);
     // GET or PUT of a resumable upload.
     std::unique_ptr<HttpExchange> upload(const HttpRequest &request);

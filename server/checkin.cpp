@@ -6,8 +6,10 @@
 #include "platformconstants.h"
 #include "titlerules.h"
 #include "uploadsession.h"
+#include "versionstore.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QSqlQuery>
 
 namespace {
@@ -19,8 +21,8 @@ QString prop(const QJsonObject &record, const char *key)
 
 } // namespace
 
-CheckIn::CheckIn(const Caller &caller, AccountStore &accounts)
-    : m_caller(caller), m_accounts(accounts), m_objects(caller)
+CheckIn::CheckIn(const Caller &caller, AccountStore &accounts, const Retention &retention)
+    : m_caller(caller), m_accounts(accounts), m_retention(retention), m_objects(caller)
 {
 }
 
@@ -31,10 +33,13 @@ QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, QIODevice *contents)
         throw ApiError(400, QStringLiteral("the check-in holds no record"));
     if (records.size() > platform::kMaxRecordsPerRequest)
         throw ApiError(413, QStringLiteral("too many records in one check-in"));
+    m_comment = manifest.value(QStringLiteral("comment")).toString();
+    VersionStore::checkComment(m_comment);
 
     Transaction transaction;
     QVector<Placed> placed(records.size());
     QList<ObjectRow> stored;
+    QSet<qint64> parents;
     for (int i = 0; i < records.size(); ++i) {
         const QJsonObject record = records.at(i).toObject();
         const int parent = record.value(QStringLiteral("parent")).toInt(-1);
@@ -43,7 +48,15 @@ QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, QIODevice *contents)
         if ((parent == -1) != (i == 0))
             throw ApiError(400, QStringLiteral("a check-in has exactly one top record"));
         placed[i] = place(record, parent >= 0 ? &placed[parent] : nullptr, contents, &stored);
+        if (parent >= 0 && placed[parent].id != 0)
+            parents.insert(placed[parent].id);
     }
+    // Once every file is in place, each drawing's current version notes the revisions of its
+    // references, new ones included.
+    for (const qint64 parent : parents)
+        VersionStore::noteReferences(parent);
+    for (const qint64 objectId : m_versioned)
+        m_retention.pruneObject(objectId);
     transaction.commit();
     return stored;
 }
@@ -68,8 +81,12 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
     const bool selected = prop(record, "selected") != QLatin1String("false");
 
     std::optional<ObjectRow> existing;
-    if (!name.isEmpty())
+    if (!name.isEmpty()) {
+        // Saves of one file through several processes take turns, so that each reads the
+        // revision the one before it wrote and its version gets the next.
+        Database::lockKey(ObjectStore::writeKey(name));
         existing = m_objects.resolve(QJsonObject{{QStringLiteral("name"), name}});
+    }
     if (!existing && !name.isEmpty()
         && Database::value(QStringLiteral("SELECT 1 FROM objects WHERE name = ?"), {name})
                .isValid())
@@ -130,10 +147,10 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                  lockHolder, existing->id, m_caller.userId});
             if (update.numRowsAffected() != 1)
                 throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(title));
-            if (existing->sha256 != sha256)
-                ContentStore::dropUnused(existing->sha256);
-            if (changed)
+            if (changed) {
                 ObjectStore::recordWriter(existing->id, m_caller.userId);
+                keepVersion(existing->id, existing->revision + 1, title, modified, sha256, size);
+            }
             result = Placed{existing->id, existing->name, title, QString()};
         } else {
             if (name.isEmpty())
@@ -150,6 +167,7 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                  cadType, format, spaceId, m_caller.userId, lockHolder, now, sha256, size});
             result = Placed{id.toLongLong(), name, title, QString()};
             ObjectStore::recordWriter(result.id, m_caller.userId);
+            keepVersion(result.id, 1, title, now, sha256, size);
         }
         const std::optional<ObjectRow> row =
             m_objects.resolve(QJsonObject{{QStringLiteral("name"), result.name}});
@@ -192,6 +210,16 @@ void CheckIn::storeContent(const QJsonObject &record, QIODevice *contents, QStri
     *sha256 = prop(record, "sha256").toLower();
     *size = static_cast<qint64>(length);
     ContentStore::store(contents, *size, *sha256, title);
+}
+
+void CheckIn::keepVersion(qint64 objectId, int revision, const QString &title, qint64 modified,
+                          const QString &sha256, qint64 size)
+{
+    if (m_checkInId == 0)
+        m_checkInId = VersionStore::beginCheckIn(m_caller.userId, m_comment);
+    VersionStore::record(objectId, revision, title, modified, m_caller.userId, m_checkInId,
+                         sha256, size);
+    m_versioned << objectId;
 }
 
 void CheckIn::claimName(const QString &name)

@@ -2,6 +2,7 @@
 
 #include "accountstore.h"
 #include "objectstore.h"
+#include "retention.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -14,13 +15,15 @@ class QIODevice;
 // selected is not written, so only a selected one must be free of other users' locks; it still
 // carries its children. Runs in one transaction: any refusal (a lock held by someone else, a
 // hostile title, a name the platform never issued, a space the caller is not in, content that
-// does not match its checksum) leaves no trace.
+// does not match its checksum) leaves no trace. Every file that changes gets a new version, kept
+// with the check-in's comment ("comment" of the manifest, one for all its files), and the
+// retention then applies to it.
 class CheckIn
 {
 public:
     // A record's bytes may instead be a complete upload of the caller ("upload": its id),
     // which a committed check-in spends.
-    CheckIn(const Caller &caller, AccountStore &accounts);
+    CheckIn(const Caller &caller, AccountStore &accounts, const Retention &retention = Retention());
     // Returns the objects as stored, in manifest order (records not saved are left out).
     QList<ObjectRow> run(const QJsonObject &manifest, QIODevice *contents);
 
@@ -36,8 +39,15 @@ private:
     void storeContent(const QJsonObject &record, QIODevice *contents, QString *sha256,
                       qint64 *size);
     void claimName(const QString &name);
+    // Keeps a new version of an object for this check-in.
+    void keepVersion(qint64 objectId, int revision, const QString &title, qint64 modified,
+                     const QString &sha256, qint64 size);
 
     Caller m_caller;
     AccountStore &m_accounts;
+    Retention m_retention;
     ObjectStore m_objects;
+    QString m_comment;
+    qint64 m_checkInId = 0; // made with the first version
+    QList<qint64> m_versioned; // objects that got a version
 };

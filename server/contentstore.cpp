@@ -79,7 +79,9 @@ void ContentStore::dropUnused(const QString &sha256)
     // A check-in storing the same bytes at the same time holds this key until it commits, so
     // the content is either seen in use or stored again after it was dropped.
     Database::lockKey(lockKeyOf(sha256));
-    const QString unused = QStringLiteral("NOT EXISTS (SELECT 1 FROM objects WHERE sha256 = ?)");
+    // Every object's current content is one of its versions' too.
+    const QString unused =
+        QStringLiteral("NOT EXISTS (SELECT 1 FROM object_versions WHERE sha256 = ?)");
     Database::exec(QStringLiteral("DELETE FROM content_chunks WHERE sha256 = ? AND ") + unused,
                    {sha256, sha256});
     Database::exec(QStringLiteral("DELETE FROM contents WHERE sha256 = ? AND ") + unused,

@@ -31,7 +31,8 @@ public:
     // differ. Runs inside the caller's transaction, which a failure rolls back.
     static void store(QIODevice *device, qint64 size, const QString &sha256,
                       const QString &title);
-    // Drops a content that no object uses any more; inside the caller's transaction.
+    // Drops a content that no version of any object uses any more; inside the caller's
+    // transaction.
     static void dropUnused(const QString &sha256);
     // Moves contents kept whole in one column, as older platforms stored them, into chunks.
     static void migrateWholeContents();

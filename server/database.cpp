@@ -2,6 +2,7 @@
 
 #include "contentstore.h"
 #include "platformconstants.h"
+#include "versionstore.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -222,6 +223,26 @@ void Database::createSchema()
         // made before it need no change of the objects table.
         QStringLiteral("CREATE TABLE IF NOT EXISTS object_writers (object_id BIGINT PRIMARY KEY "
                        "REFERENCES objects(id), user_id BIGINT NOT NULL REFERENCES users(id))"),
+        // Every version of every object, with the check-in it came with, and for each version
+        // the revision each of its references had when it was saved.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS checkins (id %1, user_id BIGINT NOT NULL "
+                       "REFERENCES users(id), created_at BIGINT NOT NULL, comment TEXT NOT NULL)")
+            .arg(id),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS object_versions (object_id BIGINT NOT NULL "
+                       "REFERENCES objects(id), revision INTEGER NOT NULL, title TEXT NOT NULL, "
+                       "modified BIGINT NOT NULL, user_id BIGINT NOT NULL REFERENCES users(id), "
+                       "checkin_id BIGINT REFERENCES checkins(id), sha256 TEXT NOT NULL "
+                       "REFERENCES contents(sha256), size BIGINT NOT NULL, "
+                       "PRIMARY KEY (object_id, revision))"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS object_versions_sha ON object_versions "
+                       "(sha256)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS version_references (object_id BIGINT NOT "
+                       "NULL, revision INTEGER NOT NULL, child_id BIGINT NOT NULL REFERENCES "
+                       "objects(id), child_revision INTEGER NOT NULL, PRIMARY KEY (object_id, "
+                       "revision, child_id), FOREIGN KEY (object_id, revision) REFERENCES "
+                       "object_versions (object_id, revision))"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS version_references_child ON "
+                       "version_references (child_id)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS autonames (name TEXT PRIMARY KEY, "
                        "issued_to BIGINT NOT NULL REFERENCES users(id), used INTEGER NOT NULL "
                        "DEFAULT 0)"),
@@ -241,9 +262,12 @@ void Database::createSchema()
     Transaction transaction;
     // Processes starting together on one database create the schema one after the other.
     lockKey(QStringLiteral("schema"));
+    const bool versioned = connection().tables().contains(QStringLiteral("object_versions"));
     for (const QString &statement : statements)
         runUnprepared(statement);
     ContentStore::migrateWholeContents();
+    if (!versioned)
+        VersionStore::keepCurrentVersions();
     exec(QStringLiteral("INSERT INTO tenants (name, is_default) VALUES (?, 1) "
                         "ON CONFLICT DO NOTHING"),
          {QStringLiteral("default")});

@@ -4,6 +4,44 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+namespace {
+
+// JSON text with the characters that change the display direction of the text around them
+// (stored as given, in comments for instance) written as \uXXXX escapes, so that an answer
+// shown as it is reads the way it is. They can only stand inside strings, where an escape means
+// the same character.
+QByteArray escapeDirectionCharacters(const QByteArray &json)
+{
+    if (!json.contains('\xE2') && !json.contains('\xD8'))
+        return json;
+    QByteArray out;
+    out.reserve(json.size());
+    for (int i = 0; i < json.size(); ++i) {
+        const auto byte = [&json](int at) {
+            return at < json.size() ? static_cast<unsigned char>(json.at(at)) : 0;
+        };
+        int code = 0;
+        if (byte(i) == 0xD8 && byte(i + 1) == 0x9C)
+            code = 0x061C;
+        else if (byte(i) == 0xE2 && byte(i + 1) == 0x80
+                 && (byte(i + 2) == 0x8E || byte(i + 2) == 0x8F
+                     || (byte(i + 2) >= 0xAA && byte(i + 2) <= 0xAE)))
+            code = 0x2000 + (byte(i + 2) - 0x80);
+        else if (byte(i) == 0xE2 && byte(i + 1) == 0x81 && byte(i + 2) >= 0xA6
+                 && byte(i + 2) <= 0xA9)
+            code = 0x2040 + (byte(i + 2) - 0x80);
+        if (code == 0) {
+            out += json.at(i);
+            continue;
+        }
+        out += "\\u" + QByteArray::number(code, 16).rightJustified(4, '0');
+        i += code == 0x061C ? 1 : 2;
+    }
+    return out;
+}
+
+} // namespace
+
 std::string HttpRequest::header(const std::string &lowerCaseName) const
 {
     const auto it = headers.find(lowerCaseName);
@@ -17,10 +55,17 @@ bool HttpRequest::hasHeader(const std::string &lowerCaseName) const
 
 HttpResponse HttpResponse::json(int status, const QJsonValue &value)
 {
+    return jsonText(status,
+                    value.isArray()
+                        ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
+                        : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
+}
+
+HttpResponse HttpResponse::jsonText(int status, const QByteArray &json)
+{
     HttpResponse response;
     response.status = status;
-    response.body = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
-                                    : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+    response.body = escapeDirectionCharacters(json);
     response.headers.emplace_back("Content-Type", "application/json");
     return response;
 }

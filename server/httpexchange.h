@@ -38,6 +38,8 @@ struct HttpResponse {
     Producer producer;
 
     static HttpResponse json(int status, const QJsonValue &value);
+    // An answer of JSON text written already (see JsonText).
+    static HttpResponse jsonText(int status, const QByteArray &json);
     static HttpResponse error(int status, const QString &message);
     static HttpResponse html(int status, const QString &page);
 };

@@ -7,6 +7,8 @@
 #include "demodata.h"
 #include "launcherfiles.h"
 #include "platformconstants.h"
+#include "retention.h"
+#include "retentionsweeper.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -34,6 +36,7 @@ const char kUsage[] =
     "  serve [--listen HOST:PORT] [--port-file FILE] [--cert FILE --key FILE]\n"
     "        [--session-ttl SECONDS] [--max-upload BYTES] [--threads N] [--stop-with-parent]\n"
     "        [--connections-per-client N] [--trusted-proxy ADDRESS]...\n"
+    "        [--keep-versions N] [--keep-days D]\n"
     "  user add LOGIN [--first-name X] [--last-name Y] [--email Z]   (password on stdin)\n"
     "  user passwd LOGIN                                             (password on stdin)\n"
     "  tenant add NAME\n"
@@ -43,6 +46,7 @@ const char kUsage[] =
     "  launcher-files --user LOGIN [--server-url URL] [--cas-url URL] [--dashboard-url URL]\n"
     "        [--space S] [--tenant T] [--model ID] [--preferred-context TEXT] [--ttl SECONDS]\n"
     "        [--config-folder DIR] [--apps-folder DIR]\n"
+    "  prune [--keep-versions N] [--keep-days D]\n"
     "  demo\n";
 
 class UsageError : public std::runtime_error
@@ -81,6 +85,12 @@ int intOption(const QCommandLineParser &parser, const char *name, int fallback)
     if (!ok || value <= 0)
         throw UsageError(std::string("--") + name + " needs a positive number");
     return value;
+}
+
+// The retention the options ask for; without them, every version is kept.
+Retention retentionOf(const QCommandLineParser &parser)
+{
+    return Retention(intOption(parser, "keep-versions", 0), intOption(parser, "keep-days", 0));
 }
 
 bool writeAtomically(const QString &path, const QByteArray &bytes)
@@ -143,6 +153,7 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
     options.connectionsPerClient = intOption(parser, "connections-per-client",
                                              platform::kDefaultConnectionsPerClient);
     options.trustedProxies = parser.values(QStringLiteral("trusted-proxy"));
+    options.retention = retentionOf(parser);
     options.uploadFolder = QDir(dataDir).filePath(QLatin1String(platform::kUploadFolderName));
     QString folderError;
     if (!makePrivateFolder(options.uploadFolder, &folderError)) {
@@ -196,7 +207,10 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
         sigwait(&stopSignals, &received);
         server.stop();
     });
-    server.run();
+    {
+        const RetentionSweeper sweeper(options.retention);
+        server.run();
+    }
     // When the server ended on its own, wake the waiter; stopping twice is harmless.
     pthread_kill(waiter.native_handle(), SIGTERM);
     waiter.join();
@@ -286,6 +300,12 @@ int administer(const QStringList &words, const QCommandLineParser &parser,
     } else if (command == QLatin1String("launcher-files")) {
         need(1);
         return launcherFiles(parser, dataDir, accounts);
+    } else if (command == QLatin1String("prune")) {
+        need(1);
+        const Retention retention = retentionOf(parser);
+        if (retention.keepsAll())
+            throw UsageError("prune needs --keep-versions or --keep-days");
+        out() << "pruned " << retention.pruneAll() << " versions\n";
     } else if (command == QLatin1String("demo")) {
         need(1);
         DemoData::create(accounts, out());
@@ -328,7 +348,8 @@ int main(int argc, char *argv[])
         QStringLiteral("server-url"), QStringLiteral("cas-url"), QStringLiteral("dashboard-url"),
         QStringLiteral("space"), QStringLiteral("model"), QStringLiteral("preferred-context"),
         QStringLiteral("config-folder"), QStringLiteral("apps-folder"),
-        QStringLiteral("connections-per-client"), QStringLiteral("trusted-proxy")};
+        QStringLiteral("connections-per-client"), QStringLiteral("trusted-proxy"),
+        QStringLiteral("keep-versions"), QStringLiteral("keep-days")};
     for (const QString &name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("preferred")));

@@ -4,11 +4,14 @@
 #include "database.h"
 #include "platformconstants.h"
 #include "titlerules.h"
+#include "versionstore.h"
 
-#include <QDateTime>
+#include <QDate>
 #include <QFileInfo>
 #include <QSet>
 #include <QSqlQuery>
+
+#include <algorithm>
 
 namespace {
 
@@ -130,8 +133,32 @@ ObjectStore::ObjectStore(const Caller &caller) : m_caller(caller) {}
 
 QString ObjectStore::stampText(qint64 secondsSinceEpoch)
 {
-    return QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, Qt::UTC)
-        .toString(QLatin1String(platform::kStampFormat));
+    // Put together by hand: formatting a date-time with a pattern costs more than the rest of
+    // an object's record, and lists of versions carry thousands of stamps.
+    const qint64 day = secondsSinceEpoch >= 0 ? secondsSinceEpoch / 86400
+                                              : (secondsSinceEpoch - 86399) / 86400;
+    const int second = static_cast<int>(secondsSinceEpoch - day * 86400);
+    int year = 0;
+    int month = 0;
+    int dayOfMonth = 0;
+    QDate(1970, 1, 1).addDays(day).getDate(&year, &month, &dayOfMonth);
+    char text[] = "0000/00/00@00:00:00:GMT";
+    const auto put = [&text](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            text[at + i] = static_cast<char>('0' + value % 10);
+    };
+    put(0, year, 4);
+    put(5, month, 2);
+    put(8, dayOfMonth, 2);
+    put(11, second / 3600, 2);
+    put(14, second / 60 % 60, 2);
+    put(17, second % 60, 2);
+    return QString::fromLatin1(text, sizeof(text) - 1);
+}
+
+QString ObjectStore::writeKey(const QString &name)
+{
+    return QStringLiteral("object:") + name;
 }
 
 QString ObjectStore::typeForTitle(const QString &title)
@@ -232,6 +259,24 @@ std::optional<ObjectRow> ObjectStore::byPhid(const QString &phid)
 {
     const QList<ObjectRow> rows = select(QStringLiteral("AND o.phid = ?"), {phid});
     return rows.isEmpty() ? std::nullopt : std::optional<ObjectRow>(rows.first());
+}
+
+QList<ObjectRow> ObjectStore::byIds(const QVariantList &ids)
+{
+    QList<ObjectRow> rows;
+    for (int first = 0; first < ids.size(); first += kParentsPerStatement) {
+        const QVariantList some = ids.mid(first, kParentsPerStatement);
+        rows += select(QStringLiteral("AND o.id IN (%1) ").arg(placeholders(some.size())), some,
+                       QStringLiteral("ORDER BY o.title_lc, o.id"));
+    }
+    // Each statement's rows come in order; those of several are put in order here.
+    if (ids.size() > kParentsPerStatement) {
+        std::sort(rows.begin(), rows.end(), [](const ObjectRow &a, const ObjectRow &b) {
+            const int byTitle = a.title.compare(b.title, Qt::CaseInsensitive);
+            return byTitle != 0 ? byTitle < 0 : a.id < b.id;
+        });
+    }
+    return rows;
 }
 
 std::optional<ObjectRow> ObjectStore::resolve(const QJsonObject &ref)
@@ -394,6 +439,7 @@ void ObjectStore::remove(const QJsonArray &refs)
         Database::exec(QStringLiteral("DELETE FROM relations WHERE parent_id = ? OR child_id = ?"),
                        {row.id, row.id});
         Database::exec(QStringLiteral("DELETE FROM object_writers WHERE object_id = ?"), {row.id});
+        const QStringList contents = VersionStore::removeAll(row.id);
         // The lock condition is checked again in the statement itself.
         const QSqlQuery gone = Database::exec(
             QStringLiteral("DELETE FROM objects WHERE id = ? AND (locked_by IS NULL OR "
@@ -401,7 +447,8 @@ void ObjectStore::remove(const QJsonArray &refs)
             {row.id, m_caller.userId});
         if (gone.numRowsAffected() != 1)
             throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(row.title));
-        ContentStore::dropUnused(row.sha256);
+        for (const QString &sha256 : contents)
+            ContentStore::dropUnused(sha256);
     }
     transaction.commit();
 }

@@ -51,6 +51,8 @@ public:
     std::optional<ObjectRow> resolve(const QJsonObject &ref);
     ObjectRow resolveOrThrow(const QJsonObject &ref);
     std::optional<ObjectRow> byPhid(const QString &phid);
+    // The objects of these ids that the caller may see, in title order.
+    QList<ObjectRow> byIds(const QVariantList &ids);
     // The drawing first, then every file it references, recursively, each once.
     QList<ObjectRow> structure(const ObjectRow &root);
     std::optional<ObjectRow> previewOf(const ObjectRow &object);
@@ -71,6 +73,8 @@ public:
     QStringList issueNames(int count);
 
     static QString stampText(qint64 secondsSinceEpoch);
+    // The key (see Database::lockKey) that writers of the object of that name hold.
+    static QString writeKey(const QString &name);
     static QString typeForTitle(const QString &title);
     // Notes who saved an object's current version; runs inside the caller's transaction.
     static void recordWriter(qint64 objectId, qint64 userId);

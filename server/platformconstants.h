@@ -14,9 +14,6 @@ const char kCadTypeInserted[] = "insertedobject";
 const char kRelationSubcomponent[] = "CADSubcomponent";
 const char kRelationDerivedOutput[] = "DerivedOutputOf";
 
-// Modification stamps, Qt date-time notation, always UTC.
-const char kStampFormat[] = "yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'";
-
 // Files kept in the data folder.
 const char kSqliteFileName[] = "platform.sqlite";
 const char kServerUrlFileName[] = "server-url";
@@ -48,6 +45,8 @@ const int kMaxRecordsPerRequest = 10000;
 const int kMaxTypesPerQuery = 16;
 const int kMaxTitlesPerQuery = 10000;
 const int kMaxQueryTextLength = 1024;
+// A check-in's comment, in characters.
+const int kMaxCommentCharacters = 2000;
 const long long kMaxJsonBodyBytes = 4 * 1024 * 1024;
 const long long kDefaultMaxUploadBytes = 512LL * 1024 * 1024;
 const long long kMaxUploadLimitBytes = 64LL * 1024 * 1024 * 1024;

@@ -55,12 +55,15 @@ QJsonObject refOf(const FzFileInfo *record)
     return ref;
 }
 
+// The properties the platform sent; a name or title it left out stays as it was.
 void apply(FzFileInfo *record, const QJsonObject &object)
 {
     for (auto it = object.constBegin(); it != object.constEnd(); ++it)
         record->SetProperty(it.key().toStdString(), it.value().toString().toStdString());
-    record->SetName(object.value(QStringLiteral("name")).toString().toStdString());
-    record->SetTitle(object.value(QStringLiteral("title")).toString().toStdString());
+    if (object.contains(QStringLiteral("name")))
+        record->SetName(object.value(QStringLiteral("name")).toString().toStdString());
+    if (object.contains(QStringLiteral("title")))
+        record->SetTitle(object.value(QStringLiteral("title")).toString().toStdString());
 }
 
 QString titleOf(const FzFileInfo *record)
@@ -540,7 +543,7 @@ void ConnectorClient::transferAll(std::vector<Transfer> *transfers)
     }
 }
 
-bool ConnectorClient::checkIn(FzFileInfo *root)
+bool ConnectorClient::checkIn(FzFileInfo *root, const QString &comment)
 {
     if (!root)
         return false;
@@ -608,11 +611,11 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
         failed("check-in", error, link);
         return false;
     }
+    QJsonObject body{{QStringLiteral("records"), manifest}};
+    if (!comment.isEmpty())
+        body.insert(QStringLiteral("comment"), comment);
     const std::vector<UploadPart> parts{
-        {"manifest", QJsonDocument(QJsonObject{{QStringLiteral("records"), manifest}})
-                         .toJson(QJsonDocument::Compact)
-                         .toStdString(),
-         {}},
+        {"manifest", QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(), {}},
         {"contents", std::string(), std::move(contents)}};
     QJsonObject answer;
     if (!link.postParts(QStringLiteral("/checkin"), parts, &answer, &error)) {
@@ -620,6 +623,103 @@ bool ConnectorClient::checkIn(FzFileInfo *root)
         return false;
     }
     replace(m_transactionList, recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
+    return true;
+}
+
+QString ConnectorClient::objectPath(const char *operation, FzFileInfo *record)
+{
+    static const QRegularExpression idPattern(QStringLiteral("^[0-9A-F]{32}$"));
+    if (!record)
+        return QString();
+    QString phid = prop(record, "phid");
+    if (!idPattern.match(phid).hasMatch()) {
+        QJsonObject answer;
+        if (!call(operation, QStringLiteral("/details"),
+                  QJsonObject{{QStringLiteral("refs"), QJsonArray{refOf(record)}}}, &answer))
+            return QString();
+        phid = answer.value(QStringLiteral("results")).toArray().at(0)[QStringLiteral("phid")]
+                   .toString();
+    }
+    if (!idPattern.match(phid).hasMatch()) {
+        qCDebug(lcConnector) << operation << "failed: not on the platform";
+        return QString();
+    }
+    return QStringLiteral("/objects/") + phid;
+}
+
+bool ConnectorClient::versions(FzFileInfo *record)
+{
+    const QString object = objectPath("versions", record);
+    QJsonObject answer;
+    if (object.isEmpty()
+        || !call("versions", object + QStringLiteral("/versions"), QJsonObject(), &answer))
+        return false;
+    // Each version is the object's record with what sets the version apart.
+    const QJsonArray versions = answer.value(QStringLiteral("versions")).toArray();
+    FzFileInfo current;
+    apply(&current, answer.value(QStringLiteral("object")).toObject());
+    RecordList records;
+    records.reserve(static_cast<size_t>(versions.size()));
+    for (const QJsonValue &version : versions) {
+        records.push_back(std::make_unique<FzFileInfo>(current));
+        apply(records.back().get(), version.toObject());
+    }
+    replace(m_transactionList, std::move(records));
+    return true;
+}
+
+bool ConnectorClient::structureAsOf(FzFileInfo *record, int revision)
+{
+    const QString object = objectPath("structure of a version", record);
+    QJsonObject answer;
+    if (object.isEmpty()
+        || !call("structure of a version",
+                 object + QStringLiteral("/versions/%1/structure").arg(revision), QJsonObject(),
+                 &answer))
+        return false;
+    replace(m_transactionList, recordsFrom(answer.value(QStringLiteral("objects")).toArray()));
+    return true;
+}
+
+QString ConnectorClient::downloadVersion(FzFileInfo *record, int revision, const QString &folder,
+                                         const QString &fileName)
+{
+    const QString object = objectPath("download of a version", record);
+    QJsonObject version;
+    if (object.isEmpty()
+        || !call("download of a version", object + QStringLiteral("/versions/%1").arg(revision),
+                 QJsonObject(), &version))
+        return QString();
+    const QString name =
+        fileName.isEmpty() ? version.value(QStringLiteral("title")).toString() : fileName;
+    PlatformConnection link(endpoint());
+    link.setObserver(TransferObserver::ofThisThread());
+    QString stamp;
+    QString error;
+    if (!link.download(version.value(QStringLiteral("phid")).toString(), versionOf(version),
+                       folder, name, &stamp, &error, revision)) {
+        failed("download of a version", error, link);
+        return QString();
+    }
+    return QDir(folder).filePath(name);
+}
+
+bool ConnectorClient::restore(FzFileInfo *record, int revision, const QString &comment)
+{
+    const QString object = objectPath("restore", record);
+    if (object.isEmpty())
+        return false;
+    // The version the caller last saw: the platform refuses when someone saved since.
+    QString base = prop(record, "_BaseModified");
+    if (base.isEmpty())
+        base = prop(record, kModifiedKey);
+    QJsonObject answer;
+    if (!call("restore", object + QStringLiteral("/versions/%1/restore").arg(revision),
+              QJsonObject{{QStringLiteral("comment"), comment},
+                          {QStringLiteral("_BaseModified"), base}},
+              &answer))
+        return false;
+    apply(record, answer);
     return true;
 }
 

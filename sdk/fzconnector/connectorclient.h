@@ -54,7 +54,17 @@ public:
     QString downloadObject(const QString &objectId);
     std::vector<std::string> downloadRecords(const std::vector<FzFileInfo *> &records);
 
-    bool checkIn(FzFileInfo *root);
+    bool checkIn(FzFileInfo *root, const QString &comment = QString());
+    // The versions of the record's object, newest first, into the transaction list.
+    bool versions(FzFileInfo *record);
+    // The drawing's structure as of one of its versions, into the transaction list.
+    bool structureAsOf(FzFileInfo *record, int revision);
+    // One version's bytes into folder/fileName (the version's title when empty); the file's
+    // path, or empty on failure.
+    QString downloadVersion(FzFileInfo *record, int revision, const QString &folder,
+                            const QString &fileName);
+    // A new version with the bytes of an earlier one; the record then holds the object.
+    bool restore(FzFileInfo *record, int revision, const QString &comment);
     bool lock(FzFileInfo *record, bool locked);
     bool remove(const std::vector<FzFileInfo *> &records);
     std::vector<std::string> autonames(FzFileInfo *request);
@@ -96,6 +106,9 @@ private:
     // Fetches the previews of the objects refs names; titles give the local file names.
     bool fetchPreviews(const QJsonArray &refs, const QStringList &titles);
     static RecordList recordsFrom(const QJsonArray &objects);
+    // "/objects/PHID" of the record's object: its "phid", or the one the platform gives for
+    // its name. Empty (the reason logged) when the platform does not know it.
+    QString objectPath(const char *operation, FzFileInfo *record);
     static QJsonArray refsOf(const std::vector<FzFileInfo *> &records);
 
     QMutex m_mutex; // guards every member below

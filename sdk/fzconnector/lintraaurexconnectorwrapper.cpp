@@ -121,6 +121,34 @@ LintraAurexConnectorWrapper::Download_Block(const std::vector<FzFileInfo *> &rec
 
 bool LintraAurexConnectorWrapper::CheckIn(FzFileInfo *root) { return m_client->checkIn(root); }
 
+bool LintraAurexConnectorWrapper::CheckIn(FzFileInfo *root, const QString &comment)
+{
+    return m_client->checkIn(root, comment);
+}
+
+bool LintraAurexConnectorWrapper::GetVersions_Block(FzFileInfo *record)
+{
+    return m_client->versions(record);
+}
+
+bool LintraAurexConnectorWrapper::GetStructureAsOf_Block(FzFileInfo *record, int revision)
+{
+    return m_client->structureAsOf(record, revision);
+}
+
+QString LintraAurexConnectorWrapper::DownloadVersion_Block(FzFileInfo *record, int revision,
+                                                           const QString &folder,
+                                                           const QString &fileName)
+{
+    return m_client->downloadVersion(record, revision, folder, fileName);
+}
+
+bool LintraAurexConnectorWrapper::RestoreVersion_Block(FzFileInfo *record, int revision,
+                                                       const QString &comment)
+{
+    return m_client->restore(record, revision, comment);
+}
+
 void LintraAurexConnectorWrapper::SetTransferObserver(std::function<bool(qint64)> observer)
 {
     TransferObserver::setForThisThread(std::move(observer));

@@ -65,6 +65,25 @@ public:
     std::vector<std::string> Download_Block(const std::vector<FzFileInfo *> &records);
 
     bool CheckIn(FzFileInfo *root);
+    // The same, with one comment for every file it saves (at most 2,000 characters).
+    bool CheckIn(FzFileInfo *root, const QString &comment);
+    // Fills the transaction list with the versions of the record's object (found by "phid",
+    // else by name), newest first: each the object's record as it was at that version, with
+    // "_CheckIn" and "_Comment".
+    bool GetVersions_Block(FzFileInfo *record);
+    // Fills the transaction list with the drawing's structure as of one of its versions: each
+    // file at the revision it had when that version was saved.
+    bool GetStructureAsOf_Block(FzFileInfo *record, int revision);
+    // Downloads the bytes of one version into folder as fileName (the version's title when
+    // empty), through a partial file checked against the version's SHA-256 and then renamed
+    // into place; returns the file's path, or "" on failure.
+    QString DownloadVersion_Block(FzFileInfo *record, int revision, const QString &folder,
+                                  const QString &fileName = QString());
+    // Makes the bytes of an earlier version the object's next version, with the comment given
+    // (else "Restored version N"). Refused when someone else holds the lock, or saved since the
+    // record's "_BaseModified" (else "_filemodified"); on success the record holds the object.
+    bool RestoreVersion_Block(FzFileInfo *record, int revision,
+                              const QString &comment = QString());
     // Hears, for the downloads and check-ins the calling thread makes from now on, of every
     // block of bytes they move (from the connector's transfer threads too, one call at a time);
     // called with 0 while a transfer waits to try again, and with a negative count for bytes

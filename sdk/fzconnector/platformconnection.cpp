@@ -381,7 +381,7 @@ bool PlatformConnection::hashFile(const QString &path, QByteArray *sha256, qint6
 
 bool PlatformConnection::download(const QString &phid, const QString &version,
                                   const QString &folder, const QString &fileName, QString *stamp,
-                                  QString *error)
+                                  QString *error, int revision)
 {
     if (!isSafeFileName(fileName)) {
         *error = QStringLiteral("refused the file name \"%1\": it would leave its folder")
@@ -392,8 +392,11 @@ bool PlatformConnection::download(const QString &phid, const QString &version,
         *error = QStringLiteral("the folder %1 does not exist").arg(folder);
         return false;
     }
-    const Target where = target(QStringLiteral("/objects/%1/content")
-                                    .arg(QString::fromLatin1(QUrl::toPercentEncoding(phid))));
+    const QString object = QStringLiteral("/objects/")
+        + QString::fromLatin1(QUrl::toPercentEncoding(phid));
+    const Target where = target(revision > 0 ? object + QStringLiteral("/versions/%1/content")
+                                                            .arg(revision)
+                                             : object + QStringLiteral("/content"));
     if (where.origin.empty()) {
         *error = QStringLiteral("no platform server is set");
         return false;

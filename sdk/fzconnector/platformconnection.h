@@ -76,9 +76,10 @@ public:
     // version (the content's SHA-256, when known), checks the SHA-256 the platform announced
     // and only then renames it into place. A dropped connection is tried again a few times,
     // waiting longer each time, from the bytes that arrived. Returns the platform's
-    // modification stamp of what was written.
+    // modification stamp of what was written. A revision above 0 downloads that version of the
+    // object instead of the current one.
     bool download(const QString &phid, const QString &version, const QString &folder,
-                  const QString &fileName, QString *stamp, QString *error);
+                  const QString &fileName, QString *stamp, QString *error, int revision = 0);
     // Sends a file's bytes as an upload of the platform that a check-in then names by the id
     // it returns. A dropped connection is tried again a few times, waiting longer each time,
     // from where the platform's copy ends.

@@ -69,6 +69,19 @@ inline QStringList transactionTitles()
     return titles;
 }
 
+// One line per record of the transaction list: the values of the keys, joined by "|".
+inline QStringList transactionLines(const QStringList &keys)
+{
+    QStringList lines;
+    for (int i = 0; i < connector()->GetTransactionListSize(); ++i) {
+        QStringList values;
+        for (const QString &key : keys)
+            values << valueOf(connector()->GetTransactionFileAt(i), key.toLatin1().constData());
+        lines << values.join(QLatin1Char('|'));
+    }
+    return lines;
+}
+
 // The first object of that title the platform shows the signed-in user, as a copy.
 inline Record find(const QString &title)
 {
@@ -98,18 +111,56 @@ inline QByteArray sha256Of(const QString &path)
     return hash.result().toHex();
 }
 
+// A record that checks the file in as the object of that name (a new one in the space when the
+// name is fresh).
+inline Record fileRecord(const QString &path, const std::string &name, const char *space)
+{
+    Record out = std::make_unique<FzFileInfo>();
+    out->SetPath(path.toStdString());
+    out->SetTitle(QFileInfo(path).fileName().toStdString());
+    out->SetName(name);
+    out->SetProperty("collabspace", space);
+    out->SetProperty("selected", "true");
+    return out;
+}
+
 // A record that checks the file in as a new object of the space, under a fresh automatic name.
 inline Record newFileRecord(const QString &path, const char *space)
 {
     const Record request = record({{"_count", "1"}});
     const std::vector<std::string> names = connector()->GetAutoname_Block(request.get());
-    Record out = std::make_unique<FzFileInfo>();
-    out->SetPath(path.toStdString());
-    out->SetTitle(QFileInfo(path).fileName().toStdString());
-    out->SetName(names.empty() ? std::string() : names.front());
-    out->SetProperty("collabspace", space);
-    out->SetProperty("selected", "true");
-    return out;
+    return fileRecord(path, names.empty() ? std::string() : names.front(), space);
+}
+
+// Three saves of one file with comments, by alice, bob and alice again, then one more by bob
+// of the same bytes; the file's record as alice finds it afterwards. The version list of the
+// object is then "3|alice|third", "2|bob|second", "1|alice|first" (revision, _ModifiedBy,
+// _Comment), the bytes of version N being "version N of TITLE".
+inline Record saveThreeVersions(const PlatformProcess &platform, const QString &folder,
+                                const QString &title, const char *space)
+{
+    const struct {
+        const char *user;
+        int version;
+        const char *comment;
+    } saves[] = {{"alice", 1, "first"}, {"bob", 2, "second"}, {"alice", 3, "third"},
+                 {"bob", 3, "unchanged"}};
+    std::string name;
+    for (const auto &save : saves) {
+        const QString user = QString::fromLatin1(save.user);
+        if (!signIn(platform, user, user + QStringLiteral("-demo-pw")))
+            return nullptr;
+        const QString path = writeFile(
+            folder, title, QStringLiteral("version %1 of %2").arg(save.version).arg(title).toUtf8());
+        const Record saved = name.empty() ? newFileRecord(path, space)
+                                          : fileRecord(path, name, space);
+        name = saved->GetName();
+        if (!connector()->CheckIn(saved.get(), QString::fromLatin1(save.comment)))
+            return nullptr;
+    }
+    return signIn(platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw"))
+        ? find(title)
+        : nullptr;
 }
 
 } // namespace connectortest

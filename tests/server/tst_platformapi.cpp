@@ -95,6 +95,10 @@ private slots:
         row("sign-in with malformed JSON", "/cas/v1/login", "user=x", 400);
         row("unknown object", "/api/v1/objects/0123456789ABCDEF0123456789ABCDEF", nullptr, 404);
         row("content outside the objects", "/api/v1/objects/..%2F..%2Fetc/content", nullptr, 404);
+        row("restore asked with GET",
+            "/api/v1/objects/0123456789ABCDEF0123456789ABCDEF/versions/1/restore", nullptr, 405);
+        row("version 0", "/api/v1/objects/0123456789ABCDEF0123456789ABCDEF/versions/0", nullptr,
+            404);
     }
 
     void badRequests()
@@ -182,7 +186,8 @@ private slots:
         const auto footprint = [this] {
             return m_platform->countsOf(
                 {"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents",
-                 "SELECT COUNT(*) FROM relations", "SELECT COUNT(*) FROM autonames WHERE used = 1",
+                 "SELECT COUNT(*) FROM relations", "SELECT COUNT(*) FROM object_versions",
+                 "SELECT COUNT(*) FROM autonames WHERE used = 1",
                  "SELECT COUNT(*) FROM objects WHERE locked_by IS NOT NULL"});
         };
         const QList<int> before = footprint();
@@ -213,20 +218,22 @@ private slots:
 
         // The same check-in, repaired, goes through: the failure held nothing back.
         QCOMPARE(checkIn(false), 200);
-        // Three objects with their contents, two relations, three names used, one lock.
+        // Three objects with their contents and first versions, two relations, three names used,
+        // one lock.
         const QList<int> stored{before[0] + 3, before[1] + 3, before[2] + 2, before[3] + 3,
-                                before[4] + 1};
+                                before[4] + 3, before[5] + 1};
         QCOMPARE(footprint(), stored);
-        // A new version of the image replaces its content: the old one is not kept unused.
+        // A new version of the image: the old one is kept with its content.
         bytes[1] = "image bytes, second version";
         QCOMPARE(checkIn(false), 200);
-        QCOMPARE(footprint(), stored);
-        // Clean up for the next row: the names stay used.
+        QCOMPARE(footprint(), (QList<int>{stored[0], stored[1] + 1, stored[2], stored[3] + 1,
+                                          stored[4], stored[5]}));
+        // Clean up for the next row: the names stay used; the versions and contents go.
         QJsonArray refs;
         for (const QJsonValue &name : names)
             refs.append(QJsonObject{{"name", name}});
         QCOMPARE(m_as["alice"]->post("/api/v1/delete", {{"refs", refs}}), 200);
-        QCOMPARE(footprint().mid(0, 3), before.mid(0, 3));
+        QCOMPARE(footprint().mid(0, 4), before.mid(0, 4));
     }
 
     void previewFollowsItsDrawingsLock_data()

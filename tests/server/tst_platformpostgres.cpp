@@ -201,6 +201,70 @@ private slots:
         }
     }
 
+    void versionsAreKept()
+    {
+        const Record plan =
+            saveThreeVersions(*m_platform, m_dir.path(), "pg-plan.dwg", "Common Space");
+        QVERIFY(plan);
+        QVERIFY(connector()->GetVersions_Block(plan.get()));
+        QCOMPARE(transactionLines({"revision", "_ModifiedBy", "_Comment"}),
+                 (QStringList{"3|alice|third", "2|bob|second", "1|alice|first"}));
+        // A drawing's structure as of its only version is its structure now.
+        const Record bridge = find("bridge.dwg");
+        QVERIFY(connector()->GetStructure_Block(bridge.get()));
+        const QStringList now = transactionLines({"title", "revision", "_sha256"});
+        QVERIFY(connector()->GetStructureAsOf_Block(bridge.get(), 1));
+        QCOMPARE(transactionLines({"title", "revision", "_sha256"}), now);
+
+        // A restore through one process, retention by the other's command.
+        QVERIFY(connector()->RestoreVersion_Block(plan.get(), 1));
+        const PlatformProcess::Result pruned = m_second->run({"prune", "--keep-versions", "2"});
+        QCOMPARE(pruned.exitCode, 0);
+        QVERIFY(connector()->GetVersions_Block(plan.get()));
+        QCOMPARE(transactionLines({"revision", "_ModifiedBy", "_Comment"}),
+                 (QStringList{"4|alice|Restored version 1", "3|alice|third"}));
+        QTemporaryDir folder;
+        QCOMPARE(connector()->DownloadVersion_Block(plan.get(), 1, folder.path()), QString());
+        const QString restored = connector()->DownloadVersion_Block(plan.get(), 4, folder.path());
+        QCOMPARE(QString::fromLatin1(sha256Of(restored)),
+                 QString::fromLatin1(QCryptographicHash::hash("version 1 of pg-plan.dwg",
+                                                              QCryptographicHash::Sha256)
+                                         .toHex()));
+    }
+
+    void savesOfOneFileThroughTwoProcessesMakeOneVersionEach()
+    {
+        PlatformClient alice(m_platform->serverHost());
+        PlatformClient carol(m_second->serverHost());
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        QCOMPARE(carol.signIn("carol", "carol-demo-pw"), 200);
+        const QJsonObject record = harbourRecord("busy.dxf", alice.autoname());
+        QCOMPARE(alice.checkIn({record}, {"busy 0"}), 200);
+        const int saves = 15;
+        auto save = [&record, saves](PlatformClient *client, const QByteArray &who, QList<int> *statuses) {
+            for (int i = 1; i <= saves; ++i)
+                *statuses << client->checkIn({record}, {who + QByteArray::number(i)});
+        };
+        QList<int> byAlice;
+        QList<int> byCarol;
+        std::thread other([&] { save(&carol, "carol ", &byCarol); });
+        save(&alice, "alice ", &byAlice);
+        other.join();
+        QCOMPARE(byAlice + byCarol, QVector<int>(2 * saves, 200).toList());
+        QJsonObject versions;
+        QCOMPARE(alice.get("/api/v1/objects/" + alice.find("busy.dxf")["phid"].toString()
+                               + "/versions",
+                           &versions),
+                 200);
+        QList<int> revisions;
+        for (const QJsonValue &version : versions["versions"].toArray())
+            revisions.prepend(version["revision"].toString().toInt());
+        QList<int> expected;
+        for (int revision = 1; revision <= 2 * saves + 1; ++revision)
+            expected << revision;
+        QCOMPARE(revisions, expected);
+    }
+
     void workThroughTheProxy()
     {
         if (m_proxyHost.isEmpty())

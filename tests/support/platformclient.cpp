@@ -69,6 +69,15 @@ int PlatformClient::signIn(const QString &user, const QString &password, int *re
     return result->status;
 }
 
+int PlatformClient::get(const QString &path, QJsonObject *answer)
+{
+    const httplib::Result result = m_http.Get(path.toStdString());
+    if (!result)
+        return 0;
+    *answer = parse(result->body);
+    return result->status;
+}
+
 int PlatformClient::post(const QString &path, const QJsonObject &body, QJsonObject *answer)
 {
     const httplib::Result result =
@@ -81,7 +90,7 @@ int PlatformClient::post(const QString &path, const QJsonObject &body, QJsonObje
 }
 
 int PlatformClient::checkIn(QJsonArray records, const QList<QByteArray> &contents,
-                            QJsonObject *answer)
+                            QJsonObject *answer, const QString &comment)
 {
     QByteArray all;
     for (int i = 0; i < records.size(); ++i) {
@@ -92,8 +101,11 @@ int PlatformClient::checkIn(QJsonArray records, const QList<QByteArray> &content
         records[i] = record;
         all += contents.at(i);
     }
+    QJsonObject manifest{{"records", records}};
+    if (!comment.isNull())
+        manifest.insert("comment", comment);
     const httplib::MultipartFormDataItems items{
-        {"manifest", text({{"records", records}}), "manifest", "application/json"},
+        {"manifest", text(manifest), "manifest", "application/json"},
         {"contents", all.toStdString(), "contents", "application/octet-stream"}};
     const httplib::Result result = m_http.Post("/api/v1/checkin", items);
     if (!result)
@@ -177,11 +189,13 @@ int PlatformClient::checkInGenerated(const QString &title, const QString &space,
     return result->status;
 }
 
-QString PlatformClient::downloadDigest(const QString &phid)
+QString PlatformClient::downloadDigest(const QString &phid, int revision)
 {
     Sha256 hash;
+    const std::string version =
+        revision > 0 ? "/versions/" + std::to_string(revision) : std::string();
     const httplib::Result result =
-        m_http.Get("/api/v1/objects/" + phid.toStdString() + "/content",
+        m_http.Get("/api/v1/objects/" + phid.toStdString() + version + "/content",
                    [&hash](const char *data, size_t length) {
                        hash.addData(data, static_cast<qint64>(length));
                        return true;

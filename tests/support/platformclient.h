@@ -20,11 +20,14 @@ public:
     const std::string &token() const { return m_token; }
     // Signs in with a password; the session then goes with every request. Returns the status.
     int signIn(const QString &user, const QString &password, int *retryAfter = nullptr);
+    // Status of a GET of a JSON answer, the answer in *answer.
+    int get(const QString &path, QJsonObject *answer);
     // Status of a JSON request, its answer in *answer.
     int post(const QString &path, const QJsonObject &body, QJsonObject *answer = nullptr);
-    // Checks in the records, each with its own bytes (offset, size and checksum are filled in).
+    // Checks in the records, each with its own bytes (offset, size and checksum are filled in),
+    // with the check-in's comment when there is one.
     int checkIn(QJsonArray records, const QList<QByteArray> &contents,
-                QJsonObject *answer = nullptr);
+                QJsonObject *answer = nullptr, const QString &comment = QString());
     // The first object the search finds with this title (any type), or an empty object.
     QJsonObject find(const QString &title);
     // Every object the search finds with this title.
@@ -35,8 +38,9 @@ public:
     // stored object in *stored.
     int checkInGenerated(const QString &title, const QString &space, qint64 size,
                          QJsonObject *stored);
-    // Downloads an object's content, hashing it as it arrives; its SHA-256 in hex, or empty.
-    QString downloadDigest(const QString &phid);
+    // Downloads an object's content (or that of one of its versions), hashing it as it arrives;
+    // its SHA-256 in hex, or empty.
+    QString downloadDigest(const QString &phid, int revision = 0);
 
     static QJsonObject parse(const std::string &body);
     static std::string text(const QJsonObject &object);

@@ -45,20 +45,35 @@ QStringList PlatformProcess::storageArguments() const
 
 QList<int> PlatformProcess::countsOf(const QStringList &queries) const
 {
+    return onDatabase(queries, true);
+}
+
+bool PlatformProcess::change(const QStringList &statements) const
+{
+    return !onDatabase(statements, false).contains(-1);
+}
+
+QList<int> PlatformProcess::onDatabase(const QStringList &statements, bool readOnly) const
+{
     const QString connection = QStringLiteral("inspection");
-    QList<int> counts;
+    QList<int> results;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(dataDir() + QStringLiteral("/platform.sqlite"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (readOnly)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         const bool open = db.open();
-        for (const QString &sql : queries) {
+        for (const QString &sql : statements) {
             QSqlQuery query(db);
-            counts << (open && query.exec(sql) && query.next() ? query.value(0).toInt() : -1);
+            const bool done = open && query.exec(sql);
+            if (!readOnly)
+                results << (done ? query.numRowsAffected() : -1);
+            else
+                results << (done && query.next() ? query.value(0).toInt() : -1);
         }
     }
     QSqlDatabase::removeDatabase(connection);
-    return counts;
+    return results;
 }
 
 PlatformProcess::Result PlatformProcess::run(const QStringList &arguments, const QByteArray &input,

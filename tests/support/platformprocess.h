@@ -69,6 +69,9 @@ public:
     // The first value of each query, read straight from the SQLite database in the data
     // folder (-1 for a query that failed); e.g. the rows a check-in wrote.
     QList<int> countsOf(const QStringList &queries) const;
+    // Runs statements straight on the SQLite database, as an older platform or the passing of
+    // time would have left it; false when one failed.
+    bool change(const QStringList &statements) const;
 
     // Runs an administration command on this platform's data: "user add bob" etc.
     Result run(const QStringList &arguments, const QByteArray &input = QByteArray(),
@@ -87,6 +90,8 @@ public:
 
 private:
     QStringList storageArguments() const;
+    // Each statement's first value (reading) or rows changed (writing); -1 for a failure.
+    QList<int> onDatabase(const QStringList &statements, bool readOnly) const;
     qint64 memoryField(const char *name) const;
 
     Options m_options;
