@@ -16,8 +16,9 @@ class RowsInSight : public QObject
 {
 public:
     // How long a view works on its rows in one turn of the host's event loop, so that it never
-    // stalls for long however many rows are to be made.
-    static constexpr int kStepMs = 16;
+    // stalls for long however many rows are to be made: the new widgets' polish, layout and
+    // paint follow in the same turn and take about twice as long again.
+    static constexpr int kStepMs = 8;
     // The fewest items a view makes rows for from its top, however small its viewport is: a
     // view that was never laid out has no height to go by.
     static constexpr int kLeastRows = 24;
