@@ -6,7 +6,6 @@
 #include "activetreeviewwidget.h"
 #include "connectionmonitor.h"
 #include "currentplatformmenu.h"
-#include "outboxdelivery.h"
 #include "rowsinsight.h"
 #include "taskpanemodel.h"
 
@@ -15,6 +14,7 @@
 #include "fileitems/iconmenu.h"
 #include "fileitems/sortingactions.h"
 #include "open/openfromcsdialog.h"
+#include "save/outboxdelivery.h"
 #include "save/savetocsdialog.h"
 #include "session/dashboardlauncher.h"
 #include "session/showaurextaskpane.h"

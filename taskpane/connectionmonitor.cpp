@@ -1,8 +1,7 @@
 #include "connectionmonitor.h"
 
-#include "outboxdelivery.h"
-
 #include "connector/aurexplatform.h"
+#include "save/outboxdelivery.h"
 #include "session/showaurextaskpane.h"
 #include "support/hostaccess.h"
 #include "support/valuejob.h"

@@ -19,7 +19,7 @@
 #include "taskpane/aurexmainwindow.h"
 #include "taskpane/connectionmonitor.h"
 #include "taskpane/filedetailsqueue.h"
-#include "taskpane/outboxdelivery.h"
+#include "save/outboxdelivery.h"
 #include "taskpane/taskpanemodel.h"
 #include "workingcopy/filedatabase.h"
 

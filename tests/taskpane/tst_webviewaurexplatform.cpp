@@ -11,7 +11,7 @@
 #include "session/cslogindialog.h"
 #include "session/showaurextaskpane.h"
 #include "taskpane/aurexmainwindow.h"
-#include "taskpane/outboxdelivery.h"
+#include "save/outboxdelivery.h"
 #include "taskpane/taskpanecontainer.h"
 #include "support/launchmessagebox.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "save/outbox.h"
+#include "outbox.h"
 #include "support/aurexjob.h"
 
 #include <QList>
@@ -24,7 +24,7 @@ class ShowAurexTaskPane;
 // - files someone else holds locked: the save waits and says so, and so do the saves after it.
 // Sending stops when the user goes offline again (the save on the way finishes first) or the
 // platform goes away; what was not sent waits for the next start(). Main thread; owned by the
-// task pane.
+// task pane, which starts it when the platform answers.
 class OutboxDelivery : public QObject
 {
     Q_OBJECT

@@ -1,6 +1,10 @@
 #include "outboxdelivery.h"
 
-#include "taskpanelogging.h"
+#include "checkinrecords.h"
+#include "conflictdialog.h"
+#include "savecheckin.h"
+#include "savelogging.h"
+#include "savetreeitem.h"
 
 #include "connector/aurexplatform.h"
 #include "connector/filetype.h"
@@ -8,10 +12,6 @@
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "open/downloadthread.h"
-#include "save/checkinrecords.h"
-#include "save/conflictdialog.h"
-#include "save/savecheckin.h"
-#include "save/savetreeitem.h"
 #include "session/showaurextaskpane.h"
 #include "support/hostaccess.h"
 #include "support/calljob.h"
@@ -350,6 +350,6 @@ void OutboxDelivery::stop(const QString &line)
 {
     m_running = false;
     if (!line.isEmpty())
-        qCInfo(lcTaskPane).noquote() << "outbox:" << line;
+        qCInfo(lcSave).noquote() << "outbox:" << line;
     emit finished(line);
 }
