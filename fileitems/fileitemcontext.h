@@ -3,6 +3,7 @@
 #include <QString>
 
 class AurexPlatform;
+class WorkingCopy;
 
 // What the per-file widgets need to know of the session and where the platform is, handed down
 // by the dialog or pane that makes them (which takes it from the session when it builds its
@@ -12,4 +13,7 @@ struct FileItemContext
     AurexPlatform *platform = nullptr; // outlives the widgets
     QString tenant;                    // whose file database knows the local files
     QString currentUser;               // the login whose locks are "mine"
+    // The tenant's file database as the session keeps it (outlives the widgets); null: the
+    // widgets read the file itself.
+    WorkingCopy *workingCopy = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "support/dialogjobs.h"
 #include "support/hostaccess.h"
 #include "workingcopy/filedatabase.h"
+#include "workingcopy/workingcopy.h"
 
 #include <fzfileinfo.h>
 
@@ -65,12 +66,14 @@ std::unique_ptr<FzFileInfo> ListViewActionMenu::lockRequest() const
 {
     if (m_path.isEmpty())
         return m_record ? std::make_unique<FzFileInfo>(*m_record) : nullptr;
-    FileDatabase database(m_context.tenant);
+    const std::unique_ptr<FileDatabase> database = m_context.workingCopy
+        ? m_context.workingCopy->snapshot()
+        : std::make_unique<FileDatabase>(m_context.tenant);
     const QString key = FileDatabase::keyForPath(m_path);
-    if (database.updateStamp(key) == QLatin1String(kNoEntry))
+    if (database->updateStamp(key) == QLatin1String(kNoEntry))
         return nullptr;
     // Any file, an image or PDF too, is asked for as a drawing by its name.
-    return makeNameRequest(database.entryValue(key, QStringLiteral("name")), drawingFileType());
+    return makeNameRequest(database->entryValue(key, QStringLiteral("name")), drawingFileType());
 }
 
 bool ListViewActionMenu::isBusy() const

@@ -224,7 +224,7 @@ void OpenFromCSDialog::searchEnded(CSSearch *search)
 
 FileItemContext OpenFromCSDialog::itemContext() const
 {
-    return {m_platform, m_session->tenant(), m_session->currentUser()};
+    return {m_platform, m_session->tenant(), m_session->currentUser(), m_session->workingCopy()};
 }
 
 void OpenFromCSDialog::fillResults(RecordList results, const QString &previewFolder)

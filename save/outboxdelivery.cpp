@@ -16,6 +16,7 @@
 #include "support/hostaccess.h"
 #include "support/calljob.h"
 #include "workingcopy/filedatabase.h"
+#include "workingcopy/workingcopy.h"
 #include "workingcopy/workingcopyconstants.h"
 
 #include <fzfileinfo.h>
@@ -105,10 +106,7 @@ void OutboxDelivery::sendNext()
         return;
     }
     Outbox::Entry &entry = m_entries[m_next];
-    {
-        const FileDatabase database(m_tenant);
-        Outbox::refresh(entry, database);
-    }
+    Outbox::refresh(entry, *m_session->workingCopy()->snapshot());
     const QList<SaveTreeItem *> rows = entry.rows->subtree();
     const bool anythingToSend = std::any_of(rows.begin(), rows.end(), CheckInRecords::isSent);
     if (!anythingToSend) {

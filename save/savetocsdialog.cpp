@@ -24,6 +24,7 @@
 #include "support/valuejob.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localsaverecorder.h"
+#include "workingcopy/workingcopy.h"
 #include "workingcopy/offlineplatform.h"
 
 #include <cfxdocument.h>
@@ -170,10 +171,8 @@ void SaveToCSDialog::queryDetails(const std::shared_ptr<ReferenceTree> &tree)
                 deleteLater();
             return;
         }
-        if (const ReferenceNode *top = tree->root()) {
-            const FileDatabase database(m_tenant);
-            m_set->build(*top, query->details(), database);
-        }
+        if (const ReferenceNode *top = tree->root())
+            m_set->build(*top, query->details(), *m_session->workingCopy()->snapshot());
         // New files whose titles the space has already show red as the dialog opens.
         const QMap<QString, QStringList> titles = m_set->titlesToCheck();
         if (titles.isEmpty()) {

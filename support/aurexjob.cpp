@@ -11,6 +11,8 @@
 namespace {
 // How often a running job looks at its work's progress and last sign of life.
 constexpr int kWatchIntervalMs = 100;
+// How long the end of the application waits for work still running, in milliseconds.
+constexpr int kStopAtExitMs = 10000;
 // How long platform work may go without a sign of life before its job gives up, in seconds,
 // unless the environment variable says otherwise.
 constexpr int kDefaultSilenceSeconds = 90;
@@ -107,6 +109,13 @@ void AurexJob::start()
 {
     if (!beginRun())
         return;
+    // Work still running as the application object goes is told to stop and waited for, so
+    // that no work thread outlives what it uses.
+    static const bool stopsAtExit = [] {
+        qAddPostRoutine([] { stopAll(kStopAtExitMs); });
+        return true;
+    }();
+    Q_UNUSED(stopsAtExit)
     QThread *thread = QThread::create(
         [work = m_work, control = m_control, workError = m_workError] {
             *workError = work(*control);
