@@ -53,7 +53,8 @@ public:
     // Checks in the tree below root in one go (all or nothing); control sees the start and the
     // end of the transfer. stored receives copies of the platform's records of what it stored,
     // as far as they can be read (it may stay short: ask details for what it lacks).
-    virtual bool checkIn(FzFileInfo *root, JobControl *control, RecordList *stored) = 0;
+    virtual bool checkIn(FzFileInfo *root, const QString &comment, JobControl *control,
+                         RecordList *stored) = 0;
     virtual bool lock(FzFileInfo *record, bool locked) = 0;
     virtual bool remove(const RecordList &records) = 0;
     // count new automatic names.

@@ -200,12 +200,13 @@ QString ConnectorPlatform::downloadObject(const QString &objectId, const QString
     return downloaded.isEmpty() ? QString() : folder + downloaded;
 }
 
-bool ConnectorPlatform::checkIn(FzFileInfo *root, JobControl *control, RecordList *stored)
+bool ConnectorPlatform::checkIn(FzFileInfo *root, const QString &comment, JobControl *control,
+                                RecordList *stored)
 {
     control->alive();
     stored->clear();
     const ObservedTransfer observed(control);
-    if (!m_connector->CheckIn(root))
+    if (!m_connector->CheckIn(root, comment))
         return false;
     // The answer is the shared transaction list, which a call on another thread may have
     // replaced already: the caller checks the names it finds.

@@ -36,7 +36,8 @@ public:
     bool structure(const FzFileInfo &root, RecordList *records) override;
     QStringList download(const RecordList &records, JobControl *control) override;
     QString downloadObject(const QString &objectId, const QString &folder) override;
-    bool checkIn(FzFileInfo *root, JobControl *control, RecordList *stored) override;
+    bool checkIn(FzFileInfo *root, const QString &comment, JobControl *control,
+                 RecordList *stored) override;
     bool lock(FzFileInfo *record, bool locked) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;

@@ -156,6 +156,7 @@ bool Outbox::readLocked(QList<Entry> *entries)
         entry.queuedAt = QDateTime::fromString(object.value("queuedAt").toString(), Qt::ISODate);
         entry.rowsToSave = object.value("rowsToSave").toInt();
         entry.waitingReason = object.value("waiting").toString();
+        entry.comment = object.value("comment").toString();
         entry.rows = std::make_shared<SaveTreeItem>(top.value("path").toString(),
                                                     top.value("title").toString(), nullptr);
         if (!rowFromJson(top, entry.rows.get())) {
@@ -178,6 +179,7 @@ bool Outbox::writeLocked(const QList<Entry> &entries)
             {"queuedAt", entry.queuedAt.toString(Qt::ISODate)},
             {"rowsToSave", entry.rowsToSave},
             {"waiting", entry.waitingReason},
+            {"comment", entry.comment},
             {"rows", rowToJson(*entry.rows)},
         });
     }
@@ -191,13 +193,14 @@ bool Outbox::writeLocked(const QList<Entry> &entries)
     return false;
 }
 
-bool Outbox::append(const SaveTreeItem &top, int rowsToSave)
+bool Outbox::append(const SaveTreeItem &top, int rowsToSave, const QString &comment)
 {
     return change([&](QList<Entry> &entries) {
         Entry entry;
         entry.id = entries.isEmpty() ? 1 : entries.last().id + 1;
         entry.queuedAt = QDateTime::currentDateTimeUtc();
         entry.rowsToSave = rowsToSave;
+        entry.comment = comment;
         entry.rows = top.clone();
         entries.append(entry);
         return true;

@@ -29,6 +29,8 @@ public:
         std::shared_ptr<SaveTreeItem> rows; // the drawing's row and everything below it
         // Why the entry could not be sent the last time ("" when not tried yet).
         QString waitingReason;
+        // What the user said of the changes when saving.
+        QString comment;
     };
 
     explicit Outbox(const QString &tenant);
@@ -40,7 +42,7 @@ public:
     // The entries, oldest first; empty when there is no outbox. False when it cannot be read.
     bool read(QList<Entry> *entries);
     // Adds a save at the end. False, with nothing changed, when the outbox cannot be written.
-    bool append(const SaveTreeItem &top, int rowsToSave);
+    bool append(const SaveTreeItem &top, int rowsToSave, const QString &comment = QString());
     // Takes the entry out (sent, or given up by the user); true when it is gone.
     bool remove(qint64 id);
     // Replaces the stored entry of the same id (its rows and its waiting reason).

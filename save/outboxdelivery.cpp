@@ -183,6 +183,7 @@ void OutboxDelivery::sendEntry()
     auto *job = new SaveCheckIn(m_platform, m_tenant, m_session->currentUser(),
                                 m_previewFolder.path(), this);
     job->setRows(*entry.rows, entry.rowsToSave);
+    job->setComment(entry.comment);
     connect(job, &AurexJob::result, this, [this, job] { sent(job); });
     connect(job, &AurexJob::result, job, &QObject::deleteLater);
     job->start();

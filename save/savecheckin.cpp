@@ -33,6 +33,7 @@ struct SaveCheckIn::Work
     QString previewFolder;
     std::unique_ptr<SaveTreeItem> rows; // a copy of the dialog's rows
     int rowsToSave = 0;
+    QString comment;
     // After a refusal: the platform's answer on each sent row, by the row's position.
     QList<int> refusedRows;
     RecordList refusalAnswers;
@@ -65,6 +66,11 @@ void SaveCheckIn::setRows(const SaveTreeItem &top, int rowsToSave)
 {
     m_work->rows = top.clone();
     m_work->rowsToSave = rowsToSave;
+}
+
+void SaveCheckIn::setComment(const QString &comment)
+{
+    m_work->comment = comment;
 }
 
 QString SaveCheckIn::Work::run(JobControl &control)
@@ -111,7 +117,7 @@ QString SaveCheckIn::Work::run(JobControl &control)
     }
     const qint64 sentSinceMs = QDateTime::currentMSecsSinceEpoch();
     RecordList stored;
-    if (platform->checkIn(topRecord, &control, &stored)) {
+    if (platform->checkIn(topRecord, comment, &control, &stored)) {
         // Once the platform has stored the files, they are recorded even when the job was
         // cancelled meanwhile: the file database must not miss what the platform holds.
         const QString recorded = recordStored(*records, stored, sentSinceMs);

@@ -30,6 +30,8 @@ public:
     // The rows to check in from top down (copied here) and how many of them are saved; call
     // before start().
     void setRows(const SaveTreeItem &top, int rowsToSave);
+    // What the user says of the changes, for every file of the check-in; before start().
+    void setComment(const QString &comment);
 
     // After a refused check-in (WorkError): marks the rows of top, the rows given to setRows,
     // whose files another user locked or saved a newer version of, and returns one line per

@@ -33,6 +33,7 @@
 
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSet>
 
@@ -41,6 +42,7 @@ namespace {
 const char kLineEditStyle[] =
     "QLineEdit{border: 1px solid #898b8e; border-radius: 3px; padding: 1px 18px 1px 3px;}"
     "QLineEdit:hover{border: 1px solid #368ec4;}";
+constexpr int kCommentLength = 2000;
 
 } // namespace
 
@@ -100,6 +102,13 @@ SaveToCSDialog::SaveToCSDialog(ShowAurexTaskPane *session, QWidget *parent)
             &SaveToCSDialog::HelpPushButtonClicked);
 
     m_ui->FilePropertiesLabel->hide();
+    m_comment = new QLineEdit(this);
+    m_comment->setObjectName(QStringLiteral("CheckInCommentEdit"));
+    m_comment->setPlaceholderText(tr("Describe your changes"));
+    // The platform keeps one comment of at most this many characters per check-in.
+    m_comment->setMaxLength(kCommentLength);
+    m_comment->setStyleSheet(QLatin1String(kLineEditStyle));
+    m_ui->mainLayout->insertWidget(m_ui->mainLayout->indexOf(m_ui->buttonLayout), m_comment);
     m_errorText = m_ui->error_label->text();
     updateErrorLabel();
 }
@@ -316,6 +325,7 @@ void SaveToCSDialog::checkIn()
     }
     auto *job = new SaveCheckIn(m_platform, m_tenant, m_currentUser, m_previewFolder.path(), this);
     job->setRows(*m_set->top(), m_set->rowsToSave());
+    job->setComment(m_comment->text().trimmed());
     m_jobs->run(job, [this, job] { checkedIn(job); }, DialogJobs::Transfer);
 }
 
@@ -335,7 +345,7 @@ void SaveToCSDialog::queueCheckIn()
         return;
     }
     Outbox outbox(m_tenant);
-    if (!outbox.append(*m_set->top(), m_set->rowsToSave())) {
+    if (!outbox.append(*m_set->top(), m_set->rowsToSave(), m_comment->text().trimmed())) {
         showUploadError(outbox.errorString());
         return;
     }

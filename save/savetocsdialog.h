@@ -7,6 +7,7 @@
 
 class AurexPlatform;
 class DialogJobs;
+class QLineEdit;
 class ReferenceTree;
 class SaveCheckIn;
 class SaveDialogTreeDelegate;
@@ -88,6 +89,7 @@ private:
     SaveDialogTreeView *m_view;
     SaveDialogTreeDelegate *m_delegate;
     DialogJobs *m_jobs;
+    QLineEdit *m_comment; // what the user says of the changes, sent with the check-in
     SaveDialogTreeModel *m_model = nullptr;
     std::unique_ptr<SaveSet> m_set;
     QTemporaryDir m_previewFolder;

@@ -165,7 +165,7 @@ QString OfflinePlatform::downloadObject(const QString &, const QString &)
     return QString();
 }
 
-bool OfflinePlatform::checkIn(FzFileInfo *, JobControl *, RecordList *)
+bool OfflinePlatform::checkIn(FzFileInfo *, const QString &, JobControl *, RecordList *)
 {
     return false;
 }

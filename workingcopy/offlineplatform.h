@@ -33,7 +33,7 @@ public:
     bool structure(const FzFileInfo &, RecordList *) override;
     QStringList download(const RecordList &records, JobControl *control) override;
     QString downloadObject(const QString &, const QString &) override;
-    bool checkIn(FzFileInfo *, JobControl *, RecordList *) override;
+    bool checkIn(FzFileInfo *, const QString &, JobControl *, RecordList *) override;
     bool lock(FzFileInfo *, bool) override;
     bool remove(const RecordList &) override;
     QStringList autonames(int) override;

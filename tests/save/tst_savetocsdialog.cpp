@@ -5,6 +5,7 @@
 #include "dxftesthelpers.h"
 #include "hostenvironment.h"
 #include "platformclient.h"
+#include "platformprobe.h"
 #include "savetestsupport.h"
 
 #include "connector/recordfields.h"
@@ -24,6 +25,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
@@ -154,6 +156,9 @@ private slots:
         QCOMPARE(dialog.model()->data(indexOf(dialog, top, SaveDialogTreeModel::ActionColumn),
                                       Qt::EditRole),
                  QVariant("Save As New"));
+        auto *comment = dialog.findChild<QLineEdit *>("CheckInCommentEdit");
+        QCOMPARE(comment->placeholderText(), QString("Describe your changes"));
+        comment->setText("  First plan of the site  ");
         timerFired = false;
         QTimer::singleShot(0, this, [&timerFired] { timerFired = true; });
         dialog.findChild<QPushButton *>("SavePushButton")->click();
@@ -169,6 +174,9 @@ private slots:
         QCOMPARE(database.entryValue(drawing, "vaultisid"), stored.phid);
         QCOMPARE(database.entryValue(drawing, "name"), stored.name);
         QCOMPARE(database.isLocallyModified(drawing), QString("false"));
+        // The comment went with the check-in, as the user meant it.
+        const PlatformProbe alice(*m_fixture.platform, "alice", "alice-demo-pw");
+        QCOMPARE(alice.versions("solo-plan.dwg"), QStringList({"1 alice: First plan of the site"}));
     }
 
     void referenceLeftOutTakesItsReferencesAlong()

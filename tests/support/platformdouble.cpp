@@ -359,7 +359,14 @@ QString PlatformDouble::downloadObject(const QString &objectId, const QString &f
     return file.fileName();
 }
 
-bool PlatformDouble::checkIn(FzFileInfo *root, JobControl *control, RecordList *stored)
+QStringList PlatformDouble::checkInComments() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_checkInComments;
+}
+
+bool PlatformDouble::checkIn(FzFileInfo *root, const QString &comment, JobControl *control,
+                             RecordList *stored)
 {
     stored->clear();
     if (!root || !admit(control))
@@ -409,6 +416,7 @@ bool PlatformDouble::checkIn(FzFileInfo *root, JobControl *control, RecordList *
             fillRecord(stored->add(std::make_unique<FzFileInfo>()), object);
     }
     ++m_checkIns;
+    m_checkInComments.append(comment);
     return true;
 }
 

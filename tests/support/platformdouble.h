@@ -33,6 +33,8 @@ public:
     // The content the platform holds under title, or a null array.
     QByteArray content(const QString &title) const;
     int checkInCount() const;
+    // The comment of each completed check-in, oldest first.
+    QStringList checkInComments() const;
     // Bytes all transfers have sent so far.
     qint64 bytesSent() const;
 
@@ -70,7 +72,8 @@ public:
     bool structure(const FzFileInfo &root, RecordList *records) override;
     QStringList download(const RecordList &records, JobControl *control) override;
     QString downloadObject(const QString &objectId, const QString &folder) override;
-    bool checkIn(FzFileInfo *root, JobControl *control, RecordList *stored) override;
+    bool checkIn(FzFileInfo *root, const QString &comment, JobControl *control,
+                 RecordList *stored) override;
     bool lock(FzFileInfo *record, bool locked) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
@@ -112,5 +115,6 @@ private:
     int m_nextName = 1;
     int m_stampCount = 0;
     int m_checkIns = 0;
+    QStringList m_checkInComments;
     qint64 m_bytesSent = 0;
 };

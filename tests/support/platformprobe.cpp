@@ -2,6 +2,8 @@
 
 #include "platformprocess.h"
 
+#include <QJsonArray>
+
 PlatformProbe::PlatformProbe(const PlatformProcess &platform, const QString &login,
                              const QString &password)
     : m_client(platform.serverHost())
@@ -12,6 +14,24 @@ PlatformProbe::PlatformProbe(const PlatformProcess &platform, const QString &log
 QString PlatformProbe::lockedBy(const QString &title) const
 {
     return objectTitled(title).value(QStringLiteral("_LockedBy")).toString();
+}
+
+QStringList PlatformProbe::versions(const QString &title) const
+{
+    QJsonObject answer;
+    const QString phid = objectTitled(title).value(QStringLiteral("phid")).toString();
+    if (phid.isEmpty()
+        || m_client.get(QStringLiteral("/api/v1/objects/%1/versions").arg(phid), &answer) != 200)
+        return {};
+    QStringList lines;
+    for (const QJsonValue &version : answer.value(QStringLiteral("versions")).toArray()) {
+        const QJsonObject fields = version.toObject();
+        lines.append(QStringLiteral("%1 %2: %3")
+                         .arg(fields.value(QStringLiteral("revision")).toVariant().toString(),
+                              fields.value(QStringLiteral("_ModifiedBy")).toString(),
+                              fields.value(QStringLiteral("_Comment")).toString()));
+    }
+    return lines;
 }
 
 bool PlatformProbe::setLocked(const QString &title, bool locked) const

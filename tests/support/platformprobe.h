@@ -4,6 +4,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 class PlatformProcess;
 
@@ -24,6 +25,8 @@ public:
     QString lockedBy(const QString &title) const;
     // Locks or unlocks the object as this user; false when the platform refused.
     bool setLocked(const QString &title, bool locked) const;
+    // "revision by: comment" of every version of that object, newest first.
+    QStringList versions(const QString &title) const;
 
 private:
     // Reading through a const probe still sends requests.

@@ -221,7 +221,7 @@ private slots:
         SaveTreeItem row(path("notes.dxf"), "notes.dxf", nullptr);
         row.action = SaveAction::SaveAsNew;
         row.collabSpace = "Engineering";
-        QVERIFY(Outbox(m_tenant).append(row, 1));
+        QVERIFY(Outbox(m_tenant).append(row, 1, "Notes for the crossing"));
         QCOMPARE(settledRows(), QStringList({
                      "bridge.dxf | Current | Status: Current | ",
                      "  deck.dxf | Current | Status: Current | ",
@@ -233,7 +233,7 @@ private slots:
         m_session->setOffline(false);
         QVERIFY(sent.wait(10000));
         QCOMPARE(sent.first().first().toString(), QString());
-        QCOMPARE(m_platform->checkInCount(), 1);
+        QCOMPARE(m_platform->checkInComments(), QStringList({"Notes for the crossing"}));
         QTRY_VERIFY(m_window->isSettled() && !rows().isEmpty()
                     && rows().last().contains("notes.dxf | Current"));
         QCOMPARE(rows(), QStringList({
