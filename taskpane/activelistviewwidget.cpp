@@ -74,7 +74,7 @@ void ActiveListViewWidget::showDetails(QListWidgetItem &listItem, ViewWidget *ti
 {
     if (tile)
         showFileItemDetails(*tile, details, tile->displayName());
-    listItem.setData(FileModifiedRole, platformStampMSecs(details.entry.fileModified));
+    listItem.setData(FileModifiedRole, details.modified);
 }
 
 void ActiveListViewWidget::layOut(QListWidgetItem *listItem, ViewWidget *tile)

@@ -106,7 +106,7 @@ void ActiveTreeViewWidget::makeRow(QTreeWidgetItem *item)
 void ActiveTreeViewWidget::showDetails(ImageViewDialog &row, const FileItemDetails &details)
 {
     showFileItemDetails(row, details, row.name());
-    row.setModified(platformStampMSecs(details.entry.fileModified));
+    row.setModified(details.modified);
 }
 
 void ActiveTreeViewWidget::showFileDetails(int index, const FileItemDetails &details)
@@ -117,7 +117,7 @@ void ActiveTreeViewWidget::showFileDetails(int index, const FileItemDetails &det
     if (auto *row = qobject_cast<ImageViewDialog *>(itemWidget(item, 0)))
         showDetails(*row, details);
     else
-        item->setData(0, FileModifiedRole, platformStampMSecs(details.entry.fileModified));
+        item->setData(0, FileModifiedRole, details.modified);
 }
 
 bool ActiveTreeViewWidget::makeRowsInSight(const QDeadlineTimer &deadline)

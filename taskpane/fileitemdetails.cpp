@@ -15,6 +15,7 @@ FileItemDetails fileItemDetails(const FileDatabase &database, const QString &loc
         result.status = FileStatusWaiting;
         result.entry = details.value(
             database.valueWhere(QStringLiteral("path"), key, QStringLiteral("name")));
+        result.modified = platformStampMSecs(result.entry.fileModified);
         result.known = true;
         return result;
     }
@@ -27,6 +28,7 @@ FileItemDetails fileItemDetails(const FileDatabase &database, const QString &loc
         return result;
     }
     result.entry = details.value(name);
+    result.modified = platformStampMSecs(result.entry.fileModified);
     result.status = int(localFileStatus(database, key, result.entry.fileModified, &result.known));
     result.lockState = result.known ? lockStateFor(result.entry.lockedBy, currentUser) : NotLocked;
     return result;

@@ -16,6 +16,9 @@ struct FileItemDetails
     int lockState = 3;
     bool known = false;
     FileEntry entry;
+    // The platform's modification time of the entry in milliseconds since the epoch (0 when
+    // unknown): the lists' date order, worked out once with the rest.
+    qint64 modified = 0;
 };
 
 // Decides the status and lock of the file at localPath from the details answer: the answer's
