@@ -129,6 +129,13 @@ private slots:
         queue.setAnswer(answer);
         QVERIFY(!queue.isComplete());
         QCOMPARE(handedOut(), QList<int>({0, 1, 2}));
+
+        // Listed again (the same drawing activated again): nothing is known until its answer.
+        queue.reset(FileItemContext{nullptr, m_tenant, "alice"});
+        for (const char *file : {"bridge.dxf", "deck.dxf", "logo.png"})
+            queue.append(path(file));
+        QCOMPARE(queue.next(), -1);
+        QVERIFY(!queue.details(0));
     }
 
     // A colleague's lock and newer version show as the answer comes; a file another program
