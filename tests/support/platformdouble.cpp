@@ -38,11 +38,7 @@ QString PlatformDouble::nextStamp()
 
 PlatformDouble::Object *PlatformDouble::findToChange(const QString &title)
 {
-    for (Object &object : m_objects) {
-        if (object.title == title)
-            return &object;
-    }
-    return nullptr;
+    return const_cast<Object *>(find(title));
 }
 
 void PlatformDouble::saveNewVersion(const QString &title, const QByteArray &content)
