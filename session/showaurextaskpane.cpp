@@ -88,8 +88,15 @@ void ShowAurexTaskPane::startSession(const QString &tenant)
         }
         emit offlineChanged(true);
     }
-    if (const int removed = removeDownloadLeftovers(tenant))
-        qCInfo(lcSession) << "removed" << removed << "downloads a stopped program left behind";
+    // Folders of many local copies are looked through: on a job, as every disk walk.
+    auto *cleanup = new CallJob([tenant](JobControl &) {
+        if (const int removed = removeDownloadLeftovers(tenant))
+            qCInfo(lcSession) << "removed" << removed << "downloads a stopped program left behind";
+        return QString();
+    }, this);
+    cleanup->setNoProgressTimeout(0);
+    connect(cleanup, &AurexJob::result, cleanup, &QObject::deleteLater);
+    cleanup->start();
     if (!wasSignedIn)
         emit signedInChanged(true);
 }
