@@ -23,8 +23,6 @@ namespace {
 const char kMenuStyle[] =
     "QMenu::item:hover{background-color: #e2e4e3;}QMenu::item:selected { background-color: "
     "#368ec4;}QMenu { background-color: white; border: 1px solid #e2e4e3; }";
-// The file database answers "-1" for a path it has no entry for.
-const char kNoEntry[] = "-1";
 } // namespace
 
 ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemContext &context,
@@ -70,10 +68,11 @@ std::unique_ptr<FzFileInfo> ListViewActionMenu::lockRequest() const
         ? m_context.workingCopy->snapshot()
         : std::make_unique<FileDatabase>(m_context.tenant);
     const QString key = FileDatabase::keyForPath(m_path);
-    if (database->updateStamp(key) == QLatin1String(kNoEntry))
+    if (!database->hasEntry(key))
         return nullptr;
     // Any file, an image or PDF too, is asked for as a drawing by its name.
-    return makeNameRequest(database->entryValue(key, QStringLiteral("name")), drawingFileType());
+    return makeNameRequest(database->entryAttribute(key, QStringLiteral("name")),
+                           drawingFileType());
 }
 
 bool ListViewActionMenu::isBusy() const

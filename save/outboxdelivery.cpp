@@ -331,7 +331,7 @@ AurexJob *OutboxDelivery::askForTheirs(const QList<SaveTreeItem *> &rows,
             continue;
         paths.append(row->path);
         const QString name =
-            database->valueWhere(QLatin1String(kAttrPath), FileDatabase::keyForPath(row->path),
+            database->entryAttribute(FileDatabase::keyForPath(row->path),
                                  QLatin1String(kAttrName));
         FzFileInfo *request = records->add(makeNameRequest(name, fileTypeForPath(row->path)));
         setRecordProperty(*request, kKeyLocalDownloadFolder,
