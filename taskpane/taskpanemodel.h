@@ -73,6 +73,8 @@ private:
     void attachmentsScanned();
     void list(const ReferenceTree &tree);
     void query();
+    // Runs what an answer does once the files are listed: at once, or after the listing.
+    void afterListing(const std::function<void()> &answer);
     // Works out every file's status from details on a job; answered() follows, then what
     // then says about the platform (so the connection line never runs ahead of the rows).
     void setAnswer(const MAPSTRCADOBJ &details, bool stale, const std::function<void()> &then);
@@ -87,5 +89,7 @@ private:
     QPointer<CADObjectDetailsThread> m_query;
     QPointer<FileStatusScan> m_statuses;
     std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
+    bool m_listed = false; // the last listing's files are listed
+    std::function<void()> m_afterListing; // an answer that came before they were
     MAPSTRCADOBJ m_knownDetails; // the platform's last answer for each file, by name
 };
