@@ -304,4 +304,17 @@ void Transaction::commit()
 {
     Database::runUnprepared(QStringLiteral("COMMIT"));
     m_open = false;
+    if (const auto &hook = commitHook())
+        hook();
+}
+
+std::function<void()> &Transaction::commitHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void Transaction::setCommitHook(std::function<void()> hook)
+{
+    commitHook() = std::move(hook);
 }

@@ -41,11 +41,23 @@ void EventHub::start()
     m_started = true;
     m_watermark = EventLog::latest();
     m_gapSince = m_lastKeepAlive = m_lastPrune = Clock::now();
+    // An event this process records is given out as soon as it is committed; those of other
+    // processes at the next read of the log.
+    Transaction::setCommitHook([this] {
+        if (!EventLog::takeRecordedHere())
+            return;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_poked = true;
+        }
+        m_wake.notify_all();
+    });
     m_thread = std::thread([this] { run(); });
 }
 
 void EventHub::stop()
 {
+    Transaction::setCommitHook(nullptr);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
@@ -122,7 +134,11 @@ std::shared_ptr<ResponseStream> EventHub::subscribe(const Caller &who, const QSt
 void EventHub::run()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    while (!m_wake.wait_for(lock, kPollInterval, [this] { return m_stopping; })) {
+    for (;;) {
+        m_wake.wait_for(lock, kPollInterval, [this] { return m_stopping || m_poked; });
+        if (m_stopping)
+            break;
+        m_poked = false;
         try {
             if (!m_subscribers.empty())
                 poll();

@@ -60,6 +60,7 @@ private:
     std::vector<Subscriber> m_subscribers;
     bool m_stopping = false;
     bool m_started = false;
+    bool m_poked = false; // this process committed events: read the log now
     // The log is read above m_watermark; events above it already given are in m_given (an
     // event numbered lower may still commit on another process).
     qint64 m_watermark = 0;

@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <utility>
+
 const char EventLog::kCheckIn[] = "checkin";
 const char EventLog::kLock[] = "lock";
 const char EventLog::kUnlock[] = "unlock";
@@ -15,7 +17,13 @@ const char EventLog::kRestore[] = "restore";
 
 namespace {
 const char kPrunedCounter[] = "events_pruned_through";
+thread_local bool t_recorded = false;
 } // namespace
+
+bool EventLog::takeRecordedHere()
+{
+    return std::exchange(t_recorded, false);
+}
 
 void EventLog::record(const char *kind, qint64 objectId, const QString &login,
                       const QString &comment)
@@ -28,6 +36,7 @@ void EventLog::record(const char *kind, qint64 objectId, const QString &login,
                        "u.id = o.locked_by WHERE o.id = ?"),
         {QDateTime::currentSecsSinceEpoch(), QString::fromLatin1(kind), login, comment,
          objectId});
+    t_recorded = true;
 }
 
 QVector<PlatformEvent> EventLog::after(qint64 seq, int limit)

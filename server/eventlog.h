@@ -32,6 +32,8 @@ public:
     // stands now (before a delete, after anything else), with the check-in's comment.
     static void record(const char *kind, qint64 objectId, const QString &login,
                        const QString &comment = QString());
+    // Whether this thread recorded events since it was last asked.
+    static bool takeRecordedHere();
     // The events numbered above seq, oldest first, at most limit.
     static QVector<PlatformEvent> after(qint64 seq, int limit);
     // The number of the last event recorded (pruned or not); 0 before the first.

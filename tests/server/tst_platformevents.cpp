@@ -3,93 +3,13 @@
 // member of ever does (a membership removed counts from then on); a subscriber that comes back
 // gets what it missed, and one that names an event the platform never gave is told to refresh.
 
+#include "eventreader.h"
 #include "platformclient.h"
 #include "platformprocess.h"
 
-#include <QJsonDocument>
 #include <QtTest>
 
-#include <atomic>
-#include <mutex>
-#include <thread>
-
 namespace {
-
-// One subscriber's stream, read on a thread of its own until stopped.
-class EventReader
-{
-public:
-    EventReader(const QString &serverHost, const QString &user, const std::string &lastEventId = {})
-        : m_client(serverHost)
-    {
-        m_signedIn = m_client.signIn(user, user + "-demo-pw") == 200;
-        m_thread = std::thread([this, lastEventId] {
-            httplib::Headers headers;
-            if (!lastEventId.empty())
-                headers.emplace("Last-Event-ID", lastEventId);
-            m_client.http().set_read_timeout(120);
-            const httplib::Result result = m_client.http().Get(
-                "/api/v1/events", headers, [this](const char *data, size_t size) {
-                    std::lock_guard<std::mutex> lock(m_mutex);
-                    m_text.append(data, static_cast<int>(size));
-                    return true;
-                });
-            m_status = result ? result->status : -1;
-            m_ended = true;
-        });
-    }
-    ~EventReader()
-    {
-        m_client.http().stop();
-        m_thread.join();
-    }
-
-    bool isSignedIn() const { return m_signedIn; }
-    bool hasEnded() const { return m_ended; }
-    // The stream is open: its first comment came.
-    bool isOpen() const { return text().startsWith(": connected"); }
-    QByteArray text() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_text;
-    }
-    // One line per event: "kind title user revision lockedBy comment", in order of arrival.
-    QStringList events() const
-    {
-        QStringList lines;
-        for (const QByteArray &block : text().split('\n')) {
-            if (block.startsWith("event: resync"))
-                lines << "resync";
-            if (!block.startsWith("data: ") || block == "data: {}")
-                continue;
-            const QJsonObject data = QJsonDocument::fromJson(block.mid(6)).object();
-            lines << QStringList{data["kind"].toString(), data["title"].toString(),
-                                 data["user"].toString(),
-                                 QString::number(data["revision"].toInt()),
-                                 data["_LockedBy"].toString(), data["comment"].toString()}
-                         .join(' ')
-                         .trimmed();
-        }
-        return lines;
-    }
-    // The id of the last event that came.
-    std::string lastId() const
-    {
-        const QByteArray all = text();
-        const int at = all.lastIndexOf("\nid: ") >= 0 ? all.lastIndexOf("\nid: ") + 5
-                                                      : (all.startsWith("id: ") ? 4 : -1);
-        return at < 0 ? std::string() : all.mid(at, all.indexOf('\n', at) - at).toStdString();
-    }
-
-private:
-    PlatformClient m_client;
-    bool m_signedIn = false;
-    mutable std::mutex m_mutex; // guards m_text
-    QByteArray m_text;
-    std::atomic<bool> m_ended{false};
-    std::atomic<int> m_status{0};
-    std::thread m_thread;
-};
 
 QJsonObject fileRecord(const QString &title, const QString &name, const QString &space)
 {
