@@ -41,6 +41,9 @@ public:
     bool lock(FzFileInfo *record, bool locked) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
+    int readEvents(const QString &lastEventId,
+                   const std::function<void(const PlatformEvent &)> &event,
+                   const std::function<bool()> &wanted) override;
     QString unreachableReason() override;
 
 private:

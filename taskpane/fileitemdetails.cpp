@@ -13,6 +13,7 @@ FileItemDetails fileItemDetails(const FileDatabase &database, const QString &loc
     const QString key = FileDatabase::keyForPath(localPath);
     // The indexed look-up: a list of hundreds of files asks for each.
     const QString name = database.entryAttribute(key, QStringLiteral("name"));
+    result.name = name;
     if (waiting.contains(key.toLower())) {
         result.status = FileStatusWaiting;
         result.entry = details.value(name);

@@ -5,6 +5,7 @@
 #include "filestatusscan.h"
 #include "taskpanelogging.h"
 
+#include "connector/platformevent.h"
 #include "drawingset/referencetree.h"
 #include "drawingset/referencetreebuilder.h"
 #include "session/showaurextaskpane.h"
@@ -146,9 +147,41 @@ void TaskPaneModel::detailsArrived(const MAPSTRCADOBJ &details, const QString &d
     }
 }
 
+bool TaskPaneModel::applyEvent(const PlatformEvent &event)
+{
+    if (!m_listed || m_pending || !m_answer.contains(event.name))
+        return false;
+    FileEntry &entry = m_answer[event.name];
+    if (event.kind == PlatformEvent::Delete) {
+        m_answer.remove(event.name);
+        m_knownDetails.remove(event.name);
+    } else {
+        entry.lockedBy = event.lockedBy;
+        if (event.isNewVersion()) {
+            entry.fileModified = event.fileModified;
+            entry.modifiedBy = event.user;
+        }
+        m_knownDetails.insert(event.name, entry);
+    }
+    setAnswer(m_answer, m_answerStale, [] {});
+    return true;
+}
+
+QString TaskPaneModel::pathOfName(const QString &platformName) const
+{
+    for (int i = 0; i < m_files.count(); ++i) {
+        const FileItemDetails *details = m_files.details(i);
+        if (details && details->name == platformName)
+            return m_files.path(i);
+    }
+    return QString();
+}
+
 void TaskPaneModel::setAnswer(const MAPSTRCADOBJ &details, bool stale,
                               const std::function<void()> &then)
 {
+    m_answer = details;
+    m_answerStale = stale;
     delete m_statuses;
     QStringList paths;
     for (int i = 0; i < m_files.count(); ++i)

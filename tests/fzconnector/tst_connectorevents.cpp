@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 using namespace connectortest;
@@ -65,8 +66,12 @@ private slots:
         QCOMPARE(bob.signIn("bob", "bob-demo-pw"), 200);
         const QJsonObject deck{{"phid", bob.find("deck.dwg")["phid"]}};
 
-        QStringList seen; // written by the reader's thread, read once it has ended
-        std::atomic<int> count{0};
+        std::mutex mutex; // guards seen
+        QStringList seen;
+        const auto seenNow = [&] {
+            std::lock_guard<std::mutex> lock(mutex);
+            return seen;
+        };
         std::atomic<bool> wanted{true};
         std::atomic<int> status{-1};
         std::thread reader([&] {
@@ -74,29 +79,40 @@ private slots:
                 QString(),
                 [&](const QString &id, const QString &name, const QByteArray &data) {
                     const QJsonObject event = QJsonDocument::fromJson(data).object();
+                    std::lock_guard<std::mutex> lock(mutex);
                     seen << name + " " + event["title"].toString() + " "
                             + event["user"].toString() + (id.toLongLong() > 0 ? "" : " no id");
-                    ++count;
                 },
                 [&] { return wanted.load(); });
         });
         // The stream opens before bob acts: a lock made before it would not be in it. It is
-        // open once an event comes; locks go again until one has.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (bob.post("/api/v1/lock", {{"ref", deck}}), bob.post("/api/v1/unlock", {{"ref", deck}}),
-             count.load() >= 2),
-            10000);
-        const int before = count;
-        QCOMPARE(bob.post("/api/v1/lock", {{"ref", deck}}), 200);
-        QCOMPARE(bob.post("/api/v1/unlock", {{"ref", deck}}), 200);
-        QTRY_COMPARE(count.load(), before + 2);
+        // open once an event of his comes; he locks and unlocks until one has.
+        QTRY_VERIFY_WITH_TIMEOUT((bob.post("/api/v1/lock", {{"ref", deck}}),
+                                  bob.post("/api/v1/unlock", {{"ref", deck}}),
+                                  !seenNow().isEmpty()),
+                                 10000);
+        // Events come in the order they happened: once the unlock of rebar.dxf has come, so
+        // has everything before it.
+        const QJsonObject rebar{{"phid", bob.find("rebar.dxf")["phid"]}};
+        QCOMPARE(bob.post("/api/v1/lock", {{"ref", rebar}}), 200);
+        QCOMPARE(bob.post("/api/v1/unlock", {{"ref", rebar}}), 200);
+        QTRY_VERIFY(seenNow().contains("unlock rebar.dxf bob"));
         QElapsedTimer stopping;
         stopping.start();
         wanted = false;
         reader.join();
         QVERIFY2(stopping.elapsed() < 2000, qPrintable(QString::number(stopping.elapsed())));
         QCOMPARE(status.load(), 200);
-        QCOMPARE(seen.mid(before), QStringList({"lock deck.dwg bob", "unlock deck.dwg bob"}));
+        // Each event came once, with its id, in order: deck.dwg's (the stream may have begun
+        // between a lock and its unlock), then rebar.dxf's.
+        QStringList all = seenNow();
+        QCOMPARE(all.mid(all.size() - 2),
+                 QStringList({"lock rebar.dxf bob", "unlock rebar.dxf bob"}));
+        all = all.mid(0, all.size() - 2);
+        if (!all.isEmpty() && all.first().startsWith("unlock"))
+            all.removeFirst();
+        for (int i = 0; i < all.size(); ++i)
+            QCOMPARE(all.at(i), QString(i % 2 ? "unlock deck.dwg bob" : "lock deck.dwg bob"));
     }
 
     // With the session gone on the platform, the stream is refused and the connector's

@@ -23,11 +23,17 @@ public:
     // How big a chunk of a transfer is.
     static const qint64 kChunk = 1024;
 
+    PlatformDouble() = default;
+    // Ends the event streams being read and waits for them.
+    ~PlatformDouble() override;
+
     // Adds an object; returns its platform name ("AX" and a number).
     QString addObject(const QString &title, const QByteArray &content,
                       const QString &space = QStringLiteral("Engineering"));
-    // A colleague saves a new version of title: content, with a new stamp.
-    void saveNewVersion(const QString &title, const QByteArray &content);
+    // A colleague (by) saves a new version of title: content, with a new stamp and comment.
+    void saveNewVersion(const QString &title, const QByteArray &content,
+                        const QString &by = QStringLiteral("bob"),
+                        const QString &comment = QString());
     // A colleague takes (user) or releases ("") the lock of title.
     void setLockedBy(const QString &title, const QString &user);
     // The content the platform holds under title, or a null array.
@@ -78,9 +84,17 @@ public:
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
     // "Connection refused" while refusing; "" otherwise (a hanging platform listens).
+    // Hands out the events of colleagues' saves and locks made through the double, as a
+    // stream would, until wanted() says false.
+    int readEvents(const QString &lastEventId,
+                   const std::function<void(const PlatformEvent &)> &event,
+                   const std::function<bool()> &wanted) override;
     QString unreachableReason() override;
+    // How many event streams are being read now.
+    int streamCount() const;
 
 private:
+
     struct Object
     {
         QString name;
@@ -89,8 +103,13 @@ private:
         QByteArray content;
         QString stamp;
         QString lockedBy;
+        int revision = 1;
+        QString modifiedBy;
     };
 
+    // Records what happened to object, for the event streams; m_mutex held.
+    void publish(PlatformEvent::Kind kind, const Object &object, const QString &user,
+                 const QString &comment = QString());
     // False when the call is to fail: refused, or released after hanging, or cancelled.
     bool admit(JobControl *control);
     // Waits, with m_mutex held by locker, until released or control is cancelled.
@@ -116,5 +135,9 @@ private:
     int m_stampCount = 0;
     int m_checkIns = 0;
     QStringList m_checkInComments;
+    QVector<PlatformEvent> m_events; // what happened, numbered from 1
+    QWaitCondition m_eventArrived;
+    int m_streams = 0;
+    bool m_closing = false; // the double goes: streams end
     qint64 m_bytesSent = 0;
 };
