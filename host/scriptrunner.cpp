@@ -18,6 +18,7 @@ constexpr double kDefaultWaitSeconds = 10;
 const char kWaitCommand[] = "_UIWAIT";
 const char kWaitGoneCommand[] = "_UIWAITGONE";
 const char kWaitTextCommand[] = "_UIWAITTEXT";
+const char kWaitTextGoneCommand[] = "_UIWAITTEXTGONE";
 // Lets a given time pass, for a process outside the host to act meanwhile.
 const char kDelayCommand[] = "_UISLEEP";
 // The longest delay a script may ask for.
@@ -117,11 +118,12 @@ void ScriptRunner::runLine(const QString &line)
         m_timer.start(int(seconds * 1000));
         return;
     }
-    for (const char *command : {kWaitCommand, kWaitGoneCommand, kWaitTextCommand}) {
+    for (const char *command :
+         {kWaitCommand, kWaitGoneCommand, kWaitTextCommand, kWaitTextGoneCommand}) {
         if (!words.isEmpty()
             && words.first().compare(QLatin1String(command), Qt::CaseInsensitive) == 0) {
-            m_waitGone = command == kWaitGoneCommand;
-            m_waitText = command == kWaitTextCommand;
+            m_waitGone = command == kWaitGoneCommand || command == kWaitTextGoneCommand;
+            m_waitText = command == kWaitTextCommand || command == kWaitTextGoneCommand;
             startWait(words.mid(1));
             return;
         }
@@ -145,9 +147,8 @@ void ScriptRunner::startWait(const QStringList &arguments)
     if (ok && arguments.size() == 2)
         seconds = arguments.at(1).toDouble(&ok);
     if (arguments.isEmpty() || !ok || seconds < 0) {
-        fail(m_waitText ? tr("usage: %1 text [seconds]").arg(QLatin1String(kWaitTextCommand))
-                        : tr("usage: %1 name [seconds]")
-                              .arg(QLatin1String(m_waitGone ? kWaitGoneCommand : kWaitCommand)));
+        fail(m_waitText ? tr("usage: %1 text [seconds]").arg(QLatin1String(waitCommand()))
+                        : tr("usage: %1 name [seconds]").arg(QLatin1String(waitCommand())));
         m_timer.start(0);
         return;
     }
@@ -169,14 +170,10 @@ void ScriptRunner::pollWait()
         return;
     }
     if (m_waitDeadline.hasExpired()) {
-        QString text = m_waitGone ? tr("%1 %2: still shown after %3 seconds.")
-                                        .arg(QLatin1String(kWaitGoneCommand), m_waitName)
-                                        .arg(m_waitSeconds)
-                                  : tr("%1 %2: not shown within %3 seconds.")
-                                        .arg(QLatin1String(m_waitText ? kWaitTextCommand
-                                                                      : kWaitCommand),
-                                             m_waitName)
-                                        .arg(m_waitSeconds);
+        QString text = (m_waitGone ? tr("%1 %2: still shown after %3 seconds.")
+                                   : tr("%1 %2: not shown within %3 seconds."))
+                           .arg(QLatin1String(waitCommand()), m_waitName)
+                           .arg(m_waitSeconds);
         if (!object && !m_waitGone && !m_waitText)
             text += QLatin1Char(' ') + error;
         // What a label still shown says tells why the script's writer waited in vain.
@@ -189,6 +186,13 @@ void ScriptRunner::pollWait()
         return;
     }
     m_timer.start(kPollMilliseconds);
+}
+
+const char *ScriptRunner::waitCommand() const
+{
+    if (m_waitText)
+        return m_waitGone ? kWaitTextGoneCommand : kWaitTextCommand;
+    return m_waitGone ? kWaitGoneCommand : kWaitCommand;
 }
 
 void ScriptRunner::fail(const QString &text)

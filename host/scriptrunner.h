@@ -35,6 +35,8 @@ private:
     void step();
     void runLine(const QString &line);
     void startWait(const QStringList &arguments);
+    // The script command of the wait in progress.
+    const char *waitCommand() const;
     void pollWait();
     void fail(const QString &text);
 
@@ -48,7 +50,7 @@ private:
     QTimer m_timer;
     QString m_waitName;       // the widget _UIWAIT waits for; empty when not waiting
     bool m_waitGone = false;  // waiting for it to go rather than to show
-    bool m_waitText = false;  // m_waitName is a text a label or button is to show
+    bool m_waitText = false;  // m_waitName is a text a label or button is to show (or stop showing)
     double m_waitSeconds = 0;
     QDeadlineTimer m_waitDeadline;
 };

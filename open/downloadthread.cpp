@@ -205,6 +205,17 @@ DownloadThread::DownloadThread(AurexPlatform *platform, OdDbHostAppServices *ser
 
 DownloadThread::~DownloadThread() = default;
 
+QStringList DownloadReport::keptCopyLines() const
+{
+    QStringList lines;
+    for (int i = 0; i < keptCopies.size(); ++i) {
+        lines << DownloadThread::tr("Your changes to %1 were kept in %2.")
+                     .arg(QDir::toNativeSeparators(replacedLocalFiles.value(i)),
+                          QDir::toNativeSeparators(keptCopies.at(i)));
+    }
+    return lines;
+}
+
 void DownloadThread::setDownload(RecordList records, const QString &targetPath,
                                  const QString &tenant)
 {

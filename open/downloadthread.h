@@ -29,6 +29,9 @@ struct DownloadReport
     QString problem;
     // Files that came from the platform; the others were current here already.
     int downloadedFiles = 0;
+
+    // One line for the command line per local file replaced: where its changes were kept.
+    QStringList keptCopyLines() const;
 };
 Q_DECLARE_METATYPE(DownloadReport)
 

@@ -298,14 +298,16 @@ void OutboxDelivery::takeTheirs(const QList<SaveTreeItem *> &rows)
     auto records = std::make_shared<RecordList>();
     auto *flow = new JobSequence(this);
     flow->step([this, rows, records] { return askForTheirs(rows, records); })
-        .transfer(
+        .transfer<DownloadThread>(
             [this, rows, records] {
                 auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
                                                     HostAccess::documents());
                 download->setDownload(std::move(*records), rows.first()->path, m_tenant);
                 return download;
             },
-            [rows] {
+            [rows](DownloadThread &download) {
+                for (const QString &line : download.report().keptCopyLines())
+                    HostAccess::writeToCommandLine(line);
                 for (SaveTreeItem *row : rows)
                     row->action = SaveAction::DoNotSave;
             });

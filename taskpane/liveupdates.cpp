@@ -42,6 +42,9 @@ LiveUpdates::LiveUpdates(ShowAurexTaskPane *session, TaskPaneModel *model, Newer
     connect(bar, &NewerVersionBar::reloadAsked, this, &LiveUpdates::reload);
     // Another drawing, or a new listing: what was newer is the new listing's business.
     connect(model, &TaskPaneModel::listed, this, [this] {
+        // The reload's own closing and opening of the drawing list it again too.
+        if (m_reloading)
+            return;
         m_newer.clear();
         m_bar->hide();
     });
@@ -49,6 +52,7 @@ LiveUpdates::LiveUpdates(ShowAurexTaskPane *session, TaskPaneModel *model, Newer
 
 void LiveUpdates::eventArrived(const PlatformEvent &event)
 {
+    // A reload under way says so until it ends; the events go on to the rows meanwhile.
     if (!m_model->applyEvent(event) || event.user == m_session->currentUser())
         return;
     switch (event.kind) {
@@ -78,14 +82,18 @@ void LiveUpdates::eventArrived(const PlatformEvent &event)
     if (event.isNewVersion()) {
         if (!m_newer.contains(event.name))
             m_newer.append(event.name);
-        m_bar->showNewer(event.user, event.title);
+        if (!m_reloading)
+            m_bar->showNewer(event.user, event.title);
     }
 }
 
 void LiveUpdates::reload()
 {
-    if (m_reloading || m_newer.isEmpty())
+    if (m_reloading || m_newer.isEmpty()) {
+        m_bar->hide();
         return;
+    }
+    m_bar->showReloading();
     const QString drawing = m_model->drawingPath();
     CFxDocumentManager *documents = HostAccess::documents();
     CFxDocument *open = documents ? documents->FindDocument(CFxString(drawing)) : nullptr;
@@ -115,12 +123,23 @@ void LiveUpdates::reload()
             return platform->details(*records) ? QString() : platform->noAnswerText();
         });
     });
-    flow->transfer([platform, records, drawing, tenant] {
-        auto *download = new DownloadThread(platform, HostAccess::appServices(),
-                                            HostAccess::documents());
-        download->setDownload(std::move(*records), drawing, tenant);
-        return download;
-    });
+    flow->transfer<DownloadThread>(
+        [platform, records, drawing, tenant] {
+            auto *download = new DownloadThread(platform, HostAccess::appServices(),
+                                                HostAccess::documents());
+            download->setDownload(std::move(*records), drawing, tenant);
+            return download;
+        },
+        [](DownloadThread &download) {
+            const DownloadReport report = download.report();
+            for (const QString &line : report.keptCopyLines())
+                HostAccess::writeToCommandLine(line);
+            HostAccess::writeToCommandLine(
+                report.downloadedFiles == 1
+                    ? tr("Reloaded with the newer version of 1 file.")
+                    : tr("Reloaded with the newer versions of %1 files.")
+                          .arg(report.downloadedFiles));
+        });
     connect(flow, &JobSequence::finished, this, [this, drawing](JobSequence *ended) {
         ended->deleteLater();
         QString problem;
@@ -134,6 +153,7 @@ void LiveUpdates::reload()
         // Opened again whichever way it went: the newer version, or the drawing as it was.
         if (CFxDocumentManager *documents = HostAccess::documents())
             documents->OpenDocument(CFxString(QDir::toNativeSeparators(drawing)));
+        m_bar->hide();
         emit refreshWanted();
         emit reloaded(problem);
     });

@@ -13,6 +13,7 @@ NewerVersionBar::NewerVersionBar(QWidget *parent)
     setObjectName(QStringLiteral("NewerVersionBar"));
     m_reload->setObjectName(QStringLiteral("ReloadNewerButton"));
     m_later->setObjectName(QStringLiteral("LaterNewerButton"));
+    m_label->setObjectName(QStringLiteral("NewerVersionLabel"));
     setFrameShape(QFrame::StyledPanel);
     setStyleSheet(QStringLiteral("#NewerVersionBar { background: #fff4ce; border: 1px solid "
                                  "#e0c060; border-radius: 3px; }"));
@@ -22,10 +23,7 @@ NewerVersionBar::NewerVersionBar(QWidget *parent)
     layout->addWidget(m_label, 1);
     layout->addWidget(m_reload);
     layout->addWidget(m_later);
-    connect(m_reload, &QPushButton::clicked, this, [this] {
-        hide();
-        emit reloadAsked();
-    });
+    connect(m_reload, &QPushButton::clicked, this, &NewerVersionBar::reloadAsked);
     connect(m_later, &QPushButton::clicked, this, &QWidget::hide);
     hide();
 }
@@ -33,6 +31,16 @@ NewerVersionBar::NewerVersionBar(QWidget *parent)
 void NewerVersionBar::showNewer(const QString &user, const QString &title)
 {
     m_label->setText(tr("%1 saved a newer version of %2.").arg(user, title));
+    m_reload->show();
+    m_later->show();
+    show();
+}
+
+void NewerVersionBar::showReloading()
+{
+    m_label->setText(tr("Bringing the newer versions down..."));
+    m_reload->hide();
+    m_later->hide();
     show();
 }
 

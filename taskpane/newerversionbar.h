@@ -17,6 +17,8 @@ public:
     explicit NewerVersionBar(QWidget *parent = nullptr);
 
     void showNewer(const QString &user, const QString &title);
+    // While the newer versions come down: says so, without buttons.
+    void showReloading();
     QString text() const;
 
 signals:

@@ -167,6 +167,7 @@ private slots:
     void aSaveOfAFileBobHoldsWaitsAndSaysWhy();
     void aliceSignsOutAndSeesTheWelcomePage();
     void bobsHostKilledDuringADownloadLeavesFilesAndDatabaseAsTheyWere();
+    void aliceSeesBobsWorkAsItHappensAndReloads();
 
 private:
     // A user's home, and what the host left there: widget snapshots by file name.
@@ -777,6 +778,62 @@ void TestTwoUsers::bobsHostKilledDuringADownloadLeavesFilesAndDatabaseAsTheyWere
     QCOMPARE(after.keys(), before.keys());
     QVERIFY(after == before);
     QCOMPARE(readAll(databaseFile), database);
+}
+
+void TestTwoUsers::aliceSeesBobsWorkAsItHappensAndReloads()
+{
+    // alice works on bridge.dwg with a change of her own to rebar.dxf; meanwhile bob locks
+    // load-table.pdf and saves a new version of rebar.dxf. Her pane shows both without a
+    // refresh, the bar offers the newer version, and Reload brings it, keeping hers aside.
+    const PlatformProbe bob(m_platform, m_bob.login, m_bob.password);
+    const QString rebar = m_alice.file("Documents/rebar.dxf");
+    QVERIFY(changeOutsideTheHost(rebar, "alice, live"));
+    const QByteArray bobs = readAll(rebar) + "999\nbob's rebar\n";
+    bool bobActed = false;
+    runHost(m_alice,
+            {kOpenBridge,
+             {"_UISNAPSHOT alice-live-before.json", "_UIWAIT NewerVersionBar 60",
+              // deck.dwg, which bob holds already, reads "Changed here \u00b7 Locked by bob".
+              "_UIWAITTEXT \"Current \u00b7 Locked by bob\" 30", "_UISNAPSHOT alice-live.json",
+              "_UIPICTURE alice-live.png", "_UICLICK ReloadNewerButton",
+              "_UIWAITGONE NewerVersionBar 90",
+              "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-reloaded.json"}},
+            QString(), false,
+            [&] {
+                bobActed = waitForAlice("alice-live-before.json")
+                    && bob.setLocked("load-table.pdf", true)
+                    && bob.saveVersion("rebar.dxf", bobs, "Rebar spacing 150");
+            });
+    QVERIFY(bobActed);
+    const int revision = bob.objectTitled("rebar.dxf").value("revision").toString().toInt();
+
+    // Everything else as before; the two files as bob left them.
+    QMap<QString, QString> expected = m_alice.pane("alice-live-before.json");
+    expected["load-table.pdf"] = m_alice.pane("alice-live-before.json")["load-table.pdf"]
+                                     .section(" | ", 0, 0)
+        + " | File is locked by bob";
+    // rebar.dxf stays "changed here": her changes come first; the bar tells of bob's.
+    QMap<QString, QString> live = m_alice.pane("alice-live.json");
+    live["load-table.pdf"] = live["load-table.pdf"].section('\n', 0, 0);
+    const auto lines = [](const QMap<QString, QString> &rows) {
+        QStringList out;
+        for (auto it = rows.cbegin(); it != rows.cend(); ++it)
+            out << it.key() + " | " + it.value();
+        return out;
+    };
+    QCOMPARE(lines(live), lines(expected));
+    QCOMPARE(m_alice.text("alice-live.json", "NewerVersionLabel"),
+             QString("bob saved a newer version of rebar.dxf."));
+    expectSaid("bob locked load-table.pdf.");
+    expectSaid(QString("bob saved rebar.dxf (version %1).").arg(revision));
+    expectSaid("Reloaded with the newer version of 1 file.");
+    QVERIFY2(!m_commandLine.filter(QRegularExpression("^Your changes to .*rebar\\.dxf were kept "
+                                                      "in .*rebar.*\\.dxf\\.$"))
+                  .isEmpty(),
+             qPrintable(m_commandLine.join('\n')));
+    QCOMPARE(readAll(rebar), bobs);
+    QCOMPARE(m_alice.status("alice-reloaded.json", "rebar.dxf"), QString("Status: Current"));
+    QVERIFY(bob.setLocked("load-table.pdf", false));
 }
 
 QTEST_GUILESS_MAIN(TestTwoUsers)

@@ -92,6 +92,9 @@ private slots:
             << QStringList { "_PROBEMODELESS", "_UISET NameEdit ada", "_UIWAITGONE EchoLabel 0.2" }
             << "_UIWAITGONE EchoLabel: still shown after 0.2 seconds. It says \"ada, off, \"."
             << 200;
+        QTest::newRow("text that stays shown")
+            << QStringList { "_PROBEMODELESS", "_UISET NameEdit ada", "_UIWAITTEXTGONE ada 0.3" }
+            << "_UIWAITTEXTGONE ada: still shown after 0.3 seconds." << 300;
     }
 
     void failuresAreReportedAndMakeTheExitStatusNonZero()

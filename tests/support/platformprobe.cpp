@@ -34,6 +34,19 @@ QStringList PlatformProbe::versions(const QString &title) const
     return lines;
 }
 
+bool PlatformProbe::saveVersion(const QString &title, const QByteArray &bytes,
+                                const QString &comment) const
+{
+    const QJsonObject object = objectTitled(title);
+    if (object.isEmpty())
+        return false;
+    const QJsonObject record{{"parent", -1},
+                             {"title", object.value(QStringLiteral("title"))},
+                             {"name", object.value(QStringLiteral("name"))},
+                             {"collabspace", object.value(QStringLiteral("_CS"))}};
+    return m_client.checkIn({record}, {bytes}, nullptr, comment) == 200;
+}
+
 bool PlatformProbe::setLocked(const QString &title, bool locked) const
 {
     const QJsonObject object = objectTitled(title);

@@ -27,6 +27,9 @@ public:
     bool setLocked(const QString &title, bool locked) const;
     // "revision by: comment" of every version of that object, newest first.
     QStringList versions(const QString &title) const;
+    // Saves bytes as a new version of that object, as this user, with the comment; false when
+    // the platform refused.
+    bool saveVersion(const QString &title, const QByteArray &bytes, const QString &comment) const;
 
 private:
     // Reading through a const probe still sends requests.
