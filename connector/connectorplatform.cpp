@@ -131,9 +131,14 @@ bool ConnectorPlatform::structure(const FzFileInfo &root, RecordList *records)
     records->clear();
     if (!m_connector->GetStructure_Block(&request))
         return false;
-    *records = RecordList::copiesOf(m_connector->GetTransactionListSize(),
-                                    [this](int i) { return m_connector->GetTransactionFileAt(i); });
+    *records = transactionCopies();
     return !records->empty();
+}
+
+RecordList ConnectorPlatform::transactionCopies()
+{
+    return RecordList::copiesOf(m_connector->GetTransactionListSize(),
+                                [this](int i) { return m_connector->GetTransactionFileAt(i); });
 }
 
 // For the span of one connector call on this thread: the bytes it moves count as the job's
@@ -210,14 +215,49 @@ bool ConnectorPlatform::checkIn(FzFileInfo *root, const QString &comment, JobCon
         return false;
     // The answer is the shared transaction list, which a call on another thread may have
     // replaced already: the caller checks the names it finds.
-    *stored = RecordList::copiesOf(m_connector->GetTransactionListSize(),
-                                   [this](int i) { return m_connector->GetTransactionFileAt(i); });
+    *stored = transactionCopies();
     return true;
 }
 
 bool ConnectorPlatform::lock(FzFileInfo *record, bool locked)
 {
     return locked ? m_connector->LockFile(record) : m_connector->UnlockFile(record);
+}
+
+bool ConnectorPlatform::versions(const FzFileInfo &object, FileVersionList *versions)
+{
+    FzFileInfo request(object);
+    versions->clear();
+    if (!m_connector->GetVersions_Block(&request))
+        return false;
+    for (const FzFileInfo *record : transactionCopies())
+        versions->append(FileVersion::fromRecord(*record));
+    return true;
+}
+
+bool ConnectorPlatform::structureAsOf(const FzFileInfo &root, int revision, RecordList *records)
+{
+    FzFileInfo request(root);
+    records->clear();
+    if (!m_connector->GetStructureAsOf_Block(&request, revision))
+        return false;
+    *records = transactionCopies();
+    return !records->empty();
+}
+
+QString ConnectorPlatform::downloadVersion(const FzFileInfo &record, int revision,
+                                           const QString &folder, const QString &fileName,
+                                           JobControl *control)
+{
+    FzFileInfo request(record);
+    control->setCurrentName(fileName);
+    const ObservedTransfer observed(control);
+    return m_connector->DownloadVersion_Block(&request, revision, folder, fileName);
+}
+
+bool ConnectorPlatform::restoreVersion(FzFileInfo *record, int revision, const QString &comment)
+{
+    return m_connector->RestoreVersion_Block(record, revision, comment);
 }
 
 bool ConnectorPlatform::remove(const RecordList &records)

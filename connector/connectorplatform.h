@@ -39,12 +39,20 @@ public:
     bool checkIn(FzFileInfo *root, const QString &comment, JobControl *control,
                  RecordList *stored) override;
     bool lock(FzFileInfo *record, bool locked) override;
+    bool versions(const FzFileInfo &object, FileVersionList *versions) override;
+    bool structureAsOf(const FzFileInfo &root, int revision, RecordList *records) override;
+    QString downloadVersion(const FzFileInfo &record, int revision, const QString &folder,
+                            const QString &fileName, JobControl *control) override;
+    bool restoreVersion(FzFileInfo *record, int revision, const QString &comment) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
     QString unreachableReason() override;
 
 private:
     class ObservedTransfer;
+    // The connector's transaction list, copied right after the call that filled it.
+    RecordList transactionCopies();
+
     LintraAurexConnectorWrapper *m_connector;
     QMutex m_serverMutex; // guards m_serverHost
     QString m_serverHost;
