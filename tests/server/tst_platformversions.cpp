@@ -91,6 +91,14 @@ private slots:
         QVERIFY(raw->body.find("\\u202e") != std::string::npos);
         QVERIFY(raw->body.find('\x01') == std::string::npos);
         QVERIFY(raw->body.find("\u202E") == std::string::npos);
+
+        // The details of the file tell who saved its current version and why.
+        QJsonObject details;
+        QCOMPARE(bob.post("/api/v1/details", {{"refs", QJsonArray{QJsonObject{{"phid", phid}}}}},
+                          &details),
+                 200);
+        QCOMPARE(lines(details["results"].toArray(), {"revision", "_ModifiedBy", "_Comment"}),
+                 QStringList{"3|alice|" + odd});
     }
 
     void versionBytesResumeLikeContent_data()
