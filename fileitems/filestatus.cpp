@@ -25,9 +25,8 @@ const char *statusIcon(int status)
     default: return nullptr;
     }
 }
+} // namespace
 
-// A platform stamp in the system's short local date and time form; empty when the text is not
-// a stamp.
 QString platformStampText(const QString &platformStamp)
 {
     const QDateTime modified = parsePlatformStamp(platformStamp);
@@ -35,7 +34,6 @@ QString platformStampText(const QString &platformStamp)
         ? QLocale::system().toString(modified.toLocalTime(), QLocale::ShortFormat)
         : QString();
 }
-} // namespace
 
 QPixmap fileStatusPixmap(int status)
 {

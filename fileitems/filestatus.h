@@ -53,6 +53,9 @@ QString fileSizeText(qint64 bytes);
 // form and the collaborative space, each on its own line; the name alone without a space.
 QString fileDetailsText(const QString &fileName, const QString &platformStamp,
                         const QString &collaborativeSpace);
+// A platform stamp in the system's short local date and time form; empty when the text is not
+// a stamp.
+QString platformStampText(const QString &platformStamp);
 // A platform stamp as milliseconds since the epoch, the lists' modification sort key; 0 when
 // the text is not a stamp.
 qint64 platformStampMSecs(const QString &platformStamp);
