@@ -1,6 +1,7 @@
 #include "filestatus.h"
 
 #include "connector/platformstamp.h"
+#include "support/displaytext.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -149,6 +150,26 @@ QString fileDetailsText(const QString &fileName, const QString &platformStamp,
     return fileName + QLatin1Char('\n')
         + QCoreApplication::translate(kContext, "Last Modification Date: ")
         + platformStampText(platformStamp) + QLatin1Char('\n') + collaborativeSpace;
+}
+
+QString versionStoryText(const QString &revision, const QString &user,
+                         const QString &platformStamp, const QString &comment)
+{
+    if (revision.isEmpty())
+        return QString();
+    const QString who = singleLineText(user);
+    const QString when = platformStampText(platformStamp);
+    QString story = who.isEmpty() || when.isEmpty()
+        ? QCoreApplication::translate(kContext, "Version %1").arg(revision)
+        : QCoreApplication::translate(kContext, "Version %1, saved by %2 on %3")
+              .arg(revision, who, when);
+    const QString firstLine = firstLineText(comment);
+    return firstLine.isEmpty() ? story : story + QLatin1Char('\n') + firstLine;
+}
+
+QString fileToolTipText(const QString &detailsText, const QString &versionStory)
+{
+    return versionStory.isEmpty() ? detailsText : detailsText + QLatin1Char('\n') + versionStory;
 }
 
 QString fileSizeText(qint64 bytes)

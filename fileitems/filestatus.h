@@ -53,6 +53,13 @@ QString fileSizeText(qint64 bytes);
 // form and the collaborative space, each on its own line; the name alone without a space.
 QString fileDetailsText(const QString &fileName, const QString &platformStamp,
                         const QString &collaborativeSpace);
+// What the lists' tool tips tell of a file's version on the platform: "Version N, saved by USER
+// on DATE", then, on a line of its own, the first line of its comment, made safe to show; ""
+// when the revision is not known.
+QString versionStoryText(const QString &revision, const QString &user,
+                         const QString &platformStamp, const QString &comment);
+// The tool tip of a listed file: its details text, then its version story when there is one.
+QString fileToolTipText(const QString &detailsText, const QString &versionStory);
 // A platform stamp in the system's short local date and time form; empty when the text is not
 // a stamp.
 QString platformStampText(const QString &platformStamp);

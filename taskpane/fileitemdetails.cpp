@@ -42,4 +42,6 @@ void showFileItemDetails(FileItemView &view, const FileItemDetails &details,
     view.setLockState(details.lockState);
     view.setKnown(details.known);
     view.setText(fileName, details.entry.fileModified, details.entry.collaborativeSpace);
+    view.setVersionStory(versionStoryText(details.entry.revision, details.entry.modifiedBy,
+                                          details.entry.fileModified, details.entry.comment));
 }

@@ -138,6 +138,28 @@ private slots:
         QVERIFY(!queue.details(0));
     }
 
+    // Each row's tool tip tells, after the file's details, which version the platform has, who
+    // saved it and when, and the first line of why; a file new to the platform tells none.
+    void toolTipsTellWhoSavedWhichVersionAndWhy()
+    {
+        m_platform->saveNewVersion("deck.dxf", "bob's deck", "bob",
+                                   QString::fromUtf8("\n  Moved the east pier \u202E\nwhy: see notes"));
+        settledRows();
+        // The double's stamps: 10:00 UTC on 2026-12-01, a minute apart in order of the saves.
+        const auto savedAt = [](int minute) {
+            return QLocale::system().toString(
+                QDateTime(QDate(2026, 12, 1), QTime(10, minute), Qt::UTC).toLocalTime(),
+                QLocale::ShortFormat);
+        };
+        QCOMPARE(versionToolTips(), QStringList({
+                     "bridge.dxf | Version 1, saved by alice on " + savedAt(0),
+                     "deck.dxf | Version 2, saved by bob on " + savedAt(3)
+                         + " / Moved the east pier \\u202e",
+                     "logo.png | Version 1, saved by alice on " + savedAt(2),
+                     "notes.dxf | ",
+                 }));
+    }
+
     // A colleague's lock and newer version show as the answer comes; a file another program
     // changed on disk shows as changed here on the next refresh.
     void statusesFollowThePlatformAndTheDisk()
@@ -261,6 +283,19 @@ private:
         QTreeWidget *tree = m_window->treeWidget();
         for (int i = 0; i < tree->topLevelItemCount(); ++i)
             render(tree->topLevelItem(i), tree, 0, &lines);
+        return lines;
+    }
+
+    // "name | what the name's tool tip says after the file's three lines of details", the
+    // lines joined by " / ", for every row.
+    QStringList versionToolTips() const
+    {
+        QStringList lines;
+        for (ImageViewDialog *row : m_window->treeWidget()->rows()) {
+            const QString tip = row->findChild<QLabel *>("NameLabel")->toolTip();
+            lines << row->name() + " | " + tip.section('\n', 3).replace('\n', " / ");
+        }
+        lines.sort();
         return lines;
     }
 
