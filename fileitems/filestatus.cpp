@@ -64,6 +64,9 @@ QString fileStatusText(int status)
     case FileStatusSyncing: return QCoreApplication::translate(kContext, "Status: Syncing...");
     case FileStatusWaiting:
         return QCoreApplication::translate(kContext, "Status: Waiting to upload");
+    case FileStatusEarlierVersion:
+        return QCoreApplication::translate(kContext,
+                                           "Status: An earlier version, opened for viewing");
     default: return QString();
     }
 }
@@ -78,6 +81,8 @@ QString fileStatusWord(int status)
         return QCoreApplication::translate(kContext, "Newer on the platform");
     case FileStatusSyncing: return QCoreApplication::translate(kContext, "Checking...");
     case FileStatusWaiting: return QCoreApplication::translate(kContext, "Waiting to upload");
+    case FileStatusEarlierVersion:
+        return QCoreApplication::translate(kContext, "Earlier version, for viewing");
     default: return QString();
     }
 }
@@ -102,6 +107,8 @@ QString fileStateLegend()
         "New: not on the platform yet.\n"
         "Waiting to upload: saved while working offline; goes to the platform when you go "
         "online.\n"
+        "Earlier version, for viewing: opened from a file's history; it is not saved to the "
+        "platform.\n"
         "Locked by you: only you can save changes until you unlock it.\n"
         "Locked by NAME: only NAME can save changes until the file is unlocked.");
 }

@@ -15,6 +15,7 @@ enum FileStatusCode {
     FileStatusUnknown = 4, // no details known: nothing is shown
     FileStatusSyncing = 5, // details asked for, not arrived yet
     FileStatusWaiting = 6, // saved while offline, waits in the outbox to be sent
+    FileStatusEarlierVersion = 7, // part of an earlier version opened for viewing from a history
 };
 
 // Who holds a listed file's lock on the platform.

@@ -12,6 +12,7 @@
 #include "connector/recordfields.h"
 #include "drawingset/referencetree.h"
 #include "fileitems/imageviewdialog.h"
+#include "open/earlierversionfolder.h"
 #include "save/outbox.h"
 #include "save/savetreeitem.h"
 #include "session/showaurextaskpane.h"
@@ -158,6 +159,25 @@ private slots:
                      "logo.png | Version 1, saved by alice on " + savedAt(2),
                      "notes.dxf | ",
                  }));
+    }
+
+    // A drawing of an earlier version, opened from its history, is neither new nor the
+    // platform's: its row says what it is.
+    void anEarlierVersionIsForViewing()
+    {
+        const EarlierVersionFolder version(m_folder, "bridge.dxf", 1);
+        QVERIFY(DxfTest::copySample("ezdxf/geometry-r2018.dxf", version.filePath()));
+        QString error;
+        QVERIFY2(version.mark(&error), qPrintable(error));
+        m_window->setActiveDrawingSource([version] {
+            ActiveDrawing drawing;
+            drawing.tree = std::make_shared<ReferenceTree>();
+            drawing.tree->addNode(nullptr, "bridge.dxf", version.filePath(),
+                                  ReferenceNode::Drawing);
+            return drawing;
+        });
+        QCOMPARE(settledRows(), QStringList({"bridge.dxf | Earlier version, for viewing | "
+                                             "Status: An earlier version, opened for viewing | "}));
     }
 
     // A colleague's lock and newer version show as the answer comes; a file another program
