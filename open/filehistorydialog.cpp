@@ -70,8 +70,10 @@ FileHistoryDialog::FileHistoryDialog(ShowAurexTaskPane *session, const QString &
         m_history.localPath().isEmpty()
             ? tr("Every version of %1 that the platform keeps. This computer has no copy of it.")
                   .arg(title)
-            : tr("Every version of %1 that the platform keeps. Your copy: %2")
-                  .arg(title, QDir::toNativeSeparators(m_history.localPath())));
+            : tr("Every version of %1 that the platform keeps, with the one your copy was made "
+                 "from marked.")
+                  .arg(title));
+    m_ui->HeadingLabel->setToolTip(QDir::toNativeSeparators(m_history.localPath()));
     m_ui->VersionsView->setModel(m_model);
     m_ui->VersionsView->verticalHeader()->hide();
     m_ui->VersionsView->horizontalHeader()->setStretchLastSection(true);
@@ -248,11 +250,11 @@ void FileHistoryDialog::versionDownloaded(const EarlierVersionFolder &folder,
     if (!problem.isEmpty())
         said << problem;
     showMessage(said.join(QLatin1Char('\n')));
-    const QString shown = QDir::toNativeSeparators(folder.path());
-    qCInfo(lcOpen).noquote() << "opening" << folder.documentTitle() << "from" << shown;
+    qCInfo(lcOpen).noquote() << "opening" << folder.documentTitle() << "from" << folder.path();
     HostAccess::writeToCommandLine(
-        tr("Opened %1 from %2 for viewing; your working copy is unchanged.")
-            .arg(folder.documentTitle(), shown));
+        tr("Opened %1 for viewing from \"Earlier versions\" in %2; your working copy is "
+           "unchanged.")
+            .arg(folder.documentTitle(), QDir(m_history.downloadFolder()).dirName()));
     CFxDocumentManager *documents = HostAccess::documents();
     if (CFxDocument *document = documents ? documents->OpenDocument(CFxString(folder.filePath()))
                                           : nullptr)

@@ -165,7 +165,7 @@ void DemoData::create(AccountStore &accounts, QTextStream &out)
         const char *note;
         const char *comment;
     } piersHistory[] = {
-        {"alice", "First issue", "First issue of the piers"},
+        {"alice", "First issue", "First issue of the piers and their rebar"},
         {"bob", "East pier moved",
          "Moved the east pier 2 m north\nThe ground survey found rock there."},
     };
