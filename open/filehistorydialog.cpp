@@ -281,6 +281,7 @@ void FileHistoryDialog::restoreVersion()
     box->setObjectName(QStringLiteral("RestoreConfirmation"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->button(QMessageBox::Yes)->setText(tr("Restore"));
+    box->button(QMessageBox::Yes)->setObjectName(QStringLiteral("RestoreButton"));
     connect(box, &QDialog::finished, this, [this, revision](int button) {
         if (button == QMessageBox::Yes)
             restore(revision);
@@ -303,18 +304,21 @@ void FileHistoryDialog::restore(int revision)
             return;
         }
         RecordList restored = job->takeValue();
-        HostAccess::writeToCommandLine(tr("Restored version %1 of %2: it is version %3 now.")
-                                           .arg(revision)
-                                           .arg(m_history.title(),
-                                                recordProperty(*restored.at(0), kKeyRevision)));
-        if (m_history.localPath().isEmpty())
+        const QString done = tr("Restored version %1 of %2: it is version %3 now.")
+                                 .arg(revision)
+                                 .arg(m_history.title(),
+                                      recordProperty(*restored.at(0), kKeyRevision));
+        HostAccess::writeToCommandLine(done);
+        if (m_history.localPath().isEmpty()) {
+            showMessage(done);
             refresh();
-        else
-            updateWorkingCopy(std::move(restored));
+        } else {
+            updateWorkingCopy(std::move(restored), done);
+        }
     });
 }
 
-void FileHistoryDialog::updateWorkingCopy(RecordList restored)
+void FileHistoryDialog::updateWorkingCopy(RecordList restored, const QString &done)
 {
     const QString localPath = m_history.localPath();
     prepareDownload(*m_session->workingCopy()->snapshot(), QFileInfo(localPath).path(),
@@ -324,9 +328,9 @@ void FileHistoryDialog::updateWorkingCopy(RecordList restored)
     download->setDownload(std::move(restored), localPath, m_session->tenant());
     m_jobs->run(
         download,
-        [this, download, localPath] {
+        [this, download, localPath, done] {
             const DownloadReport report = download->report();
-            QStringList said;
+            QStringList said{done};
             if (report.failed)
                 said << tr("Your copy could not be brought up to the restored version: %1")
                             .arg(report.details.join(QLatin1Char('\n')));

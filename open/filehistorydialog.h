@@ -61,8 +61,9 @@ private:
     void versionDownloaded(const EarlierVersionFolder &folder, const QStringList &missing,
                            const QString &problem);
     void restore(int revision);
-    // After a restore: brings the working copy up to the restored version, then lists again.
-    void updateWorkingCopy(RecordList restored);
+    // After a restore: brings the working copy up to the restored version, then says done and
+    // what the download adds to it, and lists again.
+    void updateWorkingCopy(RecordList restored, const QString &done);
     void writeCopy(int revision, const QString &path);
 
     Ui::FileHistoryDialog *m_ui;
