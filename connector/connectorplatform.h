@@ -4,6 +4,8 @@
 
 #include <QMutex>
 
+#include <functional>
+
 class LintraAurexConnectorWrapper;
 
 // The real platform: the connector service. Made once where the module is wired together;
@@ -52,6 +54,11 @@ private:
     class ObservedTransfer;
     // The connector's transaction list, copied right after the call that filled it.
     RecordList transactionCopies();
+    // Runs call, which fills the transaction list with versions of the object named name, and
+    // copies the answer into records, asking again when another thread's call replaced it
+    // first. wholeList: every record is a version of that object, else only the first.
+    bool versionsAnswer(const std::function<bool()> &call, const QString &name, bool wholeList,
+                        RecordList *records);
 
     LintraAurexConnectorWrapper *m_connector;
     QMutex m_serverMutex; // guards m_serverHost
