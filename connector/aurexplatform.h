@@ -1,10 +1,13 @@
 #pragma once
 
 #include "fileversion.h"
+#include "platformevent.h"
 #include "recordlist.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class FzFileInfo;
 class JobControl;
@@ -77,6 +80,15 @@ public:
     virtual bool remove(const RecordList &records) = 0;
     // count new automatic names.
     virtual QStringList autonames(int count) = 0;
+
+    // Reads what happens to the files of the user's spaces, from after lastEventId ("" for
+    // what happens next), handing each event to event() on the calling thread, until the
+    // stream ends or wanted() (asked several times a second) says false. Returns 200 when the
+    // stream ended or was ended, 0 when the platform cannot be reached, else its refusal (401:
+    // the session ended).
+    virtual int readEvents(const QString &lastEventId,
+                           const std::function<void(const PlatformEvent &)> &event,
+                           const std::function<bool()> &wanted) = 0;
 
     // After a call that failed: why the platform cannot be reached ("Connection refused"), in
     // words for the user, or "" when it is there (it refused the call, or took too long).

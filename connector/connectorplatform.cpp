@@ -296,6 +296,18 @@ bool ConnectorPlatform::remove(const RecordList &records)
     return m_connector->Delete_Block(records.records());
 }
 
+int ConnectorPlatform::readEvents(const QString &lastEventId,
+                                  const std::function<void(const PlatformEvent &)> &event,
+                                  const std::function<bool()> &wanted)
+{
+    return m_connector->ReadEvents_Block(
+        lastEventId,
+        [&event](const QString &id, const QString &name, const QByteArray &data) {
+            event(PlatformEvent::fromStream(id, name, data));
+        },
+        wanted);
+}
+
 QString ConnectorPlatform::unreachableReason()
 {
     QString serverHost;

@@ -48,6 +48,9 @@ public:
     bool restoreVersion(FzFileInfo *record, int revision, const QString &comment) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
+    int readEvents(const QString &lastEventId,
+                   const std::function<void(const PlatformEvent &)> &event,
+                   const std::function<bool()> &wanted) override;
     QString unreachableReason() override;
 
 private:

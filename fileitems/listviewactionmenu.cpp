@@ -24,8 +24,6 @@ namespace {
 const char kMenuStyle[] =
     "QMenu::item:hover{background-color: #e2e4e3;}QMenu::item:selected { background-color: "
     "#368ec4;}QMenu { background-color: white; border: 1px solid #e2e4e3; }";
-// The file database answers "-1" for a path it has no entry for.
-const char kNoEntry[] = "-1";
 } // namespace
 
 ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemContext &context,
@@ -77,9 +75,9 @@ QString ListViewActionMenu::platformName() const
         ? m_context.workingCopy->snapshot()
         : std::make_unique<FileDatabase>(m_context.tenant);
     const QString key = FileDatabase::keyForPath(m_path);
-    if (database->updateStamp(key) == QLatin1String(kNoEntry))
+    if (!database->hasEntry(key))
         return QString();
-    return database->entryValue(key, QStringLiteral("name"));
+    return database->entryAttribute(key, QStringLiteral("name"));
 }
 
 std::unique_ptr<FzFileInfo> ListViewActionMenu::lockRequest() const

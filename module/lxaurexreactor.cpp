@@ -104,7 +104,12 @@ void LxAurexReactor::commandEnded(OdEdCommand *command, OdEdCommandContext *)
 {
     const QString name = CFxString(command->globalName()).toQString();
     // The file database first: the task pane reads the saved file's new status from it.
-    if (LocalSaveRecorder::isSaveCommand(name))
-        m_localSaves.recordLastWrite(m_session->tenant());
+    if (LocalSaveRecorder::isSaveCommand(name)) {
+        ShowAurexTaskPane *session = m_session;
+        m_localSaves.recordLastWrite(session->workingCopy(), [session, name] {
+            TaskPaneRefresh::afterCommand(session, name);
+        });
+        return;
+    }
     TaskPaneRefresh::afterCommand(m_session, name);
 }

@@ -40,9 +40,9 @@ FileHistory::FileHistory(AurexPlatform *platform, const FileDatabase &database,
         return;
     }
     // A local save clears the stamp of the last exchange but keeps it as the base.
-    m_localStamp = database.entryValue(m_localPath, QLatin1String(kAttrBaseStamp));
+    m_localStamp = database.entryAttribute(m_localPath, QLatin1String(kAttrBaseStamp));
     if (m_localStamp.isEmpty())
-        m_localStamp = database.entryValue(m_localPath, QLatin1String(kAttrUpdateStamp));
+        m_localStamp = database.entryAttribute(m_localPath, QLatin1String(kAttrUpdateStamp));
     m_localChanges = database.hasLocalChanges(m_localPath);
     m_downloadFolder = QFileInfo(m_localPath).path();
 }

@@ -72,8 +72,7 @@ FzFileInfo *CheckInRecords::buildCheckInRecord(SaveTreeItem *top)
     if (top->action == SaveAction::DoNotSave) {
         record->SetProperty(kKeySelected, kFalse);
         record->SetName(m_database
-                            .valueWhere(QLatin1String(kAttrPath),
-                                        FileDatabase::keyForPath(top->path),
+                            .entryAttribute(FileDatabase::keyForPath(top->path),
                                         QLatin1String(kAttrName))
                             .toStdString());
     } else if (isSent(top)) {
@@ -178,8 +177,7 @@ void CheckInRecords::applyNameRule(FzFileInfo *record, SaveTreeItem *row)
             row->name = name;
             break;
         case SaveAction::SaveChanges:
-            name = m_database.valueWhere(QLatin1String(kAttrPath),
-                                         FileDatabase::keyForPath(row->path),
+            name = m_database.entryAttribute(FileDatabase::keyForPath(row->path),
                                          QLatin1String(kAttrName));
             break;
         case SaveAction::Overwrite:

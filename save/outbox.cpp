@@ -241,20 +241,19 @@ void Outbox::refresh(Entry &entry, const FileDatabase &database)
             continue;
         paths.insert(row->path);
         const QString key = FileDatabase::keyForPath(row->path);
-        const QString name = database.entryValue(key, QLatin1String(kAttrName));
-        const bool known = !name.isEmpty() && name != QLatin1String(kNoEntry);
+        const bool known = !database.entryAttribute(key, QLatin1String(kAttrName)).isEmpty();
         // Only a file new when saved: a known file the user chose to save anew (or to keep as
         // a copy) stays new.
         if (row->action == SaveAction::SaveAsNew && row->reservedName.isEmpty()
             && row->status == int(LocalFileStatus::New) && known) {
             row->action = SaveAction::SaveChanges;
-            row->baseStamp = database.entryValue(key, QLatin1String(kAttrBaseStamp));
+            row->baseStamp = database.entryAttribute(key, QLatin1String(kAttrBaseStamp));
         }
         if (row->action != SaveAction::SaveChanges)
             continue;
         row->hasLocalChanges = database.hasLocalChanges(row->path);
-        const QString base = database.entryValue(key, QLatin1String(kAttrBaseStamp));
-        if (!row->baseStamp.isEmpty() && !base.isEmpty() && base != QLatin1String(kNoEntry))
+        const QString base = database.entryAttribute(key, QLatin1String(kAttrBaseStamp));
+        if (!row->baseStamp.isEmpty() && !base.isEmpty())
             row->baseStamp = base;
     }
     entry.rowsToSave = paths.size();

@@ -15,6 +15,7 @@
 #include "session/showaurextaskpane.h"
 #include "support/hostaccess.h"
 #include "support/calljob.h"
+#include "support/jobsequence.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/workingcopy.h"
 #include "workingcopy/workingcopyconstants.h"
@@ -108,8 +109,7 @@ void OutboxDelivery::sendNext()
     Outbox::Entry &entry = m_entries[m_next];
     Outbox::refresh(entry, *m_session->workingCopy()->snapshot());
     const QList<SaveTreeItem *> rows = entry.rows->subtree();
-    const bool anythingToSend = std::any_of(rows.begin(), rows.end(), CheckInRecords::isSent);
-    if (!anythingToSend) {
+    if (std::none_of(rows.begin(), rows.end(), CheckInRecords::isSent)) {
         // Sent already, before the host was stopped, or nothing changed after all.
         Outbox(m_tenant).remove(entry.id);
         ++m_sent;
@@ -119,93 +119,102 @@ void OutboxDelivery::sendNext()
     }
     emit progress(tr("Sending save %1 of %2 from the outbox...").arg(m_next + 1)
                       .arg(m_entries.size()));
-    reserveNames();
+
+    auto *flow = new JobSequence(this);
+    auto names = std::make_shared<QStringList>();
+    flow->step([this, names] { return reserveNames(names); },
+               [this, flow, names] { failUnless(flow, storeNames(*names)); })
+        .transfer([this] { return checkIn(); },
+                  [this, flow] { failUnless(flow, delivered()); });
+    connect(flow, &JobSequence::finished, this, [this](JobSequence *ended) {
+        ended->deleteLater();
+        if (ended->error() == AurexJob::NoError)
+            sendNext();
+        else if (ended->failedJob() && ended->failedJob() == m_checkIn)
+            refused(m_checkIn);
+        else
+            stop(ended->errorString());
+    });
+    flow->start();
 }
 
-void OutboxDelivery::reserveNames()
+void OutboxDelivery::failUnless(JobSequence *flow, const QString &error)
 {
-    Outbox::Entry &entry = m_entries[m_next];
+    if (!error.isEmpty())
+        flow->fail(error);
+}
+
+QList<SaveTreeItem *> OutboxDelivery::unnamedFiles() const
+{
+    // One name per file, also for a file the drawings reference twice.
     QList<SaveTreeItem *> unnamed;
     QSet<QString> paths;
-    for (SaveTreeItem *row : entry.rows->subtree()) {
+    for (SaveTreeItem *row : m_entries.at(m_next).rows->subtree()) {
         if (row->action == SaveAction::SaveAsNew && row->reservedName.isEmpty()
             && !paths.contains(row->path)) {
             paths.insert(row->path);
             unnamed.append(row);
         }
     }
-    if (unnamed.isEmpty()) {
-        sendEntry();
-        return;
-    }
+    return unnamed;
+}
+
+AurexJob *OutboxDelivery::reserveNames(const std::shared_ptr<QStringList> &names)
+{
+    const int count = unnamedFiles().size();
+    if (count == 0)
+        return nullptr;
     AurexPlatform *platform = m_platform;
-    auto names = std::make_shared<QStringList>();
-    const int count = unnamed.size();
-    const auto reserve = [platform, names, count](JobControl &) {
+    return new CallJob([platform, names, count](JobControl &) {
         *names = platform->autonames(count);
         return names->size() == count ? QString() : platform->noAnswerText();
-    };
-    call(reserve, [this, names, unnamed] {
-        Outbox::Entry &named = m_entries[m_next];
-        for (int i = 0; i < unnamed.size(); ++i) {
-            for (SaveTreeItem *row : named.rows->subtree()) {
-                if (row->path == unnamed.at(i)->path && row->action == SaveAction::SaveAsNew)
-                    row->reservedName = names->at(i);
-            }
-        }
-        // Kept before anything goes: a host stopped while the save is on its way sends it
-        // again under the same names.
-        Outbox outbox(m_tenant);
-        if (!outbox.update(named)) {
-            stop(outbox.errorString());
-            return;
-        }
-        sendEntry();
     });
 }
 
-void OutboxDelivery::call(const AurexJob::Work &work, const std::function<void()> &then)
+QString OutboxDelivery::storeNames(const QStringList &names)
 {
-    auto *job = new CallJob(work, this);
-    connect(job, &AurexJob::result, job, &QObject::deleteLater);
-    connect(job, &AurexJob::result, this, [this, job, then] {
-        if (job->error() != AurexJob::NoError)
-            stop(job->errorString());
-        else
-            then();
-    });
-    job->start();
-}
-
-void OutboxDelivery::sendEntry()
-{
+    if (names.isEmpty())
+        return QString();
     Outbox::Entry &entry = m_entries[m_next];
-    auto *job = new SaveCheckIn(m_platform, m_tenant, m_session->currentUser(),
-                                m_previewFolder.path(), this);
-    job->setRows(*entry.rows, entry.rowsToSave);
-    job->setComment(entry.comment);
-    connect(job, &AurexJob::result, this, [this, job] { sent(job); });
-    connect(job, &AurexJob::result, job, &QObject::deleteLater);
-    job->start();
+    const QList<SaveTreeItem *> unnamed = unnamedFiles();
+    for (int i = 0; i < unnamed.size(); ++i) {
+        for (SaveTreeItem *row : entry.rows->subtree()) {
+            if (row->path == unnamed.at(i)->path && row->action == SaveAction::SaveAsNew)
+                row->reservedName = names.at(i);
+        }
+    }
+    // Kept before anything goes: a host stopped while the save is on its way sends it again
+    // under the same names.
+    Outbox outbox(m_tenant);
+    return outbox.update(entry) ? QString() : outbox.errorString();
 }
 
-void OutboxDelivery::sent(SaveCheckIn *job)
+AurexJob *OutboxDelivery::checkIn()
+{
+    const Outbox::Entry &entry = m_entries.at(m_next);
+    m_checkIn = new SaveCheckIn(m_platform, m_tenant, m_session->currentUser(),
+                                m_previewFolder.path());
+    m_checkIn->setRows(*entry.rows, entry.rowsToSave);
+    m_checkIn->setComment(entry.comment);
+    return m_checkIn;
+}
+
+QString OutboxDelivery::delivered()
 {
     Outbox outbox(m_tenant);
+    if (!outbox.remove(m_entries.at(m_next).id))
+        return outbox.errorString();
+    HostAccess::writeToCommandLine(tr("From the outbox: %1").arg(m_checkIn->summary()));
+    ++m_sent;
+    ++m_next;
+    return QString();
+}
+
+void OutboxDelivery::refused(SaveCheckIn *job)
+{
     Outbox::Entry &entry = m_entries[m_next];
-    if (job->error() == AurexJob::NoError) {
-        if (!outbox.remove(entry.id)) {
-            stop(outbox.errorString());
-            return;
-        }
-        HostAccess::writeToCommandLine(tr("From the outbox: %1").arg(job->summary()));
-        ++m_sent;
-        ++m_next;
-        sendNext();
-        return;
-    }
     // Delivered already by a sending whose answer was lost: recorded now, not sent twice.
-    if (job->recordDeliveredAlready(entry.rows.get(), m_tenant) > 0) {
+    if (job->markDeliveredAlready(entry.rows.get()) > 0) {
         sendNext();
         return;
     }
@@ -223,10 +232,14 @@ void OutboxDelivery::sent(SaveCheckIn *job)
         askAboutConflicts(conflicts);
         return;
     }
-    const QString why = reasons.isEmpty() ? job->errorString()
-                                          : reasons.join(QLatin1Char(' '));
+    wait(reasons.isEmpty() ? job->errorString() : reasons.join(QLatin1Char(' ')));
+}
+
+void OutboxDelivery::wait(const QString &why)
+{
+    Outbox::Entry &entry = m_entries[m_next];
     entry.waitingReason = why;
-    outbox.update(entry);
+    Outbox(m_tenant).update(entry);
     stop(tr("A save waits in the outbox: %1").arg(why));
 }
 
@@ -235,12 +248,8 @@ void OutboxDelivery::askAboutConflicts(const QList<SaveTreeItem *> &conflicts)
     auto *dialog = new ConflictDialog(conflicts, m_dialogParent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] { resolved(dialog); });
-    connect(dialog, &QDialog::rejected, this, [this] {
-        Outbox::Entry &entry = m_entries[m_next];
-        entry.waitingReason = tr("Someone else changed some of its files meanwhile.");
-        Outbox(m_tenant).update(entry);
-        stop(tr("A save waits in the outbox: %1").arg(entry.waitingReason));
-    });
+    connect(dialog, &QDialog::rejected, this,
+            [this] { wait(tr("Someone else changed some of its files meanwhile.")); });
     dialog->open();
     emit conflictAsked(dialog);
 }
@@ -283,52 +292,54 @@ void OutboxDelivery::resolved(ConflictDialog *dialog)
 
 void OutboxDelivery::takeTheirs(const QList<SaveTreeItem *> &rows)
 {
-    // Their version is asked for by the platform name this computer knows the file under.
+    // Their version is asked for by the platform name this computer knows the file under, and
+    // comes down as a download would bring it, keeping mine aside; those rows are then left out
+    // of the save, which goes again.
+    auto records = std::make_shared<RecordList>();
+    auto *flow = new JobSequence(this);
+    flow->step([this, rows, records] { return askForTheirs(rows, records); })
+        .transfer(
+            [this, rows, records] {
+                auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
+                                                    HostAccess::documents());
+                download->setDownload(std::move(*records), rows.first()->path, m_tenant);
+                return download;
+            },
+            [rows] {
+                for (SaveTreeItem *row : rows)
+                    row->action = SaveAction::DoNotSave;
+            });
+    connect(flow, &JobSequence::finished, this, [this](JobSequence *ended) {
+        ended->deleteLater();
+        if (auto *download = qobject_cast<DownloadThread *>(ended->failedJob()))
+            stop(download->report().details.join(QLatin1Char(' ')));
+        else if (ended->error() != AurexJob::NoError)
+            stop(ended->errorString());
+        else
+            sendAgain();
+    });
+    flow->start();
+}
+
+AurexJob *OutboxDelivery::askForTheirs(const QList<SaveTreeItem *> &rows,
+                                       const std::shared_ptr<RecordList> &records)
+{
+    const std::unique_ptr<FileDatabase> database = m_session->workingCopy()->snapshot();
     QStringList paths;
     for (const SaveTreeItem *row : rows) {
-        if (!paths.contains(row->path))
-            paths.append(row->path);
+        if (paths.contains(row->path))
+            continue;
+        paths.append(row->path);
+        const QString name =
+            database->entryAttribute(FileDatabase::keyForPath(row->path),
+                                 QLatin1String(kAttrName));
+        FzFileInfo *request = records->add(makeNameRequest(name, fileTypeForPath(row->path)));
+        setRecordProperty(*request, kKeyLocalDownloadFolder,
+                          QFileInfo(row->path).absolutePath());
     }
-    const QString tenant = m_tenant;
     AurexPlatform *platform = m_platform;
-    auto records = std::make_shared<RecordList>();
-    const auto ask = [platform, tenant, paths, records](JobControl &) {
-        {
-            const FileDatabase database(tenant);
-            for (const QString &path : paths) {
-                const QString name = database.valueWhere(QLatin1String(kAttrPath),
-                                                         FileDatabase::keyForPath(path),
-                                                         QLatin1String(kAttrName));
-                FzFileInfo *request =
-                    records->add(makeNameRequest(name, fileTypeForPath(path)));
-                setRecordProperty(*request, kKeyLocalDownloadFolder,
-                                  QFileInfo(path).absolutePath());
-            }
-        }
+    return new CallJob([platform, records](JobControl &) {
         return platform->details(*records) ? QString() : platform->noAnswerText();
-    };
-    call(ask, [this, rows, records] {
-        auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
-                                            HostAccess::documents(), this);
-        download->setDownload(std::move(*records), rows.first()->path, m_tenant);
-        connect(download, &DownloadThread::DownloadFinished, download, &QObject::deleteLater);
-        connect(download, &DownloadThread::downloadReported, this,
-                [this, rows](const DownloadReport &report) {
-                    if (report.failed) {
-                        stop(report.details.join(QLatin1Char(' ')));
-                        return;
-                    }
-                    for (int i = 0; i < report.keptCopies.size(); ++i) {
-                        HostAccess::writeToCommandLine(
-                            tr("Your changes to %1 were kept in %2.")
-                                .arg(QDir::toNativeSeparators(report.replacedLocalFiles.value(i)),
-                                     QDir::toNativeSeparators(report.keptCopies.at(i))));
-                    }
-                    for (SaveTreeItem *row : rows)
-                        row->action = SaveAction::DoNotSave;
-                    sendAgain();
-                });
-        download->Download();
     });
 }
 

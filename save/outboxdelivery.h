@@ -8,9 +8,11 @@
 #include <QPointer>
 #include <QTemporaryDir>
 
-#include <functional>
+#include <memory>
 
 class AurexPlatform;
+class JobSequence;
+class RecordList;
 class ConflictDialog;
 class SaveCheckIn;
 class SaveTreeItem;
@@ -57,18 +59,23 @@ signals:
     void conflictAsked(ConflictDialog *dialog);
 
 private:
+    // One save: the platform names for its new files (kept in the outbox before anything
+    // goes), then the check-in; a refused check-in waits or asks about conflicts.
     void sendNext();
-    // Gives each new file of the entry a platform name of its own, kept in the outbox.
-    void reserveNames();
-    void sendEntry();
-    // Runs work as a job; then follows when it succeeded, else sending stops with its reason.
-    void call(const AurexJob::Work &work, const std::function<void()> &then);
-    void sent(SaveCheckIn *job);
+    static void failUnless(JobSequence *flow, const QString &error);
+    QList<SaveTreeItem *> unnamedFiles() const;
+    AurexJob *reserveNames(const std::shared_ptr<QStringList> &names);
+    QString storeNames(const QStringList &names);
+    AurexJob *checkIn();
+    QString delivered();
+    void refused(SaveCheckIn *job);
+    // The save stays in the outbox with why, and sending stops.
+    void wait(const QString &why);
     void askAboutConflicts(const QList<SaveTreeItem *> &conflicts);
     void resolved(ConflictDialog *dialog);
-    // Brings their version of each row's file down in its place (keeping mine aside), then
-    // leaves those rows out of the save and sends it again.
     void takeTheirs(const QList<SaveTreeItem *> &rows);
+    AurexJob *askForTheirs(const QList<SaveTreeItem *> &rows,
+                           const std::shared_ptr<RecordList> &records);
     void sendAgain();
     void stop(const QString &line);
 
@@ -80,5 +87,6 @@ private:
     int m_sent = 0;
     QString m_tenant; // whose outbox goes: the session's when sending started
     bool m_running = false;
+    QPointer<SaveCheckIn> m_checkIn; // of the save being sent
     QTemporaryDir m_previewFolder;
 };

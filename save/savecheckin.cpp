@@ -37,6 +37,8 @@ struct SaveCheckIn::Work
     // After a refusal: the platform's answer on each sent row, by the row's position.
     QList<int> refusedRows;
     RecordList refusalAnswers;
+    // Of those, the rows whose bytes the platform holds already, recorded as exchanged.
+    QList<int> deliveredRows;
     // After a good result: what the save did, in a line for the user.
     QString summary;
 
@@ -45,6 +47,7 @@ struct SaveCheckIn::Work
     // file database took it, else why not.
     QString recordStored(const CheckInRecords &records, const RecordList &stored,
                          qint64 sentSinceMs);
+    void recordDelivered(const QList<SaveTreeItem *> &all);
 };
 
 SaveCheckIn::SaveCheckIn(AurexPlatform *platform, const QString &tenant,
@@ -77,6 +80,7 @@ QString SaveCheckIn::Work::run(JobControl &control)
 {
     refusalAnswers.clear();
     refusedRows.clear();
+    deliveredRows.clear();
     if (!rows)
         return saveDialogText("The platform did not store the files; nothing was saved.");
     const QStringList autonames = platform->autonames(rowsToSave);
@@ -147,6 +151,7 @@ QString SaveCheckIn::Work::run(JobControl &control)
     // No answer to the question why: the platform may be gone altogether.
     if (!refusalAnswers.empty() && !platform->details(refusalAnswers))
         return platform->failureText(refused);
+    recordDelivered(all);
     return refused;
 }
 
@@ -221,16 +226,14 @@ QList<SaveCheckIn::Refused> SaveCheckIn::refusedRows(SaveTreeItem *top) const
     return rows;
 }
 
-int SaveCheckIn::recordDeliveredAlready(SaveTreeItem *top, const QString &tenant) const
+void SaveCheckIn::Work::recordDelivered(const QList<SaveTreeItem *> &all)
 {
-    const QList<Refused> refused = refusedRows(top);
-    if (refused.isEmpty())
-        return 0;
+    // An earlier sending stored these bytes under the names the rows ask for, and its answer
+    // or the host was lost before they were recorded.
     FileDatabase database(tenant);
-    int recorded = 0;
-    for (const Refused &refusal : refused) {
-        SaveTreeItem *row = refusal.row;
-        const FzFileInfo &answer = *refusal.answer;
+    for (int i = 0; i < refusedRows.size(); ++i) {
+        const SaveTreeItem *row = all.at(refusedRows.at(i));
+        const FzFileInfo &answer = *refusalAnswers.at(std::size_t(i));
         const QString phid = recordProperty(answer, kKeyPhid);
         const QString sha256 = recordProperty(answer, kKeySha256);
         if (phid.isEmpty() || sha256.isEmpty())
@@ -242,14 +245,26 @@ int SaveCheckIn::recordDeliveredAlready(SaveTreeItem *top, const QString &tenant
                                 recordProperty(answer, kKeyName),
                                 recordProperty(answer, kKeyFileModified),
                                 recordProperty(answer, kKeyType), local);
+        deliveredRows.append(refusedRows.at(i));
+    }
+    if (!deliveredRows.isEmpty() && !database.save()) {
+        qCWarning(lcSave).noquote() << "delivered files not recorded:" << database.errorString();
+        deliveredRows.clear();
+    }
+}
+
+int SaveCheckIn::markDeliveredAlready(SaveTreeItem *top) const
+{
+    const QList<SaveTreeItem *> all = top ? top->subtree() : QList<SaveTreeItem *>();
+    if (isRunning() || !m_work->rows || all.size() != m_work->rows->subtree().size())
+        return 0; // not the rows the check-in was given
+    for (const int index : qAsConst(m_work->deliveredRows)) {
+        SaveTreeItem *row = all.at(index);
         if (row->action == SaveAction::SaveAsNew)
             row->action = SaveAction::SaveChanges;
         row->hasLocalChanges = false;
-        ++recorded;
     }
-    if (recorded > 0 && !database.save())
-        return 0;
-    return recorded;
+    return m_work->deliveredRows.size();
 }
 
 QStringList SaveCheckIn::explainRefusal(SaveTreeItem *top) const

@@ -37,12 +37,13 @@ public:
     // whose files another user locked or saved a newer version of, and returns one line per
     // such file. Main thread.
     QStringList explainRefusal(SaveTreeItem *top) const;
-    // After a refused check-in: records in the file database, as exchanged, every refused file
+    // A refused check-in has recorded in the file database, as exchanged, every refused file
     // whose bytes the platform holds already under the name the row asked for (an earlier
-    // sending stored them, and its answer or the host was lost before they were recorded), and
+    // sending stored them, and its answer or the host was lost before they were recorded).
+    // This marks those of the given rows (the ones the check-in was given) as exchanged and
     // leaves such a new file's row to save changes; returns how many. Then a new check-in of
     // the same rows does not send them again. Main thread.
-    int recordDeliveredAlready(SaveTreeItem *top, const QString &tenant) const;
+    int markDeliveredAlready(SaveTreeItem *top) const;
     // After a good result: what the save did, in one line ("Saved 3 files to Common Space (2
     // new, 1 changed).").
     QString summary() const;

@@ -80,9 +80,7 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
     row->kind = node.kind;
     row->collabSpace = QLatin1String(kDefaultSpace);
     const QString key = FileDatabase::keyForPath(row->path);
-    QString platformName = database.entryValue(key, QLatin1String(kAttrName));
-    if (platformName == QLatin1String(kNoEntry))
-        platformName.clear();
+    const QString platformName = database.entryAttribute(key, QLatin1String(kAttrName));
     const FileEntry entry = platformName.isEmpty() ? FileEntry() : details.value(platformName);
     bool known = false;
     row->status = int(localFileStatus(database, row->path, entry.fileModified, &known));

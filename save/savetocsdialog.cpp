@@ -22,6 +22,7 @@
 #include "support/fontscale.h"
 #include "support/helpaddress.h"
 #include "support/hostaccess.h"
+#include "support/jobsequence.h"
 #include "support/valuejob.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localsaverecorder.h"
@@ -59,17 +60,6 @@ SaveToCSDialog::SaveToCSDialog(ShowAurexTaskPane *session, QWidget *parent)
       m_tenant(session->tenant()),
       m_currentUser(session->currentUser())
 {
-    // The file that is saved is the one on disk: bring it up to date first. The host may
-    // decline; the dialog goes on with the file as it is.
-    if (CFxDocument *document = HostAccess::activeDocument()) {
-        // Recorded as a save in the host is, so that a save cancelled here still shows the
-        // drawing as changed when it is.
-        if (document->Save())
-            LocalSaveRecorder::recordSave(m_tenant, document->GetPathName().toQString());
-        else
-            qCDebug(lcSave) << "the host did not save the active drawing";
-    }
-
     m_ui->setupUi(this);
     growWithFont(this);
     setModal(true);
@@ -94,7 +84,7 @@ SaveToCSDialog::SaveToCSDialog(ShowAurexTaskPane *session, QWidget *parent)
     m_delegate->setRowHeight(35);
     m_view->setItemDelegate(m_delegate);
 
-    buildRows();
+    buildRows(saveActiveDrawing());
 
     connect(m_ui->SavePushButton, &QPushButton::clicked, this,
             &SaveToCSDialog::SavePushButtonClicked);
@@ -150,7 +140,21 @@ void SaveToCSDialog::setAddTextRowVisible(bool visible)
         widget->setVisible(visible);
 }
 
-void SaveToCSDialog::buildRows()
+QString SaveToCSDialog::saveActiveDrawing()
+{
+    // The file that is saved is the one on disk: bring it up to date first. The host may
+    // decline; the dialog goes on with the file as it is.
+    CFxDocument *document = HostAccess::activeDocument();
+    if (!document)
+        return QString();
+    if (!document->Save()) {
+        qCDebug(lcSave) << "the host did not save the active drawing";
+        return QString();
+    }
+    return document->GetPathName().toQString();
+}
+
+void SaveToCSDialog::buildRows(const QString &savedPath)
 {
     m_set = std::make_unique<SaveSet>(m_currentUser);
     auto tree = std::make_shared<ReferenceTree>();
@@ -161,51 +165,68 @@ void SaveToCSDialog::buildRows()
         m_ui->label->setText(tr("Open a drawing to save it to a collaborative space."));
         return;
     }
-    // The user's spaces first, then the platform's word on each file.
     AurexPlatform *platform = m_platform;
-    auto *spaces = new ValueJob<QStringList>([platform](JobControl &, QStringList &names) {
-        names = platform->spaces();
-        return QString();
+    auto *flow = new JobSequence(this);
+    flow->runUnder(m_jobs);
+    // The save just made is recorded as a save in the host is, so that a save cancelled here
+    // still shows the drawing as changed, and the rows below see it.
+    flow->step([this, savedPath]() -> AurexJob * {
+        return savedPath.isEmpty()
+            ? nullptr
+            : m_session->workingCopy()->changeJob(LocalSaveRecorder::savedEdit(savedPath));
     });
-    m_jobs->run(spaces, [this, spaces, tree] {
-        if (!m_offline)
-            OfflinePlatform::rememberSpaces(m_tenant, spaces->value());
-        fillSpaces(spaces->value());
-        queryDetails(tree);
+    // The user's spaces first, then the platform's word on each file.
+    flow->step<ValueJob<QStringList>>(
+        [platform] {
+            return new ValueJob<QStringList>([platform](JobControl &, QStringList &names) {
+                names = platform->spaces();
+                return QString();
+            });
+        },
+        [this](ValueJob<QStringList> &spaces) {
+            if (!m_offline)
+                OfflinePlatform::rememberSpaces(m_tenant, spaces.value());
+            fillSpaces(spaces.value());
+        });
+    // The tree stays with the query until its answer has come.
+    flow->step<FileDetailsJob>(
+        [this, tree] { return new FileDetailsJob(m_platform, m_tenant, tree->paths()); },
+        [this, tree](FileDetailsJob &query) {
+            m_set->build(*tree->root(), query.details(), *m_session->workingCopy()->snapshot());
+        });
+    // New files whose titles the space has already show red as the dialog opens.
+    flow->step<DuplicateSearch>(
+        [this]() -> DuplicateSearch * {
+            const QMap<QString, QStringList> titles = m_set->titlesToCheck();
+            return titles.isEmpty() ? nullptr : new DuplicateSearch(m_platform, titles);
+        },
+        [this](DuplicateSearch &search) { m_set->evaluateDuplicates(search.duplicates()); });
+    connect(flow, &JobSequence::finished, this, [this](JobSequence *ended) {
+        ended->deleteLater();
+        if (ended->error() == AurexJob::NoError)
+            showRows();
+        else if (ended->error() != AurexJob::KilledError)
+            rowsNotBuilt(ended->errorString());
     });
+    flow->start();
 }
 
-void SaveToCSDialog::queryDetails(const std::shared_ptr<ReferenceTree> &tree)
+void SaveToCSDialog::rowsNotBuilt(const QString &reason)
 {
-    auto *query = new FileDetailsJob(m_platform, m_tenant, tree->paths(), this);
-    // The tree stays with the job until its answer has come.
-    m_jobs->run(query, [this, query, tree] {
-        if (query->error() != AurexJob::NoError) {
-            // Without the platform's answers no row can be decided: the user hears why, and
-            // the dialog does not show.
-            auto *box = new QMessageBox(QMessageBox::Warning, tr("Error"), query->errorString(),
-                                        QMessageBox::Ok);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setObjectName(QStringLiteral("SaveErrorBox"));
-            box->show();
-            if (testAttribute(Qt::WA_DeleteOnClose))
-                deleteLater();
-            return;
-        }
-        if (const ReferenceNode *top = tree->root())
-            m_set->build(*top, query->details(), *m_session->workingCopy()->snapshot());
-        // New files whose titles the space has already show red as the dialog opens.
-        const QMap<QString, QStringList> titles = m_set->titlesToCheck();
-        if (titles.isEmpty()) {
-            showRows();
-            return;
-        }
-        auto *search = new DuplicateSearch(m_platform, titles, this);
-        m_jobs->run(search, [this, search] {
-            m_set->evaluateDuplicates(search->duplicates());
-            showRows();
-        });
-    });
+    // Without the platform's answers no row can be decided: the user hears why, and the
+    // dialog does not show.
+    showError(reason);
+    if (testAttribute(Qt::WA_DeleteOnClose))
+        deleteLater();
+}
+
+void SaveToCSDialog::showError(const QString &reason)
+{
+    // Not a child of the dialog, which may go while the box stays.
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Error"), reason, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName(QStringLiteral("SaveErrorBox"));
+    box->show();
 }
 
 void SaveToCSDialog::showRows()
@@ -267,20 +288,27 @@ void SaveToCSDialog::currentIndexChangedSlot(const QString &space)
 
 void SaveToCSDialog::CheckForDuplicatesSlot()
 {
-    checkDuplicates(false);
+    auto *flow = new JobSequence(this);
+    flow->runUnder(m_jobs);
+    checkDuplicates(flow);
+    connect(flow, &JobSequence::finished, this, [this](JobSequence *ended) {
+        ended->deleteLater();
+        if (ended->error() != AurexJob::NoError && ended->error() != AurexJob::KilledError)
+            showError(ended->errorString());
+    });
+    flow->start();
 }
 
-void SaveToCSDialog::checkDuplicates(bool thenSave)
+void SaveToCSDialog::checkDuplicates(JobSequence *flow)
 {
-    auto *search = new DuplicateSearch(m_platform, m_set->titlesToCheck(), this);
-    m_jobs->run(search, [this, search, thenSave] {
-        m_set->evaluateDuplicates(search->duplicates());
-        m_view->clearSelection();
-        refreshRows();
-        updateErrorLabel();
-        if (thenSave)
-            checkIn();
-    });
+    flow->step<DuplicateSearch>(
+        [this] { return new DuplicateSearch(m_platform, m_set->titlesToCheck()); },
+        [this](DuplicateSearch &search) {
+            m_set->evaluateDuplicates(search.duplicates());
+            m_view->clearSelection();
+            refreshRows();
+            updateErrorLabel();
+        });
 }
 
 void SaveToCSDialog::ResetSlot()
@@ -317,28 +345,50 @@ void SaveToCSDialog::HelpPushButtonClicked()
 void SaveToCSDialog::SavePushButtonClicked()
 {
     // The duplicate check comes first; the check-in follows when it leaves nothing in error.
-    checkDuplicates(true);
-}
-
-void SaveToCSDialog::checkIn()
-{
-    if (m_set->rowsToSave() == 0) {
-        accept();
-        return;
-    }
-    // Rows in error stay for the user to correct; the red rows and the label say why.
-    if (m_set->hasError()) {
-        m_view->clearSelection();
-        return;
-    }
-    if (m_offline) {
-        queueCheckIn();
-        return;
-    }
-    auto *job = new SaveCheckIn(m_platform, m_tenant, m_currentUser, m_previewFolder.path(), this);
-    job->setRows(*m_set->top(), m_set->rowsToSave());
-    job->setComment(m_comment->text().trimmed());
-    m_jobs->run(job, [this, job] { checkedIn(job); }, DialogJobs::Transfer);
+    auto *flow = new JobSequence(this);
+    flow->runUnder(m_jobs);
+    checkDuplicates(flow);
+    flow->then([this, flow] {
+        if (m_set->rowsToSave() == 0) {
+            accept();
+            flow->stop();
+        } else if (m_set->hasError()) {
+            // Rows in error stay for the user to correct; the red rows and the label say why.
+            m_view->clearSelection();
+            flow->stop();
+        } else if (m_offline) {
+            queueCheckIn();
+            flow->stop();
+        }
+    });
+    flow->transfer<SaveCheckIn>(
+        [this] {
+            auto *job = new SaveCheckIn(m_platform, m_tenant, m_currentUser,
+                                        m_previewFolder.path());
+            job->setRows(*m_set->top(), m_set->rowsToSave());
+            job->setComment(m_comment->text().trimmed());
+            return job;
+        },
+        [this](SaveCheckIn &job) {
+            HostAccess::writeToCommandLine(job.summary());
+            m_session->activeFilesChanged();
+            accept();
+        });
+    connect(flow, &JobSequence::finished, this, [this](JobSequence *ended) {
+        ended->deleteLater();
+        if (auto *refused = qobject_cast<SaveCheckIn *>(ended->failedJob())) {
+            // The rows the platform refused turn red, so the user can overwrite or leave them
+            // out.
+            const QStringList reasons = refused->explainRefusal(m_set->top());
+            refreshRows();
+            updateErrorLabel();
+            showUploadError(reasons.isEmpty() ? refused->errorString()
+                                              : reasons.join(QLatin1Char('\n')));
+        } else if (ended->error() != AurexJob::NoError && ended->error() != AurexJob::KilledError) {
+            showError(ended->errorString());
+        }
+    });
+    flow->start();
 }
 
 void SaveToCSDialog::queueCheckIn()
@@ -367,21 +417,6 @@ void SaveToCSDialog::queueCheckIn()
                          .arg(files));
     m_session->activeFilesChanged();
     accept();
-}
-
-void SaveToCSDialog::checkedIn(SaveCheckIn *job)
-{
-    if (job->error() == AurexJob::NoError) {
-        HostAccess::writeToCommandLine(job->summary());
-        m_session->activeFilesChanged();
-        accept();
-        return;
-    }
-    // The rows the platform refused turn red, so the user can overwrite or leave them out.
-    const QStringList reasons = job->explainRefusal(m_set->top());
-    refreshRows();
-    updateErrorLabel();
-    showUploadError(reasons.isEmpty() ? job->errorString() : reasons.join(QLatin1Char('\n')));
 }
 
 void SaveToCSDialog::showUploadError(const QString &details)

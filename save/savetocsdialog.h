@@ -7,6 +7,7 @@
 
 class AurexPlatform;
 class DialogJobs;
+class JobSequence;
 class QLineEdit;
 class ReferenceTree;
 class SaveCheckIn;
@@ -67,18 +68,20 @@ private slots:
     void ResetSlot();
 
 private:
-    void buildRows();
+    // Saves the active drawing in the host; its path, or "" when nothing was saved.
+    static QString saveActiveDrawing();
+    void buildRows(const QString &savedPath);
+    void rowsNotBuilt(const QString &reason);
+    void showError(const QString &reason);
     void showRows();
     void refreshRows();
     // Checks the rows' titles against the platform; then checks in when asked to.
-    void checkDuplicates(bool thenSave);
-    void checkIn();
+    // Adds the duplicate check to flow; the rows show what it found.
+    void checkDuplicates(JobSequence *flow);
     // Working offline: puts the save into the outbox instead.
     void queueCheckIn();
-    void checkedIn(SaveCheckIn *checkIn);
     void fillSpaces(const QStringList &spaces);
     // Asks the platform about the tree's files, then shows the rows.
-    void queryDetails(const std::shared_ptr<ReferenceTree> &tree);
     // Recounts the rows and shows the error label when some row to save is in error.
     void updateErrorLabel();
     void showUploadError(const QString &details);

@@ -20,6 +20,8 @@
 #include <QLoggingCategory>
 #include <QRegularExpression>
 
+#include <limits>
+
 #include <cstring>
 
 Q_LOGGING_CATEGORY(lcHttp, "platform.api", QtInfoMsg)
@@ -157,7 +159,10 @@ bool ApiServer::bind(QString *error)
     }
     m_server = std::make_unique<HttpServer>(
         options, [this](const HttpRequest &request) { return route(request); });
-    return m_server->start(error);
+    if (!m_server->start(error))
+        return false;
+    m_events.start();
+    return true;
 }
 
 void ApiServer::run()
@@ -165,6 +170,8 @@ void ApiServer::run()
     std::unique_lock<std::mutex> lock(m_stopMutex);
     m_stopped.wait(lock, [this] { return m_stopping; });
     lock.unlock();
+    // The streams end first: their connections would otherwise keep the server from stopping.
+    m_events.stop();
     m_server->stop();
 }
 
@@ -248,6 +255,8 @@ std::unique_ptr<HttpExchange> ApiServer::route(const HttpRequest &request)
             return object(request);
         if (startsWith(request.path, api + "/uploads/"))
             return upload(request);
+        if (request.method == "GET" && request.path == api + "/events")
+            return events(request);
     }
     if (std::unique_ptr<HttpExchange> page = Dashboard::route(request, m_accounts))
         return page;
@@ -491,6 +500,33 @@ std::unique_ptr<HttpExchange> ApiServer::upload(const HttpRequest &request)
             409, *session, QStringLiteral("the upload continues at its received bytes")));
     }
     return std::make_unique<UploadExchange>(*session, turn);
+}
+
+std::unique_ptr<HttpExchange> ApiServer::events(const HttpRequest &request)
+{
+    return answered(guarded([&] {
+        const QString token = bearerToken(request);
+        const Caller who = m_accounts.authenticate(token);
+        // The header a reconnecting event-stream client sends, or the same as a parameter.
+        std::string last = request.header("last-event-id");
+        if (last.empty() && request.query.count("lastEventId"))
+            last = request.query.at("lastEventId");
+        qint64 lastEventId = -1;
+        if (!last.empty()) {
+            bool number = false;
+            lastEventId = QString::fromStdString(last).toLongLong(&number);
+            // Not a number the log gave: the client is told to refresh.
+            if (!number || lastEventId < 0)
+                lastEventId = std::numeric_limits<qint64>::max();
+        }
+        HttpResponse response;
+        response.headers = {{"Content-Type", "text/event-stream; charset=utf-8"},
+                            {"Cache-Control", "no-cache"},
+                            // Proxies pass each event on as it comes.
+                            {"X-Accel-Buffering", "no"}};
+        response.stream = m_events.subscribe(who, token, lastEventId);
+        return response;
+    }));
 }
 
 void ApiServer::installRoutes()

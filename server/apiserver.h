@@ -1,6 +1,7 @@
 #pragma once
 
 #include "accountstore.h"
+#include "eventhub.h"
 #include "retention.h"
 
 #include <QJsonObject>
@@ -69,10 +70,13 @@ private:
     std::unique_ptr<HttpExchange> checkIn(const HttpRequest &request);
     // GET or PUT of a resumable upload.
     std::unique_ptr<HttpExchange> upload(const HttpRequest &request);
+    // The caller's event stream.
+    std::unique_ptr<HttpExchange> events(const HttpRequest &request);
 
     Options m_options;
     AccountStore m_accounts;
     std::map<std::string, JsonHandler> m_jsonRoutes; // "POST /search" -> handler
+    EventHub m_events;
     std::unique_ptr<HttpServer> m_server;
     std::mutex m_stopMutex; // guards m_stopping
     std::condition_variable m_stopped;

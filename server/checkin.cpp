@@ -1,5 +1,7 @@
 #include "checkin.h"
 
+#include "eventlog.h"
+
 #include "contentstore.h"
 #include "credentials.h"
 #include "database.h"
@@ -219,6 +221,7 @@ void CheckIn::keepVersion(qint64 objectId, int revision, const QString &title, q
         m_checkInId = VersionStore::beginCheckIn(m_caller.userId, m_comment);
     VersionStore::record(objectId, revision, title, modified, m_caller.userId, m_checkInId,
                          sha256, size);
+    EventLog::record(EventLog::kCheckIn, objectId, m_caller.login, m_comment);
     m_versioned << objectId;
 }
 

@@ -258,6 +258,15 @@ void Database::createSchema()
                        "data %1 NOT NULL, PRIMARY KEY (upload_id, start))").arg(blob),
         QStringLiteral("CREATE TABLE IF NOT EXISTS sign_in_failures (key TEXT PRIMARY KEY, "
                        "failures INTEGER NOT NULL, last_at BIGINT NOT NULL)"),
+        // What happened to objects, for the event stream; numbers are never given twice, not
+        // even once every event is pruned.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS events (seq %1, created_at BIGINT NOT NULL, "
+                       "kind TEXT NOT NULL, space_id BIGINT NOT NULL, phid TEXT NOT NULL, "
+                       "name TEXT NOT NULL, title TEXT NOT NULL, revision INTEGER NOT NULL, "
+                       "modified BIGINT NOT NULL, user_login TEXT NOT NULL, locked_by TEXT NOT "
+                       "NULL, comment TEXT NOT NULL)")
+            .arg(schemaType("INTEGER PRIMARY KEY AUTOINCREMENT", "BIGSERIAL PRIMARY KEY")),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS events_created ON events (created_at)"),
     };
     Transaction transaction;
     // Processes starting together on one database create the schema one after the other.
@@ -295,4 +304,17 @@ void Transaction::commit()
 {
     Database::runUnprepared(QStringLiteral("COMMIT"));
     m_open = false;
+    if (const auto &hook = commitHook())
+        hook();
+}
+
+std::function<void()> &Transaction::commitHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void Transaction::setCommitHook(std::function<void()> hook)
+{
+    commitHook() = std::move(hook);
 }

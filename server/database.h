@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <stdexcept>
 
 // Raised by storage code for anything that must end the current request; the HTTP layer turns it
@@ -62,7 +63,11 @@ public:
     Transaction();
     ~Transaction();
     void commit();
+    // Called on the committing thread after every commit, from now on (nothing: none). Set
+    // while no transaction runs.
+    static void setCommitHook(std::function<void()> hook);
 
 private:
+    static std::function<void()> &commitHook();
     bool m_open = true;
 };

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,8 +25,10 @@ struct HttpRequest {
     bool hasHeader(const std::string &lowerCaseName) const;
 };
 
+class ResponseStream;
+
 // An answer: a body in memory, or one produced piece by piece (a file's content), so that its
-// size in memory does not depend on its length.
+// size in memory does not depend on its length, or a stream without a known end (events).
 struct HttpResponse {
     // Fills buffer with up to max bytes of the body from offset; returns how many, or -1 when
     // the body cannot be produced (the connection is then closed mid-answer).
@@ -36,6 +39,8 @@ struct HttpResponse {
     QByteArray body;
     qint64 streamedSize = -1;
     Producer producer;
+    // Sent as it is written, for as long as it lasts; the connection waits aside meanwhile.
+    std::shared_ptr<ResponseStream> stream;
 
     static HttpResponse json(int status, const QJsonValue &value);
     // An answer of JSON text written already (see JsonText).

@@ -1,6 +1,7 @@
 #include "httpserver.h"
 
 #include "platformconstants.h"
+#include "responsestream.h"
 
 #include <QLoggingCategory>
 #include <QThread>
@@ -28,6 +29,8 @@ const int kMaxHeaders = 100;
 const unsigned kMaxConnections = 8192;
 const unsigned kListenBacklog = 4096;
 const size_t kStreamBlockBytes = 64 * 1024;
+// An event stream sends little at a time, to many connections at once.
+const size_t kEventBlockBytes = 4 * 1024;
 // How much of a refused body is read past the refusal, so that its answer can follow it.
 const qint64 kMaxDiscardedBytes = 64LL * 1024 * 1024;
 const int kStopGraceMs = 10000;
@@ -57,6 +60,13 @@ bool hasControlCharacter(const std::string &path)
 
 // What the server keeps for one request between the library's calls.
 struct RequestState {
+    ~RequestState()
+    {
+        if (exchange && exchange->answer().stream)
+            exchange->answer().stream->detach();
+    }
+
+    MHD_Connection *connection = nullptr;
     std::string method;
     std::string path;
     std::unique_ptr<HttpExchange> exchange;
@@ -142,7 +152,17 @@ struct HttpServer::Callbacks {
 
     static ssize_t produce(void *cls, uint64_t offset, char *buffer, size_t max)
     {
-        HttpResponse &answer = static_cast<RequestState *>(cls)->exchange->answer();
+        auto *state = static_cast<RequestState *>(cls);
+        HttpResponse &answer = state->exchange->answer();
+        if (answer.stream) {
+            // Nothing to send: the connection is set aside and its thread serves the others
+            // until the stream has more.
+            MHD_Connection *connection = state->connection;
+            const qint64 read = answer.stream->read(
+                buffer, static_cast<qint64>(max), [connection] { MHD_suspend_connection(connection); },
+                [connection] { MHD_resume_connection(connection); });
+            return read < 0 ? MHD_CONTENT_READER_END_OF_STREAM : static_cast<ssize_t>(read);
+        }
         if (static_cast<qint64>(offset) >= answer.streamedSize)
             return MHD_CONTENT_READER_END_OF_STREAM;
         const qint64 produced = answer.producer(static_cast<qint64>(offset), buffer,
@@ -186,7 +206,10 @@ struct HttpServer::Callbacks {
         HttpResponse &answer = state->exchange->answer();
         // Method, path and status only: headers and bodies may carry credentials.
         qCDebug(lcServer) << state->method.c_str() << state->path.c_str() << answer.status;
-        MHD_Response *response = answer.producer
+        MHD_Response *response = answer.stream
+            ? MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kEventBlockBytes, produce, state,
+                                                nullptr)
+            : answer.producer
             ? MHD_create_response_from_callback(static_cast<uint64_t>(answer.streamedSize),
                                                 kStreamBlockBytes, produce, state, nullptr)
             : MHD_create_response_from_buffer(static_cast<size_t>(answer.body.size()),
@@ -213,6 +236,7 @@ struct HttpServer::Callbacks {
         if (!state) {
             server.m_watch->requestBegun(connection);
             state = new RequestState;
+            state->connection = connection;
             state->method = method;
             state->path = url;
             *context = state;

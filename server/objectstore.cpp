@@ -1,5 +1,7 @@
 #include "objectstore.h"
 
+#include "eventlog.h"
+
 #include "contentstore.h"
 #include "database.h"
 #include "platformconstants.h"
@@ -384,6 +386,7 @@ ObjectRow ObjectStore::changeLock(const QJsonObject &ref, bool lock)
     Database::exec(QStringLiteral("UPDATE objects SET locked_by = ? WHERE id IN (SELECT child_id "
                                   "FROM relations WHERE parent_id = ? AND kind = ?)"),
                    {holder, row.id, QString::fromLatin1(platform::kRelationDerivedOutput)});
+    EventLog::record(lock ? EventLog::kLock : EventLog::kUnlock, row.id, m_caller.login);
     transaction.commit();
     row.lockedById = lock ? m_caller.userId : 0;
     row.lockedBy = lock ? m_caller.login : QString();
@@ -436,6 +439,7 @@ void ObjectStore::remove(const QJsonArray &refs)
         }
     }
     for (const ObjectRow &row : doomed) {
+        EventLog::record(EventLog::kDelete, row.id, m_caller.login);
         Database::exec(QStringLiteral("DELETE FROM relations WHERE parent_id = ? OR child_id = ?"),
                        {row.id, row.id});
         Database::exec(QStringLiteral("DELETE FROM object_writers WHERE object_id = ?"), {row.id});

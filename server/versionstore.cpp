@@ -1,5 +1,7 @@
 #include "versionstore.h"
 
+#include "eventlog.h"
+
 #include "database.h"
 #include "jsontext.h"
 #include "platformconstants.h"
@@ -262,6 +264,7 @@ ObjectRow VersionStore::restore(const ObjectRow &object, int revision, const QSt
         comment.isEmpty() ? QStringLiteral("Restored version %1").arg(revision) : comment;
     record(current->id, next, current->title, modified, m_caller.userId,
            beginCheckIn(m_caller.userId, said), old.sha256, old.size);
+    EventLog::record(EventLog::kRestore, current->id, m_caller.login, said);
     ObjectStore::recordWriter(current->id, m_caller.userId);
     noteReferences(current->id);
     retention.pruneObject(current->id);

@@ -1,5 +1,6 @@
 #include "showaurextaskpane.h"
 
+#include "eventsubscription.h"
 #include "sessionlogging.h"
 #include "signedin.h"
 
@@ -55,7 +56,17 @@ ShowAurexTaskPane::ShowAurexTaskPane(AurexPlatform *online, QObject *parent)
     : QObject(parent)
     , m_online(online)
     , m_workingCopy(new WorkingCopy(QString(), this))
+    , m_events(new EventSubscription(this))
 {
+    // The stream is read while the user is signed in and online.
+    const auto follow = [this] {
+        if (m_signedIn && !m_offline && m_online)
+            m_events->start(m_online);
+        else
+            m_events->stop();
+    };
+    connect(this, &ShowAurexTaskPane::signedInChanged, m_events, follow);
+    connect(this, &ShowAurexTaskPane::offlineChanged, m_events, follow);
 }
 
 AurexPlatform *ShowAurexTaskPane::platform()
@@ -88,8 +99,15 @@ void ShowAurexTaskPane::startSession(const QString &tenant)
         }
         emit offlineChanged(true);
     }
-    if (const int removed = removeDownloadLeftovers(tenant))
-        qCInfo(lcSession) << "removed" << removed << "downloads a stopped program left behind";
+    // Folders of many local copies are looked through: on a job, as every disk walk.
+    auto *cleanup = new CallJob([tenant](JobControl &) {
+        if (const int removed = removeDownloadLeftovers(tenant))
+            qCInfo(lcSession) << "removed" << removed << "downloads a stopped program left behind";
+        return QString();
+    }, this);
+    cleanup->setNoProgressTimeout(0);
+    connect(cleanup, &AurexJob::result, cleanup, &QObject::deleteLater);
+    cleanup->start();
     if (!wasSignedIn)
         emit signedInChanged(true);
 }

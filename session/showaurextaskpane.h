@@ -10,6 +10,7 @@
 #include <functional>
 
 class AurexJob;
+class EventSubscription;
 class AurexPlatform;
 class WorkingCopy;
 
@@ -61,6 +62,8 @@ public:
     QString tenant() const;
     // The file database of the tenant signed in to last, as a service; never null.
     WorkingCopy *workingCopy() const { return m_workingCopy; }
+    // What colleagues do to the files of the user's spaces, heard while signed in and online.
+    EventSubscription *events() const { return m_events; }
 
     // Working offline: nothing asks the platform, the pane shows what was last known and saves
     // wait in the outbox until the user goes online again. Per tenant, and kept across restarts
@@ -123,6 +126,7 @@ private:
     QString m_displayName;
     QString m_tenant;
     WorkingCopy *m_workingCopy; // a child, replaced when a session of another tenant starts
+    EventSubscription *m_events; // a child
     bool m_offline = false;
     std::function<bool()> m_platformSignIn; // set while the platform has not confirmed the session
     QPointer<AurexJob> m_goingOnline;        // signs in before going online

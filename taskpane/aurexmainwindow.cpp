@@ -5,6 +5,8 @@
 #include "activelistviewwidget.h"
 #include "activetreeviewwidget.h"
 #include "connectionmonitor.h"
+#include "liveupdates.h"
+#include "newerversionbar.h"
 #include "currentplatformmenu.h"
 #include "rowsinsight.h"
 #include "taskpanemodel.h"
@@ -30,6 +32,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 const char kTilesIcon[] = ":/embedded/UI/Resources/FzxUiListView.png";
@@ -61,7 +64,16 @@ AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
     m_stackedWidget->addWidget(m_listWidget);
     m_stackedWidget->addWidget(m_treeWidget);
     buildViewMenu();
-    m_ui->gridLayout_2->addWidget(m_stackedWidget, 3, 0);
+    // The newer-version bar stands right above the lists it speaks of.
+    m_newerBar = new NewerVersionBar(this);
+    auto *lists = new QWidget(this);
+    auto *listsLayout = new QVBoxLayout(lists);
+    listsLayout->setContentsMargins(0, 0, 0, 0);
+    listsLayout->addWidget(m_newerBar);
+    listsLayout->addWidget(m_stackedWidget, 1);
+    m_ui->gridLayout_2->addWidget(lists, 3, 0);
+    m_live = new LiveUpdates(session, m_model, m_newerBar, this);
+    connect(m_live, &LiveUpdates::refreshWanted, this, &AurexMainWindow::DocumentActivatedSlot);
     m_stepTimer = new QTimer(this);
     m_stepTimer->setSingleShot(true);
     m_stepTimer->setInterval(0);

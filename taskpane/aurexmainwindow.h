@@ -12,6 +12,8 @@
 class ActiveListViewWidget;
 class ActiveTreeViewWidget;
 class ConnectionMonitor;
+class LiveUpdates;
+class NewerVersionBar;
 class OutboxDelivery;
 class ShowAurexTaskPane;
 class TaskPaneModel;
@@ -54,6 +56,8 @@ public:
     QStringList fileList() const;
     TaskPaneModel *model() const { return m_model; }
     ConnectionMonitor *monitor() const { return m_monitor; }
+    LiveUpdates *liveUpdates() const { return m_live; }
+    NewerVersionBar *newerVersionBar() const { return m_newerBar; }
     // Where the lists find the active drawing: the host's unless set.
     void setActiveDrawingSource(ActiveDrawingSource source) { m_activeDrawing = std::move(source); }
     int sortState() const { return m_sortState; }
@@ -133,6 +137,8 @@ private:
     TaskPaneModel *m_model;
     OutboxDelivery *m_delivery;
     ConnectionMonitor *m_monitor;
+    NewerVersionBar *m_newerBar;
+    LiveUpdates *m_live;
     QTimer *m_stepTimer;           // makes rows and tiles a few at a time
     QLabel *m_connectionLabel;
     QPushButton *m_offlineOffer;   // "Work offline", while the platform cannot be reached

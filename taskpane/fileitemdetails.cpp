@@ -17,15 +17,16 @@ FileItemDetails fileItemDetails(const FileDatabase &database, const QString &loc
         return result;
     }
     const QString key = FileDatabase::keyForPath(localPath);
+    // The indexed look-up: a list of hundreds of files asks for each.
+    const QString name = database.entryAttribute(key, QStringLiteral("name"));
+    result.name = name;
     if (waiting.contains(key.toLower())) {
         result.status = FileStatusWaiting;
-        result.entry = details.value(
-            database.valueWhere(QStringLiteral("path"), key, QStringLiteral("name")));
+        result.entry = details.value(name);
         result.modified = platformStampMSecs(result.entry.fileModified);
         result.known = true;
         return result;
     }
-    const QString name = database.valueWhere(QStringLiteral("path"), key, QStringLiteral("name"));
     if (stale && !details.contains(name)) {
         // Nothing is known of the platform's version: no reason to call it newer.
         const LocalFileStatus local = localFileStatus(database, key, QString(), &result.known);

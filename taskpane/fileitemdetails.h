@@ -15,6 +15,7 @@ struct FileItemDetails
     int status = 4;
     int lockState = 3;
     bool known = false;
+    QString name; // the platform name the file database knows the file by, or ""
     FileEntry entry;
     // The platform's modification time of the entry in milliseconds since the epoch (0 when
     // unknown): the lists' date order, worked out once with the rest.

@@ -5,6 +5,7 @@
 #include "filestatusscan.h"
 #include "taskpanelogging.h"
 
+#include "connector/platformevent.h"
 #include "drawingset/referencetree.h"
 #include "drawingset/referencetreebuilder.h"
 #include "session/showaurextaskpane.h"
@@ -27,6 +28,9 @@ void TaskPaneModel::show(std::shared_ptr<ReferenceTree> tree, OdDbHostAppService
     // An answer for the drawing listed before is dropped from now on.
     m_drawingPath = tree->root() ? tree->root()->path : QString();
     m_pending = tree->root() != nullptr;
+    m_listed = false;
+    m_afterListing = nullptr;
+    m_fileList.clear();
     if (!tree->root() || !services) {
         m_scannedTree.reset();
         list(*tree);
@@ -37,10 +41,14 @@ void TaskPaneModel::show(std::shared_ptr<ReferenceTree> tree, OdDbHostAppService
         if (node != tree->root() && node->kind == ReferenceNode::Drawing && !node->path.isEmpty())
             drawings.append(node->path);
     }
+    // The platform is asked about the files known so far while the referenced drawings are
+    // read; it is asked again only when they name files the tree did not have.
+    m_fileList = tree->paths();
     m_scannedTree = std::move(tree);
     m_scan = new AttachmentScan(drawings, services, this);
     connect(m_scan, &AurexJob::result, this, &TaskPaneModel::attachmentsScanned);
     m_scan->start();
+    query();
 }
 
 void TaskPaneModel::attachmentsScanned()
@@ -63,16 +71,28 @@ void TaskPaneModel::attachmentsScanned()
 
 void TaskPaneModel::list(const ReferenceTree &tree)
 {
-    m_fileList = tree.paths();
+    const QStringList paths = tree.paths();
+    const bool askedAlready = !paths.isEmpty() && paths == m_fileList;
+    m_fileList = paths;
     // Offline, the rows' lock and delete menus get the offline platform too, which refuses.
     m_files.reset(FileItemContext{m_session->platform(), m_session->tenant(),
                                   m_session->currentUser(), m_session->workingCopy(),
                                   m_showHistory});
     for (const ReferenceNode *node : tree.nodes())
         m_files.append(node->path);
+    m_listed = true;
     emit listed(tree);
-    if (tree.root())
+    if (!tree.root())
+        return;
+    if (!askedAlready) {
+        delete m_query;
+        m_afterListing = nullptr;
         query();
+    } else if (m_afterListing) {
+        const std::function<void()> answer = std::move(m_afterListing);
+        m_afterListing = nullptr;
+        answer();
+    }
 }
 
 void TaskPaneModel::query()
@@ -86,16 +106,30 @@ void TaskPaneModel::query()
             return;
         qCWarning(lcTaskPane).noquote() << query->errorString();
         const QString reason = query->errorString();
-        setAnswer(m_knownDetails, true, [this, reason] { emit platformUnreachable(reason); });
+        afterListing([this, reason] {
+            setAnswer(m_knownDetails, true, [this, reason] { emit platformUnreachable(reason); });
+        });
     });
     connect(m_query, &AurexJob::result, m_query, &QObject::deleteLater);
     m_query->GetCADObjectDetails();
+}
+
+void TaskPaneModel::afterListing(const std::function<void()> &answer)
+{
+    if (m_listed)
+        answer();
+    else
+        m_afterListing = answer;
 }
 
 void TaskPaneModel::detailsArrived(const MAPSTRCADOBJ &details, const QString &drawingPath)
 {
     if (drawingPath != m_drawingPath) {
         qCDebug(lcTaskPane) << "details of" << drawingPath << "dropped: no longer listed";
+        return;
+    }
+    if (!m_listed) {
+        afterListing([this, details, drawingPath] { detailsArrived(details, drawingPath); });
         return;
     }
     if (details.isEmpty() && !m_fileList.isEmpty())
@@ -114,9 +148,41 @@ void TaskPaneModel::detailsArrived(const MAPSTRCADOBJ &details, const QString &d
     }
 }
 
+bool TaskPaneModel::applyEvent(const PlatformEvent &event)
+{
+    if (!m_listed || m_pending || !m_answer.contains(event.name))
+        return false;
+    FileEntry &entry = m_answer[event.name];
+    if (event.kind == PlatformEvent::Delete) {
+        m_answer.remove(event.name);
+        m_knownDetails.remove(event.name);
+    } else {
+        entry.lockedBy = event.lockedBy;
+        if (event.isNewVersion()) {
+            entry.fileModified = event.fileModified;
+            entry.modifiedBy = event.user;
+        }
+        m_knownDetails.insert(event.name, entry);
+    }
+    setAnswer(m_answer, m_answerStale, [] {});
+    return true;
+}
+
+QString TaskPaneModel::pathOfName(const QString &platformName) const
+{
+    for (int i = 0; i < m_files.count(); ++i) {
+        const FileItemDetails *details = m_files.details(i);
+        if (details && details->name == platformName)
+            return m_files.path(i);
+    }
+    return QString();
+}
+
 void TaskPaneModel::setAnswer(const MAPSTRCADOBJ &details, bool stale,
                               const std::function<void()> &then)
 {
+    m_answer = details;
+    m_answerStale = stale;
     delete m_statuses;
     QStringList paths;
     for (int i = 0; i < m_files.count(); ++i)

@@ -13,6 +13,7 @@
 #include <memory>
 
 class AttachmentScan;
+struct PlatformEvent;
 class CADObjectDetailsThread;
 class FileStatusScan;
 class OdDbHostAppServices;
@@ -59,6 +60,13 @@ public:
     // out and every file was handed out.
     bool isSettled() const;
 
+    // A colleague's save, lock, unlock, restore or delete, heard from the platform: when it
+    // concerns a listed file, that file's details change as it says and the statuses are
+    // worked out again (answered() follows); returns whether it did.
+    bool applyEvent(const PlatformEvent &event);
+    // The local path of a listed file by its platform name ("" when none is listed).
+    QString pathOfName(const QString &platformName) const;
+
 public slots:
     // The platform's details of drawingPath's files; changes nothing unless drawingPath is
     // the drawing listed last.
@@ -79,6 +87,8 @@ private:
     void attachmentsScanned();
     void list(const ReferenceTree &tree);
     void query();
+    // Runs what an answer does once the files are listed: at once, or after the listing.
+    void afterListing(const std::function<void()> &answer);
     // Works out every file's status from details on a job; answered() follows, then what
     // then says about the platform (so the connection line never runs ahead of the rows).
     void setAnswer(const MAPSTRCADOBJ &details, bool stale, const std::function<void()> &then);
@@ -93,6 +103,10 @@ private:
     QPointer<CADObjectDetailsThread> m_query;
     QPointer<FileStatusScan> m_statuses;
     std::shared_ptr<ReferenceTree> m_scannedTree; // the tree whose attachments are being read
+    bool m_listed = false; // the last listing's files are listed
+    std::function<void()> m_afterListing; // an answer that came before they were
     MAPSTRCADOBJ m_knownDetails; // the platform's last answer for each file, by name
+    MAPSTRCADOBJ m_answer; // the details the statuses were last worked out from
+    bool m_answerStale = false;
     std::function<void(const QString &, const QString &)> m_showHistory;
 };

@@ -94,9 +94,9 @@ bool prepareDownload(const FileDatabase &database, const QString &folder,
     for (FzFileInfo *record : records) {
         setRecordProperty(*record, kKeyLocalDownloadFolder, FileDatabase::keyForPath(folder));
         const QString path = localCopyPath(folder, recordTitle(*record));
-        const QString name = database.entryValue(path, QLatin1String(kAttrName));
-        if (name == QLatin1String(kNoEntry))
+        if (!database.hasEntry(path))
             continue;
+        const QString name = database.entryAttribute(path, QLatin1String(kAttrName));
         if (!name.isEmpty())
             presentLocally = true;
         // A copy changed since it came (by whatever program) carries no stamp: it is not taken

@@ -292,6 +292,12 @@ QString FileDatabase::entryValue(const QString &path, const QString &attribute) 
     return entry ? entry->attribute(attribute) : QString::fromLatin1(kNoEntry);
 }
 
+QString FileDatabase::entryAttribute(const QString &path, const QString &attribute) const
+{
+    const XmlNode *entry = findEntry(path);
+    return entry ? entry->attribute(attribute) : QString();
+}
+
 QString FileDatabase::setEntryValue(const QString &path, const QString &attribute,
                                     const QString &value)
 {
@@ -395,10 +401,11 @@ bool FileDatabase::recordExchange(const QString &path, const QString &vaultId,
                                   const QString &name, const QString &updateStamp,
                                   const QString &type, const ContentFingerprint &content)
 {
-    const bool added = setUpdateStamp(path, updateStamp) == QLatin1String(kNoEntry);
+    const bool added = !hasEntry(path);
     if (added) {
         addFile(path, vaultId, name, updateStamp, QString(), type, QLatin1String(kFalse));
     } else {
+        setUpdateStamp(path, updateStamp);
         setName(path, name);
         setLocallyModified(path, QLatin1String(kFalse));
     }

@@ -72,6 +72,10 @@ public:
     QString isLocallyModified(const QString &path) const;
     QString setLocallyModified(const QString &path, const QString &value);
     QString entryValue(const QString &path, const QString &attribute) const;
+    // The same look-ups typed, for the module's own logic: whether path has an entry, and an
+    // attribute of its entry ("" without an entry too).
+    bool hasEntry(const QString &path) const { return findEntry(path) != nullptr; }
+    QString entryAttribute(const QString &path, const QString &attribute) const;
 
     // Appends an entry with the seven attributes; does not look for an existing one.
     void addFile(const QString &path, const QString &vaultId, const QString &name,

@@ -15,18 +15,17 @@ std::unique_ptr<FzFileInfo> identityRequestForLocalCopy(const FileDatabase &data
                                                         const QString &localPath)
 {
     const QString path = FileDatabase::keyForPath(localPath);
-    const QString vaultId = database.entryValue(path, QLatin1String(kAttrVaultId));
-    if (vaultId == QLatin1String(kNoEntry))
+    if (!database.hasEntry(path))
         return nullptr;
-    return makeIdentityRequest(vaultId, path);
+    return makeIdentityRequest(database.entryAttribute(path, QLatin1String(kAttrVaultId)), path);
 }
 
 std::unique_ptr<FzFileInfo> nameRequestForLocalCopy(const FileDatabase &database,
                                                     const QString &localPath, RequestType type)
 {
     const QString path = FileDatabase::keyForPath(localPath);
-    const QString name = database.entryValue(path, QLatin1String(kAttrName));
-    if (name.isEmpty() || name == QLatin1String(kNoEntry))
+    const QString name = database.entryAttribute(path, QLatin1String(kAttrName));
+    if (name.isEmpty())
         return nullptr;
     return makeNameRequest(name, type == RequestType::Drawing ? drawingFileType()
                                                               : fileTypeForPath(path));

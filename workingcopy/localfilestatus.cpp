@@ -9,12 +9,12 @@ LocalFileStatus localFileStatus(const FileDatabase &database, const QString &loc
                                 const QString &platformStamp, bool *known)
 {
     const QString path = FileDatabase::keyForPath(localPath);
-    const QString storedStamp = database.updateStamp(path);
-    const bool hasEntry = storedStamp != QLatin1String(kNoEntry);
+    const bool hasEntry = database.hasEntry(path);
     if (known)
         *known = hasEntry;
     if (!hasEntry)
         return LocalFileStatus::New;
+    const QString storedStamp = database.entryAttribute(path, QLatin1String(kAttrUpdateStamp));
     // Work the platform lacks comes first, whichever program changed the file.
     if (database.hasLocalChanges(path))
         return LocalFileStatus::ModifiedLocally;

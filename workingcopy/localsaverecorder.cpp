@@ -1,19 +1,21 @@
 #include "localsaverecorder.h"
 
 #include "filedatabase.h"
+#include "workingcopy.h"
 
 bool LocalSaveRecorder::isSaveCommand(const QString &globalName)
 {
     return globalName == QLatin1String("_SAVE") || globalName == QLatin1String("_SAVEAS");
 }
 
-bool LocalSaveRecorder::recordLastWrite(const QString &tenant) const
+void LocalSaveRecorder::recordLastWrite(WorkingCopy *workingCopy,
+                                        std::function<void()> recorded) const
 {
-    return recordSave(tenant, m_lastWritten);
+    workingCopy->change(savedEdit(m_lastWritten), std::move(recorded));
 }
 
-bool LocalSaveRecorder::recordSave(const QString &tenant, const QString &path)
+std::function<void(FileDatabase &)> LocalSaveRecorder::savedEdit(const QString &path)
 {
-    FileDatabase database(tenant);
-    return database.recordLocalSave(FileDatabase::keyForPath(path));
+    const QString key = FileDatabase::keyForPath(path);
+    return [key](FileDatabase &database) { database.recordLocalSave(key); };
 }

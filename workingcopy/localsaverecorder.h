@@ -2,6 +2,11 @@
 
 #include <QString>
 
+#include <functional>
+
+class FileDatabase;
+class WorkingCopy;
+
 // Keeps the file database in step with the saves the user makes in the host: the host first
 // reports the name it wrote a drawing under, then the end of the command that saved it. Owned
 // by the module object; main thread.
@@ -15,12 +20,12 @@ public:
     // the host reports them).
     static bool isSaveCommand(const QString &globalName);
 
-    // Marks the file written last as changed locally in the tenant's file database. A file the
-    // database does not know stays unknown: it is new to the platform anyway. Returns whether
-    // it has an entry.
-    bool recordLastWrite(const QString &tenant) const;
-    // The same for a save of path that the module itself made.
-    static bool recordSave(const QString &tenant, const QString &path);
+    // Marks the file written last as changed locally in the working copy's file database, on a
+    // job; recorded follows on the main thread. A file the database does not know stays
+    // unknown: it is new to the platform anyway.
+    void recordLastWrite(WorkingCopy *workingCopy, std::function<void()> recorded) const;
+    // The change of the file database that records a save of path.
+    static std::function<void(FileDatabase &)> savedEdit(const QString &path);
 
 private:
     QString m_lastWritten;

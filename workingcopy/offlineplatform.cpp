@@ -106,7 +106,7 @@ bool OfflinePlatform::search(const FzFileInfo &query, RecordList *hits)
             continue;
         FzFileInfo *hit = hits->add(std::make_unique<FzFileInfo>());
         setRecordProperty(*hit, kKeyName,
-                          database.valueWhere(QLatin1String(kAttrPath), path,
+                          database.entryAttribute(path,
                                               QLatin1String(kAttrName)));
         setRecordProperty(*hit, kKeyTitle, title);
         hit->SetTitle(title.toStdString());

@@ -43,6 +43,12 @@ public:
     bool restoreVersion(FzFileInfo *, int, const QString &) override;
     bool remove(const RecordList &) override;
     QStringList autonames(int) override;
+    // Offline nothing happens elsewhere that this computer could hear of.
+    int readEvents(const QString &, const std::function<void(const PlatformEvent &)> &,
+                   const std::function<bool()> &) override
+    {
+        return 0;
+    }
     QString unreachableReason() override;
 
 private:

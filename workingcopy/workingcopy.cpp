@@ -1,6 +1,7 @@
 #include "workingcopy.h"
 
 #include "filedatabase.h"
+#include "workingcopylogging.h"
 
 #include "support/calljob.h"
 #include "support/valuejob.h"
@@ -97,7 +98,20 @@ void WorkingCopy::read()
     job->start();
 }
 
-void WorkingCopy::change(std::function<void(FileDatabase &)> edit)
+void WorkingCopy::change(std::function<void(FileDatabase &)> edit,
+                         std::function<void()> written)
+{
+    AurexJob *job = changeJob(std::move(edit));
+    job->setParent(this);
+    connect(job, &AurexJob::result, this, [job, written = std::move(written)] {
+        job->deleteLater();
+        if (written)
+            written();
+    });
+    job->start();
+}
+
+AurexJob *WorkingCopy::changeJob(std::function<void(FileDatabase &)> edit)
 {
     const QString tenant = m_tenant;
     auto *job = new CallJob([tenant, edit = std::move(edit)](JobControl &) {
@@ -106,11 +120,12 @@ void WorkingCopy::change(std::function<void(FileDatabase &)> edit)
             return database.errorString();
         edit(database);
         return QString();
-    }, this);
+    });
     job->setNoProgressTimeout(0);
     connect(job, &AurexJob::result, this, [this, job] {
-        job->deleteLater();
+        if (job->error() != AurexJob::NoError)
+            qCWarning(lcWorkingCopy).noquote() << "file database not changed:" << job->errorString();
         read();
     });
-    job->start();
+    return job;
 }

@@ -34,8 +34,13 @@ public:
     std::unique_ptr<FileDatabase> snapshot();
     // The first read has come.
     bool isRead() const { return m_read; }
-    // Runs edit on a job against the file; changed() follows once the snapshot has it.
-    void change(std::function<void(FileDatabase &)> edit);
+    // Runs edit on a job against the file; changed() follows once the snapshot has it. written
+    // (main thread) follows the write, whether it went or not.
+    void change(std::function<void(FileDatabase &)> edit,
+                std::function<void()> written = std::function<void()>());
+    // The same change as a job not started yet, for a flow that goes on once it is written;
+    // changed() follows as for change().
+    AurexJob *changeJob(std::function<void(FileDatabase &)> edit);
 
 signals:
     // A new snapshot.

@@ -1,5 +1,6 @@
 #include "connectorclient.h"
 
+#include "eventstreamparser.h"
 #include "fzfileinfo.h"
 #include "transferobserver.h"
 
@@ -14,6 +15,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <functional>
 #include <thread>
 
@@ -760,4 +764,64 @@ std::vector<std::string> ConnectorClient::autonames(FzFileInfo *request)
     for (const QJsonValue &name : answer.value(QStringLiteral("names")).toArray())
         names.push_back(name.toString().toStdString());
     return names;
+}
+
+int ConnectorClient::readEvents(const QString &lastEventId, const EventHandler &event,
+                                const std::function<bool()> &wanted)
+{
+    const PlatformEndpoint where = endpoint();
+    if (where.token.isEmpty()) {
+        qCDebug(lcConnector) << "events failed: not signed in";
+        return 401;
+    }
+    struct Parsed {
+        QString id;
+        QString name;
+        QByteArray data;
+    };
+    PlatformConnection link(where);
+    std::mutex mutex; // guards ready, done
+    std::condition_variable arrived;
+    std::deque<Parsed> ready;
+    bool done = false;
+    int status = 0;
+    QString error;
+    std::thread reader([&] {
+        EventStreamParser parser([&](const QString &id, const QString &name, const QByteArray &data) {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                ready.push_back({id, name, data});
+            }
+            arrived.notify_one();
+        });
+        status = link.stream(QStringLiteral("/events"), lastEventId,
+                             [&parser](const char *data, size_t size) { parser.feed(data, size); },
+                             &error);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            done = true;
+        }
+        arrived.notify_one();
+    });
+    for (;;) {
+        std::deque<Parsed> events;
+        bool finished = false;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            arrived.wait_for(lock, std::chrono::milliseconds(100),
+                             [&] { return done || !ready.empty(); });
+            events.swap(ready);
+            finished = done;
+        }
+        for (const Parsed &parsed : events)
+            event(parsed.id, parsed.name, parsed.data);
+        if (finished)
+            break;
+        if (!wanted())
+            link.stopStream();
+    }
+    reader.join();
+    if (status != 200)
+        failed("events", error, link);
+    return status;
 }

@@ -65,6 +65,12 @@ public:
                             const QString &fileName);
     // A new version with the bytes of an earlier one; the record then holds the object.
     bool restore(FzFileInfo *record, int revision, const QString &comment);
+    using EventHandler = std::function<void(const QString &id, const QString &name,
+                                            const QByteArray &data)>;
+    // Reads the event stream on a thread of its own; events go to event() on the calling
+    // thread, which also asks wanted() several times a second. Returns the stream's status.
+    int readEvents(const QString &lastEventId, const EventHandler &event,
+                   const std::function<bool()> &wanted);
     bool lock(FzFileInfo *record, bool locked);
     bool remove(const std::vector<FzFileInfo *> &records);
     std::vector<std::string> autonames(FzFileInfo *request);

@@ -143,6 +143,14 @@ QString LintraAurexConnectorWrapper::DownloadVersion_Block(FzFileInfo *record, i
     return m_client->downloadVersion(record, revision, folder, fileName);
 }
 
+int LintraAurexConnectorWrapper::ReadEvents_Block(
+    const QString &lastEventId,
+    const std::function<void(const QString &, const QString &, const QByteArray &)> &event,
+    const std::function<bool()> &wanted)
+{
+    return m_client->readEvents(lastEventId, event, wanted);
+}
+
 bool LintraAurexConnectorWrapper::RestoreVersion_Block(FzFileInfo *record, int revision,
                                                        const QString &comment)
 {

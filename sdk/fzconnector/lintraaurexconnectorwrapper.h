@@ -2,6 +2,7 @@
 
 #include "fzconnectorexport.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -90,6 +91,17 @@ public:
     // sent before a connection dropped that never arrived. Returning false cancels the transfer.
     // An empty function stops it.
     static void SetTransferObserver(std::function<bool(qint64 bytes)> observer);
+    // Reads the platform's event stream of the signed-in user (check-ins, locks, unlocks,
+    // deletes, restores of the objects of their spaces, and "resync" when events were missed),
+    // sending lastEventId ("" for none) to get what came after it. Each event's id, name and
+    // JSON data go to event() on the calling thread, which also asks wanted() several times a
+    // second and ends the stream when it says false. Returns when the stream ends: 200 (it
+    // ended, or was ended), 0 (the platform cannot be reached) or the platform's refusal (401:
+    // the session ended, as for any call).
+    int ReadEvents_Block(const QString &lastEventId,
+                         const std::function<void(const QString &id, const QString &name,
+                                                  const QByteArray &data)> &event,
+                         const std::function<bool()> &wanted);
     bool LockFile(FzFileInfo *record);
     bool UnlockFile(FzFileInfo *record);
     bool Delete_Block(const std::vector<FzFileInfo *> &records);

@@ -33,6 +33,7 @@ const char kCaFileVariable[] = "FZCONNECTOR_CA_FILE";
 const char kTimeoutVariable[] = "FZCONNECTOR_TIMEOUT";
 const int kDefaultCallTimeoutSeconds = 30;
 const int kConnectTimeoutSeconds = 10;
+const int kStreamSilenceSeconds = 60;
 // A content transfer may pause longer: the platform stores a whole check-in before it answers.
 const int kTransferTimeoutSeconds = 300;
 
@@ -229,6 +230,74 @@ PlatformConnection::Target PlatformConnection::target(const QString &url) const
     if (out.path.empty())
         out.path = "/";
     return out;
+}
+
+int PlatformConnection::stream(const QString &url, const QString &lastEventId,
+                               const std::function<void(const char *, size_t)> &received,
+                               QString *error)
+{
+    const Target where = target(url);
+    if (where.origin.empty()) {
+        *error = QStringLiteral("no platform server is set");
+        return 0;
+    }
+    const SigpipeGuard guard;
+    // The platform sends a comment line every 15 seconds: a stream silent for four times as
+    // long is gone.
+    httplib::Client &http = client(where.origin, kStreamSilenceSeconds);
+    {
+        std::lock_guard<std::mutex> lock(m_streamMutex);
+        if (m_streamStopped)
+            return 200;
+        m_streaming = &http;
+    }
+    httplib::Headers headers{{"Accept", "text/event-stream"}};
+    if (!lastEventId.isEmpty())
+        headers.emplace("Last-Event-ID", lastEventId.toStdString());
+    int status = 0;
+    std::string body; // of an answer that is not the stream
+    const httplib::Result result = http.Get(
+        where.path, headers,
+        [&status](const httplib::Response &response) {
+            status = response.status;
+            return true;
+        },
+        [&](const char *data, size_t size) {
+            if (status == 200)
+                received(data, size);
+            else if (body.size() < 4096)
+                body.append(data, size);
+            return true;
+        });
+    bool stopped = false;
+    {
+        std::lock_guard<std::mutex> lock(m_streamMutex);
+        m_streaming = nullptr;
+        stopped = m_streamStopped;
+    }
+    if (stopped && (status == 0 || status == 200))
+        return 200;
+    if (!result && status == 0) {
+        *error = QStringLiteral("cannot reach the platform: %1")
+                     .arg(QString::fromStdString(httplib::to_string(result.error())));
+        return 0;
+    }
+    if (status == 401)
+        m_signedOut = true;
+    if (status != 200)
+        *error = errorText(body, status);
+    else if (!result)
+        *error = QStringLiteral("the event stream broke off: %1")
+                     .arg(QString::fromStdString(httplib::to_string(result.error())));
+    return status;
+}
+
+void PlatformConnection::stopStream()
+{
+    std::lock_guard<std::mutex> lock(m_streamMutex);
+    m_streamStopped = true;
+    if (m_streaming)
+        m_streaming->stop();
 }
 
 httplib::Client &PlatformConnection::client(const std::string &origin, int timeoutSeconds)

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,14 @@ public:
     // from where the platform's copy ends.
     bool uploadResumable(const UploadFile &file, const QByteArray &sha256, QString *uploadId,
                          QString *error);
+    // Reads an event stream below the platform's API, sending lastEventId unless it is empty,
+    // until the platform ends it or stopStream() is called from another thread; its bytes go to
+    // received() as they come. Gives the HTTP status of the stream's answer (200 also when
+    // stopped), or 0 when the platform could not be reached; *error says why it was not 200.
+    int stream(const QString &url, const QString &lastEventId,
+               const std::function<void(const char *, size_t)> &received, QString *error);
+    // Ends a stream() running on another thread, or makes the next one end at once.
+    void stopStream();
     // Hears of the bytes this connection's transfers move; may cancel them.
     void setObserver(std::shared_ptr<TransferObserver> observer)
     {
@@ -136,4 +145,7 @@ private:
     std::unique_ptr<httplib::Client> m_client;
     std::shared_ptr<TransferObserver> m_observer;
     std::string m_clientOrigin;
+    std::mutex m_streamMutex; // guards m_streamStopped, m_streaming
+    bool m_streamStopped = false;
+    httplib::Client *m_streaming = nullptr;
 };

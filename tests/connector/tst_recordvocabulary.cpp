@@ -65,6 +65,14 @@ private slots:
             << "2024/03/31@02:30:00:GMT" << "2024-03-31T02:30:00Z";
         QTest::newRow("empty") << "" << "";
         QTest::newRow("without the zone suffix") << "2024/03/05@14:07:09" << "";
+        QTest::newRow("leap day") << "2024/02/29@23:59:59:GMT" << "2024-02-29T23:59:59Z";
+        QTest::newRow("no such day") << "2023/02/29@12:00:00:GMT" << "";
+        QTest::newRow("no such hour") << "2024/03/05@24:00:00:GMT" << "";
+        QTest::newRow("a field one digit short") << "2024/3/05@14:07:09:GMT" << "";
+        QTest::newRow("a letter for a digit") << "2024/03/05@14:O7:09:GMT" << "";
+        QTest::newRow("an Arabic-Indic digit") << QString("2024/03/05@14:07:0") + QChar(0x0669)
+            + ":GMT" << "";
+        QTest::newRow("another separator") << "2024-03-05@14:07:09:GMT" << "";
     }
 
     void parseStamp()

@@ -270,7 +270,7 @@ private slots:
         QCOMPARE(m_job->error(), int(AurexJob::WorkError));
         // What the platform has as sent is recorded and not sent again; a file changed since
         // stays a change on an older version, for the user to decide.
-        QCOMPARE(m_job->recordDeliveredAlready(siteRow, QString()), changedSince ? 1 : 2);
+        QCOMPARE(m_job->markDeliveredAlready(siteRow), changedSince ? 1 : 2);
         QCOMPARE(logo->action, SaveAction::SaveChanges);
         QCOMPARE(siteRow->hasLocalChanges, changedSince);
         QCOMPARE(FileDatabase(QString()).hasLocalChanges(path("logo.png")), false);

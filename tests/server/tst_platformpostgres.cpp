@@ -5,6 +5,7 @@
 // why, where PostgreSQL (or, for the tests through the proxy, nginx) is not installed.
 
 #include "../fzconnector/connectortestsupport.h"
+#include "eventreader.h"
 #include "platformclient.h"
 #include "postgrescluster.h"
 
@@ -199,6 +200,30 @@ private slots:
                 found.insert(object["title"].toString(), object["_sha256"].toString());
             QCOMPARE(found, expected);
         }
+    }
+
+    // A check-in served by one process reaches a subscriber of the other; a subscriber that
+    // comes back to the other process misses nothing.
+    void eventsReachSubscribersOfEveryProcess()
+    {
+        PlatformClient bob(m_platform->serverHost());
+        QCOMPARE(bob.signIn("bob", "bob-demo-pw"), 200);
+        const QJsonObject truss{{"parent", -1}, {"title", "truss.dwg"}, {"name", bob.autoname()},
+                                {"collabspace", "Common Space"}};
+        std::string seen;
+        {
+            EventReader alice(m_second->serverHost(), "alice");
+            QTRY_VERIFY(alice.isOpen());
+            QCOMPARE(bob.checkIn({truss}, {"truss v1"}, nullptr, "first"), 200);
+            QTRY_COMPARE(alice.events(), QStringList{"checkin truss.dwg bob 1  first"});
+            seen = alice.lastId();
+        }
+        QCOMPARE(bob.checkIn({truss}, {"truss v2"}, nullptr, "second"), 200);
+        QCOMPARE(bob.post("/api/v1/lock", {{"ref", QJsonObject{{"name", truss["name"]}}}}), 200);
+        EventReader back(m_platform->serverHost(), "alice", seen);
+        QTRY_COMPARE(back.events(), QStringList({"checkin truss.dwg bob 2  second",
+                                                 "lock truss.dwg bob 2 bob"}));
+        QCOMPARE(bob.post("/api/v1/unlock", {{"ref", QJsonObject{{"name", truss["name"]}}}}), 200);
     }
 
     void versionsAreKept()

@@ -71,14 +71,15 @@ PlatformDouble::Object *PlatformDouble::findToChange(const QString &title)
 }
 
 void PlatformDouble::saveNewVersion(const QString &title, const QByteArray &content,
-                                    const QString &user, const QString &comment)
+                                    const QString &by, const QString &comment)
 {
     QMutexLocker locker(&m_mutex);
     if (Object *object = findToChange(title)) {
         object->content = content;
         object->stamp = nextStamp();
         ++m_sequence;
-        addVersion(object, user, comment);
+        addVersion(object, by, comment);
+        publish(PlatformEvent::CheckIn, *object, by, comment);
     }
 }
 
@@ -96,8 +97,69 @@ void PlatformDouble::pruneVersion(const QString &title, int revision)
 void PlatformDouble::setLockedBy(const QString &title, const QString &user)
 {
     QMutexLocker locker(&m_mutex);
-    if (Object *object = findToChange(title))
+    if (Object *object = findToChange(title)) {
+        const QString before = object->lockedBy;
         object->lockedBy = user;
+        publish(user.isEmpty() ? PlatformEvent::Unlock : PlatformEvent::Lock, *object,
+                user.isEmpty() ? before : user);
+    }
+}
+
+void PlatformDouble::publish(PlatformEvent::Kind kind, const Object &object, const QString &user,
+                             const QString &comment)
+{
+    PlatformEvent event;
+    event.id = QString::number(m_events.size() + 1);
+    event.kind = kind;
+    event.name = object.name;
+    event.title = object.title;
+    event.space = object.space;
+    event.user = user;
+    event.revision = object.revision;
+    event.fileModified = object.stamp;
+    event.lockedBy = object.lockedBy;
+    event.comment = comment;
+    m_events.append(event);
+    m_eventArrived.wakeAll();
+}
+
+int PlatformDouble::readEvents(const QString &lastEventId,
+                               const std::function<void(const PlatformEvent &)> &event,
+                               const std::function<bool()> &wanted)
+{
+    QMutexLocker locker(&m_mutex);
+    // A platform that does not answer has no stream either; one that stops answering drops it.
+    if (m_behaviour != Answer)
+        return 0;
+    ++m_streams;
+    int next = lastEventId.isEmpty() ? m_events.size() : lastEventId.toInt();
+    while (wanted() && m_behaviour == Answer && !m_closing) {
+        while (next < m_events.size()) {
+            const PlatformEvent given = m_events.at(next++);
+            locker.unlock();
+            event(given);
+            locker.relock();
+        }
+        m_eventArrived.wait(&m_mutex, 20);
+    }
+    --m_streams;
+    m_eventArrived.wakeAll();
+    return m_behaviour == Answer ? 200 : 0;
+}
+
+PlatformDouble::~PlatformDouble()
+{
+    QMutexLocker locker(&m_mutex);
+    m_closing = true;
+    m_eventArrived.wakeAll();
+    while (m_streams > 0)
+        m_eventArrived.wait(&m_mutex);
+}
+
+int PlatformDouble::streamCount() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_streams;
 }
 
 QByteArray PlatformDouble::content(const QString &title) const
@@ -589,8 +651,10 @@ bool PlatformDouble::restoreVersion(FzFileInfo *record, int revision, const QStr
     object->content = old->content;
     object->stamp = nextStamp();
     ++m_sequence;
-    addVersion(object, QLatin1String(kUser),
-               comment.isEmpty() ? QStringLiteral("Restored version %1").arg(revision) : comment);
+    const QString said =
+        comment.isEmpty() ? QStringLiteral("Restored version %1").arg(revision) : comment;
+    addVersion(object, QLatin1String(kUser), said);
+    publish(PlatformEvent::Restore, *object, QLatin1String(kUser), said);
     fillRecord(record, *object);
     return true;
 }

@@ -23,12 +23,16 @@ public:
     // How big a chunk of a transfer is.
     static const qint64 kChunk = 1024;
 
+    PlatformDouble() = default;
+    // Ends the event streams being read and waits for them.
+    ~PlatformDouble() override;
+
     // Adds an object; returns its platform name ("AX" and a number).
     QString addObject(const QString &title, const QByteArray &content,
                       const QString &space = QStringLiteral("Engineering"));
-    // A colleague saves a new version of title: content, with a new stamp and comment.
+    // A colleague (by) saves a new version of title: content, with a new stamp and comment.
     void saveNewVersion(const QString &title, const QByteArray &content,
-                        const QString &user = QStringLiteral("bob"),
+                        const QString &by = QStringLiteral("bob"),
                         const QString &comment = QString());
     // The platform's retention lets version revision of title go.
     void pruneVersion(const QString &title, int revision);
@@ -87,7 +91,14 @@ public:
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
     // "Connection refused" while refusing; "" otherwise (a hanging platform listens).
+    // Hands out the events of colleagues' saves and locks made through the double, as a
+    // stream would, until wanted() says false.
+    int readEvents(const QString &lastEventId,
+                   const std::function<void(const PlatformEvent &)> &event,
+                   const std::function<bool()> &wanted) override;
     QString unreachableReason() override;
+    // How many event streams are being read now.
+    int streamCount() const;
 
     // The login the double is signed in as: its check-ins, restores and locks are this user's.
     static const char kUser[];
@@ -118,6 +129,9 @@ private:
         QList<Version> versions; // oldest first, the current one last
     };
 
+    // Records what happened to object, for the event streams; m_mutex held.
+    void publish(PlatformEvent::Kind kind, const Object &object, const QString &user,
+                 const QString &comment = QString());
     // False when the call is to fail: refused, or released after hanging, or cancelled.
     bool admit(JobControl *control);
     // Waits, with m_mutex held by locker, until released or control is cancelled.
@@ -148,5 +162,9 @@ private:
     int m_sequence = 0;
     int m_checkIns = 0;
     QStringList m_checkInComments;
+    QVector<PlatformEvent> m_events; // what happened, numbered from 1
+    QWaitCondition m_eventArrived;
+    int m_streams = 0;
+    bool m_closing = false; // the double goes: streams end
     qint64 m_bytesSent = 0;
 };

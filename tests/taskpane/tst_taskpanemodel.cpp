@@ -20,6 +20,8 @@
 #include "taskpane/aurexmainwindow.h"
 #include "taskpane/connectionmonitor.h"
 #include "taskpane/filedetailsqueue.h"
+#include "taskpane/liveupdates.h"
+#include "taskpane/newerversionbar.h"
 #include "save/outboxdelivery.h"
 #include "taskpane/taskpanemodel.h"
 #include "workingcopy/filedatabase.h"
@@ -292,6 +294,51 @@ private slots:
                      "  notes.dxf | Current | Status: Current | ",
                  }));
         QCOMPARE(m_window->connectionState(), QString());
+    }
+
+    // With the pane open, a colleague's lock, unlock and newer version reach the rows without
+    // a refresh; the newer version shows the bar, whose Reload brings it down, keeping the
+    // local change aside.
+    void colleaguesChangesShowWhileTheyHappen()
+    {
+        settledRows();
+        QTRY_COMPARE(m_platform->streamCount(), 1);
+        auto *bar = m_window->findChild<NewerVersionBar *>("NewerVersionBar");
+        QVERIFY(bar && !bar->isVisibleTo(m_window.get()));
+
+        m_platform->setLockedBy("deck.dxf", "bob");
+        m_platform->saveNewVersion("logo.png", "bob's logo", "bob", "Sharper logo");
+        QTRY_COMPARE(rows(), QStringList({
+                         "bridge.dxf | Current | Status: Current | ",
+                         "  deck.dxf | Current · Locked by bob | Status: Current | "
+                         "File is locked by bob",
+                         "  logo.png | Newer on the platform | Status: Collaborative space has "
+                         "newer file | ",
+                         "  notes.dxf | New | Status: New file | ",
+                     }));
+        QVERIFY(bar->isVisibleTo(m_window.get()));
+        QCOMPARE(bar->text(), QString("bob saved a newer version of logo.png."));
+        QCOMPARE(m_window->liveUpdates()->newerFiles().size(), 1);
+
+        // A file of another drawing changes nothing here.
+        m_platform->addObject("other.dxf", "other");
+        m_platform->setLockedBy("other.dxf", "bob");
+        m_platform->setLockedBy("deck.dxf", QString());
+        QTRY_VERIFY(rows().at(1) == "  deck.dxf | Current | Status: Current | ");
+
+        // alice changed logo.png too: Reload keeps her bytes aside and brings bob's.
+        QImage mine(8, 4, QImage::Format_RGB32);
+        mine.fill(Qt::red);
+        QVERIFY(mine.save(path("logo.png")));
+        QSignalSpy reloaded(m_window->liveUpdates(), &LiveUpdates::reloaded);
+        bar->findChild<QPushButton *>("ReloadNewerButton")->click();
+        QVERIFY(reloaded.wait(10000));
+        QCOMPARE(reloaded.first().first().toString(), QString());
+        QCOMPARE(DxfTest::readBytes(path("logo.png")), QByteArray("bob's logo"));
+        QCOMPARE(QDir(m_folder).entryList({"logo*"}).size(), 2);
+        QTRY_VERIFY(m_window->isSettled()
+                    && rows().at(2) == "  logo.png | Current | Status: Current | ");
+        QVERIFY(!bar->isVisibleTo(m_window.get()));
     }
 
 private:

@@ -4,6 +4,7 @@
 
 #include "workingcopytesthome.h"
 
+#include "workingcopy/downloadfolder.h"
 #include "workingcopy/workingcopy.h"
 
 #include <QElapsedTimer>
@@ -90,8 +91,33 @@ private slots:
         QCOMPARE(written.serialize(), bytes);
     }
 
+    // What a download of a program that no longer runs left beside the local copies goes;
+    // what a running program is downloading, and anything else in the folder, stays.
+    void leftoversOfStoppedDownloadsGo()
+    {
+        const QString folder = m_home.filePath("projects");
+        QVERIFY(QDir().mkpath(folder));
+        FileDatabase database("west");
+        database.recordExchange(folder + "/deck.dwg", QString(), "deck",
+                                "2024/01/01@00:00:00:GMT", "ACAD Drawing");
+        QVERIFY(database.save());
+        // An id above the highest the system gives out belongs to no running process.
+        const QString deadId = QString::number(
+            readAll("/proc/sys/kernel/pid_max").trimmed().toLongLong() + 1);
+        const QStringList made = {".aurex-download-" + deadId + "-abc123",
+                                  ".aurex-download-" + QString::number(QCoreApplication::applicationPid())
+                                      + "-def456",
+                                  "drawings"};
+        for (const QString &name : made)
+            QVERIFY(QDir(folder).mkpath(name + "/sub"));
+        QCOMPARE(removeDownloadLeftovers("west"), 1);
+        QCOMPARE(QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({made.at(1), made.at(2)}));
+    }
+
 private:
     QTemporaryDir m_home;
+
 };
 
 QTEST_MAIN(TestWorkingCopy)

@@ -1,0 +1,130 @@
+// The platform's event stream as its subscribers read it: what a colleague does to a file of a
+// space they share arrives in order with who, what and why; nothing of a space they are not a
+// member of ever does (a membership removed counts from then on); a subscriber that comes back
+// gets what it missed, and one that names an event the platform never gave is told to refresh.
+
+#include "eventreader.h"
+#include "platformclient.h"
+#include "platformprocess.h"
+
+#include <QtTest>
+
+namespace {
+
+QJsonObject fileRecord(const QString &title, const QString &name, const QString &space)
+{
+    return {{"parent", -1}, {"title", title}, {"name", name}, {"collabspace", space}};
+}
+
+} // namespace
+
+class TestPlatformEvents : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        m_platform = PlatformProcess::startDemo(&error);
+        QVERIFY2(m_platform, qPrintable(error));
+        m_bob = std::make_unique<PlatformClient>(m_platform->serverHost());
+        QVERIFY(m_bob->signIn("bob", "bob-demo-pw") == 200);
+        m_marker = fileRecord("marker.dwg", m_bob->autoname(), "Common Space");
+        QCOMPARE(m_bob->checkIn({m_marker}, {"marker"}), 200);
+    }
+
+    // What bob does to a Bridge Project file reaches alice, a member, in order; carol, who is
+    // not, gets only what bob does in the space they share.
+    void membersSeeEveryChangeAndOthersNone()
+    {
+        EventReader alice(m_platform->serverHost(), "alice");
+        EventReader carol(m_platform->serverHost(), "carol");
+        QVERIFY(alice.isSignedIn() && carol.isSignedIn());
+        QTRY_VERIFY(alice.isOpen() && carol.isOpen());
+
+        const QJsonObject span = fileRecord("span.dwg", m_bob->autoname(), "Bridge Project");
+        QCOMPARE(m_bob->checkIn({span}, {"first"}, nullptr, "first draft"), 200);
+        QCOMPARE(m_bob->post("/api/v1/lock", {{"ref", QJsonObject{{"name", span["name"]}}}}), 200);
+        QCOMPARE(m_bob->checkIn({span}, {"second"}, nullptr, "moved the piers"), 200);
+        QCOMPARE(m_bob->post("/api/v1/unlock", {{"ref", QJsonObject{{"name", span["name"]}}}}), 200);
+        const QString phid = m_bob->find("span.dwg")["phid"].toString();
+        QCOMPARE(m_bob->post("/api/v1/objects/" + phid + "/versions/1/restore", QJsonObject()), 200);
+        QCOMPARE(m_bob->post("/api/v1/delete", {{"refs", QJsonArray{QJsonObject{{"phid", phid}}}}}), 200);
+        QCOMPARE(m_bob->post("/api/v1/lock", {{"ref", QJsonObject{{"name", m_marker["name"]}}}}), 200);
+        QCOMPARE(m_bob->post("/api/v1/unlock", {{"ref", QJsonObject{{"name", m_marker["name"]}}}}), 200);
+
+        const QStringList marker{"lock marker.dwg bob 1 bob", "unlock marker.dwg bob 1"};
+        QTRY_COMPARE(alice.events(), QStringList({"checkin span.dwg bob 1  first draft",
+                                                  "lock span.dwg bob 1 bob",
+                                                  // A check-in that does not ask to keep the lock releases it.
+                                                  "checkin span.dwg bob 2  moved the piers",
+                                                  "unlock span.dwg bob 2",
+                                                  "restore span.dwg bob 3  Restored version 1",
+                                                  "delete span.dwg bob 3"})
+                                         + marker);
+        QTRY_COMPARE(carol.events(), marker);
+    }
+
+    // Back after missing events, a subscriber gets them; one that names an event the platform
+    // never gave, or no number at all, is told to refresh; one that names none gets only
+    // what comes next.
+    void aSubscriberThatComesBackMissesNothing()
+    {
+        std::string seen;
+        {
+            EventReader alice(m_platform->serverHost(), "alice");
+            QTRY_VERIFY(alice.isOpen());
+            QCOMPARE(m_bob->post("/api/v1/lock", {{"ref", QJsonObject{{"name", m_marker["name"]}}}}), 200);
+            QTRY_COMPARE(alice.events().size(), 1);
+            seen = alice.lastId();
+        }
+        QVERIFY(!seen.empty());
+        QCOMPARE(m_bob->post("/api/v1/unlock", {{"ref", QJsonObject{{"name", m_marker["name"]}}}}), 200);
+        QCOMPARE(m_bob->checkIn({m_marker}, {"marker 2"}, nullptr, "while you were away"), 200);
+
+        EventReader back(m_platform->serverHost(), "alice", seen);
+        EventReader forged(m_platform->serverHost(), "alice",
+                           std::to_string(std::stoll(seen) + 1000));
+        EventReader garbage(m_platform->serverHost(), "alice", "seven");
+        EventReader fresh(m_platform->serverHost(), "alice");
+        QTRY_COMPARE(back.events(), QStringList({"unlock marker.dwg bob 1",
+                                                 "checkin marker.dwg bob 2  while you were away"}));
+        QTRY_COMPARE(forged.events(), QStringList{"resync"});
+        QTRY_COMPARE(garbage.events(), QStringList{"resync"});
+        QTRY_VERIFY(fresh.isOpen());
+        QCOMPARE(m_bob->post("/api/v1/lock", {{"ref", QJsonObject{{"name", m_marker["name"]}}}}), 200);
+        QCOMPARE(m_bob->post("/api/v1/unlock", {{"ref", QJsonObject{{"name", m_marker["name"]}}}}), 200);
+        QTRY_COMPARE(fresh.events(),
+                     QStringList({"lock marker.dwg bob 2 bob", "unlock marker.dwg bob 2"}));
+    }
+
+    // Taken out of Bridge Project while subscribed, alice hears nothing more of it.
+    void aMembershipRemovedCountsFromThen()
+    {
+        EventReader alice(m_platform->serverHost(), "alice");
+        QTRY_VERIFY(alice.isOpen());
+        QVERIFY(m_platform->change(
+            {"DELETE FROM memberships WHERE user_id = (SELECT id FROM users WHERE login = "
+             "'alice') AND space_id = (SELECT id FROM spaces WHERE name = 'Bridge Project')"}));
+        const QJsonObject pier = fileRecord("pier.dwg", m_bob->autoname(), "Bridge Project");
+        QCOMPARE(m_bob->checkIn({pier}, {"pier"}, nullptr, "secret"), 200);
+        QCOMPARE(m_bob->post("/api/v1/lock", {{"ref", QJsonObject{{"name", m_marker["name"]}}}}), 200);
+        QTRY_COMPARE(alice.events(), QStringList{"lock marker.dwg bob 2 bob"});
+        QCOMPARE(m_bob->post("/api/v1/unlock", {{"ref", QJsonObject{{"name", m_marker["name"]}}}}), 200);
+    }
+
+    void aStreamNeedsASession()
+    {
+        PlatformClient nobody(m_platform->serverHost());
+        QCOMPARE(nobody.http().Get("/api/v1/events")->status, 401);
+    }
+
+private:
+    std::unique_ptr<PlatformProcess> m_platform;
+    std::unique_ptr<PlatformClient> m_bob;
+    QJsonObject m_marker;
+};
+
+QTEST_MAIN(TestPlatformEvents)
+#include "tst_platformevents.moc"
