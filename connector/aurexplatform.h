@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileversion.h"
 #include "platformevent.h"
 #include "recordlist.h"
 
@@ -59,6 +60,23 @@ public:
     virtual bool checkIn(FzFileInfo *root, const QString &comment, JobControl *control,
                          RecordList *stored) = 0;
     virtual bool lock(FzFileInfo *record, bool locked) = 0;
+
+    // The versions of the object the record names (by "phid", else by "name"), newest first.
+    virtual bool versions(const FzFileInfo &object, FileVersionList *versions) = 0;
+    // The drawing root as of its version revision, then every file it referenced then, each at
+    // the revision it had at that time; a file whose version the platform no longer keeps
+    // carries "_VersionPruned" "true" and no size or checksum.
+    virtual bool structureAsOf(const FzFileInfo &root, int revision, RecordList *records) = 0;
+    // Writes the bytes of version revision of the record's object into folder as fileName,
+    // atomically: nothing stands under that name until every byte arrived and was checked.
+    // Reports the bytes to control and stops when control is cancelled. The file's path, or "".
+    virtual QString downloadVersion(const FzFileInfo &record, int revision, const QString &folder,
+                                    const QString &fileName, JobControl *control) = 0;
+    // Makes the bytes of version revision the object's next version, saved with comment.
+    // Refused when someone else holds the lock, or saved a version after the record's
+    // "_BaseModified" (the newest version the caller knew of). On success the record holds the
+    // object as stored.
+    virtual bool restoreVersion(FzFileInfo *record, int revision, const QString &comment) = 0;
     virtual bool remove(const RecordList &records) = 0;
     // count new automatic names.
     virtual QStringList autonames(int count) = 0;

@@ -1,5 +1,6 @@
 #include "connectorplatform.h"
 
+#include "connectorlogging.h"
 #include "recordbuilder.h"
 #include "recordconstants.h"
 #include "recordfields.h"
@@ -27,6 +28,8 @@ QString tr(const char *text)
 // several connections at once, and between calls the job shows its progress and can stop.
 constexpr qint64 kBatchBytes = 8 << 20;
 constexpr std::size_t kBatchFiles = 16;
+// How often a list answer that another thread's call replaced is asked for again.
+constexpr int kAnswerAttempts = 3;
 
 qint64 sizeOf(const FzFileInfo &record)
 {
@@ -131,9 +134,14 @@ bool ConnectorPlatform::structure(const FzFileInfo &root, RecordList *records)
     records->clear();
     if (!m_connector->GetStructure_Block(&request))
         return false;
-    *records = RecordList::copiesOf(m_connector->GetTransactionListSize(),
-                                    [this](int i) { return m_connector->GetTransactionFileAt(i); });
+    *records = transactionCopies();
     return !records->empty();
+}
+
+RecordList ConnectorPlatform::transactionCopies()
+{
+    return RecordList::copiesOf(m_connector->GetTransactionListSize(),
+                                [this](int i) { return m_connector->GetTransactionFileAt(i); });
 }
 
 // For the span of one connector call on this thread: the bytes it moves count as the job's
@@ -210,14 +218,77 @@ bool ConnectorPlatform::checkIn(FzFileInfo *root, const QString &comment, JobCon
         return false;
     // The answer is the shared transaction list, which a call on another thread may have
     // replaced already: the caller checks the names it finds.
-    *stored = RecordList::copiesOf(m_connector->GetTransactionListSize(),
-                                   [this](int i) { return m_connector->GetTransactionFileAt(i); });
+    *stored = transactionCopies();
     return true;
 }
 
 bool ConnectorPlatform::lock(FzFileInfo *record, bool locked)
 {
     return locked ? m_connector->LockFile(record) : m_connector->UnlockFile(record);
+}
+
+bool ConnectorPlatform::versionsAnswer(const std::function<bool()> &call, const QString &name,
+                                       bool wholeList, RecordList *records)
+{
+    // Another thread's call may replace the shared list before it is copied. Every record of a
+    // versions answer, and the first of a structure as of a version, is a version of an object
+    // ("_CheckIn"); the first one is the object asked for.
+    const auto isAnswer = [&name, wholeList](const RecordList &list) {
+        for (std::size_t i = 0; i < list.size() && (i == 0 || wholeList); ++i) {
+            const FzFileInfo &record = *list.at(i);
+            if (!record.HasProperty(kKeyCheckIn)
+                || (!name.isEmpty() && recordProperty(record, kKeyName) != name))
+                return false;
+        }
+        return !list.empty();
+    };
+    for (int attempt = 0; attempt < kAnswerAttempts; ++attempt) {
+        records->clear();
+        if (!call())
+            return false;
+        *records = transactionCopies();
+        if (isAnswer(*records))
+            return true;
+        qCDebug(lcConnectorPlatform) << "the answer was replaced by another call's; asking again";
+    }
+    records->clear();
+    return false;
+}
+
+bool ConnectorPlatform::versions(const FzFileInfo &object, FileVersionList *versions)
+{
+    FzFileInfo request(object);
+    versions->clear();
+    RecordList records;
+    if (!versionsAnswer([&] { return m_connector->GetVersions_Block(&request); },
+                        recordProperty(object, kKeyName), true, &records))
+        return false;
+    for (const FzFileInfo *record : records)
+        versions->append(FileVersion::fromRecord(*record));
+    return true;
+}
+
+bool ConnectorPlatform::structureAsOf(const FzFileInfo &root, int revision, RecordList *records)
+{
+    FzFileInfo request(root);
+    return versionsAnswer(
+        [&] { return m_connector->GetStructureAsOf_Block(&request, revision); },
+        recordProperty(root, kKeyName), false, records);
+}
+
+QString ConnectorPlatform::downloadVersion(const FzFileInfo &record, int revision,
+                                           const QString &folder, const QString &fileName,
+                                           JobControl *control)
+{
+    FzFileInfo request(record);
+    control->setCurrentName(fileName);
+    const ObservedTransfer observed(control);
+    return m_connector->DownloadVersion_Block(&request, revision, folder, fileName);
+}
+
+bool ConnectorPlatform::restoreVersion(FzFileInfo *record, int revision, const QString &comment)
+{
+    return m_connector->RestoreVersion_Block(record, revision, comment);
 }
 
 bool ConnectorPlatform::remove(const RecordList &records)

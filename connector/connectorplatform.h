@@ -4,6 +4,8 @@
 
 #include <QMutex>
 
+#include <functional>
+
 class LintraAurexConnectorWrapper;
 
 // The real platform: the connector service. Made once where the module is wired together;
@@ -39,6 +41,11 @@ public:
     bool checkIn(FzFileInfo *root, const QString &comment, JobControl *control,
                  RecordList *stored) override;
     bool lock(FzFileInfo *record, bool locked) override;
+    bool versions(const FzFileInfo &object, FileVersionList *versions) override;
+    bool structureAsOf(const FzFileInfo &root, int revision, RecordList *records) override;
+    QString downloadVersion(const FzFileInfo &record, int revision, const QString &folder,
+                            const QString &fileName, JobControl *control) override;
+    bool restoreVersion(FzFileInfo *record, int revision, const QString &comment) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
     int readEvents(const QString &lastEventId,
@@ -48,6 +55,14 @@ public:
 
 private:
     class ObservedTransfer;
+    // The connector's transaction list, copied right after the call that filled it.
+    RecordList transactionCopies();
+    // Runs call, which fills the transaction list with versions of the object named name, and
+    // copies the answer into records, asking again when another thread's call replaced it
+    // first. wholeList: every record is a version of that object, else only the first.
+    bool versionsAnswer(const std::function<bool()> &call, const QString &name, bool wholeList,
+                        RecordList *records);
+
     LintraAurexConnectorWrapper *m_connector;
     QMutex m_serverMutex; // guards m_serverHost
     QString m_serverHost;

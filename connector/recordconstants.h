@@ -48,6 +48,12 @@ const char kKeyCount[] = "_count";
 const char kKeyBaseModified[] = "_BaseModified";
 // Details: the user who saved the platform's current version.
 const char kKeyModifiedBy[] = "_ModifiedBy";
+// Details and versions: the comment of the check-in that saved the version.
+const char kKeyComment[] = "_Comment";
+// Versions: the check-in that saved the version (empty for one from before versions were kept).
+const char kKeyCheckIn[] = "_CheckIn";
+// A file as of an earlier version of its drawing whose bytes the platform no longer keeps.
+const char kKeyVersionPruned[] = "_VersionPruned";
 
 // Flags.
 const char kTrue[] = "true";

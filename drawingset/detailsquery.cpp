@@ -48,6 +48,10 @@ MAPSTRCADOBJ queryFileDetails(AurexPlatform &platform, const QString &tenant,
         entry.collaborativeSpace = recordProperty(*record, kKeySpace);
         entry.owner = recordProperty(*record, kKeyOwner);
         entry.modifiedBy = recordProperty(*record, kKeyModifiedBy);
+        // A request carries a revision of its own until the platform's answer replaces it.
+        const QString revision = recordProperty(*record, kKeyRevision);
+        entry.revision = revision == QLatin1String(kLocalRevision) ? QString() : revision;
+        entry.comment = recordProperty(*record, kKeyComment);
         details.insert(recordProperty(*record, kKeyName), entry);
     }
     if (answered)

@@ -6,8 +6,8 @@
 
 // One file of a drawing's save set as the task pane and the save dialog see it: the local file
 // (name and path, from the reference tree) and its platform details (modification stamp, lock
-// holder, collaborative space, owner, last writer, from the details query). Empty strings mean
-// unknown.
+// holder, collaborative space, owner, and the current version's revision, writer and check-in
+// comment, from the details query). Empty strings mean unknown.
 struct FileEntry
 {
     QString fileName;
@@ -17,6 +17,8 @@ struct FileEntry
     QString collaborativeSpace;
     QString owner;
     QString modifiedBy;
+    QString revision;
+    QString comment;
 };
 
 // Platform details by platform name ("name" of the record), as the details query gives them.

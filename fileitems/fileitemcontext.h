@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class AurexPlatform;
 class WorkingCopy;
 
@@ -16,4 +18,7 @@ struct FileItemContext
     // The tenant's file database as the session keeps it (outlives the widgets); null: the
     // widgets read the file itself.
     WorkingCopy *workingCopy = nullptr;
+    // Shows the history of the platform file of that name and title; without it the file
+    // menus offer no history.
+    std::function<void(const QString &name, const QString &title)> showHistory = nullptr;
 };

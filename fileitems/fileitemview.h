@@ -20,6 +20,9 @@ public:
     // The details text from the file's name, platform stamp and collaborative space.
     virtual void setText(const QString &fileName, const QString &platformStamp,
                          const QString &collaborativeSpace) = 0;
+    // Who saved the platform's version and why (see versionStoryText), added to the details in
+    // the tool tip; "" adds nothing.
+    virtual void setVersionStory(const QString &story) = 0;
     // Whether the platform knows the file: only then are its lock actions offered.
     virtual void setKnown(bool known) = 0;
 };

@@ -1,6 +1,7 @@
 #include "filestatus.h"
 
 #include "connector/platformstamp.h"
+#include "support/displaytext.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -25,9 +26,8 @@ const char *statusIcon(int status)
     default: return nullptr;
     }
 }
+} // namespace
 
-// A platform stamp in the system's short local date and time form; empty when the text is not
-// a stamp.
 QString platformStampText(const QString &platformStamp)
 {
     const QDateTime modified = parsePlatformStamp(platformStamp);
@@ -35,7 +35,6 @@ QString platformStampText(const QString &platformStamp)
         ? QLocale::system().toString(modified.toLocalTime(), QLocale::ShortFormat)
         : QString();
 }
-} // namespace
 
 QPixmap fileStatusPixmap(int status)
 {
@@ -65,6 +64,9 @@ QString fileStatusText(int status)
     case FileStatusSyncing: return QCoreApplication::translate(kContext, "Status: Syncing...");
     case FileStatusWaiting:
         return QCoreApplication::translate(kContext, "Status: Waiting to upload");
+    case FileStatusEarlierVersion:
+        return QCoreApplication::translate(kContext,
+                                           "Status: An earlier version, opened for viewing");
     default: return QString();
     }
 }
@@ -79,6 +81,8 @@ QString fileStatusWord(int status)
         return QCoreApplication::translate(kContext, "Newer on the platform");
     case FileStatusSyncing: return QCoreApplication::translate(kContext, "Checking...");
     case FileStatusWaiting: return QCoreApplication::translate(kContext, "Waiting to upload");
+    case FileStatusEarlierVersion:
+        return QCoreApplication::translate(kContext, "Earlier version, for viewing");
     default: return QString();
     }
 }
@@ -103,6 +107,8 @@ QString fileStateLegend()
         "New: not on the platform yet.\n"
         "Waiting to upload: saved while working offline; goes to the platform when you go "
         "online.\n"
+        "Earlier version, for viewing: opened from a file's history; it is not saved to the "
+        "platform.\n"
         "Locked by you: only you can save changes until you unlock it.\n"
         "Locked by NAME: only NAME can save changes until the file is unlocked.");
 }
@@ -151,6 +157,26 @@ QString fileDetailsText(const QString &fileName, const QString &platformStamp,
     return fileName + QLatin1Char('\n')
         + QCoreApplication::translate(kContext, "Last Modification Date: ")
         + platformStampText(platformStamp) + QLatin1Char('\n') + collaborativeSpace;
+}
+
+QString versionStoryText(const QString &revision, const QString &user,
+                         const QString &platformStamp, const QString &comment)
+{
+    if (revision.isEmpty())
+        return QString();
+    const QString who = singleLineText(user);
+    const QString when = platformStampText(platformStamp);
+    QString story = who.isEmpty() || when.isEmpty()
+        ? QCoreApplication::translate(kContext, "Version %1").arg(revision)
+        : QCoreApplication::translate(kContext, "Version %1, saved by %2 on %3")
+              .arg(revision, who, when);
+    const QString firstLine = firstLineText(comment);
+    return firstLine.isEmpty() ? story : story + QLatin1Char('\n') + firstLine;
+}
+
+QString fileToolTipText(const QString &detailsText, const QString &versionStory)
+{
+    return versionStory.isEmpty() ? detailsText : detailsText + QLatin1Char('\n') + versionStory;
 }
 
 QString fileSizeText(qint64 bytes)

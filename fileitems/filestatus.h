@@ -15,6 +15,7 @@ enum FileStatusCode {
     FileStatusUnknown = 4, // no details known: nothing is shown
     FileStatusSyncing = 5, // details asked for, not arrived yet
     FileStatusWaiting = 6, // saved while offline, waits in the outbox to be sent
+    FileStatusEarlierVersion = 7, // part of an earlier version opened for viewing from a history
 };
 
 // Who holds a listed file's lock on the platform.
@@ -53,6 +54,16 @@ QString fileSizeText(qint64 bytes);
 // form and the collaborative space, each on its own line; the name alone without a space.
 QString fileDetailsText(const QString &fileName, const QString &platformStamp,
                         const QString &collaborativeSpace);
+// What the lists' tool tips tell of a file's version on the platform: "Version N, saved by USER
+// on DATE", then, on a line of its own, the first line of its comment, made safe to show; ""
+// when the revision is not known.
+QString versionStoryText(const QString &revision, const QString &user,
+                         const QString &platformStamp, const QString &comment);
+// The tool tip of a listed file: its details text, then its version story when there is one.
+QString fileToolTipText(const QString &detailsText, const QString &versionStory);
+// A platform stamp in the system's short local date and time form; empty when the text is not
+// a stamp.
+QString platformStampText(const QString &platformStamp);
 // A platform stamp as milliseconds since the epoch, the lists' modification sort key; 0 when
 // the text is not a stamp.
 qint64 platformStampMSecs(const QString &platformStamp);

@@ -90,7 +90,15 @@ void ImageViewDialog::setLockOwner(const QString &owner)
 void ImageViewDialog::setText(const QString &fileName, const QString &platformStamp,
                               const QString &collaborativeSpace)
 {
-    m_ui->NameLabel->setToolTip(fileDetailsText(fileName, platformStamp, collaborativeSpace));
+    m_detailsText = fileDetailsText(fileName, platformStamp, collaborativeSpace);
+    m_ui->NameLabel->setToolTip(fileToolTipText(m_detailsText, m_versionStory));
+}
+
+void ImageViewDialog::setVersionStory(const QString &story)
+{
+    m_versionStory = story;
+    if (!m_detailsText.isEmpty())
+        m_ui->NameLabel->setToolTip(fileToolTipText(m_detailsText, m_versionStory));
 }
 
 void ImageViewDialog::setModified(qint64 msecsSinceEpoch)

@@ -42,6 +42,7 @@ public:
     // The name's tool tip.
     void setText(const QString &fileName, const QString &platformStamp,
                  const QString &collaborativeSpace) override;
+    void setVersionStory(const QString &story) override;
     // A known file gets its action menu in the row's current lock state.
     void setKnown(bool known) override;
     // Writes the platform modification time into the row's item (its sort key).
@@ -57,6 +58,8 @@ private:
 
     Ui::ImageViewDialog *m_ui;
     QString m_localPath;
+    QString m_detailsText; // of the name's tool tip, without the version story
+    QString m_versionStory;
     QTreeWidgetItem *m_item;
     const FileItemContext m_context;
     bool m_locked = false;

@@ -8,6 +8,7 @@
 #include "connector/aurexplatform.h"
 #include "connector/filetype.h"
 #include "connector/recordbuilder.h"
+#include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "support/dialogjobs.h"
 #include "support/hostaccess.h"
@@ -32,6 +33,7 @@ ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemCo
     , m_context(context)
     , m_lockAction(new QAction(this))
     , m_deleteAction(new QAction(tr("Delete"), this))
+    , m_historyAction(new QAction(tr("History..."), this))
     , m_lockState(NotLocked)
     , m_path(path)
     , m_record(record ? std::make_unique<FzFileInfo>(*record) : nullptr)
@@ -42,10 +44,15 @@ ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemCo
     m_lockAction->setFont(QFont(QStringLiteral("Arial")));
     m_deleteAction->setObjectName(QStringLiteral("DeleteMenu"));
     m_deleteAction->setFont(QFont(QStringLiteral("Arial")));
+    m_historyAction->setObjectName(QStringLiteral("HistoryMenu"));
+    m_historyAction->setFont(QFont(QStringLiteral("Arial")));
+    m_historyAction->setVisible(bool(m_context.showHistory));
     addAction(m_lockAction);
     addAction(m_deleteAction);
+    addAction(m_historyAction);
     connect(m_lockAction, &QAction::triggered, this, &ListViewActionMenu::LockUnlockAction);
     connect(m_deleteAction, &QAction::triggered, this, &ListViewActionMenu::CSFileDeleteAction);
+    connect(m_historyAction, &QAction::triggered, this, &ListViewActionMenu::showHistory);
     setLockState(NotLocked);
 }
 
@@ -60,19 +67,26 @@ void ListViewActionMenu::setLockState(int lockState)
     m_deleteAction->setEnabled(!heldByOther);
 }
 
-std::unique_ptr<FzFileInfo> ListViewActionMenu::lockRequest() const
+QString ListViewActionMenu::platformName() const
 {
     if (m_path.isEmpty())
-        return m_record ? std::make_unique<FzFileInfo>(*m_record) : nullptr;
+        return m_record ? recordProperty(*m_record, kKeyName) : QString();
     const std::unique_ptr<FileDatabase> database = m_context.workingCopy
         ? m_context.workingCopy->snapshot()
         : std::make_unique<FileDatabase>(m_context.tenant);
     const QString key = FileDatabase::keyForPath(m_path);
     if (!database->hasEntry(key))
-        return nullptr;
+        return QString();
+    return database->entryAttribute(key, QStringLiteral("name"));
+}
+
+std::unique_ptr<FzFileInfo> ListViewActionMenu::lockRequest() const
+{
+    if (m_path.isEmpty())
+        return m_record ? std::make_unique<FzFileInfo>(*m_record) : nullptr;
+    const QString name = platformName();
     // Any file, an image or PDF too, is asked for as a drawing by its name.
-    return makeNameRequest(database->entryAttribute(key, QStringLiteral("name")),
-                           drawingFileType());
+    return name.isEmpty() ? nullptr : makeNameRequest(name, drawingFileType());
 }
 
 bool ListViewActionMenu::isBusy() const
@@ -109,6 +123,16 @@ void ListViewActionMenu::LockUnlockAction()
         setLockState(newState);
         emit EmitLockStatus(newState);
     });
+}
+
+void ListViewActionMenu::showHistory()
+{
+    const QString name = platformName();
+    if (name.isEmpty() || !m_context.showHistory) {
+        qCDebug(lcFileItems) << "no platform entry whose history to show for" << m_path;
+        return;
+    }
+    m_context.showHistory(name, m_record ? recordTitle(*m_record) : pathFileName(m_path));
 }
 
 void ListViewActionMenu::CSFileDeleteAction()

@@ -11,7 +11,8 @@ class DialogJobs;
 class FzFileInfo;
 class QAbstractButton;
 
-// The "More Action" menu of a listed file: lock or unlock it on the platform, or delete it.
+// The "More Action" menu of a listed file: lock or unlock it on the platform, delete it, or show
+// its history (when the context can).
 // Built on the file's "More Action" button (its parent) with the file's local path or, for a
 // platform search result, a copy of its record. Main thread only; a lock or unlock runs as a job
 // under the "Please wait" box, which a platform slow to answer lets the user cancel.
@@ -33,6 +34,7 @@ public:
 
     QAction *lockAction() const { return m_lockAction; }
     QAction *deleteAction() const { return m_deleteAction; }
+    QAction *historyAction() const { return m_historyAction; }
 
 signals:
     void EmitLockStatus(int lockState);
@@ -41,8 +43,11 @@ signals:
 public slots:
     void LockUnlockAction();
     void CSFileDeleteAction();
+    void showHistory();
 
 private:
+    // The file's platform name, or "" when the file database does not know the local path.
+    QString platformName() const;
     // The record naming the file on the platform, or null when the file database does not know
     // the local path.
     std::unique_ptr<FzFileInfo> lockRequest() const;
@@ -51,6 +56,7 @@ private:
     const FileItemContext m_context;
     QAction *m_lockAction;
     QAction *m_deleteAction;
+    QAction *m_historyAction;
     int m_lockState;
     QString m_path;
     std::unique_ptr<FzFileInfo> m_record;

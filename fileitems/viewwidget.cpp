@@ -185,13 +185,25 @@ void ViewWidget::setLockOwner(const QString &owner)
 void ViewWidget::setText(const QString &fileName, const QString &platformStamp,
                          const QString &collaborativeSpace)
 {
-    const QString text = fileDetailsText(fileName, platformStamp, collaborativeSpace);
-    m_textLabel->setText(text);
-    m_textLabel->setToolTip(text);
-    setToolTip(text);
+    m_detailsText = fileDetailsText(fileName, platformStamp, collaborativeSpace);
+    m_textLabel->setText(m_detailsText);
+    showToolTip();
     m_fileName = fileName;
     m_space = collaborativeSpace;
     showGridText();
+}
+
+void ViewWidget::setVersionStory(const QString &story)
+{
+    m_versionStory = story;
+    showToolTip();
+}
+
+void ViewWidget::showToolTip()
+{
+    const QString text = fileToolTipText(m_detailsText, m_versionStory);
+    m_textLabel->setToolTip(text);
+    setToolTip(text);
 }
 
 void ViewWidget::showGridText()

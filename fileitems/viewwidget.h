@@ -54,6 +54,7 @@ public:
     // Also the tool tips; the grid's name label shows the name and the space.
     void setText(const QString &fileName, const QString &platformStamp,
                  const QString &collaborativeSpace) override;
+    void setVersionStory(const QString &story) override;
     // Shows or hides the "More Action" button and the lock badge.
     void setKnown(bool known) override;
 
@@ -76,6 +77,7 @@ private:
     void setPreviewSize(int side);
     void showPreview();
     void showGridText();
+    void showToolTip();
     int gridWidth() const;
     void updatePlatformParts();
 
@@ -88,6 +90,8 @@ private:
     QString m_fileName;
     QString m_space;
     QString m_lockOwner;
+    QString m_detailsText;
+    QString m_versionStory;
     qint64 m_size = -1; // unknown
     QPixmap m_preview;
     int m_status = 5;

@@ -4,6 +4,7 @@
 
 #include <dxfrenderer.h>
 
+#include <QDir>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -60,7 +61,11 @@ void DrawingView::paintEvent(QPaintEvent *)
     if (m_renderer && !m_renderer->isEmpty())
         m_renderer->render(&painter, viewTransform(), drawingArea(), kForeground, kBackground);
     painter.setPen(QColor(120, 130, 140));
+    // Below the user's home, "~" stands for it, as in a shell: the place, not the machine.
     QString caption = m_document->path();
+    const QString home = QDir::homePath();
+    if (caption.startsWith(home + QLatin1Char('/')))
+        caption.replace(0, home.size(), QStringLiteral("~"));
     // A drawing too large to draw whole shows what fits; say so rather than mislead.
     if (m_renderer && !m_renderer->scene().complete)
         caption += tr("  (too large to draw completely: part of the drawing is shown)");

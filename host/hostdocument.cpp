@@ -55,18 +55,28 @@ bool HostDocument::saveAs(const QString &path, QString *errorMessage)
     }
     {
         QMutexLocker locker(&m_pathMutex);
+        // Saved under another name, the document is that file, whatever it was called before.
+        if (m_path != target)
+            m_title.clear();
         m_path = target;
     }
     m_database->setFileName(target);
     m_untitled = false;
     m_modified = false;
     odedEditor()->fire_saveComplete(m_database.get(), name);
-    if (m_saved)
-        m_saved(this);
+    if (m_changed)
+        m_changed(this);
     return true;
+}
+
+void HostDocument::SetTitle(const CFxString &title)
+{
+    m_title = title.toQString();
+    if (m_changed)
+        m_changed(this);
 }
 
 QString HostDocument::title() const
 {
-    return QFileInfo(path()).fileName();
+    return m_title.isEmpty() ? QFileInfo(path()).fileName() : m_title;
 }

@@ -21,6 +21,7 @@ public:
     OdDbDatabase *GetFxDatabase() const override;
     CFxString GetPathName() const override;
     bool Save() override;
+    void SetTitle(const CFxString &title) override;
 
     // Writes the drawing to path and makes that its file, telling the editor's reactors
     // (beginSave, then saveComplete with the actual name, or abortSave). False with a message
@@ -28,14 +29,16 @@ public:
     bool saveAs(const QString &path, QString *errorMessage);
 
     QString path() const;
+    // The title set by a module, else the file's name.
     QString title() const;
     bool isUntitled() const { return m_untitled; }
     bool isModified() const { return m_modified; }
     // Called by the commands that change the drawing.
     void setModified() { m_modified = true; }
     // Called after every successful save, whoever asked for it (a host command or a module
-    // through the kernel's Save), so that the views show the saved state.
-    void setSavedHandler(std::function<void(HostDocument *)> handler) { m_saved = std::move(handler); }
+    // through the kernel's Save), and after every change of title, so that the views show the
+    // new state.
+    void setChangedHandler(std::function<void(HostDocument *)> handler) { m_changed = std::move(handler); }
 
 private:
     mutable QMutex m_pathMutex; // guards m_path
@@ -43,5 +46,6 @@ private:
     OdDbDatabasePtr m_database;
     bool m_untitled;
     bool m_modified = false;
-    std::function<void(HostDocument *)> m_saved;
+    QString m_title;
+    std::function<void(HostDocument *)> m_changed;
 };

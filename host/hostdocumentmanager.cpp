@@ -104,7 +104,7 @@ HostDocument *HostDocumentManager::newDocument()
 HostDocument *HostDocumentManager::addDocument(std::unique_ptr<HostDocument> document)
 {
     HostDocument *raw = document.get();
-    raw->setSavedHandler([this](HostDocument *saved) { notifyDocumentChanged(saved); });
+    raw->setChangedHandler([this](HostDocument *saved) { notifyDocumentChanged(saved); });
     forEachReactor([raw](CFxDocumentManagerReactor *r) { r->DocumentCreateStarted(raw); });
     {
         QMutexLocker locker(&m_mutex);

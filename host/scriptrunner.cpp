@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QTabBar>
 #include <QTextStream>
 
 namespace {
@@ -24,7 +25,7 @@ const char kDelayCommand[] = "_UISLEEP";
 // The longest delay a script may ask for.
 constexpr double kMaxDelaySeconds = 600;
 
-// Whether a shown label or button of the script's windows has text in its text.
+// Whether a shown label, button or tab of the script's windows has text in its text.
 bool textShown(const QString &text)
 {
     for (const QWidget *window : WidgetLocator::windows()) {
@@ -35,6 +36,12 @@ bool textShown(const QString &text)
         for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
             if (button->isVisible() && button->text().contains(text))
                 return true;
+        }
+        for (const QTabBar *tabs : window->findChildren<QTabBar *>()) {
+            for (int i = 0; tabs->isVisible() && i < tabs->count(); ++i) {
+                if (tabs->tabText(i).contains(text))
+                    return true;
+            }
         }
     }
     return false;

@@ -50,12 +50,66 @@ bool isCurrentLocally(const FzFileInfo &record)
                   .isFile();
 }
 
+// Fetches each record's bytes as of the "revision" it carries into its folder. One line per
+// file that did not arrive; the first failure ends the transfer.
+QStringList downloadVersions(AurexPlatform *platform, const RecordList &records,
+                             JobControl &control)
+{
+    for (FzFileInfo *record : records) {
+        const QString title = recordTitle(*record);
+        const int revision = recordProperty(*record, kKeyRevision).toInt();
+        if (control.isCancelled()
+            || platform->downloadVersion(*record, revision,
+                                         recordProperty(*record, kKeyLocalDownloadFolder), title,
+                                         &control)
+                   .isEmpty())
+            return {tr("%1 as of version %2 did not arrive.").arg(title).arg(revision)};
+        setRecordProperty(*record, kKeyFileName, title);
+        control.addProcessed(1, 0);
+    }
+    return {};
+}
+
+// The folders a download makes for its files, removed again (when empty) if it does not
+// complete.
+class MadeFolders
+{
+public:
+    bool make(const QString &folder, QString *error)
+    {
+        QStringList missing;
+        for (QDir dir(folder); !dir.exists(); dir.setPath(QFileInfo(dir.path()).path()))
+            missing.prepend(dir.path());
+        if (!QDir().mkpath(folder)) {
+            *error = tr("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder));
+            return false;
+        }
+        m_made += missing;
+        return true;
+    }
+    // Innermost first; a folder that holds anything stays.
+    void removeIfEmpty()
+    {
+        for (auto it = m_made.crbegin(); it != m_made.crend(); ++it)
+            QDir().rmdir(*it);
+        m_made.clear();
+    }
+
+private:
+    QStringList m_made;
+};
+
 // Fetches the records into hidden folders beside their places and moves them into place only
 // when every one has arrived. Whatever is left in the hidden folders goes with this object.
 class StagedTransfer
 {
 public:
-    explicit StagedTransfer(const RecordList &records) : m_records(records) {}
+    // asOfRevision: each record's bytes as of the revision it carries, not the current ones.
+    StagedTransfer(const RecordList &records, bool asOfRevision)
+        : m_records(records)
+        , m_asOfRevision(asOfRevision)
+    {
+    }
 
     // The files fetch() asked the platform for.
     int stagedCount() const { return m_staged.size(); }
@@ -92,7 +146,8 @@ public:
         }
         if (!checkFreeSpace(needed, failures))
             return false;
-        *failures = platform->download(fetched, &control);
+        *failures = m_asOfRevision ? downloadVersions(platform, fetched, control)
+                                   : platform->download(fetched, &control);
         if (!failures->isEmpty() || control.isCancelled())
             return false;
         return moveIntoPlace(failures);
@@ -169,6 +224,7 @@ private:
     }
 
     const RecordList &m_records;
+    const bool m_asOfRevision;
     QHash<QString, std::shared_ptr<QTemporaryDir>> m_folders;
     QList<Staged> m_staged;
 };
@@ -184,9 +240,12 @@ struct DownloadThread::Work
     RecordList records;
     QString targetPath;
     QString tenant;
+    bool earlierVersion = false;
     DownloadReport report;
 
     QString run(JobControl &control);
+    // Brings the files of an earlier version into their own folder.
+    bool fetchEarlierVersion(JobControl &control, QStringList *failures);
     void recordAndRepair();
 };
 
@@ -223,6 +282,16 @@ void DownloadThread::setDownload(RecordList records, const QString &targetPath,
     m_work->records = std::move(records);
     m_work->targetPath = targetPath;
     m_work->tenant = tenant;
+    m_work->earlierVersion = false;
+}
+
+void DownloadThread::setEarlierVersion(RecordList records, const QString &targetPath)
+{
+    QMutexLocker locker(&m_work->mutex);
+    m_work->records = std::move(records);
+    m_work->targetPath = targetPath;
+    m_work->tenant.clear();
+    m_work->earlierVersion = true;
 }
 
 void DownloadThread::Download()
@@ -258,6 +327,17 @@ QString DownloadThread::Work::run(JobControl &control)
     report = DownloadReport();
     if (records.empty())
         return QString();
+    if (earlierVersion) {
+        QStringList failures;
+        if (!fetchEarlierVersion(control, &failures)) {
+            report.failed = true;
+            report.cancelled = control.isCancelled();
+            report.details = failures;
+            return failures.isEmpty() ? tr("Cancelled.") : failures.join(QLatin1Char('\n'));
+        }
+        recordAndRepair();
+        return QString();
+    }
     LocalChangesGuard guard;
     {
         // Held only while copies are made: the database's lock must not be held across the
@@ -271,7 +351,7 @@ QString DownloadThread::Work::run(JobControl &control)
         }
     }
     QStringList failures;
-    StagedTransfer transfer(records);
+    StagedTransfer transfer(records, false);
     const bool arrived = transfer.fetch(platform, control, &failures);
     for (const LocalChangesGuard::KeptCopy &kept : guard.finish()) {
         report.replacedLocalFiles.append(kept.original);
@@ -287,6 +367,33 @@ QString DownloadThread::Work::run(JobControl &control)
     report.downloadedFiles = transfer.stagedCount();
     recordAndRepair();
     return QString();
+}
+
+bool DownloadThread::Work::fetchEarlierVersion(JobControl &control, QStringList *failures)
+{
+    MadeFolders made;
+    bool arrived = true;
+    {
+        StagedTransfer transfer(records, true);
+        for (const FzFileInfo *record : records) {
+            QString error;
+            if (!made.make(recordProperty(*record, kKeyLocalDownloadFolder), &error)) {
+                failures->append(error);
+                arrived = false;
+                break;
+            }
+        }
+        arrived = arrived && transfer.fetch(platform, control, failures);
+        if (arrived)
+            report.downloadedFiles = transfer.stagedCount();
+    }
+    // The hidden folders went with the transfer: what is left of a failed one is empty.
+    if (!arrived) {
+        made.removeIfEmpty();
+        qCWarning(lcOpen).noquote() << "download of an earlier version failed:"
+                                    << failures->join(QLatin1String("; "));
+    }
+    return arrived;
 }
 
 void DownloadThread::Work::recordAndRepair()
@@ -306,6 +413,9 @@ void DownloadThread::Work::recordAndRepair()
             report.problem = tr("The references of %1 could not all be updated:\n%2")
                                  .arg(targetPath, repair.errorString());
     }
+    // An earlier version's files are copies to look at, never the working copy.
+    if (earlierVersion)
+        return;
     FileDatabase database(tenant);
     for (const FzFileInfo *record : records)
         recordDownloadedFile(database, *record);

@@ -54,6 +54,11 @@ public:
     // Takes the records (each with its "_LOCALDOWNLOADFOLDER"), the drawing to repair and open
     // afterwards, and the tenant whose file database records the files. Call before Download.
     void setDownload(RecordList records, const QString &targetPath, const QString &tenant);
+    // Instead: the files of an earlier version of a drawing, each at the "revision" it carries,
+    // into a folder of their own (their "_LOCALDOWNLOADFOLDER", made when missing and removed
+    // again when the download does not complete). They are not the working copy: nothing is
+    // kept aside and nothing is recorded in the file database.
+    void setEarlierVersion(RecordList records, const QString &targetPath);
     // The outcome, once result() has come.
     DownloadReport report() const { return m_report; }
 

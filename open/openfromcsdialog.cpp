@@ -2,6 +2,7 @@
 #include "ui_openfromcsdialog.h"
 
 #include "cssearch.h"
+#include "filehistorydialog.h"
 #include "openfromcollaborativespace.h"
 #include "openlogging.h"
 #include "structurelisting.h"
@@ -224,7 +225,11 @@ void OpenFromCSDialog::searchEnded(CSSearch *search)
 
 FileItemContext OpenFromCSDialog::itemContext() const
 {
-    return {m_platform, m_session->tenant(), m_session->currentUser(), m_session->workingCopy()};
+    ShowAurexTaskPane *session = m_session;
+    return {m_platform, m_session->tenant(), m_session->currentUser(), m_session->workingCopy(),
+            [session](const QString &name, const QString &title) {
+                FileHistoryDialog::showNew(session, name, title);
+            }};
 }
 
 void OpenFromCSDialog::fillResults(RecordList results, const QString &previewFolder)
@@ -452,6 +457,8 @@ void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("ContextMenu"));
     QAction *remove = menu.addAction(tr("Delete"));
+    QAction *history = menu.addAction(tr("History..."));
+    history->setObjectName(QStringLiteral("HistoryMenu"));
     const QList<QListWidgetItem *> selected = m_ui->listWidget->selectedItems();
     ViewWidget *first = selected.isEmpty() ? nullptr : widgetOf(selected.first());
     if (first && first->record()) {
@@ -462,7 +469,12 @@ void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
     } else {
         remove->setEnabled(false);
     }
-    connect(&menu, &QMenu::triggered, this, &OpenFromCSDialog::deleteItem);
+    history->setEnabled(selected.size() == 1 && first && first->record() && first->isEnabled());
+    connect(remove, &QAction::triggered, this, [this, remove] { deleteItem(remove); });
+    connect(history, &QAction::triggered, this, [this, first] {
+        FileHistoryDialog::showNew(m_session, recordProperty(*first->record(), kKeyName),
+                                   recordTitle(*first->record()));
+    });
     menu.exec(m_ui->listWidget->viewport()->mapToGlobal(position));
 }
 

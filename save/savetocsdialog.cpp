@@ -16,6 +16,7 @@
 #include "drawingset/filedetailsjob.h"
 #include "drawingset/referencetree.h"
 #include "drawingset/referencetreebuilder.h"
+#include "open/earlierversionfolder.h"
 #include "session/showaurextaskpane.h"
 #include "support/dialogjobs.h"
 #include "support/fontscale.h"
@@ -110,6 +111,17 @@ SaveToCSDialog::~SaveToCSDialog()
 
 SaveToCSDialog *SaveToCSDialog::showForActiveDrawing(ShowAurexTaskPane *session)
 {
+    // A version opened from a file's history is there to be looked at, never saved back.
+    const CFxDocument *active = HostAccess::activeDocument();
+    const QString refusal = EarlierVersionFolder::saveRefusal(
+        active ? active->GetPathName().toQString() : QString());
+    if (!refusal.isEmpty()) {
+        auto *box = new QMessageBox(QMessageBox::Information, tr("Save"), refusal);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setObjectName(QStringLiteral("SaveRefusedBox"));
+        box->show();
+        return nullptr;
+    }
     auto *dialog = new SaveToCSDialog(session);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(tr("Save to Collaborative Space"));

@@ -42,7 +42,8 @@ public:
     // What the save command and the task pane's save button do: a new dialog for the session,
     // titled "Save to Collaborative Space",
     // without the add-text row. It shows once its rows are there (the please-wait box shows
-    // meanwhile); nothing here waits for it.
+    // meanwhile); nothing here waits for it. Null, with a box that says why, when the active
+    // drawing is an earlier version opened from a file's history.
     static SaveToCSDialog *showForActiveDrawing(ShowAurexTaskPane *session);
 
     // The add-text row: label, prefix/suffix choice, text and its button.

@@ -547,10 +547,25 @@ void ApiServer::installRoutes()
     };
     m_jsonRoutes["POST /details"] = [](const Caller &who, const QJsonObject &body) {
         ObjectStore store(who);
-        QJsonArray results;
+        QList<std::optional<ObjectRow>> rows;
+        QList<ObjectRow> found;
         for (const QJsonValue &ref : refsOf(body)) {
-            const std::optional<ObjectRow> row = store.resolve(ref.toObject());
-            results.append(row ? QJsonValue(row->toJson()) : QJsonValue());
+            rows.append(store.resolve(ref.toObject()));
+            if (rows.constLast())
+                found.append(*rows.constLast());
+        }
+        // Details tell the story of the current version: who saved it (in every object) and
+        // with which comment.
+        const QHash<qint64, QString> comments = VersionStore(who).currentComments(found);
+        QJsonArray results;
+        for (const std::optional<ObjectRow> &row : rows) {
+            if (!row) {
+                results.append(QJsonValue());
+                continue;
+            }
+            QJsonObject object = row->toJson();
+            object.insert(QStringLiteral("_Comment"), comments.value(row->id));
+            results.append(object);
         }
         return QJsonValue(QJsonObject{{QStringLiteral("results"), results}});
     };

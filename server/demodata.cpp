@@ -93,12 +93,14 @@ public:
         m_records.append(record);
     }
 
-    QList<ObjectRow> run(const Caller &caller, AccountStore &accounts)
+    QList<ObjectRow> run(const Caller &caller, AccountStore &accounts, const QString &comment)
     {
         CheckIn checkIn(caller, accounts);
         QBuffer contents(&m_contents);
         contents.open(QIODevice::ReadOnly);
-        return checkIn.run(QJsonObject{{QStringLiteral("records"), m_records}}, &contents);
+        return checkIn.run(QJsonObject{{QStringLiteral("records"), m_records},
+                                       {QStringLiteral("comment"), comment}},
+                           &contents);
     }
 
 private:
@@ -145,6 +147,40 @@ void DemoData::create(AccountStore &accounts, QTextStream &out)
             names.insert(title, store.autonames(1).first());
         return names.value(title);
     };
+    // The names go in the order of the manifest, whatever is checked in first: scripts and
+    // tests know the demo's files by them.
+    for (const QJsonValue &value : drawings) {
+        const QJsonObject drawing = value.toObject();
+        nameFor(drawing.value(QStringLiteral("title")).toString());
+        for (const char *list : {"references", "attachments"}) {
+            for (const QJsonValue &child : drawing.value(QLatin1String(list)).toArray())
+                nameFor(child.toString());
+        }
+    }
+    // piers.dxf has a history before the drawings are issued: alice's first issue, then bob's
+    // change, each a DXF comment away from the file as issued.
+    const struct
+    {
+        const char *login;
+        const char *note;
+        const char *comment;
+    } piersHistory[] = {
+        {"alice", "First issue", "First issue of the piers and their rebar"},
+        {"bob", "East pier moved",
+         "Moved the east pier 2 m north\nThe ground survey found rock there."},
+    };
+    for (const auto &version : piersHistory) {
+        DemoCheckIn checkIn;
+        const QString piers = QStringLiteral("piers.dxf");
+        checkIn.add(-1, piers, nameFor(piers), QLatin1String(kCommonSpace),
+                    "999\n" + QByteArray(version.note) + '\n' + demoFile(piers), nullptr);
+        const QString rebar = QStringLiteral("rebar.dxf");
+        checkIn.add(0, rebar, nameFor(rebar), QLatin1String(kCommonSpace), demoFile(rebar),
+                    platform::kRelationSubcomponent);
+        checkIn.run(callerFor(QLatin1String(version.login)), accounts,
+                    QLatin1String(version.comment));
+    }
+
     QHash<QString, QString> lockers;
     for (const QJsonValue &value : drawings) {
         const QJsonObject drawing = value.toObject();
@@ -164,7 +200,7 @@ void DemoData::create(AccountStore &accounts, QTextStream &out)
             checkIn.add(0, childTitle, nameFor(childTitle), space, demoFile(childTitle),
                         platform::kRelationSubcomponent);
         }
-        checkIn.run(owner, accounts);
+        checkIn.run(owner, accounts, QStringLiteral("Issued for review"));
         const QString locker = drawing.value(QStringLiteral("lockedBy")).toString();
         if (!locker.isEmpty())
             lockers.insert(title, locker);

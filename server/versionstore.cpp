@@ -128,6 +128,25 @@ QVector<VersionRow> VersionStore::versions(const ObjectRow &object)
     return rows;
 }
 
+QHash<qint64, QString> VersionStore::currentComments(const QList<ObjectRow> &objects)
+{
+    QHash<qint64, QString> comments;
+    for (int first = 0; first < objects.size(); first += kVersionsPerStatement) {
+        QVariantList binds;
+        for (const ObjectRow &object : objects.mid(first, kVersionsPerStatement))
+            binds << object.id;
+        QSqlQuery query = Database::exec(
+            QStringLiteral("SELECT o.id, c.comment FROM objects o JOIN object_versions v ON "
+                           "v.object_id = o.id AND v.revision = o.revision "
+                           "LEFT JOIN checkins c ON c.id = v.checkin_id WHERE o.id IN (%1)")
+                .arg(QStringLiteral("?,").repeated(binds.size()).chopped(1)),
+            binds);
+        while (query.next())
+            comments.insert(query.value(0).toLongLong(), query.value(1).toString());
+    }
+    return comments;
+}
+
 VersionRow VersionStore::version(const ObjectRow &object, int revision)
 {
     QSqlQuery query = Database::exec(selectVersions("", "object_versions v")

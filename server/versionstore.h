@@ -4,6 +4,7 @@
 #include "objectstore.h"
 #include "retention.h"
 
+#include <QHash>
 #include <QJsonObject>
 
 class JsonText;
@@ -41,6 +42,9 @@ public:
 
     // Newest first.
     QVector<VersionRow> versions(const ObjectRow &object);
+    // The comment of the check-in that saved each object's current version, by object id
+    // ("" for a version saved without one or before versions were kept).
+    QHash<qint64, QString> currentComments(const QList<ObjectRow> &objects);
     // 404 naming the object when there is no such revision or it was pruned.
     VersionRow version(const ObjectRow &object, int revision);
     // The drawing as of that version, then every file it referenced, each at the revision it

@@ -15,6 +15,7 @@
 #include "fileitems/fileitemorder.h"
 #include "fileitems/iconmenu.h"
 #include "fileitems/sortingactions.h"
+#include "open/filehistorydialog.h"
 #include "open/openfromcsdialog.h"
 #include "save/outboxdelivery.h"
 #include "save/savetocsdialog.h"
@@ -78,6 +79,9 @@ AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
     m_stepTimer->setInterval(0);
     connect(m_stepTimer, &QTimer::timeout, this, &AurexMainWindow::buildStep);
     buildConnectionLine();
+    m_model->setHistoryViewer([session](const QString &name, const QString &title) {
+        FileHistoryDialog::showNew(session, name, title);
+    });
     connect(m_model, &TaskPaneModel::listed, this, &AurexMainWindow::showTree);
     connect(m_model, &TaskPaneModel::answered, this, &AurexMainWindow::showAnswer);
     connect(m_model, &TaskPaneModel::platformAnswered, m_monitor,

@@ -1,6 +1,7 @@
 #include "fileitemdetails.h"
 
 #include "fileitems/fileitemview.h"
+#include "open/earlierversionfolder.h"
 #include "fileitems/filestatus.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localfilestatus.h"
@@ -10,6 +11,11 @@ FileItemDetails fileItemDetails(const FileDatabase &database, const QString &loc
                                 bool stale, const QSet<QString> &waiting)
 {
     FileItemDetails result;
+    // Copies of an earlier version are known to nobody: not new, not the platform's either.
+    if (EarlierVersionFolder::revisionHolding(localPath) > 0) {
+        result.status = FileStatusEarlierVersion;
+        return result;
+    }
     const QString key = FileDatabase::keyForPath(localPath);
     // The indexed look-up: a list of hundreds of files asks for each.
     const QString name = database.entryAttribute(key, QStringLiteral("name"));
@@ -43,4 +49,6 @@ void showFileItemDetails(FileItemView &view, const FileItemDetails &details,
     view.setLockState(details.lockState);
     view.setKnown(details.known);
     view.setText(fileName, details.entry.fileModified, details.entry.collaborativeSpace);
+    view.setVersionStory(versionStoryText(details.entry.revision, details.entry.modifiedBy,
+                                          details.entry.fileModified, details.entry.comment));
 }

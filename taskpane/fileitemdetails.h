@@ -24,7 +24,7 @@ struct FileItemDetails
 
 // Decides the status and lock of the file at localPath from the details answer: the answer's
 // entry is found through the platform name the file database holds for the path; a file
-// without a database entry is new.
+// without a database entry is new, unless it belongs to an earlier version opened for viewing.
 // With stale details (the last known, the platform did not answer now), a file they have no
 // entry for keeps an unknown status unless it has local changes or is new. A file whose key
 // (lower case) is among waiting waits in the outbox, whatever the details say.

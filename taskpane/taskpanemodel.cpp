@@ -76,7 +76,8 @@ void TaskPaneModel::list(const ReferenceTree &tree)
     m_fileList = paths;
     // Offline, the rows' lock and delete menus get the offline platform too, which refuses.
     m_files.reset(FileItemContext{m_session->platform(), m_session->tenant(),
-                                  m_session->currentUser(), m_session->workingCopy()});
+                                  m_session->currentUser(), m_session->workingCopy(),
+                                  m_showHistory});
     for (const ReferenceNode *node : tree.nodes())
         m_files.append(node->path);
     m_listed = true;

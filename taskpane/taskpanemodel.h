@@ -40,6 +40,12 @@ public:
     // its referenced drawings, which services read for their images and PDFs first (null:
     // none are read). Then asks the platform. The jobs of an earlier listing are dropped.
     void show(std::shared_ptr<ReferenceTree> tree, OdDbHostAppServices *services);
+    // Shows the history of a platform file: what the rows' menus offer for each listed file
+    // from the next listing on.
+    void setHistoryViewer(std::function<void(const QString &name, const QString &title)> show)
+    {
+        m_showHistory = std::move(show);
+    }
     // The drawing listed last ("" when none).
     QString drawingPath() const { return m_drawingPath; }
     // The local paths of the last details query.
@@ -102,4 +108,5 @@ private:
     MAPSTRCADOBJ m_knownDetails; // the platform's last answer for each file, by name
     MAPSTRCADOBJ m_answer; // the details the statuses were last worked out from
     bool m_answerStale = false;
+    std::function<void(const QString &, const QString &)> m_showHistory;
 };

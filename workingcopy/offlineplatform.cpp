@@ -175,6 +175,27 @@ bool OfflinePlatform::lock(FzFileInfo *, bool)
     return false;
 }
 
+bool OfflinePlatform::versions(const FzFileInfo &, FileVersionList *)
+{
+    return false;
+}
+
+bool OfflinePlatform::structureAsOf(const FzFileInfo &, int, RecordList *)
+{
+    return false;
+}
+
+QString OfflinePlatform::downloadVersion(const FzFileInfo &, int, const QString &, const QString &,
+                                         JobControl *)
+{
+    return QString();
+}
+
+bool OfflinePlatform::restoreVersion(FzFileInfo *, int, const QString &)
+{
+    return false;
+}
+
 bool OfflinePlatform::remove(const RecordList &)
 {
     return false;

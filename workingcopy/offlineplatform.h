@@ -9,7 +9,8 @@
 // last named. Nothing goes over the network: a search finds the local copies by file name, a
 // details request is answered with the version the local copy was last exchanged as and its
 // local path in "filename" (the lock holder is not known), and every call that would change or
-// fetch something on the platform fails, with "you are working offline" as the reason. Any
+// fetch something on the platform fails, with "you are working offline" as the reason: a
+// file's history too, which only the platform keeps. Any
 // thread. The session keeps one, bound to its tenant, for as long as it lives.
 class OfflinePlatform : public AurexPlatform
 {
@@ -35,6 +36,11 @@ public:
     QString downloadObject(const QString &, const QString &) override;
     bool checkIn(FzFileInfo *, const QString &, JobControl *, RecordList *) override;
     bool lock(FzFileInfo *, bool) override;
+    bool versions(const FzFileInfo &, FileVersionList *) override;
+    bool structureAsOf(const FzFileInfo &, int, RecordList *) override;
+    QString downloadVersion(const FzFileInfo &, int, const QString &, const QString &,
+                            JobControl *) override;
+    bool restoreVersion(FzFileInfo *, int, const QString &) override;
     bool remove(const RecordList &) override;
     QStringList autonames(int) override;
     // Offline nothing happens elsewhere that this computer could hear of.

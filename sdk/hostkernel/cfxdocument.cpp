@@ -1,3 +1,7 @@
 #include "cfxdocument.h"
 
 CFxDocument::~CFxDocument() = default;
+
+void CFxDocument::SetTitle(const CFxString &)
+{
+}

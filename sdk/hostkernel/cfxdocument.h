@@ -18,4 +18,8 @@ public:
     virtual CFxString GetPathName() const = 0;
     // Writes the document to its file; false when the host declined or the write failed.
     virtual bool Save() = 0;
+    // What the host shows as the document's name (its tab) instead of the file's name, until
+    // the document is saved under another name; an empty title shows the file's name again.
+    // A host that names documents only by their files ignores it.
+    virtual void SetTitle(const CFxString &title);
 };

@@ -2,10 +2,11 @@
 // own: alice signs in, opens bridge.dwg from the platform, attaches a picture and saves back;
 // bob sees the newer version, opens it and locks it; alice sees his lock and cannot save over
 // it; bob unlocks; alice saves while working offline and, online again, keeps her version of
-// the file bob changed meanwhile as a copy; alice signs out. Last, bob's host is killed while a
-// large drawing comes down, and his files and file database stay as they were. Every step is a
-// run of the real host driven by a script, checked on its widget snapshots and on what the
-// platform holds.
+// the file bob changed meanwhile as a copy; bob saves rebar.dxf with a comment, and alice reads
+// it in the file's history, opens the version before it and restores that; alice signs out.
+// Last, bob's host is killed while a large drawing comes down, and his files and file database
+// stay as they were. Every step is a run of the real host driven by a script, checked on its
+// widget snapshots and on what the platform holds.
 //
 // With AUREX_SCENARIO_PICTURES naming a folder, the runs that end on a task pane worth showing
 // also leave a picture of the host window there.
@@ -48,6 +49,18 @@ void collectPaneRows(const QJsonObject &node, QMap<QString, QString> *rows)
     }
     for (const QJsonValue &child : node.value("children").toArray())
         collectPaneRows(child.toObject(), rows);
+}
+
+// The rows of the task pane's tree below node, in the order its "More Action" buttons are
+// numbered, by the file names they show.
+void collectPaneNames(const QJsonObject &node, QStringList *names)
+{
+    if (node.value("objectName").toString() == "ImageViewDialog") {
+        names->append(WidgetSnapshotFile::find(node, "NameLabel").value("text").toString());
+        return;
+    }
+    for (const QJsonValue &child : node.value("children").toArray())
+        collectPaneNames(child.toObject(), names);
 }
 
 // The revision on the platform of every file of the drawing set, by title.
@@ -165,6 +178,7 @@ private slots:
     void aHostStoppedWhileSendingSendsEachSaveOnce();
     void aliceStartsOfflineWhileThePlatformIsAway();
     void aSaveOfAFileBobHoldsWaitsAndSaysWhy();
+    void aliceReadsBobsCommentAndRestoresTheVersionBefore();
     void aliceSignsOutAndSeesTheWelcomePage();
     void bobsHostKilledDuringADownloadLeavesFilesAndDatabaseAsTheyWere();
     void aliceSeesBobsWorkAsItHappensAndReloads();
@@ -194,6 +208,13 @@ private:
             QMap<QString, QString> rows;
             collectPaneRows(widget(snapshot, "ActiveTreeViewWidget"), &rows);
             return rows;
+        }
+        // The number of the file's first row in the pane.
+        int paneRow(const QString &snapshot, const QString &file) const
+        {
+            QStringList names;
+            collectPaneNames(widget(snapshot, "ActiveTreeViewWidget"), &names);
+            return names.indexOf(file);
         }
         QString status(const QString &snapshot, const QString &file) const
         {
@@ -719,6 +740,66 @@ void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
              QString("Status: Waiting to upload"));
     expectSaid("From the outbox: Saved 1 file to Common Space (0 new, 1 changed).");
     QCOMPARE(revisions(probe), oneMore(before, {"logo.png"}));
+}
+
+void TestTwoUsers::aliceReadsBobsCommentAndRestoresTheVersionBefore()
+{
+    // bob brings his copy up to date, changes rebar.dxf and saves it with a comment.
+    const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
+    const QString versionBefore = digestOf(probe, "rebar.dxf");
+    const QString alicesRebar = fileDigest(m_alice.file("Documents/rebar.dxf"));
+    runHost(m_bob, {openFromPlatform("bridge", 9, true)});
+    QVERIFY(changeOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's rebar"));
+    runHost(m_bob, {kOpenBridge,
+                    {"_AurexSave", "_UIWAIT SaveToCSDialog 60",
+                     "_UISET CheckInCommentEdit \"Thicker bars at the east pier\"",
+                     "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90"}});
+    const int bobs = probe.objectTitled("rebar.dxf").value("revision").toString().toInt();
+    const QString before = QString::number(bobs - 1);
+    QVERIFY(digestOf(probe, "rebar.dxf") != versionBefore);
+
+    // alice opens the history from rebar.dxf's row, opens the version her copy was made from,
+    // and restores it.
+    runHost(m_alice, {kOpenBridge, {"_UISNAPSHOT alice-pane-rows.json"}});
+    const int row = m_alice.paneRow("alice-pane-rows.json", "rebar.dxf");
+    QVERIFY(row >= 0);
+    runHost(m_alice,
+            {kOpenBridge,
+             {QString("_UITRIGGER moreActionPushButton[%1]/HistoryMenu").arg(row),
+              "_UIWAIT FileHistoryDialog 30",
+              "_UISNAPSHOT alice-history.json", "_UIPICTURE alice-history.png",
+              "_UISELECT VersionsView 1", "_UICLICK OpenVersionButton",
+              "_UIWAITTEXT \"rebar.dxf (version " + before + ")\" 60",
+              "_UISNAPSHOT alice-earlier.json", "_UICLICK RestoreVersionButton",
+              "_UIWAIT RestoreConfirmation 10", "_UICLICK RestoreConfirmation/RestoreButton",
+              "_UIWAITTEXT \"it is version " + QString::number(bobs + 1) + " now\" 90",
+              "_UISNAPSHOT alice-restored.json"}});
+
+    // The two newest versions as the dialog listed them: bob's with his comment, and the one
+    // alice's copy was made from.
+    QCOMPARE(m_alice.widget("alice-history.json", "FileHistoryDialog").value("title").toString(),
+             QString("History of rebar.dxf"));
+    QCOMPARE(m_alice.text("alice-history.json", "MessageLabel"), QString());
+    QStringList listed;
+    for (const QJsonValue &row :
+         m_alice.widget("alice-history.json", "VersionsView").value("rows").toArray()) {
+        const QStringList texts = row.toObject().value("texts").toVariant().toStringList();
+        listed << QStringList{texts.value(0), texts.value(1), texts.value(3), texts.value(5)}
+                      .join('|');
+    }
+    const QStringList expected{QString::number(bobs) + "||bob|Thicker bars at the east pier",
+                               before + "|Your copy|alice|"};
+    QVERIFY2(listed.mid(0, 2) == expected, qPrintable(listed.join('\n')));
+    QVERIFY(m_alice.widget("alice-earlier.json", "DocumentTabs").value("tabs").toVariant()
+                .toStringList().contains("rebar.dxf (version " + before + ")"));
+    // The platform's newest version has the bytes of the one before bob's; her copy, brought
+    // up to it and repaired as every download is, is as it was.
+    const QJsonObject restored = probe.objectTitled("rebar.dxf");
+    QCOMPARE(restored.value("revision").toString(), QString::number(bobs + 1));
+    QCOMPARE(restored.value("_sha256").toString(), versionBefore);
+    QCOMPARE(fileDigest(m_alice.file("Documents/rebar.dxf")), alicesRebar);
+    expectSaid("Restored version " + before + " of rebar.dxf: it is version "
+               + QString::number(bobs + 1) + " now.");
 }
 
 void TestTwoUsers::aliceSignsOutAndSeesTheWelcomePage()

@@ -268,6 +268,33 @@ private slots:
         QCOMPARE(menu->lockAction()->text(), stateAfter == 3 ? QString("Lock") : QString("Unlock"));
     }
 
+    // "History..." names the platform file: a local copy by the name its database entry holds,
+    // a search result by its record; a menu whose context shows no history offers none.
+    void historyNamesThePlatformFile()
+    {
+        recordDownload("piers.dxf");
+        QStringList asked;
+        FileItemContext context = m_context;
+        context.showHistory = [&asked](const QString &name, const QString &title) {
+            asked << name + ' ' + title;
+        };
+        FzFileInfo result;
+        result.SetProperty("name", "AX000042");
+        result.SetProperty("title", "quay.dxf");
+        QPushButton button;
+        ListViewActionMenu local(&button, context, m_fixture.home.filePath("work/piers.dxf"));
+        ListViewActionMenu found(&button, context, QString(), &result);
+        ListViewActionMenu unknown(&button, context, m_fixture.home.filePath("work/new.dxf"));
+        ListViewActionMenu without(&button, m_context, QString(), &result);
+        for (ListViewActionMenu *menu : {&local, &found, &unknown})
+            menu->historyAction()->trigger();
+        QCOMPARE(asked, (QStringList{
+                            m_probe->objectTitled("piers.dxf").value("name").toString()
+                                + " piers.dxf",
+                            "AX000042 quay.dxf"}));
+        QVERIFY(local.historyAction()->isVisible() && !without.historyAction()->isVisible());
+    }
+
     // A platform that cannot be reached: the box names the file and why; one that does not
     // answer: Escape on the "Please wait" box ends the wait, and the lock stays as it was.
     void lockWithoutAnAnswerSaysWhyOrIsCancelled()

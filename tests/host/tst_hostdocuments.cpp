@@ -173,6 +173,23 @@ private slots:
         QCOMPARE(m_manager.GetDocumentCount(), closed ? 0 : 1);
     }
 
+    // A module's title names the tab until the drawing is saved under another name; a save
+    // under its own name keeps it.
+    void aTitleNamesTheTabUntilSavedElsewhere()
+    {
+        MainWindow window(&m_ui, &m_manager, &m_processor);
+        auto *tabs = window.findChild<QTabWidget *>("DocumentTabs");
+        CFxDocument *document = m_manager.OpenDocument(CFxString(m_dir.filePath("a.dwg")));
+        QVERIFY(document);
+        document->SetTitle(CFxString("a.dwg (version 2)"));
+        QCOMPARE(tabs->tabText(0), QString("a.dwg (version 2)"));
+        QVERIFY(document->Save());
+        QCOMPARE(tabs->tabText(0), QString("a.dwg (version 2)"));
+        QString error;
+        QVERIFY(static_cast<HostDocument *>(document)->saveAs(m_dir.filePath("c.dwg"), &error));
+        QCOMPARE(tabs->tabText(0), QString("c.dwg"));
+    }
+
     void refreshedMenusReplaceTheOldOnes()
     {
         buildDefaultUiLayout(&m_ui);

@@ -29,6 +29,8 @@ private slots:
         const Run run = runScript({
             // Comments, menu actions and macros that cancel first run before the dialogs.
             "; a comment", "_UITRIGGER ID_New", "^C^C_NEW", "_new",
+            // A tab's text counts as shown text.
+            "_UIWAITTEXT Drawing3.dwg 5",
             "_PROBEMODELESS", "_UIWAIT ProbeModeless 5", "_UISET NameEdit \"Ada Lovelace\"",
             "_UISET SecretEdit hidden-pw-42", "_UISET AgreeCheck on", "_UISELECT ChoiceList beta",
             "_UISNAPSHOT " + m_home.filePath("modeless.json"),

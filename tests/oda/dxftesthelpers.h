@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QtTest>
@@ -29,6 +30,19 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Every file below folder (hidden ones too) with its bytes, by relative path.
+inline QMap<QString, QByteArray> folderContents(const QString &folder)
+{
+    QMap<QString, QByteArray> contents;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        contents.insert(QDir(folder).relativeFilePath(path), readBytes(path));
+    }
+    return contents;
 }
 
 // Why doc cannot read the file at path; empty when it can. Compared with QString(), a failure

@@ -20,23 +20,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-namespace {
-
-// Every file below folder (hidden ones too) with its bytes, by relative path.
-QMap<QString, QByteArray> folderContents(const QString &folder)
-{
-    QMap<QString, QByteArray> contents;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        contents.insert(QDir(folder).relativeFilePath(path), DxfTest::readBytes(path));
-    }
-    return contents;
-}
-
-} // namespace
-
 class TestDownloadThread : public QObject
 {
     Q_OBJECT
@@ -87,7 +70,7 @@ private slots:
         QFETCH(qint64, failAtByte);
         QFETCH(qint64, hangAtByte);
         QFETCH(int, error);
-        const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
+        const QMap<QString, QByteArray> folderBefore = DxfTest::folderContents(m_folder);
         const QByteArray databaseBefore = DxfTest::readBytes(FileDatabase::locationFor(QString()));
         QVERIFY(!databaseBefore.isEmpty());
 
@@ -113,13 +96,13 @@ private slots:
         const DownloadReport report = job->report();
         QVERIFY(report.failed);
         QCOMPARE(report.cancelled, error == AurexJob::KilledError);
-        QCOMPARE(folderContents(m_folder), folderBefore);
+        QCOMPARE(DxfTest::folderContents(m_folder), folderBefore);
         QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), databaseBefore);
     }
 
     void tooLittleSpaceIsSaidBeforeAnythingComes()
     {
-        const QMap<QString, QByteArray> folderBefore = folderContents(m_folder);
+        const QMap<QString, QByteArray> folderBefore = DxfTest::folderContents(m_folder);
         // No disk has room for a petabyte.
         std::unique_ptr<DownloadThread> job = makeJob(qint64(1) << 50);
         job->Download();
@@ -132,7 +115,7 @@ private slots:
                  qPrintable(message));
         QVERIFY(message.endsWith(" MB free."));
         QCOMPARE(m_platform->bytesSent(), qint64(0));
-        QCOMPARE(folderContents(m_folder), folderBefore);
+        QCOMPARE(DxfTest::folderContents(m_folder), folderBefore);
     }
 
 private:

@@ -91,6 +91,14 @@ private slots:
         QVERIFY(raw->body.find("\\u202e") != std::string::npos);
         QVERIFY(raw->body.find('\x01') == std::string::npos);
         QVERIFY(raw->body.find("\u202E") == std::string::npos);
+
+        // The details of the file tell who saved its current version and why.
+        QJsonObject details;
+        QCOMPARE(bob.post("/api/v1/details", {{"refs", QJsonArray{QJsonObject{{"phid", phid}}}}},
+                          &details),
+                 200);
+        QCOMPARE(lines(details["results"].toArray(), {"revision", "_ModifiedBy", "_Comment"}),
+                 QStringList{"3|alice|" + odd});
     }
 
     void versionBytesResumeLikeContent_data()
@@ -291,15 +299,17 @@ private slots:
         QTest::addColumn<QStringList>("serveArguments");
         QTest::addColumn<QStringList>("command"); // empty: the serving platform prunes
         QTest::addColumn<bool>("aged"); // versions 1, 2 and the current made ten days old
+        QTest::addColumn<int>("pruned"); // by the command, over every object
         QTest::newRow("serve keeping the last 2")
-            << QStringList{"--keep-versions", "2"} << QStringList() << false;
+            << QStringList{"--keep-versions", "2"} << QStringList() << false << 0;
+        // The demo's piers.dxf has three versions: its first goes too.
         QTest::newRow("prune keeping the last 2")
-            << QStringList() << QStringList{"prune", "--keep-versions", "2"} << false;
+            << QStringList() << QStringList{"prune", "--keep-versions", "2"} << false << 3;
         QTest::newRow("prune keeping a week")
-            << QStringList() << QStringList{"prune", "--keep-days", "7"} << true;
+            << QStringList() << QStringList{"prune", "--keep-days", "7"} << true << 2;
         // Versions grow old while nobody saves: the platform prunes them as it starts.
         QTest::newRow("serve keeping a week, restarted")
-            << QStringList{"--keep-days", "7"} << QStringList() << true;
+            << QStringList{"--keep-days", "7"} << QStringList() << true << 0;
     }
 
     void retentionLetsOldVersionsGo()
@@ -307,6 +317,7 @@ private slots:
         QFETCH(QStringList, serveArguments);
         QFETCH(QStringList, command);
         QFETCH(bool, aged);
+        QFETCH(int, pruned);
         QString error;
         const std::unique_ptr<PlatformProcess> platform =
             PlatformProcess::startDemo(&error, serveArguments);
@@ -326,9 +337,11 @@ private slots:
                 "AND object_id = (SELECT id FROM objects WHERE name = '%1')").arg(name)}));
         }
         if (!command.isEmpty()) {
-            const PlatformProcess::Result pruned = platform->run(command);
-            QCOMPARE(pruned.exitCode, 0);
-            QVERIFY2(pruned.out.contains("pruned 2 versions"), pruned.out.constData());
+            const PlatformProcess::Result result = platform->run(command);
+            QCOMPARE(result.exitCode, 0);
+            QVERIFY2(result.out.contains(QByteArray("pruned ") + QByteArray::number(pruned)
+                                         + " versions"),
+                     result.out.constData());
         } else if (aged) {
             platform->stop();
             QVERIFY2(platform->restart(&error), qPrintable(error));

@@ -1,6 +1,7 @@
 #include "platformdouble.h"
 
 #include "connector/filetype.h"
+#include "connector/platformstamp.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "support/jobcontrol.h"
@@ -8,13 +9,17 @@
 #include <fzfileinfo.h>
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QSaveFile>
 #include <QThread>
 
 #include <functional>
+
+const char PlatformDouble::kUser[] = "alice";
 
 QString PlatformDouble::addObject(const QString &title, const QByteArray &content,
                                   const QString &space)
@@ -26,14 +31,38 @@ QString PlatformDouble::addObject(const QString &title, const QByteArray &conten
     object.space = space;
     object.content = content;
     object.stamp = nextStamp();
+    addVersion(&object, QLatin1String(kUser), QString());
     m_objects.insert(object.name, object);
     return object.name;
 }
 
 QString PlatformDouble::nextStamp()
 {
-    return QStringLiteral("2026-12-01T10:00:%1Z").arg(m_stampCount++ % 60, 2, 10,
-                                                      QLatin1Char('0'));
+    // A minute apart: every version has a time of its own.
+    const QDateTime first(QDate(2026, 12, 1), QTime(10, 0), Qt::UTC);
+    return formatPlatformStamp(first.addSecs(60 * m_stampCount++));
+}
+
+void PlatformDouble::addVersion(Object *object, const QString &user, const QString &comment)
+{
+    Version version;
+    version.revision = ++object->revision;
+    version.title = object->title;
+    version.stamp = object->stamp;
+    version.user = user;
+    version.comment = comment;
+    version.content = object->content;
+    version.sequence = m_sequence;
+    object->versions.append(version);
+}
+
+const PlatformDouble::Version *PlatformDouble::versionOf(const Object &object, int revision)
+{
+    for (const Version &version : object.versions) {
+        if (version.revision == revision)
+            return version.pruned ? nullptr : &version;
+    }
+    return nullptr;
 }
 
 PlatformDouble::Object *PlatformDouble::findToChange(const QString &title)
@@ -48,9 +77,20 @@ void PlatformDouble::saveNewVersion(const QString &title, const QByteArray &cont
     if (Object *object = findToChange(title)) {
         object->content = content;
         object->stamp = nextStamp();
-        ++object->revision;
-        object->modifiedBy = by;
+        ++m_sequence;
+        addVersion(object, by, comment);
         publish(PlatformEvent::CheckIn, *object, by, comment);
+    }
+}
+
+void PlatformDouble::pruneVersion(const QString &title, int revision)
+{
+    QMutexLocker locker(&m_mutex);
+    if (Object *object = findToChange(title)) {
+        for (Version &version : object->versions) {
+            if (version.revision == revision && revision != object->revision)
+                version.pruned = true;
+        }
     }
 }
 
@@ -216,11 +256,27 @@ void PlatformDouble::fillRecord(FzFileInfo *record, const Object &object) const
     setRecordProperty(*record, kKeySpace, object.space);
     setRecordProperty(*record, kKeyFileModified, object.stamp);
     setRecordProperty(*record, kKeyLockedBy, object.lockedBy);
-    setRecordProperty(*record, kKeyModifiedBy, object.modifiedBy);
     setRecordProperty(*record, kKeySize, QString::number(object.content.size()));
     setRecordProperty(*record, kKeySha256,
                       QCryptographicHash::hash(object.content, QCryptographicHash::Sha256)
                           .toHex());
+    setRecordProperty(*record, kKeyRevision, QString::number(object.revision));
+    if (!object.versions.isEmpty()) {
+        setRecordProperty(*record, kKeyModifiedBy, object.versions.constLast().user);
+        setRecordProperty(*record, kKeyComment, object.versions.constLast().comment);
+    }
+}
+
+void PlatformDouble::fillVersionRecord(FzFileInfo *record, const Object &object,
+                                       const Version &version) const
+{
+    Object then = object;
+    then.title = version.title;
+    then.stamp = version.stamp;
+    then.content = version.content;
+    then.revision = version.revision;
+    then.versions = {version};
+    fillRecord(record, then);
 }
 
 std::unique_ptr<FzFileInfo> PlatformDouble::recordOf(const QString &title) const
@@ -462,6 +518,7 @@ bool PlatformDouble::checkIn(FzFileInfo *root, const QString &comment, JobContro
         }
     }
     QMutexLocker locker(&m_mutex);
+    ++m_sequence;
     // Changes based on another version than the current one are refused, all of them.
     for (const auto &[name, base] : qAsConst(bases)) {
         const Object *current = find(name);
@@ -471,8 +528,12 @@ bool PlatformDouble::checkIn(FzFileInfo *root, const QString &comment, JobContro
     for (Object object : qAsConst(arriving)) {
         if (object.name.isEmpty())
             object.name = QStringLiteral("AX%1").arg(m_nextName++, 6, 10, QLatin1Char('0'));
-        object.stamp = QStringLiteral("2026-12-02T10:00:%1Z").arg(m_stampCount++ % 60, 2, 10,
-                                                                   QLatin1Char('0'));
+        if (const Object *earlier = find(object.name)) {
+            object.revision = earlier->revision;
+            object.versions = earlier->versions;
+        }
+        object.stamp = nextStamp();
+        addVersion(&object, QLatin1String(kUser), comment);
         m_objects.insert(object.name, object);
         if (m_checkInAnswered)
             fillRecord(stored->add(std::make_unique<FzFileInfo>()), object);
@@ -490,7 +551,111 @@ bool PlatformDouble::lock(FzFileInfo *record, bool locked)
     auto found = m_objects.find(recordProperty(*record, kKeyName));
     if (found == m_objects.end())
         return false;
-    found->lockedBy = locked ? QStringLiteral("alice") : QString();
+    found->lockedBy = locked ? QLatin1String(kUser) : QString();
+    return true;
+}
+
+bool PlatformDouble::versions(const FzFileInfo &object, FileVersionList *versions)
+{
+    versions->clear();
+    if (!admit(nullptr))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    const Object *found = find(recordProperty(object, kKeyName));
+    if (!found)
+        return false;
+    for (auto version = found->versions.crbegin(); version != found->versions.crend(); ++version) {
+        if (version->pruned)
+            continue;
+        FzFileInfo record;
+        fillVersionRecord(&record, *found, *version);
+        versions->append(FileVersion::fromRecord(record));
+    }
+    return true;
+}
+
+bool PlatformDouble::structureAsOf(const FzFileInfo &root, int revision, RecordList *records)
+{
+    records->clear();
+    if (!admit(nullptr))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    const Object *top = find(recordProperty(root, kKeyName));
+    const Version *asOf = top ? versionOf(*top, revision) : nullptr;
+    if (!asOf)
+        return false;
+    fillVersionRecord(records->add(std::make_unique<FzFileInfo>()), *top, *asOf);
+    // Every other object as what the drawing referenced, at the version it had then.
+    for (const Object &object : m_objects) {
+        const Version *then = nullptr;
+        for (const Version &version : object.versions) {
+            if (version.sequence <= asOf->sequence)
+                then = &version;
+        }
+        if (object.name == top->name || !then)
+            continue;
+        FzFileInfo *record = records->add(std::make_unique<FzFileInfo>());
+        fillVersionRecord(record, object, *then);
+        if (then->pruned)
+            setRecordProperty(*record, kKeyVersionPruned, QLatin1String(kTrue));
+    }
+    return true;
+}
+
+QString PlatformDouble::downloadVersion(const FzFileInfo &record, int revision,
+                                        const QString &folder, const QString &fileName,
+                                        JobControl *control)
+{
+    if (!admit(control))
+        return QString();
+    Version version;
+    {
+        QMutexLocker locker(&m_mutex);
+        const Object *object = find(recordProperty(record, kKeyName));
+        const Version *found = object ? versionOf(*object, revision) : nullptr;
+        if (!found)
+            return QString();
+        version = *found;
+    }
+    QSaveFile file(QDir(folder).filePath(fileName.isEmpty() ? version.title : fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    if (control)
+        control->setCurrentName(version.title);
+    qint64 sent = 0;
+    for (qint64 at = 0; at < version.content.size(); at += kChunk) {
+        const QByteArray chunk = version.content.mid(int(at), int(kChunk));
+        if (!sendChunk(chunk.size(), &sent, control)) {
+            file.cancelWriting();
+            return QString();
+        }
+        file.write(chunk);
+    }
+    return file.commit() ? file.fileName() : QString();
+}
+
+bool PlatformDouble::restoreVersion(FzFileInfo *record, int revision, const QString &comment)
+{
+    if (!admit(nullptr))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    Object *object = findToChange(recordProperty(*record, kKeyName));
+    if (!object || (!object->lockedBy.isEmpty() && object->lockedBy != QLatin1String(kUser)))
+        return false;
+    QString base = recordProperty(*record, kKeyBaseModified);
+    if (base.isEmpty())
+        base = recordProperty(*record, kKeyFileModified);
+    const Version *old = versionOf(*object, revision);
+    if ((!base.isEmpty() && base != object->stamp) || !old)
+        return false;
+    object->content = old->content;
+    object->stamp = nextStamp();
+    ++m_sequence;
+    const QString said =
+        comment.isEmpty() ? QStringLiteral("Restored version %1").arg(revision) : comment;
+    addVersion(object, QLatin1String(kUser), said);
+    publish(PlatformEvent::Restore, *object, QLatin1String(kUser), said);
+    fillRecord(record, *object);
     return true;
 }
 

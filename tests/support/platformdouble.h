@@ -34,6 +34,8 @@ public:
     void saveNewVersion(const QString &title, const QByteArray &content,
                         const QString &by = QStringLiteral("bob"),
                         const QString &comment = QString());
+    // The platform's retention lets version revision of title go.
+    void pruneVersion(const QString &title, int revision);
     // A colleague takes (user) or releases ("") the lock of title.
     void setLockedBy(const QString &title, const QString &user);
     // The content the platform holds under title, or a null array.
@@ -81,6 +83,11 @@ public:
     bool checkIn(FzFileInfo *root, const QString &comment, JobControl *control,
                  RecordList *stored) override;
     bool lock(FzFileInfo *record, bool locked) override;
+    bool versions(const FzFileInfo &object, FileVersionList *versions) override;
+    bool structureAsOf(const FzFileInfo &root, int revision, RecordList *records) override;
+    QString downloadVersion(const FzFileInfo &record, int revision, const QString &folder,
+                            const QString &fileName, JobControl *control) override;
+    bool restoreVersion(FzFileInfo *record, int revision, const QString &comment) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
     // "Connection refused" while refusing; "" otherwise (a hanging platform listens).
@@ -93,8 +100,23 @@ public:
     // How many event streams are being read now.
     int streamCount() const;
 
-private:
+    // The login the double is signed in as: its check-ins, restores and locks are this user's.
+    static const char kUser[];
 
+private:
+    struct Version
+    {
+        int revision = 0;
+        QString title;
+        QString stamp;
+        QString user;
+        QString comment;
+        QByteArray content;
+        // Orders the versions of all objects by when they were saved: the check-in, save or
+        // restore that made it (0: added before the test began).
+        int sequence = 0;
+        bool pruned = false; // retention let its bytes go
+    };
     struct Object
     {
         QString name;
@@ -103,8 +125,8 @@ private:
         QByteArray content;
         QString stamp;
         QString lockedBy;
-        int revision = 1;
-        QString modifiedBy;
+        int revision = 0;
+        QList<Version> versions; // oldest first, the current one last
     };
 
     // Records what happened to object, for the event streams; m_mutex held.
@@ -117,6 +139,10 @@ private:
     // Counts bytes sent; false (stop) at the failing byte or when control is cancelled.
     bool sendChunk(qint64 bytes, qint64 *sent, JobControl *control);
     void fillRecord(FzFileInfo *record, const Object &object) const;
+    void fillVersionRecord(FzFileInfo *record, const Object &object, const Version &version) const;
+    // Makes object's content the next version, saved now by user with comment.
+    void addVersion(Object *object, const QString &user, const QString &comment);
+    static const Version *versionOf(const Object &object, int revision);
     const Object *find(const QString &nameOrTitle) const;
     Object *findToChange(const QString &title);
     QString nextStamp();
@@ -133,6 +159,7 @@ private:
     bool m_checkInAnswered = true;
     int m_nextName = 1;
     int m_stampCount = 0;
+    int m_sequence = 0;
     int m_checkIns = 0;
     QStringList m_checkInComments;
     QVector<PlatformEvent> m_events; // what happened, numbered from 1

@@ -12,6 +12,7 @@
 #include "connector/recordfields.h"
 #include "drawingset/referencetree.h"
 #include "fileitems/imageviewdialog.h"
+#include "open/earlierversionfolder.h"
 #include "save/outbox.h"
 #include "save/savetreeitem.h"
 #include "session/showaurextaskpane.h"
@@ -138,6 +139,47 @@ private slots:
             queue.append(path(file));
         QCOMPARE(queue.next(), -1);
         QVERIFY(!queue.details(0));
+    }
+
+    // Each row's tool tip tells, after the file's details, which version the platform has, who
+    // saved it and when, and the first line of why; a file new to the platform tells none.
+    void toolTipsTellWhoSavedWhichVersionAndWhy()
+    {
+        m_platform->saveNewVersion("deck.dxf", "bob's deck", "bob",
+                                   QString::fromUtf8("\n  Moved the east pier \u202E\nwhy: see notes"));
+        settledRows();
+        // The double's stamps: 10:00 UTC on 2026-12-01, a minute apart in order of the saves.
+        const auto savedAt = [](int minute) {
+            return QLocale::system().toString(
+                QDateTime(QDate(2026, 12, 1), QTime(10, minute), Qt::UTC).toLocalTime(),
+                QLocale::ShortFormat);
+        };
+        QCOMPARE(versionToolTips(), QStringList({
+                     "bridge.dxf | Version 1, saved by alice on " + savedAt(0),
+                     "deck.dxf | Version 2, saved by bob on " + savedAt(3)
+                         + " / Moved the east pier \\u202e",
+                     "logo.png | Version 1, saved by alice on " + savedAt(2),
+                     "notes.dxf | ",
+                 }));
+    }
+
+    // A drawing of an earlier version, opened from its history, is neither new nor the
+    // platform's: its row says what it is.
+    void anEarlierVersionIsForViewing()
+    {
+        const EarlierVersionFolder version(m_folder, "bridge.dxf", 1);
+        QVERIFY(DxfTest::copySample("ezdxf/geometry-r2018.dxf", version.filePath()));
+        QString error;
+        QVERIFY2(version.mark(&error), qPrintable(error));
+        m_window->setActiveDrawingSource([version] {
+            ActiveDrawing drawing;
+            drawing.tree = std::make_shared<ReferenceTree>();
+            drawing.tree->addNode(nullptr, "bridge.dxf", version.filePath(),
+                                  ReferenceNode::Drawing);
+            return drawing;
+        });
+        QCOMPARE(settledRows(), QStringList({"bridge.dxf | Earlier version, for viewing | "
+                                             "Status: An earlier version, opened for viewing | "}));
     }
 
     // A colleague's lock and newer version show as the answer comes; a file another program
@@ -308,6 +350,19 @@ private:
         QTreeWidget *tree = m_window->treeWidget();
         for (int i = 0; i < tree->topLevelItemCount(); ++i)
             render(tree->topLevelItem(i), tree, 0, &lines);
+        return lines;
+    }
+
+    // "name | what the name's tool tip says after the file's three lines of details", the
+    // lines joined by " / ", for every row.
+    QStringList versionToolTips() const
+    {
+        QStringList lines;
+        for (ImageViewDialog *row : m_window->treeWidget()->rows()) {
+            const QString tip = row->findChild<QLabel *>("NameLabel")->toolTip();
+            lines << row->name() + " | " + tip.section('\n', 3).replace('\n', " / ");
+        }
+        lines.sort();
         return lines;
     }
 

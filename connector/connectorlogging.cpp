@@ -1,0 +1,3 @@
+#include "connectorlogging.h"
+
+Q_LOGGING_CATEGORY(lcConnectorPlatform, "aurex.connector")
