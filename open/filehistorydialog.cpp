@@ -12,6 +12,7 @@
 #include "session/showaurextaskpane.h"
 #include "support/calljob.h"
 #include "support/dialogjobs.h"
+#include "support/jobsequence.h"
 #include "support/fontscale.h"
 #include "support/hostaccess.h"
 #include "support/valuejob.h"
@@ -194,42 +195,56 @@ void FileHistoryDialog::openVersion()
         return;
     }
     showMessage(QString());
+    // The files as they were at that version, then their bytes into a folder of its own.
     const FileHistory history = m_history;
-    auto *listing = new ValueJob<RecordList>([history, revision](JobControl &, RecordList &files) {
-        return history.listAsOf(revision, &files);
-    });
-    m_jobs->run(listing, [this, listing, folder] {
-        if (listing->error() != AurexJob::NoError) {
-            showMessage(listing->errorString());
-            return;
-        }
-        // Files whose version the platform let go cannot come; the drawing opens without them.
-        RecordList files;
-        QStringList missing;
-        for (const FzFileInfo *file : listing->value()) {
-            if (recordProperty(*file, kKeyVersionPruned) == QLatin1String(kTrue)) {
-                missing.append(recordTitle(*file));
-                continue;
+    auto missing = std::make_shared<QStringList>();
+    auto files = std::make_shared<RecordList>();
+    auto *flow = newFlow();
+    flow->step<ValueJob<RecordList>>(
+        [history, revision] {
+            return new ValueJob<RecordList>([history, revision](JobControl &, RecordList &listed) {
+                return history.listAsOf(revision, &listed);
+            });
+        },
+        [folder, missing, files](ValueJob<RecordList> &listing) {
+            // Files whose version the platform let go cannot come; the drawing opens without
+            // them.
+            for (const FzFileInfo *file : listing.value()) {
+                if (recordProperty(*file, kKeyVersionPruned) == QLatin1String(kTrue))
+                    missing->append(recordTitle(*file));
+                else
+                    setRecordProperty(*files->addCopy(*file), kKeyLocalDownloadFolder,
+                                      folder.path());
             }
-            setRecordProperty(*files.addCopy(*file), kKeyLocalDownloadFolder, folder.path());
+        });
+    flow->transfer<DownloadThread>(
+        [this, files, folder] {
+            auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
+                                                HostAccess::documents());
+            download->setEarlierVersion(std::move(*files), folder.filePath());
+            return download;
+        },
+        [this, folder, missing](DownloadThread &download) {
+            versionDownloaded(folder, *missing, download.report().problem);
+        });
+    connect(flow, &JobSequence::finished, this, [this, folder](JobSequence *ended) {
+        if (auto *download = qobject_cast<DownloadThread *>(ended->failedJob())) {
+            showMessage(tr("%1 could not be downloaded; nothing was left behind:\n%2")
+                            .arg(folder.documentTitle(),
+                                 download->report().details.join(QLatin1Char('\n'))));
+        } else if (ended->error() != AurexJob::NoError && ended->error() != AurexJob::KilledError) {
+            showMessage(ended->errorString());
         }
-        auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
-                                            HostAccess::documents());
-        download->setEarlierVersion(std::move(files), folder.filePath());
-        m_jobs->run(
-            download,
-            [this, download, folder, missing] {
-                const DownloadReport report = download->report();
-                if (report.failed) {
-                    showMessage(tr("%1 could not be downloaded; nothing was left behind:\n%2")
-                                    .arg(folder.documentTitle(),
-                                         report.details.join(QLatin1Char('\n'))));
-                    return;
-                }
-                versionDownloaded(folder, missing, report.problem);
-            },
-            DialogJobs::Transfer);
     });
+    flow->start();
+}
+
+JobSequence *FileHistoryDialog::newFlow()
+{
+    auto *flow = new JobSequence(this);
+    flow->runUnder(m_jobs);
+    connect(flow, &JobSequence::finished, flow, &QObject::deleteLater);
+    return flow;
 }
 
 void FileHistoryDialog::versionDownloaded(const EarlierVersionFolder &folder,
@@ -292,61 +307,62 @@ void FileHistoryDialog::restoreVersion()
 void FileHistoryDialog::restore(int revision)
 {
     showMessage(QString());
+    // The restore on the platform, then the working copy brought up to it.
     const FileHistory history = m_history;
     const QString base = m_newestStamp;
-    auto *job = new ValueJob<RecordList>(
-        [history, revision, base](JobControl &, RecordList &restored) {
-            return history.restore(revision, base, &restored);
-        });
-    m_jobs->run(job, [this, job, revision] {
-        if (job->error() != AurexJob::NoError) {
-            showMessage(job->errorString());
-            return;
-        }
-        RecordList restored = job->takeValue();
-        const QString done = tr("Restored version %1 of %2: it is version %3 now.")
-                                 .arg(revision)
-                                 .arg(m_history.title(),
-                                      recordProperty(*restored.at(0), kKeyRevision));
-        HostAccess::writeToCommandLine(done);
-        if (m_history.localPath().isEmpty()) {
-            showMessage(done);
-            refresh();
-        } else {
-            updateWorkingCopy(std::move(restored), done);
-        }
-    });
-}
-
-void FileHistoryDialog::updateWorkingCopy(RecordList restored, const QString &done)
-{
     const QString localPath = m_history.localPath();
-    prepareDownload(*m_session->workingCopy()->snapshot(), QFileInfo(localPath).path(),
-                    restored.records());
-    auto *download =
-        new DownloadThread(m_platform, HostAccess::appServices(), HostAccess::documents());
-    download->setDownload(std::move(restored), localPath, m_session->tenant());
-    m_jobs->run(
-        download,
-        [this, download, localPath, done] {
-            const DownloadReport report = download->report();
-            QStringList said{done};
-            if (report.failed)
-                said << tr("Your copy could not be brought up to the restored version: %1")
-                            .arg(report.details.join(QLatin1Char('\n')));
-            for (int i = 0; i < report.replacedLocalFiles.size(); ++i)
-                said << tr("Your changes to %1 were kept in %2.")
-                            .arg(QDir::toNativeSeparators(report.replacedLocalFiles.at(i)),
-                                 QDir::toNativeSeparators(report.keptCopies.value(i)));
-            if (!report.problem.isEmpty())
-                said << report.problem;
-            if (!report.failed && openDocument(localPath))
-                said << tr("%1 is open: close it and open it again to see the restored version.")
-                            .arg(m_history.title());
-            showMessage(said.join(QLatin1Char('\n')));
-            refresh();
+    auto restored = std::make_shared<RecordList>();
+    auto said = std::make_shared<QStringList>();
+    auto *flow = newFlow();
+    flow->step<ValueJob<RecordList>>(
+        [history, revision, base] {
+            return new ValueJob<RecordList>(
+                [history, revision, base](JobControl &, RecordList &records) {
+                    return history.restore(revision, base, &records);
+                });
         },
-        DialogJobs::Transfer);
+        [this, revision, restored, said](ValueJob<RecordList> &job) {
+            *restored = job.takeValue();
+            *said << tr("Restored version %1 of %2: it is version %3 now.")
+                         .arg(revision)
+                         .arg(m_history.title(),
+                              recordProperty(*restored->at(0), kKeyRevision));
+            HostAccess::writeToCommandLine(said->first());
+        });
+    flow->transfer<DownloadThread>(
+        [this, localPath, restored]() -> DownloadThread * {
+            if (localPath.isEmpty())
+                return nullptr;
+            prepareDownload(*m_session->workingCopy()->snapshot(), QFileInfo(localPath).path(),
+                            restored->records());
+            auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
+                                                HostAccess::documents());
+            download->setDownload(std::move(*restored), localPath, m_session->tenant());
+            return download;
+        },
+        [this, localPath, said](DownloadThread &download) {
+            const DownloadReport report = download.report();
+            *said << report.keptCopyLines();
+            if (!report.problem.isEmpty())
+                *said << report.problem;
+            if (openDocument(localPath))
+                *said << tr("%1 is open: close it and open it again to see the restored "
+                            "version.")
+                             .arg(m_history.title());
+        });
+    connect(flow, &JobSequence::finished, this, [this, said](JobSequence *ended) {
+        const bool restoredThere = !said->isEmpty(); // the restore's own step went
+        if (auto *download = qobject_cast<DownloadThread *>(ended->failedJob()))
+            *said << tr("Your copy could not be brought up to the restored version: %1")
+                         .arg(download->report().details.join(QLatin1Char('\n')));
+        else if (ended->error() != AurexJob::NoError && ended->error() != AurexJob::KilledError)
+            *said << ended->errorString();
+        showMessage(said->join(QLatin1Char('\n')));
+        // Once restored, the list shows what the platform holds now, whatever the copy did.
+        if (restoredThere)
+            refresh();
+    });
+    flow->start();
 }
 
 void FileHistoryDialog::saveCopy()

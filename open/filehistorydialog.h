@@ -9,6 +9,7 @@ class AurexPlatform;
 class DialogJobs;
 class EarlierVersionFolder;
 class FileHistoryModel;
+class JobSequence;
 class ShowAurexTaskPane;
 
 namespace Ui {
@@ -61,9 +62,8 @@ private:
     void versionDownloaded(const EarlierVersionFolder &folder, const QStringList &missing,
                            const QString &problem);
     void restore(int revision);
-    // After a restore: brings the working copy up to the restored version, then says done and
-    // what the download adds to it, and lists again.
-    void updateWorkingCopy(RecordList restored, const QString &done);
+    // A flow of the dialog's jobs under its boxes, gone when it ends.
+    JobSequence *newFlow();
     void writeCopy(int revision, const QString &path);
 
     Ui::FileHistoryDialog *m_ui;
