@@ -310,6 +310,44 @@ private slots:
         QVERIFY(connector()->UnlockFile(&stored));
     }
 
+    // The event stream through the proxy, which passes each event on as it comes: carol's lock,
+    // made at one of the processes, reaches alice's stream within seconds, not when a buffer
+    // fills or the stream ends.
+    void eventsThroughTheProxy()
+    {
+        if (m_proxyHost.isEmpty())
+            QSKIP("nginx not found (install nginx-light, as scripts/setup does)");
+        connector()->SetServer(m_proxyHost);
+        QVERIFY(connector()->LxGatepassLogin("alice", "alice-demo-pw", m_proxyHost, QString(),
+                                             "/cas"));
+        // carol holds pier.dxf, of Harbour Works, since the test of two processes.
+        PlatformClient carol(m_second->serverHost());
+        QCOMPARE(carol.signIn("carol", "carol-demo-pw"), 200);
+        const QJsonObject pier{{"phid", carol.find("pier.dxf").value("phid")}};
+        std::atomic<int> heard{0};
+        std::atomic<bool> wanted{true};
+        std::thread reader([&] {
+            connector()->ReadEvents_Block(
+                QString(),
+                [&](const QString &, const QString &name, const QByteArray &data) {
+                    if (name == "lock" && data.contains("pier.dxf"))
+                        ++heard;
+                },
+                [&] { return wanted.load(); });
+        });
+        // Until the stream is open, a lock is not in it: carol locks again until one arrives.
+        QTRY_VERIFY_WITH_TIMEOUT((carol.post("/api/v1/unlock", {{"ref", pier}}),
+                                  carol.post("/api/v1/lock", {{"ref", pier}}), heard.load() > 0),
+                                 20000);
+        // One event alone, far smaller than a proxy's buffer, comes at once.
+        const int before = heard;
+        QCOMPARE(carol.post("/api/v1/unlock", {{"ref", pier}}), 200);
+        QCOMPARE(carol.post("/api/v1/lock", {{"ref", pier}}), 200);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.load() > before, 2000);
+        wanted = false;
+        reader.join();
+    }
+
 private:
     void startNginx()
     {
