@@ -125,7 +125,8 @@ bool startsWith(const std::string &text, const std::string &prefix)
 } // namespace
 
 ApiServer::ApiServer(const Options &options)
-    : m_options(options), m_accounts(options.sessionTtlSeconds)
+    : m_options(options), m_accounts(options.sessionTtlSeconds),
+      m_events(std::chrono::seconds(options.keepAliveSeconds))
 {
     installRoutes();
 }

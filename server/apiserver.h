@@ -2,6 +2,7 @@
 
 #include "accountstore.h"
 #include "eventhub.h"
+#include "platformconstants.h"
 #include "retention.h"
 
 #include <QJsonObject>
@@ -41,6 +42,8 @@ public:
         QString uploadFolder;
         // Which versions check-ins and restores leave behind.
         Retention retention;
+        // How often event streams carry a comment line and have their sessions checked.
+        int keepAliveSeconds = platform::kDefaultKeepAliveSeconds;
     };
 
     explicit ApiServer(const Options &options);

@@ -17,7 +17,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const auto kPollInterval = std::chrono::milliseconds(200);
-const auto kKeepAliveInterval = std::chrono::seconds(15);
 const auto kPruneInterval = std::chrono::minutes(1);
 // Events are kept at least this long for subscribers that come back.
 const int kKeptSeconds = 10 * 60;
@@ -29,7 +28,7 @@ const int kEventsPerRead = 1000;
 
 } // namespace
 
-EventHub::EventHub() = default;
+EventHub::EventHub(std::chrono::seconds keepAlive) : m_keepAlive(keepAlive) {}
 
 EventHub::~EventHub() { stop(); }
 
@@ -143,7 +142,7 @@ void EventHub::run()
             if (!m_subscribers.empty())
                 poll();
             const Clock::time_point now = Clock::now();
-            if (now - m_lastKeepAlive >= kKeepAliveInterval) {
+            if (now - m_lastKeepAlive >= m_keepAlive) {
                 m_lastKeepAlive = now;
                 keepAlive();
             }

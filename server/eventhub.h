@@ -18,14 +18,16 @@ class ResponseStream;
 // Hands the events of the platform's event log to the event streams of signed-in callers: a
 // thread of its own reads the log a few times a second (so events recorded by any platform
 // process sharing the database arrive), and writes each event to the streams of the callers
-// who are members of its space at that moment; every 15 seconds it writes a comment line that
-// keeps idle connections open through proxies, and ends the streams whose sessions ended. A
+// who are members of its space at that moment; at every keep-alive (15 seconds unless serve is
+// told otherwise) it writes a comment line that keeps idle connections open through proxies,
+// and ends the streams whose sessions ended. A
 // stream costs no thread while nothing is sent. Owned by the HTTP service; subscribe() runs on
 // the request's thread.
 class EventHub
 {
 public:
-    EventHub();
+    // keepAlive: how often streams get a comment line and have their sessions checked.
+    explicit EventHub(std::chrono::seconds keepAlive);
     ~EventHub();
     EventHub(const EventHub &) = delete;
     EventHub &operator=(const EventHub &) = delete;
@@ -68,5 +70,6 @@ private:
     std::chrono::steady_clock::time_point m_gapSince;
     std::chrono::steady_clock::time_point m_lastKeepAlive;
     std::chrono::steady_clock::time_point m_lastPrune;
+    const std::chrono::seconds m_keepAlive;
     std::thread m_thread;
 };

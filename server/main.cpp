@@ -36,7 +36,7 @@ const char kUsage[] =
     "  serve [--listen HOST:PORT] [--port-file FILE] [--cert FILE --key FILE]\n"
     "        [--session-ttl SECONDS] [--max-upload BYTES] [--threads N] [--stop-with-parent]\n"
     "        [--connections-per-client N] [--trusted-proxy ADDRESS]...\n"
-    "        [--keep-versions N] [--keep-days D]\n"
+    "        [--keep-versions N] [--keep-days D] [--keep-alive SECONDS]\n"
     "  user add LOGIN [--first-name X] [--last-name Y] [--email Z]   (password on stdin)\n"
     "  user passwd LOGIN                                             (password on stdin)\n"
     "  tenant add NAME\n"
@@ -154,6 +154,7 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
                                              platform::kDefaultConnectionsPerClient);
     options.trustedProxies = parser.values(QStringLiteral("trusted-proxy"));
     options.retention = retentionOf(parser);
+    options.keepAliveSeconds = intOption(parser, "keep-alive", platform::kDefaultKeepAliveSeconds);
     options.uploadFolder = QDir(dataDir).filePath(QLatin1String(platform::kUploadFolderName));
     QString folderError;
     if (!makePrivateFolder(options.uploadFolder, &folderError)) {
@@ -349,7 +350,7 @@ int main(int argc, char *argv[])
         QStringLiteral("space"), QStringLiteral("model"), QStringLiteral("preferred-context"),
         QStringLiteral("config-folder"), QStringLiteral("apps-folder"),
         QStringLiteral("connections-per-client"), QStringLiteral("trusted-proxy"),
-        QStringLiteral("keep-versions"), QStringLiteral("keep-days")};
+        QStringLiteral("keep-versions"), QStringLiteral("keep-days"), QStringLiteral("keep-alive")};
     for (const QString &name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("preferred")));

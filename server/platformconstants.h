@@ -51,6 +51,8 @@ const long long kMaxJsonBodyBytes = 4 * 1024 * 1024;
 const long long kDefaultMaxUploadBytes = 512LL * 1024 * 1024;
 const long long kMaxUploadLimitBytes = 64LL * 1024 * 1024 * 1024;
 const int kDefaultSessionTtlSeconds = 8 * 3600;
+// How often an event stream carries a comment line (and its session is checked).
+const int kDefaultKeepAliveSeconds = 15;
 const int kDefaultCookieTtlSeconds = 12 * 3600;
 
 // Connections. A few event-driven threads serve them all; each thread has its own database

@@ -114,6 +114,23 @@ private slots:
         QCOMPARE(m_bob->post("/api/v1/unlock", {{"ref", QJsonObject{{"name", m_marker["name"]}}}}), 200);
     }
 
+    // A stream whose session ends (signed out, expired) ends at its next comment line; coming
+    // back is then refused.
+    void aStreamEndsWithItsSession()
+    {
+        QString error;
+        const auto platform =
+            PlatformProcess::startDemo(&error, {"--keep-alive", "1", "--session-ttl", "600"});
+        QVERIFY2(platform, qPrintable(error));
+        EventReader alice(platform->serverHost(), "alice");
+        QTRY_VERIFY(alice.isOpen());
+        QVERIFY(platform->change({"DELETE FROM sessions"}));
+        QTRY_VERIFY_WITH_TIMEOUT(alice.hasEnded(), 10000);
+        QCOMPARE(alice.status(), 200);
+        PlatformClient again(platform->serverHost());
+        QCOMPARE(again.http().Get("/api/v1/events")->status, 401);
+    }
+
     void aStreamNeedsASession()
     {
         PlatformClient nobody(m_platform->serverHost());
