@@ -7,11 +7,10 @@
 #include "savetreeitem.h"
 
 #include "connector/aurexplatform.h"
-#include "connector/filetype.h"
-#include "connector/recordbuilder.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "open/downloadthread.h"
+#include "open/latestversions.h"
 #include "session/showaurextaskpane.h"
 #include "support/hostaccess.h"
 #include "support/calljob.h"
@@ -24,7 +23,6 @@
 
 #include <QDate>
 #include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -295,54 +293,33 @@ void OutboxDelivery::takeTheirs(const QList<SaveTreeItem *> &rows)
     // Their version is asked for by the platform name this computer knows the file under, and
     // comes down as a download would bring it, keeping mine aside; those rows are then left out
     // of the save, which goes again.
-    auto records = std::make_shared<RecordList>();
-    auto *flow = new JobSequence(this);
-    flow->step([this, rows, records] { return askForTheirs(rows, records); })
-        .transfer<DownloadThread>(
-            [this, rows, records] {
-                auto *download = new DownloadThread(m_platform, HostAccess::appServices(),
-                                                    HostAccess::documents());
-                download->setDownload(std::move(*records), rows.first()->path, m_tenant);
-                return download;
-            },
-            [rows](DownloadThread &download) {
-                for (const QString &line : download.report().keptCopyLines())
-                    HostAccess::writeToCommandLine(line);
-                for (SaveTreeItem *row : rows)
-                    row->action = SaveAction::DoNotSave;
-            });
-    connect(flow, &JobSequence::finished, this, [this](JobSequence *ended) {
-        ended->deleteLater();
-        if (auto *download = qobject_cast<DownloadThread *>(ended->failedJob()))
-            stop(download->report().details.join(QLatin1Char(' ')));
-        else if (ended->error() != AurexJob::NoError)
-            stop(ended->errorString());
-        else
-            sendAgain();
-    });
-    flow->start();
-}
-
-AurexJob *OutboxDelivery::askForTheirs(const QList<SaveTreeItem *> &rows,
-                                       const std::shared_ptr<RecordList> &records)
-{
     const std::unique_ptr<FileDatabase> database = m_session->workingCopy()->snapshot();
+    QList<QPair<QString, QString>> copies;
     QStringList paths;
     for (const SaveTreeItem *row : rows) {
         if (paths.contains(row->path))
             continue;
         paths.append(row->path);
-        const QString name =
-            database->entryAttribute(FileDatabase::keyForPath(row->path),
-                                 QLatin1String(kAttrName));
-        FzFileInfo *request = records->add(makeNameRequest(name, fileTypeForPath(row->path)));
-        setRecordProperty(*request, kKeyLocalDownloadFolder,
-                          QFileInfo(row->path).absolutePath());
+        copies.append({row->path, database->entryAttribute(FileDatabase::keyForPath(row->path),
+                                                           QLatin1String(kAttrName))});
     }
-    AurexPlatform *platform = m_platform;
-    return new CallJob([platform, records](JobControl &) {
-        return platform->details(*records) ? QString() : platform->noAnswerText();
+    auto *flow = new JobSequence(this);
+    addLatestVersionSteps(flow, m_platform, copies, rows.first()->path, m_tenant,
+                          [rows](DownloadThread &download) {
+                              for (const QString &line : download.report().keptCopyLines())
+                                  HostAccess::writeToCommandLine(line);
+                              for (SaveTreeItem *row : rows)
+                                  row->action = SaveAction::DoNotSave;
+                          });
+    connect(flow, &JobSequence::finished, this, [this](JobSequence *ended) {
+        ended->deleteLater();
+        const QString problem = latestVersionsProblem(*ended);
+        if (problem.isEmpty())
+            sendAgain();
+        else
+            stop(problem);
     });
+    flow->start();
 }
 
 void OutboxDelivery::sendAgain()

@@ -74,8 +74,6 @@ private:
     void askAboutConflicts(const QList<SaveTreeItem *> &conflicts);
     void resolved(ConflictDialog *dialog);
     void takeTheirs(const QList<SaveTreeItem *> &rows);
-    AurexJob *askForTheirs(const QList<SaveTreeItem *> &rows,
-                           const std::shared_ptr<RecordList> &records);
     void sendAgain();
     void stop(const QString &line);
 

@@ -4,15 +4,10 @@
 #include "taskpanelogging.h"
 #include "taskpanemodel.h"
 
-#include "connector/aurexplatform.h"
-#include "connector/filetype.h"
-#include "connector/recordbuilder.h"
-#include "connector/recordconstants.h"
-#include "connector/recordfields.h"
 #include "open/downloadthread.h"
+#include "open/latestversions.h"
 #include "session/eventsubscription.h"
 #include "session/showaurextaskpane.h"
-#include "support/calljob.h"
 #include "support/dialogjobs.h"
 #include "support/hostaccess.h"
 #include "support/jobsequence.h"
@@ -20,12 +15,8 @@
 #include <cfxdocument.h>
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
-#include <fzfileinfo.h>
 
 #include <QDir>
-#include <QFileInfo>
-
-#include <memory>
 
 LiveUpdates::LiveUpdates(ShowAurexTaskPane *session, TaskPaneModel *model, NewerVersionBar *bar,
                          QWidget *pane)
@@ -104,32 +95,18 @@ void LiveUpdates::reload()
     if (open)
         documents->CloseDocument(open);
 
-    auto records = std::make_shared<RecordList>();
+    QList<QPair<QString, QString>> copies;
     for (const QString &name : qAsConst(m_newer)) {
         const QString path = m_model->pathOfName(name);
-        if (path.isEmpty())
-            continue;
-        FzFileInfo *request = records->add(makeNameRequest(name, fileTypeForPath(path)));
-        setRecordProperty(*request, kKeyLocalDownloadFolder, QFileInfo(path).absolutePath());
+        if (!path.isEmpty())
+            copies.append({path, name});
     }
     m_newer.clear();
-    AurexPlatform *platform = m_session->platform();
-    const QString tenant = m_session->tenant();
     auto *flow = new JobSequence(this);
     m_reloading = flow;
     flow->runUnder(m_jobs);
-    flow->step([platform, records] {
-        return new CallJob([platform, records](JobControl &) {
-            return platform->details(*records) ? QString() : platform->noAnswerText();
-        });
-    });
-    flow->transfer<DownloadThread>(
-        [platform, records, drawing, tenant] {
-            auto *download = new DownloadThread(platform, HostAccess::appServices(),
-                                                HostAccess::documents());
-            download->setDownload(std::move(*records), drawing, tenant);
-            return download;
-        },
+    addLatestVersionSteps(
+        flow, m_session->platform(), copies, drawing, m_session->tenant(),
         [](DownloadThread &download) {
             const DownloadReport report = download.report();
             for (const QString &line : report.keptCopyLines())
@@ -142,11 +119,7 @@ void LiveUpdates::reload()
         });
     connect(flow, &JobSequence::finished, this, [this, drawing](JobSequence *ended) {
         ended->deleteLater();
-        QString problem;
-        if (auto *download = qobject_cast<DownloadThread *>(ended->failedJob()))
-            problem = download->report().details.join(QLatin1Char(' '));
-        else if (ended->error() != 0)
-            problem = ended->errorString();
+        const QString problem = latestVersionsProblem(*ended);
         if (!problem.isEmpty())
             HostAccess::writeToCommandLine(tr("The newer versions could not be brought down; "
                                               "nothing was changed: %1").arg(problem));
