@@ -11,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +32,7 @@ const unsigned kListenBacklog = 4096;
 const size_t kStreamBlockBytes = 64 * 1024;
 // An event stream sends little at a time, to many connections at once.
 const size_t kEventBlockBytes = 4 * 1024;
+const size_t kEventSendBufferBytes = 64 * 1024;
 // How much of a refused body is read past the refusal, so that its answer can follow it.
 const qint64 kMaxDiscardedBytes = 64LL * 1024 * 1024;
 const int kStopGraceMs = 10000;
@@ -200,6 +202,20 @@ struct HttpServer::Callbacks {
         return request;
     }
 
+    // An event stream lives for hours and its reader may stop reading: what it has not taken
+    // is to wait in the stream's own buffer, which lets a reader too far behind go, rather than
+    // in megabytes of the kernel's for each subscriber.
+    static void limitSendBuffer(MHD_Connection *connection)
+    {
+        const MHD_ConnectionInfo *info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        if (!info)
+            return;
+        const int bytes = static_cast<int>(kEventSendBufferBytes);
+        if (setsockopt(info->connect_fd, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes) != 0)
+            qCWarning(lcServer) << "cannot limit an event stream's send buffer";
+    }
+
     static MHD_Result send(MHD_Connection *connection, RequestState *state)
     {
         state->queued = true;
@@ -216,6 +232,8 @@ struct HttpServer::Callbacks {
                                               answer.body.data(), MHD_RESPMEM_PERSISTENT);
         if (!response)
             return MHD_NO;
+        if (answer.stream)
+            limitSendBuffer(connection);
         for (const auto &[name, value] : answer.headers)
             MHD_add_response_header(response, name.c_str(), value.c_str());
         // What follows a refused body on the connection cannot be told from that body.

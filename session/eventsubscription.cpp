@@ -21,6 +21,7 @@ struct EventSubscription::Inbox
     QMutex mutex; // guards the members below
     QVector<PlatformEvent> ready;
     QString lastId;
+    bool dropped = false; // a stream that was open ended since the last drain
 };
 
 EventSubscription::EventSubscription(QObject *parent)
@@ -69,6 +70,10 @@ void EventSubscription::start(AurexPlatform *platform)
                 break;
             if (status == 401)
                 return QStringLiteral("the platform ended the session");
+            if (status == 200) {
+                QMutexLocker locker(&inbox->mutex);
+                inbox->dropped = true;
+            }
             attempt = heard ? 0 : attempt;
             const int delay = delays.value(qMin(attempt, delays.size() - 1), 1000);
             ++attempt;
@@ -107,9 +112,11 @@ void EventSubscription::drain()
     if (!m_inbox)
         return;
     QVector<PlatformEvent> ready;
+    bool dropped = false;
     {
         QMutexLocker locker(&m_inbox->mutex);
         ready.swap(m_inbox->ready);
+        std::swap(dropped, m_inbox->dropped);
     }
     for (const PlatformEvent &event : qAsConst(ready)) {
         if (event.kind == PlatformEvent::Resync)
@@ -117,4 +124,6 @@ void EventSubscription::drain()
         else
             emit eventArrived(event);
     }
+    if (dropped)
+        emit streamDropped();
 }

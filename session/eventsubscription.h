@@ -16,7 +16,8 @@ class QTimer;
 // stream per host, on a job that comes back after a dropped stream (after 1, 2, 4... up to 30
 // seconds) with the id of the last event it had, so that nothing is missed. Each event arrives
 // on the main thread by eventArrived(); a resync (the platform could not give what was missed)
-// by eventsMissed(). A refusal of the session ends reading; the connector's session-ended
+// by eventsMissed(); a stream that was open and ended, after what it brought, by
+// streamDropped() (the platform may be gone: its answers, not the stream, tell). A refusal of the session ends reading; the connector's session-ended
 // handler does the rest. Owned by the session; main thread.
 class EventSubscription : public QObject
 {
@@ -37,6 +38,7 @@ public:
 signals:
     void eventArrived(const PlatformEvent &event);
     void eventsMissed();
+    void streamDropped();
 
 private:
     struct Inbox;

@@ -30,6 +30,10 @@ LiveUpdates::LiveUpdates(ShowAurexTaskPane *session, TaskPaneModel *model, Newer
             &LiveUpdates::eventArrived);
     connect(session->events(), &EventSubscription::eventsMissed, this,
             &LiveUpdates::refreshWanted);
+    // Asking for the statuses tells whether the platform is still there, and the connection
+    // line says so when it is not.
+    connect(session->events(), &EventSubscription::streamDropped, this,
+            &LiveUpdates::refreshWanted);
     connect(bar, &NewerVersionBar::reloadAsked, this, &LiveUpdates::reload);
     // Another drawing, or a new listing: what was newer is the new listing's business.
     connect(model, &TaskPaneModel::listed, this, [this] {

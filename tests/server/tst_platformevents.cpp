@@ -9,11 +9,47 @@
 
 #include <QtTest>
 
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 QJsonObject fileRecord(const QString &title, const QString &name, const QString &space)
 {
     return {{"parent", -1}, {"title", title}, {"name", name}, {"collabspace", space}};
+}
+
+// A socket that asked for the event stream of the session with token and reads nothing of it,
+// with a small receive buffer and a receive timeout of 5 s; -1 when it cannot be opened.
+int stalledStream(int port, const std::string &token)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    const timeval patience{5, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    // Closed after the answer: the end of the stream is the end of the connection.
+    const std::string request = "GET /api/v1/events HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                "Accept: text/event-stream\r\nConnection: close\r\n"
+                                "Authorization: Bearer "
+        + token + "\r\n\r\n";
+    if (::send(fd, request.data(), request.size(), 0) != static_cast<ssize_t>(request.size())) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace
@@ -129,6 +165,51 @@ private slots:
         QCOMPARE(alice.status(), 200);
         PlatformClient again(platform->serverHost());
         QCOMPARE(again.http().Get("/api/v1/events")->status, 401);
+    }
+
+    // A subscriber that stops reading is let go once a megabyte waits for it, without holding
+    // up anyone else; it comes back with the id of the last event it read.
+    void aReaderThatFallsFarBehindIsLetGo()
+    {
+        const int stalled = stalledStream(m_platform->port(), m_bob->token());
+        QVERIFY(stalled >= 0);
+        EventReader alice(m_platform->serverHost(), "alice");
+        QTRY_VERIFY(alice.isOpen());
+
+        // Each file's event carries the check-in's comment: rounds of 100 files with long
+        // comments make megabytes of events, more than the socket buffers hold.
+        QJsonArray files;
+        for (int i = 0; i < 100; ++i) {
+            QJsonObject file = fileRecord(QString("bulk-%1.dwg").arg(i), m_bob->autoname(),
+                                          "Common Space");
+            if (i > 0) {
+                file["parent"] = 0;
+                file["_RelationToParent"] = "CADSubcomponent";
+            }
+            files.append(file);
+        }
+        const int rounds = 15;
+        for (int round = 1; round <= rounds; ++round) {
+            QList<QByteArray> contents;
+            for (int i = 0; i < files.size(); ++i)
+                contents << QByteArray::number(round * 1000 + i);
+            QCOMPARE(m_bob->checkIn(files, contents, nullptr, QString(2000, QChar('a' + round))),
+                     200);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(alice.events().size(), rounds * files.size(), 20000);
+        QVERIFY(!alice.hasEnded());
+
+        // The stalled reader finds what its sockets held, then the end, well short of all.
+        char buffer[65536];
+        qint64 read = 0;
+        ssize_t got = 0;
+        while ((got = ::recv(stalled, buffer, sizeof buffer, 0)) > 0)
+            read += got;
+        const int why = errno;
+        ::close(stalled);
+        QVERIFY2(got == 0, qPrintable(QString("no end of the stream: %1 after %2 of %3").arg(strerror(why)).arg(read).arg(alice.text().size())));
+        QVERIFY2(read < alice.text().size(),
+                 qPrintable(QString("%1 of %2 bytes").arg(read).arg(alice.text().size())));
     }
 
     void aStreamNeedsASession()

@@ -212,15 +212,17 @@ private slots:
                  }));
     }
 
-    // The platform goes away: the statuses last known stand, the line says why and since
-    // when, and the pane asks again by itself; once the platform answers, the statuses are
-    // fresh (a lock taken meanwhile shows) and the line goes.
+    // The platform goes away: its event stream drops, and with nobody pressing Refresh the
+    // statuses last known stand, the line says why and since when, and the pane asks again by
+    // itself; once the platform answers, the statuses are fresh (a lock taken meanwhile
+    // shows) and the line goes.
     void platformAwayKeepsTheLastStatusesUntilItIsBack()
     {
         const QStringList known = settledRows();
+        QTRY_COMPARE(m_platform->streamCount(), 1);
         m_platform->setBehaviour(PlatformDouble::Refuse);
+        QTRY_COMPARE(m_platform->streamCount(), 0);
         m_platform->setLockedBy("logo.png", "bob");
-        m_window->RefreshButtonClicked();
         QTRY_VERIFY(!m_window->connectionState().isEmpty() && m_window->isSettled());
         QCOMPARE(rows(), known);
         QVERIFY2(m_window->connectionState().startsWith(
