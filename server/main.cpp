@@ -330,8 +330,11 @@ int main(int argc, char *argv[])
     std::signal(SIGPIPE, SIG_IGN);
     // Transfers pass through buffers of a megabyte on several threads: served from their own
     // mappings, such buffers go back to the system when freed instead of growing the heap of
-    // every thread that once held one.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    // every thread that once held one. Answers of a few hundred kilobytes (a long list of
+    // versions) come from the heap, and a few megabytes of it stay for the next answer rather
+    // than going back to the system and faulting in again each time.
+    mallopt(M_MMAP_THRESHOLD, 768 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 4 * 1024 * 1024);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("aurex-platform"));

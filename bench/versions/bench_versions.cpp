@@ -23,7 +23,7 @@ namespace {
 
 const int kVersions = 1000;
 const int kStructureFiles = 200;
-const int kRounds = 21;
+const int kRounds = 61;
 const char kSpace[] = "Bench Space";
 const char kPassword[] = "bench-pw";
 
