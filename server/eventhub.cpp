@@ -26,6 +26,19 @@ const auto kGapPatience = std::chrono::seconds(5);
 const qint64 kMaxBufferedBytes = 1024 * 1024;
 const int kEventsPerRead = 1000;
 
+// What work returns, with lock released while it runs and held again afterwards, also when it
+// throws (the database may be busy for longer than it waits).
+template<typename Work>
+auto unlockedWhile(std::unique_lock<std::mutex> &lock, Work work)
+{
+    lock.unlock();
+    struct Relock {
+        std::unique_lock<std::mutex> &lock;
+        ~Relock() { lock.lock(); }
+    } relock{lock};
+    return work();
+}
+
 } // namespace
 
 EventHub::EventHub(std::chrono::seconds keepAlive) : m_keepAlive(keepAlive) {}
@@ -148,9 +161,7 @@ void EventHub::run()
             }
             if (now - m_lastPrune >= kPruneInterval) {
                 m_lastPrune = now;
-                lock.unlock();
-                const int pruned = EventLog::prune(kKeptSeconds);
-                lock.lock();
+                const int pruned = unlockedWhile(lock, [] { return EventLog::prune(kKeptSeconds); });
                 if (pruned > 0)
                     qCDebug(lcEvents) << "pruned" << pruned << "events";
             }
