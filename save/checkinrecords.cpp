@@ -70,11 +70,7 @@ FzFileInfo *CheckInRecords::buildCheckInRecord(SaveTreeItem *top)
     // A drawing that is not saved still carries its references to the platform, and when the
     // platform has it, its name keeps them related to it.
     if (top->action == SaveAction::DoNotSave) {
-        record->SetProperty(kKeySelected, kFalse);
-        record->SetName(m_database
-                            .entryAttribute(FileDatabase::keyForPath(top->path),
-                                        QLatin1String(kAttrName))
-                            .toStdString());
+        passThrough(record, top);
     } else if (isSent(top)) {
         record->SetProperty(kKeySelected, kTrue);
         buildPreviewRecord(record, top->path);
@@ -86,11 +82,21 @@ FzFileInfo *CheckInRecords::buildCheckInRecord(SaveTreeItem *top)
     return m_error.isEmpty() ? record : nullptr;
 }
 
+void CheckInRecords::passThrough(FzFileInfo *record, const SaveTreeItem *row) const
+{
+    record->SetProperty(kKeySelected, kFalse);
+    record->SetName(
+        m_database.entryAttribute(FileDatabase::keyForPath(row->path), QLatin1String(kAttrName))
+            .toStdString());
+}
+
 void CheckInRecords::buildChildRecords(FzFileInfo *parent, SaveTreeItem *row)
 {
     for (const auto &child : row->children()) {
         SaveTreeItem *childRow = child.get();
-        if (childRow->action == SaveAction::DoNotSave)
+        // A reference left out takes its references along, unless only a colleague's lock on
+        // a file unchanged here left it out.
+        if (childRow->action == SaveAction::DoNotSave && !childRow->leftOutForLock)
             continue;
         FzFileInfo *record = newRecord(childRow, parent);
         setRecordProperty(*record, kKeyCollabSpace, childRow->collabSpace);
@@ -103,7 +109,10 @@ void CheckInRecords::buildChildRecords(FzFileInfo *parent, SaveTreeItem *row)
         const bool sent = isSent(childRow);
         if (sent && qstrcmp(format, kFormatDwg) == 0)
             buildPreviewRecord(record, childRow->path);
-        record->SetProperty(kKeySelected, sent ? kTrue : kFalse);
+        if (childRow->action == SaveAction::DoNotSave)
+            passThrough(record, childRow);
+        else
+            record->SetProperty(kKeySelected, sent ? kTrue : kFalse);
         record->SetProperty(kKeyOwnsChildren, flag(childRow->childCount() > 0));
         if (childRow->childCount() > 0)
             buildChildRecords(record, childRow);

@@ -48,6 +48,9 @@ public:
 private:
     FzFileInfo *newRecord(SaveTreeItem *row, FzFileInfo *parent);
     void buildChildRecords(FzFileInfo *parent, SaveTreeItem *row);
+    // A row left out that still carries its references: not written, named as the platform
+    // knows it so that they stay related to it.
+    void passThrough(FzFileInfo *record, const SaveTreeItem *row) const;
     // Adds the record of the drawing's preview; the preview is written by writePreviews.
     void buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath);
     // Writes the previews of the drawings buildPreviewRecord met, several at a time; fails

@@ -22,6 +22,11 @@ const ActionInfo kActions[] = {
      ":/embedded/UI/Resources/FzxUiOverwrite.png"},
 };
 
+// "Save changes" of a file without changes.
+const ActionInfo kUnchanged = {SaveAction::SaveChanges,
+                               QT_TRANSLATE_NOOP("SaveDialogTreeModel", "No changes"),
+                               ":/embedded/UI/Resources/FzxUiFileStatusUnchanged.png"};
+
 struct StatusInfo
 {
     const char *text;
@@ -44,16 +49,17 @@ QString translate(const char *text)
     return QCoreApplication::translate("SaveDialogTreeModel", text);
 }
 
-const ActionInfo &infoOf(SaveAction action)
+const ActionInfo &infoOf(SaveAction action, bool unchanged)
 {
-    return kActions[static_cast<int>(action)];
+    return unchanged && action == SaveAction::SaveChanges ? kUnchanged
+                                                          : kActions[static_cast<int>(action)];
 }
 
 } // namespace
 
-QString saveActionText(SaveAction action)
+QString saveActionText(SaveAction action, bool unchanged)
 {
-    return translate(infoOf(action).text);
+    return translate(infoOf(action, unchanged).text);
 }
 
 bool saveActionFromText(const QString &text, SaveAction *action)
@@ -64,12 +70,15 @@ bool saveActionFromText(const QString &text, SaveAction *action)
             return true;
         }
     }
-    return false;
+    if (translate(kUnchanged.text) != text)
+        return false;
+    *action = kUnchanged.action;
+    return true;
 }
 
-QString saveActionIcon(SaveAction action)
+QString saveActionIcon(SaveAction action, bool unchanged)
 {
-    return QLatin1String(infoOf(action).icon);
+    return QLatin1String(infoOf(action, unchanged).icon);
 }
 
 QString saveStatusText(int status)

@@ -105,8 +105,11 @@ QWidget *SaveDialogTreeDelegate::createEditor(QWidget *parent, const QStyleOptio
                                                            : SaveAction::SaveChanges,
                                       item->existsOnServer ? SaveAction::Overwrite
                                                            : SaveAction::DoNotSave};
-        for (SaveAction action : offered)
-            combo->addItem(QIcon(saveActionIcon(action)), saveActionText(action));
+        for (SaveAction action : offered) {
+            const bool unchanged = action == SaveAction::SaveChanges && !item->hasLocalChanges;
+            combo->addItem(QIcon(saveActionIcon(action, unchanged)),
+                           saveActionText(action, unchanged));
+        }
     } else {
         combo->addItems(m_spaces);
     }

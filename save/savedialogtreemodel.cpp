@@ -88,7 +88,7 @@ QVariant SaveDialogTreeModel::data(const QModelIndex &index, int role) const
         return QVariant();
     case Qt::EditRole:
         if (index.column() == ActionColumn)
-            return saveActionText(item->action);
+            return saveActionText(item->action, item->isUnchanged());
         if (index.column() == SpaceColumn)
             return item->collabSpace;
         return QVariant();
@@ -113,11 +113,15 @@ QVariant SaveDialogTreeModel::decoration(const SaveTreeItem &item, int column) c
             return scaledIcon(QStringLiteral(":/embedded/UI/Resources/FzxUiPDFDocument.png"), 22);
         return scaledIcon(QStringLiteral(":/embedded/UI/Resources/FzxUiFzV1Drawings.png"), 20);
     case StatusColumn:
+        if (!item.lockedBy.isEmpty()) {
+            return scaledIcon(
+                QStringLiteral(":/embedded/UI/Resources/FzxAsLockedByOtherComponentIcon.png"), 22);
+        }
         return saveStatusIcon(item.status).isEmpty()
             ? QVariant()
             : QVariant(scaledIcon(saveStatusIcon(item.status), 22));
     case ActionColumn:
-        return scaledIcon(saveActionIcon(item.action), 22);
+        return scaledIcon(saveActionIcon(item.action, item.isUnchanged()), 22);
     default:
         return QVariant();
     }
@@ -139,7 +143,9 @@ QString SaveDialogTreeModel::toolTip(const SaveTreeItem &item, int column) const
         return QString::fromLatin1(kImageTip).arg(item.path);
     }
     case StatusColumn:
-        return saveStatusText(item.status);
+        return item.lockedBy.isEmpty()
+            ? saveStatusText(item.status)
+            : tr("%1 \u00b7 Locked by %2").arg(saveStatusText(item.status), item.lockedBy);
     default: {
         const QStringList parts = {item.duplicateMessage, item.lockMessage, item.changedMessage,
                                    item.missingMessage};

@@ -84,13 +84,10 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
     const FileEntry entry = platformName.isEmpty() ? FileEntry() : details.value(platformName);
     bool known = false;
     row->status = int(localFileStatus(database, row->path, entry.fileModified, &known));
-    if (!entry.lockedBy.isEmpty() && entry.lockedBy != m_currentUser) {
-        row->maintainLock = false;
-        row->lockMessage = lockText(entry.lockedBy);
-        row->hasError = true;
-    } else if (!entry.lockedBy.isEmpty()) {
+    if (!entry.lockedBy.isEmpty() && entry.lockedBy != m_currentUser)
+        row->lockedBy = entry.lockedBy;
+    else if (!entry.lockedBy.isEmpty())
         row->maintainLock = true;
-    }
     if (known) {
         row->action = SaveAction::SaveChanges;
         row->name = platformName;
@@ -108,6 +105,20 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
         }
     } else {
         row->action = SaveAction::SaveAsNew;
+    }
+    if (!row->lockedBy.isEmpty()) {
+        // A colleague's lock stands in the way only of changes: a file unchanged here is left
+        // as the platform has it, and the rest of the save goes on.
+        if (row->isUnchanged()) {
+            row->action = SaveAction::DoNotSave;
+            row->leftOutForLock = true;
+            row->lockMessage = saveDialogText("Locked by %1. You have not changed it here, so "
+                                              "the platform's version stays as it is.")
+                                   .arg(row->lockedBy);
+        } else {
+            row->lockMessage = lockText(row->lockedBy);
+            row->hasError = true;
+        }
     }
     // A file that is not there cannot be sent (a PDF underlay is listed even when missing).
     if (!QFileInfo(row->path).isFile()) {

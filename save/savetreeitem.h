@@ -63,6 +63,14 @@ public:
     // The file holds work the platform does not have (see FileDatabase::hasLocalChanges). A
     // row to "Save changes" whose file has none is not sent: the platform's version stands.
     bool hasLocalChanges = true;
+    // Another user who holds the file's lock; "" when nobody else does.
+    QString lockedBy;
+    // Left out by itself: unchanged here while another user holds its lock, so there is nothing
+    // of it to save; what it references still goes.
+    bool leftOutForLock = false;
+
+    // "Save changes" for a file without local changes: nothing of it is sent.
+    bool isUnchanged() const { return action == SaveAction::SaveChanges && !hasLocalChanges; }
 
 private:
     std::unique_ptr<SaveTreeItem> cloneUnder(SaveTreeItem *parent) const;

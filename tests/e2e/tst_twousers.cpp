@@ -27,10 +27,6 @@ const QStringList kOpenBridge = {"_OPEN Documents/bridge.dwg",
                                  "_UIWAIT moreActionPushButton[8] 90"};
 const QStringList kSaveAll = {"_AurexSave", "_UIWAIT SaveToCSDialog 60", "_UICLICK SavePushButton",
                               "_UIWAITGONE SaveToCSDialog 90"};
-// In the save dialog: leave out deck.dwg, which bob keeps locked.
-const QStringList kLeaveOutDeck = {"_UISELECT SaveDialogTreeView deck.dwg Action",
-                                   "_UIWAIT ActionComboBox 10",
-                                   "_UISET ActionComboBox \"Do Not Save\""};
 
 // The rows of the task pane's tree below node, by file name, as a user sees them: the status
 // icon's tool tip, and the lock button's tool tip after " | " when that button is shown.
@@ -168,7 +164,7 @@ private slots:
     void bobDownloadsTheDrawing();
     void aliceSignsInOpensAttachesAPictureAndSaves();
     void bobSeesTheNewerVersionOpensItAndLocksIt();
-    void aliceSeesBobsLockAndCannotSaveOverIt();
+    void aliceSeesBobsLockAndHerSaveLeavesItAlone();
     void bobUnlocks();
     void unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved();
     void aliceCannotUndoBobsNewerVersionWithHerOlderChanges();
@@ -358,10 +354,7 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
               "_UICLICK LoginPushButton", "_UIWAITGONE CSLoginDialog 30"},
              openFromPlatform("bridge", 8),
              {"_ATTACHIMAGE ../Pictures/site-photo.png", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
-              "_UISNAPSHOT alice-save.json"},
-             // bob keeps deck.dwg locked: leave it out, save the rest.
-             kLeaveOutDeck,
-             {"_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90",
+              "_UISNAPSHOT alice-save.json", "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90",
               "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-saved.json"}},
             "alice-saved.png", true);
 
@@ -378,19 +371,19 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     QCOMPARE(m_alice.text("alice-saved.json", "ID_AUREX_LOGINOUT"),
              QString("Sign Out of AUREX Platform"));
 
-    // deck.dwg, locked by bob, put the dialog in error; left out, the rest was saved: the
-    // picture, new, and bridge.dwg, which now references it.
-    QVERIFY(m_alice.shows("alice-save.json", "error_label"));
-    // A script reads why: the row is red, says whose lock it is, and proposes its action.
+    // deck.dwg, locked by bob and unchanged here, was left out by itself, without an error;
+    // the rest was saved: the picture, new, and bridge.dwg, which now references it.
+    QVERIFY(!m_alice.shows("alice-save.json", "error_label"));
+    // A script reads why: the row says whose lock it is and what is done with it.
     const QJsonArray rows = m_alice.widget("alice-save.json", "SaveDialogTreeView")
                                 .value("rows").toArray();
     const QJsonObject deck = saveRow(rows, "deck.dwg");
     const QJsonObject photo = saveRow(rows, "site-photo.png");
     QCOMPARE(photo.value("background").toString(), QString("#ffffffff"));
-    QVERIFY(!deck.value("background").toString().isEmpty());
-    QVERIFY(deck.value("background") != photo.value("background"));
+    QCOMPARE(deck.value("background").toString(), QString("#ffffffff"));
     const QStringList deckTips = deck.value("toolTips").toVariant().toStringList();
-    QVERIFY2(!deckTips.filter("bob").isEmpty(), qPrintable(deckTips.join('|')));
+    QVERIFY2(deckTips.contains("No changes \u00b7 Locked by bob"), qPrintable(deckTips.join('|')));
+    QVERIFY(deck.value("edits").toVariant().toStringList().contains("Do Not Save"));
     QVERIFY(photo.value("edits").toVariant().toStringList().contains("Save As New"));
     expectSaid("Signed in to the AUREX Platform as alice.");
     expectSaid("Saved 2 files to Common Space (1 new, 1 changed).");
@@ -429,21 +422,30 @@ void TestTwoUsers::bobSeesTheNewerVersionOpensItAndLocksIt()
     expectSaid("Locked bridge.dwg.");
 }
 
-void TestTwoUsers::aliceSeesBobsLockAndCannotSaveOverIt()
+void TestTwoUsers::aliceSeesBobsLockAndHerSaveLeavesItAlone()
 {
     runHost(m_alice,
             {kOpenBridge,
-             {"_UISNAPSHOT alice-pane.json", "_AurexSave", "_UIWAIT SaveToCSDialog 60"},
-             kLeaveOutDeck,
-             {"_UICLICK SavePushButton", "_UISNAPSHOT alice-refused.json",
-              "_UICLICK CancelPushButton"}},
+             {"_UISNAPSHOT alice-pane.json", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
+              "_UISNAPSHOT alice-locked-rows.json", "_UICLICK SavePushButton",
+              "_UIWAITGONE SaveToCSDialog 60"}},
             "alice-sees-lock.png");
 
     const QString row = m_alice.pane("alice-pane.json").value("bridge.dwg");
     QVERIFY2(row.section(" | ", 1).startsWith("File is locked by bob"), qPrintable(row));
-    // Save left the dialog open with its error shown: bridge.dwg is bob's.
-    QVERIFY(m_alice.shows("alice-refused.json", "SaveToCSDialog"));
-    QVERIFY(m_alice.shows("alice-refused.json", "error_label"));
+    // She changed nothing that bob holds: bridge.dwg and deck.dwg are left as they are, the
+    // dialog has no error, and the save finds nothing to send.
+    QVERIFY(!m_alice.shows("alice-locked-rows.json", "error_label"));
+    const QJsonArray rows = m_alice.widget("alice-locked-rows.json", "SaveDialogTreeView")
+                                .value("rows").toArray();
+    for (const char *held : {"bridge.dwg", "deck.dwg"}) {
+        QVERIFY2(saveRow(rows, held).value("edits").toVariant().toStringList()
+                     .contains("Do Not Save"),
+                 held);
+    }
+    QVERIFY(saveRow(rows, "piers.dxf").value("edits").toVariant().toStringList()
+                .contains("No changes"));
+    expectSaid("Nothing to save: the AUREX Platform has every file as it is here.");
     const QJsonObject bridge = probe(m_alice).objectTitled("bridge.dwg");
     QCOMPARE(bridge.value("_filemodified").toString(), m_savedStamp);
     QCOMPARE(bridge.value("_LockedBy").toString(), QString("bob"));
@@ -485,7 +487,7 @@ void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
     QVERIFY(changeOutsideTheHost(m_alice.file("Documents/piers.dxf"), "alice's change"));
 
     runHost(m_alice,
-            {kOpenBridge, {"_AurexSave", "_UIWAIT SaveToCSDialog 60"}, kLeaveOutDeck,
+            {kOpenBridge, {"_AurexSave", "_UIWAIT SaveToCSDialog 60"},
              {"_UISNAPSHOT alice-lost-update.json", "_UICLICK SavePushButton",
               "_UISNAPSHOT alice-still-open.json"}},
             "alice-lost-update.png");

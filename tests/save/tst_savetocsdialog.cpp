@@ -279,6 +279,44 @@ private slots:
         QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), database);
     }
 
+    // bob's lock on deck.dwg, which alice has not changed, is left alone by itself: her save
+    // goes on, and her change to the photo deck.dwg references goes with it.
+    void anUnchangedFileLockedByAnotherUserIsLeftAsItIs()
+    {
+        savetest::download("bridge.dwg", folder());
+        QImage photo(6, 6, QImage::Format_RGB32);
+        photo.fill(Qt::darkGreen);
+        QVERIFY(photo.save(folder() + "/deck-photo.png"));
+        const QString piers = folder() + "/piers.dxf";
+        QVERIFY(DxfTest::writeBytes(piers, "999\nalice's piers\n" + DxfTest::readBytes(piers)));
+        QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
+        const QMap<QString, int> before = revisions();
+
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
+        settle(dialog);
+        QCOMPARE(rows(dialog), QStringList({
+                     "bridge.dwg | No changes | No changes",
+                     "  deck.dwg | Do Not Save | No changes \u00b7 Locked by bob | Locked by bob. "
+                     "You have not changed it here, so the platform's version stays as it is.",
+                     "    rebar.dxf | No changes | No changes",
+                     "    deck-photo.png | Save changes | Modified",
+                     "  piers.dxf | Save changes | Modified",
+                     "    rebar.dxf | No changes | No changes",
+                     "  logo.png | No changes | No changes",
+                     "  load-table.pdf | No changes | No changes",
+                 }));
+        QVERIFY(dialog.findChild<QLabel *>("error_label")->isHidden());
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        QMap<QString, int> expected = before;
+        ++expected["deck-photo.png"];
+        ++expected["piers.dxf"];
+        QCOMPARE(revisions(), expected);
+        QCOMPARE(platformFile("Common Space", "deck-photo.png").sha256,
+                 QString(sha256Of(folder() + "/deck-photo.png")));
+    }
+
     void lostUpdateIsRefusedUntilOverwritten()
     {
         const QMap<QString, QString> names = savetest::download("bridge.dwg", folder());
@@ -337,6 +375,46 @@ private slots:
     }
 
 private:
+    // "name | action | status tool tip | the row's reasons" for every row of the dialog, indented
+    // by depth; a row in error ends with " (error)".
+    static QStringList rows(SaveToCSDialog &dialog)
+    {
+        QStringList lines;
+        for (SaveTreeItem *row : dialog.saveSet()->rows()) {
+            int depth = 0;
+            for (SaveTreeItem *up = row->parent(); up && up->parent(); up = up->parent())
+                ++depth;
+            const auto cell = [&](int column, int role) {
+                return dialog.model()->data(indexOf(dialog, row, column), role).toString();
+            };
+            QStringList parts{QString(2 * depth, ' ') + row->displayName,
+                              cell(SaveDialogTreeModel::ActionColumn, Qt::EditRole),
+                              cell(SaveDialogTreeModel::StatusColumn, Qt::ToolTipRole)};
+            const QString reasons = cell(SaveDialogTreeModel::ActionColumn, Qt::ToolTipRole);
+            if (!reasons.isEmpty())
+                parts << reasons;
+            lines << parts.join(" | ") + (row->hasError ? " (error)" : "");
+        }
+        return lines;
+    }
+
+    // The revision of every file of the Common Space, by title.
+    static QMap<QString, int> revisions()
+    {
+        LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+        FzFileInfo query;
+        setRecordProperty(query, "_TypePattern", "*");
+        setRecordProperty(query, "_CS", "Common Space");
+        QMap<QString, int> found;
+        if (!connector->SearchPattern(&query))
+            return found;
+        for (int i = 0; i < connector->GetSearchListSize(); ++i) {
+            const FzFileInfo &file = *connector->GetSearchFileAt(i);
+            found.insert(recordTitle(file), recordProperty(file, "revision").toInt());
+        }
+        return found;
+    }
+
     QString folder() const
     {
         return m_fixture.home.filePath(QStringLiteral("round%1").arg(m_round));
