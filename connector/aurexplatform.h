@@ -97,6 +97,9 @@ public:
     // "The AUREX Platform cannot be reached: REASON." for a call that got no answer, with the
     // reason from unreachableReason(), or "it did not answer" when that has none.
     QString noAnswerText();
+    // Why the platform refused the calling thread's last call, in its own words; "" when it
+    // was answered or got no answer.
+    virtual QString lastRefusal() { return QString(); }
     // "The AUREX Platform cannot be reached: REASON."
     static QString unreachableText(const QString &reason);
     // Why a call failed: that the platform cannot be reached when it cannot, else refused (the

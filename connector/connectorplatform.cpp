@@ -114,6 +114,11 @@ bool ConnectorPlatform::search(const FzFileInfo &query, RecordList *hits)
     return found;
 }
 
+QString ConnectorPlatform::lastRefusal()
+{
+    return m_connector->GetLastRefusal();
+}
+
 bool ConnectorPlatform::downloadPreviews(const RecordList &records, const QString &folder)
 {
     QMutexLocker locker(&m_folderMutex);

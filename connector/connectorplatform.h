@@ -52,6 +52,7 @@ public:
                    const std::function<void(const PlatformEvent &)> &event,
                    const std::function<bool()> &wanted) override;
     QString unreachableReason() override;
+    QString lastRefusal() override;
 
 private:
     class ObservedTransfer;

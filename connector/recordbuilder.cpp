@@ -38,7 +38,8 @@ std::unique_ptr<FzFileInfo> makeAllSpacesSearchQuery(const QString &text)
 {
     auto query = std::make_unique<FzFileInfo>();
     query->SetProperty(kKeyTypePattern, kTypesInAllSpaces);
-    setRecordProperty(*query, kKeyTitlePattern, searchPattern(text));
+    // Names and titles alike, as in one space: a platform name typed finds its file anywhere.
+    setRecordProperty(*query, kKeyNamePattern, searchPattern(text));
     setUnpaged(*query);
     return query;
 }

@@ -7,6 +7,8 @@
 
 #include <fzfileinfo.h>
 
+#include <QCoreApplication>
+
 CSSearch::CSSearch(AurexPlatform *platform, std::unique_ptr<FzFileInfo> query,
                    const QString &previewFolder, QObject *parent)
     : ResultJob(parent)
@@ -16,8 +18,14 @@ CSSearch::CSSearch(AurexPlatform *platform, std::unique_ptr<FzFileInfo> query,
     setValueWork([platform, request, folder = previewFolder](JobControl &control,
                                                              RecordList &results) {
         RecordList hits;
-        if (!platform->search(*request, &hits))
-            return platform->noAnswerText();
+        if (!platform->search(*request, &hits)) {
+            const QString refused = platform->lastRefusal();
+            return refused.isEmpty()
+                ? platform->noAnswerText()
+                : QCoreApplication::translate("CSSearch",
+                                              "The AUREX Platform refused the search: %1.")
+                      .arg(refused);
+        }
         control.setTotals(qint64(hits.size()), 0);
         if (control.isCancelled())
             return QString();

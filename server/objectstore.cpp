@@ -10,6 +10,7 @@
 
 #include <QDate>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 
@@ -185,6 +186,7 @@ QList<ObjectRow> ObjectStore::select(const QString &where, const QVariantList &b
 
 QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
 {
+    refuseUnknownKeys(query);
     // Every value of a query is a short text: a title, a name, a pattern or a list of types.
     for (auto it = query.begin(); it != query.end(); ++it) {
         if (it.value().toString().size() > platform::kMaxQueryTextLength)
@@ -242,6 +244,34 @@ QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
     limit = qMin(limit, platform::kMaxSearchResults);
     return select(where, binds,
                   QStringLiteral("ORDER BY o.title_lc, o.id LIMIT %1").arg(limit));
+}
+
+void ObjectStore::refuseUnknownKeys(const QJsonObject &query)
+{
+    // A key the platform does not know would otherwise be passed over, and the search answer
+    // with more than was asked for. "_DOWNLOADPREVIEWS" is the connector's own, sent along.
+    static const QSet<QString> known = {
+        QStringLiteral("_CS"),          QStringLiteral("_TypePattern"),
+        QStringLiteral("_NamePattern"), QStringLiteral("_TitlePattern"),
+        QStringLiteral("_Pagelimit"),   QStringLiteral("_Pagination"),
+        QStringLiteral("_Pagesize"),    QStringLiteral("_NoIndex"),
+        QStringLiteral("_DOWNLOADPREVIEWS")};
+    static const QRegularExpression orTitle(QStringLiteral("^_or_title_(0|[1-9][0-9]{0,8})$"));
+    QStringList unknown;
+    for (auto it = query.begin(); it != query.end(); ++it) {
+        if (!known.contains(it.key()) && !orTitle.match(it.key()).hasMatch())
+            unknown << TitleRules::printable(it.key().left(64));
+    }
+    if (unknown.isEmpty())
+        return;
+    const int shown = 5;
+    QString names = unknown.mid(0, shown).join(QStringLiteral(", "));
+    if (unknown.size() > shown)
+        names += QStringLiteral(" and %1 more").arg(unknown.size() - shown);
+    throw ApiError(400, QStringLiteral("unknown query %1: %2")
+                            .arg(unknown.size() == 1 ? QStringLiteral("key")
+                                                     : QStringLiteral("keys"),
+                                 names));
 }
 
 QList<ObjectRow> ObjectStore::searchCurrentSpace()

@@ -43,7 +43,8 @@ class ObjectStore
 public:
     explicit ObjectStore(const Caller &caller);
 
-    // A query record's properties ("_TypePattern", "_NamePattern", "_or_title_0"...).
+    // A query record's properties ("_TypePattern", "_NamePattern", "_or_title_0"...); 400
+    // naming the keys it does not know.
     QList<ObjectRow> search(const QJsonObject &query);
     // Without a query: the drawings of the caller's current space (or of all their spaces).
     QList<ObjectRow> searchCurrentSpace();
@@ -80,6 +81,7 @@ public:
     static void recordWriter(qint64 objectId, qint64 userId);
 
 private:
+    static void refuseUnknownKeys(const QJsonObject &query);
     QList<ObjectRow> select(const QString &where, const QVariantList &binds,
                             const QString &tail = QString());
     ObjectRow changeLock(const QJsonObject &ref, bool lock);

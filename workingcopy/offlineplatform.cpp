@@ -16,7 +16,6 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
-#include <algorithm>
 
 namespace {
 
@@ -79,17 +78,19 @@ bool OfflinePlatform::userInfo(QString *, QString *, QString *, QString *)
 
 bool OfflinePlatform::search(const FzFileInfo &query, RecordList *hits)
 {
-    // The local copies the file database knows, by file name: a pattern ("*text*") or a list
-    // of titles; drawings only unless the query asks for inserted files too.
+    // The local copies the file database knows, by file name (a name pattern also by the
+    // platform name): a pattern ("*text*") or a list of titles; drawings only unless the query
+    // asks for inserted files too.
     hits->clear();
-    QList<QRegularExpression> patterns;
-    for (const char *key : {kKeyTitlePattern, kKeyNamePattern}) {
+    const auto patternOf = [&query](const char *key) {
         const QString pattern = recordProperty(query, key);
-        if (!pattern.isEmpty() && pattern != QLatin1String(kWildcard))
-            patterns.append(QRegularExpression(
-                QRegularExpression::wildcardToRegularExpression(pattern),
-                QRegularExpression::CaseInsensitiveOption));
-    }
+        return pattern.isEmpty() || pattern == QLatin1String(kWildcard)
+            ? QRegularExpression()
+            : QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
+                                 QRegularExpression::CaseInsensitiveOption);
+    };
+    const QRegularExpression titlePattern = patternOf(kKeyTitlePattern);
+    const QRegularExpression namePattern = patternOf(kKeyNamePattern);
     QStringList titles;
     for (int i = 0; query.HasProperty(kKeyOrTitlePrefix + std::to_string(i)); ++i)
         titles.append(recordProperty(query, (kKeyOrTitlePrefix + std::to_string(i)).c_str()));
@@ -97,17 +98,16 @@ bool OfflinePlatform::search(const FzFileInfo &query, RecordList *hits)
     const FileDatabase database(tenant());
     for (const QString &path : database.paths()) {
         const QString title = QFileInfo(path).fileName();
+        const QString name = database.entryAttribute(path, QLatin1String(kAttrName));
         const bool titled = titles.isEmpty() || titles.contains(title, Qt::CaseInsensitive);
-        const bool matched = std::all_of(patterns.begin(), patterns.end(),
-                                         [&title](const QRegularExpression &pattern) {
-                                             return pattern.match(title).hasMatch();
-                                         });
+        const bool matched =
+            (titlePattern.pattern().isEmpty() || titlePattern.match(title).hasMatch())
+            && (namePattern.pattern().isEmpty() || namePattern.match(title).hasMatch()
+                || (!name.isEmpty() && namePattern.match(name).hasMatch()));
         if (!titled || !matched || (drawingsOnly && !isDrawingPath(path)))
             continue;
         FzFileInfo *hit = hits->add(std::make_unique<FzFileInfo>());
-        setRecordProperty(*hit, kKeyName,
-                          database.entryAttribute(path,
-                                              QLatin1String(kAttrName)));
+        setRecordProperty(*hit, kKeyName, name);
         setRecordProperty(*hit, kKeyTitle, title);
         hit->SetTitle(title.toStdString());
         hit->SetProperty(kKeyType, fileTypeForPath(path).type);

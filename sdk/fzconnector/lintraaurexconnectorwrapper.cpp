@@ -79,6 +79,8 @@ bool LintraAurexConnectorWrapper::SearchPattern(FzFileInfo *query)
     return query && m_client->search(query);
 }
 
+QString LintraAurexConnectorWrapper::GetLastRefusal() { return ConnectorClient::lastRefusal(); }
+
 int LintraAurexConnectorWrapper::GetSearchListSize() { return m_client->searchCount(); }
 
 FzFileInfo *LintraAurexConnectorWrapper::GetSearchFileAt(int index)

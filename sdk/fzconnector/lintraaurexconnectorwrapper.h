@@ -49,6 +49,10 @@ public:
 
     bool Search();
     bool SearchPattern(FzFileInfo *query);
+    // Why the platform refused the calling thread's last search, details, structure or lock
+    // call, in its own words (an unknown query key, a lock); "" when the call was answered or
+    // got no answer at all.
+    QString GetLastRefusal();
     int GetSearchListSize();
     FzFileInfo *GetSearchFileAt(int index);
 

@@ -164,12 +164,18 @@ void PlatformConnection::addSecret(const QString &secret)
         m_secrets.append(secret);
 }
 
-QString PlatformConnection::errorText(const std::string &body, int status) const
+QString PlatformConnection::refusalMessage(const std::string &body) const
 {
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(body));
     QString message = document.object().value(QStringLiteral("error")).toString();
     for (const QString &secret : m_secrets)
         message.replace(secret, QStringLiteral("***"));
+    return message;
+}
+
+QString PlatformConnection::errorText(const std::string &body, int status) const
+{
+    const QString message = refusalMessage(body);
     return QStringLiteral("the platform answered %1%2")
         .arg(status)
         .arg(message.isEmpty() ? QString() : QStringLiteral(": ") + message);
@@ -336,6 +342,7 @@ bool PlatformConnection::finish(int status, const std::string &body, QJsonObject
     if (status == 401)
         m_signedOut = true;
     if (status != 200) {
+        m_refusal = refusalMessage(body);
         *error = errorText(body, status);
         return false;
     }

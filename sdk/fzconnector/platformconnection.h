@@ -101,6 +101,8 @@ public:
     }
 
     bool signedOut() const { return m_signedOut; }
+    // The platform's own words for why it refused the last JSON call ("" when it did not).
+    QString refusal() const { return m_refusal; }
     // The session token the requests of this connection carry.
     QString token() const { return m_endpoint.token; }
 
@@ -137,11 +139,14 @@ private:
     httplib::Client &client(const std::string &origin, int timeoutSeconds);
     bool finish(int status, const std::string &body, QJsonObject *answer, QString *error);
     // The platform's (or a proxy's) error message, without any secret of this connection.
+    QString refusalMessage(const std::string &body) const;
+    // "the platform answered STATUS: message", for the debug output.
     QString errorText(const std::string &body, int status) const;
 
     PlatformEndpoint m_endpoint;
     QStringList m_secrets;
     bool m_signedOut = false;
+    QString m_refusal;
     std::unique_ptr<httplib::Client> m_client;
     std::shared_ptr<TransferObserver> m_observer;
     std::string m_clientOrigin;

@@ -94,6 +94,9 @@ private slots:
             << "space" << QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"};
         QTest::newRow("every space: titles, derived outputs too")
             << "all" << QStringList{"bridge.dwg", "bridge.jpg"};
+        // A preview is named after its drawing.
+        QTest::newRow("every space: a platform name")
+            << "name" << QStringList{"bridge.dwg", "bridge.jpg"};
         QTest::newRow("existing titles, any letter case")
             << "titles" << QStringList{"deck.dwg", "logo.png"};
     }
@@ -107,10 +110,15 @@ private slots:
         for (int i = 0; i < 8; ++i)
             asked << QString("missing %1.dwg").arg(i);
         asked << "Deck.dwg";
+        RecordList bridge;
+        QVERIFY(m_platform.search(*buildDuplicateSearchRecord("Common Space", {"bridge.dwg"}),
+                                  &bridge));
+        QCOMPARE(bridge.size(), std::size_t(1));
         const std::unique_ptr<FzFileInfo> query = kind == "space"
             ? makeSpaceSearchQuery("Common Space", "")
-            : kind == "all" ? makeAllSpacesSearchQuery("BRIDGE")
-                            : buildDuplicateSearchRecord("Common Space", asked);
+            : kind == "all"  ? makeAllSpacesSearchQuery("BRIDGE")
+            : kind == "name" ? makeAllSpacesSearchQuery(recordProperty(*bridge.at(0), "name"))
+                             : buildDuplicateSearchRecord("Common Space", asked);
         RecordList hits;
         QVERIFY(m_platform.search(*query, &hits));
         QStringList found; // in the platform's order

@@ -3,6 +3,7 @@
 // the copies that keep local work, and the failure box.
 
 #include "connector/connectorplatform.h"
+#include "open/cssearch.h"
 #include "open/openfromcollaborativespace.h"
 
 #include "connector/recordbuilder.h"
@@ -61,6 +62,26 @@ private slots:
         m_folder = m_dir->filePath("download");
         QVERIFY(QDir().mkpath(m_folder));
         QFile::remove(FileDatabase::locationFor(QString()));
+    }
+
+    // A search the platform refuses says why in the platform's words; one it answers lists
+    // what it found, by name or title alike.
+    void aSearchSaysWhatItFoundOrWhyNot()
+    {
+        const auto run = [this](std::unique_ptr<FzFileInfo> query) {
+            auto search = std::make_unique<CSSearch>(ConnectorPlatform::shared(),
+                                                     std::move(query), m_folder);
+            search->runHere();
+            QStringList titles;
+            for (const FzFileInfo *found : search->takeResults())
+                titles << recordTitle(*found);
+            return QStringList{search->errorString()} + titles;
+        };
+        std::unique_ptr<FzFileInfo> odd = CSSearch::query("Common Space", "deck");
+        odd->SetProperty("_Colour", "red");
+        QCOMPARE(run(std::move(odd)),
+                 QStringList{"The AUREX Platform refused the search: unknown query key: _Colour."});
+        QCOMPARE(run(CSSearch::query(QString(), "DECK")), QStringList({"", "deck.dwg"}));
     }
 
     void emptyFolderDownloadsRecordsRepairsAndOpens()

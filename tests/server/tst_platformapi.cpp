@@ -302,6 +302,39 @@ private slots:
         QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
     }
 
+    // A key the platform does not know is named, not passed over with everything answered.
+    void unknownQueryKeysAreNamed_data()
+    {
+        QTest::addColumn<QJsonObject>("query");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("misspelt") << QJsonObject{{"_NamePatern", "*deck*"}}
+                                  << "unknown query key: _NamePatern";
+        QTest::newRow("a title key without its number")
+            << QJsonObject{{"_or_title_", "deck.dwg"}, {"_or_title_07", "deck.dwg"}}
+            << "unknown query keys: _or_title_, _or_title_07";
+        QJsonObject many;
+        for (const char *key : {"a", "b", "c", "d", "e", "f", "g"})
+            many.insert(key, "1");
+        QTest::newRow("many") << many << "unknown query keys: a, b, c, d, e and 2 more";
+        QTest::newRow("every known key")
+            << QJsonObject{{"_CS", "Common Space"}, {"_TypePattern", "*"},
+                           {"_NamePattern", "*"}, {"_TitlePattern", "*"},
+                           {"_or_title_0", "deck.dwg"}, {"_or_title_12", "x"},
+                           {"_Pagelimit", "10"}, {"_Pagination", "true"}, {"_Pagesize", "5"},
+                           {"_NoIndex", "true"}, {"_DOWNLOADPREVIEWS", "false"}}
+            << QString();
+    }
+
+    void unknownQueryKeysAreNamed()
+    {
+        QFETCH(QJsonObject, query);
+        QFETCH(QString, error);
+        QJsonObject answer;
+        QCOMPARE(m_as["carol"]->post("/api/v1/search", {{"query", query}}, &answer),
+                 error.isEmpty() ? 200 : 400);
+        QCOMPARE(answer.value("error").toString(), error);
+    }
+
     void unsafeTitlesAreRefused_data()
     {
         QTest::addColumn<QString>("title");
