@@ -21,4 +21,7 @@ struct FileItemContext
     // Shows the history of the platform file of that name and title; without it the file
     // menus offer no history.
     std::function<void(const QString &name, const QString &title)> showHistory = nullptr;
+    // Brings the platform's latest version of the file of that name down over its local copy;
+    // without it the file menus offer no "Get Latest".
+    std::function<void(const QString &name)> getLatest = nullptr;
 };

@@ -67,6 +67,8 @@ void ImageViewDialog::setStatus(int status)
     m_ui->StatusLabel->setPixmap(fileStatusPixmap(status));
     m_ui->StatusLabel->setToolTip(fileStatusText(status));
     m_ui->stateLabel->setStatus(status);
+    if (m_menu)
+        m_menu->setNewerOnPlatform(status == FileStatusOutOfDate);
 }
 
 void ImageViewDialog::setLockState(int lockState)
@@ -112,6 +114,7 @@ void ImageViewDialog::makeActionMenu(int lockState)
     m_menu = new ListViewActionMenu(m_ui->moreActionPushButton, m_context, m_localPath);
     m_menu->deleteAction()->setVisible(false);
     m_menu->setLockState(lockState);
+    m_menu->setNewerOnPlatform(m_status == FileStatusOutOfDate);
     connect(m_menu, &ListViewActionMenu::EmitLockStatus, this, &ImageViewDialog::LockStatusSlot);
     m_ui->moreActionPushButton->setMenu(m_menu);
     m_ui->moreActionPushButton->show();

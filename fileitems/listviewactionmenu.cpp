@@ -34,6 +34,7 @@ ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemCo
     , m_lockAction(new QAction(this))
     , m_deleteAction(new QAction(tr("Delete"), this))
     , m_historyAction(new QAction(tr("History..."), this))
+    , m_latestAction(new QAction(tr("Get Latest"), this))
     , m_lockState(NotLocked)
     , m_path(path)
     , m_record(record ? std::make_unique<FzFileInfo>(*record) : nullptr)
@@ -47,12 +48,18 @@ ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemCo
     m_historyAction->setObjectName(QStringLiteral("HistoryMenu"));
     m_historyAction->setFont(QFont(QStringLiteral("Arial")));
     m_historyAction->setVisible(bool(m_context.showHistory));
+    m_latestAction->setObjectName(QStringLiteral("GetLatestMenu"));
+    m_latestAction->setFont(QFont(QStringLiteral("Arial")));
+    m_latestAction->setVisible(bool(m_context.getLatest));
+    m_latestAction->setEnabled(false);
+    addAction(m_latestAction);
     addAction(m_lockAction);
     addAction(m_deleteAction);
     addAction(m_historyAction);
     connect(m_lockAction, &QAction::triggered, this, &ListViewActionMenu::LockUnlockAction);
     connect(m_deleteAction, &QAction::triggered, this, &ListViewActionMenu::CSFileDeleteAction);
     connect(m_historyAction, &QAction::triggered, this, &ListViewActionMenu::showHistory);
+    connect(m_latestAction, &QAction::triggered, this, &ListViewActionMenu::getLatest);
     setLockState(NotLocked);
 }
 
@@ -65,6 +72,11 @@ void ListViewActionMenu::setLockState(int lockState)
     const bool heldByOther = lockState == LockedByOther;
     m_lockAction->setEnabled(!heldByOther);
     m_deleteAction->setEnabled(!heldByOther);
+}
+
+void ListViewActionMenu::setNewerOnPlatform(bool newer)
+{
+    m_latestAction->setEnabled(newer);
 }
 
 QString ListViewActionMenu::platformName() const
@@ -133,6 +145,16 @@ void ListViewActionMenu::showHistory()
         return;
     }
     m_context.showHistory(name, m_record ? recordTitle(*m_record) : pathFileName(m_path));
+}
+
+void ListViewActionMenu::getLatest()
+{
+    const QString name = platformName();
+    if (name.isEmpty() || !m_context.getLatest) {
+        qCDebug(lcFileItems) << "no platform entry whose latest version to get for" << m_path;
+        return;
+    }
+    m_context.getLatest(name);
 }
 
 void ListViewActionMenu::CSFileDeleteAction()

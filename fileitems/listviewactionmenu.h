@@ -11,8 +11,9 @@ class DialogJobs;
 class FzFileInfo;
 class QAbstractButton;
 
-// The "More Action" menu of a listed file: lock or unlock it on the platform, delete it, or show
-// its history (when the context can).
+// The "More Action" menu of a listed file: lock or unlock it on the platform, delete it, show
+// its history or get its latest version (when the context can; the latest only while the
+// platform has a newer one).
 // Built on the file's "More Action" button (its parent) with the file's local path or, for a
 // platform search result, a copy of its record. Main thread only; a lock or unlock runs as a job
 // under the "Please wait" box, which a platform slow to answer lets the user cancel.
@@ -31,10 +32,13 @@ public:
     // Stores the state and words and enables the actions for it: "Unlock" unless the file is
     // not locked, nothing to do while someone else holds the lock.
     void setLockState(int lockState);
+    // Whether the platform has a newer version than the local copy: "Get Latest" is offered.
+    void setNewerOnPlatform(bool newer);
 
     QAction *lockAction() const { return m_lockAction; }
     QAction *deleteAction() const { return m_deleteAction; }
     QAction *historyAction() const { return m_historyAction; }
+    QAction *latestAction() const { return m_latestAction; }
 
 signals:
     void EmitLockStatus(int lockState);
@@ -44,6 +48,7 @@ public slots:
     void LockUnlockAction();
     void CSFileDeleteAction();
     void showHistory();
+    void getLatest();
 
 private:
     // The file's platform name, or "" when the file database does not know the local path.
@@ -57,6 +62,7 @@ private:
     QAction *m_lockAction;
     QAction *m_deleteAction;
     QAction *m_historyAction;
+    QAction *m_latestAction;
     int m_lockState;
     QString m_path;
     std::unique_ptr<FzFileInfo> m_record;

@@ -82,6 +82,7 @@ AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
     m_model->setHistoryViewer([session](const QString &name, const QString &title) {
         FileHistoryDialog::showNew(session, name, title);
     });
+    m_model->setLatestGetter([this](const QString &name) { m_live->getLatest(name); });
     connect(m_model, &TaskPaneModel::listed, this, &AurexMainWindow::showTree);
     connect(m_model, &TaskPaneModel::answered, this, &AurexMainWindow::showAnswer);
     connect(m_model, &TaskPaneModel::platformAnswered, m_monitor,

@@ -17,6 +17,7 @@
 #include <cfxstring.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 LiveUpdates::LiveUpdates(ShowAurexTaskPane *session, TaskPaneModel *model, NewerVersionBar *bar,
                          QWidget *pane)
@@ -89,6 +90,31 @@ void LiveUpdates::reload()
         return;
     }
     m_bar->showReloading();
+    const QStringList names = m_newer;
+    m_newer.clear();
+    bringDown(names, [](const DownloadReport &report) {
+        return report.downloadedFiles == 1
+            ? tr("Reloaded with the newer version of 1 file.")
+            : tr("Reloaded with the newer versions of %1 files.").arg(report.downloadedFiles);
+    });
+}
+
+void LiveUpdates::getLatest(const QString &name)
+{
+    if (m_reloading)
+        return;
+    const QString title = QFileInfo(m_model->pathOfName(name)).fileName();
+    m_newer.removeAll(name);
+    bringDown({name}, [title](const DownloadReport &report) {
+        return report.downloadedFiles == 0
+            ? tr("%1 is the latest version already.").arg(title)
+            : tr("Brought down the latest version of %1.").arg(title);
+    });
+}
+
+void LiveUpdates::bringDown(const QStringList &names,
+                            const std::function<QString(const DownloadReport &)> &doneLine)
+{
     const QString drawing = m_model->drawingPath();
     CFxDocumentManager *documents = HostAccess::documents();
     CFxDocument *open = documents ? documents->FindDocument(CFxString(drawing)) : nullptr;
@@ -100,26 +126,21 @@ void LiveUpdates::reload()
         documents->CloseDocument(open);
 
     QList<QPair<QString, QString>> copies;
-    for (const QString &name : qAsConst(m_newer)) {
+    for (const QString &name : names) {
         const QString path = m_model->pathOfName(name);
         if (!path.isEmpty())
             copies.append({path, name});
     }
-    m_newer.clear();
     auto *flow = new JobSequence(this);
     m_reloading = flow;
     flow->runUnder(m_jobs);
     addLatestVersionSteps(
         flow, m_session->platform(), copies, drawing, m_session->tenant(),
-        [](DownloadThread &download) {
+        [doneLine](DownloadThread &download) {
             const DownloadReport report = download.report();
             for (const QString &line : report.keptCopyLines())
                 HostAccess::writeToCommandLine(line);
-            HostAccess::writeToCommandLine(
-                report.downloadedFiles == 1
-                    ? tr("Reloaded with the newer version of 1 file.")
-                    : tr("Reloaded with the newer versions of %1 files.")
-                          .arg(report.downloadedFiles));
+            HostAccess::writeToCommandLine(doneLine(report));
         });
     connect(flow, &JobSequence::finished, this, [this, drawing](JobSequence *ended) {
         ended->deleteLater();
@@ -130,7 +151,9 @@ void LiveUpdates::reload()
         // Opened again whichever way it went: the newer version, or the drawing as it was.
         if (CFxDocumentManager *documents = HostAccess::documents())
             documents->OpenDocument(CFxString(QDir::toNativeSeparators(drawing)));
-        m_bar->hide();
+        // Files newer still than what came down keep the bar for their own reload.
+        if (m_newer.isEmpty())
+            m_bar->hide();
         emit refreshWanted();
         emit reloaded(problem);
     });

@@ -46,6 +46,12 @@ public:
     {
         m_showHistory = std::move(show);
     }
+    // Brings the latest version of a platform file down: what the rows' menus offer for each
+    // listed file that the platform has a newer version of, from the next listing on.
+    void setLatestGetter(std::function<void(const QString &name)> get)
+    {
+        m_getLatest = std::move(get);
+    }
     // The drawing listed last ("" when none).
     QString drawingPath() const { return m_drawingPath; }
     // The local paths of the last details query.
@@ -109,4 +115,5 @@ private:
     MAPSTRCADOBJ m_answer; // the details the statuses were last worked out from
     bool m_answerStale = false;
     std::function<void(const QString &, const QString &)> m_showHistory;
+    std::function<void(const QString &)> m_getLatest;
 };

@@ -12,6 +12,7 @@
 #include "connector/recordfields.h"
 #include "drawingset/referencetree.h"
 #include "fileitems/imageviewdialog.h"
+#include "fileitems/listviewactionmenu.h"
 #include "open/earlierversionfolder.h"
 #include "save/outbox.h"
 #include "save/savetreeitem.h"
@@ -341,6 +342,39 @@ private slots:
         QTRY_VERIFY(m_window->isSettled()
                     && rows().at(2) == "  logo.png | Current | Status: Current | ");
         QVERIFY(!bar->isVisibleTo(m_window.get()));
+    }
+
+    // Two files newer on the platform: a row's "Get Latest" brings its own file down alone,
+    // and only the rows newer on the platform offer it.
+    void getLatestBringsOneFileDown()
+    {
+        settledRows();
+        const QByteArray alicesDeck = DxfTest::readBytes(path("deck.dxf"));
+        m_platform->saveNewVersion("logo.png", "bob's logo", "bob", "Sharper logo");
+        m_platform->saveNewVersion("deck.dxf", "999\nbob's deck\n" + alicesDeck, "bob",
+                                   "Wider deck");
+        const auto offering = [this] {
+            QStringList names;
+            for (ImageViewDialog *row : m_window->treeWidget()->rows()) {
+                const ListViewActionMenu *menu = row->actionMenu();
+                if (menu && menu->latestAction()->isVisible() && menu->latestAction()->isEnabled())
+                    names << row->findChild<QLabel *>("NameLabel")->text();
+            }
+            return names;
+        };
+        QTRY_COMPARE(offering(), QStringList({"deck.dxf", "logo.png"}));
+
+        ImageViewDialog *logo = m_window->treeWidget()->rows().at(2);
+        QSignalSpy reloaded(m_window->liveUpdates(), &LiveUpdates::reloaded);
+        logo->actionMenu()->latestAction()->trigger();
+        QVERIFY(reloaded.wait(10000));
+        QCOMPARE(reloaded.first().first().toString(), QString());
+        QCOMPARE(DxfTest::readBytes(path("logo.png")), QByteArray("bob's logo"));
+        QCOMPARE(DxfTest::readBytes(path("deck.dxf")), alicesDeck);
+        QTRY_VERIFY(m_window->isSettled()
+                    && rows().at(2) == "  logo.png | Current | Status: Current | ");
+        QCOMPARE(offering(), QStringList{"deck.dxf"});
+        QCOMPARE(m_window->liveUpdates()->newerFiles().size(), 1);
     }
 
 private:
