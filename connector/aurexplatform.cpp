@@ -4,6 +4,9 @@
 
 QString AurexPlatform::noAnswerText()
 {
+    const QString certificate = certificateProblem();
+    if (!certificate.isEmpty())
+        return untrustedText(certificate);
     QString reason = unreachableReason();
     if (reason.isEmpty())
         reason = QCoreApplication::translate("AurexPlatform", "it did not answer");
@@ -12,8 +15,18 @@ QString AurexPlatform::noAnswerText()
 
 QString AurexPlatform::failureText(const QString &refused)
 {
+    const QString certificate = certificateProblem();
+    if (!certificate.isEmpty())
+        return untrustedText(certificate);
     const QString reason = unreachableReason();
     return reason.isEmpty() ? refused : unreachableText(reason);
+}
+
+QString AurexPlatform::untrustedText(const QString &reason)
+{
+    return QCoreApplication::translate("AurexPlatform",
+                                       "The AUREX Platform's certificate is not trusted: %1.")
+        .arg(reason);
 }
 
 QString AurexPlatform::unreachableText(const QString &reason)

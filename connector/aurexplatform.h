@@ -95,14 +95,21 @@ public:
     // Blocks for a few seconds at most.
     virtual QString unreachableReason() = 0;
     // "The AUREX Platform cannot be reached: REASON." for a call that got no answer, with the
-    // reason from unreachableReason(), or "it did not answer" when that has none.
+    // reason from unreachableReason(), or "it did not answer" when that has none; the
+    // untrusted certificate's text when that was why.
     QString noAnswerText();
     // Why the platform refused the calling thread's last call, in its own words; "" when it
     // was answered or got no answer.
     virtual QString lastRefusal() { return QString(); }
+    // Why the platform's certificate was not trusted in the calling thread's last call; "" when
+    // it was, or none was involved.
+    virtual QString certificateProblem() { return QString(); }
+    // "The AUREX Platform's certificate is not trusted: REASON."
+    static QString untrustedText(const QString &reason);
     // "The AUREX Platform cannot be reached: REASON."
     static QString unreachableText(const QString &reason);
-    // Why a call failed: that the platform cannot be reached when it cannot, else refused (the
-    // caller's words for a platform that answered no).
+    // Why a call failed: that the platform's certificate is not trusted, that the platform cannot
+    // be reached when it cannot, else refused (the caller's words for a platform that answered
+    // no).
     QString failureText(const QString &refused);
 };

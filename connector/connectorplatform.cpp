@@ -114,6 +114,11 @@ bool ConnectorPlatform::search(const FzFileInfo &query, RecordList *hits)
     return found;
 }
 
+QString ConnectorPlatform::certificateProblem()
+{
+    return m_connector->GetCertificateProblem();
+}
+
 QString ConnectorPlatform::lastRefusal()
 {
     return m_connector->GetLastRefusal();

@@ -53,6 +53,7 @@ public:
                    const std::function<bool()> &wanted) override;
     QString unreachableReason() override;
     QString lastRefusal() override;
+    QString certificateProblem() override;
 
 private:
     class ObservedTransfer;

@@ -1,6 +1,7 @@
 #include "lintraaurexconnectorwrapper.h"
 
 #include "connectorclient.h"
+#include "platformconnection.h"
 #include "fzfileinfo.h"
 #include "transferobserver.h"
 
@@ -80,6 +81,11 @@ bool LintraAurexConnectorWrapper::SearchPattern(FzFileInfo *query)
 }
 
 QString LintraAurexConnectorWrapper::GetLastRefusal() { return ConnectorClient::lastRefusal(); }
+
+QString LintraAurexConnectorWrapper::GetCertificateProblem()
+{
+    return PlatformConnection::certificateProblem();
+}
 
 int LintraAurexConnectorWrapper::GetSearchListSize() { return m_client->searchCount(); }
 

@@ -53,6 +53,9 @@ public:
     // call, in its own words (an unknown query key, a lock); "" when the call was answered or
     // got no answer at all.
     QString GetLastRefusal();
+    // Why the platform's certificate was not trusted in the calling thread's last call (OpenSSL's
+    // words: "self-signed certificate"); "" when it was, or no certificate was involved.
+    QString GetCertificateProblem();
     int GetSearchListSize();
     FzFileInfo *GetSearchFileAt(int index);
 

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <httplib.h>
+#include <openssl/x509.h>
 
 #include <cerrno>
 #include <csignal>
@@ -358,16 +359,33 @@ bool PlatformConnection::finish(int status, const std::string &body, QJsonObject
     return true;
 }
 
+thread_local QString PlatformConnection::t_certificateProblem;
+
+QString PlatformConnection::certificateProblem()
+{
+    return t_certificateProblem;
+}
+
 bool PlatformConnection::send(const QString &url, const Request &request, int timeoutSeconds,
                               QJsonObject *answer, QString *error)
 {
+    t_certificateProblem.clear();
     const Target where = target(url);
     if (where.origin.empty()) {
         *error = QStringLiteral("no platform server is set");
         return false;
     }
     const SigpipeGuard guard;
-    const httplib::Result result = request(client(where.origin, timeoutSeconds), where.path);
+    httplib::Client &http = client(where.origin, timeoutSeconds);
+    const httplib::Result result = request(http, where.path);
+    if (!result && result.error() == httplib::Error::SSLServerVerification) {
+        // OpenSSL's words for what is wrong with the chain; a chain it accepted was refused
+        // for the host name it names.
+        const long verified = http.get_openssl_verify_result();
+        t_certificateProblem = verified == X509_V_OK
+            ? QStringLiteral("it was issued for another server")
+            : QString::fromLatin1(X509_verify_cert_error_string(verified));
+    }
     if (!result) {
         *error = QStringLiteral("cannot reach the platform: %1")
                      .arg(QString::fromStdString(httplib::to_string(result.error())));

@@ -114,6 +114,10 @@ public:
     // no control characters.
     static bool isSafeFileName(const QString &name);
 
+    // Why the platform's certificate was not trusted in the calling thread's last JSON call
+    // ("self-signed certificate"), "" when it was or no certificate was involved.
+    static QString certificateProblem();
+
 private:
     struct Target {
         std::string origin;
@@ -145,6 +149,7 @@ private:
 
     PlatformEndpoint m_endpoint;
     QStringList m_secrets;
+    static thread_local QString t_certificateProblem;
     bool m_signedOut = false;
     QString m_refusal;
     std::unique_ptr<httplib::Client> m_client;

@@ -4,6 +4,8 @@
 
 #include "connectortestsupport.h"
 
+#include "connector/connectorplatform.h"
+
 #include <QtTest>
 
 #include <httplib.h>
@@ -217,10 +219,18 @@ private slots:
         // The module hands a https platform over without its scheme.
         const QString host = QStringLiteral("127.0.0.1:%1").arg(platform.port());
 
+        // Not trusted: the user reads why, not that the password is wrong.
         qunsetenv(kCaVariable);
         QVERIFY(!connector()->LxGatepassLogin("grace", "grace-pw", host, QString(), "/cas"));
+        QCOMPARE(connector()->GetCertificateProblem(), QString("self-signed certificate"));
+        ConnectorPlatform platformGlue(connector());
+        QCOMPARE(platformGlue.failureText("Authentication failed"),
+                 QString("The AUREX Platform's certificate is not trusted: self-signed "
+                         "certificate."));
+        // Trusted, and for a call over plain HTTP, no certificate problem is left.
         qputenv(kCaVariable, cert.toLocal8Bit());
         QVERIFY(connector()->LxGatepassLogin("grace", "grace-pw", host, QString(), "/cas"));
+        QCOMPARE(connector()->GetCertificateProblem(), QString());
         QCOMPARE(connector()->GetListOfCollaborativeSpaces(),
                  std::vector<std::string>{"Secure Space"});
         qunsetenv(kCaVariable);
