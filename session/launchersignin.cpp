@@ -108,6 +108,16 @@ AurexJob *signInFromLauncher(AurexPlatform &platform, ShowAurexTaskPane *session
             return;
         }
         session->endSession();
+        session->setSignInNotice(
+            away.isEmpty()
+                ? QCoreApplication::translate("LauncherSignIn",
+                                              "The AUREX Platform refused the launcher's sign-in "
+                                              "(its cookie may have expired). Log in with your "
+                                              "user name and password.")
+                : QCoreApplication::translate("LauncherSignIn",
+                                              "The AUREX Platform cannot be reached (%1). Log in "
+                                              "once it answers.")
+                      .arg(away));
         HostAccess::writeToCommandLine(
             away.isEmpty()
                 ? QCoreApplication::translate("LauncherSignIn",

@@ -84,6 +84,7 @@ void ShowAurexTaskPane::startSession(const QString &tenant)
     }
     m_tenant = tenant;
     m_offlinePlatform.setTenant(tenant);
+    m_signInNotice.clear();
     ++g_sessionNumber;
     const bool wasSignedIn = m_signedIn;
     m_signedIn = true;

@@ -60,6 +60,10 @@ public:
     void startSession(const QString &tenant);
     void endSession();
     QString tenant() const;
+    // Why nobody is signed in, for the page the pane shows then ("" for nothing to say): the
+    // platform refused the launcher's sign-in, or could not be reached. A session clears it.
+    void setSignInNotice(const QString &notice) { m_signInNotice = notice; }
+    QString signInNotice() const { return m_signInNotice; }
     // The file database of the tenant signed in to last, as a service; never null.
     WorkingCopy *workingCopy() const { return m_workingCopy; }
     // What colleagues do to the files of the user's spaces, heard while signed in and online.
@@ -135,4 +139,5 @@ private:
     bool m_launcherOpenPending = false;
     bool m_sortByName = true;
     QPointer<QWidget> m_container;
+    QString m_signInNotice;
 };

@@ -30,11 +30,17 @@ TaskPaneContainer::TaskPaneContainer(QWidget *container, ShowAurexTaskPane *sess
     m_layout->addWidget(m_webView);
 }
 
+QWidget *TaskPaneContainer::webView() const
+{
+    return m_webView;
+}
+
 void TaskPaneContainer::refresh()
 {
     if (!m_session->isSignedIn()) {
         if (m_splitter)
             m_splitter->hide();
+        m_webView->setNotice(m_session->signInNotice());
         m_webView->show();
         return;
     }

@@ -5,6 +5,7 @@
 
 class AurexMainWindow;
 class ShowAurexTaskPane;
+class WebViewAurexPlatform;
 class QDialog;
 class QHBoxLayout;
 class QSplitter;
@@ -25,7 +26,7 @@ public:
     TaskPaneContainer(QWidget *container, ShowAurexTaskPane *session, QDialog *signIn);
 
     AurexMainWindow *mainWindow() const { return m_mainWindow; }
-    QWidget *webView() const { return m_webView; }
+    QWidget *webView() const;
     // Null until someone signed in for the first time.
     QSplitter *splitter() const { return m_splitter; }
 
@@ -40,7 +41,7 @@ private:
 
     QWidget *m_container;
     ShowAurexTaskPane *m_session;
-    QWidget *m_webView;
+    WebViewAurexPlatform *m_webView;
     AurexMainWindow *m_mainWindow;
     QHBoxLayout *m_layout;
     QSplitter *m_splitter = nullptr;

@@ -4,6 +4,8 @@
 #include "support/launchmessagebox.h"
 
 #include <QDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QUrl>
 #include <QWebFrame>
 #include <QWebPage>
@@ -32,6 +34,25 @@ WebViewAurexPlatform::WebViewAurexPlatform(QDialog *signIn, QWidget *parent)
     connect(frame, &QWebFrame::javaScriptWindowObjectCleared, this, [frame, target]() {
         frame->addToJavaScriptWindowObject(QLatin1String(kBridgeObjectName), target);
     });
+    connect(this, &QWebView::loadFinished, this, [this] {
+        m_loaded = true;
+        showNotice();
+    });
     load(QUrl(QLatin1String(kLoginPage)));
     show();
+}
+
+void WebViewAurexPlatform::setNotice(const QString &notice)
+{
+    m_notice = notice;
+    if (m_loaded)
+        showNotice();
+}
+
+void WebViewAurexPlatform::showNotice()
+{
+    // Handed over as a JSON string, so that no text can end the script's string early.
+    const QByteArray text = QJsonDocument(QJsonArray{m_notice}).toJson(QJsonDocument::Compact);
+    page()->mainFrame()->evaluateJavaScript(
+        QStringLiteral("showNotice(%1[0])").arg(QString::fromUtf8(text)));
 }

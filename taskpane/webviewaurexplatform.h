@@ -15,4 +15,13 @@ class WebViewAurexPlatform : public QWebView
 public:
     // signIn: the sign-in dialog, which outlives the view.
     explicit WebViewAurexPlatform(QDialog *signIn, QWidget *parent = nullptr);
+
+    // Shows notice above the "Log in" button (why nobody is signed in); "" hides it.
+    void setNotice(const QString &notice);
+
+private:
+    void showNotice();
+
+    QString m_notice;
+    bool m_loaded = false;
 };

@@ -15,6 +15,9 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QWebElement>
+#include <QWebFrame>
+#include <QWebView>
 #include <QtTest>
 
 namespace {
@@ -103,6 +106,11 @@ private slots:
         QCOMPARE(commandLine.lines,
                  QStringList({"The AUREX Platform did not take the launcher's sign-in: sign in "
                               "from the File menu."}));
+        // The welcome page says why nobody is signed in, and what works.
+        auto *view = qobject_cast<QWebView *>(page);
+        QTRY_COMPARE(view->page()->mainFrame()->findFirstElement("#notice").toPlainText(),
+                     QString("The AUREX Platform refused the launcher's sign-in (its cookie may "
+                             "have expired). Log in with your user name and password."));
         module->shutdown();
     }
 
