@@ -15,4 +15,8 @@ class WebViewAurexPlatform : public QWebView
 public:
     // signIn: the sign-in dialog, which outlives the view.
     explicit WebViewAurexPlatform(QDialog *signIn, QWidget *parent = nullptr);
+
+private:
+    // The page is written in English; its texts are put in the module's language once loaded.
+    void translatePage();
 };
