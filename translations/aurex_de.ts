@@ -1699,7 +1699,7 @@ ganz neuen Dateien. Daher arbeiten Sie möglicherweise nicht mit den neuesten Ko
     </message>
     <message>
         <source>Share Lintra files in &lt;br&gt; cloud-based Storra &lt;br&gt;Collaborative Space</source>
-        <translation>Lintra-Dateien im cloudbasierten &lt;br&gt; Storra-Kollaborationsbereich &lt;br&gt;teilen</translation>
+        <translation>Lintra-Dateien im cloudbasierten &lt;br&gt; Storra-Kollaborationsbereich teilen</translation>
     </message>
     <message>
         <source>Collaborate and share ideas in &lt;br&gt;Murmly Communities.</source>
