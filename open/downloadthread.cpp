@@ -58,7 +58,9 @@ QStringList downloadVersions(AurexPlatform *platform, const RecordList &records,
                                          recordProperty(*record, kKeyLocalDownloadFolder), title,
                                          &control)
                    .isEmpty())
-            return {DownloadThread::tr("%1 as of version %2 did not arrive.").arg(title).arg(revision)};
+            return {DownloadThread::tr("%1 as of version %2 did not arrive.")
+                        .arg(title)
+                        .arg(revision)};
         setRecordProperty(*record, kKeyFileName, title);
         control.addProcessed(1, 0);
     }
