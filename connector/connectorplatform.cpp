@@ -19,11 +19,6 @@ namespace {
 // How long the look for a listening platform waits, in milliseconds.
 constexpr int kProbeMs = 3000;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("ConnectorPlatform", text);
-}
-
 // A download goes to the connector a few files at a time: each call fetches its files over
 // several connections at once, and between calls the job shows its progress and can stop.
 constexpr qint64 kBatchBytes = 8 << 20;
@@ -191,7 +186,7 @@ QStringList ConnectorPlatform::download(const RecordList &records, JobControl *c
     while (next < all.size()) {
         if (control->isCancelled()) {
             for (; next < all.size(); ++next)
-                failures.append(recordTitle(*all[next]) + QLatin1String(": cancelled"));
+                failures.append(tr("%1: cancelled").arg(recordTitle(*all[next])));
             break;
         }
         std::vector<FzFileInfo *> batch;

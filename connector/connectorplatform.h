@@ -2,6 +2,7 @@
 
 #include "aurexplatform.h"
 
+#include <QCoreApplication>
 #include <QMutex>
 
 #include <functional>
@@ -14,6 +15,8 @@ class LintraAurexConnectorWrapper;
 // several threads do not mix up their folders.
 class ConnectorPlatform : public AurexPlatform
 {
+    Q_DECLARE_TR_FUNCTIONS(ConnectorPlatform)
+
 public:
     explicit ConnectorPlatform(LintraAurexConnectorWrapper *connector);
 

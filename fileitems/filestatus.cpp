@@ -11,7 +11,6 @@
 #include <QPixmap>
 
 namespace {
-const char kContext[] = "FileStatus";
 constexpr int kStatusIconSize = 20;
 
 const char *statusIcon(int status)
@@ -54,18 +53,19 @@ QPixmap fileStatusPixmap(int status)
 QString fileStatusText(int status)
 {
     switch (status) {
-    case FileStatusNew: return QCoreApplication::translate(kContext, "Status: New file");
+    case FileStatusNew: return QCoreApplication::translate("FileStatus", "Status: New file");
     case FileStatusModifiedLocally:
-        return QCoreApplication::translate(kContext,
+        return QCoreApplication::translate("FileStatus",
                                            "Status: Changes not saved to collaborative space");
-    case FileStatusCurrent: return QCoreApplication::translate(kContext, "Status: Current");
+    case FileStatusCurrent: return QCoreApplication::translate("FileStatus", "Status: Current");
     case FileStatusOutOfDate:
-        return QCoreApplication::translate(kContext, "Status: Collaborative space has newer file");
-    case FileStatusSyncing: return QCoreApplication::translate(kContext, "Status: Syncing...");
+        return QCoreApplication::translate("FileStatus",
+                                           "Status: Collaborative space has newer file");
+    case FileStatusSyncing: return QCoreApplication::translate("FileStatus", "Status: Syncing...");
     case FileStatusWaiting:
-        return QCoreApplication::translate(kContext, "Status: Waiting to upload");
+        return QCoreApplication::translate("FileStatus", "Status: Waiting to upload");
     case FileStatusEarlierVersion:
-        return QCoreApplication::translate(kContext,
+        return QCoreApplication::translate("FileStatus",
                                            "Status: An earlier version, opened for viewing");
     default: return QString();
     }
@@ -74,15 +74,16 @@ QString fileStatusText(int status)
 QString fileStatusWord(int status)
 {
     switch (status) {
-    case FileStatusNew: return QCoreApplication::translate(kContext, "New");
-    case FileStatusModifiedLocally: return QCoreApplication::translate(kContext, "Changed here");
-    case FileStatusCurrent: return QCoreApplication::translate(kContext, "Current");
+    case FileStatusNew: return QCoreApplication::translate("FileStatus", "New");
+    case FileStatusModifiedLocally:
+        return QCoreApplication::translate("FileStatus", "Changed here");
+    case FileStatusCurrent: return QCoreApplication::translate("FileStatus", "Current");
     case FileStatusOutOfDate:
-        return QCoreApplication::translate(kContext, "Newer on the platform");
-    case FileStatusSyncing: return QCoreApplication::translate(kContext, "Checking...");
-    case FileStatusWaiting: return QCoreApplication::translate(kContext, "Waiting to upload");
+        return QCoreApplication::translate("FileStatus", "Newer on the platform");
+    case FileStatusSyncing: return QCoreApplication::translate("FileStatus", "Checking...");
+    case FileStatusWaiting: return QCoreApplication::translate("FileStatus", "Waiting to upload");
     case FileStatusEarlierVersion:
-        return QCoreApplication::translate(kContext, "Earlier version, for viewing");
+        return QCoreApplication::translate("FileStatus", "Earlier version, for viewing");
     default: return QString();
     }
 }
@@ -90,17 +91,17 @@ QString fileStatusWord(int status)
 QString lockWord(int lockState, const QString &owner)
 {
     if (lockState == LockedByMe)
-        return QCoreApplication::translate(kContext, "Locked by you");
+        return QCoreApplication::translate("FileStatus", "Locked by you");
     if (lockState != LockedByOther)
         return QString();
-    return owner.isEmpty() ? QCoreApplication::translate(kContext, "Locked by someone else")
-                           : QCoreApplication::translate(kContext, "Locked by %1").arg(owner);
+    return owner.isEmpty() ? QCoreApplication::translate("FileStatus", "Locked by someone else")
+                           : QCoreApplication::translate("FileStatus", "Locked by %1").arg(owner);
 }
 
 QString fileStateLegend()
 {
     return QCoreApplication::translate(
-        kContext,
+        "FileStatus",
         "Current: the platform has this very version.\n"
         "Changed here: saved on this computer since it came from the platform.\n"
         "Newer on the platform: someone saved a later version; open the drawing again to get it.\n"
@@ -143,7 +144,7 @@ int lockStateFor(const QString &lockedBy, const QString &currentUser)
 
 QString lockOwnerMessage(const QString &owner)
 {
-    return QCoreApplication::translate(kContext,
+    return QCoreApplication::translate("FileStatus",
                                        "File is locked by %1\nOnly %1 can upload modifications "
                                        "until the\nfile is unlocked.")
         .arg(owner);
@@ -155,7 +156,7 @@ QString fileDetailsText(const QString &fileName, const QString &platformStamp,
     if (collaborativeSpace.isEmpty())
         return fileName;
     return fileName + QLatin1Char('\n')
-        + QCoreApplication::translate(kContext, "Last Modification Date: ")
+        + QCoreApplication::translate("FileStatus", "Last Modification Date: ")
         + platformStampText(platformStamp) + QLatin1Char('\n') + collaborativeSpace;
 }
 
@@ -167,8 +168,8 @@ QString versionStoryText(const QString &revision, const QString &user,
     const QString who = singleLineText(user);
     const QString when = platformStampText(platformStamp);
     QString story = who.isEmpty() || when.isEmpty()
-        ? QCoreApplication::translate(kContext, "Version %1").arg(revision)
-        : QCoreApplication::translate(kContext, "Version %1, saved by %2 on %3")
+        ? QCoreApplication::translate("FileStatus", "Version %1").arg(revision)
+        : QCoreApplication::translate("FileStatus", "Version %1, saved by %2 on %3")
               .arg(revision, who, when);
     const QString firstLine = firstLineText(comment);
     return firstLine.isEmpty() ? story : story + QLatin1Char('\n') + firstLine;

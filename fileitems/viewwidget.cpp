@@ -27,9 +27,11 @@ constexpr int kGridSide = 98;
 // Under a grid cell's preview: name, space, lock holder.
 constexpr int kGridTextLines = 3;
 // A grid cell is at least this many average characters of its captions wide, so that a usual
-// name and space show in full at any font size; its lines are elided to the cell less a small
-// inset.
+// name and space show in full at any font size, and wide enough for the lock line of a holder
+// with a name of usual length in the module's language; its lines are elided to the cell less a
+// small inset.
 constexpr int kGridCharacters = 17;
+constexpr int kUsualHolderCharacters = 5;
 constexpr int kGridTextInset = 4;
 constexpr int kTileMargin = 6;
 constexpr int kTilePreviewSide = 50;
@@ -211,10 +213,11 @@ void ViewWidget::showGridText()
     // Date and size are in the tile view and the tool tip; the grid keeps to what fits.
     const QStringList lines = {m_fileName, m_space, lockWord(m_lockState, m_lockOwner)};
     const QFontMetrics metrics = m_nameLabel->fontMetrics();
+    const int width = gridWidth() - kGridTextInset;
     QStringList shown;
     for (const QString &line : lines) {
         if (!line.isEmpty())
-            shown << metrics.elidedText(line, Qt::ElideMiddle, gridWidth() - kGridTextInset);
+            shown << metrics.elidedText(line, Qt::ElideMiddle, width);
     }
     m_nameLabel->setText(shown.join(QLatin1Char('\n')));
 }
@@ -287,7 +290,11 @@ void ViewWidget::applyTileLayout()
 
 int ViewWidget::gridWidth() const
 {
-    return qMax(kGridSide, kGridCharacters * m_nameLabel->fontMetrics().averageCharWidth());
+    const QFontMetrics metrics = m_nameLabel->fontMetrics();
+    const QString lockLine =
+        lockWord(LockedByOther, QString(kUsualHolderCharacters, QLatin1Char('x')));
+    return qMax(qMax(kGridSide, kGridCharacters * metrics.averageCharWidth()),
+                metrics.horizontalAdvance(lockLine) + kGridTextInset);
 }
 
 void ViewWidget::applyGridLayout()

@@ -8,6 +8,7 @@
 #include "session/showaurextaskpane.h"
 #include "support/aurexjob.h"
 #include "support/hostaccess.h"
+#include "support/moduletranslator.h"
 #include "support/signincaption.h"
 #include "taskpane/taskpanerefresh.h"
 #include "workingcopy/filedatabase.h"
@@ -38,6 +39,9 @@ std::array<CFxAurexCommand *, 6> LxAurexReactor::allCommands()
 
 void LxAurexReactor::initApp()
 {
+    // Before anything of the module makes a widget or a menu entry: its texts in the host's
+    // language.
+    ModuleTranslator::install(HostAccess::language());
     // Where the module is wired together: the sign-in controller, and through it the module's
     // session, go to the commands and the notifications that need them.
     LoggingController *controller = LoggingController::instance();
@@ -80,6 +84,7 @@ void LxAurexReactor::uninitApp()
     // closed) is told to stop: its code is unloaded with the module.
     if (!AurexJob::stopAll(kStopWorkMs))
         qCWarning(lcModule) << "platform work still running as the module unloads";
+    ModuleTranslator::remove();
 }
 
 void LxAurexReactor::DocumentActivated(CFxDocument *document)

@@ -57,27 +57,30 @@ enum Item {
 // sign-out item's identifier would let a host hand back that item and overwrite its caption,
 // macro and help text.
 const std::array<ItemDef, ItemCount> kItems = { {
-    { "_LX_AurexPlatform", "AUREX Platform", "^C^C_Aurex", "Aurex Platform.", kPlatformItemElementId,
-      kCompass, nullptr },
-    { "_LX_AurexOPenPlatform", "Open Aurex Platform", "^C^C_AurexOpen", "Open Aurex Platform.",
-      nullptr, kGetFromSpace, kGetFromSpace },
-    { "_LX_AurexSavePlatform", "Save Aurex Platform", "^C^C_AurexSave", "Save Aurex Platform.",
-      nullptr, nullptr, kSaveToSpace },
-    { "_LX_AurexHubdeckPlatform", "Launch Hubdeck", "^C^C_LaunchHubdeck", "Launch Hubdeck.", nullptr,
-      kDashboard, kDashboard },
-    { "_LX_AurexLogOutPlatform", "Sign Out of AUREX Platform", "^C^C_AurexLogOut",
-      "Sign Out of AUREX Platform.", kSignInOutItemElementId, nullptr, kCompass },
-    { "_LX_AurexSaveAccelerator", "Aurex Save Accelerator", "^C^C_SaveAccelerator",
-      "Aurex Save Accelerator Platform.", nullptr, nullptr, nullptr },
-    { "_LX_AurexWorkOffline", "Work Offline", "^C^C_AurexWorkOffline",
-      "Work without the AUREX Platform: saves wait until you go online again.",
+    { "_LX_AurexPlatform", QT_TRANSLATE_NOOP("QObject", "AUREX Platform"), "^C^C_Aurex",
+      QT_TRANSLATE_NOOP("QObject", "Aurex Platform."), kPlatformItemElementId, kCompass,
+      nullptr },
+    { "_LX_AurexOPenPlatform", QT_TRANSLATE_NOOP("QObject", "Open Aurex Platform"),
+      "^C^C_AurexOpen", QT_TRANSLATE_NOOP("QObject", "Open Aurex Platform."), nullptr,
+      kGetFromSpace, kGetFromSpace },
+    { "_LX_AurexSavePlatform", QT_TRANSLATE_NOOP("QObject", "Save Aurex Platform"),
+      "^C^C_AurexSave", QT_TRANSLATE_NOOP("QObject", "Save Aurex Platform."), nullptr, nullptr,
+      kSaveToSpace },
+    { "_LX_AurexHubdeckPlatform", QT_TRANSLATE_NOOP("QObject", "Launch Hubdeck"),
+      "^C^C_LaunchHubdeck", QT_TRANSLATE_NOOP("QObject", "Launch Hubdeck."), nullptr, kDashboard,
+      kDashboard },
+    { "_LX_AurexLogOutPlatform", QT_TRANSLATE_NOOP("QObject", "Sign Out of AUREX Platform"),
+      "^C^C_AurexLogOut", QT_TRANSLATE_NOOP("QObject", "Sign Out of AUREX Platform."),
+      kSignInOutItemElementId, nullptr, kCompass },
+    { "_LX_AurexSaveAccelerator", QT_TRANSLATE_NOOP("QObject", "Aurex Save Accelerator"),
+      "^C^C_SaveAccelerator", QT_TRANSLATE_NOOP("QObject", "Aurex Save Accelerator Platform."),
+      nullptr, nullptr, nullptr },
+    { "_LX_AurexWorkOffline", QT_TRANSLATE_NOOP("QObject", "Work Offline"),
+      "^C^C_AurexWorkOffline",
+      QT_TRANSLATE_NOOP("QObject",
+                        "Work without the AUREX Platform: saves wait until you go online again."),
       kWorkOfflineItemElementId, nullptr, nullptr },
 } };
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 std::array<CFxUiCommandItem *, ItemCount> createItems(CFxUiCustomizationManager *manager)
 {
@@ -85,9 +88,9 @@ std::array<CFxUiCommandItem *, ItemCount> createItems(CFxUiCustomizationManager 
     for (int i = 0; i < ItemCount; ++i) {
         const ItemDef &def = kItems[static_cast<std::size_t>(i)];
         CFxUiCommandItem *item = manager->CreateCommandItem(def.identifier);
-        item->SetCaption(def.caption);
+        item->SetCaption(QObject::tr(def.caption));
         item->SetMacro(def.macro);
-        item->SetHelpText(def.help);
+        item->SetHelpText(QObject::tr(def.help));
         if (def.elementId)
             item->SetElementId(def.elementId);
         if (def.smallImage)
@@ -116,7 +119,7 @@ void createPopup(CFxUiCustomizationManager *manager, CFxUiMenu *fileMenu,
 {
     CFxUiMenuEntry *popup = manager->CreateMenuEntry(kPopupEntryId);
     popup->SetCommandItem(items[PlatformItem]);
-    popup->SetCaption("AUREX Platform");
+    popup->SetCaption(QObject::tr("AUREX Platform"));
     g_popupMenuEntries = fileMenu->GetEntries();
     g_popupManager = manager;
     g_popupMenuEntries->InsertAfter(g_popupMenuEntries->At(kPopupIndexInFileMenu - 1), popup);
@@ -126,15 +129,17 @@ void createPopup(CFxUiCustomizationManager *manager, CFxUiMenu *fileMenu,
     {
         const char *caption;
         Item item;
-    } subEntries[] = { { "Work Offline", WorkOfflineItem },
-                       { "Sign Out of AUREX Platform", SignInOutItem },
-                       { "Launch Hubdeck", DashboardItem },
-                       { "Save to Collaborative Space...", SaveItem },
-                       { "Open from Collaborative Space...", OpenItem } };
+    } subEntries[] = {
+        { QT_TRANSLATE_NOOP("QObject", "Work Offline"), WorkOfflineItem },
+        { QT_TRANSLATE_NOOP("QObject", "Sign Out of AUREX Platform"), SignInOutItem },
+        { QT_TRANSLATE_NOOP("QObject", "Launch Hubdeck"), DashboardItem },
+        { QT_TRANSLATE_NOOP("QObject", "Save to Collaborative Space..."), SaveItem },
+        { QT_TRANSLATE_NOOP("QObject", "Open from Collaborative Space..."), OpenItem },
+    };
     for (const auto &sub : subEntries) {
         CFxUiMenuEntry *entry = manager->CreateMenuEntry();
         entry->SetCommandItem(items[sub.item]);
-        entry->SetCaption(tr(sub.caption));
+        entry->SetCaption(QObject::tr(sub.caption));
         popup->GetEntries()->InsertAfter(nullptr, entry);
         if (sub.item == SaveItem)
             entry->SetAcceleratorEnabled(saveEntryFlag);
@@ -151,20 +156,23 @@ void createRibbonPanel(CFxUiCustomizationManager *manager,
     if (!tab || tab->Find(kRibbonPanelId))
         return;
     CFxUiRibbonElement *panel = manager->CreateRibbonElement(kRibbonPanelId, CFxUiRibbonElement::Panel);
-    panel->SetCaption("AUREX Platform");
+    panel->SetCaption(QObject::tr("AUREX Platform"));
     tab->GetChildren()->Append(panel);
     const struct
     {
         const char *caption;
         Item item;
         const char *identifier;
-    } buttons[] = { { "Open Aurex Platform", OpenItem, "" },
-                    { "Save Aurex Platform", SaveItem, "" },
-                    { "Launch Hubdeck", DashboardItem, "" },
-                    { "Sign Out of AUREX Platform", SignInOutItem, kSignInOutButtonId } };
+    } buttons[] = {
+        { QT_TRANSLATE_NOOP("QObject", "Open Aurex Platform"), OpenItem, "" },
+        { QT_TRANSLATE_NOOP("QObject", "Save Aurex Platform"), SaveItem, "" },
+        { QT_TRANSLATE_NOOP("QObject", "Launch Hubdeck"), DashboardItem, "" },
+        { QT_TRANSLATE_NOOP("QObject", "Sign Out of AUREX Platform"), SignInOutItem,
+          kSignInOutButtonId },
+    };
     for (const auto &def : buttons) {
         CFxUiRibbonElement *button = manager->CreateRibbonElement(def.identifier, CFxUiRibbonElement::Button);
-        button->SetCaption(tr(def.caption));
+        button->SetCaption(QObject::tr(def.caption));
         button->SetCommandItem(items[def.item]);
         panel->GetChildren()->Append(button);
     }

@@ -30,11 +30,6 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return DownloadThread::tr(text);
-}
-
 QString megabytes(qint64 bytes)
 {
     return QString::number((bytes + (1 << 20) - 1) >> 20);
@@ -63,7 +58,9 @@ QStringList downloadVersions(AurexPlatform *platform, const RecordList &records,
                                          recordProperty(*record, kKeyLocalDownloadFolder), title,
                                          &control)
                    .isEmpty())
-            return {tr("%1 as of version %2 did not arrive.").arg(title).arg(revision)};
+            return {DownloadThread::tr("%1 as of version %2 did not arrive.")
+                        .arg(title)
+                        .arg(revision)};
         setRecordProperty(*record, kKeyFileName, title);
         control.addProcessed(1, 0);
     }
@@ -74,6 +71,8 @@ QStringList downloadVersions(AurexPlatform *platform, const RecordList &records,
 // complete.
 class MadeFolders
 {
+    Q_DECLARE_TR_FUNCTIONS(DownloadThread)
+
 public:
     bool make(const QString &folder, QString *error)
     {
@@ -103,6 +102,8 @@ private:
 // when every one has arrived. Whatever is left in the hidden folders goes with this object.
 class StagedTransfer
 {
+    Q_DECLARE_TR_FUNCTIONS(DownloadThread)
+
 public:
     // asOfRevision: each record's bytes as of the revision it carries, not the current ones.
     StagedTransfer(const RecordList &records, bool asOfRevision)

@@ -13,11 +13,6 @@ const char kEarlierVersionsFolder[] = "Earlier versions";
 // In a version's folder: its revision on the first line, the file's title on the second.
 const char kNoteFileName[] = ".aurex-earlier-version";
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("EarlierVersionFolder", text);
-}
-
 } // namespace
 
 EarlierVersionFolder::EarlierVersionFolder(const QString &downloadFolder, const QString &title,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // Where an earlier version of a platform file is opened for viewing: a folder of its own,
@@ -9,6 +10,8 @@
 // so that a drawing opened from it is never saved back to the collaborative space. A value.
 class EarlierVersionFolder
 {
+    Q_DECLARE_TR_FUNCTIONS(EarlierVersionFolder)
+
 public:
     EarlierVersionFolder(const QString &downloadFolder, const QString &title, int revision);
 

@@ -18,15 +18,6 @@
 
 #include <algorithm>
 
-namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("FileHistory", text);
-}
-
-} // namespace
-
 FileHistory::FileHistory(AurexPlatform *platform, const FileDatabase &database,
                          const QString &name, const QString &title, const QString &user)
     : m_platform(platform)

@@ -3,6 +3,7 @@
 #include "connector/fileversion.h"
 #include "connector/recordlist.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <memory>
@@ -19,6 +20,8 @@ class JobControl;
 // calls block: they run in jobs, each returning "" or what the user is told.
 class FileHistory
 {
+    Q_DECLARE_TR_FUNCTIONS(FileHistory)
+
 public:
     // user: the signed-in login, whose own lock does not stand in the way of a restore.
     FileHistory(AurexPlatform *platform, const FileDatabase &database, const QString &name,

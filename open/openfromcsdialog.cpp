@@ -269,7 +269,7 @@ void OpenFromCSDialog::fillResults(RecordList results, const QString &previewFol
         m_sortState = -1;
         AscendingSortSlot(order);
     }
-    m_ui->searchResult->setText(QString::number(results.size()) + tr(" Results"));
+    m_ui->searchResult->setText(tr("%n Results", nullptr, int(results.size())));
     m_ui->sortButton->setToolTip(tr("Sorting options"));
     setButtonEnabled(m_ui->openButton, false);
 }

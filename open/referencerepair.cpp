@@ -73,7 +73,7 @@ bool ReferenceRepair::repair(const QString &mainPath, const QStringList &fileNam
     if (mainPath.isEmpty())
         return true;
     if (!m_services) {
-        m_errors.append(QStringLiteral("no drawing services to repair %1").arg(mainPath));
+        m_errors.append(tr("no drawing services to repair %1").arg(mainPath));
         return false;
     }
     m_folder = folder;
@@ -88,7 +88,7 @@ bool ReferenceRepair::repair(const QString &mainPath, const QStringList &fileNam
     QString readError;
     DatabasePtr main = m_services->readDrawing(mainPath, &readError);
     if (!main) {
-        m_errors.append(QStringLiteral("%1 cannot be read: %2").arg(mainPath, readError));
+        m_errors.append(tr("%1 cannot be read: %2").arg(mainPath, readError));
         return false;
     }
     // Drawings are taken up once each, so references that lead back to a drawing already
@@ -209,7 +209,7 @@ void ReferenceRepair::writeBack(OdDbDatabase *database)
         database->writeFile(od(path), OdDb::kDwg, OdDb::vAC15, false, 16);
         m_written.append(path);
     } catch (const OdError &error) {
-        m_errors.append(QStringLiteral("%1 cannot be written: %2")
+        m_errors.append(tr("%1 cannot be written: %2")
                             .arg(path, QString::fromLocal8Bit(error.what())));
     }
 }

@@ -2,6 +2,7 @@
 
 #include <odsmartptr.h>
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -21,6 +22,8 @@ class OdDbHostAppServices;
 // documents safe from any thread; nothing here touches a widget.
 class ReferenceRepair
 {
+    Q_DECLARE_TR_FUNCTIONS(ReferenceRepair)
+
 public:
     // documents may be null (no host): then no drawing counts as open.
     ReferenceRepair(OdDbHostAppServices *services, const CFxDocumentManager *documents);

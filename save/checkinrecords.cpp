@@ -2,7 +2,7 @@
 
 #include "previewwriter.h"
 #include "savelogging.h"
-#include "savetranslation.h"
+#include "savedialogtext.h"
 #include "savetreeitem.h"
 
 #include "connector/filetype.h"
@@ -53,7 +53,7 @@ FzFileInfo *CheckInRecords::newRecord(SaveTreeItem *row, FzFileInfo *parent)
     record->SetTitle(row->displayName.toStdString());
     record->SetProperty(kKeyMaintainLock, flag(row->maintainLock));
     if (row->action != SaveAction::DoNotSave && !file.isFile())
-        fail(saveDialogText("%1 no longer exists.").arg(QDir::toNativeSeparators(row->path)));
+        fail(SaveDialogText::tr("%1 no longer exists.").arg(QDir::toNativeSeparators(row->path)));
     return record;
 }
 
@@ -133,7 +133,7 @@ void CheckInRecords::writePreviews()
     pool.waitForDone();
     for (int i = 0; i < m_previewsToWrite.size(); ++i) {
         if (written.at(i).isEmpty()) {
-            fail(saveDialogText("The preview of %1 cannot be made.")
+            fail(SaveDialogText::tr("The preview of %1 cannot be made.")
                      .arg(QDir::toNativeSeparators(m_previewsToWrite.at(i))));
         } else {
             m_listedPreviews.append({m_previewsToWrite.at(i), written.at(i)});

@@ -1,7 +1,7 @@
 #include "outbox.h"
 
 #include "checkinrecords.h"
-#include "savetranslation.h"
+#include "savedialogtext.h"
 #include "savetreeitem.h"
 
 #include "workingcopy/filedatabase.h"
@@ -99,17 +99,17 @@ Outbox::Outbox(const QString &tenant)
 bool Outbox::change(const std::function<bool(QList<Entry> &)> &edit)
 {
     if (m_filePath.isEmpty()) {
-        m_error = saveDialogText("The system names no configuration folder for the outbox.");
+        m_error = SaveDialogText::tr("The system names no configuration folder for the outbox.");
         return false;
     }
     if (!QDir().mkpath(QFileInfo(m_filePath).absolutePath())) {
-        m_error = saveDialogText("The folder of %1 cannot be made.")
+        m_error = SaveDialogText::tr("The folder of %1 cannot be made.")
                       .arg(QDir::toNativeSeparators(m_filePath));
         return false;
     }
     QLockFile lock(m_filePath + QLatin1String(".lock"));
     if (!lock.tryLock(kLockWaitMs)) {
-        m_error = saveDialogText("Another program keeps %1 in use.")
+        m_error = SaveDialogText::tr("Another program keeps %1 in use.")
                       .arg(QDir::toNativeSeparators(m_filePath));
         return false;
     }
@@ -136,7 +136,7 @@ bool Outbox::readLocked(QList<Entry> *entries)
     if (!file.exists())
         return true;
     if (!file.open(QIODevice::ReadOnly)) {
-        m_error = saveDialogText("%1 cannot be read: %2")
+        m_error = SaveDialogText::tr("%1 cannot be read: %2")
                       .arg(QDir::toNativeSeparators(m_filePath), file.errorString());
         return false;
     }
@@ -144,7 +144,7 @@ bool Outbox::readLocked(QList<Entry> *entries)
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (!document.isObject()) {
         // Never written over: the saves it holds are the user's work.
-        m_error = saveDialogText("%1 cannot be read: %2")
+        m_error = SaveDialogText::tr("%1 cannot be read: %2")
                       .arg(QDir::toNativeSeparators(m_filePath), parseError.errorString());
         return false;
     }
@@ -160,8 +160,8 @@ bool Outbox::readLocked(QList<Entry> *entries)
         entry.rows = std::make_shared<SaveTreeItem>(top.value("path").toString(),
                                                     top.value("title").toString(), nullptr);
         if (!rowFromJson(top, entry.rows.get())) {
-            m_error = saveDialogText("%1 was written by a newer version of the module; its "
-                                     "saves are left for that version to send.")
+            m_error = SaveDialogText::tr("%1 was written by a newer version of the module; its "
+                                         "saves are left for that version to send.")
                           .arg(QDir::toNativeSeparators(m_filePath));
             return false;
         }
@@ -188,7 +188,7 @@ bool Outbox::writeLocked(const QList<Entry> &entries)
         && file.write(QJsonDocument(QJsonObject{{"entries", array}}).toJson()) >= 0
         && file.commit())
         return true;
-    m_error = saveDialogText("%1 cannot be written: %2")
+    m_error = SaveDialogText::tr("%1 cannot be written: %2")
                   .arg(QDir::toNativeSeparators(m_filePath), file.errorString());
     return false;
 }

@@ -3,7 +3,7 @@
 #include "checkinrecords.h"
 #include "savelogging.h"
 #include "saveset.h"
-#include "savetranslation.h"
+#include "savedialogtext.h"
 #include "savetreeitem.h"
 
 #include "connector/aurexplatform.h"
@@ -82,7 +82,7 @@ QString SaveCheckIn::Work::run(JobControl &control)
     refusedRows.clear();
     deliveredRows.clear();
     if (!rows)
-        return saveDialogText("The platform did not store the files; nothing was saved.");
+        return SaveDialogText::tr("The platform did not store the files; nothing was saved.");
     const QStringList autonames = platform->autonames(rowsToSave);
     if (control.isCancelled())
         return QString();
@@ -115,8 +115,8 @@ QString SaveCheckIn::Work::run(JobControl &control)
         return QString();
     // Nothing changed anywhere: the platform has every file as it is here already.
     if (records->buildNameLookupRecords().empty()) {
-        summary = saveDialogText("Nothing to save: the AUREX Platform has every file as it is "
-                                 "here.");
+        summary = SaveDialogText::tr("Nothing to save: the AUREX Platform has every file as it is "
+                                     "here.");
         return QString();
     }
     const qint64 sentSinceMs = QDateTime::currentMSecsSinceEpoch();
@@ -126,9 +126,9 @@ QString SaveCheckIn::Work::run(JobControl &control)
         // cancelled meanwhile: the file database must not miss what the platform holds.
         const QString recorded = recordStored(*records, stored, sentSinceMs);
         const int files = sent.size();
-        const QString saved = files == 1 ? saveDialogText("Saved 1 file")
-                                         : saveDialogText("Saved %1 files").arg(files);
-        summary = saveDialogText("%1 to %2 (%3 new, %4 changed).")
+        const QString saved = files == 1 ? SaveDialogText::tr("Saved 1 file")
+                                         : SaveDialogText::tr("Saved %1 files").arg(files);
+        summary = SaveDialogText::tr("%1 to %2 (%3 new, %4 changed).")
                       .arg(saved, rows->collabSpace)
                       .arg(added)
                       .arg(files - added);
@@ -147,7 +147,7 @@ QString SaveCheckIn::Work::run(JobControl &control)
         refusalAnswers.add(makeNameRequest(row->name, fileTypeForPath(row->path)));
     }
     const QString refused =
-        saveDialogText("The platform did not store the files; nothing was saved.");
+        SaveDialogText::tr("The platform did not store the files; nothing was saved.");
     // No answer to the question why: the platform may be gone altogether.
     if (!refusalAnswers.empty() && !platform->details(refusalAnswers))
         return platform->failureText(refused);
@@ -204,8 +204,8 @@ QString SaveCheckIn::Work::recordStored(const CheckInRecords &records, const Rec
     // offer them as new. The user hears it instead of a success.
     qCWarning(lcSave).noquote() << "check-in stored, file database not written:"
                                 << database.errorString();
-    return saveDialogText("The files were saved to the platform, but the file database could "
-                          "not record %1: %2")
+    return SaveDialogText::tr("The files were saved to the platform, but the file database could "
+                              "not record %1: %2")
         .arg(files.join(QLatin1String(", ")), database.errorString());
 }
 
@@ -278,7 +278,7 @@ QStringList SaveCheckIn::explainRefusal(SaveTreeItem *top) const
         if (!lockedBy.isEmpty() && lockedBy != m_currentUser) {
             row->lockMessage = SaveSet::lockText(lockedBy);
             row->hasError = true;
-            reasons.append(saveDialogText("%1 is locked by %2.").arg(file, lockedBy));
+            reasons.append(SaveDialogText::tr("%1 is locked by %2.").arg(file, lockedBy));
         }
         const QString stamp = recordProperty(answer, kKeyFileModified);
         if (row->action == SaveAction::SaveChanges && !row->baseStamp.isEmpty()
@@ -289,7 +289,7 @@ QStringList SaveCheckIn::explainRefusal(SaveTreeItem *top) const
                 SaveSet::changedText(recordProperty(answer, kKeyModifiedBy), stamp);
             row->existsOnServer = true;
             row->hasError = true;
-            reasons.append(saveDialogText("%1 was changed on the platform by %2 (%3).")
+            reasons.append(SaveDialogText::tr("%1 was changed on the platform by %2 (%3).")
                                .arg(file, recordProperty(answer, kKeyModifiedBy), when));
         }
     }

@@ -1,7 +1,7 @@
 #include "saveset.h"
 
 #include "savelogging.h"
-#include "savetranslation.h"
+#include "savedialogtext.h"
 #include "savetreeitem.h"
 
 #include "connector/aurexplatform.h"
@@ -52,15 +52,15 @@ QString SaveSet::changedText(const QString &user, const QString &stamp)
 {
     const QString when =
         QLocale().toString(parsePlatformStamp(stamp).toLocalTime(), QLocale::ShortFormat);
-    return saveDialogText("%1 saved a newer version on the platform (%2). Choose Overwrite to "
-                          "replace it with yours.")
+    return SaveDialogText::tr("%1 saved a newer version on the platform (%2). Choose Overwrite to "
+                              "replace it with yours.")
         .arg(user, when);
 }
 
 QString SaveSet::lockText(const QString &user)
 {
-    return saveDialogText("File is locked by %1. Only %1 can upload modifications until the file "
-                          "is unlocked.")
+    return SaveDialogText::tr("File is locked by %1. Only %1 can upload modifications until the "
+                              "file is unlocked.")
         .arg(user);
 }
 
@@ -112,8 +112,8 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
         if (row->isUnchanged()) {
             row->action = SaveAction::DoNotSave;
             row->leftOutForLock = true;
-            row->lockMessage = saveDialogText("Locked by %1. You have not changed it here, so "
-                                              "the platform's version stays as it is.")
+            row->lockMessage = SaveDialogText::tr("Locked by %1. You have not changed it here, "
+                                                  "so the platform's version stays as it is.")
                                    .arg(row->lockedBy);
         } else {
             row->lockMessage = lockText(row->lockedBy);
@@ -123,7 +123,7 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
     // A file that is not there cannot be sent (a PDF underlay is listed even when missing).
     if (!QFileInfo(row->path).isFile()) {
         row->action = SaveAction::DoNotSave;
-        row->missingMessage = saveDialogText("%1 cannot be found on this computer.")
+        row->missingMessage = SaveDialogText::tr("%1 cannot be found on this computer.")
                                   .arg(QDir::toNativeSeparators(row->path));
     }
     for (const ReferenceNode *childNode : node.children) {
@@ -196,11 +196,11 @@ void SaveSet::evaluateDuplicates(const QList<Duplicate> &duplicates)
                 row->hasError = false;
             } else {
                 row->duplicateMessage =
-                    saveDialogText("File with the same name already exists in the selected "
-                                   "target collaborative spaces. Rename the file or choose a "
-                                   "different collaborative space. Or choose Overwrite and the "
-                                   "local file will copy over the latest in the collaborative "
-                                   "space.");
+                    SaveDialogText::tr("File with the same name already exists in the selected "
+                                       "target collaborative spaces. Rename the file or choose a "
+                                       "different collaborative space. Or choose Overwrite and the "
+                                       "local file will copy over the latest in the collaborative "
+                                       "space.");
                 row->hasError = true;
             }
             if (!duplicate.lockedBy.isEmpty() && duplicate.lockedBy != m_currentUser) {

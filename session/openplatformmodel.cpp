@@ -11,22 +11,18 @@
 
 namespace {
 
-QString text(const char *source)
-{
-    return QCoreApplication::translate("QObject", source);
-}
-
 // Opens what arrived in the host; "" when it did, else the reason.
 QString openInHost(const QString &localPath,
                    const std::function<void(const QString &localPath)> &beforeOpen)
 {
     CFxDocumentManager *documents = HostAccess::documents();
     if (!documents)
-        return text("%1 was downloaded, but the application cannot open drawings.").arg(localPath);
+        return QObject::tr("%1 was downloaded, but the application cannot open drawings.")
+            .arg(localPath);
     if (beforeOpen)
         beforeOpen(localPath);
     if (!documents->OpenDocument(localPath))
-        return text("%1 was downloaded, but it could not be opened.").arg(localPath);
+        return QObject::tr("%1 was downloaded, but it could not be opened.").arg(localPath);
     return QString();
 }
 
@@ -37,7 +33,7 @@ void openPlatformModel(AurexPlatform *platform, const QString &modelId, const QS
                        std::function<void(const QString &localPath, const QString &error)> done)
 {
     if (modelId.isEmpty()) {
-        done(QString(), text("No model was named to open."));
+        done(QString(), QObject::tr("No model was named to open."));
         return;
     }
     auto *download = new ModelDownload(platform, modelId, folder); // deletes itself at the end

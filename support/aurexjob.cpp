@@ -18,11 +18,6 @@ constexpr int kStopAtExitMs = 10000;
 constexpr int kDefaultSilenceSeconds = 90;
 const char kSilenceVariable[] = "AUREX_PLATFORM_SILENCE_SECONDS";
 
-QString text(const char *source)
-{
-    return QCoreApplication::translate("AurexJob", source);
-}
-
 // Work that has not ended yet, whether or not its job still exists. Main thread only.
 struct RunningWork
 {
@@ -152,7 +147,7 @@ bool AurexJob::kill()
 {
     if (!m_running)
         return false;
-    finish(KilledError, text("Cancelled."));
+    finish(KilledError, tr("Cancelled."));
     return true;
 }
 
@@ -182,8 +177,8 @@ void AurexJob::watchWork()
         return;
     const int seconds = (m_noProgressTimeout + 999) / 1000;
     finish(TimedOutError, seconds == 1
-                              ? text("The AUREX Platform did not answer for 1 second.")
-                              : text("The AUREX Platform did not answer for %1 seconds.")
+                              ? tr("The AUREX Platform did not answer for 1 second.")
+                              : tr("The AUREX Platform did not answer for %1 seconds.")
                                     .arg(seconds));
 }
 

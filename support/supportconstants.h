@@ -22,3 +22,7 @@ const char kHelpSiteHost[] = "http://help.aurex.example";
 const char kTaskPaneHelpPath[] = "/Help.aspx?F=c_collaborative_sharing_overview.htm&P=12&L=%1&V=%2";
 const char kSaveDialogHelpPath[] = "/Help.aspx?F=c_collaborative_sharing_overview.htm&P=12&L=%1 &V=%2";
 const char kHelpVersion[] = "2015";
+
+// The module's translation catalogues, compiled in as Qt resources: aurex_de.qm for German.
+const char kCatalogueFolder[] = ":/aurex/translations";
+const char kCatalogueFilePrefix[] = "aurex_";

@@ -96,9 +96,8 @@ void TransferProgressDialog::update()
     const JobProgress progress = m_job->progress();
     m_file->setText(progress.currentName.isEmpty() ? tr("Preparing the transfer...")
                                                    : progress.currentName);
-    m_amounts->setText(tr("%1 of %2 files, %3")
+    m_amounts->setText(tr("%1 of %n files, %3", nullptr, int(progress.totalFiles))
                            .arg(progress.processedFiles)
-                           .arg(progress.totalFiles)
                            .arg(amountOf(progress.processedBytes, progress.totalBytes)));
     if (progress.totalBytes > 0) {
         m_bar->setRange(0, int(progress.totalBytes / kBarUnit));

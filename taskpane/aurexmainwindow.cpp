@@ -388,7 +388,7 @@ void AurexMainWindow::RefreshButtonClicked()
 
 void AurexMainWindow::setResultCount(int count)
 {
-    m_ui->searchResultLabel->setText(tr(" Result: %1 File(s)").arg(count));
+    m_ui->searchResultLabel->setText(tr(" Result: %n File(s)", nullptr, count));
 }
 
 void AurexMainWindow::FilterResultCountSlot(int count)

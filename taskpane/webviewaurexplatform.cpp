@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
+#include <QWebElement>
 #include <QWebFrame>
 #include <QWebPage>
 
@@ -36,6 +37,7 @@ WebViewAurexPlatform::WebViewAurexPlatform(QDialog *signIn, QWidget *parent)
     });
     connect(this, &QWebView::loadFinished, this, [this] {
         m_loaded = true;
+        translatePage();
         showNotice();
     });
     load(QUrl(QLatin1String(kLoginPage)));
@@ -55,4 +57,30 @@ void WebViewAurexPlatform::showNotice()
     const QByteArray text = QJsonDocument(QJsonArray{m_notice}).toJson(QJsonDocument::Compact);
     page()->mainFrame()->evaluateJavaScript(
         QStringLiteral("showNotice(%1[0])").arg(QString::fromUtf8(text)));
+}
+
+void WebViewAurexPlatform::translatePage()
+{
+    // By element id: the page's texts, with the line breaks that fit them to the pane.
+    const struct
+    {
+        const char *id;
+        const char *text;
+    } texts[] = {
+        { "welcome", QT_TR_NOOP("Welcome to <br> Lintra <br >powered by AUREX") },
+        { "introduction", QT_TR_NOOP("This add-in lets you connect to the<br>AUREX Platform where "
+                                     "you can") },
+        { "shareFeature",
+          QT_TR_NOOP("Share Lintra files in <br> cloud-based Storra <br>Collaborative Space") },
+        { "collaborateFeature",
+          QT_TR_NOOP("Collaborate and share ideas in <br>Murmly Communities.") },
+        { "updatesFeature", QT_TR_NOOP("Find recent updates in the Hubdeck.") },
+        { "loginButton", QT_TR_NOOP("Log in") },
+    };
+    QWebFrame *frame = page()->mainFrame();
+    for (const auto &entry : texts) {
+        QWebElement element = frame->findFirstElement(QLatin1Char('#') + QLatin1String(entry.id));
+        if (!element.isNull())
+            element.setInnerXml(tr(entry.text));
+    }
 }

@@ -20,6 +20,8 @@ public:
     void setNotice(const QString &notice);
 
 private:
+    // The page is written in English; its texts are put in the module's language once loaded.
+    void translatePage();
     void showNotice();
 
     QString m_notice;

@@ -215,23 +215,23 @@ void FileDatabase::tellUser(const QString &text)
 bool FileDatabase::save()
 {
     if (m_filePath.isEmpty()) {
-        m_errorString = QStringLiteral("no configuration folder for the file database");
+        m_errorString = QObject::tr("no configuration folder for the file database");
         return false;
     }
     if (!m_available)
         return false;
     if (!m_session->writable) {
-        m_errorString = QStringLiteral("%1 could not be read and is not overwritten").arg(m_filePath);
+        m_errorString = QObject::tr("%1 could not be read and is not overwritten").arg(m_filePath);
         return false;
     }
     const QByteArray bytes = m_session->document.serialize();
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly)) {
-        m_errorString = QStringLiteral("cannot write %1: %2").arg(m_filePath, file.errorString());
+        m_errorString = QObject::tr("cannot write %1: %2").arg(m_filePath, file.errorString());
         return false;
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        m_errorString = QStringLiteral("cannot write %1: %2").arg(m_filePath, file.errorString());
+        m_errorString = QObject::tr("cannot write %1: %2").arg(m_filePath, file.errorString());
         file.cancelWriting();
         return false;
     }

@@ -1,7 +1,8 @@
 // What the user reads, read in full: the task pane, the open dialog's results as a grid and as
 // tiles, and the save dialog, in the real host against a real platform, at the usual font and
-// at one and a half times its size. No label or button of theirs may be cut off or shortened
-// with an ellipsis, and the pane says each file's status and who holds its lock in words.
+// at one and a half times its size, in English and in German. No label or button of theirs may
+// be cut off or shortened with an ellipsis, the pane says each file's status and who holds its
+// lock in words, and the texts are in the host's language.
 
 #include "platformprocess.h"
 #include "testhome.h"
@@ -57,13 +58,28 @@ private slots:
     void everyTextShowsInFull_data()
     {
         QTest::addColumn<QString>("fontDpi");
-        QTest::newRow("usual font") << "96";
-        QTest::newRow("fonts one and a half times as large") << "144";
+        QTest::addColumn<QString>("hostLanguage");
+        // The open dialog's Open button, and the words of a current file and of bob's lock.
+        QTest::addColumn<QString>("openButton");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("lockedByBob");
+        QTest::newRow("usual font") << "96" << "0" << "Open" << "Current" << "Locked by bob";
+        QTest::newRow("fonts one and a half times as large")
+            << "144" << "0" << "Open" << "Current" << "Locked by bob";
+        const QString open = QString::fromUtf8("\u00d6ffnen");
+        QTest::newRow("German, usual font")
+            << "96" << "1" << open << "Aktuell" << "Gesperrt von bob";
+        QTest::newRow("German, fonts one and a half times as large")
+            << "144" << "1" << open << "Aktuell" << "Gesperrt von bob";
     }
 
     void everyTextShowsInFull()
     {
         QFETCH(QString, fontDpi);
+        QFETCH(QString, hostLanguage);
+        QFETCH(QString, openButton);
+        QFETCH(QString, current);
+        QFETCH(QString, lockedByBob);
         TestHome home;
         QVERIFY(m_platform.writeLauncherFiles("alice", home.environment()));
         const QStringList lines = {
@@ -83,7 +99,8 @@ private slots:
         lintra.setProcessEnvironment(environment);
         lintra.setWorkingDirectory(home.path());
         lintra.start(LINTRA_BIN, {"--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
-                                  "--script", "layout.scr", "--exit"});
+                                  "--language", hostLanguage, "--script", "layout.scr",
+                                  "--exit"});
         QVERIFY(lintra.waitForFinished(180000));
         QVERIFY2(lintra.exitStatus() == QProcess::NormalExit && lintra.exitCode() == 0,
                  lintra.readAllStandardError().right(3000).constData());
@@ -95,14 +112,20 @@ private slots:
             QVERIFY2(clipped.isEmpty(), qPrintable(view + ":\n" + clipped.join('\n')));
         }
 
+        QStringList openTexts;
+        const WidgetSnapshotFile grid(home.filePath("grid.json"));
+        for (const QJsonValue &window : grid.json().value("windows").toArray())
+            collectTexts(window.toObject(), "openButton", &openTexts);
+        QCOMPARE(openTexts, QStringList{openButton});
+
         // The words beside the icons: bob holds deck.dwg's lock, the rest are as downloaded.
         QStringList states;
         const WidgetSnapshotFile pane(home.filePath("pane.json"));
         for (const QJsonValue &window : pane.json().value("windows").toArray())
             collectTexts(window.toObject(), "stateLabel", &states);
         QCOMPARE(states.count(), 8);
-        QCOMPARE(states.count("Current"), 7);
-        QCOMPARE(states.count(QString::fromUtf8("Current \u00b7 Locked by bob")), 1);
+        QCOMPARE(states.count(current), 7);
+        QCOMPARE(states.count(current + QString::fromUtf8(" \u00b7 ") + lockedByBob), 1);
     }
 
 private:

@@ -502,16 +502,18 @@ void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
 
 void TestTwoUsers::alicesPaneKeepsItsStatusesWhileThePlatformIsAway()
 {
-    // The host waits on its own while the test stops the platform, asks for fresh statuses,
-    // and waits for the pane to say that the platform is away; the test then starts the
-    // platform again, and the pane finds it by itself.
+    // The host waits on its own while the test stops the platform; the pane's event stream
+    // drops, the pane asks for fresh statuses by itself and says that the platform is away;
+    // the test then starts the platform again, and the pane finds it by itself.
     // The picture is taken in the home, so its command line names no folder of this machine.
     bool stopped = false;
     bool restarted = false;
     runHost(m_alice,
             {kOpenBridge,
-             {"_UISNAPSHOT alice-present.json", "_UISLEEP 5", "_UICLICK refreshButton",
-              "_UIWAIT ConnectionStateLabel 60", "_UISNAPSHOT alice-away.json",
+             {"_UISNAPSHOT alice-present.json", "_UIWAIT ConnectionStateLabel 60",
+              // Rows that a retry lists again meanwhile are read once they show what is known.
+              "_UIWAIT moreActionPushButton[8] 60", "_UIWAITTEXT \"Locked by bob\" 60",
+              "_UISNAPSHOT alice-away.json",
               "_UIPICTURE alice-platform-away.png",
               // She takes the offer to work offline until the platform is back.
               "_UICLICK WorkOfflineButton", "_UIWAITTEXT \"Working offline\" 10",
