@@ -9,6 +9,8 @@
 
 #include <commandprocessor.h>
 #include <filecommands.h>
+#include <oddbdatabase.h>
+#include <oddbhostappservices.h>
 #include <referencecommands.h>
 
 #include <QImage>
@@ -90,15 +92,84 @@ private slots:
                                      "..\\elsewhere\\lost.pdf"}));
     }
 
+    void unreadableReferenceIsListedAndTheRestIsBuilt_data()
+    {
+        QTest::addColumn<QByteArray>("boltBytes");
+        QTest::addColumn<QString>("reason");
+        QByteArray dwg("AC1032\0\0\0\0\0\0\x1d\0\x03", 16);
+        dwg.append(QByteArray(300, '\x02'));
+        const QByteArray nut = DxfTest::readBytes(DxfTest::dataPath("ezdxf/refs/parts/nut.dxf"));
+        QVERIFY(nut.size() > 100);
+        QTest::newRow("binary DWG") << dwg << "binary DWG";
+        QTest::newRow("truncated by an interrupted copy") << nut.left(nut.size() / 2)
+                                                          << "truncated";
+        QTest::newRow("empty file") << QByteArray("") << "empty";
+    }
+
+    // A colleague's reference that this computer cannot read (a binary DWG, a file cut short)
+    // must not cost the user the save set of the drawing: the reference is listed with its
+    // path, the other references, images and PDFs are all there, and the drawing that cannot
+    // be read gives no tree and no attachments of its own rather than ending the host.
+    void unreadableReferenceIsListedAndTheRestIsBuilt()
+    {
+        QFETCH(QByteArray, boltBytes);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (const char *file : {"host.dxf", "parts/nut.dxf"})
+            QVERIFY(DxfTest::copySample(QStringLiteral("ezdxf/refs/") + file,
+                                        dir.filePath(file)));
+        const QString bolt = dir.filePath("parts/bolt.dwg");
+        QVERIFY(DxfTest::writeBytes(bolt, boltBytes));
+        QImage picture(8, 4, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(dir.filePath("logo.png")));
+        QVERIFY(DxfTest::writeBytes(dir.filePath("plan.pdf"), "%PDF-1.4\n%%EOF\n"));
+
+        // Why the reference does not load, as the host's reader says it.
+        QString error;
+        const OdDbDatabasePtr unreadable = m_host.appServices()->readDrawing(bolt, &error);
+        QVERIFY(!unreadable);
+        QVERIFY2(error.contains(reason), qPrintable(error));
+
+        // The unreadable drawing on its own: nothing to list, nothing attached.
+        ReferenceTree alone;
+        QVERIFY(!buildReferenceTree(alone, unreadable.get(), bolt));
+        QCOMPARE(alone.count(), 0);
+        QVERIFY(!alone.root());
+        QCOMPARE(scanDefinitions(unreadable.get(), "ACAD_IMAGE_DICT")
+                     + scanDefinitions(unreadable.get(), "ACAD_PDFDEFINITIONS"),
+                 QStringList());
+        const DrawingAttachments onDisk = attachmentsOnDisk(m_host.appServices(), bolt);
+        QCOMPARE(onDisk.images + onDisk.pdfs, QStringList());
+
+        // The drawing that references it: bolt is listed where it is, without nut (which only
+        // bolt's unreadable file names); the missing drawing, the image and the PDFs stand.
+        CommandProcessor commands;
+        commands.runLine("_OPEN " + dir.filePath("host.dxf"), false);
+        ReferenceTree tree;
+        const QStringList built = activeTree(tree, dir.path());
+        commands.runLine("_CLOSE", false);
+        QCOMPARE(built, QStringList({
+                            "host.dxf 0 DIR/host.dxf",
+                            "  bolt 0 DIR/parts/bolt.dwg",
+                            "  gone 0",
+                            "  logo.png 1 DIR/logo.png",
+                            "  plan.pdf 2 DIR/plan.pdf",
+                            "  lost.pdf 2 ..\\elsewhere\\lost.pdf",
+                        }));
+    }
+
 private:
     QString path(const QString &relative) const { return m_dir.filePath(relative); }
 
-    // Builds the tree of the active drawing into tree and renders it; empty without one.
-    QStringList activeTree(ReferenceTree &tree) const
+    // Builds the tree of the active drawing into tree and renders it, the folder dir (by
+    // default the test's) as "DIR"; empty without a drawing.
+    QStringList activeTree(ReferenceTree &tree, const QString &dir = QString()) const
     {
         QStringList lines;
         if (const ReferenceNode *root = buildActiveReferenceTree(tree))
-            render(root, m_dir.path(), 0, &lines);
+            render(root, dir.isEmpty() ? m_dir.path() : dir, 0, &lines);
         return lines;
     }
 

@@ -170,6 +170,70 @@ private slots:
         QCOMPARE(anyBadge, badgeShown);
     }
 
+    // The open dialog's grid of search results, and the pane's: under each preview the user
+    // reads the file's name, its space and who holds its lock, and nothing of the tile view's
+    // longer text. A lock taken from the tile's menu or passed to a colleague shows at once,
+    // and going to tiles and back keeps it.
+    void gridShowsEachResultsNameSpaceAndLock()
+    {
+        const QList<QStringList> results = {
+            {"deck.dwg", "Engineering", ""},
+            {"pier.dwg", "Common Space", "bob"},
+            {"site.dwg", "Engineering", "alice"},
+            {"logo.png", "Marketing", "carol"},
+        };
+        std::vector<std::unique_ptr<ViewWidget>> tiles;
+        for (const QStringList &result : results) {
+            FzFileInfo record;
+            record.SetProperty("title", result[0].toStdString());
+            record.SetProperty("_CS", result[1].toStdString());
+            record.SetProperty("_LockedBy", result[2].toStdString());
+            record.SetProperty("_filemodified", "2024/03/05@14:07:09:GMT");
+            tiles.push_back(std::make_unique<ViewWidget>(record, m_noPlatform));
+            // As the open dialog fills its results.
+            tiles.back()->setText(result[0], "2024/03/05@14:07:09:GMT", result[1]);
+            tiles.back()->applyGridLayout();
+            tiles.back()->show();
+        }
+        // The task pane's grid: a file of the drawing, named before its details arrive.
+        tiles.push_back(std::make_unique<ViewWidget>(QStringLiteral("/drawings/piers.dxf"),
+                                                     m_noPlatform));
+        tiles.back()->setName("piers.dxf");
+        tiles.back()->show();
+        const auto gridTexts = [&tiles] {
+            QStringList texts;
+            for (const auto &tile : tiles) {
+                QStringList shown;
+                for (const QLabel *label : tile->findChildren<QLabel *>()) {
+                    if (label->isVisible() && !label->text().isEmpty())
+                        shown << label->text();
+                }
+                texts << shown.join(" / ");
+            }
+            return texts;
+        };
+        const QStringList expected = {
+            "deck.dwg\nEngineering",
+            "pier.dwg\nCommon Space\nLocked by bob",
+            "site.dwg\nEngineering\nLocked by you",
+            "logo.png\nMarketing\nLocked by carol",
+            "piers.dxf",
+        };
+        QCOMPARE(gridTexts(), expected);
+
+        // The lock passes from bob to carol between two answers, and deck.dwg is locked here.
+        tiles[1]->setLockOwner("carol");
+        tiles[0]->LockStatusSlot(1);
+        for (const auto &tile : tiles)
+            tile->applyTileLayout();
+        for (const auto &tile : tiles)
+            tile->applyGridLayout();
+        QStringList locked = expected;
+        locked[0] = "deck.dwg\nEngineering\nLocked by you";
+        locked[1] = "pier.dwg\nCommon Space\nLocked by carol";
+        QCOMPARE(gridTexts(), locked);
+    }
+
     // A file of the drawing waits for the platform's details before it offers actions; it
     // never offers to delete.
     void localTileWaitsForDetails()

@@ -176,6 +176,12 @@ int PlatformDouble::checkInCount() const
     return m_checkIns;
 }
 
+int PlatformDouble::detailsCount() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_detailsCalls;
+}
+
 qint64 PlatformDouble::bytesSent() const
 {
     QMutexLocker locker(&m_mutex);
@@ -381,6 +387,10 @@ bool PlatformDouble::downloadPreviews(const RecordList &, const QString &)
 
 bool PlatformDouble::details(const RecordList &requests)
 {
+    {
+        QMutexLocker locker(&m_mutex);
+        ++m_detailsCalls;
+    }
     if (!admit(nullptr))
         return false;
     QMutexLocker locker(&m_mutex);

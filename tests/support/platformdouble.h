@@ -41,6 +41,8 @@ public:
     // The content the platform holds under title, or a null array.
     QByteArray content(const QString &title) const;
     int checkInCount() const;
+    // How many details queries reached the platform, answered or not.
+    int detailsCount() const;
     // The comment of each completed check-in, oldest first.
     QStringList checkInComments() const;
     // Bytes all transfers have sent so far.
@@ -161,6 +163,7 @@ private:
     int m_stampCount = 0;
     int m_sequence = 0;
     int m_checkIns = 0;
+    int m_detailsCalls = 0;
     QStringList m_checkInComments;
     QVector<PlatformEvent> m_events; // what happened, numbered from 1
     QWaitCondition m_eventArrived;

@@ -3,11 +3,36 @@
 #include "support/helpaddress.h"
 #include "support/progressdialog.h"
 
+#include <cfxsystemservices.h>
+
+#include <QDesktopServices>
 #include <QtTest>
+
+namespace {
+// A host that runs in one user-interface language and has nothing else to offer.
+class LanguageHost : public CFxSystemServices
+{
+public:
+    explicit LanguageHost(int language) : m_language(language) {}
+    CFxDocumentManager *GetDocumentManager() override { return nullptr; }
+    CFxDockingPaneManager *GetDockingPaneManager() override { return nullptr; }
+    CFxUiCustomizationManager *GetUiCustomizationManager() override { return nullptr; }
+    OdDbHostAppServices *GetHostAppServices() override { return nullptr; }
+    int GetUILanguage() const override { return m_language; }
+    QWidget *GetMainWindow() override { return nullptr; }
+
+private:
+    int m_language;
+};
+} // namespace
 
 class TestHelpAndProgress : public QObject
 {
     Q_OBJECT
+
+public slots:
+    // Stands for the desktop's browser.
+    void openInBrowser(const QUrl &url) { m_opened << url; }
 
 private slots:
     void helpCodeFollowsTheHostLanguage_data()
@@ -56,6 +81,38 @@ private slots:
                  QString("http:/Help.aspx"));
     }
 
+    void helpOpensInTheLanguageTheHostRunsIn_data()
+    {
+        QTest::addColumn<bool>("saveDialog");
+        QTest::addColumn<int>("hostLanguage");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("French host, task pane") << false << 7 << "french";
+        QTest::newRow("French host, save dialog") << true << 7 << "french ";
+        QTest::newRow("English host, task pane") << false << 2 << "english";
+    }
+
+    // A user whose host runs in French presses Help and must get the French page, whatever the
+    // computer's own language is.
+    void helpOpensInTheLanguageTheHostRunsIn()
+    {
+        QFETCH(bool, saveDialog);
+        QFETCH(int, hostLanguage);
+        QFETCH(QString, code);
+        LanguageHost host(hostLanguage);
+        SetFxSystemServices(&host);
+        QDesktopServices::setUrlHandler("http", this, "openInBrowser");
+        m_opened.clear();
+        HelpAddress::open(saveDialog ? HelpAddress::SaveDialog : HelpAddress::TaskPane);
+        QDesktopServices::unsetUrlHandler("http");
+        SetFxSystemServices(nullptr);
+
+        QCOMPARE(m_opened.size(), 1);
+        const QUrlQuery query(m_opened.first());
+        QCOMPARE(QStringList({query.queryItemValue("L", QUrl::FullyDecoded),
+                              query.queryItemValue("F")}),
+                 QStringList({code, "c_collaborative_sharing_overview.htm"}));
+    }
+
     void pleaseWaitCyclesItsDots()
     {
         ProgressDialog dialog;
@@ -68,6 +125,9 @@ private slots:
         QCOMPARE(seen, QStringList({"Please wait", "Please wait.", "Please wait..", "Please wait...",
                                     "Please wait", "Please wait.", "Please wait.."}));
     }
+
+private:
+    QList<QUrl> m_opened;
 };
 
 QTEST_MAIN(TestHelpAndProgress)

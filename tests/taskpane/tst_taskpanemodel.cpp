@@ -246,6 +246,40 @@ private slots:
             m_window.get()));
     }
 
+    // The user presses Refresh as soon as the platform is back, before the pane's next
+    // attempt: the answer ends the attempts. A retry left pending would ask the platform again
+    // behind the user's back, over and over in a team that keeps its panes open.
+    void platformBackAndAnsweredEndsTheRetries()
+    {
+        settledRows();
+        QTRY_COMPARE(m_platform->streamCount(), 1);
+        m_window->monitor()->setRetryDelays(1000, 1000);
+        m_platform->setBehaviour(PlatformDouble::Refuse);
+        QTRY_VERIFY(!m_window->connectionState().isEmpty() && m_window->isSettled());
+        // While away, the pane asks again by itself, is refused again and says so: its next
+        // attempt is a whole wait away.
+        const int away = m_platform->detailsCount();
+        QSignalSpy refusedAgain(m_window->monitor(), &ConnectionMonitor::changed);
+        QTRY_VERIFY_WITH_TIMEOUT(m_platform->detailsCount() > away && !refusedAgain.isEmpty(),
+                                 5000);
+
+        // Back, and answered on the user's refresh well within the next attempt's wait.
+        m_platform->setBehaviour(PlatformDouble::Answer);
+        m_window->RefreshButtonClicked();
+        QTRY_VERIFY(m_window->connectionState().isEmpty() && m_window->isSettled());
+        const int answered = m_platform->detailsCount();
+        // Longer than the wait before the next attempt: nobody asks the platform again.
+        QVERIFY2(!QTest::qWaitFor([&] { return m_platform->detailsCount() != answered; }, 2500),
+                 qPrintable(QString("asked %1 more time(s)")
+                                .arg(m_platform->detailsCount() - answered)));
+        QCOMPARE(rows(), QStringList({
+                     "bridge.dxf | Current | Status: Current | ",
+                     "  deck.dxf | Current | Status: Current | ",
+                     "  logo.png | Current | Status: Current | ",
+                     "  notes.dxf | New | Status: New file | ",
+                 }));
+    }
+
     // Taking the offer to work offline: the pane shows what the computer knows and goes
     // online again by itself once the platform answers.
     void workingOfflineUntilThePlatformIsBack()

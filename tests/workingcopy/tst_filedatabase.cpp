@@ -6,6 +6,7 @@
 
 #include <fzfileinfo.h>
 
+#include <QTextCodec>
 #include <QtTest>
 
 #include <csignal>
@@ -251,6 +252,59 @@ private slots:
                                       "false");
         QCOMPARE(attributeOnDisk(kTenant, "path"), QStringList("/projects/" + readBack));
         QCOMPARE(attributeOnDisk(kTenant, "name"), QStringList(readBack));
+    }
+
+    void pathsInAnyScriptAreFoundAgain_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("utf8"); // the path as the file must hold it
+        // Three-byte characters: Hangul, CJK ideographs and the euro sign.
+        QTest::newRow("Hangul and CJK folders")
+            << QStringLiteral(u"/projects/\uB3C4\uBA74/\u8A2D\u8A08.dwg")
+            << QByteArray("/projects/\xEB\x8F\x84\xEB\xA9\xB4/\xE8\xA8\xAD\xE8\xA8\x88.dwg");
+        QTest::newRow("euro sign") << QStringLiteral(u"/costs/\u20AC 100.dwg")
+                                   << QByteArray("/costs/\xE2\x82\xAC 100.dwg");
+        QTest::newRow("the last Hangul syllable and a kana")
+            << QStringLiteral(u"/x/\uD7A3\u3042.dwg")
+            << QByteArray("/x/\xED\x9E\xA3\xE3\x81\x82.dwg");
+        // Two bytes (é) and four bytes (an emoji, a surrogate pair in the path).
+        QTest::newRow("accent and emoji")
+            << QStringLiteral(u"/caf\u00E9/\U0001F600.dwg")
+            << QByteArray("/caf\xC3\xA9/\xF0\x9F\x98\x80.dwg");
+        QTest::newRow("all together")
+            << QStringLiteral(u"/\uB3C4\uBA74 \u8A2D\u8A08 \u20AC \u00E9 \U0001F600/plan.dwg")
+            << QByteArray("/\xEB\x8F\x84\xEB\xA9\xB4 \xE8\xA8\xAD\xE8\xA8\x88 \xE2\x82\xAC"
+                          " \xC3\xA9 \xF0\x9F\x98\x80/plan.dwg");
+    }
+
+    // A drawing in a folder named in Korean, Chinese or with a currency sign is downloaded,
+    // then the CAD application starts again: the file must still be known (its status and
+    // lock come from this entry), and other programs reading the file must see the same path.
+    void pathsInAnyScriptAreFoundAgain()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, utf8);
+        // The test's own spelling of the path, in its two forms, agree.
+        QCOMPARE(path.toUtf8(), utf8);
+        FileDatabase(kTenant).addFile(path, "V1", "prd-1", kStamp, "", "ACAD Drawing", "false");
+
+        const FileDatabase fresh(kTenant);
+        QVERIFY(fresh.hasEntry(path));
+        QCOMPARE(fresh.paths(), QStringList(path));
+        QCOMPARE(fresh.entryValue(path, "name"), QString("prd-1"));
+        // The next start of the CAD application parses the file itself (this process keeps
+        // what it wrote last).
+        QCOMPARE(attributeOnDisk(kTenant, "path"), QStringList(path));
+
+        const QByteArray bytes = readAll(m_databasePath);
+        QCOMPARE(bytes, databaseFile(" <file path=\"" + utf8 + "\" vaultisid=\"V1\" name=\"prd-1\""
+                                     " updatestamp=\"" + kStamp + "\" localdate=\"\""
+                                     " type=\"ACAD Drawing\" islocallyModified=\"false\"/>\n"));
+        QTextCodec::ConverterState state;
+        const QString decoded = QTextCodec::codecForName("UTF-8")->toUnicode(
+            bytes.constData(), bytes.size(), &state);
+        QCOMPARE(state.invalidChars, 0);
+        QVERIFY(decoded.contains("path=\"" + path + "\""));
     }
 
     void unreadableFileIsKeptAside()
