@@ -249,13 +249,15 @@ QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
 void ObjectStore::refuseUnknownKeys(const QJsonObject &query)
 {
     // A key the platform does not know would otherwise be passed over, and the search answer
-    // with more than was asked for. "_DOWNLOADPREVIEWS" is the connector's own, sent along.
+    // with more than was asked for. "_DOWNLOADPREVIEWS" is the connector's own, and "name" and
+    // "title" the query record's own identity, all sent along and ignored.
     static const QSet<QString> known = {
         QStringLiteral("_CS"),          QStringLiteral("_TypePattern"),
         QStringLiteral("_NamePattern"), QStringLiteral("_TitlePattern"),
         QStringLiteral("_Pagelimit"),   QStringLiteral("_Pagination"),
         QStringLiteral("_Pagesize"),    QStringLiteral("_NoIndex"),
-        QStringLiteral("_DOWNLOADPREVIEWS")};
+        QStringLiteral("_DOWNLOADPREVIEWS"), QStringLiteral("name"),
+        QStringLiteral("title")};
     static const QRegularExpression orTitle(QStringLiteral("^_or_title_(0|[1-9][0-9]{0,8})$"));
     QStringList unknown;
     for (auto it = query.begin(); it != query.end(); ++it) {

@@ -321,7 +321,8 @@ private slots:
                            {"_NamePattern", "*"}, {"_TitlePattern", "*"},
                            {"_or_title_0", "deck.dwg"}, {"_or_title_12", "x"},
                            {"_Pagelimit", "10"}, {"_Pagination", "true"}, {"_Pagesize", "5"},
-                           {"_NoIndex", "true"}, {"_DOWNLOADPREVIEWS", "false"}}
+                           {"_NoIndex", "true"}, {"_DOWNLOADPREVIEWS", "false"},
+                           {"name", ""}, {"title", ""}}
             << QString();
     }
 
