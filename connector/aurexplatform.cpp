@@ -4,13 +4,8 @@
 
 QString AurexPlatform::noAnswerText()
 {
-    const QString certificate = certificateProblem();
-    if (!certificate.isEmpty())
-        return untrustedText(certificate);
-    QString reason = unreachableReason();
-    if (reason.isEmpty())
-        reason = QCoreApplication::translate("AurexPlatform", "it did not answer");
-    return unreachableText(reason);
+    return failureText(
+        unreachableText(QCoreApplication::translate("AurexPlatform", "it did not answer")));
 }
 
 QString AurexPlatform::failureText(const QString &refused)

@@ -160,10 +160,6 @@ void ConnectorClient::failed(const char *operation, const QString &reason,
         sessionEnded();
 }
 
-// Each thread's calls are its own: a search on a worker thread reads why it was refused while
-// the main thread makes calls of its own.
-thread_local QString ConnectorClient::t_lastRefusal;
-
 bool ConnectorClient::call(const char *operation, const QString &path, const QJsonObject &body,
                            QJsonObject *answer)
 {
@@ -176,16 +172,11 @@ bool ConnectorClient::call(const char *operation, const QString &path, const QJs
     QString error;
     const bool ok = body.isEmpty() ? link.getJson(path, answer, &error)
                                    : link.postJson(path, body, answer, &error);
-    t_lastRefusal = link.refusal();
     if (!ok)
         failed(operation, error, link);
     return ok;
 }
 
-QString ConnectorClient::lastRefusal()
-{
-    return t_lastRefusal;
-}
 
 void ConnectorClient::replace(SharedList &list, RecordList fresh)
 {

@@ -43,9 +43,6 @@ public:
     std::vector<std::string> spaces();
 
     bool search(FzFileInfo *query);
-    // The platform's words for why it refused the calling thread's last call, "" when it was
-    // answered or got no answer.
-    static QString lastRefusal();
     int searchCount();
     FzFileInfo *searchRecord(int index);
     bool details(const std::vector<FzFileInfo *> &records);
@@ -82,7 +79,6 @@ public:
     static const size_t kRetiredGenerations = 8;
 
 private:
-    static thread_local QString t_lastRefusal;
     using RecordList = std::vector<std::unique_ptr<FzFileInfo>>;
     struct SharedList {
         RecordList current;

@@ -80,7 +80,7 @@ bool LintraAurexConnectorWrapper::SearchPattern(FzFileInfo *query)
     return query && m_client->search(query);
 }
 
-QString LintraAurexConnectorWrapper::GetLastRefusal() { return ConnectorClient::lastRefusal(); }
+QString LintraAurexConnectorWrapper::GetLastRefusal() { return PlatformConnection::lastRefusal(); }
 
 QString LintraAurexConnectorWrapper::GetCertificateProblem()
 {

@@ -343,7 +343,7 @@ bool PlatformConnection::finish(int status, const std::string &body, QJsonObject
     if (status == 401)
         m_signedOut = true;
     if (status != 200) {
-        m_refusal = refusalMessage(body);
+        t_refusal = refusalMessage(body);
         *error = errorText(body, status);
         return false;
     }
@@ -359,17 +359,26 @@ bool PlatformConnection::finish(int status, const std::string &body, QJsonObject
     return true;
 }
 
+// Per thread: a search on a worker thread reads why it failed while the main thread makes calls
+// of its own.
 thread_local QString PlatformConnection::t_certificateProblem;
+thread_local QString PlatformConnection::t_refusal;
 
 QString PlatformConnection::certificateProblem()
 {
     return t_certificateProblem;
 }
 
+QString PlatformConnection::lastRefusal()
+{
+    return t_refusal;
+}
+
 bool PlatformConnection::send(const QString &url, const Request &request, int timeoutSeconds,
                               QJsonObject *answer, QString *error)
 {
     t_certificateProblem.clear();
+    t_refusal.clear();
     const Target where = target(url);
     if (where.origin.empty()) {
         *error = QStringLiteral("no platform server is set");

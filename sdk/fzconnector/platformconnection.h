@@ -101,8 +101,6 @@ public:
     }
 
     bool signedOut() const { return m_signedOut; }
-    // The platform's own words for why it refused the last JSON call ("" when it did not).
-    QString refusal() const { return m_refusal; }
     // The session token the requests of this connection carry.
     QString token() const { return m_endpoint.token; }
 
@@ -117,6 +115,9 @@ public:
     // Why the platform's certificate was not trusted in the calling thread's last JSON call
     // ("self-signed certificate"), "" when it was or no certificate was involved.
     static QString certificateProblem();
+    // The platform's own words for why it refused the calling thread's last JSON call, "" when
+    // it was answered or got no answer.
+    static QString lastRefusal();
 
 private:
     struct Target {
@@ -150,8 +151,8 @@ private:
     PlatformEndpoint m_endpoint;
     QStringList m_secrets;
     static thread_local QString t_certificateProblem;
+    static thread_local QString t_refusal;
     bool m_signedOut = false;
-    QString m_refusal;
     std::unique_ptr<httplib::Client> m_client;
     std::shared_ptr<TransferObserver> m_observer;
     std::string m_clientOrigin;
