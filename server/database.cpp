@@ -34,12 +34,14 @@ std::atomic<int> g_connectionCounter{0};
 // Closes the thread's connection when the thread ends.
 struct ThreadConnection {
     QString name;
-    ~ThreadConnection()
+    ~ThreadConnection() { close(); }
+    void close()
     {
         if (name.isEmpty())
             return;
         QSqlDatabase::database(name, false).close();
         QSqlDatabase::removeDatabase(name);
+        name.clear();
     }
 };
 
@@ -49,6 +51,54 @@ QString schemaType(const char *sqliteType, const char *postgresType)
 {
     return QString::fromLatin1(Database::backend() == Database::Backend::Sqlite ? sqliteType
                                                                                 : postgresType);
+}
+
+// Ids that answers show: on SQLite, a plain INTEGER PRIMARY KEY would give the highest id again
+// once its row is gone, and a restore could not move the numbers past those handed out after
+// the backup.
+QString shownIdType()
+{
+    return schemaType("INTEGER PRIMARY KEY AUTOINCREMENT", "BIGSERIAL PRIMARY KEY");
+}
+
+QString checkinsTable(const QString &name)
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (id %2, user_id BIGINT NOT NULL "
+                          "REFERENCES users(id), created_at BIGINT NOT NULL, comment TEXT NOT "
+                          "NULL)")
+        .arg(name, shownIdType());
+}
+
+// Check-in ids of databases made before they were numbered like events. SQLite changes a
+// table's key only by copying it into a new table; references to the table are not checked
+// meanwhile, which can only be switched off outside a transaction.
+void numberCheckInsOnce()
+{
+    if (Database::backend() != Database::Backend::Sqlite)
+        return;
+    const auto numbered = [] {
+        return Database::value(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = "
+                                              "'table' AND name = 'checkins'"))
+            .toString()
+            .contains(QLatin1String("AUTOINCREMENT"));
+    };
+    if (numbered() || !Database::connection().tables().contains(QStringLiteral("checkins")))
+        return;
+    Database::runUnprepared(QStringLiteral("PRAGMA foreign_keys=OFF"));
+    {
+        Transaction transaction;
+        // Another process may have done it while this one waited for the lock.
+        if (!numbered()) {
+            Database::runUnprepared(checkinsTable(QStringLiteral("checkins_numbered")));
+            Database::runUnprepared(QStringLiteral("INSERT INTO checkins_numbered SELECT id, "
+                                                   "user_id, created_at, comment FROM checkins"));
+            Database::runUnprepared(QStringLiteral("DROP TABLE checkins"));
+            Database::runUnprepared(
+                QStringLiteral("ALTER TABLE checkins_numbered RENAME TO checkins"));
+        }
+        transaction.commit();
+    }
+    Database::runUnprepared(QStringLiteral("PRAGMA foreign_keys=ON"));
 }
 
 } // namespace
@@ -172,6 +222,20 @@ QVariant Database::value(const QString &sql, const QVariantList &binds)
     return query.next() ? query.value(0) : QVariant();
 }
 
+void Database::raiseSequence(const QString &table, qint64 floor)
+{
+    Q_ASSERT(g_settings.backend == Backend::Sqlite);
+    if (g_settings.backend != Backend::Sqlite)
+        throw ApiError(500, QStringLiteral("numbers are moved on SQLite only"));
+    exec(QStringLiteral("UPDATE sqlite_sequence SET seq = MAX(seq, ?) WHERE name = ?"),
+         {floor, table});
+    exec(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) SELECT ?, ? WHERE NOT EXISTS "
+                        "(SELECT 1 FROM sqlite_sequence WHERE name = ?)"),
+         {table, floor, table});
+}
+
+void Database::disconnect() { t_connection.close(); }
+
 void Database::createSchema()
 {
     const QString id = schemaType("INTEGER PRIMARY KEY", "BIGSERIAL PRIMARY KEY");
@@ -225,9 +289,7 @@ void Database::createSchema()
                        "REFERENCES objects(id), user_id BIGINT NOT NULL REFERENCES users(id))"),
         // Every version of every object, with the check-in it came with, and for each version
         // the revision each of its references had when it was saved.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS checkins (id %1, user_id BIGINT NOT NULL "
-                       "REFERENCES users(id), created_at BIGINT NOT NULL, comment TEXT NOT NULL)")
-            .arg(id),
+        checkinsTable(QStringLiteral("checkins")),
         QStringLiteral("CREATE TABLE IF NOT EXISTS object_versions (object_id BIGINT NOT NULL "
                        "REFERENCES objects(id), revision INTEGER NOT NULL, title TEXT NOT NULL, "
                        "modified BIGINT NOT NULL, user_id BIGINT NOT NULL REFERENCES users(id), "
@@ -265,9 +327,10 @@ void Database::createSchema()
                        "name TEXT NOT NULL, title TEXT NOT NULL, revision INTEGER NOT NULL, "
                        "modified BIGINT NOT NULL, user_login TEXT NOT NULL, locked_by TEXT NOT "
                        "NULL, comment TEXT NOT NULL)")
-            .arg(schemaType("INTEGER PRIMARY KEY AUTOINCREMENT", "BIGSERIAL PRIMARY KEY")),
+            .arg(shownIdType()),
         QStringLiteral("CREATE INDEX IF NOT EXISTS events_created ON events (created_at)"),
     };
+    numberCheckInsOnce();
     Transaction transaction;
     // Processes starting together on one database create the schema one after the other.
     lockKey(QStringLiteral("schema"));
@@ -281,7 +344,7 @@ void Database::createSchema()
                         "ON CONFLICT DO NOTHING"),
          {QStringLiteral("default")});
     exec(QStringLiteral("INSERT INTO counters (name, value) VALUES (?, 0) ON CONFLICT DO NOTHING"),
-         {QStringLiteral("autoname")});
+         {QString::fromLatin1(platform::kAutonameCounter)});
     transaction.commit();
 }
 

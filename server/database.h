@@ -52,6 +52,11 @@ public:
     static void lockKey(const QString &key);
     // Same as exec, and returns the first column of the first row (invalid when there is no row).
     static QVariant value(const QString &sql, const QVariantList &binds = {});
+    // The numbers an AUTOINCREMENT table gives from now on lie above floor (SQLite only: a
+    // restore prepares a database file before it is served).
+    static void raiseSequence(const QString &table, qint64 floor);
+    // Closes this thread's connection; the next statement opens a new one.
+    static void disconnect();
 };
 
 // One write transaction on the current thread's connection: begun on construction, rolled back

@@ -18,6 +18,13 @@ const char EventLog::kRestore[] = "restore";
 namespace {
 const char kPrunedCounter[] = "events_pruned_through";
 thread_local bool t_recorded = false;
+
+void setPrunedThrough(qint64 seq)
+{
+    Database::exec(QStringLiteral("INSERT INTO counters (name, value) VALUES (?, ?) ON CONFLICT "
+                                  "(name) DO UPDATE SET value = excluded.value"),
+                   {QString::fromLatin1(kPrunedCounter), seq});
+}
 } // namespace
 
 bool EventLog::takeRecordedHere()
@@ -99,11 +106,17 @@ int EventLog::prune(int olderThanSeconds)
     const int pruned =
         Database::exec(QStringLiteral("DELETE FROM events WHERE seq <= ?"), {through})
             .numRowsAffected();
-    Database::exec(QStringLiteral("INSERT INTO counters (name, value) VALUES (?, ?) ON CONFLICT "
-                                  "(name) DO UPDATE SET value = excluded.value"),
-                   {QString::fromLatin1(kPrunedCounter), through});
+    // Never back below a number a restore skipped to.
+    setPrunedThrough(qMax(through, prunedThrough()));
     transaction.commit();
     return pruned;
+}
+
+void EventLog::skipNumbers(qint64 margin)
+{
+    const qint64 floor = latest() + margin;
+    Database::raiseSequence(QStringLiteral("events"), floor);
+    setPrunedThrough(floor);
 }
 
 QByteArray EventLog::resyncText()

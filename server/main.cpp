@@ -9,6 +9,7 @@
 #include "platformconstants.h"
 #include "retention.h"
 #include "retentionsweeper.h"
+#include "sqlitebackup.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -47,7 +48,9 @@ const char kUsage[] =
     "        [--space S] [--tenant T] [--model ID] [--preferred-context TEXT] [--ttl SECONDS]\n"
     "        [--config-folder DIR] [--apps-folder DIR]\n"
     "  prune [--keep-versions N] [--keep-days D]\n"
-    "  demo\n";
+    "  demo\n"
+    "  backup FILE                                 (SQLite, also while serve runs)\n"
+    "  restore FILE [--margin N]                   (into an empty data folder)\n";
 
 class UsageError : public std::runtime_error
 {
@@ -265,6 +268,41 @@ int launcherFiles(const QCommandLineParser &parser, const QString &dataDir, Acco
     return 0;
 }
 
+// Backup and restore work on the SQLite file itself, before anything opens the database the
+// usual way: a restore must find the data folder empty.
+int backupOrRestore(const QStringList &words, const QCommandLineParser &parser,
+                    const QString &dataDir)
+{
+    if (words.size() != 2)
+        throw UsageError("wrong number of arguments");
+    if (Database::backend() != Database::Backend::Sqlite) {
+        err() << "aurex-platform: on PostgreSQL, back up with pg_dump and restore with "
+                 "pg_restore (see \"Back up and restore\" in API.md)\n";
+        return 1;
+    }
+    QString report;
+    QString error;
+    bool done = false;
+    if (words.first() == QLatin1String("backup")) {
+        if (!QFileInfo::exists(QDir(dataDir).filePath(QLatin1String(platform::kSqliteFileName)))) {
+            err() << "aurex-platform: there is no platform database in "
+                  << QDir::toNativeSeparators(dataDir) << "\n";
+            return 1;
+        }
+        done = SqliteBackup::create(words.at(1), &report, &error);
+    } else {
+        done = SqliteBackup::restore(words.at(1), dataDir,
+                                     intOption(parser, "margin", platform::kDefaultRestoreMargin),
+                                     &report, &error);
+    }
+    if (!done) {
+        err() << "aurex-platform: " << error << "\n";
+        return 1;
+    }
+    out() << report << "\n";
+    return 0;
+}
+
 int administer(const QStringList &words, const QCommandLineParser &parser,
                const QString &dataDir)
 {
@@ -353,7 +391,8 @@ int main(int argc, char *argv[])
         QStringLiteral("space"), QStringLiteral("model"), QStringLiteral("preferred-context"),
         QStringLiteral("config-folder"), QStringLiteral("apps-folder"),
         QStringLiteral("connections-per-client"), QStringLiteral("trusted-proxy"),
-        QStringLiteral("keep-versions"), QStringLiteral("keep-days"), QStringLiteral("keep-alive")};
+        QStringLiteral("keep-versions"), QStringLiteral("keep-days"), QStringLiteral("keep-alive"),
+        QStringLiteral("margin")};
     for (const QString &name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("preferred")));
@@ -383,6 +422,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     try {
+        if (words.first() == QLatin1String("backup") || words.first() == QLatin1String("restore"))
+            return backupOrRestore(words, parser, dataDir);
         Database::createSchema();
         if (words.first() == QLatin1String("serve"))
             return serve(parser, dataDir);

@@ -110,6 +110,19 @@ QString str(const QJsonObject &object, const char *key)
     return object.value(QLatin1String(key)).toString();
 }
 
+// Automatic names count up: AX000000001, AX000000002...
+QString autoname(qint64 number)
+{
+    return QStringLiteral("AX%1").arg(number, 9, 10, QLatin1Char('0'));
+}
+
+qint64 advanceNameCounter(qint64 by)
+{
+    return Database::value(
+        QStringLiteral("UPDATE counters SET value = value + ? WHERE name = ? RETURNING value"),
+        {by, QString::fromLatin1(platform::kAutonameCounter)}).toLongLong();
+}
+
 } // namespace
 
 QJsonObject ObjectRow::toJson() const
@@ -508,14 +521,17 @@ QStringList ObjectStore::autonames(int count)
     return names;
 }
 
+QString ObjectStore::skipNames(qint64 margin)
+{
+    return autoname(advanceNameCounter(margin) + 1);
+}
+
 QStringList ObjectStore::issueNames(int count)
 {
-    const qint64 last = Database::value(
-        QStringLiteral("UPDATE counters SET value = value + ? WHERE name = ? RETURNING value"),
-        {count, QStringLiteral("autoname")}).toLongLong();
+    const qint64 last = advanceNameCounter(count);
     QStringList names;
     for (qint64 n = last - count + 1; n <= last; ++n) {
-        const QString name = QStringLiteral("AX%1").arg(n, 9, 10, QLatin1Char('0'));
+        const QString name = autoname(n);
         Database::exec(QStringLiteral("INSERT INTO autonames (name, issued_to) VALUES (?, ?)"),
                        {name, m_caller.userId});
         names << name;

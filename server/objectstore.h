@@ -72,6 +72,9 @@ public:
     QStringList autonames(int count);
     // The same inside a transaction the caller holds.
     QStringList issueNames(int count);
+    // For a restored database: automatic names from now on lie margin past the last one it
+    // handed out, so none given after its backup is given again; returns the next name.
+    static QString skipNames(qint64 margin);
 
     static QString stampText(qint64 secondsSinceEpoch);
     // The key (see Database::lockKey) that writers of the object of that name hold.

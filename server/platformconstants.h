@@ -36,6 +36,9 @@ const char kVaultPath[] = "/vaultis";
 const char kHeaderSha256[] = "X-Aurex-SHA256";
 const char kHeaderModified[] = "X-Aurex-Modified";
 
+// The counter in the database that automatic names are numbered by.
+const char kAutonameCounter[] = "autoname";
+
 // Limits.
 const int kMaxSearchResults = 10000;
 const int kDefaultSearchResults = 1000;
@@ -54,6 +57,9 @@ const int kDefaultSessionTtlSeconds = 8 * 3600;
 // How often an event stream carries a comment line (and its session is checked).
 const int kDefaultKeepAliveSeconds = 15;
 const int kDefaultCookieTtlSeconds = 12 * 3600;
+// How far a restore moves automatic names, check-in and event numbers past the last ones its
+// backup shows: more than a team hands out between a backup and the restore that needs it.
+const int kDefaultRestoreMargin = 1000000;
 
 // Connections. A few event-driven threads serve them all; each thread has its own database
 // connection and runs the requests of its connections.

@@ -288,6 +288,13 @@ qint64 VersionStore::beginCheckIn(qint64 userId, const QString &comment)
         .toLongLong();
 }
 
+void VersionStore::skipCheckInIds(qint64 margin)
+{
+    const qint64 last = Database::value(QStringLiteral("SELECT COALESCE(MAX(id), 0) FROM "
+                                                       "checkins")).toLongLong();
+    Database::raiseSequence(QStringLiteral("checkins"), last + margin);
+}
+
 void VersionStore::record(qint64 objectId, int revision, const QString &title, qint64 modified,
                           qint64 userId, qint64 checkInId, const QString &sha256, qint64 size)
 {

@@ -62,6 +62,9 @@ public:
     static void checkComment(const QString &comment);
     // A new check-in of userId with its comment; returns its id.
     static qint64 beginCheckIn(qint64 userId, const QString &comment);
+    // For a restored database: check-in ids from now on lie margin past every id it shows, so
+    // none given after its backup is given again (SQLite).
+    static void skipCheckInIds(qint64 margin);
     static void record(qint64 objectId, int revision, const QString &title, qint64 modified,
                        qint64 userId, qint64 checkInId, const QString &sha256, qint64 size);
     // Notes, for the object's current version, the revision every reference it has now has,
