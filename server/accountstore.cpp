@@ -2,6 +2,7 @@
 
 #include "credentials.h"
 #include "database.h"
+#include "platformconstants.h"
 #include "signinthrottle.h"
 
 #include <QDateTime>
@@ -54,12 +55,46 @@ void AccountStore::addUser(const QString &login, const QString &firstName,
     if (password.isEmpty())
         throw ApiError(400, QStringLiteral("the password must not be empty"));
     Transaction transaction;
-    if (Database::value(QStringLiteral("SELECT id FROM users WHERE login = ?"), {login}).isValid())
+    // Accounts are added one at a time, so two that differ in case only cannot both pass.
+    Database::lockKey(QStringLiteral("users"));
+    const QVariant existing = Database::value(
+        QStringLiteral("SELECT login FROM users WHERE LOWER(login) = LOWER(?)"), {login});
+    if (existing.isValid() && existing.toString() == login)
         throw ApiError(409, QStringLiteral("user %1 exists already").arg(login));
+    if (existing.isValid()) {
+        throw ApiError(409, QStringLiteral("user %1 exists already; user names that differ "
+                                           "only in letter case are one name")
+                                .arg(existing.toString()));
+    }
     Database::exec(QStringLiteral("INSERT INTO users (login, first_name, last_name, email, "
                                   "password_hash, created_at) VALUES (?, ?, ?, ?, ?, ?)"),
                    {login, firstName, lastName, email, Credentials::hashPassword(password), now()});
     transaction.commit();
+}
+
+void AccountStore::checkPasswordPolicy(const QString &login, const QString &password)
+{
+    // Characters as users count them, not UTF-16 units.
+    if (password.toUcs4().size() < platform::kMinPasswordCharacters)
+        throw ApiError(400, QStringLiteral("a password has at least %1 characters")
+                                .arg(platform::kMinPasswordCharacters));
+    if (password.compare(login, Qt::CaseInsensitive) == 0)
+        throw ApiError(400, QStringLiteral("the password must not be the user name"));
+}
+
+void AccountStore::refuseIfDisabled(qint64 userId)
+{
+    const QVariant login = Database::value(
+        QStringLiteral("SELECT u.login FROM users u JOIN user_status s ON s.user_id = u.id "
+                       "WHERE u.id = ? AND s.disabled <> 0"),
+        {userId});
+    if (!login.isValid())
+        return;
+    qCInfo(lcAccounts).noquote() << "sign-in of disabled account" << login.toString()
+                                 << "refused";
+    throw ApiError(403, QStringLiteral("the account %1 is disabled; ask the platform's "
+                                       "administrator")
+                            .arg(login.toString()));
 }
 
 void AccountStore::setPassword(const QString &login, const QString &password)
@@ -133,6 +168,7 @@ QString AccountStore::issueCookie(const QString &login, int ttlSeconds)
         throw ApiError(400, QStringLiteral("a cookie lifetime must be positive"));
     Transaction transaction;
     const qint64 user = userId(login);
+    refuseIfDisabled(user);
     const QString cookie = Credentials::newToken();
     Database::exec(QStringLiteral("INSERT INTO launcher_cookies (cookie_hash, user_id, "
                                   "expires_at) VALUES (?, ?, ?)"),
@@ -170,6 +206,8 @@ QString AccountStore::signInWithPassword(const QString &login, const QString &pa
         throw ApiError(401, kBadCredentials);
     }
     SignInThrottle::recordSuccess(login);
+    // Said only to whoever knows the password.
+    refuseIfDisabled(user);
     return openSession(user, tenant, space, preferredContext);
 }
 
@@ -184,6 +222,8 @@ QString AccountStore::signInWithCookie(const QString &cookie, const QString &ten
         qCInfo(lcAccounts) << "cookie sign-in refused";
         throw ApiError(401, QStringLiteral("the sign-in cookie is unknown or has expired"));
     }
+    // Disabling an account revokes its cookies; this covers one that races with it.
+    refuseIfDisabled(user.toLongLong());
     return openSession(user.toLongLong(), tenant, space, preferredContext);
 }
 
@@ -217,6 +257,10 @@ QString AccountStore::openSession(qint64 userId, const QString &tenant, const QS
                    {Credentials::fingerprint(token), userId, tenantKey,
                     context.isValid() ? context : QVariant(QVariant::LongLong), stamp,
                     stamp + m_sessionTtl});
+    Database::exec(QStringLiteral("INSERT INTO user_status (user_id, last_sign_in) VALUES (?, ?) "
+                                  "ON CONFLICT (user_id) DO UPDATE SET last_sign_in = "
+                                  "excluded.last_sign_in"),
+                   {userId, stamp});
     transaction.commit();
     return token;
 }

@@ -20,6 +20,7 @@ class AccountStore
 public:
     explicit AccountStore(int sessionTtlSeconds);
 
+    // A login differs from every other one in more than letter case.
     void addUser(const QString &login, const QString &firstName, const QString &lastName,
                  const QString &email, const QString &password);
     void setPassword(const QString &login, const QString &password);
@@ -52,6 +53,11 @@ public:
     static qint64 tenantId(const QString &name);
     static qint64 userId(const QString &login);
     static bool isValidLogin(const QString &login);
+    // 400 unless the password is one an administrator may give an account: at least
+    // kMinPasswordCharacters characters, and not the login.
+    static void checkPasswordPolicy(const QString &login, const QString &password);
+    // 403 when the account is disabled.
+    static void refuseIfDisabled(qint64 userId);
 
 private:
     QString openSession(qint64 userId, const QString &tenant, const QString &space,

@@ -256,6 +256,11 @@ void Database::createSchema()
                        "user_id BIGINT NOT NULL REFERENCES users(id), tenant_id BIGINT NOT NULL "
                        "REFERENCES tenants(id), context_space_id BIGINT, "
                        "created_at BIGINT NOT NULL, expires_at BIGINT NOT NULL)"),
+        // Whether an account is disabled and when it last signed in; a table of its own, so
+        // that databases made before it need no change of the users table.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS user_status (user_id BIGINT PRIMARY KEY "
+                       "REFERENCES users(id), disabled INTEGER NOT NULL DEFAULT 0, "
+                       "last_sign_in BIGINT)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS launcher_cookies (cookie_hash TEXT PRIMARY "
                        "KEY, user_id BIGINT NOT NULL REFERENCES users(id), "
                        "expires_at BIGINT NOT NULL)"),

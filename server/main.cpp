@@ -1,5 +1,6 @@
 // aurex-platform: the collaboration platform server and its administration commands.
 
+#include "accountcommands.h"
 #include "accountstore.h"
 #include "apiserver.h"
 #include "credentials.h"
@@ -10,6 +11,7 @@
 #include "retention.h"
 #include "retentionsweeper.h"
 #include "sqlitebackup.h"
+#include "usageerror.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -40,9 +42,16 @@ const char kUsage[] =
     "        [--keep-versions N] [--keep-days D] [--keep-alive SECONDS]\n"
     "  user add LOGIN [--first-name X] [--last-name Y] [--email Z]   (password on stdin)\n"
     "  user passwd LOGIN                                             (password on stdin)\n"
+    "  user list [--json]\n"
+    "  user disable LOGIN | user enable LOGIN | user remove LOGIN\n"
     "  tenant add NAME\n"
     "  space add NAME [--tenant T]\n"
+    "  space list [--tenant T] [--json]\n"
     "  member add SPACE LOGIN [--tenant T] [--preferred]\n"
+    "  member list SPACE [--tenant T] [--json]\n"
+    "  member remove SPACE LOGIN [--tenant T]\n"
+    "  lock list [--space S] [--user LOGIN] [--json]\n"
+    "  lock release NAME                     (an object's automatic name or platform id)\n"
     "  issue-cookie LOGIN [--ttl SECONDS]\n"
     "  launcher-files --user LOGIN [--server-url URL] [--cas-url URL] [--dashboard-url URL]\n"
     "        [--space S] [--tenant T] [--model ID] [--preferred-context TEXT] [--ttl SECONDS]\n"
@@ -51,12 +60,6 @@ const char kUsage[] =
     "  demo\n"
     "  backup FILE                                 (SQLite, also while serve runs)\n"
     "  restore FILE [--margin N]                   (into an empty data folder)\n";
-
-class UsageError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 QTextStream &out()
 {
@@ -314,14 +317,22 @@ int administer(const QStringList &words, const QCommandLineParser &parser,
     const QString command = word(0);
     const QString tenant = parser.value(QStringLiteral("tenant"));
     AccountStore accounts(platform::kDefaultSessionTtlSeconds);
+    if (AccountCommands(parser, out()).run(words))
+        return 0;
+    // The password rules hold for what administrators give; the demo's accounts are made
+    // directly.
     if (command == QLatin1String("user") && word(1) == QLatin1String("add")) {
         need(3);
+        const QString password = readPassword();
+        AccountStore::checkPasswordPolicy(word(2), password);
         accounts.addUser(word(2), parser.value(QStringLiteral("first-name")),
                          parser.value(QStringLiteral("last-name")),
-                         parser.value(QStringLiteral("email")), readPassword());
+                         parser.value(QStringLiteral("email")), password);
     } else if (command == QLatin1String("user") && word(1) == QLatin1String("passwd")) {
         need(3);
-        accounts.setPassword(word(2), readPassword());
+        const QString password = readPassword();
+        AccountStore::checkPasswordPolicy(word(2), password);
+        accounts.setPassword(word(2), password);
     } else if (command == QLatin1String("tenant") && word(1) == QLatin1String("add")) {
         need(3);
         accounts.addTenant(word(2));
@@ -396,6 +407,7 @@ int main(int argc, char *argv[])
     for (const QString &name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("preferred")));
+    parser.addOption(QCommandLineOption(QStringLiteral("json")));
     parser.addOption(QCommandLineOption(QStringLiteral("stop-with-parent")));
     parser.process(app);
 

@@ -427,10 +427,8 @@ ObjectRow ObjectStore::changeLock(const QJsonObject &ref, bool lock)
         {holder, row.id, m_caller.userId});
     if (update.numRowsAffected() != 1)
         throw ApiError(409, QStringLiteral("%1 is locked by %2").arg(row.title, row.lockedBy));
-    // A drawing's preview follows its drawing's lock, whoever held the preview before.
-    Database::exec(QStringLiteral("UPDATE objects SET locked_by = ? WHERE id IN (SELECT child_id "
-                                  "FROM relations WHERE parent_id = ? AND kind = ?)"),
-                   {holder, row.id, QString::fromLatin1(platform::kRelationDerivedOutput)});
+    // A drawing's preview follows its drawing's lock.
+    lockPreviewAlike(row.id, holder);
     EventLog::record(lock ? EventLog::kLock : EventLog::kUnlock, row.id, m_caller.login);
     transaction.commit();
     row.lockedById = lock ? m_caller.userId : 0;
@@ -500,6 +498,13 @@ void ObjectStore::remove(const QJsonArray &refs)
             ContentStore::dropUnused(sha256);
     }
     transaction.commit();
+}
+
+void ObjectStore::lockPreviewAlike(qint64 drawingId, const QVariant &holder)
+{
+    Database::exec(QStringLiteral("UPDATE objects SET locked_by = ? WHERE id IN (SELECT child_id "
+                                  "FROM relations WHERE parent_id = ? AND kind = ?)"),
+                   {holder, drawingId, QString::fromLatin1(platform::kRelationDerivedOutput)});
 }
 
 void ObjectStore::recordWriter(qint64 objectId, qint64 userId)

@@ -80,6 +80,9 @@ public:
     // The key (see Database::lockKey) that writers of the object of that name hold.
     static QString writeKey(const QString &name);
     static QString typeForTitle(const QString &title);
+    // Gives the lock of a drawing's preview to whoever now holds the drawing's (a null holder:
+    // nobody), whoever held the preview before; inside the caller's transaction.
+    static void lockPreviewAlike(qint64 drawingId, const QVariant &holder);
     // Notes who saved an object's current version; runs inside the caller's transaction.
     static void recordWriter(qint64 objectId, qint64 userId);
 

@@ -40,6 +40,8 @@ const char kHeaderModified[] = "X-Aurex-Modified";
 const char kAutonameCounter[] = "autoname";
 
 // Limits.
+// The shortest password an administration command gives an account.
+const int kMinPasswordCharacters = 10;
 const int kMaxSearchResults = 10000;
 const int kDefaultSearchResults = 1000;
 const int kMaxAutonames = 1000;

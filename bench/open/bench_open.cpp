@@ -38,7 +38,7 @@
 namespace {
 
 const int kParts = 99;
-const char kPassword[] = "bench-pw";
+const char kPassword[] = "bench-password";
 const char kSpace[] = "Bench Space";
 
 LintraAurexConnectorWrapper *connector() { return LintraAurexConnectorWrapper::GetInstance(); }

@@ -31,7 +31,7 @@ const int kObjects = 100000;
 const int kBatch = 10000;
 const int kStructureFiles = 200;
 const int kSearchRounds = 20;
-const char kPassword[] = "bench-pw";
+const char kPassword[] = "bench-password";
 
 LintraAurexConnectorWrapper *connector() { return LintraAurexConnectorWrapper::GetInstance(); }
 

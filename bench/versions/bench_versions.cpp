@@ -25,7 +25,7 @@ const int kVersions = 1000;
 const int kStructureFiles = 200;
 const int kRounds = 61;
 const char kSpace[] = "Bench Space";
-const char kPassword[] = "bench-pw";
+const char kPassword[] = "bench-password";
 
 LintraAurexConnectorWrapper *connector() { return LintraAurexConnectorWrapper::GetInstance(); }
 

@@ -37,7 +37,7 @@ int envNumber(const char *name, int fallback)
 }
 
 QString userName(int index) { return QStringLiteral("load%1").arg(index, 2, 10, QLatin1Char('0')); }
-QString passwordOf(int index) { return QStringLiteral("pw-%1-load").arg(index); }
+QString passwordOf(int index) { return QStringLiteral("pw-%1-load-test").arg(index); }
 
 // The reason of the last connector failure on this thread, from the connector's debug output.
 thread_local QString t_lastFailure;

@@ -214,14 +214,14 @@ private slots:
             PlatformProcess::Options{false, {"--cert", cert, "--key", key}, {}});
         QString error;
         QVERIFY2(platform.start(&error), qPrintable(error));
-        QVERIFY(platform.addUser(QStringLiteral("grace"), QStringLiteral("grace-pw")));
+        QVERIFY(platform.addUser(QStringLiteral("grace"), QStringLiteral("grace-password")));
         QVERIFY(platform.addSpace(QStringLiteral("Secure Space"), {QStringLiteral("grace")}));
         // The module hands a https platform over without its scheme.
         const QString host = QStringLiteral("127.0.0.1:%1").arg(platform.port());
 
         // Not trusted: the user reads why, not that the password is wrong.
         qunsetenv(kCaVariable);
-        QVERIFY(!connector()->LxGatepassLogin("grace", "grace-pw", host, QString(), "/cas"));
+        QVERIFY(!connector()->LxGatepassLogin("grace", "grace-password", host, QString(), "/cas"));
         QCOMPARE(connector()->GetCertificateProblem(), QString("self-signed certificate"));
         ConnectorPlatform platformGlue(connector());
         QCOMPARE(platformGlue.failureText("Authentication failed"),
@@ -229,7 +229,7 @@ private slots:
                          "certificate."));
         // Trusted, and for a call over plain HTTP, no certificate problem is left.
         qputenv(kCaVariable, cert.toLocal8Bit());
-        QVERIFY(connector()->LxGatepassLogin("grace", "grace-pw", host, QString(), "/cas"));
+        QVERIFY(connector()->LxGatepassLogin("grace", "grace-password", host, QString(), "/cas"));
         QCOMPARE(connector()->GetCertificateProblem(), QString());
         QCOMPARE(connector()->GetListOfCollaborativeSpaces(),
                  std::vector<std::string>{"Secure Space"});

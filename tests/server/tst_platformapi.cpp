@@ -436,17 +436,17 @@ private slots:
 
     void passwordChangeEndsSessions()
     {
-        QVERIFY(m_platform->addUser("erin", "first-pw"));
+        QVERIFY(m_platform->addUser("erin", "first-password"));
         PlatformClient erin(m_platform->serverHost());
-        QCOMPARE(erin.signIn("erin", "first-pw"), 200);
+        QCOMPARE(erin.signIn("erin", "first-password"), 200);
         // A launcher file written before the change, leaked or not, no longer signs anyone in.
         const QString cookie = m_platform->issueCookie("erin");
         QCOMPARE(signInStatus({{"cookie", cookie}}), 200);
-        QCOMPARE(m_platform->run({"user", "passwd", "erin"}, "second-pw\n").exitCode, 0);
+        QCOMPARE(m_platform->run({"user", "passwd", "erin"}, "second-password\n").exitCode, 0);
         QCOMPARE(erin.http().Get("/api/v1/me")->status, 401);
         QCOMPARE(signInStatus({{"cookie", cookie}}), 401);
-        QCOMPARE(erin.signIn("erin", "first-pw"), 401);
-        QCOMPARE(erin.signIn("erin", "second-pw"), 200);
+        QCOMPARE(erin.signIn("erin", "first-password"), 401);
+        QCOMPARE(erin.signIn("erin", "second-password"), 200);
         QCOMPARE(signInStatus({{"cookie", m_platform->issueCookie("erin")}}), 200);
     }
 
@@ -554,7 +554,7 @@ private slots:
     // Last: it leaves the test's address throttled.
     void passwordGuessingIsSlowedDown()
     {
-        QVERIFY(m_platform->addUser("target", "right-pw"));
+        QVERIFY(m_platform->addUser("target", "right-password"));
         PlatformClient client(m_platform->serverHost());
         // A few mistakes cost nothing; then every guess waits, and the right password too.
         int retryAfter = 0;
@@ -564,7 +564,7 @@ private slots:
         QCOMPARE(statuses.mid(0, 5), QList<int>({401, 401, 401, 401, 401}));
         QCOMPARE(statuses.last(), 429);
         QVERIFY2(retryAfter >= 1 && retryAfter <= 900, qPrintable(QString::number(retryAfter)));
-        QCOMPARE(client.signIn("target", "right-pw"), 429);
+        QCOMPARE(client.signIn("target", "right-password"), 429);
         // Other accounts are not held back by one account's failures...
         QCOMPARE(client.signIn("bob", "bob-demo-pw"), 200);
         // ...but one address guessing across many accounts is, even when it claims to forward
