@@ -15,11 +15,13 @@
 #include "versionstore.h"
 
 #include <QFile>
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <limits>
 
 #include <cstring>
@@ -147,6 +149,7 @@ bool ApiServer::bind(QString *error)
         ? m_options.connectionsPerClient
         : platform::kDefaultConnectionsPerClient;
     options.trustedProxies = m_options.trustedProxies;
+    options.metrics = &m_metrics;
     if (isTls()) {
         QFile certificate(m_options.certFile);
         QFile key(m_options.keyFile);
@@ -225,6 +228,10 @@ std::unique_ptr<HttpExchange> ApiServer::route(const HttpRequest &request)
         return refused;
     const std::string api = platform::kApiPrefix;
     const std::string cas = std::string(platform::kCasPath) + "/v1";
+    if (request.method == "GET" && request.path == "/healthz")
+        return answered(health());
+    if (request.method == "GET" && request.path == "/metrics")
+        return answered(metrics(request));
     if (request.method == "POST" && request.path == cas + "/login")
         return signIn(request, false);
     if (request.method == "POST" && request.path == cas + "/cookie")
@@ -262,6 +269,42 @@ std::unique_ptr<HttpExchange> ApiServer::route(const HttpRequest &request)
     if (std::unique_ptr<HttpExchange> page = Dashboard::route(request, m_accounts))
         return page;
     return refusal(404, QStringLiteral("no such resource"));
+}
+
+HttpResponse ApiServer::health()
+{
+    try {
+        // Reads the database itself, not only the connection.
+        Database::value(QStringLiteral("SELECT COUNT(*) FROM counters"));
+        return HttpResponse::json(200, QJsonObject{{QStringLiteral("status"), QStringLiteral("ok")},
+                                                   {QStringLiteral("version"),
+                                                    QLatin1String(platform::kVersion)}});
+    } catch (const ApiError &) {
+        // The thread's next request opens its connection anew, so that the platform comes
+        // back with its database.
+        Database::disconnect();
+        return HttpResponse::error(503, QStringLiteral("the database does not answer"));
+    }
+}
+
+HttpResponse ApiServer::metrics(const HttpRequest &request)
+{
+    // Behind a trusted proxy this is the client the proxy forwarded, so that the proxy does
+    // not open the metrics to everyone.
+    const QHostAddress client(request.clientAddress);
+    const bool allowed = std::any_of(
+        m_options.metricsFrom.cbegin(), m_options.metricsFrom.cend(), [&client](const QString &from) {
+            return from.contains(QLatin1Char('/'))
+                ? client.isInSubnet(QHostAddress::parseSubnet(from))
+                : client.isEqual(QHostAddress(from), QHostAddress::TolerantConversion);
+        });
+    if (!allowed)
+        return HttpResponse::error(403, QStringLiteral("the metrics are not given to this address"));
+    HttpResponse response;
+    response.headers.emplace_back("Content-Type", "text/plain; version=0.0.4; charset=utf-8");
+    response.body = m_metrics.text(m_server->openConnections(), m_events.subscriberCount(),
+                                   Database::errorCount());
+    return response;
 }
 
 std::unique_ptr<HttpExchange> ApiServer::signIn(const HttpRequest &request, bool withCookie)

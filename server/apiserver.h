@@ -2,6 +2,7 @@
 
 #include "accountstore.h"
 #include "eventhub.h"
+#include "metrics.h"
 #include "platformconstants.h"
 #include "retention.h"
 
@@ -20,6 +21,7 @@
 class HttpExchange;
 class HttpServer;
 struct HttpRequest;
+struct HttpResponse;
 
 // The platform's HTTP/JSON service: the sign-in (CAS) endpoints, the object API the connector
 // calls, and the dashboard, over HttpServer. Who is calling and how large the body is are
@@ -44,6 +46,8 @@ public:
         Retention retention;
         // How often event streams carry a comment line and have their sessions checked.
         int keepAliveSeconds = platform::kDefaultKeepAliveSeconds;
+        // Addresses and subnets ("10.0.0.0/8") that GET /metrics answers.
+        QStringList metricsFrom;
     };
 
     explicit ApiServer(const Options &options);
@@ -75,11 +79,16 @@ private:
     std::unique_ptr<HttpExchange> upload(const HttpRequest &request);
     // The caller's event stream.
     std::unique_ptr<HttpExchange> events(const HttpRequest &request);
+    // 200 when the database answers, 503 otherwise: for a load balancer or a service manager.
+    HttpResponse health();
+    // The metrics, to the addresses allowed them.
+    HttpResponse metrics(const HttpRequest &request);
 
     Options m_options;
     AccountStore m_accounts;
     std::map<std::string, JsonHandler> m_jsonRoutes; // "POST /search" -> handler
     EventHub m_events;
+    Metrics m_metrics;
     std::unique_ptr<HttpServer> m_server;
     std::mutex m_stopMutex; // guards m_stopping
     std::condition_variable m_stopped;

@@ -93,6 +93,12 @@ int ConnectionWatch::busy() const
     return count;
 }
 
+int ConnectionWatch::open() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return static_cast<int>(m_connections.size());
+}
+
 void ConnectionWatch::watch()
 {
     std::unique_lock<std::mutex> lock(m_mutex);

@@ -37,6 +37,8 @@ public:
     void requestEnded(const void *connection);
     // Connections with a request in progress.
     int busy() const;
+    // Connections open now.
+    int open() const;
 
 private:
     using Clock = std::chrono::steady_clock;

@@ -30,6 +30,7 @@ struct Settings {
 
 Settings g_settings;
 std::atomic<int> g_connectionCounter{0};
+std::atomic<qint64> g_errors{0};
 
 // Closes the thread's connection when the thread ends.
 struct ThreadConnection {
@@ -160,6 +161,7 @@ QSqlDatabase Database::connection()
     t_connection.name = name;
     if (!db.open()) {
         qCWarning(lcStorage) << "cannot open the database:" << db.lastError().driverText();
+        ++g_errors;
         throw ApiError(503, QStringLiteral("storage not available"));
     }
     if (g_settings.backend == Backend::Postgres) {
@@ -184,6 +186,7 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &binds)
     query.setForwardOnly(true);
     if (!query.prepare(sql)) {
         qCWarning(lcStorage) << "cannot prepare" << sql << query.lastError().text();
+        ++g_errors;
         throw ApiError(500, QStringLiteral("storage error"));
     }
     for (int i = 0; i < binds.size(); ++i) {
@@ -196,6 +199,7 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &binds)
     }
     if (!query.exec()) {
         qCWarning(lcStorage) << "statement failed" << sql << query.lastError().text();
+        ++g_errors;
         throw ApiError(500, QStringLiteral("storage error"));
     }
     return query;
@@ -206,6 +210,7 @@ void Database::runUnprepared(const QString &sql)
     QSqlQuery query(connection());
     if (!query.exec(sql)) {
         qCWarning(lcStorage) << "statement failed" << sql << query.lastError().text();
+        ++g_errors;
         throw ApiError(500, QStringLiteral("storage error"));
     }
 }
@@ -235,6 +240,8 @@ void Database::raiseSequence(const QString &table, qint64 floor)
 }
 
 void Database::disconnect() { t_connection.close(); }
+
+qint64 Database::errorCount() { return g_errors; }
 
 void Database::createSchema()
 {

@@ -57,6 +57,8 @@ public:
     static void raiseSequence(const QString &table, qint64 floor);
     // Closes this thread's connection; the next statement opens a new one.
     static void disconnect();
+    // Statements that failed and connections that could not be opened, since the start.
+    static qint64 errorCount();
 };
 
 // One write transaction on the current thread's connection: begun on construction, rolled back

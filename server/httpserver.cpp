@@ -1,5 +1,6 @@
 #include "httpserver.h"
 
+#include "metrics.h"
 #include "platformconstants.h"
 #include "responsestream.h"
 
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdarg>
 #include <cstring>
 #include <vector>
@@ -69,6 +71,8 @@ struct RequestState {
     }
 
     MHD_Connection *connection = nullptr;
+    std::chrono::steady_clock::time_point begun = std::chrono::steady_clock::now();
+    Metrics *metrics = nullptr;
     std::string method;
     std::string path;
     std::unique_ptr<HttpExchange> exchange;
@@ -140,7 +144,15 @@ struct HttpServer::Callbacks {
     static void completed(void *cls, MHD_Connection *connection, void **context,
                           MHD_RequestTerminationCode)
     {
-        delete static_cast<RequestState *>(*context);
+        auto *state = static_cast<RequestState *>(*context);
+        // Requests whose client went before an answer was given are not counted.
+        if (state && state->queued && state->metrics) {
+            const std::chrono::duration<double> took =
+                std::chrono::steady_clock::now() - state->begun;
+            state->metrics->requestFinished(state->method, state->path,
+                                            state->exchange->answer().status, took.count());
+        }
+        delete state;
         *context = nullptr;
         static_cast<HttpServer *>(cls)->m_watch->requestEnded(connection);
     }
@@ -163,12 +175,16 @@ struct HttpServer::Callbacks {
             const qint64 read = answer.stream->read(
                 buffer, static_cast<qint64>(max), [connection] { MHD_suspend_connection(connection); },
                 [connection] { MHD_resume_connection(connection); });
+            if (read > 0 && state->metrics)
+                state->metrics->sent(read);
             return read < 0 ? MHD_CONTENT_READER_END_OF_STREAM : static_cast<ssize_t>(read);
         }
         if (static_cast<qint64>(offset) >= answer.streamedSize)
             return MHD_CONTENT_READER_END_OF_STREAM;
         const qint64 produced = answer.producer(static_cast<qint64>(offset), buffer,
                                                 static_cast<qint64>(max));
+        if (produced > 0 && state->metrics)
+            state->metrics->sent(produced);
         return produced > 0 ? static_cast<ssize_t>(produced) : MHD_CONTENT_READER_END_WITH_ERROR;
     }
 
@@ -236,6 +252,9 @@ struct HttpServer::Callbacks {
             limitSendBuffer(connection);
         for (const auto &[name, value] : answer.headers)
             MHD_add_response_header(response, name.c_str(), value.c_str());
+        MHD_add_response_header(response, platform::kHeaderVersion, platform::kVersion);
+        if (state->metrics && !answer.stream && !answer.producer)
+            state->metrics->sent(answer.body.size());
         // What follows a refused body on the connection cannot be told from that body.
         if (state->refusedBody)
             MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
@@ -255,6 +274,7 @@ struct HttpServer::Callbacks {
             server.m_watch->requestBegun(connection);
             state = new RequestState;
             state->connection = connection;
+            state->metrics = server.m_options.metrics;
             state->method = method;
             state->path = url;
             *context = state;
@@ -294,6 +314,8 @@ struct HttpServer::Callbacks {
         if (*uploadSize > 0) {
             const size_t size = *uploadSize;
             *uploadSize = 0;
+            if (state->metrics)
+                state->metrics->received(static_cast<qint64>(size));
             if (!state->refusedBody) {
                 state->refusedBody = !state->exchange->receive(upload, size);
                 return MHD_YES;
@@ -329,6 +351,8 @@ HttpServer::HttpServer(const Options &options, Handler handler)
 }
 
 HttpServer::~HttpServer() { stop(); }
+
+int HttpServer::openConnections() const { return m_watch ? m_watch->open() : 0; }
 
 bool HttpServer::start(QString *error)
 {

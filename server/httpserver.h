@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class Metrics;
 class QThreadPool;
 struct MHD_Daemon;
 
@@ -32,6 +33,8 @@ public:
         // Reverse proxies whose X-Forwarded-For names the client; exempt from the per-client
         // limit.
         QStringList trustedProxies;
+        // Told of every answered request and of the bytes that travel; not owned.
+        Metrics *metrics = nullptr;
     };
     using Handler = std::function<std::unique_ptr<HttpExchange>(const HttpRequest &)>;
 
@@ -41,6 +44,7 @@ public:
     // Starts serving; the chosen port is then port().
     bool start(QString *error);
     int port() const { return m_port; }
+    int openConnections() const;
     // Takes no new connection, lets the requests in progress finish (for a few seconds at
     // most), then closes everything.
     void stop();

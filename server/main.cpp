@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
@@ -40,6 +41,7 @@ const char kUsage[] =
     "        [--session-ttl SECONDS] [--max-upload BYTES] [--threads N] [--stop-with-parent]\n"
     "        [--connections-per-client N] [--trusted-proxy ADDRESS]...\n"
     "        [--keep-versions N] [--keep-days D] [--keep-alive SECONDS]\n"
+    "        [--metrics-from ADDRESS[/BITS]]...      (default: loopback)\n"
     "  user add LOGIN [--first-name X] [--last-name Y] [--email Z]   (password on stdin)\n"
     "  user passwd LOGIN                                             (password on stdin)\n"
     "  user list [--json]\n"
@@ -161,6 +163,16 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
     options.trustedProxies = parser.values(QStringLiteral("trusted-proxy"));
     options.retention = retentionOf(parser);
     options.keepAliveSeconds = intOption(parser, "keep-alive", platform::kDefaultKeepAliveSeconds);
+    options.metricsFrom = parser.isSet(QStringLiteral("metrics-from"))
+        ? parser.values(QStringLiteral("metrics-from"))
+        : QStringList{QStringLiteral("127.0.0.0/8"), QStringLiteral("::1")};
+    for (const QString &from : options.metricsFrom) {
+        const bool valid = from.contains(QLatin1Char('/'))
+            ? QHostAddress::parseSubnet(from).second >= 0
+            : !QHostAddress(from).isNull();
+        if (!valid)
+            throw UsageError("--metrics-from takes an address or ADDRESS/BITS");
+    }
     options.uploadFolder = QDir(dataDir).filePath(QLatin1String(platform::kUploadFolderName));
     QString folderError;
     if (!makePrivateFolder(options.uploadFolder, &folderError)) {
@@ -387,11 +399,13 @@ int main(int argc, char *argv[])
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("aurex-platform"));
+    QCoreApplication::setApplicationVersion(QLatin1String(platform::kVersion));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The AUREX collaboration platform.\n\n")
                                      + QLatin1String(kUsage));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QStringList valued = {
         QStringLiteral("data"), QStringLiteral("database"), QStringLiteral("listen"),
         QStringLiteral("port-file"), QStringLiteral("cert"), QStringLiteral("key"),
@@ -403,7 +417,7 @@ int main(int argc, char *argv[])
         QStringLiteral("config-folder"), QStringLiteral("apps-folder"),
         QStringLiteral("connections-per-client"), QStringLiteral("trusted-proxy"),
         QStringLiteral("keep-versions"), QStringLiteral("keep-days"), QStringLiteral("keep-alive"),
-        QStringLiteral("margin")};
+        QStringLiteral("margin"), QStringLiteral("metrics-from")};
     for (const QString &name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("preferred")));

@@ -32,6 +32,10 @@ const char kApiPrefix[] = "/api/v1";
 const char kDashboardPath[] = "/dashboard";
 const char kVaultPath[] = "/vaultis";
 
+// The platform's version, as --version prints it and every answer's header names it.
+const char kVersion[] = AUREX_PLATFORM_VERSION;
+const char kHeaderVersion[] = "X-Aurex-Version";
+
 // Response headers of a content download.
 const char kHeaderSha256[] = "X-Aurex-SHA256";
 const char kHeaderModified[] = "X-Aurex-Modified";

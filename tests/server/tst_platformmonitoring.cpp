@@ -1,0 +1,232 @@
+// What the platform tells whoever watches it: its version on every answer, a health check that
+// follows the database, and metrics in the text format monitoring systems scrape, given only
+// to the addresses allowed them.
+
+#include "eventreader.h"
+#include "platformclient.h"
+#include "platformprocess.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+// The samples of a metrics answer, by series ("name{labels}"); empty when a line does not
+// keep the format or a sample's family has no type.
+QMap<QString, double> samplesOf(const std::string &text)
+{
+    static const QRegularExpression sample(
+        QStringLiteral("^([a-z_]+)(\\{.*\\})? (-?[0-9.e+-]+)$"));
+    QMap<QString, double> samples;
+    QSet<QString> typed;
+    for (const QString &line : QString::fromStdString(text).split('\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(QLatin1String("# TYPE ")))
+            typed << line.section(' ', 2, 2);
+        if (line.startsWith('#'))
+            continue;
+        const QRegularExpressionMatch match = sample.match(line);
+        const QString family =
+            match.captured(1).remove(QRegularExpression(QStringLiteral("_(bucket|sum|count)$")));
+        if (!match.hasMatch() || !(typed.contains(match.captured(1)) || typed.contains(family)))
+            return {};
+        samples.insert(match.captured(1) + match.captured(2), match.captured(3).toDouble());
+    }
+    return samples;
+}
+
+QString platformVersion()
+{
+    QProcess process;
+    process.start(PlatformProcess::binary(), {"--version"});
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class TestPlatformMonitoring : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        m_platform = PlatformProcess::startDemo(&error);
+        QVERIFY2(m_platform, qPrintable(error));
+    }
+
+    void versionIsOnEveryAnswer_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("signedIn");
+        QTest::addColumn<int>("status");
+        QTest::newRow("health") << "GET" << "/healthz" << false << 200;
+        QTest::newRow("unknown path") << "GET" << "/nothing" << false << 404;
+        QTest::newRow("no session") << "GET" << "/api/v1/me" << false << 401;
+        QTest::newRow("signed in") << "GET" << "/api/v1/me" << true << 200;
+        QTest::newRow("body of unstated length") << "POST" << "/api/v1/search" << true << 411;
+    }
+
+    void versionIsOnEveryAnswer()
+    {
+        QFETCH(QString, method);
+        QFETCH(QString, path);
+        QFETCH(bool, signedIn);
+        QFETCH(int, status);
+        PlatformClient client(m_platform->serverHost());
+        if (signedIn)
+            QCOMPARE(client.signIn("carol", "carol-demo-pw"), 200);
+        const httplib::Result result = method == QLatin1String("GET")
+            ? client.http().Get(path.toStdString())
+            : client.http().Post(path.toStdString(),
+                                 [](size_t, httplib::DataSink &sink) {
+                                     sink.done();
+                                     return true;
+                                 },
+                                 "application/json");
+        QVERIFY(result);
+        QCOMPARE(result->status, status);
+        const QString version = QString::fromStdString(result->get_header_value("X-Aurex-Version"));
+        QVERIFY(!version.isEmpty());
+        QCOMPARE(platformVersion(), "aurex-platform " + version);
+    }
+
+    void healthFollowsTheDatabase()
+    {
+        // A platform of its own with one serving thread, which opens its database connection
+        // at its first request: the database file is taken away before that.
+        PlatformProcess platform(PlatformProcess::Options{false, {"--threads", "1"}, {}});
+        QVERIFY(platform.start());
+        const QString file = platform.dataDir() + "/platform.sqlite";
+        QVERIFY(QFile::rename(file, file + ".away"));
+        QVERIFY(QDir().mkdir(file));
+        httplib::Client client(platform.serverHost().toStdString());
+        QCOMPARE(client.Get("/healthz")->status, 503);
+        QVERIFY(QDir().rmdir(file));
+        QVERIFY(QFile::rename(file + ".away", file));
+        const httplib::Result back = client.Get("/healthz");
+        QCOMPARE(back->status, 200);
+        QCOMPARE(PlatformClient::parse(back->body)["status"].toString(), QString("ok"));
+        QVERIFY(samplesOf(client.Get("/metrics")->body).value("aurex_database_errors_total")
+                >= 1);
+    }
+
+    void metricsCountWhatHappened()
+    {
+        EventReader stream(m_platform->serverHost(), "bob");
+        QTRY_VERIFY(stream.isOpen());
+        PlatformClient alice(m_platform->serverHost());
+        const auto metrics = [&alice] { return samplesOf(alice.http().Get("/metrics")->body); };
+        const QMap<QString, double> before = metrics();
+        QVERIFY(!before.isEmpty());
+
+        QCOMPARE(alice.signIn("alice", "not her password"), 401);
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        const QByteArray bytes(300000, 'm');
+        QCOMPARE(alice.checkIn({QJsonObject{{"parent", -1}, {"title", "metered.pdf"},
+                                            {"name", alice.autoname()},
+                                            {"collabspace", "Common Space"}}},
+                               {bytes}),
+                 200);
+        const QString phid = alice.find("metered.pdf")["phid"].toString();
+        QCOMPARE(alice.downloadDigest(phid), PlatformClient::sha256(bytes));
+        QCOMPARE(alice.http().Get("/api/v1/objects/0123456789ABCDEF0123456789ABCDEF")->status,
+                 404);
+
+        const QString requests = QStringLiteral("aurex_http_requests_total{method=\"%1\",route=\"%2\","
+                                                "status=\"%3\"}");
+        const QStringList counted{
+            requests.arg("POST", "/cas/v1/login", "401"),
+            requests.arg("POST", "/cas/v1/login", "200"),
+            requests.arg("POST", "/api/v1/checkin", "200"),
+            requests.arg("GET", "/api/v1/objects/{phid}/content", "200"),
+            requests.arg("GET", "/api/v1/objects/{phid}", "404"),
+            "aurex_http_request_duration_seconds_count{method=\"POST\",route=\"/api/v1/checkin\"}",
+            "aurex_checkins_total",
+            "aurex_sign_in_refusals_total{kind=\"password\"}",
+        };
+        QStringList expected;
+        for (const QString &series : counted)
+            expected << series + " +1";
+        // Bodies in and out: at least the check-in's bytes each way.
+        expected << "received grew" << "sent grew" << "1 stream" << "2 connections or more";
+        // A request counts once its answer has gone, which the client may see a moment
+        // before the platform does.
+        QMap<QString, double> after;
+        const auto deltas = [&] {
+            after = metrics();
+            QStringList lines;
+            for (const QString &series : counted)
+                lines << series + " +" + QString::number(after.value(series) - before.value(series));
+            for (const char *direction : {"received", "sent"}) {
+                const QString series = QStringLiteral("aurex_http_%1_bytes_total").arg(direction);
+                lines << QLatin1String(direction)
+                        + (after.value(series) - before.value(series) >= bytes.size() ? " grew"
+                                                                                       : " short");
+            }
+            lines << QString::number(after.value("aurex_event_streams_open")) + " stream"
+                  << (after.value("aurex_http_open_connections") >= 2 ? "2 connections or more"
+                                                                      : "fewer connections");
+            return lines;
+        };
+        QTRY_COMPARE(deltas(), expected);
+
+        // The check-ins' histogram: its buckets, by bound, never fall, and the last one
+        // holds every check-in.
+        const QString prefix = "aurex_http_request_duration_seconds_bucket{method=\"POST\","
+                               "route=\"/api/v1/checkin\",le=\"";
+        QMap<double, double> buckets;
+        for (auto it = after.cbegin(); it != after.cend(); ++it) {
+            if (it.key().startsWith(prefix)) {
+                const QString bound = it.key().mid(prefix.size()).chopped(2);
+                buckets.insert(bound == QLatin1String("+Inf") ? qInf() : bound.toDouble(),
+                               it.value());
+            }
+        }
+        QVERIFY(buckets.size() > 1);
+        QList<double> counts = buckets.values();
+        std::sort(counts.begin(), counts.end());
+        QCOMPARE(buckets.values(), counts);
+        QCOMPARE(counts.last(),
+                 after.value("aurex_http_request_duration_seconds_count{method=\"POST\","
+                             "route=\"/api/v1/checkin\"}"));
+    }
+
+    void metricsOnlyToAllowedAddresses_data()
+    {
+        QTest::addColumn<QStringList>("serveArguments");
+        QTest::addColumn<QString>("forwardedFor"); // by 127.0.0.1, a trusted proxy
+        QTest::addColumn<int>("status");
+        const QStringList proxy{"--trusted-proxy", "127.0.0.1"};
+        QTest::newRow("loopback by default") << QStringList() << "" << 200;
+        QTest::newRow("a client behind the proxy") << proxy << "203.0.113.5" << 403;
+        QTest::newRow("a client of an allowed subnet behind the proxy")
+            << proxy + QStringList{"--metrics-from", "203.0.113.0/24"} << "203.0.113.5" << 200;
+        QTest::newRow("loopback when only another address is allowed")
+            << QStringList{"--metrics-from", "10.0.0.1"} << "" << 403;
+    }
+
+    void metricsOnlyToAllowedAddresses()
+    {
+        QFETCH(QStringList, serveArguments);
+        QFETCH(QString, forwardedFor);
+        QFETCH(int, status);
+        PlatformProcess platform(PlatformProcess::Options{false, serveArguments, {}});
+        QVERIFY(platform.start());
+        httplib::Client client(platform.serverHost().toStdString());
+        httplib::Headers headers;
+        if (!forwardedFor.isEmpty())
+            headers.emplace("X-Forwarded-For", forwardedFor.toStdString());
+        const httplib::Result result = client.Get("/metrics", headers);
+        QCOMPARE(result->status, status);
+        QCOMPARE(samplesOf(result->body).isEmpty(), status != 200);
+    }
+
+private:
+    std::unique_ptr<PlatformProcess> m_platform;
+};
+
+QTEST_GUILESS_MAIN(TestPlatformMonitoring)
+#include "tst_platformmonitoring.moc"
