@@ -54,6 +54,36 @@ QString schemaType(const char *sqliteType, const char *postgresType)
                                                                                 : postgresType);
 }
 
+// What this platform makes of a database. 1: every database made before the version was kept;
+// 2: check-in ids are never given twice, accounts have a status. A platform refuses a database
+// of a higher version, which a newer platform made and may have changed in ways it would miss.
+const int kSchemaVersion = 2;
+const char kSchemaVersionCounter[] = "schema_version";
+
+// The version a database holds; 0 when it is empty.
+int storedSchemaVersion()
+{
+    const QStringList tables = Database::connection().tables();
+    if (!tables.contains(QStringLiteral("counters")))
+        return tables.isEmpty() ? 0 : 1;
+    const QVariant stored =
+        Database::value(QStringLiteral("SELECT value FROM counters WHERE name = ?"),
+                        {QString::fromLatin1(kSchemaVersionCounter)});
+    return stored.isValid() ? stored.toInt() : 1;
+}
+
+void refuseNewerSchema()
+{
+    const int stored = storedSchemaVersion();
+    if (stored > kSchemaVersion) {
+        throw ApiError(500, QStringLiteral("the database was made by a newer aurex-platform "
+                                           "(schema version %1; this one knows up to %2): run "
+                                           "that version of the platform or a later one")
+                                .arg(stored)
+                                .arg(kSchemaVersion));
+    }
+}
+
 // Ids that answers show: on SQLite, a plain INTEGER PRIMARY KEY would give the highest id again
 // once its row is gone, and a restore could not move the numbers past those handed out after
 // the backup.
@@ -342,10 +372,13 @@ void Database::createSchema()
             .arg(shownIdType()),
         QStringLiteral("CREATE INDEX IF NOT EXISTS events_created ON events (created_at)"),
     };
+    // Before anything changes: a newer platform's database is left as it is.
+    refuseNewerSchema();
     numberCheckInsOnce();
     Transaction transaction;
     // Processes starting together on one database create the schema one after the other.
     lockKey(QStringLiteral("schema"));
+    refuseNewerSchema();
     const bool versioned = connection().tables().contains(QStringLiteral("object_versions"));
     for (const QString &statement : statements)
         runUnprepared(statement);
@@ -357,6 +390,9 @@ void Database::createSchema()
          {QStringLiteral("default")});
     exec(QStringLiteral("INSERT INTO counters (name, value) VALUES (?, 0) ON CONFLICT DO NOTHING"),
          {QString::fromLatin1(platform::kAutonameCounter)});
+    exec(QStringLiteral("INSERT INTO counters (name, value) VALUES (?, ?) ON CONFLICT (name) DO "
+                        "UPDATE SET value = excluded.value"),
+         {QString::fromLatin1(kSchemaVersionCounter), kSchemaVersion});
     transaction.commit();
 }
 

@@ -5,6 +5,7 @@
 #include "apiserver.h"
 #include "credentials.h"
 #include "database.h"
+#include "datafolderlock.h"
 #include "demodata.h"
 #include "launcherfiles.h"
 #include "platformconstants.h"
@@ -133,6 +134,16 @@ bool makePrivateFolder(const QString &path, QString *error)
 
 int serve(const QCommandLineParser &parser, const QString &dataDir)
 {
+    // Two processes serving one SQLite folder would publish each other's address and remove
+    // each other's uploads on the way in. Processes that share a PostgreSQL database are each
+    // given a folder of their own (see Deployment in API.md).
+    DataFolderLock folderLock;
+    QString lockError;
+    if (Database::backend() == Database::Backend::Sqlite
+        && !folderLock.acquire(dataDir, &lockError)) {
+        err() << "aurex-platform: " << lockError << "\n";
+        return 1;
+    }
     ApiServer::Options options;
     if (parser.isSet(QStringLiteral("listen"))) {
         const QString listen = parser.value(QStringLiteral("listen"));

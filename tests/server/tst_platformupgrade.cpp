@@ -1,0 +1,124 @@
+// A data folder of the platform as it was before it kept a schema version opens with this one,
+// keeping objects, versions, locks, sessions, cookies and names; a database of a newer platform
+// is refused untouched; a folder that one process serves is not served by a second.
+
+#include "platformclient.h"
+#include "platformprocess.h"
+
+#include <QtTest>
+
+namespace {
+
+// One line per object the search finds: title, revision, lock holder and name.
+QStringList rows(const QJsonArray &objects)
+{
+    QStringList lines;
+    for (const QJsonValue object : objects) {
+        lines << QStringList{object["title"].toString(), object["revision"].toString(),
+                             object["_LockedBy"].toString(), object["name"].toString()}
+                     .join('|');
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestPlatformUpgrade : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void folderOfTheEarlierPlatformOpens()
+    {
+        PlatformProcess platform;
+        QVERIFY(QDir().mkpath(platform.dataDir()));
+        QVERIFY(QFile::copy(QFINDTESTDATA("../data/platform/schema1/platform.sqlite"),
+                            platform.dataDir() + "/platform.sqlite"));
+        QFile credentialsFile(QFINDTESTDATA("../data/platform/schema1/credentials.json"));
+        QVERIFY(credentialsFile.open(QIODevice::ReadOnly));
+        const QJsonObject credentials = QJsonDocument::fromJson(credentialsFile.readAll()).object();
+        const int lastCheckIn = platform.countsOf({"SELECT MAX(id) FROM checkins"}).first();
+        QVERIFY(platform.start());
+
+        // Her session of then still works, so does her cookie, and bo's password.
+        PlatformClient ann(platform.serverHost());
+        ann.http().set_bearer_token_auth(credentials["annToken"].toString().toStdString());
+        QJsonObject me;
+        QCOMPARE(ann.get("/api/v1/me", &me), 200);
+        QCOMPARE(me["login"].toString(), QString("ann"));
+        QCOMPARE(ann.http()
+                     .Post("/cas/v1/cookie",
+                           PlatformClient::text({{"cookie", credentials["annCookie"]}}),
+                           "application/json")
+                     ->status,
+                 200);
+        PlatformClient bo(platform.serverHost());
+        QCOMPARE(bo.signIn("bo", "bo-password-22"), 200);
+
+        QJsonObject found;
+        QCOMPARE(ann.post("/api/v1/search", {{"query", QJsonObject{{"_TypePattern", "*"}}}},
+                          &found),
+                 200);
+        QCOMPARE(rows(found["objects"].toArray()),
+                 (QStringList{"plan.dxf|2||AX000000001", "site-photo.png|1|bo|AX000000002"}));
+        const QString plan = ann.find("plan.dxf")["phid"].toString();
+        QJsonObject versions;
+        QCOMPARE(ann.get("/api/v1/objects/" + plan + "/versions", &versions), 200);
+        QStringList comments;
+        for (const QJsonValue version : versions["versions"].toArray())
+            comments << version["_Comment"].toString();
+        QCOMPARE(comments, (QStringList{"second issue", "first issue"}));
+
+        // Names and check-in ids go on from where the earlier platform left them.
+        const QJsonObject third{{"parent", -1}, {"title", "plan.dxf"}, {"name", "AX000000001"}};
+        QCOMPARE(ann.checkIn({third}, {"plan bytes three"}, nullptr, "third issue"), 200);
+        QCOMPARE(ann.get("/api/v1/objects/" + plan + "/versions", &versions), 200);
+        QVERIFY(versions["versions"].toArray().at(0)["_CheckIn"].toString().toInt() > lastCheckIn);
+        QCOMPARE(ann.autoname(), QString("AX000000005"));
+        platform.stop();
+
+        // A newer platform's database is left as it is, with a message that says why.
+        const QStringList inspect{"SELECT value FROM counters WHERE name = 'schema_version'",
+                                  "SELECT COUNT(*) FROM sqlite_master",
+                                  "SELECT COUNT(*) FROM object_versions"};
+        const int version = platform.countsOf(inspect).first();
+        QVERIFY(version > 0);
+        QVERIFY(platform.change({QStringLiteral("UPDATE counters SET value = %1 WHERE name = "
+                                                "'schema_version'")
+                                     .arg(version + 1)}));
+        const QList<int> newer = platform.countsOf(inspect);
+        const PlatformProcess::Result refused = platform.run({"user", "list"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains("the database was made by a newer aurex-platform"),
+                 refused.err.constData());
+        QCOMPARE(platform.countsOf(inspect), newer);
+        QVERIFY(platform.change({QStringLiteral("UPDATE counters SET value = %1 WHERE name = "
+                                                "'schema_version'")
+                                     .arg(version)}));
+        QCOMPARE(platform.run({"user", "list"}).exitCode, 0);
+    }
+
+    void secondServeOfAFolderIsRefused()
+    {
+        PlatformProcess platform;
+        QVERIFY(platform.start());
+        QFile published(platform.dataDir() + "/server-url");
+        QVERIFY(published.open(QIODevice::ReadOnly));
+        const QByteArray address = published.readAll();
+
+        const PlatformProcess::Result second =
+            platform.run({"serve", "--listen", "127.0.0.1:0"});
+        QCOMPARE(second.exitCode, 1);
+        QVERIFY2(second.err.contains("serves the data folder"), second.err.constData());
+        published.seek(0);
+        QCOMPARE(published.readAll(), address);
+        httplib::Client client(platform.serverHost().toStdString());
+        QCOMPARE(client.Get("/healthz")->status, 200);
+        // Once the first has stopped, the folder can be served again.
+        QVERIFY(platform.restart());
+        QCOMPARE(client.Get("/healthz")->status, 200);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlatformUpgrade)
+#include "tst_platformupgrade.moc"
