@@ -257,11 +257,15 @@ QVariant Database::value(const QString &sql, const QVariantList &binds)
     return query.next() ? query.value(0) : QVariant();
 }
 
-void Database::raiseSequence(const QString &table, qint64 floor)
+void Database::raiseSequence(const QString &table, const QString &column, qint64 floor)
 {
-    Q_ASSERT(g_settings.backend == Backend::Sqlite);
-    if (g_settings.backend != Backend::Sqlite)
-        throw ApiError(500, QStringLiteral("numbers are moved on SQLite only"));
+    if (g_settings.backend == Backend::Postgres) {
+        exec(QStringLiteral("SELECT setval(pg_get_serial_sequence(?, ?), GREATEST(?, COALESCE("
+                            "pg_sequence_last_value(pg_get_serial_sequence(?, ?)::regclass), "
+                            "0)))"),
+             {table, column, floor, table, column});
+        return;
+    }
     exec(QStringLiteral("UPDATE sqlite_sequence SET seq = MAX(seq, ?) WHERE name = ?"),
          {floor, table});
     exec(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) SELECT ?, ? WHERE NOT EXISTS "

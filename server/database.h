@@ -52,9 +52,9 @@ public:
     static void lockKey(const QString &key);
     // Same as exec, and returns the first column of the first row (invalid when there is no row).
     static QVariant value(const QString &sql, const QVariantList &binds = {});
-    // The numbers an AUTOINCREMENT table gives from now on lie above floor (SQLite only: a
-    // restore prepares a database file before it is served).
-    static void raiseSequence(const QString &table, qint64 floor);
+    // The numbers that the table's key column gives from now on lie above floor (or where they
+    // lay, when that is higher).
+    static void raiseSequence(const QString &table, const QString &column, qint64 floor);
     // Closes this thread's connection; the next statement opens a new one.
     static void disconnect();
     // Statements that failed and connections that could not be opened, since the start.

@@ -115,7 +115,7 @@ int EventLog::prune(int olderThanSeconds)
 void EventLog::skipNumbers(qint64 margin)
 {
     const qint64 floor = latest() + margin;
-    Database::raiseSequence(QStringLiteral("events"), floor);
+    Database::raiseSequence(QStringLiteral("events"), QStringLiteral("seq"), floor);
     setPrunedThrough(floor);
 }
 

@@ -44,7 +44,7 @@ public:
     static int prune(int olderThanSeconds);
     // For a restored database, whose log went on after the backup: numbers from now on lie
     // margin past every number it shows, and a subscriber coming back with any number given
-    // so far is told to refresh. In the caller's transaction, on SQLite.
+    // so far is told to refresh. In the caller's transaction.
     static void skipNumbers(qint64 margin);
     // The stream's own lines: "resync" (refresh everything, events were missed) and the
     // comment that keeps an idle connection open.

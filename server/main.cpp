@@ -10,6 +10,7 @@
 #include "launcherfiles.h"
 #include "platformconstants.h"
 #include "retention.h"
+#include "renumbering.h"
 #include "retentionsweeper.h"
 #include "sqlitebackup.h"
 #include "usageerror.h"
@@ -62,7 +63,8 @@ const char kUsage[] =
     "  prune [--keep-versions N] [--keep-days D]\n"
     "  demo\n"
     "  backup FILE                                 (SQLite, also while serve runs)\n"
-    "  restore FILE [--margin N]                   (into an empty data folder)\n";
+    "  restore FILE [--margin N]                   (into an empty data folder)\n"
+    "  renumber [--margin N]                       (PostgreSQL, after pg_restore)\n";
 
 QTextStream &out()
 {
@@ -379,6 +381,11 @@ int administer(const QStringList &words, const QCommandLineParser &parser,
         if (retention.keepsAll())
             throw UsageError("prune needs --keep-versions or --keep-days");
         out() << "pruned " << retention.pruneAll() << " versions\n";
+    } else if (command == QLatin1String("renumber")) {
+        need(1);
+        const int margin = intOption(parser, "margin", platform::kDefaultRestoreMargin);
+        out() << "automatic names continue at " << Renumbering::skipPast(margin)
+              << ", check-in and event numbers " << margin << " past the database's\n";
     } else if (command == QLatin1String("demo")) {
         need(1);
         DemoData::create(accounts, out());

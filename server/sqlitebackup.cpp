@@ -1,10 +1,8 @@
 #include "sqlitebackup.h"
 
 #include "database.h"
-#include "eventlog.h"
-#include "objectstore.h"
 #include "platformconstants.h"
-#include "versionstore.h"
+#include "renumbering.h"
 
 #include <QDir>
 #include <QFile>
@@ -195,11 +193,7 @@ bool SqliteBackup::restore(const QString &source, const QString &dataDir, qint64
             throw ApiError(500, configureError);
         // A backup of an older platform gains what this one stores.
         Database::createSchema();
-        Transaction transaction;
-        next = ObjectStore::skipNames(margin);
-        VersionStore::skipCheckInIds(margin);
-        EventLog::skipNumbers(margin);
-        transaction.commit();
+        next = Renumbering::skipPast(margin);
         Database::disconnect();
     } catch (const ApiError &failure) {
         Database::disconnect();

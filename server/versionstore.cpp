@@ -292,7 +292,7 @@ void VersionStore::skipCheckInIds(qint64 margin)
 {
     const qint64 last = Database::value(QStringLiteral("SELECT COALESCE(MAX(id), 0) FROM "
                                                        "checkins")).toLongLong();
-    Database::raiseSequence(QStringLiteral("checkins"), last + margin);
+    Database::raiseSequence(QStringLiteral("checkins"), QStringLiteral("id"), last + margin);
 }
 
 void VersionStore::record(qint64 objectId, int revision, const QString &title, qint64 modified,

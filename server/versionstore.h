@@ -63,7 +63,7 @@ public:
     // A new check-in of userId with its comment; returns its id.
     static qint64 beginCheckIn(qint64 userId, const QString &comment);
     // For a restored database: check-in ids from now on lie margin past every id it shows, so
-    // none given after its backup is given again (SQLite).
+    // none given after its backup is given again.
     static void skipCheckInIds(qint64 margin);
     static void record(qint64 objectId, int revision, const QString &title, qint64 modified,
                        qint64 userId, qint64 checkInId, const QString &sha256, qint64 size);

@@ -155,6 +155,79 @@ private slots:
         }
     }
 
+    void administrationOnPostgres()
+    {
+        // Accounts and locks as an administrator keeps them, on the second process's view.
+        QCOMPARE(m_platform->run({"user", "add", "dora"}, "dora-password\n").exitCode, 0);
+        QCOMPARE(m_platform->run({"user", "add", "DORA"}, "dora-password\n").exitCode, 1);
+        QCOMPARE(m_platform->run({"member", "add", "Harbour Works", "dora"}).exitCode, 0);
+        PlatformClient dora(m_second->serverHost());
+        QCOMPARE(dora.signIn("dora", "dora-password"), 200);
+        QJsonObject record = harbourRecord("dora-pg.dwg", dora.autoname());
+        record.insert("maintainlock", "true");
+        QCOMPARE(dora.checkIn({record}, {"dora's drawing"}), 200);
+        const auto lines = [this](const QStringList &command, const QStringList &keys) {
+            QStringList out;
+            const PlatformProcess::Result result = m_platform->run(command + QStringList{"--json"});
+            for (const QJsonValue entry : QJsonDocument::fromJson(result.out).array()) {
+                QStringList values;
+                for (const QString &key : keys)
+                    values << entry[key].toVariant().toString();
+                out << values.join('|');
+            }
+            return out;
+        };
+        QCOMPARE(lines({"lock", "list", "--user", "dora"}, {"title", "space", "lockedBy"}),
+                 QStringList{"dora-pg.dwg|Harbour Works|dora"});
+        QCOMPARE(m_platform->run({"user", "disable", "dora"}).exitCode, 0);
+        QCOMPARE(dora.http().Get("/api/v1/me")->status, 401);
+        QVERIFY(lines({"user", "list"}, {"login", "disabled"}).contains("dora|true"));
+        QCOMPARE(m_platform->run({"lock", "release", record["name"].toString()}).exitCode, 0);
+        QCOMPARE(lines({"lock", "list", "--user", "dora"}, {"title"}), QStringList());
+        const PlatformProcess::Result refused = m_platform->run({"user", "remove", "dora"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains("owns dora-pg.dwg"), refused.err.constData());
+        QCOMPARE(m_platform->run({"member", "remove", "Harbour Works", "dora"}).exitCode, 0);
+        QCOMPARE(lines({"member", "list", "Harbour Works"}, {"login"}),
+                 (QStringList{"alice", "carol"}));
+
+        // An account with nothing left goes, memberships, sessions and names with it.
+        QCOMPARE(m_platform->run({"user", "add", "erin"}, "erin-password\n").exitCode, 0);
+        QCOMPARE(m_platform->run({"member", "add", "Harbour Works", "erin"}).exitCode, 0);
+        PlatformClient erin(m_second->serverHost());
+        QCOMPARE(erin.signIn("erin", "erin-password"), 200);
+        QVERIFY(!erin.autoname().isEmpty());
+        QCOMPARE(m_platform->run({"user", "remove", "erin"}).exitCode, 0);
+        QVERIFY(!lines({"user", "list"}, {"login"}).contains("erin"));
+        httplib::Client health(m_second->serverHost().toStdString());
+        QCOMPARE(health.Get("/healthz")->status, 200);
+    }
+
+    void renumberMovesNamesAndIdsOn()
+    {
+        // As after pg_restore of an older dump: nothing handed out before comes again.
+        PlatformClient alice(m_second->serverHost());
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        const auto checkInId = [&alice](const QString &title) {
+            if (alice.checkIn({harbourRecord(title, alice.autoname())}, {title.toUtf8()}) != 200)
+                return -1LL;
+            QJsonObject versions;
+            alice.get("/api/v1/objects/" + alice.find(title)["phid"].toString() + "/versions",
+                      &versions);
+            return versions["versions"].toArray().at(0)["_CheckIn"].toString().toLongLong();
+        };
+        const qint64 before = checkInId("before-renumber.dwg");
+        QVERIFY(before > 0);
+        const qint64 lastName = alice.autoname().mid(2).toLongLong();
+        const PlatformProcess::Result renumbered = m_platform->run({"renumber", "--margin", "1000"});
+        QVERIFY2(renumbered.exitCode == 0, renumbered.err.constData());
+        QCOMPARE(alice.autoname(), QStringLiteral("AX%1").arg(lastName + 1001, 9, 10, QChar('0')));
+        QVERIFY(checkInId("after-renumber.dwg") > before + 1000);
+        // A subscriber that comes back with a number of before refreshes.
+        EventReader comeback(m_second->serverHost(), "alice", "1");
+        QTRY_COMPARE(comeback.events().value(0), QString("resync"));
+    }
+
     void twoProcessesShareLocksAndCheckIns()
     {
         // Two server processes on the same database, as when the platform outgrows one.
