@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -27,6 +28,7 @@
 #include <QTextEdit>
 #include <QTreeView>
 
+#include <functional>
 #include <optional>
 
 namespace {
@@ -124,6 +126,66 @@ void addModel(QJsonObject *json, const QAbstractItemModel *model, const QAbstrac
         return;
     json->insert(QStringLiteral("rowCount"), model->rowCount());
     json->insert(QStringLiteral("rows"), rowsJson(model, QModelIndex(), view));
+}
+
+// Reaches the options a view gives its delegate (protected in QAbstractItemView): the pointer
+// to the member is QAbstractItemView's own, so calling it on any view is well formed.
+struct ViewOptionsAccess : QAbstractItemView
+{
+    using QAbstractItemView::viewOptions;
+};
+
+// The cells of a view shown narrower than their delegate asks for, one "row R column C "TEXT""
+// each, among the rows a user can scroll to; cells covered by a widget are that widget's to
+// say. For a header, the sections narrower than their title.
+QStringList clippedCells(const QAbstractItemView *view)
+{
+    QStringList clipped;
+    if (const auto *header = qobject_cast<const QHeaderView *>(view)) {
+        for (int section = 0; section < header->count(); ++section) {
+            if (!header->isSectionHidden(section)
+                && header->sectionSizeHint(section) > header->sectionSize(section) + 1)
+                clipped.append(QStringLiteral("section %1 \"%2\"")
+                                   .arg(section)
+                                   .arg(header->model()->headerData(section, header->orientation())
+                                            .toString()));
+        }
+        return clipped;
+    }
+    const QAbstractItemModel *model = view->model();
+    if (!model || !view->isVisible())
+        return clipped;
+    const auto options = &ViewOptionsAccess::viewOptions;
+    QStyleOptionViewItem option = (view->*options)();
+    const auto *tree = qobject_cast<const QTreeView *>(view);
+    int shown = 0;
+    // Depth first through the expanded rows, as a user sees them.
+    std::function<void(const QModelIndex &)> walk = [&](const QModelIndex &parent) {
+        for (int row = 0; row < model->rowCount(parent) && shown < kMaxRows; ++row) {
+            if (isRowHidden(view, row, parent))
+                continue;
+            ++shown;
+            for (int column = 0; column < model->columnCount(parent); ++column) {
+                const QModelIndex cell = model->index(row, column, parent);
+                if ((tree && tree->isColumnHidden(column)) || view->indexWidget(cell))
+                    continue;
+                option.rect = view->visualRect(cell);
+                if (option.rect.isEmpty())
+                    continue;
+                const QAbstractItemDelegate *delegate = view->itemDelegate(cell);
+                if (delegate->sizeHint(option, cell).width() > option.rect.width() + 1)
+                    clipped.append(QStringLiteral("row %1 column %2 \"%3\"")
+                                       .arg(row)
+                                       .arg(column)
+                                       .arg(cell.data(Qt::DisplayRole).toString()));
+            }
+            const QModelIndex first = model->index(row, 0, parent);
+            if (tree && tree->isExpanded(first))
+                walk(first);
+        }
+    };
+    walk(view->rootIndex());
+    return clipped;
 }
 
 QJsonArray actionsJson(const QList<QAction *> &actions)
@@ -230,6 +292,13 @@ QJsonObject widgetJson(const QWidget *widget)
         json.insert(QStringLiteral("text"), text);
     if (showsTextInPart(widget))
         json.insert(QStringLiteral("clipped"), true);
+    if (const auto *view = qobject_cast<const QAbstractItemView *>(widget)) {
+        const QStringList cells = clippedCells(view);
+        if (!cells.isEmpty()) {
+            json.insert(QStringLiteral("clipped"), true);
+            json.insert(QStringLiteral("clippedCells"), QJsonArray::fromStringList(cells));
+        }
+    }
     if (!widget->toolTip().isEmpty())
         json.insert(QStringLiteral("toolTip"), widget->toolTip());
     const auto *button = qobject_cast<const QAbstractButton *>(widget);

@@ -1,5 +1,5 @@
 // What the user reads, read in full: the task pane, the open dialog's results as a grid and as
-// tiles, and the save dialog, in the real host against a real platform, at the usual font and
+// tiles, and the save dialog with its cells and column titles, in the real host against a real platform, at the usual font and
 // at one and a half times its size, in English and in German. No label or button of theirs may
 // be cut off or shortened with an ellipsis, the pane says each file's status and who holds its
 // lock in words, and the texts are in the host's language.
@@ -19,8 +19,15 @@ void collectClipped(const QJsonObject &node, const QString &path, QStringList *c
         ? node.value("class").toString()
         : node.value("objectName").toString();
     const QString here = path + '/' + name;
-    if (node.value("clipped").toBool())
-        clipped->append(here + " \"" + node.value("text").toString() + '"');
+    if (node.value("clipped").toBool()) {
+        // A view names its cut cells; other widgets have the one text.
+        QStringList cells;
+        for (const QJsonValue &cell : node.value("clippedCells").toArray())
+            cells.append(cell.toString());
+        clipped->append(here + ' '
+                        + (cells.isEmpty() ? '"' + node.value("text").toString() + '"'
+                                           : cells.join(", ")));
+    }
     for (const QJsonValue &child : node.value("children").toArray())
         collectClipped(child.toObject(), here, clipped);
 }
