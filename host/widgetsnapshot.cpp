@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -188,6 +189,14 @@ QStringList clippedCells(const QAbstractItemView *view)
     return clipped;
 }
 
+// The key that goes with Alt to reach text, lower case; empty for none.
+QString mnemonicOf(const QString &text)
+{
+    const QKeySequence key = QKeySequence::mnemonic(text);
+    return key.isEmpty() ? QString()
+                         : key.toString(QKeySequence::PortableText).section('+', -1).toLower();
+}
+
 QJsonArray actionsJson(const QList<QAction *> &actions)
 {
     QJsonArray result;
@@ -196,13 +205,15 @@ QJsonArray actionsJson(const QList<QAction *> &actions)
             continue;
         QJsonObject json { { QStringLiteral("class"), QStringLiteral("QAction") },
                            { QStringLiteral("objectName"), action->objectName() },
-                           { QStringLiteral("text"), action->text() },
+                           { QStringLiteral("text"), WidgetLocator::shownText(action->text()) },
                            { QStringLiteral("visible"), action->isVisible() },
                            { QStringLiteral("enabled"), action->isEnabled() } };
         if (!action->toolTip().isEmpty() && action->toolTip() != action->iconText())
             json.insert(QStringLiteral("toolTip"), action->toolTip());
         if (action->isCheckable())
             json.insert(QStringLiteral("checked"), action->isChecked());
+        if (!mnemonicOf(action->text()).isEmpty())
+            json.insert(QStringLiteral("mnemonic"), mnemonicOf(action->text()));
         if (const QMenu *menu = action->menu())
             json.insert(QStringLiteral("actions"), actionsJson(menu->actions()));
         result.append(json);
@@ -210,8 +221,9 @@ QJsonArray actionsJson(const QList<QAction *> &actions)
     return result;
 }
 
-// The text a widget shows, where it has one; null for none (or a hidden input).
-QJsonValue widgetText(const QWidget *widget)
+// The text of a widget as its own property holds it (mnemonic marks included), where it has one;
+// null for none (or a hidden input).
+QJsonValue rawText(const QWidget *widget)
 {
     if (const auto *label = qobject_cast<const QLabel *>(widget))
         return label->text();
@@ -234,6 +246,13 @@ QJsonValue widgetText(const QWidget *widget)
     return QJsonValue();
 }
 
+// Whether a widget's text marks a mnemonic: labels, buttons, group boxes and menus do.
+bool takesMnemonic(const QWidget *widget)
+{
+    return qobject_cast<const QLabel *>(widget) || qobject_cast<const QAbstractButton *>(widget)
+        || qobject_cast<const QGroupBox *>(widget) || qobject_cast<const QMenu *>(widget);
+}
+
 // Whether a shown label or button shows less than its whole text: cut off at an edge, or
 // shortened with an ellipsis. Rich text and pictures are not measured.
 bool showsTextInPart(const QWidget *widget)
@@ -247,8 +266,9 @@ bool showsTextInPart(const QWidget *widget)
         const QRect room = label->contentsRect();
         const QFontMetrics metrics(label->font());
         const QRect needed = label->wordWrap()
-            ? metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, text)
-            : QRect(QPoint(), metrics.size(0, text));
+            ? metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20),
+                                   Qt::TextWordWrap | Qt::TextShowMnemonic, text)
+            : QRect(QPoint(), metrics.size(Qt::TextShowMnemonic, text));
         // Text shortened before it was set (an ellipsis) is as much in part as text cut by the
         // label; a pixel of rounding either way is not a cut.
         return text.contains(QChar(0x2026)) || needed.width() > room.width() + 1
@@ -287,9 +307,15 @@ QJsonObject widgetJson(const QWidget *widget)
         json.insert(QStringLiteral("title"), widget->windowTitle());
     if (widget->isWindow())
         json.insert(QStringLiteral("modal"), widget->isModal());
-    const QJsonValue text = widgetText(widget);
-    if (!text.isNull())
+    const QJsonValue text = rawText(widget);
+    if (!text.isNull() && takesMnemonic(widget)) {
+        json.insert(QStringLiteral("text"), WidgetLocator::shownText(text.toString()));
+        const QString mnemonic = mnemonicOf(text.toString());
+        if (!mnemonic.isEmpty())
+            json.insert(QStringLiteral("mnemonic"), mnemonic);
+    } else if (!text.isNull()) {
         json.insert(QStringLiteral("text"), text);
+    }
     if (showsTextInPart(widget))
         json.insert(QStringLiteral("clipped"), true);
     if (const auto *view = qobject_cast<const QAbstractItemView *>(widget)) {

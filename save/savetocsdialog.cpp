@@ -24,6 +24,7 @@
 #include "support/hostaccess.h"
 #include "support/jobsequence.h"
 #include "support/valuejob.h"
+#include "support/keyboardaccess.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localsaverecorder.h"
 #include "workingcopy/workingcopy.h"
@@ -65,6 +66,7 @@ SaveToCSDialog::SaveToCSDialog(ShowAurexTaskPane *session, QWidget *parent)
 {
     m_ui->setupUi(this);
     growWithFont(this);
+    KeyboardAccess::install(this);
     setModal(true);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     m_ui->HelpPushButton->hide();
