@@ -2,6 +2,8 @@
 
 #include "ui_csfiledeletedialog.h"
 
+#include "support/keyboardaccess.h"
+
 CSFileDeleteDialog *CSFileDeleteDialog::instance()
 {
     // Lives until the process ends, with the user's "Don't show again" choice.
@@ -13,6 +15,7 @@ CSFileDeleteDialog::CSFileDeleteDialog()
     : m_ui(new Ui::CSFileDeleteDialog)
 {
     m_ui->setupUi(this);
+    KeyboardAccess::install(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(size());
     connect(m_ui->continueButton, &QPushButton::clicked, this, &CSFileDeleteDialog::deleteCSFile);

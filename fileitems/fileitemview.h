@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class ListViewActionMenu;
+
 // What the lists set on the widget of one file, a structured-list row or a tile alike, when
 // they build it and when the file's platform details arrive.
 class FileItemView
@@ -25,4 +27,6 @@ public:
     virtual void setVersionStory(const QString &story) = 0;
     // Whether the platform knows the file: only then are its lock actions offered.
     virtual void setKnown(bool known) = 0;
+    // The file's "More Action" menu; null while the platform does not know the file.
+    virtual ListViewActionMenu *actionMenu() const = 0;
 };

@@ -32,7 +32,7 @@ public:
     int lockState() const { return m_lockState; }
     QString name() const;
     // The action menu, once the file is known to the platform; null before.
-    ListViewActionMenu *actionMenu() const { return m_menu; }
+    ListViewActionMenu *actionMenu() const override { return m_menu; }
 
     void setPreview(const QString &source) override;
     void setName(const QString &name) override;

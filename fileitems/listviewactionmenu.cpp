@@ -2,6 +2,7 @@
 
 #include "csfiledeletedialog.h"
 #include "fileitemslogging.h"
+#include "fileitemview.h"
 #include "filestatus.h"
 #include "lockjob.h"
 
@@ -12,18 +13,52 @@
 #include "connector/recordfields.h"
 #include "support/dialogjobs.h"
 #include "support/hostaccess.h"
+#include "support/keyboardaccess.h"
+#include "support/openmessagebox.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/workingcopy.h"
 
 #include <fzfileinfo.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QContextMenuEvent>
 #include <QMessageBox>
 
 namespace {
 const char kMenuStyle[] =
     "QMenu::item:hover{background-color: #e2e4e3;}QMenu::item:selected { background-color: "
     "#368ec4;}QMenu { background-color: white; border: 1px solid #e2e4e3; }";
+// Opens a row's menu for the context menu events of a view and its viewport.
+class RowMenuOffer : public QObject
+{
+public:
+    explicit RowMenuOffer(QAbstractItemView *view) : QObject(view), m_view(view) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ContextMenu)
+            return QObject::eventFilter(watched, event);
+        const auto *request = static_cast<QContextMenuEvent *>(event);
+        const bool byKeyboard = request->reason() == QContextMenuEvent::Keyboard;
+        const QModelIndex index = byKeyboard
+            ? m_view->currentIndex()
+            : m_view->indexAt(m_view->viewport()->mapFromGlobal(request->globalPos()));
+        const auto *row = dynamic_cast<const FileItemView *>(m_view->indexWidget(index));
+        ListViewActionMenu *menu = row ? row->actionMenu() : nullptr;
+        if (!menu)
+            return QObject::eventFilter(watched, event);
+        menu->popup(byKeyboard
+                        ? m_view->viewport()->mapToGlobal(m_view->visualRect(index).bottomLeft())
+                        : request->globalPos());
+        return true;
+    }
+
+private:
+    QAbstractItemView *m_view;
+};
+
 } // namespace
 
 ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemContext &context,
@@ -61,9 +96,18 @@ ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemCo
     connect(m_historyAction, &QAction::triggered, this, &ListViewActionMenu::showHistory);
     connect(m_latestAction, &QAction::triggered, this, &ListViewActionMenu::getLatest);
     setLockState(NotLocked);
+    KeyboardAccess::install(this);
 }
 
 ListViewActionMenu::~ListViewActionMenu() = default;
+
+void ListViewActionMenu::offerOnRows(QAbstractItemView *view)
+{
+    auto *offer = new RowMenuOffer(view);
+    // The keyboard's request goes to the view, which has the focus; a click's to its viewport.
+    view->installEventFilter(offer);
+    view->viewport()->installEventFilter(offer);
+}
 
 void ListViewActionMenu::setLockState(int lockState)
 {
@@ -125,8 +169,8 @@ void ListViewActionMenu::LockUnlockAction()
             HostAccess::writeToCommandLine(
                 (unlock ? tr("%1 was not unlocked: %2") : tr("%1 was not locked: %2"))
                     .arg(name, job->errorString()));
-            QMessageBox::warning(m_button ? m_button->window() : nullptr, tr("Error"),
-                                 job->errorString());
+            // A window of its own: the list the menu belongs to may go while it is up.
+            openMessageBox(nullptr, QMessageBox::Warning, tr("Error"), job->errorString());
             return;
         }
         HostAccess::writeToCommandLine(unlock ? tr("Unlocked %1.").arg(name)

@@ -10,6 +10,7 @@
 class DialogJobs;
 class FzFileInfo;
 class QAbstractButton;
+class QAbstractItemView;
 
 // The "More Action" menu of a listed file: lock or unlock it on the platform, delete it, show
 // its history or get its latest version (when the context can; the latest only while the
@@ -25,6 +26,11 @@ public:
     ListViewActionMenu(QAbstractButton *button, const FileItemContext &context,
                        const QString &path, const FzFileInfo *record = nullptr);
     ~ListViewActionMenu() override;
+
+    // Makes the rows of view, FileItemView widgets, offer their menus as context menus: a
+    // right click opens the menu of the row under the pointer, the keyboard's menu key (or
+    // Shift+F10) that of the current row, under it.
+    static void offerOnRows(QAbstractItemView *view);
 
     int lockState() const { return m_lockState; }
     // A lock or unlock is on its way.

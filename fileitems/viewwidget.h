@@ -38,7 +38,7 @@ public:
     // The record the tile was built from, or null for a local file.
     const FzFileInfo *record() const { return m_record.get(); }
     // The "More Action" menu; null until the platform is known to have the file.
-    ListViewActionMenu *actionMenu() const { return m_menu; }
+    ListViewActionMenu *actionMenu() const override { return m_menu; }
     QString displayName() const { return m_displayName; }
     QString detailsText() const;
     int status() const { return m_status; }

@@ -145,11 +145,13 @@ int HostApplication::runScript()
         return 1;
     }
     // A host that exits after the script closes what the script left waiting for an answer, so
-    // that the commands waiting in those dialogs return.
+    // that the commands waiting in those dialogs and menus return.
     QTimer closer;
     closer.setInterval(50);
     connect(&closer, &QTimer::timeout, this, []() {
-        if (QWidget *modal = QApplication::activeModalWidget())
+        if (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+        else if (QWidget *modal = QApplication::activeModalWidget())
             modal->close();
     });
     QEventLoop loop;

@@ -30,16 +30,16 @@ bool textShown(const QString &text)
 {
     for (const QWidget *window : WidgetLocator::windows()) {
         for (const QLabel *label : window->findChildren<QLabel *>()) {
-            if (label->isVisible() && label->text().contains(text))
+            if (label->isVisible() && WidgetLocator::shownText(label->text()).contains(text))
                 return true;
         }
         for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
-            if (button->isVisible() && button->text().contains(text))
+            if (button->isVisible() && WidgetLocator::shownText(button->text()).contains(text))
                 return true;
         }
         for (const QTabBar *tabs : window->findChildren<QTabBar *>()) {
             for (int i = 0; tabs->isVisible() && i < tabs->count(); ++i) {
-                if (tabs->tabText(i).contains(text))
+                if (WidgetLocator::shownText(tabs->tabText(i)).contains(text))
                     return true;
             }
         }
@@ -89,9 +89,10 @@ void ScriptRunner::step()
         pollWait();
         return;
     }
-    // A line still running goes on by itself, unless it waits in a modal dialog for an answer
-    // that the next lines give.
-    if (m_running > 0 && !QApplication::activeModalWidget()) {
+    // A line still running goes on by itself, unless it waits in a modal dialog or an open
+    // menu for an answer that the next lines give.
+    if (m_running > 0 && !QApplication::activeModalWidget()
+        && !QApplication::activePopupWidget()) {
         m_timer.start(kPollMilliseconds);
         return;
     }

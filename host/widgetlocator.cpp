@@ -120,3 +120,15 @@ QObject *WidgetLocator::find(const QString &name, QString *errorMessage)
     }
     return scope.first();
 }
+
+QString WidgetLocator::shownText(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        shown.append(text.at(i));
+    }
+    return shown;
+}

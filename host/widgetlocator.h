@@ -20,4 +20,7 @@ public:
     static QList<QWidget *> windows();
     // Whether the widget or action is visible.
     static bool isVisible(const QObject *object);
+    // A label's, button's or menu entry's text as it reads on screen: the '&' that marks its
+    // mnemonic left out, "&&" shown as one '&'.
+    static QString shownText(const QString &text);
 };

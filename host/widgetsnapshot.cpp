@@ -11,8 +11,10 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -27,6 +29,7 @@
 #include <QTextEdit>
 #include <QTreeView>
 
+#include <functional>
 #include <optional>
 
 namespace {
@@ -126,6 +129,74 @@ void addModel(QJsonObject *json, const QAbstractItemModel *model, const QAbstrac
     json->insert(QStringLiteral("rows"), rowsJson(model, QModelIndex(), view));
 }
 
+// Reaches the options a view gives its delegate (protected in QAbstractItemView): the pointer
+// to the member is QAbstractItemView's own, so calling it on any view is well formed.
+struct ViewOptionsAccess : QAbstractItemView
+{
+    using QAbstractItemView::viewOptions;
+};
+
+// The cells of a view shown narrower than their delegate asks for, one "row R column C "TEXT""
+// each, among the rows a user can scroll to; cells covered by a widget are that widget's to
+// say. For a header, the sections narrower than their title.
+QStringList clippedCells(const QAbstractItemView *view)
+{
+    QStringList clipped;
+    if (const auto *header = qobject_cast<const QHeaderView *>(view)) {
+        for (int section = 0; section < header->count(); ++section) {
+            if (!header->isSectionHidden(section)
+                && header->sectionSizeHint(section) > header->sectionSize(section) + 1)
+                clipped.append(QStringLiteral("section %1 \"%2\"")
+                                   .arg(section)
+                                   .arg(header->model()->headerData(section, header->orientation())
+                                            .toString()));
+        }
+        return clipped;
+    }
+    const QAbstractItemModel *model = view->model();
+    if (!model || !view->isVisible())
+        return clipped;
+    const auto options = &ViewOptionsAccess::viewOptions;
+    QStyleOptionViewItem option = (view->*options)();
+    const auto *tree = qobject_cast<const QTreeView *>(view);
+    int shown = 0;
+    // Depth first through the expanded rows, as a user sees them.
+    std::function<void(const QModelIndex &)> walk = [&](const QModelIndex &parent) {
+        for (int row = 0; row < model->rowCount(parent) && shown < kMaxRows; ++row) {
+            if (isRowHidden(view, row, parent))
+                continue;
+            ++shown;
+            for (int column = 0; column < model->columnCount(parent); ++column) {
+                const QModelIndex cell = model->index(row, column, parent);
+                if ((tree && tree->isColumnHidden(column)) || view->indexWidget(cell))
+                    continue;
+                option.rect = view->visualRect(cell);
+                if (option.rect.isEmpty())
+                    continue;
+                const QAbstractItemDelegate *delegate = view->itemDelegate(cell);
+                if (delegate->sizeHint(option, cell).width() > option.rect.width() + 1)
+                    clipped.append(QStringLiteral("row %1 column %2 \"%3\"")
+                                       .arg(row)
+                                       .arg(column)
+                                       .arg(cell.data(Qt::DisplayRole).toString()));
+            }
+            const QModelIndex first = model->index(row, 0, parent);
+            if (tree && tree->isExpanded(first))
+                walk(first);
+        }
+    };
+    walk(view->rootIndex());
+    return clipped;
+}
+
+// The key that goes with Alt to reach text, lower case; empty for none.
+QString mnemonicOf(const QString &text)
+{
+    const QKeySequence key = QKeySequence::mnemonic(text);
+    return key.isEmpty() ? QString()
+                         : key.toString(QKeySequence::PortableText).section('+', -1).toLower();
+}
+
 QJsonArray actionsJson(const QList<QAction *> &actions)
 {
     QJsonArray result;
@@ -134,13 +205,15 @@ QJsonArray actionsJson(const QList<QAction *> &actions)
             continue;
         QJsonObject json { { QStringLiteral("class"), QStringLiteral("QAction") },
                            { QStringLiteral("objectName"), action->objectName() },
-                           { QStringLiteral("text"), action->text() },
+                           { QStringLiteral("text"), WidgetLocator::shownText(action->text()) },
                            { QStringLiteral("visible"), action->isVisible() },
                            { QStringLiteral("enabled"), action->isEnabled() } };
         if (!action->toolTip().isEmpty() && action->toolTip() != action->iconText())
             json.insert(QStringLiteral("toolTip"), action->toolTip());
         if (action->isCheckable())
             json.insert(QStringLiteral("checked"), action->isChecked());
+        if (!mnemonicOf(action->text()).isEmpty())
+            json.insert(QStringLiteral("mnemonic"), mnemonicOf(action->text()));
         if (const QMenu *menu = action->menu())
             json.insert(QStringLiteral("actions"), actionsJson(menu->actions()));
         result.append(json);
@@ -148,8 +221,9 @@ QJsonArray actionsJson(const QList<QAction *> &actions)
     return result;
 }
 
-// The text a widget shows, where it has one; null for none (or a hidden input).
-QJsonValue widgetText(const QWidget *widget)
+// The text of a widget as its own property holds it (mnemonic marks included), where it has one;
+// null for none (or a hidden input).
+QJsonValue rawText(const QWidget *widget)
 {
     if (const auto *label = qobject_cast<const QLabel *>(widget))
         return label->text();
@@ -172,6 +246,13 @@ QJsonValue widgetText(const QWidget *widget)
     return QJsonValue();
 }
 
+// Whether a widget's text marks a mnemonic: labels, buttons, group boxes and menus do.
+bool takesMnemonic(const QWidget *widget)
+{
+    return qobject_cast<const QLabel *>(widget) || qobject_cast<const QAbstractButton *>(widget)
+        || qobject_cast<const QGroupBox *>(widget) || qobject_cast<const QMenu *>(widget);
+}
+
 // Whether a shown label or button shows less than its whole text: cut off at an edge, or
 // shortened with an ellipsis. Rich text and pictures are not measured.
 bool showsTextInPart(const QWidget *widget)
@@ -185,8 +266,9 @@ bool showsTextInPart(const QWidget *widget)
         const QRect room = label->contentsRect();
         const QFontMetrics metrics(label->font());
         const QRect needed = label->wordWrap()
-            ? metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, text)
-            : QRect(QPoint(), metrics.size(0, text));
+            ? metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20),
+                                   Qt::TextWordWrap | Qt::TextShowMnemonic, text)
+            : QRect(QPoint(), metrics.size(Qt::TextShowMnemonic, text));
         // Text shortened before it was set (an ellipsis) is as much in part as text cut by the
         // label; a pixel of rounding either way is not a cut.
         return text.contains(QChar(0x2026)) || needed.width() > room.width() + 1
@@ -225,11 +307,24 @@ QJsonObject widgetJson(const QWidget *widget)
         json.insert(QStringLiteral("title"), widget->windowTitle());
     if (widget->isWindow())
         json.insert(QStringLiteral("modal"), widget->isModal());
-    const QJsonValue text = widgetText(widget);
-    if (!text.isNull())
+    const QJsonValue text = rawText(widget);
+    if (!text.isNull() && takesMnemonic(widget)) {
+        json.insert(QStringLiteral("text"), WidgetLocator::shownText(text.toString()));
+        const QString mnemonic = mnemonicOf(text.toString());
+        if (!mnemonic.isEmpty())
+            json.insert(QStringLiteral("mnemonic"), mnemonic);
+    } else if (!text.isNull()) {
         json.insert(QStringLiteral("text"), text);
+    }
     if (showsTextInPart(widget))
         json.insert(QStringLiteral("clipped"), true);
+    if (const auto *view = qobject_cast<const QAbstractItemView *>(widget)) {
+        const QStringList cells = clippedCells(view);
+        if (!cells.isEmpty()) {
+            json.insert(QStringLiteral("clipped"), true);
+            json.insert(QStringLiteral("clippedCells"), QJsonArray::fromStringList(cells));
+        }
+    }
     if (!widget->toolTip().isEmpty())
         json.insert(QStringLiteral("toolTip"), widget->toolTip());
     const auto *button = qobject_cast<const QAbstractButton *>(widget);

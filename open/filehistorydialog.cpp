@@ -16,6 +16,7 @@
 #include "support/fontscale.h"
 #include "support/hostaccess.h"
 #include "support/valuejob.h"
+#include "support/keyboardaccess.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/workingcopy.h"
@@ -65,6 +66,7 @@ FileHistoryDialog::FileHistoryDialog(ShowAurexTaskPane *session, const QString &
 {
     m_ui->setupUi(this);
     growWithFont(this);
+    KeyboardAccess::install(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setWindowTitle(tr("History of %1").arg(title));
     m_ui->HeadingLabel->setText(

@@ -2,6 +2,7 @@
 
 #include "openlogging.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace {
@@ -16,6 +17,8 @@ OpenCSLabel::OpenCSLabel(QWidget *parent)
     : QLabel(parent)
 {
     setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    // Tab walks the options; Enter or the space bar takes the one with the focus.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void OpenCSLabel::setUp(const QPixmap &picture)
@@ -30,22 +33,56 @@ bool OpenCSLabel::keepsItsContent() const
     return objectName() == QLatin1String(kChooseFileLabel);
 }
 
+void OpenCSLabel::highlight(bool on)
+{
+    setStyleSheet(QLatin1String(on ? kHoverStyle : kNormalStyle));
+    if (keepsItsContent())
+        return;
+    if (on && !m_ownText.isEmpty())
+        setText(m_ownText);
+    else if (!on)
+        setPixmap(m_picture);
+}
+
 void OpenCSLabel::enterEvent(QEvent *event)
 {
-    setStyleSheet(QLatin1String(kHoverStyle));
+    highlight(true);
     setCursor(Qt::PointingHandCursor);
-    if (!keepsItsContent() && !m_ownText.isEmpty())
-        setText(m_ownText);
     QLabel::enterEvent(event);
 }
 
 void OpenCSLabel::leaveEvent(QEvent *event)
 {
-    setStyleSheet(QLatin1String(kNormalStyle));
+    // The option the keyboard is on stays shown as such.
+    highlight(hasFocus());
     unsetCursor();
-    if (!keepsItsContent())
-        setPixmap(m_picture);
     QLabel::leaveEvent(event);
+}
+
+void OpenCSLabel::focusInEvent(QFocusEvent *event)
+{
+    highlight(true);
+    QLabel::focusInEvent(event);
+}
+
+void OpenCSLabel::focusOutEvent(QFocusEvent *event)
+{
+    highlight(underMouse());
+    QLabel::focusOutEvent(event);
+}
+
+void OpenCSLabel::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        emit clicked();
+        event->accept();
+        return;
+    default:
+        QLabel::keyPressEvent(event);
+    }
 }
 
 void OpenCSLabel::mousePressEvent(QMouseEvent *event)

@@ -6,6 +6,8 @@
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "support/hostaccess.h"
+#include "support/keyboardaccess.h"
+#include "support/openmessagebox.h"
 #include "support/transferprogressdialog.h"
 
 #include <cfxdocumentmanager.h>
@@ -56,6 +58,7 @@ OpenFromCollaborativeSpace::OpenFromCollaborativeSpace(AurexPlatform *platform,
     , m_tenant(tenant)
 {
     m_ui->setupUi(this);
+    KeyboardAccess::install(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
     m_ui->useLatestFromLocalAndCS_label->setUp(QPixmap(QLatin1String(kLatestPicture)));
@@ -155,10 +158,10 @@ void OpenFromCollaborativeSpace::tellUser(const DownloadReport &report)
     } else if (report.failed) {
         writeMessage(tr("The download failed; nothing was changed: %1")
                          .arg(report.details.value(0)));
-        QMessageBox box(QMessageBox::Warning, tr("Error"), tr("An error occurred during download"),
-                        QMessageBox::Ok, this);
-        box.setDetailedText(report.details.join(QLatin1Char('\n')));
-        box.exec();
+        // Windows of their own: this dialog and the open dialog close as the download ends.
+        openMessageBox(nullptr, QMessageBox::Warning, tr("Error"),
+                       tr("An error occurred during download"))
+            ->setDetailedText(report.details.join(QLatin1Char('\n')));
     } else {
         const QString folder =
             QDir::toNativeSeparators(QFileInfo(localPath(m_targetPath)).absolutePath());
@@ -170,6 +173,6 @@ void OpenFromCollaborativeSpace::tellUser(const DownloadReport &report)
             writeMessage(
                 tr("Downloaded %1 files into %2.").arg(report.downloadedFiles).arg(folder));
         if (!report.problem.isEmpty())
-            QMessageBox::warning(this, tr("Error"), report.problem, QMessageBox::Ok);
+            openMessageBox(nullptr, QMessageBox::Warning, tr("Error"), report.problem);
     }
 }

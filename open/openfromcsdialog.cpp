@@ -24,6 +24,8 @@
 #include "support/fontscale.h"
 #include "support/hostaccess.h"
 #include "support/valuejob.h"
+#include "support/keyboardaccess.h"
+#include "support/openmessagebox.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/workingcopy.h"
@@ -93,6 +95,7 @@ OpenFromCSDialog::OpenFromCSDialog(ShowAurexTaskPane *session, QWidget *parent)
     AurexPlatform *platform = m_platform;
     m_ui->setupUi(this);
     growWithFont(this);
+    KeyboardAccess::install(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     for (QWidget *button : {static_cast<QWidget *>(m_ui->searchButton),
                             static_cast<QWidget *>(m_ui->browseButton),
@@ -133,6 +136,11 @@ OpenFromCSDialog::OpenFromCSDialog(ShowAurexTaskPane *session, QWidget *parent)
             &OpenFromCSDialog::itemSelectionChanged);
     connect(m_ui->listWidget, &QWidget::customContextMenuRequested, this,
             &OpenFromCSDialog::showContextMenuForWidget);
+    // Enter on a result opens it, as the Open button would.
+    connect(m_ui->listWidget, &QAbstractItemView::activated, this, [this] {
+        if (m_ui->openButton->isEnabled())
+            m_ui->openButton->click();
+    });
     connect(m_ui->searchButton, &QPushButton::clicked, this, &OpenFromCSDialog::SearchButtonPressed);
     connect(m_ui->SearchLineEditBox, &QLineEdit::returnPressed, this,
             &OpenFromCSDialog::SearchButtonPressed);
@@ -216,7 +224,7 @@ bool OpenFromCSDialog::isBusy() const
 void OpenFromCSDialog::searchEnded(CSSearch *search)
 {
     if (search->error() != AurexJob::NoError) {
-        QMessageBox::warning(this, tr("Error"), search->errorString(), QMessageBox::Ok);
+        openMessageBox(this, QMessageBox::Warning, tr("Error"), search->errorString());
         return;
     }
     fillResults(search->takeResults(), search->previewFolder());
@@ -342,24 +350,30 @@ void OpenFromCSDialog::itemSelectionChanged()
     setButtonEnabled(m_ui->openButton, true);
 }
 
-QString OpenFromCSDialog::chooseFolder()
+void OpenFromCSDialog::chooseFolder()
 {
-    return QFileDialog::getExistingDirectory(
-        this, tr("Default download folder"),
-        browseStartFolder(m_ui->downloadFolderLocationLineEdit->text()),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    // Not waited for: the dialog may close (and go) while the folder dialog is up.
+    auto *chooser = new QFileDialog(this, tr("Default download folder"),
+                                    browseStartFolder(m_ui->downloadFolderLocationLineEdit->text()));
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->setFileMode(QFileDialog::Directory);
+    chooser->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    connect(chooser, &QDialog::accepted, this, [this, chooser] {
+        const QString folder = chooser->selectedFiles().value(0);
+        if (folder.isEmpty())
+            return;
+        m_ui->downloadFolderLocationLineEdit->setText(folder);
+        // A folder alone opens nothing: Open stays for one platform file chosen.
+        const QList<QListWidgetItem *> selected = m_ui->listWidget->selectedItems();
+        const ViewWidget *widget = selected.size() == 1 ? widgetOf(selected.first()) : nullptr;
+        setButtonEnabled(m_ui->openButton, widget && widget->isEnabled() && widget->record());
+    });
+    chooser->open();
 }
 
 void OpenFromCSDialog::BrowseButton_triggered()
 {
-    const QString folder = chooseFolder();
-    if (folder.isEmpty())
-        return;
-    m_ui->downloadFolderLocationLineEdit->setText(folder);
-    // A folder alone opens nothing: Open stays for one platform file chosen.
-    const QList<QListWidgetItem *> selected = m_ui->listWidget->selectedItems();
-    const ViewWidget *widget = selected.size() == 1 ? widgetOf(selected.first()) : nullptr;
-    setButtonEnabled(m_ui->openButton, widget && widget->isEnabled() && widget->record());
+    chooseFolder();
 }
 
 void OpenFromCSDialog::OpenButton_triggered()
@@ -368,8 +382,8 @@ void OpenFromCSDialog::OpenButton_triggered()
     const QString folder =
         FileDatabase::keyForPath(m_ui->downloadFolderLocationLineEdit->text().trimmed());
     if (folder.isEmpty()) {
-        QMessageBox::warning(this, tr("Message"),
-                             tr("Please enter default download folder location."), QMessageBox::Ok);
+        openMessageBox(this, QMessageBox::Warning, tr("Message"),
+                       tr("Please enter default download folder location."));
         return;
     }
     ViewWidget *widget = widgetOf(m_ui->listWidget->currentItem());
@@ -383,23 +397,28 @@ void OpenFromCSDialog::OpenButton_triggered()
     targetPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
 
     CFxDocumentManager *documents = HostAccess::documents();
-    if (CFxDocument *open = documents ? documents->FindDocument(CFxString(targetPath)) : nullptr) {
-        QMessageBox box(QMessageBox::Warning, tr("Warning"),
-                        tr("A document with the same name exists in the selected folder and is "
-                           "currently open in Lintra.Press Use Existing to switch to the open "
-                           "document or press Browse... to download to a different folder"),
-                        QMessageBox::NoButton, this);
-        QPushButton *useExisting = box.addButton(tr("Use Existing"), QMessageBox::ActionRole);
-        box.addButton(tr("Browse.."), QMessageBox::ActionRole);
-        box.exec();
-        if (box.clickedButton() == useExisting) {
-            documents->ActivateDocument(open);
-            close();
-        } else {
-            const QString chosen = chooseFolder();
-            if (!chosen.isEmpty())
-                m_ui->downloadFolderLocationLineEdit->setText(chosen);
-        }
+    if (documents && documents->FindDocument(CFxString(targetPath))) {
+        QMessageBox *box = openMessageBox(
+            this, QMessageBox::Warning, tr("Warning"),
+            tr("A document with the same name exists in the selected folder and is "
+               "currently open in Lintra.Press Use Existing to switch to the open "
+               "document or press Browse... to download to a different folder"),
+            QMessageBox::NoButton);
+        QPushButton *useExisting = box->addButton(tr("Use Existing"), QMessageBox::ActionRole);
+        box->addButton(tr("Browse.."), QMessageBox::ActionRole);
+        connect(box, &QMessageBox::buttonClicked, this,
+                [this, useExisting, targetPath](QAbstractButton *answer) {
+                    if (answer != useExisting) {
+                        chooseFolder();
+                        return;
+                    }
+                    // Found again: the drawing may have been closed while the box was up.
+                    CFxDocumentManager *documents = HostAccess::documents();
+                    if (CFxDocument *open =
+                            documents ? documents->FindDocument(CFxString(targetPath)) : nullptr)
+                        documents->ActivateDocument(open);
+                    close();
+                });
         return;
     }
     download(*widget->record(), folder, targetPath);
@@ -424,8 +443,8 @@ void OpenFromCSDialog::download(const FzFileInfo &result, const QString &folder,
     // A folder named in the field but not made yet (the documents folder of a new account) is
     // made, as a download into it implies.
     if (!QDir().mkpath(folder)) {
-        QMessageBox::warning(this, tr("Error"), tr("The folder %1 cannot be created.").arg(folder),
-                             QMessageBox::Ok);
+        openMessageBox(this, QMessageBox::Warning, tr("Error"),
+                       tr("The folder %1 cannot be created.").arg(folder));
         return;
     }
     auto *listing = new StructureListing(m_platform, result);
@@ -436,7 +455,7 @@ void OpenFromCSDialog::structureListed(StructureListing *listing, const QString 
                                        const QString &targetPath)
 {
     if (listing->error() != AurexJob::NoError) {
-        QMessageBox::warning(this, tr("Error"), listing->errorString(), QMessageBox::Ok);
+        openMessageBox(this, QMessageBox::Warning, tr("Error"), listing->errorString());
         return;
     }
     RecordList records = listing->takeRecords();
@@ -454,10 +473,12 @@ void OpenFromCSDialog::structureListed(StructureListing *listing, const QString 
 
 void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
 {
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("ContextMenu"));
-    QAction *remove = menu.addAction(tr("Delete"));
-    QAction *history = menu.addAction(tr("History..."));
+    // Not waited for, as the boxes are: the dialog may close while the menu is open.
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setObjectName(QStringLiteral("ContextMenu"));
+    QAction *remove = menu->addAction(tr("Delete"));
+    QAction *history = menu->addAction(tr("History..."));
     history->setObjectName(QStringLiteral("HistoryMenu"));
     const QList<QListWidgetItem *> selected = m_ui->listWidget->selectedItems();
     ViewWidget *first = selected.isEmpty() ? nullptr : widgetOf(selected.first());
@@ -471,11 +492,15 @@ void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
     }
     history->setEnabled(selected.size() == 1 && first && first->record() && first->isEnabled());
     connect(remove, &QAction::triggered, this, [this, remove] { deleteItem(remove); });
-    connect(history, &QAction::triggered, this, [this, first] {
-        FileHistoryDialog::showNew(m_session, recordProperty(*first->record(), kKeyName),
-                                   recordTitle(*first->record()));
-    });
-    menu.exec(m_ui->listWidget->viewport()->mapToGlobal(position));
+    if (history->isEnabled()) {
+        // Taken now: a new search may replace the results while the menu is open.
+        const QString name = recordProperty(*first->record(), kKeyName);
+        const QString title = recordTitle(*first->record());
+        connect(history, &QAction::triggered, this,
+                [this, name, title] { FileHistoryDialog::showNew(m_session, name, title); });
+    }
+    KeyboardAccess::assignMnemonics(menu);
+    menu->popup(m_ui->listWidget->viewport()->mapToGlobal(position));
 }
 
 void OpenFromCSDialog::deleteItem(QAction *)
@@ -520,7 +545,7 @@ void OpenFromCSDialog::deleteListed()
 void OpenFromCSDialog::deleteEnded(AurexJob *job, const QStringList &names)
 {
     if (job->error() != AurexJob::NoError) {
-        QMessageBox::warning(this, tr("Error"), job->errorString(), QMessageBox::Ok);
+        openMessageBox(this, QMessageBox::Warning, tr("Error"), job->errorString());
         m_ui->listWidget->viewport()->update();
         return;
     }

@@ -72,8 +72,8 @@ private:
     void fillResults(RecordList results, const QString &previewFolder);
     void applyView();
     void setButtonEnabled(QWidget *button, bool enabled);
-    // The folder chosen in a directory chooser started at the field's text, or "".
-    QString chooseFolder();
+    // Asks for the download folder; the one chosen goes into the folder field.
+    void chooseFolder();
     // Lists the structure of the chosen result, then hands it to the download-options dialog.
     void download(const FzFileInfo &result, const QString &folder, const QString &targetPath);
     // Working offline: opens the local copy a result stands for, or shows it when it is open.

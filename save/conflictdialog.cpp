@@ -3,6 +3,7 @@
 #include "savetreeitem.h"
 
 #include "support/fontscale.h"
+#include "support/keyboardaccess.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -69,6 +70,7 @@ ConflictDialog::ConflictDialog(const QList<SaveTreeItem *> &rows, QWidget *paren
     constexpr int kWidth = 560;
     resize(kWidth, layout->totalHeightForWidth(kWidth));
     growWithFont(this);
+    KeyboardAccess::install(this);
 }
 
 ConflictDialog::Choice ConflictDialog::choice(int index) const

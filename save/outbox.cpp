@@ -6,6 +6,7 @@
 
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localfilestatus.h"
+#include "workingcopy/processfilelock.h"
 #include "workingcopy/workingcopyconstants.h"
 
 #include <QDir>
@@ -14,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
 #include <QSaveFile>
 
 namespace {
@@ -107,8 +107,10 @@ bool Outbox::change(const std::function<bool(QList<Entry> &)> &edit)
                       .arg(QDir::toNativeSeparators(m_filePath));
         return false;
     }
-    QLockFile lock(m_filePath + QLatin1String(".lock"));
-    if (!lock.tryLock(kLockWaitMs)) {
+    // Given up by the system when its holder ends, however it ends.
+    ProcessFileLock lock(m_filePath + QLatin1String(".lock"));
+    m_busy = !lock.tryLock(QDeadlineTimer(kLockWaitMs));
+    if (m_busy) {
         m_error = SaveDialogText::tr("Another program keeps %1 in use.")
                       .arg(QDir::toNativeSeparators(m_filePath));
         return false;

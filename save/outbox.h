@@ -38,6 +38,8 @@ public:
     QString filePath() const { return m_filePath; }
     // Why the last call failed.
     QString errorString() const { return m_error; }
+    // The last use failed because another program held the outbox for longer than a use waits.
+    bool wasBusy() const { return m_busy; }
 
     // The entries, oldest first; empty when there is no outbox. False when it cannot be read.
     bool read(QList<Entry> *entries);
@@ -68,4 +70,5 @@ private:
 
     QString m_filePath;
     QString m_error;
+    bool m_busy = false;
 };

@@ -25,6 +25,12 @@
 #include <QDir>
 #include <QHash>
 #include <QSet>
+#include <QTimer>
+
+namespace {
+// How long sending waits before it tries again an outbox that another program held.
+constexpr int kBusyRetryMs = 10000;
+} // namespace
 
 OutboxDelivery::OutboxDelivery(ShowAurexTaskPane *session, QWidget *dialogParent,
                                QObject *parent)
@@ -44,6 +50,10 @@ void OutboxDelivery::start()
     m_tenant = m_session->tenant();
     Outbox outbox(m_tenant);
     if (!outbox.read(&m_entries)) {
+        // Another program sending or saving holds it: tried again after a while, for as long
+        // as this session lasts, never given up for the run.
+        if (outbox.wasBusy())
+            QTimer::singleShot(kBusyRetryMs, this, &OutboxDelivery::start);
         emit finished(outbox.errorString());
         return;
     }

@@ -76,6 +76,14 @@ bool saveActionFromText(const QString &text, SaveAction *action)
     return true;
 }
 
+QStringList allSaveActionTexts()
+{
+    QStringList texts{translate(kUnchanged.text)};
+    for (const ActionInfo &info : kActions)
+        texts.append(translate(info.text));
+    return texts;
+}
+
 QString saveActionIcon(SaveAction action, bool unchanged)
 {
     return QLatin1String(infoOf(action, unchanged).icon);

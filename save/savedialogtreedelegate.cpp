@@ -1,5 +1,6 @@
 #include "savedialogtreedelegate.h"
 
+#include "saveaction.h"
 #include "savedialogtreemodel.h"
 #include "savetreeitem.h"
 
@@ -11,6 +12,8 @@
 namespace {
 // The action icons in closed cells and in the open editor alike.
 const QSize kComboIconSize(22, 22);
+// Left and right of a file name in its cell, together.
+constexpr int kNameMargins = 7;
 
 const char kSelectedFill[] = "#96368ec4";
 const char kHoverFill[] = "#96e6e8ea";
@@ -48,7 +51,7 @@ void SaveDialogTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem
             painter->fillRect(rect, QColor(QLatin1String(kErrorFill)));
         painter->drawText(rect.adjusted(5, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
                           option.fontMetrics.elidedText(item->displayName, Qt::ElideMiddle,
-                                                        rect.width() - 7));
+                                                        rect.width() - kNameMargins));
         painter->drawRect(rect.adjusted(0, 0, -1, -1));
         break;
     }
@@ -79,8 +82,43 @@ QSize SaveDialogTreeDelegate::sizeHint(const QStyleOptionViewItem &option,
                                        const QModelIndex &index) const
 {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const SaveTreeItem *item = SaveDialogTreeModel::itemAt(index);
+    if (item) {
+        // Room for every text a cell can come to show, so that choosing another action or
+        // space never cuts it.
+        switch (index.column()) {
+        case SaveDialogTreeModel::ActionColumn:
+            size.setWidth(comboWidth(option, allSaveActionTexts()));
+            break;
+        case SaveDialogTreeModel::SpaceColumn:
+            size.setWidth(comboWidth(option, m_spaces));
+            break;
+        case SaveDialogTreeModel::DisplayNameColumn:
+            size.setWidth(option.fontMetrics.horizontalAdvance(item->displayName)
+                          + kNameMargins);
+            break;
+        default:
+            break;
+        }
+    }
     size.setHeight(m_rowHeight);
     return size;
+}
+
+int SaveDialogTreeDelegate::comboWidth(const QStyleOptionViewItem &option,
+                                       const QStringList &texts) const
+{
+    int textWidth = 0;
+    for (const QString &text : texts)
+        textWidth = qMax(textWidth, option.fontMetrics.horizontalAdvance(text));
+    QStyleOptionComboBox combo;
+    combo.iconSize = kComboIconSize;
+    combo.frame = true;
+    combo.fontMetrics = option.fontMetrics;
+    QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+    // The icon and the space QComboBox itself leaves beside it.
+    const QSize content(textWidth + kComboIconSize.width() + 4, kComboIconSize.height());
+    return style->sizeFromContents(QStyle::CT_ComboBox, &combo, content, option.widget).width();
 }
 
 QWidget *SaveDialogTreeDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,

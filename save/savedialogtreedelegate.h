@@ -30,6 +30,8 @@ public:
 
 private:
     void commitAndCloseEditor(QWidget *editor);
+    // A closed combo box wide enough for the widest of texts beside an action icon.
+    int comboWidth(const QStyleOptionViewItem &option, const QStringList &texts) const;
     void paintComboCell(QPainter *painter, const QStyleOptionViewItem &option,
                         const QModelIndex &index, bool enabled) const;
 

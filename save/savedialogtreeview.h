@@ -11,6 +11,9 @@ class SaveDialogTreeView : public QTreeView
 public:
     explicit SaveDialogTreeView(QWidget *parent = nullptr);
 
+    // The width column's cells need, indentation included, over all rows.
+    int widthNeeded(int column) const { return sizeHintForColumn(column); }
+
 protected:
     void mousePressEvent(QMouseEvent *event) override;
 };

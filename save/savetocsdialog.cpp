@@ -24,6 +24,7 @@
 #include "support/hostaccess.h"
 #include "support/jobsequence.h"
 #include "support/valuejob.h"
+#include "support/keyboardaccess.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localsaverecorder.h"
 #include "workingcopy/workingcopy.h"
@@ -35,9 +36,12 @@
 
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -62,6 +66,7 @@ SaveToCSDialog::SaveToCSDialog(ShowAurexTaskPane *session, QWidget *parent)
 {
     m_ui->setupUi(this);
     growWithFont(this);
+    KeyboardAccess::install(this);
     setModal(true);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     m_ui->HelpPushButton->hide();
@@ -238,13 +243,33 @@ void SaveToCSDialog::showRows()
     QHeaderView *header = m_view->header();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->moveSection(SaveDialogTreeModel::TypeColumn, 0);
-    header->resizeSection(SaveDialogTreeModel::DisplayNameColumn, 250);
-    header->resizeSection(SaveDialogTreeModel::TypeColumn, 40);
-    header->resizeSection(SaveDialogTreeModel::StatusColumn, 60);
-    header->resizeSection(SaveDialogTreeModel::ActionColumn, 150);
     m_view->expandAll();
+    fitColumns();
     updateErrorLabel();
     emit rowsShown();
+}
+
+void SaveToCSDialog::fitColumns()
+{
+    // At least the widths the dialog was drawn with; more where the header or a cell needs it
+    // (larger fonts, longer translations, deep references). The space column takes the rest.
+    const std::pair<int, int> columns[] = {{SaveDialogTreeModel::DisplayNameColumn, 250},
+                                           {SaveDialogTreeModel::TypeColumn, 40},
+                                           {SaveDialogTreeModel::StatusColumn, 60},
+                                           {SaveDialogTreeModel::ActionColumn, 150}};
+    QHeaderView *header = m_view->header();
+    int total = 0;
+    for (const auto &[column, drawn] : columns) {
+        const int width = std::max({drawn, header->sectionSizeHint(column),
+                                    m_view->widthNeeded(column)});
+        header->resizeSection(column, width);
+        total += width;
+    }
+    const int space = qMax(header->sectionSizeHint(SaveDialogTreeModel::SpaceColumn),
+                           m_view->widthNeeded(SaveDialogTreeModel::SpaceColumn));
+    // Wide enough to show every column without scrolling sideways: the dialog grows with it.
+    m_view->setMinimumWidth(total + space + m_view->frameWidth() * 2
+                            + m_view->verticalScrollBar()->sizeHint().width());
 }
 
 bool SaveToCSDialog::isBusy() const

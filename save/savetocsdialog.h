@@ -74,6 +74,8 @@ private:
     void rowsNotBuilt(const QString &reason);
     void showError(const QString &reason);
     void showRows();
+    // Sizes the columns to what their header and cells show.
+    void fitColumns();
     void refreshRows();
     // Checks the rows' titles against the platform; then checks in when asked to.
     // Adds the duplicate check to flow; the rows show what it found.

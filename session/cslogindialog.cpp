@@ -8,6 +8,7 @@
 #include "support/calljob.h"
 #include "support/dialogjobs.h"
 #include "support/hostaccess.h"
+#include "support/keyboardaccess.h"
 
 #include <QMessageBox>
 #include <QPainter>
@@ -27,6 +28,16 @@ CSLoginDialog::CSLoginDialog(ShowAurexTaskPane *session)
     , m_jobs(new DialogJobs(this))
 {
     m_ui->setupUi(this);
+    KeyboardAccess::install(this);
+    // The platform has no pages of its own for accounts: its administrator makes them.
+    m_ui->ForgottenLabel->setText(
+        m_ui->ForgottenLabel->text()
+        + tr("Your AUREX Platform administrator can tell you your login ID and set a new "
+             "password."));
+    // As large as the fields need at the user's font size, never smaller than drawn.
+    const QSize drawn = size();
+    adjustSize();
+    resize(size().expandedTo(drawn));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     connect(m_ui->LoginPushButton, &QPushButton::clicked, this, &CSLoginDialog::OnLogInClick);
     // Every start and end of a session, from here or elsewhere, reaches the menu through the
@@ -45,9 +56,8 @@ CSLoginDialog::~CSLoginDialog()
 void CSLoginDialog::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(QRect(0, 0, 1020, 689),
-                       QPixmap(QStringLiteral(":/embedded/UI/Resources/AurexWLoginBackground.png")));
-    painter.drawPixmap(QRect(0, 0, 529, 279),
+    // The background as large as the dialog, which grows with the user's font size.
+    painter.drawPixmap(rect(),
                        QPixmap(QStringLiteral(":/embedded/UI/Resources/AurexNLoginBackground.png")));
     painter.drawPixmap(QRect(0, 21, 256, 256),
                        QPixmap(QStringLiteral(":/embedded/UI/Resources/AurexLoginCompass.png")));

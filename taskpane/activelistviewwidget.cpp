@@ -10,6 +10,7 @@
 #include "fileitems/filestatus.h"
 #include "fileitems/lxlistwidgetitem.h"
 #include "fileitems/viewwidget.h"
+#include "fileitems/listviewactionmenu.h"
 
 #include <QDeadlineTimer>
 
@@ -31,6 +32,7 @@ ActiveListViewWidget::ActiveListViewWidget(QWidget *parent)
     }))
 {
     setObjectName(QStringLiteral("ActiveListViewWidget"));
+    ListViewActionMenu::offerOnRows(this);
     setDragEnabled(false);
     setAcceptDrops(false);
     setDragDropMode(QAbstractItemView::NoDragDrop);

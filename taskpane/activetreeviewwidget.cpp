@@ -10,6 +10,7 @@
 #include "fileitems/filestatus.h"
 #include "fileitems/imageviewdialog.h"
 #include "fileitems/lxtreewidgetitem.h"
+#include "fileitems/listviewactionmenu.h"
 
 #include <QDeadlineTimer>
 
@@ -27,6 +28,7 @@ ActiveTreeViewWidget::ActiveTreeViewWidget(QWidget *parent)
     }))
 {
     setObjectName(QStringLiteral("ActiveTreeViewWidget"));
+    ListViewActionMenu::offerOnRows(this);
     setSortingEnabled(true);
     sortByColumn(0, Qt::AscendingOrder);
     setHeaderHidden(true);

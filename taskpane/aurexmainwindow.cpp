@@ -23,6 +23,7 @@
 #include "session/showaurextaskpane.h"
 #include "support/helpaddress.h"
 #include "support/hostaccess.h"
+#include "support/keyboardaccess.h"
 
 
 #include <QDeadlineTimer>
@@ -176,6 +177,8 @@ void AurexMainWindow::buildUserMenu()
     connect(m_signInOutAction, &QAction::triggered, this,
             &AurexMainWindow::actionLogoutAction_triggered);
     connect(m_userMenu, &QMenu::aboutToShow, this, &AurexMainWindow::ShowMenuItems);
+    // After the entries got their texts for this opening.
+    KeyboardAccess::install(m_userMenu);
     m_ui->UserMenuToolButton->setMenu(m_userMenu);
 }
 

@@ -228,10 +228,6 @@ eines anderen Benutzers.</translation>
         <translation>Anmelden</translation>
     </message>
     <message>
-        <source>Create an account</source>
-        <translation>Konto erstellen</translation>
-    </message>
-    <message>
         <source>Forgot your password or login ID? </source>
         <translation>Kennwort oder Anmeldenamen vergessen? </translation>
     </message>
@@ -262,6 +258,10 @@ eines anderen Benutzers.</translation>
     <message>
         <source>Authentication failed! Your username and/or your password are incorrect</source>
         <translation>Anmeldung fehlgeschlagen! Benutzername und/oder Kennwort sind falsch</translation>
+    </message>
+    <message>
+        <source>Your AUREX Platform administrator can tell you your login ID and set a new password.</source>
+        <translation>Ihr Administrator der AUREX Platform nennt Ihnen Ihren Anmeldenamen und vergibt ein neues Kennwort.</translation>
     </message>
 </context>
 <context>

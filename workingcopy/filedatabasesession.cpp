@@ -1,24 +1,14 @@
 #include "filedatabasesession.h"
 
+#include "processfilelock.h"
 #include "workingcopyconstants.h"
 #include "workingcopylogging.h"
 
-#include <QFile>
 #include <QHash>
 #include <QMutex>
-#include <QThread>
 #include <QWaitCondition>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 namespace {
-
-// How long a use waiting for another process sleeps between two tries of the lock.
-const unsigned long kLockRetryMs = 20;
 
 // The sessions of this process, one per database file in use, and the document of the file
 // used last with the bytes it was read from or written to.
@@ -46,11 +36,7 @@ FileDatabaseSession::FileDatabaseSession(const QString &filePath)
 {
 }
 
-FileDatabaseSession::~FileDatabaseSession()
-{
-    if (m_lockFd >= 0)
-        ::close(m_lockFd); // closing the only descriptor of the lock file drops the lock
-}
+FileDatabaseSession::~FileDatabaseSession() = default;
 
 FileDatabaseSession *FileDatabaseSession::acquire(const QString &filePath, int waitMs,
                                                  bool *joined)
@@ -125,28 +111,6 @@ bool FileDatabaseSession::adoptKeptDocument(const QByteArray &bytes)
 
 bool FileDatabaseSession::lockAcrossProcesses(const QDeadlineTimer &deadline)
 {
-    // flock locks belong to the open file description and vanish with the process, so a
-    // crashed user never leaves the database locked.
-    const QByteArray lockPath = QFile::encodeName(m_filePath + QLatin1String(kLockFileSuffix));
-    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (m_lockFd < 0) // an existing lock file in a folder we may not write to
-        m_lockFd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC);
-    if (m_lockFd < 0) {
-        qCWarning(lcWorkingCopy) << "cannot open the lock file" << lockPath << ":"
-                                 << std::strerror(errno)
-                                 << "- other processes are not kept out of the file database";
-        return true;
-    }
-    // flock cannot wait with a deadline: try, and sleep a little between tries.
-    while (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK) {
-            if (deadline.hasExpired())
-                return false;
-            QThread::msleep(kLockRetryMs);
-        } else if (errno != EINTR) {
-            qCWarning(lcWorkingCopy) << "cannot lock" << lockPath << ":" << std::strerror(errno);
-            return true;
-        }
-    }
-    return true;
+    m_lock = std::make_unique<ProcessFileLock>(m_filePath + QLatin1String(kLockFileSuffix));
+    return m_lock->tryLock(deadline);
 }

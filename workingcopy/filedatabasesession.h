@@ -6,7 +6,10 @@
 #include <QDeadlineTimer>
 #include <QString>
 
+#include <memory>
 #include <thread>
+
+class ProcessFileLock;
 
 // The use of one database file by one thread: it holds the file's lock from load to save and
 // the document that every FileDatabase of that thread on that file shares. The lock is
@@ -51,5 +54,5 @@ private:
     QString m_filePath;
     std::thread::id m_owner;
     int m_uses = 1;
-    int m_lockFd = -1;
+    std::unique_ptr<ProcessFileLock> m_lock; // held while the session lives
 };

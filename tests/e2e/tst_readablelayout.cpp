@@ -1,7 +1,8 @@
 // What the user reads, read in full: the task pane, the open dialog's results as a grid and as
-// tiles, and the save dialog, in the real host against a real platform, at the usual font and
+// tiles, and the save dialog with its cells and column titles, in the real host against a real platform, at the usual font and
 // at one and a half times its size, in English and in German. No label or button of theirs may
-// be cut off or shortened with an ellipsis, the pane says each file's status and who holds its
+// be cut off or shortened with an ellipsis, every button of the dialogs has an Alt letter of
+// its own, the pane says each file's status and who holds its
 // lock in words, and the texts are in the host's language.
 
 #include "platformprocess.h"
@@ -19,8 +20,15 @@ void collectClipped(const QJsonObject &node, const QString &path, QStringList *c
         ? node.value("class").toString()
         : node.value("objectName").toString();
     const QString here = path + '/' + name;
-    if (node.value("clipped").toBool())
-        clipped->append(here + " \"" + node.value("text").toString() + '"');
+    if (node.value("clipped").toBool()) {
+        // A view names its cut cells; other widgets have the one text.
+        QStringList cells;
+        for (const QJsonValue &cell : node.value("clippedCells").toArray())
+            cells.append(cell.toString());
+        clipped->append(here + ' '
+                        + (cells.isEmpty() ? '"' + node.value("text").toString() + '"'
+                                           : cells.join(", ")));
+    }
     for (const QJsonValue &child : node.value("children").toArray())
         collectClipped(child.toObject(), here, clipped);
 }
@@ -40,6 +48,33 @@ void collectTexts(const QJsonObject &node, const QString &name, QStringList *tex
         texts->append(node.value("text").toString());
     for (const QJsonValue &child : node.value("children").toArray())
         collectTexts(child.toObject(), name, texts);
+}
+
+// The shown buttons of a window, "name text" each, with their Alt letters.
+void collectButtons(const QJsonObject &node, QMap<QString, QString> *mnemonics)
+{
+    if (!node.value("visible").toBool())
+        return;
+    const QString kind = node.value("class").toString();
+    if ((kind.endsWith("Button") || kind == "QCheckBox") && !node.value("text").toString().isEmpty())
+        mnemonics->insert(node.value("objectName").toString() + ' ' + node.value("text").toString(),
+                          node.value("mnemonic").toString());
+    for (const QJsonValue &child : node.value("children").toArray())
+        collectButtons(child.toObject(), mnemonics);
+}
+
+// The buttons of the window called name that have no Alt letter or share one with another.
+QStringList buttonsWithoutOwnLetter(const WidgetSnapshotFile &snapshot, const QString &name)
+{
+    QMap<QString, QString> mnemonics;
+    for (const QJsonValue &window : snapshot.json().value("windows").toArray())
+        if (window.toObject().value("objectName").toString() == name)
+            collectButtons(window.toObject(), &mnemonics);
+    QStringList wrong;
+    for (auto it = mnemonics.cbegin(); it != mnemonics.cend(); ++it)
+        if (it.value().isEmpty() || mnemonics.keys(it.value()).size() > 1)
+            wrong.append(it.key() + " [" + it.value() + ']');
+    return mnemonics.isEmpty() ? QStringList{name + " has no buttons"} : wrong;
 }
 
 } // namespace
@@ -110,6 +145,15 @@ private slots:
             QVERIFY2(snapshot.isValid(), qPrintable(view));
             const QStringList clipped = clippedTexts(snapshot);
             QVERIFY2(clipped.isEmpty(), qPrintable(view + ":\n" + clipped.join('\n')));
+        }
+
+        // Every button of both dialogs answers to Alt and a letter of its own, in each language.
+        for (const auto &[view, window] : {std::pair{"grid", "OpenFromCSDialogClass"},
+                                           std::pair{"save", "SaveToCSDialog"}}) {
+            const QStringList wrong =
+                buttonsWithoutOwnLetter(WidgetSnapshotFile(home.filePath(QString(view) + ".json")),
+                                        window);
+            QVERIFY2(wrong.isEmpty(), qPrintable(QString(view) + ":\n" + wrong.join('\n')));
         }
 
         QStringList openTexts;

@@ -728,7 +728,7 @@ void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
               "_UIWAIT moreActionPushButton[8] 90"},
              kSaveAll,
              // The pane takes its new statuses from the file database a moment after the save.
-             {"_UISLEEP 2", "_UISNAPSHOT alice-started-offline.json",
+             {"_UIWAITTEXT \"Waiting to upload\" 60", "_UISNAPSHOT alice-started-offline.json",
               // The platform is back meanwhile; she goes online.
               "_UISLEEP 10", "_AurexWorkOffline", "_UIWAITGONE ConnectionStateLabel 90"}},
             QString(), false,

@@ -200,7 +200,7 @@ private slots:
 
         OpenTest::ModalAnswerer boxes;
         runOption(&OpenFromCollaborativeSpace::OverwriteAllLocalSlot, std::move(records));
-        QCOMPARE(boxes.texts, QStringList{"An error occurred during download"});
+        QTRY_COMPARE(boxes.texts, QStringList{"An error occurred during download"});
         QCOMPARE(DxfTest::readBytes(FileDatabase::locationFor(QString())), databaseBefore);
         QVERIFY(!databaseBefore.isEmpty());
         // All or nothing: not one file of the open stays behind, and nothing was opened.

@@ -25,6 +25,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 
@@ -118,7 +120,7 @@ private slots:
         QVERIFY(QDir().mkpath(browsed));
         OpenTest::ModalAnswerer chooser(browsed);
         QTest::mouseClick(child<QPushButton>("browseButton"), Qt::LeftButton);
-        QCOMPARE(folder->text(), browsed);
+        QTRY_COMPARE(folder->text(), browsed);
         QVERIFY(!open->isEnabled());
         // A copy of the same platform object, under whatever local name, is where it goes again.
         const QString copy = m_dir->filePath("elsewhere");
@@ -152,6 +154,49 @@ private slots:
         QCOMPARE(m_host->documents()->GetCurrentDocument()->GetPathName().toQString(),
                  folder + "/bridge.dwg");
         QCOMPARE(DxfTest::readBytes(folder + "/bridge.dwg"), local);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"bridge.dwg"});
+    }
+
+    // Cancel pressed while the "already open" question waits and another window's menu runs
+    // its own event loop (the pane's "More Action" menu): the dialog goes with its question,
+    // and nothing is freed twice.
+    void cancelWhileTheQuestionWaitsUnderAnotherMenu()
+    {
+        const QString folder = m_dir->filePath("download");
+        QVERIFY(DxfTest::writeBytes(folder + "/bridge.dwg",
+                                    DxfTest::readBytes(AUREX_DEMO_FILES "/rebar.dxf")));
+        QVERIFY(m_host->documents()->OpenDocument(CFxString(folder + "/bridge.dwg")));
+        search("bridge");
+        select({"bridge.dwg"});
+        child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+
+        QPointer<QMessageBox> question;
+        bool menuRan = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto *box = m_dialog ? m_dialog->findChild<QMessageBox *>() : nullptr;
+            if (!box || !box->isVisible() || menuRan)
+                return;
+            question = box;
+            menuRan = true;
+            watch.stop();
+            QMenu other;
+            other.addAction("Lock");
+            QTimer::singleShot(0, m_dialog, [this] { child<QPushButton>("cancelButton")->click(); });
+            QTimer closeWhenGone;
+            connect(&closeWhenGone, &QTimer::timeout, &other, [&] {
+                if (m_dialog.isNull())
+                    other.close();
+            });
+            closeWhenGone.start(10);
+            other.exec(QPoint(0, 0));
+        });
+        watch.start(10);
+        QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
+        QTRY_VERIFY(menuRan);
+        QTRY_VERIFY(m_dialog.isNull());
+        QVERIFY(question.isNull());
+        // The drawing that was open stays open, and nothing came down.
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"bridge.dwg"});
     }
 

@@ -8,8 +8,13 @@
 #include "save/outbox.h"
 #include "save/savetreeitem.h"
 #include "workingcopy/filedatabase.h"
+#include "workingcopy/processfilelock.h"
 
 #include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -98,6 +103,47 @@ private slots:
         QVERIFY(!outbox.append(site, 1));
         QVERIFY2(outbox.errorString().contains("cannot be read"), qPrintable(outbox.errorString()));
         QCOMPARE(DxfTest::readBytes(Outbox("acme").filePath()), garbage);
+    }
+
+    // Another program using the outbox keeps this one out while it runs; once it is gone
+    // (killed, and not even reaped by its parent yet) the outbox is free at once.
+    void aProgramThatIsGoneNeverKeepsTheOutbox()
+    {
+        SaveTreeItem site(m_home.filePath("site.dwg"), "site.dwg", nullptr);
+        QVERIFY(Outbox("acme").append(site, 1));
+        ProcessFileLock held(Outbox("acme").filePath() + ".lock");
+        int ready[2];
+        QVERIFY(::pipe(ready) == 0);
+        const pid_t other = ::fork();
+        if (other == 0) {
+            // The other program: holds the outbox until it is killed.
+            const char taken = held.tryLock(QDeadlineTimer(5000)) ? 'y' : 'n';
+            (void)!::write(ready[1], &taken, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        QVERIFY(other > 0);
+        char taken = 0;
+        QCOMPARE(::read(ready[0], &taken, 1), ssize_t(1));
+        QCOMPARE(taken, 'y');
+
+        QList<Outbox::Entry> entries;
+        Outbox busy("acme");
+        QVERIFY(!busy.read(&entries));
+        QVERIFY(busy.wasBusy());
+        QVERIFY2(busy.errorString().contains("in use"), qPrintable(busy.errorString()));
+
+        QVERIFY(::kill(other, SIGKILL) == 0);
+        QElapsedTimer sinceKilled;
+        sinceKilled.start();
+        Outbox free("acme");
+        QVERIFY2(free.read(&entries), qPrintable(free.errorString()));
+        QVERIFY2(sinceKilled.elapsed() < 2000, qPrintable(QString::number(sinceKilled.elapsed())));
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(describe(*entries.at(0).rows), describe(site));
+        ::waitpid(other, nullptr, 0);
+        ::close(ready[0]);
+        ::close(ready[1]);
     }
 
     void anEntryIsBroughtUpToTheFileDatabaseBeforeItIsSent_data()

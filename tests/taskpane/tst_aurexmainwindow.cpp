@@ -23,12 +23,14 @@
 #include <hostdocumentmanager.h>
 #include <referencecommands.h>
 
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidgetItemIterator>
 #include <QtTest>
 
 #include <memory>
@@ -143,6 +145,59 @@ private slots:
         const ImageViewDialog *deck = window.treeWidget()->rows().at(1);
         QVERIFY(deck->findChild<QPushButton *>("LockButton")->toolTip().contains("bob"));
         QVERIFY(!deck->actionMenu()->lockAction()->isEnabled());
+    }
+
+    // A row's "More Action" menu without the pointer: the keyboard's menu key opens the
+    // current row's, a right click the one under the pointer, with Alt letters of their own.
+    void rowMenusOpenFromTheKeyboardAndTheRightButton()
+    {
+        AurexMainWindow window(ShowAurexTaskPane::instance());
+        settle(window);
+        window.show();
+        QTreeWidget *tree = window.treeWidget();
+        const auto itemOfRow = [&](const QWidget *row) -> QTreeWidgetItem * {
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                if (tree->itemWidget(*it, 0) == row)
+                    return *it;
+            return nullptr;
+        };
+        // Which rows' menus are open, and the entries of each as "text letter".
+        const auto openMenus = [&] {
+            QStringList open;
+            for (ImageViewDialog *row : tree->findChildren<ImageViewDialog *>()) {
+                ListViewActionMenu *menu = row->actionMenu();
+                if (!menu || !menu->isVisible())
+                    continue;
+                QStringList entries;
+                for (const QAction *action : menu->actions())
+                    if (action->isVisible())
+                        entries.append(action->text());
+                open.append(row->localPath().section('/', -1) + ": " + entries.join(", "));
+            }
+            return open;
+        };
+        const ImageViewDialog *deck = tree->findChildren<ImageViewDialog *>().at(0);
+        for (ImageViewDialog *row : tree->findChildren<ImageViewDialog *>())
+            if (row->localPath().endsWith("/deck.dwg"))
+                deck = row;
+        tree->setCurrentItem(itemOfRow(deck));
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(tree, &key);
+        // bob holds deck.dwg's lock, and the platform has nothing newer: only the history can
+        // be chosen, and only it has a letter.
+        QTRY_COMPARE(openMenus(), QStringList{"deck.dwg: Get Latest, Unlock, &History..."});
+        deck->actionMenu()->hide();
+
+        const ImageViewDialog *logo = nullptr;
+        for (ImageViewDialog *row : tree->findChildren<ImageViewDialog *>())
+            if (row->localPath().endsWith("/logo.png"))
+                logo = row;
+        QVERIFY(logo);
+        const QPoint at = tree->visualItemRect(itemOfRow(logo)).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, tree->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree->viewport(), &click);
+        QTRY_COMPARE(openMenus(), QStringList{"logo.png: Get Latest, &Lock, &History..."});
+        logo->actionMenu()->hide();
     }
 
     void dropsAnswersForAnotherDrawingAndQueuesQueries()

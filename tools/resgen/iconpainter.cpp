@@ -287,9 +287,6 @@ const std::vector<IconPainter::Picture> &IconPainter::pictures()
               backgroundGradient(p, r, QColor(60, 110, 145), kDarkBlue);
               clouds(p, r, QColor(255, 255, 255, 28));
           } },
-        { "UI/Resources/AurexWLoginBackground.png", 1020, 689, [](P &p, const R &r) {
-              backgroundGradient(p, r, QColor(245, 246, 247), QColor(174, 185, 193));
-          } },
         { "UI/Resources/DWG_20.png", 20, 20, [](P &p, const R &r) { document(p, r, kBlue, "DWG"); } },
         { "UI/Resources/LX-DXF20x.png", 20, 20, [](P &p, const R &r) { document(p, r, kGreen, "DXF"); } },
         // The lists' previews of files without a picture of their own: drawn large enough
