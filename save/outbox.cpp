@@ -61,6 +61,7 @@ QJsonObject rowToJson(const SaveTreeItem &row)
         {"onPlatform", row.existsOnServer},
         {"baseStamp", row.baseStamp},
         {"localChanges", row.hasLocalChanges},
+        {"copy", row.sentAsCopy},
         {"children", children},
     };
 }
@@ -78,6 +79,7 @@ bool rowFromJson(const QJsonObject &object, SaveTreeItem *row)
     row->existsOnServer = object.value("onPlatform").toBool();
     row->baseStamp = object.value("baseStamp").toString();
     row->hasLocalChanges = object.value("localChanges").toBool(true);
+    row->sentAsCopy = object.value("copy").toBool();
     for (const QJsonValue child : object.value("children").toArray()) {
         const QJsonObject childObject = child.toObject();
         if (!rowFromJson(childObject, row->appendChild(childObject.value("path").toString(),

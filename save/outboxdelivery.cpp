@@ -278,6 +278,7 @@ void OutboxDelivery::resolved(ConflictDialog *dialog)
         switch (choice.value()) {
         case ConflictDialog::KeepMineAsCopy:
             row->action = SaveAction::SaveAsNew;
+            row->sentAsCopy = true;
             row->displayName = ConflictDialog::copyTitle(row->displayName,
                                                          m_session->currentUser(),
                                                          QDate::currentDate());

@@ -187,6 +187,10 @@ QString SaveCheckIn::Work::recordStored(const CheckInRecords &records, const Rec
         if (phid.isEmpty())
             continue;
         const QString name = recordProperty(*record, kKeyName);
+        // A copy is the platform's from now on; the local file stays what it was, changed
+        // here over the file it was made from.
+        if (records.isCopy(name))
+            continue;
         const QString path = paths.value(name);
         files.append(QDir::toNativeSeparators(path));
         // The platform hashed the bytes it received: unless the file changed since they were

@@ -9,6 +9,9 @@
 #include <hostdocumentmanager.h>
 #include <loadedmodule.h>
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
 
 class TestAurexOpen : public QObject
@@ -43,6 +46,26 @@ private slots:
         const QFileInfo opened(host.documents()->GetCurrentDocument()->GetPathName().toQString());
         QCOMPARE(opened.fileName(), QString("tower.dwg"));
         QVERIFY(opened.size() > 0);
+
+        // A model the platform does not have: the user is told, and the box, once closed, is
+        // gone, not kept hidden for the rest of the run.
+        const auto boxes = [] {
+            QList<QMessageBox *> found;
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(window))
+                    found.append(box);
+            return found;
+        };
+        QVERIFY(boxes().isEmpty());
+        client.start(AUREX_OPEN_BIN, {"AX000999999"});
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(boxes().size() == 1 && boxes().first()->isVisible(), 30000);
+        QVERIFY2(!boxes().first()->text().isEmpty(), "the box says nothing");
+        boxes().first()->button(QMessageBox::Ok)->click();
+        QTRY_VERIFY(boxes().isEmpty());
+        QCOMPARE(QFileInfo(host.documents()->GetCurrentDocument()->GetPathName().toQString())
+                     .fileName(),
+                 QString("tower.dwg"));
         host.documents()->closeAll();
         module->shutdown();
     }

@@ -97,6 +97,7 @@ private slots:
         // A preview is named after its drawing.
         QTest::newRow("every space: a platform name")
             << "name" << QStringList{"bridge.dwg", "bridge.jpg"};
+        QTest::newRow("one space: a platform name") << "spaceName" << QStringList{"bridge.dwg"};
         QTest::newRow("existing titles, any letter case")
             << "titles" << QStringList{"deck.dwg", "logo.png"};
     }
@@ -118,6 +119,8 @@ private slots:
             ? makeSpaceSearchQuery("Common Space", "")
             : kind == "all"  ? makeAllSpacesSearchQuery("BRIDGE")
             : kind == "name" ? makeAllSpacesSearchQuery(recordProperty(*bridge.at(0), "name"))
+            : kind == "spaceName"
+                ? makeSpaceSearchQuery("Common Space", recordProperty(*bridge.at(0), "name"))
                              : buildDuplicateSearchRecord("Common Space", asked);
         RecordList hits;
         QVERIFY(m_platform.search(*query, &hits));

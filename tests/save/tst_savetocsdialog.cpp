@@ -9,6 +9,9 @@
 #include "savetestsupport.h"
 
 #include "connector/recordfields.h"
+#include "save/conflictdialog.h"
+#include "save/outbox.h"
+#include "save/outboxdelivery.h"
 #include "save/savedialogtreemodel.h"
 #include "save/saveset.h"
 #include "save/savetocsdialog.h"
@@ -22,6 +25,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -358,6 +362,127 @@ private slots:
         LintraAurexConnectorWrapper::GetInstance()->Details({&details});
         QCOMPARE(FileDatabase(QString()).updateStamp(path),
                  recordProperty(details, "_filemodified"));
+    }
+
+    // A save made offline meets newer versions that bob saved meanwhile: each choice of the
+    // conflict dialog does what it says, on the platform and in alice's working copy.
+    void outboxConflictChoicesDoWhatTheySay()
+    {
+        const QMap<QString, QString> names = savetest::download("bridge.dwg", folder());
+        const QString piers = folder() + "/piers.dxf";
+        const QString rebar = folder() + "/rebar.dxf";
+        const QString logo = folder() + "/logo.png";
+        const QByteArray piersBefore = DxfTest::readBytes(piers);
+        const QByteArray rebarBefore = DxfTest::readBytes(rebar);
+        const auto pngOf = [](Qt::GlobalColor colour) {
+            QImage picture(8, 8, QImage::Format_RGB32);
+            picture.fill(colour);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "PNG");
+            return bytes;
+        };
+        const QMap<QString, QByteArray> alices{
+            {piers, "999\nalice's piers\n" + piersBefore},
+            {rebar, "999\nalice's rebar\n" + rebarBefore},
+            {logo, pngOf(Qt::red)}};
+        {
+            // Saved in the host, which records each local save.
+            FileDatabase saves{QString()};
+            for (auto it = alices.cbegin(); it != alices.cend(); ++it) {
+                QVERIFY(DxfTest::writeBytes(it.key(), it.value()));
+                QCOMPARE(saves.setLocallyModified(it.key(), "true"), QString("0"));
+            }
+            QVERIFY(saves.save());
+        }
+        // Saved while offline, as the save dialog leaves them in the outbox: piers.dxf with the
+        // rebar.dxf it references, and bridge.dwg, unchanged, with logo.png. Each is based on
+        // the version downloaded.
+        // Read once, and let go of before sending: sending records in it from another thread.
+        auto database = std::make_unique<FileDatabase>(QString());
+        const auto row = [&](SaveTreeItem *parent, const QString &file, bool changed) {
+            const QString path = folder() + '/' + file;
+            auto *item = parent ? parent->appendChild(path, file)
+                                : new SaveTreeItem(path, file, nullptr);
+            item->action = SaveAction::SaveChanges;
+            item->kind = file.endsWith(".png") ? ReferenceNode::RasterImage
+                                               : ReferenceNode::Drawing;
+            item->name = names.value(path);
+            item->collabSpace = "Common Space";
+            item->existsOnServer = true;
+            item->status = changed ? 1 : 2;
+            item->hasLocalChanges = changed;
+            item->baseStamp = database->updateStamp(path);
+            return item;
+        };
+        const std::unique_ptr<SaveTreeItem> piersSave(row(nullptr, "piers.dxf", true));
+        row(piersSave.get(), "rebar.dxf", true);
+        QVERIFY(Outbox(QString()).append(*piersSave, 2));
+        const std::unique_ptr<SaveTreeItem> bridgeSave(row(nullptr, "bridge.dwg", false));
+        row(bridgeSave.get(), "logo.png", true);
+        QVERIFY(Outbox(QString()).append(*bridgeSave, 1));
+        database.reset();
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+
+        PlatformClient bob(m_fixture.platform->serverHost());
+        QCOMPARE(bob.signIn("bob", "bob-demo-pw"), 200);
+        const QMap<QString, QByteArray> bobs{
+            {piers, "999\nbob's piers\n" + piersBefore},
+            {rebar, "999\nbob's rebar\n" + rebarBefore},
+            {logo, pngOf(Qt::blue)}};
+        for (auto it = bobs.cbegin(); it != bobs.cend(); ++it) {
+            const QJsonObject version{{"parent", -1},
+                                      {"title", QFileInfo(it.key()).fileName()},
+                                      {"name", names.value(it.key())},
+                                      {"collabspace", "Common Space"}};
+            QCOMPARE(bob.checkIn({version}, {it.value()}), 200);
+        }
+
+        // Online again: alice keeps her piers.dxf as a copy, takes bob's rebar.dxf and overwrites
+        // his logo.
+        OutboxDelivery delivery(session, nullptr);
+        QStringList asked;
+        connect(&delivery, &OutboxDelivery::conflictAsked, this, [&](ConflictDialog *dialog) {
+            const QMap<QString, QString> choices{{"piers.dxf", "Keep mine as a copy"},
+                                                 {"rebar.dxf", "Take theirs"},
+                                                 {"logo.png", "Overwrite theirs"}};
+            const QList<SaveTreeItem *> rows = dialog->rows();
+            for (int i = 0; i < rows.size(); ++i) {
+                asked.append(rows.at(i)->displayName);
+                dialog->findChild<QComboBox *>(QString("conflictChoice%1").arg(i))
+                    ->setCurrentText(choices.value(rows.at(i)->displayName));
+            }
+            dialog->accept();
+        });
+        QSignalSpy finished(&delivery, &OutboxDelivery::finished);
+        delivery.start();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.first().first().toString(), QString());
+        asked.sort();
+        QCOMPARE(asked, (QStringList{"logo.png", "piers.dxf", "rebar.dxf"}));
+
+        const QString copy = ConflictDialog::copyTitle("piers.dxf", "alice", QDate::currentDate());
+        const QMap<QString, QString> onPlatform{
+            {"piers.dxf", platformFile("Common Space", "piers.dxf").sha256},
+            {copy, platformFile("Common Space", copy).sha256},
+            {"rebar.dxf", platformFile("Common Space", "rebar.dxf").sha256},
+            {"logo.png", platformFile("Common Space", "logo.png").sha256}};
+        const auto hash = [](const QByteArray &bytes) {
+            return QString(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+        };
+        QCOMPARE(onPlatform, (QMap<QString, QString>{{"piers.dxf", hash(bobs.value(piers))},
+                                                     {copy, hash(alices.value(piers))},
+                                                     {"rebar.dxf", hash(bobs.value(rebar))},
+                                                     {"logo.png", hash(alices.value(logo))}}));
+        // Here: bob's rebar.dxf replaced alice's, whose change is kept beside it; her piers.dxf
+        // stays hers, and stays known as the platform's piers.dxf, not as her copy.
+        QCOMPARE(DxfTest::readBytes(rebar), bobs.value(rebar));
+        const QStringList kept = QDir(folder()).entryList({"rebar (local changes *).dxf"});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(DxfTest::readBytes(folder() + '/' + kept.first()), alices.value(rebar));
+        QCOMPARE(DxfTest::readBytes(piers), alices.value(piers));
+        QCOMPARE(FileDatabase(QString()).entryAttribute(piers, "name"), names.value(piers));
     }
 
     // Runs last: the platform goes away.

@@ -365,6 +365,32 @@ private slots:
         QVERIFY2(!message.contains(QRegularExpression("[\\p{Cc}\\x{202E}]")), qPrintable(message));
     }
 
+    // What a new file is to the platform follows from its name: drawings (DWG and DXF, in any
+    // letter case) are assemblies, everything else is inserted into them.
+    void newFilesAreTypedByTheirNames()
+    {
+        PlatformClient &carol = *m_as["carol"];
+        const QStringList titles{"quay-plan.dwg", "quay-detail.DXF", "quay-photo.png",
+                                 "quay-table.pdf"};
+        // One check-in each: a check-in has one top file.
+        for (const QString &title : titles) {
+            const QJsonObject record{{"parent", -1}, {"title", title}, {"name", carol.autoname()},
+                                     {"collabspace", "Harbour Works"}};
+            QJsonObject answer;
+            QVERIFY2(carol.checkIn({record}, {"bytes"}, &answer) == 200,
+                     qPrintable(answer["error"].toString()));
+        }
+        QStringList typed;
+        for (const QString &title : titles) {
+            const QJsonObject found = carol.find(title);
+            typed << title + ": " + found["type"].toString() + " / " + found["cadtype"].toString();
+        }
+        QCOMPARE(typed, (QStringList{"quay-plan.dwg: ACAD Drawing / assembly",
+                                     "quay-detail.DXF: ACAD Drawing / assembly",
+                                     "quay-photo.png: ACAD Insert / insertedobject",
+                                     "quay-table.pdf: ACAD Insert / insertedobject"}));
+    }
+
     void detailsByNameHonourTheType()
     {
         PlatformClient &bob = *m_as["bob"];

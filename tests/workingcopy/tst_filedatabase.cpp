@@ -2,6 +2,7 @@
 
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/localfilestatus.h"
+#include "workingcopy/processfilelock.h"
 #include "connector/recordfields.h"
 
 #include <fzfileinfo.h>
@@ -11,6 +12,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(LocalFileStatus)
 
@@ -362,6 +365,45 @@ private slots:
         // The changes are still held and reach the file once writing works again.
         QVERIFY(database.save());
         QVERIFY(readAll(m_databasePath).contains("/projects/199.dwg"));
+    }
+
+    // While another program holds the database, this one works on an empty copy that is never
+    // written; once that program is gone (killed, not even reaped yet) the database is there.
+    void aDatabaseInUseElsewhereIsNeverWrittenOver()
+    {
+        FileDatabase(kTenant).addFile("/projects/Plan.dwg", "V1", "prd-1", kStamp, "",
+                                      "ACAD Drawing", "false");
+        const QByteArray before = readAll(m_databasePath);
+        ProcessFileLock held(m_databasePath + ".lock");
+        int ready[2];
+        QVERIFY(::pipe(ready) == 0);
+        const pid_t other = ::fork();
+        if (other == 0) {
+            const char taken = held.tryLock(QDeadlineTimer(5000)) ? 'y' : 'n';
+            (void)!::write(ready[1], &taken, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        QVERIFY(other > 0);
+        char taken = 0;
+        QCOMPARE(::read(ready[0], &taken, 1), ssize_t(1));
+        QCOMPARE(taken, 'y');
+        {
+            FileDatabase busy(kTenant);
+            QVERIFY(!busy.isAvailable());
+            QVERIFY2(busy.errorString().contains("in use"), qPrintable(busy.errorString()));
+            busy.addFile("/projects/Other.dwg", "", "prd-2", kStamp, "", "ACAD Drawing", "false");
+            QVERIFY(!busy.save());
+        }
+        QCOMPARE(readAll(m_databasePath), before);
+
+        QVERIFY(::kill(other, SIGKILL) == 0);
+        const FileDatabase free(kTenant);
+        QVERIFY(free.isAvailable());
+        QCOMPARE(free.paths(), QStringList{"/projects/Plan.dwg"});
+        ::waitpid(other, nullptr, 0);
+        ::close(ready[0]);
+        ::close(ready[1]);
     }
 
 private:
