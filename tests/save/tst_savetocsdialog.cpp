@@ -8,6 +8,7 @@
 #include "platformprobe.h"
 #include "savetestsupport.h"
 
+#include "connector/platformstamp.h"
 #include "connector/recordfields.h"
 #include "save/conflictdialog.h"
 #include "save/outbox.h"
@@ -476,13 +477,21 @@ private slots:
                                                      {"rebar.dxf", hash(bobs.value(rebar))},
                                                      {"logo.png", hash(alices.value(logo))}}));
         // Here: bob's rebar.dxf replaced alice's, whose change is kept beside it; her piers.dxf
-        // stays hers, and stays known as the platform's piers.dxf, not as her copy.
+        // stays hers, and stays known as the platform's piers.dxf at the version she had, not
+        // as her copy: nothing of it waits to be saved, and bob's is newer.
         QCOMPARE(DxfTest::readBytes(rebar), bobs.value(rebar));
         const QStringList kept = QDir(folder()).entryList({"rebar (local changes *).dxf"});
         QCOMPARE(kept.size(), 1);
         QCOMPARE(DxfTest::readBytes(folder() + '/' + kept.first()), alices.value(rebar));
         QCOMPARE(DxfTest::readBytes(piers), alices.value(piers));
-        QCOMPARE(FileDatabase(QString()).entryAttribute(piers, "name"), names.value(piers));
+        FzFileInfo current;
+        setRecordProperty(current, "name", names.value(piers));
+        LintraAurexConnectorWrapper::GetInstance()->Details({&current});
+        const FileDatabase after{QString()};
+        QCOMPARE(after.entryAttribute(piers, "name"), names.value(piers));
+        QVERIFY(!after.hasLocalChanges(piers));
+        QVERIFY(parsePlatformStamp(after.updateStamp(piers))
+                < parsePlatformStamp(recordProperty(current, "_filemodified")));
     }
 
     // Runs last: the platform goes away.
