@@ -213,8 +213,6 @@ void CheckInRecords::applyNameRule(FzFileInfo *record, SaveTreeItem *row)
     m_pathToName.insert(row->path, name);
     if (!isSent(row))
         m_unsent.insert(name);
-    if (row->sentAsCopy)
-        m_copies.insert(name);
 }
 
 bool CheckInRecords::isSent(const SaveTreeItem *row)

@@ -38,8 +38,6 @@ public:
     static bool isSent(const SaveTreeItem *row);
     // The local path of every name (the later one when two rows share a name).
     QMap<QString, QString> nameToPath() const { return m_nameToPath; }
-    // Whether the file named name goes as a copy of its own, which the local file is not.
-    bool isCopy(const QString &name) const { return m_copies.contains(name); }
     // One details request per name sent, typed by the suffix of its path (asked after the
     // check-in).
     RecordList buildNameLookupRecords() const;
@@ -68,7 +66,6 @@ private:
     QMap<QString, QString> m_nameToPath;
     QMap<QString, QString> m_pathToName; // a file that stands twice is named once
     QSet<QString> m_unsent;              // names of files named but not sent
-    QSet<QString> m_copies;              // names of files sent as copies of their own
     RecordList m_records;
     QStringList m_previewsToWrite; // drawing paths
     QVector<QPair<QString, QByteArray>> m_listedPreviews; // drawing path, JPEG

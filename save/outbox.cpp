@@ -61,7 +61,6 @@ QJsonObject rowToJson(const SaveTreeItem &row)
         {"onPlatform", row.existsOnServer},
         {"baseStamp", row.baseStamp},
         {"localChanges", row.hasLocalChanges},
-        {"copy", row.sentAsCopy},
         {"children", children},
     };
 }
@@ -79,7 +78,6 @@ bool rowFromJson(const QJsonObject &object, SaveTreeItem *row)
     row->existsOnServer = object.value("onPlatform").toBool();
     row->baseStamp = object.value("baseStamp").toString();
     row->hasLocalChanges = object.value("localChanges").toBool(true);
-    row->sentAsCopy = object.value("copy").toBool();
     for (const QJsonValue child : object.value("children").toArray()) {
         const QJsonObject childObject = child.toObject();
         if (!rowFromJson(childObject, row->appendChild(childObject.value("path").toString(),

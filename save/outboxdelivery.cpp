@@ -278,7 +278,6 @@ void OutboxDelivery::resolved(ConflictDialog *dialog)
         switch (choice.value()) {
         case ConflictDialog::KeepMineAsCopy:
             row->action = SaveAction::SaveAsNew;
-            row->sentAsCopy = true;
             row->displayName = ConflictDialog::copyTitle(row->displayName,
                                                          m_session->currentUser(),
                                                          QDate::currentDate());

@@ -13,7 +13,6 @@
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "workingcopy/filedatabase.h"
-#include "workingcopy/workingcopyconstants.h"
 
 #include <fzfileinfo.h>
 
@@ -190,18 +189,6 @@ QString SaveCheckIn::Work::recordStored(const CheckInRecords &records, const Rec
         const QString name = recordProperty(*record, kKeyName);
         const QString path = paths.value(name);
         files.append(QDir::toNativeSeparators(path));
-        if (records.isCopy(name)) {
-            // The platform keeps these bytes as a copy of their own: the local file stays the
-            // working copy of the file it was made from, at the version it was made from, with
-            // nothing left to save. Newer there, it shows as such until the user gets it.
-            const QString key = FileDatabase::keyForPath(path);
-            database.recordExchange(key, QString(),
-                                    database.entryAttribute(key, QLatin1String(kAttrName)),
-                                    database.updateStamp(key),
-                                    recordProperty(*record, kKeyType),
-                                    ContentFingerprint::of(path));
-            continue;
-        }
         // The platform hashed the bytes it received: unless the file changed since they were
         // sent, they are the file's, and it need not be read a third time.
         const ContentFingerprint content = ContentFingerprint::hashedElsewhere(

@@ -72,7 +72,6 @@ void SaveTreeItem::restoreFrom(const SaveTreeItem &other)
     hasLocalChanges = other.hasLocalChanges;
     lockedBy = other.lockedBy;
     leftOutForLock = other.leftOutForLock;
-    sentAsCopy = other.sentAsCopy;
     // A clone has the same shape, so children pair up by position.
     for (std::size_t i = 0; i < m_children.size() && i < other.m_children.size(); ++i)
         m_children[i]->restoreFrom(*other.m_children[i]);

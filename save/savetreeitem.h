@@ -68,9 +68,6 @@ public:
     // Left out by itself: unchanged here while another user holds its lock, so there is nothing
     // of it to save; what it references still goes.
     bool leftOutForLock = false;
-    // Sent as a new file of its own ("Keep mine as a copy" after someone else saved a newer
-    // version): the local file stays the working copy of the platform's file it was made from.
-    bool sentAsCopy = false;
 
     // "Save changes" for a file without local changes: nothing of it is sent.
     bool isUnchanged() const { return action == SaveAction::SaveChanges && !hasLocalChanges; }
