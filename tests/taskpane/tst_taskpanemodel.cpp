@@ -142,25 +142,6 @@ private slots:
         QVERIFY(!queue.details(0));
     }
 
-    // The platform may answer before the drawings the active one references have been read
-    // for their own references: its answer waits for the listing and shows then.
-    void anAnswerBeforeTheListingStillShows()
-    {
-        // notes.dxf, read for what it references, takes far longer than the double's answer:
-        // a few megabytes of comments ahead of its drawing.
-        const QByteArray drawing = DxfTest::readBytes(path("notes.dxf"));
-        QByteArray slow;
-        for (int i = 0; i < 300000; ++i)
-            slow += "999\nread slowly\n";
-        QVERIFY(DxfTest::writeBytes(path("notes.dxf"), slow + drawing));
-        QCOMPARE(settledRows(), QStringList({
-                     "bridge.dxf | Current | Status: Current | ",
-                     "  deck.dxf | Current | Status: Current | ",
-                     "  logo.png | Current | Status: Current | ",
-                     "  notes.dxf | New | Status: New file | ",
-                 }));
-    }
-
     // Each row's tool tip tells, after the file's details, which version the platform has, who
     // saved it and when, and the first line of why; a file new to the platform tells none.
     void toolTipsTellWhoSavedWhichVersionAndWhy()
