@@ -226,6 +226,16 @@ private slots:
         tiles[0]->LockStatusSlot(1);
         for (const auto &tile : tiles)
             tile->applyTileLayout();
+        // As tiles: under the details' three lines, the size and who holds the lock, or, for
+        // a file of the drawing, that its state is being worked out.
+        QStringList stateLines;
+        for (const QString &texts : gridTexts())
+            stateLines << texts.section(" / ", 1);
+        QCOMPARE(stateLines, (QStringList{QString::fromUtf8("0 bytes \u00b7 Locked by you"),
+                                          QString::fromUtf8("0 bytes \u00b7 Locked by carol"),
+                                          QString::fromUtf8("0 bytes \u00b7 Locked by you"),
+                                          QString::fromUtf8("0 bytes \u00b7 Locked by carol"),
+                                          "Checking..."}));
         for (const auto &tile : tiles)
             tile->applyGridLayout();
         QStringList locked = expected;
