@@ -87,6 +87,8 @@ private slots:
             << "\"ChoiceList\" has no row \"delta\"." << 0;
         QTest::newRow("unknown command") << QStringList { "_NOSUCHCOMMAND" }
                                          << "Unknown command \"_NOSUCHCOMMAND\"." << 0;
+        QTest::newRow("wait with a time that is not a number")
+            << QStringList { "_UIWAIT NeverShown soon" } << "usage: _UIWAIT name [seconds]" << 0;
         QTest::newRow("wait gives up after the time asked")
             << QStringList { "_UIWAIT NeverShown 1.5" }
             << "_UIWAIT NeverShown: not shown within 1.5 seconds." << 1500;

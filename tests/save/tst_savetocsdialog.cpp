@@ -189,6 +189,7 @@ private slots:
         QVERIFY(m_host->documents()->OpenDocument(drawing));
         SaveToCSDialog dialog(ShowAurexTaskPane::instance());
         settle(dialog);
+        QAbstractItemModelTester tester(dialog.model()); // a tree, parents and all
         // The PDF that cannot be found stays out unless the user asks for it.
         QCOMPARE(dialog.saveSet()->rows().size(), 6);
         QCOMPARE(rowNamed(dialog, "lost.pdf")->action, SaveAction::DoNotSave);
