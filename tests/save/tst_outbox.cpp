@@ -3,18 +3,14 @@
 // never written over, and an entry is brought up to the file database before it is sent.
 
 #include "dxftesthelpers.h"
+#include "otherlockholder.h"
 #include "testhome.h"
 
 #include "save/outbox.h"
 #include "save/savetreeitem.h"
 #include "workingcopy/filedatabase.h"
-#include "workingcopy/processfilelock.h"
 
 #include <QtTest>
-
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -111,21 +107,9 @@ private slots:
     {
         SaveTreeItem site(m_home.filePath("site.dwg"), "site.dwg", nullptr);
         QVERIFY(Outbox("acme").append(site, 1));
-        ProcessFileLock held(Outbox("acme").filePath() + ".lock");
-        int ready[2];
-        QVERIFY(::pipe(ready) == 0);
-        const pid_t other = ::fork();
-        if (other == 0) {
-            // The other program: holds the outbox until it is killed.
-            const char taken = held.tryLock(QDeadlineTimer(5000)) ? 'y' : 'n';
-            (void)!::write(ready[1], &taken, 1);
-            ::pause();
-            ::_exit(0);
-        }
-        QVERIFY(other > 0);
-        char taken = 0;
-        QCOMPARE(::read(ready[0], &taken, 1), ssize_t(1));
-        QCOMPARE(taken, 'y');
+        // The other program: holds the outbox until it is killed.
+        OtherLockHolder other(Outbox("acme").filePath() + ".lock");
+        QVERIFY(other.holds());
 
         QList<Outbox::Entry> entries;
         Outbox busy("acme");
@@ -133,7 +117,7 @@ private slots:
         QVERIFY(busy.wasBusy());
         QVERIFY2(busy.errorString().contains("in use"), qPrintable(busy.errorString()));
 
-        QVERIFY(::kill(other, SIGKILL) == 0);
+        QVERIFY(other.kill());
         QElapsedTimer sinceKilled;
         sinceKilled.start();
         Outbox free("acme");
@@ -141,9 +125,6 @@ private slots:
         QVERIFY2(sinceKilled.elapsed() < 2000, qPrintable(QString::number(sinceKilled.elapsed())));
         QCOMPARE(entries.size(), 1);
         QCOMPARE(describe(*entries.at(0).rows), describe(site));
-        ::waitpid(other, nullptr, 0);
-        ::close(ready[0]);
-        ::close(ready[1]);
     }
 
     void anEntryIsBroughtUpToTheFileDatabaseBeforeItIsSent_data()

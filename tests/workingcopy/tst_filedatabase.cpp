@@ -1,8 +1,9 @@
 #include "workingcopytesthome.h"
 
+#include "otherlockholder.h"
+
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/localfilestatus.h"
-#include "workingcopy/processfilelock.h"
 #include "connector/recordfields.h"
 
 #include <fzfileinfo.h>
@@ -12,8 +13,6 @@
 
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 Q_DECLARE_METATYPE(LocalFileStatus)
 
@@ -374,20 +373,8 @@ private slots:
         FileDatabase(kTenant).addFile("/projects/Plan.dwg", "V1", "prd-1", kStamp, "",
                                       "ACAD Drawing", "false");
         const QByteArray before = readAll(m_databasePath);
-        ProcessFileLock held(m_databasePath + ".lock");
-        int ready[2];
-        QVERIFY(::pipe(ready) == 0);
-        const pid_t other = ::fork();
-        if (other == 0) {
-            const char taken = held.tryLock(QDeadlineTimer(5000)) ? 'y' : 'n';
-            (void)!::write(ready[1], &taken, 1);
-            ::pause();
-            ::_exit(0);
-        }
-        QVERIFY(other > 0);
-        char taken = 0;
-        QCOMPARE(::read(ready[0], &taken, 1), ssize_t(1));
-        QCOMPARE(taken, 'y');
+        OtherLockHolder other(m_databasePath + ".lock");
+        QVERIFY(other.holds());
         {
             FileDatabase busy(kTenant);
             QVERIFY(!busy.isAvailable());
@@ -397,13 +384,10 @@ private slots:
         }
         QCOMPARE(readAll(m_databasePath), before);
 
-        QVERIFY(::kill(other, SIGKILL) == 0);
+        QVERIFY(other.kill());
         const FileDatabase free(kTenant);
         QVERIFY(free.isAvailable());
         QCOMPARE(free.paths(), QStringList{"/projects/Plan.dwg"});
-        ::waitpid(other, nullptr, 0);
-        ::close(ready[0]);
-        ::close(ready[1]);
     }
 
 private:
