@@ -124,7 +124,14 @@ void ActiveTreeViewWidget::showFileDetails(int index, const FileItemDetails &det
 
 bool ActiveTreeViewWidget::makeRowsInSight(const QDeadlineTimer &deadline)
 {
-    for (QTreeWidgetItem *item : itemsToMake()) {
+    QList<QTreeWidgetItem *> items = itemsToMake();
+    // All rows are as high as the first, which an item without its row does not tell: until
+    // the first row stands, items lie a text line apart and twice as many would seem in sight.
+    if (m_rows.isEmpty() && !items.isEmpty()) {
+        makeRow(items.first());
+        items = itemsToMake();
+    }
+    for (QTreeWidgetItem *item : items) {
         if (deadline.hasExpired())
             return false;
         makeRow(item);
