@@ -1,10 +1,12 @@
 #include "accountadmin.h"
 
 #include "accountstore.h"
+#include "audittrail.h"
 #include "database.h"
 #include "eventlog.h"
 #include "objectstore.h"
 #include "platformconstants.h"
+#include "trash.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -12,43 +14,6 @@
 Q_LOGGING_CATEGORY(lcAdmin, "platform.admin")
 
 namespace {
-
-// A column of a list: its key, and how a value of the statement is shown.
-struct Column {
-    enum Kind { AsIs, YesNo, Stamp };
-    const char *key;
-    Kind kind = AsIs;
-};
-
-QVariant shown(const QVariant &value, Column::Kind kind)
-{
-    // An SQL NULL comes typed, which JSON would show as 0 or "".
-    if (value.isNull())
-        return QVariant();
-    if (kind == Column::YesNo)
-        return value.toInt() != 0;
-    if (kind == Column::Stamp)
-        return QDateTime::fromSecsSinceEpoch(value.toLongLong(), Qt::UTC).toString(Qt::ISODate);
-    return value;
-}
-
-// The statement's rows as a list, a column of the statement per column of the list.
-Listing listOf(std::initializer_list<Column> columns, const QString &sql,
-               const QVariantList &binds = {})
-{
-    QStringList keys;
-    for (const Column &column : columns)
-        keys << QLatin1String(column.key);
-    Listing listing(keys);
-    QSqlQuery query = Database::exec(sql, binds);
-    while (query.next()) {
-        QVariantList row;
-        for (const Column &column : columns)
-            row << shown(query.value(row.size()), column.kind);
-        listing.append(row);
-    }
-    return listing;
-}
 
 // A user's name as the list shows it, from the first and last names.
 const char kFullName[] = "TRIM(u.first_name || ' ' || u.last_name)";
@@ -82,8 +47,8 @@ QString sample(const QString &sql, const QVariantList &binds, int limit = 5)
 
 Listing AccountAdmin::users()
 {
-    return listOf({{"login"}, {"name"}, {"email"}, {"disabled", Column::YesNo},
-                   {"lastSignIn", Column::Stamp}},
+    return Listing::fromQuery({{"login"}, {"name"}, {"email"}, {"disabled", Listing::Column::YesNo},
+                   {"lastSignIn", Listing::Column::Stamp}},
                   QStringLiteral("SELECT u.login, %1, u.email, COALESCE(s.disabled, 0), "
                                  "s.last_sign_in FROM users u LEFT JOIN user_status s ON "
                                  "s.user_id = u.id ORDER BY LOWER(u.login)")
@@ -154,10 +119,10 @@ void AccountAdmin::remove(const QString &login)
 
 Listing AccountAdmin::spaces(const QString &tenant)
 {
-    return listOf({{"space"}, {"members"}, {"objects"}},
+    return Listing::fromQuery({{"space"}, {"members"}, {"objects"}},
                   QStringLiteral("SELECT s.name, (SELECT COUNT(*) FROM memberships m WHERE "
                                  "m.space_id = s.id), (SELECT COUNT(*) FROM objects o WHERE "
-                                 "o.space_id = s.id AND o.type <> ?) FROM spaces s WHERE "
+                                 "o.space_id = s.id AND o.type <> ? AND o.trashed_at IS NULL) FROM spaces s WHERE "
                                  "s.tenant_id = ? ORDER BY s.name"),
                   {QString::fromLatin1(platform::kTypeDerivedOutput),
                    AccountStore::tenantId(tenant)});
@@ -165,9 +130,9 @@ Listing AccountAdmin::spaces(const QString &tenant)
 
 Listing AccountAdmin::members(const QString &tenant, const QString &space)
 {
-    return listOf({{"login"}, {"name"}, {"preferred", Column::YesNo},
-                   {"disabled", Column::YesNo}},
-                  QStringLiteral("SELECT u.login, %1, m.preferred, COALESCE(s.disabled, 0) "
+    return Listing::fromQuery({{"login"}, {"name"}, {"role"}, {"preferred", Listing::Column::YesNo},
+                   {"disabled", Listing::Column::YesNo}},
+                  QStringLiteral("SELECT u.login, %1, m.role, m.preferred, COALESCE(s.disabled, 0) "
                                  "FROM memberships m JOIN users u ON u.id = m.user_id LEFT JOIN "
                                  "user_status s ON s.user_id = u.id WHERE m.space_id = ? "
                                  "ORDER BY LOWER(u.login)")
@@ -175,8 +140,16 @@ Listing AccountAdmin::members(const QString &tenant, const QString &space)
                   {spaceId(tenant, space)});
 }
 
+bool AccountAdmin::isMember(const QString &tenant, const QString &space, const QString &login)
+{
+    return Database::value(QStringLiteral("SELECT 1 FROM memberships WHERE space_id = ? AND "
+                                          "user_id = ?"),
+                           {spaceId(tenant, space), AccountStore::userId(login)})
+        .isValid();
+}
+
 Listing AccountAdmin::removeMember(const QString &tenant, const QString &space,
-                                   const QString &login)
+                                   const QString &login, const QString &administrator)
 {
     Transaction transaction;
     const QSqlQuery gone = Database::exec(
@@ -184,6 +157,7 @@ Listing AccountAdmin::removeMember(const QString &tenant, const QString &space,
         {spaceId(tenant, space), AccountStore::userId(login)});
     if (gone.numRowsAffected() != 1)
         throw ApiError(404, QStringLiteral("%1 is not a member of %2").arg(login, space));
+    AuditTrail::recordSpace("member remove", space, administrator, QStringLiteral("local"), login);
     transaction.commit();
     qCInfo(lcAdmin).noquote() << login << "is no longer a member of" << space;
     return locks(space, login);
@@ -191,7 +165,7 @@ Listing AccountAdmin::removeMember(const QString &tenant, const QString &space,
 
 Listing AccountAdmin::locks(const QString &space, const QString &login)
 {
-    return listOf({{"name"}, {"title"}, {"space"}, {"lockedBy"}},
+    return Listing::fromQuery({{"name"}, {"title"}, {"space"}, {"lockedBy"}},
                   QStringLiteral("SELECT o.name, o.title, s.name, u.login FROM objects o JOIN "
                                  "spaces s ON s.id = o.space_id JOIN users u ON u.id = "
                                  "o.locked_by WHERE o.type <> ? AND (? = '' OR s.name = ?) AND "
@@ -219,9 +193,45 @@ QString AccountAdmin::releaseLock(const QString &object, const QString &administ
     const QVariant nobody(QVariant::LongLong);
     Database::exec(QStringLiteral("UPDATE objects SET locked_by = ? WHERE id = ?"), {nobody, id});
     ObjectStore::lockPreviewAlike(id, nobody);
-    EventLog::record(EventLog::kUnlock, id, administrator);
+    EventLog::record(EventLog::kUnlock, id, administrator, QString(), QString(),
+                     QStringLiteral("released the lock of %1").arg(holder));
     transaction.commit();
     qCInfo(lcAdmin).noquote() << "the lock of" << what << "held by" << holder
                               << "was released by" << administrator;
     return QStringLiteral("released the lock of %1 held by %2").arg(what, holder);
+}
+
+Listing AccountAdmin::trash(const QString &space)
+{
+    return Listing::fromQuery({{"name"}, {"title"}, {"space"}, {"owner"}, {"deletedBy"},
+                               {"deletedAt", Listing::Column::Stamp}},
+                              QStringLiteral("SELECT o.name, o.title, s.name, ow.login, d.login, "
+                                             "o.trashed_at FROM objects o JOIN spaces s ON s.id "
+                                             "= o.space_id JOIN users ow ON ow.id = o.owner_id "
+                                             "LEFT JOIN users d ON d.id = o.trashed_by WHERE "
+                                             "o.trashed_at IS NOT NULL AND o.type <> ? AND (? = "
+                                             "'' OR s.name = ?) ORDER BY o.trashed_at DESC, "
+                                             "o.title_lc, o.name"),
+                              {QString::fromLatin1(platform::kTypeDerivedOutput), space, space});
+}
+
+QString AccountAdmin::restoreFromTrash(const QString &object, const QString &administrator)
+{
+    Transaction transaction;
+    QSqlQuery query = Database::exec(
+        QStringLiteral("SELECT o.id, o.title, o.name, s.name FROM objects o JOIN spaces s ON "
+                       "s.id = o.space_id WHERE (o.name = ? OR o.phid = ?) AND o.trashed_at IS "
+                       "NOT NULL"),
+        {object, object});
+    if (!query.next())
+        throw ApiError(404, QStringLiteral("%1 is not in the trash").arg(object));
+    const qint64 id = query.value(0).toLongLong();
+    const QString what = QStringLiteral("%1 (%2) is back in %3")
+                             .arg(query.value(1).toString(), query.value(2).toString(),
+                                  query.value(3).toString());
+    query.finish();
+    Trash::putBack(id, administrator, QString());
+    transaction.commit();
+    qCInfo(lcAdmin).noquote() << what << "restored by" << administrator;
+    return what;
 }

@@ -21,8 +21,10 @@ public:
 
     Listing spaces(const QString &tenant);
     Listing members(const QString &tenant, const QString &space);
+    bool isMember(const QString &tenant, const QString &space, const QString &login);
     // Returns the locks the user keeps in that space, which they can no longer release.
-    Listing removeMember(const QString &tenant, const QString &space, const QString &login);
+    Listing removeMember(const QString &tenant, const QString &space, const QString &login,
+                         const QString &administrator);
 
     // Locks held, optionally in spaces of one name and/or by one user (empty: all). Previews,
     // whose locks follow their drawings', are left out.
@@ -30,4 +32,9 @@ public:
     // Releases the lock of the object (its automatic name or platform id) and of its preview,
     // as administrator; the event stream tells it as done by that name. Returns what happened.
     QString releaseLock(const QString &object, const QString &administrator);
+
+    // Objects in the trash (previews left out), optionally of one space, newest deletion first.
+    Listing trash(const QString &space);
+    // Puts the object of that automatic name or platform id back from the trash.
+    QString restoreFromTrash(const QString &object, const QString &administrator);
 };

@@ -1,8 +1,14 @@
 #include "accountcommands.h"
 
 #include "accountadmin.h"
+#include "accountstore.h"
+#include "audittrail.h"
+#include "database.h"
+#include "platformconstants.h"
+#include "trash.h"
 #include "usageerror.h"
 
+#include <QDateTime>
 #include <QCommandLineParser>
 #include <QTextStream>
 
@@ -22,14 +28,40 @@ QString administrator()
 
 } // namespace
 
-AccountCommands::AccountCommands(const QCommandLineParser &parser, QTextStream &out)
-    : m_parser(parser), m_out(out)
+AccountCommands::AccountCommands(const QCommandLineParser &parser, QTextStream &out,
+                                 AccountStore &accounts)
+    : m_parser(parser), m_out(out), m_accounts(accounts)
 {
 }
 
 QString AccountCommands::option(const char *name) const
 {
     return m_parser.value(QLatin1String(name));
+}
+
+qint64 AccountCommands::timeOption(const char *name) const
+{
+    const QString text = option(name);
+    if (text.isEmpty())
+        return 0;
+    // A day ("2026-12-08") or a moment ("2026-12-08T14:02:11Z"), UTC unless it says otherwise.
+    QDateTime time = QDateTime::fromString(text, Qt::ISODate);
+    if (!time.isValid())
+        time = QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0), Qt::UTC);
+    else if (time.timeSpec() == Qt::LocalTime)
+        time.setTimeSpec(Qt::UTC);
+    if (!time.isValid())
+        throw UsageError(std::string("--") + name + " needs a date or a time such as "
+                                                    "2026-12-08 or 2026-12-08T14:00:00Z");
+    return time.toSecsSinceEpoch();
+}
+
+SpaceRole::Level AccountCommands::roleOf(const QString &word)
+{
+    const std::optional<SpaceRole::Level> role = SpaceRole::parse(word);
+    if (!role)
+        throw UsageError("a role is reader, editor or manager");
+    return *role;
 }
 
 bool AccountCommands::run(const QStringList &words)
@@ -77,9 +109,25 @@ bool AccountCommands::run(const QStringList &words)
     } else if (command == QLatin1String("member list")) {
         need(3);
         print(admin.members(option("tenant"), words.at(2)));
+    } else if (command == QLatin1String("member add")) {
+        need(4);
+        const QString role = option("role");
+        m_accounts.addMember(option("tenant"), words.at(2), words.at(3),
+                             m_parser.isSet(QStringLiteral("preferred")),
+                             role.isEmpty() ? std::nullopt : std::optional(roleOf(role)),
+                             administrator());
+    } else if (command == QLatin1String("member role")) {
+        need(5);
+        if (!admin.isMember(option("tenant"), words.at(2), words.at(3)))
+            throw ApiError(404, QStringLiteral("%1 is not a member of %2")
+                                    .arg(words.at(3), words.at(2)));
+        m_accounts.addMember(option("tenant"), words.at(2), words.at(3), false,
+                             roleOf(words.at(4)), administrator());
+        m_out << words.at(3) << " is " << words.at(4).toLower() << " of " << words.at(2) << "\n";
     } else if (command == QLatin1String("member remove")) {
         need(4);
-        const Listing locks = admin.removeMember(option("tenant"), words.at(2), words.at(3));
+        const Listing locks =
+            admin.removeMember(option("tenant"), words.at(2), words.at(3), administrator());
         m_out << words.at(3) << " is no longer a member of " << words.at(2) << "\n";
         printLocks(words.at(3), locks);
     } else if (command == QLatin1String("lock list")) {
@@ -88,6 +136,29 @@ bool AccountCommands::run(const QStringList &words)
     } else if (command == QLatin1String("lock release")) {
         need(3);
         m_out << admin.releaseLock(words.at(2), administrator()) << "\n";
+    } else if (command == QLatin1String("trash list")) {
+        need(2);
+        print(admin.trash(option("space")));
+    } else if (command == QLatin1String("trash restore")) {
+        need(3);
+        m_out << admin.restoreFromTrash(words.at(2), administrator()) << "\n";
+    } else if (command == QLatin1String("trash purge")) {
+        need(2);
+        const int days = m_parser.isSet(QStringLiteral("trash-days"))
+            ? option("trash-days").toInt()
+            : platform::kDefaultTrashDays;
+        if (days <= 0)
+            throw UsageError("--trash-days needs a positive number");
+        m_out << "deleted " << Trash::purge(days) << " objects for good\n";
+    } else if (words.value(0) == QLatin1String("audit")) {
+        need(1);
+        AuditTrail::Filter filter;
+        filter.user = option("user");
+        filter.space = option("space");
+        filter.object = option("object");
+        filter.since = timeOption("since");
+        filter.until = timeOption("until");
+        print(AuditTrail::list(filter));
     } else {
         return false;
     }

@@ -1,5 +1,6 @@
 #include "accountstore.h"
 
+#include "audittrail.h"
 #include "credentials.h"
 #include "database.h"
 #include "platformconstants.h"
@@ -139,7 +140,8 @@ void AccountStore::addSpace(const QString &tenant, const QString &name)
 }
 
 void AccountStore::addMember(const QString &tenant, const QString &space, const QString &login,
-                             bool preferred)
+                             bool preferred, std::optional<SpaceRole::Level> role,
+                             const QString &actor)
 {
     Transaction transaction;
     const qint64 tenantKey = tenantId(tenant);
@@ -155,10 +157,23 @@ void AccountStore::addMember(const QString &tenant, const QString &space, const 
                                       "tenant_id = ?)"),
                        {user, tenantKey});
     }
-    Database::exec(QStringLiteral("INSERT INTO memberships (space_id, user_id, preferred) "
-                                  "VALUES (?, ?, ?) ON CONFLICT (space_id, user_id) DO UPDATE "
-                                  "SET preferred = excluded.preferred"),
-                   {spaceId, user, preferred ? 1 : 0});
+    const QVariant before = Database::value(
+        QStringLiteral("SELECT role FROM memberships WHERE space_id = ? AND user_id = ?"),
+        {spaceId, user});
+    const QString given = SpaceRole::name(role.value_or(SpaceRole::Editor));
+    const QString now = role || !before.isValid() ? given : before.toString();
+    Database::exec(QStringLiteral("INSERT INTO memberships (space_id, user_id, preferred, role) "
+                                  "VALUES (?, ?, ?, ?) ON CONFLICT (space_id, user_id) DO UPDATE "
+                                  "SET preferred = excluded.preferred, role = excluded.role"),
+                   {spaceId, user, preferred ? 1 : 0, now});
+    if (!before.isValid()) {
+        AuditTrail::recordSpace("member add", space, actor, QStringLiteral("local"),
+                                QStringLiteral("%1 as %2").arg(login, now));
+    } else if (before.toString() != now) {
+        AuditTrail::recordSpace("role change", space, actor, QStringLiteral("local"),
+                                QStringLiteral("%1 from %2 to %3")
+                                    .arg(login, before.toString(), now));
+    }
     transaction.commit();
 }
 
@@ -271,7 +286,7 @@ void AccountStore::signOut(const QString &token)
                    {Credentials::fingerprint(token)});
 }
 
-Caller AccountStore::authenticate(const QString &token)
+Caller AccountStore::authenticate(const QString &token, const QString &address)
 {
     if (token.isEmpty())
         throw ApiError(401, QStringLiteral("not signed in"));
@@ -289,6 +304,7 @@ Caller AccountStore::authenticate(const QString &token)
     caller.tenantId = query.value(1).toLongLong();
     caller.contextSpaceId = query.value(2).isNull() ? 0 : query.value(2).toLongLong();
     caller.login = query.value(4).toString();
+    caller.address = address;
     const qint64 expires = query.value(3).toLongLong();
     query.finish();
     // A session in use lives on; it is written back only once half its lifetime is gone.
@@ -312,26 +328,34 @@ QJsonObject AccountStore::userInfo(const Caller &caller)
                        {QStringLiteral("email"), query.value(3).toString()}};
 }
 
-QStringList AccountStore::spaceNames(const Caller &caller)
+QList<AccountStore::SpaceMembership> AccountStore::spaces(const Caller &caller)
 {
     QSqlQuery query = Database::exec(
-        QStringLiteral("SELECT s.name FROM spaces s JOIN memberships m ON m.space_id = s.id "
-                       "WHERE m.user_id = ? AND s.tenant_id = ? "
+        QStringLiteral("SELECT s.name, m.role FROM spaces s JOIN memberships m ON m.space_id = "
+                       "s.id WHERE m.user_id = ? AND s.tenant_id = ? "
                        "ORDER BY CASE WHEN s.id = ? THEN 0 ELSE 1 END, s.name"),
         {caller.userId, caller.tenantId, caller.contextSpaceId});
-    QStringList names;
+    QList<SpaceMembership> spaces;
     while (query.next())
-        names << query.value(0).toString();
+        spaces.append({query.value(0).toString(), SpaceRole::stored(query.value(1).toString())});
+    return spaces;
+}
+
+QStringList AccountStore::spaceNames(const Caller &caller)
+{
+    QStringList names;
+    for (const SpaceMembership &space : spaces(caller))
+        names << space.name;
     return names;
 }
 
-qint64 AccountStore::memberSpaceId(const Caller &caller, const QString &spaceName)
+AccountStore::Membership AccountStore::membership(const Caller &caller, const QString &spaceName)
 {
-    const QVariant id = Database::value(
-        QStringLiteral("SELECT s.id FROM spaces s JOIN memberships m ON m.space_id = s.id "
-                       "WHERE m.user_id = ? AND s.tenant_id = ? AND s.name = ?"),
+    QSqlQuery query = Database::exec(
+        QStringLiteral("SELECT s.id, m.role FROM spaces s JOIN memberships m ON m.space_id = "
+                       "s.id WHERE m.user_id = ? AND s.tenant_id = ? AND s.name = ?"),
         {caller.userId, caller.tenantId, spaceName});
-    if (!id.isValid())
+    if (!query.next())
         throw ApiError(403, QStringLiteral("no access to collaborative space %1").arg(spaceName));
-    return id.toLongLong();
+    return Membership{query.value(0).toLongLong(), SpaceRole::stored(query.value(1).toString())};
 }

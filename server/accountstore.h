@@ -1,8 +1,12 @@
 #pragma once
 
+#include "spacerole.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // Who is calling: the result of checking a session token.
 struct Caller {
@@ -10,6 +14,7 @@ struct Caller {
     qint64 tenantId = 0;
     qint64 contextSpaceId = 0; // 0: no current space
     QString login;
+    QString address; // the client's, for the audit trail
 };
 
 // Accounts, tenants, spaces, memberships, launcher cookies and sessions in the platform's
@@ -26,8 +31,11 @@ public:
     void setPassword(const QString &login, const QString &password);
     void addTenant(const QString &name);
     void addSpace(const QString &tenant, const QString &name);
+    // Makes login a member of space with role, or gives a member that role; a new member
+    // without one is an editor. actor names who did it in the audit trail.
     void addMember(const QString &tenant, const QString &space, const QString &login,
-                   bool preferred);
+                   bool preferred, std::optional<SpaceRole::Level> role = std::nullopt,
+                   const QString &actor = QStringLiteral("platform"));
     // A launcher cookie for the user, valid for ttlSeconds and usable more than once.
     QString issueCookie(const QString &login, int ttlSeconds);
 
@@ -42,13 +50,24 @@ public:
                              bool preferredContext);
     void signOut(const QString &token);
     // Throws ApiError(401) for an unknown or expired token; extends a session in use.
-    Caller authenticate(const QString &token);
+    Caller authenticate(const QString &token, const QString &address = QString());
 
     QJsonObject userInfo(const Caller &caller);
     // Names of the caller's spaces in the session's tenant, the current space first.
+    // The caller's spaces with their role in each, the current space first, then by name.
+    struct SpaceMembership {
+        QString name;
+        SpaceRole::Level role;
+    };
+    QList<SpaceMembership> spaces(const Caller &caller);
     QStringList spaceNames(const Caller &caller);
     // The id of a space of the caller's tenant that the caller is a member of; 403 otherwise.
-    qint64 memberSpaceId(const Caller &caller, const QString &spaceName);
+    // The caller's membership of a space of their tenant; 403 when they are not a member.
+    struct Membership {
+        qint64 spaceId = 0;
+        SpaceRole::Level role = SpaceRole::Reader;
+    };
+    Membership membership(const Caller &caller, const QString &spaceName);
 
     static qint64 tenantId(const QString &name);
     static qint64 userId(const QString &login);

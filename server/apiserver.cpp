@@ -1,5 +1,6 @@
 #include "apiserver.h"
 
+#include "audittrail.h"
 #include "checkin.h"
 #include "checkinupload.h"
 #include "contentstore.h"
@@ -12,8 +13,10 @@
 #include "platformconstants.h"
 #include "uploadexchange.h"
 #include "uploadsession.h"
+#include "trash.h"
 #include "versionstore.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QHostAddress>
 #include <QJsonArray>
@@ -248,10 +251,12 @@ std::unique_ptr<HttpExchange> ApiServer::route(const HttpRequest &request)
         if (json != m_jsonRoutes.end()) {
             const JsonHandler handler = json->second;
             const QString token = bearerToken(request);
+            const QString address = request.clientAddress;
             return std::make_unique<BufferedExchange>(
-                platform::kMaxJsonBodyBytes, [this, handler, token](const QByteArray &body) {
+                platform::kMaxJsonBodyBytes,
+                [this, handler, token, address](const QByteArray &body) {
                     return guarded([&] {
-                        const Caller who = m_accounts.authenticate(token);
+                        const Caller who = m_accounts.authenticate(token, address);
                         return HttpResponse::json(
                             200, handler(who, body.isEmpty() ? QJsonObject() : parseObject(body)));
                     });
@@ -265,10 +270,42 @@ std::unique_ptr<HttpExchange> ApiServer::route(const HttpRequest &request)
             return upload(request);
         if (request.method == "GET" && request.path == api + "/events")
             return events(request);
+        if (request.method == "GET" && request.path == api + "/audit")
+            return answered(guarded([&] { return audit(request); }));
     }
     if (std::unique_ptr<HttpExchange> page = Dashboard::route(request, m_accounts))
         return page;
     return refusal(404, QStringLiteral("no such resource"));
+}
+
+HttpResponse ApiServer::audit(const HttpRequest &request)
+{
+    const Caller who = m_accounts.authenticate(bearerToken(request));
+    const auto query = [&request](const char *key) {
+        const auto found = request.query.find(key);
+        return found == request.query.end() ? QString() : QString::fromStdString(found->second);
+    };
+    AuditTrail::Filter filter;
+    filter.restricted = true;
+    for (const AccountStore::SpaceMembership &space : m_accounts.spaces(who)) {
+        if (space.role == SpaceRole::Manager)
+            filter.spaces << space.name;
+    }
+    if (filter.spaces.isEmpty())
+        throw ApiError(403, QStringLiteral("Only a manager of a space can read its trail."));
+    filter.user = query("user");
+    filter.space = query("space");
+    filter.object = query("object");
+    for (const auto &[key, into] : {std::pair<const char *, qint64 *>{"since", &filter.since},
+                                    std::pair<const char *, qint64 *>{"until", &filter.until}}) {
+        const QString text = query(key);
+        const QDateTime time = QDateTime::fromString(text, Qt::ISODate);
+        if (!text.isEmpty() && !time.isValid())
+            throw ApiError(400, QStringLiteral("%1 is not a time such as 2026-12-08T14:00:00Z")
+                                    .arg(QLatin1String(key)));
+        *into = text.isEmpty() ? 0 : time.toSecsSinceEpoch();
+    }
+    return HttpResponse::jsonText(200, AuditTrail::list(filter).json());
 }
 
 HttpResponse ApiServer::health()
@@ -403,7 +440,7 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
     if (restoring)
         return restore(request, match.captured(1), revision);
     return answered(guarded([&] {
-        const Caller who = m_accounts.authenticate(bearerToken(request));
+        const Caller who = m_accounts.authenticate(bearerToken(request), request.clientAddress);
         ObjectStore store(who);
         const std::optional<ObjectRow> row = store.byPhid(match.captured(1));
         if (!row)
@@ -443,10 +480,12 @@ std::unique_ptr<HttpExchange> ApiServer::restore(const HttpRequest &request, con
                                                  int revision)
 {
     const QString token = bearerToken(request);
+    const QString address = request.clientAddress;
     return std::make_unique<BufferedExchange>(
-        platform::kMaxJsonBodyBytes, [this, token, phid, revision](const QByteArray &raw) {
+        platform::kMaxJsonBodyBytes,
+        [this, token, address, phid, revision](const QByteArray &raw) {
             return guarded([&] {
-                const Caller who = m_accounts.authenticate(token);
+                const Caller who = m_accounts.authenticate(token, address);
                 const QJsonObject body = raw.isEmpty() ? QJsonObject() : parseObject(raw);
                 const ObjectRow row =
                     ObjectStore(who).resolveOrThrow(QJsonObject{{QStringLiteral("phid"), phid}});
@@ -496,11 +535,12 @@ std::unique_ptr<HttpExchange> ApiServer::checkIn(const HttpRequest &request)
     if (boundary.isEmpty())
         return refusal(400, QStringLiteral("a check-in is a multipart form with a manifest"));
     const QString token = bearerToken(request);
+    const QString address = request.clientAddress;
     return std::make_unique<CheckInExchange>(
         m_options.uploadFolder, m_options.maxUploadBytes, boundary,
-        [this, token](CheckInUpload &upload) {
+        [this, token, address](CheckInUpload &upload) {
             return guarded([&] {
-                const Caller who = m_accounts.authenticate(token);
+                const Caller who = m_accounts.authenticate(token, address);
                 const QJsonObject manifest = parseObject(upload.manifest());
                 CheckIn checkIn(who, m_accounts, m_options.retention);
                 const QList<ObjectRow> stored = checkIn.run(manifest, upload.contents());
@@ -579,8 +619,31 @@ void ApiServer::installRoutes()
         return QJsonValue(m_accounts.userInfo(who));
     };
     m_jsonRoutes["GET /spaces"] = [this](const Caller &who, const QJsonObject &) {
-        return QJsonValue(QJsonObject{
-            {QStringLiteral("spaces"), QJsonArray::fromStringList(m_accounts.spaceNames(who))}});
+        QJsonArray names;
+        QJsonObject roles;
+        for (const AccountStore::SpaceMembership &space : m_accounts.spaces(who)) {
+            names.append(space.name);
+            roles.insert(space.name, SpaceRole::name(space.role));
+        }
+        return QJsonValue(QJsonObject{{QStringLiteral("spaces"), names},
+                                      {QStringLiteral("roles"), roles}});
+    };
+    m_jsonRoutes["GET /trash"] = [this](const Caller &who, const QJsonObject &) {
+        QJsonArray objects;
+        for (const ObjectRow &row : Trash(who).list()) {
+            QJsonObject object = row.toJson();
+            object.insert(QStringLiteral("_TrashedBy"), row.trashedBy);
+            object.insert(QStringLiteral("_TrashedAt"), ObjectStore::stampText(row.trashedAt));
+            object.insert(QStringLiteral("_PurgeAt"),
+                          ObjectStore::stampText(
+                              Trash::purgeTime(row.trashedAt, m_options.trashDays)));
+            objects.append(object);
+        }
+        return QJsonValue(QJsonObject{{QStringLiteral("objects"), objects}});
+    };
+    m_jsonRoutes["POST /trash/restore"] = [](const Caller &who, const QJsonObject &body) {
+        return QJsonValue(
+            QJsonObject{{QStringLiteral("objects"), toJson(Trash(who).restore(refsOf(body)))}});
     };
     m_jsonRoutes["POST /search"] = [](const Caller &who, const QJsonObject &body) {
         ObjectStore store(who);

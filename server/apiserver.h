@@ -44,6 +44,8 @@ public:
         QString uploadFolder;
         // Which versions check-ins and restores leave behind.
         Retention retention;
+        // How long deleted objects wait in the trash.
+        int trashDays = platform::kDefaultTrashDays;
         // How often event streams carry a comment line and have their sessions checked.
         int keepAliveSeconds = platform::kDefaultKeepAliveSeconds;
         // Addresses and subnets ("10.0.0.0/8") that GET /metrics answers.
@@ -79,6 +81,9 @@ private:
     std::unique_ptr<HttpExchange> upload(const HttpRequest &request);
     // The caller's event stream.
     std::unique_ptr<HttpExchange> events(const HttpRequest &request);
+    // The trail of the spaces the caller manages, filtered by the query's user, space, object,
+    // since and until; 403 for a caller who manages none.
+    HttpResponse audit(const HttpRequest &request);
     // 200 when the database answers, 503 otherwise: for a load balancer or a service manager.
     HttpResponse health();
     // The metrics, to the addresses allowed them.

@@ -6,6 +6,7 @@
 #include "credentials.h"
 #include "database.h"
 #include "platformconstants.h"
+#include "spacerole.h"
 #include "titlerules.h"
 #include "uploadsession.h"
 #include "versionstore.h"
@@ -89,10 +90,20 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
         Database::lockKey(ObjectStore::writeKey(name));
         existing = m_objects.resolve(QJsonObject{{QStringLiteral("name"), name}});
     }
-    if (!existing && !name.isEmpty()
-        && Database::value(QStringLiteral("SELECT 1 FROM objects WHERE name = ?"), {name})
-               .isValid())
-        throw ApiError(403, QStringLiteral("no access to %1").arg(title));
+    if (!existing && !name.isEmpty()) {
+        QSqlQuery other = Database::exec(
+            QStringLiteral("SELECT o.trashed_at, s.name FROM objects o JOIN spaces s ON s.id = "
+                           "o.space_id WHERE o.name = ?"),
+            {name});
+        if (other.next()) {
+            if (other.value(0).isNull())
+                throw ApiError(403, QStringLiteral("no access to %1").arg(title));
+            throw ApiError(409, QStringLiteral("%1 was deleted and is in the trash of %2: a "
+                                               "manager of the space or whoever deleted it can "
+                                               "restore it")
+                                    .arg(title, other.value(1).toString()));
+        }
+    }
     const bool lockedByOther =
         existing && existing->lockedById != 0 && existing->lockedById != m_caller.userId;
     // A preview is written with its drawing, so the drawing's lock guards it too.
@@ -109,6 +120,8 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                             lockedByOther ? existing->lockedBy : QString()};
         }
     } else {
+        if (existing)
+            SpaceRole::requireWrite(existing->role, existing->space, SpaceRole::Save);
         if (lockedByOther) {
             throw ApiError(409, QStringLiteral("%1 is locked by %2")
                                     .arg(existing->title, existing->lockedBy));
@@ -159,7 +172,10 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
                 name = m_objects.issueNames(1).first();
             if (!derived)
                 claimName(name);
-            const qint64 spaceId = m_accounts.memberSpaceId(m_caller, prop(record, "collabspace"));
+            const QString space = prop(record, "collabspace");
+            const AccountStore::Membership membership = m_accounts.membership(m_caller, space);
+            SpaceRole::requireWrite(membership.role, space, SpaceRole::Save);
+            const qint64 spaceId = membership.spaceId;
             const QVariant id = Database::value(
                 QStringLiteral("INSERT INTO objects (phid, name, name_lc, title, title_lc, type, "
                                "cadtype, format, revision, space_id, owner_id, locked_by, "
@@ -221,7 +237,7 @@ void CheckIn::keepVersion(qint64 objectId, int revision, const QString &title, q
         m_checkInId = VersionStore::beginCheckIn(m_caller.userId, m_comment);
     VersionStore::record(objectId, revision, title, modified, m_caller.userId, m_checkInId,
                          sha256, size);
-    EventLog::record(EventLog::kCheckIn, objectId, m_caller.login, m_comment);
+    EventLog::record(EventLog::kCheckIn, objectId, m_caller.login, m_comment, m_caller.address);
     m_versioned << objectId;
 }
 

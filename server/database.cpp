@@ -55,9 +55,10 @@ QString schemaType(const char *sqliteType, const char *postgresType)
 }
 
 // What this platform makes of a database. 1: every database made before the version was kept;
-// 2: check-in ids are never given twice, accounts have a status. A platform refuses a database
-// of a higher version, which a newer platform made and may have changed in ways it would miss.
-const int kSchemaVersion = 2;
+// 2: check-in ids are never given twice, accounts have a status; 3: memberships have a role,
+// deleted objects wait in the trash, writes leave a trail. A platform refuses a database of a
+// higher version, which a newer platform made and may have changed in ways it would miss.
+const int kSchemaVersion = 3;
 const char kSchemaVersionCounter[] = "schema_version";
 
 // The version a database holds; 0 when it is empty.
@@ -82,6 +83,15 @@ void refuseNewerSchema()
                                 .arg(stored)
                                 .arg(kSchemaVersion));
     }
+}
+
+// Adds a column to a table made before the column was known; the rows it has get the default.
+void addColumnOnce(const QString &table, const QString &column, const QString &definition)
+{
+    if (Database::connection().record(table).contains(column))
+        return;
+    Database::runUnprepared(
+        QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, column, definition));
 }
 
 // Ids that answers show: on SQLite, a plain INTEGER PRIMARY KEY would give the highest id again
@@ -375,6 +385,14 @@ void Database::createSchema()
                        "NULL, comment TEXT NOT NULL)")
             .arg(shownIdType()),
         QStringLiteral("CREATE INDEX IF NOT EXISTS events_created ON events (created_at)"),
+        // Every write, kept for as long as the database: who did what to which object, when and
+        // from where. Names rather than ids, so that the trail outlives what it names.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS audit (seq %1, created_at BIGINT NOT NULL, "
+                       "action TEXT NOT NULL, user_login TEXT NOT NULL, address TEXT NOT NULL, "
+                       "space TEXT NOT NULL, object_name TEXT NOT NULL, title TEXT NOT NULL, "
+                       "revision INTEGER NOT NULL, detail TEXT NOT NULL)")
+            .arg(shownIdType()),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS audit_created ON audit (created_at)"),
     };
     // Before anything changes: a newer platform's database is left as it is.
     refuseNewerSchema();
@@ -386,6 +404,14 @@ void Database::createSchema()
     const bool versioned = connection().tables().contains(QStringLiteral("object_versions"));
     for (const QString &statement : statements)
         runUnprepared(statement);
+    // Members made before roles were known may write, as they could then.
+    addColumnOnce(QStringLiteral("memberships"), QStringLiteral("role"),
+                  QStringLiteral("TEXT NOT NULL DEFAULT 'editor'"));
+    // A deleted object waits in the trash: when it was deleted, and by whom.
+    addColumnOnce(QStringLiteral("objects"), QStringLiteral("trashed_at"),
+                  QStringLiteral("BIGINT"));
+    addColumnOnce(QStringLiteral("objects"), QStringLiteral("trashed_by"),
+                  QStringLiteral("BIGINT REFERENCES users(id)"));
     ContentStore::migrateWholeContents();
     if (!versioned)
         VersionStore::keepCurrentVersions();

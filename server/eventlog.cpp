@@ -1,5 +1,6 @@
 #include "eventlog.h"
 
+#include "audittrail.h"
 #include "database.h"
 #include "objectstore.h"
 
@@ -14,6 +15,7 @@ const char EventLog::kLock[] = "lock";
 const char EventLog::kUnlock[] = "unlock";
 const char EventLog::kDelete[] = "delete";
 const char EventLog::kRestore[] = "restore";
+const char EventLog::kUndelete[] = "undelete";
 
 namespace {
 const char kPrunedCounter[] = "events_pruned_through";
@@ -33,8 +35,11 @@ bool EventLog::takeRecordedHere()
 }
 
 void EventLog::record(const char *kind, qint64 objectId, const QString &login,
-                      const QString &comment)
+                      const QString &comment, const QString &address, const QString &detail)
 {
+    AuditTrail::recordObject(kind, objectId, login, address.isEmpty() ? QStringLiteral("local")
+                                                                      : address,
+                             detail.isEmpty() ? comment : detail);
     Database::exec(
         QStringLiteral("INSERT INTO events (created_at, kind, space_id, phid, name, title, "
                        "revision, modified, user_login, locked_by, comment) SELECT ?, ?, "

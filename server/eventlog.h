@@ -27,11 +27,16 @@ public:
     static const char kUnlock[];
     static const char kDelete[];
     static const char kRestore[];
+    // Back from the trash, where a delete put it.
+    static const char kUndelete[];
 
     // Records, in the current transaction, that login did kind to the object, as the object
-    // stands now (before a delete, after anything else), with the check-in's comment.
+    // stands now (before a delete, after anything else), with the check-in's comment; the
+    // audit trail gets it too, with the address login called from and what detail says of it
+    // (the comment when empty).
     static void record(const char *kind, qint64 objectId, const QString &login,
-                       const QString &comment = QString());
+                       const QString &comment = QString(), const QString &address = QString(),
+                       const QString &detail = QString());
     // Whether this thread recorded events since it was last asked.
     static bool takeRecordedHere();
     // The events numbered above seq, oldest first, at most limit.

@@ -1,5 +1,8 @@
 #include "listing.h"
 
+#include "database.h"
+
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,9 +18,38 @@ QString shown(const QVariant &value)
     return value.toString();
 }
 
+QVariant shownValue(const QVariant &value, Listing::Column::Kind kind)
+{
+    // An SQL NULL comes typed, which JSON would show as 0 or "".
+    if (value.isNull())
+        return QVariant();
+    if (kind == Listing::Column::YesNo)
+        return value.toInt() != 0;
+    if (kind == Listing::Column::Stamp)
+        return QDateTime::fromSecsSinceEpoch(value.toLongLong(), Qt::UTC).toString(Qt::ISODate);
+    return value;
+}
+
 } // namespace
 
 Listing::Listing(const QStringList &keys) : m_keys(keys) {}
+
+Listing Listing::fromQuery(std::initializer_list<Column> columns, const QString &sql,
+                           const QVariantList &binds)
+{
+    QStringList keys;
+    for (const Column &column : columns)
+        keys << QLatin1String(column.key);
+    Listing listing(keys);
+    QSqlQuery query = Database::exec(sql, binds);
+    while (query.next()) {
+        QVariantList row;
+        for (const Column &column : columns)
+            row << shownValue(query.value(row.size()), column.kind);
+        listing.append(row);
+    }
+    return listing;
+}
 
 void Listing::append(const QVariantList &row)
 {

@@ -51,11 +51,16 @@ const char kUsage[] =
     "  tenant add NAME\n"
     "  space add NAME [--tenant T]\n"
     "  space list [--tenant T] [--json]\n"
-    "  member add SPACE LOGIN [--tenant T] [--preferred]\n"
+    "  member add SPACE LOGIN [--tenant T] [--preferred] [--role reader|editor|manager]\n"
+    "  member role SPACE LOGIN reader|editor|manager [--tenant T]\n"
     "  member list SPACE [--tenant T] [--json]\n"
     "  member remove SPACE LOGIN [--tenant T]\n"
     "  lock list [--space S] [--user LOGIN] [--json]\n"
     "  lock release NAME                     (an object's automatic name or platform id)\n"
+    "  trash list [--space S] [--json]\n"
+    "  trash restore NAME                    (an object's automatic name or platform id)\n"
+    "  trash purge [--trash-days D]          (default 30)\n"
+    "  audit [--user LOGIN] [--space S] [--object NAME] [--since TIME] [--until TIME] [--json]\n"
     "  issue-cookie LOGIN [--ttl SECONDS]\n"
     "  launcher-files --user LOGIN [--server-url URL] [--cas-url URL] [--dashboard-url URL]\n"
     "        [--space S] [--tenant T] [--model ID] [--preferred-context TEXT] [--ttl SECONDS]\n"
@@ -175,6 +180,7 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
                                              platform::kDefaultConnectionsPerClient);
     options.trustedProxies = parser.values(QStringLiteral("trusted-proxy"));
     options.retention = retentionOf(parser);
+    options.trashDays = intOption(parser, "trash-days", platform::kDefaultTrashDays);
     options.keepAliveSeconds = intOption(parser, "keep-alive", platform::kDefaultKeepAliveSeconds);
     options.metricsFrom = parser.isSet(QStringLiteral("metrics-from"))
         ? parser.values(QStringLiteral("metrics-from"))
@@ -240,7 +246,7 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
         server.stop();
     });
     {
-        const RetentionSweeper sweeper(options.retention);
+        const RetentionSweeper sweeper(options.retention, options.trashDays);
         server.run();
     }
     // When the server ended on its own, wake the waiter; stopping twice is harmless.
@@ -342,7 +348,7 @@ int administer(const QStringList &words, const QCommandLineParser &parser,
     const QString command = word(0);
     const QString tenant = parser.value(QStringLiteral("tenant"));
     AccountStore accounts(platform::kDefaultSessionTtlSeconds);
-    if (AccountCommands(parser, out()).run(words))
+    if (AccountCommands(parser, out(), accounts).run(words))
         return 0;
     // The password rules hold for what administrators give; the demo's accounts are made
     // directly.
@@ -364,9 +370,6 @@ int administer(const QStringList &words, const QCommandLineParser &parser,
     } else if (command == QLatin1String("space") && word(1) == QLatin1String("add")) {
         need(3);
         accounts.addSpace(tenant, word(2));
-    } else if (command == QLatin1String("member") && word(1) == QLatin1String("add")) {
-        need(4);
-        accounts.addMember(tenant, word(2), word(3), parser.isSet(QStringLiteral("preferred")));
     } else if (command == QLatin1String("issue-cookie")) {
         need(2);
         out() << accounts.issueCookie(word(1), intOption(parser, "ttl",
@@ -435,7 +438,9 @@ int main(int argc, char *argv[])
         QStringLiteral("config-folder"), QStringLiteral("apps-folder"),
         QStringLiteral("connections-per-client"), QStringLiteral("trusted-proxy"),
         QStringLiteral("keep-versions"), QStringLiteral("keep-days"), QStringLiteral("keep-alive"),
-        QStringLiteral("margin"), QStringLiteral("metrics-from")};
+        QStringLiteral("margin"), QStringLiteral("metrics-from"), QStringLiteral("trash-days"),
+        QStringLiteral("role"), QStringLiteral("object"), QStringLiteral("since"),
+        QStringLiteral("until")};
     for (const QString &name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("preferred")));

@@ -5,10 +5,12 @@
 #include "contentstore.h"
 #include "database.h"
 #include "platformconstants.h"
+#include "spacerole.h"
 #include "titlerules.h"
 #include "versionstore.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -25,11 +27,12 @@ const int kParentsPerStatement = 500;
 const char kSelectObjects[] =
     "SELECT o.id, o.phid, o.name, o.title, o.type, o.cadtype, o.format, o.revision, "
     "o.space_id, s.name, ow.login, o.locked_by, lk.login, o.modified, o.sha256, o.size, "
-    "wu.login "
+    "wu.login, m.role, o.trashed_at, tb.login "
     "FROM objects o JOIN spaces s ON s.id = o.space_id "
     "JOIN memberships m ON m.space_id = o.space_id AND m.user_id = ? "
     "JOIN users ow ON ow.id = o.owner_id LEFT JOIN users lk ON lk.id = o.locked_by "
     "LEFT JOIN object_writers w ON w.object_id = o.id LEFT JOIN users wu ON wu.id = w.user_id "
+    "LEFT JOIN users tb ON tb.id = o.trashed_by "
     "WHERE s.tenant_id = ? ";
 
 ObjectRow readRow(const QSqlQuery &query)
@@ -53,6 +56,9 @@ ObjectRow readRow(const QSqlQuery &query)
     row.size = query.value(15).toLongLong();
     // Objects saved before writers were recorded were saved by their owner.
     row.modifiedBy = query.value(16).isNull() ? row.owner : query.value(16).toString();
+    row.role = SpaceRole::stored(query.value(17).toString());
+    row.trashedAt = query.value(18).isNull() ? 0 : query.value(18).toLongLong();
+    row.trashedBy = query.value(19).toString();
     return row;
 }
 
@@ -142,6 +148,7 @@ QJsonObject ObjectRow::toJson() const
         {QStringLiteral("_ModifiedBy"), modifiedBy},
         {QStringLiteral("_size"), QString::number(size)},
         {QStringLiteral("_sha256"), sha256},
+        {QStringLiteral("_Role"), SpaceRole::name(role)},
     };
 }
 
@@ -187,6 +194,12 @@ QString ObjectStore::typeForTitle(const QString &title)
 
 QList<ObjectRow> ObjectStore::select(const QString &where, const QVariantList &binds,
                                      const QString &tail)
+{
+    return selectAny(QStringLiteral("AND o.trashed_at IS NULL ") + where, binds, tail);
+}
+
+QList<ObjectRow> ObjectStore::selectAny(const QString &where, const QVariantList &binds,
+                                        const QString &tail)
 {
     QVariantList all{m_caller.userId, m_caller.tenantId};
     all += binds;
@@ -418,18 +431,25 @@ ObjectRow ObjectStore::changeLock(const QJsonObject &ref, bool lock)
     QJsonObject byName = ref;
     byName.remove(QStringLiteral("type"));
     ObjectRow row = resolveOrThrow(byName);
+    SpaceRole::requireWrite(row.role, row.space, SpaceRole::Lock);
     refuseIfDrawingLocked(row);
+    // A manager may release a colleague's lock (one who left, or is away), never take it over.
+    const bool release = !lock && row.role == SpaceRole::Manager && row.lockedById != 0
+        && row.lockedById != m_caller.userId;
     // One conditional statement decides, so two callers racing for a lock cannot both win.
     const QVariant holder = lock ? QVariant(m_caller.userId) : QVariant(QVariant::LongLong);
     const QSqlQuery update = Database::exec(
         QStringLiteral("UPDATE objects SET locked_by = ? WHERE id = ? "
-                       "AND (locked_by IS NULL OR locked_by = ?)"),
-        {holder, row.id, m_caller.userId});
+                       "AND (locked_by IS NULL OR locked_by = ? OR ? = 1)"),
+        {holder, row.id, m_caller.userId, release ? 1 : 0});
     if (update.numRowsAffected() != 1)
         throw ApiError(409, QStringLiteral("%1 is locked by %2").arg(row.title, row.lockedBy));
     // A drawing's preview follows its drawing's lock.
     lockPreviewAlike(row.id, holder);
-    EventLog::record(lock ? EventLog::kLock : EventLog::kUnlock, row.id, m_caller.login);
+    EventLog::record(lock ? EventLog::kLock : EventLog::kUnlock, row.id, m_caller.login,
+                     QString(), m_caller.address,
+                     release ? QStringLiteral("released the lock of %1").arg(row.lockedBy)
+                             : QString());
     transaction.commit();
     row.lockedById = lock ? m_caller.userId : 0;
     row.lockedBy = lock ? m_caller.login : QString();
@@ -468,6 +488,11 @@ void ObjectStore::remove(const QJsonArray &refs)
     QSet<qint64> ids;
     for (const QJsonValue &ref : refs) {
         const ObjectRow row = resolveOrThrow(ref.toObject());
+        SpaceRole::requireWrite(row.role, row.space, SpaceRole::Delete);
+        if (row.role < SpaceRole::Manager && row.owner != m_caller.login)
+            throw ApiError(403, QStringLiteral("You can delete only your own files in %1; %2 "
+                                               "is %3's. A manager of %1 can delete it.")
+                                    .arg(row.space, row.title, row.owner));
         if (row.lockedById != 0 && row.lockedById != m_caller.userId)
             throw ApiError(409, QStringLiteral("%1 is locked by %2").arg(row.title, row.lockedBy));
         refuseIfDrawingLocked(row);
@@ -481,23 +506,31 @@ void ObjectStore::remove(const QJsonArray &refs)
             }
         }
     }
+    // Into the trash, versions, relations and preview with it; its name stays its own.
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
     for (const ObjectRow &row : doomed) {
-        EventLog::record(EventLog::kDelete, row.id, m_caller.login);
-        Database::exec(QStringLiteral("DELETE FROM relations WHERE parent_id = ? OR child_id = ?"),
-                       {row.id, row.id});
-        Database::exec(QStringLiteral("DELETE FROM object_writers WHERE object_id = ?"), {row.id});
-        const QStringList contents = VersionStore::removeAll(row.id);
+        EventLog::record(EventLog::kDelete, row.id, m_caller.login, QString(), m_caller.address,
+                         QStringLiteral("moved to the trash"));
         // The lock condition is checked again in the statement itself.
         const QSqlQuery gone = Database::exec(
-            QStringLiteral("DELETE FROM objects WHERE id = ? AND (locked_by IS NULL OR "
-                           "locked_by = ?)"),
-            {row.id, m_caller.userId});
+            QStringLiteral("UPDATE objects SET trashed_at = ?, trashed_by = ?, locked_by = NULL "
+                           "WHERE id = ? AND (locked_by IS NULL OR locked_by = ?)"),
+            {now, m_caller.userId, row.id, m_caller.userId});
         if (gone.numRowsAffected() != 1)
             throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(row.title));
-        for (const QString &sha256 : contents)
-            ContentStore::dropUnused(sha256);
     }
     transaction.commit();
+}
+
+void ObjectStore::erase(qint64 objectId)
+{
+    Database::exec(QStringLiteral("DELETE FROM relations WHERE parent_id = ? OR child_id = ?"),
+                   {objectId, objectId});
+    Database::exec(QStringLiteral("DELETE FROM object_writers WHERE object_id = ?"), {objectId});
+    const QStringList contents = VersionStore::removeAll(objectId);
+    Database::exec(QStringLiteral("DELETE FROM objects WHERE id = ?"), {objectId});
+    for (const QString &sha256 : contents)
+        ContentStore::dropUnused(sha256);
 }
 
 void ObjectStore::lockPreviewAlike(qint64 drawingId, const QVariant &holder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "accountstore.h"
+#include "spacerole.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -30,6 +31,9 @@ struct ObjectRow {
     QString modifiedBy; // login of whoever saved the current version
     QString sha256;
     qint64 size = 0;
+    SpaceRole::Level role = SpaceRole::Reader; // the caller's, in the object's space
+    qint64 trashedAt = 0; // 0: not in the trash
+    QString trashedBy;
 
     // The record properties the connector exchanges ("phid", "_LockedBy", "_filemodified"...).
     QJsonObject toJson() const;
@@ -37,7 +41,8 @@ struct ObjectRow {
 
 // Reading and changing platform objects on behalf of a signed-in caller. Every lookup goes
 // through the caller's memberships, so an object of a space the caller is not in is reported
-// exactly like one that does not exist. Failures throw ApiError.
+// exactly like one that does not exist, and passes over objects in the trash. What the caller
+// may change depends on their role in the object's space. Failures throw ApiError.
 class ObjectStore
 {
 public:
@@ -65,9 +70,13 @@ public:
 
     ObjectRow lock(const QJsonObject &ref);
     ObjectRow unlock(const QJsonObject &ref);
-    // All or nothing: refused when any object is unknown or locked by someone else. Derived
-    // outputs (previews) go with their object.
+    // Moves objects to the trash, all or nothing: refused when any object is unknown, locked by
+    // someone else, or not the caller's to delete (a reader's; an editor's of another's
+    // file). Derived outputs (previews) go with their object.
     void remove(const QJsonArray &refs);
+    // Deletes an object for good, with its versions, relations and the contents no other version
+    // uses; inside the caller's transaction.
+    static void erase(qint64 objectId);
     // Fresh names, never handed out before, reserved for the caller's next check-ins.
     QStringList autonames(int count);
     // The same inside a transaction the caller holds.
@@ -90,6 +99,10 @@ private:
     static void refuseUnknownKeys(const QJsonObject &query);
     QList<ObjectRow> select(const QString &where, const QVariantList &binds,
                             const QString &tail = QString());
+    // The same, objects in the trash included.
+    QList<ObjectRow> selectAny(const QString &where, const QVariantList &binds,
+                               const QString &tail = QString());
+    friend class Trash;
     ObjectRow changeLock(const QJsonObject &ref, bool lock);
     // Adds the visible subcomponents of these parents to childrenOf, each parent's in title
     // order.

@@ -66,6 +66,8 @@ const int kDefaultCookieTtlSeconds = 12 * 3600;
 // How far a restore moves automatic names, check-in and event numbers past the last ones its
 // backup shows: more than a team hands out between a backup and the restore that needs it.
 const int kDefaultRestoreMargin = 1000000;
+// How many days a deleted object waits in the trash before it goes for good.
+const int kDefaultTrashDays = 30;
 
 // Connections. A few event-driven threads serve them all; each thread has its own database
 // connection and runs the requests of its connections.

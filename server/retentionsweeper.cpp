@@ -1,6 +1,7 @@
 #include "retentionsweeper.h"
 
 #include "database.h"
+#include "trash.h"
 
 #include <QLoggingCategory>
 
@@ -8,10 +9,10 @@
 
 Q_LOGGING_CATEGORY(lcRetention, "platform.retention")
 
-RetentionSweeper::RetentionSweeper(const Retention &retention) : m_retention(retention)
+RetentionSweeper::RetentionSweeper(const Retention &retention, int trashDays)
+    : m_retention(retention), m_trashDays(trashDays)
 {
-    if (!m_retention.keepsAll())
-        m_thread = std::thread([this] { run(); });
+    m_thread = std::thread([this] { run(); });
 }
 
 RetentionSweeper::~RetentionSweeper()
@@ -32,9 +33,12 @@ void RetentionSweeper::run()
     do {
         lock.unlock();
         try {
-            const int pruned = m_retention.pruneAll();
+            const int pruned = m_retention.keepsAll() ? 0 : m_retention.pruneAll();
             if (pruned > 0)
                 qCInfo(lcRetention) << "pruned" << pruned << "versions";
+            const int purged = Trash::purge(m_trashDays);
+            if (purged > 0)
+                qCInfo(lcRetention) << "deleted" << purged << "objects for good from the trash";
         } catch (const ApiError &failure) {
             qCWarning(lcRetention) << "pruning failed:" << failure.what();
         }

@@ -241,6 +241,7 @@ ObjectRow VersionStore::restore(const ObjectRow &object, int revision, const QSt
     const std::optional<ObjectRow> current = m_objects.byPhid(object.phid);
     if (!current)
         throw ApiError(404, QStringLiteral("no such object"));
+    SpaceRole::requireWrite(current->role, current->space, SpaceRole::RestoreVersion);
     if (current->lockedById != 0 && current->lockedById != m_caller.userId)
         throw ApiError(409, QStringLiteral("%1 is locked by %2")
                                 .arg(current->title, current->lockedBy));
@@ -264,7 +265,7 @@ ObjectRow VersionStore::restore(const ObjectRow &object, int revision, const QSt
         comment.isEmpty() ? QStringLiteral("Restored version %1").arg(revision) : comment;
     record(current->id, next, current->title, modified, m_caller.userId,
            beginCheckIn(m_caller.userId, said), old.sha256, old.size);
-    EventLog::record(EventLog::kRestore, current->id, m_caller.login, said);
+    EventLog::record(EventLog::kRestore, current->id, m_caller.login, said, m_caller.address);
     ObjectStore::recordWriter(current->id, m_caller.userId);
     noteReferences(current->id);
     retention.pruneObject(current->id);

@@ -228,11 +228,14 @@ private slots:
         QCOMPARE(checkIn(false), 200);
         QCOMPARE(footprint(), (QList<int>{stored[0], stored[1] + 1, stored[2], stored[3] + 1,
                                           stored[4], stored[5]}));
-        // Clean up for the next row: the names stay used; the versions and contents go.
+        // Clean up for the next row: the names stay used; once the trash is emptied, the
+        // versions and contents go.
         QJsonArray refs;
         for (const QJsonValue &name : names)
             refs.append(QJsonObject{{"name", name}});
         QCOMPARE(m_as["alice"]->post("/api/v1/delete", {{"refs", refs}}), 200);
+        QVERIFY(m_platform->change({"UPDATE objects SET trashed_at = trashed_at - 86400"}));
+        QCOMPARE(m_platform->run({"trash", "purge", "--trash-days", "1"}).exitCode, 0);
         QCOMPARE(footprint().mid(0, 4), before.mid(0, 4));
     }
 

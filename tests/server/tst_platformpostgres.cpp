@@ -243,7 +243,8 @@ private slots:
         QCOMPARE(carol.find("pier.dxf").value("_LockedBy").toString(), QString("alice"));
         QCOMPARE(carol.post("/api/v1/lock", {{"ref", pier}}), 409);
         QCOMPARE(carol.checkIn({harbourRecord("pier.dxf", pierName)}, {"pier by carol"}), 409);
-        QCOMPARE(carol.post("/api/v1/delete", {{"refs", QJsonArray{pier}}}), 409);
+        // Not hers to delete, whoever holds the lock.
+        QCOMPARE(carol.post("/api/v1/delete", {{"refs", QJsonArray{pier}}}), 403);
         QCOMPARE(alice.post("/api/v1/unlock", {{"ref", pier}}), 200);
         QCOMPARE(carol.post("/api/v1/lock", {{"ref", pier}}), 200);
 

@@ -369,9 +369,13 @@ private slots:
         };
         QCOMPARE(stored(bytes), (QList<int>{0, 1, 1, 1}));
 
-        // A delete takes the remaining versions with it, and their contents nobody else uses.
+        // A delete keeps the versions in the trash; once it is emptied, they are gone with
+        // their contents nobody else uses.
         QCOMPARE(alice.post("/api/v1/delete", {{"refs", QJsonArray{QJsonObject{{"name", name}}}}}),
                  200);
+        QCOMPARE(stored(bytes), (QList<int>{0, 1, 1, 1}));
+        QVERIFY(platform->change({"UPDATE objects SET trashed_at = trashed_at - 86400"}));
+        QCOMPARE(platform->run({"trash", "purge", "--trash-days", "1"}).exitCode, 0);
         QCOMPARE(stored(bytes), (QList<int>{0, 1, 0, 0}));
         QCOMPARE(platform->countsOf({"SELECT COUNT(*) FROM object_versions WHERE object_id NOT IN "
                                      "(SELECT id FROM objects)"}),
