@@ -15,6 +15,9 @@ const char kKeySpace[] = "_CS";
 // Details filled by the platform.
 const char kKeyLockedBy[] = "_LockedBy";
 const char kKeyOwner[] = "_Owner";
+// The signed-in user's role in the record's space: "reader", "editor" or "manager" (empty from
+// a platform without roles, where every member may do everything).
+const char kKeyRole[] = "_Role";
 const char kKeyFileModified[] = "_filemodified";
 const char kKeySize[] = "_size";
 const char kKeySha256[] = "_sha256"; // of the content, hex

@@ -114,8 +114,10 @@ void ListViewActionMenu::setLockState(int lockState)
     m_lockState = lockState;
     m_lockAction->setText(lockState == NotLocked ? tr("Lock") : tr("Unlock"));
     const bool heldByOther = lockState == LockedByOther;
-    m_lockAction->setEnabled(!heldByOther);
-    m_deleteAction->setEnabled(!heldByOther);
+    // What the user's role in the file's space does not allow is not offered.
+    m_lockAction->setEnabled(!heldByOther && (!m_record || recordMayChange(*m_record)));
+    m_deleteAction->setEnabled(
+        !heldByOther && (!m_record || recordMayDelete(*m_record, m_context.currentUser)));
 }
 
 void ListViewActionMenu::setNewerOnPlatform(bool newer)

@@ -17,8 +17,11 @@ LockJob::LockJob(AurexPlatform *platform, std::unique_ptr<FzFileInfo> request, b
         // Refused, or not answered at all: the platform's own word, or why it is not there.
         QString text = lock ? tr("%1 could not be locked on the collaborative space.").arg(name)
                             : tr("%1 could not be unlocked on the collaborative space.").arg(name);
-        const QString reason = platform->unreachableReason();
-        if (!reason.isEmpty())
+        const QString refusal = platform->lastRefusal();
+        const QString reason = refusal.isEmpty() ? platform->unreachableReason() : QString();
+        if (!refusal.isEmpty())
+            text += QLatin1Char('\n') + refusal;
+        else if (!reason.isEmpty())
             text += QLatin1Char('\n') + AurexPlatform::unreachableText(reason);
         return text;
     });

@@ -486,7 +486,8 @@ void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
         const QString lockedBy = recordProperty(*first->record(), kKeyLockedBy);
         const bool lockedByOther =
             !lockedBy.isEmpty() && lockedBy != m_session->currentUser();
-        remove->setEnabled(!lockedByOther && first->isEnabled());
+        remove->setEnabled(!lockedByOther && first->isEnabled()
+                           && recordMayDelete(*first->record(), m_session->currentUser()));
     } else {
         remove->setEnabled(false);
     }
@@ -525,10 +526,15 @@ void OpenFromCSDialog::deleteListed()
 {
     RecordList records;
     QStringList names;
+    QStringList deleted; // "title (name)" as the trash message tells them
+    QString space;
     for (QListWidgetItem *item : qAsConst(m_deleteItems)) {
         if (ViewWidget *widget = widgetOf(item); widget && widget->record()) {
             records.addCopy(*widget->record());
             names.append(recordProperty(*widget->record(), kKeyName));
+            deleted.append(QStringLiteral("%1 (%2)").arg(recordTitle(*widget->record()),
+                                                         names.constLast()));
+            space = recordProperty(*widget->record(), kKeySpace);
         }
     }
     if (records.empty() || m_jobs->isBusy())
@@ -536,18 +542,34 @@ void OpenFromCSDialog::deleteListed()
     auto shared = std::make_shared<RecordList>(std::move(records));
     AurexPlatform *platform = m_platform;
     auto *job = new CallJob([platform, shared](JobControl &) {
-        return platform->remove(*shared) ? QString()
-                                         : tr("An error occurred during deleting CS file.");
+        if (platform->remove(*shared))
+            return QString();
+        // The platform's own reason, when it refused (a role that may not delete).
+        const QString refusal = platform->lastRefusal();
+        const QString text = tr("An error occurred during deleting CS file.");
+        return refusal.isEmpty() ? text : text + QLatin1Char('\n') + refusal;
     });
-    m_jobs->run(job, [this, job, names] { deleteEnded(job, names); });
+    m_jobs->run(job, [this, job, names, deleted, space] {
+        if (deleteEnded(job, names))
+            openMessageBox(this, QMessageBox::Information, tr("Moved to the trash"),
+                           trashText(deleted, space));
+    });
 }
 
-void OpenFromCSDialog::deleteEnded(AurexJob *job, const QStringList &names)
+QString OpenFromCSDialog::trashText(const QStringList &deleted, const QString &space)
+{
+    return tr("Moved to the trash of %1: %2.\n\nNothing is lost yet: you, a manager of %1 or "
+              "your platform administrator can bring back what you deleted from the trash, where "
+              "deleted files stay for 30 days unless the administrator set another time.")
+        .arg(space, deleted.join(QStringLiteral(", ")));
+}
+
+bool OpenFromCSDialog::deleteEnded(AurexJob *job, const QStringList &names)
 {
     if (job->error() != AurexJob::NoError) {
         openMessageBox(this, QMessageBox::Warning, tr("Error"), job->errorString());
         m_ui->listWidget->viewport()->update();
-        return;
+        return false;
     }
     for (QListWidgetItem *item : qAsConst(m_deleteItems)) {
         if (ViewWidget *widget = widgetOf(item))
@@ -562,4 +584,5 @@ void OpenFromCSDialog::deleteEnded(AurexJob *job, const QStringList &names)
             database.removeFilesNamed(name);
     });
     m_ui->listWidget->viewport()->update();
+    return true;
 }

@@ -82,9 +82,12 @@ private:
                          const QString &targetPath);
     FileItemContext itemContext() const;
     // Deletes the results in m_deleteItems from the platform, the list and the file database:
-    // asks the platform in a job, and deleteEnded() goes on with its result.
+    // asks the platform in a job, and deleteEnded() goes on with its result (true: deleted),
+    // after which a box says where the files went and how they come back.
     void deleteListed();
-    void deleteEnded(AurexJob *job, const QStringList &names);
+    bool deleteEnded(AurexJob *job, const QStringList &names);
+    // "Moved to the trash of SPACE: title (name), ...", with who can restore them.
+    static QString trashText(const QStringList &deleted, const QString &space);
     ViewWidget *widgetOf(QListWidgetItem *item) const;
 
     Ui::OpenFromCSDialogClass *m_ui;

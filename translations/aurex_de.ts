@@ -1110,6 +1110,18 @@ Getting Started“.</translation>
         <source>An error occurred during deleting CS file.</source>
         <translation>Beim Löschen der Datei aus dem Kollaborationsbereich ist ein Fehler aufgetreten.</translation>
     </message>
+    <message>
+        <source>Moved to the trash</source>
+        <translation>In den Papierkorb verschoben</translation>
+    </message>
+    <message>
+        <source>Moved to the trash of %1: %2.
+
+Nothing is lost yet: you, a manager of %1 or your platform administrator can bring back what you deleted from the trash, where deleted files stay for 30 days unless the administrator set another time.</source>
+        <translation>In den Papierkorb von %1 verschoben: %2.
+
+Noch ist nichts verloren: Sie, ein Verwalter von %1 oder Ihr Plattform-Administrator können das Gelöschte aus dem Papierkorb zurückholen. Gelöschte Dateien bleiben dort 30 Tage, sofern der Administrator keine andere Frist eingestellt hat.</translation>
+    </message>
 </context>
 <context>
     <name>OpenFromCSDialogClass</name>

@@ -5,6 +5,7 @@
 #include "open/openfromcsdialog.h"
 
 #include "connector/recordfields.h"
+#include "fileitems/listviewactionmenu.h"
 #include "fileitems/viewwidget.h"
 #include "session/showaurextaskpane.h"
 #include "workingcopy/filedatabase.h"
@@ -14,6 +15,7 @@
 #include <dxftesthelpers.h>
 #include <hostdocumentmanager.h>
 #include <hostenvironment.h>
+#include <platformclient.h>
 #include <platformprocess.h>
 #include <testhome.h>
 
@@ -198,6 +200,57 @@ private slots:
         QVERIFY(question.isNull());
         // The drawing that was open stays open, and nothing came down.
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"bridge.dwg"});
+    }
+
+    // The delete entry of each result as the user's role in the space allows it: an editor
+    // deletes what they own, a manager anything, a reader nothing; a delete says the files went
+    // to the trash and how they come back.
+    void deleteGoesToTheTrashAsTheRoleAllows()
+    {
+        PlatformClient bob(m_platform.serverHost());
+        QCOMPARE(bob.signIn("bob", "bob-demo-pw"), 200);
+        QCOMPARE(bob.checkIn({QJsonObject{{"parent", -1}, {"title", "notes.dxf"},
+                                          {"name", bob.autoname()},
+                                          {"collabspace", "Common Space"}}},
+                             {"bob's notes"}),
+                 200);
+        const auto deletable = [this](const QString &role) {
+            if (m_platform.run({"member", "role", "Common Space", "alice", role}).exitCode != 0)
+                return QStringList{"role not set"};
+            search("AX", "Common Space");
+            QStringList states;
+            for (ViewWidget *widget : m_dialog->resultWidgets()) {
+                const QAction *remove = widget->actionMenu()->findChild<QAction *>("DeleteMenu");
+                states << recordTitle(*widget->record()) + (remove->isEnabled() ? " yes" : " no");
+            }
+            states.sort();
+            return states;
+        };
+        // deck.dwg is bob's lock, notes.dxf his file; the rest alice's.
+        QCOMPARE(deletable("reader"), (QStringList{"bridge.dwg no", "deck.dwg no", "notes.dxf no",
+                                                   "piers.dxf no", "rebar.dxf no"}));
+        QCOMPARE(deletable("manager"), (QStringList{"bridge.dwg yes", "deck.dwg no",
+                                                    "notes.dxf yes", "piers.dxf yes",
+                                                    "rebar.dxf yes"}));
+        QCOMPARE(deletable("editor"), (QStringList{"bridge.dwg yes", "deck.dwg no",
+                                                   "notes.dxf no", "piers.dxf yes",
+                                                   "rebar.dxf yes"}));
+
+        ViewWidget *rebar = nullptr;
+        for (ViewWidget *widget : m_dialog->resultWidgets())
+            rebar = recordTitle(*widget->record()) == "rebar.dxf" ? widget : rebar;
+        const QString name = recordProperty(*rebar->record(), "name");
+        OpenTest::ModalAnswerer answers;
+        rebar->actionMenu()->findChild<QAction *>("DeleteMenu")->trigger();
+        QTRY_COMPARE(answers.texts.size(), 1);
+        QCOMPARE(answers.texts.first().section("\n", 0, 0),
+                 "Moved to the trash of Common Space: rebar.dxf (" + name + ").");
+        QVERIFY2(answers.texts.first().contains("bring back what you deleted"),
+                 qPrintable(answers.texts.first()));
+        QTRY_VERIFY(!titles().contains("rebar.dxf"));
+        const PlatformProcess::Result trash = m_platform.run({"trash", "list", "--json"});
+        QCOMPARE(QJsonDocument::fromJson(trash.out).array().at(0)["name"].toString(), name);
+        QCOMPARE(m_platform.run({"trash", "restore", name}).exitCode, 0);
     }
 
     // Runs last: the platform goes away.

@@ -166,9 +166,11 @@ private slots:
         QSignalSpy captions(CSLoginDialog::instance(), &CSLoginDialog::LogInSuccessful);
         QCOMPARE(session->tenant(), QString("north"));
 
-        QTest::qWait(2000);
+        // Whatever notices the end first (a request of the pane while the session runs out, or
+        // the searches below): one sign-out, one message.
         m_commandLine.lines.clear();
-        // Noticed first on a worker, then again on the main thread: one sign-out, one message.
+        QTest::qWait(2000);
+        // Noticed first on a worker, then again on the main thread.
         std::thread worker([] { LintraAurexConnectorWrapper::GetInstance()->Search(); });
         worker.join();
         LintraAurexConnectorWrapper::GetInstance()->Search();
