@@ -6,9 +6,15 @@ Used by the drawing layer's tests as an independent reader of the files the laye
 """
 import collections
 import json
+import re
 import sys
 
 from ezdxf import recover
+from ezdxf.lldxf import encoding
+
+# ezdxf 0.18 splits "\U+XXXX" escapes with capital digits only and fails on the rest, which
+# writers such as LibreCAD's use; it reads both once its pattern takes either.
+encoding.BACKSLASH_UNICODE = re.compile(r"(\\U\+[A-Fa-f0-9]{4})")
 
 
 def main(path):
