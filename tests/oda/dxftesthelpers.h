@@ -90,8 +90,8 @@ inline QJsonObject pythonReport(const QStringList &arguments)
 }
 
 // What ezdxf reads and audits in the file at path: "errors", "xrefs", "images", "pdfs",
-// "inserts", "modelspace" (see ezdxf_check.py); "readError" when it cannot read it, and
-// "processError" when the reader did not run.
+// "inserts", "modelspace", "attributes" (see ezdxf_check.py); "readError" when it cannot read
+// it, and "processError" when the reader did not run.
 inline QJsonObject ezdxfReport(const QString &path)
 {
     return pythonReport({QStringLiteral(AUREX_EZDXF_CHECK), path});
