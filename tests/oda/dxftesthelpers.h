@@ -76,19 +76,25 @@ inline int addSampleRows()
     return rows;
 }
 
-// What ezdxf reads and audits in the file at path: "errors", "xrefs", "images", "pdfs",
-// "inserts", "modelspace" (see ezdxf_check.py); "readError" when it cannot read it, and
-// "processError" when the reader did not run.
-inline QJsonObject ezdxfReport(const QString &path)
+// The JSON object a Python script (with Debian's python3-ezdxf) prints when run with arguments,
+// the script first; {"processError": why} when it does not run or fails.
+inline QJsonObject pythonReport(const QStringList &arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("/usr/bin/python3"),
-                  {QStringLiteral(AUREX_EZDXF_CHECK), path});
+    process.start(QStringLiteral("/usr/bin/python3"), arguments);
     if (!process.waitForFinished(120000) || process.exitCode() != 0) {
         return {{"processError", QString::fromLocal8Bit(process.readAllStandardError())
                                      + process.errorString()}};
     }
     return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+}
+
+// What ezdxf reads and audits in the file at path: "errors", "xrefs", "images", "pdfs",
+// "inserts", "modelspace", "attributes" (see ezdxf_check.py); "readError" when it cannot read
+// it, and "processError" when the reader did not run.
+inline QJsonObject ezdxfReport(const QString &path)
+{
+    return pythonReport({QStringLiteral(AUREX_EZDXF_CHECK), path});
 }
 
 } // namespace DxfTest

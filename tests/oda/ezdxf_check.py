@@ -6,9 +6,33 @@ Used by the drawing layer's tests as an independent reader of the files the laye
 """
 import collections
 import json
+import re
 import sys
 
 from ezdxf import recover
+from ezdxf.lldxf import encoding
+
+# ezdxf 0.18 splits "\U+XXXX" escapes with capital digits only and fails on the rest, which
+# writers such as LibreCAD's use; it reads both once its pattern takes either.
+encoding.BACKSLASH_UNICODE = re.compile(r"(\\U\+[A-Fa-f0-9]{4})")
+
+
+def attributes(doc):
+    """The attributes of the block references in every layout, as make_attribute_samples.py
+    lists them; layouts have names from release 2000 on."""
+    result = []
+    for name in doc.layouts.names_in_taborder():
+        layout = doc.layouts.get(name)
+        for insert in layout.query("INSERT"):
+            for attrib in insert.attribs:
+                value = attrib.dxf.text
+                if attrib.has_embedded_mtext_entity:
+                    value = attrib.virtual_mtext_entity().text
+                result.append({"handle": insert.dxf.handle,
+                               "layout": name if doc.dxfversion > "AC1009" else "",
+                               "paperSpace": layout.is_any_paperspace,
+                               "block": insert.dxf.name, "tag": attrib.dxf.tag, "value": value})
+    return result
 
 
 def main(path):
@@ -33,6 +57,7 @@ def main(path):
         "images": [d.dxf.filename for d in doc.objects.query("IMAGEDEF")],
         "pdfs": [d.dxf.filename for d in doc.objects.query("PDFDEFINITION")],
         "modelspace": dict(collections.Counter(e.dxftype() for e in doc.modelspace())),
+        "attributes": attributes(doc),
     }
     print(json.dumps(report))
     return 0

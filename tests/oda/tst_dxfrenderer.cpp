@@ -274,12 +274,9 @@ void TestDxfRenderer::drawingsRenderWhatTheirEntitiesSay()
 
 void TestDxfRenderer::initTestCase()
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), { AUREX_SCENE_SAMPLES, m_dir.path() });
-    QVERIFY(python.waitForFinished(120000));
-    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
-    m_probes = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-    QVERIFY(!m_probes.isEmpty());
+    m_probes = DxfTest::pythonReport({AUREX_SCENE_SAMPLES, m_dir.path()});
+    QVERIFY2(!m_probes.isEmpty() && !m_probes.contains("processError"),
+             QJsonDocument(m_probes).toJson().constData());
     m_database = m_services.readFile(toOdString(m_dir.filePath("main.dxf")));
     QVERIFY(m_database);
     m_scene = DxfScene::build(*m_database);
