@@ -12,6 +12,7 @@ PlatformEvent PlatformEvent::fromStream(const QString &id, const QString &name,
                                            {QStringLiteral("lock"), Lock},
                                            {QStringLiteral("unlock"), Unlock},
                                            {QStringLiteral("delete"), Delete},
+                                           {QStringLiteral("undelete"), Undelete},
                                            {QStringLiteral("restore"), Restore},
                                            {QStringLiteral("resync"), Resync}};
     PlatformEvent event;

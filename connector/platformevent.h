@@ -9,7 +9,8 @@
 // a delete; or, as a Resync, that events were missed and everything shown is to be asked again.
 struct PlatformEvent
 {
-    enum Kind { CheckIn, Lock, Unlock, Delete, Restore, Resync, Unknown };
+    // Undelete: back from the trash a delete moved it to.
+    enum Kind { CheckIn, Lock, Unlock, Delete, Undelete, Restore, Resync, Unknown };
 
     QString id; // the stream's id of the event, to come back from
     Kind kind = Unknown;

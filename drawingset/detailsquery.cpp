@@ -52,6 +52,7 @@ MAPSTRCADOBJ queryFileDetails(AurexPlatform &platform, const QString &tenant,
         const QString revision = recordProperty(*record, kKeyRevision);
         entry.revision = revision == QLatin1String(kLocalRevision) ? QString() : revision;
         entry.comment = recordProperty(*record, kKeyComment);
+        entry.role = recordProperty(*record, kKeyRole);
         details.insert(recordProperty(*record, kKeyName), entry);
     }
     if (answered)

@@ -19,6 +19,7 @@ struct FileEntry
     QString modifiedBy;
     QString revision;
     QString comment;
+    QString role; // the user's in the file's space: "reader", "editor", "manager" or unknown
 };
 
 // Platform details by platform name ("name" of the record), as the details query gives them.

@@ -94,9 +94,9 @@ void CheckInRecords::buildChildRecords(FzFileInfo *parent, SaveTreeItem *row)
 {
     for (const auto &child : row->children()) {
         SaveTreeItem *childRow = child.get();
-        // A reference left out takes its references along, unless only a colleague's lock on
-        // a file unchanged here left it out.
-        if (childRow->action == SaveAction::DoNotSave && !childRow->leftOutForLock)
+        // A reference left out takes its references along, unless it was left out by itself:
+        // unchanged here, and a colleague's lock or the user's role keeps it as it is.
+        if (childRow->action == SaveAction::DoNotSave && !childRow->leftOutByItself)
             continue;
         FzFileInfo *record = newRecord(childRow, parent);
         setRecordProperty(*record, kKeyCollabSpace, childRow->collabSpace);

@@ -147,8 +147,8 @@ QString SaveDialogTreeModel::toolTip(const SaveTreeItem &item, int column) const
             ? saveStatusText(item.status)
             : tr("%1 \u00b7 Locked by %2").arg(saveStatusText(item.status), item.lockedBy);
     default: {
-        const QStringList parts = {item.duplicateMessage, item.lockMessage, item.changedMessage,
-                                   item.missingMessage};
+        const QStringList parts = {item.duplicateMessage, item.lockMessage, item.roleMessage,
+                                   item.changedMessage, item.missingMessage};
         QStringList shown;
         for (const QString &part : parts) {
             if (!part.isEmpty())

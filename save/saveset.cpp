@@ -111,12 +111,24 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
         // as the platform has it, and the rest of the save goes on.
         if (row->isUnchanged()) {
             row->action = SaveAction::DoNotSave;
-            row->leftOutForLock = true;
+            row->leftOutByItself = true;
             row->lockMessage = SaveDialogText::tr("Locked by %1. You have not changed it here, "
                                                   "so the platform's version stays as it is.")
                                    .arg(row->lockedBy);
         } else {
             row->lockMessage = lockText(row->lockedBy);
+            row->hasError = true;
+        }
+    }
+    // Nobody who may only read the file's space saves it: unchanged here, it is passed over
+    // like a colleague's locked file; changed, the row says why it cannot go.
+    if (entry.role == QLatin1String("reader") && row->lockedBy.isEmpty()) {
+        row->roleMessage =
+            SaveDialogText::tr("You can read %1 but not save to it.").arg(row->collabSpace);
+        if (row->isUnchanged()) {
+            row->action = SaveAction::DoNotSave;
+            row->leftOutByItself = true;
+        } else {
             row->hasError = true;
         }
     }
@@ -155,7 +167,7 @@ QString SaveSet::firstErrorReason() const
     for (const SaveTreeItem *row : rows()) {
         if (row->action == SaveAction::DoNotSave || !row->hasError)
             continue;
-        for (const QString &reason : {row->lockMessage, row->changedMessage,
+        for (const QString &reason : {row->lockMessage, row->roleMessage, row->changedMessage,
                                       row->duplicateMessage, row->missingMessage}) {
             if (!reason.isEmpty())
                 return row->displayName + QStringLiteral(": ") + reason;
@@ -193,7 +205,7 @@ void SaveSet::evaluateDuplicates(const QList<Duplicate> &duplicates)
             }
             if (row->action == SaveAction::Overwrite) {
                 row->duplicateMessage.clear();
-                row->hasError = false;
+                row->hasError = !row->roleMessage.isEmpty();
             } else {
                 row->duplicateMessage =
                     SaveDialogText::tr("File with the same name already exists in the selected "
@@ -213,7 +225,7 @@ void SaveSet::evaluateDuplicates(const QList<Duplicate> &duplicates)
     for (SaveTreeItem *row : all) {
         if (!row->changedMessage.isEmpty() && row->action == SaveAction::Overwrite) {
             row->changedMessage.clear();
-            row->hasError = !row->lockMessage.isEmpty();
+            row->hasError = !row->lockMessage.isEmpty() || !row->roleMessage.isEmpty();
         }
     }
     recount();

@@ -65,13 +65,14 @@ void SaveTreeItem::restoreFrom(const SaveTreeItem &other)
     hasError = other.hasError;
     duplicateMessage = other.duplicateMessage;
     lockMessage = other.lockMessage;
+    roleMessage = other.roleMessage;
     changedMessage = other.changedMessage;
     missingMessage = other.missingMessage;
     existsOnServer = other.existsOnServer;
     baseStamp = other.baseStamp;
     hasLocalChanges = other.hasLocalChanges;
     lockedBy = other.lockedBy;
-    leftOutForLock = other.leftOutForLock;
+    leftOutByItself = other.leftOutByItself;
     // A clone has the same shape, so children pair up by position.
     for (std::size_t i = 0; i < m_children.size() && i < other.m_children.size(); ++i)
         m_children[i]->restoreFrom(*other.m_children[i]);

@@ -53,6 +53,8 @@ public:
     bool hasError = false;
     QString duplicateMessage;
     QString lockMessage;
+    // Set when the user's role in the file's space does not let them save to it.
+    QString roleMessage;
     // Set when the platform refused "Save changes" because another user saved a newer version.
     QString changedMessage;
     // Set when the file could not be found when the rows were built.
@@ -65,9 +67,9 @@ public:
     bool hasLocalChanges = true;
     // Another user who holds the file's lock; "" when nobody else does.
     QString lockedBy;
-    // Left out by itself: unchanged here while another user holds its lock, so there is nothing
-    // of it to save; what it references still goes.
-    bool leftOutForLock = false;
+    // Left out by itself: unchanged here while another user holds its lock or the user may only
+    // read its space, so there is nothing of it to save; what it references still goes.
+    bool leftOutByItself = false;
 
     // "Save changes" for a file without local changes: nothing of it is sent.
     bool isUnchanged() const { return action == SaveAction::SaveChanges && !hasLocalChanges; }

@@ -119,7 +119,9 @@ void EventSubscription::drain()
         std::swap(dropped, m_inbox->dropped);
     }
     for (const PlatformEvent &event : qAsConst(ready)) {
-        if (event.kind == PlatformEvent::Resync)
+        // A file back from the trash brings all it was back with it (its place in drawings,
+        // its versions): what is shown is asked for anew, as after missed events.
+        if (event.kind == PlatformEvent::Resync || event.kind == PlatformEvent::Undelete)
             emit eventsMissed();
         else
             emit eventArrived(event);

@@ -71,6 +71,7 @@ void LiveUpdates::eventArrived(const PlatformEvent &event)
         HostAccess::writeToCommandLine(
             tr("%1 deleted %2 from the platform.").arg(event.user, event.title));
         break;
+    case PlatformEvent::Undelete:
     case PlatformEvent::Resync:
     case PlatformEvent::Unknown:
         break;

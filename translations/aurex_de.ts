@@ -1644,6 +1644,10 @@ ganz neuen Dateien. Daher arbeiten Sie möglicherweise nicht mit den neuesten Ko
         <source>Locked by %1. You have not changed it here, so the platform&apos;s version stays as it is.</source>
         <translation>Gesperrt von %1. Sie haben die Datei hier nicht geändert; die Version auf der Plattform bleibt, wie sie ist.</translation>
     </message>
+    <message>
+        <source>You can read %1 but not save to it.</source>
+        <translation>Sie dürfen %1 lesen, aber nichts darin speichern.</translation>
+    </message>
 </context>
 <context>
     <name>ShowAurexTaskPane</name>

@@ -322,6 +322,43 @@ private slots:
                  QString(sha256Of(folder() + "/deck-photo.png")));
     }
 
+    // alice may only read Common Space: what she did not change there is passed over, her
+    // change is red with the reason, and nothing is saved until she leaves it out.
+    void aReaderSavesNothingToTheSpace()
+    {
+        savetest::download("bridge.dwg", folder());
+        const QString piers = folder() + "/piers.dxf";
+        QVERIFY(DxfTest::writeBytes(piers, "999\nalice's piers\n" + DxfTest::readBytes(piers)));
+        QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
+        const QMap<QString, int> before = revisions();
+        PlatformProcess &platform = *m_fixture.platform;
+        QCOMPARE(platform.run({"member", "role", "Common Space", "alice", "reader"}).exitCode, 0);
+        const std::shared_ptr<void> editorAgain(nullptr, [&platform](void *) {
+            platform.run({"member", "role", "Common Space", "alice", "editor"});
+        });
+
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
+        settle(dialog);
+        const QString readOnly = "You can read Common Space but not save to it.";
+        QCOMPARE(rows(dialog), QStringList({
+                     "bridge.dwg | Do Not Save | No changes | " + readOnly,
+                     "  deck.dwg | Do Not Save | No changes \u00b7 Locked by bob | Locked by bob. "
+                     "You have not changed it here, so the platform's version stays as it is.",
+                     "    rebar.dxf | Do Not Save | No changes | " + readOnly,
+                     "    deck-photo.png | Do Not Save | No changes | " + readOnly,
+                     "  piers.dxf | Save changes | Modified | " + readOnly + " (error)",
+                     "    rebar.dxf | Do Not Save | No changes | " + readOnly,
+                     "  logo.png | Do Not Save | No changes | " + readOnly,
+                     "  load-table.pdf | Do Not Save | No changes | " + readOnly,
+                 }));
+        QVERIFY2(dialog.findChild<QLabel *>("error_label")->text().contains("piers.dxf: "
+                                                                           + readOnly),
+                 qPrintable(dialog.findChild<QLabel *>("error_label")->text()));
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(revisions(), before);
+    }
+
     void lostUpdateIsRefusedUntilOverwritten()
     {
         const QMap<QString, QString> names = savetest::download("bridge.dwg", folder());

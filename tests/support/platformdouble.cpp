@@ -94,6 +94,29 @@ void PlatformDouble::pruneVersion(const QString &title, int revision)
     }
 }
 
+void PlatformDouble::moveToTrash(const QString &title, const QString &user)
+{
+    QMutexLocker locker(&m_mutex);
+    if (const Object *object = find(title)) {
+        publish(PlatformEvent::Delete, *object, user);
+        const QString name = object->name;
+        m_trash.insert(name, m_objects.take(name));
+    }
+}
+
+void PlatformDouble::restoreFromTrash(const QString &title, const QString &user)
+{
+    QMutexLocker locker(&m_mutex);
+    for (auto it = m_trash.begin(); it != m_trash.end(); ++it) {
+        if (it->title == title) {
+            const Object object = m_trash.take(it.key());
+            m_objects.insert(object.name, object);
+            publish(PlatformEvent::Undelete, object, user);
+            return;
+        }
+    }
+}
+
 void PlatformDouble::setLockedBy(const QString &title, const QString &user)
 {
     QMutexLocker locker(&m_mutex);

@@ -38,6 +38,9 @@ public:
     void pruneVersion(const QString &title, int revision);
     // A colleague takes (user) or releases ("") the lock of title.
     void setLockedBy(const QString &title, const QString &user);
+    // A colleague moves title to the trash, or brings it back from there.
+    void moveToTrash(const QString &title, const QString &user);
+    void restoreFromTrash(const QString &title, const QString &user);
     // The content the platform holds under title, or a null array.
     QByteArray content(const QString &title) const;
     int checkInCount() const;
@@ -152,6 +155,7 @@ private:
     mutable QMutex m_mutex; // guards every member below
     QWaitCondition m_released;
     QMap<QString, Object> m_objects; // by name
+    QMap<QString, Object> m_trash; // by name
     Behaviour m_behaviour = Answer;
     bool m_isReleased = false;
     qint64 m_failAtByte = -1;

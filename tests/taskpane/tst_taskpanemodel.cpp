@@ -378,6 +378,19 @@ private slots:
         QVERIFY(!bar->isVisibleTo(m_window.get()));
     }
 
+    // A colleague deletes a file of the drawing and a manager brings it back from the trash:
+    // the rows show it gone while it is in the trash, and as it was once it is back.
+    void aFileBackFromTheTrashShowsAsBefore()
+    {
+        const QStringList before = settledRows();
+        QTRY_COMPARE(m_platform->streamCount(), 1);
+        m_platform->moveToTrash("logo.png", "bob");
+        QTRY_VERIFY(rows() != before);
+        QVERIFY2(rows().at(2).startsWith("  logo.png | New"), qPrintable(rows().at(2)));
+        m_platform->restoreFromTrash("logo.png", "carol");
+        QTRY_COMPARE(rows(), before);
+    }
+
     // Two files newer on the platform: a row's "Get Latest" brings its own file down alone,
     // and only the rows newer on the platform offer it.
     void getLatestBringsOneFileDown()
