@@ -139,6 +139,9 @@ QString SaveCheckIn::Work::run(JobControl &control)
     }
     if (control.isCancelled())
         return QString();
+    // The platform's own reason (a role that may not save, a file in the trash), asked before
+    // the details query below makes a call of its own.
+    const QString platformSaid = platform->lastRefusal();
     for (int i = 0; i < all.size(); ++i) {
         const SaveTreeItem *row = all.at(i);
         if (!CheckInRecords::isSent(row) || row->name.isEmpty())
@@ -146,10 +149,13 @@ QString SaveCheckIn::Work::run(JobControl &control)
         refusedRows.append(i);
         refusalAnswers.add(makeNameRequest(row->name, fileTypeForPath(row->path)));
     }
-    const QString refused =
+    QString refused =
         SaveDialogText::tr("The platform did not store the files; nothing was saved.");
-    // No answer to the question why: the platform may be gone altogether.
-    if (!refusalAnswers.empty() && !platform->details(refusalAnswers))
+    if (!platformSaid.isEmpty())
+        refused += QLatin1Char('\n') + platformSaid;
+    // No answer to the question why, and no reason given: the platform may be gone altogether.
+    // (A new file's reserved name has no details yet, so the question fails for it alone.)
+    if (!refusalAnswers.empty() && !platform->details(refusalAnswers) && platformSaid.isEmpty())
         return platform->failureText(refused);
     recordDelivered(all);
     return refused;

@@ -148,21 +148,6 @@ bool AccountAdmin::isMember(const QString &tenant, const QString &space, const Q
         .isValid();
 }
 
-Listing AccountAdmin::removeMember(const QString &tenant, const QString &space,
-                                   const QString &login, const QString &administrator)
-{
-    Transaction transaction;
-    const QSqlQuery gone = Database::exec(
-        QStringLiteral("DELETE FROM memberships WHERE space_id = ? AND user_id = ?"),
-        {spaceId(tenant, space), AccountStore::userId(login)});
-    if (gone.numRowsAffected() != 1)
-        throw ApiError(404, QStringLiteral("%1 is not a member of %2").arg(login, space));
-    AuditTrail::recordSpace("member remove", space, administrator, QStringLiteral("local"), login);
-    transaction.commit();
-    qCInfo(lcAdmin).noquote() << login << "is no longer a member of" << space;
-    return locks(space, login);
-}
-
 Listing AccountAdmin::locks(const QString &space, const QString &login)
 {
     return Listing::fromQuery({{"name"}, {"title"}, {"space"}, {"lockedBy"}},

@@ -22,10 +22,6 @@ public:
     Listing spaces(const QString &tenant);
     Listing members(const QString &tenant, const QString &space);
     bool isMember(const QString &tenant, const QString &space, const QString &login);
-    // Returns the locks the user keeps in that space, which they can no longer release.
-    Listing removeMember(const QString &tenant, const QString &space, const QString &login,
-                         const QString &administrator);
-
     // Locks held, optionally in spaces of one name and/or by one user (empty: all). Previews,
     // whose locks follow their drawings', are left out.
     Listing locks(const QString &space, const QString &login);

@@ -109,26 +109,31 @@ bool AccountCommands::run(const QStringList &words)
     } else if (command == QLatin1String("member list")) {
         need(3);
         print(admin.members(option("tenant"), words.at(2)));
-    } else if (command == QLatin1String("member add")) {
-        need(4);
-        const QString role = option("role");
-        m_accounts.addMember(option("tenant"), words.at(2), words.at(3),
-                             m_parser.isSet(QStringLiteral("preferred")),
-                             role.isEmpty() ? std::nullopt : std::optional(roleOf(role)),
-                             administrator());
-    } else if (command == QLatin1String("member role")) {
-        need(5);
-        if (!admin.isMember(option("tenant"), words.at(2), words.at(3)))
+    } else if (command == QLatin1String("member add") || command == QLatin1String("member role")) {
+        const bool adding = words.at(1) == QLatin1String("add");
+        need(adding ? 4 : 5);
+        const qint64 tenant = AccountStore::tenantId(option("tenant"));
+        if (!adding && !admin.isMember(option("tenant"), words.at(2), words.at(3)))
             throw ApiError(404, QStringLiteral("%1 is not a member of %2")
                                     .arg(words.at(3), words.at(2)));
-        m_accounts.addMember(option("tenant"), words.at(2), words.at(3), false,
-                             roleOf(words.at(4)), administrator());
-        m_out << words.at(3) << " is " << words.at(4).toLower() << " of " << words.at(2) << "\n";
+        AccountStore::MemberChange change;
+        change.actor = administrator();
+        if (adding && m_parser.isSet(QStringLiteral("preferred")))
+            change.preferred = true;
+        const QString role = adding ? option("role") : words.at(4);
+        if (!role.isEmpty())
+            change.role = roleOf(role);
+        m_accounts.setMember(tenant, words.at(2), words.at(3), change);
+        if (!adding)
+            m_out << words.at(3) << " is " << role.toLower() << " of " << words.at(2) << "\n";
     } else if (command == QLatin1String("member remove")) {
         need(4);
-        const Listing locks =
-            admin.removeMember(option("tenant"), words.at(2), words.at(3), administrator());
-        m_out << words.at(3) << " is no longer a member of " << words.at(2) << "\n";
+        const QString space = words.at(2);
+        const QString login = words.at(3);
+        m_accounts.removeMember(AccountStore::tenantId(option("tenant")), space, login,
+                                administrator(), QStringLiteral("local"));
+        m_out << login << " is no longer a member of " << space << "\n";
+        const Listing locks = admin.locks(space, login);
         printLocks(words.at(3), locks);
     } else if (command == QLatin1String("lock list")) {
         need(2);

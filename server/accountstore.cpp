@@ -139,41 +139,58 @@ void AccountStore::addSpace(const QString &tenant, const QString &name)
     transaction.commit();
 }
 
-void AccountStore::addMember(const QString &tenant, const QString &space, const QString &login,
-                             bool preferred, std::optional<SpaceRole::Level> role,
-                             const QString &actor)
+void AccountStore::setMember(qint64 tenantKey, const QString &space, const QString &login,
+                             const MemberChange &change)
 {
     Transaction transaction;
-    const qint64 tenantKey = tenantId(tenant);
     const QVariant spaceId = Database::value(
         QStringLiteral("SELECT id FROM spaces WHERE tenant_id = ? AND name = ?"),
         {tenantKey, space});
     if (!spaceId.isValid())
         throw ApiError(404, QStringLiteral("unknown space %1").arg(space));
     const qint64 user = userId(login);
-    if (preferred) {
+    QSqlQuery before = Database::exec(
+        QStringLiteral("SELECT role, preferred FROM memberships WHERE space_id = ? AND "
+                       "user_id = ?"),
+        {spaceId, user});
+    const bool existed = before.next();
+    const QString was = existed ? before.value(0).toString() : QString();
+    const bool preferred =
+        change.preferred.value_or(existed && before.value(1).toInt() != 0);
+    before.finish();
+    if (change.preferred.value_or(false)) {
         Database::exec(QStringLiteral("UPDATE memberships SET preferred = 0 WHERE user_id = ? "
                                       "AND space_id IN (SELECT id FROM spaces WHERE "
                                       "tenant_id = ?)"),
                        {user, tenantKey});
     }
-    const QVariant before = Database::value(
-        QStringLiteral("SELECT role FROM memberships WHERE space_id = ? AND user_id = ?"),
-        {spaceId, user});
-    const QString given = SpaceRole::name(role.value_or(SpaceRole::Editor));
-    const QString now = role || !before.isValid() ? given : before.toString();
+    const QString role = change.role ? SpaceRole::name(*change.role)
+                                     : existed ? was : SpaceRole::name(SpaceRole::Editor);
     Database::exec(QStringLiteral("INSERT INTO memberships (space_id, user_id, preferred, role) "
                                   "VALUES (?, ?, ?, ?) ON CONFLICT (space_id, user_id) DO UPDATE "
                                   "SET preferred = excluded.preferred, role = excluded.role"),
-                   {spaceId, user, preferred ? 1 : 0, now});
-    if (!before.isValid()) {
-        AuditTrail::recordSpace("member add", space, actor, QStringLiteral("local"),
-                                QStringLiteral("%1 as %2").arg(login, now));
-    } else if (before.toString() != now) {
-        AuditTrail::recordSpace("role change", space, actor, QStringLiteral("local"),
-                                QStringLiteral("%1 from %2 to %3")
-                                    .arg(login, before.toString(), now));
+                   {spaceId, user, preferred ? 1 : 0, role});
+    if (!existed) {
+        AuditTrail::recordSpace("member add", space, change.actor, change.address,
+                                QStringLiteral("%1 as %2").arg(login, role));
+    } else if (was != role) {
+        AuditTrail::recordSpace("role change", space, change.actor, change.address,
+                                QStringLiteral("%1 from %2 to %3").arg(login, was, role));
     }
+    transaction.commit();
+}
+
+void AccountStore::removeMember(qint64 tenantKey, const QString &space, const QString &login,
+                                const QString &actor, const QString &address)
+{
+    Transaction transaction;
+    const QSqlQuery gone = Database::exec(
+        QStringLiteral("DELETE FROM memberships WHERE user_id = ? AND space_id = (SELECT id FROM "
+                       "spaces WHERE tenant_id = ? AND name = ?)"),
+        {userId(login), tenantKey, space});
+    if (gone.numRowsAffected() != 1)
+        throw ApiError(404, QStringLiteral("%1 is not a member of %2").arg(login, space));
+    AuditTrail::recordSpace("member remove", space, actor, address, login);
     transaction.commit();
 }
 

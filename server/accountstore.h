@@ -31,11 +31,20 @@ public:
     void setPassword(const QString &login, const QString &password);
     void addTenant(const QString &name);
     void addSpace(const QString &tenant, const QString &name);
-    // Makes login a member of space with role, or gives a member that role; a new member
-    // without one is an editor. actor names who did it in the audit trail.
-    void addMember(const QString &tenant, const QString &space, const QString &login,
-                   bool preferred, std::optional<SpaceRole::Level> role = std::nullopt,
-                   const QString &actor = QStringLiteral("platform"));
+    // What becomes of a membership: left as it is where nothing is given (a new member is an
+    // editor and not preferred); actor and address name who did it in the audit trail.
+    struct MemberChange {
+        std::optional<bool> preferred;
+        std::optional<SpaceRole::Level> role;
+        QString actor = QStringLiteral("platform");
+        QString address = QStringLiteral("local");
+    };
+    // Makes login a member of space, or changes the membership; tenantKey: see tenantId().
+    void setMember(qint64 tenantKey, const QString &space, const QString &login,
+                   const MemberChange &change);
+    // Ends a membership; 404 when there is none.
+    void removeMember(qint64 tenantKey, const QString &space, const QString &login,
+                      const QString &actor, const QString &address);
     // A launcher cookie for the user, valid for ttlSeconds and usable more than once.
     QString issueCookie(const QString &login, int ttlSeconds);
 

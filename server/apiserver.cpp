@@ -628,6 +628,38 @@ void ApiServer::installRoutes()
         return QJsonValue(QJsonObject{{QStringLiteral("spaces"), names},
                                       {QStringLiteral("roles"), roles}});
     };
+    // A space's managers add members, change their roles and end memberships.
+    const auto manage = [this](const Caller &who, const QJsonObject &body) {
+        const QString space = body.value(QStringLiteral("space")).toString();
+        if (m_accounts.membership(who, space).role != SpaceRole::Manager)
+            throw ApiError(403, QStringLiteral("Only a manager of %1 can change its members.")
+                                    .arg(space));
+        return space;
+    };
+    m_jsonRoutes["POST /members"] = [this, manage](const Caller &who, const QJsonObject &body) {
+        const QString space = manage(who, body);
+        const QString login = body.value(QStringLiteral("login")).toString();
+        AccountStore::MemberChange change;
+        change.actor = who.login;
+        change.address = who.address;
+        const QJsonValue role = body.value(QStringLiteral("role"));
+        if (!role.isUndefined()) {
+            change.role = SpaceRole::parse(role.toString());
+            if (!change.role)
+                throw ApiError(400, QStringLiteral("a role is reader, editor or manager"));
+        }
+        m_accounts.setMember(who.tenantId, space, login, change);
+        return QJsonValue(QJsonObject{{QStringLiteral("space"), space},
+                                      {QStringLiteral("login"), login}});
+    };
+    m_jsonRoutes["POST /members/remove"] = [this, manage](const Caller &who,
+                                                          const QJsonObject &body) {
+        const QString space = manage(who, body);
+        const QString login = body.value(QStringLiteral("login")).toString();
+        m_accounts.removeMember(who.tenantId, space, login, who.login, who.address);
+        return QJsonValue(QJsonObject{{QStringLiteral("space"), space},
+                                      {QStringLiteral("login"), login}});
+    };
     m_jsonRoutes["GET /trash"] = [this](const Caller &who, const QJsonObject &) {
         QJsonArray objects;
         for (const ObjectRow &row : Trash(who).list()) {

@@ -130,8 +130,11 @@ void DemoData::create(AccountStore &accounts, QTextStream &out)
         const QString login = QLatin1String(user.login);
         accounts.addUser(login, QLatin1String(user.firstName), QLatin1String(user.lastName),
                          login + QStringLiteral("@example.com"), QLatin1String(user.password));
-        for (const QString &space : user.spaces)
-            accounts.addMember(QString(), space, login, space == QLatin1String(kCommonSpace));
+        for (const QString &space : user.spaces) {
+            AccountStore::MemberChange change;
+            change.preferred = space == QLatin1String(kCommonSpace);
+            accounts.setMember(AccountStore::tenantId(QString()), space, login, change);
+        }
     }
 
     QFile manifestFile(QStringLiteral(":/demo/manifest.json"));

@@ -331,11 +331,8 @@ private slots:
         QVERIFY(DxfTest::writeBytes(piers, "999\nalice's piers\n" + DxfTest::readBytes(piers)));
         QVERIFY(m_host->documents()->OpenDocument(folder() + "/bridge.dwg"));
         const QMap<QString, int> before = revisions();
-        PlatformProcess &platform = *m_fixture.platform;
-        QCOMPARE(platform.run({"member", "role", "Common Space", "alice", "reader"}).exitCode, 0);
-        const std::shared_ptr<void> editorAgain(nullptr, [&platform](void *) {
-            platform.run({"member", "role", "Common Space", "alice", "editor"});
-        });
+        const std::shared_ptr<void> editorAgain = aliceOnlyReadsCommonSpace();
+        QVERIFY(editorAgain);
 
         SaveToCSDialog dialog(ShowAurexTaskPane::instance());
         settle(dialog);
@@ -357,6 +354,28 @@ private slots:
         press(dialog, "SavePushButton");
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(revisions(), before);
+    }
+
+    // New files to a space alice may only read: the platform refuses them, and the dialog says
+    // why in the platform's words, not only that nothing was saved.
+    void newFilesToASpaceTheUserMayOnlyReadAreRefusedWithTheReason()
+    {
+        QVERIFY(m_host->documents()->OpenDocument(makeReferenceSet("wharf")));
+        const std::shared_ptr<void> editorAgain = aliceOnlyReadsCommonSpace();
+        QVERIFY(editorAgain);
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
+        settle(dialog);
+        m_boxes.clear();
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QStringList said{dialog.findChild<QLabel *>("error_label")->text()};
+        for (const auto &box : qAsConst(m_boxes))
+            said << box.first << box.second;
+        QVERIFY2(said.join('\n').contains("The platform did not store the files; nothing was "
+                                           "saved.\nYou can read Common Space but not save to "
+                                           "it."),
+                 qPrintable(said.join(" | ")));
+        QVERIFY(platformFile("Common Space", "wharf.dxf").phid.isEmpty());
     }
 
     void lostUpdateIsRefusedUntilOverwritten()
@@ -583,6 +602,19 @@ private:
     QString folder() const
     {
         return m_fixture.home.filePath(QStringLiteral("round%1").arg(m_round));
+    }
+
+    // Makes alice a reader of Common Space until the returned guard goes; null when the
+    // platform refused.
+    std::shared_ptr<void> aliceOnlyReadsCommonSpace()
+    {
+        PlatformProcess *platform = m_fixture.platform.get();
+        if (platform->run({"member", "role", "Common Space", "alice", "reader"}).exitCode != 0)
+            return nullptr;
+        return std::shared_ptr<void>(platform, [](void *process) {
+            static_cast<PlatformProcess *>(process)->run(
+                {"member", "role", "Common Space", "alice", "editor"});
+        });
     }
 
     // host.dxf's set under new names: DRAWING.dxf > parts/DRAWING-bolt.dwg > parts/DRAWING-nut.dxf,
