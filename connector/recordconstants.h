@@ -45,6 +45,8 @@ const char kKeyMaintainLock[] = "maintainlock";
 const char kKeyOwnsChildren[] = "_OwnsChildren";
 const char kKeyFormat[] = "_Format";
 const char kKeyRelationToParent[] = "_RelationToParent";
+// On a check-in's top record: the save's key, so that a retried check-in is stored once.
+const char kKeyCheckInKey[] = "_CheckInKey";
 const char kKeyCount[] = "_count";
 // On a save-tree record that saves local changes: the platform stamp of the version the local
 // copy was made from. The platform refuses the check-in when its version is newer.

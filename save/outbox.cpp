@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QUuid>
 
 namespace {
 
@@ -159,6 +160,7 @@ bool Outbox::readLocked(QList<Entry> *entries)
         entry.rowsToSave = object.value("rowsToSave").toInt();
         entry.waitingReason = object.value("waiting").toString();
         entry.comment = object.value("comment").toString();
+        entry.key = object.value("key").toString();
         entry.rows = std::make_shared<SaveTreeItem>(top.value("path").toString(),
                                                     top.value("title").toString(), nullptr);
         if (!rowFromJson(top, entry.rows.get())) {
@@ -182,6 +184,7 @@ bool Outbox::writeLocked(const QList<Entry> &entries)
             {"rowsToSave", entry.rowsToSave},
             {"waiting", entry.waitingReason},
             {"comment", entry.comment},
+            {"key", entry.key},
             {"rows", rowToJson(*entry.rows)},
         });
     }
@@ -203,6 +206,7 @@ bool Outbox::append(const SaveTreeItem &top, int rowsToSave, const QString &comm
         entry.queuedAt = QDateTime::currentDateTimeUtc();
         entry.rowsToSave = rowsToSave;
         entry.comment = comment;
+        entry.key = QUuid::createUuid().toString(QUuid::WithoutBraces);
         entry.rows = top.clone();
         entries.append(entry);
         return true;

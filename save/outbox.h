@@ -31,6 +31,10 @@ public:
         QString waitingReason;
         // What the user said of the changes when saving.
         QString comment;
+        // The save's key for the platform, the same for every sending, so that a sending whose
+        // answer was lost is not stored twice when it goes again ("" in entries of older
+        // outboxes: sent without one).
+        QString key;
     };
 
     explicit Outbox(const QString &tenant);

@@ -204,6 +204,7 @@ AurexJob *OutboxDelivery::checkIn()
                                 m_previewFolder.path());
     m_checkIn->setRows(*entry.rows, entry.rowsToSave);
     m_checkIn->setComment(entry.comment);
+    m_checkIn->setKey(entry.key);
     return m_checkIn;
 }
 

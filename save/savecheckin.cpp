@@ -34,6 +34,7 @@ struct SaveCheckIn::Work
     std::unique_ptr<SaveTreeItem> rows; // a copy of the dialog's rows
     int rowsToSave = 0;
     QString comment;
+    QString key; // the save's key for the platform; "" for none
     // After a refusal: the platform's answer on each sent row, by the row's position.
     QList<int> refusedRows;
     RecordList refusalAnswers;
@@ -71,6 +72,11 @@ void SaveCheckIn::setRows(const SaveTreeItem &top, int rowsToSave)
     m_work->rowsToSave = rowsToSave;
 }
 
+void SaveCheckIn::setKey(const QString &key)
+{
+    m_work->key = key;
+}
+
 void SaveCheckIn::setComment(const QString &comment)
 {
     m_work->comment = comment;
@@ -95,6 +101,8 @@ QString SaveCheckIn::Work::run(JobControl &control)
     }
     if (!topRecord)
         return records->errorString();
+    if (!key.isEmpty())
+        setRecordProperty(*topRecord, kKeyCheckInKey, key);
     // Done by the time the work returns, whichever way (the future waits as it goes).
     const std::future<void> listed =
         std::async(std::launch::async, [&records] { records->writeListedPreviews(); });

@@ -32,6 +32,9 @@ public:
     void setRows(const SaveTreeItem &top, int rowsToSave);
     // What the user says of the changes, for every file of the check-in; before start().
     void setComment(const QString &comment);
+    // The save's key: a check-in sent again with the same key (its answer lost on the way) is
+    // answered as the first time and stored once; before start().
+    void setKey(const QString &key);
 
     // After a refused check-in (WorkError): marks the rows of top, the rows given to setRows,
     // whose files another user locked or saved a newer version of, and returns one line per

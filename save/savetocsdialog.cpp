@@ -392,6 +392,7 @@ void SaveToCSDialog::SavePushButtonClicked()
                                         m_previewFolder.path());
             job->setRows(*m_set->top(), m_set->rowsToSave());
             job->setComment(m_comment->text().trimmed());
+            job->setKey(m_saveKey);
             return job;
         },
         [this](SaveCheckIn &job) {

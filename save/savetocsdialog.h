@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QUuid>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -96,6 +97,9 @@ private:
     SaveDialogTreeDelegate *m_delegate;
     DialogJobs *m_jobs;
     QLineEdit *m_comment; // what the user says of the changes, sent with the check-in
+    // This save's key for the platform: pressing Save again after an answer was lost on the
+    // way stores nothing twice.
+    const QString m_saveKey = QUuid::createUuid().toString(QUuid::WithoutBraces);
     SaveDialogTreeModel *m_model = nullptr;
     std::unique_ptr<SaveSet> m_set;
     QTemporaryDir m_previewFolder;

@@ -109,6 +109,7 @@ void AccountAdmin::remove(const QString &login)
         QStringLiteral("DELETE FROM upload_pieces WHERE upload_id IN (SELECT id FROM uploads "
                        "WHERE user_id = ?)"),
         QStringLiteral("DELETE FROM uploads WHERE user_id = ?"),
+        QStringLiteral("DELETE FROM checkin_keys WHERE user_id = ?"),
         QStringLiteral("DELETE FROM checkins WHERE user_id = ?"),
         QStringLiteral("DELETE FROM users WHERE id = ?")};
     for (const QString &statement : owners)

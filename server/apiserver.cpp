@@ -543,9 +543,9 @@ std::unique_ptr<HttpExchange> ApiServer::checkIn(const HttpRequest &request)
                 const Caller who = m_accounts.authenticate(token, address);
                 const QJsonObject manifest = parseObject(upload.manifest());
                 CheckIn checkIn(who, m_accounts, m_options.retention);
-                const QList<ObjectRow> stored = checkIn.run(manifest, upload.contents());
                 return HttpResponse::json(
-                    200, QJsonObject{{QStringLiteral("objects"), toJson(stored)}});
+                    200, QJsonObject{{QStringLiteral("objects"),
+                                      checkIn.answer(manifest, upload.contents())}});
             });
         });
 }

@@ -12,10 +12,15 @@
 #include "versionstore.h"
 
 #include <QDateTime>
+#include <QJsonDocument>
 #include <QSet>
 #include <QSqlQuery>
 
 namespace {
+
+// How long the answer of a keyed check-in is kept for retries, and how long a key may be.
+const qint64 kKeptKeySeconds = 2 * 24 * 3600;
+const int kMaxKeyCharacters = 200;
 
 QString prop(const QJsonObject &record, const char *key)
 {
@@ -40,6 +45,17 @@ QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, QIODevice *contents)
     VersionStore::checkComment(m_comment);
 
     Transaction transaction;
+    if (!m_key.isEmpty()) {
+        // Retries of one check-in take turns; the first one's answer stands for the others.
+        Database::lockKey(QStringLiteral("checkin-key:%1:%2").arg(m_caller.userId).arg(m_key));
+        const QVariant earlier = Database::value(
+            QStringLiteral("SELECT answer FROM checkin_keys WHERE user_id = ? AND key = ?"),
+            {m_caller.userId, m_key});
+        if (earlier.isValid()) {
+            m_repeated = QJsonDocument::fromJson(earlier.toByteArray()).array();
+            return {};
+        }
+    }
     QVector<Placed> placed(records.size());
     QList<ObjectRow> stored;
     QSet<qint64> parents;
@@ -60,8 +76,35 @@ QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, QIODevice *contents)
         VersionStore::noteReferences(parent);
     for (const qint64 objectId : m_versioned)
         m_retention.pruneObject(objectId);
+    if (!m_key.isEmpty()) {
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        Database::exec(QStringLiteral("DELETE FROM checkin_keys WHERE created_at < ?"),
+                       {now - kKeptKeySeconds});
+        QJsonArray objects;
+        for (const ObjectRow &row : stored)
+            objects.append(row.toJson());
+        Database::exec(QStringLiteral("INSERT INTO checkin_keys (user_id, key, created_at, "
+                                      "answer) VALUES (?, ?, ?, ?)"),
+                       {m_caller.userId, m_key, now,
+                        QString::fromUtf8(QJsonDocument(objects).toJson(QJsonDocument::Compact))});
+    }
     transaction.commit();
     return stored;
+}
+
+QJsonArray CheckIn::answer(const QJsonObject &manifest, QIODevice *contents)
+{
+    m_key = manifest.value(QStringLiteral("key")).toString();
+    if (m_key.size() > kMaxKeyCharacters)
+        throw ApiError(400, QStringLiteral("a check-in's key is at most %1 characters")
+                                .arg(kMaxKeyCharacters));
+    const QList<ObjectRow> stored = run(manifest, contents);
+    if (m_repeated)
+        return *m_repeated;
+    QJsonArray objects;
+    for (const ObjectRow &row : stored)
+        objects.append(row.toJson());
+    return objects;
 }
 
 CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,

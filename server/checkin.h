@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <optional>
+
 class QIODevice;
 
 // One check-in of a tree of records, all or nothing. The manifest lists the records in tree
@@ -26,6 +28,12 @@ public:
     CheckIn(const Caller &caller, AccountStore &accounts, const Retention &retention = Retention());
     // Returns the objects as stored, in manifest order (records not saved are left out).
     QList<ObjectRow> run(const QJsonObject &manifest, QIODevice *contents);
+    // The same as the answer's "objects". A manifest with a "key" of the client's choosing
+    // (at most 200 characters) is run once per caller and key: a repeated key, from any process
+    // sharing the database, for two days after, is answered with the first check-in's objects
+    // without storing anything again, so that a client retrying after a lost answer never saves
+    // twice.
+    QJsonArray answer(const QJsonObject &manifest, QIODevice *contents);
 
 private:
     struct Placed {
@@ -50,4 +58,6 @@ private:
     QString m_comment;
     qint64 m_checkInId = 0; // made with the first version
     QList<qint64> m_versioned; // objects that got a version
+    QString m_key; // the client's key of this check-in; "" when it gave none
+    std::optional<QJsonArray> m_repeated; // the answer of an earlier check-in of the same key
 };

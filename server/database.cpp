@@ -393,6 +393,10 @@ void Database::createSchema()
                        "revision INTEGER NOT NULL, detail TEXT NOT NULL)")
             .arg(shownIdType()),
         QStringLiteral("CREATE INDEX IF NOT EXISTS audit_created ON audit (created_at)"),
+        // What a keyed check-in answered, for its retries.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS checkin_keys (user_id BIGINT NOT NULL "
+                       "REFERENCES users(id), key TEXT NOT NULL, created_at BIGINT NOT NULL, "
+                       "answer TEXT NOT NULL, PRIMARY KEY (user_id, key))"),
     };
     // Before anything changes: a newer platform's database is left as it is.
     refuseNewerSchema();

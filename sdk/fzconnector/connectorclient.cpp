@@ -619,6 +619,10 @@ bool ConnectorClient::checkIn(FzFileInfo *root, const QString &comment)
     QJsonObject body{{QStringLiteral("records"), manifest}};
     if (!comment.isEmpty())
         body.insert(QStringLiteral("comment"), comment);
+    // The client's key of this save: sent again, it is stored once.
+    const QString key = prop(root, "_CheckInKey");
+    if (!key.isEmpty())
+        body.insert(QStringLiteral("key"), key);
     const std::vector<UploadPart> parts{
         {"manifest", QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(), {}},
         {"contents", std::string(), std::move(contents)}};

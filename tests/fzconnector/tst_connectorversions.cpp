@@ -110,6 +110,26 @@ private slots:
         QVERIFY(!connector()->GetStructureAsOf_Block(site.get(), 2));
     }
 
+    // A save sent again with its key, as after an answer lost on the way, is one version.
+    void aKeyedCheckInSentTwiceIsStoredOnce()
+    {
+        QVERIFY(signIn(*m_platform, "alice", "alice-demo-pw"));
+        const QString path = writeFile(m_dir.path(), "cv-keyed.dwg", "first sending");
+        const Record record = fileRecord(path, std::string(), kSpace);
+        record->SetProperty("_CheckInKey", "save-of-cv-keyed");
+        QVERIFY(connector()->CheckIn(record.get(), "once"));
+        QVERIFY(writeFile(m_dir.path(), "cv-keyed.dwg", "second sending") == path);
+        QVERIFY(connector()->CheckIn(record.get(), "once"));
+        const Record stored = find("cv-keyed.dwg");
+        QVERIFY(stored);
+        QVERIFY(connector()->GetVersions_Block(stored.get()));
+        QCOMPARE(transactionLines({"revision", "_Comment", "_sha256"}),
+                 QStringList{"1|once|" + sha("first sending")});
+        QCOMPARE(m_platform->countsOf({"SELECT COUNT(*) FROM objects WHERE title = "
+                                       "'cv-keyed.dwg'"}),
+                 QList<int>{1});
+    }
+
     void restoreAfterAColleaguesSave()
     {
         QVERIFY(signIn(*m_platform, "alice", "alice-demo-pw"));

@@ -77,6 +77,7 @@ private slots:
                                 FileDatabase::keyForPath(m_home.filePath("bolt.dxf")).toLower()}));
 
         // The first is sent, the second waits for a lock: both stay so in the file.
+        const QString firstKey = entries.at(0).key;
         Outbox::Entry waiting = entries.at(1);
         waiting.waitingReason = "bolt.dxf is locked by bob.";
         QVERIFY(Outbox("acme").remove(entries.at(0).id));
@@ -84,6 +85,9 @@ private slots:
         QVERIFY(Outbox("acme").read(&entries));
         QCOMPARE(entries.size(), 1);
         QCOMPARE(entries.at(0).waitingReason, QString("bolt.dxf is locked by bob."));
+        // Each save has a key of its own for the platform, the same however often it is read.
+        QVERIFY(!waiting.key.isEmpty() && waiting.key != firstKey);
+        QCOMPARE(entries.at(0).key, waiting.key);
         // A later save never takes the id of one still waiting.
         QVERIFY(Outbox("acme").append(site, 2));
         QVERIFY(Outbox("acme").read(&entries));

@@ -239,6 +239,50 @@ private slots:
         QCOMPARE(footprint().mid(0, 4), before.mid(0, 4));
     }
 
+    // A client that lost the answer sends its check-in again with the same key: the platform
+    // answers what it answered the first time and stores nothing more; another key is another
+    // save.
+    void aRetriedCheckInIsStoredOnce()
+    {
+        PlatformClient &alice = *m_as["alice"];
+        const QString name = alice.autoname();
+        const auto send = [&alice, &name](const QString &key, const QByteArray &bytes) {
+            const QJsonObject record{{"parent", -1}, {"title", "retry.dxf"}, {"name", name},
+                                     {"collabspace", "Common Space"}, {"offset", 0},
+                                     {"size", bytes.size()},
+                                     {"sha256", PlatformClient::sha256(bytes)}};
+            const httplib::Result result = alice.http().Post(
+                "/api/v1/checkin",
+                httplib::MultipartFormDataItems{
+                    {"manifest",
+                     PlatformClient::text({{"records", QJsonArray{record}}, {"key", key}}),
+                     "manifest", "application/json"},
+                    {"contents", bytes.toStdString(), "contents", "application/octet-stream"}});
+            return result ? QString::number(result->status) + " " + QString::fromStdString(result->body)
+                          : QString("no answer");
+        };
+        const QString first = send("save-1", "first bytes");
+        QVERIFY2(first.startsWith("200 "), qPrintable(first));
+        // The retry carries other bytes, as a file changed meanwhile might: still the first
+        // answer, and the first bytes stay.
+        QCOMPARE(send("save-1", "changed since"), first);
+        const auto revisions = [&alice] {
+            QJsonObject versions;
+            alice.get("/api/v1/objects/" + alice.find("retry.dxf")["phid"].toString()
+                          + "/versions",
+                      &versions);
+            QStringList lines;
+            for (const QJsonValue version : versions["versions"].toArray())
+                lines << version["revision"].toString() + " " + version["_sha256"].toString();
+            return lines;
+        };
+        QCOMPARE(revisions(), QStringList{"1 " + PlatformClient::sha256("first bytes")});
+        QVERIFY(send("save-2", "second save").startsWith("200 "));
+        QCOMPARE(revisions(), (QStringList{"2 " + PlatformClient::sha256("second save"),
+                                           "1 " + PlatformClient::sha256("first bytes")}));
+        QVERIFY(send(QString(201, 'k'), "too long a key").startsWith("400 "));
+    }
+
     void previewFollowsItsDrawingsLock_data()
     {
         QTest::addColumn<QString>("action");

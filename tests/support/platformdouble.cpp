@@ -511,6 +511,12 @@ QString PlatformDouble::downloadObject(const QString &objectId, const QString &f
     return file.fileName();
 }
 
+QStringList PlatformDouble::checkInKeys() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_checkInKeys;
+}
+
 QStringList PlatformDouble::checkInComments() const
 {
     QMutexLocker locker(&m_mutex);
@@ -574,6 +580,7 @@ bool PlatformDouble::checkIn(FzFileInfo *root, const QString &comment, JobContro
     }
     ++m_checkIns;
     m_checkInComments.append(comment);
+    m_checkInKeys.append(recordProperty(*root, kKeyCheckInKey));
     return true;
 }
 

@@ -48,6 +48,8 @@ public:
     int detailsCount() const;
     // The comment of each completed check-in, oldest first.
     QStringList checkInComments() const;
+    // The key each stored check-in came with ("" for none), in order.
+    QStringList checkInKeys() const;
     // Bytes all transfers have sent so far.
     qint64 bytesSent() const;
 
@@ -169,6 +171,7 @@ private:
     int m_checkIns = 0;
     int m_detailsCalls = 0;
     QStringList m_checkInComments;
+    QStringList m_checkInKeys;
     QVector<PlatformEvent> m_events; // what happened, numbered from 1
     QWaitCondition m_eventArrived;
     int m_streams = 0;

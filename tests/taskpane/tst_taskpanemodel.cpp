@@ -310,6 +310,8 @@ private slots:
         row.action = SaveAction::SaveAsNew;
         row.collabSpace = "Engineering";
         QVERIFY(Outbox(m_tenant).append(row, 1, "Notes for the crossing"));
+        QList<Outbox::Entry> waiting;
+        QVERIFY(Outbox(m_tenant).read(&waiting) && waiting.size() == 1);
         QCOMPARE(settledRows(), QStringList({
                      "bridge.dxf | Current | Status: Current | ",
                      "  deck.dxf | Current | Status: Current | ",
@@ -322,6 +324,8 @@ private slots:
         QVERIFY(sent.wait(10000));
         QCOMPARE(sent.first().first().toString(), QString());
         QCOMPARE(m_platform->checkInComments(), QStringList({"Notes for the crossing"}));
+        // Sent with the key the outbox keeps for it, which a sending again would repeat.
+        QCOMPARE(m_platform->checkInKeys(), QStringList{waiting.first().key});
         QTRY_VERIFY(m_window->isSettled() && !rows().isEmpty()
                     && rows().last().contains("notes.dxf | Current"));
         QCOMPARE(rows(), QStringList({
