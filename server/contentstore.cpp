@@ -48,6 +48,26 @@ qint64 ContentStore::Reader::read(qint64 offset, char *buffer, qint64 max)
     return length;
 }
 
+bool ContentStore::isIntact(const QString &sha256, qint64 size)
+{
+    // A chunk at a time, as a download reads them, so any content fits in memory.
+    Sha256 hash;
+    qint64 total = 0;
+    for (qint64 index = 0; total < size; ++index) {
+        const QVariant chunk = Database::value(
+            QStringLiteral("SELECT data FROM content_chunks WHERE sha256 = ? AND seq = ?"),
+            {sha256, index});
+        if (!chunk.isValid())
+            return false;
+        const QByteArray data = chunk.toByteArray();
+        if (data.isEmpty())
+            return false;
+        hash.addData(data);
+        total += data.size();
+    }
+    return total == size && hash.hexResult() == sha256;
+}
+
 void ContentStore::store(QIODevice *device, qint64 size, const QString &sha256,
                          const QString &title)
 {

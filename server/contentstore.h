@@ -36,4 +36,7 @@ public:
     static void dropUnused(const QString &sha256);
     // Moves contents kept whole in one column, as older platforms stored them, into chunks.
     static void migrateWholeContents();
+    // Whether the stored chunks of a content add up to its size and SHA-256: a damaged disk or
+    // a hand-edited database shows here rather than in a user's download.
+    static bool isIntact(const QString &sha256, qint64 size);
 };

@@ -11,6 +11,7 @@
 #include "platformconstants.h"
 #include "renumbering.h"
 #include "retention.h"
+#include "integritycheck.h"
 #include "retentionsweeper.h"
 #include "sqlitebackup.h"
 #include "usageerror.h"
@@ -69,7 +70,8 @@ const char kUsage[] =
     "  demo\n"
     "  backup FILE                                 (SQLite, also while serve runs)\n"
     "  restore FILE [--margin N]                   (into an empty data folder)\n"
-    "  renumber [--margin N]                       (PostgreSQL, after pg_restore)\n";
+    "  renumber [--margin N]                       (PostgreSQL, after pg_restore)\n"
+    "  check [--json]                              (every stored content against its SHA-256)\n";
 
 QTextStream &out()
 {
@@ -384,6 +386,21 @@ int administer(const QStringList &words, const QCommandLineParser &parser,
         if (retention.keepsAll())
             throw UsageError("prune needs --keep-versions or --keep-days");
         out() << "pruned " << retention.pruneAll() << " versions\n";
+    } else if (command == QLatin1String("check")) {
+        need(1);
+        const IntegrityCheck check;
+        if (parser.isSet(QStringLiteral("json"))) {
+            out() << check.damaged().json();
+            return check.damaged().isEmpty() ? 0 : 1;
+        }
+        if (check.damaged().isEmpty()) {
+            out() << check.checked() << " contents checked: all intact\n";
+            return 0;
+        }
+        out() << check.checked() << " contents checked; these versions are damaged (restore "
+                                   "the database from a backup, or check the files in again):\n"
+              << check.damaged().text();
+        return 1;
     } else if (command == QLatin1String("renumber")) {
         need(1);
         const int margin = intOption(parser, "margin", platform::kDefaultRestoreMargin);

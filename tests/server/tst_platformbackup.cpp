@@ -273,6 +273,32 @@ private slots:
             << "backup" << "none" << false << "there is no platform database in";
     }
 
+    // Bytes damaged on disk are found by the check, which names every version they belong to,
+    // before anyone downloads them.
+    void theCheckFindsDamagedContents()
+    {
+        PlatformProcess demo(PlatformProcess::Options{true, {}, {}});
+        QVERIFY(demo.start());
+        const PlatformProcess::Result intact = demo.run({"check"});
+        QCOMPARE(intact.exitCode, 0);
+        QVERIFY2(intact.out.endsWith(" contents checked: all intact\n"), intact.out.constData());
+        // One chunk of piers.dxf's first version zeroed, another content cut short.
+        const QString versionOf =
+            "(SELECT v.sha256 FROM object_versions v JOIN objects o ON o.id = v.object_id WHERE "
+            "o.title = '%1' AND v.revision = %2)";
+        QVERIFY(demo.change(
+            {"UPDATE content_chunks SET data = zeroblob(length(data)) WHERE seq = 0 AND sha256 = "
+                 + versionOf.arg("piers.dxf").arg(1),
+             "UPDATE contents SET size = size + 1 WHERE sha256 = " + versionOf.arg("logo.png").arg(1)}));
+        const PlatformProcess::Result damaged = demo.run({"check", "--json"});
+        QCOMPARE(damaged.exitCode, 1);
+        QStringList found;
+        for (const QJsonValue entry : QJsonDocument::fromJson(damaged.out).array())
+            found << entry["title"].toString() + " " + entry["revision"].toVariant().toString();
+        found.sort();
+        QCOMPARE(found, (QStringList{"logo.png 1", "piers.dxf 1"}));
+    }
+
     void refusals()
     {
         QFETCH(QString, command);
