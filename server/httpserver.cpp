@@ -236,8 +236,14 @@ struct HttpServer::Callbacks {
     {
         state->queued = true;
         HttpResponse &answer = state->exchange->answer();
-        // Method, path and status only: headers and bodies may carry credentials.
-        qCDebug(lcServer) << state->method.c_str() << state->path.c_str() << answer.status;
+        // Method, path, status and how long the request took until its answer was ready, only:
+        // headers and bodies may carry credentials.
+        qCDebug(lcServer).nospace()
+            << state->method.c_str() << " " << state->path.c_str() << " " << answer.status << " "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - state->begun)
+                   .count()
+            << " ms";
         MHD_Response *response = answer.stream
             ? MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kEventBlockBytes, produce, state,
                                                 nullptr)

@@ -435,6 +435,11 @@ int main(int argc, char *argv[])
     mallopt(M_MMAP_THRESHOLD, 768 * 1024);
     mallopt(M_TRIM_THRESHOLD, 4 * 1024 * 1024);
 
+    // Every log line says when (the machine's time, with its zone), which part and how grave.
+    qSetMessagePattern(QStringLiteral("%{time yyyy-MM-ddThh:mm:ss.zzz t} %{if-debug}debug%{endif}"
+                                      "%{if-info}info%{endif}%{if-warning}warning%{endif}"
+                                      "%{if-critical}error%{endif}%{if-fatal}fatal%{endif} "
+                                      "%{category}: %{message}"));
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("aurex-platform"));
     QCoreApplication::setApplicationVersion(QLatin1String(platform::kVersion));
