@@ -34,6 +34,8 @@ public:
                                   const QString &serverHost, const QString &casUrl) = 0;
 
     virtual QStringList spaces() = 0;
+    // The spaces the user may save to; all of them where the platform has no roles.
+    virtual QStringList writableSpaces() { return spaces(); }
     virtual bool userInfo(QString *firstName, QString *lastName, QString *email,
                           QString *userId) = 0;
 

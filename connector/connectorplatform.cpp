@@ -93,6 +93,11 @@ QStringList ConnectorPlatform::spaces()
     return textsOf(m_connector->GetListOfCollaborativeSpaces());
 }
 
+QStringList ConnectorPlatform::writableSpaces()
+{
+    return textsOf(m_connector->GetListOfWritableCollaborativeSpaces());
+}
+
 bool ConnectorPlatform::userInfo(QString *firstName, QString *lastName, QString *email,
                                  QString *userId)
 {

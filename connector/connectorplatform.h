@@ -33,6 +33,7 @@ public:
     bool signInWithCookie(const QString &cookie, const QString &space, const QString &serverHost,
                           const QString &casUrl) override;
     QStringList spaces() override;
+    QStringList writableSpaces() override;
     bool userInfo(QString *firstName, QString *lastName, QString *email,
                   QString *userId) override;
     bool search(const FzFileInfo &query, RecordList *hits) override;

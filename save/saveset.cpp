@@ -78,7 +78,7 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
                        const FileDatabase &database)
 {
     row->kind = node.kind;
-    row->collabSpace = QLatin1String(kDefaultSpace);
+    row->collabSpace = m_newFileSpace.isEmpty() ? QLatin1String(kDefaultSpace) : m_newFileSpace;
     const QString key = FileDatabase::keyForPath(row->path);
     const QString platformName = database.entryAttribute(key, QLatin1String(kAttrName));
     const FileEntry entry = platformName.isEmpty() ? FileEntry() : details.value(platformName);
@@ -249,6 +249,13 @@ QList<SaveSet::Duplicate> SaveSet::searchDuplicates(AurexPlatform &platform,
         }
     }
     return found;
+}
+
+void SaveSet::setWritableSpaces(const QStringList &spaces)
+{
+    m_newFileSpace = spaces.isEmpty() || spaces.contains(QLatin1String(kDefaultSpace))
+        ? QString()
+        : spaces.first();
 }
 
 void SaveSet::setSpace(const QString &space)

@@ -62,6 +62,9 @@ public:
 
     // Every row goes to space (the default space chosen in the dialog).
     void setSpace(const QString &space);
+    // The spaces the user may save to, before build(): new files go to the usual default
+    // space when it is one of them, else to the first of them.
+    void setWritableSpaces(const QStringList &spaces);
     // Back to the rows as they were built.
     void reset();
 
@@ -76,6 +79,7 @@ private:
                   const FileDatabase &database);
 
     QString m_currentUser;
+    QString m_newFileSpace;
     std::unique_ptr<SaveTreeItem> m_root;
     std::unique_ptr<SaveTreeItem> m_snapshot;
     int m_rowsToSave = 0;

@@ -180,18 +180,21 @@ void SaveToCSDialog::buildRows(const QString &savedPath)
             ? nullptr
             : m_session->workingCopy()->changeJob(LocalSaveRecorder::savedEdit(savedPath));
     });
-    // The user's spaces first, then the platform's word on each file.
-    flow->step<ValueJob<QStringList>>(
+    // The user's spaces first (those offered for new files: the ones the user may save to),
+    // then the platform's word on each file.
+    using Spaces = std::pair<QStringList, QStringList>; // all, writable
+    flow->step<ValueJob<Spaces>>(
         [platform] {
-            return new ValueJob<QStringList>([platform](JobControl &, QStringList &names) {
-                names = platform->spaces();
+            return new ValueJob<Spaces>([platform](JobControl &, Spaces &names) {
+                names = {platform->spaces(), platform->writableSpaces()};
                 return QString();
             });
         },
-        [this](ValueJob<QStringList> &spaces) {
+        [this](ValueJob<Spaces> &spaces) {
             if (!m_offline)
-                OfflinePlatform::rememberSpaces(m_tenant, spaces.value());
-            fillSpaces(spaces.value());
+                OfflinePlatform::rememberSpaces(m_tenant, spaces.value().first);
+            m_set->setWritableSpaces(spaces.value().second);
+            fillSpaces(spaces.value().second);
         });
     // The tree stays with the query until its answer has come.
     flow->step<FileDetailsJob>(

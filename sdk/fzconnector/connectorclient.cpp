@@ -284,14 +284,19 @@ bool ConnectorClient::userInfo(QString *firstName, QString *lastName, QString *e
     return true;
 }
 
-std::vector<std::string> ConnectorClient::spaces()
+std::vector<std::string> ConnectorClient::spaces(bool writableOnly)
 {
     QJsonObject answer;
     std::vector<std::string> names;
     if (!call("list of spaces", QStringLiteral("/spaces"), QJsonObject(), &answer))
         return names;
-    for (const QJsonValue &name : answer.value(QStringLiteral("spaces")).toArray())
+    // A platform without roles names none: every space is writable there.
+    const QJsonObject roles = answer.value(QStringLiteral("roles")).toObject();
+    for (const QJsonValue &name : answer.value(QStringLiteral("spaces")).toArray()) {
+        if (writableOnly && roles.value(name.toString()).toString() == QLatin1String("reader"))
+            continue;
         names.push_back(name.toString().toStdString());
+    }
     return names;
 }
 

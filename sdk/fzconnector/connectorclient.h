@@ -40,7 +40,8 @@ public:
     bool signInWithPassword(const QString &user, const QString &password,
                             const QString &serverHost, const QString &casUrl);
     bool userInfo(QString *firstName, QString *lastName, QString *email, QString *userId);
-    std::vector<std::string> spaces();
+    // The user's spaces; writableOnly: those the user may save to, not those they only read.
+    std::vector<std::string> spaces(bool writableOnly = false);
 
     bool search(FzFileInfo *query);
     int searchCount();

@@ -68,6 +68,11 @@ std::vector<std::string> LintraAurexConnectorWrapper::GetListOfCollaborativeSpac
     return m_client->spaces();
 }
 
+std::vector<std::string> LintraAurexConnectorWrapper::GetListOfWritableCollaborativeSpaces()
+{
+    return m_client->spaces(true);
+}
+
 void LintraAurexConnectorWrapper::SetWorkingDirectory(const QString &folder)
 {
     m_client->setWorkingDirectory(folder);

@@ -45,6 +45,8 @@ public:
     bool GetUserInfo(QString *firstName, QString *lastName, QString *email, QString *userId);
 
     std::vector<std::string> GetListOfCollaborativeSpaces();
+    // Those of them the user may save to (a reader's are left out).
+    std::vector<std::string> GetListOfWritableCollaborativeSpaces();
     void SetWorkingDirectory(const QString &folder);
 
     bool Search();

@@ -351,13 +351,20 @@ private slots:
         QVERIFY2(dialog.findChild<QLabel *>("error_label")->text().contains("piers.dxf: "
                                                                            + readOnly),
                  qPrintable(dialog.findChild<QLabel *>("error_label")->text()));
+        // New files are offered only the spaces she may save to.
+        const QComboBox *spaces = dialog.findChild<QComboBox *>("ActiveSpaceComboBox");
+        QStringList offered;
+        for (int i = 0; i < spaces->count(); ++i)
+            offered << spaces->itemText(i);
+        QCOMPARE(offered, (QStringList{"Bridge Project", "Harbour Works"}));
         press(dialog, "SavePushButton");
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(revisions(), before);
     }
 
-    // New files to a space alice may only read: the platform refuses them, and the dialog says
-    // why in the platform's words, not only that nothing was saved.
+    // New files to a space alice may only read: offered her first space she may save to, and
+    // if she chooses the other anyway, the platform refuses them and the dialog says why in
+    // the platform's words, not only that nothing was saved.
     void newFilesToASpaceTheUserMayOnlyReadAreRefusedWithTheReason()
     {
         QVERIFY(m_host->documents()->OpenDocument(makeReferenceSet("wharf")));
@@ -365,6 +372,8 @@ private slots:
         QVERIFY(editorAgain);
         SaveToCSDialog dialog(ShowAurexTaskPane::instance());
         settle(dialog);
+        QCOMPARE(rowNamed(dialog, "wharf.dxf")->collabSpace, QString("Bridge Project"));
+        dialog.saveSet()->setSpace("Common Space");
         m_boxes.clear();
         press(dialog, "SavePushButton");
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
