@@ -47,12 +47,13 @@ QString sample(const QString &sql, const QVariantList &binds, int limit = 5)
 
 Listing AccountAdmin::users()
 {
-    return Listing::fromQuery({{"login"}, {"name"}, {"email"}, {"disabled", Listing::Column::YesNo},
-                   {"lastSignIn", Listing::Column::Stamp}},
-                  QStringLiteral("SELECT u.login, %1, u.email, COALESCE(s.disabled, 0), "
-                                 "s.last_sign_in FROM users u LEFT JOIN user_status s ON "
-                                 "s.user_id = u.id ORDER BY LOWER(u.login)")
-                      .arg(QLatin1String(kFullName)));
+    return Listing::fromQuery(
+        {{"login"}, {"name"}, {"email"}, {"disabled", Listing::Column::YesNo},
+         {"lastSignIn", Listing::Column::Stamp}},
+        QStringLiteral("SELECT u.login, %1, u.email, COALESCE(s.disabled, 0), "
+                       "s.last_sign_in FROM users u LEFT JOIN user_status s ON "
+                       "s.user_id = u.id ORDER BY LOWER(u.login)")
+            .arg(QLatin1String(kFullName)));
 }
 
 Listing AccountAdmin::setDisabled(const QString &login, bool disabled)
@@ -120,25 +121,27 @@ void AccountAdmin::remove(const QString &login)
 
 Listing AccountAdmin::spaces(const QString &tenant)
 {
-    return Listing::fromQuery({{"space"}, {"members"}, {"objects"}},
-                  QStringLiteral("SELECT s.name, (SELECT COUNT(*) FROM memberships m WHERE "
-                                 "m.space_id = s.id), (SELECT COUNT(*) FROM objects o WHERE "
-                                 "o.space_id = s.id AND o.type <> ? AND o.trashed_at IS NULL) FROM spaces s WHERE "
-                                 "s.tenant_id = ? ORDER BY s.name"),
-                  {QString::fromLatin1(platform::kTypeDerivedOutput),
-                   AccountStore::tenantId(tenant)});
+    return Listing::fromQuery(
+        {{"space"}, {"members"}, {"objects"}},
+        QStringLiteral("SELECT s.name, (SELECT COUNT(*) FROM memberships m WHERE "
+                       "m.space_id = s.id), (SELECT COUNT(*) FROM objects o WHERE "
+                       "o.space_id = s.id AND o.type <> ? AND o.trashed_at IS NULL) "
+                       "FROM spaces s WHERE s.tenant_id = ? ORDER BY s.name"),
+        {QString::fromLatin1(platform::kTypeDerivedOutput),
+         AccountStore::tenantId(tenant)});
 }
 
 Listing AccountAdmin::members(const QString &tenant, const QString &space)
 {
-    return Listing::fromQuery({{"login"}, {"name"}, {"role"}, {"preferred", Listing::Column::YesNo},
-                   {"disabled", Listing::Column::YesNo}},
-                  QStringLiteral("SELECT u.login, %1, m.role, m.preferred, COALESCE(s.disabled, 0) "
-                                 "FROM memberships m JOIN users u ON u.id = m.user_id LEFT JOIN "
-                                 "user_status s ON s.user_id = u.id WHERE m.space_id = ? "
-                                 "ORDER BY LOWER(u.login)")
-                      .arg(QLatin1String(kFullName)),
-                  {spaceId(tenant, space)});
+    return Listing::fromQuery(
+        {{"login"}, {"name"}, {"role"}, {"preferred", Listing::Column::YesNo},
+         {"disabled", Listing::Column::YesNo}},
+        QStringLiteral("SELECT u.login, %1, m.role, m.preferred, COALESCE(s.disabled, 0) "
+                       "FROM memberships m JOIN users u ON u.id = m.user_id LEFT JOIN "
+                       "user_status s ON s.user_id = u.id WHERE m.space_id = ? "
+                       "ORDER BY LOWER(u.login)")
+            .arg(QLatin1String(kFullName)),
+        {spaceId(tenant, space)});
 }
 
 bool AccountAdmin::isMember(const QString &tenant, const QString &space, const QString &login)
@@ -151,13 +154,14 @@ bool AccountAdmin::isMember(const QString &tenant, const QString &space, const Q
 
 Listing AccountAdmin::locks(const QString &space, const QString &login)
 {
-    return Listing::fromQuery({{"name"}, {"title"}, {"space"}, {"lockedBy"}},
-                  QStringLiteral("SELECT o.name, o.title, s.name, u.login FROM objects o JOIN "
-                                 "spaces s ON s.id = o.space_id JOIN users u ON u.id = "
-                                 "o.locked_by WHERE o.type <> ? AND (? = '' OR s.name = ?) AND "
-                                 "(? = '' OR u.login = ?) ORDER BY s.name, o.title_lc, o.name"),
-                  {QString::fromLatin1(platform::kTypeDerivedOutput), space, space, login,
-                   login});
+    return Listing::fromQuery(
+        {{"name"}, {"title"}, {"space"}, {"lockedBy"}},
+        QStringLiteral("SELECT o.name, o.title, s.name, u.login FROM objects o JOIN "
+                       "spaces s ON s.id = o.space_id JOIN users u ON u.id = "
+                       "o.locked_by WHERE o.type <> ? AND (? = '' OR s.name = ?) AND "
+                       "(? = '' OR u.login = ?) ORDER BY s.name, o.title_lc, o.name"),
+        {QString::fromLatin1(platform::kTypeDerivedOutput), space, space, login,
+         login});
 }
 
 QString AccountAdmin::releaseLock(const QString &object, const QString &administrator)

@@ -8,7 +8,6 @@
 #include "trash.h"
 #include "usageerror.h"
 
-#include <QDateTime>
 #include <QCommandLineParser>
 #include <QTextStream>
 
@@ -41,19 +40,11 @@ QString AccountCommands::option(const char *name) const
 
 qint64 AccountCommands::timeOption(const char *name) const
 {
-    const QString text = option(name);
-    if (text.isEmpty())
-        return 0;
-    // A day ("2026-12-08") or a moment ("2026-12-08T14:02:11Z"), UTC unless it says otherwise.
-    QDateTime time = QDateTime::fromString(text, Qt::ISODate);
-    if (!time.isValid())
-        time = QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0), Qt::UTC);
-    else if (time.timeSpec() == Qt::LocalTime)
-        time.setTimeSpec(Qt::UTC);
-    if (!time.isValid())
+    const std::optional<qint64> time = AuditTrail::timeOf(option(name));
+    if (!time)
         throw UsageError(std::string("--") + name + " needs a date or a time such as "
                                                     "2026-12-08 or 2026-12-08T14:00:00Z");
-    return time.toSecsSinceEpoch();
+    return *time;
 }
 
 SpaceRole::Level AccountCommands::roleOf(const QString &word)

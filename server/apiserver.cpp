@@ -16,7 +16,6 @@
 #include "trash.h"
 #include "versionstore.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QHostAddress>
 #include <QJsonArray>
@@ -298,12 +297,11 @@ HttpResponse ApiServer::audit(const HttpRequest &request)
     filter.object = query("object");
     for (const auto &[key, into] : {std::pair<const char *, qint64 *>{"since", &filter.since},
                                     std::pair<const char *, qint64 *>{"until", &filter.until}}) {
-        const QString text = query(key);
-        const QDateTime time = QDateTime::fromString(text, Qt::ISODate);
-        if (!text.isEmpty() && !time.isValid())
+        const std::optional<qint64> time = AuditTrail::timeOf(query(key));
+        if (!time)
             throw ApiError(400, QStringLiteral("%1 is not a time such as 2026-12-08T14:00:00Z")
                                     .arg(QLatin1String(key)));
-        *into = text.isEmpty() ? 0 : time.toSecsSinceEpoch();
+        *into = *time;
     }
     return HttpResponse::jsonText(200, AuditTrail::list(filter).json());
 }

@@ -35,6 +35,20 @@ void AuditTrail::recordSpace(const char *action, const QString &space, const QSt
                     address, space, detail});
 }
 
+std::optional<qint64> AuditTrail::timeOf(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    QDateTime time = QDateTime::fromString(text, Qt::ISODate);
+    if (!time.isValid())
+        time = QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0), Qt::UTC);
+    else if (time.timeSpec() == Qt::LocalTime)
+        time.setTimeSpec(Qt::UTC);
+    if (!time.isValid())
+        return std::nullopt;
+    return time.toSecsSinceEpoch();
+}
+
 Listing AuditTrail::list(const Filter &filter)
 {
     QString where = QStringLiteral("WHERE 1 = 1 ");

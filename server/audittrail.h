@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The trail of every write: check-ins, locks, unlocks, deletes, restores (of a version and from
 // the trash) and changes of memberships and roles, each with its time, who did it, from which
 // address (the administrator's commands: "local"), the space and the object. Kept as long as the
@@ -32,4 +34,7 @@ public:
                             const QString &address, const QString &detail);
     // Oldest first.
     static Listing list(const Filter &filter);
+    // A filter's time: a day ("2026-12-08") or a moment ("2026-12-08T14:02:11Z"), UTC unless
+    // it says otherwise, as seconds since the epoch; 0 for "", nothing for anything else.
+    static std::optional<qint64> timeOf(const QString &text);
 };

@@ -8,7 +8,8 @@
 
 // Applies a retention to every object when it starts and every hour after, on a thread of its
 // own, so that versions growing older than the retention keeps go without waiting for their
-// object's next check-in; objects longer in the trash than trashDays go for good then too. Owned by the serve command; stops and joins its thread when it goes.
+// object's next check-in; objects longer in the trash than trashDays go for good then too.
+// Owned by the serve command; stops and joins its thread when it goes.
 class RetentionSweeper
 {
 public:
