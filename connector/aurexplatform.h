@@ -3,6 +3,7 @@
 #include "fileversion.h"
 #include "platformevent.h"
 #include "recordlist.h"
+#include "titleblockmapping.h"
 
 #include <QString>
 #include <QStringList>
@@ -80,6 +81,12 @@ public:
     // object as stored.
     virtual bool restoreVersion(FzFileInfo *record, int revision, const QString &comment) = 0;
     virtual bool remove(const RecordList &records) = 0;
+    // The current drawings that reference the object the record names (by "phid", else by
+    // "name"), directly ("_Depth" 1) and up to the top drawings, each once; hidden receives how
+    // many more sit in spaces the user is not a member of (they are never named).
+    virtual bool whereUsed(const FzFileInfo &object, RecordList *drawings, int *hidden) = 0;
+    // The tenant's title-block mapping; false when the platform did not give one.
+    virtual bool titleBlockMapping(TitleBlockMapping *mapping) = 0;
     // count new automatic names.
     virtual QStringList autonames(int count) = 0;
 

@@ -306,6 +306,35 @@ bool ConnectorPlatform::remove(const RecordList &records)
     return m_connector->Delete_Block(records.records());
 }
 
+bool ConnectorPlatform::whereUsed(const FzFileInfo &object, RecordList *drawings, int *hidden)
+{
+    FzFileInfo request(object);
+    std::vector<FzFileInfo> found;
+    drawings->clear();
+    *hidden = 0;
+    if (!m_connector->GetWhereUsed_Block(&request, &found, hidden))
+        return false;
+    for (const FzFileInfo &drawing : found)
+        drawings->addCopy(drawing);
+    return true;
+}
+
+bool ConnectorPlatform::titleBlockMapping(TitleBlockMapping *mapping)
+{
+    std::map<std::string, std::vector<std::string>> answer;
+    if (!m_connector->GetTitleBlockMapping(&answer))
+        return false;
+    QList<QPair<QString, QStringList>> properties;
+    for (const auto &property : answer) {
+        QStringList tags;
+        for (const std::string &tag : property.second)
+            tags.append(QString::fromStdString(tag));
+        properties.append({QString::fromStdString(property.first), tags});
+    }
+    *mapping = TitleBlockMapping::fromPlatform(properties);
+    return true;
+}
+
 int ConnectorPlatform::readEvents(const QString &lastEventId,
                                   const std::function<void(const PlatformEvent &)> &event,
                                   const std::function<bool()> &wanted)

@@ -51,6 +51,8 @@ public:
                             const QString &fileName, JobControl *control) override;
     bool restoreVersion(FzFileInfo *record, int revision, const QString &comment) override;
     bool remove(const RecordList &records) override;
+    bool whereUsed(const FzFileInfo &object, RecordList *drawings, int *hidden) override;
+    bool titleBlockMapping(TitleBlockMapping *mapping) override;
     QStringList autonames(int count) override;
     int readEvents(const QString &lastEventId,
                    const std::function<void(const PlatformEvent &)> &event,

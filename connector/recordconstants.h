@@ -59,6 +59,15 @@ const char kKeyComment[] = "_Comment";
 const char kKeyCheckIn[] = "_CheckIn";
 // A file as of an earlier version of its drawing whose bytes the platform no longer keeps.
 const char kKeyVersionPruned[] = "_VersionPruned";
+// What a drawing's title block says, as the platform keeps it per version.
+const char kKeyDrawingNumber[] = "_DrawingNumber";
+const char kKeyDrawingTitle[] = "_DrawingTitle";
+const char kKeyDrawingRevision[] = "_DrawingRevision";
+const char kKeyDrawingSheet[] = "_DrawingSheet";
+// Where used: how far up a drawing sits above the file asked about (1: it references the file),
+// and the phid of the file it references on the way.
+const char kKeyDepth[] = "_Depth";
+const char kKeyReferencedVia[] = "_ReferencedVia";
 
 // Flags.
 const char kTrue[] = "true";

@@ -24,4 +24,7 @@ struct FileItemContext
     // Brings the platform's latest version of the file of that name down over its local copy;
     // without it the file menus offer no "Get Latest".
     std::function<void(const QString &name)> getLatest = nullptr;
+    // Shows which drawings use the platform file of that name and title; without it the file
+    // menus offer no "Where Used...".
+    std::function<void(const QString &name, const QString &title)> showWhereUsed = nullptr;
 };

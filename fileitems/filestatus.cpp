@@ -1,6 +1,8 @@
 #include "filestatus.h"
 
 #include "connector/platformstamp.h"
+#include "connector/recordconstants.h"
+#include "connector/recordfields.h"
 #include "support/displaytext.h"
 
 #include <QCoreApplication>
@@ -158,6 +160,42 @@ QString fileDetailsText(const QString &fileName, const QString &platformStamp,
     return fileName + QLatin1Char('\n')
         + QCoreApplication::translate("FileStatus", "Last Modification Date: ")
         + platformStampText(platformStamp) + QLatin1Char('\n') + collaborativeSpace;
+}
+
+namespace {
+
+QString joinedParts(const QStringList &parts)
+{
+    QStringList known;
+    for (const QString &part : parts) {
+        if (!part.isEmpty())
+            known << part;
+    }
+    return known.join(QStringLiteral(" \u00B7 "));
+}
+
+} // namespace
+
+QString drawingCaption(const FzFileInfo &record)
+{
+    return joinedParts({singleLineText(recordProperty(record, kKeyDrawingNumber)),
+                        singleLineText(recordProperty(record, kKeyDrawingTitle))});
+}
+
+QString titleBlockText(const FzFileInfo &record)
+{
+    const QString revision = singleLineText(recordProperty(record, kKeyDrawingRevision));
+    const QString sheet = singleLineText(recordProperty(record, kKeyDrawingSheet));
+    const QString parts = joinedParts(
+        {drawingCaption(record),
+         revision.isEmpty() ? QString()
+                            : QCoreApplication::translate("FileStatus", "Revision %1")
+                                  .arg(revision),
+         sheet.isEmpty() ? QString()
+                         : QCoreApplication::translate("FileStatus", "Sheet %1").arg(sheet)});
+    return parts.isEmpty() ? QString()
+                           : QCoreApplication::translate("FileStatus", "Title block: %1")
+                                 .arg(parts);
 }
 
 QString versionStoryText(const QString &revision, const QString &user,

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class FzFileInfo;
 class QFont;
 class QPixmap;
 
@@ -54,6 +55,13 @@ QString fileSizeText(qint64 bytes);
 // form and the collaborative space, each on its own line; the name alone without a space.
 QString fileDetailsText(const QString &fileName, const QString &platformStamp,
                         const QString &collaborativeSpace);
+// What a drawing's title block says, in one line under its name: "BR-204-S · Deck, general
+// arrangement" (drawing number and title, either alone when the other is not known); "" when
+// the record carries neither.
+QString drawingCaption(const FzFileInfo &record);
+// The same for a tool tip, with the revision and sheet: "Title block: BR-204-S · Deck · Revision
+// C · Sheet 2"; "" when the record carries none of them.
+QString titleBlockText(const FzFileInfo &record);
 // What the lists' tool tips tell of a file's version on the platform: "Version N, saved by USER
 // on DATE", then, on a line of its own, the first line of its comment, made safe to show; ""
 // when the revision is not known.

@@ -70,6 +70,7 @@ ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemCo
     , m_deleteAction(new QAction(tr("Delete"), this))
     , m_historyAction(new QAction(tr("History..."), this))
     , m_latestAction(new QAction(tr("Get Latest"), this))
+    , m_whereUsedAction(new QAction(tr("Where Used..."), this))
     , m_lockState(NotLocked)
     , m_path(path)
     , m_record(record ? std::make_unique<FzFileInfo>(*record) : nullptr)
@@ -83,6 +84,9 @@ ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemCo
     m_historyAction->setObjectName(QStringLiteral("HistoryMenu"));
     m_historyAction->setFont(QFont(QStringLiteral("Arial")));
     m_historyAction->setVisible(bool(m_context.showHistory));
+    m_whereUsedAction->setObjectName(QStringLiteral("WhereUsedMenu"));
+    m_whereUsedAction->setFont(QFont(QStringLiteral("Arial")));
+    m_whereUsedAction->setVisible(bool(m_context.showWhereUsed));
     m_latestAction->setObjectName(QStringLiteral("GetLatestMenu"));
     m_latestAction->setFont(QFont(QStringLiteral("Arial")));
     m_latestAction->setVisible(bool(m_context.getLatest));
@@ -91,10 +95,12 @@ ListViewActionMenu::ListViewActionMenu(QAbstractButton *button, const FileItemCo
     addAction(m_lockAction);
     addAction(m_deleteAction);
     addAction(m_historyAction);
+    addAction(m_whereUsedAction);
     connect(m_lockAction, &QAction::triggered, this, &ListViewActionMenu::LockUnlockAction);
     connect(m_deleteAction, &QAction::triggered, this, &ListViewActionMenu::CSFileDeleteAction);
     connect(m_historyAction, &QAction::triggered, this, &ListViewActionMenu::showHistory);
     connect(m_latestAction, &QAction::triggered, this, &ListViewActionMenu::getLatest);
+    connect(m_whereUsedAction, &QAction::triggered, this, &ListViewActionMenu::showWhereUsed);
     setLockState(NotLocked);
     KeyboardAccess::install(this);
 }
@@ -185,12 +191,23 @@ void ListViewActionMenu::LockUnlockAction()
 
 void ListViewActionMenu::showHistory()
 {
+    showForFile(m_context.showHistory, "whose history to show");
+}
+
+void ListViewActionMenu::showWhereUsed()
+{
+    showForFile(m_context.showWhereUsed, "whose users to show");
+}
+
+void ListViewActionMenu::showForFile(
+    const std::function<void(const QString &, const QString &)> &show, const char *what)
+{
     const QString name = platformName();
-    if (name.isEmpty() || !m_context.showHistory) {
-        qCDebug(lcFileItems) << "no platform entry whose history to show for" << m_path;
+    if (name.isEmpty() || !show) {
+        qCDebug(lcFileItems) << "no platform entry" << what << "for" << m_path;
         return;
     }
-    m_context.showHistory(name, m_record ? recordTitle(*m_record) : pathFileName(m_path));
+    show(name, m_record ? recordTitle(*m_record) : pathFileName(m_path));
 }
 
 void ListViewActionMenu::getLatest()

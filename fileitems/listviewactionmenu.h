@@ -45,6 +45,7 @@ public:
     QAction *deleteAction() const { return m_deleteAction; }
     QAction *historyAction() const { return m_historyAction; }
     QAction *latestAction() const { return m_latestAction; }
+    QAction *whereUsedAction() const { return m_whereUsedAction; }
 
 signals:
     void EmitLockStatus(int lockState);
@@ -54,9 +55,13 @@ public slots:
     void LockUnlockAction();
     void CSFileDeleteAction();
     void showHistory();
+    void showWhereUsed();
     void getLatest();
 
 private:
+    // Shows something of the platform file by its name and title (a history, where it is used).
+    void showForFile(const std::function<void(const QString &, const QString &)> &show,
+                     const char *what);
     // The file's platform name, or "" when the file database does not know the local path.
     QString platformName() const;
     // The record naming the file on the platform, or null when the file database does not know
@@ -69,6 +74,7 @@ private:
     QAction *m_deleteAction;
     QAction *m_historyAction;
     QAction *m_latestAction;
+    QAction *m_whereUsedAction;
     int m_lockState;
     QString m_path;
     std::unique_ptr<FzFileInfo> m_record;

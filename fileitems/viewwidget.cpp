@@ -24,8 +24,8 @@ const char kHighlightedPreviewStyle[] = "QLabel{background-color: #ffffff; borde
 const char kPlainPreviewStyle[] = "QLabel{background-color: #ffffff; border: 1px solid  #e2e4e3}";
 
 constexpr int kGridSide = 98;
-// Under a grid cell's preview: name, space, lock holder.
-constexpr int kGridTextLines = 3;
+// Under a grid cell's preview: name, drawing number and title, space, lock holder.
+constexpr int kGridTextLines = 4;
 // A grid cell is at least this many average characters of its captions wide, so that a usual
 // name and space show in full at any font size, and wide enough for the lock line of a holder
 // with a name of usual length in the module's language; its lines are elided to the cell less a
@@ -63,6 +63,8 @@ ViewWidget::ViewWidget(const FzFileInfo &record, const FileItemContext &context,
     , m_record(std::make_unique<FzFileInfo>(record))
     , m_context(context)
     , m_title(recordTitle(record))
+    , m_drawingCaption(drawingCaption(record))
+    , m_titleBlockText(titleBlockText(record))
 {
     m_displayName = m_title;
     build();
@@ -188,6 +190,12 @@ void ViewWidget::setText(const QString &fileName, const QString &platformStamp,
                          const QString &collaborativeSpace)
 {
     m_detailsText = fileDetailsText(fileName, platformStamp, collaborativeSpace);
+    // What the title block says stands right under the name.
+    if (!m_drawingCaption.isEmpty()) {
+        const int nameEnd = m_detailsText.indexOf(QLatin1Char('\n'));
+        m_detailsText.insert(nameEnd < 0 ? m_detailsText.size() : nameEnd,
+                             QLatin1Char('\n') + m_drawingCaption);
+    }
     m_textLabel->setText(m_detailsText);
     showToolTip();
     m_fileName = fileName;
@@ -203,7 +211,9 @@ void ViewWidget::setVersionStory(const QString &story)
 
 void ViewWidget::showToolTip()
 {
-    const QString text = fileToolTipText(m_detailsText, m_versionStory);
+    QString text = fileToolTipText(m_detailsText, m_versionStory);
+    if (!m_titleBlockText.isEmpty())
+        text += QLatin1Char('\n') + m_titleBlockText;
     m_textLabel->setToolTip(text);
     setToolTip(text);
 }
@@ -211,7 +221,8 @@ void ViewWidget::showToolTip()
 void ViewWidget::showGridText()
 {
     // Date and size are in the tile view and the tool tip; the grid keeps to what fits.
-    const QStringList lines = {m_fileName, m_space, lockWord(m_lockState, m_lockOwner)};
+    const QStringList lines = {m_fileName, m_drawingCaption, m_space,
+                               lockWord(m_lockState, m_lockOwner)};
     const QFontMetrics metrics = m_nameLabel->fontMetrics();
     const int width = gridWidth() - kGridTextInset;
     QStringList shown;

@@ -88,10 +88,12 @@ private:
     QString m_title;
     // What the grid's lines under the preview show.
     QString m_fileName;
+    QString m_drawingCaption; // drawing number and title, from the record
     QString m_space;
     QString m_lockOwner;
     QString m_detailsText;
     QString m_versionStory;
+    QString m_titleBlockText; // for the tool tip
     qint64 m_size = -1; // unknown
     QPixmap m_preview;
     int m_status = 5;

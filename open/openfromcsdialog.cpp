@@ -3,6 +3,7 @@
 
 #include "cssearch.h"
 #include "filehistorydialog.h"
+#include "whereuseddialog.h"
 #include "openfromcollaborativespace.h"
 #include "openlogging.h"
 #include "structurelisting.h"
@@ -234,10 +235,15 @@ void OpenFromCSDialog::searchEnded(CSSearch *search)
 FileItemContext OpenFromCSDialog::itemContext() const
 {
     ShowAurexTaskPane *session = m_session;
-    return {m_platform, m_session->tenant(), m_session->currentUser(), m_session->workingCopy(),
-            [session](const QString &name, const QString &title) {
-                FileHistoryDialog::showNew(session, name, title);
-            }};
+    FileItemContext context{m_platform, m_session->tenant(), m_session->currentUser(),
+                            m_session->workingCopy(),
+                            [session](const QString &name, const QString &title) {
+                                FileHistoryDialog::showNew(session, name, title);
+                            }};
+    context.showWhereUsed = [session](const QString &name, const QString &title) {
+        WhereUsedDialog::showNew(session, name, title);
+    };
+    return context;
 }
 
 void OpenFromCSDialog::fillResults(RecordList results, const QString &previewFolder)
@@ -480,6 +486,8 @@ void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
     QAction *remove = menu->addAction(tr("Delete"));
     QAction *history = menu->addAction(tr("History..."));
     history->setObjectName(QStringLiteral("HistoryMenu"));
+    QAction *whereUsed = menu->addAction(tr("Where Used..."));
+    whereUsed->setObjectName(QStringLiteral("WhereUsedMenu"));
     const QList<QListWidgetItem *> selected = m_ui->listWidget->selectedItems();
     ViewWidget *first = selected.isEmpty() ? nullptr : widgetOf(selected.first());
     if (first && first->record()) {
@@ -492,6 +500,7 @@ void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
         remove->setEnabled(false);
     }
     history->setEnabled(selected.size() == 1 && first && first->record() && first->isEnabled());
+    whereUsed->setEnabled(history->isEnabled());
     connect(remove, &QAction::triggered, this, [this, remove] { deleteItem(remove); });
     if (history->isEnabled()) {
         // Taken now: a new search may replace the results while the menu is open.
@@ -499,6 +508,8 @@ void OpenFromCSDialog::showContextMenuForWidget(const QPoint &position)
         const QString title = recordTitle(*first->record());
         connect(history, &QAction::triggered, this,
                 [this, name, title] { FileHistoryDialog::showNew(m_session, name, title); });
+        connect(whereUsed, &QAction::triggered, this,
+                [this, name, title] { WhereUsedDialog::showNew(m_session, name, title); });
     }
     KeyboardAccess::assignMnemonics(menu);
     menu->popup(m_ui->listWidget->viewport()->mapToGlobal(position));

@@ -4,6 +4,7 @@
 #include "savelogging.h"
 #include "savedialogtext.h"
 #include "savetreeitem.h"
+#include "titleblockfields.h"
 
 #include "connector/filetype.h"
 #include "connector/recordbuilder.h"
@@ -74,6 +75,7 @@ FzFileInfo *CheckInRecords::buildCheckInRecord(SaveTreeItem *top)
     } else if (isSent(top)) {
         record->SetProperty(kKeySelected, kTrue);
         buildPreviewRecord(record, top->path);
+        m_drawingRecords[top->path].append(record);
     } else {
         record->SetProperty(kKeySelected, kFalse);
     }
@@ -109,6 +111,8 @@ void CheckInRecords::buildChildRecords(FzFileInfo *parent, SaveTreeItem *row)
         const bool sent = isSent(childRow);
         if (sent && qstrcmp(format, kFormatDwg) == 0)
             buildPreviewRecord(record, childRow->path);
+        if (sent && isDrawingPath(childRow->path))
+            m_drawingRecords[childRow->path].append(record);
         if (childRow->action == SaveAction::DoNotSave)
             passThrough(record, childRow);
         else
@@ -123,14 +127,28 @@ void CheckInRecords::writePreviews()
 {
     // Each drawing is read and drawn on a core of its own: a set of a hundred drawings would
     // otherwise wait for them one after the other.
+    // Title blocks are read the same way, DXF references (which get no preview) among them.
     QVector<QByteArray> written(m_previewsToWrite.size());
+    const QStringList drawings = m_drawingRecords.keys();
+    QVector<TitleBlockFields::Fields> fields(drawings.size());
     QThreadPool pool;
     for (int i = 0; i < m_previewsToWrite.size(); ++i) {
         pool.start(QRunnable::create([this, &written, i] {
             written[i] = writePreview(m_previewsToWrite.at(i), m_previewFolder);
         }));
     }
+    for (int i = 0; i < drawings.size(); ++i) {
+        pool.start(QRunnable::create([this, &drawings, &fields, i] {
+            fields[i] = TitleBlockFields::ofDrawing(drawings.at(i), m_mapping);
+        }));
+    }
     pool.waitForDone();
+    for (int i = 0; i < drawings.size(); ++i) {
+        for (FzFileInfo *record : m_drawingRecords.value(drawings.at(i))) {
+            for (const auto &field : qAsConst(fields.at(i)))
+                setRecordProperty(*record, field.first, field.second);
+        }
+    }
     for (int i = 0; i < m_previewsToWrite.size(); ++i) {
         if (written.at(i).isEmpty()) {
             fail(SaveDialogText::tr("The preview of %1 cannot be made.")
@@ -140,6 +158,7 @@ void CheckInRecords::writePreviews()
         }
     }
     m_previewsToWrite.clear();
+    m_drawingRecords.clear();
 }
 
 void CheckInRecords::writeListedPreviews() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connector/recordlist.h"
+#include "connector/titleblockmapping.h"
 
 #include <QMap>
 #include <QSet>
@@ -25,6 +26,10 @@ public:
     // where the drawings' previews are written.
     CheckInRecords(const FileDatabase &database, const QStringList &autonames,
                    const QString &previewFolder);
+
+    // Which title-block attributes each drawing sent carries to the platform as its
+    // properties; before buildCheckInRecord (none without it).
+    void setTitleBlockMapping(const TitleBlockMapping &mapping) { m_mapping = mapping; }
 
     // Builds the tree from the top row; returns its top record, or null when a file to save is
     // missing or a drawing's preview cannot be made (errorString() says which).
@@ -53,8 +58,8 @@ private:
     void passThrough(FzFileInfo *record, const SaveTreeItem *row) const;
     // Adds the record of the drawing's preview; the preview is written by writePreviews.
     void buildPreviewRecord(FzFileInfo *drawing, const QString &drawingPath);
-    // Writes the previews of the drawings buildPreviewRecord met, several at a time; fails
-    // when one cannot be made.
+    // Writes the previews of the drawings buildPreviewRecord met, several at a time, and gives
+    // their records what their title blocks say; fails when a preview cannot be made.
     void writePreviews();
     void applyNameRule(FzFileInfo *record, SaveTreeItem *row);
     void fail(const QString &message);
@@ -68,6 +73,9 @@ private:
     QSet<QString> m_unsent;              // names of files named but not sent
     RecordList m_records;
     QStringList m_previewsToWrite; // drawing paths
+    // The records sending each drawing, whose title blocks writePreviews reads.
+    QMap<QString, QList<FzFileInfo *>> m_drawingRecords;
+    TitleBlockMapping m_mapping;
     QVector<QPair<QString, QByteArray>> m_listedPreviews; // drawing path, JPEG
     QString m_error;
 };

@@ -92,11 +92,16 @@ QString SaveCheckIn::Work::run(JobControl &control)
     const QStringList autonames = platform->autonames(rowsToSave);
     if (control.isCancelled())
         return QString();
+    // A platform that keeps no mapping (or predates title blocks) reads the usual tags.
+    TitleBlockMapping mapping = TitleBlockMapping::usual();
+    if (!platform->titleBlockMapping(&mapping))
+        mapping = TitleBlockMapping::usual();
     std::unique_ptr<CheckInRecords> records;
     FzFileInfo *topRecord = nullptr;
     {
         const FileDatabase database(tenant);
         records = std::make_unique<CheckInRecords>(database, autonames, previewFolder);
+        records->setTitleBlockMapping(mapping);
         topRecord = records->buildCheckInRecord(rows.get());
     }
     if (!topRecord)

@@ -10,6 +10,7 @@
 #include "savedialogtreeview.h"
 #include "savelogging.h"
 #include "saveset.h"
+#include "sharedfilenotes.h"
 #include "savetreeitem.h"
 
 #include "connector/aurexplatform.h"
@@ -36,6 +37,7 @@
 
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScrollBar>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -106,6 +108,11 @@ SaveToCSDialog::SaveToCSDialog(ShowAurexTaskPane *session, QWidget *parent)
     m_comment->setStyleSheet(QLatin1String(kLineEditStyle));
     m_ui->mainLayout->insertWidget(m_ui->mainLayout->indexOf(m_ui->buttonLayout), m_comment);
     m_errorText = m_ui->error_label->text();
+    m_sharedLabel = new QLabel(this);
+    m_sharedLabel->setObjectName(QStringLiteral("SharedFilesLabel"));
+    m_sharedLabel->setWordWrap(true);
+    m_sharedLabel->hide();
+    m_ui->mainLayout->insertWidget(m_ui->mainLayout->indexOf(m_ui->error_label), m_sharedLabel);
     updateErrorLabel();
 }
 
@@ -209,6 +216,21 @@ void SaveToCSDialog::buildRows(const QString &savedPath)
             return titles.isEmpty() ? nullptr : new DuplicateSearch(m_platform, titles);
         },
         [this](DuplicateSearch &search) { m_set->evaluateDuplicates(search.duplicates()); });
+    // Changed files that drawings outside this save use too: said under the rows.
+    flow->step<ValueJob<SharedFileNotes>>(
+        [this]() -> ValueJob<SharedFileNotes> * {
+            SharedFileNotes notes(m_set->top(), *m_session->workingCopy()->snapshot());
+            if (m_offline || notes.isEmpty())
+                return nullptr;
+            AurexPlatform *platform = m_platform;
+            return new ValueJob<SharedFileNotes>(
+                [notes, platform](JobControl &, SharedFileNotes &asked) {
+                    asked = notes;
+                    asked.ask(platform);
+                    return QString();
+                });
+        },
+        [this](ValueJob<SharedFileNotes> &asked) { m_sharedNotes = asked.value(); });
     connect(flow, &JobSequence::finished, this, [this](JobSequence *ended) {
         ended->deleteLater();
         if (ended->error() == AurexJob::NoError)
@@ -302,6 +324,9 @@ void SaveToCSDialog::updateErrorLabel()
     // in full too.
     const QString reason = m_set->firstErrorReason();
     m_ui->error_label->setText(reason.isEmpty() ? m_errorText : m_errorText + '\n' + reason);
+    const QString shared = m_sharedNotes.text(m_set->top());
+    m_sharedLabel->setText(shared);
+    m_sharedLabel->setVisible(!shared.isEmpty());
 }
 
 void SaveToCSDialog::currentIndexChangedSlot(const QString &space)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sharedfilenotes.h"
+
 #include <QDialog>
 #include <QUuid>
 #include <QTemporaryDir>
@@ -9,6 +11,7 @@
 class AurexPlatform;
 class DialogJobs;
 class JobSequence;
+class QLabel;
 class QLineEdit;
 class ReferenceTree;
 class SaveCheckIn;
@@ -107,4 +110,7 @@ private:
     QString m_currentUser;
     bool m_firstSelection = true;
     QString m_errorText; // the error line's sentence, from the layout
+    // What the save would change that other drawings use too, and the line that says it.
+    SharedFileNotes m_sharedNotes;
+    QLabel *m_sharedLabel = nullptr;
 };

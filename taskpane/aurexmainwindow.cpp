@@ -16,6 +16,7 @@
 #include "fileitems/iconmenu.h"
 #include "fileitems/sortingactions.h"
 #include "open/filehistorydialog.h"
+#include "open/whereuseddialog.h"
 #include "open/openfromcsdialog.h"
 #include "save/outboxdelivery.h"
 #include "save/savetocsdialog.h"
@@ -82,6 +83,9 @@ AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
     buildConnectionLine();
     m_model->setHistoryViewer([session](const QString &name, const QString &title) {
         FileHistoryDialog::showNew(session, name, title);
+    });
+    m_model->setWhereUsedViewer([session](const QString &name, const QString &title) {
+        WhereUsedDialog::showNew(session, name, title);
     });
     m_model->setLatestGetter([this](const QString &name) { m_live->getLatest(name); });
     connect(m_model, &TaskPaneModel::listed, this, &AurexMainWindow::showTree);

@@ -77,7 +77,7 @@ void TaskPaneModel::list(const ReferenceTree &tree)
     // Offline, the rows' lock and delete menus get the offline platform too, which refuses.
     m_files.reset(FileItemContext{m_session->platform(), m_session->tenant(),
                                   m_session->currentUser(), m_session->workingCopy(),
-                                  m_showHistory, m_getLatest});
+                                  m_showHistory, m_getLatest, m_showWhereUsed});
     for (const ReferenceNode *node : tree.nodes())
         m_files.append(node->path);
     m_listed = true;

@@ -46,6 +46,12 @@ public:
     {
         m_showHistory = std::move(show);
     }
+    // Shows which drawings use a platform file: what the rows' menus offer for each listed file
+    // from the next listing on.
+    void setWhereUsedViewer(std::function<void(const QString &name, const QString &title)> show)
+    {
+        m_showWhereUsed = std::move(show);
+    }
     // Brings the latest version of a platform file down: what the rows' menus offer for each
     // listed file that the platform has a newer version of, from the next listing on.
     void setLatestGetter(std::function<void(const QString &name)> get)
@@ -115,5 +121,6 @@ private:
     MAPSTRCADOBJ m_answer; // the details the statuses were last worked out from
     bool m_answerStale = false;
     std::function<void(const QString &, const QString &)> m_showHistory;
+    std::function<void(const QString &, const QString &)> m_showWhereUsed;
     std::function<void(const QString &)> m_getLatest;
 };

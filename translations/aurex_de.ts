@@ -699,6 +699,18 @@ Datei entsperrt wird.</translation>
         <source>Version %1, saved by %2 on %3</source>
         <translation>Version %1, gespeichert von %2 am %3</translation>
     </message>
+    <message>
+        <source>Revision %1</source>
+        <translation>Revision %1</translation>
+    </message>
+    <message>
+        <source>Sheet %1</source>
+        <translation>Blatt %1</translation>
+    </message>
+    <message>
+        <source>Title block: %1</source>
+        <translation>Schriftfeld: %1</translation>
+    </message>
 </context>
 <context>
     <name>HostAccess</name>
@@ -898,6 +910,10 @@ Getting Started“.</translation>
     <message>
         <source>Get Latest</source>
         <translation>Neueste Version holen</translation>
+    </message>
+    <message>
+        <source>Where Used...</source>
+        <translation>Verwendung...</translation>
     </message>
 </context>
 <context>
@@ -1121,6 +1137,10 @@ Nothing is lost yet: you, a manager of %1 or your platform administrator can bri
         <translation>In den Papierkorb von %1 verschoben: %2.
 
 Noch ist nichts verloren: Sie, ein Verwalter von %1 oder Ihr Plattform-Administrator können das Gelöschte aus dem Papierkorb zurückholen. Gelöschte Dateien bleiben dort 30 Tage, sofern der Administrator keine andere Frist eingestellt hat.</translation>
+    </message>
+    <message>
+        <source>Where Used...</source>
+        <translation>Verwendung...</translation>
     </message>
 </context>
 <context>
@@ -1650,6 +1670,17 @@ ganz neuen Dateien. Daher arbeiten Sie möglicherweise nicht mit den neuesten Ko
     </message>
 </context>
 <context>
+    <name>SharedFileNotes</name>
+    <message>
+        <source>1 more changed file is used by other drawings too.</source>
+        <translation>1 weitere geänderte Datei wird auch von anderen Zeichnungen verwendet.</translation>
+    </message>
+    <message>
+        <source>%1 more changed files are used by other drawings too.</source>
+        <translation>%1 weitere geänderte Dateien werden auch von anderen Zeichnungen verwendet.</translation>
+    </message>
+</context>
+<context>
     <name>ShowAurexTaskPane</name>
     <message>
         <source>The AUREX Platform does not take the sign-in yet: still working offline.</source>
@@ -1767,6 +1798,92 @@ ganz neuen Dateien. Daher arbeiten Sie möglicherweise nicht mit den neuesten Ko
     <message>
         <source>Log in</source>
         <translation>Anmelden</translation>
+    </message>
+</context>
+<context>
+    <name>WhereUsed</name>
+    <message>
+        <source>The AUREX Platform could not say which drawings use %1.</source>
+        <translation>Die AUREX Platform konnte nicht sagen, welche Zeichnungen %1 verwenden.</translation>
+    </message>
+    <message>
+        <source>And 1 drawing in a space you are not a member of.</source>
+        <translation>Dazu 1 Zeichnung in einem Bereich, dem Sie nicht angehören.</translation>
+    </message>
+    <message>
+        <source>And %1 drawings in spaces you are not a member of.</source>
+        <translation>Dazu %1 Zeichnungen in Bereichen, denen Sie nicht angehören.</translation>
+    </message>
+    <message>
+        <source>1 drawing in a space you are not a member of</source>
+        <translation>1 Zeichnung in einem Bereich, dem Sie nicht angehören</translation>
+    </message>
+    <message>
+        <source>%1 drawings in spaces you are not a member of</source>
+        <translation>%1 Zeichnungen in Bereichen, denen Sie nicht angehören</translation>
+    </message>
+    <message>
+        <source>%1 is also used by %2.</source>
+        <translation>%1 wird auch von %2 verwendet.</translation>
+    </message>
+</context>
+<context>
+    <name>WhereUsedDialog</name>
+    <message>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Where %1 Is Used</source>
+        <translation>Verwendung von %1</translation>
+    </message>
+    <message>
+        <source>The drawings on the AUREX Platform that reference %1. Under each drawing stand the drawings that reach %1 through it.</source>
+        <translation>Die Zeichnungen auf der AUREX Platform, die %1 referenzieren. Unter jeder Zeichnung stehen die Zeichnungen, die %1 über sie erreichen.</translation>
+    </message>
+    <message>
+        <source>Drawing</source>
+        <translation>Zeichnung</translation>
+    </message>
+    <message>
+        <source>Drawing Number</source>
+        <translation>Zeichnungsnummer</translation>
+    </message>
+    <message>
+        <source>Collaborative Space</source>
+        <translation>Kollaborationsbereich</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Saved By</source>
+        <translation>Gespeichert von</translation>
+    </message>
+    <message>
+        <source>Saved On</source>
+        <translation>Gespeichert am</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Which drawings use a file is known to the AUREX Platform: go online to see it. You are working offline.</source>
+        <translation>Welche Zeichnungen eine Datei verwenden, weiß die AUREX Platform: Gehen Sie online, um es zu sehen. Sie arbeiten offline.</translation>
+    </message>
+    <message>
+        <source>Which drawings use a file is known to the AUREX Platform: sign in to see it.</source>
+        <translation>Welche Zeichnungen eine Datei verwenden, weiß die AUREX Platform: Melden Sie sich an, um es zu sehen.</translation>
+    </message>
+    <message>
+        <source>No drawing on the AUREX Platform uses %1.</source>
+        <translation>Keine Zeichnung auf der AUREX Platform verwendet %1.</translation>
+    </message>
+    <message>
+        <source>No drawing that you can see uses %1.</source>
+        <translation>Keine Zeichnung, die Sie sehen können, verwendet %1.</translation>
     </message>
 </context>
 </TS>

@@ -201,6 +201,16 @@ bool OfflinePlatform::remove(const RecordList &)
     return false;
 }
 
+bool OfflinePlatform::whereUsed(const FzFileInfo &, RecordList *, int *)
+{
+    return false;
+}
+
+bool OfflinePlatform::titleBlockMapping(TitleBlockMapping *)
+{
+    return false;
+}
+
 QStringList OfflinePlatform::autonames(int)
 {
     return QStringList();

@@ -43,6 +43,8 @@ public:
     bool restoreVersion(FzFileInfo *, int, const QString &) override;
     bool remove(const RecordList &) override;
     QStringList autonames(int) override;
+    bool whereUsed(const FzFileInfo &, RecordList *, int *) override;
+    bool titleBlockMapping(TitleBlockMapping *) override;
     // Offline nothing happens elsewhere that this computer could hear of.
     int readEvents(const QString &, const std::function<void(const PlatformEvent &)> &,
                    const std::function<bool()> &) override

@@ -682,6 +682,39 @@ bool ConnectorClient::versions(FzFileInfo *record)
     return true;
 }
 
+bool ConnectorClient::whereUsed(FzFileInfo *record, std::vector<FzFileInfo> *drawings,
+                                int *hidden)
+{
+    drawings->clear();
+    *hidden = 0;
+    const QString object = objectPath("where used", record);
+    QJsonObject answer;
+    if (object.isEmpty()
+        || !call("where used", object + QStringLiteral("/whereused"), QJsonObject(), &answer))
+        return false;
+    const QJsonArray found = answer.value(QStringLiteral("drawings")).toArray();
+    drawings->resize(static_cast<size_t>(found.size()));
+    for (int i = 0; i < found.size(); ++i)
+        apply(&drawings->at(static_cast<size_t>(i)), found.at(i).toObject());
+    *hidden = answer.value(QStringLiteral("hidden")).toInt();
+    return true;
+}
+
+bool ConnectorClient::titleBlockMapping(std::map<std::string, std::vector<std::string>> *mapping)
+{
+    mapping->clear();
+    QJsonObject answer;
+    if (!call("title block mapping", QStringLiteral("/titleblock"), QJsonObject(), &answer))
+        return false;
+    const QJsonObject properties = answer.value(QStringLiteral("mapping")).toObject();
+    for (auto it = properties.begin(); it != properties.end(); ++it) {
+        std::vector<std::string> &tags = (*mapping)[it.key().toStdString()];
+        for (const QJsonValue &tag : it.value().toArray())
+            tags.push_back(tag.toString().toStdString());
+    }
+    return true;
+}
+
 bool ConnectorClient::structureAsOf(FzFileInfo *record, int revision)
 {
     const QString object = objectPath("structure of a version", record);

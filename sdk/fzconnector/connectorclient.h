@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,12 @@ public:
     int readEvents(const QString &lastEventId, const EventHandler &event,
                    const std::function<bool()> &wanted);
     bool lock(FzFileInfo *record, bool locked);
+    // The drawings that reference the record's object, directly or further up, as copies in
+    // drawings; hidden: how many more sit in spaces the user is not a member of.
+    bool whereUsed(FzFileInfo *record, std::vector<FzFileInfo> *drawings, int *hidden);
+    // Which attribute tags of a title block give which record property, by the platform's
+    // names ("number", "title", "revision", "sheet"), each in the order of preference.
+    bool titleBlockMapping(std::map<std::string, std::vector<std::string>> *mapping);
     bool remove(const std::vector<FzFileInfo *> &records);
     std::vector<std::string> autonames(FzFileInfo *request);
 

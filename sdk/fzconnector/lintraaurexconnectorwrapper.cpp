@@ -164,6 +164,20 @@ int LintraAurexConnectorWrapper::ReadEvents_Block(
     return m_client->readEvents(lastEventId, event, wanted);
 }
 
+bool LintraAurexConnectorWrapper::GetWhereUsed_Block(FzFileInfo *record,
+                                                     std::vector<FzFileInfo> *drawings,
+                                                     int *hiddenCount)
+{
+    return record && drawings && hiddenCount
+        && m_client->whereUsed(record, drawings, hiddenCount);
+}
+
+bool LintraAurexConnectorWrapper::GetTitleBlockMapping(
+    std::map<std::string, std::vector<std::string>> *mapping)
+{
+    return mapping && m_client->titleBlockMapping(mapping);
+}
+
 bool LintraAurexConnectorWrapper::RestoreVersion_Block(FzFileInfo *record, int revision,
                                                        const QString &comment)
 {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,6 +115,15 @@ public:
     bool LockFile(FzFileInfo *record);
     bool UnlockFile(FzFileInfo *record);
     bool Delete_Block(const std::vector<FzFileInfo *> &records);
+    // The drawings that reference the record's object (found by "phid", else by name), directly
+    // and up to the top drawings, each once with "_Depth" (1: directly) and "_ReferencedVia"
+    // (the phid of the file it references on the way); hiddenCount: how many more there are in
+    // spaces the user is not a member of. Copies of their own, so no shared list is touched.
+    bool GetWhereUsed_Block(FzFileInfo *record, std::vector<FzFileInfo> *drawings,
+                            int *hiddenCount);
+    // The tenant's mapping of title-block attribute tags to the properties "number", "title",
+    // "revision" and "sheet", each property's tags in the order of preference.
+    bool GetTitleBlockMapping(std::map<std::string, std::vector<std::string>> *mapping);
     std::vector<std::string> GetAutoname_Block(FzFileInfo *request);
 
 private:

@@ -1,6 +1,7 @@
 // The record tree of a check-in built from dialog rows: names in row order, formats and
-// relations by file kind, previews, rows left out, the version local changes are based on;
-// and the check-in job, which stores all or nothing when the transfer drops or is cancelled.
+// relations by file kind, previews, title blocks, rows left out, the version local changes are
+// based on; and the check-in job, which stores all or nothing when the transfer drops or is
+// cancelled, and sends title blocks as the platform's mapping says.
 
 #include "dxftesthelpers.h"
 #include "platformdouble.h"
@@ -9,6 +10,7 @@
 #include "save/checkinrecords.h"
 #include "save/savecheckin.h"
 #include "save/savetreeitem.h"
+#include "save/titleblockfields.h"
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
@@ -38,6 +40,47 @@ QStringList render(const FzFileInfo *record, int depth = 0)
     for (const FzFileInfo *child : record->GetChildren())
         lines += render(child, depth + 1);
     return lines;
+}
+
+// A mapping from "number:TAG,TAG" lines; a property left out maps no tag.
+TitleBlockMapping mappingOf(const QStringList &lines)
+{
+    QList<QPair<QString, QStringList>> properties;
+    for (const QString &line : lines) {
+        const QString tags = line.section(':', 1);
+        properties.append({line.section(':', 0, 0), tags.isEmpty() ? QStringList()
+                                                                   : tags.split(',')});
+    }
+    return TitleBlockMapping::fromPlatform(properties);
+}
+
+QStringList rendered(const TitleBlockFields::Fields &fields)
+{
+    QStringList lines;
+    for (const auto &field : fields)
+        lines << QString::fromLatin1(field.first) + '=' + field.second;
+    return lines;
+}
+
+// The title-block properties a record carries, "key=value" in a fixed order.
+QStringList titleBlockOf(const FzFileInfo *record)
+{
+    QStringList lines;
+    for (const char *key : {"_DrawingNumber", "_DrawingTitle", "_DrawingRevision",
+                            "_DrawingSheet"}) {
+        if (record->HasProperty(key))
+            lines << QString::fromLatin1(key) + '=' + prop(record, key);
+    }
+    return lines;
+}
+
+// The long value make_attribute_samples.py writes: 110 notes, 1,210 characters.
+QString longNotes()
+{
+    QString notes;
+    for (int i = 0; i < 110; ++i)
+        notes += QString::asprintf("note %04d; ", i);
+    return notes;
 }
 
 } // namespace
@@ -299,7 +342,167 @@ private slots:
         QVERIFY2(m_job->errorString().contains("logo.png"), qPrintable(m_job->errorString()));
     }
 
+    // What a title block gives the platform: the mapping's preferred tag first, the first value
+    // in the drawing's order that says something, as plain text, at most 1,024 characters.
+    void titleBlockFieldsFollowTheMapping_data()
+    {
+        QTest::addColumn<QStringList>("attributes"); // "TAG=value", in the drawing's order
+        QTest::addColumn<QStringList>("mapping");    // empty: the usual one
+        QTest::addColumn<QStringList>("expected");
+        const QStringList usual;
+        QTest::newRow("usual tags")
+            << QStringList{"SHEET=2 of 5", "REV=C", "TITLE=Deck, general arrangement",
+                           "DWG_NO=BR-204-S", "SCALE=1:50"}
+            << usual
+            << QStringList{"_DrawingNumber=BR-204-S", "_DrawingTitle=Deck, general arrangement",
+                           "_DrawingRevision=C", "_DrawingSheet=2 of 5"};
+        QTest::newRow("preferred tag wins over an earlier one")
+            << QStringList{"NUMBER=N-7", "REVISION=4", "DWG_NO=D-1", "REV=B"} << usual
+            << QStringList{"_DrawingNumber=D-1", "_DrawingRevision=B"};
+        QTest::newRow("tags in any case, empty values passed over")
+            << QStringList{"dwg_no=", "Dwg_No=   ", "dwg_no=Q-3", "dwg_title=Quay"} << usual
+            << QStringList{"_DrawingNumber=Q-3", "_DrawingTitle=Quay"};
+        QTest::newRow("special codes and control characters")
+            << QStringList{"TITLE=%%UPlan%%u at 90%%d,\t%%p5 %%c20\r\n100%%% north\u202Eup",
+                           "DWG_NO=\u0007A-1\u001F"}
+            << usual
+            << QStringList{"_DrawingNumber=A-1",
+                           QString::fromUtf8("_DrawingTitle=Plan at 90\u00B0, \u00B15 "
+                                             "\u230020 100% northup")};
+        QTest::newRow("administrator's own tags")
+            << QStringList{"DWG_NO=D-1", "PROJ_NO=P-9", "NAME=Tower"}
+            << QStringList{"number:PROJ_NO", "title:NAME,TITLE"}
+            << QStringList{"_DrawingNumber=P-9", "_DrawingTitle=Tower"};
+        QTest::newRow("a property mapped to no tag")
+            << QStringList{"DWG_NO=D-1", "TITLE=Tower"} << QStringList{"number:", "title:TITLE"}
+            << QStringList{"_DrawingTitle=Tower"};
+        QTest::newRow("no attributes") << QStringList() << usual << QStringList();
+        QTest::newRow("long values cut, never inside a character")
+            << QStringList{"TITLE=" + QString(1030, 'x'),
+                           "DWG_NO=" + QString(1023, 'n') + QString::fromUtf8("\U0001F600")}
+            << usual
+            << QStringList{"_DrawingNumber=" + QString(1023, 'n'),
+                           "_DrawingTitle=" + QString(1024, 'x')};
+    }
+
+    void titleBlockFieldsFollowTheMapping()
+    {
+        QFETCH(QStringList, attributes);
+        QFETCH(QStringList, mapping);
+        QFETCH(QStringList, expected);
+        QVector<DxfAttributes::Attribute> list;
+        for (const QString &attribute : attributes) {
+            DxfAttributes::Attribute read;
+            read.block = "TITLE-A3";
+            read.tag = attribute.section('=', 0, 0);
+            read.value = attribute.section('=', 1);
+            list.append(read);
+        }
+        const TitleBlockMapping used =
+            mapping.isEmpty() ? TitleBlockMapping::usual() : mappingOf(mapping);
+        QCOMPARE(rendered(TitleBlockFields::fromAttributes(list, used)), expected);
+    }
+
+    // Drawings another program wrote, code pages and layouts among them; a drawing without a
+    // title block and a file that is no readable drawing say nothing.
+    void titleBlocksOfDrawingsFromElsewhere()
+    {
+        const QString folder = generatedTitleBlocks();
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(DxfTest::writeBytes(folder + "/binary.dwg", QByteArray("AC1032\0\x01\x02", 9)));
+        const TitleBlockMapping mapping =
+            mappingOf({"number:NUMBER", "title:TITLE", "sheet:DRAWN"});
+        QMap<QString, QStringList> read;
+        for (const char *file : {"layouts-r2018.dxf", "texts-r2000-cp1251.dxf", "none-r2013.dxf",
+                                 "binary.dwg"})
+            read.insert(file, rendered(TitleBlockFields::ofDrawing(folder + '/' + file, mapping)));
+        const QMap<QString, QStringList> expected{
+            {"layouts-r2018.dxf",
+             {"_DrawingNumber=A-101", "_DrawingTitle=Ground floor",
+              QString::fromUtf8("_DrawingSheet=K. Weiß")}},
+            {"texts-r2000-cp1251.dxf",
+             {QString::fromUtf8("_DrawingNumber=№ 17 – €"),
+              QString::fromUtf8("_DrawingTitle=Чертёж общего вида"),
+              "_DrawingSheet=" + longNotes().left(1024)}},
+            {"none-r2013.dxf", {}},
+            {"binary.dwg", {}},
+        };
+        QCOMPARE(read, expected);
+    }
+
+    // Every drawing sent carries its title block (DXF references, which get no preview, too);
+    // a drawing left out carries nothing of its own.
+    void sentDrawingsCarryTheirTitleBlocks()
+    {
+        const QString folder = generatedTitleBlocks();
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(DxfTest::writeBytes(path("tb/site.dwg"), DxfTest::readBytes(folder + "/layouts-r2000.dxf")));
+        QVERIFY(DxfTest::writeBytes(path("tb/sub.dxf"), DxfTest::readBytes(folder + "/texts-r2018.dxf")));
+        QVERIFY(DxfTest::writeBytes(path("tb/kept.dxf"), DxfTest::readBytes(folder + "/layouts-r2018.dxf")));
+        SaveTreeItem *site = row(m_root.get(), "tb/site.dwg", SaveAction::SaveAsNew);
+        row(site, "tb/sub.dxf", SaveAction::SaveAsNew);
+        row(site, "logo.png", SaveAction::SaveAsNew);
+        SaveTreeItem *kept = row(site, "tb/kept.dxf", SaveAction::DoNotSave);
+        kept->leftOutByItself = true;
+        const FileDatabase database{QString()};
+        CheckInRecords records(database, {"N1", "N2", "N3"}, m_home.tempFolder());
+        records.setTitleBlockMapping(TitleBlockMapping::usual());
+        const FzFileInfo *top = records.buildCheckInRecord(site);
+        QVERIFY2(top, qPrintable(records.errorString()));
+        QStringList all;
+        std::function<void(const FzFileInfo *)> walk = [&](const FzFileInfo *record) {
+            all << QString::fromStdString(record->GetTitle()) + ": "
+                    + titleBlockOf(record).join("; ");
+            for (const FzFileInfo *child : record->GetChildren())
+                walk(child);
+        };
+        walk(top);
+        QCOMPARE(all, QStringList({
+                          "site.dwg: _DrawingNumber=A-101; _DrawingTitle=Ground floor",
+                          "site.jpg: ",
+                          QString::fromUtf8("sub.dxf: _DrawingNumber=№ 17 – €; "
+                                            "_DrawingTitle=Чертёж общего вида"),
+                          "logo.png: ",
+                          "kept.dxf: ",
+                      }));
+    }
+
+    // The check-in reads title blocks by the mapping the platform keeps for the tenant.
+    void theCheckInSendsTitleBlocksByThePlatformsMapping()
+    {
+        const QString folder = generatedTitleBlocks();
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(DxfTest::writeBytes(path("mapped/site.dwg"), DxfTest::readBytes(folder + "/layouts-r2018.dxf")));
+        PlatformDouble platform;
+        platform.setTitleBlockMapping(mappingOf({"number:DRAWN", "revision:TITLE"}));
+        SaveTreeItem *site = row(m_root.get(), "mapped/site.dwg", SaveAction::SaveAsNew);
+        row(site, "logo.png", SaveAction::SaveAsNew);
+        send(platform, *site);
+        QVERIFY2(m_job->error() == AurexJob::NoError, qPrintable(m_job->errorString()));
+        const QMap<QString, QString> expected{
+            {"_DrawingNumber", QString::fromUtf8("K. Weiß")},
+            {"_DrawingRevision", "Ground floor"}};
+        QCOMPARE(platform.titleBlockOf("site.dwg"), expected);
+        QCOMPARE(platform.titleBlockOf("logo.png"), (QMap<QString, QString>()));
+    }
+
 private:
+    // The drawings make_attribute_samples.py writes, made once per run; "" when it failed.
+    QString generatedTitleBlocks()
+    {
+        const QString folder = m_home.filePath("title-blocks");
+        if (QFileInfo::exists(folder + "/none-r2013.dxf"))
+            return folder;
+        QDir().mkpath(folder);
+        const QJsonObject report =
+            DxfTest::pythonReport({AUREX_ATTRIBUTE_SAMPLES, folder});
+        if (report.contains("processError")) {
+            qWarning() << report.value("processError").toString();
+            return QString();
+        }
+        return folder;
+    }
+
     QString path(const QString &relative) const { return m_home.filePath("work/" + relative); }
 
     // site.dwg with logo.png below it, both new.

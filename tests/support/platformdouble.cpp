@@ -291,6 +291,8 @@ void PlatformDouble::fillRecord(FzFileInfo *record, const Object &object) const
                       QCryptographicHash::hash(object.content, QCryptographicHash::Sha256)
                           .toHex());
     setRecordProperty(*record, kKeyRevision, QString::number(object.revision));
+    for (auto it = object.titleBlock.begin(); it != object.titleBlock.end(); ++it)
+        setRecordProperty(*record, it.key().toLatin1().constData(), it.value());
     if (!object.versions.isEmpty()) {
         setRecordProperty(*record, kKeyModifiedBy, object.versions.constLast().user);
         setRecordProperty(*record, kKeyComment, object.versions.constLast().comment);
@@ -542,6 +544,11 @@ bool PlatformDouble::checkIn(FzFileInfo *root, const QString &comment, JobContro
             object.name = QString::fromStdString(record->GetName());
             object.title = QString::fromStdString(record->GetTitle());
             object.space = recordProperty(*record, kKeyCollabSpace);
+            for (const char *key : {kKeyDrawingNumber, kKeyDrawingTitle, kKeyDrawingRevision,
+                                    kKeyDrawingSheet}) {
+                if (record->HasProperty(key))
+                    object.titleBlock.insert(QLatin1String(key), recordProperty(*record, key));
+            }
             if (file.open(QIODevice::ReadOnly))
                 object.content = file.readAll();
             arriving.append(object);
@@ -714,6 +721,59 @@ QString PlatformDouble::unreachableReason()
 {
     QMutexLocker locker(&m_mutex);
     return m_behaviour == Refuse ? QStringLiteral("Connection refused") : QString();
+}
+
+void PlatformDouble::setUsedBy(const QString &title, const QList<UsedBy> &drawings, int hidden)
+{
+    QMutexLocker locker(&m_mutex);
+    m_usedBy.insert(title, {drawings, hidden});
+}
+
+void PlatformDouble::setTitleBlockMapping(const TitleBlockMapping &mapping)
+{
+    QMutexLocker locker(&m_mutex);
+    m_mapping = mapping;
+}
+
+QMap<QString, QString> PlatformDouble::titleBlockOf(const QString &title) const
+{
+    QMutexLocker locker(&m_mutex);
+    const Object *object = find(title);
+    return object ? object->titleBlock : QMap<QString, QString>();
+}
+
+bool PlatformDouble::whereUsed(const FzFileInfo &object, RecordList *drawings, int *hidden)
+{
+    drawings->clear();
+    *hidden = 0;
+    if (!admit(nullptr))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    const Object *asked = find(recordProperty(object, kKeyName));
+    if (!asked)
+        return false;
+    const auto used = m_usedBy.value(asked->title);
+    for (const UsedBy &by : used.first) {
+        const Object *drawing = find(by.title);
+        if (!drawing)
+            continue;
+        FzFileInfo *record = drawings->add(std::make_unique<FzFileInfo>());
+        fillRecord(record, *drawing);
+        setRecordProperty(*record, kKeyDepth, QString::number(by.depth));
+        const Object *via = find(by.via.isEmpty() ? asked->title : by.via);
+        setRecordProperty(*record, kKeyReferencedVia, via ? via->name : QString());
+    }
+    *hidden = used.second;
+    return true;
+}
+
+bool PlatformDouble::titleBlockMapping(TitleBlockMapping *mapping)
+{
+    if (!admit(nullptr))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    *mapping = m_mapping;
+    return true;
 }
 
 QStringList PlatformDouble::autonames(int count)

@@ -67,6 +67,21 @@ public:
     // Lets a hanging call go on (it then refuses).
     void release();
 
+    // A drawing that references a file, as where used lists it: by title, how far up (1:
+    // directly), and the title of the file it references on the way ("": the file itself).
+    struct UsedBy
+    {
+        QString title;
+        int depth = 1;
+        QString via;
+    };
+    // Where used answers for title with drawings, and hidden more in other spaces.
+    void setUsedBy(const QString &title, const QList<UsedBy> &drawings, int hidden = 0);
+    // The tenant's title-block mapping (the usual one until set).
+    void setTitleBlockMapping(const TitleBlockMapping &mapping);
+    // The title-block properties the last check-in of title sent, by record key.
+    QMap<QString, QString> titleBlockOf(const QString &title) const;
+
     // A record of an object as a structure listing gives it (title, name, stamp, size).
     std::unique_ptr<FzFileInfo> recordOf(const QString &title) const;
 
@@ -97,6 +112,8 @@ public:
     bool restoreVersion(FzFileInfo *record, int revision, const QString &comment) override;
     bool remove(const RecordList &records) override;
     QStringList autonames(int count) override;
+    bool whereUsed(const FzFileInfo &object, RecordList *drawings, int *hidden) override;
+    bool titleBlockMapping(TitleBlockMapping *mapping) override;
     // "Connection refused" while refusing; "" otherwise (a hanging platform listens).
     // Hands out the events of colleagues' saves and locks made through the double, as a
     // stream would, until wanted() says false.
@@ -132,6 +149,7 @@ private:
         QByteArray content;
         QString stamp;
         QString lockedBy;
+        QMap<QString, QString> titleBlock; // record key to value, as the last check-in sent
         int revision = 0;
         QList<Version> versions; // oldest first, the current one last
     };
@@ -172,6 +190,8 @@ private:
     int m_detailsCalls = 0;
     QStringList m_checkInComments;
     QStringList m_checkInKeys;
+    QMap<QString, QPair<QList<UsedBy>, int>> m_usedBy; // by the title of the file used
+    TitleBlockMapping m_mapping = TitleBlockMapping::usual();
     QVector<PlatformEvent> m_events; // what happened, numbered from 1
     QWaitCondition m_eventArrived;
     int m_streams = 0;

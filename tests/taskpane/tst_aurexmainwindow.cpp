@@ -185,9 +185,10 @@ private slots:
         tree->setCurrentItem(itemOfRow(deck));
         QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
         QApplication::sendEvent(tree, &key);
-        // bob holds deck.dwg's lock, and the platform has nothing newer: only the history can
-        // be chosen, and only it has a letter.
-        QTRY_COMPARE(openMenus(), QStringList{"deck.dwg: Get Latest, Unlock, &History..."});
+        // bob holds deck.dwg's lock, and the platform has nothing newer: only the history and
+        // where it is used can be chosen, and only they have letters.
+        QTRY_COMPARE(openMenus(),
+                     QStringList{"deck.dwg: Get Latest, Unlock, &History..., &Where Used..."});
         deck->actionMenu()->hide();
 
         const ImageViewDialog *logo = nullptr;
@@ -198,7 +199,8 @@ private slots:
         const QPoint at = tree->visualItemRect(itemOfRow(logo)).center();
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, tree->viewport()->mapToGlobal(at));
         QApplication::sendEvent(tree->viewport(), &click);
-        QTRY_COMPARE(openMenus(), QStringList{"logo.png: Get Latest, &Lock, &History..."});
+        QTRY_COMPARE(openMenus(),
+                     QStringList{"logo.png: Get Latest, &Lock, &History..., &Where Used..."});
         logo->actionMenu()->hide();
     }
 

@@ -1,0 +1,167 @@
+// Which drawings use a file, against the platform double, as alice sees it: the drawings that
+// reference it with the ones above them, with number, space, version and who saved them; those
+// in spaces she is not a member of counted, never named; and what the dialog says when nothing
+// uses the file or the platform cannot be asked.
+
+#include "open/whereuseddialog.h"
+
+#include "connector/recordconstants.h"
+#include "session/showaurextaskpane.h"
+
+#include <hostenvironment.h>
+#include <platformdouble.h>
+#include <testhome.h>
+
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+// The double's stamps: 2026-12-01 from 10:00 UTC, a minute apart in the order of the changes.
+QString savedAt(int minute)
+{
+    return QLocale::system().toString(
+        QDateTime(QDate(2026, 12, 1), QTime(10, minute), Qt::UTC).toLocalTime(),
+        QLocale::ShortFormat);
+}
+
+// Every row of the tree, indented by its depth, cells joined by "|".
+QStringList rows(const QTreeWidget *view)
+{
+    QStringList lines;
+    std::function<void(const QTreeWidgetItem *, int)> add = [&](const QTreeWidgetItem *item,
+                                                                 int depth) {
+        QStringList cells;
+        for (int column = 0; column < view->columnCount(); ++column)
+            cells << item->text(column);
+        lines << QString(depth * 2, ' ') + cells.join('|');
+        for (int i = 0; i < item->childCount(); ++i)
+            add(item->child(i), depth + 1);
+    };
+    for (int i = 0; i < view->topLevelItemCount(); ++i)
+        add(view->topLevelItem(i), 0);
+    return lines;
+}
+
+QStringList headers(const QTreeWidget *view)
+{
+    QStringList texts;
+    for (int column = 0; column < view->columnCount(); ++column)
+        texts << view->headerItem()->text(column);
+    return texts;
+}
+
+} // namespace
+
+class TestWhereUsedDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_home.applyToProcess();
+        QStandardPaths::setTestModeEnabled(true);
+        m_host = std::make_unique<HostEnvironment>();
+    }
+
+    // rebar.dxf (10:00) is referenced by deck.dwg (10:01) and piers.dxf (10:02), both below
+    // bridge.dwg (10:03); quay.dxf (10:04) of another space references it too.
+    void init()
+    {
+        m_platform = std::make_unique<PlatformDouble>();
+        m_rebar = m_platform->addObject("rebar.dxf", "rebar");
+        m_platform->addObject("deck.dwg", "deck");
+        m_platform->addObject("piers.dxf", "piers");
+        m_platform->addObject("bridge.dwg", "bridge");
+        m_platform->addObject("quay.dxf", "quay", "Harbour Works");
+        m_session = std::make_unique<ShowAurexTaskPane>(m_platform.get());
+        m_session->startSession(QStringLiteral("where-used-%1").arg(++m_run));
+        m_session->setCurrentUser(PlatformDouble::kUser);
+    }
+
+    void cleanup()
+    {
+        delete m_dialog;
+        m_session.reset();
+        m_platform.reset();
+    }
+
+    void drawingsStandBelowTheFileTheyReachItThrough()
+    {
+        m_platform->saveNewVersion("bridge.dwg", "bridge 2", "bob", "Deck widened");
+        m_platform->setUsedBy("rebar.dxf",
+                              {{"deck.dwg", 1, ""}, {"piers.dxf", 1, ""}, {"quay.dxf", 1, ""},
+                               {"bridge.dwg", 2, "piers.dxf"}},
+                              2);
+        open();
+        QCOMPARE(m_dialog->windowTitle(), QString("Where rebar.dxf Is Used"));
+        const QTreeWidget *view = m_dialog->drawingsView();
+        QCOMPARE(headers(view), (QStringList{"Drawing", "Drawing Number", "Collaborative Space",
+                                             "Version", "Saved By", "Saved On"}));
+        QCOMPARE(rows(view), (QStringList{
+                                 "deck.dwg||Engineering|1|alice|" + savedAt(1),
+                                 "piers.dxf||Engineering|1|alice|" + savedAt(2),
+                                 "  bridge.dwg||Engineering|2|bob|" + savedAt(5),
+                                 "quay.dxf||Harbour Works|1|alice|" + savedAt(4),
+                             }));
+        QCOMPARE(m_dialog->message(),
+                 QString("And 2 drawings in spaces you are not a member of."));
+    }
+
+    void whatTheDialogSaysWhenItHasNoDrawingToShow_data()
+    {
+        QTest::addColumn<int>("hidden");
+        QTest::addColumn<bool>("offline");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("used nowhere")
+            << 0 << false << false << "No drawing on the AUREX Platform uses rebar.dxf.";
+        QTest::newRow("used only where alice is no member")
+            << 1 << false << false
+            << "No drawing that you can see uses rebar.dxf.\n"
+               "And 1 drawing in a space you are not a member of.";
+        QTest::newRow("offline") << 0 << true << false
+                                 << "Which drawings use a file is known to the AUREX Platform: "
+                                    "go online to see it. You are working offline.";
+        QTest::newRow("platform away")
+            << 0 << false << true
+            << "The AUREX Platform cannot be reached: Connection refused.";
+    }
+
+    void whatTheDialogSaysWhenItHasNoDrawingToShow()
+    {
+        QFETCH(int, hidden);
+        QFETCH(bool, offline);
+        QFETCH(bool, refused);
+        QFETCH(QString, message);
+        m_platform->setUsedBy("rebar.dxf", {}, hidden);
+        if (refused)
+            m_platform->setBehaviour(PlatformDouble::Refuse);
+        m_session->setOffline(offline);
+        open();
+        QCOMPARE(rows(m_dialog->drawingsView()), QStringList());
+        QCOMPARE(m_dialog->message(), message);
+        QCOMPARE(m_dialog->findChild<QPushButton *>("RefreshButton")->isEnabled(), !offline);
+    }
+
+private:
+    void open()
+    {
+        m_dialog = WhereUsedDialog::showNew(m_session.get(), m_rebar, "rebar.dxf");
+        QTRY_VERIFY(m_dialog && m_dialog->isVisible() && !m_dialog->isBusy());
+    }
+
+    TestHome m_home;
+    std::unique_ptr<HostEnvironment> m_host;
+    std::unique_ptr<PlatformDouble> m_platform;
+    std::unique_ptr<ShowAurexTaskPane> m_session;
+    QPointer<WhereUsedDialog> m_dialog;
+    QString m_rebar; // the platform name of rebar.dxf
+    int m_run = 0;
+};
+
+QTEST_MAIN(TestWhereUsedDialog)
+#include "tst_whereuseddialog.moc"
