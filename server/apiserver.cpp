@@ -457,7 +457,7 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
             text.rawField("object", QJsonDocument(row->toJson()).toJson(QJsonDocument::Compact));
             text.beginList("versions");
             for (const VersionRow &version : versions)
-                version.write(&text);
+                version.write(&text, row->drawing);
             text.endList();
             text.endObject();
             return HttpResponse::jsonText(200, text.take());
