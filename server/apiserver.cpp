@@ -16,6 +16,7 @@
 #include "trash.h"
 #include "versionstore.h"
 
+#include "whereused.h"
 #include <QFile>
 #include <QHostAddress>
 #include <QJsonArray>
@@ -418,17 +419,19 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
 {
     static const QRegularExpression pattern(QStringLiteral(
         "^/objects/([0-9A-F]{32})(/versions(?:/([1-9][0-9]{0,8}))?)?(/content|/structure|"
-        "/restore)?$"));
+        "/restore|/whereused)?$"));
     const QRegularExpressionMatch match = pattern.match(
         QString::fromStdString(request.path.substr(std::string(platform::kApiPrefix).size())));
     const bool versions = match.hasMatch() && !match.captured(2).isEmpty();
     const int revision = match.captured(3).toInt();
     const QString part = match.captured(4);
-    // What may follow what: the object's content, its versions, a version's content,
-    // structure or restore.
+    // What may follow what: the object's content or where it is used, its versions, a
+    // version's content, structure or restore.
+    const bool whereUsed = part == QLatin1String("/whereused");
     const bool known = match.hasMatch()
-        && (part.isEmpty() || (!versions && part == QLatin1String("/content"))
-            || (revision > 0));
+        && (part.isEmpty()
+            || (!versions && (part == QLatin1String("/content") || whereUsed))
+            || (revision > 0 && !whereUsed));
     if (!known)
         return refusal(404, QStringLiteral("no such object"));
     const bool restoring = part == QLatin1String("/restore");
@@ -444,6 +447,8 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         if (!row)
             throw ApiError(404, QStringLiteral("no such object"));
         if (!versions) {
+        if (whereUsed)
+            return HttpResponse::json(200, WhereUsed(who).answer(*row));
             return part.isEmpty()
                 ? HttpResponse::json(200, row->toJson())
                 : contentAnswer(request, row->sha256, row->size, row->modified);
