@@ -11,12 +11,13 @@
 #include "jsontext.h"
 #include "objectstore.h"
 #include "platformconstants.h"
+#include "titleblockmapping.h"
 #include "uploadexchange.h"
 #include "uploadsession.h"
 #include "trash.h"
 #include "versionstore.h"
-
 #include "whereused.h"
+
 #include <QFile>
 #include <QHostAddress>
 #include <QJsonArray>
@@ -446,9 +447,9 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         const std::optional<ObjectRow> row = store.byPhid(match.captured(1));
         if (!row)
             throw ApiError(404, QStringLiteral("no such object"));
-        if (!versions) {
         if (whereUsed)
             return HttpResponse::json(200, WhereUsed(who).answer(*row));
+        if (!versions) {
             return part.isEmpty()
                 ? HttpResponse::json(200, row->toJson())
                 : contentAnswer(request, row->sha256, row->size, row->modified);
@@ -620,6 +621,10 @@ void ApiServer::installRoutes()
 {
     m_jsonRoutes["GET /me"] = [this](const Caller &who, const QJsonObject &) {
         return QJsonValue(m_accounts.userInfo(who));
+    };
+    m_jsonRoutes["GET /titleblock"] = [](const Caller &who, const QJsonObject &) {
+        return QJsonValue(
+            QJsonObject{{QStringLiteral("mapping"), TitleBlockMapping::read(who.tenantId)}});
     };
     m_jsonRoutes["GET /spaces"] = [this](const Caller &who, const QJsonObject &) {
         QJsonArray names;

@@ -57,8 +57,9 @@ QString schemaType(const char *sqliteType, const char *postgresType)
 // What this platform makes of a database. 1: every database made before the version was kept;
 // 2: check-in ids are never given twice, accounts have a status; 3: memberships have a role,
 // deleted objects wait in the trash, writes leave a trail; 4: versions and objects carry what
-// their drawing's title block says. A platform refuses a database of a higher version, which a
-// newer platform made and may have changed in ways it would miss.
+// their drawing's title block says, tenants map title block attributes. A platform refuses a
+// database of a higher version, which a newer platform made and may have changed in ways it
+// would miss.
 const int kSchemaVersion = 4;
 const char kSchemaVersionCounter[] = "schema_version";
 
@@ -417,6 +418,11 @@ void Database::createSchema()
         QStringLiteral("CREATE TABLE IF NOT EXISTS checkin_keys (user_id BIGINT NOT NULL "
                        "REFERENCES users(id), key TEXT NOT NULL, created_at BIGINT NOT NULL, "
                        "answer TEXT NOT NULL, PRIMARY KEY (user_id, key))"),
+        // The title block attribute tags each drawing property is read from, in order of
+        // preference, separated by spaces; a property without a row has the default tags.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS titleblock_tags (tenant_id BIGINT NOT NULL "
+                       "REFERENCES tenants(id), property TEXT NOT NULL, tags TEXT NOT NULL, "
+                       "PRIMARY KEY (tenant_id, property))"),
     };
     // Before anything changes: a newer platform's database is left as it is.
     refuseNewerSchema();
