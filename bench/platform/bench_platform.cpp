@@ -191,7 +191,12 @@ int run()
     // The baseline fetches the same contents with one curl process over one connection.
     httplib::Client http(platform.serverHost().toStdString());
     const httplib::Result signIn = http.Post(
-        "/cas/v1/login", "{\"username\":\"bench\",\"password\":\"bench-pw\"}", "application/json");
+        "/cas/v1/login",
+        QJsonDocument(QJsonObject{{QStringLiteral("username"), QStringLiteral("bench")},
+                                  {QStringLiteral("password"), QLatin1String(kPassword)}})
+            .toJson(QJsonDocument::Compact)
+            .toStdString(),
+        "application/json");
     const QString token = QJsonDocument::fromJson(QByteArray::fromStdString(signIn->body))
                               .object().value(QStringLiteral("token")).toString();
     QFile config(dir.filePath(QStringLiteral("curl.cfg")));
