@@ -11,10 +11,12 @@
 #include "jsontext.h"
 #include "objectstore.h"
 #include "platformconstants.h"
+#include "titleblockmapping.h"
 #include "uploadexchange.h"
 #include "uploadsession.h"
 #include "trash.h"
 #include "versionstore.h"
+#include "whereused.h"
 
 #include <QFile>
 #include <QHostAddress>
@@ -418,17 +420,19 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
 {
     static const QRegularExpression pattern(QStringLiteral(
         "^/objects/([0-9A-F]{32})(/versions(?:/([1-9][0-9]{0,8}))?)?(/content|/structure|"
-        "/restore)?$"));
+        "/restore|/whereused)?$"));
     const QRegularExpressionMatch match = pattern.match(
         QString::fromStdString(request.path.substr(std::string(platform::kApiPrefix).size())));
     const bool versions = match.hasMatch() && !match.captured(2).isEmpty();
     const int revision = match.captured(3).toInt();
     const QString part = match.captured(4);
-    // What may follow what: the object's content, its versions, a version's content,
-    // structure or restore.
+    // What may follow what: the object's content or where it is used, its versions, a
+    // version's content, structure or restore.
+    const bool whereUsed = part == QLatin1String("/whereused");
     const bool known = match.hasMatch()
-        && (part.isEmpty() || (!versions && part == QLatin1String("/content"))
-            || (revision > 0));
+        && (part.isEmpty()
+            || (!versions && (part == QLatin1String("/content") || whereUsed))
+            || (revision > 0 && !whereUsed));
     if (!known)
         return refusal(404, QStringLiteral("no such object"));
     const bool restoring = part == QLatin1String("/restore");
@@ -443,6 +447,8 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         const std::optional<ObjectRow> row = store.byPhid(match.captured(1));
         if (!row)
             throw ApiError(404, QStringLiteral("no such object"));
+        if (whereUsed)
+            return HttpResponse::json(200, WhereUsed(who).answer(*row));
         if (!versions) {
             return part.isEmpty()
                 ? HttpResponse::json(200, row->toJson())
@@ -457,7 +463,7 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
             text.rawField("object", QJsonDocument(row->toJson()).toJson(QJsonDocument::Compact));
             text.beginList("versions");
             for (const VersionRow &version : versions)
-                version.write(&text);
+                version.write(&text, row->drawing);
             text.endList();
             text.endObject();
             return HttpResponse::jsonText(200, text.take());
@@ -615,6 +621,10 @@ void ApiServer::installRoutes()
 {
     m_jsonRoutes["GET /me"] = [this](const Caller &who, const QJsonObject &) {
         return QJsonValue(m_accounts.userInfo(who));
+    };
+    m_jsonRoutes["GET /titleblock"] = [](const Caller &who, const QJsonObject &) {
+        return QJsonValue(
+            QJsonObject{{QStringLiteral("mapping"), TitleBlockMapping::read(who.tenantId)}});
     };
     m_jsonRoutes["GET /spaces"] = [this](const Caller &who, const QJsonObject &) {
         QJsonArray names;

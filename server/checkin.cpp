@@ -180,6 +180,7 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
         const bool keepLock = prop(record, "maintainlock") == QLatin1String("true");
         const QVariant lockHolder = keepLock ? QVariant(m_caller.userId)
                                              : QVariant(QVariant::LongLong);
+        const DrawingProperties sent = DrawingProperties::fromRecord(record, title);
         QString sha256;
         qint64 size = 0;
         storeContent(record, contents, &sha256, &size);
@@ -196,18 +197,25 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
             const bool changed = existing->sha256 != sha256 || existing->title != title;
             // A changed file always gets a later stamp than the one it replaces.
             const qint64 modified = changed ? qMax(now, existing->modified + 1) : existing->modified;
+            // The title block is part of the bytes: the same bytes say what they said before.
+            const DrawingProperties drawing = existing->sha256 != sha256 ? sent : existing->drawing;
+            QVariantList binds{title, title.toLower(), format.isEmpty() ? existing->format : format,
+                               sha256, size, modified,
+                               changed ? existing->revision + 1 : existing->revision, lockHolder};
+            binds += ObjectStore::drawingColumnValues(drawing);
+            binds << existing->id << m_caller.userId;
             const QSqlQuery update = Database::exec(
                 QStringLiteral("UPDATE objects SET title = ?, title_lc = ?, format = ?, "
-                               "sha256 = ?, size = ?, modified = ?, revision = ?, locked_by = ? "
-                               "WHERE id = ? AND (locked_by IS NULL OR locked_by = ?)"),
-                {title, title.toLower(), format.isEmpty() ? existing->format : format, sha256,
-                 size, modified, changed ? existing->revision + 1 : existing->revision,
-                 lockHolder, existing->id, m_caller.userId});
+                               "sha256 = ?, size = ?, modified = ?, revision = ?, locked_by = ?, "
+                               "%1 WHERE id = ? AND (locked_by IS NULL OR locked_by = ?)")
+                    .arg(ObjectStore::drawingColumnAssignments()),
+                binds);
             if (update.numRowsAffected() != 1)
                 throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(title));
             if (changed) {
                 ObjectStore::recordWriter(existing->id, m_caller.userId);
-                keepVersion(existing->id, existing->revision + 1, title, modified, sha256, size);
+                keepVersion(existing->id, existing->revision + 1, title, modified, sha256, size,
+                            drawing);
             }
             result = Placed{existing->id, existing->name, title, QString()};
         } else {
@@ -219,16 +227,22 @@ CheckIn::Placed CheckIn::place(const QJsonObject &record, const Placed *parent,
             const AccountStore::Membership membership = m_accounts.membership(m_caller, space);
             SpaceRole::requireWrite(membership.role, space, SpaceRole::Save);
             const qint64 spaceId = membership.spaceId;
+            QVariantList binds{Credentials::newObjectId(), name, name.toLower(), title,
+                               title.toLower(), type, cadType, format, spaceId, m_caller.userId,
+                               lockHolder, now, sha256, size};
+            binds += ObjectStore::drawingColumnValues(sent);
+            const QStringList drawingColumns = ObjectStore::drawingColumns();
             const QVariant id = Database::value(
                 QStringLiteral("INSERT INTO objects (phid, name, name_lc, title, title_lc, type, "
                                "cadtype, format, revision, space_id, owner_id, locked_by, "
-                               "modified, sha256, size) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, "
-                               "?, ?, ?, ?) RETURNING id"),
-                {Credentials::newObjectId(), name, name.toLower(), title, title.toLower(), type,
-                 cadType, format, spaceId, m_caller.userId, lockHolder, now, sha256, size});
+                               "modified, sha256, size, %1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1, "
+                               "?, ?, ?, ?, ?, ?%2) RETURNING id")
+                    .arg(drawingColumns.join(QLatin1String(", ")),
+                         QStringLiteral(", ?").repeated(drawingColumns.size())),
+                binds);
             result = Placed{id.toLongLong(), name, title, QString()};
             ObjectStore::recordWriter(result.id, m_caller.userId);
-            keepVersion(result.id, 1, title, now, sha256, size);
+            keepVersion(result.id, 1, title, now, sha256, size, sent);
         }
         const std::optional<ObjectRow> row =
             m_objects.resolve(QJsonObject{{QStringLiteral("name"), result.name}});
@@ -274,12 +288,12 @@ void CheckIn::storeContent(const QJsonObject &record, QIODevice *contents, QStri
 }
 
 void CheckIn::keepVersion(qint64 objectId, int revision, const QString &title, qint64 modified,
-                          const QString &sha256, qint64 size)
+                          const QString &sha256, qint64 size, const DrawingProperties &drawing)
 {
     if (m_checkInId == 0)
         m_checkInId = VersionStore::beginCheckIn(m_caller.userId, m_comment);
     VersionStore::record(objectId, revision, title, modified, m_caller.userId, m_checkInId,
-                         sha256, size);
+                         sha256, size, drawing);
     EventLog::record(EventLog::kCheckIn, objectId, m_caller.login, m_comment, m_caller.address);
     m_versioned << objectId;
 }

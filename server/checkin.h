@@ -17,9 +17,10 @@ class QIODevice;
 // selected is not written, so only a selected one must be free of other users' locks; it still
 // carries its children. Runs in one transaction: any refusal (a lock held by someone else, a
 // hostile title, a name the platform never issued, a space the caller is not in, content that
-// does not match its checksum) leaves no trace. Every file that changes gets a new version, kept
-// with the check-in's comment ("comment" of the manifest, one for all its files), and the
-// retention then applies to it.
+// does not match its checksum, a drawing property that is too long or holds a control
+// character) leaves no trace. Every file that changes gets a new version, kept with the
+// check-in's comment ("comment" of the manifest, one for all its files) and, when its bytes
+// changed, the drawing properties its record sends; the retention then applies to it.
 class CheckIn
 {
 public:
@@ -49,7 +50,7 @@ private:
     void claimName(const QString &name);
     // Keeps a new version of an object for this check-in.
     void keepVersion(qint64 objectId, int revision, const QString &title, qint64 modified,
-                     const QString &sha256, qint64 size);
+                     const QString &sha256, qint64 size, const DrawingProperties &drawing);
 
     Caller m_caller;
     AccountStore &m_accounts;

@@ -56,9 +56,11 @@ QString schemaType(const char *sqliteType, const char *postgresType)
 
 // What this platform makes of a database. 1: every database made before the version was kept;
 // 2: check-in ids are never given twice, accounts have a status; 3: memberships have a role,
-// deleted objects wait in the trash, writes leave a trail. A platform refuses a database of a
-// higher version, which a newer platform made and may have changed in ways it would miss.
-const int kSchemaVersion = 3;
+// deleted objects wait in the trash, writes leave a trail; 4: versions and objects carry what
+// their drawing's title block says, tenants map title block attributes. A platform refuses a
+// database of a higher version, which a newer platform made and may have changed in ways it
+// would miss.
+const int kSchemaVersion = 4;
 const char kSchemaVersionCounter[] = "schema_version";
 
 // The version a database holds; 0 when it is empty.
@@ -140,6 +142,25 @@ void numberCheckInsOnce()
         transaction.commit();
     }
     Database::runUnprepared(QStringLiteral("PRAGMA foreign_keys=ON"));
+}
+
+// What the title block of a drawing says, for each version and for the object's current one;
+// versions saved before carry none. Searches match the drawing number and title as they match
+// titles, lower-cased and indexed.
+void addDrawingColumns()
+{
+    const QString text = QStringLiteral("TEXT NOT NULL DEFAULT ''");
+    for (const char *column : {"drawing_number", "drawing_title", "drawing_revision",
+                               "drawing_sheet"}) {
+        addColumnOnce(QStringLiteral("objects"), QLatin1String(column), text);
+        addColumnOnce(QStringLiteral("object_versions"), QLatin1String(column), text);
+    }
+    for (const char *column : {"drawing_number_lc", "drawing_title_lc"}) {
+        addColumnOnce(QStringLiteral("objects"), QLatin1String(column), text);
+        Database::runUnprepared(QStringLiteral("CREATE INDEX IF NOT EXISTS objects_%1 ON "
+                                               "objects (%1)")
+                                    .arg(QLatin1String(column)));
+    }
 }
 
 } // namespace
@@ -397,6 +418,11 @@ void Database::createSchema()
         QStringLiteral("CREATE TABLE IF NOT EXISTS checkin_keys (user_id BIGINT NOT NULL "
                        "REFERENCES users(id), key TEXT NOT NULL, created_at BIGINT NOT NULL, "
                        "answer TEXT NOT NULL, PRIMARY KEY (user_id, key))"),
+        // The title block attribute tags each drawing property is read from, in order of
+        // preference, separated by spaces; a property without a row has the default tags.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS titleblock_tags (tenant_id BIGINT NOT NULL "
+                       "REFERENCES tenants(id), property TEXT NOT NULL, tags TEXT NOT NULL, "
+                       "PRIMARY KEY (tenant_id, property))"),
     };
     // Before anything changes: a newer platform's database is left as it is.
     refuseNewerSchema();
@@ -416,6 +442,7 @@ void Database::createSchema()
                   QStringLiteral("BIGINT"));
     addColumnOnce(QStringLiteral("objects"), QStringLiteral("trashed_by"),
                   QStringLiteral("BIGINT REFERENCES users(id)"));
+    addDrawingColumns();
     ContentStore::migrateWholeContents();
     if (!versioned)
         VersionStore::keepCurrentVersions();

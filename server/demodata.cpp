@@ -4,6 +4,7 @@
 #include "checkin.h"
 #include "credentials.h"
 #include "database.h"
+#include "drawingproperties.h"
 #include "objectstore.h"
 #include "platformconstants.h"
 
@@ -61,6 +62,22 @@ QByteArray previewJpeg(const QString &pngName)
     return jpeg;
 }
 
+// The record properties of what a drawing's title block says, as the manifest gives it and
+// the module would read it.
+QJsonObject titleBlockProperties(const QJsonObject &drawing)
+{
+    const QJsonObject block = drawing.value(QStringLiteral("titleBlock")).toObject();
+    const char *const manifestKeys[DrawingProperties::FieldCount] = {"number", "title",
+                                                                     "revision", "sheet"};
+    QJsonObject properties;
+    for (int field = 0; field < DrawingProperties::FieldCount; ++field) {
+        if (block.contains(QLatin1String(manifestKeys[field])))
+            properties.insert(QLatin1String(DrawingProperties::key(field)),
+                              block.value(QLatin1String(manifestKeys[field])));
+    }
+    return properties;
+}
+
 Caller callerFor(const QString &login)
 {
     Caller caller;
@@ -75,7 +92,8 @@ class DemoCheckIn
 {
 public:
     void add(int parent, const QString &title, const QString &name, const QString &space,
-             const QByteArray &bytes, const char *relation)
+             const QByteArray &bytes, const char *relation,
+             const QJsonObject &properties = QJsonObject())
     {
         const double offset = static_cast<double>(m_contents.size());
         m_contents += bytes;
@@ -90,6 +108,8 @@ public:
                            {QStringLiteral("sha256"), Credentials::sha256Hex(bytes)}};
         if (relation)
             record.insert(QStringLiteral("_RelationToParent"), QLatin1String(relation));
+        for (auto it = properties.begin(); it != properties.end(); ++it)
+            record.insert(it.key(), it.value());
         m_records.append(record);
     }
 
@@ -145,6 +165,7 @@ void DemoData::create(AccountStore &accounts, QTextStream &out)
     const Caller owner = callerFor(QStringLiteral("alice"));
     ObjectStore store(owner);
     QHash<QString, QString> names; // title -> platform name, one object per title
+    QHash<QString, QJsonObject> titleBlocks; // title -> its title block's record properties
     auto nameFor = [&](const QString &title) {
         if (!names.contains(title))
             names.insert(title, store.autonames(1).first());
@@ -155,6 +176,8 @@ void DemoData::create(AccountStore &accounts, QTextStream &out)
     for (const QJsonValue &value : drawings) {
         const QJsonObject drawing = value.toObject();
         nameFor(drawing.value(QStringLiteral("title")).toString());
+        titleBlocks.insert(drawing.value(QStringLiteral("title")).toString(),
+                           titleBlockProperties(drawing));
         for (const char *list : {"references", "attachments"}) {
             for (const QJsonValue &child : drawing.value(QLatin1String(list)).toArray())
                 nameFor(child.toString());
@@ -176,7 +199,8 @@ void DemoData::create(AccountStore &accounts, QTextStream &out)
         DemoCheckIn checkIn;
         const QString piers = QStringLiteral("piers.dxf");
         checkIn.add(-1, piers, nameFor(piers), QLatin1String(kCommonSpace),
-                    "999\n" + QByteArray(version.note) + '\n' + demoFile(piers), nullptr);
+                    "999\n" + QByteArray(version.note) + '\n' + demoFile(piers), nullptr,
+                    titleBlocks.value(piers));
         const QString rebar = QStringLiteral("rebar.dxf");
         checkIn.add(0, rebar, nameFor(rebar), QLatin1String(kCommonSpace), demoFile(rebar),
                     platform::kRelationSubcomponent);
@@ -190,7 +214,8 @@ void DemoData::create(AccountStore &accounts, QTextStream &out)
         const QString title = drawing.value(QStringLiteral("title")).toString();
         const QString space = drawing.value(QStringLiteral("space")).toString();
         DemoCheckIn checkIn;
-        checkIn.add(-1, title, nameFor(title), space, demoFile(title), nullptr);
+        checkIn.add(-1, title, nameFor(title), space, demoFile(title), nullptr,
+                    titleBlocks.value(title));
         const QString previewTitle = title.section(QLatin1Char('.'), 0, 0) + QStringLiteral(".jpg");
         checkIn.add(0, previewTitle, QString(), space,
                     previewJpeg(drawing.value(QStringLiteral("preview")).toString()),
@@ -201,7 +226,7 @@ void DemoData::create(AccountStore &accounts, QTextStream &out)
         for (const QJsonValue &child : children) {
             const QString childTitle = child.toString();
             checkIn.add(0, childTitle, nameFor(childTitle), space, demoFile(childTitle),
-                        platform::kRelationSubcomponent);
+                        platform::kRelationSubcomponent, titleBlocks.value(childTitle));
         }
         checkIn.run(owner, accounts, QStringLiteral("Issued for review"));
         const QString locker = drawing.value(QStringLiteral("lockedBy")).toString();

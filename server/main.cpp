@@ -14,6 +14,7 @@
 #include "integritycheck.h"
 #include "retentionsweeper.h"
 #include "sqlitebackup.h"
+#include "titleblockcommands.h"
 #include "usageerror.h"
 
 #include <QCommandLineParser>
@@ -62,6 +63,9 @@ const char kUsage[] =
     "  trash restore NAME                    (an object's automatic name or platform id)\n"
     "  trash purge [--trash-days D]          (default 30)\n"
     "  audit [--user LOGIN] [--space S] [--object NAME] [--since TIME] [--until TIME] [--json]\n"
+    "  titleblock show [--tenant T] [--json]\n"
+    "  titleblock set number|title|revision|sheet [TAG ...] [--tenant T]\n"
+    "  titleblock reset [--tenant T]                (the default tags)\n"
     "  issue-cookie LOGIN [--ttl SECONDS]\n"
     "  launcher-files --user LOGIN [--server-url URL] [--cas-url URL] [--dashboard-url URL]\n"
     "        [--space S] [--tenant T] [--model ID] [--preferred-context TEXT] [--ttl SECONDS]\n"
@@ -350,7 +354,8 @@ int administer(const QStringList &words, const QCommandLineParser &parser,
     const QString command = word(0);
     const QString tenant = parser.value(QStringLiteral("tenant"));
     AccountStore accounts(platform::kDefaultSessionTtlSeconds);
-    if (AccountCommands(parser, out(), accounts).run(words))
+    if (AccountCommands(parser, out(), accounts).run(words)
+        || TitleBlockCommands(parser, out()).run(words))
         return 0;
     // The password rules hold for what administrators give; the demo's accounts are made
     // directly.

@@ -19,7 +19,8 @@ const char *const kRoutes[] = {
     "/api/v1/objects/{phid}/content", "/api/v1/objects/{phid}/versions",
     "/api/v1/objects/{phid}/versions/{n}", "/api/v1/objects/{phid}/versions/{n}/content",
     "/api/v1/objects/{phid}/versions/{n}/structure",
-    "/api/v1/objects/{phid}/versions/{n}/restore", "/dashboard", "/dashboard/login",
+    "/api/v1/objects/{phid}/versions/{n}/restore", "/api/v1/objects/{phid}/whereused",
+    "/api/v1/titleblock", "/dashboard", "/dashboard/login",
     "/dashboard/logout", "/healthz", "/metrics"};
 
 // A method as a label: the ones the platform serves, "other" for anything a caller invents.

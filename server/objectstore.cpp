@@ -27,7 +27,8 @@ const int kParentsPerStatement = 500;
 const char kSelectObjects[] =
     "SELECT o.id, o.phid, o.name, o.title, o.type, o.cadtype, o.format, o.revision, "
     "o.space_id, s.name, ow.login, o.locked_by, lk.login, o.modified, o.sha256, o.size, "
-    "wu.login, m.role, o.trashed_at, tb.login "
+    "wu.login, m.role, o.trashed_at, tb.login, o.drawing_number, o.drawing_title, "
+    "o.drawing_revision, o.drawing_sheet "
     "FROM objects o JOIN spaces s ON s.id = o.space_id "
     "JOIN memberships m ON m.space_id = o.space_id AND m.user_id = ? "
     "JOIN users ow ON ow.id = o.owner_id LEFT JOIN users lk ON lk.id = o.locked_by "
@@ -59,6 +60,8 @@ ObjectRow readRow(const QSqlQuery &query)
     row.role = SpaceRole::stored(query.value(17).toString());
     row.trashedAt = query.value(18).isNull() ? 0 : query.value(18).toLongLong();
     row.trashedBy = query.value(19).toString();
+    for (int field = 0; field < DrawingProperties::FieldCount; ++field)
+        row.drawing.setValue(field, query.value(20 + field).toString());
     return row;
 }
 
@@ -133,7 +136,7 @@ qint64 advanceNameCounter(qint64 by)
 
 QJsonObject ObjectRow::toJson() const
 {
-    return QJsonObject{
+    QJsonObject json{
         {QStringLiteral("phid"), phid},
         {QStringLiteral("name"), name},
         {QStringLiteral("title"), title},
@@ -150,6 +153,8 @@ QJsonObject ObjectRow::toJson() const
         {QStringLiteral("_sha256"), sha256},
         {QStringLiteral("_Role"), SpaceRole::name(role)},
     };
+    drawing.addTo(&json);
+    return json;
 }
 
 ObjectStore::ObjectStore(const Caller &caller) : m_caller(caller) {}
@@ -243,8 +248,10 @@ QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
         for (const QString &type : types)
             binds << type;
     }
-    // A name pattern finds titles too: users type what they see, the title.
-    matchPattern({QStringLiteral("o.name_lc"), QStringLiteral("o.title_lc")},
+    // A name pattern finds titles too: users type what they see, the title, or what they know
+    // a drawing by, the number and title of its title block.
+    matchPattern({QStringLiteral("o.name_lc"), QStringLiteral("o.title_lc"),
+                  QStringLiteral("o.drawing_number_lc"), QStringLiteral("o.drawing_title_lc")},
                  str(query, "_NamePattern"), &where, &binds);
     matchPattern({QStringLiteral("o.title_lc")}, str(query, "_TitlePattern"), &where, &binds);
     QStringList titles;
@@ -546,6 +553,26 @@ void ObjectStore::recordWriter(qint64 objectId, qint64 userId)
                                   "ON CONFLICT (object_id) DO UPDATE SET user_id = "
                                   "excluded.user_id"),
                    {objectId, userId});
+}
+
+QStringList ObjectStore::drawingColumns()
+{
+    return {QStringLiteral("drawing_number"),   QStringLiteral("drawing_number_lc"),
+            QStringLiteral("drawing_title"),    QStringLiteral("drawing_title_lc"),
+            QStringLiteral("drawing_revision"), QStringLiteral("drawing_sheet")};
+}
+
+QString ObjectStore::drawingColumnAssignments()
+{
+    return drawingColumns().join(QLatin1String(" = ?, ")) + QLatin1String(" = ?");
+}
+
+QVariantList ObjectStore::drawingColumnValues(const DrawingProperties &drawing)
+{
+    const auto number = drawing.value(DrawingProperties::Number);
+    const auto title = drawing.value(DrawingProperties::Title);
+    return {number, number.toLower(), title, title.toLower(),
+            drawing.value(DrawingProperties::Revision), drawing.value(DrawingProperties::Sheet)};
 }
 
 QStringList ObjectStore::autonames(int count)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "accountstore.h"
+#include "drawingproperties.h"
 #include "spacerole.h"
 
 #include <QByteArray>
@@ -34,6 +35,7 @@ struct ObjectRow {
     SpaceRole::Level role = SpaceRole::Reader; // the caller's, in the object's space
     qint64 trashedAt = 0; // 0: not in the trash
     QString trashedBy;
+    DrawingProperties drawing; // of the current version
 
     // The record properties the connector exchanges ("phid", "_LockedBy", "_filemodified"...).
     QJsonObject toJson() const;
@@ -94,6 +96,12 @@ public:
     static void lockPreviewAlike(qint64 drawingId, const QVariant &holder);
     // Notes who saved an object's current version; runs inside the caller's transaction.
     static void recordWriter(qint64 objectId, qint64 userId);
+    // The columns of objects that hold its current version's drawing properties, the
+    // lower-cased copies searched included; "column = ?, ..." of them for an update; and the
+    // values of these properties for them, in the same order.
+    static QStringList drawingColumns();
+    static QString drawingColumnAssignments();
+    static QVariantList drawingColumnValues(const DrawingProperties &drawing);
 
 private:
     static void refuseUnknownKeys(const QJsonObject &query);

@@ -23,7 +23,8 @@ const int kVersionsPerStatement = 400;
 QString selectVersions(const char *more, const char *from)
 {
     return QStringLiteral("SELECT v.object_id, v.revision, v.title, v.modified, u.login, "
-                          "v.checkin_id, c.comment, v.sha256, v.size%1 FROM %2 "
+                          "v.checkin_id, c.comment, v.sha256, v.size, v.drawing_number, "
+                          "v.drawing_title, v.drawing_revision, v.drawing_sheet%1 FROM %2 "
                           "LEFT JOIN users u ON u.id = v.user_id "
                           "LEFT JOIN checkins c ON c.id = v.checkin_id WHERE ")
         .arg(QLatin1String(more), QLatin1String(from));
@@ -41,6 +42,8 @@ VersionRow readVersion(const QSqlQuery &query)
     row.comment = query.value(6).toString();
     row.sha256 = query.value(7).toString();
     row.size = query.value(8).toLongLong();
+    for (int field = 0; field < DrawingProperties::FieldCount; ++field)
+        row.drawing.setValue(field, query.value(9 + field).toString());
     return row;
 }
 
@@ -69,20 +72,22 @@ QString amongVersions(const QList<VersionKey> &keys, QVariantList *binds)
 }
 
 // A referenced version that retention let go: the file is named, with the revision it had,
-// but its bytes and references are gone.
+// but its bytes, references and drawing properties are gone.
 QJsonObject prunedReference(const ObjectRow &object, int revision)
 {
     QJsonObject json = object.toJson();
     json.insert(QStringLiteral("revision"), QString::number(revision));
     for (const char *unknown : {"_filemodified", "_ModifiedBy", "_size", "_sha256"})
         json.insert(QLatin1String(unknown), QString());
+    for (int field = 0; field < DrawingProperties::FieldCount; ++field)
+        json.remove(QLatin1String(DrawingProperties::key(field)));
     json.insert(QStringLiteral("_VersionPruned"), QStringLiteral("true"));
     return json;
 }
 
 } // namespace
 
-void VersionRow::write(JsonText *text) const
+void VersionRow::write(JsonText *text, const DrawingProperties &current) const
 {
     text->beginObject();
     text->field("revision", revision);
@@ -96,6 +101,7 @@ void VersionRow::write(JsonText *text) const
     text->field("_Comment", comment);
     text->field("_size", size);
     text->field("_sha256", sha256);
+    drawing.writeBeside(text, current);
     text->endObject();
 }
 
@@ -108,6 +114,7 @@ QJsonObject VersionRow::toJson(const ObjectRow &object) const
     then.modifiedBy = modifiedBy;
     then.sha256 = sha256;
     then.size = size;
+    then.drawing = drawing;
     QJsonObject json = then.toJson();
     json.insert(QStringLiteral("_CheckIn"), checkInId ? QString::number(checkInId) : QString());
     json.insert(QStringLiteral("_Comment"), comment);
@@ -188,10 +195,10 @@ QJsonArray VersionStore::structureAsOf(const ObjectRow &object, int revision)
                     + among,
                 binds);
             while (query.next()) {
-                const VersionKey parent{query.value(9).toLongLong(), query.value(10).toInt()};
+                const VersionKey parent{query.value(13).toLongLong(), query.value(14).toInt()};
                 if (!asked.contains(parent))
                     continue;
-                const VersionKey child{query.value(11).toLongLong(), query.value(12).toInt()};
+                const VersionKey child{query.value(15).toLongLong(), query.value(16).toInt()};
                 referencesOf[parent] << child;
                 if (!query.value(0).isNull())
                     versionOf.insert(child, readVersion(query));
@@ -255,16 +262,21 @@ ObjectRow VersionStore::restore(const ObjectRow &object, int revision, const QSt
     // A restored version is a change like any other: a later stamp, the next revision.
     const qint64 modified = qMax(QDateTime::currentSecsSinceEpoch(), current->modified + 1);
     const int next = current->revision + 1;
+    // The version's bytes come back with what their title block said.
+    QVariantList binds{old.sha256, old.size, modified, next};
+    binds += ObjectStore::drawingColumnValues(old.drawing);
+    binds << current->id << m_caller.userId;
     const QSqlQuery update = Database::exec(
-        QStringLiteral("UPDATE objects SET sha256 = ?, size = ?, modified = ?, revision = ? "
-                       "WHERE id = ? AND (locked_by IS NULL OR locked_by = ?)"),
-        {old.sha256, old.size, modified, next, current->id, m_caller.userId});
+        QStringLiteral("UPDATE objects SET sha256 = ?, size = ?, modified = ?, revision = ?, %1 "
+                       "WHERE id = ? AND (locked_by IS NULL OR locked_by = ?)")
+            .arg(ObjectStore::drawingColumnAssignments()),
+        binds);
     if (update.numRowsAffected() != 1)
         throw ApiError(409, QStringLiteral("%1 is locked by another user").arg(current->title));
     const QString said =
         comment.isEmpty() ? QStringLiteral("Restored version %1").arg(revision) : comment;
     record(current->id, next, current->title, modified, m_caller.userId,
-           beginCheckIn(m_caller.userId, said), old.sha256, old.size);
+           beginCheckIn(m_caller.userId, said), old.sha256, old.size, old.drawing);
     EventLog::record(EventLog::kRestore, current->id, m_caller.login, said, m_caller.address);
     ObjectStore::recordWriter(current->id, m_caller.userId);
     noteReferences(current->id);
@@ -297,12 +309,17 @@ void VersionStore::skipCheckInIds(qint64 margin)
 }
 
 void VersionStore::record(qint64 objectId, int revision, const QString &title, qint64 modified,
-                          qint64 userId, qint64 checkInId, const QString &sha256, qint64 size)
+                          qint64 userId, qint64 checkInId, const QString &sha256, qint64 size,
+                          const DrawingProperties &drawing)
 {
+    QVariantList binds{objectId, revision, title, modified, userId, checkInId, sha256, size};
+    for (int field = 0; field < DrawingProperties::FieldCount; ++field)
+        binds << drawing.value(field);
     Database::exec(QStringLiteral("INSERT INTO object_versions (object_id, revision, title, "
-                                  "modified, user_id, checkin_id, sha256, size) "
-                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                   {objectId, revision, title, modified, userId, checkInId, sha256, size});
+                                  "modified, user_id, checkin_id, sha256, size, drawing_number, "
+                                  "drawing_title, drawing_revision, drawing_sheet) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                   binds);
 }
 
 void VersionStore::noteReferences(qint64 objectId)

@@ -22,10 +22,12 @@ struct VersionRow {
     QString comment;
     QString sha256;
     qint64 size = 0;
+    DrawingProperties drawing;
 
     // An object of "revision", "title", "_filemodified", "_ModifiedBy", "_CheckIn", "_Comment",
-    // "_size" and "_sha256": what sets this version apart from the object's others.
-    void write(JsonText *text) const;
+    // "_size", "_sha256" and the drawing properties this version or the object now has
+    // (current): what sets this version apart from the object's others.
+    void write(JsonText *text, const DrawingProperties &current) const;
     // The object's record properties as they were at this version, plus "_CheckIn" and
     // "_Comment".
     QJsonObject toJson(const ObjectRow &object) const;
@@ -66,7 +68,8 @@ public:
     // none given after its backup is given again.
     static void skipCheckInIds(qint64 margin);
     static void record(qint64 objectId, int revision, const QString &title, qint64 modified,
-                       qint64 userId, qint64 checkInId, const QString &sha256, qint64 size);
+                       qint64 userId, qint64 checkInId, const QString &sha256, qint64 size,
+                       const DrawingProperties &drawing);
     // Notes, for the object's current version, the revision every reference it has now has,
     // keeping what that version noted before.
     static void noteReferences(qint64 objectId);

@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """Writes the platform's demo files: DXF drawings (some titled .dwg) whose stored reference
-paths look like another machine's, PNG images, small PDFs, a PNG preview per drawing and
-manifest.json, which the platform's demo command reads. Run once with Debian's python3 (it
-needs python3-ezdxf); the output is committed, so the platform itself never needs Python."""
+paths look like another machine's, most with a title block, PNG images, small PDFs, a PNG
+preview per drawing and manifest.json, which the platform's demo command reads. Run with
+Debian's python3 (it needs python3-ezdxf); the output is committed, so the platform itself
+never needs Python. Running it again writes the same bytes."""
 
 import json
 import math
 import os
 import struct
+import sys
 import zlib
 
 import ezdxf
@@ -110,6 +112,42 @@ def new_drawing():
     return doc, doc.modelspace()
 
 
+# The title block: a frame of cells with the attributes the platform's default mapping reads,
+# each as (tag, prompt, insertion point and height of its text in the block's units).
+TITLE_BLOCK_SIZE = (40, 12)
+TITLE_BLOCK_ATTRIBUTES = [
+    ("TITLE", "Drawing title", (1, 7.5), 2.0),
+    ("DWG_NO", "Drawing number", (1, 1.5), 1.6),
+    ("REV", "Revision", (23, 1.5), 1.6),
+    ("SHEET", "Sheet", (29, 1.5), 1.6),
+]
+
+
+def define_title_block(doc):
+    width, height = TITLE_BLOCK_SIZE
+    block = doc.blocks.new(name="TITLEBLOCK")
+    block.add_lwpolyline([(0, 0), (width, 0), (width, height), (0, height)], close=True)
+    block.add_line((0, 5), (width, 5))
+    block.add_line((22, 0), (22, 5))
+    block.add_line((28, 0), (28, 5))
+    for tag, prompt, at, size in TITLE_BLOCK_ATTRIBUTES:
+        block.add_attdef(tag, at, dxfattribs={"prompt": prompt, "height": size})
+
+
+def place_title_block(doc, msp, values):
+    """The title block at the lower right of the drawing, scaled to at most half its width and
+    height, its attributes filled in with values (tag -> text)."""
+    define_title_block(doc)
+    segs = segments_of(msp)
+    xs = [p[0] for s in segs for p in s]
+    ys = [p[1] for s in segs for p in s]
+    width, height = TITLE_BLOCK_SIZE
+    scale = min(1.0, (max(xs) - min(xs)) / 2 / width, (max(ys) - min(ys)) / 2 / height)
+    insert = msp.add_blockref("TITLEBLOCK", (max(xs) - width * scale, min(ys)),
+                              dxfattribs={"xscale": scale, "yscale": scale})
+    insert.add_auto_attribs(values)
+
+
 def frame(msp, w, h):
     msp.add_lwpolyline([(0, 0), (w, 0), (w, h), (0, h)], close=True)
 
@@ -188,6 +226,19 @@ DRAWINGS = [
      "xrefs": [], "images": [], "pdfs": []},
 ]
 
+# What each drawing's title block says (number, title, revision, sheet), numbered per project;
+# rebar.dxf has none, as many drawings have none.
+TITLE_BLOCKS = {
+    "bridge.dwg": ("BR-100-G", "Bridge general arrangement", "C", "1 of 4"),
+    "deck.dwg": ("BR-204-S", "Deck slab reinforcement", "B", "2 of 4"),
+    "piers.dxf": ("BR-310-S", "Piers elevation", "A", "3 of 4"),
+    "tower.dwg": ("TW-100-A", "Tower elevation", "D", "1 of 3"),
+    "core.dwg": ("TW-210-S", "Core plan", "B", "2 of 3"),
+    "stair.dxf": ("TW-220-A", "Stair section", "A", "3 of 3"),
+    "quay.dxf": ("HW-100-C", "Quay wall layout", "E", "1 of 2"),
+    "crane.dwg": ("HW-150-M", "Crane rail details", "B", "2 of 2"),
+}
+
 PDF_TEXT = {
     "load-table.pdf": ("Load table", ["Span 20 m: 45 kN/m", "Span 40 m: 38 kN/m"]),
     "tower-brief.pdf": ("Tower brief", ["Height 90 m", "Core 20 x 20 m"]),
@@ -200,6 +251,12 @@ def base(path):
 
 
 def main():
+    # ezdxf writes the classes of the entities in use in the order of a set of names, which
+    # follows the hash seed; a fixed seed, and fixed stamps and GUIDs, make every run the same.
+    if os.environ.get("PYTHONHASHSEED") != "0":
+        os.environ["PYTHONHASHSEED"] = "0"
+        os.execv(sys.executable, [sys.executable] + sys.argv)
+    ezdxf.options.write_fixed_meta_data_for_testing = True
     os.makedirs(OUT, exist_ok=True)
     manifest = []
     for seed, d in enumerate(DRAWINGS):
@@ -215,6 +272,9 @@ def main():
         for i, path in enumerate(d["pdfs"]):
             underlay_def = doc.add_underlay_def(path, fmt="pdf", name="1")
             msp.add_underlay(underlay_def, insert=(60 + 30 * i, -30), scale=0.05)
+        block = TITLE_BLOCKS.get(d["title"])
+        if block:
+            place_title_block(doc, msp, dict(zip(("DWG_NO", "TITLE", "REV", "SHEET"), block)))
         auditor = doc.audit()
         if auditor.has_errors:
             raise SystemExit("%s does not pass the audit" % d["title"])
@@ -229,12 +289,15 @@ def main():
             title, lines = PDF_TEXT[base(path)]
             with open(os.path.join(OUT, base(path)), "wb") as f:
                 f.write(pdf_bytes(title, lines))
-        manifest.append({
+        entry = {
             "space": d["space"], "title": d["title"], "preview": preview,
             "references": [base(x[1]) for x in d["xrefs"]],
             "attachments": [base(p) for p in d["images"] + d["pdfs"]],
             "lockedBy": d.get("lockedBy", ""),
-        })
+        }
+        if block:
+            entry["titleBlock"] = dict(zip(("number", "title", "revision", "sheet"), block))
+        manifest.append(entry)
     with open(os.path.join(HERE, "manifest.json"), "w") as f:
         json.dump(manifest, f, indent=1)
         f.write("\n")

@@ -2,13 +2,11 @@
 // PostgreSQL: every write tried by a reader, an editor and a manager; deleted files waiting in
 // the trash and coming back whole, then going for good; the trail of a two-user story.
 
+#include "databaseplatforms.h"
 #include "platformclient.h"
 #include "platformprocess.h"
-#include "postgrescluster.h"
 
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -60,20 +58,7 @@ private slots:
     void initTestCase()
     {
         QString problem;
-        m_sqlite = std::make_unique<PlatformProcess>();
-        QVERIFY2(m_sqlite->start(&problem), qPrintable(problem));
-        QVERIFY(prepare(*m_sqlite));
-        if (!PostgresCluster::unavailableReason().isEmpty()) {
-            qWarning("PostgreSQL rows skipped: %s",
-                     qPrintable(PostgresCluster::unavailableReason()));
-            return;
-        }
-        m_cluster = std::make_unique<PostgresCluster>();
-        QVERIFY2(m_cluster->start(&problem), qPrintable(problem));
-        m_postgres = std::make_unique<PlatformProcess>(
-            PlatformProcess::Options{false, {}, m_cluster->databaseUrl()});
-        QVERIFY2(m_postgres->start(&problem), qPrintable(problem));
-        QVERIFY(prepare(*m_postgres));
+        QVERIFY2(m_platforms.start(prepare, &problem), qPrintable(problem));
     }
 
     void everyRoleTriesEveryWrite_data()
@@ -116,9 +101,9 @@ private slots:
         QFETCH(QString, role);
         QFETCH(QString, user);
         QFETCH(QStringList, answers);
-        if (postgres && !m_postgres)
+        if (!m_platforms.of(postgres))
             QSKIP("PostgreSQL is not installed");
-        PlatformProcess &platform = postgres ? *m_postgres : *m_sqlite;
+        PlatformProcess &platform = *m_platforms.of(postgres);
         PlatformClient actor(platform.serverHost());
         PlatformClient dave(platform.serverHost());
         QCOMPARE(actor.signIn(user, user + "-password"), 200);
@@ -180,9 +165,9 @@ private slots:
 
     void refusalsSayWhatIsMissing()
     {
-        PlatformClient carol(m_sqlite->serverHost());
+        PlatformClient carol(m_platforms.sqlite().serverHost());
         QCOMPARE(carol.signIn("carol", "carol-password"), 200);
-        QCOMPARE(m_sqlite->run({"member", "role", kSpace, "carol", "reader"}).exitCode, 0);
+        QCOMPARE(m_platforms.sqlite().run({"member", "role", kSpace, "carol", "reader"}).exitCode, 0);
         const QJsonObject record = newFile("refused.dxf", carol.autoname());
         QJsonObject answer;
         QCOMPARE(carol.checkIn({record}, {"refused"}, &answer), 403);
@@ -192,7 +177,7 @@ private slots:
         QCOMPARE(carol.get("/api/v1/spaces", &answer), 200);
         QCOMPARE(answer["roles"].toObject(), (QJsonObject{{kSpace, "reader"}}));
         // A manager ends the membership and gives it again.
-        PlatformClient alice(m_sqlite->serverHost());
+        PlatformClient alice(m_platforms.sqlite().serverHost());
         QCOMPARE(alice.signIn("alice", "alice-password"), 200);
         QCOMPARE(alice.post("/api/v1/members/remove", {{"space", kSpace}, {"login", "carol"}}),
                  200);
@@ -207,16 +192,16 @@ private slots:
         QCOMPARE(carol.get("/api/v1/spaces", &answer), 200);
         QCOMPARE(answer["roles"].toObject(), (QJsonObject{{kSpace, "reader"}}));
         // Wrong roles are wrong usage, an unknown member is named.
-        QCOMPARE(m_sqlite->run({"member", "role", kSpace, "carol", "owner"}).exitCode, 2);
+        QCOMPARE(m_platforms.sqlite().run({"member", "role", kSpace, "carol", "owner"}).exitCode, 2);
         const PlatformProcess::Result stranger =
-            m_sqlite->run({"member", "role", kSpace, "erin", "editor"});
+            m_platforms.sqlite().run({"member", "role", kSpace, "erin", "editor"});
         QCOMPARE(stranger.exitCode, 1);
         QVERIFY2(stranger.err.contains("erin"), stranger.err.constData());
     }
 
     void deletedFilesComeBackWholeThenGoForGood()
     {
-        PlatformProcess &platform = *m_sqlite;
+        PlatformProcess &platform = m_platforms.sqlite();
         PlatformClient bob(platform.serverHost());
         QCOMPARE(bob.signIn("bob", "bob-password"), 200);
         QCOMPARE(platform.run({"member", "role", kSpace, "bob", "editor"}).exitCode, 0);
@@ -367,9 +352,7 @@ private:
         return true;
     }
 
-    std::unique_ptr<PlatformProcess> m_sqlite;
-    std::unique_ptr<PostgresCluster> m_cluster;
-    std::unique_ptr<PlatformProcess> m_postgres;
+    DatabasePlatforms m_platforms;
 };
 
 QTEST_GUILESS_MAIN(TestPlatformRoles)
