@@ -9,6 +9,7 @@
 
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
+#include "support/displaytext.h"
 
 #include <fzfileinfo.h>
 
@@ -24,7 +25,8 @@ const char kHighlightedPreviewStyle[] = "QLabel{background-color: #ffffff; borde
 const char kPlainPreviewStyle[] = "QLabel{background-color: #ffffff; border: 1px solid  #e2e4e3}";
 
 constexpr int kGridSide = 98;
-// Under a grid cell's preview: name, drawing number and title, space, lock holder.
+// Under a grid cell's preview: name, drawing number (the title is in the tiles and the tool
+// tip: a cell is narrow), space, lock holder.
 constexpr int kGridTextLines = 4;
 // A grid cell is at least this many average characters of its captions wide, so that a usual
 // name and space show in full at any font size, and wide enough for the lock line of a holder
@@ -63,6 +65,7 @@ ViewWidget::ViewWidget(const FzFileInfo &record, const FileItemContext &context,
     , m_record(std::make_unique<FzFileInfo>(record))
     , m_context(context)
     , m_title(recordTitle(record))
+    , m_drawingNumber(singleLineText(recordProperty(record, kKeyDrawingNumber)))
     , m_drawingCaption(drawingCaption(record))
     , m_titleBlockText(titleBlockText(record))
 {
@@ -221,7 +224,7 @@ void ViewWidget::showToolTip()
 void ViewWidget::showGridText()
 {
     // Date and size are in the tile view and the tool tip; the grid keeps to what fits.
-    const QStringList lines = {m_fileName, m_drawingCaption, m_space,
+    const QStringList lines = {m_fileName, m_drawingNumber, m_space,
                                lockWord(m_lockState, m_lockOwner)};
     const QFontMetrics metrics = m_nameLabel->fontMetrics();
     const int width = gridWidth() - kGridTextInset;
@@ -283,8 +286,11 @@ void ViewWidget::applyTileLayout()
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMinimumWidth(0);
     setMaximumWidth(QWIDGETSIZE_MAX);
-    // The details text's three lines and the state line, or the preview when it is taller.
-    const int textHeight = m_textLabel->fontMetrics().size(0, QStringLiteral("X\nX\nX")).height()
+    // The details text's three lines (four with a title block's) and the state line, or the
+    // preview when it is taller.
+    const QString lines = m_drawingCaption.isEmpty() ? QStringLiteral("X\nX\nX")
+                                                     : QStringLiteral("X\nX\nX\nX");
+    const int textHeight = m_textLabel->fontMetrics().size(0, lines).height()
         + m_stateLabel->sizeHint().height() + 4;
     const int side = qMax(kTilePreviewSide, textHeight);
     setFixedHeight(side + 2 * kTileMargin);

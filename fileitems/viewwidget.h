@@ -88,7 +88,8 @@ private:
     QString m_title;
     // What the grid's lines under the preview show.
     QString m_fileName;
-    QString m_drawingCaption; // drawing number and title, from the record
+    QString m_drawingNumber;  // from the record's title block
+    QString m_drawingCaption; // drawing number and title
     QString m_space;
     QString m_lockOwner;
     QString m_detailsText;

@@ -219,7 +219,7 @@ void SaveToCSDialog::buildRows(const QString &savedPath)
     // Changed files that drawings outside this save use too: said under the rows.
     flow->step<ValueJob<SharedFileNotes>>(
         [this]() -> ValueJob<SharedFileNotes> * {
-            SharedFileNotes notes(m_set->top(), *m_session->workingCopy()->snapshot());
+            const SharedFileNotes notes(m_set->top());
             if (m_offline || notes.isEmpty())
                 return nullptr;
             AurexPlatform *platform = m_platform;

@@ -5,8 +5,6 @@
 #include "savetreeitem.h"
 
 #include "open/whereused.h"
-#include "workingcopy/filedatabase.h"
-#include "workingcopy/workingcopyconstants.h"
 
 namespace {
 
@@ -16,22 +14,20 @@ const int kMaxAsked = 50;
 
 } // namespace
 
-SharedFileNotes::SharedFileNotes(SaveTreeItem *top, const FileDatabase &database)
+SharedFileNotes::SharedFileNotes(SaveTreeItem *top)
 {
     if (!top)
         return;
     QSet<QString> listed;
     for (SaveTreeItem *row : top->subtree()) {
-        QString name = row->name;
-        if (row->action != SaveAction::Overwrite && row->action != SaveAction::SaveAsNew)
-            name = database.entryAttribute(FileDatabase::keyForPath(row->path),
-                                           QLatin1String(kAttrName));
-        if (name.isEmpty())
+        // Rows of files the platform has carry its name: from the file database, or from the
+        // duplicate check for a file that would overwrite one.
+        const QString &name = row->name;
+        if (name.isEmpty() || row->action == SaveAction::SaveAsNew)
             continue;
         m_names.insert(name);
         const bool changes = row->action == SaveAction::Overwrite
-            || (row->action == SaveAction::SaveChanges && row->existsOnServer
-                && row->hasLocalChanges);
+            || (row->action == SaveAction::SaveChanges && row->hasLocalChanges);
         if (changes && !listed.contains(name) && m_files.size() < kMaxAsked) {
             listed.insert(name);
             m_files.append({row->path, name, row->displayName, QString()});

@@ -6,7 +6,6 @@
 #include <QString>
 
 class AurexPlatform;
-class FileDatabase;
 class SaveTreeItem;
 
 // What the save dialog says under its rows of the files it would change that other drawings,
@@ -22,7 +21,7 @@ public:
     SharedFileNotes() = default;
     // The files of top's rows that a save would change on the platform (changes to save, or an
     // overwrite), by platform name.
-    SharedFileNotes(SaveTreeItem *top, const FileDatabase &database);
+    explicit SharedFileNotes(SaveTreeItem *top);
 
     bool isEmpty() const { return m_files.isEmpty(); }
     // Asks the platform which drawings use each file; blocks. A file the platform cannot tell

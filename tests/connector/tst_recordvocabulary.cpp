@@ -100,6 +100,10 @@ private slots:
         QTest::newRow("one space: a platform name") << "spaceName" << QStringList{"bridge.dwg"};
         QTest::newRow("existing titles, any letter case")
             << "titles" << QStringList{"deck.dwg", "logo.png"};
+        // What the title blocks say is found as names are.
+        QTest::newRow("one space: a drawing number") << "number" << QStringList{"deck.dwg"};
+        QTest::newRow("every space: drawing numbers and titles")
+            << "allNumbers" << QStringList{"core.dwg", "stair.dxf", "tower.dwg"};
     }
 
     void searchesFindTheirFiles()
@@ -121,7 +125,9 @@ private slots:
             : kind == "name" ? makeAllSpacesSearchQuery(recordProperty(*bridge.at(0), "name"))
             : kind == "spaceName"
                 ? makeSpaceSearchQuery("Common Space", recordProperty(*bridge.at(0), "name"))
-                             : buildDuplicateSearchRecord("Common Space", asked);
+            : kind == "number"     ? makeSpaceSearchQuery("Common Space", "br-204")
+            : kind == "allNumbers" ? makeAllSpacesSearchQuery("TW-")
+                                   : buildDuplicateSearchRecord("Common Space", asked);
         RecordList hits;
         QVERIFY(m_platform.search(*query, &hits));
         QStringList found; // in the platform's order
@@ -153,6 +159,52 @@ private slots:
         }
         QCOMPARE(answers, (QStringList{"deck.dwg ACAD Drawing bob", "deck.dwg ACAD Drawing bob",
                                        "logo.png ACAD Insert ", "deck.dwg ACAD Drawing bob"}));
+    }
+
+    // rebar.dxf is referenced by deck.dwg and piers.dxf, both below bridge.dwg; each drawing
+    // comes once, with what its title block says.
+    void whereUsedNamesEveryDrawingAbove()
+    {
+        RecordList rebar;
+        QVERIFY(m_platform.search(*buildDuplicateSearchRecord("Common Space", {"rebar.dxf"}),
+                                  &rebar));
+        QCOMPARE(rebar.size(), std::size_t(1));
+        RecordList drawings;
+        int hidden = -1;
+        QVERIFY(m_platform.whereUsed(*makeNameRequest(recordProperty(*rebar.at(0), "name"),
+                                                      fileTypeForPath("rebar.dxf")),
+                                     &drawings, &hidden));
+        QStringList found;
+        QMap<QString, QString> phids;
+        for (const FzFileInfo *drawing : drawings)
+            phids.insert(recordProperty(*drawing, "phid"), recordTitle(*drawing));
+        phids.insert(recordProperty(*rebar.at(0), "phid"), "rebar.dxf");
+        for (const FzFileInfo *drawing : drawings) {
+            found << QStringList{recordTitle(*drawing), recordProperty(*drawing, "_Depth"),
+                                 phids.value(recordProperty(*drawing, "_ReferencedVia")),
+                                 recordProperty(*drawing, "_DrawingNumber"),
+                                 recordProperty(*drawing, "_CS")}
+                         .join(' ');
+        }
+        // bridge.dwg reaches rebar.dxf through either drawing; the platform names one.
+        QVERIFY2(found.size() == 3, qPrintable(found.join('\n')));
+        found.last().replace("piers.dxf", "deck.dwg");
+        QCOMPARE(found, (QStringList{"deck.dwg 1 rebar.dxf BR-204-S Common Space",
+                                     "piers.dxf 1 rebar.dxf BR-310-S Common Space",
+                                     "bridge.dwg 2 deck.dwg BR-100-G Common Space"}));
+        QCOMPARE(hidden, 0);
+    }
+
+    void theTenantsTitleBlockMappingIsRead()
+    {
+        TitleBlockMapping mapping;
+        QVERIFY(m_platform.titleBlockMapping(&mapping));
+        QStringList read;
+        for (const auto &property : mapping.properties())
+            read << QString::fromLatin1(property.first) + ": " + property.second.join(',');
+        QCOMPARE(read, (QStringList{"_DrawingNumber: DWG_NO,DRAWING_NUMBER,DWGNO,NUMBER",
+                                    "_DrawingTitle: TITLE,DWG_TITLE",
+                                    "_DrawingRevision: REV,REVISION", "_DrawingSheet: SHEET"}));
     }
 
     void recordListKeepsCopiesAndReleasesThem()

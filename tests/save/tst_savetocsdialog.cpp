@@ -8,6 +8,7 @@
 #include "platformprobe.h"
 #include "savetestsupport.h"
 
+#include "connector/recordbuilder.h"
 #include "connector/recordfields.h"
 #include "save/conflictdialog.h"
 #include "save/outbox.h"
@@ -551,6 +552,59 @@ private slots:
         const FileDatabase after{QString()};
         QCOMPARE(after.entryAttribute(piers, "name"), platformFile("Common Space", copy).name);
         QVERIFY(!after.hasLocalChanges(piers));
+    }
+
+    // alice changes rebar.dxf and the drawing number in piers.dxf's title block. Drawings
+    // outside her set use both: the dialog says so, and the save goes on. The new number is
+    // found in the space and in all spaces, the old one no longer.
+    void changedFilesOthersUseAreSaidAndTheNewNumberIsFound()
+    {
+        savetest::download("piers.dxf", folder());
+        const QString piers = folder() + "/piers.dxf";
+        const QString rebar = folder() + "/rebar.dxf";
+        QByteArray numbered = DxfTest::readBytes(piers);
+        QVERIFY(numbered.contains("BR-310-S"));
+        QVERIFY(DxfTest::writeBytes(piers, numbered.replace("BR-310-S", "BR-310-T")));
+        QVERIFY(DxfTest::writeBytes(rebar, "999\nalice's bars\n" + DxfTest::readBytes(rebar)));
+        QVERIFY(m_host->documents()->OpenDocument(piers));
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
+        settle(dialog);
+        QCOMPARE(rows(dialog), QStringList({"piers.dxf | Save changes | Modified",
+                                            "  rebar.dxf | Save changes | Modified"}));
+        const QLabel *shared = dialog.findChild<QLabel *>("SharedFilesLabel");
+        QCOMPARE(shared->text(), QString("piers.dxf is also used by bridge.dwg.\n"
+                                         "rebar.dxf is also used by deck.dwg."));
+        QVERIFY(!shared->isHidden());
+        QVERIFY(dialog.findChild<QLabel *>("error_label")->isHidden());
+        // A file left out is not said to change.
+        choose(dialog, "rebar.dxf", "Do Not Save");
+        QCOMPARE(shared->text(), QString("piers.dxf is also used by bridge.dwg."));
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        const auto found = [](const QString &text, bool everySpace) {
+            const auto query = everySpace ? makeAllSpacesSearchQuery(text)
+                                          : makeSpaceSearchQuery("Common Space", text);
+            LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+            QStringList titles;
+            if (!connector->SearchPattern(query.get()))
+                return QStringList{"search failed"};
+            for (int i = 0; i < connector->GetSearchListSize(); ++i)
+                titles << recordTitle(*connector->GetSearchFileAt(i)) + ' '
+                        + recordProperty(*connector->GetSearchFileAt(i), "_DrawingNumber");
+            return titles;
+        };
+        const QStringList expected{"piers.dxf BR-310-T"};
+        QCOMPARE(found("br-310-t", false), expected);
+        QCOMPARE(found("BR-310-T", true), expected);
+        // Copies made by earlier saves of this run may still carry the old number; piers.dxf
+        // no longer does.
+        for (const bool everySpace : {false, true}) {
+            const QStringList old = found("br-310-s", everySpace);
+            QVERIFY2(!old.contains("search failed")
+                         && old.filter(QRegularExpression("^piers\\.dxf ")).isEmpty(),
+                     qPrintable(old.join('\n')));
+        }
     }
 
     // Runs last: the platform goes away.
