@@ -134,17 +134,19 @@ def define_title_block(doc):
         block.add_attdef(tag, at, dxfattribs={"prompt": prompt, "height": size})
 
 
-def place_title_block(doc, msp, values):
-    """The title block at the lower right of the drawing, scaled to at most half its width and
-    height, its attributes filled in with values (tag -> text)."""
+def place_title_block(doc, values):
+    """The title block at the lower right of the first layout's A3 sheet, its attributes filled
+    in with values (tag -> text). On the sheet, as drawings carry it: a drawing placed in another
+    as a reference brings its model space only, so title blocks never stack up."""
     define_title_block(doc)
-    segs = segments_of(msp)
-    xs = [p[0] for s in segs for p in s]
-    ys = [p[1] for s in segs for p in s]
-    width, height = TITLE_BLOCK_SIZE
-    scale = min(1.0, (max(xs) - min(xs)) / 2 / width, (max(ys) - min(ys)) / 2 / height)
-    insert = msp.add_blockref("TITLEBLOCK", (max(xs) - width * scale, min(ys)),
-                              dxfattribs={"xscale": scale, "yscale": scale})
+    sheet = doc.layout("Layout1")
+    sheet_width, sheet_height, margin, scale = 420, 297, 10, 4
+    sheet.add_lwpolyline([(margin, margin), (sheet_width - margin, margin),
+                          (sheet_width - margin, sheet_height - margin),
+                          (margin, sheet_height - margin)], close=True)
+    width, _ = TITLE_BLOCK_SIZE
+    insert = sheet.add_blockref("TITLEBLOCK", (sheet_width - margin - width * scale, margin),
+                                dxfattribs={"xscale": scale, "yscale": scale})
     insert.add_auto_attribs(values)
 
 
@@ -274,7 +276,7 @@ def main():
             msp.add_underlay(underlay_def, insert=(60 + 30 * i, -30), scale=0.05)
         block = TITLE_BLOCKS.get(d["title"])
         if block:
-            place_title_block(doc, msp, dict(zip(("DWG_NO", "TITLE", "REV", "SHEET"), block)))
+            place_title_block(doc, dict(zip(("DWG_NO", "TITLE", "REV", "SHEET"), block)))
         auditor = doc.audit()
         if auditor.has_errors:
             raise SystemExit("%s does not pass the audit" % d["title"])
