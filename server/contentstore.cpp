@@ -4,14 +4,25 @@
 #include "sha256.h"
 
 #include <QIODevice>
+#include <QLoggingCategory>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 #include <cstring>
 
+Q_LOGGING_CATEGORY(lcContents, "platform.contents")
+
 namespace {
 
 const qint64 kChunkBytes = 1024 * 1024;
+
+QByteArray chunkOf(const QString &sha256, qint64 index)
+{
+    return Database::value(QStringLiteral("SELECT data FROM content_chunks "
+                                          "WHERE sha256 = ? AND seq = ?"),
+                           {sha256, index})
+        .toByteArray();
+}
 
 QString lockKeyOf(const QString &sha256) { return QStringLiteral("content:") + sha256; }
 
@@ -24,22 +35,20 @@ void insertChunk(const QString &sha256, qint64 index, const QByteArray &data)
 
 } // namespace
 
-ContentStore::Reader::Reader(const QString &sha256, qint64 size) : m_sha256(sha256), m_size(size)
+ContentStore::Reader::Reader(const QString &sha256, qint64 size)
+    : m_sha256(sha256), m_size(size), m_hash(std::make_unique<Sha256>())
 {
 }
+
+ContentStore::Reader::~Reader() = default;
 
 qint64 ContentStore::Reader::read(qint64 offset, char *buffer, qint64 max)
 {
     if (offset >= m_size)
         return 0;
     const qint64 index = offset / kChunkBytes;
-    if (index != m_chunkIndex) {
-        m_chunk = Database::value(QStringLiteral("SELECT data FROM content_chunks "
-                                                 "WHERE sha256 = ? AND seq = ?"),
-                                  {m_sha256, index})
-                      .toByteArray();
-        m_chunkIndex = index;
-    }
+    if (m_failed || (index != m_chunkIndex && !load(index)))
+        return -1;
     const qint64 within = offset - index * kChunkBytes;
     const qint64 length = qMin(max, m_chunk.size() - within);
     if (length <= 0)
@@ -48,18 +57,52 @@ qint64 ContentStore::Reader::read(qint64 offset, char *buffer, qint64 max)
     return length;
 }
 
+bool ContentStore::Reader::load(qint64 index)
+{
+    m_chunkIndex = index;
+    if (index < m_hashed) { // hashed already: a chunk read again
+        m_chunk = chunkOf(m_sha256, index);
+        return !m_chunk.isEmpty() || damaged(QStringLiteral("chunk %1 is missing").arg(index));
+    }
+    // A range that starts further in still has the chunks before it checked.
+    for (; m_hashed <= index; ++m_hashed) {
+        const QByteArray chunk = chunkOf(m_sha256, m_hashed);
+        if (chunk.isEmpty())
+            return damaged(QStringLiteral("chunk %1 is missing").arg(m_hashed));
+        m_hash->addData(chunk);
+        m_hashedBytes += chunk.size();
+        if (m_hashed == index)
+            m_chunk = chunk;
+    }
+    if ((index + 1) * kChunkBytes < m_size)
+        return true;
+    if (m_hashedBytes != m_size)
+        return damaged(QStringLiteral("its chunks hold %1 bytes").arg(m_hashedBytes));
+    const QString digest = m_hash->hexResult();
+    if (digest != m_sha256)
+        return damaged(QStringLiteral("its bytes hash to %1").arg(digest));
+    return true;
+}
+
+bool ContentStore::Reader::damaged(const QString &what)
+{
+    m_failed = true;
+    qCCritical(lcContents).noquote()
+        << QStringLiteral("content %1 (%2 bytes) is damaged: %3; its download was cut short. "
+                          "`aurex-platform check` names the files and versions that use it.")
+               .arg(m_sha256)
+               .arg(m_size)
+               .arg(what);
+    return false;
+}
+
 bool ContentStore::isIntact(const QString &sha256, qint64 size)
 {
     // A chunk at a time, as a download reads them, so any content fits in memory.
     Sha256 hash;
     qint64 total = 0;
     for (qint64 index = 0; total < size; ++index) {
-        const QVariant chunk = Database::value(
-            QStringLiteral("SELECT data FROM content_chunks WHERE sha256 = ? AND seq = ?"),
-            {sha256, index});
-        if (!chunk.isValid())
-            return false;
-        const QByteArray data = chunk.toByteArray();
+        const QByteArray data = chunkOf(sha256, index);
         if (data.isEmpty())
             return false;
         hash.addData(data);

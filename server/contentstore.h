@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 class QIODevice;
+class Sha256;
 
 // File contents in the database, stored once per SHA-256 in chunks of a fixed size, so that
 // storing and sending a file holds one chunk in memory whatever the file's size. Stateless
@@ -11,19 +14,32 @@ class QIODevice;
 class ContentStore
 {
 public:
-    // Reads a content chunk by chunk for an answer; lives for one download.
+    // Reads a content chunk by chunk for an answer; lives for one download. Every chunk is
+    // hashed as it is read (those before a resumed range too), and the last one goes out only
+    // when the whole content hashes to its SHA-256: a damaged content is said in the log and
+    // its download cut short, never served as if it were whole.
     class Reader
     {
     public:
         Reader(const QString &sha256, qint64 size);
-        // Up to max bytes from offset; -1 when the content is gone.
+        ~Reader();
+        // Up to max bytes from offset; -1 when the content is gone or damaged.
         qint64 read(qint64 offset, char *buffer, qint64 max);
 
     private:
+        // Loads chunk index into m_chunk, hashing it and any not hashed before it; false when
+        // a chunk is missing or the content proves damaged.
+        bool load(qint64 index);
+        bool damaged(const QString &what);
+
         QString m_sha256;
         qint64 m_size;
         qint64 m_chunkIndex = -1;
         QByteArray m_chunk;
+        std::unique_ptr<Sha256> m_hash;
+        qint64 m_hashed = 0; // chunks hashed so far, from the first
+        qint64 m_hashedBytes = 0;
+        bool m_failed = false;
     };
 
     // Stores size bytes read from device as the content with this SHA-256, unless it is stored

@@ -275,9 +275,11 @@ private slots:
 
     // Bytes damaged on disk are found by the check, which names every version they belong to,
     // before anyone downloads them.
-    void theCheckFindsDamagedContents()
+    // Damage found by the check, and by a download, which is cut short rather than served
+    // as if whole, and said in the log.
+    void damagedContentsAreFoundAndNeverServed()
     {
-        PlatformProcess demo(PlatformProcess::Options{true, {}, {}});
+        PlatformProcess demo(PlatformProcess::Options{true, {}, {}, true});
         QVERIFY(demo.start());
         const PlatformProcess::Result intact = demo.run({"check"});
         QCOMPARE(intact.exitCode, 0);
@@ -297,6 +299,24 @@ private slots:
             found << entry["title"].toString() + " " + entry["revision"].toVariant().toString();
         found.sort();
         QCOMPARE(found, (QStringList{"logo.png 1", "piers.dxf 1"}));
+
+        PlatformClient alice(demo.serverHost());
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        const QString piers = demo.demoObjectId("piers.dxf");
+        QJsonObject first;
+        QCOMPARE(alice.get("/api/v1/objects/" + piers + "/versions/1", &first), 200);
+        const QString sha = first["_sha256"].toString();
+        QCOMPARE(sha.size(), 64);
+        // The damaged version, whole and from the middle on; the current one is served.
+        QCOMPARE(alice.downloadDigest(piers, 1), QString());
+        httplib::Headers resume{{"Range", "bytes=100-"}};
+        const httplib::Result ranged =
+            alice.http().Get(("/api/v1/objects/" + piers + "/versions/1/content").toStdString(),
+                             resume);
+        QVERIFY(!ranged || ranged->status != 206);
+        QCOMPARE(alice.downloadDigest(piers), alice.find("piers.dxf")["_sha256"].toString());
+        QTRY_COMPARE(demo.log().count(("content " + sha + " ").toUtf8()), 2);
+        QVERIFY2(demo.log().contains("is damaged: its bytes hash to"), demo.log().constData());
     }
 
     void refusals()

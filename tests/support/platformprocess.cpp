@@ -201,6 +201,17 @@ bool PlatformProcess::start(QString *error)
     return serve(0, error);
 }
 
+QString PlatformProcess::logPath() const
+{
+    return m_dir.filePath(QStringLiteral("serve.log"));
+}
+
+QByteArray PlatformProcess::log() const
+{
+    QFile file(logPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 bool PlatformProcess::restart(QString *error)
 {
     stop();
@@ -213,7 +224,10 @@ bool PlatformProcess::serve(int port, QString *error)
     const QString portFile = m_dir.filePath(QStringLiteral("port"));
     QFile::remove(portFile); // a port of an earlier start is not this one's
     m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (m_options.keepLog)
+        m_process->setStandardErrorFile(logPath(), QIODevice::Append);
+    else
+        m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->start(binary(), storageArguments()
                          + QStringList{QStringLiteral("serve"), QStringLiteral("--listen"),

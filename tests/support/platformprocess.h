@@ -23,6 +23,8 @@ public:
         QStringList serveArguments;
         // Empty: SQLite in the data folder; otherwise a postgresql:// address.
         QString databaseUrl;
+        // The serving process's log goes to a file that log() reads, not to the test's output.
+        bool keepLog = false;
     };
 
     struct Result {
@@ -66,6 +68,8 @@ public:
     QString serverUrl() const;
     QString casUrl() const;
     QString dataDir() const;
+    // What the serving process has logged so far (with keepLog).
+    QByteArray log() const;
     // The first value of each query, read straight from the SQLite database in the data
     // folder (-1 for a query that failed); e.g. the rows a check-in wrote.
     QList<int> countsOf(const QStringList &queries) const;
@@ -93,6 +97,7 @@ private:
     // Each statement's first value (reading) or rows changed (writing); -1 for a failure.
     QList<int> onDatabase(const QStringList &statements, bool readOnly) const;
     qint64 memoryField(const char *name) const;
+    QString logPath() const;
 
     Options m_options;
     QTemporaryDir m_dir;
