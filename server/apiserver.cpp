@@ -12,6 +12,7 @@
 #include "objectstore.h"
 #include "platformconstants.h"
 #include "titleblockmapping.h"
+#include "titlerules.h"
 #include "uploadexchange.h"
 #include "uploadsession.h"
 #include "trash.h"
@@ -373,10 +374,20 @@ std::unique_ptr<HttpExchange> ApiServer::signIn(const HttpRequest &request, bool
 
 namespace {
 
-// The bytes of a content, with the headers that let a client resume a transfer of them.
-HttpResponse contentAnswer(const HttpRequest &request, const QString &sha256, qint64 size,
-                           qint64 modified)
+// The bytes of a content, with the headers that let a client resume a transfer of them; title
+// names the file in the refusal of a content found damaged.
+HttpResponse contentAnswer(const HttpRequest &request, const QString &title,
+                           const QString &sha256, qint64 size, qint64 modified)
 {
+    // A download cut short for damage is not tried again by the client in vain: the next
+    // request says why.
+    if (ContentStore::isKnownDamaged(sha256)) {
+        return HttpResponse::error(
+            500, QStringLiteral("%1 is damaged on the AUREX Platform: its stored bytes do not "
+                                "match their checksum. The administrator's `aurex-platform "
+                                "check` names what it affects.")
+                     .arg(TitleRules::printable(title)));
+    }
     HttpResponse response;
     response.headers.emplace_back("Content-Type", "application/octet-stream");
     response.headers.emplace_back(platform::kHeaderSha256, sha256.toStdString());
@@ -452,7 +463,7 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         if (!versions) {
             return part.isEmpty()
                 ? HttpResponse::json(200, row->toJson())
-                : contentAnswer(request, row->sha256, row->size, row->modified);
+                : contentAnswer(request, row->title, row->sha256, row->size, row->modified);
         }
         VersionStore history(who);
         if (revision == 0) {
@@ -475,8 +486,8 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         }
         const VersionRow version = history.version(*row, revision);
         return part.isEmpty() ? HttpResponse::json(200, version.toJson(*row))
-                              : contentAnswer(request, version.sha256, version.size,
-                                              version.modified);
+                              : contentAnswer(request, version.title, version.sha256,
+                                              version.size, version.modified);
     }));
 }
 

@@ -8,6 +8,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <QMutex>
+#include <QSet>
+
 #include <cstring>
 
 Q_LOGGING_CATEGORY(lcContents, "platform.contents")
@@ -23,6 +26,10 @@ QByteArray chunkOf(const QString &sha256, qint64 index)
                            {sha256, index})
         .toByteArray();
 }
+
+// Contents a download found damaged since the process started.
+QMutex g_damagedMutex;
+QSet<QString> g_damaged;
 
 QString lockKeyOf(const QString &sha256) { return QStringLiteral("content:") + sha256; }
 
@@ -87,6 +94,10 @@ bool ContentStore::Reader::load(qint64 index)
 bool ContentStore::Reader::damaged(const QString &what)
 {
     m_failed = true;
+    {
+        const QMutexLocker locker(&g_damagedMutex);
+        g_damaged.insert(m_sha256);
+    }
     qCCritical(lcContents).noquote()
         << QStringLiteral("content %1 (%2 bytes) is damaged: %3; its download was cut short. "
                           "`aurex-platform check` names the files and versions that use it.")
@@ -94,6 +105,12 @@ bool ContentStore::Reader::damaged(const QString &what)
                .arg(m_size)
                .arg(what);
     return false;
+}
+
+bool ContentStore::isKnownDamaged(const QString &sha256)
+{
+    const QMutexLocker locker(&g_damagedMutex);
+    return g_damaged.contains(sha256);
 }
 
 bool ContentStore::isIntact(const QString &sha256, qint64 size)

@@ -52,6 +52,9 @@ public:
     static void dropUnused(const QString &sha256);
     // Moves contents kept whole in one column, as older platforms stored them, into chunks.
     static void migrateWholeContents();
+    // Whether a download of this process found the content damaged: later requests for it are
+    // refused at once with the reason, rather than cut short again.
+    static bool isKnownDamaged(const QString &sha256);
     // Whether the stored chunks of a content add up to its size and SHA-256: a damaged disk or
     // a hand-edited database shows here rather than in a user's download.
     static bool isIntact(const QString &sha256, qint64 size);
