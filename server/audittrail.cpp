@@ -4,14 +4,6 @@
 
 #include <QDateTime>
 
-namespace {
-
-QString placeholders(int count)
-{
-    return QStringLiteral("?,").repeated(count).chopped(1);
-}
-
-} // namespace
 
 void AuditTrail::recordObject(const char *action, qint64 objectId, const QString &login,
                               const QString &address, const QString &detail)
@@ -72,8 +64,9 @@ Listing AuditTrail::list(const Filter &filter)
         QVariantList spaces;
         for (const QString &space : filter.spaces)
             spaces << space;
-        add(spaces.isEmpty() ? QStringLiteral("1 = 0")
-                             : QStringLiteral("space IN (%1)").arg(placeholders(spaces.size())),
+        add(spaces.isEmpty()
+                ? QStringLiteral("1 = 0")
+                : QStringLiteral("space IN (%1)").arg(Database::placeholders(spaces.size())),
             spaces);
     }
     return Listing::fromQuery({{"time", Listing::Column::Stamp},

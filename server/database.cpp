@@ -304,6 +304,11 @@ void Database::raiseSequence(const QString &table, const QString &column, qint64
          {table, floor, table});
 }
 
+QString Database::placeholders(int count)
+{
+    return QStringLiteral("?,").repeated(count).chopped(1);
+}
+
 void Database::disconnect() { t_connection.close(); }
 
 qint64 Database::errorCount() { return g_errors; }

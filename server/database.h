@@ -42,6 +42,8 @@ public:
     // Creates missing tables and the default tenant; safe to run at every start.
     static void createSchema();
 
+    // "?,?,?": count positional parameters, for an IN list.
+    static QString placeholders(int count);
     // Runs one statement with positional bindings; throws ApiError(500) on failure.
     static QSqlQuery exec(const QString &sql, const QVariantList &binds = {});
     // A statement without parameters, sent as it is: schema changes and transaction control,

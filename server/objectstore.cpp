@@ -106,14 +106,6 @@ void matchPattern(const QStringList &columns, const QString &pattern, QString *w
     *where += QStringLiteral("AND (%1) ").arg(conditions.join(QLatin1String(" OR ")));
 }
 
-QString placeholders(int count)
-{
-    QStringList marks;
-    for (int i = 0; i < count; ++i)
-        marks << QStringLiteral("?");
-    return marks.join(QLatin1Char(','));
-}
-
 QString str(const QJsonObject &object, const char *key)
 {
     return object.value(QLatin1String(key)).toString();
@@ -244,7 +236,8 @@ QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
     if (types.size() > platform::kMaxTypesPerQuery)
         throw ApiError(413, QStringLiteral("too many types in one query"));
     if (!types.isEmpty()) {
-        where += QStringLiteral("AND o.type IN (%1) ").arg(placeholders(types.size()));
+        where +=
+            QStringLiteral("AND o.type IN (%1) ").arg(Database::placeholders(types.size()));
         for (const QString &type : types)
             binds << type;
     }
@@ -261,7 +254,8 @@ QList<ObjectRow> ObjectStore::search(const QJsonObject &query)
         titles << query.value(QStringLiteral("_or_title_%1").arg(i)).toString().toLower();
     }
     if (!titles.isEmpty()) {
-        where += QStringLiteral("AND o.title_lc IN (%1) ").arg(placeholders(titles.size()));
+        where += QStringLiteral("AND o.title_lc IN (%1) ")
+                     .arg(Database::placeholders(titles.size()));
         for (const QString &title : titles)
             binds << title;
     }
@@ -333,8 +327,9 @@ QList<ObjectRow> ObjectStore::byIds(const QVariantList &ids)
     QList<ObjectRow> rows;
     for (int first = 0; first < ids.size(); first += kParentsPerStatement) {
         const QVariantList some = ids.mid(first, kParentsPerStatement);
-        rows += select(QStringLiteral("AND o.id IN (%1) ").arg(placeholders(some.size())), some,
-                       QStringLiteral("ORDER BY o.title_lc, o.id"));
+        rows += select(
+            QStringLiteral("AND o.id IN (%1) ").arg(Database::placeholders(some.size())), some,
+            QStringLiteral("ORDER BY o.title_lc, o.id"));
     }
     // Each statement's rows come in order; those of several are put in order here.
     if (ids.size() > kParentsPerStatement) {
@@ -403,7 +398,7 @@ void ObjectStore::addChildren(const QVariantList &parents,
                               QHash<qint64, QList<ObjectRow>> *childrenOf)
 {
     const QString among = QStringLiteral("kind = ? AND parent_id IN (%1)")
-                              .arg(QStringLiteral("?,").repeated(parents.size()).chopped(1));
+                              .arg(Database::placeholders(parents.size()));
     QVariantList binds{QString::fromLatin1(platform::kRelationSubcomponent)};
     binds += parents;
     QHash<qint64, QList<qint64>> parentsOf;

@@ -67,8 +67,8 @@ QString amongVersions(const QList<VersionKey> &keys, QVariantList *binds)
     for (const int revision : revisions)
         *binds << revision;
     return QStringLiteral("r.object_id IN (%1) AND r.revision IN (%2)")
-        .arg(QStringLiteral("?,").repeated(objects.size()).chopped(1),
-             QStringLiteral("?,").repeated(revisions.size()).chopped(1));
+        .arg(Database::placeholders(objects.size()),
+             Database::placeholders(revisions.size()));
 }
 
 // A referenced version that retention let go: the file is named, with the revision it had,
@@ -146,7 +146,7 @@ QHash<qint64, QString> VersionStore::currentComments(const QList<ObjectRow> &obj
             QStringLiteral("SELECT o.id, c.comment FROM objects o JOIN object_versions v ON "
                            "v.object_id = o.id AND v.revision = o.revision "
                            "LEFT JOIN checkins c ON c.id = v.checkin_id WHERE o.id IN (%1)")
-                .arg(QStringLiteral("?,").repeated(binds.size()).chopped(1)),
+                .arg(Database::placeholders(binds.size())),
             binds);
         while (query.next())
             comments.insert(query.value(0).toLongLong(), query.value(1).toString());

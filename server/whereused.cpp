@@ -29,7 +29,7 @@ QHash<qint64, QList<qint64>> WhereUsed::parentsOf(const QList<qint64> &children)
             QStringLiteral("SELECT r.parent_id, r.child_id FROM relations r JOIN objects p ON "
                            "p.id = r.parent_id WHERE r.kind = ? AND p.trashed_at IS NULL AND "
                            "r.child_id IN (%1)")
-                .arg(QStringLiteral("?,").repeated(some.size()).chopped(1)),
+                .arg(Database::placeholders(some.size())),
             binds);
         while (pairs.next())
             references[pairs.value(0).toLongLong()] << pairs.value(1).toLongLong();
