@@ -20,6 +20,10 @@ struct FileEntry
     QString revision;
     QString comment;
     QString role; // the user's in the file's space: "reader", "editor", "manager" or unknown
+    // The local copy, changed since its last recorded exchange, holds exactly the bytes of this
+    // (newer) version: a save whose answer never came stored them. The file database has been
+    // told.
+    bool storedFromHere = false;
 };
 
 // Platform details by platform name ("name" of the record), as the details query gives them.

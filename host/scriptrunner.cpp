@@ -8,8 +8,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTextStream>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,14 +23,23 @@ const char kWaitCommand[] = "_UIWAIT";
 const char kWaitGoneCommand[] = "_UIWAITGONE";
 const char kWaitTextCommand[] = "_UIWAITTEXT";
 const char kWaitTextGoneCommand[] = "_UIWAITTEXTGONE";
+// Waits for a widget's tool tip to say a text: the task pane's status icons say it that way.
+const char kWaitTipCommand[] = "_UIWAITTIP";
 // Lets a given time pass, for a process outside the host to act meanwhile.
 const char kDelayCommand[] = "_UISLEEP";
 // The longest delay a script may ask for.
 constexpr double kMaxDelaySeconds = 600;
 
-// Whether a shown label, button or tab of the script's windows has text in its text.
+// Whether a shown label, button, tab or command-line message of the script's windows has text
+// in its text.
 bool textShown(const QString &text)
 {
+    // "one|other": either will do, for a step that ends one way or another.
+    if (text.contains(QLatin1Char('|'))) {
+        const QStringList alternatives = text.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        return std::any_of(alternatives.cbegin(), alternatives.cend(),
+                           [](const QString &alternative) { return textShown(alternative); });
+    }
     for (const QWidget *window : WidgetLocator::windows()) {
         for (const QLabel *label : window->findChildren<QLabel *>()) {
             if (label->isVisible() && WidgetLocator::shownText(label->text()).contains(text))
@@ -36,6 +48,16 @@ bool textShown(const QString &text)
         for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
             if (button->isVisible() && WidgetLocator::shownText(button->text()).contains(text))
                 return true;
+        }
+        // The command line's messages, though not the commands it echoes (the wait's own
+        // line among them).
+        for (const QPlainTextEdit *history : window->findChildren<QPlainTextEdit *>()) {
+            if (!history->isVisible() || !history->isReadOnly())
+                continue;
+            for (const QString &line : history->toPlainText().split(QLatin1Char('\n'))) {
+                if (!line.startsWith(QLatin1String("Command: ")) && line.contains(text))
+                    return true;
+            }
         }
         for (const QTabBar *tabs : window->findChildren<QTabBar *>()) {
             for (int i = 0; tabs->isVisible() && i < tabs->count(); ++i) {
@@ -126,12 +148,26 @@ void ScriptRunner::runLine(const QString &line)
         m_timer.start(int(seconds * 1000));
         return;
     }
+    if (!words.isEmpty()
+        && words.first().compare(QLatin1String(kWaitTipCommand), Qt::CaseInsensitive) == 0) {
+        if (words.size() < 3) {
+            fail(tr("usage: %1 name text [seconds]").arg(QLatin1String(kWaitTipCommand)));
+            m_timer.start(0);
+            return;
+        }
+        m_waitGone = false;
+        m_waitText = false;
+        m_waitTip = words.at(2);
+        startWait(QStringList{words.at(1)} + words.mid(3));
+        return;
+    }
     for (const char *command :
          {kWaitCommand, kWaitGoneCommand, kWaitTextCommand, kWaitTextGoneCommand}) {
         if (!words.isEmpty()
             && words.first().compare(QLatin1String(command), Qt::CaseInsensitive) == 0) {
             m_waitGone = command == kWaitGoneCommand || command == kWaitTextGoneCommand;
             m_waitText = command == kWaitTextCommand || command == kWaitTextGoneCommand;
+            m_waitTip.clear();
             startWait(words.mid(1));
             return;
         }
@@ -170,8 +206,10 @@ void ScriptRunner::pollWait()
 {
     QString error;
     const QObject *object = m_waitText ? nullptr : WidgetLocator::find(m_waitName, &error);
-    const bool shown =
-        m_waitText ? textShown(m_waitName) : object && WidgetLocator::isVisible(object);
+    const bool shown = m_waitText
+        ? textShown(m_waitName)
+        : object && WidgetLocator::isVisible(object)
+            && object->property("toolTip").toString().contains(m_waitTip);
     if (shown != m_waitGone) {
         m_waitName.clear();
         m_timer.start(0);
@@ -182,6 +220,9 @@ void ScriptRunner::pollWait()
                                    : tr("%1 %2: not shown within %3 seconds."))
                            .arg(QLatin1String(waitCommand()), m_waitName)
                            .arg(m_waitSeconds);
+        if (object && !m_waitTip.isEmpty())
+            text += QStringLiteral(" Its tool tip says \"%1\".")
+                        .arg(object->property("toolTip").toString());
         if (!object && !m_waitGone && !m_waitText)
             text += QLatin1Char(' ') + error;
         // What a label still shown says tells why the script's writer waited in vain.
@@ -200,6 +241,8 @@ const char *ScriptRunner::waitCommand() const
 {
     if (m_waitText)
         return m_waitGone ? kWaitTextGoneCommand : kWaitTextCommand;
+    if (!m_waitTip.isEmpty())
+        return kWaitTipCommand;
     return m_waitGone ? kWaitGoneCommand : kWaitCommand;
 }
 

@@ -51,6 +51,7 @@ private:
     QString m_waitName;       // the widget _UIWAIT waits for; empty when not waiting
     bool m_waitGone = false;  // waiting for it to go rather than to show
     bool m_waitText = false;  // m_waitName is a text a label or button is to show (or stop showing)
+    QString m_waitTip;        // the text the widget's tool tip is to say; empty for any
     double m_waitSeconds = 0;
     QDeadlineTimer m_waitDeadline;
 };

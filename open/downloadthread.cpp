@@ -11,6 +11,8 @@
 #include "workingcopy/downloadfolder.h"
 #include "workingcopy/filedatabase.h"
 
+#include "faults/faultpoint.h"
+
 #include <fzfileinfo.h>
 
 #include <QDir>
@@ -151,6 +153,10 @@ public:
                                    : platform->download(fetched, &control);
         if (!failures->isEmpty() || control.isCancelled())
             return false;
+        if (FaultPoint::fails("download.arrived")) {
+            failures->append(FaultPoint::failureText("download.arrived"));
+            return false;
+        }
         return moveIntoPlace(failures);
     }
 
@@ -216,6 +222,10 @@ private:
                 != 0) {
                 failures->append(tr("%1 could not be moved into place: %2")
                                      .arg(to, QString::fromLocal8Bit(std::strerror(errno))));
+                return false;
+            }
+            if (FaultPoint::fails("download.moved")) {
+                failures->append(FaultPoint::failureText("download.moved"));
                 return false;
             }
             *staged.record = *staged.copy;
@@ -420,7 +430,10 @@ void DownloadThread::Work::recordAndRepair()
     FileDatabase database(tenant);
     for (const FzFileInfo *record : records)
         recordDownloadedFile(database, *record);
-    if (!database.save()) {
+    const bool recorded = database.save();
+    if (recorded && FaultPoint::fails("download.recorded"))
+        report.problem = FaultPoint::failureText("download.recorded");
+    if (!recorded) {
         const QString text = tr("The downloaded files could not be recorded: %1")
                                  .arg(database.errorString());
         report.problem = report.problem.isEmpty() ? text : text + '\n' + report.problem;

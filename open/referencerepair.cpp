@@ -2,6 +2,7 @@
 
 #include "openlogging.h"
 
+#include "faults/faultpoint.h"
 #include "support/hostaccess.h"
 
 #include <cfxdocumentmanager.h>
@@ -208,6 +209,9 @@ void ReferenceRepair::writeBack(OdDbDatabase *database)
     try {
         database->writeFile(od(path), OdDb::kDwg, OdDb::vAC15, false, 16);
         m_written.append(path);
+        if (FaultPoint::fails("download.repaired"))
+            m_errors.append(tr("%1 cannot be written: %2")
+                                .arg(path, FaultPoint::failureText("download.repaired")));
     } catch (const OdError &error) {
         m_errors.append(tr("%1 cannot be written: %2")
                             .arg(path, QString::fromLocal8Bit(error.what())));

@@ -1,12 +1,50 @@
 #include "duplicatesearch.h"
 
-DuplicateSearch::DuplicateSearch(AurexPlatform *platform,
-                                 const QMap<QString, QStringList> &titles, QObject *parent)
+#include "savelogging.h"
+
+#include "workingcopy/contentfingerprint.h"
+#include "workingcopy/filedatabase.h"
+
+namespace {
+
+void recordStoredFromHere(const QString &tenant, const QString &currentUser,
+                          const QMap<QString, QString> &paths,
+                          QList<SaveSet::Duplicate> *duplicates)
+{
+    FileDatabase database(tenant);
+    bool recorded = false;
+    for (SaveSet::Duplicate &duplicate : *duplicates) {
+        const QString path = paths.value(duplicate.title);
+        if (path.isEmpty() || duplicate.modifiedBy != currentUser || duplicate.sha256.isEmpty()
+            || duplicate.phid.isEmpty())
+            continue;
+        const ContentFingerprint here = ContentFingerprint::of(path);
+        if (here.sha256 != duplicate.sha256.toLatin1())
+            continue;
+        database.recordExchange(FileDatabase::keyForPath(path), duplicate.phid, duplicate.name,
+                                duplicate.stamp, duplicate.type, here);
+        duplicate.storedFromHere = true;
+        recorded = true;
+    }
+    if (recorded && !database.save())
+        qCWarning(lcSave).noquote() << "files stored from here not recorded:"
+                                    << database.errorString();
+}
+
+} // namespace
+
+DuplicateSearch::DuplicateSearch(AurexPlatform *platform, const SaveSet &set,
+                                 const QString &tenant, QObject *parent)
     : ResultJob(parent)
 {
-    setValueWork([platform, titles](JobControl &control, QList<SaveSet::Duplicate> &found) {
+    const QMap<QString, QStringList> titles = set.titlesToCheck();
+    const QMap<QString, QString> paths = set.newFilePaths();
+    const QString currentUser = set.currentUser();
+    setValueWork([platform, titles, paths, tenant, currentUser](
+                     JobControl &control, QList<SaveSet::Duplicate> &found) {
         control.setTotals(titles.size(), 0);
         found = SaveSet::searchDuplicates(*platform, titles);
+        recordStoredFromHere(tenant, currentUser, paths, &found);
         return QString();
     });
 }

@@ -4,6 +4,7 @@
 #include "savedialogtext.h"
 #include "savetreeitem.h"
 
+#include "faults/faultpoint.h"
 #include "workingcopy/filedatabase.h"
 #include "workingcopy/localfilestatus.h"
 #include "workingcopy/processfilelock.h"
@@ -200,7 +201,7 @@ bool Outbox::writeLocked(const QList<Entry> &entries)
 
 bool Outbox::append(const SaveTreeItem &top, int rowsToSave, const QString &comment)
 {
-    return change([&](QList<Entry> &entries) {
+    const bool stored = change([&](QList<Entry> &entries) {
         Entry entry;
         entry.id = entries.isEmpty() ? 1 : entries.last().id + 1;
         entry.queuedAt = QDateTime::currentDateTimeUtc();
@@ -211,6 +212,11 @@ bool Outbox::append(const SaveTreeItem &top, int rowsToSave, const QString &comm
         entries.append(entry);
         return true;
     });
+    if (stored && FaultPoint::fails("outbox.stored")) {
+        m_error = FaultPoint::failureText("outbox.stored");
+        return false;
+    }
+    return stored;
 }
 
 bool Outbox::remove(qint64 id)

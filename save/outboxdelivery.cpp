@@ -7,6 +7,7 @@
 #include "savetreeitem.h"
 
 #include "connector/aurexplatform.h"
+#include "faults/faultpoint.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
 #include "open/downloadthread.h"
@@ -210,9 +211,13 @@ AurexJob *OutboxDelivery::checkIn()
 
 QString OutboxDelivery::delivered()
 {
+    if (FaultPoint::fails("outbox.sent"))
+        return FaultPoint::failureText("outbox.sent");
     Outbox outbox(m_tenant);
     if (!outbox.remove(m_entries.at(m_next).id))
         return outbox.errorString();
+    if (FaultPoint::fails("outbox.removed"))
+        return FaultPoint::failureText("outbox.removed");
     HostAccess::writeToCommandLine(tr("From the outbox: %1").arg(m_checkIn->summary()));
     ++m_sent;
     ++m_next;
@@ -224,6 +229,9 @@ void OutboxDelivery::refused(SaveCheckIn *job)
     Outbox::Entry &entry = m_entries[m_next];
     // Delivered already by a sending whose answer was lost: recorded now, not sent twice.
     if (job->markDeliveredAlready(entry.rows.get()) > 0) {
+        HostAccess::writeToCommandLine(
+            tr("From the outbox: the AUREX Platform had received this save already; it is "
+               "recorded now."));
         sendNext();
         return;
     }

@@ -12,6 +12,7 @@
 #include "connector/recordbuilder.h"
 #include "connector/recordconstants.h"
 #include "connector/recordfields.h"
+#include "faults/faultpoint.h"
 #include "workingcopy/filedatabase.h"
 
 #include <fzfileinfo.h>
@@ -133,11 +134,19 @@ QString SaveCheckIn::Work::run(JobControl &control)
         return QString();
     }
     const qint64 sentSinceMs = QDateTime::currentMSecsSinceEpoch();
+    if (FaultPoint::fails("checkin.sending"))
+        return FaultPoint::failureText("checkin.sending");
     RecordList stored;
     if (platform->checkIn(topRecord, comment, &control, &stored)) {
+        // As if the answer had been lost: the platform holds the files, this computer does
+        // not know it yet.
+        if (FaultPoint::fails("checkin.committed"))
+            return FaultPoint::failureText("checkin.committed");
         // Once the platform has stored the files, they are recorded even when the job was
         // cancelled meanwhile: the file database must not miss what the platform holds.
         const QString recorded = recordStored(*records, stored, sentSinceMs);
+        if (recorded.isEmpty() && FaultPoint::fails("checkin.recorded"))
+            return FaultPoint::failureText("checkin.recorded");
         const int files = sent.size();
         const QString saved = files == 1 ? SaveDialogText::tr("Saved 1 file")
                                          : SaveDialogText::tr("Saved %1 files").arg(files);

@@ -93,6 +93,12 @@ void SaveSet::buildRow(SaveTreeItem *row, const ReferenceNode &node, const MAPST
         row->name = platformName;
         row->baseStamp = database.entryValue(key, QLatin1String(kAttrBaseStamp));
         row->hasLocalChanges = database.hasLocalChanges(key);
+        // The platform's current version came from here: the file is current, not changed.
+        if (entry.storedFromHere) {
+            row->status = int(LocalFileStatus::Current);
+            row->baseStamp = entry.fileModified;
+            row->hasLocalChanges = false;
+        }
         if (!entry.collaborativeSpace.isEmpty())
             row->collabSpace = entry.collaborativeSpace;
         // Changes made here over a version that someone else has replaced since would undo
@@ -176,6 +182,16 @@ QString SaveSet::firstErrorReason() const
     return QString();
 }
 
+QMap<QString, QString> SaveSet::newFilePaths() const
+{
+    QMap<QString, QString> paths;
+    for (const SaveTreeItem *row : rows()) {
+        if (row->status == int(LocalFileStatus::New))
+            paths.insert(row->displayName, row->path);
+    }
+    return paths;
+}
+
 QMap<QString, QStringList> SaveSet::titlesToCheck() const
 {
     QMap<QString, QStringList> titles;
@@ -197,6 +213,13 @@ void SaveSet::evaluateDuplicates(const QList<Duplicate> &duplicates)
             if (row->displayName != duplicate.title || row->status != int(LocalFileStatus::New))
                 continue;
             row->name = duplicate.name;
+            if (duplicate.storedFromHere) {
+                row->action = SaveAction::SaveChanges;
+                row->status = int(LocalFileStatus::Current);
+                row->baseStamp = duplicate.stamp;
+                row->hasLocalChanges = false;
+                continue;
+            }
             row->existsOnServer = true;
             if (row->action == SaveAction::DoNotSave) {
                 row->duplicateMessage.clear();
@@ -244,8 +267,16 @@ QList<SaveSet::Duplicate> SaveSet::searchDuplicates(AurexPlatform &platform,
             continue;
         }
         for (const FzFileInfo *result : results) {
-            found.append({recordTitle(*result), recordProperty(*result, kKeyName),
-                          recordProperty(*result, kKeyLockedBy).simplified()});
+            Duplicate duplicate;
+            duplicate.title = recordTitle(*result);
+            duplicate.name = recordProperty(*result, kKeyName);
+            duplicate.lockedBy = recordProperty(*result, kKeyLockedBy).simplified();
+            duplicate.modifiedBy = recordProperty(*result, kKeyModifiedBy);
+            duplicate.stamp = recordProperty(*result, kKeyFileModified);
+            duplicate.sha256 = recordProperty(*result, kKeySha256);
+            duplicate.phid = recordProperty(*result, kKeyPhid);
+            duplicate.type = recordProperty(*result, kKeyType);
+            found.append(duplicate);
         }
     }
     return found;

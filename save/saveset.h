@@ -27,9 +27,18 @@ public:
         QString title;
         QString name;
         QString lockedBy;
+        QString modifiedBy;
+        QString stamp;
+        QString sha256;
+        QString phid;
+        QString type;
+        // The new file here holds its bytes, and the user saved it: an earlier save stored it
+        // and its answer was lost. The file database has been told.
+        bool storedFromHere = false;
     };
 
     explicit SaveSet(const QString &currentUser);
+    const QString &currentUser() const { return m_currentUser; }
     ~SaveSet();
     SaveSet(const SaveSet &) = delete;
     SaveSet &operator=(const SaveSet &) = delete;
@@ -54,6 +63,8 @@ public:
 
     // The titles of the rows new to the platform, by target space.
     QMap<QString, QStringList> titlesToCheck() const;
+    // The local paths of those rows, by title.
+    QMap<QString, QString> newFilePaths() const;
     // Marks the rows that the duplicate search's results name, then recounts.
     void evaluateDuplicates(const QList<Duplicate> &duplicates);
     // The platform files whose titles are among titles, space by space (any thread).

@@ -212,8 +212,9 @@ void SaveToCSDialog::buildRows(const QString &savedPath)
     // New files whose titles the space has already show red as the dialog opens.
     flow->step<DuplicateSearch>(
         [this]() -> DuplicateSearch * {
-            const QMap<QString, QStringList> titles = m_set->titlesToCheck();
-            return titles.isEmpty() ? nullptr : new DuplicateSearch(m_platform, titles);
+            return m_set->titlesToCheck().isEmpty()
+                ? nullptr
+                : new DuplicateSearch(m_platform, *m_set, m_tenant);
         },
         [this](DuplicateSearch &search) { m_set->evaluateDuplicates(search.duplicates()); });
     // Changed files that drawings outside this save use too: said under the rows.
@@ -355,7 +356,7 @@ void SaveToCSDialog::CheckForDuplicatesSlot()
 void SaveToCSDialog::checkDuplicates(JobSequence *flow)
 {
     flow->step<DuplicateSearch>(
-        [this] { return new DuplicateSearch(m_platform, m_set->titlesToCheck()); },
+        [this] { return new DuplicateSearch(m_platform, *m_set, m_tenant); },
         [this](DuplicateSearch &search) {
             m_set->evaluateDuplicates(search.duplicates());
             m_view->clearSelection();

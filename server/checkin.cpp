@@ -11,6 +11,8 @@
 #include "uploadsession.h"
 #include "versionstore.h"
 
+#include "faults/faultpoint.h"
+
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QSet>
@@ -88,7 +90,12 @@ QList<ObjectRow> CheckIn::run(const QJsonObject &manifest, QIODevice *contents)
                        {m_caller.userId, m_key, now,
                         QString::fromUtf8(QJsonDocument(objects).toJson(QJsonDocument::Compact))});
     }
+    if (FaultPoint::fails("platform.checkin.committing"))
+        throw ApiError(500, FaultPoint::failureText("platform.checkin.committing"));
     transaction.commit();
+    // Stored, and the answer lost on its way: the client's retry must not store it again.
+    if (FaultPoint::fails("platform.checkin.committed"))
+        throw ApiError(500, FaultPoint::failureText("platform.checkin.committed"));
     return stored;
 }
 

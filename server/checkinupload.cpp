@@ -2,6 +2,8 @@
 
 #include "platformconstants.h"
 
+#include "faults/faultpoint.h"
+
 #include <QDir>
 #include <QLoggingCategory>
 
@@ -86,6 +88,8 @@ bool CheckInUpload::receivePart(const char *data, size_t length)
                                 << m_contentsFile.errorString();
             return fail(507, QStringLiteral("the platform cannot store the upload"));
         }
+        if (FaultPoint::fails("platform.checkin.piece"))
+            return fail(500, FaultPoint::failureText("platform.checkin.piece"));
         break;
     case Part::None:
     case Part::Ignored:

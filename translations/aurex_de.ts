@@ -1293,6 +1293,10 @@ ganz neuen Dateien. Daher arbeiten Sie möglicherweise nicht mit den neuesten Ko
         <source>Someone else changed some of its files meanwhile.</source>
         <translation>Jemand anderes hat inzwischen einige ihrer Dateien geändert.</translation>
     </message>
+    <message>
+        <source>From the outbox: the AUREX Platform had received this save already; it is recorded now.</source>
+        <translation>Aus dem Postausgang: Die AUREX Platform hatte diese Speicherung bereits erhalten; sie ist jetzt vermerkt.</translation>
+    </message>
 </context>
 <context>
     <name>ProgressDialog</name>

@@ -5,6 +5,8 @@
 #include "workingcopyconstants.h"
 #include "workingcopylogging.h"
 
+#include "faults/faultpoint.h"
+
 #include "connector/recordconstants.h"
 
 #include <QDateTime>
@@ -230,9 +232,21 @@ bool FileDatabase::save()
         m_errorString = QObject::tr("cannot write %1: %2").arg(m_filePath, file.errorString());
         return false;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // Written under a temporary name, then renamed over the old file: a crash in between leaves
+    // the old database whole.
+    const bool written = file.write(bytes) == bytes.size();
+    if (written && FaultPoint::fails("filedatabase.written")) {
+        m_errorString = FaultPoint::failureText("filedatabase.written");
+        file.cancelWriting();
+        return false;
+    }
+    if (!written || !file.commit()) {
         m_errorString = QObject::tr("cannot write %1: %2").arg(m_filePath, file.errorString());
         file.cancelWriting();
+        return false;
+    }
+    if (FaultPoint::fails("filedatabase.renamed")) {
+        m_errorString = FaultPoint::failureText("filedatabase.renamed");
         return false;
     }
     m_session->fileBytes = bytes;

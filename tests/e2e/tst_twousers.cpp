@@ -11,6 +11,7 @@
 // With AUREX_SCENARIO_PICTURES naming a folder, the runs that end on a task pane worth showing
 // also leave a picture of the host window there.
 
+#include "demodrawingset.h"
 #include "platformclient.h"
 #include "platformprobe.h"
 #include "platformprocess.h"
@@ -23,87 +24,12 @@ namespace {
 
 // Script lines the steps share: bridge.dwg opened from the documents folder until its task pane
 // rows have their details, and the save dialog opened and everything offered saved.
-const QStringList kOpenBridge = {"_OPEN Documents/bridge.dwg",
-                                 "_UIWAIT moreActionPushButton[8] 90"};
-const QStringList kSaveAll = {"_AurexSave", "_UIWAIT SaveToCSDialog 60", "_UICLICK SavePushButton",
-                              "_UIWAITGONE SaveToCSDialog 90"};
-
-// The rows of the task pane's tree below node, by file name, as a user sees them: the status
-// icon's tool tip, and the lock button's tool tip after " | " when that button is shown.
-void collectPaneRows(const QJsonObject &node, QMap<QString, QString> *rows)
-{
-    if (node.value("objectName").toString() == "ImageViewDialog") {
-        const QJsonObject lock = WidgetSnapshotFile::find(node, "LockButton");
-        QString row = WidgetSnapshotFile::find(node, "StatusLabel").value("toolTip").toString();
-        if (lock.value("visible").toBool())
-            row += " | " + lock.value("toolTip").toString();
-        // A file referenced twice stands twice with the same state; the first one is enough.
-        const QString name = WidgetSnapshotFile::find(node, "NameLabel").value("text").toString();
-        if (!rows->contains(name))
-            rows->insert(name, row);
-        return;
-    }
-    for (const QJsonValue &child : node.value("children").toArray())
-        collectPaneRows(child.toObject(), rows);
-}
-
-// The rows of the task pane's tree below node, in the order its "More Action" buttons are
-// numbered, by the file names they show.
-void collectPaneNames(const QJsonObject &node, QStringList *names)
-{
-    if (node.value("objectName").toString() == "ImageViewDialog") {
-        names->append(WidgetSnapshotFile::find(node, "NameLabel").value("text").toString());
-        return;
-    }
-    for (const QJsonValue &child : node.value("children").toArray())
-        collectPaneNames(child.toObject(), names);
-}
-
-// The revision on the platform of every file of the drawing set, by title.
-QMap<QString, int> revisions(const PlatformProbe &probe)
-{
-    QMap<QString, int> revision;
-    for (const char *title : {"bridge.dwg", "deck.dwg", "deck-photo.png", "rebar.dxf",
-                              "piers.dxf", "logo.png", "load-table.pdf", "site-photo.png"})
-        revision.insert(title, probe.objectTitled(title).value("revision").toString().toInt());
-    return revision;
-}
-
-// The same revisions, one more for each of the titles.
-QMap<QString, int> oneMore(QMap<QString, int> revisions, const QStringList &titles)
-{
-    for (const QString &title : titles)
-        ++revisions[title];
-    return revisions;
-}
+const QStringList kOpenBridge = DemoDrawingSet::openLines(8);
+const QStringList kSaveAll = DemoDrawingSet::saveAllLines();
 
 QString digestOf(const PlatformProbe &probe, const QString &title)
 {
     return probe.objectTitled(title).value("_sha256").toString();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString fileDigest(const QString &path)
-{
-    return QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256).toHex();
-}
-
-// Another program changes the file at path: a drawing gets a comment at its start, a picture
-// or PDF bytes after its end, which its readers pass over.
-bool changeOutsideTheHost(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (!path.endsWith(".dxf") && !path.endsWith(".dwg"))
-        return file.write(text) == text.size();
-    return file.seek(0) && file.write("999\n" + text + '\n' + bytes) > bytes.size();
 }
 
 // Big enough that its download lasts long after its first bytes have landed.
@@ -116,7 +42,7 @@ QMap<QString, QByteArray> folderContents(const QString &folder)
     QMap<QString, QByteArray> contents;
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
         if (!name.startsWith("survey.dxf."))
-            contents.insert(name, readAll(QDir(folder).filePath(name)));
+            contents.insert(name, DemoDrawingSet::readAll(QDir(folder).filePath(name)));
     }
     return contents;
 }
@@ -201,16 +127,13 @@ private:
         }
         QMap<QString, QString> pane(const QString &snapshot) const
         {
-            QMap<QString, QString> rows;
-            collectPaneRows(widget(snapshot, "ActiveTreeViewWidget"), &rows);
-            return rows;
+            return DemoDrawingSet::paneRows(widget(snapshot, "ActiveTreeViewWidget"));
         }
         // The number of the file's first row in the pane.
         int paneRow(const QString &snapshot, const QString &file) const
         {
-            QStringList names;
-            collectPaneNames(widget(snapshot, "ActiveTreeViewWidget"), &names);
-            return names.indexOf(file);
+            return DemoDrawingSet::paneNames(widget(snapshot, "ActiveTreeViewWidget"))
+                .indexOf(file);
         }
         QString status(const QString &snapshot, const QString &file) const
         {
@@ -231,7 +154,7 @@ private:
         if (signedOut) {
             // Started without a session, as the launcher does for a user not signed in yet.
             const QString params = "config/fzcachedir/FzxAppLauncherParams.xml";
-            QString content = QString::fromUtf8(readAll(user.file(params)));
+            QString content = QString::fromUtf8(DemoDrawingSet::readAll(user.file(params)));
             QVERIFY(content.contains("CasCookie="));
             content.replace(QRegularExpression("CasCookie=\"[^\"]*\""), "CasCookie=\"\"");
             QVERIFY(user.home.write(params, content.toUtf8()));
@@ -279,18 +202,11 @@ private:
             QVERIFY(QFile::copy(user.file(taken), QDir(pictures).absoluteFilePath(taken)));
         }
     }
-    // The lines that search the open dialog for a title and open the first result.
-    static QStringList searchAndOpen(const QString &title)
-    {
-        return {"_AurexOpen", "_UIWAIT OpenFromCSDialogClass 30",
-                "_UISET SearchLineEditBox " + title, "_UICLICK searchButton",
-                "_UIWAIT ViewWidget[0] 30", "_UISELECT listWidget 0", "_UICLICK openButton"};
-    }
     // The lines that search the platform for a drawing and open it into the documents folder,
     // choosing "overwrite all" when copies are already there.
     static QStringList openFromPlatform(const QString &title, int rows, bool present = false)
     {
-        QStringList lines = searchAndOpen(title);
+        QStringList lines = DemoDrawingSet::searchAndOpenLines(title);
         if (present)
             lines << "_UIWAIT overwriteAllLocal_label 30" << "_UICLICK overwriteAllLocal_label";
         // Each row of the task pane gets its "More Action" button once its details are shown.
@@ -347,16 +263,17 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
     const QString before = probe.objectTitled("bridge.dwg").value("_filemodified").toString();
     QVERIFY(!before.isEmpty());
 
-    runHost(m_alice,
-            {{"_UISNAPSHOT alice-started.json", "_UITRIGGER ID_AUREX_LOGINOUT",
-              "_UIWAIT CSLoginDialog 20", "_UISET UserLineEdit alice",
-              "_UISET PasswordLineEdit " + m_alice.password, "_UISNAPSHOT alice-dialog.json",
-              "_UICLICK LoginPushButton", "_UIWAITGONE CSLoginDialog 30"},
-             openFromPlatform("bridge", 8),
-             {"_ATTACHIMAGE ../Pictures/site-photo.png", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
-              "_UISNAPSHOT alice-save.json", "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90",
-              "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-saved.json"}},
-            "alice-saved.png", true);
+    runHost(
+        m_alice,
+        {{"_UISNAPSHOT alice-started.json", "_UITRIGGER ID_AUREX_LOGINOUT",
+          "_UIWAIT CSLoginDialog 20", "_UISET UserLineEdit alice",
+          "_UISET PasswordLineEdit " + m_alice.password, "_UISNAPSHOT alice-dialog.json",
+          "_UICLICK LoginPushButton", "_UIWAITGONE CSLoginDialog 30"},
+         openFromPlatform("bridge", 8),
+         {"_ATTACHIMAGE ../Pictures/site-photo.png", "_AurexSave", "_UIWAIT SaveToCSDialog 60",
+          "_UISNAPSHOT alice-save.json", "_UICLICK SavePushButton", "_UIWAITGONE SaveToCSDialog 90",
+          "_UIWAIT moreActionPushButton[8] 90", "_UISNAPSHOT alice-saved.json"}},
+        "alice-saved.png", true);
 
     // Signed out at start: the pane showed the welcome page, not the lists.
     QCOMPARE(m_alice.text("alice-started.json", "ID_AUREX_LOGINOUT"),
@@ -366,7 +283,8 @@ void TestTwoUsers::aliceSignsInOpensAttachesAPictureAndSaves()
              QString("Log in to AUREX"));
     QCOMPARE(m_alice.text("alice-dialog.json", "UserLineEdit"), QString("alice"));
     // The password typed into the dialog reaches neither the snapshot nor the output.
-    QVERIFY(!readAll(m_alice.file("alice-dialog.json")).contains(m_alice.password.toUtf8()));
+    QVERIFY(!DemoDrawingSet::readAll(m_alice.file("alice-dialog.json"))
+                 .contains(m_alice.password.toUtf8()));
     QVERIFY(!m_commandLine.join('\n').contains(m_alice.password));
     QCOMPARE(m_alice.text("alice-saved.json", "ID_AUREX_LOGINOUT"),
              QString("Sign Out of AUREX Platform"));
@@ -461,22 +379,23 @@ void TestTwoUsers::bobUnlocks()
 void TestTwoUsers::unchangedFilesKeepTheirVersionsAndAnOutsideEditIsSaved()
 {
     const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
-    const QMap<QString, int> before = revisions(probe);
+    const QMap<QString, int> before = DemoDrawingSet::revisions(probe);
     QVERIFY(before.value("bridge.dwg") > 1);
     const QStringList waitForRows = {"_UIWAIT moreActionPushButton[8] 90"};
 
     // Opened again (the download repairs the stored paths) and saved at once: nothing new.
     runHost(m_bob, {openFromPlatform("bridge", 9, true), kSaveAll, waitForRows});
-    QCOMPARE(revisions(probe), before);
+    QCOMPARE(DemoDrawingSet::revisions(probe), before);
 
     // Another program changes piers.dxf (a comment at its start): the pane says so, and a
     // save gives that one file a new revision.
-    QVERIFY(changeOutsideTheHost(m_bob.file("Documents/piers.dxf"), "changed elsewhere"));
+    QVERIFY(DemoDrawingSet::changeOutsideTheHost(m_bob.file("Documents/piers.dxf"),
+                                                 "changed elsewhere"));
     runHost(m_bob, {kOpenBridge, {"_UISNAPSHOT bob-edited.json"}, kSaveAll, waitForRows});
     QCOMPARE(m_bob.status("bob-edited.json", "piers.dxf"),
              QString("Status: Changes not saved to collaborative space"));
     QCOMPARE(m_bob.status("bob-edited.json", "deck.dwg"), QString("Status: Current"));
-    QCOMPARE(revisions(probe), oneMore(before, {"piers.dxf"}));
+    QCOMPARE(DemoDrawingSet::revisions(probe), DemoDrawingSet::oneMore(before, {"piers.dxf"}));
 }
 
 void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
@@ -484,7 +403,8 @@ void TestTwoUsers::aliceCannotUndoBobsNewerVersionWithHerOlderChanges()
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     const QString bobsPiers = digestOf(probe, "piers.dxf");
     // alice changes her copy of piers.dxf, made from the version before bob's.
-    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/piers.dxf"), "alice's change"));
+    QVERIFY(DemoDrawingSet::changeOutsideTheHost(m_alice.file("Documents/piers.dxf"),
+                                                 "alice's change"));
 
     runHost(m_alice,
             {kOpenBridge, {"_AurexSave", "_UIWAIT SaveToCSDialog 60"},
@@ -543,14 +463,15 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     // changes rebar.dxf and saves both. The host ends with the save in the outbox.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     const QString bobsPiers = digestOf(probe, "piers.dxf");
-    const QMap<QString, int> before = revisions(probe);
-    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice, offline"));
+    const QMap<QString, int> before = DemoDrawingSet::revisions(probe);
+    QVERIFY(DemoDrawingSet::changeOutsideTheHost(m_alice.file("Documents/rebar.dxf"),
+                                                 "alice, offline"));
     runHost(m_alice,
             {kOpenBridge, {"_AurexWorkOffline", "_UIWAIT moreActionPushButton[8] 90"}, kSaveAll,
              {"_UIWAITTEXT \"Waiting to upload\" 60", "_UIWAIT moreActionPushButton[8] 90",
               "_UISNAPSHOT alice-offline.json", "_UIPICTURE alice-offline.png"},
              // Offline, the open dialog finds the copies this computer has.
-             searchAndOpen("deck"),
+             DemoDrawingSet::searchAndOpenLines("deck"),
              {"_UIWAITGONE OpenFromCSDialogClass 30", "_UISNAPSHOT alice-offline-open.json"}});
     expectSaid("Working offline: 2 files wait in the outbox until you go online.");
     QVERIFY(m_alice.text("alice-offline.json", "ConnectionStateLabel")
@@ -559,7 +480,7 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     QCOMPARE(waiting.value("rebar.dxf"), QString("Status: Waiting to upload"));
     QCOMPARE(waiting.value("piers.dxf"), QString("Status: Waiting to upload"));
     QCOMPARE(waiting.value("logo.png"), QString("Status: Current"));
-    QCOMPARE(revisions(probe), before);
+    QCOMPARE(DemoDrawingSet::revisions(probe), before);
     QCOMPARE(m_alice.widget("alice-offline-open.json", "DocumentTabs").value("tabs").toVariant()
                  .toStringList(),
              QStringList({"bridge.dwg", "deck.dwg"}));
@@ -585,7 +506,7 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     const QString copy = QString("piers (alice's copy %1).dxf")
                              .arg(QDate::currentDate().toString("yyyy-MM-dd"));
     QCOMPARE(probe.objectTitled(copy).value("_Owner").toString(), QString("alice"));
-    QCOMPARE(revisions(probe), oneMore(before, {"rebar.dxf"}));
+    QCOMPARE(DemoDrawingSet::revisions(probe), DemoDrawingSet::oneMore(before, {"rebar.dxf"}));
     // Online now, and nothing left in the outbox: every outbox empty, no mark of offline work.
     QDirIterator files(m_alice.file("config/fzcachedir/FzxConnector"), {"outbox.json", "offline"},
                        QDir::Files, QDirIterator::Subdirectories);
@@ -595,7 +516,10 @@ void TestTwoUsers::aliceSavesOfflineAndKeepsHerVersionAsACopy()
     QVERIFY2(!outboxes.isEmpty() && outboxes.filter(QRegularExpression("/offline$")).isEmpty(),
              qPrintable(outboxes.join('\n')));
     for (const QString &outbox : outboxes)
-        QCOMPARE(QJsonDocument::fromJson(readAll(outbox)).object().value("entries").toArray(),
+        QCOMPARE(QJsonDocument::fromJson(DemoDrawingSet::readAll(outbox))
+                     .object()
+                     .value("entries")
+                     .toArray(),
                  QJsonArray());
 }
 
@@ -604,16 +528,20 @@ void TestTwoUsers::aliceTakesBobsPdfAndOverwritesHisRebar()
     // bob brings his copy up to date, then changes rebar.dxf and load-table.pdf and saves.
     const PlatformProbe probe(m_platform, m_bob.login, m_bob.password);
     runHost(m_bob, {openFromPlatform("bridge", 9, true)});
-    QVERIFY(changeOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's change"));
-    QVERIFY(changeOutsideTheHost(m_bob.file("Documents/load-table.pdf"), "bob's change"));
+    QVERIFY(
+        DemoDrawingSet::changeOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's change"));
+    QVERIFY(DemoDrawingSet::changeOutsideTheHost(m_bob.file("Documents/load-table.pdf"),
+                                                 "bob's change"));
     runHost(m_bob, {kOpenBridge, kSaveAll});
     const QString bobsPdf = digestOf(probe, "load-table.pdf");
-    const QMap<QString, int> before = revisions(probe);
+    const QMap<QString, int> before = DemoDrawingSet::revisions(probe);
 
     // alice, offline, changed the same two files.
-    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/rebar.dxf"), "alice's change"));
-    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/load-table.pdf"), "alice's change"));
-    const QByteArray alicesPdf = readAll(m_alice.file("Documents/load-table.pdf"));
+    QVERIFY(DemoDrawingSet::changeOutsideTheHost(m_alice.file("Documents/rebar.dxf"),
+                                                 "alice's change"));
+    QVERIFY(DemoDrawingSet::changeOutsideTheHost(m_alice.file("Documents/load-table.pdf"),
+                                                 "alice's change"));
+    const QByteArray alicesPdf = DemoDrawingSet::readAll(m_alice.file("Documents/load-table.pdf"));
     runHost(m_alice,
             {kOpenBridge, {"_AurexWorkOffline"}, kSaveAll,
              {"_UIWAITTEXT \"Waiting to upload\" 60", "_AurexWorkOffline",
@@ -623,14 +551,15 @@ void TestTwoUsers::aliceTakesBobsPdfAndOverwritesHisRebar()
 
     // rebar.dxf: hers is the current version now. load-table.pdf: bob's stays, and alice has
     // it, with hers kept beside it.
-    QCOMPARE(digestOf(probe, "rebar.dxf"), fileDigest(m_alice.file("Documents/rebar.dxf")));
-    QCOMPARE(revisions(probe), oneMore(before, {"rebar.dxf"}));
+    QCOMPARE(digestOf(probe, "rebar.dxf"),
+             DemoDrawingSet::fileDigest(m_alice.file("Documents/rebar.dxf")));
+    QCOMPARE(DemoDrawingSet::revisions(probe), DemoDrawingSet::oneMore(before, {"rebar.dxf"}));
     QCOMPARE(digestOf(probe, "load-table.pdf"), bobsPdf);
-    QCOMPARE(fileDigest(m_alice.file("Documents/load-table.pdf")), bobsPdf);
+    QCOMPARE(DemoDrawingSet::fileDigest(m_alice.file("Documents/load-table.pdf")), bobsPdf);
     const QStringList kept = QDir(m_alice.file("Documents"))
                                  .entryList({"load-table (local changes *).pdf"});
     QCOMPARE(kept.size(), 1);
-    QCOMPARE(readAll(m_alice.file("Documents/" + kept.first())), alicesPdf);
+    QCOMPARE(DemoDrawingSet::readAll(m_alice.file("Documents/" + kept.first())), alicesPdf);
 }
 
 void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
@@ -648,10 +577,12 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
     } stops[] = {{"working online", 0}, {"working online", 30}, {"working online", 36},
                  {"From the outbox", 0}};
     for (const auto &stop : stops) {
-        const QMap<QString, int> before = revisions(probe);
-        QVERIFY(changeOutsideTheHost(m_alice.file("Documents/deck-photo.png"), "first save"));
+        const QMap<QString, int> before = DemoDrawingSet::revisions(probe);
+        QVERIFY(DemoDrawingSet::changeOutsideTheHost(m_alice.file("Documents/deck-photo.png"),
+                                                     "first save"));
         runHost(m_alice, {kOpenBridge, {"_AurexWorkOffline"}, kSaveAll});
-        QVERIFY(changeOutsideTheHost(m_alice.file("Documents/logo.png"), "second save"));
+        QVERIFY(DemoDrawingSet::changeOutsideTheHost(m_alice.file("Documents/logo.png"),
+                                                     "second save"));
         runHost(m_alice, {kOpenBridge, kSaveAll});
 
         QProcess lintra;
@@ -672,7 +603,8 @@ void TestTwoUsers::aHostStoppedWhileSendingSendsEachSaveOnce()
         // gone; a new run then shows every status once its rows are all there.
         runHost(m_alice, {kOpenBridge, {"_UIWAITGONE ConnectionStateLabel 90"}});
         runHost(m_alice, {kOpenBridge, {"_UISNAPSHOT alice-all-sent.json"}});
-        QCOMPARE(revisions(probe), oneMore(before, {"deck-photo.png", "logo.png"}));
+        QCOMPARE(DemoDrawingSet::revisions(probe),
+                 DemoDrawingSet::oneMore(before, {"deck-photo.png", "logo.png"}));
         for (const QString file : {"deck-photo.png", "logo.png"}) {
             QCOMPARE(probe.countTitled(file), 1);
             QCOMPARE(m_alice.status("alice-all-sent.json", file), QString("Status: Current"));
@@ -686,7 +618,8 @@ void TestTwoUsers::aSaveOfAFileBobHoldsWaitsAndSaysWhy()
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     QCOMPARE(probe.lockedBy("deck.dwg"), QString("bob"));
     const QString deck = digestOf(probe, "deck.dwg");
-    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/deck.dwg"), "alice, offline"));
+    QVERIFY(
+        DemoDrawingSet::changeOutsideTheHost(m_alice.file("Documents/deck.dwg"), "alice, offline"));
     // This time from the pane's user menu, and the File menu's entry shows the check mark.
     runHost(m_alice,
             {kOpenBridge, {"_UITRIGGER workOfflineAction", "_UISNAPSHOT alice-menu-offline.json"},
@@ -718,9 +651,10 @@ void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
 {
     // alice left her work offline; the platform is away when her host starts.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
-    const QMap<QString, int> before = revisions(probe);
+    const QMap<QString, int> before = DemoDrawingSet::revisions(probe);
     runHost(m_alice, {kOpenBridge, {"_AurexWorkOffline"}});
-    QVERIFY(changeOutsideTheHost(m_alice.file("Documents/logo.png"), "on the train"));
+    QVERIFY(
+        DemoDrawingSet::changeOutsideTheHost(m_alice.file("Documents/logo.png"), "on the train"));
     bool restarted = false;
     m_platform.stop();
     runHost(m_alice,
@@ -743,7 +677,7 @@ void TestTwoUsers::aliceStartsOfflineWhileThePlatformIsAway()
     QCOMPARE(m_alice.status("alice-started-offline.json", "logo.png"),
              QString("Status: Waiting to upload"));
     expectSaid("From the outbox: Saved 1 file to Common Space (0 new, 1 changed).");
-    QCOMPARE(revisions(probe), oneMore(before, {"logo.png"}));
+    QCOMPARE(DemoDrawingSet::revisions(probe), DemoDrawingSet::oneMore(before, {"logo.png"}));
 }
 
 void TestTwoUsers::aliceReadsBobsCommentAndRestoresTheVersionBefore()
@@ -751,9 +685,9 @@ void TestTwoUsers::aliceReadsBobsCommentAndRestoresTheVersionBefore()
     // bob brings his copy up to date, changes rebar.dxf and saves it with a comment.
     const PlatformProbe probe(m_platform, m_alice.login, m_alice.password);
     const QString versionBefore = digestOf(probe, "rebar.dxf");
-    const QString alicesRebar = fileDigest(m_alice.file("Documents/rebar.dxf"));
+    const QString alicesRebar = DemoDrawingSet::fileDigest(m_alice.file("Documents/rebar.dxf"));
     runHost(m_bob, {openFromPlatform("bridge", 9, true)});
-    QVERIFY(changeOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's rebar"));
+    QVERIFY(DemoDrawingSet::changeOutsideTheHost(m_bob.file("Documents/rebar.dxf"), "bob's rebar"));
     runHost(m_bob, {kOpenBridge,
                     {"_AurexSave", "_UIWAIT SaveToCSDialog 60",
                      "_UISET CheckInCommentEdit \"Thicker bars at the east pier\"",
@@ -801,7 +735,7 @@ void TestTwoUsers::aliceReadsBobsCommentAndRestoresTheVersionBefore()
     const QJsonObject restored = probe.objectTitled("rebar.dxf");
     QCOMPARE(restored.value("revision").toString(), QString::number(bobs + 1));
     QCOMPARE(restored.value("_sha256").toString(), versionBefore);
-    QCOMPARE(fileDigest(m_alice.file("Documents/rebar.dxf")), alicesRebar);
+    QCOMPARE(DemoDrawingSet::fileDigest(m_alice.file("Documents/rebar.dxf")), alicesRebar);
     expectSaid("Restored version " + before + " of rebar.dxf: it is version "
                + QString::number(bobs + 1) + " now.");
 }
@@ -834,13 +768,16 @@ void TestTwoUsers::bobsHostKilledDuringADownloadLeavesFilesAndDatabaseAsTheyWere
     // bob's working copy of the drawing set and his file database, which are to be kept.
     const QString folder = m_bob.file("Documents");
     const QString databaseFile = m_bob.file("config/fzcachedir/FzxConnector/filedb.xml");
-    const QByteArray database = readAll(databaseFile);
+    const QByteArray database = DemoDrawingSet::readAll(databaseFile);
     const QMap<QString, QByteArray> before = folderContents(folder);
     QVERIFY(database.contains("bridge.dwg") && before.contains("bridge.dwg"));
 
     QProcess lintra;
-    QVERIFY(m_bob.home.write("step.scr", (searchAndOpen("survey") << "_UIWAIT NeverShown 120")
-                                              .join('\n').toUtf8()));
+    QVERIFY(
+        m_bob.home.write("step.scr",
+                         (DemoDrawingSet::searchAndOpenLines("survey") << "_UIWAIT NeverShown 120")
+                             .join('\n')
+                             .toUtf8()));
     startHost(&lintra, m_bob, {"--script", "step.scr", "--exit"});
     QVERIFY(lintra.waitForStarted());
     // Kill the host as soon as the download has written some of the bytes, whatever name (or
@@ -862,7 +799,7 @@ void TestTwoUsers::bobsHostKilledDuringADownloadLeavesFilesAndDatabaseAsTheyWere
     const QMap<QString, QByteArray> after = folderContents(folder);
     QCOMPARE(after.keys(), before.keys());
     QVERIFY(after == before);
-    QCOMPARE(readAll(databaseFile), database);
+    QCOMPARE(DemoDrawingSet::readAll(databaseFile), database);
 }
 
 void TestTwoUsers::aliceSeesBobsWorkAsItHappensAndReloads()
@@ -872,8 +809,8 @@ void TestTwoUsers::aliceSeesBobsWorkAsItHappensAndReloads()
     // refresh, the bar offers the newer version, and Reload brings it, keeping hers aside.
     const PlatformProbe bob(m_platform, m_bob.login, m_bob.password);
     const QString rebar = m_alice.file("Documents/rebar.dxf");
-    QVERIFY(changeOutsideTheHost(rebar, "alice, live"));
-    const QByteArray bobs = readAll(rebar) + "999\nbob's rebar\n";
+    QVERIFY(DemoDrawingSet::changeOutsideTheHost(rebar, "alice, live"));
+    const QByteArray bobs = DemoDrawingSet::readAll(rebar) + "999\nbob's rebar\n";
     bool bobActed = false;
     runHost(m_alice,
             {kOpenBridge,
@@ -916,7 +853,7 @@ void TestTwoUsers::aliceSeesBobsWorkAsItHappensAndReloads()
                                                       "in .*rebar.*\\.dxf\\.$"))
                   .isEmpty(),
              qPrintable(m_commandLine.join('\n')));
-    QCOMPARE(readAll(rebar), bobs);
+    QCOMPARE(DemoDrawingSet::readAll(rebar), bobs);
     // Opened again, rebar.dxf is bob's version, current.
     runHost(m_alice, {kOpenBridge, {"_UISNAPSHOT alice-reloaded.json"}});
     QCOMPARE(m_alice.status("alice-reloaded.json", "rebar.dxf"), QString("Status: Current"));

@@ -279,6 +279,12 @@ void PlatformProcess::kill()
     m_port = 0;
 }
 
+bool PlatformProcess::waitForEnd(int milliseconds)
+{
+    return !m_process || m_process->state() == QProcess::NotRunning
+           || m_process->waitForFinished(milliseconds);
+}
+
 QString PlatformProcess::demoObjectId(const QString &title) const
 {
     const QRegularExpression line(QStringLiteral("^\\s*%1\\s+\\S+\\s+(\\S+)\\s*$")

@@ -52,6 +52,9 @@ public:
     // Ends the serving process at once with SIGKILL, as a crash would; start() serves again
     // on the same data.
     void kill();
+    // Waits for the serving process to end by itself (a crash); false if it still serves at
+    // the deadline.
+    bool waitForEnd(int milliseconds);
 
     int port() const { return m_port; }
     // The platform id of a demo file, as the demo listed it; empty without the demo.
