@@ -70,9 +70,13 @@ class TestPlatformLauncher : public QObject
 private slots:
     void initTestCase()
     {
+        PlatformProcess::Options options;
+        options.demo = true;
+        options.serveArguments = QStringList{"--launcher-cookie-days", "3"};
+        options.keepLog = true;
+        m_platform = std::make_unique<PlatformProcess>(options);
         QString error;
-        m_platform = PlatformProcess::startDemo(&error, {"--launcher-cookie-days", "3"});
-        QVERIFY2(m_platform, qPrintable(error));
+        QVERIFY2(m_platform->start(&error), qPrintable(error));
     }
 
     void setsUpTheComputer_data()
@@ -145,18 +149,12 @@ private slots:
         QVERIFY(home.writeLauncherParams(kEarlierParams));
         if (server == "PLATFORM")
             server = m_platform->serverHost();
-        QProcess launcher;
-        launcher.setProcessEnvironment(home.environment());
         const QDateTime started = QDateTime::currentDateTimeUtc();
-        launcher.start(AUREX_LAUNCHER_BIN, QStringList{"--server-url", server} + arguments);
-        QVERIFY(launcher.waitForStarted());
-        launcher.write(input);
-        launcher.closeWriteChannel();
-        QTRY_COMPARE_WITH_TIMEOUT(launcher.state(), QProcess::NotRunning, 60000);
-        const QString out = QString::fromUtf8(launcher.readAllStandardOutput());
-        const QString err = QString::fromUtf8(launcher.readAllStandardError());
+        QString out;
+        QString err;
+        QCOMPARE(launch(home, QStringList{"--server-url", server} + arguments, input, &out, &err),
+                 exitCode);
         QCOMPARE(err, message);
-        QCOMPARE(launcher.exitCode(), exitCode);
 
         if (user.isEmpty()) {
             QCOMPARE(filesBelow(home.path()), QStringList{kParamsFile});
@@ -176,7 +174,76 @@ private slots:
         QCOMPARE(qRound(started.secsTo(expiryOf(cookie)) / 86400.0), days);
     }
 
+    // The right password does not help an account that guessing has slowed down, nor a disabled
+    // one; the platform logs the refusal as it logs those of password sign-ins.
+    void refusedAsAPasswordSignIn_data()
+    {
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<bool>("disabled");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("after five wrong passwords")
+            << "erin" << false
+            << "^aurex-launcher: the AUREX Platform refused: too many failed sign-ins; try again "
+               "in \\d+ seconds\n$"
+            << "password sign-in for account erin from 127.0.0.1 refused: too many failures";
+        QTest::newRow("disabled account")
+            << "frank" << true
+            << "^aurex-launcher: the AUREX Platform refused: the account frank is disabled; ask "
+               "the platform's administrator\n$"
+            << "sign-in of disabled account frank refused";
+    }
+
+    void refusedAsAPasswordSignIn()
+    {
+        QFETCH(QString, login);
+        QFETCH(bool, disabled);
+        QFETCH(QString, message);
+        QFETCH(QString, logged);
+        const QString password = login + "-launcher-pw";
+        QVERIFY(m_platform->addUser(login, password));
+        if (disabled) {
+            QCOMPARE(m_platform->run({"user", "disable", login}).exitCode, 0);
+        } else {
+            PlatformClient guesser(m_platform->serverHost());
+            for (int i = 0; i < 5; ++i)
+                QCOMPARE(guesser.signIn(login, "not-" + password), 401);
+            // As five more guesses, each after its wait, would leave it: the next wait is about a
+            // minute, which no busy machine outlasts before the launcher asks.
+            QVERIFY(m_platform->change({"UPDATE sign_in_failures SET failures = 10 WHERE key = "
+                                        "'account:" + login + "'"}));
+        }
+        TestHome home;
+        QString out;
+        QString err;
+        QCOMPARE(launch(home, {"--server-url", m_platform->serverHost(), "--user", login},
+                        password.toUtf8() + "\n", &out, &err),
+                 1);
+        QVERIFY2(QRegularExpression(message).match(err).hasMatch(), qPrintable(err));
+        QCOMPARE(filesBelow(home.path()), QStringList());
+        QVERIFY2(m_platform->log().contains(logged.toUtf8()), m_platform->log().constData());
+    }
+
 private:
+    // Runs aurex-launcher in the home with the input on its standard input; its exit code.
+    static int launch(const TestHome &home, const QStringList &arguments, const QByteArray &input,
+                      QString *out, QString *err)
+    {
+        QProcess launcher;
+        launcher.setProcessEnvironment(home.environment());
+        launcher.start(AUREX_LAUNCHER_BIN, arguments);
+        if (!launcher.waitForStarted())
+            return -1;
+        launcher.write(input);
+        launcher.closeWriteChannel();
+        // A password check takes the platform a moment, longer on a busy machine.
+        if (!launcher.waitForFinished(60000))
+            return -1;
+        *out = QString::fromUtf8(launcher.readAllStandardOutput());
+        *err = QString::fromUtf8(launcher.readAllStandardError());
+        return launcher.exitStatus() == QProcess::NormalExit ? launcher.exitCode() : -1;
+    }
+
     // What the module finds on the computer: the files, the parameters file's mode, every value
     // but the cookie, and who the cookie signs in as, in which space, as the module signs in.
     QStringList computerState(const TestHome &home, QMap<QString, QString> params) const
