@@ -198,20 +198,38 @@ QString AccountStore::issueCookie(const QString &login, int ttlSeconds)
 {
     if (ttlSeconds <= 0)
         throw ApiError(400, QStringLiteral("a cookie lifetime must be positive"));
-    Transaction transaction;
     const qint64 user = userId(login);
     refuseIfDisabled(user);
-    const QString cookie = Credentials::newToken();
-    Database::exec(QStringLiteral("INSERT INTO launcher_cookies (cookie_hash, user_id, "
-                                  "expires_at) VALUES (?, ?, ?)"),
-                   {Credentials::fingerprint(cookie), user, now() + ttlSeconds});
-    transaction.commit();
-    return cookie;
+    return insertCookie(user, ttlSeconds).cookie;
 }
 
-QString AccountStore::signInWithPassword(const QString &login, const QString &password,
-                                         const QString &tenant, const QString &space,
-                                         bool preferredContext, const QString &address)
+AccountStore::LauncherCookie AccountStore::insertCookie(qint64 userId, int ttlSeconds)
+{
+    LauncherCookie issued{Credentials::newToken(), now() + ttlSeconds};
+    Database::exec(QStringLiteral("INSERT INTO launcher_cookies (cookie_hash, user_id, "
+                                  "expires_at) VALUES (?, ?, ?)"),
+                   {Credentials::fingerprint(issued.cookie), userId, issued.expiresAt});
+    return issued;
+}
+
+AccountStore::LauncherCookie AccountStore::issueCookieWithPassword(
+    const QString &login, const QString &password, const QString &tenant, const QString &space,
+    const QString &address, int ttlSeconds)
+{
+    const qint64 user = checkPassword(login, password, address);
+    // The launcher files name the tenant and space the module signs in to: refused now rather
+    // than at every start of the CAD application.
+    const qint64 tenantKey = tenantId(tenant);
+    if (!space.isEmpty())
+        contextSpace(user, tenantKey, space, false);
+    const LauncherCookie issued = insertCookie(user, ttlSeconds);
+    qCInfo(lcAccounts).noquote() << "launcher cookie issued for account" << login << "from"
+                                 << address << "for" << ttlSeconds << "s";
+    return issued;
+}
+
+qint64 AccountStore::checkPassword(const QString &login, const QString &password,
+                                   const QString &address)
 {
     // Who is refused, and from where, goes to the log; what was tried never does.
     const QString account = isValidLogin(login) ? login : QStringLiteral("(not a user name)");
@@ -240,7 +258,14 @@ QString AccountStore::signInWithPassword(const QString &login, const QString &pa
     SignInThrottle::recordSuccess(login);
     // Said only to whoever knows the password.
     refuseIfDisabled(user);
-    return openSession(user, tenant, space, preferredContext);
+    return user;
+}
+
+QString AccountStore::signInWithPassword(const QString &login, const QString &password,
+                                         const QString &tenant, const QString &space,
+                                         bool preferredContext, const QString &address)
+{
+    return openSession(checkPassword(login, password, address), tenant, space, preferredContext);
 }
 
 QString AccountStore::signInWithCookie(const QString &cookie, const QString &tenant,
@@ -259,26 +284,31 @@ QString AccountStore::signInWithCookie(const QString &cookie, const QString &ten
     return openSession(user.toLongLong(), tenant, space, preferredContext);
 }
 
+QVariant AccountStore::contextSpace(qint64 userId, qint64 tenantKey, const QString &space,
+                                    bool preferredContext)
+{
+    if (preferredContext || space.isEmpty()) {
+        return Database::value(
+            QStringLiteral("SELECT s.id FROM spaces s JOIN memberships m ON m.space_id = s.id "
+                           "WHERE m.user_id = ? AND s.tenant_id = ? "
+                           "ORDER BY m.preferred DESC, s.name LIMIT 1"),
+            {userId, tenantKey});
+    }
+    const QVariant context = Database::value(
+        QStringLiteral("SELECT s.id FROM spaces s JOIN memberships m ON m.space_id = s.id "
+                       "WHERE m.user_id = ? AND s.tenant_id = ? AND s.name = ?"),
+        {userId, tenantKey, space});
+    if (!context.isValid())
+        throw ApiError(403, QStringLiteral("no access to collaborative space %1").arg(space));
+    return context;
+}
+
 QString AccountStore::openSession(qint64 userId, const QString &tenant, const QString &space,
                                   bool preferredContext)
 {
     Transaction transaction;
     const qint64 tenantKey = tenantId(tenant);
-    QVariant context;
-    if (preferredContext || space.isEmpty()) {
-        context = Database::value(
-            QStringLiteral("SELECT s.id FROM spaces s JOIN memberships m ON m.space_id = s.id "
-                           "WHERE m.user_id = ? AND s.tenant_id = ? "
-                           "ORDER BY m.preferred DESC, s.name LIMIT 1"),
-            {userId, tenantKey});
-    } else {
-        context = Database::value(
-            QStringLiteral("SELECT s.id FROM spaces s JOIN memberships m ON m.space_id = s.id "
-                           "WHERE m.user_id = ? AND s.tenant_id = ? AND s.name = ?"),
-            {userId, tenantKey, space});
-        if (!context.isValid())
-            throw ApiError(403, QStringLiteral("no access to collaborative space %1").arg(space));
-    }
+    const QVariant context = contextSpace(userId, tenantKey, space, preferredContext);
     const qint64 stamp = now();
     Database::exec(QStringLiteral("DELETE FROM sessions WHERE expires_at <= ?"), {stamp});
     Database::exec(QStringLiteral("DELETE FROM launcher_cookies WHERE expires_at <= ?"), {stamp});

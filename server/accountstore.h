@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <optional>
 
@@ -47,6 +48,15 @@ public:
                       const QString &actor, const QString &address);
     // A launcher cookie for the user, valid for ttlSeconds and usable more than once.
     QString issueCookie(const QString &login, int ttlSeconds);
+    struct LauncherCookie {
+        QString cookie;
+        qint64 expiresAt = 0; // seconds since the epoch, UTC
+    };
+    // A launcher cookie for whoever knows the user's password, checked, throttled and logged
+    // as a password sign-in is; a space, when given, must be one of the user's in the tenant.
+    LauncherCookie issueCookieWithPassword(const QString &login, const QString &password,
+                                           const QString &tenant, const QString &space,
+                                           const QString &address, int ttlSeconds);
 
     // Each returns a fresh session token. space is the wanted current space; with
     // preferredContext (or an empty space) the user's preferred space is taken instead.
@@ -88,6 +98,14 @@ public:
     static void refuseIfDisabled(qint64 userId);
 
 private:
+    // The id of the account when the password is its own; throttled, refusals logged.
+    static qint64 checkPassword(const QString &login, const QString &password,
+                                const QString &address);
+    // The space a session of the user starts in (null: none); 403 for a named space the user
+    // is not a member of.
+    static QVariant contextSpace(qint64 userId, qint64 tenantKey, const QString &space,
+                                 bool preferredContext);
+    static LauncherCookie insertCookie(qint64 userId, int ttlSeconds);
     QString openSession(qint64 userId, const QString &tenant, const QString &space,
                         bool preferredContext);
 

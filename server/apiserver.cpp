@@ -19,12 +19,14 @@
 #include "versionstore.h"
 #include "whereused.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <algorithm>
 #include <limits>
@@ -241,6 +243,9 @@ std::unique_ptr<HttpExchange> ApiServer::route(const HttpRequest &request)
         return signIn(request, false);
     if (request.method == "POST" && request.path == cas + "/cookie")
         return signIn(request, true);
+    if (request.method == "POST"
+        && request.path == std::string(platform::kCasPath) + platform::kLauncherCookiePath)
+        return launcherCookie(request);
     if (request.method == "POST" && request.path == cas + "/logout") {
         return answered(guarded([&] {
             m_accounts.signOut(bearerToken(request));
@@ -345,31 +350,92 @@ HttpResponse ApiServer::metrics(const HttpRequest &request)
     return response;
 }
 
+namespace {
+
+QString textOf(const QJsonObject &body, const char *key)
+{
+    return body.value(QLatin1String(key)).toString();
+}
+
+// Reads a JSON object whole and answers it; what the answer throws becomes an error answer.
+std::unique_ptr<BufferedExchange>
+jsonExchange(const std::function<HttpResponse(const QJsonObject &)> &answer)
+{
+    return std::make_unique<BufferedExchange>(
+        platform::kMaxJsonBodyBytes,
+        [answer](const QByteArray &raw) { return guarded([&] { return answer(parseObject(raw)); }); });
+}
+
+} // namespace
+
 std::unique_ptr<HttpExchange> ApiServer::signIn(const HttpRequest &request, bool withCookie)
 {
     const QString address = request.clientAddress;
-    auto exchange = std::make_unique<BufferedExchange>(
-        platform::kMaxJsonBodyBytes, [this, withCookie, address](const QByteArray &raw) {
-            return guarded([&] {
-                const QJsonObject body = parseObject(raw);
-                auto text = [&body](const char *key) {
-                    return body.value(QLatin1String(key)).toString();
-                };
-                const bool preferred = body.value(QStringLiteral("preferredContext")).toBool();
-                const QString token = withCookie
-                    ? m_accounts.signInWithCookie(text("cookie"), text("tenant"), text("space"),
-                                                  preferred)
-                    : m_accounts.signInWithPassword(text("username"), text("password"),
-                                                    text("tenant"), text("space"), preferred,
-                                                    address);
-                return HttpResponse::json(200, QJsonObject{{QStringLiteral("token"), token},
-                                                           {QStringLiteral("expiresIn"),
-                                                            m_options.sessionTtlSeconds}});
-            });
-        });
+    auto exchange = jsonExchange([this, withCookie, address](const QJsonObject &body) {
+        const bool preferred = body.value(QStringLiteral("preferredContext")).toBool();
+        const QString tenant = textOf(body, "tenant");
+        const QString space = textOf(body, "space");
+        const QString token = withCookie
+            ? m_accounts.signInWithCookie(textOf(body, "cookie"), tenant, space, preferred)
+            : m_accounts.signInWithPassword(textOf(body, "username"), textOf(body, "password"),
+                                            tenant, space, preferred, address);
+        return HttpResponse::json(200, QJsonObject{{QStringLiteral("token"), token},
+                                                   {QStringLiteral("expiresIn"),
+                                                    m_options.sessionTtlSeconds}});
+    });
     // A password is checked with a deliberately costly hash.
     exchange->setSlow(!withCookie);
     return exchange;
+}
+
+std::unique_ptr<HttpExchange> ApiServer::launcherCookie(const HttpRequest &request)
+{
+    const QString address = request.clientAddress;
+    const QString origin = publicOrigin(request);
+    auto exchange = jsonExchange([this, address, origin](const QJsonObject &body) {
+        // A client may ask for less than the administrator allows, never for more.
+        int days = m_options.launcherCookieDays;
+        const QJsonValue asked = body.value(QStringLiteral("days"));
+        if (!asked.isUndefined()) {
+            if (asked.toInt() <= 0)
+                throw ApiError(400, QStringLiteral("days must be a positive number"));
+            days = std::min(days, asked.toInt());
+        }
+        const int lifetime = days * 24 * 3600;
+        const AccountStore::LauncherCookie issued = m_accounts.issueCookieWithPassword(
+            textOf(body, "username"), textOf(body, "password"), textOf(body, "tenant"),
+            textOf(body, "space"), address, lifetime);
+        return HttpResponse::json(
+            200,
+            QJsonObject{{QStringLiteral("cookie"), issued.cookie},
+                        {QStringLiteral("expiresAt"),
+                         QDateTime::fromSecsSinceEpoch(issued.expiresAt, Qt::UTC)
+                             .toString(Qt::ISODate)},
+                        {QStringLiteral("expiresIn"), lifetime},
+                        {QStringLiteral("serverUrl"), origin + QLatin1String(platform::kVaultPath)},
+                        {QStringLiteral("casUrl"), origin + QLatin1String(platform::kCasPath)},
+                        {QStringLiteral("dashboardUrl"),
+                         origin + QLatin1String(platform::kDashboardPath)},
+                        {QStringLiteral("tenant"), textOf(body, "tenant")},
+                        {QStringLiteral("space"), textOf(body, "space")}});
+    });
+    // The password is checked with a deliberately costly hash.
+    exchange->setSlow(true);
+    return exchange;
+}
+
+QString ApiServer::publicOrigin(const HttpRequest &request) const
+{
+    if (!m_options.publicUrl.isEmpty()) {
+        return QUrl(m_options.publicUrl)
+            .adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment)
+            .toString();
+    }
+    // The host and port the client wrote, which is how that client reaches the platform.
+    const QString host = request.hasHeader("host")
+        ? QString::fromStdString(request.header("host"))
+        : QStringLiteral("%1:%2").arg(m_options.host).arg(port());
+    return (isTls() ? QStringLiteral("https://") : QStringLiteral("http://")) + host;
 }
 
 namespace {

@@ -50,6 +50,11 @@ public:
         int keepAliveSeconds = platform::kDefaultKeepAliveSeconds;
         // Addresses and subnets ("10.0.0.0/8") that GET /metrics answers.
         QStringList metricsFrom;
+        // The most days a launcher cookie fetched with a password lasts.
+        int launcherCookieDays = platform::kDefaultLauncherCookieDays;
+        // "https://aurex.example.com": where users reach the platform, as launcher files name
+        // it; empty: the address a request came to.
+        QString publicUrl;
     };
 
     explicit ApiServer(const Options &options);
@@ -71,6 +76,10 @@ private:
     // or of unknown length. Nothing when the request may go on.
     std::unique_ptr<HttpExchange> refusedBeforeBody(const HttpRequest &request);
     std::unique_ptr<HttpExchange> signIn(const HttpRequest &request, bool withCookie);
+    // A launcher cookie for a user name and password, with what the launcher files need.
+    std::unique_ptr<HttpExchange> launcherCookie(const HttpRequest &request);
+    // "https://host:port" that users reach this platform at.
+    QString publicOrigin(const HttpRequest &request) const;
     // An object, its content, its versions, a version's content or structure, or (POST) the
     // restore of a version.
     std::unique_ptr<HttpExchange> object(const HttpRequest &request);

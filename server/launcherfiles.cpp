@@ -38,14 +38,18 @@ bool writeXml(const QString &folder, const char *fileName, QFileDevice::Permissi
 
 } // namespace
 
-QString LauncherFiles::defaultConfigFolder()
+QString LauncherFiles::configFolder(const QString &chosen)
 {
+    if (!chosen.isEmpty())
+        return chosen;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
         + QLatin1Char('/') + QLatin1String(platform::kCacheFolder);
 }
 
-QString LauncherFiles::defaultAppsFolder()
+QString LauncherFiles::appsFolder(const QString &chosen)
 {
+    if (!chosen.isEmpty())
+        return chosen;
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
         + QLatin1Char('/') + QLatin1String(platform::kCacheFolder);
 }

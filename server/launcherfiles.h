@@ -22,7 +22,8 @@ public:
 
     static bool write(const Values &values, const QString &configFolder,
                       const QString &appsFolder, QString *error);
-    // The folders the module reads: <generic config>/fzcachedir and <generic data>/fzcachedir.
-    static QString defaultConfigFolder();
-    static QString defaultAppsFolder();
+    // The folder chosen or, when none is, the one the module reads: <generic config>/fzcachedir
+    // and <generic data>/fzcachedir.
+    static QString configFolder(const QString &chosen);
+    static QString appsFolder(const QString &chosen);
 };

@@ -46,6 +46,7 @@ const char kUsage[] =
     "        [--connections-per-client N] [--trusted-proxy ADDRESS]...\n"
     "        [--keep-versions N] [--keep-days D] [--keep-alive SECONDS]\n"
     "        [--metrics-from ADDRESS[/BITS]]...      (default: loopback)\n"
+    "        [--launcher-cookie-days D] [--public-url URL]   (for aurex-launcher; default 30)\n"
     "  user add LOGIN [--first-name X] [--last-name Y] [--email Z]   (password on stdin)\n"
     "  user passwd LOGIN                                             (password on stdin)\n"
     "  user list [--json]\n"
@@ -198,6 +199,17 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
         if (!valid)
             throw UsageError("--metrics-from takes an address or ADDRESS/BITS");
     }
+    options.launcherCookieDays = intOption(parser, "launcher-cookie-days",
+                                           platform::kDefaultLauncherCookieDays);
+    if (options.launcherCookieDays > platform::kMaxLauncherCookieDays)
+        throw UsageError("--launcher-cookie-days allows at most a year (366 days)");
+    options.publicUrl = parser.value(QStringLiteral("public-url"));
+    const QUrl publicUrl(options.publicUrl, QUrl::StrictMode);
+    if (!options.publicUrl.isEmpty()
+        && (!publicUrl.isValid() || publicUrl.host().isEmpty()
+            || (publicUrl.scheme() != QLatin1String("http")
+                && publicUrl.scheme() != QLatin1String("https"))))
+        throw UsageError("--public-url takes an address such as https://aurex.example.com");
     options.uploadFolder = QDir(dataDir).filePath(QLatin1String(platform::kUploadFolderName));
     QString folderError;
     if (!makePrivateFolder(options.uploadFolder, &folderError)) {
@@ -292,12 +304,9 @@ int launcherFiles(const QCommandLineParser &parser, const QString &dataDir, Acco
     values.preferredContext = parser.value(QStringLiteral("preferred-context"));
     values.cookie = accounts.issueCookie(user, intOption(parser, "ttl",
                                                          platform::kDefaultCookieTtlSeconds));
-    const QString configFolder = parser.isSet(QStringLiteral("config-folder"))
-        ? parser.value(QStringLiteral("config-folder"))
-        : LauncherFiles::defaultConfigFolder();
-    const QString appsFolder = parser.isSet(QStringLiteral("apps-folder"))
-        ? parser.value(QStringLiteral("apps-folder"))
-        : LauncherFiles::defaultAppsFolder();
+    const QString configFolder =
+        LauncherFiles::configFolder(parser.value(QStringLiteral("config-folder")));
+    const QString appsFolder = LauncherFiles::appsFolder(parser.value(QStringLiteral("apps-folder")));
     QString error;
     if (!LauncherFiles::write(values, configFolder, appsFolder, &error)) {
         err() << "aurex-platform: " << error << "\n";
@@ -467,7 +476,8 @@ int main(int argc, char *argv[])
         QStringLiteral("keep-versions"), QStringLiteral("keep-days"), QStringLiteral("keep-alive"),
         QStringLiteral("margin"), QStringLiteral("metrics-from"), QStringLiteral("trash-days"),
         QStringLiteral("role"), QStringLiteral("object"), QStringLiteral("since"),
-        QStringLiteral("until")};
+        QStringLiteral("until"), QStringLiteral("launcher-cookie-days"),
+        QStringLiteral("public-url")};
     for (const QString &name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("preferred")));

@@ -28,6 +28,8 @@ const char kDashboardAppId[] = "XHUBDECK_AP";
 
 // Paths of the HTTP interface.
 const char kCasPath[] = "/cas";
+// Below kCasPath: a launcher cookie for a user name and password.
+const char kLauncherCookiePath[] = "/v1/launcher";
 const char kApiPrefix[] = "/api/v1";
 const char kDashboardPath[] = "/dashboard";
 const char kVaultPath[] = "/vaultis";
@@ -63,6 +65,10 @@ const int kDefaultSessionTtlSeconds = 8 * 3600;
 // How often an event stream carries a comment line (and its session is checked).
 const int kDefaultKeepAliveSeconds = 15;
 const int kDefaultCookieTtlSeconds = 12 * 3600;
+// How long a launcher cookie that a user fetches with their password lasts, unless the
+// administrator says otherwise; at most kMaxLauncherCookieDays.
+const int kDefaultLauncherCookieDays = 30;
+const int kMaxLauncherCookieDays = 366;
 // How far a restore moves automatic names, check-in and event numbers past the last ones its
 // backup shows: more than a team hands out between a backup and the restore that needs it.
 const int kDefaultRestoreMargin = 1000000;
