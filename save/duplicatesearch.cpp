@@ -5,14 +5,16 @@
 #include "workingcopy/contentfingerprint.h"
 #include "workingcopy/filedatabase.h"
 
+#include <optional>
+
 namespace {
 
 void recordStoredFromHere(const QString &tenant, const QString &currentUser,
                           const QMap<QString, QString> &paths,
                           QList<SaveSet::Duplicate> *duplicates)
 {
-    FileDatabase database(tenant);
-    bool recorded = false;
+    // Opened only for a file to record: most checks find nothing of the kind.
+    std::optional<FileDatabase> database;
     for (SaveSet::Duplicate &duplicate : *duplicates) {
         const QString path = paths.value(duplicate.title);
         if (path.isEmpty() || duplicate.modifiedBy != currentUser || duplicate.sha256.isEmpty()
@@ -21,14 +23,15 @@ void recordStoredFromHere(const QString &tenant, const QString &currentUser,
         const ContentFingerprint here = ContentFingerprint::of(path);
         if (here.sha256 != duplicate.sha256.toLatin1())
             continue;
-        database.recordExchange(FileDatabase::keyForPath(path), duplicate.phid, duplicate.name,
-                                duplicate.stamp, duplicate.type, here);
+        if (!database)
+            database.emplace(tenant);
+        database->recordExchange(FileDatabase::keyForPath(path), duplicate.phid, duplicate.name,
+                                 duplicate.stamp, duplicate.type, here);
         duplicate.storedFromHere = true;
-        recorded = true;
     }
-    if (recorded && !database.save())
+    if (database && !database->save())
         qCWarning(lcSave).noquote() << "files stored from here not recorded:"
-                                    << database.errorString();
+                                    << database->errorString();
 }
 
 } // namespace

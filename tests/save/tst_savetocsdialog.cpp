@@ -378,6 +378,8 @@ private slots:
         m_boxes.clear();
         press(dialog, "SavePushButton");
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        // The refusal's box is answered (and noted) as it shows, a moment after the job ended.
+        QTRY_COMPARE(m_boxes.size(), 1);
         QStringList said{dialog.findChild<QLabel *>("error_label")->text()};
         for (const auto &box : qAsConst(m_boxes))
             said << box.first << box.second;
