@@ -24,8 +24,8 @@ class Switchboard
 public:
     Switchboard()
     {
-        const QString spec = qEnvironmentVariable("AUREX_FAULT_POINTS");
-        for (const QString &item : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString listed = qEnvironmentVariable("AUREX_FAULT_POINTS");
+        for (const QString &item : listed.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             const QString name = item.section(QLatin1Char('='), 0, 0).trimmed();
             const QString rest = item.section(QLatin1Char('='), 1).trimmed();
             const QString word = rest.section(QLatin1Char('@'), 0, 0);
