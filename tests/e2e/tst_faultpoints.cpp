@@ -48,11 +48,14 @@ private:
     };
 
     // Rows of points ("NAME" or "NAME@N" for its N-th time), each killed and failed.
-    static void addRows(const QStringList &points, Party party)
+    static void addColumns()
     {
         QTest::addColumn<QString>("point");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<int>("party");
+    }
+    static void addRows(const QStringList &points, Party party)
+    {
         for (const QString &point : points) {
             for (const char *outcome : {"kill", "fail"})
                 QTest::addRow("%s=%s", qPrintable(point), outcome)
@@ -245,6 +248,7 @@ void TestFaultPoints::initTestCase()
 
 void TestFaultPoints::whileOpening_data()
 {
+    addColumns();
     // The file database is written first when the module makes it, empty, as it starts in a
     // new home; the second time is the download's record.
     addRows({"download.arrived", "download.moved", "download.repaired", "download.recorded",
@@ -275,6 +279,7 @@ void TestFaultPoints::whileOpening()
 
 void TestFaultPoints::whileSaving_data()
 {
+    addColumns();
     // The file database is written first as the dialog notes the host's save of the drawing;
     // the second time is the check-in's record.
     addRows({"checkin.sending", "checkin.committed", "checkin.recorded", "filedatabase.written@2",
@@ -305,13 +310,10 @@ void TestFaultPoints::whileSaving()
 
 void TestFaultPoints::whileSendingTheOutbox_data()
 {
+    addColumns();
     addRows({"outbox.stored", "outbox.sent", "outbox.removed"}, Party::Host);
-    for (const QString point :
-         {"platform.checkin.piece", "platform.checkin.committing", "platform.checkin.committed"}) {
-        for (const char *outcome : {"kill", "fail"})
-            QTest::addRow("%s=%s", qPrintable(point), outcome)
-                << point << QString(outcome) << int(Party::Platform);
-    }
+    addRows({"platform.checkin.piece", "platform.checkin.committing", "platform.checkin.committed"},
+            Party::Platform);
 }
 
 void TestFaultPoints::whileSendingTheOutbox()
