@@ -158,9 +158,20 @@ private slots:
         QCOMPARE(dialog.saveSet()->rows().size(), 1);
         SaveTreeItem *top = dialog.saveSet()->top();
         QCOMPARE(top->status, 0);
-        QCOMPARE(dialog.model()->data(indexOf(dialog, top, SaveDialogTreeModel::ActionColumn),
-                                      Qt::EditRole),
-                 QVariant("Save As New"));
+        // What the user reads: each column's heading over the drawing's row (its text, the
+        // choice in its box, or the tip its icon shows).
+        QStringList shown;
+        for (int column = 0; column < dialog.model()->columnCount(); ++column) {
+            const QModelIndex cell = indexOf(dialog, top, column);
+            QString text;
+            for (int role : {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole})
+                text = text.isEmpty() ? dialog.model()->data(cell, role).toString() : text;
+            shown << dialog.model()->headerData(column, Qt::Horizontal).toString() + ": "
+                    + (text.startsWith("<img src") ? "its preview" : text);
+        }
+        QCOMPARE(shown, QStringList({"Display Name: solo-plan.dwg", "Type: its preview",
+                                     "Status: New", "Action: Save As New",
+                                     "Collaborative Space: Common Space"}));
         auto *comment = dialog.findChild<QLineEdit *>("CheckInCommentEdit");
         QCOMPARE(comment->placeholderText(), QString("Describe your changes"));
         comment->setText("  First plan of the site  ");

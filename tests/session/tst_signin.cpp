@@ -77,6 +77,40 @@ private slots:
         verifyNoCredentialLogged(readLauncherParams().casCookie);
     }
 
+    // Left working offline, the host started while the platform is away goes on offline as
+    // the user who went offline, says so, and goes online again once the platform is back.
+    void leftOfflineGoesOnAsWhoWentOffline()
+    {
+        writeLauncherFiles({ "--tenant", "north" });
+        QVERIFY(launcherSignIn());
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        // Who signed in, as the pane learns it from the platform.
+        const QStringList who { "alice", "Alice Adams" };
+        session->setCurrentUser(who.first());
+        session->setDisplayName(who.last());
+        session->setOffline(true);
+        session->endSession(); // the host is closed
+
+        m_platform.stop();
+        const auto backOnFailure = qScopeGuard([this] {
+            if (QTest::currentTestFailed())
+                m_platform.restart();
+        });
+        m_commandLine.lines.clear();
+        QVERIFY(launcherSignIn());
+        QVERIFY(session->isOffline());
+        QCOMPARE(QStringList({ session->currentUser(), session->displayName() }), who);
+        QCOMPARE(m_commandLine.lines.filter("working offline as").size(), 1);
+        QVERIFY2(m_commandLine.lines.filter("working offline as").first().endsWith(
+                     "working offline as alice."),
+                 qPrintable(m_commandLine.lines.join('\n')));
+
+        QVERIFY(m_platform.restart());
+        session->setOffline(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!session->isOffline(), 30000);
+        QCOMPARE(session->currentUser(), QString("alice"));
+    }
+
     void launcherModelOpensOnlyWhenItArrived_data()
     {
         QTest::addColumn<bool>("known");

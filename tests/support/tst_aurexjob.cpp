@@ -3,7 +3,9 @@
 // transfer box says how far a job has come in units that fit.
 
 #include "support/aurexjob.h"
+#include "support/calljob.h"
 #include "support/dialogjobs.h"
+#include "support/progressdialog.h"
 #include "support/transferprogressdialog.h"
 
 #include <QtTest>
@@ -160,6 +162,36 @@ private slots:
         QCOMPARE(box->fileText(), QString("deck.dwg"));
         job.kill();
         QVERIFY(job.waitForWork(5000));
+    }
+
+    // The please-wait box stands while its job works and goes the moment the job ends,
+    // whether it ended well or not: a box left behind would keep the user from the host.
+    void pleaseWaitBoxGoesWithItsJob_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("done") << QString();
+        QTest::newRow("failed") << QString("The AUREX Platform cannot be reached.");
+    }
+
+    void pleaseWaitBoxGoesWithItsJob()
+    {
+        QFETCH(QString, failure);
+        auto release = std::make_shared<std::atomic<bool>>(false);
+        CallJob job([release, failure](JobControl &control) {
+            while (!release->load() && !control.isCancelled())
+                QThread::msleep(5);
+            return failure;
+        });
+        QWidget window;
+        window.show();
+        QPointer<ProgressDialog> box = ProgressDialog::showFor(&window, &job);
+        job.start();
+        QVERIFY(box && box->isVisible());
+        QCOMPARE(QApplication::activeModalWidget(), box.data());
+        release->store(true);
+        QTRY_VERIFY(box.isNull());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QCOMPARE(job.errorString(), failure);
     }
 };
 

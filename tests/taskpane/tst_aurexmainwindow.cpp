@@ -343,6 +343,20 @@ private slots:
         QVERIFY(far && !list->itemWidget(far));
         window.findChild<QLineEdit *>("SearchCollabSpace")->setText("p61");
         QTRY_VERIFY(list->itemWidget(far));
+
+        // Made taller (the user drags the pane's edge), the tree makes the rows that came
+        // into sight, though nothing scrolled.
+        window.findChild<QLineEdit *>("SearchCollabSpace")->clear();
+        window.actionTreeView_triggered();
+        tree->scrollToTop();
+        const int before = tree->viewport()->height();
+        QTreeWidgetItem *below = nullptr;
+        for (QTreeWidgetItemIterator it(tree); *it && !below; ++it)
+            below = tree->itemWidget(*it, 0) ? nullptr : *it;
+        QVERIFY(below);
+        window.resize(window.width(), window.height() + tree->visualItemRect(below).bottom());
+        QTRY_VERIFY(tree->viewport()->height() > tree->visualItemRect(below).bottom());
+        QTRY_VERIFY(tree->itemWidget(below, 0));
     }
 
     // Runs last: the platform goes away. A pane that never heard from it knows only what the

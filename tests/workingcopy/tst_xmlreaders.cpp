@@ -61,6 +61,11 @@ private slots:
         row(Neither, "cut off while written",
             "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n <file path=\"/a");
         row(Neither, "empty", "");
+        // Bytes a damaged or foreign file may hold where a path should be.
+        row(Neither, "a byte that starts no character", "<files path=\"/a\xFF.dwg\"/>");
+        row(Neither, "a continuation byte alone", "<files path=\"/a\x80.dwg\"/>");
+        row(Neither, "a character cut short", "<files path=\"/a\xE2\x82.dwg\"/>");
+        row(Neither, "a character written too long", "<files path=\"/a\xC0\xAF.dwg\"/>");
     }
 
     void sameTreeOrDeclined()
