@@ -12,6 +12,7 @@
 
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -35,8 +36,10 @@ const size_t kStreamBlockBytes = 64 * 1024;
 // An event stream sends little at a time, to many connections at once.
 const size_t kEventBlockBytes = 4 * 1024;
 const size_t kEventSendBufferBytes = 64 * 1024;
-// How much of a refused body is read past the refusal, so that its answer can follow it.
+// How much of a refused body is read past the refusal over TLS, so that its answer can follow.
 const qint64 kMaxDiscardedBytes = 64LL * 1024 * 1024;
+// How long a refusal written at once may wait for room in the socket's send buffer.
+const int kRefusalSendMs = 2000;
 const int kStopGraceMs = 10000;
 // Slow exchanges at once: a password check takes 64 MiB and a core for a moment, so more at
 // once would only share the cores and the memory among more waiting clients.
@@ -79,7 +82,8 @@ struct RequestState {
     bool queued = false;
     // Finished on the slow pool; the connection is suspended until then.
     bool finishingAside = false;
-    // The exchange refused the body part-way; the rest is read and dropped.
+    // The exchange refused the body part-way: answered at once, or (over TLS) once the rest
+    // was read and dropped.
     bool refusedBody = false;
     qint64 discardedBytes = 0;
 };
@@ -232,18 +236,67 @@ struct HttpServer::Callbacks {
             qCWarning(lcServer) << "cannot limit an event stream's send buffer";
     }
 
+    // Method, path, status and how long the request took until its answer was ready, only:
+    // headers and bodies may carry credentials.
+    static void logAnswer(const RequestState &state, int status)
+    {
+        qCDebug(lcServer).nospace()
+            << state.method.c_str() << " " << state.path.c_str() << " " << status << " "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - state.begun)
+                   .count()
+            << " ms";
+    }
+
+    // Answers a body refused part-way at once instead of after the rest of it, which may never
+    // end: the answer is written on the socket, its sending side closed, and the library then
+    // drops the connection. While a body comes in the library sends nothing, so the answer goes
+    // out alone. A client that reads as it sends stops at once; one that reads only after
+    // sending still finds the answer, as the system hands out what arrived before the reset.
+    // False (over TLS, whose bytes only the library may write) leaves the answer to send().
+    static bool answerAtOnce(const HttpServer &server, MHD_Connection *connection,
+                             RequestState *state)
+    {
+        const HttpResponse &answer = state->exchange->answer();
+        const MHD_ConnectionInfo *info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        if (!server.m_options.certificatePem.isEmpty() || !info || answer.producer
+            || answer.stream)
+            return false;
+        std::string bytes = "HTTP/1.1 " + std::to_string(answer.status) + " "
+            + MHD_get_reason_phrase_for(static_cast<unsigned>(answer.status)) + "\r\n";
+        for (const auto &[name, value] : answer.headers)
+            bytes += name + ": " + value + "\r\n";
+        bytes += std::string(platform::kHeaderVersion) + ": " + platform::kVersion + "\r\n"
+            + "Connection: close\r\nContent-Length: " + std::to_string(answer.body.size())
+            + "\r\n\r\n" + answer.body.toStdString();
+        const int fd = info->connect_fd;
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t written =
+                ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (written > 0) {
+                sent += static_cast<size_t>(written);
+                continue;
+            }
+            pollfd room = {fd, POLLOUT, 0};
+            if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)
+                || ::poll(&room, 1, kRefusalSendMs) != 1)
+                break;
+        }
+        ::shutdown(fd, SHUT_WR);
+        state->queued = true;
+        logAnswer(*state, answer.status);
+        if (state->metrics)
+            state->metrics->sent(static_cast<qint64>(sent));
+        return true;
+    }
+
     static MHD_Result send(MHD_Connection *connection, RequestState *state)
     {
         state->queued = true;
         HttpResponse &answer = state->exchange->answer();
-        // Method, path, status and how long the request took until its answer was ready, only:
-        // headers and bodies may carry credentials.
-        qCDebug(lcServer).nospace()
-            << state->method.c_str() << " " << state->path.c_str() << " " << answer.status << " "
-            << std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now() - state->begun)
-                   .count()
-            << " ms";
+        logAnswer(*state, answer.status);
         MHD_Response *response = answer.stream
             ? MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kEventBlockBytes, produce, state,
                                                 nullptr)
@@ -324,11 +377,12 @@ struct HttpServer::Callbacks {
                 state->metrics->received(static_cast<qint64>(size));
             if (!state->refusedBody) {
                 state->refusedBody = !state->exchange->receive(upload, size);
-                return MHD_YES;
+                return state->refusedBody && answerAtOnce(server, connection, state) ? MHD_NO
+                                                                                    : MHD_YES;
             }
-            // The answer to a body refused part-way can go out only once the body has come (the
-            // library answers complete requests only): the rest is read and dropped, unless it
-            // goes on for so long that the connection is better cut without an answer.
+            // Over TLS the answer to a body refused part-way can go out only once the body has
+            // come (the library answers complete requests only): the rest is read and dropped,
+            // unless it goes on for so long that the connection is better cut without an answer.
             state->discardedBytes += static_cast<qint64>(size);
             return state->discardedBytes <= kMaxDiscardedBytes ? MHD_YES : MHD_NO;
         }

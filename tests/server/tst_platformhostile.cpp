@@ -12,6 +12,11 @@
 #include <csignal>
 #include <thread>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 const qint64 kMiB = 1024 * 1024;
@@ -232,6 +237,70 @@ private slots:
                  (status == 200 ? QList<int>{before[0] + 1, before[1] + 1} : before));
         QTRY_COMPARE(QDir(m_limited->dataDir() + "/uploads").entryList(QDir::Files | QDir::Hidden),
                      QStringList());
+    }
+
+    void checkInPastTheLimitIsRefusedAtOnce_data()
+    {
+        QTest::addColumn<bool>("readsWhileSending");
+        QTest::newRow("client reads while it sends") << true;
+        QTest::newRow("client reads once it cannot send") << false;
+    }
+
+    // A chunked check-in that goes on past the upload limit (8 MiB here) is answered 413 as
+    // soon as it passes it, and the connection closed: the client learns why however it
+    // reads, and the platform reads little more than the limit (a few MiB of the system's
+    // buffers), not the 100 MiB the client would send.
+    void checkInPastTheLimitIsRefusedAtOnce()
+    {
+        QFETCH(bool, readsWhileSending);
+        PlatformClient alice(m_limited->serverHost());
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        const auto closeSocket = qScopeGuard([fd] { ::close(fd); });
+        const timeval sendTimeout = {20, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<quint16>(m_limited->port()));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+
+        const QByteArray head = "POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\n"
+                                "Content-Type: multipart/form-data; boundary=B\r\n"
+                                "Transfer-Encoding: chunked\r\nAuthorization: Bearer "
+            + QByteArray::fromStdString(alice.token()) + "\r\n\r\n";
+        const QByteArray start = formPart("manifest", "{}").chopped(2)
+            + "\r\n--B\r\nContent-Disposition: form-data; name=\"contents\"\r\n\r\n";
+        QByteArray piece = QByteArray::number(64 * 1024, 16) + "\r\n"
+            + QByteArray(64 * 1024, 'x') + "\r\n";
+        QByteArray answer;
+        const auto readWhatCame = [fd, &answer](int waitMs) {
+            pollfd readable = {fd, POLLIN, 0};
+            char buffer[4096];
+            while (::poll(&readable, 1, waitMs) == 1) {
+                const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+                if (got <= 0)
+                    return;
+                answer.append(buffer, static_cast<int>(got));
+            }
+        };
+        QByteArray first = head + QByteArray::number(start.size(), 16) + "\r\n" + start + "\r\n";
+        qint64 sent = ::send(fd, first.constData(), first.size(), MSG_NOSIGNAL);
+        QCOMPARE(sent, qint64(first.size()));
+        while (sent < 100 * kMiB && !answer.contains("\r\n")) {
+            const ssize_t written = ::send(fd, piece.constData(), piece.size(), MSG_NOSIGNAL);
+            if (written <= 0)
+                break;
+            sent += written;
+            if (readsWhileSending)
+                readWhatCame(0);
+        }
+        readWhatCame(10000);
+        QVERIFY2(answer.startsWith("HTTP/1.1 413 ")
+                     && answer.endsWith("\r\n\r\n{\"error\":\"the request is too large\"}"),
+                 answer.constData());
+        QVERIFY2(sent < 24 * kMiB, qPrintable(QString("%1 bytes sent").arg(sent)));
     }
 
     void oneClientCannotTakeEveryConnection()
