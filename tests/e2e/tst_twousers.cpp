@@ -103,6 +103,7 @@ private slots:
     void aliceReadsBobsCommentAndRestoresTheVersionBefore();
     void aliceSignsOutAndSeesTheWelcomePage();
     void bobsHostKilledDuringADownloadLeavesFilesAndDatabaseAsTheyWere();
+    void bobCancelsAnOpenWhileARowsMenuIsUp();
     void aliceSeesBobsWorkAsItHappensAndReloads();
 
 private:
@@ -799,6 +800,26 @@ void TestTwoUsers::bobsHostKilledDuringADownloadLeavesFilesAndDatabaseAsTheyWere
     const QMap<QString, QByteArray> after = folderContents(folder);
     QCOMPARE(after.keys(), before.keys());
     QVERIFY(after == before);
+    QCOMPARE(DemoDrawingSet::readAll(databaseFile), database);
+}
+
+void TestTwoUsers::bobCancelsAnOpenWhileARowsMenuIsUp()
+{
+    // bob opens piers.dxf, of which he has a copy: the box asks how to bring it down. Before
+    // answering, he opens the "More Action" menu of a row of the pane, then presses the open
+    // dialog's Cancel. The host goes on (the run ends normally) and nothing changes.
+    const QString folder = m_bob.file("Documents");
+    const QString databaseFile = m_bob.file("config/fzcachedir/FzxConnector/filedb.xml");
+    const QByteArray database = DemoDrawingSet::readAll(databaseFile);
+    const QMap<QString, QByteArray> before = folderContents(folder);
+    runHost(m_bob, {DemoDrawingSet::openLines(0), DemoDrawingSet::searchAndOpenLines("piers"),
+                    {"_UIWAIT OpenFromCollaborativeSpace 30", "_UICLICK moreActionPushButton[0]",
+                     "_UIWAIT moreActionPushButton[0]/LockMenu 30",
+                     "_UICLICK cancelButton",
+                     "_UIWAITGONE OpenFromCSDialogClass 30",
+                     "_UIWAITGONE OpenFromCollaborativeSpace 30"}});
+    QVERIFY2(m_commandLine.filter("Downloaded").isEmpty(), qPrintable(m_commandLine.join('\n')));
+    QVERIFY(folderContents(folder) == before);
     QCOMPARE(DemoDrawingSet::readAll(databaseFile), database);
 }
 
