@@ -36,7 +36,8 @@ const size_t kStreamBlockBytes = 64 * 1024;
 // An event stream sends little at a time, to many connections at once.
 const size_t kEventBlockBytes = 4 * 1024;
 const size_t kEventSendBufferBytes = 64 * 1024;
-// How much of a refused body is read past the refusal over TLS, so that its answer can follow.
+// How much of a refused body is read and dropped past the refusal, for clients that read the
+// answer only once they have sent everything.
 const qint64 kMaxDiscardedBytes = 64LL * 1024 * 1024;
 // How long a refusal written at once may wait for room in the socket's send buffer.
 const int kRefusalSendMs = 2000;
@@ -85,6 +86,7 @@ struct RequestState {
     // The exchange refused the body part-way: answered at once, or (over TLS) once the rest
     // was read and dropped.
     bool refusedBody = false;
+    bool answeredAtOnce = false;
     qint64 discardedBytes = 0;
 };
 
@@ -249,11 +251,13 @@ struct HttpServer::Callbacks {
     }
 
     // Answers a body refused part-way at once instead of after the rest of it, which may never
-    // end: the answer is written on the socket, its sending side closed, and the library then
-    // drops the connection. While a body comes in the library sends nothing, so the answer goes
-    // out alone. A client that reads as it sends stops at once; one that reads only after
-    // sending still finds the answer, as the system hands out what arrived before the reset.
-    // False (over TLS, whose bytes only the library may write) leaves the answer to send().
+    // end: the answer is written on the socket and its sending side closed (while a body comes
+    // in the library sends nothing, so the answer goes out alone). A client that reads as it
+    // sends stops at once. The rest is read and dropped for a while (access()), so that a
+    // client that reads only once it has sent everything finds the answer; one that goes on
+    // past that still finds it once its sending fails, as the system hands out what arrived
+    // before the connection was cut. False (over TLS, whose bytes only the library may write)
+    // leaves the answer to send() once the body has come.
     static bool answerAtOnce(const HttpServer &server, MHD_Connection *connection,
                              RequestState *state)
     {
@@ -364,6 +368,14 @@ struct HttpServer::Callbacks {
                 && (hasBody || state->exchange->answer().status >= 400);
             return answerNow ? send(connection, state) : MHD_YES;
         }
+        if (state->answeredAtOnce) {
+            // The rest of a refused body, dropped; at its end, or past the bound, the
+            // connection goes without a second answer.
+            state->discardedBytes += static_cast<qint64>(*uploadSize);
+            const bool more = *uploadSize > 0 && state->discardedBytes <= kMaxDiscardedBytes;
+            *uploadSize = 0;
+            return more ? MHD_YES : MHD_NO;
+        }
         if (state->queued) {
             *uploadSize = 0;
             return MHD_YES;
@@ -377,8 +389,9 @@ struct HttpServer::Callbacks {
                 state->metrics->received(static_cast<qint64>(size));
             if (!state->refusedBody) {
                 state->refusedBody = !state->exchange->receive(upload, size);
-                return state->refusedBody && answerAtOnce(server, connection, state) ? MHD_NO
-                                                                                    : MHD_YES;
+                if (state->refusedBody)
+                    state->answeredAtOnce = answerAtOnce(server, connection, state);
+                return MHD_YES;
             }
             // Over TLS the answer to a body refused part-way can go out only once the body has
             // come (the library answers complete requests only): the rest is read and dropped,
