@@ -2,6 +2,7 @@
 
 #include "audittrail.h"
 #include "checkin.h"
+#include "diskspace.h"
 #include "checkinupload.h"
 #include "contentstore.h"
 #include "dashboard.h"
@@ -216,6 +217,7 @@ std::unique_ptr<HttpExchange> ApiServer::refusedBeforeBody(const HttpRequest &re
             && startsWith(request.path, std::string(platform::kApiPrefix) + "/uploads/"))) {
         if (length > m_options.maxUploadBytes)
             return refusal(413, QStringLiteral("the request is too large"));
+        DiskSpace::check();
         return nullptr;
     }
     // Other bodies are small JSON documents, read whole: their length must be known and
@@ -346,7 +348,7 @@ HttpResponse ApiServer::metrics(const HttpRequest &request)
     HttpResponse response;
     response.headers.emplace_back("Content-Type", "text/plain; version=0.0.4; charset=utf-8");
     response.body = m_metrics.text(m_server->openConnections(), m_events.subscriberCount(),
-                                   Database::errorCount());
+                                   Database::errorCount(), DiskSpace::check());
     return response;
 }
 

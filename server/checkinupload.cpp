@@ -1,5 +1,7 @@
 #include "checkinupload.h"
 
+#include "database.h"
+#include "diskspace.h"
 #include "platformconstants.h"
 
 #include "faults/faultpoint.h"
@@ -39,9 +41,7 @@ bool CheckInUpload::finish()
     if (!m_hasManifest)
         return fail(400, QStringLiteral("a check-in is a multipart form with a manifest"));
     if (m_contentsFile.isOpen() && (!m_contentsFile.flush() || !m_contentsFile.seek(0))) {
-        qCWarning(lcUpload) << "cannot write" << m_contentsFile.fileName() << ":"
-                            << m_contentsFile.errorString();
-        return fail(507, QStringLiteral("the platform cannot store the upload"));
+        return cannotStore(QStringLiteral("cannot write"));
     }
     return true;
 }
@@ -62,9 +62,7 @@ bool CheckInUpload::beginPart(const QByteArray &name)
         if (m_contentsFile.isOpen())
             return fail(400, QStringLiteral("the check-in holds more than one contents part"));
         if (!m_contentsFile.open()) {
-            qCWarning(lcUpload) << "cannot create a file in" << m_folder << ":"
-                                << m_contentsFile.errorString();
-            return fail(507, QStringLiteral("the platform cannot store the upload"));
+            return cannotStore(QStringLiteral("cannot create a file in ") + m_folder);
         }
         m_part = Part::Contents;
     } else {
@@ -84,9 +82,7 @@ bool CheckInUpload::receivePart(const char *data, size_t length)
     case Part::Contents:
         if (m_contentsFile.write(data, static_cast<qint64>(length))
             != static_cast<qint64>(length)) {
-            qCWarning(lcUpload) << "cannot write" << m_contentsFile.fileName() << ":"
-                                << m_contentsFile.errorString();
-            return fail(507, QStringLiteral("the platform cannot store the upload"));
+            return cannotStore(QStringLiteral("cannot write"));
         }
         if (FaultPoint::fails("platform.checkin.piece"))
             return fail(500, FaultPoint::failureText("platform.checkin.piece"));
@@ -96,6 +92,19 @@ bool CheckInUpload::receivePart(const char *data, size_t length)
         break;
     }
     return true;
+}
+
+bool CheckInUpload::cannotStore(const QString &what)
+{
+    const QString reason = m_contentsFile.errorString();
+    const QString text =
+        DiskSpace::failureText(QStringLiteral("the platform cannot store the upload"), reason);
+    const bool full = text == DiskSpace::fullText();
+    qCWarning(lcUpload).noquote() << what << m_contentsFile.fileName() << ":"
+                                  << (full ? QStringLiteral("No space left on device") : reason);
+    if (full)
+        Database::releaseSpace();
+    return fail(507, text);
 }
 
 bool CheckInUpload::fail(int status, const QString &message)

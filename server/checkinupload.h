@@ -36,6 +36,8 @@ private:
     bool beginPart(const QByteArray &name);
     bool receivePart(const char *data, size_t length);
     bool fail(int status, const QString &message);
+    // Fails with 507: the spool file cannot be written (what, for the log), full disk or not.
+    bool cannotStore(const QString &what);
 
     QString m_folder;
     qint64 m_maxBytes;

@@ -1,10 +1,12 @@
 #include "database.h"
 
 #include "contentstore.h"
+#include "diskspace.h"
 #include "platformconstants.h"
 #include "versionstore.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -47,6 +49,10 @@ struct ThreadConnection {
 };
 
 thread_local ThreadConnection t_connection;
+// A statement of this thread's transaction failed for the want of space.
+thread_local bool t_diskFull = false;
+// The size SQLite's write-ahead log is cut back to once copied into the database.
+const qint64 kJournalSizeLimit = 8 * 1024 * 1024;
 
 QString schemaType(const char *sqliteType, const char *postgresType)
 {
@@ -234,6 +240,12 @@ QSqlDatabase Database::connection()
         pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         pragma.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
         pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        // Once copied into the database, the log of a large check-in shrinks back to this
+        // instead of keeping its disk space.
+        pragma.exec(QStringLiteral("PRAGMA journal_size_limit=%1").arg(kJournalSizeLimit));
+        // Deleted contents are not overwritten page by page (which would write all of them
+        // into the log, more than a full disk has room for); compact clears them.
+        pragma.exec(QStringLiteral("PRAGMA secure_delete=FAST"));
         // Searches read the whole object table: through a mapping of the file, every thread's
         // connection reads the same cached pages instead of copying them into its own cache.
         pragma.exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
@@ -241,15 +253,69 @@ QSqlDatabase Database::connection()
     return db;
 }
 
+void Database::failed(const char *what, const QString &sql, const QSqlError &error)
+{
+    ++g_errors;
+    // SQLite's SQLITE_FULL and PostgreSQL's disk_full, or a write that failed on a full disk.
+    const QString code = error.nativeErrorCode();
+    if (code == QLatin1String("13") || code == QLatin1String("53100")
+        || DiskSpace::isFull(error.text())) {
+        qCWarning(lcStorage) << "No space left on device:" << what << sql << error.text();
+        t_diskFull = true;
+        throw ApiError(507, DiskSpace::fullText());
+    }
+    qCWarning(lcStorage) << what << sql << error.text();
+    throw ApiError(500, QStringLiteral("storage error"));
+}
+
+bool Database::releaseSpace()
+{
+    t_diskFull = false;
+    DiskSpace::releaseReserve();
+    if (g_settings.backend != Backend::Sqlite)
+        return false;
+    const qint64 before = DiskSpace::freeBytes();
+    QSqlQuery checkpoint(connection());
+    // Busy (1) when a reader or writer kept the log from being copied whole.
+    const bool done = checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"))
+        && checkpoint.next() && checkpoint.value(0).toInt() == 0;
+    const qint64 freed = DiskSpace::freeBytes() - before;
+    if (done)
+        qCInfo(lcStorage).noquote()
+            << QStringLiteral("disk full: the write-ahead log went into the database and was "
+                              "emptied, %1 KiB freed")
+                   .arg(qMax<qint64>(0, freed) / 1024);
+    else
+        qCWarning(lcStorage) << "disk full: the write-ahead log cannot be emptied now"
+                             << checkpoint.lastError().text();
+    return done;
+}
+
+std::pair<qint64, qint64> Database::compact()
+{
+    const auto size = [] {
+        if (g_settings.backend == Backend::Postgres)
+            return value(QStringLiteral("SELECT pg_database_size(current_database())"))
+                .toLongLong();
+        return QFileInfo(g_settings.sqlitePath).size()
+            + QFileInfo(g_settings.sqlitePath + QLatin1String("-wal")).size();
+    };
+    const qint64 before = size();
+    if (g_settings.backend == Backend::Postgres) {
+        runUnprepared(QStringLiteral("VACUUM FULL"));
+    } else {
+        runUnprepared(QStringLiteral("VACUUM"));
+        runUnprepared(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+    return {before, size()};
+}
+
 QSqlQuery Database::exec(const QString &sql, const QVariantList &binds)
 {
     QSqlQuery query(connection());
     query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        qCWarning(lcStorage) << "cannot prepare" << sql << query.lastError().text();
-        ++g_errors;
-        throw ApiError(500, QStringLiteral("storage error"));
-    }
+    if (!query.prepare(sql))
+        failed("cannot prepare", sql, query.lastError());
     for (int i = 0; i < binds.size(); ++i) {
         const QVariant &bind = binds.at(i);
         // Text columns are NOT NULL: an unset QString is stored as the empty text.
@@ -258,22 +324,16 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &binds)
         else
             query.bindValue(i, bind);
     }
-    if (!query.exec()) {
-        qCWarning(lcStorage) << "statement failed" << sql << query.lastError().text();
-        ++g_errors;
-        throw ApiError(500, QStringLiteral("storage error"));
-    }
+    if (!query.exec())
+        failed("statement failed", sql, query.lastError());
     return query;
 }
 
 void Database::runUnprepared(const QString &sql)
 {
     QSqlQuery query(connection());
-    if (!query.exec(sql)) {
-        qCWarning(lcStorage) << "statement failed" << sql << query.lastError().text();
-        ++g_errors;
-        throw ApiError(500, QStringLiteral("storage error"));
-    }
+    if (!query.exec(sql))
+        failed("statement failed", sql, query.lastError());
 }
 
 void Database::lockKey(const QString &key)
@@ -475,6 +535,10 @@ Transaction::~Transaction()
         return;
     QSqlQuery rollback(Database::connection());
     rollback.exec(QStringLiteral("ROLLBACK"));
+    rollback.finish();
+    // A transaction the disk was too full for leaves the space it could give back given back.
+    if (t_diskFull)
+        Database::releaseSpace();
 }
 
 void Transaction::commit()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 // Raised by storage code for anything that must end the current request; the HTTP layer turns it
 // into a status code and a JSON error body. The message is safe to show to the caller.
@@ -61,6 +63,18 @@ public:
     static void disconnect();
     // Statements that failed and connections that could not be opened, since the start.
     static qint64 errorCount();
+    // Gives back the disk space the database can free at once, after a full disk: SQLite's
+    // write-ahead log, copied into the database and emptied. False when that cannot be done
+    // now (a reader holds the log, or copying needs space), and on PostgreSQL.
+    static bool releaseSpace();
+    // Gives the space of deleted contents back to the disk: SQLite rebuilds its file and
+    // empties its log, PostgreSQL rewrites its tables (locking each while it does). The
+    // database's size before and after, in bytes.
+    static std::pair<qint64, qint64> compact();
+
+private:
+    // Counts and logs a statement that failed; throws 507 (the disk is full) or 500.
+    [[noreturn]] static void failed(const char *what, const QString &sql, const QSqlError &error);
 };
 
 // One write transaction on the current thread's connection: begun on construction, rolled back

@@ -7,6 +7,7 @@
 #include "database.h"
 #include "datafolderlock.h"
 #include "demodata.h"
+#include "diskspace.h"
 #include "launcherfiles.h"
 #include "platformconstants.h"
 #include "renumbering.h"
@@ -47,6 +48,7 @@ const char kUsage[] =
     "        [--keep-versions N] [--keep-days D] [--keep-alive SECONDS]\n"
     "        [--metrics-from ADDRESS[/BITS]]...      (default: loopback)\n"
     "        [--launcher-cookie-days D] [--public-url URL]   (for aurex-launcher; default 30)\n"
+    "        [--low-space BYTES] [--space-reserve BYTES]     (default 1 GiB, 64 MiB)\n"
     "  user add LOGIN [--first-name X] [--last-name Y] [--email Z]   (password on stdin)\n"
     "  user passwd LOGIN                                             (password on stdin)\n"
     "  user list [--json]\n"
@@ -76,7 +78,8 @@ const char kUsage[] =
     "  backup FILE                                 (SQLite, also while serve runs)\n"
     "  restore FILE [--margin N]                   (into an empty data folder)\n"
     "  renumber [--margin N]                       (PostgreSQL, after pg_restore)\n"
-    "  check [--json]                              (every stored content against its SHA-256)\n";
+    "  check [--json]                              (every stored content against its SHA-256)\n"
+    "  compact                                     (gives deleted contents' space back)\n";
 
 QTextStream &out()
 {
@@ -182,6 +185,22 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
     // disk rather than by memory.
     if (options.maxUploadBytes <= 0 || options.maxUploadBytes > platform::kMaxUploadLimitBytes)
         throw UsageError("--max-upload needs a positive number of at most 64 GiB");
+    // The data folder holds the SQLite database and the uploads on their way in; on
+    // PostgreSQL only the latter, and the database's own disk is the server's to watch.
+    DiskSpace::setFolder(dataDir);
+    const qint64 lowSpace = parser.isSet(QStringLiteral("low-space"))
+        ? parser.value(QStringLiteral("low-space")).toLongLong()
+        : platform::kDefaultLowSpaceBytes;
+    if (lowSpace < 0)
+        throw UsageError("--low-space needs a number of bytes (0: no warning)");
+    DiskSpace::setWarningBytes(lowSpace);
+    const qint64 reserve = parser.isSet(QStringLiteral("space-reserve"))
+        ? parser.value(QStringLiteral("space-reserve")).toLongLong()
+        : platform::kDefaultSpaceReserveBytes;
+    if (reserve < 0)
+        throw UsageError("--space-reserve needs a number of bytes (0: none)");
+    DiskSpace::setReserveBytes(reserve);
+    DiskSpace::check();
     options.threads = intOption(parser, "threads", platform::kDefaultThreads);
     options.connectionsPerClient = intOption(parser, "connections-per-client",
                                              platform::kDefaultConnectionsPerClient);
@@ -400,6 +419,11 @@ int administer(const QStringList &words, const QCommandLineParser &parser,
         if (retention.keepsAll())
             throw UsageError("prune needs --keep-versions or --keep-days");
         out() << "pruned " << retention.pruneAll() << " versions\n";
+    } else if (command == QLatin1String("compact")) {
+        need(1);
+        const auto [before, after] = Database::compact();
+        out() << "compacted: the database took " << QString::number(before / 1048576.0, 'f', 1)
+              << " MiB and takes " << QString::number(after / 1048576.0, 'f', 1) << " MiB\n";
     } else if (command == QLatin1String("check")) {
         need(1);
         const IntegrityCheck check;
@@ -467,6 +491,7 @@ int main(int argc, char *argv[])
         QStringLiteral("data"), QStringLiteral("database"), QStringLiteral("listen"),
         QStringLiteral("port-file"), QStringLiteral("cert"), QStringLiteral("key"),
         QStringLiteral("session-ttl"), QStringLiteral("max-upload"), QStringLiteral("threads"),
+        QStringLiteral("low-space"), QStringLiteral("space-reserve"),
         QStringLiteral("first-name"), QStringLiteral("last-name"), QStringLiteral("email"),
         QStringLiteral("tenant"), QStringLiteral("ttl"), QStringLiteral("user"),
         QStringLiteral("server-url"), QStringLiteral("cas-url"), QStringLiteral("dashboard-url"),

@@ -1,5 +1,6 @@
 #include "metrics.h"
 
+#include "diskspace.h"
 #include "platformconstants.h"
 
 #include <QStringList>
@@ -100,7 +101,8 @@ void Metrics::requestFinished(const std::string &method, const std::string &path
         ++m_refusals[QStringLiteral("dashboard")];
 }
 
-QByteArray Metrics::text(int openConnections, int openStreams, qint64 databaseErrors) const
+QByteArray Metrics::text(int openConnections, int openStreams, qint64 databaseErrors,
+                         qint64 freeBytes) const
 {
     QString text;
     family(&text, "aurex_build_info", "gauge", "The platform's version.");
@@ -146,5 +148,14 @@ QByteArray Metrics::text(int openConnections, int openStreams, qint64 databaseEr
     text += QStringLiteral("aurex_http_open_connections %1\n").arg(openConnections);
     family(&text, "aurex_event_streams_open", "gauge", "Event streams open now.");
     text += QStringLiteral("aurex_event_streams_open %1\n").arg(openStreams);
+    if (freeBytes >= 0) {
+        family(&text, "aurex_data_free_bytes", "gauge",
+               "Free space of the data folder's disk for the platform.");
+        text += QStringLiteral("aurex_data_free_bytes %1\n").arg(freeBytes);
+        family(&text, "aurex_data_low_space", "gauge",
+               "1 while the free space is below the warning level (--low-space).");
+        text += QStringLiteral("aurex_data_low_space %1\n")
+                    .arg(freeBytes < DiskSpace::warningBytes() ? 1 : 0);
+    }
     return text.toUtf8();
 }

@@ -27,8 +27,9 @@ public:
     void received(qint64 bytes) { m_received += bytes; }
     void sent(qint64 bytes) { m_sent += bytes; }
 
-    // Everything, with the gauges of now.
-    QByteArray text(int openConnections, int openStreams, qint64 databaseErrors) const;
+    // Everything, with the gauges of now (freeBytes: of the data folder, -1 unknown).
+    QByteArray text(int openConnections, int openStreams, qint64 databaseErrors,
+                    qint64 freeBytes) const;
 
 private:
     struct Series {

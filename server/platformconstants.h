@@ -60,6 +60,10 @@ const int kMaxQueryTextLength = 1024;
 const int kMaxCommentCharacters = 2000;
 const long long kMaxJsonBodyBytes = 4 * 1024 * 1024;
 const long long kDefaultMaxUploadBytes = 512LL * 1024 * 1024;
+// Free space of the data folder below which serve warns in its log (--low-space).
+const long long kDefaultLowSpaceBytes = 1024LL * 1024 * 1024;
+// The file kept in the data folder and given back when the disk is full (--space-reserve).
+const long long kDefaultSpaceReserveBytes = 64LL * 1024 * 1024;
 const long long kMaxUploadLimitBytes = 64LL * 1024 * 1024 * 1024;
 const int kDefaultSessionTtlSeconds = 8 * 3600;
 // How often an event stream carries a comment line (and its session is checked).

@@ -1,0 +1,149 @@
+// The platform whose disk fills up: the check-in that does not fit is refused as what it is
+// and stores nothing, the platform takes check-ins again once files are deleted for good
+// (without a restart), and free space below the warning level is logged and shown in the
+// metrics. The data folder is a small memory file system of its own (mounting one needs the
+// administrator; the test is skipped without).
+
+#include "platformclient.h"
+#include "platformprocess.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <csignal>
+
+#include <sys/mount.h>
+
+namespace {
+const qint64 kMiB = 1024 * 1024;
+const qint64 kDiskBytes = 24 * kMiB;
+} // namespace
+
+class TestPlatformDisk : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        std::signal(SIGPIPE, SIG_IGN); // the platform closes a refused upload's connection
+        PlatformProcess::Options options;
+        options.demo = true;
+        options.keepLog = true;
+        options.serveArguments = QStringList{"--low-space", QString::number(12 * kMiB),
+                                             "--space-reserve", QString::number(6 * kMiB)};
+        m_platform = std::make_unique<PlatformProcess>(options);
+        const QString data = m_platform->dataDir();
+        QVERIFY(QDir().mkpath(data));
+        const QByteArray size = "size=" + QByteArray::number(kDiskBytes);
+        if (::mount("tmpfs", QFile::encodeName(data).constData(), "tmpfs", 0, size.constData())
+            != 0)
+            QSKIP("a memory file system cannot be mounted here (needs the administrator)");
+        m_mounted = data;
+        QString error;
+        QVERIFY2(m_platform->start(&error), qPrintable(error));
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_platform)
+            m_platform->stop();
+        if (!m_mounted.isEmpty())
+            ::umount2(QFile::encodeName(m_mounted).constData(), MNT_DETACH);
+        m_platform.reset();
+    }
+
+    void fullDiskRefusesSaysWhyAndRecoversOnceSpaceIsFreed()
+    {
+        PlatformClient alice(m_platform->serverHost());
+        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        const QStringList counts{"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents"};
+
+        // Distinct 3 MiB files until one does not fit.
+        QStringList stored;
+        QJsonObject refused;
+        QList<int> before;
+        int status = 200;
+        for (int i = 0; i < 12 && status == 200; ++i) {
+            before = m_platform->countsOf(counts);
+            const QString title = QString("survey-%1.dxf").arg(i);
+            status = alice.checkIn({QJsonObject{{"parent", -1}, {"title", title},
+                                                {"name", alice.autoname()},
+                                                {"collabspace", "Common Space"}}},
+                                   {randomBytes(3 * kMiB)}, &refused);
+            if (status == 200)
+                stored << title;
+        }
+        QCOMPARE(status, 507);
+        QVERIFY2(refused.value("error").toString().startsWith("No space left on device"),
+                 qPrintable(refused.value("error").toString()));
+        QVERIFY(m_platform->log().contains("No space left on device"));
+        QVERIFY2(stored.size() >= 2, qPrintable(stored.join(' ')));
+        // Nothing of the refused check-in is kept.
+        QCOMPARE(m_platform->countsOf(counts), before);
+
+        // The user deletes the files and the administrator empties the trash, with the disk
+        // as full as it was (the platform gave back its reserve to make this possible); the
+        // next check-in is taken, by the platform as it runs.
+        QJsonArray refs;
+        for (const QString &title : stored)
+            refs.append(QJsonObject{{"name", alice.find(title).value("name")}});
+        QCOMPARE(alice.post("/api/v1/delete", {{"refs", refs}}), 200);
+        QVERIFY(m_platform->change({"UPDATE objects SET trashed_at = trashed_at - 86400"}));
+        const PlatformProcess::Result purged =
+            m_platform->run({"trash", "purge", "--trash-days", "1"});
+        QVERIFY2(purged.exitCode == 0, purged.err.constData());
+        QCOMPARE(alice.checkIn({QJsonObject{{"parent", -1}, {"title", "survey-again.dxf"},
+                                            {"name", alice.autoname()},
+                                            {"collabspace", "Common Space"}}},
+                               {randomBytes(3 * kMiB)}),
+                 200);
+
+        // Free space is still low (the database keeps the deleted contents' room for later
+        // check-ins) until the administrator compacts it; then the platform keeps its reserve
+        // again and the metrics say so.
+        const QMap<QString, double> low = diskMetrics();
+        QCOMPARE(low.value("aurex_data_low_space"), 1.0);
+        const PlatformProcess::Result compacted = m_platform->run({"compact"});
+        QVERIFY2(compacted.exitCode == 0
+                     && compacted.out.startsWith("compacted: the database took "),
+                 compacted.out + compacted.err);
+        const QMap<QString, double> after = diskMetrics();
+        QCOMPARE(after.value("aurex_data_low_space"), 0.0);
+        QVERIFY(after.value("aurex_data_free_bytes") > 12 * kMiB);
+        QVERIFY(after.value("aurex_data_free_bytes") < kDiskBytes);
+        QCOMPARE(QFileInfo(m_mounted + "/space-reserve").size(), 6 * kMiB);
+        const QByteArray log = m_platform->log();
+        QVERIFY(log.contains("free space low: ") && log.contains("free space back above"));
+    }
+
+private:
+    // The disk's figures in the platform's metrics.
+    QMap<QString, double> diskMetrics() const
+    {
+        PlatformClient watcher(m_platform->serverHost());
+        const httplib::Result answer = watcher.http().Get("/metrics");
+        QMap<QString, double> figures;
+        if (!answer || answer->status != 200)
+            return figures;
+        for (const QString &line : QString::fromStdString(answer->body).split('\n')) {
+            if (line.startsWith("aurex_data_"))
+                figures.insert(line.section(' ', 0, 0), line.section(' ', 1).toDouble());
+        }
+        return figures;
+    }
+
+    static QByteArray randomBytes(qint64 size)
+    {
+        QByteArray bytes(static_cast<int>(size), Qt::Uninitialized);
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()),
+                                              bytes.size() / 4);
+        return bytes;
+    }
+
+    std::unique_ptr<PlatformProcess> m_platform;
+    QString m_mounted;
+};
+
+QTEST_GUILESS_MAIN(TestPlatformDisk)
+#include "tst_platformdisk.moc"
