@@ -1,9 +1,11 @@
-// A data folder of the platform as it was before it kept a schema version opens with this one,
-// keeping objects, versions, locks, sessions, cookies and names; a database of a newer platform
-// is refused untouched; a folder that one process serves is not served by a second.
+// A data folder of the platform as it was before it kept a schema version, and its database on
+// PostgreSQL, open with this one, keeping objects, versions, locks, sessions, cookies and names;
+// a database of a newer platform is refused untouched; a folder that one process serves is not
+// served by a second.
 
 #include "platformclient.h"
 #include "platformprocess.h"
+#include "postgrescluster.h"
 
 #include <QtTest>
 
@@ -34,13 +36,94 @@ private slots:
         QVERIFY(QDir().mkpath(platform.dataDir()));
         QVERIFY(QFile::copy(QFINDTESTDATA("../data/platform/schema1/platform.sqlite"),
                             platform.dataDir() + "/platform.sqlite"));
+        const int lastCheckIn = platform.countsOf({"SELECT MAX(id) FROM checkins"}).first();
+        QVERIFY(platform.start());
+        expectEarlierDataKept(platform, lastCheckIn);
+        if (QTest::currentTestFailed())
+            return;
+        platform.stop();
+
+        // A newer platform's database is left as it is, with a message that says why.
+        const QStringList inspect{"SELECT value FROM counters WHERE name = 'schema_version'",
+                                  "SELECT COUNT(*) FROM sqlite_master",
+                                  "SELECT COUNT(*) FROM object_versions"};
+        const int version = platform.countsOf(inspect).first();
+        QVERIFY(version > 0);
+        QVERIFY(platform.change({QStringLiteral("UPDATE counters SET value = %1 WHERE name = "
+                                                "'schema_version'")
+                                     .arg(version + 1)}));
+        const QList<int> newer = platform.countsOf(inspect);
+        const PlatformProcess::Result refused = platform.run({"user", "list"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains("the database was made by a newer aurex-platform"),
+                 refused.err.constData());
+        QCOMPARE(platform.countsOf(inspect), newer);
+        QVERIFY(platform.change({QStringLiteral("UPDATE counters SET value = %1 WHERE name = "
+                                                "'schema_version'")
+                                     .arg(version)}));
+        QCOMPARE(platform.run({"user", "list"}).exitCode, 0);
+    }
+
+    // The same data on PostgreSQL, as the earlier platform made it there (its tables dumped
+    // with pg_dump), opens the same way.
+    void databaseOfTheEarlierPlatformOpensOnPostgres()
+    {
+        if (!PostgresCluster::unavailableReason().isEmpty())
+            QSKIP(qPrintable(PostgresCluster::unavailableReason()));
+        PostgresCluster cluster;
+        QString error;
+        QVERIFY2(cluster.start(&error), qPrintable(error));
+        QString output;
+        QVERIFY2(cluster.runTool("psql", {"-v", "ON_ERROR_STOP=1", "-q", "-d", cluster.databaseUrl(),
+                                          "-f", QFINDTESTDATA("../data/platform/schema1/postgres.sql")},
+                                 &output),
+                 qPrintable(output));
+        QVERIFY(cluster.runTool("psql", {"-tA", "-d", cluster.databaseUrl(), "-c",
+                                         "SELECT MAX(id) FROM checkins"},
+                                &output));
+        const int lastCheckIn = output.section(": ", 1).trimmed().toInt(); // "psql: N"
+        QVERIFY(lastCheckIn > 0);
+        PlatformProcess platform(PlatformProcess::Options{false, {}, cluster.databaseUrl()});
+        QVERIFY(platform.start(&error));
+        expectEarlierDataKept(platform, lastCheckIn);
+        // The database now says which platform made it.
+        QVERIFY(cluster.runTool("psql", {"-tA", "-d", cluster.databaseUrl(), "-c",
+                                         "SELECT value FROM counters WHERE name = "
+                                         "'schema_version'"},
+                                &output));
+        QVERIFY2(output.section(": ", 1).trimmed().toInt() > 1, qPrintable(output));
+    }
+
+    void secondServeOfAFolderIsRefused()
+    {
+        PlatformProcess platform;
+        QVERIFY(platform.start());
+        QFile published(platform.dataDir() + "/server-url");
+        QVERIFY(published.open(QIODevice::ReadOnly));
+        const QByteArray address = published.readAll();
+
+        const PlatformProcess::Result second =
+            platform.run({"serve", "--listen", "127.0.0.1:0"});
+        QCOMPARE(second.exitCode, 1);
+        QVERIFY2(second.err.contains("serves the data folder"), second.err.constData());
+        published.seek(0);
+        QCOMPARE(published.readAll(), address);
+        httplib::Client client(platform.serverHost().toStdString());
+        QCOMPARE(client.Get("/healthz")->status, 200);
+        // Once the first has stopped, the folder can be served again.
+        QVERIFY(platform.restart());
+        QCOMPARE(client.Get("/healthz")->status, 200);
+    }
+
+private:
+    // What the earlier platform stored, served by this one: ann's session of then still works,
+    // so does her cookie, and bo's password; objects, versions, lock and names are as they were,
+    // and names and check-in ids go on from where the earlier platform left them.
+    static void expectEarlierDataKept(const PlatformProcess &platform, int lastCheckIn)
+    {
         QFile credentialsFile(QFINDTESTDATA("../data/platform/schema1/credentials.json"));
         QVERIFY(credentialsFile.open(QIODevice::ReadOnly));
         const QJsonObject credentials = QJsonDocument::fromJson(credentialsFile.readAll()).object();
-        const int lastCheckIn = platform.countsOf({"SELECT MAX(id) FROM checkins"}).first();
-        QVERIFY(platform.start());
-
-        // Her session of then still works, so does her cookie, and bo's password.
         PlatformClient ann(platform.serverHost());
         ann.http().set_bearer_token_auth(credentials["annToken"].toString().toStdString());
         QJsonObject me;
@@ -69,54 +152,11 @@ private slots:
             comments << version["_Comment"].toString();
         QCOMPARE(comments, (QStringList{"second issue", "first issue"}));
 
-        // Names and check-in ids go on from where the earlier platform left them.
         const QJsonObject third{{"parent", -1}, {"title", "plan.dxf"}, {"name", "AX000000001"}};
         QCOMPARE(ann.checkIn({third}, {"plan bytes three"}, nullptr, "third issue"), 200);
         QCOMPARE(ann.get("/api/v1/objects/" + plan + "/versions", &versions), 200);
         QVERIFY(versions["versions"].toArray().at(0)["_CheckIn"].toString().toInt() > lastCheckIn);
         QCOMPARE(ann.autoname(), QString("AX000000005"));
-        platform.stop();
-
-        // A newer platform's database is left as it is, with a message that says why.
-        const QStringList inspect{"SELECT value FROM counters WHERE name = 'schema_version'",
-                                  "SELECT COUNT(*) FROM sqlite_master",
-                                  "SELECT COUNT(*) FROM object_versions"};
-        const int version = platform.countsOf(inspect).first();
-        QVERIFY(version > 0);
-        QVERIFY(platform.change({QStringLiteral("UPDATE counters SET value = %1 WHERE name = "
-                                                "'schema_version'")
-                                     .arg(version + 1)}));
-        const QList<int> newer = platform.countsOf(inspect);
-        const PlatformProcess::Result refused = platform.run({"user", "list"});
-        QCOMPARE(refused.exitCode, 1);
-        QVERIFY2(refused.err.contains("the database was made by a newer aurex-platform"),
-                 refused.err.constData());
-        QCOMPARE(platform.countsOf(inspect), newer);
-        QVERIFY(platform.change({QStringLiteral("UPDATE counters SET value = %1 WHERE name = "
-                                                "'schema_version'")
-                                     .arg(version)}));
-        QCOMPARE(platform.run({"user", "list"}).exitCode, 0);
-    }
-
-    void secondServeOfAFolderIsRefused()
-    {
-        PlatformProcess platform;
-        QVERIFY(platform.start());
-        QFile published(platform.dataDir() + "/server-url");
-        QVERIFY(published.open(QIODevice::ReadOnly));
-        const QByteArray address = published.readAll();
-
-        const PlatformProcess::Result second =
-            platform.run({"serve", "--listen", "127.0.0.1:0"});
-        QCOMPARE(second.exitCode, 1);
-        QVERIFY2(second.err.contains("serves the data folder"), second.err.constData());
-        published.seek(0);
-        QCOMPARE(published.readAll(), address);
-        httplib::Client client(platform.serverHost().toStdString());
-        QCOMPARE(client.Get("/healthz")->status, 200);
-        // Once the first has stopped, the folder can be served again.
-        QVERIFY(platform.restart());
-        QCOMPARE(client.Get("/healthz")->status, 200);
     }
 };
 

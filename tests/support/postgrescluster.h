@@ -21,9 +21,11 @@ public:
     bool start(QString *error);
     // The database's postgresql:// address, through the socket.
     QString databaseUrl() const;
+    // Runs one of the server's tools (psql, pg_dump...) as the user that runs the server; its
+    // name, a colon and its output in *output.
+    bool runTool(const QString &tool, const QStringList &arguments, QString *output);
 
 private:
-    bool runTool(const QString &tool, const QStringList &arguments, QString *output);
 
     QTemporaryDir m_dir;
     QString m_bin;
