@@ -132,6 +132,14 @@ private slots:
                      "1||" + savedAt(0) + "|alice|" + sizeText(OpenTest::demoBytes("deck.dwg"))
                          + "|"}));
         QCOMPARE(m_dialog->message(), QString());
+        // Figures line up on the right, as in any table of them; words on the left.
+        const FileHistoryModel &model = *m_dialog->model();
+        QStringList rightAligned;
+        for (int column = 0; column < model.columnCount(); ++column) {
+            if (model.index(0, column).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight)
+                rightAligned << model.headerData(column, Qt::Horizontal).toString();
+        }
+        QCOMPARE(rightAligned, QStringList({"Version", "Size"}));
     }
 
     // bob changed rebar.dxf and deck.dwg after version 1; alice's copies are the newest.

@@ -195,6 +195,23 @@ private slots:
         QCOMPARE(alice.versions("solo-plan.dwg"), QStringList({"1 alice: First plan of the site"}));
     }
 
+    // The save command shows the dialog once its rows are there, never an empty one.
+    void saveCommandShowsTheDialogWithItsRows()
+    {
+        const QString drawing = folder() + "/shown-plan.dwg";
+        QVERIFY(DxfTest::copySample("ezdxf/geometry-r2018.dxf", drawing));
+        QVERIFY(m_host->documents()->OpenDocument(drawing));
+        QPointer<SaveToCSDialog> dialog =
+            SaveToCSDialog::showForActiveDrawing(ShowAurexTaskPane::instance());
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), QString("Save to Collaborative Space"));
+        QCOMPARE(dialog->saveSet()->rows().size(), 1);
+        QCOMPARE(dialog->saveSet()->top()->path, drawing);
+        dialog->close();
+        QTRY_VERIFY(dialog.isNull());
+    }
+
     void referenceLeftOutTakesItsReferencesAlong()
     {
         const QString drawing = makeReferenceSet("yard");
