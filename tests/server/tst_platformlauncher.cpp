@@ -224,6 +224,33 @@ private slots:
         QVERIFY2(m_platform->log().contains(logged.toUtf8()), m_platform->log().constData());
     }
 
+    // Behind a proxy the platform hands out the address users reach it by, whatever address
+    // the request came in on.
+    void addressesAreThePublicOnesWhenGiven()
+    {
+        PlatformProcess::Options options;
+        options.demo = true;
+        options.serveArguments = QStringList{"--public-url", "https://aurex.example.com/ignored"};
+        PlatformProcess behindProxy(options);
+        QString error;
+        QVERIFY2(behindProxy.start(&error), qPrintable(error));
+        PlatformClient client(behindProxy.serverHost());
+        QJsonObject answer;
+        QCOMPARE(client.post("/cas/v1/launcher",
+                             {{"username", "alice"}, {"password", "alice-demo-pw"}}, &answer),
+                 200);
+        QCOMPARE((QStringList{answer["serverUrl"].toString(), answer["casUrl"].toString(),
+                              answer["dashboardUrl"].toString()}),
+                 (QStringList{"https://aurex.example.com/vaultis", "https://aurex.example.com/cas",
+                              "https://aurex.example.com/dashboard"}));
+        // Without it, the address the client used.
+        PlatformClient direct(m_platform->serverHost());
+        QCOMPARE(direct.post("/cas/v1/launcher",
+                             {{"username", "alice"}, {"password", "alice-demo-pw"}}, &answer),
+                 200);
+        QCOMPARE(answer["serverUrl"].toString(), m_platform->serverHost() + "/vaultis");
+    }
+
 private:
     // Runs aurex-launcher in the home with the input on its standard input; its exit code.
     static int launch(const TestHome &home, const QStringList &arguments, const QByteArray &input,
