@@ -27,6 +27,8 @@
 #include "taskpane/taskpanemodel.h"
 #include "workingcopy/filedatabase.h"
 
+#include <cfxstring.h>
+#include <cfxsystemservices.h>
 #include <fzfileinfo.h>
 
 #include <QImage>
@@ -37,6 +39,23 @@
 #include <memory>
 
 namespace {
+
+// A host that only keeps what the module writes on its command line.
+class CommandLineHost : public CFxSystemServices
+{
+public:
+    CommandLineHost() { SetFxSystemServices(this); }
+    ~CommandLineHost() override { SetFxSystemServices(nullptr); }
+    CFxDocumentManager *GetDocumentManager() override { return nullptr; }
+    CFxDockingPaneManager *GetDockingPaneManager() override { return nullptr; }
+    CFxUiCustomizationManager *GetUiCustomizationManager() override { return nullptr; }
+    OdDbHostAppServices *GetHostAppServices() override { return nullptr; }
+    int GetUILanguage() const override { return 0; }
+    QWidget *GetMainWindow() override { return nullptr; }
+    void WriteMessage(const CFxString &text) override { lines << text.toQString(); }
+
+    QStringList lines;
+};
 // "name | words | status tool tip | lock tool tip's first line", indented by depth.
 void render(QTreeWidgetItem *item, QTreeWidget *tree, int depth, QStringList *lines)
 {
@@ -342,6 +361,7 @@ private slots:
     // local change aside.
     void colleaguesChangesShowWhileTheyHappen()
     {
+        const CommandLineHost host;
         settledRows();
         QTRY_COMPARE(m_platform->streamCount(), 1);
         auto *bar = m_window->findChild<NewerVersionBar *>("NewerVersionBar");
@@ -380,6 +400,16 @@ private slots:
         QTRY_VERIFY(m_window->isSettled()
                     && rows().at(2) == "  logo.png | Current | Status: Current | ");
         QVERIFY(!bar->isVisibleTo(m_window.get()));
+        // The command line told each change of this drawing's files as it came (none of the
+        // other drawing's), where alice's bytes went, and the reload.
+        QStringList said = host.lines;
+        const QString kept = "Your changes to " + path("logo.png") + " were kept in "
+            + path("logo (local changes ");
+        QVERIFY2(said.size() == 5 && said[3].startsWith(kept), qPrintable(said.join('\n')));
+        said[3] = "(kept)";
+        QCOMPARE(said, QStringList({"bob locked deck.dxf.", "bob saved logo.png (version 2).",
+                                    "bob unlocked deck.dxf.", "(kept)",
+                                    "Reloaded with the newer version of 1 file."}));
     }
 
     // A colleague deletes a file of the drawing and a manager brings it back from the trash:
