@@ -111,6 +111,21 @@ private slots:
         QCOMPARE(session->currentUser(), QString("alice"));
     }
 
+    // A developer's server file in the working folder wins over the launcher's address.
+    void developerServerFileIsSignedInTo()
+    {
+        writeLauncherFiles({ "--server-url", "http://127.0.0.1:1/vaultis", "--cas-url",
+                             "http://127.0.0.1:1/cas" });
+        QVERIFY(m_home.write("v4all.xml",
+                             "<config><url> " + m_platform.serverHost().toUtf8() + " </url></config>"));
+        const auto removeFile = qScopeGuard([this] { m_home.write("v4all.xml", QByteArray()); });
+        QString error;
+        QVERIFY2(signInWithPassword(*ConnectorPlatform::shared(), ShowAurexTaskPane::instance(),
+                                    "alice", "alice-demo-pw", &error),
+                 qPrintable(error));
+        QVERIFY(signedIn());
+    }
+
     void launcherModelOpensOnlyWhenItArrived_data()
     {
         QTest::addColumn<bool>("known");
