@@ -116,8 +116,8 @@ private slots:
     {
         writeLauncherFiles({ "--server-url", "http://127.0.0.1:1/vaultis", "--cas-url",
                              "http://127.0.0.1:1/cas" });
-        QVERIFY(m_home.write("v4all.xml",
-                             "<config><url> " + m_platform.serverHost().toUtf8() + " </url></config>"));
+        QVERIFY(m_home.write("v4all.xml", "<config><url> " + m_platform.serverHost().toUtf8()
+                                              + " </url></config>"));
         const auto removeFile = qScopeGuard([this] { m_home.write("v4all.xml", QByteArray()); });
         QString error;
         QVERIFY2(signInWithPassword(*ConnectorPlatform::shared(), ShowAurexTaskPane::instance(),
