@@ -195,9 +195,19 @@ private slots:
         QCOMPARE(alice.versions("solo-plan.dwg"), QStringList({"1 alice: First plan of the site"}));
     }
 
-    // The save command shows the dialog once its rows are there, never an empty one.
+    // The save command shows the dialog once its rows are there, never an empty one; without
+    // a drawing, at once, saying what to do.
     void saveCommandShowsTheDialogWithItsRows()
     {
+        QPointer<SaveToCSDialog> empty =
+            SaveToCSDialog::showForActiveDrawing(ShowAurexTaskPane::instance());
+        QVERIFY(empty && empty->isVisible());
+        QCOMPARE(empty->findChild<QLabel *>("label")->text(),
+                 QString("Open a drawing to save it to a collaborative space."));
+        QVERIFY(!empty->findChild<QPushButton *>("SavePushButton")->isEnabled());
+        empty->close();
+        QTRY_VERIFY(empty.isNull());
+
         const QString drawing = folder() + "/shown-plan.dwg";
         QVERIFY(DxfTest::copySample("ezdxf/geometry-r2018.dxf", drawing));
         QVERIFY(m_host->documents()->OpenDocument(drawing));
