@@ -342,16 +342,18 @@ private slots:
         QCOMPARE(menu->lockAction()->text(), stateAfter == 3 ? QString("Lock") : QString("Unlock"));
     }
 
-    // "History..." names the platform file: a local copy by the name its database entry holds,
-    // a search result by its record; a menu whose context shows no history offers none.
-    void historyNamesThePlatformFile()
+    // "History..." and "Get Latest" name the platform file: a local copy by the name its
+    // database entry holds, a search result by its record; a file the platform does not know
+    // asks for nothing; a menu whose context offers neither shows neither.
+    void historyAndLatestNameThePlatformFile()
     {
         recordDownload("piers.dxf");
         QStringList asked;
         FileItemContext context = m_context;
         context.showHistory = [&asked](const QString &name, const QString &title) {
-            asked << name + ' ' + title;
+            asked << "history " + name + ' ' + title;
         };
+        context.getLatest = [&asked](const QString &name) { asked << "latest " + name; };
         FzFileInfo result;
         result.SetProperty("name", "AX000042");
         result.SetProperty("title", "quay.dxf");
@@ -360,12 +362,13 @@ private slots:
         ListViewActionMenu found(&button, context, QString(), &result);
         ListViewActionMenu unknown(&button, context, m_fixture.home.filePath("work/new.dxf"));
         ListViewActionMenu without(&button, m_context, QString(), &result);
-        for (ListViewActionMenu *menu : {&local, &found, &unknown})
+        for (ListViewActionMenu *menu : {&local, &found, &unknown, &without}) {
             menu->historyAction()->trigger();
-        QCOMPARE(asked, (QStringList{
-                            m_probe->objectTitled("piers.dxf").value("name").toString()
-                                + " piers.dxf",
-                            "AX000042 quay.dxf"}));
+            menu->latestAction()->trigger();
+        }
+        const QString piers = m_probe->objectTitled("piers.dxf").value("name").toString();
+        QCOMPARE(asked, (QStringList{"history " + piers + " piers.dxf", "latest " + piers,
+                                     "history AX000042 quay.dxf", "latest AX000042"}));
         QVERIFY(local.historyAction()->isVisible() && !without.historyAction()->isVisible());
     }
 
