@@ -101,6 +101,9 @@ private slots:
         QCOMPARE(failures.size(), sizes.size());
         QCOMPARE(failures.first(), QStringLiteral("file0.dwg: not found on the platform"));
         QCOMPARE(control.progress().processedFiles, qint64(sizes.size()));
+        // The transfer box names the file each request begins with: at the end, the last's.
+        QCOMPARE(control.progress().currentName,
+                 QStringLiteral("file%1.dwg").arg(sizes.size() - filesPerRequest.last()));
     }
 };
 
