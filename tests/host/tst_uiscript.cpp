@@ -118,6 +118,24 @@ private slots:
         QVERIFY(QFileInfo::exists(after));
     }
 
+    // An option whose value is missing stops the host before it starts, saying which.
+    void optionWithoutItsValueIsRefused_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("module") << "--module";
+        QTest::newRow("screenshot") << "--screenshot";
+    }
+
+    void optionWithoutItsValueIsRefused()
+    {
+        QFETCH(QString, option);
+        const Run run = runScript({ "_UISNAPSHOT " + m_home.filePath("never.json") }, { option });
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.errors.startsWith("lintra: " + option + " needs a value\n"),
+                 qPrintable(run.errors));
+        QVERIFY(!QFileInfo::exists(m_home.filePath("never.json")));
+    }
+
     // --print-ui prints the menus as the model holds them.
     void printUiShowsTheFileMenu()
     {
