@@ -170,7 +170,9 @@ private slots:
         const QString model = m_platform.demoObjectId("bridge.dwg");
         QVERIFY(m_platform.writeLauncherFiles("alice", home.environment(), { "--model", model }));
         // The model arrives while the host runs: the script waits for its drawing to show.
-        QVERIFY(home.write("wait.scr", "_UIWAIT DrawingView 30\n"));
+        // Then two new drawings: the first other drawing activated while the launcher's open
+        // is pending is closed, as the host's start-up drawing would be; the next one stays.
+        QVERIFY(home.write("wait.scr", "_UIWAIT DrawingView 30\n_NEW\n_NEW\n"));
         QProcess lintra;
         lintra.setProcessEnvironment(home.environment());
         lintra.start(LINTRA_BIN, { "--module-dir", QFileInfo(AUREX_MODULE_FILE).absolutePath(),
@@ -179,7 +181,8 @@ private slots:
         QCOMPARE(lintra.exitCode(), 0);
         const QJsonValue documents =
             QJsonDocument::fromJson(lintra.readAllStandardOutput())["documents"];
-        QCOMPARE(documents.toArray().size(), 1);
+        QCOMPARE(documents.toArray().size(), 2);
+        QCOMPARE(QFileInfo(documents[1].toString()).fileName(), QString("Drawing2.dwg"));
         const QString opened = documents[0].toString();
         QCOMPARE(QFileInfo(opened).fileName(), QString("bridge.dwg"));
         QVERIFY2(opened.startsWith(home.tempFolder()), qPrintable(opened));
