@@ -153,6 +153,9 @@ private slots:
         QTest::newRow("encoded NUL") << QByteArray("%00/content") << 400;
         QTest::newRow("encoded line feed") << QByteArray("%0A/content") << 400;
         QTest::newRow("encoded DEL") << QByteArray("/content%7f") << 400;
+        // Not an escape at all: left as it stands, so the path names nothing.
+        QTest::newRow("percent before letters") << QByteArray("%zz/content") << 404;
+        QTest::newRow("percent at the end") << QByteArray("/content%") << 404;
     }
 
     void pathsWithControlCharactersAreRefused()
