@@ -8,6 +8,7 @@
 #include "support/progressdialog.h"
 #include "support/transferprogressdialog.h"
 
+#include <QLabel>
 #include <QtTest>
 
 #include <atomic>
@@ -160,6 +161,33 @@ private slots:
         TransferProgressDialog *box = TransferProgressDialog::showFor(nullptr, &job);
         QTRY_COMPARE(box->amountText(), amounts);
         QCOMPARE(box->fileText(), QString("deck.dwg"));
+        job.kill();
+        QVERIFY(job.waitForWork(5000));
+    }
+
+    // The time left is said while bytes are still to go, and goes once all have gone.
+    void transferBoxSaysTimeLeftOnlyWhileBytesAreToGo()
+    {
+        auto allSent = std::make_shared<std::atomic<bool>>(false);
+        CallJob job([allSent](JobControl &control) {
+            control.setTotals(1, 4 * 1024 * 1024);
+            control.setCurrentName(QStringLiteral("deck.dwg"));
+            control.addProcessed(0, 2 * 1024 * 1024);
+            while (!allSent->load() && !control.isCancelled())
+                QThread::msleep(5);
+            control.addProcessed(1, 2 * 1024 * 1024);
+            while (!control.isCancelled())
+                QThread::msleep(5);
+            return QString();
+        });
+        job.start();
+        TransferProgressDialog *box = TransferProgressDialog::showFor(nullptr, &job);
+        const auto *timeLeft = box->findChild<QLabel *>("TransferTimeLeftLabel");
+        QVERIFY(timeLeft);
+        QTRY_VERIFY(!timeLeft->text().isEmpty());
+        allSent->store(true);
+        QTRY_COMPARE(box->amountText(), QString("1 of 1 files, 4.0 of 4.0 MB"));
+        QTRY_COMPARE(timeLeft->text(), QString());
         job.kill();
         QVERIFY(job.waitForWork(5000));
     }
