@@ -65,14 +65,26 @@ private slots:
         QCOMPARE(serverHostFromUrl(url), host);
     }
 
+    void findsTheDashboard_data()
+    {
+        QTest::addColumn<QByteArray>("apps");
+        QTest::addColumn<QString>("url");
+        const QByteArray other = "<app><id>OTHER</id><launchInfos>http://other</launchInfos></app>";
+        const QByteArray dashboard =
+            "<app><id>XHUBDECK_AP</id><launchInfos>http://dash/board</launchInfos></app>";
+        QTest::newRow("listed first") << "<apps>" + dashboard + other + "</apps>"
+                                      << "http://dash/board";
+        QTest::newRow("after another") << "<apps>" + other + dashboard + "</apps>"
+                                       << "http://dash/board";
+        QTest::newRow("not listed") << "<apps>" + other + "</apps>" << "";
+        QTest::newRow("no file") << QByteArray() << "";
+    }
+
     void findsTheDashboard()
     {
-        QVERIFY(m_home.writeAppsInfo(
-            "<apps><app><id>OTHER</id><launchInfos>http://other</launchInfos></app>"
-            "<app><id>XHUBDECK_AP</id><launchInfos>http://dash/board</launchInfos></app></apps>"));
-        QCOMPARE(DashboardLauncher::findDashboardUrl(), QString("http://dash/board"));
-        QVERIFY(m_home.writeAppsInfo(QByteArray())); // an empty file
-        QCOMPARE(DashboardLauncher::findDashboardUrl(), QString());
+        QFETCH(QByteArray, apps);
+        QVERIFY(m_home.writeAppsInfo(apps)); // no file for no apps
+        QTEST(DashboardLauncher::findDashboardUrl(), "url");
     }
 
 private:
