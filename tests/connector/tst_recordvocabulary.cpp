@@ -2,6 +2,7 @@
 // suffix, the platform's stamps, and searches and requests as a demo platform answers them.
 
 #include "connector/connectorplatform.h"
+#include "connector/fileversion.h"
 #include "connector/filetype.h"
 #include "connector/platformstamp.h"
 #include "connector/recordbuilder.h"
@@ -193,6 +194,25 @@ private slots:
                                      "piers.dxf 1 rebar.dxf BR-310-S Common Space",
                                      "bridge.dwg 2 deck.dwg BR-100-G Common Space"}));
         QCOMPARE(hidden, 0);
+    }
+
+    // piers.dxf's history in the demo, newest first: each version with who saved it and why.
+    void historyListsEveryVersion()
+    {
+        RecordList piers;
+        QVERIFY(m_platform.search(*buildDuplicateSearchRecord("Common Space", {"piers.dxf"}),
+                                  &piers));
+        QCOMPARE(piers.size(), std::size_t(1));
+        FileVersionList versions;
+        QVERIFY(m_platform.versions(*piers.at(0), &versions));
+        QStringList listed;
+        for (const FileVersion &version : versions)
+            listed << QString("%1 %2 %3")
+                          .arg(version.revision)
+                          .arg(version.user, version.comment.section('\n', 0, 0));
+        QCOMPARE(listed, (QStringList{"3 alice Issued for review",
+                                      "2 bob Moved the east pier 2 m north",
+                                      "1 alice First issue of the piers and their rebar"}));
     }
 
     void theTenantsTitleBlockMappingIsRead()
