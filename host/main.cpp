@@ -1,3 +1,4 @@
+#include "crashreport.h"
 #include "hostapplication.h"
 #include "hostoptions.h"
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    CrashReport::install();
     // The options are read before any window system is needed, so that --help and mistakes are
     // answered without a display.
     QStringList arguments;

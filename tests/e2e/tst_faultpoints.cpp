@@ -93,6 +93,9 @@ private:
         run.output = QString::fromUtf8(lintra.readAll());
         run.crashed = lintra.exitStatus() == QProcess::CrashExit;
         run.exitCode = run.crashed ? -1 : lintra.exitCode();
+        // How it ended, for the reader of a failure.
+        run.output += run.crashed ? QStringLiteral("\n[the host crashed]")
+                                  : QStringLiteral("\n[the host exited with %1]").arg(run.exitCode);
         return run;
     }
     // A run that must succeed.

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <csignal>
+
 namespace {
 
 struct Run
@@ -134,6 +136,27 @@ private slots:
         QVERIFY2(run.errors.startsWith("lintra: " + option + " needs a value\n"),
                  qPrintable(run.errors));
         QVERIFY(!QFileInfo::exists(m_home.filePath("never.json")));
+    }
+
+    // A host that crashes says so, with where it was, before it ends as crashed.
+    void aCrashLeavesItsCallStack()
+    {
+        QVERIFY(m_home.write("steps.scr", "_UISLEEP 60\n"));
+        QProcess lintra;
+        lintra.setProcessEnvironment(m_home.environment());
+        lintra.start(LINTRA_BIN, QStringList { "--module-dir", m_home.path(), "--script",
+                                               m_home.filePath("steps.scr"), "--exit" });
+        QString errors;
+        QTRY_VERIFY_WITH_TIMEOUT((errors += QString::fromUtf8(lintra.readAllStandardError()))
+                                     .contains("Command: _UISLEEP"),
+                                 30000);
+        ::kill(static_cast<pid_t>(lintra.processId()), SIGSEGV);
+        QVERIFY(lintra.waitForFinished(30000));
+        errors += QString::fromUtf8(lintra.readAllStandardError());
+        QCOMPARE(lintra.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(errors.contains("lintra: fatal signal SIGSEGV, call stack:\n"),
+                 qPrintable(errors));
+        QVERIFY2(errors.count("lintra(") >= 2, qPrintable(errors)); // frames of the host
     }
 
     // --print-ui prints the menus as the model holds them.
