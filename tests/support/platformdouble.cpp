@@ -175,6 +175,11 @@ PlatformDouble::~PlatformDouble()
 {
     QMutexLocker locker(&m_mutex);
     m_closing = true;
+    // A call still hanging (its job given up by the user) ends before the double goes: it
+    // would wake on a mutex no longer there.
+    m_isReleased = true;
+    while (m_hanging)
+        m_released.wait(&m_mutex, 10);
     m_eventArrived.wakeAll();
     while (m_streams > 0)
         m_eventArrived.wait(&m_mutex);
