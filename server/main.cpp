@@ -102,6 +102,13 @@ QString readPassword()
     return line;
 }
 
+// A number of bytes as given (its bounds are the caller's to check), else the fallback.
+qint64 byteOption(const QCommandLineParser &parser, const char *name, qint64 fallback)
+{
+    return parser.isSet(QLatin1String(name)) ? parser.value(QLatin1String(name)).toLongLong()
+                                             : fallback;
+}
+
 int intOption(const QCommandLineParser &parser, const char *name, int fallback)
 {
     if (!parser.isSet(QLatin1String(name)))
@@ -178,9 +185,7 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
     if (options.certFile.isEmpty() != options.keyFile.isEmpty())
         throw UsageError("--cert and --key go together");
     options.sessionTtlSeconds = intOption(parser, "session-ttl", platform::kDefaultSessionTtlSeconds);
-    options.maxUploadBytes = parser.isSet(QStringLiteral("max-upload"))
-        ? parser.value(QStringLiteral("max-upload")).toLongLong()
-        : platform::kDefaultMaxUploadBytes;
+    options.maxUploadBytes = byteOption(parser, "max-upload", platform::kDefaultMaxUploadBytes);
     // Contents stream through a file and into chunks, so an upload's size is bounded by the
     // disk rather than by memory.
     if (options.maxUploadBytes <= 0 || options.maxUploadBytes > platform::kMaxUploadLimitBytes)
@@ -188,15 +193,12 @@ int serve(const QCommandLineParser &parser, const QString &dataDir)
     // The data folder holds the SQLite database and the uploads on their way in; on
     // PostgreSQL only the latter, and the database's own disk is the server's to watch.
     DiskSpace::setFolder(dataDir);
-    const qint64 lowSpace = parser.isSet(QStringLiteral("low-space"))
-        ? parser.value(QStringLiteral("low-space")).toLongLong()
-        : platform::kDefaultLowSpaceBytes;
+    const qint64 lowSpace = byteOption(parser, "low-space", platform::kDefaultLowSpaceBytes);
     if (lowSpace < 0)
         throw UsageError("--low-space needs a number of bytes (0: no warning)");
     DiskSpace::setWarningBytes(lowSpace);
-    const qint64 reserve = parser.isSet(QStringLiteral("space-reserve"))
-        ? parser.value(QStringLiteral("space-reserve")).toLongLong()
-        : platform::kDefaultSpaceReserveBytes;
+    const qint64 reserve =
+        byteOption(parser, "space-reserve", platform::kDefaultSpaceReserveBytes);
     if (reserve < 0)
         throw UsageError("--space-reserve needs a number of bytes (0: none)");
     DiskSpace::setReserveBytes(reserve);
