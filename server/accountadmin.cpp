@@ -7,6 +7,7 @@
 #include "objectstore.h"
 #include "platformconstants.h"
 #include "trash.h"
+#include "uploadsession.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -107,12 +108,10 @@ void AccountAdmin::remove(const QString &login)
         QStringLiteral("DELETE FROM memberships WHERE user_id = ?"),
         QStringLiteral("DELETE FROM user_status WHERE user_id = ?"),
         QStringLiteral("DELETE FROM autonames WHERE issued_to = ?"),
-        QStringLiteral("DELETE FROM upload_pieces WHERE upload_id IN (SELECT id FROM uploads "
-                       "WHERE user_id = ?)"),
-        QStringLiteral("DELETE FROM uploads WHERE user_id = ?"),
         QStringLiteral("DELETE FROM checkin_keys WHERE user_id = ?"),
         QStringLiteral("DELETE FROM checkins WHERE user_id = ?"),
         QStringLiteral("DELETE FROM users WHERE id = ?")};
+    UploadSession::removeWhere(QStringLiteral("user_id = ?"), {user});
     for (const QString &statement : owners)
         Database::exec(statement, {user});
     transaction.commit();

@@ -4,6 +4,7 @@
 #include "checkin.h"
 #include "diskspace.h"
 #include "checkinupload.h"
+#include "chunkuploadexchange.h"
 #include "contentstore.h"
 #include "dashboard.h"
 #include "database.h"
@@ -67,13 +68,18 @@ HttpResponse guarded(Fn &&fn)
     }
 }
 
-// Where a "Range: bytes=N-" header asks the content to begin; 0 for anything else, which is
-// answered with the whole content.
-qint64 rangeStart(const std::string &range)
+// The bytes a "Range: bytes=N-" or "bytes=N-M" header asks for, as first and last byte (-1:
+// to the end); {0, -1} for anything else, which is answered with the whole content.
+std::pair<qint64, qint64> rangeOf(const std::string &range)
 {
-    static const QRegularExpression pattern(QStringLiteral("^bytes=(\\d{1,18})-$"));
+    static const QRegularExpression pattern(QStringLiteral("^bytes=(\\d{1,18})-(\\d{1,18})?$"));
     const QRegularExpressionMatch match = pattern.match(QString::fromStdString(range));
-    return match.hasMatch() ? match.captured(1).toLongLong() : 0;
+    if (!match.hasMatch())
+        return {0, -1};
+    const qint64 first = match.captured(1).toLongLong();
+    const qint64 last = match.captured(2).isEmpty() ? -1 : match.captured(2).toLongLong();
+    return last >= 0 && last < first ? std::pair<qint64, qint64>{0, -1}
+                                     : std::pair<qint64, qint64>{first, last};
 }
 
 std::unique_ptr<HttpExchange> answered(HttpResponse response)
@@ -465,27 +471,29 @@ HttpResponse contentAnswer(const HttpRequest &request, const QString &title,
     const std::string etag = '"' + sha256.toStdString() + '"';
     response.headers.emplace_back("ETag", etag);
     response.headers.emplace_back("Accept-Ranges", "bytes");
-    qint64 from = 0;
+    std::pair<qint64, qint64> range{0, -1};
     if (!request.hasHeader("if-range") || request.header("if-range") == etag)
-        from = rangeStart(request.header("range"));
+        range = rangeOf(request.header("range"));
+    const qint64 from = range.first;
+    const qint64 last = range.second < 0 ? size - 1 : qMin(range.second, size - 1);
     const std::string total = std::to_string(size);
-    if (from > 0 && from >= size) {
+    if ((from > 0 || range.second >= 0) && from >= size) {
         HttpResponse refused = HttpResponse::error(416, QStringLiteral("no such range"));
         refused.headers.emplace_back("Content-Range", "bytes */" + total);
         return refused;
     }
-    if (from > 0) {
+    if (from > 0 || range.second >= 0) {
         response.status = 206;
         response.headers.emplace_back("Content-Range", "bytes " + std::to_string(from) + "-"
-                                                           + std::to_string(size - 1) + "/"
+                                                           + std::to_string(last) + "/"
                                                            + total);
     }
     // The bytes go out chunk by chunk as the connection takes them.
-    auto reader = std::make_shared<ContentStore::Reader>(sha256, size);
-    response.streamedSize = size - from;
-    response.producer = [reader, from](qint64 offset, char *buffer, qint64 max) {
+    auto reader = std::make_shared<ContentStore::Reader>(sha256, size, response.status == 206);
+    response.streamedSize = last + 1 - from;
+    response.producer = [reader, from, last](qint64 offset, char *buffer, qint64 max) {
         try {
-            return reader->read(from + offset, buffer, max);
+            return reader->read(from + offset, buffer, qMin(max, last + 1 - from - offset));
         } catch (const std::exception &) {
             return qint64(-1);
         }
@@ -493,24 +501,36 @@ HttpResponse contentAnswer(const HttpRequest &request, const QString &title,
     return response;
 }
 
+// The chunks a content is made of, for a client that has some of them already.
+HttpResponse chunkList(const QString &sha256, qint64 size)
+{
+    QJsonArray chunks;
+    for (const ChunkStore::Ref &chunk : ContentStore::chunksOf(sha256))
+        chunks.append(QJsonArray{chunk.sha256, static_cast<double>(chunk.size)});
+    return HttpResponse::json(200, QJsonObject{{QStringLiteral("sha256"), sha256},
+                                               {QStringLiteral("size"), static_cast<double>(size)},
+                                               {QStringLiteral("chunks"), chunks}});
+}
+
 } // namespace
 
 std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
 {
     static const QRegularExpression pattern(QStringLiteral(
-        "^/objects/([0-9A-F]{32})(/versions(?:/([1-9][0-9]{0,8}))?)?(/content|/structure|"
-        "/restore|/whereused)?$"));
+        "^/objects/([0-9A-F]{32})(/versions(?:/([1-9][0-9]{0,8}))?)?(/content|/chunks|"
+        "/structure|/restore|/whereused)?$"));
     const QRegularExpressionMatch match = pattern.match(
         QString::fromStdString(request.path.substr(std::string(platform::kApiPrefix).size())));
     const bool versions = match.hasMatch() && !match.captured(2).isEmpty();
     const int revision = match.captured(3).toInt();
     const QString part = match.captured(4);
-    // What may follow what: the object's content or where it is used, its versions, a
-    // version's content, structure or restore.
+    // What may follow what: the object's content, its chunks or where it is used, its
+    // versions, a version's content, chunks, structure or restore.
     const bool whereUsed = part == QLatin1String("/whereused");
+    const bool chunks = part == QLatin1String("/chunks");
     const bool known = match.hasMatch()
         && (part.isEmpty()
-            || (!versions && (part == QLatin1String("/content") || whereUsed))
+            || (!versions && (part == QLatin1String("/content") || chunks || whereUsed))
             || (revision > 0 && !whereUsed));
     if (!known)
         return refusal(404, QStringLiteral("no such object"));
@@ -528,6 +548,8 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
             throw ApiError(404, QStringLiteral("no such object"));
         if (whereUsed)
             return HttpResponse::json(200, WhereUsed(who).answer(*row));
+        if (chunks && !versions)
+            return chunkList(row->sha256, row->size);
         if (!versions) {
             return part.isEmpty()
                 ? HttpResponse::json(200, row->toJson())
@@ -553,6 +575,8 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
                                   history.structureAsOf(*row, revision)}});
         }
         const VersionRow version = history.version(*row, revision);
+        if (chunks)
+            return chunkList(version.sha256, version.size);
         return part.isEmpty() ? HttpResponse::json(200, version.toJson(*row))
                               : contentAnswer(request, version.title, version.sha256,
                                               version.size, version.modified);
@@ -651,6 +675,28 @@ std::unique_ptr<HttpExchange> ApiServer::upload(const HttpRequest &request)
         return answered(UploadExchange::progressAnswer(200, *session));
     if (request.method != "PUT")
         return refusal(405, QStringLiteral("an upload is read or appended to"));
+    const auto chunks = request.query.find("chunks");
+    if (session->isChunked() != (chunks != request.query.end())) {
+        return answered(UploadExchange::progressAnswer(
+            409, *session,
+            session->isChunked() ? QStringLiteral("the upload was announced as chunks: send "
+                                                  "them with ?chunks=")
+                                 : QStringLiteral("the upload was announced as bytes: send "
+                                                  "them with ?offset=")));
+    }
+    if (session->isChunked()) {
+        QVector<UploadSession::Chunk> named;
+        const HttpResponse unreadable = guarded([&] {
+            if (!ChunkUploadExchange::parse(QString::fromStdString(chunks->second),
+                                            session->chunks(), &named))
+                throw ApiError(400, QStringLiteral("?chunks= names chunks of the upload by "
+                                                   "place, as 0-3,7"));
+            return HttpResponse();
+        });
+        if (named.isEmpty())
+            return answered(unreadable);
+        return std::make_unique<ChunkUploadExchange>(*session, named);
+    }
     // The bytes continue exactly where the platform's end; anything else is answered with
     // where that is, so the client can go on from there.
     bool numeric = false;
@@ -827,9 +873,15 @@ void ApiServer::installRoutes()
             throw ApiError(413, QStringLiteral("the upload is too large"));
         // Uploads nobody finished within a day are dropped as new ones begin.
         UploadSession::removeExpired(kUploadLifetimeSeconds);
+        QVector<ChunkStore::Ref> chunks;
+        for (const QJsonValue chunk : body.value(QStringLiteral("chunks")).toArray()) {
+            const QJsonArray pair = chunk.toArray();
+            chunks.append({pair.at(0).toString().toLower(),
+                           static_cast<qint64>(pair.at(1).toDouble(-1))});
+        }
         const UploadSession session = UploadSession::create(
             who.userId, static_cast<qint64>(size),
-            body.value(QStringLiteral("sha256")).toString().toLower());
+            body.value(QStringLiteral("sha256")).toString().toLower(), chunks);
         return QJsonValue(session.state());
     };
     m_jsonRoutes["POST /autonames"] = [](const Caller &who, const QJsonObject &body) {

@@ -275,10 +275,17 @@ void CheckIn::storeContent(const QJsonObject &record, QIODevice *contents, QStri
         const std::optional<UploadSession> upload = UploadSession::open(uploadId, m_caller.userId);
         if (!upload || !upload->isComplete())
             throw ApiError(400, QStringLiteral("the upload of %1 is not complete").arg(title));
-        UploadSession::Reader bytes(upload->id());
         *sha256 = upload->sha256();
         *size = upload->size();
-        ContentStore::store(&bytes, *size, *sha256, title);
+        if (upload->isChunked()) {
+            QVector<ChunkStore::Ref> chunks;
+            for (const UploadSession::Chunk &chunk : upload->chunks())
+                chunks.append(chunk.ref);
+            ContentStore::storeChunks(chunks, *size, *sha256, title);
+        } else {
+            UploadSession::Reader bytes(upload->id());
+            ContentStore::store(&bytes, *size, *sha256, title);
+        }
         // Spent with this transaction; a refused check-in keeps it for another attempt.
         upload->remove();
         return;

@@ -1,6 +1,6 @@
 #include "database.h"
 
-#include "contentstore.h"
+#include "contentconversion.h"
 #include "diskspace.h"
 #include "platformconstants.h"
 #include "versionstore.h"
@@ -63,10 +63,11 @@ QString schemaType(const char *sqliteType, const char *postgresType)
 // What this platform makes of a database. 1: every database made before the version was kept;
 // 2: check-in ids are never given twice, accounts have a status; 3: memberships have a role,
 // deleted objects wait in the trash, writes leave a trail; 4: versions and objects carry what
-// their drawing's title block says, tenants map title block attributes. A platform refuses a
+// their drawing's title block says, tenants map title block attributes; 5: contents are lists
+// of chunks cut by content, shared by every content that holds them. A platform refuses a
 // database of a higher version, which a newer platform made and may have changed in ways it
 // would miss.
-const int kSchemaVersion = 4;
+const int kSchemaVersion = 5;
 const char kSchemaVersionCounter[] = "schema_version";
 
 // The version a database holds; 0 when it is empty.
@@ -403,9 +404,14 @@ void Database::createSchema()
                        "expires_at BIGINT NOT NULL)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS contents (sha256 TEXT PRIMARY KEY, "
                        "size BIGINT NOT NULL)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS content_chunks (sha256 TEXT NOT NULL "
-                       "REFERENCES contents(sha256), seq BIGINT NOT NULL, data %1 NOT NULL, "
-                       "PRIMARY KEY (sha256, seq))").arg(blob),
+        // Contents are lists of chunks cut where their bytes say (see ContentChunker); each
+        // chunk is kept once with the number of content parts that use it.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS chunks (sha256 TEXT PRIMARY KEY, size BIGINT "
+                       "NOT NULL, refs BIGINT NOT NULL, data %1 NOT NULL)").arg(blob),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS content_parts (sha256 TEXT NOT NULL "
+                       "REFERENCES contents(sha256), seq INTEGER NOT NULL, chunk TEXT NOT NULL, "
+                       "size BIGINT NOT NULL, PRIMARY KEY (sha256, seq))"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS content_parts_chunk ON content_parts (chunk)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS objects (id %1, phid TEXT NOT NULL UNIQUE, "
                        "name TEXT NOT NULL UNIQUE, name_lc TEXT NOT NULL, title TEXT NOT NULL, "
                        "title_lc TEXT NOT NULL, type TEXT NOT NULL, cadtype TEXT NOT NULL, "
@@ -460,6 +466,13 @@ void Database::createSchema()
         QStringLiteral("CREATE TABLE IF NOT EXISTS upload_pieces (upload_id TEXT NOT NULL "
                        "REFERENCES uploads(id), start BIGINT NOT NULL, length BIGINT NOT NULL, "
                        "data %1 NOT NULL, PRIMARY KEY (upload_id, start))").arg(blob),
+        // An upload announced as chunks: each chunk of the file in order, and whether the
+        // platform still needs its bytes.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS upload_chunks (upload_id TEXT NOT NULL "
+                       "REFERENCES uploads(id), seq INTEGER NOT NULL, chunk TEXT NOT NULL, "
+                       "size BIGINT NOT NULL, needed INTEGER NOT NULL, PRIMARY KEY (upload_id, "
+                       "seq))"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS upload_chunks_chunk ON upload_chunks (chunk)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS sign_in_failures (key TEXT PRIMARY KEY, "
                        "failures INTEGER NOT NULL, last_at BIGINT NOT NULL)"),
         // What happened to objects, for the event stream; numbers are never given twice, not
@@ -508,7 +521,6 @@ void Database::createSchema()
     addColumnOnce(QStringLiteral("objects"), QStringLiteral("trashed_by"),
                   QStringLiteral("BIGINT REFERENCES users(id)"));
     addDrawingColumns();
-    ContentStore::migrateWholeContents();
     if (!versioned)
         VersionStore::keepCurrentVersions();
     exec(QStringLiteral("INSERT INTO tenants (name, is_default) VALUES (?, 1) "
@@ -520,6 +532,7 @@ void Database::createSchema()
                         "UPDATE SET value = excluded.value"),
          {QString::fromLatin1(kSchemaVersionCounter), kSchemaVersion});
     transaction.commit();
+    ContentConversion::run();
 }
 
 Transaction::Transaction()

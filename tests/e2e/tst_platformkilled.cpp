@@ -148,11 +148,14 @@ void TestPlatformKilled::killedDuringCheckIn()
 
     QVERIFY2(platform.start(&error), qPrintable(error));
     QCOMPARE(QDir(uploads).entryList(QDir::Files | QDir::Hidden), QStringList());
-    // Contents stored without an object that uses them, and chunks without their content.
+    // Contents stored without an object that uses them, parts without their content, and
+    // chunks whose count of uses is off.
     QCOMPARE(platform.countsOf({"SELECT (SELECT COUNT(*) FROM contents WHERE sha256 NOT IN "
                                 "(SELECT sha256 FROM objects)) + (SELECT COUNT(*) FROM "
-                                "content_chunks WHERE sha256 NOT IN "
-                                "(SELECT sha256 FROM contents))"}),
+                                "content_parts WHERE sha256 NOT IN (SELECT sha256 FROM "
+                                "contents)) + (SELECT COUNT(*) FROM chunks k WHERE refs != "
+                                "(SELECT COUNT(*) FROM content_parts p WHERE p.chunk = "
+                                "k.sha256))"}),
              QList<int>{0});
 
     PlatformClient client(platform.serverHost());

@@ -289,8 +289,9 @@ private slots:
             "(SELECT v.sha256 FROM object_versions v JOIN objects o ON o.id = v.object_id WHERE "
             "o.title = '%1' AND v.revision = %2)";
         QVERIFY(demo.change(
-            {"UPDATE content_chunks SET data = zeroblob(length(data)) WHERE seq = 0 AND sha256 = "
-                 + versionOf.arg("piers.dxf").arg(1),
+            {"UPDATE chunks SET data = zeroblob(length(data)) WHERE sha256 = (SELECT chunk FROM "
+             "content_parts WHERE seq = 0 AND sha256 = "
+                 + versionOf.arg("piers.dxf").arg(1) + ")",
              "UPDATE contents SET size = size + 1 WHERE sha256 = " + versionOf.arg("logo.png").arg(1)}));
         const PlatformProcess::Result damaged = demo.run({"check", "--json"});
         QCOMPARE(damaged.exitCode, 1);
