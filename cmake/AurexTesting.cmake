@@ -43,5 +43,7 @@ function(aurex_add_bench name)
     cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${B_SOURCES})
     target_link_libraries(${name} PRIVATE ${B_LIBS})
+    # What several benchmarks set up alike.
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/bench/common)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()

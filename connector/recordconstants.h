@@ -35,6 +35,9 @@ const char kKeyDownloadPreviews[] = "_DOWNLOADPREVIEWS";
 
 // Downloads.
 const char kKeyLocalDownloadFolder[] = "_LOCALDOWNLOADFOLDER";
+// A local file whose chunks a download may reuse instead of fetching them (the working copy of
+// an earlier version), when the download goes elsewhere first.
+const char kKeyLocalBasis[] = "_LOCALBASIS";
 const char kKeyFileName[] = "filename";
 const char kKeyLocalTimestamp[] = "_LOCALTIMESTAMP";
 

@@ -15,6 +15,7 @@
 
 #include <fzfileinfo.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -143,6 +144,10 @@ public:
             }
             FzFileInfo *copy = fetched.addCopy(*record);
             setRecordProperty(*copy, kKeyLocalDownloadFolder, staging);
+            // The working copy of the version before: only the chunks it lacks travel.
+            setRecordProperty(*copy, kKeyLocalBasis,
+                              localCopyPath(recordProperty(*record, kKeyLocalDownloadFolder),
+                                            recordTitle(*record)));
             m_staged.append(Staged{record, copy});
             needed[recordProperty(*record, kKeyLocalDownloadFolder)] +=
                 recordProperty(*record, kKeySize).toLongLong();
@@ -409,6 +414,9 @@ bool DownloadThread::Work::fetchEarlierVersion(JobControl &control, QStringList 
 
 void DownloadThread::Work::recordAndRepair()
 {
+    // Every file has arrived: one not modified since (by the repair) holds the bytes the
+    // connector checked as they came.
+    const qint64 arrivedBeforeMs = QDateTime::currentMSecsSinceEpoch();
     QStringList fileNames;
     for (const FzFileInfo *record : records)
         fileNames.append(recordProperty(*record, kKeyFileName));
@@ -429,7 +437,7 @@ void DownloadThread::Work::recordAndRepair()
         return;
     FileDatabase database(tenant);
     for (const FzFileInfo *record : records)
-        recordDownloadedFile(database, *record);
+        recordDownloadedFile(database, *record, arrivedBeforeMs);
     const bool recorded = database.save();
     if (recorded && FaultPoint::fails("download.recorded"))
         report.problem = FaultPoint::failureText("download.recorded");

@@ -502,13 +502,15 @@ HttpResponse contentAnswer(const HttpRequest &request, const QString &title,
 }
 
 // The chunks a content is made of, for a client that has some of them already.
-HttpResponse chunkList(const QString &sha256, qint64 size)
+HttpResponse chunkList(const QString &sha256, qint64 size, qint64 modified)
 {
     QJsonArray chunks;
     for (const ChunkStore::Ref &chunk : ContentStore::chunksOf(sha256))
         chunks.append(QJsonArray{chunk.sha256, static_cast<double>(chunk.size)});
     return HttpResponse::json(200, QJsonObject{{QStringLiteral("sha256"), sha256},
                                                {QStringLiteral("size"), static_cast<double>(size)},
+                                               {QStringLiteral("modified"),
+                                                ObjectStore::stampText(modified)},
                                                {QStringLiteral("chunks"), chunks}});
 }
 
@@ -549,7 +551,7 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         if (whereUsed)
             return HttpResponse::json(200, WhereUsed(who).answer(*row));
         if (chunks && !versions)
-            return chunkList(row->sha256, row->size);
+            return chunkList(row->sha256, row->size, row->modified);
         if (!versions) {
             return part.isEmpty()
                 ? HttpResponse::json(200, row->toJson())
@@ -576,7 +578,7 @@ std::unique_ptr<HttpExchange> ApiServer::object(const HttpRequest &request)
         }
         const VersionRow version = history.version(*row, revision);
         if (chunks)
-            return chunkList(version.sha256, version.size);
+            return chunkList(version.sha256, version.size, version.modified);
         return part.isEmpty() ? HttpResponse::json(200, version.toJson(*row))
                               : contentAnswer(request, version.title, version.sha256,
                                               version.size, version.modified);

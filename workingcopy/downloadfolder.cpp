@@ -114,10 +114,15 @@ QString downloadedFilePath(const FzFileInfo &record)
                          recordProperty(record, kKeyFileName));
 }
 
-void recordDownloadedFile(FileDatabase &database, const FzFileInfo &record)
+void recordDownloadedFile(FileDatabase &database, const FzFileInfo &record,
+                          qint64 arrivedBeforeMs)
 {
-    database.recordExchange(downloadedFilePath(record), QString(),
-                            recordProperty(record, kKeyName),
+    const QString path = downloadedFilePath(record);
+    database.recordExchange(path, QString(), recordProperty(record, kKeyName),
                             recordProperty(record, kKeyFileModified),
-                            recordProperty(record, kKeyType));
+                            recordProperty(record, kKeyType),
+                            ContentFingerprint::hashedElsewhere(
+                                path, recordProperty(record, kKeySha256).toLatin1(),
+                                recordProperty(record, kKeySize).toLongLong(),
+                                arrivedBeforeMs));
 }

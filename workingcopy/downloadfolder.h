@@ -44,5 +44,9 @@ bool prepareDownload(const FileDatabase &database, const QString &folder,
 // Where the connector wrote a downloaded record: its folder + "/" + its "filename".
 QString downloadedFilePath(const FzFileInfo &record);
 // After a record's file was downloaded: its entry takes the record's stamp, name and type
-// (a new entry has no platform id yet; an existing one keeps its own).
-void recordDownloadedFile(FileDatabase &database, const FzFileInfo &record);
+// (a new entry has no platform id yet; an existing one keeps its own). A file not modified
+// since arrivedBeforeMs, when every download had arrived, holds the bytes the connector
+// checked against the record's SHA-256 as they came, and is not read again for its
+// fingerprint.
+void recordDownloadedFile(FileDatabase &database, const FzFileInfo &record,
+                          qint64 arrivedBeforeMs);

@@ -3,15 +3,13 @@
 // the connector resumes it by itself: the ratio is what the cut costs.
 
 #include "fzfileinfo.h"
+#include "linkeddemo.h"
 #include "lintraaurexconnectorwrapper.h"
-#include "linkproxy.h"
-#include "platformprocess.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -50,22 +48,12 @@ qint64 timedDownload(const FzFileInfo &stored, const QString &folder)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    QTemporaryDir dir;
-    PlatformProcess::Options options;
-    options.demo = true;
-    options.serveArguments = QStringList{QStringLiteral("--max-upload"),
-                                         QString::number(kFileBytes + kMiB)};
-    PlatformProcess platform(options);
-    QString error;
-    if (!dir.isValid() || !platform.start(&error))
-        return fail("cannot start the platform");
-    LinkProxy link(quint16(platform.port()));
-    const QString viaLink = QStringLiteral("http://127.0.0.1:%1").arg(link.port());
-    connector()->SetServer(viaLink);
-    if (!connector()->LxGatepassLogin(QStringLiteral("alice"), QStringLiteral("alice-demo-pw"),
-                                      viaLink, QString(), QStringLiteral("/cas")))
-        return fail("cannot sign in");
+    LinkedDemo demo;
+    const char *failure = nullptr;
+    if (!demo.start(kFileBytes + kMiB, &failure))
+        return fail(failure);
+    QTemporaryDir &dir = demo.dir;
+    LinkProxy &link = *demo.link;
 
     const QString path = dir.filePath(QStringLiteral("survey.dwg"));
     QFile file(path);

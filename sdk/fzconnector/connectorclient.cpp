@@ -1,6 +1,8 @@
 #include "connectorclient.h"
 
+#include "chunkedupload.h"
 #include "eventstreamparser.h"
+#include "filechunks.h"
 #include "fzfileinfo.h"
 #include "transferobserver.h"
 
@@ -27,12 +29,15 @@ namespace {
 
 const char kLocalFolderKey[] = "_LOCALDOWNLOADFOLDER";
 const char kLocalStampKey[] = "_LOCALTIMESTAMP";
+// A file whose chunks a download may reuse, other than the one it replaces.
+const char kLocalBasisKey[] = "_LOCALBASIS";
 const char kModifiedKey[] = "_filemodified";
 // Connections that download a list of files at once.
 const size_t kParallelTransfers = 4;
-// A content at least this large goes to the platform as an upload of its own before the
-// check-in names it, so a dropped connection costs only the bytes that did not arrive.
-const qint64 kResumableUploadBytes = 8 << 20;
+// A content at least this large goes to the platform as chunks of its own before the check-in
+// names it: only the chunks the platform lacks travel, and a dropped connection costs only the
+// chunk under way.
+const qint64 kChunkedUploadBytes = 1 << 20;
 
 // What identifies the version of an object's content.
 QString versionOf(const QJsonObject &object)
@@ -485,6 +490,7 @@ std::vector<std::string> ConnectorClient::downloadRecords(const std::vector<FzFi
         transfer.phid = object.value(QStringLiteral("phid")).toString();
         transfer.folder = folder;
         transfer.title = title;
+        transfer.basis = prop(record, kLocalBasisKey);
         transfer.stamp = object.value(QLatin1String(kModifiedKey)).toString();
         transfer.object = object;
         // A local copy of exactly this version is current: it is not transferred again.
@@ -536,7 +542,8 @@ void ConnectorClient::transferAll(std::vector<Transfer> *transfers)
             transfer.link = link;
             transfer.done = links[link]->download(transfer.phid, versionOf(transfer.object),
                                                   transfer.folder, transfer.title,
-                                                  &transfer.stamp, &transfer.error);
+                                                  &transfer.stamp, &transfer.error, 0,
+                                                  transfer.basis);
         }
     };
     std::vector<std::thread> threads;
@@ -588,17 +595,24 @@ bool ConnectorClient::checkIn(FzFileInfo *root, const QString &comment)
             const QString path = localPath(record);
             QByteArray sha256;
             qint64 size = 0;
-            if (!PlatformConnection::hashFile(path, &sha256, &size, &error))
+            FileChunks chunks;
+            const bool chunked = QFileInfo(path).size() >= kChunkedUploadBytes;
+            if (chunked ? !chunks.read(path, &error)
+                        : !PlatformConnection::hashFile(path, &sha256, &size, &error))
                 return false;
+            if (chunked) {
+                sha256 = chunks.sha256();
+                size = chunks.size();
+            }
             if (!placeOf.contains(sha256)) {
                 QJsonObject place{{QStringLiteral("size"), static_cast<double>(size)},
                                   {QStringLiteral("sha256"), QString::fromLatin1(sha256)}};
                 QString upload;
-                if (size < kResumableUploadBytes) {
+                if (!chunked) {
                     place.insert(QStringLiteral("offset"), static_cast<double>(contentsSize));
                     contents.push_back({path, size});
                     contentsSize += size;
-                } else if (link.uploadResumable({path, size}, sha256, &upload, &error)) {
+                } else if (ChunkedUpload(link).send(chunks, &upload, &error)) {
                     place.insert(QStringLiteral("upload"), upload);
                 } else {
                     return false;

@@ -104,6 +104,7 @@ private:
         QString phid;
         QString folder;
         QString title;
+        QString basis; // a local file whose chunks may be reused
         QJsonObject object; // the platform's record of it
         QString stamp;
         QString error;

@@ -1,10 +1,12 @@
 #include "platformconnection.h"
 
+#include "deltadownload.h"
 #include "partialdownload.h"
 #include "sha256digest.h"
 #include "transferobserver.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTemporaryFile>
 #include <QUrl>
@@ -76,6 +78,9 @@ private:
 // before each new attempt, from kFirstRetryMs.
 const int kTransferAttempts = 4;
 const int kFirstRetryMs = 500;
+
+// A local file at least this large is worth fetching only the changed chunks of.
+const qint64 kDeltaDownloadBytes = 1024 * 1024;
 
 // Bytes read from a file at once, when hashing it or sending it.
 const qint64 kFileBlockBytes = 1024 * 1024;
@@ -236,6 +241,8 @@ PlatformConnection::Target PlatformConnection::target(const QString &url) const
     out.path = parsed.path(QUrl::FullyEncoded).toStdString();
     if (out.path.empty())
         out.path = "/";
+    if (parsed.hasQuery())
+        out.path += "?" + parsed.query(QUrl::FullyEncoded).toStdString();
     return out;
 }
 
@@ -484,7 +491,7 @@ bool PlatformConnection::hashFile(const QString &path, QByteArray *sha256, qint6
 
 bool PlatformConnection::download(const QString &phid, const QString &version,
                                   const QString &folder, const QString &fileName, QString *stamp,
-                                  QString *error, int revision)
+                                  QString *error, int revision, const QString &basis)
 {
     if (!isSafeFileName(fileName)) {
         *error = QStringLiteral("refused the file name \"%1\": it would leave its folder")
@@ -496,10 +503,9 @@ bool PlatformConnection::download(const QString &phid, const QString &version,
         return false;
     }
     const QString object = QStringLiteral("/objects/")
-        + QString::fromLatin1(QUrl::toPercentEncoding(phid));
-    const Target where = target(revision > 0 ? object + QStringLiteral("/versions/%1/content")
-                                                            .arg(revision)
-                                             : object + QStringLiteral("/content"));
+        + QString::fromLatin1(QUrl::toPercentEncoding(phid))
+        + (revision > 0 ? QStringLiteral("/versions/%1").arg(revision) : QString());
+    const Target where = target(object + QStringLiteral("/content"));
     if (where.origin.empty()) {
         *error = QStringLiteral("no platform server is set");
         return false;
@@ -512,6 +518,34 @@ bool PlatformConnection::download(const QString &phid, const QString &version,
     if (!part.open(error))
         return false;
     std::string expected;
+    // With an earlier version on disk, only the chunks it lacks travel; when that fails, or
+    // the result is not the content, the whole content comes once.
+    const QString local = basis.isEmpty() ? targetPath : basis;
+    if (part.size() == 0 && QFileInfo(local).size() >= kDeltaDownloadBytes) {
+        switch (DeltaDownload(*this, object, targetPath)
+                    .fetch(local, &part, &expected, stamp, error)) {
+        case DeltaDownload::Outcome::Failed:
+            part.discard();
+            return false;
+        case DeltaDownload::Outcome::Assembled:
+            if (part.sha256().toStdString() != expected)
+                break;
+            if (part.commit(targetPath, error))
+                return true;
+            part.discard();
+            return false;
+        case DeltaDownload::Outcome::Unavailable:
+            break;
+        }
+        // What was counted as moved comes again.
+        observe(-part.size());
+        expected.clear();
+        if (!part.restart()) {
+            *error = QStringLiteral("cannot write %1: %2").arg(targetPath, part.errorString());
+            part.discard();
+            return false;
+        }
+    }
     for (int attempt = 1;; ++attempt) {
         const Outcome outcome = fetchRest(where, &part, targetPath, &expected, stamp, error);
         if (outcome == Outcome::Complete)
@@ -601,6 +635,86 @@ PlatformConnection::Outcome PlatformConnection::dropped(httplib::Error reason, Q
     // The next attempt opens a new connection.
     m_client.reset();
     return Outcome::Dropped;
+}
+
+int PlatformConnection::transferAttempts() { return kTransferAttempts; }
+
+int PlatformConnection::putBytes(
+    const QString &url, qint64 size,
+    const std::function<qint64(char *buffer, qint64 max, QString *error)> &read,
+    QJsonObject *answer, QString *error)
+{
+    const Target where = target(url);
+    if (where.origin.empty()) {
+        *error = QStringLiteral("no platform server is set");
+        return 0;
+    }
+    QString readError;
+    QByteArray block(static_cast<int>(kFileBlockBytes), Qt::Uninitialized);
+    const SigpipeGuard guard;
+    const httplib::Result result = client(where.origin, kTransferTimeoutSeconds).Put(
+        where.path, httplib::Headers(), static_cast<size_t>(size),
+        [&](size_t, size_t length, httplib::DataSink &sink) {
+            const qint64 got = read(block.data(), qMin<qint64>(block.size(), qint64(length)),
+                                    &readError);
+            return got > 0 && sink.write(block.constData(), static_cast<size_t>(got));
+        },
+        "application/octet-stream");
+    if (!readError.isEmpty()) {
+        *error = readError;
+        return 0;
+    }
+    if (!result) {
+        dropped(result.error(), error);
+        return 0;
+    }
+    if (result->status == 401)
+        m_signedOut = true;
+    *answer = QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
+    if (result->status != 200)
+        *error = errorText(result->body, result->status);
+    return result->status;
+}
+
+int PlatformConnection::getRange(const QString &url, qint64 first, qint64 last,
+                                 const std::function<bool(const char *, size_t)> &received,
+                                 QString *error)
+{
+    const Target where = target(url);
+    if (where.origin.empty()) {
+        *error = QStringLiteral("no platform server is set");
+        return 0;
+    }
+    int status = 0;
+    std::string errorBody;
+    bool stopped = false;
+    const SigpipeGuard guard;
+    const httplib::Result result = client(where.origin, kTransferTimeoutSeconds).Get(
+        where.path,
+        {{"Range", "bytes=" + std::to_string(first) + "-" + std::to_string(last)}},
+        [&](const httplib::Response &response) {
+            status = response.status;
+            return true;
+        },
+        [&](const char *data, size_t length) {
+            if (status != 206) {
+                errorBody.append(data, length);
+                return errorBody.size() < 65536;
+            }
+            stopped = !received(data, length);
+            return !stopped;
+        });
+    if (status == 401)
+        m_signedOut = true;
+    if (stopped)
+        return 0;
+    if (!result) {
+        dropped(result.error(), error);
+        return 0;
+    }
+    if (status != 206)
+        *error = errorText(errorBody, status);
+    return status;
 }
 
 bool PlatformConnection::observe(qint64 bytes)

@@ -78,14 +78,33 @@ public:
     // and only then renames it into place. A dropped connection is tried again a few times,
     // waiting longer each time, from the bytes that arrived. Returns the platform's
     // modification stamp of what was written. A revision above 0 downloads that version of the
-    // object instead of the current one.
+    // object instead of the current one. When the target (or basis, when given) is a local file
+    // of 1 MiB or more, only the chunks it lacks are fetched (see DeltaDownload).
     bool download(const QString &phid, const QString &version, const QString &folder,
-                  const QString &fileName, QString *stamp, QString *error, int revision = 0);
+                  const QString &fileName, QString *stamp, QString *error, int revision = 0,
+                  const QString &basis = QString());
     // Sends a file's bytes as an upload of the platform that a check-in then names by the id
     // it returns. A dropped connection is tried again a few times, waiting longer each time,
     // from where the platform's copy ends.
     bool uploadResumable(const UploadFile &file, const QByteArray &sha256, QString *uploadId,
                          QString *error);
+    // Sends size bytes with PUT, produced by read (fills the buffer with up to max bytes,
+    // returns how many, or -1 with *error set to stop). Gives the HTTP status, with the JSON
+    // answer (also of a refusal) in *answer, or 0 when the connection dropped (*error says how).
+    int putBytes(const QString &url, qint64 size,
+                 const std::function<qint64(char *buffer, qint64 max, QString *error)> &read,
+                 QJsonObject *answer, QString *error);
+    // Fetches bytes first to last of a content, handing them to received as they arrive (false
+    // from it stops). Gives the HTTP status (206 when the range came), or 0 when the
+    // connection dropped or received stopped (*error says why).
+    int getRange(const QString &url, qint64 first, qint64 last,
+                 const std::function<bool(const char *, size_t)> &received, QString *error);
+    // Hands bytes moved to the observer; false when it cancels.
+    bool observe(qint64 bytes);
+    // Waits before the attempt after this one; false when the observer cancels meanwhile.
+    bool waitToRetry(int attempt);
+    // How many times a transfer whose connection drops is tried in all.
+    static int transferAttempts();
     // Reads an event stream below the platform's API, sending lastEventId unless it is empty,
     // until the platform ends it or stopStream() is called from another thread; its bytes go to
     // received() as they come. Gives the HTTP status of the stream's answer (200 also when
@@ -132,10 +151,6 @@ private:
     Outcome sendRest(const QString &url, const UploadFile &file, qint64 *received,
                      qint64 *reported, QString *error);
     Outcome dropped(httplib::Error reason, QString *error);
-    // False when the observer cancels.
-    bool observe(qint64 bytes);
-    // Waits before the attempt after this one; false when the observer cancels meanwhile.
-    bool waitToRetry(int attempt);
     Target target(const QString &url) const;
     using Request = std::function<httplib::Result(httplib::Client &, const std::string &path)>;
     bool send(const QString &url, const Request &request, int timeoutSeconds, QJsonObject *answer,

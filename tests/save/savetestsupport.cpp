@@ -10,6 +10,7 @@
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -59,7 +60,7 @@ QMap<QString, QString> savetest::download(const QString &title, const QString &f
     if (!connector->Download_Block(records.records()).empty())
         return names;
     for (const FzFileInfo *record : records) {
-        recordDownloadedFile(database, *record);
+        recordDownloadedFile(database, *record, QDateTime::currentMSecsSinceEpoch());
         names.insert(downloadedFilePath(*record), recordProperty(*record, kKeyName));
     }
     return names;

@@ -4,6 +4,7 @@
 // cuts a whole-file check-in where a client would.
 
 #include "contentchunker.h"
+#include "generateddrawing.h"
 #include "platformclient.h"
 #include "platformprocess.h"
 #include "rawhttp.h"
@@ -54,33 +55,6 @@ QList<int> intsOf(const QJsonValue &list)
     for (const QJsonValue value : list.toArray())
         ints << value.toInt();
     return ints;
-}
-
-// A drawing of many entities over layers, as DXF text; the same seed makes the same drawing.
-QByteArray drawing(int entities, quint32 seed)
-{
-    QByteArray text = "0\nSECTION\n2\nENTITIES\n";
-    quint32 state = seed;
-    const auto next = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return state >> 8;
-    };
-    for (int i = 0; i < entities; ++i) {
-        text += "0\nTEXT\n5\n" + QByteArray::number(0x100 + i, 16).toUpper() + "\n8\nLAYER-"
-            + QByteArray::number(next() % 40) + "\n10\n" + QByteArray::number(next() % 100000)
-            + "." + QByteArray::number(next() % 1000) + "\n20\n"
-            + QByteArray::number(next() % 100000) + "\n40\n2.5\n1\nNOTE " + QByteArray::number(i)
-            + " ROOM " + QByteArray::number(next() % 500) + "\n";
-    }
-    return text + "0\nENDSEC\n0\nEOF\n";
-}
-
-// The same drawing with one entity's text changed.
-QByteArray edited(QByteArray bytes, int entity, const QByteArray &newText)
-{
-    const QByteArray old = "1\nNOTE " + QByteArray::number(entity) + " ";
-    const int at = bytes.indexOf(old);
-    return bytes.replace(at, old.size(), "1\n" + newText + " ");
 }
 
 } // namespace
@@ -194,7 +168,7 @@ private slots:
     {
         PlatformClient ann(m_platform.serverHost());
         QCOMPARE(ann.signIn("ann", "ann-pw-2026"), 200);
-        const QByteArray first = drawing(300000, 1);
+        const QByteArray first = generatedDrawing(300000, 1);
         QVERIFY(first.size() > 20 * 1024 * 1024);
         const QString name = ann.autoname();
         QCOMPARE(save(ann, "survey.dxf", name, first), qint64(first.size()));
@@ -202,7 +176,7 @@ private slots:
         // Ten versions, each one entity's text changed from the one before.
         QList<QByteArray> versions{first};
         for (int edit = 1; edit < 10; ++edit)
-            versions << edited(versions.last(), 20000 * edit, "REVISED NOTE " + QByteArray::number(edit));
+            versions << withEntityText(versions.last(), 20000 * edit, "REVISED NOTE " + QByteArray::number(edit));
         qint64 sentForEdits = 0;
         for (int edit = 1; edit < 10; ++edit) {
             const qint64 sent = save(ann, "survey.dxf", name, versions[edit]);
@@ -245,7 +219,7 @@ private slots:
     {
         PlatformClient ann(m_platform.serverHost());
         QCOMPARE(ann.signIn("ann", "ann-pw-2026"), 200);
-        const QByteArray file = drawing(30000, 2);
+        const QByteArray file = generatedDrawing(30000, 2);
         const QJsonObject record{{"parent", -1}, {"title", "whole.dxf"}, {"name", ann.autoname()},
                                  {"collabspace", "Works"}};
         QCOMPARE(ann.checkIn({record}, {file}), 200);
@@ -255,7 +229,7 @@ private slots:
                  200);
         QCOMPARE(list["chunks"].toArray(), announced(chunksOf(file)));
         // So an edit of it, sent as chunks, sends the changed chunks only.
-        const QByteArray edit = edited(file, 15000, "MOVED");
+        const QByteArray edit = withEntityText(file, 15000, "MOVED");
         const QJsonObject upload = announce(ann, edit, chunksOf(edit));
         QCOMPARE(upload["status"].toInt(), 200);
         QVERIFY2(intsOf(upload["missing"]).size() <= 2,
@@ -266,7 +240,7 @@ private slots:
     {
         PlatformClient ann(m_platform.serverHost());
         QCOMPARE(ann.signIn("ann", "ann-pw-2026"), 200);
-        const QByteArray file = drawing(40000, 3);
+        const QByteArray file = generatedDrawing(40000, 3);
         const QList<Chunk> chunks = chunksOf(file);
         QVERIFY(chunks.size() > 20);
         const QJsonObject upload = announce(ann, file, chunks);
@@ -328,7 +302,7 @@ private slots:
         PlatformClient eve(m_platform.serverHost());
         QCOMPARE(ann.signIn("ann", "ann-pw-2026"), 200);
         QCOMPARE(eve.signIn("eve", "eve-pw-2026"), 200);
-        const QByteArray secret = drawing(20000, 4) + "ANN'S OWN\n";
+        const QByteArray secret = generatedDrawing(20000, 4) + "ANN'S OWN\n";
         QCOMPARE(save(ann, "secret.dxf", ann.autoname(), secret), qint64(secret.size()));
         const QList<Chunk> chunks = chunksOf(secret);
         const int objectsBefore = m_platform.countsOf({"SELECT COUNT(*) FROM objects"})[0];
@@ -343,7 +317,7 @@ private slots:
                  400);
 
         // Claiming the secret's checksum for chunks of her own gains her nothing either.
-        const QByteArray own = drawing(20000, 5) + "EVE'S OWN\n";
+        const QByteArray own = generatedDrawing(20000, 5) + "EVE'S OWN\n";
         const QList<Chunk> ownChunks = chunksOf(own);
         QJsonObject claim;
         QCOMPARE(eve.post("/api/v1/uploads",
@@ -371,7 +345,7 @@ private slots:
     {
         PlatformClient ann(m_platform.serverHost());
         QCOMPARE(ann.signIn("ann", "ann-pw-2026"), 200);
-        const QByteArray file = drawing(20000, 6) + "SHORT-LIVED\n";
+        const QByteArray file = generatedDrawing(20000, 6) + "SHORT-LIVED\n";
         const QString name = ann.autoname();
         QCOMPARE(save(ann, "brief.dxf", name, file), qint64(file.size()));
         const QString unused = "SELECT COUNT(*) FROM chunks WHERE refs <= 0 AND sha256 NOT IN "

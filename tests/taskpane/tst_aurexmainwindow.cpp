@@ -349,7 +349,6 @@ private slots:
         window.findChild<QLineEdit *>("SearchCollabSpace")->clear();
         window.actionTreeView_triggered();
         tree->scrollToTop();
-        const int before = tree->viewport()->height();
         QTreeWidgetItem *below = nullptr;
         for (QTreeWidgetItemIterator it(tree); *it && !below; ++it)
             below = tree->itemWidget(*it, 0) ? nullptr : *it;

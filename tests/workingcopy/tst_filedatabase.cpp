@@ -86,7 +86,7 @@ private slots:
             setRecordProperty(downloaded, "name", "prd-1b");
             setRecordProperty(downloaded, "_filemodified", "2024/04/01@08:00:00:GMT");
             setRecordProperty(downloaded, "type", "ACAD Insert");
-            recordDownloadedFile(database, downloaded);
+            recordDownloadedFile(database, downloaded, QDateTime::currentMSecsSinceEpoch());
             // A check-in of a new file adds its entry; a local save since clears its stamp but not
             // the version the local changes are based on.
             QVERIFY(database.recordExchange("/projects/new.dwg", "V3", "prd-3", kStamp,

@@ -1,0 +1,151 @@
+// A large drawing edited in one place, through a link that counts the bytes: its next save
+// sends, and a colleague's download over their copy of the version before fetches, a chunk or
+// two of it, and both ends hold the same bytes. A damaged chunk is reported and leaves the
+// colleague's copy as it was.
+
+#include "connectortestsupport.h"
+#include "generateddrawing.h"
+#include "linkproxy.h"
+
+#include <QtTest>
+
+#include <atomic>
+
+using namespace connectortest;
+
+namespace {
+
+// About 100 MB of DXF text.
+const int kEntities = 1400000;
+
+// Counts what the connector reports as moved while it lives.
+struct Observed {
+    Observed()
+    {
+        LintraAurexConnectorWrapper::SetTransferObserver([this](qint64 moved) {
+            bytes += moved;
+            return true;
+        });
+    }
+    ~Observed() { LintraAurexConnectorWrapper::SetTransferObserver(nullptr); }
+    std::atomic<qint64> bytes{0};
+};
+
+} // namespace
+
+class TestConnectorDelta : public QObject
+{
+    Q_OBJECT
+
+    bool signInAs(const QString &user)
+    {
+        const QString viaLink = QStringLiteral("http://127.0.0.1:%1").arg(m_link->port());
+        connector()->SetServer(viaLink);
+        return connector()->LxGatepassLogin(user, user + "-demo-pw", viaLink, QString(), "/cas");
+    }
+
+    // Bytes the link carries each way while work runs.
+    std::pair<qint64, qint64> carriedDuring(const std::function<void()> &work)
+    {
+        const qint64 up = m_link->bytes(LinkProxy::ToServer);
+        const qint64 down = m_link->bytes(LinkProxy::ToClient);
+        work();
+        return {m_link->bytes(LinkProxy::ToServer) - up, m_link->bytes(LinkProxy::ToClient) - down};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+        m_platform = std::make_unique<PlatformProcess>(PlatformProcess::Options{
+            true, {QStringLiteral("--max-upload"), QString::number(200 << 20)}, {}});
+        QString error;
+        QVERIFY2(m_platform->start(&error), qPrintable(error));
+        m_link = std::make_unique<LinkProxy>(quint16(m_platform->port()));
+        QVERIFY(m_link->port() != 0);
+        QVERIFY(QDir().mkpath(m_dir.filePath("alice")) && QDir().mkpath(m_dir.filePath("bob")));
+    }
+
+    void aSmallEditTravelsAsAFewChunksBothWays()
+    {
+        const QByteArray first = generatedDrawing(kEntities, 7);
+        const qint64 size = first.size();
+        QVERIFY(size > 100 * 1000 * 1000);
+        const QString path = writeFile(m_dir.filePath("alice"), "terrain.dxf", first);
+        QVERIFY(signInAs("alice"));
+        const Record record = newFileRecord(path, "Common Space");
+        const auto firstSave = carriedDuring([&] { QVERIFY(connector()->CheckIn(record.get())); });
+        QVERIFY2(firstSave.first > size, qPrintable(QString::number(firstSave.first)));
+
+        // Bob has the first version on disk when alice changes one entity's text.
+        const QString bobsCopy = m_dir.filePath("bob/terrain.dxf");
+        QVERIFY(signInAs("bob"));
+        QCOMPARE(downloadInto(find("terrain.dxf").get(), m_dir.filePath("bob")),
+                 std::vector<std::string>());
+        QCOMPARE(sha256Of(bobsCopy), sha256Of(path));
+        const QByteArray second = withEntityText(first, kEntities / 2, "RELOCATED NOTE");
+        QVERIFY(!second.isEmpty());
+        QVERIFY(!writeFile(m_dir.filePath("alice"), "terrain.dxf", second).isEmpty());
+        QVERIFY(signInAs("alice"));
+        const Record again = fileRecord(path, record->GetName(), "Common Space");
+        Observed sent;
+        const auto edit = carriedDuring([&] { QVERIFY(connector()->CheckIn(again.get())); });
+        // Progress counts the whole file, the chunks the platform had as well.
+        QCOMPARE(sent.bytes.load(), qint64(second.size()));
+        QVERIFY2(edit.first < size / 50 && edit.second < size / 50,
+                 qPrintable(QString("up %1, down %2").arg(edit.first).arg(edit.second)));
+
+        QVERIFY(signInAs("bob"));
+        const Record latest = find("terrain.dxf");
+        QCOMPARE(valueOf(latest.get(), "revision"), QString("2"));
+        Observed fetched;
+        const auto refresh = carriedDuring([&] {
+            QCOMPARE(downloadInto(latest.get(), m_dir.filePath("bob")), std::vector<std::string>());
+        });
+        QCOMPARE(fetched.bytes.load(), qint64(second.size()));
+        QVERIFY2(refresh.first < size / 50 && refresh.second < size / 50,
+                 qPrintable(QString("up %1, down %2").arg(refresh.first).arg(refresh.second)));
+        QCOMPARE(sha256Of(bobsCopy), sha256Of(path));
+        QCOMPARE(QDir(m_dir.filePath("bob")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"terrain.dxf"});
+    }
+
+    void aDamagedChunkIsReportedAndTheCopyStaysAsItWas()
+    {
+        const QByteArray first = generatedDrawing(60000, 8);
+        const QString path = writeFile(m_dir.filePath("alice"), "quay.dxf", first);
+        QVERIFY(signInAs("alice"));
+        const Record record = newFileRecord(path, "Common Space");
+        QVERIFY(connector()->CheckIn(record.get()));
+        QVERIFY(signInAs("bob"));
+        QCOMPARE(downloadInto(find("quay.dxf").get(), m_dir.filePath("bob")),
+                 std::vector<std::string>());
+        const QByteArray second = withEntityText(first, 30000, "DAMAGED LATER");
+        QVERIFY(!writeFile(m_dir.filePath("alice"), "quay.dxf", second).isEmpty());
+        QVERIFY(signInAs("alice"));
+        QVERIFY(connector()->CheckIn(fileRecord(path, record->GetName(), "Common Space").get()));
+        // The chunks of the second version that the first lacks are damaged on the platform.
+        QVERIFY(m_platform->change(
+            {"UPDATE chunks SET data = zeroblob(length(data)) WHERE refs = 1 AND sha256 IN "
+             "(SELECT p.chunk FROM content_parts p JOIN objects o ON o.sha256 = p.sha256 WHERE "
+             "o.title = 'quay.dxf')"}));
+
+        QVERIFY(signInAs("bob"));
+        const QByteArray before = sha256Of(m_dir.filePath("bob/quay.dxf"));
+        const std::vector<std::string> failures =
+            downloadInto(find("quay.dxf").get(), m_dir.filePath("bob"));
+        QCOMPARE(failures.size(), size_t(1));
+        QCOMPARE(sha256Of(m_dir.filePath("bob/quay.dxf")), before);
+        QCOMPARE(QDir(m_dir.filePath("bob")).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"quay.dxf", "terrain.dxf"}));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<PlatformProcess> m_platform;
+    std::unique_ptr<LinkProxy> m_link;
+};
+
+QTEST_GUILESS_MAIN(TestConnectorDelta)
+#include "tst_connectordelta.moc"
