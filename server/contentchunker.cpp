@@ -27,11 +27,37 @@ const std::array<quint64, 256> &gear()
     return table;
 }
 
+// Rolls the hash over bytes [at, end); with a mask, stops after the first byte where the
+// masked bits of the hash are all zero, and says so in *found. Where it stopped. Apart from the
+// chunker's members, so that the hash stays in a register (the bytes may alias anything).
+qint64 roll(const quint64 *table, const unsigned char *bytes, qint64 at, qint64 end,
+            quint64 mask, quint64 *hash, bool *found)
+{
+    quint64 h = *hash;
+    *found = false;
+    if (mask == 0) {
+        for (; at < end; ++at)
+            h = (h << 1) + table[bytes[at]];
+        *hash = h;
+        return end;
+    }
+    for (; at < end; ++at) {
+        h = (h << 1) + table[bytes[at]];
+        if ((h & mask) == 0) {
+            *found = true;
+            ++at;
+            break;
+        }
+    }
+    *hash = h;
+    return at;
+}
+
 } // namespace
 
 qint64 ContentChunker::scan(const char *data, qint64 length, bool *boundary)
 {
-    const std::array<quint64, 256> &table = gear();
+    const quint64 *table = gear().data();
     const auto *bytes = reinterpret_cast<const unsigned char *>(data);
     *boundary = false;
     qint64 at = 0;
@@ -43,27 +69,28 @@ qint64 ContentChunker::scan(const char *data, qint64 length, bool *boundary)
         m_length += at;
         m_hash = 0;
     }
-    const auto cut = [&](qint64 end) {
-        *boundary = true;
-        m_hash = 0;
-        m_length = 0;
-        return end;
-    };
-    for (; at < length && m_length < kMinBytes; ++at, ++m_length)
-        m_hash = (m_hash << 1) + table[bytes[at]];
-    for (; at < length && m_length < kAverageBytes; ++at) {
-        m_hash = (m_hash << 1) + table[bytes[at]];
-        ++m_length;
-        if ((m_hash & kHardMask) == 0)
-            return cut(at + 1);
+    // Up to the minimum the hash only fills its window; then a chunk ends less readily before
+    // the average than after it, and at the maximum in any case.
+    const struct {
+        qint64 limit;
+        quint64 mask;
+    } stages[] = {{kMinBytes, 0}, {kAverageBytes, kHardMask}, {kMaxBytes, kEasyMask}};
+    for (const auto &stage : stages) {
+        if (m_length >= stage.limit)
+            continue;
+        const qint64 end = qMin(length, at + (stage.limit - m_length));
+        bool found = false;
+        const qint64 stop = roll(table, bytes, at, end, stage.mask, &m_hash, &found);
+        m_length += stop - at;
+        at = stop;
+        if (found || m_length == kMaxBytes) {
+            *boundary = true;
+            m_hash = 0;
+            m_length = 0;
+            return at;
+        }
+        if (at == length)
+            return length;
     }
-    for (; at < length && m_length < kMaxBytes; ++at) {
-        m_hash = (m_hash << 1) + table[bytes[at]];
-        ++m_length;
-        if ((m_hash & kEasyMask) == 0)
-            return cut(at + 1);
-    }
-    if (m_length == kMaxBytes)
-        return cut(at);
     return length;
 }

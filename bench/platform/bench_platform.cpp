@@ -5,6 +5,7 @@
 
 #include "fzfileinfo.h"
 #include "lintraaurexconnectorwrapper.h"
+#include "platformclient.h"
 #include "platformprocess.h"
 
 #include <QCoreApplication>
@@ -217,16 +218,10 @@ int run()
     const double connectorMs = timer.nsecsElapsed() / 1e6;
 
     // The baseline fetches the same contents with one curl process over one connection.
-    httplib::Client http(platform.serverHost().toStdString());
-    const httplib::Result signIn = http.Post(
-        "/cas/v1/login",
-        QJsonDocument(QJsonObject{{QStringLiteral("username"), QStringLiteral("bench")},
-                                  {QStringLiteral("password"), QLatin1String(kPassword)}})
-            .toJson(QJsonDocument::Compact)
-            .toStdString(),
-        "application/json");
-    const QString token = QJsonDocument::fromJson(QByteArray::fromStdString(signIn->body))
-                              .object().value(QStringLiteral("token")).toString();
+    PlatformClient http(platform.serverHost());
+    if (http.signIn(QStringLiteral("bench"), QLatin1String(kPassword)) != 200)
+        return fail("cannot sign in over HTTP") ? 0 : 1;
+    const QString token = QString::fromStdString(http.token());
     QFile config(dir.filePath(QStringLiteral("curl.cfg")));
     config.open(QIODevice::WriteOnly);
     config.write(QStringLiteral("header = \"Authorization: Bearer %1\"\nsilent\nfail\n")
