@@ -151,6 +151,7 @@ int PlatformDouble::readEvents(const QString &lastEventId,
                                const std::function<bool()> &wanted)
 {
     QMutexLocker locker(&m_mutex);
+    ++m_streamRequests;
     // A platform that does not answer has no stream either; one that stops answering drops it.
     if (m_behaviour != Answer)
         return 0;
@@ -183,6 +184,12 @@ PlatformDouble::~PlatformDouble()
     m_eventArrived.wakeAll();
     while (m_streams > 0)
         m_eventArrived.wait(&m_mutex);
+}
+
+int PlatformDouble::streamRequests() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_streamRequests;
 }
 
 int PlatformDouble::streamCount() const

@@ -123,6 +123,8 @@ public:
     QString unreachableReason() override;
     // How many event streams are being read now.
     int streamCount() const;
+    // How many times an event stream was asked for, answered or not.
+    int streamRequests() const;
 
     // The login the double is signed in as: its check-ins, restores and locks are this user's.
     static const char kUser[];
@@ -195,6 +197,7 @@ private:
     QVector<PlatformEvent> m_events; // what happened, numbered from 1
     QWaitCondition m_eventArrived;
     int m_streams = 0;
+    int m_streamRequests = 0;
     bool m_closing = false; // the double goes: streams end
     qint64 m_bytesSent = 0;
 };

@@ -255,6 +255,8 @@ private slots:
             tileTimes << list->item(i)->data(FileModifiedRole).toLongLong();
             auto *tile = qobject_cast<ViewWidget *>(list->itemWidget(list->item(i)));
             QCOMPARE(tile->displayName(), list->item(i)->data(FileNameRole).toString());
+            // The tile stands for the file it names: its status and menu are that file's.
+            QCOMPARE(QFileInfo(tile->localPath()).fileName(), tile->displayName());
         }
         for (int i = 0; i < top->childCount(); ++i)
             rowTimes << top->child(i)->data(0, FileModifiedRole).toLongLong();

@@ -240,9 +240,15 @@ private slots:
         QTest::newRow("markup characters") << markup << markup;
         const QString wide = QString::fromUtf8("Pläne/Ω/\xF0\x9F\x98\x80.dwg");
         QTest::newRow("accents, Greek and an emoji") << wide << wide;
+        // A control character, a lone high and a lone low surrogate, the two noncharacters
+        // at the end of the plane.
         QTest::newRow("characters XML cannot carry")
-            << QString("a") + QChar(0x01) + QChar(0xD800) + "b"
-            << QString("a") + QChar(0xFFFD) + QChar(0xFFFD) + "b";
+            << QString("a") + QChar(0x01) + QChar(0xD800) + "x" + QChar(0xDC00) + QChar(0xFFFE)
+                   + QChar(0xFFFF) + "b"
+            << QString("a") + QChar(0xFFFD) + QChar(0xFFFD) + "x" + QChar(0xFFFD) + QChar(0xFFFD)
+                   + QChar(0xFFFD) + "b";
+        const QString lastCarried = QString("a") + QChar(0xFFFC) + QChar(0xFFFD) + "b";
+        QTest::newRow("the last characters XML carries") << lastCarried << lastCarried;
     }
 
     void valuesSurviveTheRoundTrip()
@@ -254,6 +260,9 @@ private slots:
                                       "false");
         QCOMPARE(attributeOnDisk(kTenant, "path"), QStringList("/projects/" + readBack));
         QCOMPARE(attributeOnDisk(kTenant, "name"), QStringList(readBack));
+        // Other programs read the file too: it holds no character XML forbids.
+        const QString onDisk = QString::fromUtf8(readAll(m_databasePath));
+        QVERIFY(!onDisk.contains(QChar(0xFFFE)) && !onDisk.contains(QChar(0xFFFF)));
     }
 
     void pathsInAnyScriptAreFoundAgain_data()
