@@ -9,8 +9,10 @@ namespace {
 // Chunks named in one statement: well within every database's limit of bound values.
 const int kBatch = 400;
 
-QSet<QString> chunksWhere(const QString &sqlBefore, const QString &sqlAfter,
-                          const QVariantList &bindsAfter, const QStringList &chunks)
+// Runs statement once per batch of chunks, "%1" in it standing for the batch's placeholders,
+// with the chunks bound first and then extra; the first values of every row it gives.
+QSet<QString> perBatch(const QString &statement, const QStringList &chunks,
+                       const QVariantList &extra = {})
 {
     QSet<QString> found;
     for (int start = 0; start < chunks.size(); start += kBatch) {
@@ -18,11 +20,10 @@ QSet<QString> chunksWhere(const QString &sqlBefore, const QString &sqlAfter,
         QVariantList binds;
         for (const QString &chunk : batch)
             binds << chunk;
-        binds << bindsAfter;
-        QSqlQuery query = Database::exec(sqlBefore + Database::placeholders(batch.size())
-                                             + sqlAfter,
-                                         binds);
-        while (query.next())
+        binds << extra;
+        QSqlQuery query =
+            Database::exec(statement.arg(Database::placeholders(batch.size())), binds);
+        while (query.isSelect() && query.next())
             found.insert(query.value(0).toString());
     }
     return found;
@@ -68,17 +69,10 @@ void ChunkStore::dropUnused(const QStringList &chunks)
 {
     // The count is read again on the row itself, so a check-in that began to use a chunk
     // meanwhile keeps it.
-    for (int start = 0; start < chunks.size(); start += kBatch) {
-        const QStringList batch = chunks.mid(start, kBatch);
-        QVariantList binds;
-        for (const QString &chunk : batch)
-            binds << chunk;
-        Database::exec(QStringLiteral("DELETE FROM chunks WHERE refs <= 0 AND sha256 IN (%1) "
-                                      "AND NOT EXISTS (SELECT 1 FROM upload_chunks u WHERE "
-                                      "u.chunk = chunks.sha256 AND u.needed = 0)")
-                           .arg(Database::placeholders(batch.size())),
-                       binds);
-    }
+    perBatch(QStringLiteral("DELETE FROM chunks WHERE refs <= 0 AND sha256 IN (%1) AND NOT "
+                            "EXISTS (SELECT 1 FROM upload_chunks u WHERE u.chunk = "
+                            "chunks.sha256 AND u.needed = 0)"),
+             chunks);
 }
 
 QByteArray ChunkStore::read(const QString &sha256)
@@ -89,24 +83,19 @@ QByteArray ChunkStore::read(const QString &sha256)
 
 QSet<QString> ChunkStore::readableBy(qint64 userId, const QStringList &chunks)
 {
-    return chunksWhere(
-        QStringLiteral("SELECT DISTINCT p.chunk FROM content_parts p WHERE p.chunk IN ("),
-        QStringLiteral(") AND EXISTS (SELECT 1 FROM object_versions v JOIN objects o ON o.id = "
+    return perBatch(
+        QStringLiteral("SELECT DISTINCT p.chunk FROM content_parts p WHERE p.chunk IN (%1) AND "
+                       "EXISTS (SELECT 1 FROM object_versions v JOIN objects o ON o.id = "
                        "v.object_id JOIN memberships m ON m.space_id = o.space_id WHERE "
                        "v.sha256 = p.sha256 AND m.user_id = ?)"),
-        {userId}, chunks);
+        chunks, {userId});
 }
 
 QSet<QString> ChunkStore::broughtBy(qint64 userId, const QStringList &chunks)
 {
-    return chunksWhere(
+    return perBatch(
         QStringLiteral("SELECT DISTINCT c.chunk FROM upload_chunks c JOIN uploads u ON u.id = "
-                       "c.upload_id JOIN chunks k ON k.sha256 = c.chunk WHERE c.chunk IN ("),
-        QStringLiteral(") AND c.needed = 0 AND u.user_id = ?"), {userId}, chunks);
-}
-
-QSet<QString> ChunkStore::stored(const QStringList &chunks)
-{
-    return chunksWhere(QStringLiteral("SELECT sha256 FROM chunks WHERE sha256 IN ("),
-                       QStringLiteral(")"), {}, chunks);
+                       "c.upload_id JOIN chunks k ON k.sha256 = c.chunk WHERE c.chunk IN (%1) "
+                       "AND c.needed = 0 AND u.user_id = ?"),
+        chunks, {userId});
 }

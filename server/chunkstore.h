@@ -41,6 +41,4 @@ public:
     static QSet<QString> readableBy(qint64 userId, const QStringList &chunks);
     // Of these chunks, those stored that uploads of the user brought.
     static QSet<QString> broughtBy(qint64 userId, const QStringList &chunks);
-    // Of these chunks, those stored.
-    static QSet<QString> stored(const QStringList &chunks);
 };

@@ -2,13 +2,13 @@
 
 #include "contentstore.h"
 #include "database.h"
+#include "piecereader.h"
 
-#include <QIODevice>
 #include <QLoggingCategory>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include <cstring>
+#include <functional>
 
 Q_LOGGING_CATEGORY(lcConversion, "platform.contents")
 
@@ -18,53 +18,27 @@ const QString kPiecesTable = QStringLiteral("content_chunks");
 
 // The bytes of a content as an older platform kept them: its pieces in order, or its one
 // column.
-class OldContent : public QIODevice
+std::function<QByteArray()> oldPieces(const QString &sha256, bool whole)
 {
-public:
-    OldContent(const QString &sha256, bool whole) : m_sha256(sha256), m_whole(whole)
-    {
-        open(QIODevice::ReadOnly);
-    }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        if (m_used == m_piece.size()) {
-            if (m_whole && m_next > 0)
-                return 0;
-            m_piece = m_whole
-                ? Database::value(QStringLiteral("SELECT data FROM contents WHERE sha256 = ?"),
-                                  {m_sha256})
-                      .toByteArray()
-                : Database::value(QStringLiteral("SELECT data FROM content_chunks WHERE "
-                                                 "sha256 = ? AND seq = ?"),
-                                  {m_sha256, m_next})
-                      .toByteArray();
-            ++m_next;
-            m_used = 0;
-            if (m_piece.isEmpty())
-                return 0;
+    return [sha256, whole, next = qint64(0)]() mutable {
+        if (whole) {
+            return next++ > 0 ? QByteArray()
+                               : Database::value(QStringLiteral("SELECT data FROM contents "
+                                                                "WHERE sha256 = ?"),
+                                                 {sha256})
+                                     .toByteArray();
         }
-        const qint64 length = qMin(maxSize, qint64(m_piece.size() - m_used));
-        std::memcpy(data, m_piece.constData() + m_used, static_cast<size_t>(length));
-        m_used += static_cast<int>(length);
-        return length;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    QString m_sha256;
-    bool m_whole;
-    qint64 m_next = 0;
-    QByteArray m_piece;
-    int m_used = 0;
-};
+        return Database::value(QStringLiteral("SELECT data FROM content_chunks WHERE sha256 = ? "
+                                              "AND seq = ?"),
+                               {sha256, next++})
+            .toByteArray();
+    };
+}
 
 // Cuts one old content into chunks; the caller's transaction removes the old form.
 void convert(const QString &sha256, qint64 size, bool whole)
 {
-    OldContent old(sha256, whole);
+    PieceReader old(oldPieces(sha256, whole));
     const QString digest = ContentStore::storeParts(&old, size, sha256);
     if (digest != sha256) {
         // Kept as the bytes were: the integrity check names the files that use it.

@@ -8,7 +8,6 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 
-#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -27,27 +26,17 @@ quint64 lastTurn = 0;              // guarded by turnMutex
 
 } // namespace
 
-UploadSession::Reader::Reader(const QString &id) : m_id(id)
+UploadSession::Reader::Reader(const QString &id)
+    : PieceReader([id, next = qint64(0)]() mutable {
+          // Each piece starts where the one before ended.
+          QSqlQuery piece = Database::exec(QStringLiteral("SELECT data FROM upload_pieces "
+                                                          "WHERE upload_id = ? AND start = ?"),
+                                           {id, next});
+          const QByteArray data = piece.next() ? piece.value(0).toByteArray() : QByteArray();
+          next += data.size();
+          return data;
+      })
 {
-    open(QIODevice::ReadOnly);
-}
-
-qint64 UploadSession::Reader::readData(char *data, qint64 maxSize)
-{
-    if (m_used == m_piece.size()) {
-        QSqlQuery next = Database::exec(QStringLiteral("SELECT data FROM upload_pieces "
-                                                       "WHERE upload_id = ? AND start = ?"),
-                                        {m_id, m_next});
-        if (!next.next())
-            return 0;
-        m_piece = next.value(0).toByteArray();
-        m_used = 0;
-        m_next += m_piece.size();
-    }
-    const qint64 length = qMin(maxSize, m_piece.size() - m_used);
-    std::memcpy(data, m_piece.constData() + m_used, static_cast<size_t>(length));
-    m_used += length;
-    return length;
 }
 
 UploadSession UploadSession::create(qint64 userId, qint64 size, const QString &sha256,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chunkstore.h"
+#include "piecereader.h"
 
 #include <QIODevice>
 #include <QJsonObject>
@@ -22,21 +23,10 @@ class UploadSession
 {
 public:
     // The bytes of a complete upload, read piece by piece for a check-in.
-    class Reader : public QIODevice
+    class Reader : public PieceReader
     {
     public:
         explicit Reader(const QString &id);
-        bool isSequential() const override { return true; }
-
-    protected:
-        qint64 readData(char *data, qint64 maxSize) override;
-        qint64 writeData(const char *, qint64) override { return -1; }
-
-    private:
-        QString m_id;
-        qint64 m_next = 0; // where the next piece starts
-        QByteArray m_piece;
-        qint64 m_used = 0; // bytes of m_piece read
     };
 
     // A chunk of an upload announced as chunks: its place in the file and what it is.

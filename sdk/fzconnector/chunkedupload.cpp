@@ -91,39 +91,33 @@ bool ChunkedUpload::send(const FileChunks &file, QString *uploadId, QString *err
         }
         int index = 0;
         qint64 within = 0;
-        bool stopped = false;
-        const auto read = [&](char *buffer, qint64 max, QString *readError) -> qint64 {
-            const FileChunks::Chunk &chunk = file.chunks()[batch[index]];
-            if (within == 0 && !source.seek(chunk.offset)) {
-                *readError = changed;
-                return -1;
-            }
-            const qint64 got = source.read(buffer, qMin(max, chunk.size - within));
-            if (got <= 0) {
-                *readError = changed;
-                return -1;
-            }
-            within += got;
-            if (within == chunk.size) {
-                ++index;
-                within = 0;
-            }
-            reported += got;
-            if (!m_link.observe(got)) {
-                *readError = QStringLiteral("cancelled");
-                return -1;
-            }
-            return got;
-        };
         const QJsonObject before = state;
-        const int status = m_link.putBytes(url + QStringLiteral("?chunks=") + runsOf(batch),
-                                           bytes,
-                                           [&](char *buffer, qint64 max, QString *readError) {
-                                               const qint64 got = read(buffer, max, readError);
-                                               stopped = got < 0;
-                                               return got;
-                                           },
-                                           &state, error);
+        const int status = m_link.putBytes(
+            url + QStringLiteral("?chunks=") + runsOf(batch), bytes,
+            [&](char *buffer, qint64 max, QString *readError) -> qint64 {
+                const FileChunks::Chunk &chunk = file.chunks()[batch[index]];
+                if (within == 0 && !source.seek(chunk.offset)) {
+                    *readError = changed;
+                    return -1;
+                }
+                const qint64 got = source.read(buffer, qMin(max, chunk.size - within));
+                if (got <= 0) {
+                    *readError = changed;
+                    return -1;
+                }
+                within += got;
+                if (within == chunk.size) {
+                    ++index;
+                    within = 0;
+                }
+                reported += got;
+                if (!m_link.observe(got)) {
+                    *readError = QStringLiteral("cancelled");
+                    return -1;
+                }
+                return got;
+            },
+            &state, error);
         if (status == 200) {
             // Each chunk sent is there now, unless the file changed under it.
             const QVector<int> still = placesOf(state.value(QStringLiteral("missing")));
@@ -137,7 +131,7 @@ bool ChunkedUpload::send(const FileChunks &file, QString *uploadId, QString *err
         }
         if (status == 400 && state.contains(QStringLiteral("missing")))
             *error = changed; // a chunk's bytes did not match what was announced
-        if (status != 0 || stopped || attempt == PlatformConnection::transferAttempts()
+        if (status != 0 || attempt == PlatformConnection::transferAttempts()
             || !m_link.waitToRetry(attempt))
             return false;
         ++attempt;

@@ -65,11 +65,12 @@ DeltaDownload::Outcome DeltaDownload::fetchRange(qint64 first, qint64 last,
 {
     for (int attempt = 1;; ++attempt) {
         bool cancelled = false;
+        bool writeFailed = false;
         const int status = m_link.getRange(
             m_object + QStringLiteral("/content"), first, last,
             [&](const char *data, size_t length) {
                 if (!part->append(data, length)) {
-                    m_writeFailed = true;
+                    writeFailed = true;
                     return false;
                 }
                 first += static_cast<qint64>(length);
@@ -77,7 +78,7 @@ DeltaDownload::Outcome DeltaDownload::fetchRange(qint64 first, qint64 last,
                 return !cancelled;
             },
             error);
-        if (m_writeFailed) {
+        if (writeFailed) {
             *error = QStringLiteral("cannot write %1: %2").arg(m_target, part->errorString());
             return Outcome::Failed;
         }

@@ -40,5 +40,4 @@ private:
     PlatformConnection &m_link;
     QString m_object;
     QString m_target;
-    bool m_writeFailed = false;
 };

@@ -1,6 +1,7 @@
 #include "filechunks.h"
 
 #include "contentchunker.h"
+#include "platformconnection.h"
 #include "sha256digest.h"
 
 #include <QFile>
@@ -27,20 +28,10 @@ bool FileChunks::read(const QString &path, QString *error)
     // The whole file's SHA-256 on a thread of its own, which reads the file too: it takes about
     // as long as the chunks' on this one, and the second read comes from the system's cache.
     QString wholeError;
-    std::thread whole([&] {
-        QFile again(path);
-        Sha256Digest digest;
-        QByteArray block(kReadBlockBytes, Qt::Uninitialized);
-        qint64 read = 0;
-        if (again.open(QIODevice::ReadOnly)) {
-            while ((read = again.read(block.data(), block.size())) > 0)
-                digest.add(block.constData(), static_cast<size_t>(read));
-        }
-        if (!again.isOpen() || read < 0)
-            wholeError = QStringLiteral("cannot read %1: %2").arg(path, again.errorString());
-        else
-            m_sha256 = digest.hex();
-    });
+    qint64 wholeSize = 0;
+    // On failure hashFile() says why in wholeError, which stays empty otherwise.
+    std::thread whole(
+        [&] { PlatformConnection::hashFile(path, &m_sha256, &wholeSize, &wholeError); });
     Sha256Digest chunk;
     ContentChunker chunker;
     qint64 chunkStart = 0;

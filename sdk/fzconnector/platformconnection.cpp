@@ -662,7 +662,7 @@ int PlatformConnection::putBytes(
         "application/octet-stream");
     if (!readError.isEmpty()) {
         *error = readError;
-        return 0;
+        return -1;
     }
     if (!result) {
         dropped(result.error(), error);
@@ -773,48 +773,33 @@ PlatformConnection::Outcome PlatformConnection::sendRest(const QString &url,
         *error = QStringLiteral("cannot read %1: %2").arg(file.path, source.errorString());
         return Outcome::Failed;
     }
-    const Target where = target(url);
-    QString streamError;
-    QByteArray block(static_cast<int>(kFileBlockBytes), Qt::Uninitialized);
-    const SigpipeGuard guard;
-    const httplib::Result result = client(where.origin, kTransferTimeoutSeconds).Put(
-        where.path + "?offset=" + std::to_string(*received), httplib::Headers(),
-        static_cast<size_t>(file.size - *received),
-        [&](size_t, size_t length, httplib::DataSink &sink) {
-            const qint64 read = source.read(block.data(), qMin<qint64>(block.size(),
-                                                                       qint64(length)));
+    QJsonObject state;
+    const int status = putBytes(
+        url + QStringLiteral("?offset=") + QString::number(*received), file.size - *received,
+        [&](char *buffer, qint64 max, QString *readError) -> qint64 {
+            const qint64 read = source.read(buffer, max);
             if (read <= 0) {
-                streamError = QStringLiteral("%1 changed while it was sent").arg(file.path);
-                return false;
+                *readError = QStringLiteral("%1 changed while it was sent").arg(file.path);
+                return -1;
             }
-            if (!sink.write(block.constData(), static_cast<size_t>(read)))
-                return false;
             *reported += read;
             if (!observe(read)) {
-                streamError = QStringLiteral("cancelled");
-                return false;
+                *readError = QStringLiteral("cancelled");
+                return -1;
             }
-            return true;
+            return read;
         },
-        "application/octet-stream");
-    if (!streamError.isEmpty()) {
-        *error = streamError;
-        return Outcome::Failed;
-    }
-    if (!result)
-        return dropped(result.error(), error);
-    const QJsonObject state = QJsonDocument::fromJson(QByteArray::fromStdString(result->body))
-                                  .object();
-    if (result->status == 200 || result->status == 409) {
+        &state, error);
+    if (status == 0)
+        return Outcome::Dropped;
+    if (status == 200 || status == 409) {
         // 409: the platform's copy ends elsewhere than this append began; go on from there.
         *received = static_cast<qint64>(state.value(QStringLiteral("received")).toDouble());
-        if (result->status == 200 && *received == file.size)
+        if (status == 200 && *received == file.size)
             return Outcome::Complete;
-        *error = errorText(result->body, result->status);
+        if (status == 200)
+            *error = QStringLiteral("the platform has %1 of %2 bytes").arg(*received).arg(file.size);
         return Outcome::Dropped;
     }
-    if (result->status == 401)
-        m_signedOut = true;
-    *error = errorText(result->body, result->status);
     return Outcome::Failed;
 }

@@ -90,7 +90,8 @@ public:
                          QString *error);
     // Sends size bytes with PUT, produced by read (fills the buffer with up to max bytes,
     // returns how many, or -1 with *error set to stop). Gives the HTTP status, with the JSON
-    // answer (also of a refusal) in *answer, or 0 when the connection dropped (*error says how).
+    // answer (also of a refusal) in *answer; 0 when the connection dropped, -1 when read
+    // stopped (*error says why).
     int putBytes(const QString &url, qint64 size,
                  const std::function<qint64(char *buffer, qint64 max, QString *error)> &read,
                  QJsonObject *answer, QString *error);
