@@ -21,8 +21,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThreadPool>
+#include <QVector>
 
 namespace {
+
+// Drawings written back at once.
+const int kWriteThreads = 8;
 
 const char kImageDictionary[] = "ACAD_IMAGE_DICT";
 const char kPdfDictionary[] = "ACAD_PDFDEFINITIONS";
@@ -96,11 +101,13 @@ bool ReferenceRepair::repair(const QString &mainPath, const QStringList &fileNam
     // repaired (a cycle) end here rather than recursing.
     QList<DatabasePtr> queue{main};
     m_visited.insert(canonicalPath(main->fileName()));
+    QList<DatabasePtr> changed;
     while (!queue.isEmpty()) {
         DatabasePtr database = queue.takeFirst();
-        if (repairDatabase(database.get(), &queue))
-            writeBack(database.get());
+        if (repairDatabase(database.get(), &queue) && !isOpenInHost(database.get()))
+            changed.append(database);
     }
+    writeBack(changed);
     return m_errors.isEmpty();
 }
 
@@ -196,25 +203,48 @@ bool ReferenceRepair::repairDefinitions(OdDbDatabase *database, const char *dict
     return changed;
 }
 
-void ReferenceRepair::writeBack(OdDbDatabase *database)
+bool ReferenceRepair::isOpenInHost(OdDbDatabase *database)
 {
     const QString path = database->fileName();
     // The host's copy would overwrite the file again, or be overwritten under the user's
     // hands: a drawing open in the host keeps its file as it is.
-    if (m_documents && m_documents->FindDocument(CFxString(path))) {
-        qCDebug(lcOpen).noquote() << "not repaired, open in the host:" << path;
-        m_openInHost.append(path);
-        return;
+    if (!m_documents || !m_documents->FindDocument(CFxString(path)))
+        return false;
+    qCDebug(lcOpen).noquote() << "not repaired, open in the host:" << path;
+    m_openInHost.append(path);
+    return true;
+}
+
+void ReferenceRepair::writeBack(const QList<DatabasePtr> &databases)
+{
+    // Each drawing waits for the disk to take it before it replaces its file; written on
+    // several threads, a hundred drawings wait about as long as a few. Every database is
+    // separate, and each is written by one thread only.
+    QVector<QString> failed(databases.size());
+    QThreadPool pool;
+    pool.setMaxThreadCount(kWriteThreads);
+    for (int i = 0; i < databases.size(); ++i) {
+        pool.start(QRunnable::create([&databases, &failed, i] {
+            OdDbDatabase *database = databases.at(i).get();
+            try {
+                database->writeFile(od(database->fileName()), OdDb::kDwg, OdDb::vAC15, false,
+                                    16);
+            } catch (const OdError &error) {
+                failed[i] = QString::fromLocal8Bit(error.what());
+            }
+        }));
     }
-    try {
-        database->writeFile(od(path), OdDb::kDwg, OdDb::vAC15, false, 16);
+    pool.waitForDone();
+    for (int i = 0; i < databases.size(); ++i) {
+        const QString path = databases.at(i)->fileName();
+        if (!failed.at(i).isEmpty()) {
+            m_errors.append(tr("%1 cannot be written: %2").arg(path, failed.at(i)));
+            continue;
+        }
         m_written.append(path);
         if (FaultPoint::fails("download.repaired"))
             m_errors.append(tr("%1 cannot be written: %2")
                                 .arg(path, FaultPoint::failureText("download.repaired")));
-    } catch (const OdError &error) {
-        m_errors.append(tr("%1 cannot be written: %2")
-                            .arg(path, QString::fromLocal8Bit(error.what())));
     }
 }
 

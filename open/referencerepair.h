@@ -48,7 +48,10 @@ private:
     bool repairDatabase(OdDbDatabase *database, QList<DatabasePtr> *queue);
     bool repairReferences(OdDbDatabase *database, QList<DatabasePtr> *queue);
     bool repairDefinitions(OdDbDatabase *database, const char *dictionaryName);
-    void writeBack(OdDbDatabase *database);
+    // Whether the host has the drawing open (noted in openInHostFiles()).
+    bool isOpenInHost(OdDbDatabase *database);
+    // Writes the changed drawings to their files.
+    void writeBack(const QList<DatabasePtr> &databases);
     // The folder path of a downloaded file whose name matches storedPath's, or "".
     QString candidateFor(const QString &storedPath) const;
     bool isInFolder(const QString &path) const;
