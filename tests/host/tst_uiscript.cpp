@@ -49,7 +49,11 @@ private slots:
         const WidgetSnapshotFile modeless(m_home.filePath("modeless.json"));
         QVERIFY(modeless.windowNames().contains("ProbeModeless"));
         QCOMPARE(modeless.find("NameEdit").value("text").toString(), QString("Ada Lovelace"));
-        QCOMPARE(modeless.find("AgreeCheck").value("checked").toBool(), true);
+        // A button's text as shown, and the key that reaches it with Alt.
+        const QJsonObject agree = modeless.find("AgreeCheck");
+        QCOMPARE(QStringList({agree.value("text").toString(), agree.value("mnemonic").toString()}),
+                 QStringList({"I agree", "a"}));
+        QCOMPARE(agree.value("checked").toBool(), true);
         const QJsonValue beta = modeless.find("ChoiceList").value("rows").toArray().at(1);
         QCOMPARE(QJsonDocument(beta.toObject()).toJson(QJsonDocument::Compact),
                  QByteArray(R"({"hidden":false,"role16":"Beta title","role17":1700000001000,)"

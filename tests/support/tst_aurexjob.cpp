@@ -138,6 +138,36 @@ private slots:
         QVERIFY(!done);
     }
 
+    // A call waits under the please-wait box; a transfer shows files and amounts, and each is
+    // the only box the dialog gets.
+    void eachJobRunsUnderItsOwnBox_data()
+    {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("call") << int(DialogJobs::PleaseWait) << QStringList{"ProgressDialog"};
+        QTest::newRow("transfer") << int(DialogJobs::Transfer)
+                                  << QStringList{"TransferProgressDialog"};
+    }
+
+    void eachJobRunsUnderItsOwnBox()
+    {
+        QFETCH(int, box);
+        QFETCH(QStringList, shown);
+        auto stopped = std::make_shared<std::atomic<bool>>(false);
+        QStringList boxes;
+        {
+            QWidget dialog;
+            auto *jobs = new DialogJobs(&dialog);
+            jobs->run(new EndlessJob(stopped), [] {}, DialogJobs::Box(box));
+            for (const QDialog *child : dialog.findChildren<QDialog *>()) {
+                if (child->isVisible())
+                    boxes << child->objectName();
+            }
+        }
+        QCOMPARE(boxes, shown);
+        QTRY_VERIFY(stopped->load());
+    }
+
     void transferBoxSaysAmountsInUnitsThatFit_data()
     {
         QTest::addColumn<qint64>("done");

@@ -73,7 +73,7 @@ public:
 private:
     QLineEdit *m_name = new QLineEdit(this);
     QLineEdit *m_secret = new QLineEdit(this);
-    QCheckBox *m_agree = new QCheckBox(QStringLiteral("Agree"), this);
+    QCheckBox *m_agree = new QCheckBox(QStringLiteral("I &agree"), this);
     QListWidget *m_choices = new QListWidget(this);
     QLabel *m_echo = new QLabel(this);
 };
