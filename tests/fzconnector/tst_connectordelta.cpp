@@ -1,7 +1,7 @@
 // A large drawing edited in one place, through a link that counts the bytes: its next save
 // sends, and a colleague's download over their copy of the version before fetches, a chunk or
 // two of it, and both ends hold the same bytes. A damaged chunk is reported and leaves the
-// colleague's copy as it was.
+// colleague's copy as it was; a link that ignores ranges brings the whole content once.
 
 #include "connectortestsupport.h"
 #include "generateddrawing.h"
@@ -139,6 +139,38 @@ private slots:
         QCOMPARE(sha256Of(m_dir.filePath("bob/quay.dxf")), before);
         QCOMPARE(QDir(m_dir.filePath("bob")).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{"quay.dxf", "terrain.dxf"}));
+    }
+
+    // An intermediary that drops the Range header gets the whole content for every range:
+    // the download falls back to the whole content once, and the copy is the new version.
+    void aLinkThatIgnoresRangesBringsTheWholeContentOnce()
+    {
+        const QByteArray first = generatedDrawing(60000, 9);
+        const QString path = writeFile(m_dir.filePath("alice"), "pier.dxf", first);
+        QVERIFY(signInAs("alice"));
+        const Record record = newFileRecord(path, "Common Space");
+        QVERIFY(connector()->CheckIn(record.get()));
+        QVERIFY(signInAs("bob"));
+        QCOMPARE(downloadInto(find("pier.dxf").get(), m_dir.filePath("bob")),
+                 std::vector<std::string>());
+        const QByteArray second = withEntityText(first, 30000, "MOVED LATER");
+        QVERIFY(!writeFile(m_dir.filePath("alice"), "pier.dxf", second).isEmpty());
+        QVERIFY(signInAs("alice"));
+        QVERIFY(connector()->CheckIn(fileRecord(path, record->GetName(), "Common Space").get()));
+
+        QVERIFY(signInAs("bob"));
+        const Record latest = find("pier.dxf");
+        m_link->hideRequestHeader("Range");
+        const auto refresh = carriedDuring([&] {
+            QCOMPARE(downloadInto(latest.get(), m_dir.filePath("bob")), std::vector<std::string>());
+        });
+        m_link->hideRequestHeader({});
+        QCOMPARE(sha256Of(m_dir.filePath("bob/pier.dxf")), sha256Of(path));
+        // Once, not twice: the refused range costs what was under way when it was noticed.
+        QVERIFY2(refresh.second > second.size() && refresh.second < second.size() * 3 / 2,
+                 qPrintable(QString("down %1 of %2").arg(refresh.second).arg(second.size())));
+        QCOMPARE(QDir(m_dir.filePath("bob")).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"pier.dxf", "quay.dxf", "terrain.dxf"}));
     }
 
 private:

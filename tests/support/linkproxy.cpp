@@ -112,7 +112,15 @@ LinkProxy::LinkProxy(quint16 serverPort)
                     if (cutAt >= 0)
                         room = qMin(room, cutAt - m_bytes[way]);
                     const ssize_t read = room > 0 ? ::recv(polled.fd, block, size_t(room), 0) : 0;
-                    if (read <= 0 || !writeAll(pairs[i].fd[1 - way], block, read)) {
+                    QByteArray relayed = QByteArray::fromRawData(block, int(qMax<ssize_t>(read, 0)));
+                    if (way == ToServer) {
+                        const std::lock_guard<std::mutex> lock(m_hiddenMutex);
+                        // Renamed in place, so the request keeps its length.
+                        if (!m_hidden.isEmpty() && relayed.contains(m_hidden))
+                            relayed.replace(m_hidden, QByteArray(m_hidden).replace(2, 1, "X"));
+                    }
+                    if (read <= 0
+                        || !writeAll(pairs[i].fd[1 - way], relayed.constData(), relayed.size())) {
                         ended[i] = room > 0;
                         cutNow = cutNow || room <= 0;
                         continue;
@@ -156,4 +164,10 @@ LinkProxy::~LinkProxy()
 void LinkProxy::cutOnceAt(Way way, qint64 bytes)
 {
     m_cutAt[way] = bytes;
+}
+
+void LinkProxy::hideRequestHeader(const QByteArray &name)
+{
+    const std::lock_guard<std::mutex> lock(m_hiddenMutex);
+    m_hidden = name.isEmpty() ? QByteArray() : "\r\n" + name + ':';
 }

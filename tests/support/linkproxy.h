@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <atomic>
@@ -8,7 +9,8 @@
 
 // A TCP relay on the loopback between a client and a server that stands in for a network link:
 // it counts the bytes each way, can hold each way to a rate, and can cut every connection once
-// a way has carried a given number of bytes. Relays on a thread of its own, so a client that
+// a way has carried a given number of bytes, or pass requests without a header as an
+// intermediary that does not know it would. Relays on a thread of its own, so a client that
 // blocks in the calling thread is served.
 class LinkProxy
 {
@@ -27,6 +29,9 @@ public:
     // Once the way has carried this many bytes in all, every open connection is closed; then
     // the link carries on as before. A negative count cancels a cut not made yet.
     void cutOnceAt(Way way, qint64 bytes);
+    // Requests reach the server with the header of this name renamed, so the server does not
+    // see it; an empty name passes them as they are.
+    void hideRequestHeader(const QByteArray &name);
     qint64 bytes(Way way) const { return m_bytes[way]; }
     bool hasCut() const { return m_cut; }
 
@@ -41,5 +46,7 @@ private:
     std::atomic<qint64> m_cutAt[2] = {{-1}, {-1}};
     std::atomic<bool> m_cut{false};
     std::atomic<bool> m_stop{false};
+    std::mutex m_hiddenMutex;
+    QByteArray m_hidden; // "\r\nName:" of the hidden header, or empty
     std::thread m_thread;
 };
