@@ -4,6 +4,8 @@
 #include "database.h"
 #include "piecereader.h"
 
+#include "faults/faultpoint.h"
+
 #include <QLoggingCategory>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -75,6 +77,9 @@ bool convertNextPieces()
     convert(sha256, size, false);
     Database::exec(QStringLiteral("DELETE FROM content_chunks WHERE sha256 = ?"), {sha256});
     transaction.commit();
+    // Each content converted is kept: a stop here leaves the rest for the next start.
+    if (FaultPoint::fails("platform.conversion.converted"))
+        throw ApiError(500, FaultPoint::failureText("platform.conversion.converted"));
     return true;
 }
 

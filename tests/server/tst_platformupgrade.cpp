@@ -1,7 +1,7 @@
 // A data folder of the platform as it was before it kept a schema version, and its database on
 // PostgreSQL, open with this one, keeping objects, versions, locks, sessions, cookies and names;
 // a database of a newer platform is refused untouched; a folder that one process serves is not
-// served by a second.
+// served by a second; a conversion of stored contents killed halfway goes on at the next start.
 
 #include "platformclient.h"
 #include "platformprocess.h"
@@ -113,6 +113,61 @@ private slots:
         // Once the first has stopped, the folder can be served again.
         QVERIFY(platform.restart());
         QCOMPARE(client.Get("/healthz")->status, 200);
+    }
+
+    // A store of whole pieces (as the platform kept contents before chunks) is converted one
+    // content at a time: killed halfway, the next start goes on, and every content is served
+    // with its own checksum.
+    void aConversionKilledHalfwayGoesOnAtTheNextStart()
+    {
+        PlatformProcess platform;
+        QVERIFY(platform.start());
+        QVERIFY(platform.addUser("ann", "ann-pw-2026"));
+        QVERIFY(platform.addSpace("Works", {"ann"}));
+        PlatformClient ann(platform.serverHost());
+        QCOMPARE(ann.signIn("ann", "ann-pw-2026"), 200);
+        QRandomGenerator random(46);
+        QMap<QString, QString> digests; // phid -> SHA-256 of what was checked in
+        for (int i = 0; i < 5; ++i) {
+            QByteArray bytes(300000 + 250000 * i, Qt::Uninitialized);
+            random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+            const QString title = QStringLiteral("sheet-%1.dxf").arg(i);
+            const QJsonObject record{{"parent", -1}, {"title", title}, {"name", ann.autoname()},
+                                     {"collabspace", "Works"}};
+            QCOMPARE(ann.checkIn({record}, {bytes}), 200);
+            digests.insert(ann.find(title)["phid"].toString(), PlatformClient::sha256(bytes));
+        }
+        platform.stop();
+        // Back to the form of the earlier store: each content as pieces in order.
+        QVERIFY(platform.change(
+            {"CREATE TABLE content_chunks (sha256 TEXT NOT NULL REFERENCES contents(sha256), "
+             "seq BIGINT NOT NULL, data BLOB NOT NULL, PRIMARY KEY (sha256, seq))",
+             "INSERT INTO content_chunks SELECT p.sha256, p.seq, c.data FROM content_parts p "
+             "JOIN chunks c ON c.sha256 = p.chunk",
+             "DELETE FROM upload_chunks", "DELETE FROM content_parts", "DELETE FROM chunks"}));
+        const QStringList state{"SELECT COUNT(DISTINCT sha256) FROM content_chunks",
+                                "SELECT COUNT(DISTINCT sha256) FROM content_parts"};
+        QCOMPARE(platform.countsOf(state), (QList<int>{5, 0}));
+
+        QProcessEnvironment faults = QProcessEnvironment::systemEnvironment();
+        faults.insert("AUREX_FAULT_POINTS", "platform.conversion.converted=kill@2");
+        const PlatformProcess::Result killed = platform.run({"user", "list"}, {}, faults);
+        QVERIFY2(killed.err.contains("fault point platform.conversion.converted: kill"),
+                 killed.err.constData());
+        QCOMPARE(platform.countsOf(state), (QList<int>{3, 2}));
+
+        QVERIFY(platform.restart());
+        QStringList served;
+        for (auto it = digests.cbegin(); it != digests.cend(); ++it)
+            served << ann.downloadDigest(it.key());
+        QCOMPARE(served, digests.values());
+        QCOMPARE(platform.countsOf({"SELECT COUNT(*) FROM chunks k WHERE refs != (SELECT "
+                                    "COUNT(*) FROM content_parts p WHERE p.chunk = k.sha256)",
+                                    "SELECT COUNT(*) FROM sqlite_master WHERE name = "
+                                    "'content_chunks'"}),
+                 (QList<int>{0, 0}));
+        platform.stop();
+        QCOMPARE(platform.run({"check"}).exitCode, 0);
     }
 
 private:
