@@ -267,6 +267,19 @@ private slots:
         QCOMPARE(tile.detailsText(),
                  "deck.dwg\nLast Modification Date: " + date + "\nCommon Space");
         QCOMPARE(tile.toolTip(), tile.detailsText());
+
+        // A pane row says the same on its name, and adds the version's story when it comes.
+        QTreeWidget tree;
+        ImageViewDialog row(QStringLiteral("/drawings/deck.dwg"), new LxTreeWidgetItem(&tree),
+                            m_noPlatform);
+        const auto *name = row.findChild<QLabel *>("NameLabel");
+        QStringList tips;
+        row.setText("deck.dwg", "2024/03/05@14:07:09:GMT", "Common Space");
+        tips << name->toolTip();
+        row.setVersionStory("Version 3, saved by bob");
+        tips << name->toolTip();
+        const QString details = "deck.dwg\nLast Modification Date: " + date + "\nCommon Space";
+        QCOMPARE(tips, (QStringList{details, details + "\nVersion 3, saved by bob"}));
     }
 
     void deleteAsksFirst()
