@@ -1,10 +1,12 @@
 // How the module's platform hands a long download to the connector: a few files per call, so
 // that the job shows its progress and can stop between calls. A stand-in platform counts the
-// files that each call asks it for.
+// files that each call asks it for. The title block tags come from the platform when it keeps
+// them.
 
 #include "connector/connectorplatform.h"
 #include "connector/recordfields.h"
 #include "connector/recordlist.h"
+#include "connector/titleblockmapping.h"
 #include "support/jobcontrol.h"
 
 #include <fzfileinfo.h>
@@ -104,6 +106,31 @@ private slots:
         // The transfer box names the file each request begins with: at the end, the last's.
         QCOMPARE(control.progress().currentName,
                  QStringLiteral("file%1.dwg").arg(sizes.size() - filesPerRequest.last()));
+    }
+
+    // The administrator's title block tags when the platform keeps them; no answer when it
+    // keeps none (a platform from before title blocks answers 404), so the save reads the
+    // usual tags.
+    void titleBlockMappingIsThePlatformsOrNone()
+    {
+        CountingPlatform counting;
+        ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+        platform.setServer(counting.host);
+        QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+        TitleBlockMapping mapping;
+        QVERIFY(!platform.titleBlockMapping(&mapping));
+
+        counting.server.Get("/api/v1/titleblock", [](const httplib::Request &,
+                                                     httplib::Response &res) {
+            res.set_content(R"({"mapping":{"number":["blatt_nr"],"title":["Titel"]}})",
+                            "application/json");
+        });
+        QVERIFY(platform.titleBlockMapping(&mapping));
+        QStringList tags;
+        for (const auto &property : mapping.properties())
+            tags << QLatin1String(property.first) + '=' + property.second.join('|');
+        QCOMPARE(tags, (QStringList{"_DrawingNumber=BLATT_NR", "_DrawingTitle=TITEL",
+                                    "_DrawingRevision=", "_DrawingSheet="}));
     }
 };
 
