@@ -95,6 +95,9 @@ private slots:
                                          << "Unknown command \"_NOSUCHCOMMAND\"." << 0;
         QTest::newRow("wait with a time that is not a number")
             << QStringList { "_UIWAIT NeverShown soon" } << "usage: _UIWAIT name [seconds]" << 0;
+        // Ten minutes at most: a script cannot hang the host for longer by mistake.
+        QTest::newRow("sleep past ten minutes")
+            << QStringList { "_UISLEEP 600.5" } << "usage: _UISLEEP seconds (at most 600)" << 0;
         QTest::newRow("wait gives up after the time asked")
             << QStringList { "_UIWAIT NeverShown 1.5" }
             << "_UIWAIT NeverShown: not shown within 1.5 seconds." << 1500;

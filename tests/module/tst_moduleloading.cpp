@@ -1,4 +1,5 @@
-// The module file as the host loads it: entry points, module object, commands, view and pane.
+// The module file as the host loads it: entry points, module object, commands, view and pane,
+// and the catalogue of the host's language, which goes when the module does.
 
 #include "hostenvironment.h"
 #include "testhome.h"
@@ -57,6 +58,23 @@ private slots:
         module->shutdown();
         QCOMPARE(odedRegCmds()->lookupCmd("_AurexOpen"), nullptr);
         QCOMPARE(odedEditor()->reactors().size(), reactorsBefore);
+    }
+
+    // Under a German host the module speaks German while it is loaded; shut down, it takes
+    // its catalogue along and the host's texts are the code's English again.
+    void catalogueGoesWithTheModule()
+    {
+        HostEnvironment host;
+        HostSystemServices german(host.documents(), nullptr, host.ui(), host.appServices(), 1);
+        SetFxSystemServices(&german);
+        QString error;
+        std::unique_ptr<LoadedModule> module = LoadedModule::load(AUREX_MODULE_FILE, &error);
+        QVERIFY2(module, qPrintable(error));
+        const auto current = [] { return QCoreApplication::translate("FileStatus", "Current"); };
+        QStringList texts{current()};
+        module->shutdown();
+        texts << current();
+        QCOMPARE(texts, (QStringList{"Aktuell", "Current"}));
     }
 
 private:

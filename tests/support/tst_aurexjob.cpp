@@ -9,6 +9,7 @@
 #include "support/transferprogressdialog.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 #include <atomic>
@@ -191,6 +192,12 @@ private slots:
         TransferProgressDialog *box = TransferProgressDialog::showFor(nullptr, &job);
         QTRY_COMPARE(box->amountText(), amounts);
         QCOMPARE(box->fileText(), QString("deck.dwg"));
+        // Cancel sits at the lower right, below everything the box says.
+        const auto *cancel = box->findChild<QPushButton *>("CancelTransferButton");
+        const auto *timeLeft = box->findChild<QLabel *>("TransferTimeLeftLabel");
+        QVERIFY(cancel->isVisible());
+        QVERIFY(cancel->geometry().top() >= timeLeft->geometry().bottom());
+        QVERIFY(box->rect().right() - cancel->geometry().right() < 20);
         job.kill();
         QVERIFY(job.waitForWork(5000));
     }
