@@ -320,7 +320,13 @@ private slots:
         QCOMPARE(platform.checkInCount(), 1);
         QCOMPARE(platform.content("logo.png"), DxfTest::readBytes(path("logo.png")));
         if (changedSince) {
-            QVERIFY(!m_job->explainRefusal(siteRow).isEmpty());
+            const QStringList reasons = m_job->explainRefusal(siteRow);
+            QCOMPARE(reasons.size(), 1);
+            QVERIFY2(reasons.first().contains("was changed on the platform"),
+                     qPrintable(reasons.first()));
+            // The row now offers to overwrite the platform's version, or to leave it out.
+            QCOMPARE(QList<bool>({siteRow->existsOnServer, siteRow->hasError}),
+                     QList<bool>({true, true}));
             QVERIFY(DxfTest::writeBytes(path("site.dwg"), sent));
         }
     }
