@@ -1,6 +1,6 @@
 // The platform facing hostile clients and crowds: request heads that never end, clients that
-// send their heads slowly, bursts of connections, one client opening too many, and files large
-// enough that holding them in memory would show.
+// send their heads slowly, bursts of connections, idle connections, one client opening too
+// many, and files large enough that holding them in memory would show.
 
 #include "platformclient.h"
 #include "platformprocess.h"
@@ -142,6 +142,25 @@ private slots:
         for (const auto &socket : burst)
             answered += answerStatus(*socket, 10000) == 200 ? 1 : 0;
         QCOMPARE(answered, 200);
+    }
+
+    // A connection kept open after its answer is let go once it has been idle for five
+    // seconds, so that idle connections cannot pile up. A client that sends on it later gets no
+    // answer there: it must open a new connection, as the connector does for every call. (A
+    // load tool that reused its connections after a pause saw exactly one such error.)
+    void anIdleConnectionIsLetGoAfterItsDeadline()
+    {
+        const std::unique_ptr<QTcpSocket> socket = connectTo(m_platform->port());
+        writeAll(*socket, m_signedInRequest);
+        QCOMPARE(answerStatus(*socket, 5000), 200);
+        QElapsedTimer idle;
+        idle.start();
+        QVERIFY(socket->state() == QAbstractSocket::UnconnectedState
+                || socket->waitForDisconnected(10000));
+        QVERIFY2(idle.elapsed() >= 4500, qPrintable(QString::number(idle.elapsed())));
+        const std::unique_ptr<QTcpSocket> again = connectTo(m_platform->port());
+        writeAll(*again, m_signedInRequest);
+        QCOMPARE(answerStatus(*again, 5000), 200);
     }
 
     void pathsWithControlCharactersAreRefused_data()
