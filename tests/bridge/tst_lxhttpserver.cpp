@@ -1,11 +1,17 @@
 // The local request bridge over real loopback connections: what it publishes, which requests it
-// understands, and that neither broken nor hostile requests make it keep a connection.
+// understands, that neither broken nor hostile requests make it keep a connection, and that a
+// file it cannot write is reported.
 
+#include "bridge/bridgefiles.h"
 #include "bridge/lxhttpserver.h"
 #include "testhome.h"
 
 #include <QTcpSocket>
 #include <QtTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -94,6 +100,26 @@ private slots:
         QCOMPARE(QFile(m_requestFile).permissions(), ownerOnly);
         QCOMPARE(readFile(m_portFile), QByteArray::number(server.serverPort()) + "\n");
         QCOMPARE(QFile(m_portFile).permissions(), ownerOnly);
+    }
+
+    // A bridge file that does not fit (a full disk, or a quota reached) is reported, never
+    // taken as written: a client would read half a request or an old port.
+    void aFileThatDoesNotFitIsReported()
+    {
+        const QString path = m_home.filePath("bridge/request.xml");
+        QVERIFY(BridgeFiles::writePrivate(path, QByteArray(100, 'x')));
+        rlimit before{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = 64; // bytes any file of this process may reach
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        QString error;
+        const bool written = BridgeFiles::writePrivate(path, QByteArray(100, 'y'), &error);
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previousHandler);
+        QVERIFY(!written);
+        QVERIFY(!error.isEmpty());
     }
 
 private:
