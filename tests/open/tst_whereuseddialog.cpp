@@ -147,6 +147,49 @@ private slots:
         QCOMPARE(m_dialog->findChild<QPushButton *>("RefreshButton")->isEnabled(), !offline);
     }
 
+    // What the save dialog says of a changed rebar.dxf: the drawings that reference it
+    // directly and are not saved with it, and those in other spaces, counted.
+    void alsoUsedNamesTheOthersThatReferenceTheFile_data()
+    {
+        QTest::addColumn<QStringList>("savedWith");
+        QTest::addColumn<int>("hidden");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("saved alone")
+            << QStringList() << 2
+            << "rebar.dxf is also used by deck.dwg, piers.dxf, quay.dxf, and 2 drawings in spaces "
+               "you are not a member of.";
+        QTest::newRow("saved with deck.dwg")
+            << QStringList{"deck.dwg"} << 1
+            << "rebar.dxf is also used by piers.dxf, quay.dxf, and 1 drawing in a space you are "
+               "not a member of.";
+        QTest::newRow("saved with everything that uses it")
+            << QStringList{"deck.dwg", "piers.dxf", "quay.dxf"} << 0 << "";
+    }
+
+    void alsoUsedNamesTheOthersThatReferenceTheFile()
+    {
+        QFETCH(QStringList, savedWith);
+        QFETCH(int, hidden);
+        QFETCH(QString, text);
+        m_platform->setUsedBy("rebar.dxf",
+                              {{"deck.dwg", 1, ""}, {"piers.dxf", 1, ""}, {"quay.dxf", 1, ""},
+                               {"bridge.dwg", 2, "piers.dxf"}},
+                              hidden);
+        // The list is joined as the user's language joins one: here English.
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const auto restore = qScopeGuard([&before] { QLocale::setDefault(before); });
+        WhereUsed users;
+        QCOMPARE(users.ask(m_platform.get(), m_rebar, "rebar.dxf"), QString());
+        QSet<QString> names;
+        for (const WhereUsed::Drawing &drawing : users.drawings()) {
+            if (savedWith.contains(drawing.title))
+                names.insert(drawing.name);
+        }
+        QCOMPARE(names.size(), savedWith.size());
+        QCOMPARE(users.alsoUsedText(names), text);
+    }
+
 private:
     void open()
     {
