@@ -170,6 +170,29 @@ private slots:
         QCOMPARE(anyBadge, badgeShown);
     }
 
+    // A lock taken or given up after the tile shows shows or hides its badge at once.
+    void lockBadgeFollowsTheLock()
+    {
+        ViewWidget tile(QStringLiteral("/drawings/deck.dwg"), m_noPlatform);
+        tile.applyTileLayout();
+        tile.setKnown(true);
+        tile.show();
+        const auto badgeShown = [&tile] {
+            // The badge sits on the preview.
+            for (const QLabel *label : tile.findChildren<QLabel *>()) {
+                if (qobject_cast<QLabel *>(label->parentWidget()) && label->isVisible())
+                    return true;
+            }
+            return false;
+        };
+        QList<bool> shown;
+        for (int lockState : {3, 2, 1, 3}) { // not locked, another user's, mine, not locked
+            tile.setLockState(lockState);
+            shown << badgeShown();
+        }
+        QCOMPARE(shown, (QList<bool>{false, true, true, false}));
+    }
+
     // The open dialog's grid of search results, and the pane's: under each preview the user
     // reads the file's name, its space and who holds its lock, and nothing of the tile view's
     // longer text. A lock taken from the tile's menu or passed to a colleague shows at once,

@@ -323,6 +323,7 @@ private slots:
         QCOMPARE(tree->itemAt(5, 5)->data(0, FileNameRole).toString().left(1), QString("p"));
         QCOMPARE(qobject_cast<ImageViewDialog *>(tree->itemWidget(tree->itemAt(5, 5), 0))
                      ->status(), 0);
+        window.actionListView_triggered();
         ActiveListViewWidget *list = window.listWidget();
         QListWidgetItem *lastItem = list->item(list->count() - 1);
         QVERIFY(!list->itemWidget(lastItem));
@@ -331,6 +332,10 @@ private slots:
         const auto *lastTile = qobject_cast<ViewWidget *>(list->itemWidget(lastItem));
         QCOMPARE(lastTile->displayName() + " " + QString::number(lastTile->status()),
                  QString("deck-photo.png 2"));
+        // Made on the scroll, it is laid out as the tiles made before it, and its item takes
+        // its room.
+        QCOMPARE(QList<QSize>({lastTile->sizeHint(), lastItem->sizeHint()}),
+                 QList<QSize>({list->tiles().first()->sizeHint(), lastTile->sizeHint()}));
         const QList<ViewWidget *> tiles = list->tiles();
         QCOMPARE(QSet<ViewWidget *>(tiles.cbegin(), tiles.cend()).size(), tiles.size());
         QVERIFY(tiles.size() < list->count());
