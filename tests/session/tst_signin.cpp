@@ -200,6 +200,18 @@ private slots:
         QVERIFY(!signedIn());
     }
 
+    // Each start of a session looks for what stopped downloads left behind, on a job of its
+    // own; done, the job goes, however often the user signs in and out.
+    void sessionsLeaveNoFinishedJobBehind()
+    {
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        for (int i = 0; i < 3; ++i) {
+            session->startSession(QString());
+            session->endSession();
+        }
+        QTRY_COMPARE(session->findChildren<AurexJob *>().size(), 0);
+    }
+
     void platformEndingTheSessionSignsOutOnce()
     {
         PlatformProcess shortLived(PlatformProcess::Options { true, { "--session-ttl", "1" }, {} });
