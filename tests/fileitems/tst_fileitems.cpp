@@ -4,6 +4,7 @@
 
 #include "connector/connectorplatform.h"
 #include "fileitems/csfiledeletedialog.h"
+#include "fileitems/elidedlabel.h"
 #include "fileitems/fileitemorder.h"
 #include "fileitems/filepreview.h"
 #include "fileitems/filestatus.h"
@@ -168,6 +169,45 @@ private slots:
                 && label->toolTip().contains(lockedBy);
         });
         QCOMPARE(anyBadge, badgeShown);
+    }
+
+    // A file name too long for its row ends in an ellipsis (or starts with one) and fits;
+    // one that fits, or a label told not to shorten, shows the whole name.
+    void longNamesAreShortenedToFit_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("eliding");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("shape"); // "whole", "…end" or "start…"
+        QTest::newRow("too narrow") << 80 << true << int(Qt::ElideRight) << "start…";
+        QTest::newRow("too narrow, shortened at the left")
+            << 80 << true << int(Qt::ElideLeft) << "…end";
+        QTest::newRow("wide enough") << 2000 << true << int(Qt::ElideRight) << "whole";
+        QTest::newRow("not shortening") << 80 << false << int(Qt::ElideRight) << "whole";
+    }
+
+    void longNamesAreShortenedToFit()
+    {
+        QFETCH(int, width);
+        QFETCH(bool, eliding);
+        QFETCH(int, mode);
+        QFETCH(QString, shape);
+        const QString name = "bridge-deck-reinforcement-sheet-04-revised.dwg";
+        ElidedLabel label;
+        label.setText(name);
+        label.setEliding(eliding);
+        label.setElideMode(Qt::TextElideMode(mode));
+        label.resize(width, 20);
+        const QString shown = label.displayedText();
+        const QChar ellipsis(0x2026);
+        QString seen = "whole";
+        if (shown != name && shown.startsWith(ellipsis) && name.endsWith(shown.mid(1)))
+            seen = "…end";
+        else if (shown != name && shown.endsWith(ellipsis) && name.startsWith(shown.chopped(1)))
+            seen = "start…";
+        QCOMPARE(seen, shape);
+        if (shape != "whole")
+            QVERIFY(label.fontMetrics().horizontalAdvance(shown) <= width);
     }
 
     // A lock taken or given up after the tile shows shows or hides its badge at once.

@@ -266,6 +266,10 @@ private slots:
         ShowAurexTaskPane::instance()->setSortByName(true);
 
         window.actionGridView_triggered();
+        // A grid of previews, each tile laid out for it (the name under the picture).
+        QCOMPARE(window.listWidget()->viewMode(), QListView::IconMode);
+        for (const ViewWidget *tile : window.listWidget()->tiles())
+            QVERIFY(tile->sizeHint().height() > tile->sizeHint().width());
         window.findChild<QLineEdit *>("SearchCollabSpace")->setText("DECK");
         QCOMPARE(shownNames(window.listWidget()), QStringList({"deck.dwg", "deck-photo.png"}));
         // deck.dwg is bob's, wherever the sort by date put its tile.
