@@ -132,6 +132,38 @@ private slots:
         QCOMPARE(tags, (QStringList{"_DrawingNumber=BLATT_NR", "_DrawingTitle=TITEL",
                                     "_DrawingRevision=", "_DrawingSheet="}));
     }
+
+    // Why a call failed, as the user reads it: a platform that answered no, in the caller's
+    // words; a platform nobody answers for, that it cannot be reached and why.
+    void failureSaysWhetherThePlatformAnswered()
+    {
+        QStringList said;
+        QString gone;
+        {
+            CountingPlatform counting; // knows no where-used: answers 404
+            gone = counting.host;
+            ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+            platform.setServer(counting.host);
+            QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+            FzFileInfo object;
+            object.SetProperty("phid", "0123456789abcdef0123456789abcdef");
+            RecordList drawings;
+            int hidden = 0;
+            QVERIFY(!platform.whereUsed(object, &drawings, &hidden));
+            said << platform.failureText("The platform refused.");
+        }
+        // Nothing listens where the platform was any more.
+        ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+        platform.setServer(gone);
+        FzFileInfo record;
+        record.SetProperty("phid", "0123456789abcdef0123456789abcdef");
+        RecordList records;
+        records.addCopy(record);
+        QVERIFY(!platform.details(records));
+        said << platform.failureText("The platform refused.");
+        QCOMPARE(said, (QStringList{"The platform refused.",
+                                    "The AUREX Platform cannot be reached: Connection refused."}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestConnectorPlatform)
