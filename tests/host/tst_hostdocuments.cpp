@@ -11,7 +11,11 @@
 #include "mainwindow.h"
 
 #include <cfxdocumentmanagerreactor.h>
+#include <cfxuicommanditem.h>
 #include <cfxuicustomizationmanager.h>
+#include <cfxuimenu.h>
+#include <cfxuimenuentry.h>
+#include <cfxuiworkspace.h>
 #include <oddbhostappservices.h>
 
 #include <QMenu>
@@ -199,6 +203,34 @@ private slots:
         // Scripts find menu entries by name: one File menu, whatever was rebuilt before.
         QCOMPARE(window.menuBar()->findChildren<QMenu *>("ID_MnFile").size(), 1);
         QCOMPARE(window.menuBar()->findChildren<QAction *>("ID_New").size(), 1);
+    }
+
+    // An entry with entries of its own is a submenu, found by scripts by the entry's name as
+    // its entries are by theirs.
+    void nestedEntriesMakeANamedSubmenu()
+    {
+        buildDefaultUiLayout(&m_ui);
+        CFxUiMenu *file = m_ui.GetCurrentWorkspace()->GetMenus()->Find(
+            [](const CFxUiMenu *menu) { return menu->GetId().toQString() == "ID_MnFile"; });
+        QVERIFY(file);
+        CFxUiMenuEntry *recent = m_ui.CreateMenuEntry(QStringLiteral("ID_MnRecent"));
+        recent->SetCaption(QStringLiteral("Recent"));
+        CFxUiCommandItem *item = m_ui.CreateCommandItem(QStringLiteral("ID_CmdOpenRecent"));
+        item->SetCaption(QStringLiteral("site.dwg"));
+        item->SetMacro(QStringLiteral("^C^C_OPEN site.dwg"));
+        item->SetElementId(QStringLiteral("ID_OpenRecent"));
+        CFxUiMenuEntry *site = m_ui.CreateMenuEntry(QStringLiteral("ID_OpenRecent"));
+        site->SetCommandItem(item);
+        recent->GetEntries()->Append(site);
+        file->GetEntries()->Append(recent);
+        MainWindow window(&m_ui, &m_manager, &m_processor);
+        m_ui.RefreshMenus(0);
+        const auto *submenu = window.menuBar()->findChild<QMenu *>("ID_MnRecent");
+        QVERIFY(submenu);
+        QStringList entries;
+        for (const QAction *action : submenu->actions())
+            entries << action->objectName() + ' ' + action->text();
+        QCOMPARE(entries, QStringList{"ID_OpenRecent site.dwg"});
     }
 
 private:
