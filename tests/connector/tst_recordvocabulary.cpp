@@ -139,6 +139,15 @@ private slots:
 
     void requestsReadTheirObject()
     {
+        // A request by name, before the platform answers: the name, its file's type, and a
+        // revision that stands for the current one.
+        const auto byName = makeNameRequest("AX000000042", fileTypeForPath("deck.DWG"));
+        QStringList asked;
+        for (const char *key : {"name", "revision", "type", "cadtype"})
+            asked << QString::fromLatin1(key) + '=' + recordProperty(*byName, key);
+        QCOMPARE(asked, (QStringList{"name=AX000000042", "revision=---", "type=ACAD Drawing",
+                                     "cadtype=assembly"}));
+
         RecordList hits;
         const auto query = buildDuplicateSearchRecord("Common Space", {"deck.dwg", "logo.png"});
         QVERIFY(m_platform.search(*query, &hits));
