@@ -171,6 +171,24 @@ private slots:
         QCOMPARE(anyBadge, badgeShown);
     }
 
+    // Secondary texts (sizes, dates) are 85 % of the font they stand beside, in the unit that
+    // font is given in.
+    void secondaryTextsAreSmaller()
+    {
+        QFont points;
+        points.setPointSizeF(10);
+        QFont pixels;
+        pixels.setPixelSize(20);
+        QFont tiny;
+        tiny.setPointSizeF(1);
+        QStringList sizes;
+        for (const QFont &font : {points, pixels, tiny}) {
+            const QFont smaller = secondaryFont(font);
+            sizes << QString("%1pt %2px").arg(smaller.pointSizeF()).arg(smaller.pixelSize());
+        }
+        QCOMPARE(sizes, (QStringList{"8.5pt -1px", "-1pt 17px", "0.85pt -1px"}));
+    }
+
     // A file name too long for its row ends in an ellipsis (or starts with one) and fits;
     // one that fits, or a label told not to shorten, shows the whole name.
     void longNamesAreShortenedToFit_data()
