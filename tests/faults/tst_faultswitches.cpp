@@ -1,10 +1,16 @@
 // How AUREX_FAULT_POINTS switches points on: each named point fails on the hit it names (the
 // first unless told), once; a hit count that is no positive number means the first; a word
-// other than kill or fail switches nothing; other points pass.
+// other than kill or fail switches nothing (and is said so); other points pass; each point that
+// fails says so on standard error.
 
 #include "faults/faultpoint.h"
 
+#include <QTemporaryFile>
 #include <QtTest>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 class TestFaultSwitches : public QObject
 {
@@ -14,6 +20,13 @@ private slots:
     void eachPointFailsOnTheHitItNames()
     {
         const QStringList points{"first", "third", "zeroth", "unnumbered", "unknown", "unlisted"};
+        // What the process says on standard error meanwhile, where a test of a whole program
+        // reads which point held.
+        QTemporaryFile said;
+        QVERIFY(said.open());
+        std::fflush(stderr);
+        const int savedError = ::dup(STDERR_FILENO);
+        ::dup2(said.handle(), STDERR_FILENO);
         QStringList hits;
         for (const QString &point : points) {
             QString failed;
@@ -21,8 +34,17 @@ private slots:
                 failed += FaultPoint::fails(point.toLatin1().constData()) ? '!' : '.';
             hits << point + " " + failed;
         }
+        std::fflush(stderr);
+        ::dup2(savedError, STDERR_FILENO);
+        ::close(savedError);
         QCOMPARE(hits, (QStringList{"first !...", "third ..!.", "zeroth !...",
                                     "unnumbered !...", "unknown ....", "unlisted ...."}));
+        said.seek(0);
+        QCOMPARE(QString::fromUtf8(said.readAll()).split('\n', Qt::SkipEmptyParts),
+                 (QStringList{"AUREX_FAULT_POINTS: \"unknown=explode\" is neither NAME=kill nor "
+                              "NAME=fail; ignored",
+                              "fault point first: fail", "fault point third: fail",
+                              "fault point zeroth: fail", "fault point unnumbered: fail"}));
         // The failure says which point made it.
         QVERIFY(FaultPoint::failureText("third").contains("third"));
     }
