@@ -6,7 +6,8 @@
 
 ReferenceTree::~ReferenceTree()
 {
-    clear();
+    for (ReferenceNode *node : m_nodes)
+        delete node;
 }
 
 QStringList ReferenceTree::paths() const
@@ -45,11 +46,3 @@ ReferenceNode *ReferenceTree::addNode(ReferenceNode *parent, const QString &name
     return node;
 }
 
-void ReferenceTree::clear()
-{
-    for (ReferenceNode *node : m_nodes)
-        delete node;
-    m_nodes.clear();
-    m_entries.clear();
-    m_root = nullptr;
-}

@@ -35,8 +35,6 @@ public:
     ReferenceNode *addNode(ReferenceNode *parent, const QString &name, const QString &path,
                            ReferenceNode::Kind kind);
 
-    void clear();
-
 private:
     ReferenceNode *m_root = nullptr;
     std::vector<ReferenceNode *> m_nodes; // owned
