@@ -92,8 +92,15 @@ private slots:
         QTRY_COMPARE(session->currentUser(), QString("alice"));
         QCOMPARE(session->displayName(), QString("Alice Martin"));
         session->endSession();
+        // Why nobody is signed in, above the "Log in" button.
+        const QString why = "The AUREX Platform cannot be reached (Connection refused). Log in "
+                            "once it answers.";
+        session->setSignInNotice(why);
         session->refreshTaskPane();
         QVERIFY(view->isVisible());
+        QCOMPARE(view->page()->mainFrame()->evaluateJavaScript(
+                         "document.getElementById('notice').textContent").toString(),
+                 why);
         QCOMPARE(reloaded.count(), 0);
         QCOMPARE(view->page()->mainFrame()->evaluateJavaScript("document.body.getAttribute('seen')")
                      .toString(), QString("yes"));
