@@ -33,6 +33,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -276,6 +277,24 @@ private slots:
             SaveTreeItem *logo = rowNamed(dialog, "logo.png");
             QVERIFY(logo->hasError && logo->existsOnServer);
             QVERIFY(!errorLabel->isHidden());
+            // The name cell of the row in error stands out, and so does a selected row's.
+            dialog.show();
+            auto *view = dialog.findChild<QTreeView *>("SaveDialogTreeView");
+            const auto nameCellColor = [&](const QString &name) {
+                const QRect cell = view->visualRect(
+                    indexOf(dialog, rowNamed(dialog, name), SaveDialogTreeModel::DisplayNameColumn));
+                return view->viewport()->grab().toImage().pixelColor(cell.right() - 3,
+                                                                      cell.top() + 3);
+            };
+            const QColor plain = nameCellColor("dock.dxf");
+            const QColor error = nameCellColor("logo.png");
+            view->selectionModel()->select(
+                indexOf(dialog, rowNamed(dialog, "dock.dxf"), SaveDialogTreeModel::DisplayNameColumn),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            const QColor selected = nameCellColor("dock.dxf");
+            QVERIFY2(error != plain && selected != plain && selected != error,
+                     qPrintable(QStringList({plain.name(), error.name(), selected.name()})
+                                    .join(' ')));
             // The same press keeps it red and saves nothing.
             press(dialog, "SavePushButton");
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
