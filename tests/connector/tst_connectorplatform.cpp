@@ -161,6 +161,11 @@ private slots:
         records.addCopy(record);
         QVERIFY(!platform.details(records));
         said << platform.failureText("The platform refused.");
+        // A history or an earlier structure that could not be asked for is no empty answer.
+        FileVersionList versions;
+        RecordList structure;
+        QVERIFY(!platform.versions(record, &versions));
+        QVERIFY(!platform.structureAsOf(record, 1, &structure));
         QCOMPARE(said, (QStringList{"The platform refused.",
                                     "The AUREX Platform cannot be reached: Connection refused."}));
     }
