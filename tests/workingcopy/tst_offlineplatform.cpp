@@ -1,0 +1,88 @@
+// Searching while offline: the local copies the file database knows, found by file name (and a
+// name pattern by the platform name too), drawings unless inserted files are asked for, each
+// hit with its platform name, title, type and local path.
+
+#include "workingcopytesthome.h"
+
+#include "connector/recordfields.h"
+#include "connector/recordlist.h"
+#include "workingcopy/offlineplatform.h"
+
+#include <fzfileinfo.h>
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestOfflinePlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        useTestHome(m_home.path());
+        m_folder = m_home.filePath("models");
+        QVERIFY(QDir().mkpath(m_folder));
+        FileDatabase database{QString()};
+        const QStringList files{"bridge.dwg", "deck.dwg", "piers.dxf", "logo.png"};
+        for (int i = 0; i < files.size(); ++i) {
+            const QString path = m_folder + '/' + files.at(i);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("bytes") == 5);
+            file.close();
+            database.recordExchange(path, QString(), QString("AX00000%1").arg(i + 1),
+                                    "2026/12/01@10:00:00:GMT",
+                                    files.at(i).endsWith(".png") ? "ACAD Insert" : "drawing");
+        }
+        QVERIFY(database.save());
+    }
+
+    void searchFindsTheLocalCopies_data()
+    {
+        QTest::addColumn<QStringList>("query"); // key=value
+        QTest::addColumn<QStringList>("hits");  // name title type path
+        QTest::newRow("title pattern, drawings only")
+            << QStringList{"_TitlePattern=*d*"}
+            << QStringList{"AX000001 bridge.dwg ACAD Drawing DIR/bridge.dwg",
+                           "AX000002 deck.dwg ACAD Drawing DIR/deck.dwg",
+                           "AX000003 piers.dxf ACAD Drawing DIR/piers.dxf"};
+        QTest::newRow("name pattern matches the platform name")
+            << QStringList{"_NamePattern=*00003"}
+            << QStringList{"AX000003 piers.dxf ACAD Drawing DIR/piers.dxf"};
+        QTest::newRow("titles, inserted files too")
+            << QStringList{"_or_title_0=LOGO.png", "_or_title_1=deck.dwg",
+                           "_TypePattern=ACAD Drawing,ACAD Insert"}
+            << QStringList{"AX000002 deck.dwg ACAD Drawing DIR/deck.dwg",
+                           "AX000004 logo.png ACAD Insert DIR/logo.png"};
+    }
+
+    void searchFindsTheLocalCopies()
+    {
+        QFETCH(QStringList, query);
+        QFETCH(QStringList, hits);
+        FzFileInfo request;
+        for (const QString &pair : query)
+            setRecordProperty(request, pair.section('=', 0, 0).toLatin1().constData(),
+                              pair.section('=', 1));
+        OfflinePlatform platform;
+        RecordList found;
+        QVERIFY(platform.search(request, &found));
+        QStringList lines;
+        for (const FzFileInfo *hit : found) {
+            lines << QStringList{recordProperty(*hit, "name"), recordTitle(*hit),
+                                 recordProperty(*hit, "type"),
+                                 recordProperty(*hit, "filename").replace(m_folder, "DIR")}
+                         .join(' ');
+        }
+        lines.sort();
+        QCOMPARE(lines, hits);
+    }
+
+private:
+    QTemporaryDir m_home;
+    QString m_folder;
+};
+
+QTEST_GUILESS_MAIN(TestOfflinePlatform)
+#include "tst_offlineplatform.moc"
