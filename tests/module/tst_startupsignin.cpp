@@ -74,6 +74,7 @@ private slots:
         for (QWidget *widget : module->panes().first()->findChildren<QWidget *>())
             page = widget->inherits("QWebView") ? widget : page;
         QVERIFY(page);
+        QVERIFY(static_cast<QWidget *>(page)->isVisibleTo(module->panes().first()));
         QSignalSpy loaded(page, SIGNAL(loadFinished(bool)));
         QVERIFY(loaded.wait(kCallSeconds * 1000 / 2));
 
