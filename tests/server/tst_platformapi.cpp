@@ -565,6 +565,20 @@ private slots:
         QVERIFY(!result.err.isEmpty());
     }
 
+    // A certificate or key that cannot be read ends the serve at once with the reason; it
+    // never serves plain HTTP in place of TLS.
+    void unreadableCertificateStopsTheServe()
+    {
+        PlatformProcess fresh;
+        QVERIFY(QDir().mkpath(fresh.dataDir()));
+        const QString missing = fresh.dataDir() + "/missing.pem";
+        const PlatformProcess::Result result = fresh.run(
+            {"serve", "--listen", "127.0.0.1:0", "--cert", missing, "--key", missing});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains("the TLS certificate or key cannot be read"),
+                 result.err.constData());
+    }
+
     void logsHoldNoCredentialAndStopIsGraceful()
     {
         // The platform's data, served below by a process whose log the test reads.
