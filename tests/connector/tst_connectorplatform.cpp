@@ -68,14 +68,14 @@ private slots:
     {
         QTest::addColumn<QVector<qint64>>("sizes");
         QTest::addColumn<QList<int>>("filesPerRequest");
-        QTest::newRow("forty small files, sixteen at a time")
-            << QVector<qint64>(40, 1000) << QList<int>{16, 16, 8};
+        QTest::newRow("a hundred and fifty small files, sixty-four at a time")
+            << QVector<qint64>(150, 1000) << QList<int>{64, 64, 22};
         QTest::newRow("files of 3 MiB, two at a time")
             << QVector<qint64>(5, 3 * kMiB) << QList<int>{2, 2, 1};
         QTest::newRow("two files of 4 MiB fill one call")
             << QVector<qint64>(4, 4 * kMiB) << QList<int>{2, 2};
-        QTest::newRow("sixteen files of 512 KiB reach both limits at once")
-            << QVector<qint64>(17, 512 * 1024) << QList<int>{16, 1};
+        QTest::newRow("sixty-four files of 128 KiB reach both limits at once")
+            << QVector<qint64>(65, 128 * 1024) << QList<int>{64, 1};
         QTest::newRow("a file over the limit goes alone")
             << QVector<qint64>{1000, 20 * kMiB, 1000} << QList<int>{1, 1, 1};
     }
