@@ -253,6 +253,29 @@ private slots:
         QCOMPARE(m_platform.run({"trash", "restore", name}).exitCode, 0);
     }
 
+    // The results' menu offers a file's history and where it is used for one file chosen,
+    // never for several.
+    void historyAndWhereUsedAreForOneFile()
+    {
+        search("AX", "Common Space");
+        QStringList offered;
+        for (const QStringList &chosen : {QStringList{"piers.dxf"},
+                                          QStringList{"piers.dxf", "rebar.dxf"}}) {
+            select(chosen);
+            auto *list = child<QListWidget>("listWidget");
+            emit list->customContextMenuRequested(QPoint(5, 5));
+            QMenu *menu = nullptr;
+            QTRY_VERIFY((menu = m_dialog->findChild<QMenu *>("ContextMenu")));
+            offered << QString("%1: history %2, where used %3")
+                           .arg(chosen.size())
+                           .arg(menu->findChild<QAction *>("HistoryMenu")->isEnabled())
+                           .arg(menu->findChild<QAction *>("WhereUsedMenu")->isEnabled());
+            delete menu;
+        }
+        QCOMPARE(offered, (QStringList{"1: history 1, where used 1",
+                                       "2: history 0, where used 0"}));
+    }
+
     // Runs last: the platform goes away.
     void searchWithThePlatformGoneSaysWhy()
     {
