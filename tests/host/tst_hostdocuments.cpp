@@ -185,6 +185,8 @@ private slots:
         auto *tabs = window.findChild<QTabWidget *>("DocumentTabs");
         CFxDocument *document = m_manager.OpenDocument(CFxString(m_dir.filePath("a.dwg")));
         QVERIFY(document);
+        // The tab's tool tip says where the drawing lies, from the moment it opens.
+        QCOMPARE(tabs->tabToolTip(0), m_dir.filePath("a.dwg"));
         document->SetTitle(CFxString("a.dwg (version 2)"));
         QCOMPARE(tabs->tabText(0), QString("a.dwg (version 2)"));
         QVERIFY(document->Save());
