@@ -236,6 +236,11 @@ private slots:
 
         send(platform, *siteWithLogo(), cancels);
         QCOMPARE(m_job->error(), error);
+        // While it went, the transfer box named the drawing being saved and counted its files.
+        if (cancels)
+            QCOMPARE(m_progressWhileSending.currentName + ' '
+                         + QString::number(m_progressWhileSending.totalFiles),
+                     QString("site.dwg 2"));
         if (error == AurexJob::TimedOutError)
             QCOMPARE(m_job->errorString(),
                      QString("The AUREX Platform did not answer for 1 second."));
@@ -529,6 +534,7 @@ private:
         m_job->start();
         if (cancel) {
             QTRY_VERIFY_WITH_TIMEOUT(platform.isHanging(), 10000);
+            m_progressWhileSending = m_job->progress();
             QVERIFY(m_job->kill());
         }
         QVERIFY(ended.count() == 1 || ended.wait(10000));
@@ -546,6 +552,7 @@ private:
     TestHome m_home;
     std::unique_ptr<SaveTreeItem> m_root; // a fresh root above each test's rows
     std::unique_ptr<SaveCheckIn> m_job;   // the check-in sent last
+    JobProgress m_progressWhileSending;   // of the cancelled check-in, as the platform hung
 };
 
 QTEST_MAIN(TestCheckInRecords)
