@@ -2,6 +2,7 @@
 
 #include "localchangesguard.h"
 #include "openlogging.h"
+#include "diskwork.h"
 #include "referencerepair.h"
 
 #include "connector/aurexplatform.h"
@@ -24,7 +25,6 @@
 #include <QMutexLocker>
 #include <QStorageInfo>
 #include <QTemporaryDir>
-#include <QThreadPool>
 #include <QVector>
 
 #include <cerrno>
@@ -34,9 +34,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Flushes of downloaded files to the disk at once.
-const int kFlushThreads = 8;
 
 QString megabytes(qint64 bytes)
 {
@@ -214,22 +211,15 @@ private:
     bool moveIntoPlace(QStringList *failures)
     {
         // Every file is on the disk before any takes its place: a crash in between leaves the
-        // old copies, never a name with missing bytes behind it. The flushes wait on the disk,
-        // not on a core, and the disk takes many of them together in little more time than
-        // one: they run on several threads at once.
-        QVector<QString> unflushed(m_staged.size());
-        QThreadPool pool;
-        pool.setMaxThreadCount(kFlushThreads);
-        for (int i = 0; i < m_staged.size(); ++i) {
-            pool.start(QRunnable::create([this, &unflushed, i] {
-                QFile file(downloadedFilePath(*m_staged.at(i).copy));
-                if (!file.open(QIODevice::ReadWrite))
-                    unflushed[i] = file.errorString();
-                else if (::fsync(file.handle()) != 0)
-                    unflushed[i] = QString::fromLocal8Bit(std::strerror(errno));
-            }));
-        }
-        pool.waitForDone();
+        // old copies, never a name with missing bytes behind it.
+        const QVector<QString> unflushed = onDiskThreads(m_staged.size(), [this](int i) {
+            QFile file(downloadedFilePath(*m_staged.at(i).copy));
+            if (!file.open(QIODevice::ReadWrite))
+                return file.errorString();
+            if (::fsync(file.handle()) != 0)
+                return QString::fromLocal8Bit(std::strerror(errno));
+            return QString();
+        });
         for (int i = 0; i < m_staged.size(); ++i) {
             if (!unflushed.at(i).isEmpty()) {
                 failures->append(tr("%1 could not be written to the disk: %2")

@@ -1,5 +1,6 @@
 #include "referencerepair.h"
 
+#include "diskwork.h"
 #include "openlogging.h"
 
 #include "faults/faultpoint.h"
@@ -21,13 +22,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QThreadPool>
 #include <QVector>
 
 namespace {
-
-// Drawings written back at once.
-const int kWriteThreads = 8;
 
 const char kImageDictionary[] = "ACAD_IMAGE_DICT";
 const char kPdfDictionary[] = "ACAD_PDFDEFINITIONS";
@@ -220,21 +217,15 @@ void ReferenceRepair::writeBack(const QList<DatabasePtr> &databases)
     // Each drawing waits for the disk to take it before it replaces its file; written on
     // several threads, a hundred drawings wait about as long as a few. Every database is
     // separate, and each is written by one thread only.
-    QVector<QString> failed(databases.size());
-    QThreadPool pool;
-    pool.setMaxThreadCount(kWriteThreads);
-    for (int i = 0; i < databases.size(); ++i) {
-        pool.start(QRunnable::create([&databases, &failed, i] {
-            OdDbDatabase *database = databases.at(i).get();
-            try {
-                database->writeFile(od(database->fileName()), OdDb::kDwg, OdDb::vAC15, false,
-                                    16);
-            } catch (const OdError &error) {
-                failed[i] = QString::fromLocal8Bit(error.what());
-            }
-        }));
-    }
-    pool.waitForDone();
+    const QVector<QString> failed = onDiskThreads(databases.size(), [&databases](int i) {
+        OdDbDatabase *database = databases.at(i).get();
+        try {
+            database->writeFile(od(database->fileName()), OdDb::kDwg, OdDb::vAC15, false, 16);
+        } catch (const OdError &error) {
+            return QString::fromLocal8Bit(error.what());
+        }
+        return QString();
+    });
     for (int i = 0; i < databases.size(); ++i) {
         const QString path = databases.at(i)->fileName();
         if (!failed.at(i).isEmpty()) {
