@@ -224,6 +224,8 @@ std::unique_ptr<HttpExchange> ApiServer::refusedBeforeBody(const HttpRequest &re
         if (length > m_options.maxUploadBytes)
             return refusal(413, QStringLiteral("the request is too large"));
         DiskSpace::check();
+        if (!DiskSpace::takesNewContents())
+            return refusal(507, DiskSpace::fullText());
         return nullptr;
     }
     // Other bodies are small JSON documents, read whole: their length must be known and

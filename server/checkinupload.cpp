@@ -102,9 +102,10 @@ bool CheckInUpload::cannotStore(const QString &what)
     const bool full = text == DiskSpace::fullText();
     qCWarning(lcUpload).noquote() << what << m_contentsFile.fileName() << ":"
                                   << (full ? QStringLiteral("No space left on device") : reason);
+    fail(507, text);
     if (full)
         Database::releaseSpace();
-    return fail(507, text);
+    return false;
 }
 
 bool CheckInUpload::fail(int status, const QString &message)
@@ -113,5 +114,9 @@ bool CheckInUpload::fail(int status, const QString &message)
         m_status = status;
         m_error = message;
     }
+    // A refused body's bytes go at once, before the answer: on a full disk they are the room
+    // the client's next request (a deletion) needs.
+    if (m_contentsFile.isOpen())
+        m_contentsFile.remove();
     return false;
 }

@@ -23,6 +23,7 @@ QString g_folder;
 std::atomic<qint64> g_warningBytes{0};
 qint64 g_reserveBytes = 0;
 bool g_low = false; // the last check was below the warning level
+bool g_givenBack = false; // the reserve went to a full disk and has not been made again
 
 const char kReserveFileName[] = "space-reserve";
 
@@ -55,6 +56,7 @@ void makeReserve()
         QFile::remove(path);
         return;
     }
+    g_givenBack = false;
     qCInfo(lcDisk).noquote() << QStringLiteral("a reserve of %1 MiB is kept in %2")
                                     .arg(g_reserveBytes / (1024 * 1024))
                                     .arg(path);
@@ -82,12 +84,19 @@ bool DiskSpace::releaseReserve()
     const QString path = reservePath();
     if (path.isEmpty() || !QFileInfo::exists(path) || !QFile::remove(path))
         return false;
+    g_givenBack = true;
     qCWarning(lcDisk).noquote()
         << QStringLiteral("No space left on device: the reserve of %1 MiB is given back, so that "
                           "files can be deleted to make room; free space on the disk of %2")
                .arg(g_reserveBytes / (1024 * 1024))
                .arg(g_folder);
     return true;
+}
+
+bool DiskSpace::takesNewContents()
+{
+    QMutexLocker locker(&g_mutex);
+    return !g_givenBack;
 }
 
 void DiskSpace::setWarningBytes(qint64 bytes)

@@ -18,6 +18,9 @@ public:
     static void setReserveBytes(qint64 bytes);
     // Gives the reserve back to the disk; false when there was none.
     static bool releaseReserve();
+    // False from the moment the reserve is given back until it is made again: its room is
+    // kept for deleting files and for the database's log, and new contents would take it.
+    static bool takesNewContents();
     // Free space below this is warned of in the log (0: never).
     static void setWarningBytes(qint64 bytes);
     static qint64 warningBytes();

