@@ -370,6 +370,11 @@ QJsonObject WidgetSnapshot::take()
     return QJsonObject { { QStringLiteral("windows"), windows } };
 }
 
+QJsonObject WidgetSnapshot::of(const QWidget *widget)
+{
+    return widgetJson(widget);
+}
+
 bool WidgetSnapshot::write(const QString &path, QString *errorMessage)
 {
     QSaveFile file(path);

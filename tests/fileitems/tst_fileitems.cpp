@@ -21,6 +21,7 @@
 
 #include <fzfileinfo.h>
 
+#include "approvedstate.h"
 #include "docpicture.h"
 #include "platformdouble.h"
 #include "platformprobe.h"
@@ -323,6 +324,73 @@ private slots:
         locked[0] = "deck.dwg\nEngineering\nLocked by you";
         locked[1] = "pier.dwg\nCommon Space\nLocked by carol";
         QCOMPARE(gridTexts(), locked);
+    }
+
+    // Every state a pane row and a tile can show, each compared whole with the state approved
+    // for it: texts, tool tips, which badges and buttons show, where they sit.
+    void rowsAndTilesShowEveryStateAsApproved_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("lockState");
+        QTest::addColumn<QString>("owner");
+        QTest::addColumn<QString>("story");
+        QTest::newRow("row-new") << "row" << 0 << 3 << "" << "";
+        QTest::newRow("row-modified-locked-by-me") << "row" << 1 << 1 << "alice" << "";
+        QTest::newRow("row-current-locked-by-bob")
+            << "row" << 2 << 2 << "bob" << "Version 3, saved by bob\nMoved the piers";
+        QTest::newRow("row-out-of-date") << "row" << 3 << 3 << "" << "";
+        QTest::newRow("row-waiting-in-outbox") << "row" << 6 << 1 << "alice" << "";
+        QTest::newRow("row-earlier-version") << "row" << 7 << 4 << "" << "";
+        QTest::newRow("tile-current-locked-by-bob") << "tile" << 2 << 2 << "bob" << "";
+        QTest::newRow("tile-syncing") << "tile" << 5 << 3 << "" << "";
+        QTest::newRow("grid-out-of-date-locked-by-me") << "grid" << 3 << 1 << "alice" << "";
+    }
+
+    void rowsAndTilesShowEveryStateAsApproved()
+    {
+        QFETCH(QString, layout);
+        QFETCH(int, status);
+        QFETCH(int, lockState);
+        QFETCH(QString, owner);
+        QFETCH(QString, story);
+        const QString path = QStringLiteral("/drawings/deck (site B).dwg");
+        QTreeWidget tree;
+        std::unique_ptr<QWidget> widget;
+        FileItemView *item = nullptr;
+        if (layout == "row") {
+            auto *row = new ImageViewDialog(path, new LxTreeWidgetItem(&tree), m_noPlatform);
+            widget.reset(row);
+            item = row;
+        } else {
+            auto *view = new ViewWidget(path, m_noPlatform);
+            if (layout == "tile")
+                view->applyTileLayout();
+            else
+                view->applyGridLayout();
+            widget.reset(view);
+            item = view;
+        }
+        // As wide as a docked pane makes them; a grid's tile keeps its own size.
+        widget->resize(320, widget->height());
+        item->setKnown(true);
+        item->setName("deck (site B).dwg");
+        item->setText("deck (site B).dwg", "2024/03/05@14:07:09:GMT", "Common Space");
+        item->setStatus(status);
+        item->setLockOwner(owner);
+        item->setLockState(lockState);
+        item->setVersionStory(story);
+        widget->show();
+        QVERIFY(QTest::qWaitForWindowExposed(widget.get()));
+
+        // The date reads as the machine's time zone and language have it.
+        ApprovedState approved;
+        approved.replace(QLocale::system().toString(
+                             QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC).toLocalTime(),
+                             QLocale::ShortFormat),
+                         "<5 March 2024, 14:07:09 UTC>");
+        const QString differences = approved.differences(widget.get(), QTest::currentDataTag());
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
     // A file of the drawing waits for the platform's details before it offers actions; it

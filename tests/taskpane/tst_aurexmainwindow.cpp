@@ -2,6 +2,7 @@
 // with their statuses and locks as the platform and the file database have them, late and
 // overlapping details answers, filter, type toggles, views and sort orders.
 
+#include "approvedstate.h"
 #include "hostenvironment.h"
 #include "platformprobe.h"
 #include "savetestsupport.h"
@@ -100,7 +101,7 @@ private slots:
         PlatformProbe alice(*m_fixture.platform, "alice", "alice-demo-pw");
         QVERIFY(alice.setLocked("piers.dxf", true));
         // logo.png was saved locally; load-table.pdf is an older version than the platform's.
-        QVERIFY(QImage(16, 16, QImage::Format_RGB32).save(path("logo.png")));
+        QVERIFY(filledImage(16, 16).save(path("logo.png")));
         QVERIFY(database.recordLocalSave(FileDatabase::keyForPath(path("logo.png"))));
         QCOMPARE(database.setUpdateStamp(path("load-table.pdf"), "2001/01/01@00:00:00:GMT"),
                  QString("0"));
@@ -121,7 +122,7 @@ private slots:
     void listsEveryOccurrenceWithRealStatuses()
     {
         // extra.png is attached but never exchanged with the platform: new.
-        QVERIFY(QImage(8, 4, QImage::Format_RGB32).save(path("extra.png")));
+        QVERIFY(filledImage(8, 4).save(path("extra.png")));
         QCOMPARE(m_commands.runLine("_ATTACHIMAGE " + path("extra.png"), false), 5100);
 
         AurexMainWindow window(ShowAurexTaskPane::instance());
@@ -147,6 +148,9 @@ private slots:
         const ImageViewDialog *deck = window.treeWidget()->rows().at(1);
         QVERIFY(deck->findChild<QPushButton *>("LockButton")->toolTip().contains("bob"));
         QVERIFY(!deck->actionMenu()->lockAction()->isEnabled());
+        // And the whole pane, as docked beside a drawing.
+        const QString differences = approvedDifferences(window, "pane-with-statuses");
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
     // A row's "More Action" menu without the pointer: the keyboard's menu key opens the
@@ -393,10 +397,35 @@ private slots:
                  qPrintable(window.connectionState()));
         QVERIFY(window.findChild<QLabel *>("ConnectionStateLabel")->isVisibleTo(&window));
         QVERIFY(window.findChild<QToolButton *>("refreshButton")->isEnabled());
+        const QString differences = approvedDifferences(window, "pane-platform-gone");
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
 private:
     QString path(const QString &name) const { return m_folder + "/" + name; }
+
+    // An image of one colour: the same bytes, and size, at every run.
+    static QImage filledImage(int width, int height)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        return image;
+    }
+
+    // What differs between the pane, shown at a docked pane's size, and its approved state.
+    QString approvedDifferences(AurexMainWindow &window, const QString &name) const
+    {
+        window.resize(360, 640);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            return "the pane did not show";
+        // The platform's versions were made as the test started: their times vary.
+        ApprovedState approved;
+        approved.replace(m_fixture.home.path(), "<home>");
+        approved.replace(QRegularExpression("(Date:|saved by \\S+ on) [^\\n]*"), "\\1 <when>");
+        approved.leaveOut("role17");
+        return approved.differences(&window, name);
+    }
 
     // Shows the active drawing in the pane and waits for all the platform's answers.
     static void settle(AurexMainWindow &window)

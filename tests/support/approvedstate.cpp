@@ -1,0 +1,96 @@
+#include "approvedstate.h"
+
+#include <widgetsnapshot.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+} // namespace
+
+ApprovedState::ApprovedState(const char *testSource)
+    : m_folder(QFileInfo(QString::fromUtf8(testSource)).dir().filePath(QStringLiteral("approved")))
+{
+}
+
+void ApprovedState::replace(const QString &from, const QString &to)
+{
+    m_replacements.append({from, to});
+}
+
+void ApprovedState::replace(const QRegularExpression &pattern, const QString &to)
+{
+    m_patterns.append({pattern, to});
+}
+
+void ApprovedState::leaveOut(const QString &key)
+{
+    m_leftOut.insert(key);
+}
+
+QJsonValue ApprovedState::normalized(const QJsonValue &value) const
+{
+    if (value.isString()) {
+        QString text = value.toString();
+        for (const auto &replacement : m_replacements)
+            text.replace(replacement.first, replacement.second);
+        for (const auto &pattern : m_patterns)
+            text.replace(pattern.first, pattern.second);
+        return text;
+    }
+    if (value.isArray()) {
+        QJsonArray array;
+        for (const QJsonValue &item : value.toArray())
+            array.append(normalized(item));
+        return array;
+    }
+    if (value.isObject()) {
+        QJsonObject object;
+        const QJsonObject source = value.toObject();
+        for (auto it = source.begin(); it != source.end(); ++it) {
+            if (!m_leftOut.contains(it.key()))
+                object.insert(it.key(), normalized(it.value()));
+        }
+        return object;
+    }
+    return value;
+}
+
+QString ApprovedState::differences(const QWidget *widget, const QString &name) const
+{
+    const QByteArray seen =
+        QJsonDocument(normalized(WidgetSnapshot::of(widget)).toObject()).toJson();
+    const QString approved = QDir(m_folder).filePath(name + QStringLiteral(".json"));
+    if (qEnvironmentVariableIntValue("AUREX_APPROVE") == 1) {
+        return QDir().mkpath(m_folder) && writeFile(approved, seen)
+            ? QString()
+            : QStringLiteral("cannot write ") + approved;
+    }
+    QFile file(approved);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("no approved state %1 (AUREX_APPROVE=1 writes it)").arg(approved);
+    if (file.readAll() == seen)
+        return QString();
+    QTemporaryDir scratch;
+    const QString seenPath = scratch.filePath(name + QStringLiteral(".seen.json"));
+    if (!scratch.isValid() || !writeFile(seenPath, seen))
+        return QStringLiteral("the state differs from ") + approved;
+    QProcess diff;
+    diff.start(QStringLiteral("diff"), {QStringLiteral("-u"), approved, seenPath});
+    diff.waitForFinished();
+    return QStringLiteral("the state differs from the approved one:\n")
+        + QString::fromUtf8(diff.readAllStandardOutput());
+}
