@@ -332,8 +332,10 @@ QJsonObject widgetJson(const QWidget *widget)
         json.insert(QStringLiteral("checked"), button->isChecked());
     if (const std::optional<int> index = currentIndex(widget))
         json.insert(QStringLiteral("currentIndex"), *index);
-    if (const auto *view = qobject_cast<const QAbstractItemView *>(widget))
-        addModel(&json, view->model(), view);
+    // A header's model is its view's: the rows are listed once, under the view.
+    const auto *itemView = qobject_cast<const QAbstractItemView *>(widget);
+    if (itemView && !qobject_cast<const QHeaderView *>(widget))
+        addModel(&json, itemView->model(), itemView);
     else if (const auto *combo = qobject_cast<const QComboBox *>(widget))
         addModel(&json, combo->model(), nullptr);
     if (const auto *tabs = qobject_cast<const QTabWidget *>(widget)) {

@@ -34,13 +34,6 @@
 namespace {
 
 // The double's stamps: 2026-12-01 from 10:00 UTC, a minute apart in the order of the changes.
-QString savedAt(int minute)
-{
-    return QLocale::system().toString(
-        QDateTime(QDate(2026, 12, 1), QTime(10, minute), Qt::UTC).toLocalTime(),
-        QLocale::ShortFormat);
-}
-
 QString sizeText(const QByteArray &bytes)
 {
     return QLocale::system().formattedDataSize(bytes.size(), 1,
@@ -125,11 +118,11 @@ private slots:
         openHistory();
         QCOMPARE(rows(*m_dialog->model()),
                  (QStringList{
-                     "3||" + savedAt(3) + "|alice|" + sizeText("third")
+                     "3||" + OpenTest::savedAt(3) + "|alice|" + sizeText("third")
                          + "|Fixed \\u202eevil\\u202c tabs\\u0007",
-                     "2|" + yourCopy + "|" + savedAt(2) + "|bob|" + sizeText(second)
+                     "2|" + yourCopy + "|" + OpenTest::savedAt(2) + "|bob|" + sizeText(second)
                          + "|Moved the east pier and more",
-                     "1||" + savedAt(0) + "|alice|" + sizeText(OpenTest::demoBytes("deck.dwg"))
+                     "1||" + OpenTest::savedAt(0) + "|alice|" + sizeText(OpenTest::demoBytes("deck.dwg"))
                          + "|"}));
         QCOMPARE(m_dialog->message(), QString());
         // Figures line up on the right, as in any table of them; words on the left.
@@ -140,6 +133,9 @@ private slots:
                 rightAligned << model.headerData(column, Qt::Horizontal).toString();
         }
         QCOMPARE(rightAligned, QStringList({"Version", "Size"}));
+        const QString differences = OpenTest::approvedDifferences(
+            m_dialog, QStringLiteral("history-") + QTest::currentDataTag(), m_home.path());
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
     // bob changed rebar.dxf and deck.dwg after version 1; alice's copies are the newest.
@@ -243,7 +239,7 @@ private slots:
         QTest::addColumn<QString>("colleague"); // what bob does while alice looks at the list
         QTest::addColumn<QString>("refusal");
         QTest::newRow("saves a newer version")
-            << "save" << "bob saved a newer version of deck.dwg (version 3, " + savedAt(3) + ")";
+            << "save" << "bob saved a newer version of deck.dwg (version 3, " + OpenTest::savedAt(3) + ")";
         QTest::newRow("holds the lock") << "lock" << "deck.dwg is locked by bob";
     }
 
@@ -277,7 +273,7 @@ private slots:
         QTRY_COMPARE(rows(*m_dialog->model()).first(),
                      QString("%1|Your copy|%2|alice|%3|Restored version 1")
                          .arg(restored)
-                         .arg(savedAt(restored), sizeText(first)));
+                         .arg(OpenTest::savedAt(restored), sizeText(first)));
         QVERIFY(before != first);
         QCOMPARE(m_dialog->message(),
                  QString("Restored version 1 of deck.dwg: it is version %1 now.").arg(restored));

@@ -8,6 +8,8 @@
 #include "connector/recordconstants.h"
 #include "session/showaurextaskpane.h"
 
+#include "opentestsupport.h"
+
 #include <hostenvironment.h>
 #include <platformdouble.h>
 #include <testhome.h>
@@ -19,13 +21,6 @@
 namespace {
 
 // The double's stamps: 2026-12-01 from 10:00 UTC, a minute apart in the order of the changes.
-QString savedAt(int minute)
-{
-    return QLocale::system().toString(
-        QDateTime(QDate(2026, 12, 1), QTime(10, minute), Qt::UTC).toLocalTime(),
-        QLocale::ShortFormat);
-}
-
 // Every row of the tree, indented by its depth, cells joined by "|".
 QStringList rows(const QTreeWidget *view)
 {
@@ -102,13 +97,15 @@ private slots:
         QCOMPARE(headers(view), (QStringList{"Drawing", "Drawing Number", "Collaborative Space",
                                              "Version", "Saved By", "Saved On"}));
         QCOMPARE(rows(view), (QStringList{
-                                 "deck.dwg||Engineering|1|alice|" + savedAt(1),
-                                 "piers.dxf||Engineering|1|alice|" + savedAt(2),
-                                 "  bridge.dwg||Engineering|2|bob|" + savedAt(5),
-                                 "quay.dxf||Harbour Works|1|alice|" + savedAt(4),
+                                 "deck.dwg||Engineering|1|alice|" + OpenTest::savedAt(1),
+                                 "piers.dxf||Engineering|1|alice|" + OpenTest::savedAt(2),
+                                 "  bridge.dwg||Engineering|2|bob|" + OpenTest::savedAt(5),
+                                 "quay.dxf||Harbour Works|1|alice|" + OpenTest::savedAt(4),
                              }));
         QCOMPARE(m_dialog->message(),
                  QString("And 2 drawings in spaces you are not a member of."));
+        const QString differences = OpenTest::approvedDifferences(m_dialog, "where-used-rebar");
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
     void whatTheDialogSaysWhenItHasNoDrawingToShow_data()
@@ -145,6 +142,9 @@ private slots:
         QCOMPARE(rows(m_dialog->drawingsView()), QStringList());
         QCOMPARE(m_dialog->message(), message);
         QCOMPARE(m_dialog->findChild<QPushButton *>("RefreshButton")->isEnabled(), !offline);
+        const QString differences = OpenTest::approvedDifferences(
+            m_dialog, QStringLiteral("where-used-") + QTest::currentDataTag());
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
     // What the save dialog says of a changed rebar.dxf: the drawings that reference it

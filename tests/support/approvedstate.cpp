@@ -73,7 +73,12 @@ QString ApprovedState::differences(const QWidget *widget, const QString &name) c
 {
     const QByteArray seen =
         QJsonDocument(normalized(WidgetSnapshot::of(widget)).toObject()).toJson();
-    const QString approved = QDir(m_folder).filePath(name + QStringLiteral(".json"));
+    // Data tags make names too: "one space, by name" is kept as one-space-by-name.json.
+    const QString fileName = name.toLower()
+                                 .replace(QRegularExpression(QStringLiteral("[^a-z0-9]+")),
+                                          QStringLiteral("-"))
+                                 .remove(QRegularExpression(QStringLiteral("^-|-$")));
+    const QString approved = QDir(m_folder).filePath(fileName + QStringLiteral(".json"));
     if (qEnvironmentVariableIntValue("AUREX_APPROVE") == 1) {
         return QDir().mkpath(m_folder) && writeFile(approved, seen)
             ? QString()
@@ -85,7 +90,7 @@ QString ApprovedState::differences(const QWidget *widget, const QString &name) c
     if (file.readAll() == seen)
         return QString();
     QTemporaryDir scratch;
-    const QString seenPath = scratch.filePath(name + QStringLiteral(".seen.json"));
+    const QString seenPath = scratch.filePath(fileName + QStringLiteral(".seen.json"));
     if (!scratch.isValid() || !writeFile(seenPath, seen))
         return QStringLiteral("the state differs from ") + approved;
     QProcess diff;
