@@ -2,6 +2,7 @@
 // host: rows decided from the file database and the platform, duplicates, locks, files left
 // out, the lost-update guard, and what the platform and the file database hold afterwards.
 
+#include "approvedstate.h"
 #include "dxftesthelpers.h"
 #include "hostenvironment.h"
 #include "platformclient.h"
@@ -206,6 +207,7 @@ private slots:
         QCOMPARE(empty->findChild<QLabel *>("label")->text(),
                  QString("Open a drawing to save it to a collaborative space."));
         QVERIFY(!empty->findChild<QPushButton *>("SavePushButton")->isEnabled());
+        verifyApproved(*empty, "without-a-drawing");
         empty->close();
         QTRY_VERIFY(empty.isNull());
 
@@ -233,6 +235,7 @@ private slots:
         // The PDF that cannot be found stays out unless the user asks for it.
         QCOMPARE(dialog.saveSet()->rows().size(), 6);
         QCOMPARE(rowNamed(dialog, "lost.pdf")->action, SaveAction::DoNotSave);
+        verifyApproved(dialog, "new-drawing-with-references");
         const auto spaceOf = [&dialog](const char *title) {
             return indexOf(dialog, rowNamed(dialog, title), SaveDialogTreeModel::SpaceColumn);
         };
@@ -250,6 +253,7 @@ private slots:
         QCOMPARE(dialog.model()->data(spaceOf("yard.dxf")).toString(), QString("Bridge Project"));
         choose(dialog, "yard-bolt.dwg", "Do Not Save");
         QVERIFY(!(dialog.model()->flags(spaceOf("yard-bolt.dwg")) & Qt::ItemIsEditable));
+        verifyApproved(dialog, "new-drawing-one-reference-left-out");
         press(dialog, "SavePushButton");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
@@ -635,6 +639,7 @@ private slots:
                                          "rebar.dxf is also used by deck.dwg."));
         QVERIFY(!shared->isHidden());
         QVERIFY(dialog.findChild<QLabel *>("error_label")->isHidden());
+        verifyApproved(dialog, "changes-to-files-others-use");
         // A file left out is not said to change.
         choose(dialog, "rebar.dxf", "Do Not Save");
         QCOMPARE(shared->text(), QString("piers.dxf is also used by bridge.dwg."));
@@ -681,6 +686,20 @@ private slots:
     }
 
 private:
+    // The dialog, shown, compared whole with its approved state; the rounds' folders vary.
+    void verifyApproved(SaveToCSDialog &dialog, const QString &name)
+    {
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        ApprovedState approved;
+        approved.replace(m_fixture.home.path(), "<home>");
+        approved.replace(QRegularExpression("round\\d+"), "round");
+        // Previews are written to temporary files of their own.
+        approved.replace(QRegularExpression("<img src = '[^']*'"), "<img src = '<preview>'");
+        const QString differences = approved.differences(&dialog, name);
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
     // "name | action | status tool tip | the row's reasons" for every row of the dialog, indented
     // by depth; a row in error ends with " (error)".
     static QStringList rows(SaveToCSDialog &dialog)
