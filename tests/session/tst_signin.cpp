@@ -3,6 +3,7 @@
 // knows it, and signing out while holding locks.
 
 #include "connector/connectorplatform.h"
+#include "approvedstate.h"
 #include "commandlinerecorder.h"
 #include "hostenvironment.h"
 #include "platformprobe.h"
@@ -303,6 +304,9 @@ private slots:
             if (!box || !box->isVisible())
                 continue;
             shown << box->windowTitle() + ": " + box->text();
+            const QString differences = ApprovedState().differences(
+                box, QStringLiteral("error-box-") + QTest::currentDataTag());
+            QVERIFY2(differences.isEmpty(), qPrintable(differences));
             // In front of everything, and nothing else answers until it is closed.
             QVERIFY(box->windowFlags() & Qt::WindowStaysOnTopHint);
             QCOMPARE(box->windowModality(), Qt::ApplicationModal);
@@ -315,6 +319,9 @@ private slots:
         const QStringList kept = remember ? QStringList { user, password, "remembered" }
                                           : QStringList { "", "", "" };
         QCOMPARE(fields(), kept);
+        const QString differences = ApprovedState().differences(
+            dialog, QStringLiteral("dialog-after-") + QTest::currentDataTag());
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
         fill("", "", false);
     }
 
