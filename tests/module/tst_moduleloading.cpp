@@ -1,6 +1,7 @@
 // The module file as the host loads it: entry points, module object, commands, view and pane,
 // and the catalogue of the host's language, which goes when the module does.
 
+#include "approvedstate.h"
 #include "hostenvironment.h"
 #include "testhome.h"
 
@@ -48,6 +49,15 @@ private slots:
         QVERIFY(pane);
         QCOMPARE(pane->windowTitle(), QString("AUREX Platform Connection"));
         QCOMPARE(host.mainWindow()->dockWidgetArea(pane), Qt::LeftDockWidgetArea);
+        // The host's window as the user first sees it with the module: its menus and
+        // buttons, and the pane docked beside the drawing area.
+        host.mainWindow()->resize(1024, 700);
+        host.mainWindow()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host.mainWindow()));
+        ApprovedState approved;
+        approved.replace(m_home.path(), "<home>");
+        const QString differences = approved.differences(host.mainWindow(), "host-with-module");
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
         SetFxSystemServices(&noPanes);
         QCOMPARE(module->createViews(), 2);
         QCOMPARE(module->panes().size(), 1);
