@@ -3,6 +3,7 @@
 // about unsaved changes like the close command; menus rebuilt from the model replace the old
 // ones.
 
+#include "approvedstate.h"
 #include "commandprocessor.h"
 #include "defaultuilayout.h"
 #include "filecommands.h"
@@ -233,6 +234,24 @@ private slots:
         for (const QAction *action : submenu->actions())
             entries << action->objectName() + ' ' + action->text();
         QCOMPARE(entries, QStringList{"ID_OpenRecent site.dwg"});
+    }
+
+    // The host's window as a user sees it with two drawings open and the second one active:
+    // menus, ribbon, tabs with their tool tips, drawing area and command line.
+    void windowWithTwoDrawingsShowsAsApproved()
+    {
+        buildDefaultUiLayout(&m_ui);
+        MainWindow window(&m_ui, &m_manager, &m_processor);
+        m_ui.RefreshMenus(0);
+        QVERIFY(m_manager.OpenDocument(CFxString(m_dir.filePath("a.dwg"))));
+        QVERIFY(m_manager.OpenDocument(CFxString(m_dir.filePath("b.dxf"))));
+        window.resize(1024, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ApprovedState approved;
+        approved.replace(m_dir.path(), "<drawings>");
+        const QString differences = approved.differences(&window, "two-drawings-open");
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
 private:
