@@ -2,6 +2,7 @@
 // stopped and waited for when the module unloads, since its code goes with the module; and the
 // transfer box says how far a job has come in units that fit.
 
+#include "approvedstate.h"
 #include "support/aurexjob.h"
 #include "support/calljob.h"
 #include "support/dialogjobs.h"
@@ -198,6 +199,13 @@ private slots:
         QVERIFY(cancel->isVisible());
         QVERIFY(cancel->geometry().top() >= timeLeft->geometry().bottom());
         QVERIFY(box->rect().right() - cancel->geometry().right() < 20);
+        // And all of it, whatever time the rate so far gives (once it gives one).
+        QTRY_VERIFY(!timeLeft->text().isEmpty());
+        ApprovedState approved;
+        approved.replace(QRegularExpression("\\d+ (second|minute)s? left"), "<time> left");
+        const QString differences =
+            approved.differences(box, QStringLiteral("transfer-") + QTest::currentDataTag());
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
         job.kill();
         QVERIFY(job.waitForWork(5000));
     }
