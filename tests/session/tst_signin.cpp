@@ -319,8 +319,12 @@ private slots:
         const QStringList kept = remember ? QStringList { user, password, "remembered" }
                                           : QStringList { "", "", "" };
         QCOMPARE(fields(), kept);
+        // The dialog as the user sees it again after the attempt.
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
         const QString differences = ApprovedState().differences(
             dialog, QStringLiteral("dialog-after-") + QTest::currentDataTag());
+        dialog->hide();
         QVERIFY2(differences.isEmpty(), qPrintable(differences));
         fill("", "", false);
     }

@@ -3,6 +3,8 @@
 #include <widgetsnapshot.h>
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,6 +12,7 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -61,18 +64,52 @@ QJsonValue ApprovedState::normalized(const QJsonValue &value) const
         QJsonObject object;
         const QJsonObject source = value.toObject();
         for (auto it = source.begin(); it != source.end(); ++it) {
-            if (!m_leftOut.contains(it.key()))
-                object.insert(it.key(), normalized(it.value()));
+            if (m_leftOut.contains(it.key()))
+                continue;
+            if (it.key() == QLatin1String("children")) {
+                // Hidden widgets are nothing a user sees; where they sit, and in which order
+                // they stand among their siblings, depend on whether they were ever shown.
+                QJsonArray shown;
+                for (const QJsonValue &child : it.value().toArray()) {
+                    if (child.toObject().value(QStringLiteral("visible")) != QJsonValue(false))
+                        shown.append(normalized(child));
+                }
+                if (!shown.isEmpty())
+                    object.insert(it.key(), shown);
+                continue;
+            }
+            object.insert(it.key(), normalized(it.value()));
         }
         return object;
     }
     return value;
 }
 
+QByteArray ApprovedState::settledState(const QWidget *widget) const
+{
+    // A layout may still have work queued (a label that wraps finds its height after it
+    // shows): the state counts once it stays the same while events are handled.
+    const auto take = [&] {
+        return QJsonDocument(normalized(WidgetSnapshot::of(widget)).toObject()).toJson();
+    };
+    QByteArray state = take();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kSettleMs) {
+        QEventLoop quiet;
+        QTimer::singleShot(kQuietMs, &quiet, &QEventLoop::quit);
+        quiet.exec();
+        const QByteArray again = take();
+        if (again == state)
+            break;
+        state = again;
+    }
+    return state;
+}
+
 QString ApprovedState::differences(const QWidget *widget, const QString &name) const
 {
-    const QByteArray seen =
-        QJsonDocument(normalized(WidgetSnapshot::of(widget)).toObject()).toJson();
+    const QByteArray seen = settledState(widget);
     // Data tags make names too: "one space, by name" is kept as one-space-by-name.json.
     const QString fileName = name.toLower()
                                  .replace(QRegularExpression(QStringLiteral("[^a-z0-9]+")),

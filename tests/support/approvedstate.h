@@ -10,8 +10,8 @@
 class QWidget;
 
 // What a user sees of one window, compared whole with the state approved for it: a JSON file
-// under approved/ beside the test's sources, with every widget's class, name, visible and
-// enabled state, geometry, texts, tool tips and rows. A changed text, a tool tip left out, a
+// under approved/ beside the test's sources, with every shown widget's class, name, enabled
+// state, geometry, texts, tool tips and rows, and every action of its menus. A changed text, a tool tip left out, a
 // button laid out elsewhere or a row too many all show, in one diff.
 //
 // AUREX_APPROVE=1 in the environment writes the states seen instead of comparing them; read
@@ -34,7 +34,13 @@ public:
     QString differences(const QWidget *widget, const QString &name) const;
 
 private:
+    // How long a window may take to settle, and how long events are handled between looks.
+    static constexpr int kSettleMs = 5000;
+    static constexpr int kQuietMs = 50;
+
     QJsonValue normalized(const QJsonValue &value) const;
+    // The widget's normalized state as JSON, once it no longer changes.
+    QByteArray settledState(const QWidget *widget) const;
 
     QString m_folder;
     QList<QPair<QString, QString>> m_replacements;

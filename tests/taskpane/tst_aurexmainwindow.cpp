@@ -419,11 +419,14 @@ private:
         window.show();
         if (!QTest::qWaitForWindowExposed(&window))
             return "the pane did not show";
-        // The platform's versions were made as the test started: their times vary.
+        // The platform's versions were made as the test started: their times vary. Where the
+        // pane's parts sit, and which row is current or chosen, depend on when the platform's
+        // answers came and the connection line wrapped: what the pane says and offers does not.
         ApprovedState approved;
         approved.replace(m_fixture.home.path(), "<home>");
         approved.replace(QRegularExpression("(Date:|saved by \\S+ on) [^\\n]*"), "\\1 <when>");
-        approved.leaveOut("role17");
+        for (const char *varying : {"role17", "geometry", "currentIndex", "clipped", "selected"})
+            approved.leaveOut(varying);
         return approved.differences(&window, name);
     }
 
