@@ -18,6 +18,7 @@
 #include <QPointer>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,10 @@ namespace {
 // manager that owns it: the list is valid only while that manager exists.
 CFxUiMenuEntryList *g_popupMenuEntries = nullptr;
 QPointer<CFxUiCustomizationManager> g_popupManager;
+// Every command item the module made in the manager that owns them, withdrawn with it from
+// wherever the host lists them.
+std::vector<CFxUiCommandItem *> g_createdItems;
+QPointer<CFxUiCustomizationManager> g_itemsManager;
 
 const char kCompass[] = ":/embedded/UI/Resources/AurexLoginCompass.png";
 const char kGetFromSpace[] = ":/embedded/UI/Resources/FzxUiGetFromCollabSpace.png";
@@ -188,6 +193,10 @@ void MenuBuilder::build(CFxUiMenu *fileMenu, CFxUiMenuGroup *group, bool saveEnt
     const std::array<CFxUiCommandItem *, ItemCount> items = createItems(manager);
     for (CFxUiCommandItem *item : items)
         group->GetCommandItems()->Append(item);
+    if (g_itemsManager != manager)
+        g_createdItems.clear(); // those of a manager that went with its host
+    g_itemsManager = manager;
+    g_createdItems.insert(g_createdItems.end(), items.begin(), items.end());
     if (!hasPopup(fileMenu))
         createPopup(manager, fileMenu, items, saveEntryFlag);
     createRibbonPanel(manager, items);
@@ -222,10 +231,13 @@ void MenuBuilder::withdraw()
                 continue;
             }
             g_popupMenuEntries->Remove(entry);
-            if (manager->HasCommandItem(entry->GetCommandItem()))
-                manager->RemoveCommandItem(entry->GetCommandItem());
         }
     }
+    if (g_itemsManager == manager) {
+        for (CFxUiCommandItem *item : g_createdItems)
+            manager->RemoveCommandItem(item);
+    }
+    g_createdItems.clear();
     CFxUiRibbonElement *tab = HostUiLookup::collaborationTab(HostUiLookup::currentWorkspace(manager));
     if (CFxUiRibbonElement *panel = tab ? tab->Find(kRibbonPanelId) : nullptr)
         tab->GetChildren()->Remove(panel);

@@ -43,6 +43,15 @@ QString popupText(const CFxUiMenuGroup *group)
     return lines.join('\n');
 }
 
+// The macros of a group's command items, in their order.
+QStringList macrosOf(CFxUiMenuGroup *group)
+{
+    QStringList macros;
+    for (int i = 0; i < group->GetCommandItems()->Count(); ++i)
+        macros << group->GetCommandItems()->At(i)->GetMacro().toQString();
+    return macros;
+}
+
 const QString kPopup = "4 AUREX Platform\n"
                        "  Open from Collaborative Space... ^C^C_AurexOpen\n"
                        "  Save to Collaborative Space... ^C^C_AurexSave%1\n"
@@ -63,6 +72,7 @@ private slots:
     void popupInBothFileMenusAndPanelOnTheTab()
     {
         HostEnvironment host;
+        const QStringList hostMacros = macrosOf(host.ui()->GetWorkspaceAt(0));
         MenuBuilder::buildAtViewCreation();
         MenuBuilder::buildAtViewCreation();
         const CFxUiMenuGroup *main = host.ui()->GetMainMenuGroup();
@@ -82,6 +92,12 @@ private slots:
         const CFxUiRibbonElement *signIn = panel->Find("_LX_AurexLoginInOutRibbonID");
         QCOMPARE(signIn->GetCommandItem()->GetMacro(), CFxString("^C^C_AurexLogOut"));
         QCOMPARE(tab->GetChildren()->Count(), 2); // the host's panel and ours
+        // The module's commands join the group's, where the host lists what a user can bind:
+        // once for each view built.
+        const QStringList macros{"^C^C_Aurex",        "^C^C_AurexOpen",       "^C^C_AurexSave",
+                                 "^C^C_LaunchHubdeck", "^C^C_AurexLogOut",     "^C^C_SaveAccelerator",
+                                 "^C^C_AurexWorkOffline"};
+        QCOMPARE(macrosOf(drafting), hostMacros + macros + macros);
 
         const CFxUiMenuEntryList *fileEntries = drafting->FindMenu("ID_MnFile")->GetEntries();
         CFxUiCommandItem *platformItem = fileEntries->At(4)->GetCommandItem();
@@ -89,6 +105,7 @@ private slots:
         QCOMPARE(popupText(drafting), QString());
         QCOMPARE(fileEntries->Count(), 6);
         QVERIFY(!host.ui()->HasCommandItem(platformItem));
+        QCOMPARE(macrosOf(drafting), hostMacros);
         QVERIFY(!tab->Find("_LX_AurexPlatformRibbonID"));
     }
 };
