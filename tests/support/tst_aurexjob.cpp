@@ -266,6 +266,26 @@ private slots:
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
         QCOMPARE(job.errorString(), failure);
     }
+
+    // A wait that goes on gets a Cancel button, laid out below what the box says, and Cancel
+    // stops the job.
+    void longWaitOffersCancel()
+    {
+        auto stopped = std::make_shared<std::atomic<bool>>(false);
+        EndlessJob job(stopped);
+        QWidget window;
+        window.show();
+        QPointer<ProgressDialog> box = ProgressDialog::showFor(&window, &job);
+        job.start();
+        QPushButton *cancel = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((cancel = box->findChild<QPushButton *>("ProgressCancelButton")),
+                                 10000);
+        const QString differences = ApprovedState().differences(box, "please-wait-with-cancel");
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        cancel->click();
+        QTRY_VERIFY(stopped->load());
+        QTRY_VERIFY(box.isNull());
+    }
 };
 
 QTEST_MAIN(TestAurexJob)
