@@ -620,6 +620,27 @@ private slots:
     // alice changes rebar.dxf and the drawing number in piers.dxf's title block. Drawings
     // outside her set use both: the dialog says so, and the save goes on. The new number is
     // found in the space and in all spaces, the old one no longer.
+    // A file the user holds the lock on is still hers after the save; one she does not hold
+    // stays free.
+    void aLockYouHoldOutlastsTheSave()
+    {
+        savetest::download("piers.dxf", folder());
+        const PlatformProbe alice(*m_fixture.platform, "alice", "alice-demo-pw");
+        QVERIFY(alice.setLocked("piers.dxf", true));
+        const QString piers = folder() + "/piers.dxf";
+        const QString rebar = folder() + "/rebar.dxf";
+        QVERIFY(DxfTest::writeBytes(piers, "999\nheld\n" + DxfTest::readBytes(piers)));
+        QVERIFY(DxfTest::writeBytes(rebar, "999\nfree\n" + DxfTest::readBytes(rebar)));
+        QVERIFY(m_host->documents()->OpenDocument(piers));
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
+        settle(dialog);
+        press(dialog, "SavePushButton");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(QStringList({alice.lockedBy("piers.dxf"), alice.lockedBy("rebar.dxf")}),
+                 QStringList({"alice", ""}));
+        QVERIFY(alice.setLocked("piers.dxf", false));
+    }
+
     void changedFilesOthersUseAreSaidAndTheNewNumberIsFound()
     {
         savetest::download("piers.dxf", folder());
