@@ -133,6 +133,29 @@ private slots:
                                     "_DrawingRevision=", "_DrawingSheet="}));
     }
 
+    // The spaces a user is a member of, and of those the ones she may save to: a reader's
+    // space is left out of the second list; a platform that names no roles lets her save to
+    // all.
+    void writableSpacesLeaveOutWhereTheUserOnlyReads()
+    {
+        CountingPlatform counting;
+        QByteArray answer = R"({"spaces":["Bridge Project","Common Space","Harbour Works"],
+                               "roles":{"Bridge Project":"editor","Common Space":"reader",
+                                        "Harbour Works":"manager"}})";
+        counting.server.Get("/api/v1/spaces",
+                            [&answer](const httplib::Request &, httplib::Response &res) {
+                                res.set_content(answer.toStdString(), "application/json");
+                            });
+        ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+        platform.setServer(counting.host);
+        QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+        const QStringList all{"Bridge Project", "Common Space", "Harbour Works"};
+        QCOMPARE(QList<QStringList>({platform.spaces(), platform.writableSpaces()}),
+                 QList<QStringList>({all, {"Bridge Project", "Harbour Works"}}));
+        answer = R"({"spaces":["Bridge Project","Common Space","Harbour Works"]})";
+        QCOMPARE(platform.writableSpaces(), all);
+    }
+
     // Why a call failed, as the user reads it: a platform that answered no, in the caller's
     // words; a platform nobody answers for, that it cannot be reached and why.
     void failureSaysWhetherThePlatformAnswered()
