@@ -153,41 +153,49 @@ private slots:
     {
         QTest::addColumn<QStringList>("savedWith");
         QTest::addColumn<int>("hidden");
+        QTest::addColumn<int>("directDepth"); // 0: the platform does not say
         QTest::addColumn<QString>("text");
         QTest::newRow("saved alone")
-            << QStringList() << 2
+            << QStringList() << 2 << 1
             << "rebar.dxf is also used by deck.dwg, piers.dxf, quay.dxf, and 2 drawings in spaces "
                "you are not a member of.";
         QTest::newRow("saved with deck.dwg")
-            << QStringList{"deck.dwg"} << 1
+            << QStringList{"deck.dwg"} << 1 << 1
             << "rebar.dxf is also used by piers.dxf, quay.dxf, and 1 drawing in a space you are "
                "not a member of.";
         QTest::newRow("saved with everything that uses it")
-            << QStringList{"deck.dwg", "piers.dxf", "quay.dxf"} << 0 << "";
+            << QStringList{"deck.dwg", "piers.dxf", "quay.dxf"} << 0 << 1 << "";
+        // A platform from before depths names the drawings that use the file directly.
+        QTest::newRow("no depths said")
+            << QStringList{"deck.dwg"} << 0 << 0
+            << "rebar.dxf is also used by piers.dxf and quay.dxf.";
     }
 
     void alsoUsedNamesTheOthersThatReferenceTheFile()
     {
         QFETCH(QStringList, savedWith);
         QFETCH(int, hidden);
+        QFETCH(int, directDepth);
         QFETCH(QString, text);
-        m_platform->setUsedBy("rebar.dxf",
-                              {{"deck.dwg", 1, ""}, {"piers.dxf", 1, ""}, {"quay.dxf", 1, ""},
-                               {"bridge.dwg", 2, "piers.dxf"}},
-                              hidden);
+        QList<PlatformDouble::UsedBy> users{{"deck.dwg", directDepth, ""},
+                                            {"piers.dxf", directDepth, ""},
+                                            {"quay.dxf", directDepth, ""}};
+        if (directDepth > 0)
+            users.append({"bridge.dwg", 2, "piers.dxf"});
+        m_platform->setUsedBy("rebar.dxf", users, hidden);
         // The list is joined as the user's language joins one: here English.
         const QLocale before;
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         const auto restore = qScopeGuard([&before] { QLocale::setDefault(before); });
-        WhereUsed users;
-        QCOMPARE(users.ask(m_platform.get(), m_rebar, "rebar.dxf"), QString());
+        WhereUsed found;
+        QCOMPARE(found.ask(m_platform.get(), m_rebar, "rebar.dxf"), QString());
         QSet<QString> names;
-        for (const WhereUsed::Drawing &drawing : users.drawings()) {
+        for (const WhereUsed::Drawing &drawing : found.drawings()) {
             if (savedWith.contains(drawing.title))
                 names.insert(drawing.name);
         }
         QCOMPARE(names.size(), savedWith.size());
-        QCOMPARE(users.alsoUsedText(names), text);
+        QCOMPARE(found.alsoUsedText(names), text);
     }
 
 private:

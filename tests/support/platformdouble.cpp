@@ -771,7 +771,8 @@ bool PlatformDouble::whereUsed(const FzFileInfo &object, RecordList *drawings, i
             continue;
         FzFileInfo *record = drawings->add(std::make_unique<FzFileInfo>());
         fillRecord(record, *drawing);
-        setRecordProperty(*record, kKeyDepth, QString::number(by.depth));
+        if (by.depth > 0) // 0: answered as a platform from before depths did
+            setRecordProperty(*record, kKeyDepth, QString::number(by.depth));
         const Object *via = find(by.via.isEmpty() ? asked->title : by.via);
         setRecordProperty(*record, kKeyReferencedVia, via ? via->name : QString());
     }

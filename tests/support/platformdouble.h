@@ -72,7 +72,7 @@ public:
     struct UsedBy
     {
         QString title;
-        int depth = 1;
+        int depth = 1; // 0: not said
         QString via;
     };
     // Where used answers for title with drawings, and hidden more in other spaces.
