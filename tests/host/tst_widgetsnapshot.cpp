@@ -1,0 +1,49 @@
+// What the widget snapshot says of a table a user reads: its rows, and the cells and headings
+// shown narrower than their text, so that a script or test can tell a cut-off word.
+
+#include <widgetsnapshot.h>
+
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QTableWidget>
+#include <QtTest>
+
+class TestWidgetSnapshot : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cutOffCellsAndHeadingsAreNamed()
+    {
+        QTableWidget table(2, 2);
+        table.setHorizontalHeaderLabels({"Drawing", "Collaborative Space of the drawing"});
+        table.setItem(0, 0, new QTableWidgetItem("bridge.dwg"));
+        table.setItem(0, 1, new QTableWidgetItem("Common Space"));
+        table.setItem(1, 0, new QTableWidgetItem("a drawing whose name runs on and on.dwg"));
+        table.setItem(1, 1, new QTableWidgetItem("Harbour Works"));
+        table.setWordWrap(false);
+        table.horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        table.setColumnWidth(0, 120);
+        table.setColumnWidth(1, 200);
+        table.resize(420, 200);
+        table.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+
+        // Once the table has laid out its cells.
+        QTRY_VERIFY(WidgetSnapshot::of(&table).value("clipped").toBool());
+        const QJsonObject state = WidgetSnapshot::of(&table);
+        QCOMPARE(state.value("clippedCells").toArray(),
+                 QJsonArray({"row 1 column 0 \"a drawing whose name runs on and on.dwg\""}));
+        QJsonArray headings;
+        for (const QJsonValue &child : state.value("children").toArray()) {
+            if (child.toObject().value("class") == "QHeaderView")
+                headings.append(child.toObject().value("clippedCells"));
+        }
+        // The row numbers' header first, none of them cut off; then the column headings.
+        QCOMPARE(headings, QJsonArray({QJsonValue(), QJsonArray({"section 1 \"Collaborative "
+                                                                  "Space of the drawing\""})}));
+    }
+};
+
+QTEST_MAIN(TestWidgetSnapshot)
+#include "tst_widgetsnapshot.moc"
