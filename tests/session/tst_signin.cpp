@@ -10,6 +10,7 @@
 #include "platformprocess.h"
 #include "testhome.h"
 
+#include "module/menubuilder.h"
 #include "session/cslogindialog.h"
 #include "session/launcherparams.h"
 #include "session/launchersignin.h"
@@ -18,9 +19,14 @@
 #include "session/showaurextaskpane.h"
 #include "session/signedin.h"
 #include "support/aurexjob.h"
+#include "support/hostaccess.h"
+#include "support/hostuilookup.h"
+#include "support/signincaption.h"
+#include "support/supportconstants.h"
 #include "workingcopy/filedatabase.h"
 
 #include <cfxdocument.h>
+#include <cfxuiribbonelement.h>
 #include <hostdocumentmanager.h>
 #include <lintraaurexconnectorwrapper.h>
 
@@ -58,6 +64,8 @@ private slots:
         QVERIFY2(m_platform.start(&error), qPrintable(error));
         QCOMPARE(m_platform.run({ "tenant", "add", "north" }).exitCode, 0);
         qInstallMessageHandler(captureMessage);
+        // The module's menus and ribbon, whose sign-in button follows the session.
+        MenuBuilder::buildAtViewCreation();
     }
 
     void cleanupTestCase() { qInstallMessageHandler(nullptr); }
@@ -382,6 +390,8 @@ private slots:
         });
         answer.start(20);
         m_commandLine.lines.clear();
+        // Signed in, the ribbon's button offers to sign out (the module's command sets it).
+        SignInCaption::updateRibbon(SignInCaption::signOutText());
         LoggingController::instance()->signOutAsked();
         QTRY_VERIFY_WITH_TIMEOUT(!asked.isEmpty() && !LoggingController::instance()->isBusy(),
                                  30000);
@@ -396,6 +406,8 @@ private slots:
         QCOMPARE(alice.lockedBy("deck.dwg"), QString("bob"));
         QCOMPARE(m_commandLine.lines,
                  released ? QStringList { "Signed out of the AUREX Platform." } : QStringList());
+        QCOMPARE(ribbonSignInCaption(), released ? QString("Sign In to AUREX Platform")
+                                                 : QString("Sign Out of AUREX Platform"));
     }
 
 private:
@@ -432,6 +444,16 @@ private:
                  dialog->findChild<QLineEdit *>("PasswordLineEdit")->text(),
                  dialog->findChild<QCheckBox *>("RememberCheckBox")->isChecked() ? "remembered"
                                                                                   : "" };
+    }
+
+    // The caption of the module's sign-in button on the host's ribbon.
+    static QString ribbonSignInCaption()
+    {
+        const CFxUiRibbonElement *tab = HostUiLookup::collaborationTab(
+            HostUiLookup::currentWorkspace(HostAccess::ui()));
+        const CFxUiRibbonElement *panel = tab ? tab->Find(kRibbonPanelId) : nullptr;
+        const CFxUiRibbonElement *button = panel ? panel->Find(kSignInOutButtonId) : nullptr;
+        return button ? button->GetCaption().toQString() : QString("no button");
     }
 
     static void verifyNoCredentialLogged(const QString &credential)
