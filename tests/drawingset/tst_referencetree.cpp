@@ -60,11 +60,15 @@ private slots:
 
         // bolt.dwg gets an image on disk: the host drawing in memory does not see it, the tree
         // reads it from bolt's file.
+        // nut.dxf gets a PDF the same way; it stands twice below, read once, listed each time.
         CommandProcessor commands;
-        commands.runLine("_OPEN " + path("parts/bolt.dwg"), false);
-        QCOMPARE(commands.runLine("_ATTACHIMAGE ../logo.png", false), 5100);
-        QCOMPARE(commands.runLine("_SAVE", false), 5100);
-        commands.runLine("_CLOSE", false);
+        for (const char *attach : {"parts/bolt.dwg|_ATTACHIMAGE ../logo.png",
+                                   "parts/nut.dxf|_ATTACHPDF ../plan.pdf"}) {
+            commands.runLine("_OPEN " + path(QString(attach).section('|', 0, 0)), false);
+            QCOMPARE(commands.runLine(QString(attach).section('|', 1), false), 5100);
+            QCOMPARE(commands.runLine("_SAVE", false), 5100);
+            commands.runLine("_CLOSE", false);
+        }
         commands.runLine("_OPEN " + path("host.dxf"), false);
         // Not saved: the image counts from the drawing in memory. nut.dxf now stands twice.
         QCOMPARE(commands.runLine("_ATTACHIMAGE extra.png", false), 5100);
@@ -75,20 +79,22 @@ private slots:
                                        "host.dxf 0 DIR/host.dxf",
                                        "  bolt 0 DIR/parts/bolt.dwg",
                                        "    nut 0 DIR/parts/nut.dxf",
+                                       "      plan.pdf 2 DIR/plan.pdf",
                                        "    logo.png 1 DIR/logo.png",
                                        "  gone 0",
                                        "  nut 0 DIR/parts/nut.dxf",
+                                       "    plan.pdf 2 DIR/plan.pdf",
                                        "  logo.png 1 DIR/logo.png",
                                        "  extra.png 1 DIR/extra.png",
                                        "  plan.pdf 2 DIR/plan.pdf",
                                        "  lost.pdf 2 ..\\elsewhere\\lost.pdf",
                                    }));
         // One entry per node; the paths list each file once and leave out the missing drawing.
-        QCOMPARE(tree.entries().size(), 10);
+        QCOMPARE(tree.entries().size(), 12);
         QStringList paths = tree.paths();
         paths.replaceInStrings(m_dir.path(), "DIR");
         QCOMPARE(paths, QStringList({"DIR/host.dxf", "DIR/parts/bolt.dwg", "DIR/parts/nut.dxf",
-                                     "DIR/logo.png", "DIR/extra.png", "DIR/plan.pdf",
+                                     "DIR/plan.pdf", "DIR/logo.png", "DIR/extra.png",
                                      "..\\elsewhere\\lost.pdf"}));
     }
 
