@@ -12,6 +12,7 @@
 #include "fileitems/listviewactionmenu.h"
 #include "fileitems/lxlistwidgetitem.h"
 #include "fileitems/lxtreewidgetitem.h"
+#include "fileitems/sortingactions.h"
 #include "fileitems/viewwidget.h"
 #include "session/loggingcontroller.h"
 #include "session/showaurextaskpane.h"
@@ -33,6 +34,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -136,6 +138,28 @@ private slots:
         }
         QCOMPARE(listed, expected);
         QCOMPARE(treed, expected);
+    }
+
+    // The sort menu: each entry, in the order the menu lists them, asks for its order and
+    // shows its icon on the button.
+    void sortMenuEntriesAskForTheirOrder()
+    {
+        QToolButton button;
+        auto *sorting = new SortingActions(&button);
+        QSignalSpy asked(sorting, &SortingActions::AscendingSortEmitted);
+        QStringList chosen;
+        for (QAction *entry : button.menu()->actions()) {
+            entry->trigger();
+            chosen << QString("%1 -> %2, %3")
+                          .arg(entry->text())
+                          .arg(asked.isEmpty() ? 0 : asked.takeFirst().at(0).toInt())
+                          .arg(button.icon().cacheKey() == entry->icon().cacheKey()
+                                   ? "its icon" : "another icon");
+        }
+        QCOMPARE(chosen, QStringList({"Sort by Newest Modified -> 1, its icon",
+                                      "Sort by Oldest Modified -> 2, its icon",
+                                      "Sort by Ascending Name -> 3, its icon",
+                                      "Sort by Descending Name -> 4, its icon"}));
     }
 
     void tileFromRecordShowsItsLock_data()
