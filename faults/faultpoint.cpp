@@ -11,11 +11,12 @@
 
 namespace {
 
+// What a switched point does, at which of its hits, and how often it was reached so far.
 struct Switch
 {
-    FaultPoint::Outcome outcome = FaultPoint::Outcome::Pass;
-    int atHit = 1;
-    int hits = 0;
+    FaultPoint::Outcome outcome;
+    int atHit;
+    int hits;
 };
 
 // The switched points of this process, read from the environment once.
