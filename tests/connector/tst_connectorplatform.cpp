@@ -156,6 +156,41 @@ private slots:
         QCOMPARE(platform.writableSpaces(), all);
     }
 
+    // A where-used answer replaces what the list held before: asked twice, a drawing is
+    // listed once; asked of a platform that fails, nothing is left of the last answer.
+    void whereUsedAnswersReplaceTheLastOnes()
+    {
+        CountingPlatform counting;
+        const char phid[] = "0123456789ABCDEF0123456789ABCDEF";
+        counting.server.Get(std::string("/api/v1/objects/") + phid + "/whereused",
+                            [](const httplib::Request &, httplib::Response &res) {
+                                res.set_content(R"({"drawings":[{"title":"deck.dwg"}],
+                                                    "hidden":2})",
+                                                "application/json");
+                            });
+        ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+        platform.setServer(counting.host);
+        QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+        FzFileInfo object;
+        object.SetProperty("phid", phid);
+        RecordList drawings;
+        int hidden = 0;
+        QStringList answers;
+        for (const char *asked : {phid, phid, "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"}) {
+            object.SetProperty("phid", asked);
+            const bool answered = platform.whereUsed(object, &drawings, &hidden);
+            QStringList titles;
+            for (const FzFileInfo *drawing : drawings.records())
+                titles << recordTitle(*drawing);
+            answers << QString("%1: %2 and %3 hidden")
+                           .arg(answered ? "answered" : "failed", titles.join(' '))
+                           .arg(hidden);
+        }
+        QCOMPARE(answers, QStringList({"answered: deck.dwg and 2 hidden",
+                                       "answered: deck.dwg and 2 hidden",
+                                       "failed:  and 0 hidden"}));
+    }
+
     // Why a call failed, as the user reads it: a platform that answered no, in the caller's
     // words; a platform nobody answers for, that it cannot be reached and why.
     void failureSaysWhetherThePlatformAnswered()
