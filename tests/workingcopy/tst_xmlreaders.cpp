@@ -58,6 +58,8 @@ private slots:
         row(Neither, "end tag that only starts alike", "<files><file></fil></file></files>");
         row(Neither, "attribute twice", "<files a='1' a='2'/>");
         row(Neither, "undeclared entity", "<files a='&nbsp;'/>");
+        row(Neither, "character reference with a letter", "<files a='&#6a;'/>");
+        row(Neither, "hexadecimal reference with a letter past F", "<files a='&#x4G;'/>");
         row(Neither, "cut off while written",
             "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n <file path=\"/a");
         row(Neither, "empty", "");
