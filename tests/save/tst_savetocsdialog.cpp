@@ -591,6 +591,9 @@ private slots:
         QCOMPARE(finished.first().first().toString(), QString());
         asked.sort();
         QCOMPARE(asked, (QStringList{"logo.png", "piers.dxf", "rebar.dxf"}));
+        // Sent, the outbox is the user's again: discarding what is left (nothing) is no
+        // refusal.
+        QCOMPARE(delivery.discardAll(), QString());
 
         const QString copy = ConflictDialog::copyTitle("piers.dxf", "alice", QDate::currentDate());
         const QMap<QString, QString> onPlatform{
@@ -617,9 +620,6 @@ private slots:
         QVERIFY(!after.hasLocalChanges(piers));
     }
 
-    // alice changes rebar.dxf and the drawing number in piers.dxf's title block. Drawings
-    // outside her set use both: the dialog says so, and the save goes on. The new number is
-    // found in the space and in all spaces, the old one no longer.
     // A file the user holds the lock on is still hers after the save; one she does not hold
     // stays free.
     void aLockYouHoldOutlastsTheSave()
@@ -641,6 +641,9 @@ private slots:
         QVERIFY(alice.setLocked("piers.dxf", false));
     }
 
+    // alice changes rebar.dxf and the drawing number in piers.dxf's title block. Drawings
+    // outside her set use both: the dialog says so, and the save goes on. The new number is
+    // found in the space and in all spaces, the old one no longer.
     void changedFilesOthersUseAreSaidAndTheNewNumberIsFound()
     {
         savetest::download("piers.dxf", folder());
