@@ -61,9 +61,15 @@ private slots:
         SetFxSystemServices(&noPanes);
         QCOMPARE(module->createViews(), 2);
         QCOMPARE(module->panes().size(), 1);
+        const QSize shownBefore = pane->size();
         pane->hide();
         module->showViews();
         QVERIFY(pane->isVisible());
+        // Shown again, the pane keeps the size it had: neither smaller nor larger.
+        pane->resize(shownBefore / 2);
+        const QSize halved = pane->size();
+        pane->resize(shownBefore * 2);
+        QCOMPARE(QList<QSize>({halved, pane->size()}), QList<QSize>({shownBefore, shownBefore}));
 
         module->shutdown();
         QCOMPARE(odedRegCmds()->lookupCmd("_AurexOpen"), nullptr);
