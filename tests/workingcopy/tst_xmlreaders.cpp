@@ -60,6 +60,7 @@ private slots:
         row(Neither, "undeclared entity", "<files a='&nbsp;'/>");
         row(Neither, "character reference with a letter", "<files a='&#6a;'/>");
         row(Neither, "hexadecimal reference with a letter past F", "<files a='&#x4G;'/>");
+        row(Neither, "hexadecimal reference with a space", "<files a='&#x 41;'/>");
         row(Neither, "cut off while written",
             "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n <file path=\"/a");
         row(Neither, "empty", "");
