@@ -302,8 +302,7 @@ private:
         ApprovedState approved;
         approved.replace(m_dir->path(), "<dir>");
         approved.replace(m_home.path(), "<home>");
-        approved.replace(QRegularExpression("(Date:|saved by \\S+ on) [^\\n]*"), "\\1 <when>");
-        approved.leaveOut("role17");
+        approved.leaveOutTimesOfThisRun();
         return approved.differences(m_dialog, name);
     }
 

@@ -44,6 +44,13 @@ void ApprovedState::leaveOut(const QString &key)
     m_leftOut.insert(key);
 }
 
+void ApprovedState::leaveOutTimesOfThisRun()
+{
+    replace(QRegularExpression(QStringLiteral("(Date:|saved by \\S+ on) [^\\n]*")),
+            QStringLiteral("\\1 <when>"));
+    leaveOut(QStringLiteral("role17")); // the snapshot's name for the lists' time role
+}
+
 QJsonValue ApprovedState::normalized(const QJsonValue &value) const
 {
     if (value.isString()) {

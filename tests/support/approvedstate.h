@@ -29,6 +29,9 @@ public:
     void replace(const QRegularExpression &pattern, const QString &to);
     // Values under this key are left out wherever they stand (times kept as numbers).
     void leaveOut(const QString &key);
+    // The times of files and versions made as the test runs read as "<when>": in details
+    // texts, version stories, and the lists' modification times.
+    void leaveOutTimesOfThisRun();
     // Empty when the widget shows the state approved under name; else what differs, as a
     // unified diff of the approved state and the one seen.
     QString differences(const QWidget *widget, const QString &name) const;
