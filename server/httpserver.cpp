@@ -358,14 +358,23 @@ struct HttpServer::Callbacks {
                 }
             }
             // A refusal, or an answer to a request whose body is still to come, goes out at
-            // once; the library then closes the connection instead of reading the body. Other
-            // answers wait for the library's next call, which keeps the connection open for
-            // the client's next request.
+            // once. Other answers wait for the library's next call, which keeps the connection
+            // open for the client's next request.
             const bool hasBody = request.hasHeader("transfer-encoding")
                 || (request.hasHeader("content-length")
                     && request.header("content-length") != "0");
             const bool answerNow = state->exchange->isAnswered()
                 && (hasBody || state->exchange->answer().status >= 400);
+            // A body refused before it is read is dropped as it comes, as one refused part-way
+            // is: a client that reads only once it has sent everything would otherwise find its
+            // connection closed under it, and never see why. A client waiting for leave to send
+            // its body is answered by the library instead, and sends none.
+            if (answerNow && hasBody && state->exchange->answer().status >= 400
+                && !request.hasHeader("expect") && answerAtOnce(server, connection, state)) {
+                state->refusedBody = true;
+                state->answeredAtOnce = true;
+                return MHD_YES;
+            }
             return answerNow ? send(connection, state) : MHD_YES;
         }
         if (state->answeredAtOnce) {
