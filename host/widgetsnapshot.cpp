@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMetaEnum>
 #include <QMetaProperty>
 #include <QPlainTextEdit>
 #include <QSaveFile>
@@ -330,6 +332,13 @@ QJsonObject widgetJson(const QWidget *widget)
     const auto *button = qobject_cast<const QAbstractButton *>(widget);
     if (button && button->isCheckable())
         json.insert(QStringLiteral("checked"), button->isChecked());
+    // Whether a button shows a picture, and which kind of message a box shows.
+    if (button && !button->icon().isNull())
+        json.insert(QStringLiteral("icon"), true);
+    if (const auto *box = qobject_cast<const QMessageBox *>(widget))
+        json.insert(QStringLiteral("icon"),
+                    QString::fromLatin1(
+                        QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon())));
     if (const std::optional<int> index = currentIndex(widget))
         json.insert(QStringLiteral("currentIndex"), *index);
     // A header's model is its view's: the rows are listed once, under the view.

@@ -102,8 +102,8 @@ private slots:
         QCOMPARE(QFile(m_portFile).permissions(), ownerOnly);
     }
 
-    // A bridge file that does not fit (a full disk, or a quota reached) is reported, never
-    // taken as written: a client would read half a request or an old port.
+    // A bridge file that does not fit (a full disk, or a quota reached) or cannot be made is
+    // reported, never taken as written: a client would read half a request or an old port.
     void aFileThatDoesNotFitIsReported()
     {
         const QString path = m_home.filePath("bridge/request.xml");
@@ -119,6 +119,10 @@ private slots:
         ::setrlimit(RLIMIT_FSIZE, &before);
         std::signal(SIGXFSZ, previousHandler);
         QVERIFY(!written);
+        QVERIFY(!error.isEmpty());
+        // Nor is one whose folder cannot be made, a file standing where it would go.
+        error.clear();
+        QVERIFY(!BridgeFiles::writePrivate(path + "/port", "1\n", &error));
         QVERIFY(!error.isEmpty());
     }
 

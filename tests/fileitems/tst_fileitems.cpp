@@ -427,7 +427,13 @@ private slots:
         auto *more = tile.findChild<QPushButton *>("MoreActionButton");
         QCOMPARE(tile.status(), 5);
         QVERIFY(!more->isVisible());
+        // A file the platform does not know makes no menu (a folder may list hundreds); one it
+        // knows makes one, however often it is told.
+        tile.setKnown(false);
+        QCOMPARE(tile.findChildren<ListViewActionMenu *>().size(), 0);
         tile.setKnown(true);
+        tile.setKnown(true);
+        QCOMPARE(tile.findChildren<ListViewActionMenu *>().size(), 1);
         QVERIFY(more->isVisible());
         QVERIFY(!tile.actionMenu()->deleteAction()->isVisible());
 

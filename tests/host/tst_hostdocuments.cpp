@@ -16,6 +16,7 @@
 #include <cfxuicustomizationmanager.h>
 #include <cfxuimenu.h>
 #include <cfxuimenuentry.h>
+#include <cfxuiribbonelement.h>
 #include <cfxuiworkspace.h>
 #include <oddbhostappservices.h>
 
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -234,6 +236,49 @@ private slots:
         for (const QAction *action : submenu->actions())
             entries << action->objectName() + ' ' + action->text();
         QCOMPARE(entries, QStringList{"ID_OpenRecent site.dwg"});
+    }
+
+    // A ribbon button shows its command's large picture, else its small one, else none.
+    void ribbonButtonsShowTheirCommandsPictures()
+    {
+        buildDefaultUiLayout(&m_ui);
+        const auto picture = [this](const QString &name, int size, Qt::GlobalColor colour) {
+            QImage image(size, size, QImage::Format_ARGB32);
+            image.fill(colour);
+            const QString path = m_dir.filePath(name);
+            return image.save(path) ? path : QString();
+        };
+        const QString large = picture("large.png", 32, Qt::red);
+        const QString small = picture("small.png", 16, Qt::blue);
+        QVERIFY(!large.isEmpty() && !small.isEmpty());
+        CFxUiRibbonElement *tab = m_ui.GetCurrentWorkspace()->GetRibbonTabs()->At(0);
+        CFxUiRibbonElement *panel =
+            m_ui.CreateRibbonElement(QStringLiteral("ID_PnPictures"), CFxUiRibbonElement::Panel);
+        tab->GetChildren()->Append(panel);
+        const QList<QStringList> commands{{"ID_Both", large, small},
+                                          {"ID_SmallOnly", QString(), small},
+                                          {"ID_None", QString(), QString()}};
+        for (const QStringList &command : commands) {
+            CFxUiCommandItem *item = m_ui.CreateCommandItem(command[0]);
+            item->SetLargeImage(command[1], CFxString());
+            item->SetSmallImage(command[2], CFxString());
+            CFxUiRibbonElement *button =
+                m_ui.CreateRibbonElement(command[0] + "Btn", CFxUiRibbonElement::Button);
+            button->SetCaption(command[0]);
+            button->SetCommandItem(item);
+            panel->GetChildren()->Append(button);
+        }
+        MainWindow window(&m_ui, &m_manager, &m_processor);
+        QStringList shown;
+        for (const QStringList &command : commands) {
+            const auto *button = window.findChild<QToolButton *>(command[0] + "Btn");
+            QVERIFY(button);
+            shown << command[0] + ' '
+                    + (button->icon().isNull()
+                           ? QString("none")
+                           : QColor(button->icon().pixmap(32).toImage().pixel(8, 8)).name());
+        }
+        QCOMPARE(shown, (QStringList{"ID_Both #ff0000", "ID_SmallOnly #0000ff", "ID_None none"}));
     }
 
     // The host's window as a user sees it with two drawings open and the second one active:

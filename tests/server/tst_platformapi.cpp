@@ -246,6 +246,8 @@ private slots:
     {
         PlatformClient &alice = *m_as["alice"];
         const QString name = alice.autoname();
+        const QDateTime began = QDateTime::fromSecsSinceEpoch(
+            QDateTime::currentSecsSinceEpoch(), Qt::UTC);
         const auto send = [&alice, &name](const QString &key, const QByteArray &bytes) {
             const QJsonObject record{{"parent", -1}, {"title", "retry.dxf"}, {"name", name},
                                      {"collabspace", "Common Space"}, {"offset", 0},
@@ -280,6 +282,18 @@ private slots:
         QVERIFY(send("save-2", "second save").startsWith("200 "));
         QCOMPARE(revisions(), (QStringList{"2 " + PlatformClient::sha256("second save"),
                                            "1 " + PlatformClient::sha256("first bytes")}));
+        // Each version is stamped with the time it was stored, as a person reads it (a change
+        // within the same second as the last is stamped a second on, so that stamps differ).
+        QJsonObject versions;
+        alice.get("/api/v1/objects/" + alice.find("retry.dxf")["phid"].toString() + "/versions",
+                  &versions);
+        const QDateTime ended = QDateTime::currentDateTimeUtc().addSecs(1);
+        for (const QJsonValue version : versions["versions"].toArray()) {
+            const QString stamp = version["_filemodified"].toString();
+            QDateTime at = QDateTime::fromString(stamp, "yyyy/MM/dd@HH:mm:ss:'GMT'");
+            at.setTimeSpec(Qt::UTC);
+            QVERIFY2(at >= began && at <= ended, qPrintable(stamp));
+        }
         QVERIFY(send(QString(201, 'k'), "too long a key").startsWith("400 "));
     }
 

@@ -2,6 +2,7 @@
 // shows and where its "Log in" button leads; and sending the outbox from the pane.
 
 #include "taskpane/webviewaurexplatform.h"
+#include "approvedstate.h"
 #include "dxftesthelpers.h"
 #include "platformdouble.h"
 #include "testhome.h"
@@ -66,6 +67,11 @@ private slots:
         QTRY_COMPARE(CSLoginDialog::instance()->isVisible(), signInDialog);
         QCOMPARE(welcome && welcome->isVisible(), !signInDialog);
         QCOMPARE(loaded.count(), 1);
+        // The welcome box as the user reads it: a warning, its text and its one button.
+        if (welcome) {
+            const QString differences = ApprovedState().differences(welcome, "welcome-box");
+            QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        }
     }
 
     // The task pane shows the page while signed out, hides it while signed in, and shows the
