@@ -1,5 +1,6 @@
-// What the widget snapshot says of a table a user reads: its rows, and the cells and headings
-// shown narrower than their text, so that a script or test can tell a cut-off word.
+// What the widget snapshot says of a table a user reads: its rows with their cells' tool tips,
+// and the cells and headings shown narrower than their text, so that a script or test can tell
+// a cut-off word.
 
 #include <widgetsnapshot.h>
 
@@ -42,6 +43,22 @@ private slots:
         // The row numbers' header first, none of them cut off; then the column headings.
         QCOMPARE(headings, QJsonArray({QJsonValue(), QJsonArray({"section 1 \"Collaborative "
                                                                   "Space of the drawing\""})}));
+    }
+
+    // A column drawn as an icon (a status, a lock) says what it shows in its tool tip: a row
+    // lists its cells' tool tips when any but the first has one.
+    void rowsListTheirCellsToolTips()
+    {
+        QTableWidget table(2, 2);
+        for (int row = 0; row < 2; ++row)
+            table.setItem(row, 0, new QTableWidgetItem(QString("drawing-%1.dwg").arg(row)));
+        table.setItem(0, 1, new QTableWidgetItem());
+        table.item(0, 1)->setToolTip("Locked by bob");
+        const QJsonArray rows = WidgetSnapshot::of(&table).value("rows").toArray();
+        QJsonArray tips;
+        for (const QJsonValue &row : rows)
+            tips.append(row.toObject().value("toolTips"));
+        QCOMPARE(tips, QJsonArray({QJsonArray({"", "Locked by bob"}), QJsonValue()}));
     }
 };
 
