@@ -282,6 +282,21 @@ private slots:
             return tile->displayName() == "deck.dwg";
         });
         QVERIFY(deck != tiles.cend() && (*deck)->lockState() == 2);
+
+        // Back to tiles: the shown ones stand one under another again, not side by side.
+        window.actionListView_triggered();
+        QStringList places;
+        int lastTop = -1;
+        for (int i = 0; i < list->count(); ++i) {
+            const QRect place = list->visualItemRect(list->item(i));
+            if (list->item(i)->isHidden())
+                continue;
+            places << QString("left %1, below the last: %2")
+                          .arg(place.left())
+                          .arg(place.top() > lastTop ? "yes" : "no");
+            lastTop = place.top();
+        }
+        QCOMPARE(places, QStringList({"left 0, below the last: yes", "left 0, below the last: yes"}));
     }
 
     // Of a drawing with many files, only the rows and tiles in sight are made at first; those
