@@ -41,7 +41,7 @@ private slots:
             "_UISELECT ProbeModal/ChoiceList 2", "_UISET ProbeModal/AgreeCheck off",
             "_UISNAPSHOT " + m_home.filePath("modal.json"), "_UICLICK ProbeModal/OkButton",
             "_UICLOSE ProbeModeless",
-        }, { "--print-widgets", m_home.filePath("end.json") });
+        }, { "--print-widgets", m_home.filePath("end.json"), "--language", "1036" });
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         QVERIFY2(run.errors.contains("Probe dialog accepted: Grace, off, gamma"),
                  qPrintable(run.errors));
@@ -64,6 +64,8 @@ private slots:
         // The dialog heard the changes the way it hears a user.
         QCOMPARE(modeless.find("EchoLabel").value("text").toString(),
                  QString("Ada Lovelace, on, beta"));
+        // A module reaches the host's services: the language it was started with.
+        QCOMPARE(modeless.find("LanguageLabel").value("text").toString(), QString("1036"));
 
         const WidgetSnapshotFile modal(m_home.filePath("modal.json"));
         const QJsonObject modalWindow = modal.find("ProbeModal");

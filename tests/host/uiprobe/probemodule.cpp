@@ -1,7 +1,9 @@
 // A module for the host's script tests: "_PROBEMODELESS" shows a dialog and returns at once;
 // "_PROBEMODAL" shows one modally and, once it is closed, reports how and with what answer.
+// Each dialog names the language the host's services report, as a module asks for it.
 
 #include <cfxcommand.h>
+#include <cfxsystemservices.h>
 #include <lxodrxmodule.h>
 #include <odedcommandcontext.h>
 #include <odedcommandstack.h>
@@ -38,6 +40,10 @@ public:
         m_agree->setObjectName(QStringLiteral("AgreeCheck"));
         m_choices->setObjectName(QStringLiteral("ChoiceList"));
         m_echo->setObjectName(QStringLiteral("EchoLabel"));
+        m_language->setObjectName(QStringLiteral("LanguageLabel"));
+        const CFxSystemServices *services = GetFxSystemServices();
+        m_language->setText(services ? QString::number(services->GetUILanguage())
+                                     : QStringLiteral("no host services"));
         // Rows with a tool tip, a name in role 16 and a time in role 17.
         const QStringList texts = { "alpha", "beta", "gamma" };
         const QStringList ordinals = { "first", "second", "third" };
@@ -51,7 +57,8 @@ public:
         buttons->addButton(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
         auto *layout = new QVBoxLayout(this);
         for (QWidget *widget : std::initializer_list<QWidget *>{ m_name, m_secret, m_agree,
-                                                                 m_choices, m_echo, buttons })
+                                                                 m_choices, m_echo,
+                                                                 m_language, buttons })
             layout->addWidget(widget);
         // Only what users do reaches the echo: typing, clicking the box, clicking a row.
         const auto echo = [this] { m_echo->setText(answer()); };
@@ -76,6 +83,7 @@ private:
     QCheckBox *m_agree = new QCheckBox(QStringLiteral("I &agree"), this);
     QListWidget *m_choices = new QListWidget(this);
     QLabel *m_echo = new QLabel(this);
+    QLabel *m_language = new QLabel(this);
 };
 
 class ProbeCommand : public CFxCommand
