@@ -268,13 +268,16 @@ private slots:
         // The retry carries other bytes, as a file changed meanwhile might: still the first
         // answer, and the first bytes stay.
         QCOMPARE(send("save-1", "changed since"), first);
-        const auto revisions = [&alice] {
-            QJsonObject versions;
+        const auto versions = [&alice] {
+            QJsonObject answer;
             alice.get("/api/v1/objects/" + alice.find("retry.dxf")["phid"].toString()
                           + "/versions",
-                      &versions);
+                      &answer);
+            return answer["versions"].toArray();
+        };
+        const auto revisions = [&versions] {
             QStringList lines;
-            for (const QJsonValue version : versions["versions"].toArray())
+            for (const QJsonValue version : versions())
                 lines << version["revision"].toString() + " " + version["_sha256"].toString();
             return lines;
         };
@@ -284,11 +287,8 @@ private slots:
                                            "1 " + PlatformClient::sha256("first bytes")}));
         // Each version is stamped with the time it was stored, as a person reads it (a change
         // within the same second as the last is stamped a second on, so that stamps differ).
-        QJsonObject versions;
-        alice.get("/api/v1/objects/" + alice.find("retry.dxf")["phid"].toString() + "/versions",
-                  &versions);
         const QDateTime ended = QDateTime::currentDateTimeUtc().addSecs(1);
-        for (const QJsonValue version : versions["versions"].toArray()) {
+        for (const QJsonValue version : versions()) {
             const QString stamp = version["_filemodified"].toString();
             QDateTime at = QDateTime::fromString(stamp, "yyyy/MM/dd@HH:mm:ss:'GMT'");
             at.setTimeSpec(Qt::UTC);
