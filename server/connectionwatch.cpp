@@ -6,6 +6,17 @@
 
 Q_LOGGING_CATEGORY(lcConnections, "platform.connections", QtInfoMsg)
 
+namespace {
+
+// Whether bytes wait in the socket that the server has not read yet.
+bool hasUnreadBytes(int fd)
+{
+    char byte = 0;
+    return ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
+}
+
+} // namespace
+
 ConnectionWatch::ConnectionWatch(const Limits &limits)
     : m_limits(limits), m_watcher([this] { watch(); })
 {
@@ -114,6 +125,14 @@ void ConnectionWatch::watch()
             const bool headTooSlow = waited > std::chrono::seconds(m_limits.headSeconds);
             if (!idleTooLong && !headTooSlow)
                 continue;
+            // A request that came in time but waits unread, while the connection's server
+            // thread answers another connection's request, has begun: the client is not idle,
+            // and its request is answered once the thread is free (the head deadline still
+            // holds for it).
+            if (!headTooSlow && hasUnreadBytes(entry.fd)) {
+                entry.headBegun = true;
+                continue;
+            }
             // The server still owns the socket: it sees the end of the connection and closes
             // it, which removes the entry. The socket stays open until then, so the number
             // cannot belong to another connection yet.

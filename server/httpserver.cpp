@@ -476,7 +476,6 @@ bool HttpServer::start(QString *error)
         return MHD_OptionItem{option, value, pointer};
     };
     std::vector<MHD_OptionItem> options{
-        item(MHD_OPTION_THREAD_POOL_SIZE, qMax(1, m_options.threads)),
         item(MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(kConnectionMemoryBytes)),
         item(MHD_OPTION_CONNECTION_LIMIT, kMaxConnections),
         item(MHD_OPTION_CONNECTION_TIMEOUT, platform::kStallSeconds),
@@ -490,6 +489,9 @@ bool HttpServer::start(QString *error)
              nullptr),
         item(MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&Callbacks::log), nullptr),
     };
+    // One thread is the library's own polling thread: it warns of a pool of one.
+    if (m_options.threads > 1)
+        options.push_back(item(MHD_OPTION_THREAD_POOL_SIZE, m_options.threads));
     if (tls) {
         options.push_back(item(MHD_OPTION_HTTPS_MEM_KEY, 0, m_options.keyPem.data()));
         options.push_back(item(MHD_OPTION_HTTPS_MEM_CERT, 0, m_options.certificatePem.data()));

@@ -41,14 +41,23 @@ class Client:
         self.connection = None
         self.last_answer = 0.0
         self.reconnects = 0  # connections opened anew after an idle time
+        self.kept_for = None  # seconds the connection of the last request had been idle
 
     def connect(self):
         if self.connection is not None:
-            if time.monotonic() - self.last_answer < IDLE_SECONDS:
+            self.kept_for = time.monotonic() - self.last_answer
+            if self.kept_for < IDLE_SECONDS:
                 return
             self.connection.close()
             self.reconnects += 1
+        self.kept_for = None
         self.connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=60)
+
+    def where(self):
+        """Where the last request went, for an error's report."""
+        if self.kept_for is None:
+            return "on a new connection"
+        return "on a connection idle for %.2f s" % self.kept_for
 
     def request(self, method, path, body=None, content_type="application/json"):
         self.connect()
@@ -183,7 +192,8 @@ class Load:
                     serial += 1
                     self.check_in(client, name, title, serial)
             except (OSError, http.client.HTTPException) as error:
-                self.note("connection", type(error).__name__, repr(error).encode())
+                self.note("connection", type(error).__name__,
+                          ("%r %s" % (error, client.where())).encode())
                 client.connection.close()
                 client.connection = None
         self.verify_stored(client, name)
