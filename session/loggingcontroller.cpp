@@ -40,15 +40,12 @@ LoggingController::LoggingController(ShowAurexTaskPane *session, CSLoginDialog *
             &LoggingController::sessionExpired);
 }
 
-bool LoggingController::toggleSignIn()
+void LoggingController::toggleSignIn()
 {
-    if (m_session->isSignedIn()) {
+    if (m_session->isSignedIn())
         signOutAsked();
-        return false;
-    }
-    if (ensureLauncherConfigured())
-        return false;
-    return m_dialog->exec() == QDialog::Accepted;
+    else if (!ensureLauncherConfigured())
+        m_dialog->exec();
 }
 
 void LoggingController::signOut()

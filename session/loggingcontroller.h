@@ -25,10 +25,10 @@ public:
     ShowAurexTaskPane *session() const { return m_session; }
     CSLoginDialog *signInDialog() const { return m_dialog; }
 
-    // Signed in: signs out as the user asked (signOutAsked) and returns false. Signed out:
-    // shows the welcome box when no server is configured (returns false), else runs the
-    // sign-in dialog and returns whether it signed the user in.
-    bool toggleSignIn();
+    // Signed in: signs out as the user asked (signOutAsked). Signed out: shows the welcome box
+    // when no server is configured, else runs the sign-in dialog. The session tells how it
+    // ended.
+    void toggleSignIn();
     // The user asks to sign out. Locks the user holds on files of this computer are listed
     // first, with the choice to release them, keep them, or stay signed in. The platform is
     // asked in jobs under the "Please wait" box; signing out follows their answers.

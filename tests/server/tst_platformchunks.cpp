@@ -215,6 +215,55 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(range->body), versions[1].mid(changed.offset, changed.size));
     }
 
+    // Where a content is cut is part of the protocol: a client that cuts elsewhere would send
+    // and fetch everything. The sizes below come from a separate implementation of the rule as
+    // API.md writes it (random bytes, then 600 KiB of one letter, then random bytes again),
+    // whichever pieces the bytes arrive in.
+    void cutsFallWhereTheWrittenRulePutsThem_data()
+    {
+        QTest::addColumn<int>("piece");
+        QTest::newRow("all at once") << 0;
+        QTest::newRow("in pieces of 4093 bytes") << 4093;
+        QTest::newRow("byte by byte") << 1;
+    }
+
+    void cutsFallWhereTheWrittenRulePutsThem()
+    {
+        QFETCH(int, piece);
+        QByteArray bytes;
+        quint32 x = 1;
+        const auto random = [&](int count) {
+            for (int i = 0; i < count; ++i) {
+                x = x * 1103515245u + 12345u;
+                bytes.append(static_cast<char>(x >> 24));
+            }
+        };
+        random(1536 * 1024);
+        bytes.append(QByteArray(600 * 1024, 'x'));
+        random(512 * 1024);
+
+        QList<qint64> sizes;
+        ContentChunker chunker;
+        qint64 start = 0;
+        for (qint64 at = 0; at < bytes.size();) {
+            const qint64 end = piece > 0 ? qMin<qint64>(bytes.size(), at + piece) : bytes.size();
+            while (at < end) {
+                bool boundary = false;
+                at += chunker.scan(bytes.constData() + at, end - at, &boundary);
+                if (boundary) {
+                    sizes << at - start;
+                    start = at;
+                }
+            }
+        }
+        sizes << bytes.size() - start;
+        const QList<qint64> expected{68736, 67085, 69159, 82135, 38067, 128958, 68463, 59361,
+                                     53920, 76119, 65800, 76505, 112629, 72970, 16582, 69034,
+                                     85791, 79165, 83880, 72952, 70362, 262144, 262144, 175695,
+                                     74374, 79960, 125895, 25451, 101802, 76923, 9491};
+        QCOMPARE(sizes, expected);
+    }
+
     void aWholeFileCheckInIsCutWhereTheClientWould()
     {
         PlatformClient ann(m_platform.serverHost());

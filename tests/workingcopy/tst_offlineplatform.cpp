@@ -31,7 +31,7 @@ private slots:
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write("bytes") == 5);
             file.close();
-            database.recordExchange(path, QString(), QString("AX00000%1").arg(i + 1),
+            database.recordExchange(path, QString("V%1").arg(i + 1), QString("AX00000%1").arg(i + 1),
                                     "2026/12/01@10:00:00:GMT",
                                     files.at(i).endsWith(".png") ? "ACAD Insert" : "drawing");
         }
@@ -77,6 +77,37 @@ private slots:
         }
         lines.sort();
         QCOMPARE(lines, hits);
+    }
+
+    // Details name the version each local copy was last exchanged as, also after the user
+    // saved it since (it is still based on that version), with what the copy holds now; a name
+    // the file database does not know is left as asked.
+    void detailsTellTheVersionALocalCopyIsBasedOn()
+    {
+        QFile deck(m_folder + "/deck.dwg");
+        QVERIFY(deck.open(QIODevice::Append) && deck.write(" saved offline") == 14);
+        deck.close();
+        {
+            FileDatabase database{QString()};
+            QVERIFY(database.recordLocalSave(deck.fileName()));
+            QVERIFY(database.save());
+        }
+        RecordList requests;
+        for (const char *name : {"AX000001", "AX000002", "AX000099"})
+            setRecordProperty(*requests.add(std::make_unique<FzFileInfo>()), "name", name);
+        QVERIFY(OfflinePlatform().details(requests));
+        QStringList lines;
+        for (const FzFileInfo *record : requests) {
+            lines << QStringList{recordProperty(*record, "name"), recordProperty(*record, "phid"),
+                                 recordTitle(*record), recordProperty(*record, "_size"),
+                                 recordProperty(*record, "_filemodified"),
+                                 recordProperty(*record, "filename").replace(m_folder, "DIR")}
+                         .join(' ');
+        }
+        QCOMPARE(lines, (QStringList{
+                            "AX000001 V1 bridge.dwg 5 2026/12/01@10:00:00:GMT DIR/bridge.dwg",
+                            "AX000002 V2 deck.dwg 19 2026/12/01@10:00:00:GMT DIR/deck.dwg",
+                            "AX000099     "}));
     }
 
 private:
