@@ -70,7 +70,7 @@ void SaveSet::build(const ReferenceNode &root, const MAPSTRCADOBJ &details,
     Q_ASSERT(!top());
     SaveTreeItem *topRow = m_root->appendChild(root.path, pathFileName(root.path));
     buildRow(topRow, root, details, database);
-    m_snapshot = m_root->clone();
+    keepAsMade();
     recount();
 }
 
@@ -294,6 +294,11 @@ void SaveSet::setSpace(const QString &space)
     m_root->collabSpace = space;
     for (SaveTreeItem *row : rows())
         row->collabSpace = space;
+}
+
+void SaveSet::keepAsMade()
+{
+    m_snapshot = m_root->clone();
 }
 
 void SaveSet::reset()

@@ -76,8 +76,11 @@ public:
     // The spaces the user may save to, before build(): new files go to the usual default
     // space when it is one of them, else to the first of them.
     void setWritableSpaces(const QStringList &spaces);
-    // Back to the rows as they were built.
+    // Back to the rows as they were built, or as keepAsMade() found them.
     void reset();
+    // What reset() goes back to from now on: the rows as they are (after the duplicate check
+    // that runs as the dialog opens, say).
+    void keepAsMade();
 
     // The lock message of a file locked by user.
     static QString lockText(const QString &user);

@@ -216,7 +216,11 @@ void SaveToCSDialog::buildRows(const QString &savedPath)
                 ? nullptr
                 : new DuplicateSearch(m_platform, *m_set, m_tenant);
         },
-        [this](DuplicateSearch &search) { m_set->evaluateDuplicates(search.duplicates()); });
+        [this](DuplicateSearch &search) {
+            m_set->evaluateDuplicates(search.duplicates());
+            // Reset goes back to the rows as the user first saw them, red ones red.
+            m_set->keepAsMade();
+        });
     // Changed files that drawings outside this save use too: said under the rows.
     flow->step<ValueJob<SharedFileNotes>>(
         [this]() -> ValueJob<SharedFileNotes> * {
@@ -361,7 +365,6 @@ void SaveToCSDialog::checkDuplicates(JobSequence *flow)
             m_set->evaluateDuplicates(search.duplicates());
             m_view->clearSelection();
             refreshRows();
-            updateErrorLabel();
         });
 }
 
@@ -369,7 +372,6 @@ void SaveToCSDialog::ResetSlot()
 {
     m_set->reset();
     refreshRows();
-    updateErrorLabel();
 }
 
 void SaveToCSDialog::ChangeAllTreeItemName()
@@ -436,7 +438,6 @@ void SaveToCSDialog::SavePushButtonClicked()
             // out.
             const QStringList reasons = refused->explainRefusal(m_set->top());
             refreshRows();
-            updateErrorLabel();
             showUploadError(reasons.isEmpty() ? refused->errorString()
                                               : reasons.join(QLatin1Char('\n')));
         } else if (ended->error() != AurexJob::NoError && ended->error() != AurexJob::KilledError) {

@@ -80,6 +80,7 @@ private:
     void showRows();
     // Sizes the columns to what their header and cells show.
     void fitColumns();
+    // Tells the view every row changed, which brings the error label up to date too.
     void refreshRows();
     // Checks the rows' titles against the platform; then checks in when asked to.
     // Adds the duplicate check to flow; the rows show what it found.
