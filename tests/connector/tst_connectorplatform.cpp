@@ -38,12 +38,27 @@ struct CountingPlatform
             filesPerRequest << body.object().value("refs").toArray().size();
             res.set_content("{\"results\":[]}", "application/json");
         });
+        // Whatever object is asked for, the versions of another.
+        server.Get(R"(/api/v1/objects/[0-9A-F]+/versions)",
+                   [](const httplib::Request &, httplib::Response &res) {
+                       res.set_content("{\"object\":{\"name\":\"AX000002\",\"title\":"
+                                       "\"other.dwg\"},\"versions\":[{\"revision\":1,"
+                                       "\"_CheckIn\":\"2026/12/01@10:00:00:GMT\"}]}",
+                                       "application/json");
+                   });
         host = QStringLiteral("http://127.0.0.1:%1").arg(server.bind_to_any_port("127.0.0.1"));
         thread = std::thread([this] { server.listen_after_bind(); });
         // A server stopped before it listens would listen for ever.
         for (int waited = 0; !server.is_running() && waited < 5000; ++waited)
             QThread::msleep(1);
     }
+    // Points platform here and signs in.
+    bool signIn(ConnectorPlatform &platform) const
+    {
+        platform.setServer(host);
+        return platform.signInWithPassword("u", "p", host, "/cas");
+    }
+
     ~CountingPlatform()
     {
         server.stop();
@@ -86,8 +101,7 @@ private slots:
         QFETCH(QList<int>, filesPerRequest);
         CountingPlatform counting;
         ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
-        platform.setServer(counting.host);
-        QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+        QVERIFY(counting.signIn(platform));
         RecordList records;
         for (int i = 0; i < sizes.size(); ++i) {
             FzFileInfo *record = records.add(std::make_unique<FzFileInfo>());
@@ -115,8 +129,7 @@ private slots:
     {
         CountingPlatform counting;
         ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
-        platform.setServer(counting.host);
-        QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+        QVERIFY(counting.signIn(platform));
         TitleBlockMapping mapping;
         QVERIFY(!platform.titleBlockMapping(&mapping));
 
@@ -147,8 +160,7 @@ private slots:
                                 res.set_content(answer.toStdString(), "application/json");
                             });
         ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
-        platform.setServer(counting.host);
-        QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+        QVERIFY(counting.signIn(platform));
         const QStringList all{"Bridge Project", "Common Space", "Harbour Works"};
         QCOMPARE(QList<QStringList>({platform.spaces(), platform.writableSpaces()}),
                  QList<QStringList>({all, {"Bridge Project", "Harbour Works"}}));
@@ -169,8 +181,7 @@ private slots:
                                                 "application/json");
                             });
         ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
-        platform.setServer(counting.host);
-        QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+        QVERIFY(counting.signIn(platform));
         FzFileInfo object;
         object.SetProperty("phid", phid);
         RecordList drawings;
@@ -193,6 +204,21 @@ private slots:
 
     // Why a call failed, as the user reads it: a platform that answered no, in the caller's
     // words; a platform nobody answers for, that it cannot be reached and why.
+    // An answer about another object than the one asked for (as when another thread's call
+    // replaced the shared answer each time) is no answer, never an empty history.
+    void versionsOfAnotherObjectAreNoAnswer()
+    {
+        CountingPlatform counting;
+        ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+        QVERIFY(counting.signIn(platform));
+        FzFileInfo record;
+        record.SetProperty("phid", "0123456789ABCDEF0123456789ABCDEF");
+        record.SetProperty("name", "AX000001");
+        FileVersionList versions;
+        QVERIFY(!platform.versions(record, &versions));
+        QCOMPARE(versions.size(), 0);
+    }
+
     void failureSaysWhetherThePlatformAnswered()
     {
         QStringList said;
@@ -201,8 +227,7 @@ private slots:
             CountingPlatform counting; // knows no where-used: answers 404
             gone = counting.host;
             ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
-            platform.setServer(counting.host);
-            QVERIFY(platform.signInWithPassword("u", "p", counting.host, "/cas"));
+            QVERIFY(counting.signIn(platform));
             FzFileInfo object;
             object.SetProperty("phid", "0123456789abcdef0123456789abcdef");
             RecordList drawings;

@@ -6,6 +6,7 @@
 #include "approvedstate.h"
 #include "commandprocessor.h"
 #include "defaultuilayout.h"
+#include "dockingpanemanager.h"
 #include "filecommands.h"
 #include "hostdocument.h"
 #include "hostdocumentmanager.h"
@@ -20,6 +21,8 @@
 #include <cfxuiworkspace.h>
 #include <oddbhostappservices.h>
 
+#include <QDockWidget>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -208,6 +211,48 @@ private slots:
         // Scripts find menu entries by name: one File menu, whatever was rebuilt before.
         QCOMPARE(window.menuBar()->findChildren<QMenu *>("ID_MnFile").size(), 1);
         QCOMPARE(window.menuBar()->findChildren<QAction *>("ID_New").size(), 1);
+    }
+
+    // A module's pane docks at the first side it allows, around the content it gave, under its
+    // caption; the module gets that pane back to show and hide it later.
+    void aModulesPaneDocksAroundItsContent()
+    {
+        buildDefaultUiLayout(&m_ui);
+        MainWindow window(&m_ui, &m_manager, &m_processor);
+        DockingPaneManager panes;
+        panes.setMainWindow(&window);
+        auto *content = new QLabel(QStringLiteral("files"));
+        QWidget *pane = panes.CreateDockingPane(
+            content, 7, CFxDockingPaneManager::BottomArea | CFxDockingPaneManager::RightArea,
+            QStringLiteral("Files"), QStringLiteral("Files of the drawing"), 0, 0, -1, -1, 120,
+            80, 1, 0);
+        auto *dock = qobject_cast<QDockWidget *>(pane);
+        QVERIFY(dock);
+        QCOMPARE(window.findChildren<QDockWidget *>().count(dock), 1);
+        QCOMPARE(dock->widget(), content);
+        QCOMPARE(dock->windowTitle(), QString("Files of the drawing"));
+        QCOMPARE(window.dockWidgetArea(dock), Qt::RightDockWidgetArea);
+        QCOMPARE(panes.panes(), QList<QDockWidget *>{dock});
+    }
+
+    // A user who switches to the Classic workspace finds the same menus as in Drafting.
+    void everyWorkspaceHasTheMenus()
+    {
+        CFxUiCustomizationManager ui;
+        buildDefaultUiLayout(&ui);
+        QStringList shown;
+        for (int i = 0; i < ui.GetWorkspaceCount(); ++i) {
+            CFxUiWorkspace *workspace = ui.GetWorkspaceAt(i);
+            ui.SetCurrentWorkspace(workspace);
+            MainWindow window(&ui, &m_manager, &m_processor);
+            ui.RefreshMenus(0);
+            QStringList menus;
+            for (const QAction *menu : window.menuBar()->actions())
+                menus << menu->text();
+            shown << workspace->GetName().toQString() + ": " + menus.join(' ');
+        }
+        QCOMPARE(shown, (QStringList{"Drafting: &File &Insert &View",
+                                     "Classic: &File &Insert &View"}));
     }
 
     // An entry with entries of its own is a submenu, found by scripts by the entry's name as

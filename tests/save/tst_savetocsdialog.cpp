@@ -308,6 +308,13 @@ private slots:
             press(dialog, "CheckDuplicatePushButton");
             QVERIFY(!logo->hasError);
             QVERIFY(errorLabel->isHidden());
+            // Reset gives the rows back as the dialog made them, the duplicate's error with them.
+            press(dialog, "ResetPushButton");
+            QVERIFY(rowNamed(dialog, "logo.png")->hasError);
+            QVERIFY(!errorLabel->isHidden());
+            choose(dialog, "logo.png", "Overwrite");
+            press(dialog, "CheckDuplicatePushButton");
+            QVERIFY(errorLabel->isHidden());
             press(dialog, "SavePushButton");
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }

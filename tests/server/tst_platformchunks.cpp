@@ -345,6 +345,39 @@ private slots:
                  PlatformClient::sha256(file));
     }
 
+    // A client that sends plain bytes instead of chunks goes on from where the platform says it
+    // stands; bytes that would go elsewhere are refused with that place, and the check-in
+    // takes the upload whole.
+    void aByteUploadGoesOnFromWhereThePlatformStands()
+    {
+        PlatformClient ann(m_platform.serverHost());
+        QCOMPARE(ann.signIn("ann", "ann-pw-2026"), 200);
+        const QByteArray file = generatedDrawing(3000, 7);
+        QJsonObject upload;
+        QCOMPARE(ann.post("/api/v1/uploads",
+                          {{"size", file.size()}, {"sha256", PlatformClient::sha256(file)}},
+                          &upload),
+                 200);
+        const QString id = upload["upload"].toString();
+        const auto put = [&](qint64 offset, const QByteArray &bytes) {
+            const httplib::Result result = ann.http().Put(
+                QString("/api/v1/uploads/%1?offset=%2").arg(id).arg(offset).toStdString(),
+                bytes.toStdString(), "application/octet-stream");
+            if (!result)
+                return QString("no answer");
+            return QString("%1 %2").arg(result->status).arg(
+                PlatformClient::parse(result->body)["received"].toVariant().toLongLong());
+        };
+        const qint64 half = file.size() / 2;
+        const QStringList answers{put(0, file.left(half)), put(0, file.mid(half)),
+                                  put(half, file.mid(half))};
+        QCOMPARE(answers, (QStringList{QString("200 %1").arg(half), QString("409 %1").arg(half),
+                                       QString("200 %1").arg(file.size())}));
+        QCOMPARE(checkInUpload(ann, "bytes.dxf", ann.autoname(), id, file), 200);
+        QCOMPARE(ann.downloadDigest(ann.find("bytes.dxf")["phid"].toString()),
+                 PlatformClient::sha256(file));
+    }
+
     void announcingChunksRevealsNothingOfOthersContents()
     {
         PlatformClient ann(m_platform.serverHost());

@@ -37,6 +37,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -322,6 +323,11 @@ private slots:
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(shown, success ? QStringList() : QStringList { "Error: " + message });
+        // A closed box goes; attempt after attempt, none piles up hidden.
+        const QWidgetList left = QApplication::topLevelWidgets();
+        QVERIFY(std::none_of(left.begin(), left.end(), [](const QWidget *widget) {
+            return qobject_cast<const QMessageBox *>(widget);
+        }));
         QVERIFY2(!success || !g_messages.isEmpty(), "the sign-in printed nothing to search");
         verifyNoCredentialLogged(password);
         const QStringList kept = remember ? QStringList { user, password, "remembered" }

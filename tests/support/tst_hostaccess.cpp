@@ -2,12 +2,16 @@
 // drawings and closes them.
 
 #include "support/hostaccess.h"
+#include "support/hostuilookup.h"
 
 #include "hostenvironment.h"
 #include "testhome.h"
 
 #include <cfxdocument.h>
 #include <cfxstring.h>
+#include <cfxuicustomizationmanager.h>
+#include <cfxuiribbonelement.h>
+#include <cfxuiworkspace.h>
 #include <hostdocument.h>
 #include <hostdocumentmanager.h>
 
@@ -60,6 +64,32 @@ private slots:
     {
         QCOMPARE(inFront(), QString("none"));
         HostAccess::writeToCommandLine("nobody reads this");
+    }
+
+    // The module's panel goes on the host's collaboration tab wherever the tab stands, whatever
+    // the letter case of its id; a workspace without one gets it on its last tab.
+    void collaborationTabIsFoundWhereverItStands_data()
+    {
+        QTest::addColumn<QStringList>("tabs");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("first") << QStringList{"RSM", "HOME", "INSERT"} << "RSM";
+        QTest::newRow("in the middle, small letters") << QStringList{"HOME", "rsm", "OUTPUT"}
+                                                      << "rsm";
+        QTest::newRow("none: the last tab") << QStringList{"HOME", "OUTPUT"} << "OUTPUT";
+        QTest::newRow("no tabs at all") << QStringList{} << "none";
+    }
+
+    void collaborationTabIsFoundWhereverItStands()
+    {
+        QFETCH(QStringList, tabs);
+        QFETCH(QString, found);
+        HostEnvironment host;
+        CFxUiWorkspace *workspace = host.ui()->CreateWorkspace(QStringLiteral("Tried"));
+        for (const QString &id : tabs)
+            workspace->GetRibbonTabs()->Append(
+                host.ui()->CreateRibbonElement(id, CFxUiRibbonElement::Tab));
+        const CFxUiRibbonElement *tab = HostUiLookup::collaborationTab(workspace);
+        QCOMPARE(tab ? tab->GetIdentifier().toQString() : QString("none"), found);
     }
 
 private:

@@ -393,6 +393,11 @@ private slots:
         QVERIFY(mine.save(path("logo.png")));
         QSignalSpy reloaded(m_window->liveUpdates(), &LiveUpdates::reloaded);
         bar->findChild<QPushButton *>("ReloadNewerButton")->click();
+        // While the files come, the bar says so and offers nothing to press.
+        QCOMPARE(bar->text(), QString("Bringing the newer versions down..."));
+        QCOMPARE(bar->findChildren<QPushButton *>().count(), 2);
+        for (const QPushButton *button : bar->findChildren<QPushButton *>())
+            QVERIFY2(!button->isVisibleTo(bar), qPrintable(button->text()));
         QVERIFY(reloaded.wait(10000));
         QCOMPARE(reloaded.first().first().toString(), QString());
         QCOMPARE(DxfTest::readBytes(path("logo.png")), QByteArray("bob's logo"));

@@ -247,6 +247,10 @@ private slots:
                    + QChar(0xFFFF) + "b"
             << QString("a") + QChar(0xFFFD) + QChar(0xFFFD) + "x" + QChar(0xFFFD) + QChar(0xFFFD)
                    + QChar(0xFFFD) + "b";
+        // A stray low half after a character of three bytes, and a high half that ends the text.
+        QTest::newRow("stray halves after an ideograph and at the end")
+            << QString(QChar(0x8A2D)) + QChar(0xDC00) + "x" + QChar(0xD800)
+            << QString(QChar(0x8A2D)) + QChar(0xFFFD) + "x" + QChar(0xFFFD);
         const QString lastCarried = QString("a") + QChar(0xFFFC) + QChar(0xFFFD) + "b";
         QTest::newRow("the last characters XML carries") << lastCarried << lastCarried;
     }
