@@ -78,19 +78,18 @@ void DiskSpace::setReserveBytes(qint64 bytes)
         QFile::remove(reservePath());
 }
 
-bool DiskSpace::releaseReserve()
+void DiskSpace::releaseReserve()
 {
     QMutexLocker locker(&g_mutex);
     const QString path = reservePath();
     if (path.isEmpty() || !QFileInfo::exists(path) || !QFile::remove(path))
-        return false;
+        return;
     g_givenBack = true;
     qCWarning(lcDisk).noquote()
         << QStringLiteral("No space left on device: the reserve of %1 MiB is given back, so that "
                           "files can be deleted to make room; free space on the disk of %2")
                .arg(g_reserveBytes / (1024 * 1024))
                .arg(g_folder);
-    return true;
 }
 
 bool DiskSpace::takesNewContents()

@@ -16,8 +16,8 @@ public:
     // it is full, so that the database can copy its log in and files can be deleted to make
     // room (0: none). Made again once twice its size is free.
     static void setReserveBytes(qint64 bytes);
-    // Gives the reserve back to the disk; false when there was none.
-    static bool releaseReserve();
+    // Gives the reserve back to the disk, if there is one.
+    static void releaseReserve();
     // False from the moment the reserve is given back until it is made again: its room is
     // kept for deleting files and for the database's log, and new contents would take it.
     static bool takesNewContents();

@@ -20,6 +20,8 @@ ProgressDialog::ProgressDialog(QWidget *parent)
     , m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("ProgressDialog"));
+    // A box that only waits has no help to offer.
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
     setFixedSize(200, 50);
     auto *layout = new QVBoxLayout(this);
