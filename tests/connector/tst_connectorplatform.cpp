@@ -22,6 +22,7 @@
 namespace {
 
 const qint64 kMiB = 1024 * 1024;
+const char kPreviewId[] = "FEDCBA9876543210FEDCBA9876543210";
 
 // Signs anyone in and knows no file: each download call is one details request whose "refs"
 // are the files of that call. Serves on a thread of its own while it lives.
@@ -38,6 +39,21 @@ struct CountingPlatform
             filesPerRequest << body.object().value("refs").toArray().size();
             res.set_content("{\"results\":[]}", "application/json");
         });
+        // A preview for the first file asked for, none for the others.
+        server.Post("/api/v1/previews", [](const httplib::Request &, httplib::Response &res) {
+            res.set_content("{\"results\":[{\"phid\":\"" + std::string(kPreviewId)
+                                + "\",\"title\":\"quay.jpg\"},{}]}",
+                            "application/json");
+        });
+        server.Get("/api/v1/objects/" + std::string(kPreviewId) + "/content",
+                   [](const httplib::Request &, httplib::Response &res) {
+                       const QByteArray bytes("preview of quay");
+                       res.set_header("X-Aurex-SHA256",
+                                      QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)
+                                          .toHex()
+                                          .toStdString());
+                       res.set_content(bytes.toStdString(), "image/jpeg");
+                   });
         // Whatever object is asked for, the versions of another.
         server.Get(R"(/api/v1/objects/[0-9A-F]+/versions)",
                    [](const httplib::Request &, httplib::Response &res) {
@@ -204,6 +220,28 @@ private slots:
 
     // Why a call failed, as the user reads it: a platform that answered no, in the caller's
     // words; a platform nobody answers for, that it cannot be reached and why.
+    // The preview the platform has for a file arrives in the folder under the file's base
+    // name; a file without one gets none.
+    void previewsArriveUnderTheFilesNames()
+    {
+        CountingPlatform counting;
+        ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+        QVERIFY(counting.signIn(platform));
+        RecordList records;
+        for (const char *title : {"quay.dwg", "pier.dwg"}) {
+            FzFileInfo record;
+            record.SetTitle(title);
+            record.SetProperty("name", std::string("AX-") + title);
+            records.addCopy(record);
+        }
+        QTemporaryDir folder;
+        QVERIFY(platform.downloadPreviews(records, folder.path()));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"quay.jpg"});
+        QFile preview(folder.filePath("quay.jpg"));
+        QVERIFY(preview.open(QIODevice::ReadOnly));
+        QCOMPARE(preview.readAll(), QByteArray("preview of quay"));
+    }
+
     // An answer about another object than the one asked for (as when another thread's call
     // replaced the shared answer each time) is no answer, never an empty history.
     void versionsOfAnotherObjectAreNoAnswer()

@@ -49,6 +49,25 @@ void clickWhenModal(const QString &button)
         QApplication::activeModalWidget()->findChild<QPushButton *>(button)->click();
     });
 }
+
+// The action menu of a file the stand-in platform holds, as a search result shows it.
+struct QuayMenu
+{
+    explicit QuayMenu(const QString &tenant)
+    {
+        record.SetTitle("quay.dxf");
+        record.SetProperty("name", platform.addObject("quay.dxf", "0\nEOF\n").toStdString());
+        button.show();
+        menu = std::make_unique<ListViewActionMenu>(
+            &button, FileItemContext{&platform, tenant, "alice"}, QString(), &record);
+    }
+
+    PlatformDouble platform;
+    FzFileInfo record;
+    QPushButton button;
+    std::unique_ptr<ListViewActionMenu> menu;
+};
+
 } // namespace
 
 class TestFileItems : public QObject
@@ -568,15 +587,9 @@ private slots:
     // answer: Escape on the "Please wait" box ends the wait, and the lock stays as it was.
     void lockWithoutAnAnswerSaysWhyOrIsCancelled()
     {
-        PlatformDouble platform;
-        const QString name = platform.addObject("quay.dxf", "0\nEOF\n");
-        FzFileInfo record;
-        record.SetTitle("quay.dxf");
-        record.SetProperty("name", name.toStdString());
-        QPushButton button;
-        button.show();
-        ListViewActionMenu menu(&button, {&platform, m_context.tenant, "alice"}, QString(),
-                                &record);
+        QuayMenu quay(m_context.tenant);
+        PlatformDouble &platform = quay.platform;
+        ListViewActionMenu &menu = *quay.menu;
         QString warned;
         QTimer answer;
         connect(&answer, &QTimer::timeout, [&warned] {
@@ -606,6 +619,28 @@ private slots:
         // not, should the call still reach it.
         QVERIFY(warned.isEmpty());
         QCOMPARE(menu.lockState(), int(NotLocked));
+    }
+
+    // Lock pressed again while the first request is on its way asks the platform nothing more.
+    void aLockUnderWayIsAskedForOnce()
+    {
+        QuayMenu quay(m_context.tenant);
+        PlatformDouble &platform = quay.platform;
+        ListViewActionMenu &menu = *quay.menu;
+        // The hanging request ends without an answer; the box that says so is closed.
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->close();
+        });
+        answer.start(20);
+        platform.setBehaviour(PlatformDouble::Hang);
+        menu.lockAction()->trigger();
+        QTRY_COMPARE(platform.lockCount(), 1);
+        menu.lockAction()->trigger();
+        platform.release();
+        QTRY_VERIFY_WITH_TIMEOUT(!menu.isBusy(), 5000);
+        QCOMPARE(platform.lockCount(), 1);
     }
 
     // Runs last: alice signs out.

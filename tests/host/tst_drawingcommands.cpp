@@ -99,6 +99,19 @@ private slots:
                  QString(R"({"errors":[],"images":[],"pdfs":[],"xrefs":{}})"));
     }
 
+    // Attaching and detaching end normally (5100), whether the detach found what it was
+    // asked for or not, as a script that checks each command's result expects.
+    void attachAndDetachEndNormally()
+    {
+        Host host;
+        QList<int> statuses;
+        for (const QString &line :
+             {"_OPEN " + path("site.dwg"), QString("_ATTACHIMAGE logo.png"),
+              QString("_DETACHIMAGE logo"), QString("_DETACHIMAGE logo")})
+            statuses << host.processor.runLine(line, false);
+        QCOMPARE(statuses, (QList<int>{5100, 5100, 5100, 5100}));
+    }
+
     void savingTellsTheEditorBeforeTheCommandEnds()
     {
         Host host;

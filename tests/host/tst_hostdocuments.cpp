@@ -10,9 +10,11 @@
 #include "filecommands.h"
 #include "hostdocument.h"
 #include "hostdocumentmanager.h"
+#include "hostservices.h"
 #include "mainwindow.h"
 
 #include <cfxdocumentmanagerreactor.h>
+#include <cfxsystemservices.h>
 #include <cfxuicommanditem.h>
 #include <cfxuicustomizationmanager.h>
 #include <cfxuimenu.h>
@@ -233,6 +235,20 @@ private slots:
         QCOMPARE(dock->windowTitle(), QString("Files of the drawing"));
         QCOMPARE(window.dockWidgetArea(dock), Qt::RightDockWidgetArea);
         QCOMPARE(panes.panes(), QList<QDockWidget *>{dock});
+    }
+
+    // Modules reach the host's services while the host lives, and find none once it is gone
+    // (a module unloaded late must not call into a host that no longer exists).
+    void servicesAreThereWhileTheHostLives()
+    {
+        QStringList seen;
+        {
+            HostServices services(1031, {});
+            const CFxSystemServices *reached = GetFxSystemServices();
+            seen << (reached ? QString::number(reached->GetUILanguage()) : QString("none"));
+        }
+        seen << (GetFxSystemServices() ? QString("still there") : QString("none"));
+        QCOMPARE(seen, (QStringList{"1031", "none"}));
     }
 
     // A user who switches to the Classic workspace finds the same menus as in Drafting.

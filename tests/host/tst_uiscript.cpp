@@ -34,6 +34,8 @@ private slots:
             // A tab's text counts as shown text.
             "_UIWAITTEXT Drawing3.dwg 5",
             "_PROBEMODELESS", "_UIWAIT ProbeModeless 5", "_UISET NameEdit \"Ada Lovelace\"",
+            // The tool tip waited for here is not asked of what the next wait waits for.
+            "_UIWAITTIP EchoLabel Lovelace 5",
             "_UISET SecretEdit hidden-pw-42", "_UISET AgreeCheck on", "_UISELECT ChoiceList beta",
             "_UISNAPSHOT " + m_home.filePath("modeless.json"),
             // The modal dialog's command waits in exec(); the lines below answer it.
@@ -106,6 +108,12 @@ private slots:
         QTest::newRow("label that stays says what it says")
             << QStringList { "_PROBEMODELESS", "_UISET NameEdit ada", "_UIWAITGONE EchoLabel 0.2" }
             << "_UIWAITGONE EchoLabel: still shown after 0.2 seconds. It says \"ada, off, \"."
+            << 200;
+        QTest::newRow("tool tip that does not come says what it says")
+            << QStringList { "_PROBEMODELESS", "_UISET NameEdit ada",
+                             "_UIWAITTIP EchoLabel grace 0.2" }
+            << "_UIWAITTIP EchoLabel: not shown within 0.2 seconds. "
+               "Its tool tip says \"ada, off, \"."
             << 200;
         QTest::newRow("text that stays shown")
             << QStringList { "_PROBEMODELESS", "_UISET NameEdit ada", "_UIWAITTEXTGONE ada 0.3" }

@@ -11,6 +11,12 @@
 #include <hostdocumentmanager.h>
 #include <loadedmodule.h>
 
+#include <cfxuicommanditem.h>
+#include <cfxuicustomizationmanager.h>
+#include <cfxuimenu.h>
+#include <cfxuimenuentry.h>
+#include <cfxuimenugroup.h>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
@@ -29,6 +35,22 @@ qint64 readyButWaitingNs()
     if (!stats.open(QIODevice::ReadOnly))
         return 0;
     return stats.readAll().split(' ').value(1).trimmed().toLongLong();
+}
+
+// The caption of the module's sign-in entry in the host's File menu.
+QString signInEntryCaption(HostEnvironment &host)
+{
+    const CFxUiMenuEntryList *file = host.ui()->GetMainMenuGroup()->FindMenu("ID_MnFile")
+                                         ->GetEntries();
+    for (int i = 0; i < file->Count(); ++i) {
+        const CFxUiMenuEntryList *entries = file->At(i)->GetEntries();
+        for (int j = 0; j < entries->Count(); ++j) {
+            const CFxUiCommandItem *item = entries->At(j)->GetCommandItem();
+            if (item && item->GetMacro() == CFxString("^C^C_AurexLogOut"))
+                return entries->At(j)->GetCaption().toQString();
+        }
+    }
+    return QStringLiteral("no sign-in entry");
 }
 } // namespace
 
@@ -109,6 +131,8 @@ private slots:
         QCOMPARE(commandLine.lines,
                  QStringList({"The AUREX Platform did not take the launcher's sign-in: sign in "
                               "from the File menu."}));
+        // The File menu offers to sign in.
+        QCOMPARE(signInEntryCaption(host), QString("Sign In to AUREX Platform"));
         // The welcome page says why nobody is signed in, and what works.
         auto *view = qobject_cast<QWebView *>(page);
         QTRY_COMPARE(view->page()->mainFrame()->findFirstElement("#notice").toPlainText(),

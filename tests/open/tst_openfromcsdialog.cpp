@@ -139,6 +139,15 @@ private slots:
         }
         select({"rebar.dxf"});
         QCOMPARE(folder->text(), copy);
+
+        // Tiles, one under another, and back to the grid.
+        auto *list = child<QListWidget>("listWidget");
+        QList<int> modes;
+        for (const char *view : {"tilesViewAction", "gridViewAction"}) {
+            m_dialog->findChild<QAction *>(view)->trigger();
+            modes << list->viewMode();
+        }
+        QCOMPARE(modes, (QList<int>{QListView::ListMode, QListView::IconMode}));
     }
 
     void drawingOpenUnderTheTargetPathIsNotDownloaded()

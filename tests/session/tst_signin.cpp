@@ -69,7 +69,12 @@ private slots:
         MenuBuilder::buildAtViewCreation();
     }
 
-    void cleanupTestCase() { qInstallMessageHandler(nullptr); }
+    void cleanupTestCase()
+    {
+        qInstallMessageHandler(nullptr);
+        // Every launcher sign-in's job went once it had answered.
+        QCOMPARE(m_jobsLeft, 0);
+    }
 
     void init()
     {
@@ -418,14 +423,18 @@ private slots:
 
 private:
     // Starts the launcher's sign-in and waits for its answer: whether a session stands then.
-    static bool launcherSignIn()
+    // A job still there once it has answered is counted.
+    bool launcherSignIn()
     {
-        AurexJob *job = signInFromLauncher(*ConnectorPlatform::shared(),
-                                           ShowAurexTaskPane::instance());
+        const QPointer<AurexJob> job = signInFromLauncher(*ConnectorPlatform::shared(),
+                                                          ShowAurexTaskPane::instance());
         if (!job)
             return false;
         QSignalSpy answered(job, &AurexJob::result);
-        return answered.wait(30000) && ShowAurexTaskPane::instance()->isSignedIn();
+        const bool signedIn = answered.wait(30000) && ShowAurexTaskPane::instance()->isSignedIn();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_jobsLeft += job ? 1 : 0;
+        return signedIn;
     }
 
     void writeLauncherFiles(const QStringList &extra)
@@ -472,6 +481,7 @@ private:
     PlatformProcess m_platform { PlatformProcess::Options { true, {}, {} } };
     HostEnvironment m_host; // the host that opens the launcher's model
     CommandLineRecorder m_commandLine;
+    int m_jobsLeft = 0; // launcher sign-in jobs still there after their answer
 };
 
 QTEST_MAIN(TestSignIn)

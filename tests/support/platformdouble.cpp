@@ -217,6 +217,12 @@ int PlatformDouble::detailsCount() const
     return m_detailsCalls;
 }
 
+int PlatformDouble::lockCount() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_lockCalls;
+}
+
 qint64 PlatformDouble::bytesSent() const
 {
     QMutexLocker locker(&m_mutex);
@@ -605,6 +611,10 @@ bool PlatformDouble::checkIn(FzFileInfo *root, const QString &comment, JobContro
 
 bool PlatformDouble::lock(FzFileInfo *record, bool locked)
 {
+    {
+        QMutexLocker locker(&m_mutex);
+        ++m_lockCalls;
+    }
     if (!admit(nullptr))
         return false;
     QMutexLocker locker(&m_mutex);

@@ -46,6 +46,8 @@ public:
     int checkInCount() const;
     // How many details queries reached the platform, answered or not.
     int detailsCount() const;
+    // How many lock and unlock requests reached the platform, answered or not.
+    int lockCount() const;
     // The comment of each completed check-in, oldest first.
     QStringList checkInComments() const;
     // The key each stored check-in came with ("" for none), in order.
@@ -190,6 +192,7 @@ private:
     int m_sequence = 0;
     int m_checkIns = 0;
     int m_detailsCalls = 0;
+    int m_lockCalls = 0;
     QStringList m_checkInComments;
     QStringList m_checkInKeys;
     QMap<QString, QPair<QList<UsedBy>, int>> m_usedBy; // by the title of the file used

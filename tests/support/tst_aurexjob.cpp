@@ -140,6 +140,42 @@ private slots:
         QVERIFY(!done);
     }
 
+    // A job cancelled before its dialog showed takes the dialog along when the dialog would
+    // delete itself on closing (it waited for the job's answer to show and never will); a
+    // dialog shown, or one its owner keeps, stays.
+    void aCancelledJobTakesOnlyADialogThatWaitedForIt_data()
+    {
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("deleteOnClose");
+        QTest::addColumn<bool>("stays");
+        QTest::newRow("waiting, deleted on closing") << false << true << false;
+        QTest::newRow("waiting, kept by its owner") << false << false << true;
+        QTest::newRow("shown, deleted on closing") << true << true << true;
+    }
+
+    void aCancelledJobTakesOnlyADialogThatWaitedForIt()
+    {
+        QFETCH(bool, shown);
+        QFETCH(bool, deleteOnClose);
+        QFETCH(bool, stays);
+        auto *widget = new QDialog;
+        const QPointer<QDialog> dialog = widget;
+        widget->setAttribute(Qt::WA_DeleteOnClose, deleteOnClose);
+        if (shown)
+            widget->show();
+        auto *jobs = new DialogJobs(widget);
+        auto stopped = std::make_shared<std::atomic<bool>>(false);
+        const QPointer<AurexJob> job = new EndlessJob(stopped);
+        bool done = false;
+        jobs->run(job, [&done] { done = true; });
+        QVERIFY(job->kill());
+        QTRY_VERIFY(job.isNull() && stopped->load());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(!dialog.isNull(), stays);
+        QVERIFY(!done);
+        delete dialog;
+    }
+
     // A call waits under the please-wait box; a transfer shows files and amounts, and each is
     // the only box the dialog gets.
     void eachJobRunsUnderItsOwnBox_data()
@@ -162,8 +198,12 @@ private slots:
             auto *jobs = new DialogJobs(&dialog);
             jobs->run(new EndlessJob(stopped), [] {}, DialogJobs::Box(box));
             for (const QDialog *child : dialog.findChildren<QDialog *>()) {
+                // No "What's this?" button: the box has no help to give.
                 if (child->isVisible())
-                    boxes << child->objectName();
+                    boxes << child->objectName()
+                            + (child->windowFlags() & Qt::WindowContextHelpButtonHint
+                                   ? " with a help button"
+                                   : "");
             }
         }
         QCOMPARE(boxes, shown);

@@ -106,6 +106,24 @@ private slots:
             " islocallyModified=\"true\" basestamp=\"2024/03/05@14:07:09:GMT\"/>\n"));
     }
 
+    // A database kept through several writes writes each change made between them, to a file
+    // and to the entry next to it.
+    void changesBetweenWritesAreWrittenToo()
+    {
+        FileDatabase database(kTenant);
+        database.addFile("/projects/a.dwg", "V1", "prd-1", kStamp, "", "ACAD Drawing", "false");
+        database.addFile("/projects/b.dwg", "V2", "prd-2", kStamp, "", "ACAD Drawing", "false");
+        QVERIFY(database.save());
+        QStringList written{attributeOnDisk(kTenant, "name").join(' ')};
+        QCOMPARE(database.setName("/projects/a.dwg", "prd-1b"), QString("0"));
+        QVERIFY(database.save());
+        written << attributeOnDisk(kTenant, "name").join(' ');
+        QCOMPARE(database.setName("/projects/b.dwg", "prd-2b"), QString("0"));
+        QVERIFY(database.save());
+        written << attributeOnDisk(kTenant, "name").join(' ');
+        QCOMPARE(written, (QStringList{"prd-1 prd-2", "prd-1b prd-2", "prd-1b prd-2b"}));
+    }
+
     void changesAreFoundByContent_data()
     {
         QTest::addColumn<QByteArray>("written");  // what the file holds afterwards

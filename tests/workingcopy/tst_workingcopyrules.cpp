@@ -120,6 +120,26 @@ private slots:
         QVERIFY(!elsewhere.at(0)->HasProperty("_LOCALTIMESTAMP"));
     }
 
+    // A drawing's preview is kept in the temporary folder under the drawing's name up to its
+    // first dot, whichever separators its path was written with.
+    void previewsAreKeptUnderTheDrawingsName_data()
+    {
+        QTest::addColumn<QString>("drawing");
+        QTest::addColumn<QString>("preview"); // its name in the temporary folder
+        QTest::newRow("forward slashes") << "/work/bridge/deck.dwg" << "deck.jpg";
+        QTest::newRow("backslashes") << "C:\\work\\bridge\\deck.dwg" << "deck.jpg";
+        QTest::newRow("two dots") << "/work/deck.rev2.dxf" << "deck.jpg";
+    }
+
+    void previewsAreKeptUnderTheDrawingsName()
+    {
+        QFETCH(QString, drawing);
+        QFETCH(QString, preview);
+        const QString temp = QStandardPaths::standardLocations(QStandardPaths::TempLocation)
+                                 .value(0);
+        QCOMPARE(drawingPreviewPath(drawing), temp + '/' + preview);
+    }
+
     void requestsForLocalCopies_data()
     {
         QTest::addColumn<QString>("path");

@@ -60,8 +60,12 @@ public:
                                                                  m_choices, m_echo,
                                                                  m_language, buttons })
             layout->addWidget(widget);
-        // Only what users do reaches the echo: typing, clicking the box, clicking a row.
-        const auto echo = [this] { m_echo->setText(answer()); };
+        // Only what users do reaches the echo, its text and its tool tip: typing, clicking the
+        // box, clicking a row.
+        const auto echo = [this] {
+            m_echo->setText(answer());
+            m_echo->setToolTip(answer());
+        };
         connect(m_name, &QLineEdit::textEdited, this, echo);
         connect(m_agree, &QCheckBox::clicked, this, echo);
         connect(m_choices, &QListWidget::itemClicked, this, echo);
