@@ -137,6 +137,20 @@ private slots:
         QCOMPARE(found, titles);
     }
 
+    // A search in one space and one in all spaces ask alike for every result at once (up to a
+    // thousand at least), never for a first page only: the open dialog shows all it finds.
+    void searchesAskForEveryResultAtOnce()
+    {
+        const std::unique_ptr<FzFileInfo> queries[] = {
+            makeSpaceSearchQuery("Common Space", "x"), makeAllSpacesSearchQuery("x")};
+        QStringList paging;
+        for (const auto &query : queries) {
+            paging << recordProperty(*query, "_Pagination") + ' '
+                    + (recordProperty(*query, "_Pagelimit").toInt() >= 1000 ? "all" : "a page");
+        }
+        QCOMPARE(paging, (QStringList{"false all", "false all"}));
+    }
+
     void requestsReadTheirObject()
     {
         // A request by name, before the platform answers: the name, its file's type, and a

@@ -6,7 +6,9 @@
 
 #include <QHeaderView>
 #include <QJsonArray>
+#include <QListWidget>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QtTest>
 
 class TestWidgetSnapshot : public QObject
@@ -47,6 +49,32 @@ private slots:
 
     // A column drawn as an icon (a status, a lock) says what it shows in its tool tip: a row
     // lists its cells' tool tips when any but the first has one.
+    // A row the view hides is marked hidden, in a tree, a list and a table alike.
+    void hiddenRowsAreMarked()
+    {
+        QTreeWidget tree;
+        QListWidget list;
+        QTableWidget table(3, 1);
+        for (int i = 0; i < 3; ++i) {
+            new QTreeWidgetItem(&tree, {QString::number(i)});
+            list.addItem(QString::number(i));
+            table.setItem(i, 0, new QTableWidgetItem(QString::number(i)));
+        }
+        tree.setRowHidden(1, QModelIndex(), true);
+        list.setRowHidden(0, true);
+        table.setRowHidden(2, true);
+        QStringList seen;
+        for (const QAbstractItemView *view :
+             {static_cast<QAbstractItemView *>(&tree), static_cast<QAbstractItemView *>(&list),
+              static_cast<QAbstractItemView *>(&table)}) {
+            QString marks;
+            for (const QJsonValue &row : WidgetSnapshot::of(view).value("rows").toArray())
+                marks += row.toObject().value("hidden").toBool() ? 'h' : '-';
+            seen << marks;
+        }
+        QCOMPARE(seen, (QStringList{"-h-", "h--", "--h"}));
+    }
+
     void rowsListTheirCellsToolTips()
     {
         QTableWidget table(2, 2);

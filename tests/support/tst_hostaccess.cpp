@@ -92,6 +92,20 @@ private slots:
         QCOMPARE(tab ? tab->GetIdentifier().toQString() : QString("none"), found);
     }
 
+    // The workspace the host shows is found, whether it is the first or another.
+    void currentWorkspaceIsFoundWhereverItStands()
+    {
+        HostEnvironment host;
+        CFxUiCustomizationManager *ui = host.ui();
+        QStringList found;
+        for (int i = 0; i < ui->GetWorkspaceCount(); ++i) {
+            ui->SetCurrentWorkspace(ui->GetWorkspaceAt(i));
+            const CFxUiWorkspace *current = HostUiLookup::currentWorkspace(ui);
+            found << (current ? current->GetName().toQString() : QString("none"));
+        }
+        QCOMPARE(found, (QStringList{"Drafting", "Classic"}));
+    }
+
 private:
     TestHome m_home;
 };
