@@ -202,6 +202,9 @@ private slots:
         QString error;
         QVERIFY(static_cast<HostDocument *>(document)->saveAs(m_dir.filePath("c.dwg"), &error));
         QCOMPARE(tabs->tabText(0), QString("c.dwg"));
+        // The drawing itself is that file now: references found beside it are found beside c.dwg.
+        QCOMPARE(QString::fromStdWString(document->GetFxDatabase()->getFilename().wstring()),
+                 m_dir.filePath("c.dwg"));
     }
 
     void refreshedMenusReplaceTheOldOnes()

@@ -3,6 +3,7 @@
 
 #include "support/hostaccess.h"
 #include "support/hostuilookup.h"
+#include "support/signincaption.h"
 
 #include "hostenvironment.h"
 #include "testhome.h"
@@ -104,6 +105,30 @@ private slots:
             found << (current ? current->GetName().toQString() : QString("none"));
         }
         QCOMPARE(found, (QStringList{"Drafting", "Classic"}));
+    }
+
+    // The sign-in button on the module's panel of the collaboration tab says what it will do.
+    void signInButtonCaptionFollowsTheSession()
+    {
+        HostEnvironment host;
+        CFxUiCustomizationManager *ui = host.ui();
+        CFxUiRibbonElement *tab =
+            HostUiLookup::collaborationTab(HostUiLookup::currentWorkspace(ui));
+        QVERIFY(tab);
+        CFxUiRibbonElement *panel = ui->CreateRibbonElement(
+            QStringLiteral("_LX_AurexPlatformRibbonID"), CFxUiRibbonElement::Panel);
+        CFxUiRibbonElement *button = ui->CreateRibbonElement(
+            QStringLiteral("_LX_AurexLoginInOutRibbonID"), CFxUiRibbonElement::Button);
+        panel->GetChildren()->Append(button);
+        tab->GetChildren()->Append(panel);
+        QStringList captions;
+        for (const QString &caption :
+             {"Sign Out of AUREX Platform", "Sign In to AUREX Platform"}) {
+            SignInCaption::updateRibbon(caption);
+            captions << button->GetCaption().toQString();
+        }
+        QCOMPARE(captions,
+                 (QStringList{"Sign Out of AUREX Platform", "Sign In to AUREX Platform"}));
     }
 
 private:
