@@ -1,3 +1,4 @@
+// What a colleague does reaches the module as events, each once and in the order it happened.
 // A platform that cannot be reached is asked for its event stream again only after each wait,
 // never in a loop that would keep a processor and the network busy; once it answers again, the
 // stream is read at the next attempt.
@@ -7,6 +8,7 @@
 #include <platformdouble.h>
 
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QtTest>
 
 class TestEventSubscription : public QObject
@@ -14,6 +16,30 @@ class TestEventSubscription : public QObject
     Q_OBJECT
 
 private slots:
+    void colleaguesChangesArriveInTheirOrder()
+    {
+        PlatformDouble platform;
+        platform.addObject("deck.dwg", "0\nEOF\n");
+        EventSubscription subscription;
+        QSignalSpy arrived(&subscription, &EventSubscription::eventArrived);
+        subscription.start(&platform);
+        QTRY_COMPARE(platform.streamCount(), 1);
+        platform.setLockedBy("deck.dwg", "bob");
+        platform.saveNewVersion("deck.dwg", "0\nEOF\n999\nbob's\n", "bob", "moved a pier");
+        platform.setLockedBy("deck.dwg", QString());
+        QTRY_COMPARE(arrived.size(), 3);
+        QStringList seen;
+        for (const QList<QVariant> &signal : qAsConst(arrived)) {
+            const auto event = signal.first().value<PlatformEvent>();
+            seen << QStringList{QString::number(event.kind), event.title, event.user}.join(' ');
+        }
+        const QStringList expected{QString("%1 deck.dwg bob").arg(PlatformEvent::Lock),
+                                   QString("%1 deck.dwg bob").arg(PlatformEvent::CheckIn),
+                                   QString("%1 deck.dwg bob").arg(PlatformEvent::Unlock)};
+        QCOMPARE(seen, expected);
+        subscription.stop();
+    }
+
     void anUnreachablePlatformIsAskedAgainOnlyAfterEachWait()
     {
         PlatformDouble platform;
