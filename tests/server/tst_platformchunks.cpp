@@ -25,14 +25,17 @@ struct Chunk {
     qint64 size = 0;
 };
 
-QList<Chunk> chunksOf(const QByteArray &bytes)
+// The chunks of bytes as the chunker cuts them, fed the bytes in pieces of that many (0: all
+// at once), as a reader of a file would.
+QList<Chunk> chunksOf(const QByteArray &bytes, qint64 piece = 0)
 {
     QList<Chunk> chunks;
     ContentChunker chunker;
     qint64 start = 0;
     for (qint64 at = 0; at < bytes.size();) {
+        const qint64 end = piece > 0 ? qMin<qint64>(bytes.size(), at + piece) : bytes.size();
         bool boundary = false;
-        at += chunker.scan(bytes.constData() + at, bytes.size() - at, &boundary);
+        at += chunker.scan(bytes.constData() + at, end - at, &boundary);
         if (boundary || at == bytes.size()) {
             chunks.append({PlatformClient::sha256(bytes.mid(start, at - start)), start, at - start});
             start = at;
@@ -243,20 +246,8 @@ private slots:
         random(512 * 1024);
 
         QList<qint64> sizes;
-        ContentChunker chunker;
-        qint64 start = 0;
-        for (qint64 at = 0; at < bytes.size();) {
-            const qint64 end = piece > 0 ? qMin<qint64>(bytes.size(), at + piece) : bytes.size();
-            while (at < end) {
-                bool boundary = false;
-                at += chunker.scan(bytes.constData() + at, end - at, &boundary);
-                if (boundary) {
-                    sizes << at - start;
-                    start = at;
-                }
-            }
-        }
-        sizes << bytes.size() - start;
+        for (const Chunk &chunk : chunksOf(bytes, piece))
+            sizes << chunk.size;
         const QList<qint64> expected{68736, 67085, 69159, 82135, 38067, 128958, 68463, 59361,
                                      53920, 76119, 65800, 76505, 112629, 72970, 16582, 69034,
                                      85791, 79165, 83880, 72952, 70362, 262144, 262144, 175695,

@@ -126,9 +126,9 @@ private slots:
     {
         QTest::addColumn<QString>("drawing");
         QTest::addColumn<QString>("preview"); // its name in the temporary folder
-        QTest::newRow("forward slashes") << "/work/bridge/deck.dwg" << "deck.jpg";
-        QTest::newRow("backslashes") << "C:\\work\\bridge\\deck.dwg" << "deck.jpg";
-        QTest::newRow("two dots") << "/work/deck.rev2.dxf" << "deck.jpg";
+        QTest::newRow("forward slashes") << "/projects/bridge/deck.dwg" << "deck.jpg";
+        QTest::newRow("backslashes") << "C:\\projects\\bridge\\deck.dwg" << "deck.jpg";
+        QTest::newRow("two dots") << "/projects/deck.rev2.dxf" << "deck.jpg";
     }
 
     void previewsAreKeptUnderTheDrawingsName()
