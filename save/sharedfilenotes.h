@@ -31,7 +31,7 @@ public:
     // when there is nothing to say.
     QString text(SaveTreeItem *top) const;
 
-    static const int kShown = 3;
+    static constexpr int kShown = 3;
 
 private:
     struct File

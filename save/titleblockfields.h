@@ -20,7 +20,7 @@ class TitleBlockFields
 public:
     using Fields = QList<QPair<const char *, QString>>; // record key, value
 
-    static const int kMaxValueLength = 1024;
+    static constexpr int kMaxValueLength = 1024;
 
     static Fields fromAttributes(const QVector<DxfAttributes::Attribute> &attributes,
                                  const TitleBlockMapping &mapping);

@@ -15,7 +15,7 @@ class DrawingProperties
 public:
     enum Field { Number, Title, Revision, Sheet, FieldCount };
     // The longest value kept, in characters.
-    static const int kMaxCharacters = 1024;
+    static constexpr int kMaxCharacters = 1024;
 
     // The record property that carries a field ("_DrawingNumber", ...).
     static const char *key(int field);

@@ -84,7 +84,7 @@ public:
     std::vector<std::string> autonames(FzFileInfo *request);
 
     // How many replaced generations of each list stay alive.
-    static const size_t kRetiredGenerations = 8;
+    static constexpr size_t kRetiredGenerations = 8;
 
 private:
     using RecordList = std::vector<std::unique_ptr<FzFileInfo>>;

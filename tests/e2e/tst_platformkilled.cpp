@@ -81,7 +81,7 @@ public:
     void release() { m_released = true; }
 
 private:
-    static const qint64 kPiece = 1 << 20;
+    static constexpr qint64 kPiece = 1 << 20;
 
     // Piece number n is filled with its own number, so no two pieces are alike.
     QByteArray piece(qint64 at) const

@@ -21,7 +21,7 @@ public:
     enum Behaviour { Answer, Refuse, Hang };
 
     // How big a chunk of a transfer is.
-    static const qint64 kChunk = 1024;
+    static constexpr qint64 kChunk = 1024;
 
     PlatformDouble() = default;
     // Ends the event streams being read and waits for them.

@@ -156,14 +156,14 @@ private:
     QHash<QByteArray, quint32> m_typeNumbers;
     // The types met lately, by a hash of their names: a drawing's records are of a few types
     // that come in runs or take turns (line, circle, text, polyline, ...).
-    static const int kTypeCacheSize = 32;
-    static const quint32 kNoType = ~quint32(0);
+    static constexpr int kTypeCacheSize = 32;
+    static constexpr quint32 kNoType = ~quint32(0);
     quint32 m_typeCache[kTypeCacheSize];
     std::vector<ChangeGroup> m_groups;     // open change groups, outermost first
     std::vector<Undo> m_undo;              // changes made while a group is open
 
     // Recently split records that were not edited, by chunk.
-    static const int kCacheSize = 64;
+    static constexpr int kCacheSize = 64;
     mutable int m_cachedChunk[kCacheSize];
     mutable TagVector m_cachedTags[kCacheSize];
     mutable int m_lastChunk = 0;

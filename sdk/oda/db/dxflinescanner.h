@@ -54,7 +54,7 @@ public:
     }
 
 private:
-    static const quint32 kBlock = 64;
+    static constexpr quint32 kBlock = 64;
 
     // Marks the line ends among the block's bytes, one bit per byte.
     void load()

@@ -21,7 +21,7 @@ class OdDbDatabase;
 class DxfSceneBuilder
 {
 public:
-    static const qint64 kDefaultBudget = 2000000;
+    static constexpr qint64 kDefaultBudget = 2000000;
 
     explicit DxfSceneBuilder(const DxfDocument &doc, const OdDbDatabase *database = nullptr,
                              qint64 budget = kDefaultBudget);

@@ -19,7 +19,7 @@ class OdDbDatabase;
 class TD_DB_EXPORT OdDbXrefGraph
 {
 public:
-    static const int kMaxNodes = 100000;
+    static constexpr int kMaxNodes = 100000;
 
     OdDbXrefGraph();
     ~OdDbXrefGraph();
