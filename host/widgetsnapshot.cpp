@@ -309,6 +309,15 @@ QJsonObject widgetJson(const QWidget *widget)
         json.insert(QStringLiteral("title"), widget->windowTitle());
     if (widget->isWindow())
         json.insert(QStringLiteral("modal"), widget->isModal());
+    // A "What's This?" button in a title bar, where a window manager shows one.
+    if (widget->isWindow() && widget->windowFlags().testFlag(Qt::WindowContextHelpButtonHint))
+        json.insert(QStringLiteral("helpButton"), true);
+    // A label placed other than where labels go unless told: left, centred in height.
+    const auto *label = qobject_cast<const QLabel *>(widget);
+    if (label && label->alignment() != (Qt::AlignLeft | Qt::AlignVCenter))
+        json.insert(QStringLiteral("alignment"),
+                    QString::fromLatin1(QMetaEnum::fromType<Qt::Alignment>().valueToKeys(
+                        int(label->alignment()))));
     const QJsonValue text = rawText(widget);
     if (!text.isNull() && takesMnemonic(widget)) {
         json.insert(QStringLiteral("text"), WidgetLocator::shownText(text.toString()));

@@ -4,8 +4,10 @@
 
 #include <widgetsnapshot.h>
 
+#include <QDialog>
 #include <QHeaderView>
 #include <QJsonArray>
+#include <QLabel>
 #include <QListWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -47,8 +49,6 @@ private slots:
                                                                   "Space of the drawing\""})}));
     }
 
-    // A column drawn as an icon (a status, a lock) says what it shows in its tool tip: a row
-    // lists its cells' tool tips when any but the first has one.
     // A row the view hides is marked hidden, in a tree, a list and a table alike.
     void hiddenRowsAreMarked()
     {
@@ -75,6 +75,33 @@ private slots:
         QCOMPARE(seen, (QStringList{"-h-", "h--", "--h"}));
     }
 
+    // A help button in a window's title bar, and a label placed other than left and centred
+    // in height, are said; the usual case says nothing.
+    void helpButtonsAndLabelPlacesAreSaid()
+    {
+        QDialog withHelp;
+        withHelp.setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+        QDialog withoutHelp;
+        withoutHelp.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+        const auto help = [](const QWidget &window) {
+            return WidgetSnapshot::of(&window).value("helpButton");
+        };
+        QCOMPARE(help(withHelp), QJsonValue(true));
+        QCOMPARE(help(withoutHelp), QJsonValue(QJsonValue::Undefined));
+
+        QStringList places;
+        for (const Qt::Alignment alignment :
+             {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignHCenter | Qt::AlignVCenter,
+              Qt::AlignHCenter | Qt::AlignBottom}) {
+            QLabel label("Drawing");
+            label.setAlignment(alignment);
+            places << WidgetSnapshot::of(&label).value("alignment").toString();
+        }
+        QCOMPARE(places, (QStringList{"", "AlignCenter", "AlignHCenter|AlignBottom"}));
+    }
+
+    // A column drawn as an icon (a status, a lock) says what it shows in its tool tip: a row
+    // lists its cells' tool tips when any but the first has one.
     void rowsListTheirCellsToolTips()
     {
         QTableWidget table(2, 2);
