@@ -10,6 +10,7 @@
 #include <fzfileinfo.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -32,8 +33,12 @@ QString spacesFile(const QString &tenant)
 void OfflinePlatform::rememberSpaces(const QString &tenant, const QStringList &spaces)
 {
     const QString path = spacesFile(tenant);
+    if (path.isEmpty() || spaces.isEmpty())
+        return;
+    // The tenant's folder is made by its file database's first save, which may come later.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (path.isEmpty() || spaces.isEmpty() || !file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly))
         return;
     file.write(spaces.join(QLatin1Char('\n')).toUtf8());
     file.commit();

@@ -4,7 +4,10 @@
 
 #include "workingcopytesthome.h"
 
+#include "connector/fileversion.h"
+#include "connector/platformevent.h"
 #include "connector/recordfields.h"
+#include "connector/titleblockmapping.h"
 #include "connector/recordlist.h"
 #include "workingcopy/offlineplatform.h"
 
@@ -108,6 +111,58 @@ private slots:
                             "AX000001 V1 bridge.dwg 5 2026/12/01@10:00:00:GMT DIR/bridge.dwg",
                             "AX000002 V2 deck.dwg 19 2026/12/01@10:00:00:GMT DIR/deck.dwg",
                             "AX000099     "}));
+    }
+
+    // Offline, what needs the platform is refused, each time with the same reason; the spaces
+    // are the ones remembered when last online, for this tenant only.
+    void whatNeedsThePlatformIsRefused()
+    {
+        OfflinePlatform::rememberSpaces(QString(), {"Bridge Project", "Harbour Works"});
+        OfflinePlatform::rememberSpaces("acme", {"Acme Yard"});
+        OfflinePlatform::rememberSpaces("acme", {});
+        OfflinePlatform platform;
+        FzFileInfo record;
+        record.SetTitle("deck.dwg");
+        setRecordProperty(record, "name", "AX000002");
+        RecordList records;
+        records.addCopy(record);
+        RecordList answer;
+        FileVersionList versions;
+        TitleBlockMapping mapping;
+        QString first, last, email, id;
+        int hidden = 0;
+        int events = 0;
+        const QStringList refused{
+            platform.signInWithPassword("ann", "pw", "host", "/cas") ? "password sign-in" : "",
+            platform.signInWithCookie("c", "s", "host", "/cas") ? "cookie sign-in" : "",
+            platform.userInfo(&first, &last, &email, &id) ? "user" : "",
+            platform.structure(record, &answer) ? "structure" : "",
+            platform.downloadObject("AX000002", m_folder),
+            platform.checkIn(&record, "c", nullptr, &answer) ? "check-in" : "",
+            platform.lock(&record, true) ? "lock" : "",
+            platform.versions(record, &versions) ? "versions" : "",
+            platform.structureAsOf(record, 1, &answer) ? "structure as of" : "",
+            platform.downloadVersion(record, 1, m_folder, "deck.dwg", nullptr),
+            platform.restoreVersion(&record, 1, "c") ? "restore" : "",
+            platform.remove(records) ? "remove" : "",
+            platform.whereUsed(record, &answer, &hidden) ? "where used" : "",
+            platform.titleBlockMapping(&mapping) ? "title block" : "",
+            platform.autonames(2).join(' '),
+            platform.readEvents("", [&events](const PlatformEvent &) { ++events; },
+                                [] { return true; }) == 0 && events == 0
+                ? ""
+                : "events"};
+        QCOMPARE(refused.join(""), QString());
+        QCOMPARE(platform.download(records, nullptr),
+                 QStringList{"deck.dwg: you are working offline"});
+        QCOMPARE(platform.failureText("The platform refused."),
+                 AurexPlatform::unreachableText("you are working offline"));
+        QStringList spaces{platform.spaces().join(", ")};
+        platform.setTenant("acme");
+        spaces << platform.spaces().join(", ");
+        platform.setTenant("nobody");
+        spaces << platform.spaces().join(", ");
+        QCOMPARE(spaces, (QStringList{"Bridge Project, Harbour Works", "Acme Yard", ""}));
     }
 
 private:
