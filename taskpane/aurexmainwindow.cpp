@@ -199,6 +199,8 @@ void AurexMainWindow::ShowMenuItems()
     m_identityAction->setText(tenant.isEmpty()
                                   ? m_session->displayName()
                                   : m_session->displayName() + QStringLiteral(" - ") + tenant);
+    // Signed out there is nobody to name: no blank entry.
+    m_identityAction->setVisible(!m_session->displayName().isEmpty());
     const bool signedIn = m_session->isSignedIn();
     m_signInOutAction->setText(signedIn ? tr("Log out") : tr("Log in"));
     m_workOfflineAction->setText(tr("Work Offline"));

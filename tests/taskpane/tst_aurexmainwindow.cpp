@@ -13,6 +13,9 @@
 #include "fileitems/listviewactionmenu.h"
 #include "fileitems/viewwidget.h"
 #include "open/referencerepair.h"
+#include "save/saveset.h"
+#include "save/savetocsdialog.h"
+#include "save/savetreeitem.h"
 #include "session/showaurextaskpane.h"
 #include "taskpane/activelistviewwidget.h"
 #include "taskpane/activetreeviewwidget.h"
@@ -31,6 +34,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidgetItemIterator>
@@ -234,6 +238,54 @@ private slots:
 
     // Type toggles and the search narrow what is shown; a chosen order sorts the tiles, each
     // of which follows its item.
+    // The user menu offers what the session allows, and its entries and the pane's buttons
+    // lead where they say: signing out (or in), the open dialog, the save dialog of the
+    // drawing in front.
+    void userMenuAndButtonsLeadWhereTheySay()
+    {
+        ShowAurexTaskPane::instance()->setDisplayName("Alice Example");
+        AurexMainWindow window(ShowAurexTaskPane::instance());
+        settle(window);
+        QSignalSpy signOut(&window, &AurexMainWindow::signOutAsked);
+        QSignalSpy signIn(&window, &AurexMainWindow::signInAsked);
+        QMenu *menu = window.findChild<QToolButton *>("UserMenuToolButton")->menu();
+        const auto offered = [menu] {
+            QMetaObject::invokeMethod(menu, "aboutToShow");
+            QStringList texts;
+            for (QAction *action : menu->actions()) {
+                if (action->isVisible() && !action->isSeparator())
+                    texts << action->text().remove('&');
+            }
+            return texts;
+        };
+        const QStringList signedIn = offered();
+        menu->actions().last()->trigger();
+        ShowAurexTaskPane::instance()->endSession();
+        const QStringList signedOut = offered();
+        menu->actions().last()->trigger();
+        ShowAurexTaskPane::instance()->startSession(QString());
+        QCOMPARE(QList<QStringList>({signedIn, signedOut}),
+                 (QList<QStringList>{{"Launch Hubdeck", "Alice Example", "Work Offline", "Log out"},
+                                     {"Launch Hubdeck", "Log in"}}));
+        QCOMPARE(QList<int>({signOut.count(), signIn.count()}), (QList<int>{1, 1}));
+
+        const auto topLevelOf = [](const char *className) {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (widget->isVisible() && widget->inherits(className))
+                    return widget;
+            }
+            return static_cast<QWidget *>(nullptr);
+        };
+        window.findChild<QPushButton *>("openCSButton")->click();
+        QTRY_VERIFY(topLevelOf("OpenFromCSDialog"));
+        delete topLevelOf("OpenFromCSDialog");
+        window.findChild<QPushButton *>("saveCSButton")->click();
+        QTRY_VERIFY(topLevelOf("SaveToCSDialog"));
+        auto *save = qobject_cast<SaveToCSDialog *>(topLevelOf("SaveToCSDialog"));
+        QCOMPARE(save->saveSet()->top()->path, path("bridge.dwg"));
+        delete save;
+    }
+
     void filterSearchAndSort()
     {
         AurexMainWindow window(ShowAurexTaskPane::instance());
