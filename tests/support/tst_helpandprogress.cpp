@@ -1,5 +1,7 @@
-// The help address in the host's language, and the please-wait box.
+// The help address in the host's language, the please-wait box, and dialogs that grow with the
+// user's font.
 
+#include "support/fontscale.h"
 #include "support/helpaddress.h"
 #include "support/progressdialog.h"
 
@@ -124,6 +126,30 @@ private slots:
         }
         QCOMPARE(seen, QStringList({"Please wait", "Please wait.", "Please wait..", "Please wait...",
                                     "Please wait", "Please wait.", "Please wait.."}));
+    }
+
+    // A dialog laid out for the usual font (characters 7 pixels wide on average) grows in
+    // both directions as much as the user's font is wider; with a narrower font it keeps its
+    // size rather than shrinking below what its layout was drawn for.
+    void dialogsGrowWithTheFont_data()
+    {
+        QTest::addColumn<int>("pixelSize");
+        QTest::newRow("large font") << 28;
+        QTest::newRow("small font") << 6;
+    }
+
+    void dialogsGrowWithTheFont()
+    {
+        QFETCH(int, pixelSize);
+        QWidget window;
+        QFont font = window.font();
+        font.setPixelSize(pixelSize);
+        window.setFont(font);
+        window.resize(400, 300);
+        growWithFont(&window);
+        const double wider = qMax(1.0, QFontMetrics(font).averageCharWidth() / 7.0);
+        QCOMPARE(window.size(), QSize(qRound(400 * wider), qRound(300 * wider)));
+        QCOMPARE(window.size() == QSize(400, 300), pixelSize < 10);
     }
 
 private:

@@ -5,14 +5,20 @@
 #include "support/hostuilookup.h"
 #include "support/signincaption.h"
 
+#include "commandlinerecorder.h"
 #include "hostenvironment.h"
 #include "testhome.h"
 
 #include <cfxdocument.h>
 #include <cfxstring.h>
+#include <cfxuicommanditem.h>
 #include <cfxuicustomizationmanager.h>
+#include <cfxuimenu.h>
+#include <cfxuimenuentry.h>
+#include <cfxuimenugroup.h>
 #include <cfxuiribbonelement.h>
 #include <cfxuiworkspace.h>
+#include <dockingpanemanager.h>
 #include <hostdocument.h>
 #include <hostdocumentmanager.h>
 
@@ -67,6 +73,37 @@ private slots:
         HostAccess::writeToCommandLine("nobody reads this");
     }
 
+    // Each of the host's services is the host's own; without a host there are none, the
+    // language is the first one and a message goes nowhere.
+    void servicesAreTheHostsWhileItRuns()
+    {
+        const auto services = [] {
+            return QList<const void *>{HostAccess::documents(), HostAccess::panes(),
+                                       HostAccess::ui(), HostAccess::appServices()};
+        };
+        {
+            HostEnvironment host(1);
+            const CFxDocumentManager *documents = host.documents();
+            const CFxDockingPaneManager *panes = host.panes();
+            QCOMPARE(services(),
+                     (QList<const void *>{documents, panes, host.ui(), host.appServices()}));
+            QCOMPARE(HostAccess::language(), 1);
+        }
+        QCOMPARE(services(), (QList<const void *>{nullptr, nullptr, nullptr, nullptr}));
+        QCOMPARE(HostAccess::language(), 0);
+    }
+
+    // A web address that cannot be opened is said on the command line instead.
+    void aWebAddressThatCannotOpenIsSaid()
+    {
+        HostEnvironment host;
+        CommandLineRecorder recorder;
+        QVERIFY(!HostAccess::openWebAddress(QUrl()));
+        QVERIFY(!HostAccess::openWebAddress(QUrl("http://[not an address")));
+        QCOMPARE(recorder.lines, (QStringList{"No web address is known for this page.",
+                                              "No web browser could open "}));
+    }
+
     // The module's panel goes on the host's collaboration tab wherever the tab stands, whatever
     // the letter case of its id; a workspace without one gets it on its last tab.
     void collaborationTabIsFoundWhereverItStands_data()
@@ -105,6 +142,57 @@ private slots:
             found << (current ? current->GetName().toQString() : QString("none"));
         }
         QCOMPARE(found, (QStringList{"Drafting", "Classic"}));
+    }
+
+    // The module's popup stands fifth in both File menus, bound to the platform's item, with
+    // signing in or out fourth in it and working offline fifth: both entries follow the session
+    // in both menus.
+    void popupEntriesFollowTheSession()
+    {
+        HostEnvironment host;
+        CFxUiCustomizationManager *ui = host.ui();
+        const QList<CFxUiMenu *> menus{HostUiLookup::fileMenuOfWorkspaces(ui),
+                                       HostUiLookup::fileMenu(ui->GetMainMenuGroup())};
+        QVERIFY(menus[0] && menus[1] && menus[0] != menus[1]);
+        const auto item = [ui](const char *elementId) {
+            CFxUiCommandItem *made = ui->CreateCommandItem(QString(elementId) + "_item");
+            made->SetElementId(elementId);
+            return made;
+        };
+        QList<CFxUiMenuEntry *> signIn;
+        QList<CFxUiMenuEntry *> offline;
+        for (CFxUiMenu *menu : menus) {
+            CFxUiMenuEntry *popup = ui->CreateMenuEntry("ID_AUREX_POPUP");
+            popup->SetCommandItem(item("ID_AUREX_PLATFORM"));
+            menu->GetEntries()->InsertAfter(menu->GetEntries()->At(3), popup);
+            // Bottom to top, each to the front.
+            for (const char *id : {"ID_AUREX_WORKOFFLINE", "ID_AUREX_LOGINOUT", "ID_AUREX_DASHBOARD",
+                                   "ID_AUREX_SAVE", "ID_AUREX_OPEN"}) {
+                CFxUiMenuEntry *entry = ui->CreateMenuEntry();
+                entry->SetCommandItem(item(id));
+                popup->GetEntries()->InsertAfter(nullptr, entry);
+            }
+            signIn << popup->GetEntries()->At(3);
+            offline << popup->GetEntries()->At(4);
+        }
+        const auto shown = [&] {
+            QStringList lines;
+            for (int i = 0; i < menus.size(); ++i)
+                lines << signIn[i]->GetCaption().toQString()
+                        + (offline[i]->GetCheckState() == CFxUiMenuEntry::Checked ? ", offline"
+                                                                                  : ", online");
+            return lines;
+        };
+        SignInCaption::updateMenu("Sign Out of AUREX Platform");
+        SignInCaption::updateWorkOffline(true);
+        QStringList seen = shown();
+        SignInCaption::updateMenu("Sign In to AUREX Platform");
+        SignInCaption::updateWorkOffline(false);
+        seen += shown();
+        QCOMPARE(seen, (QStringList{"Sign Out of AUREX Platform, offline",
+                                    "Sign Out of AUREX Platform, offline",
+                                    "Sign In to AUREX Platform, online",
+                                    "Sign In to AUREX Platform, online"}));
     }
 
     // The sign-in button on the module's panel of the collaboration tab says what it will do.
