@@ -50,10 +50,7 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_dialog = OpenFromCSDialog::showNew(ShowAurexTaskPane::instance());
-        QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
-        // The spaces arrive after the dialog shows.
-        QTRY_VERIFY(!m_dialog->isBusy());
+        showDialog();
     }
 
     void cleanup()
@@ -148,6 +145,39 @@ private slots:
             modes << list->viewMode();
         }
         QCOMPARE(modes, (QList<int>{QListView::ListMode, QListView::IconMode}));
+    }
+
+    // Opened into a folder not made yet: the folder is made, the drawing comes down with all
+    // it references and opens; opened again once closed, the local copies are there and the
+    // user is asked which to use.
+    void opensTheDrawingWithAllItReferences()
+    {
+        const QString folder = m_dir->filePath("new/project");
+        search("bridge");
+        select({"bridge.dwg"});
+        child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+        QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(m_host->documents()->GetCurrentDocument(), 30000);
+        QCOMPARE(m_host->documents()->GetCurrentDocument()->GetPathName().toQString(),
+                 folder + "/bridge.dwg");
+        QCOMPARE(QDir(folder).entryList(QDir::Files), OpenTest::kStructure);
+        QTRY_VERIFY(m_dialog.isNull());
+
+        m_host->documents()->closeAll();
+        showDialog();
+        search("bridge");
+        select({"bridge.dwg"});
+        child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+        QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
+        QDialog *choice = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (choice = m_dialog->findChild<QDialog *>("OpenFromCollaborativeSpace"))
+                && choice->isVisible(),
+            30000);
+        // A help button in its title bar would lead nowhere.
+        QVERIFY(!choice->windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
+        choice->reject();
+        QVERIFY(!m_host->documents()->GetCurrentDocument());
     }
 
     void drawingOpenUnderTheTargetPathIsNotDownloaded()
@@ -317,6 +347,7 @@ private:
 
     QStringList titles() const;
     template <class T> T *child(const char *name) const { return m_dialog->findChild<T *>(name); }
+    void showDialog();
     void search(const QString &text, const QString &space = QString());
     void select(const QStringList &titles);
 
@@ -333,6 +364,14 @@ QStringList TestOpenFromCSDialog::titles() const
     for (ViewWidget *widget : m_dialog->resultWidgets())
         out.append(recordTitle(*widget->record()));
     return out;
+}
+
+void TestOpenFromCSDialog::showDialog()
+{
+    m_dialog = OpenFromCSDialog::showNew(ShowAurexTaskPane::instance());
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+    // The spaces arrive after the dialog shows.
+    QTRY_VERIFY(!m_dialog->isBusy());
 }
 
 void TestOpenFromCSDialog::search(const QString &text, const QString &space)

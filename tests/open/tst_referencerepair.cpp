@@ -50,30 +50,38 @@ private slots:
 
     void repointsTheDownloadedStructure_data()
     {
+        // files: the names the transfer reports as downloaded; onDisk: those really there.
         QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("onDisk");
         QTest::addColumn<QStringList>("bridge");
         QTest::addColumn<QStringList>("deck");
 
         const QStringList bridgeAll{"images %1/logo.png", "pdfs %1/load-table.pdf",
                                     "xref deck=%1/deck.dwg", "xref piers=%1/piers.dxf"};
         const QStringList deckAll{"images %1/deck-photo.png", "xref rebar=%1/rebar.dxf"};
-        QTest::newRow("whole structure") << OpenTest::kStructure << bridgeAll << deckAll;
-        // Paths naming files that did not come down stay as they were stored.
+        QTest::newRow("whole structure")
+            << OpenTest::kStructure << OpenTest::kStructure << bridgeAll << deckAll;
+        // Paths naming files that did not come down stay as they were stored, whether or not
+        // the transfer named them.
+        const QStringList bridgeAndDeck{"bridge.dwg", "deck.dwg"};
+        const QStringList bridgeStored{
+            "images ..\\images\\logo.png", "pdfs C:\\Projects\\Bridge\\documents\\load-table.pdf",
+            "xref deck=%1/deck.dwg", "xref piers=..\\Bridge\\piers.dxf"};
+        const QStringList deckStored{"images C:\\Users\\jdoe\\Pictures\\deck-photo.png",
+                                     "xref rebar=rebar.dxf"};
         QTest::newRow("drawing and one reference")
-            << QStringList{"bridge.dwg", "deck.dwg"}
-            << QStringList{"images ..\\images\\logo.png",
-                           "pdfs C:\\Projects\\Bridge\\documents\\load-table.pdf",
-                           "xref deck=%1/deck.dwg", "xref piers=..\\Bridge\\piers.dxf"}
-            << QStringList{"images C:\\Users\\jdoe\\Pictures\\deck-photo.png",
-                           "xref rebar=rebar.dxf"};
+            << bridgeAndDeck << bridgeAndDeck << bridgeStored << deckStored;
+        QTest::newRow("named but not on disk")
+            << OpenTest::kStructure << bridgeAndDeck << bridgeStored << deckStored;
     }
 
     void repointsTheDownloadedStructure()
     {
         QFETCH(QStringList, files);
+        QFETCH(QStringList, onDisk);
         QFETCH(QStringList, bridge);
         QFETCH(QStringList, deck);
-        download(files);
+        download(onDisk);
         // A stale drawing where the old relative path "..\Bridge\piers.dxf" leads from the
         // download folder: the reference must end at the downloaded piers.dxf, and the stale
         // file must stay untouched.
@@ -91,7 +99,7 @@ private slots:
         QCOMPARE(storedPaths(m_folder + "/bridge.dwg"), bridge);
         QCOMPARE(storedPaths(m_folder + "/deck.dwg"), deck);
         QCOMPARE(DxfTest::readBytes(stale), OpenTest::demoBytes("rebar.dxf"));
-        if (files.contains("piers.dxf")) {
+        if (onDisk.contains("piers.dxf")) {
             QCOMPARE(storedPaths(m_folder + "/piers.dxf"),
                      QStringList{QStringLiteral("xref rebar=%1/rebar.dxf").arg(m_folder)});
         }
