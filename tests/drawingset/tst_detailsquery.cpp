@@ -3,10 +3,15 @@
 // signed out.
 
 #include "connector/connectorplatform.h"
+#include "connector/recordlist.h"
 #include "savetestsupport.h"
 
 #include "drawingset/detailsquery.h"
 #include "session/showaurextaskpane.h"
+#include "support/jobcontrol.h"
+#include "workingcopy/filedatabase.h"
+
+#include <fzfileinfo.h>
 
 #include <QtTest>
 
@@ -50,6 +55,56 @@ private slots:
             const QString stampFormat = "yyyy'/'MM'/'dd'@'HH':'mm':'ss':GMT'";
             QVERIFY(QDateTime::fromString(entry.fileModified, stampFormat).isValid());
         }
+    }
+
+    // A check-in from here whose answer was lost before the file database noted it: the
+    // platform's newer version is the copy's own bytes, so the copy is recorded as exchanged,
+    // not as changed here. A copy changed otherwise stays changed.
+    void aCheckInWhoseAnswerWasLostIsRecognised()
+    {
+        const QString rebar = m_folder + "/rebar.dxf";
+        const QString logo = m_folder + "/logo.png";
+        {
+            FileDatabase database{QString()};
+            for (const QString &path : {rebar, logo}) {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::Append) && file.write("\n999\nchanged here\n") > 0);
+                file.close();
+                QVERIFY(database.recordLocalSave(FileDatabase::keyForPath(path)));
+            }
+            QVERIFY(database.save());
+        }
+        FzFileInfo sent;
+        sent.SetPath(rebar.toStdString());
+        sent.SetName(m_names.value(rebar).toStdString());
+        sent.SetTitle("rebar.dxf");
+        sent.SetProperty("collabspace", "Common Space");
+        JobControl control;
+        RecordList stored;
+        QVERIFY(ConnectorPlatform::shared()->checkIn(&sent, "answer lost", &control, &stored));
+
+        QHash<QString, QString> stampBefore;
+        for (const QString &path : {rebar, logo})
+            stampBefore[path] = FileDatabase{QString()}.updateStamp(path);
+        const auto details =
+            queryFileDetails(*ConnectorPlatform::shared(), QString(), {rebar, logo});
+        const FileDatabase database{QString()};
+        QStringList seen;
+        for (const QString &path : {rebar, logo}) {
+            const FileEntry entry = details.value(m_names.value(path));
+            const QString key = FileDatabase::keyForPath(path);
+            const QString stamp = database.updateStamp(key);
+            seen << QString("%1 r%2 %3, changed here: %4, stamp: %5")
+                        .arg(QFileInfo(path).fileName(), entry.revision,
+                             entry.storedFromHere ? "stored from here" : "not from here",
+                             database.hasLocalChanges(key) ? "yes" : "no",
+                             stamp == entry.fileModified ? "the platform's"
+                                 : stamp == stampBefore[path] ? "as before"
+                                                              : stamp);
+        }
+        QCOMPARE(seen, (QStringList{
+                           "rebar.dxf r2 stored from here, changed here: no, stamp: the platform's",
+                           "logo.png r1 not from here, changed here: yes, stamp: as before"}));
     }
 
     void asksNothingWhenSignedOut()

@@ -70,6 +70,8 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("open, sign-in cancelled") << "_AurexOpen"
             << QByteArray("http://127.0.0.1:1/vaultis") << false << "CSLoginDialog";
+        QTest::newRow("sign in or out, signed out") << "_AurexLogOut"
+            << QByteArray("http://127.0.0.1:1/vaultis") << false << "CSLoginDialog";
         QTest::newRow("save, signed in")
             << "_AurexSave" << QByteArray() << true << "SaveToCSDialog";
     }

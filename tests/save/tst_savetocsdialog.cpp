@@ -267,6 +267,32 @@ private slots:
         }
     }
 
+    // Text put before or after the base name of every file saved as new, as often as the
+    // user applies it; a file left out keeps its name, and no text changes nothing.
+    void newFilesTakeAPrefixOrSuffix()
+    {
+        QVERIFY(m_host->documents()->OpenDocument(makeReferenceSet("kerb")));
+        SaveToCSDialog dialog(ShowAurexTaskPane::instance());
+        settle(dialog);
+        const auto apply = [&dialog](int where, const QString &text) {
+            dialog.findChild<QComboBox *>("ToggleComboBox")->setCurrentIndex(where);
+            dialog.findChild<QLineEdit *>("lineEdit")->setText(text);
+            dialog.findChild<QPushButton *>("ApplyToAllPushButton")->click();
+            QStringList names;
+            for (const SaveTreeItem *row : dialog.saveSet()->rows())
+                names << row->displayName;
+            names.sort();
+            return names.join(' ');
+        };
+        QCOMPARE(QStringList({apply(0, ""), apply(0, "B7-"), apply(1, "-r2")}),
+                 (QStringList{"kerb-bolt.dwg kerb-logo.png kerb-nut.dxf kerb-plan.pdf kerb.dxf "
+                              "lost.pdf",
+                              "B7-kerb-bolt.dwg B7-kerb-logo.png B7-kerb-nut.dxf "
+                              "B7-kerb-plan.pdf B7-kerb.dxf lost.pdf",
+                              "B7-kerb-bolt-r2.dwg B7-kerb-logo-r2.png B7-kerb-nut-r2.dxf "
+                              "B7-kerb-plan-r2.pdf B7-kerb-r2.dxf lost.pdf"}));
+    }
+
     void duplicateTitleIsSavedOnlyWhenOverwritten()
     {
         // The demo's bridge drawing has a logo.png in the Common Space already.

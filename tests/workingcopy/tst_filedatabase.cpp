@@ -249,6 +249,28 @@ private slots:
                               " <file path=\"/d.dwg\" name=\"x&gt;yA\"/>\n"));
     }
 
+    // What another program wrote after the entries (notes, instructions, character data) is
+    // written back as it stood.
+    void otherProgramsNotesAreKept()
+    {
+        const QByteArray kept("<?xml version='1.0' encoding='UTF-8'?>\n<files>\n"
+                              " <file path=\"/a.dwg\" name=\"A\"/>\n"
+                              " <!-- synced by the site's backup -->\n"
+                              " <?site-tool pass=\"2\"?>\n"
+                              " <?stamp?>\n"
+                              " <note><![CDATA[<kept> & as is]]></note>\n"
+                              " <note>a &lt; b</note>\n"
+                              "</files>\n");
+        writeFile(m_databasePath, kept);
+        {
+            FileDatabase database(kTenant);
+            QCOMPARE(database.setName("/a.dwg", "A2"), QString("0"));
+        }
+        QByteArray expected = kept;
+        expected.replace("name=\"A\"", "name=\"A2\"");
+        QCOMPARE(readAll(m_databasePath), expected);
+    }
+
     void valuesSurviveTheRoundTrip_data()
     {
         QTest::addColumn<QString>("value");
