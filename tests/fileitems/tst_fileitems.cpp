@@ -87,6 +87,57 @@ private slots:
 
     // What a row or tile shows as the picture of a file: an image file itself, a drawing's
     // written preview, else an icon of its kind; an image shrinks to fit, keeping its shape.
+    // A drawing's title block in one line: what it holds, in the order a sheet reads, each
+    // value on one line; nothing when it holds nothing.
+    void titleBlocksAreToldInALine_data()
+    {
+        QTest::addColumn<QStringList>("fields"); // number, title, revision, sheet
+        QTest::addColumn<QString>("told");
+        const QString dot = QString::fromUtf8(" \u00B7 ");
+        QTest::newRow("all four") << QStringList{"B-101", "Deck plan", "C", "2 of 5"}
+                                  << "Title block: B-101" + dot + "Deck plan" + dot + "Revision C"
+                + dot + "Sheet 2 of 5";
+        QTest::newRow("number only") << QStringList{"B-101", "", "", ""}
+                                     << "Title block: B-101";
+        QTest::newRow("revision and sheet only") << QStringList{"", "", "C", "4"}
+                                                 << "Title block: Revision C" + dot + "Sheet 4";
+        QTest::newRow("a title typed on two lines")
+            << QStringList{"", "Deck\nplan", "", ""} << "Title block: Deck plan";
+        QTest::newRow("nothing") << QStringList{"", "", "", ""} << "";
+    }
+
+    void titleBlocksAreToldInALine()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QString, told);
+        FzFileInfo record;
+        const char *keys[] = {"_DrawingNumber", "_DrawingTitle", "_DrawingRevision",
+                              "_DrawingSheet"};
+        for (int i = 0; i < 4; ++i) {
+            if (!fields[i].isEmpty())
+                record.SetProperty(keys[i], fields[i].toStdString());
+        }
+        QCOMPARE(titleBlockText(record), told);
+    }
+
+    // A version's story: its number, who saved it and when when both are known, and the first
+    // line of its comment.
+    void versionsTellTheirStory()
+    {
+        const QStringList told{
+            versionStoryText("", "bob", "2026/12/01@10:00:00:GMT", "ignored"),
+            versionStoryText("3", "", "2026/12/01@10:00:00:GMT", ""),
+            versionStoryText("3", "bob", "", "\nPiers moved\nsee sheet 4"),
+            fileToolTipText("deck.dwg", ""),
+            fileToolTipText("deck.dwg", "Version 3"),
+        };
+        QCOMPARE(told, (QStringList{"", "Version 3", "Version 3\nPiers moved", "deck.dwg",
+                                    "deck.dwg\nVersion 3"}));
+        const QString dated = versionStoryText("4", "bob", "2026/12/01@10:00:00:GMT", "");
+        QVERIFY2(dated.startsWith("Version 4, saved by bob on ") && dated.contains("2026"),
+                 qPrintable(dated));
+    }
+
     void previewsShowTheFileOrItsKind()
     {
         const QTemporaryDir dir;

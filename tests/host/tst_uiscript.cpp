@@ -95,6 +95,13 @@ private slots:
         QTest::newRow("row that is not there")
             << QStringList { "_PROBEMODELESS", "_UISELECT ChoiceList delta" }
             << "\"ChoiceList\" has no row \"delta\"." << 0;
+        QTest::newRow("check box set to neither on nor off")
+            << QStringList { "_PROBEMODELESS", "_UISET AgreeCheck maybe" }
+            << "\"AgreeCheck\" takes on or off, not \"maybe\"." << 0;
+        QTest::newRow("label set")
+            << QStringList { "_PROBEMODELESS", "_UISET EchoLabel words" }
+            << "\"EchoLabel\" is a QLabel; only line edits, combo boxes and check boxes are set."
+            << 0;
         QTest::newRow("unknown command") << QStringList { "_NOSUCHCOMMAND" }
                                          << "Unknown command \"_NOSUCHCOMMAND\"." << 0;
         QTest::newRow("wait with a time that is not a number")

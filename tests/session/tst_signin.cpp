@@ -353,12 +353,17 @@ private slots:
         QTest::addColumn<QStringList>("held");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("question");
+        QTest::addColumn<bool>("signsOut");
+        QTest::addColumn<bool>("locksKept");
         QTest::newRow("one lock, cancelled")
             << QStringList { "piers.dxf" } << "Cancel"
-            << "You hold the lock on one file on the AUREX Platform:";
+            << "You hold the lock on one file on the AUREX Platform:" << false << true;
         QTest::newRow("two locks, released")
             << QStringList { "piers.dxf", "rebar.dxf" } << "Release and Sign Out"
-            << "You hold locks on 2 files on the AUREX Platform:";
+            << "You hold locks on 2 files on the AUREX Platform:" << true << false;
+        QTest::newRow("one lock, kept")
+            << QStringList { "rebar.dxf" } << "Keep and Sign Out"
+            << "You hold the lock on one file on the AUREX Platform:" << true << true;
     }
 
     // alice has copies of deck.dwg (bob holds its lock), piers.dxf and rebar.dxf here, and
@@ -368,6 +373,8 @@ private slots:
         QFETCH(QStringList, held);
         QFETCH(QString, button);
         QFETCH(QString, question);
+        QFETCH(bool, signsOut);
+        QFETCH(bool, locksKept);
         writeLauncherFiles({});
         ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
         QString error;
@@ -410,15 +417,18 @@ private slots:
 
         QCOMPARE(asked, question + '\n' + held.join('\n')
                      + "\n\nNobody else can save them while you hold them.");
-        const bool released = button != "Cancel";
-        QCOMPARE(signedIn(), !released);
+        QCOMPARE(signedIn(), !signsOut);
         for (const QString &title : held)
-            QCOMPARE(alice.lockedBy(title), released ? QString() : QString("alice"));
+            QCOMPARE(alice.lockedBy(title), locksKept ? QString("alice") : QString());
         QCOMPARE(alice.lockedBy("deck.dwg"), QString("bob"));
         QCOMPARE(m_commandLine.lines,
-                 released ? QStringList { "Signed out of the AUREX Platform." } : QStringList());
-        QCOMPARE(ribbonSignInCaption(), released ? QString("Sign In to AUREX Platform")
+                 signsOut ? QStringList { "Signed out of the AUREX Platform." } : QStringList());
+        QCOMPARE(ribbonSignInCaption(), signsOut ? QString("Sign In to AUREX Platform")
                                                  : QString("Sign Out of AUREX Platform"));
+        for (const QString &title : held) {
+            if (locksKept)
+                QVERIFY(alice.setLocked(title, false));
+        }
     }
 
 private:
