@@ -4,6 +4,7 @@
 
 #include "connector/connectorplatform.h"
 #include "open/cssearch.h"
+#include "open/opencslabel.h"
 #include "open/openfromcollaborativespace.h"
 
 #include "connector/recordbuilder.h"
@@ -62,6 +63,58 @@ private slots:
         m_folder = m_dir->filePath("download");
         QVERIFY(QDir().mkpath(m_folder));
         QFile::remove(FileDatabase::locationFor(QString()));
+    }
+
+    // Each option shows its picture, and its words while the pointer or the keyboard is on
+    // it, framed darker; a click, Enter or the space bar takes it, other keys do not. The
+    // option naming the file keeps its words throughout.
+    void optionsShowTheirWordsWhenPointedAt()
+    {
+        QPixmap picture(12, 12);
+        picture.fill(Qt::darkCyan);
+        OpenCSLabel option;
+        option.setText("Use the latest");
+        option.setUp(picture);
+        OpenCSLabel fileOption;
+        fileOption.setObjectName("ChoseFile_label");
+        fileOption.setText("deck.dwg");
+        const auto shown = [](const OpenCSLabel &label) {
+            const QPixmap pixmap = label.pixmap(Qt::ReturnByValue);
+            return QString("%1 %2 %3").arg(label.text(), pixmap.isNull() ? "-" : "picture",
+                                           label.styleSheet().contains("black") ? "dark"
+                                                                                : "light");
+        };
+        QStringList seen;
+        const auto send = [&](QEvent::Type type) {
+            for (OpenCSLabel *label : {&option, &fileOption}) {
+                if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
+                    QFocusEvent event(type, Qt::TabFocusReason);
+                    QApplication::sendEvent(label, &event);
+                } else {
+                    QEvent event(type);
+                    QApplication::sendEvent(label, &event);
+                }
+            }
+            seen << shown(option) + " | " + shown(fileOption);
+        };
+        seen << shown(option) + " | " + shown(fileOption);
+        send(QEvent::Enter);
+        send(QEvent::Leave);
+        send(QEvent::FocusIn);
+        send(QEvent::FocusOut);
+        QCOMPARE(seen, (QStringList{" picture light | deck.dwg - light",
+                                    "Use the latest - dark | deck.dwg - dark",
+                                    " picture light | deck.dwg - light",
+                                    "Use the latest - dark | deck.dwg - dark",
+                                    " picture light | deck.dwg - light"}));
+
+        QSignalSpy taken(&option, &OpenCSLabel::clicked);
+        QTest::keyClick(&option, Qt::Key_Return);
+        QTest::keyClick(&option, Qt::Key_Space);
+        QTest::keyClick(&option, Qt::Key_A);
+        QTest::keyClick(&option, Qt::Key_Enter);
+        QTest::mouseClick(&option, Qt::LeftButton);
+        QCOMPARE(taken.count(), 4);
     }
 
     // A search the platform refuses says why in the platform's words; one it answers lists
