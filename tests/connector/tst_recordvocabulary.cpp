@@ -8,6 +8,7 @@
 #include "connector/recordbuilder.h"
 #include "connector/recordfields.h"
 #include "connector/recordlist.h"
+#include "connector/titleblockmapping.h"
 #include "platformprocess.h"
 
 #include <fzfileinfo.h>
@@ -248,6 +249,52 @@ private slots:
         QCOMPARE(read, (QStringList{"_DrawingNumber: DWG_NO,DRAWING_NUMBER,DWGNO,NUMBER",
                                     "_DrawingTitle: TITLE,DWG_TITLE",
                                     "_DrawingRevision: REV,REVISION", "_DrawingSheet: SHEET"}));
+    }
+
+    // Without a mapping from the platform the usual tags are read; tags the platform gives
+    // are trimmed and in capitals, and a mapping of blanks only is no mapping.
+    void titleBlockMappingsWithoutThePlatform()
+    {
+        const auto told = [](const TitleBlockMapping &mapping) {
+            QStringList lines;
+            for (const auto &property : mapping.properties())
+                lines << QString::fromLatin1(property.first) + ": " + property.second.join(',');
+            return (mapping.isEmpty() ? "empty | " : "") + lines.join(" | ");
+        };
+        QCOMPARE(QStringList({told(TitleBlockMapping::usual()),
+                              told(TitleBlockMapping::fromPlatform(
+                                  {{"title", {" titel ", ""}}, {"sheet", {"blatt"}}})),
+                              told(TitleBlockMapping::fromPlatform({{"number", {" "}}}))}),
+                 (QStringList{"_DrawingNumber: DWG_NO,DRAWING_NUMBER,DWGNO,NUMBER | "
+                              "_DrawingTitle: TITLE,DWG_TITLE | _DrawingRevision: REV,REVISION | "
+                              "_DrawingSheet: SHEET",
+                              "_DrawingNumber:  | _DrawingTitle: TITEL | _DrawingRevision:  | "
+                              "_DrawingSheet: BLATT",
+                              "empty | _DrawingNumber:  | _DrawingTitle:  | _DrawingRevision:  | "
+                              "_DrawingSheet: "}));
+    }
+
+    // What a member may do to a file by the role the platform gives: a platform that names no
+    // roles lets everyone do everything; an editor deletes only what she owns.
+    void rolesSayWhatAMemberMayDo()
+    {
+        QStringList may;
+        for (const char *role : {"", "reader", "editor", "manager"}) {
+            for (const char *owner : {"ann", "bob"}) {
+                FzFileInfo record;
+                if (*role)
+                    record.SetProperty("_Role", role);
+                record.SetProperty("_Owner", owner);
+                may << QString("%1/%2: %3%4")
+                           .arg(*role ? role : "none", owner,
+                                recordMayChange(record) ? "change" : "-",
+                                recordMayDelete(record, "ann") ? " delete" : "");
+            }
+        }
+        QCOMPARE(may, (QStringList{"none/ann: change delete", "none/bob: change delete",
+                                   "reader/ann: -", "reader/bob: -",
+                                   "editor/ann: change delete", "editor/bob: change",
+                                   "manager/ann: change delete", "manager/bob: change delete"}));
     }
 
     void recordListKeepsCopiesAndReleasesThem()
