@@ -40,6 +40,42 @@ private slots:
         subscription.stop();
     }
 
+    // A delete arrives as itself; a file back from the trash asks for everything anew. A
+    // stream that drops is said, and the next one goes on after the last event read, so what
+    // happened in between still arrives, once.
+    void trashAndDroppedStreams()
+    {
+        PlatformDouble platform;
+        platform.addObject("deck.dwg", "0\nEOF\n");
+        platform.addObject("piers.dxf", "0\nEOF\n");
+        EventSubscription subscription;
+        subscription.setRetryDelays({50});
+        QStringList heard;
+        connect(&subscription, &EventSubscription::eventArrived, this,
+                [&heard](const PlatformEvent &event) {
+                    heard << QString("%1 %2").arg(event.kind).arg(event.title);
+                });
+        connect(&subscription, &EventSubscription::eventsMissed, this,
+                [&heard] { heard << "ask again"; });
+        connect(&subscription, &EventSubscription::streamDropped, this,
+                [&heard] { heard << "dropped"; });
+        subscription.start(&platform);
+        QTRY_COMPARE(platform.streamCount(), 1);
+        platform.moveToTrash("deck.dwg", "bob");
+        platform.restoreFromTrash("deck.dwg", "bob");
+        QTRY_COMPARE(heard.size(), 2);
+        platform.setBehaviour(PlatformDouble::Refuse);
+        QTRY_COMPARE(platform.streamCount(), 0);
+        QTRY_COMPARE(heard.size(), 3);
+        platform.setLockedBy("piers.dxf", "bob");
+        platform.setBehaviour(PlatformDouble::Answer);
+        QTRY_COMPARE(heard.size(), 4);
+        QCOMPARE(heard, (QStringList{QString("%1 deck.dwg").arg(PlatformEvent::Delete),
+                                     "ask again", "dropped",
+                                     QString("%1 piers.dxf").arg(PlatformEvent::Lock)}));
+        subscription.stop();
+    }
+
     void anUnreachablePlatformIsAskedAgainOnlyAfterEachWait()
     {
         PlatformDouble platform;
