@@ -183,6 +183,43 @@ private slots:
         QVERIFY2(errors.count("lintra(") >= 2, qPrintable(errors)); // frames of the host
     }
 
+    // --list-modules names each module with its commands; --screenshot pictures the window
+    // with the dialog over it; _ZOOM shows the whole drawing or says which option it takes.
+    void modulesPictureAndZoom()
+    {
+        const QString shot = m_home.filePath("shot.png");
+        const Run run = runScript({ "_NEW", "_ZOOM E", "_ZOOM W", "_PROBEMODELESS",
+                                    "_UIWAIT ProbeModeless 5" },
+                                  { "--list-modules", "--screenshot", shot });
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains("_ZOOM: unknown option \"W\"; E shows the whole drawing."),
+                 qPrintable(run.errors));
+        QCOMPARE(run.errors.count("_ZOOM: "), 1);
+        const QStringList lines = run.output.split('\n');
+        QVERIFY2(lines.contains("modules: 1"), qPrintable(run.output));
+        QVERIFY2(lines.filter(QRegularExpression("^module .*UiProbe.tx \\(drawing libraries .+\\)$"))
+                         .size()
+                     == 1,
+                 qPrintable(run.output));
+        QVERIFY2(lines.filter(QRegularExpression("^  commands: .*_PROBEMODELESS")).size() == 1,
+                 qPrintable(run.output));
+
+        // The picture is the window's, with the dialog painted over it: it differs from one
+        // taken without the dialog.
+        const QString bare = m_home.filePath("bare.png");
+        QCOMPARE(runScript({ "_NEW" }, { "--screenshot", bare }).exitCode, 0);
+        // A PNG's width and height stand in its header, bytes 16 to 23.
+        const auto read = [](const QString &path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray withDialog = read(shot);
+        const QByteArray without = read(bare);
+        QVERIFY(withDialog.startsWith("\x89PNG") && without.startsWith("\x89PNG"));
+        QCOMPARE(withDialog.mid(16, 8), without.mid(16, 8));
+        QVERIFY(withDialog != without);
+    }
+
     // --print-ui prints the menus as the model holds them.
     void printUiShowsTheFileMenu()
     {

@@ -7,7 +7,9 @@
 #include "testhome.h"
 
 #include "save/outbox.h"
+#include "save/outboxdelivery.h"
 #include "save/savetreeitem.h"
+#include "session/showaurextaskpane.h"
 #include "workingcopy/filedatabase.h"
 
 #include <QtTest>
@@ -92,6 +94,42 @@ private slots:
         QVERIFY(Outbox("acme").append(site, 2));
         QVERIFY(Outbox("acme").read(&entries));
         QVERIFY(entries.at(1).id > entries.at(0).id);
+    }
+
+    // What waits is told in a line and counted; a save waiting for a reason says it; all of
+    // it can be discarded, for the session's tenant only.
+    void whatWaitsIsToldAndCanBeDiscarded()
+    {
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        session->startSession("acme");
+        OutboxDelivery delivery(session, nullptr);
+        SaveTreeItem site(m_home.filePath("site.dwg"), "site.dwg", nullptr);
+        SaveTreeItem bolt(m_home.filePath("bolt.dxf"), "bolt.dxf", nullptr);
+        QStringList told;
+        const auto tell = [&] {
+            told << QString("%1 (%2)").arg(delivery.waitingLine()).arg(delivery.waitingCount());
+        };
+        tell();
+        QVERIFY(Outbox("acme").append(site, 1));
+        tell();
+        QVERIFY(Outbox("acme").append(bolt, 1));
+        QVERIFY(Outbox("zenith").append(bolt, 1));
+        tell();
+        QList<Outbox::Entry> entries;
+        QVERIFY(Outbox("acme").read(&entries));
+        entries.first().waitingReason = "site.dwg is locked by bob.";
+        QVERIFY(Outbox("acme").update(entries.first()));
+        tell();
+        QCOMPARE(delivery.discardAll(), QString());
+        tell();
+        QCOMPARE(told, (QStringList{" (0)", "1 save waits in the outbox. (1)",
+                                    "2 saves wait in the outbox. (2)",
+                                    "A save waits in the outbox: site.dwg is locked by bob. (2)",
+                                    " (0)"}));
+        QVERIFY(Outbox("zenith").read(&entries));
+        QCOMPARE(entries.size(), 1);
+        QFile::remove(Outbox("zenith").filePath());
+        session->endSession();
     }
 
     void anUnreadableOutboxIsNeverWrittenOver()

@@ -25,6 +25,7 @@
 #include "taskpane/newerversionbar.h"
 #include "save/outboxdelivery.h"
 #include "taskpane/taskpanemodel.h"
+#include "taskpane/taskpanerefresh.h"
 #include "workingcopy/filedatabase.h"
 
 #include <cfxstring.h>
@@ -419,8 +420,10 @@ private slots:
 
     // A colleague deletes a file of the drawing and a manager brings it back from the trash:
     // the rows show it gone while it is in the trash, and as it was once it is back.
+    // The command line tells who deleted it.
     void aFileBackFromTheTrashShowsAsBefore()
     {
+        const CommandLineHost host;
         const QStringList before = settledRows();
         QTRY_COMPARE(m_platform->streamCount(), 1);
         m_platform->moveToTrash("logo.png", "bob");
@@ -428,6 +431,32 @@ private slots:
         QVERIFY2(rows().at(2).startsWith("  logo.png | New"), qPrintable(rows().at(2)));
         m_platform->restoreFromTrash("logo.png", "carol");
         QTRY_COMPARE(rows(), before);
+        QCOMPARE(host.lines, QStringList{"bob deleted logo.png from the platform."});
+    }
+
+    // The commands that save a drawing or change what it references refresh the pane once
+    // each; drawing commands and look-alikes do not.
+    void commandsThatChangeTheFilesRefreshThePane()
+    {
+        ShowAurexTaskPane *session = ShowAurexTaskPane::instance();
+        QSignalSpy refreshed(session, &ShowAurexTaskPane::DocumentActivatedSignal);
+        QStringList refreshing;
+        for (const char *command :
+             {"_SAVE", "_SAVEAS", "_ATTACHDRAWING", "_ATTACHIMAGE", "_ATTACHPDF",
+              "_DETACHDRAWING", "_DETACHIMAGE", "_DETACHPDF", "_LINE", "_SAVEALL", "_QSAVE", ""}) {
+            const int before = refreshed.count();
+            TaskPaneRefresh::afterCommand(session, command);
+            if (refreshed.count() == before + 1)
+                refreshing << command;
+            else
+                QCOMPARE(refreshed.count(), before);
+        }
+        QCOMPARE(refreshing, (QStringList{"_SAVE", "_SAVEAS", "_ATTACHDRAWING", "_ATTACHIMAGE",
+                                          "_ATTACHPDF", "_DETACHDRAWING", "_DETACHIMAGE",
+                                          "_DETACHPDF"}));
+        const int before = refreshed.count();
+        TaskPaneRefresh::afterDocumentActivated(session);
+        QCOMPARE(refreshed.count(), before + 1);
     }
 
     // Two files newer on the platform: a row's "Get Latest" brings its own file down alone,
