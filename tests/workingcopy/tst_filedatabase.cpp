@@ -387,6 +387,21 @@ private slots:
         QCOMPARE(attributeOnDisk(kTenant, "path"), QStringList("/fresh.dwg"));
     }
 
+    // Something in the database's place that cannot be opened (here a folder) is never
+    // written over, and the save says why.
+    void whatCannotBeOpenedIsNeverWrittenOver()
+    {
+        QVERIFY(QDir().mkpath(m_databasePath));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot read"));
+        FileDatabase database(kTenant);
+        database.addFile("/fresh.dwg", "", "fresh", "", "", "ACAD Drawing", "false");
+        QVERIFY(!database.save());
+        QVERIFY2(database.errorString().contains("could not be read and is not overwritten"),
+                 qPrintable(database.errorString()));
+        QVERIFY(QFileInfo(m_databasePath).isDir());
+        QVERIFY(QDir().rmdir(m_databasePath));
+    }
+
     void failedSaveLeavesTheOldFile()
     {
         FileDatabase(kTenant).addFile("/projects/Plan.dwg", "V1", "prd-1", kStamp, "",
