@@ -44,7 +44,6 @@ bool LxAurexView::addLxAurexView()
 
     AurexPlatform *platform = session->onlinePlatform();
     AurexJob *signIn = signInFromLauncher(*platform, session, m_container);
-    session->setContainer(m_container);
     auto *pane = new TaskPaneContainer(m_container, session, controller->signInDialog());
     QObject::connect(pane->mainWindow(), &AurexMainWindow::signOutAsked, controller,
                      &LoggingController::signOutAsked);

@@ -96,9 +96,6 @@ public:
     bool sortByName() const { return m_sortByName; }
     void setSortByName(bool byName) { m_sortByName = byName; }
 
-    QWidget *container() const { return m_container; }
-    void setContainer(QWidget *container) { m_container = container; }
-
     // Shows the task pane for the current sign-in state: the file lists when signed in, the
     // sign-in page when not. The task pane listens to taskPaneRefreshRequested().
     void refreshTaskPane();
@@ -138,6 +135,5 @@ private:
     QString m_launcherModelPath;
     bool m_launcherOpenPending = false;
     bool m_sortByName = true;
-    QPointer<QWidget> m_container;
     QString m_signInNotice;
 };
