@@ -6,10 +6,10 @@
 
 RecordList::RecordList() = default;
 
+// A vector moved from is left empty.
 RecordList::RecordList(RecordList &&other) noexcept
     : m_records(std::move(other.m_records))
 {
-    other.m_records.clear();
 }
 
 RecordList &RecordList::operator=(RecordList &&other) noexcept

@@ -29,7 +29,7 @@ namespace {
 const char kMenuStyle[] =
     "QMenu::item:hover{background-color: #e2e4e3;}QMenu::item:selected { background-color: "
     "#368ec4;}QMenu { background-color: white; border: 1px solid #e2e4e3; }";
-// Opens a row's menu for the context menu events of a view and its viewport.
+// Opens a row's menu for the context menu events that reach a view.
 class RowMenuOffer : public QObject
 {
 public:
@@ -109,10 +109,9 @@ ListViewActionMenu::~ListViewActionMenu() = default;
 
 void ListViewActionMenu::offerOnRows(QAbstractItemView *view)
 {
-    auto *offer = new RowMenuOffer(view);
-    // The keyboard's request goes to the view, which has the focus; a click's to its viewport.
-    view->installEventFilter(offer);
-    view->viewport()->installEventFilter(offer);
+    // The keyboard's request goes to the view, which has the focus; a click's goes to the row
+    // or the viewport under the pointer, which pass it on to the view.
+    view->installEventFilter(new RowMenuOffer(view));
 }
 
 void ListViewActionMenu::setLockState(int lockState)
