@@ -251,6 +251,20 @@ private slots:
                                     "_DrawingRevision: REV,REVISION", "_DrawingSheet: SHEET"}));
     }
 
+    // A version's size as the platform gave it; none given is unknown, not empty.
+    void versionSizesAreKnownOrNot()
+    {
+        QList<qint64> sizes;
+        for (const char *given : {"1234", "0", "", "12 bytes"}) {
+            FzFileInfo record;
+            record.SetProperty("revision", "2");
+            if (*given)
+                record.SetProperty("_size", given);
+            sizes << FileVersion::fromRecord(record).size;
+        }
+        QCOMPARE(sizes, (QList<qint64>{1234, 0, -1, -1}));
+    }
+
     // Without a mapping from the platform the usual tags are read; tags the platform gives
     // are trimmed and in capitals, and a mapping of blanks only is no mapping.
     void titleBlockMappingsWithoutThePlatform()

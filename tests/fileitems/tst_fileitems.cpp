@@ -3,10 +3,12 @@
 // checked by a second client of the platform.
 
 #include "connector/connectorplatform.h"
+#include "connector/recordfields.h"
 #include "fileitems/csfiledeletedialog.h"
 #include "fileitems/elidedlabel.h"
 #include "fileitems/fileitemorder.h"
 #include "fileitems/filepreview.h"
+#include "fileitems/filestatelabel.h"
 #include "fileitems/filestatus.h"
 #include "fileitems/imageviewdialog.h"
 #include "fileitems/listviewactionmenu.h"
@@ -30,6 +32,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -670,6 +673,113 @@ private slots:
         // not, should the call still reach it.
         QVERIFY(warned.isEmpty());
         QCOMPARE(menu.lockState(), int(NotLocked));
+    }
+
+    // In a list of tiles, the right button on a tile opens that tile's menu where it was
+    // pressed, and the menu key opens the current tile's menu below it.
+    void tileMenusOpenFromTheRightButtonAndTheKeyboard()
+    {
+        QListWidget list;
+        QList<ViewWidget *> tiles;
+        for (const char *title : {"quay.dxf", "pier.dxf"}) {
+            FzFileInfo record;
+            record.SetTitle(title);
+            auto *tile = new ViewWidget(record, m_noPlatform);
+            tile->setKnown(true);
+            auto *item = new QListWidgetItem(&list);
+            item->setSizeHint(QSize(200, 60));
+            list.setItemWidget(item, tile);
+            tiles << tile;
+        }
+        ListViewActionMenu::offerOnRows(&list);
+        list.resize(300, 200);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const auto open = [&tiles] {
+            QStringList shown;
+            for (ViewWidget *tile : tiles) {
+                if (tile->actionMenu()->isVisible())
+                    shown << recordTitle(*tile->record());
+                tile->actionMenu()->hide();
+            }
+            return shown.join(' ');
+        };
+        const QPoint onPier = list.visualItemRect(list.item(1)).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, onPier,
+                                list.viewport()->mapToGlobal(onPier));
+        QApplication::sendEvent(list.viewport(), &click);
+        QStringList seen{open()};
+        list.setCurrentRow(0);
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(&list, &key);
+        seen << open();
+        QCOMPARE(seen, (QStringList{"pier.dxf", "quay.dxf"}));
+    }
+
+    // A row's state line is painted in the colour of what matters most: red while another
+    // user holds the lock, orange while the platform has a newer version, blue for the user's
+    // own lock, grey otherwise.
+    void stateLinesArePaintedInTheirStatesColour_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("lockState");
+        QTest::addColumn<QString>("colour");
+        QTest::newRow("locked by another, newer") << int(FileStatusOutOfDate)
+                                                  << int(LockedByOther) << "red";
+        QTest::newRow("newer") << int(FileStatusOutOfDate) << int(NotLocked) << "orange";
+        QTest::newRow("own lock") << int(FileStatusCurrent) << int(LockedByMe) << "blue";
+        QTest::newRow("current") << int(FileStatusCurrent) << int(NotLocked) << "grey";
+    }
+
+    void stateLinesArePaintedInTheirStatesColour()
+    {
+        QFETCH(int, status);
+        QFETCH(int, lockState);
+        QFETCH(QString, colour);
+        FileStateLabel label;
+        label.setStatus(status);
+        label.setLockOwner("bob");
+        label.setLockState(lockState);
+        label.setSize(2048);
+        label.resize(400, 24);
+        const QImage picture = label.grab().toImage();
+        // The text's own colour stands where the glyphs cover whole pixels: the pixel farthest
+        // from the background.
+        const QColor background = picture.pixelColor(0, 0);
+        QColor text = background;
+        int farthest = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor seen = picture.pixelColor(x, y);
+                const int distance = qAbs(seen.red() - background.red())
+                    + qAbs(seen.green() - background.green())
+                    + qAbs(seen.blue() - background.blue());
+                if (distance > farthest) {
+                    farthest = distance;
+                    text = seen;
+                }
+            }
+        }
+        QVERIFY2(farthest > 200, "no text was painted");
+        const int hue = text.hsvHue();
+        const QString named = text.hsvSaturation() < 60 ? "grey"
+            : hue < 15 || hue > 345                     ? "red"
+            : hue < 45                                  ? "orange"
+            : hue > 190 && hue < 230                    ? "blue"
+                                                        : text.name();
+        QCOMPARE(named, colour);
+    }
+
+    // A row's menu offers its entries in one typeface, the lists' own.
+    void rowMenuEntriesShareTheListsTypeface()
+    {
+        QuayMenu quay(m_context.tenant);
+        QStringList families;
+        for (const QAction *action : quay.menu->actions())
+            families << action->objectName() + ": " + action->font().family();
+        QCOMPARE(families, (QStringList{"GetLatestMenu: Arial", "LockMenu: Arial",
+                                        "DeleteMenu: Arial", "HistoryMenu: Arial",
+                                        "WhereUsedMenu: Arial"}));
     }
 
     // Lock pressed again while the first request is on its way asks the platform nothing more.

@@ -146,6 +146,10 @@ private slots:
         QVERIFY(repair.errorString().contains("bridge.dwg"));
         QVERIFY(repair.writtenFiles().isEmpty());
         QCOMPARE(DxfTest::readBytes(m_folder + "/deck.dwg"), OpenTest::demoBytes("deck.dwg"));
+        // The same repair used again for a drawing it can read owes nothing to the last one.
+        QVERIFY2(repair.repair(m_folder + "/deck.dwg", {"deck.dwg"}, m_folder),
+                 qPrintable(repair.errorString()));
+        QCOMPARE(repair.errorString(), QString());
     }
 
 private:

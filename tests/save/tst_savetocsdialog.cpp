@@ -611,10 +611,21 @@ private slots:
                                                  {"rebar.dxf", "Take theirs"},
                                                  {"logo.png", "Overwrite theirs"}};
             const QList<SaveTreeItem *> rows = dialog->rows();
+            dialog->show();
             for (int i = 0; i < rows.size(); ++i) {
                 asked.append(rows.at(i)->displayName);
-                dialog->findChild<QComboBox *>(QString("conflictChoice%1").arg(i))
-                    ->setCurrentText(choices.value(rows.at(i)->displayName));
+                auto *choice = dialog->findChild<QComboBox *>(QString("conflictChoice%1").arg(i));
+                choice->setCurrentText(choices.value(rows.at(i)->displayName));
+                // The file is named left of its choice, on the same line.
+                const QLabel *named = nullptr;
+                for (const QLabel *label : dialog->findChildren<QLabel *>()) {
+                    if (label->text().startsWith("<b>" + rows.at(i)->displayName + "</b>"))
+                        named = label;
+                }
+                QVERIFY(named);
+                QVERIFY(named->geometry().right() < choice->geometry().left());
+                QVERIFY(named->geometry().top() <= choice->geometry().center().y()
+                        && choice->geometry().center().y() <= named->geometry().bottom());
             }
             dialog->accept();
         });

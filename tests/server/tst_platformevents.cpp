@@ -151,7 +151,7 @@ private slots:
     }
 
     // A stream whose session ends (signed out, expired) ends at its next comment line; coming
-    // back is then refused.
+    // back is then refused. Other users' streams go on.
     void aStreamEndsWithItsSession()
     {
         QString error;
@@ -159,10 +159,21 @@ private slots:
             PlatformProcess::startDemo(&error, {"--keep-alive", "1", "--session-ttl", "600"});
         QVERIFY2(platform, qPrintable(error));
         EventReader alice(platform->serverHost(), "alice");
-        QTRY_VERIFY(alice.isOpen());
-        QVERIFY(platform->change({"DELETE FROM sessions"}));
+        EventReader bob(platform->serverHost(), "bob");
+        QTRY_VERIFY(alice.isOpen() && bob.isOpen());
+        // Every open stream hears the keep-alive comment, each second.
+        const auto keptAlive = [](const EventReader &reader) {
+            return reader.text().count(": keep-alive\n\n");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(keptAlive(alice) >= 2 && keptAlive(bob) >= 2, 10000);
+        QVERIFY(platform->change({"DELETE FROM sessions WHERE user_id = "
+                                  "(SELECT id FROM users WHERE login = 'alice')"}));
         QTRY_VERIFY_WITH_TIMEOUT(alice.hasEnded(), 10000);
         QCOMPARE(alice.status(), 200);
+        // The other stream goes on.
+        const int heard = keptAlive(bob);
+        QTRY_VERIFY_WITH_TIMEOUT(keptAlive(bob) > heard, 10000);
+        QVERIFY(!bob.hasEnded());
         PlatformClient again(platform->serverHost());
         QCOMPARE(again.http().Get("/api/v1/events")->status, 401);
     }

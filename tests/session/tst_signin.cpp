@@ -355,14 +355,15 @@ private slots:
         QTest::addColumn<QString>("question");
         QTest::addColumn<bool>("signsOut");
         QTest::addColumn<bool>("locksKept");
+        // The button as scripts find it: by its name, or Cancel.
         QTest::newRow("one lock, cancelled")
             << QStringList { "piers.dxf" } << "Cancel"
             << "You hold the lock on one file on the AUREX Platform:" << false << true;
         QTest::newRow("two locks, released")
-            << QStringList { "piers.dxf", "rebar.dxf" } << "Release and Sign Out"
+            << QStringList { "piers.dxf", "rebar.dxf" } << "ReleaseLocksButton"
             << "You hold locks on 2 files on the AUREX Platform:" << true << false;
         QTest::newRow("one lock, kept")
-            << QStringList { "rebar.dxf" } << "Keep and Sign Out"
+            << QStringList { "rebar.dxf" } << "KeepLocksButton"
             << "You hold the lock on one file on the AUREX Platform:" << true << true;
     }
 
@@ -402,9 +403,10 @@ private slots:
             if (!box || box->objectName() != "SignOutLocksBox")
                 return;
             asked = box->text() + '\n' + box->informativeText();
-            for (QAbstractButton *candidate : box->buttons())
-                if (candidate->text() == button)
-                    candidate->click();
+            if (button == "Cancel")
+                box->button(QMessageBox::Cancel)->click();
+            else if (auto *named = box->findChild<QPushButton *>(button))
+                named->click();
         });
         answer.start(20);
         m_commandLine.lines.clear();

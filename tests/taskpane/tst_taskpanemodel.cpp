@@ -300,6 +300,21 @@ private slots:
                  }));
     }
 
+    // Refused, the pane asks again once after the wait; nothing more is planned until that
+    // attempt has its answer (which plans the next one, a longer wait away).
+    void aRefusalPlansOneAttempt()
+    {
+        OutboxDelivery delivery(ShowAurexTaskPane::instance(), nullptr);
+        ConnectionMonitor monitor(ShowAurexTaskPane::instance(), &delivery);
+        monitor.setRetryDelays(20, 20);
+        QSignalSpy attempts(&monitor, &ConnectionMonitor::refreshDue);
+        monitor.platformUnreachable("The AUREX Platform cannot be reached.");
+        QTRY_COMPARE(attempts.count(), 1);
+        const QList<QTimer *> timers = monitor.findChildren<QTimer *>();
+        QCOMPARE(timers.size(), 1);
+        QVERIFY(!timers.first()->isActive());
+    }
+
     // Taking the offer to work offline: the pane shows what the computer knows and goes
     // online again by itself once the platform answers.
     void workingOfflineUntilThePlatformIsBack()

@@ -45,6 +45,8 @@ private slots:
             "<?xml version='1.0' encoding='UTF-8'?>\n<files>\n"
             " <file path=\"/a.dwg\" vaultisid=\"\" name=\"A\"/>\n"
             " <file path=\"/b.dwg\" name=\"B\"/>\n</files>\n");
+        row(Both, "spaces and line breaks around the equals sign",
+            "<files a = \"1\" b\n=\n'2' c\t=\t\"3\"/>");
         row(Both, "nested elements",
             "<files><group a='1'><file path='/deep'/></group><file/></files>");
         row(Both, "entity and character references",

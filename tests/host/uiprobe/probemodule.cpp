@@ -11,6 +11,7 @@
 #include <odstaticrxobject.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -39,6 +40,8 @@ public:
         m_secret->setEchoMode(QLineEdit::Password);
         m_agree->setObjectName(QStringLiteral("AgreeCheck"));
         m_choices->setObjectName(QStringLiteral("ChoiceList"));
+        m_size->setObjectName(QStringLiteral("SizeCombo"));
+        m_size->addItems({QStringLiteral("small"), QStringLiteral("large")});
         m_echo->setObjectName(QStringLiteral("EchoLabel"));
         m_language->setObjectName(QStringLiteral("LanguageLabel"));
         const CFxSystemServices *services = GetFxSystemServices();
@@ -57,7 +60,7 @@ public:
         buttons->addButton(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
         auto *layout = new QVBoxLayout(this);
         for (QWidget *widget : std::initializer_list<QWidget *>{ m_name, m_secret, m_agree,
-                                                                 m_choices, m_echo,
+                                                                 m_choices, m_size, m_echo,
                                                                  m_language, buttons })
             layout->addWidget(widget);
         // Only what users do reaches the echo, its text and its tool tip: typing, clicking the
@@ -86,6 +89,7 @@ private:
     QLineEdit *m_secret = new QLineEdit(this);
     QCheckBox *m_agree = new QCheckBox(QStringLiteral("I &agree"), this);
     QListWidget *m_choices = new QListWidget(this);
+    QComboBox *m_size = new QComboBox(this);
     QLabel *m_echo = new QLabel(this);
     QLabel *m_language = new QLabel(this);
 };
