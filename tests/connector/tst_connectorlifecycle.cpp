@@ -14,6 +14,8 @@
 
 #include "platformprocess.h"
 
+#include <dxftesthelpers.h>
+
 #include <fzfileinfo.h>
 #include <lintraaurexconnectorwrapper.h>
 
@@ -22,18 +24,6 @@
 namespace {
 
 const char kSpace[] = "Harbour Works";
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -68,7 +58,7 @@ private slots:
 
         // Saved new, with a comment.
         const QString path = m_folder.filePath("quay.dwg");
-        QVERIFY(writeFile(path, "quay as drawn"));
+        QVERIFY(DxfTest::writeBytes(path, "quay as drawn"));
         FzFileInfo fresh;
         fresh.SetPath(path.toStdString());
         fresh.SetTitle("quay.dwg");
@@ -103,7 +93,7 @@ private slots:
         QCOMPARE(locks, (QStringList{"", "ann", ""}));
 
         // A second version, then the first one fetched and restored.
-        QVERIFY(writeFile(path, "quay with bollards"));
+        QVERIFY(DxfTest::writeBytes(path, "quay with bollards"));
         record.SetPath(path.toStdString());
         QVERIFY(platform.checkIn(&record, "moved the bollards", &control, &stored));
         // A restore names the version it replaces: the one the check-in answered with.
@@ -113,7 +103,7 @@ private slots:
             QVERIFY(QDir(m_folder.path()).mkpath(folder));
         const QString earlier = platform.downloadVersion(record, 1, m_folder.filePath("v1"),
                                                          "quay.dwg", &control);
-        QCOMPARE(readFile(earlier), QByteArray("quay as drawn"));
+        QCOMPARE(DxfTest::readBytes(earlier), QByteArray("quay as drawn"));
         QVERIFY(platform.restoreVersion(&record, 1, "back to the first"));
         FileVersionList versions;
         QVERIFY(platform.versions(record, &versions));
@@ -125,7 +115,7 @@ private slots:
                                        "3 ann back to the first"}));
         const QString current =
             platform.downloadObject(recordProperty(record, kKeyPhid), m_folder.filePath("now"));
-        QCOMPARE(readFile(current), QByteArray("quay as drawn"));
+        QCOMPARE(DxfTest::readBytes(current), QByteArray("quay as drawn"));
         RecordList structure;
         QVERIFY(platform.structure(record, &structure));
         QCOMPARE(structure.size(), 1);
