@@ -106,6 +106,9 @@ private slots:
                  QString("And 2 drawings in spaces you are not a member of."));
         const QString differences = OpenTest::approvedDifferences(m_dialog, "where-used-rebar");
         QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        // Closed, it is gone, not kept hidden for the rest of the run.
+        m_dialog->close();
+        QTRY_VERIFY(m_dialog.isNull());
     }
 
     void whatTheDialogSaysWhenItHasNoDrawingToShow_data()

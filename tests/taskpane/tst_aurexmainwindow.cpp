@@ -321,7 +321,11 @@ private slots:
             QVERIFY(times.last() > 0 && std::is_sorted(times.crbegin(), times.crend()));
         ShowAurexTaskPane::instance()->setSortByName(true);
 
+        // From the structured list straight to the grid: the grid shows, not the tree.
+        window.actionTreeView_triggered();
         window.actionGridView_triggered();
+        QVERIFY(window.listWidget()->isVisibleTo(&window)
+                && !window.treeWidget()->isVisibleTo(&window));
         // A grid of previews, each tile laid out for it (the name under the picture).
         QCOMPARE(window.listWidget()->viewMode(), QListView::IconMode);
         for (const ViewWidget *tile : window.listWidget()->tiles())
