@@ -265,6 +265,26 @@ private slots:
         QCOMPARE(sizes, (QList<qint64>{1234, 0, -1, -1}));
     }
 
+    // Whole histories are compared version by version: two versions are the same only when
+    // every field is.
+    void versionsDifferInAnyField()
+    {
+        const FileVersion base{3, "2026-12-01T10:00:00Z", "anna", "first", 1234, "ab12"};
+        QVector<FileVersion> changed(6, base);
+        changed[0].revision = 4;
+        changed[1].modified = "2026-12-01T10:00:01Z";
+        changed[2].user = "bert";
+        changed[3].comment = "second";
+        changed[4].size = 1235;
+        changed[5].sha256 = "ab13";
+        QList<bool> same;
+        for (const FileVersion &other : changed)
+            same << (other == base) << (base != other);
+        QCOMPARE(same, (QList<bool>{false, true, false, true, false, true, false, true, false, true,
+                                    false, true}));
+        QVERIFY(FileVersion(base) == base);
+    }
+
     // Without a mapping from the platform the usual tags are read; tags the platform gives
     // are trimmed and in capitals, and a mapping of blanks only is no mapping.
     void titleBlockMappingsWithoutThePlatform()

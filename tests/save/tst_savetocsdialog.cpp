@@ -34,6 +34,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QTreeView>
 #include <QtTest>
 
@@ -160,10 +161,12 @@ private slots:
         QCOMPARE(dialog.saveSet()->rows().size(), 1);
         SaveTreeItem *top = dialog.saveSet()->top();
         QCOMPARE(top->status, 0);
-        // What the user reads: each column's heading over the drawing's row (its text, the
-        // choice in its box, or the tip its icon shows).
+        // What the user reads from left to right: each column's heading over the drawing's row
+        // (its text, the choice in its box, or the tip its icon shows).
+        const QHeaderView *header = dialog.findChild<QTreeView *>()->header();
         QStringList shown;
-        for (int column = 0; column < dialog.model()->columnCount(); ++column) {
+        for (int visual = 0; visual < dialog.model()->columnCount(); ++visual) {
+            const int column = header->logicalIndex(visual);
             const QModelIndex cell = indexOf(dialog, top, column);
             QString text;
             for (int role : {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole})
@@ -171,11 +174,15 @@ private slots:
             shown << dialog.model()->headerData(column, Qt::Horizontal).toString() + ": "
                     + (text.startsWith("<img src") ? "its preview" : text);
         }
-        QCOMPARE(shown, QStringList({"Display Name: solo-plan.dwg", "Type: its preview",
+        QCOMPARE(shown, QStringList({"Type: its preview", "Display Name: solo-plan.dwg",
                                      "Status: New", "Action: Save As New",
                                      "Collaborative Space: Common Space"}));
         auto *comment = dialog.findChild<QLineEdit *>("CheckInCommentEdit");
         QCOMPARE(comment->placeholderText(), QString("Describe your changes"));
+        // The platform refuses a whole check-in whose comment is longer than 2,000 characters:
+        // a longer one pasted is cut there.
+        comment->insert(QString(2001, QChar('x')));
+        QCOMPARE(comment->text().size(), 2000);
         comment->setText("  First plan of the site  ");
         timerFired = false;
         QTimer::singleShot(0, this, [&timerFired] { timerFired = true; });

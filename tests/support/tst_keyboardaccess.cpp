@@ -92,21 +92,24 @@ private slots:
     void everyButtonAndFieldHasALetterOfItsOwn_data()
     {
         QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<QChar>("kept");
+        // The letters of all, cancel, inLabel, save, search, searchForLabel and settings: push
+        // buttons choose first, then the check box and the labels, each in reading order; a
+        // word's first letter where one is free, else the next free letter.
+        QTest::addColumn<QString>("expected");
         // Most words start with S, and the cancel button brings its own letter.
         QTest::newRow("English") << QStringList{"Search for", "in", "Search", "Show all versions",
                                                 "&Cancel", "Save", "Settings", "Secret"}
-                                 << QChar('c');
+                                 << QString("vciasfe");
         QTest::newRow("German")
             << QStringList{"Suchen nach", "in", "Suchen", "Alle Versionen zeigen", "Abbre&chen",
                            "Speichern", "Einstellungen", "Geheim"}
-            << QChar('c');
+            << QString("acipsne");
     }
 
     void everyButtonAndFieldHasALetterOfItsOwn()
     {
         QFETCH(QStringList, texts);
-        QFETCH(QChar, kept);
+        QFETCH(QString, expected);
         SearchWindow window(texts);
         window.dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&window.dialog));
@@ -114,13 +117,10 @@ private slots:
         const QMap<QString, QChar> letters = window.mnemonics();
         QCOMPARE(letters.keys(), (QStringList{"all", "cancel", "inLabel", "save", "search",
                                               "searchForLabel", "settings"}));
-        QSet<QChar> distinct;
-        for (auto it = letters.cbegin(); it != letters.cend(); ++it) {
-            QVERIFY2(!it.value().isNull(), qPrintable(it.key() + " has no mnemonic"));
-            distinct.insert(it.value());
-        }
-        QCOMPARE(distinct.size(), letters.size());
-        QCOMPARE(letters.value("cancel"), kept);
+        QString given;
+        for (const QChar letter : letters)
+            given += letter;
+        QCOMPARE(given, expected);
 
         // What the letters do: Alt and a label's letter puts the cursor into its field, Alt and
         // a button's letter presses it.
