@@ -107,9 +107,19 @@ private slots:
         // Compacting gives the room back: the platform keeps its reserve again, the metrics
         // say so, and check-ins are taken, by the platform as it runs.
         const PlatformProcess::Result compacted = m_platform->run({"compact"});
-        QVERIFY2(compacted.exitCode == 0
-                     && compacted.out.startsWith("compacted: the database took "),
-                 compacted.out + compacted.err);
+        // Sizes in MiB with one decimal: before, with the purged contents' room, and after,
+        // what the database's files hold now.
+        const QRegularExpressionMatch sizes =
+            QRegularExpression("^compacted: the database took (\\d+\\.\\d) MiB and takes "
+                               "(\\d+\\.\\d) MiB\n$")
+                .match(QString::fromUtf8(compacted.out));
+        QVERIFY2(compacted.exitCode == 0 && sizes.hasMatch(), compacted.out + compacted.err);
+        const double files = (QFileInfo(m_mounted + "/platform.sqlite").size()
+                              + QFileInfo(m_mounted + "/platform.sqlite-wal").size())
+                             / double(kMiB);
+        QVERIFY2(qAbs(sizes.captured(2).toDouble() - files) < 0.1
+                     && sizes.captured(1).toDouble() > sizes.captured(2).toDouble() + 1,
+                 qPrintable(QString::number(files) + " MiB on disk; " + compacted.out));
         const QMap<QString, double> after = diskMetrics();
         QCOMPARE(after.value("aurex_data_low_space"), 0.0);
         QVERIFY(after.value("aurex_data_free_bytes") > 12 * kMiB);

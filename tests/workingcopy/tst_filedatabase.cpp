@@ -173,6 +173,7 @@ private slots:
         QTest::addColumn<bool>("platformsHashTaken");
         QTest::newRow("written before the bytes were sent") << -60000 << 0 << true;
         QTest::newRow("written while they were sent") << 1000 << 0 << false;
+        QTest::newRow("written in the millisecond the sending began") << 0 << 0 << false;
         QTest::newRow("another size than the platform got") << -60000 << 1 << false;
     }
 
