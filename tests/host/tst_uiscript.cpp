@@ -106,6 +106,9 @@ private slots:
             << QStringList { "_PROBEMODELESS", "_UISET EchoLabel words" }
             << "\"EchoLabel\" is a QLabel; only line edits, combo boxes and check boxes are set."
             << 0;
+        QTest::newRow("close a field, not a window")
+            << QStringList { "_PROBEMODELESS", "_UICLOSE NameEdit" }
+            << "\"NameEdit\" is not a window or a pane." << 0;
         QTest::newRow("unknown command") << QStringList { "_NOSUCHCOMMAND" }
                                          << "Unknown command \"_NOSUCHCOMMAND\"." << 0;
         QTest::newRow("wait with a time that is not a number")
@@ -170,6 +173,21 @@ private slots:
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.errors.startsWith("lintra: " + said + "\n"), qPrintable(run.errors));
         QVERIFY(!QFileInfo::exists(m_home.filePath("never.json")));
+    }
+
+    // A script that cannot be read is said with its path, and the host ends with a failure.
+    void aScriptThatCannotBeReadIsSaid()
+    {
+        const QString missing = m_home.filePath("nowhere/steps.scr");
+        QProcess lintra;
+        lintra.setProcessEnvironment(m_home.environment());
+        lintra.start(LINTRA_BIN, QStringList { "--module-dir", m_home.path(), "--script", missing,
+                                               "--exit" });
+        QVERIFY(lintra.waitForFinished(60000));
+        QCOMPARE(lintra.exitCode(), 1);
+        const QString errors = QString::fromUtf8(lintra.readAllStandardError());
+        QVERIFY2(errors.contains("Cannot read the script " + missing + ": No such file or directory"),
+                 qPrintable(errors));
     }
 
     // A host that crashes says so, with where it was, before it ends as crashed.
