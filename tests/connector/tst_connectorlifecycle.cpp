@@ -157,6 +157,26 @@ private slots:
                              QString("%1 quay.dwg ann r3 Harbour Works []").arg(E::Delete)}));
     }
 
+    // Signed in from the launcher, the user works in the space the launcher named, or, when
+    // the launcher asks for the preferred context, in the space the user prefers.
+    void aCookieSignInStartsInTheSpaceAskedFor()
+    {
+        const PlatformProcess::Result preferred =
+            m_server.run({"member", "add", "Depot", "ben", "--preferred"});
+        QVERIFY2(preferred.exitCode == 0, preferred.err.constData());
+        QStringList firstSpaces;
+        for (const bool usePreferred : {false, true}) {
+            ConnectorPlatform platform(LintraAurexConnectorWrapper::GetInstance());
+            platform.setServer(m_server.serverHost());
+            platform.usePreferredContext(usePreferred);
+            QVERIFY(platform.signInWithCookie(m_server.issueCookie("ben"), kSpace,
+                                              m_server.serverHost(), m_server.casUrl()));
+            platform.usePreferredContext(false);
+            firstSpaces << platform.spaces().value(0);
+        }
+        QCOMPARE(firstSpaces, QStringList({kSpace, "Depot"}));
+    }
+
 private:
     PlatformProcess m_server;
     QTemporaryDir m_folder;
