@@ -89,8 +89,10 @@ private slots:
                                        "  plan.pdf 2 DIR/plan.pdf",
                                        "  lost.pdf 2 ..\\elsewhere\\lost.pdf",
                                    }));
-        // One entry per node; the paths list each file once and leave out the missing drawing.
+        // One entry per node (the pane's count of files); the paths list each file once and
+        // leave out the missing drawing.
         QCOMPARE(tree.entries().size(), 12);
+        QCOMPARE(tree.count(), 12);
         QStringList paths = tree.paths();
         paths.replaceInStrings(m_dir.path(), "DIR");
         QCOMPARE(paths, QStringList({"DIR/host.dxf", "DIR/parts/bolt.dwg", "DIR/parts/nut.dxf",

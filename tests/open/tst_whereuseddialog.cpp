@@ -191,7 +191,11 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         const auto restore = qScopeGuard([&before] { QLocale::setDefault(before); });
         WhereUsed found;
+        // Asked again, the answer replaces the last one rather than adding to it.
         QCOMPARE(found.ask(m_platform.get(), m_rebar, "rebar.dxf"), QString());
+        const int listed = found.drawings().size();
+        QCOMPARE(found.ask(m_platform.get(), m_rebar, "rebar.dxf"), QString());
+        QCOMPARE(found.drawings().size(), listed);
         QSet<QString> names;
         for (const WhereUsed::Drawing &drawing : found.drawings()) {
             if (savedWith.contains(drawing.title))
