@@ -336,6 +336,11 @@ private slots:
             press(dialog, "SavePushButton");
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
             QVERIFY(platformFile("Common Space", "dock.dxf").phid.isEmpty());
+            // Left out, the duplicate stands in no one's way; taken in again, it does.
+            choose(dialog, "logo.png", "Do Not Save");
+            QVERIFY(errorLabel->isHidden());
+            choose(dialog, "logo.png", "Save As New");
+            QVERIFY(!errorLabel->isHidden());
 
             choose(dialog, "logo.png", "Overwrite");
             press(dialog, "CheckDuplicatePushButton");
