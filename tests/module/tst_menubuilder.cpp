@@ -108,6 +108,21 @@ private slots:
         QCOMPARE(macrosOf(drafting), hostMacros);
         QVERIFY(!tab->Find("_LX_AurexPlatformRibbonID"));
     }
+
+    // Withdrawn while another host's customization is the current one, the popup stays in
+    // the menus of the host it was built in: those are not the current host's to change.
+    void withdrawLeavesAnotherHostsMenusAlone()
+    {
+        HostEnvironment first;
+        MenuBuilder::buildAtViewCreation();
+        {
+            HostEnvironment second;
+            MenuBuilder::withdraw();
+            QCOMPARE(popupText(second.ui()->GetMainMenuGroup()), QString());
+        }
+        QCOMPARE(popupText(first.ui()->GetMainMenuGroup()), kPopup.arg(" accelerator", "unchecked"));
+        QCOMPARE(popupText(first.ui()->GetWorkspaceAt(0)), kPopup.arg("", "unchecked"));
+    }
 };
 
 QTEST_MAIN(TestMenuBuilder)
