@@ -1,16 +1,34 @@
 #include "contentfingerprint.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
+#include <openssl/evp.h>
+
+#include <memory>
+
 namespace {
 
+const int kReadBytes = 256 * 1024;
+
+// Through the system's crypto library: it uses the processor's SHA instructions where there
+// are some, several times faster than Qt's portable hash on the drawings a download writes.
 QByteArray sha256Of(QFile &file)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    return hash.addData(&file) ? hash.result().toHex() : QByteArray();
+    const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX *)> context(EVP_MD_CTX_new(),
+                                                                      EVP_MD_CTX_free);
+    if (!context || !EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr))
+        return QByteArray();
+    QByteArray block(kReadBytes, Qt::Uninitialized);
+    qint64 read = 0;
+    while ((read = file.read(block.data(), block.size())) > 0)
+        EVP_DigestUpdate(context.get(), block.constData(), size_t(read));
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (read < 0 || !EVP_DigestFinal_ex(context.get(), digest, &length))
+        return QByteArray();
+    return QByteArray(reinterpret_cast<const char *>(digest), int(length)).toHex();
 }
 
 qint64 modifiedMsOf(const QFileInfo &info)
