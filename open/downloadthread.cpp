@@ -30,6 +30,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include <unistd.h>
 
@@ -120,9 +121,31 @@ public:
     // The files fetch() asked the platform for.
     int stagedCount() const { return m_staged.size(); }
 
-    // False with *failures when not every file arrived, the transfer was cancelled, or a file
-    // could not be moved into place before any was.
-    bool fetch(AurexPlatform *platform, JobControl &control, QStringList *failures)
+    // The hidden folder where the files of folder wait to take their places, "" when none of
+    // them was fetched.
+    QString stagingFolderOf(const QString &folder) const
+    {
+        const auto found = m_folders.constFind(folder);
+        return found == m_folders.constEnd() ? QString() : found.value()->path();
+    }
+
+    // The name of each record's file once every one has arrived, in the records' order.
+    QStringList fileNames() const
+    {
+        QHash<const FzFileInfo *, const FzFileInfo *> copies;
+        for (const Staged &staged : m_staged)
+            copies.insert(staged.record, staged.copy);
+        QStringList names;
+        for (const FzFileInfo *record : m_records)
+            names.append(recordProperty(*copies.value(record, record), kKeyFileName));
+        return names;
+    }
+
+    // Once every file has arrived in its hidden folder, beforeMove may rewrite them there; then
+    // they take their places. False with *failures when not every file arrived, the transfer
+    // was cancelled, or a file could not be moved into place before any was.
+    bool fetch(AurexPlatform *platform, JobControl &control, QStringList *failures,
+               const std::function<void(const StagedTransfer &)> &beforeMove)
     {
         qint64 bytes = 0;
         for (const FzFileInfo *record : m_records)
@@ -164,6 +187,7 @@ public:
             failures->append(FaultPoint::failureText("download.arrived"));
             return false;
         }
+        beforeMove(*this);
         return moveIntoPlace(failures);
     }
 
@@ -272,7 +296,14 @@ struct DownloadThread::Work
     QString run(JobControl &control);
     // Brings the files of an earlier version into their own folder.
     bool fetchEarlierVersion(JobControl &control, QStringList *failures);
-    void recordAndRepair();
+    // Re-points the stored paths of the drawings that wait in the transfer's hidden folder at
+    // their places, before they take them: each drawing is written and flushed to the disk
+    // once. Notes when the files had all arrived.
+    void repairStaged(const StagedTransfer &transfer);
+    // Notes the arrived files in the file database.
+    void record();
+
+    qint64 arrivedBeforeMs = 0;
 };
 
 DownloadThread::DownloadThread(AurexPlatform *platform, OdDbHostAppServices *services,
@@ -361,7 +392,6 @@ QString DownloadThread::Work::run(JobControl &control)
             report.details = failures;
             return failures.isEmpty() ? tr("Cancelled.") : failures.join(QLatin1Char('\n'));
         }
-        recordAndRepair();
         return QString();
     }
     LocalChangesGuard guard;
@@ -378,7 +408,8 @@ QString DownloadThread::Work::run(JobControl &control)
     }
     QStringList failures;
     StagedTransfer transfer(records, false);
-    const bool arrived = transfer.fetch(platform, control, &failures);
+    const bool arrived = transfer.fetch(platform, control, &failures,
+                                        [this](const StagedTransfer &t) { repairStaged(t); });
     for (const LocalChangesGuard::KeptCopy &kept : guard.finish()) {
         report.replacedLocalFiles.append(kept.original);
         report.keptCopies.append(kept.copy);
@@ -391,7 +422,7 @@ QString DownloadThread::Work::run(JobControl &control)
         return failures.isEmpty() ? tr("Cancelled.") : failures.join(QLatin1Char('\n'));
     }
     report.downloadedFiles = transfer.stagedCount();
-    recordAndRepair();
+    record();
     return QString();
 }
 
@@ -409,7 +440,9 @@ bool DownloadThread::Work::fetchEarlierVersion(JobControl &control, QStringList 
                 break;
             }
         }
-        arrived = arrived && transfer.fetch(platform, control, failures);
+        arrived = arrived
+                  && transfer.fetch(platform, control, failures,
+                                    [this](const StagedTransfer &t) { repairStaged(t); });
         if (arrived)
             report.downloadedFiles = transfer.stagedCount();
     }
@@ -422,29 +455,28 @@ bool DownloadThread::Work::fetchEarlierVersion(JobControl &control, QStringList 
     return arrived;
 }
 
-void DownloadThread::Work::recordAndRepair()
+void DownloadThread::Work::repairStaged(const StagedTransfer &transfer)
 {
     // Every file has arrived: one not modified since (by the repair) holds the bytes the
     // connector checked as they came.
-    const qint64 arrivedBeforeMs = QDateTime::currentMSecsSinceEpoch();
-    QStringList fileNames;
-    for (const FzFileInfo *record : records)
-        fileNames.append(recordProperty(*record, kKeyFileName));
+    arrivedBeforeMs = QDateTime::currentMSecsSinceEpoch();
     // Only drawings store reference paths; a downloaded image or PDF is opened as it is. The
-    // repair comes first: the file database notes the bytes it leaves, which are then the
+    // repair comes before the file database notes the bytes it leaves, which are then the
     // platform's version of each file as far as local changes go.
-    if (isDrawingPath(targetPath)) {
-        ReferenceRepair repair(services, documents);
-        const QString folder = recordProperty(*records.at(0), kKeyLocalDownloadFolder);
-        // One repair for all files re-points what one repair per file would, but reads and
-        // writes each drawing once instead of once per downloaded file.
-        if (!repair.repair(targetPath, fileNames, folder))
-            report.problem = tr("The references of %1 could not all be updated:\n%2")
-                                 .arg(targetPath, repair.errorString());
-    }
-    // An earlier version's files are copies to look at, never the working copy.
-    if (earlierVersion)
+    if (!isDrawingPath(targetPath))
         return;
+    ReferenceRepair repair(services, documents);
+    const QString folder = recordProperty(*records.at(0), kKeyLocalDownloadFolder);
+    // One repair for all files re-points what one repair per file would, but reads and writes
+    // each drawing once instead of once per downloaded file.
+    if (!repair.repair(targetPath, transfer.fileNames(), folder,
+                       transfer.stagingFolderOf(folder)))
+        report.problem = tr("The references of %1 could not all be updated:\n%2")
+                             .arg(targetPath, repair.errorString());
+}
+
+void DownloadThread::Work::record()
+{
     FileDatabase database(tenant);
     for (const FzFileInfo *record : records)
         recordDownloadedFile(database, *record, arrivedBeforeMs);

@@ -4,7 +4,6 @@
 #include "openlogging.h"
 
 #include "faults/faultpoint.h"
-#include "support/hostaccess.h"
 
 #include <cfxdocumentmanager.h>
 #include <cfxstring.h>
@@ -66,13 +65,13 @@ ReferenceRepair::ReferenceRepair(OdDbHostAppServices *services, const CFxDocumen
 }
 
 bool ReferenceRepair::repair(const QString &mainPath, const QStringList &fileNames,
-                             const QString &folder)
+                             const QString &folder, const QString &readFolder)
 {
     m_errors.clear();
     m_written.clear();
     m_openInHost.clear();
     m_visited.clear();
-    m_downloaded.clear();
+    m_readable.clear();
     if (mainPath.isEmpty())
         return true;
     if (!m_services) {
@@ -81,15 +80,29 @@ bool ReferenceRepair::repair(const QString &mainPath, const QStringList &fileNam
     }
     m_folder = folder;
     m_canonicalFolder = canonicalPath(folder);
-    // A file that is not in the folder was not downloaded there: nothing may point at it.
+    m_canonicalReadFolder = readFolder.isEmpty() ? QString() : canonicalPath(readFolder);
+    // A file that is neither waiting nor in the folder was not downloaded there: nothing may
+    // point at it.
     for (const QString &name : fileNames) {
-        const QString candidate = joinPath(folder, name);
-        if (!name.isEmpty() && QFileInfo(XrefFileSearch::toLocalPath(candidate)).isFile())
-            m_downloaded.insert(name, candidate);
+        if (name.isEmpty())
+            continue;
+        for (const QString &place : {readFolder, folder}) {
+            const QString candidate = place.isEmpty() ? QString() : joinPath(place, name);
+            if (!candidate.isEmpty()
+                && QFileInfo(XrefFileSearch::toLocalPath(candidate)).isFile()) {
+                m_readable.insert(name, candidate);
+                break;
+            }
+        }
     }
 
+    // The drawing opened is read where it waits, when it is one of the folder's.
+    QString readPath = mainPath;
+    if (canonicalPath(QFileInfo(XrefFileSearch::toLocalPath(mainPath)).absolutePath())
+        == m_canonicalFolder)
+        readPath = m_readable.value(XrefFileSearch::fileName(mainPath), mainPath);
     QString readError;
-    DatabasePtr main = m_services->readDrawing(mainPath, &readError);
+    DatabasePtr main = m_services->readDrawing(readPath, &readError);
     if (!main) {
         m_errors.append(tr("%1 cannot be read: %2").arg(mainPath, readError));
         return false;
@@ -130,8 +143,9 @@ bool ReferenceRepair::repairReferences(OdDbDatabase *database, QList<DatabasePtr
         if (!record)
             continue;
         const QString stored = qs(record->pathName());
-        const QString candidate = candidateFor(stored);
-        if (!candidate.isEmpty()) {
+        const QString name = candidateFor(stored);
+        if (!name.isEmpty()) {
+            const QString candidate = joinPath(m_folder, name);
             if (stored != candidate) {
                 record->setPathName(od(candidate));
                 changed = true;
@@ -148,11 +162,15 @@ bool ReferenceRepair::repairReferences(OdDbDatabase *database, QList<DatabasePtr
                 }
             }
             // The reference may have been resolved to another file of the same name (a stale
-            // copy beside an old relative path): load the downloaded one instead.
+            // copy beside an old relative path): load the downloaded one instead, from where
+            // it waits.
+            const QString readable = m_readable.value(name);
             OdDbDatabase *loaded = record->xrefDatabase();
-            if (!loaded || canonicalPath(loaded->fileName()) != canonicalPath(candidate)) {
+            if (!loaded || canonicalPath(loaded->fileName()) != canonicalPath(readable)) {
+                record->setPathName(od(readable));
                 OdDbXRefMan::unload(record.get());
                 OdDbXRefMan::load(record.get());
+                record->setPathName(od(candidate));
             }
         }
         DatabasePtr nested(record->xrefDatabase());
@@ -183,16 +201,16 @@ bool ReferenceRepair::repairDefinitions(OdDbDatabase *database, const char *dict
         OdDbObjectPtr object = it->getObject(OdDb::kForWrite);
         if (OdDbRasterImageDefPtr image = OdDbRasterImageDef::cast(object)) {
             const QString stored = qs(image->sourceFileName());
-            const QString candidate = candidateFor(stored);
-            if (!candidate.isEmpty() && stored != candidate) {
-                image->setSourceFileName(od(candidate));
+            const QString name = candidateFor(stored);
+            if (!name.isEmpty() && stored != joinPath(m_folder, name)) {
+                image->setSourceFileName(od(joinPath(m_folder, name)));
                 changed = true;
             }
         } else if (OdDbUnderlayDefinitionPtr underlay = OdDbUnderlayDefinition::cast(object)) {
             const QString stored = qs(underlay->getSourceFileName());
-            const QString candidate = candidateFor(stored);
-            if (!candidate.isEmpty() && stored != candidate) {
-                underlay->setSourceFileName(od(candidate));
+            const QString name = candidateFor(stored);
+            if (!name.isEmpty() && stored != joinPath(m_folder, name)) {
+                underlay->setSourceFileName(od(joinPath(m_folder, name)));
                 changed = true;
             }
         }
@@ -202,7 +220,7 @@ bool ReferenceRepair::repairDefinitions(OdDbDatabase *database, const char *dict
 
 bool ReferenceRepair::isOpenInHost(OdDbDatabase *database)
 {
-    const QString path = database->fileName();
+    const QString path = placeOf(database->fileName());
     // The host's copy would overwrite the file again, or be overwritten under the user's
     // hands: a drawing open in the host keeps its file as it is.
     if (!m_documents || !m_documents->FindDocument(CFxString(path)))
@@ -227,7 +245,7 @@ void ReferenceRepair::writeBack(const QList<DatabasePtr> &databases)
         return QString();
     });
     for (int i = 0; i < databases.size(); ++i) {
-        const QString path = databases.at(i)->fileName();
+        const QString path = placeOf(databases.at(i)->fileName());
         if (!failed.at(i).isEmpty()) {
             m_errors.append(tr("%1 cannot be written: %2").arg(path, failed.at(i)));
             continue;
@@ -244,21 +262,24 @@ QString ReferenceRepair::candidateFor(const QString &storedPath) const
     // The stored path's file name names a downloaded file exactly, or, for a downloaded file
     // whose title has no suffix, the stored file name without its suffix does.
     const QString fileName = XrefFileSearch::fileName(storedPath);
-    const auto found = m_downloaded.constFind(fileName);
-    if (found != m_downloaded.constEnd())
-        return found.value();
-    return m_downloaded.value(QFileInfo(fileName).completeBaseName());
+    if (m_readable.contains(fileName))
+        return fileName;
+    const QString baseName = QFileInfo(fileName).completeBaseName();
+    return m_readable.contains(baseName) ? baseName : QString();
 }
 
 bool ReferenceRepair::isInFolder(const QString &path) const
 {
-    return canonicalPath(QFileInfo(XrefFileSearch::toLocalPath(path)).absolutePath())
-           == m_canonicalFolder;
+    const QString folder =
+        canonicalPath(QFileInfo(XrefFileSearch::toLocalPath(path)).absolutePath());
+    return folder == m_canonicalFolder
+           || (!m_canonicalReadFolder.isEmpty() && folder == m_canonicalReadFolder);
 }
 
-void repairDownloadedFile(const QString &mainPath, const QString &fileName, const QString &folder)
+QString ReferenceRepair::placeOf(const QString &path) const
 {
-    ReferenceRepair repair(HostAccess::appServices(), HostAccess::documents());
-    if (!repair.repair(mainPath, {fileName}, folder))
-        qCWarning(lcOpen).noquote() << repair.errorString();
+    const QFileInfo info(XrefFileSearch::toLocalPath(path));
+    if (m_canonicalReadFolder.isEmpty() || canonicalPath(info.absolutePath()) != m_canonicalReadFolder)
+        return path;
+    return joinPath(m_folder, info.fileName());
 }

@@ -33,8 +33,11 @@ public:
     // re-pointed when its file name is one of them, or its file name without the suffix is
     // (both exact; the drawing layer still finds a reference whose letter case differs when
     // the host opens it). False, with errorString(), when a drawing could not be read or
-    // written; every other drawing is still repaired.
-    bool repair(const QString &mainPath, const QStringList &fileNames, const QString &folder);
+    // written; every other drawing is still repaired. readFolder: where the files wait until
+    // they take their places in folder (a download's hidden folder), "" when they are there
+    // already; a file found there is read and written there, and still pointed at in folder.
+    bool repair(const QString &mainPath, const QStringList &fileNames, const QString &folder,
+                const QString &readFolder = QString());
 
     QString errorString() const { return m_errors.join(QLatin1Char('\n')); }
     // Drawings written, and drawings left alone because the host has them open.
@@ -52,21 +55,21 @@ private:
     bool isOpenInHost(OdDbDatabase *database);
     // Writes the changed drawings to their files.
     void writeBack(const QList<DatabasePtr> &databases);
-    // The folder path of a downloaded file whose name matches storedPath's, or "".
+    // The name of the downloaded file whose name matches storedPath's, or "".
     QString candidateFor(const QString &storedPath) const;
     bool isInFolder(const QString &path) const;
+    // Where a file read from readFolder will stand: its path in the folder.
+    QString placeOf(const QString &path) const;
 
     OdDbHostAppServices *m_services;
     const CFxDocumentManager *m_documents;
     QString m_folder;
     QString m_canonicalFolder;
-    QHash<QString, QString> m_downloaded; // file name -> path in the folder
+    QString m_canonicalReadFolder; // "" when the files are read in the folder
+    QHash<QString, QString> m_readable; // downloaded file's name -> where it is read now
     QSet<QString> m_visited;              // canonical paths of drawings taken up in this repair
     QStringList m_errors;
     QStringList m_written;
     QStringList m_openInHost;
 };
 
-// Repairs the drawing at mainPath for the one downloaded file fileName in folder, through the
-// host's services. Failures are logged; the caller goes on with the next file.
-void repairDownloadedFile(const QString &mainPath, const QString &fileName, const QString &folder);

@@ -50,17 +50,36 @@ private slots:
 
     void repointsTheDownloadedStructure_data()
     {
-        // files: the names the transfer reports as downloaded; onDisk: those really there.
+        // files: the names the transfer reports as downloaded; onDisk: those really there;
+        // inPlace: those of them in the download folder, the others still wait in the hidden
+        // folder beside it (all in place: no hidden folder).
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QStringList>("onDisk");
+        QTest::addColumn<QStringList>("inPlace");
         QTest::addColumn<QStringList>("bridge");
         QTest::addColumn<QStringList>("deck");
+        // The drawings written, named where they stand once in place.
+        QTest::addColumn<QStringList>("written");
+        const QStringList allDrawings{"bridge.dwg", "deck.dwg", "piers.dxf"};
 
         const QStringList bridgeAll{"images %1/logo.png", "pdfs %1/load-table.pdf",
                                     "xref deck=%1/deck.dwg", "xref piers=%1/piers.dxf"};
         const QStringList deckAll{"images %1/deck-photo.png", "xref rebar=%1/rebar.dxf"};
         QTest::newRow("whole structure")
-            << OpenTest::kStructure << OpenTest::kStructure << bridgeAll << deckAll;
+            << OpenTest::kStructure << OpenTest::kStructure << OpenTest::kStructure << bridgeAll
+            << deckAll << allDrawings;
+        // Waiting files are read and written where they wait, and point at the folder.
+        QTest::newRow("whole structure waiting")
+            << OpenTest::kStructure << OpenTest::kStructure << QStringList() << bridgeAll
+            << deckAll << allDrawings;
+        QTest::newRow("deck in place, the rest waiting")
+            << OpenTest::kStructure << OpenTest::kStructure << QStringList{"deck.dwg"}
+            << bridgeAll << deckAll << allDrawings;
+        // bridge.dwg's old relative path leads to a stale piers.dxf: the waiting one is loaded
+        // and repaired in its stead.
+        QTest::newRow("bridge in place, the rest waiting")
+            << OpenTest::kStructure << OpenTest::kStructure << QStringList{"bridge.dwg"}
+            << bridgeAll << deckAll << allDrawings;
         // Paths naming files that did not come down stay as they were stored, whether or not
         // the transfer named them.
         const QStringList bridgeAndDeck{"bridge.dwg", "deck.dwg"};
@@ -70,18 +89,27 @@ private slots:
         const QStringList deckStored{"images C:\\Users\\jdoe\\Pictures\\deck-photo.png",
                                      "xref rebar=rebar.dxf"};
         QTest::newRow("drawing and one reference")
-            << bridgeAndDeck << bridgeAndDeck << bridgeStored << deckStored;
+            << bridgeAndDeck << bridgeAndDeck << bridgeAndDeck << bridgeStored << deckStored
+            << QStringList{"bridge.dwg"};
         QTest::newRow("named but not on disk")
-            << OpenTest::kStructure << bridgeAndDeck << bridgeStored << deckStored;
+            << OpenTest::kStructure << bridgeAndDeck << bridgeAndDeck << bridgeStored
+            << deckStored << QStringList{"bridge.dwg"};
     }
 
     void repointsTheDownloadedStructure()
     {
         QFETCH(QStringList, files);
         QFETCH(QStringList, onDisk);
+        QFETCH(QStringList, inPlace);
         QFETCH(QStringList, bridge);
         QFETCH(QStringList, deck);
-        download(onDisk);
+        QFETCH(QStringList, written);
+        const QString waiting = inPlace == onDisk ? QString() : m_root->filePath(".dl-waiting");
+        const auto at = [&](const QString &name) {
+            return (inPlace.contains(name) ? m_folder : waiting) + "/" + name;
+        };
+        for (const QString &name : onDisk)
+            QVERIFY(DxfTest::writeBytes(at(name), OpenTest::demoBytes(name)));
         // A stale drawing where the old relative path "..\Bridge\piers.dxf" leads from the
         // download folder: the reference must end at the downloaded piers.dxf, and the stale
         // file must stay untouched.
@@ -92,17 +120,24 @@ private slots:
         QString mainPath = m_folder + "/bridge.dwg";
         mainPath.replace('/', '\\');
         ReferenceRepair repair(&m_services, nullptr);
-        QVERIFY2(repair.repair(mainPath, files, m_folder), qPrintable(repair.errorString()));
+        QVERIFY2(repair.repair(mainPath, files, m_folder, waiting),
+                 qPrintable(repair.errorString()));
 
         bridge.replaceInStrings("%1", m_folder);
         deck.replaceInStrings("%1", m_folder);
-        QCOMPARE(storedPaths(m_folder + "/bridge.dwg"), bridge);
-        QCOMPARE(storedPaths(m_folder + "/deck.dwg"), deck);
+        QCOMPARE(storedPaths(at("bridge.dwg")), bridge);
+        QCOMPARE(storedPaths(at("deck.dwg")), deck);
         QCOMPARE(DxfTest::readBytes(stale), OpenTest::demoBytes("rebar.dxf"));
         if (onDisk.contains("piers.dxf")) {
-            QCOMPARE(storedPaths(m_folder + "/piers.dxf"),
+            QCOMPARE(storedPaths(at("piers.dxf")),
                      QStringList{QStringLiteral("xref rebar=%1/rebar.dxf").arg(m_folder)});
         }
+        QStringList writtenPaths = repair.writtenFiles();
+        writtenPaths.sort();
+        QCOMPARE(writtenPaths, written.replaceInStrings(QRegularExpression("^"), m_folder + "/"));
+        // Nothing that waits was written in the folder.
+        inPlace.sort();
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files), inPlace);
     }
 
     void changesOnlyStoredPathsOfDrawingsNotOpenInTheHost()
