@@ -17,6 +17,7 @@
 #include "save/savetocsdialog.h"
 #include "save/savetreeitem.h"
 #include "session/showaurextaskpane.h"
+#include "support/moduletranslator.h"
 #include "taskpane/activelistviewwidget.h"
 #include "taskpane/activetreeviewwidget.h"
 #include "taskpane/aurexmainwindow.h"
@@ -284,6 +285,21 @@ private slots:
         auto *save = qobject_cast<SaveToCSDialog *>(topLevelOf("SaveToCSDialog"));
         QCOMPARE(save->saveSet()->top()->path, path("bridge.dwg"));
         delete save;
+    }
+
+    // In German the pane's buttons tell what they do in German.
+    void toolTipsInTheUsersLanguage()
+    {
+        QVERIFY(ModuleTranslator::install(1));
+        const auto english = qScopeGuard([] { ModuleTranslator::remove(); });
+        AurexMainWindow window(ShowAurexTaskPane::instance());
+        settle(window);
+        QStringList tips;
+        for (const char *name : {"refreshButton", "pushButton", "UserMenuToolButton",
+                                 "SortToolButton", "SearchCollabSpace"})
+            tips << window.findChild<QWidget *>(name)->toolTip();
+        QCOMPARE(tips, QStringList({"Aktualisieren", "Hilfe", "Abmelden", "Sortieroptionen",
+                                    "Suchen"}));
     }
 
     void filterSearchAndSort()
