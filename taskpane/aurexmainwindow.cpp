@@ -119,15 +119,8 @@ AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
     connect(m_ui->saveCSButton, &QPushButton::clicked, this,
             &AurexMainWindow::SavedCSPushButtonClicked);
 
-    m_ui->refreshButton->setToolTip(tr("Refresh"));
-    m_ui->pushButton->setToolTip(tr("Help"));
+    // The other buttons' tool tips, and the filters' being checkable, come with the form.
     m_ui->UserMenuToolButton->setToolTip(tr("Sign out"));
-    m_ui->SortToolButton->setToolTip(tr("Sorting options"));
-    m_ui->SearchCollabSpace->setToolTip(tr("Search"));
-    m_ui->dwgFilterButton->setToolTip(tr("DWG"));
-    m_ui->dxfFilterButton->setToolTip(tr("DXF"));
-    m_ui->dwgFilterButton->setCheckable(true);
-    m_ui->dxfFilterButton->setCheckable(true);
     actionTreeView_triggered();
 }
 

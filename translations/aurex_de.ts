@@ -19,32 +19,8 @@
 <context>
     <name>AurexMainWindow</name>
     <message>
-        <source>Refresh</source>
-        <translation>Aktualisieren</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
         <source>Sign out</source>
         <translation>Abmelden</translation>
-    </message>
-    <message>
-        <source>Sorting options</source>
-        <translation>Sortieroptionen</translation>
-    </message>
-    <message>
-        <source>Search</source>
-        <translation>Suchen</translation>
-    </message>
-    <message>
-        <source>DWG</source>
-        <translation>DWG</translation>
-    </message>
-    <message>
-        <source>DXF</source>
-        <translation>DXF</translation>
     </message>
     <message>
         <source>Show Tiles</source>
