@@ -59,6 +59,8 @@ private slots:
         row(Neither, "end tag of another element", "<files><file></files></file>");
         row(Neither, "end tag that only starts alike", "<files><file></fil></file></files>");
         row(Neither, "attribute twice", "<files a='1' a='2'/>");
+        row(Neither, "value without quotes", "<files a=1/>");
+        row(Neither, "value left out at the end of the tag", "<files a= />");
         row(Neither, "undeclared entity", "<files a='&nbsp;'/>");
         row(Neither, "character reference with a letter", "<files a='&#6a;'/>");
         row(Neither, "hexadecimal reference with a letter past F", "<files a='&#x4G;'/>");
