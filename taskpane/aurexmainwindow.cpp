@@ -28,6 +28,7 @@
 
 
 #include <QDeadlineTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -121,7 +122,21 @@ AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
 
     // The other buttons' tool tips, and the filters' being checkable, come with the form.
     m_ui->UserMenuToolButton->setToolTip(tr("Sign out"));
+    // No button of the pane is pressed by Enter typed elsewhere in it.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
     actionTreeView_triggered();
+}
+
+void AurexMainWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Escape is left to the window the pane is docked in: the dialog would hide the pane's
+    // content and leave its dock empty.
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 AurexMainWindow::~AurexMainWindow()

@@ -96,6 +96,10 @@ public slots:
     void SavedCSPushButtonClicked();
     void CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details, const QString &drawingPath);
 
+protected:
+    // A docked pane, not a dialog: Escape does not hide it.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void buildStep();
     void buildViewMenu();

@@ -302,6 +302,31 @@ private slots:
                                     "Suchen"}));
     }
 
+    // Enter typed in the search field presses no button of the pane (it used to open the
+    // open dialog), and Escape does not hide the pane's content in its dock.
+    void enterAndEscapeStayInTheSearchField()
+    {
+        AurexMainWindow window(ShowAurexTaskPane::instance());
+        settle(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QList<QSignalSpy *> pressed;
+        for (QPushButton *button : window.findChildren<QPushButton *>())
+            pressed << new QSignalSpy(button, &QPushButton::clicked);
+        auto *search = window.findChild<QLineEdit *>("SearchCollabSpace");
+        search->setFocus();
+        QTest::keyClicks(search, "deck");
+        QTest::keyClick(search, Qt::Key_Return);
+        QTest::keyClick(search, Qt::Key_Escape);
+        int clicks = 0;
+        for (QSignalSpy *spy : pressed)
+            clicks += spy->count();
+        qDeleteAll(pressed);
+        QCOMPARE(clicks, 0);
+        QVERIFY(window.isVisible());
+        QCOMPARE(search->text(), QString("deck"));
+    }
+
     void filterSearchAndSort()
     {
         AurexMainWindow window(ShowAurexTaskPane::instance());
