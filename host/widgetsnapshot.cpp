@@ -23,6 +23,7 @@
 #include <QMetaEnum>
 #include <QMetaProperty>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -309,6 +310,10 @@ QJsonObject widgetJson(const QWidget *widget)
         json.insert(QStringLiteral("title"), widget->windowTitle());
     if (widget->isWindow())
         json.insert(QStringLiteral("modal"), widget->isModal());
+    // The button Enter presses.
+    const auto *push = qobject_cast<const QPushButton *>(widget);
+    if (push && push->isDefault())
+        json.insert(QStringLiteral("default"), true);
     // A "What's This?" button in a title bar, where a window manager shows one.
     if (widget->isWindow() && widget->windowFlags().testFlag(Qt::WindowContextHelpButtonHint))
         json.insert(QStringLiteral("helpButton"), true);
