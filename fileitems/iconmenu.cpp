@@ -18,7 +18,6 @@ QAction *addIconAction(QMenu *menu, const char *resource, int side, const QStrin
                        const char *objectName)
 {
     QAction *action = menu->addAction(scaledIcon(resource, side), text);
-    action->setToolTip(text);
     action->setObjectName(QLatin1String(objectName));
     return action;
 }
