@@ -346,6 +346,25 @@ private slots:
             press(dialog, "CheckDuplicatePushButton");
             QVERIFY(!logo->hasError);
             QVERIFY(errorLabel->isHidden());
+            // Only a file saved as new may go to another space: its space box is drawn as one
+            // to choose from, the overwritten file's as one that is not (a paler face).
+            const auto spaceBoxFace = [&](const QString &name) {
+                const QRect cell = view->visualRect(
+                    indexOf(dialog, rowNamed(dialog, name), SaveDialogTreeModel::SpaceColumn));
+                const QImage shown = view->viewport()->grab(cell).toImage();
+                QMap<int, int> pixels; // by lightness, the white around the box left out
+                for (int y = 0; y < shown.height(); ++y)
+                    for (int x = 0; x < shown.width(); ++x)
+                        ++pixels[shown.pixelColor(x, y).lightness()];
+                pixels.remove(255);
+                int face = -1;
+                for (auto it = pixels.cbegin(); it != pixels.cend(); ++it)
+                    face = face < 0 || it.value() > pixels.value(face) ? it.key() : face;
+                return face;
+            };
+            QVERIFY2(spaceBoxFace("dock.dxf") < spaceBoxFace("logo.png"),
+                     qPrintable(QString("%1 %2").arg(spaceBoxFace("dock.dxf"))
+                                    .arg(spaceBoxFace("logo.png"))));
             // Reset gives the rows back as the dialog made them, the duplicate's error with them.
             press(dialog, "ResetPushButton");
             QVERIFY(rowNamed(dialog, "logo.png")->hasError);
