@@ -83,17 +83,18 @@ bool ReferenceRepair::repair(const QString &mainPath, const QStringList &fileNam
     m_canonicalReadFolder = readFolder.isEmpty() ? QString() : canonicalPath(readFolder);
     // A file that is neither waiting nor in the folder was not downloaded there: nothing may
     // point at it.
+    const auto isFile = [](const QString &path) {
+        return QFileInfo(XrefFileSearch::toLocalPath(path)).isFile();
+    };
     for (const QString &name : fileNames) {
         if (name.isEmpty())
             continue;
-        for (const QString &place : {readFolder, folder}) {
-            const QString candidate = place.isEmpty() ? QString() : joinPath(place, name);
-            if (!candidate.isEmpty()
-                && QFileInfo(XrefFileSearch::toLocalPath(candidate)).isFile()) {
-                m_readable.insert(name, candidate);
-                break;
-            }
-        }
+        const QString waiting = readFolder.isEmpty() ? QString() : joinPath(readFolder, name);
+        const QString placed = joinPath(folder, name);
+        if (!waiting.isEmpty() && isFile(waiting))
+            m_readable.insert(name, waiting);
+        else if (isFile(placed))
+            m_readable.insert(name, placed);
     }
 
     // The drawing opened is read where it waits, when it is one of the folder's.
@@ -143,7 +144,7 @@ bool ReferenceRepair::repairReferences(OdDbDatabase *database, QList<DatabasePtr
         if (!record)
             continue;
         const QString stored = qs(record->pathName());
-        const QString name = candidateFor(stored);
+        const QString name = downloadedName(stored);
         if (!name.isEmpty()) {
             const QString candidate = joinPath(m_folder, name);
             if (stored != candidate) {
@@ -200,17 +201,15 @@ bool ReferenceRepair::repairDefinitions(OdDbDatabase *database, const char *dict
     for (OdDbDictionaryIteratorPtr it = definitions->newIterator(); !it->done(); it->next()) {
         OdDbObjectPtr object = it->getObject(OdDb::kForWrite);
         if (OdDbRasterImageDefPtr image = OdDbRasterImageDef::cast(object)) {
-            const QString stored = qs(image->sourceFileName());
-            const QString name = candidateFor(stored);
-            if (!name.isEmpty() && stored != joinPath(m_folder, name)) {
-                image->setSourceFileName(od(joinPath(m_folder, name)));
+            const QString candidate = repointed(qs(image->sourceFileName()));
+            if (!candidate.isEmpty()) {
+                image->setSourceFileName(od(candidate));
                 changed = true;
             }
         } else if (OdDbUnderlayDefinitionPtr underlay = OdDbUnderlayDefinition::cast(object)) {
-            const QString stored = qs(underlay->getSourceFileName());
-            const QString name = candidateFor(stored);
-            if (!name.isEmpty() && stored != joinPath(m_folder, name)) {
-                underlay->setSourceFileName(od(joinPath(m_folder, name)));
+            const QString candidate = repointed(qs(underlay->getSourceFileName()));
+            if (!candidate.isEmpty()) {
+                underlay->setSourceFileName(od(candidate));
                 changed = true;
             }
         }
@@ -257,7 +256,14 @@ void ReferenceRepair::writeBack(const QList<DatabasePtr> &databases)
     }
 }
 
-QString ReferenceRepair::candidateFor(const QString &storedPath) const
+QString ReferenceRepair::repointed(const QString &storedPath) const
+{
+    const QString name = downloadedName(storedPath);
+    const QString candidate = name.isEmpty() ? QString() : joinPath(m_folder, name);
+    return candidate == storedPath ? QString() : candidate;
+}
+
+QString ReferenceRepair::downloadedName(const QString &storedPath) const
 {
     // The stored path's file name names a downloaded file exactly, or, for a downloaded file
     // whose title has no suffix, the stored file name without its suffix does.
@@ -279,7 +285,8 @@ bool ReferenceRepair::isInFolder(const QString &path) const
 QString ReferenceRepair::placeOf(const QString &path) const
 {
     const QFileInfo info(XrefFileSearch::toLocalPath(path));
-    if (m_canonicalReadFolder.isEmpty() || canonicalPath(info.absolutePath()) != m_canonicalReadFolder)
+    if (m_canonicalReadFolder.isEmpty()
+        || canonicalPath(info.absolutePath()) != m_canonicalReadFolder)
         return path;
     return joinPath(m_folder, info.fileName());
 }

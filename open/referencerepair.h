@@ -56,7 +56,10 @@ private:
     // Writes the changed drawings to their files.
     void writeBack(const QList<DatabasePtr> &databases);
     // The name of the downloaded file whose name matches storedPath's, or "".
-    QString candidateFor(const QString &storedPath) const;
+    QString downloadedName(const QString &storedPath) const;
+    // The downloaded file's path in the folder where storedPath should point instead, or ""
+    // when it points there already or at no downloaded file.
+    QString repointed(const QString &storedPath) const;
     bool isInFolder(const QString &path) const;
     // Where a file read from readFolder will stand: its path in the folder.
     QString placeOf(const QString &path) const;
