@@ -17,11 +17,17 @@
 #include <oddbxrefgraph.h>
 #include <oddbxrefman.h>
 #include <oderror.h>
+#include <odwrfilebuf.h>
 #include <xreffilesearch.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QVector>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -231,17 +237,35 @@ bool ReferenceRepair::isOpenInHost(OdDbDatabase *database)
 
 void ReferenceRepair::writeBack(const QList<DatabasePtr> &databases)
 {
-    // Each drawing waits for the disk to take it before it replaces its file; written on
-    // several threads, a hundred drawings wait about as long as a few. Every database is
-    // separate, and each is written by one thread only.
-    const QVector<QString> failed = onDiskThreads(databases.size(), [&databases](int i) {
+    QVector<bool> waiting;
+    for (const DatabasePtr &database : databases)
+        waiting.append(waits(database->fileName()));
+    // Each drawing in place waits for the disk to take it before it replaces its file; written
+    // on several threads, a hundred drawings wait about as long as a few. A drawing still
+    // waiting in the hidden folder is flushed with every other file before they take their
+    // places, so it is only written beside itself and renamed over itself: a failed write
+    // leaves it as it arrived. Every database is separate, and each is written by one thread.
+    const QVector<QString> failed = onDiskThreads(databases.size(), [&](int i) {
         OdDbDatabase *database = databases.at(i).get();
+        const QString path = database->fileName();
+        const QString beside = path + QStringLiteral(".repairing");
         try {
-            database->writeFile(od(database->fileName()), OdDb::kDwg, OdDb::vAC15, false, 16);
+            if (!waiting.at(i)) {
+                database->writeFile(od(path), OdDb::kDwg, OdDb::vAC15, false, 16);
+                return QString();
+            }
+            database->writeFile(OdWrFileBuf::createObject(od(beside)).get(), OdDb::kDwg,
+                                OdDb::vAC15, false, 16);
         } catch (const OdError &error) {
+            QFile::remove(beside);
             return QString::fromLocal8Bit(error.what());
         }
-        return QString();
+        if (std::rename(QFile::encodeName(beside).constData(), QFile::encodeName(path).constData())
+            == 0)
+            return QString();
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(beside);
+        return reason;
     });
     for (int i = 0; i < databases.size(); ++i) {
         const QString path = placeOf(databases.at(i)->fileName());
@@ -282,11 +306,16 @@ bool ReferenceRepair::isInFolder(const QString &path) const
            || (!m_canonicalReadFolder.isEmpty() && folder == m_canonicalReadFolder);
 }
 
+bool ReferenceRepair::waits(const QString &path) const
+{
+    return !m_canonicalReadFolder.isEmpty()
+           && canonicalPath(QFileInfo(XrefFileSearch::toLocalPath(path)).absolutePath())
+                  == m_canonicalReadFolder;
+}
+
 QString ReferenceRepair::placeOf(const QString &path) const
 {
-    const QFileInfo info(XrefFileSearch::toLocalPath(path));
-    if (m_canonicalReadFolder.isEmpty()
-        || canonicalPath(info.absolutePath()) != m_canonicalReadFolder)
+    if (!waits(path))
         return path;
-    return joinPath(m_folder, info.fileName());
+    return joinPath(m_folder, QFileInfo(XrefFileSearch::toLocalPath(path)).fileName());
 }

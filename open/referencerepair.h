@@ -61,6 +61,8 @@ private:
     // when it points there already or at no downloaded file.
     QString repointed(const QString &storedPath) const;
     bool isInFolder(const QString &path) const;
+    // Whether path lies in the folder where the files wait.
+    bool waits(const QString &path) const;
     // Where a file read from readFolder will stand: its path in the folder.
     QString placeOf(const QString &path) const;
 

@@ -11,6 +11,7 @@
 #include "oddbxrefgraph.h"
 #include "oddbxrefman.h"
 #include "oderror.h"
+#include "odwrfilebuf.h"
 
 #include <QImage>
 #include <QtTest>
@@ -141,6 +142,24 @@ void TestOdDatabase::blockRecordsChangeOnlyWhenOpenForWrite()
     QVERIFY_EXCEPTION_THROWN(db->writeFile(toOdString(dir.filePath("no/such/folder/x.dxf")),
                                            OdDb::kDwg, OdDb::vAC15),
                              OdError);
+
+    // Written to a stream, the drawing is the same bytes; a stream that cannot be opened, and
+    // one that cannot take the bytes (a full disk), say so.
+    const auto streamedTo = [&db](const QString &path) {
+        try {
+            db->writeFile(OdWrFileBuf::createObject(toOdString(path)).get(), OdDb::kDwg,
+                          OdDb::vAC15);
+        } catch (const OdError &error) {
+            return error.code();
+        }
+        return eOk;
+    };
+    QCOMPARE((QList<OdResult>{streamedTo(dir.filePath("streamed.dxf")),
+                              streamedTo(dir.filePath("no/such/folder/x.dxf")),
+                              streamedTo("/dev/full")}),
+             (QList<OdResult>{eOk, eCantOpenFile, eFileWriteError}));
+    QCOMPARE(DxfTest::readBytes(dir.filePath("streamed.dxf")),
+             DxfTest::readBytes(download + "/main.dxf"));
 }
 
 void TestOdDatabase::attachedImagesOfEveryFormatLoad_data()

@@ -30,13 +30,23 @@ bool DxfDocument::parse(const QByteArray &bytes, QString *errorMessage)
 
 bool DxfDocument::write(const QString &path, QString *errorMessage) const
 {
-    if (recordCount() == 0 || !hasEndOfFile()) {
-        if (errorMessage)
-            *errorMessage = QStringLiteral("the drawing is empty or has no end-of-file marker; "
-                                           "it was not written");
-        return false;
-    }
-    return m_file.write(path, errorMessage);
+    return isWritable(errorMessage) && m_file.write(path, errorMessage);
+}
+
+bool DxfDocument::write(const std::function<bool(const char *, qint64)> &sink,
+                        QString *errorMessage) const
+{
+    return isWritable(errorMessage) && m_file.write(sink);
+}
+
+bool DxfDocument::isWritable(QString *errorMessage) const
+{
+    if (recordCount() > 0 && hasEndOfFile())
+        return true;
+    if (errorMessage)
+        *errorMessage = QStringLiteral("the drawing is empty or has no end-of-file marker; "
+                                       "it was not written");
+    return false;
 }
 
 bool DxfDocument::hasEndOfFile() const

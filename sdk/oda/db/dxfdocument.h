@@ -33,6 +33,10 @@ public:
     bool read(const QString &path, QString *errorMessage);
     bool parse(const QByteArray &bytes, QString *errorMessage);
     bool write(const QString &path, QString *errorMessage) const;
+    // Hands the drawing's bytes to sink; false when it refuses some, or when the drawing may
+    // not be written (then sink gets nothing).
+    bool write(const std::function<bool(const char *, qint64)> &sink,
+               QString *errorMessage) const;
     QByteArray toByteArray() const { return m_file.toByteArray(); }
     bool isModified() const { return m_file.isModified(); }
 
@@ -117,6 +121,9 @@ private:
     // Takes back the innermost group of file changes and rebuilds the index.
     void revertChanges();
     bool hasEndOfFile() const;
+    // Whether the drawing has content and its end-of-file marker; else says why it is not
+    // written.
+    bool isWritable(QString *errorMessage) const;
     void beginEdit();
     bool endEdit(bool keep);
     void configureText();

@@ -380,6 +380,13 @@ QByteArray DxfFile::toByteArray() const
     return out;
 }
 
+bool DxfFile::write(const std::function<bool(const char *, qint64)> &sink) const
+{
+    bool ok = true;
+    forEachRun([&](const char *data, qint64 size) { ok = ok && sink(data, size); });
+    return ok;
+}
+
 bool DxfFile::write(const QString &path, QString *errorMessage) const
 {
     SafeFileWriter file(path);
@@ -390,8 +397,8 @@ bool DxfFile::write(const QString &path, QString *errorMessage) const
     }
     // The runs go straight to the file: a copy of a large drawing in memory costs more than
     // the writing.
-    bool ok = true;
-    forEachRun([&](const char *data, qint64 size) { ok = ok && file.write(data, size); });
+    const bool ok =
+        write([&file](const char *data, qint64 size) { return file.write(data, size); });
     if (!ok || !file.commit()) {
         if (errorMessage)
             *errorMessage = file.errorString();

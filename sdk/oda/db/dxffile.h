@@ -41,6 +41,8 @@ public:
     // Writes through a temporary file renamed into place, so a failed write leaves the old
     // file as it was.
     bool write(const QString &path, QString *errorMessage) const;
+    // Hands the file's bytes, in order, to sink; false as soon as sink refuses some.
+    bool write(const std::function<bool(const char *, qint64)> &sink) const;
     QByteArray toByteArray() const;
 
     int count() const { return m_tagCount; }

@@ -7,6 +7,7 @@
 #include "oddbqt.h"
 #include "oderror.h"
 #include "odrxobjectimpl.h"
+#include "odstreambuf.h"
 
 OdDbDatabase::OdDbDatabase(std::shared_ptr<DxfDocument> document, const QString &fileName,
                            OdDbHostAppServices *services, OdDbDatabase *referencing)
@@ -65,6 +66,23 @@ void OdDbDatabase::writeFile(const OdString &fileName, OdDb::SaveType, OdDb::Dwg
     if (!m_document->write(toQString(fileName), &error))
         throw OdError(eFileWriteError, toOdString(QStringLiteral("cannot write %1: %2")
                                                       .arg(toQString(fileName), error)));
+}
+
+void OdDbDatabase::writeFile(OdStreamBuf *stream, OdDb::SaveType, OdDb::DwgVersion, bool, int)
+{
+    QString error;
+    const bool written = m_document->write(
+        [stream](const char *data, qint64 size) {
+            // putBytes takes at most 4 GiB at a time.
+            for (qint64 piece; size > 0; data += piece, size -= piece) {
+                piece = qMin(size, qint64(1) << 30);
+                stream->putBytes(data, OdUInt32(piece));
+            }
+            return true;
+        },
+        &error);
+    if (!written)
+        throw OdError(eFileWriteError, toOdString(error));
 }
 
 QImage OdDbDatabase::previewImage(const QSize &size) const

@@ -17,6 +17,7 @@
 class DxfDocument;
 class OdDbDatabase;
 class OdDbHostAppServices;
+class OdStreamBuf;
 using OdDbDatabasePtr = OdSmartPtr<OdDbDatabase>;
 
 // A drawing read into memory: the DXF document with every byte it was read from, the file it
@@ -37,6 +38,10 @@ public:
     // release it was read in, whatever type and version ask for, and the thumbnail it has.
     // Throws OdError when the file cannot be written.
     void writeFile(const OdString &fileName, OdDb::SaveType type, OdDb::DwgVersion version,
+                   bool saveThumbnailImage = false, int dxfPrecision = 16);
+    // Writes the drawing to stream as it is, with no temporary file and no flush: what the
+    // stream does with the bytes is its owner's business. Throws OdError as writeFile does.
+    void writeFile(OdStreamBuf *stream, OdDb::SaveType type, OdDb::DwgVersion version,
                    bool saveThumbnailImage = false, int dxfPrecision = 16);
 
     // The drawing's preview: its own thumbnail when it carries one, else its model space drawn
