@@ -1,14 +1,10 @@
 // The platform whose disk fills up: the check-in that does not fit is refused as what it is
 // and stores nothing, files can still be deleted, new contents wait until the room is given
 // back to the disk, then check-ins are taken again (without a restart), and free space below
-// the warning level is logged and shown in the metrics. The data folder is a small memory file system of its own (mounting one needs the
-// administrator; the test is skipped without).
+// the warning level is logged and shown in the metrics. The data folder is a small memory file
+// system of its own (mounting one needs the administrator; the test is skipped without).
 
-#include "platformclient.h"
-#include "platformprocess.h"
-
-#include <QRandomGenerator>
-#include <QtTest>
+#include "platformtestcase.h"
 
 #include <csignal>
 
@@ -19,7 +15,7 @@ const qint64 kMiB = 1024 * 1024;
 const qint64 kDiskBytes = 24 * kMiB;
 } // namespace
 
-class TestPlatformDisk : public QObject
+class TestPlatformDisk : public PlatformTestCase
 {
     Q_OBJECT
 
@@ -55,8 +51,7 @@ private slots:
 
     void fullDiskRefusesSaysWhyAndRecoversOnceSpaceIsFreed()
     {
-        PlatformClient alice(m_platform->serverHost());
-        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        SignedIn alice(m_platform->serverHost(), "alice");
         const QStringList counts{"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents"};
 
         // Distinct 3 MiB files until one does not fit.
@@ -67,9 +62,7 @@ private slots:
         for (int i = 0; i < 12 && status == 200; ++i) {
             before = m_platform->countsOf(counts);
             const QString title = QString("survey-%1.dxf").arg(i);
-            status = alice.checkIn({QJsonObject{{"parent", -1}, {"title", title},
-                                                {"name", alice.autoname()},
-                                                {"collabspace", "Common Space"}}},
+            status = alice.checkIn({record(title, alice.autoname(), "Common Space")},
                                    {randomBytes(3 * kMiB)}, &refused);
             if (status == 200)
                 stored << title;
@@ -86,18 +79,14 @@ private slots:
         // as full as it was (the platform gave back its reserve to make this possible).
         QJsonArray refs;
         for (const QString &title : stored)
-            refs.append(QJsonObject{{"name", alice.find(title).value("name")}});
+            refs.append(byName(alice.find(title).value("name")));
         QCOMPARE(alice.post("/api/v1/delete", {{"refs", refs}}), 200);
-        QVERIFY(m_platform->change({"UPDATE objects SET trashed_at = trashed_at - 86400"}));
-        const PlatformProcess::Result purged =
-            m_platform->run({"trash", "purge", "--trash-days", "1"});
-        QVERIFY2(purged.exitCode == 0, purged.err.constData());
+        QVERIFY(purgeTrash(*m_platform));
 
         // The room of the reserve is not for new contents: a check-in, even a small one, is
         // refused as long as the disk has too little free to make the reserve again (the
         // database keeps the deleted contents' room until the administrator compacts it).
-        const QJsonObject small{{"parent", -1}, {"title", "survey-again.dxf"},
-                                {"name", alice.autoname()}, {"collabspace", "Common Space"}};
+        const QJsonObject small = record("survey-again.dxf", alice.autoname(), "Common Space");
         refused = QJsonObject();
         QCOMPARE(alice.checkIn({small}, {randomBytes(64 * 1024)}, &refused), 507);
         QVERIFY2(refused.value("error").toString().startsWith("No space left on device"),
@@ -146,15 +135,6 @@ private:
         return figures;
     }
 
-    static QByteArray randomBytes(qint64 size)
-    {
-        QByteArray bytes(static_cast<int>(size), Qt::Uninitialized);
-        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()),
-                                              bytes.size() / 4);
-        return bytes;
-    }
-
-    std::unique_ptr<PlatformProcess> m_platform;
     QString m_mounted;
 };
 

@@ -2,9 +2,7 @@
 // send their heads slowly, bursts of connections, idle connections, one client opening too
 // many, and files large enough that holding them in memory would show.
 
-#include "platformclient.h"
-#include "platformprocess.h"
-#include "rawhttp.h"
+#include "platformtestcase.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -14,7 +12,6 @@
 #include <csignal>
 #include <thread>
 
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,9 +27,25 @@ QByteArray formPart(const QByteArray &name, const QByteArray &content)
         + "\r\n";
 }
 
+// The head of a check-in of that form, its length stated or chunked, in the session.
+QByteArray checkInHead(const std::string &token, bool chunked, qint64 length)
+{
+    return "POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\n"
+           "Content-Type: multipart/form-data; boundary=B\r\nAuthorization: Bearer "
+        + QByteArray::fromStdString(token) + "\r\n"
+        + (chunked ? QByteArray("Transfer-Encoding: chunked")
+                   : "Content-Length: " + QByteArray::number(length))
+        + "\r\n\r\n";
+}
+
+QByteArray chunk(const QByteArray &bytes)
+{
+    return QByteArray::number(bytes.size(), 16) + "\r\n" + bytes + "\r\n";
+}
+
 } // namespace
 
-class TestPlatformHostile : public QObject
+class TestPlatformHostile : public PlatformTestCase
 {
     Q_OBJECT
 
@@ -40,15 +53,12 @@ private slots:
     void initTestCase()
     {
         std::signal(SIGPIPE, SIG_IGN);
+        QCOMPARE(startDemo({"alice"}), QString());
         QString error;
-        m_platform = PlatformProcess::startDemo(&error);
-        QVERIFY2(m_platform, qPrintable(error));
         m_limited = PlatformProcess::startDemo(&error, {"--max-upload", QString::number(8 * kMiB)});
         QVERIFY2(m_limited, qPrintable(error));
         // The session token, as the raw requests below send it.
-        PlatformClient alice(m_platform->serverHost());
-        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
-        m_token = QByteArray::fromStdString(alice.token());
+        m_token = QByteArray::fromStdString(as("alice").token());
         m_signedInRequest = "GET /api/v1/me HTTP/1.1\r\nHost: platform\r\nAuthorization: Bearer "
             + m_token + "\r\n\r\n";
     }
@@ -60,18 +70,13 @@ private slots:
         QTest::newRow("endless header lines")
             << QByteArray("GET / HTTP/1.1\r\n") << QByteArray("X-Many: a\r\n").repeated(400);
         QTest::newRow("chunk-size line that never ends")
-            << QByteArray("POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\n"
-                          "Authorization: Bearer TOKEN\r\n"
-                          "Content-Type: multipart/form-data; boundary=b\r\n"
-                          "Transfer-Encoding: chunked\r\n\r\n1")
-            << QByteArray(4096, '0');
+            << checkInHead(m_token.toStdString(), true, 0) + "1" << QByteArray(4096, '0');
     }
 
     void endlessHeads()
     {
         QFETCH(QByteArray, start);
         QFETCH(QByteArray, repeated);
-        start.replace("TOKEN", m_token);
         const qint64 before = m_platform->residentBytes();
         QVERIFY(before > 0);
         // Up to 128 MiB, or until the platform closes the connection.
@@ -175,8 +180,7 @@ private slots:
         QString error;
         const auto platform = PlatformProcess::startDemo(&error, {"--threads", "1"});
         QVERIFY2(platform, qPrintable(error));
-        PlatformClient alice(platform->serverHost());
-        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        SignedIn alice(platform->serverHost(), "alice");
         const QByteArray head = "Host: platform\r\nAuthorization: Bearer "
             + QByteArray::fromStdString(alice.token()) + "\r\n";
         const QByteArray me = "GET /api/v1/me HTTP/1.1\r\n" + head + "\r\n";
@@ -212,30 +216,22 @@ private slots:
         QSqlDatabase::removeDatabase(QStringLiteral("held"));
     }
 
-    void pathsWithControlCharactersAreRefused_data()
-    {
-        QTest::addColumn<QByteArray>("suffix"); // after the object's id
-        QTest::addColumn<int>("status");
-        QTest::newRow("the content itself") << QByteArray("/content") << 200;
-        // Cut at the NUL, the path would name the object.
-        QTest::newRow("encoded NUL") << QByteArray("%00/content") << 400;
-        QTest::newRow("encoded line feed") << QByteArray("%0A/content") << 400;
-        QTest::newRow("encoded DEL") << QByteArray("/content%7f") << 400;
-        // Not an escape at all: left as it stands, so the path names nothing.
-        QTest::newRow("percent before letters") << QByteArray("%zz/content") << 404;
-        QTest::newRow("percent at the end") << QByteArray("/content%") << 404;
-    }
-
+    // Cut at an encoded NUL, the path would name the object; a percent that begins no escape
+    // is left as it stands, so the path names nothing.
     void pathsWithControlCharactersAreRefused()
     {
-        QFETCH(QByteArray, suffix);
-        QFETCH(int, status);
         const QByteArray id = m_platform->demoObjectId("bridge.dwg").toLatin1();
         QVERIFY(!id.isEmpty());
-        auto socket = connectTo(m_platform->port());
-        socket->write("GET /api/v1/objects/" + id + suffix + " HTTP/1.1\r\nHost: platform\r\n"
-                      "Authorization: Bearer " + m_token + "\r\n\r\n");
-        QCOMPARE(answerStatus(*socket, 5000), status);
+        QStringList answers;
+        for (const QByteArray suffix : {"/content", "%00/content", "%0A/content", "/content%7f",
+                                        "%zz/content", "/content%"}) {
+            auto socket = connectTo(m_platform->port());
+            socket->write("GET /api/v1/objects/" + id + suffix + " HTTP/1.1\r\nHost: platform\r\n"
+                          "Authorization: Bearer " + m_token + "\r\n\r\n");
+            answers << suffix + ' ' + QString::number(answerStatus(*socket, 5000));
+        }
+        QCOMPARE(answers, (QStringList{"/content 200", "%00/content 400", "%0A/content 400",
+                                       "/content%7f 400", "%zz/content 404", "/content% 404"}));
     }
 
     void checkInBodies_data()
@@ -277,25 +273,16 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(bool, chunked);
         QFETCH(int, status);
-        PlatformClient alice(m_limited->serverHost());
-        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        SignedIn alice(m_limited->serverHost(), "alice");
         body.replace("NAME", alice.autoname().toLatin1());
         const QStringList rows{"SELECT COUNT(*) FROM objects", "SELECT COUNT(*) FROM contents"};
         const QList<int> before = m_limited->countsOf(rows);
 
         auto socket = connectTo(m_limited->port());
-        const QByteArray length = chunked ? QByteArray("Transfer-Encoding: chunked")
-                                          : "Content-Length: " + QByteArray::number(body.size());
-        const QByteArray head = "POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\n"
-                                "Content-Type: multipart/form-data; boundary=B\r\n"
-                                "Authorization: Bearer "
-            + QByteArray::fromStdString(alice.token());
-        writeAll(*socket, head + "\r\n" + length + "\r\n\r\n");
+        writeAll(*socket, checkInHead(alice.token(), chunked, body.size()));
         const int piece = 64 * 1024;
         for (int offset = 0; offset < body.size(); offset += piece) {
-            const QByteArray part = body.mid(offset, piece);
-            writeAll(*socket, chunked ? QByteArray::number(part.size(), 16) + "\r\n" + part + "\r\n"
-                                      : part);
+            writeAll(*socket, chunked ? chunk(body.mid(offset, piece)) : body.mid(offset, piece));
             // A refusal answered before the body ended closes the connection.
             if (socket->state() != QAbstractSocket::ConnectedState)
                 break;
@@ -338,31 +325,17 @@ private slots:
         QFETCH(bool, readsWhileSending);
         QFETCH(qint64, bodyBytes);
         QFETCH(qint64, mostSent);
-        PlatformClient alice(m_limited->serverHost());
-        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        SignedIn alice(m_limited->serverHost(), "alice");
+        // A sender that waits 20 s at most.
+        const int fd = plainSocket(m_limited->port(), 0, 0, 20);
         QVERIFY(fd >= 0);
         const auto closeSocket = qScopeGuard([fd] { ::close(fd); });
-        const timeval sendTimeout = {20, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<quint16>(m_limited->port()));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        QCOMPARE(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
 
         const QByteArray start = formPart("manifest", "{}")
             + "--B\r\nContent-Disposition: form-data; name=\"contents\"\r\n\r\n";
-        const QByteArray length = chunked
-            ? QByteArray("Transfer-Encoding: chunked")
-            : "Content-Length: " + QByteArray::number(start.size() + bodyBytes);
-        const QByteArray head = "POST /api/v1/checkin HTTP/1.1\r\nHost: platform\r\n"
-                                "Content-Type: multipart/form-data; boundary=B\r\n"
-            + length + "\r\nAuthorization: Bearer " + QByteArray::fromStdString(alice.token())
-            + "\r\n\r\n";
+        const QByteArray head = checkInHead(alice.token(), chunked, start.size() + bodyBytes);
         const QByteArray bytes(64 * 1024, 'x');
-        const QByteArray piece =
-            chunked ? QByteArray::number(bytes.size(), 16) + "\r\n" + bytes + "\r\n" : bytes;
+        const QByteArray piece = chunked ? chunk(bytes) : bytes;
         QByteArray answer;
         const auto readWhatCame = [fd, &answer](int waitMs) {
             pollfd readable = {fd, POLLIN, 0};
@@ -378,8 +351,7 @@ private slots:
             return ::send(fd, bytes.constData(), bytes.size(), MSG_NOSIGNAL) == bytes.size();
         };
         qint64 sent = 0;
-        bool sending = sendAll(
-            head + (chunked ? QByteArray::number(start.size(), 16) + "\r\n" + start + "\r\n" : start));
+        bool sending = sendAll(head + (chunked ? chunk(start) : start));
         while (sending && sent < bodyBytes && !answer.contains("\r\n")) {
             sending = sendAll(piece);
             sent += sending ? piece.size() : 0;
@@ -401,9 +373,7 @@ private slots:
 
     void oneClientCannotTakeEveryConnection()
     {
-        PlatformProcess::Options options;
-        options.serveArguments = QStringList{"--connections-per-client", "8"};
-        PlatformProcess platform(options);
+        PlatformProcess platform(PlatformProcess::Options{false, {"--connections-per-client", "8"}, {}});
         QString error;
         QVERIFY2(platform.start(&error), qPrintable(error));
         std::vector<std::unique_ptr<QTcpSocket>> held;
@@ -426,11 +396,9 @@ private slots:
     void largeFilesStreamBothWays()
     {
         // Signed in beforehand: a password check alone takes tens of megabytes for a moment.
-        std::vector<std::unique_ptr<PlatformClient>> clients;
-        for (int i = 0; i < 9; ++i) {
-            clients.push_back(std::make_unique<PlatformClient>(m_platform->serverHost()));
-            QCOMPARE(clients.back()->signIn("alice", "alice-demo-pw"), 200);
-        }
+        std::vector<std::unique_ptr<SignedIn>> clients;
+        for (int i = 0; i < 9; ++i)
+            clients.push_back(std::make_unique<SignedIn>(m_platform->serverHost(), "alice"));
         QJsonObject stored;
         int status = 0;
         // Eight downloads at once, as many as the platform has threads.
@@ -466,7 +434,6 @@ private:
         return answerStatus(*other, 5000) == 200 ? timer.elapsed() : -1;
     }
 
-    std::unique_ptr<PlatformProcess> m_platform;
     std::unique_ptr<PlatformProcess> m_limited; // takes bodies of up to 8 MiB
     QByteArray m_token;
     QByteArray m_signedInRequest; // alice's, of her own record

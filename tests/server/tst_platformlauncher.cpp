@@ -2,13 +2,10 @@
 // administrator lets launcher cookies last three days: what the computer holds afterwards, for a
 // right and a wrong password, a space that is not the user's, a platform that is not there.
 
-#include "platformclient.h"
-#include "platformprocess.h"
+#include "platformtestcase.h"
 #include "testhome.h"
 
 #include <QTcpServer>
-#include <QXmlStreamReader>
-#include <QtTest>
 
 namespace {
 
@@ -18,119 +15,77 @@ const QByteArray kEarlierParams =
     "<FzxAppLauncher><Params ServerUrl=\"https://old.example.com/vaultis\" CasCookie=\"earlier\"/>"
     "</FzxAppLauncher>\n";
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Every attribute of the file's elements, and every element's text, as "name=value".
-QMap<QString, QString> xmlValues(const QByteArray &xml)
-{
-    QMap<QString, QString> values;
-    QXmlStreamReader reader(xml);
-    QString element;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement()) {
-            element = reader.name().toString();
-            for (const QXmlStreamAttribute &attribute : reader.attributes())
-                values.insert(attribute.name().toString(), attribute.value().toString());
-        } else if (reader.isCharacters() && !reader.isWhitespace()) {
-            values.insert(element, reader.text().toString());
-        }
-    }
-    return values;
-}
-
+// The files below the folder with their contents' outlines (the earlier parameters as they are).
 QStringList filesBelow(const QString &folder)
 {
     QStringList files;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
+    while (it.hasNext()) {
+        QFile file(it.next());
+        file.open(QIODevice::ReadOnly);
+        const QByteArray content = file.readAll();
+        files << QDir(folder).relativeFilePath(file.fileName()) + ": "
+                + (content == kEarlierParams ? "earlier" : PlatformTestCase::outline(file.fileName()));
+    }
     files.sort();
     return files;
 }
 
-// A port on which nothing listens.
-int closedPort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost);
-    return server.serverPort();
-}
-
 } // namespace
 
-class TestPlatformLauncher : public QObject
+class TestPlatformLauncher : public PlatformTestCase
 {
     Q_OBJECT
 
 private slots:
     void initTestCase()
     {
-        PlatformProcess::Options options;
-        options.demo = true;
-        options.serveArguments = QStringList{"--launcher-cookie-days", "3"};
-        options.keepLog = true;
-        m_platform = std::make_unique<PlatformProcess>(options);
+        m_platform = std::make_unique<PlatformProcess>(
+            PlatformProcess::Options{true, {"--launcher-cookie-days", "3"}, {}, true});
         QString error;
         QVERIFY2(m_platform->start(&error), qPrintable(error));
+        QTcpServer server; // a port on which nothing listens, once it is closed
+        server.listen(QHostAddress::LocalHost);
+        m_closed = QString("http://127.0.0.1:%1").arg(server.serverPort());
     }
 
     void setsUpTheComputer_data()
     {
-        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("server"); // empty: the platform
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("message");
-        // The user the files sign in, the space they name and the cookie's days; no user:
-        // nothing is written.
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("space");
-        QTest::addColumn<int>("days");
-
-        const QString platform = "PLATFORM";
-        QTest::newRow("right password")
-            << platform << QStringList{"--user", "alice"} << QByteArray("alice-demo-pw\n") << 0
-            << QString() << "alice" << "" << 3;
+        // "user space days" of the files written, or the exit code and what the launcher said.
+        QTest::addColumn<QString>("outcome");
+        const QString refused = "1 aurex-launcher: the AUREX Platform refused: ";
+        QTest::newRow("right password") << QString() << QStringList{"--user", "alice"}
+                                        << QByteArray("alice-demo-pw\n") << "alice  3";
         QTest::newRow("user name and password from the input, a space")
-            << platform << QStringList{"--space", "Bridge Project"}
-            << QByteArray("bob\nbob-demo-pw\n") << 0 << QString() << "bob" << "Bridge Project"
-            << 3;
+            << QString() << QStringList{"--space", "Bridge Project"}
+            << QByteArray("bob\nbob-demo-pw\n") << "bob Bridge Project 3";
         QTest::newRow("shorter than the administrator allows")
-            << platform << QStringList{"--user", "carol", "--days", "1"}
-            << QByteArray("carol-demo-pw\n") << 0 << QString() << "carol" << "" << 1;
+            << QString() << QStringList{"--user", "carol", "--days", "1"}
+            << QByteArray("carol-demo-pw\n") << "carol  1";
         QTest::newRow("longer than the administrator allows")
-            << platform << QStringList{"--user", "alice", "--days", "30"}
-            << QByteArray("alice-demo-pw\n") << 0 << QString() << "alice" << "" << 3;
+            << QString() << QStringList{"--user", "alice", "--days", "30"}
+            << QByteArray("alice-demo-pw\n") << "alice  3";
         QTest::newRow("wrong password")
-            << platform << QStringList{"--user", "alice"} << QByteArray("alice-wrong-pw\n") << 1
-            << "aurex-launcher: the AUREX Platform refused: user name or password incorrect\n"
-            << QString() << "" << 0;
+            << QString() << QStringList{"--user", "alice"} << QByteArray("alice-wrong-pw\n")
+            << refused + "user name or password incorrect\n";
         QTest::newRow("a space that is not the user's")
-            << platform << QStringList{"--user", "bob", "--space", "Harbour Works"}
-            << QByteArray("bob-demo-pw\n") << 1
-            << "aurex-launcher: the AUREX Platform refused: no access to collaborative space "
-               "Harbour Works\n"
-            << QString() << "" << 0;
-        QTest::newRow("no password")
-            << platform << QStringList{"--user", "alice"} << QByteArray() << 2
-            << "aurex-launcher: no password given\n" << QString() << "" << 0;
-        const QString closed = QString("http://127.0.0.1:%1").arg(closedPort());
+            << QString() << QStringList{"--user", "bob", "--space", "Harbour Works"}
+            << QByteArray("bob-demo-pw\n")
+            << refused + "no access to collaborative space Harbour Works\n";
+        QTest::newRow("no password") << QString() << QStringList{"--user", "alice"} << QByteArray()
+                                     << "2 aurex-launcher: no password given\n";
         QTest::newRow("platform not reachable")
-            << closed << QStringList{"--user", "alice"} << QByteArray("alice-demo-pw\n") << 1
-            << "aurex-launcher: cannot reach the AUREX Platform at " + closed
-                + ": Connection refused\n"
-            << QString() << "" << 0;
+            << m_closed << QStringList{"--user", "alice"} << QByteArray("alice-demo-pw\n")
+            << "1 aurex-launcher: cannot reach the AUREX Platform at " + m_closed
+                + ": Connection refused\n";
         QTest::newRow("not a platform address")
             << "ftp://aurex.example.com" << QStringList{"--user", "alice"}
-            << QByteArray("alice-demo-pw\n") << 2
-            << "aurex-launcher: ftp://aurex.example.com is not an address of the AUREX "
-               "Platform; give one such as https://aurex.example.com\n"
-            << QString() << "" << 0;
+            << QByteArray("alice-demo-pw\n")
+            << "2 aurex-launcher: ftp://aurex.example.com is not an address of the AUREX "
+               "Platform; give one such as https://aurex.example.com\n";
     }
 
     void setsUpTheComputer()
@@ -138,40 +93,60 @@ private slots:
         QFETCH(QString, server);
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, input);
-        QFETCH(int, exitCode);
-        QFETCH(QString, message);
-        QFETCH(QString, user);
-        QFETCH(QString, space);
-        QFETCH(int, days);
-
+        QFETCH(QString, outcome);
         TestHome home;
         QVERIFY(home.isValid());
         QVERIFY(home.writeLauncherParams(kEarlierParams));
-        if (server == "PLATFORM")
-            server = m_platform->serverHost();
+        const QString host = m_platform->serverHost();
         const QDateTime started = QDateTime::currentDateTimeUtc();
         QString out;
         QString err;
-        QCOMPARE(launch(home, QStringList{"--server-url", server} + arguments, input, &out, &err),
-                 exitCode);
-        QCOMPARE(err, message);
-
-        if (user.isEmpty()) {
-            QCOMPARE(filesBelow(home.path()), QStringList{kParamsFile});
-            QCOMPARE(contentOf(home.filePath(kParamsFile)), kEarlierParams);
+        const int exitCode = launch(home, QStringList{"--server-url", server.isEmpty() ? host : server}
+                                              + arguments, input, &out, &err);
+        if (exitCode != 0) {
+            QCOMPARE(QString::number(exitCode) + ' ' + err, outcome);
+            QCOMPARE(filesBelow(home.path()), QStringList{QString(kParamsFile) + ": earlier"});
             QCOMPARE(out, QString());
             return;
         }
-        const QMap<QString, QString> params = xmlValues(contentOf(home.filePath(kParamsFile)));
-        const QString cookie = params.value("CasCookie");
-        QCOMPARE(computerState(home, params), expectedState(space, user));
+        const QString user = outcome.section(' ', 0, 0);
+        const QString space = outcome.section(' ', 1, -2);
+        QStringList files = filesBelow(home.path());
+        const QString cookie =
+            QRegularExpression("CasCookie=(\\S*)").match(files.join('\n')).captured(1);
+        QCOMPARE(files.replaceInStrings(cookie, "COOKIE"),
+                 (QStringList{QStringLiteral("%1: FzxAppLauncher\nParams ServerUrl=%2/vaultis "
+                                             "CasCookie=COOKIE NamedSpace=%3 Tenant= ModelID= "
+                                             "PreferredContext=\nEenvironment TMURMLYER_CAS_URL=%2/cas")
+                                  .arg(kParamsFile, host, space),
+                              QStringLiteral("%1: apps\napp\nid [XHUBDECK_AP]\nlaunchInfos "
+                                             "[%2/dashboard]")
+                                  .arg(kAppsFile, host)}));
+        // The parameters hold a credential: neither group nor others may read them.
+        QCOMPARE(modeOf(home.filePath(kParamsFile)), 0600);
+        const QDateTime expiry = expiryOf(cookie);
         QCOMPARE(out, QString("aurex-launcher: launcher files for %1 written to %2 and %3\n"
                               "aurex-launcher: Lintra signs %1 in by itself until %4; run "
                               "aurex-launcher again after that\n")
                           .arg(user, home.filePath(kParamsFile), home.filePath(kAppsFile),
-                               expiryOf(cookie).toString(Qt::ISODate)));
+                               expiry.toString(Qt::ISODate)));
         // Days as the platform stored them, whatever the moment within the run.
-        QCOMPARE(qRound(started.secsTo(expiryOf(cookie)) / 86400.0), days);
+        QCOMPARE(QString::number(qRound(started.secsTo(expiry) / 86400.0)), outcome.section(' ', -1));
+
+        // The cookie signs the user in, as the module does, in the space named (every demo
+        // user prefers Common Space).
+        PlatformClient client(host);
+        QJsonObject answer;
+        QCOMPARE(client.post("/cas/v1/cookie", {{"cookie", cookie}, {"tenant", ""}, {"space", space},
+                                                {"preferredContext", false}},
+                             &answer),
+                 200);
+        client.http().set_bearer_token_auth(answer.value("token").toString().toStdString());
+        QJsonObject spaces;
+        QCOMPARE((QList<int>{client.get("/api/v1/me", &answer), client.get("/api/v1/spaces", &spaces)}),
+                 QList<int>({200, 200}));
+        QCOMPARE(answer.value("login").toString() + " in " + spaces.value("spaces")[0].toString(),
+                 user + " in " + (space.isEmpty() ? "Common Space" : space));
     }
 
     // The right password does not help an account that guessing has slowed down, nor a disabled
@@ -225,30 +200,28 @@ private slots:
     }
 
     // Behind a proxy the platform hands out the address users reach it by, whatever address
-    // the request came in on.
+    // the request came in on; without one, the address the client used.
     void addressesAreThePublicOnesWhenGiven()
     {
-        PlatformProcess::Options options;
-        options.demo = true;
-        options.serveArguments = QStringList{"--public-url", "https://aurex.example.com/ignored"};
-        PlatformProcess behindProxy(options);
         QString error;
-        QVERIFY2(behindProxy.start(&error), qPrintable(error));
-        PlatformClient client(behindProxy.serverHost());
-        QJsonObject answer;
-        QCOMPARE(client.post("/cas/v1/launcher",
-                             {{"username", "alice"}, {"password", "alice-demo-pw"}}, &answer),
-                 200);
-        QCOMPARE((QStringList{answer["serverUrl"].toString(), answer["casUrl"].toString(),
-                              answer["dashboardUrl"].toString()}),
-                 (QStringList{"https://aurex.example.com/vaultis", "https://aurex.example.com/cas",
-                              "https://aurex.example.com/dashboard"}));
-        // Without it, the address the client used.
-        PlatformClient direct(m_platform->serverHost());
-        QCOMPARE(direct.post("/cas/v1/launcher",
-                             {{"username", "alice"}, {"password", "alice-demo-pw"}}, &answer),
-                 200);
-        QCOMPARE(answer["serverUrl"].toString(), m_platform->serverHost() + "/vaultis");
+        const auto behindProxy =
+            PlatformProcess::startDemo(&error, {"--public-url", "https://aurex.example.com/ignored"});
+        QVERIFY2(behindProxy, qPrintable(error));
+        QStringList addresses;
+        for (const QString &host : {behindProxy->serverHost(), m_platform->serverHost()}) {
+            QJsonObject answer;
+            QCOMPARE(PlatformClient(host).post(
+                         "/cas/v1/launcher", {{"username", "alice"}, {"password", "alice-demo-pw"}},
+                         &answer),
+                     200);
+            addresses << answer["serverUrl"].toString() << answer["casUrl"].toString()
+                      << answer["dashboardUrl"].toString();
+        }
+        const QString direct = m_platform->serverHost();
+        QCOMPARE(addresses, (QStringList{"https://aurex.example.com/vaultis",
+                                         "https://aurex.example.com/cas",
+                                         "https://aurex.example.com/dashboard", direct + "/vaultis",
+                                         direct + "/cas", direct + "/dashboard"}));
     }
 
 private:
@@ -271,62 +244,6 @@ private:
         return launcher.exitStatus() == QProcess::NormalExit ? launcher.exitCode() : -1;
     }
 
-    // What the module finds on the computer: the files, the parameters file's mode, every value
-    // but the cookie, and who the cookie signs in as, in which space, as the module signs in.
-    QStringList computerState(const TestHome &home, QMap<QString, QString> params) const
-    {
-        const QString cookie = params.take("CasCookie");
-        const QFileDevice::Permissions everyone = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-            | QFileDevice::ExeOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup
-            | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther
-            | QFileDevice::ExeOther;
-        const bool ownerOnly = (QFile::permissions(home.filePath(kParamsFile)) & everyone)
-            == (QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        QStringList state{"files: " + filesBelow(home.path()).join(", "),
-                          ownerOnly ? "parameters: owner only" : "parameters: readable by others"};
-        QMap<QString, QString> values = params;
-        values.insert(xmlValues(contentOf(home.filePath(kAppsFile))));
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            state << it.key() + "=" + it.value();
-
-        PlatformClient client(m_platform->serverHost());
-        const httplib::Result signedIn = client.http().Post(
-            "/cas/v1/cookie",
-            PlatformClient::text({{"cookie", cookie},
-                                  {"tenant", params.value("Tenant")},
-                                  {"space", params.value("NamedSpace")},
-                                  {"preferredContext", params.value("PreferredContext") == "1"}}),
-            "application/json");
-        if (!signedIn || signedIn->status != 200)
-            return state << "cookie refused";
-        client.http().set_bearer_token_auth(
-            PlatformClient::parse(signedIn->body).value("token").toString().toStdString());
-        QJsonObject me;
-        QJsonObject spaces;
-        client.get("/api/v1/me", &me);
-        client.get("/api/v1/spaces", &spaces);
-        return state << "signed in as " + me.value("login").toString() + " in "
-                + spaces.value("spaces").toArray().first().toString();
-    }
-
-    QStringList expectedState(const QString &space, const QString &user) const
-    {
-        const QString host = m_platform->serverHost();
-        // Every demo user prefers Common Space.
-        const QString preferred = "Common Space";
-        return {"files: " + QString(kParamsFile) + ", " + kAppsFile,
-                "parameters: owner only",
-                "ModelID=",
-                "NamedSpace=" + space,
-                "PreferredContext=",
-                "ServerUrl=" + host + "/vaultis",
-                "TMURMLYER_CAS_URL=" + host + "/cas",
-                "Tenant=",
-                "id=XHUBDECK_AP",
-                "launchInfos=" + host + "/dashboard",
-                "signed in as " + user + " in " + (space.isEmpty() ? preferred : space)};
-    }
-
     QDateTime expiryOf(const QString &cookie) const
     {
         const QList<int> stored = m_platform->countsOf(
@@ -335,7 +252,7 @@ private:
         return QDateTime::fromSecsSinceEpoch(stored.value(0), Qt::UTC);
     }
 
-    std::unique_ptr<PlatformProcess> m_platform;
+    QString m_closed; // the address of a port on which nothing listens
 };
 
 QTEST_GUILESS_MAIN(TestPlatformLauncher)

@@ -3,14 +3,9 @@
 // to the addresses allowed them.
 
 #include "eventreader.h"
-#include "platformclient.h"
-#include "platformprocess.h"
+#include "platformtestcase.h"
 
-#include <QHostAddress>
-#include <QRegularExpression>
 #include <QTcpServer>
-#include <QTemporaryDir>
-#include <QtTest>
 
 namespace {
 
@@ -37,63 +32,42 @@ QMap<QString, double> samplesOf(const std::string &text)
     return samples;
 }
 
-QString platformVersion()
-{
-    QProcess process;
-    process.start(PlatformProcess::binary(), {"--version"});
-    process.waitForFinished();
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
 } // namespace
 
-class TestPlatformMonitoring : public QObject
+class TestPlatformMonitoring : public PlatformTestCase
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QString error;
-        m_platform = PlatformProcess::startDemo(&error);
-        QVERIFY2(m_platform, qPrintable(error));
-    }
+    void initTestCase() { QCOMPARE(startDemo({"carol"}), QString()); }
 
-    void versionIsOnEveryAnswer_data()
-    {
-        QTest::addColumn<QString>("method");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("signedIn");
-        QTest::addColumn<int>("status");
-        QTest::newRow("health") << "GET" << "/healthz" << false << 200;
-        QTest::newRow("unknown path") << "GET" << "/nothing" << false << 404;
-        QTest::newRow("no session") << "GET" << "/api/v1/me" << false << 401;
-        QTest::newRow("signed in") << "GET" << "/api/v1/me" << true << 200;
-        QTest::newRow("body of unstated length") << "POST" << "/api/v1/search" << true << 411;
-    }
-
+    // Answers of every kind, signed in or not, say the version the binary says.
     void versionIsOnEveryAnswer()
     {
-        QFETCH(QString, method);
-        QFETCH(QString, path);
-        QFETCH(bool, signedIn);
-        QFETCH(int, status);
-        PlatformClient client(m_platform->serverHost());
-        if (signedIn)
-            QCOMPARE(client.signIn("carol", "carol-demo-pw"), 200);
-        const httplib::Result result = method == QLatin1String("GET")
-            ? client.http().Get(path.toStdString())
-            : client.http().Post(path.toStdString(),
-                                 [](size_t, httplib::DataSink &sink) {
-                                     sink.done();
-                                     return true;
-                                 },
-                                 "application/json");
-        QVERIFY(result);
-        QCOMPARE(result->status, status);
-        const QString version = QString::fromStdString(result->get_header_value("X-Aurex-Version"));
-        QVERIFY(!version.isEmpty());
-        QCOMPARE(platformVersion(), "aurex-platform " + version);
+        QProcess binary;
+        binary.start(PlatformProcess::binary(), {"--version"});
+        QVERIFY(binary.waitForFinished());
+        const QString version = QString::fromUtf8(binary.readAllStandardOutput()).trimmed();
+        QVERIFY(version.startsWith("aurex-platform "));
+        PlatformClient nobody(m_platform->serverHost());
+        const auto noBody = [](size_t, httplib::DataSink &sink) { return sink.done(), true; };
+        QStringList answers;
+        QStringList expected;
+        const auto row = [&](const char *path, int status, const httplib::Result &answer) {
+            answers << QStringLiteral("%1 %2 aurex-platform %3")
+                           .arg(path)
+                           .arg(answer ? answer->status : 0)
+                           .arg(answer ? answer->get_header_value("X-Aurex-Version").c_str() : "");
+            expected << QStringLiteral("%1 %2 %3").arg(path).arg(status).arg(version);
+        };
+        row("/healthz", 200, nobody.http().Get("/healthz"));
+        row("/nothing", 404, nobody.http().Get("/nothing"));
+        row("/api/v1/me", 401, nobody.http().Get("/api/v1/me"));
+        row("/api/v1/me", 200, as("carol").http().Get("/api/v1/me"));
+        // A body of unstated length.
+        row("/api/v1/search", 411,
+            as("carol").http().Post("/api/v1/search", noBody, "application/json"));
+        QCOMPARE(answers, expected);
     }
 
     void healthFollowsTheDatabase()
@@ -128,13 +102,9 @@ private slots:
         QCOMPARE(alice.signIn("alice", "not her password"), 401);
         QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
         const QByteArray bytes(300000, 'm');
-        QCOMPARE(alice.checkIn({QJsonObject{{"parent", -1}, {"title", "metered.pdf"},
-                                            {"name", alice.autoname()},
-                                            {"collabspace", "Common Space"}}},
-                               {bytes}),
+        QCOMPARE(alice.checkIn({record("metered.pdf", alice.autoname(), "Common Space")}, {bytes}),
                  200);
-        const QString phid = alice.find("metered.pdf")["phid"].toString();
-        QCOMPARE(alice.downloadDigest(phid), PlatformClient::sha256(bytes));
+        QCOMPARE(alice.downloadDigest(phidOf(alice, "metered.pdf")), PlatformClient::sha256(bytes));
         QCOMPARE(alice.http().Get("/api/v1/objects/0123456789ABCDEF0123456789ABCDEF")->status,
                  404);
 
@@ -197,34 +167,31 @@ private slots:
                              "route=\"/api/v1/checkin\"}"));
     }
 
-    void metricsOnlyToAllowedAddresses_data()
-    {
-        QTest::addColumn<QStringList>("serveArguments");
-        QTest::addColumn<QString>("forwardedFor"); // by 127.0.0.1, a trusted proxy
-        QTest::addColumn<int>("status");
-        const QStringList proxy{"--trusted-proxy", "127.0.0.1"};
-        QTest::newRow("loopback by default") << QStringList() << "" << 200;
-        QTest::newRow("a client behind the proxy") << proxy << "203.0.113.5" << 403;
-        QTest::newRow("a client of an allowed subnet behind the proxy")
-            << proxy + QStringList{"--metrics-from", "203.0.113.0/24"} << "203.0.113.5" << 200;
-        QTest::newRow("loopback when only another address is allowed")
-            << QStringList{"--metrics-from", "10.0.0.1"} << "" << 403;
-    }
-
+    // Loopback by default; behind a trusted proxy, the client it names.
     void metricsOnlyToAllowedAddresses()
     {
-        QFETCH(QStringList, serveArguments);
-        QFETCH(QString, forwardedFor);
-        QFETCH(int, status);
-        PlatformProcess platform(PlatformProcess::Options{false, serveArguments, {}});
-        QVERIFY(platform.start());
-        httplib::Client client(platform.serverHost().toStdString());
-        httplib::Headers headers;
-        if (!forwardedFor.isEmpty())
-            headers.emplace("X-Forwarded-For", forwardedFor.toStdString());
-        const httplib::Result result = client.Get("/metrics", headers);
-        QCOMPARE(result->status, status);
-        QCOMPARE(samplesOf(result->body).isEmpty(), status != 200);
+        const QStringList proxy{"--trusted-proxy", "127.0.0.1"};
+        const QStringList subnet = proxy + QStringList{"--metrics-from", "203.0.113.0/24"};
+        QStringList answers;
+        for (const auto &[serveArguments, forwardedFor] :
+             {std::pair<QStringList, std::string>{{}, ""}, {proxy, "203.0.113.5"},
+              {subnet, "203.0.113.5"}, {{"--metrics-from", "10.0.0.1"}, ""}}) {
+            PlatformProcess platform(PlatformProcess::Options{false, serveArguments, {}});
+            QVERIFY(platform.start());
+            httplib::Headers headers;
+            if (!forwardedFor.empty())
+                headers.emplace("X-Forwarded-For", forwardedFor);
+            const httplib::Result result =
+                httplib::Client(platform.serverHost().toStdString()).Get("/metrics", headers);
+            answers << QStringLiteral("%1 from %2: %3, %4 samples")
+                           .arg(serveArguments.join(' '), forwardedFor.c_str())
+                           .arg(result->status)
+                           .arg(samplesOf(result->body).isEmpty() ? "no" : "some");
+        }
+        QCOMPARE(answers, (QStringList{" from : 200, some samples",
+                                       "--trusted-proxy 127.0.0.1 from 203.0.113.5: 403, no samples",
+                                       subnet.join(' ') + " from 203.0.113.5: 200, some samples",
+                                       "--metrics-from 10.0.0.1 from : 403, no samples"}));
     }
 
     // The service unit of server/deploy, for an instance on a free port: systemd finds nothing
@@ -285,8 +252,6 @@ private slots:
             serve.kill();
     }
 
-private:
-    std::unique_ptr<PlatformProcess> m_platform;
 };
 
 QTEST_GUILESS_MAIN(TestPlatformMonitoring)

@@ -6,12 +6,10 @@
 
 #include "../fzconnector/connectortestsupport.h"
 #include "eventreader.h"
-#include "platformclient.h"
+#include "platformtestcase.h"
 #include "postgrescluster.h"
 
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QtTest>
 
 #include <atomic>
 #include <thread>
@@ -23,8 +21,7 @@ namespace {
 // A new file at the top of Harbour Works, as the raw check-ins below send it.
 QJsonObject harbourRecord(const QString &title, const QString &name)
 {
-    return QJsonObject{{"parent", -1}, {"title", title}, {"name", name},
-                       {"collabspace", "Harbour Works"}};
+    return PlatformTestCase::record(title, name, "Harbour Works");
 }
 
 QString nginxBinary()
@@ -34,7 +31,7 @@ QString nginxBinary()
 
 } // namespace
 
-class TestPlatformPostgres : public QObject
+class TestPlatformPostgres : public PlatformTestCase
 {
     Q_OBJECT
 
@@ -74,8 +71,8 @@ private slots:
         QVERIFY(signIn(*m_platform, "bob", "bob-demo-pw"));
         QCOMPARE(connector()->GetListOfCollaborativeSpaces(),
                  (std::vector<std::string>{"Common Space", "Bridge Project"}));
-        const Record query = record({{"_TypePattern", "ACAD Drawing,Derived Output"},
-                                     {"_TitlePattern", "*E*"}, {"_Pagelimit", "1000"}});
+        const Record query = connectortest::record({{"_TypePattern", "ACAD Drawing,Derived Output"},
+                                                    {"_TitlePattern", "*E*"}, {"_Pagelimit", "1000"}});
         QVERIFY(connector()->SearchPattern(query.get()));
         QCOMPARE(searchTitles(), (QStringList{"bridge.dwg", "bridge.jpg", "core.dwg", "core.jpg",
                                               "deck.dwg", "deck.jpg", "piers.dxf", "piers.jpg",
@@ -120,16 +117,14 @@ private slots:
     {
         // One user deletes a file while another checks in a new file with the same bytes: both
         // succeed, and the new file's content is there.
-        PlatformClient deleter(m_platform->serverHost());
-        PlatformClient writer(m_platform->serverHost());
-        QCOMPARE(deleter.signIn("alice", "alice-demo-pw"), 200);
-        QCOMPARE(writer.signIn("carol", "carol-demo-pw"), 200);
+        SignedIn deleter(m_platform->serverHost(), "alice");
+        SignedIn writer(m_platform->serverHost(), "carol");
         for (int round = 0; round < 25; ++round) {
             const QByteArray bytes = "shared bytes of round " + QByteArray::number(round);
             QJsonObject stored;
             QCOMPARE(deleter.checkIn({harbourRecord("old.png", deleter.autoname())}, {bytes},
                                      &stored), 200);
-            const QJsonObject old{{"phid", stored.value("objects").toArray().at(0)["phid"]}};
+            const QJsonObject old = ref(stored.value("objects")[0]["phid"]);
             const QString name = writer.autoname();
             std::atomic<int> ready{0};
             // Each thread waits for the other, so that both requests leave at once.
@@ -148,10 +143,9 @@ private slots:
             remover.join();
             QCOMPARE(deleted, 200);
             QCOMPARE(checkedIn, 200);
-            const QString phid = stored.value("objects").toArray().at(0)["phid"].toString();
+            const QString phid = stored.value("objects")[0]["phid"].toString();
             QCOMPARE(writer.downloadDigest(phid), PlatformClient::sha256(bytes));
-            const QJsonObject byName{{"name", name}};
-            QCOMPARE(writer.post("/api/v1/delete", {{"refs", QJsonArray{byName}}}), 200);
+            QCOMPARE(writer.post("/api/v1/delete", {{"refs", QJsonArray{byName(name)}}}), 200);
         }
     }
 
@@ -161,44 +155,34 @@ private slots:
         QCOMPARE(m_platform->run({"user", "add", "dora"}, "dora-password\n").exitCode, 0);
         QCOMPARE(m_platform->run({"user", "add", "DORA"}, "dora-password\n").exitCode, 1);
         QCOMPARE(m_platform->run({"member", "add", "Harbour Works", "dora"}).exitCode, 0);
-        PlatformClient dora(m_second->serverHost());
-        QCOMPARE(dora.signIn("dora", "dora-password"), 200);
+        SignedIn dora(m_second->serverHost(), "dora", "dora-password");
         QJsonObject record = harbourRecord("dora-pg.dwg", dora.autoname());
         record.insert("maintainlock", "true");
         QCOMPARE(dora.checkIn({record}, {"dora's drawing"}), 200);
-        const auto lines = [this](const QStringList &command, const QStringList &keys) {
-            QStringList out;
-            const PlatformProcess::Result result = m_platform->run(command + QStringList{"--json"});
-            for (const QJsonValue entry : QJsonDocument::fromJson(result.out).array()) {
-                QStringList values;
-                for (const QString &key : keys)
-                    values << entry[key].toVariant().toString();
-                out << values.join('|');
-            }
-            return out;
+        const auto listed = [this](const QStringList &command, const QStringList &keys) {
+            return lines(m_platform->run(command + QStringList{"--json"}).out, keys);
         };
-        QCOMPARE(lines({"lock", "list", "--user", "dora"}, {"title", "space", "lockedBy"}),
+        QCOMPARE(listed({"lock", "list", "--user", "dora"}, {"title", "space", "lockedBy"}),
                  QStringList{"dora-pg.dwg|Harbour Works|dora"});
         QCOMPARE(m_platform->run({"user", "disable", "dora"}).exitCode, 0);
         QCOMPARE(dora.http().Get("/api/v1/me")->status, 401);
-        QVERIFY(lines({"user", "list"}, {"login", "disabled"}).contains("dora|true"));
+        QVERIFY(listed({"user", "list"}, {"login", "disabled"}).contains("dora|true"));
         QCOMPARE(m_platform->run({"lock", "release", record["name"].toString()}).exitCode, 0);
-        QCOMPARE(lines({"lock", "list", "--user", "dora"}, {"title"}), QStringList());
+        QCOMPARE(listed({"lock", "list", "--user", "dora"}, {"title"}), QStringList());
         const PlatformProcess::Result refused = m_platform->run({"user", "remove", "dora"});
         QCOMPARE(refused.exitCode, 1);
         QVERIFY2(refused.err.contains("owns dora-pg.dwg"), refused.err.constData());
         QCOMPARE(m_platform->run({"member", "remove", "Harbour Works", "dora"}).exitCode, 0);
-        QCOMPARE(lines({"member", "list", "Harbour Works"}, {"login"}),
+        QCOMPARE(listed({"member", "list", "Harbour Works"}, {"login"}),
                  (QStringList{"alice", "carol"}));
 
         // An account with nothing left goes, memberships, sessions and names with it.
         QCOMPARE(m_platform->run({"user", "add", "erin"}, "erin-password\n").exitCode, 0);
         QCOMPARE(m_platform->run({"member", "add", "Harbour Works", "erin"}).exitCode, 0);
-        PlatformClient erin(m_second->serverHost());
-        QCOMPARE(erin.signIn("erin", "erin-password"), 200);
+        SignedIn erin(m_second->serverHost(), "erin", "erin-password");
         QVERIFY(!erin.autoname().isEmpty());
         QCOMPARE(m_platform->run({"user", "remove", "erin"}).exitCode, 0);
-        QVERIFY(!lines({"user", "list"}, {"login"}).contains("erin"));
+        QVERIFY(!listed({"user", "list"}, {"login"}).contains("erin"));
         httplib::Client health(m_second->serverHost().toStdString());
         QCOMPARE(health.Get("/healthz")->status, 200);
     }
@@ -206,15 +190,11 @@ private slots:
     void renumberMovesNamesAndIdsOn()
     {
         // As after pg_restore of an older dump: nothing handed out before comes again.
-        PlatformClient alice(m_second->serverHost());
-        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
+        SignedIn alice(m_second->serverHost(), "alice");
         const auto checkInId = [&alice](const QString &title) {
             if (alice.checkIn({harbourRecord(title, alice.autoname())}, {title.toUtf8()}) != 200)
                 return -1LL;
-            QJsonObject versions;
-            alice.get("/api/v1/objects/" + alice.find(title)["phid"].toString() + "/versions",
-                      &versions);
-            return versions["versions"].toArray().at(0)["_CheckIn"].toString().toLongLong();
+            return lines(versionsOf(alice, phidOf(alice, title)), {"_CheckIn"}).value(0).toLongLong();
         };
         const qint64 before = checkInId("before-renumber.dwg");
         QVERIFY(before > 0);
@@ -231,22 +211,21 @@ private slots:
     void twoProcessesShareLocksAndCheckIns()
     {
         // Two server processes on the same database, as when the platform outgrows one.
-        PlatformClient alice(m_platform->serverHost());
-        PlatformClient carol(m_second->serverHost());
-        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
-        QCOMPARE(carol.signIn("carol", "carol-demo-pw"), 200);
+        SignedIn alice(m_platform->serverHost(), "alice");
+        SignedIn carol(m_second->serverHost(), "carol");
 
-        const QString pierName = alice.autoname();
-        QCOMPARE(alice.checkIn({harbourRecord("pier.dxf", pierName)}, {"pier v1"}), 200);
-        const QJsonObject pier{{"phid", alice.find("pier.dxf").value("phid")}};
+        const QJsonObject file = harbourRecord("pier.dxf", alice.autoname());
+        QCOMPARE(alice.checkIn({file}, {"pier v1"}), 200);
+        const QJsonObject pier = ref(alice.find("pier.dxf").value("phid"));
         QCOMPARE(alice.post("/api/v1/lock", {{"ref", pier}}), 200);
         QCOMPARE(carol.find("pier.dxf").value("_LockedBy").toString(), QString("alice"));
-        QCOMPARE(carol.post("/api/v1/lock", {{"ref", pier}}), 409);
-        QCOMPARE(carol.checkIn({harbourRecord("pier.dxf", pierName)}, {"pier by carol"}), 409);
-        // Not hers to delete, whoever holds the lock.
-        QCOMPARE(carol.post("/api/v1/delete", {{"refs", QJsonArray{pier}}}), 403);
-        QCOMPARE(alice.post("/api/v1/unlock", {{"ref", pier}}), 200);
-        QCOMPARE(carol.post("/api/v1/lock", {{"ref", pier}}), 200);
+        QCOMPARE((QList<int>{carol.post("/api/v1/lock", {{"ref", pier}}),
+                             carol.checkIn({file}, {"pier by carol"}),
+                             // Not hers to delete, whoever holds the lock.
+                             carol.post("/api/v1/delete", {{"refs", QJsonArray{pier}}}),
+                             alice.post("/api/v1/unlock", {{"ref", pier}}),
+                             carol.post("/api/v1/lock", {{"ref", pier}})}),
+                 QList<int>({409, 409, 403, 200, 200}));
 
         // Check-ins through both processes at once: every one is stored, seen through either.
         QMap<QString, QString> expected; // title -> SHA-256
@@ -280,10 +259,8 @@ private slots:
     // comes back to the other process misses nothing.
     void eventsReachSubscribersOfEveryProcess()
     {
-        PlatformClient bob(m_platform->serverHost());
-        QCOMPARE(bob.signIn("bob", "bob-demo-pw"), 200);
-        const QJsonObject truss{{"parent", -1}, {"title", "truss.dwg"}, {"name", bob.autoname()},
-                                {"collabspace", "Common Space"}};
+        SignedIn bob(m_platform->serverHost(), "bob");
+        const QJsonObject truss = record("truss.dwg", bob.autoname(), "Common Space");
         std::string seen;
         {
             EventReader alice(m_second->serverHost(), "alice");
@@ -293,11 +270,11 @@ private slots:
             seen = alice.lastId();
         }
         QCOMPARE(bob.checkIn({truss}, {"truss v2"}, nullptr, "second"), 200);
-        QCOMPARE(bob.post("/api/v1/lock", {{"ref", QJsonObject{{"name", truss["name"]}}}}), 200);
+        QCOMPARE(bob.post("/api/v1/lock", {{"ref", byName(truss["name"])}}), 200);
         EventReader back(m_platform->serverHost(), "alice", seen);
         QTRY_COMPARE(back.events(), QStringList({"checkin truss.dwg bob 2  second",
                                                  "lock truss.dwg bob 2 bob"}));
-        QCOMPARE(bob.post("/api/v1/unlock", {{"ref", QJsonObject{{"name", truss["name"]}}}}), 200);
+        QCOMPARE(bob.post("/api/v1/unlock", {{"ref", byName(truss["name"])}}), 200);
     }
 
     void versionsAreKept()
@@ -333,14 +310,13 @@ private slots:
 
     void savesOfOneFileThroughTwoProcessesMakeOneVersionEach()
     {
-        PlatformClient alice(m_platform->serverHost());
-        PlatformClient carol(m_second->serverHost());
-        QCOMPARE(alice.signIn("alice", "alice-demo-pw"), 200);
-        QCOMPARE(carol.signIn("carol", "carol-demo-pw"), 200);
+        SignedIn alice(m_platform->serverHost(), "alice");
+        SignedIn carol(m_second->serverHost(), "carol");
         const QJsonObject record = harbourRecord("busy.dxf", alice.autoname());
         QCOMPARE(alice.checkIn({record}, {"busy 0"}), 200);
         const int saves = 15;
-        auto save = [&record, saves](PlatformClient *client, const QByteArray &who, QList<int> *statuses) {
+        auto save = [&record, saves](PlatformClient *client, const QByteArray &who,
+                                     QList<int> *statuses) {
             for (int i = 1; i <= saves; ++i)
                 *statuses << client->checkIn({record}, {who + QByteArray::number(i)});
         };
@@ -350,27 +326,17 @@ private slots:
         save(&alice, "alice ", &byAlice);
         other.join();
         QCOMPARE(byAlice + byCarol, QVector<int>(2 * saves, 200).toList());
-        QJsonObject versions;
-        QCOMPARE(alice.get("/api/v1/objects/" + alice.find("busy.dxf")["phid"].toString()
-                               + "/versions",
-                           &versions),
-                 200);
-        QList<int> revisions;
-        for (const QJsonValue &version : versions["versions"].toArray())
-            revisions.prepend(version["revision"].toString().toInt());
-        QList<int> expected;
-        for (int revision = 1; revision <= 2 * saves + 1; ++revision)
-            expected << revision;
-        QCOMPARE(revisions, expected);
+        QStringList expected;
+        for (int revision = 2 * saves + 1; revision >= 1; --revision)
+            expected << QString::number(revision);
+        QCOMPARE(lines(versionsOf(alice, phidOf(alice, "busy.dxf")), {"revision"}), expected);
     }
 
     void workThroughTheProxy()
     {
         if (m_proxyHost.isEmpty())
             QSKIP("nginx not found (install nginx-light, as scripts/setup does)");
-        connector()->SetServer(m_proxyHost);
-        QVERIFY(connector()->LxGatepassLogin("alice", "alice-demo-pw", m_proxyHost, QString(),
-                                             "/cas"));
+        QVERIFY(aliceThroughTheProxy());
         const QString path = writeFile(m_dir.path(), "quay.dwg", "quay v1\n");
         QVERIFY(!path.isEmpty());
         const Record quay = newFileRecord(path, "Common Space");
@@ -391,13 +357,10 @@ private slots:
     {
         if (m_proxyHost.isEmpty())
             QSKIP("nginx not found (install nginx-light, as scripts/setup does)");
-        connector()->SetServer(m_proxyHost);
-        QVERIFY(connector()->LxGatepassLogin("alice", "alice-demo-pw", m_proxyHost, QString(),
-                                             "/cas"));
+        QVERIFY(aliceThroughTheProxy());
         // carol holds pier.dxf, of Harbour Works, since the test of two processes.
-        PlatformClient carol(m_second->serverHost());
-        QCOMPARE(carol.signIn("carol", "carol-demo-pw"), 200);
-        const QJsonObject pier{{"phid", carol.find("pier.dxf").value("phid")}};
+        SignedIn carol(m_second->serverHost(), "carol");
+        const QJsonObject pier = ref(carol.find("pier.dxf").value("phid"));
         std::atomic<int> heard{0};
         std::atomic<bool> wanted{true};
         std::thread reader([&] {
@@ -423,6 +386,12 @@ private slots:
     }
 
 private:
+    bool aliceThroughTheProxy()
+    {
+        connector()->SetServer(m_proxyHost);
+        return connector()->LxGatepassLogin("alice", "alice-demo-pw", m_proxyHost, QString(), "/cas");
+    }
+
     void startNginx()
     {
         const QString prefix = m_dir.path();

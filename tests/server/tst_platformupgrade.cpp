@@ -3,29 +3,10 @@
 // a database of a newer platform is refused untouched; a folder that one process serves is not
 // served by a second; a conversion of stored contents killed halfway goes on at the next start.
 
-#include "platformclient.h"
-#include "platformprocess.h"
+#include "platformtestcase.h"
 #include "postgrescluster.h"
 
-#include <QtTest>
-
-namespace {
-
-// One line per object the search finds: title, revision, lock holder and name.
-QStringList rows(const QJsonArray &objects)
-{
-    QStringList lines;
-    for (const QJsonValue object : objects) {
-        lines << QStringList{object["title"].toString(), object["revision"].toString(),
-                             object["_LockedBy"].toString(), object["name"].toString()}
-                     .join('|');
-    }
-    return lines;
-}
-
-} // namespace
-
-class TestPlatformUpgrade : public QObject
+class TestPlatformUpgrade : public PlatformTestCase
 {
     Q_OBJECT
 
@@ -124,18 +105,15 @@ private slots:
         QVERIFY(platform.start());
         QVERIFY(platform.addUser("ann", "ann-pw-2026"));
         QVERIFY(platform.addSpace("Works", {"ann"}));
-        PlatformClient ann(platform.serverHost());
-        QCOMPARE(ann.signIn("ann", "ann-pw-2026"), 200);
+        SignedIn ann(platform.serverHost(), "ann", "ann-pw-2026");
         QRandomGenerator random(46);
         QMap<QString, QString> digests; // phid -> SHA-256 of what was checked in
         for (int i = 0; i < 5; ++i) {
             QByteArray bytes(300000 + 250000 * i, Qt::Uninitialized);
             random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
             const QString title = QStringLiteral("sheet-%1.dxf").arg(i);
-            const QJsonObject record{{"parent", -1}, {"title", title}, {"name", ann.autoname()},
-                                     {"collabspace", "Works"}};
-            QCOMPARE(ann.checkIn({record}, {bytes}), 200);
-            digests.insert(ann.find(title)["phid"].toString(), PlatformClient::sha256(bytes));
+            QCOMPARE(ann.checkIn({record(title, ann.autoname(), "Works")}, {bytes}), 200);
+            digests.insert(phidOf(ann, title), PlatformClient::sha256(bytes));
         }
         platform.stop();
         // Back to the form of the earlier store: each content as pieces in order.
@@ -184,33 +162,22 @@ private:
         QJsonObject me;
         QCOMPARE(ann.get("/api/v1/me", &me), 200);
         QCOMPARE(me["login"].toString(), QString("ann"));
-        QCOMPARE(ann.http()
-                     .Post("/cas/v1/cookie",
-                           PlatformClient::text({{"cookie", credentials["annCookie"]}}),
-                           "application/json")
-                     ->status,
-                 200);
-        PlatformClient bo(platform.serverHost());
-        QCOMPARE(bo.signIn("bo", "bo-password-22"), 200);
+        QCOMPARE(cookieSignIn(platform.serverHost(), {{"cookie", credentials["annCookie"]}}), 200);
+        SignedIn bo(platform.serverHost(), "bo", "bo-password-22");
 
         QJsonObject found;
         QCOMPARE(ann.post("/api/v1/search", {{"query", QJsonObject{{"_TypePattern", "*"}}}},
                           &found),
                  200);
-        QCOMPARE(rows(found["objects"].toArray()),
+        QCOMPARE(lines(found["objects"].toArray(), {"title", "revision", "_LockedBy", "name"}),
                  (QStringList{"plan.dxf|2||AX000000001", "site-photo.png|1|bo|AX000000002"}));
-        const QString plan = ann.find("plan.dxf")["phid"].toString();
-        QJsonObject versions;
-        QCOMPARE(ann.get("/api/v1/objects/" + plan + "/versions", &versions), 200);
-        QStringList comments;
-        for (const QJsonValue version : versions["versions"].toArray())
-            comments << version["_Comment"].toString();
-        QCOMPARE(comments, (QStringList{"second issue", "first issue"}));
+        const QString plan = phidOf(ann, "plan.dxf");
+        QCOMPARE(lines(versionsOf(ann, plan), {"_Comment"}),
+                 (QStringList{"second issue", "first issue"}));
 
         const QJsonObject third{{"parent", -1}, {"title", "plan.dxf"}, {"name", "AX000000001"}};
         QCOMPARE(ann.checkIn({third}, {"plan bytes three"}, nullptr, "third issue"), 200);
-        QCOMPARE(ann.get("/api/v1/objects/" + plan + "/versions", &versions), 200);
-        QVERIFY(versions["versions"].toArray().at(0)["_CheckIn"].toString().toInt() > lastCheckIn);
+        QVERIFY(lines(versionsOf(ann, plan), {"_CheckIn"}).value(0).toInt() > lastCheckIn);
         QCOMPARE(ann.autoname(), QString("AX000000005"));
     }
 };
