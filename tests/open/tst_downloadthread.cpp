@@ -121,9 +121,28 @@ private slots:
 private:
     // A job over the three platform files, prepared as the open dialog prepares them;
     // claimedSize, when given, is the size the first record says it has.
-    std::unique_ptr<DownloadThread> makeJob(qint64 claimedSize = -1);
+    std::unique_ptr<DownloadThread> makeJob(qint64 claimedSize = -1)
+    {
+        RecordList records;
+        for (const char *title : {"deck.dwg", "site.png", "notes.pdf"})
+            records.add(m_platform->recordOf(title));
+        if (claimedSize >= 0)
+            setRecordProperty(*records.at(0), "_size", QString::number(claimedSize));
+        prepareDownload(FileDatabase{QString()}, m_folder, records.records());
+        auto job = std::make_unique<DownloadThread>(m_platform.get(), &m_services, nullptr);
+        // A PDF on top: nothing to repair, so only the transfer and the records count.
+        job->setDownload(std::move(records), m_folder + "/notes.pdf", QString());
+        return job;
+    }
+
     // Runs the job until its work has ended.
-    void finish(DownloadThread *job);
+    void finish(DownloadThread *job)
+    {
+        QSignalSpy ended(job, &DownloadThread::DownloadFinished);
+        if (job->isRunning())
+            QVERIFY(ended.wait(10000));
+        QVERIFY(job->waitForWork(10000));
+    }
 
     TestHome m_home;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -131,31 +150,6 @@ private:
     OdDbHostAppServices m_services;
     QString m_folder;
 };
-
-std::unique_ptr<DownloadThread> TestDownloadThread::makeJob(qint64 claimedSize)
-{
-    RecordList records;
-    for (const char *title : {"deck.dwg", "site.png", "notes.pdf"})
-        records.add(m_platform->recordOf(title));
-    if (claimedSize >= 0)
-        setRecordProperty(*records.at(0), "_size", QString::number(claimedSize));
-    {
-        const FileDatabase database{QString()};
-        prepareDownload(database, m_folder, records.records());
-    }
-    auto job = std::make_unique<DownloadThread>(m_platform.get(), &m_services, nullptr);
-    // A PDF on top: nothing to repair, so only the transfer and the records count.
-    job->setDownload(std::move(records), m_folder + "/notes.pdf", QString());
-    return job;
-}
-
-void TestDownloadThread::finish(DownloadThread *job)
-{
-    QSignalSpy ended(job, &DownloadThread::DownloadFinished);
-    if (job->isRunning())
-        QVERIFY(ended.wait(10000));
-    QVERIFY(job->waitForWork(10000));
-}
 
 QTEST_MAIN(TestDownloadThread)
 #include "tst_downloadthread.moc"

@@ -14,10 +14,8 @@
 
 #include "opentestsupport.h"
 
-#include <dxftesthelpers.h>
 #include <hostdocumentmanager.h>
 #include <hostenvironment.h>
-#include <platformprocess.h>
 #include <testhome.h>
 
 #include <cfxdocument.h>
@@ -31,15 +29,6 @@
 // One of the dialog's three local-copy options.
 using Option = void (OpenFromCollaborativeSpace::*)();
 Q_DECLARE_METATYPE(Option)
-
-namespace {
-
-LintraAurexConnectorWrapper *connector()
-{
-    return LintraAurexConnectorWrapper::GetInstance();
-}
-
-} // namespace
 
 class TestOpenFromCollaborativeSpace : public QObject
 {
@@ -78,30 +67,21 @@ private slots:
         OpenCSLabel fileOption;
         fileOption.setObjectName("ChoseFile_label");
         fileOption.setText("deck.dwg");
-        const auto shown = [](const OpenCSLabel &label) {
-            const QPixmap pixmap = label.pixmap(Qt::ReturnByValue);
-            return QString("%1 %2 %3").arg(label.text(), pixmap.isNull() ? "-" : "picture",
-                                           label.styleSheet().contains("black") ? "dark"
-                                                                                : "light");
-        };
+        // Both options, "text picture frame", after each event has reached them.
         QStringList seen;
-        const auto send = [&](QEvent::Type type) {
+        for (const QEvent::Type type : {QEvent::None, QEvent::Enter, QEvent::Leave,
+                                        QEvent::FocusIn, QEvent::FocusOut}) {
+            QStringList shown;
             for (OpenCSLabel *label : {&option, &fileOption}) {
-                if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
-                    QFocusEvent event(type, Qt::TabFocusReason);
+                QFocusEvent event(type, Qt::TabFocusReason); // Enter and Leave read only its type
+                if (type != QEvent::None)
                     QApplication::sendEvent(label, &event);
-                } else {
-                    QEvent event(type);
-                    QApplication::sendEvent(label, &event);
-                }
+                shown << QString("%1 %2 %3").arg(
+                    label->text(), label->pixmap(Qt::ReturnByValue).isNull() ? "-" : "picture",
+                    label->styleSheet().contains("black") ? "dark" : "light");
             }
-            seen << shown(option) + " | " + shown(fileOption);
-        };
-        seen << shown(option) + " | " + shown(fileOption);
-        send(QEvent::Enter);
-        send(QEvent::Leave);
-        send(QEvent::FocusIn);
-        send(QEvent::FocusOut);
+            seen << shown.join(" | ");
+        }
         QCOMPARE(seen, (QStringList{" picture light | deck.dwg - light",
                                     "Use the latest - dark | deck.dwg - dark",
                                     " picture light | deck.dwg - light",
@@ -109,10 +89,8 @@ private slots:
                                     " picture light | deck.dwg - light"}));
 
         QSignalSpy taken(&option, &OpenCSLabel::clicked);
-        QTest::keyClick(&option, Qt::Key_Return);
-        QTest::keyClick(&option, Qt::Key_Space);
-        QTest::keyClick(&option, Qt::Key_A);
-        QTest::keyClick(&option, Qt::Key_Enter);
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_A, Qt::Key_Enter})
+            QTest::keyClick(&option, key);
         QTest::mouseClick(&option, Qt::LeftButton);
         QCOMPARE(taken.count(), 4);
     }
@@ -265,11 +243,39 @@ private slots:
 private:
     // The structure of bridge.dwg prepared for the download folder; *present says whether
     // some file of it is present locally.
-    RecordList structure(bool *present);
+    RecordList structure(bool *present)
+    {
+        LintraAurexConnectorWrapper *connector = LintraAurexConnectorWrapper::GetInstance();
+        std::unique_ptr<FzFileInfo> query = makeAllSpacesSearchQuery("bridge.dwg");
+        connector->SearchPattern(query.get());
+        std::unique_ptr<FzFileInfo> bridge;
+        for (int i = 0; i < connector->GetSearchListSize(); ++i) {
+            if (recordTitle(*connector->GetSearchFileAt(i)) == "bridge.dwg")
+                bridge = std::make_unique<FzFileInfo>(*connector->GetSearchFileAt(i));
+        }
+        if (!bridge || !connector->GetStructure_Block(bridge.get()))
+            return RecordList();
+        RecordList records = RecordList::copiesOf(
+            connector->GetTransactionListSize(),
+            [connector](int i) { return connector->GetTransactionFileAt(i); });
+        *present = prepareDownload(FileDatabase{QString()}, m_folder, records.records());
+        return records;
+    }
+
     // Runs an option of the dialog until the download has ended.
-    void runOption(Option option, RecordList records);
+    void runOption(Option option, RecordList records)
+    {
+        OpenFromCollaborativeSpace dialog(ConnectorPlatform::shared(), QString());
+        QSignalSpy done(&dialog, &OpenFromCollaborativeSpace::downloadDone);
+        dialog.setRecords(std::move(records));
+        dialog.setTargetPath(QString(path("bridge.dwg")).replace('/', '\\'));
+        (dialog.*option)();
+        if (option != &OpenFromCollaborativeSpace::UseLocalOnlySlot)
+            QVERIFY(done.wait(60000));
+        QVERIFY(!dialog.isVisible());
+    }
+
     QString path(const QString &name) const { return m_folder + "/" + name; }
-    QString targetPath() const { return QString(path("bridge.dwg")).replace('/', '\\'); }
 
     TestHome m_home;
     PlatformProcess m_platform{PlatformProcess::Options{true, {}, {}}};
@@ -277,37 +283,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
 };
-
-RecordList TestOpenFromCollaborativeSpace::structure(bool *present)
-{
-    std::unique_ptr<FzFileInfo> query = makeAllSpacesSearchQuery("bridge.dwg");
-    connector()->SearchPattern(query.get());
-    std::unique_ptr<FzFileInfo> bridge;
-    for (int i = 0; i < connector()->GetSearchListSize(); ++i) {
-        if (recordTitle(*connector()->GetSearchFileAt(i)) == "bridge.dwg")
-            bridge = std::make_unique<FzFileInfo>(*connector()->GetSearchFileAt(i));
-    }
-    if (!bridge || !connector()->GetStructure_Block(bridge.get()))
-        return RecordList();
-    RecordList records = RecordList::copiesOf(
-        connector()->GetTransactionListSize(),
-        [](int i) { return connector()->GetTransactionFileAt(i); });
-    const FileDatabase database{QString()};
-    *present = prepareDownload(database, m_folder, records.records());
-    return records;
-}
-
-void TestOpenFromCollaborativeSpace::runOption(Option option, RecordList records)
-{
-    OpenFromCollaborativeSpace dialog(ConnectorPlatform::shared(), QString());
-    QSignalSpy done(&dialog, &OpenFromCollaborativeSpace::downloadDone);
-    dialog.setRecords(std::move(records));
-    dialog.setTargetPath(targetPath());
-    (dialog.*option)();
-    if (option != &OpenFromCollaborativeSpace::UseLocalOnlySlot)
-        QVERIFY(done.wait(60000));
-    QVERIFY(!dialog.isVisible());
-}
 
 QTEST_MAIN(TestOpenFromCollaborativeSpace)
 #include "tst_openfromcollaborativespace.moc"

@@ -12,25 +12,16 @@
 
 #include "opentestsupport.h"
 
-#include <dxftesthelpers.h>
 #include <hostdocumentmanager.h>
 #include <hostenvironment.h>
 #include <platformclient.h>
-#include <platformprocess.h>
 #include <testhome.h>
 
 #include <cfxdocument.h>
 #include <fzfileinfo.h>
-#include <lintraaurexconnectorwrapper.h>
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestOpenFromCSDialog : public QObject
 {
@@ -60,36 +51,25 @@ private slots:
         QFile::remove(FileDatabase::locationFor(QString()));
     }
 
+    // What each search found, and that it opens nothing yet, as approved.
     void searchAsksForWhatTheChoiceSays_data()
     {
         QTest::addColumn<QString>("space");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("expected");
         // One space: drawings of that space whose platform name or title matches; the demo's
         // automatic names all start with "AX".
-        QTest::newRow("one space, by name")
-            << "Common Space" << "AX"
-            << QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"};
-        QTest::newRow("one space, by part of a title") << "Common Space" << "eck"
-                                                       << QStringList{"deck.dwg"};
+        QTest::newRow("one space, by name") << "Common Space" << "AX";
+        QTest::newRow("one space, by part of a title") << "Common Space" << "eck";
         // Every space: drawings whose title matches; no inserts, and no previews the platform made.
-        QTest::newRow("all spaces, by title") << "" << "deck" << QStringList{"deck.dwg"};
+        QTest::newRow("all spaces, by title") << "" << "deck";
     }
 
     void searchAsksForWhatTheChoiceSays()
     {
         QFETCH(QString, space);
         QFETCH(QString, text);
-        QFETCH(QStringList, expected);
         search(text, space);
-        QStringList found = titles();
-        found.sort();
-        QCOMPARE(found, expected);
-        QCOMPARE(child<QLabel>("searchResult")->text(), QString("%1 Results").arg(expected.size()));
-        QVERIFY(!child<QPushButton>("openButton")->isEnabled());
-        const QString differences =
-            approvedDifferences(QStringLiteral("search-") + QTest::currentDataTag());
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        verifyApproved(QStringLiteral("search-") + QTest::currentDataTag());
     }
 
     void resultsShowLocksSortAndProposeAFolder()
@@ -98,22 +78,15 @@ private slots:
         FileDatabase(QString()).addFile(known + "/piers.dxf", "", "piers.dxf", "", "",
                                         "ACAD Drawing", "false");
         search("AX", "Common Space");
-        // deck.dwg is locked by bob in the demo: its tile says so.
-        for (ViewWidget *widget : m_dialog->resultWidgets())
-            QCOMPARE(widget->lockState(), recordTitle(*widget->record()) == "deck.dwg" ? 2 : 3);
         m_dialog->AscendingSortSlot(4);
         QCOMPARE(titles(), (QStringList{"rebar.dxf", "piers.dxf", "deck.dwg", "bridge.dwg"}));
         m_dialog->AscendingSortSlot(3);
-        QCOMPARE(titles(), (QStringList{"bridge.dwg", "deck.dwg", "piers.dxf", "rebar.dxf"}));
-
         // Choosing a result proposes the folder of its known copy, else the documents folder.
+        // The approved state: sorted by name, deck.dwg's tile showing bob's lock, Open offered.
+        select({"piers.dxf"});
+        verifyApproved("results-by-name-one-chosen");
         auto *folder = child<QLineEdit>("downloadFolderLocationLineEdit");
         auto *open = child<QPushButton>("openButton");
-        select({"piers.dxf"});
-        QCOMPARE(folder->text(), known);
-        QVERIFY(open->isEnabled());
-        const QString differences = approvedDifferences("results-by-name-one-chosen");
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
         select({"rebar.dxf"});
         QCOMPARE(folder->text(),
                  QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
@@ -153,9 +126,7 @@ private slots:
     void opensTheDrawingWithAllItReferences()
     {
         const QString folder = m_dir->filePath("new/project");
-        search("bridge");
-        select({"bridge.dwg"});
-        child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+        chooseBridgeInto(folder);
         QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(m_host->documents()->GetCurrentDocument(), 30000);
         QCOMPARE(m_host->documents()->GetCurrentDocument()->GetPathName().toQString(),
@@ -165,9 +136,7 @@ private slots:
 
         m_host->documents()->closeAll();
         showDialog();
-        search("bridge");
-        select({"bridge.dwg"});
-        child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+        chooseBridgeInto(folder);
         QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
         QDialog *choice = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT(
@@ -189,9 +158,7 @@ private slots:
         const QString other = DxfTest::dataPath("ezdxf/geometry-r2000.dxf");
         QVERIFY(m_host->documents()->OpenDocument(CFxString(other)));
 
-        search("bridge");
-        select({"bridge.dwg"});
-        child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+        chooseBridgeInto(folder);
         OpenTest::ModalAnswerer answers("Use Existing");
         QTest::mouseClick(child<QPushButton>("openButton"), Qt::LeftButton);
         QTRY_VERIFY(m_dialog.isNull());
@@ -212,10 +179,7 @@ private slots:
         QVERIFY(DxfTest::writeBytes(folder + "/bridge.dwg",
                                     DxfTest::readBytes(AUREX_DEMO_FILES "/rebar.dxf")));
         QVERIFY(m_host->documents()->OpenDocument(CFxString(folder + "/bridge.dwg")));
-        search("bridge");
-        select({"bridge.dwg"});
-        child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
-
+        chooseBridgeInto(folder);
         QPointer<QMessageBox> question;
         bool menuRan = false;
         QTimer watch;
@@ -334,22 +298,65 @@ private slots:
     }
 
 private:
-    // What differs between the dialog and its state approved under name. The demo's versions
-    // were made as the test started, in folders of its own: their times and paths vary.
-    QString approvedDifferences(const QString &name) const
+    // The dialog compared whole with its state approved under name. The demo's versions were
+    // made as the test started, in folders of its own: their times and paths vary.
+    void verifyApproved(const QString &name) const
     {
         ApprovedState approved;
         approved.replace(m_dir->path(), "<dir>");
         approved.replace(m_home.path(), "<home>");
         approved.leaveOutTimesOfThisRun();
-        return approved.differences(m_dialog, name);
+        const QString differences = approved.differences(m_dialog, name);
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
-    QStringList titles() const;
+    // bridge.dwg found and chosen, to be opened into folder.
+    void chooseBridgeInto(const QString &folder)
+    {
+        search("bridge");
+        select({"bridge.dwg"});
+        child<QLineEdit>("downloadFolderLocationLineEdit")->setText(folder);
+    }
+
+    QStringList titles() const
+    {
+        QStringList out;
+        for (ViewWidget *widget : m_dialog->resultWidgets())
+            out.append(recordTitle(*widget->record()));
+        return out;
+    }
+
     template <class T> T *child(const char *name) const { return m_dialog->findChild<T *>(name); }
-    void showDialog();
-    void search(const QString &text, const QString &space = QString());
-    void select(const QStringList &titles);
+
+    void showDialog()
+    {
+        m_dialog = OpenFromCSDialog::showNew(ShowAurexTaskPane::instance());
+        QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+        // The spaces arrive after the dialog shows.
+        QTRY_VERIFY(!m_dialog->isBusy());
+    }
+
+    void search(const QString &text, const QString &space = QString())
+    {
+        auto *spaces = child<QComboBox>("CollabSpaceSelectorComboBox");
+        spaces->setCurrentIndex(space.isEmpty() ? 0 : spaces->findText(space));
+        child<QLineEdit>("SearchLineEditBox")->setText(text);
+        QTest::mouseClick(child<QPushButton>("searchButton"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isBusy(), 30000);
+    }
+
+    void select(const QStringList &wanted)
+    {
+        auto *list = child<QListWidget>("listWidget");
+        list->clearSelection();
+        for (int i = 0; i < list->count(); ++i) {
+            auto *widget = qobject_cast<ViewWidget *>(list->itemWidget(list->item(i)));
+            if (wanted.contains(recordTitle(*widget->record()))) {
+                list->item(i)->setSelected(true);
+                list->setCurrentItem(list->item(i), QItemSelectionModel::Select);
+            }
+        }
+    }
 
     TestHome m_home;
     PlatformProcess m_platform{PlatformProcess::Options{true, {}, {}}};
@@ -357,44 +364,6 @@ private:
     QPointer<OpenFromCSDialog> m_dialog;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-QStringList TestOpenFromCSDialog::titles() const
-{
-    QStringList out;
-    for (ViewWidget *widget : m_dialog->resultWidgets())
-        out.append(recordTitle(*widget->record()));
-    return out;
-}
-
-void TestOpenFromCSDialog::showDialog()
-{
-    m_dialog = OpenFromCSDialog::showNew(ShowAurexTaskPane::instance());
-    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
-    // The spaces arrive after the dialog shows.
-    QTRY_VERIFY(!m_dialog->isBusy());
-}
-
-void TestOpenFromCSDialog::search(const QString &text, const QString &space)
-{
-    auto *spaces = child<QComboBox>("CollabSpaceSelectorComboBox");
-    spaces->setCurrentIndex(space.isEmpty() ? 0 : spaces->findText(space));
-    child<QLineEdit>("SearchLineEditBox")->setText(text);
-    QTest::mouseClick(child<QPushButton>("searchButton"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isBusy(), 30000);
-}
-
-void TestOpenFromCSDialog::select(const QStringList &wanted)
-{
-    auto *list = child<QListWidget>("listWidget");
-    list->clearSelection();
-    for (int i = 0; i < list->count(); ++i) {
-        auto *widget = qobject_cast<ViewWidget *>(list->itemWidget(list->item(i)));
-        if (wanted.contains(recordTitle(*widget->record()))) {
-            list->item(i)->setSelected(true);
-            list->setCurrentItem(list->item(i), QItemSelectionModel::Select);
-        }
-    }
-}
 
 QTEST_MAIN(TestOpenFromCSDialog)
 #include "tst_openfromcsdialog.moc"

@@ -189,18 +189,16 @@ private slots:
 
 private:
     // Copies the demo files named into the download folder.
-    void download(const QStringList &names);
+    void download(const QStringList &names)
+    {
+        for (const QString &name : names)
+            QVERIFY(DxfTest::writeBytes(m_folder + "/" + name, OpenTest::demoBytes(name)));
+    }
 
     std::unique_ptr<QTemporaryDir> m_root;
     QString m_folder;
     OdDbHostAppServices m_services;
 };
-
-void TestReferenceRepair::download(const QStringList &names)
-{
-    for (const QString &name : names)
-        QVERIFY(DxfTest::writeBytes(m_folder + "/" + name, OpenTest::demoBytes(name)));
-}
 
 QTEST_MAIN(TestReferenceRepair)
 #include "tst_referencerepair.moc"

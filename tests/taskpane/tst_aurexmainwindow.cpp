@@ -29,19 +29,8 @@
 #include <hostdocumentmanager.h>
 #include <referencecommands.h>
 
-#include <QContextMenuEvent>
-#include <QDeadlineTimer>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
-#include <QToolButton>
-#include <QTreeWidgetItemIterator>
 #include <QtTest>
-
-#include <memory>
+#include <QtWidgets>
 
 namespace {
 // One line per row of the structured list, indented by depth: "name status lock".
@@ -132,8 +121,6 @@ private slots:
 
         AurexMainWindow window(ShowAurexTaskPane::instance());
         settle(window);
-        QCOMPARE(window.findChild<QLabel *>("searchResultLabel")->text(),
-                 QString(" Result: 9 File(s)"));
         // status: 0 new, 1 changed locally, 2 current, 3 out of date; lock: 1 mine, 2 another
         // user's, 3 none. Sorted by name; rebar.dxf stands under both drawings that use it.
         QCOMPARE(rows(window), QStringList({
@@ -148,12 +135,9 @@ private slots:
                                    "    rebar.dxf 2 3",
                                }));
         QCOMPARE(window.listWidget()->count(), 9);
-        QVERIFY(window.findChild<QToolButton *>("refreshButton")->isEnabled());
-        // The other user's lock shows whose it is.
-        const ImageViewDialog *deck = window.treeWidget()->rows().at(1);
-        QVERIFY(deck->findChild<QPushButton *>("LockButton")->toolTip().contains("bob"));
-        QVERIFY(!deck->actionMenu()->lockAction()->isEnabled());
-        // And the whole pane, as docked beside a drawing.
+        // And the whole pane, as docked beside a drawing: the count, each row's words and tool
+        // tips (bob's lock says whose it is), the entries of its menu (bob's file offers no
+        // unlock).
         const QString differences = approvedDifferences(window, "pane-with-statuses");
         QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
@@ -166,10 +150,13 @@ private slots:
         settle(window);
         window.show();
         QTreeWidget *tree = window.treeWidget();
-        const auto itemOfRow = [&](const QWidget *row) -> QTreeWidgetItem * {
-            for (QTreeWidgetItemIterator it(tree); *it; ++it)
-                if (tree->itemWidget(*it, 0) == row)
+        // The item of the first row of the file.
+        const auto itemOf = [&](const QString &file) -> QTreeWidgetItem * {
+            for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+                auto *row = qobject_cast<ImageViewDialog *>(tree->itemWidget(*it, 0));
+                if (row && row->localPath().endsWith('/' + file))
                     return *it;
+            }
             return nullptr;
         };
         // Which rows' menus are open, and the entries of each as "text letter".
@@ -187,30 +174,25 @@ private slots:
             }
             return open;
         };
-        const ImageViewDialog *deck = tree->findChildren<ImageViewDialog *>().at(0);
-        for (ImageViewDialog *row : tree->findChildren<ImageViewDialog *>())
-            if (row->localPath().endsWith("/deck.dwg"))
-                deck = row;
-        tree->setCurrentItem(itemOfRow(deck));
+        tree->setCurrentItem(itemOf("deck.dwg"));
         QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
         QApplication::sendEvent(tree, &key);
         // bob holds deck.dwg's lock, and the platform has nothing newer: only the history and
         // where it is used can be chosen, and only they have letters.
         QTRY_COMPARE(openMenus(),
                      QStringList{"deck.dwg: Get Latest, Unlock, &History..., &Where Used..."});
-        deck->actionMenu()->hide();
+        const auto rowOf = [&](const QString &file) {
+            return qobject_cast<ImageViewDialog *>(tree->itemWidget(itemOf(file), 0));
+        };
+        rowOf("deck.dwg")->actionMenu()->hide();
 
-        const ImageViewDialog *logo = nullptr;
-        for (ImageViewDialog *row : tree->findChildren<ImageViewDialog *>())
-            if (row->localPath().endsWith("/logo.png"))
-                logo = row;
-        QVERIFY(logo);
-        const QPoint at = tree->visualItemRect(itemOfRow(logo)).center();
+        QVERIFY(itemOf("logo.png"));
+        const QPoint at = tree->visualItemRect(itemOf("logo.png")).center();
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, tree->viewport()->mapToGlobal(at));
         QApplication::sendEvent(tree->viewport(), &click);
         QTRY_COMPARE(openMenus(),
                      QStringList{"logo.png: Get Latest, &Lock, &History..., &Where Used..."});
-        logo->actionMenu()->hide();
+        rowOf("logo.png")->actionMenu()->hide();
     }
 
     void dropsAnswersForAnotherDrawingAndQueuesQueries()
@@ -237,8 +219,6 @@ private slots:
         QCOMPARE(rows(window), QStringList({"piers.dxf 2 1", "  rebar.dxf 2 3"}));
     }
 
-    // Type toggles and the search narrow what is shown; a chosen order sorts the tiles, each
-    // of which follows its item.
     // The user menu offers what the session allows, and its entries and the pane's buttons
     // lead where they say: signing out (or in), the open dialog, the save dialog of the
     // drawing in front.
@@ -282,7 +262,9 @@ private slots:
         delete topLevelOf("OpenFromCSDialog");
         window.findChild<QPushButton *>("saveCSButton")->click();
         QTRY_VERIFY(topLevelOf("SaveToCSDialog"));
+        // Shown once its rows are there, never empty.
         auto *save = qobject_cast<SaveToCSDialog *>(topLevelOf("SaveToCSDialog"));
+        QVERIFY(!save->saveSet()->rows().isEmpty());
         QCOMPARE(save->saveSet()->top()->path, path("bridge.dwg"));
         delete save;
     }
@@ -327,6 +309,8 @@ private slots:
         QCOMPARE(search->text(), QString("deck"));
     }
 
+    // Type toggles and the search narrow what is shown; a chosen order sorts the tiles, each
+    // of which follows its item.
     void filterSearchAndSort()
     {
         AurexMainWindow window(ShowAurexTaskPane::instance());
@@ -498,6 +482,8 @@ private slots:
         AurexMainWindow window(ShowAurexTaskPane::instance());
         window.DocumentActivatedSlot();
         QTRY_VERIFY_WITH_TIMEOUT(window.isSettled() && !window.connectionState().isEmpty(), 60000);
+        // The rows as this computer knows them (status 4: unknown); the approved pane says why,
+        // in its connection line, and offers Refresh.
         QCOMPARE(rows(window), QStringList({
                                    "bridge.dwg 4 3",
                                    "  deck.dwg 4 3",
@@ -508,11 +494,6 @@ private slots:
                                    "  piers.dxf 4 3",
                                    "    rebar.dxf 4 3",
                                }));
-        QVERIFY2(window.connectionState().startsWith("The AUREX Platform cannot be reached: ")
-                     && window.connectionState().contains("No statuses are known yet"),
-                 qPrintable(window.connectionState()));
-        QVERIFY(window.findChild<QLabel *>("ConnectionStateLabel")->isVisibleTo(&window));
-        QVERIFY(window.findChild<QToolButton *>("refreshButton")->isEnabled());
         const QString differences = approvedDifferences(window, "pane-platform-gone");
         QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }

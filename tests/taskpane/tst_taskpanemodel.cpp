@@ -24,7 +24,6 @@
 #include "taskpane/liveupdates.h"
 #include "taskpane/newerversionbar.h"
 #include "save/outboxdelivery.h"
-#include "taskpane/taskpanemodel.h"
 #include "taskpane/taskpanerefresh.h"
 #include "workingcopy/filedatabase.h"
 
@@ -32,12 +31,8 @@
 #include <cfxsystemservices.h>
 #include <fzfileinfo.h>
 
-#include <QImage>
-#include <QLabel>
-#include <QPushButton>
 #include <QtTest>
-
-#include <memory>
+#include <QtWidgets>
 
 namespace {
 
@@ -57,6 +52,7 @@ public:
 
     QStringList lines;
 };
+
 // "name | words | status tool tip | lock tool tip's first line", indented by depth.
 void render(QTreeWidgetItem *item, QTreeWidget *tree, int depth, QStringList *lines)
 {
@@ -133,9 +129,12 @@ private slots:
     void everyFileIsHandedOutOncePerAnswer()
     {
         FileDetailsQueue queue;
-        queue.reset(FileItemContext{nullptr, m_tenant, "alice"});
-        for (const char *file : {"bridge.dxf", "deck.dxf", "logo.png"})
-            queue.append(path(file));
+        const auto list = [&] {
+            queue.reset(FileItemContext{nullptr, m_tenant, "alice"});
+            for (const char *file : {"bridge.dxf", "deck.dxf", "logo.png"})
+                queue.append(path(file));
+        };
+        list();
         QCOMPARE(queue.next(), -1);
         QVERIFY(!queue.details(1));
         const auto handedOut = [&queue] {
@@ -155,9 +154,7 @@ private slots:
         QCOMPARE(handedOut(), QList<int>({0, 1, 2}));
 
         // Listed again (the same drawing activated again): nothing is known until its answer.
-        queue.reset(FileItemContext{nullptr, m_tenant, "alice"});
-        for (const char *file : {"bridge.dxf", "deck.dxf", "logo.png"})
-            queue.append(path(file));
+        list();
         QCOMPARE(queue.next(), -1);
         QVERIFY(!queue.details(0));
     }
@@ -209,38 +206,41 @@ private slots:
     {
         m_platform->setLockedBy("deck.dxf", "bob");
         m_platform->saveNewVersion("logo.png", "bob's logo");
-        QCOMPARE(settledRows(), QStringList({
-                     "bridge.dxf | Current | Status: Current | ",
-                     "  deck.dxf | Current \u00b7 Locked by bob | Status: Current | "
-                     "File is locked by bob",
-                     "  logo.png | Newer on the platform | Status: Collaborative space has "
-                     "newer file | ",
-                     "  notes.dxf | New | Status: New file | ",
-                 }));
+        QCOMPARE(settledRows(), current({{"deck.dxf", kLockedByBob}, {"logo.png", kNewer}}));
         QCOMPARE(m_window->connectionState(), QString());
 
         QVERIFY(DxfTest::copySample("ezdxf/geometry-r2000.dxf", path("bridge.dxf")));
         m_platform->setLockedBy("deck.dxf", QString());
         m_platform->setLockedBy("bridge.dxf", "alice");
         m_window->RefreshButtonClicked();
-        QCOMPARE(settledRows(), QStringList({
-                     "bridge.dxf | Changed here \u00b7 Locked by you | Status: Changes not "
-                     "saved to collaborative space | File is locked by alice",
-                     "  deck.dxf | Current | Status: Current | ",
-                     "  logo.png | Newer on the platform | Status: Collaborative space has "
-                     "newer file | ",
-                     "  notes.dxf | New | Status: New file | ",
-                 }));
+        QCOMPARE(settledRows(),
+                 current({{"bridge.dxf", "Changed here \u00b7 Locked by you | Status: Changes "
+                                         "not saved to collaborative space | File is locked by "
+                                         "alice"},
+                          {"logo.png", kNewer}}));
     }
 
-    // The platform goes away: its event stream drops, and with nobody pressing Refresh the
-    // statuses last known stand, the line says why and since when, and the pane asks again by
-    // itself; once the platform answers, the statuses are fresh (a lock taken meanwhile
-    // shows) and the line goes.
+    // The platform goes away: its event stream drops, the statuses last known stand, the line
+    // says why and since when and offers to work offline. Back, the platform is found by the
+    // pane's own next attempt; or on the user's Refresh before that attempt, which ends the
+    // attempts (one left pending would ask the platform behind the user's back, over and over
+    // in a team that keeps its panes open); or, working offline, the pane goes online by
+    // itself. Then the statuses are fresh (a lock taken meanwhile shows) and the line goes.
+    void platformAwayKeepsTheLastStatusesUntilItIsBack_data()
+    {
+        QTest::addColumn<QString>("back");
+        QTest::newRow("found by the pane") << "found";
+        QTest::newRow("on the user's refresh") << "refresh";
+        QTest::newRow("while working offline") << "offline";
+    }
+
     void platformAwayKeepsTheLastStatusesUntilItIsBack()
     {
+        QFETCH(QString, back);
         const QStringList known = settledRows();
         QTRY_COMPARE(m_platform->streamCount(), 1);
+        if (back == "refresh")
+            m_window->monitor()->setRetryDelays(1000, 1000);
         m_platform->setBehaviour(PlatformDouble::Refuse);
         QTRY_COMPARE(m_platform->streamCount(), 0);
         m_platform->setLockedBy("logo.png", "bob");
@@ -249,55 +249,38 @@ private slots:
         QVERIFY2(m_window->connectionState().startsWith(
                      "The AUREX Platform cannot be reached: Connection refused. Statuses as of "),
                  qPrintable(m_window->connectionState()));
-        QVERIFY(m_window->findChild<QPushButton *>("WorkOfflineButton")->isVisibleTo(
-            m_window.get()));
+        auto *offer = m_window->findChild<QPushButton *>("WorkOfflineButton");
+        QVERIFY(offer->isVisibleTo(m_window.get()));
+        if (back == "refresh") {
+            // While away, the pane asks again by itself, is refused again and says so: its
+            // next attempt is a whole wait away.
+            const int away = m_platform->detailsCount();
+            QSignalSpy refusedAgain(m_window->monitor(), &ConnectionMonitor::changed);
+            QTRY_VERIFY_WITH_TIMEOUT(m_platform->detailsCount() > away && !refusedAgain.isEmpty(),
+                                     5000);
+        } else if (back == "offline") {
+            offer->click();
+            QVERIFY(m_session->isOffline());
+            QTRY_COMPARE(m_window->connectionState(),
+                         QString("Working offline: statuses as last known; saves wait in the "
+                                 "outbox until you go online."));
+        }
 
         m_platform->setBehaviour(PlatformDouble::Answer);
-        QTRY_COMPARE(m_window->connectionState(), QString());
-        QTRY_VERIFY(m_window->isSettled());
-        QCOMPARE(rows(), QStringList({
-                     "bridge.dxf | Current | Status: Current | ",
-                     "  deck.dxf | Current | Status: Current | ",
-                     "  logo.png | Current \u00b7 Locked by bob | Status: Current | "
-                     "File is locked by bob",
-                     "  notes.dxf | New | Status: New file | ",
-                 }));
-        QVERIFY(!m_window->findChild<QPushButton *>("WorkOfflineButton")->isVisibleTo(
-            m_window.get()));
-    }
-
-    // The user presses Refresh as soon as the platform is back, before the pane's next
-    // attempt: the answer ends the attempts. A retry left pending would ask the platform again
-    // behind the user's back, over and over in a team that keeps its panes open.
-    void platformBackAndAnsweredEndsTheRetries()
-    {
-        settledRows();
-        QTRY_COMPARE(m_platform->streamCount(), 1);
-        m_window->monitor()->setRetryDelays(1000, 1000);
-        m_platform->setBehaviour(PlatformDouble::Refuse);
-        QTRY_VERIFY(!m_window->connectionState().isEmpty() && m_window->isSettled());
-        // While away, the pane asks again by itself, is refused again and says so: its next
-        // attempt is a whole wait away.
-        const int away = m_platform->detailsCount();
-        QSignalSpy refusedAgain(m_window->monitor(), &ConnectionMonitor::changed);
-        QTRY_VERIFY_WITH_TIMEOUT(m_platform->detailsCount() > away && !refusedAgain.isEmpty(),
-                                 5000);
-
-        // Back, and answered on the user's refresh well within the next attempt's wait.
-        m_platform->setBehaviour(PlatformDouble::Answer);
-        m_window->RefreshButtonClicked();
-        QTRY_VERIFY(m_window->connectionState().isEmpty() && m_window->isSettled());
-        const int answered = m_platform->detailsCount();
-        // Longer than the wait before the next attempt: nobody asks the platform again.
-        QVERIFY2(!QTest::qWaitFor([&] { return m_platform->detailsCount() != answered; }, 2500),
-                 qPrintable(QString("asked %1 more time(s)")
-                                .arg(m_platform->detailsCount() - answered)));
-        QCOMPARE(rows(), QStringList({
-                     "bridge.dxf | Current | Status: Current | ",
-                     "  deck.dxf | Current | Status: Current | ",
-                     "  logo.png | Current | Status: Current | ",
-                     "  notes.dxf | New | Status: New file | ",
-                 }));
+        if (back == "refresh")
+            m_window->RefreshButtonClicked();
+        QTRY_VERIFY(!m_session->isOffline() && m_window->connectionState().isEmpty()
+                    && m_window->isSettled());
+        QCOMPARE(rows(), current({{"logo.png", kLockedByBob}}));
+        QVERIFY(!offer->isVisibleTo(m_window.get()));
+        if (back == "refresh") {
+            // Longer than the wait before the next attempt: nobody asks the platform again.
+            const int answered = m_platform->detailsCount();
+            QVERIFY2(!QTest::qWaitFor([&] { return m_platform->detailsCount() != answered; },
+                                      2500),
+                     qPrintable(QString("asked %1 more time(s)")
+                                    .arg(m_platform->detailsCount() - answered)));
+        }
     }
 
     // Refused, the pane asks again once after the wait; nothing more is planned until that
@@ -315,26 +298,6 @@ private slots:
         QVERIFY(!timers.first()->isActive());
     }
 
-    // Taking the offer to work offline: the pane shows what the computer knows and goes
-    // online again by itself once the platform answers.
-    void workingOfflineUntilThePlatformIsBack()
-    {
-        settledRows();
-        m_platform->setBehaviour(PlatformDouble::Refuse);
-        m_window->RefreshButtonClicked();
-        auto *offer = m_window->findChild<QPushButton *>("WorkOfflineButton");
-        QTRY_VERIFY(offer->isVisibleTo(m_window.get()));
-        offer->click();
-        QVERIFY(m_session->isOffline());
-        QTRY_COMPARE(m_window->connectionState(),
-                     QString("Working offline: statuses as last known; saves wait in the "
-                             "outbox until you go online."));
-        m_platform->setBehaviour(PlatformDouble::Answer);
-        QTRY_VERIFY(!m_session->isOffline());
-        QTRY_VERIFY(m_window->isSettled() && m_window->connectionState().isEmpty());
-        QCOMPARE(rows().first(), QString("bridge.dxf | Current | Status: Current | "));
-    }
-
     // A save made offline waits in the outbox and its row says so; online again, it goes,
     // once, and the row is current.
     void outboxWaitsOfflineAndGoesOnline()
@@ -347,12 +310,8 @@ private slots:
         QVERIFY(Outbox(m_tenant).append(row, 1, "Notes for the crossing"));
         QList<Outbox::Entry> waiting;
         QVERIFY(Outbox(m_tenant).read(&waiting) && waiting.size() == 1);
-        QCOMPARE(settledRows(), QStringList({
-                     "bridge.dxf | Current | Status: Current | ",
-                     "  deck.dxf | Current | Status: Current | ",
-                     "  logo.png | Current | Status: Current | ",
-                     "  notes.dxf | Waiting to upload | Status: Waiting to upload | ",
-                 }));
+        QCOMPARE(settledRows(),
+                 current({{"notes.dxf", "Waiting to upload | Status: Waiting to upload | "}}));
 
         QSignalSpy sent(m_window->delivery(), &OutboxDelivery::finished);
         m_session->setOffline(false);
@@ -361,14 +320,7 @@ private slots:
         QCOMPARE(m_platform->checkInComments(), QStringList({"Notes for the crossing"}));
         // Sent with the key the outbox keeps for it, which a sending again would repeat.
         QCOMPARE(m_platform->checkInKeys(), QStringList{waiting.first().key});
-        QTRY_VERIFY(m_window->isSettled() && !rows().isEmpty()
-                    && rows().last().contains("notes.dxf | Current"));
-        QCOMPARE(rows(), QStringList({
-                     "bridge.dxf | Current | Status: Current | ",
-                     "  deck.dxf | Current | Status: Current | ",
-                     "  logo.png | Current | Status: Current | ",
-                     "  notes.dxf | Current | Status: Current | ",
-                 }));
+        QTRY_VERIFY(m_window->isSettled() && rows() == current({{"notes.dxf", kCurrent}}));
         QCOMPARE(m_window->connectionState(), QString());
     }
 
@@ -385,14 +337,7 @@ private slots:
 
         m_platform->setLockedBy("deck.dxf", "bob");
         m_platform->saveNewVersion("logo.png", "bob's logo", "bob", "Sharper logo");
-        QTRY_COMPARE(rows(), QStringList({
-                         "bridge.dxf | Current | Status: Current | ",
-                         "  deck.dxf | Current · Locked by bob | Status: Current | "
-                         "File is locked by bob",
-                         "  logo.png | Newer on the platform | Status: Collaborative space has "
-                         "newer file | ",
-                         "  notes.dxf | New | Status: New file | ",
-                     }));
+        QTRY_COMPARE(rows(), current({{"deck.dxf", kLockedByBob}, {"logo.png", kNewer}}));
         QVERIFY(bar->isVisibleTo(m_window.get()));
         QCOMPARE(bar->text(), QString("bob saved a newer version of logo.png."));
         QCOMPARE(m_window->liveUpdates()->newerFiles().size(), 1);
@@ -401,7 +346,7 @@ private slots:
         m_platform->addObject("other.dxf", "other");
         m_platform->setLockedBy("other.dxf", "bob");
         m_platform->setLockedBy("deck.dxf", QString());
-        QTRY_VERIFY(rows().at(1) == "  deck.dxf | Current | Status: Current | ");
+        QTRY_COMPARE(rows(), current({{"logo.png", kNewer}}));
 
         // alice changed logo.png too: Reload keeps her bytes aside and brings bob's.
         QImage mine(8, 4, QImage::Format_RGB32);
@@ -418,8 +363,7 @@ private slots:
         QCOMPARE(reloaded.first().first().toString(), QString());
         QCOMPARE(DxfTest::readBytes(path("logo.png")), QByteArray("bob's logo"));
         QCOMPARE(QDir(m_folder).entryList({"logo*"}).size(), 2);
-        QTRY_VERIFY(m_window->isSettled()
-                    && rows().at(2) == "  logo.png | Current | Status: Current | ");
+        QTRY_VERIFY(m_window->isSettled() && rows() == current());
         QVERIFY(!bar->isVisibleTo(m_window.get()));
         // The command line told each change of this drawing's files as it came (none of the
         // other drawing's), where alice's bytes went, and the reload.
@@ -501,14 +445,32 @@ private slots:
         QCOMPARE(reloaded.first().first().toString(), QString());
         QCOMPARE(DxfTest::readBytes(path("logo.png")), QByteArray("bob's logo"));
         QCOMPARE(DxfTest::readBytes(path("deck.dxf")), alicesDeck);
-        QTRY_VERIFY(m_window->isSettled()
-                    && rows().at(2) == "  logo.png | Current | Status: Current | ");
+        QTRY_VERIFY(m_window->isSettled() && rows() == current({{"deck.dxf", kNewer}}));
         QCOMPARE(offering(), QStringList{"deck.dxf"});
         QCOMPARE(m_window->liveUpdates()->newerFiles().size(), 1);
     }
 
 private:
     QString path(const QString &name) const { return m_folder + "/" + name; }
+
+    // What a row reads after its name, "words | status tool tip | lock tool tip".
+    static constexpr const char *kCurrent = "Current | Status: Current | ";
+    static constexpr const char *kNewer =
+        "Newer on the platform | Status: Collaborative space has newer file | ";
+    static constexpr const char *kLockedByBob =
+        "Current \u00b7 Locked by bob | Status: Current | File is locked by bob";
+
+    // The rows when the platform has every file as it is here and notes.dxf is new, but for
+    // the files named, whose rows read as given.
+    static QStringList current(const QMap<QString, QString> &but = {})
+    {
+        QStringList lines;
+        for (const QString file : {"bridge.dxf", "deck.dxf", "logo.png", "notes.dxf"}) {
+            lines << (lines.isEmpty() ? "" : "  ") + file + " | "
+                    + but.value(file, file == "notes.dxf" ? "New | Status: New file | " : kCurrent);
+        }
+        return lines;
+    }
 
     QStringList rows() const
     {

@@ -1,7 +1,6 @@
 // The task pane against a platform double: the sign-in page in the real web engine, what it
 // shows and where its "Log in" button leads; and sending the outbox from the pane.
 
-#include "taskpane/webviewaurexplatform.h"
 #include "approvedstate.h"
 #include "dxftesthelpers.h"
 #include "platformdouble.h"
@@ -9,18 +8,18 @@
 
 #include "save/outbox.h"
 #include "save/savetreeitem.h"
+#include "save/outboxdelivery.h"
 #include "session/cslogindialog.h"
 #include "session/showaurextaskpane.h"
-#include "taskpane/aurexmainwindow.h"
-#include "save/outboxdelivery.h"
-#include "taskpane/taskpanecontainer.h"
 #include "support/launchmessagebox.h"
+#include "taskpane/aurexmainwindow.h"
+#include "taskpane/taskpanecontainer.h"
+#include "taskpane/webviewaurexplatform.h"
 
-#include <QAction>
-#include <QSplitter>
 #include <QWebElement>
 #include <QWebFrame>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestWebViewAurexPlatform : public QObject
 {
@@ -80,10 +79,9 @@ private slots:
     {
         QVERIFY(m_home.writeLauncherParams(QByteArray()));
         PlatformDouble platform;
-        ShowAurexTaskPane own(&platform);
-        ShowAurexTaskPane *session = &own;
+        const auto session = std::make_unique<ShowAurexTaskPane>(&platform);
         QWidget container;
-        auto *pane = new TaskPaneContainer(&container, session, CSLoginDialog::instance());
+        auto *pane = new TaskPaneContainer(&container, session.get(), CSLoginDialog::instance());
         auto *view = qobject_cast<WebViewAurexPlatform *>(pane->webView());
         QVERIFY(view);
         container.show();
@@ -128,8 +126,7 @@ private slots:
         // Each transfer takes a while, so the user can go offline while the first goes.
         PlatformDouble platform;
         platform.setChunkDelayMs(20);
-        ShowAurexTaskPane own(&platform);
-        ShowAurexTaskPane *session = &own;
+        const auto session = std::make_unique<ShowAurexTaskPane>(&platform);
         session->startSession(QString());
         // Two saves of a new drawing each, as saving offline leaves them.
         session->setOffline(true);
@@ -140,7 +137,7 @@ private slots:
             row.collabSpace = "Engineering";
             QVERIFY(Outbox(QString()).append(row, 1));
         }
-        AurexMainWindow window(session);
+        AurexMainWindow window(session.get());
         OutboxDelivery &delivery = *window.delivery();
         // The user menu's entry, as the menu shows it ("" while hidden).
         const auto discardEntry = [&window] {
