@@ -135,9 +135,18 @@ private slots:
         QStringList writtenPaths = repair.writtenFiles();
         writtenPaths.sort();
         QCOMPARE(writtenPaths, written.replaceInStrings(QRegularExpression("^"), m_folder + "/"));
-        // Nothing that waits was written in the folder.
+        // Nothing that waits was written in the folder, and nothing was left beside what waits.
         inPlace.sort();
         QCOMPARE(QDir(m_folder).entryList(QDir::Files), inPlace);
+        if (!waiting.isEmpty()) {
+            QStringList waits;
+            for (const QString &name : onDisk) {
+                if (!inPlace.contains(name))
+                    waits << name;
+            }
+            waits.sort();
+            QCOMPARE(QDir(waiting).entryList(QDir::Files), waits);
+        }
     }
 
     void changesOnlyStoredPathsOfDrawingsNotOpenInTheHost()
@@ -169,6 +178,26 @@ private slots:
             expected.replace("  1\n" + stored + "\n", "  1\n" + local + "\n");
         }
         QCOMPARE(DxfTest::readBytes(m_folder + "/bridge.dwg"), expected);
+    }
+
+    // A waiting drawing whose repair cannot be written stays as it arrived; the others are
+    // still repaired.
+    void aWaitingDrawingThatCannotBeWrittenStaysAsItArrived()
+    {
+        const QString waiting = m_root->filePath(".dl-waiting");
+        for (const QString &name : OpenTest::kStructure)
+            QVERIFY(DxfTest::writeBytes(waiting + "/" + name, OpenTest::demoBytes(name)));
+        // A folder where the repaired deck.dwg would be written before it replaces the one
+        // that arrived.
+        QVERIFY(QDir().mkpath(waiting + "/deck.dwg.repairing"));
+        ReferenceRepair repair(&m_services, nullptr);
+        QVERIFY(!repair.repair(m_folder + "/bridge.dwg", OpenTest::kStructure, m_folder, waiting));
+        QVERIFY2(repair.errorString().startsWith(m_folder + "/deck.dwg cannot be written: "),
+                 qPrintable(repair.errorString()));
+        QCOMPARE(DxfTest::readBytes(waiting + "/deck.dwg"), OpenTest::demoBytes("deck.dwg"));
+        QStringList written = repair.writtenFiles();
+        written.sort();
+        QCOMPARE(written, (QStringList{m_folder + "/bridge.dwg", m_folder + "/piers.dxf"}));
     }
 
     void reportsADrawingItCannotRead()
