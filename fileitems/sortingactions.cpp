@@ -53,6 +53,23 @@ QAction *SortingActions::action(SortOrder order) const
     return m_actions[order - 1];
 }
 
+void SortingActions::show(int order)
+{
+    if (order >= NewestModified && order <= DescendingName)
+        m_button->setIcon(action(SortOrder(order))->icon());
+}
+
+bool SortingActions::isByName(int order)
+{
+    return order != NewestModified && order != OldestModified;
+}
+
+Qt::SortOrder SortingActions::direction(int order)
+{
+    return order == NewestModified || order == DescendingName ? Qt::DescendingOrder
+                                                              : Qt::AscendingOrder;
+}
+
 void SortingActions::choose(SortOrder order)
 {
     m_button->setIcon(action(order)->icon());

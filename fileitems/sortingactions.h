@@ -23,6 +23,13 @@ public:
     explicit SortingActions(QToolButton *button);
 
     QAction *action(SortOrder order) const;
+    // Shows order's icon on the button, as when it was chosen, without emitting it; 0 (no order
+    // chosen yet) leaves the button as it is.
+    void show(int order);
+
+    // Whether order compares names (an order not chosen yet, 0, does too), and which way.
+    static bool isByName(int order);
+    static Qt::SortOrder direction(int order);
 
 signals:
     void AscendingSortEmitted(int order);

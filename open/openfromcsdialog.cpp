@@ -130,6 +130,7 @@ OpenFromCSDialog::OpenFromCSDialog(ShowAurexTaskPane *session, QWidget *parent)
     auto *sorting = new SortingActions(m_ui->sortButton);
     connect(sorting, &SortingActions::AscendingSortEmitted, this,
             &OpenFromCSDialog::AscendingSortSlot);
+    sorting->show(m_session->sortOrder());
     setButtonEnabled(m_ui->openButton, !m_ui->downloadFolderLocationLineEdit->text().isEmpty());
 
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -278,11 +279,7 @@ void OpenFromCSDialog::fillResults(RecordList results, const QString &previewFol
     }
     applyView();
     list->setSortingEnabled(true);
-    if (m_sortState > 0) {
-        const int order = m_sortState;
-        m_sortState = -1;
-        AscendingSortSlot(order);
-    }
+    applySortOrder();
     m_ui->searchResult->setText(tr("%n Results", nullptr, int(results.size())));
     m_ui->sortButton->setToolTip(tr("Sorting options"));
     setButtonEnabled(m_ui->openButton, false);
@@ -324,15 +321,16 @@ void OpenFromCSDialog::applyView()
 
 void OpenFromCSDialog::AscendingSortSlot(int order)
 {
-    using Order = SortingActions::SortOrder;
-    const bool byName = order == Order::AscendingName || order == Order::DescendingName;
-    m_session->setSortByName(byName);
-    setSortByName(m_ui->listWidget, byName);
-    if (order == m_sortState)
-        return;
-    m_sortState = order;
-    const bool descending = order == Order::NewestModified || order == Order::DescendingName;
-    m_ui->listWidget->sortItems(descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    m_session->setSortOrder(order);
+    applySortOrder();
+}
+
+void OpenFromCSDialog::applySortOrder()
+{
+    const int order = m_session->sortOrder();
+    setSortByName(m_ui->listWidget, SortingActions::isByName(order));
+    if (order > 0)
+        m_ui->listWidget->sortItems(SortingActions::direction(order));
 }
 
 void OpenFromCSDialog::itemSelectionChanged()

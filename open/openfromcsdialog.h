@@ -89,6 +89,8 @@ private:
     // "Moved to the trash of SPACE: title (name), ...", with who can restore them.
     static QString trashText(const QStringList &deleted, const QString &space);
     ViewWidget *widgetOf(QListWidgetItem *item) const;
+    // Orders the results as the session's sort order says.
+    void applySortOrder();
 
     Ui::OpenFromCSDialogClass *m_ui;
     AurexPlatform *m_platform; // the session's when the dialog was made
@@ -96,6 +98,5 @@ private:
     ShowAurexTaskPane *m_session;
     DialogJobs *m_jobs;
     int m_viewMode = GridView;
-    int m_sortState = -1;
     QList<QListWidgetItem *> m_deleteItems;
 };

@@ -92,9 +92,10 @@ public:
     bool isLauncherOpenPending() const { return m_launcherOpenPending; }
     void setLauncherOpenPending(bool pending) { m_launcherOpenPending = pending; }
 
-    // How the file lists order their items: by name (true) or by modification time.
-    bool sortByName() const { return m_sortByName; }
-    void setSortByName(bool byName) { m_sortByName = byName; }
+    // How the file lists order their items, the pane's and the open dialog's alike: the order
+    // last chosen in either (SortingActions::SortOrder), 0 until one is.
+    int sortOrder() const { return m_sortOrder; }
+    void setSortOrder(int order) { m_sortOrder = order; }
 
     // Shows the task pane for the current sign-in state: the file lists when signed in, the
     // sign-in page when not. The task pane listens to taskPaneRefreshRequested().
@@ -134,6 +135,6 @@ private:
     ProxySettings m_proxy;
     QString m_launcherModelPath;
     bool m_launcherOpenPending = false;
-    bool m_sortByName = true;
+    int m_sortOrder = 0;
     QString m_signInNotice;
 };

@@ -102,6 +102,7 @@ AurexMainWindow::AurexMainWindow(ShowAurexTaskPane *session, QWidget *parent)
     m_sortingActions = new SortingActions(m_ui->SortToolButton);
     connect(m_sortingActions, &SortingActions::AscendingSortEmitted, this,
             &AurexMainWindow::AscendingSortSlot);
+    m_sortingActions->show(m_session->sortOrder());
     buildUserMenu();
 
     connect(m_ui->SearchCollabSpace, &QLineEdit::textChanged, this,
@@ -274,10 +275,10 @@ void AurexMainWindow::rebuild()
 void AurexMainWindow::showTree(const ReferenceTree &tree)
 {
     setResultCount(tree.count());
-    setSortByName(m_treeWidget, m_session->sortByName());
-    setSortByName(m_listWidget, m_session->sortByName());
     m_treeWidget->rebuild(tree, &m_model->files());
     m_listWidget->rebuild(tree, &m_model->files());
+    applySortOrder();
+    m_sortDue = !SortingActions::isByName(m_session->sortOrder());
     applyViewMode();
     m_stepTimer->start();
     if (!tree.root())
@@ -292,6 +293,7 @@ void AurexMainWindow::CADObjectDetailsFinishedSlot(const MAPSTRCADOBJ &details,
 
 void AurexMainWindow::showAnswer()
 {
+    m_sortDue = !SortingActions::isByName(m_session->sortOrder());
     applyViewMode();
     m_stepTimer->start();
     m_ui->refreshButton->setEnabled(true);
@@ -385,8 +387,17 @@ void AurexMainWindow::buildStep()
             m_listWidget->showFileDetails(index, details);
         });
     }
-    if (!done || !m_model->files().isComplete())
+    if (!done || !m_model->files().isComplete()) {
         m_stepTimer->start();
+        return;
+    }
+    // Every file's modification time is shown now: an order by date can be made, and the rows
+    // it brings into sight are made in the next step.
+    if (m_sortDue) {
+        m_sortDue = false;
+        applySortOrder();
+        m_stepTimer->start();
+    }
 }
 
 bool AurexMainWindow::isSettled() const
@@ -479,19 +490,18 @@ void AurexMainWindow::filterByType(bool check, const char *type)
 
 void AurexMainWindow::AscendingSortSlot(int order)
 {
-    const bool byName =
-        order == SortingActions::AscendingName || order == SortingActions::DescendingName;
-    m_session->setSortByName(byName);
-    setSortByName(m_treeWidget, byName);
-    setSortByName(m_listWidget, byName);
-    if (order == m_sortState)
-        return;
-    m_sortState = order;
-    const Qt::SortOrder direction =
-        order == SortingActions::NewestModified || order == SortingActions::DescendingName
-        ? Qt::DescendingOrder
-        : Qt::AscendingOrder;
-    m_treeWidget->sortItems(0, direction);
-    m_listWidget->sortFiles(direction);
+    m_session->setSortOrder(order);
+    applySortOrder();
     m_stepTimer->start();
+}
+
+void AurexMainWindow::applySortOrder()
+{
+    const int order = m_session->sortOrder();
+    setSortByName(m_treeWidget, SortingActions::isByName(order));
+    setSortByName(m_listWidget, SortingActions::isByName(order));
+    if (order <= 0)
+        return;
+    m_treeWidget->sortItems(0, SortingActions::direction(order));
+    m_listWidget->sortFiles(SortingActions::direction(order));
 }

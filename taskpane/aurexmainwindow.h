@@ -60,7 +60,6 @@ public:
     NewerVersionBar *newerVersionBar() const { return m_newerBar; }
     // Where the lists find the active drawing: the host's unless set.
     void setActiveDrawingSource(ActiveDrawingSource source) { m_activeDrawing = std::move(source); }
-    int sortState() const { return m_sortState; }
     // The pane's user name label.
     void setUserLabel(const QString &text);
     // Every row and tile stands and shows the details of the last query: nothing is pending.
@@ -112,6 +111,8 @@ private:
     // An answer came: the views show the statuses as they are worked out.
     void showAnswer();
     void applyViewMode();
+    // Orders both views as the session's sort order says.
+    void applySortOrder();
     void setResultCount(int count);
     void filterByType(bool check, const char *type);
     // Shows what the connection monitor says.
@@ -134,7 +135,7 @@ private:
     QAction *m_separator;
     ActiveDrawingSource m_activeDrawing = hostActiveDrawing;
     ViewMode m_viewMode = StructuredList;
-    int m_sortState = -1;
+    bool m_sortDue = false; // an order by date waits for the files' modification times
     QMutex m_mutex; // guards rebuilds
     bool m_rebuildPending = false;
     // The listed files and their statuses, worked out once for both views.

@@ -80,6 +80,11 @@ private slots:
         search("AX", "Common Space");
         m_dialog->AscendingSortSlot(4);
         QCOMPARE(titles(), (QStringList{"rebar.dxf", "piers.dxf", "deck.dwg", "bridge.dwg"}));
+        // The order chosen holds for the next search, in this dialog and in the next one.
+        delete m_dialog;
+        showDialog();
+        search("AX", "Common Space");
+        QCOMPARE(titles(), (QStringList{"rebar.dxf", "piers.dxf", "deck.dwg", "bridge.dwg"}));
         m_dialog->AscendingSortSlot(3);
         // Choosing a result proposes the folder of its known copy, else the documents folder.
         // The approved state: sorted by name, deck.dwg's tile showing bob's lock, Open offered.

@@ -327,24 +327,39 @@ private slots:
         dxf->click();
         QCOMPARE(shownNames(window.listWidget()).size(), 8);
 
-        // Newest modified first, in the tiles and under the drawing in the structured list.
+        // Newest modified first, in the tiles and under the drawing in the structured list;
+        // and so again in the pane opened anew, whose sort button shows the order.
         window.AscendingSortSlot(1);
-        QListWidget *list = window.listWidget();
-        const QTreeWidgetItem *top = window.treeWidget()->topLevelItem(0);
-        QList<qint64> tileTimes, rowTimes;
-        for (int i = 0; i < list->count(); ++i) {
-            tileTimes << list->item(i)->data(FileModifiedRole).toLongLong();
-            auto *tile = qobject_cast<ViewWidget *>(list->itemWidget(list->item(i)));
-            QCOMPARE(tile->displayName(), list->item(i)->data(FileNameRole).toString());
-            // The tile stands for the file it names: its status and menu are that file's.
-            QCOMPARE(QFileInfo(tile->localPath()).fileName(), tile->displayName());
+        const auto newestFirst = [](AurexMainWindow &pane) {
+            QListWidget *tiles = pane.listWidget();
+            const QTreeWidgetItem *top = pane.treeWidget()->topLevelItem(0);
+            QList<qint64> tileTimes, rowTimes;
+            for (int i = 0; i < tiles->count(); ++i) {
+                tileTimes << tiles->item(i)->data(FileModifiedRole).toLongLong();
+                auto *tile = qobject_cast<ViewWidget *>(tiles->itemWidget(tiles->item(i)));
+                // The tile stands for the file it names: its status and menu are that file's.
+                if (tile->displayName() != tiles->item(i)->data(FileNameRole).toString()
+                    || QFileInfo(tile->localPath()).fileName() != tile->displayName())
+                    return false;
+            }
+            for (int i = 0; top && i < top->childCount(); ++i)
+                rowTimes << top->child(i)->data(0, FileModifiedRole).toLongLong();
+            return rowTimes.size() > 2 && tileTimes.size() > 2
+                   && std::is_sorted(tileTimes.crbegin(), tileTimes.crend())
+                   && std::is_sorted(rowTimes.crbegin(), rowTimes.crend()) && rowTimes.last() > 0
+                   && tileTimes.last() > 0;
+        };
+        QVERIFY(newestFirst(window));
+        {
+            AurexMainWindow reopened(ShowAurexTaskPane::instance());
+            settle(reopened);
+            QVERIFY(newestFirst(reopened));
+            const QAction *newest = reopened.findChild<QAction *>("sortNewestAction");
+            QCOMPARE(reopened.findChild<QToolButton *>("SortToolButton")->icon().cacheKey(),
+                     newest->icon().cacheKey());
         }
-        for (int i = 0; i < top->childCount(); ++i)
-            rowTimes << top->child(i)->data(0, FileModifiedRole).toLongLong();
-        QVERIFY(rowTimes.size() > 2);
-        for (const QList<qint64> &times : { tileTimes, rowTimes })
-            QVERIFY(times.last() > 0 && std::is_sorted(times.crbegin(), times.crend()));
-        ShowAurexTaskPane::instance()->setSortByName(true);
+        ShowAurexTaskPane::instance()->setSortOrder(0);
+        QListWidget *list = window.listWidget();
 
         // From the structured list straight to the grid: the grid shows, not the tree.
         window.actionTreeView_triggered();
