@@ -62,6 +62,28 @@ QString joinPath(const QString &folder, const QString &fileName)
     return joined + fileName;
 }
 
+// Writes a drawing that waits in the hidden folder, with no flush of its own: the flush of every
+// waiting file before they take their places covers it. The file as it arrived is moved aside
+// and the drawing written anew under its name, for replacing a file's bytes (by emptying it or
+// renaming over it) makes the file system put them on the disk at once, the very wait this
+// saves. A failed write puts the file as it arrived back. Why it failed, or "".
+QString writeWaiting(OdDbDatabase *database)
+{
+    const QByteArray path = QFile::encodeName(database->fileName());
+    const QByteArray aside = path + ".arrived";
+    if (std::rename(path.constData(), aside.constData()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    try {
+        database->writeFile(OdWrFileBuf::createObject(od(database->fileName())).get(),
+                            OdDb::kDwg, OdDb::vAC15, false, 16);
+    } catch (const OdError &error) {
+        std::rename(aside.constData(), path.constData());
+        return QString::fromLocal8Bit(error.what());
+    }
+    std::remove(aside.constData());
+    return QString();
+}
+
 } // namespace
 
 ReferenceRepair::ReferenceRepair(OdDbHostAppServices *services, const CFxDocumentManager *documents)
@@ -241,31 +263,18 @@ void ReferenceRepair::writeBack(const QList<DatabasePtr> &databases)
     for (const DatabasePtr &database : databases)
         waiting.append(waits(database->fileName()));
     // Each drawing in place waits for the disk to take it before it replaces its file; written
-    // on several threads, a hundred drawings wait about as long as a few. A drawing still
-    // waiting in the hidden folder is flushed with every other file before they take their
-    // places, so it is only written beside itself and renamed over itself: a failed write
-    // leaves it as it arrived. Every database is separate, and each is written by one thread.
+    // on several threads, a hundred drawings wait about as long as a few. Every database is
+    // separate, and each is written by one thread only.
     const QVector<QString> failed = onDiskThreads(databases.size(), [&](int i) {
         OdDbDatabase *database = databases.at(i).get();
-        const QString path = database->fileName();
-        const QString beside = path + QStringLiteral(".repairing");
+        if (waiting.at(i))
+            return writeWaiting(database);
         try {
-            if (!waiting.at(i)) {
-                database->writeFile(od(path), OdDb::kDwg, OdDb::vAC15, false, 16);
-                return QString();
-            }
-            database->writeFile(OdWrFileBuf::createObject(od(beside)).get(), OdDb::kDwg,
-                                OdDb::vAC15, false, 16);
+            database->writeFile(od(database->fileName()), OdDb::kDwg, OdDb::vAC15, false, 16);
         } catch (const OdError &error) {
-            QFile::remove(beside);
             return QString::fromLocal8Bit(error.what());
         }
-        if (std::rename(QFile::encodeName(beside).constData(), QFile::encodeName(path).constData())
-            == 0)
-            return QString();
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(beside);
-        return reason;
+        return QString();
     });
     for (int i = 0; i < databases.size(); ++i) {
         const QString path = placeOf(databases.at(i)->fileName());

@@ -187,9 +187,8 @@ private slots:
         const QString waiting = m_root->filePath(".dl-waiting");
         for (const QString &name : OpenTest::kStructure)
             QVERIFY(DxfTest::writeBytes(waiting + "/" + name, OpenTest::demoBytes(name)));
-        // A folder where the repaired deck.dwg would be written before it replaces the one
-        // that arrived.
-        QVERIFY(QDir().mkpath(waiting + "/deck.dwg.repairing"));
+        // A folder where deck.dwg as it arrived would be put aside while it is written anew.
+        QVERIFY(QDir().mkpath(waiting + "/deck.dwg.arrived"));
         ReferenceRepair repair(&m_services, nullptr);
         QVERIFY(!repair.repair(m_folder + "/bridge.dwg", OpenTest::kStructure, m_folder, waiting));
         QVERIFY2(repair.errorString().startsWith(m_folder + "/deck.dwg cannot be written: "),
