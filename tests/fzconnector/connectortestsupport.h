@@ -5,11 +5,13 @@
 #include "platformprocess.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,11 +40,33 @@ inline QString valueOf(const FzFileInfo *record, const char *key)
     return record ? QString::fromStdString(record->GetProperty(key)) : QString();
 }
 
-inline bool signIn(const PlatformProcess &platform, const QString &user, const QString &password)
+// Signs a demo user in with the demo's password.
+inline bool signIn(const PlatformProcess &platform, const QString &user)
 {
     connector()->SetServer(platform.serverHost());
-    return connector()->LxGatepassLogin(user, password, platform.serverHost(), QString(),
-                                        platform.casUrl());
+    return connector()->LxGatepassLogin(user, user + QStringLiteral("-demo-pw"),
+                                        platform.serverHost(), QString(), platform.casUrl());
+}
+
+// Counts what the connector reports as moved while it lives, and stops the transfer once
+// cancelAt bytes have moved, if that is set.
+struct Observed {
+    Observed()
+    {
+        LintraAurexConnectorWrapper::SetTransferObserver([this](qint64 moved) {
+            const qint64 total = bytes += moved;
+            return cancelAt < 0 || total < cancelAt;
+        });
+    }
+    ~Observed() { LintraAurexConnectorWrapper::SetTransferObserver(nullptr); }
+    std::atomic<qint64> bytes{0};
+    std::atomic<qint64> cancelAt{-1};
+};
+
+// The files of a folder, hidden ones too, by name.
+inline QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 // Downloads the object of the record into folder; one failure for each file that did not arrive.
@@ -52,20 +76,17 @@ inline std::vector<std::string> downloadInto(FzFileInfo *record, const QString &
     return connector()->Download_Block(std::vector<FzFileInfo *>{record});
 }
 
-// Titles of the search list, in the platform's order.
-inline QStringList searchTitles()
+// Titles of the search list, or of the transaction list, in the platform's order.
+inline QStringList titles(bool transactions = false)
 {
     QStringList titles;
-    for (int i = 0; i < connector()->GetSearchListSize(); ++i)
-        titles << QString::fromStdString(connector()->GetSearchFileAt(i)->GetTitle());
-    return titles;
-}
-
-inline QStringList transactionTitles()
-{
-    QStringList titles;
-    for (int i = 0; i < connector()->GetTransactionListSize(); ++i)
-        titles << QString::fromStdString(connector()->GetTransactionFileAt(i)->GetTitle());
+    const int count = transactions ? connector()->GetTransactionListSize()
+                                   : connector()->GetSearchListSize();
+    for (int i = 0; i < count; ++i) {
+        titles << QString::fromStdString((transactions ? connector()->GetTransactionFileAt(i)
+                                                       : connector()->GetSearchFileAt(i))
+                                             ->GetTitle());
+    }
     return titles;
 }
 
@@ -147,8 +168,7 @@ inline Record saveThreeVersions(const PlatformProcess &platform, const QString &
                  {"bob", 3, "unchanged"}};
     std::string name;
     for (const auto &save : saves) {
-        const QString user = QString::fromLatin1(save.user);
-        if (!signIn(platform, user, user + QStringLiteral("-demo-pw")))
+        if (!signIn(platform, QString::fromLatin1(save.user)))
             return nullptr;
         const QString path = writeFile(
             folder, title, QStringLiteral("version %1 of %2").arg(save.version).arg(title).toUtf8());
@@ -158,9 +178,7 @@ inline Record saveThreeVersions(const PlatformProcess &platform, const QString &
         if (!connector()->CheckIn(saved.get(), QString::fromLatin1(save.comment)))
             return nullptr;
     }
-    return signIn(platform, QStringLiteral("alice"), QStringLiteral("alice-demo-pw"))
-        ? find(title)
-        : nullptr;
+    return signIn(platform, QStringLiteral("alice")) ? find(title) : nullptr;
 }
 
 } // namespace connectortest

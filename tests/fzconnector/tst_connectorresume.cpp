@@ -1,15 +1,14 @@
 // Transfers through a link that drops every connection half-way: a 200 MB download and a
 // 200 MB check-in each finish by themselves, and the bytes sent after the drop are the half
-// that had not arrived, not the whole file again.
+// that had not arrived, not the whole file again; a download stopped leaves nothing.
 
 #include "connectortestsupport.h"
 #include "linkproxy.h"
 
 #include <QtTest>
 
-#include <atomic>
-#include <vector>
 #include <csignal>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -19,20 +18,6 @@ namespace {
 
 const qint64 kMiB = 1024 * 1024;
 const qint64 kFileBytes = 200 * kMiB;
-
-// Counts what the connector reports as moved from its making until the test's cleanup, and
-// stops the transfer once cancelAt bytes have moved, if that is set.
-struct Observed {
-    Observed()
-    {
-        LintraAurexConnectorWrapper::SetTransferObserver([this](qint64 moved) {
-            const qint64 total = bytes += moved;
-            return cancelAt < 0 || total < cancelAt;
-        });
-    }
-    std::atomic<qint64> bytes{0};
-    std::atomic<qint64> cancelAt{-1};
-};
 
 } // namespace
 
@@ -45,10 +30,10 @@ private slots:
     {
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(m_dir.isValid());
-        m_platform = std::make_unique<PlatformProcess>(PlatformProcess::Options{
-            true, {QStringLiteral("--max-upload"), QString::number(kFileBytes + kMiB)}, {}});
         QString error;
-        QVERIFY2(m_platform->start(&error), qPrintable(error));
+        m_platform = PlatformProcess::startDemo(&error, {"--max-upload",
+                                                         QString::number(kFileBytes + kMiB)});
+        QVERIFY2(m_platform, qPrintable(error));
         m_link = std::make_unique<LinkProxy>(quint16(m_platform->port()));
         QVERIFY(m_link->port() != 0);
         const QString viaLink = QStringLiteral("http://127.0.0.1:%1").arg(m_link->port());
@@ -58,7 +43,6 @@ private slots:
 
     void cleanup()
     {
-        LintraAurexConnectorWrapper::SetTransferObserver(nullptr);
         m_link->cutOnceAt(LinkProxy::ToServer, -1);
         m_link->cutOnceAt(LinkProxy::ToClient, -1);
     }
@@ -92,7 +76,7 @@ private slots:
             QCOMPARE(downloadInto(stored.get(), back), std::vector<std::string>());
             QCOMPARE(sha256Of(back + QLatin1Char('/') + title), sha256Of(original));
             // Only the file itself is in the folder.
-            QCOMPARE(QDir(back).entryList(QDir::Files | QDir::Hidden), QStringList{title});
+            QCOMPARE(filesIn(back), QStringList{title});
         } else {
             QVERIFY(!checkInLargeFile(title).isEmpty());
         }
@@ -144,7 +128,7 @@ private slots:
         const QString failure = QString::fromStdString(failures.front());
         QVERIFY2(failure.startsWith(title + ": ") && failure.contains(reason), qPrintable(failure));
         QVERIFY(observed.bytes < kFileBytes / 2);
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(filesIn(folder), QStringList());
     }
 
 private:

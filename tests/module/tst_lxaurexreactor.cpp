@@ -1,6 +1,7 @@
 // The module object in the host: its commands run through the host's command stack, the host's
 // own commands and documents drive it, and what it changes is read back from the file
-// database, the session, the host's menus and its command line.
+// database, the session, the host's menus and its command line. Then the module's popup,
+// command items and ribbon panel in the customization model of hosts of their own.
 
 #include "commandlinerecorder.h"
 #include "hostenvironment.h"
@@ -9,6 +10,7 @@
 #include "module/lxaurexreactor.h"
 #include "module/menubuilder.h"
 #include "session/showaurextaskpane.h"
+#include "support/signincaption.h"
 #include "workingcopy/filedatabase.h"
 
 #include <commandprocessor.h>
@@ -18,6 +20,13 @@
 #include <referencecommands.h>
 
 #include <cfxeditorreactor.h>
+#include <cfxuicommanditem.h>
+#include <cfxuicustomizationmanager.h>
+#include <cfxuimenu.h>
+#include <cfxuimenuentry.h>
+#include <cfxuimenugroup.h>
+#include <cfxuiribbonelement.h>
+#include <cfxuiworkspace.h>
 #include <odedcommandcontext.h>
 #include <odedcommandstack.h>
 #include <odrxwin32module.h>
@@ -25,6 +34,52 @@
 #include <QtTest>
 
 using TestModule = OdRxWin32Module<LxAurexReactor>;
+
+namespace {
+
+// Each popup of the module in the group's File menu: its place and caption, then one line per
+// entry with its caption, macro, accelerator and check mark.
+QString popupText(const CFxUiMenuGroup *group)
+{
+    const CFxUiMenuEntryList *entries = group->FindMenu("ID_MnFile")->GetEntries();
+    QStringList lines;
+    for (int i = 0; i < entries->Count(); ++i) {
+        const CFxUiMenuEntry *popup = entries->At(i);
+        if (popup->GetId() != CFxString("ID_AUREX"))
+            continue;
+        lines << QString("%1 %2").arg(i).arg(popup->GetCaption().toQString());
+        for (int j = 0; j < popup->GetEntries()->Count(); ++j) {
+            const CFxUiMenuEntry *entry = popup->GetEntries()->At(j);
+            QString line = "  " + entry->GetCaption().toQString() + " "
+                + entry->GetCommandItem()->GetMacro().toQString();
+            if (entry->IsAcceleratorEnabled())
+                line += " accelerator";
+            const CFxUiMenuEntry::CheckState check = entry->GetCheckState();
+            if (check != CFxUiMenuEntry::NotCheckable)
+                line += check == CFxUiMenuEntry::Checked ? " checked" : " unchecked";
+            lines << line;
+        }
+    }
+    return lines.join('\n');
+}
+
+// The macros of a group's command items, in their order.
+QStringList macrosOf(CFxUiMenuGroup *group)
+{
+    QStringList macros;
+    for (int i = 0; i < group->GetCommandItems()->Count(); ++i)
+        macros << group->GetCommandItems()->At(i)->GetMacro().toQString();
+    return macros;
+}
+
+const QString kPopup = "4 AUREX Platform\n"
+                       "  Open from Collaborative Space... ^C^C_AurexOpen\n"
+                       "  Save to Collaborative Space... ^C^C_AurexSave%1\n"
+                       "  Launch Hubdeck ^C^C_LaunchHubdeck\n"
+                       "  Sign Out of AUREX Platform ^C^C_AurexLogOut\n"
+                       "  Work Offline ^C^C_AurexWorkOffline %2";
+
+} // namespace
 
 class TestLxAurexReactor : public QObject
 {
@@ -65,24 +120,21 @@ private slots:
     void commandsAskToSignInFirst_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QByteArray>("server");
-        QTest::addColumn<bool>("signedIn");
+        QTest::addColumn<bool>("signedIn"); // else the launcher names a platform out of reach
         QTest::addColumn<QString>("shown");
-        QTest::newRow("open, sign-in cancelled") << "_AurexOpen"
-            << QByteArray("http://127.0.0.1:1/vaultis") << false << "CSLoginDialog";
-        QTest::newRow("sign in or out, signed out") << "_AurexLogOut"
-            << QByteArray("http://127.0.0.1:1/vaultis") << false << "CSLoginDialog";
-        QTest::newRow("save, signed in")
-            << "_AurexSave" << QByteArray() << true << "SaveToCSDialog";
+        QTest::newRow("open, sign-in cancelled") << "_AurexOpen" << false << "CSLoginDialog";
+        QTest::newRow("sign in or out, signed out") << "_AurexLogOut" << false << "CSLoginDialog";
+        QTest::newRow("save, signed in") << "_AurexSave" << true << "SaveToCSDialog";
     }
 
     void commandsAskToSignInFirst()
     {
         QFETCH(QString, command);
-        QFETCH(QByteArray, server);
         QFETCH(bool, signedIn);
         QFETCH(QString, shown);
-        QVERIFY(m_home.writeLauncherParams("<r><Params ServerUrl=\"" + server + "\"/></r>"));
+        QVERIFY(m_home.writeLauncherParams(
+            signedIn ? "<r><Params ServerUrl=\"\"/></r>"
+                     : "<r><Params ServerUrl=\"http://127.0.0.1:1/vaultis\"/></r>"));
         if (signedIn)
             ShowAurexTaskPane::instance()->startSession(QString());
         QStringList seen;
@@ -179,8 +231,8 @@ private slots:
         QVERIFY(!uiText().contains("_LX_AurexPlatformRibbonID"));
     }
 
-    // Runs last: the module unloads. A file database found unreadable is told on the command
-    // line while the module is loaded; once it is gone, nothing of it is called any more.
+    // The last with the module: it unloads. A file database found unreadable is told on the
+    // command line while the module is loaded; once it is gone, nothing of it is called any more.
     void fileDatabaseNoticesEndWhenTheModuleUnloads()
     {
         CommandLineRecorder commandLine;
@@ -194,6 +246,65 @@ private slots:
         QCOMPARE(commandLine.lines.size(), 1);
     }
 
+    // The tests below make hosts of their own, each the current one while it lives: they run
+    // after the module has gone.
+    // The popup stands fifth in the main group's File menu (with the save accelerator) and in
+    // the first workspace's; the panel ends the collaboration tab. Each view built adds them
+    // once; withdrawing takes them all back.
+    void popupInBothFileMenusAndPanelOnTheTab()
+    {
+        HostEnvironment host;
+        const QStringList hostMacros = macrosOf(host.ui()->GetWorkspaceAt(0));
+        MenuBuilder::buildAtViewCreation();
+        MenuBuilder::buildAtViewCreation();
+        const CFxUiMenuGroup *main = host.ui()->GetMainMenuGroup();
+        CFxUiWorkspace *drafting = host.ui()->GetWorkspaceAt(0);
+        QCOMPARE(popupText(main), kPopup.arg(" accelerator", "unchecked"));
+        QCOMPARE(popupText(drafting), kPopup.arg("", "unchecked"));
+        QCOMPARE(popupText(host.ui()->GetWorkspaceAt(1)), QString());
+        SignInCaption::updateWorkOffline(true);
+        QCOMPARE(popupText(main), kPopup.arg(" accelerator", "checked"));
+        QCOMPARE(popupText(drafting), kPopup.arg("", "checked"));
+
+        const CFxUiRibbonElement *tab = drafting->GetRibbonTabs()->Find(
+            [](const CFxUiRibbonElement *t) { return t->GetIdentifier() == CFxString("RSM"); });
+        const CFxUiRibbonElement *panel = tab->Find("_LX_AurexPlatformRibbonID");
+        QVERIFY(panel);
+        QCOMPARE(panel->GetCaption(), CFxString("AUREX Platform"));
+        const CFxUiRibbonElement *signIn = panel->Find("_LX_AurexLoginInOutRibbonID");
+        QCOMPARE(signIn->GetCommandItem()->GetMacro(), CFxString("^C^C_AurexLogOut"));
+        QCOMPARE(tab->GetChildren()->Count(), 2); // the host's panel and ours
+        // The module's commands join the group's, where the host lists what a user can bind:
+        // once for each view built.
+        const QStringList macros{"^C^C_Aurex",        "^C^C_AurexOpen",       "^C^C_AurexSave",
+                                 "^C^C_LaunchHubdeck", "^C^C_AurexLogOut",     "^C^C_SaveAccelerator",
+                                 "^C^C_AurexWorkOffline"};
+        QCOMPARE(macrosOf(drafting), hostMacros + macros + macros);
+
+        const CFxUiMenuEntryList *fileEntries = drafting->FindMenu("ID_MnFile")->GetEntries();
+        CFxUiCommandItem *platformItem = fileEntries->At(4)->GetCommandItem();
+        MenuBuilder::withdraw();
+        QCOMPARE(popupText(drafting), QString());
+        QCOMPARE(fileEntries->Count(), 6);
+        QVERIFY(!host.ui()->HasCommandItem(platformItem));
+        QCOMPARE(macrosOf(drafting), hostMacros);
+        QVERIFY(!tab->Find("_LX_AurexPlatformRibbonID"));
+    }
+
+    // Withdrawn while another host's customization is the current one, the popup stays in
+    // the menus of the host it was built in: those are not the current host's to change.
+    void withdrawLeavesAnotherHostsMenusAlone()
+    {
+        HostEnvironment first;
+        MenuBuilder::buildAtViewCreation();
+        {
+            HostEnvironment second;
+            MenuBuilder::withdraw();
+            QCOMPARE(popupText(second.ui()->GetMainMenuGroup()), QString());
+        }
+        QCOMPARE(popupText(first.ui()->GetMainMenuGroup()), kPopup.arg(" accelerator", "unchecked"));
+        QCOMPARE(popupText(first.ui()->GetWorkspaceAt(0)), kPopup.arg("", "unchecked"));
+    }
 private:
     void unload()
     {

@@ -78,7 +78,7 @@ private slots:
         }
         PlatformProcess platform(options);
         QVERIFY2(platform.start(&error), qPrintable(error));
-        QVERIFY(signIn(platform, "alice", "alice-demo-pw"));
+        QVERIFY(signIn(platform, "alice"));
         const Record terrain = newFileRecord(m_file, "Common Space");
         const QString back = m_dir.filePath("back");
         QVERIFY(QDir().mkpath(back));

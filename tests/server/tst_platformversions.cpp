@@ -156,7 +156,7 @@ private slots:
             return status == 200 ? answer["objects"].toArray() : QJsonArray();
         };
         // As of an earlier version, with its reference's bytes of then, and as of a version that
-        // never was: tst_connectorversions. The current version's structure is today's, a
+        // never was: tst_connector. The current version's structure is today's, a
         // reference that did not change keeping its revision.
         QJsonObject current;
         QCOMPARE(alice.post("/api/v1/structure", {{"ref", ref(phid)}}, &current), 200);
