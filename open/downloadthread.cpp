@@ -141,11 +141,12 @@ public:
         return names;
     }
 
-    // Once every file has arrived in its hidden folder, beforeMove may rewrite them there; then
-    // they take their places. False with *failures when not every file arrived, the transfer
-    // was cancelled, or a file could not be moved into place before any was.
+    // Once every file has arrived in its hidden folder, beforeMove may rewrite them there (false
+    // with *failures when a file no longer holds what it should); then they take their places.
+    // False with *failures when not every file arrived, the transfer was cancelled, beforeMove
+    // failed, or a file could not be moved into place before any was.
     bool fetch(AurexPlatform *platform, JobControl &control, QStringList *failures,
-               const std::function<void(const StagedTransfer &)> &beforeMove)
+               const std::function<bool(const StagedTransfer &, QStringList *)> &beforeMove)
     {
         qint64 bytes = 0;
         for (const FzFileInfo *record : m_records)
@@ -187,8 +188,7 @@ public:
             failures->append(FaultPoint::failureText("download.arrived"));
             return false;
         }
-        beforeMove(*this);
-        return moveIntoPlace(failures);
+        return beforeMove(*this, failures) && moveIntoPlace(failures);
     }
 
 private:
@@ -297,9 +297,9 @@ struct DownloadThread::Work
     // Brings the files of an earlier version into their own folder.
     bool fetchEarlierVersion(JobControl &control, QStringList *failures);
     // Re-points the stored paths of the drawings that wait in the transfer's hidden folder at
-    // their places, before they take them: each drawing is written and flushed to the disk
-    // once. Notes when the files had all arrived.
-    void repairStaged(const StagedTransfer &transfer);
+    // their places, before they take them. Notes when the files had all arrived. False with
+    // *failures when a waiting drawing could not be written: it must not take its place.
+    bool repairStaged(const StagedTransfer &transfer, QStringList *failures);
     // Notes the arrived files in the file database.
     void record();
 
@@ -408,8 +408,9 @@ QString DownloadThread::Work::run(JobControl &control)
     }
     QStringList failures;
     StagedTransfer transfer(records, false);
-    const bool arrived = transfer.fetch(platform, control, &failures,
-                                        [this](const StagedTransfer &t) { repairStaged(t); });
+    const bool arrived = transfer.fetch(
+        platform, control, &failures,
+        [this](const StagedTransfer &t, QStringList *failed) { return repairStaged(t, failed); });
     for (const LocalChangesGuard::KeptCopy &kept : guard.finish()) {
         report.replacedLocalFiles.append(kept.original);
         report.keptCopies.append(kept.copy);
@@ -442,7 +443,9 @@ bool DownloadThread::Work::fetchEarlierVersion(JobControl &control, QStringList 
         }
         arrived = arrived
                   && transfer.fetch(platform, control, failures,
-                                    [this](const StagedTransfer &t) { repairStaged(t); });
+                                    [this](const StagedTransfer &t, QStringList *failed) {
+                                        return repairStaged(t, failed);
+                                    });
         if (arrived)
             report.downloadedFiles = transfer.stagedCount();
     }
@@ -455,7 +458,7 @@ bool DownloadThread::Work::fetchEarlierVersion(JobControl &control, QStringList 
     return arrived;
 }
 
-void DownloadThread::Work::repairStaged(const StagedTransfer &transfer)
+bool DownloadThread::Work::repairStaged(const StagedTransfer &transfer, QStringList *failures)
 {
     // Every file has arrived: one not modified since (by the repair) holds the bytes the
     // connector checked as they came.
@@ -464,15 +467,21 @@ void DownloadThread::Work::repairStaged(const StagedTransfer &transfer)
     // repair comes before the file database notes the bytes it leaves, which are then the
     // platform's version of each file as far as local changes go.
     if (!isDrawingPath(targetPath))
-        return;
+        return true;
     ReferenceRepair repair(services, documents);
     const QString folder = recordProperty(*records.at(0), kKeyLocalDownloadFolder);
     // One repair for all files re-points what one repair per file would, but reads and writes
     // each drawing once instead of once per downloaded file.
-    if (!repair.repair(targetPath, transfer.fileNames(), folder,
-                       transfer.stagingFolderOf(folder)))
-        report.problem = tr("The references of %1 could not all be updated:\n%2")
+    if (repair.repair(targetPath, transfer.fileNames(), folder, transfer.stagingFolderOf(folder)))
+        return true;
+    const QString text = tr("The references of %1 could not all be updated:\n%2")
                              .arg(targetPath, repair.errorString());
+    if (!repair.spoiledFiles().isEmpty()) {
+        failures->append(text);
+        return false;
+    }
+    report.problem = text;
+    return true;
 }
 
 void DownloadThread::Work::record()

@@ -21,13 +21,8 @@
 #include <xreffilesearch.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QVector>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -62,28 +57,6 @@ QString joinPath(const QString &folder, const QString &fileName)
     return joined + fileName;
 }
 
-// Writes a drawing that waits in the hidden folder, with no flush of its own: the flush of every
-// waiting file before they take their places covers it. The file as it arrived is moved aside
-// and the drawing written anew under its name, for replacing a file's bytes (by emptying it or
-// renaming over it) makes the file system put them on the disk at once, the very wait this
-// saves. A failed write puts the file as it arrived back. Why it failed, or "".
-QString writeWaiting(OdDbDatabase *database)
-{
-    const QByteArray path = QFile::encodeName(database->fileName());
-    const QByteArray aside = path + ".arrived";
-    if (std::rename(path.constData(), aside.constData()) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    try {
-        database->writeFile(OdWrFileBuf::createObject(od(database->fileName())).get(),
-                            OdDb::kDwg, OdDb::vAC15, false, 16);
-    } catch (const OdError &error) {
-        std::rename(aside.constData(), path.constData());
-        return QString::fromLocal8Bit(error.what());
-    }
-    std::remove(aside.constData());
-    return QString();
-}
-
 } // namespace
 
 ReferenceRepair::ReferenceRepair(OdDbHostAppServices *services, const CFxDocumentManager *documents)
@@ -97,6 +70,7 @@ bool ReferenceRepair::repair(const QString &mainPath, const QStringList &fileNam
 {
     m_errors.clear();
     m_written.clear();
+    m_spoiled.clear();
     m_openInHost.clear();
     m_visited.clear();
     m_readable.clear();
@@ -263,14 +237,21 @@ void ReferenceRepair::writeBack(const QList<DatabasePtr> &databases)
     for (const DatabasePtr &database : databases)
         waiting.append(waits(database->fileName()));
     // Each drawing in place waits for the disk to take it before it replaces its file; written
-    // on several threads, a hundred drawings wait about as long as a few. Every database is
-    // separate, and each is written by one thread only.
+    // on several threads, a hundred drawings wait about as long as a few. A drawing still
+    // waiting in the hidden folder is written over where it waits, with no flush of its own:
+    // the flush of every waiting file before they take their places covers it. (Written beside
+    // and renamed, it would be put on the disk at once: the file system does that for a file
+    // that replaces another's bytes.) Every database is separate, and each is written by one
+    // thread only.
     const QVector<QString> failed = onDiskThreads(databases.size(), [&](int i) {
         OdDbDatabase *database = databases.at(i).get();
-        if (waiting.at(i))
-            return writeWaiting(database);
         try {
-            database->writeFile(od(database->fileName()), OdDb::kDwg, OdDb::vAC15, false, 16);
+            if (waiting.at(i))
+                database->writeFile(OdWrFileBuf::createObject(od(database->fileName())).get(),
+                                    OdDb::kDwg, OdDb::vAC15, false, 16);
+            else
+                database->writeFile(od(database->fileName()), OdDb::kDwg, OdDb::vAC15, false,
+                                    16);
         } catch (const OdError &error) {
             return QString::fromLocal8Bit(error.what());
         }
@@ -278,14 +259,17 @@ void ReferenceRepair::writeBack(const QList<DatabasePtr> &databases)
     });
     for (int i = 0; i < databases.size(); ++i) {
         const QString path = placeOf(databases.at(i)->fileName());
-        if (!failed.at(i).isEmpty()) {
-            m_errors.append(tr("%1 cannot be written: %2").arg(path, failed.at(i)));
-            continue;
+        QString reason = failed.at(i);
+        if (reason.isEmpty()) {
+            m_written.append(path);
+            if (FaultPoint::fails("download.repaired"))
+                reason = FaultPoint::failureText("download.repaired");
         }
-        m_written.append(path);
-        if (FaultPoint::fails("download.repaired"))
-            m_errors.append(tr("%1 cannot be written: %2")
-                                .arg(path, FaultPoint::failureText("download.repaired")));
+        if (reason.isEmpty())
+            continue;
+        m_errors.append(tr("%1 cannot be written: %2").arg(path, reason));
+        if (waiting.at(i))
+            m_spoiled.append(path);
     }
 }
 

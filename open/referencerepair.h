@@ -43,6 +43,9 @@ public:
     // Drawings written, and drawings left alone because the host has them open.
     QStringList writtenFiles() const { return m_written; }
     QStringList openInHostFiles() const { return m_openInHost; }
+    // Drawings that waited in readFolder and could not be written there (named where they
+    // would stand): they no longer hold what arrived and must not take their places.
+    QStringList spoiledFiles() const { return m_spoiled; }
 
 private:
     using DatabasePtr = OdSmartPtr<OdDbDatabase>;
@@ -76,5 +79,6 @@ private:
     QStringList m_errors;
     QStringList m_written;
     QStringList m_openInHost;
+    QStringList m_spoiled;
 };
 
