@@ -109,6 +109,8 @@ private slots:
         QTest::newRow("close a field, not a window")
             << QStringList { "_PROBEMODELESS", "_UICLOSE NameEdit" }
             << "\"NameEdit\" is not a window or a pane." << 0;
+        QTest::newRow("click without a name")
+            << QStringList { "_UICLICK" } << "usage: _UICLICK name" << 0;
         QTest::newRow("unknown command") << QStringList { "_NOSUCHCOMMAND" }
                                          << "Unknown command \"_NOSUCHCOMMAND\"." << 0;
         QTest::newRow("wait with a time that is not a number")

@@ -183,6 +183,18 @@ private slots:
                                   "  logo.png N1 Image CADSubcomponent true false",
                               }));
         QCOMPARE(records.names().first(), QString("N1"));
+        // Only what was sent is asked for by name afterwards: the platform's record of a known
+        // file left as it was (a colleague's newer version, maybe) is not taken for its copy's.
+        SaveTreeItem *again = row(m_root.get(), "site.dwg", SaveAction::SaveAsNew);
+        SaveTreeItem *kept = row(again, "parts/beam.DWG", SaveAction::SaveChanges);
+        kept->hasLocalChanges = false;
+        kept->baseStamp = "2024/03/05@14:07:09:GMT";
+        CheckInRecords sent(database, {"N7"}, m_home.tempFolder());
+        QVERIFY2(sent.buildCheckInRecord(again), qPrintable(sent.errorString()));
+        QStringList looked;
+        for (const FzFileInfo *lookup : sent.buildNameLookupRecords())
+            looked << prop(lookup, "name");
+        QCOMPARE(looked, QStringList{"N7"});
     }
 
     void stoppedCheckInStoresNothing_data()
