@@ -553,7 +553,7 @@ private slots:
         warned.clear();
         platform.setBehaviour(PlatformDouble::Hang);
         menu.lockAction()->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!menu.isBusy(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!menu.isBusy(), 15000);
         answering->stop();
         platform.release();
         // Nothing was said and the menu stays as it was; the lock is the platform's to give or
@@ -572,7 +572,7 @@ private slots:
         QTRY_COMPARE(platform.lockCount(), asked + 1);
         menu.lockAction()->trigger();
         platform.release();
-        QTRY_VERIFY_WITH_TIMEOUT(!menu.isBusy(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!menu.isBusy(), 15000);
         QCOMPARE(platform.lockCount(), asked + 1);
     }
 
