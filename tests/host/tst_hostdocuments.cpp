@@ -7,6 +7,7 @@
 #include "commandprocessor.h"
 #include "defaultuilayout.h"
 #include "dockingpanemanager.h"
+#include "drawingview.h"
 #include "filecommands.h"
 #include "hostdocument.h"
 #include "hostdocumentmanager.h"
@@ -155,6 +156,28 @@ private slots:
         QTest::addColumn<bool>("closed");
         QTest::newRow("cancel keeps it open") << int(QMessageBox::Cancel) << false;
         QTest::newRow("discard closes it") << int(QMessageBox::Discard) << true;
+    }
+
+    // The drawing moves with a drag of the middle button, as in CAD programs; a drag of the
+    // left button leaves it where it is.
+    void theMiddleButtonPansTheDrawing()
+    {
+        MainWindow window(&m_ui, &m_manager, &m_processor);
+        window.show();
+        QVERIFY(m_manager.OpenDocument(m_dir.filePath("a.dwg")));
+        auto *view = window.findChild<DrawingView *>();
+        QVERIFY(view && QTest::qWaitForWindowExposed(&window));
+        QStringList moved;
+        for (const Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
+            const QPointF before = view->viewTransform().map(QPointF());
+            QTest::mousePress(view, button, {}, QPoint(50, 50));
+            QMouseEvent drag(QEvent::MouseMove, QPointF(80, 70), Qt::NoButton, button, {});
+            QApplication::sendEvent(view, &drag);
+            QTest::mouseRelease(view, button, {}, QPoint(80, 70));
+            const QPointF step = view->viewTransform().map(QPointF()) - before;
+            moved << QString("%1, %2").arg(step.x()).arg(step.y());
+        }
+        QCOMPARE(moved, (QStringList{"0, 0", "30, 20"}));
     }
 
     void closingAModifiedTabAsksFirst()
