@@ -245,13 +245,12 @@ void ReferenceRepair::writeBack(const QList<DatabasePtr> &databases)
     // thread only.
     const QVector<QString> failed = onDiskThreads(databases.size(), [&](int i) {
         OdDbDatabase *database = databases.at(i).get();
+        const OdString path = od(database->fileName());
         try {
             if (waiting.at(i))
-                database->writeFile(OdWrFileBuf::createObject(od(database->fileName())).get(),
-                                    OdDb::kDwg, OdDb::vAC15, false, 16);
+                database->writeFile(OdWrFileBuf::createObject(path).get(), OdDb::kDwg, OdDb::vAC15);
             else
-                database->writeFile(od(database->fileName()), OdDb::kDwg, OdDb::vAC15, false,
-                                    16);
+                database->writeFile(path, OdDb::kDwg, OdDb::vAC15);
         } catch (const OdError &error) {
             return QString::fromLocal8Bit(error.what());
         }
